@@ -1,0 +1,197 @@
+// SNMP class library layer: request objects, table walker and asynchronous requests over Net-SNMP.
+// One Net-SNMP single session per request object; no Qt here.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CSnmp;
+class CSnmp4w;
+
+// Library start-up: SnmpInit runs Net-SNMP's init once per process; SetSnmpTimeout sets the default
+// time-out used when a caller passes 0 to a request that has no time-out of its own.
+int SnmpInit(void* app = nullptr);
+void SetSnmpTimeout(int milliseconds);
+int GetSnmpTimeout();
+
+// Value type codes of addValue (the library's codes as callers use them).
+enum SnmpValueType {
+    SNMP_TYPE_INTEGER = 1,
+    SNMP_TYPE_OCTETS = 2,
+    SNMP_TYPE_OID = 3,
+    SNMP_TYPE_NULL = 4,
+    SNMP_TYPE_IPADDRESS = 8,
+    SNMP_TYPE_UNSIGNED = 10,
+};
+
+// One variable binding, pending in a request or received in a reply.
+struct SnmpVarBind {
+    std::string oid;          // dotted text, no leading dot
+    int type = SNMP_TYPE_NULL;  // request: the caller's code; reply: the ASN.1 type byte of the value
+    std::string value;        // request: value text or octets; reply: decimal/dotted text or raw octets
+};
+
+// A request (pending PDU) or a reply. Replies are owned by whoever received them and deleted with delete.
+class CSnmp {
+public:
+    virtual ~CSnmp();
+
+    void clearVarBindList();
+    // Appends one binding from text (value may be null: an empty value).
+    int addValue(const char* oid, int type, const char* value);
+    // Appends one binding whose value is `length` octets (zero allowed).
+    int addValue(const char* oid, int type, const char* value, int length);
+
+    virtual int getVarBindCount() const;
+    // Reply: error status and index (0 = no error). v2 exceptions read as status 2 at their index.
+    virtual int getErrorStatus(int* errorStatus, int* errorIndex) const;
+    // Reply: the value of binding i: decimal text for integer-like types, raw octets for OCTET STRING and
+    // Opaque, dotted text for IpAddress and OBJECT IDENTIFIER. The buffer is NUL-terminated and owned by
+    // this object. Returns 0, or -1 for a bad index.
+    virtual int getValue(int index, int* length, char** value);
+    // Reply: the OID of binding i as dotted text (owned by this object), null for a bad index.
+    const char* getOid(int index) const;
+    // Reply: the value of binding i as text, null when it has none (NULL type, exceptions).
+    const char* getValueText(int index) const;
+
+    const std::vector<SnmpVarBind>& varBinds() const { return m_varBinds; }
+    int getType() const { return m_pduType; }
+    int getRequestId() const { return m_requestId; }
+
+protected:
+    CSnmp() = default;
+    friend class CSnmpSession;
+    friend class CSnmpTable;
+    friend class CSnmp4w;
+    friend class CSnmpTable4w;
+
+    int m_pduType = 0;  // 0 get, 1 get-next, 3 set
+    int m_requestId = 0;
+    int m_errorStatus = 0;
+    int m_errorIndex = 0;
+    std::vector<SnmpVarBind> m_varBinds;
+    std::vector<std::string> m_scratch;  // NUL-terminated copies handed out by getValue
+};
+
+// Community-based (SNMPv1) request object.
+class CSnmpV1 : public CSnmp {
+public:
+    explicit CSnmpV1(int type = 0);
+    ~CSnmpV1() override;
+
+    void setType(int type);  // 0 get, 1 get-next, 3 set; 2 is kept and refused at send
+    void setCommunity(const char* community);
+    const std::string& community() const { return m_community; }
+
+    // Sends the pending PDU to agent (address, or address:port / [v6]:port) and waits up to timeoutMs
+    // (0 = the library default). Status 0 and a new reply in `response`, or a non-zero status.
+    virtual int send(const char* agent, CSnmp*& response, unsigned long timeoutMs);
+
+    // Cancels the step in flight on this object from any thread: it returns SNMP_STATUS_CANCELLED.
+    void cancel();
+
+protected:
+    std::string m_community = "public";
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+    friend class CSnmpTable;
+    friend class CSnmp4w;
+    friend class CSnmpTable4w;
+};
+
+// SNMPv3 USM request object.
+class CSnmpV3 : public CSnmpV1 {
+public:
+    explicit CSnmpV3(int type = 0);
+    ~CSnmpV3() override;
+
+    void setMsgMaxSize(int size);
+    void setMsgSecurityModel(int model);
+    void setUserName(const char* user);
+    void setMsgFlags(char flags);                   // 0 noAuthNoPriv, 1 authNoPriv, 3 authPriv
+    void setAuthArith(int arith);                   // 0 HMAC-MD5, 1 HMAC-SHA-1
+    void setAuthPwd(const unsigned char* pwd, int length);
+    void setPriArith(int arith);                    // 0 CBC-DES (1 AES-128, an extension)
+    void setPriPwd(const unsigned char* pwd, int length);
+
+    int send(const char* agent, CSnmp*& response, unsigned long timeoutMs) override;
+
+private:
+    friend class CSnmpV1;
+    int m_msgMaxSize = 1024;
+    int m_securityModel = 3;
+    std::string m_userName;
+    int m_msgFlags = 0;
+    int m_authArith = 0;
+    std::string m_authPwd;
+    int m_priArith = 0;
+    std::string m_priPwd;
+};
+
+// Status codes of send, getNext and the asynchronous callbacks.
+class CSnmp4w {
+public:
+    enum {
+        EC_NO_ERROR = 0,
+        EC_TIMEOUT = -1,
+        EC_END_OF_WALK = -2,
+        EC_SEND_FAILED = -3,
+        EC_BAD_AGENT = -4,
+        EC_CANCELLED = -5,
+        EC_REFUSED = -6,
+    };
+
+    // Callback of asynchronous requests: (reply, request id, user data, status). Runs on the library's
+    // thread, never before the start call has returned. The callee owns and deletes the reply.
+    using Callback = int (*)(CSnmp* reply, int requestId, void* userData, int status);
+
+    explicit CSnmp4w(CSnmp* request = nullptr);
+    virtual ~CSnmp4w();  // waits for a callback in flight; a request not yet answered is cancelled
+
+    void attach(CSnmp* request);  // not owned; its PDU is copied at start
+    // Sends the attached request; returns 0 when started (the request id is readable at once), or an
+    // error status without any callback.
+    int start(const char* agent, Callback cb, void* userData, unsigned long timeoutMs = 0, int reserved = 0);
+    int getRequestId() const { return m_requestId.load(); }
+
+protected:
+    struct Impl;
+    std::shared_ptr<Impl> m_impl;
+    CSnmp* m_request = nullptr;
+    std::atomic<int> m_requestId{0};
+};
+
+// Synchronous get-next walker over a request object's pending PDU.
+class CSnmpTable {
+public:
+    explicit CSnmpTable(CSnmp* session);
+    virtual ~CSnmpTable();
+
+    // Sends the pending PDU. For get-next, each call continues from the OIDs the previous call returned
+    // and gives -2 once binding 0 leaves its start column or the agent reports end of MIB. Get and set
+    // PDUs give the same status and reply as send.
+    int getNext(const char* agent, CSnmp*& response, unsigned long timeoutMs);
+    // Instance suffix of reply binding i after its column OID, beginning with ".".
+    virtual int getOidSuffix(int index, CSnmp* response, char** suffix);
+    // Starts over from the pending PDU's OIDs (done by clearVarBindList/addValue on the session too).
+    void reset();
+    void cancel();
+
+private:
+    CSnmp* m_session;
+    std::vector<std::string> m_columns;   // the column OIDs the walk started from
+    std::vector<std::string> m_current;   // where the next step continues
+    std::vector<std::string> m_suffixes;  // storage behind getOidSuffix
+    uint64_t m_pduGeneration = 0;
+};
+
+// Asynchronous walker: each start performs one get-next step on the library's thread and calls back.
+class CSnmpTable4w : public CSnmp4w {
+public:
+    explicit CSnmpTable4w(CSnmp* request = nullptr);
+    ~CSnmpTable4w() override;
+    int start(const char* agent, Callback cb, void* userData, unsigned long timeoutMs = 0, int reserved = 0);
+};

@@ -1,0 +1,38 @@
+// The message-box service: one interface for every message the system shows. platform/ui installs the
+// Qt implementation (always shown on the UI thread); tests install a script.
+#pragma once
+
+#include <string>
+
+namespace ksx {
+
+enum MessageBoxFlags : unsigned {
+    MB_OK = 0x0,
+    MB_OKCANCEL = 0x1,
+    MB_YESNOCANCEL = 0x3,
+    MB_YESNO = 0x4,
+    MB_ICONERROR = 0x10,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONWARNING = 0x30,
+    MB_ICONINFORMATION = 0x40,
+    MB_DEFBUTTON2 = 0x100,
+};
+
+enum DialogResult : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+class IMessageBoxService {
+public:
+    virtual ~IMessageBoxService() = default;
+    virtual int Show(const std::string& text, const std::string& caption, unsigned flags) = 0;
+};
+
+// The installed service is not owned; null restores the default (writes the text to stderr, answers IDOK
+// or IDYES).
+void SetMessageBoxService(IMessageBoxService* service);
+IMessageBoxService* GetMessageBoxService();
+
+// Shows a box with the application's caption.
+int AfxMessageBox(const std::string& text, unsigned flags = MB_OK);
+int MessageBox(const std::string& text, const std::string& caption, unsigned flags = MB_OK);
+
+}  // namespace ksx
