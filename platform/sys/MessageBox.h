@@ -31,6 +31,10 @@ public:
 void SetMessageBoxService(IMessageBoxService* service);
 IMessageBoxService* GetMessageBoxService();
 
+// The caption AfxMessageBox uses ("KSX Module" unless set).
+void SetApplicationCaption(const std::string& caption);
+std::string ApplicationCaption();
+
 // Shows a box with the application's caption.
 int AfxMessageBox(const std::string& text, unsigned flags = MB_OK);
 int MessageBox(const std::string& text, const std::string& caption, unsigned flags = MB_OK);
