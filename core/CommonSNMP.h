@@ -1,0 +1,96 @@
+// One SNMP session to the managed device: picks the community-based or USM request object from the
+// connection settings, prepares one PDU at a time, sends it synchronously, or walks table columns on a
+// worker thread of its own and hands each step to a callback with a request id.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/snmplib/Snmp.h"
+#include "platform/sys/Event.h"
+#include "platform/sys/Lock.h"
+#include "platform/sys/WorkerThread.h"
+
+// Walk callback: (response, request id, user data, status). Runs on the session's worker thread with
+// the lock free; it owns the response. Its result is ignored.
+typedef int (*SNMPWALKPROC)(CSnmp* response, int requestId, void* userData, int status);
+
+// Process-wide request counter; each requested walk step takes the next value, the first being 1.
+extern std::atomic<int> g_nSnmpRequestID;
+
+class CCommonSNMP {
+public:
+    // Request kinds for Open.
+    enum { REQUEST_GET = 0, REQUEST_GETNEXT = 1, REQUEST_SET = 3 };
+
+    CCommonSNMP();
+    virtual ~CCommonSNMP();
+    CCommonSNMP(const CCommonSNMP&) = delete;
+    CCommonSNMP& operator=(const CCommonSNMP&) = delete;
+
+    // Prepares an empty PDU of this kind (0 get, 1 get-next, 3 set); ends a walk in progress first.
+    bool Open(int requestKind);
+    // Appends one binding: text value (null for reads), or `length` octets.
+    int AddVarBind(const std::string& oid, int type, const char* value);
+    int AddVarBind(const std::string& oid, int type, const char* value, int length);
+    // Sends the pending PDU; a time-out of 0 means the time-out setting. The caller deletes the response.
+    int Send(CSnmp*& response, int timeoutMs = 0);
+    // As Send, through the table walker: a get-next continues from the OIDs the last call returned.
+    int GetNext(CSnmp*& response, int timeoutMs = 0);
+    // Instance suffix (".5") of a response binding after its walked column.
+    int GetResponseOid(int index, CSnmp* response, char** suffix);
+    // Requests one walk step on the worker thread; the callback gets its response. Always -1.
+    int StartAsyncWalk(SNMPWALKPROC callback, void* userData, int ignored, int timeoutMs);
+    int StartAsyncWalk(SNMPWALKPROC callback, void* userData, int timeoutMs);
+    // 1 if the id was pending (it is removed), else 0.
+    int FindRequestID(int requestId);
+    void SetDone();
+    // Refuses further walk steps, cancels the step in flight and waits for the walk to end.
+    void Close();
+
+    // Read-only views for owners and tests.
+    bool IsDone() const { return m_hDone.IsSet(); }
+    bool WaitDone(unsigned ms) { return m_hDone.Wait(ms); }
+    int PendingRequestCount() const;
+    int LastRequestID() const { return m_nRequestID.load(); }
+    const std::string& Agent() const { return m_szAgent; }
+
+private:
+    void ConfigureV3();
+    void WalkThreadProc();
+    void CancelStep();
+    // Ends the worker: cancels its step, abandons its sends to the UI thread, joins it.
+    void StopWorker();
+    bool HasPdu() const { return m_pSnmp && m_pTable && m_pSnmp->getVarBindCount() > 0; }
+
+    int m_nVersion;
+    std::unique_ptr<CSnmpV1> m_pSnmp;  // a CSnmpV3 for version 3; holds the pending PDU
+    std::unique_ptr<CSnmpTable> m_pTable;
+    std::string m_szAgent;  // device address and UDP port
+    int m_nTimeout;
+    std::vector<int> m_aRequestIDs;
+    mutable std::mutex m_idLock;  // guards m_aRequestIDs
+    ksx::CEvent m_hDone{true, true};
+    ksx::CLock m_hLock;
+    std::atomic<bool> m_bClosed{false};
+    std::string m_szReadCommunity;
+    std::string m_szWriteCommunity;
+    std::string m_strSecLevel;
+    std::string m_strAuthProtocol;
+    std::string m_strPrivProtocol;
+    std::string m_szUserName;
+    std::string m_szAuthPassword;
+    std::string m_szPrivPassword;
+    ksx::CWorkerThread m_hThread;
+    bool m_bWorkerAlive = false;             // under m_hLock: the worker has not yet decided to end
+    ksx::CEvent m_hWorkerEnded{true, true};  // set as the worker's last act
+    std::atomic<bool> m_bRunning{false};
+    std::atomic<bool> m_bStopping{false};  // Open or the destructor is ending the worker
+    SNMPWALKPROC m_pfnCallback = nullptr;
+    void* m_pUserData = nullptr;
+    int m_nWalkTimeout;
+    std::atomic<int> m_nRequestID{0};
+};
