@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 
 #include "platform/sys/Event.h"
@@ -14,19 +15,36 @@ public:
     CLock(const CLock&) = delete;
     CLock& operator=(const CLock&) = delete;
 
-    void Lock() { m_mutex.lock(); }
+    void Lock() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_free.wait(lock, [this] { return !m_held; });
+        m_held = true;
+    }
     // True when the lock was taken within `ms`; INFINITE waits without limit.
     bool TryLockFor(unsigned ms) {
+        std::unique_lock<std::mutex> lock(m_mutex);
         if (ms == INFINITE) {
-            m_mutex.lock();
-            return true;
+            m_free.wait(lock, [this] { return !m_held; });
+        } else if (!m_free.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !m_held; })) {
+            return false;
         }
-        return m_mutex.try_lock_for(std::chrono::milliseconds(ms));
+        m_held = true;
+        return true;
     }
-    void Unlock() { m_mutex.unlock(); }
+    void Unlock() {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_held = false;
+        }
+        m_free.notify_one();
+    }
 
 private:
-    std::timed_mutex m_mutex;
+    // Built on a condition rather than a timed mutex: timed mutex waits are invisible to the thread
+    // sanitizer, which then reports every unlock after one as a fault.
+    std::mutex m_mutex;
+    std::condition_variable m_free;
+    bool m_held = false;
 };
 
 class CLockGuard {
