@@ -206,6 +206,7 @@ private:
     unsigned m_templateId;
     QWidget* m_client = nullptr;
     std::atomic<GateTarget> m_target{0};
+    bool m_built = false;  // CreateControls ran
     bool m_created = false;
     bool m_inModal = false;
     bool m_ended = false;

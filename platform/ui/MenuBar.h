@@ -1,14 +1,15 @@
 // Menus built from one table of (path, command id, text) entries; commands are dispatched by id.
 #pragma once
 
+#include <QMenuBar>
 #include <QPoint>
+#include <QPointer>
 #include <functional>
 #include <string>
 #include <vector>
 
 class QAction;
 class QMenu;
-class QMenuBar;
 class QWidget;
 
 namespace ksx {
@@ -53,7 +54,7 @@ public:
 private:
     QAction* MakeItem(QWidget* owner, unsigned id, const std::string& text);
 
-    QMenuBar* m_bar;
+    QPointer<QMenuBar> m_bar;
     std::function<void(unsigned)> m_onCommand;
 };
 
