@@ -1,0 +1,103 @@
+// The report-style list view the table dialogs are written against: rows of text cells under a
+// heading, with the list operations those dialogs call (columns, rows, cell texts, selection, check
+// boxes, item data). A QTableWidget underneath; sorting by Qt is off, the rows stay as inserted.
+#pragma once
+
+#include <QTableWidget>
+
+#include <cstdint>
+
+// Column formats.
+constexpr int LVCFMT_LEFT = 0x0;
+constexpr int LVCFMT_RIGHT = 0x1;
+constexpr int LVCFMT_CENTER = 0x2;
+
+// Column mask bits.
+constexpr unsigned LVCF_FMT = 0x1;
+constexpr unsigned LVCF_WIDTH = 0x2;
+constexpr unsigned LVCF_TEXT = 0x4;
+constexpr unsigned LVCF_SUBITEM = 0x8;
+
+// Item mask bits.
+constexpr unsigned LVIF_TEXT = 0x1;
+constexpr unsigned LVIF_IMAGE = 0x2;
+constexpr unsigned LVIF_PARAM = 0x4;
+
+// Item states.
+constexpr unsigned LVIS_FOCUSED = 0x1;
+constexpr unsigned LVIS_SELECTED = 0x2;
+
+// GetNextItem flags.
+constexpr unsigned LVNI_ALL = 0x0;
+constexpr unsigned LVNI_FOCUSED = 0x1;
+constexpr unsigned LVNI_SELECTED = 0x2;
+
+// Extended styles.
+constexpr std::uint32_t LVS_EX_GRIDLINES = 0x1;
+constexpr std::uint32_t LVS_EX_SUBITEMIMAGES = 0x2;
+constexpr std::uint32_t LVS_EX_CHECKBOXES = 0x4;
+constexpr std::uint32_t LVS_EX_FULLROWSELECT = 0x20;
+
+// Window styles of the list that change its behaviour here.
+constexpr std::uint32_t LVS_SINGLESEL = 0x4;
+constexpr std::uint32_t LVS_NOCOLUMNHEADER = 0x4000;
+
+class CListCtrl : public QTableWidget {
+    Q_OBJECT
+public:
+    explicit CListCtrl(QWidget* parent = nullptr);
+    ~CListCtrl() override;
+
+    // Columns. width -1 leaves the default width. Returns the new index or -1.
+    int InsertColumn(int column, const QString& heading, int format = LVCFMT_LEFT, int width = -1,
+                     int subItem = -1);
+    bool DeleteColumn(int column);
+    int GetColumnCount() const { return columnCount(); }
+    int GetColumnWidth(int column) const;
+    bool SetColumnWidth(int column, int width);
+    // Pixel width of a text in the list's font.
+    int GetStringWidth(const QString& text) const;
+
+    // Rows. InsertItem returns the new row index or -1 (the index is clamped to the row count).
+    int InsertItem(int row, const QString& text);
+    bool SetItemText(int row, int column, const QString& text);
+    QString GetItemText(int row, int column) const;
+    int GetItemCount() const { return rowCount(); }
+    bool DeleteItem(int row);
+    bool DeleteAllItems();
+    bool SetItemData(int row, std::uintptr_t data);
+    std::uintptr_t GetItemData(int row) const;
+
+    // Selection, focus and check boxes.
+    unsigned GetItemState(int row, unsigned mask) const;
+    bool SetItemState(int row, unsigned state, unsigned mask);
+    int GetNextItem(int start, unsigned flags) const;
+    int GetFirstSelectedItem() const { return GetNextItem(-1, LVNI_SELECTED); }
+    int GetSelectedCount() const;
+    int GetSelectionMark() const;
+    bool GetCheck(int row) const;
+    bool SetCheck(int row, bool checked = true);
+    bool EnsureVisible(int row);
+
+    // Styles.
+    std::uint32_t GetExtendedStyle() const { return m_exStyle; }
+    virtual std::uint32_t SetExtendedStyle(std::uint32_t style);
+    std::uint32_t GetListStyle() const { return m_style; }
+    void ModifyListStyle(std::uint32_t remove, std::uint32_t add);
+
+    // Whether the heading's sections act as buttons (clicks reach the list).
+    void SetHeaderButtons(bool on);
+    bool HasHeaderButtons() const;
+
+    bool ValidRow(int row) const { return row >= 0 && row < rowCount(); }
+    bool ValidColumn(int column) const { return column >= 0 && column < columnCount(); }
+
+protected:
+    // Cell item, created on demand.
+    QTableWidgetItem* Cell(int row, int column);
+    void ApplyStyles();
+
+private:
+    std::uint32_t m_exStyle = 0;
+    std::uint32_t m_style = 0;
+};
