@@ -1,0 +1,284 @@
+// Feature logic base.
+#include "core/ModuleBase.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "core/TextNumbers.h"
+#include "core/Utils.h"
+#include "platform/sys/Debug.h"
+#include "platform/sys/Globals.h"
+#include "platform/sys/MessageBox.h"
+
+namespace {
+
+const char kTrunkMemberColumn[] = "1.3.6.1.4.1.7393.10.76.20.1.8.1.3.1.2";
+const char kVlanNameColumn[] = "1.3.6.1.4.1.7393.10.76.20.1.7.6.1.1";
+const char kVlanRowStatusColumn[] = "1.3.6.1.4.1.7393.10.76.20.1.7.6.1.5";
+const char kIfPhysAddress1[] = "1.3.6.1.2.1.2.2.1.6.1";
+constexpr int kVlanStepTimeoutMs = 6000;
+
+// Value of binding `index` as raw octets; empty when the reply has no such binding.
+std::string BindingValue(CSnmp* response, int index) {
+    int length = 0;
+    char* value = nullptr;
+    if (response == nullptr || response->getValue(index, &length, &value) != 0 || value == nullptr ||
+        length < 0) {
+        return std::string();
+    }
+    return std::string(value, static_cast<size_t>(length));
+}
+
+// Sends the pending PDU; true when a reply without error status arrived. The reply is released.
+bool SendAccepted(CCommonSNMP& session, int timeoutMs) {
+    CSnmp* response = nullptr;
+    int status = session.Send(response, timeoutMs);
+    std::unique_ptr<CSnmp> owned(response);
+    if (status != 0 || !owned) {
+        return false;
+    }
+    int errorStatus = 0;
+    int errorIndex = 0;
+    owned->getErrorStatus(&errorStatus, &errorIndex);
+    return errorStatus == 0;
+}
+
+}  // namespace
+
+CModuleBase::CModuleBase() : m_TrunkPorts(static_cast<size_t>(std::max(g_nPortNum, 0)), 0) {}
+
+CModuleBase::~CModuleBase() = default;
+
+bool CModuleBase::HandleText(std::string /*text*/) {
+    return false;
+}
+
+bool CModuleBase::SetOwnerWnd(ksx::IMessageTarget* owner) {
+    if (owner == nullptr) {
+        return false;
+    }
+    m_hOwnerWnd = owner;
+    return true;
+}
+
+bool CModuleBase::GetValue(const std::string& oid, std::string& value) {
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
+    m_cCommonSNMP.AddVarBind(oid, 4, nullptr);
+    CSnmp* response = nullptr;
+    int status = m_cCommonSNMP.Send(response, 0);
+    std::unique_ptr<CSnmp> owned(response);
+    if (status != 0 || !owned) {
+        return false;
+    }
+    int errorStatus = 0;
+    int errorIndex = 0;
+    owned->getErrorStatus(&errorStatus, &errorIndex);
+    if (errorStatus != 0) {
+        return false;
+    }
+    int length = 0;
+    char* bytes = nullptr;
+    if (owned->getValue(0, &length, &bytes) != 0 || bytes == nullptr || length < 0) {
+        return false;
+    }
+    value.assign(bytes, static_cast<size_t>(length));
+    return true;
+}
+
+bool CModuleBase::SetValues(const SNMP_VARBIND* varbinds, int count) {
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+    for (int i = 0; varbinds != nullptr && i < count; ++i) {
+        const SNMP_VARBIND& vb = varbinds[i];
+        if (vb.type == 2) {
+            m_cCommonSNMP.AddVarBind(vb.oid, vb.type, vb.value, vb.value != nullptr ? vb.length : 0);
+        } else {
+            // Numbers and addresses travel as their text; the length does not apply to them.
+            m_cCommonSNMP.AddVarBind(vb.oid, vb.type, vb.value);
+        }
+    }
+    return SendAccepted(m_cCommonSNMP, std::atoi(g_strSnmpTimeout.c_str()));
+}
+
+bool CModuleBase::SetRowStatus(const std::string& oid, const std::string& value) {
+    if (value != "1" && value != "5" && value != "4" && value != "6") {
+        ksx::AfxMessageBox("error status value!", ksx::MB_OK);
+        return false;
+    }
+    m_cCommonSNMPRowStatus.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMPRowStatus.AddVarBind(oid, 1, value.c_str());
+    return SendAccepted(m_cCommonSNMPRowStatus, 0);
+}
+
+int CModuleBase::ReadTrunkPorts() {
+    m_bTrunkLoaded = false;
+    m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GETNEXT);
+    m_cCommonSNMPTable.AddVarBind(kTrunkMemberColumn, 4, nullptr);
+    return m_cCommonSNMPTable.StartAsyncWalk(OnTrunkPortsWalk, this, 0);
+}
+
+int CModuleBase::OnTrunkPortsWalk(CSnmp* response, int requestId, void* userData, int status) {
+    auto* self = static_cast<CModuleBase*>(userData);
+    std::unique_ptr<CSnmp> owned(response);
+    if (!self->m_cCommonSNMPTable.FindRequestID(requestId)) {
+        if (status == 0) {
+            self->m_cCommonSNMPTable.SetDone();
+        }
+        return 0;
+    }
+    if (status != 0) {
+        self->m_cCommonSNMPTable.SetDone();
+        return 0;
+    }
+    int count = 0;
+    std::string list = CUtils::PortBitmapToList(BindingValue(response, 0), &count);
+    if (count > 0) {
+        char* suffix = nullptr;
+        if (self->m_cCommonSNMPTable.GetResponseOid(0, response, &suffix) == 0 && suffix != nullptr &&
+            suffix[0] != '\0') {
+            int group = ksx::text::LeadingInt(suffix + 1);
+            std::lock_guard<std::mutex> guard(self->m_dataLock);
+            // The port count may have grown since construction: mark in a full-size copy.
+            std::vector<int> ports = self->m_TrunkPorts;
+            ports.resize(static_cast<size_t>(std::max(g_nPortNum, 0)), 0);
+            CUtils::PortListToArray(list, ports.data(), group);
+            std::copy_n(ports.begin(), std::min(ports.size(), self->m_TrunkPorts.size()),
+                        self->m_TrunkPorts.begin());
+        }
+    }
+    self->m_cCommonSNMPTable.StartAsyncWalk(OnTrunkPortsWalk, self, 0);
+    self->m_bTrunkLoaded = true;
+    return 0;
+}
+
+bool CModuleBase::CheckTrunkConsistency(const int* values) {
+    if (!m_bTrunkLoaded) {
+        return true;
+    }
+    std::vector<int> trunk = TrunkPortsSnapshot();
+    for (size_t i = 0; i < trunk.size(); ++i) {
+        TRACE("m_TrunkPorts[%d] = %d", static_cast<int>(i), trunk[i]);
+    }
+    if (values == nullptr) {
+        return true;
+    }
+    size_t ports = std::min(trunk.size(), static_cast<size_t>(std::max(g_nPortNum, 0)));
+    for (size_t i = 0; i < ports; ++i) {
+        if (values[i] == 0 || trunk[i] == 0) {
+            continue;
+        }
+        for (size_t j = 0; j < ports; ++j) {
+            if (trunk[j] == trunk[i] && values[j] != values[i]) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+int CModuleBase::ReadVlanList() {
+    {
+        std::lock_guard<std::mutex> guard(m_dataLock);
+        m_aVlanID.clear();
+        m_aVlanName.clear();
+        m_aVlanRowStatus.clear();
+    }
+    m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GETNEXT);
+    m_cCommonSNMPTable.AddVarBind(kVlanNameColumn, 4, nullptr);
+    m_cCommonSNMPTable.AddVarBind(kVlanRowStatusColumn, 4, nullptr);
+    return m_cCommonSNMPTable.StartAsyncWalk(OnVlanListWalk, this, kVlanStepTimeoutMs);
+}
+
+int CModuleBase::OnVlanListWalk(CSnmp* response, int requestId, void* userData, int status) {
+    auto* self = static_cast<CModuleBase*>(userData);
+    std::unique_ptr<CSnmp> owned(response);
+    if (!self->m_cCommonSNMPTable.FindRequestID(requestId)) {
+        if (status == 0) {
+            self->m_cCommonSNMPTable.SetDone();
+        }
+        return 0;
+    }
+    if (status != 0) {
+        if (status == -2 && self->m_hOwnerWnd != nullptr) {
+            self->m_hOwnerWnd->SendMessage(WM_VLANLIST_DONE, 2, 0);
+        }
+        self->m_cCommonSNMPTable.SetDone();
+        return 0;
+    }
+    std::string id;
+    char* suffix = nullptr;
+    if (self->m_cCommonSNMPTable.GetResponseOid(0, response, &suffix) == 0 && suffix != nullptr) {
+        id = suffix[0] == '.' ? suffix + 1 : suffix;
+    }
+    {
+        std::lock_guard<std::mutex> guard(self->m_dataLock);
+        self->m_aVlanName.push_back(BindingValue(response, 0));
+        self->m_aVlanID.push_back(id);
+        self->m_aVlanRowStatus.push_back(BindingValue(response, 1));
+    }
+    self->m_cCommonSNMPTable.StartAsyncWalk(OnVlanListWalk, self, kVlanStepTimeoutMs);
+    return 0;
+}
+
+void CModuleBase::GetSystemMac(std::string& text) {
+    text.clear();
+    std::string octets;
+    if (!GetValue(kIfPhysAddress1, octets) || octets.size() < 6) {
+        return;
+    }
+    // One below interface 1's address, borrowing across all six octets.
+    std::uint64_t mac = 0;
+    for (int i = 0; i < 6; ++i) {
+        mac = (mac << 8) | static_cast<unsigned char>(octets[static_cast<size_t>(i)]);
+    }
+    mac = (mac - 1) & 0xFFFFFFFFFFFFull;
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "%02X-%02X-%02X-%02X-%02X-%02X", static_cast<unsigned>((mac >> 40) & 0xFF),
+                  static_cast<unsigned>((mac >> 32) & 0xFF), static_cast<unsigned>((mac >> 24) & 0xFF),
+                  static_cast<unsigned>((mac >> 16) & 0xFF), static_cast<unsigned>((mac >> 8) & 0xFF),
+                  static_cast<unsigned>(mac & 0xFF));
+    text = buf;
+}
+
+bool CModuleBase::SetPortList(const std::string& list, const int* flags, const std::string& oid) {
+    if (list.empty() && flags == nullptr) {
+        ksx::AfxMessageBox("Please input port value.", ksx::MB_OK);
+        return false;
+    }
+    std::vector<int> parsed(static_cast<size_t>(std::max(g_nPortNum, 0)), 0);
+    const int* ports = flags;
+    if (!list.empty()) {
+        if (!CUtils::ParsePortList(list, parsed.data())) {
+            return false;
+        }
+        ports = parsed.data();
+    }
+    std::string hex;
+    CUtils::PortArrayToHex(ports, hex);
+    CUtils::PadPortHex(hex);
+    std::vector<unsigned char> octets((hex.size() + 1) / 2);  // an odd last digit is kept, not dropped
+    CUtils::HexToBytes(hex, octets.data(), static_cast<int>(octets.size()));
+    if (oid.empty()) {
+        return false;
+    }
+    CCommonSNMP session;
+    session.Open(CCommonSNMP::REQUEST_SET);
+    session.AddVarBind(oid, 2, reinterpret_cast<const char*>(octets.data()), static_cast<int>(octets.size()));
+    return SendAccepted(session, 0);
+}
+
+std::vector<int> CModuleBase::TrunkPortsSnapshot() const {
+    std::lock_guard<std::mutex> guard(m_dataLock);
+    return m_TrunkPorts;
+}
+
+std::vector<CModuleBase::VlanRow> CModuleBase::VlanListSnapshot() const {
+    std::lock_guard<std::mutex> guard(m_dataLock);
+    std::vector<VlanRow> rows;
+    for (size_t i = 0; i < m_aVlanID.size(); ++i) {
+        rows.push_back({m_aVlanID[i], m_aVlanName[i], m_aVlanRowStatus[i]});
+    }
+    return rows;
+}
