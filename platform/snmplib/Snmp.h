@@ -6,10 +6,14 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 class CSnmp;
 class CSnmp4w;
+namespace ksx::snmp {
+struct Credentials;
+}
 
 // Library start-up: SnmpInit runs Net-SNMP's init once per process; SetSnmpTimeout sets the default
 // time-out used when a caller passes 0 to a request that has no time-out of its own.
@@ -29,9 +33,9 @@ enum SnmpValueType {
 
 // One variable binding, pending in a request or received in a reply.
 struct SnmpVarBind {
-    std::string oid;          // dotted text, no leading dot
+    std::string oid;            // dotted text, no leading dot
     int type = SNMP_TYPE_NULL;  // request: the caller's code; reply: the ASN.1 type byte of the value
-    std::string value;        // request: value text or octets; reply: decimal/dotted text or raw octets
+    std::string value;          // request: value text or octets; reply: decimal/dotted text or raw octets
 };
 
 // A request (pending PDU) or a reply. Replies are owned by whoever received them and deleted with delete.
@@ -68,12 +72,16 @@ protected:
     friend class CSnmp4w;
     friend class CSnmpTable4w;
 
+    // Marks the pending PDU as changed: a walk over it starts over and an earlier cancel no longer applies.
+    void touchPdu();
+
     int m_pduType = 0;  // 0 get, 1 get-next, 3 set
     int m_requestId = 0;
     int m_errorStatus = 0;
     int m_errorIndex = 0;
     std::vector<SnmpVarBind> m_varBinds;
-    std::vector<std::string> m_scratch;  // NUL-terminated copies handed out by getValue
+    std::vector<std::string> m_scratch;        // NUL-terminated copies handed out by getValue
+    std::atomic<uint64_t> m_pduGeneration{0};  // process-wide unique per PDU content
 };
 
 // Community-based (SNMPv1) request object.
@@ -90,10 +98,20 @@ public:
     // (0 = the library default). Status 0 and a new reply in `response`, or a non-zero status.
     virtual int send(const char* agent, CSnmp*& response, unsigned long timeoutMs);
 
-    // Cancels the step in flight on this object from any thread: it returns SNMP_STATUS_CANCELLED.
+    // Cancels from any thread: the step in flight returns CSnmp4w::EC_CANCELLED at once, and so does every
+    // later step over the same pending PDU (a walk being closed stays closed even when the cancel comes
+    // just before its next step). Rebuilding the PDU (setType, clearVarBindList, addValue) or
+    // resetCancel() clears it. Harmless when nothing is in flight.
     void cancel();
+    void resetCancel();
 
 protected:
+    // The security parameters of this object (community, or the USM settings of a CSnmpV3).
+    void credentials(ksx::snmp::Credentials& out) const;
+    // Sends `binds` as a PDU of `pduType` with this object's parameters and session.
+    int exchange(const char* agent, int pduType, const std::vector<SnmpVarBind>& binds, CSnmp*& response,
+                 unsigned long timeoutMs);
+
     std::string m_community = "public";
     struct Impl;
     std::unique_ptr<Impl> m_impl;
@@ -111,10 +129,10 @@ public:
     void setMsgMaxSize(int size);
     void setMsgSecurityModel(int model);
     void setUserName(const char* user);
-    void setMsgFlags(char flags);                   // 0 noAuthNoPriv, 1 authNoPriv, 3 authPriv
-    void setAuthArith(int arith);                   // 0 HMAC-MD5, 1 HMAC-SHA-1
+    void setMsgFlags(char flags);  // 0 noAuthNoPriv, 1 authNoPriv, 3 authPriv
+    void setAuthArith(int arith);  // 0 HMAC-MD5, 1 HMAC-SHA-1
     void setAuthPwd(const unsigned char* pwd, int length);
-    void setPriArith(int arith);                    // 0 CBC-DES (1 AES-128, an extension)
+    void setPriArith(int arith);  // 0 CBC-DES (1 AES-128, an extension)
     void setPriPwd(const unsigned char* pwd, int length);
 
     int send(const char* agent, CSnmp*& response, unsigned long timeoutMs) override;
@@ -156,8 +174,15 @@ public:
     // error status without any callback.
     int start(const char* agent, Callback cb, void* userData, unsigned long timeoutMs = 0, int reserved = 0);
     int getRequestId() const { return m_requestId.load(); }
+    // Cancels the step in flight and the steps already started: their callbacks get EC_CANCELLED.
+    // Later starts are not affected.
+    void cancel();
+    // The library thread that runs this object's callbacks (default id before the first start). A window
+    // about to destroy this object from the UI thread can name it to the delivery gate.
+    std::thread::id workerThreadId() const;
 
 protected:
+    int startStep(const char* agent, Callback cb, void* userData, unsigned long timeoutMs, bool walk);
     struct Impl;
     std::shared_ptr<Impl> m_impl;
     CSnmp* m_request = nullptr;

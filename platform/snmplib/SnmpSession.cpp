@@ -1,0 +1,920 @@
+// Net-SNMP single sessions driven by our own wait: asynchronous send, then poll on the session socket and a
+// wake-up eventfd, so that every step ends at its deadline or at once when cancelled.
+#include "platform/snmplib/SnmpSession.h"
+
+// clang-format off
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+#include <net-snmp/library/large_fd_set.h>
+#include <net-snmp/library/snmpusm.h>
+// clang-format on
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <list>
+#include <mutex>
+
+namespace ksx::snmp {
+namespace {
+
+// Net-SNMP is built without its own locking: request ids, the USM user list and the engine-time cache are
+// process-wide. Every call into it holds this lock; the waits do not.
+std::mutex g_lib;
+std::once_flag g_initOnce;
+std::atomic<int> g_defaultTimeout{5000};
+std::atomic<uint64_t> g_generation{0};
+std::atomic<int> g_requestId{0};
+
+long long NowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool ParseUnsigned(const std::string& s, unsigned long long max, unsigned long long& out) {
+    if (s.empty() || s.size() > 20) {
+        return false;
+    }
+    unsigned long long v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        v = v * 10 + static_cast<unsigned>(c - '0');
+        if (v > max) {
+            return false;
+        }
+    }
+    out = v;
+    return true;
+}
+
+std::string Trim(const char* text) {
+    std::string s = text ? text : "";
+    size_t b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) {
+        return {};
+    }
+    size_t e = s.find_last_not_of(" \t\r\n");
+    return s.substr(b, e - b + 1);
+}
+
+// Dotted OID text (leading dot allowed) into sub-identifiers.
+bool ParseOid(const std::string& text, oid* out, size_t& len) {
+    std::string s = text;
+    if (!s.empty() && s[0] == '.') {
+        s.erase(0, 1);
+    }
+    len = 0;
+    if (s.empty()) {
+        return false;
+    }
+    size_t pos = 0;
+    while (pos <= s.size()) {
+        size_t dot = s.find('.', pos);
+        std::string part = s.substr(pos, dot == std::string::npos ? std::string::npos : dot - pos);
+        unsigned long long v = 0;
+        if (len >= MAX_OID_LEN || !ParseUnsigned(part, 0xffffffffULL, v)) {
+            return false;
+        }
+        out[len++] = static_cast<oid>(v);
+        if (dot == std::string::npos) {
+            break;
+        }
+        pos = dot + 1;
+    }
+    return len >= 1;
+}
+
+std::string OidText(const oid* name, size_t len) {
+    std::string s;
+    if (!name) {
+        return s;
+    }
+    char buf[24];
+    for (size_t i = 0; i < len; ++i) {
+        std::snprintf(buf, sizeof buf, i ? ".%lu" : "%lu", static_cast<unsigned long>(name[i]));
+        s += buf;
+    }
+    return s;
+}
+
+bool ParseLong(const std::string& text, long long lo, long long hi, long long& out) {
+    std::string s = Trim(text.c_str());
+    bool neg = !s.empty() && s[0] == '-';
+    if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
+        s.erase(0, 1);
+    }
+    unsigned long long v = 0;
+    if (!ParseUnsigned(s, 1ULL << 33, v)) {
+        return false;
+    }
+    long long r = neg ? -static_cast<long long>(v) : static_cast<long long>(v);
+    if (r < lo || r > hi) {
+        return false;
+    }
+    out = r;
+    return true;
+}
+
+// Name lookups run through getaddrinfo_a so that a slow resolver never holds a step past its deadline. A
+// lookup abandoned before it ends is parked here until the resolver is done with it.
+struct Lookup {
+    gaicb cb{};
+    addrinfo hints{};
+    std::string name;
+};
+std::mutex g_parkedLock;
+std::list<std::unique_ptr<Lookup>> g_parked;
+
+void SweepParked() {
+    std::lock_guard<std::mutex> lk(g_parkedLock);
+    for (auto it = g_parked.begin(); it != g_parked.end();) {
+        if (gai_error(&(*it)->cb) != EAI_INPROGRESS) {
+            if ((*it)->cb.ar_result) {
+                freeaddrinfo((*it)->cb.ar_result);
+            }
+            it = g_parked.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+}  // namespace
+
+void EnsureInit() {
+    std::call_once(g_initOnce, [] {
+        std::lock_guard<std::mutex> lk(g_lib);
+        // No configuration files, no persistent state, no MIB files: behaviour does not depend on the host.
+        netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
+        netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_PERSIST_STATE, 1);
+        netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
+        netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
+        netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_LOAD_HOST_FILES, 1);
+        netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_NO_TOKEN_WARNINGS, 1);
+        netsnmp_set_mib_directory("/nonexistent-ksx-mibs");
+        netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_MIB_WARNINGS, 0);
+        if (!std::getenv("KSX_DEBUG")) {
+            snmp_disable_log();
+        }
+        init_snmp("ksx-snmplib");
+    });
+}
+
+uint64_t NextGeneration() {
+    return ++g_generation;
+}
+
+int NextRequestId() {
+    int id = ++g_requestId;
+    if (id <= 0) {  // wrapped: ids stay positive
+        g_requestId.store(1);
+        id = 1;
+    }
+    return id;
+}
+
+bool ParseAgent(const std::string& text, AgentAddress& out) {
+    std::string s = Trim(text.c_str());
+    std::string portText;
+    if (s.empty()) {
+        return false;
+    }
+    if (s[0] == '[') {
+        size_t close = s.find(']');
+        if (close == std::string::npos) {
+            return false;
+        }
+        out.host = s.substr(1, close - 1);
+        std::string rest = s.substr(close + 1);
+        if (!rest.empty()) {
+            if (rest[0] != ':') {
+                return false;
+            }
+            portText = rest.substr(1);
+            if (portText.empty()) {
+                return false;
+            }
+        }
+    } else {
+        size_t colons = std::count(s.begin(), s.end(), ':');
+        if (colons == 1) {
+            size_t c = s.find(':');
+            out.host = s.substr(0, c);
+            portText = s.substr(c + 1);
+            if (portText.empty()) {
+                return false;
+            }
+        } else {
+            out.host = s;  // no port, or a bare IPv6 address
+        }
+    }
+    out.port = 161;
+    if (!portText.empty()) {
+        unsigned long long p = 0;
+        if (!ParseUnsigned(portText, 65535, p) || p == 0) {
+            return false;
+        }
+        out.port = static_cast<int>(p);
+    }
+    return !out.host.empty();
+}
+
+bool ValidBinding(const SnmpVarBind& vb) {
+    oid name[MAX_OID_LEN];
+    size_t len = 0;
+    if (!ParseOid(vb.oid, name, len)) {
+        return false;
+    }
+    long long v = 0;
+    switch (vb.type) {
+        case SNMP_TYPE_NULL:
+        case SNMP_TYPE_OCTETS:
+            return true;
+        case SNMP_TYPE_INTEGER:
+            return ParseLong(vb.value, INT32_MIN, INT32_MAX, v);
+        case SNMP_TYPE_UNSIGNED:
+            return ParseLong(vb.value, 0, UINT32_MAX, v);
+        case SNMP_TYPE_OID:
+            return ParseOid(Trim(vb.value.c_str()), name, len);
+        case SNMP_TYPE_IPADDRESS: {
+            in_addr a{};
+            return inet_pton(AF_INET, Trim(vb.value.c_str()).c_str(), &a) == 1;
+        }
+        default:
+            return false;
+    }
+}
+
+namespace {
+
+netsnmp_pdu* BuildPdu(int pduType, const std::vector<SnmpVarBind>& binds) {
+    int command = pduType == 0 ? SNMP_MSG_GET : pduType == 1 ? SNMP_MSG_GETNEXT : SNMP_MSG_SET;
+    netsnmp_pdu* pdu = snmp_pdu_create(command);
+    if (!pdu) {
+        return nullptr;
+    }
+    for (const SnmpVarBind& vb : binds) {
+        oid name[MAX_OID_LEN];
+        size_t len = 0;
+        long long v = 0;
+        netsnmp_variable_list* added = nullptr;
+        if (!ParseOid(vb.oid, name, len)) {
+            snmp_free_pdu(pdu);
+            return nullptr;
+        }
+        switch (vb.type) {
+            case SNMP_TYPE_NULL:
+                added = snmp_pdu_add_variable(pdu, name, len, ASN_NULL, nullptr, 0);
+                break;
+            case SNMP_TYPE_INTEGER:
+                if (ParseLong(vb.value, INT32_MIN, INT32_MAX, v)) {
+                    long lv = static_cast<long>(v);
+                    added = snmp_pdu_add_variable(pdu, name, len, ASN_INTEGER, &lv, sizeof lv);
+                }
+                break;
+            case SNMP_TYPE_UNSIGNED:
+                if (ParseLong(vb.value, 0, UINT32_MAX, v)) {
+                    u_long uv = static_cast<u_long>(v);
+                    added = snmp_pdu_add_variable(pdu, name, len, ASN_UNSIGNED, &uv, sizeof uv);
+                }
+                break;
+            case SNMP_TYPE_OCTETS:
+                added =
+                    snmp_pdu_add_variable(pdu, name, len, ASN_OCTET_STR, vb.value.data(), vb.value.size());
+                break;
+            case SNMP_TYPE_OID: {
+                oid val[MAX_OID_LEN];
+                size_t vlen = 0;
+                if (ParseOid(Trim(vb.value.c_str()), val, vlen)) {
+                    added = snmp_pdu_add_variable(pdu, name, len, ASN_OBJECT_ID, val, vlen * sizeof(oid));
+                }
+                break;
+            }
+            case SNMP_TYPE_IPADDRESS: {
+                in_addr a{};
+                if (inet_pton(AF_INET, Trim(vb.value.c_str()).c_str(), &a) == 1) {
+                    added = snmp_pdu_add_variable(pdu, name, len, ASN_IPADDRESS, &a.s_addr, 4);
+                }
+                break;
+            }
+            default:
+                break;
+        }
+        if (!added) {
+            snmp_free_pdu(pdu);
+            return nullptr;
+        }
+    }
+    return pdu;
+}
+
+bool IsNoValue(int type) {
+    return type == ASN_NULL || type == SNMP_NOSUCHOBJECT || type == SNMP_NOSUCHINSTANCE ||
+           type == SNMP_ENDOFMIBVIEW;
+}
+
+SnmpVarBind ConvertBinding(const netsnmp_variable_list* vb) {
+    SnmpVarBind out;
+    out.oid = OidText(vb->name, vb->name_length);
+    out.type = vb->type;
+    char buf[64];
+    buf[0] = 0;
+    const bool hasInt = vb->val.integer && vb->val_len >= sizeof(long);
+    const bool hasC64 = vb->val.counter64 && vb->val_len >= sizeof(counter64);
+    switch (vb->type) {
+        case ASN_INTEGER:
+            if (hasInt) {
+                std::snprintf(buf, sizeof buf, "%ld", *vb->val.integer);
+            }
+            out.value = buf;
+            break;
+        case ASN_COUNTER:
+        case ASN_GAUGE:
+        case ASN_TIMETICKS:
+        case ASN_UINTEGER:
+            if (hasInt) {
+                std::snprintf(buf, sizeof buf, "%lu",
+                              static_cast<unsigned long>(*vb->val.integer) & 0xffffffffUL);
+            }
+            out.value = buf;
+            break;
+        case ASN_COUNTER64:
+#ifdef NETSNMP_WITH_OPAQUE_SPECIAL_TYPES
+        case ASN_OPAQUE_COUNTER64:
+        case ASN_OPAQUE_U64:
+#endif
+            if (hasC64) {
+                unsigned long long v =
+                    (static_cast<unsigned long long>(vb->val.counter64->high & 0xffffffffUL) << 32) |
+                    (vb->val.counter64->low & 0xffffffffUL);
+                std::snprintf(buf, sizeof buf, "%llu", v);
+            }
+            out.value = buf;
+            break;
+#ifdef NETSNMP_WITH_OPAQUE_SPECIAL_TYPES
+        case ASN_OPAQUE_I64:
+            if (hasC64) {
+                unsigned long long v =
+                    (static_cast<unsigned long long>(vb->val.counter64->high & 0xffffffffUL) << 32) |
+                    (vb->val.counter64->low & 0xffffffffUL);
+                std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(v));
+            }
+            out.value = buf;
+            break;
+        case ASN_OPAQUE_FLOAT:
+            if (vb->val.floatVal && vb->val_len >= sizeof(float)) {
+                std::snprintf(buf, sizeof buf, "%g", static_cast<double>(*vb->val.floatVal));
+            }
+            out.value = buf;
+            break;
+        case ASN_OPAQUE_DOUBLE:
+            if (vb->val.doubleVal && vb->val_len >= sizeof(double)) {
+                std::snprintf(buf, sizeof buf, "%g", *vb->val.doubleVal);
+            }
+            out.value = buf;
+            break;
+#endif
+        case ASN_IPADDRESS:
+            if (vb->val.string && vb->val_len == 4) {
+                std::snprintf(buf, sizeof buf, "%u.%u.%u.%u", vb->val.string[0], vb->val.string[1],
+                              vb->val.string[2], vb->val.string[3]);
+                out.value = buf;
+            } else if (vb->val.string) {
+                out.value.assign(reinterpret_cast<const char*>(vb->val.string), vb->val_len);
+            }
+            break;
+        case ASN_OBJECT_ID:
+            if (vb->val.objid) {
+                out.value = OidText(vb->val.objid, vb->val_len / sizeof(oid));
+            }
+            break;
+        case ASN_OCTET_STR:
+        case ASN_OPAQUE:
+        case ASN_BIT_STR:
+        case ASN_NSAP:
+            if (vb->val.string && vb->val_len) {
+                out.value.assign(reinterpret_cast<const char*>(vb->val.string), vb->val_len);
+            }
+            break;
+        default:
+            break;  // NULL, exceptions and types we do not know: no value
+    }
+    return out;
+}
+
+}  // namespace
+
+// Per-object Net-SNMP state. The response callback writes here; it only runs inside our own read calls.
+struct CSnmpSession::Net {
+    void* sess = nullptr;
+    std::string peer;
+    Credentials cred;
+    bool engineKnown = false;
+    int expectReqId = 0;
+    bool done = false;
+    int op = 0;
+    netsnmp_pdu* response = nullptr;
+    std::vector<u_char> authKey, privKey;  // our localized keys, to spot another session's user entry
+
+    void dropResponse() {
+        if (response) {
+            snmp_free_pdu(response);
+            response = nullptr;
+        }
+    }
+};
+
+namespace {
+
+int OnResponse(int op, netsnmp_session*, int reqid, netsnmp_pdu* pdu, void* magic) {
+    auto* net = static_cast<CSnmpSession::Net*>(magic);
+    if (net->done || reqid != net->expectReqId) {
+        return 1;  // late answer to a step that was abandoned
+    }
+    net->done = true;
+    net->op = op;
+    net->dropResponse();
+    if (op == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && pdu) {
+        net->response = snmp_clone_pdu(pdu);
+    }
+    return 1;
+}
+
+bool SameOid(const oid* a, size_t alen, const oid* b, size_t blen) {
+    return alen == blen && (alen == 0 || (a && b && std::memcmp(a, b, alen * sizeof(oid)) == 0));
+}
+
+bool SameBytes(const u_char* p, size_t len, const std::vector<u_char>& v) {
+    return len == v.size() && (len == 0 || (p && std::memcmp(p, v.data(), len) == 0));
+}
+
+// Makes the process-wide USM user entry for this session's user and engine carry this session's keys.
+// Called under g_lib before each send: two sessions may name the same user with different passwords.
+void InstallUser(CSnmpSession::Net& n) {
+    netsnmp_session* ss = snmp_sess_session(n.sess);
+    if (!ss || !ss->securityEngineIDLen) {
+        return;
+    }
+    usmUser* u = usm_get_user(ss->securityEngineID, ss->securityEngineIDLen, ss->securityName);
+    if (u && !n.authKey.empty() == (u->authKeyLen != 0) && SameBytes(u->authKey, u->authKeyLen, n.authKey) &&
+        SameBytes(u->privKey, u->privKeyLen, n.privKey) &&
+        SameOid(u->authProtocol, u->authProtocolLen, ss->securityAuthProto, ss->securityAuthProtoLen) &&
+        (ss->securityLevel != SNMP_SEC_LEVEL_AUTHPRIV ||
+         SameOid(u->privProtocol, u->privProtocolLen, ss->securityPrivProto, ss->securityPrivProtoLen))) {
+        return;
+    }
+    if (u) {
+        usm_remove_user(u);
+        usm_free_user(u);
+    }
+    ss->flags &= ~SNMP_FLAGS_USER_CREATED;
+    usm_create_user_from_session(ss);
+    u = usm_get_user(ss->securityEngineID, ss->securityEngineIDLen, ss->securityName);
+    n.authKey.clear();
+    n.privKey.clear();
+    if (u) {
+        if (u->authKey) {
+            n.authKey.assign(u->authKey, u->authKey + u->authKeyLen);
+        }
+        if (u->privKey) {
+            n.privKey.assign(u->privKey, u->privKey + u->privKeyLen);
+        }
+    }
+}
+
+// The empty user the engine-ID probe is sent as; the agent's report is read back against it.
+void EnsureProbeUser() {
+    if (usm_get_user(nullptr, 0, const_cast<char*>(""))) {
+        return;
+    }
+    usmUser* u = usm_create_user();
+    if (!u) {
+        return;
+    }
+    u->name = strdup("");
+    u->secName = strdup("");
+    usm_add_user(u);
+}
+
+int ResolveHost(const std::string& host, int port, long long deadline, const std::function<bool()>& cancelled,
+                std::string& peer) {
+    char buf[INET6_ADDRSTRLEN];
+    in_addr a4{};
+    in6_addr a6{};
+    if (inet_pton(AF_INET, host.c_str(), &a4) == 1) {
+        peer = "udp:" + host + ":" + std::to_string(port);
+        return 0;
+    }
+    if (inet_pton(AF_INET6, host.c_str(), &a6) == 1) {
+        peer = "udp6:[" + host + "]:" + std::to_string(port);
+        return 0;
+    }
+    SweepParked();
+    auto lookup = std::make_unique<Lookup>();
+    lookup->name = host;
+    lookup->hints.ai_family = AF_UNSPEC;
+    lookup->hints.ai_socktype = SOCK_DGRAM;
+    lookup->cb.ar_name = lookup->name.c_str();
+    lookup->cb.ar_request = &lookup->hints;
+    gaicb* list[1] = {&lookup->cb};
+    if (getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr) != 0) {
+        return CSnmp4w::EC_BAD_AGENT;
+    }
+    int status = 0;
+    for (;;) {
+        int err = gai_error(&lookup->cb);
+        if (err != EAI_INPROGRESS) {
+            status = err == 0 ? 0 : CSnmp4w::EC_BAD_AGENT;
+            break;
+        }
+        long long left = deadline - NowNs();
+        if (cancelled() || left <= 0) {
+            status = cancelled() ? CSnmp4w::EC_CANCELLED : CSnmp4w::EC_TIMEOUT;
+            if (gai_cancel(&lookup->cb) == EAI_NOTCANCELED) {
+                std::lock_guard<std::mutex> lk(g_parkedLock);
+                g_parked.push_back(std::move(lookup));
+                return status;
+            }
+            break;
+        }
+        long long slice = std::min<long long>(left, 20'000'000);
+        timespec ts{static_cast<time_t>(slice / 1'000'000'000), static_cast<long>(slice % 1'000'000'000)};
+        gai_suspend(list, 1, &ts);
+    }
+    addrinfo* res = lookup->cb.ar_result;
+    if (status == 0) {
+        const addrinfo* pick = nullptr;
+        for (const addrinfo* p = res; p; p = p->ai_next) {
+            if (p->ai_family == AF_INET) {
+                pick = p;
+                break;
+            }
+            if (!pick && p->ai_family == AF_INET6) {
+                pick = p;
+            }
+        }
+        if (!pick) {
+            status = CSnmp4w::EC_BAD_AGENT;
+        } else if (pick->ai_family == AF_INET) {
+            inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(pick->ai_addr)->sin_addr, buf,
+                      sizeof buf);
+            peer = std::string("udp:") + buf + ":" + std::to_string(port);
+        } else {
+            inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(pick->ai_addr)->sin6_addr, buf,
+                      sizeof buf);
+            peer = std::string("udp6:[") + buf + "]:" + std::to_string(port);
+        }
+    }
+    if (res) {
+        freeaddrinfo(res);
+    }
+    return status;
+}
+
+}  // namespace
+
+CSnmpSession::CSnmpSession() : m_net(std::make_unique<Net>()) {
+    EnsureInit();
+    m_wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+}
+
+CSnmpSession::~CSnmpSession() {
+    closeSession();
+    if (m_wakeFd >= 0) {
+        ::close(m_wakeFd);
+    }
+}
+
+void CSnmpSession::cancel(uint64_t generation) {
+    m_cancelGen.store(generation + 1);
+    if (m_wakeFd >= 0) {
+        uint64_t one = 1;
+        ssize_t r = ::write(m_wakeFd, &one, sizeof one);
+        (void)r;
+    }
+}
+
+void CSnmpSession::drainWake() {
+    uint64_t v = 0;
+    while (m_wakeFd >= 0 && ::read(m_wakeFd, &v, sizeof v) > 0) {
+    }
+}
+
+void CSnmpSession::closeSession() {
+    std::lock_guard<std::mutex> lk(g_lib);
+    if (m_net->sess) {
+        snmp_sess_close(m_net->sess);
+        m_net->sess = nullptr;
+    }
+    m_net->dropResponse();
+    m_net->engineKnown = false;
+    m_net->authKey.clear();
+    m_net->privKey.clear();
+}
+
+int CSnmpSession::openSession(const Credentials& cred, const std::string& peer, unsigned long timeoutMs) {
+    Net& n = *m_net;
+    if (n.sess && n.peer == peer && n.cred == cred) {
+        return 0;
+    }
+    closeSession();
+    std::lock_guard<std::mutex> lk(g_lib);
+    netsnmp_session s;
+    snmp_sess_init(&s);
+    std::string peerCopy = peer;
+    s.peername = peerCopy.data();
+    s.retries = 0;
+    s.timeout = static_cast<long>(timeoutMs) * 1000L;
+    std::string community = cred.community;
+    std::string user = cred.user;
+    if (cred.version == 3) {
+        s.version = SNMP_VERSION_3;
+        s.flags |= SNMP_FLAGS_DONT_PROBE;  // discovery runs through our own cancellable wait
+        s.securityModel = SNMP_SEC_MODEL_USM;
+        s.securityName = user.data();
+        s.securityNameLen = user.size();
+        const bool auth = (cred.msgFlags & 1) != 0;
+        const bool priv = auth && (cred.msgFlags & 2) != 0;
+        s.securityLevel = priv   ? SNMP_SEC_LEVEL_AUTHPRIV
+                          : auth ? SNMP_SEC_LEVEL_AUTHNOPRIV
+                                 : SNMP_SEC_LEVEL_NOAUTH;
+        if (auth) {
+            if (cred.authArith == 1) {
+                s.securityAuthProto = usmHMACSHA1AuthProtocol;
+                s.securityAuthProtoLen = OID_LENGTH(usmHMACSHA1AuthProtocol);
+            } else {
+                s.securityAuthProto = usmHMACMD5AuthProtocol;
+                s.securityAuthProtoLen = OID_LENGTH(usmHMACMD5AuthProtocol);
+            }
+            s.securityAuthKeyLen = USM_AUTH_KU_LEN;
+            if (generate_Ku(s.securityAuthProto, s.securityAuthProtoLen,
+                            reinterpret_cast<const u_char*>(cred.authPwd.data()), cred.authPwd.size(),
+                            s.securityAuthKey, &s.securityAuthKeyLen) != SNMPERR_SUCCESS) {
+                return CSnmp4w::EC_REFUSED;
+            }
+        }
+        if (priv) {
+            if (cred.priArith == 1) {
+                s.securityPrivProto = usmAESPrivProtocol;
+                s.securityPrivProtoLen = OID_LENGTH(usmAESPrivProtocol);
+            } else {
+                s.securityPrivProto = usmDESPrivProtocol;
+                s.securityPrivProtoLen = OID_LENGTH(usmDESPrivProtocol);
+            }
+            s.securityPrivKeyLen = USM_PRIV_KU_LEN;
+            if (generate_Ku(s.securityAuthProto, s.securityAuthProtoLen,
+                            reinterpret_cast<const u_char*>(cred.priPwd.data()), cred.priPwd.size(),
+                            s.securityPrivKey, &s.securityPrivKeyLen) != SNMPERR_SUCCESS) {
+                return CSnmp4w::EC_REFUSED;
+            }
+        }
+    } else {
+        s.version = SNMP_VERSION_1;
+        s.community = reinterpret_cast<u_char*>(community.data());
+        s.community_len = community.size();
+    }
+    n.sess = snmp_sess_open(&s);
+    if (!n.sess) {
+        return CSnmp4w::EC_SEND_FAILED;
+    }
+    n.peer = peer;
+    n.cred = cred;
+    n.engineKnown = cred.version != 3;
+    return 0;
+}
+
+// One PDU out, its answer in n.response. The PDU is the library's from here on.
+int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline, bool probe) {
+    auto* pdu = static_cast<netsnmp_pdu*>(pduPtr);
+    Net& n = *m_net;
+    int sock = -1;
+    {
+        std::lock_guard<std::mutex> lk(g_lib);
+        snmp_sess_timeout(n.sess);  // reaps requests abandoned by earlier steps
+        netsnmp_session* ss = snmp_sess_session(n.sess);
+        long long left = std::max<long long>(deadline - NowNs(), 1'000'000);
+        ss->timeout = static_cast<long>(left / 1000);
+        ss->retries = 0;
+        if (!probe && n.cred.version == 3) {
+            InstallUser(n);
+        }
+        n.done = false;
+        n.dropResponse();
+        n.expectReqId = -1;
+        int reqid = snmp_sess_async_send(n.sess, pdu, OnResponse, &n);
+        if (reqid == 0) {
+            snmp_free_pdu(pdu);
+            return CSnmp4w::EC_SEND_FAILED;
+        }
+        n.expectReqId = reqid;
+        netsnmp_transport* t = snmp_sess_transport(n.sess);
+        sock = t ? t->sock : -1;
+    }
+    if (sock < 0) {
+        return CSnmp4w::EC_SEND_FAILED;
+    }
+    for (;;) {
+        if (isCancelled(generation)) {
+            return CSnmp4w::EC_CANCELLED;
+        }
+        long long left = deadline - NowNs();
+        if (left <= 0) {
+            return CSnmp4w::EC_TIMEOUT;
+        }
+        pollfd fds[2] = {{sock, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+        int ms = static_cast<int>(std::min<long long>((left + 999'999) / 1'000'000, INT_MAX));
+        int r = ::poll(fds, m_wakeFd >= 0 ? 2 : 1, ms);
+        if (r < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return CSnmp4w::EC_SEND_FAILED;
+        }
+        if (r > 0 && m_wakeFd >= 0 && fds[1].revents) {
+            drainWake();
+        }
+        if (r > 0 && fds[0].revents) {
+            std::lock_guard<std::mutex> lk(g_lib);
+            netsnmp_large_fd_set set;
+            netsnmp_large_fd_set_init(&set, sock + 1);
+            NETSNMP_LARGE_FD_SET(sock, &set);
+            int rr = snmp_sess_read2(n.sess, &set);
+            netsnmp_large_fd_set_cleanup(&set);
+            if (n.done) {
+                return n.op == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && n.response ? 0
+                                                                                  : CSnmp4w::EC_SEND_FAILED;
+            }
+            if (rr < 0 && (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))) {
+                return CSnmp4w::EC_SEND_FAILED;  // e.g. the port is closed
+            }
+        }
+    }
+}
+
+int CSnmpSession::discoverEngine(uint64_t generation, long long deadline) {
+    Net& n = *m_net;
+    netsnmp_pdu* probe = nullptr;
+    {
+        std::lock_guard<std::mutex> lk(g_lib);
+        EnsureProbeUser();
+        probe = snmp_pdu_create(SNMP_MSG_GET);
+        if (!probe) {
+            return CSnmp4w::EC_SEND_FAILED;
+        }
+        probe->version = SNMP_VERSION_3;
+        probe->securityName = strdup("");
+        probe->securityNameLen = 0;
+        probe->securityLevel = SNMP_SEC_LEVEL_NOAUTH;
+        probe->securityModel = SNMP_SEC_MODEL_USM;
+    }
+    int st = transact(probe, generation, deadline, true);
+    if (st != 0) {
+        return st;
+    }
+    std::lock_guard<std::mutex> lk(g_lib);
+    netsnmp_pdu* resp = n.response;
+    if (!resp || !resp->securityEngineIDLen || !resp->securityEngineID) {
+        n.dropResponse();
+        return CSnmp4w::EC_REFUSED;
+    }
+    netsnmp_session* ss = snmp_sess_session(n.sess);
+    SNMP_FREE(ss->securityEngineID);
+    ss->securityEngineID =
+        static_cast<u_char*>(netsnmp_memdup(resp->securityEngineID, resp->securityEngineIDLen));
+    ss->securityEngineIDLen = resp->securityEngineIDLen;
+    SNMP_FREE(ss->contextEngineID);
+    ss->contextEngineID =
+        static_cast<u_char*>(netsnmp_memdup(resp->securityEngineID, resp->securityEngineIDLen));
+    ss->contextEngineIDLen = resp->securityEngineIDLen;
+    n.dropResponse();
+    n.authKey.clear();
+    n.privKey.clear();
+    InstallUser(n);
+    n.engineKnown = true;
+    return 0;
+}
+
+int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduType,
+                           const std::vector<SnmpVarBind>& binds, unsigned long timeoutMs,
+                           uint64_t generation, CSnmp*& reply) {
+    reply = nullptr;
+    if (isCancelled(generation)) {
+        return CSnmp4w::EC_CANCELLED;
+    }
+    if (pduType != 0 && pduType != 1 && pduType != 3) {
+        return CSnmp4w::EC_REFUSED;
+    }
+    if (timeoutMs == 0) {
+        timeoutMs = static_cast<unsigned long>(g_defaultTimeout.load());
+    }
+    const long long deadline = NowNs() + static_cast<long long>(timeoutMs) * 1'000'000LL;
+    AgentAddress addr;
+    if (!ParseAgent(agent ? agent : "", addr)) {
+        return CSnmp4w::EC_BAD_AGENT;
+    }
+    std::string peer;
+    int st = ResolveHost(
+        addr.host, addr.port, deadline, [&] { return isCancelled(generation); }, peer);
+    if (st != 0) {
+        return st;
+    }
+    for (const SnmpVarBind& vb : binds) {
+        if (!ValidBinding(vb)) {
+            return CSnmp4w::EC_REFUSED;
+        }
+    }
+    st = openSession(cred, peer, timeoutMs);
+    if (st != 0) {
+        return st;
+    }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!m_net->engineKnown) {
+            st = discoverEngine(generation, deadline);
+            if (st != 0) {
+                return st;
+            }
+        }
+        netsnmp_pdu* pdu = nullptr;
+        {
+            std::lock_guard<std::mutex> lk(g_lib);
+            pdu = BuildPdu(pduType, binds);
+        }
+        if (!pdu) {
+            return CSnmp4w::EC_REFUSED;
+        }
+        st = transact(pdu, generation, deadline, false);
+        if (st != 0) {
+            return st;
+        }
+        std::lock_guard<std::mutex> lk(g_lib);
+        netsnmp_pdu* resp = m_net->response;
+        if (resp->command == SNMP_MSG_REPORT) {
+            int kind = snmpv3_get_report_type(resp);
+            m_net->dropResponse();
+            if (kind == SNMPERR_UNKNOWN_ENG_ID && attempt == 0) {
+                m_net->engineKnown = false;  // the agent restarted with another engine: discover again
+                netsnmp_session* ss = snmp_sess_session(m_net->sess);
+                SNMP_FREE(ss->securityEngineID);
+                ss->securityEngineIDLen = 0;
+                SNMP_FREE(ss->contextEngineID);
+                ss->contextEngineIDLen = 0;
+                continue;
+            }
+            return CSnmp4w::EC_REFUSED;
+        }
+        auto* r = new SnmpReply();
+        int errorStatus = static_cast<int>(resp->errstat);
+        int errorIndex = static_cast<int>(resp->errindex);
+        int index = 0;
+        for (netsnmp_variable_list* vb = resp->variables; vb; vb = vb->next_variable) {
+            ++index;
+            r->binds().push_back(ConvertBinding(vb));
+            const int t = vb->type;
+            if (errorStatus == 0 &&
+                (t == SNMP_NOSUCHOBJECT || t == SNMP_NOSUCHINSTANCE || t == SNMP_ENDOFMIBVIEW)) {
+                errorStatus = SNMP_ERR_NOSUCHNAME;  // read the way a v1 agent would answer
+                errorIndex = index;
+            }
+        }
+        r->setHeader(pduType, static_cast<int>(resp->reqid), errorStatus, errorIndex);
+        m_net->dropResponse();
+        reply = r;
+        return 0;
+    }
+    return CSnmp4w::EC_REFUSED;
+}
+
+bool IsValueless(int type) {
+    return IsNoValue(type);
+}
+
+}  // namespace ksx::snmp
+
+int SnmpInit(void*) {
+    ksx::snmp::EnsureInit();
+    return 0;
+}
+
+void SetSnmpTimeout(int milliseconds) {
+    if (milliseconds > 0) {
+        ksx::snmp::g_defaultTimeout.store(milliseconds);
+    }
+}
+
+int GetSnmpTimeout() {
+    return ksx::snmp::g_defaultTimeout.load();
+}
