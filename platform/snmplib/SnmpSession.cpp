@@ -168,7 +168,9 @@ void EnsureInit() {
         netsnmp_set_mib_directory("/nonexistent-ksx-mibs");
         netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_MIB_WARNINGS, 0);
         if (!std::getenv("KSX_DEBUG")) {
+            // A handler that goes nowhere: without any handler Net-SNMP writes to stderr.
             snmp_disable_log();
+            netsnmp_register_loghandler(NETSNMP_LOGHANDLER_CALLBACK, LOG_DEBUG);
         }
         init_snmp("ksx-snmplib");
     });
@@ -445,6 +447,9 @@ int OnResponse(int op, netsnmp_session*, int reqid, netsnmp_pdu* pdu, void* magi
     if (net->done || reqid != net->expectReqId) {
         return 1;  // late answer to a step that was abandoned
     }
+    if (op == NETSNMP_CALLBACK_OP_SEC_ERROR) {
+        return 1;  // a report: the library hands it over as a received message next
+    }
     net->done = true;
     net->op = op;
     net->dropResponse();
@@ -691,6 +696,9 @@ int CSnmpSession::openSession(const Credentials& cred, const std::string& peer, 
     if (!n.sess) {
         return CSnmp4w::EC_SEND_FAILED;
     }
+    if (cred.version == 3) {
+        snmp_sess_session(n.sess)->flags |= SNMP_FLAGS_DONT_PROBE;  // the library would probe inside send
+    }
     n.peer = peer;
     n.cred = cred;
     n.engineKnown = cred.version != 3;
@@ -717,6 +725,12 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
         n.expectReqId = -1;
         int reqid = snmp_sess_async_send(n.sess, pdu, OnResponse, &n);
         if (reqid == 0) {
+            if (std::getenv("KSX_DEBUG")) {
+                char* err = nullptr;
+                snmp_sess_error(n.sess, nullptr, nullptr, &err);
+                std::fprintf(stderr, "snmplib: send failed: %s\n", err ? err : "?");
+                std::free(err);
+            }
             snmp_free_pdu(pdu);
             return CSnmp4w::EC_SEND_FAILED;
         }
