@@ -1,0 +1,548 @@
+#include "sim/Agent.h"
+
+// clang-format off
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+#include <net-snmp/agent/net-snmp-agent-includes.h>
+#include <net-snmp/library/snmpusm.h>
+// clang-format on
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace ksxsim {
+
+namespace {
+
+Agent* g_agent = nullptr;
+
+Oid ToOid(const oid* name, size_t length) {
+    Oid o;
+    o.reserve(length);
+    for (size_t i = 0; i < length; ++i) {
+        o.push_back(static_cast<uint32_t>(name[i]));
+    }
+    return o;
+}
+
+bool Printable(const std::string& s) {
+    for (unsigned char c : s) {
+        if (c < 0x20 || c > 0x7e) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A received value in store form. Letters the wire cannot tell apart (s/x, u/g) follow the
+// object's declaration; '?' for types the simulator does not serve.
+Value FromVar(const netsnmp_variable_list* vb, char declared) {
+    Value v;
+    switch (vb->type) {
+        case ASN_INTEGER:
+            v = {'i', std::to_string(*vb->val.integer)};
+            break;
+        case ASN_GAUGE:
+            v = {declared == 'g' ? 'g' : 'u',
+                 std::to_string(static_cast<unsigned long>(*vb->val.integer) & 0xffffffffUL)};
+            break;
+        case ASN_COUNTER:
+            v = {'c', std::to_string(static_cast<unsigned long>(*vb->val.integer) & 0xffffffffUL)};
+            break;
+        case ASN_TIMETICKS:
+            v = {'t', std::to_string(static_cast<unsigned long>(*vb->val.integer) & 0xffffffffUL)};
+            break;
+        case ASN_COUNTER64: {
+            uint64_t n = (static_cast<uint64_t>(vb->val.counter64->high) << 32) |
+                         (vb->val.counter64->low & 0xffffffffUL);
+            v = {'C', std::to_string(n)};
+            break;
+        }
+        case ASN_OCTET_STR: {
+            std::string data(reinterpret_cast<const char*>(vb->val.string), vb->val_len);
+            char type = declared == 's' || declared == 'x' ? declared : (Printable(data) ? 's' : 'x');
+            v = {type, data};
+            break;
+        }
+        case ASN_OBJECT_ID:
+            v = {'o', OidText(ToOid(vb->val.objid, vb->val_len / sizeof(oid)))};
+            break;
+        case ASN_IPADDRESS: {
+            const unsigned char* b = vb->val.string;
+            if (vb->val_len == 4) {
+                v = {'a', std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) +
+                              "." + std::to_string(b[3])};
+            } else {
+                v = {'?', ""};
+            }
+            break;
+        }
+        case ASN_NULL:
+            v = {'n', ""};
+            break;
+        default:
+            v = {'?', ""};
+            break;
+    }
+    return v;
+}
+
+void SetVar(netsnmp_variable_list* vb, const Value& v) {
+    switch (v.type) {
+        case 'i':
+            snmp_set_var_typed_integer(vb, ASN_INTEGER, std::stol(v.data));
+            break;
+        case 'u':
+        case 'g':
+            snmp_set_var_typed_integer(vb, ASN_GAUGE, static_cast<long>(std::stoul(v.data)));
+            break;
+        case 'c':
+            snmp_set_var_typed_integer(vb, ASN_COUNTER, static_cast<long>(std::stoul(v.data)));
+            break;
+        case 't':
+            snmp_set_var_typed_integer(vb, ASN_TIMETICKS, static_cast<long>(std::stoul(v.data)));
+            break;
+        case 'C': {
+            uint64_t n = std::stoull(v.data);
+            counter64 c{};
+            c.high = static_cast<u_long>(n >> 32);
+            c.low = static_cast<u_long>(n & 0xffffffffULL);
+            snmp_set_var_typed_value(vb, ASN_COUNTER64, &c, sizeof(c));
+            break;
+        }
+        case 's':
+        case 'x':
+            snmp_set_var_typed_value(vb, ASN_OCTET_STR, v.data.data(), v.data.size());
+            break;
+        case 'o': {
+            auto o = ParseOid(v.data);
+            std::vector<oid> ids(o->begin(), o->end());
+            snmp_set_var_typed_value(vb, ASN_OBJECT_ID, ids.data(), ids.size() * sizeof(oid));
+            break;
+        }
+        case 'a': {
+            in_addr addr{};
+            inet_pton(AF_INET, v.data.c_str(), &addr);
+            snmp_set_var_typed_value(vb, ASN_IPADDRESS, &addr.s_addr, 4);
+            break;
+        }
+        default:
+            snmp_set_var_typed_value(vb, ASN_NULL, nullptr, 0);
+            break;
+    }
+}
+
+int PacketCallback(int op, netsnmp_session* session, int reqid, netsnmp_pdu* pdu, void* magic) {
+    return g_agent->OnPacket(op, session, reqid, pdu, magic);
+}
+
+int RequestHandler(netsnmp_mib_handler*, netsnmp_handler_registration*, netsnmp_agent_request_info* reqinfo,
+                   netsnmp_request_info* requests) {
+    return g_agent->OnRequests(reqinfo, requests);
+}
+
+const char* PduName(int command) {
+    switch (command) {
+        case SNMP_MSG_GET:
+            return "get";
+        case SNMP_MSG_GETNEXT:
+            return "getnext";
+        case SNMP_MSG_GETBULK:
+            return "getbulk";
+        case SNMP_MSG_SET:
+            return "set";
+        default:
+            return nullptr;
+    }
+}
+
+std::string Principal(const netsnmp_pdu* pdu) {
+    if (pdu->version == SNMP_VERSION_3) {
+        return pdu->securityName ? std::string(pdu->securityName, pdu->securityNameLen) : "";
+    }
+    return pdu->community ? std::string(reinterpret_cast<const char*>(pdu->community), pdu->community_len)
+                          : "";
+}
+
+}  // namespace
+
+bool ParseUserSpec(const std::string& text, UserSpec* out) {
+    std::vector<std::string> parts;
+    size_t pos = 0;
+    while (true) {
+        size_t colon = text.find(':', pos);
+        parts.push_back(text.substr(pos, colon == std::string::npos ? std::string::npos : colon - pos));
+        if (colon == std::string::npos) {
+            break;
+        }
+        pos = colon + 1;
+    }
+    if (parts[0].empty() || (parts.size() != 1 && parts.size() != 3 && parts.size() != 5)) {
+        return false;
+    }
+    UserSpec u;
+    u.name = parts[0];
+    if (parts.size() >= 3) {
+        u.auth = parts[1];
+        u.authPass = parts[2];
+        if ((u.auth != "MD5" && u.auth != "SHA") || u.authPass.size() < 8) {
+            return false;
+        }
+    }
+    if (parts.size() == 5) {
+        u.priv = parts[3];
+        u.privPass = parts[4];
+        if ((u.priv != "DES" && u.priv != "AES") || u.privPass.size() < 8) {
+            return false;
+        }
+    }
+    for (const auto& p : parts) {
+        if (p.find_first_of(" \t\"'") != std::string::npos) {
+            return false;
+        }
+    }
+    *out = u;
+    return true;
+}
+
+Agent::~Agent() {
+    for (auto& d : m_delayed) {
+        snmp_free_pdu(static_cast<netsnmp_pdu*>(d.pdu));
+    }
+    if (g_agent == this) {
+        g_agent = nullptr;
+    }
+}
+
+bool Agent::Start(const AgentOptions& options, const std::string& stateDir, std::string* error) {
+    m_options = options;
+    g_agent = this;
+
+    // Only our own empty directory is searched for configuration, MIB and persistent files.
+    setenv("SNMPCONFPATH", stateDir.c_str(), 1);
+    setenv("SNMP_PERSISTENT_DIR", stateDir.c_str(), 1);
+    setenv("MIBDIRS", stateDir.c_str(), 1);
+    setenv("MIBS", "", 1);
+    netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_PERSISTENT_DIR, stateDir.c_str());
+    netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_CONFIGURATION_DIR, stateDir.c_str());
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_ROLE, 0);
+    netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_NO_ROOT_ACCESS, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_DONT_LOG_TCPWRAPPERS_CONNECTS, 1);
+    // Warnings and errors of the library to stderr; its informational chatter is dropped.
+    netsnmp_register_loghandler(NETSNMP_LOGHANDLER_STDERR, snmp_get_do_debugging() ? LOG_DEBUG : LOG_WARNING);
+
+    // Access control: the read community reads, the write community and every user read and
+    // write everything, each user at its own security level or above.
+    {
+        // An engine id of our own per process, so that clients talking to several simulators keep
+        // their engine times apart.
+        std::string conf =
+            "engineID ksxsim" + std::to_string(getpid()) + "x" + std::to_string(std::rand() % 100000) + "\n";
+        conf += "rocommunity " + m_options.readCommunity + "\n";
+        conf += "rwcommunity " + m_options.writeCommunity + "\n";
+        conf += "rocommunity6 " + m_options.readCommunity + "\n";
+        conf += "rwcommunity6 " + m_options.writeCommunity + "\n";
+        for (const auto& u : m_options.users) {
+            conf += "rwuser " + u.name +
+                    (u.auth.empty()   ? " noauth"
+                     : u.priv.empty() ? " auth"
+                                      : " priv") +
+                    "\n";
+        }
+        FILE* f = std::fopen((stateDir + "/ksx-sim.conf").c_str(), "w");
+        if (!f || std::fputs(conf.c_str(), f) < 0 || std::fclose(f) != 0) {
+            *error = "cannot write the access configuration";
+            return false;
+        }
+    }
+
+    init_agent("ksx-sim");
+    init_snmp("ksx-sim");
+
+    for (const auto& u : m_options.users) {
+        std::string line = u.name;
+        if (!u.auth.empty()) {
+            line += " " + u.auth + " " + u.authPass;
+            if (!u.priv.empty()) {
+                line += " " + u.priv + " " + u.privPass;
+            }
+        }
+        std::vector<char> buf(line.begin(), line.end());
+        buf.push_back('\0');
+        usm_parse_create_usmUser("createUser", buf.data());
+    }
+
+    // One handler for everything below 1.3 (the agent keeps placeholders at the roots 0, 1 and 2).
+    static oid root[] = {1, 3};
+    netsnmp_handler_registration* reg =
+        netsnmp_create_handler_registration("ksx-sim", RequestHandler, root, 2, HANDLER_CAN_RWRITE);
+    if (!reg || netsnmp_register_handler(reg) != MIB_REGISTERED_OK) {
+        *error = "cannot register the object handler";
+        return false;
+    }
+
+    // Port 0: take a free one from the kernel first; the transport parser reads 0 as "default".
+    int port = m_options.port;
+    bool ipv6 = m_options.address.find(':') != std::string::npos;
+    if (port == 0) {
+        int fd = socket(ipv6 ? AF_INET6 : AF_INET, SOCK_DGRAM, 0);
+        sockaddr_storage ss{};
+        socklen_t len = 0;
+        if (ipv6) {
+            auto* a6 = reinterpret_cast<sockaddr_in6*>(&ss);
+            a6->sin6_family = AF_INET6;
+            inet_pton(AF_INET6, m_options.address.c_str(), &a6->sin6_addr);
+            len = sizeof(sockaddr_in6);
+        } else {
+            auto* a4 = reinterpret_cast<sockaddr_in*>(&ss);
+            a4->sin_family = AF_INET;
+            inet_pton(AF_INET, m_options.address.c_str(), &a4->sin_addr);
+            len = sizeof(sockaddr_in);
+        }
+        if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&ss), len) != 0 ||
+            getsockname(fd, reinterpret_cast<sockaddr*>(&ss), &len) != 0) {
+            if (fd >= 0) {
+                close(fd);
+            }
+            *error = "cannot bind " + m_options.address;
+            return false;
+        }
+        port = ntohs(ipv6 ? reinterpret_cast<sockaddr_in6*>(&ss)->sin6_port
+                          : reinterpret_cast<sockaddr_in*>(&ss)->sin_port);
+        close(fd);
+    }
+    std::string spec = ipv6 ? "udp6:[" + m_options.address + "]:" + std::to_string(port)
+                            : "udp:" + m_options.address + ":" + std::to_string(port);
+    netsnmp_transport* transport = netsnmp_transport_open_server("ksx-sim", spec.c_str());
+    if (!transport) {
+        *error = "cannot listen on " + spec;
+        return false;
+    }
+
+    // Our own agent session: the same set-up as the library's listening sessions, with our
+    // callback in front of the agent's packet handler.
+    netsnmp_session session;
+    snmp_sess_init(&session);
+    session.version = SNMP_DEFAULT_VERSION;
+    session.callback = PacketCallback;
+    session.authenticator = nullptr;
+    session.isAuthoritative = SNMP_SESS_AUTHORITATIVE;
+    netsnmp_session* s = snmp_add(&session, transport, netsnmp_agent_check_packet, netsnmp_agent_check_parse);
+    if (!s) {
+        *error = "cannot open the agent session";
+        return false;
+    }
+    m_session = s;
+    m_port = port;
+    return true;
+}
+
+void Agent::SetError(const Oid& oid, int status) {
+    if (status == 0) {
+        m_errors.erase(oid);
+    } else {
+        m_errors[oid] = status;
+    }
+}
+
+int Agent::InjectedError(const Oid& oid) const {
+    for (const auto& [prefix, status] : m_errors) {
+        if (HasPrefix(oid, prefix)) {
+            return status;
+        }
+    }
+    return 0;
+}
+
+bool Agent::ShouldDrop() {
+    m_dropAccumulator += m_dropPercent;
+    if (m_dropAccumulator >= 100) {
+        m_dropAccumulator -= 100;
+        return true;
+    }
+    return false;
+}
+
+void Agent::LogPdu(const void* p) {
+    const auto* pdu = static_cast<const netsnmp_pdu*>(p);
+    int version = pdu->version == SNMP_VERSION_1 ? 1 : pdu->version == SNMP_VERSION_2c ? 2 : 3;
+    std::string line =
+        "v=" + std::to_string(version) + " p=" + Escape(Principal(pdu)) + " t=" + PduName(pdu->command);
+    for (const netsnmp_variable_list* vb = pdu->variables; vb; vb = vb->next_variable) {
+        Oid o = ToOid(vb->name, vb->name_length);
+        Value v = FromVar(vb, m_device.DeclaredType(o));
+        line += " b=" + OidText(o) + "|" + std::string(1, v.type) + "|" + Escape(ValueText(v));
+    }
+    m_log.push_back(std::move(line));
+    // A benchmark can send millions of requests; keep the newest.
+    if (m_log.size() > 2000000) {
+        m_log.pop_front();
+    }
+}
+
+bool Agent::Admitted(const void* p) const {
+    const auto* pdu = static_cast<const netsnmp_pdu*>(p);
+    if (pdu->version == SNMP_VERSION_3) {
+        return true;  // USM has authenticated it already
+    }
+    std::string community = Principal(pdu);
+    return community == m_options.readCommunity || community == m_options.writeCommunity;
+}
+
+int Agent::MinimumLevel(const std::string& user) const {
+    for (const auto& u : m_options.users) {
+        if (u.name == user) {
+            return u.priv.empty() ? (u.auth.empty() ? SNMP_SEC_LEVEL_NOAUTH : SNMP_SEC_LEVEL_AUTHNOPRIV)
+                                  : SNMP_SEC_LEVEL_AUTHPRIV;
+        }
+    }
+    return SNMP_SEC_LEVEL_AUTHPRIV;
+}
+
+int Agent::OnPacket(int op, void* session, int reqid, void* p, void* magic) {
+    auto* pdu = static_cast<netsnmp_pdu*>(p);
+    auto* sess = static_cast<netsnmp_session*>(session);
+    if (op != NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE || !pdu || !PduName(pdu->command)) {
+        return handle_snmp_packet(op, sess, reqid, pdu, magic);
+    }
+    LogPdu(pdu);
+    auto now = Clock::now();
+    // A wrong community gets no answer, as on the real device.
+    if (!Admitted(pdu) || m_silence || m_device.Rebooting(now) || ShouldDrop()) {
+        return 1;
+    }
+    if (m_delayMs > 0) {
+        netsnmp_pdu* copy = snmp_clone_pdu(pdu);
+        if (copy) {
+            m_delayed.push_back({now + std::chrono::milliseconds(m_delayMs), sess, reqid, copy, magic});
+        }
+        return 1;
+    }
+    return handle_snmp_packet(op, sess, reqid, pdu, magic);
+}
+
+void Agent::RunDelayed(Clock::time_point now) {
+    while (!m_delayed.empty() && m_delayed.front().due <= now) {
+        Delayed d = m_delayed.front();
+        m_delayed.pop_front();
+        auto* pdu = static_cast<netsnmp_pdu*>(d.pdu);
+        if (!m_silence && !m_device.Rebooting(now)) {
+            handle_snmp_packet(NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE, static_cast<netsnmp_session*>(d.session),
+                               d.reqid, pdu, d.magic);
+        }
+        snmp_free_pdu(pdu);
+    }
+}
+
+std::optional<Clock::time_point> Agent::NextDelayed() const {
+    if (m_delayed.empty()) {
+        return std::nullopt;
+    }
+    return m_delayed.front().due;
+}
+
+int Agent::OnRequests(void* ri, void* rq) {
+    auto* reqinfo = static_cast<netsnmp_agent_request_info*>(ri);
+    auto* requests = static_cast<netsnmp_request_info*>(rq);
+    const netsnmp_pdu* pdu = reqinfo->asp ? reqinfo->asp->pdu : nullptr;
+    auto now = Clock::now();
+
+    // SNMPv3 requests below the user's own security level are refused.
+    if (pdu && pdu->version == SNMP_VERSION_3 && pdu->securityLevel < MinimumLevel(Principal(pdu))) {
+        if (reqinfo->mode != MODE_SET_ACTION && reqinfo->mode != MODE_SET_COMMIT &&
+            reqinfo->mode != MODE_SET_FREE && reqinfo->mode != MODE_SET_UNDO &&
+            reqinfo->mode != MODE_SET_RESERVE2) {
+            netsnmp_set_request_error(reqinfo, requests, SNMP_ERR_AUTHORIZATIONERROR);
+        }
+        return SNMP_ERR_NOERROR;
+    }
+
+    switch (reqinfo->mode) {
+        case MODE_GET:
+            for (netsnmp_request_info* r = requests; r; r = r->next) {
+                if (r->processed) {
+                    continue;
+                }
+                Oid o = ToOid(r->requestvb->name, r->requestvb->name_length);
+                if (int status = InjectedError(o)) {
+                    netsnmp_set_request_error(reqinfo, r, status);
+                    continue;
+                }
+                if (auto v = m_device.Get(o, now)) {
+                    SetVar(r->requestvb, *v);
+                } else {
+                    netsnmp_set_request_error(
+                        reqinfo, r, m_device.KnownObject(o) ? SNMP_NOSUCHINSTANCE : SNMP_NOSUCHOBJECT);
+                }
+            }
+            break;
+        case MODE_GETNEXT:
+            for (netsnmp_request_info* r = requests; r; r = r->next) {
+                if (r->processed) {
+                    continue;
+                }
+                Oid o = ToOid(r->requestvb->name, r->requestvb->name_length);
+                auto next = m_device.Next(o, now);
+                int status = InjectedError(o);
+                if (!status && next) {
+                    status = InjectedError(next->first);
+                }
+                if (status) {
+                    netsnmp_set_request_error(reqinfo, r, status);
+                    continue;
+                }
+                if (next) {
+                    std::vector<oid> ids(next->first.begin(), next->first.end());
+                    snmp_set_var_objid(r->requestvb, ids.data(), ids.size());
+                    SetVar(r->requestvb, next->second);
+                }
+            }
+            break;
+        case MODE_SET_RESERVE1: {
+            bool mayWrite =
+                !pdu || pdu->version == SNMP_VERSION_3 || Principal(pdu) == m_options.writeCommunity;
+            std::vector<Binding> bindings;
+            std::vector<netsnmp_request_info*> reqs;
+            for (netsnmp_request_info* r = requests; r; r = r->next) {
+                Oid o = ToOid(r->requestvb->name, r->requestvb->name_length);
+                if (!mayWrite) {
+                    netsnmp_set_request_error(reqinfo, r, SNMP_ERR_NOACCESS);
+                    return SNMP_ERR_NOERROR;
+                }
+                if (int status = InjectedError(o)) {
+                    netsnmp_set_request_error(reqinfo, r, status);
+                    return SNMP_ERR_NOERROR;
+                }
+                bindings.push_back({o, FromVar(r->requestvb, m_device.DeclaredType(o))});
+                reqs.push_back(r);
+            }
+            SetResult result = m_device.CheckSet(bindings);
+            if (result.status != kNoError) {
+                netsnmp_set_request_error(reqinfo, reqs[result.index], result.status);
+            }
+            break;
+        }
+        case MODE_SET_ACTION: {
+            std::vector<Binding> bindings;
+            for (netsnmp_request_info* r = requests; r; r = r->next) {
+                Oid o = ToOid(r->requestvb->name, r->requestvb->name_length);
+                bindings.push_back({o, FromVar(r->requestvb, m_device.DeclaredType(o))});
+            }
+            m_device.ApplySet(bindings, now);
+            break;
+        }
+        default:
+            break;
+    }
+    return SNMP_ERR_NOERROR;
+}
+
+}  // namespace ksxsim

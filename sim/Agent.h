@@ -1,0 +1,93 @@
+// The SNMP side of the simulated switch: a Net-SNMP agent session on one UDP address whose single
+// handler answers from the Device, plus the fault injection and request log that sit in front of it.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "sim/Device.h"
+
+namespace ksxsim {
+
+struct UserSpec {
+    std::string name;
+    std::string auth;  // "" (none), "MD5" or "SHA"
+    std::string authPass;
+    std::string priv;  // "" (none), "DES" or "AES"
+    std::string privPass;
+};
+
+// "name:MD5|SHA:authpass[:DES|AES:privpass]" or "name" (no authentication).
+bool ParseUserSpec(const std::string& text, UserSpec* out);
+
+struct AgentOptions {
+    std::string address = "127.0.0.1";
+    int port = 0;  // 0: pick a free one
+    std::string readCommunity = "quaint";
+    std::string writeCommunity = "harbour";
+    std::vector<UserSpec> users;
+};
+
+class Agent {
+public:
+    explicit Agent(Device& device) : m_device(device) {}
+    Agent(const Agent&) = delete;
+    Agent& operator=(const Agent&) = delete;
+    ~Agent();
+
+    // Sets up the Net-SNMP library (no configuration files, no MIB files, no persistent state under
+    // stateDir) and opens the UDP endpoint. Returns false with a message.
+    bool Start(const AgentOptions& options, const std::string& stateDir, std::string* error);
+    int Port() const { return m_port; }
+
+    // Fault injection (control protocol).
+    void SetDropPercent(int percent) {
+        m_dropPercent = percent;
+        m_dropAccumulator = 0;
+    }
+    void SetDelayMs(int ms) { m_delayMs = ms; }
+    void SetError(const Oid& oid, int status);
+    void SetSilence(bool on) { m_silence = on; }
+
+    const std::deque<std::string>& Log() const { return m_log; }
+    void ClearLog() { m_log.clear(); }
+
+    // Delayed requests that are due are answered now; returns the time of the next one.
+    void RunDelayed(Clock::time_point now);
+    std::optional<Clock::time_point> NextDelayed() const;
+
+    // Net-SNMP entry points.
+    int OnPacket(int op, void* session, int reqid, void* pdu, void* magic);
+    int OnRequests(void* reqinfo, void* requests);
+
+private:
+    struct Delayed {
+        Clock::time_point due;
+        void* session;
+        int reqid;
+        void* pdu;  // a clone we own
+        void* magic;
+    };
+
+    void LogPdu(const void* pdu);
+    bool Admitted(const void* pdu) const;
+    bool ShouldDrop();
+    int InjectedError(const Oid& oid) const;
+    int MinimumLevel(const std::string& user) const;
+
+    Device& m_device;
+    AgentOptions m_options;
+    int m_port = 0;
+    void* m_session = nullptr;
+    int m_dropPercent = 0;
+    int m_dropAccumulator = 0;
+    int m_delayMs = 0;
+    bool m_silence = false;
+    std::map<Oid, int> m_errors;
+    std::deque<std::string> m_log;
+    std::deque<Delayed> m_delayed;
+};
+
+}  // namespace ksxsim
