@@ -29,6 +29,9 @@ inline int RxGuard(RxMatchState* s) {
         s->m_bAborted = 1;
         return 0;
     }
+    if (s->m_nDepth >= s->m_nDepthPeak) {
+        s->m_nDepthPeak = s->m_nDepth + 1;
+    }
     return 1;
 }
 inline int RxFirst(const ElxInterface* e, RxMatchState* s) {

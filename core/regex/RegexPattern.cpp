@@ -1180,6 +1180,7 @@ CRegexMatch CRegexPattern::Match(const char* text, int length, RxMatchState* sta
     s->m_nLength = length;
     s->m_nSteps = 0;
     s->m_nDepth = 0;
+    s->m_nDepthPeak = 0;
     s->m_bAborted = 0;
     const int rtl = m_nFlags & RX_RIGHT_TO_LEFT;
     s->m_nStartPos = s->m_nCurrentPos = rtl ? length : 0;

@@ -46,6 +46,7 @@ struct RxMatchState {
     // Runaway guards: a match that exceeds either bound fails.
     long long m_nSteps = 0;  // node operations so far
     int m_nDepth = 0;        // nested node operations in progress
+    int m_nDepthPeak = 0;    // deepest nesting reached
     int m_bAborted = 0;      // a bound was hit; every further operation fails
     long long m_nStepLimit = kDefaultStepLimit;
     int m_nDepthLimit = kDefaultDepthLimit;
