@@ -272,11 +272,17 @@ void CCommonSNMP::Close() {
         ksx::DeliveryGate::WaitingFor waiting(worker);
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(m_nTimeout, 0) + 1000);
+        bool cancelled = false;
         while (!m_hDone.Wait(kCancelRepeatMs)) {
             if (std::chrono::steady_clock::now() >= deadline) {
                 break;
             }
             CancelStep();
+            cancelled = true;
+        }
+        // The cancel sticks to the pending PDU; a Send of that PDU after Close must still go out.
+        if (cancelled && m_pSnmp) {
+            m_pSnmp->resetCancel();
         }
     }
     std::lock_guard<std::mutex> ids(m_idLock);

@@ -53,6 +53,7 @@ public:
 
     // Read-only views for owners and tests.
     bool IsDone() const { return m_hDone.IsSet(); }
+    bool IsClosed() const { return m_bClosed.load(); }
     bool WaitDone(unsigned ms) { return m_hDone.Wait(ms); }
     int PendingRequestCount() const;
     int LastRequestID() const { return m_nRequestID.load(); }
