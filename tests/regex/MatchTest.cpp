@@ -135,6 +135,13 @@ TEST(RegexMatch, NegativeLookaroundLeavesNoCapture) {
     EXPECT_EQ(Group("(?!(a)x)a", "a", 1), "-1,-1");
     EXPECT_FALSE(Matches("(?!(a)c)ab\\1", "aba"));
     EXPECT_FALSE(Matches("(?!(a)c)(?(1)ab|x)", "ab"));
+    // Here the inner match succeeds, so the assertion fails and its records are cut off while the
+    // group's index still points at them: the group counts as not taking part.
+    EXPECT_EQ(Group("(?:(?!(a))|a)", "a", 1), "-1,-1");
+    EXPECT_FALSE(Matches("(?:(?!(a))|a)\\1", "aa"));
+    EXPECT_TRUE(Matches("(?:(?!(a))|a)(?(1)b|c)", "ac"));
+    EXPECT_FALSE(Matches("(?:(?!(a))|a)(?(1)b|c)", "ab"));
+    EXPECT_TRUE(Matches("(?:(?!(a))|a)(a)\\2", "aaa"));
 }
 
 TEST(RegexMatch, AtomicGroups) {
