@@ -452,7 +452,8 @@ SetResult Device::CheckSet(const std::vector<Binding>& bindings) const {
             if (!c) {
                 return {kNotWritable, i};
             }
-            if (!creates.count(key)) {
+            bool rowExists = m_store.Find(Concat(t->entry, t->statusColumn, key.index)) != nullptr;
+            if (!rowExists && !creates.count(key)) {
                 return {kNoCreation, i};
             }
             type = c->type;
