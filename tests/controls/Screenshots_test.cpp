@@ -1,0 +1,112 @@
+// Pictures of each control in a small dialog, for looking at: written to <build>/screenshots/controls.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+
+#include "controls/BtnEXT.h"
+#include "controls/EditEXIPV6.h"
+#include "controls/GradientProgressCtrl.h"
+#include "controls/ListCtrlEx.h"
+#include "controls/LxDialog.h"
+#include "controls/ReportCtrl.h"
+#include "tests/controls/HostDialog.h"
+#include "tests/support/ui/DialogDriver.h"
+
+namespace {
+
+using ksx::test::DialogDriver;
+using ksx::test::HostDialog;
+
+std::string ShotPath(const char* name) {
+    const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/controls";
+    QDir().mkpath(dir);
+    return (dir + "/" + name).toStdString();
+}
+
+void Save(QWidget* w, const char* name) {
+    ksx::test::PumpEvents();
+    const std::string path = ShotPath(name);
+    ASSERT_TRUE(ksx::test::GrabScreenshot(w, path));
+    const QImage image(QString::fromStdString(path));
+    EXPECT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), w->size() * w->devicePixelRatio());
+}
+
+TEST(Screenshots, ReportList) {
+    HostDialog dlg(520, 220);
+    auto* list = dlg.Add(1, new CReportCtrl, QRect(10, 10, 500, 200));
+    list->SetExtendedStyle(list->GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    const char* heads[] = {"Index", "Interval", "Variable", "Sample Type", "Owner", ""};
+    const int widths[] = {50, 70, 150, 100, 60, 60};
+    for (int c = 0; c < 6; ++c) {
+        list->InsertColumn(c, heads[c], LVCFMT_LEFT, widths[c]);
+    }
+    for (int r = 0; r < 6; ++r) {
+        list->InsertItem(r, QString::number(r + 1));
+        list->SetItemNumber(r, 1, 30 * (r + 1));
+        list->SetItemText(r, 2, QString("1.3.6.1.2.1.2.2.1.10.%1").arg(r + 1));
+        list->SetItemText(r, 3, r % 2 ? "Delta value" : "Absolute value");
+        list->SetItemText(r, 4, "monitor");
+        list->SetItemButton(r, 5, {0, "Delete"});
+    }
+    list->SetItemBkColor(1, 2, QColor(255, 255, 160));
+    list->SetItemTextColor(2, 3, QColor(200, 0, 0));
+    DialogDriver driver(dlg);
+    list->RefreshButtons();
+    Save(&dlg, "report_list.png");
+}
+
+TEST(Screenshots, PortStripAndProgressBar) {
+    HostDialog dlg(640, 200);
+    auto* title = dlg.Add(1, new QLabel("Ports"), QRect(10, 8, 100, 16));
+    (void)title;
+    auto* bar = dlg.Add(2, new CGradientProgressCtrl, QRect(10, 150, 620, 24));
+    bar->SetRange(0, 100);
+    bar->SetPos(50);
+    bar->ShowPercent(true);
+    DialogDriver driver(dlg);
+    CBtnEXT labels(28, 18, 4);
+    labels.SetParentWnd(&dlg);
+    labels.CalcSpacing(10, 630);
+    ASSERT_TRUE(labels.Create(CBTNEXT_LABELS, 3000, 10, 10, 10, 28, 1));
+    CBtnEXT boxes(28, 18, 4);
+    boxes.SetParentWnd(&dlg);
+    boxes.CalcSpacing(10, 630);
+    ASSERT_TRUE(boxes.Create(BS_AUTOCHECKBOX, 3100, labels.GetStripRect().adjusted(0, 0, 1, 1), 1));
+    for (int i = 0; i < 28; i += 3) {
+        boxes.SetCheck(1, i);
+    }
+    boxes.EnablePort(false, 27);
+    CBtnEXT wide(52, 18, 4);
+    wide.SetParentWnd(&dlg);
+    wide.CalcSpacing(10, 630);
+    ASSERT_TRUE(wide.Create(BS_AUTOCHECKBOX, 3200, 10, 70, 10, 76, 1));
+    Save(&dlg, "port_strip_and_progress.png");
+    // The first ports four times larger, to see the label frames and check boxes.
+    const QImage zoom = dlg.grab(QRect(0, 20, 160, 100)).toImage().scaled(640, 400);
+    ASSERT_TRUE(zoom.save(QString::fromStdString(ShotPath("port_strip_zoom.png"))));
+    Save(bar, "progress_bar.png");
+}
+
+TEST(Screenshots, PlainListAndAddressEdit) {
+    HostDialog dlg(420, 200);
+    auto* list = dlg.Add(1, new CListCtrlEx, QRect(10, 10, 400, 140));
+    list->SetExtendedStyle(list->GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    list->InsertColumn("VID   ", 0);
+    list->InsertColumn("VLAN Name       ", 1);
+    list->InsertColumn("Member Ports              ", 2);
+    for (int r = 0; r < 4; ++r) {
+        list->SetItemTextEx(r, 0, QString::number(r * 10 + 1), -1);
+        list->SetItemTextEx(r, 1, QString("vlan%1").arg(r * 10 + 1), -1);
+        list->SetItemTextEx(r, 2, "1,2,3,4,5", -1);
+    }
+    auto* edit = dlg.Add(2, new CEditEXIPV6, QRect(10, 160, 250, 24));
+    edit->setText("fe80::1%eth0");
+    DialogDriver driver(dlg);
+    Save(&dlg, "plain_list_and_edit.png");
+}
+
+}  // namespace
