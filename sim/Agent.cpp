@@ -491,6 +491,9 @@ int Agent::OnRequests(void* ri, void* rq) {
                 }
                 Oid o = ToOid(r->requestvb->name, r->requestvb->name_length);
                 auto next = m_device.Next(o, now);
+                if (next && !HasPrefix(next->first, {1, 3})) {
+                    next.reset();  // outside the subtree this handler serves
+                }
                 int status = InjectedError(o);
                 if (!status && next) {
                     status = InjectedError(next->first);

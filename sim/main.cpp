@@ -121,6 +121,12 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    for (const std::string* c : {&agentOptions.readCommunity, &agentOptions.writeCommunity}) {
+        if (c->empty() || c->find_first_of(" \t\r\n\"'#") != std::string::npos) {
+            std::cerr << "ksx-sim: a community is one word\n";
+            return 2;
+        }
+    }
     if (deviceOptions.profilePath.empty()) {
         Usage();
         return 2;
@@ -137,9 +143,6 @@ int main(int argc, char** argv) {
     users.insert(users.end(), agentOptions.users.begin(), agentOptions.users.end());
     agentOptions.users = users;
 
-    std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGTERM, OnSignal);
-    std::signal(SIGINT, OnSignal);
     std::srand(static_cast<unsigned>(std::time(nullptr)) ^ static_cast<unsigned>(getpid()));
 
     ksxsim::Device device;
@@ -169,6 +172,13 @@ int main(int argc, char** argv) {
         std::cerr << "ksx-sim: " << error << "\n";
         return 1;
     }
+    // After the library's set-up, which installs handlers of its own.
+    struct sigaction stop {};
+    stop.sa_handler = OnSignal;
+    sigaction(SIGTERM, &stop, nullptr);
+    sigaction(SIGINT, &stop, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
     std::printf("READY udp=%d control=%d\n", agent.Port(), control.Port());
     std::fflush(stdout);
 
