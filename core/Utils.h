@@ -84,15 +84,25 @@ public:
     static std::string DaysInMonthText(const std::string& year, const std::string& month);
     // The items "1".."days" of a day list for the year and month texts (none for an unknown month).
     static std::vector<std::string> DayListItems(const std::string& year, const std::string& month);
-    // Refills a day drop-down list (anything with ResetContent, AddString and SetCurSel) from the texts
-    // of the year and month controls and selects the first day.
+    // Refills a day drop-down list from the texts of the year and month controls and selects the first
+    // day. Takes a list with ResetContent/AddString/SetCurSel, or one with clear/addItem/setCurrentIndex
+    // (a Qt combo box, whose addItem takes the text as const char*).
     template <class Combo>
     static void FillDayCombo(const std::string& yearText, const std::string& monthText, Combo& dayCombo) {
-        dayCombo.ResetContent();
-        for (const std::string& item : DayListItems(yearText, monthText)) {
-            dayCombo.AddString(item);
+        const std::vector<std::string> items = DayListItems(yearText, monthText);
+        if constexpr (requires { dayCombo.ResetContent(); }) {
+            dayCombo.ResetContent();
+            for (const std::string& item : items) {
+                dayCombo.AddString(item);
+            }
+            dayCombo.SetCurSel(0);
+        } else {
+            dayCombo.clear();
+            for (const std::string& item : items) {
+                dayCombo.addItem(item.c_str());
+            }
+            dayCombo.setCurrentIndex(0);
         }
-        dayCombo.SetCurSel(0);
     }
     // "%d year,%d month,%d days,%d hours,%d mins,%d secs" without the leading zero fields; "0" for 0.
     static std::string FormatUptime(unsigned seconds);

@@ -46,6 +46,15 @@ struct FakeCombo {
     int selected = 5;
 };
 
+// The same list with the method names of a Qt combo box.
+struct QtStyleCombo {
+    void clear() { items.clear(); }
+    void addItem(const char* s) { items.emplace_back(s); }
+    void setCurrentIndex(int i) { current = i < static_cast<int>(items.size()) ? i : -1; }
+    std::vector<std::string> items{"old", "older"};
+    int current = 1;
+};
+
 TEST(CalendarTest, DayListIsRefilledAndTheFirstDaySelected) {
     FakeCombo combo;
     CUtils::FillDayCombo("2012", "2", combo);
@@ -56,6 +65,14 @@ TEST(CalendarTest, DayListIsRefilledAndTheFirstDaySelected) {
     CUtils::FillDayCombo("2011", "02", combo);
     EXPECT_TRUE(combo.items.empty());
     EXPECT_EQ(combo.selected, -1);
+
+    QtStyleCombo qt;
+    CUtils::FillDayCombo("2013", "2", qt);
+    ASSERT_EQ(qt.items.size(), 28u);
+    EXPECT_EQ(qt.items.back(), "28");
+    EXPECT_EQ(qt.current, 0);
+    CUtils::FillDayCombo("2013", "9", qt);
+    EXPECT_EQ(qt.items.size(), 30u);
 }
 
 TEST(UptimeTest, LeadingZeroFieldsAreDropped) {
