@@ -1,5 +1,7 @@
 #include "controls/ReportCtrl.h"
 
+#include "platform/ui/Dialog.h"
+
 #include <QDateTime>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -240,6 +242,20 @@ CReportCtrl::~CReportCtrl() {
             delete b.data();
         }
     }
+}
+
+bool CReportCtrl::Create(ksx::CDialog* parent, int id, const QRect& rect) {
+    if (parent == nullptr) {
+        return false;
+    }
+    QWidget* client = parent->Client();
+    setParent(client);
+    setGeometry(rect.isEmpty() ? client->rect() : rect);
+    parent->RegisterControl(id, this);
+    // Report view, no label editing, scroll bars as needed; the extended style is kept.
+    SetExtendedStyle(GetExtendedStyle());
+    show();
+    return true;
 }
 
 ksx::IMessageTarget* CReportCtrl::MessageTarget() const {

@@ -17,6 +17,9 @@
 #include "platform/sys/Messages.h"
 
 class CReportCtrl;
+namespace ksx {
+class CDialog;
+}
 
 // Messages sent (synchronously) to the dialog that owns the list.
 constexpr unsigned WM_REPORT_CHECK_CHANGED = ksx::WM_APP + 10000;   // wParam row, lParam mouse message
@@ -91,6 +94,10 @@ class CReportCtrl : public CListCtrl {
 public:
     explicit CReportCtrl(QWidget* parent = nullptr);
     ~CReportCtrl() override;
+
+    // Places the list in a dialog under `id`, over `rect` in client pixels (an empty rect: the whole
+    // client area). False without a dialog.
+    bool Create(ksx::CDialog* parent, int id, const QRect& rect = QRect());
 
     // Where the list's messages go. By default the nearest ancestor that takes window messages (the
     // dialog that owns the list); an explicit target overrides that.

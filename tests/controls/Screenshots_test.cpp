@@ -37,7 +37,9 @@ void Save(QWidget* w, const char* name) {
 
 TEST(Screenshots, ReportList) {
     HostDialog dlg(520, 220);
-    auto* list = dlg.Add(1, new CReportCtrl, QRect(10, 10, 500, 200));
+    auto* list = new CReportCtrl;
+    ASSERT_TRUE(list->Create(&dlg, 1, QRect(10, 10, 500, 200)));
+    EXPECT_EQ(dlg.GetDlgItem(1), list);
     list->SetExtendedStyle(list->GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     const char* heads[] = {"Index", "Interval", "Variable", "Sample Type", "Owner", ""};
     const int widths[] = {50, 70, 150, 100, 60, 60};
