@@ -53,6 +53,14 @@ CDialog::CDialog(unsigned templateId, QWidget* parent) : QDialog(parent), m_temp
 
 CDialog::~CDialog() {
     StopTakingMessages();
+    // The controls outlive this object's members (QWidget deletes them later): cut their links here.
+    for (const auto& [id, w] : m_controls) {
+        if (w) {
+            w->removeEventFilter(this);
+            QObject::disconnect(w, nullptr, this, nullptr);
+        }
+    }
+    m_controls.clear();
     for (const auto& [id, qtId] : m_timers) {
         killTimer(qtId);
     }
@@ -558,21 +566,25 @@ void CDialog::keyPressEvent(QKeyEvent* e) {
         QDialog::keyPressEvent(e);  // Esc -> reject() -> IDCANCEL
         return;
     }
-    // Enter presses the focused push button, else the default one, else sends IDOK.
+    // Enter presses the focused push button, else the default one, else sends the default command.
     if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused && focused->isEnabled()) {
         focused->click();
         return;
     }
-    const auto buttons = findChildren<QPushButton*>();
-    for (QPushButton* b : buttons) {
-        if (b->isDefault() && b->isVisible()) {
-            if (b->isEnabled()) {
-                b->click();
-            }
-            return;
+    if (auto* def = qobject_cast<QAbstractButton*>(GetDlgItem(m_defId))) {
+        if (def->isEnabled() && def->isVisible()) {
+            def->click();
         }
+        return;
     }
-    DispatchCommand(IDOK);
+    DispatchCommand(m_defId);
+}
+
+void CDialog::SetDefID(int id) {
+    m_defId = id;
+    if (auto* button = qobject_cast<QPushButton*>(GetDlgItem(id))) {
+        button->setDefault(true);
+    }
 }
 
 bool CDialog::eventFilter(QObject* watched, QEvent* e) {

@@ -120,6 +120,10 @@ public:
     // Checks `checkId` and unchecks the other ids from first to last.
     void CheckRadioButton(int firstId, int lastId, int checkId);
     void SetFocusTo(int id);
+    // The default command of Enter (IDOK unless changed): Enter outside a push button clicks the button
+    // of this id (nothing when it is disabled), or sends the command when there is no such button.
+    void SetDefID(int id);
+    int GetDefID() const { return m_defId; }
 
     // ---- Handlers (message map) ----
     using Handler = std::function<void()>;
@@ -213,6 +217,7 @@ private:
     bool m_destroyed = false;
     bool m_finishQueued = false;
     int m_result = 0;
+    int m_defId = IDOK;
     std::map<int, QPointer<QWidget>> m_controls;
     std::map<std::pair<unsigned, int>, std::function<void(int, LPARAM)>> m_handlers;
     std::vector<RangeEntry> m_ranges;
