@@ -66,21 +66,6 @@ TEST(GradientProgress, HalfwayFillsRedToPurpleBandsThenBackground) {
     }
 }
 
-TEST(GradientProgress, WiderBarsUseWiderBandsAndOwnColours) {
-    CGradientProgressCtrl bar;
-    bar.SetStartColor(QColor(0, 0, 255));
-    bar.SetEndColor(QColor(0, 255, 0));
-    bar.SetBkColor(QColor(255, 255, 255));
-    bar.SetRange(0, 100);
-    bar.SetPos(99);
-    const QImage image = Render(bar, 510);  // two pixels per band
-    EXPECT_EQ(image.pixelColor(0, 0), QColor(0, 0, 255));
-    EXPECT_EQ(image.pixelColor(1, 0), QColor(0, 0, 255));
-    EXPECT_EQ(image.pixelColor(2, 0), QColor(0, 1, 254));
-    EXPECT_EQ(image.pixelColor(504, 0), QColor(0, 252, 3));
-    EXPECT_EQ(image.pixelColor(508, 0), QColor(255, 255, 255));
-}
-
 TEST(GradientProgress, NonZeroLowerBoundFillsItsShareOfTheRange) {
     CGradientProgressCtrl bar;
     bar.SetBkColor(QColor(1, 2, 3));

@@ -40,28 +40,4 @@ TEST(ListCtrlEx, SetItemTextExInsertsForTheFirstColumnOnly) {
     EXPECT_EQ(list.GetItemCount(), 3);
 }
 
-TEST(ListCtrlEx, PlainListOperations) {
-    CListCtrlEx list;
-    list.InsertColumn("A", 0);
-    list.InsertColumn("B", 1);
-    for (int i = 0; i < 4; ++i) {
-        list.SetItemTextEx(i, 0, QString::number(i), -1);
-    }
-    EXPECT_EQ(list.GetFirstSelectedItem(), -1);
-    list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
-    EXPECT_EQ(list.GetFirstSelectedItem(), 2);
-    EXPECT_EQ(list.GetNextItem(2, LVNI_SELECTED), -1);
-    list.SetExtendedStyle(list.GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    EXPECT_TRUE(list.showGrid());
-    list.SetExtendedStyle(LVS_EX_CHECKBOXES);
-    EXPECT_TRUE(list.SetCheck(1));
-    EXPECT_TRUE(list.GetCheck(1));
-    EXPECT_FALSE(list.GetCheck(0));
-    EXPECT_TRUE(list.DeleteItem(0));
-    EXPECT_TRUE(list.GetCheck(0));
-    EXPECT_TRUE(list.DeleteAllItems());
-    EXPECT_EQ(list.GetItemCount(), 0);
-    EXPECT_EQ(list.GetItemText(0, 0), "");
-}
-
 }  // namespace
