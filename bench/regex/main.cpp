@@ -35,7 +35,10 @@ std::string IPv4(std::mt19937& rng, bool valid) {
     std::string s;
     const int bad = valid ? -1 : static_cast<int>(rng() % 4);
     for (int i = 0; i < 4; i++) {
-        s += (i ? "." : "") + Octet(rng, i != bad);
+        if (i) {
+            s += ".";
+        }
+        s += Octet(rng, i != bad);
     }
     if (!valid && rng() % 3 == 0) {
         s += rng() % 2 ? ".1" : " ";  // extra part or trailing space
@@ -48,7 +51,10 @@ std::string IPv6(std::mt19937& rng, bool valid) {
     const int kind = static_cast<int>(rng() % 4);
     if (kind == 0) {  // eight full groups
         for (int i = 0; i < 8; i++) {
-            s += (i ? ":" : "") + Hex(rng);
+            if (i) {
+                s += ":";
+            }
+            s += Hex(rng);
         }
     } else if (kind == 1) {  // compressed
         const int head = static_cast<int>(rng() % 4);
@@ -58,27 +64,34 @@ std::string IPv6(std::mt19937& rng, bool valid) {
         }
         s += head ? ":" : "::";
         for (int i = 0; i < tail; i++) {
-            s += (i ? ":" : "") + Hex(rng);
+            if (i) {
+                s += ":";
+            }
+            s += Hex(rng);
         }
     } else if (kind == 2) {  // embedded IPv4
-        s = "::ffff:" + IPv4(rng, true);
+        s = "::ffff:";
+        s += IPv4(rng, true);
     } else {  // link-local with an interface
-        s = "fe80::" + Hex(rng) + "%eth" + std::to_string(rng() % 4);
+        s = "fe80::";
+        s += Hex(rng);
+        s += "%eth";
+        s += std::to_string(rng() % 4);
     }
     if (!valid) {
         switch (rng() % 4) {
             case 0:
-                s = "1:2:3:4:5:6:7:8:" + s;  // too many groups
+                s.insert(0, "1:2:3:4:5:6:7:8:");  // too many groups
                 break;
             case 1:
                 std::transform(s.begin(), s.end(), s.begin(), [](char c) { return c == 'f' ? 'F' : c; });
-                s = "G" + s;
+                s.insert(0, "G");
                 break;
             case 2:
-                s = "1::2::" + s;
+                s.insert(0, "1::2::");
                 break;
             default:
-                s = "12345:" + s;
+                s.insert(0, "12345:");
                 break;
         }
     }
