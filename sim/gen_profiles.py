@@ -4,6 +4,8 @@
 Run from anywhere: python3 sim/gen_profiles.py. Edit this script rather than the generated files.
 """
 
+import glob
+import importlib.util
 import os
 
 P = "1.3.6.1.4.1.7393.10.76.20.1"  # enterprise root of the device features
@@ -227,8 +229,25 @@ def main():
         ("ksx-4200-28z1.txt", "KSX-4200-28Z1", 28, False),
         ("ksx-4200-28p.txt", "KSX-4200-28P", 28, True),
     ):
+        text = profile(name, ports, poe) + feature_objects(name, ports, poe)
         with open(os.path.join(here, filename), "w") as f:
-            f.write(profile(name, ports, poe))
+            f.write(text)
+
+
+def feature_objects(name, ports, poe):
+    """Objects of each feature area: every sim/features/<area>.py has objects(name, ports, poe) -> lines."""
+    out = []
+    folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "features")
+    for path in sorted(glob.glob(os.path.join(folder, "*.py"))):
+        spec = importlib.util.spec_from_file_location("feature_" + os.path.basename(path)[:-3], path)
+        module = importlib.util.module_from_spec(spec)
+        spec.loader.exec_module(module)
+        lines = module.objects(name, ports, poe)
+        if lines:
+            out.append("")
+            out.append("# Feature objects from sim/features/%s" % os.path.basename(path))
+            out.extend(lines)
+    return "\n".join(out) + ("\n" if out else "")
 
 
 if __name__ == "__main__":
