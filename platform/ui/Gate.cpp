@@ -1,9 +1,11 @@
 #include "platform/ui/Gate.h"
 
-#include <QCoreApplication>
-#include <QObject>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <QSocketNotifier>
 #include <QThread>
-#include <atomic>
+#include <cstdint>
 #include <thread>
 
 #include "platform/sys/DeliveryGate.h"
@@ -14,43 +16,54 @@ namespace ksx::ui {
 
 namespace {
 
-std::atomic<bool> g_wakePending{false};
-// The object whose thread runs the queued calls. Never deleted: a worker may still wake it while the
-// application shuts down, and a queued call to a live object without an event loop is harmless.
-std::atomic<QObject*> g_receiver{nullptr};
+// Workers wake the UI thread through an event counter watched by the UI thread's event loop (nested
+// loops included). The queued calls themselves travel through the gate's own locked queue, so nothing
+// of Qt is touched from a worker. The descriptor stays open for the life of the process: a worker may
+// still hold the old wake-up while the gate is being unbound.
+int WakeFd() {
+    static const int fd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    return fd;
+}
 
+QSocketNotifier* g_notifier = nullptr;  // UI thread only
 QtMessageBoxService* g_boxService = nullptr;
 
-void RunQueued() {
-    g_wakePending.store(false);
+void Drain() {
+    std::uint64_t count = 0;
+    while (::read(WakeFd(), &count, sizeof count) == static_cast<ssize_t>(sizeof count)) {
+    }
     DeliveryGate::Instance().RunPending();
 }
 
 }  // namespace
 
 void InstallGate() {
-    QObject* receiver = g_receiver.load();
-    if (receiver == nullptr || receiver->thread() != QThread::currentThread()) {
-        receiver = new QObject;
-        g_receiver.store(receiver);
+    const int fd = WakeFd();
+    if (g_notifier != nullptr && g_notifier->thread() != QThread::currentThread()) {
+        g_notifier = nullptr;  // belongs to a thread that is gone; leave it
     }
-    g_wakePending.store(false);
+    if (g_notifier == nullptr) {
+        g_notifier = new QSocketNotifier(fd, QSocketNotifier::Read);
+        QObject::connect(g_notifier, &QSocketNotifier::activated, g_notifier, [] { Drain(); });
+    }
+    g_notifier->setEnabled(true);
     DeliveryGate& gate = DeliveryGate::Instance();
     gate.SetOwnerThread(std::this_thread::get_id());
-    gate.SetWakeup([receiver] {
-        // One queued invocation at a time: it drains everything queued before it runs.
-        if (!g_wakePending.exchange(true)) {
-            QMetaObject::invokeMethod(receiver, &RunQueued, Qt::QueuedConnection);
-        }
+    gate.SetWakeup([fd] {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(fd, &one, sizeof one);
     });
-    // Calls queued before the gate was bound.
-    QMetaObject::invokeMethod(receiver, &RunQueued, Qt::QueuedConnection);
+    // Calls queued before the gate was bound run on the next turn of the loop.
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(fd, &one, sizeof one);
 }
 
 void UninstallGate() {
     DeliveryGate& gate = DeliveryGate::Instance();
     gate.SetWakeup(nullptr);
     gate.SetOwnerThread(std::thread::id());
+    delete g_notifier;
+    g_notifier = nullptr;
 }
 
 void InstallMessageBoxService() {
