@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -90,21 +91,28 @@ int CDialog::DoModal() {
     m_result = IDCANCEL;
     m_inModal = true;
     EnsureCreated();
-    int result = m_result;
     if (!m_ended) {
-        // EndDialog from OnInitDialog ends before the loop starts; otherwise run it.
-        result = exec();
-        if (!m_ended) {
-            // The loop ended by other means (QDialog::done from Qt code).
-            m_ended = true;
-            m_result = result;
+        // EndDialog from OnInitDialog ends before the loop starts; otherwise run it. The loop is ours,
+        // not QDialog::exec(), whose loop also ends when the window is hidden: the main window hides
+        // itself (and changes its topmost state, which re-creates it) while a feature dialog runs.
+        const Qt::WindowModality modality = windowModality();
+        setWindowModality(Qt::ApplicationModal);
+        show();
+        QEventLoop loop;
+        m_loop = &loop;
+        QPointer<CDialog> guard(this);
+        loop.exec(QEventLoop::DialogExec);
+        if (!guard) {
+            return IDCANCEL;  // deleted from inside its own loop
         }
+        m_loop = nullptr;
+        hide();
+        setWindowModality(modality);
     }
     m_inModal = false;
-    result = m_result;
     StopTakingMessages();
     DestroyWindow();
-    return result;
+    return m_result;
 }
 
 bool CDialog::Create() {
@@ -120,11 +128,13 @@ bool CDialog::Create() {
 void CDialog::EndDialog(int result) {
     m_result = result;
     m_ended = true;
+    hide();
     if (m_inModal) {
-        done(result);  // leaves exec() if running; DoModal does the rest
+        if (m_loop != nullptr) {
+            m_loop->exit(result);  // DoModal does the rest after the current handler
+        }
         return;
     }
-    hide();
     // Modeless: the rest runs from the event loop, after the handler that ended the dialog.
     if (!m_finishQueued) {
         m_finishQueued = true;
@@ -557,6 +567,10 @@ void CDialog::accept() {
 
 void CDialog::reject() {
     DispatchCommand(IDCANCEL);
+}
+
+void CDialog::done(int r) {
+    EndDialog(r);
 }
 
 void CDialog::keyPressEvent(QKeyEvent* e) {

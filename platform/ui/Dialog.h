@@ -38,6 +38,7 @@
 #include "platform/sys/Messages.h"
 #include "platform/ui/WindowMessages.h"
 
+class QEventLoop;
 class QMenuBar;
 
 namespace ksx {
@@ -144,6 +145,12 @@ public:
     // IDCANCEL clicks with no handler of their own, OnOK and OnCancel. Returns true if something ran.
     bool DispatchCommand(int id, unsigned code = BN_CLICKED, LPARAM data = 0);
 
+    // QDialog's own endings map onto the classic ones: accept() is the IDOK command, reject() (Esc, the
+    // close box) the IDCANCEL command, done(r) is EndDialog(r).
+    void accept() override;
+    void reject() override;
+    void done(int r) override;
+
     // ---- Timers (UI thread) ----
     // Starts or restarts timer `id`; OnTimer(id) runs on the UI thread every `ms`. Returns id.
     unsigned SetTimer(unsigned id, unsigned ms);
@@ -188,8 +195,6 @@ protected:
     virtual LRESULT WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam);
 
     // Qt side.
-    void accept() override;
-    void reject() override;
     void keyPressEvent(QKeyEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -218,6 +223,7 @@ private:
     bool m_finishQueued = false;
     int m_result = 0;
     int m_defId = IDOK;
+    QEventLoop* m_loop = nullptr;  // the modal loop while DoModal runs
     std::map<int, QPointer<QWidget>> m_controls;
     std::map<std::pair<unsigned, int>, std::function<void(int, LPARAM)>> m_handlers;
     std::vector<RangeEntry> m_ranges;

@@ -194,6 +194,40 @@ TEST(DialogModal, EndDialogCodesAndRefusedCancel) {
     }
 }
 
+TEST(DialogModal, MainWindowHidesAndRestacksWhileAFeatureDialogRuns) {
+    // The main window's command sequence: hide, run the feature dialog modally, show, topmost on and
+    // off. None of it may end the main window's own modal loop.
+    SampleDlg mainDlg;
+    int featureResult = 0;
+    bool hiddenDuringFeature = false;
+    bool stillRunning = false;
+    const int rc = RunModal(mainDlg, [&] {
+        mainDlg.OnCommand(IDC_APPLY, [&] {
+            mainDlg.ShowWindow(SW_HIDE);
+            SampleDlg feature(true, &mainDlg);
+            featureResult = RunModal(feature, [&] {
+                hiddenDuringFeature = !mainDlg.isVisible();
+                QTest::mouseClick(feature.GetDlgItem(IDOK), Qt::LeftButton);
+            });
+            mainDlg.ShowWindow(SW_SHOWNORMAL);
+            mainDlg.SetTopmost(true);
+            mainDlg.SetTopmost(false);
+        });
+        QTest::mouseClick(mainDlg.GetDlgItem(IDC_APPLY), Qt::LeftButton);
+        ksx::test::PumpEvents();
+        stillRunning = mainDlg.isVisible() && !mainDlg.IsDialogEnded();
+        QTest::mouseClick(mainDlg.GetDlgItem(IDCANCEL), Qt::LeftButton);
+    });
+    EXPECT_EQ(featureResult, IDOK);
+    EXPECT_TRUE(hiddenDuringFeature);
+    EXPECT_TRUE(stillRunning);
+    EXPECT_EQ(rc, IDCANCEL);
+    EXPECT_EQ(mainDlg.steps, (std::vector<std::string>{"create", "init", "cancel", "destroy"}));
+    // QDialog's own ending maps onto EndDialog.
+    SampleDlg other;
+    EXPECT_EQ(RunModal(other, [&] { other.done(9); }), 9);
+}
+
 TEST(DialogDriverRun, EnterPressesDefaultButtonAndDriverReadsResult) {
     SampleDlg dlg;
     DialogDriver drv(dlg);
