@@ -228,6 +228,11 @@ void CDialog::RegisterWidget(int id, QWidget* w) {
     if (w == nullptr) {
         return;
     }
+    // Registering a control again (under another id) replaces its earlier routing.
+    for (auto it = m_controls.begin(); it != m_controls.end();) {
+        it = it->second.data() == w ? m_controls.erase(it) : std::next(it);
+    }
+    QObject::disconnect(w, nullptr, this, nullptr);
     w->setProperty(kIdProperty, id);
     m_controls[id] = w;
     w->installEventFilter(this);

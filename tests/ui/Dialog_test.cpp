@@ -323,6 +323,13 @@ TEST(DialogControls, TextCheckAndRadioHelpers) {
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RADIO1 + 1), 0);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RADIO1 + 2), 1);
 
+    // A control registered again under another id reports once, under the new id only.
+    QWidget* port8 = dlg.GetDlgItem(IDC_PORT1 + 7);
+    dlg.RegisterControl(IDC_PORT1 + 6, port8);
+    EXPECT_EQ(dlg.GetDlgItem(IDC_PORT1 + 7), nullptr);
+    drv.Click(IDC_PORT1 + 6);
+    EXPECT_EQ(dlg.portClicks, (std::vector<int>{6}));
+
     // A control deleted by its owner is no longer found.
     delete dlg.GetDlgItem(IDC_LABEL);
     EXPECT_EQ(dlg.GetDlgItem(IDC_LABEL), nullptr);
