@@ -1,0 +1,246 @@
+// Port settings dialog.
+#include "features/port_system/PortSetInfo.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <iterator>
+
+#include "controls/ListCtrl.h"
+#include "core/TextNumbers.h"
+#include "platform/sys/Debug.h"
+#include "platform/sys/Globals.h"
+#include "platform/sys/MessageBox.h"
+#include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Text.h"
+#include "res/ids_port_settings.h"
+
+using namespace ksx;
+
+namespace {
+
+const ksx::ui::RegisterFeature kRegister(ID_MENU_PORT_CONFIGURATION, [] {
+    CPortSetInfo dlg;
+    dlg.DoModal();
+});
+
+// Posted to itself after a timed-out port read: the read restarts once the worker's message returned
+// (restarting inside the worker's synchronous message would wait for that very worker).
+constexpr unsigned WM_PORTSET_RELOAD = WM_APP + 1010;
+
+const char* const kLinkText[] = {"Down", "1000M Full", "100M Full", "100M Half", "10M Full", "10M Half"};
+const char* const kSpeedText[] = {"1000M Full", "100M Full", "100M Half", "10M Full",
+                                  "10M Half",   "Auto",      "Disable"};
+const char* const kMdixText[] = {"Auto", "MDI", "MDIX"};
+
+// Text of code 1..n in the table, empty for any other code.
+template <size_t N>
+QString CodeText(const char* const (&table)[N], int code) {
+    return code >= 1 && code <= static_cast<int>(N) ? QString::fromLatin1(table[code - 1]) : QString();
+}
+
+QLabel* Label(const char* text) {
+    return new QLabel(QString::fromLatin1(text));
+}
+
+}  // namespace
+
+CPortSetInfo::CPortSetInfo(QWidget* parent) : CDialog(IDD_PORT_SET_INFO, parent) {
+    g_bDialogClosing = 0;
+    OnCommand(IDC_PORTSET_REFRESH, [this] { Reload(); });
+    OnCommand(IDC_PORTSET_APPLY, [this] { OnApply(); });
+    OnNotify(NM_CLICK, IDC_PORTSET_LIST, Handler([this] { OnClickList(); }));
+    OnNotify(CBN_SELCHANGE, IDC_PORTSET_MDIX, Handler([this] { m_mdixTyped = false; }));
+}
+
+CPortSetInfo::~CPortSetInfo() = default;
+
+void CPortSetInfo::CreateControls() {
+    SetWindowText("Port Configuration");
+    QWidget* client = Client();
+    auto place = [client](QWidget* w, int x, int y, int cx, int cy) {
+        w->setParent(client);
+        w->setGeometry(x, y, cx, cy);
+        return w;
+    };
+
+    place(RegisterControl(IDC_PORTSET_INFO_GROUP, new QGroupBox("Port Information")), 8, 6, 690, 334);
+    m_list = RegisterControl(IDC_PORTSET_LIST, new CListCtrl);
+    place(m_list, 18, 28, 670, 302);
+
+    place(RegisterControl(IDC_PORTSET_CONFIG_GROUP, new QGroupBox("Port Configuration")), 8, 348, 690, 66);
+    place(RegisterControl(IDC_PORTSET_PORT_LABEL, Label("Port ID:")), 18, 376, 56, 24);
+    auto* portId = RegisterControl(IDC_PORTSET_PORT_ID, new QLineEdit);
+    portId->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), portId));
+    portId->setEnabled(false);
+    place(portId, 76, 374, 48, 26);
+
+    place(RegisterControl(IDC_PORTSET_SPEED_LABEL, Label("Speed:")), 140, 376, 48, 24);
+    m_speed = RegisterControl(IDC_PORTSET_SPEED, new QComboBox);
+    m_speed->addItems({"1000M-Full", "100M-Full", "100M-Half", "10M-Full", "10M-Half", "Auto", "Disable"});
+    place(m_speed, 190, 374, 112, 26);
+
+    place(RegisterControl(IDC_PORTSET_MDIX_LABEL, Label("MDI/MDIX:")), 318, 376, 72, 24);
+    m_mdix = RegisterControl(IDC_PORTSET_MDIX, new QComboBox);
+    m_mdix->setEditable(true);
+    m_mdix->setInsertPolicy(QComboBox::NoInsert);
+    m_mdix->addItems({"Auto", "MDI", "MDIX"});
+    // Typing leaves the box with no item selected, as the classic combo does.
+    QObject::connect(m_mdix->lineEdit(), &QLineEdit::textEdited, this, [this] { m_mdixTyped = true; });
+    place(m_mdix, 392, 374, 90, 26);
+
+    place(RegisterControl(IDC_PORTSET_FLOW_LABEL, Label("Flow Control:")), 498, 376, 92, 24);
+    m_flow = RegisterControl(IDC_PORTSET_FLOW, new QComboBox);
+    place(m_flow, 592, 374, 96, 26);
+
+    auto* refresh = RegisterControl(IDC_PORTSET_REFRESH, new QPushButton("&Refresh"));
+    refresh->setDefault(true);
+    place(refresh, 436, 426, 80, 28);
+    place(RegisterControl(IDC_PORTSET_APPLY, new QPushButton("&Apply")), 522, 426, 80, 28);
+    place(RegisterControl(IDC_PORTSET_CLOSE, new QPushButton("&Close")), 608, 426, 80, 28);
+    SetDefID(IDC_PORTSET_REFRESH);
+    SetClientSize(706, 464);
+}
+
+int CPortSetInfo::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SetIcon(QApplication::windowIcon());
+
+    m_list->InsertColumn(0, " Port", LVCFMT_CENTER, 100);
+    m_list->InsertColumn(1, " Link Status ", LVCFMT_CENTER, 130);
+    m_list->InsertColumn(2, " Speed ", LVCFMT_CENTER, 140);
+    m_list->InsertColumn(3, " MDI/MDIX", LVCFMT_CENTER, 140);
+    m_list->InsertColumn(4, " Flow Control", LVCFMT_CENTER, 140);
+    m_list->SetExtendedStyle(m_list->GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+
+    m_flow->addItems({"Enabled", "Disabled"});
+    m_flow->setCurrentIndex(0);
+    m_mdix->setCurrentIndex(0);
+    m_speed->setCurrentIndex(0);
+    m_mdixTyped = false;
+
+    m_logic.SetOwnerWnd(this);
+    Reload();
+    return 1;
+}
+
+int CPortSetInfo::DestroyWindow() {
+    g_bDialogClosing = 1;
+    TRACE("==================DestroyWindow===============");
+    m_logic.m_cCommonSNMP.Close();
+    m_logic.m_cCommonSNMPTable.Close();
+    return CDialog::DestroyWindow();
+}
+
+LRESULT CPortSetInfo::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_SNMP_WALK_END:
+        case WM_SNMP_WALK_STALE:
+            EnableDlgItem(IDC_PORTSET_REFRESH, true);
+            EnableDlgItem(IDC_PORTSET_APPLY, true);
+            FillList();
+            ResetForm();
+            break;
+        case WM_SNMP_WALK_TIMEOUT:
+            EnableDlgItem(IDC_PORTSET_REFRESH, true);
+            EnableDlgItem(IDC_PORTSET_APPLY, true);
+            PostMessage(WM_PORTSET_RELOAD);
+            ResetForm();
+            break;
+        case WM_PORTSET_RELOAD:
+            Reload();
+            return 0;
+        default:
+            break;
+    }
+    return CDialog::WindowProc(msg, wParam, lParam);
+}
+
+void CPortSetInfo::Reload() {
+    m_logic.ReadTrunkPorts();
+    EnableDlgItem(IDC_PORTSET_REFRESH, false);
+    EnableDlgItem(IDC_PORTSET_APPLY, false);
+    m_logic.ReadPortTable();
+}
+
+void CPortSetInfo::FillList() {
+    m_list->DeleteAllItems();
+    const std::vector<PortConfigRow> rows = m_logic.PortRows();
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+        const PortConfigRow& r = rows[static_cast<size_t>(i)];
+        m_list->InsertItem(i, QString::number(r.port));
+        m_list->SetItemText(i, 1, CodeText(kLinkText, r.linkStatus));
+        m_list->SetItemText(i, 2, CodeText(kSpeedText, r.speed));
+        m_list->SetItemText(i, 3, CodeText(kMdixText, r.mdix));
+        m_list->SetItemText(i, 4, r.flowControl == 1 ? "Enabled" : "Disabled");
+    }
+}
+
+void CPortSetInfo::ResetForm() {
+    m_flow->setCurrentIndex(0);
+    m_mdix->setCurrentIndex(0);
+    m_speed->setCurrentIndex(0);
+    m_mdixTyped = false;
+    SetDlgItemText(IDC_PORTSET_PORT_ID, "");
+}
+
+void CPortSetInfo::OnClickList() {
+    const int row = m_list->GetFirstSelectedItem();
+    if (row < 0) {
+        return;
+    }
+    m_nItem = row;
+    SetDlgItemText(IDC_PORTSET_PORT_ID, ui::ToStd(m_list->GetItemText(row, 0)));
+
+    const QString speed = m_list->GetItemText(row, 2);
+    for (int i = 0; i < static_cast<int>(std::size(kSpeedText)); ++i) {
+        if (speed == QLatin1String(kSpeedText[i])) {
+            m_speed->setCurrentIndex(i);
+            break;
+        }
+    }
+    m_flow->setCurrentIndex(m_list->GetItemText(row, 4) == "Enabled" ? 0 : 1);
+    const QString mdix = m_list->GetItemText(row, 3);
+    m_mdix->setCurrentIndex(mdix == "Auto" ? 0 : mdix == "MDI" ? 1 : 2);
+    m_mdixTyped = false;
+}
+
+void CPortSetInfo::OnApply() {
+    const std::string portText = GetDlgItemText(IDC_PORTSET_PORT_ID);
+    if (portText.empty()) {
+        AfxMessageBox("Please Select one port !", MB_OK);
+        return;
+    }
+    const int port = text::LeadingInt(portText);
+    const int speedItem = m_speed->currentIndex();
+    const int speed = speedItem >= 0 && speedItem <= 6 ? speedItem + 1 : 6;
+    const int flow = m_flow->currentIndex() == 1 ? 2 : 1;
+    const int mdixItem = m_mdixTyped ? -1 : m_mdix->currentIndex();
+    const int mdix = mdixItem >= 0 && mdixItem <= 2 ? mdixItem + 1 : 1;
+
+    if (!m_logic.CheckTrunkSpeed(m_nItem, port, speed)) {
+        AfxMessageBox("LA port can not support in different speed.", MB_OK);
+        return;
+    }
+    if (!m_logic.CheckTrunkFlowControl(m_nItem, port, flow)) {
+        AfxMessageBox("LA port can not support in different flow control.", MB_OK);
+        return;
+    }
+    if (!m_logic.CheckTrunkMdix(m_nItem, port, mdix) || !m_logic.CheckFiberMdix(m_nItem, port, mdix) ||
+        !m_logic.CheckSpeed(m_nItem, port, speed) || !m_logic.CheckDisableAll(m_nItem, speed) ||
+        !m_logic.ConfirmFlowControl(flow)) {
+        return;
+    }
+
+    PortConfigRow row;
+    row.port = port;
+    row.speed = speed;
+    row.mdix = mdix;
+    row.flowControl = flow;
+    m_logic.WritePortSettings(row);  // the reload shows what the device holds, written or not
+    Reload();
+}

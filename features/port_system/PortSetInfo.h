@@ -1,0 +1,44 @@
+// The "Port Configuration" dialog: lists every port with its link status, speed/duplex, MDI/MDIX and
+// flow control, and writes the three settings of the port picked in the list after the consistency
+// checks of its CPortConfigLogic. Opened by the Port Configuration menu command and by a click on a
+// port of the front panel.
+#pragma once
+
+#include "features/port_system/PortConfigLogic.h"
+#include "platform/ui/Dialog.h"
+
+class CListCtrl;
+class QComboBox;
+
+class CPortSetInfo : public ksx::CDialog {
+public:
+    // Clears g_bDialogClosing.
+    explicit CPortSetInfo(QWidget* parent = nullptr);
+    ~CPortSetInfo() override;
+
+    // For tests and the benchmark.
+    CPortConfigLogic& Logic() { return m_logic; }
+    int SelectedRow() const { return m_nItem; }
+
+protected:
+    void CreateControls() override;
+    int OnInitDialog() override;
+    // Closes the sessions, sets g_bDialogClosing.
+    int DestroyWindow() override;
+    ksx::LRESULT WindowProc(unsigned msg, ksx::WPARAM wParam, ksx::LPARAM lParam) override;
+
+private:
+    void Reload();
+    void FillList();
+    void ResetForm();
+    void OnClickList();
+    void OnApply();
+
+    CPortConfigLogic m_logic;
+    int m_nItem = 0;  // row of the last click in the list
+    CListCtrl* m_list = nullptr;
+    QComboBox* m_speed = nullptr;
+    QComboBox* m_mdix = nullptr;
+    QComboBox* m_flow = nullptr;
+    bool m_mdixTyped = false;  // the user typed into the MDI/MDIX box's edit field: no item selected
+};
