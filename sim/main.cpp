@@ -167,6 +167,12 @@ int main(int argc, char** argv) {
         std::cerr << "ksx-sim: " << error << "\n";
         return 1;
     }
+    // The library has read its (generated) configuration; nothing is written there later, so the
+    // directory goes now and even a killed simulator leaves nothing behind.
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(state.path, ec);
+    }
     ksxsim::ControlServer control(device, agent);
     if (!control.Start(agentOptions.address, controlPort, &error)) {
         std::cerr << "ksx-sim: " << error << "\n";
