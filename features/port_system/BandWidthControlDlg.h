@@ -1,0 +1,33 @@
+// "BandWidth Control": lists the Tx and Rx rate limit of every port and sets a limit (or no limit) for
+// a range of ports. Ports in an aggregated link are refused.
+#pragma once
+#include "features/port_system/BandWidthControlFunLogic.h"
+#include "platform/ui/Dialog.h"
+
+class CListCtrlEx;
+
+class CBandWidthControlDlg : public ksx::CDialog {
+public:
+    explicit CBandWidthControlDlg(QWidget* parent = nullptr);
+    ~CBandWidthControlDlg() override;
+
+    int DestroyWindow() override;
+    CBandWidthControlFunLogic& Logic() { return m_logic; }
+
+protected:
+    void CreateControls() override;
+    int OnInitDialog() override;
+
+private:
+    void OnApply();
+    void OnRefresh();
+    void OnSelChangeFromPort();
+    void OnSelChangeToPort();
+    void OnSelChangeNoLimit();
+    ksx::LRESULT OnSnmpResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
+    bool NoLimitDisabled() const;
+    void ResetForm();
+
+    CBandWidthControlFunLogic m_logic;
+    CListCtrlEx* m_list = nullptr;
+};

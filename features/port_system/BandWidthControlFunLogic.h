@@ -1,0 +1,65 @@
+// Bandwidth control: walks the per-port Tx/Rx rate table and the trunk membership table, and writes
+// new rate limits for a range of ports. Rows and the ends of walks reach the owner window as
+// WM_SNMP_RESULT messages.
+#pragma once
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/ModuleBase.h"
+
+// wParam 0: one CBandWidthRow (lParam, valid during the call); 4 "WriteFinished"; 5 "Finished".
+constexpr unsigned WM_SNMP_RESULT = ksx::WM_USER + 10;
+
+enum BandWidthResult : int { BW_RESULT_ROW = 0, BW_RESULT_WRITE_FINISHED = 4, BW_RESULT_FINISHED = 5 };
+
+// One row of the rate table as walked: port, Tx rate, Rx rate (Kbit/s, 0 = no limit).
+struct CBandWidthRow {
+    std::string port;
+    std::string txRate;
+    std::string rxRate;
+};
+
+// Type of a write: which direction gets the rate.
+enum BandWidthType : int { BW_TYPE_RX = 0, BW_TYPE_TX = 1, BW_TYPE_BOTH = 2 };
+
+class CBandWidthControlFunLogic : public CModuleBase {
+public:
+    static constexpr const char* kPortColumn = "1.3.6.1.4.1.7393.10.76.20.1.13.1.2.1.1";
+    static constexpr const char* kTxRateColumn = "1.3.6.1.4.1.7393.10.76.20.1.13.1.2.1.2";
+    static constexpr const char* kRxRateColumn = "1.3.6.1.4.1.7393.10.76.20.1.13.1.2.1.3";
+    static constexpr const char* kTrunkMemberColumn = "1.3.6.1.4.1.7393.10.76.20.1.8.1.3.1.2";
+    static constexpr int kMinRate = 64;
+    static constexpr int kMaxRate = 1024000;
+
+    CBandWidthControlFunLogic();
+    ~CBandWidthControlFunLogic() override;
+
+    // Start the asynchronous walks; each ends with WM_SNMP_RESULT (5, "Finished").
+    int ReadRateTable();
+    int ReadTrunkMembers();
+    // 1 when no port from..to is in an aggregated link; otherwise 0 with those ports ("3,4") in `ports`.
+    int FindTrunkPortsInRange(const std::string& from, const std::string& to, std::string& ports);
+    // One set per port from..to; a failed port does not stop the others. Sends (4, "WriteFinished") to
+    // the owner after the last port. Returns the number of ports whose write failed (no reply, or a
+    // reply with an error status).
+    int WriteRates(const std::string& from, const std::string& to, const std::string& rate, int type);
+    // 1 when the text is not empty and its value lies within 64..1024000.
+    static int IsValidRate(const std::string& text);
+    // Closes the three sessions, waiting for running walks.
+    void CloseSessions();
+
+    // Per-port trunk id (index port-1; 0 = not aggregated), copied under the lock.
+    std::vector<int> TrunkIdsSnapshot() const;
+
+private:
+    static int OnRateTableWalk(CSnmp* response, int requestId, void* userData, int status);
+    static int OnTrunkMembersWalk(CSnmp* response, int requestId, void* userData, int status);
+    void Notify(int code, const char* text);
+
+    mutable std::mutex m_trunkLock;
+    std::vector<int> m_aTrunkIds;  // written by the trunk walk's worker, read on the UI thread
+    CCommonSNMP m_cCommonSNMPRate;
+    CCommonSNMP m_cCommonSNMPTrunk;
+    CCommonSNMP m_cCommonSNMPWrite;
+};
