@@ -45,7 +45,6 @@ public:
 
 private:
     std::vector<std::string> m_problems;
-    int m_portsRead = 0;
 };
 
 // Number reading of the description: leading white space, optional sign, decimal digits up to the

@@ -16,7 +16,7 @@ public:
     std::vector<std::pair<std::string, std::string>> attributes;  // in document order
     std::vector<std::unique_ptr<CXmlElement>> children;           // child elements in document order
     std::string text;                                             // the element's own character data
-    bool hasNonElementChildren = false;  // text mixed with child elements
+    bool hasNonElementChildren = false;                           // text mixed with child elements
 
     // The first child element named `name`, or null.
     const CXmlElement* FirstChild(const std::string& name) const;
