@@ -1,0 +1,472 @@
+#include "features/port_system/FirmDownLoad.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "controls/EditEXIPV6.h"
+#include "controls/GradientProgressCtrl.h"
+#include "platform/sys/Debug.h"
+#include "platform/sys/MessageBox.h"
+#include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Text.h"
+#include "res/ids_firmware.h"
+
+using namespace ksx;
+
+namespace {
+
+CFirmDownLoad::Timing g_timing;  // UI thread
+
+// Replies posted by the callbacks: wParam the request id, lParam the reply code.
+constexpr unsigned WM_FIRM_FILESET_REPLY = WM_USER + 2074;
+constexpr unsigned WM_FIRM_OPERATION_REPLY = WM_USER + 2075;
+constexpr unsigned WM_FIRM_STATUS_REPLY = WM_USER + 2076;
+
+constexpr int kMaxFileName = 64;
+
+const char* const kTextUpgradeQuestion =
+    "The connection will be disconnected.\nPlease do not apply other changes when uploading.\nReconnect to "
+    "the device later when uploading completes.";
+const char* const kTextFirmwareTimeOut = "Time out! Please check TFTP Server IP and network.";
+const char* const kTextConfigTimeOut =
+    "Time out! Please check TFTP Server IP and network.\n You may close the current device Zelvion Module "
+    "and implement 'Device Discovery'to restart it";
+
+// A set reply: 0 answered without error, -1 time-out, -2 anything else (an error status in the reply too).
+int SetReplyCode(CSnmp* response, int status) {
+    if (status == -1) {
+        return -1;
+    }
+    if (status != 0 || response == nullptr) {
+        return -2;
+    }
+    int errorStatus = 0;
+    int errorIndex = 0;
+    response->getErrorStatus(&errorStatus, &errorIndex);
+    return errorStatus == 0 ? 0 : -2;
+}
+
+}  // namespace
+
+const char* const CFirmDownLoad::kFirmServerOid = "1.3.6.1.4.1.7393.10.76.20.1.3.9.1.0";
+const char* const CFirmDownLoad::kFirmFileOid = "1.3.6.1.4.1.7393.10.76.20.1.3.9.4.0";
+const char* const CFirmDownLoad::kFirmOperationOid = "1.3.6.1.4.1.7393.10.76.20.1.3.9.5.0";
+const char* const CFirmDownLoad::kFirmStatusOid = "1.3.6.1.4.1.7393.10.76.20.1.3.9.6.0";
+const char* const CFirmDownLoad::kConfServerOid = "1.3.6.1.4.1.7393.10.76.20.1.3.10.1.0";
+const char* const CFirmDownLoad::kConfFileOid = "1.3.6.1.4.1.7393.10.76.20.1.3.10.4.0";
+const char* const CFirmDownLoad::kConfOperationOid = "1.3.6.1.4.1.7393.10.76.20.1.3.10.5.0";
+const char* const CFirmDownLoad::kConfStatusOid = "1.3.6.1.4.1.7393.10.76.20.1.3.10.6.0";
+
+static const ksx::ui::RegisterFeature s_registerFirmDownLoad(ID_MENU_FIRMWARE_TRANSFER, [] {
+    CFirmDownLoad dlg;
+    dlg.DoModal();
+});
+
+void CFirmDownLoad::SetTiming(const Timing& timing) {
+    g_timing = timing;
+}
+
+CFirmDownLoad::Timing CFirmDownLoad::GetTiming() {
+    return g_timing;
+}
+
+CFirmDownLoad::CFirmDownLoad(QWidget* parent) : CDialog(IDD_FIRMDOWNLOAD, parent), m_timing(g_timing) {
+    OnMessage(WM_FIRM_FILESET_REPLY, [this](WPARAM w, LPARAM l) -> LRESULT {
+        HandleFileSetReply(static_cast<int>(w), static_cast<int>(l));
+        return 1;
+    });
+    OnMessage(WM_FIRM_OPERATION_REPLY, [this](WPARAM w, LPARAM l) -> LRESULT {
+        HandleOperationReply(static_cast<int>(w), static_cast<int>(l));
+        return 1;
+    });
+    OnMessage(WM_FIRM_STATUS_REPLY, [this](WPARAM w, LPARAM l) -> LRESULT {
+        HandleStatusReply(static_cast<int>(w), static_cast<int>(l));
+        return 1;
+    });
+}
+
+CFirmDownLoad::~CFirmDownLoad() = default;
+
+void CFirmDownLoad::CreateControls() {
+    SetWindowText("Firmware and Configuration Upgrade/Backup");
+
+    auto* outer = new QHBoxLayout(Client());
+    auto* left = new QVBoxLayout;
+    outer->addLayout(left, 1);
+
+    auto* group = RegisterControl(IDC_FIRM_GROUP, new QGroupBox("Configuration"));
+    auto* grid = new QGridLayout(group);
+    grid->setHorizontalSpacing(8);
+    grid->addWidget(RegisterControl(IDC_FIRM_SERVER_LABEL, new QLabel("TFTP Server IP:")), 0, 0);
+    m_editServer = RegisterControl(IDC_FIRM_SERVER_IP, new CEditEXIPV6);
+    m_editServer->setMinimumWidth(150);
+    grid->addWidget(m_editServer, 0, 1);
+    grid->addWidget(RegisterControl(IDC_FIRM_FILE_LABEL, new QLabel("File Name:")), 0, 2);
+    m_editFile = RegisterControl(IDC_FIRM_FILE_NAME, new QLineEdit);
+    m_editFile->setMinimumWidth(150);
+    grid->addWidget(m_editFile, 0, 3);
+    grid->addWidget(RegisterControl(IDC_FIRM_OPERATION_LABEL, new QLabel("Operation Type:")), 1, 0);
+    m_cbOperation = RegisterControl(IDC_FIRM_OPERATION, new QComboBox);
+    grid->addWidget(m_cbOperation, 1, 1);
+    grid->addWidget(RegisterControl(IDC_FIRM_FILETYPE_LABEL, new QLabel("FileType:")), 1, 2);
+    m_cbFileType = RegisterControl(IDC_FIRM_FILETYPE, new QComboBox);
+    m_cbFileType->addItems({"Configuration", "Firmware"});
+    grid->addWidget(m_cbFileType, 1, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    left->addWidget(group);
+
+    auto* progressRow = new QHBoxLayout;
+    m_lblProgress = RegisterControl(IDC_FIRM_PROGRESS_LABEL, new QLabel("Upgrade/BackUp:"));
+    progressRow->addWidget(m_lblProgress);
+    m_progress = RegisterControl(IDC_FIRM_PROGRESS, new CGradientProgressCtrl);
+    m_progress->setFixedHeight(18);
+    progressRow->addWidget(m_progress, 1);
+    left->addLayout(progressRow);
+
+    auto* buttons = new QVBoxLayout;
+    m_btnApply = RegisterControl(IDC_FIRM_APPLY, new QPushButton("&Apply"));
+    m_btnClose = RegisterControl(IDC_FIRM_CLOSE, new QPushButton("&Close"));
+    buttons->addSpacing(8);
+    buttons->addWidget(m_btnApply);
+    buttons->addWidget(m_btnClose);
+    buttons->addStretch(1);
+    outer->addLayout(buttons);
+    SetClientSize(540, 130);
+
+    OnCommand(IDC_FIRM_APPLY, [this] { OnApply(); });
+    OnNotify(EN_CHANGE, IDC_FIRM_FILE_NAME, [this] { OnFileNameChange(); });
+}
+
+int CFirmDownLoad::OnInitDialog() {
+    SetTopmost(false);
+    CDialog::OnInitDialog();
+    SetIcon(QApplication::windowIcon());
+
+    m_cbOperation->addItems({"Upgrade", "Backup"});
+    m_nFileKind = FILE_NONE;
+    m_cbOperation->setCurrentIndex(0);
+    m_cbFileType->setCurrentIndex(0);
+
+    m_progress->SetStartColor(QColor(60, 60, 200));
+    m_progress->SetEndColor(QColor(60, 60, 255));
+    m_progress->SetRange(0, 100);
+    m_progress->hide();
+    m_lblProgress->hide();
+    return 1;
+}
+
+void CFirmDownLoad::OnCancel() {
+    if (m_bBusy) {
+        return;  // closing only while idle
+    }
+    CDialog::OnCancel();
+}
+
+void CFirmDownLoad::OnFileNameChange() {
+    const QString text = m_editFile->text();
+    if (text.size() <= kMaxFileName) {
+        return;
+    }
+    const QString cut = text.left(kMaxFileName);
+    const int start =
+        m_editFile->hasSelectedText() ? m_editFile->selectionStart() : m_editFile->cursorPosition();
+    AfxMessageBox("The maximum length of file name is 64!", MB_OK);
+    m_editFile->setText(cut);
+    m_editFile->setCursorPosition(std::min(start, static_cast<int>(cut.size())));
+}
+
+void CFirmDownLoad::OnApply() {
+    if (m_bBusy) {
+        return;
+    }
+    m_lblProgress->hide();
+    m_progress->hide();
+    m_IsFinish = 0;
+    m_bTransferSeen = 0;
+
+    if (m_cbOperation->currentIndex() == 0 &&
+        AfxMessageBox(kTextUpgradeQuestion, MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) != IDOK) {
+        return;
+    }
+
+    m_ProgressTimes = 1;
+    m_lblProgress->show();
+    m_progress->show();
+
+    // The check that runs when the edit loses the focus, on the text as it stands.
+    m_editServer->OnKillFocus();
+    if (m_editServer->m_bValid == 0) {
+        AfxMessageBox("Invalid TFTP server IP.", MB_OK);
+        return;
+    }
+
+    const bool firmware = m_cbFileType->currentIndex() == 1;
+    m_nFileKind = firmware ? FILE_FIRMWARE : FILE_CONFIG;
+    m_nReplyKind.store(m_nFileKind);
+    CCommonSNMP& session = SettingSession(m_nFileKind);
+    const bool opened = session.Open(CCommonSNMP::REQUEST_SET);
+    m_editServer->AddAddressVarBind(session, firmware ? kFirmServerOid : kConfServerOid);
+
+    const std::string fileName = ui::ToStd(m_editFile->text());
+    if (fileName.empty()) {
+        AfxMessageBox("Invalid file.", MB_OK);
+        return;
+    }
+    if (!firmware) {
+        m_bTransferSeen = 1;  // configuration polls are never counted as unanswered
+    }
+    m_nPollTimeouts = 0;
+    m_nOperationRequest = 0;
+    m_nStatusRequest = 0;
+
+    session.AddVarBind(firmware ? kFirmFileOid : kConfFileOid, 2, fileName.c_str());
+    const int before = session.LastRequestID();
+    session.StartAsyncWalk(&CFirmDownLoad::OnFileSetReply, this, m_timing.fileSetTimeoutMs);
+    m_nFileSetRequest = session.LastRequestID();
+
+    EnableInputs(false);
+    if (!opened || m_nFileSetRequest == before) {
+        m_nFileSetRequest = 0;  // the session refused the request: no reply will come
+        Finish("Setting file name Fail !");
+    }
+}
+
+void CFirmDownLoad::EnableInputs(bool enable) {
+    m_bBusy = !enable;
+    for (int id : {IDC_FIRM_SERVER_IP, IDC_FIRM_FILE_NAME, IDC_FIRM_OPERATION, IDC_FIRM_FILETYPE,
+                   IDC_FIRM_APPLY, IDC_FIRM_CLOSE}) {
+        EnableDlgItem(id, enable);
+    }
+}
+
+int CFirmDownLoad::OnFileSetReply(CSnmp* response, int requestId, void* userData, int status) {
+    auto* self = static_cast<CFirmDownLoad*>(userData);
+    CCommonSNMP& session = self->SettingSession(self->m_nReplyKind.load());
+    if (session.FindRequestID(requestId) == 0) {
+        delete response;
+        return 0;
+    }
+    const int code = SetReplyCode(response, status);
+    delete response;
+    self->PostMessage(WM_FIRM_FILESET_REPLY, static_cast<WPARAM>(requestId), code);
+    session.SetDone();
+    return 0;
+}
+
+int CFirmDownLoad::OnOperationReply(CSnmp* response, int requestId, void* userData, int status) {
+    auto* self = static_cast<CFirmDownLoad*>(userData);
+    if (self->m_cCommonSNMPSetOp.FindRequestID(requestId) == 0) {
+        delete response;
+        return 0;
+    }
+    const int code = SetReplyCode(response, status);
+    delete response;
+    self->PostMessage(WM_FIRM_OPERATION_REPLY, static_cast<WPARAM>(requestId), code);
+    self->m_cCommonSNMPSetOp.SetDone();
+    return 0;
+}
+
+int CFirmDownLoad::OnStatusReply(CSnmp* response, int requestId, void* userData, int status) {
+    auto* self = static_cast<CFirmDownLoad*>(userData);
+    CCommonSNMP& session = self->StatusSession(self->m_nReplyKind.load());
+    if (session.FindRequestID(requestId) == 0) {
+        delete response;
+        return 0;
+    }
+    int code = kReplyError;
+    if (status == -1) {
+        code = kReplyTimeout;
+    } else if (status == 0 && response != nullptr) {
+        code = kReplyUnknownValue;
+        int errorStatus = 0;
+        int errorIndex = 0;
+        response->getErrorStatus(&errorStatus, &errorIndex);
+        int length = 0;
+        char* value = nullptr;
+        if (errorStatus == 0 && response->getVarBindCount() > 0 &&
+            response->getValue(0, &length, &value) == 0 && value != nullptr && length == 1 &&
+            value[0] >= '0' && value[0] <= '4') {
+            code = value[0] - '0';
+        }
+    }
+    delete response;
+    self->PostMessage(WM_FIRM_STATUS_REPLY, static_cast<WPARAM>(requestId), code);
+    session.SetDone();
+    return 0;
+}
+
+void CFirmDownLoad::HandleFileSetReply(int requestId, int code) {
+    if (m_IsFinish != 0 || requestId != m_nFileSetRequest) {
+        return;  // stale
+    }
+    m_nFileSetRequest = 0;
+    if (code == kReplyTimeout) {
+        Finish("Setting file name TimeOut !");
+    } else if (code != 0) {
+        Finish("Setting file name Fail !");
+    } else {
+        SendOperation();
+    }
+}
+
+void CFirmDownLoad::SendOperation() {
+    const bool firmware = m_nFileKind == FILE_FIRMWARE;
+    const bool opened = m_cCommonSNMPSetOp.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMPSetOp.AddVarBind(firmware ? kFirmOperationOid : kConfOperationOid, 1,
+                                  m_cbOperation->currentIndex() == 1 ? "2" : "1");
+    SetTimer(TIMER_PROGRESS, m_timing.progressFirstMs);
+    const int before = m_cCommonSNMPSetOp.LastRequestID();
+    m_cCommonSNMPSetOp.StartAsyncWalk(&CFirmDownLoad::OnOperationReply, this, m_timing.operationTimeoutMs);
+    m_nOperationRequest = m_cCommonSNMPSetOp.LastRequestID();
+    if (!opened || m_nOperationRequest == before) {
+        m_nOperationRequest = 0;
+        Finish("Setting operation Fail !");
+        return;
+    }
+    SetTimer(FIRMWARE_BACKUPSTATUS, firmware ? m_timing.firmwareFirstPollMs : m_timing.configFirstPollMs);
+}
+
+void CFirmDownLoad::HandleOperationReply(int requestId, int code) {
+    if (m_IsFinish != 0 || requestId != m_nOperationRequest) {
+        return;
+    }
+    m_nOperationRequest = 0;
+    if (code == kReplyTimeout) {
+        Finish("Setting operation TimeOut !");
+    } else if (code != 0) {
+        Finish("Setting operation Fail !");
+    }
+}
+
+void CFirmDownLoad::SendStatusPoll() {
+    CCommonSNMP& session = StatusSession(m_nFileKind);
+    const bool opened = session.Open(CCommonSNMP::REQUEST_GET);
+    session.AddVarBind(m_nFileKind == FILE_FIRMWARE ? kFirmStatusOid : kConfStatusOid, 4, nullptr);
+    const int before = session.LastRequestID();
+    session.StartAsyncWalk(&CFirmDownLoad::OnStatusReply, this, m_timing.statusTimeoutMs);
+    m_nStatusRequest = session.LastRequestID();
+    if (!opened || m_nStatusRequest == before) {
+        m_nStatusRequest = 0;
+        Finish("Get Info Fail !");
+    }
+}
+
+void CFirmDownLoad::HandleStatusReply(int requestId, int code) {
+    if (m_IsFinish != 0 || requestId != m_nStatusRequest) {
+        return;
+    }
+    m_nStatusRequest = 0;
+    const bool firmware = m_nFileKind == FILE_FIRMWARE;
+    switch (code) {
+        case kReplyTimeout:
+            if (m_bTransferSeen == 0) {
+                // Unanswered polls before the device reported the transfer running: four in a row end it.
+                if (++m_nPollTimeouts > 3) {
+                    Finish(firmware ? "Get Firmware BackUp/Upgrade status Time Out !" : "");
+                } else {
+                    SetTimer(FIRMWARE_BACKUPSTATUS, m_timing.retryPollMs);
+                }
+                return;
+            }
+            SetTimer(FIRMWARE_BACKUPSTATUS, m_timing.retryPollMs);
+            break;
+        case 0:
+        case 1:
+            Finish("Success!", 99);
+            break;
+        case 2:
+            Finish(FailureText());
+            break;
+        case 4:
+            SetTimer(FIRMWARE_BACKUPSTATUS, m_timing.pendingPollMs);
+            break;
+        case 3:
+            m_bTransferSeen = 1;
+            SetTimer(FIRMWARE_BACKUPSTATUS, m_timing.runningPollMs);
+            SetTimer(TIMER_OVERALL, firmware ? m_timing.firmwareOverallMs : m_timing.configOverallMs);
+            break;
+        default:  // a request error, an error status or a value the device does not define
+            Finish("Get Info Fail !");
+            break;
+    }
+    m_nPollTimeouts = 0;
+}
+
+std::string CFirmDownLoad::FailureText() const {
+    const bool backup = m_cbOperation->currentIndex() == 1;
+    if (m_nFileKind == FILE_FIRMWARE) {
+        return backup ? "Firmware Backup Fail!" : "Firmware Upgrade Fail!";
+    }
+    return backup ? "Config File Backup Fail!" : "Config File Upgrade Fail!";
+}
+
+void CFirmDownLoad::Finish(const std::string& text, int barPos) {
+    m_IsFinish = 1;
+    m_nFileSetRequest = 0;
+    m_nOperationRequest = 0;
+    m_nStatusRequest = 0;
+    KillTimer(TIMER_PROGRESS);
+    KillTimer(TIMER_OVERALL);
+    KillTimer(FIRMWARE_BACKUPSTATUS);
+    if (barPos >= 0) {
+        m_progress->SetPos(barPos);
+    }
+    if (!text.empty()) {
+        AfxMessageBox(text, MB_OK);
+    }
+    SetTimer(TIMER_FINISH, m_timing.finishMs);
+}
+
+void CFirmDownLoad::OnTimer(unsigned id) {
+    KillTimer(id);
+    switch (id) {
+        case FIRMWARE_BACKUPSTATUS:
+            if (m_IsFinish == 0) {
+                SendStatusPoll();
+            }
+            break;
+        case TIMER_FINISH:
+            if (m_IsFinish == 0) {
+                break;
+            }
+            KillTimer(TIMER_OVERALL);
+            KillTimer(TIMER_PROGRESS);
+            KillTimer(FIRMWARE_BACKUPSTATUS);
+            EnableInputs(true);
+            m_progress->SetPos(0);
+            break;
+        case TIMER_PROGRESS:
+            if (m_ProgressTimes < 90 && m_IsFinish == 0) {
+                m_progress->SetPos(m_ProgressTimes);
+                m_ProgressTimes += 2;
+                SetTimer(TIMER_PROGRESS, m_timing.progressNextMs);
+            }
+            break;
+        case TIMER_OVERALL:
+            if (m_IsFinish == 0) {
+                Finish(m_nFileKind == FILE_FIRMWARE ? kTextFirmwareTimeOut : kTextConfigTimeOut);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+int CFirmDownLoad::DestroyWindow() {
+    TRACE("==================m_cCommonSNMP.Close===============");
+    m_cCommonSNMPSetOp.Close();
+    TRACE("==================m_cCommonSNMPSetOp.Close===============");
+    m_cCommonSNMPFirmStatus.Close();
+    m_cCommonSNMPConfStatus.Close();
+    m_cCommonSNMPConfSet.Close();
+    m_cCommonSNMPFirmSet.Close();
+    return CDialog::DestroyWindow();
+}

@@ -1,0 +1,142 @@
+// "Firmware and Configuration Upgrade/Backup": tells the device a TFTP server and a file name, starts the
+// upgrade or backup, then polls the transfer status until success, failure or a time-out. A progress bar
+// advances on a timer meanwhile (it shows no real progress) and every input is disabled.
+//
+// The reply callbacks run on the sessions' worker threads; they only post the outcome (request id and a
+// reply code) to the dialog, which shows boxes and runs timers on the UI thread.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+#include "core/CommonSNMP.h"
+#include "platform/ui/Dialog.h"
+
+class CEditEXIPV6;
+class CGradientProgressCtrl;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class CFirmDownLoad : public ksx::CDialog {
+public:
+    // Durations of a transfer. The defaults are the device's; tests shorten them.
+    struct Timing {
+        unsigned firmwareFirstPollMs = 15000;  // first status poll after the operation, firmware
+        unsigned configFirstPollMs = 3000;     // same, configuration
+        unsigned pendingPollMs = 1000;         // next poll after "pending"
+        unsigned retryPollMs = 3000;           // next poll after an unanswered one
+        unsigned runningPollMs = 5000;         // next poll after "in progress"
+        unsigned firmwareOverallMs = 260000;   // wait after the last "in progress", firmware
+        unsigned configOverallMs = 150000;     // same, configuration
+        unsigned progressFirstMs = 2000;
+        unsigned progressNextMs = 2500;
+        unsigned finishMs = 5;
+        int fileSetTimeoutMs = 10000;  // address and file-name SET
+        int operationTimeoutMs = 15000;
+        int statusTimeoutMs = 6000;
+    };
+    // Timing of the dialogs constructed from now on (UI thread).
+    static void SetTiming(const Timing& timing);
+    static Timing GetTiming();
+
+    // Object identifiers of the two branches (firmware 3.9, configuration 3.10).
+    static const char* const kFirmServerOid;
+    static const char* const kFirmFileOid;
+    static const char* const kFirmOperationOid;
+    static const char* const kFirmStatusOid;
+    static const char* const kConfServerOid;
+    static const char* const kConfFileOid;
+    static const char* const kConfOperationOid;
+    static const char* const kConfStatusOid;
+
+    // File kinds.
+    enum { FILE_NONE = 0, FILE_FIRMWARE = 1, FILE_CONFIG = 2 };
+    // Timer ids.
+    enum : unsigned {
+        FIRMWARE_BACKUPSTATUS = 2074,
+        TIMER_FINISH = 2124,
+        TIMER_PROGRESS = 2125,
+        TIMER_OVERALL = 2126,
+    };
+
+    explicit CFirmDownLoad(QWidget* parent = nullptr);
+    ~CFirmDownLoad() override;
+
+    int DestroyWindow() override;
+
+    // Read-only views (UI thread).
+    int FileKind() const { return m_nFileKind; }
+    bool IsFinish() const { return m_IsFinish != 0; }
+    // True while a transfer runs (inputs disabled).
+    bool IsBusy() const { return m_bBusy; }
+    int ProgressTimes() const { return m_ProgressTimes; }
+    int PollTimeouts() const { return m_nPollTimeouts; }
+
+protected:
+    void CreateControls() override;
+    int OnInitDialog() override;
+    void OnCancel() override;
+    void OnTimer(unsigned id) override;
+
+private:
+    // Reply codes posted by the callbacks (set replies use 0, -1 and kReplyError; status replies also
+    // pass the status value 0 to 4).
+    static constexpr int kReplyTimeout = -1;
+    static constexpr int kReplyError = -2;
+    static constexpr int kReplyUnknownValue = -3;
+
+    static int OnFileSetReply(CSnmp* response, int requestId, void* userData, int status);
+    static int OnOperationReply(CSnmp* response, int requestId, void* userData, int status);
+    static int OnStatusReply(CSnmp* response, int requestId, void* userData, int status);
+
+    void OnApply();
+    void OnFileNameChange();
+    void SendOperation();
+    void SendStatusPoll();
+    void HandleFileSetReply(int requestId, int code);
+    void HandleOperationReply(int requestId, int code);
+    void HandleStatusReply(int requestId, int code);
+    // Ends the transfer: no reply or timer of it counts any more; shows `text` (when given) and lets
+    // the finish timer enable the controls again.
+    void Finish(const std::string& text, int barPos = -1);
+    void EnableInputs(bool enable);
+    std::string FailureText() const;
+
+    CCommonSNMP& SettingSession(int kind) {
+        return kind == FILE_FIRMWARE ? m_cCommonSNMPFirmSet : m_cCommonSNMPConfSet;
+    }
+    CCommonSNMP& StatusSession(int kind) {
+        return kind == FILE_FIRMWARE ? m_cCommonSNMPFirmStatus : m_cCommonSNMPConfStatus;
+    }
+
+    Timing m_timing;
+
+    CEditEXIPV6* m_editServer = nullptr;
+    QLineEdit* m_editFile = nullptr;
+    QComboBox* m_cbOperation = nullptr;
+    QComboBox* m_cbFileType = nullptr;
+    QLabel* m_lblProgress = nullptr;
+    CGradientProgressCtrl* m_progress = nullptr;
+    QPushButton* m_btnApply = nullptr;
+    QPushButton* m_btnClose = nullptr;
+
+    int m_nFileKind = FILE_NONE;
+    std::atomic<int> m_nReplyKind{FILE_NONE};  // the file kind as the callbacks read it
+    int m_IsFinish = 1;
+    int m_ProgressTimes = 0;
+    int m_bTransferSeen = 0;
+    int m_nPollTimeouts = 0;  // unanswered polls in a row, this transfer only
+    bool m_bBusy = false;
+    // Request ids this transfer waits for; 0 when none. A reply with another id is stale.
+    int m_nFileSetRequest = 0;
+    int m_nOperationRequest = 0;
+    int m_nStatusRequest = 0;
+
+    CCommonSNMP m_cCommonSNMPFirmSet;
+    CCommonSNMP m_cCommonSNMPConfSet;
+    CCommonSNMP m_cCommonSNMPSetOp;
+    CCommonSNMP m_cCommonSNMPFirmStatus;
+    CCommonSNMP m_cCommonSNMPConfStatus;
+};
