@@ -19,12 +19,14 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <list>
 #include <mutex>
+#include <thread>
 
 namespace ksx::snmp {
 namespace {
@@ -129,24 +131,40 @@ bool ParseLong(const std::string& text, long long lo, long long hi, long long& o
     return true;
 }
 
-// Name lookups run through getaddrinfo_a so that a slow resolver never holds a step past its deadline. A
-// lookup abandoned before it ends is parked here until the resolver is done with it.
+// Name lookups run on a thread of their own so that a slow resolver never holds a step past its deadline.
+// A lookup given up before it ends is parked here and joined once it has ended.
 struct Lookup {
-    gaicb cb{};
-    addrinfo hints{};
-    std::string name;
+    std::mutex mu;
+    std::condition_variable cv;
+    bool done = false;
+    int status = 0;
+    std::string peer;
 };
-std::mutex g_parkedLock;
-std::list<std::unique_ptr<Lookup>> g_parked;
+struct ParkedLookups {
+    std::mutex mu;
+    std::list<std::pair<std::shared_ptr<Lookup>, std::thread>> list;
+    ~ParkedLookups() {
+        // At exit a resolver still waiting on the network is left to end with the process.
+        for (auto& p : list) {
+            if (p.second.joinable()) {
+                p.second.detach();
+            }
+        }
+    }
+};
+ParkedLookups g_parked;
 
 void SweepParked() {
-    std::lock_guard<std::mutex> lk(g_parkedLock);
-    for (auto it = g_parked.begin(); it != g_parked.end();) {
-        if (gai_error(&(*it)->cb) != EAI_INPROGRESS) {
-            if ((*it)->cb.ar_result) {
-                freeaddrinfo((*it)->cb.ar_result);
-            }
-            it = g_parked.erase(it);
+    std::lock_guard<std::mutex> lk(g_parked.mu);
+    for (auto it = g_parked.list.begin(); it != g_parked.list.end();) {
+        bool done = false;
+        {
+            std::lock_guard<std::mutex> l(it->first->mu);
+            done = it->first->done;
+        }
+        if (done) {
+            it->second.join();
+            it = g_parked.list.erase(it);
         } else {
             ++it;
         }
@@ -424,6 +442,7 @@ SnmpVarBind ConvertBinding(const netsnmp_variable_list* vb) {
 struct CSnmpSession::Net {
     void* sess = nullptr;
     std::string peer;
+    std::string agentText, agentPeer;  // last agent text and what it resolved to
     Credentials cred;
     bool engineKnown = false;
     int expectReqId = 0;
@@ -517,7 +536,6 @@ void EnsureProbeUser() {
 
 int ResolveHost(const std::string& host, int port, long long deadline, const std::function<bool()>& cancelled,
                 std::string& peer) {
-    char buf[INET6_ADDRSTRLEN];
     in_addr a4{};
     in6_addr a6{};
     if (inet_pton(AF_INET, host.c_str(), &a4) == 1) {
@@ -529,63 +547,69 @@ int ResolveHost(const std::string& host, int port, long long deadline, const std
         return 0;
     }
     SweepParked();
-    auto lookup = std::make_unique<Lookup>();
-    lookup->name = host;
-    lookup->hints.ai_family = AF_UNSPEC;
-    lookup->hints.ai_socktype = SOCK_DGRAM;
-    lookup->cb.ar_name = lookup->name.c_str();
-    lookup->cb.ar_request = &lookup->hints;
-    gaicb* list[1] = {&lookup->cb};
-    if (getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr) != 0) {
-        return CSnmp4w::EC_BAD_AGENT;
-    }
-    int status = 0;
-    for (;;) {
-        int err = gai_error(&lookup->cb);
-        if (err != EAI_INPROGRESS) {
-            status = err == 0 ? 0 : CSnmp4w::EC_BAD_AGENT;
-            break;
-        }
-        long long left = deadline - NowNs();
-        if (cancelled() || left <= 0) {
-            status = cancelled() ? CSnmp4w::EC_CANCELLED : CSnmp4w::EC_TIMEOUT;
-            if (gai_cancel(&lookup->cb) == EAI_NOTCANCELED) {
-                std::lock_guard<std::mutex> lk(g_parkedLock);
-                g_parked.push_back(std::move(lookup));
-                return status;
+    auto lookup = std::make_shared<Lookup>();
+    std::thread resolver([lookup, host, port] {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_DGRAM;
+        addrinfo* res = nullptr;
+        std::string result;
+        int status = CSnmp4w::EC_BAD_AGENT;
+        if (getaddrinfo(host.c_str(), nullptr, &hints, &res) == 0) {
+            const addrinfo* pick = nullptr;
+            for (const addrinfo* p = res; p; p = p->ai_next) {
+                if (p->ai_family == AF_INET) {
+                    pick = p;
+                    break;
+                }
+                if (!pick && p->ai_family == AF_INET6) {
+                    pick = p;
+                }
             }
-            break;
+            char text[INET6_ADDRSTRLEN];
+            if (pick && pick->ai_family == AF_INET) {
+                inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(pick->ai_addr)->sin_addr, text,
+                          sizeof text);
+                result = std::string("udp:") + text + ":" + std::to_string(port);
+                status = 0;
+            } else if (pick) {
+                inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(pick->ai_addr)->sin6_addr, text,
+                          sizeof text);
+                result = std::string("udp6:[") + text + "]:" + std::to_string(port);
+                status = 0;
+            }
+            freeaddrinfo(res);
         }
-        long long slice = std::min<long long>(left, 20'000'000);
-        timespec ts{static_cast<time_t>(slice / 1'000'000'000), static_cast<long>(slice % 1'000'000'000)};
-        gai_suspend(list, 1, &ts);
-    }
-    addrinfo* res = lookup->cb.ar_result;
-    if (status == 0) {
-        const addrinfo* pick = nullptr;
-        for (const addrinfo* p = res; p; p = p->ai_next) {
-            if (p->ai_family == AF_INET) {
-                pick = p;
+        std::lock_guard<std::mutex> lk(lookup->mu);
+        lookup->status = status;
+        lookup->peer = result;
+        lookup->done = true;
+        lookup->cv.notify_all();
+    });
+    int status = 0;
+    bool done = false;
+    {
+        std::unique_lock<std::mutex> lk(lookup->mu);
+        for (;;) {
+            if (lookup->done) {
+                done = true;
+                status = lookup->status;
+                peer = lookup->peer;
                 break;
             }
-            if (!pick && p->ai_family == AF_INET6) {
-                pick = p;
+            long long left = deadline - NowNs();
+            if (cancelled() || left <= 0) {
+                status = cancelled() ? CSnmp4w::EC_CANCELLED : CSnmp4w::EC_TIMEOUT;
+                break;
             }
-        }
-        if (!pick) {
-            status = CSnmp4w::EC_BAD_AGENT;
-        } else if (pick->ai_family == AF_INET) {
-            inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(pick->ai_addr)->sin_addr, buf,
-                      sizeof buf);
-            peer = std::string("udp:") + buf + ":" + std::to_string(port);
-        } else {
-            inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(pick->ai_addr)->sin6_addr, buf,
-                      sizeof buf);
-            peer = std::string("udp6:[") + buf + "]:" + std::to_string(port);
+            lookup->cv.wait_for(lk, std::chrono::nanoseconds(std::min<long long>(left, 20'000'000)));
         }
     }
-    if (res) {
-        freeaddrinfo(res);
+    if (done) {
+        resolver.join();
+    } else {
+        std::lock_guard<std::mutex> lk(g_parked.mu);
+        g_parked.list.emplace_back(lookup, std::move(resolver));
     }
     return status;
 }
