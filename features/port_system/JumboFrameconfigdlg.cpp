@@ -35,7 +35,8 @@ void CJumboFrameconfigdlg::CreateControls() {
     group->setGeometry(10, 6, 300, 84);
     auto* box = RegisterControl(IDC_JUMBO_ENABLE, new QCheckBox("Enable Jumbo Frame", client));
     box->setLayoutDirection(Qt::RightToLeft);  // text on the left of the box
-    box->setGeometry(24, 22, 180, 24);
+    box->move(24, 22);
+    box->adjustSize();
     auto* note = RegisterControl(IDC_JUMBO_NOTE, new QLabel("Note: Maximum Length is 9216 bytes", client));
     note->setGeometry(24, 54, 280, 22);
     auto* apply = RegisterControl(IDC_JUMBO_APPLY, new QPushButton("&Apply", client));
@@ -58,8 +59,14 @@ void CJumboFrameconfigdlg::ReadJumboFrame() {
     CSnmp* response = nullptr;
     const int status = m_cCommonSNMP.Send(response, 0);
     std::unique_ptr<CSnmp> owned(response);
-    if (status != 0 || !owned) {
-        TRACE("--------iStatus = %d", status);
+    int errorStatus = 0;
+    int errorIndex = 0;
+    if (status == 0 && owned) {
+        owned->getErrorStatus(&errorStatus, &errorIndex);
+    }
+    // An error reply carries no value: the box keeps its state, as on a time-out.
+    if (status != 0 || !owned || errorStatus != 0) {
+        TRACE("--------iStatus = %d, error status %d", status, errorStatus);
         return;
     }
     int length = 0;
