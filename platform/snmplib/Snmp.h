@@ -196,13 +196,16 @@ public:
     virtual ~CSnmpTable();
 
     // Sends the pending PDU. For get-next, each call continues from the OIDs the previous call returned
-    // and gives -2 once binding 0 leaves its start column or the agent reports end of MIB. Get and set
-    // PDUs give the same status and reply as send.
+    // and gives -2 once binding 0 leaves its start column, stops advancing, or the agent reports end of
+    // MIB; another error status of the agent ends the walk with that status. A non-zero status comes
+    // without a reply. Get and set PDUs give the same status and reply as send.
     int getNext(const char* agent, CSnmp*& response, unsigned long timeoutMs);
-    // Instance suffix of reply binding i after its column OID, beginning with ".".
+    // Instance suffix of reply binding i after its column OID, beginning with "." (owned by this object);
+    // -1 and "" for a bad index or a binding outside its column.
     virtual int getOidSuffix(int index, CSnmp* response, char** suffix);
     // Starts over from the pending PDU's OIDs (done by clearVarBindList/addValue on the session too).
     void reset();
+    // The session object's cancel (see CSnmpV1::cancel).
     void cancel();
 
 private:

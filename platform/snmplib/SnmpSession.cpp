@@ -736,6 +736,7 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
     int sock = -1;
     {
         std::lock_guard<std::mutex> lk(g_lib);
+        n.expectReqId = -1;
         snmp_sess_timeout(n.sess);  // reaps requests abandoned by earlier steps
         netsnmp_session* ss = snmp_sess_session(n.sess);
         long long left = std::max<long long>(deadline - NowNs(), 1'000'000);
