@@ -8,10 +8,9 @@ CEvent::CEvent(bool manualReset, bool initiallySignalled)
     : m_manualReset(manualReset), m_signalled(initiallySignalled) {}
 
 void CEvent::Set() {
-    {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        m_signalled = true;
-    }
+    // Notify while holding the mutex: a waiter may destroy the event as soon as it sees the signal.
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_signalled = true;
     if (m_manualReset) {
         m_cv.notify_all();
     } else {

@@ -32,10 +32,8 @@ public:
         return true;
     }
     void Unlock() {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_held = false;
-        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_held = false;
         m_free.notify_one();
     }
 
