@@ -89,7 +89,9 @@ void CPortSetInfo::CreateControls() {
     m_mdix->setEditable(true);
     m_mdix->setInsertPolicy(QComboBox::NoInsert);
     m_mdix->addItems({"Auto", "MDI", "MDIX"});
-    // Typing leaves the box with no item selected, as the classic combo does.
+    // Typing leaves the box with no item selected, as the classic combo does; leaving the field does not
+    // pick the item whose text was typed.
+    QObject::disconnect(m_mdix->lineEdit(), &QLineEdit::editingFinished, m_mdix, nullptr);
     QObject::connect(m_mdix->lineEdit(), &QLineEdit::textEdited, this, [this] { m_mdixTyped = true; });
     place(m_mdix, 392, 374, 90, 26);
 
