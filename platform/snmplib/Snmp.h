@@ -21,6 +21,13 @@ int SnmpInit(void* app = nullptr);
 void SetSnmpTimeout(int milliseconds);
 int GetSnmpTimeout();
 
+// Called on a thread that is about to wait for one of the library's worker threads (destroying a
+// CSnmp4w while its callback runs); the returned guard lives for the wait. The layer that owns the
+// delivery gate installs one at start-up so that a callback blocked in a send to the waiting thread is
+// abandoned instead of waiting for it. None by default.
+using SnmpWaitHook = std::shared_ptr<void> (*)(std::thread::id worker);
+void SetSnmpWaitHook(SnmpWaitHook hook);
+
 // Value type codes of addValue (the library's codes as callers use them).
 enum SnmpValueType {
     SNMP_TYPE_INTEGER = 1,

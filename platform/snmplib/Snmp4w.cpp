@@ -1,5 +1,6 @@
 // Asynchronous requests: each CSnmp4w owns one worker thread that performs the started steps in order
 // and calls back from there.
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -10,6 +11,14 @@
 #include "platform/snmplib/SnmpWalk.h"
 
 using ksx::snmp::Credentials;
+
+namespace {
+std::atomic<SnmpWaitHook> g_waitHook{nullptr};
+}
+
+void SetSnmpWaitHook(SnmpWaitHook hook) {
+    g_waitHook.store(hook);
+}
 
 struct CSnmp4w::Impl {
     struct Job {
@@ -136,6 +145,8 @@ CSnmp4w::~CSnmp4w() {
             // holds the state alive until then.
             m_impl->thread.detach();
         } else {
+            SnmpWaitHook hook = g_waitHook.load();
+            std::shared_ptr<void> guard = hook ? hook(m_impl->thread.get_id()) : nullptr;
             m_impl->thread.join();
         }
     }

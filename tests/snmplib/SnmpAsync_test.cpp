@@ -345,6 +345,55 @@ TEST_F(SnmpAsync, SenderMayBeDeletedFromItsOwnCallback) {
     EXPECT_TRUE(state.cv.wait_for(lk, std::chrono::seconds(5), [&] { return state.called; }));
 }
 
+// The wait hook stands in for the delivery gate: a callback blocked until the owner's thread gives up
+// waiting for it must not keep the destructor from returning.
+struct HookState {
+    std::mutex mu;
+    std::condition_variable cv;
+    bool inCallback = false;
+    bool abandoned = false;
+    std::thread::id worker;
+};
+HookState g_hook;
+
+std::shared_ptr<void> AbandonCalls(std::thread::id worker) {
+    std::lock_guard<std::mutex> lk(g_hook.mu);
+    g_hook.worker = worker;
+    g_hook.abandoned = true;
+    g_hook.cv.notify_all();
+    return nullptr;
+}
+
+int BlockedCallback(CSnmp* reply, int, void*, int) {
+    delete reply;
+    std::unique_lock<std::mutex> lk(g_hook.mu);
+    g_hook.inCallback = true;
+    g_hook.cv.notify_all();
+    g_hook.cv.wait_for(lk, std::chrono::seconds(10), [] { return g_hook.abandoned; });
+    return 0;
+}
+
+TEST_F(SnmpAsync, DestructorNamesItsWorkerToTheWaitHook) {
+    SetSnmpWaitHook(AbandonCalls);
+    auto sender = std::make_unique<CSnmp4w>(nullptr);
+    CSnmpV1 get(0);
+    get.setCommunity("quaint");
+    get.addValue(kSysName, SNMP_TYPE_NULL, nullptr);
+    sender->attach(&get);
+    ASSERT_EQ(0, sender->start(Agent().c_str(), BlockedCallback, nullptr, 3000, 0));
+    {
+        std::unique_lock<std::mutex> lk(g_hook.mu);
+        ASSERT_TRUE(g_hook.cv.wait_for(lk, std::chrono::seconds(5), [] { return g_hook.inCallback; }));
+    }
+    const std::thread::id worker = sender->workerThreadId();
+    auto t0 = std::chrono::steady_clock::now();
+    sender.reset();
+    EXPECT_LT(ElapsedMs(t0), 5000);
+    SetSnmpWaitHook(nullptr);
+    std::lock_guard<std::mutex> lk(g_hook.mu);
+    EXPECT_EQ(worker, g_hook.worker);
+}
+
 TEST_F(SnmpAsync, RequestObjectsOnManyThreads) {
     // v1 and v3 objects on eight threads at once, each reading its own value back.
     constexpr int kThreads = 8;
