@@ -76,7 +76,7 @@ TEST_F(SnmpWalk, PortTableWalksTwentyEightRowsThenEnds) {
         EXPECT_EQ(CSnmp4w::EC_END_OF_WALK, Walk(table, rows)) << "v" << version;
         ASSERT_EQ(28u, rows.size()) << "v" << version;
         for (size_t i = 0; i < rows.size(); ++i) {
-            EXPECT_EQ("." + std::to_string(i + 1), rows[i].suffix);
+            EXPECT_EQ(std::string(".") += std::to_string(i + 1), rows[i].suffix);
             EXPECT_EQ(std::to_string(i + 1), rows[i].values[0]);
         }
         // Further steps stay at the end.
