@@ -139,7 +139,7 @@ void CFirmDownLoad::CreateControls() {
     buttons->addWidget(m_btnClose);
     buttons->addStretch(1);
     outer->addLayout(buttons);
-    SetClientSize(540, 130);
+    SetClientSize(650, 135);
 
     OnCommand(IDC_FIRM_APPLY, [this] { OnApply(); });
     OnNotify(EN_CHANGE, IDC_FIRM_FILE_NAME, [this] { OnFileNameChange(); });
