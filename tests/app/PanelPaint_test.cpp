@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QPainter>
+#include <QTest>
 #include <cstdlib>
 #include <vector>
 
@@ -78,6 +79,34 @@ TEST(PanelPaint, WindowTakesTheRootRectangleAsItsClientArea) {
     EXPECT_EQ(dlg.GetBkMode(), CBitmapDialog::BK_STRETCH);
     EXPECT_FALSE(dlg.GetBackground().IsEmpty());
     EXPECT_EQ(dlg.GetBackground().GetWidth(), r.Width());
+    EXPECT_EQ(dlg.pos(), QPoint(r.left, r.top));
+}
+
+TEST(PanelPaint, ClickInTheClientAreaReachesThePort) {
+    PanelDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    dlg.LoadPanel(PanelFile("ksx-4200-28z1"));
+    dlg.RenderClient();  // the first erase attaches the tree to the window
+    int dialogs = 0;
+    CPort::SetSettingsRunner([&] { ++dialogs; });
+    const DevRect r = FindPort(dlg.GetDevModule(), 7)->GetRect();
+    QTest::mouseClick(dlg.Client(), Qt::LeftButton, {},
+                      QPoint(r.left + r.Width() / 2, r.top + r.Height() / 2));
+    QTest::mouseClick(dlg.Client(), Qt::LeftButton, {}, QPoint(2, 2));
+    CPort::SetSettingsRunner(nullptr);
+    EXPECT_EQ(dialogs, 1);
+}
+
+TEST(PanelPaint, NoPanelNoBackground) {
+    PanelDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    dlg.LoadPanel("/nonexistent/panel.xml");
+    EXPECT_TRUE(dlg.GetBackground().IsEmpty());
+    EXPECT_EQ(dlg.GetDevModule().GetChildCount(), 0);
+    dlg.state.portCount = 28;
+    dlg.codes.assign(100, 1);
+    dlg.RenderClient();  // nothing to draw, nothing to crash on
+    EXPECT_EQ(dlg.lastLampPoint, QPoint());
 }
 
 TEST(PanelPaint, LampFollowsLampCodeAndBlinkPhase) {
