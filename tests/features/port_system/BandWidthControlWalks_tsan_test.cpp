@@ -1,0 +1,124 @@
+// The bandwidth logic's two walks run at the same time on their sessions' workers: rows and ends reach
+// the owner, the trunk ids are read while the trunk walk writes them, and closing mid-walk stops both.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "features/port_system/BandWidthControlFunLogic.h"
+#include "platform/sys/Globals.h"
+#include "tests/support/SimSwitch.h"
+
+namespace {
+
+using namespace ksx;
+
+// An owner that handles messages on the sending thread and records them.
+class RecordingOwner : public IMessageTarget {
+public:
+    LRESULT SendMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (closed) {
+            ++late;
+        }
+        if (msg == WM_SNMP_RESULT && wParam == BW_RESULT_ROW) {
+            const auto* row = reinterpret_cast<const CBandWidthRow*>(lParam);
+            rows.push_back(row->port + "/" + row->txRate + "/" + row->rxRate);
+        } else if (msg == WM_SNMP_RESULT && wParam == BW_RESULT_FINISHED) {
+            ++finished;
+            texts.push_back(reinterpret_cast<const char*>(lParam));
+        }
+        return 1;
+    }
+    bool PostMessage(unsigned, WPARAM, LPARAM) override { return false; }
+
+    template <class F>
+    auto With(F f) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return f();
+    }
+    std::vector<std::string> rows;
+    std::vector<std::string> texts;
+    int finished = 0;
+    int late = 0;
+    bool closed = false;
+
+private:
+    std::mutex m_lock;
+};
+
+bool WaitFor(const std::function<bool()>& pred, int limitMs = 10000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+class BandWidthWalks : public ::testing::Test {
+protected:
+    void SetUp() override { test::UseSimV1(sim); }
+    void TearDown() override { ResetConnectionSettings(); }
+    test::SimSwitch sim;
+};
+
+TEST_F(BandWidthWalks, BothWalksReportWhileTheTrunkIdsAreRead) {
+    RecordingOwner owner;
+    CBandWidthControlFunLogic logic;
+    logic.SetOwnerWnd(&owner);
+    logic.ReadRateTable();
+    logic.ReadTrunkMembers();
+    // The UI thread reads the trunk ids while the worker fills them.
+    std::string ports;
+    while (!owner.With([&] { return owner.finished == 2; })) {
+        logic.FindTrunkPortsInRange("1", "28", ports);
+        std::this_thread::yield();
+    }
+    EXPECT_EQ(logic.FindTrunkPortsInRange("1", "28", ports), 0);
+    EXPECT_EQ(ports, "25,26");
+    EXPECT_EQ(logic.FindTrunkPortsInRange("1", "24", ports), 1);
+    EXPECT_EQ(ports, "");
+    owner.With([&] {
+        EXPECT_EQ(owner.texts, (std::vector<std::string>{"Finished", "Finished"}));
+        EXPECT_EQ(owner.rows.size(), static_cast<size_t>(g_nPortNum));
+        EXPECT_EQ(owner.rows[2], "3/1024/2048");
+        return 0;
+    });
+    logic.CloseSessions();
+}
+
+TEST_F(BandWidthWalks, ClosingMidWalkStopsBothWalks) {
+    sim.DelayMs(3);
+    for (int round = 0; round < 4; ++round) {
+        RecordingOwner owner;
+        CBandWidthControlFunLogic logic;
+        logic.SetOwnerWnd(&owner);
+        logic.ReadRateTable();
+        logic.ReadTrunkMembers();
+        ASSERT_TRUE(
+            WaitFor([&] { return owner.With([&] { return owner.rows.size() >= 2u + round * 3u; }); }));
+        logic.CloseSessions();
+        owner.With([&] { return owner.closed = true; });
+        const size_t atClose = owner.With([&] { return owner.rows.size(); });
+        EXPECT_LT(atClose, static_cast<size_t>(g_nPortNum));
+        // A fresh read after the close works on the same object.
+        owner.With([&] { return owner.closed = false; });
+        logic.ReadRateTable();
+        ASSERT_TRUE(
+            WaitFor([&] { return owner.With([&] { return owner.rows.size() >= atClose + g_nPortNum; }); }));
+        logic.CloseSessions();
+        owner.With([&] { return owner.closed = true; });
+        EXPECT_EQ(owner.With([&] { return owner.late; }), 0);
+    }
+    sim.DelayMs(0);
+}
+
+}  // namespace
