@@ -20,11 +20,12 @@ public:
     CPortConfigLogic& Logic() { return m_logic; }
     int SelectedRow() const { return m_nItem; }
 
+    // Closes the sessions, sets g_bDialogClosing.
+    int DestroyWindow() override;
+
 protected:
     void CreateControls() override;
     int OnInitDialog() override;
-    // Closes the sessions, sets g_bDialogClosing.
-    int DestroyWindow() override;
     ksx::LRESULT WindowProc(unsigned msg, ksx::WPARAM wParam, ksx::LPARAM lParam) override;
 
 private:
