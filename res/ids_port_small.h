@@ -9,9 +9,6 @@ constexpr int ID_MENU_JUMBO_FRAME = 32817;
 constexpr int ID_MENU_BANDWIDTH_CONTROL = 32850;
 constexpr int ID_MENU_PORT_DESCRIPTION = 32871;
 
-// Application icon.
-constexpr int IDI_APPLICATION_ICON = 447;
-
 // Bandwidth control.
 constexpr unsigned IDD_BANDWIDTH_CONTROL = 233;
 constexpr int IDC_BW_LIST = 1247;

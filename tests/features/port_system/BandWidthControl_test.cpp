@@ -11,6 +11,7 @@
 #include "controls/ListCtrlEx.h"
 #include "features/port_system/BandWidthControlDlg.h"
 #include "platform/sys/Globals.h"
+#include "platform/ui/FeatureRegistry.h"
 #include "res/ids_port_small.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -84,6 +85,7 @@ protected:
 };
 
 TEST_F(BandWidthControl, OpensWithTheDeviceRatesAndTheInitialForm) {
+    EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(ID_MENU_BANDWIDTH_CONTROL));  // the menu command opens it
     CBandWidthControlDlg dlg;
     DialogDriver drv(dlg);
     WaitReady(dlg);

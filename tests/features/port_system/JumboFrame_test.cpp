@@ -10,6 +10,7 @@
 
 #include "features/port_system/JumboFrameconfigdlg.h"
 #include "platform/sys/Globals.h"
+#include "platform/ui/FeatureRegistry.h"
 #include "res/ids_port_small.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -64,6 +65,7 @@ const std::string kSet1 = "set " + kJumbo + "=i:1";
 const std::string kSet2 = "set " + kJumbo + "=i:2";
 
 TEST_F(JumboFrame, OpensWithTheDeviceState) {
+    EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(ID_MENU_JUMBO_FRAME));  // the menu command opens it
     struct Case {
         const char* value;
         int checked;

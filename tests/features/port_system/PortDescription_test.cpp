@@ -11,6 +11,7 @@
 #include "controls/ListCtrl.h"
 #include "features/port_system/PortDescription.h"
 #include "platform/sys/Globals.h"
+#include "platform/ui/FeatureRegistry.h"
 #include "res/ids_port_small.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -63,6 +64,7 @@ protected:
 };
 
 TEST_F(PortDescription, OpensWithEveryPortsDescription) {
+    EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(ID_MENU_PORT_DESCRIPTION));  // the menu command opens it
     CPortDescription dlg;
     DialogDriver drv(dlg);
     EXPECT_EQ(dlg.GetWindowText(), "Port Description: 127.0.0.1");
