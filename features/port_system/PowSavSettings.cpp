@@ -1,0 +1,373 @@
+// Power-saving and time-profile logic.
+#include "features/port_system/PowSavSettings.h"
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "core/Utils.h"
+#include "platform/sys/Debug.h"
+#include "platform/sys/Globals.h"
+#include "platform/sys/MessageBox.h"
+
+namespace {
+
+constexpr int kMaxBitmapOctets = 8;
+
+std::string Obj(const char* suffix) {
+    return std::string(CPowSavSettings::kPowerSavingRoot) + suffix;
+}
+
+std::string Column(int column) {
+    return std::string(CPowSavSettings::kTimeProfileEntry) + "." + std::to_string(column);
+}
+
+// Value of binding `index` as text (raw octets for strings); empty when the reply has no such binding.
+std::string BindingValue(CSnmp* response, int index) {
+    int length = 0;
+    char* value = nullptr;
+    if (response == nullptr || response->getValue(index, &length, &value) != 0 || value == nullptr ||
+        length < 0) {
+        return std::string();
+    }
+    return std::string(value, static_cast<size_t>(length));
+}
+
+// Sends the pending PDU; true only when a reply without error status arrived. The reply is released.
+bool SendAccepted(CCommonSNMP& session) {
+    CSnmp* response = nullptr;
+    const int status = session.Send(response, 0);
+    std::unique_ptr<CSnmp> owned(response);
+    if (status != 0 || !owned) {
+        TRACE("--------iStatus = %d", status);
+        return false;
+    }
+    int errorStatus = 0;
+    int errorIndex = 0;
+    owned->getErrorStatus(&errorStatus, &errorIndex);
+    if (errorStatus != 0) {
+        TRACE("set refused: error status %d at %d", errorStatus, errorIndex);
+    }
+    return errorStatus == 0;
+}
+
+// The port list of a bitmap value over ports 1..port count ("1-4,6").
+std::string BitmapText(const std::string& value) {
+    std::string text;
+    const int octets = std::min(static_cast<int>(value.size()), kMaxBitmapOctets);
+    if (octets > 0) {
+        CUtils::BitmapToRangeText(reinterpret_cast<const unsigned char*>(value.data()), octets, 1, g_nPortNum,
+                                  &text);
+    }
+    return text;
+}
+
+}  // namespace
+
+CPowSavSettings::CPowSavSettings() = default;
+
+CPowSavSettings::~CPowSavSettings() {
+    // The walk callbacks use the members below the sessions: end them first.
+    CancelAll();
+}
+
+std::string CPowSavSettings::NoneToEmpty(const std::string& text) {
+    return text == "None" ? std::string() : text;
+}
+
+bool CPowSavSettings::IsFibrePort(int port) {
+    const int limit = g_nPortNum == 10 ? g_nPortNum - 2 : g_nPortNum - 4;
+    return port > limit && port <= g_nPortNum;
+}
+
+void CPowSavSettings::AppendProfileName(const std::string& name) {
+    std::lock_guard<std::mutex> guard(m_nameLock);
+    m_aProfileName.push_back(name);
+}
+
+std::vector<std::string> CPowSavSettings::ProfileNames() const {
+    std::lock_guard<std::mutex> guard(m_nameLock);
+    return m_aProfileName;
+}
+
+void CPowSavSettings::ReadPowerSaving() {
+    for (PowerSavingEntry& entry : m_aPowSavEntry) {
+        entry.state = "2";
+        entry.portList.clear();
+        entry.profile1.clear();
+        entry.profile2.clear();
+    }
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
+    for (const char* suffix : {".1.1.0", ".1.2.0", ".1.3.0", ".1.4.0", ".2.1.0", ".2.2.0", ".2.3.0", ".2.4.0",
+                               ".4.1.0", ".4.2.0", ".4.3.0", ".6.0"}) {
+        m_cCommonSNMP.AddVarBind(Obj(suffix), 4, nullptr);
+    }
+    CSnmp* response = nullptr;
+    const int status = m_cCommonSNMP.Send(response, 0);
+    std::unique_ptr<CSnmp> owned(response);
+    if (status != 0 || !owned) {
+        TRACE("--------iStatus = %d", status);
+        return;
+    }
+    // A refused read carries no values: report nothing, as for an unanswered one.
+    int errorStatus = 0;
+    int errorIndex = 0;
+    owned->getErrorStatus(&errorStatus, &errorIndex);
+    if (errorStatus != 0) {
+        TRACE("power-saving read refused: error status %d at %d", errorStatus, errorIndex);
+        return;
+    }
+    auto value = [&](int i) { return BindingValue(owned.get(), i); };
+
+    PowerSavingEntry& led = m_aPowSavEntry[0];
+    led.type = 1;
+    led.portList = BitmapText(value(0));
+    led.state = value(1);
+    led.profile1 = NoneToEmpty(value(2));
+    led.profile2 = NoneToEmpty(value(3));
+
+    PowerSavingEntry& port = m_aPowSavEntry[1];
+    port.type = 2;
+    port.portList = BitmapText(value(4));
+    port.state = value(5);
+    port.profile1 = NoneToEmpty(value(6));
+    port.profile2 = NoneToEmpty(value(7));
+
+    PowerSavingEntry& hibernation = m_aPowSavEntry[2];
+    hibernation.type = 4;
+    hibernation.portList = "All Port";
+    hibernation.state = value(8);
+    hibernation.profile1 = NoneToEmpty(value(9));
+    hibernation.profile2 = NoneToEmpty(value(10));
+
+    PowerSavingFlags flags;
+    flags.linkStatusDetection = value(11);
+    if (m_hOwnerWnd != nullptr) {
+        m_hOwnerWnd->SendMessage(WM_POWSAV_RESULT, POWSAV_FLAGS, reinterpret_cast<ksx::LPARAM>(&flags));
+        m_hOwnerWnd->SendMessage(WM_POWSAV_RESULT, POWSAV_ENTRIES,
+                                 reinterpret_cast<ksx::LPARAM>(m_aPowSavEntry));
+    }
+}
+
+bool CPowSavSettings::SetPowerSavingEntry(PowerSavingEntry entry) {
+    if (entry.profile1 == "None") {
+        entry.profile1.clear();
+    }
+    if (entry.profile2 == "None") {
+        entry.profile2.clear();
+    }
+    std::vector<int> flags(static_cast<size_t>(std::max(g_nPortNum, 0)), 0);
+    if (!CUtils::ParsePortList(entry.portList, flags.data())) {
+        return false;
+    }
+    if (entry.type == 1 || entry.type == 3) {
+        for (int p = 1; p <= g_nPortNum; ++p) {
+            if (flags[static_cast<size_t>(p - 1)] != 0 && IsFibrePort(p)) {
+                ksx::AfxMessageBox("Not support fiber Port.", ksx::MB_OK);
+                return false;
+            }
+        }
+    }
+    std::string hex;
+    CUtils::PortArrayToHex(flags.data(), hex);
+    CUtils::PadPortHex(hex);
+    const std::vector<unsigned char> octets = CUtils::HexToBytes(hex);
+    const char* bitmap = reinterpret_cast<const char*>(octets.data());
+    const int bitmapLength = static_cast<int>(octets.size());
+
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+    auto addText = [this](const char* suffix, int type, const std::string& text) {
+        m_cCommonSNMP.AddVarBind(Obj(suffix), type, text.c_str());
+    };
+    auto addBitmap = [&](const char* suffix) {
+        m_cCommonSNMP.AddVarBind(Obj(suffix), 2, bitmap, bitmapLength);
+    };
+    const bool onlyState = entry.state == "2";
+    switch (entry.type) {
+        case 1:
+            addText(".1.2.0", 1, entry.state);
+            if (!onlyState) {
+                addBitmap(".1.1.0");
+                addText(".1.3.0", 2, entry.profile1);
+                addText(".1.4.0", 2, entry.profile2);
+            }
+            break;
+        case 2:
+            addText(".2.2.0", 1, entry.state);
+            if (!onlyState) {
+                addBitmap(".2.1.0");
+                addText(".2.3.0", 2, entry.profile1);
+                addText(".2.4.0", 2, entry.profile2);
+            }
+            break;
+        case 3:
+            addText(".3.2.0", 1, entry.state);
+            if (!onlyState) {
+                addText(".3.3.0", 2, entry.profile1);
+                addText(".3.4.0", 2, entry.profile2);
+                addBitmap(".3.1.0");
+            }
+            break;
+        case 4:
+            addText(".4.1.0", 1, entry.state);
+            if (!onlyState) {
+                addText(".4.2.0", 2, entry.profile1);
+                addText(".4.3.0", 2, entry.profile2);
+            }
+            break;
+        default:
+            break;  // nothing to send: the send fails
+    }
+    return SendAccepted(m_cCommonSNMP);
+}
+
+bool CPowSavSettings::SetLinkStatusDetection(PowerSavingFlags flags) {
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMP.AddVarBind(Obj(".6.0"), 1, flags.linkStatusDetection.c_str());
+    return SendAccepted(m_cCommonSNMP);
+}
+
+int CPowSavSettings::ReadProfileNames() {
+    // Open ends a walk still running on the session before the names are emptied.
+    m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GETNEXT);
+    {
+        std::lock_guard<std::mutex> guard(m_nameLock);
+        m_aProfileName.clear();
+    }
+    const int walk = ++m_nNamesWalk;
+    m_cCommonSNMPTable.AddVarBind(Column(2), 4, nullptr);
+    m_cCommonSNMPTable.StartAsyncWalk(OnProfileNameWalk, this, 0);
+    return walk;
+}
+
+int CPowSavSettings::OnProfileNameWalk(CSnmp* response, int requestId, void* userData, int status) {
+    auto* self = static_cast<CPowSavSettings*>(userData);
+    std::unique_ptr<CSnmp> owned(response);
+    if (!self->m_cCommonSNMPTable.FindRequestID(requestId)) {
+        TRACE("FindRequestID");
+        return 0;
+    }
+    if (status != 0) {
+        TRACE("--------iStatus = %d", status);
+        // The names are complete: the owner fills its boxes on its own thread.
+        if (self->m_hOwnerWnd != nullptr) {
+            self->m_hOwnerWnd->PostMessage(WM_POWSAV_RESULT, POWSAV_NAMES_DONE, self->m_nNamesWalk.load());
+        }
+        self->m_cCommonSNMPTable.SetDone();
+        return 0;
+    }
+    const int count = owned->getVarBindCount();
+    for (int i = 0; i < count; ++i) {
+        const std::string name = BindingValue(owned.get(), i);
+        if (!name.empty()) {
+            self->AppendProfileName(name);
+        }
+    }
+    self->m_cCommonSNMPTable.StartAsyncWalk(OnProfileNameWalk, self, 0);
+    return 0;
+}
+
+void CPowSavSettings::ReadTimeProfiles() {
+    m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GETNEXT);
+    for (int c = 1; c <= kTimeProfileColumns; ++c) {
+        m_cCommonSNMPTable.AddVarBind(Column(c), 4, nullptr);
+    }
+    m_cCommonSNMPTable.StartAsyncWalk(OnTimeProfileWalk, this, 0);
+}
+
+int CPowSavSettings::OnTimeProfileWalk(CSnmp* response, int requestId, void* userData, int status) {
+    auto* self = static_cast<CPowSavSettings*>(userData);
+    std::unique_ptr<CSnmp> owned(response);
+    if (!self->m_cCommonSNMPTable.FindRequestID(requestId)) {
+        TRACE("FindRequestID");
+        return 0;
+    }
+    if (status != 0) {
+        TRACE("--------iStatus = %d", status);
+        self->m_cCommonSNMPTable.SetDone();
+        return 0;
+    }
+    std::vector<std::string> v(kTimeProfileColumns);
+    const int count = std::min(owned->getVarBindCount(), kTimeProfileColumns);
+    for (int i = 0; i < count; ++i) {
+        v[static_cast<size_t>(i)] = BindingValue(owned.get(), i);
+    }
+    TimeProfileRow row;
+    row.index = v[0];
+    row.name = v[1];
+    self->AppendProfileName(v[1]);
+    row.dateEnabled = v[2];
+    if (v[2] == "1") {
+        row.from.year = v[3];
+        row.from.month = "00" + v[4];
+        row.from.day = "00" + v[5];
+        row.to.year = v[8];
+        row.to.month = "00" + v[9];
+        row.to.day = "00" + v[10];
+    }
+    // The "00" prefix lets the dialog take the last two characters as a two-digit field.
+    row.from.hour = "00" + v[6];
+    row.from.minute = "00" + v[7];
+    row.to.hour = "00" + v[11];
+    row.to.minute = "00" + v[12];
+    for (int d = 0; d < 7; ++d) {
+        row.days[d] = v[static_cast<size_t>(13 + d)];
+    }
+    row.rowStatus = v[20];
+    if (self->m_hOwnerWnd != nullptr) {
+        self->m_hOwnerWnd->SendMessage(WM_TIMEPROFILE_ROW, 0, reinterpret_cast<ksx::LPARAM>(&row));
+    }
+    self->m_cCommonSNMPTable.StartAsyncWalk(OnTimeProfileWalk, self, 0);
+    return 0;
+}
+
+bool CPowSavSettings::AddTimeProfile(TimeProfileRow row) {
+    const std::string statusOid = Column(21) + "." + row.index;
+    if (!m_cModuleBase.SetRowStatus(statusOid, "5")) {
+        return false;
+    }
+    // Give the device a moment to set up the new row.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+
+    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+    auto add = [&](int column, int type, const std::string& value) {
+        m_cCommonSNMPSet.AddVarBind(Column(column) + "." + row.index, type, value.c_str());
+    };
+    add(2, 2, row.name);
+    add(3, 1, row.dateEnabled);
+    if (row.dateEnabled == "1") {
+        add(4, 1, row.from.year);
+        add(5, 1, row.from.month);
+        add(6, 1, row.from.day);
+        add(9, 1, row.to.year);
+        add(10, 1, row.to.month);
+        add(11, 1, row.to.day);
+    }
+    add(7, 1, row.from.hour);
+    add(8, 1, row.from.minute);
+    add(12, 1, row.to.hour);
+    add(13, 1, row.to.minute);
+    for (int d = 0; d < 7; ++d) {
+        add(14 + d, 1, row.days[d]);
+    }
+    add(21, 1, "1");
+    if (SendAccepted(m_cCommonSNMPSet)) {
+        return true;
+    }
+    // Leave no half-made row behind: it would hold its index and never become a profile.
+    TRACE("time profile %s not activated: destroying the row", row.index.c_str());
+    m_cModuleBase.SetRowStatus(statusOid, "6");
+    return false;
+}
+
+bool CPowSavSettings::DeleteTimeProfile(const std::string& index) {
+    return m_cModuleBase.SetRowStatus(Column(21) + "." + index, "6");
+}
+
+void CPowSavSettings::CancelAll() {
+    m_cCommonSNMPTable.Close();
+    m_cCommonSNMPSet.Close();
+    m_cCommonSNMP.Close();
+    m_cCommonSNMPSpare.Close();
+}

@@ -1,0 +1,115 @@
+// Power saving and time profiles: reads and writes the device's power-saving group (LED shut-off, port
+// shut-off, port standby, system hibernation, link-status detection) and its time-profile table, and
+// reports to the owner window with WM_POWSAV_RESULT and WM_TIMEPROFILE_ROW.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/CommonSNMP.h"
+#include "core/ModuleBase.h"
+#include "platform/sys/Messages.h"
+
+// wParam 0: lParam a PowerSavingFlags; 1: lParam the first of the four PowerSavingEntry (both valid
+// during the call, sent by ReadPowerSaving on the calling thread); 2: the profile-name walk has ended,
+// lParam its walk number (posted from the walk worker; read the names with ProfileNames()).
+constexpr unsigned WM_POWSAV_RESULT = ksx::WM_USER + 1215;
+// wParam 0, lParam a TimeProfileRow valid during the call; sent from the walk worker, one per row.
+constexpr unsigned WM_TIMEPROFILE_ROW = ksx::WM_USER + 1315;
+
+enum PowSavResult : int { POWSAV_FLAGS = 0, POWSAV_ENTRIES = 1, POWSAV_NAMES_DONE = 2 };
+
+// One power-saving function.
+struct PowerSavingEntry {
+    int type = 0;          // 1 LED shut-off, 2 port shut-off, 3 port standby, 4 system hibernation
+    std::string portList;  // "1-4,6" form; "All Port" for system hibernation after a read
+    std::string state;     // "1" enabled, "2" disabled
+    std::string profile1;  // time profile names; empty = none
+    std::string profile2;
+};
+
+// Global settings, "1" enabled or "2" disabled. No device object backs the cable-length flag.
+struct PowerSavingFlags {
+    std::string cableLengthDetection;
+    std::string linkStatusDetection;
+};
+
+struct TimeProfilePoint {
+    std::string year;
+    std::string month;
+    std::string day;
+    std::string hour;
+    std::string minute;
+};
+
+// One row of the time-profile table, column k in field k.
+struct TimeProfileRow {
+    std::string index;        // 1
+    std::string name;         // 2
+    std::string dateEnabled;  // 3: "1" the date range applies, "2" it does not
+    TimeProfilePoint from;    // 4-8: from-date and start time
+    TimeProfilePoint to;      // 9-13: to-date and end time
+    std::string days[7];      // 14-20: Monday to Sunday, "1" included, "2" not
+    std::string rowStatus;    // 21
+};
+
+class CPowSavSettings {
+public:
+    static constexpr const char* kPowerSavingRoot = "1.3.6.1.4.1.7393.10.76.20.1.31";
+    static constexpr const char* kTimeProfileEntry = "1.3.6.1.4.1.7393.10.76.20.1.32.1.1";
+    static constexpr int kTimeProfileColumns = 21;
+    static constexpr int kMaxTimeProfiles = 8;
+
+    CPowSavSettings();
+    virtual ~CPowSavSettings();
+    CPowSavSettings(const CPowSavSettings&) = delete;
+    CPowSavSettings& operator=(const CPowSavSettings&) = delete;
+
+    // Synchronous get of the power-saving objects; on success sends WM_POWSAV_RESULT 0 and then 1.
+    void ReadPowerSaving();
+    // Writes one function (only its state when disabling). False, with nothing sent, for a bad port
+    // list ("Invalid Portlist") or fibre ports on LED shut-off or port standby ("Not support fiber
+    // Port."); false too when the device gives no answer or refuses the set.
+    bool SetPowerSavingEntry(PowerSavingEntry entry);
+    bool SetLinkStatusDetection(PowerSavingFlags flags);
+    // Starts the walk of the profile-name column; its end is posted as WM_POWSAV_RESULT 2 with the
+    // walk number returned here.
+    int ReadProfileNames();
+    // Starts the walk of the whole time-profile table; every row is sent as WM_TIMEPROFILE_ROW.
+    void ReadTimeProfiles();
+    // Creates the row (create-and-wait), fills and activates it. A row whose filling fails is
+    // destroyed again.
+    bool AddTimeProfile(TimeProfileRow row);
+    bool DeleteTimeProfile(const std::string& index);
+    // Closes the four sessions, waiting for a running walk.
+    void CancelAll();
+
+    static std::string NoneToEmpty(const std::string& text);
+    // The model's fibre ports: those above the port count - 4 (port count - 2 on 10-port models).
+    static bool IsFibrePort(int port);
+    static int OnProfileNameWalk(CSnmp* response, int requestId, void* userData, int status);
+    static int OnTimeProfileWalk(CSnmp* response, int requestId, void* userData, int status);
+
+    // The names collected so far (copied under the lock).
+    std::vector<std::string> ProfileNames() const;
+    // True when no walk runs on the table session.
+    bool IsWalkDone() const { return m_cCommonSNMPTable.IsDone(); }
+
+    CCommonSNMP m_cCommonSNMP;       // get and set of the power-saving objects
+    CCommonSNMP m_cCommonSNMPSpare;  // carries no request
+    CCommonSNMP m_cCommonSNMPTable;  // the two walks
+    CCommonSNMP m_cCommonSNMPSet;    // fills and activates a new time-profile row
+    // 0 LED shut-off, 1 port shut-off, 2 system hibernation, 3 port standby.
+    PowerSavingEntry m_aPowSavEntry[4];
+    CModuleBase m_cModuleBase;  // row-status sets of the time-profile table
+    ksx::IMessageTarget* m_hOwnerWnd = nullptr;
+
+private:
+    void AppendProfileName(const std::string& name);
+
+    mutable std::mutex m_nameLock;
+    std::vector<std::string> m_aProfileName;  // appended on the walk worker under m_nameLock
+    std::atomic<int> m_nNamesWalk{0};
+};

@@ -1,0 +1,281 @@
+// Power saving dialog.
+#include "features/port_system/PowerSaveDlg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "controls/ListCtrlEx.h"
+#include "core/Utils.h"
+#include "platform/sys/Debug.h"
+#include "platform/sys/MessageBox.h"
+#include "platform/ui/FeatureRegistry.h"
+#include "res/ids_power.h"
+
+using namespace ksx;
+
+namespace {
+
+const ksx::ui::RegisterFeature kRegister(ID_MENU_POWER_SAVING_SETTINGS, [] {
+    CPowerSaveDlg dlg;
+    dlg.DoModal();
+});
+
+constexpr int kTypeSystemHibernation = 2;  // Type combo position
+
+const char* TypeName(int type) {
+    switch (type) {
+        case 1:
+            return "LED_Shutoff";
+        case 2:
+            return "Port_Shutoff";
+        case 3:
+            return "Port_Standby";
+        case 4:
+            return "System_Hibernation";
+        default:
+            return "";
+    }
+}
+
+// Selects the first item that begins with `text` (case ignored), searching from the second item on
+// and wrapping to the first; the selection stays when nothing matches.
+void SelectByPrefix(QComboBox* combo, const std::string& text) {
+    const QString prefix = QString::fromStdString(text);
+    const int count = combo->count();
+    for (int n = 1; n <= count; ++n) {
+        const int i = n % count;
+        if (combo->itemText(i).startsWith(prefix, Qt::CaseInsensitive)) {
+            combo->setCurrentIndex(i);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+CPowerSaveDlg::CPowerSaveDlg(QWidget* parent) : CDialog(IDD_POWER_SAVE, parent) {
+    OnCommand(IDC_PS_APPLY_GLOBAL, [this] { OnApplyGlobal(); });
+    OnCommand(IDC_PS_APPLY_ENTRY, [this] { OnApplyEntry(); });
+    OnCommand(IDC_PS_REFRESH, [this] { Refresh(); });
+    OnCommand(IDC_PS_CLOSE, [this] { EndDialog(IDCANCEL); });
+    OnNotify(CBN_SELCHANGE, IDC_PS_TYPE, Handler([this] { OnTypeChanged(); }));
+    OnNotify(CBN_SELCHANGE, IDC_PS_STATE, Handler([this] { OnStateChanged(); }));
+    OnMessage(WM_POWSAV_RESULT, [this](WPARAM w, LPARAM l) { return OnPowSavResult(w, l); });
+}
+
+CPowerSaveDlg::~CPowerSaveDlg() {
+    m_logic.CancelAll();
+}
+
+void CPowerSaveDlg::CreateControls() {
+    SetWindowText("Power Saving Settings ");
+    QWidget* client = Client();
+    auto place = [client](QWidget* w, int x, int y, int cx, int cy) {
+        w->setParent(client);
+        w->setGeometry(x, y, cx, cy);
+        return w;
+    };
+    place(RegisterControl(IDC_PS_GLOBAL_GROUP, new QGroupBox("Global Settings")), 10, 6, 620, 64);
+    place(RegisterControl(IDC_PS_LINK_STATUS, new QCheckBox("Enable Link Status Detection")), 24, 32, 260,
+          24);
+    place(RegisterControl(IDC_PS_CABLE_LENGTH, new QCheckBox("Enable Cable Length Detection")), 290, 32, 240,
+          24);
+    place(RegisterControl(IDC_PS_APPLY_GLOBAL, new QPushButton("&Apply")), 536, 30, 80, 28);
+
+    place(RegisterControl(IDC_PS_ADVANCED_GROUP, new QGroupBox("Advanced Power Saving Settings")), 10, 78,
+          620, 150);
+    place(RegisterControl(IDC_PS_TYPE_LABEL, new QLabel("Type")), 24, 104, 90, 22);
+    place(RegisterControl(IDC_PS_TYPE, new QComboBox), 116, 102, 180, 26);
+    place(RegisterControl(IDC_PS_STATE_LABEL, new QLabel("State")), 326, 104, 90, 22);
+    place(RegisterControl(IDC_PS_STATE, new QComboBox), 418, 102, 180, 26);
+    place(RegisterControl(IDC_PS_PROFILE1_LABEL, new QLabel("Time Profile1")), 24, 140, 90, 22);
+    place(RegisterControl(IDC_PS_PROFILE1, new QComboBox), 116, 138, 180, 26);
+    place(RegisterControl(IDC_PS_PROFILE2_LABEL, new QLabel("Time Profile2")), 326, 140, 90, 22);
+    place(RegisterControl(IDC_PS_PROFILE2, new QComboBox), 418, 138, 180, 26);
+    place(RegisterControl(IDC_PS_PORT_LABEL, new QLabel("Port")), 24, 176, 90, 22);
+    place(RegisterControl(IDC_PS_PORT, new QLineEdit), 116, 174, 180, 26);
+    place(RegisterControl(IDC_PS_PORT_HINT, new QLabel("(e.g.:1-4,6)")), 304, 176, 100, 22);
+    place(RegisterControl(IDC_PS_APPLY_ENTRY, new QPushButton("&Apply")), 536, 184, 80, 28);
+
+    place(RegisterControl(IDC_PS_SUMMARY_GROUP, new QGroupBox("Summary")), 10, 236, 620, 164);
+    m_list = RegisterControl(IDC_PS_SUMMARY, new CListCtrlEx);
+    place(m_list, 20, 260, 600, 128);
+
+    place(RegisterControl(IDC_PS_REFRESH, new QPushButton("&Refresh")), 448, 410, 80, 28);
+    place(RegisterControl(IDC_PS_CLOSE, new QPushButton("&Close")), 536, 410, 80, 28);
+    SetClientSize(640, 448);
+}
+
+int CPowerSaveDlg::OnInitDialog() {
+    SetTopmost(true);
+    CDialog::OnInitDialog();
+    SetIcon(QApplication::windowIcon());
+    m_logic.m_hOwnerWnd = this;
+
+    m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    m_list->InsertColumn(0, "Type", LVCFMT_LEFT, 140);
+    m_list->InsertColumn(1, "State", LVCFMT_LEFT, 80);
+    m_list->InsertColumn(2, "Time Profile 1 ", LVCFMT_LEFT, 120);
+    m_list->InsertColumn(3, "Time Profile 2", LVCFMT_LEFT, 120);
+    m_list->InsertColumn(4, "Port ", LVCFMT_LEFT, 120);
+
+    auto* type = Item<QComboBox>(IDC_PS_TYPE);
+    type->addItems({"LED Shut-off", "Port Shut-off", "System Hibernation", "Port Standby"});
+    type->removeItem(3);
+    Item<QComboBox>(IDC_PS_STATE)->addItems({"Enabled", "Disabled"});
+    ShowDlgItem(IDC_PS_CABLE_LENGTH, false);
+
+    Refresh();
+    return 1;
+}
+
+int CPowerSaveDlg::DestroyWindow() {
+    TRACE("==================DestroyWindow===============");
+    m_logic.CancelAll();
+    return CDialog::DestroyWindow();
+}
+
+void CPowerSaveDlg::Refresh() {
+    auto* profile1 = Item<QComboBox>(IDC_PS_PROFILE1);
+    auto* profile2 = Item<QComboBox>(IDC_PS_PROFILE2);
+    profile1->clear();
+    profile2->clear();
+    m_list->DeleteAllItems();
+    m_logic.ReadPowerSaving();
+
+    // The names are added when their walk has ended (WM_POWSAV_RESULT 2), on this thread.
+    m_namesLoaded = false;
+    m_typeLoaded = false;
+    m_namesWalk = m_logic.ReadProfileNames();
+    profile1->addItem("None");
+    profile2->addItem("None");
+
+    Item<QComboBox>(IDC_PS_TYPE)->setCurrentIndex(0);
+    Item<QComboBox>(IDC_PS_STATE)->setCurrentIndex(1);
+    profile1->setCurrentIndex(0);
+    profile2->setCurrentIndex(0);
+    EnableDlgItem(IDC_PS_PROFILE1, false);
+    EnableDlgItem(IDC_PS_PROFILE2, false);
+    EnableDlgItem(IDC_PS_PORT, false);
+    SetDlgItemText(IDC_PS_PORT, "");
+}
+
+void CPowerSaveDlg::FillProfileNames() {
+    auto* profile1 = Item<QComboBox>(IDC_PS_PROFILE1);
+    auto* profile2 = Item<QComboBox>(IDC_PS_PROFILE2);
+    for (const std::string& name : m_logic.ProfileNames()) {
+        profile1->addItem(QString::fromStdString(name));
+        profile2->addItem(QString::fromStdString(name));
+    }
+    m_namesLoaded = true;
+    // A type picked before the names came gets its profiles shown now.
+    if (m_typeLoaded) {
+        const int k = Item<QComboBox>(IDC_PS_TYPE)->currentIndex();
+        if (k >= 0 && k < 4) {
+            SelectProfiles(m_logic.m_aPowSavEntry[k]);
+        }
+    }
+}
+
+LRESULT CPowerSaveDlg::OnPowSavResult(WPARAM wParam, LPARAM lParam) {
+    if (wParam == POWSAV_FLAGS) {
+        const auto* flags = reinterpret_cast<const PowerSavingFlags*>(lParam);
+        if (flags != nullptr) {
+            CheckDlgButton(IDC_PS_CABLE_LENGTH, flags->cableLengthDetection == "1" ? 1 : 0);
+            CheckDlgButton(IDC_PS_LINK_STATUS, flags->linkStatusDetection == "1" ? 1 : 0);
+        }
+    } else if (wParam == POWSAV_ENTRIES) {
+        const auto* entries = reinterpret_cast<const PowerSavingEntry*>(lParam);
+        const int rows = Item<QComboBox>(IDC_PS_TYPE)->count();
+        for (int i = 0; entries != nullptr && i < rows && i < 4; ++i) {
+            const PowerSavingEntry& e = entries[i];
+            m_list->SetItemTextEx(i, 0, TypeName(e.type));
+            m_list->SetItemTextEx(i, 1, e.state == "1" ? "Enabled" : "Disabled");
+            m_list->SetItemTextEx(i, 2, QString::fromStdString(e.profile1));
+            m_list->SetItemTextEx(i, 3, QString::fromStdString(e.profile2));
+            m_list->SetItemTextEx(i, 4,
+                                  e.portList.empty() ? QString("None") : QString::fromStdString(e.portList));
+        }
+    } else if (wParam == POWSAV_NAMES_DONE) {
+        // A walk replaced by a later refresh is not shown.
+        if (static_cast<int>(lParam) == m_namesWalk && !m_namesLoaded) {
+            FillProfileNames();
+        }
+    }
+    return 0;
+}
+
+void CPowerSaveDlg::SelectProfiles(const PowerSavingEntry& entry) {
+    auto* profile1 = Item<QComboBox>(IDC_PS_PROFILE1);
+    auto* profile2 = Item<QComboBox>(IDC_PS_PROFILE2);
+    if (entry.profile1.empty()) {
+        profile1->setCurrentIndex(profile1->findText("None"));
+    } else {
+        SelectByPrefix(profile1, entry.profile1);
+    }
+    if (entry.profile2.empty()) {
+        profile2->setCurrentIndex(profile2->findText("None"));
+    } else {
+        SelectByPrefix(profile2, entry.profile2);
+    }
+}
+
+void CPowerSaveDlg::OnTypeChanged() {
+    const int k = Item<QComboBox>(IDC_PS_TYPE)->currentIndex();
+    if (k < 0 || k >= 4) {
+        return;
+    }
+    m_typeLoaded = true;
+    const PowerSavingEntry& entry = m_logic.m_aPowSavEntry[k];
+    SelectProfiles(entry);
+    SetDlgItemText(IDC_PS_PORT, entry.portList);
+    const bool enabled = entry.state == "1";
+    Item<QComboBox>(IDC_PS_STATE)->setCurrentIndex(enabled ? 0 : 1);
+    EnableDlgItem(IDC_PS_PROFILE1, enabled);
+    EnableDlgItem(IDC_PS_PROFILE2, enabled);
+    EnableDlgItem(IDC_PS_PORT, enabled);
+}
+
+void CPowerSaveDlg::OnStateChanged() {
+    const bool enabled = GetDlgItemText(IDC_PS_STATE) == "Enabled";
+    EnableDlgItem(IDC_PS_PROFILE1, enabled);
+    EnableDlgItem(IDC_PS_PROFILE2, enabled);
+    const bool hibernation = Item<QComboBox>(IDC_PS_TYPE)->currentIndex() == kTypeSystemHibernation;
+    EnableDlgItem(IDC_PS_PORT, !hibernation && enabled);
+}
+
+void CPowerSaveDlg::OnApplyGlobal() {
+    PowerSavingFlags flags;
+    flags.cableLengthDetection = IsDlgButtonChecked(IDC_PS_CABLE_LENGTH) == 1 ? "1" : "2";
+    flags.linkStatusDetection = IsDlgButtonChecked(IDC_PS_LINK_STATUS) == 1 ? "1" : "2";
+    if (m_logic.SetLinkStatusDetection(flags)) {
+        Refresh();
+    }
+}
+
+void CPowerSaveDlg::OnApplyEntry() {
+    static const int kTypeCodes[] = {1, 2, 4, 3};
+    const int position = Item<QComboBox>(IDC_PS_TYPE)->currentIndex();
+    if (position < 0 || position > 3) {
+        return;
+    }
+    PowerSavingEntry entry;
+    entry.type = kTypeCodes[position];
+    entry.state = Item<QComboBox>(IDC_PS_STATE)->currentIndex() == 0 ? "1" : "2";
+    if (position != kTypeSystemHibernation) {
+        entry.portList = GetDlgItemText(IDC_PS_PORT);
+        if (!CUtils::IsPortListText(entry.portList)) {
+            AfxMessageBox("Invalid Portlist", MB_OK);
+            return;
+        }
+    }
+    entry.profile1 = GetDlgItemText(IDC_PS_PROFILE1);
+    entry.profile2 = GetDlgItemText(IDC_PS_PROFILE2);
+    m_logic.SetPowerSavingEntry(entry);
+    Refresh();
+}

@@ -1,0 +1,39 @@
+// "Power Saving Settings ": the link-status detection switch and, per power-saving function (LED
+// shut-off, port shut-off, system hibernation), its state, up to two time profiles and its ports.
+#pragma once
+
+#include "features/port_system/PowSavSettings.h"
+#include "platform/ui/Dialog.h"
+
+class CListCtrlEx;
+
+class CPowerSaveDlg : public ksx::CDialog {
+public:
+    explicit CPowerSaveDlg(QWidget* parent = nullptr);
+    ~CPowerSaveDlg() override;
+
+    int DestroyWindow() override;
+    CPowSavSettings& Logic() { return m_logic; }
+    // True once the time-profile boxes hold the names of the latest refresh.
+    bool ProfileNamesLoaded() const { return m_namesLoaded; }
+
+protected:
+    void CreateControls() override;
+    int OnInitDialog() override;
+
+private:
+    void Refresh();
+    void OnApplyGlobal();
+    void OnApplyEntry();
+    void OnTypeChanged();
+    void OnStateChanged();
+    ksx::LRESULT OnPowSavResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
+    void FillProfileNames();
+    void SelectProfiles(const PowerSavingEntry& entry);
+
+    CPowSavSettings m_logic;
+    CListCtrlEx* m_list = nullptr;
+    int m_namesWalk = 0;         // walk whose names the boxes wait for
+    bool m_namesLoaded = false;  // the boxes hold that walk's names
+    bool m_typeLoaded = false;   // the user picked a type since the refresh
+};

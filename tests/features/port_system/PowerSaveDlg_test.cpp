@@ -1,0 +1,334 @@
+// Power saving dialog against the simulated switch: the summary and boxes as read, picking types and
+// states, applying each function enabled and disabled with profiles and ports, the port-list messages,
+// the global link-status switch, and profile names that arrive after a slow walk.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QHeaderView>
+#include <string>
+#include <vector>
+
+#include "controls/ListCtrlEx.h"
+#include "features/port_system/PowerSaveDlg.h"
+#include "platform/sys/Globals.h"
+#include "res/ids_power.h"
+#include "tests/support/SimSwitch.h"
+#include "tests/support/ui/DialogDriver.h"
+#include "tests/support/ui/ScriptedMessageBox.h"
+
+namespace {
+
+using namespace ksx;
+using ksx::test::DialogDriver;
+using ksx::test::SimRequest;
+using ksx::test::WaitUntil;
+
+const std::string kRoot = "1.3.6.1.4.1.7393.10.76.20.1.31";
+
+std::vector<std::string> Sets(const std::vector<SimRequest>& log) {
+    std::vector<std::string> out;
+    for (const SimRequest& r : log) {
+        if (r.pdu != "set") {
+            continue;
+        }
+        std::string line;
+        for (const auto& vb : r.varbinds) {
+            line += (line.empty() ? "" : " ") + vb.oid.substr(kRoot.size()) + "=" + vb.type + ":" + vb.value;
+        }
+        out.push_back(line);
+    }
+    return out;
+}
+
+std::vector<std::string> Items(QComboBox* combo) {
+    std::vector<std::string> out;
+    for (int i = 0; i < combo->count(); ++i) {
+        out.push_back(combo->itemText(i).toStdString());
+    }
+    return out;
+}
+
+class PowerSaveDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override { test::UseSimV1(sim, "1000"); }
+    void TearDown() override { ResetConnectionSettings(); }
+
+    static void WaitLoaded(CPowerSaveDlg& dlg) {
+        ASSERT_TRUE(WaitUntil([&] { return dlg.ProfileNamesLoaded() && dlg.Logic().IsWalkDone(); }));
+    }
+    static std::vector<std::string> Row(CPowerSaveDlg& dlg, int row) {
+        auto* list = static_cast<CListCtrlEx*>(dlg.GetDlgItem(IDC_PS_SUMMARY));
+        std::vector<std::string> out;
+        for (int c = 0; c < list->GetColumnCount(); ++c) {
+            out.push_back(list->GetItemText(row, c).toStdString());
+        }
+        return out;
+    }
+    // Picks a type and a state and fills profiles and ports as a user would.
+    static void Fill(DialogDriver& drv, int type, bool enabled, int profile1, int profile2,
+                     const std::string& ports) {
+        ASSERT_TRUE(drv.Select(IDC_PS_TYPE, type));
+        ASSERT_TRUE(drv.Select(IDC_PS_STATE, enabled ? 0 : 1));
+        if (enabled) {
+            ASSERT_TRUE(drv.Select(IDC_PS_PROFILE1, profile1));
+            ASSERT_TRUE(drv.Select(IDC_PS_PROFILE2, profile2));
+            if (type != 2) {
+                ASSERT_TRUE(drv.Type(IDC_PS_PORT, ports));
+            }
+        }
+    }
+
+    test::SimSwitch sim;
+    test::ScriptedMessageBox boxes;
+};
+
+TEST_F(PowerSaveDlgTest, OpensWithTheSummaryAndAnUnloadedForm) {
+    CPowerSaveDlg dlg;
+    DialogDriver drv(dlg);
+    WaitLoaded(dlg);
+    EXPECT_EQ(dlg.GetWindowText(), "Power Saving Settings ");
+
+    auto* list = drv.ItemAs<CListCtrlEx>(IDC_PS_SUMMARY);
+    ASSERT_EQ(list->GetColumnCount(), 5);
+    const std::vector<std::pair<std::string, int>> columns = {
+        {"Type", 140}, {"State", 80}, {"Time Profile 1 ", 120}, {"Time Profile 2", 120}, {"Port ", 120}};
+    for (int c = 0; c < 5; ++c) {
+        EXPECT_EQ(list->horizontalHeaderItem(c)->text().toStdString(), columns[c].first);
+        EXPECT_EQ(list->GetColumnWidth(c), columns[c].second);
+    }
+    ASSERT_EQ(list->GetItemCount(), 3);
+    EXPECT_EQ(Row(dlg, 0), (std::vector<std::string>{"LED_Shutoff", "Enabled", "Night", "", "1-4,6"}));
+    EXPECT_EQ(Row(dlg, 1), (std::vector<std::string>{"Port_Shutoff", "Disabled", "Weekend", "", "10-12"}));
+    EXPECT_EQ(Row(dlg, 2), (std::vector<std::string>{"System_Hibernation", "Disabled", "", "", "All Port"}));
+
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_PS_LINK_STATUS), 1);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_PS_CABLE_LENGTH), 0);
+    EXPECT_FALSE(drv.Item(IDC_PS_CABLE_LENGTH)->isVisible());
+    EXPECT_EQ(Items(drv.ItemAs<QComboBox>(IDC_PS_TYPE)),
+              (std::vector<std::string>{"LED Shut-off", "Port Shut-off", "System Hibernation"}));
+    EXPECT_EQ(Items(drv.ItemAs<QComboBox>(IDC_PS_STATE)), (std::vector<std::string>{"Enabled", "Disabled"}));
+    const std::vector<std::string> names = {"None", "Night", "Weekend", "Holiday"};
+    EXPECT_EQ(Items(drv.ItemAs<QComboBox>(IDC_PS_PROFILE1)), names);
+    EXPECT_EQ(Items(drv.ItemAs<QComboBox>(IDC_PS_PROFILE2)), names);
+
+    // Whatever the device holds, the form starts on LED shut-off, disabled, with nothing loaded.
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_TYPE), "LED Shut-off");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_STATE), "Disabled");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_PROFILE1), "None");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_PORT), "");
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PS_PROFILE1));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PS_PROFILE2));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PS_PORT));
+    EXPECT_EQ(boxes.Count(), 0u);
+
+    const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/power";
+    QDir().mkpath(dir);
+    ASSERT_TRUE(drv.Select(IDC_PS_TYPE, 0));
+    test::PumpEvents();
+    EXPECT_TRUE(test::GrabScreenshot(&dlg, (dir + "/power_saving.png").toStdString()));
+}
+
+TEST_F(PowerSaveDlgTest, PickingATypeLoadsItsValuesAndTheStateDrivesTheControls) {
+    CPowerSaveDlg dlg;
+    DialogDriver drv(dlg);
+    WaitLoaded(dlg);
+
+    ASSERT_TRUE(drv.Select(IDC_PS_TYPE, 0));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_STATE), "Enabled");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_PROFILE1), "Night");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_PROFILE2), "None");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_PORT), "1-4,6");
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_PS_PROFILE1));
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_PS_PORT));
+
+    ASSERT_TRUE(drv.Select(IDC_PS_TYPE, 1));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_STATE), "Disabled");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_PROFILE1), "Weekend");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_PORT), "10-12");
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PS_PROFILE1));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PS_PORT));
+    ASSERT_TRUE(drv.Select(IDC_PS_STATE, 0));
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_PS_PROFILE2));
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_PS_PORT));
+
+    // System hibernation: "All Port", and the edit never follows the state.
+    ASSERT_TRUE(drv.Select(IDC_PS_TYPE, 2));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_PORT), "All Port");
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PS_PORT));
+    ASSERT_TRUE(drv.Select(IDC_PS_STATE, 0));
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_PS_PROFILE1));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PS_PORT));
+
+    // An enabled hibernation loads with the edit enabled; a state change then disables it.
+    sim.Set(kRoot + ".4.1.0", "i", "1");
+    sim.Set(kRoot + ".4.2.0", "s", "hol");
+    ASSERT_TRUE(drv.Click(IDC_PS_REFRESH));
+    WaitLoaded(dlg);
+    ASSERT_TRUE(drv.Select(IDC_PS_TYPE, 2));
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_PS_PORT));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_PROFILE1), "Holiday");  // prefix, case ignored
+    ASSERT_TRUE(drv.Select(IDC_PS_STATE, 0));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PS_PORT));
+}
+
+TEST_F(PowerSaveDlgTest, ApplyWritesEachFunctionAndRefreshes) {
+    CPowerSaveDlg dlg;
+    DialogDriver drv(dlg);
+    WaitLoaded(dlg);
+
+    struct Case {
+        int type;
+        bool enabled;
+        int profile1;
+        int profile2;
+        std::string ports;
+        std::string expected;
+        std::vector<std::string> row;
+    };
+    const std::vector<Case> cases = {
+        {0,
+         true,
+         2,
+         3,
+         "5-8",
+         ".1.2.0=i:1 .1.1.0=x:0f000000 .1.3.0=s:Weekend .1.4.0=s:Holiday",
+         {"LED_Shutoff", "Enabled", "Weekend", "Holiday", "5-8"}},
+        {0, false, 0, 0, "", ".1.2.0=i:2", {"LED_Shutoff", "Disabled", "Weekend", "Holiday", "5-8"}},
+        {1,
+         true,
+         1,
+         0,
+         "1,25-28",
+         ".2.2.0=i:1 .2.1.0=x:800000f0 .2.3.0=s:Night .2.4.0=s:",
+         {"Port_Shutoff", "Enabled", "Night", "", "1,25-28"}},
+        {1, false, 0, 0, "", ".2.2.0=i:2", {"Port_Shutoff", "Disabled", "Night", "", "1,25-28"}},
+        {2,
+         true,
+         3,
+         1,
+         "",
+         ".4.1.0=i:1 .4.2.0=s:Holiday .4.3.0=s:Night",
+         {"System_Hibernation", "Enabled", "Holiday", "Night", "All Port"}},
+        {2,
+         false,
+         0,
+         0,
+         "",
+         ".4.1.0=i:2",
+         {"System_Hibernation", "Disabled", "Holiday", "Night", "All Port"}},
+    };
+    for (const Case& c : cases) {
+        sim.ClearLog();
+        Fill(drv, c.type, c.enabled, c.profile1, c.profile2, c.ports);
+        ASSERT_TRUE(drv.Click(IDC_PS_APPLY_ENTRY));
+        EXPECT_EQ(Sets(sim.Requests()), std::vector<std::string>{c.expected}) << c.expected;
+        WaitLoaded(dlg);
+        EXPECT_EQ(Row(dlg, c.type), c.row) << c.expected;
+        // The refresh puts the form back.
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_TYPE), "LED Shut-off");
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_STATE), "Disabled");
+    }
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST_F(PowerSaveDlgTest, PortListFaultsStopBeforeAnythingIsSent) {
+    CPowerSaveDlg dlg;
+    DialogDriver drv(dlg);
+    WaitLoaded(dlg);
+    sim.ClearLog();
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"1-3,a", "Invalid Portlist"},  // characters
+        {"6-2", "Invalid Portlist"},    // descending range
+        {"29", "Invalid Portlist"},     // past the port count
+        {"20-26", "Not support fiber Port."},
+    };
+    for (const auto& [ports, text] : cases) {
+        boxes.Clear();
+        Fill(drv, 0, true, 1, 0, ports);
+        ASSERT_TRUE(drv.Click(IDC_PS_APPLY_ENTRY));
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{text}) << ports;
+        WaitLoaded(dlg);
+    }
+    EXPECT_TRUE(Sets(sim.Requests()).empty());
+    // Port shut-off takes the fibre ports.
+    boxes.Clear();
+    Fill(drv, 1, true, 0, 0, "20-26");
+    ASSERT_TRUE(drv.Click(IDC_PS_APPLY_ENTRY));
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(Sets(sim.Requests()).size(), 1u);
+    WaitLoaded(dlg);
+}
+
+TEST_F(PowerSaveDlgTest, GlobalApplyWritesOnlyTheLinkStatusSwitch) {
+    CPowerSaveDlg dlg;
+    DialogDriver drv(dlg);
+    WaitLoaded(dlg);
+    sim.ClearLog();
+    ASSERT_TRUE(drv.Check(IDC_PS_LINK_STATUS, false));
+    dlg.CheckDlgButton(IDC_PS_CABLE_LENGTH, 1);  // hidden: never sent, cleared by the read
+    ASSERT_TRUE(drv.Click(IDC_PS_APPLY_GLOBAL));
+    EXPECT_EQ(Sets(sim.Requests()), std::vector<std::string>{".6.0=i:2"});
+    WaitLoaded(dlg);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_PS_LINK_STATUS), 0);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_PS_CABLE_LENGTH), 0);
+
+    ASSERT_TRUE(drv.Check(IDC_PS_LINK_STATUS, true));
+    sim.ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_PS_APPLY_GLOBAL));
+    EXPECT_EQ(Sets(sim.Requests()), std::vector<std::string>{".6.0=i:1"});
+    WaitLoaded(dlg);
+    EXPECT_EQ(sim.Get(kRoot + ".6.0"), "1");
+
+    // A refused set does not refresh: the box keeps what the user chose.
+    sim.ErrorStatus(kRoot + ".6.0", 5);
+    ASSERT_TRUE(drv.Check(IDC_PS_LINK_STATUS, false));
+    sim.ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_PS_APPLY_GLOBAL));
+    EXPECT_EQ(Sets(sim.Requests()).size(), 1u);
+    for (const SimRequest& r : sim.Requests()) {
+        EXPECT_EQ(r.pdu, "set");
+    }
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_PS_LINK_STATUS), 0);
+    EXPECT_EQ(sim.Get(kRoot + ".6.0"), "1");
+}
+
+TEST_F(PowerSaveDlgTest, NamesFromASlowWalkReachTheBoxesWhenItEnds) {
+    // Each step answers after 300 ms: the walk takes well over the old fixed half second.
+    sim.DelayMs(300);
+    CPowerSaveDlg dlg;
+    DialogDriver drv(dlg);
+    EXPECT_EQ(Items(drv.ItemAs<QComboBox>(IDC_PS_PROFILE1)), std::vector<std::string>{"None"});
+    // The user picks a type before the names came: its profiles are selected once they arrive.
+    ASSERT_TRUE(drv.Select(IDC_PS_TYPE, 1));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_PROFILE1), "None");
+    ASSERT_TRUE(WaitUntil([&] { return dlg.ProfileNamesLoaded(); }, 8000));
+    EXPECT_EQ(Items(drv.ItemAs<QComboBox>(IDC_PS_PROFILE2)),
+              (std::vector<std::string>{"None", "Night", "Weekend", "Holiday"}));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_PROFILE1), "Weekend");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_PROFILE2), "None");
+
+    // A refresh while names are on their way shows only the later walk's names, once.
+    sim.DelayMs(0);
+    ASSERT_TRUE(drv.Click(IDC_PS_REFRESH));
+    ASSERT_TRUE(drv.Click(IDC_PS_REFRESH));
+    WaitLoaded(dlg);
+    test::PumpEvents();
+    EXPECT_EQ(Items(drv.ItemAs<QComboBox>(IDC_PS_PROFILE1)),
+              (std::vector<std::string>{"None", "Night", "Weekend", "Holiday"}));
+}
+
+TEST_F(PowerSaveDlgTest, AnUnansweredReadLeavesTheListEmpty) {
+    test::UseSimV1(sim, "300");
+    sim.Silence(true);
+    CPowerSaveDlg dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitUntil([&] { return dlg.ProfileNamesLoaded(); }));
+    EXPECT_EQ(drv.ItemAs<CListCtrlEx>(IDC_PS_SUMMARY)->GetItemCount(), 0);
+    EXPECT_EQ(Items(drv.ItemAs<QComboBox>(IDC_PS_PROFILE1)), std::vector<std::string>{"None"});
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+}  // namespace
