@@ -1,6 +1,8 @@
 // Feature logic base.
 #include "core/ModuleBase.h"
 
+#include "core/SnmpReply.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -15,36 +17,14 @@
 
 namespace {
 
+using ksx::BindingValue;
+using ksx::SendAccepted;
+
 const char kTrunkMemberColumn[] = "1.3.6.1.4.1.7393.10.76.20.1.8.1.3.1.2";
 const char kVlanNameColumn[] = "1.3.6.1.4.1.7393.10.76.20.1.7.6.1.1";
 const char kVlanRowStatusColumn[] = "1.3.6.1.4.1.7393.10.76.20.1.7.6.1.5";
 const char kIfPhysAddress1[] = "1.3.6.1.2.1.2.2.1.6.1";
 constexpr int kVlanStepTimeoutMs = 6000;
-
-// Value of binding `index` as raw octets; empty when the reply has no such binding.
-std::string BindingValue(CSnmp* response, int index) {
-    int length = 0;
-    char* value = nullptr;
-    if (response == nullptr || response->getValue(index, &length, &value) != 0 || value == nullptr ||
-        length < 0) {
-        return std::string();
-    }
-    return std::string(value, static_cast<size_t>(length));
-}
-
-// Sends the pending PDU; true when a reply without error status arrived. The reply is released.
-bool SendAccepted(CCommonSNMP& session, int timeoutMs) {
-    CSnmp* response = nullptr;
-    int status = session.Send(response, timeoutMs);
-    std::unique_ptr<CSnmp> owned(response);
-    if (status != 0 || !owned) {
-        return false;
-    }
-    int errorStatus = 0;
-    int errorIndex = 0;
-    owned->getErrorStatus(&errorStatus, &errorIndex);
-    return errorStatus == 0;
-}
 
 }  // namespace
 
