@@ -163,6 +163,13 @@ int CFirmDownLoad::OnInitDialog() {
     return 1;
 }
 
+void CFirmDownLoad::OnOK() {
+    if (m_bBusy) {
+        return;  // Enter does not end a running transfer either
+    }
+    CDialog::OnOK();
+}
+
 void CFirmDownLoad::OnCancel() {
     if (m_bBusy) {
         return;  // closing only while idle

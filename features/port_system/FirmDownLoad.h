@@ -77,6 +77,7 @@ public:
 protected:
     void CreateControls() override;
     int OnInitDialog() override;
+    void OnOK() override;
     void OnCancel() override;
     void OnTimer(unsigned id) override;
 

@@ -262,8 +262,9 @@ TEST_F(FirmDownLoadTest, FirmwareUpgradeRunsThroughPendingAndInProgressToSuccess
     ASSERT_TRUE(WaitPolls(kFirmware, 12));
     EXPECT_TRUE(dlg.IsBusy());
     EXPECT_EQ(boxes.Count(), 1u);
-    // Close is refused while the transfer runs (Esc and the close box alike).
+    // Close is refused while the transfer runs (Esc, Enter and the close box alike).
     drv.PressEscape();
+    drv.PressEnter();
     drv.CloseBox();
     test::PumpEvents();
     EXPECT_FALSE(dlg.IsDialogEnded());
