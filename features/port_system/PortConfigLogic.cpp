@@ -135,7 +135,7 @@ int CPortConfigLogic::OnPortTableWalk(CSnmp* response, int requestId, void* user
 }
 
 bool CPortConfigLogic::WritePortSettings(const PortConfigRow& row) {
-    const std::string index = "." + std::to_string(row.port);
+    const std::string index = std::string(".").append(std::to_string(row.port));
     const std::string speed = std::to_string(row.speed);
     const std::string mdix = std::to_string(row.mdix);
     const std::string flow = std::to_string(row.flowControl);

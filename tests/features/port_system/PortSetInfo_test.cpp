@@ -104,7 +104,7 @@ protected:
     static void ExpectPortSet(const SimRequest& set, int port, int speed, int mdix, int flow) {
         EXPECT_EQ(set.principal, "harbour");
         ASSERT_EQ(set.varbinds.size(), 3u);
-        const std::string p = "." + std::to_string(port);
+        const std::string p = std::string(".").append(std::to_string(port));
         EXPECT_EQ(set.varbinds[0].oid, kPortTable + ".2" + p);
         EXPECT_EQ(set.varbinds[1].oid, kPortTable + ".4" + p);
         EXPECT_EQ(set.varbinds[2].oid, kPortTable + ".5" + p);
