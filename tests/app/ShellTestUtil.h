@@ -37,7 +37,11 @@ public:
         std::ofstream(m_path) << content;
         SetUserIniPath(m_path);
     }
-    ~TempUserIni() { SetUserIniPath(""); }
+    ~TempUserIni() {
+        if (UserIniPath() == m_path) {
+            SetUserIniPath("");
+        }
+    }
     TempUserIni(const TempUserIni&) = delete;
     TempUserIni& operator=(const TempUserIni&) = delete;
     const std::string& Path() const { return m_path; }
