@@ -1,11 +1,10 @@
-// Power-saving and time-profile logic against the simulated switch: the read and its messages, the
-// writes of every function enabled and disabled, the fibre-port rule per model, refused sets, the two
-// walks, and adding and deleting time-profile rows with the exact requests.
+// Power-saving and time-profile logic against the simulated switch: the read and its messages, port
+// standby, the fibre-port rule per model, refused sets and the two walks on the worker thread. Adding
+// and deleting rows is driven through the time profile dialog's tests.
 #include <gtest/gtest.h>
 
 #include <mutex>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "features/port_system/PowSavSettings.h"
@@ -156,53 +155,30 @@ TEST_F(PowSavSettingsTest, ReadGivesTheFunctionsAndTheLinkStatusFlag) {
     EXPECT_EQ(logic.m_aPowSavEntry[0].profile1, "");
 }
 
-TEST_F(PowSavSettingsTest, EachFunctionEnabledWritesStatePortsAndProfilesDisabledOnlyItsState) {
-    struct Case {
-        int type;
-        std::string state;
-        std::string ports;
-        std::vector<std::string> expected;
-    };
+TEST_F(PowSavSettingsTest, PortStandbyWritesItsProfilesBeforeItsPorts) {
+    // The dialog offers no port standby; the logic writes it in its own order.
+    PowerSavingEntry standby{3, "5", "1", "Weekend", "None"};
+    EXPECT_TRUE(logic.SetPowerSavingEntry(standby));
     const std::string r = kRoot;
-    const std::vector<Case> cases = {
-        {1,
-         "1",
-         "1-3",
-         {"set " + r + ".1.2.0=i:1 " + r + ".1.1.0=x:e0000000 " + r + ".1.3.0=s:Weekend " + r + ".1.4.0=s:"}},
-        {1, "2", "1-3", {"set " + r + ".1.2.0=i:2"}},
-        {2,
-         "1",
-         "24-28",
-         {"set " + r + ".2.2.0=i:1 " + r + ".2.1.0=x:000001f0 " + r + ".2.3.0=s:Weekend " + r + ".2.4.0=s:"}},
-        {2, "2", "", {"set " + r + ".2.2.0=i:2"}},
-        {3,
-         "1",
-         "5",
-         {"set " + r + ".3.2.0=i:1 " + r + ".3.3.0=s:Weekend " + r + ".3.4.0=s: " + r + ".3.1.0=x:08000000"}},
-        {3, "2", "5", {"set " + r + ".3.2.0=i:2"}},
-        {4, "1", "", {"set " + r + ".4.1.0=i:1 " + r + ".4.2.0=s:Weekend " + r + ".4.3.0=s:"}},
-        {4, "2", "", {"set " + r + ".4.1.0=i:2"}},
-        // An enabled function without ports sends an empty bitmap of the model's size.
-        {1,
-         "1",
-         "",
-         {"set " + r + ".1.2.0=i:1 " + r + ".1.1.0=x:00000000 " + r + ".1.3.0=s:Weekend " + r + ".1.4.0=s:"}},
-    };
-    for (const Case& c : cases) {
-        PowerSavingEntry entry;
-        entry.type = c.type;
-        entry.state = c.state;
-        entry.portList = c.ports;
-        entry.profile1 = "Weekend";
-        entry.profile2 = "None";
-        sim.ClearLog();
-        EXPECT_TRUE(logic.SetPowerSavingEntry(entry)) << c.type << " " << c.state;
-        EXPECT_EQ(OnlySet(), c.expected) << c.type << " " << c.state;
-    }
-    EXPECT_EQ(boxes.Count(), 0u);
-    // Disabling left the device's ports and profiles of port standby as they were.
-    EXPECT_EQ(sim.Get(kRoot + ".3.1.0"), "08000000");
-    EXPECT_EQ(sim.Get(kRoot + ".3.2.0"), "2");
+    EXPECT_EQ(OnlySet(), std::vector<std::string>{"set " + r + ".3.2.0=i:1 " + r + ".3.3.0=s:Weekend " + r +
+                                                  ".3.4.0=s: " + r + ".3.1.0=x:08000000"});
+    // No ports: an empty bitmap of the model's size.
+    sim.ClearLog();
+    standby.portList = "";
+    EXPECT_TRUE(logic.SetPowerSavingEntry(standby));
+    EXPECT_NE(OnlySet().at(0).find(r + ".3.1.0=x:00000000"), std::string::npos);
+    sim.ClearLog();
+    standby.state = "2";
+    standby.portList = "5";
+    EXPECT_TRUE(logic.SetPowerSavingEntry(standby));
+    EXPECT_EQ(OnlySet(), std::vector<std::string>{"set " + r + ".3.2.0=i:2"});
+    EXPECT_EQ(sim.Get(r + ".3.2.0"), "2");
+    EXPECT_EQ(sim.Get(r + ".3.3.0"), "Weekend");
+    // An unknown type sends nothing and fails.
+    sim.ClearLog();
+    standby.type = 5;
+    EXPECT_FALSE(logic.SetPowerSavingEntry(standby));
+    EXPECT_TRUE(sim.Requests().empty());
 }
 
 TEST_F(PowSavSettingsTest, FibrePortsComeFromTheModel) {
@@ -314,79 +290,6 @@ TEST_F(PowSavSettingsTest, WalksDeliverNamesAndRows) {
     EXPECT_EQ(rows[2].index, "4");
     // The row walk collects the names as well.
     EXPECT_EQ(logic.ProfileNames().size(), 6u);
-}
-
-TEST_F(PowSavSettingsTest, AddCreatesFillsAndActivatesTheRow) {
-    TimeProfileRow row;
-    row.index = "3";
-    row.name = "Lunch";
-    row.dateEnabled = "1";
-    row.from = {"2015", "6", "1", "12", "0"};
-    row.to = {"2015", "6", "30", "13", "30"};
-    for (int d = 0; d < 7; ++d) {
-        row.days[d] = d < 5 ? "1" : "2";
-    }
-    ASSERT_TRUE(logic.AddTimeProfile(row));
-    const auto lines = Lines(sim.Requests());
-    std::string fill = "set";
-    for (auto [c, t, v] : std::vector<std::tuple<int, const char*, const char*>>{
-             {2, "s", "Lunch"}, {3, "i", "1"},   {4, "i", "2015"}, {5, "i", "6"},  {6, "i", "1"},
-             {9, "i", "2015"},  {10, "i", "6"},  {11, "i", "30"},  {7, "i", "12"}, {8, "i", "0"},
-             {12, "i", "13"},   {13, "i", "30"}, {14, "i", "1"},   {15, "i", "1"}, {16, "i", "1"},
-             {17, "i", "1"},    {18, "i", "1"},  {19, "i", "2"},   {20, "i", "2"}, {21, "i", "1"}}) {
-        fill += " " + Col(c, 3) + "=" + t + ":" + v;
-    }
-    EXPECT_EQ(lines, (std::vector<std::string>{"set " + Col(21, 3) + "=i:5", fill}));
-    EXPECT_EQ(sim.Get(Col(21, 3)), "1");
-    EXPECT_EQ(sim.Get(Col(2, 3)), "Lunch");
-
-    // Without a date range no date column is written.
-    sim.ClearLog();
-    row.index = "5";
-    row.dateEnabled = "2";
-    ASSERT_TRUE(logic.AddTimeProfile(row));
-    const auto second = Lines(sim.Requests());
-    ASSERT_EQ(second.size(), 2u);
-    EXPECT_EQ(second[1].find(Col(4, 5)), std::string::npos);
-    EXPECT_EQ(second[1].find(Col(9, 5)), std::string::npos);
-    EXPECT_NE(second[1].find(Col(7, 5) + "=i:12"), std::string::npos);
-
-    // Delete destroys the row.
-    sim.ClearLog();
-    EXPECT_TRUE(logic.DeleteTimeProfile("5"));
-    EXPECT_EQ(Lines(sim.Requests()), std::vector<std::string>{"set " + Col(21, 5) + "=i:6"});
-    EXPECT_EQ(sim.Get(Col(21, 5)), "");
-}
-
-TEST_F(PowSavSettingsTest, AFillRefusedByTheDeviceDestroysTheCreatedRow) {
-    TimeProfileRow row;
-    row.index = "3";
-    row.name = "Lunch";
-    row.dateEnabled = "2";
-    row.from.hour = "12";
-    row.from.minute = "0";
-    row.to.hour = "13";
-    row.to.minute = "0";
-    for (auto& d : row.days) {
-        d = "1";
-    }
-    sim.ErrorStatus(Col(2, 3), 10);
-    EXPECT_FALSE(logic.AddTimeProfile(row));
-    const auto lines = Lines(sim.Requests());
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "set " + Col(21, 3) + "=i:5");
-    EXPECT_EQ(lines[2], "set " + Col(21, 3) + "=i:6");
-    EXPECT_EQ(sim.Get(Col(21, 3)), "");
-    EXPECT_EQ(sim.Get(Col(2, 3)), "");
-    sim.ErrorStatus(Col(2, 3), 0);
-
-    // A refused create sends nothing more: here the index is taken.
-    sim.ClearLog();
-    row.index = "2";
-    EXPECT_FALSE(logic.AddTimeProfile(row));
-    EXPECT_EQ(Lines(sim.Requests()), std::vector<std::string>{"set " + Col(21, 2) + "=i:5"});
-    EXPECT_EQ(sim.Get(Col(2, 2)), "Weekend");
-    EXPECT_EQ(boxes.Count(), 0u);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "controls/ListCtrlEx.h"
 #include "features/port_system/PowerSaveDlg.h"
 #include "platform/sys/Globals.h"
+#include "platform/ui/FeatureRegistry.h"
 #include "res/ids_power.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -90,6 +91,7 @@ TEST_F(PowerSaveDlgTest, OpensWithTheSummaryAndAnUnloadedForm) {
     DialogDriver drv(dlg);
     WaitLoaded(dlg);
     EXPECT_EQ(dlg.GetWindowText(), "Power Saving Settings ");
+    EXPECT_TRUE(ksx::ui::FeatureRegistry::Instance().Has(ID_MENU_POWER_SAVING_SETTINGS));
 
     auto* list = drv.ItemAs<CListCtrlEx>(IDC_PS_SUMMARY);
     ASSERT_EQ(list->GetColumnCount(), 5);

@@ -14,6 +14,7 @@
 #include "features/port_system/TimeProfileInfo.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
+#include "platform/ui/FeatureRegistry.h"
 #include "res/ids_power.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -112,6 +113,7 @@ TEST_F(TimeProfileInfoTest, OpensWithTheActiveProfilesAndTheInitialForm) {
     DialogDriver drv(dlg);
     WaitRows(dlg, 3);
     EXPECT_EQ(dlg.GetWindowText(), "Time Profile Info");
+    EXPECT_TRUE(ksx::ui::FeatureRegistry::Instance().Has(ID_MENU_TIME_PROFILE_SETTINGS));
     auto* list = List(dlg);
     const std::vector<std::pair<std::string, int>> columns = {{"Profile Name", 100}, {"Weekdays", 180},
                                                               {"From Day", 80},      {"To Day", 80},
