@@ -5,9 +5,14 @@
 //
 // KSX_FIRST_LIVE_PAINT=1 (benchmarks): once the panel was painted with states read from the device,
 // print "FIRST_LIVE_PAINT vmrss_kb=<n> vmhwm_kb=<n>" on stdout and close.
+#include <signal.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,6 +37,14 @@ long StatusKb(const std::string& field) {
     return -1;
 }
 
+// SIGTERM and SIGINT close the main window the ordinary way (polling stopped, sessions closed).
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminate(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,9 +66,27 @@ int main(int argc, char** argv) {
         });
     }
 
+    std::unique_ptr<QSocketNotifier> terminate;
+    if (::pipe(g_signalPipe) == 0) {
+        terminate = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(terminate.get(), &QSocketNotifier::activated, [] {
+            char byte = 0;
+            [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &byte, 1);
+            if (ksx::CQuorviaModuleDlg* dlg = ksx::theApp.GetMainWnd()) {
+                dlg->SendMessage(ksx::WM_CLOSE, 0, 0);
+            }
+        });
+        struct sigaction action {};
+        action.sa_handler = OnTerminate;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGTERM, &action, nullptr);
+        ::sigaction(SIGINT, &action, nullptr);
+    }
+
     ksx::theApp.SetCommandLine(commandLine);
     ksx::theApp.InitInstance();
 
+    terminate.reset();
     ksx::CQuorviaModuleDlg::SetFirstLivePaintHook(nullptr);
     ksx::ui::UninstallMessageBoxService();
     ksx::ui::UninstallGate();
