@@ -1,0 +1,533 @@
+// PoE port settings dialog.
+#include "features/port_system/POEConfigDlg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+#include "controls/ListCtrlEx.h"
+#include "core/TextNumbers.h"
+#include "platform/sys/Debug.h"
+#include "platform/sys/MessageBox.h"
+#include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Text.h"
+#include "platform/ui/WaitCursor.h"
+#include "res/ids_poe_syslog.h"
+
+using namespace ksx;
+
+namespace {
+
+const ksx::ui::RegisterFeature kRegister(ID_MENU_POE_PORT, [] {
+    CPOEConfigDlg dlg;
+    dlg.DoModal();
+});
+
+// From the walk callbacks to the dialog. Rows: lParam points to the record, valid during the call.
+constexpr unsigned WM_POE_TIMERANGE_ROW = WM_USER + 4111;
+constexpr unsigned WM_POE_TIMERANGE_END = WM_USER + 4112;  // wParam: the walk's last status
+constexpr unsigned WM_POE_PORT_ROW = WM_USER + 4113;
+constexpr unsigned WM_POE_PORT_END = WM_USER + 4114;
+
+constexpr int kSetTimeoutMs = 20000;
+int g_portPauseMs = 300;  // UI thread
+
+// Port-table columns read, in the order of the request.
+constexpr int kPortColumns[11] = {3, 4, 5, 6, 9, 10, 11, 12, 13, 7, 8};
+
+const char* const kTextToPort = "'To Port' can not be smaller than 'From Port'";
+const char* const kTextLimitRange = "The User Defined power limit ranges between 1.0 ~ 30.0";
+const char* const kTextLimitStep = "The per-port power limit must be a multiple of 0.2";
+
+std::string PortColumnOid(int column, int port) {
+    return std::string(CPOEConfigDlg::kPortEntry) + "." + std::to_string(column) + ".1." +
+           std::to_string(port);
+}
+
+std::string ValueText(CSnmp* response, int index) {
+    int length = 0;
+    char* value = nullptr;
+    if (response == nullptr || response->getValue(index, &length, &value) != 0 || value == nullptr) {
+        return std::string();
+    }
+    return std::string(value, static_cast<size_t>(length));
+}
+
+std::string Trimmed(const std::string& s) {
+    const size_t first = s.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return std::string();
+    }
+    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+// A plain decimal number ("15", "15.4", ".4", "15."), nothing before or after it.
+bool IsDecimalText(const std::string& s) {
+    bool digit = false;
+    bool point = false;
+    for (char c : s) {
+        if (c >= '0' && c <= '9') {
+            digit = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
+}
+
+// Whether a decimal text is a whole multiple of 0.2, decided on the digits (no rounding): an even
+// tenths digit and nothing after it.
+bool IsMultipleOfFifth(const std::string& s) {
+    const size_t point = s.find('.');
+    const std::string fraction = point == std::string::npos ? std::string() : s.substr(point + 1);
+    for (size_t i = 1; i < fraction.size(); ++i) {
+        if (fraction[i] != '0') {
+            return false;
+        }
+    }
+    return fraction.empty() || (fraction[0] - '0') % 2 == 0;
+}
+
+}  // namespace
+
+const char* const CPOEConfigDlg::kPortEntry = "1.3.6.1.4.1.7393.10.76.20.1.22.1.1";
+const char* const CPOEConfigDlg::kTimeProfileIndexOid = "1.3.6.1.4.1.7393.10.76.20.1.32.1.1.1";
+const char* const CPOEConfigDlg::kTimeProfileNameOid = "1.3.6.1.4.1.7393.10.76.20.1.32.1.1.2";
+
+void CPOEConfigDlg::SetPortPauseMs(int ms) {
+    g_portPauseMs = ms;
+}
+
+CPOEConfigDlg::CPOEConfigDlg(QWidget* parent) : CDialog(IDD_POE_CONFIG, parent) {
+    OnCommand(IDC_POE_REFRESH, [this] { OnRefresh(); });
+    OnCommand(IDC_POE_APPLY, [this] { OnApply(); });
+    OnCommand(IDC_POE_USER_DEFINE, [this] { OnUserDefineClicked(); });
+    OnNotify(CBN_SELCHANGE, IDC_POE_FROM_PORT, Handler([this] { OnFromPortChanged(); }));
+    OnNotify(CBN_SELCHANGE, IDC_POE_TO_PORT, Handler([this] { OnToPortChanged(); }));
+    OnNotify(NM_CLICK, IDC_POE_LIST, Handler([this] { OnListClick(); }));
+    OnNotify(LVN_ITEMCHANGED, IDC_POE_LIST, Handler([this] { OnListItemChanged(); }));
+
+    OnMessage(WM_POE_TIMERANGE_ROW, [this](WPARAM, LPARAM l) -> LRESULT {
+        AddTimeRange(*reinterpret_cast<const TimeRangeRow*>(l));
+        return 1;
+    });
+    OnMessage(WM_POE_TIMERANGE_END, [this](WPARAM w, LPARAM) -> LRESULT {
+        OnTimeRangeWalkEnd(static_cast<int>(static_cast<std::intptr_t>(w)));
+        return 1;
+    });
+    OnMessage(WM_POE_PORT_ROW, [this](WPARAM, LPARAM l) -> LRESULT {
+        AddPortRow(*reinterpret_cast<const PortRow*>(l));
+        return 1;
+    });
+    OnMessage(WM_POE_PORT_END, [this](WPARAM, LPARAM) -> LRESULT {
+        OnPortWalkEnd();
+        return 1;
+    });
+}
+
+CPOEConfigDlg::~CPOEConfigDlg() = default;
+
+void CPOEConfigDlg::CreateControls() {
+    SetWindowText("PoE Configuration");
+    QWidget* client = Client();
+    auto place = [client](QWidget* w, int x, int y, int cx, int cy) {
+        w->setParent(client);
+        w->setGeometry(x, y, cx, cy);
+        return w;
+    };
+    auto label = [&](int id, const char* text, int x, int y, int cx) {
+        place(RegisterControl(id, new QLabel(QString::fromLatin1(text))), x, y, cx, 24);
+    };
+    auto combo = [&](int id, int x, int y, int cx) {
+        auto* box = RegisterControl(id, new QComboBox);
+        place(box, x, y, cx, 26);
+        return box;
+    };
+
+    place(RegisterControl(IDC_POE_LIST_GROUP, new QGroupBox("Port Information")), 8, 6, 764, 250);
+    m_list = RegisterControl(IDC_POE_LIST, new CListCtrlEx);
+    place(m_list, 18, 28, 744, 218);
+
+    place(RegisterControl(IDC_POE_CONFIG_GROUP, new QGroupBox("PoE Configuration")), 8, 264, 764, 104);
+    label(IDC_POE_FROM_LABEL, "Form Port", 22, 290, 76);
+    m_cbFromPort = combo(IDC_POE_FROM_PORT, 100, 289, 72);
+    label(IDC_POE_TO_LABEL, "To Port", 196, 290, 60);
+    m_cbToPort = combo(IDC_POE_TO_PORT, 258, 289, 72);
+    label(IDC_POE_STATE_LABEL, "State", 356, 290, 50);
+    m_cbState = combo(IDC_POE_STATE, 408, 289, 100);
+    label(IDC_POE_PRIORITY_LABEL, "Priority", 534, 290, 60);
+    m_cbPriority = combo(IDC_POE_PRIORITY, 596, 289, 100);
+
+    label(IDC_POE_TIME_RANGE_LABEL, "Time Range", 22, 330, 76);
+    m_cbTimeRange = combo(IDC_POE_TIME_RANGE, 100, 329, 150);
+    label(IDC_POE_POWER_LIMIT_LABEL, "Power Limit", 274, 330, 80);
+    m_cbPowerLimit = combo(IDC_POE_POWER_LIMIT, 356, 329, 100);
+    m_CtrlUserdefe = RegisterControl(IDC_POE_USER_DEFINE, new QCheckBox("User Define"));
+    m_CtrlUserdefe->setLayoutDirection(Qt::RightToLeft);  // text on the left of the box
+    place(m_CtrlUserdefe, 480, 330, 110, 24);
+    m_editLimit = RegisterControl(IDC_POE_LIMIT, new QLineEdit);
+    place(m_editLimit, 596, 329, 70, 26);
+    label(IDC_POE_UNIT_LABEL, "(1~30w) ", 672, 330, 80);
+
+    auto* refresh = RegisterControl(IDC_POE_REFRESH, new QPushButton("&Refresh"));
+    place(refresh, 488, 378, 88, 28);
+    refresh->setDefault(true);
+    place(RegisterControl(IDC_POE_APPLY, new QPushButton("&Apply")), 584, 378, 88, 28);
+    place(RegisterControl(IDC_POE_CLOSE, new QPushButton("&Close")), 680, 378, 88, 28);
+    SetDefID(IDC_POE_REFRESH);
+    SetClientSize(780, 414);
+}
+
+int CPOEConfigDlg::OnInitDialog() {
+    SetTopmost(true);
+    CDialog::OnInitDialog();
+    SetIcon(QApplication::windowIcon());
+
+    const char* headings[] = {"Index",      "State",        "Time Range",    "Priority",       "Power Limit",
+                              "Power\n(W)", "Voltage\n(V)", "Current\n(mA)", "Classification", "Status"};
+    // Each column as wide as its heading plus 15 pixels, where a two-line heading counts its wider line
+    // and the State and Status columns fit the longest text the device reports in them.
+    const char* widest[] = {"", "Disable", "", "", "", "", "", "", "", "Time-based OFF"};
+    for (int c = 0; c < 10; ++c) {
+        const QString heading = QString::fromLatin1(headings[c]);
+        m_list->InsertColumn(heading, c);
+        int width = m_list->GetStringWidth(QString::fromLatin1(widest[c]));
+        for (const QString& line : heading.split('\n')) {
+            width = std::max(width, m_list->GetStringWidth(line));
+        }
+        m_list->SetColumnWidth(c, width + 15);
+    }
+    m_list->SetExtendedStyle(m_list->GetExtendedStyle() | LVS_EX_FULLROWSELECT);
+    m_list->ModifyListStyle(0, LVS_SINGLESEL);
+
+    for (int p = 1; p <= 24; ++p) {
+        m_cbFromPort->addItem(QString::number(p));
+        m_cbToPort->addItem(QString::number(p));
+    }
+    m_cbFromPort->setCurrentIndex(0);
+    m_cbToPort->setCurrentIndex(23);
+    m_cbState->addItems({"Enable", "Disable"});
+    m_cbState->setCurrentIndex(0);
+    m_cbPriority->addItems({"Low", "Normal", "High"});
+    m_cbPriority->setCurrentIndex(1);
+    m_cbPowerLimit->addItems({"Auto", "Class 1", "Class 2", "Class 3", "Class 4"});
+    m_cbPowerLimit->setCurrentIndex(0);
+    m_editLimit->setEnabled(false);
+
+    GetTimeRange();
+    m_cbTimeRange->insertItem(0, "N/A");
+    m_cbTimeRange->setCurrentIndex(0);
+    return 1;
+}
+
+int CPOEConfigDlg::DestroyWindow() {
+    TRACE("==================DestroyWindow===============");
+    m_cCommonSNMPTimeRang.Close();
+    TRACE("==================m_cCommonSNMPTimeRang.Close===============");
+    m_cCommonSNMP.Close();
+    TRACE("==================m_cCommonSNMP.Close===============");
+    m_cCommonSNMPSet.Close();
+    TRACE("==================m_cCommonSNMPSet.Close===============");
+    return CDialog::DestroyWindow();
+}
+
+bool CPOEConfigDlg::eventFilter(QObject* watched, QEvent* e) {
+    // The arrow keys move the list's selection after the form took the row they lead to.
+    if (watched == m_list && m_list != nullptr && e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            OnListKeyDown(key);
+        }
+    }
+    return CDialog::eventFilter(watched, e);
+}
+
+// ---- Walks ----
+
+void CPOEConfigDlg::GetTimeRange() {
+    TRACE("GetTimeRangeGetTimeRangeGetTimeRange");
+    m_cCommonSNMPTimeRang.Open(CCommonSNMP::REQUEST_GETNEXT);
+    m_cCommonSNMPTimeRang.AddVarBind(kTimeProfileIndexOid, 4, nullptr);
+    m_cCommonSNMPTimeRang.AddVarBind(kTimeProfileNameOid, 4, nullptr);
+    m_cCommonSNMPTimeRang.StartAsyncWalk(&CPOEConfigDlg::OnTimeRangeWalk, this, 0);
+}
+
+int CPOEConfigDlg::OnTimeRangeWalk(CSnmp* response, int requestId, void* userData, int status) {
+    auto* dlg = static_cast<CPOEConfigDlg*>(userData);
+    std::unique_ptr<CSnmp> owned(response);
+    if (!dlg->m_cCommonSNMPTimeRang.FindRequestID(requestId)) {
+        return 0;
+    }
+    if (status != 0) {
+        dlg->m_cCommonSNMPTimeRang.SetDone();
+        dlg->SendMessage(WM_POE_TIMERANGE_END, static_cast<WPARAM>(static_cast<std::intptr_t>(status)), 0);
+        return 0;
+    }
+    TimeRangeRow row;
+    row.index = text::LeadingInt(ValueText(response, 0));
+    row.name = ValueText(response, 1);
+    dlg->SendMessage(WM_POE_TIMERANGE_ROW, 0, reinterpret_cast<LPARAM>(&row));
+    owned.reset();
+    dlg->m_cCommonSNMPTimeRang.StartAsyncWalk(&CPOEConfigDlg::OnTimeRangeWalk, dlg, 0);
+    return 0;
+}
+
+void CPOEConfigDlg::AddTimeRange(const TimeRangeRow& row) {
+    // Kept side by side without a fixed capacity: a device with more profiles than its table's
+    // documented eight cannot overrun anything.
+    m_nTimeRangeId.push_back(row.index);
+    m_strTimeRangeName.push_back(row.name);
+    m_cbTimeRange->addItem(ui::ToQ(row.name));
+}
+
+void CPOEConfigDlg::OnTimeRangeWalkEnd(int status) {
+    ++m_nTimeRangeWalksEnded;
+    EnableButtons(true);
+    if (status == -2) {
+        ReadPoePorts();
+    }
+}
+
+void CPOEConfigDlg::ReadPoePorts() {
+    m_list->DeleteAllItems();
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GETNEXT);
+    for (int column : kPortColumns) {
+        m_cCommonSNMP.AddVarBind(std::string(kPortEntry) + "." + std::to_string(column), 4, nullptr);
+    }
+    TRACE("----------ResetEvent(pThis->m_hEvenSnmpGet) ");
+    m_cCommonSNMP.StartAsyncWalk(&CPOEConfigDlg::OnPortWalk, this, 0);
+    EnableButtons(false);
+}
+
+int CPOEConfigDlg::OnPortWalk(CSnmp* response, int requestId, void* userData, int status) {
+    auto* dlg = static_cast<CPOEConfigDlg*>(userData);
+    std::unique_ptr<CSnmp> owned(response);
+    if (!dlg->m_cCommonSNMP.FindRequestID(requestId)) {
+        return 0;
+    }
+    if (status != 0) {
+        dlg->m_cCommonSNMP.SetDone();
+        dlg->SendMessage(WM_POE_PORT_END, 0, 0);
+        return 0;
+    }
+    PortRow row;
+    for (int i = 0; i < 11; ++i) {
+        row.value[i] = ValueText(response, i);
+    }
+    dlg->SendMessage(WM_POE_PORT_ROW, 0, reinterpret_cast<LPARAM>(&row));
+    owned.reset();
+    dlg->m_cCommonSNMP.StartAsyncWalk(&CPOEConfigDlg::OnPortWalk, dlg, 0);
+    return 0;
+}
+
+void CPOEConfigDlg::AddPortRow(const PortRow& row) {
+    const std::string* v = row.value;  // 3, 4, 5, 6, 9, 10, 11, 12, 13, 7, 8
+    const std::string state = v[0] == "1" ? "Enable" : "Disable";
+
+    std::string timeRange;
+    if (v[1] == "0") {
+        timeRange = "N/A";
+    } else {
+        const int id = text::LeadingInt(v[1]);
+        for (size_t i = 0; i < m_strTimeRangeName.size() && i < m_nTimeRangeId.size(); ++i) {
+            if (m_nTimeRangeId[i] == id) {
+                timeRange = m_strTimeRangeName[i];  // the last match wins
+            }
+        }
+    }
+
+    const std::string priority = v[2] == "1" ? "Low" : v[2] == "2" ? "Normal" : "High";
+
+    std::string limit;
+    if (v[9] == "1") {
+        limit = v[10];
+    } else if (v[3] == "1" || v[3] == "0") {
+        limit = "Auto";
+    } else if (v[3] == "2") {
+        limit = "Class 1";
+    } else if (v[3] == "3") {
+        limit = "Class 2";
+    } else if (v[3] == "4") {
+        limit = "Class 3";
+    } else if (v[3] == "5") {
+        limit = "Class 4";
+    }
+
+    const int item = m_list->GetItemCount();
+    m_list->SetItemTextEx(item, 0, QString::number(item + 1));
+    m_list->SetItemTextEx(item, 1, ui::ToQ(state));
+    m_list->SetItemTextEx(item, 2, ui::ToQ(timeRange));
+    m_list->SetItemTextEx(item, 3, ui::ToQ(priority));
+    m_list->SetItemTextEx(item, 4, ui::ToQ(limit));
+    for (int c = 0; c < 5; ++c) {
+        m_list->SetItemTextEx(item, 5 + c, ui::ToQ(v[4 + c]));
+    }
+}
+
+void CPOEConfigDlg::OnPortWalkEnd() {
+    ++m_nPortWalksEnded;
+    EnableButtons(true);
+}
+
+void CPOEConfigDlg::EnableButtons(bool enable) {
+    EnableDlgItem(IDC_POE_REFRESH, enable);
+    EnableDlgItem(IDC_POE_APPLY, enable);
+}
+
+// ---- The form ----
+
+void CPOEConfigDlg::ShowRow(int row) {
+    if (!m_list->ValidRow(row)) {
+        return;
+    }
+    m_cbFromPort->setCurrentIndex(row < m_cbFromPort->count() ? row : -1);
+    m_cbToPort->setCurrentIndex(row < m_cbToPort->count() ? row : -1);
+    m_cbState->setCurrentIndex(m_list->GetItemText(row, 1) == "Enable" ? 0 : 1);
+    auto select = [this, row](QComboBox* box, int column) {
+        box->setCurrentIndex(box->findText(m_list->GetItemText(row, column), Qt::MatchExactly));
+    };
+    select(m_cbTimeRange, 2);
+    select(m_cbPriority, 3);
+    select(m_cbPowerLimit, 4);
+}
+
+void CPOEConfigDlg::OnListClick() {
+    const int row = m_list->GetFirstSelectedItem();
+    if (row >= 0) {
+        ShowRow(row);
+    }
+}
+
+void CPOEConfigDlg::OnListItemChanged() {
+    const int row = m_list->GetFirstSelectedItem();
+    if (row >= 0) {
+        m_cbState->setCurrentIndex(m_list->GetItemText(row, 1) == "Enable" ? 0 : 1);
+    }
+}
+
+void CPOEConfigDlg::OnListKeyDown(int key) {
+    const int row = m_list->GetFirstSelectedItem();
+    if (row < 0) {
+        return;
+    }
+    const int next = key == Qt::Key_Down ? row + 1 : row - 1;
+    if (next >= 0 && next < m_list->GetItemCount()) {
+        ShowRow(next);
+    }
+}
+
+void CPOEConfigDlg::OnFromPortChanged() {
+    m_cbToPort->setCurrentIndex(m_cbFromPort->currentIndex());
+}
+
+void CPOEConfigDlg::OnToPortChanged() {
+    const int from = text::LeadingInt(ui::ToStd(m_cbFromPort->currentText()));
+    const int to = text::LeadingInt(ui::ToStd(m_cbToPort->currentText()));
+    if (to < from && AfxMessageBox(kTextToPort, MB_OK) == IDOK) {
+        m_cbToPort->setCurrentIndex(m_cbFromPort->currentIndex());
+    }
+}
+
+void CPOEConfigDlg::OnUserDefineClicked() {
+    m_nTimeRange = m_cbTimeRange->currentIndex();
+    const bool user = m_CtrlUserdefe->isChecked();
+    m_cbPowerLimit->setEnabled(!user);
+    m_editLimit->setEnabled(user);
+}
+
+void CPOEConfigDlg::OnRefresh() {
+    m_cbTimeRange->clear();
+    m_cbTimeRange->addItem("N/A");
+    m_cbTimeRange->setCurrentIndex(0);
+    m_strTimeRangeName.clear();
+    m_nTimeRangeId.clear();
+    GetTimeRange();
+}
+
+void CPOEConfigDlg::OnApply() {
+    m_nTimeRange = m_cbTimeRange->currentIndex();
+    ApplyPortRange();
+}
+
+void CPOEConfigDlg::ApplyPortRange() {
+    CWaitCursor wait;
+    const int from = text::LeadingInt(ui::ToStd(m_cbFromPort->currentText()));
+    const int to = text::LeadingInt(ui::ToStd(m_cbToPort->currentText()));
+    for (int port = from; port <= to; ++port) {
+        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+        if (AddPortVarBinds(port) != 0) {
+            break;
+        }
+        CSnmp* response = nullptr;
+        const int status = m_cCommonSNMPSet.GetNext(response, kSetTimeoutMs);
+        delete response;
+        if (status == -1) {
+            break;  // the device does not answer: the other ports would wait just as long
+        }
+        if (g_portPauseMs > 0 && port < to) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(g_portPauseMs));
+        }
+    }
+    ReadPoePorts();
+}
+
+int CPOEConfigDlg::AddPortVarBinds(int port) {
+    CCommonSNMP& s = m_cCommonSNMPSet;
+    s.AddVarBind(PortColumnOid(3, port), 1, m_cbState->currentIndex() == 0 ? "1" : "2");
+
+    std::string range = "0";
+    if (m_cbTimeRange->currentIndex() > 0) {
+        const std::string name = ui::ToStd(m_cbTimeRange->currentText());
+        for (size_t i = 0; i < m_strTimeRangeName.size() && i < m_nTimeRangeId.size(); ++i) {
+            if (m_strTimeRangeName[i] == name) {
+                range = std::to_string(m_nTimeRangeId[i]);  // the last match wins
+            }
+        }
+    }
+    s.AddVarBind(PortColumnOid(4, port), 1, range.c_str());
+
+    const int priority = m_cbPriority->currentIndex();
+    s.AddVarBind(PortColumnOid(5, port), 1, priority == 0 ? "1" : priority == 2 ? "3" : "2");
+
+    if (!m_CtrlUserdefe->isChecked()) {
+        TRACE("\nm_CtrlUserdefe.GetCheck() == 0m_CtrlUserdefe.GetCheck() == 0\n");
+        s.AddVarBind(PortColumnOid(7, port), 1, "2");
+        m_cbPowerLimit->setEnabled(true);
+        const int limitClass = m_cbPowerLimit->currentIndex();
+        const std::string value = std::to_string(limitClass >= 0 && limitClass <= 4 ? limitClass + 1 : 1);
+        s.AddVarBind(PortColumnOid(6, port), 1, value.c_str());
+        return 0;
+    }
+
+    TRACE("\nm_CtrlUserdefe.GetCheck() == 1,m_CtrlUserdefe.GetCheck() == 1\n");
+    s.AddVarBind(PortColumnOid(7, port), 1, "1");
+    m_cbPowerLimit->setEnabled(false);
+    // The whole text must be the number: "15.4W" would reach the device as typed.
+    const std::string limit = Trimmed(ui::ToStd(m_editLimit->text()));
+    const double watts = IsDecimalText(limit) ? std::strtod(limit.c_str(), nullptr) : 0.0;
+    if (watts < 1.0 || watts > 30.0) {
+        AfxMessageBox(kTextLimitRange, MB_OK);
+        return 1;
+    }
+    const float a = static_cast<float>(watts) * 10.0f / 2.0f;
+    TRACE("/////// a = %f, b = %d \n", static_cast<double>(a), static_cast<int>(a + 0.5f));
+    if (!IsMultipleOfFifth(limit)) {
+        AfxMessageBox(kTextLimitStep, MB_OK);
+        return 1;
+    }
+    s.AddVarBind(PortColumnOid(8, port), 2, limit.c_str());
+    return 0;
+}

@@ -1,0 +1,101 @@
+// "PoE Configuration": lists the PoE settings and live readings of every PoE port and writes state,
+// time range, priority and power limit to a range of ports.
+//
+// Two walks feed the list: the time-profile names first, then the PoE port table. Their callbacks run
+// on the sessions' worker threads and only send what they read to the dialog; the dialog fills its
+// controls and starts the port walk on the UI thread. Writes are synchronous on the UI thread, one
+// request per port.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/CommonSNMP.h"
+#include "platform/ui/Dialog.h"
+
+class CListCtrlEx;
+class QComboBox;
+class QCheckBox;
+class QLineEdit;
+
+class CPOEConfigDlg : public ksx::CDialog {
+public:
+    // Column c of port p: kPortEntry + "." + c + ".1." + p.
+    static const char* const kPortEntry;
+    static const char* const kTimeProfileIndexOid;
+    static const char* const kTimeProfileNameOid;
+
+    // Pause after each port's write (the device's spacing); tests shorten it. UI thread.
+    static void SetPortPauseMs(int ms);
+
+    explicit CPOEConfigDlg(QWidget* parent = nullptr);
+    ~CPOEConfigDlg() override;
+
+    int DestroyWindow() override;
+
+    // Read-only views (UI thread).
+    const std::vector<std::string>& TimeRangeNames() const { return m_strTimeRangeName; }
+    const std::vector<int>& TimeRangeIds() const { return m_nTimeRangeId; }
+    // Walks finished since the dialog opened: time-profile walks and port walks (any status).
+    int TimeRangeWalksEnded() const { return m_nTimeRangeWalksEnded; }
+    int PortWalksEnded() const { return m_nPortWalksEnded; }
+
+protected:
+    void CreateControls() override;
+    int OnInitDialog() override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    // What the walks hand to the dialog (valid during the message only).
+    struct TimeRangeRow {
+        int index = 0;
+        std::string name;
+    };
+    struct PortRow {
+        std::string value[11];  // columns 3, 4, 5, 6, 9, 10, 11, 12, 13, 7, 8 as read
+    };
+
+    static int OnTimeRangeWalk(CSnmp* response, int requestId, void* userData, int status);
+    static int OnPortWalk(CSnmp* response, int requestId, void* userData, int status);
+
+    void GetTimeRange();
+    void ReadPoePorts();
+    void AddTimeRange(const TimeRangeRow& row);
+    void AddPortRow(const PortRow& row);
+    void OnTimeRangeWalkEnd(int status);
+    void OnPortWalkEnd();
+
+    void ShowRow(int row);
+    void OnListClick();
+    void OnListItemChanged();
+    void OnListKeyDown(int key);
+    void OnFromPortChanged();
+    void OnToPortChanged();
+    void OnUserDefineClicked();
+    void OnRefresh();
+    void OnApply();
+    void ApplyPortRange();
+    // 0: the port's request is ready; 1: refused (a message was shown).
+    int AddPortVarBinds(int port);
+    void EnableButtons(bool enable);
+
+    std::vector<int> m_nTimeRangeId;              // profile index of each name, same position
+    std::vector<std::string> m_strTimeRangeName;  // profile names in walk order
+    CCommonSNMP m_cCommonSNMPTimeRang;
+    CCommonSNMP m_cCommonSNMP;
+    CCommonSNMP m_cCommonSNMPSet;
+
+    CListCtrlEx* m_list = nullptr;
+    QComboBox* m_cbFromPort = nullptr;
+    QComboBox* m_cbToPort = nullptr;
+    QComboBox* m_cbState = nullptr;
+    QComboBox* m_cbPriority = nullptr;
+    QComboBox* m_cbTimeRange = nullptr;
+    QComboBox* m_cbPowerLimit = nullptr;
+    QCheckBox* m_CtrlUserdefe = nullptr;
+    QLineEdit* m_editLimit = nullptr;
+    int m_nTimeRange = -1;  // the Time Range selection as of the last data exchange
+
+    int m_nTimeRangeWalksEnded = 0;
+    int m_nPortWalksEnded = 0;
+};

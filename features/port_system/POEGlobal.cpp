@@ -1,0 +1,255 @@
+// PoE global settings dialog.
+#include "features/port_system/POEGlobal.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <cstdlib>
+#include <memory>
+
+#include "core/TextNumbers.h"
+#include "platform/sys/Debug.h"
+#include "platform/sys/MessageBox.h"
+#include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Text.h"
+#include "res/ids_poe_syslog.h"
+
+using namespace ksx;
+
+namespace {
+
+const ksx::ui::RegisterFeature kRegister(ID_MENU_POE_GLOBAL, [] {
+    CPOEGlobal dlg;
+    dlg.DoModal();
+});
+
+// From the read callback: lParam points to the result, valid during the call.
+constexpr unsigned WM_POE_GLOBAL_READ = WM_USER + 4121;
+
+constexpr int kReadTimeoutMs = 20000;
+constexpr int kSetTimeoutMs = 5000;
+
+const char* const kTextThreshold = "The System Power Threshold ranges between 7.1 ~ 185.0.";
+
+std::string ValueText(CSnmp* response, int index) {
+    int length = 0;
+    char* value = nullptr;
+    if (response == nullptr || response->getValue(index, &length, &value) != 0 || value == nullptr) {
+        return std::string();
+    }
+    return std::string(value, static_cast<size_t>(length));
+}
+
+std::string Trimmed(const std::string& s) {
+    const size_t first = s.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return std::string();
+    }
+    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+// A plain decimal number ("120", "120.5"), nothing before or after it.
+bool IsDecimalText(const std::string& s) {
+    bool digit = false;
+    bool point = false;
+    for (char c : s) {
+        if (c >= '0' && c <= '9') {
+            digit = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
+}
+
+}  // namespace
+
+const char* const CPOEGlobal::kObjects[6] = {
+    "1.3.6.1.4.1.7393.10.76.20.1.22.2.0", "1.3.6.1.4.1.7393.10.76.20.1.22.3.0",
+    "1.3.6.1.4.1.7393.10.76.20.1.22.4.0", "1.3.6.1.4.1.7393.10.76.20.1.22.5.0",
+    "1.3.6.1.4.1.7393.10.76.20.1.22.6.0", "1.3.6.1.4.1.7393.10.76.20.1.22.7.0",
+};
+
+CPOEGlobal::CPOEGlobal(QWidget* parent) : CDialog(IDD_POE_GLOBAL, parent), m_strValue(6) {
+    OnCommand(IDC_POEG_APPLY, [this] { OnApply(); });
+    OnMessage(WM_POE_GLOBAL_READ, [this](WPARAM, LPARAM l) -> LRESULT {
+        ShowRead(*reinterpret_cast<const ReadResult*>(l));
+        return 1;
+    });
+}
+
+CPOEGlobal::~CPOEGlobal() = default;
+
+void CPOEGlobal::CreateControls() {
+    SetWindowText("PoE Global Settings");
+    QWidget* client = Client();
+    auto place = [client](QWidget* w, int x, int y, int cx, int cy) {
+        w->setParent(client);
+        w->setGeometry(x, y, cx, cy);
+        return w;
+    };
+    auto label = [&](int id, const char* text, int x, int y, int cx) {
+        place(RegisterControl(id, new QLabel(QString::fromLatin1(text))), x, y, cx, 24);
+    };
+    auto status = [&](int id, int y) {
+        auto* edit = RegisterControl(id, new QLineEdit);
+        edit->setReadOnly(true);
+        place(edit, 330, y, 130, 26);
+    };
+
+    place(RegisterControl(IDC_POEG_SETTINGS_GROUP, new QGroupBox("PoE Global Settings")), 8, 6, 584, 104);
+    label(IDC_POEG_THRESHOLD_LABEL, "PoE Power Threshold  (7.1-185.0)", 22, 32, 300);
+    m_editThreshold = RegisterControl(IDC_POEG_THRESHOLD, new QLineEdit);
+    place(m_editThreshold, 330, 31, 130, 26);
+    label(IDC_POEG_WATTS_LABEL, "Watts ", 468, 32, 60);
+    label(IDC_POEG_SEQUENCE_LABEL, "Power Shut Off Sequence ", 22, 70, 300);
+    m_cbSequence = RegisterControl(IDC_POEG_SEQUENCE, new QComboBox);
+    m_cbSequence->addItems({"DenyNextPort", "DenyLowPriorityPort"});
+    place(m_cbSequence, 330, 69, 170, 26);
+    place(RegisterControl(IDC_POEG_APPLY, new QPushButton("&Apply")), 508, 68, 76, 28);
+
+    place(RegisterControl(IDC_POEG_STATUS_GROUP, new QGroupBox("System Power Status")), 8, 118, 584, 164);
+    label(IDC_POEG_BUDGET_LABEL, "Total PoE Power Budget       ", 22, 144, 300);
+    status(IDC_POEG_BUDGET, 143);
+    label(IDC_POEG_USED_LABEL, "Power Used", 22, 178, 300);
+    status(IDC_POEG_USED, 177);
+    label(IDC_POEG_LEFT_LABEL, "Power Left", 22, 212, 300);
+    status(IDC_POEG_LEFT, 211);
+    label(IDC_POEG_PERCENTAGE_LABEL, "The percentage of system power supplied ", 22, 246, 300);
+    status(IDC_POEG_PERCENTAGE, 245);
+    SetClientSize(600, 292);
+}
+
+int CPOEGlobal::OnInitDialog() {
+    SetTopmost(true);
+    CDialog::OnInitDialog();
+    SetIcon(QApplication::windowIcon());
+    m_bChanged = 0;
+    ShowWaiting();
+    ReadGlobal();
+    return 1;
+}
+
+int CPOEGlobal::DestroyWindow() {
+    // A read may be outstanding for up to 20 s: its answer must not reach a window that is gone.
+    TRACE("==================DestroyWindow===============");
+    m_cCommonSNMP.Close();
+    TRACE("==================m_cCommonSNMP.Close===============");
+    m_cCommonSNMPSet.Close();
+    TRACE("==================m_cCommonSNMPSet.Close===============");
+    return CDialog::DestroyWindow();
+}
+
+void CPOEGlobal::EnableInputs(bool enable) {
+    EnableDlgItem(IDC_POEG_APPLY, enable);
+    EnableDlgItem(IDC_POEG_THRESHOLD, enable);
+    EnableDlgItem(IDC_POEG_SEQUENCE, enable);
+}
+
+void CPOEGlobal::ShowWaiting() {
+    EnableInputs(false);
+    for (int id : {IDC_POEG_THRESHOLD, IDC_POEG_BUDGET, IDC_POEG_USED, IDC_POEG_LEFT, IDC_POEG_PERCENTAGE}) {
+        SetDlgItemText(id, "wait...");
+    }
+}
+
+void CPOEGlobal::ReadGlobal() {
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
+    for (const char* oid : kObjects) {
+        m_cCommonSNMP.AddVarBind(oid, 4, nullptr);
+    }
+    m_cCommonSNMP.StartAsyncWalk(&CPOEGlobal::OnGlobalRead, this, kReadTimeoutMs);
+}
+
+int CPOEGlobal::OnGlobalRead(CSnmp* response, int requestId, void* userData, int status) {
+    auto* dlg = static_cast<CPOEGlobal*>(userData);
+    std::unique_ptr<CSnmp> owned(response);
+    if (!dlg->m_cCommonSNMP.FindRequestID(requestId)) {
+        return 0;
+    }
+    ReadResult result;
+    result.status = status;
+    if (status == 0) {
+        const int count = response != nullptr ? response->getVarBindCount() : 0;
+        for (int i = 0; i < count; ++i) {
+            result.values.push_back(ValueText(response, i));
+        }
+    }
+    dlg->m_cCommonSNMP.SetDone();
+    dlg->SendMessage(WM_POE_GLOBAL_READ, 0, reinterpret_cast<LPARAM>(&result));
+    return 0;
+}
+
+void CPOEGlobal::ShowRead(const ReadResult& result) {
+    ++m_nReadsEnded;
+    if (result.status == 0) {
+        const int fields[] = {IDC_POEG_THRESHOLD, 0, IDC_POEG_BUDGET, IDC_POEG_USED, IDC_POEG_LEFT,
+                              IDC_POEG_PERCENTAGE};
+        for (size_t i = 0; i < result.values.size() && i < m_strValue.size(); ++i) {
+            m_strValue[i] = result.values[i];
+            if (i == 1) {
+                m_cbSequence->setCurrentIndex(text::LeadingInt(result.values[i]) - 1);
+            } else {
+                SetDlgItemText(fields[i], result.values[i]);
+            }
+        }
+    }
+    EnableInputs(true);
+}
+
+void CPOEGlobal::OnApply() {
+    EnableDlgItem(IDC_POEG_APPLY, false);
+    const std::string threshold = GetDlgItemText(IDC_POEG_THRESHOLD);
+    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+
+    // Without a selection (the read failed) there is no sequence to write.
+    const int sequence = m_cbSequence->currentIndex() + 1;
+    if (sequence >= 1 && text::LeadingInt(m_strValue[1]) != sequence) {
+        m_cCommonSNMPSet.AddVarBind(kObjects[1], 1, std::to_string(sequence).c_str());
+        m_bChanged = 1;
+    }
+
+    if (threshold != m_strValue[0]) {
+        // The whole text must be the number: trailing text would reach the device as typed.
+        const std::string number = Trimmed(threshold);
+        const double watts = IsDecimalText(number) ? std::strtod(number.c_str(), nullptr) : 0.0;
+        if (watts < 7.1 || watts > 185.0) {
+            AfxMessageBox(kTextThreshold, MB_OK);
+            m_bChanged = 0;
+            EnableDlgItem(IDC_POEG_APPLY, true);
+            return;
+        }
+        m_cCommonSNMPSet.AddVarBind(kObjects[0], 2, number.c_str());
+        m_bChanged = 1;
+    }
+
+    if (m_bChanged) {
+        SendGlobal();
+    }
+    EnableDlgItem(IDC_POEG_APPLY, true);
+    ReadGlobal();
+}
+
+void CPOEGlobal::SendGlobal() {
+    m_bChanged = 0;
+    CSnmp* response = nullptr;
+    const int status = m_cCommonSNMPSet.Send(response, kSetTimeoutMs);
+    std::unique_ptr<CSnmp> owned(response);
+    int errorStatus = -1;
+    int errorIndex = 0;
+    if (status == 0 && response != nullptr) {
+        response->getErrorStatus(&errorStatus, &errorIndex);
+    }
+    // Only a reply without an error status is a success; the read that follows shows the rest.
+    if (errorStatus != 0) {
+        return;
+    }
+    AfxMessageBox("set succeed", MB_OK);
+    m_strValue[0] = GetDlgItemText(IDC_POEG_THRESHOLD);
+    m_strValue[1] = std::to_string(m_cbSequence->currentIndex() + 1);
+}

@@ -1,0 +1,366 @@
+// Syslog host dialog against the simulated switch: the read chain (global objects, then the host
+// table), the controls following the state, host add and replace for IPv4 and IPv6 in the order that
+// keeps the configured host when the device refuses, the address and port checks, the state Apply.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <string>
+#include <vector>
+
+#include "features/port_system/SyslogHostCfgDlg.h"
+#include "platform/sys/Globals.h"
+#include "platform/ui/FeatureRegistry.h"
+#include "res/ids_poe_syslog.h"
+#include "tests/support/SimSwitch.h"
+#include "tests/support/ui/DialogDriver.h"
+#include "tests/support/ui/ScriptedMessageBox.h"
+
+namespace {
+
+using namespace ksx;
+using ksx::test::DialogDriver;
+using ksx::test::SimRequest;
+using ksx::test::WaitUntil;
+
+const std::string kG = "1.3.6.1.4.1.7393.10.76.20.1.16.2";
+const std::string kState = kG + ".1.0";
+const std::string kStamp = kG + ".2.0";
+const std::string kSeverity = kG + ".3.0";
+const std::string kFacility = kG + ".4.0";
+const std::string kHost = kG + ".5.1";
+const std::string kOldIndex = ".1.4.192.168.1.20";  // the profile's host
+
+std::vector<std::string> Lines(const std::vector<SimRequest>& log) {
+    std::vector<std::string> out;
+    for (const SimRequest& r : log) {
+        std::string line = r.pdu;
+        for (const auto& vb : r.varbinds) {
+            line += " " + vb.oid + "=" + vb.type + ":" + vb.value;
+        }
+        out.push_back(line);
+    }
+    return out;
+}
+
+std::vector<std::string> SetLines(const std::vector<SimRequest>& log) {
+    std::vector<std::string> out;
+    for (const std::string& line : Lines(log)) {
+        if (line.rfind("set ", 0) == 0) {
+            out.push_back(line);
+        }
+    }
+    return out;
+}
+
+std::string SetStatus(const std::string& index, int value) {
+    return "set " + kHost + ".5" + index + "=i:" + std::to_string(value);
+}
+std::string SetPort(const std::string& index, const std::string& port) {
+    return "set " + kHost + ".3" + index + "=i:" + port;
+}
+std::string SetOptions(int severity, int facility, int stamp) {
+    return "set " + kSeverity + "=i:" + std::to_string(severity) + " " + kFacility +
+           "=i:" + std::to_string(facility) + " " + kStamp + "=i:" + std::to_string(stamp);
+}
+
+const std::string kGlobalRead =
+    "get " + kFacility + "=n: " + kSeverity + "=n: " + kStamp + "=n: " + kState + "=n:";
+const std::string kHostWalk =
+    "getnext " + kHost + ".5=n: " + kHost + ".1=n: " + kHost + ".2=n: " + kHost + ".3=n:";
+
+class SyslogHost : public ::testing::Test {
+protected:
+    void SetUp() override { test::UseSimV1(sim, "1000"); }
+    void TearDown() override { ResetConnectionSettings(); }
+
+    // Waits for the host walk that follows read number `reads`.
+    static void WaitRead(CSyslogHostCfgDlg& dlg, int reads = 1) {
+        ASSERT_TRUE(WaitUntil([&] { return dlg.HostWalksEnded() >= reads; }));
+    }
+    void ApplyHost(DialogDriver& drv, CSyslogHostCfgDlg& dlg) {
+        const int walks = dlg.HostWalksEnded();
+        ASSERT_TRUE(drv.Click(IDC_SYSLOG_APPLY_HOST));
+        ASSERT_TRUE(WaitUntil([&] { return dlg.HostWalksEnded() > walks; }));
+    }
+    void Refresh(DialogDriver& drv, CSyslogHostCfgDlg& dlg) {
+        const int walks = dlg.HostWalksEnded();
+        ASSERT_TRUE(drv.Click(IDC_SYSLOG_REFRESH));
+        ASSERT_TRUE(WaitUntil([&] { return dlg.HostWalksEnded() > walks; }));
+    }
+    // The device fills a created row's index columns; the simulator leaves that to the test.
+    void FillIndexColumns(const std::string& index, int type, const std::string& hex) {
+        sim.Set(kHost + ".1" + index, "i", std::to_string(type));
+        sim.Set(kHost + ".2" + index, "x", hex);
+    }
+    void SetIpv6Host(const std::string& index, const std::string& hex, const std::string& port) {
+        FillIndexColumns(index, 2, hex);
+        sim.Set(kHost + ".3" + index, "i", port);
+        sim.Set(kHost + ".5" + index, "i", "1");
+    }
+    void RemoveHost(const std::string& index) {
+        for (int c : {1, 2, 3, 5}) {
+            sim.Command("unset " + kHost + "." + std::to_string(c) + index);
+        }
+    }
+
+    test::SimSwitch sim;
+    test::ScriptedMessageBox boxes;
+};
+
+const std::string kV6Index = ".2.16.32.1.13.184.0.0.0.0.0.0.0.0.0.0.0.16";  // 2001:db8::10
+const std::string kV6Hex = "20010db8000000000000000000000010";
+
+TEST_F(SyslogHost, OpensWithTheDeviceSettingsAndHost) {
+    EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(ID_MENU_SYSLOG_HOST));  // the menu command opens it
+    CSyslogHostCfgDlg dlg;
+    DialogDriver drv(dlg);
+    EXPECT_EQ(dlg.GetWindowText(), "Syslog Host Configuration");
+    WaitRead(dlg);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_SYSLOG_ENABLE), 1);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_FACILITY), "Local1");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_SEVERITY), "Informational");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_TIME_STAMP), "Enabled");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_HOST), "192.168.1.20");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_PORT), "514");
+    EXPECT_EQ(dlg.HostAddress(), "192.168.1.20");
+    for (int id : {IDC_SYSLOG_HOST, IDC_SYSLOG_PORT, IDC_SYSLOG_FACILITY, IDC_SYSLOG_SEVERITY,
+                   IDC_SYSLOG_TIME_STAMP, IDC_SYSLOG_APPLY_HOST}) {
+        EXPECT_TRUE(dlg.IsDlgItemEnabled(id)) << id;
+    }
+    const auto lines = Lines(sim.Requests());
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], kGlobalRead);
+    EXPECT_EQ(lines[1], kHostWalk);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_CONFIG_GROUP), "Configuratiom");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_PORT_LABEL), "UDP Port(1-65535):");
+
+    auto* facility = dlg.Item<QComboBox>(IDC_SYSLOG_FACILITY);
+    ASSERT_EQ(facility->count(), 8);
+    EXPECT_EQ(facility->itemText(7).toStdString(), "Local7");
+
+    const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/poe_syslog";
+    QDir().mkpath(dir);
+    EXPECT_TRUE(test::GrabScreenshot(&dlg, (dir + "/syslog_host.png").toStdString()));
+}
+
+TEST_F(SyslogHost, ControlsFollowTheStateAndTheReadValues) {
+    sim.Set(kState, "i", "2");
+    sim.Set(kFacility, "i", "152");
+    sim.Set(kSeverity, "i", "4");
+    sim.Set(kStamp, "i", "2");
+    sim.Set(kHost + ".5" + kOldIndex, "i", "2");  // not active
+    CSyslogHostCfgDlg dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_SYSLOG_ENABLE), 0);
+    for (int id : {IDC_SYSLOG_HOST, IDC_SYSLOG_PORT, IDC_SYSLOG_FACILITY, IDC_SYSLOG_SEVERITY,
+                   IDC_SYSLOG_TIME_STAMP, IDC_SYSLOG_APPLY_HOST}) {
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(id)) << id;
+    }
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_FACILITY), "Local3");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_SEVERITY), "Warning");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_TIME_STAMP), "Disabled");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_HOST), "0.0.0.0");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_PORT), "0");
+    EXPECT_EQ(dlg.HostAddress(), "192.168.1.20");  // still the row Apply replaces
+
+    // The check box switches the options, not the host Apply button.
+    ASSERT_TRUE(drv.Check(IDC_SYSLOG_ENABLE, true));
+    for (int id : {IDC_SYSLOG_HOST, IDC_SYSLOG_PORT, IDC_SYSLOG_FACILITY, IDC_SYSLOG_SEVERITY,
+                   IDC_SYSLOG_TIME_STAMP}) {
+        EXPECT_TRUE(dlg.IsDlgItemEnabled(id)) << id;
+    }
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SYSLOG_APPLY_HOST));
+
+    // The state Apply writes the state and reads again.
+    sim.ClearLog();
+    const int walks = dlg.HostWalksEnded();
+    ASSERT_TRUE(drv.Click(IDC_SYSLOG_APPLY_STATE));
+    ASSERT_TRUE(WaitUntil([&] { return dlg.HostWalksEnded() > walks; }));
+    const auto lines = Lines(sim.Requests());
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "set " + kState + "=i:1");
+    EXPECT_EQ(sim.Requests()[0].principal, "harbour");
+    EXPECT_EQ(lines[1], kGlobalRead);
+    EXPECT_EQ(lines[2], kHostWalk);
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_SYSLOG_APPLY_HOST));
+
+    // An unknown facility code selects Local0.
+    sim.Set(kFacility, "i", "999");
+    Refresh(drv, dlg);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_FACILITY), "Local0");
+}
+
+TEST_F(SyslogHost, ReplacingAnIpv4HostCreatesTheNewRowBeforeDestroyingTheOld) {
+    CSyslogHostCfgDlg dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    sim.ClearLog();
+    ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, "192.168.0.10"));
+    ASSERT_TRUE(drv.Type(IDC_SYSLOG_PORT, "1514"));
+    ASSERT_TRUE(drv.Select(IDC_SYSLOG_SEVERITY, 2));
+    ASSERT_TRUE(drv.Select(IDC_SYSLOG_FACILITY, 4));
+    ASSERT_TRUE(drv.Select(IDC_SYSLOG_TIME_STAMP, 1));
+    ApplyHost(drv, dlg);
+    const std::string index = ".1.4.192.168.0.10";
+    const auto lines = Lines(sim.Requests());
+    ASSERT_GE(lines.size(), 7u);
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin(), lines.begin() + 7),
+        (std::vector<std::string>{SetStatus(index, 5), SetPort(index, "1514"), SetStatus(index, 1),
+                                  SetStatus(kOldIndex, 6), SetOptions(7, 160, 2), kGlobalRead, kHostWalk}));
+    EXPECT_EQ(sim.Get(kHost + ".5" + index), "1");
+    EXPECT_EQ(sim.Get(kHost + ".3" + index), "1514");
+    EXPECT_EQ(sim.Get(kHost + ".5" + kOldIndex), "");
+    EXPECT_EQ(sim.Get(kFacility), "160");
+    EXPECT_TRUE(boxes.Texts().empty());
+
+    // Once the device shows the new host, re-entering it keeps its row and only sets the port.
+    FillIndexColumns(index, 1, "c0a8000a");
+    Refresh(drv, dlg);
+    EXPECT_EQ(dlg.HostAddress(), "192.168.0.10");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_PORT), "1514");
+    sim.ClearLog();
+    ASSERT_TRUE(drv.Type(IDC_SYSLOG_PORT, "514"));
+    ApplyHost(drv, dlg);
+    EXPECT_EQ(SetLines(sim.Requests()),
+              (std::vector<std::string>{SetPort(index, "514"), SetStatus(index, 1), SetOptions(7, 160, 2)}));
+    EXPECT_EQ(sim.Get(kHost + ".3" + index), "514");
+}
+
+TEST_F(SyslogHost, Ipv6HostsShownAndReplaced) {
+    RemoveHost(kOldIndex);
+    SetIpv6Host(kV6Index, kV6Hex, "1600");
+    CSyslogHostCfgDlg dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_HOST), "2001:db8::10");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_PORT), "1600");
+    EXPECT_EQ(dlg.HostAddress(), "2001:db8::10");
+
+    // An IPv6 host with an interface name: the index holds the 16 address octets only.
+    sim.ClearLog();
+    ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, "FE80::2:1%eth0"));
+    ASSERT_TRUE(drv.Type(IDC_SYSLOG_PORT, "514"));
+    ApplyHost(drv, dlg);
+    const std::string index = ".2.16.254.128.0.0.0.0.0.0.0.0.0.0.0.2.0.1";
+    EXPECT_EQ(SetLines(sim.Requests()),
+              (std::vector<std::string>{SetStatus(index, 5), SetPort(index, "514"), SetStatus(index, 1),
+                                        SetStatus(kV6Index, 6), SetOptions(6, 136, 1)}));
+    EXPECT_EQ(sim.Get(kHost + ".5" + index), "1");
+    EXPECT_EQ(sim.Get(kHost + ".5" + kV6Index), "");
+    EXPECT_TRUE(boxes.Texts().empty());
+
+    // From IPv6 back to IPv4.
+    FillIndexColumns(index, 2, "fe800000000000000000000000020001");
+    Refresh(drv, dlg);
+    EXPECT_EQ(dlg.HostAddress(), "fe80::2:1");
+    sim.ClearLog();
+    ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, "10.0.0.1"));
+    ApplyHost(drv, dlg);
+    const std::string v4 = ".1.4.10.0.0.1";
+    EXPECT_EQ(SetLines(sim.Requests()),
+              (std::vector<std::string>{SetStatus(v4, 5), SetPort(v4, "514"), SetStatus(v4, 1),
+                                        SetStatus(index, 6), SetOptions(6, 136, 1)}));
+}
+
+TEST_F(SyslogHost, NoHostReadMeansNoDestroy) {
+    RemoveHost(kOldIndex);
+    CSyslogHostCfgDlg dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    EXPECT_EQ(dlg.HostAddress(), "");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_HOST), "0.0.0.0");
+    sim.ClearLog();
+    ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, "2001:db8::10"));
+    ApplyHost(drv, dlg);
+    EXPECT_EQ(SetLines(sim.Requests()),
+              (std::vector<std::string>{SetStatus(kV6Index, 5), SetPort(kV6Index, "514"),
+                                        SetStatus(kV6Index, 1), SetOptions(6, 136, 1)}));
+    EXPECT_EQ(sim.Get(kHost + ".5" + kV6Index), "1");
+}
+
+TEST_F(SyslogHost, RefusedCreateOrPortKeepsTheConfiguredHost) {
+    CSyslogHostCfgDlg dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    const std::string index = ".1.4.192.168.0.10";
+
+    // The device refuses the new row: nothing else is written.
+    sim.ErrorStatus(kHost + ".5" + index, 13);
+    sim.ClearLog();
+    ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, "192.168.0.10"));
+    ApplyHost(drv, dlg);
+    EXPECT_EQ(SetLines(sim.Requests()), std::vector<std::string>{SetStatus(index, 5)});
+    EXPECT_EQ(sim.Get(kHost + ".5" + kOldIndex), "1");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_HOST), "192.168.1.20");
+    EXPECT_EQ(dlg.HostAddress(), "192.168.1.20");
+    sim.ErrorStatus(kHost + ".5" + index, 0);
+
+    // The device refuses the port: the half-made row goes, the old host stays.
+    sim.ErrorStatus(kHost + ".3" + index, 10);
+    sim.ClearLog();
+    ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, "192.168.0.10"));
+    ApplyHost(drv, dlg);
+    EXPECT_EQ(SetLines(sim.Requests()),
+              (std::vector<std::string>{SetStatus(index, 5), SetPort(index, "514"), SetStatus(index, 6)}));
+    EXPECT_EQ(sim.Get(kHost + ".5" + kOldIndex), "1");
+    EXPECT_EQ(sim.Get(kHost + ".5" + index), "");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_HOST), "192.168.1.20");
+    sim.ErrorStatus(kHost + ".3" + index, 0);
+
+    // No answer to the create: nothing else is written either.
+    sim.Silence(true);
+    sim.ClearLog();
+    ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, "192.168.0.10"));
+    ASSERT_TRUE(drv.Click(IDC_SYSLOG_APPLY_HOST));
+    EXPECT_EQ(SetLines(sim.Requests()), std::vector<std::string>{SetStatus(index, 5)});
+    sim.Silence(false);
+    EXPECT_EQ(sim.Get(kHost + ".5" + kOldIndex), "1");
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST_F(SyslogHost, AddressAndPortChecksWriteNothing) {
+    CSyslogHostCfgDlg dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    const std::string badAddress = "Invalid Syslog Sever IP address.";
+    const std::string badPort = "Invalid UDP port range (1-65535)";
+    struct Case {
+        const char* host;
+        const char* port;
+        const std::string* message;
+    };
+    for (const Case& c : {Case{"fe80::1", "514", &badAddress}, Case{"", "514", &badAddress},
+                          Case{"256.1.1.1", "514", &badAddress}, Case{"192.168.1.0", "514", &badAddress},
+                          Case{"::ffff:1.2.3.4", "514", &badAddress}, Case{"10.0.0.1", "0", &badPort},
+                          Case{"10.0.0.1", "65536", &badPort}, Case{"10.0.0.1", "", &badPort}}) {
+        boxes.Clear();
+        sim.ClearLog();
+        ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, c.host));
+        ASSERT_TRUE(drv.Type(IDC_SYSLOG_PORT, c.port));
+        ApplyHost(drv, dlg);
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{*c.message}) << c.host << " " << c.port;
+        EXPECT_TRUE(SetLines(sim.Requests()).empty()) << c.host << " " << c.port;
+    }
+
+    // 1 and 65535 are accepted.
+    for (const char* port : {"1", "65535"}) {
+        boxes.Clear();
+        sim.ClearLog();
+        ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, "192.168.1.20"));
+        ASSERT_TRUE(drv.Type(IDC_SYSLOG_PORT, port));
+        ApplyHost(drv, dlg);
+        EXPECT_TRUE(boxes.Texts().empty()) << port;
+        EXPECT_EQ(SetLines(sim.Requests())[0], SetPort(kOldIndex, port));
+    }
+
+    // The port field takes digits only, five at most.
+    ASSERT_TRUE(drv.Type(IDC_SYSLOG_PORT, "12a3456"));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_PORT), "12345");
+}
+
+}  // namespace
