@@ -204,7 +204,9 @@ bool Device::ParseDirective(const std::string& line, std::string* error) {
             }
             c.column = static_cast<uint32_t>(n);
             c.type = w[i][colon + 1];
-            if (colon + 2 < w[i].size()) {
+            if (w[i].substr(colon + 2) == "=@index") {
+                c.indexDefault = true;
+            } else if (colon + 2 < w[i].size()) {
                 auto text = w[i][colon + 2] == '=' ? Unescape(w[i].substr(colon + 3)) : std::nullopt;
                 auto v = text ? ParseValue(c.type, *text) : std::nullopt;
                 if (!v) {
@@ -527,7 +529,10 @@ void Device::ApplySet(const std::vector<Binding>& bindings, Clock::time_point no
         bool create = op.table->rmon ? op.value == 2 : (op.value == 4 || op.value == 5);
         if (create) {
             for (const auto& c : op.table->columns) {
-                if (c.defaultValue) {
+                if (c.indexDefault && !op.index.empty()) {
+                    m_store.Put(Concat(op.table->entry, c.column, op.index),
+                                Value{c.type, std::to_string(op.index.back())});
+                } else if (c.defaultValue) {
                     m_store.Put(Concat(op.table->entry, c.column, op.index), *c.defaultValue);
                 }
             }

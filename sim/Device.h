@@ -89,6 +89,7 @@ private:
         uint32_t column = 0;
         char type = 'i';
         std::optional<Value> defaultValue;
+        bool indexDefault = false;  // "=@index": a created row's column reads its own (last) index arc
     };
     struct RowTable {
         Oid entry;

@@ -46,8 +46,8 @@ def objects(name, ports, poe):
     out.append("@range %s.6.0 1 2" % g)
 
     t = "%s.32.1.1" % P
-    out.append("# Time profiles; a created row's index column reads 0 until set (no per-row defaults)")
-    defaults = ["1:i=0", "2:s=", "3:i=2"]
+    out.append("# Time profiles; a created row's index column reads its own index")
+    defaults = ["1:i=@index", "2:s=", "3:i=2"]
     for c, v in zip(range(4, 14), (2011, 1, 1, 0, 0, 2011, 1, 1, 0, 0)):
         defaults.append("%d:i=%d" % (c, v))
     defaults += ["%d:i=2" % c for c in range(14, 21)]
