@@ -198,6 +198,8 @@ void CFirmDownLoad::OnApply() {
     m_progress->hide();
     m_IsFinish = 0;
     m_bTransferSeen = 0;
+    m_bRunningSeen = false;
+    m_bSilenceGuard = false;
 
     if (m_cbOperation->currentIndex() == 0 &&
         AfxMessageBox(kTextUpgradeQuestion, MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) != IDOK) {
@@ -383,6 +385,10 @@ void CFirmDownLoad::HandleStatusReply(int requestId, int code) {
                 }
                 return;
             }
+            if (!m_bRunningSeen && !m_bSilenceGuard) {
+                m_bSilenceGuard = true;
+                SetTimer(TIMER_OVERALL, firmware ? m_timing.firmwareOverallMs : m_timing.configOverallMs);
+            }
             SetTimer(FIRMWARE_BACKUPSTATUS, m_timing.retryPollMs);
             break;
         case 0:
@@ -393,10 +399,16 @@ void CFirmDownLoad::HandleStatusReply(int requestId, int code) {
             Finish(FailureText());
             break;
         case 4:
+            if (m_bSilenceGuard) {  // the device answers again: pending waits without a time-out
+                m_bSilenceGuard = false;
+                KillTimer(TIMER_OVERALL);
+            }
             SetTimer(FIRMWARE_BACKUPSTATUS, m_timing.pendingPollMs);
             break;
         case 3:
             m_bTransferSeen = 1;
+            m_bRunningSeen = true;
+            m_bSilenceGuard = false;
             SetTimer(FIRMWARE_BACKUPSTATUS, m_timing.runningPollMs);
             SetTimer(TIMER_OVERALL, firmware ? m_timing.firmwareOverallMs : m_timing.configOverallMs);
             break;

@@ -128,6 +128,10 @@ private:
     int m_IsFinish = 1;
     int m_ProgressTimes = 0;
     int m_bTransferSeen = 0;
+    // Uncounted polls (configuration) going unanswered before any "in progress": the overall time-out
+    // guards them, so a device lost early does not keep the dialog busy for ever.
+    bool m_bRunningSeen = false;
+    bool m_bSilenceGuard = false;
     int m_nPollTimeouts = 0;  // unanswered polls in a row, this transfer only
     bool m_bBusy = false;
     // Request ids this transfer waits for; 0 when none. A reply with another id is stale.

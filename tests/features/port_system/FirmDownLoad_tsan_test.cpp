@@ -502,6 +502,30 @@ TEST_F(FirmDownLoadTest, DeviceDisconnectingAfterInProgressEndsWithTheOverallTim
     }
 }
 
+TEST_F(FirmDownLoadTest, ConfigurationDeviceLostBeforeInProgressEndsWithTheOverallTimeOut) {
+    // Configuration polls are never counted, so without a guard a device lost before "in progress"
+    // would keep the dialog busy (and unclosable) for ever.
+    auto timing = FastTiming();
+    timing.configOverallMs = 1200;
+    CFirmDownLoad::SetTiming(timing);
+    s_sim->Restart();
+    s_sim->Silence(false);
+    s_sim->ClearLog();
+    test::ScriptedMessageBox boxes;
+    CFirmDownLoad dlg;
+    DialogDriver drv(dlg);
+    boxes.Answer(IDOK);
+    Start(drv, kConfig, false, "192.168.1.100", "c.cfg");
+    ASSERT_TRUE(WaitOperation(kConfig));
+    s_sim->Silence(true);
+    ASSERT_TRUE(boxes.WaitForCount(2, 8000));
+    ASSERT_TRUE(WaitIdle(dlg));
+    EXPECT_EQ(boxes.LastText(),
+              "Time out! Please check TFTP Server IP and network.\n You may close the current device Zelvion "
+              "Module and implement 'Device Discovery'to restart it");
+    s_sim->Silence(false);
+}
+
 TEST_F(FirmDownLoadTest, UnansweredFirmwarePollsEndItAndTheNextTransferCountsAfresh) {
     test::ScriptedMessageBox boxes;
     CFirmDownLoad dlg;
