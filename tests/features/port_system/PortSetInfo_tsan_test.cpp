@@ -17,14 +17,6 @@
 #include "tests/support/SimSwitch.h"
 #include "tests/support/ui/DialogDriver.h"
 
-#if defined(__SANITIZE_THREAD__)
-// Qt's own painting helpers run on its uninstrumented thread pool (the style's large fills); their
-// allocator and memmove interceptions are not ours to check. Weak, so a shared test main may give it.
-extern "C" __attribute__((weak)) const char* __tsan_default_options() {
-    return "ignore_noninstrumented_modules=1";
-}
-#endif
-
 namespace {
 
 using namespace ksx;
