@@ -40,8 +40,8 @@ constexpr unsigned WM_POE_TIMERANGE_END = WM_USER + 4112;  // wParam: the walk's
 constexpr unsigned WM_POE_PORT_ROW = WM_USER + 4113;
 constexpr unsigned WM_POE_PORT_END = WM_USER + 4114;
 
-constexpr int kSetTimeoutMs = 20000;
-int g_portPauseMs = 300;  // UI thread
+int g_portPauseMs = 300;     // UI thread
+int g_setTimeoutMs = 20000;  // UI thread
 
 // Port-table columns read, in the order of the request.
 constexpr int kPortColumns[11] = {3, 4, 5, 6, 9, 10, 11, 12, 13, 7, 8};
@@ -109,6 +109,10 @@ const char* const CPOEConfigDlg::kTimeProfileNameOid = "1.3.6.1.4.1.7393.10.76.2
 
 void CPOEConfigDlg::SetPortPauseMs(int ms) {
     g_portPauseMs = ms;
+}
+
+void CPOEConfigDlg::SetSetTimeoutMs(int ms) {
+    g_setTimeoutMs = ms;
 }
 
 CPOEConfigDlg::CPOEConfigDlg(QWidget* parent) : CDialog(IDD_POE_CONFIG, parent) {
@@ -472,7 +476,7 @@ void CPOEConfigDlg::ApplyPortRange() {
             break;
         }
         CSnmp* response = nullptr;
-        const int status = m_cCommonSNMPSet.GetNext(response, kSetTimeoutMs);
+        const int status = m_cCommonSNMPSet.GetNext(response, g_setTimeoutMs);
         delete response;
         if (status == -1) {
             break;  // the device does not answer: the other ports would wait just as long

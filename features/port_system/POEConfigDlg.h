@@ -25,8 +25,10 @@ public:
     static const char* const kTimeProfileIndexOid;
     static const char* const kTimeProfileNameOid;
 
-    // Pause after each port's write (the device's spacing); tests shorten it. UI thread.
+    // Pause after each port's write (the device's spacing) and the time-out of each write; tests
+    // shorten them. UI thread.
     static void SetPortPauseMs(int ms);
+    static void SetSetTimeoutMs(int ms);
 
     explicit CPOEConfigDlg(QWidget* parent = nullptr);
     ~CPOEConfigDlg() override;

@@ -91,6 +91,7 @@ protected:
     }
     void TearDown() override {
         CPOEConfigDlg::SetPortPauseMs(300);
+        CPOEConfigDlg::SetSetTimeoutMs(20000);
         ResetConnectionSettings();
     }
 
@@ -102,7 +103,8 @@ protected:
             }
         }
         for (const auto& [index, name] : profiles) {
-            const std::string suffix = "." + std::to_string(index);
+            std::string suffix = ".";
+            suffix += std::to_string(index);
             sim.Set(kProfile + ".1" + suffix, "i", std::to_string(index));
             sim.Set(kProfile + ".2" + suffix, "s", name);
             sim.Set(kProfile + ".21" + suffix, "i", "1");
@@ -416,6 +418,24 @@ TEST_F(POEConfig, FullRangeIsTwentyFourRequestsInPortOrder) {
         EXPECT_EQ(Row(dlg, r)[2], "Weekend");
         EXPECT_EQ(Row(dlg, r)[4], "12.2");
     }
+}
+
+TEST_F(POEConfig, UnansweredWriteStopsTheRange) {
+    CPOEConfigDlg::SetSetTimeoutMs(300);
+    CPOEConfigDlg dlg;
+    DialogDriver drv(dlg);
+    WaitPortWalk(dlg);
+    ASSERT_TRUE(drv.Select(IDC_POE_FROM_PORT, 0));
+    ASSERT_TRUE(drv.Select(IDC_POE_TO_PORT, 5));
+    sim.ClearLog();
+    sim.Silence(true);
+    ASSERT_TRUE(drv.Click(IDC_POE_APPLY));
+    // The first port's write goes unanswered: the other five would wait just as long.
+    EXPECT_EQ(Lines(Sets(sim.Requests())),
+              std::vector<std::string>{SetLine(1, "1", "0", "2", ClassTail(1, "1"))});
+    sim.Silence(false);
+    WaitPortWalk(dlg, 2);  // the table is read again
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 TEST_F(POEConfig, MoreProfilesThanTheTableHoldsAreKept) {
