@@ -2,25 +2,15 @@
 
 #include <string>
 
+#include "core/SnmpReply.h"
 #include "platform/sys/MessageBox.h"
+#include "platform/ui/FeatureRegistry.h"
+#include "res/ids_firmware.h"
 
 const char* const CResetDevice::kRebootOid = "1.3.6.1.4.1.7393.10.76.20.1.1.9.0";
 const char* const CResetDevice::kSaveConfigOid = "1.3.6.1.4.1.7393.10.76.20.1.1.10.0";
 const char* const CResetDevice::kFirmStatusOid = "1.3.6.1.4.1.7393.10.76.20.1.3.9.6.0";
 const char* const CResetDevice::kConfStatusOid = "1.3.6.1.4.1.7393.10.76.20.1.3.10.6.0";
-
-namespace {
-
-std::string ValueText(CSnmp* response, int index) {
-    int length = 0;
-    char* value = nullptr;
-    if (response->getValue(index, &length, &value) != 0 || value == nullptr || length <= 0) {
-        return std::string();
-    }
-    return std::string(value, static_cast<std::size_t>(length));
-}
-
-}  // namespace
 
 bool CResetDevice::CanReboot() {
     if (!m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET)) {
@@ -29,16 +19,13 @@ bool CResetDevice::CanReboot() {
     m_cCommonSNMP.AddVarBind(kSaveConfigOid, 4, nullptr);
     m_cCommonSNMP.AddVarBind(kFirmStatusOid, 4, nullptr);
     m_cCommonSNMP.AddVarBind(kConfStatusOid, 4, nullptr);
-    CSnmp* response = nullptr;
-    const int status = m_cCommonSNMP.Send(response, 0);
-    if (status != 0 || response == nullptr) {
-        delete response;
+    const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMP);
+    if (reply.status != 0 || !reply.response) {
         return true;  // a device that cannot be asked may be restarted
     }
-    const std::string save = ValueText(response, 0);
-    const std::string firmware = ValueText(response, 1);
-    const std::string config = ValueText(response, 2);
-    delete response;
+    const std::string save = reply.Value(0);
+    const std::string firmware = reply.Value(1);
+    const std::string config = reply.Value(2);
     if (save == "1") {
         return false;
     }
@@ -53,9 +40,7 @@ void CResetDevice::Reboot() {
         return;
     }
     m_cCommonSNMP.AddVarBind(kRebootOid, 1, "1");
-    CSnmp* response = nullptr;
-    m_cCommonSNMP.GetNext(response, 0);
-    delete response;
+    ksx::GetNextRequest(m_cCommonSNMP);
 }
 
 namespace ksx {
@@ -72,5 +57,10 @@ void RebootCommand() {
         AfxMessageBox("FW upgrade/backup or config backup/restore is already progressing. ", MB_OK);
     }
 }
+
+namespace {
+// The main window runs this without hiding itself: the reboot has no window of its own.
+const ui::RegisterFeature kRebootLauncher(ID_MENU_REBOOT, [] { RebootCommand(); });
+}  // namespace
 
 }  // namespace ksx

@@ -346,6 +346,37 @@ TEST_F(MainWindowTest, SaveConfigurationReportsOnlyAnErrorFreeAnswerAsSuccess) {
     sim.Silence(false);
 }
 
+TEST_F(MainWindowTest, RebootAsksThenSendsTheRestartWithTheWindowShown) {
+    test::SimSwitch sim;
+    test::UseSimV1(sim);
+    Open("KSX-4200-28Z1", "28z1");
+    const std::string rebootOid = "1.3.6.1.4.1.7393.10.76.20.1.1.9.0";
+    auto restarts = [&] {
+        int n = 0;
+        for (const auto& r : sim.Requests()) {
+            n += r.pdu == "set" && !r.varbinds.empty() && r.varbinds[0].oid == rebootOid ? 1 : 0;
+        }
+        return n;
+    };
+
+    boxes.Answer(IDCANCEL);
+    sim.ClearLog();
+    ASSERT_TRUE(driver->Menu(IDM_REBOOT));
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, "Do you want to reboot the device?");
+    EXPECT_EQ(boxes.Boxes()[0].flags, kQuestion);
+    EXPECT_EQ(restarts(), 0);
+
+    boxes.Clear();
+    boxes.Answer(IDOK);
+    sim.ClearLog();
+    ASSERT_TRUE(driver->Menu(IDM_REBOOT));
+    EXPECT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(restarts(), 1);
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_FALSE(dlg->IsBusy());
+}
+
 TEST_F(MainWindowTest, TelnetAndWebStartProgramsAtTheDevice) {
     g_strDeviceIP = "192.0.2.7";
     Open("KSX-4200-28Z1", "28z1");
