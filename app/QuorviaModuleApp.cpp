@@ -10,6 +10,7 @@
 #include "app/InstanceGuard.h"
 #include "app/QuorviaModuleDlg.h"
 #include "platform/snmplib/Snmp.h"
+#include "platform/sys/DeliveryGate.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/sys/Process.h"
@@ -90,6 +91,10 @@ int CQuorviaModuleApp::InitInstance() {
     }
     SnmpInit(this);
     SetSnmpTimeout(5000);
+    // A UI thread waiting for a library worker abandons that worker's blocked sends to it.
+    SetSnmpWaitHook([](std::thread::id worker) -> std::shared_ptr<void> {
+        return std::make_shared<ksx::DeliveryGate::WaitingFor>(worker);
+    });
 
     if (m_lpCmdLine.empty()) {
         AfxMessageBox("No parameter input !", MB_OK);
