@@ -1,5 +1,7 @@
 #include "core/SnmpReply.h"
 
+#include <utility>
+
 namespace ksx {
 
 std::string BindingValue(CSnmp* response, int index) {
@@ -12,14 +14,26 @@ std::string BindingValue(CSnmp* response, int index) {
     return std::string(value, static_cast<size_t>(length));
 }
 
-int ReplyErrorStatus(const CSnmp* response) {
-    if (response == nullptr) {
-        return -1;
+namespace {
+
+// Error status and index of a reply; both -1 without a reply.
+std::pair<int, int> ErrorStatusOf(const CSnmp* response) {
+    int errorStatus = -1;
+    int errorIndex = -1;
+    if (response != nullptr) {
+        response->getErrorStatus(&errorStatus, &errorIndex);
     }
-    int errorStatus = 0;
-    int errorIndex = 0;
-    response->getErrorStatus(&errorStatus, &errorIndex);
-    return errorStatus;
+    return {errorStatus, errorIndex};
+}
+
+}  // namespace
+
+int ReplyErrorStatus(const CSnmp* response) {
+    return ErrorStatusOf(response).first;
+}
+
+int ReplyErrorIndex(const CSnmp* response) {
+    return ErrorStatusOf(response).second;
 }
 
 bool ReplyAccepted(int status, const CSnmp* response) {

@@ -15,6 +15,9 @@ std::string BindingValue(CSnmp* response, int index);
 // Error status of a reply; -1 without a reply.
 int ReplyErrorStatus(const CSnmp* response);
 
+// Error index of a reply; -1 without a reply.
+int ReplyErrorIndex(const CSnmp* response);
+
 // True when the status is 0 and the reply carries error status 0.
 bool ReplyAccepted(int status, const CSnmp* response);
 
@@ -24,6 +27,9 @@ struct SnmpReply {
     std::unique_ptr<CSnmp> response;
     bool Accepted() const { return ReplyAccepted(status, response.get()); }
     std::string Value(int index) const { return BindingValue(response.get(), index); }
+    // Error status and index of the reply; 0 without one (the status tells why there is none).
+    int ErrorStatus() const { return response ? ReplyErrorStatus(response.get()) : 0; }
+    int ErrorIndex() const { return response ? ReplyErrorIndex(response.get()) : 0; }
 };
 SnmpReply SendRequest(CCommonSNMP& session, int timeoutMs = 0);
 SnmpReply GetNextRequest(CCommonSNMP& session, int timeoutMs = 0);

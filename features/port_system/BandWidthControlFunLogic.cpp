@@ -4,25 +4,13 @@
 #include <algorithm>
 #include <memory>
 
+#include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 
-namespace {
-
-// Value of binding `index` as text (raw octets for strings); empty when the reply has no such binding.
-std::string BindingValue(CSnmp* response, int index) {
-    int length = 0;
-    char* value = nullptr;
-    if (response == nullptr || response->getValue(index, &length, &value) != 0 || value == nullptr ||
-        length < 0) {
-        return std::string();
-    }
-    return std::string(value, static_cast<size_t>(length));
-}
-
-}  // namespace
+using ksx::BindingValue;
 
 CBandWidthControlFunLogic::CBandWidthControlFunLogic()
     : m_aTrunkIds(static_cast<size_t>(std::max(g_nPortNum, 0)), 0) {}
@@ -148,16 +136,10 @@ int CBandWidthControlFunLogic::WriteRates(const std::string& from, const std::st
         if (type == BW_TYPE_TX || type == BW_TYPE_BOTH) {
             m_cCommonSNMPWrite.AddVarBind(kTxRateColumn + index, 1, rate.c_str());
         }
-        CSnmp* response = nullptr;
-        const int status = m_cCommonSNMPWrite.Send(response, 0);
-        std::unique_ptr<CSnmp> owned(response);
-        int errorStatus = 0;
-        int errorIndex = 0;
-        if (status == 0 && owned) {
-            owned->getErrorStatus(&errorStatus, &errorIndex);
-        }
-        if (status != 0 || !owned || errorStatus != 0) {
-            TRACE("rate write of port %d failed: status %d, error status %d", p, status, errorStatus);
+        const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPWrite);
+        if (!reply.Accepted()) {
+            TRACE("rate write of port %d failed: status %d, error status %d", p, reply.status,
+                  reply.ErrorStatus());
             ++failed;
         }
     }

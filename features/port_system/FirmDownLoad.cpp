@@ -12,6 +12,7 @@
 
 #include "controls/EditEXIPV6.h"
 #include "controls/GradientProgressCtrl.h"
+#include "core/SnmpReply.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -44,13 +45,21 @@ int SetReplyCode(CSnmp* response, int status) {
     if (status == -1) {
         return -1;
     }
-    if (status != 0 || response == nullptr) {
-        return -2;
+    return ReplyAccepted(status, response) ? 0 : -2;
+}
+
+// Posts the code of a set reply to the dialog unless the reply is stale (another request of `session`);
+// the session's exchange is done then.
+void PostSetReply(CDialog* dlg, CCommonSNMP& session, unsigned msg, CSnmp* response, int requestId,
+                  int status) {
+    if (session.FindRequestID(requestId) == 0) {
+        delete response;
+        return;
     }
-    int errorStatus = 0;
-    int errorIndex = 0;
-    response->getErrorStatus(&errorStatus, &errorIndex);
-    return errorStatus == 0 ? 0 : -2;
+    const int code = SetReplyCode(response, status);
+    delete response;
+    dlg->PostMessage(msg, static_cast<WPARAM>(requestId), code);
+    session.SetDone();
 }
 
 }  // namespace
@@ -258,28 +267,14 @@ void CFirmDownLoad::EnableInputs(bool enable) {
 
 int CFirmDownLoad::OnFileSetReply(CSnmp* response, int requestId, void* userData, int status) {
     auto* self = static_cast<CFirmDownLoad*>(userData);
-    CCommonSNMP& session = self->SettingSession(self->m_nReplyKind.load());
-    if (session.FindRequestID(requestId) == 0) {
-        delete response;
-        return 0;
-    }
-    const int code = SetReplyCode(response, status);
-    delete response;
-    self->PostMessage(WM_FIRM_FILESET_REPLY, static_cast<WPARAM>(requestId), code);
-    session.SetDone();
+    PostSetReply(self, self->SettingSession(self->m_nReplyKind.load()), WM_FIRM_FILESET_REPLY, response,
+                 requestId, status);
     return 0;
 }
 
 int CFirmDownLoad::OnOperationReply(CSnmp* response, int requestId, void* userData, int status) {
     auto* self = static_cast<CFirmDownLoad*>(userData);
-    if (self->m_cCommonSNMPSetOp.FindRequestID(requestId) == 0) {
-        delete response;
-        return 0;
-    }
-    const int code = SetReplyCode(response, status);
-    delete response;
-    self->PostMessage(WM_FIRM_OPERATION_REPLY, static_cast<WPARAM>(requestId), code);
-    self->m_cCommonSNMPSetOp.SetDone();
+    PostSetReply(self, self->m_cCommonSNMPSetOp, WM_FIRM_OPERATION_REPLY, response, requestId, status);
     return 0;
 }
 
@@ -295,14 +290,8 @@ int CFirmDownLoad::OnStatusReply(CSnmp* response, int requestId, void* userData,
         code = kReplyTimeout;
     } else if (status == 0 && response != nullptr) {
         code = kReplyUnknownValue;
-        int errorStatus = 0;
-        int errorIndex = 0;
-        response->getErrorStatus(&errorStatus, &errorIndex);
-        int length = 0;
-        char* value = nullptr;
-        if (errorStatus == 0 && response->getVarBindCount() > 0 &&
-            response->getValue(0, &length, &value) == 0 && value != nullptr && length == 1 &&
-            value[0] >= '0' && value[0] <= '4') {
+        const std::string value = BindingValue(response, 0);
+        if (ReplyErrorStatus(response) == 0 && value.size() == 1 && value[0] >= '0' && value[0] <= '4') {
             code = value[0] - '0';
         }
     }

@@ -6,8 +6,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <memory>
 
+#include "core/SnmpReply.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -21,6 +21,15 @@ const ksx::ui::RegisterFeature kRegister(ID_MENU_JUMBO_FRAME, [] {
     CJumboFrameconfigdlg dlg;
     dlg.DoModal();
 });
+
+// Sends the pending PDU; a request the device did not accept is traced.
+SnmpReply SendTraced(CCommonSNMP& session) {
+    SnmpReply reply = SendRequest(session);
+    if (!reply.Accepted()) {
+        TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+    }
+    return reply;
+}
 
 }  // namespace
 
@@ -56,45 +65,23 @@ int CJumboFrameconfigdlg::OnInitDialog() {
 void CJumboFrameconfigdlg::ReadJumboFrame() {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
     m_cCommonSNMP.AddVarBind(kJumboFrameOid, 4, nullptr);
-    CSnmp* response = nullptr;
-    const int status = m_cCommonSNMP.Send(response, 0);
-    std::unique_ptr<CSnmp> owned(response);
-    int errorStatus = 0;
-    int errorIndex = 0;
-    if (status == 0 && owned) {
-        owned->getErrorStatus(&errorStatus, &errorIndex);
-    }
+    const SnmpReply reply = SendTraced(m_cCommonSNMP);
     // An error reply carries no value: the box keeps its state, as on a time-out.
-    if (status != 0 || !owned || errorStatus != 0) {
-        TRACE("--------iStatus = %d, error status %d", status, errorStatus);
+    if (!reply.Accepted()) {
         return;
     }
-    int length = 0;
-    char* value = nullptr;
-    const bool on = owned->getValue(0, &length, &value) == 0 && value != nullptr &&
-                    std::string(value, static_cast<size_t>(length < 0 ? 0 : length)) == "1";
-    CheckDlgButton(IDC_JUMBO_ENABLE, on ? 1 : 0);
+    CheckDlgButton(IDC_JUMBO_ENABLE, reply.Value(0) == "1" ? 1 : 0);
 }
 
 bool CJumboFrameconfigdlg::WriteJumboFrame() {
     const bool enable = IsDlgButtonChecked(IDC_JUMBO_ENABLE) == 1;
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(kJumboFrameOid, 1, enable ? "1" : "2");
-    CSnmp* response = nullptr;
-    const int status = m_cCommonSNMP.Send(response, 0);
-    std::unique_ptr<CSnmp> owned(response);
-    int errorStatus = 0;
-    int errorIndex = 0;
-    if (status == 0 && owned) {
-        owned->getErrorStatus(&errorStatus, &errorIndex);
-    }
     // The state is announced only once the device accepted it.
-    if (status != 0 || !owned || errorStatus != 0) {
-        TRACE("--------iStatus = %d, error status %d", status, errorStatus);
+    if (!SendTraced(m_cCommonSNMP).Accepted()) {
         AfxMessageBox("Failed to set Jumbo Frame.", MB_OK);
         return false;
     }
-    owned.reset();
     AfxMessageBox(enable ? "Enabled Jumbo Frame" : "Disabled Jumbo Frame", MB_OK);
     ReadJumboFrame();
     return true;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
@@ -30,31 +31,6 @@ std::string Column(const char* table, int column) {
     return std::string(table) + "." + std::to_string(column);
 }
 
-// Value of binding `index` as text (raw octets); empty when the reply has no such binding.
-std::string BindingText(CSnmp* response, int index) {
-    int length = 0;
-    char* value = nullptr;
-    if (response == nullptr || index >= response->getVarBindCount() ||
-        response->getValue(index, &length, &value) != 0 || value == nullptr || length < 0) {
-        return std::string();
-    }
-    return std::string(value, static_cast<size_t>(length));
-}
-
-// Sends the pending PDU; true only when a reply arrived and carries no error status.
-bool SendAccepted(CCommonSNMP& session) {
-    CSnmp* response = nullptr;
-    const int status = session.Send(response, 0);
-    std::unique_ptr<CSnmp> owned(response);
-    if (status != 0 || !owned) {
-        return false;
-    }
-    int errorStatus = 0;
-    int errorIndex = 0;
-    owned->getErrorStatus(&errorStatus, &errorIndex);
-    return errorStatus == 0;
-}
-
 std::string Format(const char* fmt, int port) {
     char buf[160];
     std::snprintf(buf, sizeof buf, fmt, port);
@@ -62,6 +38,8 @@ std::string Format(const char* fmt, int port) {
 }
 
 }  // namespace
+
+using ksx::BindingValue;
 
 CPortConfigLogic::CPortConfigLogic()
     : m_nPortNum(std::max(g_nPortNum, 0)),
@@ -116,7 +94,7 @@ int CPortConfigLogic::OnPortTableWalk(CSnmp* response, int requestId, void* user
     }
     int values[6];
     for (int i = 0; i < 6; ++i) {
-        values[i] = ksx::text::LeadingInt(BindingText(response, i));
+        values[i] = ksx::text::LeadingInt(BindingValue(response, i));
     }
     const int row = self->m_nRowCount.fetch_add(1);
     if (row < self->m_nPortNum) {  // rows past the port count are read and dropped
@@ -143,7 +121,7 @@ bool CPortConfigLogic::WritePortSettings(const PortConfigRow& row) {
     m_cCommonSNMP.AddVarBind(Column(kPortTable, 2) + index, 1, speed.c_str());
     m_cCommonSNMP.AddVarBind(Column(kPortTable, 4) + index, 1, mdix.c_str());
     m_cCommonSNMP.AddVarBind(Column(kPortTable, 5) + index, 1, flow.c_str());
-    return SendAccepted(m_cCommonSNMP);
+    return ksx::SendAccepted(m_cCommonSNMP);
 }
 
 // ---- Checks ----
@@ -291,8 +269,8 @@ int CPortConfigLogic::OnDescriptionWalk(CSnmp* response, int requestId, void* us
         return 0;
     }
     TRACE("**********port member***************");
-    const int port = ksx::text::LeadingInt(BindingText(response, 0));
-    std::string description = BindingText(response, 1);
+    const int port = ksx::text::LeadingInt(BindingValue(response, 0));
+    std::string description = BindingValue(response, 1);
     const int count = self->m_nRowCount.fetch_add(1) + 1;
     if (count <= self->m_nPortNum) {
         std::lock_guard<std::mutex> guard(self->m_rowLock);
@@ -315,5 +293,5 @@ bool CPortConfigLogic::WriteDescriptions(const PortDescriptionRequest& request) 
         m_cCommonSNMP.AddVarBind(Column(kDescriptionTable, 2) + "." + std::to_string(p), 2,
                                  request.description.c_str());
     }
-    return SendAccepted(m_cCommonSNMP);  // an empty PDU is refused without sending
+    return ksx::SendAccepted(m_cCommonSNMP);  // an empty PDU is refused without sending
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <thread>
 
+#include "core/SnmpReply.h"
 #include "core/Utils.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
@@ -23,33 +24,16 @@ std::string Column(int column) {
     return std::string(CPowSavSettings::kTimeProfileEntry) + "." + std::to_string(column);
 }
 
-// Value of binding `index` as text (raw octets for strings); empty when the reply has no such binding.
-std::string BindingValue(CSnmp* response, int index) {
-    int length = 0;
-    char* value = nullptr;
-    if (response == nullptr || response->getValue(index, &length, &value) != 0 || value == nullptr ||
-        length < 0) {
-        return std::string();
+// Sends the pending PDU; an unanswered or refused request is traced (`what` names it). The caller owns
+// the reply.
+ksx::SnmpReply SendTraced(CCommonSNMP& session, const char* what) {
+    ksx::SnmpReply reply = ksx::SendRequest(session);
+    if (reply.status != 0 || !reply.response) {
+        TRACE("--------iStatus = %d", reply.status);
+    } else if (reply.ErrorStatus() != 0) {
+        TRACE("%s refused: error status %d at %d", what, reply.ErrorStatus(), reply.ErrorIndex());
     }
-    return std::string(value, static_cast<size_t>(length));
-}
-
-// Sends the pending PDU; true only when a reply without error status arrived. The reply is released.
-bool SendAccepted(CCommonSNMP& session) {
-    CSnmp* response = nullptr;
-    const int status = session.Send(response, 0);
-    std::unique_ptr<CSnmp> owned(response);
-    if (status != 0 || !owned) {
-        TRACE("--------iStatus = %d", status);
-        return false;
-    }
-    int errorStatus = 0;
-    int errorIndex = 0;
-    owned->getErrorStatus(&errorStatus, &errorIndex);
-    if (errorStatus != 0) {
-        TRACE("set refused: error status %d at %d", errorStatus, errorIndex);
-    }
-    return errorStatus == 0;
+    return reply;
 }
 
 // The port list of a bitmap value over ports 1..port count ("1-4,6").
@@ -103,22 +87,12 @@ void CPowSavSettings::ReadPowerSaving() {
                                ".4.1.0", ".4.2.0", ".4.3.0", ".6.0"}) {
         m_cCommonSNMP.AddVarBind(Obj(suffix), 4, nullptr);
     }
-    CSnmp* response = nullptr;
-    const int status = m_cCommonSNMP.Send(response, 0);
-    std::unique_ptr<CSnmp> owned(response);
-    if (status != 0 || !owned) {
-        TRACE("--------iStatus = %d", status);
-        return;
-    }
     // A refused read carries no values: report nothing, as for an unanswered one.
-    int errorStatus = 0;
-    int errorIndex = 0;
-    owned->getErrorStatus(&errorStatus, &errorIndex);
-    if (errorStatus != 0) {
-        TRACE("power-saving read refused: error status %d at %d", errorStatus, errorIndex);
+    const ksx::SnmpReply reply = SendTraced(m_cCommonSNMP, "power-saving read");
+    if (!reply.Accepted()) {
         return;
     }
-    auto value = [&](int i) { return BindingValue(owned.get(), i); };
+    auto value = [&](int i) { return reply.Value(i); };
 
     PowerSavingEntry& led = m_aPowSavEntry[0];
     led.type = 1;
@@ -219,13 +193,13 @@ bool CPowSavSettings::SetPowerSavingEntry(PowerSavingEntry entry) {
         default:
             break;  // nothing to send: the send fails
     }
-    return SendAccepted(m_cCommonSNMP);
+    return SendTraced(m_cCommonSNMP, "set").Accepted();
 }
 
 bool CPowSavSettings::SetLinkStatusDetection(PowerSavingFlags flags) {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(Obj(".6.0"), 1, flags.linkStatusDetection.c_str());
-    return SendAccepted(m_cCommonSNMP);
+    return SendTraced(m_cCommonSNMP, "set").Accepted();
 }
 
 int CPowSavSettings::ReadProfileNames() {
@@ -259,7 +233,7 @@ int CPowSavSettings::OnProfileNameWalk(CSnmp* response, int requestId, void* use
     }
     const int count = owned->getVarBindCount();
     for (int i = 0; i < count; ++i) {
-        const std::string name = BindingValue(owned.get(), i);
+        const std::string name = ksx::BindingValue(owned.get(), i);
         if (!name.empty()) {
             self->AppendProfileName(name);
         }
@@ -291,7 +265,7 @@ int CPowSavSettings::OnTimeProfileWalk(CSnmp* response, int requestId, void* use
     std::vector<std::string> v(kTimeProfileColumns);
     const int count = std::min(owned->getVarBindCount(), kTimeProfileColumns);
     for (int i = 0; i < count; ++i) {
-        v[static_cast<size_t>(i)] = BindingValue(owned.get(), i);
+        v[static_cast<size_t>(i)] = ksx::BindingValue(owned.get(), i);
     }
     TimeProfileRow row;
     row.index = v[0];
@@ -352,7 +326,7 @@ bool CPowSavSettings::AddTimeProfile(TimeProfileRow row) {
         add(14 + d, 1, row.days[d]);
     }
     add(21, 1, "1");
-    if (SendAccepted(m_cCommonSNMPSet)) {
+    if (SendTraced(m_cCommonSNMPSet, "set").Accepted()) {
         return true;
     }
     // Leave no half-made row behind: it would hold its index and never become a profile.
