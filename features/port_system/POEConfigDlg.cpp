@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "controls/ListCtrlEx.h"
+#include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
@@ -53,15 +54,6 @@ const char* const kTextLimitStep = "The per-port power limit must be a multiple 
 std::string PortColumnOid(int column, int port) {
     return std::string(CPOEConfigDlg::kPortEntry) + "." + std::to_string(column) + ".1." +
            std::to_string(port);
-}
-
-std::string ValueText(CSnmp* response, int index) {
-    int length = 0;
-    char* value = nullptr;
-    if (response == nullptr || response->getValue(index, &length, &value) != 0 || value == nullptr) {
-        return std::string();
-    }
-    return std::string(value, static_cast<size_t>(length));
 }
 
 std::string Trimmed(const std::string& s) {
@@ -281,8 +273,8 @@ int CPOEConfigDlg::OnTimeRangeWalk(CSnmp* response, int requestId, void* userDat
         return 0;
     }
     TimeRangeRow row;
-    row.index = text::LeadingInt(ValueText(response, 0));
-    row.name = ValueText(response, 1);
+    row.index = text::LeadingInt(BindingValue(response, 0));
+    row.name = BindingValue(response, 1);
     dlg->SendMessage(WM_POE_TIMERANGE_ROW, 0, reinterpret_cast<LPARAM>(&row));
     owned.reset();
     dlg->m_cCommonSNMPTimeRang.StartAsyncWalk(&CPOEConfigDlg::OnTimeRangeWalk, dlg, 0);
@@ -329,7 +321,7 @@ int CPOEConfigDlg::OnPortWalk(CSnmp* response, int requestId, void* userData, in
     }
     PortRow row;
     for (int i = 0; i < 11; ++i) {
-        row.value[i] = ValueText(response, i);
+        row.value[i] = BindingValue(response, i);
     }
     dlg->SendMessage(WM_POE_PORT_ROW, 0, reinterpret_cast<LPARAM>(&row));
     owned.reset();
@@ -475,10 +467,7 @@ void CPOEConfigDlg::ApplyPortRange() {
         if (AddPortVarBinds(port) != 0) {
             break;
         }
-        CSnmp* response = nullptr;
-        const int status = m_cCommonSNMPSet.GetNext(response, g_setTimeoutMs);
-        delete response;
-        if (status == -1) {
+        if (GetNextRequest(m_cCommonSNMPSet, g_setTimeoutMs).status == -1) {
             break;  // the device does not answer: the other ports would wait just as long
         }
         if (g_portPauseMs > 0 && port < to) {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
@@ -33,15 +34,6 @@ constexpr int kReadTimeoutMs = 20000;
 constexpr int kSetTimeoutMs = 5000;
 
 const char* const kTextThreshold = "The System Power Threshold ranges between 7.1 ~ 185.0.";
-
-std::string ValueText(CSnmp* response, int index) {
-    int length = 0;
-    char* value = nullptr;
-    if (response == nullptr || response->getValue(index, &length, &value) != 0 || value == nullptr) {
-        return std::string();
-    }
-    return std::string(value, static_cast<size_t>(length));
-}
 
 std::string Trimmed(const std::string& s) {
     const size_t first = s.find_first_not_of(" \t");
@@ -177,7 +169,7 @@ int CPOEGlobal::OnGlobalRead(CSnmp* response, int requestId, void* userData, int
     if (status == 0) {
         const int count = response != nullptr ? response->getVarBindCount() : 0;
         for (int i = 0; i < count; ++i) {
-            result.values.push_back(ValueText(response, i));
+            result.values.push_back(BindingValue(response, i));
         }
     }
     dlg->m_cCommonSNMP.SetDone();
@@ -237,16 +229,8 @@ void CPOEGlobal::OnApply() {
 
 void CPOEGlobal::SendGlobal() {
     m_bChanged = 0;
-    CSnmp* response = nullptr;
-    const int status = m_cCommonSNMPSet.Send(response, kSetTimeoutMs);
-    std::unique_ptr<CSnmp> owned(response);
-    int errorStatus = -1;
-    int errorIndex = 0;
-    if (status == 0 && response != nullptr) {
-        response->getErrorStatus(&errorStatus, &errorIndex);
-    }
     // Only a reply without an error status is a success; the read that follows shows the rest.
-    if (errorStatus != 0) {
+    if (!SendRequest(m_cCommonSNMPSet, kSetTimeoutMs).Accepted()) {
         return;
     }
     AfxMessageBox("set succeed", MB_OK);

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "controls/EditEXIPV6.h"
+#include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
 #include "platform/sys/Debug.h"
@@ -43,15 +44,6 @@ const char* const kTextInvalidPort = "Invalid UDP port range (1-65535)";
 const char* const kActive = "1";
 const char* const kCreateAndWait = "5";
 const char* const kDestroy = "6";
-
-std::string ValueText(CSnmp* response, int index) {
-    int length = 0;
-    char* value = nullptr;
-    if (response == nullptr || response->getValue(index, &length, &value) != 0 || value == nullptr) {
-        return std::string();
-    }
-    return std::string(value, static_cast<size_t>(length));
-}
 
 }  // namespace
 
@@ -194,10 +186,10 @@ int CSyslogHostCfgDlg::OnSyslogGlobalRead(CSnmp* response, int requestId, void* 
     }
     if (status == 0) {
         GlobalValues values;
-        values.facility = ValueText(response, 0);
-        values.severity = ValueText(response, 1);
-        values.timeStamp = ValueText(response, 2);
-        values.state = ValueText(response, 3);
+        values.facility = BindingValue(response, 0);
+        values.severity = BindingValue(response, 1);
+        values.timeStamp = BindingValue(response, 2);
+        values.state = BindingValue(response, 3);
         dlg->SendMessage(WM_SYSLOG_GLOBAL_READ, 0, reinterpret_cast<LPARAM>(&values));
     }
     owned.reset();
@@ -257,10 +249,10 @@ int CSyslogHostCfgDlg::OnSyslogHostWalk(CSnmp* response, int requestId, void* us
         return 0;
     }
     HostRow row;
-    row.status = ValueText(response, 0);
-    row.type = ValueText(response, 1);
-    row.address = ValueText(response, 2);
-    row.port = ValueText(response, 3);
+    row.status = BindingValue(response, 0);
+    row.type = BindingValue(response, 1);
+    row.address = BindingValue(response, 2);
+    row.port = BindingValue(response, 3);
     dlg->SendMessage(WM_SYSLOG_HOST_ROW, 1, reinterpret_cast<LPARAM>(&row));
     owned.reset();
     dlg->m_cCommonSNMPTable.StartAsyncWalk(&CSyslogHostCfgDlg::OnSyslogHostWalk, dlg, 0);
@@ -311,9 +303,7 @@ void CSyslogHostCfgDlg::OnPortChanged() {
 void CSyslogHostCfgDlg::OnApplyState() {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kStateOid, 1, m_chkEnable->isChecked() ? "1" : "2");
-    CSnmp* response = nullptr;
-    m_cCommonSNMPSet.GetNext(response, 0);
-    delete response;
+    GetNextRequest(m_cCommonSNMPSet);
     ReadSyslogGlobal();
 }
 
@@ -325,15 +315,7 @@ void CSyslogHostCfgDlg::OnApplyHost() {
 bool CSyslogHostCfgDlg::SetInteger(const std::string& oid, const std::string& value) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(oid, 1, value.c_str());
-    CSnmp* response = nullptr;
-    const int status = m_cCommonSNMPSet.Send(response, 0);
-    std::unique_ptr<CSnmp> owned(response);
-    int errorStatus = -1;
-    int errorIndex = 0;
-    if (status == 0 && response != nullptr) {
-        response->getErrorStatus(&errorStatus, &errorIndex);
-    }
-    return errorStatus == 0;
+    return SendAccepted(m_cCommonSNMPSet);
 }
 
 void CSyslogHostCfgDlg::ApplyHost() {
@@ -383,7 +365,5 @@ void CSyslogHostCfgDlg::ApplyHost() {
     const std::string facility = std::to_string(128 + 8 * m_cbFacility->currentIndex());
     m_cCommonSNMPSet.AddVarBind(kFacilityOid, 1, facility.c_str());
     m_cCommonSNMPSet.AddVarBind(kTimeStampOid, 1, m_cbTimeStamp->currentIndex() == 0 ? "1" : "2");
-    CSnmp* response = nullptr;
-    m_cCommonSNMPSet.GetNext(response, 0);
-    delete response;
+    GetNextRequest(m_cCommonSNMPSet);
 }
