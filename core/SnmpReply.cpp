@@ -26,6 +26,15 @@ std::pair<int, int> ErrorStatusOf(const CSnmp* response) {
     return {errorStatus, errorIndex};
 }
 
+// One exchange of `session` (Send or GetNext), the reply owned by the result.
+SnmpReply Request(CCommonSNMP& session, int (CCommonSNMP::*exchange)(CSnmp*&, int), int timeoutMs) {
+    SnmpReply reply;
+    CSnmp* response = nullptr;
+    reply.status = (session.*exchange)(response, timeoutMs);
+    reply.response.reset(response);
+    return reply;
+}
+
 }  // namespace
 
 int ReplyErrorStatus(const CSnmp* response) {
@@ -41,19 +50,11 @@ bool ReplyAccepted(int status, const CSnmp* response) {
 }
 
 SnmpReply SendRequest(CCommonSNMP& session, int timeoutMs) {
-    SnmpReply reply;
-    CSnmp* response = nullptr;
-    reply.status = session.Send(response, timeoutMs);
-    reply.response.reset(response);
-    return reply;
+    return Request(session, &CCommonSNMP::Send, timeoutMs);
 }
 
 SnmpReply GetNextRequest(CCommonSNMP& session, int timeoutMs) {
-    SnmpReply reply;
-    CSnmp* response = nullptr;
-    reply.status = session.GetNext(response, timeoutMs);
-    reply.response.reset(response);
-    return reply;
+    return Request(session, &CCommonSNMP::GetNext, timeoutMs);
 }
 
 bool SendAccepted(CCommonSNMP& session, int timeoutMs) {
