@@ -48,6 +48,15 @@ int SetReplyCode(CSnmp* response, int status) {
     return ReplyAccepted(status, response) ? 0 : -2;
 }
 
+// Starts the pending request of `session` (`opened`: whether its Open succeeded). The request id, or 0
+// when the session refused the request: no reply will come then.
+int StartRequest(CCommonSNMP& session, bool opened, SNMPWALKPROC callback, void* userData, int timeoutMs) {
+    const int before = session.LastRequestID();
+    session.StartAsyncWalk(callback, userData, timeoutMs);
+    const int id = session.LastRequestID();
+    return opened && id != before ? id : 0;
+}
+
 // Posts the code of a set reply to the dialog unless the reply is stale (another request of `session`);
 // the session's exchange is done then.
 void PostSetReply(CDialog* dlg, CCommonSNMP& session, unsigned msg, CSnmp* response, int requestId,
@@ -246,13 +255,11 @@ void CFirmDownLoad::OnApply() {
     m_nStatusRequest = 0;
 
     session.AddVarBind(firmware ? kFirmFileOid : kConfFileOid, 2, fileName.c_str());
-    const int before = session.LastRequestID();
-    session.StartAsyncWalk(&CFirmDownLoad::OnFileSetReply, this, m_timing.fileSetTimeoutMs);
-    m_nFileSetRequest = session.LastRequestID();
+    m_nFileSetRequest =
+        StartRequest(session, opened, &CFirmDownLoad::OnFileSetReply, this, m_timing.fileSetTimeoutMs);
 
     EnableInputs(false);
-    if (!opened || m_nFileSetRequest == before) {
-        m_nFileSetRequest = 0;  // the session refused the request: no reply will come
+    if (m_nFileSetRequest == 0) {
         Finish("Setting file name Fail !");
     }
 }
@@ -321,11 +328,9 @@ void CFirmDownLoad::SendOperation() {
     m_cCommonSNMPSetOp.AddVarBind(firmware ? kFirmOperationOid : kConfOperationOid, 1,
                                   m_cbOperation->currentIndex() == 1 ? "2" : "1");
     SetTimer(TIMER_PROGRESS, m_timing.progressFirstMs);
-    const int before = m_cCommonSNMPSetOp.LastRequestID();
-    m_cCommonSNMPSetOp.StartAsyncWalk(&CFirmDownLoad::OnOperationReply, this, m_timing.operationTimeoutMs);
-    m_nOperationRequest = m_cCommonSNMPSetOp.LastRequestID();
-    if (!opened || m_nOperationRequest == before) {
-        m_nOperationRequest = 0;
+    m_nOperationRequest = StartRequest(m_cCommonSNMPSetOp, opened, &CFirmDownLoad::OnOperationReply, this,
+                                       m_timing.operationTimeoutMs);
+    if (m_nOperationRequest == 0) {
         Finish("Setting operation Fail !");
         return;
     }
@@ -348,11 +353,9 @@ void CFirmDownLoad::SendStatusPoll() {
     CCommonSNMP& session = StatusSession(m_nFileKind);
     const bool opened = session.Open(CCommonSNMP::REQUEST_GET);
     session.AddVarBind(m_nFileKind == FILE_FIRMWARE ? kFirmStatusOid : kConfStatusOid, 4, nullptr);
-    const int before = session.LastRequestID();
-    session.StartAsyncWalk(&CFirmDownLoad::OnStatusReply, this, m_timing.statusTimeoutMs);
-    m_nStatusRequest = session.LastRequestID();
-    if (!opened || m_nStatusRequest == before) {
-        m_nStatusRequest = 0;
+    m_nStatusRequest =
+        StartRequest(session, opened, &CFirmDownLoad::OnStatusReply, this, m_timing.statusTimeoutMs);
+    if (m_nStatusRequest == 0) {
         Finish("Get Info Fail !");
     }
 }
