@@ -5,6 +5,7 @@
 #include <chrono>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
@@ -16,7 +17,7 @@ namespace {
 
 constexpr int kMaxBitmapOctets = 8;
 
-std::string Obj(const char* suffix) {
+std::string Obj(const std::string& suffix) {
     return std::string(CPowSavSettings::kPowerSavingRoot) + suffix;
 }
 
@@ -94,26 +95,17 @@ void CPowSavSettings::ReadPowerSaving() {
     }
     auto value = [&](int i) { return reply.Value(i); };
 
-    PowerSavingEntry& led = m_aPowSavEntry[0];
-    led.type = 1;
-    led.portList = BitmapText(value(0));
-    led.state = value(1);
-    led.profile1 = NoneToEmpty(value(2));
-    led.profile2 = NoneToEmpty(value(3));
-
-    PowerSavingEntry& port = m_aPowSavEntry[1];
-    port.type = 2;
-    port.portList = BitmapText(value(4));
-    port.state = value(5);
-    port.profile1 = NoneToEmpty(value(6));
-    port.profile2 = NoneToEmpty(value(7));
-
-    PowerSavingEntry& hibernation = m_aPowSavEntry[2];
-    hibernation.type = 4;
-    hibernation.portList = "All Port";
-    hibernation.state = value(8);
-    hibernation.profile1 = NoneToEmpty(value(9));
-    hibernation.profile2 = NoneToEmpty(value(10));
+    // State and the two profiles of a function, from binding `first` on.
+    auto fill = [&](PowerSavingEntry& entry, int type, std::string portList, int first) {
+        entry.type = type;
+        entry.portList = std::move(portList);
+        entry.state = value(first);
+        entry.profile1 = NoneToEmpty(value(first + 1));
+        entry.profile2 = NoneToEmpty(value(first + 2));
+    };
+    fill(m_aPowSavEntry[0], 1, BitmapText(value(0)), 1);  // LED shut-off
+    fill(m_aPowSavEntry[1], 2, BitmapText(value(4)), 5);  // port shut-off
+    fill(m_aPowSavEntry[2], 4, "All Port", 8);            // system hibernation
 
     PowerSavingFlags flags;
     flags.linkStatusDetection = value(11);
@@ -151,30 +143,26 @@ bool CPowSavSettings::SetPowerSavingEntry(PowerSavingEntry entry) {
     const int bitmapLength = static_cast<int>(octets.size());
 
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    auto addText = [this](const char* suffix, int type, const std::string& text) {
+    auto addText = [this](const std::string& suffix, int type, const std::string& text) {
         m_cCommonSNMP.AddVarBind(Obj(suffix), type, text.c_str());
     };
-    auto addBitmap = [&](const char* suffix) {
+    auto addBitmap = [&](const std::string& suffix) {
         m_cCommonSNMP.AddVarBind(Obj(suffix), 2, bitmap, bitmapLength);
     };
     const bool onlyState = entry.state == "2";
     switch (entry.type) {
         case 1:
-            addText(".1.2.0", 1, entry.state);
+        case 2: {
+            // LED and port shut-off share their layout: state, ports, profiles.
+            const std::string group = entry.type == 1 ? ".1" : ".2";
+            addText(group + ".2.0", 1, entry.state);
             if (!onlyState) {
-                addBitmap(".1.1.0");
-                addText(".1.3.0", 2, entry.profile1);
-                addText(".1.4.0", 2, entry.profile2);
+                addBitmap(group + ".1.0");
+                addText(group + ".3.0", 2, entry.profile1);
+                addText(group + ".4.0", 2, entry.profile2);
             }
             break;
-        case 2:
-            addText(".2.2.0", 1, entry.state);
-            if (!onlyState) {
-                addBitmap(".2.1.0");
-                addText(".2.3.0", 2, entry.profile1);
-                addText(".2.4.0", 2, entry.profile2);
-            }
-            break;
+        }
         case 3:
             addText(".3.2.0", 1, entry.state);
             if (!onlyState) {

@@ -56,6 +56,15 @@ void SelectByPrefix(QComboBox* combo, const std::string& text) {
     }
 }
 
+// Selects a profile name in its box: "None" for no profile.
+void SelectProfile(QComboBox* combo, const std::string& name) {
+    if (name.empty()) {
+        combo->setCurrentIndex(combo->findText("None"));
+    } else {
+        SelectByPrefix(combo, name);
+    }
+}
+
 }  // namespace
 
 CPowerSaveDlg::CPowerSaveDlg(QWidget* parent) : CDialog(IDD_POWER_SAVE, parent) {
@@ -211,18 +220,8 @@ LRESULT CPowerSaveDlg::OnPowSavResult(WPARAM wParam, LPARAM lParam) {
 }
 
 void CPowerSaveDlg::SelectProfiles(const PowerSavingEntry& entry) {
-    auto* profile1 = Item<QComboBox>(IDC_PS_PROFILE1);
-    auto* profile2 = Item<QComboBox>(IDC_PS_PROFILE2);
-    if (entry.profile1.empty()) {
-        profile1->setCurrentIndex(profile1->findText("None"));
-    } else {
-        SelectByPrefix(profile1, entry.profile1);
-    }
-    if (entry.profile2.empty()) {
-        profile2->setCurrentIndex(profile2->findText("None"));
-    } else {
-        SelectByPrefix(profile2, entry.profile2);
-    }
+    SelectProfile(Item<QComboBox>(IDC_PS_PROFILE1), entry.profile1);
+    SelectProfile(Item<QComboBox>(IDC_PS_PROFILE2), entry.profile2);
 }
 
 void CPowerSaveDlg::OnTypeChanged() {
