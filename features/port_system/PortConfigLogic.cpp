@@ -134,6 +134,11 @@ int CPortConfigLogic::TrunkGroupOf(int port) const {
     return m_TrunkPorts[static_cast<size_t>(port - 1)];
 }
 
+int CPortConfigLogic::MediumOf(int rowIndex) const {
+    std::lock_guard<std::mutex> guard(m_rowLock);
+    return m_PortRows[static_cast<size_t>(rowIndex)].medium;
+}
+
 bool CPortConfigLogic::CheckTrunkValue(int rowIndex, int port, int value, int PortConfigRow::*field) {
     if (!ValidRow(rowIndex)) {
         return false;
@@ -174,11 +179,7 @@ bool CPortConfigLogic::CheckFiberMdix(int rowIndex, int port, int mdix) {
     if (!ValidRow(rowIndex)) {
         return false;
     }
-    int medium = 0;
-    {
-        std::lock_guard<std::mutex> guard(m_rowLock);
-        medium = m_PortRows[static_cast<size_t>(rowIndex)].medium;
-    }
+    const int medium = MediumOf(rowIndex);
     if (medium == 2 || mdix == 1) {
         return true;
     }
@@ -190,11 +191,7 @@ bool CPortConfigLogic::CheckSpeed(int rowIndex, int port, int speed) {
     if (!ValidRow(rowIndex)) {
         return false;
     }
-    int medium = 0;
-    {
-        std::lock_guard<std::mutex> guard(m_rowLock);
-        medium = m_PortRows[static_cast<size_t>(rowIndex)].medium;
-    }
+    const int medium = MediumOf(rowIndex);
     if (medium == 4 && speed != 1 && speed != 6 && speed != 7) {
         ksx::AfxMessageBox(
             Format("Fiber Port %d with 1000Base-x SFP Module can not support this speed.", port), ksx::MB_OK);

@@ -84,6 +84,8 @@ private:
     int TrunkGroupOf(int port) const;
     // Common part of the three trunk checks; `field` picks the compared value of the selected row.
     bool CheckTrunkValue(int rowIndex, int port, int value, int PortConfigRow::*field);
+    // The medium of the selected row (a valid one), read under the row lock.
+    int MediumOf(int rowIndex) const;
     bool ValidRow(int rowIndex) const { return rowIndex >= 0 && rowIndex < m_nPortNum; }
 
     const int m_nPortNum;
