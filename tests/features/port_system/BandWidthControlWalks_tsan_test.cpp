@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -13,10 +11,13 @@
 #include "features/port_system/BandWidthControlFunLogic.h"
 #include "platform/sys/Globals.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
+#include "tests/support/ui/DialogDriver.h"
 
 namespace {
 
 using namespace ksx;
+using ksx::test::WaitUntil;
 
 // An owner that handles messages on the sending thread and records them.
 class RecordingOwner : public IMessageTarget {
@@ -52,23 +53,7 @@ private:
     std::mutex m_lock;
 };
 
-bool WaitFor(const std::function<bool()>& pred, int limitMs = 10000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::yield();
-    }
-    return true;
-}
-
-class BandWidthWalks : public ::testing::Test {
-protected:
-    void SetUp() override { test::UseSimV1(sim); }
-    void TearDown() override { ResetConnectionSettings(); }
-    test::SimSwitch sim;
-};
+class BandWidthWalks : public test::SimTest {};
 
 TEST_F(BandWidthWalks, BothWalksReportWhileTheTrunkIdsAreRead) {
     RecordingOwner owner;
@@ -104,7 +89,7 @@ TEST_F(BandWidthWalks, ClosingMidWalkStopsBothWalks) {
         logic.ReadRateTable();
         logic.ReadTrunkMembers();
         ASSERT_TRUE(
-            WaitFor([&] { return owner.With([&] { return owner.rows.size() >= 2u + round * 3u; }); }));
+            WaitUntil([&] { return owner.With([&] { return owner.rows.size() >= 2u + round * 3u; }); }));
         logic.CloseSessions();
         owner.With([&] { return owner.closed = true; });
         const size_t atClose = owner.With([&] { return owner.rows.size(); });
@@ -113,7 +98,7 @@ TEST_F(BandWidthWalks, ClosingMidWalkStopsBothWalks) {
         owner.With([&] { return owner.closed = false; });
         logic.ReadRateTable();
         ASSERT_TRUE(
-            WaitFor([&] { return owner.With([&] { return owner.rows.size() >= atClose + g_nPortNum; }); }));
+            WaitUntil([&] { return owner.With([&] { return owner.rows.size() >= atClose + g_nPortNum; }); }));
         logic.CloseSessions();
         owner.With([&] { return owner.closed = true; });
         EXPECT_EQ(owner.With([&] { return owner.late; }), 0);

@@ -14,13 +14,16 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_port_small.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
 namespace {
 
 using namespace ksx;
+using ksx::test::Bindings;
 using ksx::test::DialogDriver;
+using ksx::test::Sets;
 using ksx::test::SimRequest;
 using ksx::test::WaitUntil;
 
@@ -29,30 +32,8 @@ const std::string kTx = kTable + ".2.";
 const std::string kRx = kTable + ".3.";
 const std::string kTrunkMembers = "1.3.6.1.4.1.7393.10.76.20.1.8.1.3.1.2";
 
-std::vector<SimRequest> Sets(const std::vector<SimRequest>& log) {
-    std::vector<SimRequest> sets;
-    for (const SimRequest& r : log) {
-        if (r.pdu == "set") {
-            sets.push_back(r);
-        }
-    }
-    return sets;
-}
-
-// "oid=type:value" per binding, for compact comparisons.
-std::vector<std::string> Bindings(const SimRequest& r) {
-    std::vector<std::string> out;
-    for (const auto& vb : r.varbinds) {
-        out.push_back(vb.oid + "=" + vb.type + ":" + vb.value);
-    }
-    return out;
-}
-
-class BandWidthControl : public ::testing::Test {
+class BandWidthControl : public test::SimTest {
 protected:
-    void SetUp() override { test::UseSimV1(sim); }
-    void TearDown() override { ResetConnectionSettings(); }
-
     // Waits for the list (all ports) and the trunk membership, with Apply and Refresh enabled.
     void WaitReady(CBandWidthControlDlg& dlg) {
         auto* list = static_cast<CListCtrlEx*>(dlg.GetDlgItem(IDC_BW_LIST));
@@ -80,7 +61,6 @@ protected:
         }
     }
 
-    test::SimSwitch sim;
     test::ScriptedMessageBox boxes;
 };
 

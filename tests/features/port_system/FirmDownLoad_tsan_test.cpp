@@ -19,12 +19,14 @@
 #include "platform/sys/Globals.h"
 #include "res/ids_firmware.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
 namespace {
 
 using namespace ksx;
+using test::Describe;
 using test::DialogDriver;
 using test::SimRequest;
 using test::SimSwitch;
@@ -51,23 +53,6 @@ CFirmDownLoad::Timing FastTiming() {
     t.operationTimeoutMs = 600;
     t.statusTimeoutMs = 250;
     return t;
-}
-
-// One request of the log as text: "set harbour oid|type|value ...".
-std::string Describe(const SimRequest& r) {
-    std::string s = r.pdu + " " + r.principal;
-    for (const auto& b : r.varbinds) {
-        s += " " + b.oid + "|" + b.type + "|" + b.value;
-    }
-    return s;
-}
-
-std::vector<std::string> Describe(const std::vector<SimRequest>& log) {
-    std::vector<std::string> out;
-    for (const auto& r : log) {
-        out.push_back(Describe(r));
-    }
-    return out;
 }
 
 std::string Poll(const char* statusOid) {
@@ -121,30 +106,20 @@ private:
     CGradientProgressCtrl* m_bar;
 };
 
-class FirmDownLoadTest : public ::testing::Test {
+class FirmDownLoadTest : public test::SharedSimTest {
 protected:
     static void SetUpTestSuite() {
         SimSwitch::Options options;
         options.extraArgs = {"--transfer-ms", "3600000"};
-        s_sim = new SimSwitch(options);
-    }
-    static void TearDownTestSuite() {
-        delete s_sim;
-        s_sim = nullptr;
+        StartSim(options);
     }
     void SetUp() override {
-        s_sim->Silence(false);
-        s_sim->DelayMs(0);
-        s_sim->Restart();
-        s_sim->ClearLog();
-        test::UseSimV1(*s_sim);
+        SharedSimTest::SetUp();
         CFirmDownLoad::SetTiming(FastTiming());
     }
     void TearDown() override {
         CFirmDownLoad::SetTiming(CFirmDownLoad::Timing{});
-        s_sim->Silence(false);
-        s_sim->DelayMs(0);
-        ResetConnectionSettings();
+        SharedSimTest::TearDown();
     }
 
     // Fills the form and clicks Apply.
@@ -172,10 +147,7 @@ protected:
             EXPECT_EQ(dlg.IsDlgItemEnabled(id), enabled) << "control " << id;
         }
     }
-
-    static SimSwitch* s_sim;
 };
-SimSwitch* FirmDownLoadTest::s_sim = nullptr;
 
 TEST_F(FirmDownLoadTest, InitialFormAndInputRefusals) {
     test::ScriptedMessageBox boxes;

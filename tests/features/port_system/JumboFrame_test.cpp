@@ -13,6 +13,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_port_small.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
@@ -20,29 +21,16 @@ namespace {
 
 using namespace ksx;
 using ksx::test::DialogDriver;
-using ksx::test::SimRequest;
+using ksx::test::RequestLines;
 
 const std::string kJumbo = "1.3.6.1.4.1.7393.10.76.20.1.1.12.0";
-
-// Requests as "pdu oid=type:value ..." lines.
-std::vector<std::string> Lines(const std::vector<SimRequest>& log) {
-    std::vector<std::string> out;
-    for (const SimRequest& r : log) {
-        std::string line = r.pdu;
-        for (const auto& vb : r.varbinds) {
-            line += " " + vb.oid + "=" + vb.type + ":" + vb.value;
-        }
-        out.push_back(line);
-    }
-    return out;
-}
 
 // Records, with each box, the requests the switch had received when the box came up.
 class LoggingBoxes : public test::ScriptedMessageBox {
 public:
     explicit LoggingBoxes(test::SimSwitch& sim) : m_sim(sim) {}
     int Show(const std::string& text, const std::string& caption, unsigned flags) override {
-        logAtBox.push_back(Lines(m_sim.Requests()));
+        logAtBox.push_back(RequestLines(m_sim.Requests()));
         return ScriptedMessageBox::Show(text, caption, flags);
     }
     std::vector<std::vector<std::string>> logAtBox;
@@ -51,12 +39,10 @@ private:
     test::SimSwitch& m_sim;
 };
 
-class JumboFrame : public ::testing::Test {
+class JumboFrame : public test::SimTest {
 protected:
-    void SetUp() override { test::UseSimV1(sim, "400"); }
-    void TearDown() override { ResetConnectionSettings(); }
+    JumboFrame() : SimTest("400") {}
 
-    test::SimSwitch sim;
     LoggingBoxes boxes{sim};
 };
 
@@ -76,7 +62,7 @@ TEST_F(JumboFrame, OpensWithTheDeviceState) {
         CJumboFrameconfigdlg dlg;
         DialogDriver drv(dlg);
         EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_JUMBO_ENABLE), c.checked) << c.value;
-        EXPECT_EQ(Lines(sim.Requests()), std::vector<std::string>{kGet});
+        EXPECT_EQ(RequestLines(sim.Requests()), std::vector<std::string>{kGet});
         EXPECT_EQ(sim.Requests()[0].principal, "quaint");
     }
     EXPECT_EQ(boxes.Count(), 0u);
@@ -112,7 +98,7 @@ TEST_F(JumboFrame, ApplySendsFirstThenTellsAndCloses) {
         // The box came up after the set was answered; the value is read back after it.
         ASSERT_EQ(boxes.logAtBox.size(), 1u);
         EXPECT_EQ(boxes.logAtBox[0], std::vector<std::string>{kSet1});
-        EXPECT_EQ(Lines(sim.Requests()), (std::vector<std::string>{kSet1, kGet}));
+        EXPECT_EQ(RequestLines(sim.Requests()), (std::vector<std::string>{kSet1, kGet}));
         EXPECT_EQ(sim.Requests()[0].principal, "harbour");
         EXPECT_EQ(sim.Get(kJumbo), "1");
     }
@@ -128,7 +114,7 @@ TEST_F(JumboFrame, ApplySendsFirstThenTellsAndCloses) {
         drv.PressEnter();
         ASSERT_TRUE(drv.WaitEnded());
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Disabled Jumbo Frame"});
-        EXPECT_EQ(Lines(sim.Requests()), (std::vector<std::string>{kSet2, kGet}));
+        EXPECT_EQ(RequestLines(sim.Requests()), (std::vector<std::string>{kSet2, kGet}));
         EXPECT_EQ(sim.Get(kJumbo), "2");
     }
 }
@@ -144,7 +130,7 @@ TEST_F(JumboFrame, RefusedOrUnansweredSetIsReportedAsFailure) {
         ASSERT_TRUE(drv.Click(IDC_JUMBO_APPLY));
         ASSERT_TRUE(drv.WaitEnded());
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to set Jumbo Frame."});
-        EXPECT_EQ(Lines(sim.Requests()), std::vector<std::string>{kSet1});  // no read-back
+        EXPECT_EQ(RequestLines(sim.Requests()), std::vector<std::string>{kSet1});  // no read-back
         EXPECT_EQ(sim.Get(kJumbo), "2");
     }
     sim.ErrorStatus(kJumbo, 0);

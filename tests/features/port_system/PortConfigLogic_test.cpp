@@ -10,12 +10,14 @@
 #include "features/port_system/PortConfigLogic.h"
 #include "platform/sys/Globals.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
 namespace {
 
 using namespace ksx;
+using ksx::test::OfKind;
 
 const std::string kPortTable = "1.3.6.1.4.1.7393.10.76.20.1.1.13.1";
 const std::string kDescTable = "1.3.6.1.4.1.7393.10.76.20.1.1.16.1";
@@ -52,36 +54,14 @@ private:
     std::vector<unsigned> m_messages;
 };
 
-std::vector<test::SimRequest> OfKind(const std::vector<test::SimRequest>& log, const std::string& pdu) {
-    std::vector<test::SimRequest> out;
-    for (const auto& r : log) {
-        if (r.pdu == pdu) {
-            out.push_back(r);
-        }
-    }
-    return out;
-}
-
-class PortConfigLogicTest : public ::testing::Test {
+class PortConfigLogicTest : public test::SharedSimTest {
 protected:
-    static void SetUpTestSuite() { s_sim = new test::SimSwitch(); }
-    static void TearDownTestSuite() {
-        delete s_sim;
-        s_sim = nullptr;
-    }
-    void SetUp() override {
-        s_sim->Restart();
-        s_sim->ClearLog();
-        test::UseSimV1(*s_sim);
-    }
     void TearDown() override {
         s_sim->ErrorStatus(kPortTable, 0);
         s_sim->ErrorStatus(kDescTable, 0);
-        ResetConnectionSettings();
+        SharedSimTest::TearDown();
     }
-    static test::SimSwitch* s_sim;
 };
-test::SimSwitch* PortConfigLogicTest::s_sim = nullptr;
 
 TEST_F(PortConfigLogicTest, PortWalkReadsSixColumnsAndDropsRowsPastThePortCount) {
     g_nPortNum = 24;

@@ -14,6 +14,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_port_small.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
@@ -21,28 +22,16 @@ namespace {
 
 using namespace ksx;
 using ksx::test::DialogDriver;
+using ksx::test::Sets;
 using ksx::test::SimRequest;
 using ksx::test::WaitUntil;
 
 const std::string kDescription = "1.3.6.1.4.1.7393.10.76.20.1.1.16.1.2";
 
-std::vector<SimRequest> Sets(const std::vector<SimRequest>& log) {
-    std::vector<SimRequest> sets;
-    for (const SimRequest& r : log) {
-        if (r.pdu == "set") {
-            sets.push_back(r);
-        }
-    }
-    return sets;
-}
-
-class PortDescription : public ::testing::Test {
+class PortDescription : public test::SimTest {
 protected:
-    void SetUp() override {
-        test::UseSimV1(sim, "400");
-        boxes.FailOnUnexpected();
-    }
-    void TearDown() override { ResetConnectionSettings(); }
+    PortDescription() : SimTest("400") {}
+    void SetUp() override { boxes.FailOnUnexpected(); }
 
     static CListCtrl* List(CPortDescription& dlg) {
         return static_cast<CListCtrl*>(dlg.GetDlgItem(IDC_PD_LIST));
@@ -59,7 +48,6 @@ protected:
             WaitUntil([&] { return ButtonsEnabled(dlg) && List(dlg)->GetItemCount() == g_nPortNum; }));
     }
 
-    test::SimSwitch sim;
     test::ScriptedMessageBox boxes;
 };
 

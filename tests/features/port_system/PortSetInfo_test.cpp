@@ -19,6 +19,7 @@
 #include "platform/ui/Text.h"
 #include "res/ids_port_settings.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
@@ -26,6 +27,7 @@ namespace {
 
 using namespace ksx;
 using test::DialogDriver;
+using test::Sets;
 using test::SimRequest;
 
 const std::string kPortTable = "1.3.6.1.4.1.7393.10.76.20.1.1.13.1";
@@ -43,30 +45,8 @@ enum { SPEED_1000F, SPEED_100F, SPEED_100H, SPEED_10F, SPEED_10H, SPEED_AUTO, SP
 enum { MDIX_AUTO, MDIX_MDI, MDIX_MDIX };
 enum { FLOW_ON, FLOW_OFF };
 
-std::vector<SimRequest> Sets(const std::vector<SimRequest>& log) {
-    std::vector<SimRequest> out;
-    for (const auto& r : log) {
-        if (r.pdu == "set") {
-            out.push_back(r);
-        }
-    }
-    return out;
-}
-
-class PortSetInfoTest : public ::testing::Test {
+class PortSetInfoTest : public test::SharedSimTest {
 protected:
-    static void SetUpTestSuite() { s_sim = new test::SimSwitch(); }
-    static void TearDownTestSuite() {
-        delete s_sim;
-        s_sim = nullptr;
-    }
-    void SetUp() override {
-        s_sim->Restart();
-        test::UseSimV1(*s_sim);
-        s_sim->ClearLog();
-    }
-    void TearDown() override { ResetConnectionSettings(); }
-
     // Both walks of a reload are over and the buttons are back.
     static bool Idle(CPortSetInfo& dlg) {
         return dlg.IsDlgItemEnabled(IDC_PORTSET_APPLY) && dlg.Logic().m_cCommonSNMP.IsDone() &&
@@ -115,10 +95,7 @@ protected:
             EXPECT_EQ(vb.type, "i");
         }
     }
-
-    static test::SimSwitch* s_sim;
 };
-test::SimSwitch* PortSetInfoTest::s_sim = nullptr;
 
 TEST_F(PortSetInfoTest, ListIsFilledFromTheDeviceAndClosingSetsTheSharedFlag) {
     g_bDialogClosing = 1;

@@ -15,6 +15,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_port_settings.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 
 namespace {
@@ -35,29 +36,13 @@ int FirstSteps(const std::vector<test::SimRequest>& log) {
     return n;
 }
 
-class PortSetInfoThreads : public ::testing::Test {
+class PortSetInfoThreads : public test::SharedSimTest {
 protected:
-    static void SetUpTestSuite() { s_sim = new test::SimSwitch(); }
-    static void TearDownTestSuite() {
-        delete s_sim;
-        s_sim = nullptr;
-    }
-    void SetUp() override {
-        s_sim->Restart();
-        s_sim->ClearLog();
-    }
-    void TearDown() override {
-        s_sim->DropPercent(0);
-        s_sim->DelayMs(0);
-        ResetConnectionSettings();
-    }
     static bool Idle(CPortSetInfo& dlg) {
         return dlg.IsDlgItemEnabled(IDC_PORTSET_APPLY) && dlg.Logic().m_cCommonSNMP.IsDone() &&
                dlg.Logic().m_cCommonSNMPTable.IsDone();
     }
-    static test::SimSwitch* s_sim;
 };
-test::SimSwitch* PortSetInfoThreads::s_sim = nullptr;
 
 TEST_F(PortSetInfoThreads, TimedOutReadRestartsUntilTheDeviceAnswers) {
     test::UseSimV1(*s_sim, "300");

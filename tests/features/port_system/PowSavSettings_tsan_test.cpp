@@ -10,13 +10,13 @@
 #include "features/port_system/PowSavSettings.h"
 #include "platform/sys/Globals.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
 namespace {
 
 using namespace ksx;
-using ksx::test::SimRequest;
 using ksx::test::WaitUntil;
 
 const std::string kRoot = "1.3.6.1.4.1.7393.10.76.20.1.31";
@@ -24,19 +24,6 @@ const std::string kTable = "1.3.6.1.4.1.7393.10.76.20.1.32.1.1";
 
 std::string Col(int column, int index) {
     return kTable + "." + std::to_string(column) + "." + std::to_string(index);
-}
-
-// Requests as "pdu oid=type:value ..." lines.
-std::vector<std::string> Lines(const std::vector<SimRequest>& log) {
-    std::vector<std::string> out;
-    for (const SimRequest& r : log) {
-        std::string line = r.pdu;
-        for (const auto& vb : r.varbinds) {
-            line += " " + vb.oid + "=" + vb.type + ":" + vb.value;
-        }
-        out.push_back(line);
-    }
-    return out;
 }
 
 // The owner window of the logic: records what it is told, from any thread.
@@ -78,33 +65,17 @@ private:
     std::mutex m_mutex;
 };
 
-class PowSavSettingsTest : public ::testing::Test {
+// The logic's sessions take the connection settings when they are built: the fixture's switch is set
+// by then.
+class PowSavSettingsTest : public test::SimTest {
 protected:
+    PowSavSettingsTest() : SimTest("1000") {}
     void SetUp() override { logic.m_hOwnerWnd = &owner; }
-    void TearDown() override {
-        logic.CancelAll();
-        ResetConnectionSettings();
-    }
+    void TearDown() override { logic.CancelAll(); }
 
-    // The bindings of the one set the switch received since the last ClearLog.
-    std::vector<std::string> OnlySet() {
-        std::vector<std::string> sets;
-        for (const std::string& line : Lines(sim.Requests())) {
-            if (line.rfind("set", 0) == 0) {
-                sets.push_back(line);
-            }
-        }
-        return sets;
-    }
+    // The sets the switch received since the last ClearLog, one line each.
+    std::vector<std::string> OnlySet() { return test::RequestLines(test::Sets(sim.Requests())); }
 
-    // Sessions take the connection settings when they are built: point them at the switch first.
-    static bool UseSim(const test::SimSwitch& s) {
-        test::UseSimV1(s, "1000");
-        return true;
-    }
-
-    test::SimSwitch sim;
-    bool configured = UseSim(sim);
     test::ScriptedMessageBox boxes;
     Recorder owner;
     CPowSavSettings logic;

@@ -17,6 +17,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_power.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
@@ -29,19 +30,9 @@ using ksx::test::WaitUntil;
 
 const std::string kRoot = "1.3.6.1.4.1.7393.10.76.20.1.31";
 
-std::vector<std::string> Sets(const std::vector<SimRequest>& log) {
-    std::vector<std::string> out;
-    for (const SimRequest& r : log) {
-        if (r.pdu != "set") {
-            continue;
-        }
-        std::string line;
-        for (const auto& vb : r.varbinds) {
-            line += (line.empty() ? "" : " ") + vb.oid.substr(kRoot.size()) + "=" + vb.type + ":" + vb.value;
-        }
-        out.push_back(line);
-    }
-    return out;
+// The sets, each binding's OID below the power-saving group.
+std::vector<std::string> SetTexts(const std::vector<SimRequest>& log) {
+    return test::SetLines(log, kRoot.size());
 }
 
 std::vector<std::string> Items(QComboBox* combo) {
@@ -52,10 +43,9 @@ std::vector<std::string> Items(QComboBox* combo) {
     return out;
 }
 
-class PowerSaveDlgTest : public ::testing::Test {
+class PowerSaveDlgTest : public test::SimTest {
 protected:
-    void SetUp() override { test::UseSimV1(sim, "1000"); }
-    void TearDown() override { ResetConnectionSettings(); }
+    PowerSaveDlgTest() : SimTest("1000") {}
 
     static void WaitLoaded(CPowerSaveDlg& dlg) {
         ASSERT_TRUE(WaitUntil([&] { return dlg.ProfileNamesLoaded() && dlg.Logic().IsWalkDone(); }));
@@ -82,7 +72,6 @@ protected:
         }
     }
 
-    test::SimSwitch sim;
     test::ScriptedMessageBox boxes;
 };
 
@@ -226,7 +215,7 @@ TEST_F(PowerSaveDlgTest, ApplyWritesEachFunctionAndRefreshes) {
         sim.ClearLog();
         Fill(drv, c.type, c.enabled, c.profile1, c.profile2, c.ports);
         ASSERT_TRUE(drv.Click(IDC_PS_APPLY_ENTRY));
-        EXPECT_EQ(Sets(sim.Requests()), std::vector<std::string>{c.expected}) << c.expected;
+        EXPECT_EQ(SetTexts(sim.Requests()), std::vector<std::string>{c.expected}) << c.expected;
         WaitLoaded(dlg);
         EXPECT_EQ(Row(dlg, c.type), c.row) << c.expected;
         // The refresh puts the form back.
@@ -254,13 +243,13 @@ TEST_F(PowerSaveDlgTest, PortListFaultsStopBeforeAnythingIsSent) {
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{text}) << ports;
         WaitLoaded(dlg);
     }
-    EXPECT_TRUE(Sets(sim.Requests()).empty());
+    EXPECT_TRUE(SetTexts(sim.Requests()).empty());
     // Port shut-off takes the fibre ports.
     boxes.Clear();
     Fill(drv, 1, true, 0, 0, "20-26");
     ASSERT_TRUE(drv.Click(IDC_PS_APPLY_ENTRY));
     EXPECT_EQ(boxes.Count(), 0u);
-    EXPECT_EQ(Sets(sim.Requests()).size(), 1u);
+    EXPECT_EQ(SetTexts(sim.Requests()).size(), 1u);
     WaitLoaded(dlg);
 }
 
@@ -272,7 +261,7 @@ TEST_F(PowerSaveDlgTest, GlobalApplyWritesOnlyTheLinkStatusSwitch) {
     ASSERT_TRUE(drv.Check(IDC_PS_LINK_STATUS, false));
     dlg.CheckDlgButton(IDC_PS_CABLE_LENGTH, 1);  // hidden: never sent, cleared by the read
     ASSERT_TRUE(drv.Click(IDC_PS_APPLY_GLOBAL));
-    EXPECT_EQ(Sets(sim.Requests()), std::vector<std::string>{".6.0=i:2"});
+    EXPECT_EQ(SetTexts(sim.Requests()), std::vector<std::string>{".6.0=i:2"});
     WaitLoaded(dlg);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_PS_LINK_STATUS), 0);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_PS_CABLE_LENGTH), 0);
@@ -280,7 +269,7 @@ TEST_F(PowerSaveDlgTest, GlobalApplyWritesOnlyTheLinkStatusSwitch) {
     ASSERT_TRUE(drv.Check(IDC_PS_LINK_STATUS, true));
     sim.ClearLog();
     ASSERT_TRUE(drv.Click(IDC_PS_APPLY_GLOBAL));
-    EXPECT_EQ(Sets(sim.Requests()), std::vector<std::string>{".6.0=i:1"});
+    EXPECT_EQ(SetTexts(sim.Requests()), std::vector<std::string>{".6.0=i:1"});
     WaitLoaded(dlg);
     EXPECT_EQ(sim.Get(kRoot + ".6.0"), "1");
 
@@ -289,7 +278,7 @@ TEST_F(PowerSaveDlgTest, GlobalApplyWritesOnlyTheLinkStatusSwitch) {
     ASSERT_TRUE(drv.Check(IDC_PS_LINK_STATUS, false));
     sim.ClearLog();
     ASSERT_TRUE(drv.Click(IDC_PS_APPLY_GLOBAL));
-    EXPECT_EQ(Sets(sim.Requests()).size(), 1u);
+    EXPECT_EQ(SetTexts(sim.Requests()).size(), 1u);
     for (const SimRequest& r : sim.Requests()) {
         EXPECT_EQ(r.pdu, "set");
     }

@@ -6,55 +6,36 @@
 #include <vector>
 
 #include "core/CommonSNMP.h"
+#include "core/SnmpReply.h"
 #include "features/port_system/ResetDevice.h"
 #include "platform/sys/Globals.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
 namespace {
 
 using namespace ksx;
-using test::SimRequest;
+using test::Describe;
 using test::SimSwitch;
 
 const char* const kQuestion = "Do you want to reboot the device?";
 const char* const kRefusal = "FW upgrade/backup or config backup/restore is already progressing. ";
 
-std::string Describe(const SimRequest& r) {
-    std::string s = r.pdu + " " + r.principal;
-    for (const auto& b : r.varbinds) {
-        s += " " + b.oid + "|" + b.type + "|" + b.value;
-    }
-    return s;
-}
-
-std::vector<std::string> Describe(const std::vector<SimRequest>& log) {
-    std::vector<std::string> out;
-    for (const auto& r : log) {
-        out.push_back(Describe(r));
-    }
-    return out;
-}
-
 const std::string kCheck = std::string("get quaint ") + CResetDevice::kSaveConfigOid + "|n| " +
                            CResetDevice::kFirmStatusOid + "|n| " + CResetDevice::kConfStatusOid + "|n|";
 const std::string kRestart = std::string("set harbour ") + CResetDevice::kRebootOid + "|i|1";
 
-class ResetDeviceTest : public ::testing::Test {
+class ResetDeviceTest : public test::SharedSimTest {
 protected:
     static void SetUpTestSuite() {
         SimSwitch::Options options;
         options.extraArgs = {"--reboot-ms", "600"};
-        s_sim = new SimSwitch(options);
-    }
-    static void TearDownTestSuite() {
-        delete s_sim;
-        s_sim = nullptr;
+        StartSim(options);
     }
     void SetUp() override {
-        test::UseSimV1(*s_sim);
-        s_sim->Silence(false);
+        SharedSimTest::SetUp();
         // Out of any reboot silence left by an earlier test, then the profile's values.
         ASSERT_TRUE(test::WaitUntil(
             [] {
@@ -62,23 +43,13 @@ protected:
                 CCommonSNMP probe;
                 probe.Open(CCommonSNMP::REQUEST_GET);
                 probe.AddVarBind(CResetDevice::kSaveConfigOid, 4, nullptr);
-                CSnmp* r = nullptr;
-                const int status = probe.Send(r, 200);
-                delete r;
-                return status == 0;
+                return SendRequest(probe, 200).status == 0;
             },
             5000));
         s_sim->ClearLog();
     }
-    void TearDown() override {
-        s_sim->Silence(false);
-        ResetConnectionSettings();
-    }
     static void UseSim(const std::string& timeoutMs = "3000") { test::UseSimV1(*s_sim, timeoutMs); }
-
-    static SimSwitch* s_sim;
 };
-SimSwitch* ResetDeviceTest::s_sim = nullptr;
 
 TEST_F(ResetDeviceTest, CancelSendsNothing) {
     UseSim();
@@ -132,10 +103,7 @@ TEST_F(ResetDeviceTest, SaveOrTransferInProgressRefusesTheRestart) {
                 CCommonSNMP probe;
                 probe.Open(CCommonSNMP::REQUEST_GET);
                 probe.AddVarBind(CResetDevice::kSaveConfigOid, 4, nullptr);
-                CSnmp* r = nullptr;
-                const int status = probe.Send(r, 200);
-                delete r;
-                return status == 0;
+                return SendRequest(probe, 200).status == 0;
             },
             5000));
         s_sim->Set(CResetDevice::kSaveConfigOid, "i", c.save);

@@ -17,6 +17,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_power.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
@@ -33,26 +34,14 @@ std::string Col(int column, int index) {
     return kTable + "." + std::to_string(column) + "." + std::to_string(index);
 }
 
-std::vector<std::string> Sets(const std::vector<SimRequest>& log) {
-    std::vector<std::string> out;
-    for (const SimRequest& r : log) {
-        if (r.pdu != "set") {
-            continue;
-        }
-        std::string line;
-        for (const auto& vb : r.varbinds) {
-            line +=
-                (line.empty() ? "" : " ") + vb.oid.substr(kTable.size() + 1) + "=" + vb.type + ":" + vb.value;
-        }
-        out.push_back(line);
-    }
-    return out;
+// The sets, each binding's OID below the table entry ("column.index").
+std::vector<std::string> SetTexts(const std::vector<SimRequest>& log) {
+    return test::SetLines(log, kTable.size() + 1);
 }
 
-class TimeProfileInfoTest : public ::testing::Test {
+class TimeProfileInfoTest : public test::SimTest {
 protected:
-    void SetUp() override { test::UseSimV1(sim, "1000"); }
-    void TearDown() override { ResetConnectionSettings(); }
+    TimeProfileInfoTest() : SimTest("1000") {}
 
     // Puts a whole row on the device, as the device itself would hold it.
     void PutRow(int index, const std::string& name, int status) {
@@ -104,7 +93,6 @@ protected:
         ASSERT_TRUE(drv.SelectText(IDC_TP_TO_DAY, std::to_string(td)));
     }
 
-    test::SimSwitch sim;
     test::ScriptedMessageBox boxes;
 };
 
@@ -156,7 +144,7 @@ TEST_F(TimeProfileInfoTest, OpensWithTheActiveProfilesAndTheInitialForm) {
     EXPECT_EQ(log[0].pdu, "getnext");
     ASSERT_EQ(log[0].varbinds.size(), 21u);
     EXPECT_EQ(log[0].varbinds[20].oid, kTable + ".21");
-    EXPECT_TRUE(Sets(log).empty());
+    EXPECT_TRUE(SetTexts(log).empty());
 
     const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/power";
     QDir().mkpath(dir);
@@ -196,14 +184,14 @@ TEST_F(TimeProfileInfoTest, EveryValidationMessageStopsBeforeAnythingIsSent) {
     expectBox("'To day' can't be less than 'From day'");
     Dates(drv, 2012, 5, 10, 2012, 5, 10);
     expectBox("'Start Time' can't be greater than 'End Time'");
-    EXPECT_TRUE(Sets(sim.Requests()).empty());
+    EXPECT_TRUE(SetTexts(sim.Requests()).empty());
 
     // An end before the start passes over a range of days, and without a date range (across midnight).
     boxes.Clear();
     Dates(drv, 2012, 5, 10, 2012, 5, 11);
     ASSERT_TRUE(drv.Click(IDC_TP_ADD));
     EXPECT_EQ(boxes.Count(), 0u);
-    EXPECT_EQ(Sets(sim.Requests()).size(), 2u);
+    EXPECT_EQ(SetTexts(sim.Requests()).size(), 2u);
     WaitRows(dlg, 4);
     FixIndex(3);
     Refresh(drv, dlg, 4);
@@ -214,7 +202,7 @@ TEST_F(TimeProfileInfoTest, EveryValidationMessageStopsBeforeAnythingIsSent) {
     Times(drv, 22, 0, 6, 0);
     ASSERT_TRUE(drv.Click(IDC_TP_ADD));
     EXPECT_EQ(boxes.Count(), 0u);
-    EXPECT_EQ(Sets(sim.Requests()).size(), 2u);
+    EXPECT_EQ(SetTexts(sim.Requests()).size(), 2u);
 }
 
 TEST_F(TimeProfileInfoTest, AddTakesTheLowestFreeIndexAndSendsTheRow) {
@@ -228,7 +216,7 @@ TEST_F(TimeProfileInfoTest, AddTakesTheLowestFreeIndexAndSendsTheRow) {
     ASSERT_TRUE(drv.Check(IDC_TP_MONDAY + 2, true));
     ASSERT_TRUE(drv.Check(IDC_TP_MONDAY + 6, true));
     ASSERT_TRUE(drv.Click(IDC_TP_ADD));
-    EXPECT_EQ(Sets(sim.Requests()),
+    EXPECT_EQ(SetTexts(sim.Requests()),
               (std::vector<std::string>{"21.3=i:5",
                                         "2.3=s:Lunch 3.3=i:2 7.3=i:12 8.3=i:15 12.3=i:13 13.3=i:45 "
                                         "14.3=i:2 15.3=i:2 16.3=i:1 17.3=i:2 18.3=i:2 19.3=i:2 "
@@ -251,7 +239,7 @@ TEST_F(TimeProfileInfoTest, AddTakesTheLowestFreeIndexAndSendsTheRow) {
     Times(drv, 7, 0, 9, 5);
     ASSERT_TRUE(drv.Check(IDC_TP_ALL_DAYS, true));
     ASSERT_TRUE(drv.Click(IDC_TP_ADD));
-    EXPECT_EQ(Sets(sim.Requests()),
+    EXPECT_EQ(SetTexts(sim.Requests()),
               (std::vector<std::string>{"21.5=i:5",
                                         "2.5=s:Summer_2 3.5=i:1 4.5=i:2015 5.5=i:6 6.5=i:1 9.5=i:2015 "
                                         "10.5=i:8 11.5=i:31 7.5=i:7 8.5=i:0 12.5=i:9 13.5=i:5 14.5=i:1 "
@@ -275,7 +263,7 @@ TEST_F(TimeProfileInfoTest, RowsThatAreNotActiveAreHiddenButKeepTheirIndex) {
     ASSERT_TRUE(drv.Type(IDC_TP_NAME, "Draft"));  // only listed names count as taken
     Times(drv, 1, 0, 2, 0);
     ASSERT_TRUE(drv.Click(IDC_TP_ADD));
-    const auto sets = Sets(sim.Requests());
+    const auto sets = SetTexts(sim.Requests());
     ASSERT_EQ(sets.size(), 2u);
     EXPECT_EQ(sets[0], "21.5=i:5");
     EXPECT_EQ(sim.Get(Col(21, 3)), "2");
@@ -294,7 +282,7 @@ TEST_F(TimeProfileInfoTest, TheEighthProfileIsAddedAndTheNinthRefused) {
     ASSERT_TRUE(drv.Type(IDC_TP_NAME, "Eighth"));
     Times(drv, 1, 0, 2, 0);
     ASSERT_TRUE(drv.Click(IDC_TP_ADD));
-    const auto sets = Sets(sim.Requests());
+    const auto sets = SetTexts(sim.Requests());
     ASSERT_EQ(sets.size(), 2u);
     EXPECT_EQ(sets[0], "21.8=i:5");
     WaitRows(dlg, 8);
@@ -306,7 +294,7 @@ TEST_F(TimeProfileInfoTest, TheEighthProfileIsAddedAndTheNinthRefused) {
     ASSERT_TRUE(drv.Type(IDC_TP_NAME, ""));  // the count is checked before any field
     ASSERT_TRUE(drv.Click(IDC_TP_ADD));
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The Max entry is 8."});
-    EXPECT_TRUE(Sets(sim.Requests()).empty());
+    EXPECT_TRUE(SetTexts(sim.Requests()).empty());
 
     // Seven listed but the eighth index held by a row that is not active: no index is free.
     sim.Set(Col(21, 8), "i", "3");
@@ -315,7 +303,7 @@ TEST_F(TimeProfileInfoTest, TheEighthProfileIsAddedAndTheNinthRefused) {
     ASSERT_TRUE(drv.Type(IDC_TP_NAME, "Ninth"));
     ASSERT_TRUE(drv.Click(IDC_TP_ADD));
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The Max entry is 8."});
-    EXPECT_TRUE(Sets(sim.Requests()).empty());
+    EXPECT_TRUE(SetTexts(sim.Requests()).empty());
 }
 
 TEST_F(TimeProfileInfoTest, ARefusedFillLeavesNoRowBehind) {
@@ -327,7 +315,7 @@ TEST_F(TimeProfileInfoTest, ARefusedFillLeavesNoRowBehind) {
     ASSERT_TRUE(drv.Type(IDC_TP_NAME, "Lunch"));
     Times(drv, 12, 0, 13, 0);
     ASSERT_TRUE(drv.Click(IDC_TP_ADD));
-    const auto sets = Sets(sim.Requests());
+    const auto sets = SetTexts(sim.Requests());
     ASSERT_EQ(sets.size(), 3u);
     EXPECT_EQ(sets[0], "21.3=i:5");
     EXPECT_EQ(sets[2], "21.3=i:6");
@@ -338,7 +326,7 @@ TEST_F(TimeProfileInfoTest, ARefusedFillLeavesNoRowBehind) {
     sim.ErrorStatus(Col(2, 3), 0);
     sim.ClearLog();
     ASSERT_TRUE(drv.Click(IDC_TP_ADD));
-    EXPECT_EQ(Sets(sim.Requests()).front(), "21.3=i:5");
+    EXPECT_EQ(SetTexts(sim.Requests()).front(), "21.3=i:5");
     EXPECT_EQ(sim.Get(Col(21, 3)), "1");
 }
 
@@ -352,11 +340,11 @@ TEST_F(TimeProfileInfoTest, DeleteDestroysTheSelectedProfile) {
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "Please select the Time Range to be deleted!");
     EXPECT_EQ(shown[0].flags, static_cast<unsigned>(MB_ICONINFORMATION | MB_OK));
-    EXPECT_TRUE(Sets(sim.Requests()).empty());
+    EXPECT_TRUE(SetTexts(sim.Requests()).empty());
 
     List(dlg)->SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
     ASSERT_TRUE(drv.Click(IDC_TP_DELETE));
-    EXPECT_EQ(Sets(sim.Requests()), std::vector<std::string>{"21.4=i:6"});
+    EXPECT_EQ(SetTexts(sim.Requests()), std::vector<std::string>{"21.4=i:6"});
     WaitRows(dlg, 2);
     EXPECT_EQ(List(dlg)->GetItemText(1, 0).toStdString(), "Weekend");
     EXPECT_EQ(dlg.LowestFreeIndex(), 3);
@@ -378,7 +366,7 @@ TEST_F(TimeProfileInfoTest, MoreRowsThanTheTableHoldsAreListedSafely) {
     sim.ClearLog();
     List(dlg)->SetItemState(10, LVIS_SELECTED, LVIS_SELECTED);
     ASSERT_TRUE(drv.Click(IDC_TP_DELETE));
-    EXPECT_EQ(Sets(sim.Requests()), std::vector<std::string>{"21.12=i:6"});
+    EXPECT_EQ(SetTexts(sim.Requests()), std::vector<std::string>{"21.12=i:6"});
     WaitRows(dlg, 10);
 }
 
