@@ -11,10 +11,10 @@
 #include "platform/sys/Event.h"
 #include "platform/sys/Globals.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
 
 using namespace std::chrono;
 using ksx::test::SimRequest;
-using ksx::test::SimSwitch;
 
 namespace {
 
@@ -71,28 +71,7 @@ struct OneStep {
     }
 };
 
-class SessionTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { sim = new SimSwitch(); }
-    static void TearDownTestSuite() {
-        delete sim;
-        sim = nullptr;
-    }
-    void SetUp() override {
-        ksx::ResetConnectionSettings();
-        sim->Silence(false);
-        sim->DropPercent(0);
-        sim->DelayMs(0);
-        ksx::test::UseSimV1(*sim);
-        sim->ClearLog();
-    }
-    void TearDown() override {
-        sim->Silence(false);
-        ksx::ResetConnectionSettings();
-    }
-    static SimSwitch* sim;
-};
-SimSwitch* SessionTest::sim = nullptr;
+class SessionTest : public ksx::test::SharedSimTest {};
 
 }  // namespace
 
@@ -124,7 +103,7 @@ TEST_F(SessionTest, GetAndSetSendTheExactPdus) {
         EXPECT_EQ(Value(response, 1), "6");
     }
 
-    const auto log = sim->Requests();
+    const auto log = s_sim->Requests();
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[0].version, 1);
     EXPECT_EQ(log[0].principal, "harbour");
@@ -155,7 +134,7 @@ TEST_F(SessionTest, OctetStringsWithALengthTravelAsTheyAre) {
     const int status = session.Send(response, 0);
     delete response;
     ASSERT_EQ(status, 0);
-    const auto log = sim->Requests();
+    const auto log = s_sim->Requests();
     ASSERT_EQ(log.size(), 1u);
     ASSERT_EQ(log[0].varbinds.size(), 2u);
     EXPECT_EQ(log[0].varbinds[0].oid, bitmap);
@@ -205,7 +184,7 @@ TEST_F(SessionTest, RequestKindsAndEmptyPdus) {
     EXPECT_FALSE(session.Open(-1));
     EXPECT_FALSE(session.Open(4));
     EXPECT_EQ(response, nullptr);
-    EXPECT_TRUE(sim->Requests().empty());
+    EXPECT_TRUE(s_sim->Requests().empty());
 
     std::string value;
     EXPECT_EQ(GetOne(session, kPortColumn + ".7", &value), 0);
@@ -215,7 +194,7 @@ TEST_F(SessionTest, RequestKindsAndEmptyPdus) {
 TEST_F(SessionTest, ZeroTimeoutMeansTheSetting) {
     g_strSnmpTimeout = "400";
     CCommonSNMP session;
-    sim->Silence(true);
+    s_sim->Silence(true);
     auto start = steady_clock::now();
     EXPECT_EQ(GetOne(session, kJumbo, nullptr, 0), -1);
     long elapsed = MsSince(start);
@@ -239,7 +218,7 @@ TEST_F(SessionTest, ZeroTimeoutMeansTheSetting) {
 
 TEST_F(SessionTest, LossyDeviceNeverHangsARequest) {
     g_strSnmpTimeout = "300";
-    sim->DropPercent(50);
+    s_sim->DropPercent(50);
     CCommonSNMP session;
     int answered = 0;
     int timedOut = 0;
@@ -263,13 +242,13 @@ TEST_F(SessionTest, UdpPortSettingIsHonoured) {
     g_strSnmpTimeout = "500";
     {
         CCommonSNMP session;
-        EXPECT_EQ(session.Agent(), sim->Address() + ":" + std::to_string(sim->Port()));
+        EXPECT_EQ(session.Agent(), s_sim->Address() + ":" + std::to_string(s_sim->Port()));
         std::string value;
         EXPECT_EQ(GetOne(session, kPortColumn + ".2", &value), 0);
         EXPECT_EQ(value, "2");
     }
     // The same device address on another port is another (absent) agent.
-    g_strSnmpPort = std::to_string(sim->Port() == 65000 ? 65001 : 65000);
+    g_strSnmpPort = std::to_string(s_sim->Port() == 65000 ? 65001 : 65000);
     CCommonSNMP elsewhere;
     const auto start = steady_clock::now();
     EXPECT_NE(GetOne(elsewhere, kPortColumn + ".2", nullptr), 0);
@@ -330,7 +309,7 @@ TEST_F(SessionTest, VersionsWithoutLibraryObjectsFailEverything) {
         EXPECT_EQ(step.calls.load(), 0);
         EXPECT_EQ(response, nullptr);
     }
-    EXPECT_TRUE(sim->Requests().empty());
+    EXPECT_TRUE(s_sim->Requests().empty());
 }
 
 TEST_F(SessionTest, SnmpV3SecurityLevels) {
@@ -351,9 +330,9 @@ TEST_F(SessionTest, SnmpV3SecurityLevels) {
     g_strSnmpTimeout = "1500";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.user + " level " + c.level + " pwd " + c.authPwd + "/" + c.privPwd);
-        ksx::test::UseSimV3(*sim, c.level, c.user, c.authProto, c.authPwd, c.privProto, c.privPwd);
+        ksx::test::UseSimV3(*s_sim, c.level, c.user, c.authProto, c.authPwd, c.privProto, c.privPwd);
         g_strSnmpTimeout = "1500";
-        sim->ClearLog();
+        s_sim->ClearLog();
         CCommonSNMP session;
         std::string value;
         const auto start = steady_clock::now();
@@ -368,7 +347,7 @@ TEST_F(SessionTest, SnmpV3SecurityLevels) {
             CSnmp* response = nullptr;
             EXPECT_EQ(session.Send(response, 0), 0);
             delete response;
-            const auto log = sim->Requests();
+            const auto log = s_sim->Requests();
             ASSERT_FALSE(log.empty());
             EXPECT_EQ(log.back().version, 3);
             EXPECT_EQ(log.back().principal, c.user);

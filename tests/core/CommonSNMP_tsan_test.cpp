@@ -17,10 +17,10 @@
 #include "platform/sys/Event.h"
 #include "platform/sys/Globals.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
 
 using namespace std::chrono;
 using ksx::test::SimRequest;
-using ksx::test::SimSwitch;
 
 namespace {
 
@@ -118,27 +118,8 @@ bool RequestsOf(const std::vector<SimRequest>& log, size_t n) {
     return log.size() >= n;
 }
 
-class SessionWalkTest : public ::testing::Test {
+class SessionWalkTest : public ksx::test::SharedSimTest {
 protected:
-    static void SetUpTestSuite() { sim = new SimSwitch(); }
-    static void TearDownTestSuite() {
-        delete sim;
-        sim = nullptr;
-    }
-    void SetUp() override {
-        ksx::ResetConnectionSettings();
-        sim->Silence(false);
-        sim->DropPercent(0);
-        sim->DelayMs(0);
-        ksx::test::UseSimV1(*sim);
-        sim->ClearLog();
-    }
-    void TearDown() override {
-        sim->Silence(false);
-        sim->DelayMs(0);
-        sim->DropPercent(0);
-        ksx::ResetConnectionSettings();
-    }
     static void OpenColumns(CCommonSNMP& session, const std::vector<std::string>& columns) {
         ASSERT_TRUE(session.Open(1));
         for (const auto& column : columns) {
@@ -147,18 +128,15 @@ protected:
     }
     // Waits until the simulator has received at least n requests.
     static bool WaitForRequestCount(size_t n) {
-        return sim->WaitForRequests([n](const std::vector<SimRequest>& log) { return RequestsOf(log, n); });
+        return s_sim->WaitForRequests([n](const std::vector<SimRequest>& log) { return RequestsOf(log, n); });
     }
-
-    static SimSwitch* sim;
 };
-SimSwitch* SessionWalkTest::sim = nullptr;
 
 }  // namespace
 
 TEST_F(SessionWalkTest, WalkOfThePortTableGivesEveryRowThenEndOfColumns) {
     CCommonSNMP session;
-    EXPECT_EQ(session.Agent(), "127.0.0.1:" + std::to_string(sim->Port()));
+    EXPECT_EQ(session.Agent(), "127.0.0.1:" + std::to_string(s_sim->Port()));
     OpenColumns(session, {kPortColumn, kLinkColumn});
     Walk walk(session);
     const int before = g_nSnmpRequestID.load();
@@ -193,7 +171,7 @@ TEST_F(SessionWalkTest, WalkOfThePortTableGivesEveryRowThenEndOfColumns) {
     EXPECT_NE(walk.threads.front(), std::this_thread::get_id());
 
     // The device saw get-next requests with the read community, each continuing from the last answer.
-    const auto log = sim->Requests();
+    const auto log = s_sim->Requests();
     ASSERT_EQ(log.size(), 29u);
     for (size_t i = 0; i < log.size(); ++i) {
         EXPECT_EQ(log[i].version, 1);
@@ -232,7 +210,7 @@ TEST_F(SessionWalkTest, ZeroWalkTimeoutMeansTheSetting) {
     g_strSnmpTimeout = "400";
     CCommonSNMP session;
     OpenColumns(session, {kPortColumn});
-    sim->Silence(true);
+    s_sim->Silence(true);
     Walk walk(session);
     const auto start = steady_clock::now();
     session.StartAsyncWalk(&Walk::Callback, &walk, 0);
@@ -258,19 +236,19 @@ TEST_F(SessionWalkTest, DeadOrLossyDeviceEndsTheWalkWithinTheTimeout) {
     {
         CCommonSNMP session;
         OpenColumns(session, {kPortColumn});
-        sim->Silence(true);
+        s_sim->Silence(true);
         Walk walk(session);
         session.StartAsyncWalk(&Walk::Callback, &walk, 0);
         ASSERT_TRUE(walk.ended.Wait(5000));
         EXPECT_EQ(walk.finalStatus.load(), -1);
         EXPECT_EQ(walk.callbacks.load(), 1);
-        sim->Silence(false);
+        s_sim->Silence(false);
     }
     {
         // Half the requests lost: every step either answers or times out; the walk ends either way.
         CCommonSNMP session;
         OpenColumns(session, {kPortColumn});
-        sim->DropPercent(50);
+        s_sim->DropPercent(50);
         Walk walk(session);
         const auto start = steady_clock::now();
         session.StartAsyncWalk(&Walk::Callback, &walk, 0);
@@ -279,12 +257,12 @@ TEST_F(SessionWalkTest, DeadOrLossyDeviceEndsTheWalkWithinTheTimeout) {
         EXPECT_TRUE(final == -1 || final == -2) << final;
         EXPECT_LT(MsSince(start), 29 * 300 + 5000);
         EXPECT_EQ(session.PendingRequestCount(), 0);
-        sim->DropPercent(0);
+        s_sim->DropPercent(0);
     }
 }
 
 TEST_F(SessionWalkTest, CloseDuringAStepInFlightReturnsPromptlyWithoutCallback) {
-    sim->DelayMs(1500);
+    s_sim->DelayMs(1500);
     auto session = std::make_unique<CCommonSNMP>();
     OpenColumns(*session, {kPortColumn});
     Walk walk(*session);
@@ -302,13 +280,13 @@ TEST_F(SessionWalkTest, CloseDuringAStepInFlightReturnsPromptlyWithoutCallback) 
     EXPECT_TRUE(session->IsDone());
     EXPECT_EQ(session->PendingRequestCount(), 0);
     // The cancel that ended the step does not stick: the same PDU can still be sent.
-    sim->DelayMs(0);
+    s_sim->DelayMs(0);
     CSnmp* response = nullptr;
     EXPECT_EQ(session->Send(response, 0), 0);
     delete response;
     session.reset();  // joins the worker: any late callback would have run by now
     EXPECT_EQ(walk.callbacks.load(), 0);
-    EXPECT_EQ(sim->Requests().size(), 2u);
+    EXPECT_EQ(s_sim->Requests().size(), 2u);
 }
 
 TEST_F(SessionWalkTest, CloseWhileACallbackRunsRefusesItsNextStep) {
@@ -344,7 +322,7 @@ TEST_F(SessionWalkTest, CloseWhileACallbackRunsRefusesItsNextStep) {
     EXPECT_TRUE(session.IsDone());
     EXPECT_EQ(session.PendingRequestCount(), 0);
     EXPECT_EQ(walk.callbacks.load(), 1);
-    EXPECT_EQ(sim->Requests().size(), 1u);  // the refused step was never sent
+    EXPECT_EQ(s_sim->Requests().size(), 1u);  // the refused step was never sent
 
     // A new Open leaves the closed state and walks again.
     OpenColumns(session, {kPortColumn});
@@ -363,14 +341,14 @@ TEST_F(SessionWalkTest, EmptyPduIsRefusedWithoutAWorker) {
     EXPECT_TRUE(session.IsDone());
     EXPECT_EQ(session.PendingRequestCount(), 0);
     EXPECT_EQ(walk.callbacks.load(), 0);
-    EXPECT_TRUE(sim->Requests().empty());
+    EXPECT_TRUE(s_sim->Requests().empty());
 }
 
 TEST_F(SessionWalkTest, OpenDuringAWalkDiscardsTheStepInFlight) {
     CCommonSNMP session;
     OpenColumns(session, {kPortColumn});
     Walk walk(session);
-    sim->DelayMs(1500);
+    s_sim->DelayMs(1500);
     session.StartAsyncWalk(&Walk::Callback, &walk, 0);
     ASSERT_TRUE(WaitForRequestCount(1));
     const auto start = steady_clock::now();
@@ -378,7 +356,7 @@ TEST_F(SessionWalkTest, OpenDuringAWalkDiscardsTheStepInFlight) {
     EXPECT_LT(MsSince(start), 1000);
     EXPECT_EQ(walk.callbacks.load(), 0);
     EXPECT_TRUE(session.IsDone());
-    sim->DelayMs(0);
+    s_sim->DelayMs(0);
 
     // The session is usable at once for the new PDU.
     session.AddVarBind(kPortColumn + ".5", 4, nullptr);
@@ -394,7 +372,7 @@ TEST_F(SessionWalkTest, OpenDuringAWalkDiscardsTheStepInFlight) {
 
 TEST_F(SessionWalkTest, DestructorDuringAStepReturnsPromptly) {
     Walk* walkPtr = nullptr;
-    sim->DelayMs(2000);
+    s_sim->DelayMs(2000);
     auto session = std::make_unique<CCommonSNMP>();
     OpenColumns(*session, {kPortColumn});
     Walk walk(*session);

@@ -15,31 +15,15 @@
 #include "platform/sys/DeliveryGate.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
+#include "tests/support/ModuleBaseFixture.h"
 #include "tests/support/SimSwitch.h"
 
 namespace {
-
-using ksx::test::SimSwitch;
 
 const std::string kP = "1.3.6.1.4.1.7393.10.76.20.1";
 const std::string kTrunkMembers = kP + ".8.1.3.1.2";
 const std::string kVlanName = kP + ".7.6.1.1";
 const std::string kVlanRowStatus = kP + ".7.6.1.5";
-
-class RecordingBoxes : public ksx::IMessageBoxService {
-public:
-    int Show(const std::string& text, const std::string&, unsigned) override {
-        std::lock_guard<std::mutex> guard(mutex);
-        texts.push_back(text);
-        return ksx::IDOK;
-    }
-    std::vector<std::string> Texts() {
-        std::lock_guard<std::mutex> guard(mutex);
-        return texts;
-    }
-    std::mutex mutex;
-    std::vector<std::string> texts;
-};
 
 // An owner window: messages sent from a worker are delivered on the test thread through the delivery
 // gate, as the UI thread would handle them, and recorded.
@@ -103,49 +87,24 @@ private:
     bool m_woken = false;
 };
 
-class ModuleBaseTest : public ::testing::Test {
+class ModuleBaseTest : public ksx::test::ModuleBaseSuite {
 protected:
-    static void SetUpTestSuite() {
-        SnmpInit();
-        sim_ = new SimSwitch();
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-    void SetUp() override {
-        ksx::ResetConnectionSettings();
-        ksx::test::UseSimV1(*sim_);
-        g_nPortNum = 28;
-        ksx::SetMessageBoxService(&boxes_);
-        sim_->Restart();
-        sim_->ClearLog();
-    }
-    void TearDown() override {
-        ksx::SetMessageBoxService(nullptr);
-        ksx::ResetConnectionSettings();
-    }
     // Every trunk row of the profile emptied, so a test sets exactly the rows it needs.
     static void ClearTrunkRows() {
         for (int row = 1; row <= 8; ++row) {
             std::string oid = kTrunkMembers + "." + std::to_string(row);
-            if (!sim_->Get(oid).empty()) {
-                sim_->Set(oid, "x", "00000000");
+            if (!s_sim->Get(oid).empty()) {
+                s_sim->Set(oid, "x", "00000000");
             }
         }
     }
-
-    static SimSwitch* sim_;
-    RecordingBoxes boxes_;
 };
-
-SimSwitch* ModuleBaseTest::sim_ = nullptr;
 
 TEST_F(ModuleBaseTest, TrunkWalkFillsPortsAndDrivesTheConsistencyCheck) {
     ClearTrunkRows();
-    sim_->Set(kTrunkMembers + ".1", "x", "c0000000");  // ports 1 and 2
-    sim_->Set(kTrunkMembers + ".2", "x", "00000000");  // a row without ports changes nothing
-    sim_->Set(kTrunkMembers + ".3", "x", "0e000010");  // ports 5, 6, 7 and 28
+    s_sim->Set(kTrunkMembers + ".1", "x", "c0000000");  // ports 1 and 2
+    s_sim->Set(kTrunkMembers + ".2", "x", "00000000");  // a row without ports changes nothing
+    s_sim->Set(kTrunkMembers + ".3", "x", "0e000010");  // ports 5, 6, 7 and 28
 
     CModuleBase logic;
     std::vector<int> values(28, 0);
@@ -176,7 +135,7 @@ TEST_F(ModuleBaseTest, TrunkWalkFillsPortsAndDrivesTheConsistencyCheck) {
     EXPECT_TRUE(logic.CheckTrunkConsistency(outside.data()));
 
     // A second read keeps entries of ports that left their trunk (the device's rows only add).
-    sim_->Set(kTrunkMembers + ".1", "x", "40000000");
+    s_sim->Set(kTrunkMembers + ".1", "x", "40000000");
     logic.ReadTrunkPorts();
     ASSERT_TRUE(logic.m_cCommonSNMPTable.WaitDone(10000));
     EXPECT_EQ(logic.TrunkPortsSnapshot()[0], 1);
@@ -194,8 +153,8 @@ TEST_F(ModuleBaseTest, TrunkTableWithoutMembersLeavesTheDataUnloaded) {
 }
 
 TEST_F(ModuleBaseTest, VlanListInWalkOrderAndItsDoneMessage) {
-    sim_->Set(kVlanName + ".300", "s", "cameras");
-    sim_->Set(kVlanRowStatus + ".300", "i", "1");
+    s_sim->Set(kVlanName + ".300", "s", "cameras");
+    s_sim->Set(kVlanRowStatus + ".300", "i", "1");
     RecordingOwner owner;
     CModuleBase logic;
     EXPECT_FALSE(logic.SetOwnerWnd(nullptr));
@@ -222,7 +181,7 @@ TEST_F(ModuleBaseTest, VlanListInWalkOrderAndItsDoneMessage) {
         int id = std::stoi(row.id);
         EXPECT_GT(id, last) << "rows keep the device's order";
         last = id;
-        EXPECT_EQ(row.rowStatus, sim_->Get(kVlanRowStatus + "." + row.id));
+        EXPECT_EQ(row.rowStatus, s_sim->Get(kVlanRowStatus + "." + row.id));
         if (row.id == "300") {
             found = true;
             EXPECT_EQ(row.name, "cameras");

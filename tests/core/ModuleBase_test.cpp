@@ -1,8 +1,6 @@
 // The feature logic base against the simulated switch: reads and writes.
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -10,12 +8,12 @@
 #include "platform/snmplib/Snmp.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
+#include "tests/support/ModuleBaseFixture.h"
 #include "tests/support/SimSwitch.h"
 
 namespace {
 
 using ksx::test::SimRequest;
-using ksx::test::SimSwitch;
 
 const std::string kP = "1.3.6.1.4.1.7393.10.76.20.1";
 const std::string kVlanName = kP + ".7.6.1.1";
@@ -23,60 +21,13 @@ const std::string kVlanEgress = kP + ".7.6.1.2";
 const std::string kVlanRowStatus = kP + ".7.6.1.5";
 const std::string kIfPhysAddress1 = "1.3.6.1.2.1.2.2.1.6.1";
 
-class RecordingBoxes : public ksx::IMessageBoxService {
-public:
-    int Show(const std::string& text, const std::string&, unsigned) override {
-        std::lock_guard<std::mutex> guard(mutex);
-        texts.push_back(text);
-        return ksx::IDOK;
-    }
-    std::vector<std::string> Texts() {
-        std::lock_guard<std::mutex> guard(mutex);
-        return texts;
-    }
-    std::mutex mutex;
-    std::vector<std::string> texts;
-};
-
-class ModuleBaseTest : public ::testing::Test {
+class ModuleBaseTest : public ksx::test::ModuleBaseSuite {
 protected:
-    static void SetUpTestSuite() {
-        SnmpInit();
-        sim_ = new SimSwitch();
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-    void SetUp() override {
-        ksx::ResetConnectionSettings();
-        ksx::test::UseSimV1(*sim_);
-        g_nPortNum = 28;
-        ksx::SetMessageBoxService(&boxes_);
-        sim_->Restart();
-        sim_->ClearLog();
-    }
-    void TearDown() override {
-        ksx::SetMessageBoxService(nullptr);
-        ksx::ResetConnectionSettings();
-    }
-    static std::vector<SimRequest> Sets() {
-        std::vector<SimRequest> sets;
-        for (const SimRequest& r : sim_->Requests()) {
-            if (r.pdu == "set") {
-                sets.push_back(r);
-            }
-        }
-        return sets;
-    }
-    static SimSwitch* sim_;
-    RecordingBoxes boxes_;
+    static std::vector<SimRequest> Sets() { return ksx::test::Sets(s_sim->Requests()); }
 };
-
-SimSwitch* ModuleBaseTest::sim_ = nullptr;
 
 TEST_F(ModuleBaseTest, ReadsGiveTextOrRawOctets) {
-    sim_->Set(kIfPhysAddress1, "x", "001122334456");
+    s_sim->Set(kIfPhysAddress1, "x", "001122334456");
     CModuleBase logic;
     std::string value;
     ASSERT_TRUE(logic.GetValue(kIfPhysAddress1, value));
@@ -91,24 +42,24 @@ TEST_F(ModuleBaseTest, ReadsGiveTextOrRawOctets) {
 TEST_F(ModuleBaseTest, SystemMacIsOneBelowInterfaceOneWithBorrow) {
     CModuleBase logic;
     std::string mac;
-    sim_->Set(kIfPhysAddress1, "x", "001122334456");
+    s_sim->Set(kIfPhysAddress1, "x", "001122334456");
     logic.GetSystemMac(mac);
     EXPECT_EQ(mac, "00-11-22-33-44-55");
-    sim_->Set(kIfPhysAddress1, "x", "001122330000");
+    s_sim->Set(kIfPhysAddress1, "x", "001122330000");
     logic.GetSystemMac(mac);
     EXPECT_EQ(mac, "00-11-22-32-FF-FF");
-    sim_->Set(kIfPhysAddress1, "x", "000000000000");
+    s_sim->Set(kIfPhysAddress1, "x", "000000000000");
     logic.GetSystemMac(mac);
     EXPECT_EQ(mac, "FF-FF-FF-FF-FF-FF");
-    sim_->Set(kIfPhysAddress1, "x", "0011");  // too short to be an address
+    s_sim->Set(kIfPhysAddress1, "x", "0011");  // too short to be an address
     logic.GetSystemMac(mac);
     EXPECT_EQ(mac, "");
-    sim_->Set(kIfPhysAddress1, "x", "001122334456");
-    sim_->ErrorStatus(kIfPhysAddress1, 5);
+    s_sim->Set(kIfPhysAddress1, "x", "001122334456");
+    s_sim->ErrorStatus(kIfPhysAddress1, 5);
     mac = "stale";
     logic.GetSystemMac(mac);
     EXPECT_EQ(mac, "");
-    sim_->ErrorStatus(kIfPhysAddress1, 0);
+    s_sim->ErrorStatus(kIfPhysAddress1, 0);
 }
 
 TEST_F(ModuleBaseTest, RowStatusWrites) {
@@ -117,7 +68,7 @@ TEST_F(ModuleBaseTest, RowStatusWrites) {
         EXPECT_FALSE(logic.SetRowStatus(kVlanRowStatus + ".401", refused)) << refused;
     }
     EXPECT_EQ(boxes_.Texts(), std::vector<std::string>(5, "error status value!"));
-    EXPECT_TRUE(sim_->Requests().empty());
+    EXPECT_TRUE(s_sim->Requests().empty());
 
     EXPECT_TRUE(logic.SetRowStatus(kVlanRowStatus + ".401", "4"));
     std::vector<SimRequest> sets = Sets();
@@ -127,12 +78,12 @@ TEST_F(ModuleBaseTest, RowStatusWrites) {
     EXPECT_EQ(sets[0].varbinds[0].oid, kVlanRowStatus + ".401");
     EXPECT_EQ(sets[0].varbinds[0].type, "i");
     EXPECT_EQ(sets[0].varbinds[0].value, "4");
-    EXPECT_EQ(sim_->Get(kVlanRowStatus + ".401"), "1");
+    EXPECT_EQ(s_sim->Get(kVlanRowStatus + ".401"), "1");
 
     // A reply that carries an error status is a failure.
-    sim_->ErrorStatus(kVlanRowStatus + ".402", 4);
+    s_sim->ErrorStatus(kVlanRowStatus + ".402", 4);
     EXPECT_FALSE(logic.SetRowStatus(kVlanRowStatus + ".402", "4"));
-    sim_->ErrorStatus(kVlanRowStatus + ".402", 0);
+    s_sim->ErrorStatus(kVlanRowStatus + ".402", 0);
 }
 
 TEST_F(ModuleBaseTest, MultiObjectWriteIsOnePdu) {
@@ -153,17 +104,17 @@ TEST_F(ModuleBaseTest, MultiObjectWriteIsOnePdu) {
     EXPECT_EQ(sets[0].varbinds[2].value, "c0000010");
 
     // An integer record with several digits keeps them all (its length field is 1).
-    sim_->ClearLog();
+    s_sim->ClearLog();
     records[0] = {kVlanRowStatus + ".411", "12", 1, 1};
     logic.SetValues(records, 1);
     sets = Sets();
     ASSERT_EQ(sets.size(), 1u);
     EXPECT_EQ(sets[0].varbinds[0].value, "12");
 
-    EXPECT_EQ(sim_->Get(kVlanName + ".1"), "lab");
-    sim_->ErrorStatus(kVlanName + ".1", 4);
+    EXPECT_EQ(s_sim->Get(kVlanName + ".1"), "lab");
+    s_sim->ErrorStatus(kVlanName + ".1", 4);
     EXPECT_FALSE(logic.SetValues(records + 1, 1));
-    sim_->ErrorStatus(kVlanName + ".1", 0);
+    s_sim->ErrorStatus(kVlanName + ".1", 0);
 }
 
 TEST_F(ModuleBaseTest, PortListWrite) {
@@ -173,7 +124,7 @@ TEST_F(ModuleBaseTest, PortListWrite) {
     EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Please input port value."});
     EXPECT_FALSE(logic.SetPortList("29", nullptr, oid));
     EXPECT_EQ(boxes_.Texts().back(), "Invalid Portlist");
-    EXPECT_TRUE(sim_->Requests().empty());
+    EXPECT_TRUE(s_sim->Requests().empty());
 
     EXPECT_TRUE(logic.SetPortList("1-2,28", nullptr, oid));
     std::vector<SimRequest> sets = Sets();
@@ -184,7 +135,7 @@ TEST_F(ModuleBaseTest, PortListWrite) {
     EXPECT_EQ(sets[0].varbinds[0].value, "c0000010");
 
     // An empty text takes the caller's flags.
-    sim_->ClearLog();
+    s_sim->ClearLog();
     std::vector<int> flags(28, 0);
     flags[8] = 1;
     EXPECT_TRUE(logic.SetPortList("", flags.data(), oid));
@@ -192,9 +143,9 @@ TEST_F(ModuleBaseTest, PortListWrite) {
     ASSERT_EQ(sets.size(), 1u);
     EXPECT_EQ(sets[0].varbinds[0].value, "00800000");
 
-    sim_->ErrorStatus(oid, 4);
+    s_sim->ErrorStatus(oid, 4);
     EXPECT_FALSE(logic.SetPortList("3", nullptr, oid));
-    sim_->ErrorStatus(oid, 0);
+    s_sim->ErrorStatus(oid, 0);
 }
 
 }  // namespace
