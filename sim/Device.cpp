@@ -1,6 +1,8 @@
 #include "sim/Device.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -52,6 +54,33 @@ Oid Concat(const Oid& a, uint32_t column, const Oid& index) {
 
 Value Integer(long long n) {
     return Value{'i', std::to_string(n)};
+}
+
+// A plain decimal number ("-12", "6.2"), read without the locale; nullopt for anything else.
+std::optional<double> ParseNumber(const std::string& text) {
+    size_t digits = 0;
+    bool point = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] >= '0' && text[i] <= '9') {
+            ++digits;
+        } else if (text[i] == '.' && !point) {
+            point = true;
+        } else if (text[i] != '-' || i != 0) {
+            return std::nullopt;
+        }
+    }
+    double v = 0;
+    if (!digits || text.size() > 32 ||
+        std::from_chars(text.data(), text.data() + text.size(), v).ptr != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+// Digits after the point of a decimal text.
+int Decimals(const std::string& text) {
+    size_t dot = text.find('.');
+    return dot == std::string::npos ? 0 : static_cast<int>(text.size() - dot - 1);
 }
 
 }  // namespace
@@ -107,6 +136,8 @@ bool Device::LoadProfile(std::string* error) {
     m_access.clear();
     m_ranges.clear();
     m_transfers.clear();
+    m_drifts.clear();
+    m_derived.clear();
     m_uptimeOid.reset();
     m_saveOid.reset();
     m_rebootOid.reset();
@@ -149,6 +180,27 @@ bool Device::LoadProfile(std::string* error) {
     }
     if (m_options.saveMs >= 0) {
         m_saveMs = m_options.saveMs;
+    }
+    return CheckReadings(error);
+}
+
+// Drifting and derived objects must be numbers in the profile; a typo would otherwise go unnoticed.
+bool Device::CheckReadings(std::string* error) const {
+    std::vector<Oid> oids;
+    for (const auto& d : m_drifts) {
+        oids.push_back(d.oid);
+    }
+    for (const auto& d : m_derived) {
+        oids.push_back(d.oid);
+        for (const auto& term : d.terms) {
+            oids.push_back(term.first);
+        }
+    }
+    for (const auto& oid : oids) {
+        if (!Number(oid)) {
+            *error = m_options.profilePath + ": " + OidText(oid) + " is not a number";
+            return false;
+        }
     }
     return true;
 }
@@ -204,8 +256,20 @@ bool Device::ParseDirective(const std::string& line, std::string* error) {
             }
             c.column = static_cast<uint32_t>(n);
             c.type = w[i][colon + 1];
-            if (w[i].substr(colon + 2) == "=@index") {
-                c.indexDefault = true;
+            const std::string spec = w[i].substr(colon + 2);
+            const bool arc = spec.rfind("=@arc:", 0) == 0;
+            const bool octets = spec.rfind("=@octets:", 0) == 0;
+            if (spec == "=@index") {
+                c.fromIndex = FromIndex::kLastArc;
+            } else if (arc || octets) {
+                // The arc number is 1-based; octets make an OCTET STRING only.
+                if (!ParseInt(spec.substr(arc ? 6 : 9), &n) || n <= 0 || n > 128 ||
+                    (octets && c.type != 's' && c.type != 'x')) {
+                    *error = "bad column default " + w[i];
+                    return false;
+                }
+                c.fromIndex = arc ? FromIndex::kArc : FromIndex::kOctets;
+                c.arc = static_cast<size_t>(n);
             } else if (colon + 2 < w[i].size()) {
                 auto text = w[i][colon + 2] == '=' ? Unescape(w[i].substr(colon + 3)) : std::nullopt;
                 auto v = text ? ParseValue(c.type, *text) : std::nullopt;
@@ -234,6 +298,34 @@ bool Device::ParseDirective(const std::string& line, std::string* error) {
     } else if (name == "@transfer" && w.size() == 3 && oidAt(1) && oidAt(2)) {
         m_transfers.push_back({*oidAt(1), *oidAt(2)});
         return true;
+    } else if (name == "@drift" && w.size() == 5 && oidAt(1)) {
+        auto lo = ParseNumber(w[2]);
+        auto hi = ParseNumber(w[3]);
+        auto step = ParseNumber(w[4]);
+        if (lo && hi && step && *lo <= *hi && *step > 0) {
+            m_drifts.push_back({*oidAt(1), *lo, *hi, *step});
+            return true;
+        }
+    } else if (name == "@sum" && w.size() >= 3 && oidAt(1)) {
+        Derived d;
+        d.oid = *oidAt(1);
+        for (size_t i = 2; i < w.size(); ++i) {
+            bool minus = w[i][0] == '-';
+            auto term = ParseOid(w[i].substr(minus ? 1 : 0));
+            if (!term) {
+                *error = "bad term " + w[i];
+                return false;
+            }
+            d.terms.push_back({*term, minus ? -1.0 : 1.0});
+        }
+        m_derived.push_back(d);
+        return true;
+    } else if (name == "@ratio" && w.size() == 5 && oidAt(1) && oidAt(2) && oidAt(3)) {
+        auto factor = ParseNumber(w[4]);
+        if (factor) {
+            m_derived.push_back({*oidAt(1), true, {{*oidAt(2), 1.0}, {*oidAt(3), 1.0}}, *factor});
+            return true;
+        }
     }
     *error = "bad directive: " + line;
     return false;
@@ -312,6 +404,33 @@ const Device::RowTable* Device::FindTable(const Oid& oid) const {
         }
     }
     return nullptr;
+}
+
+std::optional<Value> Device::CreatedValue(const ColumnDef& column, const Oid& index) {
+    switch (column.fromIndex) {
+        case FromIndex::kNone:
+            return column.defaultValue;
+        case FromIndex::kLastArc:
+            return index.empty() ? std::nullopt : ParseValue(column.type, std::to_string(index.back()));
+        case FromIndex::kArc:
+            return column.arc <= index.size() ? ParseValue(column.type, std::to_string(index[column.arc - 1]))
+                                              : std::nullopt;
+        case FromIndex::kOctets: {
+            // An index too short for its length arc, or an arc above 255, gives no value.
+            if (column.arc > index.size() || index[column.arc - 1] > index.size() - column.arc) {
+                return std::nullopt;
+            }
+            std::string octets;
+            for (size_t i = column.arc; i < column.arc + index[column.arc - 1]; ++i) {
+                if (index[i] > 255) {
+                    return std::nullopt;
+                }
+                octets.push_back(static_cast<char>(index[i]));
+            }
+            return Value{column.type, octets};
+        }
+    }
+    return std::nullopt;
 }
 
 const Device::ColumnDef* Device::FindColumn(const RowTable& table, uint32_t column) const {
@@ -482,7 +601,7 @@ SetResult Device::CheckSet(const std::vector<Binding>& bindings) const {
     auto complete = [&](const RowKey& key) {
         const auto* t = static_cast<const RowTable*>(key.table);
         for (const auto& c : t->columns) {
-            if (c.defaultValue || columnsSet.count({key, c.column}) ||
+            if (CreatedValue(c, key.index) || columnsSet.count({key, c.column}) ||
                 m_store.Find(Concat(t->entry, c.column, key.index))) {
                 continue;
             }
@@ -529,11 +648,8 @@ void Device::ApplySet(const std::vector<Binding>& bindings, Clock::time_point no
         bool create = op.table->rmon ? op.value == 2 : (op.value == 4 || op.value == 5);
         if (create) {
             for (const auto& c : op.table->columns) {
-                if (c.indexDefault && !op.index.empty()) {
-                    m_store.Put(Concat(op.table->entry, c.column, op.index),
-                                Value{c.type, std::to_string(op.index.back())});
-                } else if (c.defaultValue) {
-                    m_store.Put(Concat(op.table->entry, c.column, op.index), *c.defaultValue);
+                if (auto v = CreatedValue(c, op.index)) {
+                    m_store.Put(Concat(op.table->entry, c.column, op.index), *v);
                 }
             }
         }
@@ -635,6 +751,7 @@ void Device::Tick(Clock::time_point now) {
     m_events.erase(m_events.begin(), m_events.begin() + static_cast<long>(due));
     if (m_options.live && now >= m_nextLive && !Rebooting(now)) {
         LiveStep(now);
+        DriftStep();
         m_nextLive = now + std::chrono::milliseconds(m_options.liveMs);
     }
 }
@@ -681,6 +798,79 @@ void Device::LiveStep(Clock::time_point now) {
         if (const Entry* p = m_store.Find(poe)) {
             m_store.Put(poe, Value{p->value.type, up ? "POWER OFF" : "POWER ON"});
         }
+    }
+}
+
+void Device::DriftStep() {
+    for (const auto& d : m_drifts) {
+        auto v = Number(d.oid);
+        if (!v) {
+            continue;  // removed or replaced through the control protocol
+        }
+        // A random walk in whole units of the value's last digit, at most step away per move, kept
+        // on the units within [lo, hi].
+        double unit = std::pow(10.0, -Decimals(m_store.Find(d.oid)->value.data));
+        long long lo = std::llround(std::ceil(d.lo / unit - 1e-6));
+        long long hi = std::llround(std::floor(d.hi / unit + 1e-6));
+        long long reach = std::max<long long>(1, std::llround(d.step / unit));
+        m_driftSeed = m_driftSeed * 1103515245u + 12345u;
+        long long move =
+            static_cast<long long>((m_driftSeed >> 8) % static_cast<uint32_t>(2 * reach + 1)) - reach;
+        if (lo <= hi) {
+            PutNumber(d.oid, static_cast<double>(std::clamp(std::llround(*v / unit) + move, lo, hi)) * unit);
+        }
+    }
+    for (const auto& d : m_derived) {
+        std::optional<double> result;
+        if (d.ratio) {
+            auto num = Number(d.terms[0].first);
+            auto den = Number(d.terms[1].first);
+            if (num && den && *den != 0) {
+                result = *num / *den * d.factor;
+            }
+        } else {
+            result = 0.0;
+            for (const auto& [term, sign] : d.terms) {
+                auto v = Number(term);
+                if (!v) {
+                    result.reset();
+                    break;
+                }
+                *result += sign * *v;
+            }
+        }
+        if (result && Number(d.oid)) {
+            PutNumber(d.oid, *result);
+        }
+    }
+}
+
+std::optional<double> Device::Number(const Oid& oid) const {
+    const Entry* e = m_store.Find(oid);
+    if (!e || std::string_view("iugs").find(e->value.type) == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return ParseNumber(e->value.data);
+}
+
+// Writes a number in the form the object reads: integers rounded, text with its own decimals.
+void Device::PutNumber(const Oid& oid, double value) {
+    Entry* e = m_store.Find(oid);
+    if (e->value.type != 's') {
+        long long n = std::llround(value);
+        e->value.data = std::to_string(e->value.type == 'i' ? n : std::max<long long>(n, 0));
+        return;
+    }
+    int decimals = Decimals(e->value.data);
+    double unit = std::pow(10.0, -decimals);
+    value = std::round(value / unit) * unit;
+    if (value == 0) {
+        value = 0;  // no "-0.0"
+    }
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof(buf), value, std::chars_format::fixed, decimals);
+    if (r.ec == std::errc()) {
+        e->value.data.assign(buf, r.ptr);
     }
 }
 

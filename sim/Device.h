@@ -1,6 +1,7 @@
 // The simulated device: the object store loaded from a profile plus the declared behaviours
 // (row-status and RMON entry-status tables, read-only objects, integer ranges, uptime, save
-// configuration, reboot, transfer status progression, live link changes). No Net-SNMP here.
+// configuration, reboot, transfer status progression, live link changes and drifting readings).
+// No Net-SNMP here.
 #pragma once
 
 #include <chrono>
@@ -85,11 +86,19 @@ public:
     size_t ObjectCount() const { return m_store.Size(); }
 
 private:
+    // Where a created row's column takes its value from: the declared default, or its own index.
+    enum class FromIndex {
+        kNone,
+        kLastArc,  // "=@index": the last arc
+        kArc,      // "=@arc:N": arc N
+        kOctets,   // "=@octets:N": arc N is a length L, arcs N+1..N+L the octets
+    };
     struct ColumnDef {
         uint32_t column = 0;
         char type = 'i';
         std::optional<Value> defaultValue;
-        bool indexDefault = false;  // "=@index": a created row's column reads its own (last) index arc
+        FromIndex fromIndex = FromIndex::kNone;
+        size_t arc = 0;  // 1-based arc of kArc and kOctets
     };
     struct RowTable {
         Oid entry;
@@ -116,20 +125,40 @@ private:
         Oid oid;
         Value value;
     };
+    // "@drift OID MIN MAX STEP": a reading that wanders within [lo, hi] in live mode.
+    struct Drift {
+        Oid oid;
+        double lo = 0;
+        double hi = 0;
+        double step = 0;
+    };
+    // "@sum OID [-]TERM...": the signed sum of the terms; "@ratio OID NUM DEN FACTOR":
+    // NUM / DEN * FACTOR. Recomputed in declaration order after each drift step.
+    struct Derived {
+        Oid oid;
+        bool ratio = false;
+        std::vector<std::pair<Oid, double>> terms;  // sum: term and sign; ratio: numerator, denominator
+        double factor = 1;
+    };
 
     bool LoadProfile(std::string* error);
     void ResetState(Clock::time_point now);
     bool ParseDirective(const std::string& line, std::string* error);
     bool AddGeneratedTable(const std::string& spec, std::string* error);
+    bool CheckReadings(std::string* error) const;
     const RowTable* FindTable(const Oid& oid) const;
     const ColumnDef* FindColumn(const RowTable& table, uint32_t column) const;
     bool ReadOnly(const Oid& oid) const;
     const Range* FindRange(const Oid& oid) const;
+    static std::optional<Value> CreatedValue(const ColumnDef& column, const Oid& index);
     size_t RowCount(const RowTable& table) const;
     void RemoveRow(const RowTable& table, const Oid& index);
     void Schedule(Clock::time_point at, const Oid& oid, const Value& value);
     void CancelEvents(const Oid& oid);
     void LiveStep(Clock::time_point now);
+    void DriftStep();
+    std::optional<double> Number(const Oid& oid) const;
+    void PutNumber(const Oid& oid, double value);
     uint32_t UptimeTicks(Clock::time_point now) const;
 
     DeviceOptions m_options;
@@ -139,6 +168,8 @@ private:
     std::vector<Range> m_ranges;
     std::vector<Transfer> m_transfers;
     std::vector<Event> m_events;
+    std::vector<Drift> m_drifts;
+    std::vector<Derived> m_derived;
     std::optional<Oid> m_uptimeOid;
     uint32_t m_uptimeBase = 0;
     Clock::time_point m_uptimeStart{};
@@ -149,6 +180,7 @@ private:
     int m_ports = 0;
     Clock::time_point m_nextLive{};
     uint32_t m_liveSeed = 12345;
+    uint32_t m_driftSeed = 54321;
 };
 
 }  // namespace ksxsim

@@ -241,6 +241,17 @@ def profile(name, ports, poe):
         for c in (4, 5, 6, 7):
             add("@readonly %s.22.%d.0" % (P, c))
         add("@range %s.22.3.0 1 2" % P)
+        # Live mode: the powered ports' power (within 300 mW of its value) and voltage wander; their
+        # current, the power used and left and the percentage follow.
+        port = lambda c, p: "%s.22.1.1.%d.1.%d" % (P, c, p)
+        on = [p for p in sorted(powered) if p in links]
+        for p in on:
+            add("@drift %s %.1f %.1f 0.1" % (port(9, p), powered[p] - 0.3, powered[p] + 0.3))
+            add("@drift %s 53.2 53.8 0.1" % port(10, p))
+            add("@ratio %s %s %s 1000" % (port(11, p), port(9, p), port(10, p)))
+        add("@sum %s.22.5.0 %s" % (P, " ".join(port(9, p) for p in on)))
+        add("@sum %s.22.6.0 %s.22.4.0 -%s.22.5.0" % (P, P, P))
+        add("@ratio %s.22.7.0 %s.22.5.0 %s.22.4.0 100" % (P, P, P))
     return "\n".join(out) + "\n"
 
 

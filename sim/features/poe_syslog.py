@@ -51,8 +51,8 @@ def objects(name, ports, poe):
     out.append("@range %s.2.0 1 2" % g)
     out.append("@range %s.3.0 0 7" % g)
     out.append("@range %s.4.0 128 184" % g)
-    # A created row takes these until the device fills in its index columns.
-    out.append("@rowstatus %s.5.1 5 max=4 1:i=0 2:x= 3:i=514" % g)
+    # A created row reads its address type and address from its index, as on the device.
+    out.append("@rowstatus %s.5.1 5 max=4 1:i=@arc:1 2:x=@octets:2 3:i=514" % g)
     for kind, octets, port, status in SYSLOG_HOSTS:
         index = host_index(kind, octets)
         out.append("%s.5.1.1%s|i|%d" % (g, index, kind))

@@ -11,11 +11,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "platform/sys/Globals.h"
@@ -31,6 +34,8 @@ using ksx::test::SimSwitch;
 const std::string kEnt = "1.3.6.1.4.1.7393.10.76.20.1";
 const std::string kSysName = "1.3.6.1.2.1.1.5.0";
 const std::string kVlan = kEnt + ".7.6.1";
+const std::string kSyslogHost = kEnt + ".16.2.5.1";
+const std::string kPoePort = kEnt + ".22.1.1";
 
 struct ToolResult {
     int exitCode = -1;
@@ -113,6 +118,22 @@ std::vector<std::string> V3(const std::string& user, const std::string& level, c
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
+}
+
+// Values of several objects read in one GET (so from one moment of the device), by OID without the
+// leading dot; text without quotes. Objects the GET did not return are absent.
+std::map<std::string, std::string> GetAll(const SimSwitch& sim, const std::vector<std::string>& oids) {
+    auto r = Tool("snmpget", sim, V2(), oids);
+    std::map<std::string, std::string> values;
+    std::istringstream lines(r.output);
+    std::string line;
+    std::smatch m;
+    while (std::getline(lines, line)) {
+        if (std::regex_match(line, m, std::regex(R"re(\.([0-9.]+) = [A-Za-z0-9]+: "?([^"]*)"?)re"))) {
+            values[m[1]] = m[2];
+        }
+    }
+    return values;
 }
 
 // A profile file of its own for one test, removed afterwards.
@@ -345,6 +366,50 @@ TEST_F(SimTest, RowStatusCreateActivateDestroy) {
     EXPECT_TRUE(Contains(r.output, "badValue")) << r.output;
 }
 
+TEST_F(SimTest, CreatedRowsTakeColumnsFromTheirIndex) {
+    // Syslog hosts: the address type is index arc 1, the address the octets after the length arc 2.
+    const std::string v4 = ".1.4.10.0.0.1";
+    auto r = Tool("snmpset", sim(), V2("harbour"),
+                  {kSyslogHost + ".5" + v4, "i", "4", kSyslogHost + ".3" + v4, "i", "1514"});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(sim().Get(kSyslogHost + ".5" + v4), "1");
+    EXPECT_EQ(sim().Get(kSyslogHost + ".1" + v4), "1");
+    EXPECT_EQ(sim().Get(kSyslogHost + ".2" + v4), "0a000001");
+    EXPECT_EQ(sim().Get(kSyslogHost + ".3" + v4), "1514");
+    const std::string v6 = ".2.16.32.1.13.184.0.0.0.0.0.0.0.0.0.0.0.16";
+    r = Tool("snmpset", sim(), V1("harbour"), {kSyslogHost + ".5" + v6, "i", "5"});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(sim().Get(kSyslogHost + ".5" + v6), "2");  // notInService: every column has its value
+    EXPECT_EQ(sim().Get(kSyslogHost + ".1" + v6), "2");
+    EXPECT_EQ(sim().Get(kSyslogHost + ".2" + v6), "20010db8000000000000000000000010");
+    EXPECT_EQ(sim().Get(kSyslogHost + ".3" + v6), "514");
+    r = Tool("snmpwalk", sim(), V2(), {kSyslogHost + ".2"});
+    EXPECT_TRUE(Contains(r.output, kSyslogHost + ".2" + v4 + " = Hex-STRING: 0A 00 00 01")) << r.output;
+    // The device fills them; SNMP cannot change them.
+    r = Tool("snmpset", sim(), V2("harbour"), {kSyslogHost + ".1" + v6, "i", "1"});
+    EXPECT_TRUE(Contains(r.output, "notWritable")) << r.output;
+
+    // An index without all the octets its length arc announces, or with an octet arc above 255,
+    // gives no address: createAndGo is inconsistent and createAndWait stays notReady.
+    for (const char* bad : {".1.4.10.0.0", ".1.4.10.0.0.256"}) {
+        r = Tool("snmpset", sim(), V2("harbour"), {kSyslogHost + ".5" + bad, "i", "4"});
+        EXPECT_TRUE(Contains(r.output, "inconsistentValue")) << bad << ": " << r.output;
+        EXPECT_EQ(sim().Get(kSyslogHost + ".5" + bad), "") << bad;
+    }
+    r = Tool("snmpset", sim(), V2("harbour"), {kSyslogHost + ".5.1.4.10.0.0", "i", "5"});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(sim().Get(kSyslogHost + ".5.1.4.10.0.0"), "3");
+    EXPECT_EQ(sim().Get(kSyslogHost + ".1.1.4.10.0.0"), "1");
+    EXPECT_EQ(sim().Get(kSyslogHost + ".2.1.4.10.0.0"), "");
+
+    // Time profiles: the index column reads the row's own index, also when createAndGo alone makes it.
+    const std::string profiles = kEnt + ".32.1.1";
+    r = Tool("snmpset", sim(), V2("harbour"), {profiles + ".21.6", "i", "4"});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(sim().Get(profiles + ".21.6"), "1");
+    EXPECT_EQ(sim().Get(profiles + ".1.6"), "6");
+}
+
 TEST_F(SimTest, ErrorInjection) {
     sim().ErrorStatus(kEnt + ".1.12", 5);
     auto r = Tool("snmpget", sim(), V1(), {kSysName, kEnt + ".1.12.0"});
@@ -557,6 +622,161 @@ TEST(SimSwitchOptions, TableLimitsAndRmonEntryStatus) {
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_EQ(sim.Get(e + ".4.7"), "");
     EXPECT_EQ(sim.Get(e + ".1.7"), "");
+}
+
+TEST(SimSwitchOptions, IndexDerivedDefaults) {
+    TempProfile profile("@rowstatus 1.3.6.1.4.1.99.1.1 9 1:u=@arc:3 2:s=@octets:1 3:i=@index 4:i=0\n");
+    SimSwitch sim(SimSwitch::Options{profile.Path(), {}});
+    const std::string t = "1.3.6.1.4.1.99.1.1";
+    auto r = Tool("snmpset", sim, V2("harbour"), {t + ".9.2.72.73.7", "i", "4"});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(sim.Get(t + ".1.2.72.73.7"), "73");
+    EXPECT_EQ(sim.Get(t + ".2.2.72.73.7"), "HI");
+    EXPECT_EQ(sim.Get(t + ".3.2.72.73.7"), "7");
+    // Arc 3 missing: no value for column 1. Arc 3 beyond the integer range of column 3's type: none.
+    r = Tool("snmpset", sim, V2("harbour"), {t + ".9.0.5", "i", "4"});
+    EXPECT_TRUE(Contains(r.output, "inconsistentValue")) << r.output;
+    r = Tool("snmpset", sim, V2("harbour"), {t + ".9.0.1.2147483648", "i", "4"});
+    EXPECT_TRUE(Contains(r.output, "inconsistentValue")) << r.output;
+    r = Tool("snmpset", sim, V2("harbour"), {t + ".9.0.1.2147483647", "i", "4"});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(sim.Get(t + ".1.0.1.2147483647"), "2147483647");
+    EXPECT_EQ(sim.Get(t + ".2.0.1.2147483647"), "");  // zero octets
+    EXPECT_EQ(sim.Command("get " + t + ".2.0.1.2147483647"), "OK s ");
+
+    for (const char* column : {"1:i=@arc:0", "1:i=@arc:", "1:i=@arc:x", "1:i=@octets:1", "1:u=@octets:2"}) {
+        TempProfile bad(std::string("@rowstatus 1.3.6.1.4.1.99.1.1 9 ") + column + "\n");
+        EXPECT_THROW(SimSwitch(SimSwitch::Options{bad.Path(), {}}), std::runtime_error) << column;
+    }
+}
+
+// One moment's PoE readings of the sample switch: the powered ports' power, voltage and current, an
+// unpowered port's power, and the budget, used, left and percentage scalars.
+const std::vector<int> kPowered = {1, 2, 5, 8};
+std::vector<std::string> PoeReadingOids() {
+    std::vector<std::string> oids;
+    for (int p : kPowered) {
+        for (int c : {9, 10, 11}) {
+            oids.push_back(kPoePort + "." + std::to_string(c) + ".1." + std::to_string(p));
+        }
+    }
+    oids.push_back(kPoePort + ".9.1.3");
+    for (int c : {4, 5, 6, 7}) {
+        oids.push_back(kEnt + ".22." + std::to_string(c) + ".0");
+    }
+    return oids;
+}
+
+TEST(SimSwitchOptions, PoeReadingsStayWithoutLive) {
+    SimSwitch sim(SimSwitch::Options{"ksx-4200-28p", {"--save-ms", "50"}});
+    const auto oids = PoeReadingOids();
+    const auto before = GetAll(sim, oids);
+    ASSERT_EQ(before.size(), oids.size());
+    EXPECT_EQ(before.at(kPoePort + ".9.1.2"), "12.8");
+    EXPECT_EQ(before.at(kPoePort + ".10.1.2"), "53.5");
+    EXPECT_EQ(before.at(kPoePort + ".11.1.2"), "239");
+    EXPECT_EQ(before.at(kEnt + ".22.5.0"), "29.6");
+    EXPECT_EQ(before.at(kEnt + ".22.6.0"), "155.4");
+    EXPECT_EQ(before.at(kEnt + ".22.7.0"), "16");
+    // The device has run its timed behaviours past a save; the readings have not moved.
+    auto r = Tool("snmpset", sim, V1("harbour"), {kEnt + ".1.10.0", "i", "1"});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (sim.Get(kEnt + ".1.10.0") != "2" && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(sim.Get(kEnt + ".1.10.0"), "2");
+    EXPECT_EQ(GetAll(sim, oids), before);
+}
+
+TEST(SimSwitchOptions, PoeReadingsDriftInLiveModeAndStayConsistent) {
+    SimSwitch sim(SimSwitch::Options{"ksx-4200-28p", {"--live", "--live-ms", "20"}});
+    const auto oids = PoeReadingOids();
+    const auto profile = GetAll(sim, oids);
+    ASSERT_EQ(profile.size(), oids.size());
+    const std::regex oneDecimal(R"(\d+\.\d)");
+    std::map<std::string, bool> moved;  // power and voltage objects seen away from their profile value
+    int snapshots = 0;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (moved.size() < 2 * kPowered.size() && std::chrono::steady_clock::now() < deadline) {
+        const auto now = GetAll(sim, oids);
+        ASSERT_EQ(now.size(), oids.size());
+        ++snapshots;
+        double sum = 0;
+        for (int p : kPowered) {
+            const std::string port = ".1." + std::to_string(p);
+            const std::string power = now.at(kPoePort + ".9" + port);
+            const std::string volts = now.at(kPoePort + ".10" + port);
+            ASSERT_TRUE(std::regex_match(power, oneDecimal)) << power;
+            ASSERT_TRUE(std::regex_match(volts, oneDecimal)) << volts;
+            const double w = std::stod(power);
+            const double v = std::stod(volts);
+            // Within 300 mW of the profile's reading, the voltage near 53.5 V, current = P / U.
+            EXPECT_LE(std::fabs(w - std::stod(profile.at(kPoePort + ".9" + port))), 0.3 + 1e-9) << p;
+            EXPECT_TRUE(v >= 53.2 - 1e-9 && v <= 53.8 + 1e-9) << p << ": " << volts;
+            EXPECT_EQ(now.at(kPoePort + ".11" + port), std::to_string(std::lround(w / v * 1000))) << p;
+            for (int c : {9, 10}) {
+                const std::string oid = kPoePort + "." + std::to_string(c) + port;
+                if (now.at(oid) != profile.at(oid)) {
+                    moved[oid] = true;
+                }
+            }
+            sum += w;
+        }
+        EXPECT_EQ(now.at(kPoePort + ".9.1.3"), "0.0");  // no power, nothing to drift
+        // Used is the sum of the ports, left the rest of the budget, the percentage of it in use.
+        const double used = std::stod(now.at(kEnt + ".22.5.0"));
+        EXPECT_NEAR(used, sum, 1e-6);
+        EXPECT_EQ(now.at(kEnt + ".22.4.0"), "185.0");
+        EXPECT_NEAR(std::stod(now.at(kEnt + ".22.6.0")), 185.0 - used, 1e-6);
+        EXPECT_EQ(now.at(kEnt + ".22.7.0"), std::to_string(std::lround(used / 185.0 * 100)));
+        if (::testing::Test::HasFailure()) {
+            break;
+        }
+    }
+    EXPECT_EQ(moved.size(), 2 * kPowered.size()) << snapshots << " snapshots";
+}
+
+TEST(SimSwitchOptions, DriftSumAndRatioDirectives) {
+    const std::string x = "1.3.6.1.4.1.99.3";
+    TempProfile profile(x + ".1.0|i|100\n" + x + ".2.0|s|2.50\n" + x + ".3.0|s|40.0\n" + x + ".4.0|u|60\n" +
+                        "@drift " + x + ".1.0 95 105 2\n@drift " + x + ".2.0 2.4 2.6 0.05\n@ratio " + x +
+                        ".3.0 " + x + ".1.0 " + x + ".2.0 1\n@sum " + x + ".4.0 " + x + ".1.0 -" + x +
+                        ".3.0\n");
+    SimSwitch sim(SimSwitch::Options{profile.Path(), {"--live", "--live-ms", "20"}});
+    const std::vector<std::string> oids = {x + ".1.0", x + ".2.0", x + ".3.0", x + ".4.0"};
+    bool movedInt = false;
+    bool movedText = false;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!(movedInt && movedText) && std::chrono::steady_clock::now() < deadline &&
+           !::testing::Test::HasFailure()) {
+        auto now = GetAll(sim, oids);
+        ASSERT_EQ(now.size(), oids.size());
+        const long n = std::stol(now.at(x + ".1.0"));
+        ASSERT_TRUE(std::regex_match(now.at(x + ".2.0"), std::regex(R"(2\.\d\d)"))) << now.at(x + ".2.0");
+        const double d = std::stod(now.at(x + ".2.0"));
+        EXPECT_TRUE(n >= 95 && n <= 105) << n;
+        EXPECT_TRUE(d >= 2.4 - 1e-9 && d <= 2.6 + 1e-9) << d;
+        // The ratio keeps its one decimal; the unsigned sum is rounded to a whole number.
+        char ratio[32];
+        std::snprintf(ratio, sizeof(ratio), "%.1f", std::round(n / d * 10) / 10);
+        EXPECT_EQ(now.at(x + ".3.0"), ratio);
+        EXPECT_EQ(now.at(x + ".4.0"), std::to_string(std::lround(n - std::stod(ratio))));
+        movedInt = movedInt || n != 100;
+        movedText = movedText || now.at(x + ".2.0") != "2.50";
+    }
+    EXPECT_TRUE(movedInt && movedText);
+
+    // Bounds the wrong way round, no step, objects that are absent or not numbers.
+    for (const std::string& line :
+         {"@drift " + x + ".1.0 5 1 1", "@drift " + x + ".1.0 1 5 0", "@drift " + x + ".9.0 1 5 1",
+          "@drift " + x + ".5.0 1 5 1", "@sum " + x + ".1.0 " + x + ".9.0", "@sum " + x + ".1.0 -",
+          "@ratio " + x + ".1.0 " + x + ".2.0 " + x + ".5.0 1",
+          "@ratio " + x + ".1.0 " + x + ".2.0 " + x + ".3.0 abc"}) {
+        TempProfile bad(x + ".1.0|i|1\n" + x + ".2.0|s|2.5\n" + x + ".3.0|s|3\n" + x + ".5.0|s|abc\n" + line +
+                        "\n");
+        EXPECT_THROW(SimSwitch(SimSwitch::Options{bad.Path(), {}}), std::runtime_error) << line;
+    }
 }
 
 TEST(SimSwitchOptions, LiveModeChangesLinks) {
