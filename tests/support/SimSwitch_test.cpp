@@ -690,10 +690,15 @@ TEST(SimSwitchOptions, PoeReadingsStayWithoutLive) {
 }
 
 TEST(SimSwitchOptions, PoeReadingsDriftInLiveModeAndStayConsistent) {
-    SimSwitch sim(SimSwitch::Options{"ksx-4200-28p", {"--live", "--live-ms", "20"}});
     const auto oids = PoeReadingOids();
-    const auto profile = GetAll(sim, oids);
+    // The profile's readings come from a device without --live: a live one may have moved them before
+    // its first read.
+    const auto profile = [&] {
+        SimSwitch still(SimSwitch::Options{"ksx-4200-28p", {}});
+        return GetAll(still, oids);
+    }();
     ASSERT_EQ(profile.size(), oids.size());
+    SimSwitch sim(SimSwitch::Options{"ksx-4200-28p", {"--live", "--live-ms", "20"}});
     const std::regex oneDecimal(R"(\d+\.\d)");
     std::map<std::string, bool> moved;  // power and voltage objects seen away from their profile value
     int snapshots = 0;
