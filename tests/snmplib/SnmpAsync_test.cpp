@@ -29,6 +29,7 @@ struct Calls {
     std::atomic<bool> startReturned{false};
     bool beforeStartReturned = false;
     CSnmpTable4w* walker = nullptr;
+    const CSnmp4w* sender = nullptr;  // the started object, when the test checks beforeStartReturned
     std::string agent;
     std::atomic<int> startedId{0};
 
@@ -41,7 +42,9 @@ struct Calls {
 int Record(CSnmp* reply, int requestId, void* user, int status) {
     auto* c = static_cast<Calls*>(user);
     std::lock_guard<std::mutex> lk(c->mu);
-    if (!c->startReturned) {
+    // The caller sets startReturned just after start returns, so a callback in between sees it unset;
+    // the request id, which start publishes before it returns, tells that case from an early call.
+    if (!c->startReturned && !(c->sender && c->sender->getRequestId() == requestId)) {
         c->beforeStartReturned = true;
     }
     c->statuses.push_back(status);
@@ -175,6 +178,7 @@ TEST_F(SnmpAsync, CancelRacingWithSteps) {
 TEST_F(SnmpAsync, SingleRequestCallsBackAfterStartReturned) {
     Calls calls;
     CSnmp4w sender(nullptr);
+    calls.sender = &sender;
     int id = 0;
     {
         // The request object may go as soon as start returns.
@@ -209,6 +213,7 @@ TEST_F(SnmpAsync, StartWithoutRequestFailsWithoutCallback) {
 TEST_F(SnmpAsync, RequestIdsIncrease) {
     Calls calls;
     CSnmp4w sender(nullptr);
+    calls.sender = &sender;
     CSnmpV1 get(0);
     get.setCommunity("quaint");
     get.addValue(kSysName, SNMP_TYPE_NULL, nullptr);
@@ -231,6 +236,7 @@ TEST_F(SnmpAsync, TableWalkerWalksThePortTable) {
     Calls calls;
     CSnmpTable4w walker(nullptr);
     calls.walker = &walker;
+    calls.sender = &walker;
     calls.agent = Agent();
     CSnmpV1 request(1);
     request.setCommunity("quaint");
