@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRegularExpressionValidator>
 
 #include "controls/ListCtrlEx.h"
@@ -26,10 +25,6 @@ const ksx::ui::RegisterFeature kRegister(ID_MENU_BANDWIDTH_CONTROL, [] {
 
 constexpr int kColumnWidth = 150;
 
-QLabel* Label(const char* text) {
-    return new QLabel(QString::fromLatin1(text));
-}
-
 }  // namespace
 
 CBandWidthControlDlg::CBandWidthControlDlg(QWidget* parent) : CDialog(IDD_BANDWIDTH_CONTROL, parent) {
@@ -47,36 +42,27 @@ CBandWidthControlDlg::~CBandWidthControlDlg() {
 
 void CBandWidthControlDlg::CreateControls() {
     SetWindowText("BandWidth Control");
-    QWidget* client = Client();
-    auto place = [client](QWidget* w, int x, int y, int cx, int cy) {
-        w->setParent(client);
-        w->setGeometry(x, y, cx, cy);
-        return w;
-    };
-    m_list = RegisterControl(IDC_BW_LIST, new CListCtrlEx);
-    place(m_list, 10, 10, 3 * kColumnWidth + 26, 300);
+    m_list = PlaceControl(IDC_BW_LIST, new CListCtrlEx, 10, 10, 3 * kColumnWidth + 26, 300);
 
-    place(RegisterControl(IDC_BW_FROM_LABEL, Label("FromPort")), 10, 324, 62, 22);
-    place(RegisterControl(IDC_BW_FROM_PORT, new QComboBox), 74, 322, 62, 26);
-    place(RegisterControl(IDC_BW_TO_LABEL, Label("ToPort")), 150, 324, 50, 22);
-    place(RegisterControl(IDC_BW_TO_PORT, new QComboBox), 202, 322, 62, 26);
-    place(RegisterControl(IDC_BW_TYPE_LABEL, Label("Type")), 280, 324, 40, 22);
-    place(RegisterControl(IDC_BW_TYPE, new QComboBox), 322, 322, 80, 26);
+    AddLabel(IDC_BW_FROM_LABEL, "FromPort", 10, 324, 62, 22);
+    AddComboBox(IDC_BW_FROM_PORT, 74, 322, 62, 26);
+    AddLabel(IDC_BW_TO_LABEL, "ToPort", 150, 324, 50, 22);
+    AddComboBox(IDC_BW_TO_PORT, 202, 322, 62, 26);
+    AddLabel(IDC_BW_TYPE_LABEL, "Type", 280, 324, 40, 22);
+    AddComboBox(IDC_BW_TYPE, 322, 322, 80, 26);
 
-    place(RegisterControl(IDC_BW_NO_LIMIT_LABEL, Label("No Limit")), 10, 360, 62, 22);
-    place(RegisterControl(IDC_BW_NO_LIMIT, new QComboBox), 74, 358, 96, 26);
-    place(RegisterControl(IDC_BW_RATE_LABEL, Label("Rate(64-1024000)")), 182, 360, 124, 22);
-    auto* rate = RegisterControl(IDC_BW_RATE, new QLineEdit);
+    AddLabel(IDC_BW_NO_LIMIT_LABEL, "No Limit", 10, 360, 62, 22);
+    AddComboBox(IDC_BW_NO_LIMIT, 74, 358, 96, 26);
+    AddLabel(IDC_BW_RATE_LABEL, "Rate(64-1024000)", 182, 360, 124, 22);
+    auto* rate = AddEdit(IDC_BW_RATE, 308, 358, 96, 26);
     rate->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), rate));
-    place(rate, 308, 358, 96, 26);
-    place(RegisterControl(IDC_BW_UNIT_LABEL, Label("Kbits/sec ")), 410, 360, 72, 22);
+    AddLabel(IDC_BW_UNIT_LABEL, "Kbits/sec ", 410, 360, 72, 22);
 
-    place(RegisterControl(IDC_BW_GIGA_NOTE,
-                          Label("On Gigabit port, the Tx rate is set as multiples of 1850Kbits/sec ")),
-          10, 396, 300, 40)
-        ->setProperty("wordWrap", true);
-    place(RegisterControl(IDC_BW_APPLY, new QPushButton("Apply")), 316, 398, 76, 28);
-    place(RegisterControl(IDC_BW_REFRESH, new QPushButton("Refresh")), 400, 398, 76, 28);
+    AddLabel(IDC_BW_GIGA_NOTE, "On Gigabit port, the Tx rate is set as multiples of 1850Kbits/sec ", 10, 396,
+             300, 40)
+        ->setWordWrap(true);
+    AddButton(IDC_BW_APPLY, "Apply", 316, 398, 76, 28);
+    AddButton(IDC_BW_REFRESH, "Refresh", 400, 398, 76, 28);
     SetClientSize(496, 440);
 }
 

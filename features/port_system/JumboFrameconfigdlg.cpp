@@ -3,8 +3,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QPushButton>
 
 #include "core/SnmpReply.h"
@@ -39,18 +37,12 @@ CJumboFrameconfigdlg::~CJumboFrameconfigdlg() = default;
 
 void CJumboFrameconfigdlg::CreateControls() {
     SetWindowText("Jumbo Frame Configuration");
-    QWidget* client = Client();
-    auto* group = RegisterControl(IDC_JUMBO_GROUP, new QGroupBox(client));
-    group->setGeometry(10, 6, 300, 84);
-    auto* box = RegisterControl(IDC_JUMBO_ENABLE, new QCheckBox("Enable Jumbo Frame", client));
+    AddGroupBox(IDC_JUMBO_GROUP, "", 10, 6, 300, 84);
+    auto* box = AddCheckBox(IDC_JUMBO_ENABLE, "Enable Jumbo Frame", 24, 22, 0, 0);
     box->setLayoutDirection(Qt::RightToLeft);  // text on the left of the box
-    box->move(24, 22);
-    box->adjustSize();
-    auto* note = RegisterControl(IDC_JUMBO_NOTE, new QLabel("Note: Maximum Length is 9216 bytes", client));
-    note->setGeometry(24, 54, 280, 22);
-    auto* apply = RegisterControl(IDC_JUMBO_APPLY, new QPushButton("&Apply", client));
-    apply->setGeometry(120, 100, 80, 28);
-    apply->setDefault(true);
+    box->adjustSize();                         // as wide and high as its text needs
+    AddLabel(IDC_JUMBO_NOTE, "Note: Maximum Length is 9216 bytes", 24, 54, 280, 22);
+    AddButton(IDC_JUMBO_APPLY, "&Apply", 120, 100, 80, 28)->setDefault(true);
     SetClientSize(320, 138);
 }
 

@@ -4,10 +4,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
@@ -138,51 +136,31 @@ CPOEConfigDlg::~CPOEConfigDlg() = default;
 
 void CPOEConfigDlg::CreateControls() {
     SetWindowText("PoE Configuration");
-    QWidget* client = Client();
-    auto place = [client](QWidget* w, int x, int y, int cx, int cy) {
-        w->setParent(client);
-        w->setGeometry(x, y, cx, cy);
-        return w;
-    };
-    auto label = [&](int id, const char* text, int x, int y, int cx) {
-        place(RegisterControl(id, new QLabel(QString::fromLatin1(text))), x, y, cx, 24);
-    };
-    auto combo = [&](int id, int x, int y, int cx) {
-        auto* box = RegisterControl(id, new QComboBox);
-        place(box, x, y, cx, 26);
-        return box;
-    };
+    AddGroupBox(IDC_POE_LIST_GROUP, "Port Information", 8, 6, 764, 250);
+    m_list = PlaceControl(IDC_POE_LIST, new CListCtrlEx, 18, 28, 744, 218);
 
-    place(RegisterControl(IDC_POE_LIST_GROUP, new QGroupBox("Port Information")), 8, 6, 764, 250);
-    m_list = RegisterControl(IDC_POE_LIST, new CListCtrlEx);
-    place(m_list, 18, 28, 744, 218);
+    AddGroupBox(IDC_POE_CONFIG_GROUP, "PoE Configuration", 8, 264, 764, 104);
+    AddLabel(IDC_POE_FROM_LABEL, "Form Port", 22, 290, 76, 24);
+    m_cbFromPort = AddComboBox(IDC_POE_FROM_PORT, 100, 289, 72, 26);
+    AddLabel(IDC_POE_TO_LABEL, "To Port", 196, 290, 60, 24);
+    m_cbToPort = AddComboBox(IDC_POE_TO_PORT, 258, 289, 72, 26);
+    AddLabel(IDC_POE_STATE_LABEL, "State", 356, 290, 50, 24);
+    m_cbState = AddComboBox(IDC_POE_STATE, 408, 289, 100, 26);
+    AddLabel(IDC_POE_PRIORITY_LABEL, "Priority", 534, 290, 60, 24);
+    m_cbPriority = AddComboBox(IDC_POE_PRIORITY, 596, 289, 100, 26);
 
-    place(RegisterControl(IDC_POE_CONFIG_GROUP, new QGroupBox("PoE Configuration")), 8, 264, 764, 104);
-    label(IDC_POE_FROM_LABEL, "Form Port", 22, 290, 76);
-    m_cbFromPort = combo(IDC_POE_FROM_PORT, 100, 289, 72);
-    label(IDC_POE_TO_LABEL, "To Port", 196, 290, 60);
-    m_cbToPort = combo(IDC_POE_TO_PORT, 258, 289, 72);
-    label(IDC_POE_STATE_LABEL, "State", 356, 290, 50);
-    m_cbState = combo(IDC_POE_STATE, 408, 289, 100);
-    label(IDC_POE_PRIORITY_LABEL, "Priority", 534, 290, 60);
-    m_cbPriority = combo(IDC_POE_PRIORITY, 596, 289, 100);
-
-    label(IDC_POE_TIME_RANGE_LABEL, "Time Range", 22, 330, 76);
-    m_cbTimeRange = combo(IDC_POE_TIME_RANGE, 100, 329, 150);
-    label(IDC_POE_POWER_LIMIT_LABEL, "Power Limit", 274, 330, 80);
-    m_cbPowerLimit = combo(IDC_POE_POWER_LIMIT, 356, 329, 100);
-    m_CtrlUserdefe = RegisterControl(IDC_POE_USER_DEFINE, new QCheckBox("User Define"));
+    AddLabel(IDC_POE_TIME_RANGE_LABEL, "Time Range", 22, 330, 76, 24);
+    m_cbTimeRange = AddComboBox(IDC_POE_TIME_RANGE, 100, 329, 150, 26);
+    AddLabel(IDC_POE_POWER_LIMIT_LABEL, "Power Limit", 274, 330, 80, 24);
+    m_cbPowerLimit = AddComboBox(IDC_POE_POWER_LIMIT, 356, 329, 100, 26);
+    m_CtrlUserdefe = AddCheckBox(IDC_POE_USER_DEFINE, "User Define", 480, 330, 110, 24);
     m_CtrlUserdefe->setLayoutDirection(Qt::RightToLeft);  // text on the left of the box
-    place(m_CtrlUserdefe, 480, 330, 110, 24);
-    m_editLimit = RegisterControl(IDC_POE_LIMIT, new QLineEdit);
-    place(m_editLimit, 596, 329, 70, 26);
-    label(IDC_POE_UNIT_LABEL, "(1~30w) ", 672, 330, 80);
+    m_editLimit = AddEdit(IDC_POE_LIMIT, 596, 329, 70, 26);
+    AddLabel(IDC_POE_UNIT_LABEL, "(1~30w) ", 672, 330, 80, 24);
 
-    auto* refresh = RegisterControl(IDC_POE_REFRESH, new QPushButton("&Refresh"));
-    place(refresh, 488, 378, 88, 28);
-    refresh->setDefault(true);
-    place(RegisterControl(IDC_POE_APPLY, new QPushButton("&Apply")), 584, 378, 88, 28);
-    place(RegisterControl(IDC_POE_CLOSE, new QPushButton("&Close")), 680, 378, 88, 28);
+    AddButton(IDC_POE_REFRESH, "&Refresh", 488, 378, 88, 28)->setDefault(true);
+    AddButton(IDC_POE_APPLY, "&Apply", 584, 378, 88, 28);
+    AddButton(IDC_POE_CLOSE, "&Close", 680, 378, 88, 28);
     SetDefID(IDC_POE_REFRESH);
     SetClientSize(780, 414);
 }

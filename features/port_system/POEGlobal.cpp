@@ -3,10 +3,7 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <cstdlib>
 #include <memory>
 
@@ -79,41 +76,25 @@ CPOEGlobal::~CPOEGlobal() = default;
 
 void CPOEGlobal::CreateControls() {
     SetWindowText("PoE Global Settings");
-    QWidget* client = Client();
-    auto place = [client](QWidget* w, int x, int y, int cx, int cy) {
-        w->setParent(client);
-        w->setGeometry(x, y, cx, cy);
-        return w;
-    };
-    auto label = [&](int id, const char* text, int x, int y, int cx) {
-        place(RegisterControl(id, new QLabel(QString::fromLatin1(text))), x, y, cx, 24);
-    };
-    auto status = [&](int id, int y) {
-        auto* edit = RegisterControl(id, new QLineEdit);
-        edit->setReadOnly(true);
-        place(edit, 330, y, 130, 26);
-    };
-
-    place(RegisterControl(IDC_POEG_SETTINGS_GROUP, new QGroupBox("PoE Global Settings")), 8, 6, 584, 104);
-    label(IDC_POEG_THRESHOLD_LABEL, "PoE Power Threshold  (7.1-185.0)", 22, 32, 300);
-    m_editThreshold = RegisterControl(IDC_POEG_THRESHOLD, new QLineEdit);
-    place(m_editThreshold, 330, 31, 130, 26);
-    label(IDC_POEG_WATTS_LABEL, "Watts ", 468, 32, 60);
-    label(IDC_POEG_SEQUENCE_LABEL, "Power Shut Off Sequence ", 22, 70, 300);
-    m_cbSequence = RegisterControl(IDC_POEG_SEQUENCE, new QComboBox);
+    AddGroupBox(IDC_POEG_SETTINGS_GROUP, "PoE Global Settings", 8, 6, 584, 104);
+    AddLabel(IDC_POEG_THRESHOLD_LABEL, "PoE Power Threshold  (7.1-185.0)", 22, 32, 300, 24);
+    m_editThreshold = AddEdit(IDC_POEG_THRESHOLD, 330, 31, 130, 26);
+    AddLabel(IDC_POEG_WATTS_LABEL, "Watts ", 468, 32, 60, 24);
+    AddLabel(IDC_POEG_SEQUENCE_LABEL, "Power Shut Off Sequence ", 22, 70, 300, 24);
+    m_cbSequence = AddComboBox(IDC_POEG_SEQUENCE, 330, 69, 170, 26);
     m_cbSequence->addItems({"DenyNextPort", "DenyLowPriorityPort"});
-    place(m_cbSequence, 330, 69, 170, 26);
-    place(RegisterControl(IDC_POEG_APPLY, new QPushButton("&Apply")), 508, 68, 76, 28);
+    AddButton(IDC_POEG_APPLY, "&Apply", 508, 68, 76, 28);
 
-    place(RegisterControl(IDC_POEG_STATUS_GROUP, new QGroupBox("System Power Status")), 8, 118, 584, 164);
-    label(IDC_POEG_BUDGET_LABEL, "Total PoE Power Budget       ", 22, 144, 300);
-    status(IDC_POEG_BUDGET, 143);
-    label(IDC_POEG_USED_LABEL, "Power Used", 22, 178, 300);
-    status(IDC_POEG_USED, 177);
-    label(IDC_POEG_LEFT_LABEL, "Power Left", 22, 212, 300);
-    status(IDC_POEG_LEFT, 211);
-    label(IDC_POEG_PERCENTAGE_LABEL, "The percentage of system power supplied ", 22, 246, 300);
-    status(IDC_POEG_PERCENTAGE, 245);
+    // The status values are read-only fields.
+    AddGroupBox(IDC_POEG_STATUS_GROUP, "System Power Status", 8, 118, 584, 164);
+    AddLabel(IDC_POEG_BUDGET_LABEL, "Total PoE Power Budget       ", 22, 144, 300, 24);
+    AddEdit(IDC_POEG_BUDGET, 330, 143, 130, 26)->setReadOnly(true);
+    AddLabel(IDC_POEG_USED_LABEL, "Power Used", 22, 178, 300, 24);
+    AddEdit(IDC_POEG_USED, 330, 177, 130, 26)->setReadOnly(true);
+    AddLabel(IDC_POEG_LEFT_LABEL, "Power Left", 22, 212, 300, 24);
+    AddEdit(IDC_POEG_LEFT, 330, 211, 130, 26)->setReadOnly(true);
+    AddLabel(IDC_POEG_PERCENTAGE_LABEL, "The percentage of system power supplied ", 22, 246, 300, 24);
+    AddEdit(IDC_POEG_PERCENTAGE, 330, 245, 130, 26)->setReadOnly(true);
     SetClientSize(600, 292);
 }
 

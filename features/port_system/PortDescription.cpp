@@ -3,9 +3,7 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -47,29 +45,20 @@ CPortDescription::~CPortDescription() = default;
 
 void CPortDescription::CreateControls() {
     SetWindowText("Port Description");
-    QWidget* client = Client();
-    auto place = [client](QWidget* w, int x, int y, int cx, int cy) {
-        w->setParent(client);
-        w->setGeometry(x, y, cx, cy);
-        return w;
-    };
-    place(RegisterControl(IDC_PD_LIST_GROUP, new QGroupBox("Description")), 10, 6, 420, 226);
-    m_list = RegisterControl(IDC_PD_LIST, new CListCtrl);
-    place(m_list, 22, 28, 396, 192);
+    AddGroupBox(IDC_PD_LIST_GROUP, "Description", 10, 6, 420, 226);
+    m_list = PlaceControl(IDC_PD_LIST, new CListCtrl, 22, 28, 396, 192);
 
-    place(RegisterControl(IDC_PD_CONFIG_GROUP, new QGroupBox("Configuration")), 10, 240, 420, 96);
-    place(RegisterControl(IDC_PD_FROM_LABEL, new QLabel("From Port")), 22, 264, 72, 22);
-    place(RegisterControl(IDC_PD_FROM_PORT, new QComboBox), 96, 262, 72, 26);
-    place(RegisterControl(IDC_PD_TO_LABEL, new QLabel("To Port")), 196, 264, 60, 22);
-    place(RegisterControl(IDC_PD_TO_PORT, new QComboBox), 258, 262, 72, 26);
-    place(RegisterControl(IDC_PD_DESC_LABEL, new QLabel("Description")), 22, 300, 72, 22);
-    place(RegisterControl(IDC_PD_DESCRIPTION, new QLineEdit), 96, 298, 322, 26);
+    AddGroupBox(IDC_PD_CONFIG_GROUP, "Configuration", 10, 240, 420, 96);
+    AddLabel(IDC_PD_FROM_LABEL, "From Port", 22, 264, 72, 22);
+    AddComboBox(IDC_PD_FROM_PORT, 96, 262, 72, 26);
+    AddLabel(IDC_PD_TO_LABEL, "To Port", 196, 264, 60, 22);
+    AddComboBox(IDC_PD_TO_PORT, 258, 262, 72, 26);
+    AddLabel(IDC_PD_DESC_LABEL, "Description", 22, 300, 72, 22);
+    AddEdit(IDC_PD_DESCRIPTION, 96, 298, 322, 26);
 
-    auto* refresh = RegisterControl(IDC_PD_REFRESH, new QPushButton("Refresh"));
-    place(refresh, 104, 346, 76, 28);
-    refresh->setDefault(true);
-    place(RegisterControl(IDC_PD_APPLY, new QPushButton("Apply")), 188, 346, 76, 28);
-    place(RegisterControl(IDC_PD_CLOSE, new QPushButton("Close")), 272, 346, 76, 28);
+    AddButton(IDC_PD_REFRESH, "Refresh", 104, 346, 76, 28)->setDefault(true);
+    AddButton(IDC_PD_APPLY, "Apply", 188, 346, 76, 28);
+    AddButton(IDC_PD_CLOSE, "Close", 272, 346, 76, 28);
     SetDefID(IDC_PD_REFRESH);
     SetClientSize(440, 384);
 }

@@ -3,8 +3,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -43,10 +41,6 @@ QString CodeText(const char* const (&table)[N], int code) {
     return code >= 1 && code <= static_cast<int>(N) ? QString::fromLatin1(table[code - 1]) : QString();
 }
 
-QLabel* Label(const char* text) {
-    return new QLabel(QString::fromLatin1(text));
-}
-
 }  // namespace
 
 CPortSetInfo::CPortSetInfo(QWidget* parent) : CDialog(IDD_PORT_SET_INFO, parent) {
@@ -61,31 +55,21 @@ CPortSetInfo::~CPortSetInfo() = default;
 
 void CPortSetInfo::CreateControls() {
     SetWindowText("Port Configuration");
-    QWidget* client = Client();
-    auto place = [client](QWidget* w, int x, int y, int cx, int cy) {
-        w->setParent(client);
-        w->setGeometry(x, y, cx, cy);
-        return w;
-    };
+    AddGroupBox(IDC_PORTSET_INFO_GROUP, "Port Information", 8, 6, 690, 334);
+    m_list = PlaceControl(IDC_PORTSET_LIST, new CListCtrl, 18, 28, 670, 302);
 
-    place(RegisterControl(IDC_PORTSET_INFO_GROUP, new QGroupBox("Port Information")), 8, 6, 690, 334);
-    m_list = RegisterControl(IDC_PORTSET_LIST, new CListCtrl);
-    place(m_list, 18, 28, 670, 302);
-
-    place(RegisterControl(IDC_PORTSET_CONFIG_GROUP, new QGroupBox("Port Configuration")), 8, 348, 690, 66);
-    place(RegisterControl(IDC_PORTSET_PORT_LABEL, Label("Port ID:")), 18, 376, 56, 24);
-    auto* portId = RegisterControl(IDC_PORTSET_PORT_ID, new QLineEdit);
+    AddGroupBox(IDC_PORTSET_CONFIG_GROUP, "Port Configuration", 8, 348, 690, 66);
+    AddLabel(IDC_PORTSET_PORT_LABEL, "Port ID:", 18, 376, 56, 24);
+    auto* portId = AddEdit(IDC_PORTSET_PORT_ID, 76, 374, 48, 26);
     portId->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), portId));
     portId->setEnabled(false);
-    place(portId, 76, 374, 48, 26);
 
-    place(RegisterControl(IDC_PORTSET_SPEED_LABEL, Label("Speed:")), 140, 376, 48, 24);
-    m_speed = RegisterControl(IDC_PORTSET_SPEED, new QComboBox);
+    AddLabel(IDC_PORTSET_SPEED_LABEL, "Speed:", 140, 376, 48, 24);
+    m_speed = AddComboBox(IDC_PORTSET_SPEED, 190, 374, 112, 26);
     m_speed->addItems({"1000M-Full", "100M-Full", "100M-Half", "10M-Full", "10M-Half", "Auto", "Disable"});
-    place(m_speed, 190, 374, 112, 26);
 
-    place(RegisterControl(IDC_PORTSET_MDIX_LABEL, Label("MDI/MDIX:")), 318, 376, 72, 24);
-    m_mdix = RegisterControl(IDC_PORTSET_MDIX, new QComboBox);
+    AddLabel(IDC_PORTSET_MDIX_LABEL, "MDI/MDIX:", 318, 376, 72, 24);
+    m_mdix = AddComboBox(IDC_PORTSET_MDIX, 392, 374, 90, 26);
     m_mdix->setEditable(true);
     m_mdix->setInsertPolicy(QComboBox::NoInsert);
     m_mdix->addItems({"Auto", "MDI", "MDIX"});
@@ -93,17 +77,13 @@ void CPortSetInfo::CreateControls() {
     // pick the item whose text was typed.
     QObject::disconnect(m_mdix->lineEdit(), &QLineEdit::editingFinished, m_mdix, nullptr);
     QObject::connect(m_mdix->lineEdit(), &QLineEdit::textEdited, this, [this] { m_mdixTyped = true; });
-    place(m_mdix, 392, 374, 90, 26);
 
-    place(RegisterControl(IDC_PORTSET_FLOW_LABEL, Label("Flow Control:")), 498, 376, 92, 24);
-    m_flow = RegisterControl(IDC_PORTSET_FLOW, new QComboBox);
-    place(m_flow, 592, 374, 96, 26);
+    AddLabel(IDC_PORTSET_FLOW_LABEL, "Flow Control:", 498, 376, 92, 24);
+    m_flow = AddComboBox(IDC_PORTSET_FLOW, 592, 374, 96, 26);
 
-    auto* refresh = RegisterControl(IDC_PORTSET_REFRESH, new QPushButton("&Refresh"));
-    refresh->setDefault(true);
-    place(refresh, 436, 426, 80, 28);
-    place(RegisterControl(IDC_PORTSET_APPLY, new QPushButton("&Apply")), 522, 426, 80, 28);
-    place(RegisterControl(IDC_PORTSET_CLOSE, new QPushButton("&Close")), 608, 426, 80, 28);
+    AddButton(IDC_PORTSET_REFRESH, "&Refresh", 436, 426, 80, 28)->setDefault(true);
+    AddButton(IDC_PORTSET_APPLY, "&Apply", 522, 426, 80, 28);
+    AddButton(IDC_PORTSET_CLOSE, "&Close", 608, 426, 80, 28);
     SetDefID(IDC_PORTSET_REFRESH);
     SetClientSize(706, 464);
 }

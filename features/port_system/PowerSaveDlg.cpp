@@ -2,12 +2,7 @@
 #include "features/port_system/PowerSaveDlg.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 
 #include "controls/ListCtrlEx.h"
 #include "core/Utils.h"
@@ -83,40 +78,30 @@ CPowerSaveDlg::~CPowerSaveDlg() {
 
 void CPowerSaveDlg::CreateControls() {
     SetWindowText("Power Saving Settings ");
-    QWidget* client = Client();
-    auto place = [client](QWidget* w, int x, int y, int cx, int cy) {
-        w->setParent(client);
-        w->setGeometry(x, y, cx, cy);
-        return w;
-    };
-    place(RegisterControl(IDC_PS_GLOBAL_GROUP, new QGroupBox("Global Settings")), 10, 6, 620, 64);
-    place(RegisterControl(IDC_PS_LINK_STATUS, new QCheckBox("Enable Link Status Detection")), 24, 32, 260,
-          24);
-    place(RegisterControl(IDC_PS_CABLE_LENGTH, new QCheckBox("Enable Cable Length Detection")), 290, 32, 240,
-          24);
-    place(RegisterControl(IDC_PS_APPLY_GLOBAL, new QPushButton("&Apply")), 536, 30, 80, 28);
+    AddGroupBox(IDC_PS_GLOBAL_GROUP, "Global Settings", 10, 6, 620, 64);
+    AddCheckBox(IDC_PS_LINK_STATUS, "Enable Link Status Detection", 24, 32, 260, 24);
+    AddCheckBox(IDC_PS_CABLE_LENGTH, "Enable Cable Length Detection", 290, 32, 240, 24);
+    AddButton(IDC_PS_APPLY_GLOBAL, "&Apply", 536, 30, 80, 28);
 
-    place(RegisterControl(IDC_PS_ADVANCED_GROUP, new QGroupBox("Advanced Power Saving Settings")), 10, 78,
-          620, 150);
-    place(RegisterControl(IDC_PS_TYPE_LABEL, new QLabel("Type")), 24, 104, 90, 22);
-    place(RegisterControl(IDC_PS_TYPE, new QComboBox), 116, 102, 180, 26);
-    place(RegisterControl(IDC_PS_STATE_LABEL, new QLabel("State")), 326, 104, 90, 22);
-    place(RegisterControl(IDC_PS_STATE, new QComboBox), 418, 102, 180, 26);
-    place(RegisterControl(IDC_PS_PROFILE1_LABEL, new QLabel("Time Profile1")), 24, 140, 90, 22);
-    place(RegisterControl(IDC_PS_PROFILE1, new QComboBox), 116, 138, 180, 26);
-    place(RegisterControl(IDC_PS_PROFILE2_LABEL, new QLabel("Time Profile2")), 326, 140, 90, 22);
-    place(RegisterControl(IDC_PS_PROFILE2, new QComboBox), 418, 138, 180, 26);
-    place(RegisterControl(IDC_PS_PORT_LABEL, new QLabel("Port")), 24, 176, 90, 22);
-    place(RegisterControl(IDC_PS_PORT, new QLineEdit), 116, 174, 180, 26);
-    place(RegisterControl(IDC_PS_PORT_HINT, new QLabel("(e.g.:1-4,6)")), 304, 176, 100, 22);
-    place(RegisterControl(IDC_PS_APPLY_ENTRY, new QPushButton("&Apply")), 536, 184, 80, 28);
+    AddGroupBox(IDC_PS_ADVANCED_GROUP, "Advanced Power Saving Settings", 10, 78, 620, 150);
+    AddLabel(IDC_PS_TYPE_LABEL, "Type", 24, 104, 90, 22);
+    AddComboBox(IDC_PS_TYPE, 116, 102, 180, 26);
+    AddLabel(IDC_PS_STATE_LABEL, "State", 326, 104, 90, 22);
+    AddComboBox(IDC_PS_STATE, 418, 102, 180, 26);
+    AddLabel(IDC_PS_PROFILE1_LABEL, "Time Profile1", 24, 140, 90, 22);
+    AddComboBox(IDC_PS_PROFILE1, 116, 138, 180, 26);
+    AddLabel(IDC_PS_PROFILE2_LABEL, "Time Profile2", 326, 140, 90, 22);
+    AddComboBox(IDC_PS_PROFILE2, 418, 138, 180, 26);
+    AddLabel(IDC_PS_PORT_LABEL, "Port", 24, 176, 90, 22);
+    AddEdit(IDC_PS_PORT, 116, 174, 180, 26);
+    AddLabel(IDC_PS_PORT_HINT, "(e.g.:1-4,6)", 304, 176, 100, 22);
+    AddButton(IDC_PS_APPLY_ENTRY, "&Apply", 536, 184, 80, 28);
 
-    place(RegisterControl(IDC_PS_SUMMARY_GROUP, new QGroupBox("Summary")), 10, 236, 620, 164);
-    m_list = RegisterControl(IDC_PS_SUMMARY, new CListCtrlEx);
-    place(m_list, 20, 260, 600, 128);
+    AddGroupBox(IDC_PS_SUMMARY_GROUP, "Summary", 10, 236, 620, 164);
+    m_list = PlaceControl(IDC_PS_SUMMARY, new CListCtrlEx, 20, 260, 600, 128);
 
-    place(RegisterControl(IDC_PS_REFRESH, new QPushButton("&Refresh")), 448, 410, 80, 28);
-    place(RegisterControl(IDC_PS_CLOSE, new QPushButton("&Close")), 536, 410, 80, 28);
+    AddButton(IDC_PS_REFRESH, "&Refresh", 448, 410, 80, 28);
+    AddButton(IDC_PS_CLOSE, "&Close", 536, 410, 80, 28);
     SetClientSize(640, 448);
 }
 

@@ -4,10 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <algorithm>
 #include <memory>
@@ -81,44 +78,28 @@ CSyslogHostCfgDlg::~CSyslogHostCfgDlg() = default;
 
 void CSyslogHostCfgDlg::CreateControls() {
     SetWindowText("Syslog Host Configuration");
-    QWidget* client = Client();
-    auto place = [client](QWidget* w, int x, int y, int cx, int cy) {
-        w->setParent(client);
-        w->setGeometry(x, y, cx, cy);
-        return w;
-    };
-    auto label = [&](int id, const char* text, int x, int y, int cx) {
-        place(RegisterControl(id, new QLabel(QString::fromLatin1(text))), x, y, cx, 24);
-    };
+    AddGroupBox(IDC_SYSLOG_GROUP, "Syslog", 8, 6, 504, 62);
+    m_chkEnable = AddCheckBox(IDC_SYSLOG_ENABLE, "SysLogEnable", 22, 32, 160, 24);
+    AddButton(IDC_SYSLOG_APPLY_STATE, "Apply", 412, 29, 88, 28);
 
-    place(RegisterControl(IDC_SYSLOG_GROUP, new QGroupBox("Syslog")), 8, 6, 504, 62);
-    m_chkEnable = RegisterControl(IDC_SYSLOG_ENABLE, new QCheckBox("SysLogEnable"));
-    place(m_chkEnable, 22, 32, 160, 24);
-    place(RegisterControl(IDC_SYSLOG_APPLY_STATE, new QPushButton("Apply")), 412, 29, 88, 28);
-
-    place(RegisterControl(IDC_SYSLOG_CONFIG_GROUP, new QGroupBox("Configuratiom")), 8, 76, 504, 134);
-    label(IDC_SYSLOG_HOST_LABEL, "Host IP", 22, 102, 60);
-    m_editHost = RegisterControl(IDC_SYSLOG_HOST, new CEditEXIPV6);
-    place(m_editHost, 86, 101, 200, 26);
-    label(IDC_SYSLOG_PORT_LABEL, "UDP Port(1-65535):", 300, 102, 130);
-    m_editPort = RegisterControl(IDC_SYSLOG_PORT, new QLineEdit);
+    AddGroupBox(IDC_SYSLOG_CONFIG_GROUP, "Configuratiom", 8, 76, 504, 134);
+    AddLabel(IDC_SYSLOG_HOST_LABEL, "Host IP", 22, 102, 60, 24);
+    m_editHost = PlaceControl(IDC_SYSLOG_HOST, new CEditEXIPV6, 86, 101, 200, 26);
+    AddLabel(IDC_SYSLOG_PORT_LABEL, "UDP Port(1-65535):", 300, 102, 130, 24);
+    m_editPort = AddEdit(IDC_SYSLOG_PORT, 432, 101, 68, 26);
     m_editPort->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_editPort));
-    place(m_editPort, 432, 101, 68, 26);
 
-    label(IDC_SYSLOG_FACILITY_LABEL, "Facility", 22, 138, 60);
-    m_cbFacility = RegisterControl(IDC_SYSLOG_FACILITY, new QComboBox);
-    place(m_cbFacility, 86, 137, 110, 26);
-    label(IDC_SYSLOG_SEVERITY_LABEL, "Severity:", 220, 138, 70);
-    m_cbSeverity = RegisterControl(IDC_SYSLOG_SEVERITY, new QComboBox);
-    place(m_cbSeverity, 292, 137, 130, 26);
-    label(IDC_SYSLOG_TIME_STAMP_LABEL, "Time Stamp", 22, 174, 80);
-    m_cbTimeStamp = RegisterControl(IDC_SYSLOG_TIME_STAMP, new QComboBox);
+    AddLabel(IDC_SYSLOG_FACILITY_LABEL, "Facility", 22, 138, 60, 24);
+    m_cbFacility = AddComboBox(IDC_SYSLOG_FACILITY, 86, 137, 110, 26);
+    AddLabel(IDC_SYSLOG_SEVERITY_LABEL, "Severity:", 220, 138, 70, 24);
+    m_cbSeverity = AddComboBox(IDC_SYSLOG_SEVERITY, 292, 137, 130, 26);
+    AddLabel(IDC_SYSLOG_TIME_STAMP_LABEL, "Time Stamp", 22, 174, 80, 24);
+    m_cbTimeStamp = AddComboBox(IDC_SYSLOG_TIME_STAMP, 104, 173, 110, 26);
     m_cbTimeStamp->setEditable(true);
-    place(m_cbTimeStamp, 104, 173, 110, 26);
 
-    place(RegisterControl(IDC_SYSLOG_REFRESH, new QPushButton("&Refresh")), 228, 220, 88, 28);
-    place(RegisterControl(IDC_SYSLOG_APPLY_HOST, new QPushButton("&Apply")), 322, 220, 88, 28);
-    place(RegisterControl(IDC_SYSLOG_CLOSE, new QPushButton("&Close")), 416, 220, 88, 28);
+    AddButton(IDC_SYSLOG_REFRESH, "&Refresh", 228, 220, 88, 28);
+    AddButton(IDC_SYSLOG_APPLY_HOST, "&Apply", 322, 220, 88, 28);
+    AddButton(IDC_SYSLOG_CLOSE, "&Close", 416, 220, 88, 28);
     SetClientSize(520, 258);
 
     // The template's initial data; no item is selected until a read selects one.

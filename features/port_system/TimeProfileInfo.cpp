@@ -2,12 +2,8 @@
 #include "features/port_system/TimeProfileInfo.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include "controls/ListCtrlEx.h"
 #include "core/TextNumbers.h"
@@ -77,48 +73,41 @@ CTimeProfileInfo::~CTimeProfileInfo() {
 
 void CTimeProfileInfo::CreateControls() {
     SetWindowText("Time Profile Info");
-    QWidget* client = Client();
-    auto place = [client](QWidget* w, int x, int y, int cx, int cy) {
-        w->setParent(client);
-        w->setGeometry(x, y, cx, cy);
-        return w;
-    };
-    place(RegisterControl(IDC_TP_ADD_GROUP, new QGroupBox("Time Profile Add")), 10, 6, 680, 226);
-    place(RegisterControl(IDC_TP_NAME_LABEL, new QLabel("Profile Name")), 24, 32, 100, 22);
-    place(RegisterControl(IDC_TP_NAME, new QLineEdit), 130, 30, 220, 26);
+    AddGroupBox(IDC_TP_ADD_GROUP, "Time Profile Add", 10, 6, 680, 226);
+    AddLabel(IDC_TP_NAME_LABEL, "Profile Name", 24, 32, 100, 22);
+    AddEdit(IDC_TP_NAME, 130, 30, 220, 26);
 
-    place(RegisterControl(IDC_TP_DATE, new QCheckBox("Date")), 24, 66, 90, 24);
-    place(RegisterControl(IDC_TP_FROM_LABEL, new QLabel("From Day ")), 130, 66, 72, 22);
-    place(RegisterControl(IDC_TP_FROM_YEAR, new QComboBox), 204, 64, 74, 26);
-    place(RegisterControl(IDC_TP_FROM_MONTH, new QComboBox), 282, 64, 56, 26);
-    place(RegisterControl(IDC_TP_FROM_DAY, new QComboBox), 342, 64, 56, 26);
-    place(RegisterControl(IDC_TP_TO_LABEL, new QLabel("To Day ")), 416, 66, 60, 22);
-    place(RegisterControl(IDC_TP_TO_YEAR, new QComboBox), 478, 64, 74, 26);
-    place(RegisterControl(IDC_TP_TO_MONTH, new QComboBox), 556, 64, 56, 26);
-    place(RegisterControl(IDC_TP_TO_DAY, new QComboBox), 616, 64, 56, 26);
+    AddCheckBox(IDC_TP_DATE, "Date", 24, 66, 90, 24);
+    AddLabel(IDC_TP_FROM_LABEL, "From Day ", 130, 66, 72, 22);
+    AddComboBox(IDC_TP_FROM_YEAR, 204, 64, 74, 26);
+    AddComboBox(IDC_TP_FROM_MONTH, 282, 64, 56, 26);
+    AddComboBox(IDC_TP_FROM_DAY, 342, 64, 56, 26);
+    AddLabel(IDC_TP_TO_LABEL, "To Day ", 416, 66, 60, 22);
+    AddComboBox(IDC_TP_TO_YEAR, 478, 64, 74, 26);
+    AddComboBox(IDC_TP_TO_MONTH, 556, 64, 56, 26);
+    AddComboBox(IDC_TP_TO_DAY, 616, 64, 56, 26);
 
-    place(RegisterControl(IDC_TP_HOURS_LABEL, new QLabel("Hours(HH MM)")), 24, 102, 104, 22);
-    place(RegisterControl(IDC_TP_START_LABEL, new QLabel("Start Time")), 130, 102, 72, 22);
-    place(RegisterControl(IDC_TP_START_HOUR, new QComboBox), 204, 100, 56, 26);
-    place(RegisterControl(IDC_TP_START_MINUTE, new QComboBox), 264, 100, 56, 26);
-    place(RegisterControl(IDC_TP_END_LABEL, new QLabel("End Time")), 416, 102, 60, 22);
-    place(RegisterControl(IDC_TP_END_HOUR, new QComboBox), 478, 100, 56, 26);
-    place(RegisterControl(IDC_TP_END_MINUTE, new QComboBox), 538, 100, 56, 26);
+    AddLabel(IDC_TP_HOURS_LABEL, "Hours(HH MM)", 24, 102, 104, 22);
+    AddLabel(IDC_TP_START_LABEL, "Start Time", 130, 102, 72, 22);
+    AddComboBox(IDC_TP_START_HOUR, 204, 100, 56, 26);
+    AddComboBox(IDC_TP_START_MINUTE, 264, 100, 56, 26);
+    AddLabel(IDC_TP_END_LABEL, "End Time", 416, 102, 60, 22);
+    AddComboBox(IDC_TP_END_HOUR, 478, 100, 56, 26);
+    AddComboBox(IDC_TP_END_MINUTE, 538, 100, 56, 26);
 
-    place(RegisterControl(IDC_TP_WEEKDAYS_LABEL, new QLabel("Weekdays")), 24, 138, 100, 22);
-    place(RegisterControl(IDC_TP_ALL_DAYS, new QCheckBox("Select All Days")), 130, 136, 160, 24);
+    AddLabel(IDC_TP_WEEKDAYS_LABEL, "Weekdays", 24, 138, 100, 22);
+    AddCheckBox(IDC_TP_ALL_DAYS, "Select All Days", 130, 136, 160, 24);
     for (int d = 0; d < 7; ++d) {
-        place(RegisterControl(IDC_TP_MONDAY + d, new QCheckBox(kDayNames[d])), 130 + d * 72, 166, 70, 24);
+        AddCheckBox(IDC_TP_MONDAY + d, kDayNames[d], 130 + d * 72, 166, 70, 24);
     }
-    place(RegisterControl(IDC_TP_ADD, new QPushButton("&Add")), 596, 196, 80, 28);
+    AddButton(IDC_TP_ADD, "&Add", 596, 196, 80, 28);
 
-    place(RegisterControl(IDC_TP_LIST_GROUP, new QGroupBox("Time Profile Entries")), 10, 240, 680, 226);
-    m_list = RegisterControl(IDC_TP_LIST, new CListCtrlEx);
-    place(m_list, 20, 264, 660, 156);
-    place(RegisterControl(IDC_TP_DELETE, new QPushButton("&Delete")), 596, 428, 80, 28);
+    AddGroupBox(IDC_TP_LIST_GROUP, "Time Profile Entries", 10, 240, 680, 226);
+    m_list = PlaceControl(IDC_TP_LIST, new CListCtrlEx, 20, 264, 660, 156);
+    AddButton(IDC_TP_DELETE, "&Delete", 596, 428, 80, 28);
 
-    place(RegisterControl(IDC_TP_REFRESH, new QPushButton("&Refresh")), 508, 476, 80, 28);
-    place(RegisterControl(IDC_TP_CLOSE, new QPushButton("&Close")), 596, 476, 80, 28);
+    AddButton(IDC_TP_REFRESH, "&Refresh", 508, 476, 80, 28);
+    AddButton(IDC_TP_CLOSE, "&Close", 596, 476, 80, 28);
     SetClientSize(700, 514);
 }
 

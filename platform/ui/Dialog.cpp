@@ -283,6 +283,37 @@ void CDialog::RegisterWidget(int id, QWidget* w) {
     }
 }
 
+// ---- Fixed geometry ----
+
+void CDialog::PlaceWidget(QWidget* w, int x, int y, int cx, int cy) {
+    w->setParent(m_client);
+    w->setGeometry(x, y, cx, cy);
+}
+
+QLabel* CDialog::AddLabel(int id, const std::string& text, int x, int y, int cx, int cy) {
+    return PlaceControl(id, new QLabel(ui::ToQ(text)), x, y, cx, cy);
+}
+
+QLineEdit* CDialog::AddEdit(int id, int x, int y, int cx, int cy) {
+    return PlaceControl(id, new QLineEdit, x, y, cx, cy);
+}
+
+QComboBox* CDialog::AddComboBox(int id, int x, int y, int cx, int cy) {
+    return PlaceControl(id, new QComboBox, x, y, cx, cy);
+}
+
+QPushButton* CDialog::AddButton(int id, const std::string& text, int x, int y, int cx, int cy) {
+    return PlaceControl(id, new QPushButton(ui::ToQ(text)), x, y, cx, cy);
+}
+
+QCheckBox* CDialog::AddCheckBox(int id, const std::string& text, int x, int y, int cx, int cy) {
+    return PlaceControl(id, new QCheckBox(ui::ToQ(text)), x, y, cx, cy);
+}
+
+QGroupBox* CDialog::AddGroupBox(int id, const std::string& text, int x, int y, int cx, int cy) {
+    return PlaceControl(id, new QGroupBox(ui::ToQ(text)), x, y, cx, cy);
+}
+
 QWidget* CDialog::GetDlgItem(int id) const {
     auto it = m_controls.find(id);
     return it == m_controls.end() ? nullptr : it->second.data();

@@ -17,8 +17,9 @@
 //   };
 //
 // Controls live inside Client() (a plain widget below the optional menu bar), placed by a Qt layout or
-// by fixed geometry in client pixels. Each control is registered under its resource id; the id is also
-// the widget's dynamic property "ksxId", so tests find controls by id.
+// by fixed geometry in client pixels (PlaceControl, AddLabel, AddEdit, ...: registered and placed at once).
+// Each control is registered under its resource id; the id is also the widget's dynamic property "ksxId", so
+// tests find controls by id.
 //
 // Threads: all members are for the UI thread, except SendMessage and PostMessage (any thread).
 #pragma once
@@ -38,8 +39,14 @@
 #include "platform/sys/Messages.h"
 #include "platform/ui/WindowMessages.h"
 
+class QCheckBox;
+class QComboBox;
 class QEventLoop;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
 class QMenuBar;
+class QPushButton;
 
 namespace ksx {
 
@@ -178,6 +185,23 @@ public:
 protected:
     // Builds the controls; runs once, before OnInitDialog. Default: nothing.
     virtual void CreateControls() {}
+
+    // ---- Fixed geometry (for CreateControls) ----
+    // Registers `w` under `id`, puts it in Client() and gives it the rectangle x, y, cx, cy in client
+    // pixels. Returns `w`.
+    template <class W>
+    W* PlaceControl(int id, W* w, int x, int y, int cx, int cy) {
+        RegisterWidget(id, w);
+        PlaceWidget(w, x, y, cx, cy);
+        return w;
+    }
+    // The common controls, made, registered and placed the same way.
+    QLabel* AddLabel(int id, const std::string& text, int x, int y, int cx, int cy);
+    QLineEdit* AddEdit(int id, int x, int y, int cx, int cy);
+    QComboBox* AddComboBox(int id, int x, int y, int cx, int cy);
+    QPushButton* AddButton(int id, const std::string& text, int x, int y, int cx, int cy);
+    QCheckBox* AddCheckBox(int id, const std::string& text, int x, int y, int cx, int cy);
+    QGroupBox* AddGroupBox(int id, const std::string& text, int x, int y, int cx, int cy);
     // Runs once the controls exist, before the dialog shows. Returns non-zero (the classic BOOL).
     virtual int OnInitDialog() { return 1; }
     // Enter with no default button, or the IDOK button: ends with IDOK.
@@ -201,6 +225,7 @@ protected:
 
 private:
     void RegisterWidget(int id, QWidget* w);
+    void PlaceWidget(QWidget* w, int x, int y, int cx, int cy);
     void EnsureCreated();
     void StopTakingMessages();
     void FinishEnded();
