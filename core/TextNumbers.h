@@ -1,8 +1,10 @@
 // Number reading of the text helpers: the leading decimal or hexadecimal number of a text, read the
-// way the helpers' callers expect (a missing number reads as 0, overlong numbers saturate).
+// way the helpers' callers expect (a missing number reads as 0, overlong numbers saturate), and the
+// checks of typed numbers.
 #pragma once
 
 #include <climits>
+#include <string>
 #include <string_view>
 
 namespace ksx::text {
@@ -63,6 +65,31 @@ inline unsigned LeadingHex(std::string_view s) {
         v = (v << 4) | static_cast<unsigned>(d);
     }
     return v;
+}
+
+// s without the spaces and tabs before and after it.
+inline std::string Trimmed(std::string_view s) {
+    const size_t first = s.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return std::string();
+    }
+    return std::string(s.substr(first, s.find_last_not_of(" \t") - first + 1));
+}
+
+// A plain decimal number ("15", "15.4", ".4", "15."), nothing before or after it.
+inline bool IsDecimalText(std::string_view s) {
+    bool digit = false;
+    bool point = false;
+    for (char c : s) {
+        if (c >= '0' && c <= '9') {
+            digit = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
 }
 
 }  // namespace ksx::text

@@ -54,30 +54,6 @@ std::string PortColumnOid(int column, int port) {
            std::to_string(port);
 }
 
-std::string Trimmed(const std::string& s) {
-    const size_t first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return std::string();
-    }
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
-// A plain decimal number ("15", "15.4", ".4", "15."), nothing before or after it.
-bool IsDecimalText(const std::string& s) {
-    bool digit = false;
-    bool point = false;
-    for (char c : s) {
-        if (c >= '0' && c <= '9') {
-            digit = true;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            return false;
-        }
-    }
-    return digit;
-}
-
 // Whether a decimal text is a whole multiple of 0.2, decided on the digits (no rounding): an even
 // tenths digit and nothing after it.
 bool IsMultipleOfFifth(const std::string& s) {
@@ -487,8 +463,8 @@ int CPOEConfigDlg::AddPortVarBinds(int port) {
     s.AddVarBind(PortColumnOid(7, port), 1, "1");
     m_cbPowerLimit->setEnabled(false);
     // The whole text must be the number: "15.4W" would reach the device as typed.
-    const std::string limit = Trimmed(ui::ToStd(m_editLimit->text()));
-    const double watts = IsDecimalText(limit) ? std::strtod(limit.c_str(), nullptr) : 0.0;
+    const std::string limit = text::Trimmed(ui::ToStd(m_editLimit->text()));
+    const double watts = text::IsDecimalText(limit) ? std::strtod(limit.c_str(), nullptr) : 0.0;
     if (watts < 1.0 || watts > 30.0) {
         AfxMessageBox(kTextLimitRange, MB_OK);
         return 1;

@@ -32,30 +32,6 @@ constexpr int kSetTimeoutMs = 5000;
 
 const char* const kTextThreshold = "The System Power Threshold ranges between 7.1 ~ 185.0.";
 
-std::string Trimmed(const std::string& s) {
-    const size_t first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return std::string();
-    }
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
-// A plain decimal number ("120", "120.5"), nothing before or after it.
-bool IsDecimalText(const std::string& s) {
-    bool digit = false;
-    bool point = false;
-    for (char c : s) {
-        if (c >= '0' && c <= '9') {
-            digit = true;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            return false;
-        }
-    }
-    return digit;
-}
-
 }  // namespace
 
 const char* const CPOEGlobal::kObjects[6] = {
@@ -189,8 +165,8 @@ void CPOEGlobal::OnApply() {
 
     if (threshold != m_strValue[0]) {
         // The whole text must be the number: trailing text would reach the device as typed.
-        const std::string number = Trimmed(threshold);
-        const double watts = IsDecimalText(number) ? std::strtod(number.c_str(), nullptr) : 0.0;
+        const std::string number = text::Trimmed(threshold);
+        const double watts = text::IsDecimalText(number) ? std::strtod(number.c_str(), nullptr) : 0.0;
         if (watts < 7.1 || watts > 185.0) {
             AfxMessageBox(kTextThreshold, MB_OK);
             m_bChanged = 0;
