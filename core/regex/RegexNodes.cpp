@@ -55,6 +55,27 @@ int FindBelow(const RxMatchState* s, int n, int from) {
     return -1;
 }
 
+// Atomic groups and possessive repeats keep the inner match but drop its backtrack entries, leaving
+// only where to go back to. Commit runs after the inner TryFirst, Undo is their whole TryNext.
+int AtomicCommit(RxMatchState* s, int pos, int height, int captures, int matched) {
+    s->m_stack.Restore(height);
+    if (!matched) {
+        return 0;
+    }
+    s->m_stack.Push(pos);
+    s->m_stack.Push(captures);
+    return 1;
+}
+int AtomicUndo(RxMatchState* s) {
+    int captures = 0;
+    int pos = 0;
+    s->m_stack.Pop(captures);
+    s->m_stack.Pop(pos);
+    s->m_capture.Restore(captures);
+    s->m_nCurrentPos = pos;
+    return 0;
+}
+
 }  // namespace
 
 int RxFindRecord(const RxMatchState* s, int n) {
@@ -459,25 +480,12 @@ int CPossessiveElxT<x>::TryFirst(RxMatchState* s) const {
     const int pos = s->m_nCurrentPos;
     const int height = s->m_stack.GetSize();
     const int captures = s->m_capture.GetSize();
-    const int r = CGreedyElxT<x>::TryFirst(s);
-    s->m_stack.Restore(height);
-    if (!r) {
-        return 0;
-    }
-    s->m_stack.Push(pos);
-    s->m_stack.Push(captures);
-    return 1;
+    return AtomicCommit(s, pos, height, captures, CGreedyElxT<x>::TryFirst(s));
 }
 
 template <int x>
 int CPossessiveElxT<x>::TryNext(RxMatchState* s) const {
-    int captures = 0;
-    int pos = 0;
-    s->m_stack.Pop(captures);
-    s->m_stack.Pop(pos);
-    s->m_capture.Restore(captures);
-    s->m_nCurrentPos = pos;
-    return 0;
+    return AtomicUndo(s);
 }
 
 // ---- Groups -------------------------------------------------------------------------------------
@@ -636,25 +644,12 @@ int CIndependentElxT<x>::TryFirst(RxMatchState* s) const {
     const int pos = s->m_nCurrentPos;
     const int height = s->m_stack.GetSize();
     const int captures = s->m_capture.GetSize();
-    const int r = RxFirst(m_pelx, s);
-    s->m_stack.Restore(height);
-    if (!r) {
-        return 0;
-    }
-    s->m_stack.Push(pos);
-    s->m_stack.Push(captures);
-    return 1;
+    return AtomicCommit(s, pos, height, captures, RxFirst(m_pelx, s));
 }
 
 template <int x>
 int CIndependentElxT<x>::TryNext(RxMatchState* s) const {
-    int captures = 0;
-    int pos = 0;
-    s->m_stack.Pop(captures);
-    s->m_stack.Pop(pos);
-    s->m_capture.Restore(captures);
-    s->m_nCurrentPos = pos;
-    return 0;
+    return AtomicUndo(s);
 }
 
 template <int x>
