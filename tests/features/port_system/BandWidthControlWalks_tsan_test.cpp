@@ -30,6 +30,9 @@ public:
         if (msg == WM_SNMP_RESULT && wParam == BW_RESULT_ROW) {
             const auto* row = reinterpret_cast<const CBandWidthRow*>(lParam);
             rows.push_back(row->port + "/" + row->txRate + "/" + row->rxRate);
+            if (silenceSim && rows.size() == silenceAt) {
+                silenceSim->Silence(true);  // the walk stays at this row until closed
+            }
         } else if (msg == WM_SNMP_RESULT && wParam == BW_RESULT_FINISHED) {
             ++finished;
             texts.push_back(reinterpret_cast<const char*>(lParam));
@@ -48,6 +51,8 @@ public:
     int finished = 0;
     int late = 0;
     bool closed = false;
+    test::SimSwitch* silenceSim = nullptr;  // silenced once `silenceAt` rows have arrived
+    size_t silenceAt = 0;
 
 private:
     std::mutex m_lock;
@@ -84,18 +89,25 @@ TEST_F(BandWidthWalks, ClosingMidWalkStopsBothWalks) {
     sim.DelayMs(3);
     for (int round = 0; round < 4; ++round) {
         RecordingOwner owner;
+        // The switch stops answering at that row, so the close comes mid-walk however late it runs.
+        owner.silenceSim = &sim;
+        owner.silenceAt = 2u + round * 3u;
         CBandWidthControlFunLogic logic;
         logic.SetOwnerWnd(&owner);
         logic.ReadRateTable();
         logic.ReadTrunkMembers();
         ASSERT_TRUE(
-            WaitUntil([&] { return owner.With([&] { return owner.rows.size() >= 2u + round * 3u; }); }));
+            WaitUntil([&] { return owner.With([&] { return owner.rows.size() >= owner.silenceAt; }); }));
         logic.CloseSessions();
         owner.With([&] { return owner.closed = true; });
         const size_t atClose = owner.With([&] { return owner.rows.size(); });
         EXPECT_LT(atClose, static_cast<size_t>(g_nPortNum));
         // A fresh read after the close works on the same object.
-        owner.With([&] { return owner.closed = false; });
+        owner.With([&] {
+            owner.silenceSim = nullptr;
+            return owner.closed = false;
+        });
+        sim.Silence(false);
         logic.ReadRateTable();
         ASSERT_TRUE(
             WaitUntil([&] { return owner.With([&] { return owner.rows.size() >= atClose + g_nPortNum; }); }));
