@@ -16,6 +16,7 @@
 #include "platform/sys/DeliveryGate.h"
 #include "platform/sys/Event.h"
 #include "platform/sys/Globals.h"
+#include "tests/support/GateOwner.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/SimTestHelpers.h"
 
@@ -386,54 +387,7 @@ TEST_F(SessionWalkTest, DestructorDuringAStepReturnsPromptly) {
 }
 
 // The test thread plays the UI thread: the gate's owner, running queued calls while it waits.
-class SessionGateTest : public SessionWalkTest {
-protected:
-    void SetUp() override {
-        SessionWalkTest::SetUp();
-        gate.SetOwnerThread(std::this_thread::get_id());
-        gate.SetWakeup([this] {
-            std::lock_guard<std::mutex> guard(m_mutex);
-            ++m_wakeups;
-            m_cv.notify_all();
-        });
-        target = gate.RegisterTarget();
-    }
-    void TearDown() override {
-        gate.UnregisterTarget(target);
-        gate.SetWakeup(nullptr);
-        SessionWalkTest::TearDown();
-    }
-    bool WaitForWakeups(int n, int limitMs = 10000) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_cv.wait_for(lock, milliseconds(limitMs), [&] { return m_wakeups >= n; });
-    }
-    int Wakeups() {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        return m_wakeups;
-    }
-    bool PumpUntil(const std::function<bool()>& pred, int limitMs = 10000) {
-        const auto deadline = steady_clock::now() + milliseconds(limitMs);
-        for (;;) {
-            gate.RunPending();
-            if (pred()) {
-                return true;
-            }
-            if (steady_clock::now() >= deadline) {
-                return false;
-            }
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_cv.wait_for(lock, milliseconds(5));
-        }
-    }
-
-    ksx::DeliveryGate& gate = ksx::DeliveryGate::Instance();
-    ksx::GateTarget target = 0;
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    int m_wakeups = 0;
-};
+class SessionGateTest : public SessionWalkTest, protected ksx::test::GateOwner {};
 
 // Rows reach the "window" by blocking sends; the window handles them on the UI thread.
 struct GateWalk : Walk {

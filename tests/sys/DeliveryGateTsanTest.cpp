@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/sys/DeliveryGate.h"
+#include "tests/support/GateOwner.h"
 
 using ksx::DeliveryGate;
 using ksx::GateTarget;
@@ -19,55 +20,7 @@ using namespace std::chrono;
 namespace {
 
 // The test thread plays the UI thread: it owns the gate and pumps queued calls while it waits.
-class GateTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        gate.SetOwnerThread(std::this_thread::get_id());
-        gate.SetWakeup([this] {
-            std::lock_guard<std::mutex> guard(m_mutex);
-            ++m_wakeups;
-            m_cv.notify_all();
-        });
-        target = gate.RegisterTarget();
-    }
-    void TearDown() override {
-        gate.UnregisterTarget(target);
-        gate.SetWakeup(nullptr);
-    }
-
-    int Wakeups() {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        return m_wakeups;
-    }
-    // Runs queued calls until pred holds or the limit passes.
-    bool PumpUntil(const std::function<bool()>& pred, int limitMs = 5000) {
-        const auto deadline = steady_clock::now() + milliseconds(limitMs);
-        for (;;) {
-            gate.RunPending();
-            if (pred()) {
-                return true;
-            }
-            if (steady_clock::now() >= deadline) {
-                return false;
-            }
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_cv.wait_for(lock, milliseconds(5));
-        }
-    }
-    // Waits (without running anything) until at least n calls were queued since the start.
-    bool WaitForWakeups(int n, int limitMs = 5000) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_cv.wait_for(lock, milliseconds(limitMs), [&] { return m_wakeups >= n; });
-    }
-
-    DeliveryGate& gate = DeliveryGate::Instance();
-    GateTarget target = 0;
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    int m_wakeups = 0;
-};
+class GateTest : public ::testing::Test, protected ksx::test::GateOwner {};
 
 struct Row {
     int index;
