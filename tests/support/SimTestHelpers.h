@@ -16,7 +16,10 @@ namespace ksx::test {
 // fixture lives, so that sessions built by members of a derived fixture already use it.
 class SimTest : public ::testing::Test {
 protected:
-    explicit SimTest(const std::string& timeoutMs = "3000") { UseSimV1(sim, timeoutMs); }
+    explicit SimTest(const std::string& timeoutMs = "3000") : SimTest(SimSwitch::Options(), timeoutMs) {}
+    SimTest(SimSwitch::Options options, const std::string& timeoutMs) : sim(std::move(options)) {
+        UseSimV1(sim, timeoutMs);
+    }
     ~SimTest() override { ResetConnectionSettings(); }
 
     SimSwitch sim;

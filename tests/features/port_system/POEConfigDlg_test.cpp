@@ -20,6 +20,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_poe_syslog.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
@@ -38,27 +39,9 @@ std::string Col(int column, int port) {
 }
 
 // Requests as "pdu oid=type:value ..." lines.
-std::vector<std::string> Lines(const std::vector<SimRequest>& log) {
-    std::vector<std::string> out;
-    for (const SimRequest& r : log) {
-        std::string line = r.pdu;
-        for (const auto& vb : r.varbinds) {
-            line += " " + vb.oid + "=" + vb.type + ":" + vb.value;
-        }
-        out.push_back(line);
-    }
-    return out;
-}
+const auto& Lines = test::RequestLines;
 
-std::vector<SimRequest> Sets(const std::vector<SimRequest>& log) {
-    std::vector<SimRequest> sets;
-    for (const SimRequest& r : log) {
-        if (r.pdu == "set") {
-            sets.push_back(r);
-        }
-    }
-    return sets;
-}
+using test::Sets;
 
 // The set request of one port as a line.
 std::string SetLine(int port, const std::string& state, const std::string& range, const std::string& priority,
@@ -82,17 +65,16 @@ std::string PortWalkStart() {
     return line;
 }
 
-class POEConfig : public ::testing::Test {
+class POEConfig : public test::SimTest {
 protected:
+    POEConfig() : SimTest({"ksx-4200-28p", {}}, "1000") {}
     void SetUp() override {
-        test::UseSimV1(sim, "1000");
         CPOEConfigDlg::SetPortPauseMs(10);
         SetProfiles({{1, "Night"}, {2, "Weekend"}, {5, "Holiday"}});
     }
     void TearDown() override {
         CPOEConfigDlg::SetPortPauseMs(300);
         CPOEConfigDlg::SetSetTimeoutMs(20000);
-        ResetConnectionSettings();
     }
 
     // Replaces the device's time profiles (index, name).
@@ -146,7 +128,6 @@ protected:
         test::PumpEvents();
     }
 
-    test::SimSwitch sim{test::SimSwitch::Options{"ksx-4200-28p", {}}};
     test::ScriptedMessageBox boxes;
 };
 

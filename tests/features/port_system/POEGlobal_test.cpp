@@ -15,6 +15,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_poe_syslog.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
@@ -29,25 +30,15 @@ const std::string kG = "1.3.6.1.4.1.7393.10.76.20.1.22";
 const std::string kThreshold = kG + ".2.0";
 const std::string kSequence = kG + ".3.0";
 
-std::vector<std::string> Lines(const std::vector<SimRequest>& log) {
-    std::vector<std::string> out;
-    for (const SimRequest& r : log) {
-        std::string line = r.pdu;
-        for (const auto& vb : r.varbinds) {
-            line += " " + vb.oid + "=" + vb.type + ":" + vb.value;
-        }
-        out.push_back(line);
-    }
-    return out;
-}
+// Requests as "pdu oid=type:value ..." lines.
+const auto& Lines = test::RequestLines;
 
 const std::string kRead = "get " + kG + ".2.0=n: " + kG + ".3.0=n: " + kG + ".4.0=n: " + kG +
                           ".5.0=n: " + kG + ".6.0=n: " + kG + ".7.0=n:";
 
-class POEGlobal : public ::testing::Test {
+class POEGlobal : public test::SimTest {
 protected:
-    void SetUp() override { test::UseSimV1(sim, "1000"); }
-    void TearDown() override { ResetConnectionSettings(); }
+    POEGlobal() : SimTest({"ksx-4200-28p", {}}, "1000") {}
 
     static void WaitRead(CPOEGlobal& dlg, int reads = 1) {
         ASSERT_TRUE(WaitUntil([&] { return dlg.ReadsEnded() >= reads; }));
@@ -59,7 +50,6 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return dlg.ReadsEnded() > reads; }));
     }
 
-    test::SimSwitch sim{test::SimSwitch::Options{"ksx-4200-28p", {}}};
     test::ScriptedMessageBox boxes;
 };
 

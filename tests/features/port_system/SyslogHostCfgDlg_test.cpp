@@ -15,6 +15,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_poe_syslog.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
@@ -33,17 +34,8 @@ const std::string kFacility = kG + ".4.0";
 const std::string kHost = kG + ".5.1";
 const std::string kOldIndex = ".1.4.192.168.1.20";  // the profile's host
 
-std::vector<std::string> Lines(const std::vector<SimRequest>& log) {
-    std::vector<std::string> out;
-    for (const SimRequest& r : log) {
-        std::string line = r.pdu;
-        for (const auto& vb : r.varbinds) {
-            line += " " + vb.oid + "=" + vb.type + ":" + vb.value;
-        }
-        out.push_back(line);
-    }
-    return out;
-}
+// Requests as "pdu oid=type:value ..." lines.
+const auto& Lines = test::RequestLines;
 
 std::vector<std::string> SetLines(const std::vector<SimRequest>& log) {
     std::vector<std::string> out;
@@ -71,10 +63,9 @@ const std::string kGlobalRead =
 const std::string kHostWalk =
     "getnext " + kHost + ".5=n: " + kHost + ".1=n: " + kHost + ".2=n: " + kHost + ".3=n:";
 
-class SyslogHost : public ::testing::Test {
+class SyslogHost : public test::SimTest {
 protected:
-    void SetUp() override { test::UseSimV1(sim, "1000"); }
-    void TearDown() override { ResetConnectionSettings(); }
+    SyslogHost() : SimTest("1000") {}
 
     // Waits for the host walk that follows read number `reads`.
     static void WaitRead(CSyslogHostCfgDlg& dlg, int reads = 1) {
@@ -103,7 +94,6 @@ protected:
         }
     }
 
-    test::SimSwitch sim;
     test::ScriptedMessageBox boxes;
 };
 
