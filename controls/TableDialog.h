@@ -48,6 +48,15 @@ struct ListColumn {
     // for a column that is not walked.
     using Format = std::function<std::string(const ksx::WalkStep& step, int binding)>;
 
+    ListColumn(std::string columnOid, std::string columnHeading, ColumnWidth columnWidth = {},
+               Format columnFormat = nullptr, int columnAlign = LVCFMT_LEFT, std::string unread = {})
+        : oid(std::move(columnOid)),
+          heading(std::move(columnHeading)),
+          width(std::move(columnWidth)),
+          format(std::move(columnFormat)),
+          align(columnAlign),
+          placeholder(std::move(unread)) {}
+
     std::string oid;  // walked column; empty: not walked, the cell comes from `format` alone
     std::string heading;
     ColumnWidth width;
