@@ -2,16 +2,13 @@
 #include "features/port_system/BandWidthControlDlg.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QRegularExpressionValidator>
 
 #include "controls/ListCtrlEx.h"
-#include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Form.h"
 #include "res/ids_port_small.h"
 
 using namespace ksx;
@@ -27,43 +24,34 @@ constexpr int kColumnWidth = 150;
 
 }  // namespace
 
-CBandWidthControlDlg::CBandWidthControlDlg(QWidget* parent) : CDialog(IDD_BANDWIDTH_CONTROL, parent) {
+CBandWidthControlDlg::CBandWidthControlDlg(QWidget* parent)
+    : CDialog(IDD_BANDWIDTH_CONTROL, parent),
+      m_range(*this, IDC_BW_FROM_PORT, IDC_BW_TO_PORT, " \"To port\"cannot be smaller than \"From Port\" ") {
+    OwnSessions(m_logic.Sessions());
     OnCommand(IDC_BW_APPLY, [this] { OnApply(); });
     OnCommand(IDC_BW_REFRESH, [this] { OnRefresh(); });
-    OnNotify(CBN_SELCHANGE, IDC_BW_FROM_PORT, Handler([this] { OnSelChangeFromPort(); }));
-    OnNotify(CBN_SELCHANGE, IDC_BW_TO_PORT, Handler([this] { OnSelChangeToPort(); }));
-    OnNotify(CBN_SELCHANGE, IDC_BW_NO_LIMIT, Handler([this] { OnSelChangeNoLimit(); }));
-    OnMessage(WM_SNMP_RESULT, [this](WPARAM w, LPARAM l) { return OnSnmpResult(w, l); });
+    OnNotify(CBN_SELCHANGE, IDC_BW_NO_LIMIT,
+             Handler([this] { EnableDlgItem(IDC_BW_RATE, NoLimitDisabled()); }));
+    OnMessage(WM_SNMP_RESULT, [this](WPARAM w, LPARAM l) -> LRESULT {
+        OnSnmpResult(static_cast<int>(w), l);
+        return 0;
+    });
 }
 
-CBandWidthControlDlg::~CBandWidthControlDlg() {
-    m_logic.CloseSessions();
-}
+CBandWidthControlDlg::~CBandWidthControlDlg() = default;
 
 void CBandWidthControlDlg::CreateControls() {
     SetWindowText("BandWidth Control");
-    m_list = PlaceControl(IDC_BW_LIST, new CListCtrlEx, 10, 10, 3 * kColumnWidth + 26, 300);
-
-    AddLabel(IDC_BW_FROM_LABEL, "FromPort", 10, 324, 62, 22);
-    AddComboBox(IDC_BW_FROM_PORT, 74, 322, 62, 26);
-    AddLabel(IDC_BW_TO_LABEL, "ToPort", 150, 324, 50, 22);
-    AddComboBox(IDC_BW_TO_PORT, 202, 322, 62, 26);
-    AddLabel(IDC_BW_TYPE_LABEL, "Type", 280, 324, 40, 22);
-    AddComboBox(IDC_BW_TYPE, 322, 322, 80, 26);
-
-    AddLabel(IDC_BW_NO_LIMIT_LABEL, "No Limit", 10, 360, 62, 22);
-    AddComboBox(IDC_BW_NO_LIMIT, 74, 358, 96, 26);
-    AddLabel(IDC_BW_RATE_LABEL, "Rate(64-1024000)", 182, 360, 124, 22);
-    auto* rate = AddEdit(IDC_BW_RATE, 308, 358, 96, 26);
+    ui::Form form(*this);
+    m_list = form.Fill(RegisterControl(IDC_BW_LIST, new CListCtrlEx));
+    form.Row({"FromPort", form.Combo(IDC_BW_FROM_PORT), "ToPort", form.Combo(IDC_BW_TO_PORT), "Type",
+              form.Combo(IDC_BW_TYPE)});
+    auto* rate = form.Edit(IDC_BW_RATE);
     rate->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), rate));
-    AddLabel(IDC_BW_UNIT_LABEL, "Kbits/sec ", 410, 360, 72, 22);
-
-    AddLabel(IDC_BW_GIGA_NOTE, "On Gigabit port, the Tx rate is set as multiples of 1850Kbits/sec ", 10, 396,
-             300, 40)
+    form.Row({"No Limit", form.Combo(IDC_BW_NO_LIMIT), "Rate(64-1024000)", rate, "Kbits/sec "});
+    form.Note("On Gigabit port, the Tx rate is set as multiples of 1850Kbits/sec ", IDC_BW_GIGA_NOTE)
         ->setWordWrap(true);
-    AddButton(IDC_BW_APPLY, "Apply", 316, 398, 76, 28);
-    AddButton(IDC_BW_REFRESH, "Refresh", 400, 398, 76, 28);
-    SetClientSize(496, 440);
+    form.Buttons({{IDC_BW_APPLY, "Apply"}, {IDC_BW_REFRESH, "Refresh"}});
 }
 
 int CBandWidthControlDlg::OnInitDialog() {
@@ -75,33 +63,19 @@ int CBandWidthControlDlg::OnInitDialog() {
     m_list->InsertColumn(1, "Tx Rate (Kbits/sec)", LVCFMT_LEFT, kColumnWidth);
     m_list->InsertColumn(2, "Rx Rate (Kbits/sec)", LVCFMT_LEFT, kColumnWidth);
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    m_list->setMinimumSize(3 * kColumnWidth + 26, 300);
 
-    auto* from = Item<QComboBox>(IDC_BW_FROM_PORT);
-    auto* to = Item<QComboBox>(IDC_BW_TO_PORT);
-    for (int p = 1; p <= g_nPortNum; ++p) {
-        from->addItem(QString::number(p));
-        to->addItem(QString::number(p));
-    }
-    from->setCurrentIndex(0);
-    to->setCurrentIndex(to->count() - 1);
-    auto* type = Item<QComboBox>(IDC_BW_TYPE);
-    type->addItems({"Rx", "Tx", "Both"});
-    type->setCurrentIndex(0);
-    auto* noLimit = Item<QComboBox>(IDC_BW_NO_LIMIT);
-    noLimit->addItems({"Enabled", "Disabled"});
-    noLimit->setCurrentIndex(1);
+    m_range.Fill(g_nPortNum);
+    Item<QComboBox>(IDC_BW_TYPE)->addItems({"Rx", "Tx", "Both"});
+    Item<QComboBox>(IDC_BW_NO_LIMIT)->addItems({"Enabled", "Disabled"});
+    ResetForm();
     ShowDlgItem(IDC_BW_GIGA_NOTE, false);
-    SetDlgItemText(IDC_BW_RATE, "");
+    // Apply waits for the trunk ids it checks against.
+    EnableDlgItem(IDC_BW_APPLY, false);
 
     OnRefresh();
     m_logic.ReadTrunkMembers();
     return 1;
-}
-
-int CBandWidthControlDlg::DestroyWindow() {
-    TRACE("==================DestroyWindow===============");
-    m_logic.CloseSessions();
-    return CDialog::DestroyWindow();
 }
 
 bool CBandWidthControlDlg::NoLimitDisabled() const {
@@ -111,61 +85,29 @@ bool CBandWidthControlDlg::NoLimitDisabled() const {
 void CBandWidthControlDlg::OnRefresh() {
     EnableDlgItem(IDC_BW_REFRESH, false);
     m_list->DeleteAllItems();
-    // The trunk walk may still be reading the owner: only store it when it changes.
-    if (m_logic.OwnerWnd() != this) {
-        m_logic.SetOwnerWnd(this);
-    }
+    m_logic.SetOwnerWnd(this);
     m_logic.ReadRateTable();
 }
 
-void CBandWidthControlDlg::OnSelChangeFromPort() {
-    auto* from = Item<QComboBox>(IDC_BW_FROM_PORT);
-    Item<QComboBox>(IDC_BW_TO_PORT)->setCurrentIndex(from->currentIndex());
-}
-
-void CBandWidthControlDlg::OnSelChangeToPort() {
-    auto* from = Item<QComboBox>(IDC_BW_FROM_PORT);
-    auto* to = Item<QComboBox>(IDC_BW_TO_PORT);
-    if (to->currentText().toInt() < from->currentText().toInt()) {
-        AfxMessageBox(" \"To port\"cannot be smaller than \"From Port\" ", MB_OK);
-        to->setCurrentIndex(from->currentIndex());
-    }
-}
-
-void CBandWidthControlDlg::OnSelChangeNoLimit() {
-    EnableDlgItem(IDC_BW_RATE, NoLimitDisabled());
-}
-
-LRESULT CBandWidthControlDlg::OnSnmpResult(WPARAM wParam, LPARAM lParam) {
-    switch (static_cast<int>(wParam)) {
-        case BW_RESULT_ROW: {
-            const auto* row = reinterpret_cast<const CBandWidthRow*>(lParam);
-            if (row == nullptr) {
-                break;
-            }
-            auto rateText = [](const std::string& rate) {
-                return rate == "0" ? QString("No Limit") : QString::fromStdString(rate);
-            };
-            const int item = m_list->GetItemCount();
-            m_list->SetItemTextEx(item, 0, QString::fromStdString(row->port));
-            m_list->SetItemTextEx(item, 1, rateText(row->txRate));
-            m_list->SetItemTextEx(item, 2, rateText(row->rxRate));
-            break;
+void CBandWidthControlDlg::OnSnmpResult(int code, LPARAM data) {
+    if (code == BW_RESULT_ROW) {
+        const CBandWidthRow* row = Record<CBandWidthRow>(data);
+        auto rateText = [](const std::string& rate) {
+            return QString::fromStdString(rate == "0" ? "No Limit" : rate);
+        };
+        const int item = m_list->GetItemCount();
+        m_list->SetItemTextEx(item, 0, QString::fromStdString(row->port));
+        m_list->SetItemTextEx(item, 1, rateText(row->txRate));
+        m_list->SetItemTextEx(item, 2, rateText(row->rxRate));
+    } else if (code == BW_RESULT_WRITE_FINISHED) {
+        OnRefresh();
+    } else if (code == BW_RESULT_FINISHED) {
+        EnableDlgItem(IDC_BW_APPLY, m_logic.TrunkReadEnded());
+        EnableDlgItem(IDC_BW_REFRESH, true);
+        if (NoLimitDisabled()) {
+            EnableDlgItem(IDC_BW_RATE, true);
         }
-        case BW_RESULT_WRITE_FINISHED:
-            OnRefresh();
-            break;
-        case BW_RESULT_FINISHED:
-            EnableDlgItem(IDC_BW_APPLY, true);
-            EnableDlgItem(IDC_BW_REFRESH, true);
-            if (NoLimitDisabled()) {
-                EnableDlgItem(IDC_BW_RATE, true);
-            }
-            break;
-        default:
-            break;
     }
-    return 0;
 }
 
 void CBandWidthControlDlg::OnApply() {
@@ -174,18 +116,12 @@ void CBandWidthControlDlg::OnApply() {
     const std::string to = GetDlgItemText(IDC_BW_TO_PORT);
     const int type = Item<QComboBox>(IDC_BW_TYPE)->currentIndex();
 
-    std::string rate;
-    if (NoLimitDisabled()) {
-        rate = GetDlgItemText(IDC_BW_RATE);
-        if (!CBandWidthControlFunLogic::IsValidRate(rate)) {
-            AfxMessageBox("Invalid Rate.", MB_OK);
-            EnableDlgItem(IDC_BW_APPLY, true);
-            return;
-        }
-    } else {
-        rate = "0";
+    const std::string rate = NoLimitDisabled() ? GetDlgItemText(IDC_BW_RATE) : "0";
+    if (NoLimitDisabled() && !CBandWidthControlFunLogic::IsValidRate(rate)) {
+        AfxMessageBox("Invalid Rate.", MB_OK);
+        EnableDlgItem(IDC_BW_APPLY, true);
+        return;
     }
-
     std::string trunkPorts;
     if (!m_logic.FindTrunkPortsInRange(from, to, trunkPorts)) {
         AfxMessageBox(
@@ -193,14 +129,13 @@ void CBandWidthControlDlg::OnApply() {
         EnableDlgItem(IDC_BW_APPLY, true);
         return;
     }
-
     m_logic.WriteRates(from, to, rate, type);
     ResetForm();
 }
 
 void CBandWidthControlDlg::ResetForm() {
+    m_range.SelectFirst();
     auto* to = Item<QComboBox>(IDC_BW_TO_PORT);
-    Item<QComboBox>(IDC_BW_FROM_PORT)->setCurrentIndex(0);
     to->setCurrentIndex(to->count() - 1);
     SetDlgItemText(IDC_BW_RATE, "");
     Item<QComboBox>(IDC_BW_NO_LIMIT)->setCurrentIndex(1);

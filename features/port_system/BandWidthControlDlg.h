@@ -1,6 +1,7 @@
 // "BandWidth Control": lists the Tx and Rx rate limit of every port and sets a limit (or no limit) for
 // a range of ports. Ports in an aggregated link are refused.
 #pragma once
+#include "controls/PortRange.h"
 #include "features/port_system/BandWidthControlFunLogic.h"
 #include "platform/ui/Dialog.h"
 
@@ -11,7 +12,6 @@ public:
     explicit CBandWidthControlDlg(QWidget* parent = nullptr);
     ~CBandWidthControlDlg() override;
 
-    int DestroyWindow() override;
     CBandWidthControlFunLogic& Logic() { return m_logic; }
 
 protected:
@@ -21,13 +21,11 @@ protected:
 private:
     void OnApply();
     void OnRefresh();
-    void OnSelChangeFromPort();
-    void OnSelChangeToPort();
-    void OnSelChangeNoLimit();
-    ksx::LRESULT OnSnmpResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
+    void OnSnmpResult(int code, ksx::LPARAM data);
     bool NoLimitDisabled() const;
     void ResetForm();
 
     CBandWidthControlFunLogic m_logic;
+    CPortRange m_range;
     CListCtrlEx* m_list = nullptr;
 };

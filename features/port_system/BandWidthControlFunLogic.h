@@ -1,14 +1,14 @@
 // Bandwidth control: walks the per-port Tx/Rx rate table and the trunk membership table, and writes
 // new rate limits for a range of ports. Rows and the ends of walks reach the owner window as
-// WM_SNMP_RESULT messages.
+// WM_SNMP_RESULT messages, sent on the UI thread.
 #pragma once
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "core/ModuleBase.h"
 
-// wParam 0: one CBandWidthRow (lParam, valid during the call); 4 "WriteFinished"; 5 "Finished".
+// wParam 0: one CBandWidthRow (lParam: ksx::RecordParam, valid during the call); 4 "WriteFinished";
+// 5 "Finished".
 constexpr unsigned WM_SNMP_RESULT = ksx::WM_USER + 10;
 
 enum BandWidthResult : int { BW_RESULT_ROW = 0, BW_RESULT_WRITE_FINISHED = 4, BW_RESULT_FINISHED = 5 };
@@ -28,16 +28,18 @@ public:
     static constexpr const char* kPortColumn = "1.3.6.1.4.1.7393.10.76.20.1.13.1.2.1.1";
     static constexpr const char* kTxRateColumn = "1.3.6.1.4.1.7393.10.76.20.1.13.1.2.1.2";
     static constexpr const char* kRxRateColumn = "1.3.6.1.4.1.7393.10.76.20.1.13.1.2.1.3";
-    static constexpr const char* kTrunkMemberColumn = "1.3.6.1.4.1.7393.10.76.20.1.8.1.3.1.2";
     static constexpr int kMinRate = 64;
     static constexpr int kMaxRate = 1024000;
 
     CBandWidthControlFunLogic();
     ~CBandWidthControlFunLogic() override;
 
-    // Start the asynchronous walks; each ends with WM_SNMP_RESULT (5, "Finished").
+    // Start the asynchronous walks; each ends with WM_SNMP_RESULT (5, "Finished"). The trunk walk is the
+    // base's trunk-membership read.
     int ReadRateTable();
     int ReadTrunkMembers();
+    // True once the trunk walk of ReadTrunkMembers ended (any status).
+    bool TrunkReadEnded() const { return m_trunkEnded; }
     // 1 when no port from..to is in an aggregated link; otherwise 0 with those ports ("3,4") in `ports`.
     int FindTrunkPortsInRange(const std::string& from, const std::string& to, std::string& ports);
     // One set per port from..to; a failed port does not stop the others. Sends (4, "WriteFinished") to
@@ -46,20 +48,13 @@ public:
     int WriteRates(const std::string& from, const std::string& to, const std::string& rate, int type);
     // 1 when the text is not empty and its value lies within 64..1024000.
     static int IsValidRate(const std::string& text);
-    // Closes the three sessions, waiting for running walks.
-    void CloseSessions();
-
-    // Per-port trunk id (index port-1; 0 = not aggregated), copied under the lock.
-    std::vector<int> TrunkIdsSnapshot() const;
 
 private:
     static int OnRateTableWalk(CSnmp* response, int requestId, void* userData, int status);
     static int OnTrunkMembersWalk(CSnmp* response, int requestId, void* userData, int status);
-    void Notify(int code, const char* text);
+    void Notify(int code, ksx::LPARAM data);
 
-    mutable std::mutex m_trunkLock;
-    std::vector<int> m_aTrunkIds;  // written by the trunk walk's worker, read on the UI thread
+    bool m_trunkEnded = false;  // UI thread
     CCommonSNMP m_cCommonSNMPRate;
-    CCommonSNMP m_cCommonSNMPTrunk;
-    CCommonSNMP m_cCommonSNMPWrite;
+    ksx::TableRead<CBandWidthRow> m_rateRead;
 };

@@ -23,4 +23,16 @@ public:
     virtual bool PostMessage(unsigned msg, WPARAM wParam, LPARAM lParam) = 0;
 };
 
+// A record passed by address in a message's lParam, for messages that carry one. Only a message sent
+// on the record's own thread may carry it (it is valid during the call only): rows of a walk reach the
+// UI thread copied (core/TableRead.h) and are passed on from there.
+template <class T>
+LPARAM RecordParam(const T* record) {
+    return reinterpret_cast<LPARAM>(record);
+}
+template <class T>
+const T* Record(LPARAM lParam) {
+    return reinterpret_cast<const T*>(lParam);
+}
+
 }  // namespace ksx

@@ -42,7 +42,7 @@ protected:
                    dlg.IsDlgItemEnabled(IDC_BW_APPLY);
         }));
         // Trunk 1 (ports 25 and 26) is read once, when the dialog opens.
-        ASSERT_TRUE(WaitUntil([&] { return dlg.Logic().TrunkIdsSnapshot()[25] == 1; }));
+        ASSERT_TRUE(WaitUntil([&] { return dlg.Logic().TrunkPortsSnapshot()[25] == 1; }));
     }
 
     static std::string Cell(CBandWidthControlDlg& dlg, int row, int column) {
@@ -217,7 +217,7 @@ TEST_F(BandWidthControl, AggregatedPortsAreRefusedWithTheirList) {
     CBandWidthControlDlg dlg;
     DialogDriver drv(dlg);
     WaitReady(dlg);
-    ASSERT_TRUE(WaitUntil([&] { return dlg.Logic().TrunkIdsSnapshot()[3] == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return dlg.Logic().TrunkPortsSnapshot()[3] == 2; }));
     sim.ClearLog();
 
     Fill(drv, 1, 10, BW_TYPE_BOTH, false, "500");
