@@ -16,6 +16,7 @@
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/Text.h"
 #include "res/ids_poe_syslog.h"
 
@@ -27,10 +28,6 @@ const ksx::ui::RegisterFeature kRegister(ID_MENU_SYSLOG_HOST, [] {
     CSyslogHostCfgDlg dlg;
     dlg.DoModal();
 });
-
-// From the callbacks: lParam points to the record, valid during the call.
-constexpr unsigned WM_SYSLOG_GLOBAL_READ = WM_USER + 4131;
-constexpr unsigned WM_SYSLOG_HOST_ROW = WM_USER + 4132;
 
 constexpr int kMaxPortDigits = 5;
 
@@ -50,26 +47,38 @@ const char* const CSyslogHostCfgDlg::kSeverityOid = "1.3.6.1.4.1.7393.10.76.20.1
 const char* const CSyslogHostCfgDlg::kFacilityOid = "1.3.6.1.4.1.7393.10.76.20.1.16.2.4.0";
 const char* const CSyslogHostCfgDlg::kHostEntry = "1.3.6.1.4.1.7393.10.76.20.1.16.2.5.1";
 
-CSyslogHostCfgDlg::CSyslogHostCfgDlg(QWidget* parent) : CDialog(IDD_SYSLOG_HOST, parent) {
+CSyslogHostCfgDlg::CSyslogHostCfgDlg(QWidget* parent)
+    : CDialog(IDD_SYSLOG_HOST, parent),
+      m_globalRead(m_cCommonSNMP, {kFacilityOid, kSeverityOid, kTimeStampOid, kStateOid},
+                   [](const WalkStep& s) {
+                       return GlobalValues{s.Text(0), s.Text(1), s.Text(2), s.Text(3)};
+                   }),
+      m_hostRead(m_cCommonSNMPTable,
+                 {std::string(kHostEntry) + ".5", std::string(kHostEntry) + ".1",
+                  std::string(kHostEntry) + ".2", std::string(kHostEntry) + ".3"},
+                 [](const WalkStep& s) {
+                     return HostRow{s.Text(0), s.Text(1), s.Text(2), s.Text(3)};
+                 }) {
+    OwnReader(m_globalRead);
+    OwnReader(m_hostRead);
+    OwnSession(m_cCommonSNMP);
+    OwnSession(m_cCommonSNMPSet);
+    OwnSession(m_cCommonSNMPTable);
+    m_globalRead.onRow = [this](const GlobalValues& values) { ShowGlobal(values); };
+    m_globalRead.onEnd = [this](const WalkEnd& end) {
+        if (!end.stale) {
+            SendMessage(WM_SYSLOG_HOST_DONE, 1, RecordParam("Finished"));
+        }
+    };
+    m_hostRead.onRow = [this](const HostRow& row) { ShowHost(row); };
+    m_hostRead.onEnd = [this](const WalkEnd&) { ++m_nHostWalksEnded; };  // the form keeps the last row
     OnCommand(IDC_SYSLOG_ENABLE, [this] { OnSyslogEnableClicked(); });
     OnCommand(IDC_SYSLOG_APPLY_STATE, [this] { OnApplyState(); });
     OnCommand(IDC_SYSLOG_APPLY_HOST, [this] { OnApplyHost(); });
     OnCommand(IDC_SYSLOG_REFRESH, [this] { ReadSyslogGlobal(); });
     OnNotify(EN_CHANGE, IDC_SYSLOG_PORT, Handler([this] { OnPortChanged(); }));
-    OnMessage(WM_SYSLOG_GLOBAL_READ, [this](WPARAM, LPARAM l) -> LRESULT {
-        ShowGlobal(*reinterpret_cast<const GlobalValues*>(l));
-        return 1;
-    });
     OnMessage(WM_SYSLOG_HOST_DONE, [this](WPARAM, LPARAM) -> LRESULT {
         OnHostDone();
-        return 1;
-    });
-    OnMessage(WM_SYSLOG_HOST_ROW, [this](WPARAM w, LPARAM l) -> LRESULT {
-        if (w == 0) {
-            ++m_nHostWalksEnded;  // the walk is over; the form keeps the last row
-        } else {
-            ShowHost(*reinterpret_cast<const HostRow*>(l));
-        }
         return 1;
     });
 }
@@ -78,29 +87,24 @@ CSyslogHostCfgDlg::~CSyslogHostCfgDlg() = default;
 
 void CSyslogHostCfgDlg::CreateControls() {
     SetWindowText("Syslog Host Configuration");
-    AddGroupBox(IDC_SYSLOG_GROUP, "Syslog", 8, 6, 504, 62);
-    m_chkEnable = AddCheckBox(IDC_SYSLOG_ENABLE, "SysLogEnable", 22, 32, 160, 24);
-    AddButton(IDC_SYSLOG_APPLY_STATE, "Apply", 412, 29, 88, 28);
+    ui::Form form(*this);
+    auto syslog = form.Group("Syslog", IDC_SYSLOG_GROUP);
+    m_chkEnable = syslog.Check(IDC_SYSLOG_ENABLE, "SysLogEnable");
+    syslog.Row({m_chkEnable, ui::Form::Stretch, syslog.Button(IDC_SYSLOG_APPLY_STATE, "Apply")});
 
-    AddGroupBox(IDC_SYSLOG_CONFIG_GROUP, "Configuratiom", 8, 76, 504, 134);
-    AddLabel(IDC_SYSLOG_HOST_LABEL, "Host IP", 22, 102, 60, 24);
-    m_editHost = PlaceControl(IDC_SYSLOG_HOST, new CEditEXIPV6, 86, 101, 200, 26);
-    AddLabel(IDC_SYSLOG_PORT_LABEL, "UDP Port(1-65535):", 300, 102, 130, 24);
-    m_editPort = AddEdit(IDC_SYSLOG_PORT, 432, 101, 68, 26);
+    auto config = form.Group("Configuratiom", IDC_SYSLOG_CONFIG_GROUP);
+    m_editHost = RegisterControl(IDC_SYSLOG_HOST, new CEditEXIPV6);
+    m_editPort = config.Edit(IDC_SYSLOG_PORT);
     m_editPort->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_editPort));
-
-    AddLabel(IDC_SYSLOG_FACILITY_LABEL, "Facility", 22, 138, 60, 24);
-    m_cbFacility = AddComboBox(IDC_SYSLOG_FACILITY, 86, 137, 110, 26);
-    AddLabel(IDC_SYSLOG_SEVERITY_LABEL, "Severity:", 220, 138, 70, 24);
-    m_cbSeverity = AddComboBox(IDC_SYSLOG_SEVERITY, 292, 137, 130, 26);
-    AddLabel(IDC_SYSLOG_TIME_STAMP_LABEL, "Time Stamp", 22, 174, 80, 24);
-    m_cbTimeStamp = AddComboBox(IDC_SYSLOG_TIME_STAMP, 104, 173, 110, 26);
-    m_cbTimeStamp->setEditable(true);
-
-    AddButton(IDC_SYSLOG_REFRESH, "&Refresh", 228, 220, 88, 28);
-    AddButton(IDC_SYSLOG_APPLY_HOST, "&Apply", 322, 220, 88, 28);
-    AddButton(IDC_SYSLOG_CLOSE, "&Close", 416, 220, 88, 28);
-    SetClientSize(520, 258);
+    config.Row(
+        {"Host IP", m_editHost, config.Label("UDP Port(1-65535):", IDC_SYSLOG_PORT_LABEL), m_editPort});
+    m_cbFacility = config.Combo(IDC_SYSLOG_FACILITY);
+    m_cbSeverity = config.Combo(IDC_SYSLOG_SEVERITY);
+    config.Row({"Facility", m_cbFacility, "Severity:", m_cbSeverity});
+    m_cbTimeStamp = config.Combo(IDC_SYSLOG_TIME_STAMP, true);
+    config.Row({"Time Stamp", m_cbTimeStamp});
+    form.Buttons(
+        {{IDC_SYSLOG_REFRESH, "&Refresh"}, {IDC_SYSLOG_APPLY_HOST, "&Apply"}, {IDC_SYSLOG_CLOSE, "&Close"}});
 
     // The template's initial data; no item is selected until a read selects one.
     for (int n = 0; n < 8; ++n) {
@@ -124,16 +128,6 @@ int CSyslogHostCfgDlg::OnInitDialog() {
     return 1;
 }
 
-int CSyslogHostCfgDlg::DestroyWindow() {
-    TRACE("==================DestroyWindow===============");
-    m_cCommonSNMP.Close();
-    TRACE("==================m_cCommonSNMP.Close===============");
-    m_cCommonSNMPSet.Close();
-    TRACE("==================m_cCommonSNMPSet.Close===============");
-    m_cCommonSNMPTable.Close();
-    return CDialog::DestroyWindow();
-}
-
 std::string CSyslogHostCfgDlg::HostIndex(const std::string& address) {
     if (address.find('.') != std::string::npos) {
         return ".1.4." + address;
@@ -152,32 +146,11 @@ std::string CSyslogHostCfgDlg::HostIndex(const std::string& address) {
 void CSyslogHostCfgDlg::ReadSyslogGlobal() {
     m_editHost->setText("0.0.0.0");
     m_editPort->setText("514");
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
-    for (const char* oid : {kFacilityOid, kSeverityOid, kTimeStampOid, kStateOid}) {
-        m_cCommonSNMP.AddVarBind(oid, 4, nullptr);
-    }
-    m_cCommonSNMP.StartAsyncWalk(&CSyslogHostCfgDlg::OnSyslogGlobalRead, this, 0);
+    m_globalRead.Read(&CSyslogHostCfgDlg::OnSyslogGlobalRead, this);
 }
 
 int CSyslogHostCfgDlg::OnSyslogGlobalRead(CSnmp* response, int requestId, void* userData, int status) {
-    auto* dlg = static_cast<CSyslogHostCfgDlg*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!dlg->m_cCommonSNMP.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (status == 0) {
-        GlobalValues values;
-        values.facility = BindingValue(response, 0);
-        values.severity = BindingValue(response, 1);
-        values.timeStamp = BindingValue(response, 2);
-        values.state = BindingValue(response, 3);
-        dlg->SendMessage(WM_SYSLOG_GLOBAL_READ, 0, reinterpret_cast<LPARAM>(&values));
-    }
-    owned.reset();
-    dlg->m_cCommonSNMP.SetDone();
-    static const char kFinished[] = "Finished";
-    dlg->SendMessage(WM_SYSLOG_HOST_DONE, 1, reinterpret_cast<LPARAM>(kFinished));
-    return 0;
+    return static_cast<CSyslogHostCfgDlg*>(userData)->m_globalRead.Step(response, requestId, status);
 }
 
 void CSyslogHostCfgDlg::ShowGlobal(const GlobalValues& values) {
@@ -211,33 +184,11 @@ void CSyslogHostCfgDlg::OnHostDone() {
 }
 
 void CSyslogHostCfgDlg::ReadSyslogHost() {
-    m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GETNEXT);
-    for (int column : {5, 1, 2, 3}) {
-        m_cCommonSNMPTable.AddVarBind(std::string(kHostEntry) + "." + std::to_string(column), 4, nullptr);
-    }
-    m_cCommonSNMPTable.StartAsyncWalk(&CSyslogHostCfgDlg::OnSyslogHostWalk, this, 0);
+    m_hostRead.Walk(&CSyslogHostCfgDlg::OnSyslogHostWalk, this);
 }
 
 int CSyslogHostCfgDlg::OnSyslogHostWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* dlg = static_cast<CSyslogHostCfgDlg*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!dlg->m_cCommonSNMPTable.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (status != 0) {
-        dlg->m_cCommonSNMPTable.SetDone();
-        dlg->SendMessage(WM_SYSLOG_HOST_ROW, 0, 0);  // the walk is over
-        return 0;
-    }
-    HostRow row;
-    row.status = BindingValue(response, 0);
-    row.type = BindingValue(response, 1);
-    row.address = BindingValue(response, 2);
-    row.port = BindingValue(response, 3);
-    dlg->SendMessage(WM_SYSLOG_HOST_ROW, 1, reinterpret_cast<LPARAM>(&row));
-    owned.reset();
-    dlg->m_cCommonSNMPTable.StartAsyncWalk(&CSyslogHostCfgDlg::OnSyslogHostWalk, dlg, 0);
-    return 0;
+    return static_cast<CSyslogHostCfgDlg*>(userData)->m_hostRead.Step(response, requestId, status);
 }
 
 void CSyslogHostCfgDlg::ShowHost(const HostRow& row) {

@@ -1,14 +1,15 @@
 // "Syslog Host Configuration": switches the device's syslog on or off, sets facility, severity and time
 // stamp, and edits the syslog host (IPv4 or IPv6 address and UDP port).
 //
-// Reading is a chain: the global read's callback sends its values and WM_SYSLOG_HOST_DONE to the dialog,
-// which then walks the host table; each host row is sent to the dialog and shown in the form. The
-// callbacks run on the sessions' worker threads and touch no control. Writes are synchronous.
+// Reading is a chain: the global read (one step) shows its values and ends with WM_SYSLOG_HOST_DONE,
+// on which the dialog walks the host table; each host row is shown in the form. Rows reach the dialog
+// on the UI thread as copies. Writes are synchronous.
 #pragma once
 
 #include <string>
 
 #include "core/CommonSNMP.h"
+#include "core/TableRead.h"
 #include "platform/ui/Dialog.h"
 
 class CEditEXIPV6;
@@ -27,8 +28,6 @@ public:
 
     explicit CSyslogHostCfgDlg(QWidget* parent = nullptr);
     ~CSyslogHostCfgDlg() override;
-
-    int DestroyWindow() override;
 
     // Row index of an address text for the host table (".1.4.a.b.c.d" or ".2.16" and 16 bytes); empty
     // for a text that is neither.
@@ -76,6 +75,8 @@ private:
     CCommonSNMP m_cCommonSNMP;
     CCommonSNMP m_cCommonSNMPTable;
     CCommonSNMP m_cCommonSNMPSet;
+    ksx::TableRead<GlobalValues> m_globalRead;
+    ksx::TableRead<HostRow> m_hostRead;
     std::string m_strHostAddress;  // the host row last read; empty until one was read
     QCheckBox* m_chkEnable = nullptr;
     QComboBox* m_cbTimeStamp = nullptr;
