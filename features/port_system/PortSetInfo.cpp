@@ -10,10 +10,10 @@
 
 #include "controls/ListCtrl.h"
 #include "core/TextNumbers.h"
-#include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/Text.h"
 #include "res/ids_port_settings.h"
 
@@ -25,10 +25,6 @@ const ksx::ui::RegisterFeature kRegister(ID_MENU_PORT_CONFIGURATION, [] {
     CPortSetInfo dlg;
     dlg.DoModal();
 });
-
-// Posted to itself after a timed-out port read: the read restarts once the worker's message returned
-// (restarting inside the worker's synchronous message would wait for that very worker).
-constexpr unsigned WM_PORTSET_RELOAD = WM_APP + 1010;
 
 const char* const kLinkText[] = {"Down", "1000M Full", "100M Full", "100M Half", "10M Full", "10M Half"};
 const char* const kSpeedText[] = {"1000M Full", "100M Full", "100M Half", "10M Full",
@@ -45,47 +41,63 @@ QString CodeText(const char* const (&table)[N], int code) {
 
 CPortSetInfo::CPortSetInfo(QWidget* parent) : CDialog(IDD_PORT_SET_INFO, parent) {
     g_bDialogClosing = 0;
+    OwnSessions(m_logic.Sessions());
     OnCommand(IDC_PORTSET_REFRESH, [this] { Reload(); });
     OnCommand(IDC_PORTSET_APPLY, [this] { OnApply(); });
     OnNotify(NM_CLICK, IDC_PORTSET_LIST, Handler([this] { OnClickList(); }));
     OnNotify(CBN_SELCHANGE, IDC_PORTSET_MDIX, Handler([this] { m_mdixTyped = false; }));
+    auto walkEnded = [this](WPARAM, LPARAM) -> LRESULT {
+        EnableDlgItem(IDC_PORTSET_REFRESH, true);
+        EnableDlgItem(IDC_PORTSET_APPLY, true);
+        FillList();
+        ResetForm();
+        return 0;
+    };
+    OnMessage(WM_SNMP_WALK_END, walkEnded);
+    OnMessage(WM_SNMP_WALK_STALE, walkEnded);
+    // A timed-out read starts again.
+    OnMessage(WM_SNMP_WALK_TIMEOUT, [this](WPARAM, LPARAM) -> LRESULT {
+        EnableDlgItem(IDC_PORTSET_REFRESH, true);
+        EnableDlgItem(IDC_PORTSET_APPLY, true);
+        ResetForm();
+        Reload();
+        return 0;
+    });
 }
 
 CPortSetInfo::~CPortSetInfo() = default;
 
 void CPortSetInfo::CreateControls() {
     SetWindowText("Port Configuration");
-    AddGroupBox(IDC_PORTSET_INFO_GROUP, "Port Information", 8, 6, 690, 334);
-    m_list = PlaceControl(IDC_PORTSET_LIST, new CListCtrl, 18, 28, 670, 302);
+    ui::Form form(*this);
+    m_list = form.Group("Port Information", IDC_PORTSET_INFO_GROUP).Fill(MakeList());
 
-    AddGroupBox(IDC_PORTSET_CONFIG_GROUP, "Port Configuration", 8, 348, 690, 66);
-    AddLabel(IDC_PORTSET_PORT_LABEL, "Port ID:", 18, 376, 56, 24);
-    auto* portId = AddEdit(IDC_PORTSET_PORT_ID, 76, 374, 48, 26);
+    auto config = form.Group("Port Configuration", IDC_PORTSET_CONFIG_GROUP);
+    auto* portId = config.Edit(IDC_PORTSET_PORT_ID);
     portId->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), portId));
     portId->setEnabled(false);
-
-    AddLabel(IDC_PORTSET_SPEED_LABEL, "Speed:", 140, 376, 48, 24);
-    m_speed = AddComboBox(IDC_PORTSET_SPEED, 190, 374, 112, 26);
+    portId->setMaximumWidth(portId->fontMetrics().horizontalAdvance("00000") + 16);
+    m_speed = config.Combo(IDC_PORTSET_SPEED);
     m_speed->addItems({"1000M-Full", "100M-Full", "100M-Half", "10M-Full", "10M-Half", "Auto", "Disable"});
-
-    AddLabel(IDC_PORTSET_MDIX_LABEL, "MDI/MDIX:", 318, 376, 72, 24);
-    m_mdix = AddComboBox(IDC_PORTSET_MDIX, 392, 374, 90, 26);
-    m_mdix->setEditable(true);
+    m_mdix = config.Combo(IDC_PORTSET_MDIX, true);
     m_mdix->setInsertPolicy(QComboBox::NoInsert);
     m_mdix->addItems({"Auto", "MDI", "MDIX"});
     // Typing leaves the box with no item selected, as the classic combo does; leaving the field does not
     // pick the item whose text was typed.
     QObject::disconnect(m_mdix->lineEdit(), &QLineEdit::editingFinished, m_mdix, nullptr);
     QObject::connect(m_mdix->lineEdit(), &QLineEdit::textEdited, this, [this] { m_mdixTyped = true; });
+    m_flow = config.Combo(IDC_PORTSET_FLOW);
+    config.Row({"Port ID:", portId, "Speed:", m_speed, "MDI/MDIX:", m_mdix, "Flow Control:", m_flow});
 
-    AddLabel(IDC_PORTSET_FLOW_LABEL, "Flow Control:", 498, 376, 92, 24);
-    m_flow = AddComboBox(IDC_PORTSET_FLOW, 592, 374, 96, 26);
+    form.Buttons(
+        {{IDC_PORTSET_REFRESH, "&Refresh"}, {IDC_PORTSET_APPLY, "&Apply"}, {IDC_PORTSET_CLOSE, "&Close"}},
+        IDC_PORTSET_REFRESH);
+}
 
-    AddButton(IDC_PORTSET_REFRESH, "&Refresh", 436, 426, 80, 28)->setDefault(true);
-    AddButton(IDC_PORTSET_APPLY, "&Apply", 522, 426, 80, 28);
-    AddButton(IDC_PORTSET_CLOSE, "&Close", 608, 426, 80, 28);
-    SetDefID(IDC_PORTSET_REFRESH);
-    SetClientSize(706, 464);
+CListCtrl* CPortSetInfo::MakeList() {
+    auto* list = RegisterControl(IDC_PORTSET_LIST, new CListCtrl);
+    list->setMinimumSize(100 + 130 + 3 * 140 + 2 * list->frameWidth() + 20, 300);
+    return list;
 }
 
 int CPortSetInfo::OnInitDialog() {
@@ -100,11 +112,7 @@ int CPortSetInfo::OnInitDialog() {
     m_list->SetExtendedStyle(m_list->GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
 
     m_flow->addItems({"Enabled", "Disabled"});
-    m_flow->setCurrentIndex(0);
-    m_mdix->setCurrentIndex(0);
-    m_speed->setCurrentIndex(0);
-    m_mdixTyped = false;
-
+    ResetForm();
     m_logic.SetOwnerWnd(this);
     Reload();
     return 1;
@@ -112,33 +120,7 @@ int CPortSetInfo::OnInitDialog() {
 
 int CPortSetInfo::DestroyWindow() {
     g_bDialogClosing = 1;
-    TRACE("==================DestroyWindow===============");
-    m_logic.CloseSessions();
     return CDialog::DestroyWindow();
-}
-
-LRESULT CPortSetInfo::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case WM_SNMP_WALK_END:
-        case WM_SNMP_WALK_STALE:
-            EnableDlgItem(IDC_PORTSET_REFRESH, true);
-            EnableDlgItem(IDC_PORTSET_APPLY, true);
-            FillList();
-            ResetForm();
-            break;
-        case WM_SNMP_WALK_TIMEOUT:
-            EnableDlgItem(IDC_PORTSET_REFRESH, true);
-            EnableDlgItem(IDC_PORTSET_APPLY, true);
-            PostMessage(WM_PORTSET_RELOAD);
-            ResetForm();
-            break;
-        case WM_PORTSET_RELOAD:
-            Reload();
-            return 0;
-        default:
-            break;
-    }
-    return CDialog::WindowProc(msg, wParam, lParam);
 }
 
 void CPortSetInfo::Reload() {

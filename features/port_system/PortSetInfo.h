@@ -20,15 +20,15 @@ public:
     CPortConfigLogic& Logic() { return m_logic; }
     int SelectedRow() const { return m_nItem; }
 
-    // Closes the sessions, sets g_bDialogClosing.
+    // Sets g_bDialogClosing; the framework closes the sessions.
     int DestroyWindow() override;
 
 protected:
     void CreateControls() override;
     int OnInitDialog() override;
-    ksx::LRESULT WindowProc(unsigned msg, ksx::WPARAM wParam, ksx::LPARAM lParam) override;
 
 private:
+    CListCtrl* MakeList();
     void Reload();
     void FillList();
     void ResetForm();
