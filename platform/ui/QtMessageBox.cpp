@@ -1,8 +1,12 @@
 #include "platform/ui/QtMessageBox.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
+#include <QStyle>
 #include <vector>
 
 #include "platform/ui/Text.h"
@@ -14,6 +18,21 @@ namespace {
 constexpr unsigned kButtonMask = 0x0Fu;
 constexpr unsigned kIconMask = 0xF0u;
 constexpr unsigned kDefaultMask = 0xF00u;
+
+// Makes the box wide enough for its whole title next to the window's own buttons (a short text would
+// otherwise leave the title cut to its first letter).
+void WidenForTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr || box.windowTitle().isEmpty()) {
+        return;
+    }
+    QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+    titleFont.setBold(true);  // the widest a window manager draws it
+    const int title = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle());
+    const int chrome = 4 * box.style()->pixelMetric(QStyle::PM_TitleBarHeight);  // icon and buttons
+    grid->addItem(new QSpacerItem(title + chrome, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
 
 }  // namespace
 
@@ -97,6 +116,7 @@ int QtMessageBoxService::ShowOnUiThread(const std::string& text, const std::stri
     if (escape != nullptr) {
         box.setEscapeButton(escape);
     }
+    WidenForTitle(box);
     box.exec();
     const QAbstractButton* clicked = box.clickedButton();
     for (const auto& [button, answer] : buttons) {

@@ -489,6 +489,7 @@ struct BoxAnswerer {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString defaultText;
     int buttons = 0;
+    int width = 0;
     bool onUiThread = false;
 
     void Arm(QMessageBox::StandardButton press) {
@@ -502,6 +503,7 @@ struct BoxAnswerer {
                 title = box->windowTitle();
                 icon = box->icon();
                 buttons = static_cast<int>(box->buttons().size());
+                width = box->width();
                 defaultText = box->defaultButton() != nullptr ? box->defaultButton()->text() : QString();
                 onUiThread = box->thread() == qApp->thread();
                 if (press == QMessageBox::NoButton) {
@@ -555,6 +557,14 @@ TEST(MessageBoxes, QtServiceMapsFlagsAndAnswers) {
         a.Arm(QMessageBox::NoButton);
         EXPECT_EQ(service.Show("Read User.ini Error !", "", MB_OK), IDOK);
         EXPECT_EQ(a.icon, QMessageBox::NoIcon);
+    }
+    {
+        // A short text under a long title: the box is as wide as the title needs, not the text.
+        BoxAnswerer a;
+        a.Arm(QMessageBox::NoButton);
+        const QString title = "KSX-4200 Management Module 192.168.100.200";
+        service.Show("OK", title.toStdString(), MB_OK);
+        EXPECT_GT(a.width, QFontMetrics(QApplication::font()).horizontalAdvance(title));
     }
     EXPECT_EQ(ui::QtMessageBoxService::NegativeAnswer(MB_YESNO), IDNO);
     EXPECT_EQ(ui::QtMessageBoxService::NegativeAnswer(MB_OK), IDOK);
