@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QRegularExpressionValidator>
+#include <algorithm>
 
 #include "controls/ListCtrlEx.h"
 #include "platform/sys/Globals.h"
@@ -59,11 +60,15 @@ int CBandWidthControlDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SetIcon(QApplication::windowIcon());
 
-    m_list->InsertColumn(0, "Port", LVCFMT_LEFT, kColumnWidth);
-    m_list->InsertColumn(1, "Tx Rate (Kbits/sec)", LVCFMT_LEFT, kColumnWidth);
-    m_list->InsertColumn(2, "Rx Rate (Kbits/sec)", LVCFMT_LEFT, kColumnWidth);
+    int listWidth = 26;
+    for (const char* heading : {"Port", "Tx Rate (Kbits/sec)", "Rx Rate (Kbits/sec)"}) {
+        // As wide as before, or as the heading needs in a larger font.
+        const int width = std::max(kColumnWidth, m_list->GetStringWidth(heading) + 24);
+        m_list->InsertColumn(m_list->GetColumnCount(), heading, LVCFMT_LEFT, width);
+        listWidth += width;
+    }
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    m_list->setMinimumSize(3 * kColumnWidth + 26, 300);
+    m_list->setMinimumSize(listWidth, 300);
 
     m_range.Fill(g_nPortNum);
     Item<QComboBox>(IDC_BW_TYPE)->addItems({"Rx", "Tx", "Both"});
