@@ -71,11 +71,7 @@ constexpr int IDC_SYSLOG_TIME_STAMP = 1348;
 constexpr int IDC_SYSLOG_REFRESH = 241;
 constexpr int IDC_SYSLOG_APPLY_HOST = 242;
 constexpr int IDC_SYSLOG_CLOSE = 2;  // the cancel command
-constexpr int IDC_SYSLOG_HOST_LABEL = 4991;
 constexpr int IDC_SYSLOG_PORT_LABEL = 4992;
-constexpr int IDC_SYSLOG_FACILITY_LABEL = 4993;
-constexpr int IDC_SYSLOG_SEVERITY_LABEL = 4994;
-constexpr int IDC_SYSLOG_TIME_STAMP_LABEL = 4995;
 
 // Sent by the syslog dialog's global read when it ends (wParam 1, lParam the text "Finished"); the
 // dialog then walks the host table.

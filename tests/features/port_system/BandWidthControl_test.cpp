@@ -45,11 +45,6 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return dlg.Logic().TrunkPortsSnapshot()[25] == 1; }));
     }
 
-    static std::string Cell(CBandWidthControlDlg& dlg, int row, int column) {
-        auto* list = static_cast<CListCtrlEx*>(dlg.GetDlgItem(IDC_BW_LIST));
-        return list->GetItemText(row, column).toStdString();
-    }
-
     // Picks From, To, Type and No Limit as a user would and types the rate.
     void Fill(DialogDriver& drv, int from, int to, int type, bool noLimit, const std::string& rate) {
         ASSERT_TRUE(drv.Select(IDC_BW_FROM_PORT, from - 1));
@@ -74,14 +69,14 @@ TEST_F(BandWidthControl, OpensWithTheDeviceRatesAndTheInitialForm) {
     ASSERT_EQ(list->GetColumnCount(), 3);
     EXPECT_EQ(list->horizontalHeaderItem(1)->text().toStdString(), "Tx Rate (Kbits/sec)");
     EXPECT_EQ(list->GetColumnWidth(2), 150);
-    EXPECT_EQ(Cell(dlg, 0, 0), "1");
-    EXPECT_EQ(Cell(dlg, 0, 1), "No Limit");
-    EXPECT_EQ(Cell(dlg, 0, 2), "No Limit");
-    EXPECT_EQ(Cell(dlg, 2, 1), "1024");
-    EXPECT_EQ(Cell(dlg, 2, 2), "2048");
-    EXPECT_EQ(Cell(dlg, 6, 1), "No Limit");
-    EXPECT_EQ(Cell(dlg, 6, 2), "512000");
-    EXPECT_EQ(Cell(dlg, 27, 0), "28");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 0, 0), "1");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 0, 1), "No Limit");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 0, 2), "No Limit");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 2, 1), "1024");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 2, 2), "2048");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 6, 1), "No Limit");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 6, 2), "512000");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 27, 0), "28");
 
     EXPECT_EQ(dlg.GetDlgItemText(IDC_BW_FROM_PORT), "1");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_BW_TO_PORT), "28");
@@ -135,10 +130,10 @@ TEST_F(BandWidthControl, RangeWritesOneRequestPerPortAndReloads) {
     EXPECT_EQ(dlg.GetDlgItemText(IDC_BW_TYPE), "Rx");
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_BW_APPLY));
     WaitReady(dlg);
-    EXPECT_EQ(Cell(dlg, 4, 1), "1000");
-    EXPECT_EQ(Cell(dlg, 6, 1), "1000");
-    EXPECT_EQ(Cell(dlg, 6, 2), "1000");
-    EXPECT_EQ(Cell(dlg, 7, 2), "No Limit");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 4, 1), "1000");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 6, 1), "1000");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 6, 2), "1000");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 7, 2), "No Limit");
 
     // Tx only, From = To: exactly one binding for one port.
     sim.ClearLog();
@@ -157,8 +152,8 @@ TEST_F(BandWidthControl, RangeWritesOneRequestPerPortAndReloads) {
     ASSERT_EQ(sets.size(), 1u);
     EXPECT_EQ(Bindings(sets[0]), std::vector<std::string>{kRx + "24=i:1024000"});
     WaitReady(dlg);
-    EXPECT_EQ(Cell(dlg, 23, 2), "1024000");
-    EXPECT_EQ(Cell(dlg, 8, 1), "64");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 23, 2), "1024000");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 8, 1), "64");
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
@@ -180,8 +175,8 @@ TEST_F(BandWidthControl, NoLimitWritesZeroShownAsNoLimit) {
     EXPECT_EQ(Bindings(sets[0]), (std::vector<std::string>{kRx + "3=i:0", kTx + "3=i:0"}));
     EXPECT_EQ(dlg.GetDlgItemText(IDC_BW_NO_LIMIT), "Disabled");
     WaitReady(dlg);
-    EXPECT_EQ(Cell(dlg, 2, 1), "No Limit");
-    EXPECT_EQ(Cell(dlg, 2, 2), "No Limit");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 2, 1), "No Limit");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 2, 2), "No Limit");
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_BW_RATE));
     EXPECT_EQ(boxes.Count(), 0u);
 }
@@ -269,9 +264,9 @@ TEST_F(BandWidthControl, AFailedPortDoesNotStopTheOthersAndTheReloadShowsTheDevi
     EXPECT_EQ(boxes.Count(), 0u);
     sim.ErrorStatus(kRx + "11", 0);
     WaitReady(dlg);
-    EXPECT_EQ(Cell(dlg, 9, 2), "2000");
-    EXPECT_EQ(Cell(dlg, 10, 2), "No Limit");
-    EXPECT_EQ(Cell(dlg, 11, 2), "2000");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 9, 2), "2000");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 10, 2), "No Limit");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 11, 2), "2000");
     EXPECT_EQ(sim.Get(kRx + "11"), "0");
 }
 

@@ -36,9 +36,6 @@ protected:
     static CListCtrl* List(CPortDescription& dlg) {
         return static_cast<CListCtrl*>(dlg.GetDlgItem(IDC_PD_LIST));
     }
-    static std::string Cell(CPortDescription& dlg, int row, int column) {
-        return List(dlg)->GetItemText(row, column).toStdString();
-    }
     static bool ButtonsEnabled(CPortDescription& dlg) {
         return dlg.IsDlgItemEnabled(IDC_PD_REFRESH) && dlg.IsDlgItemEnabled(IDC_PD_APPLY) &&
                dlg.IsDlgItemEnabled(IDC_PD_CLOSE);
@@ -57,12 +54,12 @@ TEST_F(PortDescription, OpensWithEveryPortsDescription) {
     DialogDriver drv(dlg);
     EXPECT_EQ(dlg.GetWindowText(), "Port Description: 127.0.0.1");
     WaitFilled(dlg);
-    EXPECT_EQ(Cell(dlg, 0, 0), "1");
-    EXPECT_EQ(Cell(dlg, 0, 1), "Uplink to core");
-    EXPECT_EQ(Cell(dlg, 1, 1), "");
-    EXPECT_EQ(Cell(dlg, 24, 0), "25");
-    EXPECT_EQ(Cell(dlg, 24, 1), "Server A");
-    EXPECT_EQ(Cell(dlg, 27, 0), "28");
+    EXPECT_EQ(drv.Cell(IDC_PD_LIST, 0, 0), "1");
+    EXPECT_EQ(drv.Cell(IDC_PD_LIST, 0, 1), "Uplink to core");
+    EXPECT_EQ(drv.Cell(IDC_PD_LIST, 1, 1), "");
+    EXPECT_EQ(drv.Cell(IDC_PD_LIST, 24, 0), "25");
+    EXPECT_EQ(drv.Cell(IDC_PD_LIST, 24, 1), "Server A");
+    EXPECT_EQ(drv.Cell(IDC_PD_LIST, 27, 0), "28");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PD_FROM_PORT), "1");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PD_TO_PORT), "1");
 
@@ -134,10 +131,10 @@ TEST_F(PortDescription, ApplyWritesTheRangeInOneRequestAndRereads) {
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PD_FROM_PORT), "1");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PD_TO_PORT), "1");
     WaitFilled(dlg);
-    EXPECT_EQ(Cell(dlg, 1, 1), "");
-    EXPECT_EQ(Cell(dlg, 2, 1), "Lab bench");
-    EXPECT_EQ(Cell(dlg, 4, 1), "Lab bench");
-    EXPECT_EQ(Cell(dlg, 5, 1), "");
+    EXPECT_EQ(drv.Cell(IDC_PD_LIST, 1, 1), "");
+    EXPECT_EQ(drv.Cell(IDC_PD_LIST, 2, 1), "Lab bench");
+    EXPECT_EQ(drv.Cell(IDC_PD_LIST, 4, 1), "Lab bench");
+    EXPECT_EQ(drv.Cell(IDC_PD_LIST, 5, 1), "");
 
     // The whole range with an empty text: one request, an empty text for every port.
     sim.ClearLog();
@@ -150,8 +147,8 @@ TEST_F(PortDescription, ApplyWritesTheRangeInOneRequestAndRereads) {
         EXPECT_EQ(vb.value, "");
     }
     WaitFilled(dlg);
-    EXPECT_EQ(Cell(dlg, 0, 1), "");
-    EXPECT_EQ(Cell(dlg, 24, 1), "");
+    EXPECT_EQ(drv.Cell(IDC_PD_LIST, 0, 1), "");
+    EXPECT_EQ(drv.Cell(IDC_PD_LIST, 24, 1), "");
     EXPECT_EQ(sim.Get(kDescription + ".25"), "");
 }
 
@@ -171,8 +168,8 @@ TEST_F(PortDescription, RefusedWriteKeepsTheListAndBringsTheButtonsBack) {
     EXPECT_EQ(log[0].pdu, "set");
     EXPECT_TRUE(ButtonsEnabled(dlg));
     EXPECT_EQ(List(dlg)->GetItemCount(), g_nPortNum);
-    EXPECT_EQ(Cell(dlg, 23, 1), "Printer");
-    EXPECT_EQ(Cell(dlg, 24, 1), "Server A");
+    EXPECT_EQ(drv.Cell(IDC_PD_LIST, 23, 1), "Printer");
+    EXPECT_EQ(drv.Cell(IDC_PD_LIST, 24, 1), "Server A");
     EXPECT_EQ(sim.Get(kDescription + ".24"), "Printer");
     EXPECT_EQ(boxes.Count(), 0u);
     sim.ErrorStatus(kDescription + ".25", 0);
@@ -184,10 +181,10 @@ TEST_F(PortDescription, ReadTimeOutStillFillsTheListAndTextIsLimited) {
     DialogDriver drv(dlg);
     EXPECT_FALSE(ButtonsEnabled(dlg));
     WaitFilled(dlg);
-    EXPECT_EQ(Cell(dlg, 0, 0), "0");  // rows never read
+    EXPECT_EQ(drv.Cell(IDC_PD_LIST, 0, 0), "0");  // rows never read
     sim.Silence(false);
     ASSERT_TRUE(drv.Click(IDC_PD_REFRESH));
-    ASSERT_TRUE(WaitUntil([&] { return ButtonsEnabled(dlg) && Cell(dlg, 0, 0) == "1"; }));
+    ASSERT_TRUE(WaitUntil([&] { return ButtonsEnabled(dlg) && drv.Cell(IDC_PD_LIST, 0, 0) == "1"; }));
 
     ASSERT_TRUE(drv.Type(IDC_PD_DESCRIPTION, std::string(40, 'x')));
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PD_DESCRIPTION), std::string(32, 'x'));

@@ -58,21 +58,9 @@ protected:
 
     static CListCtrl* List(DialogDriver& drv) { return drv.ItemAs<CListCtrl>(IDC_PORTSET_LIST); }
 
-    // A left click on the row, as the user does it.
-    static void ClickRow(DialogDriver& drv, int row) {
-        CListCtrl* list = List(drv);
-        QTableWidgetItem* item = list->item(row, 1);
-        ASSERT_NE(item, nullptr);
-        list->scrollToItem(item);
-        test::PumpEvents();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          list->visualItemRect(item).center());
-        test::PumpEvents();
-    }
-
     // Picks port `row + 1` and the three settings, then presses Apply with a clean request log.
     static void Apply(DialogDriver& drv, int row, int speed, int mdix, int flow) {
-        ClickRow(drv, row);
+        drv.ClickRow(IDC_PORTSET_LIST, row, 1);
         ASSERT_EQ(drv.Dialog().GetDlgItemText(IDC_PORTSET_PORT_ID), std::to_string(row + 1));
         ASSERT_TRUE(drv.Select(IDC_PORTSET_SPEED, speed));
         ASSERT_TRUE(drv.Select(IDC_PORTSET_MDIX, mdix));
@@ -160,13 +148,13 @@ TEST_F(PortSetInfoTest, ListIsFilledFromTheDeviceAndClosingSetsTheSharedFlag) {
     EXPECT_TRUE(ports);
 
     // Clicking a row takes it into the form.
-    ClickRow(drv, 1);
+    drv.ClickRow(IDC_PORTSET_LIST, 1, 1);
     EXPECT_EQ(dlg.SelectedRow(), 1);
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PORTSET_PORT_ID), "2");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PORTSET_SPEED), "Auto");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PORTSET_MDIX), "Auto");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PORTSET_FLOW), "Enabled");
-    ClickRow(drv, 21);
+    drv.ClickRow(IDC_PORTSET_LIST, 21, 1);
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PORTSET_SPEED), "Disable");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PORTSET_FLOW), "Disabled");
 
@@ -337,7 +325,7 @@ TEST_F(PortSetInfoTest, AcceptedApplyWritesOnceAndReloads) {
 
     // Text typed into the MDI/MDIX box's edit field selects no item: auto.
     boxes.Clear();
-    ClickRow(drv, 2);
+    drv.ClickRow(IDC_PORTSET_LIST, 2, 1);
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PORTSET_MDIX), "MDIX");
     ASSERT_TRUE(drv.Select(IDC_PORTSET_SPEED, SPEED_AUTO));
     ASSERT_TRUE(drv.Select(IDC_PORTSET_FLOW, FLOW_OFF));
@@ -370,10 +358,10 @@ TEST_F(PortSetInfoTest, RowWithCodesOutOfRange) {
     EXPECT_EQ(ui::ToStd(list->GetItemText(3, 4)), "Disabled");
 
     // The Speed box keeps its previous item; an empty MDI/MDIX cell picks "MDIX".
-    ClickRow(drv, 8);  // port 9, speed auto
+    drv.ClickRow(IDC_PORTSET_LIST, 8, 1);  // port 9, speed auto
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PORTSET_SPEED), "Auto");
     ASSERT_TRUE(drv.Select(IDC_PORTSET_SPEED, SPEED_10F));
-    ClickRow(drv, 3);
+    drv.ClickRow(IDC_PORTSET_LIST, 3, 1);
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PORTSET_PORT_ID), "4");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PORTSET_SPEED), "10M-Full");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PORTSET_MDIX), "MDIX");
@@ -381,7 +369,7 @@ TEST_F(PortSetInfoTest, RowWithCodesOutOfRange) {
 
     // Port 99 from the device: in no trunk (the lookup stays inside the table); the device refuses.
     EXPECT_EQ(ui::ToStd(list->GetItemText(5, 0)), "99");
-    ClickRow(drv, 5);
+    drv.ClickRow(IDC_PORTSET_LIST, 5, 1);
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PORTSET_PORT_ID), "99");
     ASSERT_TRUE(drv.Select(IDC_PORTSET_SPEED, SPEED_AUTO));
     ASSERT_TRUE(drv.Select(IDC_PORTSET_FLOW, FLOW_OFF));
@@ -403,7 +391,7 @@ TEST_F(PortSetInfoTest, Screenshot) {
     CPortSetInfo dlg;
     DialogDriver drv(dlg);
     WaitIdle(dlg);
-    ClickRow(drv, 1);
+    drv.ClickRow(IDC_PORTSET_LIST, 1, 1);
     const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/port_settings";
     QDir().mkpath(dir);
     const std::string path = (dir + "/port_settings.png").toStdString();
