@@ -41,12 +41,6 @@ const char* const kDestroy = "6";
 
 }  // namespace
 
-const char* const CSyslogHostCfgDlg::kStateOid = "1.3.6.1.4.1.7393.10.76.20.1.16.2.1.0";
-const char* const CSyslogHostCfgDlg::kTimeStampOid = "1.3.6.1.4.1.7393.10.76.20.1.16.2.2.0";
-const char* const CSyslogHostCfgDlg::kSeverityOid = "1.3.6.1.4.1.7393.10.76.20.1.16.2.3.0";
-const char* const CSyslogHostCfgDlg::kFacilityOid = "1.3.6.1.4.1.7393.10.76.20.1.16.2.4.0";
-const char* const CSyslogHostCfgDlg::kHostEntry = "1.3.6.1.4.1.7393.10.76.20.1.16.2.5.1";
-
 CSyslogHostCfgDlg::CSyslogHostCfgDlg(QWidget* parent)
     : CDialog(IDD_SYSLOG_HOST, parent),
       m_globalRead(m_cCommonSNMP, {kFacilityOid, kSeverityOid, kTimeStampOid, kStateOid},

@@ -19,12 +19,12 @@ class QLineEdit;
 
 class CSyslogHostCfgDlg : public ksx::CDialog {
 public:
-    static const char* const kStateOid;
-    static const char* const kTimeStampOid;
-    static const char* const kSeverityOid;
-    static const char* const kFacilityOid;
+    static constexpr const char* kStateOid = "1.3.6.1.4.1.7393.10.76.20.1.16.2.1.0";
+    static constexpr const char* kTimeStampOid = "1.3.6.1.4.1.7393.10.76.20.1.16.2.2.0";
+    static constexpr const char* kSeverityOid = "1.3.6.1.4.1.7393.10.76.20.1.16.2.3.0";
+    static constexpr const char* kFacilityOid = "1.3.6.1.4.1.7393.10.76.20.1.16.2.4.0";
     // Host table entry: column c of a host is kHostEntry + "." + c + index.
-    static const char* const kHostEntry;
+    static constexpr const char* kHostEntry = "1.3.6.1.4.1.7393.10.76.20.1.16.2.5.1";
 
     explicit CSyslogHostCfgDlg(QWidget* parent = nullptr);
     ~CSyslogHostCfgDlg() override;
