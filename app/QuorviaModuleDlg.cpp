@@ -104,6 +104,8 @@ CQuorviaModuleDlg::CQuorviaModuleDlg(QWidget* parent)
     m_fanRead.session = &m_cCommonSNMPFan;
     m_poeRead.session = &m_cCommonSNMPPoe;
     setWindowTitle("QuorviaModule");
+    // The main window, unlike the feature dialogs, can be minimised and maximised.
+    setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
     // The bitmap store: a hidden window of its own.
     delete g_pMyBitmapApp;
     g_pMyBitmapApp = new CMyBitmapApp();

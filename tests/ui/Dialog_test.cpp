@@ -154,6 +154,16 @@ TEST(DialogModal, ResultsOfOkCancelEscAndCloseBox) {
     }
 }
 
+TEST(DialogModal, DialogsHaveACloseBoxOnly) {
+    SampleDlg dlg;
+    const Qt::WindowFlags flags = dlg.windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowTitleHint);
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowContextHelpButtonHint);
+}
+
 TEST(DialogModal, EndDialogCodesAndRefusedCancel) {
     {
         SampleDlg dlg;
