@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QStyle>
 #include <QTimer>
 #include <string>
 #include <thread>
@@ -572,9 +573,11 @@ TEST(MessageBoxes, QtServiceMapsFlagsAndAnswers) {
         // A short text under a long title: the box is as wide as the title needs, not the text.
         BoxAnswerer a;
         a.Arm(QMessageBox::NoButton);
-        const QString title = "KSX-4200 Management Module 192.168.100.200";
+        const QString title = "KSX-4200-28P Management Module: Port Description and Bandwidth 192.168.100.200";
         service.Show("OK", title.toStdString(), MB_OK);
-        EXPECT_GT(a.width, QFontMetrics(QApplication::font()).horizontalAdvance(title));
+        // Room for the title and, beside it, the window icon and its three title-bar buttons.
+        const int buttons = 4 * QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        EXPECT_GE(a.width, QFontMetrics(QApplication::font()).horizontalAdvance(title) + buttons);
     }
     EXPECT_EQ(ui::QtMessageBoxService::NegativeAnswer(MB_YESNO), IDNO);
     EXPECT_EQ(ui::QtMessageBoxService::NegativeAnswer(MB_OK), IDOK);
