@@ -13,10 +13,12 @@
 #include <memory>
 #include <string>
 
+#include "controls/ListCtrlEx.h"
 #include "features/port_system/POEConfigDlg.h"
 #include "features/port_system/POEGlobal.h"
 #include "features/port_system/PowerSaveDlg.h"
 #include "features/port_system/TimeProfileInfo.h"
+#include "res/ids_power.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -88,6 +90,15 @@ protected:
 TEST_F(PowerDialogsScreens, PoeDialogs) {
     Shoot<CPOEConfigDlg>("poe-config", [](CPOEConfigDlg& d) { return d.PortWalksEnded() > 0; });
     Shoot<CPOEGlobal>("poe-global", [](CPOEGlobal& d) { return d.ReadsEnded() > 0; });
+}
+
+TEST_F(PowerDialogsScreens, PowerSavingAndTimeProfiles) {
+    Shoot<CPowerSaveDlg>("power-saving",
+                         [](CPowerSaveDlg& d) { return d.ProfileNamesLoaded() && d.Logic().IsWalkDone(); });
+    Shoot<CTimeProfileInfo>("time-profiles", [](CTimeProfileInfo& d) {
+        auto* list = static_cast<CListCtrlEx*>(d.GetDlgItem(IDC_TP_LIST));
+        return d.Logic().IsWalkDone() && list->GetItemCount() > 0;
+    });
 }
 
 }  // namespace
