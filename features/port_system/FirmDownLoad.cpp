@@ -15,6 +15,7 @@
 #include "core/SnmpReply.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
+#include "platform/sys/Tunable.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Text.h"
 #include "res/ids_firmware.h"
@@ -23,7 +24,19 @@ using namespace ksx;
 
 namespace {
 
-CFirmDownLoad::Timing g_timing;  // UI thread
+const Tunable kFirstPollMs("firmware.first-poll-ms", 15000);
+const Tunable kConfigFirstPollMs("firmware.config-first-poll-ms", 3000);
+const Tunable kPendingPollMs("firmware.pending-poll-ms", 1000);
+const Tunable kRetryPollMs("firmware.retry-poll-ms", 3000);
+const Tunable kRunningPollMs("firmware.running-poll-ms", 5000);
+const Tunable kOverallMs("firmware.overall-ms", 260000);
+const Tunable kConfigOverallMs("firmware.config-overall-ms", 150000);
+const Tunable kProgressFirstMs("firmware.progress-first-ms", 2000);
+const Tunable kProgressNextMs("firmware.progress-next-ms", 2500);
+const Tunable kFinishMs("firmware.finish-ms", 5);
+const Tunable kFileSetTimeoutMs("firmware.file-set-timeout-ms", 10000);
+const Tunable kOperationTimeoutMs("firmware.operation-timeout-ms", 15000);
+const Tunable kStatusTimeoutMs("firmware.status-timeout-ms", 6000);
 
 // Replies posted by the callbacks: wParam the request id, lParam the reply code.
 constexpr unsigned WM_FIRM_FILESET_REPLY = WM_USER + 2074;
@@ -87,15 +100,32 @@ static const ksx::ui::RegisterFeature s_registerFirmDownLoad(ID_MENU_FIRMWARE_TR
     dlg.DoModal();
 });
 
-void CFirmDownLoad::SetTiming(const Timing& timing) {
-    g_timing = timing;
+CFirmDownLoad::Timing CFirmDownLoad::CurrentTiming() {
+    auto ms = [](const Tunable& t) { return static_cast<unsigned>(t.Get()); };
+    Timing t;
+    t.firmwareFirstPollMs = ms(kFirstPollMs);
+    t.configFirstPollMs = ms(kConfigFirstPollMs);
+    t.pendingPollMs = ms(kPendingPollMs);
+    t.retryPollMs = ms(kRetryPollMs);
+    t.runningPollMs = ms(kRunningPollMs);
+    t.firmwareOverallMs = ms(kOverallMs);
+    t.configOverallMs = ms(kConfigOverallMs);
+    t.progressFirstMs = ms(kProgressFirstMs);
+    t.progressNextMs = ms(kProgressNextMs);
+    t.finishMs = ms(kFinishMs);
+    t.fileSetTimeoutMs = kFileSetTimeoutMs.Get();
+    t.operationTimeoutMs = kOperationTimeoutMs.Get();
+    t.statusTimeoutMs = kStatusTimeoutMs.Get();
+    return t;
 }
 
-CFirmDownLoad::Timing CFirmDownLoad::GetTiming() {
-    return g_timing;
-}
-
-CFirmDownLoad::CFirmDownLoad(QWidget* parent) : CDialog(IDD_FIRMDOWNLOAD, parent), m_timing(g_timing) {
+CFirmDownLoad::CFirmDownLoad(QWidget* parent) : CDialog(IDD_FIRMDOWNLOAD, parent), m_timing(CurrentTiming()) {
+    // Closed in this order when the window goes; their replies are not delivered any more.
+    OwnSession(m_cCommonSNMPSetOp);
+    OwnSession(m_cCommonSNMPFirmStatus);
+    OwnSession(m_cCommonSNMPConfStatus);
+    OwnSession(m_cCommonSNMPConfSet);
+    OwnSession(m_cCommonSNMPFirmSet);
     OnMessage(WM_FIRM_FILESET_REPLY, [this](WPARAM w, LPARAM l) -> LRESULT {
         HandleFileSetReply(static_cast<int>(w), static_cast<int>(l));
         return 1;
@@ -157,7 +187,6 @@ void CFirmDownLoad::CreateControls() {
     buttons->addWidget(m_btnClose);
     buttons->addStretch(1);
     outer->addLayout(buttons);
-    SetClientSize(650, 135);
 
     OnCommand(IDC_FIRM_APPLY, [this] { OnApply(); });
     OnNotify(EN_CHANGE, IDC_FIRM_FILE_NAME, [this] { OnFileNameChange(); });
@@ -189,9 +218,8 @@ void CFirmDownLoad::OnOK() {
 }
 
 void CFirmDownLoad::OnCancel() {
-    if (m_bBusy) {
-        return;  // closing only while idle
-    }
+    // The Close button is disabled during a transfer; Esc and the close box end the dialog at any time
+    // (its timers stop and its sessions close with the window; the device goes on with the transfer).
     CDialog::OnCancel();
 }
 
@@ -469,15 +497,4 @@ void CFirmDownLoad::OnTimer(unsigned id) {
         default:
             break;
     }
-}
-
-int CFirmDownLoad::DestroyWindow() {
-    TRACE("==================m_cCommonSNMP.Close===============");
-    m_cCommonSNMPSetOp.Close();
-    TRACE("==================m_cCommonSNMPSetOp.Close===============");
-    m_cCommonSNMPFirmStatus.Close();
-    m_cCommonSNMPConfStatus.Close();
-    m_cCommonSNMPConfSet.Close();
-    m_cCommonSNMPFirmSet.Close();
-    return CDialog::DestroyWindow();
 }

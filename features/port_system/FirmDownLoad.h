@@ -21,7 +21,10 @@ class QPushButton;
 
 class CFirmDownLoad : public ksx::CDialog {
 public:
-    // Durations of a transfer. The defaults are the device's; tests shorten them.
+    // Durations of a transfer, taken from the tunables "firmware.<name>-ms" when the dialog is made (the
+    // defaults are the device's; tests shorten them): first-poll, config-first-poll, pending-poll,
+    // retry-poll, running-poll, overall, config-overall, progress-first, progress-next, finish,
+    // file-set-timeout, operation-timeout, status-timeout.
     struct Timing {
         unsigned firmwareFirstPollMs = 15000;  // first status poll after the operation, firmware
         unsigned configFirstPollMs = 3000;     // same, configuration
@@ -37,9 +40,8 @@ public:
         int operationTimeoutMs = 15000;
         int statusTimeoutMs = 6000;
     };
-    // Timing of the dialogs constructed from now on (UI thread).
-    static void SetTiming(const Timing& timing);
-    static Timing GetTiming();
+    // The timing a dialog made now would take.
+    static Timing CurrentTiming();
 
     // Object identifiers of the two branches (firmware 3.9, configuration 3.10).
     static const char* const kFirmServerOid;
@@ -63,8 +65,6 @@ public:
 
     explicit CFirmDownLoad(QWidget* parent = nullptr);
     ~CFirmDownLoad() override;
-
-    int DestroyWindow() override;
 
     // Read-only views (UI thread).
     int FileKind() const { return m_nFileKind; }

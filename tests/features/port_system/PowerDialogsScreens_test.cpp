@@ -1,4 +1,4 @@
-// Pictures of the PoE and power dialogs for looking at, at the default font and at one and a half times
+// Pictures of the PoE, power and transfer dialogs for looking at, at the default font and at one and a half times
 // its size (written to <build>/screenshots/port_system). Every dialog must show each of its controls
 // whole: no control is cut by the window or squeezed below the size its text needs.
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include <string>
 
 #include "controls/ListCtrlEx.h"
+#include "features/port_system/FirmDownLoad.h"
 #include "features/port_system/POEConfigDlg.h"
 #include "features/port_system/POEGlobal.h"
 #include "features/port_system/PowerSaveDlg.h"
@@ -99,6 +100,10 @@ TEST_F(PowerDialogsScreens, PowerSavingAndTimeProfiles) {
         auto* list = static_cast<CListCtrlEx*>(d.GetDlgItem(IDC_TP_LIST));
         return d.Logic().IsWalkDone() && list->GetItemCount() > 0;
     });
+}
+
+TEST_F(PowerDialogsScreens, FirmwareTransfer) {
+    Shoot<CFirmDownLoad>("firmware", [](CFirmDownLoad&) { return true; });
 }
 
 }  // namespace
