@@ -24,6 +24,7 @@ using namespace ksx;
 
 namespace {
 
+// Durations of a transfer; the defaults are the device's.
 const Tunable kFirstPollMs("firmware.first-poll-ms", 15000);
 const Tunable kConfigFirstPollMs("firmware.config-first-poll-ms", 3000);
 const Tunable kPendingPollMs("firmware.pending-poll-ms", 1000);
@@ -100,26 +101,7 @@ static const ksx::ui::RegisterFeature s_registerFirmDownLoad(ID_MENU_FIRMWARE_TR
     dlg.DoModal();
 });
 
-CFirmDownLoad::Timing CFirmDownLoad::CurrentTiming() {
-    auto ms = [](const Tunable& t) { return static_cast<unsigned>(t.Get()); };
-    Timing t;
-    t.firmwareFirstPollMs = ms(kFirstPollMs);
-    t.configFirstPollMs = ms(kConfigFirstPollMs);
-    t.pendingPollMs = ms(kPendingPollMs);
-    t.retryPollMs = ms(kRetryPollMs);
-    t.runningPollMs = ms(kRunningPollMs);
-    t.firmwareOverallMs = ms(kOverallMs);
-    t.configOverallMs = ms(kConfigOverallMs);
-    t.progressFirstMs = ms(kProgressFirstMs);
-    t.progressNextMs = ms(kProgressNextMs);
-    t.finishMs = ms(kFinishMs);
-    t.fileSetTimeoutMs = kFileSetTimeoutMs.Get();
-    t.operationTimeoutMs = kOperationTimeoutMs.Get();
-    t.statusTimeoutMs = kStatusTimeoutMs.Get();
-    return t;
-}
-
-CFirmDownLoad::CFirmDownLoad(QWidget* parent) : CDialog(IDD_FIRMDOWNLOAD, parent), m_timing(CurrentTiming()) {
+CFirmDownLoad::CFirmDownLoad(QWidget* parent) : CDialog(IDD_FIRMDOWNLOAD, parent) {
     // Closed in this order when the window goes; their replies are not delivered any more.
     OwnSession(m_cCommonSNMPSetOp);
     OwnSession(m_cCommonSNMPFirmStatus);
@@ -284,7 +266,7 @@ void CFirmDownLoad::OnApply() {
 
     session.AddVarBind(firmware ? kFirmFileOid : kConfFileOid, 2, fileName.c_str());
     m_nFileSetRequest =
-        StartRequest(session, opened, &CFirmDownLoad::OnFileSetReply, this, m_timing.fileSetTimeoutMs);
+        StartRequest(session, opened, &CFirmDownLoad::OnFileSetReply, this, kFileSetTimeoutMs.Get());
 
     EnableInputs(false);
     if (m_nFileSetRequest == 0) {
@@ -355,14 +337,14 @@ void CFirmDownLoad::SendOperation() {
     const bool opened = m_cCommonSNMPSetOp.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSetOp.AddVarBind(firmware ? kFirmOperationOid : kConfOperationOid, 1,
                                   m_cbOperation->currentIndex() == 1 ? "2" : "1");
-    SetTimer(TIMER_PROGRESS, m_timing.progressFirstMs);
+    SetTimer(TIMER_PROGRESS, kProgressFirstMs.Get());
     m_nOperationRequest = StartRequest(m_cCommonSNMPSetOp, opened, &CFirmDownLoad::OnOperationReply, this,
-                                       m_timing.operationTimeoutMs);
+                                       kOperationTimeoutMs.Get());
     if (m_nOperationRequest == 0) {
         Finish("Setting operation Fail !");
         return;
     }
-    SetTimer(FIRMWARE_BACKUPSTATUS, firmware ? m_timing.firmwareFirstPollMs : m_timing.configFirstPollMs);
+    SetTimer(FIRMWARE_BACKUPSTATUS, firmware ? kFirstPollMs.Get() : kConfigFirstPollMs.Get());
 }
 
 void CFirmDownLoad::HandleOperationReply(int requestId, int code) {
@@ -382,7 +364,7 @@ void CFirmDownLoad::SendStatusPoll() {
     const bool opened = session.Open(CCommonSNMP::REQUEST_GET);
     session.AddVarBind(m_nFileKind == FILE_FIRMWARE ? kFirmStatusOid : kConfStatusOid, 4, nullptr);
     m_nStatusRequest =
-        StartRequest(session, opened, &CFirmDownLoad::OnStatusReply, this, m_timing.statusTimeoutMs);
+        StartRequest(session, opened, &CFirmDownLoad::OnStatusReply, this, kStatusTimeoutMs.Get());
     if (m_nStatusRequest == 0) {
         Finish("Get Info Fail !");
     }
@@ -401,15 +383,15 @@ void CFirmDownLoad::HandleStatusReply(int requestId, int code) {
                 if (++m_nPollTimeouts > 3) {
                     Finish(firmware ? "Get Firmware BackUp/Upgrade status Time Out !" : "");
                 } else {
-                    SetTimer(FIRMWARE_BACKUPSTATUS, m_timing.retryPollMs);
+                    SetTimer(FIRMWARE_BACKUPSTATUS, kRetryPollMs.Get());
                 }
                 return;
             }
             if (!m_bRunningSeen && !m_bSilenceGuard) {
                 m_bSilenceGuard = true;
-                SetTimer(TIMER_OVERALL, firmware ? m_timing.firmwareOverallMs : m_timing.configOverallMs);
+                SetTimer(TIMER_OVERALL, firmware ? kOverallMs.Get() : kConfigOverallMs.Get());
             }
-            SetTimer(FIRMWARE_BACKUPSTATUS, m_timing.retryPollMs);
+            SetTimer(FIRMWARE_BACKUPSTATUS, kRetryPollMs.Get());
             break;
         case 0:
         case 1:
@@ -423,14 +405,14 @@ void CFirmDownLoad::HandleStatusReply(int requestId, int code) {
                 m_bSilenceGuard = false;
                 KillTimer(TIMER_OVERALL);
             }
-            SetTimer(FIRMWARE_BACKUPSTATUS, m_timing.pendingPollMs);
+            SetTimer(FIRMWARE_BACKUPSTATUS, kPendingPollMs.Get());
             break;
         case 3:
             m_bTransferSeen = 1;
             m_bRunningSeen = true;
             m_bSilenceGuard = false;
-            SetTimer(FIRMWARE_BACKUPSTATUS, m_timing.runningPollMs);
-            SetTimer(TIMER_OVERALL, firmware ? m_timing.firmwareOverallMs : m_timing.configOverallMs);
+            SetTimer(FIRMWARE_BACKUPSTATUS, kRunningPollMs.Get());
+            SetTimer(TIMER_OVERALL, firmware ? kOverallMs.Get() : kConfigOverallMs.Get());
             break;
         default:  // a request error, an error status or a value the device does not define
             Finish("Get Info Fail !");
@@ -461,7 +443,7 @@ void CFirmDownLoad::Finish(const std::string& text, int barPos) {
     if (!text.empty()) {
         AfxMessageBox(text, MB_OK);
     }
-    SetTimer(TIMER_FINISH, m_timing.finishMs);
+    SetTimer(TIMER_FINISH, kFinishMs.Get());
 }
 
 void CFirmDownLoad::OnTimer(unsigned id) {
@@ -486,7 +468,7 @@ void CFirmDownLoad::OnTimer(unsigned id) {
             if (m_ProgressTimes < 90 && m_IsFinish == 0) {
                 m_progress->SetPos(m_ProgressTimes);
                 m_ProgressTimes += 2;
-                SetTimer(TIMER_PROGRESS, m_timing.progressNextMs);
+                SetTimer(TIMER_PROGRESS, kProgressNextMs.Get());
             }
             break;
         case TIMER_OVERALL:

@@ -37,7 +37,7 @@ TEST(FirmDownLoadScreenshots, IdleAndTransferring) {
     options.extraArgs = {"--transfer-ms", "3600000"};
     test::SimSwitch sim(options);
     test::UseSimV1(sim);
-    CFirmDownLoad::Timing timing;
+    test::FirmTimes timing;
     timing.firmwareFirstPollMs = 100;
     timing.progressFirstMs = 10;
     timing.progressNextMs = 10;

@@ -38,8 +38,8 @@ const std::string kUpgradeQuestion =
     "the device later when uploading completes.";
 const unsigned kQuestionFlags = MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2;
 
-CFirmDownLoad::Timing FastTiming() {
-    CFirmDownLoad::Timing t;
+test::FirmTimes FastTiming() {
+    test::FirmTimes t;
     t.firmwareFirstPollMs = 250;
     t.configFirstPollMs = 200;
     t.pendingPollMs = 40;

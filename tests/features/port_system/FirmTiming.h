@@ -6,14 +6,30 @@
 #include <utility>
 #include <vector>
 
-#include "features/port_system/FirmDownLoad.h"
 #include "platform/sys/Tunable.h"
 
 namespace ksx::test {
 
+// The transfer dialog's durations (the device's defaults).
+struct FirmTimes {
+    unsigned firmwareFirstPollMs = 15000;  // first status poll after the operation, firmware
+    unsigned configFirstPollMs = 3000;     // same, configuration
+    unsigned pendingPollMs = 1000;         // next poll after "pending"
+    unsigned retryPollMs = 3000;           // next poll after an unanswered one
+    unsigned runningPollMs = 5000;         // next poll after "in progress"
+    unsigned firmwareOverallMs = 260000;   // wait after the last "in progress", firmware
+    unsigned configOverallMs = 150000;     // same, configuration
+    unsigned progressFirstMs = 2000;
+    unsigned progressNextMs = 2500;
+    unsigned finishMs = 5;
+    int fileSetTimeoutMs = 10000;  // address and file-name SET
+    int operationTimeoutMs = 15000;
+    int statusTimeoutMs = 6000;
+};
+
 class FirmTiming {
 public:
-    explicit FirmTiming(const CFirmDownLoad::Timing& t) {
+    explicit FirmTiming(const FirmTimes& t) {
         const std::pair<const char*, int> values[] = {
             {"firmware.first-poll-ms", static_cast<int>(t.firmwareFirstPollMs)},
             {"firmware.config-first-poll-ms", static_cast<int>(t.configFirstPollMs)},
