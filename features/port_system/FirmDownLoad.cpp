@@ -15,6 +15,7 @@
 #include "core/SnmpReply.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
+#include "platform/sys/Tunable.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Text.h"
 #include "res/ids_firmware.h"
@@ -23,7 +24,20 @@ using namespace ksx;
 
 namespace {
 
-CFirmDownLoad::Timing g_timing;  // UI thread
+// Durations of a transfer; the defaults are the device's.
+const Tunable kFirstPollMs("firmware.first-poll-ms", 15000);
+const Tunable kConfigFirstPollMs("firmware.config-first-poll-ms", 3000);
+const Tunable kPendingPollMs("firmware.pending-poll-ms", 1000);
+const Tunable kRetryPollMs("firmware.retry-poll-ms", 3000);
+const Tunable kRunningPollMs("firmware.running-poll-ms", 5000);
+const Tunable kOverallMs("firmware.overall-ms", 260000);
+const Tunable kConfigOverallMs("firmware.config-overall-ms", 150000);
+const Tunable kProgressFirstMs("firmware.progress-first-ms", 2000);
+const Tunable kProgressNextMs("firmware.progress-next-ms", 2500);
+const Tunable kFinishMs("firmware.finish-ms", 5);
+const Tunable kFileSetTimeoutMs("firmware.file-set-timeout-ms", 10000);
+const Tunable kOperationTimeoutMs("firmware.operation-timeout-ms", 15000);
+const Tunable kStatusTimeoutMs("firmware.status-timeout-ms", 6000);
 
 // Replies posted by the callbacks: wParam the request id, lParam the reply code.
 constexpr unsigned WM_FIRM_FILESET_REPLY = WM_USER + 2074;
@@ -87,15 +101,13 @@ static const ksx::ui::RegisterFeature s_registerFirmDownLoad(ID_MENU_FIRMWARE_TR
     dlg.DoModal();
 });
 
-void CFirmDownLoad::SetTiming(const Timing& timing) {
-    g_timing = timing;
-}
-
-CFirmDownLoad::Timing CFirmDownLoad::GetTiming() {
-    return g_timing;
-}
-
-CFirmDownLoad::CFirmDownLoad(QWidget* parent) : CDialog(IDD_FIRMDOWNLOAD, parent), m_timing(g_timing) {
+CFirmDownLoad::CFirmDownLoad(QWidget* parent) : CDialog(IDD_FIRMDOWNLOAD, parent) {
+    // Closed in this order when the window goes; their replies are not delivered any more.
+    OwnSession(m_cCommonSNMPSetOp);
+    OwnSession(m_cCommonSNMPFirmStatus);
+    OwnSession(m_cCommonSNMPConfStatus);
+    OwnSession(m_cCommonSNMPConfSet);
+    OwnSession(m_cCommonSNMPFirmSet);
     OnMessage(WM_FIRM_FILESET_REPLY, [this](WPARAM w, LPARAM l) -> LRESULT {
         HandleFileSetReply(static_cast<int>(w), static_cast<int>(l));
         return 1;
@@ -157,7 +169,6 @@ void CFirmDownLoad::CreateControls() {
     buttons->addWidget(m_btnClose);
     buttons->addStretch(1);
     outer->addLayout(buttons);
-    SetClientSize(650, 135);
 
     OnCommand(IDC_FIRM_APPLY, [this] { OnApply(); });
     OnNotify(EN_CHANGE, IDC_FIRM_FILE_NAME, [this] { OnFileNameChange(); });
@@ -189,9 +200,8 @@ void CFirmDownLoad::OnOK() {
 }
 
 void CFirmDownLoad::OnCancel() {
-    if (m_bBusy) {
-        return;  // closing only while idle
-    }
+    // The Close button is disabled during a transfer; Esc and the close box end the dialog at any time
+    // (its timers stop and its sessions close with the window; the device goes on with the transfer).
     CDialog::OnCancel();
 }
 
@@ -256,7 +266,7 @@ void CFirmDownLoad::OnApply() {
 
     session.AddVarBind(firmware ? kFirmFileOid : kConfFileOid, 2, fileName.c_str());
     m_nFileSetRequest =
-        StartRequest(session, opened, &CFirmDownLoad::OnFileSetReply, this, m_timing.fileSetTimeoutMs);
+        StartRequest(session, opened, &CFirmDownLoad::OnFileSetReply, this, kFileSetTimeoutMs.Get());
 
     EnableInputs(false);
     if (m_nFileSetRequest == 0) {
@@ -327,14 +337,14 @@ void CFirmDownLoad::SendOperation() {
     const bool opened = m_cCommonSNMPSetOp.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSetOp.AddVarBind(firmware ? kFirmOperationOid : kConfOperationOid, 1,
                                   m_cbOperation->currentIndex() == 1 ? "2" : "1");
-    SetTimer(TIMER_PROGRESS, m_timing.progressFirstMs);
+    SetTimer(TIMER_PROGRESS, kProgressFirstMs.Get());
     m_nOperationRequest = StartRequest(m_cCommonSNMPSetOp, opened, &CFirmDownLoad::OnOperationReply, this,
-                                       m_timing.operationTimeoutMs);
+                                       kOperationTimeoutMs.Get());
     if (m_nOperationRequest == 0) {
         Finish("Setting operation Fail !");
         return;
     }
-    SetTimer(FIRMWARE_BACKUPSTATUS, firmware ? m_timing.firmwareFirstPollMs : m_timing.configFirstPollMs);
+    SetTimer(FIRMWARE_BACKUPSTATUS, firmware ? kFirstPollMs.Get() : kConfigFirstPollMs.Get());
 }
 
 void CFirmDownLoad::HandleOperationReply(int requestId, int code) {
@@ -354,7 +364,7 @@ void CFirmDownLoad::SendStatusPoll() {
     const bool opened = session.Open(CCommonSNMP::REQUEST_GET);
     session.AddVarBind(m_nFileKind == FILE_FIRMWARE ? kFirmStatusOid : kConfStatusOid, 4, nullptr);
     m_nStatusRequest =
-        StartRequest(session, opened, &CFirmDownLoad::OnStatusReply, this, m_timing.statusTimeoutMs);
+        StartRequest(session, opened, &CFirmDownLoad::OnStatusReply, this, kStatusTimeoutMs.Get());
     if (m_nStatusRequest == 0) {
         Finish("Get Info Fail !");
     }
@@ -373,15 +383,15 @@ void CFirmDownLoad::HandleStatusReply(int requestId, int code) {
                 if (++m_nPollTimeouts > 3) {
                     Finish(firmware ? "Get Firmware BackUp/Upgrade status Time Out !" : "");
                 } else {
-                    SetTimer(FIRMWARE_BACKUPSTATUS, m_timing.retryPollMs);
+                    SetTimer(FIRMWARE_BACKUPSTATUS, kRetryPollMs.Get());
                 }
                 return;
             }
             if (!m_bRunningSeen && !m_bSilenceGuard) {
                 m_bSilenceGuard = true;
-                SetTimer(TIMER_OVERALL, firmware ? m_timing.firmwareOverallMs : m_timing.configOverallMs);
+                SetTimer(TIMER_OVERALL, firmware ? kOverallMs.Get() : kConfigOverallMs.Get());
             }
-            SetTimer(FIRMWARE_BACKUPSTATUS, m_timing.retryPollMs);
+            SetTimer(FIRMWARE_BACKUPSTATUS, kRetryPollMs.Get());
             break;
         case 0:
         case 1:
@@ -395,14 +405,14 @@ void CFirmDownLoad::HandleStatusReply(int requestId, int code) {
                 m_bSilenceGuard = false;
                 KillTimer(TIMER_OVERALL);
             }
-            SetTimer(FIRMWARE_BACKUPSTATUS, m_timing.pendingPollMs);
+            SetTimer(FIRMWARE_BACKUPSTATUS, kPendingPollMs.Get());
             break;
         case 3:
             m_bTransferSeen = 1;
             m_bRunningSeen = true;
             m_bSilenceGuard = false;
-            SetTimer(FIRMWARE_BACKUPSTATUS, m_timing.runningPollMs);
-            SetTimer(TIMER_OVERALL, firmware ? m_timing.firmwareOverallMs : m_timing.configOverallMs);
+            SetTimer(FIRMWARE_BACKUPSTATUS, kRunningPollMs.Get());
+            SetTimer(TIMER_OVERALL, firmware ? kOverallMs.Get() : kConfigOverallMs.Get());
             break;
         default:  // a request error, an error status or a value the device does not define
             Finish("Get Info Fail !");
@@ -433,7 +443,7 @@ void CFirmDownLoad::Finish(const std::string& text, int barPos) {
     if (!text.empty()) {
         AfxMessageBox(text, MB_OK);
     }
-    SetTimer(TIMER_FINISH, m_timing.finishMs);
+    SetTimer(TIMER_FINISH, kFinishMs.Get());
 }
 
 void CFirmDownLoad::OnTimer(unsigned id) {
@@ -458,7 +468,7 @@ void CFirmDownLoad::OnTimer(unsigned id) {
             if (m_ProgressTimes < 90 && m_IsFinish == 0) {
                 m_progress->SetPos(m_ProgressTimes);
                 m_ProgressTimes += 2;
-                SetTimer(TIMER_PROGRESS, m_timing.progressNextMs);
+                SetTimer(TIMER_PROGRESS, kProgressNextMs.Get());
             }
             break;
         case TIMER_OVERALL:
@@ -469,15 +479,4 @@ void CFirmDownLoad::OnTimer(unsigned id) {
         default:
             break;
     }
-}
-
-int CFirmDownLoad::DestroyWindow() {
-    TRACE("==================m_cCommonSNMP.Close===============");
-    m_cCommonSNMPSetOp.Close();
-    TRACE("==================m_cCommonSNMPSetOp.Close===============");
-    m_cCommonSNMPFirmStatus.Close();
-    m_cCommonSNMPConfStatus.Close();
-    m_cCommonSNMPConfSet.Close();
-    m_cCommonSNMPFirmSet.Close();
-    return CDialog::DestroyWindow();
 }

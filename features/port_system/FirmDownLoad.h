@@ -21,26 +21,6 @@ class QPushButton;
 
 class CFirmDownLoad : public ksx::CDialog {
 public:
-    // Durations of a transfer. The defaults are the device's; tests shorten them.
-    struct Timing {
-        unsigned firmwareFirstPollMs = 15000;  // first status poll after the operation, firmware
-        unsigned configFirstPollMs = 3000;     // same, configuration
-        unsigned pendingPollMs = 1000;         // next poll after "pending"
-        unsigned retryPollMs = 3000;           // next poll after an unanswered one
-        unsigned runningPollMs = 5000;         // next poll after "in progress"
-        unsigned firmwareOverallMs = 260000;   // wait after the last "in progress", firmware
-        unsigned configOverallMs = 150000;     // same, configuration
-        unsigned progressFirstMs = 2000;
-        unsigned progressNextMs = 2500;
-        unsigned finishMs = 5;
-        int fileSetTimeoutMs = 10000;  // address and file-name SET
-        int operationTimeoutMs = 15000;
-        int statusTimeoutMs = 6000;
-    };
-    // Timing of the dialogs constructed from now on (UI thread).
-    static void SetTiming(const Timing& timing);
-    static Timing GetTiming();
-
     // Object identifiers of the two branches (firmware 3.9, configuration 3.10).
     static const char* const kFirmServerOid;
     static const char* const kFirmFileOid;
@@ -63,8 +43,6 @@ public:
 
     explicit CFirmDownLoad(QWidget* parent = nullptr);
     ~CFirmDownLoad() override;
-
-    int DestroyWindow() override;
 
     // Read-only views (UI thread).
     int FileKind() const { return m_nFileKind; }
@@ -111,8 +89,6 @@ private:
     CCommonSNMP& StatusSession(int kind) {
         return kind == FILE_FIRMWARE ? m_cCommonSNMPFirmStatus : m_cCommonSNMPConfStatus;
     }
-
-    Timing m_timing;
 
     CEditEXIPV6* m_editServer = nullptr;
     QLineEdit* m_editFile = nullptr;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <memory>
 #include <thread>
 
 #include "controls/ListCtrlEx.h"
@@ -19,7 +19,9 @@
 #include "core/TextNumbers.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
+#include "platform/sys/Tunable.h"
 #include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/Text.h"
 #include "platform/ui/WaitCursor.h"
 #include "res/ids_poe_syslog.h"
@@ -33,14 +35,8 @@ const ksx::ui::RegisterFeature kRegister(ID_MENU_POE_PORT, [] {
     dlg.DoModal();
 });
 
-// From the walk callbacks to the dialog. Rows: lParam points to the record, valid during the call.
-constexpr unsigned WM_POE_TIMERANGE_ROW = WM_USER + 4111;
-constexpr unsigned WM_POE_TIMERANGE_END = WM_USER + 4112;  // wParam: the walk's last status
-constexpr unsigned WM_POE_PORT_ROW = WM_USER + 4113;
-constexpr unsigned WM_POE_PORT_END = WM_USER + 4114;
-
-int g_portPauseMs = 300;     // UI thread
-int g_setTimeoutMs = 20000;  // UI thread
+const ksx::Tunable kPortPauseMs("poe.port-pause-ms", 300);
+const ksx::Tunable kSetTimeoutMs("poe.set-timeout-ms", 20000);
 
 // Port-table columns read, in the order of the request.
 constexpr int kPortColumns[11] = {3, 4, 5, 6, 9, 10, 11, 12, 13, 7, 8};
@@ -73,15 +69,35 @@ const char* const CPOEConfigDlg::kPortEntry = "1.3.6.1.4.1.7393.10.76.20.1.22.1.
 const char* const CPOEConfigDlg::kTimeProfileIndexOid = "1.3.6.1.4.1.7393.10.76.20.1.32.1.1.1";
 const char* const CPOEConfigDlg::kTimeProfileNameOid = "1.3.6.1.4.1.7393.10.76.20.1.32.1.1.2";
 
-void CPOEConfigDlg::SetPortPauseMs(int ms) {
-    g_portPauseMs = ms;
+static std::vector<std::string> PortColumns() {
+    std::vector<std::string> oids;
+    for (int column : kPortColumns) {
+        oids.push_back(std::string(CPOEConfigDlg::kPortEntry) + "." + std::to_string(column));
+    }
+    return oids;
 }
 
-void CPOEConfigDlg::SetSetTimeoutMs(int ms) {
-    g_setTimeoutMs = ms;
-}
+CPOEConfigDlg::CPOEConfigDlg(QWidget* parent)
+    : CDialog(IDD_POE_CONFIG, parent),
+      m_timeRangeRead(m_cCommonSNMPTimeRang, {kTimeProfileIndexOid, kTimeProfileNameOid},
+                      [](const WalkStep& step) {
+                          return TimeRangeRow{text::LeadingInt(step.Text(0)), step.Text(1)};
+                      }),
+      m_portRead(m_cCommonSNMP, PortColumns(), [](const WalkStep& step) {
+          PortRow row;
+          for (int i = 0; i < 11; ++i) {
+              row.value[i] = step.Text(i);
+          }
+          return row;
+      }) {
+    OwnReader(m_timeRangeRead);
+    OwnReader(m_portRead);
+    OwnSession(m_cCommonSNMPSet);
+    m_timeRangeRead.onRow = [this](const TimeRangeRow& row) { AddTimeRange(row); };
+    m_timeRangeRead.onEnd = [this](const WalkEnd& end) { OnTimeRangeWalkEnd(end); };
+    m_portRead.onRow = [this](const PortRow& row) { AddPortRow(row); };
+    m_portRead.onEnd = [this](const WalkEnd&) { OnPortWalkEnd(); };
 
-CPOEConfigDlg::CPOEConfigDlg(QWidget* parent) : CDialog(IDD_POE_CONFIG, parent) {
     OnCommand(IDC_POE_REFRESH, [this] { OnRefresh(); });
     OnCommand(IDC_POE_APPLY, [this] { OnApply(); });
     OnCommand(IDC_POE_USER_DEFINE, [this] { OnUserDefineClicked(); });
@@ -89,56 +105,39 @@ CPOEConfigDlg::CPOEConfigDlg(QWidget* parent) : CDialog(IDD_POE_CONFIG, parent) 
     OnNotify(CBN_SELCHANGE, IDC_POE_TO_PORT, Handler([this] { OnToPortChanged(); }));
     OnNotify(NM_CLICK, IDC_POE_LIST, Handler([this] { OnListClick(); }));
     OnNotify(LVN_ITEMCHANGED, IDC_POE_LIST, Handler([this] { OnListItemChanged(); }));
-
-    OnMessage(WM_POE_TIMERANGE_ROW, [this](WPARAM, LPARAM l) -> LRESULT {
-        AddTimeRange(*reinterpret_cast<const TimeRangeRow*>(l));
-        return 1;
-    });
-    OnMessage(WM_POE_TIMERANGE_END, [this](WPARAM w, LPARAM) -> LRESULT {
-        OnTimeRangeWalkEnd(static_cast<int>(static_cast<std::intptr_t>(w)));
-        return 1;
-    });
-    OnMessage(WM_POE_PORT_ROW, [this](WPARAM, LPARAM l) -> LRESULT {
-        AddPortRow(*reinterpret_cast<const PortRow*>(l));
-        return 1;
-    });
-    OnMessage(WM_POE_PORT_END, [this](WPARAM, LPARAM) -> LRESULT {
-        OnPortWalkEnd();
-        return 1;
-    });
 }
 
 CPOEConfigDlg::~CPOEConfigDlg() = default;
 
 void CPOEConfigDlg::CreateControls() {
     SetWindowText("PoE Configuration");
-    AddGroupBox(IDC_POE_LIST_GROUP, "Port Information", 8, 6, 764, 250);
-    m_list = PlaceControl(IDC_POE_LIST, new CListCtrlEx, 18, 28, 744, 218);
+    ui::Form form(*this);
+    auto ports = form.Group("Port Information", IDC_POE_LIST_GROUP);
+    m_list = ports.Fill(RegisterControl(IDC_POE_LIST, new CListCtrlEx));
+    form.Layout()->setRowStretch(form.Layout()->rowCount() - 1, 1);  // the list takes the new space
 
-    AddGroupBox(IDC_POE_CONFIG_GROUP, "PoE Configuration", 8, 264, 764, 104);
-    AddLabel(IDC_POE_FROM_LABEL, "Form Port", 22, 290, 76, 24);
-    m_cbFromPort = AddComboBox(IDC_POE_FROM_PORT, 100, 289, 72, 26);
-    AddLabel(IDC_POE_TO_LABEL, "To Port", 196, 290, 60, 24);
-    m_cbToPort = AddComboBox(IDC_POE_TO_PORT, 258, 289, 72, 26);
-    AddLabel(IDC_POE_STATE_LABEL, "State", 356, 290, 50, 24);
-    m_cbState = AddComboBox(IDC_POE_STATE, 408, 289, 100, 26);
-    AddLabel(IDC_POE_PRIORITY_LABEL, "Priority", 534, 290, 60, 24);
-    m_cbPriority = AddComboBox(IDC_POE_PRIORITY, 596, 289, 100, 26);
-
-    AddLabel(IDC_POE_TIME_RANGE_LABEL, "Time Range", 22, 330, 76, 24);
-    m_cbTimeRange = AddComboBox(IDC_POE_TIME_RANGE, 100, 329, 150, 26);
-    AddLabel(IDC_POE_POWER_LIMIT_LABEL, "Power Limit", 274, 330, 80, 24);
-    m_cbPowerLimit = AddComboBox(IDC_POE_POWER_LIMIT, 356, 329, 100, 26);
-    m_CtrlUserdefe = AddCheckBox(IDC_POE_USER_DEFINE, "User Define", 480, 330, 110, 24);
+    auto config = form.Group("PoE Configuration", IDC_POE_CONFIG_GROUP);
+    m_cbFromPort = config.Combo(IDC_POE_FROM_PORT);
+    m_cbToPort = config.Combo(IDC_POE_TO_PORT);
+    m_cbState = config.Combo(IDC_POE_STATE);
+    m_cbPriority = config.Combo(IDC_POE_PRIORITY);
+    config.Row({config.Label("Form Port", IDC_POE_FROM_LABEL), m_cbFromPort,
+                config.Label("To Port", IDC_POE_TO_LABEL), m_cbToPort,
+                config.Label("State", IDC_POE_STATE_LABEL), m_cbState,
+                config.Label("Priority", IDC_POE_PRIORITY_LABEL), m_cbPriority});
+    m_cbTimeRange = config.Combo(IDC_POE_TIME_RANGE);
+    m_cbPowerLimit = config.Combo(IDC_POE_POWER_LIMIT);
+    m_CtrlUserdefe = config.Check(IDC_POE_USER_DEFINE, "User Define");
     m_CtrlUserdefe->setLayoutDirection(Qt::RightToLeft);  // text on the left of the box
-    m_editLimit = AddEdit(IDC_POE_LIMIT, 596, 329, 70, 26);
-    AddLabel(IDC_POE_UNIT_LABEL, "(1~30w) ", 672, 330, 80, 24);
+    m_editLimit = config.Edit(IDC_POE_LIMIT);
+    m_editLimit->setMaximumWidth(m_editLimit->fontMetrics().horizontalAdvance("000000") + 16);
+    config.Row({config.Label("Time Range", IDC_POE_TIME_RANGE_LABEL), m_cbTimeRange,
+                config.Label("Power Limit", IDC_POE_POWER_LIMIT_LABEL), m_cbPowerLimit, m_CtrlUserdefe,
+                m_editLimit, config.Label("(1~30w) ", IDC_POE_UNIT_LABEL)});
 
-    AddButton(IDC_POE_REFRESH, "&Refresh", 488, 378, 88, 28)->setDefault(true);
-    AddButton(IDC_POE_APPLY, "&Apply", 584, 378, 88, 28);
-    AddButton(IDC_POE_CLOSE, "&Close", 680, 378, 88, 28);
-    SetDefID(IDC_POE_REFRESH);
-    SetClientSize(780, 414);
+    form.Buttons({{IDC_POE_REFRESH, "&Refresh"}, {IDC_POE_APPLY, "&Apply"}, {IDC_POE_CLOSE, "&Close"}},
+                 IDC_POE_REFRESH)[0]
+        ->setDefault(true);
 }
 
 int CPOEConfigDlg::OnInitDialog() {
@@ -151,6 +150,7 @@ int CPOEConfigDlg::OnInitDialog() {
     // Each column as wide as its heading plus 15 pixels, where a two-line heading counts its wider line
     // and the State and Status columns fit the longest text the device reports in them.
     const char* widest[] = {"", "Disable", "", "", "", "", "", "", "", "Time-based OFF"};
+    int listWidth = 0;
     for (int c = 0; c < 10; ++c) {
         const QString heading = QString::fromLatin1(headings[c]);
         m_list->InsertColumn(heading, c);
@@ -159,7 +159,9 @@ int CPOEConfigDlg::OnInitDialog() {
             width = std::max(width, m_list->GetStringWidth(line));
         }
         m_list->SetColumnWidth(c, width + 15);
+        listWidth += width + 15;
     }
+    m_list->setMinimumSize(listWidth + 4 * m_list->frameWidth() + 24, 218);
     m_list->SetExtendedStyle(m_list->GetExtendedStyle() | LVS_EX_FULLROWSELECT);
     m_list->ModifyListStyle(0, LVS_SINGLESEL);
 
@@ -183,17 +185,6 @@ int CPOEConfigDlg::OnInitDialog() {
     return 1;
 }
 
-int CPOEConfigDlg::DestroyWindow() {
-    TRACE("==================DestroyWindow===============");
-    m_cCommonSNMPTimeRang.Close();
-    TRACE("==================m_cCommonSNMPTimeRang.Close===============");
-    m_cCommonSNMP.Close();
-    TRACE("==================m_cCommonSNMP.Close===============");
-    m_cCommonSNMPSet.Close();
-    TRACE("==================m_cCommonSNMPSet.Close===============");
-    return CDialog::DestroyWindow();
-}
-
 bool CPOEConfigDlg::eventFilter(QObject* watched, QEvent* e) {
     // The arrow keys move the list's selection after the form took the row they lead to.
     if (watched == m_list && m_list != nullptr && e->type() == QEvent::KeyPress) {
@@ -209,30 +200,7 @@ bool CPOEConfigDlg::eventFilter(QObject* watched, QEvent* e) {
 
 void CPOEConfigDlg::GetTimeRange() {
     TRACE("GetTimeRangeGetTimeRangeGetTimeRange");
-    m_cCommonSNMPTimeRang.Open(CCommonSNMP::REQUEST_GETNEXT);
-    m_cCommonSNMPTimeRang.AddVarBind(kTimeProfileIndexOid, 4, nullptr);
-    m_cCommonSNMPTimeRang.AddVarBind(kTimeProfileNameOid, 4, nullptr);
-    m_cCommonSNMPTimeRang.StartAsyncWalk(&CPOEConfigDlg::OnTimeRangeWalk, this, 0);
-}
-
-int CPOEConfigDlg::OnTimeRangeWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* dlg = static_cast<CPOEConfigDlg*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!dlg->m_cCommonSNMPTimeRang.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (status != 0) {
-        dlg->m_cCommonSNMPTimeRang.SetDone();
-        dlg->SendMessage(WM_POE_TIMERANGE_END, static_cast<WPARAM>(static_cast<std::intptr_t>(status)), 0);
-        return 0;
-    }
-    TimeRangeRow row;
-    row.index = text::LeadingInt(BindingValue(response, 0));
-    row.name = BindingValue(response, 1);
-    dlg->SendMessage(WM_POE_TIMERANGE_ROW, 0, reinterpret_cast<LPARAM>(&row));
-    owned.reset();
-    dlg->m_cCommonSNMPTimeRang.StartAsyncWalk(&CPOEConfigDlg::OnTimeRangeWalk, dlg, 0);
-    return 0;
+    m_timeRangeRead.Walk();
 }
 
 void CPOEConfigDlg::AddTimeRange(const TimeRangeRow& row) {
@@ -243,44 +211,18 @@ void CPOEConfigDlg::AddTimeRange(const TimeRangeRow& row) {
     m_cbTimeRange->addItem(ui::ToQ(row.name));
 }
 
-void CPOEConfigDlg::OnTimeRangeWalkEnd(int status) {
+void CPOEConfigDlg::OnTimeRangeWalkEnd(const WalkEnd& end) {
     ++m_nTimeRangeWalksEnded;
     EnableButtons(true);
-    if (status == -2) {
+    if (end.AtEnd()) {
         ReadPoePorts();
     }
 }
 
 void CPOEConfigDlg::ReadPoePorts() {
     m_list->DeleteAllItems();
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GETNEXT);
-    for (int column : kPortColumns) {
-        m_cCommonSNMP.AddVarBind(std::string(kPortEntry) + "." + std::to_string(column), 4, nullptr);
-    }
-    TRACE("----------ResetEvent(pThis->m_hEvenSnmpGet) ");
-    m_cCommonSNMP.StartAsyncWalk(&CPOEConfigDlg::OnPortWalk, this, 0);
+    m_portRead.Walk();
     EnableButtons(false);
-}
-
-int CPOEConfigDlg::OnPortWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* dlg = static_cast<CPOEConfigDlg*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!dlg->m_cCommonSNMP.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (status != 0) {
-        dlg->m_cCommonSNMP.SetDone();
-        dlg->SendMessage(WM_POE_PORT_END, 0, 0);
-        return 0;
-    }
-    PortRow row;
-    for (int i = 0; i < 11; ++i) {
-        row.value[i] = BindingValue(response, i);
-    }
-    dlg->SendMessage(WM_POE_PORT_ROW, 0, reinterpret_cast<LPARAM>(&row));
-    owned.reset();
-    dlg->m_cCommonSNMP.StartAsyncWalk(&CPOEConfigDlg::OnPortWalk, dlg, 0);
-    return 0;
 }
 
 void CPOEConfigDlg::AddPortRow(const PortRow& row) {
@@ -421,11 +363,17 @@ void CPOEConfigDlg::ApplyPortRange() {
         if (AddPortVarBinds(port) != 0) {
             break;
         }
-        if (GetNextRequest(m_cCommonSNMPSet, g_setTimeoutMs).status == -1) {
-            break;  // the device does not answer: the other ports would wait just as long
+        if (GetNextRequest(m_cCommonSNMPSet, kSetTimeoutMs.Get()).status == -1) {
+            // The device does not answer: each further port would freeze the dialog just as long.
+            const std::string unwritten =
+                port == to ? std::to_string(port) : std::to_string(port) + "-" + std::to_string(to);
+            AfxMessageBox(
+                "The device did not answer. PoE settings were not written to port " + unwritten + ".",
+                MB_OK | MB_ICONWARNING);
+            break;
         }
-        if (g_portPauseMs > 0 && port < to) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(g_portPauseMs));
+        if (kPortPauseMs.Get() > 0 && port < to) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(kPortPauseMs.Get()));
         }
     }
     ReadPoePorts();

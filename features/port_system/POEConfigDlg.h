@@ -1,16 +1,16 @@
 // "PoE Configuration": lists the PoE settings and live readings of every PoE port and writes state,
 // time range, priority and power limit to a range of ports.
 //
-// Two walks feed the list: the time-profile names first, then the PoE port table. Their callbacks run
-// on the sessions' worker threads and only send what they read to the dialog; the dialog fills its
-// controls and starts the port walk on the UI thread. Writes are synchronous on the UI thread, one
-// request per port.
+// Two walks feed the list: the time-profile names first, then the PoE port table; their rows reach the
+// dialog on the UI thread, which starts the port walk when the names have ended. Writes are synchronous
+// on the UI thread, one request per port.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "core/CommonSNMP.h"
+#include "core/TableRead.h"
 #include "platform/ui/Dialog.h"
 
 class CListCtrlEx;
@@ -25,15 +25,11 @@ public:
     static const char* const kTimeProfileIndexOid;
     static const char* const kTimeProfileNameOid;
 
-    // Pause after each port's write (the device's spacing) and the time-out of each write; tests
-    // shorten them. UI thread.
-    static void SetPortPauseMs(int ms);
-    static void SetSetTimeoutMs(int ms);
+    // Pause after each port's write (the device's spacing) and the time-out of each write: the
+    // tunables "poe.port-pause-ms" and "poe.set-timeout-ms".
 
     explicit CPOEConfigDlg(QWidget* parent = nullptr);
     ~CPOEConfigDlg() override;
-
-    int DestroyWindow() override;
 
     // Read-only views (UI thread).
     const std::vector<std::string>& TimeRangeNames() const { return m_strTimeRangeName; }
@@ -48,7 +44,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    // What the walks hand to the dialog (valid during the message only).
     struct TimeRangeRow {
         int index = 0;
         std::string name;
@@ -57,14 +52,11 @@ private:
         std::string value[11];  // columns 3, 4, 5, 6, 9, 10, 11, 12, 13, 7, 8 as read
     };
 
-    static int OnTimeRangeWalk(CSnmp* response, int requestId, void* userData, int status);
-    static int OnPortWalk(CSnmp* response, int requestId, void* userData, int status);
-
     void GetTimeRange();
     void ReadPoePorts();
     void AddTimeRange(const TimeRangeRow& row);
     void AddPortRow(const PortRow& row);
-    void OnTimeRangeWalkEnd(int status);
+    void OnTimeRangeWalkEnd(const ksx::WalkEnd& end);
     void OnPortWalkEnd();
 
     void ShowRow(int row);
@@ -86,6 +78,8 @@ private:
     CCommonSNMP m_cCommonSNMPTimeRang;
     CCommonSNMP m_cCommonSNMP;
     CCommonSNMP m_cCommonSNMPSet;
+    ksx::TableRead<TimeRangeRow> m_timeRangeRead;  // on m_cCommonSNMPTimeRang
+    ksx::TableRead<PortRow> m_portRead;            // on m_cCommonSNMP
 
     CListCtrlEx* m_list = nullptr;
     QComboBox* m_cbFromPort = nullptr;

@@ -3,15 +3,16 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <cstdlib>
-#include <memory>
 
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
-#include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/Text.h"
 #include "res/ids_poe_syslog.h"
 
@@ -23,9 +24,6 @@ const ksx::ui::RegisterFeature kRegister(ID_MENU_POE_GLOBAL, [] {
     CPOEGlobal dlg;
     dlg.DoModal();
 });
-
-// From the read callback: lParam points to the result, valid during the call.
-constexpr unsigned WM_POE_GLOBAL_READ = WM_USER + 4121;
 
 constexpr int kReadTimeoutMs = 20000;
 constexpr int kSetTimeoutMs = 5000;
@@ -40,38 +38,62 @@ const char* const CPOEGlobal::kObjects[6] = {
     "1.3.6.1.4.1.7393.10.76.20.1.22.6.0", "1.3.6.1.4.1.7393.10.76.20.1.22.7.0",
 };
 
-CPOEGlobal::CPOEGlobal(QWidget* parent) : CDialog(IDD_POE_GLOBAL, parent), m_strValue(6) {
+CPOEGlobal::CPOEGlobal(QWidget* parent)
+    : CDialog(IDD_POE_GLOBAL, parent),
+      m_read(m_cCommonSNMP, {std::begin(kObjects), std::end(kObjects)},
+             [](const WalkStep& step) {
+                 Values6 values;
+                 for (int i = 0; i < step.Count(); ++i) {
+                     values.push_back(step.Text(i));
+                 }
+                 return values;
+             }),
+      m_strValue(6) {
+    // A read may be outstanding for up to 20 s: closing the dialog drops its answer.
+    OwnReader(m_read);
+    OwnSession(m_cCommonSNMPSet);
+    m_read.onRow = [this](const Values6& values) { ShowRead(values); };
+    m_read.onEnd = [this](const WalkEnd&) {
+        ++m_nReadsEnded;
+        EnableInputs(true);
+    };
     OnCommand(IDC_POEG_APPLY, [this] { OnApply(); });
-    OnMessage(WM_POE_GLOBAL_READ, [this](WPARAM, LPARAM l) -> LRESULT {
-        ShowRead(*reinterpret_cast<const ReadResult*>(l));
-        return 1;
-    });
 }
 
 CPOEGlobal::~CPOEGlobal() = default;
 
 void CPOEGlobal::CreateControls() {
     SetWindowText("PoE Global Settings");
-    AddGroupBox(IDC_POEG_SETTINGS_GROUP, "PoE Global Settings", 8, 6, 584, 104);
-    AddLabel(IDC_POEG_THRESHOLD_LABEL, "PoE Power Threshold  (7.1-185.0)", 22, 32, 300, 24);
-    m_editThreshold = AddEdit(IDC_POEG_THRESHOLD, 330, 31, 130, 26);
-    AddLabel(IDC_POEG_WATTS_LABEL, "Watts ", 468, 32, 60, 24);
-    AddLabel(IDC_POEG_SEQUENCE_LABEL, "Power Shut Off Sequence ", 22, 70, 300, 24);
-    m_cbSequence = AddComboBox(IDC_POEG_SEQUENCE, 330, 69, 170, 26);
+    ui::Form form(*this);
+    auto settings = form.Group("PoE Global Settings", IDC_POEG_SETTINGS_GROUP);
+    m_editThreshold = settings.Edit(IDC_POEG_THRESHOLD);
+    auto* threshold = new QWidget;
+    auto* line = new QHBoxLayout(threshold);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->addWidget(m_editThreshold);
+    line->addWidget(settings.Label("Watts ", IDC_POEG_WATTS_LABEL));
+    line->addStretch(1);
+    settings.Field("PoE Power Threshold  (7.1-185.0)", threshold, IDC_POEG_THRESHOLD_LABEL);
+    m_cbSequence = settings.Combo(IDC_POEG_SEQUENCE);
     m_cbSequence->addItems({"DenyNextPort", "DenyLowPriorityPort"});
-    AddButton(IDC_POEG_APPLY, "&Apply", 508, 68, 76, 28);
+    auto* sequence = new QWidget;
+    line = new QHBoxLayout(sequence);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->addWidget(m_cbSequence);
+    line->addStretch(1);
+    line->addWidget(settings.Button(IDC_POEG_APPLY, "&Apply"));
+    settings.Field("Power Shut Off Sequence ", sequence, IDC_POEG_SEQUENCE_LABEL);
 
     // The status values are read-only fields.
-    AddGroupBox(IDC_POEG_STATUS_GROUP, "System Power Status", 8, 118, 584, 164);
-    AddLabel(IDC_POEG_BUDGET_LABEL, "Total PoE Power Budget       ", 22, 144, 300, 24);
-    AddEdit(IDC_POEG_BUDGET, 330, 143, 130, 26)->setReadOnly(true);
-    AddLabel(IDC_POEG_USED_LABEL, "Power Used", 22, 178, 300, 24);
-    AddEdit(IDC_POEG_USED, 330, 177, 130, 26)->setReadOnly(true);
-    AddLabel(IDC_POEG_LEFT_LABEL, "Power Left", 22, 212, 300, 24);
-    AddEdit(IDC_POEG_LEFT, 330, 211, 130, 26)->setReadOnly(true);
-    AddLabel(IDC_POEG_PERCENTAGE_LABEL, "The percentage of system power supplied ", 22, 246, 300, 24);
-    AddEdit(IDC_POEG_PERCENTAGE, 330, 245, 130, 26)->setReadOnly(true);
-    SetClientSize(600, 292);
+    auto status = form.Group("System Power Status", IDC_POEG_STATUS_GROUP);
+    status.Field("Total PoE Power Budget       ", status.Edit(IDC_POEG_BUDGET), IDC_POEG_BUDGET_LABEL)
+        ->setReadOnly(true);
+    status.Field("Power Used", status.Edit(IDC_POEG_USED), IDC_POEG_USED_LABEL)->setReadOnly(true);
+    status.Field("Power Left", status.Edit(IDC_POEG_LEFT), IDC_POEG_LEFT_LABEL)->setReadOnly(true);
+    status
+        .Field("The percentage of system power supplied ", status.Edit(IDC_POEG_PERCENTAGE),
+               IDC_POEG_PERCENTAGE_LABEL)
+        ->setReadOnly(true);
 }
 
 int CPOEGlobal::OnInitDialog() {
@@ -82,16 +104,6 @@ int CPOEGlobal::OnInitDialog() {
     ShowWaiting();
     ReadGlobal();
     return 1;
-}
-
-int CPOEGlobal::DestroyWindow() {
-    // A read may be outstanding for up to 20 s: its answer must not reach a window that is gone.
-    TRACE("==================DestroyWindow===============");
-    m_cCommonSNMP.Close();
-    TRACE("==================m_cCommonSNMP.Close===============");
-    m_cCommonSNMPSet.Close();
-    TRACE("==================m_cCommonSNMPSet.Close===============");
-    return CDialog::DestroyWindow();
 }
 
 void CPOEGlobal::EnableInputs(bool enable) {
@@ -108,47 +120,20 @@ void CPOEGlobal::ShowWaiting() {
 }
 
 void CPOEGlobal::ReadGlobal() {
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
-    for (const char* oid : kObjects) {
-        m_cCommonSNMP.AddVarBind(oid, 4, nullptr);
-    }
-    m_cCommonSNMP.StartAsyncWalk(&CPOEGlobal::OnGlobalRead, this, kReadTimeoutMs);
+    m_read.Read(kReadTimeoutMs);
 }
 
-int CPOEGlobal::OnGlobalRead(CSnmp* response, int requestId, void* userData, int status) {
-    auto* dlg = static_cast<CPOEGlobal*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!dlg->m_cCommonSNMP.FindRequestID(requestId)) {
-        return 0;
-    }
-    ReadResult result;
-    result.status = status;
-    if (status == 0) {
-        const int count = response != nullptr ? response->getVarBindCount() : 0;
-        for (int i = 0; i < count; ++i) {
-            result.values.push_back(BindingValue(response, i));
+void CPOEGlobal::ShowRead(const Values6& values) {
+    const int fields[] = {IDC_POEG_THRESHOLD, 0, IDC_POEG_BUDGET, IDC_POEG_USED, IDC_POEG_LEFT,
+                          IDC_POEG_PERCENTAGE};
+    for (size_t i = 0; i < values.size() && i < m_strValue.size(); ++i) {
+        m_strValue[i] = values[i];
+        if (i == 1) {
+            m_cbSequence->setCurrentIndex(text::LeadingInt(values[i]) - 1);
+        } else {
+            SetDlgItemText(fields[i], values[i]);
         }
     }
-    dlg->m_cCommonSNMP.SetDone();
-    dlg->SendMessage(WM_POE_GLOBAL_READ, 0, reinterpret_cast<LPARAM>(&result));
-    return 0;
-}
-
-void CPOEGlobal::ShowRead(const ReadResult& result) {
-    ++m_nReadsEnded;
-    if (result.status == 0) {
-        const int fields[] = {IDC_POEG_THRESHOLD, 0, IDC_POEG_BUDGET, IDC_POEG_USED, IDC_POEG_LEFT,
-                              IDC_POEG_PERCENTAGE};
-        for (size_t i = 0; i < result.values.size() && i < m_strValue.size(); ++i) {
-            m_strValue[i] = result.values[i];
-            if (i == 1) {
-                m_cbSequence->setCurrentIndex(text::LeadingInt(result.values[i]) - 1);
-            } else {
-                SetDlgItemText(fields[i], result.values[i]);
-            }
-        }
-    }
-    EnableInputs(true);
 }
 
 void CPOEGlobal::OnApply() {

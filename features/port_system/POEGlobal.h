@@ -1,14 +1,15 @@
 // "PoE Global Settings": shows the device's PoE power budget and sets the system power threshold and
 // the power shut-off sequence.
 //
-// One asynchronous get reads all six objects; its callback runs on the session's worker thread and only
-// sends the values to the dialog, which shows them on the UI thread. Writes are synchronous.
+// One asynchronous get reads all six objects; the values reach the dialog on the UI thread. Writes are
+// synchronous.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "core/CommonSNMP.h"
+#include "core/TableRead.h"
 #include "platform/ui/Dialog.h"
 
 class QComboBox;
@@ -22,8 +23,6 @@ public:
     explicit CPOEGlobal(QWidget* parent = nullptr);
     ~CPOEGlobal() override;
 
-    int DestroyWindow() override;
-
     // Read-only views (UI thread).
     const std::vector<std::string>& Values() const { return m_strValue; }
     // Reads finished since the dialog opened (any status).
@@ -34,22 +33,18 @@ protected:
     int OnInitDialog() override;
 
 private:
-    struct ReadResult {
-        int status = 0;
-        std::vector<std::string> values;
-    };
-
-    static int OnGlobalRead(CSnmp* response, int requestId, void* userData, int status);
+    using Values6 = std::vector<std::string>;
 
     void ShowWaiting();
     void ReadGlobal();
-    void ShowRead(const ReadResult& result);
+    void ShowRead(const Values6& values);
     void OnApply();
     void SendGlobal();
     void EnableInputs(bool enable);
 
     CCommonSNMP m_cCommonSNMP;
     CCommonSNMP m_cCommonSNMPSet;
+    ksx::TableRead<Values6> m_read;       // the six objects in one get, on m_cCommonSNMP
     std::vector<std::string> m_strValue;  // last read (entries 0 and 1 also the last successful write)
     QLineEdit* m_editThreshold = nullptr;
     QComboBox* m_cbSequence = nullptr;

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <memory>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -50,7 +50,80 @@ std::string BitmapText(const std::string& value) {
 
 }  // namespace
 
-CPowSavSettings::CPowSavSettings() = default;
+namespace {
+
+// A row of the time-profile table from one step (columns 1..21 in binding order).
+TimeProfileRow ParseTimeProfile(const ksx::WalkStep& step) {
+    auto v = [&](int column) { return step.Text(column - 1); };
+    TimeProfileRow row;
+    row.index = v(1);
+    row.name = v(2);
+    row.dateEnabled = v(3);
+    if (row.dateEnabled == "1") {
+        row.from.year = v(4);
+        row.from.month = "00" + v(5);
+        row.from.day = "00" + v(6);
+        row.to.year = v(9);
+        row.to.month = "00" + v(10);
+        row.to.day = "00" + v(11);
+    }
+    // The "00" prefix lets the dialog take the last two characters as a two-digit field.
+    row.from.hour = "00" + v(7);
+    row.from.minute = "00" + v(8);
+    row.to.hour = "00" + v(12);
+    row.to.minute = "00" + v(13);
+    for (int d = 0; d < 7; ++d) {
+        row.days[d] = v(14 + d);
+    }
+    row.rowStatus = v(21);
+    return row;
+}
+
+std::vector<std::string> TimeProfileColumns() {
+    std::vector<std::string> oids;
+    for (int c = 1; c <= CPowSavSettings::kTimeProfileColumns; ++c) {
+        oids.push_back(Column(c));
+    }
+    return oids;
+}
+
+}  // namespace
+
+CPowSavSettings::CPowSavSettings()
+    : m_namesRead(m_cCommonSNMPTable, {Column(2)},
+                  [this](const ksx::WalkStep& step) -> std::optional<int> {
+                      for (int i = 0; i < step.Count(); ++i) {
+                          const std::string name = step.Text(i);
+                          if (!name.empty()) {
+                              AppendProfileName(name);
+                          }
+                      }
+                      return std::nullopt;
+                  }),
+      m_profilesRead(m_cCommonSNMPTable, TimeProfileColumns(), [this](const ksx::WalkStep& step) {
+          TimeProfileRow row = ParseTimeProfile(step);
+          AppendProfileName(row.name);  // the row walk collects the names as well
+          return row;
+      }) {
+    m_sessions.Add(m_namesRead);
+    m_sessions.Add(m_profilesRead);
+    m_sessions.Add(m_cCommonSNMPTable);
+    m_sessions.Add(m_cCommonSNMPSet);
+    m_sessions.Add(m_cCommonSNMP);
+    m_sessions.Add(m_cCommonSNMPSpare);
+    m_namesRead.onEnd = [this](const ksx::WalkEnd&) {
+        // The names are complete: the owner fills its boxes.
+        if (m_hOwnerWnd != nullptr) {
+            m_hOwnerWnd->PostMessage(WM_POWSAV_RESULT, POWSAV_NAMES_DONE, m_nNamesWalk.load());
+        }
+    };
+    m_profilesRead.onRow = [this](const TimeProfileRow& row) {
+        m_rowNow = row;
+        if (m_hOwnerWnd != nullptr) {
+            m_hOwnerWnd->SendMessage(WM_TIMEPROFILE_ROW, 0, 0);
+        }
+    };
+}
 
 CPowSavSettings::~CPowSavSettings() {
     // The walk callbacks use the members below the sessions: end them first.
@@ -107,12 +180,11 @@ void CPowSavSettings::ReadPowerSaving() {
     fill(m_aPowSavEntry[1], 2, BitmapText(value(4)), 5);  // port shut-off
     fill(m_aPowSavEntry[2], 4, "All Port", 8);            // system hibernation
 
-    PowerSavingFlags flags;
-    flags.linkStatusDetection = value(11);
+    m_flags = PowerSavingFlags();
+    m_flags.linkStatusDetection = value(11);
     if (m_hOwnerWnd != nullptr) {
-        m_hOwnerWnd->SendMessage(WM_POWSAV_RESULT, POWSAV_FLAGS, reinterpret_cast<ksx::LPARAM>(&flags));
-        m_hOwnerWnd->SendMessage(WM_POWSAV_RESULT, POWSAV_ENTRIES,
-                                 reinterpret_cast<ksx::LPARAM>(m_aPowSavEntry));
+        m_hOwnerWnd->SendMessage(WM_POWSAV_RESULT, POWSAV_FLAGS, 0);
+        m_hOwnerWnd->SendMessage(WM_POWSAV_RESULT, POWSAV_ENTRIES, 0);
     }
 }
 
@@ -191,97 +263,29 @@ bool CPowSavSettings::SetLinkStatusDetection(PowerSavingFlags flags) {
 }
 
 int CPowSavSettings::ReadProfileNames() {
-    // Open ends a walk still running on the session before the names are emptied.
-    m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GETNEXT);
+    // The walk still running on the session ends before the names are emptied.
+    m_namesRead.Close();
+    m_profilesRead.Close();
     {
         std::lock_guard<std::mutex> guard(m_nameLock);
         m_aProfileName.clear();
     }
     const int walk = ++m_nNamesWalk;
-    m_cCommonSNMPTable.AddVarBind(Column(2), 4, nullptr);
-    m_cCommonSNMPTable.StartAsyncWalk(OnProfileNameWalk, this, 0);
+    m_namesRead.Walk(OnProfileNameWalk, this);
     return walk;
 }
 
 int CPowSavSettings::OnProfileNameWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CPowSavSettings*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMPTable.FindRequestID(requestId)) {
-        TRACE("FindRequestID");
-        return 0;
-    }
-    if (status != 0) {
-        TRACE("--------iStatus = %d", status);
-        // The names are complete: the owner fills its boxes on its own thread.
-        if (self->m_hOwnerWnd != nullptr) {
-            self->m_hOwnerWnd->PostMessage(WM_POWSAV_RESULT, POWSAV_NAMES_DONE, self->m_nNamesWalk.load());
-        }
-        self->m_cCommonSNMPTable.SetDone();
-        return 0;
-    }
-    const int count = owned->getVarBindCount();
-    for (int i = 0; i < count; ++i) {
-        const std::string name = ksx::BindingValue(owned.get(), i);
-        if (!name.empty()) {
-            self->AppendProfileName(name);
-        }
-    }
-    self->m_cCommonSNMPTable.StartAsyncWalk(OnProfileNameWalk, self, 0);
-    return 0;
+    return static_cast<CPowSavSettings*>(userData)->m_namesRead.Step(response, requestId, status);
 }
 
 void CPowSavSettings::ReadTimeProfiles() {
-    m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GETNEXT);
-    for (int c = 1; c <= kTimeProfileColumns; ++c) {
-        m_cCommonSNMPTable.AddVarBind(Column(c), 4, nullptr);
-    }
-    m_cCommonSNMPTable.StartAsyncWalk(OnTimeProfileWalk, this, 0);
+    m_namesRead.Close();
+    m_profilesRead.Walk(OnTimeProfileWalk, this);
 }
 
 int CPowSavSettings::OnTimeProfileWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CPowSavSettings*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMPTable.FindRequestID(requestId)) {
-        TRACE("FindRequestID");
-        return 0;
-    }
-    if (status != 0) {
-        TRACE("--------iStatus = %d", status);
-        self->m_cCommonSNMPTable.SetDone();
-        return 0;
-    }
-    std::vector<std::string> v(kTimeProfileColumns);
-    const int count = std::min(owned->getVarBindCount(), kTimeProfileColumns);
-    for (int i = 0; i < count; ++i) {
-        v[static_cast<size_t>(i)] = ksx::BindingValue(owned.get(), i);
-    }
-    TimeProfileRow row;
-    row.index = v[0];
-    row.name = v[1];
-    self->AppendProfileName(v[1]);
-    row.dateEnabled = v[2];
-    if (v[2] == "1") {
-        row.from.year = v[3];
-        row.from.month = "00" + v[4];
-        row.from.day = "00" + v[5];
-        row.to.year = v[8];
-        row.to.month = "00" + v[9];
-        row.to.day = "00" + v[10];
-    }
-    // The "00" prefix lets the dialog take the last two characters as a two-digit field.
-    row.from.hour = "00" + v[6];
-    row.from.minute = "00" + v[7];
-    row.to.hour = "00" + v[11];
-    row.to.minute = "00" + v[12];
-    for (int d = 0; d < 7; ++d) {
-        row.days[d] = v[static_cast<size_t>(13 + d)];
-    }
-    row.rowStatus = v[20];
-    if (self->m_hOwnerWnd != nullptr) {
-        self->m_hOwnerWnd->SendMessage(WM_TIMEPROFILE_ROW, 0, reinterpret_cast<ksx::LPARAM>(&row));
-    }
-    self->m_cCommonSNMPTable.StartAsyncWalk(OnTimeProfileWalk, self, 0);
-    return 0;
+    return static_cast<CPowSavSettings*>(userData)->m_profilesRead.Step(response, requestId, status);
 }
 
 bool CPowSavSettings::AddTimeProfile(TimeProfileRow row) {
@@ -328,8 +332,6 @@ bool CPowSavSettings::DeleteTimeProfile(const std::string& index) {
 }
 
 void CPowSavSettings::CancelAll() {
-    m_cCommonSNMPTable.Close();
-    m_cCommonSNMPSet.Close();
-    m_cCommonSNMP.Close();
-    m_cCommonSNMPSpare.Close();
+    m_sessions.CloseAll();
+    m_cModuleBase.CloseSessions();
 }

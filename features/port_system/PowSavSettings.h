@@ -10,13 +10,14 @@
 
 #include "core/CommonSNMP.h"
 #include "core/ModuleBase.h"
+#include "core/TableRead.h"
 #include "platform/sys/Messages.h"
 
-// wParam 0: lParam a PowerSavingFlags; 1: lParam the first of the four PowerSavingEntry (both valid
-// during the call, sent by ReadPowerSaving on the calling thread); 2: the profile-name walk has ended,
-// lParam its walk number (posted from the walk worker; read the names with ProfileNames()).
+// wParam 0: the flags were read (Flags()); 1: the four functions were read (m_aPowSavEntry), both sent
+// by ReadPowerSaving on the calling thread; 2: the profile-name walk has ended, lParam its walk number
+// (posted on the owner's thread; read the names with ProfileNames()).
 constexpr unsigned WM_POWSAV_RESULT = ksx::WM_USER + 1215;
-// wParam 0, lParam a TimeProfileRow valid during the call; sent from the walk worker, one per row.
+// A time-profile row arrived (TimeProfileRowNow()); sent on the owner's thread, one per row.
 constexpr unsigned WM_TIMEPROFILE_ROW = ksx::WM_USER + 1315;
 
 enum PowSavResult : int { POWSAV_FLAGS = 0, POWSAV_ENTRIES = 1, POWSAV_NAMES_DONE = 2 };
@@ -68,6 +69,7 @@ public:
     CPowSavSettings& operator=(const CPowSavSettings&) = delete;
 
     // Synchronous get of the power-saving objects; on success sends WM_POWSAV_RESULT 0 and then 1.
+    // Flags() holds what the last successful read gave.
     void ReadPowerSaving();
     // Writes one function (only its state when disabling). False, with nothing sent, for a bad port
     // list ("Invalid Portlist") or fibre ports on LED shut-off or port standby ("Not support fiber
@@ -79,16 +81,22 @@ public:
     int ReadProfileNames();
     // Starts the walk of the whole time-profile table; every row is sent as WM_TIMEPROFILE_ROW.
     void ReadTimeProfiles();
+    // The row of the WM_TIMEPROFILE_ROW being handled (owner's thread).
+    const TimeProfileRow& TimeProfileRowNow() const { return m_rowNow; }
+    const PowerSavingFlags& Flags() const { return m_flags; }
     // Creates the row (create-and-wait), fills and activates it. A row whose filling fails is
     // destroyed again.
     bool AddTimeProfile(TimeProfileRow row);
     bool DeleteTimeProfile(const std::string& index);
-    // Closes the four sessions, waiting for a running walk.
+    // Closes the sessions, waiting for a running walk.
     void CancelAll();
+    // The sessions and readers, for the owning dialog to close with its window.
+    ksx::SessionSet& Sessions() { return m_sessions; }
 
     static std::string NoneToEmpty(const std::string& text);
     // The model's fibre ports: those above the port count - 4 (port count - 2 on 10-port models).
     static bool IsFibrePort(int port);
+    // The walk steps: each hands its step to its reader.
     static int OnProfileNameWalk(CSnmp* response, int requestId, void* userData, int status);
     static int OnTimeProfileWalk(CSnmp* response, int requestId, void* userData, int status);
 
@@ -112,4 +120,10 @@ private:
     mutable std::mutex m_nameLock;
     std::vector<std::string> m_aProfileName;  // appended on the walk worker under m_nameLock
     std::atomic<int> m_nNamesWalk{0};
+    PowerSavingFlags m_flags;
+    TimeProfileRow m_rowNow;
+    // After the sessions they use and the data they fill: they go first.
+    ksx::TableRead<int> m_namesRead;                // rows kept by the parse itself
+    ksx::TableRead<TimeProfileRow> m_profilesRead;  // rows to the owner
+    ksx::SessionSet m_sessions;
 };

@@ -3,12 +3,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QGridLayout>
+#include <algorithm>
 
 #include "controls/ListCtrlEx.h"
 #include "core/Utils.h"
-#include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Form.h"
 #include "res/ids_power.h"
 
 using namespace ksx;
@@ -63,6 +65,8 @@ void SelectProfile(QComboBox* combo, const std::string& name) {
 }  // namespace
 
 CPowerSaveDlg::CPowerSaveDlg(QWidget* parent) : CDialog(IDD_POWER_SAVE, parent) {
+    OwnSessions(m_logic.Sessions());
+    OwnSessions(m_logic.m_cModuleBase.Sessions());
     OnCommand(IDC_PS_APPLY_GLOBAL, [this] { OnApplyGlobal(); });
     OnCommand(IDC_PS_APPLY_ENTRY, [this] { OnApplyEntry(); });
     OnCommand(IDC_PS_REFRESH, [this] { Refresh(); });
@@ -72,37 +76,38 @@ CPowerSaveDlg::CPowerSaveDlg(QWidget* parent) : CDialog(IDD_POWER_SAVE, parent) 
     OnMessage(WM_POWSAV_RESULT, [this](WPARAM w, LPARAM l) { return OnPowSavResult(w, l); });
 }
 
-CPowerSaveDlg::~CPowerSaveDlg() {
-    m_logic.CancelAll();
-}
+CPowerSaveDlg::~CPowerSaveDlg() = default;
 
 void CPowerSaveDlg::CreateControls() {
     SetWindowText("Power Saving Settings ");
-    AddGroupBox(IDC_PS_GLOBAL_GROUP, "Global Settings", 10, 6, 620, 64);
-    AddCheckBox(IDC_PS_LINK_STATUS, "Enable Link Status Detection", 24, 32, 260, 24);
-    AddCheckBox(IDC_PS_CABLE_LENGTH, "Enable Cable Length Detection", 290, 32, 240, 24);
-    AddButton(IDC_PS_APPLY_GLOBAL, "&Apply", 536, 30, 80, 28);
+    ui::Form form(*this);
+    auto global = form.Group("Global Settings", IDC_PS_GLOBAL_GROUP);
+    global.Row({global.Check(IDC_PS_LINK_STATUS, "Enable Link Status Detection"),
+                global.Check(IDC_PS_CABLE_LENGTH, "Enable Cable Length Detection"), ui::Form::Stretch,
+                global.Button(IDC_PS_APPLY_GLOBAL, "&Apply")});
 
-    AddGroupBox(IDC_PS_ADVANCED_GROUP, "Advanced Power Saving Settings", 10, 78, 620, 150);
-    AddLabel(IDC_PS_TYPE_LABEL, "Type", 24, 104, 90, 22);
-    AddComboBox(IDC_PS_TYPE, 116, 102, 180, 26);
-    AddLabel(IDC_PS_STATE_LABEL, "State", 326, 104, 90, 22);
-    AddComboBox(IDC_PS_STATE, 418, 102, 180, 26);
-    AddLabel(IDC_PS_PROFILE1_LABEL, "Time Profile1", 24, 140, 90, 22);
-    AddComboBox(IDC_PS_PROFILE1, 116, 138, 180, 26);
-    AddLabel(IDC_PS_PROFILE2_LABEL, "Time Profile2", 326, 140, 90, 22);
-    AddComboBox(IDC_PS_PROFILE2, 418, 138, 180, 26);
-    AddLabel(IDC_PS_PORT_LABEL, "Port", 24, 176, 90, 22);
-    AddEdit(IDC_PS_PORT, 116, 174, 180, 26);
-    AddLabel(IDC_PS_PORT_HINT, "(e.g.:1-4,6)", 304, 176, 100, 22);
-    AddButton(IDC_PS_APPLY_ENTRY, "&Apply", 536, 184, 80, 28);
+    // Two label/control pairs a line, the pairs in columns.
+    auto advanced = form.Group("Advanced Power Saving Settings", IDC_PS_ADVANCED_GROUP);
+    QGridLayout* grid = advanced.Layout();
+    auto pair = [&](int row, int column, const char* label, int labelId, QWidget* control) {
+        grid->addWidget(advanced.Label(label, labelId), row, column);
+        grid->addWidget(control, row, column + 1);
+    };
+    pair(0, 0, "Type", IDC_PS_TYPE_LABEL, advanced.Combo(IDC_PS_TYPE));
+    pair(0, 2, "State", IDC_PS_STATE_LABEL, advanced.Combo(IDC_PS_STATE));
+    pair(1, 0, "Time Profile1", IDC_PS_PROFILE1_LABEL, advanced.Combo(IDC_PS_PROFILE1));
+    pair(1, 2, "Time Profile2", IDC_PS_PROFILE2_LABEL, advanced.Combo(IDC_PS_PROFILE2));
+    pair(2, 0, "Port", IDC_PS_PORT_LABEL, advanced.Edit(IDC_PS_PORT));
+    grid->addWidget(advanced.Label("(e.g.:1-4,6)", IDC_PS_PORT_HINT), 2, 2, 1, 2);
+    grid->addWidget(advanced.Button(IDC_PS_APPLY_ENTRY, "&Apply"), 3, 4);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
 
-    AddGroupBox(IDC_PS_SUMMARY_GROUP, "Summary", 10, 236, 620, 164);
-    m_list = PlaceControl(IDC_PS_SUMMARY, new CListCtrlEx, 20, 260, 600, 128);
+    auto summary = form.Group("Summary", IDC_PS_SUMMARY_GROUP);
+    m_list = summary.Fill(RegisterControl(IDC_PS_SUMMARY, new CListCtrlEx));
+    form.Layout()->setRowStretch(form.Layout()->rowCount() - 1, 1);  // the list takes the new space
 
-    AddButton(IDC_PS_REFRESH, "&Refresh", 448, 410, 80, 28);
-    AddButton(IDC_PS_CLOSE, "&Close", 536, 410, 80, 28);
-    SetClientSize(640, 448);
+    form.Buttons({{IDC_PS_REFRESH, "&Refresh"}, {IDC_PS_CLOSE, "&Close"}});
 }
 
 int CPowerSaveDlg::OnInitDialog() {
@@ -112,11 +117,25 @@ int CPowerSaveDlg::OnInitDialog() {
     m_logic.m_hOwnerWnd = this;
 
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    m_list->InsertColumn(0, "Type", LVCFMT_LEFT, 140);
-    m_list->InsertColumn(1, "State", LVCFMT_LEFT, 80);
-    m_list->InsertColumn(2, "Time Profile 1 ", LVCFMT_LEFT, 120);
-    m_list->InsertColumn(3, "Time Profile 2", LVCFMT_LEFT, 120);
-    m_list->InsertColumn(4, "Port ", LVCFMT_LEFT, 120);
+    // The device's widths, or wider where the font needs it for the widest text of the column.
+    struct Column {
+        const char* heading;
+        int width;
+        const char* widest;
+    };
+    const Column columns[] = {{"Type", 140, "System_Hibernation"},
+                              {"State", 80, "Disabled"},
+                              {"Time Profile 1 ", 120, "Time Profile 1 "},
+                              {"Time Profile 2", 120, "Time Profile 2"},
+                              {"Port ", 120, "1-4,6,8-12"}};
+    int listWidth = 0;
+    for (int c = 0; c < 5; ++c) {
+        const int width =
+            std::max(columns[c].width, m_list->GetStringWidth(QString::fromLatin1(columns[c].widest)) + 15);
+        m_list->InsertColumn(c, columns[c].heading, LVCFMT_LEFT, width);
+        listWidth += width;
+    }
+    m_list->setMinimumSize(listWidth + 4 * m_list->frameWidth() + 24, 128);
 
     auto* type = Item<QComboBox>(IDC_PS_TYPE);
     type->addItems({"LED Shut-off", "Port Shut-off", "System Hibernation", "Port Standby"});
@@ -126,12 +145,6 @@ int CPowerSaveDlg::OnInitDialog() {
 
     Refresh();
     return 1;
-}
-
-int CPowerSaveDlg::DestroyWindow() {
-    TRACE("==================DestroyWindow===============");
-    m_logic.CancelAll();
-    return CDialog::DestroyWindow();
 }
 
 void CPowerSaveDlg::Refresh() {
@@ -178,15 +191,13 @@ void CPowerSaveDlg::FillProfileNames() {
 
 LRESULT CPowerSaveDlg::OnPowSavResult(WPARAM wParam, LPARAM lParam) {
     if (wParam == POWSAV_FLAGS) {
-        const auto* flags = reinterpret_cast<const PowerSavingFlags*>(lParam);
-        if (flags != nullptr) {
-            CheckDlgButton(IDC_PS_CABLE_LENGTH, flags->cableLengthDetection == "1" ? 1 : 0);
-            CheckDlgButton(IDC_PS_LINK_STATUS, flags->linkStatusDetection == "1" ? 1 : 0);
-        }
+        const PowerSavingFlags& flags = m_logic.Flags();
+        CheckDlgButton(IDC_PS_CABLE_LENGTH, flags.cableLengthDetection == "1" ? 1 : 0);
+        CheckDlgButton(IDC_PS_LINK_STATUS, flags.linkStatusDetection == "1" ? 1 : 0);
     } else if (wParam == POWSAV_ENTRIES) {
-        const auto* entries = reinterpret_cast<const PowerSavingEntry*>(lParam);
+        const PowerSavingEntry* entries = m_logic.m_aPowSavEntry;
         const int rows = Item<QComboBox>(IDC_PS_TYPE)->count();
-        for (int i = 0; entries != nullptr && i < rows && i < 4; ++i) {
+        for (int i = 0; i < rows && i < 4; ++i) {
             const PowerSavingEntry& e = entries[i];
             m_list->SetItemTextEx(i, 0, TypeName(e.type));
             m_list->SetItemTextEx(i, 1, e.state == "1" ? "Enabled" : "Disabled");

@@ -12,7 +12,6 @@ public:
     explicit CPowerSaveDlg(QWidget* parent = nullptr);
     ~CPowerSaveDlg() override;
 
-    int DestroyWindow() override;
     CPowSavSettings& Logic() { return m_logic; }
     // True once the time-profile boxes hold the names of the latest refresh.
     bool ProfileNamesLoaded() const { return m_namesLoaded; }

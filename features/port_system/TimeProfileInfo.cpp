@@ -3,14 +3,17 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLineEdit>
+#include <algorithm>
 
 #include "controls/ListCtrlEx.h"
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
-#include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Form.h"
 #include "res/ids_power.h"
 
 using namespace ksx;
@@ -46,6 +49,8 @@ void FillNumbers(QComboBox* combo, int first, int last) {
 }  // namespace
 
 CTimeProfileInfo::CTimeProfileInfo(QWidget* parent) : CDialog(IDD_TIME_PROFILE, parent) {
+    OwnSessions(m_logic.Sessions());
+    OwnSessions(m_logic.m_cModuleBase.Sessions());
     OnCommand(IDC_TP_ADD, [this] { OnAdd(); });
     OnCommand(IDC_TP_REFRESH, [this] { Refresh(); });
     OnCommand(IDC_TP_DELETE, [this] { OnDelete(); });
@@ -64,51 +69,68 @@ CTimeProfileInfo::CTimeProfileInfo(QWidget* parent) : CDialog(IDD_TIME_PROFILE, 
     OnNotify(CBN_SELCHANGE, IDC_TP_FROM_YEAR, Handler(fillFromDays));
     OnNotify(CBN_SELCHANGE, IDC_TP_TO_MONTH, Handler(fillToDays));
     OnNotify(CBN_SELCHANGE, IDC_TP_TO_YEAR, Handler(fillToDays));
-    OnMessage(WM_TIMEPROFILE_ROW, [this](WPARAM w, LPARAM l) { return OnTimeProfileRow(w, l); });
+    OnMessage(WM_TIMEPROFILE_ROW, [this](WPARAM, LPARAM) -> LRESULT {
+        OnTimeProfileRow(m_logic.TimeProfileRowNow());
+        return 0;
+    });
 }
 
-CTimeProfileInfo::~CTimeProfileInfo() {
-    m_logic.CancelAll();
-}
+CTimeProfileInfo::~CTimeProfileInfo() = default;
 
 void CTimeProfileInfo::CreateControls() {
     SetWindowText("Time Profile Info");
-    AddGroupBox(IDC_TP_ADD_GROUP, "Time Profile Add", 10, 6, 680, 226);
-    AddLabel(IDC_TP_NAME_LABEL, "Profile Name", 24, 32, 100, 22);
-    AddEdit(IDC_TP_NAME, 130, 30, 220, 26);
+    ui::Form form(*this);
+    // Labels in the first column; the date and time combos of "from" and "to" in two columns of pairs.
+    auto add = form.Group("Time Profile Add", IDC_TP_ADD_GROUP);
+    QGridLayout* grid = add.Layout();
+    auto line = [&](std::initializer_list<QWidget*> widgets) {
+        auto* box = new QHBoxLayout;
+        for (QWidget* w : widgets) {
+            box->addWidget(w);
+        }
+        box->addStretch(1);
+        return box;
+    };
+    grid->addWidget(add.Label("Profile Name", IDC_TP_NAME_LABEL), 0, 0);
+    grid->addWidget(add.Edit(IDC_TP_NAME), 0, 1, 1, 3);
 
-    AddCheckBox(IDC_TP_DATE, "Date", 24, 66, 90, 24);
-    AddLabel(IDC_TP_FROM_LABEL, "From Day ", 130, 66, 72, 22);
-    AddComboBox(IDC_TP_FROM_YEAR, 204, 64, 74, 26);
-    AddComboBox(IDC_TP_FROM_MONTH, 282, 64, 56, 26);
-    AddComboBox(IDC_TP_FROM_DAY, 342, 64, 56, 26);
-    AddLabel(IDC_TP_TO_LABEL, "To Day ", 416, 66, 60, 22);
-    AddComboBox(IDC_TP_TO_YEAR, 478, 64, 74, 26);
-    AddComboBox(IDC_TP_TO_MONTH, 556, 64, 56, 26);
-    AddComboBox(IDC_TP_TO_DAY, 616, 64, 56, 26);
+    grid->addWidget(add.Check(IDC_TP_DATE, "Date"), 1, 0);
+    grid->addLayout(line({add.Label("From Day ", IDC_TP_FROM_LABEL), add.Combo(IDC_TP_FROM_YEAR),
+                          add.Combo(IDC_TP_FROM_MONTH), add.Combo(IDC_TP_FROM_DAY)}),
+                    1, 1);
+    grid->addLayout(line({add.Label("To Day ", IDC_TP_TO_LABEL), add.Combo(IDC_TP_TO_YEAR),
+                          add.Combo(IDC_TP_TO_MONTH), add.Combo(IDC_TP_TO_DAY)}),
+                    1, 2);
 
-    AddLabel(IDC_TP_HOURS_LABEL, "Hours(HH MM)", 24, 102, 104, 22);
-    AddLabel(IDC_TP_START_LABEL, "Start Time", 130, 102, 72, 22);
-    AddComboBox(IDC_TP_START_HOUR, 204, 100, 56, 26);
-    AddComboBox(IDC_TP_START_MINUTE, 264, 100, 56, 26);
-    AddLabel(IDC_TP_END_LABEL, "End Time", 416, 102, 60, 22);
-    AddComboBox(IDC_TP_END_HOUR, 478, 100, 56, 26);
-    AddComboBox(IDC_TP_END_MINUTE, 538, 100, 56, 26);
+    grid->addWidget(add.Label("Hours(HH MM)", IDC_TP_HOURS_LABEL), 2, 0);
+    grid->addLayout(line({add.Label("Start Time", IDC_TP_START_LABEL), add.Combo(IDC_TP_START_HOUR),
+                          add.Combo(IDC_TP_START_MINUTE)}),
+                    2, 1);
+    grid->addLayout(line({add.Label("End Time", IDC_TP_END_LABEL), add.Combo(IDC_TP_END_HOUR),
+                          add.Combo(IDC_TP_END_MINUTE)}),
+                    2, 2);
 
-    AddLabel(IDC_TP_WEEKDAYS_LABEL, "Weekdays", 24, 138, 100, 22);
-    AddCheckBox(IDC_TP_ALL_DAYS, "Select All Days", 130, 136, 160, 24);
+    grid->addWidget(add.Label("Weekdays", IDC_TP_WEEKDAYS_LABEL), 3, 0);
+    grid->addWidget(add.Check(IDC_TP_ALL_DAYS, "Select All Days"), 3, 1);
+    auto* days = new QHBoxLayout;
     for (int d = 0; d < 7; ++d) {
-        AddCheckBox(IDC_TP_MONDAY + d, kDayNames[d], 130 + d * 72, 166, 70, 24);
+        days->addWidget(add.Check(IDC_TP_MONDAY + d, kDayNames[d]));
     }
-    AddButton(IDC_TP_ADD, "&Add", 596, 196, 80, 28);
+    days->addStretch(1);
+    grid->addLayout(days, 4, 1, 1, 3);
+    auto* addLine = new QHBoxLayout;
+    addLine->addStretch(1);
+    addLine->addWidget(add.Button(IDC_TP_ADD, "&Add"));
+    grid->addLayout(addLine, 5, 0, 1, 4);
+    grid->setColumnStretch(1, 0);
+    grid->setColumnStretch(3, 1);
 
-    AddGroupBox(IDC_TP_LIST_GROUP, "Time Profile Entries", 10, 240, 680, 226);
-    m_list = PlaceControl(IDC_TP_LIST, new CListCtrlEx, 20, 264, 660, 156);
-    AddButton(IDC_TP_DELETE, "&Delete", 596, 428, 80, 28);
+    auto entries = form.Group("Time Profile Entries", IDC_TP_LIST_GROUP);
+    m_list = entries.Fill(RegisterControl(IDC_TP_LIST, new CListCtrlEx));
+    form.Layout()->setRowStretch(form.Layout()->rowCount() - 1, 1);  // the list takes the new space
+    entries.Row({ui::Form::Stretch, entries.Button(IDC_TP_DELETE, "&Delete")});
 
-    AddButton(IDC_TP_REFRESH, "&Refresh", 508, 476, 80, 28);
-    AddButton(IDC_TP_CLOSE, "&Close", 596, 476, 80, 28);
-    SetClientSize(700, 514);
+    form.Buttons({{IDC_TP_REFRESH, "&Refresh"}, {IDC_TP_CLOSE, "&Close"}});
 }
 
 int CTimeProfileInfo::OnInitDialog() {
@@ -116,12 +138,27 @@ int CTimeProfileInfo::OnInitDialog() {
     CDialog::OnInitDialog();
     SetIcon(QApplication::windowIcon());
 
-    m_list->InsertColumn(0, "Profile Name", LVCFMT_LEFT, 100);
-    m_list->InsertColumn(1, "Weekdays", LVCFMT_LEFT, 180);
-    m_list->InsertColumn(2, "From Day", LVCFMT_CENTER, 80);
-    m_list->InsertColumn(3, "To Day", LVCFMT_CENTER, 80);
-    m_list->InsertColumn(4, "Start Time", LVCFMT_CENTER, 80);
-    m_list->InsertColumn(5, "End Time", LVCFMT_CENTER, 70);
+    // The device's widths, or wider where the font needs it for the widest text of the column.
+    struct Column {
+        const char* heading;
+        int format;
+        int width;
+        const char* widest;
+    };
+    const Column columns[] = {{"Profile Name", LVCFMT_LEFT, 100, "Profile Name"},
+                              {"Weekdays", LVCFMT_LEFT, 180, "Mon,Tue,Wed,Thu,Fri,Sat,Sun"},
+                              {"From Day", LVCFMT_CENTER, 80, "0000/00/00"},
+                              {"To Day", LVCFMT_CENTER, 80, "0000/00/00"},
+                              {"Start Time", LVCFMT_CENTER, 80, "Start Time"},
+                              {"End Time", LVCFMT_CENTER, 70, "End Time"}};
+    int listWidth = 0;
+    for (int c = 0; c < 6; ++c) {
+        const Column& col = columns[c];
+        const int width = std::max(col.width, m_list->GetStringWidth(QString::fromLatin1(col.widest)) + 15);
+        m_list->InsertColumn(c, col.heading, col.format, width);
+        listWidth += width;
+    }
+    m_list->setMinimumSize(listWidth + 4 * m_list->frameWidth() + 24, 156);
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT);
     m_list->ModifyListStyle(0, LVS_SINGLESEL);
 
@@ -145,12 +182,6 @@ int CTimeProfileInfo::OnInitDialog() {
     m_logic.m_hOwnerWnd = this;
     Refresh();
     return 1;
-}
-
-int CTimeProfileInfo::DestroyWindow() {
-    TRACE("==================DestroyWindow===============");
-    m_logic.CancelAll();
-    return CDialog::DestroyWindow();
 }
 
 int CTimeProfileInfo::ProfileIndex(int row) const {
@@ -181,16 +212,13 @@ void CTimeProfileInfo::Refresh() {
     m_logic.ReadTimeProfiles();
 }
 
-LRESULT CTimeProfileInfo::OnTimeProfileRow(WPARAM wParam, LPARAM lParam) {
-    const auto* row = reinterpret_cast<const TimeProfileRow*>(lParam);
-    if (wParam != 0 || row == nullptr) {
-        return 0;
-    }
+void CTimeProfileInfo::OnTimeProfileRow(const TimeProfileRow& profile) {
+    const TimeProfileRow* row = &profile;
     // Every row holds its index on the device, listed or not.
     const int index = Number(row->index);
     m_usedIndexes.insert(index);
     if (row->rowStatus != "1") {
-        return 0;
+        return;
     }
     std::string fromDay;
     std::string toDay;
@@ -217,7 +245,6 @@ LRESULT CTimeProfileInfo::OnTimeProfileRow(WPARAM wParam, LPARAM lParam) {
     m_list->SetItemTextEx(n, 3, QString::fromStdString(toDay));
     m_list->SetItemTextEx(n, 4, QString::fromStdString(start));
     m_list->SetItemTextEx(n, 5, QString::fromStdString(end));
-    return 0;
 }
 
 bool CTimeProfileInfo::CheckDateTime() {

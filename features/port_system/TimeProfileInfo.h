@@ -16,7 +16,6 @@ public:
     explicit CTimeProfileInfo(QWidget* parent = nullptr);
     ~CTimeProfileInfo() override;
 
-    int DestroyWindow() override;
     CPowSavSettings& Logic() { return m_logic; }
     // Table index of the profile in list row n, 0 when there is no such row.
     int ProfileIndex(int row) const;
@@ -34,7 +33,7 @@ private:
     void OnDateClicked();
     void OnSelectAllDays();
     bool CheckDateTime();
-    ksx::LRESULT OnTimeProfileRow(ksx::WPARAM wParam, ksx::LPARAM lParam);
+    void OnTimeProfileRow(const TimeProfileRow& row);
     void EnableDateCombos(bool enable);
 
     CListCtrlEx* m_list = nullptr;

@@ -10,6 +10,7 @@
 #include "features/port_system/FirmDownLoad.h"
 #include "platform/sys/Globals.h"
 #include "res/ids_firmware.h"
+#include "tests/features/port_system/FirmTiming.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -36,11 +37,11 @@ TEST(FirmDownLoadScreenshots, IdleAndTransferring) {
     options.extraArgs = {"--transfer-ms", "3600000"};
     test::SimSwitch sim(options);
     test::UseSimV1(sim);
-    CFirmDownLoad::Timing timing;
+    test::FirmTimes timing;
     timing.firmwareFirstPollMs = 100;
     timing.progressFirstMs = 10;
     timing.progressNextMs = 10;
-    CFirmDownLoad::SetTiming(timing);
+    test::FirmTiming fast(timing);
     test::ScriptedMessageBox boxes;
     {
         CFirmDownLoad dlg;
@@ -58,7 +59,6 @@ TEST(FirmDownLoadScreenshots, IdleAndTransferring) {
         EXPECT_EQ(boxes.Count(), 1u);
         dlg.DestroyWindow();
     }
-    CFirmDownLoad::SetTiming(CFirmDownLoad::Timing{});
     ResetConnectionSettings();
 }
 

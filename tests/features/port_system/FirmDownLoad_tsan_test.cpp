@@ -18,6 +18,7 @@
 #include "features/port_system/ResetDevice.h"
 #include "platform/sys/Globals.h"
 #include "res/ids_firmware.h"
+#include "tests/features/port_system/FirmTiming.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -37,8 +38,8 @@ const std::string kUpgradeQuestion =
     "the device later when uploading completes.";
 const unsigned kQuestionFlags = MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2;
 
-CFirmDownLoad::Timing FastTiming() {
-    CFirmDownLoad::Timing t;
+test::FirmTimes FastTiming() {
+    test::FirmTimes t;
     t.firmwareFirstPollMs = 250;
     t.configFirstPollMs = 200;
     t.pendingPollMs = 40;
@@ -115,12 +116,14 @@ protected:
     }
     void SetUp() override {
         SharedSimTest::SetUp();
-        CFirmDownLoad::SetTiming(FastTiming());
+        m_fast = std::make_unique<test::FirmTiming>(FastTiming());
+        ASSERT_TRUE(m_fast->Applied());
     }
     void TearDown() override {
-        CFirmDownLoad::SetTiming(CFirmDownLoad::Timing{});
+        m_fast.reset();
         SharedSimTest::TearDown();
     }
+    std::unique_ptr<test::FirmTiming> m_fast;
 
     // Fills the form and clicks Apply.
     static void Start(DialogDriver& drv, const Branch& b, bool backup, const std::string& server,
@@ -234,10 +237,8 @@ TEST_F(FirmDownLoadTest, FirmwareUpgradeRunsThroughPendingAndInProgressToSuccess
     ASSERT_TRUE(WaitPolls(kFirmware, 12));
     EXPECT_TRUE(dlg.IsBusy());
     EXPECT_EQ(boxes.Count(), 1u);
-    // Close is refused while the transfer runs (Esc, Enter and the close box alike).
-    drv.PressEscape();
+    // Enter does not end a running transfer (the Close button is disabled meanwhile).
     drv.PressEnter();
-    drv.CloseBox();
     test::PumpEvents();
     EXPECT_FALSE(dlg.IsDialogEnded());
 
@@ -263,6 +264,35 @@ TEST_F(FirmDownLoadTest, FirmwareUpgradeRunsThroughPendingAndInProgressToSuccess
     // Nothing further after the end.
     const std::size_t atEnd = log.size();
     EXPECT_FALSE(WaitUntil([&] { return s_sim->Requests().size() > atEnd; }, 300));
+}
+
+TEST_F(FirmDownLoadTest, EscAndTheCloseBoxEndATransferringDialog) {
+    for (bool closeBox : {false, true}) {
+        SCOPED_TRACE(closeBox ? "close box" : "Esc");
+        test::ScriptedMessageBox boxes;
+        CFirmDownLoad dlg;
+        DialogDriver drv(dlg);
+        boxes.Answer(IDOK);
+        Start(drv, kFirmware, false, "192.168.1.100", "ksx4200.bin");
+        ASSERT_TRUE(WaitOperation(kFirmware));
+        ASSERT_TRUE(WaitPolls(kFirmware, 1));
+        ASSERT_TRUE(dlg.IsBusy());
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_FIRM_CLOSE));
+        if (closeBox) {
+            drv.CloseBox();
+        } else {
+            drv.PressEscape();
+        }
+        ASSERT_TRUE(WaitUntil([&] { return dlg.IsWindowDestroyed(); }));
+        EXPECT_EQ(dlg.GetDialogResult(), IDCANCEL);
+        // The polls stopped with the window: no request and no box after it.
+        const std::size_t requests = s_sim->Requests().size();
+        s_sim->Set(kFirmware.status, "i", "1");
+        EXPECT_FALSE(
+            WaitUntil([&] { return s_sim->Requests().size() > requests || boxes.Count() > 1; }, 400));
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kUpgradeQuestion});
+        s_sim->ClearLog();
+    }
 }
 
 TEST_F(FirmDownLoadTest, SimulatorProgressionEndsInSuccessForBothBranches) {
@@ -370,7 +400,7 @@ TEST_F(FirmDownLoadTest, UnreachableDeviceEndsWithTheFileNameTimeOut) {
 TEST_F(FirmDownLoadTest, UnansweredOperationEndsWithTheOperationTimeOut) {
     auto timing = FastTiming();
     timing.fileSetTimeoutMs = 3000;  // the delayed answer to the file SET still counts
-    CFirmDownLoad::SetTiming(timing);
+    test::FirmTiming slower(timing);
     test::ScriptedMessageBox boxes;
     CFirmDownLoad dlg;
     DialogDriver drv(dlg);
@@ -449,7 +479,7 @@ TEST_F(FirmDownLoadTest, DeviceDisconnectingAfterInProgressEndsWithTheOverallTim
     auto timing = FastTiming();
     timing.firmwareOverallMs = 2000;
     timing.configOverallMs = 1600;
-    CFirmDownLoad::SetTiming(timing);
+    test::FirmTiming slower(timing);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.branch->firmware ? "firmware" : "configuration");
         s_sim->Restart();
@@ -479,7 +509,7 @@ TEST_F(FirmDownLoadTest, ConfigurationDeviceLostBeforeInProgressEndsWithTheOvera
     // would keep the dialog busy (and unclosable) for ever.
     auto timing = FastTiming();
     timing.configOverallMs = 1200;
-    CFirmDownLoad::SetTiming(timing);
+    test::FirmTiming slower(timing);
     s_sim->Restart();
     s_sim->Silence(false);
     s_sim->ClearLog();

@@ -17,6 +17,7 @@
 #include "controls/ListCtrl.h"
 #include "features/port_system/POEConfigDlg.h"
 #include "platform/sys/Globals.h"
+#include "platform/sys/Tunable.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_poe_syslog.h"
 #include "tests/support/SimSwitch.h"
@@ -68,14 +69,8 @@ std::string PortWalkStart() {
 class POEConfig : public test::SimTest {
 protected:
     POEConfig() : SimTest({"ksx-4200-28p", {}}, "1000") {}
-    void SetUp() override {
-        CPOEConfigDlg::SetPortPauseMs(10);
-        SetProfiles({{1, "Night"}, {2, "Weekend"}, {5, "Holiday"}});
-    }
-    void TearDown() override {
-        CPOEConfigDlg::SetPortPauseMs(300);
-        CPOEConfigDlg::SetSetTimeoutMs(20000);
-    }
+    void SetUp() override { SetProfiles({{1, "Night"}, {2, "Weekend"}, {5, "Holiday"}}); }
+    Tunable::Override fastPorts{"poe.port-pause-ms", 10};
 
     // Replaces the device's time profiles (index, name).
     void SetProfiles(const std::vector<std::pair<int, std::string>>& profiles) {
@@ -402,7 +397,7 @@ TEST_F(POEConfig, FullRangeIsTwentyFourRequestsInPortOrder) {
 }
 
 TEST_F(POEConfig, UnansweredWriteStopsTheRange) {
-    CPOEConfigDlg::SetSetTimeoutMs(300);
+    Tunable::Override quickAnswer("poe.set-timeout-ms", 300);
     CPOEConfigDlg dlg;
     DialogDriver drv(dlg);
     WaitPortWalk(dlg);
@@ -416,7 +411,9 @@ TEST_F(POEConfig, UnansweredWriteStopsTheRange) {
               std::vector<std::string>{SetLine(1, "1", "0", "2", ClassTail(1, "1"))});
     sim.Silence(false);
     WaitPortWalk(dlg, 2);  // the table is read again
-    EXPECT_TRUE(boxes.Texts().empty());
+    // The user learns which ports kept their settings.
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "The device did not answer. PoE settings were not written to port 1-6."});
 }
 
 TEST_F(POEConfig, MoreProfilesThanTheTableHoldsAreKept) {

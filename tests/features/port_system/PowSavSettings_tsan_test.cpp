@@ -26,19 +26,19 @@ std::string Col(int column, int index) {
     return kTable + "." + std::to_string(column) + "." + std::to_string(index);
 }
 
-// The owner window of the logic: records what it is told, from any thread.
+// The owner window of the logic: records what it is told (the data from the logic, as a window would).
 class Recorder : public IMessageTarget {
 public:
-    LRESULT SendMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override {
+    explicit Recorder(const CPowSavSettings& logic) : m_logic(logic) {}
+    LRESULT SendMessage(unsigned msg, WPARAM wParam, LPARAM) override {
         std::lock_guard<std::mutex> guard(m_mutex);
         if (msg == WM_POWSAV_RESULT && wParam == POWSAV_FLAGS) {
-            flags.push_back(*reinterpret_cast<const PowerSavingFlags*>(lParam));
+            flags.push_back(m_logic.Flags());
         } else if (msg == WM_POWSAV_RESULT && wParam == POWSAV_ENTRIES) {
-            const auto* e = reinterpret_cast<const PowerSavingEntry*>(lParam);
-            entries.assign(e, e + 4);
+            entries.assign(m_logic.m_aPowSavEntry, m_logic.m_aPowSavEntry + 4);
             ++entryMessages;
         } else if (msg == WM_TIMEPROFILE_ROW) {
-            rows.push_back(*reinterpret_cast<const TimeProfileRow*>(lParam));
+            rows.push_back(m_logic.TimeProfileRowNow());
         }
         return 0;
     }
@@ -62,6 +62,7 @@ public:
     std::vector<int> namesDone;
 
 private:
+    const CPowSavSettings& m_logic;
     std::mutex m_mutex;
 };
 
@@ -77,8 +78,8 @@ protected:
     std::vector<std::string> OnlySet() { return test::RequestLines(test::Sets(sim.Requests())); }
 
     test::ScriptedMessageBox boxes;
-    Recorder owner;
     CPowSavSettings logic;
+    Recorder owner{logic};
 };
 
 TEST_F(PowSavSettingsTest, ReadGivesTheFunctionsAndTheLinkStatusFlag) {

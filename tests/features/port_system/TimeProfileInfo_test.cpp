@@ -109,7 +109,8 @@ TEST_F(TimeProfileInfoTest, OpensWithTheActiveProfilesAndTheInitialForm) {
     ASSERT_EQ(list->GetColumnCount(), 6);
     for (int c = 0; c < 6; ++c) {
         EXPECT_EQ(list->horizontalHeaderItem(c)->text().toStdString(), columns[c].first);
-        EXPECT_EQ(list->GetColumnWidth(c), columns[c].second);
+        // The device's width, or wider where the font needs it for the column's widest text.
+        EXPECT_GE(list->GetColumnWidth(c), columns[c].second);
     }
     EXPECT_EQ(Row(dlg, 0),
               (std::vector<std::string>{"Night", "Mon,Tue,Wed,Thu,Fri", "", "", "22:00", "06:30"}));
