@@ -198,11 +198,22 @@ TEST_F(VlanDialogs, ActionsWaitForTheReadsTheyCheck) {
                    IDC_VLAN_ASYMMETRIC_APPLY}) {
         EXPECT_FALSE(dlg.IsDlgItemEnabled(id)) << id;
     }
-    // A double-click on a listed row while the table is still arriving opens nothing.
+    // A double-click on a listed row while the table is still arriving opens nothing (the switch
+    // stops answering, so the walk cannot end meanwhile).
     ASSERT_TRUE(test::WaitUntil([&] { return dlg.Item<CListCtrlEx>(IDC_VLAN_LIST)->GetItemCount() > 0; }));
+    s_sim->Silence(true);
+    ASSERT_FALSE(dlg.VlanTableRead());
     dlg.DispatchCommand(IDC_VLAN_LIST, NM_DBLCLK, 0);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_VLAN_EDIT));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_VLAN_PVID));
+    // The walk fails: the rows so far stay, nothing that needs the whole list comes back.
+    ASSERT_TRUE(test::WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_VLAN_REFRESH); }, 15000));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_VLAN_EDIT));
+    EXPECT_NE(dlg.GetDlgItemText(IDC_VLAN_STATUS).find("the VLAN table"), std::string::npos);
+    s_sim->Silence(false);
     s_sim->DelayMs(0);
+    Click(dlg, IDC_VLAN_REFRESH);
     WaitRead(dlg);
 
     // A failed read of the voice settings: delete and Apply stay unavailable, Refresh reads again.
