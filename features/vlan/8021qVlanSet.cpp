@@ -3,21 +3,22 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QVBoxLayout>
+#include <algorithm>
 
-#include "controls/ListCtrlEx.h"
+#include "core/CodeConvert.h"
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
+#include "core/Utils.h"
 #include "features/vlan/KSXPVIDConfig.h"
 #include "features/vlan/KSXVlanAdd.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/Text.h"
 #include "res/ids_vlan.h"
 #include "res/resource.h"
@@ -31,51 +32,96 @@ const ksx::ui::RegisterFeature kRegister(IDM_VLAN_CONFIGURATION, [] {
     dlg.DoModal();
 });
 
-enum Column { kColVid, kColName, kColPorts, kColEgress, kColUntagged };
+enum Column { kColVid, kColName, kColPorts, kColEgress, kColUntagged, kColStatus };
+
+// Port list of a bitmap binding (over the port count).
+std::string PortList(const WalkStep& step, int binding) {
+    int count = 0;
+    return CUtils::PortBitmapToList(step.Text(binding), &count);
+}
+
+int ItemCount(const std::string& list) {
+    return list.empty() ? 0 : static_cast<int>(std::count(list.begin(), list.end(), ',')) + 1;
+}
+
+// The list's columns and the VLAN table walk they make: name, egress, untagged and row status.
+std::vector<ListColumn> VlanColumns() {
+    return {
+        {"", "VLAN ID", ColumnWidth::Fixed(80), ListColumn::Index},
+        {vlan::kNameColumn, "VLAN Name", ColumnWidth::Fixed(120),
+         [](const WalkStep& step, int binding) {
+             std::string name;
+             CCodeConvert::UTF8ToAnsi(step.Text(binding), &name);
+             return name;
+         },
+         LVCFMT_CENTER},
+        {vlan::kEgressColumn, "No.of Ports", ColumnWidth::Fixed(100),
+         [](const WalkStep& step, int binding) {
+             int count = 0;
+             CUtils::PortBitmapToList(step.Text(binding), &count);
+             return std::to_string(count);
+         }},
+        {"", "Egress Port Member", ColumnWidth::Fixed(220),
+         [](const WalkStep& step, int) { return PortList(step, 1); }},
+        {vlan::kUntaggedColumn, "Untag Port Member", ColumnWidth::Fixed(220), PortList},
+        {vlan::kRowStatusColumn, "", ColumnWidth::Fixed(0)},  // not shown
+    };
+}
 
 }  // namespace
 
-C8021qVlanSet::C8021qVlanSet(QWidget* parent) : CDialog(IDD_VLAN_LIST, parent) {}
+C8021qVlanSet::C8021qVlanSet(QWidget* parent)
+    : CTableDialog(IDD_VLAN_LIST, VlanColumns(), parent),
+      m_voiceRead(
+          m_cCommonSNMPVoiceVlan,
+          {vlan::kVoiceStateOid, vlan::kVoiceIdOid, vlan::kSurveillanceStateOid, vlan::kSurveillanceIdOid},
+          [](const WalkStep& step) {
+              return VoiceSurveillance{step.Text(0), step.Text(1), step.Text(2), step.Text(3)};
+          }),
+      m_pvidWalk(m_cCommonSNMPTable, {vlan::kPvidColumn},
+                 [](const WalkStep& step) {
+                     return PvidRow{step.IndexInt(0), step.Int(0)};
+                 }),
+      m_ipIfWalk(m_cCommonSNMPIpIfVlan, {vlan::kIpInterfaceVlanColumn},
+                 [](const WalkStep& step) { return step.Text(0); }) {
+    OwnSession(m_cCommonSNMP);
+    OwnSession(m_cCommonSNMPTable);
+    OwnSession(m_cCommonSNMPVoiceVlan);
+    OwnSession(m_cCommonSNMPTableVlanDelete);
+    OwnSession(m_cCommonSNMPIpIfVlan);
+    OwnReader(m_voiceRead);
+    OwnReader(m_pvidWalk);
+    OwnReader(m_ipIfWalk);
 
-C8021qVlanSet::~C8021qVlanSet() = default;
-
-void C8021qVlanSet::CreateControls() {
-    auto* outer = new QVBoxLayout(Client());
-
-    auto* asymGroup = new QGroupBox("802.1Q Asymmetric VLAN Configuration ");
-    auto* asymRow = new QHBoxLayout(asymGroup);
-    asymRow->addWidget(RegisterControl(IDC_VLAN_ASYMMETRIC, new QCheckBox("Enable Asymmetric VLAN")));
-    asymRow->addStretch(1);
-    asymRow->addWidget(RegisterControl(IDC_VLAN_ASYMMETRIC_APPLY, new QPushButton("&Apply")));
-    outer->addWidget(asymGroup);
-
-    auto* listGroup = new QGroupBox("802.1Q VLAN Information");
-    auto* listLayout = new QVBoxLayout(listGroup);
-    m_listVlan = RegisterControl(IDC_VLAN_LIST, new CListCtrlEx);
-    listLayout->addWidget(m_listVlan);
-    outer->addWidget(listGroup, 1);
-
-    m_status = RegisterControl(IDC_VLAN_STATUS, new QLabel);
-    m_status->setWordWrap(true);
-    m_status->hide();
-    outer->addWidget(m_status);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(RegisterControl(IDC_VLAN_PVID, new QPushButton("&PVID")));
-    buttons->addStretch(1);
-    buttons->addWidget(RegisterControl(IDC_VLAN_ADD, new QPushButton("&Add")));
-    buttons->addWidget(RegisterControl(IDC_VLAN_EDIT, new QPushButton("&Edit")));
-    buttons->addWidget(RegisterControl(IDC_VLAN_DELETE, new QPushButton("&Delete")));
-    buttons->addWidget(RegisterControl(IDC_VLAN_REFRESH, new QPushButton("&Refresh")));
-    buttons->addWidget(RegisterControl(IDC_VLAN_CLOSE, new QPushButton("&Close")));
-    outer->addLayout(buttons);
+    m_voiceRead.onRow = [this](const VoiceSurveillance& v) { OnVoiceSurveillanceRead(v); };
+    m_voiceRead.onEnd = [this](const WalkEnd& end) {
+        if (!end.Ok() || m_voiceState == ReadState::kPending) {
+            m_voiceState = ReadState::kFailed;  // the states stay as last read
+        }
+        UpdateButtons();
+    };
+    m_pvidWalk.onRow = [this](const PvidRow& row) {
+        // Keyed by the row's port, not by its position in the walk.
+        if (row.port >= 1 && row.port <= static_cast<int>(m_guards.pvids.size())) {
+            m_guards.pvids[static_cast<size_t>(row.port - 1)] = row.pvid;
+        }
+    };
+    m_pvidWalk.onEnd = [this](const WalkEnd& end) {
+        m_pvidRead = end.Ok() ? ReadState::kDone : ReadState::kFailed;
+        UpdateButtons();
+    };
+    m_ipIfWalk.onRow = [this](const std::string& vid) { m_guards.ipInterfaceVlans.push_back(vid); };
+    m_ipIfWalk.onEnd = [this](const WalkEnd& end) {
+        m_ipIfRead = end.Ok() ? ReadState::kDone : ReadState::kFailed;
+        UpdateButtons();
+    };
 
     OnCommand(IDC_VLAN_ASYMMETRIC_APPLY, [this] { OnApplyAsymmetric(); });
     OnCommand(IDC_VLAN_PVID, [this] { OnPvid(); });
     OnCommand(IDC_VLAN_ADD, [this] { OnAdd(); });
     OnCommand(IDC_VLAN_EDIT, [this] { OnEdit(); });
     OnCommand(IDC_VLAN_DELETE, [this] { OnDelete(); });
-    OnCommand(IDC_VLAN_REFRESH, [this] { Refresh(); });
+    OnCommand(IDC_VLAN_REFRESH, [this] { RefreshAll(); });
     OnNotify(NM_DBLCLK, IDC_VLAN_LIST, [this] {
         if (m_vlanRead == ReadState::kDone) {
             OnEdit();
@@ -83,27 +129,46 @@ void C8021qVlanSet::CreateControls() {
     });
 }
 
+C8021qVlanSet::~C8021qVlanSet() = default;
+
+void C8021qVlanSet::CreateControls() {
+    SetWindowText("802.1Q VLAN Configuration");
+    ui::Form form(*this);
+    auto asym = form.Group("802.1Q Asymmetric VLAN Configuration ");
+    asym.Row({asym.Check(IDC_VLAN_ASYMMETRIC, "Enable Asymmetric VLAN"), ui::Form::Stretch,
+              asym.Button(IDC_VLAN_ASYMMETRIC_APPLY, "&Apply")});
+    auto list = form.Group("802.1Q VLAN Information");
+    form.Layout()->setRowStretch(form.Layout()->rowCount() - 1, 1);  // the list group takes the height
+    list.Fill(MakeList(IDC_VLAN_LIST));
+    m_status = form.Note("", IDC_VLAN_STATUS);
+    m_status->setWordWrap(true);
+    m_status->hide();
+    auto buttons = form.Buttons({{IDC_VLAN_PVID, "&PVID"},
+                                 {IDC_VLAN_ADD, "&Add"},
+                                 {IDC_VLAN_EDIT, "&Edit"},
+                                 {IDC_VLAN_DELETE, "&Delete"},
+                                 {IDC_VLAN_REFRESH, "&Refresh"},
+                                 {IDC_VLAN_CLOSE, "&Close"}});
+    (void)buttons;
+    // Unavailable while the table is read; which come back depends on what was read (UpdateButtons).
+    SetBusyControls({IDC_VLAN_ASYMMETRIC_APPLY, IDC_VLAN_ADD, IDC_VLAN_EDIT, IDC_VLAN_DELETE,
+                     IDC_VLAN_REFRESH, IDC_VLAN_CLOSE, IDC_VLAN_PVID});
+}
+
 int C8021qVlanSet::OnInitDialog() {
     SetTopmost(true);
-    CDialog::OnInitDialog();
     SetIcon(QApplication::windowIcon());
-    m_listVlan->InsertColumn(kColVid, "VLAN ID", LVCFMT_LEFT, 80);
-    m_listVlan->InsertColumn(kColName, "VLAN Name", LVCFMT_CENTER, 120);
-    m_listVlan->InsertColumn(kColPorts, "No.of Ports", LVCFMT_LEFT, 100);
-    m_listVlan->InsertColumn(kColEgress, "Egress Port Member", LVCFMT_LEFT, 220);
-    m_listVlan->InsertColumn(kColUntagged, "Untag Port Member", LVCFMT_LEFT, 220);
-    SetWindowText("802.1Q VLAN Configuration");
-    m_listVlan->SetExtendedStyle(m_listVlan->GetExtendedStyle() | LVS_EX_FULLROWSELECT);
-    // Room for every column at its width.
-    int width = 2 * m_listVlan->frameWidth() + m_listVlan->verticalScrollBar()->sizeHint().width();
-    for (int c = 0; c < m_listVlan->GetColumnCount(); ++c) {
-        width += m_listVlan->GetColumnWidth(c);
-    }
-    m_listVlan->setMinimumWidth(width);
     m_nPortNum = g_nPortNum;
     m_guards.pvids.assign(static_cast<size_t>(std::max(m_nPortNum, 0)), 1);
     CheckDlgButton(IDC_VLAN_ASYMMETRIC, 0);
-    Refresh();
+    // The base sets up the columns and reads the table; the other reads go first.
+    ReadVoiceSurveillanceVlan();
+    ReadAsymmetricVlan();
+    ReadPvids();
+    ReadIpInterfaceVlans();
+    m_vlanRead = ReadState::kPending;
+    CTableDialog::OnInitDialog();
+    List()->setColumnHidden(kColStatus, true);
     return 1;
 }
 
@@ -111,24 +176,15 @@ void C8021qVlanSet::OnOK() {
     EndDialog(IDCANCEL);
 }
 
-int C8021qVlanSet::DestroyWindow() {
-    m_cCommonSNMP.Close();
-    m_readPvid.Close();
-    m_readVoice.Close();
-    m_readVlan.Close();
-    m_cCommonSNMPTableVlanDelete.Close();
-    m_readIpIf.Close();
-    return CDialog::DestroyWindow();
-}
-
-void C8021qVlanSet::Refresh() {
+void C8021qVlanSet::RefreshAll() {
     ReadVoiceSurveillanceVlan();
     m_vlans.clear();
     ReadAsymmetricVlan();
     ReadPvids();
     ReadIpInterfaceVlans();
-    m_listVlan->DeleteAllItems();
-    ReadVlanTable();
+    m_vlanRead = ReadState::kPending;
+    Refresh();  // empties the list and walks the VLAN table; the busy controls wait for its end
+    UpdateButtons();
 }
 
 bool C8021qVlanSet::ReadAsymmetricVlan() {
@@ -148,51 +204,35 @@ bool C8021qVlanSet::ReadAsymmetricVlan() {
     return true;
 }
 
-void C8021qVlanSet::OnVoiceSurveillanceRead(int status, const std::vector<std::string>& values) {
-    if (status != 0 || values.size() < 4) {
-        m_voiceRead = ReadState::kFailed;
-        UpdateButtons();
-        return;
-    }
-    m_guards.voiceState = values[0] == "1" ? 1 : 2;
-    m_guards.voiceId = ksx::text::LeadingInt(values[1]);
-    m_guards.surveillanceState = values[2] == "1" ? 1 : 2;
-    m_guards.surveillanceId = ksx::text::LeadingInt(values[3]);
-    m_voiceRead = ReadState::kDone;
-    UpdateButtons();
+void C8021qVlanSet::OnVoiceSurveillanceRead(const VoiceSurveillance& values) {
+    m_guards.voiceState = values.voiceState == "1" ? 1 : 2;
+    m_guards.voiceId = ksx::text::LeadingInt(values.voiceId);
+    m_guards.surveillanceState = values.surveillanceState == "1" ? 1 : 2;
+    m_guards.surveillanceId = ksx::text::LeadingInt(values.surveillanceId);
+    m_voiceState = ReadState::kDone;
 }
 
-void C8021qVlanSet::OnPvidRow(const std::string& suffix, const std::string& value) {
-    std::string_view index(suffix);
-    if (!index.empty() && index.front() == '.') {
-        index.remove_prefix(1);
+void C8021qVlanSet::OnRow(const TableRow& row) {
+    if (row.cells.size() <= kColStatus || row.cells[kColStatus] != "1" || row.index.empty() ||
+        row.index.find_first_not_of("0123456789") != std::string::npos) {
+        return;  // only active rows are listed and kept
     }
-    if (index.empty() || index.find_first_not_of("0123456789") != std::string_view::npos) {
-        return;
-    }
-    const int port = ksx::text::LeadingInt(index);
-    if (port >= 1 && port <= static_cast<int>(m_guards.pvids.size())) {
-        m_guards.pvids[static_cast<size_t>(port - 1)] = ksx::text::LeadingInt(value);
-    }
-}
-
-void C8021qVlanSet::OnVlanRow(const std::string& suffix, const std::vector<std::string>& values) {
     VlanEntry entry;
-    if (values.size() < 4 ||
-        !vlan::ParseVlanRow(suffix, values[0], values[1], values[2], values[3], m_nPortNum, &entry)) {
-        return;
-    }
-    const int row = m_listVlan->GetItemCount();
-    m_listVlan->SetItemTextEx(row, kColVid, QString::number(entry.nVid));
-    m_listVlan->SetItemTextEx(row, kColName, ui::ToQ(entry.szName));
-    m_listVlan->SetItemTextEx(row, kColPorts, QString::number(entry.nEgressCount));
-    m_listVlan->SetItemTextEx(row, kColEgress, ui::ToQ(entry.szEgressPorts));
-    m_listVlan->SetItemTextEx(row, kColUntagged, ui::ToQ(entry.szUntaggedPorts));
+    entry.nVid = ksx::text::LeadingInt(row.index);
+    entry.szName = row.cells[kColName];
+    entry.szEgressPorts = row.cells[kColEgress];
+    entry.nEgressCount = ItemCount(entry.szEgressPorts);
+    entry.szUntaggedPorts = row.cells[kColUntagged];
+    entry.nUntaggedCount = ItemCount(entry.szUntaggedPorts);
+    entry.nNotMemberCount = m_nPortNum - entry.nEgressCount - entry.nForbiddenCount;
+    TableRow shown = row;
+    shown.cells[kColVid] = std::to_string(entry.nVid);
+    AppendRow(shown);
     m_vlans.push_back(std::move(entry));
 }
 
-void C8021qVlanSet::OnVlanTableEnd(int status) {
-    m_vlanRead = status == -2 ? ReadState::kDone : ReadState::kFailed;
+void C8021qVlanSet::OnReadEnd(const WalkEnd& end) {
+    m_vlanRead = end.Ok() ? ReadState::kDone : ReadState::kFailed;
     UpdateButtons();
 }
 
@@ -200,7 +240,7 @@ void C8021qVlanSet::UpdateButtons() {
     const bool walking = m_vlanRead == ReadState::kPending;
     const bool listed = m_vlanRead == ReadState::kDone;
     const bool config = g_bVlanConfigEnabled != 0;
-    const bool guards = m_voiceRead == ReadState::kDone && m_ipIfRead == ReadState::kDone &&
+    const bool guards = m_voiceState == ReadState::kDone && m_ipIfRead == ReadState::kDone &&
                         m_asymmetricRead == ReadState::kDone;
     EnableDlgItem(IDC_VLAN_REFRESH, !walking);
     EnableDlgItem(IDC_VLAN_CLOSE, !walking);
@@ -217,7 +257,7 @@ void C8021qVlanSet::UpdateButtons() {
     if (m_asymmetricRead == ReadState::kFailed) {
         failed.push_back("the asymmetric VLAN setting");
     }
-    if (m_voiceRead == ReadState::kFailed) {
+    if (m_voiceState == ReadState::kFailed) {
         failed.push_back("the voice and surveillance VLAN settings");
     }
     if (m_pvidRead == ReadState::kFailed) {
@@ -238,28 +278,28 @@ void C8021qVlanSet::UpdateButtons() {
 }
 
 void C8021qVlanSet::OnAdd() {
-    if (m_listVlan->GetItemCount() >= vlan::kMaxVlans) {
+    if (List()->GetItemCount() >= vlan::kMaxVlans) {
         AfxMessageBox(" Number of VLAN group is over limit");
         return;
     }
     CKSXVlanAdd dlg;
     dlg.SetAddMode(m_nPortNum, m_vlans, IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC) ? 1 : 2);
     if (dlg.DoModal() == IDOK) {
-        Refresh();
+        RefreshAll();
     }
 }
 
 void C8021qVlanSet::OnEdit() {
-    if (m_listVlan->GetItemCount() == 0) {
+    if (List()->GetItemCount() == 0) {
         AfxMessageBox("Please select the VLAN !");
         return;
     }
-    const int row = m_listVlan->GetFirstSelectedItem();
+    const int row = List()->GetFirstSelectedItem();
     if (row < 0) {
         AfxMessageBox("Please select the VLAN !", MB_ICONINFORMATION);
         return;
     }
-    const int vid = ksx::text::LeadingInt(ui::ToStd(m_listVlan->GetItemText(row, kColVid)));
+    const int vid = ksx::text::LeadingInt(ui::ToStd(List()->GetItemText(row, kColVid)));
     if (vid <= 0) {
         AfxMessageBox("Invalid VLAN ID!");
         return;
@@ -267,21 +307,21 @@ void C8021qVlanSet::OnEdit() {
     CKSXVlanAdd dlg;
     dlg.SetEditMode(m_nPortNum, m_vlans, vid, IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC) ? 1 : 2);
     if (dlg.DoModal() == IDOK) {
-        Refresh();
+        RefreshAll();
     }
 }
 
 void C8021qVlanSet::OnDelete() {
-    if (m_listVlan->GetItemCount() == 0) {
+    if (List()->GetItemCount() == 0) {
         AfxMessageBox("Please select the VLAN want to be deleted!");
         return;
     }
-    const int row = m_listVlan->GetFirstSelectedItem();
+    const int row = List()->GetFirstSelectedItem();
     if (row < 0) {
         AfxMessageBox("Please select the VLAN want to be deleted!", MB_ICONINFORMATION);
         return;
     }
-    const std::string vidText = ui::ToStd(m_listVlan->GetItemText(row, kColVid));
+    const std::string vidText = ui::ToStd(List()->GetItemText(row, kColVid));
     m_guards.asymmetricChecked = IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC) != 0;
     const std::string refusal = vlan::DeleteRefusal(vidText, m_guards);
     if (!refusal.empty()) {
@@ -292,13 +332,13 @@ void C8021qVlanSet::OnDelete() {
         "The VLAN " + vidText +
         " settings in IGMP Snooping and MAC Address Table maybe be affected, continue?";
     if (AfxMessageBox(question, MB_OKCANCEL) == IDCANCEL) {
-        Refresh();
+        RefreshAll();
         return;
     }
     m_cCommonSNMPTableVlanDelete.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPTableVlanDelete.AddVarBind(std::string(vlan::kRowStatusColumn) + "." + vidText, 1, "6");
     if (GetNextRequest(m_cCommonSNMPTableVlanDelete).Accepted()) {
-        Refresh();
+        RefreshAll();
     }
 }
 
@@ -321,60 +361,29 @@ void C8021qVlanSet::OnApplyAsymmetric() {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(vlan::kAsymmetricOid, 1, m_guards.asymmetricChecked ? "1" : "2");
     GetNextRequest(m_cCommonSNMP);
-    Refresh();
+    RefreshAll();
 }
 
 void C8021qVlanSet::OnPvid() {
     CKSXPVIDConfig dlg;
     dlg.SetVlans(vlan::VlanIdText(m_vlans), static_cast<int>(m_vlans.size()), m_vlans);
     dlg.DoModal();
-    Refresh();
+    RefreshAll();
 }
 
 void C8021qVlanSet::ReadVoiceSurveillanceVlan() {
-    m_voiceRead = ReadState::kPending;
-    m_voiceValues.clear();
-    m_readVoice.Start(
-        {vlan::kVoiceStateOid, vlan::kVoiceIdOid, vlan::kSurveillanceStateOid, vlan::kSurveillanceIdOid},
-        [this](const std::string&, const std::vector<std::string>& row) { m_voiceValues = row; },
-        [this](int status) { OnVoiceSurveillanceRead(status, m_voiceValues); }, true);
+    m_voiceState = ReadState::kPending;
+    m_voiceRead.Read();
 }
 
 void C8021qVlanSet::ReadPvids() {
     m_pvidRead = ReadState::kPending;
     std::fill(m_guards.pvids.begin(), m_guards.pvids.end(), 1);
-    m_readPvid.Start(
-        {vlan::kPvidColumn},
-        [this](const std::string& suffix, const std::vector<std::string>& values) {
-            OnPvidRow(suffix, values[0]);
-        },
-        [this](int status) {
-            m_pvidRead = status == -2 ? ReadState::kDone : ReadState::kFailed;
-            UpdateButtons();
-        });
+    m_pvidWalk.Walk();
 }
 
 void C8021qVlanSet::ReadIpInterfaceVlans() {
     m_ipIfRead = ReadState::kPending;
     m_guards.ipInterfaceVlans.clear();
-    m_readIpIf.Start(
-        {vlan::kIpInterfaceVlanColumn},
-        [this](const std::string&, const std::vector<std::string>& values) {
-            m_guards.ipInterfaceVlans.push_back(values[0]);
-        },
-        [this](int status) {
-            m_ipIfRead = status == -2 ? ReadState::kDone : ReadState::kFailed;
-            UpdateButtons();
-        });
-}
-
-void C8021qVlanSet::ReadVlanTable() {
-    m_vlanRead = ReadState::kPending;
-    UpdateButtons();
-    m_readVlan.Start(
-        {vlan::kNameColumn, vlan::kEgressColumn, vlan::kUntaggedColumn, vlan::kRowStatusColumn},
-        [this](const std::string& suffix, const std::vector<std::string>& values) {
-            OnVlanRow(suffix, values);
-        },
-        [this](int status) { OnVlanTableEnd(status); });
+    m_ipIfWalk.Walk();
 }

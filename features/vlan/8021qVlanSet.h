@@ -11,32 +11,34 @@
 #include <string>
 #include <vector>
 
+#include "controls/TableDialog.h"
 #include "core/CommonSNMP.h"
-#include "features/vlan/VlanReads.h"
+#include "core/TableRead.h"
 #include "features/vlan/VlanTable.h"
-#include "platform/ui/Dialog.h"
 
-class CListCtrlEx;
 class QLabel;
 
-class C8021qVlanSet : public ksx::CDialog {
+class C8021qVlanSet : public CTableDialog {
 public:
     explicit C8021qVlanSet(QWidget* parent = nullptr);
     ~C8021qVlanSet() override;
-
-    int DestroyWindow() override;
 
     // Read-only views for tests.
     const VlanList& Vlans() const { return m_vlans; }
     const ksx::vlan::VlanGuards& Guards() const { return m_guards; }
     bool VlanTableRead() const { return m_vlanRead == ReadState::kDone; }
 
-    void Refresh();
+    // Reads everything again: voice and surveillance settings, the switch, PVIDs, IP interfaces, then
+    // the VLAN table.
+    void RefreshAll();
 
 protected:
     void CreateControls() override;
     int OnInitDialog() override;
     void OnOK() override;
+    // A VLAN table row: listed and kept when active.
+    void OnRow(const TableRow& row) override;
+    void OnReadEnd(const ksx::WalkEnd& end) override;
 
 private:
     enum class ReadState { kPending, kDone, kFailed };
@@ -47,18 +49,21 @@ private:
     void OnDelete();
     void OnPvid();
 
+    struct VoiceSurveillance {
+        std::string voiceState, voiceId, surveillanceState, surveillanceId;
+    };
+    struct PvidRow {
+        int port = 0;
+        int pvid = 0;
+    };
+
     void ReadVoiceSurveillanceVlan();
-    void OnVoiceSurveillanceRead(int status, const std::vector<std::string>& values);
+    void OnVoiceSurveillanceRead(const VoiceSurveillance& values);
     bool ReadAsymmetricVlan();
     void ReadPvids();
-    void OnPvidRow(const std::string& suffix, const std::string& value);
     void ReadIpInterfaceVlans();
-    void ReadVlanTable();
-    void OnVlanRow(const std::string& suffix, const std::vector<std::string>& values);
-    void OnVlanTableEnd(int status);
     void UpdateButtons();
 
-    CListCtrlEx* m_listVlan = nullptr;
     QLabel* m_status = nullptr;
 
     CCommonSNMP m_cCommonSNMP;                 // asymmetric switch read and write
@@ -68,14 +73,16 @@ private:
     VlanList m_vlans;
     ksx::vlan::VlanGuards m_guards;  // voice, surveillance, PVIDs, IP interfaces, the switch
     ReadState m_vlanRead = ReadState::kPending;
-    ReadState m_voiceRead = ReadState::kPending;
+    ReadState m_voiceState = ReadState::kPending;
     ReadState m_pvidRead = ReadState::kPending;
     ReadState m_ipIfRead = ReadState::kPending;
     ReadState m_asymmetricRead = ReadState::kPending;
-    std::vector<std::string> m_voiceValues;
 
-    CVlanRead m_readVoice{*this, ksx::WM_USER + 201};  // voice and surveillance VLAN, one step
-    CVlanRead m_readPvid{*this, ksx::WM_USER + 202};
-    CVlanRead m_readIpIf{*this, ksx::WM_USER + 203};
-    CVlanRead m_readVlan{*this, ksx::WM_USER + 204};
+    // Readers after the sessions they use.
+    CCommonSNMP m_cCommonSNMPVoiceVlan;  // voice and surveillance read
+    CCommonSNMP m_cCommonSNMPTable;      // PVID walk
+    CCommonSNMP m_cCommonSNMPIpIfVlan;   // IP-interface VLAN walk
+    ksx::TableRead<VoiceSurveillance> m_voiceRead;
+    ksx::TableRead<PvidRow> m_pvidWalk;
+    ksx::TableRead<std::string> m_ipIfWalk;
 };

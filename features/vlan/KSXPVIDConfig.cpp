@@ -9,18 +9,38 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "core/TextNumbers.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/Text.h"
 #include "res/ids_vlan.h"
 
 using namespace ksx;
 
-CKSXPVIDConfig::CKSXPVIDConfig(QWidget* parent) : ClxDialog(IDD_PVID, parent) {}
+CKSXPVIDConfig::CKSXPVIDConfig(QWidget* parent)
+    : ClxDialog(IDD_PVID, parent),
+      m_trunk(std::make_unique<CTrunkMembership>(std::clamp(g_nPortNum, 0, kPvidMaxPorts))),
+      m_pvidWalk(m_cCommonSNMPTable, {vlan::kPvidColumn}, [](const WalkStep& step) {
+          return PvidRow{CPvidSettingLogic::PortOfRow(step.Index(0), kPvidMaxPorts), step.Int(0)};
+      }) {
+    OwnSession(m_logic.m_cCommonSNMPSet);
+    OwnSession(m_cCommonSNMPTable);
+    OwnReader(m_pvidWalk);
+    OwnSessions(m_trunk->Sessions());
+    m_pvidWalk.onRow = [this](const PvidRow& row) {
+        // Keyed by the row's port, not by its position in the walk.
+        if (row.port >= 1 && row.port <= m_nPortNum) {
+            m_pPvid[static_cast<size_t>(row.port - 1)] = row.pvid;
+        }
+    };
+    m_pvidWalk.onEnd = [this](const WalkEnd& end) { OnPvidEnd(end.Ok()); };
+    OnCommand(IDC_PVID_REFRESH, [this] { OnRefresh(); });
+    OnNotifyRange(EN_CHANGE, IDC_PVID_EDIT_BASE + 1, IDC_PVID_EDIT_BASE + kPvidMaxPorts,
+                  [this](int id) { OnPvidChange(id - IDC_PVID_EDIT_BASE); });
+}
 
 CKSXPVIDConfig::~CKSXPVIDConfig() = default;
 
@@ -50,35 +70,27 @@ int CKSXPVIDConfig::PortsPerRow(int ports) {
 
 void CKSXPVIDConfig::CreateControls() {
     SetWindowText("PVID Configuration");
-    auto* outer = new QVBoxLayout(Client());
-    auto* group = RegisterControl(IDC_PVID_GROUP, new QGroupBox("PVID Configuration"));
-    auto* groupLayout = new QVBoxLayout(group);
-    groupLayout->addWidget(new QLabel("Port VID:"));
-    groupLayout->addLayout(new QGridLayout);
-    groupLayout->addStretch(1);
-    outer->addWidget(group, 1);
-
-    m_status = RegisterControl(IDC_PVID_STATUS, new QLabel);
+    ui::Form form(*this);
+    auto group = form.Group("PVID Configuration", IDC_PVID_GROUP);
+    form.Layout()->setRowStretch(form.Layout()->rowCount() - 1, 1);
+    group.Note("Port VID:");
+    m_portGrid = new QGridLayout;
+    group.Layout()->addLayout(m_portGrid, group.Layout()->rowCount(), 0, 1, 2);
+    group.Layout()->setRowStretch(group.Layout()->rowCount(), 1);
+    m_status = form.Note("", IDC_PVID_STATUS);
     m_status->setWordWrap(true);
-    outer->addWidget(m_status);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(RegisterControl(IDC_PVID_REFRESH, new QPushButton("&Refresh")));
-    buttons->addStretch(1);
-    auto* apply = RegisterControl(IDC_PVID_APPLY, new QPushButton("Apply"));
-    apply->setDefault(true);
-    buttons->addWidget(apply);
-    buttons->addWidget(RegisterControl(IDC_PVID_CANCEL, new QPushButton("Cancel")));
-    outer->addLayout(buttons);
-
-    OnCommand(IDC_PVID_REFRESH, [this] { OnRefresh(); });
-    OnNotifyRange(EN_CHANGE, IDC_PVID_EDIT_BASE + 1, IDC_PVID_EDIT_BASE + kPvidMaxPorts,
-                  [this](int id) { OnPvidChange(id - IDC_PVID_EDIT_BASE); });
+    auto buttons = form.Layout();
+    auto* line = new QHBoxLayout;
+    line->addWidget(form.Button(IDC_PVID_REFRESH, "&Refresh"));
+    line->addStretch(1);
+    line->addWidget(form.Button(IDC_PVID_APPLY, "Apply"));
+    line->addWidget(form.Button(IDC_PVID_CANCEL, "Cancel"));
+    buttons->addLayout(line, buttons->rowCount(), 0, 1, 2);
+    SetDefID(IDC_PVID_APPLY);
 }
 
 void CKSXPVIDConfig::LayoutPortControls() {
-    auto* groupLayout = static_cast<QVBoxLayout*>(GetDlgItem(IDC_PVID_GROUP)->layout());
-    auto* grid = static_cast<QGridLayout*>(groupLayout->itemAt(1)->layout());
+    QGridLayout* grid = m_portGrid;
     const int perRow = PortsPerRow(m_nPortNum);
     const auto n = static_cast<size_t>(m_nPortNum);
     m_labels.assign(n, nullptr);
@@ -111,7 +123,6 @@ int CKSXPVIDConfig::OnInitDialog() {
     SetIcon(QApplication::windowIcon());
     m_nPortNum = std::clamp(g_nPortNum, 0, kPvidMaxPorts);
     m_pPvid.assign(static_cast<size_t>(m_nPortNum), 1);
-    m_trunks = CTrunkGroups(m_nPortNum);
     LayoutPortControls();
     ClxDialog::OnInitDialog();
     OnRefresh();
@@ -133,39 +144,22 @@ void CKSXPVIDConfig::ShowPvids() {
     m_bFilling = false;
 }
 
-void CKSXPVIDConfig::OnPvidRow(const std::string& suffix, const std::string& value) {
-    const int port = CPvidSettingLogic::PortOfRow(suffix, m_nPortNum);
-    if (port != 0) {
-        m_pPvid[static_cast<size_t>(port - 1)] = ksx::text::LeadingInt(value);
-    }
-}
-
-void CKSXPVIDConfig::OnPvidEnd(int status) {
-    if (status == -2) {
-        m_pvidRead = ReadState::kDone;
+void CKSXPVIDConfig::OnPvidEnd(bool ok) {
+    // The edits show what was read only once the whole column arrived.
+    m_pvidRead = ok ? ReadState::kDone : ReadState::kFailed;
+    if (ok) {
         ShowPvids();
-    } else {
-        m_pvidRead = ReadState::kFailed;
     }
-    UpdateApplyState();
-}
-
-void CKSXPVIDConfig::OnTrunkRow(const std::string& suffix, const std::string& members) {
-    m_trunks.AddRow(suffix, members);
-}
-
-void CKSXPVIDConfig::OnTrunkEnd(int status) {
-    m_trunks.EndRead(status);
     UpdateApplyState();
 }
 
 void CKSXPVIDConfig::UpdateApplyState() {
-    const bool ready = m_pvidRead == ReadState::kDone && m_trunks.Ended();
+    const bool ready = m_pvidRead == ReadState::kDone && m_trunk->Groups().Ended();
     EnableDlgItem(IDC_PVID_APPLY, ready);
     std::string text;
     if (m_pvidRead == ReadState::kFailed) {
         text = "The PVIDs could not be read. Press Refresh to read them again.";
-    } else if (m_trunks.Failed()) {
+    } else if (m_trunk->Groups().Failed()) {
         text = "The trunk membership of the ports could not be read. Press Refresh to read it again.";
     } else if (!ready) {
         text = "Reading the PVIDs...";
@@ -178,7 +172,7 @@ void CKSXPVIDConfig::OnOK() {
     if (!IsDlgItemEnabled(IDC_PVID_APPLY)) {
         return;  // Enter before the reads ended
     }
-    if (!CPvidSettingLogic::CheckTrunkPvids(m_pPvid, m_trunks)) {
+    if (!CPvidSettingLogic::CheckTrunkPvids(m_pPvid, m_trunk->Groups())) {
         return;
     }
     if (!CPvidSettingLogic::CheckPvidVlans(m_vlans, m_pPvid)) {
@@ -197,27 +191,9 @@ void CKSXPVIDConfig::OnOK() {
     EndDialog(IDOK);
 }
 
-int CKSXPVIDConfig::DestroyWindow() {
-    m_logic.m_cCommonSNMPSet.Close();
-    m_readPvid.Close();
-    m_readTrunk.Close();
-    return ClxDialog::DestroyWindow();
-}
-
 void CKSXPVIDConfig::OnRefresh() {
     m_pvidRead = ReadState::kPending;
-    m_trunks.BeginRead();
     UpdateApplyState();
-    m_readPvid.Start(
-        {vlan::kPvidColumn},
-        [this](const std::string& suffix, const std::vector<std::string>& values) {
-            OnPvidRow(suffix, values[0]);
-        },
-        [this](int status) { OnPvidEnd(status); });
-    m_readTrunk.Start(
-        {ksx::trunk::kMemberColumn},
-        [this](const std::string& suffix, const std::vector<std::string>& values) {
-            OnTrunkRow(suffix, values[0]);
-        },
-        [this](int status) { OnTrunkEnd(status); });
+    m_pvidWalk.Walk();
+    m_trunk->Read([this](const CTrunkGroups&) { UpdateApplyState(); });
 }

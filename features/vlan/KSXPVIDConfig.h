@@ -5,15 +5,17 @@
 #pragma once
 
 #include <QPointer>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "controls/LxDialog.h"
+#include "core/TableRead.h"
 #include "features/common/TrunkTable.h"
 #include "features/vlan/PvidSettingLogic.h"
-#include "features/vlan/VlanReads.h"
 #include "features/vlan/VlanTable.h"
 
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 
@@ -27,7 +29,7 @@ public:
 
     // Read-only views for tests.
     const std::vector<int>& Pvids() const { return m_pPvid; }
-    const CTrunkGroups& TrunkGroups() const { return m_trunks; }
+    const CTrunkGroups& TrunkGroups() const { return m_trunk->Groups(); }
     // Ports per row of the edit grid for a port count.
     static int PortsPerRow(int ports);
 
@@ -35,18 +37,19 @@ protected:
     void CreateControls() override;
     int OnInitDialog() override;
     void OnOK() override;
-    int DestroyWindow() override;
 
 private:
     void LayoutPortControls();
     void OnRefresh();
     void OnPvidChange(int port);
     void ShowPvids();
-    void OnPvidRow(const std::string& suffix, const std::string& value);
-    void OnPvidEnd(int status);
-    void OnTrunkRow(const std::string& suffix, const std::string& members);
-    void OnTrunkEnd(int status);
+    void OnPvidEnd(bool ok);
     void UpdateApplyState();
+
+    struct PvidRow {
+        int port = 0;  // from the row's index
+        int pvid = 0;
+    };
 
     int m_nPortNum = 0;
     std::string m_strVidText;
@@ -54,7 +57,6 @@ private:
     VlanList m_vlans;
 
     std::vector<int> m_pPvid;  // per port, index port - 1
-    CTrunkGroups m_trunks{0};
     enum class ReadState { kPending, kDone, kFailed };
     ReadState m_pvidRead = ReadState::kPending;
     bool m_bFilling = false;  // the edits are being filled from the device
@@ -62,7 +64,9 @@ private:
     std::vector<QPointer<QLabel>> m_labels;
     std::vector<QPointer<QLineEdit>> m_edits;
     QLabel* m_status = nullptr;
+    QGridLayout* m_portGrid = nullptr;
     CPvidSettingLogic m_logic;
-    CVlanRead m_readPvid{*this, ksx::WM_USER + 221};
-    CVlanRead m_readTrunk{*this, ksx::WM_USER + 222};
+    std::unique_ptr<CTrunkMembership> m_trunk;  // the port count's trunk-group array
+    CCommonSNMP m_cCommonSNMPTable;             // the PVID walk
+    ksx::TableRead<PvidRow> m_pvidWalk;
 };

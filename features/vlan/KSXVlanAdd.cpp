@@ -16,6 +16,7 @@
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
 #include "platform/sys/MessageBox.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/Text.h"
 #include "res/ids_vlan.h"
 
@@ -39,61 +40,10 @@ int FirstBlockPorts(int ports) {
 
 }  // namespace
 
-CKSXVlanAdd::CKSXVlanAdd(QWidget* parent) : ClxDialog(IDD_VLAN_ADD, parent) {}
-
-CKSXVlanAdd::~CKSXVlanAdd() = default;
-
-void CKSXVlanAdd::SetAddMode(int portCount, VlanList list, int asymmetricMode) {
-    m_bAdd = true;
-    m_nPortNum = std::clamp(portCount, 0, kVlanAddMaxPorts);
-    m_vlans = std::move(list);
-    m_nAsymmetricMode = asymmetricMode;
-}
-
-void CKSXVlanAdd::SetEditMode(int portCount, VlanList list, int vid, int asymmetricMode) {
-    SetAddMode(portCount, std::move(list), asymmetricMode);
-    m_bAdd = false;
-    m_nVid = vid;
-}
-
-void CKSXVlanAdd::CreateControls() {
-    auto* outer = new QVBoxLayout(Client());
-
-    auto* idGroup = RegisterControl(IDC_VLANADD_ID_GROUP, new QGroupBox("802.1Q VLAN Name and ID"));
-    auto* idRow = new QHBoxLayout(idGroup);
-    idRow->addWidget(new QLabel("VID:"));
-    m_editVid = RegisterControl(IDC_VLANADD_VID, new QLineEdit);
-    m_editVid->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_editVid));
-    m_editVid->setMaxLength(kVidLength);
-    m_editVid->setMinimumWidth(m_editVid->fontMetrics().horizontalAdvance("00000") + 16);
-    idRow->addWidget(m_editVid);
-    idRow->addSpacing(16);
-    idRow->addWidget(new QLabel("VLAN Name:"));
-    m_editName = RegisterControl(IDC_VLANADD_NAME, new QLineEdit);
-    m_editName->setMaxLength(kNameLength);
-    m_editName->setMinimumWidth(m_editName->fontMetrics().horizontalAdvance(QString(kNameLength, 'W')) / 2);
-    idRow->addWidget(m_editName, 1);
-    auto* advertisement = RegisterControl(IDC_VLANADD_ADVERTISEMENT, new QCheckBox("Enabled Advertisement"));
-    advertisement->hide();
-    idRow->addWidget(advertisement);
-    outer->addWidget(idGroup);
-
-    auto* portGroup = RegisterControl(IDC_VLANADD_PORT_GROUP, new QGroupBox("VLAN Port Member"));
-    portGroup->setLayout(new QGridLayout);
-    outer->addWidget(portGroup, 1);
-
-    m_status = RegisterControl(IDC_VLANADD_STATUS, new QLabel);
-    m_status->setWordWrap(true);
-    outer->addWidget(m_status);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto* ok = RegisterControl(IDOK, new QPushButton("OK"));
-    ok->setDefault(true);
-    buttons->addWidget(ok);
-    buttons->addWidget(RegisterControl(IDCANCEL, new QPushButton("Cancel")));
-    outer->addLayout(buttons);
-
+CKSXVlanAdd::CKSXVlanAdd(QWidget* parent) : ClxDialog(IDD_VLAN_ADD, parent) {
+    OwnSession(m_logic.m_cCommonSNMP);
+    OwnSession(m_logic.m_cCommonSNMPEgrePort);
+    OwnSession(m_cCommonSNMPForbidden);
     OnNotify(EN_CHANGE, IDC_VLANADD_VID, [this] {
         // Pasted text longer than the edit takes is cut, the caret kept where the change began.
         if (m_editVid->text().size() > kVidLength) {
@@ -112,8 +62,47 @@ void CKSXVlanAdd::CreateControls() {
                    [this](int id) { OnPortClick(kForbidden, id - IDC_VLANADD_FORBIDDEN_BASE); });
 }
 
+CKSXVlanAdd::~CKSXVlanAdd() = default;
+
+void CKSXVlanAdd::SetAddMode(int portCount, VlanList list, int asymmetricMode) {
+    m_bAdd = true;
+    m_nPortNum = std::clamp(portCount, 0, kVlanAddMaxPorts);
+    m_vlans = std::move(list);
+    m_nAsymmetricMode = asymmetricMode;
+}
+
+void CKSXVlanAdd::SetEditMode(int portCount, VlanList list, int vid, int asymmetricMode) {
+    SetAddMode(portCount, std::move(list), asymmetricMode);
+    m_bAdd = false;
+    m_nVid = vid;
+}
+
+void CKSXVlanAdd::CreateControls() {
+    ui::Form form(*this);
+    auto id = form.Group("802.1Q VLAN Name and ID", IDC_VLANADD_ID_GROUP);
+    m_editVid = id.Edit(IDC_VLANADD_VID);
+    m_editVid->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_editVid));
+    m_editVid->setMaxLength(kVidLength);
+    m_editVid->setMinimumWidth(m_editVid->fontMetrics().horizontalAdvance("00000") + 16);
+    m_editName = id.Edit(IDC_VLANADD_NAME);
+    m_editName->setMaxLength(kNameLength);
+    m_editName->setMinimumWidth(m_editName->fontMetrics().horizontalAdvance(QString(kNameLength, 'W')) / 2);
+    auto* advertisement = id.Check(IDC_VLANADD_ADVERTISEMENT, "Enabled Advertisement");
+    advertisement->hide();
+    id.Row({"VID:", m_editVid, "VLAN Name:", m_editName, advertisement});
+
+    auto ports = form.Group("VLAN Port Member", IDC_VLANADD_PORT_GROUP);
+    form.Layout()->setRowStretch(form.Layout()->rowCount() - 1, 1);
+    m_portGrid = new QGridLayout;
+    ports.Layout()->addLayout(m_portGrid, 0, 0, 1, 2);
+
+    m_status = form.Note("", IDC_VLANADD_STATUS);
+    m_status->setWordWrap(true);
+    form.Buttons({{IDOK, "OK"}, {IDCANCEL, "Cancel"}}, IDOK);
+}
+
 void CKSXVlanAdd::CreatePortGrid() {
-    auto* grid = static_cast<QGridLayout*>(GetDlgItem(IDC_VLANADD_PORT_GROUP)->layout());
+    QGridLayout* grid = m_portGrid;
     grid->setHorizontalSpacing(2);
     const auto n = static_cast<size_t>(m_nPortNum);
     m_pTaggedBox.assign(n, nullptr);
@@ -179,7 +168,8 @@ int CKSXVlanAdd::OnInitDialog() {
             EnableDlgItem(IDC_VLANADD_NAME, false);
         }
     }
-    m_trunks = CTrunkGroups(m_nPortNum);
+    m_trunk = std::make_unique<CTrunkMembership>(m_nPortNum);
+    OwnSessions(m_trunk->Sessions());
     CreatePortGrid();
     InitPortFlags();
     ShowPortFlags();
@@ -281,11 +271,11 @@ void CKSXVlanAdd::SetChoice(int port, Choice choice) {
 }
 
 void CKSXVlanAdd::UpdateOkState() {
-    const bool trunksRead = m_trunks.Ended();
+    const bool trunksRead = m_trunk->Groups().Ended();
     const bool forbiddenRead = m_forbiddenRead == ReadState::kDone;
     EnableDlgItem(IDOK, trunksRead && forbiddenRead);
     std::string text;
-    if (m_trunks.Failed()) {
+    if (m_trunk->Groups().Failed()) {
         text = "The trunk membership of the ports could not be read. Close the dialog and open it again.";
     } else if (m_forbiddenRead == ReadState::kFailed) {
         text = "The forbidden ports of this VLAN could not be read. Close the dialog and open it again.";
@@ -294,15 +284,6 @@ void CKSXVlanAdd::UpdateOkState() {
     }
     m_status->setText(ui::ToQ(text));
     m_status->setVisible(!text.empty());
-}
-
-void CKSXVlanAdd::OnTrunkRow(const std::string& suffix, const std::string& members) {
-    m_trunks.AddRow(suffix, members);
-}
-
-void CKSXVlanAdd::OnTrunkEnd(int status) {
-    m_trunks.EndRead(status);
-    UpdateOkState();
 }
 
 void CKSXVlanAdd::OnForbiddenRead(bool ok, const std::string& bitmap) {
@@ -343,9 +324,10 @@ void CKSXVlanAdd::OnOK() {
         AfxMessageBox("Invalid Vlan name.");
         return;
     }
-    if (!CVlanAddLogic::CheckTrunkMembers(m_trunks, m_pEgress) ||
-        !CVlanAddLogic::CheckTrunkMembers(m_trunks, m_pUntagged) ||
-        !CVlanAddLogic::CheckTrunkMembers(m_trunks, m_pForbidden)) {
+    const CTrunkGroups& trunks = m_trunk->Groups();
+    if (!CVlanAddLogic::CheckTrunkMembers(trunks, m_pEgress) ||
+        !CVlanAddLogic::CheckTrunkMembers(trunks, m_pUntagged) ||
+        !CVlanAddLogic::CheckTrunkMembers(trunks, m_pForbidden)) {
         AfxMessageBox("Members in VLAN have to be in the same trunk !");
         return;
     }
@@ -375,31 +357,21 @@ void CKSXVlanAdd::OnOK() {
     EndDialog(IDOK);
 }
 
-int CKSXVlanAdd::DestroyWindow() {
-    m_logic.m_cCommonSNMP.Close();
-    m_logic.m_cCommonSNMPEgrePort.Close();
-    m_readTrunk.Close();
-    m_readForbidden.Close();
-    return ClxDialog::DestroyWindow();
-}
-
 void CKSXVlanAdd::StartReads() {
-    m_trunks.BeginRead();
     m_forbiddenRead = m_bAdd ? ReadState::kDone : ReadState::kPending;
-    UpdateOkState();
-    m_readTrunk.Start(
-        {ksx::trunk::kMemberColumn},
-        [this](const std::string& suffix, const std::vector<std::string>& values) {
-            OnTrunkRow(suffix, values[0]);
-        },
-        [this](int status) { OnTrunkEnd(status); });
+    m_trunk->Read([this](const CTrunkGroups&) { UpdateOkState(); });
     if (!m_bAdd) {
         // The list does not carry the forbidden ports: read them, so that OK writes them back.
-        m_readForbidden.Start(
-            {std::string(vlan::kForbiddenColumn) + "." + std::to_string(m_nVid)},
-            [this](const std::string&, const std::vector<std::string>& values) {
-                m_forbiddenBitmap = values[0];
-            },
-            [this](int status) { OnForbiddenRead(status == 0, m_forbiddenBitmap); }, true);
+        m_forbiddenReader = std::make_unique<ksx::TableRead<std::string>>(
+            m_cCommonSNMPForbidden,
+            std::vector<std::string>{std::string(vlan::kForbiddenColumn) + "." + std::to_string(m_nVid)},
+            [](const ksx::WalkStep& step) { return step.Text(0); });
+        OwnReader(*m_forbiddenReader);
+        m_forbiddenReader->onRow = [this](const std::string& bitmap) { m_forbiddenBitmap = bitmap; };
+        m_forbiddenReader->onEnd = [this](const ksx::WalkEnd& end) {
+            OnForbiddenRead(end.Ok(), m_forbiddenBitmap);
+        };
+        m_forbiddenReader->Read();
     }
+    UpdateOkState();
 }

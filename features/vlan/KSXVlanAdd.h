@@ -10,12 +10,13 @@
 #include <vector>
 
 #include "controls/LxDialog.h"
+#include "core/TableRead.h"
 #include "features/common/TrunkTable.h"
 #include "features/vlan/VlanAddLogic.h"
-#include "features/vlan/VlanReads.h"
 #include "features/vlan/VlanTable.h"
 
 class QCheckBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 
@@ -31,14 +32,13 @@ public:
     // Read-only views for the opener and tests.
     bool IsAddMode() const { return m_bAdd; }
     int Vid() const { return m_nVid; }
-    const CTrunkGroups& TrunkGroups() const { return m_trunks; }
+    const CTrunkGroups& TrunkGroups() const { return m_trunk->Groups(); }
     const std::string& UntaggedAll() const { return m_strUntaggedAll; }
 
 protected:
     void CreateControls() override;
     int OnInitDialog() override;
     void OnOK() override;
-    int DestroyWindow() override;
 
 private:
     enum Choice { kTagged, kUntagged, kNotMember, kForbidden };
@@ -54,12 +54,11 @@ private:
 
     // Reads OK depends on: the trunk membership, and the edited VLAN's forbidden ports.
     void StartReads();
-    void OnTrunkRow(const std::string& suffix, const std::string& members);
-    void OnTrunkEnd(int status);
     void OnForbiddenRead(bool ok, const std::string& bitmap);
     void UpdateOkState();
 
     QCheckBox* Box(Choice choice, int port) const;
+    QGridLayout* PortGrid() const { return m_portGrid; }
 
     // Set by the opener.
     int m_nPortNum = 0;
@@ -84,7 +83,6 @@ private:
     CVlanAddLogic::PortFlags m_pForbidden;
     CVlanAddLogic::VlanMembers m_original;  // the edited VLAN as read
 
-    CTrunkGroups m_trunks{0};
     enum class ReadState { kPending, kDone, kFailed };
     ReadState m_forbiddenRead = ReadState::kDone;
     std::string m_forbiddenBitmap;
@@ -92,7 +90,9 @@ private:
     QLineEdit* m_editName = nullptr;
     QLineEdit* m_editVid = nullptr;
     QLabel* m_status = nullptr;
+    QGridLayout* m_portGrid = nullptr;
     CVlanAddLogic m_logic;
-    CVlanRead m_readTrunk{*this, ksx::WM_USER + 211};
-    CVlanRead m_readForbidden{*this, ksx::WM_USER + 212};
+    std::unique_ptr<CTrunkMembership> m_trunk;  // made for the port count at initialisation
+    CCommonSNMP m_cCommonSNMPForbidden;         // the edited VLAN's forbidden ports
+    std::unique_ptr<ksx::TableRead<std::string>> m_forbiddenReader;
 };
