@@ -46,6 +46,15 @@ TEST(TrunkTable, ModeTextsAndRowDecoding) {
     EXPECT_EQ(empty.ModeText(), "Disable");
     EXPECT_EQ(ParseTrunkRow("", Octets({0x80}), "1").id, 0);
     EXPECT_EQ(ParseTrunkRow(".2.1", Octets({0x80}), "1").id, 0);  // not a trunk-table index
+
+    // Written member bitmaps: the device object's size, 4 octets up to 28 ports, 8 for 52.
+    std::vector<int> flags(52, 0);
+    flags[24] = flags[25] = 1;
+    EXPECT_EQ(ksx::trunk::MemberBitmap(flags.data()), Octets({0, 0, 0, 0xC0}));
+    g_nPortNum = 52;
+    flags[51] = 1;
+    EXPECT_EQ(ksx::trunk::MemberBitmap(flags.data()), Octets({0, 0, 0, 0xC0, 0, 0, 0x10, 0}));
+    g_nPortNum = 28;
 }
 
 TEST(TrunkTable, GroupArrayFromRows) {
