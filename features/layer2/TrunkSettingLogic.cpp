@@ -1,0 +1,743 @@
+// Trunk member checks.
+#include "features/layer2/TrunkSettingLogic.h"
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "core/SnmpReply.h"
+#include "core/TextNumbers.h"
+#include "core/Utils.h"
+#include "platform/sys/Debug.h"
+#include "platform/sys/Globals.h"
+#include "platform/sys/MessageBox.h"
+#include "res/ids_trunk.h"
+
+namespace {
+
+const std::string P = "1.3.6.1.4.1.7393.10.76.20.1";
+constexpr int kPortTablePauseMs = 500;
+
+// Port numbers of a comma-separated list text.
+std::vector<int> ListPorts(const std::string& list) {
+    std::vector<int> ports;
+    size_t begin = 0;
+    while (begin < list.size()) {
+        size_t end = list.find(',', begin);
+        if (end == std::string::npos) {
+            end = list.size();
+        }
+        const std::string item = ksx::text::Trimmed(std::string_view(list).substr(begin, end - begin));
+        if (!item.empty()) {
+            ports.push_back(ksx::text::LeadingInt(item));
+        }
+        begin = end + 1;
+    }
+    return ports;
+}
+
+std::string ListOf(const std::string& octets) {
+    int count = 0;
+    return CUtils::PortBitmapToList(octets, &count);
+}
+
+int Number(const std::string& text) {
+    return ksx::text::LeadingInt(text);
+}
+
+// The port a one-number row index names, 0 when it names none of 1..count.
+int PortOf(const std::string& suffix, int count) {
+    if (suffix.empty() || !ksx::text::IsDecimalText(suffix)) {
+        return 0;
+    }
+    const int port = ksx::text::LeadingInt(suffix);
+    return port >= 1 && port <= count ? port : 0;
+}
+
+using Tables = CTrunkSettingLogic::Tables;
+
+}  // namespace
+
+CTrunkSettingLogic::CTrunkSettingLogic() {
+    m_state.fill(LOAD_PENDING);
+    m_status.fill(0);
+}
+
+CTrunkSettingLogic::~CTrunkSettingLogic() {
+    CloseSessions();
+}
+
+int CTrunkSettingLogic::Init() {
+    m_nPortNum = g_nPortNum;
+    m_bInitialised = false;
+    if (m_nPortNum < 1) {
+        return 0;
+    }
+    m_bInitialised = true;
+    LoadSettings();
+    return 1;
+}
+
+const char* CTrunkSettingLogic::LoadName(int load) {
+    switch (load) {
+        case LOAD_TRUNK:
+            return "trunk table";
+        case LOAD_VLAN:
+            return "VLAN ports";
+        case LOAD_ACL:
+            return "ACL ports";
+        case LOAD_MIRROR_SOURCES:
+            return "port mirroring sources and learning ports";
+        case LOAD_ARP:
+            return "ARP spoofing prevention ports";
+        case LOAD_SURVEILLANCE:
+            return "auto surveillance VLAN port settings";
+        case LOAD_RSTP:
+            return "spanning tree, 802.1X and voice VLAN port settings";
+        case LOAD_PORTS:
+            return "port, priority, PVID, port security, loopback detection and rate settings";
+        case LOAD_MIRROR_TARGET:
+            return "port mirroring target";
+        case LOAD_STATIC_MAC:
+            return "static MAC entries";
+        case LOAD_GLOBAL_STATES:
+            return "802.1X, spanning tree and surveillance VLAN states";
+        case LOAD_DHCP:
+            return "DHCP server screening ports";
+        default:
+            return "";
+    }
+}
+
+// ---- Reads ---------------------------------------------------------------------------------------
+
+void CTrunkSettingLogic::LoadSettings() {
+    if (!m_bInitialised) {
+        return;
+    }
+    const size_t n = static_cast<size_t>(m_nPortNum);
+    // Every session stops its earlier read before the tables are emptied (Open joins its worker), so
+    // no late row of an earlier run lands in the new tables.
+    CCommonSNMP* sessions[] = {&m_cCommonSNMP,
+                               &m_cCommonSNMPMirror,
+                               &m_cCommonSNMPTableACL,
+                               &m_cCommonSNMPPoint,
+                               &m_cCommonSNMPTableVlan,
+                               &m_cCommonSNMPTableTrunk,
+                               &m_cCommonSNMPTableStaticPor,
+                               &m_cCommonSNMPTableGetVlanTrunk,
+                               &m_cCommonSNMPTableArp,
+                               &m_cCommonSNMPTableSurveillance,
+                               &m_cCommonSNMPTableRstp,
+                               &m_cCommonSNMPDhcp};
+    for (CCommonSNMP* s : sessions) {
+        s->Open(CCommonSNMP::REQUEST_GET);
+    }
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        Tables t;
+        for (std::vector<int>* v : {&t.trunkMember, &t.surveillanceAuto, &t.surveillanceStatus, &t.dot1x,
+                                    &t.voice, &t.speed, &t.priority, &t.pvid, &t.portSecurity, &t.medium,
+                                    &t.lbd, &t.rateTx, &t.rateRx, &t.dhcpScreened}) {
+            v->assign(n, 0);
+        }
+        t.rstp.assign(n, RstpRecord{});
+        m_tables = std::move(t);
+        m_state.fill(LOAD_PENDING);
+        m_status.fill(0);
+    }
+    LoadPortTables();
+    LoadMirrorTarget();
+    LoadStaticMacPorts();
+    LoadGlobalStates();
+    LoadDhcpScreeningPorts();
+}
+
+void CTrunkSettingLogic::Start(int load, const std::vector<std::string>& oids) {
+    LoadEntry& e = m_entries[static_cast<size_t>(load)];
+    e.session->Open(e.walk ? CCommonSNMP::REQUEST_GETNEXT : CCommonSNMP::REQUEST_GET);
+    for (const std::string& oid : oids) {
+        e.session->AddVarBind(oid, 4, nullptr);
+    }
+    e.session->StartAsyncWalk(OnLoadStep, &e, 0);
+}
+
+void CTrunkSettingLogic::LoadPortTables() {
+    auto entry = [this](int load, CCommonSNMP& session, bool walk, RowHandler onRow) {
+        m_entries[static_cast<size_t>(load)] = LoadEntry{this, load, &session, onRow, walk};
+    };
+
+    entry(LOAD_TRUNK, m_cCommonSNMPTableTrunk, true, [](Tables& t, int, const std::vector<Binding>& b) {
+        if (!b.empty() && b[0].inColumn) {
+            for (int p : ListPorts(ListOf(b[0].value))) {
+                if (p >= 1 && static_cast<size_t>(p) <= t.trunkMember.size()) {
+                    t.trunkMember[static_cast<size_t>(p - 1)] = 1;
+                }
+            }
+        }
+    });
+    Start(LOAD_TRUNK, {P + ".8.1.3.1.2", P + ".8.1.3.1.3"});
+
+    entry(LOAD_VLAN, m_cCommonSNMPTableVlan, true, [](Tables& t, int, const std::vector<Binding>& b) {
+        std::vector<std::string>* sets[] = {&t.vlanEgress, &t.vlanUntagged};
+        for (size_t i = 0; i < 2 && i < b.size(); ++i) {
+            const std::string list = b[i].inColumn ? ListOf(b[i].value) : std::string();
+            if (!list.empty()) {
+                sets[i]->push_back(list);
+            }
+        }
+    });
+    Start(LOAD_VLAN, {P + ".7.6.1.2", P + ".7.6.1.4"});
+
+    entry(LOAD_ACL, m_cCommonSNMPTableACL, true, [](Tables& t, int, const std::vector<Binding>& b) {
+        const std::string list = !b.empty() && b[0].inColumn ? ListOf(b[0].value) : std::string();
+        if (!list.empty()) {
+            t.aclSets.push_back(list);
+        }
+    });
+    Start(LOAD_ACL, {P + ".15.2.1.1.10"});
+
+    entry(LOAD_MIRROR_SOURCES, m_cCommonSNMPMirror, false, [](Tables& t, int, const std::vector<Binding>& b) {
+        if (b.size() >= 3) {
+            t.mirrorRx = ListOf(b[0].value);
+            t.mirrorTx = ListOf(b[1].value);
+            t.learning = ListOf(b[2].value);
+        }
+    });
+    Start(LOAD_MIRROR_SOURCES, {P + ".18.3.0", P + ".18.4.0", P + ".9.2.0"});
+
+    entry(LOAD_ARP, m_cCommonSNMPTableArp, true, [](Tables& t, int, const std::vector<Binding>& b) {
+        const std::string list = !b.empty() && b[0].inColumn ? ListOf(b[0].value) : std::string();
+        if (!list.empty()) {
+            t.arpSets.push_back(list);  // every entry is checked, not only the last
+        }
+    });
+    Start(LOAD_ARP, {P + ".14.3.1.1.3"});
+
+    entry(LOAD_SURVEILLANCE, m_cCommonSNMPTableSurveillance, true,
+          [](Tables& t, int count, const std::vector<Binding>& b) {
+              std::vector<int>* cols[] = {&t.surveillanceAuto, &t.surveillanceStatus};
+              for (size_t i = 0; i < 2 && i < b.size(); ++i) {
+                  if (const int port = b[i].inColumn ? PortOf(b[i].suffix, count) : 0) {
+                      (*cols[i])[static_cast<size_t>(port - 1)] = Number(b[i].value);
+                  }
+              }
+          });
+    Start(LOAD_SURVEILLANCE, {P + ".26.1.5.1.2", P + ".26.1.5.1.3"});
+
+    // Three tables stepped together: each binding is stored under its own row's port, so a table
+    // with fewer rows (or one that ended) cannot shift the others.
+    entry(LOAD_RSTP, m_cCommonSNMPTableRstp, true, [](Tables& t, int count, const std::vector<Binding>& b) {
+        for (size_t i = 0; i < b.size() && i < 9; ++i) {
+            const int port = b[i].inColumn ? PortOf(b[i].suffix, count) : 0;
+            if (port == 0) {
+                continue;
+            }
+            const size_t at = static_cast<size_t>(port - 1);
+            if (i < 7) {
+                t.rstp[at][i] = Number(b[i].value);
+            } else if (i == 7) {
+                t.dot1x[at] = Number(b[i].value);
+            } else {
+                t.voice[at] = Number(b[i].value);
+            }
+        }
+    });
+    Start(LOAD_RSTP, {P + ".6.2.1.4", P + ".6.2.1.2", P + ".6.2.1.5", P + ".6.2.1.16", P + ".6.2.1.18",
+                      P + ".6.2.1.17", P + ".6.2.1.14", P + ".23.2.1.1.9", P + ".21.1.6.1.2"});
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPortTablePauseMs));
+
+    entry(LOAD_PORTS, m_cCommonSNMPTableGetVlanTrunk, true,
+          [](Tables& t, int count, const std::vector<Binding>& b) {
+              std::vector<int>* cols[] = {&t.speed,  &t.priority, &t.pvid,   &t.portSecurity,
+                                          &t.medium, &t.lbd,      &t.rateTx, &t.rateRx};
+              for (size_t i = 0; i < b.size() && i < 8; ++i) {
+                  if (const int port = b[i].inColumn ? PortOf(b[i].suffix, count) : 0) {
+                      (*cols[i])[static_cast<size_t>(port - 1)] = Number(b[i].value);
+                  }
+              }
+          });
+    Start(LOAD_PORTS, {P + ".1.13.1.2", P + ".12.3.1.1.2", P + ".7.7.1.1", P + ".14.2.1.1.2", P + ".1.13.1.7",
+                       P + ".17.5.1.2", P + ".13.1.2.1.2", P + ".13.1.2.1.3"});
+}
+
+void CTrunkSettingLogic::LoadMirrorTarget() {
+    m_entries[LOAD_MIRROR_TARGET] = LoadEntry{this, LOAD_MIRROR_TARGET, &m_cCommonSNMPPoint,
+                                              [](Tables& t, int, const std::vector<Binding>& b) {
+                                                  if (b.size() >= 2) {
+                                                      t.mirrorState = Number(b[0].value);
+                                                      t.mirrorTarget = Number(b[1].value);
+                                                  }
+                                              },
+                                              false};
+    Start(LOAD_MIRROR_TARGET, {P + ".18.1.0", P + ".18.2.0"});
+}
+
+void CTrunkSettingLogic::LoadStaticMacPorts() {
+    m_entries[LOAD_STATIC_MAC] = LoadEntry{this, LOAD_STATIC_MAC, &m_cCommonSNMPTableStaticPor,
+                                           [](Tables& t, int, const std::vector<Binding>& b) {
+                                               if (!b.empty() && b[0].inColumn) {
+                                                   t.staticMacPorts.push_back(Number(b[0].value));
+                                               }
+                                           },
+                                           true};
+    Start(LOAD_STATIC_MAC, {P + ".9.3.1.3"});
+}
+
+void CTrunkSettingLogic::LoadGlobalStates() {
+    m_entries[LOAD_GLOBAL_STATES] = LoadEntry{this, LOAD_GLOBAL_STATES, &m_cCommonSNMP,
+                                              [](Tables& t, int, const std::vector<Binding>& b) {
+                                                  if (b.size() >= 3) {
+                                                      t.dot1xState = b[0].value == "1" ? 1 : 2;
+                                                      t.rstpState = b[1].value == "1" ? 1 : 2;
+                                                      t.surveillanceState = b[2].value == "1" ? 1 : 2;
+                                                  }
+                                              },
+                                              false};
+    Start(LOAD_GLOBAL_STATES, {P + ".11.2.1.0", P + ".6.1.1.0", P + ".26.1.1.0"});
+}
+
+void CTrunkSettingLogic::LoadDhcpScreeningPorts() {
+    m_cCommonSNMPDhcp.Open(CCommonSNMP::REQUEST_GET);
+    m_cCommonSNMPDhcp.AddVarBind(P + ".14.7.1.0", 4, nullptr);
+    const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPDhcp);
+    if (!reply.Accepted()) {
+        Finish(LOAD_DHCP, LOAD_FAILED, reply.status != 0 ? reply.status : reply.ErrorStatus());
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        for (int p : ListPorts(ListOf(reply.Value(0)))) {
+            if (p >= 1 && p <= m_nPortNum) {
+                m_tables.dhcpScreened[static_cast<size_t>(p - 1)] = 1;
+            }
+        }
+    }
+    Finish(LOAD_DHCP, LOAD_DONE, 0);
+}
+
+int CTrunkSettingLogic::OnLoadStep(CSnmp* response, int requestId, void* userData, int status) {
+    auto* e = static_cast<LoadEntry*>(userData);
+    CTrunkSettingLogic* self = e->owner;
+    std::unique_ptr<CSnmp> owned(response);
+    if (!e->session->FindRequestID(requestId)) {
+        return 0;  // a reply to a read that was started again since
+    }
+    const int errorStatus = status == 0 ? ksx::ReplyErrorStatus(response) : 0;
+    if (status != 0 || errorStatus != 0) {
+        e->session->SetDone();
+        // The end of the walked columns is a walk's good end; any other status is a failure.
+        const bool good = e->walk && status == -2;
+        self->Finish(e->load, good ? LOAD_DONE : LOAD_FAILED, status != 0 ? status : errorStatus);
+        return 0;
+    }
+    std::vector<Binding> bindings(static_cast<size_t>(std::max(response->getVarBindCount(), 0)));
+    for (size_t i = 0; i < bindings.size(); ++i) {
+        char* suffix = nullptr;
+        Binding& b = bindings[i];
+        b.inColumn =
+            e->session->GetResponseOid(static_cast<int>(i), response, &suffix) == 0 && suffix != nullptr;
+        if (b.inColumn && suffix[0] == '.') {
+            b.suffix = suffix + 1;
+        }
+        b.value = ksx::BindingValue(response, static_cast<int>(i));
+    }
+    {
+        std::lock_guard<std::mutex> guard(self->m_lock);
+        e->onRow(self->m_tables, self->m_nPortNum, bindings);
+    }
+    if (e->walk) {
+        e->session->StartAsyncWalk(OnLoadStep, e, 0);
+    } else {
+        if (e->load == LOAD_MIRROR_TARGET) {
+            TRACE(" end table of point.");
+        }
+        e->session->SetDone();
+        self->Finish(e->load, LOAD_DONE, 0);
+    }
+    return 0;
+}
+
+void CTrunkSettingLogic::Finish(int load, LoadState state, int status) {
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_state[static_cast<size_t>(load)] = state;
+        m_status[static_cast<size_t>(load)] = status;
+    }
+    if (state == LOAD_FAILED) {
+        TRACE("trunk member check read %d (%s) failed: %d", load, LoadName(load), status);
+    }
+    if (m_pOwner != nullptr) {
+        m_pOwner->PostMessage(ksx::WM_TRUNK_LOAD_RESULT, static_cast<ksx::WPARAM>(load), status);
+    }
+}
+
+CTrunkSettingLogic::LoadState CTrunkSettingLogic::GetLoadState(int load) const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return load >= 0 && load < LOAD_COUNT ? m_state[static_cast<size_t>(load)] : LOAD_FAILED;
+}
+
+int CTrunkSettingLogic::GetLoadStatus(int load) const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return load >= 0 && load < LOAD_COUNT ? m_status[static_cast<size_t>(load)] : 0;
+}
+
+bool CTrunkSettingLogic::AllLoaded() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_bInitialised &&
+           std::all_of(m_state.begin(), m_state.end(), [](LoadState s) { return s == LOAD_DONE; });
+}
+
+bool CTrunkSettingLogic::AnyLoadFailed() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return std::any_of(m_state.begin(), m_state.end(), [](LoadState s) { return s == LOAD_FAILED; });
+}
+
+bool CTrunkSettingLogic::AnyLoadPending() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return std::any_of(m_state.begin(), m_state.end(), [](LoadState s) { return s == LOAD_PENDING; });
+}
+
+CTrunkSettingLogic::Tables CTrunkSettingLogic::Snapshot() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_tables;
+}
+
+void CTrunkSettingLogic::CloseSessions() {
+    struct Named {
+        CCommonSNMP* session;
+        const char* name;
+    };
+    const Named named[] = {{&m_cCommonSNMP, "m_cCommonSNMP"},
+                           {&m_cCommonSNMPSet, "m_cCommonSNMPSet"},
+                           {&m_cCommonSNMPMirror, "m_cCommonSNMPMirror"},
+                           {&m_cCommonSNMPTableACL, "m_cCommonSNMPTableACL"},
+                           {&m_cCommonSNMPPoint, "m_cCommonSNMPPoint"},
+                           {&m_cCommonSNMPTableVlan, "m_cCommonSNMPTableVlan"},
+                           {&m_cCommonSNMPTableTrunk, "m_cCommonSNMPTableTrunk"},
+                           {&m_cCommonSNMPTableStaticPor, "m_cCommonSNMPTableStaticPor"},
+                           {&m_cCommonSNMPTableGetVlanTrunk, "m_cCommonSNMPTableGetVlanTrunk"},
+                           {&m_cCommonSNMPTableArp, nullptr},
+                           {&m_cCommonSNMPTableSurveillance, nullptr},
+                           {&m_cCommonSNMPTableRstp, nullptr},
+                           {&m_cCommonSNMPDhcp, nullptr}};
+    for (const Named& n : named) {
+        n.session->Close();
+        if (n.name != nullptr) {
+            TRACE("==================%s.Close===============", n.name);
+        }
+    }
+}
+
+// ---- Checks --------------------------------------------------------------------------------------
+
+void CTrunkSettingLogic::SetMembers(const int* flags, const std::string& currentMembers) {
+    m_pMembers = flags;
+    m_strCurrentMembers = currentMembers;
+}
+
+bool CTrunkSettingLogic::IsProposed(int port) const {
+    return m_pMembers != nullptr && port >= 1 && port <= m_nPortNum && m_pMembers[port - 1] == 1;
+}
+
+std::vector<int> CTrunkSettingLogic::ProposedPorts() const {
+    std::vector<int> ports;
+    for (int p = 1; p <= m_nPortNum; ++p) {
+        if (IsProposed(p)) {
+            ports.push_back(p);
+        }
+    }
+    return ports;
+}
+
+bool CTrunkSettingLogic::SameFromFirstNonZero(const std::vector<int>& values) const {
+    bool haveReference = false;
+    int reference = 0;
+    for (int p : ProposedPorts()) {
+        const int v = values[static_cast<size_t>(p - 1)];
+        if (!haveReference) {
+            if (v != 0) {
+                haveReference = true;
+                reference = v;
+            }
+        } else if (v != reference) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int CTrunkSettingLogic::IsAllOrNone(const std::string& list) const {
+    if (list.empty()) {
+        return 1;
+    }
+    std::vector<bool> listed(static_cast<size_t>(m_nPortNum) + 1, false);
+    for (int p : ListPorts(list)) {
+        if (p >= 1 && p <= m_nPortNum) {
+            listed[static_cast<size_t>(p)] = true;
+        }
+    }
+    bool inside = false;
+    bool outside = false;
+    for (int p : ProposedPorts()) {
+        (listed[static_cast<size_t>(p)] ? inside : outside) = true;
+    }
+    return inside && outside ? 0 : 1;
+}
+
+int CTrunkSettingLogic::CheckMembers() {
+    if (!m_bInitialised || m_pMembers == nullptr || !AllLoaded()) {
+        return 0;
+    }
+    m_checking = Snapshot();
+    using Check = int (CTrunkSettingLogic::*)();
+    static constexpr Check kChecks[] = {
+        &CTrunkSettingLogic::CheckOtherTrunk,    &CTrunkSettingLogic::CheckDuplexSpeed,
+        &CTrunkSettingLogic::CheckDhcpScreening, &CTrunkSettingLogic::Check8021X,
+        &CTrunkSettingLogic::CheckVlan,          &CTrunkSettingLogic::CheckAutoLearn,
+        &CTrunkSettingLogic::CheckPortSettings,  &CTrunkSettingLogic::CheckMirrorSources,
+        &CTrunkSettingLogic::CheckMirrorTarget,  &CTrunkSettingLogic::CheckArpSpoofing,
+        &CTrunkSettingLogic::CheckRateControl,   &CTrunkSettingLogic::CheckRstp,
+        &CTrunkSettingLogic::CheckVoiceVlan,     &CTrunkSettingLogic::CheckFdbDestHit,
+        &CTrunkSettingLogic::CheckAcl,           &CTrunkSettingLogic::CheckSurveillanceVlan,
+    };
+    for (Check check : kChecks) {
+        if ((this->*check)() == 0) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+namespace {
+int Refuse(const char* text) {
+    ksx::AfxMessageBox(text, ksx::MB_OK);
+    return 0;
+}
+}  // namespace
+
+int CTrunkSettingLogic::CheckOtherTrunk() {
+    const std::vector<int> current = ListPorts(m_strCurrentMembers);
+    for (int p : ProposedPorts()) {
+        if (m_checking.trunkMember[static_cast<size_t>(p - 1)] != 0 &&
+            std::find(current.begin(), current.end(), p) == current.end()) {
+            return Refuse("Cannot add the port as it is a member of another aggregated link !");
+        }
+    }
+    return 1;
+}
+
+int CTrunkSettingLogic::CheckDuplexSpeed() {
+    for (int p : ProposedPorts()) {
+        const int v = m_checking.speed[static_cast<size_t>(p - 1)];
+        if (v != 0) {
+            if (v == 3 || v == 5) {
+                return Refuse("Cannot add a port in half-duplex mode to an aggregated link.");
+            }
+            break;
+        }
+    }
+    if (!SameFromFirstNonZero(m_checking.speed)) {
+        return Refuse("Cannot add ports of different speed to an aggregated link.");
+    }
+    return 1;
+}
+
+int CTrunkSettingLogic::CheckDhcpScreening() {
+    bool screened = false;
+    bool open = false;
+    for (int p : ProposedPorts()) {
+        (m_checking.dhcpScreened[static_cast<size_t>(p - 1)] == 1 ? screened : open) = true;
+    }
+    if (screened && open) {
+        return Refuse(
+            "Cannot add ports with different DHCP Server Screening Port Settings to an aggregated link.");
+    }
+    return 1;
+}
+
+int CTrunkSettingLogic::Check8021X() {
+    if (m_checking.dot1xState != 1) {
+        return 1;
+    }
+    for (int p : ProposedPorts()) {
+        const int v = m_checking.dot1x[static_cast<size_t>(p - 1)];
+        if (v == 2) {
+            return Refuse("Cannot add the 802.1X-enabled port to an aggregated link.");
+        }
+        if (v == 1) {
+            return Refuse("Setting the Channel Mode Fail.");
+        }
+    }
+    return 1;
+}
+
+int CTrunkSettingLogic::CheckVlan() {
+    for (const auto* sets : {&m_checking.vlanEgress, &m_checking.vlanUntagged}) {
+        for (const std::string& list : *sets) {
+            if (!IsAllOrNone(list)) {
+                return Refuse("Cannot add ports with different VLAN configurations to an aggregated link !");
+            }
+        }
+    }
+    return 1;
+}
+
+int CTrunkSettingLogic::CheckAutoLearn() {
+    const std::vector<int> learning = ListPorts(m_checking.learning);
+    bool refuse = learning.empty();
+    for (int p : ProposedPorts()) {
+        refuse = refuse || std::find(learning.begin(), learning.end(), p) == learning.end();
+    }
+    return refuse ? Refuse("Cannot add a Auto-learn disabled port to an aggregated link.") : 1;
+}
+
+int CTrunkSettingLogic::CheckPortSettings() {
+    if (!SameFromFirstNonZero(m_checking.priority)) {
+        return Refuse("Cannot add ports with different 802.1p default priorities to an aggregated link.");
+    }
+    if (!SameFromFirstNonZero(m_checking.pvid)) {
+        return Refuse("Cannot add ports with different PVIDs to an aggregated link.");
+    }
+    for (int p : ProposedPorts()) {
+        if (m_checking.portSecurity[static_cast<size_t>(p - 1)] == 1) {
+            return Refuse("Cannot add a port-security anabled port to an aggregated link.");
+        }
+    }
+    for (int p : ProposedPorts()) {
+        if (m_checking.lbd[static_cast<size_t>(p - 1)] == 1) {
+            return Refuse("Cannot add a LBD-enabled port to an aggregated link.");
+        }
+    }
+    return 1;
+}
+
+int CTrunkSettingLogic::CheckMirrorSources() {
+    if (m_checking.mirrorRx.empty() && m_checking.mirrorTx.empty()) {
+        return 1;
+    }
+    if (!IsAllOrNone(m_checking.mirrorRx) || !IsAllOrNone(m_checking.mirrorTx)) {
+        return Refuse("Cannot add ports of Port Mirror enable ports to an aggregated link.");
+    }
+    return 1;
+}
+
+int CTrunkSettingLogic::CheckMirrorTarget() {
+    if (m_checking.mirrorState == 1 && IsProposed(m_checking.mirrorTarget)) {
+        return Refuse("Cannot add a mirror port to an aggregated link.");
+    }
+    return 1;
+}
+
+int CTrunkSettingLogic::CheckArpSpoofing() {
+    for (const std::string& list : m_checking.arpSets) {
+        if (!IsAllOrNone(list)) {
+            return Refuse("Cannot add ports of ARP Spoofing Prevent enable ports to an aggregated link.");
+        }
+    }
+    return 1;
+}
+
+int CTrunkSettingLogic::CheckRateControl() {
+    const std::vector<int> ports = ProposedPorts();
+    if (ports.empty()) {
+        return 1;
+    }
+    const size_t first = static_cast<size_t>(ports.front() - 1);
+    for (int p : ports) {
+        const size_t at = static_cast<size_t>(p - 1);
+        if (m_checking.rateRx[at] != m_checking.rateRx[first] ||
+            m_checking.rateTx[at] != m_checking.rateTx[first]) {
+            return Refuse(
+                "Cannot add ports with different rate control configurations to an aggregated link.");
+        }
+    }
+    return 1;
+}
+
+int CTrunkSettingLogic::CheckRstp() {
+    // The spanning tree state is the one read with the others: nothing is read again while checking.
+    if (m_checking.rstpState != 1) {
+        return 1;
+    }
+    const std::vector<int> ports = ProposedPorts();
+    for (int p : ports) {
+        if (m_checking.rstp[static_cast<size_t>(p - 1)] !=
+            m_checking.rstp[static_cast<size_t>(ports.front() - 1)]) {
+            return Refuse("Cannot add a port with different RSTP port setting to an aggregated link. ");
+        }
+    }
+    return 1;
+}
+
+int CTrunkSettingLogic::CheckVoiceVlan() {
+    for (int p : ProposedPorts()) {
+        if (m_checking.voice[static_cast<size_t>(p - 1)] == 1) {
+            return Refuse("Cannot add a port in Voice Vlan Auto mode to an aggregated link.");
+        }
+    }
+    return 1;
+}
+
+int CTrunkSettingLogic::CheckFdbDestHit() {
+    for (int port : m_checking.staticMacPorts) {
+        if (IsProposed(port)) {
+            return Refuse(
+                "Cannot add ports with different FDB-destination-hit configurations to an aggregated link.");
+        }
+    }
+    return 1;
+}
+
+int CTrunkSettingLogic::CheckAcl() {
+    for (const std::string& list : m_checking.aclSets) {
+        if (!IsAllOrNone(list)) {
+            return Refuse("Cannot add an ACL enabled port to an aggregated link.");
+        }
+    }
+    return 1;
+}
+
+int CTrunkSettingLogic::CheckSurveillanceVlan() {
+    if (m_checking.surveillanceState != 1) {
+        return 1;
+    }
+    for (int p : ProposedPorts()) {
+        const size_t at = static_cast<size_t>(p - 1);
+        if (m_checking.surveillanceAuto[at] == 1) {
+            return Refuse("Cannot add a port in  Auto Surveillance VLAN Auto mode to an aggregated link");
+        }
+        if (m_checking.surveillanceStatus[at] == 2) {
+            return Refuse(
+                "Cannot add a port in Auto Surveillance Vlan Auto dynamic mode to an aggregated link");
+        }
+    }
+    return 1;
+}
+
+// ---- Write ---------------------------------------------------------------------------------------
+
+int CTrunkSettingLogic::SetTrunkGroup(const std::string& mode, const std::string& bitmapHex,
+                                      const std::string& trunkId) {
+    const int n = static_cast<int>(bitmapHex.size() / 2);
+    if (n < 1) {
+        ksx::AfxMessageBox("Parameter Error !", ksx::MB_OK);
+        return 0;
+    }
+    std::vector<unsigned char> octets(static_cast<size_t>(n));
+    CUtils::HexToBytes(bitmapHex, octets.data(), n);
+    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMPSet.AddVarBind(P + ".8.1.3.1.2." + trunkId, 2, reinterpret_cast<const char*>(octets.data()),
+                                n);
+    m_cCommonSNMPSet.AddVarBind(P + ".8.1.3.1.3." + trunkId, 1, mode.c_str());
+    const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPSet);
+    if (!reply.Accepted()) {
+        TRACE("trunk %s member write failed: status %d, error status %d", trunkId.c_str(), reply.status,
+              reply.ErrorStatus());
+        ksx::AfxMessageBox("Setting the trunk members failed.", ksx::MB_OK);
+        return 0;
+    }
+    return 1;
+}
