@@ -64,10 +64,9 @@ def objects(name, ports, poe):
     add("%s.18.4.0|x|%s" % (P, "00" * octets))
     add("@range %s.18.1.0 1 2" % P)
 
-    # Auto surveillance VLAN (area: management and surveillance VLAN): state 2 off, and the port table
-    # (1 port, 2 auto detection 1 on 2 off, 3 status 1 static 2 dynamic 3 none).
-    add("# Auto surveillance VLAN: state and port table")
-    add("%s.26.1.1.0|i|2" % P)
+    # Auto surveillance VLAN (area: management and surveillance VLAN): the port table (1 port, 2 auto
+    # detection 1 on 2 off, 3 status 1 static 2 dynamic 3 none). Its state is in vlan.py.
+    add("# Auto surveillance VLAN: port table")
     for p in range(1, ports + 1):
         add("%s.26.1.5.1.1.%d|i|%d" % (P, p, p))
     for p in range(1, ports + 1):
