@@ -18,6 +18,7 @@
 #include "controls/ListCtrlEx.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
+#include "features/common/TrunkTable.h"
 #include "features/layer2/KSXTrunkPort.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
@@ -30,22 +31,12 @@ using namespace ksx;
 
 namespace {
 
-const std::string kStateOid = "1.3.6.1.4.1.7393.10.76.20.1.8.1.2.0";
-const std::string kMemberColumn = "1.3.6.1.4.1.7393.10.76.20.1.8.1.3.1.2";
-const std::string kModeColumn = "1.3.6.1.4.1.7393.10.76.20.1.8.1.3.1.3";
+using trunk::kMemberColumn;
+using trunk::kModeColumn;
+using trunk::kStateOid;
 constexpr unsigned WM_TRUNK_ROW = WM_USER + 1402;  // wParam 0 a row (lParam), 1 the end of the walk
 constexpr int kStatePauseMs = 10;
 constexpr int kModePauseMs = 50;
-
-std::string ModeText(const std::string& value) {
-    if (value == "1") {
-        return "LACP";
-    }
-    if (value == "2") {
-        return "Static";
-    }
-    return "Disable";
-}
 
 const ui::RegisterFeature kRegister(IDM_TRUNK_CONFIGURATION, [] {
     CTrunkConfigDlg dlg;
@@ -128,6 +119,7 @@ int CTrunkConfigDlg::OnInitDialog() {
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT);
     m_list->SetHeaderButtons(false);
     m_list->setMinimumHeight(200);
+    setFixedSize(sizeHint());  // not resizable
     m_nPortNum = g_nPortNum;
     EnableDlgItem(IDC_TRUNK_PORT_MEMBER, false);
     OnRefresh();
@@ -181,15 +173,14 @@ int CTrunkConfigDlg::OnTrunkTableWalk(CSnmp* response, int requestId, void* user
         self->SendMessage(WM_TRUNK_ROW, 1, status);
         return 0;
     }
-    TrunkRow row;
     char* suffix = nullptr;
-    if (self->m_cCommonSNMPTable.GetResponseOid(0, response, &suffix) == 0 && suffix != nullptr &&
-        suffix[0] == '.') {
-        row.id = suffix + 1;
+    if (self->m_cCommonSNMPTable.GetResponseOid(0, response, &suffix) != 0 || suffix == nullptr) {
+        suffix = nullptr;
     }
-    int count = 0;
-    row.members = CUtils::PortBitmapToList(BindingValue(response, 0), &count);
-    row.mode = ModeText(BindingValue(response, 1));
+    const trunk::TrunkRow parsed = trunk::ParseTrunkRow(suffix != nullptr ? suffix : "",
+                                                        BindingValue(response, 0), BindingValue(response, 1));
+    TrunkRow row{parsed.id > 0 ? std::to_string(parsed.id) : std::string(), parsed.ModeText(),
+                 parsed.members};
     self->SendMessage(WM_TRUNK_ROW, 0, reinterpret_cast<LPARAM>(&row));
     self->m_cCommonSNMPTable.StartAsyncWalk(OnTrunkTableWalk, self, 0);
     return 0;
@@ -294,7 +285,7 @@ void CTrunkConfigDlg::SetChannelMode(int trunkId) {
     const int index = Item<QComboBox>(IDC_TRUNK_MODE)->currentIndex();
     const char* value = index == 0 ? "1" : index == 1 ? "2" : "3";
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMP.AddVarBind(kModeColumn + "." + std::to_string(trunkId), 1, value);
+    m_cCommonSNMP.AddVarBind(std::string(kModeColumn) + "." + std::to_string(trunkId), 1, value);
     if (!SendAccepted(m_cCommonSNMP)) {
         return;
     }

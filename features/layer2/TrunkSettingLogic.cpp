@@ -137,9 +137,10 @@ void CTrunkSettingLogic::LoadSettings() {
     {
         std::lock_guard<std::mutex> guard(m_lock);
         Tables t;
-        for (std::vector<int>* v : {&t.trunkMember, &t.surveillanceAuto, &t.surveillanceStatus, &t.dot1x,
-                                    &t.voice, &t.speed, &t.priority, &t.pvid, &t.portSecurity, &t.medium,
-                                    &t.lbd, &t.rateTx, &t.rateRx, &t.dhcpScreened}) {
+        t.trunkGroups = CTrunkGroups(m_nPortNum);
+        for (std::vector<int>* v :
+             {&t.surveillanceAuto, &t.surveillanceStatus, &t.dot1x, &t.voice, &t.speed, &t.priority, &t.pvid,
+              &t.portSecurity, &t.medium, &t.lbd, &t.rateTx, &t.rateRx, &t.dhcpScreened}) {
             v->assign(n, 0);
         }
         t.rstp.assign(n, RstpRecord{});
@@ -170,14 +171,10 @@ void CTrunkSettingLogic::LoadPortTables() {
 
     entry(LOAD_TRUNK, m_cCommonSNMPTableTrunk, true, [](Tables& t, int, const std::vector<Binding>& b) {
         if (!b.empty() && b[0].inColumn) {
-            for (int p : ListPorts(ListOf(b[0].value))) {
-                if (p >= 1 && static_cast<size_t>(p) <= t.trunkMember.size()) {
-                    t.trunkMember[static_cast<size_t>(p - 1)] = 1;
-                }
-            }
+            t.trunkGroups.AddRow(b[0].suffix, b[0].value);
         }
     });
-    Start(LOAD_TRUNK, {P + ".8.1.3.1.2", P + ".8.1.3.1.3"});
+    Start(LOAD_TRUNK, {ksx::trunk::kMemberColumn, ksx::trunk::kModeColumn});
 
     entry(LOAD_VLAN, m_cCommonSNMPTableVlan, true, [](Tables& t, int, const std::vector<Binding>& b) {
         std::vector<std::string>* sets[] = {&t.vlanEgress, &t.vlanUntagged};
@@ -521,7 +518,7 @@ int Refuse(const char* text) {
 int CTrunkSettingLogic::CheckOtherTrunk() {
     const std::vector<int> current = ListPorts(m_strCurrentMembers);
     for (int p : ProposedPorts()) {
-        if (m_checking.trunkMember[static_cast<size_t>(p - 1)] != 0 &&
+        if (m_checking.trunkGroups.GroupOf(p) != 0 &&
             std::find(current.begin(), current.end(), p) == current.end()) {
             return Refuse("Cannot add the port as it is a member of another aggregated link !");
         }
@@ -729,9 +726,9 @@ int CTrunkSettingLogic::SetTrunkGroup(const std::string& mode, const std::string
     std::vector<unsigned char> octets(static_cast<size_t>(n));
     CUtils::HexToBytes(bitmapHex, octets.data(), n);
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMPSet.AddVarBind(P + ".8.1.3.1.2." + trunkId, 2, reinterpret_cast<const char*>(octets.data()),
-                                n);
-    m_cCommonSNMPSet.AddVarBind(P + ".8.1.3.1.3." + trunkId, 1, mode.c_str());
+    m_cCommonSNMPSet.AddVarBind(std::string(ksx::trunk::kMemberColumn) + "." + trunkId, 2,
+                                reinterpret_cast<const char*>(octets.data()), n);
+    m_cCommonSNMPSet.AddVarBind(std::string(ksx::trunk::kModeColumn) + "." + trunkId, 1, mode.c_str());
     const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPSet);
     if (!reply.Accepted()) {
         TRACE("trunk %s member write failed: status %d, error status %d", trunkId.c_str(), reply.status,

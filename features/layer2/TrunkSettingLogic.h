@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/CommonSNMP.h"
+#include "features/common/TrunkTable.h"
 #include "platform/sys/Messages.h"
 
 class CTrunkSettingLogic {
@@ -45,7 +46,7 @@ public:
     // What the reads fill. Per-port vectors hold one int per port (index port - 1), zero until a value
     // arrives.
     struct Tables {
-        std::vector<int> trunkMember;                       // 1 when the port is in any trunk
+        CTrunkGroups trunkGroups{0};                        // trunk id of each port, 0 when in none
         std::vector<std::string> vlanEgress, vlanUntagged;  // port list text of each VLAN with ports
         std::vector<std::string> aclSets;                   // port list text of each ACL with ports
         std::vector<std::string> arpSets;  // port list text of each ARP spoofing entry with ports

@@ -91,20 +91,20 @@ TEST_F(TrunkMemberPicker, KeepsBetweenTwoAndEightMembers) {
     Configure(picker, "", "3", "Static");
     DialogDriver drv(picker);
     WaitReady(picker);
-    Tick(drv, {5});
+    Tick(drv, {13});
     ASSERT_TRUE(drv.Click(IDOK));
     EXPECT_EQ(boxes.LastText(), "The mininum port members for an aggregated link is 2 !");
-    Tick(drv, {1, 2, 4, 6, 8, 9, 10, 11});
+    Tick(drv, {14, 15, 16, 17, 18, 19, 20, 21});
     ASSERT_TRUE(drv.Click(IDOK));
     EXPECT_EQ(boxes.LastText(), "The maxinum port member for an aggregated link is exceeded !");
     EXPECT_EQ(boxes.Count(), 2u);
     EXPECT_FALSE(drv.Ended());
-    EXPECT_EQ(picker.IsDlgButtonChecked(2011), 1);
+    EXPECT_EQ(picker.IsDlgButtonChecked(2021), 1);
     EXPECT_TRUE(SetLines().empty());
-    Tick(drv, {11}, false);  // eight members
+    Tick(drv, {21}, false);  // eight members
     ASSERT_TRUE(drv.Click(IDOK));
     ASSERT_TRUE(drv.WaitEnded());
-    EXPECT_EQ(SetLines(), std::vector<std::string>{"8.1.3.1.2.3=x:ddc00000 8.1.3.1.3.3=i:2"});
+    EXPECT_EQ(SetLines(), std::vector<std::string>{"8.1.3.1.2.3=x:000ff000 8.1.3.1.3.3=i:2"});
 }
 
 TEST_F(TrunkMemberPicker, WritesMembersAndModeInOneSetAndEndsWithOk) {

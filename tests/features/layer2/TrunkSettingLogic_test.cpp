@@ -50,7 +50,8 @@ const char* const kSurveillanceDynamic =
     "Cannot add a port in Auto Surveillance Vlan Auto dynamic mode to an aggregated link";
 
 // The sample device: trunk 1 holds ports 25 and 26; one static MAC entry on port 24; port 22 is
-// administratively down; every other setting alike on all ports (the sample rate limits are taken off).
+// administratively down; every other setting alike on all ports (the sample's rate limits, VLANs past
+// VLAN 1 and PVIDs other than 1 are taken off).
 class TrunkChecks : public test::SharedSimTest {
 protected:
     void SetUp() override {
@@ -59,6 +60,13 @@ protected:
             for (int column : {2, 3}) {
                 s_sim->Set(P + ".13.1.2.1." + std::to_string(column) + "." + std::to_string(port), "i", "0");
             }
+        }
+        for (const char* vlan : {".100", ".200"}) {
+            s_sim->Set(P + ".7.6.1.2" + vlan, "x", "00000000");
+            s_sim->Set(P + ".7.6.1.4" + vlan, "x", "00000000");
+        }
+        for (int port = 1; port <= 28; ++port) {
+            s_sim->Set(P + ".7.7.1.1." + std::to_string(port), "u", "1");
         }
     }
     // Reads the device afresh (every read must end well).
