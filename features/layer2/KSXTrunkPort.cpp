@@ -4,18 +4,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
+#include "platform/ui/Form.h"
 #include "res/ids_trunk.h"
 
 using namespace ksx;
@@ -76,25 +73,22 @@ CKSXTrunkPort::~CKSXTrunkPort() {
 
 void CKSXTrunkPort::CreateControls() {
     m_nPortNum = g_nPortNum;
-    auto* outer = new QVBoxLayout(Client());
+    ui::Form form(*this);
+    auto trunk = form.Group("Trunk", IDC_TRUNKPORT_GROUP);
+    auto* id = trunk.Edit(IDC_TRUNKPORT_ID);
+    auto* mode = trunk.Edit(IDC_TRUNKPORT_MODE);
+    for (QLineEdit* edit : {id, mode}) {
+        edit->setEnabled(false);
+        edit->setMaximumWidth(100);
+    }
+    trunk.Row({"Trunk ID:", id, ui::Form::Stretch, trunk.Label("PortChannelMode:", IDC_TRUNKPORT_MODE_LABEL),
+               mode});
 
-    auto* trunk = RegisterControl(IDC_TRUNKPORT_GROUP, new QGroupBox("Trunk"));
-    auto* trunkRow = new QHBoxLayout(trunk);
-    trunkRow->addWidget(new QLabel("Trunk ID:"));
-    auto* id = RegisterControl(IDC_TRUNKPORT_ID, new QLineEdit);
-    id->setEnabled(false);
-    id->setMaximumWidth(80);
-    trunkRow->addWidget(id);
-    trunkRow->addStretch(1);
-    trunkRow->addWidget(RegisterControl(IDC_TRUNKPORT_MODE_LABEL, new QLabel("PortChannelMode:")));
-    auto* mode = RegisterControl(IDC_TRUNKPORT_MODE, new QLineEdit);
-    mode->setEnabled(false);
-    mode->setMaximumWidth(100);
-    trunkRow->addWidget(mode);
-    outer->addWidget(trunk);
-
-    auto* members = RegisterControl(IDC_TRUNKPORT_MEMBER_GROUP, new QGroupBox("Port Member"));
-    auto* grid = new QGridLayout(members);
+    // One number label over one check box per port: one row, or two from 48 ports on.
+    auto members = form.Group("Port Member", IDC_TRUNKPORT_MEMBER_GROUP);
+    auto* ports = new QWidget;
+    auto* grid = new QGridLayout(ports);
+    grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(2);
     const int perRow = std::max(PortsPerRow(m_nPortNum), 1);
     for (int n = 1; n <= m_nPortNum && n <= IDC_TRUNKPORT_CHECK_LAST - 2000; ++n) {
@@ -108,20 +102,10 @@ void CKSXTrunkPort::CreateControls() {
         grid->addWidget(RegisterControl(2000 + n, new QCheckBox), row + 1, column, Qt::AlignHCenter);
     }
     grid->setRowStretch(grid->rowCount(), 1);
-    outer->addWidget(members, 1);
+    members.Fill(ports);
 
-    auto* status = RegisterControl(IDC_TRUNKPORT_STATUS, new QLabel);
-    status->setWordWrap(true);
-    outer->addWidget(status);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(RegisterControl(IDC_TRUNKPORT_REFRESH, new QPushButton("&Refresh")));
-    buttons->addStretch(1);
-    auto* ok = RegisterControl(IDOK, new QPushButton("OK"));
-    ok->setDefault(true);
-    buttons->addWidget(ok);
-    buttons->addWidget(RegisterControl(IDCANCEL, new QPushButton("Cancel")));
-    outer->addLayout(buttons);
+    form.Note("", IDC_TRUNKPORT_STATUS)->setWordWrap(true);
+    form.Buttons({{IDC_TRUNKPORT_REFRESH, "&Refresh"}, {IDOK, "OK"}, {IDCANCEL, "Cancel"}}, IDOK);
 }
 
 int CKSXTrunkPort::OnInitDialog() {

@@ -5,25 +5,21 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QVBoxLayout>
 #include <chrono>
-#include <memory>
+#include <optional>
 #include <thread>
 
 #include "controls/ListCtrlEx.h"
 #include "core/SnmpReply.h"
-#include "core/Utils.h"
-#include "features/common/TrunkTable.h"
 #include "features/layer2/KSXTrunkPort.h"
-#include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Form.h"
 #include "res/ids_trunk.h"
 #include "res/resource.h"
 
@@ -34,7 +30,6 @@ namespace {
 using trunk::kMemberColumn;
 using trunk::kModeColumn;
 using trunk::kStateOid;
-constexpr unsigned WM_TRUNK_ROW = WM_USER + 1402;  // wParam 0 a row (lParam), 1 the end of the walk
 constexpr int kStatePauseMs = 10;
 constexpr int kModePauseMs = 50;
 
@@ -45,67 +40,50 @@ const ui::RegisterFeature kRegister(IDM_TRUNK_CONFIGURATION, [] {
 
 }  // namespace
 
-CTrunkConfigDlg::CTrunkConfigDlg(QWidget* parent) : CDialog(IDD_TRUNK_CONFIG, parent) {
+CTrunkConfigDlg::CTrunkConfigDlg(QWidget* parent)
+    : CDialog(IDD_TRUNK_CONFIG, parent),
+      m_trunkRead(m_cCommonSNMPTable, {kMemberColumn, kModeColumn}, [](const WalkStep& s) {
+          return std::optional<trunk::TrunkRow>(trunk::ParseTrunkRow(s.Index(0), s.Text(0), s.Text(1)));
+      }) {
+    // Closed when the window goes: the walk ends and none of its rows arrives after.
+    OwnReader(m_trunkRead);
+    OwnSession(m_cCommonSNMP);
+    OwnSession(m_cCommonSNMPTable);
+    m_trunkRead.onRow = [this](const trunk::TrunkRow& row) { OnTrunkRow(row); };
+    m_trunkRead.onEnd = [this](const WalkEnd& end) { OnTrunkTableEnd(end); };
     OnCommand(IDC_TRUNK_REFRESH, [this] { OnRefresh(); });
     OnCommand(IDC_TRUNK_STATE_APPLY, [this] { OnApplyTrunkState(); });
     OnCommand(IDC_TRUNK_MODE_APPLY, [this] { OnApplyChannelMode(); });
     OnCommand(IDC_TRUNK_PORT_MEMBER, [this] { OnPortMember(); });
     OnNotify(NM_CLICK, IDC_TRUNK_LIST, Handler([this] { OnListClick(); }));
     OnNotify(LVN_ITEMCHANGED, IDC_TRUNK_LIST, Handler([this] { OnListSelectionChanged(); }));
-    OnMessage(WM_TRUNK_ROW, [this](WPARAM w, LPARAM l) { return OnTrunkRow(w, l); });
 }
 
-CTrunkConfigDlg::~CTrunkConfigDlg() {
-    m_cCommonSNMPTable.Close();
-    m_cCommonSNMP.Close();
-}
+CTrunkConfigDlg::~CTrunkConfigDlg() = default;
 
 void CTrunkConfigDlg::CreateControls() {
     SetWindowText("Trunk Configuration");
-    auto* outer = new QVBoxLayout(Client());
+    ui::Form form(*this);
+    auto status = form.Group("Trunk status", IDC_TRUNK_STATUS_GROUP);
+    status.Row({status.Check(IDC_TRUNK_ENABLE, "Enable Trunk"), ui::Form::Stretch,
+                status.Button(IDC_TRUNK_STATE_APPLY, "&Apply")});
 
-    auto* status = RegisterControl(IDC_TRUNK_STATUS_GROUP, new QGroupBox("Trunk status"));
-    auto* statusRow = new QHBoxLayout(status);
-    statusRow->addWidget(RegisterControl(IDC_TRUNK_ENABLE, new QCheckBox("Enable Trunk")));
-    statusRow->addStretch(1);
-    statusRow->addWidget(RegisterControl(IDC_TRUNK_STATE_APPLY, new QPushButton("&Apply")));
-    outer->addWidget(status);
+    auto info = form.Group("Trunk Information", IDC_TRUNK_INFO_GROUP);
+    m_list = info.Fill(RegisterControl(IDC_TRUNK_LIST, new CListCtrlEx));
+    info.Note("", IDC_TRUNK_READ_STATUS)->setWordWrap(true);
 
-    auto* info = RegisterControl(IDC_TRUNK_INFO_GROUP, new QGroupBox("Trunk Information"));
-    auto* infoBox = new QVBoxLayout(info);
-    m_list = RegisterControl(IDC_TRUNK_LIST, new CListCtrlEx);
-    infoBox->addWidget(m_list);
-    auto* readStatus = RegisterControl(IDC_TRUNK_READ_STATUS, new QLabel);
-    readStatus->setWordWrap(true);
-    infoBox->addWidget(readStatus);
-    outer->addWidget(info, 1);
-
-    auto* config = RegisterControl(IDC_TRUNK_CONFIG_GROUP, new QGroupBox("Trunk Configuration"));
-    auto* form = new QHBoxLayout(config);
-    form->addWidget(new QLabel("Trunk ID:"));
-    auto* id = RegisterControl(IDC_TRUNK_ID, new QLineEdit);
+    auto config = form.Group("Trunk Configuration", IDC_TRUNK_CONFIG_GROUP);
+    auto* id = config.Edit(IDC_TRUNK_ID);
     id->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), id));
     id->setEnabled(false);
     id->setMaximumWidth(60);
-    form->addWidget(id);
-    form->addSpacing(12);
-    form->addWidget(new QLabel("PortChannelMode:"));
-    auto* mode = RegisterControl(IDC_TRUNK_MODE, new QComboBox);
+    auto* mode = config.Combo(IDC_TRUNK_MODE);
     mode->addItems({"LACP", "Static", "Disable"});
-    form->addWidget(mode);
-    form->addStretch(1);
-    form->addWidget(RegisterControl(IDC_TRUNK_PORT_MEMBER, new QPushButton("&PortMember")));
-    form->addWidget(RegisterControl(IDC_TRUNK_MODE_APPLY, new QPushButton("&Apply")));
-    outer->addWidget(config);
+    config.Row({"Trunk ID:", id, "PortChannelMode:", mode, ui::Form::Stretch,
+                config.Button(IDC_TRUNK_PORT_MEMBER, "&PortMember"),
+                config.Button(IDC_TRUNK_MODE_APPLY, "&Apply")});
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto* refresh = RegisterControl(IDC_TRUNK_REFRESH, new QPushButton("&Refresh"));
-    refresh->setDefault(true);
-    buttons->addWidget(refresh);
-    buttons->addWidget(RegisterControl(IDCANCEL, new QPushButton("&Close")));
-    outer->addLayout(buttons);
-    SetDefID(IDC_TRUNK_REFRESH);
+    form.Buttons({{IDC_TRUNK_REFRESH, "&Refresh"}, {IDCANCEL, "&Close"}}, IDC_TRUNK_REFRESH);
 }
 
 int CTrunkConfigDlg::OnInitDialog() {
@@ -124,13 +102,6 @@ int CTrunkConfigDlg::OnInitDialog() {
     EnableDlgItem(IDC_TRUNK_PORT_MEMBER, false);
     OnRefresh();
     return 1;
-}
-
-int CTrunkConfigDlg::DestroyWindow() {
-    TRACE("==================DestroyWindow===============");
-    m_cCommonSNMPTable.Close();
-    m_cCommonSNMP.Close();
-    return CDialog::DestroyWindow();
 }
 
 void CTrunkConfigDlg::OnRefresh() {
@@ -153,56 +124,31 @@ void CTrunkConfigDlg::ReadTrunkState() {
 void CTrunkConfigDlg::ReadTrunkTable() {
     m_list->DeleteAllItems();
     SetDlgItemText(IDC_TRUNK_READ_STATUS, "");
-    m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GETNEXT);
-    m_cCommonSNMPTable.AddVarBind(kMemberColumn, 4, nullptr);
-    m_cCommonSNMPTable.AddVarBind(kModeColumn, 4, nullptr);
     m_bWalking = true;
     EnableDlgItem(IDC_TRUNK_REFRESH, false);
     UpdateTableActions();
-    m_cCommonSNMPTable.StartAsyncWalk(OnTrunkTableWalk, this, 0);
+    m_trunkRead.Walk(OnTrunkTableWalk, this);
 }
 
 int CTrunkConfigDlg::OnTrunkTableWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CTrunkConfigDlg*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMPTable.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (status != 0) {
-        self->m_cCommonSNMPTable.SetDone();
-        self->SendMessage(WM_TRUNK_ROW, 1, status);
-        return 0;
-    }
-    char* suffix = nullptr;
-    if (self->m_cCommonSNMPTable.GetResponseOid(0, response, &suffix) != 0 || suffix == nullptr) {
-        suffix = nullptr;
-    }
-    const trunk::TrunkRow parsed = trunk::ParseTrunkRow(suffix != nullptr ? suffix : "",
-                                                        BindingValue(response, 0), BindingValue(response, 1));
-    TrunkRow row{parsed.id > 0 ? std::to_string(parsed.id) : std::string(), parsed.ModeText(),
-                 parsed.members};
-    self->SendMessage(WM_TRUNK_ROW, 0, reinterpret_cast<LPARAM>(&row));
-    self->m_cCommonSNMPTable.StartAsyncWalk(OnTrunkTableWalk, self, 0);
-    return 0;
+    return static_cast<CTrunkConfigDlg*>(userData)->m_trunkRead.Step(response, requestId, status);
 }
 
-LRESULT CTrunkConfigDlg::OnTrunkRow(WPARAM wParam, LPARAM lParam) {
-    if (wParam == 1) {
-        // The end of the column is the walk's good end; rows received before a failure stay listed.
-        SetDlgItemText(
-            IDC_TRUNK_READ_STATUS,
-            lParam == -2 ? "" : "The trunk table could not be read whole. Press Refresh to read it again.");
-        m_bWalking = false;
-        EnableDlgItem(IDC_TRUNK_REFRESH, true);
-        UpdateTableActions();
-        return 0;
-    }
-    const auto* row = reinterpret_cast<const TrunkRow*>(lParam);
+void CTrunkConfigDlg::OnTrunkRow(const trunk::TrunkRow& row) {
     const int item = m_list->GetItemCount();
-    m_list->SetItemTextEx(item, 0, QString::fromStdString(row->id));
-    m_list->SetItemTextEx(item, 1, QString::fromStdString(row->mode));
-    m_list->SetItemTextEx(item, 2, QString::fromStdString(row->members));
-    return 0;
+    m_list->SetItemTextEx(item, 0, row.id > 0 ? QString::number(row.id) : QString());
+    m_list->SetItemTextEx(item, 1, QString::fromStdString(row.ModeText()));
+    m_list->SetItemTextEx(item, 2, QString::fromStdString(row.members));
+}
+
+void CTrunkConfigDlg::OnTrunkTableEnd(const WalkEnd& end) {
+    // The end of the column is the walk's good end; rows received before a failure stay listed.
+    SetDlgItemText(
+        IDC_TRUNK_READ_STATUS,
+        end.Ok() ? "" : "The trunk table could not be read whole. Press Refresh to read it again.");
+    m_bWalking = false;
+    EnableDlgItem(IDC_TRUNK_REFRESH, true);
+    UpdateTableActions();
 }
 
 // PortMember needs the state read as "1"; it and the mode write look rows up, so both wait for the end

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "core/CommonSNMP.h"
+#include "core/TableRead.h"
+#include "features/common/TrunkTable.h"
 #include "platform/ui/Dialog.h"
 
 class CListCtrlEx;
@@ -14,24 +16,17 @@ public:
     explicit CTrunkConfigDlg(QWidget* parent = nullptr);
     ~CTrunkConfigDlg() override;
 
-    int DestroyWindow() override;
-
 protected:
     void CreateControls() override;
     int OnInitDialog() override;
 
 private:
-    struct TrunkRow {
-        std::string id;
-        std::string mode;
-        std::string members;
-    };
-
     void OnRefresh();
     void ReadTrunkState();
     void ReadTrunkTable();
     static int OnTrunkTableWalk(CSnmp* response, int requestId, void* userData, int status);
-    ksx::LRESULT OnTrunkRow(ksx::WPARAM wParam, ksx::LPARAM lParam);
+    void OnTrunkRow(const ksx::trunk::TrunkRow& row);
+    void OnTrunkTableEnd(const ksx::WalkEnd& end);
     void OnApplyTrunkState();
     void OnApplyChannelMode();
     void SetChannelMode(int trunkId);
@@ -49,4 +44,5 @@ private:
     bool m_bWalking = false;
     CCommonSNMP m_cCommonSNMP;       // state read, state write, channel mode write
     CCommonSNMP m_cCommonSNMPTable;  // trunk table walk
+    ksx::TableRead<ksx::trunk::TrunkRow> m_trunkRead;
 };

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "core/SnmpReply.h"
@@ -62,6 +63,135 @@ using Tables = CTrunkSettingLogic::Tables;
 CTrunkSettingLogic::CTrunkSettingLogic() {
     m_state.fill(LOAD_PENDING);
     m_status.fill(0);
+    using ksx::trunk::kMemberColumn;
+    using ksx::trunk::kModeColumn;
+
+    MakeReader(LOAD_TRUNK, m_cCommonSNMPTableTrunk, {kMemberColumn, kModeColumn}, true,
+               [](Tables& t, int, const Step& b) {
+                   if (!b.empty() && b[0].inColumn) {
+                       t.trunkGroups.AddRow(b[0].suffix, b[0].value);
+                   }
+               });
+    MakeReader(LOAD_VLAN, m_cCommonSNMPTableVlan, {P + ".7.6.1.2", P + ".7.6.1.4"}, true,
+               [](Tables& t, int, const Step& b) {
+                   std::vector<std::string>* sets[] = {&t.vlanEgress, &t.vlanUntagged};
+                   for (size_t i = 0; i < 2 && i < b.size(); ++i) {
+                       const std::string list = b[i].inColumn ? ListOf(b[i].value) : std::string();
+                       if (!list.empty()) {
+                           sets[i]->push_back(list);
+                       }
+                   }
+               });
+    MakeReader(LOAD_ACL, m_cCommonSNMPTableACL, {P + ".15.2.1.1.10"}, true,
+               [](Tables& t, int, const Step& b) {
+                   const std::string list = !b.empty() && b[0].inColumn ? ListOf(b[0].value) : std::string();
+                   if (!list.empty()) {
+                       t.aclSets.push_back(list);
+                   }
+               });
+    MakeReader(LOAD_MIRROR_SOURCES, m_cCommonSNMPMirror, {P + ".18.3.0", P + ".18.4.0", P + ".9.2.0"}, false,
+               [](Tables& t, int, const Step& b) {
+                   if (b.size() >= 3) {
+                       t.mirrorRx = ListOf(b[0].value);
+                       t.mirrorTx = ListOf(b[1].value);
+                       t.learning = ListOf(b[2].value);
+                   }
+               });
+    MakeReader(LOAD_ARP, m_cCommonSNMPTableArp, {P + ".14.3.1.1.3"}, true, [](Tables& t, int, const Step& b) {
+        const std::string list = !b.empty() && b[0].inColumn ? ListOf(b[0].value) : std::string();
+        if (!list.empty()) {
+            t.arpSets.push_back(list);  // every entry is checked, not only the last
+        }
+    });
+    MakeReader(LOAD_SURVEILLANCE, m_cCommonSNMPTableSurveillance, {P + ".26.1.5.1.2", P + ".26.1.5.1.3"},
+               true, [](Tables& t, int count, const Step& b) {
+                   std::vector<int>* cols[] = {&t.surveillanceAuto, &t.surveillanceStatus};
+                   for (size_t i = 0; i < 2 && i < b.size(); ++i) {
+                       if (const int port = b[i].inColumn ? PortOf(b[i].suffix, count) : 0) {
+                           (*cols[i])[static_cast<size_t>(port - 1)] = Number(b[i].value);
+                       }
+                   }
+               });
+    // Three tables stepped together: each binding is stored under its own row's port, so a table with
+    // fewer rows (or one that ended) cannot shift the others.
+    MakeReader(LOAD_RSTP, m_cCommonSNMPTableRstp,
+               {P + ".6.2.1.4", P + ".6.2.1.2", P + ".6.2.1.5", P + ".6.2.1.16", P + ".6.2.1.18",
+                P + ".6.2.1.17", P + ".6.2.1.14", P + ".23.2.1.1.9", P + ".21.1.6.1.2"},
+               true, [](Tables& t, int count, const Step& b) {
+                   for (size_t i = 0; i < b.size() && i < 9; ++i) {
+                       const int port = b[i].inColumn ? PortOf(b[i].suffix, count) : 0;
+                       if (port == 0) {
+                           continue;
+                       }
+                       const size_t at = static_cast<size_t>(port - 1);
+                       if (i < 7) {
+                           t.rstp[at][i] = Number(b[i].value);
+                       } else if (i == 7) {
+                           t.dot1x[at] = Number(b[i].value);
+                       } else {
+                           t.voice[at] = Number(b[i].value);
+                       }
+                   }
+               });
+    MakeReader(LOAD_PORTS, m_cCommonSNMPTableGetVlanTrunk,
+               {P + ".1.13.1.2", P + ".12.3.1.1.2", P + ".7.7.1.1", P + ".14.2.1.1.2", P + ".1.13.1.7",
+                P + ".17.5.1.2", P + ".13.1.2.1.2", P + ".13.1.2.1.3"},
+               true, [](Tables& t, int count, const Step& b) {
+                   std::vector<int>* cols[] = {&t.speed,  &t.priority, &t.pvid,   &t.portSecurity,
+                                               &t.medium, &t.lbd,      &t.rateTx, &t.rateRx};
+                   for (size_t i = 0; i < b.size() && i < 8; ++i) {
+                       if (const int port = b[i].inColumn ? PortOf(b[i].suffix, count) : 0) {
+                           (*cols[i])[static_cast<size_t>(port - 1)] = Number(b[i].value);
+                       }
+                   }
+               });
+    MakeReader(LOAD_MIRROR_TARGET, m_cCommonSNMPPoint, {P + ".18.1.0", P + ".18.2.0"}, false,
+               [](Tables& t, int, const Step& b) {
+                   if (b.size() >= 2) {
+                       t.mirrorState = Number(b[0].value);
+                       t.mirrorTarget = Number(b[1].value);
+                   }
+               });
+    MakeReader(LOAD_STATIC_MAC, m_cCommonSNMPTableStaticPor, {P + ".9.3.1.3"}, true,
+               [](Tables& t, int, const Step& b) {
+                   if (!b.empty() && b[0].inColumn) {
+                       t.staticMacPorts.push_back(Number(b[0].value));
+                   }
+               });
+    MakeReader(LOAD_GLOBAL_STATES, m_cCommonSNMP, {P + ".11.2.1.0", P + ".6.1.1.0", P + ".26.1.1.0"}, false,
+               [](Tables& t, int, const Step& b) {
+                   if (b.size() >= 3) {
+                       t.dot1xState = b[0].value == "1" ? 1 : 2;
+                       t.rstpState = b[1].value == "1" ? 1 : 2;
+                       t.surveillanceState = b[2].value == "1" ? 1 : 2;
+                   }
+               });
+}
+
+void CTrunkSettingLogic::MakeReader(int load, CCommonSNMP& session, std::vector<std::string> oids, bool walk,
+                                    RowHandler onRow) {
+    const size_t at = static_cast<size_t>(load);
+    m_walk[at] = walk;
+    m_readers[at] =
+        std::make_unique<ksx::TableRead<Step>>(session, std::move(oids), [](const ksx::WalkStep& s) {
+            Step step(static_cast<size_t>(std::max(s.Count(), 0)));
+            for (size_t i = 0; i < step.size(); ++i) {
+                step[i].suffix = s.Index(static_cast<int>(i));
+                step[i].inColumn = !step[i].suffix.empty();
+                step[i].value = s.Text(static_cast<int>(i));
+            }
+            return std::optional<Step>(std::move(step));
+        });
+    m_readers[at]->onRow = [this, onRow](const Step& step) { onRow(m_tables, m_nPortNum, step); };
+    m_readers[at]->onEnd = [this, load](const ksx::WalkEnd& end) {
+        if (end.stale) {
+            return;
+        }
+        if (load == LOAD_MIRROR_TARGET) {
+            TRACE(" end table of point.");
+        }
+        Finish(load, end.Ok() ? LOAD_DONE : LOAD_FAILED, end.status);
+    };
 }
 
 CTrunkSettingLogic::~CTrunkSettingLogic() {
@@ -117,37 +247,17 @@ void CTrunkSettingLogic::LoadSettings() {
         return;
     }
     const size_t n = static_cast<size_t>(m_nPortNum);
-    // Every session stops its earlier read before the tables are emptied (Open joins its worker), so
-    // no late row of an earlier run lands in the new tables.
-    CCommonSNMP* sessions[] = {&m_cCommonSNMP,
-                               &m_cCommonSNMPMirror,
-                               &m_cCommonSNMPTableACL,
-                               &m_cCommonSNMPPoint,
-                               &m_cCommonSNMPTableVlan,
-                               &m_cCommonSNMPTableTrunk,
-                               &m_cCommonSNMPTableStaticPor,
-                               &m_cCommonSNMPTableGetVlanTrunk,
-                               &m_cCommonSNMPTableArp,
-                               &m_cCommonSNMPTableSurveillance,
-                               &m_cCommonSNMPTableRstp,
-                               &m_cCommonSNMPDhcp};
-    for (CCommonSNMP* s : sessions) {
-        s->Open(CCommonSNMP::REQUEST_GET);
+    Tables t;
+    t.trunkGroups = CTrunkGroups(m_nPortNum);
+    for (std::vector<int>* v :
+         {&t.surveillanceAuto, &t.surveillanceStatus, &t.dot1x, &t.voice, &t.speed, &t.priority, &t.pvid,
+          &t.portSecurity, &t.medium, &t.lbd, &t.rateTx, &t.rateRx, &t.dhcpScreened}) {
+        v->assign(n, 0);
     }
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        Tables t;
-        t.trunkGroups = CTrunkGroups(m_nPortNum);
-        for (std::vector<int>* v :
-             {&t.surveillanceAuto, &t.surveillanceStatus, &t.dot1x, &t.voice, &t.speed, &t.priority, &t.pvid,
-              &t.portSecurity, &t.medium, &t.lbd, &t.rateTx, &t.rateRx, &t.dhcpScreened}) {
-            v->assign(n, 0);
-        }
-        t.rstp.assign(n, RstpRecord{});
-        m_tables = std::move(t);
-        m_state.fill(LOAD_PENDING);
-        m_status.fill(0);
-    }
+    t.rstp.assign(n, RstpRecord{});
+    m_tables = std::move(t);
+    m_state.fill(LOAD_PENDING);
+    m_status.fill(0);
     LoadPortTables();
     LoadMirrorTarget();
     LoadStaticMacPorts();
@@ -155,145 +265,36 @@ void CTrunkSettingLogic::LoadSettings() {
     LoadDhcpScreeningPorts();
 }
 
-void CTrunkSettingLogic::Start(int load, const std::vector<std::string>& oids) {
-    LoadEntry& e = m_entries[static_cast<size_t>(load)];
-    e.session->Open(e.walk ? CCommonSNMP::REQUEST_GETNEXT : CCommonSNMP::REQUEST_GET);
-    for (const std::string& oid : oids) {
-        e.session->AddVarBind(oid, 4, nullptr);
+void CTrunkSettingLogic::Start(int load) {
+    ksx::TableRead<Step>& reader = *m_readers[static_cast<size_t>(load)];
+    if (m_walk[static_cast<size_t>(load)]) {
+        reader.Walk();
+    } else {
+        reader.Read();
     }
-    e.session->StartAsyncWalk(OnLoadStep, &e, 0);
 }
 
 void CTrunkSettingLogic::LoadPortTables() {
-    auto entry = [this](int load, CCommonSNMP& session, bool walk, RowHandler onRow) {
-        m_entries[static_cast<size_t>(load)] = LoadEntry{this, load, &session, onRow, walk};
-    };
-
-    entry(LOAD_TRUNK, m_cCommonSNMPTableTrunk, true, [](Tables& t, int, const std::vector<Binding>& b) {
-        if (!b.empty() && b[0].inColumn) {
-            t.trunkGroups.AddRow(b[0].suffix, b[0].value);
-        }
-    });
-    Start(LOAD_TRUNK, {ksx::trunk::kMemberColumn, ksx::trunk::kModeColumn});
-
-    entry(LOAD_VLAN, m_cCommonSNMPTableVlan, true, [](Tables& t, int, const std::vector<Binding>& b) {
-        std::vector<std::string>* sets[] = {&t.vlanEgress, &t.vlanUntagged};
-        for (size_t i = 0; i < 2 && i < b.size(); ++i) {
-            const std::string list = b[i].inColumn ? ListOf(b[i].value) : std::string();
-            if (!list.empty()) {
-                sets[i]->push_back(list);
-            }
-        }
-    });
-    Start(LOAD_VLAN, {P + ".7.6.1.2", P + ".7.6.1.4"});
-
-    entry(LOAD_ACL, m_cCommonSNMPTableACL, true, [](Tables& t, int, const std::vector<Binding>& b) {
-        const std::string list = !b.empty() && b[0].inColumn ? ListOf(b[0].value) : std::string();
-        if (!list.empty()) {
-            t.aclSets.push_back(list);
-        }
-    });
-    Start(LOAD_ACL, {P + ".15.2.1.1.10"});
-
-    entry(LOAD_MIRROR_SOURCES, m_cCommonSNMPMirror, false, [](Tables& t, int, const std::vector<Binding>& b) {
-        if (b.size() >= 3) {
-            t.mirrorRx = ListOf(b[0].value);
-            t.mirrorTx = ListOf(b[1].value);
-            t.learning = ListOf(b[2].value);
-        }
-    });
-    Start(LOAD_MIRROR_SOURCES, {P + ".18.3.0", P + ".18.4.0", P + ".9.2.0"});
-
-    entry(LOAD_ARP, m_cCommonSNMPTableArp, true, [](Tables& t, int, const std::vector<Binding>& b) {
-        const std::string list = !b.empty() && b[0].inColumn ? ListOf(b[0].value) : std::string();
-        if (!list.empty()) {
-            t.arpSets.push_back(list);  // every entry is checked, not only the last
-        }
-    });
-    Start(LOAD_ARP, {P + ".14.3.1.1.3"});
-
-    entry(LOAD_SURVEILLANCE, m_cCommonSNMPTableSurveillance, true,
-          [](Tables& t, int count, const std::vector<Binding>& b) {
-              std::vector<int>* cols[] = {&t.surveillanceAuto, &t.surveillanceStatus};
-              for (size_t i = 0; i < 2 && i < b.size(); ++i) {
-                  if (const int port = b[i].inColumn ? PortOf(b[i].suffix, count) : 0) {
-                      (*cols[i])[static_cast<size_t>(port - 1)] = Number(b[i].value);
-                  }
-              }
-          });
-    Start(LOAD_SURVEILLANCE, {P + ".26.1.5.1.2", P + ".26.1.5.1.3"});
-
-    // Three tables stepped together: each binding is stored under its own row's port, so a table
-    // with fewer rows (or one that ended) cannot shift the others.
-    entry(LOAD_RSTP, m_cCommonSNMPTableRstp, true, [](Tables& t, int count, const std::vector<Binding>& b) {
-        for (size_t i = 0; i < b.size() && i < 9; ++i) {
-            const int port = b[i].inColumn ? PortOf(b[i].suffix, count) : 0;
-            if (port == 0) {
-                continue;
-            }
-            const size_t at = static_cast<size_t>(port - 1);
-            if (i < 7) {
-                t.rstp[at][i] = Number(b[i].value);
-            } else if (i == 7) {
-                t.dot1x[at] = Number(b[i].value);
-            } else {
-                t.voice[at] = Number(b[i].value);
-            }
-        }
-    });
-    Start(LOAD_RSTP, {P + ".6.2.1.4", P + ".6.2.1.2", P + ".6.2.1.5", P + ".6.2.1.16", P + ".6.2.1.18",
-                      P + ".6.2.1.17", P + ".6.2.1.14", P + ".23.2.1.1.9", P + ".21.1.6.1.2"});
-
+    for (int load :
+         {LOAD_TRUNK, LOAD_VLAN, LOAD_ACL, LOAD_MIRROR_SOURCES, LOAD_ARP, LOAD_SURVEILLANCE, LOAD_RSTP}) {
+        Start(load);
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(kPortTablePauseMs));
-
-    entry(LOAD_PORTS, m_cCommonSNMPTableGetVlanTrunk, true,
-          [](Tables& t, int count, const std::vector<Binding>& b) {
-              std::vector<int>* cols[] = {&t.speed,  &t.priority, &t.pvid,   &t.portSecurity,
-                                          &t.medium, &t.lbd,      &t.rateTx, &t.rateRx};
-              for (size_t i = 0; i < b.size() && i < 8; ++i) {
-                  if (const int port = b[i].inColumn ? PortOf(b[i].suffix, count) : 0) {
-                      (*cols[i])[static_cast<size_t>(port - 1)] = Number(b[i].value);
-                  }
-              }
-          });
-    Start(LOAD_PORTS, {P + ".1.13.1.2", P + ".12.3.1.1.2", P + ".7.7.1.1", P + ".14.2.1.1.2", P + ".1.13.1.7",
-                       P + ".17.5.1.2", P + ".13.1.2.1.2", P + ".13.1.2.1.3"});
+    Start(LOAD_PORTS);
 }
 
 void CTrunkSettingLogic::LoadMirrorTarget() {
-    m_entries[LOAD_MIRROR_TARGET] = LoadEntry{this, LOAD_MIRROR_TARGET, &m_cCommonSNMPPoint,
-                                              [](Tables& t, int, const std::vector<Binding>& b) {
-                                                  if (b.size() >= 2) {
-                                                      t.mirrorState = Number(b[0].value);
-                                                      t.mirrorTarget = Number(b[1].value);
-                                                  }
-                                              },
-                                              false};
-    Start(LOAD_MIRROR_TARGET, {P + ".18.1.0", P + ".18.2.0"});
+    m_tables.mirrorState = 0;
+    m_tables.mirrorTarget = 0;
+    Start(LOAD_MIRROR_TARGET);
 }
 
 void CTrunkSettingLogic::LoadStaticMacPorts() {
-    m_entries[LOAD_STATIC_MAC] = LoadEntry{this, LOAD_STATIC_MAC, &m_cCommonSNMPTableStaticPor,
-                                           [](Tables& t, int, const std::vector<Binding>& b) {
-                                               if (!b.empty() && b[0].inColumn) {
-                                                   t.staticMacPorts.push_back(Number(b[0].value));
-                                               }
-                                           },
-                                           true};
-    Start(LOAD_STATIC_MAC, {P + ".9.3.1.3"});
+    Start(LOAD_STATIC_MAC);
 }
 
 void CTrunkSettingLogic::LoadGlobalStates() {
-    m_entries[LOAD_GLOBAL_STATES] = LoadEntry{this, LOAD_GLOBAL_STATES, &m_cCommonSNMP,
-                                              [](Tables& t, int, const std::vector<Binding>& b) {
-                                                  if (b.size() >= 3) {
-                                                      t.dot1xState = b[0].value == "1" ? 1 : 2;
-                                                      t.rstpState = b[1].value == "1" ? 1 : 2;
-                                                      t.surveillanceState = b[2].value == "1" ? 1 : 2;
-                                                  }
-                                              },
-                                              false};
-    Start(LOAD_GLOBAL_STATES, {P + ".11.2.1.0", P + ".6.1.1.0", P + ".26.1.1.0"});
+    Start(LOAD_GLOBAL_STATES);
 }
 
 void CTrunkSettingLogic::LoadDhcpScreeningPorts() {
@@ -301,68 +302,20 @@ void CTrunkSettingLogic::LoadDhcpScreeningPorts() {
     m_cCommonSNMPDhcp.AddVarBind(P + ".14.7.1.0", 4, nullptr);
     const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPDhcp);
     if (!reply.Accepted()) {
-        Finish(LOAD_DHCP, LOAD_FAILED, reply.status != 0 ? reply.status : reply.ErrorStatus());
+        Finish(LOAD_DHCP, LOAD_FAILED, reply.status != 0 ? reply.status : ksx::kWalkErrorStatus);
         return;
     }
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        for (int p : ListPorts(ListOf(reply.Value(0)))) {
-            if (p >= 1 && p <= m_nPortNum) {
-                m_tables.dhcpScreened[static_cast<size_t>(p - 1)] = 1;
-            }
+    for (int p : ListPorts(ListOf(reply.Value(0)))) {
+        if (p >= 1 && p <= m_nPortNum) {
+            m_tables.dhcpScreened[static_cast<size_t>(p - 1)] = 1;
         }
     }
     Finish(LOAD_DHCP, LOAD_DONE, 0);
 }
 
-int CTrunkSettingLogic::OnLoadStep(CSnmp* response, int requestId, void* userData, int status) {
-    auto* e = static_cast<LoadEntry*>(userData);
-    CTrunkSettingLogic* self = e->owner;
-    std::unique_ptr<CSnmp> owned(response);
-    if (!e->session->FindRequestID(requestId)) {
-        return 0;  // a reply to a read that was started again since
-    }
-    const int errorStatus = status == 0 ? ksx::ReplyErrorStatus(response) : 0;
-    if (status != 0 || errorStatus != 0) {
-        e->session->SetDone();
-        // The end of the walked columns is a walk's good end; any other status is a failure.
-        const bool good = e->walk && status == -2;
-        self->Finish(e->load, good ? LOAD_DONE : LOAD_FAILED, status != 0 ? status : errorStatus);
-        return 0;
-    }
-    std::vector<Binding> bindings(static_cast<size_t>(std::max(response->getVarBindCount(), 0)));
-    for (size_t i = 0; i < bindings.size(); ++i) {
-        char* suffix = nullptr;
-        Binding& b = bindings[i];
-        b.inColumn =
-            e->session->GetResponseOid(static_cast<int>(i), response, &suffix) == 0 && suffix != nullptr;
-        if (b.inColumn && suffix[0] == '.') {
-            b.suffix = suffix + 1;
-        }
-        b.value = ksx::BindingValue(response, static_cast<int>(i));
-    }
-    {
-        std::lock_guard<std::mutex> guard(self->m_lock);
-        e->onRow(self->m_tables, self->m_nPortNum, bindings);
-    }
-    if (e->walk) {
-        e->session->StartAsyncWalk(OnLoadStep, e, 0);
-    } else {
-        if (e->load == LOAD_MIRROR_TARGET) {
-            TRACE(" end table of point.");
-        }
-        e->session->SetDone();
-        self->Finish(e->load, LOAD_DONE, 0);
-    }
-    return 0;
-}
-
 void CTrunkSettingLogic::Finish(int load, LoadState state, int status) {
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        m_state[static_cast<size_t>(load)] = state;
-        m_status[static_cast<size_t>(load)] = status;
-    }
+    m_state[static_cast<size_t>(load)] = state;
+    m_status[static_cast<size_t>(load)] = status;
     if (state == LOAD_FAILED) {
         TRACE("trunk member check read %d (%s) failed: %d", load, LoadName(load), status);
     }
@@ -372,34 +325,24 @@ void CTrunkSettingLogic::Finish(int load, LoadState state, int status) {
 }
 
 CTrunkSettingLogic::LoadState CTrunkSettingLogic::GetLoadState(int load) const {
-    std::lock_guard<std::mutex> guard(m_lock);
     return load >= 0 && load < LOAD_COUNT ? m_state[static_cast<size_t>(load)] : LOAD_FAILED;
 }
 
 int CTrunkSettingLogic::GetLoadStatus(int load) const {
-    std::lock_guard<std::mutex> guard(m_lock);
     return load >= 0 && load < LOAD_COUNT ? m_status[static_cast<size_t>(load)] : 0;
 }
 
 bool CTrunkSettingLogic::AllLoaded() const {
-    std::lock_guard<std::mutex> guard(m_lock);
     return m_bInitialised &&
            std::all_of(m_state.begin(), m_state.end(), [](LoadState s) { return s == LOAD_DONE; });
 }
 
 bool CTrunkSettingLogic::AnyLoadFailed() const {
-    std::lock_guard<std::mutex> guard(m_lock);
     return std::any_of(m_state.begin(), m_state.end(), [](LoadState s) { return s == LOAD_FAILED; });
 }
 
 bool CTrunkSettingLogic::AnyLoadPending() const {
-    std::lock_guard<std::mutex> guard(m_lock);
     return std::any_of(m_state.begin(), m_state.end(), [](LoadState s) { return s == LOAD_PENDING; });
-}
-
-CTrunkSettingLogic::Tables CTrunkSettingLogic::Snapshot() const {
-    std::lock_guard<std::mutex> guard(m_lock);
-    return m_tables;
 }
 
 void CTrunkSettingLogic::CloseSessions() {
@@ -420,6 +363,11 @@ void CTrunkSettingLogic::CloseSessions() {
                            {&m_cCommonSNMPTableSurveillance, nullptr},
                            {&m_cCommonSNMPTableRstp, nullptr},
                            {&m_cCommonSNMPDhcp, nullptr}};
+    for (const auto& reader : m_readers) {
+        if (reader) {
+            reader->Detach();  // nothing more of a running read is delivered
+        }
+    }
     for (const Named& n : named) {
         n.session->Close();
         if (n.name != nullptr) {
@@ -488,7 +436,7 @@ int CTrunkSettingLogic::CheckMembers() {
     if (!m_bInitialised || m_pMembers == nullptr || !AllLoaded()) {
         return 0;
     }
-    m_checking = Snapshot();
+    m_checking = m_tables;
     using Check = int (CTrunkSettingLogic::*)();
     static constexpr Check kChecks[] = {
         &CTrunkSettingLogic::CheckOtherTrunk,    &CTrunkSettingLogic::CheckDuplexSpeed,

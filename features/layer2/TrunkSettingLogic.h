@@ -11,11 +11,12 @@
 #pragma once
 
 #include <array>
-#include <mutex>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/CommonSNMP.h"
+#include "core/TableRead.h"
 #include "features/common/TrunkTable.h"
 #include "platform/sys/Messages.h"
 
@@ -75,10 +76,10 @@ public:
     int Init();
     bool IsInitialised() const { return m_bInitialised; }
     // Zeroes the tables and (re)starts every read in the fixed order; returns at once (the DHCP
-    // screening read is synchronous).
+    // screening read is synchronous). Rows and ends arrive on the UI thread.
     void LoadSettings();
 
-    // Read progress, safe while reads run.
+    // Read progress (UI thread).
     LoadState GetLoadState(int load) const;
     int GetLoadStatus(int load) const;  // the status that ended a failed read
     bool AllLoaded() const;             // every read has ended well
@@ -123,33 +124,29 @@ public:
     // Ends every read and closes the sessions (the tables stay until the destructor).
     void CloseSessions();
 
-    // A copy of the tables, taken under the lock.
-    Tables Snapshot() const;
+    // A copy of the tables as read so far.
+    Tables Snapshot() const { return m_tables; }
     int PortCount() const { return m_nPortNum; }
 
 private:
+    // One binding of an answered step, taken on the worker.
     struct Binding {
         bool inColumn = false;
-        std::string suffix;  // instance after the column, without the leading "."
+        std::string suffix;  // instance after the column, without the leading "." (walks)
         std::string value;   // text, or the raw octets of an octet string
     };
-    using RowHandler = void (*)(Tables&, int portCount, const std::vector<Binding>&);
-    struct LoadEntry {
-        CTrunkSettingLogic* owner = nullptr;
-        int load = 0;
-        CCommonSNMP* session = nullptr;
-        RowHandler onRow = nullptr;
-        bool walk = true;  // false: one asynchronous get
-    };
+    using Step = std::vector<Binding>;
+    using RowHandler = void (*)(Tables&, int portCount, const Step&);
 
-    void Start(int load, const std::vector<std::string>& oids);
+    void MakeReader(int load, CCommonSNMP& session, std::vector<std::string> oids, bool walk,
+                    RowHandler onRow);
+    void Start(int load);
     void Finish(int load, LoadState state, int status);
     void LoadPortTables();
     void LoadMirrorTarget();
     void LoadStaticMacPorts();
     void LoadGlobalStates();
     void LoadDhcpScreeningPorts();
-    static int OnLoadStep(CSnmp* response, int requestId, void* userData, int status);
 
     bool IsProposed(int port) const;  // port 1..count
     std::vector<int> ProposedPorts() const;
@@ -164,13 +161,12 @@ private:
     std::string m_strCurrentMembers;
     Tables m_checking;  // the tables the checks run over, copied when they start
 
-    mutable std::mutex m_lock;  // guards m_tables, m_state, m_status
+    // Filled on the UI thread, from the rows the readers deliver there.
     Tables m_tables;
     std::array<LoadState, LOAD_COUNT> m_state{};
     std::array<int, LOAD_COUNT> m_status{};
-    std::array<LoadEntry, LOAD_COUNT> m_entries{};
+    std::array<bool, LOAD_COUNT> m_walk{};
 
-    // Declared after the tables: they go first on destruction, each ending its read.
     CCommonSNMP m_cCommonSNMP;
     CCommonSNMP m_cCommonSNMPSet;
     CCommonSNMP m_cCommonSNMPMirror;
@@ -184,4 +180,7 @@ private:
     CCommonSNMP m_cCommonSNMPTableSurveillance;
     CCommonSNMP m_cCommonSNMPTableRstp;
     CCommonSNMP m_cCommonSNMPDhcp;
+    // After the sessions they read on (a reader ends its walk before its session goes). None for the
+    // synchronous DHCP screening read.
+    std::array<std::unique_ptr<ksx::TableRead<Step>>, LOAD_COUNT> m_readers;
 };

@@ -407,7 +407,7 @@ TEST_F(TrunkChecks, AFailedReadIsNamedAndKeepsTheChecksFromRunning) {
     ASSERT_TRUE(WaitUntil([&] { return !logic->AnyLoadPending(); }, 20000));
     EXPECT_FALSE(logic->AllLoaded());
     EXPECT_EQ(logic->GetLoadState(CTrunkSettingLogic::LOAD_MIRROR_TARGET), CTrunkSettingLogic::LOAD_FAILED);
-    EXPECT_EQ(logic->GetLoadStatus(CTrunkSettingLogic::LOAD_MIRROR_TARGET), 5);
+    EXPECT_EQ(logic->GetLoadStatus(CTrunkSettingLogic::LOAD_MIRROR_TARGET), kWalkErrorStatus);
     EXPECT_EQ(logic->GetLoadState(CTrunkSettingLogic::LOAD_TRUNK), CTrunkSettingLogic::LOAD_DONE);
     flags.assign(28, 0);
     flags[0] = flags[1] = 1;
