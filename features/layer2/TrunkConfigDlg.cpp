@@ -18,6 +18,7 @@
 #include "features/layer2/KSXTrunkPort.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
+#include "platform/sys/Tunable.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
 #include "res/ids_trunk.h"
@@ -30,8 +31,8 @@ namespace {
 using trunk::kMemberColumn;
 using trunk::kModeColumn;
 using trunk::kStateOid;
-constexpr int kStatePauseMs = 10;
-constexpr int kModePauseMs = 50;
+const Tunable kStatePauseMs("trunk.state-pause-ms", 10);  // after a state write, before the re-read
+const Tunable kModePauseMs("trunk.mode-pause-ms", 50);    // after a mode write, before the re-read
 
 const ui::RegisterFeature kRegister(IDM_TRUNK_CONFIGURATION, [] {
     CTrunkConfigDlg dlg;
@@ -164,7 +165,7 @@ void CTrunkConfigDlg::OnApplyTrunkState() {
     if (!SendAccepted(m_cCommonSNMP)) {
         return;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(kStatePauseMs));
+    std::this_thread::sleep_for(std::chrono::milliseconds(kStatePauseMs.Get()));
     OnRefresh();
 }
 
@@ -235,7 +236,7 @@ void CTrunkConfigDlg::SetChannelMode(int trunkId) {
     if (!SendAccepted(m_cCommonSNMP)) {
         return;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(kModePauseMs));
+    std::this_thread::sleep_for(std::chrono::milliseconds(kModePauseMs.Get()));
     OnRefresh();
 }
 

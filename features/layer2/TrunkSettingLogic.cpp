@@ -13,12 +13,13 @@
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
+#include "platform/sys/Tunable.h"
 #include "res/ids_trunk.h"
 
 namespace {
 
 const std::string P = "1.3.6.1.4.1.7393.10.76.20.1";
-constexpr int kPortTablePauseMs = 500;
+const ksx::Tunable kPortTablePauseMs("trunk.port-table-pause-ms", 500);  // before the port table walk
 
 // Port numbers of a comma-separated list text.
 std::vector<int> ListPorts(const std::string& list) {
@@ -279,7 +280,7 @@ void CTrunkSettingLogic::LoadPortTables() {
          {LOAD_TRUNK, LOAD_VLAN, LOAD_ACL, LOAD_MIRROR_SOURCES, LOAD_ARP, LOAD_SURVEILLANCE, LOAD_RSTP}) {
         Start(load);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(kPortTablePauseMs));
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPortTablePauseMs.Get()));
     Start(LOAD_PORTS);
 }
 
