@@ -55,18 +55,20 @@ protected:
     static std::vector<std::string> SetLines() { return test::SetLines(s_sim->Requests(), P.size() + 1); }
     // Runs `script` on the member picker once it is shown by the click that follows.
     static void OnPicker(const std::function<void(CKSXTrunkPort&)>& script) {
-        auto poll = std::make_shared<std::function<void()>>();
-        *poll = [script, poll] {
+        auto* timer = new QTimer(qApp);
+        timer->setInterval(5);
+        QObject::connect(timer, &QTimer::timeout, qApp, [timer, script] {
             for (QWidget* w : QApplication::topLevelWidgets()) {
                 if (auto* picker = dynamic_cast<CKSXTrunkPort*>(w);
                     picker != nullptr && picker->isVisible()) {
+                    timer->stop();
+                    timer->deleteLater();
                     script(*picker);
                     return;
                 }
             }
-            QTimer::singleShot(5, qApp, *poll);
-        };
-        QTimer::singleShot(0, qApp, *poll);
+        });
+        timer->start();
     }
 
     test::ScriptedMessageBox boxes;
