@@ -1,7 +1,6 @@
 #include "features/layer2/LBDetectionFunLogic.h"
 
 #include <chrono>
-#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -9,26 +8,93 @@
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
 #include "platform/sys/MessageBox.h"
+#include "platform/sys/Tunable.h"
 
 namespace {
 
 const std::string kPortStpState = "1.3.6.1.4.1.7393.10.76.20.1.6.2.1.4";
 const std::string kDeviceStpState = "1.3.6.1.4.1.7393.10.76.20.1.6.1.1.0";
 
-int BindingCount(CSnmp* response) {
-    return response != nullptr ? response->getVarBindCount() : 0;
-}
+// The device takes a moment after a global write before it answers again.
+const ksx::Tunable kWritePauseMs("lbd.global-write-pause-ms", 50);
 
 }  // namespace
 
-CLBDetectionFunLogic::CLBDetectionFunLogic() : m_aVlanLoops(kVlanLoopPorts) {}
+CLBDetectionFunLogic::CLBDetectionFunLogic()
+    : m_aVlanLoops(kVlanLoopPorts),
+      m_vlanLoopRead(m_cVlanLoopSNMP, {kLoopVlan, kLoopPorts},
+                     [](const ksx::WalkStep& s) -> std::optional<VlanLoopRow> {
+                         if (s.Count() < 2) {
+                             s.Reject();
+                             return std::nullopt;
+                         }
+                         int count = 0;
+                         return VlanLoopRow{s.Text(0), CUtils::PortBitmapToList(s.Text(1), &count)};
+                     }),
+      m_globalRead(m_cGlobalSNMP, {kState, kInterval, kRecoverTime, kMode, kVlanList},
+                   [](const ksx::WalkStep& s) -> std::optional<LbdGlobalSettings> {
+                       if (s.Count() < 5) {
+                           s.Reject();  // a short reply fills nothing
+                           return std::nullopt;
+                       }
+                       return LbdGlobalSettings{s.Text(0) == "1", s.Text(1), s.Text(2), s.Text(3), s.Text(4)};
+                   }),
+      m_portRead(m_cPortSNMP, {kPortColumn, kPortState, kPortLoopStatus},
+                 [](const ksx::WalkStep& s) -> std::optional<LbdPortRow> {
+                     if (s.Count() < 3) {
+                         s.Reject();
+                         return std::nullopt;
+                     }
+                     return LbdPortRow{s.Text(0), s.Text(1) == "1" ? "Enabled" : "Disabled",
+                                       s.Text(2) == "1" ? "Normal" : "Disabled"};
+                 }) {
+    // The walks reach the owner: they go first, then every session.
+    Sessions().Add(m_vlanLoopRead);
+    Sessions().Add(m_globalRead);
+    Sessions().Add(m_portRead);
+    Sessions().Add(m_cVlanLoopSNMP);
+    Sessions().Add(m_cGlobalSNMP);
+    Sessions().Add(m_cPortSNMP);
+    Sessions().Add(m_cSetSNMP);
+
+    m_vlanLoopRead.onRow = [this](const VlanLoopRow& row) {
+        std::lock_guard<std::mutex> guard(m_loopLock);
+        std::istringstream in(row.ports);
+        std::string item;
+        while (std::getline(in, item, ',')) {
+            const int port = ksx::text::LeadingInt(item);
+            if (port >= 1 && port <= kVlanLoopPorts) {
+                m_aVlanLoops[static_cast<size_t>(port - 1)] += row.vlan + ",";
+            }
+        }
+    };
+    m_vlanLoopRead.onEnd = [this](const ksx::WalkEnd& end) {
+        // A reply of a walk that was replaced counts for nothing; any other end lets the refresh go on.
+        if (!end.stale) {
+            Notify(LBD_VLAN_LOOPS_DONE, reinterpret_cast<ksx::LPARAM>("VlanLoopFinished"));
+        }
+    };
+    m_globalRead.onRow = [this](const LbdGlobalSettings& g) {
+        m_GlobalSettings = g;
+        Notify(LBD_GLOBAL_SETTINGS, reinterpret_cast<ksx::LPARAM>(&m_GlobalSettings));
+    };
+    m_portRead.onRow = [this](const LbdPortRow& row) {
+        Notify(LBD_PORT_ROW, reinterpret_cast<ksx::LPARAM>(&row));
+    };
+    m_portRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (!end.stale) {
+            Notify(LBD_PORTS_FINISHED, reinterpret_cast<ksx::LPARAM>("Finished"));
+        }
+    };
+    m_trunkRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (!end.stale) {
+            Notify(LBD_TRUNKS_READ, end.Ok() ? 1 : 0);
+        }
+    };
+}
 
 CLBDetectionFunLogic::~CLBDetectionFunLogic() {
-    // The walks report to the owner and fill the loop texts: end them before anything goes.
-    m_cVlanLoopSNMP.Close();
-    m_cGlobalSNMP.Close();
-    m_cPortSNMP.Close();
-    m_cSetSNMP.Close();
+    CloseSessions();
 }
 
 void CLBDetectionFunLogic::Notify(unsigned code, ksx::LPARAM data) {
@@ -44,39 +110,11 @@ void CLBDetectionFunLogic::ReadVlanLoops() {
             entry.clear();
         }
     }
-    m_cVlanLoopSNMP.Open(CCommonSNMP::REQUEST_GETNEXT);
-    m_cVlanLoopSNMP.AddVarBind(kLoopVlan, 4, nullptr);
-    m_cVlanLoopSNMP.AddVarBind(kLoopPorts, 4, nullptr);
-    m_cVlanLoopSNMP.StartAsyncWalk(OnVlanLoopWalk, this, 0);
+    m_vlanLoopRead.Walk(OnVlanLoopWalk, this);
 }
 
 int CLBDetectionFunLogic::OnVlanLoopWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CLBDetectionFunLogic*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cVlanLoopSNMP.FindRequestID(requestId)) {
-        return 0;  // a walk that was replaced: its replies count for nothing
-    }
-    if (status != 0 || BindingCount(response) < 2) {
-        self->Notify(LBD_VLAN_LOOPS_DONE, reinterpret_cast<ksx::LPARAM>("VlanLoopFinished"));
-        self->m_cVlanLoopSNMP.SetDone();
-        return 0;
-    }
-    const std::string vlan = ksx::BindingValue(response, 0);
-    int count = 0;
-    const std::string ports = CUtils::PortBitmapToList(ksx::BindingValue(response, 1), &count);
-    {
-        std::lock_guard<std::mutex> guard(self->m_loopLock);
-        std::istringstream in(ports);
-        std::string item;
-        while (std::getline(in, item, ',')) {
-            const int port = ksx::text::LeadingInt(item);
-            if (port >= 1 && port <= kVlanLoopPorts) {
-                self->m_aVlanLoops[static_cast<size_t>(port - 1)] += vlan + ",";
-            }
-        }
-    }
-    self->m_cVlanLoopSNMP.StartAsyncWalk(OnVlanLoopWalk, self, 0);
-    return 0;
+    return static_cast<CLBDetectionFunLogic*>(userData)->m_vlanLoopRead.Step(response, requestId, status);
 }
 
 std::string CLBDetectionFunLogic::VlanLoopText(int port) const {
@@ -92,56 +130,19 @@ std::string CLBDetectionFunLogic::VlanLoopText(int port) const {
 }
 
 void CLBDetectionFunLogic::ReadGlobalSettings() {
-    m_cGlobalSNMP.Open(CCommonSNMP::REQUEST_GET);
-    for (const std::string* oid : {&kState, &kInterval, &kRecoverTime, &kMode, &kVlanList}) {
-        m_cGlobalSNMP.AddVarBind(*oid, 4, nullptr);
-    }
-    m_cGlobalSNMP.StartAsyncWalk(OnGlobalSettingsReply, this, 0);
+    m_globalRead.Read(OnGlobalSettingsReply, this);
 }
 
 int CLBDetectionFunLogic::OnGlobalSettingsReply(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CLBDetectionFunLogic*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (self->m_cGlobalSNMP.FindRequestID(requestId) && ksx::ReplyAccepted(status, response) &&
-        BindingCount(response) >= 5) {
-        LbdGlobalSettings& g = self->m_GlobalSettings;
-        g.enabled = ksx::BindingValue(response, 0) == "1";
-        g.interval = ksx::BindingValue(response, 1);
-        g.recoverTime = ksx::BindingValue(response, 2);
-        g.mode = ksx::BindingValue(response, 3);
-        g.vlanList = ksx::BindingValue(response, 4);
-        self->Notify(LBD_GLOBAL_SETTINGS, reinterpret_cast<ksx::LPARAM>(&g));
-    }
-    self->m_cGlobalSNMP.SetDone();
-    return 0;
+    return static_cast<CLBDetectionFunLogic*>(userData)->m_globalRead.Step(response, requestId, status);
 }
 
 void CLBDetectionFunLogic::ReadPortStates() {
-    m_cPortSNMP.Open(CCommonSNMP::REQUEST_GETNEXT);
-    m_cPortSNMP.AddVarBind(kPortColumn, 4, nullptr);
-    m_cPortSNMP.AddVarBind(kPortState, 4, nullptr);
-    m_cPortSNMP.AddVarBind(kPortLoopStatus, 4, nullptr);
-    m_cPortSNMP.StartAsyncWalk(OnPortStateWalk, this, 0);
+    m_portRead.Walk(OnPortStateWalk, this);
 }
 
 int CLBDetectionFunLogic::OnPortStateWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CLBDetectionFunLogic*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cPortSNMP.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (status != 0 || BindingCount(response) < 3) {
-        self->Notify(LBD_PORTS_FINISHED, reinterpret_cast<ksx::LPARAM>("Finished"));
-        self->m_cPortSNMP.SetDone();
-        return 0;
-    }
-    LbdPortRow row;
-    row.port = ksx::BindingValue(response, 0);
-    row.state = ksx::BindingValue(response, 1) == "1" ? "Enabled" : "Disabled";
-    row.loopStatus = ksx::BindingValue(response, 2) == "1" ? "Normal" : "Disabled";
-    self->Notify(LBD_PORT_ROW, reinterpret_cast<ksx::LPARAM>(&row));
-    self->m_cPortSNMP.StartAsyncWalk(OnPortStateWalk, self, 0);
-    return 0;
+    return static_cast<CLBDetectionFunLogic*>(userData)->m_portRead.Step(response, requestId, status);
 }
 
 CLBDetectionFunLogic::WriteResult CLBDetectionFunLogic::SetGlobalSettings(const std::string& state,
@@ -177,7 +178,7 @@ CLBDetectionFunLogic::WriteResult CLBDetectionFunLogic::SetGlobalSettings(const 
     if (!ksx::SendAccepted(m_cSetSNMP)) {
         return kWriteFailed;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(kWritePauseMs.Get()));
     return kWritten;
 }
 
@@ -202,7 +203,7 @@ CLBDetectionFunLogic::StpConflict CLBDetectionFunLogic::CheckStpConflict(int por
     session.AddVarBind(kPortStpState + "." + std::to_string(port), 4, nullptr);
     session.AddVarBind(kDeviceStpState, 4, nullptr);
     const ksx::SnmpReply reply = ksx::SendRequest(session, 2000);
-    if (!reply.Accepted() || BindingCount(reply.response.get()) < 2) {
+    if (!reply.Accepted() || reply.response->getVarBindCount() < 2) {
         return StpConflict::kReadFailed;
     }
     return reply.Value(0) == "1" && reply.Value(1) == "1" ? StpConflict::kConflict : StpConflict::kNone;

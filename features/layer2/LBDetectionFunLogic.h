@@ -1,5 +1,6 @@
 // Loopback detection on the device: global settings, the per-port table and the VLANs in which a loop
-// was found. Reads report to the owner window with WM_SNMP_RESULT, sent from the walks' worker threads.
+// was found. Reads report to the owner window with WM_SNMP_RESULT; rows reach the user-interface thread
+// through typed reads, and the owner's handler runs there.
 #pragma once
 
 #include <mutex>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "core/ModuleBase.h"
+#include "core/TableRead.h"
 
 constexpr unsigned WM_SNMP_RESULT = ksx::WM_USER + 10;
 
@@ -78,19 +80,28 @@ public:
     // "10,20" for a port looping in VLANs 10 and 20; "" for none or a port above kVlanLoopPorts.
     std::string VlanLoopText(int port) const;
 
-    LbdGlobalSettings m_GlobalSettings;  // filled on the global read's worker, valid during the message
+    LbdGlobalSettings m_GlobalSettings;  // the last global read, valid during the message
 
 private:
+    struct VlanLoopRow {
+        std::string vlan;
+        std::string ports;  // "7,9"
+    };
     mutable std::mutex m_loopLock;
     std::vector<std::string> m_aVlanLoops;  // entry p-1: "10,20," (each id followed by a comma)
 
 public:
-    // Sessions of the logic, declared last: each joins its walk before the data goes.
     CCommonSNMP m_cGlobalSNMP;
     CCommonSNMP m_cPortSNMP;
     CCommonSNMP m_cSetSNMP;
     CCommonSNMP m_cVlanLoopSNMP;
 
+private:
+    ksx::TableRead<VlanLoopRow> m_vlanLoopRead;
+    ksx::TableRead<LbdGlobalSettings> m_globalRead;
+    ksx::TableRead<LbdPortRow> m_portRead;
+
+public:
 protected:
     static int OnVlanLoopWalk(CSnmp* response, int requestId, void* userData, int status);
     static int OnGlobalSettingsReply(CSnmp* response, int requestId, void* userData, int status);

@@ -144,10 +144,14 @@ TEST_F(LbdLogicTest, StaleRepliesAreDropped) {
     Logic logic;
     Owner owner;
     logic.SetOwnerWnd(&owner);
-    // A reply of a walk that is no longer pending, with status 0 and with an error status.
-    Logic::OnVlanLoopWalk(nullptr, 12345, &logic, 0);
-    Logic::OnVlanLoopWalk(nullptr, 12346, &logic, -1);
-    EXPECT_TRUE(owner.Codes().empty());
+    s_sim->DelayMs(200);
+    logic.ReadVlanLoops();
+    // A reply with status 0 that no walk waits for, while the real walk is under way.
+    Logic::OnVlanLoopWalk(nullptr, 999999, &logic, 0);
+    ASSERT_TRUE(owner.WaitFor(LBD_VLAN_LOOPS_DONE));
+    test::PumpEvents();
+    EXPECT_EQ(owner.Codes(), std::vector<unsigned>{LBD_VLAN_LOOPS_DONE});
+    EXPECT_EQ(logic.VlanLoopText(7), "10,20");
 }
 
 TEST_F(LbdLogicTest, RefreshReadsPortRowsAndEndsWithFinished) {
