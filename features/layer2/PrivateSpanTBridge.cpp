@@ -33,7 +33,9 @@ const std::vector<std::string> kReadOids = {
 const int kStateControls[] = {IDC_STPB_VERSION, IDC_STPB_PRIORITY,      IDC_STPB_TX_HOLD,
                               IDC_STPB_MAX_AGE, IDC_STPB_FORWARD_DELAY, IDC_STPB_HELLO};
 
-std::optional<CPrivateSpanTBridge::BridgeValues> ParseBridgeValues(const WalkStep& s) {
+}  // namespace
+
+std::optional<CPrivateSpanTBridge::BridgeValues> CPrivateSpanTBridge::ParseReply(const WalkStep& s) {
     if (s.Count() < static_cast<int>(kReadOids.size()) || s.Text(0).empty()) {
         s.Reject();  // a short reply shows nothing
         return std::nullopt;
@@ -54,6 +56,8 @@ std::optional<CPrivateSpanTBridge::BridgeValues> ParseBridgeValues(const WalkSte
     return v;
 }
 
+namespace {
+
 // Typing stops at two characters; values put by the dialog are shown whole (the initial 600).
 void LimitTwo(QLineEdit* edit) {
     edit->setValidator(new QRegularExpressionValidator(QRegularExpression(".{0,2}"), edit));
@@ -67,7 +71,7 @@ const ui::RegisterFeature reg(IDM_SPANNING_TREE, [] {
 }  // namespace
 
 CPrivateSpanTBridge::CPrivateSpanTBridge(QWidget* parent)
-    : CDialog(IDD_STP_BRIDGE, parent), m_bridgeRead(m_cCommonSNMP, kReadOids, ParseBridgeValues) {
+    : CDialog(IDD_STP_BRIDGE, parent), m_bridgeRead(m_cCommonSNMP, kReadOids, ParseReply) {
     OwnReader(m_bridgeRead);
     OwnSession(m_cCommonSNMP);
     OwnSession(m_cCommonSNMPSet);

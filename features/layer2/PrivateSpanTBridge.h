@@ -28,6 +28,9 @@ public:
         std::string version;
     };
 
+    // The values of a reply that carries every object; none (the step rejected) for a shorter one.
+    static std::optional<BridgeValues> ParseReply(const ksx::WalkStep& step);
+
     explicit CPrivateSpanTBridge(QWidget* parent = nullptr);
     ~CPrivateSpanTBridge() override;
 

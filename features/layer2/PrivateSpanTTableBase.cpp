@@ -16,17 +16,7 @@ CPrivateSpanTTableBase::CPrivateSpanTTableBase(unsigned templateId, std::vector<
     : CDialog(templateId, parent),
       m_columns(std::move(columns)),
       m_refreshId(refreshId),
-      m_read(m_cCommonSNMP, oids,
-             [this, n = static_cast<int>(oids.size())](
-                 const WalkStep& s) -> std::optional<std::vector<std::string>> {
-                 // A reply without every column ends the walk: its row would be
-                 // read past the reply.
-                 if (s.Count() < n) {
-                     s.Reject();
-                     return std::nullopt;
-                 }
-                 return Cells(s);
-             }) {
+      m_read(m_cCommonSNMP, oids, [this](const WalkStep& s) { return ParseRow(s); }) {
     OwnReader(m_read);
     OwnSession(m_cCommonSNMP);
     m_read.onRow = [this](const std::vector<std::string>& cells) {
@@ -45,6 +35,15 @@ CPrivateSpanTTableBase::CPrivateSpanTTableBase(unsigned templateId, std::vector<
 }
 
 CPrivateSpanTTableBase::~CPrivateSpanTTableBase() = default;
+
+std::optional<std::vector<std::string>> CPrivateSpanTTableBase::ParseRow(const WalkStep& s) const {
+    // A reply without every column ends the walk: its row would be read past the reply.
+    if (s.Count() < static_cast<int>(m_read.Oids().size())) {
+        s.Reject();
+        return std::nullopt;
+    }
+    return Cells(s);
+}
 
 void CPrivateSpanTTableBase::AddTableControls(ui::Form& form, int refreshId, int closeId,
                                               const char* closeText) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QShowEvent>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ public:
     ~CPrivateSpanTTableBase() override;
 
     CListCtrl* List() const { return m_list; }
+    // The cells of a reply that carries every walked column; none (the step rejected) for a shorter one.
+    std::optional<std::vector<std::string>> ParseRow(const ksx::WalkStep& step) const;
     // Empties the list and walks the table again.
     void Refresh();
     bool Reading() const { return m_read.Running(); }

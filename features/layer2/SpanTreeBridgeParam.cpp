@@ -25,7 +25,9 @@ const std::vector<std::string> kReadOids = {
 const int kFormControls[] = {IDC_STB_VERSION, IDC_STB_PRIORITY, IDC_STB_MAX_AGE, IDC_STB_FORWARD_DELAY,
                              IDC_STB_HELLO};
 
-std::optional<CSpanTreeBridgeParam::BridgeValues> ParseBridgeValues(const WalkStep& s) {
+}  // namespace
+
+std::optional<CSpanTreeBridgeParam::BridgeValues> CSpanTreeBridgeParam::ParseReply(const WalkStep& s) {
     if (s.Count() < static_cast<int>(kReadOids.size()) || s.Text(0).empty()) {
         s.Reject();
         return std::nullopt;
@@ -47,10 +49,8 @@ std::optional<CSpanTreeBridgeParam::BridgeValues> ParseBridgeValues(const WalkSt
     return v;
 }
 
-}  // namespace
-
 CSpanTreeBridgeParam::CSpanTreeBridgeParam(QWidget* parent)
-    : CDialog(IDD_SPAN_TREE_BRIDGE, parent), m_bridgeRead(m_cCommonSNMP, kReadOids, ParseBridgeValues) {
+    : CDialog(IDD_SPAN_TREE_BRIDGE, parent), m_bridgeRead(m_cCommonSNMP, kReadOids, ParseReply) {
     OwnReader(m_bridgeRead);
     OwnSession(m_cCommonSNMP);
     OwnSession(m_cCommonSNMPSet);

@@ -3,6 +3,7 @@
 // bridge MIB port table.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/CommonSNMP.h"
@@ -27,6 +28,9 @@ public:
         std::string state;
         std::string version;
     };
+
+    // The values of a reply that carries every object; none (the step rejected) for a shorter one.
+    static std::optional<BridgeValues> ParseReply(const ksx::WalkStep& step);
 
     explicit CSpanTreeBridgeParam(QWidget* parent = nullptr);
     ~CSpanTreeBridgeParam() override;

@@ -3,6 +3,10 @@
 // temporary timers put back), and the port write's bindings.
 #include "features/layer2/PrivateSpanTCommon.h"
 
+#include "features/layer2/PrivateSpanTBridge.h"
+#include "features/layer2/PrivateSpanTree.h"
+#include "features/layer2/SpanTreeBridgeParam.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -11,6 +15,7 @@
 
 #include "platform/snmplib/Snmp.h"
 #include "tests/support/SimTestHelpers.h"
+#include "tests/support/ui/DialogDriver.h"
 
 namespace {
 
@@ -198,6 +203,37 @@ TEST_F(StpBridgeWrite, TheDeviceKeepsTheTimerRelationPerRequest) {
     // Forward delay 11 s allows at most 20 s of max age.
     EXPECT_FALSE(SendStep({set.get(), {{kBridge + ".17.0", "1100"}}, 0, 0}));
     EXPECT_TRUE(SendStep({set.get(), {{kBridge + ".17.0", "1200"}}, 0, 0}));
+}
+
+// A reply of `count` bindings, each "1".
+std::unique_ptr<CSnmpV1> Reply(int count) {
+    auto reply = std::make_unique<CSnmpV1>();
+    for (int i = 0; i < count; ++i) {
+        reply->addValue(("1.3.6." + std::to_string(i + 1)).c_str(), 2, "1");
+    }
+    return reply;
+}
+
+TEST(StpReplies, ShortRepliesAreNotReadPastTheirEnd) {
+    CCommonSNMP session;
+    for (int n : {11, 12}) {
+        auto reply = Reply(n);
+        WalkStep step(session, reply.get(), 12);
+        EXPECT_EQ(CPrivateSpanTBridge::ParseReply(step).has_value(), n == 12) << n;
+        EXPECT_EQ(step.Rejected(), n < 12);
+    }
+    for (int n : {11, 13}) {
+        auto reply = Reply(n);
+        WalkStep step(session, reply.get(), 13);
+        EXPECT_EQ(CSpanTreeBridgeParam::ParseReply(step).has_value(), n == 13) << n;
+    }
+    // The port table walks ten columns: a row needs all ten.
+    CPrivateSpanTree table;
+    for (int n : {6, 9, 10}) {
+        auto reply = Reply(n);
+        WalkStep step(session, reply.get(), 10);
+        EXPECT_EQ(table.ParseRow(step).has_value(), n == 10) << n;
+    }
 }
 
 }  // namespace
