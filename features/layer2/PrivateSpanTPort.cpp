@@ -50,7 +50,12 @@ void CPrivateSpanTPort::CreateControls() {
     form.Field("Restricted TCN", form.Combo(IDC_STPP_RESTRICTED_TCN))->addItems({"True", "False"});
     form.Add(form.Edit(IDC_STPP_PRIORITY_COPY))->hide();
     form.Buttons({{IDOK, "OK"}, {IDC_STPP_REFRESH, "&Refresh"}, {IDCANCEL, "Cancel"}}, IDOK);
-    OnCommand(IDC_STPP_REFRESH, [this] { ShowPort(); });
+    OnCommand(IDC_STPP_REFRESH, [this] {
+        if (TrunkReadFailed()) {
+            ReadTrunkMembers();  // the write waits for them: read them again
+        }
+        ShowPort();
+    });
 }
 
 int CPrivateSpanTPort::OnInitDialog() {

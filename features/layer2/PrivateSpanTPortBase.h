@@ -28,6 +28,7 @@ public:
     // The trunk group of a port (0: none) once the trunk members were read.
     int TrunkGroup(int port) const { return m_trunks.GroupOf(port); }
     bool TrunksRead() const { return m_trunks.Ended(); }
+    bool TrunkReadFailed() const { return m_trunks.Failed(); }
 
     // Shows the current row (its cells, then the port's values read from the device).
     virtual void ShowPort() = 0;

@@ -232,6 +232,9 @@ TEST_F(StpPorts, EditorWritesOnlyOnceTheTrunkMembersAreKnown) {
     drv.PressEnter();
     EXPECT_TRUE(Sets().empty());
     EXPECT_FALSE(drv.Ended());
+    // Refresh reads them again.
+    ASSERT_TRUE(drv.Click(IDC_STPP_REFRESH));
+    EXPECT_TRUE(test::WaitUntil([&] { return ed.IsDlgItemEnabled(IDOK); }));
 }
 
 TEST_F(StpPorts, PortConfigNeedsARow) {
