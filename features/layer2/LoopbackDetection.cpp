@@ -167,7 +167,7 @@ void CLoopbackDetection::OnGlobalSettings(const LbdGlobalSettings& g) {
     if (portBased) {
         SetDlgItemText(IDC_LBD_VLAN_LIST, "");
     }
-    EnablePortPart();
+    EnablePortControls();
 }
 
 void CLoopbackDetection::OnPortRow(const LbdPortRow& row) {
@@ -187,7 +187,7 @@ void CLoopbackDetection::OnRefreshEnd() {
     EnableDlgItem(IDC_LBD_APPLY_GLOBAL, m_bGlobalRead);
     EnableDlgItem(IDC_LBD_REFRESH, m_bEnabled || !m_bGlobalRead);
     EnableDlgItem(IDC_LBD_LIST, m_bEnabled);
-    EnablePortPart();
+    EnablePortControls();
 }
 
 void CLoopbackDetection::OnTrunksRead(bool ok) {
@@ -197,10 +197,10 @@ void CLoopbackDetection::OnTrunksRead(bool ok) {
         AfxMessageBox("Failed to read the trunk members.");
         EnableDlgItem(IDC_LBD_REFRESH, true);
     }
-    EnablePortPart();
+    EnablePortControls();
 }
 
-void CLoopbackDetection::EnablePortPart() {
+void CLoopbackDetection::EnablePortControls() {
     // Enabling a port checks its trunk membership: not before the members are
     // known.
     EnableDlgItem(IDC_LBD_APPLY_PORTS, !m_bRefreshing && m_bEnabled && m_bTrunksRead);
@@ -210,7 +210,7 @@ void CLoopbackDetection::EnableGlobalButtons(bool enable) {
     EnableDlgItem(IDC_LBD_REFRESH, enable);
     EnableDlgItem(IDC_LBD_APPLY_GLOBAL, enable);
     if (enable) {
-        EnablePortPart();
+        EnablePortControls();
     } else {
         EnableDlgItem(IDC_LBD_APPLY_PORTS, false);
     }
@@ -254,14 +254,14 @@ void CLoopbackDetection::OnApplyPorts() {
         const std::vector<int> trunks = m_logic.TrunkPortsSnapshot();
         for (int port = from; port <= to; ++port) {
             if (!CheckStpConflict(port)) {
-                EnablePortPart();
+                EnablePortControls();
                 EnableDlgItem(IDC_LBD_REFRESH, true);
                 return;
             }
             if (port >= 1 && static_cast<size_t>(port) <= trunks.size() &&
                 trunks[static_cast<size_t>(port - 1)] != 0) {
                 AfxMessageBox(Format("LA %d port can not support in LBD-enabled mode", port));
-                EnablePortPart();
+                EnablePortControls();
                 EnableDlgItem(IDC_LBD_REFRESH, true);
                 OnRefresh();
                 return;

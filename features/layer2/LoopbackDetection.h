@@ -38,7 +38,7 @@ private:
     void OnPortRow(const LbdPortRow& row);
     void OnRefreshEnd();
     void OnTrunksRead(bool ok);
-    void EnablePortPart();
+    void EnablePortControls();
     void OnApplyGlobal();
     void OnApplyPorts();
     void OnEnabledClicked();

@@ -71,7 +71,7 @@ def objects(name, ports, poe):
         add("@range %s.%d %d %d" % (t, col, lo, hi))
 
     add("# Bridge MIB spanning tree group: the same state under the standard names")
-    add("%s.1.0|i|3" % B)  # protocol specification: ieee8021d
+    add("%s.1.0|i|3" % B)  # protocol: IEEE 802.1D
     add("%s.2.0|i|32768" % B)
     add("%s.3.0|t|123456" % B)  # time since the last topology change
     add("%s.4.0|c|7" % B)  # topology changes

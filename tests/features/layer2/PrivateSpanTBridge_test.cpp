@@ -120,7 +120,7 @@ TEST_F(StpBridge, RangeAndRelationChecksRefuseWithoutWriting) {
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{c.message}) << c.age << "/" << c.hello;
         EXPECT_TRUE(Sets().empty());
     }
-    // The Parts' accepted neighbours: 6 s with hello 2 s, 40 s with forward delay 21 s.
+    // Just inside the relations: 6 s with hello 2 s, 40 s with forward delay 21 s.
     for (const auto& [age, delay, hello] : {std::tuple{"6", "15", "2"}, std::tuple{"40", "21", "1"}}) {
         boxes.Clear();
         s_sim->ClearLog();
