@@ -140,6 +140,8 @@ bool Device::LoadProfile(std::string* error) {
     m_transfers.clear();
     m_drifts.clear();
     m_derived.clear();
+    m_mirrors.clear();
+    m_bridgeTimes.clear();
     m_uptimeOid.reset();
     m_saveOid.reset();
     m_rebootOid.reset();
@@ -211,6 +213,10 @@ bool Device::ParseDirective(const std::string& line, std::string* error) {
     auto w = SplitWords(line);
     const std::string& name = w[0];
     auto oidAt = [&](size_t i) -> std::optional<Oid> { return i < w.size() ? ParseOid(w[i]) : std::nullopt; };
+    bool handled = false;
+    if (bool ok = ParseRelationDirective(w, &handled, error); handled) {
+        return ok;
+    }
     if (name == "@ports" && w.size() == 2) {
         long long n = 0;
         if (ParseInt(w[1], &n) && n > 0 && n <= 1000) {
@@ -640,7 +646,10 @@ SetResult Device::CheckSet(const std::vector<Binding>& bindings) const {
             return {kInconsistentValue, op.binding};
         }
     }
-    return CheckWithin(bindings);
+    if (SetResult r = CheckWithin(bindings); r.status != kNoError) {
+        return r;
+    }
+    return CheckRelations(bindings);
 }
 
 // A PDU that writes SUB ports outside the row's SUPER ports is refused at that binding. The row's
@@ -739,7 +748,7 @@ void Device::ApplySet(const std::vector<Binding>& bindings, Clock::time_point no
             continue;
         }
         CancelEvents(b.oid);
-        m_store.Put(b.oid, v);
+        PutWithTwin(b.oid, v);
         if (m_saveOid && b.oid == *m_saveOid && v.data == "1") {
             Schedule(now + std::chrono::milliseconds(m_saveMs), b.oid, Integer(2));
         }
@@ -807,7 +816,7 @@ void Device::ControlSet(const Oid& oid, const Value& value) {
         m_uptimeStart = Clock::now();
         m_uptimeBase = static_cast<uint32_t>(std::stoul(value.data));
     }
-    m_store.Put(oid, value);
+    PutWithTwin(oid, value);
 }
 
 bool Device::ControlUnset(const Oid& oid) {

@@ -154,6 +154,26 @@ private:
         double factor = 1;
     };
 
+    // "@mirror A B": an object below A and the object below B with the same suffix are one value
+    // (a standard MIB's view of enterprise state); a write of either writes both.
+    struct Mirror {
+        Oid a;
+        Oid b;
+    };
+    // "@bridgetimes MAXAGE HELLO FWD": the three bridge timers (hundredths of a second) keep
+    // MaxAge >= 2 * (Hello + 100) and 2 * (Fwd - 100) >= MaxAge after every SET.
+    struct BridgeTimes {
+        Oid maxAge;
+        Oid hello;
+        Oid forwardDelay;
+    };
+
+    // sim/DeviceRelations.cpp
+    bool ParseRelationDirective(const std::vector<std::string>& words, bool* handled, std::string* error);
+    std::optional<Oid> Twin(const Oid& oid) const;
+    void PutWithTwin(const Oid& oid, const Value& value);
+    SetResult CheckRelations(const std::vector<Binding>& bindings) const;
+
     bool LoadProfile(std::string* error);
     void ResetState(Clock::time_point now);
     bool ParseDirective(const std::string& line, std::string* error);
@@ -186,6 +206,8 @@ private:
     std::vector<Event> m_events;
     std::vector<Drift> m_drifts;
     std::vector<Derived> m_derived;
+    std::vector<Mirror> m_mirrors;
+    std::vector<BridgeTimes> m_bridgeTimes;
     std::optional<Oid> m_uptimeOid;
     uint32_t m_uptimeBase = 0;
     Clock::time_point m_uptimeStart{};

@@ -1,0 +1,208 @@
+#include "features/layer2/PrivateSpanTCommon.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "core/SnmpReply.h"
+#include "core/TextNumbers.h"
+
+namespace ksx::stp {
+
+namespace {
+
+void Pause(int ms) {
+    if (ms > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+}
+
+std::string Pick(const std::string& value, std::initializer_list<std::pair<const char*, const char*>> names) {
+    for (const auto& [key, text] : names) {
+        if (value == key) {
+            return text;
+        }
+    }
+    return value;
+}
+
+}  // namespace
+
+std::string BridgeRelationMessage(double maxAge, double hello, double forwardDelay, double unit) {
+    if (maxAge < 2 * (hello + unit)) {
+        return "To set the parameters Hello Time and Max Age the following relation is to be satisfied: "
+               "\nMax Age >= (2*(Hello Time + 1.0))";
+    }
+    if (2 * (forwardDelay - unit) < maxAge) {
+        return "To set the parameters Forward Delay and Max Age, the following relation is to be satisfied: "
+               "\n2*(Forward Delay - 1) >= Max Age";
+    }
+    return std::string();
+}
+
+bool SendStep(const WriteStep& step) {
+    if (step.session == nullptr || !step.session->Open(CCommonSNMP::REQUEST_SET)) {
+        return false;
+    }
+    for (const SetBinding& b : step.bindings) {
+        step.session->AddVarBind(b.oid, 1, b.value.c_str());
+    }
+    if (!SendAccepted(*step.session, step.timeoutMs)) {
+        return false;
+    }
+    Pause(step.pauseMs);
+    return true;
+}
+
+int SendSteps(const std::vector<WriteStep>& steps) {
+    for (size_t i = 0; i < steps.size(); ++i) {
+        if (!SendStep(steps[i])) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+BridgeWriteResult WriteBridge(const BridgeWrite& w, bool* stateOneWritten) {
+    if (stateOneWritten != nullptr) {
+        *stateOneWritten = false;
+    }
+    if (!w.enable) {
+        if (!SendStep({w.set0, {{kStateOid, "2"}}, 0, 30})) {
+            return BridgeWriteResult::kFailed;
+        }
+        *w.remembered = "0";
+        return BridgeWriteResult::kStateOff;
+    }
+    if (*w.remembered == "0") {
+        if (!SendStep({w.set, {{kStateOid, "1"}}, 3500, 30})) {
+            return BridgeWriteResult::kFailed;
+        }
+        *w.remembered = "1";
+        if (stateOneWritten != nullptr) {
+            *stateOneWritten = true;
+        }
+    }
+    const WriteStep temporary{
+        w.set0,
+        {{w.helloOid, std::to_string(kTempHello)}, {w.forwardDelayOid, std::to_string(kTempForwardDelay)}},
+        0,
+        50};
+    if (!SendStep(temporary)) {
+        return BridgeWriteResult::kFailed;
+    }
+    for (const SetBinding& timer : w.timers) {
+        if (!SendStep({w.set, {timer}, 0, 0})) {
+            // The temporary hello and forward delay are still on the device: put back what was read.
+            const WriteStep restore{w.set,
+                                    {{w.maxAgeOid, std::to_string(w.readMaxAge)},
+                                     {w.helloOid, std::to_string(w.readHello)},
+                                     {w.forwardDelayOid, std::to_string(w.readForwardDelay)}},
+                                    0,
+                                    0};
+            return SendStep(restore) ? BridgeWriteResult::kFailedRestored
+                                     : BridgeWriteResult::kFailedNotRestored;
+        }
+    }
+    if (!SendStep({w.set, w.last, 0, 30})) {
+        return BridgeWriteResult::kFailed;
+    }
+    return BridgeWriteResult::kWritten;
+}
+
+std::string BridgeWriteMessage(BridgeWriteResult result) {
+    switch (result) {
+        case BridgeWriteResult::kFailed:
+            return "Failed to write the spanning tree settings.";
+        case BridgeWriteResult::kFailedRestored:
+            return "Failed to write the spanning tree settings. The previous Max Age, Hello Time and Forward "
+                   "Delay were restored.";
+        case BridgeWriteResult::kFailedNotRestored:
+            return "Failed to write the spanning tree settings. The previous Max Age, Hello Time and Forward "
+                   "Delay could not be restored.";
+        default:
+            return std::string();
+    }
+}
+
+std::vector<std::string> PortRowCells(const std::vector<std::string>& v) {
+    std::vector<std::string> cells(9);
+    if (v.size() < 10) {
+        return cells;
+    }
+    cells[0] = v[0];
+    cells[1] = v[1] == "1" ? "Enabled" : "Disabled";
+    cells[2] = v[2];
+    cells[3] = v[3];
+    if (v[3] == "0") {
+        cells[3] = v[9] == "0" ? "0" : "AUTO/" + v[9];
+    }
+    cells[4] = Pick(v[4], {{"0", "False"}, {"1", "True"}, {"2", "Auto"}});
+    cells[5] = Pick(v[5], {{"0", "Force True"}, {"1", "Force False"}, {"2", "Auto"}});
+    cells[6] = Pick(v[6], {{"1", "True"}, {"2", "False"}});
+    cells[7] = Pick(v[7], {{"1", "True"}, {"2", "False"}});
+    cells[8] = Pick(v[8], {{"1", "Disabled"}, {"2", "Discarding"}, {"4", "Learning"}, {"5", "Forwarding"}});
+    return cells;
+}
+
+CostCell ParseCostCell(const std::string& cell) {
+    const size_t slash = cell.find('/');
+    if (slash == std::string::npos) {
+        return {false, text::LeadingInt(cell)};
+    }
+    return {true, text::LeadingInt(cell.substr(slash + 1))};
+}
+
+std::vector<SetBinding> PortWriteBindings(const PortEdit& e) {
+    const std::string at = "." + e.port;
+    std::vector<SetBinding> out;
+    out.push_back({kPortTable + ".4" + at, e.enable ? "1" : "2"});
+    if (!text::Trimmed(e.priorityText).empty()) {
+        out.push_back({kPortTable + ".2" + at, std::to_string(text::LeadingInt(e.priorityText))});
+    }
+    const bool keepAutomatic = e.shownCost.automatic && e.cost == e.shownCost.value;
+    out.push_back({kPortTable + ".5" + at, std::to_string(keepAutomatic ? 0 : e.cost)});
+    if (e.restrictedTcn >= 0) {
+        out.push_back({kPortTable + ".18" + at, std::to_string(e.restrictedTcn + 1)});
+    }
+    if (e.migrate >= 0) {
+        out.push_back({kPortTable + ".12" + at, std::to_string(e.migrate + 1)});
+    }
+    if (e.pointToPoint >= 0) {
+        out.push_back({kPortTable + ".14" + at, std::to_string(e.pointToPoint)});
+    }
+    if (e.restrictedRole >= 0) {
+        out.push_back({kPortTable + ".17" + at, std::to_string(e.restrictedRole + 1)});
+    }
+    if (e.edge >= 0 && e.edge <= 2) {
+        static const char* const kEdge[] = {"1", "0", "2"};
+        out.push_back({kPortTable + ".16" + at, kEdge[e.edge]});
+    }
+    return out;
+}
+
+std::string BridgeIdText(const std::string& o) {
+    char buf[64];
+    auto b = [&](size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(o[i])); };
+    if (o.size() == 2) {
+        std::snprintf(buf, sizeof(buf), "%02X %02X", b(0), b(1));
+        return buf;
+    }
+    if (o.size() == 8) {
+        std::snprintf(buf, sizeof(buf), "%02X:%02X:%02X:%02X:%02X:%02X:%02X:%02X", b(0), b(1), b(2), b(3),
+                      b(4), b(5), b(6), b(7));
+        return buf;
+    }
+    return o;
+}
+
+std::string Dot1dPortStateText(const std::string& value) {
+    return Pick(value, {{"1", "Disabled"},
+                        {"2", "Blocked"},
+                        {"3", "Monitored"},
+                        {"4", "Learn"},
+                        {"5", "Forward"},
+                        {"6", "Token"}});
+}
+
+}  // namespace ksx::stp

@@ -1,0 +1,222 @@
+#include "features/layer2/SpanTreeBridgeParam.h"
+
+#include <QApplication>
+#include <QComboBox>
+
+#include "core/TextNumbers.h"
+#include "features/layer2/PrivateSpanTCommon.h"
+#include "features/layer2/SpanTree.h"
+#include "platform/sys/Debug.h"
+#include "platform/ui/Form.h"
+#include "res/ids_stp.h"
+
+using namespace ksx;
+namespace stp = ksx::stp;
+
+namespace {
+
+const std::string kB = stp::kDot1dStp;
+
+const std::vector<std::string> kReadOids = {
+    kB + ".2.0",  kB + ".3.0", kB + ".4.0",  kB + ".5.0",  kB + ".7.0",    kB + ".12.0",     kB + ".13.0",
+    kB + ".14.0", kB + ".9.0", kB + ".10.0", kB + ".11.0", stp::kStateOid, stp::kVersionOid,
+};
+
+const int kFormControls[] = {IDC_STB_VERSION, IDC_STB_PRIORITY, IDC_STB_MAX_AGE, IDC_STB_FORWARD_DELAY,
+                             IDC_STB_HELLO};
+
+}  // namespace
+
+std::optional<CSpanTreeBridgeParam::BridgeValues> CSpanTreeBridgeParam::ParseReply(const WalkStep& s) {
+    if (s.Count() < static_cast<int>(kReadOids.size()) || s.Text(0).empty()) {
+        s.Reject();
+        return std::nullopt;
+    }
+    CSpanTreeBridgeParam::BridgeValues v;
+    v.priority = s.Text(0);
+    v.topoChangeTime = s.Text(1);
+    v.topoChanges = s.Text(2);
+    v.designatedRoot = s.Text(3);
+    v.rootPort = s.Text(4);
+    v.maxAge = s.Int(5);
+    v.hello = s.Int(6);
+    v.forwardDelay = s.Int(7);
+    v.helloUsed = s.Text(8);
+    v.holdTime = s.Text(9);
+    v.forwardDelayUsed = s.Text(10);
+    v.state = s.Text(11);
+    v.version = s.Text(12);
+    return v;
+}
+
+CSpanTreeBridgeParam::CSpanTreeBridgeParam(QWidget* parent)
+    : CDialog(IDD_SPAN_TREE_BRIDGE, parent), m_bridgeRead(m_cCommonSNMP, kReadOids, ParseReply) {
+    OwnReader(m_bridgeRead);
+    OwnSession(m_cCommonSNMP);
+    OwnSession(m_cCommonSNMPSet);
+    OwnSession(m_cCommonSNMPSet0);
+    m_bridgeRead.onRow = [this](const BridgeValues& v) { ShowBridgeValues(v); };
+}
+
+CSpanTreeBridgeParam::~CSpanTreeBridgeParam() = default;
+
+void CSpanTreeBridgeParam::CreateControls() {
+    SetWindowText("Bridge Config");
+    ui::Form form(*this);
+    form.Add(form.Check(IDC_STB_RSTP, "Enable RSTP"));
+    form.Field("STP Version:", form.Combo(IDC_STB_VERSION))->addItems({"RSTP", "STP Compatible"});
+    QComboBox* priority = form.Field("Priority:", form.Combo(IDC_STB_PRIORITY, true));
+    for (int p = 0; p <= 61440; p += 4096) {
+        priority->addItem(QString::number(p));
+    }
+    form.Field("Age Time(600-4000):", form.Edit(IDC_STB_MAX_AGE));
+    form.Field("Delay(400-3000):", form.Edit(IDC_STB_FORWARD_DELAY));
+    form.Field("Hello Time(100-1000):", form.Edit(IDC_STB_HELLO));
+    form.Add(form.Edit(IDC_STB_PRIORITY_COPY))->hide();
+    form.Field("TopoChangeTime:", form.Label("", IDC_STB_TOPO_CHANGE_TIME));
+    form.Field("TopoChanged:", form.Label("", IDC_STB_TOPO_CHANGES));
+    form.Field("Forward Delay:", form.Label("", IDC_STB_FORWARD_DELAY_USED));
+    form.Field("Hello Time:", form.Label("", IDC_STB_HELLO_USED));
+    form.Field("Hold Time:", form.Label("", IDC_STB_HOLD_TIME));
+    form.Field("RootPort:", form.Label("", IDC_STB_ROOT_PORT));
+    form.Field("Designated Root:", form.Label("", IDC_STB_DESIGNATED_ROOT));
+    form.Note("(Time Unit: 1/100 Second)");
+    form.Buttons({{IDC_STB_PORT_SETTING, "Port Setting"},
+                  {IDC_STB_REFRESH, "&Refresh"},
+                  {IDOK, "&Apply"},
+                  {IDCANCEL, "Cancel"}},
+                 IDCANCEL);
+    OnCommand(IDC_STB_RSTP, [this] { EnableForm(IsDlgButtonChecked(IDC_STB_RSTP) != 0); });
+    OnCommand(IDC_STB_REFRESH, [this] { ReadBridgeValues(); });
+    OnCommand(IDC_STB_PORT_SETTING, [] {
+        CSpanTree dlg;
+        dlg.DoModal();
+    });
+}
+
+int CSpanTreeBridgeParam::OnInitDialog() {
+    SetTopmost(true);
+    CDialog::OnInitDialog();
+    SetIcon(QApplication::windowIcon());
+    SetDlgItemInt(IDC_STB_MAX_AGE, m_nMaxAge);
+    SetDlgItemInt(IDC_STB_FORWARD_DELAY, m_nForwardDelay);
+    SetDlgItemInt(IDC_STB_HELLO, m_nHello);
+    SetDlgItemInt(IDC_STB_PRIORITY_COPY, m_nPriority);
+    SetDlgItemText(IDC_STB_PRIORITY, "0");
+    Item<QComboBox>(IDC_STB_VERSION)->setCurrentIndex(0);
+    EnableDlgItem(IDOK, false);  // nothing to write back before a read
+    ReadBridgeValues();
+    SetWindowText(" STP Configuration ");
+    EnableForm(false);
+    EnableDlgItem(IDC_STB_PORT_SETTING, false);
+    return 1;
+}
+
+void CSpanTreeBridgeParam::ReadBridgeValues() {
+    m_bridgeRead.Read(OnBridgeValuesReply, this);
+}
+
+int CSpanTreeBridgeParam::OnBridgeValuesReply(CSnmp* response, int requestId, void* userData, int status) {
+    return static_cast<CSpanTreeBridgeParam*>(userData)->m_bridgeRead.Step(response, requestId, status);
+}
+
+void CSpanTreeBridgeParam::EnableForm(bool enable) {
+    for (int id : kFormControls) {
+        EnableDlgItem(id, enable);
+    }
+}
+
+void CSpanTreeBridgeParam::ShowBridgeValues(const BridgeValues& v) {
+    m_read = v;
+    m_bReadOk = true;
+    EnableDlgItem(IDOK, true);
+    m_nPriority = text::LeadingInt(v.priority);
+    SetDlgItemText(IDC_STB_PRIORITY, v.priority);
+    SetDlgItemText(IDC_STB_TOPO_CHANGE_TIME, v.topoChangeTime);
+    SetDlgItemText(IDC_STB_TOPO_CHANGES, v.topoChanges);
+    SetDlgItemText(IDC_STB_DESIGNATED_ROOT,
+                   v.designatedRoot.size() == 8 ? stp::BridgeIdText(v.designatedRoot) : v.designatedRoot);
+    SetDlgItemText(IDC_STB_ROOT_PORT, v.rootPort);
+    m_nMaxAge = v.maxAge;
+    m_nHello = v.hello;
+    m_nForwardDelay = v.forwardDelay;
+    SetDlgItemText(IDC_STB_HELLO_USED, v.helloUsed);
+    SetDlgItemText(IDC_STB_HOLD_TIME, v.holdTime);
+    SetDlgItemText(IDC_STB_FORWARD_DELAY_USED, v.forwardDelayUsed);
+    const bool on = v.state == "1";
+    CheckDlgButton(IDC_STB_RSTP, on ? 1 : 0);
+    m_strRstpState = on ? "1" : "0";
+    EnableForm(on);
+    EnableDlgItem(IDC_STB_PORT_SETTING, on);
+    if (v.version == "0") {
+        Item<QComboBox>(IDC_STB_VERSION)->setCurrentIndex(1);
+    } else if (v.version == "2") {
+        Item<QComboBox>(IDC_STB_VERSION)->setCurrentIndex(0);
+    }
+    SetDlgItemInt(IDC_STB_MAX_AGE, m_nMaxAge);
+    SetDlgItemInt(IDC_STB_FORWARD_DELAY, m_nForwardDelay);
+    SetDlgItemInt(IDC_STB_HELLO, m_nHello);
+    SetDlgItemInt(IDC_STB_PRIORITY_COPY, m_nPriority);
+}
+
+void CSpanTreeBridgeParam::OnOK() {
+    if (!m_bReadOk) {
+        return;
+    }
+    const int maxAge = text::LeadingInt(GetDlgItemText(IDC_STB_MAX_AGE));
+    const int forwardDelay = text::LeadingInt(GetDlgItemText(IDC_STB_FORWARD_DELAY));
+    const int hello = text::LeadingInt(GetDlgItemText(IDC_STB_HELLO));
+    m_nPriority = text::LeadingInt(GetDlgItemText(IDC_STB_PRIORITY));
+    std::string refusal;
+    if (maxAge < 600 || maxAge > 4000) {
+        refusal = "Invalid Age Time value, the valid Age Time range is  (600-4000) ms !";
+    } else if (forwardDelay < 400 || forwardDelay > 3000) {
+        refusal =
+            "Invalid Forward Delay value, the valid Forward Delay range is "
+            "(400-3000) ms !";
+    } else if (hello < 100 || hello > 1000) {
+        refusal =
+            "Invalid Hello Time value, the valid Hello Time range is "
+            "(100-1000) ms !";
+    } else {
+        refusal = stp::BridgeRelationMessage(maxAge, hello, forwardDelay, 100.0);
+    }
+    if (!refusal.empty()) {
+        AfxMessageBox(refusal);
+        return;
+    }
+    stp::BridgeWrite w;
+    w.set = &m_cCommonSNMPSet;
+    w.set0 = &m_cCommonSNMPSet0;
+    w.enable = IsDlgButtonChecked(IDC_STB_RSTP) != 0;
+    w.remembered = &m_strRstpState;
+    w.helloOid = kB + ".13.0";
+    w.forwardDelayOid = kB + ".14.0";
+    w.maxAgeOid = kB + ".12.0";
+    w.timers = {{kB + ".12.0", std::to_string(maxAge)},
+                {kB + ".14.0", std::to_string(forwardDelay)},
+                {kB + ".13.0", std::to_string(hello)}};
+    const bool rstp = Item<QComboBox>(IDC_STB_VERSION)->currentText() == "RSTP";
+    w.last = {{kB + ".2.0", std::to_string(m_nPriority)}, {stp::kVersionOid, rstp ? "2" : "0"}};
+    w.readMaxAge = m_read.maxAge;
+    w.readHello = m_read.hello;
+    w.readForwardDelay = m_read.forwardDelay;
+    bool stateOne = false;
+    const stp::BridgeWriteResult result = stp::WriteBridge(w, &stateOne);
+    if (stateOne) {
+        EnableDlgItem(IDC_STB_PORT_SETTING, true);
+    }
+    if (result == stp::BridgeWriteResult::kStateOff) {
+        EnableDlgItem(IDC_STB_PORT_SETTING, false);
+        return;
+    }
+    if (result != stp::BridgeWriteResult::kWritten) {
+        AfxMessageBox(stp::BridgeWriteMessage(result));
+    }
+    ReadBridgeValues();
+}
+
+int CSpanTreeBridgeParam::DestroyWindow() {
+    DebugOut("==================DestroyWindow===============");
+    return CDialog::DestroyWindow();
+}

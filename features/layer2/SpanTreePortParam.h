@@ -1,0 +1,25 @@
+// "Port Config" of the bridge MIB spanning tree table: one port's priority, path cost and enable flag,
+// with its designated root, cost, bridge and port as the table shows them.
+#pragma once
+
+#include <string>
+
+#include "features/layer2/PrivateSpanTPortBase.h"
+
+class CSpanTreePortParam : public CPrivateSpanTPortBase {
+public:
+    explicit CSpanTreePortParam(QWidget* parent = nullptr);
+    ~CSpanTreePortParam() override;
+
+    void ShowPort() override;
+    bool ApplyPort() override;
+
+protected:
+    void CreateControls() override;
+    int OnInitDialog() override;
+
+private:
+    std::string m_strPort;
+    int m_nPriority = 0;
+    int m_nCost = 0;
+};
