@@ -4,14 +4,13 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
 #include "platform/sys/Debug.h"
 
 namespace {
-
-using ksx::BindingValue;
 
 const char kGlobal[] = "1.3.6.1.4.1.7393.10.76.20.1.10.1.";  // + "1.0" .. "8.0"
 const char kVlanIdColumn[] = "1.3.6.1.4.1.7393.10.76.20.1.10.3.4.1.1";
@@ -60,7 +59,53 @@ const std::string& IGMPGlobalSettings::Field(int i) const {
     }
 }
 
-CIGMPSnoopingLogic::CIGMPSnoopingLogic() = default;
+CIGMPSnoopingLogic::CIGMPSnoopingLogic()
+    : m_vlanWalk(m_cCommonSNMPTable,
+                 {kVlanIdColumn, kVlanNameColumn, kStateColumn, kQuerierColumn, kFastLeaveColumn, kRouterPortsColumn},
+                 [this](const ksx::WalkStep& step) -> std::optional<IGMPVlanEntry> {
+                     IGMPVlanEntry entry;
+                     entry.vlanId = step.Text(0);
+                     entry.vlanName = VlanNameById(step, 1, entry.vlanId, m_cCommonSNMPName);
+                     entry.state = step.Text(2);
+                     entry.querier = step.Text(3);
+                     entry.fastLeave = step.Text(4);
+                     int count = 0;
+                     entry.routerPorts = CUtils::PortBitmapToList(step.Text(5), &count);
+                     return entry;
+                 }),
+      m_groupWalk(m_cCommonSNMPGroup, {kGroupColumns[0], kGroupColumns[1], kGroupColumns[2], kGroupColumns[3]},
+                  [](const ksx::WalkStep& step) -> std::optional<IGMPGroupEntry> {
+                      return MakeGroupEntry(step.Text(0), step.Text(1), step.Text(2), step.Text(3));
+                  }) {
+    // Rows go to the owner as the records of the feature's messages, valid during the call.
+    m_vlanWalk.onRow = [this](const IGMPVlanEntry& entry) {
+        if (m_hOwner != nullptr) {
+            m_hOwner->SendMessage(WM_IGMP_RESULT, 0, reinterpret_cast<ksx::LPARAM>(&entry));
+        }
+    };
+    m_vlanWalk.onEnd = [this](const ksx::WalkEnd&) {
+        if (m_hOwner != nullptr) {
+            m_hOwner->SendMessage(WM_IGMP_RESULT, 3, 0);
+        }
+    };
+    m_groupWalk.onRow = [this](const IGMPGroupEntry& entry) {
+        if (m_hOwner != nullptr) {
+            m_hOwner->SendMessage(WM_IGMP_GROUP_RESULT, 0, reinterpret_cast<ksx::LPARAM>(&entry));
+        }
+    };
+    m_groupWalk.onEnd = [this](const ksx::WalkEnd&) {
+        if (m_hOwner != nullptr) {
+            m_hOwner->SendMessage(WM_IGMP_GROUP_RESULT, 3, 0);
+        }
+    };
+    m_sessions.Add(m_vlanWalk);
+    m_sessions.Add(m_groupWalk);
+    m_sessions.Add(m_cCommonSNMP);
+    m_sessions.Add(m_cCommonSNMPSet);
+    m_sessions.Add(m_cCommonSNMPGroup);
+    m_sessions.Add(m_cCommonSNMPTable);
+    m_sessions.Add(m_cCommonSNMPName);
+}
 
 CIGMPSnoopingLogic::~CIGMPSnoopingLogic() = default;
 
@@ -112,56 +157,25 @@ bool CIGMPSnoopingLogic::WriteGlobalSettings(IGMPGlobalSettings oldSettings, IGM
 }
 
 void CIGMPSnoopingLogic::ReadVlanSettings() {
-    m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GETNEXT);
-    for (const char* column : {kVlanIdColumn, kVlanNameColumn, kStateColumn, kQuerierColumn, kFastLeaveColumn,
-                               kRouterPortsColumn}) {
-        m_cCommonSNMPTable.AddVarBind(column, 4, nullptr);
-    }
-    m_cCommonSNMPTable.StartAsyncWalk(OnVlanSettingsWalk, this, 0);
+    m_vlanWalk.Walk(OnVlanSettingsWalk, this);
 }
 
-std::string CIGMPSnoopingLogic::VlanNameById(CSnmp* response, int index, const std::string& vlanId,
+std::string CIGMPSnoopingLogic::VlanNameById(const ksx::WalkStep& step, int binding, const std::string& vlanId,
                                              CCommonSNMP& lookup) {
-    const char* oid = response != nullptr ? response->getOid(index) : nullptr;
-    const std::string own = Instance(kVlanNameColumn, vlanId);
-    if (oid != nullptr && own == oid) {
-        return BindingValue(response, index);
+    if (step.Index(binding) == vlanId) {
+        return step.Text(binding);
     }
     if (vlanId.empty()) {
         return "";
     }
     lookup.Open(CCommonSNMP::REQUEST_GET);
-    lookup.AddVarBind(own, 4, nullptr);
+    lookup.AddVarBind(Instance(kVlanNameColumn, vlanId), 4, nullptr);
     const ksx::SnmpReply reply = ksx::SendRequest(lookup);
     return reply.Accepted() ? reply.Value(0) : std::string();
 }
 
 int CIGMPSnoopingLogic::OnVlanSettingsWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CIGMPSnoopingLogic*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMPTable.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (status != 0) {
-        self->m_cCommonSNMPTable.SetDone();
-        if (self->m_hOwner != nullptr) {
-            self->m_hOwner->SendMessage(WM_IGMP_RESULT, 3, 0);
-        }
-        return 0;
-    }
-    IGMPVlanEntry entry;
-    entry.vlanId = BindingValue(response, 0);
-    entry.vlanName = VlanNameById(response, 1, entry.vlanId, self->m_cCommonSNMPName);
-    entry.state = BindingValue(response, 2);
-    entry.querier = BindingValue(response, 3);
-    entry.fastLeave = BindingValue(response, 4);
-    int count = 0;
-    entry.routerPorts = CUtils::PortBitmapToList(BindingValue(response, 5), &count);
-    if (self->m_hOwner != nullptr) {
-        self->m_hOwner->SendMessage(WM_IGMP_RESULT, 0, reinterpret_cast<ksx::LPARAM>(&entry));
-    }
-    self->m_cCommonSNMPTable.StartAsyncWalk(OnVlanSettingsWalk, self, 0);
-    return 0;
+    return static_cast<CIGMPSnoopingLogic*>(userData)->m_vlanWalk.Step(response, requestId, status);
 }
 
 // Enabling a VLAN sends its state on its own, then querier and fast leave; disabling sends querier and
@@ -206,11 +220,7 @@ std::string CIGMPSnoopingLogic::GetVlanPortList(const std::string& vlanId) {
 }
 
 void CIGMPSnoopingLogic::ReadMulticastEntries() {
-    m_cCommonSNMPGroup.Open(CCommonSNMP::REQUEST_GETNEXT);
-    for (const char* column : kGroupColumns) {
-        m_cCommonSNMPGroup.AddVarBind(column, 4, nullptr);
-    }
-    m_cCommonSNMPGroup.StartAsyncWalk(GetMulticastEntryinfoProc, this, 0);
+    m_groupWalk.Walk(GetMulticastEntryinfoProc, this);
 }
 
 IGMPGroupEntry CIGMPSnoopingLogic::MakeGroupEntry(const std::string& vlanId, const std::string& address,
@@ -236,32 +246,11 @@ IGMPGroupEntry CIGMPSnoopingLogic::MakeGroupEntry(const std::string& vlanId, con
     return entry;
 }
 
-int CIGMPSnoopingLogic::GetMulticastEntryinfoProc(CSnmp* response, int requestId, void* userData,
-                                                  int status) {
-    auto* self = static_cast<CIGMPSnoopingLogic*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMPGroup.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (status != 0) {
-        self->m_cCommonSNMPGroup.SetDone();
-        if (self->m_hOwner != nullptr) {
-            self->m_hOwner->SendMessage(WM_IGMP_GROUP_RESULT, 3, 0);
-        }
-        return 0;
-    }
-    IGMPGroupEntry entry = MakeGroupEntry(BindingValue(response, 0), BindingValue(response, 1),
-                                          BindingValue(response, 2), BindingValue(response, 3));
-    if (self->m_hOwner != nullptr) {
-        self->m_hOwner->SendMessage(WM_IGMP_GROUP_RESULT, 0, reinterpret_cast<ksx::LPARAM>(&entry));
-    }
-    self->m_cCommonSNMPGroup.StartAsyncWalk(GetMulticastEntryinfoProc, self, 0);
-    return 0;
+int CIGMPSnoopingLogic::GetMulticastEntryinfoProc(CSnmp* response, int requestId, void* userData, int status) {
+    return static_cast<CIGMPSnoopingLogic*>(userData)->m_groupWalk.Step(response, requestId, status);
 }
 
+// Readers first (nothing more reaches the owner), then the sessions, the base's last.
 void CIGMPSnoopingLogic::CloseSessions() {
-    m_cCommonSNMP.Close();
-    m_cCommonSNMPSet.Close();
-    m_cCommonSNMPGroup.Close();
-    m_cCommonSNMPTable.Close();
+    m_sessions.CloseAll();
 }

@@ -7,6 +7,7 @@
 
 #include "core/CommonSNMP.h"
 #include "core/ModuleBase.h"
+#include "core/TableRead.h"
 #include "platform/sys/Messages.h"
 
 // wParam 2: global settings read (m_GlobalSettings filled); 0: one IGMPVlanEntry row; 3: VLAN walk ended.
@@ -87,4 +88,9 @@ public:
     CCommonSNMP m_cCommonSNMPName;   // VLAN names read by id, from the per-VLAN walk's worker
     ksx::IMessageTarget* m_hOwner = nullptr;
     IGMPGlobalSettings m_GlobalSettings;
+
+private:
+    // The two walks; rows and ends reach m_hOwner on the UI thread.
+    ksx::TableRead<IGMPVlanEntry> m_vlanWalk;
+    ksx::TableRead<IGMPGroupEntry> m_groupWalk;
 };

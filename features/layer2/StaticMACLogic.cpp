@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
@@ -10,8 +11,6 @@
 #include "platform/sys/Globals.h"
 
 namespace {
-
-using ksx::BindingValue;
 
 const char kLearningState[] = "1.3.6.1.4.1.7393.10.76.20.1.9.1.0";
 const char kUplinkPorts[] = "1.3.6.1.4.1.7393.10.76.20.1.9.2.0";
@@ -25,51 +24,57 @@ constexpr int kUplinkOctets = 8;
 
 }  // namespace
 
-CStaticMACLogic::CStaticMACLogic() = default;
+CStaticMACLogic::CStaticMACLogic()
+    : m_tableWalk(m_cCommonSNMPWalk, {kRowStatusColumn, kVlanColumn, kMacColumn, kPortColumn},
+                  [](const ksx::WalkStep& step) -> std::optional<StaticMacEntryText> {
+                      if (step.Text(0) != "1") {
+                          return std::nullopt;  // only active rows are entries
+                      }
+                      const std::string mac = step.Text(2);
+                      if (mac.size() < 6) {
+                          // Not an address: such a row could be neither shown nor deleted by its text.
+                          TRACE("static MAC row with a %d-octet address skipped", static_cast<int>(mac.size()));
+                          return std::nullopt;
+                      }
+                      auto octet = [&mac](size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(mac[i])); };
+                      char text[24];
+                      std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", octet(0), octet(1), octet(2),
+                                    octet(3), octet(4), octet(5));
+                      return StaticMacEntryText{step.Text(1), text, step.Text(3)};
+                  }) {
+    m_tableWalk.onRow = [this](const StaticMacEntryText& entry) {
+        if (m_hOwner != nullptr) {
+            m_hOwner->SendMessage(WM_STATICMAC_RESULT, 0, reinterpret_cast<ksx::LPARAM>(&entry));
+        }
+    };
+    m_tableWalk.onEnd = [this](const ksx::WalkEnd&) {
+        if (m_hOwner != nullptr) {
+            m_hOwner->SendMessage(WM_STATICMAC_RESULT, 1, reinterpret_cast<ksx::LPARAM>(kFinished));
+        }
+    };
+    m_vlanRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (m_hOwnerWnd != nullptr) {
+            m_hOwnerWnd->SendMessage(WM_VLANLIST_DONE, end.AtEnd() ? 2 : 0, 0);
+        }
+    };
+    m_trunkRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (m_hOwnerWnd != nullptr) {
+            m_hOwnerWnd->SendMessage(WM_STATICMAC_TRUNKS_DONE, end.AtEnd() ? 1 : 0, 0);
+        }
+    };
+    m_sessions.Add(m_tableWalk);
+    m_sessions.Add(m_cCommonSNMPWalk);
+    m_sessions.Add(m_cCommonSNMPSet);
+}
 
 CStaticMACLogic::~CStaticMACLogic() = default;
 
 void CStaticMACLogic::StartStaticMacWalk() {
-    m_cCommonSNMPWalk.Open(CCommonSNMP::REQUEST_GETNEXT);
-    for (const char* column : {kRowStatusColumn, kVlanColumn, kMacColumn, kPortColumn}) {
-        m_cCommonSNMPWalk.AddVarBind(column, 4, nullptr);
-    }
-    m_cCommonSNMPWalk.StartAsyncWalk(OnStaticMacWalk, this, 0);
+    m_tableWalk.Walk(OnStaticMacWalk, this);
 }
 
 int CStaticMACLogic::OnStaticMacWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CStaticMACLogic*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMPWalk.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (status != 0) {
-        if (self->m_hOwner != nullptr) {
-            self->m_hOwner->SendMessage(WM_STATICMAC_RESULT, 1, reinterpret_cast<ksx::LPARAM>(kFinished));
-        }
-        self->m_cCommonSNMPWalk.SetDone();
-        return 0;
-    }
-    if (BindingValue(response, 0) == "1") {
-        const std::string mac = BindingValue(response, 2);
-        if (mac.size() >= 6) {
-            auto octet = [&mac](size_t i) {
-                return static_cast<unsigned>(static_cast<unsigned char>(mac[i]));
-            };
-            char text[24];
-            std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", octet(0), octet(1), octet(2),
-                          octet(3), octet(4), octet(5));
-            StaticMacEntryText entry{BindingValue(response, 1), text, BindingValue(response, 3)};
-            if (self->m_hOwner != nullptr) {
-                self->m_hOwner->SendMessage(WM_STATICMAC_RESULT, 0, reinterpret_cast<ksx::LPARAM>(&entry));
-            }
-        } else {
-            // Not an address: such a row could be neither shown nor deleted by its text.
-            TRACE("static MAC row with a %d-octet address skipped", static_cast<int>(mac.size()));
-        }
-    }
-    self->m_cCommonSNMPWalk.StartAsyncWalk(OnStaticMacWalk, self, 0);
-    return 0;
+    return static_cast<CStaticMACLogic*>(userData)->m_tableWalk.Step(response, requestId, status);
 }
 
 std::string CStaticMACLogic::RowIndex(const StaticMacEntryText& entry) {
@@ -120,7 +125,7 @@ std::string CStaticMACLogic::GetAsymmetricVlanState() {
     return state;
 }
 
+// Readers first (nothing more reaches the owner), then the sessions.
 void CStaticMACLogic::CloseSessions() {
-    m_cCommonSNMPWalk.Close();
-    m_cCommonSNMPSet.Close();
+    m_sessions.CloseAll();
 }

@@ -7,11 +7,14 @@
 
 #include "core/CommonSNMP.h"
 #include "core/ModuleBase.h"
+#include "core/TableRead.h"
 #include "platform/sys/Messages.h"
 
 // wParam 0: lParam points to a StaticMacEntryText (valid during the call); 1: the walk ended, lParam
 // points to "Finished".
 constexpr unsigned WM_STATICMAC_RESULT = ksx::WM_USER + 88;
+// The trunk membership read ended: wParam 1 when it reached the end of the table, 0 when it failed.
+constexpr unsigned WM_STATICMAC_TRUNKS_DONE = ksx::WM_USER + 89;
 
 struct StaticMacEntryText {
     std::string vlanId;
@@ -19,6 +22,9 @@ struct StaticMacEntryText {
     std::string port;
 };
 
+// Both base reads report their end to the base's owner window (CModuleBase::SetOwnerWnd): the VLAN list
+// with WM_VLANLIST_DONE (wParam 2 at the end of the table, 0 when the read failed), the trunk membership
+// with WM_STATICMAC_TRUNKS_DONE. They share the base's walk session: start one after the other ended.
 class CStaticMACLogic : public CModuleBase {
 public:
     enum { ACTION_ADD = 1, ACTION_DELETE = 3 };
@@ -48,4 +54,8 @@ public:
     std::string m_strLearningState;
     std::string m_strUplinkPorts;
     ksx::IMessageTarget* m_hOwner = nullptr;
+
+private:
+    // The table walk; active rows and the end reach m_hOwner on the UI thread.
+    ksx::TableRead<StaticMacEntryText> m_tableWalk;
 };
