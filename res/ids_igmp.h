@@ -4,9 +4,6 @@
 
 namespace ksx {
 
-constexpr int ID_MENU_IGMP_SNOOPING = 32837;
-constexpr int ID_MENU_MULTICAST_FILTER = 32830;
-
 // IGMP snooping global settings.
 constexpr unsigned IDD_IGMP_SNOOP_CONFIG = 211;
 constexpr int IDC_IGMP_ENABLE = 545;

@@ -3,8 +3,6 @@
 
 namespace ksx {
 
-constexpr int ID_MENU_STATIC_MAC = 32874;
-
 constexpr unsigned IDD_STATIC_MAC = 154;
 constexpr int IDC_SMAC_LEARN_ENABLED = 1115;
 constexpr int IDC_SMAC_LEARN_DISABLED = 1116;

@@ -9,7 +9,8 @@
 
 using namespace ksx;
 
-CIGMPMulticastEntryTable::CIGMPMulticastEntryTable(QWidget* parent) : CDialog(IDD_IGMP_MULTICAST_TABLE, parent) {}
+CIGMPMulticastEntryTable::CIGMPMulticastEntryTable(QWidget* parent)
+    : CDialog(IDD_IGMP_MULTICAST_TABLE, parent) {}
 
 CIGMPMulticastEntryTable::~CIGMPMulticastEntryTable() = default;
 

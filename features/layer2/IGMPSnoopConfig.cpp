@@ -12,12 +12,13 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
 #include "res/ids_igmp.h"
+#include "res/resource.h"
 
 using namespace ksx;
 
 namespace {
 
-const ksx::ui::RegisterFeature kRegister(ID_MENU_IGMP_SNOOPING, [] {
+const ksx::ui::RegisterFeature kRegister(IDM_IGMP_SNOOPING, [] {
     CIGMPSnoopConfig dlg;
     dlg.DoModal();
 });
@@ -65,9 +66,10 @@ void CIGMPSnoopConfig::CreateControls() {
     group.Field("Query Interval(60-600 sec)", NumberEdit(group, IDC_IGMP_QUERY_INTERVAL));
     group.Field("Max Response Time(10-25 sec)", NumberEdit(group, IDC_IGMP_MAX_RESPONSE));
     group.Add(group.Check(IDC_IGMP_REPORT_ALL, "Report to all ports"));
-    group.Note("Note: The Host Timeout was computed automatically in Querier Enabled by\n"
-               " (Robustness Variable * Query Interval + Max Response Time).",
-               IDC_IGMP_NOTE);
+    group.Note(
+        "Note: The Host Timeout was computed automatically in Querier Enabled by\n"
+        " (Robustness Variable * Query Interval + Max Response Time).",
+        IDC_IGMP_NOTE);
     form.Buttons({{IDC_IGMP_APPLY, "&Apply"},
                   {IDC_IGMP_REFRESH, "&Refresh"},
                   {IDC_IGMP_VLAN_INFO, "&IGMP Vlan Info"},

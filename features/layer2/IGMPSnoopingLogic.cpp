@@ -61,7 +61,8 @@ const std::string& IGMPGlobalSettings::Field(int i) const {
 
 CIGMPSnoopingLogic::CIGMPSnoopingLogic()
     : m_vlanWalk(m_cCommonSNMPTable,
-                 {kVlanIdColumn, kVlanNameColumn, kStateColumn, kQuerierColumn, kFastLeaveColumn, kRouterPortsColumn},
+                 {kVlanIdColumn, kVlanNameColumn, kStateColumn, kQuerierColumn, kFastLeaveColumn,
+                  kRouterPortsColumn},
                  [this](const ksx::WalkStep& step) -> std::optional<IGMPVlanEntry> {
                      IGMPVlanEntry entry;
                      entry.vlanId = step.Text(0);
@@ -73,7 +74,8 @@ CIGMPSnoopingLogic::CIGMPSnoopingLogic()
                      entry.routerPorts = CUtils::PortBitmapToList(step.Text(5), &count);
                      return entry;
                  }),
-      m_groupWalk(m_cCommonSNMPGroup, {kGroupColumns[0], kGroupColumns[1], kGroupColumns[2], kGroupColumns[3]},
+      m_groupWalk(m_cCommonSNMPGroup,
+                  {kGroupColumns[0], kGroupColumns[1], kGroupColumns[2], kGroupColumns[3]},
                   [](const ksx::WalkStep& step) -> std::optional<IGMPGroupEntry> {
                       return MakeGroupEntry(step.Text(0), step.Text(1), step.Text(2), step.Text(3));
                   }) {
@@ -160,8 +162,8 @@ void CIGMPSnoopingLogic::ReadVlanSettings() {
     m_vlanWalk.Walk(OnVlanSettingsWalk, this);
 }
 
-std::string CIGMPSnoopingLogic::VlanNameById(const ksx::WalkStep& step, int binding, const std::string& vlanId,
-                                             CCommonSNMP& lookup) {
+std::string CIGMPSnoopingLogic::VlanNameById(const ksx::WalkStep& step, int binding,
+                                             const std::string& vlanId, CCommonSNMP& lookup) {
     if (step.Index(binding) == vlanId) {
         return step.Text(binding);
     }
@@ -246,7 +248,8 @@ IGMPGroupEntry CIGMPSnoopingLogic::MakeGroupEntry(const std::string& vlanId, con
     return entry;
 }
 
-int CIGMPSnoopingLogic::GetMulticastEntryinfoProc(CSnmp* response, int requestId, void* userData, int status) {
+int CIGMPSnoopingLogic::GetMulticastEntryinfoProc(CSnmp* response, int requestId, void* userData,
+                                                  int status) {
     return static_cast<CIGMPSnoopingLogic*>(userData)->m_groupWalk.Step(response, requestId, status);
 }
 

@@ -75,10 +75,11 @@ public:
     // Builds a group row from the four walked values (group address and MAC as raw octets).
     static IGMPGroupEntry MakeGroupEntry(const std::string& vlanId, const std::string& address,
                                          const std::string& mac, const std::string& members);
-    // The name of VLAN `vlanId`: binding `index` of a walk step that also stepped the VLAN name column,
-    // when that binding is the VLAN's own row; otherwise read by the VLAN id on `lookup` (empty when
-    // the read fails). The two tables need not hold the same VLANs, so position says nothing.
-    static std::string VlanNameById(CSnmp* response, int index, const std::string& vlanId,
+    // The name of VLAN `vlanId` from a walk step that also stepped the VLAN name column (binding
+    // `binding`): that binding's value when it is the VLAN's own row, else read by the VLAN id on
+    // `lookup` (empty when the read fails). The stepped tables need not hold the same VLANs, so the
+    // position in the walk says nothing. Runs on the walk's worker; `lookup` is used there only.
+    static std::string VlanNameById(const ksx::WalkStep& step, int binding, const std::string& vlanId,
                                     CCommonSNMP& lookup);
 
     CCommonSNMP m_cCommonSNMP;       // global read, router-port write

@@ -51,8 +51,9 @@ void CIGMPSnoopingVLANSetting::CreateControls() {
     vlanName->setReadOnly(true);
     settings.Row({"VLAN ID", vlanId, "VLAN Name", vlanName});
     settings.Row({"State", StateCombo(settings, IDC_IGMPV_STATE), "Querier State",
-                  StateCombo(settings, IDC_IGMPV_QUERIER), "Fast Leave ", StateCombo(settings, IDC_IGMPV_FAST_LEAVE),
-                  ui::Form::Stretch, settings.Button(IDC_IGMPV_APPLY, "&Apply")});
+                  StateCombo(settings, IDC_IGMPV_QUERIER), "Fast Leave ",
+                  StateCombo(settings, IDC_IGMPV_FAST_LEAVE), ui::Form::Stretch,
+                  settings.Button(IDC_IGMPV_APPLY, "&Apply")});
 
     ui::Form routers = form.Group("", IDC_IGMPV_ROUTER_GROUP);
     routers.Row({routers.Label("Static Router Ports", IDC_IGMPV_ROUTER_LABEL), ui::Form::Stretch,
@@ -203,7 +204,8 @@ void CIGMPSnoopingVLANSetting::OnStateChange() {
 void CIGMPSnoopingVLANSetting::OnPortCheck(int id) {
     const int port = id - IDC_IGMPV_PORT_CHECK;
     if (port >= 1 && port <= static_cast<int>(m_portChecks.size())) {
-        m_portValue[static_cast<size_t>(port - 1)] = m_portChecks[static_cast<size_t>(port - 1)]->isChecked() ? 1 : 0;
+        m_portValue[static_cast<size_t>(port - 1)] =
+            m_portChecks[static_cast<size_t>(port - 1)]->isChecked() ? 1 : 0;
     }
 }
 
@@ -221,10 +223,12 @@ void CIGMPSnoopingVLANSetting::OnApply() {
     }
     auto value = [this](int id) { return Item<QComboBox>(id)->currentIndex() == 0 ? std::string("1") : "2"; };
     const std::string newState = value(IDC_IGMPV_STATE);
-    if (newState == "2" && AfxMessageBox("All router ports of this VLAN will be deleted.", MB_OKCANCEL) != IDOK) {
+    if (newState == "2" &&
+        AfxMessageBox("All router ports of this VLAN will be deleted.", MB_OKCANCEL) != IDOK) {
         return;
     }
-    m_IGMPLogic.WriteVlanSettings(vlanId, oldState, newState, value(IDC_IGMPV_QUERIER), value(IDC_IGMPV_FAST_LEAVE));
+    m_IGMPLogic.WriteVlanSettings(vlanId, oldState, newState, value(IDC_IGMPV_QUERIER),
+                                  value(IDC_IGMPV_FAST_LEAVE));
     OnRefresh();
     ResetForm();
 }

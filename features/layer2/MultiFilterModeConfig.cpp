@@ -12,12 +12,13 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
 #include "res/ids_igmp.h"
+#include "res/resource.h"
 
 using namespace ksx;
 
 namespace {
 
-const ksx::ui::RegisterFeature kRegister(ID_MENU_MULTICAST_FILTER, [] {
+const ksx::ui::RegisterFeature kRegister(IDM_MULTICAST_FILTERING, [] {
     CMultiFilterModeConfig dlg;
     dlg.DoModal();
 });
@@ -39,7 +40,8 @@ CMultiFilterModeConfig::CMultiFilterModeConfig(QWidget* parent)
                        {kVlanNameColumn, "VLAN Name", ColumnWidth::Fixed(150),
                         // The two tables need not hold the same VLANs: the name is the VLAN's own.
                         [this](const WalkStep& step, int binding) {
-                            return CIGMPSnoopingLogic::VlanNameById(step, binding, step.Text(0), m_cCommonSNMPName);
+                            return CIGMPSnoopingLogic::VlanNameById(step, binding, step.Text(0),
+                                                                    m_cCommonSNMPName);
                         },
                         LVCFMT_CENTER},
                        {kModeColumn, "Multicast Filtering Mode", ColumnWidth::Fixed(320),
@@ -120,7 +122,8 @@ void CMultiFilterModeConfig::OnApply() {
     }
     const SnmpReply reply = GetNextRequest(m_cCommonSNMP);
     if (!reply.Accepted()) {
-        TRACE("multicast filtering mode write: status %d, error status %d", reply.status, reply.ErrorStatus());
+        TRACE("multicast filtering mode write: status %d, error status %d", reply.status,
+              reply.ErrorStatus());
         AfxMessageBox(kWriteFailed, MB_OK);
         return;
     }

@@ -16,12 +16,13 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
 #include "res/ids_static_mac.h"
+#include "res/resource.h"
 
 using namespace ksx;
 
 namespace {
 
-const ksx::ui::RegisterFeature kRegister(ID_MENU_STATIC_MAC, [] {
+const ksx::ui::RegisterFeature kRegister(IDM_STATIC_MAC, [] {
     CStaticMACDlg dlg;
     dlg.DoModal();
 });
@@ -50,8 +51,8 @@ void CStaticMACDlg::CreateControls() {
     ui::Form form(*this);
 
     ui::Form learning = form.Group("MAC Address Learning");
-    learning.Row({learning.Radio(IDC_SMAC_LEARN_ENABLED, "Enabled"), learning.Radio(IDC_SMAC_LEARN_DISABLED, "Disabled"),
-                  ui::Form::Stretch});
+    learning.Row({learning.Radio(IDC_SMAC_LEARN_ENABLED, "Enabled"),
+                  learning.Radio(IDC_SMAC_LEARN_DISABLED, "Disabled"), ui::Form::Stretch});
     QLineEdit* uplink = learning.Edit(IDC_SMAC_UPLINK);
     uplink->setMinimumWidth(160);
     learning.Row({"Uplink Port", uplink, "ex:(1,2,4-6) ", ui::Form::Stretch,
@@ -221,9 +222,10 @@ void CStaticMACDlg::OnAdd() {
         return;
     }
     const int port = std::atoi(entry.port.c_str());
-    if (m_logic.m_bTrunkLoaded && !m_logic.TrunkPortsInRange(port, port).empty()) {
-        AfxMessageBox("Cannot add  ports with different FDB-destination-hit configurations to an aggregated link.",
-                      MB_OK);
+    if (m_logic.TrunkLoaded() && !m_logic.TrunkPortsInRange(port, port).empty()) {
+        AfxMessageBox(
+            "Cannot add  ports with different FDB-destination-hit configurations to an aggregated link.",
+            MB_OK);
         ResetInputs();
         return;
     }

@@ -33,13 +33,16 @@ CStaticMACLogic::CStaticMACLogic()
                       const std::string mac = step.Text(2);
                       if (mac.size() < 6) {
                           // Not an address: such a row could be neither shown nor deleted by its text.
-                          TRACE("static MAC row with a %d-octet address skipped", static_cast<int>(mac.size()));
+                          TRACE("static MAC row with a %d-octet address skipped",
+                                static_cast<int>(mac.size()));
                           return std::nullopt;
                       }
-                      auto octet = [&mac](size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(mac[i])); };
+                      auto octet = [&mac](size_t i) {
+                          return static_cast<unsigned>(static_cast<unsigned char>(mac[i]));
+                      };
                       char text[24];
-                      std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", octet(0), octet(1), octet(2),
-                                    octet(3), octet(4), octet(5));
+                      std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", octet(0), octet(1),
+                                    octet(2), octet(3), octet(4), octet(5));
                       return StaticMacEntryText{step.Text(1), text, step.Text(3)};
                   }) {
     m_tableWalk.onRow = [this](const StaticMacEntryText& entry) {

@@ -27,7 +27,7 @@ def objects(name, ports, poe):
     out = ["# MAC address learning and uplink ports"]
     out.append("%s.9.1.0|i|1" % P)
     out.append("@range %s.9.1.0 1 2" % P)
-    out.append("%s.9.2.0|x|%s" % (P, bitmap([1, 2], octets)))
+    out.append("%s.9.2.0|x|%s" % (P, bitmap([25, 26], octets)))
     t = "%s.9.3.1" % P
     out.append("# Static MAC table; a created row's VLAN, MAC and port come from its index")
     out.append("@rowstatus %s 4 max=256 1:i=@arc:1 2:x=@arcs:2:6 3:i=@arc:8" % t)

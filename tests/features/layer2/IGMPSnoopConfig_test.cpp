@@ -12,6 +12,7 @@
 #include "platform/sys/Globals.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_igmp.h"
+#include "res/resource.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -37,7 +38,7 @@ protected:
 };
 
 TEST_F(IGMPSnoopConfigTest, OpensWithTheDeviceSettings) {
-    EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(ID_MENU_IGMP_SNOOPING));
+    EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(IDM_IGMP_SNOOPING));
     CIGMPSnoopConfig dlg;
     DialogDriver drv(dlg);
     EXPECT_EQ(dlg.GetWindowText(), "IGMP Snooping Configuration");
@@ -150,7 +151,8 @@ TEST_F(IGMPSnoopConfigTest, EnablingWritesTheStateThenTheStateWithTheChangedFiel
     ASSERT_TRUE(drv.Check(IDC_IGMP_REPORT_ALL, true));
     ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
     EXPECT_EQ(boxes.Count(), 0u);
-    EXPECT_EQ(SetsSent(), (std::vector<std::string>{"10.1.1.0=i:1", "10.1.1.0=i:1 10.1.4.0=i:4 10.1.8.0=i:1"}));
+    EXPECT_EQ(SetsSent(),
+              (std::vector<std::string>{"10.1.1.0=i:1", "10.1.1.0=i:1 10.1.4.0=i:4 10.1.8.0=i:1"}));
     EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMP_ROBUSTNESS), "4");
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_IGMP_REPORT_ALL), 1);
 

@@ -14,6 +14,7 @@
 #include "platform/sys/Globals.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_igmp.h"
+#include "res/resource.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -60,7 +61,7 @@ protected:
 };
 
 TEST_F(MultiFilterModeTest, ListsModesWithTheNamesOfTheirOwnVlans) {
-    EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(ID_MENU_MULTICAST_FILTER));
+    EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(IDM_MULTICAST_FILTERING));
     // VLAN 5 has a name but no filtering row: paired by position, VLAN 10 would be called "Five".
     s_sim->Set(kP + ".7.6.1.1.5", "s", "Five");
     s_sim->Set(kP + ".7.6.1.5.5", "i", "1");

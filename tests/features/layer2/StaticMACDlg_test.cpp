@@ -17,6 +17,7 @@
 #include "platform/sys/Globals.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_static_mac.h"
+#include "res/resource.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -102,13 +103,14 @@ protected:
 };
 
 TEST_F(StaticMACTest, OpensWithTheTableTheVlansAndTheLearningSettings) {
-    EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(ID_MENU_STATIC_MAC));
+    EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(IDM_STATIC_MAC));
     CStaticMACDlg dlg;
     DialogDriver drv(dlg);
     ASSERT_TRUE(WaitRead(dlg));
     EXPECT_EQ(dlg.GetWindowText(), "Static MAC Configuration");
     CListCtrl* list = List(dlg);
-    const std::vector<std::pair<std::string, int>> columns = {{"ID", 80}, {"Port", 100}, {"MAC Address", 200}, {"VID", 140}};
+    const std::vector<std::pair<std::string, int>> columns = {
+        {"ID", 80}, {"Port", 100}, {"MAC Address", 200}, {"VID", 140}};
     ASSERT_EQ(list->GetColumnCount(), 4);
     for (int c = 0; c < 4; ++c) {
         EXPECT_EQ(list->horizontalHeaderItem(c)->text().toStdString(), columns[c].first);
@@ -147,20 +149,25 @@ TEST_F(StaticMACTest, AddChecksInOrder) {
 
     // Asymmetric VLAN on: only VLAN 1, checked before the address is looked at.
     s_sim->Set(kP + ".7.5.0", "i", "1");
-    EXPECT_EQ(Add(drv, "9", "zz", "10"), std::vector<std::string>{"The VLAN ID must equal to 1 when asymmetric VLAN enable."});
+    EXPECT_EQ(Add(drv, "9", "zz", "10"),
+              std::vector<std::string>{"The VLAN ID must equal to 1 when asymmetric VLAN enable."});
     EXPECT_EQ(dlg.GetDlgItemText(IDC_SMAC_MAC), "");  // inputs reset
     EXPECT_EQ(dlg.GetDlgItemText(IDC_SMAC_PORT), "1");
     EXPECT_EQ(Add(drv, "9", "zz", "1"), std::vector<std::string>{kBadMac});
     s_sim->Set(kP + ".7.5.0", "i", "2");
 
-    EXPECT_EQ(Add(drv, "9", "01-00-5E-00-00-01", "1"), std::vector<std::string>{"Multicast MAC is not allowed."});
-    EXPECT_EQ(Add(drv, "9", "FF-FF-FF-FF-FF-FF", "1"), std::vector<std::string>{"Broadcast MAC is not allowed."});
+    EXPECT_EQ(Add(drv, "9", "01-00-5E-00-00-01", "1"),
+              std::vector<std::string>{"Multicast MAC is not allowed."});
+    EXPECT_EQ(Add(drv, "9", "FF-FF-FF-FF-FF-FF", "1"),
+              std::vector<std::string>{"Broadcast MAC is not allowed."});
     // The device's own address, in any case; the inputs stay.
     EXPECT_EQ(Add(drv, "9", "00-1e-94-4c-20-00", "1"), std::vector<std::string>{"Could not be device MAC."});
     EXPECT_EQ(dlg.GetDlgItemText(IDC_SMAC_MAC), "00-1e-94-4c-20-00");
     // A trunk member port.
-    EXPECT_EQ(Add(drv, "25", "00-00-00-00-00-09", "1"),
-              std::vector<std::string>{"Cannot add  ports with different FDB-destination-hit configurations to an aggregated link."});
+    EXPECT_EQ(
+        Add(drv, "25", "00-00-00-00-00-09", "1"),
+        std::vector<std::string>{
+            "Cannot add  ports with different FDB-destination-hit configurations to an aggregated link."});
     // The same address and VLAN on another port is a duplicate.
     EXPECT_EQ(Add(drv, "9", "00-11-22-33-44-55", "1"),
               std::vector<std::string>{"The entry is already in the Static MAC Address List."});
@@ -186,7 +193,8 @@ TEST_F(StaticMACTest, TwoHundredFiftySixEntriesRefuseEveryAdd) {
         ASSERT_TRUE(WaitRead(dlg));
         ASSERT_EQ(List(dlg)->GetItemCount(), 256);
         // Refused before any field is looked at.
-        EXPECT_EQ(Add(drv, "25", "nonsense", "1"), std::vector<std::string>{"Only support 256  Static Mac entries."});
+        EXPECT_EQ(Add(drv, "25", "nonsense", "1"),
+                  std::vector<std::string>{"Only support 256  Static Mac entries."});
         EXPECT_EQ(dlg.GetDlgItemText(IDC_SMAC_MAC), "");
         EXPECT_TRUE(SetsSent().empty());
     }
@@ -239,7 +247,8 @@ TEST_F(StaticMACTest, LearningApplyChecksAndWrites) {
     boxes.Clear();
     ASSERT_TRUE(drv.Type(IDC_SMAC_UPLINK, "1-3,25"));
     ASSERT_TRUE(drv.Click(IDC_SMAC_APPLY));
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Cannot add a Auto-learn disabled port to an aggregated link."});
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Cannot add a Auto-learn disabled port to an aggregated link."});
     ASSERT_TRUE(WaitRead(dlg));
     EXPECT_TRUE(SetsSent().empty());
 
@@ -264,7 +273,8 @@ TEST_F(StaticMACTest, DisablingWithoutUplinksWritesOnlyTheStateAndEnablingNeedsO
     ASSERT_EQ(List(dlg)->GetItemCount(), 0);
     ASSERT_TRUE(drv.Type(IDC_SMAC_UPLINK, ""));
     ASSERT_TRUE(drv.Click(IDC_SMAC_APPLY));
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Please choose at least one uplink port when disabling auto learning."});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "Please choose at least one uplink port when disabling auto learning."});
     ASSERT_TRUE(WaitRead(dlg));
     EXPECT_TRUE(SetsSent().empty());
 
