@@ -94,15 +94,15 @@ TEST_F(MultiFilterModeTest, ListsModesWithTheNamesOfTheirOwnVlans) {
 }
 
 TEST_F(MultiFilterModeTest, OneVlanOrAllListedVlansInOneRequest) {
-    // Many VLANs: 40 more filtering rows.
-    for (int v = 100; v < 140; ++v) {
+    // Many VLANs: 256 filtering rows, as many as the VLAN table holds.
+    for (int v = 100; v < 353; ++v) {
         s_sim->Set(kP + ".7.8.1.1." + std::to_string(v), "i", std::to_string(v));
         s_sim->Set(kP + ".7.8.1.2." + std::to_string(v), "i", "0");
     }
     CMultiFilterModeConfig dlg;
     DialogDriver drv(dlg);
     ASSERT_TRUE(WaitRead(dlg));
-    ASSERT_EQ(List(dlg)->GetItemCount(), 43);
+    ASSERT_EQ(List(dlg)->GetItemCount(), 256);
 
     ASSERT_TRUE(drv.SelectText(IDC_MFM_VLAN, "10"));
     ASSERT_TRUE(drv.Select(IDC_MFM_MODE, 0));
@@ -120,13 +120,13 @@ TEST_F(MultiFilterModeTest, OneVlanOrAllListedVlansInOneRequest) {
     ASSERT_TRUE(drv.Click(IDC_MFM_APPLY));
     const auto sets = test::Sets(s_sim->Requests());
     ASSERT_EQ(sets.size(), 1u);
-    ASSERT_EQ(sets[0].varbinds.size(), 43u);
+    ASSERT_EQ(sets[0].varbinds.size(), 256u);
     EXPECT_EQ(test::BindingText(sets[0].varbinds[0], kCut), "7.8.1.2.1=i:1");
     EXPECT_EQ(test::BindingText(sets[0].varbinds[1], kCut), "7.8.1.2.10=i:1");
     EXPECT_EQ(test::BindingText(sets[0].varbinds[2], kCut), "7.8.1.2.20=i:1");
-    EXPECT_EQ(test::BindingText(sets[0].varbinds[42], kCut), "7.8.1.2.139=i:1");
+    EXPECT_EQ(test::BindingText(sets[0].varbinds[255], kCut), "7.8.1.2.352=i:1");
     ASSERT_TRUE(WaitRead(dlg));
-    EXPECT_EQ(Row(List(dlg), 42)[2], kFilter);
+    EXPECT_EQ(Row(List(dlg), 255)[2], kFilter);
     EXPECT_EQ(boxes.Count(), 0u);
     ASSERT_TRUE(drv.Check(IDC_MFM_ALL, false));
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_MFM_VLAN));

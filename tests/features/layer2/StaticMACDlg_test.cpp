@@ -181,6 +181,16 @@ TEST_F(StaticMACTest, AddChecksInOrder) {
     EXPECT_EQ(Row(List(dlg), 2), (std::vector<std::string>{"3", "9", "00-11-22-33-44-55", "10"}));
 }
 
+TEST_F(StaticMACTest, RowWithAShortAddressIsNotShown) {
+    // Three octets where six belong: no address to show, and none to name the row by on delete.
+    s_sim->Set(kTable + ".2.1.0.17.34.51.68.85.7", "x", "001122");
+    CStaticMACDlg dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitRead(dlg));
+    ASSERT_EQ(List(dlg)->GetItemCount(), 1);
+    EXPECT_EQ(Row(List(dlg), 0), (std::vector<std::string>{"1", "3", "00-0A-0B-0C-0D-0E", "1"}));
+}
+
 TEST_F(StaticMACTest, TwoHundredFiftySixEntriesRefuseEveryAdd) {
     // 254 more active rows (256 in all) and one that is not active.
     for (int i = 0; i < 254; ++i) {
