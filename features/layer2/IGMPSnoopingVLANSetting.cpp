@@ -96,6 +96,7 @@ void CIGMPSnoopingVLANSetting::CreatePortControls(QGridLayout* grid) {
         m_portLabels.push_back(label);
         m_portChecks.push_back(box);
     }
+    grid->setColumnStretch(std::max(perRow, 1), 1);  // spare width goes right of the last port
 }
 
 int CIGMPSnoopingVLANSetting::OnInitDialog() {

@@ -14,21 +14,21 @@ P = "1.3.6.1.4.1.7393.10.76.20.1"
 # VLAN id -> (state, querier, router ports, fast leave)
 IGMP_VLANS = {
     1: (1, 2, [1, 2], 2),
-    10: (1, 1, [], 1),
-    20: (2, 2, [], 2),
+    110: (1, 1, [], 1),
+    120: (2, 2, [], 2),
 }
 # (VLAN id, group address, member ports)
 GROUPS = [
     (1, (239, 1, 1, 1), [3, 5]),
     (1, (239, 255, 255, 250), [3, 4, 5, 6]),
-    (10, (224, 1, 2, 3), [9]),
+    (110, (224, 1, 2, 3), [9]),
 ]
 # VLAN id -> filtering mode
-FILTER_MODES = {1: 0, 10: 1, 20: 0}
+FILTER_MODES = {1: 0, 110: 1, 120: 0}
 
 # ---- VLAN rows of the samples above (VLAN table, names and members). To be folded into the VLAN
 # area's profile script at merge; VLAN 1 "default" is in the base profile already.
-SAMPLE_VLANS = {10: ("Sales", [1, 2, 3, 4, 9, 10]), 20: ("Lab", [5, 6, 7, 8])}
+SAMPLE_VLANS = {110: ("Sales", [1, 2, 3, 4, 9, 10]), 120: ("Lab", [5, 6, 7, 8])}
 # ---- end of the VLAN rows
 
 

@@ -97,8 +97,8 @@ TEST_F(IGMPVlanSettingTest, ListsEveryVlanAndGreysTheAppliesWhenSnoopingIsOff) {
     ASSERT_EQ(list->GetItemCount(), 3);
     EXPECT_EQ(Row(list, 0),
               (std::vector<std::string>{"1", "default", "Enabled", "Disabled", "Disabled", "1,2"}));
-    EXPECT_EQ(Row(list, 1), (std::vector<std::string>{"10", "Sales", "Enabled", "Enabled", "Enabled", ""}));
-    EXPECT_EQ(Row(list, 2), (std::vector<std::string>{"20", "Lab", "Disabled", "Disabled", "Disabled", ""}));
+    EXPECT_EQ(Row(list, 1), (std::vector<std::string>{"110", "Sales", "Enabled", "Enabled", "Enabled", ""}));
+    EXPECT_EQ(Row(list, 2), (std::vector<std::string>{"120", "Lab", "Disabled", "Disabled", "Disabled", ""}));
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMPV_APPLY));
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMPV_ROUTER_APPLY));
     EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_STATE), "Enabled");
@@ -128,8 +128,8 @@ TEST_F(IGMPVlanSettingTest, SettingsApplyRequestsAndTheQuestionBeforeDisabling) 
     WaitRead(dlg);
 
     // A disabled VLAN greys querier and fast leave until State says Enabled.
-    Pick(drv, dlg, "20");
-    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_VLAN_ID), "20");
+    Pick(drv, dlg, "120");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_VLAN_ID), "120");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_VLAN_NAME), "Lab");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_STATE), "Disabled");
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_IGMPV_QUERIER));
@@ -138,8 +138,9 @@ TEST_F(IGMPVlanSettingTest, SettingsApplyRequestsAndTheQuestionBeforeDisabling) 
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMPV_QUERIER));
     ASSERT_TRUE(drv.Select(IDC_IGMPV_FAST_LEAVE, 0));
     ASSERT_TRUE(drv.Click(IDC_IGMPV_APPLY));
-    EXPECT_EQ(SetsSent(), (std::vector<std::string>{
-                              "10.3.4.1.2.20=i:1", "10.3.4.1.2.20=i:1 10.3.4.1.4.20=i:2 10.3.4.1.8.20=i:1"}));
+    EXPECT_EQ(SetsSent(),
+              (std::vector<std::string>{"10.3.4.1.2.120=i:1",
+                                        "10.3.4.1.2.120=i:1 10.3.4.1.4.120=i:2 10.3.4.1.8.120=i:1"}));
     EXPECT_EQ(boxes.Count(), 0u);
     // The form is emptied and the list read again.
     EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_VLAN_ID), "");
@@ -148,22 +149,23 @@ TEST_F(IGMPVlanSettingTest, SettingsApplyRequestsAndTheQuestionBeforeDisabling) 
 
     // Disabling asks first; Cancel writes nothing and keeps the form.
     s_sim->ClearLog();
-    Pick(drv, dlg, "10");
+    Pick(drv, dlg, "110");
     ASSERT_TRUE(drv.Select(IDC_IGMPV_STATE, 1));
     boxes.Answer(IDCANCEL);
     ASSERT_TRUE(drv.Click(IDC_IGMPV_APPLY));
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"All router ports of this VLAN will be deleted."});
     EXPECT_TRUE(SetsSent().empty());
-    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_VLAN_ID), "10");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_VLAN_ID), "110");
     // OK: querier and fast leave (as the greyed combos show them), the state last.
     ASSERT_TRUE(drv.Click(IDC_IGMPV_APPLY));
-    EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.3.4.1.4.10=i:1 10.3.4.1.8.10=i:1 10.3.4.1.2.10=i:2"});
+    EXPECT_EQ(SetsSent(),
+              std::vector<std::string>{"10.3.4.1.4.110=i:1 10.3.4.1.8.110=i:1 10.3.4.1.2.110=i:2"});
     WaitRead(dlg);
 
     // Applying "Disabled" to a disabled VLAN still asks; OK sends nothing.
     s_sim->ClearLog();
     boxes.Clear();
-    Pick(drv, dlg, "10");
+    Pick(drv, dlg, "110");
     ASSERT_TRUE(drv.Click(IDC_IGMPV_APPLY));
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"All router ports of this VLAN will be deleted."});
     EXPECT_TRUE(SetsSent().empty());
@@ -184,8 +186,8 @@ TEST_F(IGMPVlanSettingTest, RouterPortBoxesFollowTheVlanAndStayAsWritten) {
     EXPECT_TRUE(Box(drv, 2)->isChecked());
     EXPECT_FALSE(Box(drv, 3)->isChecked());
     EXPECT_TRUE(Box(drv, 5)->isEnabled());
-    // VLAN 10: no router ports, only its members can be checked.
-    Pick(drv, dlg, "10");
+    // VLAN 110: no router ports, only its members can be checked.
+    Pick(drv, dlg, "110");
     EXPECT_FALSE(Box(drv, 1)->isChecked());
     EXPECT_TRUE(Box(drv, 9)->isEnabled());
     EXPECT_FALSE(Box(drv, 5)->isEnabled());
@@ -196,7 +198,7 @@ TEST_F(IGMPVlanSettingTest, RouterPortBoxesFollowTheVlanAndStayAsWritten) {
     boxes.Clear();
     ASSERT_TRUE(drv.Click(IDC_IGMPV_ROUTER_APPLY));
     // Eight octets on a 28-port switch.
-    EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.3.4.1.6.10=x:2040000000000000"});
+    EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.3.4.1.6.110=x:2040000000000000"});
     EXPECT_EQ(boxes.Count(), 0u);
     WaitRead(dlg);
     EXPECT_EQ(Row(List(dlg), 1)[5], "3,10");
@@ -205,11 +207,11 @@ TEST_F(IGMPVlanSettingTest, RouterPortBoxesFollowTheVlanAndStayAsWritten) {
     EXPECT_TRUE(Box(drv, 10)->isChecked());
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_IGMPV_ROUTER_APPLY));
-    EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.3.4.1.6.10=x:2040000000000000"});
+    EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.3.4.1.6.110=x:2040000000000000"});
     WaitRead(dlg);
 
     // A refused write says so and keeps the boxes.
-    Fail(kP + ".10.3.4.1.6.10", 5);
+    Fail(kP + ".10.3.4.1.6.110", 5);
     ASSERT_TRUE(drv.Check(IDC_IGMPV_PORT_CHECK + 9, true));
     ASSERT_TRUE(drv.Click(IDC_IGMPV_ROUTER_APPLY));
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to set the static router ports of this VLAN."});
@@ -248,7 +250,7 @@ TEST_F(IGMPVlanSettingTest, MulticastEntriesNumberedFromOneOnEveryRefresh) {
     }
     ASSERT_EQ(list->GetItemCount(), 3);
     EXPECT_EQ(Row(list, 0), (std::vector<std::string>{"1", "1", "239.1.1.1", "01-00-5E-01-01-01", "3,5"}));
-    EXPECT_EQ(Row(list, 2), (std::vector<std::string>{"3", "10", "224.1.2.3", "01-00-5E-01-02-03", "9"}));
+    EXPECT_EQ(Row(list, 2), (std::vector<std::string>{"3", "110", "224.1.2.3", "01-00-5E-01-02-03", "9"}));
 
     const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/igmp";
     QDir().mkpath(dir);
@@ -294,6 +296,10 @@ TEST_F(IGMPVlanSetting52Test, TwoRowsOfBoxesAndTwelveOctets) {
     EXPECT_LT(Box(drv, 26)->y(), Box(drv, 27)->y());
     EXPECT_EQ(Box(drv, 1)->x(), Box(drv, 27)->x());
     Pick(drv, dlg, "1");
+    const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/igmp";
+    QDir().mkpath(dir);
+    test::PumpEvents();
+    EXPECT_TRUE(test::GrabScreenshot(&dlg, (dir + "/igmp_vlan_settings_52.png").toStdString()));
     ASSERT_TRUE(drv.Check(IDC_IGMPV_PORT_CHECK + 52, true));
     ASSERT_TRUE(drv.Click(IDC_IGMPV_ROUTER_APPLY));
     EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.3.4.1.6.1=x:c00000000000100000000000"});
