@@ -90,6 +90,11 @@ CIGMPSnoopingLogic::CIGMPSnoopingLogic()
             m_hOwner->SendMessage(WM_IGMP_RESULT, 3, 0);
         }
     };
+    m_trunkRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (m_hOwner != nullptr) {
+            m_hOwner->SendMessage(WM_IGMP_RESULT, 4, end.AtEnd() ? 1 : 0);
+        }
+    };
     m_groupWalk.onRow = [this](const IGMPGroupEntry& entry) {
         if (m_hOwner != nullptr) {
             m_hOwner->SendMessage(WM_IGMP_GROUP_RESULT, 0, reinterpret_cast<ksx::LPARAM>(&entry));

@@ -10,7 +10,9 @@
 #include "core/TableRead.h"
 #include "platform/sys/Messages.h"
 
-// wParam 2: global settings read (m_GlobalSettings filled); 0: one IGMPVlanEntry row; 3: VLAN walk ended.
+// wParam 2: global settings read (m_GlobalSettings filled); 0: one IGMPVlanEntry row; 3: VLAN walk ended;
+// 4: the trunk membership read (CModuleBase::ReadTrunkPorts) ended, lParam 1 at the end of the table, 0
+// when it failed.
 constexpr unsigned WM_IGMP_RESULT = ksx::WM_USER + 102;
 // wParam 0: one IGMPGroupEntry row; 3: group walk ended.
 constexpr unsigned WM_IGMP_GROUP_RESULT = ksx::WM_USER + 115;

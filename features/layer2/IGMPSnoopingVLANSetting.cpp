@@ -21,6 +21,7 @@ namespace {
 const char kEnabled[] = "Enabled";
 const char kDisabled[] = "Disabled";
 const char kRouterWriteFailed[] = "Failed to set the static router ports of this VLAN.";
+const char kTrunkReadFailed[] = "Failed to read the trunk membership.";
 
 QComboBox* StateCombo(ui::Form& form, int id) {
     QComboBox* combo = form.Combo(id);
@@ -125,9 +126,10 @@ void CIGMPSnoopingVLANSetting::ResetForm() {
 }
 
 void CIGMPSnoopingVLANSetting::OnRefresh() {
-    const bool enabled = m_strGlobalState == "1";
-    EnableDlgItem(IDC_IGMPV_APPLY, enabled);
-    EnableDlgItem(IDC_IGMPV_ROUTER_APPLY, enabled);
+    EnableDlgItem(IDC_IGMPV_APPLY, m_strGlobalState == "1");
+    // The router-port Apply checks trunk membership: it waits for the trunk read.
+    m_bTrunksRead = false;
+    EnableDlgItem(IDC_IGMPV_ROUTER_APPLY, false);
     EnableDlgItem(IDC_IGMPV_REFRESH, false);
     m_list->DeleteAllItems();
     m_IGMPLogic.ReadVlanSettings();
@@ -146,6 +148,12 @@ LRESULT CIGMPSnoopingVLANSetting::OnIGMPResult(WPARAM wParam, LPARAM lParam) {
         m_list->SetItemText(row, 5, QString::fromStdString(entry.routerPorts));
     } else if (wParam == 3) {
         EnableDlgItem(IDC_IGMPV_REFRESH, true);
+    } else if (wParam == 4) {
+        m_bTrunksRead = true;
+        EnableDlgItem(IDC_IGMPV_ROUTER_APPLY, m_strGlobalState == "1");
+        if (lParam == 0) {
+            AfxMessageBox(kTrunkReadFailed, MB_OK);
+        }
     }
     return 0;
 }

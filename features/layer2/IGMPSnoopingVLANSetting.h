@@ -24,6 +24,7 @@ public:
     CIGMPSnoopingLogic m_IGMPLogic;
     std::string m_strGlobalState;
     std::vector<int> m_portValue;  // per port: 1 static router port; always the boxes' states
+    bool m_bTrunksRead = false;    // the trunk check of the router-port Apply has its data
 
 protected:
     void CreateControls() override;

@@ -132,5 +132,10 @@ void CMultiFilterModeConfig::OnApply() {
 
 int CMultiFilterModeConfig::DestroyWindow() {
     TRACE("==================DestroyWindow===============");
-    return CTableDialog::DestroyWindow();
+    m_cCommonSNMP.Close();
+    TRACE("==================m_cCommonSNMP.Close===============");
+    // The walk's reader and session close with the dialog's own sessions.
+    const int result = CTableDialog::DestroyWindow();
+    TRACE("==================m_cCommonSNMPTable.Close===============");
+    return result;
 }

@@ -58,8 +58,7 @@ protected:
     static CListCtrl* List(CIGMPSnoopingVLANSetting& dlg) { return dlg.Item<CListCtrl>(IDC_IGMPV_LIST); }
     // Waits for the walk and the trunk read of the last refresh.
     static void WaitRead(CIGMPSnoopingVLANSetting& dlg) {
-        ASSERT_TRUE(WaitUntil(
-            [&] { return dlg.IsDlgItemEnabled(IDC_IGMPV_REFRESH) && dlg.m_IGMPLogic.TrunkLoaded(); }));
+        ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_IGMPV_REFRESH) && dlg.m_bTrunksRead; }));
     }
     // Clicks the row of the VLAN as a user would.
     static void Pick(DialogDriver& drv, CIGMPSnoopingVLANSetting& dlg, const std::string& vlan) {
@@ -222,7 +221,10 @@ TEST_F(IGMPVlanSettingTest, RouterPortBoxesFollowTheVlanAndStayAsWritten) {
 TEST_F(IGMPVlanSettingTest, TrunkMembersMustShareTheirRouterPortState) {
     CIGMPSnoopingVLANSetting dlg("1");
     DialogDriver drv(dlg);
+    // Until the trunk membership is in, the check could not refuse anything: no Apply yet.
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_IGMPV_ROUTER_APPLY));
     WaitRead(dlg);
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMPV_ROUTER_APPLY));
     Pick(drv, dlg, "1");
     ASSERT_TRUE(drv.Check(IDC_IGMPV_PORT_CHECK + 25, true));  // trunk 1 is ports 25 and 26
     ASSERT_TRUE(drv.Click(IDC_IGMPV_ROUTER_APPLY));
