@@ -109,7 +109,7 @@ int CStaticMACDlg::OnInitDialog() {
 
 void CStaticMACDlg::Refresh() {
     // Add and Delete check against the VLAN list, the table and the trunk membership: unavailable until
-    // all three reads have ended.
+    // all three reads have ended. Apply waits for the learning state and the trunk membership.
     EnableDlgItem(IDC_SMAC_ADD, false);
     EnableDlgItem(IDC_SMAC_DELETE, false);
     EnableDlgItem(IDC_SMAC_REFRESH, false);
@@ -123,8 +123,10 @@ void CStaticMACDlg::Refresh() {
     SetDlgItemText(IDC_SMAC_UPLINK, m_logic.m_strUplinkPorts);
     EnableDlgItem(IDC_SMAC_UPLINK, m_nLearningRadio == 0);
     UpdateRadios();
-    // A state not read must not be written back as "Disabled" by the next Apply.
-    EnableDlgItem(IDC_SMAC_APPLY, stateRead);
+    // A state not read must not be written back as "Disabled" by the next Apply, and Apply's trunk
+    // check waits for the trunk membership.
+    m_bLearningRead = stateRead;
+    EnableDlgItem(IDC_SMAC_APPLY, false);
     if (!stateRead) {
         AfxMessageBox(kLearningReadFailed, MB_OK);
     }
@@ -174,6 +176,7 @@ LRESULT CStaticMACDlg::OnStaticMacResult(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CStaticMACDlg::OnTrunksDone(WPARAM wParam, LPARAM /*lParam*/) {
     m_bTrunksRead = true;
+    EnableDlgItem(IDC_SMAC_APPLY, m_bLearningRead);
     ReadsEnded();
     if (wParam != 1) {
         AfxMessageBox(kTrunkReadFailed, MB_OK);

@@ -44,4 +44,5 @@ private:
     bool m_bVlanListRead = false;  // the VID list holds the device's VLANs
     bool m_bTableRead = true;      // the static MAC walk has ended
     bool m_bTrunksRead = true;     // the trunk membership read has ended
+    bool m_bLearningRead = false;  // the learning state shown is the device's
 };

@@ -106,6 +106,9 @@ TEST_F(StaticMACTest, OpensWithTheTableTheVlansAndTheLearningSettings) {
     EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(IDM_STATIC_MAC));
     CStaticMACDlg dlg;
     DialogDriver drv(dlg);
+    // Add and Apply check against trunk membership: neither before it has been read.
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SMAC_ADD));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SMAC_APPLY));
     ASSERT_TRUE(WaitRead(dlg));
     EXPECT_EQ(dlg.GetWindowText(), "Static MAC Configuration");
     CListCtrl* list = List(dlg);
