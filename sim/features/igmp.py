@@ -7,6 +7,7 @@ ports (port bitmap), 8 fast leave.
 Group table (10.3.5.1, index VLAN id and the group's four address octets, read only): 1 VLAN id,
 2 group address (4 octets), 3 group MAC (6 octets), 4 member ports (bitmap).
 Multicast filtering mode per VLAN (7.8.1, index the VLAN id): 1 VLAN id, 2 mode (0 forward, 1 filter).
+The samples use the VLANs of the VLAN area's profile (1, 100 and 200).
 """
 
 P = "1.3.6.1.4.1.7393.10.76.20.1"
@@ -14,22 +15,18 @@ P = "1.3.6.1.4.1.7393.10.76.20.1"
 # VLAN id -> (state, querier, router ports, fast leave)
 IGMP_VLANS = {
     1: (1, 2, [1, 2], 2),
-    110: (1, 1, [], 1),
-    120: (2, 2, [], 2),
+    100: (1, 1, [], 1),
+    200: (2, 2, [], 2),
 }
 # (VLAN id, group address, member ports)
 GROUPS = [
     (1, (239, 1, 1, 1), [3, 5]),
     (1, (239, 255, 255, 250), [3, 4, 5, 6]),
-    (110, (224, 1, 2, 3), [9]),
+    (100, (224, 1, 2, 3), [9]),
 ]
 # VLAN id -> filtering mode
-FILTER_MODES = {1: 0, 110: 1, 120: 0}
+FILTER_MODES = {1: 0, 100: 1, 200: 0}
 
-# ---- VLAN rows of the samples above (VLAN table, names and members). To be folded into the VLAN
-# area's profile script at merge; VLAN 1 "default" is in the base profile already.
-SAMPLE_VLANS = {110: ("Sales", [1, 2, 3, 4, 9, 10]), 120: ("Lab", [5, 6, 7, 8])}
-# ---- end of the VLAN rows
 
 
 def bitmap(ports, octets):
@@ -45,15 +42,7 @@ def group_mac(addr):
 
 def objects(name, ports, poe):
     octets = 4 if ports <= 32 else 8
-    out = ["# VLAN rows of the IGMP and multicast filtering samples (VLAN table; fold into the VLAN area)"]
-    v = "%s.7.6.1" % P
-    for vid, (vname, members) in sorted(SAMPLE_VLANS.items()):
-        out.append("%s.1.%d|s|%s" % (v, vid, vname))
-        out.append("%s.2.%d|x|%s" % (v, vid, bitmap(members, octets)))
-        out.append("%s.3.%d|x|%s" % (v, vid, bitmap(members, octets)))
-        out.append("%s.4.%d|x|%s" % (v, vid, "00" * octets))
-        out.append("%s.5.%d|i|1" % (v, vid))
-
+    out = []
     g = "%s.10.1" % P
     out.append("# IGMP snooping global settings")
     for sub, value, lo, hi in ((1, 1, 1, 2), (2, 125, 60, 600), (3, 260, 130, 153025), (4, 2, 2, 255),

@@ -164,18 +164,18 @@ TEST_F(IGMPLogicTest, GlobalReadFillsTheSettingsAndAFailedReadKeepsThem) {
 
 TEST_F(IGMPLogicTest, VlanWritesSendStateFirstWhenEnablingAndLastWhenDisabling) {
     // Stays disabled: nothing.
-    EXPECT_TRUE(Logic().WriteVlanSettings("120", "2", "2", "1", "1"));
+    EXPECT_TRUE(Logic().WriteVlanSettings("200", "2", "2", "1", "1"));
     EXPECT_TRUE(SetsSent().empty());
     // Enabling: the state alone, then the state again with querier and fast leave.
-    EXPECT_TRUE(Logic().WriteVlanSettings("120", "2", "1", "1", "2"));
+    EXPECT_TRUE(Logic().WriteVlanSettings("200", "2", "1", "1", "2"));
     EXPECT_EQ(SetsSent(),
-              (std::vector<std::string>{"10.3.4.1.2.120=i:1",
-                                        "10.3.4.1.2.120=i:1 10.3.4.1.4.120=i:1 10.3.4.1.8.120=i:2"}));
+              (std::vector<std::string>{"10.3.4.1.2.200=i:1",
+                                        "10.3.4.1.2.200=i:1 10.3.4.1.4.200=i:1 10.3.4.1.8.200=i:2"}));
     // Disabling: querier and fast leave, the state last.
     s_sim->ClearLog();
-    EXPECT_TRUE(Logic().WriteVlanSettings("110", "1", "2", "2", "2"));
+    EXPECT_TRUE(Logic().WriteVlanSettings("100", "1", "2", "2", "2"));
     EXPECT_EQ(SetsSent(),
-              std::vector<std::string>{"10.3.4.1.4.110=i:2 10.3.4.1.8.110=i:2 10.3.4.1.2.110=i:2"});
+              std::vector<std::string>{"10.3.4.1.4.100=i:2 10.3.4.1.8.100=i:2 10.3.4.1.2.100=i:2"});
     // Staying enabled: querier and fast leave only.
     s_sim->ClearLog();
     EXPECT_TRUE(Logic().WriteVlanSettings("1", "1", "1", "1", "1"));
@@ -191,24 +191,24 @@ TEST_F(IGMPLogicTest, VlanWritesSendStateFirstWhenEnablingAndLastWhenDisabling) 
 
 TEST_F(IGMPLogicTest, RouterPortWriteSendsTheBitmapAndReportsARefusal) {
     const unsigned char bitmap[8] = {0xC0, 0x00, 0x00, 0x10, 0, 0, 0, 0};
-    EXPECT_TRUE(Logic().WriteRouterPorts("110", bitmap, 8));
-    EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.3.4.1.6.110=x:c000001000000000"});
-    Fail(kP + ".10.3.4.1.6.110", 5);
-    EXPECT_FALSE(Logic().WriteRouterPorts("110", bitmap, 8));
+    EXPECT_TRUE(Logic().WriteRouterPorts("100", bitmap, 8));
+    EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.3.4.1.6.100=x:c000001000000000"});
+    Fail(kP + ".10.3.4.1.6.100", 5);
+    EXPECT_FALSE(Logic().WriteRouterPorts("100", bitmap, 8));
 }
 
 TEST_F(IGMPLogicTest, VlanMemberPortsAsListText) {
-    EXPECT_EQ(Logic().GetVlanPortList("110"), "1,2,3,4,9,10");
+    EXPECT_EQ(Logic().GetVlanPortList("100"), "1,2,3,4,5,6,7,8");
     EXPECT_EQ(Logic().GetVlanPortList("77"), "");
 }
 
 TEST_F(IGMPLogicTest, VlanWalkPairsNamesByVlanId) {
-    // VLAN 5 has no IGMP row and VLAN 120 no VLAN row: by position, VLAN 110 would be named after VLAN 5
-    // and VLAN 120 after VLAN 110.
+    // VLAN 5 has no IGMP row and VLAN 200 no VLAN row: by position, VLAN 100 would be named after VLAN 5
+    // and VLAN 200 after VLAN 100.
     const std::string names = kP + ".7.6.1";
     s_sim->Set(names + ".1.5", "s", "Five");
     s_sim->Set(names + ".5.5", "i", "1");
-    s_sim->Command("unset " + names + ".1.120");
+    s_sim->Command("unset " + names + ".1.200");
     Logic().ReadVlanSettings();
     ASSERT_TRUE(owner.WaitFor(WM_IGMP_RESULT, 3));
     const auto rows = owner.Vlans();
@@ -216,13 +216,13 @@ TEST_F(IGMPLogicTest, VlanWalkPairsNamesByVlanId) {
     EXPECT_EQ(rows[0].vlanId, "1");
     EXPECT_EQ(rows[0].vlanName, "default");
     EXPECT_EQ(rows[0].routerPorts, "1,2");
-    EXPECT_EQ(rows[1].vlanId, "110");
-    EXPECT_EQ(rows[1].vlanName, "Sales");
+    EXPECT_EQ(rows[1].vlanId, "100");
+    EXPECT_EQ(rows[1].vlanName, "office");
     EXPECT_EQ(rows[1].state, "1");
     EXPECT_EQ(rows[1].querier, "1");
     EXPECT_EQ(rows[1].fastLeave, "1");
     EXPECT_EQ(rows[1].routerPorts, "");
-    EXPECT_EQ(rows[2].vlanId, "120");
+    EXPECT_EQ(rows[2].vlanId, "200");
     EXPECT_EQ(rows[2].vlanName, "");
     EXPECT_EQ(rows[2].state, "2");
 
@@ -239,8 +239,8 @@ TEST_F(IGMPLogicTest, VlanWalkPairsNamesByVlanId) {
 
 TEST_F(IGMPLogicTest, GroupWalkFormatsAddressesAndLeavesShortValuesEmpty) {
     // One group's address and MAC arrive short: they must not be read past their end.
-    s_sim->Set(kP + ".10.3.5.1.2.110.224.1.2.3", "x", "e001");
-    s_sim->Set(kP + ".10.3.5.1.3.110.224.1.2.3", "x", "01005e01");
+    s_sim->Set(kP + ".10.3.5.1.2.100.224.1.2.3", "x", "e001");
+    s_sim->Set(kP + ".10.3.5.1.3.100.224.1.2.3", "x", "01005e01");
     Logic().ReadMulticastEntries();
     ASSERT_TRUE(owner.WaitFor(WM_IGMP_GROUP_RESULT, 3));
     const auto rows = owner.Groups();
@@ -252,7 +252,7 @@ TEST_F(IGMPLogicTest, GroupWalkFormatsAddressesAndLeavesShortValuesEmpty) {
     EXPECT_EQ(rows[1].groupAddress, "239.255.255.250");
     EXPECT_EQ(rows[1].groupMac, "01-00-5E-7F-FF-FA");
     EXPECT_EQ(rows[1].memberPorts, "3,4,5,6");
-    EXPECT_EQ(rows[2].vlanId, "110");
+    EXPECT_EQ(rows[2].vlanId, "100");
     EXPECT_EQ(rows[2].groupAddress, "");
     EXPECT_EQ(rows[2].groupMac, "");
     EXPECT_EQ(rows[2].memberPorts, "9");

@@ -96,8 +96,9 @@ TEST_F(IGMPVlanSettingTest, ListsEveryVlanAndGreysTheAppliesWhenSnoopingIsOff) {
     ASSERT_EQ(list->GetItemCount(), 3);
     EXPECT_EQ(Row(list, 0),
               (std::vector<std::string>{"1", "default", "Enabled", "Disabled", "Disabled", "1,2"}));
-    EXPECT_EQ(Row(list, 1), (std::vector<std::string>{"110", "Sales", "Enabled", "Enabled", "Enabled", ""}));
-    EXPECT_EQ(Row(list, 2), (std::vector<std::string>{"120", "Lab", "Disabled", "Disabled", "Disabled", ""}));
+    EXPECT_EQ(Row(list, 1), (std::vector<std::string>{"100", "office", "Enabled", "Enabled", "Enabled", ""}));
+    EXPECT_EQ(Row(list, 2),
+              (std::vector<std::string>{"200", "voice", "Disabled", "Disabled", "Disabled", ""}));
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMPV_APPLY));
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMPV_ROUTER_APPLY));
     EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_STATE), "Enabled");
@@ -127,9 +128,9 @@ TEST_F(IGMPVlanSettingTest, SettingsApplyRequestsAndTheQuestionBeforeDisabling) 
     WaitRead(dlg);
 
     // A disabled VLAN greys querier and fast leave until State says Enabled.
-    Pick(drv, dlg, "120");
-    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_VLAN_ID), "120");
-    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_VLAN_NAME), "Lab");
+    Pick(drv, dlg, "200");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_VLAN_ID), "200");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_VLAN_NAME), "voice");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_STATE), "Disabled");
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_IGMPV_QUERIER));
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_IGMPV_FAST_LEAVE));
@@ -138,8 +139,8 @@ TEST_F(IGMPVlanSettingTest, SettingsApplyRequestsAndTheQuestionBeforeDisabling) 
     ASSERT_TRUE(drv.Select(IDC_IGMPV_FAST_LEAVE, 0));
     ASSERT_TRUE(drv.Click(IDC_IGMPV_APPLY));
     EXPECT_EQ(SetsSent(),
-              (std::vector<std::string>{"10.3.4.1.2.120=i:1",
-                                        "10.3.4.1.2.120=i:1 10.3.4.1.4.120=i:2 10.3.4.1.8.120=i:1"}));
+              (std::vector<std::string>{"10.3.4.1.2.200=i:1",
+                                        "10.3.4.1.2.200=i:1 10.3.4.1.4.200=i:2 10.3.4.1.8.200=i:1"}));
     EXPECT_EQ(boxes.Count(), 0u);
     // The form is emptied and the list read again.
     EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_VLAN_ID), "");
@@ -148,23 +149,23 @@ TEST_F(IGMPVlanSettingTest, SettingsApplyRequestsAndTheQuestionBeforeDisabling) 
 
     // Disabling asks first; Cancel writes nothing and keeps the form.
     s_sim->ClearLog();
-    Pick(drv, dlg, "110");
+    Pick(drv, dlg, "100");
     ASSERT_TRUE(drv.Select(IDC_IGMPV_STATE, 1));
     boxes.Answer(IDCANCEL);
     ASSERT_TRUE(drv.Click(IDC_IGMPV_APPLY));
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"All router ports of this VLAN will be deleted."});
     EXPECT_TRUE(SetsSent().empty());
-    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_VLAN_ID), "110");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_VLAN_ID), "100");
     // OK: querier and fast leave (as the greyed combos show them), the state last.
     ASSERT_TRUE(drv.Click(IDC_IGMPV_APPLY));
     EXPECT_EQ(SetsSent(),
-              std::vector<std::string>{"10.3.4.1.4.110=i:1 10.3.4.1.8.110=i:1 10.3.4.1.2.110=i:2"});
+              std::vector<std::string>{"10.3.4.1.4.100=i:1 10.3.4.1.8.100=i:1 10.3.4.1.2.100=i:2"});
     WaitRead(dlg);
 
     // Applying "Disabled" to a disabled VLAN still asks; OK sends nothing.
     s_sim->ClearLog();
     boxes.Clear();
-    Pick(drv, dlg, "110");
+    Pick(drv, dlg, "100");
     ASSERT_TRUE(drv.Click(IDC_IGMPV_APPLY));
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"All router ports of this VLAN will be deleted."});
     EXPECT_TRUE(SetsSent().empty());
@@ -184,38 +185,38 @@ TEST_F(IGMPVlanSettingTest, RouterPortBoxesFollowTheVlanAndStayAsWritten) {
     EXPECT_TRUE(Box(drv, 1)->isChecked());
     EXPECT_TRUE(Box(drv, 2)->isChecked());
     EXPECT_FALSE(Box(drv, 3)->isChecked());
-    EXPECT_TRUE(Box(drv, 5)->isEnabled());
-    // VLAN 110: no router ports, only its members can be checked.
-    Pick(drv, dlg, "110");
-    EXPECT_FALSE(Box(drv, 1)->isChecked());
     EXPECT_TRUE(Box(drv, 9)->isEnabled());
-    EXPECT_FALSE(Box(drv, 5)->isEnabled());
+    // VLAN 100: no router ports, only its members can be checked.
+    Pick(drv, dlg, "100");
+    EXPECT_FALSE(Box(drv, 1)->isChecked());
+    EXPECT_TRUE(Box(drv, 8)->isEnabled());
+    EXPECT_FALSE(Box(drv, 9)->isEnabled());
     EXPECT_EQ(dlg.m_portValue, std::vector<int>(28, 0));
 
     ASSERT_TRUE(drv.Check(IDC_IGMPV_PORT_CHECK + 3, true));
-    ASSERT_TRUE(drv.Check(IDC_IGMPV_PORT_CHECK + 10, true));
+    ASSERT_TRUE(drv.Check(IDC_IGMPV_PORT_CHECK + 8, true));
     boxes.Clear();
     ASSERT_TRUE(drv.Click(IDC_IGMPV_ROUTER_APPLY));
     // Eight octets on a 28-port switch.
-    EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.3.4.1.6.110=x:2040000000000000"});
+    EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.3.4.1.6.100=x:2100000000000000"});
     EXPECT_EQ(boxes.Count(), 0u);
     WaitRead(dlg);
-    EXPECT_EQ(Row(List(dlg), 1)[5], "3,10");
+    EXPECT_EQ(Row(List(dlg), 1)[5], "3,8");
     // The boxes show what was written: a second Apply writes the same ports, not an empty set.
     EXPECT_TRUE(Box(drv, 3)->isChecked());
-    EXPECT_TRUE(Box(drv, 10)->isChecked());
+    EXPECT_TRUE(Box(drv, 8)->isChecked());
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_IGMPV_ROUTER_APPLY));
-    EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.3.4.1.6.110=x:2040000000000000"});
+    EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.3.4.1.6.100=x:2100000000000000"});
     WaitRead(dlg);
 
     // A refused write says so and keeps the boxes.
-    Fail(kP + ".10.3.4.1.6.110", 5);
-    ASSERT_TRUE(drv.Check(IDC_IGMPV_PORT_CHECK + 9, true));
+    Fail(kP + ".10.3.4.1.6.100", 5);
+    ASSERT_TRUE(drv.Check(IDC_IGMPV_PORT_CHECK + 7, true));
     ASSERT_TRUE(drv.Click(IDC_IGMPV_ROUTER_APPLY));
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to set the static router ports of this VLAN."});
-    EXPECT_TRUE(Box(drv, 9)->isChecked());
-    EXPECT_EQ(dlg.m_portValue[8], 1);
+    EXPECT_TRUE(Box(drv, 7)->isChecked());
+    EXPECT_EQ(dlg.m_portValue[6], 1);
 }
 
 TEST_F(IGMPVlanSettingTest, TrunkMembersMustShareTheirRouterPortState) {
@@ -252,7 +253,7 @@ TEST_F(IGMPVlanSettingTest, MulticastEntriesNumberedFromOneOnEveryRefresh) {
     }
     ASSERT_EQ(list->GetItemCount(), 3);
     EXPECT_EQ(Row(list, 0), (std::vector<std::string>{"1", "1", "239.1.1.1", "01-00-5E-01-01-01", "3,5"}));
-    EXPECT_EQ(Row(list, 2), (std::vector<std::string>{"3", "110", "224.1.2.3", "01-00-5E-01-02-03", "9"}));
+    EXPECT_EQ(Row(list, 2), (std::vector<std::string>{"3", "100", "224.1.2.3", "01-00-5E-01-02-03", "9"}));
 
     const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/igmp";
     QDir().mkpath(dir);

@@ -62,10 +62,10 @@ protected:
 
 TEST_F(MultiFilterModeTest, ListsModesWithTheNamesOfTheirOwnVlans) {
     EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(IDM_MULTICAST_FILTERING));
-    // VLAN 5 has a name but no filtering row: paired by position, VLAN 110 would be called "Five".
+    // VLAN 5 has a name but no filtering row: paired by position, VLAN 100 would be called "Five".
     s_sim->Set(kP + ".7.6.1.1.5", "s", "Five");
     s_sim->Set(kP + ".7.6.1.5.5", "i", "1");
-    s_sim->Set(kP + ".7.8.1.2.120", "i", "2");
+    s_sim->Set(kP + ".7.8.1.2.200", "i", "2");
     CMultiFilterModeConfig dlg;
     DialogDriver drv(dlg);
     ASSERT_TRUE(WaitRead(dlg));
@@ -77,8 +77,8 @@ TEST_F(MultiFilterModeTest, ListsModesWithTheNamesOfTheirOwnVlans) {
     }
     ASSERT_EQ(list->GetItemCount(), 3);
     EXPECT_EQ(Row(list, 0), (std::vector<std::string>{"1", "default", kForward}));
-    EXPECT_EQ(Row(list, 1), (std::vector<std::string>{"110", "Sales", kFilter}));
-    EXPECT_EQ(Row(list, 2), (std::vector<std::string>{"120", "Lab", kFilter}));  // "2" reads as filtering
+    EXPECT_EQ(Row(list, 1), (std::vector<std::string>{"100", "office", kFilter}));
+    EXPECT_EQ(Row(list, 2), (std::vector<std::string>{"200", "voice", kFilter}));  // "2" reads as filtering
     auto* vlan = drv.ItemAs<QComboBox>(IDC_MFM_VLAN);
     ASSERT_EQ(vlan->count(), 3);
     EXPECT_EQ(dlg.GetDlgItemText(IDC_MFM_VLAN), "1");
@@ -95,7 +95,7 @@ TEST_F(MultiFilterModeTest, ListsModesWithTheNamesOfTheirOwnVlans) {
 
 TEST_F(MultiFilterModeTest, OneVlanOrAllListedVlansInOneRequest) {
     // Many VLANs: 256 filtering rows, as many as the VLAN table holds.
-    for (int v = 200; v < 453; ++v) {
+    for (int v = 300; v < 553; ++v) {
         s_sim->Set(kP + ".7.8.1.1." + std::to_string(v), "i", std::to_string(v));
         s_sim->Set(kP + ".7.8.1.2." + std::to_string(v), "i", "0");
     }
@@ -104,10 +104,10 @@ TEST_F(MultiFilterModeTest, OneVlanOrAllListedVlansInOneRequest) {
     ASSERT_TRUE(WaitRead(dlg));
     ASSERT_EQ(List(dlg)->GetItemCount(), 256);
 
-    ASSERT_TRUE(drv.SelectText(IDC_MFM_VLAN, "110"));
+    ASSERT_TRUE(drv.SelectText(IDC_MFM_VLAN, "100"));
     ASSERT_TRUE(drv.Select(IDC_MFM_MODE, 0));
     ASSERT_TRUE(drv.Click(IDC_MFM_APPLY));
-    EXPECT_EQ(SetsSent(), std::vector<std::string>{"7.8.1.2.110=i:0"});
+    EXPECT_EQ(SetsSent(), std::vector<std::string>{"7.8.1.2.100=i:0"});
     ASSERT_TRUE(WaitRead(dlg));
     EXPECT_EQ(Row(List(dlg), 1)[2], kForward);
     EXPECT_EQ(dlg.GetDlgItemText(IDC_MFM_VLAN), "1");  // the first VLAN again after the read
@@ -122,9 +122,9 @@ TEST_F(MultiFilterModeTest, OneVlanOrAllListedVlansInOneRequest) {
     ASSERT_EQ(sets.size(), 1u);
     ASSERT_EQ(sets[0].varbinds.size(), 256u);
     EXPECT_EQ(test::BindingText(sets[0].varbinds[0], kCut), "7.8.1.2.1=i:1");
-    EXPECT_EQ(test::BindingText(sets[0].varbinds[1], kCut), "7.8.1.2.110=i:1");
-    EXPECT_EQ(test::BindingText(sets[0].varbinds[2], kCut), "7.8.1.2.120=i:1");
-    EXPECT_EQ(test::BindingText(sets[0].varbinds[255], kCut), "7.8.1.2.452=i:1");
+    EXPECT_EQ(test::BindingText(sets[0].varbinds[1], kCut), "7.8.1.2.100=i:1");
+    EXPECT_EQ(test::BindingText(sets[0].varbinds[2], kCut), "7.8.1.2.200=i:1");
+    EXPECT_EQ(test::BindingText(sets[0].varbinds[255], kCut), "7.8.1.2.552=i:1");
     ASSERT_TRUE(WaitRead(dlg));
     EXPECT_EQ(Row(List(dlg), 255)[2], kFilter);
     EXPECT_EQ(boxes.Count(), 0u);
@@ -134,7 +134,7 @@ TEST_F(MultiFilterModeTest, OneVlanOrAllListedVlansInOneRequest) {
 
 TEST_F(MultiFilterModeTest, EmptyVlanBoxRefusedAndRefusedWritesReported) {
     // A device without filtering rows: nothing listed, the VLAN box empty.
-    for (const char* v : {"1", "110", "120"}) {
+    for (const char* v : {"1", "100", "200"}) {
         s_sim->Command("unset " + kP + ".7.8.1.1." + v);
         s_sim->Command("unset " + kP + ".7.8.1.2." + v);
     }
@@ -156,14 +156,14 @@ TEST_F(MultiFilterModeTest, EmptyVlanBoxRefusedAndRefusedWritesReported) {
     CMultiFilterModeConfig dlg;
     DialogDriver drv(dlg);
     ASSERT_TRUE(WaitRead(dlg));
-    m_failing.push_back(kP + ".7.8.1.2.120");
-    s_sim->ErrorStatus(kP + ".7.8.1.2.120", 5);
+    m_failing.push_back(kP + ".7.8.1.2.200");
+    s_sim->ErrorStatus(kP + ".7.8.1.2.200", 5);
     boxes.Clear();
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Check(IDC_MFM_ALL, true));
     ASSERT_TRUE(drv.Select(IDC_MFM_MODE, 1));
     ASSERT_TRUE(drv.Click(IDC_MFM_APPLY));
-    EXPECT_EQ(SetsSent(), std::vector<std::string>{"7.8.1.2.1=i:1 7.8.1.2.110=i:1 7.8.1.2.120=i:1"});
+    EXPECT_EQ(SetsSent(), std::vector<std::string>{"7.8.1.2.1=i:1 7.8.1.2.100=i:1 7.8.1.2.200=i:1"});
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to set the multicast filtering mode."});
     // No re-read: the list stays as it was.
     EXPECT_TRUE(test::OfKind(s_sim->Requests(), "getnext").empty());

@@ -123,7 +123,7 @@ TEST_F(StaticMACTest, OpensWithTheTableTheVlansAndTheLearningSettings) {
     ASSERT_EQ(list->GetItemCount(), 2);
     EXPECT_EQ(Row(list, 0), (std::vector<std::string>{"1", "3", "00-0A-0B-0C-0D-0E", "1"}));
     EXPECT_EQ(Row(list, 1), (std::vector<std::string>{"2", "7", "00-11-22-33-44-55", "1"}));
-    EXPECT_EQ(Items(drv.ItemAs<QComboBox>(IDC_SMAC_VID)), (std::vector<std::string>{"1", "110", "120"}));
+    EXPECT_EQ(Items(drv.ItemAs<QComboBox>(IDC_SMAC_VID)), (std::vector<std::string>{"1", "100", "200"}));
     EXPECT_EQ(drv.ItemAs<QComboBox>(IDC_SMAC_PORT)->count(), 28);
     EXPECT_EQ(dlg.GetDlgItemText(IDC_SMAC_PORT), "1");
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_SMAC_LEARN_ENABLED), 1);
@@ -152,7 +152,7 @@ TEST_F(StaticMACTest, AddChecksInOrder) {
 
     // Asymmetric VLAN on: only VLAN 1, checked before the address is looked at.
     s_sim->Set(kP + ".7.5.0", "i", "1");
-    EXPECT_EQ(Add(drv, "9", "zz", "110"),
+    EXPECT_EQ(Add(drv, "9", "zz", "100"),
               std::vector<std::string>{"The VLAN ID must equal to 1 when asymmetric VLAN enable."});
     EXPECT_EQ(dlg.GetDlgItemText(IDC_SMAC_MAC), "");  // inputs reset
     EXPECT_EQ(dlg.GetDlgItemText(IDC_SMAC_PORT), "1");
@@ -177,11 +177,11 @@ TEST_F(StaticMACTest, AddChecksInOrder) {
     EXPECT_TRUE(SetsSent().empty());
 
     // The same address in another VLAN is new.
-    EXPECT_TRUE(Add(drv, "9", "00-11-22-33-44-55", "110").empty());
-    EXPECT_EQ(SetsSent(), std::vector<std::string>{"9.3.1.4.110.0.17.34.51.68.85.9=i:4"});
+    EXPECT_TRUE(Add(drv, "9", "00-11-22-33-44-55", "100").empty());
+    EXPECT_EQ(SetsSent(), std::vector<std::string>{"9.3.1.4.100.0.17.34.51.68.85.9=i:4"});
     ASSERT_TRUE(WaitRead(dlg));
     ASSERT_EQ(List(dlg)->GetItemCount(), 3);
-    EXPECT_EQ(Row(List(dlg), 2), (std::vector<std::string>{"3", "9", "00-11-22-33-44-55", "110"}));
+    EXPECT_EQ(Row(List(dlg), 2), (std::vector<std::string>{"3", "9", "00-11-22-33-44-55", "100"}));
 }
 
 TEST_F(StaticMACTest, RowWithAShortAddressIsNotShown) {
@@ -334,7 +334,7 @@ TEST_F(StaticMACTest, SlowVlanListIsReadWholeAndAFailedOneSaysSo) {
         DialogDriver drv(dlg);
         ASSERT_TRUE(WaitRead(dlg));
         EXPECT_EQ(Items(drv.ItemAs<QComboBox>(IDC_SMAC_VID)),
-                  (std::vector<std::string>{"1", "30", "31", "32", "34", "35", "110", "120"}));
+                  (std::vector<std::string>{"1", "30", "31", "32", "34", "35", "100", "200"}));
         EXPECT_TRUE(dlg.m_logic.TrunkLoaded());
         EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_SMAC_ADD));
     }
