@@ -279,6 +279,19 @@ bool Device::ParseDirective(const std::string& line, std::string* error) {
             const bool octets = spec.rfind("=@octets:", 0) == 0;
             if (spec == "=@index") {
                 c.fromIndex = FromIndex::kLastArc;
+            } else if (spec.rfind("=@arcs:", 0) == 0) {
+                // A fixed-length run of octets: "=@arcs:N:L".
+                const size_t sep = spec.find(':', 7);
+                long long length = 0;
+                if (sep == std::string::npos || !ParseInt(spec.substr(7, sep - 7), &n) ||
+                    !ParseInt(spec.substr(sep + 1), &length) || n <= 0 || n > 128 || length <= 0 ||
+                    length > 128 || (c.type != 's' && c.type != 'x')) {
+                    *error = "bad column default " + w[i];
+                    return false;
+                }
+                c.fromIndex = FromIndex::kArcRun;
+                c.arc = static_cast<size_t>(n);
+                c.runLength = static_cast<size_t>(length);
             } else if (arc || octets) {
                 // The arc number is 1-based; octets make an OCTET STRING only.
                 if (!ParseInt(spec.substr(arc ? 6 : 9), &n) || n <= 0 || n > 128 ||
@@ -440,6 +453,19 @@ std::optional<Value> Device::CreatedValue(const ColumnDef& column, const Oid& in
             }
             std::string octets;
             for (size_t i = column.arc; i < column.arc + index[column.arc - 1]; ++i) {
+                if (index[i] > 255) {
+                    return std::nullopt;
+                }
+                octets.push_back(static_cast<char>(index[i]));
+            }
+            return Value{column.type, octets};
+        }
+        case FromIndex::kArcRun: {
+            if (column.arc + column.runLength - 1 > index.size()) {
+                return std::nullopt;
+            }
+            std::string octets;
+            for (size_t i = column.arc - 1; i < column.arc - 1 + column.runLength; ++i) {
                 if (index[i] > 255) {
                     return std::nullopt;
                 }

@@ -1,0 +1,33 @@
+// "IGMP Snooping Configuration": the device's global IGMP snooping switch, its timers and counters and
+// the report-to-all-ports switch; opens the per-VLAN settings.
+#pragma once
+
+#include <QWidget>
+
+#include "features/layer2/IGMPSnoopingLogic.h"
+#include "platform/ui/Dialog.h"
+
+class CIGMPSnoopConfig : public ksx::CDialog {
+public:
+    explicit CIGMPSnoopConfig(QWidget* parent = nullptr);
+    ~CIGMPSnoopConfig() override;
+
+    int DestroyWindow() override;
+
+    CIGMPSnoopingLogic m_IGMPLogic;
+
+protected:
+    void CreateControls() override;
+    int OnInitDialog() override;
+
+    void OnRefresh();
+    void OnApply();
+    void OnVlanInfo();
+    void OnEnableSnooping();
+    ksx::LRESULT OnIGMPResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
+
+private:
+    void EnableFields(bool enable);
+
+    bool m_bSettingsRead = false;  // Apply waits for a read that succeeded
+};

@@ -1,0 +1,134 @@
+// Static MAC device access.
+#include "features/layer2/StaticMACLogic.h"
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "core/SnmpReply.h"
+#include "core/Utils.h"
+#include "platform/sys/Debug.h"
+#include "platform/sys/Globals.h"
+
+namespace {
+
+const char kLearningState[] = "1.3.6.1.4.1.7393.10.76.20.1.9.1.0";
+const char kUplinkPorts[] = "1.3.6.1.4.1.7393.10.76.20.1.9.2.0";
+const char kVlanColumn[] = "1.3.6.1.4.1.7393.10.76.20.1.9.3.1.1";
+const char kMacColumn[] = "1.3.6.1.4.1.7393.10.76.20.1.9.3.1.2";
+const char kPortColumn[] = "1.3.6.1.4.1.7393.10.76.20.1.9.3.1.3";
+const char kRowStatusColumn[] = "1.3.6.1.4.1.7393.10.76.20.1.9.3.1.4";
+const char kAsymmetricVlan[] = "1.3.6.1.4.1.7393.10.76.20.1.7.5.0";
+const char kFinished[] = "Finished";
+constexpr int kUplinkOctets = 8;
+
+}  // namespace
+
+CStaticMACLogic::CStaticMACLogic()
+    : m_tableWalk(m_cCommonSNMPWalk, {kRowStatusColumn, kVlanColumn, kMacColumn, kPortColumn},
+                  [](const ksx::WalkStep& step) -> std::optional<StaticMacEntryText> {
+                      if (step.Text(0) != "1") {
+                          return std::nullopt;  // only active rows are entries
+                      }
+                      const std::string mac = step.Text(2);
+                      if (mac.size() < 6) {
+                          // Not an address: such a row could be neither shown nor deleted by its text.
+                          TRACE("static MAC row with a %d-octet address skipped",
+                                static_cast<int>(mac.size()));
+                          return std::nullopt;
+                      }
+                      auto octet = [&mac](size_t i) {
+                          return static_cast<unsigned>(static_cast<unsigned char>(mac[i]));
+                      };
+                      char text[24];
+                      std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", octet(0), octet(1),
+                                    octet(2), octet(3), octet(4), octet(5));
+                      return StaticMacEntryText{step.Text(1), text, step.Text(3)};
+                  }) {
+    m_tableWalk.onRow = [this](const StaticMacEntryText& entry) {
+        if (m_hOwner != nullptr) {
+            m_hOwner->SendMessage(WM_STATICMAC_RESULT, 0, reinterpret_cast<ksx::LPARAM>(&entry));
+        }
+    };
+    m_tableWalk.onEnd = [this](const ksx::WalkEnd&) {
+        if (m_hOwner != nullptr) {
+            m_hOwner->SendMessage(WM_STATICMAC_RESULT, 1, reinterpret_cast<ksx::LPARAM>(kFinished));
+        }
+    };
+    m_vlanRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (m_hOwnerWnd != nullptr) {
+            m_hOwnerWnd->SendMessage(WM_VLANLIST_DONE, end.AtEnd() ? 2 : 0, 0);
+        }
+    };
+    m_trunkRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (m_hOwnerWnd != nullptr) {
+            m_hOwnerWnd->SendMessage(WM_STATICMAC_TRUNKS_DONE, end.AtEnd() ? 1 : 0, 0);
+        }
+    };
+    m_sessions.Add(m_tableWalk);
+    m_sessions.Add(m_cCommonSNMPWalk);
+    m_sessions.Add(m_cCommonSNMPSet);
+}
+
+CStaticMACLogic::~CStaticMACLogic() = default;
+
+void CStaticMACLogic::StartStaticMacWalk() {
+    m_tableWalk.Walk(OnStaticMacWalk, this);
+}
+
+int CStaticMACLogic::OnStaticMacWalk(CSnmp* response, int requestId, void* userData, int status) {
+    return static_cast<CStaticMACLogic*>(userData)->m_tableWalk.Step(response, requestId, status);
+}
+
+std::string CStaticMACLogic::RowIndex(const StaticMacEntryText& entry) {
+    return "." + entry.vlanId + CUtils::HexToOidIndex(entry.mac) + "." + entry.port;
+}
+
+bool CStaticMACLogic::SetStaticMacEntry(const StaticMacEntryText& entry, int action) {
+    const std::string oid = kRowStatusColumn + RowIndex(entry);
+    if (action == ACTION_ADD) {
+        return SetRowStatus(oid, "4");
+    }
+    if (action == ACTION_DELETE) {
+        return SetRowStatus(oid, "6");
+    }
+    return true;
+}
+
+bool CStaticMACLogic::GetStaticMacGlobals() {
+    m_strLearningState.clear();
+    const bool stateRead = GetValue(kLearningState, m_strLearningState);
+    if (!stateRead) {
+        m_strLearningState.clear();
+    }
+    std::string bitmap;
+    if (GetValue(kUplinkPorts, bitmap)) {
+        std::string text;
+        const int octets = std::min(static_cast<int>(bitmap.size()), kUplinkOctets);
+        CUtils::BitmapToRangeText(reinterpret_cast<const unsigned char*>(bitmap.data()), octets, 1,
+                                  g_nPortNum, &text);
+        m_strUplinkPorts = text;
+    }
+    return stateRead;
+}
+
+int CStaticMACLogic::SetStaticMacGlobals(const std::string& state, const std::string& uplinkPorts) {
+    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMPSet.AddVarBind(kLearningState, 1, state.c_str());
+    ksx::SendRequest(m_cCommonSNMPSet);
+    if (state == "1") {
+        SetPortList(uplinkPorts, nullptr, kUplinkPorts);
+    }
+    return 1;
+}
+
+std::string CStaticMACLogic::GetAsymmetricVlanState() {
+    std::string state;
+    GetValue(kAsymmetricVlan, state);
+    return state;
+}
+
+// Readers first (nothing more reaches the owner), then the sessions.
+void CStaticMACLogic::CloseSessions() {
+    m_sessions.CloseAll();
+}

@@ -1,0 +1,61 @@
+// Device access of the static MAC entries: the table walk, row creation and deletion, MAC address
+// learning with its uplink ports, and the asymmetric VLAN state the add check needs. Results reach the
+// dialog in m_hOwner by WM_STATICMAC_RESULT.
+#pragma once
+
+#include <string>
+
+#include "core/CommonSNMP.h"
+#include "core/ModuleBase.h"
+#include "core/TableRead.h"
+#include "platform/sys/Messages.h"
+
+// wParam 0: lParam points to a StaticMacEntryText (valid during the call); 1: the walk ended, lParam
+// points to "Finished".
+constexpr unsigned WM_STATICMAC_RESULT = ksx::WM_USER + 88;
+// The trunk membership read ended: wParam 1 when it reached the end of the table, 0 when it failed.
+constexpr unsigned WM_STATICMAC_TRUNKS_DONE = ksx::WM_USER + 89;
+
+struct StaticMacEntryText {
+    std::string vlanId;
+    std::string mac;  // "00-11-22-33-44-55"
+    std::string port;
+};
+
+// Both base reads report their end to the base's owner window (CModuleBase::SetOwnerWnd): the VLAN list
+// with WM_VLANLIST_DONE (wParam 2 at the end of the table, 0 when the read failed), the trunk membership
+// with WM_STATICMAC_TRUNKS_DONE. They share the base's walk session: start one after the other ended.
+class CStaticMACLogic : public CModuleBase {
+public:
+    enum { ACTION_ADD = 1, ACTION_DELETE = 3 };
+
+    CStaticMACLogic();
+    ~CStaticMACLogic() override;
+
+    void StartStaticMacWalk();
+    static int OnStaticMacWalk(CSnmp* response, int requestId, void* userData, int status);
+    // Action 1 creates the row ("4"), 3 destroys it ("6"); any other action writes nothing and is true.
+    // True when the device accepted the write.
+    bool SetStaticMacEntry(const StaticMacEntryText& entry, int action);
+    // Reads the learning state into m_strLearningState (emptied when the read fails) and the uplink ports
+    // into m_strUplinkPorts (kept when that read fails). True when the learning state was read.
+    bool GetStaticMacGlobals();
+    // Writes the learning state, then for state "1" the uplink ports as a port bitmap. Nothing reported.
+    int SetStaticMacGlobals(const std::string& state, const std::string& uplinkPorts);
+    // The asymmetric VLAN switch ("1" enabled); empty when the read fails.
+    std::string GetAsymmetricVlanState();
+    void CloseSessions();
+
+    // The row's index: ".vlan.m1.m2.m3.m4.m5.m6.port".
+    static std::string RowIndex(const StaticMacEntryText& entry);
+
+    CCommonSNMP m_cCommonSNMPWalk;
+    CCommonSNMP m_cCommonSNMPSet;
+    std::string m_strLearningState;
+    std::string m_strUplinkPorts;
+    ksx::IMessageTarget* m_hOwner = nullptr;
+
+private:
+    // The table walk; active rows and the end reach m_hOwner on the UI thread.
+    ksx::TableRead<StaticMacEntryText> m_tableWalk;
+};

@@ -1,0 +1,181 @@
+// The IGMP snooping global settings dialog against the simulated switch: the read on opening, the range
+// messages in their order, the confirmation before disabling, the requests of enabling and editing, and
+// an unanswered read that leaves Refresh usable and Apply unavailable.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <string>
+#include <vector>
+
+#include "features/layer2/IGMPSnoopConfig.h"
+#include "platform/sys/Globals.h"
+#include "platform/ui/FeatureRegistry.h"
+#include "res/ids_igmp.h"
+#include "res/resource.h"
+#include "tests/support/SimTestHelpers.h"
+#include "tests/support/ui/DialogDriver.h"
+#include "tests/support/ui/ScriptedMessageBox.h"
+
+namespace {
+
+using namespace ksx;
+using ksx::test::DialogDriver;
+
+const std::string kP = "1.3.6.1.4.1.7393.10.76.20.1";
+const size_t kCut = kP.size() + 1;
+
+class IGMPSnoopConfigTest : public test::SharedSimTest {
+protected:
+    void SetUp() override {
+        SharedSimTest::SetUp();
+        g_nPortNum = 28;
+    }
+    std::vector<std::string> SetsSent() { return test::SetLines(s_sim->Requests(), kCut); }
+    size_t GlobalReads() { return test::OfKind(s_sim->Requests(), "get").size(); }
+
+    test::ScriptedMessageBox boxes;
+};
+
+TEST_F(IGMPSnoopConfigTest, OpensWithTheDeviceSettings) {
+    EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(IDM_IGMP_SNOOPING));
+    CIGMPSnoopConfig dlg;
+    DialogDriver drv(dlg);
+    EXPECT_EQ(dlg.GetWindowText(), "IGMP Snooping Configuration");
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_IGMP_ENABLE), 1);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_IGMP_REPORT_ALL), 0);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMP_HOST_TIMEOUT), "260");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMP_ROUTER_TIMEOUT), "125");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMP_ROBUSTNESS), "2");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMP_LAST_MEMBER), "1");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMP_QUERY_INTERVAL), "125");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMP_MAX_RESPONSE), "10");
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMP_APPLY));
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMP_REFRESH));
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMP_HOST_TIMEOUT));
+
+    // Clearing the switch greys the edits and the report switch.
+    ASSERT_TRUE(drv.Check(IDC_IGMP_ENABLE, false));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_IGMP_HOST_TIMEOUT));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_IGMP_REPORT_ALL));
+    ASSERT_TRUE(drv.Check(IDC_IGMP_ENABLE, true));
+
+    const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/igmp";
+    QDir().mkpath(dir);
+    test::PumpEvents();
+    EXPECT_TRUE(test::GrabScreenshot(&dlg, (dir + "/igmp_snooping.png").toStdString()));
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST_F(IGMPSnoopConfigTest, RangeChecksInOrderAndNothingSent) {
+    CIGMPSnoopConfig dlg;
+    DialogDriver drv(dlg);
+    struct Case {
+        int id;
+        std::string bad;
+        std::string good;
+        std::string message;
+    };
+    // Each edit at a value just outside its range, then at its edge, in the order Apply checks them.
+    const std::vector<Case> cases = {
+        {IDC_IGMP_HOST_TIMEOUT, "153026", "153025", "Invalid Host Timeout (130-153025 sec)."},
+        {IDC_IGMP_ROUTER_TIMEOUT, "601", "600", "Invalid Router Timeout (60-600 sec)."},
+        {IDC_IGMP_ROBUSTNESS, "1", "255", "Invalid Robustness Variable (2-255)."},
+        {IDC_IGMP_LAST_MEMBER, "26", "25", "Invalid Last Member Query Interval (1-25 sec)."},
+        {IDC_IGMP_QUERY_INTERVAL, "59", "60", "Invalid Query Interval (60-600 sec)."},
+        {IDC_IGMP_MAX_RESPONSE, "9", "10", "Invalid Max. Response Time (10-25 sec)."},
+    };
+    // All bad at once: the messages come one Apply at a time, first failing edit first.
+    for (const Case& c : cases) {
+        ASSERT_TRUE(drv.Type(c.id, c.bad));
+    }
+    for (const Case& c : cases) {
+        boxes.Clear();
+        ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{c.message});
+        ASSERT_TRUE(drv.Type(c.id, c.good));
+    }
+    EXPECT_TRUE(SetsSent().empty());
+
+    // An empty edit counts as 0, also greyed while snooping is being disabled.
+    ASSERT_TRUE(drv.Type(IDC_IGMP_ROBUSTNESS, ""));
+    ASSERT_TRUE(drv.Check(IDC_IGMP_ENABLE, false));
+    boxes.Clear();
+    ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Invalid Robustness Variable (2-255)."});
+    EXPECT_TRUE(SetsSent().empty());
+}
+
+TEST_F(IGMPSnoopConfigTest, DisablingAsksFirstAndWritesOnlyTheState) {
+    CIGMPSnoopConfig dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(drv.Type(IDC_IGMP_QUERY_INTERVAL, "300"));
+    ASSERT_TRUE(drv.Check(IDC_IGMP_ENABLE, false));
+
+    // Cancel: nothing written, the device's values read back into the form.
+    boxes.Answer(IDCANCEL);
+    const size_t reads = GlobalReads();
+    ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"All router ports will be deleted."});
+    EXPECT_TRUE(SetsSent().empty());
+    EXPECT_EQ(GlobalReads(), reads + 1);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_IGMP_ENABLE), 1);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMP_QUERY_INTERVAL), "125");
+
+    // OK: only the state, then a read.
+    ASSERT_TRUE(drv.Type(IDC_IGMP_QUERY_INTERVAL, "300"));
+    ASSERT_TRUE(drv.Check(IDC_IGMP_ENABLE, false));
+    boxes.Clear();
+    ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"All router ports will be deleted."});
+    EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.1.1.0=i:2"});
+    EXPECT_EQ(test::RequestLines(s_sim->Requests()).back().substr(0, 4), "get ");
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_IGMP_ENABLE), 0);
+
+    // Already disabled and left so: still asked, nothing written.
+    s_sim->ClearLog();
+    boxes.Clear();
+    ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"All router ports will be deleted."});
+    EXPECT_TRUE(SetsSent().empty());
+}
+
+TEST_F(IGMPSnoopConfigTest, EnablingWritesTheStateThenTheStateWithTheChangedFields) {
+    s_sim->Set(kP + ".10.1.1.0", "i", "2");
+    CIGMPSnoopConfig dlg;
+    DialogDriver drv(dlg);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_IGMP_ENABLE), 0);
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_IGMP_ROBUSTNESS));
+    ASSERT_TRUE(drv.Check(IDC_IGMP_ENABLE, true));
+    ASSERT_TRUE(drv.Type(IDC_IGMP_ROBUSTNESS, "4"));
+    ASSERT_TRUE(drv.Check(IDC_IGMP_REPORT_ALL, true));
+    ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(SetsSent(),
+              (std::vector<std::string>{"10.1.1.0=i:1", "10.1.1.0=i:1 10.1.4.0=i:4 10.1.8.0=i:1"}));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMP_ROBUSTNESS), "4");
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_IGMP_REPORT_ALL), 1);
+
+    // Unchanged and enabled: nothing more is written.
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
+    EXPECT_TRUE(SetsSent().empty());
+}
+
+TEST_F(IGMPSnoopConfigTest, UnansweredReadLeavesRefreshUsableAndApplyUnavailable) {
+    s_sim->Silence(true);
+    CIGMPSnoopConfig dlg;
+    DialogDriver drv(dlg);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the IGMP snooping settings."});
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMP_REFRESH));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_IGMP_APPLY));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMP_HOST_TIMEOUT), "");
+
+    s_sim->Silence(false);
+    ASSERT_TRUE(drv.Click(IDC_IGMP_REFRESH));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMP_HOST_TIMEOUT), "260");
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMP_APPLY));
+    EXPECT_EQ(boxes.Count(), 1u);
+}
+
+}  // namespace

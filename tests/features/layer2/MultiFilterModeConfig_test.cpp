@@ -1,0 +1,173 @@
+// The multicast filtering mode dialog against the simulated switch: the list with VLAN names paired by
+// VLAN id, one VLAN's write, "All" over many VLANs in one request, the refusal of an empty VLAN box and
+// the report of a refused write.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QHeaderView>
+#include <string>
+#include <vector>
+
+#include "features/layer2/MultiFilterModeConfig.h"
+#include "platform/sys/Globals.h"
+#include "platform/ui/FeatureRegistry.h"
+#include "res/ids_igmp.h"
+#include "res/resource.h"
+#include "tests/support/SimTestHelpers.h"
+#include "tests/support/ui/DialogDriver.h"
+#include "tests/support/ui/ScriptedMessageBox.h"
+
+namespace {
+
+using namespace ksx;
+using ksx::test::DialogDriver;
+using ksx::test::WaitUntil;
+
+const std::string kP = "1.3.6.1.4.1.7393.10.76.20.1";
+const size_t kCut = kP.size() + 1;
+const char kForward[] = "Forward Unregistered Groups";
+const char kFilter[] = "Filtering Unregistered Groups";
+
+std::vector<std::string> Row(CListCtrl* list, int row) {
+    std::vector<std::string> out;
+    for (int c = 0; c < list->GetColumnCount(); ++c) {
+        out.push_back(list->GetItemText(row, c).toStdString());
+    }
+    return out;
+}
+
+class MultiFilterModeTest : public test::SharedSimTest {
+protected:
+    void SetUp() override {
+        SharedSimTest::SetUp();
+        g_nPortNum = 28;
+    }
+    void TearDown() override {
+        for (const std::string& oid : m_failing) {
+            s_sim->ErrorStatus(oid, 0);
+        }
+        SharedSimTest::TearDown();
+    }
+    std::vector<std::string> SetsSent() { return test::SetLines(s_sim->Requests(), kCut); }
+    static CListCtrl* List(CMultiFilterModeConfig& dlg) { return dlg.Item<CListCtrl>(IDC_MFM_LIST); }
+    static bool WaitRead(CMultiFilterModeConfig& dlg) {
+        return WaitUntil([&] { return !dlg.Reading() && dlg.IsDlgItemEnabled(IDC_MFM_REFRESH); });
+    }
+
+    test::ScriptedMessageBox boxes;
+    std::vector<std::string> m_failing;
+};
+
+TEST_F(MultiFilterModeTest, ListsModesWithTheNamesOfTheirOwnVlans) {
+    EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(IDM_MULTICAST_FILTERING));
+    // VLAN 5 has a name but no filtering row: paired by position, VLAN 100 would be called "Five".
+    s_sim->Set(kP + ".7.6.1.1.5", "s", "Five");
+    s_sim->Set(kP + ".7.6.1.5.5", "i", "1");
+    s_sim->Set(kP + ".7.8.1.2.200", "i", "2");
+    CMultiFilterModeConfig dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitRead(dlg));
+    EXPECT_EQ(dlg.GetWindowText(), "Multicast Filtering Mode Configuration");
+    CListCtrl* list = List(dlg);
+    const std::vector<std::string> headings = {"VLAN ID", "VLAN Name", "Multicast Filtering Mode"};
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(list->horizontalHeaderItem(c)->text().toStdString(), headings[c]);
+    }
+    ASSERT_EQ(list->GetItemCount(), 3);
+    EXPECT_EQ(Row(list, 0), (std::vector<std::string>{"1", "default", kForward}));
+    EXPECT_EQ(Row(list, 1), (std::vector<std::string>{"100", "office", kFilter}));
+    EXPECT_EQ(Row(list, 2), (std::vector<std::string>{"200", "voice", kFilter}));  // "2" reads as filtering
+    auto* vlan = drv.ItemAs<QComboBox>(IDC_MFM_VLAN);
+    ASSERT_EQ(vlan->count(), 3);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_MFM_VLAN), "1");
+    auto* mode = drv.ItemAs<QComboBox>(IDC_MFM_MODE);
+    ASSERT_EQ(mode->count(), 2);
+    EXPECT_EQ(mode->itemText(0).toStdString(), kForward);
+    EXPECT_EQ(mode->itemText(1).toStdString(), kFilter);
+
+    const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/igmp";
+    QDir().mkpath(dir);
+    test::PumpEvents();
+    EXPECT_TRUE(test::GrabScreenshot(&dlg, (dir + "/multicast_filtering.png").toStdString()));
+}
+
+TEST_F(MultiFilterModeTest, OneVlanOrAllListedVlansInOneRequest) {
+    // Many VLANs: 256 filtering rows, as many as the VLAN table holds.
+    for (int v = 300; v < 553; ++v) {
+        s_sim->Set(kP + ".7.8.1.1." + std::to_string(v), "i", std::to_string(v));
+        s_sim->Set(kP + ".7.8.1.2." + std::to_string(v), "i", "0");
+    }
+    CMultiFilterModeConfig dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitRead(dlg));
+    ASSERT_EQ(List(dlg)->GetItemCount(), 256);
+
+    ASSERT_TRUE(drv.SelectText(IDC_MFM_VLAN, "100"));
+    ASSERT_TRUE(drv.Select(IDC_MFM_MODE, 0));
+    ASSERT_TRUE(drv.Click(IDC_MFM_APPLY));
+    EXPECT_EQ(SetsSent(), std::vector<std::string>{"7.8.1.2.100=i:0"});
+    ASSERT_TRUE(WaitRead(dlg));
+    EXPECT_EQ(Row(List(dlg), 1)[2], kForward);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_MFM_VLAN), "1");  // the first VLAN again after the read
+
+    // "All": the VLAN box greys, one SET with every listed VLAN in list order.
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Check(IDC_MFM_ALL, true));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MFM_VLAN));
+    ASSERT_TRUE(drv.Select(IDC_MFM_MODE, 1));
+    ASSERT_TRUE(drv.Click(IDC_MFM_APPLY));
+    const auto sets = test::Sets(s_sim->Requests());
+    ASSERT_EQ(sets.size(), 1u);
+    ASSERT_EQ(sets[0].varbinds.size(), 256u);
+    EXPECT_EQ(test::BindingText(sets[0].varbinds[0], kCut), "7.8.1.2.1=i:1");
+    EXPECT_EQ(test::BindingText(sets[0].varbinds[1], kCut), "7.8.1.2.100=i:1");
+    EXPECT_EQ(test::BindingText(sets[0].varbinds[2], kCut), "7.8.1.2.200=i:1");
+    EXPECT_EQ(test::BindingText(sets[0].varbinds[255], kCut), "7.8.1.2.552=i:1");
+    ASSERT_TRUE(WaitRead(dlg));
+    EXPECT_EQ(Row(List(dlg), 255)[2], kFilter);
+    EXPECT_EQ(boxes.Count(), 0u);
+    ASSERT_TRUE(drv.Check(IDC_MFM_ALL, false));
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_MFM_VLAN));
+}
+
+TEST_F(MultiFilterModeTest, EmptyVlanBoxRefusedAndRefusedWritesReported) {
+    // A device without filtering rows: nothing listed, the VLAN box empty.
+    for (const char* v : {"1", "100", "200"}) {
+        s_sim->Command("unset " + kP + ".7.8.1.1." + v);
+        s_sim->Command("unset " + kP + ".7.8.1.2." + v);
+    }
+    {
+        CMultiFilterModeConfig dlg;
+        DialogDriver drv(dlg);
+        ASSERT_TRUE(WaitRead(dlg));
+        EXPECT_EQ(List(dlg)->GetItemCount(), 0);
+        ASSERT_TRUE(drv.Click(IDC_MFM_APPLY));
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Please select a VLAN."});
+        // "All" over an empty list: nothing to send, nothing to say.
+        ASSERT_TRUE(drv.Check(IDC_MFM_ALL, true));
+        ASSERT_TRUE(drv.Click(IDC_MFM_APPLY));
+        EXPECT_EQ(boxes.Count(), 1u);
+        EXPECT_TRUE(SetsSent().empty());
+    }
+
+    s_sim->Restart();
+    CMultiFilterModeConfig dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitRead(dlg));
+    m_failing.push_back(kP + ".7.8.1.2.200");
+    s_sim->ErrorStatus(kP + ".7.8.1.2.200", 5);
+    boxes.Clear();
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Check(IDC_MFM_ALL, true));
+    ASSERT_TRUE(drv.Select(IDC_MFM_MODE, 1));
+    ASSERT_TRUE(drv.Click(IDC_MFM_APPLY));
+    EXPECT_EQ(SetsSent(), std::vector<std::string>{"7.8.1.2.1=i:1 7.8.1.2.100=i:1 7.8.1.2.200=i:1"});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to set the multicast filtering mode."});
+    // No re-read: the list stays as it was.
+    EXPECT_TRUE(test::OfKind(s_sim->Requests(), "getnext").empty());
+    EXPECT_EQ(Row(List(dlg), 0)[2], kForward);
+}
+
+}  // namespace
