@@ -259,16 +259,20 @@ bool Device::ParseDirective(const std::string& line, std::string* error) {
             const std::string spec = w[i].substr(colon + 2);
             const bool arc = spec.rfind("=@arc:", 0) == 0;
             const bool octets = spec.rfind("=@octets:", 0) == 0;
+            const bool tail = spec.rfind("=@arcs:", 0) == 0;
             if (spec == "=@index") {
                 c.fromIndex = FromIndex::kLastArc;
-            } else if (arc || octets) {
+            } else if (arc || octets || tail) {
                 // The arc number is 1-based; octets make an OCTET STRING only.
-                if (!ParseInt(spec.substr(arc ? 6 : 9), &n) || n <= 0 || n > 128 ||
-                    (octets && c.type != 's' && c.type != 'x')) {
+                if (!ParseInt(spec.substr(arc    ? 6
+                                          : tail ? 7
+                                                 : 9),
+                              &n) ||
+                    n <= 0 || n > 128 || ((octets || tail) && c.type != 's' && c.type != 'x')) {
                     *error = "bad column default " + w[i];
                     return false;
                 }
-                c.fromIndex = arc ? FromIndex::kArc : FromIndex::kOctets;
+                c.fromIndex = arc ? FromIndex::kArc : tail ? FromIndex::kTail : FromIndex::kOctets;
                 c.arc = static_cast<size_t>(n);
             } else if (colon + 2 < w[i].size()) {
                 auto text = w[i][colon + 2] == '=' ? Unescape(w[i].substr(colon + 3)) : std::nullopt;
@@ -429,6 +433,19 @@ std::optional<Value> Device::CreatedValue(const ColumnDef& column, const Oid& in
             }
             return Value{column.type, octets};
         }
+        case FromIndex::kTail: {
+            if (column.arc > index.size()) {
+                return std::nullopt;
+            }
+            std::string octets;
+            for (size_t i = column.arc - 1; i < index.size(); ++i) {
+                if (index[i] > 255) {
+                    return std::nullopt;
+                }
+                octets.push_back(static_cast<char>(index[i]));
+            }
+            return Value{column.type, octets};
+        }
     }
     return std::nullopt;
 }
@@ -517,6 +534,10 @@ SetResult Device::CheckSet(const std::vector<Binding>& bindings) const {
             continue;
         }
         statusBindings.insert(i);
+        // A read-only prefix also covers row status: rows the device keeps for itself, or reserves.
+        if (ReadOnly(b.oid)) {
+            return {kNotWritable, i};
+        }
         if (b.value.type != 'i') {
             return {kWrongType, i};
         }

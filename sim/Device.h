@@ -92,13 +92,14 @@ private:
         kLastArc,  // "=@index": the last arc
         kArc,      // "=@arc:N": arc N
         kOctets,   // "=@octets:N": arc N is a length L, arcs N+1..N+L the octets
+        kTail,     // "=@arcs:N": arcs N to the end of the index, one octet each
     };
     struct ColumnDef {
         uint32_t column = 0;
         char type = 'i';
         std::optional<Value> defaultValue;
         FromIndex fromIndex = FromIndex::kNone;
-        size_t arc = 0;  // 1-based arc of kArc and kOctets
+        size_t arc = 0;  // 1-based arc of kArc, kOctets and kTail
     };
     struct RowTable {
         Oid entry;
