@@ -133,6 +133,8 @@ bool Device::LoadProfile(std::string* error) {
     }
     m_store.Clear();
     m_tables.clear();
+    m_within.clear();
+    m_keptRows.clear();
     m_access.clear();
     m_ranges.clear();
     m_transfers.clear();
@@ -220,6 +222,16 @@ bool Device::ParseDirective(const std::string& line, std::string* error) {
         return true;
     } else if ((name == "@readonly" || name == "@writable") && w.size() == 2 && oidAt(1)) {
         m_access.push_back({*oidAt(1), name == "@readonly"});
+        return true;
+    } else if (name == "@within" && w.size() == 4 && oidAt(1)) {
+        long long sub = 0;
+        long long super = 0;
+        if (ParseInt(w[2], &sub) && ParseInt(w[3], &super) && sub > 0 && super > 0) {
+            m_within.push_back({*oidAt(1), static_cast<uint32_t>(sub), static_cast<uint32_t>(super)});
+            return true;
+        }
+    } else if (name == "@keeprow" && w.size() == 3 && oidAt(1) && oidAt(2)) {
+        m_keptRows.push_back({*oidAt(1), *oidAt(2)});
         return true;
     } else if (name == "@range" && w.size() == 4 && oidAt(1)) {
         Range r{*oidAt(1)};
@@ -548,6 +560,13 @@ SetResult Device::CheckSet(const std::vector<Binding>& bindings) const {
         bool create = t->rmon ? v == 2 : (v == 4 || v == 5);
         bool destroy = t->rmon ? v == 4 : v == 6;
         bool change = t->rmon ? (v == 1 || v == 3) : (v == 1 || v == 2);
+        if (!t->rmon && (destroy || v == 2)) {
+            for (const auto& kept : m_keptRows) {
+                if (kept.entry == t->entry && kept.index == key.index) {
+                    return {kInconsistentValue, i};
+                }
+            }
+        }
         if (create) {
             if (exists || creates.count(key)) {
                 return {kInconsistentValue, i};
@@ -642,6 +661,51 @@ SetResult Device::CheckSet(const std::vector<Binding>& bindings) const {
             return {kInconsistentValue, op.binding};
         }
     }
+    return CheckWithin(bindings);
+}
+
+// A PDU that writes SUB ports outside the row's SUPER ports is refused at that binding. The row's
+// values after the PDU: the PDU's own, else the stored ones, else none.
+SetResult Device::CheckWithin(const std::vector<Binding>& bindings) const {
+    for (const auto& rule : m_within) {
+        for (size_t i = 0; i < bindings.size(); ++i) {
+            const Oid& oid = bindings[i].oid;
+            if (oid.size() <= rule.entry.size() + 1 || !HasPrefix(oid, rule.entry)) {
+                continue;
+            }
+            const uint32_t column = oid[rule.entry.size()];
+            if (column != rule.sub) {
+                continue;  // a narrower SUPER narrows SUB when applied
+            }
+            const Oid index(oid.begin() + static_cast<long>(rule.entry.size()) + 1, oid.end());
+            auto after = [&](uint32_t col) {
+                const Oid target = Concat(rule.entry, col, index);
+                std::string octets;
+                bool found = false;
+                for (const auto& b : bindings) {
+                    if (b.oid == target) {
+                        octets = b.value.data;
+                        found = true;
+                    }
+                }
+                if (!found) {
+                    if (const Entry* e = m_store.Find(target)) {
+                        octets = e->value.data;
+                    }
+                }
+                return octets;
+            };
+            const std::string sub = after(rule.sub);
+            const std::string super = after(rule.super);
+            for (size_t k = 0; k < sub.size(); ++k) {
+                const auto bits = static_cast<unsigned char>(sub[k]);
+                const auto allowed = k < super.size() ? static_cast<unsigned char>(super[k]) : 0;
+                if ((bits & ~allowed) != 0) {
+                    return {kInconsistentValue, i};
+                }
+            }
+        }
+    }
     return {};
 }
 
@@ -707,6 +771,26 @@ void Device::ApplySet(const std::vector<Binding>& bindings, Clock::time_point no
                 int pending = std::min(500, m_options.transferMs / 2);
                 Schedule(now + std::chrono::milliseconds(pending), tr.status, Integer(3));
                 Schedule(now + std::chrono::milliseconds(m_options.transferMs), tr.status, Integer(1));
+            }
+        }
+    }
+    // Ports leaving SUPER leave SUB too.
+    for (const auto& rule : m_within) {
+        for (size_t i : plain) {
+            const Oid& oid = bindings[i].oid;
+            if (oid.size() <= rule.entry.size() + 1 || !HasPrefix(oid, rule.entry) ||
+                oid[rule.entry.size()] != rule.super) {
+                continue;
+            }
+            const Oid index(oid.begin() + static_cast<long>(rule.entry.size()) + 1, oid.end());
+            const Entry* super = m_store.Find(oid);
+            Entry* sub = m_store.Find(Concat(rule.entry, rule.sub, index));
+            if (super == nullptr || sub == nullptr) {
+                continue;
+            }
+            for (size_t k = 0; k < sub->value.data.size(); ++k) {
+                const char allowed = k < super->value.data.size() ? super->value.data[k] : 0;
+                sub->value.data[k] = static_cast<char>(sub->value.data[k] & allowed);
             }
         }
     }

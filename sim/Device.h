@@ -108,6 +108,19 @@ private:
         size_t maxRows = 0;  // 0: no limit
         std::vector<ColumnDef> columns;
     };
+    // "@within ENTRY SUB SUPER": in every row, the ports (bits) of column SUB lie within column SUPER:
+    // SUB ports outside SUPER are refused, ports that leave SUPER leave SUB.
+    struct Within {
+        Oid entry;
+        uint32_t sub = 0;
+        uint32_t super = 0;
+    };
+    // "@keeprow ENTRY INDEX": a row of a row-status table that can be neither destroyed nor taken out
+    // of service.
+    struct KeptRow {
+        Oid entry;
+        Oid index;
+    };
     struct Access {
         Oid prefix;
         bool readOnly = false;
@@ -153,6 +166,7 @@ private:
     const Range* FindRange(const Oid& oid) const;
     static std::optional<Value> CreatedValue(const ColumnDef& column, const Oid& index);
     size_t RowCount(const RowTable& table) const;
+    SetResult CheckWithin(const std::vector<Binding>& bindings) const;
     void RemoveRow(const RowTable& table, const Oid& index);
     void Schedule(Clock::time_point at, const Oid& oid, const Value& value);
     void CancelEvents(const Oid& oid);
@@ -165,6 +179,8 @@ private:
     DeviceOptions m_options;
     ObjectStore m_store;
     std::vector<RowTable> m_tables;
+    std::vector<Within> m_within;
+    std::vector<KeptRow> m_keptRows;
     std::vector<Access> m_access;
     std::vector<Range> m_ranges;
     std::vector<Transfer> m_transfers;

@@ -60,13 +60,9 @@ def objects(name, ports, poe):
 
     s = "%s.26.1" % P
     octets = 4 if ports <= 28 else 8
-    # ---- Owned by the VLAN core area (surveillance VLAN state and id); fold into vlan.py at merge ----
-    add("# Auto surveillance VLAN state and id (VLAN core objects, defined here until they land there)")
-    add("%s.1.0|i|2" % s)
-    add("%s.2.0|i|100" % s)
+    # The state (1.0) and VLAN id (2.0) are with the VLAN objects (vlan.py).
     add("@range %s.1.0 1 2" % s)
     add("@range %s.2.0 1 4094" % s)
-    # ---- End of the VLAN core block ----
     add("# Auto surveillance VLAN: priority, tagged uplink/downlink ports, per-port table")
     add("%s.3.0|i|5" % s)
     add("%s.4.0|x|%s" % (s, "00" * octets))

@@ -1,0 +1,302 @@
+// VLAN logic against the simulated switch: the write sequence of a VLAN (lengths of its bitmaps on 28
+// and 52 ports, a refused step stopping it and leaving no half-made VLAN), the grid's port-list rules,
+// the deletion and asymmetric-switch refusals in their order, and the PVID rules and writes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/SnmpReply.h"
+#include "features/vlan/PvidSettingLogic.h"
+#include "features/vlan/VlanAddLogic.h"
+#include "features/vlan/VlanTable.h"
+#include "platform/sys/Globals.h"
+#include "tests/support/ModuleBaseFixture.h"
+
+namespace {
+
+using ksx::test::SetLines;
+using Flags = CVlanAddLogic::PortFlags;
+
+const std::string kTable = "1.3.6.1.4.1.7393.10.76.20.1.7.6.1";
+const size_t kCut = kTable.size() + 1;  // set lines show "<column>.<vid>=..."
+
+Flags PortsOf(int count, std::initializer_list<int> ports) {
+    Flags flags(static_cast<size_t>(count), 0);
+    for (int p : ports) {
+        flags[static_cast<size_t>(p - 1)] = 1;
+    }
+    return flags;
+}
+
+class VlanWrite28 : public ksx::test::ModuleBaseSuite {
+protected:
+    void SetUp() override {
+        ModuleBaseSuite::SetUp();
+        g_nPortNum = 28;
+    }
+};
+
+TEST_F(VlanWrite28, AddIsSevenRequestsWithEightOctetBitmaps) {
+    CVlanAddLogic logic;
+    CVlanAddLogic::VlanWrite write{true,        "30", "lab", PortsOf(28, {1, 2, 3, 4}), PortsOf(28, {1, 2}),
+                                   Flags(28, 0)};
+    auto result = logic.WriteVlan(write, {});
+    EXPECT_TRUE(result.Ok());
+    EXPECT_EQ(SetLines(s_sim->Requests(), kCut),
+              (std::vector<std::string>{"5.30=i:5", "2.30=x:fffffff000000000", "4.30=x:c000000000000000",
+                                        "2.30=x:f000000000000000", "3.30=x:0000000000000000", "1.30=s:lab",
+                                        "5.30=i:1"}));
+    EXPECT_EQ(s_sim->Get(kTable + ".5.30"), "1");
+    EXPECT_TRUE(boxes_.Texts().empty());
+}
+
+TEST_F(VlanWrite28, EditOfTheDefaultVlanChangesNoRowStatusFirst) {
+    CVlanAddLogic logic;
+    CVlanAddLogic::VlanWrite write{
+        false, "1", "default", PortsOf(28, {1, 2, 3}), PortsOf(28, {1, 2, 3}), Flags(28, 0)};
+    EXPECT_TRUE(logic.WriteVlan(write, {}).Ok());
+    EXPECT_EQ(SetLines(s_sim->Requests(), kCut),
+              (std::vector<std::string>{"4.1=x:e000000000000000", "2.1=x:e000000000000000",
+                                        "3.1=x:0000000000000000", "1.1=s:default", "5.1=i:1"}));
+}
+
+TEST_F(VlanWrite28, ARefusedStepStopsAndLeavesNoHalfMadeVlan) {
+    CVlanAddLogic logic;
+    // Add: the all-ports step is refused; the created row is destroyed again.
+    s_sim->ErrorStatus(kTable + ".2.30", 5);
+    CVlanAddLogic::VlanWrite add{true, "30", "lab", PortsOf(28, {5}), Flags(28, 0), Flags(28, 0)};
+    auto result = logic.WriteVlan(add, {});
+    EXPECT_EQ(result.failed, CVlanAddLogic::kAllPorts);
+    EXPECT_TRUE(result.undone);
+    EXPECT_EQ(SetLines(s_sim->Requests(), kCut),
+              (std::vector<std::string>{"5.30=i:5", "2.30=x:fffffff000000000", "5.30=i:6"}));
+    EXPECT_EQ(s_sim->Get(kTable + ".5.30"), "");
+    s_sim->ErrorStatus(kTable + ".2.30", 0);
+
+    // Edit: the name is refused after the ports were written; the members go back as they were read.
+    s_sim->ClearLog();
+    s_sim->ErrorStatus(kTable + ".1.100", 5);
+    CVlanAddLogic::VlanWrite edit{false,       "100", "renamed", PortsOf(28, {1, 2}), PortsOf(28, {1}),
+                                  Flags(28, 0)};
+    CVlanAddLogic::VlanMembers original{PortsOf(28, {1, 2, 3, 4, 5, 6, 7, 8}), Flags(28, 0),
+                                        PortsOf(28, {20})};
+    result = logic.WriteVlan(edit, original);
+    EXPECT_EQ(result.failed, CVlanAddLogic::kName);
+    EXPECT_EQ(CVlanAddLogic::StepName(result.failed), "VLAN name");
+    EXPECT_TRUE(result.undone);
+    EXPECT_EQ(
+        SetLines(s_sim->Requests(), kCut),
+        (std::vector<std::string>{"5.100=i:2", "2.100=x:fffffff000000000", "4.100=x:8000000000000000",
+                                  "2.100=x:c000000000000000", "3.100=x:0000000000000000", "1.100=s:renamed",
+                                  "2.100=x:ff00000000000000", "4.100=x:0000000000000000",
+                                  "3.100=x:0000100000000000", "5.100=i:1"}));
+    EXPECT_EQ(s_sim->Get(kTable + ".2.100"), "ff00000000000000");
+    EXPECT_EQ(s_sim->Get(kTable + ".3.100"), "0000100000000000");
+    EXPECT_EQ(s_sim->Get(kTable + ".5.100"), "1");
+    s_sim->ErrorStatus(kTable + ".1.100", 0);
+
+    // The device refusing the first change sends nothing more.
+    s_sim->ClearLog();
+    CVlanAddLogic::VlanWrite clash{true, "100", "dup", Flags(28, 0), Flags(28, 0), Flags(28, 0)};
+    EXPECT_EQ(logic.WriteVlan(clash, {}).failed, CVlanAddLogic::kPrepareRow);
+    EXPECT_EQ(SetLines(s_sim->Requests(), kCut), std::vector<std::string>{"5.100=i:5"});
+}
+
+TEST_F(VlanWrite28, DeviceKeepsUntaggedWithinEgressAndTheDefaultVlan) {
+    auto set = [](const std::string& oid, int type, const std::string& value) {
+        CCommonSNMP session;
+        session.Open(CCommonSNMP::REQUEST_SET);
+        if (type == 2) {
+            session.AddVarBind(oid, type, value.data(), static_cast<int>(value.size()));
+        } else {
+            session.AddVarBind(oid, type, value.c_str());
+        }
+        return ksx::SendAccepted(session);
+    };
+    // VLAN 100 has ports 1 to 8 and no untagged port.
+    EXPECT_FALSE(set(kTable + ".4.100", 2, std::string("\x00\x80\x00\x00", 4)));  // port 9: not a member
+    EXPECT_TRUE(set(kTable + ".4.100", 2, std::string("\xC0\x00\x00\x00", 4)));
+    EXPECT_TRUE(set(kTable + ".2.100", 2, std::string("\x80\x00\x00\x00", 4)));  // port 2 leaves both
+    EXPECT_EQ(s_sim->Get(kTable + ".4.100"), "80000000");
+    EXPECT_FALSE(set(kTable + ".5.1", 1, "6"));
+    EXPECT_FALSE(set(kTable + ".5.1", 1, "2"));
+    EXPECT_TRUE(set(kTable + ".5.1", 1, "1"));
+    EXPECT_EQ(s_sim->Get(kTable + ".5.1"), "1");
+    EXPECT_TRUE(set(kTable + ".5.100", 1, "6"));  // any other VLAN can go
+    EXPECT_EQ(s_sim->Get(kTable + ".5.100"), "");
+}
+
+class VlanWrite52 : public ksx::test::ModuleBaseSuite {
+public:
+    static void SetUpTestSuite() {
+        SnmpInit();
+        StartSim({"ksx-4200-52", {}});
+    }
+
+protected:
+    void SetUp() override {
+        ModuleBaseSuite::SetUp();
+        g_nPortNum = 52;
+    }
+    void TearDown() override {
+        g_nPortNum = 28;
+        ModuleBaseSuite::TearDown();
+    }
+};
+
+TEST_F(VlanWrite52, BitmapsAreTwelveOctets) {
+    CVlanAddLogic logic;
+    CVlanAddLogic::VlanWrite write{
+        true, "40", "big", PortsOf(52, {1, 52}), PortsOf(52, {52}), PortsOf(52, {49})};
+    EXPECT_TRUE(logic.WriteVlan(write, {}).Ok());
+    EXPECT_EQ(SetLines(s_sim->Requests(), kCut),
+              (std::vector<std::string>{"5.40=i:5", "2.40=x:fffffffffffff00000000000",
+                                        "4.40=x:000000000000100000000000", "2.40=x:800000000000100000000000",
+                                        "3.40=x:000000000000800000000000", "1.40=s:big", "5.40=i:1"}));
+}
+
+TEST_F(VlanWrite52, PvidWritesSplitAfterPortFortyAndStopAtARefusal) {
+    CPvidSettingLogic logic;
+    std::vector<int> pvids(52, 1);
+    pvids[4] = 10;
+    EXPECT_EQ(logic.WritePvids(pvids), 0);
+    std::vector<std::string> expected;
+    for (int p = 1; p <= 52; ++p) {
+        expected.push_back("7.1.1." + std::to_string(p) + "=u:" + (p == 5 ? "10" : "1"));
+    }
+    const size_t cut = std::string("1.3.6.1.4.1.7393.10.76.20.1.7.").size();
+    EXPECT_EQ(SetLines(s_sim->Requests(), cut), expected);
+
+    // Port 41 refused: ports 1 to 40 are written, nothing after; the port is reported.
+    s_sim->ClearLog();
+    s_sim->ErrorStatus("1.3.6.1.4.1.7393.10.76.20.1.7.7.1.1.41", 5);
+    EXPECT_EQ(logic.WritePvids(pvids), 41);
+    expected.resize(41);
+    EXPECT_EQ(SetLines(s_sim->Requests(), cut), expected);
+    s_sim->ErrorStatus("1.3.6.1.4.1.7393.10.76.20.1.7.7.1.1.41", 0);
+}
+
+TEST(VlanGrid, UntaggedOnceLists) {
+    VlanList list(3);
+    list[0].nVid = 1;
+    list[0].szUntaggedPorts = "1,2,3,12";
+    list[1].nVid = 10;
+    list[2].nVid = 20;
+    list[2].szUntaggedPorts = "2,21";
+    std::string all = CVlanAddLogic::JoinUntaggedLists(list);
+    EXPECT_EQ(all, "1,2,3,12,,2,21");
+    EXPECT_FALSE(CVlanAddLogic::IsPortNotInList(2, all));
+    EXPECT_FALSE(CVlanAddLogic::IsPortNotInList(21, all));
+    EXPECT_TRUE(CVlanAddLogic::IsPortNotInList(4, all));  // "12" and "21" are not port 1 or 2
+    EXPECT_TRUE(CVlanAddLogic::IsPortNotInList(5, ""));
+    CVlanAddLogic::RemovePortFromList(2, all);  // every occurrence goes
+    EXPECT_TRUE(CVlanAddLogic::IsPortNotInList(2, all));
+    EXPECT_FALSE(CVlanAddLogic::IsPortNotInList(12, all));
+    EXPECT_TRUE(CVlanAddLogic::JoinUntaggedLists({}).empty());
+
+    VlanEntry entry;
+    entry.szEgressPorts = "1,2,3";
+    entry.szUntaggedPorts = "2";
+    entry.szForbiddenPorts = "5,40";  // past the port count: ignored
+    Flags egress, untagged, notMember, forbidden;
+    CVlanAddLogic::LoadPortFlags(entry, 6, egress, untagged, notMember, forbidden);
+    EXPECT_EQ(egress, (Flags{1, 1, 1, 0, 0, 0}));
+    EXPECT_EQ(untagged, (Flags{0, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(forbidden, (Flags{0, 0, 0, 0, 1, 0}));
+    EXPECT_EQ(notMember, (Flags{0, 0, 0, 1, 0, 1}));
+}
+
+TEST_F(VlanWrite28, VlanIdAndTrunkChecks) {
+    VlanList list(1);
+    list[0].nVid = 100;
+    for (int bad : {1, 0, 4095, -3}) {
+        EXPECT_FALSE(CVlanAddLogic::ValidateVlanId(list, bad)) << bad;
+    }
+    EXPECT_FALSE(CVlanAddLogic::ValidateVlanId(list, 100));
+    EXPECT_TRUE(CVlanAddLogic::ValidateVlanId(list, 2));
+    EXPECT_TRUE(CVlanAddLogic::ValidateVlanId(list, 4094));
+    std::vector<std::string> expected(4, "Invalid VLAN ID, VLAN ID should be (2-4094) !");
+    expected.push_back("The VLAN ID has been used, please input again !");
+    EXPECT_EQ(boxes_.Texts(), expected);
+
+    CTrunkGroups trunks(28);
+    trunks.AddRow(".1", std::string("\0\0\0\xC0", 4));  // ports 25, 26
+    EXPECT_TRUE(CVlanAddLogic::CheckTrunkMembers(trunks, PortsOf(28, {1, 25, 26})));
+    EXPECT_FALSE(CVlanAddLogic::CheckTrunkMembers(trunks, PortsOf(28, {25})));
+    EXPECT_TRUE(CVlanAddLogic::CheckTrunkMembers(trunks, PortsOf(28, {24})));
+}
+
+TEST(VlanList, DeleteRefusalsInOrder) {
+    ksx::vlan::VlanGuards g;
+    g.pvids = {1, 30, 1};
+    g.voiceState = 1;
+    g.voiceId = 30;
+    g.surveillanceState = 1;
+    g.surveillanceId = 30;
+    g.ipInterfaceVlans = {"1", "30"};
+    EXPECT_EQ(ksx::vlan::DeleteRefusal("1", g), "Can't delete the default VLAN!");
+    // The PVID refusal only while the asymmetric box is checked.
+    EXPECT_EQ(ksx::vlan::DeleteRefusal("30", g), "The VLAN ID is Voice VLAN ID.");
+    g.asymmetricChecked = true;
+    EXPECT_EQ(ksx::vlan::DeleteRefusal("30", g), "The VID is one of The PVID, so it cannot be deleted.");
+    g.asymmetricChecked = false;
+    g.voiceState = 2;
+    EXPECT_EQ(ksx::vlan::DeleteRefusal("30", g), "The VLAN ID is Surveillance VLAN ID.");
+    g.surveillanceState = 0;  // not read: no refusal of its own
+    EXPECT_EQ(ksx::vlan::DeleteRefusal("30", g), "The VLAN ID is IP Interface VLAN.");
+    g.ipInterfaceVlans = {"1"};
+    EXPECT_EQ(ksx::vlan::DeleteRefusal("30", g), "");
+
+    // Asymmetric switch: several IP interfaces block a change only; voice and surveillance every apply.
+    g.asymmetricRead = "2";
+    g.ipInterfaceVlans = {"1", "30"};
+    g.asymmetricChecked = true;
+    g.voiceState = 1;
+    EXPECT_EQ(ksx::vlan::CheckAsymmetricApply(g), ksx::vlan::AsymmetricCheck::kMultipleIpIf);
+    g.asymmetricChecked = false;
+    EXPECT_EQ(ksx::vlan::CheckAsymmetricApply(g), ksx::vlan::AsymmetricCheck::kVoiceEnabled);
+    g.voiceState = 2;
+    g.surveillanceState = 1;
+    EXPECT_EQ(ksx::vlan::CheckAsymmetricApply(g), ksx::vlan::AsymmetricCheck::kSurveillanceOn);
+    g.surveillanceState = 2;
+    EXPECT_EQ(ksx::vlan::CheckAsymmetricApply(g), ksx::vlan::AsymmetricCheck::kGoAhead);
+}
+
+TEST_F(VlanWrite28, PvidRules) {
+    VlanList list(3);
+    list[0].nVid = 1;
+    list[0].nEgressCount = 28;
+    list[1].nVid = 10;
+    list[1].nEgressCount = 8;
+    list[2].nVid = 20;  // no member
+    CTrunkGroups trunks(28);
+    trunks.AddRow(".1", std::string("\0\0\0\xC0", 4));  // ports 25, 26
+
+    std::vector<int> pvids(28, 1);
+    EXPECT_EQ(CPvidSettingLogic::CheckTrunkPvids(pvids, trunks), 1);
+    pvids[24] = 10;  // port 25 differs from port 26
+    EXPECT_EQ(CPvidSettingLogic::CheckTrunkPvids(pvids, trunks), 0);
+    pvids[25] = 10;  // the whole trunk alike: still refused
+    EXPECT_EQ(CPvidSettingLogic::CheckTrunkPvids(pvids, trunks), 0);
+    pvids = std::vector<int>(28, 1);
+    pvids[3] = 10;
+    EXPECT_EQ(CPvidSettingLogic::CheckTrunkPvids(pvids, trunks), 1);
+    EXPECT_EQ(CPvidSettingLogic::CheckPvidVlans(list, pvids), 1);
+    pvids[5] = 0;  // an emptied edit
+    EXPECT_EQ(CPvidSettingLogic::CheckPvidVlans(list, pvids), 0);
+    pvids[5] = 20;
+    EXPECT_EQ(CPvidSettingLogic::CheckPvidVlans(list, pvids), 0);
+    EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{
+                                  "You should let all Trunk member in the same PVID !",
+                                  "Setting PVID on a Trunk is not supported. Please use Web interface for "
+                                  "the settings.",
+                                  "Invalid PVID", "Invalid PVID,VlAN is empty"}));
+
+    EXPECT_EQ(CPvidSettingLogic::PortOfRow(".7", 28), 7);
+    EXPECT_EQ(CPvidSettingLogic::PortOfRow(".29", 28), 0);
+    EXPECT_EQ(CPvidSettingLogic::PortOfRow(".1.2", 28), 0);
+    EXPECT_EQ(CPvidSettingLogic::PortOfRow("", 28), 0);
+}
+
+}  // namespace
