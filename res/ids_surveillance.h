@@ -1,15 +1,13 @@
-// Resource numbers of the management VLAN and auto surveillance VLAN dialogs: menu commands, dialog
-// templates and control ids.
+// Resource numbers of the management VLAN and auto surveillance VLAN dialogs: dialog templates and
+// control ids.
 #pragma once
 
 #include "platform/sys/Messages.h"
 
 namespace ksx {
 
-// Menu commands that open the dialogs (the OUI editor's command has no menu item).
-constexpr int ID_MENU_MANAGEMENT_VLAN = 32867;    // Device Manager > VLAN
-constexpr int ID_MENU_SURVEILLANCE_VLAN = 32828;  // Device Manager > VLAN
-constexpr int ID_MENU_SURVEILLANCE_OUI = 32831;   // no menu item
+// The menu commands are ksx::IDM_MANAGEMENT_VLAN, IDM_SURVEILLANCE_VLAN and IDM_SURVEILLANCE_OUI
+// (res/resource.h); the OUI editor's command has no menu item.
 
 // Management VLAN ("IEEE 802.1Q Management VLAN Configuration").
 constexpr unsigned IDD_MANAGEMENT_VLAN = 223;
