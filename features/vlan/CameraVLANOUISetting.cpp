@@ -15,8 +15,8 @@
 #include "platform/sys/Tunable.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
-#include "res/resource.h"
 #include "res/ids_surveillance.h"
+#include "res/resource.h"
 
 using namespace ksx;
 using namespace camvlan;
@@ -46,25 +46,26 @@ std::string SameRowText(const WalkStep& step, int i) {
 }  // namespace
 
 CCameraVLANOUISetting::CCameraVLANOUISetting(QWidget* parent)
-    : CTableDialog(IDD_SURVEILLANCE_OUI,
-                   {
-                       {"", "ID", ColumnWidth::Fixed(50), nullptr, LVCFMT_CENTER},
-                       {kDevDescCol, "Description", ColumnWidth::Fixed(150),
-                        [](const WalkStep& step, int b) {
-                            std::string text;
-                            CCodeConvert::UTF8ToAnsi(step.Text(b), &text);
-                            return text;
-                        },
-                        LVCFMT_CENTER},
-                       // Values shorter than six octets are shown empty rather than read past their end.
-                       {kDevMacCol, "Surveillance OUI", ColumnWidth::Fixed(200),
-                        [](const WalkStep& step, int b) { return FormatMac(SameRowText(step, b)); }, LVCFMT_CENTER},
-                       {kDevMaskCol, "OUI Mask", ColumnWidth::Fixed(200),
-                        [](const WalkStep& step, int b) { return FormatMac(SameRowText(step, b)); }, LVCFMT_CENTER},
-                       // Walked with the row but not shown.
-                       {kDevStatusCol, "", ColumnWidth::Fixed(0), nullptr, LVCFMT_CENTER},
-                   },
-                   parent) {
+    : CTableDialog(
+          IDD_SURVEILLANCE_OUI,
+          {
+              {"", "ID", ColumnWidth::Fixed(50), nullptr, LVCFMT_CENTER},
+              {kDevDescCol, "Description", ColumnWidth::Fixed(150),
+               [](const WalkStep& step, int b) {
+                   std::string text;
+                   CCodeConvert::UTF8ToAnsi(step.Text(b), &text);
+                   return text;
+               },
+               LVCFMT_CENTER},
+              // Values shorter than six octets are shown empty rather than read past their end.
+              {kDevMacCol, "Surveillance OUI", ColumnWidth::Fixed(200),
+               [](const WalkStep& step, int b) { return FormatMac(SameRowText(step, b)); }, LVCFMT_CENTER},
+              {kDevMaskCol, "OUI Mask", ColumnWidth::Fixed(200),
+               [](const WalkStep& step, int b) { return FormatMac(SameRowText(step, b)); }, LVCFMT_CENTER},
+              // Walked with the row but not shown.
+              {kDevStatusCol, "", ColumnWidth::Fixed(0), nullptr, LVCFMT_CENTER},
+          },
+          parent) {
     OwnSession(m_cCommonSNMP);
     OnCommand(IDC_OUI_ADD, [this] { OnAdd(); });
     OnCommand(IDC_OUI_DELETE, [this] { OnDelete(); });

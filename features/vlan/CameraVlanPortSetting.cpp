@@ -53,16 +53,17 @@ std::string StatusText(const std::string& value) {
 }  // namespace
 
 CCameraVlanPortSetting::CCameraVlanPortSetting(QWidget* parent)
-    : CTableDialog(IDD_SURVEILLANCE_PORTS,
-                   {
-                       {kPortEntry + ".1", "Port", ColumnWidth::Fixed(100), nullptr, LVCFMT_CENTER},
-                       {kPortEntry + ".2", "Auto Detection", ColumnWidth::Fixed(200),
-                        [](const WalkStep& step, int b) { return DetectionText(SameRowText(step, b)); },
-                        LVCFMT_CENTER},
-                       {kPortEntry + ".3", "Status", ColumnWidth::Fixed(200),
-                        [](const WalkStep& step, int b) { return StatusText(SameRowText(step, b)); }, LVCFMT_CENTER},
-                   },
-                   parent),
+    : CTableDialog(
+          IDD_SURVEILLANCE_PORTS,
+          {
+              {kPortEntry + ".1", "Port", ColumnWidth::Fixed(100), nullptr, LVCFMT_CENTER},
+              {kPortEntry + ".2", "Auto Detection", ColumnWidth::Fixed(200),
+               [](const WalkStep& step, int b) { return DetectionText(SameRowText(step, b)); },
+               LVCFMT_CENTER},
+              {kPortEntry + ".3", "Status", ColumnWidth::Fixed(200),
+               [](const WalkStep& step, int b) { return StatusText(SameRowText(step, b)); }, LVCFMT_CENTER},
+          },
+          parent),
       m_range(*this, IDC_SPORT_FROM, IDC_SPORT_TO, kTextToBelowFrom),
       m_trunks(g_nPortNum),
       m_trunkWalk(m_cCommonSNMPTableGetTrunk, {kTrunkMembersCol}, [](const WalkStep& step) {
@@ -89,6 +90,7 @@ void CCameraVlanPortSetting::CreateControls() {
     ui::Form form(*this);
     auto* vlan = form.Field("Vlan ID", form.Edit(IDC_SPORT_VLAN_ID), IDC_SPORT_VLAN_ID_LABEL);
     vlan->setReadOnly(true);
+    vlan->setMaximumWidth(120);
     form.Row({form.Label("From Port", IDC_SPORT_FROM_LABEL), form.Combo(IDC_SPORT_FROM),
               form.Label("To Port", IDC_SPORT_TO_LABEL), form.Combo(IDC_SPORT_TO),
               form.Label("Auto Detection", IDC_SPORT_DETECTION_LABEL), form.Combo(IDC_SPORT_AUTO_DETECTION),

@@ -43,7 +43,7 @@ private:
     CTrunkGroups m_trunks;
     int m_walksEnded = 0;
 
-    CCommonSNMP m_cCommonSNMPSet;             // Apply
-    CCommonSNMP m_cCommonSNMPTableGetTrunk;   // the trunk walk; the port walk has the base's session
+    CCommonSNMP m_cCommonSNMPSet;            // Apply
+    CCommonSNMP m_cCommonSNMPTableGetTrunk;  // the trunk walk; the port walk has the base's session
     ksx::TableRead<TrunkRow> m_trunkWalk;
 };

@@ -19,11 +19,11 @@
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
+#include "platform/sys/Tunable.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
-#include "platform/sys/Tunable.h"
-#include "res/resource.h"
 #include "res/ids_surveillance.h"
+#include "res/resource.h"
 
 using namespace ksx;
 using namespace camvlan;
@@ -77,10 +77,11 @@ CCameraVlanSetting::CCameraVlanSetting(QWidget* parent)
     : CDialog(IDD_SURVEILLANCE_VLAN, parent),
       m_vlanIdWalk(m_cCommonSNMPVlanIds, {kVlanNameCol},
                    [](const WalkStep& step) { return std::optional<std::string>(step.Index(0)); }),
-      m_globalsRead(m_cCommonSNMPGet, {kStateOid, kVlanIdOid, kPriorityOid, kPortsOid},
-                    [](const WalkStep& step) {
-                        return std::optional<Globals>(Globals{step.Text(0), step.Text(1), step.Text(2), step.Text(3)});
-                    }),
+      m_globalsRead(
+          m_cCommonSNMPGet, {kStateOid, kVlanIdOid, kPriorityOid, kPortsOid},
+          [](const WalkStep& step) {
+              return std::optional<Globals>(Globals{step.Text(0), step.Text(1), step.Text(2), step.Text(3)});
+          }),
       m_deviceWalk(m_cCommonSNMPTable, {kDevTypeCol, kDevDescCol, kDevMacCol, kDevStatusCol},
                    [](const WalkStep& step) {
                        DeviceRow row;
@@ -216,8 +217,8 @@ void CCameraVlanSetting::CreateControls() {
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     m_list->setMinimumSize(680, 190);
     user.Fill(m_list);
-    user.Row({user.Label("Note : Maximum number of user-defined MAC is 5 entries", IDC_SURV_NOTE), ui::Form::Stretch,
-              user.Button(IDC_SURV_DELETE, "&Delete")});
+    user.Row({user.Label("Note : Maximum number of user-defined MAC is 5 entries", IDC_SURV_NOTE),
+              ui::Form::Stretch, user.Button(IDC_SURV_DELETE, "&Delete")});
 
     form.Note("", IDC_SURV_READ_STATUS);
     form.Buttons({{IDC_SURV_REFRESH, "&Refresh"}, {IDC_SURV_CLOSE, "&Close"}});
@@ -245,7 +246,7 @@ std::vector<std::string> CCameraVlanSetting::ListMacTexts() const {
 
 void CCameraVlanSetting::RefreshAll() {
     m_bVlanIdsRead = m_bGlobalsRead = m_bVoiceRead = m_bTrunkRead = m_bTableRead = m_bVoiceOuisRead = false;
-    m_pendingReads = 5;  // VLAN ids, settings, trunks, device table, voice OUIs
+    m_pendingReads = 5;      // VLAN ids, settings, trunks, device table, voice OUIs
     m_globalsRead.Detach();  // a read of the last refresh does not count for this one
     SetDlgItemText(IDC_SURV_READ_STATUS, std::string());
     m_trunk.ReadTrunkPorts();
@@ -314,7 +315,8 @@ void CCameraVlanSetting::ShowGlobals(const Globals& g) {
     m_cbPriority->setCurrentIndex(priority >= 0 && priority < m_cbPriority->count() ? priority : -1);
     std::string ranges;
     const int octets = std::min(static_cast<int>(g.ports.size()), 8);
-    CUtils::BitmapToRangeText(reinterpret_cast<const unsigned char*>(g.ports.data()), octets, 1, g_nPortNum, &ranges);
+    CUtils::BitmapToRangeText(reinterpret_cast<const unsigned char*>(g.ports.data()), octets, 1, g_nPortNum,
+                              &ranges);
     m_editPorts->setText(QString::fromStdString(ranges));
     UpdateControls();
 }
@@ -329,8 +331,8 @@ void CCameraVlanSetting::AddDeviceRow(const DeviceRow& row) {
 
 void CCameraVlanSetting::UpdateControls() {
     const bool checked = m_chkEnable->isChecked();
-    for (int id : {IDC_SURV_PRIORITY, IDC_SURV_COMPONENT_TYPE, IDC_SURV_DESCRIPTION, IDC_SURV_MAC, IDC_SURV_PORTS,
-                   IDC_SURV_VLAN_ID, IDC_SURV_MODE}) {
+    for (int id : {IDC_SURV_PRIORITY, IDC_SURV_COMPONENT_TYPE, IDC_SURV_DESCRIPTION, IDC_SURV_MAC,
+                   IDC_SURV_PORTS, IDC_SURV_VLAN_ID, IDC_SURV_MODE}) {
         EnableDlgItem(id, checked);
     }
     // The checks of Apply compare with the VLAN ids, the voice and asymmetric VLAN, the trunks and what

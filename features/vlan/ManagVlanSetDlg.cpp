@@ -11,8 +11,8 @@
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
-#include "res/resource.h"
 #include "res/ids_surveillance.h"
+#include "res/resource.h"
 
 using namespace ksx;
 

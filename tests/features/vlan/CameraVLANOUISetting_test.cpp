@@ -38,8 +38,8 @@ protected:
         const auto ouis = dlg.ListOuiTexts();
         const auto it = std::find(ouis.begin(), ouis.end(), oui);
         ASSERT_NE(it, ouis.end()) << oui;
-        dlg.Item<CListCtrl>(IDC_OUI_LIST)->SetItemState(static_cast<int>(it - ouis.begin()), LVIS_SELECTED,
-                                                        LVIS_SELECTED);
+        dlg.Item<CListCtrl>(IDC_OUI_LIST)
+            ->SetItemState(static_cast<int>(it - ouis.begin()), LVIS_SELECTED, LVIS_SELECTED);
     }
     void Add(DialogDriver& drv, const std::string& description, const std::string& mac) {
         ASSERT_TRUE(drv.Type(IDC_OUI_DESCRIPTION, description));
@@ -57,8 +57,9 @@ TEST_F(OuiEditor, ListsEveryEntryAndAddsByStatusThenDescription) {
     DialogDriver drv(dlg);
     EXPECT_EQ(dlg.GetWindowText(), "Auto Surveillance VLAN OUI Settings");
     WaitWalk(dlg, 1);
-    EXPECT_EQ(test::RequestLines(s_sim->Requests())[0], "getnext " + kDevDescCol + "=n: " + kDevMacCol + "=n: " +
-                                                            kDevMaskCol + "=n: " + kDevStatusCol + "=n:");
+    EXPECT_EQ(test::RequestLines(s_sim->Requests())[0], "getnext " + kDevDescCol + "=n: " + kDevMacCol +
+                                                            "=n: " + kDevMaskCol + "=n: " + kDevStatusCol +
+                                                            "=n:");
     EXPECT_EQ(dlg.ListOuiTexts(),
               (std::vector<std::string>{"00-12-34-00-00-00", "6E-E4-2B-00-00-00", "7A-3C-91-00-00-00"}));
     auto* list = dlg.Item<CListCtrl>(IDC_OUI_LIST);
@@ -71,7 +72,8 @@ TEST_F(OuiEditor, ListsEveryEntryAndAddsByStatusThenDescription) {
     ASSERT_TRUE(drv.Type(IDC_OUI_MAC, "00-11-22-00-00-00"));
     ClickAndSettle(drv, dlg, IDC_OUI_ADD);
     const std::string index = ".0.17.34.0.0.0";
-    EXPECT_EQ(Sets(), (std::vector<std::string>{kDevStatusCol + index + "=i:4", kDevDescCol + index + "=s:gate"}));
+    EXPECT_EQ(Sets(),
+              (std::vector<std::string>{kDevStatusCol + index + "=i:4", kDevDescCol + index + "=s:gate"}));
     EXPECT_EQ(dlg.GetDlgItemText(IDC_OUI_MAC), "");
     EXPECT_EQ(dlg.ListOuiTexts()[0], "00-11-22-00-00-00");
     EXPECT_TRUE(boxes.Texts().empty());
@@ -89,12 +91,12 @@ TEST_F(OuiEditor, RefusesUnusableTextAndDuplicatesInAnyLetterCase) {
     ASSERT_EQ(dlg.ListOuiTexts()[0], "00-12-34-00-00-00");
     ASSERT_EQ(dlg.ListOuiTexts()[1], "00-AB-CD-00-00-00");
     s_sim->ClearLog();
-    Add(drv, "", "00-11-22-00-00-0Z");     // no index can be built from it
-    Add(drv, "", "00-11-22-00-00-00-00");  // seven octets
-    Add(drv, "", "01-11-22-00-00-00");     // multicast
-    Add(drv, "", "7a-3c-91-00-00-01");     // built-in, lower case
-    Add(drv, "", "00-12-34-00-00-00");     // listed
-    Add(drv, "", "00-ab-cd-00-00-00");     // listed in upper case
+    Add(drv, "", "00-11-22-00-00-0Z");  // no index can be built from it
+    Add(drv, "", "0011223344556");      // thirteen digits
+    Add(drv, "", "01-11-22-00-00-00");  // multicast
+    Add(drv, "", "7a-3c-91-00-00-01");  // built-in, lower case
+    Add(drv, "", "00-12-34-00-00-00");  // listed
+    Add(drv, "", "00-ab-cd-00-00-00");  // listed in upper case
     EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{kTextMacFormat, kTextMacFormat, kTextOuiMulticast,
                                                        kTextDefaultOui, kTextDuplicate, kTextDuplicate}));
     EXPECT_EQ(dlg.GetDlgItemText(IDC_OUI_MAC), "00-ab-cd-00-00-00");

@@ -59,8 +59,8 @@ protected:
         const auto macs = dlg.ListMacTexts();
         const auto it = std::find(macs.begin(), macs.end(), mac);
         ASSERT_NE(it, macs.end()) << mac;
-        dlg.Item<CListCtrl>(IDC_SURV_LIST)->SetItemState(static_cast<int>(it - macs.begin()), LVIS_SELECTED,
-                                                         LVIS_SELECTED);
+        dlg.Item<CListCtrl>(IDC_SURV_LIST)
+            ->SetItemState(static_cast<int>(it - macs.begin()), LVIS_SELECTED, LVIS_SELECTED);
     }
 
     test::ScriptedMessageBox boxes;
@@ -80,9 +80,10 @@ TEST_F(CameraVlan, RefreshReadsEverythingAndShowsTheDevice) {
     const auto lines = Lines();
     EXPECT_TRUE(Has(lines, "getnext " + kTrunkMembersCol + "=n:"));
     EXPECT_TRUE(Has(lines, "getnext " + kVlanNameCol + "=n:"));
-    EXPECT_TRUE(Has(lines, "get " + kAsymmetricOid + "=n: " + kVoiceStateOid + "=n: " + kVoiceVlanIdOid + "=n:"));
-    EXPECT_TRUE(Has(lines, "getnext " + kDevTypeCol + "=n: " + kDevDescCol + "=n: " + kDevMacCol + "=n: " +
-                               kDevStatusCol + "=n:"));
+    EXPECT_TRUE(
+        Has(lines, "get " + kAsymmetricOid + "=n: " + kVoiceStateOid + "=n: " + kVoiceVlanIdOid + "=n:"));
+    EXPECT_TRUE(Has(lines, "getnext " + kDevTypeCol + "=n: " + kDevDescCol + "=n: " + kDevMacCol +
+                               "=n: " + kDevStatusCol + "=n:"));
     EXPECT_TRUE(Has(lines, "getnext " + kVoiceOuiCol + "=n: " + kVoiceOuiFourthCol + "=n:"));
     const std::string globals =
         "get " + kStateOid + "=n: " + kVlanIdOid + "=n: " + kPriorityOid + "=n: " + kPortsOid + "=n:";
@@ -127,11 +128,8 @@ TEST_F(CameraVlan, ApplyRefusalsInTheirOrder) {
     const struct {
         std::string vlanId, ports, text;
     } cases[] = {
-        {"1", "", kTextDefaultVlan},
-        {"0", "", kTextVlanRange},
-        {"4095", "", kTextVlanRange},
-        {"200", "", kTextVoiceVlan},
-        {"4094", "25", kTextTrunk},  // half of the trunk of ports 25 and 26
+        {"1", "", kTextDefaultVlan}, {"0", "", kTextVlanRange},  {"4095", "", kTextVlanRange},
+        {"200", "", kTextVoiceVlan}, {"4094", "25", kTextTrunk},  // half of the trunk of ports 25 and 26
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(drv.Type(IDC_SURV_VLAN_ID, c.vlanId));
@@ -162,8 +160,9 @@ TEST_F(CameraVlan, EnableAsksForAnExistingVlanAndWritesOnePduDisableWritesTheSta
     ASSERT_TRUE(drv.Type(IDC_SURV_PORTS, "25-26,3"));
     boxes.Answer(IDCANCEL);
     ClickAndSettle(drv, dlg, IDC_SURV_APPLY);
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"The VLAN ID 100 already exists, still apply? \nIf yes, the "
-                                                       "original setting of VLAN 100 members will be removed."}));
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{"The VLAN ID 100 already exists, still apply? \nIf yes, the "
+                                        "original setting of VLAN 100 members will be removed."}));
     EXPECT_TRUE(Sets().empty());
 
     boxes.Clear();
@@ -235,8 +234,9 @@ TEST_F(CameraVlan, AddOuiAndMacEntriesByTheirIndex) {
     ASSERT_TRUE(drv.Type(IDC_SURV_MAC, "00-11-22-aa-bb-cc"));
     ClickAndSettle(drv, dlg, IDC_SURV_ADD);
     const std::string mac = ".0.17.34.170.187.204";
-    EXPECT_EQ(Sets(), (std::vector<std::string>{kDevStatusCol + mac + "=i:4",
-                                                kDevDescCol + mac + "=s:door " + kDevTypeCol + mac + "=i:2"}));
+    EXPECT_EQ(Sets(),
+              (std::vector<std::string>{kDevStatusCol + mac + "=i:4",
+                                        kDevDescCol + mac + "=s:door " + kDevTypeCol + mac + "=i:2"}));
     EXPECT_EQ(s_sim->Get(kDevTypeCol + mac), "2");
     EXPECT_TRUE(boxes.Texts().empty());
 }
@@ -313,8 +313,8 @@ TEST_F(CameraVlan, DeleteProtectsBuiltInRowsAndDestroysUserRows) {
     ASSERT_TRUE(drv.Click(IDC_SURV_DELETE));
     SelectRow(dlg, "7A-3C-91-0X-XX-XX");
     ASSERT_TRUE(drv.Click(IDC_SURV_DELETE));
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{kTextSelectToDelete, kTextDefaultNoDelete,
-                                                       kTextDefaultNoDelete}));
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{kTextSelectToDelete, kTextDefaultNoDelete, kTextDefaultNoDelete}));
     EXPECT_TRUE(Sets().empty());
     SelectRow(dlg, "00-12-34-00-00-00");
     ClickAndSettle(drv, dlg, IDC_SURV_DELETE);
