@@ -67,6 +67,17 @@ void CTrunkGroups::Assign(const std::vector<int>& groups) {
     std::copy_n(groups.begin(), std::min(groups.size(), m_groups.size()), m_groups.begin());
 }
 
+void CTrunkGroups::AddMembers(int group, const std::vector<int>& ports) {
+    if (group <= 0) {
+        return;
+    }
+    for (int port : ports) {
+        if (port >= 1 && port <= PortCount()) {
+            m_groups[static_cast<size_t>(port - 1)] = group;
+        }
+    }
+}
+
 int CTrunkGroups::AddRow(std::string_view suffix, std::string_view memberOctets) {
     const int id = ksx::trunk::TrunkIdFromSuffix(suffix);
     if (id <= 0) {
@@ -141,4 +152,22 @@ int CTrunkGroups::FirstMixedTrunkPort(const int* values) const {
         }
     }
     return 0;
+}
+
+CTrunkMembership::CTrunkMembership(int ports) : m_groups(ports) {
+    m_trunkRead.onRow = [this](const TrunkRow& row) { m_groups.AddMembers(row.group, row.ports); };
+    m_trunkRead.onEnd = [this](const ksx::WalkEnd& end) {
+        // A walk that did not reach the end of the column is a failed read, whatever ended it.
+        m_groups.EndRead(end.Ok() ? ksx::kWalkEndOfTable
+                                  : (end.status == ksx::kWalkEndOfTable ? -1 : end.status));
+        if (m_onEnd) {
+            m_onEnd(m_groups);
+        }
+    };
+}
+
+void CTrunkMembership::Read(std::function<void(const CTrunkGroups&)> onEnd) {
+    m_onEnd = std::move(onEnd);
+    m_groups.BeginRead();
+    ReadTrunkPorts();
 }

@@ -2,14 +2,17 @@
 // the trunk table (member ports and channel mode per trunk id), the channel-mode texts, and the
 // per-port trunk-group array built from the member-port column.
 //
-// Qt-free. The reading itself is done by whoever owns the walk (CModuleBase's trunk reader or a
-// dialog's own table read); each arriving row of the member-port column goes to CTrunkGroups::AddRow
-// and the end of the walk to CTrunkGroups::EndRead, so every reader decodes rows the same way.
+// Qt-free. CTrunkMembership reads the member-port column through the module base's trunk reader into
+// a CTrunkGroups; a dialog with a walk of its own hands each row to CTrunkGroups::AddRow and the end to
+// CTrunkGroups::EndRead, so every reader decodes rows the same way.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/ModuleBase.h"
 
 namespace ksx::trunk {
 
@@ -66,6 +69,8 @@ public:
     // Takes the entries of an array filled by another reader (CModuleBase's m_TrunkPorts), as far as
     // both reach.
     void Assign(const std::vector<int>& groups);
+    // One trunk's member ports (1-based) as a reader decoded them; ports past the count are ignored.
+    void AddMembers(int group, const std::vector<int>& ports);
     // One row of the member-port column: instance suffix and bitmap octets. Every listed port up to
     // the port count takes the row's trunk id; a row without members or without a valid id changes
     // nothing. Returns the number of entries set.
@@ -97,4 +102,23 @@ public:
 private:
     std::vector<int> m_groups;
     State m_state = State::kNotRead;
+};
+
+// The ports' trunk membership read through the module base's trunk reader. Rows and the end arrive on
+// the owner's (UI) thread; the dialog registers Sessions() with itself so that closing it ends the read.
+class CTrunkMembership : public CModuleBase {
+public:
+    // An array of `ports` entries, all 0, not read.
+    explicit CTrunkMembership(int ports);
+
+    // Starts a read of the member-port column (the entries are kept, as every reader of it does);
+    // `onEnd` runs on the owner's thread once the read ended, complete or failed.
+    void Read(std::function<void(const CTrunkGroups&)> onEnd = nullptr);
+    const CTrunkGroups& Groups() const { return m_groups; }
+    // All entries back to 0, not read.
+    void Reset() { m_groups.Reset(); }
+
+private:
+    CTrunkGroups m_groups;
+    std::function<void(const CTrunkGroups&)> m_onEnd;
 };

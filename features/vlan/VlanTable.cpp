@@ -1,34 +1,8 @@
 #include "features/vlan/VlanTable.h"
 
-#include "core/CodeConvert.h"
 #include "core/TextNumbers.h"
-#include "core/Utils.h"
 
 namespace ksx::vlan {
-
-bool ParseVlanRow(std::string_view suffix, std::string_view nameUtf8, std::string_view egress,
-                  std::string_view untagged, std::string_view rowStatus, int portCount, VlanEntry* entry) {
-    if (entry == nullptr || rowStatus != "1") {
-        return false;
-    }
-    if (!suffix.empty() && suffix.front() == '.') {
-        suffix.remove_prefix(1);
-    }
-    if (suffix.empty() || suffix.find_first_not_of("0123456789") != std::string_view::npos) {
-        return false;
-    }
-    VlanEntry row;
-    row.nVid = ksx::text::LeadingInt(suffix);
-    if (row.nVid <= 0) {
-        return false;
-    }
-    CCodeConvert::UTF8ToAnsi(std::string(nameUtf8), &row.szName);
-    row.szEgressPorts = CUtils::PortBitmapToList(egress, &row.nEgressCount);
-    row.szUntaggedPorts = CUtils::PortBitmapToList(untagged, &row.nUntaggedCount);
-    row.nNotMemberCount = portCount - row.nEgressCount - row.nForbiddenCount;
-    *entry = std::move(row);
-    return true;
-}
 
 const VlanEntry* FindVlan(const VlanList& list, int vid) {
     for (const VlanEntry& entry : list) {

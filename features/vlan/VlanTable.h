@@ -4,7 +4,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace ksx::vlan {
@@ -49,12 +48,6 @@ struct VlanEntry {
 using VlanList = std::vector<VlanEntry>;
 
 namespace ksx::vlan {
-
-// One VLAN table row as read: instance suffix (".10"), the name as UTF-8 octets, the egress and
-// untagged port bitmaps, the row status. False (entry untouched) for a row that is not active ("1")
-// or whose index is not a VLAN id.
-bool ParseVlanRow(std::string_view suffix, std::string_view nameUtf8, std::string_view egress,
-                  std::string_view untagged, std::string_view rowStatus, int portCount, VlanEntry* entry);
 
 // The first entry of the VLAN id, or null.
 const VlanEntry* FindVlan(const VlanList& list, int vid);

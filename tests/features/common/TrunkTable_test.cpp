@@ -11,6 +11,7 @@
 #include "features/common/TrunkTable.h"
 #include "platform/sys/Globals.h"
 #include "tests/support/ModuleBaseFixture.h"
+#include "tests/support/ui/DialogDriver.h"
 
 namespace {
 
@@ -45,6 +46,15 @@ TEST(TrunkTable, ModeTextsAndRowDecoding) {
     EXPECT_EQ(empty.ModeText(), "Disable");
     EXPECT_EQ(ParseTrunkRow("", Octets({0x80}), "1").id, 0);
     EXPECT_EQ(ParseTrunkRow(".2.1", Octets({0x80}), "1").id, 0);  // not a trunk-table index
+
+    // Written member bitmaps: the device object's size, 4 octets up to 28 ports, 8 for 52.
+    std::vector<int> flags(52, 0);
+    flags[24] = flags[25] = 1;
+    EXPECT_EQ(ksx::trunk::MemberBitmap(flags.data()), Octets({0, 0, 0, 0xC0}));
+    g_nPortNum = 52;
+    flags[51] = 1;
+    EXPECT_EQ(ksx::trunk::MemberBitmap(flags.data()), Octets({0, 0, 0, 0xC0, 0, 0, 0x10, 0}));
+    g_nPortNum = 28;
 }
 
 TEST(TrunkTable, GroupArrayFromRows) {
@@ -135,13 +145,27 @@ TEST_F(TrunkTableWalk, WalkOfTheSwitchMatchesTheModuleBaseReader) {
     EXPECT_EQ(groups.MembersOf(1), (std::vector<int>{25, 26}));
     EXPECT_EQ(groups.MembersOf(2), (std::vector<int>{27, 28}));
 
-    CModuleBase base;
-    base.ReadTrunkPorts();
-    ASSERT_TRUE(base.m_cCommonSNMPTable.WaitDone(5000));
-    EXPECT_EQ(base.TrunkPortsSnapshot(), groups.Groups());
+    // The module base's trunk reader gives the same array, on this (the UI) thread.
+    CTrunkMembership membership(g_nPortNum);
+    int ends = 0;
+    membership.Read([&](const CTrunkGroups& read) {
+        ++ends;
+        EXPECT_TRUE(read.Ended());
+    });
+    ASSERT_TRUE(ksx::test::WaitUntil([&] { return ends == 1; }));
+    EXPECT_EQ(membership.Groups().Groups(), groups.Groups());
+    EXPECT_EQ(membership.TrunkPortsSnapshot(), groups.Groups());
     CTrunkGroups adopted(g_nPortNum);
-    adopted.Assign(base.TrunkPortsSnapshot());
+    adopted.Assign(membership.TrunkPortsSnapshot());
     EXPECT_EQ(adopted.Groups(), groups.Groups());
+
+    // A switch that stops answering: the read fails, and says so.
+    s_sim->Silence(true);
+    membership.Read([&](const CTrunkGroups&) { ++ends; });
+    ASSERT_TRUE(ksx::test::WaitUntil([&] { return ends == 2; }, 15000));
+    EXPECT_TRUE(membership.Groups().Failed());
+    EXPECT_EQ(membership.Groups().GroupOf(25), 1);  // entries read before stay
+    s_sim->Silence(false);
 }
 
 }  // namespace

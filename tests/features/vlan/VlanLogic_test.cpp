@@ -1,6 +1,6 @@
-// VLAN logic against the simulated switch: the write sequence of a VLAN (lengths of its bitmaps on 28
-// and 52 ports, a refused step stopping it and leaving no half-made VLAN), the grid's port-list rules,
-// the deletion and asymmetric-switch refusals in their order, and the PVID rules and writes.
+// VLAN logic against the simulated switch: a refused step of a VLAN's write stopping it and leaving no
+// half-made VLAN, the switch's own VLAN rules, the PVID writes of a large switch stopping at a refused
+// port, and the grid's untagged-once port lists.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -36,30 +36,6 @@ protected:
         g_nPortNum = 28;
     }
 };
-
-TEST_F(VlanWrite28, AddIsSevenRequestsWithEightOctetBitmaps) {
-    CVlanAddLogic logic;
-    CVlanAddLogic::VlanWrite write{true,        "30", "lab", PortsOf(28, {1, 2, 3, 4}), PortsOf(28, {1, 2}),
-                                   Flags(28, 0)};
-    auto result = logic.WriteVlan(write, {});
-    EXPECT_TRUE(result.Ok());
-    EXPECT_EQ(SetLines(s_sim->Requests(), kCut),
-              (std::vector<std::string>{"5.30=i:5", "2.30=x:fffffff000000000", "4.30=x:c000000000000000",
-                                        "2.30=x:f000000000000000", "3.30=x:0000000000000000", "1.30=s:lab",
-                                        "5.30=i:1"}));
-    EXPECT_EQ(s_sim->Get(kTable + ".5.30"), "1");
-    EXPECT_TRUE(boxes_.Texts().empty());
-}
-
-TEST_F(VlanWrite28, EditOfTheDefaultVlanChangesNoRowStatusFirst) {
-    CVlanAddLogic logic;
-    CVlanAddLogic::VlanWrite write{
-        false, "1", "default", PortsOf(28, {1, 2, 3}), PortsOf(28, {1, 2, 3}), Flags(28, 0)};
-    EXPECT_TRUE(logic.WriteVlan(write, {}).Ok());
-    EXPECT_EQ(SetLines(s_sim->Requests(), kCut),
-              (std::vector<std::string>{"4.1=x:e000000000000000", "2.1=x:e000000000000000",
-                                        "3.1=x:0000000000000000", "1.1=s:default", "5.1=i:1"}));
-}
 
 TEST_F(VlanWrite28, ARefusedStepStopsAndLeavesNoHalfMadeVlan) {
     CVlanAddLogic logic;
@@ -145,17 +121,6 @@ protected:
     }
 };
 
-TEST_F(VlanWrite52, BitmapsAreTwelveOctets) {
-    CVlanAddLogic logic;
-    CVlanAddLogic::VlanWrite write{
-        true, "40", "big", PortsOf(52, {1, 52}), PortsOf(52, {52}), PortsOf(52, {49})};
-    EXPECT_TRUE(logic.WriteVlan(write, {}).Ok());
-    EXPECT_EQ(SetLines(s_sim->Requests(), kCut),
-              (std::vector<std::string>{"5.40=i:5", "2.40=x:fffffffffffff00000000000",
-                                        "4.40=x:000000000000100000000000", "2.40=x:800000000000100000000000",
-                                        "3.40=x:000000000000800000000000", "1.40=s:big", "5.40=i:1"}));
-}
-
 TEST_F(VlanWrite52, PvidWritesSplitAfterPortFortyAndStopAtARefusal) {
     CPvidSettingLogic logic;
     std::vector<int> pvids(52, 1);
@@ -205,98 +170,6 @@ TEST(VlanGrid, UntaggedOnceLists) {
     EXPECT_EQ(untagged, (Flags{0, 1, 0, 0, 0, 0}));
     EXPECT_EQ(forbidden, (Flags{0, 0, 0, 0, 1, 0}));
     EXPECT_EQ(notMember, (Flags{0, 0, 0, 1, 0, 1}));
-}
-
-TEST_F(VlanWrite28, VlanIdAndTrunkChecks) {
-    VlanList list(1);
-    list[0].nVid = 100;
-    for (int bad : {1, 0, 4095, -3}) {
-        EXPECT_FALSE(CVlanAddLogic::ValidateVlanId(list, bad)) << bad;
-    }
-    EXPECT_FALSE(CVlanAddLogic::ValidateVlanId(list, 100));
-    EXPECT_TRUE(CVlanAddLogic::ValidateVlanId(list, 2));
-    EXPECT_TRUE(CVlanAddLogic::ValidateVlanId(list, 4094));
-    std::vector<std::string> expected(4, "Invalid VLAN ID, VLAN ID should be (2-4094) !");
-    expected.push_back("The VLAN ID has been used, please input again !");
-    EXPECT_EQ(boxes_.Texts(), expected);
-
-    CTrunkGroups trunks(28);
-    trunks.AddRow(".1", std::string("\0\0\0\xC0", 4));  // ports 25, 26
-    EXPECT_TRUE(CVlanAddLogic::CheckTrunkMembers(trunks, PortsOf(28, {1, 25, 26})));
-    EXPECT_FALSE(CVlanAddLogic::CheckTrunkMembers(trunks, PortsOf(28, {25})));
-    EXPECT_TRUE(CVlanAddLogic::CheckTrunkMembers(trunks, PortsOf(28, {24})));
-}
-
-TEST(VlanList, DeleteRefusalsInOrder) {
-    ksx::vlan::VlanGuards g;
-    g.pvids = {1, 30, 1};
-    g.voiceState = 1;
-    g.voiceId = 30;
-    g.surveillanceState = 1;
-    g.surveillanceId = 30;
-    g.ipInterfaceVlans = {"1", "30"};
-    EXPECT_EQ(ksx::vlan::DeleteRefusal("1", g), "Can't delete the default VLAN!");
-    // The PVID refusal only while the asymmetric box is checked.
-    EXPECT_EQ(ksx::vlan::DeleteRefusal("30", g), "The VLAN ID is Voice VLAN ID.");
-    g.asymmetricChecked = true;
-    EXPECT_EQ(ksx::vlan::DeleteRefusal("30", g), "The VID is one of The PVID, so it cannot be deleted.");
-    g.asymmetricChecked = false;
-    g.voiceState = 2;
-    EXPECT_EQ(ksx::vlan::DeleteRefusal("30", g), "The VLAN ID is Surveillance VLAN ID.");
-    g.surveillanceState = 0;  // not read: no refusal of its own
-    EXPECT_EQ(ksx::vlan::DeleteRefusal("30", g), "The VLAN ID is IP Interface VLAN.");
-    g.ipInterfaceVlans = {"1"};
-    EXPECT_EQ(ksx::vlan::DeleteRefusal("30", g), "");
-
-    // Asymmetric switch: several IP interfaces block a change only; voice and surveillance every apply.
-    g.asymmetricRead = "2";
-    g.ipInterfaceVlans = {"1", "30"};
-    g.asymmetricChecked = true;
-    g.voiceState = 1;
-    EXPECT_EQ(ksx::vlan::CheckAsymmetricApply(g), ksx::vlan::AsymmetricCheck::kMultipleIpIf);
-    g.asymmetricChecked = false;
-    EXPECT_EQ(ksx::vlan::CheckAsymmetricApply(g), ksx::vlan::AsymmetricCheck::kVoiceEnabled);
-    g.voiceState = 2;
-    g.surveillanceState = 1;
-    EXPECT_EQ(ksx::vlan::CheckAsymmetricApply(g), ksx::vlan::AsymmetricCheck::kSurveillanceOn);
-    g.surveillanceState = 2;
-    EXPECT_EQ(ksx::vlan::CheckAsymmetricApply(g), ksx::vlan::AsymmetricCheck::kGoAhead);
-}
-
-TEST_F(VlanWrite28, PvidRules) {
-    VlanList list(3);
-    list[0].nVid = 1;
-    list[0].nEgressCount = 28;
-    list[1].nVid = 10;
-    list[1].nEgressCount = 8;
-    list[2].nVid = 20;  // no member
-    CTrunkGroups trunks(28);
-    trunks.AddRow(".1", std::string("\0\0\0\xC0", 4));  // ports 25, 26
-
-    std::vector<int> pvids(28, 1);
-    EXPECT_EQ(CPvidSettingLogic::CheckTrunkPvids(pvids, trunks), 1);
-    pvids[24] = 10;  // port 25 differs from port 26
-    EXPECT_EQ(CPvidSettingLogic::CheckTrunkPvids(pvids, trunks), 0);
-    pvids[25] = 10;  // the whole trunk alike: still refused
-    EXPECT_EQ(CPvidSettingLogic::CheckTrunkPvids(pvids, trunks), 0);
-    pvids = std::vector<int>(28, 1);
-    pvids[3] = 10;
-    EXPECT_EQ(CPvidSettingLogic::CheckTrunkPvids(pvids, trunks), 1);
-    EXPECT_EQ(CPvidSettingLogic::CheckPvidVlans(list, pvids), 1);
-    pvids[5] = 0;  // an emptied edit
-    EXPECT_EQ(CPvidSettingLogic::CheckPvidVlans(list, pvids), 0);
-    pvids[5] = 20;
-    EXPECT_EQ(CPvidSettingLogic::CheckPvidVlans(list, pvids), 0);
-    EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{
-                                  "You should let all Trunk member in the same PVID !",
-                                  "Setting PVID on a Trunk is not supported. Please use Web interface for "
-                                  "the settings.",
-                                  "Invalid PVID", "Invalid PVID,VlAN is empty"}));
-
-    EXPECT_EQ(CPvidSettingLogic::PortOfRow(".7", 28), 7);
-    EXPECT_EQ(CPvidSettingLogic::PortOfRow(".29", 28), 0);
-    EXPECT_EQ(CPvidSettingLogic::PortOfRow(".1.2", 28), 0);
-    EXPECT_EQ(CPvidSettingLogic::PortOfRow("", 28), 0);
 }
 
 }  // namespace

@@ -1,0 +1,389 @@
+// 802.1Q VLAN list dialog.
+#include "features/vlan/8021qVlanSet.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <algorithm>
+
+#include "core/CodeConvert.h"
+#include "core/SnmpReply.h"
+#include "core/TextNumbers.h"
+#include "core/Utils.h"
+#include "features/vlan/KSXPVIDConfig.h"
+#include "features/vlan/KSXVlanAdd.h"
+#include "platform/sys/Globals.h"
+#include "platform/sys/MessageBox.h"
+#include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/Text.h"
+#include "res/ids_vlan.h"
+#include "res/resource.h"
+
+using namespace ksx;
+
+namespace {
+
+const ksx::ui::RegisterFeature kRegister(IDM_VLAN_CONFIGURATION, [] {
+    C8021qVlanSet dlg;
+    dlg.DoModal();
+});
+
+enum Column { kColVid, kColName, kColPorts, kColEgress, kColUntagged, kColStatus };
+
+// Port list of a bitmap binding (over the port count).
+std::string PortList(const WalkStep& step, int binding) {
+    int count = 0;
+    return CUtils::PortBitmapToList(step.Text(binding), &count);
+}
+
+int ItemCount(const std::string& list) {
+    return list.empty() ? 0 : static_cast<int>(std::count(list.begin(), list.end(), ',')) + 1;
+}
+
+// The list's columns and the VLAN table walk they make: name, egress, untagged and row status.
+std::vector<ListColumn> VlanColumns() {
+    return {
+        {"", "VLAN ID", ColumnWidth::Fixed(80), ListColumn::Index},
+        {vlan::kNameColumn, "VLAN Name", ColumnWidth::Fixed(120),
+         [](const WalkStep& step, int binding) {
+             std::string name;
+             CCodeConvert::UTF8ToAnsi(step.Text(binding), &name);
+             return name;
+         },
+         LVCFMT_CENTER},
+        {vlan::kEgressColumn, "No.of Ports", ColumnWidth::Fixed(100),
+         [](const WalkStep& step, int binding) {
+             int count = 0;
+             CUtils::PortBitmapToList(step.Text(binding), &count);
+             return std::to_string(count);
+         }},
+        {"", "Egress Port Member", ColumnWidth::Fixed(220),
+         [](const WalkStep& step, int) { return PortList(step, 1); }},
+        {vlan::kUntaggedColumn, "Untag Port Member", ColumnWidth::Fixed(220), PortList},
+        {vlan::kRowStatusColumn, "", ColumnWidth::Fixed(0)},  // not shown
+    };
+}
+
+}  // namespace
+
+C8021qVlanSet::C8021qVlanSet(QWidget* parent)
+    : CTableDialog(IDD_VLAN_LIST, VlanColumns(), parent),
+      m_voiceRead(
+          m_cCommonSNMPVoiceVlan,
+          {vlan::kVoiceStateOid, vlan::kVoiceIdOid, vlan::kSurveillanceStateOid, vlan::kSurveillanceIdOid},
+          [](const WalkStep& step) {
+              return VoiceSurveillance{step.Text(0), step.Text(1), step.Text(2), step.Text(3)};
+          }),
+      m_pvidWalk(m_cCommonSNMPTable, {vlan::kPvidColumn},
+                 [](const WalkStep& step) {
+                     return PvidRow{step.IndexInt(0), step.Int(0)};
+                 }),
+      m_ipIfWalk(m_cCommonSNMPIpIfVlan, {vlan::kIpInterfaceVlanColumn},
+                 [](const WalkStep& step) { return step.Text(0); }) {
+    OwnSession(m_cCommonSNMP);
+    OwnSession(m_cCommonSNMPTable);
+    OwnSession(m_cCommonSNMPVoiceVlan);
+    OwnSession(m_cCommonSNMPTableVlanDelete);
+    OwnSession(m_cCommonSNMPIpIfVlan);
+    OwnReader(m_voiceRead);
+    OwnReader(m_pvidWalk);
+    OwnReader(m_ipIfWalk);
+
+    m_voiceRead.onRow = [this](const VoiceSurveillance& v) { OnVoiceSurveillanceRead(v); };
+    m_voiceRead.onEnd = [this](const WalkEnd& end) {
+        if (!end.Ok() || m_voiceState == ReadState::kPending) {
+            m_voiceState = ReadState::kFailed;  // the states stay as last read
+        }
+        UpdateButtons();
+    };
+    m_pvidWalk.onRow = [this](const PvidRow& row) {
+        // Keyed by the row's port, not by its position in the walk.
+        if (row.port >= 1 && row.port <= static_cast<int>(m_guards.pvids.size())) {
+            m_guards.pvids[static_cast<size_t>(row.port - 1)] = row.pvid;
+        }
+    };
+    m_pvidWalk.onEnd = [this](const WalkEnd& end) {
+        m_pvidRead = end.Ok() ? ReadState::kDone : ReadState::kFailed;
+        UpdateButtons();
+    };
+    m_ipIfWalk.onRow = [this](const std::string& vid) { m_guards.ipInterfaceVlans.push_back(vid); };
+    m_ipIfWalk.onEnd = [this](const WalkEnd& end) {
+        m_ipIfRead = end.Ok() ? ReadState::kDone : ReadState::kFailed;
+        UpdateButtons();
+    };
+
+    OnCommand(IDC_VLAN_ASYMMETRIC_APPLY, [this] { OnApplyAsymmetric(); });
+    OnCommand(IDC_VLAN_PVID, [this] { OnPvid(); });
+    OnCommand(IDC_VLAN_ADD, [this] { OnAdd(); });
+    OnCommand(IDC_VLAN_EDIT, [this] { OnEdit(); });
+    OnCommand(IDC_VLAN_DELETE, [this] { OnDelete(); });
+    OnCommand(IDC_VLAN_REFRESH, [this] { RefreshAll(); });
+    OnNotify(NM_DBLCLK, IDC_VLAN_LIST, [this] {
+        if (m_vlanRead == ReadState::kDone) {
+            OnEdit();
+        }
+    });
+}
+
+C8021qVlanSet::~C8021qVlanSet() = default;
+
+void C8021qVlanSet::CreateControls() {
+    SetWindowText("802.1Q VLAN Configuration");
+    ui::Form form(*this);
+    auto asym = form.Group("802.1Q Asymmetric VLAN Configuration ");
+    asym.Row({asym.Check(IDC_VLAN_ASYMMETRIC, "Enable Asymmetric VLAN"), ui::Form::Stretch,
+              asym.Button(IDC_VLAN_ASYMMETRIC_APPLY, "&Apply")});
+    auto list = form.Group("802.1Q VLAN Information");
+    form.Layout()->setRowStretch(form.Layout()->rowCount() - 1, 1);  // the list group takes the height
+    list.Fill(MakeList(IDC_VLAN_LIST));
+    m_status = form.Note("", IDC_VLAN_STATUS);
+    m_status->setWordWrap(true);
+    m_status->hide();
+    auto buttons = form.Buttons({{IDC_VLAN_PVID, "&PVID"},
+                                 {IDC_VLAN_ADD, "&Add"},
+                                 {IDC_VLAN_EDIT, "&Edit"},
+                                 {IDC_VLAN_DELETE, "&Delete"},
+                                 {IDC_VLAN_REFRESH, "&Refresh"},
+                                 {IDC_VLAN_CLOSE, "&Close"}});
+    (void)buttons;
+    // Unavailable while the table is read; which come back depends on what was read (UpdateButtons).
+    SetBusyControls({IDC_VLAN_ASYMMETRIC_APPLY, IDC_VLAN_ADD, IDC_VLAN_EDIT, IDC_VLAN_DELETE,
+                     IDC_VLAN_REFRESH, IDC_VLAN_CLOSE, IDC_VLAN_PVID});
+}
+
+int C8021qVlanSet::OnInitDialog() {
+    SetTopmost(true);
+    SetIcon(QApplication::windowIcon());
+    m_nPortNum = g_nPortNum;
+    m_guards.pvids.assign(static_cast<size_t>(std::max(m_nPortNum, 0)), 1);
+    CheckDlgButton(IDC_VLAN_ASYMMETRIC, 0);
+    // The base sets up the columns and reads the table; the other reads go first.
+    ReadVoiceSurveillanceVlan();
+    ReadAsymmetricVlan();
+    ReadPvids();
+    ReadIpInterfaceVlans();
+    m_vlanRead = ReadState::kPending;
+    CTableDialog::OnInitDialog();
+    List()->setColumnHidden(kColStatus, true);
+    return 1;
+}
+
+void C8021qVlanSet::OnOK() {
+    EndDialog(IDCANCEL);
+}
+
+void C8021qVlanSet::RefreshAll() {
+    ReadVoiceSurveillanceVlan();
+    m_vlans.clear();
+    ReadAsymmetricVlan();
+    ReadPvids();
+    ReadIpInterfaceVlans();
+    m_vlanRead = ReadState::kPending;
+    Refresh();  // empties the list and walks the VLAN table; the busy controls wait for its end
+    UpdateButtons();
+}
+
+bool C8021qVlanSet::ReadAsymmetricVlan() {
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
+    m_cCommonSNMP.AddVarBind(vlan::kAsymmetricOid, 4, nullptr);
+    const SnmpReply reply = GetNextRequest(m_cCommonSNMP);
+    if (!reply.Accepted()) {
+        // The box keeps what it showed; Apply waits for a read that succeeds.
+        if (m_asymmetricRead != ReadState::kDone) {
+            m_asymmetricRead = ReadState::kFailed;
+        }
+        return false;
+    }
+    m_asymmetricRead = ReadState::kDone;
+    m_guards.asymmetricRead = reply.Value(0);
+    CheckDlgButton(IDC_VLAN_ASYMMETRIC, m_guards.asymmetricRead == "1" ? 1 : 0);
+    return true;
+}
+
+void C8021qVlanSet::OnVoiceSurveillanceRead(const VoiceSurveillance& values) {
+    m_guards.voiceState = values.voiceState == "1" ? 1 : 2;
+    m_guards.voiceId = ksx::text::LeadingInt(values.voiceId);
+    m_guards.surveillanceState = values.surveillanceState == "1" ? 1 : 2;
+    m_guards.surveillanceId = ksx::text::LeadingInt(values.surveillanceId);
+    m_voiceState = ReadState::kDone;
+}
+
+void C8021qVlanSet::OnRow(const TableRow& row) {
+    if (row.cells.size() <= kColStatus || row.cells[kColStatus] != "1" || row.index.empty() ||
+        row.index.find_first_not_of("0123456789") != std::string::npos) {
+        return;  // only active rows are listed and kept
+    }
+    VlanEntry entry;
+    entry.nVid = ksx::text::LeadingInt(row.index);
+    entry.szName = row.cells[kColName];
+    entry.szEgressPorts = row.cells[kColEgress];
+    entry.nEgressCount = ItemCount(entry.szEgressPorts);
+    entry.szUntaggedPorts = row.cells[kColUntagged];
+    entry.nUntaggedCount = ItemCount(entry.szUntaggedPorts);
+    entry.nNotMemberCount = m_nPortNum - entry.nEgressCount - entry.nForbiddenCount;
+    TableRow shown = row;
+    shown.cells[kColVid] = std::to_string(entry.nVid);
+    AppendRow(shown);
+    m_vlans.push_back(std::move(entry));
+}
+
+void C8021qVlanSet::OnReadEnd(const WalkEnd& end) {
+    m_vlanRead = end.Ok() ? ReadState::kDone : ReadState::kFailed;
+    UpdateButtons();
+}
+
+void C8021qVlanSet::UpdateButtons() {
+    const bool walking = m_vlanRead == ReadState::kPending;
+    const bool listed = m_vlanRead == ReadState::kDone;
+    const bool config = g_bVlanConfigEnabled != 0;
+    const bool guards = m_voiceState == ReadState::kDone && m_ipIfRead == ReadState::kDone &&
+                        m_asymmetricRead == ReadState::kDone;
+    EnableDlgItem(IDC_VLAN_REFRESH, !walking);
+    EnableDlgItem(IDC_VLAN_CLOSE, !walking);
+    EnableDlgItem(IDC_VLAN_ASYMMETRIC_APPLY, !walking && guards);
+    EnableDlgItem(IDC_VLAN_ADD, listed && config);
+    EnableDlgItem(IDC_VLAN_EDIT, listed && config);
+    EnableDlgItem(IDC_VLAN_PVID, listed && config);
+    EnableDlgItem(IDC_VLAN_DELETE, listed && config && guards && m_pvidRead == ReadState::kDone);
+
+    std::vector<std::string> failed;
+    if (m_vlanRead == ReadState::kFailed) {
+        failed.push_back("the VLAN table");
+    }
+    if (m_asymmetricRead == ReadState::kFailed) {
+        failed.push_back("the asymmetric VLAN setting");
+    }
+    if (m_voiceState == ReadState::kFailed) {
+        failed.push_back("the voice and surveillance VLAN settings");
+    }
+    if (m_pvidRead == ReadState::kFailed) {
+        failed.push_back("the PVIDs");
+    }
+    if (m_ipIfRead == ReadState::kFailed) {
+        failed.push_back("the IP interface VLANs");
+    }
+    std::string text;
+    for (size_t i = 0; i < failed.size(); ++i) {
+        text += (i == 0 ? "" : i + 1 == failed.size() ? " and " : ", ") + failed[i];
+    }
+    if (!text.empty()) {
+        text = "Could not read " + text + ". Press Refresh to read again.";
+    }
+    m_status->setText(ui::ToQ(text));
+    m_status->setVisible(!text.empty());
+}
+
+void C8021qVlanSet::OnAdd() {
+    if (List()->GetItemCount() >= vlan::kMaxVlans) {
+        AfxMessageBox(" Number of VLAN group is over limit");
+        return;
+    }
+    CKSXVlanAdd dlg;
+    dlg.SetAddMode(m_nPortNum, m_vlans, IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC) ? 1 : 2);
+    if (dlg.DoModal() == IDOK) {
+        RefreshAll();
+    }
+}
+
+void C8021qVlanSet::OnEdit() {
+    if (List()->GetItemCount() == 0) {
+        AfxMessageBox("Please select the VLAN !");
+        return;
+    }
+    const int row = List()->GetFirstSelectedItem();
+    if (row < 0) {
+        AfxMessageBox("Please select the VLAN !", MB_ICONINFORMATION);
+        return;
+    }
+    const int vid = ksx::text::LeadingInt(ui::ToStd(List()->GetItemText(row, kColVid)));
+    if (vid <= 0) {
+        AfxMessageBox("Invalid VLAN ID!");
+        return;
+    }
+    CKSXVlanAdd dlg;
+    dlg.SetEditMode(m_nPortNum, m_vlans, vid, IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC) ? 1 : 2);
+    if (dlg.DoModal() == IDOK) {
+        RefreshAll();
+    }
+}
+
+void C8021qVlanSet::OnDelete() {
+    if (List()->GetItemCount() == 0) {
+        AfxMessageBox("Please select the VLAN want to be deleted!");
+        return;
+    }
+    const int row = List()->GetFirstSelectedItem();
+    if (row < 0) {
+        AfxMessageBox("Please select the VLAN want to be deleted!", MB_ICONINFORMATION);
+        return;
+    }
+    const std::string vidText = ui::ToStd(List()->GetItemText(row, kColVid));
+    m_guards.asymmetricChecked = IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC) != 0;
+    const std::string refusal = vlan::DeleteRefusal(vidText, m_guards);
+    if (!refusal.empty()) {
+        AfxMessageBox(refusal);
+        return;
+    }
+    const std::string question =
+        "The VLAN " + vidText +
+        " settings in IGMP Snooping and MAC Address Table maybe be affected, continue?";
+    if (AfxMessageBox(question, MB_OKCANCEL) == IDCANCEL) {
+        RefreshAll();
+        return;
+    }
+    m_cCommonSNMPTableVlanDelete.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMPTableVlanDelete.AddVarBind(std::string(vlan::kRowStatusColumn) + "." + vidText, 1, "6");
+    if (GetNextRequest(m_cCommonSNMPTableVlanDelete).Accepted()) {
+        RefreshAll();
+    }
+}
+
+void C8021qVlanSet::OnApplyAsymmetric() {
+    m_guards.asymmetricChecked = IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC) != 0;
+    const vlan::AsymmetricCheck check = vlan::CheckAsymmetricApply(m_guards);
+    if (check != vlan::AsymmetricCheck::kGoAhead) {
+        AfxMessageBox(vlan::AsymmetricRefusalText(check));
+        if (check != vlan::AsymmetricCheck::kMultipleIpIf) {
+            ReadAsymmetricVlan();  // the box shows the device's value again
+        }
+        return;
+    }
+    if (AfxMessageBox(
+            "The setting of VLAN, IGMP Snooping, Management VLAN and MAC Address Table will be reset to "
+            "default.",
+            MB_OKCANCEL) == IDCANCEL) {
+        return;
+    }
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMP.AddVarBind(vlan::kAsymmetricOid, 1, m_guards.asymmetricChecked ? "1" : "2");
+    GetNextRequest(m_cCommonSNMP);
+    RefreshAll();
+}
+
+void C8021qVlanSet::OnPvid() {
+    CKSXPVIDConfig dlg;
+    dlg.SetVlans(vlan::VlanIdText(m_vlans), static_cast<int>(m_vlans.size()), m_vlans);
+    dlg.DoModal();
+    RefreshAll();
+}
+
+void C8021qVlanSet::ReadVoiceSurveillanceVlan() {
+    m_voiceState = ReadState::kPending;
+    m_voiceRead.Read();
+}
+
+void C8021qVlanSet::ReadPvids() {
+    m_pvidRead = ReadState::kPending;
+    std::fill(m_guards.pvids.begin(), m_guards.pvids.end(), 1);
+    m_pvidWalk.Walk();
+}
+
+void C8021qVlanSet::ReadIpInterfaceVlans() {
+    m_ipIfRead = ReadState::kPending;
+    m_guards.ipInterfaceVlans.clear();
+    m_ipIfWalk.Walk();
+}
