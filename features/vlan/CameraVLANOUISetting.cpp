@@ -30,7 +30,7 @@ const ksx::ui::RegisterFeature kRegister(IDM_SURVEILLANCE_OUI, [] {
 
 const char* const kTextReadFailed = "Reading the device failed. Press Refresh to try again.";
 
-enum ListColumn { kColId, kColDescription, kColOui, kColMask };
+enum OuiListColumn { kColId, kColDescription, kColOui, kColMask };
 
 // The device's settle time after a write, before the re-read.
 const ksx::Tunable kSettleMs("surveillance-oui.settle-ms", 50);

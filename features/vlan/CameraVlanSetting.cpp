@@ -37,7 +37,7 @@ const ksx::ui::RegisterFeature kRegister(IDM_SURVEILLANCE_VLAN, [] {
 
 const char* const kTextReadFailed = "Reading the device failed. Press Refresh to try again.";
 
-enum ListColumn { kColId, kColType, kColDescription, kColMac };
+enum DeviceListColumn { kColId, kColType, kColDescription, kColMac };
 
 // The device's settle time after a write, before the re-read.
 const ksx::Tunable kSettleMs("surveillance.settle-ms", 50);
@@ -286,9 +286,7 @@ bool CCameraVlanSetting::ReadVoiceAndAsymmetric() {
     const SnmpReply reply = GetNextRequest(m_cCommonSNMP);
     if (!reply.Accepted()) {
         TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-        if (m_pendingReads == 0) {
-            SetDlgItemText(IDC_SURV_READ_STATUS, kTextReadFailed);
-        }
+        SetDlgItemText(IDC_SURV_READ_STATUS, kTextReadFailed);
         return false;
     }
     m_nAsymmetricState = reply.Value(0) == "1" ? 1 : 2;

@@ -93,8 +93,10 @@ TEST_F(SurveillancePorts, ListsPortsAndWritesBatchesOfThirty) {
     EXPECT_TRUE(boxes.Texts().empty());
 }
 
-// Ports 25 and 26 form a trunk: an enable over them is refused before the first batch goes out.
+// Ports 45 and 46 form a trunk, past the first batch: an enable over them is refused before the first
+// batch goes out.
 TEST_F(SurveillancePorts, TrunkPortRefusesEnableBeforeAnyRequest) {
+    s_sim->Set(kTrunkMembersCol + ".1", "x", "00000000000c0000");
     CCameraVlanPortSetting dlg;
     dlg.m_strVlanId = "100";
     dlg.m_strState = "1";

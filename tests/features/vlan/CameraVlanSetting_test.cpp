@@ -323,3 +323,23 @@ TEST_F(CameraVlan, DeleteProtectsBuiltInRowsAndDestroysUserRows) {
 }
 
 }  // namespace
+
+namespace {
+
+// The checks of Apply compare with the voice VLAN: while that read fails, Apply waits and the dialog
+// says so; a good refresh frees it.
+TEST_F(CameraVlan, ApplyWaitsForTheReadsItChecksAgainst) {
+    s_sim->ErrorStatus(kVoiceStateOid, 2);
+    CCameraVlanSetting dlg;
+    DialogDriver drv(dlg);
+    WaitRefresh(dlg, 1);
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SURV_APPLY));
+    EXPECT_FALSE(dlg.GetDlgItemText(IDC_SURV_READ_STATUS).empty());
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_SURV_REFRESH));
+    s_sim->ErrorStatus(kVoiceStateOid, 0);
+    ClickAndSettle(drv, dlg, IDC_SURV_REFRESH);
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_SURV_APPLY));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_SURV_READ_STATUS), "");
+}
+
+}  // namespace
