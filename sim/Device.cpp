@@ -280,12 +280,12 @@ bool Device::ParseDirective(const std::string& line, std::string* error) {
             if (spec == "=@index") {
                 c.fromIndex = FromIndex::kLastArc;
             } else if (spec.rfind("=@arcs:", 0) == 0) {
-                // A fixed-length run of octets: "=@arcs:N:L".
+                // A run of octets: "=@arcs:N:L" the L arcs from arc N on, "=@arcs:N" arcs N to the end.
                 const size_t sep = spec.find(':', 7);
                 long long length = 0;
-                if (sep == std::string::npos || !ParseInt(spec.substr(7, sep - 7), &n) ||
-                    !ParseInt(spec.substr(sep + 1), &length) || n <= 0 || n > 128 || length <= 0 ||
-                    length > 128 || (c.type != 's' && c.type != 'x')) {
+                if (!ParseInt(spec.substr(7, sep == std::string::npos ? std::string::npos : sep - 7), &n) ||
+                    (sep != std::string::npos && (!ParseInt(spec.substr(sep + 1), &length) || length <= 0)) ||
+                    n <= 0 || n > 128 || length > 128 || (c.type != 's' && c.type != 'x')) {
                     *error = "bad column default " + w[i];
                     return false;
                 }
@@ -461,11 +461,12 @@ std::optional<Value> Device::CreatedValue(const ColumnDef& column, const Oid& in
             return Value{column.type, octets};
         }
         case FromIndex::kArcRun: {
-            if (column.arc + column.runLength - 1 > index.size()) {
+            const size_t end = column.runLength == 0 ? index.size() : column.arc - 1 + column.runLength;
+            if (column.arc > index.size() || end > index.size()) {
                 return std::nullopt;
             }
             std::string octets;
-            for (size_t i = column.arc - 1; i < column.arc - 1 + column.runLength; ++i) {
+            for (size_t i = column.arc - 1; i < end; ++i) {
                 if (index[i] > 255) {
                     return std::nullopt;
                 }
@@ -561,6 +562,10 @@ SetResult Device::CheckSet(const std::vector<Binding>& bindings) const {
             continue;
         }
         statusBindings.insert(i);
+        // A read-only prefix also covers row status: rows the device keeps for itself, or reserves.
+        if (ReadOnly(b.oid)) {
+            return {kNotWritable, i};
+        }
         if (b.value.type != 'i') {
             return {kWrongType, i};
         }

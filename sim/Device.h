@@ -92,7 +92,7 @@ private:
         kLastArc,  // "=@index": the last arc
         kArc,      // "=@arc:N": arc N
         kOctets,   // "=@octets:N": arc N is a length L, arcs N+1..N+L the octets
-        kArcRun,   // "=@arcs:N:L": the L arcs from arc N on, as octets (a MAC address in an index)
+        kArcRun,   // "=@arcs:N:L": the L arcs from arc N on as octets ("=@arcs:N": to the end of the index)
     };
     struct ColumnDef {
         uint32_t column = 0;
@@ -100,7 +100,7 @@ private:
         std::optional<Value> defaultValue;
         FromIndex fromIndex = FromIndex::kNone;
         size_t arc = 0;        // 1-based arc of kArc, kOctets and kArcRun
-        size_t runLength = 0;  // octet count of kArcRun
+        size_t runLength = 0;  // octet count of kArcRun, 0: to the end of the index
     };
     struct RowTable {
         Oid entry;

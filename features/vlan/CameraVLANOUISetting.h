@@ -1,0 +1,37 @@
+// "Auto Surveillance VLAN OUI Settings": a smaller editor of the surveillance device table that lists
+// description, OUI and mask of every entry and adds and deletes entries by description and MAC text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "controls/TableDialog.h"
+#include "core/CommonSNMP.h"
+
+class CCameraVLANOUISetting : public CTableDialog {
+public:
+    explicit CCameraVLANOUISetting(QWidget* parent = nullptr);
+    ~CCameraVLANOUISetting() override;
+
+    // Empties the list and walks the table again.
+    void RefreshOuiTable();
+
+    // For tests: walks ended since the dialog opened, and the "Surveillance OUI" texts listed.
+    int WalksEnded() const { return m_walksEnded; }
+    std::vector<std::string> ListOuiTexts() const;
+
+protected:
+    void CreateControls() override;
+    int OnInitDialog() override;
+    void OnRow(const TableRow& row) override;
+    void OnReadEnd(const ksx::WalkEnd& end) override;
+
+private:
+    void OnAdd();
+    void OnDelete();
+    bool ValidateOuiEntry(const std::string& description, const std::string& mac);
+
+    bool m_bTableRead = false;  // Add checks against the list: it waits for a whole table
+    int m_walksEnded = 0;
+    CCommonSNMP m_cCommonSNMP;  // the sets of Add and Delete; the walk has the base's session
+};

@@ -1,0 +1,168 @@
+// Auto surveillance VLAN port settings.
+#include "features/vlan/CameraVlanPortSetting.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <chrono>
+#include <thread>
+
+#include "core/SnmpReply.h"
+#include "core/TextNumbers.h"
+#include "core/Utils.h"
+#include "features/vlan/CameraVlanRules.h"
+#include "platform/sys/Debug.h"
+#include "platform/sys/Globals.h"
+#include "platform/sys/MessageBox.h"
+#include "platform/sys/Tunable.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/WaitCursor.h"
+#include "res/ids_surveillance.h"
+
+using namespace ksx;
+using namespace camvlan;
+
+namespace {
+
+const char* const kTextReadFailed = "Reading the device failed. Press Refresh to try again.";
+
+// The device's pause between two batches of the auto detection write.
+const ksx::Tunable kBatchPauseMs("surveillance-ports.batch-pause-ms", 100);
+
+std::string SameRowText(const WalkStep& step, int i) {
+    return step.Has(i) && step.Index(i) == step.Index(0) ? step.Text(i) : std::string();
+}
+
+std::string DetectionText(const std::string& value) {
+    return value == "2" ? "Disabled" : "Enabled";
+}
+
+std::string StatusText(const std::string& value) {
+    if (value == "1") {
+        return "Static";
+    }
+    if (value == "2") {
+        return "Dynamic";
+    }
+    if (value == "3") {
+        return "None";
+    }
+    return value;
+}
+
+}  // namespace
+
+CCameraVlanPortSetting::CCameraVlanPortSetting(QWidget* parent)
+    : CTableDialog(
+          IDD_SURVEILLANCE_PORTS,
+          {
+              {kPortEntry + ".1", "Port", ColumnWidth::Fixed(100), nullptr, LVCFMT_CENTER},
+              {kPortEntry + ".2", "Auto Detection", ColumnWidth::Fixed(200),
+               [](const WalkStep& step, int b) { return DetectionText(SameRowText(step, b)); },
+               LVCFMT_CENTER},
+              {kPortEntry + ".3", "Status", ColumnWidth::Fixed(200),
+               [](const WalkStep& step, int b) { return StatusText(SameRowText(step, b)); }, LVCFMT_CENTER},
+          },
+          parent),
+      m_range(*this, IDC_SPORT_FROM, IDC_SPORT_TO, kTextToBelowFrom),
+      m_trunks(g_nPortNum),
+      m_trunkWalk(m_cCommonSNMPTableGetTrunk, {kTrunkMembersCol}, [](const WalkStep& step) {
+          return std::optional<TrunkRow>(TrunkRow{"." + step.Index(0), step.Text(0)});
+      }) {
+    OwnReader(m_trunkWalk);
+    OwnSession(m_cCommonSNMPTableGetTrunk);
+    OwnSession(m_cCommonSNMPSet);
+    OnCommand(IDC_SPORT_APPLY, [this] { OnApply(); });
+    OnCommand(IDC_SPORT_REFRESH, [this] { RefreshPorts(); });
+    m_trunkWalk.onRow = [this](const TrunkRow& row) { m_trunks.AddRow(row.suffix, row.members); };
+    m_trunkWalk.onEnd = [this](const WalkEnd& end) {
+        if (!end.stale) {
+            m_trunks.EndRead(end.status);
+            UpdateApply();
+        }
+    };
+}
+
+CCameraVlanPortSetting::~CCameraVlanPortSetting() = default;
+
+void CCameraVlanPortSetting::CreateControls() {
+    SetWindowText("Auto Camera Vlan Port Settings");
+    ui::Form form(*this);
+    auto* vlan = form.Field("Vlan ID", form.Edit(IDC_SPORT_VLAN_ID), IDC_SPORT_VLAN_ID_LABEL);
+    vlan->setReadOnly(true);
+    vlan->setMaximumWidth(120);
+    form.Row({form.Label("From Port", IDC_SPORT_FROM_LABEL), form.Combo(IDC_SPORT_FROM),
+              form.Label("To Port", IDC_SPORT_TO_LABEL), form.Combo(IDC_SPORT_TO),
+              form.Label("Auto Detection", IDC_SPORT_DETECTION_LABEL), form.Combo(IDC_SPORT_AUTO_DETECTION),
+              ui::Form::Stretch, form.Button(IDC_SPORT_APPLY, "&Apply")});
+    auto* list = MakeList(IDC_SPORT_LIST);
+    list->setMinimumHeight(300);
+    form.Fill(list);
+    form.Note("", IDC_SPORT_READ_STATUS);
+    form.Buttons({{IDC_SPORT_REFRESH, "&Refresh"}});
+    SetBusyControls({IDC_SPORT_APPLY, IDC_SPORT_REFRESH});
+}
+
+int CCameraVlanPortSetting::OnInitDialog() {
+    SetTopmost(true);
+    SetIcon(QApplication::windowIcon());
+    m_range.Fill(g_nPortNum);
+    Item<QComboBox>(IDC_SPORT_TO)->setCurrentIndex(g_nPortNum - 1);
+    Item<QComboBox>(IDC_SPORT_AUTO_DETECTION)->addItems({"Enable", "Disable"});
+    Item<QComboBox>(IDC_SPORT_AUTO_DETECTION)->setCurrentIndex(1);
+    SetDlgItemText(IDC_SPORT_VLAN_ID, m_strVlanId);
+    ReadTrunkGroups();
+    return CTableDialog::OnInitDialog();  // the first port walk
+}
+
+void CCameraVlanPortSetting::RefreshPorts() {
+    ReadTrunkGroups();
+    Refresh();
+}
+
+void CCameraVlanPortSetting::ReadTrunkGroups() {
+    // Membership is taken whole from each read: a port that left its trunk is free again.
+    m_trunks.Reset();
+    m_trunks.BeginRead();
+    m_trunkWalk.Walk();
+}
+
+void CCameraVlanPortSetting::OnReadEnd(const WalkEnd& end) {
+    if (!end.stale) {
+        ++m_walksEnded;
+    }
+    UpdateApply();
+}
+
+void CCameraVlanPortSetting::UpdateApply() {
+    // Apply refuses trunk ports: it waits for a whole trunk read as well as the port list.
+    EnableDlgItem(IDC_SPORT_APPLY, m_strState == "1" && m_trunks.Ended() && !Reading());
+    SetDlgItemText(IDC_SPORT_READ_STATUS, m_trunks.Failed() ? kTextReadFailed : "");
+}
+
+void CCameraVlanPortSetting::OnApply() {
+    CWaitCursor wait;
+    const int from = m_range.From();
+    const int to = m_range.To();
+    const std::string value = GetDlgItemText(IDC_SPORT_AUTO_DETECTION) == "Enable" ? "1" : "2";
+    int trunkPort = 0;
+    const auto batches = AutoDetectionBatches(from, to, value, m_trunks.Groups(), &trunkPort);
+    // Every port is checked before the first request: a trunk port refuses the whole range.
+    if (trunkPort != 0) {
+        AfxMessageBox(kTextLaPort, MB_OK);
+        return;
+    }
+    for (const auto& batch : batches) {
+        // A fresh request per batch, so no batch carries the bindings of the one before.
+        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+        for (const std::string& oid : batch) {
+            m_cCommonSNMPSet.AddVarBind(oid, 1, value.c_str());
+        }
+        const SnmpReply reply = GetNextRequest(m_cCommonSNMPSet);
+        if (!reply.Accepted()) {
+            TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kBatchPauseMs.Get()));
+    }
+    Refresh();
+}
