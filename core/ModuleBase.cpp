@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-using ksx::BindingValue;
 using ksx::SendAccepted;
 
 const char kTrunkMemberColumn[] = "1.3.6.1.4.1.7393.10.76.20.1.8.1.3.1.2";
@@ -28,7 +28,53 @@ constexpr int kVlanStepTimeoutMs = 6000;
 
 }  // namespace
 
-CModuleBase::CModuleBase() : m_TrunkPorts(static_cast<size_t>(std::max(g_nPortNum, 0)), 0) {}
+CModuleBase::CModuleBase()
+    : m_TrunkPorts(static_cast<size_t>(std::max(g_nPortNum, 0)), 0),
+      m_trunkRead(m_cCommonSNMPTable, {kTrunkMemberColumn},
+                  [this](const ksx::WalkStep& step) -> std::optional<TrunkRow> {
+                      TrunkRow row;
+                      int count = 0;
+                      const std::string list = CUtils::PortBitmapToList(step.Text(0), &count);
+                      row.group = step.IndexInt(0);
+                      if (count <= 0 || row.group == 0) {
+                          m_bTrunkLoaded = true;  // a row without members still counts as read
+                          return std::nullopt;
+                      }
+                      // The port count may have grown since construction: mark in a full-size copy.
+                      std::vector<int> ports(static_cast<size_t>(std::max(g_nPortNum, 0)), 0);
+                      CUtils::PortListToArray(list, ports.data(), row.group);
+                      std::lock_guard<std::mutex> guard(m_dataLock);
+                      for (size_t i = 0; i < ports.size(); ++i) {
+                          if (ports[i] != 0) {
+                              row.ports.push_back(static_cast<int>(i) + 1);
+                              if (i < m_TrunkPorts.size()) {
+                                  m_TrunkPorts[i] = ports[i];
+                              }
+                          }
+                      }
+                      m_bTrunkLoaded = true;
+                      return row;
+                  }),
+      m_vlanRead(m_cCommonSNMPTable, {kVlanNameColumn, kVlanRowStatusColumn},
+                 [this](const ksx::WalkStep& step) -> std::optional<VlanRow> {
+                     VlanRow row{step.Index(0), step.Text(0), step.Text(1)};
+                     std::lock_guard<std::mutex> guard(m_dataLock);
+                     m_aVlanName.push_back(row.name);
+                     m_aVlanID.push_back(row.id);
+                     m_aVlanRowStatus.push_back(row.rowStatus);
+                     return row;
+                 }) {
+    m_sessions.Add(m_trunkRead);
+    m_sessions.Add(m_vlanRead);
+    m_sessions.Add(m_cCommonSNMPTable);
+    m_sessions.Add(m_cCommonSNMP);
+    m_sessions.Add(m_cCommonSNMPRowStatus);
+    m_vlanRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (end.AtEnd() && m_hOwnerWnd != nullptr) {
+            m_hOwnerWnd->SendMessage(WM_VLANLIST_DONE, 2, 0);
+        }
+    };
+}
 
 CModuleBase::~CModuleBase() = default;
 
@@ -47,24 +93,11 @@ bool CModuleBase::SetOwnerWnd(ksx::IMessageTarget* owner) {
 bool CModuleBase::GetValue(const std::string& oid, std::string& value) {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
     m_cCommonSNMP.AddVarBind(oid, 4, nullptr);
-    CSnmp* response = nullptr;
-    int status = m_cCommonSNMP.Send(response, 0);
-    std::unique_ptr<CSnmp> owned(response);
-    if (status != 0 || !owned) {
+    const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMP);
+    if (!reply.Accepted() || reply.response->getVarBindCount() < 1) {
         return false;
     }
-    int errorStatus = 0;
-    int errorIndex = 0;
-    owned->getErrorStatus(&errorStatus, &errorIndex);
-    if (errorStatus != 0) {
-        return false;
-    }
-    int length = 0;
-    char* bytes = nullptr;
-    if (owned->getValue(0, &length, &bytes) != 0 || bytes == nullptr || length < 0) {
-        return false;
-    }
-    value.assign(bytes, static_cast<size_t>(length));
+    value = reply.Value(0);
     return true;
 }
 
@@ -94,43 +127,28 @@ bool CModuleBase::SetRowStatus(const std::string& oid, const std::string& value)
 
 int CModuleBase::ReadTrunkPorts() {
     m_bTrunkLoaded = false;
-    m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GETNEXT);
-    m_cCommonSNMPTable.AddVarBind(kTrunkMemberColumn, 4, nullptr);
-    return m_cCommonSNMPTable.StartAsyncWalk(OnTrunkPortsWalk, this, 0);
+    m_trunkRead.Walk(OnTrunkPortsWalk, this);
+    return -1;
 }
 
 int CModuleBase::OnTrunkPortsWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CModuleBase*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMPTable.FindRequestID(requestId)) {
-        if (status == 0) {
-            self->m_cCommonSNMPTable.SetDone();
-        }
-        return 0;
-    }
-    if (status != 0) {
-        self->m_cCommonSNMPTable.SetDone();
-        return 0;
-    }
-    int count = 0;
-    std::string list = CUtils::PortBitmapToList(BindingValue(response, 0), &count);
-    if (count > 0) {
-        char* suffix = nullptr;
-        if (self->m_cCommonSNMPTable.GetResponseOid(0, response, &suffix) == 0 && suffix != nullptr &&
-            suffix[0] != '\0') {
-            int group = ksx::text::LeadingInt(suffix + 1);
-            std::lock_guard<std::mutex> guard(self->m_dataLock);
-            // The port count may have grown since construction: mark in a full-size copy.
-            std::vector<int> ports = self->m_TrunkPorts;
-            ports.resize(static_cast<size_t>(std::max(g_nPortNum, 0)), 0);
-            CUtils::PortListToArray(list, ports.data(), group);
-            std::copy_n(ports.begin(), std::min(ports.size(), self->m_TrunkPorts.size()),
-                        self->m_TrunkPorts.begin());
+    return static_cast<CModuleBase*>(userData)->m_trunkRead.Step(response, requestId, status);
+}
+
+int CModuleBase::OnVlanListWalk(CSnmp* response, int requestId, void* userData, int status) {
+    return static_cast<CModuleBase*>(userData)->m_vlanRead.Step(response, requestId, status);
+}
+
+std::vector<int> CModuleBase::TrunkPortsInRange(int from, int to) const {
+    std::vector<int> ports;
+    std::lock_guard<std::mutex> guard(m_dataLock);
+    const int count = static_cast<int>(m_TrunkPorts.size());
+    for (int p = std::max(from, 1); p <= to && p <= count; ++p) {
+        if (m_TrunkPorts[static_cast<size_t>(p - 1)] != 0) {
+            ports.push_back(p);
         }
     }
-    self->m_cCommonSNMPTable.StartAsyncWalk(OnTrunkPortsWalk, self, 0);
-    self->m_bTrunkLoaded = true;
-    return 0;
+    return ports;
 }
 
 bool CModuleBase::CheckTrunkConsistency(const int* values) {
@@ -165,41 +183,8 @@ int CModuleBase::ReadVlanList() {
         m_aVlanName.clear();
         m_aVlanRowStatus.clear();
     }
-    m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GETNEXT);
-    m_cCommonSNMPTable.AddVarBind(kVlanNameColumn, 4, nullptr);
-    m_cCommonSNMPTable.AddVarBind(kVlanRowStatusColumn, 4, nullptr);
-    return m_cCommonSNMPTable.StartAsyncWalk(OnVlanListWalk, this, kVlanStepTimeoutMs);
-}
-
-int CModuleBase::OnVlanListWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CModuleBase*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMPTable.FindRequestID(requestId)) {
-        if (status == 0) {
-            self->m_cCommonSNMPTable.SetDone();
-        }
-        return 0;
-    }
-    if (status != 0) {
-        if (status == -2 && self->m_hOwnerWnd != nullptr) {
-            self->m_hOwnerWnd->SendMessage(WM_VLANLIST_DONE, 2, 0);
-        }
-        self->m_cCommonSNMPTable.SetDone();
-        return 0;
-    }
-    std::string id;
-    char* suffix = nullptr;
-    if (self->m_cCommonSNMPTable.GetResponseOid(0, response, &suffix) == 0 && suffix != nullptr) {
-        id = suffix[0] == '.' ? suffix + 1 : suffix;
-    }
-    {
-        std::lock_guard<std::mutex> guard(self->m_dataLock);
-        self->m_aVlanName.push_back(BindingValue(response, 0));
-        self->m_aVlanID.push_back(id);
-        self->m_aVlanRowStatus.push_back(BindingValue(response, 1));
-    }
-    self->m_cCommonSNMPTable.StartAsyncWalk(OnVlanListWalk, self, kVlanStepTimeoutMs);
-    return 0;
+    m_vlanRead.Walk(OnVlanListWalk, this, kVlanStepTimeoutMs);
+    return -1;
 }
 
 void CModuleBase::GetSystemMac(std::string& text) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/CommonSNMP.h"
+#include "core/TableRead.h"
 #include "platform/sys/Messages.h"
 
 // One binding of a multi-object write. The caller keeps `value` alive during the call.
@@ -33,6 +34,7 @@ public:
 
     // False (nothing stored) for a null owner. Set it before starting a walk that reports.
     bool SetOwnerWnd(ksx::IMessageTarget* owner);
+    ksx::IMessageTarget* OwnerWnd() const { return m_hOwnerWnd; }
     // Synchronous GET of one object; the value text or raw octets of the reply's first binding. False on
     // a failed request or an error status; `value` is then unchanged.
     bool GetValue(const std::string& oid, std::string& value);
@@ -58,12 +60,32 @@ public:
 
     // Copies taken under the data lock, safe while a walk is running.
     std::vector<int> TrunkPortsSnapshot() const;
+    // A trunk row with member ports has arrived since the last ReadTrunkPorts.
+    bool TrunkLoaded() const { return m_bTrunkLoaded.load(); }
+    // Ports (1-based, ascending) that belong to a trunk, from..to; empty when none (or nothing read yet).
+    std::vector<int> TrunkPortsInRange(int from, int to) const;
     struct VlanRow {
         std::string id;
         std::string name;
         std::string rowStatus;
     };
     std::vector<VlanRow> VlanListSnapshot() const;
+
+    // The sessions, read-only (their state for owners and tests), and every one of them closed in a fixed
+    // order: the walk readers first (nothing more reaches the owner), then the sessions in the order they
+    // were registered. Owners register the whole set with their dialog.
+    const CCommonSNMP& Session() const { return m_cCommonSNMP; }
+    const CCommonSNMP& TableSession() const { return m_cCommonSNMPTable; }
+    bool WaitTableDone(unsigned ms) { return m_cCommonSNMPTable.WaitDone(ms); }
+    ksx::SessionSet& Sessions() { return m_sessions; }
+    void CloseSessions() { m_sessions.CloseAll(); }
+
+protected:
+    // One trunk row: its group (the row index) and its member ports.
+    struct TrunkRow {
+        int group = 0;
+        std::vector<int> ports;
+    };
 
     // Filled by the walks on the worker thread of m_cCommonSNMPTable under m_dataLock; read them
     // directly only after the walk ended (the session's done event), else through the snapshots.
@@ -79,8 +101,12 @@ public:
     CCommonSNMP m_cCommonSNMP;           // single gets and multi-object sets
     CCommonSNMP m_cCommonSNMPRowStatus;  // row-status sets
     CCommonSNMP m_cCommonSNMPTable;      // walks
+    ksx::SessionSet m_sessions;
 
-protected:
+    // The trunk membership walk; derived classes may add an onRow/onEnd (UI thread) of their own.
+    ksx::TableRead<TrunkRow> m_trunkRead;
+    ksx::TableRead<VlanRow> m_vlanRead;
+
     static int OnTrunkPortsWalk(CSnmp* response, int requestId, void* userData, int status);
     static int OnVlanListWalk(CSnmp* response, int requestId, void* userData, int status);
 };

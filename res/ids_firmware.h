@@ -2,11 +2,13 @@
 // commands, dialog template and control ids.
 #pragma once
 
+#include "res/resource.h"  // the menu command ids, declared there once
+
 namespace ksx {
 
 // Menu commands (Tools).
-constexpr int ID_MENU_FIRMWARE_TRANSFER = 32823;
-constexpr int ID_MENU_REBOOT = 32797;
+constexpr int ID_MENU_FIRMWARE_TRANSFER = ksx::IDM_FIRMWARE_TRANSFER;
+constexpr int ID_MENU_REBOOT = ksx::IDM_REBOOT;
 
 // Firmware and configuration upgrade/backup dialog.
 constexpr unsigned IDD_FIRMDOWNLOAD = 176;

@@ -2,14 +2,16 @@
 // dialog templates, control ids and the syslog dialog's window message.
 #pragma once
 
+#include "res/resource.h"  // the menu command ids, declared there once
+
 #include "platform/sys/Messages.h"
 
 namespace ksx {
 
 // Menu commands that open the dialogs.
-constexpr int ID_MENU_SYSLOG_HOST = 32832;  // Device Manager > System
-constexpr int ID_MENU_POE_PORT = 32852;     // Device Manager > PoE
-constexpr int ID_MENU_POE_GLOBAL = 32860;   // Device Manager > PoE
+constexpr int ID_MENU_SYSLOG_HOST = ksx::IDM_SYSLOG_HOST;  // Device Manager > System
+constexpr int ID_MENU_POE_PORT = ksx::IDM_POE_PORT;     // Device Manager > PoE
+constexpr int ID_MENU_POE_GLOBAL = ksx::IDM_POE_GLOBAL;   // Device Manager > PoE
 
 // PoE port settings ("PoE Configuration").
 constexpr unsigned IDD_POE_CONFIG = 490;

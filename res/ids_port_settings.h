@@ -1,10 +1,12 @@
 // Resource numbers of the port settings dialog: its menu command, template and control ids.
 #pragma once
 
+#include "res/resource.h"  // the menu command ids, declared there once
+
 namespace ksx {
 
 // Menu command "Port Configuration" (Device Manager > System); a click on a panel port runs it too.
-constexpr int ID_MENU_PORT_CONFIGURATION = 32774;
+constexpr int ID_MENU_PORT_CONFIGURATION = ksx::IDM_PORT_CONFIGURATION;
 
 constexpr unsigned IDD_PORT_SET_INFO = 138;
 

@@ -2,12 +2,14 @@
 // dialog templates and control ids.
 #pragma once
 
+#include "res/resource.h"  // the menu command ids, declared there once
+
 namespace ksx {
 
 // Menu commands that open the dialogs.
-constexpr int ID_MENU_JUMBO_FRAME = 32817;
-constexpr int ID_MENU_BANDWIDTH_CONTROL = 32850;
-constexpr int ID_MENU_PORT_DESCRIPTION = 32871;
+constexpr int ID_MENU_JUMBO_FRAME = ksx::IDM_JUMBO_FRAME;
+constexpr int ID_MENU_BANDWIDTH_CONTROL = ksx::IDM_BANDWIDTH_CONTROL;
+constexpr int ID_MENU_PORT_DESCRIPTION = ksx::IDM_PORT_DESCRIPTION;
 
 // Bandwidth control.
 constexpr unsigned IDD_BANDWIDTH_CONTROL = 233;

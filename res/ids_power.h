@@ -2,11 +2,13 @@
 // control ids.
 #pragma once
 
+#include "res/resource.h"  // the menu command ids, declared there once
+
 namespace ksx {
 
 // Menu commands (Device Manager > System).
-constexpr int ID_MENU_TIME_PROFILE_SETTINGS = 32855;
-constexpr int ID_MENU_POWER_SAVING_SETTINGS = 32856;
+constexpr int ID_MENU_TIME_PROFILE_SETTINGS = ksx::IDM_TIME_PROFILE;
+constexpr int ID_MENU_POWER_SAVING_SETTINGS = ksx::IDM_POWER_SAVING;
 
 // Power saving settings.
 constexpr unsigned IDD_POWER_SAVE = 129;

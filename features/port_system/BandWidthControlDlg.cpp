@@ -112,7 +112,7 @@ void CBandWidthControlDlg::OnRefresh() {
     EnableDlgItem(IDC_BW_REFRESH, false);
     m_list->DeleteAllItems();
     // The trunk walk may still be reading the owner: only store it when it changes.
-    if (m_logic.m_hOwnerWnd != this) {
+    if (m_logic.OwnerWnd() != this) {
         m_logic.SetOwnerWnd(this);
     }
     m_logic.ReadRateTable();

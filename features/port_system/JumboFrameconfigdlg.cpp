@@ -9,6 +9,7 @@
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Form.h"
 #include "res/ids_port_small.h"
 
 using namespace ksx;
@@ -31,19 +32,21 @@ SnmpReply SendTraced(CCommonSNMP& session) {
 
 }  // namespace
 
-CJumboFrameconfigdlg::CJumboFrameconfigdlg(QWidget* parent) : CDialog(IDD_JUMBO_FRAME, parent) {}
+CJumboFrameconfigdlg::CJumboFrameconfigdlg(QWidget* parent) : CDialog(IDD_JUMBO_FRAME, parent) {
+    OwnSession(m_cCommonSNMP);
+}
 
 CJumboFrameconfigdlg::~CJumboFrameconfigdlg() = default;
 
 void CJumboFrameconfigdlg::CreateControls() {
     SetWindowText("Jumbo Frame Configuration");
-    AddGroupBox(IDC_JUMBO_GROUP, "", 10, 6, 300, 84);
-    auto* box = AddCheckBox(IDC_JUMBO_ENABLE, "Enable Jumbo Frame", 24, 22, 0, 0);
+    ui::Form form(*this);
+    auto group = form.Group("", IDC_JUMBO_GROUP);
+    auto* box = group.Check(IDC_JUMBO_ENABLE, "Enable Jumbo Frame");
     box->setLayoutDirection(Qt::RightToLeft);  // text on the left of the box
-    box->adjustSize();                         // as wide and high as its text needs
-    AddLabel(IDC_JUMBO_NOTE, "Note: Maximum Length is 9216 bytes", 24, 54, 280, 22);
-    AddButton(IDC_JUMBO_APPLY, "&Apply", 120, 100, 80, 28)->setDefault(true);
-    SetClientSize(320, 138);
+    group.Row({box});
+    group.Note("Note: Maximum Length is 9216 bytes");
+    form.Buttons({{IDC_JUMBO_APPLY, "&Apply"}})[0]->setDefault(true);
 }
 
 int CJumboFrameconfigdlg::OnInitDialog() {
@@ -82,9 +85,4 @@ bool CJumboFrameconfigdlg::WriteJumboFrame() {
 void CJumboFrameconfigdlg::OnOK() {
     WriteJumboFrame();
     EndDialog(IDOK);
-}
-
-int CJumboFrameconfigdlg::DestroyWindow() {
-    m_cCommonSNMP.Close();
-    return CDialog::DestroyWindow();
 }

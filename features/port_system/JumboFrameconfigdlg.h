@@ -17,8 +17,6 @@ public:
     // or that the set failed. True when accepted.
     bool WriteJumboFrame();
 
-    int DestroyWindow() override;
-
 protected:
     void CreateControls() override;
     int OnInitDialog() override;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
@@ -14,7 +15,6 @@
 namespace {
 
 const char kPortTable[] = "1.3.6.1.4.1.7393.10.76.20.1.1.13.1";
-const char kDescriptionTable[] = "1.3.6.1.4.1.7393.10.76.20.1.1.16.1";
 // Columns read by the port walk, in binding order: port, speed, link status, MDI/MDIX, flow control,
 // medium (column 6 is not used).
 const int kPortColumns[] = {1, 2, 3, 4, 5, 7};
@@ -39,18 +39,71 @@ std::string Format(const char* fmt, int port) {
 
 }  // namespace
 
-using ksx::BindingValue;
+static std::vector<std::string> PortTableColumns() {
+    std::vector<std::string> oids;
+    for (int column : kPortColumns) {
+        oids.push_back(Column(kPortTable, column));
+    }
+    return oids;
+}
 
 CPortConfigLogic::CPortConfigLogic()
     : m_nPortNum(std::max(g_nPortNum, 0)),
       m_DescriptionRows(static_cast<size_t>(m_nPortNum)),
-      m_PortRows(static_cast<size_t>(m_nPortNum)) {}
+      m_PortRows(static_cast<size_t>(m_nPortNum)),
+      m_portRead(m_cCommonSNMP, PortTableColumns(),
+                 [this](const ksx::WalkStep& s) -> std::optional<PortConfigRow> {
+                     PortConfigRow r;
+                     r.port = s.Int(0);
+                     r.speed = s.Int(1);
+                     r.linkStatus = s.Int(2);
+                     r.mdix = s.Int(3);
+                     r.flowControl = s.Int(4);
+                     r.medium = s.Int(5);
+                     StorePortRow(m_nRowCount.fetch_add(1), r);
+                     return std::nullopt;
+                 }),
+      m_descriptionRead(m_cCommonSNMPTable, {kDescriptionPortColumn, kDescriptionColumn},
+                        [this](const ksx::WalkStep& s) -> std::optional<PortDescriptionRow> {
+                            TRACE("**********port member***************");
+                            const PortDescriptionRow r{s.Int(0), s.Text(1)};
+                            StoreDescriptionRow(m_nRowCount.fetch_add(1), r);
+                            TRACE("%s", r.description.c_str());
+                            return std::nullopt;
+                        }) {
+    m_sessions.Add(m_portRead);
+    m_sessions.Add(m_descriptionRead);
+    m_portRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (m_hOwnerWnd == nullptr || end.stale) {
+            return;
+        }
+        if (end.status == CSnmp4w::EC_END_OF_WALK || end.status == CSnmp4w::EC_SEND_FAILED) {
+            m_hOwnerWnd->SendMessage(WM_SNMP_WALK_STALE, 0, 0);
+        } else if (end.status == CSnmp4w::EC_TIMEOUT) {
+            m_hOwnerWnd->SendMessage(WM_SNMP_WALK_TIMEOUT, 0, 0);
+        }
+    };
+    m_descriptionRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (m_hOwnerWnd != nullptr) {
+            m_hOwnerWnd->SendMessage(end.stale ? WM_SNMP_WALK_STALE : WM_SNMP_WALK_END, 0, 0);
+        }
+    };
+}
 
-CPortConfigLogic::~CPortConfigLogic() {
-    // The walk callbacks write the rows: their workers must be gone before the rows are. Open ends a
-    // session's walk and joins its worker.
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
-    m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GET);
+CPortConfigLogic::~CPortConfigLogic() = default;
+
+void CPortConfigLogic::StorePortRow(int row, const PortConfigRow& values) {
+    if (row >= 0 && row < m_nPortNum) {  // rows past the port count are read and dropped
+        std::lock_guard<std::mutex> guard(m_rowLock);
+        m_PortRows[static_cast<size_t>(row)] = values;
+    }
+}
+
+void CPortConfigLogic::StoreDescriptionRow(int row, const PortDescriptionRow& values) {
+    if (row >= 0 && row < m_nPortNum) {
+        std::lock_guard<std::mutex> guard(m_rowLock);
+        m_DescriptionRows[static_cast<size_t>(row)] = values;
+    }
 }
 
 std::vector<PortConfigRow> CPortConfigLogic::PortRows() const {
@@ -67,49 +120,12 @@ std::vector<PortDescriptionRow> CPortConfigLogic::DescriptionRows() const {
 
 bool CPortConfigLogic::ReadPortTable() {
     m_nRowCount = 0;
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GETNEXT);
-    for (int column : kPortColumns) {
-        m_cCommonSNMP.AddVarBind(Column(kPortTable, column), 4, nullptr);
-    }
-    m_cCommonSNMP.StartAsyncWalk(OnPortTableWalk, this, kFirstStepTimeoutMs);
+    m_portRead.Walk(OnPortTableWalk, this, kFirstStepTimeoutMs, 0);
     return true;
 }
 
 int CPortConfigLogic::OnPortTableWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CPortConfigLogic*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMP.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (status != 0) {
-        if (self->m_hOwnerWnd != nullptr) {
-            if (status == CSnmp4w::EC_END_OF_WALK || status == CSnmp4w::EC_SEND_FAILED) {
-                self->m_hOwnerWnd->SendMessage(WM_SNMP_WALK_STALE, 0, 0);
-            } else if (status == CSnmp4w::EC_TIMEOUT) {
-                self->m_hOwnerWnd->SendMessage(WM_SNMP_WALK_TIMEOUT, 0, 0);
-            }
-        }
-        self->m_cCommonSNMP.SetDone();
-        return 0;
-    }
-    int values[6];
-    for (int i = 0; i < 6; ++i) {
-        values[i] = ksx::text::LeadingInt(BindingValue(response, i));
-    }
-    const int row = self->m_nRowCount.fetch_add(1);
-    if (row < self->m_nPortNum) {  // rows past the port count are read and dropped
-        std::lock_guard<std::mutex> guard(self->m_rowLock);
-        PortConfigRow& r = self->m_PortRows[static_cast<size_t>(row)];
-        r.port = values[0];
-        r.speed = values[1];
-        r.linkStatus = values[2];
-        r.mdix = values[3];
-        r.flowControl = values[4];
-        r.medium = values[5];
-    }
-    owned.reset();
-    self->m_cCommonSNMP.StartAsyncWalk(OnPortTableWalk, self, 0);
-    return 0;
+    return static_cast<CPortConfigLogic*>(userData)->m_portRead.Step(response, requestId, status);
 }
 
 bool CPortConfigLogic::WritePortSettings(const PortConfigRow& row) {
@@ -239,46 +255,12 @@ bool CPortConfigLogic::ConfirmFlowControl(int flowControl) {
 
 bool CPortConfigLogic::ReadDescriptions() {
     m_nRowCount = 0;
-    m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GETNEXT);
-    m_cCommonSNMPTable.AddVarBind(Column(kDescriptionTable, 1), 4, nullptr);
-    m_cCommonSNMPTable.AddVarBind(Column(kDescriptionTable, 2), 4, nullptr);
-    m_cCommonSNMPTable.StartAsyncWalk(OnDescriptionWalk, this, 0);
+    m_descriptionRead.Walk(OnDescriptionWalk, this);
     return false;
 }
 
 int CPortConfigLogic::OnDescriptionWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CPortConfigLogic*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMPTable.FindRequestID(requestId)) {
-        TRACE("FindRequestID");
-        owned.reset();
-        if (self->m_hOwnerWnd != nullptr) {
-            self->m_hOwnerWnd->SendMessage(WM_SNMP_WALK_STALE, 0, 0);
-        }
-        return 0;
-    }
-    if (status != 0) {
-        TRACE("iStatus != CSnmp4w::EC_NO_ERROR");
-        self->m_cCommonSNMPTable.SetDone();
-        if (self->m_hOwnerWnd != nullptr) {
-            self->m_hOwnerWnd->SendMessage(WM_SNMP_WALK_END, 0, 0);
-        }
-        return 0;
-    }
-    TRACE("**********port member***************");
-    const int port = ksx::text::LeadingInt(BindingValue(response, 0));
-    std::string description = BindingValue(response, 1);
-    const int count = self->m_nRowCount.fetch_add(1) + 1;
-    if (count <= self->m_nPortNum) {
-        std::lock_guard<std::mutex> guard(self->m_rowLock);
-        PortDescriptionRow& r = self->m_DescriptionRows[static_cast<size_t>(count - 1)];
-        r.port = port;
-        r.description = description;
-    }
-    TRACE("%s", description.c_str());
-    owned.reset();
-    self->m_cCommonSNMPTable.StartAsyncWalk(OnDescriptionWalk, self, 0);
-    return 0;
+    return static_cast<CPortConfigLogic*>(userData)->m_descriptionRead.Step(response, requestId, status);
 }
 
 bool CPortConfigLogic::WriteDescriptions(const PortDescriptionRequest& request) {
@@ -287,7 +269,7 @@ bool CPortConfigLogic::WriteDescriptions(const PortDescriptionRequest& request) 
     }
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     for (long long p = request.fromPort; p <= request.toPort; ++p) {
-        m_cCommonSNMP.AddVarBind(Column(kDescriptionTable, 2) + "." + std::to_string(p), 2,
+        m_cCommonSNMP.AddVarBind(std::string(kDescriptionColumn) + "." + std::to_string(p), 2,
                                  request.description.c_str());
     }
     return ksx::SendAccepted(m_cCommonSNMP);  // an empty PDU is refused without sending

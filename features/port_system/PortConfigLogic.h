@@ -43,8 +43,11 @@ class CPortConfigLogic : public CModuleBase {
 public:
     // Both row arrays get the current port count, which they keep for the object's life.
     CPortConfigLogic();
-    // Ends the walks (joining their workers) before the rows go.
     ~CPortConfigLogic() override;
+
+    // The description table's columns: port number, description.
+    static constexpr const char* kDescriptionPortColumn = "1.3.6.1.4.1.7393.10.76.20.1.1.16.1.1";
+    static constexpr const char* kDescriptionColumn = "1.3.6.1.4.1.7393.10.76.20.1.1.16.1.2";
 
     // Starts the walk of the port table on the first session (8000 ms for the first step). Always true.
     bool ReadPortTable();
@@ -88,9 +91,16 @@ private:
     int MediumOf(int rowIndex) const;
     bool ValidRow(int rowIndex) const { return rowIndex >= 0 && rowIndex < m_nPortNum; }
 
+    // Stores a parsed port-table or description row at walk position `row` (dropped past the port count).
+    void StorePortRow(int row, const PortConfigRow& values);
+    void StoreDescriptionRow(int row, const PortDescriptionRow& values);
+
     const int m_nPortNum;
     mutable std::mutex m_rowLock;  // guards both row arrays
     std::vector<PortDescriptionRow> m_DescriptionRows;
     std::vector<PortConfigRow> m_PortRows;
     std::atomic<int> m_nRowCount{0};
+    // After the rows: they go first and join their workers.
+    ksx::TableRead<PortConfigRow> m_portRead;
+    ksx::TableRead<PortDescriptionRow> m_descriptionRead;
 };

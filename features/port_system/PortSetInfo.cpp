@@ -113,8 +113,7 @@ int CPortSetInfo::OnInitDialog() {
 int CPortSetInfo::DestroyWindow() {
     g_bDialogClosing = 1;
     TRACE("==================DestroyWindow===============");
-    m_logic.m_cCommonSNMP.Close();
-    m_logic.m_cCommonSNMPTable.Close();
+    m_logic.CloseSessions();
     return CDialog::DestroyWindow();
 }
 

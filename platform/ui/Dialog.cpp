@@ -41,8 +41,9 @@ LPARAM CurrentRow(QAbstractItemView* view) {
 }  // namespace
 
 CDialog::CDialog(unsigned templateId, QWidget* parent) : QDialog(parent), m_templateId(templateId) {
-    // No "?" button; a close box and a system menu as a classic dialog has.
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // A title and a close box only: no "?", minimise or maximise buttons.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     auto* frame = new QVBoxLayout(this);
     frame->setContentsMargins(0, 0, 0, 0);
     frame->setSpacing(0);
@@ -161,6 +162,10 @@ void CDialog::FinishEnded() {
 
 int CDialog::DestroyWindow() {
     StopTakingMessages();
+    m_sessions.CloseAll();
+    for (SessionSet* set : m_sessionSets) {
+        set->CloseAll();
+    }
     for (const auto& [id, qtId] : m_timers) {
         killTimer(qtId);
     }

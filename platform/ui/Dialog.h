@@ -34,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "core/TableRead.h"
 #include "platform/sys/DeliveryGate.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/sys/Messages.h"
@@ -76,9 +77,10 @@ public:
     bool Create();
     // Ends the dialog with this result (modal: the loop returns after the current handler).
     void EndDialog(int result);
-    // Runs when the dialog ends (before the widgets go): overrides close their sessions and join their
-    // threads here, then call CDialog::DestroyWindow(), which stops timers, hides the window and makes
-    // it refuse further messages. Safe to call more than once. Returns non-zero (the classic BOOL).
+    // Runs when the dialog ends (before the widgets go): makes the window refuse further messages, closes
+    // the registered sessions (OwnSession, OwnReader, OwnSessions), stops timers and hides the window.
+    // Overrides that hold other resources release them and call CDialog::DestroyWindow(). Safe to call
+    // more than once. Returns non-zero (the classic BOOL).
     virtual int DestroyWindow();
 
     bool IsCreated() const { return m_created; }
@@ -176,6 +178,14 @@ public:
     void BringToFront();
     void CenterWindow();
 
+    // ---- Sessions ----
+    // Registers a session, a walk reader or a logic object's whole set: DestroyWindow closes them, after
+    // the window stopped taking messages, readers first (nothing more is delivered), then the sessions in
+    // the order they were registered. The objects must outlive the dialog's DestroyWindow.
+    void OwnSession(CCommonSNMP& session) { m_sessions.Add(session); }
+    void OwnReader(WalkReader& reader) { m_sessions.Add(reader); }
+    void OwnSessions(SessionSet& set) { m_sessionSets.push_back(&set); }
+
     // ---- Menu bar ----
     // Builds the menu bar from the table and attaches it above the client area; its commands are
     // dispatched like button clicks (OnCommand handlers keyed by command id).
@@ -255,6 +265,8 @@ private:
     std::map<unsigned, MessageHandler> m_messages;
     std::map<unsigned, int> m_timers;  // our id -> Qt timer id
     std::unique_ptr<CMenuBar> m_menu;
+    SessionSet m_sessions;
+    std::vector<SessionSet*> m_sessionSets;
 };
 
 }  // namespace ksx

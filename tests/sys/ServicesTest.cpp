@@ -12,6 +12,7 @@
 #include "platform/sys/MessageBox.h"
 #include "platform/sys/Process.h"
 #include "platform/sys/Profile.h"
+#include "platform/sys/Tunable.h"
 
 namespace fs = std::filesystem;
 
@@ -152,4 +153,23 @@ TEST(ProcessTest, ModuleFolderAndDetachedStart) {
     }
     EXPECT_TRUE(fs::exists(marker));
     fs::remove(marker);
+}
+
+// Test hooks for waits: an override holds for its own life and nests; an unknown name is reported.
+TEST(Tunable, OverridesHoldForTheirLifeAndNest) {
+    const ksx::Tunable pause("test.pause-ms", 1000);
+    EXPECT_EQ(ksx::Tunable::Find("test.pause-ms"), &pause);
+    {
+        ksx::Tunable::Override fast("test.pause-ms", 0);
+        EXPECT_TRUE(fast.Applied());
+        EXPECT_EQ(pause.Get(), 0);
+        {
+            ksx::Tunable::Override faster("test.pause-ms", 5);
+            EXPECT_EQ(pause.Get(), 5);
+        }
+        EXPECT_EQ(pause.Get(), 0);
+    }
+    EXPECT_EQ(pause.Get(), 1000);
+    ksx::Tunable::Override typo("test.paus-ms", 0);
+    EXPECT_FALSE(typo.Applied());
 }

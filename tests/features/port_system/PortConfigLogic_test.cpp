@@ -168,7 +168,7 @@ TEST_F(PortConfigLogicTest, ChecksBoundRowIndexesAndPortNumbersFromTheDevice) {
     logic.SetOwnerWnd(&owner);
     logic.ReadTrunkPorts();
     ASSERT_TRUE(
-        test::WaitUntil([&] { return logic.m_bTrunkLoaded.load() && logic.m_cCommonSNMPTable.IsDone(); }));
+        test::WaitUntil([&] { return logic.TrunkLoaded() && logic.TableSession().IsDone(); }));
     logic.ReadPortTable();
     ASSERT_TRUE(owner.WaitFor(WM_SNMP_WALK_STALE));
     ASSERT_EQ(logic.TrunkPortsSnapshot()[24], 1);

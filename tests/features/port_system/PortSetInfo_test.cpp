@@ -49,8 +49,8 @@ class PortSetInfoTest : public test::SharedSimTest {
 protected:
     // Both walks of a reload are over and the buttons are back.
     static bool Idle(CPortSetInfo& dlg) {
-        return dlg.IsDlgItemEnabled(IDC_PORTSET_APPLY) && dlg.Logic().m_cCommonSNMP.IsDone() &&
-               dlg.Logic().m_cCommonSNMPTable.IsDone();
+        return dlg.IsDlgItemEnabled(IDC_PORTSET_APPLY) && dlg.Logic().Session().IsDone() &&
+               dlg.Logic().TableSession().IsDone();
     }
     static void WaitIdle(CPortSetInfo& dlg) {
         ASSERT_TRUE(test::WaitUntil([&] { return Idle(dlg); }, 10000));
@@ -183,8 +183,8 @@ TEST_F(PortSetInfoTest, ListIsFilledFromTheDeviceAndClosingSetsTheSharedFlag) {
     ASSERT_TRUE(drv.WaitEnded());
     EXPECT_EQ(drv.Result(), IDCANCEL);
     EXPECT_EQ(g_bDialogClosing, 1);
-    EXPECT_TRUE(dlg.Logic().m_cCommonSNMP.IsClosed());
-    EXPECT_TRUE(dlg.Logic().m_cCommonSNMPTable.IsClosed());
+    EXPECT_TRUE(dlg.Logic().Session().IsClosed());
+    EXPECT_TRUE(dlg.Logic().TableSession().IsClosed());
 }
 
 TEST_F(PortSetInfoTest, ApplyRefusalsInTheirOrder) {

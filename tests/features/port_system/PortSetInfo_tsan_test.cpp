@@ -39,8 +39,8 @@ int FirstSteps(const std::vector<test::SimRequest>& log) {
 class PortSetInfoThreads : public test::SharedSimTest {
 protected:
     static bool Idle(CPortSetInfo& dlg) {
-        return dlg.IsDlgItemEnabled(IDC_PORTSET_APPLY) && dlg.Logic().m_cCommonSNMP.IsDone() &&
-               dlg.Logic().m_cCommonSNMPTable.IsDone();
+        return dlg.IsDlgItemEnabled(IDC_PORTSET_APPLY) && dlg.Logic().Session().IsDone() &&
+               dlg.Logic().TableSession().IsDone();
     }
 };
 

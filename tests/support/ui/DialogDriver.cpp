@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -176,6 +177,40 @@ bool DialogDriver::SelectText(int id, const std::string& text) {
         return false;
     }
     return Select(id, combo->findText(ui::ToQ(text), Qt::MatchFixedString | Qt::MatchCaseSensitive));
+}
+
+int DialogDriver::Rows(int listId) const {
+    auto* list = qobject_cast<QTableWidget*>(FindById(&m_dlg, listId));
+    return list != nullptr ? list->rowCount() : 0;
+}
+
+std::string DialogDriver::Cell(int listId, int row, int column) const {
+    auto* list = qobject_cast<QTableWidget*>(FindById(&m_dlg, listId));
+    QTableWidgetItem* item = list != nullptr ? list->item(row, column) : nullptr;
+    return item != nullptr ? ui::ToStd(item->text()) : std::string();
+}
+
+std::vector<std::string> DialogDriver::Row(int listId, int row) const {
+    std::vector<std::string> cells;
+    auto* list = qobject_cast<QTableWidget*>(FindById(&m_dlg, listId));
+    for (int c = 0; list != nullptr && c < list->columnCount(); ++c) {
+        cells.push_back(Cell(listId, row, c));
+    }
+    return cells;
+}
+
+bool DialogDriver::ClickRow(int listId, int row, int column) {
+    auto* list = qobject_cast<QTableWidget*>(FindById(&m_dlg, listId));
+    QTableWidgetItem* item = list != nullptr ? list->item(row, column) : nullptr;
+    if (item == nullptr) {
+        ADD_FAILURE() << "no row " << row << " in list " << listId;
+        return false;
+    }
+    list->scrollToItem(item);
+    PumpEvents();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(item).center());
+    PumpEvents();
+    return true;
 }
 
 bool DialogDriver::Menu(unsigned commandId) {

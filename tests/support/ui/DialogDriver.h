@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/ui/Dialog.h"
 
@@ -53,6 +54,13 @@ public:
     // Picks the combo-box item at `index` as a user would (the selection-change handler runs).
     bool Select(int id, int index);
     bool SelectText(int id, const std::string& text);
+    // Lists (any table-style list registered under `listId`): rows, a cell's text, a whole row, and a
+    // left click on a row as the user does it (scrolled into view first). Missing lists or cells read as
+    // 0 rows and empty text.
+    int Rows(int listId) const;
+    std::string Cell(int listId, int row, int column) const;
+    std::vector<std::string> Row(int listId, int row) const;
+    bool ClickRow(int listId, int row, int column = 0);
     // Triggers the menu command of the dialog's menu bar.
     bool Menu(unsigned commandId);
     // Keys go to the focused control of the dialog (or the dialog); Enter and Esc reach the dialog.

@@ -1,0 +1,196 @@
+// Typed table reads: the walk-callback contract written once.
+//
+// A reader walks columns (or reads scalars in one step) on a CCommonSNMP session. On the session's
+// worker it turns each step's bindings into a typed row; rows and the end of the walk reach the owner on
+// the UI thread through the delivery gate, copied, never as a pointer into the worker's stack.
+//
+//   struct RateRow { std::string port, tx, rx; };
+//   ksx::TableRead<RateRow> m_rates{m_session, {kPort, kTx, kRx},
+//       [](const ksx::WalkStep& s) { return RateRow{s.Text(0), s.Text(1), s.Text(2)}; }};
+//   ...
+//   m_rates.onRow = [this](const RateRow& r) { AddRow(r); };          // UI thread
+//   m_rates.onEnd = [this](const ksx::WalkEnd& e) { Enable(true); };  // UI thread
+//   m_rates.Walk();
+//
+// The contract, per step (the session's worker, the session's lock free):
+//   - a reply whose request id is no longer pending is stale: released, the done event signalled, and
+//     reported as an end with `stale` set (dropped when the reader was closed, as it then always is);
+//   - a non-zero status ends the walk: done signalled, the end delivered with that status;
+//   - a reply carrying an SNMP error status ends the walk with kWalkErrorStatus;
+//   - status 0: the parse function builds the row from the reply (bindings past the reply read as
+//     empty; nothing reads past it); the row is delivered (blocking, so the next request follows the
+//     owner's handling as it always did), then the next step starts from the OIDs this one returned
+//     (or, for a one-step read, the done event is signalled and the end delivered with status 0);
+//   - the response is released on every path.
+// After Close() (or a new Walk/Read) no row or end of the earlier walk is delivered any more.
+//
+// Threads: Walk, Read, Close and the handlers are the owner's (UI) thread; the parse function runs on
+// the worker and must touch only its arguments (or data it locks itself).
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/CommonSNMP.h"
+#include "platform/sys/DeliveryGate.h"
+
+namespace ksx {
+
+// End statuses besides the library's (0 a one-step read answered, -1 time-out, -2 end of the columns).
+constexpr int kWalkEndOfTable = CSnmp4w::EC_END_OF_WALK;
+constexpr int kWalkTimeout = CSnmp4w::EC_TIMEOUT;
+constexpr int kWalkErrorStatus = -20;  // the reply carried an SNMP error status
+constexpr int kWalkBadReply = -21;     // the parse function rejected the reply
+
+// One answered step, valid during the parse call only.
+class WalkStep {
+public:
+    WalkStep(CCommonSNMP& session, CSnmp* response, int columns);
+
+    // Bindings the reply carries, and the columns the read asked for.
+    int Count() const { return m_count; }
+    int Columns() const { return m_columns; }
+    bool Has(int i) const { return i >= 0 && i < m_count; }
+    // Value of binding i as text (raw octets for strings); empty past the reply.
+    std::string Text(int i) const;
+    // Leading decimal number of binding i; `fallback` past the reply or for a value without digits.
+    int Int(int i, int fallback = 0) const;
+    // Instance of binding i after its column, without the leading "." ("1.4.10.0.0.1"); empty when none.
+    std::string Index(int i = 0) const;
+    // The instance as a number (the first sub-identifier); `fallback` when there is none.
+    int IndexInt(int i = 0, int fallback = 0) const;
+    // Ends the walk with kWalkBadReply instead of delivering a row.
+    void Reject() const { m_rejected = true; }
+    bool Rejected() const { return m_rejected; }
+
+private:
+    CCommonSNMP& m_session;
+    CSnmp* m_response;
+    int m_count;
+    int m_columns;
+    mutable bool m_rejected = false;
+};
+
+struct WalkEnd {
+    int status = 0;      // 0 (one-step read answered), kWalkEndOfTable, kWalkTimeout, other errors
+    bool stale = false;  // ended by a reply that no longer belonged to the walk
+    int rows = 0;        // rows parsed by this walk
+    bool AtEnd() const { return status == kWalkEndOfTable; }
+    bool TimedOut() const { return status == kWalkTimeout; }
+    // The read ended as it should: a walk at the end of its table, a one-step read answered.
+    bool Ok() const { return !stale && (status == 0 || status == kWalkEndOfTable); }
+};
+
+// The untyped part: the contract and the delivery.
+class WalkReader {
+public:
+    // `oids`: the walked columns (or the scalars of a one-step read), in binding order.
+    WalkReader(CCommonSNMP& session, std::vector<std::string> oids);
+    // Ends the walk and joins the session's worker: the session must outlive the reader.
+    virtual ~WalkReader();
+    WalkReader(const WalkReader&) = delete;
+    WalkReader& operator=(const WalkReader&) = delete;
+
+    // Starts a get-next walk of the columns. `firstTimeoutMs` for the first step, `nextTimeoutMs` for the
+    // following ones (-1: the same; 0: the session's default).
+    void Walk(int firstTimeoutMs = 0, int nextTimeoutMs = -1);
+    // One get of the objects as a single step: the row (when answered) then the end.
+    void Read(int timeoutMs = 0);
+    // As Walk/Read, but the steps arrive through `entry` with `userData`, which must hand them to Step():
+    // for callbacks whose name and signature the system keeps.
+    void Walk(SNMPWALKPROC entry, void* userData, int firstTimeoutMs = 0, int nextTimeoutMs = -1);
+    void Read(SNMPWALKPROC entry, void* userData, int timeoutMs = 0);
+    // Runs the contract for one step; `entry` callbacks return its result.
+    int Step(CSnmp* response, int requestId, int status);
+
+    // Owner's thread: nothing of the running walk is delivered any more; closes the session (waits for
+    // the step in flight). The reader can walk again afterwards.
+    void Close();
+    // Owner's thread: drops what the running walk would still deliver, without closing the session.
+    void Detach();
+
+    CCommonSNMP& Session() const { return m_session; }
+    const std::vector<std::string>& Oids() const { return m_oids; }
+    bool Running() const { return m_running; }
+    int Rows() const { return m_rows.load(); }
+
+    // UI thread; set before Walk/Read.
+    std::function<void(const WalkEnd&)> onEnd;
+
+protected:
+    // Worker: builds and delivers the row of an answered step.
+    virtual void OnStep(const WalkStep& step) = 0;
+    // Owner's thread, at the start of a walk: whether rows go to the owner at all.
+    virtual bool WantsRows() const { return false; }
+    bool DeliversRows() const { return m_deliverRows; }
+    // Worker: runs fn on the owner's thread and waits for it; skipped once the walk is no longer current.
+    void DeliverNow(std::function<void()> fn);
+
+private:
+    void Start(int kind, SNMPWALKPROC entry, void* userData, int firstTimeoutMs, int nextTimeoutMs);
+    void Finish(int status, bool stale);
+    static int Entry(CSnmp* response, int requestId, void* userData, int status);
+
+    CCommonSNMP& m_session;
+    const std::vector<std::string> m_oids;
+    std::atomic<GateTarget> m_target{0};
+    std::atomic<unsigned> m_generation{0};
+    std::atomic<int> m_rows{0};
+    bool m_running = false;  // owner's thread
+    // Set by Start before the first step, read by the worker.
+    bool m_oneStep = false;
+    bool m_deliverRows = false;
+    SNMPWALKPROC m_entry = nullptr;
+    void* m_userData = nullptr;
+    int m_nextTimeout = 0;
+};
+
+// A reader whose rows are of type Row. `parse` runs on the worker; returning no row skips the step
+// (the walk goes on), step.Reject() ends it with kWalkBadReply.
+template <class Row>
+class TableRead : public WalkReader {
+public:
+    using Parse = std::function<std::optional<Row>(const WalkStep&)>;
+
+    TableRead(CCommonSNMP& session, std::vector<std::string> oids, Parse parse)
+        : WalkReader(session, std::move(oids)), m_parse(std::move(parse)) {}
+
+    // UI thread; unset: rows are parsed (the parse may keep them itself) and not delivered.
+    std::function<void(const Row&)> onRow;
+
+protected:
+    bool WantsRows() const override { return static_cast<bool>(onRow); }
+    void OnStep(const WalkStep& step) override {
+        std::optional<Row> row = m_parse(step);
+        if (!row || step.Rejected() || !DeliversRows()) {
+            return;
+        }
+        DeliverNow([this, r = std::move(*row)] {
+            if (onRow) {
+                onRow(r);
+            }
+        });
+    }
+
+private:
+    Parse m_parse;
+};
+
+// The sessions of one owner, closed together in the order they were added. Readers are detached first
+// (nothing more reaches the owner), then every session is closed.
+class SessionSet {
+public:
+    void Add(CCommonSNMP& session);
+    void Add(WalkReader& reader);
+    void CloseAll();
+
+private:
+    std::vector<CCommonSNMP*> m_sessions;
+    std::vector<WalkReader*> m_readers;
+};
+
+}  // namespace ksx
