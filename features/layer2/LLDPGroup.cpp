@@ -51,7 +51,10 @@ void Pause(int ms) {
 
 }  // namespace
 
-CLLDPGroup::CLLDPGroup(QWidget* parent) : CDialog(IDD_LLDP_GLOBAL, parent) {}
+CLLDPGroup::CLLDPGroup(QWidget* parent) : CDialog(IDD_LLDP_GLOBAL, parent) {
+    OwnSession(m_cCommonSNMP);  // closed when the window goes
+    OwnSession(m_cCommonSNMPSet);
+}
 
 CLLDPGroup::~CLLDPGroup() = default;
 
@@ -137,12 +140,6 @@ int CLLDPGroup::OnInitDialog() {
     EnableTimers(false);
     OnGetSystemInfo();
     return 1;
-}
-
-int CLLDPGroup::DestroyWindow() {
-    m_cCommonSNMP.Close();
-    m_cCommonSNMPSet.Close();
-    return CDialog::DestroyWindow();
 }
 
 void CLLDPGroup::EnableTimers(bool enable) {

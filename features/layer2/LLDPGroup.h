@@ -19,7 +19,6 @@ public:
     explicit CLLDPGroup(QWidget* parent = nullptr);
     ~CLLDPGroup() override;
 
-    int DestroyWindow() override;
     void OnGetSystemInfo();
     void OnBUTTONLldpEnableApply();
     void OnApplyTimers();

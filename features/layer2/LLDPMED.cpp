@@ -38,7 +38,11 @@ constexpr int kComboPorts = 8;
 
 }  // namespace
 
-CLLDPMED::CLLDPMED(QWidget* parent) : CDialog(IDD_LLDP_MED, parent) {}
+CLLDPMED::CLLDPMED(QWidget* parent) : CDialog(IDD_LLDP_MED, parent) {
+    OwnSession(m_cCommonSNMPEnable);  // closed when the window goes
+    OwnSession(m_cCommonSNMP);
+    OwnSession(m_cCommonSNMPSet);
+}
 
 CLLDPMED::~CLLDPMED() = default;
 
@@ -90,13 +94,6 @@ int CLLDPMED::OnInitDialog() {
     m_list->CListCtrl::InsertColumn(1, "Power PSE TLV", LVCFMT_CENTER, 300);
     GetLLDPEnable();
     return 1;
-}
-
-int CLLDPMED::DestroyWindow() {
-    m_cCommonSNMPEnable.Close();
-    m_cCommonSNMP.Close();
-    m_cCommonSNMPSet.Close();
-    return CDialog::DestroyWindow();
 }
 
 void CLLDPMED::EnableForm(bool enable) {

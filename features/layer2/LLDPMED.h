@@ -17,7 +17,6 @@ public:
     explicit CLLDPMED(QWidget* parent = nullptr);
     ~CLLDPMED() override;
 
-    int DestroyWindow() override;
     void GetLLDPEnable();
     void ReadMedTable();
     void OnSetLLDPMedinfo();

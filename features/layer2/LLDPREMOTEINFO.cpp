@@ -43,7 +43,10 @@ std::string Blanked(const char* format, int n) {
 
 }  // namespace
 
-CLLDPREMOTEINFO::CLLDPREMOTEINFO(QWidget* parent) : CDialog(IDD_LLDP_REMOTE, parent) {}
+CLLDPREMOTEINFO::CLLDPREMOTEINFO(QWidget* parent) : CDialog(IDD_LLDP_REMOTE, parent) {
+    OwnSession(m_cCommonSNMPEnabled);  // closed when the window goes
+    OwnSession(m_cCommonSNMP);
+}
 
 CLLDPREMOTEINFO::~CLLDPREMOTEINFO() = default;
 
@@ -93,12 +96,6 @@ int CLLDPREMOTEINFO::OnInitDialog() {
     SetDlgItemText(IDC_LLDPR_COUNT, "0");
     LoadRemoteInfo();
     return 1;
-}
-
-int CLLDPREMOTEINFO::DestroyWindow() {
-    m_cCommonSNMPEnabled.Close();
-    m_cCommonSNMP.Close();
-    return CDialog::DestroyWindow();
 }
 
 void CLLDPREMOTEINFO::LoadRemoteInfo() {

@@ -18,7 +18,6 @@ public:
     explicit CLLDPREMOTEINFO(QWidget* parent = nullptr);
     ~CLLDPREMOTEINFO() override;
 
-    int DestroyWindow() override;
     void LoadRemoteInfo();
     void StartRemoteWalk();
     void OnRefresh();

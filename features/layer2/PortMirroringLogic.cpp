@@ -32,11 +32,13 @@ void MarkPorts(const std::string& bitmap, std::vector<MirrorPortEntry>& ports,
 
 }  // namespace
 
-CPortMirroringLogic::CPortMirroringLogic() : m_aPorts(PortCount()), m_aTrunkGroup(PortCount(), 0) {}
-
-CPortMirroringLogic::~CPortMirroringLogic() {
-    CloseSessions();
+CPortMirroringLogic::CPortMirroringLogic() : m_aPorts(PortCount()), m_aTrunkGroup(PortCount(), 0) {
+    m_sessions.Add(m_cCommonSNMPRead);
+    m_sessions.Add(m_cCommonSNMPTrunk);
+    m_sessions.Add(m_cCommonSNMPSet);
 }
+
+CPortMirroringLogic::~CPortMirroringLogic() = default;
 
 void CPortMirroringLogic::ReadMirrorConfig() {
     m_cCommonSNMPRead.Open(CCommonSNMP::REQUEST_GET);
@@ -232,10 +234,4 @@ CPortMirroringLogic::WriteStep CPortMirroringLogic::WriteMirrorConfig(const std:
         return WRITE_STATE;
     }
     return WRITE_OK;
-}
-
-void CPortMirroringLogic::CloseSessions() {
-    m_cCommonSNMPRead.Close();
-    m_cCommonSNMPTrunk.Close();
-    m_cCommonSNMPSet.Close();
 }

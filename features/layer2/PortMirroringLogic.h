@@ -34,6 +34,7 @@ struct MirrorConfigRecord {
     std::vector<MirrorPortEntry> ports;  // one per port, only tx and rx set
 };
 
+// Its sessions are registered with the base (Sessions(), CloseSessions()).
 class CPortMirroringLogic : public CModuleBase {
 public:
     static constexpr const char* kStateOid = "1.3.6.1.4.1.7393.10.76.20.1.18.1.0";
@@ -60,7 +61,6 @@ public:
     // the device does not accept and returns it; WRITE_OK when every step was accepted.
     WriteStep WriteMirrorConfig(const std::string& last, const std::string& newState,
                                 const std::string& target);
-    void CloseSessions();
 
     // Trunk group of a port (1-based), 0 for none or a port outside 1..port count.
     int TrunkGroupOf(int port) const;

@@ -54,7 +54,9 @@ int ParsePort(const std::string& text) {
 
 }  // namespace
 
-CPortMirroringdlg::CPortMirroringdlg(QWidget* parent) : ClxDialog(IDD_PORT_MIRRORING, parent) {}
+CPortMirroringdlg::CPortMirroringdlg(QWidget* parent) : ClxDialog(IDD_PORT_MIRRORING, parent) {
+    OwnSessions(m_logic.Sessions());  // closed when the window goes
+}
 
 CPortMirroringdlg::~CPortMirroringdlg() = default;
 
@@ -163,11 +165,6 @@ void CPortMirroringdlg::CreatePortStrips() {
     }
 }
 
-int CPortMirroringdlg::DestroyWindow() {
-    m_logic.CloseSessions();
-    return ClxDialog::DestroyWindow();
-}
-
 int CPortMirroringdlg::TargetPort() const {
     return ParsePort(GetDlgItemText(IDC_MIR_TARGET));
 }
@@ -179,7 +176,7 @@ void CPortMirroringdlg::UpdateApply() {
 void CPortMirroringdlg::OnRefresh() {
     EnableAllBoxes(true);
     // A walk of the previous refresh may still be reading the owner: store it only once.
-    if (m_logic.m_hOwnerWnd != this && !m_logic.SetOwnerWnd(this)) {
+    if (m_logic.OwnerWnd() != this && !m_logic.SetOwnerWnd(this)) {
         return;
     }
     // Apply waits for both reads: the state decides the write, the trunks decide what is allowed.

@@ -17,8 +17,6 @@ public:
     explicit CPortMirroringdlg(QWidget* parent = nullptr);
     ~CPortMirroringdlg() override;
 
-    int DestroyWindow() override;
-
     void OnRefresh();
     void OnApply();
     // The port's sniffer mode as its boxes show it (MODE_NONE when no box is checked).

@@ -26,11 +26,14 @@ std::string EnabledText(const std::string& v) {
 
 }  // namespace
 
-CGVRPFunLogic::CGVRPFunLogic() : m_aTrunk(static_cast<size_t>(std::max(g_nPortNum, 0)), 0) {}
-
-CGVRPFunLogic::~CGVRPFunLogic() {
-    CancelAll();
+CGVRPFunLogic::CGVRPFunLogic() : m_aTrunk(static_cast<size_t>(std::max(g_nPortNum, 0)), 0) {
+    m_sessions.Add(m_cCommonSNMPPorts);
+    m_sessions.Add(m_cCommonSNMPTrunk);
+    m_sessions.Add(m_cCommonSNMPVlan);
+    m_sessions.Add(m_cCommonSNMPSet);
 }
+
+CGVRPFunLogic::~CGVRPFunLogic() = default;
 
 void CGVRPFunLogic::Finished() {
     if (m_hOwnerWnd != nullptr) {

@@ -33,7 +33,9 @@ constexpr int kWalks = 3;
 
 }  // namespace
 
-CGVRPSettings::CGVRPSettings(QWidget* parent) : CDialog(IDD_GVRP_SETTINGS, parent) {}
+CGVRPSettings::CGVRPSettings(QWidget* parent) : CDialog(IDD_GVRP_SETTINGS, parent) {
+    OwnSessions(m_logic.Sessions());  // closed when the window goes
+}
 
 CGVRPSettings::~CGVRPSettings() = default;
 
@@ -111,11 +113,6 @@ int CGVRPSettings::OnInitDialog() {
     return 1;
 }
 
-int CGVRPSettings::DestroyWindow() {
-    m_logic.CancelAll();
-    return CDialog::DestroyWindow();
-}
-
 void CGVRPSettings::ReadGvrpState() {
     std::string value;
     const bool enabled = m_logic.GetValue(CGVRPFunLogic::kStateOid, value) && value == "1";
@@ -132,7 +129,7 @@ void CGVRPSettings::OnRefresh() {
     m_nFinished = 0;
     m_bTrunkFailed = false;
     ReadGvrpState();
-    if (m_logic.m_hOwnerWnd != this) {
+    if (m_logic.OwnerWnd() != this) {
         m_logic.SetOwnerWnd(this);  // once: a walk in flight may be reading it
     }
     m_logic.ReadPortTable();

@@ -12,7 +12,6 @@ public:
     explicit CGVRPSettings(QWidget* parent = nullptr);
     ~CGVRPSettings() override;
 
-    int DestroyWindow() override;
     void OnRefresh();
     void OnApply();
     CGVRPFunLogic& Logic() { return m_logic; }

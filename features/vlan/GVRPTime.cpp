@@ -29,7 +29,9 @@ const int kTimerEdits[3] = {IDC_GVRPT_JOIN, IDC_GVRPT_LEAVE, IDC_GVRPT_LEAVE_ALL
 
 }  // namespace
 
-CGVRPTime::CGVRPTime(QWidget* parent) : CDialog(IDD_GVRP_TIME, parent) {}
+CGVRPTime::CGVRPTime(QWidget* parent) : CDialog(IDD_GVRP_TIME, parent) {
+    OwnSessions(m_logic.Sessions());  // closed when the window goes
+}
 
 CGVRPTime::~CGVRPTime() = default;
 
@@ -80,11 +82,6 @@ int CGVRPTime::OnInitDialog() {
     return 1;
 }
 
-int CGVRPTime::DestroyWindow() {
-    m_logic.CancelAll();
-    return CDialog::DestroyWindow();
-}
-
 void CGVRPTime::EnableTimers(bool enable) {
     for (int id : kTimerEdits) {
         EnableDlgItem(id, enable);
@@ -102,7 +99,7 @@ void CGVRPTime::ReadGvrpState() {
 
 void CGVRPTime::OnRefresh() {
     ReadGvrpState();
-    if (m_logic.m_hOwnerWnd != this) {
+    if (m_logic.OwnerWnd() != this) {
         m_logic.SetOwnerWnd(this);  // once: a read in flight may be reading it
     }
     EnableDlgItem(IDC_GVRPT_REFRESH, false);

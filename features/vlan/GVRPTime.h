@@ -11,7 +11,6 @@ public:
     explicit CGVRPTime(QWidget* parent = nullptr);
     ~CGVRPTime() override;
 
-    int DestroyWindow() override;
     void OnRefresh();
     void OnApply();
     CGVRPFunLogic& Logic() { return m_logic; }

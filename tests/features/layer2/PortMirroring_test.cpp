@@ -184,9 +184,13 @@ TEST_F(PortMirroring, StopsAtTheFirstRefusedStepSaysSoAndRereads) {
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes.LastText(),
               "The device did not accept the port mirroring settings; the settings it holds are shown.");
+    // The re-read went out (and fails while the device refuses the target); Refresh shows what the
+    // device holds once it answers again: no sources left.
+    ASSERT_TRUE(WaitUntil([&] { return !test::OfKind(s_sim->Requests(), "get").empty(); }));
     s_sim->ErrorStatus(kTarget, 0);
-    // The re-read shows what the device holds: no sources left.
-    WaitReread(dlg, 1);
+    ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_MIR_REFRESH); }));
+    ASSERT_TRUE(drv.Click(IDC_MIR_REFRESH));
+    WaitRead(dlg);
     EXPECT_EQ(Modes(dlg, 2, 4), (std::vector<int>{NONE, NONE, NONE}));
     EXPECT_EQ(s_sim->Get(kState), "1");
 }
