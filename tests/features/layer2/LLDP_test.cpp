@@ -57,7 +57,7 @@ TEST(LldpText, SubtypeNames) {
                            "networkAddress",   "interfaceName",  "local"};
     const char* chassis[] = {"ChassisComponent", "InterfaceAlias", "PortComponent", "MacAddress",
                              "NetworkAddress",   "InterfaceName",  "Local"};
-    const char* port[] = {"InterfaceAlias", "PortComponent", "MacAddress", "NetworkAddress",
+    const char* port[] = {"InterfaceAlias", "PortComponent",  "MacAddress", "NetworkAddress",
                           "InterfaceName",  "AgentCircuitld", "Local"};
     for (int v = 1; v <= 7; ++v) {
         const std::string s = std::to_string(v);
@@ -82,8 +82,10 @@ TEST(LldpText, ChassisIdShowsAtMostSixOctetsAndNoneThatAreNotThere) {
 TEST(LldpText, TimerChecksInOrderWithTheirLimits) {
     // multiplier, interval, reinit, TX delay
     EXPECT_EQ(lldp::CheckTimers(10, 6553, 1, 1), "");
-    EXPECT_EQ(lldp::CheckTimers(10, 6554, 1, 1), "(Message TX Interval * Message TX Hold Multiplier) > 65535. ");
-    EXPECT_EQ(lldp::CheckTimers(2, 32768, 1, 1), "(Message TX Interval * Message TX Hold Multiplier) > 65535. ");
+    EXPECT_EQ(lldp::CheckTimers(10, 6554, 1, 1),
+              "(Message TX Interval * Message TX Hold Multiplier) > 65535. ");
+    EXPECT_EQ(lldp::CheckTimers(2, 32768, 1, 1),
+              "(Message TX Interval * Message TX Hold Multiplier) > 65535. ");
     EXPECT_EQ(lldp::CheckTimers(2, 32767, 1, 1), "");
     EXPECT_EQ(lldp::CheckTimers(4, 5, 1, 1), "");
     EXPECT_EQ(lldp::CheckTimers(4, 5, 1, 2), "LLDP TX Delay should be <= 0.25 * (Message TX Interval)");
@@ -113,7 +115,8 @@ protected:
         s_sim->Set(kReinit, "i", reinit);
         s_sim->Set(kTxDelay, "i", delay);
     }
-    void Type(DialogDriver& drv, const char* hold, const char* interval, const char* reinit, const char* delay) {
+    void Type(DialogDriver& drv, const char* hold, const char* interval, const char* reinit,
+              const char* delay) {
         ASSERT_TRUE(drv.Type(IDC_LLDP_HOLD, hold));
         ASSERT_TRUE(drv.Type(IDC_LLDP_INTERVAL, interval));
         ASSERT_TRUE(drv.Type(IDC_LLDP_REINIT, reinit));
@@ -128,9 +131,9 @@ TEST_F(LldpGroup, ShowsStateTimersAndTheLocalSystem) {
     WaitRead(dlg);
     EXPECT_EQ(dlg.GetWindowText(), "LLDP Global Settings");
     EXPECT_EQ(RequestLines(s_sim->Requests()),
-              std::vector<std::string>{"get " + kState + "=n: " + kHold + "=n: " + kInterval + "=n: " + kReinit +
-                                       "=n: " + kTxDelay + "=n: " + kLoc + ".1.0=n: " + kLoc + ".2.0=n: " + kLoc +
-                                       ".3.0=n: " + kLoc + ".4.0=n:"});
+              std::vector<std::string>{"get " + kState + "=n: " + kHold + "=n: " + kInterval + "=n: " +
+                                       kReinit + "=n: " + kTxDelay + "=n: " + kLoc + ".1.0=n: " + kLoc +
+                                       ".2.0=n: " + kLoc + ".3.0=n: " + kLoc + ".4.0=n:"});
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_LLDP_ENABLE), 1);
     EXPECT_EQ(dlg.GetDlgItemText(IDC_LLDP_HOLD), "4");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_LLDP_INTERVAL), "30");
@@ -153,7 +156,8 @@ TEST_F(LldpGroup, DisabledDeviceShowsTimersThatCannotBeApplied) {
     WaitRead(dlg);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_LLDP_ENABLE), 0);
     EXPECT_EQ(dlg.GetDlgItemText(IDC_LLDP_INTERVAL), "30");
-    for (int id : {IDC_LLDP_HOLD, IDC_LLDP_INTERVAL, IDC_LLDP_REINIT, IDC_LLDP_TX_DELAY, IDC_LLDP_TIMER_APPLY}) {
+    for (int id :
+         {IDC_LLDP_HOLD, IDC_LLDP_INTERVAL, IDC_LLDP_REINIT, IDC_LLDP_TX_DELAY, IDC_LLDP_TIMER_APPLY}) {
         EXPECT_FALSE(dlg.IsDlgItemEnabled(id)) << id;
     }
     EXPECT_EQ(dlg.GetDlgItemText(IDC_LLDP_CHASSIS_SUBTYPE), "local");
@@ -196,15 +200,43 @@ TEST_F(LldpGroup, TimerWritesFollowTheOldAndNewValues) {
     const std::string delay = "5.0=i:", reinit = "4.0=i:", interval = "3.0=i:", hold = "2.0=i:";
     const Case cases[] = {
         // The device holds TX delay 8 and interval 40; the user lowers them to 4 and 20: delay first.
-        {"delay first", "4", "40", "8", "4", "20", "2", "4",
+        {"delay first",
+         "4",
+         "40",
+         "8",
+         "4",
+         "20",
+         "2",
+         "4",
          {delay + "4", hold + "4", delay + "4 " + reinit + "2 " + interval + "20",
           delay + "4 " + reinit + "2 " + interval + "20"}},
-        {"delay first, multiplier late", "2", "30000", "8", "4", "20", "2", "4",
+        {"delay first, multiplier late",
+         "2",
+         "30000",
+         "8",
+         "4",
+         "20",
+         "2",
+         "4",
          {delay + "4", delay + "4 " + reinit + "2 " + interval + "20", hold + "4",
           delay + "4 " + reinit + "2 " + interval + "20"}},
-        {"interval first, multiplier late", "2", "30000", "2", "3", "20000", "5", "2",
+        {"interval first, multiplier late",
+         "2",
+         "30000",
+         "2",
+         "3",
+         "20000",
+         "5",
+         "2",
          {interval + "20000", hold + "3", interval + "20000 " + reinit + "5 " + delay + "2"}},
-        {"multiplier first", "4", "30", "2", "5", "40", "3", "10",
+        {"multiplier first",
+         "4",
+         "30",
+         "2",
+         "5",
+         "40",
+         "3",
+         "10",
          {hold + "5", interval + "40", interval + "40 " + reinit + "3 " + delay + "10"}},
     };
     for (const Case& c : cases) {
@@ -283,15 +315,16 @@ TEST_F(LldpRemote, ListsEveryNeighbourWithItsLocalPortAndNames) {
     const auto log = RequestLines(s_sim->Requests());
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log[0], "get " + kState + "=n:");
-    EXPECT_EQ(log[1], "getnext " + kRem + ".4=n: " + kRem + ".5=n: " + kRem + ".6=n: " + kRem + ".7=n: " + kRem +
-                          ".8=n: " + kRem + ".9=n: " + kRem + ".10=n:");
+    EXPECT_EQ(log[1], "getnext " + kRem + ".4=n: " + kRem + ".5=n: " + kRem + ".6=n: " + kRem +
+                          ".7=n: " + kRem + ".8=n: " + kRem + ".9=n: " + kRem + ".10=n:");
     ASSERT_EQ(drv.Rows(IDC_LLDPR_LIST), 4);
-    EXPECT_EQ(drv.Row(IDC_LLDPR_LIST, 0),
-              (std::vector<std::string>{"5", "  1", "MacAddress", "00-04-F2-A1-B2-C3", "MacAddress",
-                                        "00:04:f2:a1:b2:c3", "LAN port", "SEP0004F2A1B2C3", "IP phone 7940"}));
+    EXPECT_EQ(
+        drv.Row(IDC_LLDPR_LIST, 0),
+        (std::vector<std::string>{"5", "  1", "MacAddress", "00-04-F2-A1-B2-C3", "MacAddress",
+                                  "00:04:f2:a1:b2:c3", "LAN port", "SEP0004F2A1B2C3", "IP phone 7940"}));
     EXPECT_EQ(drv.Row(IDC_LLDPR_LIST, 1),
-              (std::vector<std::string>{"5", "  2", "MacAddress", "00-E0-FC-11-22-33", "InterfaceName", "Gi0/7",
-                                        "GigabitEthernet0/7", "floor-2", "Access switch, rev 3"}));
+              (std::vector<std::string>{"5", "  2", "MacAddress", "00-E0-FC-11-22-33", "InterfaceName",
+                                        "Gi0/7", "GigabitEthernet0/7", "floor-2", "Access switch, rev 3"}));
     // A locally assigned chassis ID of four octets shows those four.
     EXPECT_EQ(drv.Row(IDC_LLDPR_LIST, 2),
               (std::vector<std::string>{"25", "  3", "Local", "73-77-2D-33", "Local", "48", "uplink", "sw-3",
