@@ -33,9 +33,6 @@ const ksx::ui::RegisterFeature kRegister(IDM_LLDP_GLOBAL, [] {
     dlg.DoModal();
 });
 
-// The read's result, from the session's worker to the dialog: wParam 0 with the values, 1 failed.
-constexpr unsigned WM_LLDP_SYSTEM_INFO = WM_USER + 601;
-
 const char* const kSystemOids[9] = {
     CLLDPGroup::kStateOid,    CLLDPGroup::kHoldOid,     CLLDPGroup::kIntervalOid,
     CLLDPGroup::kReinitOid,   CLLDPGroup::kTxDelayOid,  "1.0.8802.1.1.2.1.3.1.0",
@@ -51,9 +48,26 @@ void Pause(int ms) {
 
 }  // namespace
 
-CLLDPGroup::CLLDPGroup(QWidget* parent) : CDialog(IDD_LLDP_GLOBAL, parent) {
+CLLDPGroup::CLLDPGroup(QWidget* parent)
+    : CDialog(IDD_LLDP_GLOBAL, parent),
+      m_read(m_cCommonSNMP, std::vector<std::string>(std::begin(kSystemOids), std::end(kSystemOids)),
+             [](const WalkStep& step) {
+                 SystemInfo info;
+                 for (int i = 0; i < step.Count() && i < 9; ++i) {
+                     info.values.push_back(step.Text(i));
+                 }
+                 return info;
+             }) {
     OwnSession(m_cCommonSNMP);  // closed when the window goes
     OwnSession(m_cCommonSNMPSet);
+    OwnReader(m_read);
+    m_read.onRow = [this](const SystemInfo& info) { ShowSystemInfo(info); };
+    m_read.onEnd = [this](const WalkEnd& end) {
+        if (!end.Ok() || end.rows == 0) {
+            // A failed read: the state write comes back only over a state read from the device.
+            EnableDlgItem(IDC_LLDP_ENABLE_APPLY, m_bRead);
+        }
+    };
 }
 
 CLLDPGroup::~CLLDPGroup() = default;
@@ -128,7 +142,6 @@ void CLLDPGroup::CreateControls() {
 
     OnCommand(IDC_LLDP_ENABLE_APPLY, [this] { OnBUTTONLldpEnableApply(); });
     OnCommand(IDC_LLDP_TIMER_APPLY, [this] { OnApplyTimers(); });
-    OnMessage(WM_LLDP_SYSTEM_INFO, [this](WPARAM w, LPARAM l) { return OnSystemInfo(w, l); });
 }
 
 int CLLDPGroup::OnInitDialog() {
@@ -150,41 +163,15 @@ void CLLDPGroup::EnableTimers(bool enable) {
 }
 
 void CLLDPGroup::OnGetSystemInfo() {
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
-    for (const char* oid : kSystemOids) {
-        m_cCommonSNMP.AddVarBind(oid, 4, nullptr);
-    }
-    m_cCommonSNMP.StartAsyncWalk(OnSystemInfoResult, this, 0);
+    m_read.Read(OnSystemInfoResult, this);
 }
 
 int CLLDPGroup::OnSystemInfoResult(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CLLDPGroup*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMP.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (!ReplyAccepted(status, response)) {
-        self->SendMessage(WM_LLDP_SYSTEM_INFO, 1, 0);
-        self->m_cCommonSNMP.SetDone();
-        return 0;
-    }
-    SystemInfo info;
-    for (int i = 0; i < response->getVarBindCount() && i < 9; ++i) {
-        info.values.push_back(BindingValue(response, i));
-    }
-    owned.reset();
-    self->SendMessage(WM_LLDP_SYSTEM_INFO, 0, reinterpret_cast<LPARAM>(&info));
-    self->m_cCommonSNMP.SetDone();
-    return 0;
+    return static_cast<CLLDPGroup*>(userData)->m_read.Step(response, requestId, status);
 }
 
-LRESULT CLLDPGroup::OnSystemInfo(WPARAM wParam, LPARAM lParam) {
-    if (wParam != 0 || lParam == 0) {
-        // A failed read: the state write comes back only over a state read from the device.
-        EnableDlgItem(IDC_LLDP_ENABLE_APPLY, m_bRead);
-        return 0;
-    }
-    const std::vector<std::string>& v = reinterpret_cast<const SystemInfo*>(lParam)->values;
+void CLLDPGroup::ShowSystemInfo(const SystemInfo& info) {
+    const std::vector<std::string>& v = info.values;
     for (size_t i = 0; i < v.size(); ++i) {
         switch (i) {
             case 0: {
@@ -225,7 +212,6 @@ LRESULT CLLDPGroup::OnSystemInfo(WPARAM wParam, LPARAM lParam) {
                 break;
         }
     }
-    return 0;
 }
 
 bool CLLDPGroup::SendWithRetries() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/CommonSNMP.h"
+#include "core/TableRead.h"
 #include "platform/ui/Dialog.h"
 
 class CLLDPGroup : public ksx::CDialog {
@@ -34,7 +35,7 @@ private:
         std::vector<std::string> values;  // the nine objects, in read order
     };
     static int OnSystemInfoResult(CSnmp* response, int requestId, void* userData, int status);
-    ksx::LRESULT OnSystemInfo(ksx::WPARAM wParam, ksx::LPARAM lParam);
+    void ShowSystemInfo(const SystemInfo& info);
     void EnableTimers(bool enable);
     // Sends the pending request of m_cCommonSNMPSet up to three times; true once one was accepted.
     bool SendWithRetries();
@@ -46,4 +47,5 @@ private:
     int m_nSettleFailMs = 1000;
     CCommonSNMP m_cCommonSNMP;
     CCommonSNMP m_cCommonSNMPSet;
+    ksx::TableRead<SystemInfo> m_read;  // the nine objects in one step, on m_cCommonSNMP
 };

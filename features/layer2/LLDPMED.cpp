@@ -32,16 +32,20 @@ const ksx::ui::RegisterFeature kRegister(IDM_LLDP_MED, [] {
     dlg.DoModal();
 });
 
-// From the walk's worker to the dialog: wParam 0 a row, 1 the end of the walk.
-constexpr unsigned WM_LLDP_MED = WM_USER + 603;
 constexpr int kComboPorts = 8;
 
 }  // namespace
 
-CLLDPMED::CLLDPMED(QWidget* parent) : CDialog(IDD_LLDP_MED, parent) {
+CLLDPMED::CLLDPMED(QWidget* parent)
+    : CDialog(IDD_LLDP_MED, parent), m_walk(m_cCommonSNMP, {kTlvColumn}, [](const WalkStep& step) {
+          return MedRow{step.Index(0), step.Text(0)};
+      }) {
     OwnSession(m_cCommonSNMPEnable);  // closed when the window goes
     OwnSession(m_cCommonSNMP);
     OwnSession(m_cCommonSNMPSet);
+    OwnReader(m_walk);
+    m_walk.onRow = [this](const MedRow& row) { AddRow(row); };
+    m_walk.onEnd = [this](const WalkEnd&) { EnableDlgItem(IDC_MED_REFRESH, true); };
 }
 
 CLLDPMED::~CLLDPMED() = default;
@@ -72,7 +76,6 @@ void CLLDPMED::CreateControls() {
     OnCommand(IDC_MED_REFRESH, [this] { GetLLDPEnable(); });
     OnNotify(CBN_SELCHANGE, IDC_MED_FROM, Handler([this] { OnFromPortChange(); }));
     OnNotify(CBN_SELCHANGE, IDC_MED_TO, Handler([this] { OnToPortChange(); }));
-    OnMessage(WM_LLDP_MED, [this](WPARAM w, LPARAM l) { return OnMedResult(w, l); });
 }
 
 int CLLDPMED::OnInitDialog() {
@@ -120,48 +123,19 @@ void CLLDPMED::GetLLDPEnable() {
 
 void CLLDPMED::ReadMedTable() {
     m_list->DeleteAllItems();
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GETNEXT);
-    m_cCommonSNMP.AddVarBind(kTlvColumn, 4, nullptr);
-    m_cCommonSNMP.StartAsyncWalk(OnMedWalk, this, 0);
+    m_walk.Walk(OnMedWalk, this);
     EnableDlgItem(IDC_MED_REFRESH, false);
 }
 
 int CLLDPMED::OnMedWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CLLDPMED*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMP.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (!ReplyAccepted(status, response)) {
-        self->SendMessage(WM_LLDP_MED, 1, 0);
-        self->m_cCommonSNMP.SetDone();
-        return 0;
-    }
-    MedRow row;
-    row.value = BindingValue(response, 0);
-    char* suffix = nullptr;
-    if (self->m_cCommonSNMP.GetResponseOid(0, response, &suffix) == 0 && suffix != nullptr) {
-        row.index = suffix[0] == '.' ? suffix + 1 : suffix;
-    }
-    self->SendMessage(WM_LLDP_MED, 0, reinterpret_cast<LPARAM>(&row));
-    self->m_cCommonSNMP.StartAsyncWalk(OnMedWalk, self, 0);
-    return 0;
+    return static_cast<CLLDPMED*>(userData)->m_walk.Step(response, requestId, status);
 }
 
-LRESULT CLLDPMED::OnMedResult(WPARAM wParam, LPARAM lParam) {
-    if (wParam != 0) {
-        EnableDlgItem(IDC_MED_REFRESH, true);
-        return 0;
-    }
-    if (lParam == 0) {
-        return 0;
-    }
-    const auto& row = *reinterpret_cast<const MedRow*>(lParam);
+void CLLDPMED::AddRow(const MedRow& row) {
     // The port is the row's index: a table without some ports must not shift the others.
     const int n = m_list->GetItemCount();
     m_list->SetItemTextEx(n, 0, QString::asprintf("    %d", ksx::text::LeadingInt(row.index)));
     m_list->SetItemTextEx(n, 1, row.value == "2" ? "Disable" : "Enable");
-    return 0;
 }
 
 void CLLDPMED::OnSetLLDPMedinfo() {

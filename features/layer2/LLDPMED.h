@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/CommonSNMP.h"
+#include "core/TableRead.h"
 #include "platform/ui/Dialog.h"
 
 class CListCtrlEx;
@@ -33,7 +34,7 @@ private:
         std::string value;
     };
     static int OnMedWalk(CSnmp* response, int requestId, void* userData, int status);
-    ksx::LRESULT OnMedResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
+    void AddRow(const MedRow& row);
     void OnFromPortChange();
     void OnToPortChange();
     void EnableForm(bool enable);
@@ -43,4 +44,5 @@ private:
     CCommonSNMP m_cCommonSNMPEnable;
     CCommonSNMP m_cCommonSNMP;
     CCommonSNMP m_cCommonSNMPSet;
+    ksx::TableRead<MedRow> m_walk;  // the TLV column, on m_cCommonSNMP
 };

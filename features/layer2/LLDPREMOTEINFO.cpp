@@ -29,11 +29,13 @@ const ksx::ui::RegisterFeature kRegister(IDM_LLDP_REMOTE, [] {
     dlg.DoModal();
 });
 
-// From the walk's worker to the dialog: wParam 0 a row, 1 the end of the walk, 2 an empty step.
-constexpr unsigned WM_LLDP_REMOTE = WM_USER + 602;
-constexpr WPARAM kRemoteRow = 0;
-constexpr WPARAM kRemoteEnd = 1;
-constexpr WPARAM kRemoteNone = 2;
+std::vector<std::string> RemoteColumns() {
+    std::vector<std::string> oids;
+    for (int c = 4; c <= 10; ++c) {
+        oids.push_back(std::string(CLLDPREMOTEINFO::kRemoteEntry) + "." + std::to_string(c));
+    }
+    return oids;
+}
 
 std::string Blanked(const char* format, int n) {
     char text[32];
@@ -43,9 +45,28 @@ std::string Blanked(const char* format, int n) {
 
 }  // namespace
 
-CLLDPREMOTEINFO::CLLDPREMOTEINFO(QWidget* parent) : CDialog(IDD_LLDP_REMOTE, parent) {
+CLLDPREMOTEINFO::CLLDPREMOTEINFO(QWidget* parent)
+    : CDialog(IDD_LLDP_REMOTE, parent),
+      m_walk(m_cCommonSNMP, RemoteColumns(), [](const WalkStep& step) -> std::optional<RemoteRow> {
+          if (step.Count() == 0) {
+              step.Reject();  // a step without bindings ends the walk
+              return std::nullopt;
+          }
+          RemoteRow row;
+          for (int i = 0; i < step.Count(); ++i) {
+              row.values.push_back(step.Text(i));
+              const std::string index = step.Index(i);
+              if (!index.empty()) {
+                  row.instance = index;  // the last binding's counts
+              }
+          }
+          return row;
+      }) {
     OwnSession(m_cCommonSNMPEnabled);  // closed when the window goes
     OwnSession(m_cCommonSNMP);
+    OwnReader(m_walk);
+    m_walk.onRow = [this](const RemoteRow& row) { AddRow(row); };
+    m_walk.onEnd = [this](const WalkEnd& end) { OnWalkEnd(end); };
 }
 
 CLLDPREMOTEINFO::~CLLDPREMOTEINFO() = default;
@@ -59,7 +80,7 @@ void CLLDPREMOTEINFO::CreateControls() {
     find->addStretch();
     outer->addLayout(find);
     m_list = RegisterControl(IDC_LLDPR_LIST, new CListCtrlEx);
-    m_list->setMinimumSize(760, 260);
+    m_list->setMinimumSize(1000, 260);
     outer->addWidget(m_list, 1);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(RegisterControl(IDC_LLDPR_COUNT_LABEL, new QLabel("Remote Entities Count: ")));
@@ -73,7 +94,6 @@ void CLLDPREMOTEINFO::CreateControls() {
     outer->addLayout(bottom);
 
     OnCommand(IDC_LLDPR_REFRESH, [this] { OnRefresh(); });
-    OnMessage(WM_LLDP_REMOTE, [this](WPARAM w, LPARAM l) { return OnRemoteResult(w, l); });
 }
 
 int CLLDPREMOTEINFO::OnInitDialog() {
@@ -117,11 +137,7 @@ void CLLDPREMOTEINFO::LoadRemoteInfo() {
 
 void CLLDPREMOTEINFO::StartRemoteWalk() {
     m_list->DeleteAllItems();
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GETNEXT);
-    for (int c = 4; c <= 10; ++c) {
-        m_cCommonSNMP.AddVarBind(std::string(kRemoteEntry) + "." + std::to_string(c), 4, nullptr);
-    }
-    m_cCommonSNMP.StartAsyncWalk(OnRemoteWalk, this, 0);
+    m_walk.Walk(OnRemoteWalk, this);
     EnableDlgItem(IDC_LLDPR_REFRESH, false);
 }
 
@@ -149,53 +165,15 @@ std::string CLLDPREMOTEINFO::LocalPortOf(const std::string& instance) {
 }
 
 int CLLDPREMOTEINFO::OnRemoteWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CLLDPREMOTEINFO*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMP.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (!ReplyAccepted(status, response)) {
-        self->SendMessage(WM_LLDP_REMOTE, kRemoteEnd, 0);
-        self->m_cCommonSNMP.SetDone();
-        return 0;
-    }
-    const int count = response->getVarBindCount();
-    if (count == 0) {
-        self->SendMessage(WM_LLDP_REMOTE, kRemoteNone, 0);
-        self->m_cCommonSNMP.SetDone();
-        return 0;
-    }
-    RemoteRow row;
-    for (int i = 0; i < count; ++i) {
-        row.values.push_back(BindingValue(response, i));
-        char* suffix = nullptr;
-        if (self->m_cCommonSNMP.GetResponseOid(i, response, &suffix) == 0 && suffix != nullptr) {
-            row.instance = suffix;
-        }
-    }
-    self->SendMessage(WM_LLDP_REMOTE, kRemoteRow, reinterpret_cast<LPARAM>(&row));
-    self->m_cCommonSNMP.StartAsyncWalk(OnRemoteWalk, self, 0);
-    return 0;
+    return static_cast<CLLDPREMOTEINFO*>(userData)->m_walk.Step(response, requestId, status);
 }
 
-LRESULT CLLDPREMOTEINFO::OnRemoteResult(WPARAM wParam, LPARAM lParam) {
-    switch (wParam) {
-        case kRemoteRow:
-            if (lParam != 0) {
-                AddRow(*reinterpret_cast<const RemoteRow*>(lParam));
-            }
-            break;
-        case kRemoteNone:
-            AfxMessageBox("There is no LLDP Remote Port", MB_OK);
-            SetDlgItemText(IDC_LLDPR_COUNT, "0");
-            EnableDlgItem(IDC_LLDPR_REFRESH, true);
-            break;
-        case kRemoteEnd:
-        default:
-            EnableDlgItem(IDC_LLDPR_REFRESH, true);
-            break;
+void CLLDPREMOTEINFO::OnWalkEnd(const WalkEnd& end) {
+    if (end.status == kWalkBadReply) {
+        AfxMessageBox("There is no LLDP Remote Port", MB_OK);
+        SetDlgItemText(IDC_LLDPR_COUNT, "0");
     }
-    return 0;
+    EnableDlgItem(IDC_LLDPR_REFRESH, true);
 }
 
 void CLLDPREMOTEINFO::AddRow(const RemoteRow& row) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/CommonSNMP.h"
+#include "core/TableRead.h"
 #include "platform/ui/Dialog.h"
 
 class CListCtrlEx;
@@ -35,10 +36,11 @@ private:
         std::string instance;             // of the step's last binding
     };
     static int OnRemoteWalk(CSnmp* response, int requestId, void* userData, int status);
-    ksx::LRESULT OnRemoteResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
+    void OnWalkEnd(const ksx::WalkEnd& end);
     void AddRow(const RemoteRow& row);
 
     CListCtrlEx* m_list = nullptr;
     CCommonSNMP m_cCommonSNMPEnabled;
     CCommonSNMP m_cCommonSNMP;
+    ksx::TableRead<RemoteRow> m_walk;  // the seven columns, on m_cCommonSNMP
 };
