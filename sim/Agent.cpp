@@ -142,9 +142,9 @@ int PacketCallback(int op, netsnmp_session* session, int reqid, netsnmp_pdu* pdu
     return g_agent->OnPacket(op, session, reqid, pdu, magic);
 }
 
-int RequestHandler(netsnmp_mib_handler*, netsnmp_handler_registration*, netsnmp_agent_request_info* reqinfo,
+int RequestHandler(netsnmp_mib_handler*, netsnmp_handler_registration* reg, netsnmp_agent_request_info* reqinfo,
                    netsnmp_request_info* requests) {
-    return g_agent->OnRequests(reqinfo, requests);
+    return g_agent->OnRequests(reqinfo, requests, reg ? ToOid(reg->rootoid, reg->rootoid_len) : Oid{1, 3});
 }
 
 const char* PduName(int command) {
@@ -285,6 +285,14 @@ bool Agent::Start(const AgentOptions& options, const std::string& stateDir, std:
     netsnmp_handler_registration* reg =
         netsnmp_create_handler_registration("ksx-sim", RequestHandler, root, 2, HANDLER_CAN_RWRITE);
     if (!reg || netsnmp_register_handler(reg) != MIB_REGISTERED_OK) {
+        *error = "cannot register the object handler";
+        return false;
+    }
+    // And the IEEE subtree of the LLDP-MIB (1.0.8802), served by the same handler.
+    static oid ieee[] = {1, 0, 8802};
+    netsnmp_handler_registration* ieeeReg =
+        netsnmp_create_handler_registration("ksx-sim-ieee", RequestHandler, ieee, 3, HANDLER_CAN_RWRITE);
+    if (!ieeeReg || netsnmp_register_handler(ieeeReg) != MIB_REGISTERED_OK) {
         *error = "cannot register the object handler";
         return false;
     }
@@ -449,7 +457,7 @@ std::optional<Clock::time_point> Agent::NextDelayed() const {
     return m_delayed.front().due;
 }
 
-int Agent::OnRequests(void* ri, void* rq) {
+int Agent::OnRequests(void* ri, void* rq, const Oid& root) {
     auto* reqinfo = static_cast<netsnmp_agent_request_info*>(ri);
     auto* requests = static_cast<netsnmp_request_info*>(rq);
     const netsnmp_pdu* pdu = reqinfo->asp ? reqinfo->asp->pdu : nullptr;
@@ -491,7 +499,7 @@ int Agent::OnRequests(void* ri, void* rq) {
                 }
                 Oid o = ToOid(r->requestvb->name, r->requestvb->name_length);
                 auto next = m_device.Next(o, now);
-                if (next && !HasPrefix(next->first, {1, 3})) {
+                if (next && !HasPrefix(next->first, root)) {
                     next.reset();  // outside the subtree this handler serves
                 }
                 int status = InjectedError(o);

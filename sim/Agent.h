@@ -60,7 +60,8 @@ public:
 
     // Net-SNMP entry points.
     int OnPacket(int op, void* session, int reqid, void* pdu, void* magic);
-    int OnRequests(void* reqinfo, void* requests);
+    // `root`: the subtree of the registration the requests arrived through.
+    int OnRequests(void* reqinfo, void* requests, const Oid& root);
 
 private:
     struct Delayed {

@@ -1,0 +1,126 @@
+// Trunk information view.
+#include "features/layer2/TrunkInfoDlg.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <vector>
+
+#include "platform/snmplib/Snmp.h"
+#include "platform/sys/DeliveryGate.h"
+#include "platform/sys/Globals.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/WaitCursor.h"
+#include "res/ids_gvrp.h"
+
+using namespace ksx;
+
+namespace {
+
+// From the library's thread to the dialog: lParam the four values.
+constexpr unsigned WM_TRUNK_INFO = WM_USER + 605;
+const char* const kLeaves[4] = {".65.1.0", ".65.3.0", ".65.4.0", ".65.5.0"};
+const int kEdits[4] = {IDC_TINFO_MIB_VERSION, IDC_TINFO_NUM_TRUNKS, IDC_TINFO_MAX_PORTS, IDC_TINFO_CREATION};
+const int kMaxLength[4] = {32, 32, 60, 60};
+
+}  // namespace
+
+CTrunkInfoDlg::CTrunkInfoDlg(QWidget* parent) : CDialog(IDD_TRUNK_INFO, parent) {
+    OnCommand(IDC_TINFO_REFRESH, [this] { OnRefresh(); });
+    OnCommand(IDC_TINFO_APPLY, [this] { OnOK(); });
+    OnCommand(IDC_TINFO_CLOSE, [this] { OnCancel(); });
+    OnMessage(WM_TRUNK_INFO, [this](WPARAM w, LPARAM l) { return OnTrunkInfo(w, l); });
+}
+
+CTrunkInfoDlg::~CTrunkInfoDlg() = default;
+
+std::string CTrunkInfoDlg::CreationSupportText(const std::string& value) {
+    return value == "0" ? "notSupported" : "supportsTrunkOrLacp";
+}
+
+void CTrunkInfoDlg::CreateControls() {
+    ui::Form form(*this);
+    auto group = form.Group("");
+    const char* labels[4] = {"Dot3adAggMibVersion:", "Dot3adAggNumOfTrunks:", "Dot3adAggMaxPortsInTrunks:",
+                             "Dot3adAggTrunkCreationSupport:"};
+    for (int i = 0; i < 4; ++i) {
+        auto* edit = group.Edit(kEdits[i]);
+        edit->setEnabled(false);
+        edit->setMaxLength(kMaxLength[i]);
+        edit->setMinimumWidth(160);
+        group.Field(labels[i], edit);
+    }
+    form.Buttons({{IDC_TINFO_REFRESH, "&Refresh"}, {IDC_TINFO_APPLY, "&Apply"}, {IDC_TINFO_CLOSE, "&Close"}},
+                 IDC_TINFO_REFRESH);
+}
+
+int CTrunkInfoDlg::OnInitDialog() {
+    SetTopmost(true);
+    CDialog::OnInitDialog();
+    m_pSender = std::make_unique<CSnmp4w>();
+    SetIcon(QApplication::windowIcon());
+    SetWindowText("Trunk Information");
+    ShowDlgItem(IDC_TINFO_APPLY, false);
+    Read();
+    return 1;
+}
+
+int CTrunkInfoDlg::DestroyWindow() {
+    const int result = CDialog::DestroyWindow();  // a reply arriving now is no longer delivered
+    if (m_pSender) {
+        DeliveryGate::WaitingFor waiting(m_pSender->workerThreadId());
+        m_pSender.reset();
+    }
+    return result;
+}
+
+void CTrunkInfoDlg::OnRefresh() {
+    CWaitCursor wait;
+    Read();
+}
+
+void CTrunkInfoDlg::Read() {
+    if (g_strSnmpVersion != "1" || !m_pSender) {
+        return;
+    }
+    CSnmpV1 request(0);
+    request.setCommunity(g_strReadCommunity.c_str());
+    for (const char* leaf : kLeaves) {
+        request.addValue((std::string(kRoot) + leaf).c_str(), SNMP_TYPE_NULL, nullptr);
+    }
+    m_pSender->attach(&request);
+    m_pSender->start(AgentAddress().c_str(), OnTrunkInfoReply, this);
+}
+
+int CTrunkInfoDlg::OnTrunkInfoReply(CSnmp* reply, int /*requestId*/, void* userData, int status) {
+    auto* self = static_cast<CTrunkInfoDlg*>(userData);
+    std::unique_ptr<CSnmp> owned(reply);
+    if (g_strSnmpVersion != "1" || status != 0 || !owned) {
+        return 0;
+    }
+    int errorStatus = 0;
+    int errorIndex = 0;
+    owned->getErrorStatus(&errorStatus, &errorIndex);
+    if (errorStatus != 0 || owned->getVarBindCount() < 4) {
+        return 0;
+    }
+    std::vector<std::string> values;
+    for (int i = 0; i < 4; ++i) {
+        const char* text = owned->getValueText(i);
+        values.emplace_back(text != nullptr ? text : "");
+    }
+    owned.reset();
+    self->SendMessage(WM_TRUNK_INFO, 0, reinterpret_cast<LPARAM>(&values));
+    return 0;
+}
+
+LRESULT CTrunkInfoDlg::OnTrunkInfo(WPARAM /*wParam*/, LPARAM lParam) {
+    if (lParam == 0) {
+        return 0;
+    }
+    const auto& v = *reinterpret_cast<const std::vector<std::string>*>(lParam);
+    for (int i = 0; i < 3; ++i) {
+        SetDlgItemText(kEdits[i], v[static_cast<size_t>(i)]);
+    }
+    SetDlgItemText(kEdits[3], CreationSupportText(v[3]));
+    return 0;
+}
