@@ -76,6 +76,7 @@ public:
 private:
     int openSession(const Credentials& cred, const std::string& peer, unsigned long timeoutMs);
     void closeSession();
+    void dropOutstanding(unsigned long timeoutMs);
     int discoverEngine(uint64_t generation, long long deadlineNs);
     int transact(void* pdu, uint64_t generation, long long deadlineNs, bool probe);
     void drainWake();
