@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/CommandLine.h"
+#include "app/ModalWindows.h"
 #include "app/MyBitmapApp.h"
 #include "app/PanelDeviceThread.h"
 #include "app/QuorviaModuleApp.h"
@@ -104,6 +106,7 @@ CQuorviaModuleDlg::CQuorviaModuleDlg(QWidget* parent)
     m_fanRead.session = &m_cCommonSNMPFan;
     m_poeRead.session = &m_cCommonSNMPPoe;
     setWindowTitle("QuorviaModule");
+    TrackModalWindows();
     // The bitmap store: a hidden window of its own.
     delete g_pMyBitmapApp;
     g_pMyBitmapApp = new CMyBitmapApp();
@@ -183,6 +186,13 @@ int CQuorviaModuleDlg::OnInitDialog() {
     g_nPortNum = GetPrivateProfileInt(kSection, "DevicePortNum", 28, ini);
     m_nPortNum = g_nPortNum;
     m_nComboPortOffset = 0;
+    if (m_nPortNum > kMaxPortNum) {
+        // No model has more ports: the per-port tables of every dialog would be sized by this number.
+        g_nPortNum = 0;
+        m_nPortNum = 0;
+        AfxMessageBox("Read User.ini Error !", MB_OK);
+        return 1;
+    }
     const std::string xmlName =
         GetPrivateProfileString(kSection, "XMLName", "", ini).substr(0, kMaxProfileText);
     if (xmlName.empty()) {
@@ -193,7 +203,15 @@ int CQuorviaModuleDlg::OnInitDialog() {
     g_bIsHasFan = IsYes(GetPrivateProfileString(kSection, "IsHasFan", "", ini)) ? 1 : 0;
     m_pPortMedium.assign(static_cast<std::size_t>(std::max(m_nPortNum, 0)), 0);
 
-    LoadPanel(ResolvePanelFile(xmlName, ini));
+    const std::string panelFile = ResolvePanelFile(xmlName, ini);
+    LoadPanel(panelFile);
+    if (!PanelLoaded()) {
+        // The window stays up without panel, overlays or polling; the menu still works.
+        AfxMessageBox("Cannot read the panel description " + xmlName + " !", MB_OK);
+        SetWindowText(m_strDeviceName + ": " + g_strDeviceIP);
+        TailorMenu();
+        return 1;
+    }
     if (g_pMyBitmapApp != nullptr) {
         for (int id : {IDB_PANEL_LAMP_BASE_ODD, IDB_PANEL_LAMP_BASE_EVEN, IDB_PANEL_LAMP1_EVEN,
                        IDB_PANEL_LAMP1_ODD, IDB_PANEL_BADGE, IDB_PANEL_LAMP0_EVEN, IDB_PANEL_LAMP0_ODD,
@@ -207,9 +225,15 @@ int CQuorviaModuleDlg::OnInitDialog() {
     }
     SetAllLedCodes(3);
 
-    m_pPanelThread = std::make_unique<CPanelDeviceThread>();
-    m_pPanelThread->m_pOwner = this;
-    m_pPanelThread->ResumeThread();
+    // An address or port that no request can reach: say so instead of polling nothing for ever.
+    const std::string unusable = UnusableTarget(g_strDeviceIP, g_strSnmpPort);
+    if (unusable.empty()) {
+        m_pPanelThread = std::make_unique<CPanelDeviceThread>();
+        m_pPanelThread->m_pOwner = this;
+        m_pPanelThread->ResumeThread();
+    } else {
+        AfxMessageBox(unusable, MB_OK);
+    }
 
     TailorMenu();
     // A click on a port opens the port settings dialog; the window stays shown and polling goes on.
@@ -341,7 +365,11 @@ void CQuorviaModuleDlg::OnWeb() {
 }
 
 void CQuorviaModuleDlg::OnModuleMessage() {
-    // A second start for this device: come to the front, also from minimised or behind others.
+    // A second start for this device: come to the front, also from minimised or behind others. While
+    // a feature dialog or a box is open, that one comes to the front and this window stays as it is.
+    if (RaiseModalAbove(this)) {
+        return;
+    }
     ShowWindow(SW_SHOWNORMAL);
     SetTopmost(true);
     SetTopmost(false);
