@@ -1025,6 +1025,10 @@ bool IsValueless(int type) {
     return IsNoValue(type);
 }
 
+SnmpVarBind ConvertVariable(const void* netsnmpVariable) {
+    return ConvertBinding(static_cast<const netsnmp_variable_list*>(netsnmpVariable));
+}
+
 }  // namespace ksx::snmp
 
 int SnmpInit(void*) {
