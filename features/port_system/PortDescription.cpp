@@ -13,6 +13,7 @@
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
+#include "platform/ui/CharacterLimit.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_port_small.h"
 
@@ -68,7 +69,7 @@ int CPortDescription::OnInitDialog() {
     SetIcon(QApplication::windowIcon());
     SetWindowText("Port Description: " + g_strDeviceIP);
 
-    Item<QLineEdit>(IDC_PD_DESCRIPTION)->setMaxLength(kMaxDescriptionLength);
+    ui::LimitCharacters(Item<QLineEdit>(IDC_PD_DESCRIPTION), kMaxDescriptionLength);
     m_list->InsertColumn(0, "Port", LVCFMT_LEFT);
     m_list->InsertColumn(1, "Description", LVCFMT_CENTER);
     m_list->SetExtendedStyle(m_list->GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
