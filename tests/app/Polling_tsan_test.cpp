@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -298,6 +299,35 @@ TEST_F(PollingTest, ClosingJoinsThePollingThreadWithARequestInFlight) {
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_FALSE(dlg->IsPolling());
     EXPECT_EQ(dlg->PanelThread(), nullptr);
+}
+
+TEST_F(PollingTest, ClosingWhileARequestIsSentAgainReturnsPromptly) {
+    Start("28z1", "KSX-4200-28Z1", 28);
+    ASSERT_TRUE(WaitLive());
+    // No answers: each read goes out again within its time-out. Close once a request was sent again.
+    sim->Silence(true);
+    sim->ClearLog();
+    auto resent = [&] {
+        std::istringstream in(sim->Command("ids"));
+        std::string ok;
+        in >> ok;
+        long previous = -1;
+        long id = 0;
+        while (in >> id) {
+            if (id == previous) {
+                return true;
+            }
+            previous = id;
+        }
+        return false;
+    };
+    ASSERT_TRUE(WaitUntil(resent, 8000));
+    QElapsedTimer clock;
+    clock.start();
+    driver->CloseBox();
+    EXPECT_TRUE(driver->WaitEnded(3000));
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_FALSE(dlg->IsPolling());
 }
 
 }  // namespace
