@@ -14,11 +14,15 @@ namespace ksx {
 
 namespace {
 constexpr int kMaxPanelSide = 16000;  // larger panel rectangles are clamped
-}
+constexpr int kNoPanelWidth = 420;    // the client area while no panel is loaded
+constexpr int kNoPanelHeight = 120;
+}  // namespace
 
 CBitmapDialog::CBitmapDialog(unsigned templateId, QWidget* parent) : CDialog(templateId, parent) {
     Client()->installEventFilter(this);
     Client()->setMouseTracking(true);
+    // Without a panel the client area would be empty, and a window of no size is never mapped.
+    Client()->setMinimumSize(kNoPanelWidth, kNoPanelHeight);
 }
 
 CBitmapDialog::~CBitmapDialog() {
@@ -32,17 +36,26 @@ int CBitmapDialog::LoadPanel(const std::string& fileName) {
     (void)frameWidth;
     TRACE("==========================%d", frameHeight);
 
+    // All pictures of one panel share one budget: a description naming huge pictures, or the same one
+    // for every element, gets some of them refused instead of exhausting memory.
+    CPictureBudget budget;
     CParseDevXML reader;
     reader.Load(fileName, m_DevModule, m_Modules);
 
     m_nBkMode = BK_STRETCH;
     m_bmpBackground.LoadFromFile(CVirtualDev::ResolveImagePath(m_DevModule.GetImageFile()));
+    m_refusedPictures = budget.Refused();
+    for (const std::string& refused : m_refusedPictures) {
+        TRACE("panel picture refused: %s", refused.c_str());
+    }
 
     const DevRect r = m_DevModule.GetRect();
     const int width = std::clamp(r.Width(), 0, kMaxPanelSide);
     const int height = std::clamp(r.Height(), 0, kMaxPanelSide);
-    if (width > 0 && height > 0) {
+    m_bPanelLoaded = reader.DocumentRead() && width > 0 && height > 0;
+    if (m_bPanelLoaded) {
         // The client area becomes the root's rectangle; the frame (and menu bar) come on top.
+        Client()->setMinimumSize(0, 0);
         Client()->setFixedSize(width, height);
         adjustSize();
         move(r.left, r.top);

@@ -45,6 +45,11 @@ public:
     // Reads the panel description, loads the background and moves the window so that its client area
     // is the root's rectangle (position and size). Returns TRUE.
     int LoadPanel(const std::string& fileName);
+    // True once a panel description was read and gave the panel a rectangle; while false the client
+    // area keeps a size of its own so that the window can be seen.
+    bool PanelLoaded() const { return m_bPanelLoaded; }
+    // Pictures of the last panel refused for their size.
+    const std::vector<std::string>& RefusedPictures() const { return m_refusedPictures; }
     // Every port of the panel back to its reset state: the 1st to 48th port children of the root 3,
     // the 49th to 52nd 4; modules' ports 3.
     void ResetPortStates();
@@ -91,6 +96,8 @@ protected:
 private:
     void PaintClient(QPainter& dc);
     QPainter* m_paintDC = nullptr;
+    bool m_bPanelLoaded = false;
+    std::vector<std::string> m_refusedPictures;
 };
 
 }  // namespace ksx

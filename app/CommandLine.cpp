@@ -1,8 +1,67 @@
 #include "app/CommandLine.h"
 
+#include <arpa/inet.h>
+
+#include <cctype>
+
 #include "platform/sys/Globals.h"
 
 namespace ksx {
+
+namespace {
+
+// A host name: labels of letters, digits and hyphens (not at a label's ends) joined by dots.
+bool IsHostName(const std::string& s) {
+    if (s.empty() || s.size() > 253) {
+        return false;
+    }
+    std::size_t label = 0;
+    for (std::size_t i = 0; i <= s.size(); ++i) {
+        if (i == s.size() || s[i] == '.') {
+            if (label == 0 || label > 63 || s[i - 1] == '-' || s[i - label] == '-') {
+                return false;
+            }
+            label = 0;
+            continue;
+        }
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (!std::isalnum(c) && c != '-') {
+            return false;
+        }
+        ++label;
+    }
+    return true;
+}
+
+bool IsIpAddress(std::string s) {
+    if (s.size() > 2 && s.front() == '[' && s.back() == ']') {
+        s = s.substr(1, s.size() - 2);
+    }
+    in_addr a4{};
+    in6_addr a6{};
+    return inet_pton(AF_INET, s.c_str(), &a4) == 1 || inet_pton(AF_INET6, s.c_str(), &a6) == 1;
+}
+
+}  // namespace
+
+std::string UnusableTarget(const std::string& address, const std::string& port) {
+    if (address.empty()) {
+        return "No device address on the command line !";
+    }
+    if (!IsIpAddress(address) && !IsHostName(address)) {
+        return "Invalid device address: " + address + " !";
+    }
+    bool portOk = !port.empty() && port.size() <= 5;
+    long value = 0;
+    for (char c : port) {
+        portOk = portOk && c >= '0' && c <= '9';
+        value = portOk ? value * 10 + (c - '0') : 0;
+    }
+    if (!portOk || value < 1 || value > 65535) {
+        return "Invalid UDP port: " + port + " !";
+    }
+    return std::string();
+}
 
 std::string JoinArguments(int argc, const char* const* argv) {
     std::string line;

@@ -28,4 +28,9 @@ std::string GetNextToken(const std::string& commandLine, std::size_t& pos);
 // reach keeps its value.
 int ParseCommandLine(const std::string& commandLine);
 
+// What is wrong with a device address and UDP port that no request could reach (no address, an address
+// that is neither an IP address nor a host name, a port that is not a number from 1 to 65535), as
+// the message shown; empty when both are usable.
+std::string UnusableTarget(const std::string& address, const std::string& port);
+
 }  // namespace ksx

@@ -13,6 +13,8 @@ namespace {
 // Pictures larger than this are refused rather than allocated.
 constexpr std::int64_t kMaxPixels = 64LL * 1024 * 1024;
 
+thread_local CPictureBudget* t_currentBudget = nullptr;
+
 std::uint32_t U16(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8);
 }
@@ -58,6 +60,26 @@ struct Channel {
     }
 };
 
+// One pixel (x from the left, y from the top) of held rows and their header; 0 outside the picture.
+QRgb Pixel(const std::vector<std::uint8_t>& header, const std::vector<std::uint8_t>& bitsHeld, int x, int y) {
+    const int w = static_cast<int>(U32(header.data() + 4));
+    const int h = static_cast<int>(U32(header.data() + 8));
+    if (x < 0 || y < 0 || x >= w || y >= h) {
+        return 0;
+    }
+    const int bits = static_cast<int>(U16(header.data() + 14));
+    const std::uint8_t* row = bitsHeld.data() + static_cast<std::size_t>(h - 1 - y) * RowBytes(w, bits);
+    if (bits > 8) {
+        const std::uint8_t* p = row + 3 * x;
+        return qRgb(p[2], p[1], p[0]);
+    }
+    const int perByte = 8 / bits;
+    const int shift = 8 - bits * (x % perByte + 1);
+    const int index = (row[x / perByte] >> shift) & ((1 << bits) - 1);
+    const std::uint8_t* q = header.data() + CDIBitmap::kHeaderSize + 4 * index;
+    return qRgb(q[2], q[1], q[0]);
+}
+
 }  // namespace
 
 CBmpPalette::CBmpPalette(const CDIBitmap& picture) {
@@ -75,6 +97,18 @@ CBmpPalette::CBmpPalette(const CDIBitmap& picture) {
     }
 }
 
+CPictureBudget::CPictureBudget(std::int64_t bytes) : m_left(bytes), m_previous(t_currentBudget) {
+    t_currentBudget = this;
+}
+
+CPictureBudget::~CPictureBudget() {
+    t_currentBudget = m_previous;
+}
+
+CPictureBudget* CPictureBudget::Current() {
+    return t_currentBudget;
+}
+
 CDIBitmap::~CDIBitmap() = default;
 
 bool CDIBitmap::LoadFromFile(const std::string& fileName) {
@@ -87,18 +121,34 @@ bool CDIBitmap::LoadFromFile(const std::string& fileName) {
     }
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
-    if (size <= 0 || size > (512LL << 20)) {
+    // A file longer than a picture may take decoded holds no picture that would be accepted.
+    if (size <= 0 || size > CPictureBudget::kPictureBytes) {
+        if (size > 0 && CPictureBudget::Current() != nullptr) {
+            CPictureBudget::Current()->Refuse(fileName + ": file too large");
+        }
         return false;
     }
-    in.seekg(0, std::ios::beg);
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(data.data()), size)) {
+    try {
+        in.seekg(0, std::ios::beg);
+        std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
+        if (!in.read(reinterpret_cast<char*>(data.data()), size)) {
+            return false;
+        }
+        return Decode(data.data(), data.size(), fileName);
+    } catch (const std::bad_alloc&) {
         return false;
     }
-    return LoadFromMemory(data.data(), data.size());
 }
 
 bool CDIBitmap::LoadFromMemory(const std::uint8_t* data, std::size_t size) {
+    try {
+        return Decode(data, size, "picture");
+    } catch (const std::bad_alloc&) {
+        return false;  // its memory could not be had: refused like a picture too large
+    }
+}
+
+bool CDIBitmap::Decode(const std::uint8_t* data, std::size_t size, const std::string& name) {
     if (data == nullptr || size < 14 + 12 || data[0] != 'B' || data[1] != 'M') {
         return false;
     }
@@ -197,6 +247,17 @@ bool CDIBitmap::LoadFromMemory(const std::uint8_t* data, std::size_t size) {
 
     const int outBits = (bits <= 8) ? static_cast<int>(bits) : 24;
     const int outRow = RowBytes(w, outBits);
+    // What the picture takes once decoded: its rows and the 32-bit image it is drawn from.
+    const std::int64_t cost = static_cast<std::int64_t>(outRow) * h + width * height * 4;
+    CPictureBudget* budget = CPictureBudget::Current();
+    if (cost > CPictureBudget::kPictureBytes || (budget != nullptr && !budget->Fits(cost))) {
+        if (budget != nullptr) {
+            budget->Refuse(name + ": " + std::to_string(w) + " x " + std::to_string(h) +
+                           (cost > CPictureBudget::kPictureBytes ? " is too large"
+                                                                 : " passes the panel's picture budget"));
+        }
+        return false;
+    }
     std::vector<std::uint8_t> rows(static_cast<std::size_t>(outRow) * h, 0);
     const Channel red(masks[0]);
     const Channel green(masks[1]);
@@ -229,27 +290,39 @@ bool CDIBitmap::LoadFromMemory(const std::uint8_t* data, std::size_t size) {
     Put32(hd + 16, 0);
     Put32(hd + 20, static_cast<std::uint32_t>(rows.size()));
 
-    m_header = std::move(header);
-    m_bits = std::move(rows);
-    m_palette.reset();
-    if (outBits <= 8) {
-        m_palette = std::make_unique<CBmpPalette>(*this);
+    // The image is built before anything is replaced: a picture whose memory cannot be had leaves the
+    // old one in place.
+    QImage image = BuildImage(header, rows);
+    if (image.isNull()) {
+        return false;
     }
-    BuildImage();
+    std::unique_ptr<CBmpPalette> palette;
+    m_header.swap(header);
+    m_bits.swap(rows);
+    if (outBits <= 8) {
+        palette = std::make_unique<CBmpPalette>(*this);
+    }
+    m_palette = std::move(palette);
+    m_image = std::move(image);
+    if (budget != nullptr) {
+        budget->Take(cost);
+    }
     return true;
 }
 
-void CDIBitmap::BuildImage() {
-    const int w = GetWidth();
-    const int h = GetHeight();
+QImage CDIBitmap::BuildImage(const std::vector<std::uint8_t>& header, const std::vector<std::uint8_t>& bits) {
+    const int w = static_cast<int>(U32(header.data() + 4));
+    const int h = static_cast<int>(U32(header.data() + 8));
     QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            line[x] = PixelAt(x, y);
+    if (!img.isNull()) {
+        for (int y = 0; y < h; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+            for (int x = 0; x < w; ++x) {
+                line[x] = Pixel(header, bits, x, y);
+            }
         }
     }
-    m_image = std::move(img);
+    return img;
 }
 
 const std::uint8_t* CDIBitmap::GetColorTable() const {
@@ -284,22 +357,10 @@ int CDIBitmap::GetRowBytes() const {
 }
 
 QRgb CDIBitmap::PixelAt(int x, int y) const {
-    const int w = GetWidth();
-    const int h = GetHeight();
-    if (IsEmpty() || x < 0 || y < 0 || x >= w || y >= h) {
+    if (IsEmpty()) {
         return 0;
     }
-    const int bits = GetBitCount();
-    const std::uint8_t* row = m_bits.data() + static_cast<std::size_t>(h - 1 - y) * GetRowBytes();
-    if (bits > 8) {
-        const std::uint8_t* p = row + 3 * x;
-        return qRgb(p[2], p[1], p[0]);
-    }
-    const int perByte = 8 / bits;
-    const int shift = 8 - bits * (x % perByte + 1);
-    const int index = (row[x / perByte] >> shift) & ((1 << bits) - 1);
-    const std::uint8_t* q = GetColorTable() + 4 * index;
-    return qRgb(q[2], q[1], q[0]);
+    return Pixel(m_header, m_bits, x, y);
 }
 
 void CDIBitmap::StretchDraw(QPainter* dc, int x, int y, int width, int height) const {

@@ -16,6 +16,34 @@ namespace ksx {
 
 class CDIBitmap;
 
+// Memory the pictures of one panel may take once decoded (pixel rows and the drawable image). While one
+// is alive on a thread it is that thread's current budget: every picture loaded there takes its share,
+// and a picture that would pass the budget is refused and recorded instead of allocated. Budgets nest;
+// without one only the per-picture limit applies.
+class CPictureBudget {
+public:
+    static constexpr std::int64_t kPictureBytes = 64LL << 20;  // one picture, decoded
+    static constexpr std::int64_t kPanelBytes = 256LL << 20;   // all pictures of one panel
+
+    explicit CPictureBudget(std::int64_t bytes = kPanelBytes);
+    ~CPictureBudget();
+    CPictureBudget(const CPictureBudget&) = delete;
+    CPictureBudget& operator=(const CPictureBudget&) = delete;
+
+    static CPictureBudget* Current();
+    bool Fits(std::int64_t bytes) const { return bytes <= m_left; }
+    void Take(std::int64_t bytes) { m_left -= bytes; }
+    std::int64_t Left() const { return m_left; }
+    void Refuse(const std::string& what) { m_refused.push_back(what); }
+    // The pictures refused for size, with the reason.
+    const std::vector<std::string>& Refused() const { return m_refused; }
+
+private:
+    std::int64_t m_left;
+    std::vector<std::string> m_refused;
+    CPictureBudget* m_previous;
+};
+
 // The logical palette of a picture with a colour table: one entry per colour, red, green, blue.
 class CBmpPalette {
 public:
@@ -37,8 +65,9 @@ public:
     CDIBitmap& operator=(const CDIBitmap&) = delete;
 
     // Loads a BMP file (1, 4, 8, 16, 24 or 32 bits per pixel; bottom-up or top-down; uncompressed or
-    // bit-field). False for an empty name or a file that is not a readable bitmap; the picture then
-    // keeps what it held.
+    // bit-field). False for an empty name or a file that is not a readable bitmap, for a picture over
+    // CPictureBudget::kPictureBytes or the current budget, and when its memory cannot be had; the
+    // picture then keeps what it held.
     bool LoadFromFile(const std::string& fileName);
     // The same from bytes in memory (a whole BMP file).
     bool LoadFromMemory(const std::uint8_t* data, std::size_t size);
@@ -70,7 +99,8 @@ public:
     const QImage& Image() const { return m_image; }
 
 private:
-    void BuildImage();
+    bool Decode(const std::uint8_t* data, std::size_t size, const std::string& name);
+    static QImage BuildImage(const std::vector<std::uint8_t>& header, const std::vector<std::uint8_t>& bits);
 
     std::vector<std::uint8_t> m_header;
     std::vector<std::uint8_t> m_bits;

@@ -1,6 +1,7 @@
 #include "app/ParseDevXML.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <cctype>
 #include <climits>
 
@@ -92,6 +93,7 @@ int PanelAtoi(const std::string& text) {
 bool CParseDevXML::Load(const std::string& fileName, CDevModule& root, ModuleList& modules) {
     CXmlDocument doc;
     if (!doc.Load(fileName)) {
+        m_documentRead = false;
         m_problems.push_back(fileName + ": " + doc.Error());
         TRACE("panel description %s: %s", fileName.c_str(), doc.Error().c_str());
     }
@@ -120,12 +122,28 @@ bool CParseDevXML::ParseNodes(const std::vector<const CXmlElement*>& list, CVirt
         if (element == nullptr) {
             continue;
         }
+        if (m_nodesLeft <= 0) {
+            if (!m_budgetSpent) {
+                m_budgetSpent = true;
+                m_problems.push_back("more than " + std::to_string(kMaxNodes) +
+                                     " elements: the rest is not read");
+                TRACE("panel description: more than %d elements, the rest is not read", kMaxNodes);
+            }
+            return false;
+        }
+        --m_nodesLeft;
         CVirtualDev* object = CreateDevice(*element, parent, modules);
+        // Several attributes may name the same child list: it is read once, or the tree would grow
+        // with every repetition at every level.
+        std::vector<const CXmlElement*> followed;
         for (const auto& attribute : element->attributes) {
             const CXmlElement* childList = element->FirstChild(attribute.second);
-            if (childList != nullptr) {
-                ParseNodes(ElementChildren(*childList), object, modules);
+            if (childList == nullptr ||
+                std::find(followed.begin(), followed.end(), childList) != followed.end()) {
+                continue;
             }
+            followed.push_back(childList);
+            ParseNodes(ElementChildren(*childList), object, modules);
         }
     }
     return true;

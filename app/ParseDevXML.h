@@ -2,7 +2,8 @@
 // DEVICEPANEL element go into the root; PANEL, PORT, LAMP, SLOT, CONSOLE, MASTER, RPS, FAN, POWER and
 // LED elements become children of their parent's object; MODULE elements go to the module list.
 // Child lists: each attribute's value names a child element whose element children are read below the
-// element's object.
+// element's object; a list named by several attributes is read once. One reader reads at most
+// kMaxNodes elements.
 //
 // An element with a required field missing (ID, LEFT, TOP, WIDTH, HEIGHT; a PORT's five images, an
 // LED's ten) or a file name longer than 99 characters is skipped: it makes no object, changes nothing
@@ -42,9 +43,17 @@ public:
     std::string GetChildText(const CXmlElement& element, const std::string& field) const;
 
     const std::vector<std::string>& Problems() const { return m_problems; }
+    // False once Load(fileName) found the file missing, unreadable or not a well-formed document.
+    bool DocumentRead() const { return m_documentRead; }
+
+    // Elements one reader reads at most; past it the rest of the description is left out (a problem).
+    static constexpr int kMaxNodes = 20000;
 
 private:
     std::vector<std::string> m_problems;
+    int m_nodesLeft = kMaxNodes;
+    bool m_budgetSpent = false;
+    bool m_documentRead = true;
 };
 
 // Number reading of the description: leading white space, optional sign, decimal digits up to the

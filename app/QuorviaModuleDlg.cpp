@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/CommandLine.h"
+#include "app/ModalWindows.h"
 #include "app/MyBitmapApp.h"
 #include "app/PanelDeviceThread.h"
 #include "app/QuorviaModuleApp.h"
@@ -106,6 +108,7 @@ CQuorviaModuleDlg::CQuorviaModuleDlg(QWidget* parent)
     setWindowTitle("QuorviaModule");
     // The main window, unlike the feature dialogs, can be minimised and maximised.
     setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+    TrackModalWindows();
     // The bitmap store: a hidden window of its own.
     delete g_pMyBitmapApp;
     g_pMyBitmapApp = new CMyBitmapApp();
@@ -185,6 +188,13 @@ int CQuorviaModuleDlg::OnInitDialog() {
     g_nPortNum = GetPrivateProfileInt(kSection, "DevicePortNum", 28, ini);
     m_nPortNum = g_nPortNum;
     m_nComboPortOffset = 0;
+    if (m_nPortNum > kMaxPortNum) {
+        // No model has more ports: the per-port tables of every dialog would be sized by this number.
+        g_nPortNum = 0;
+        m_nPortNum = 0;
+        AfxMessageBox("Read User.ini Error !", MB_OK);
+        return 1;
+    }
     const std::string xmlName =
         GetPrivateProfileString(kSection, "XMLName", "", ini).substr(0, kMaxProfileText);
     if (xmlName.empty()) {
@@ -195,7 +205,15 @@ int CQuorviaModuleDlg::OnInitDialog() {
     g_bIsHasFan = IsYes(GetPrivateProfileString(kSection, "IsHasFan", "", ini)) ? 1 : 0;
     m_pPortMedium.assign(static_cast<std::size_t>(std::max(m_nPortNum, 0)), 0);
 
-    LoadPanel(ResolvePanelFile(xmlName, ini));
+    const std::string panelFile = ResolvePanelFile(xmlName, ini);
+    LoadPanel(panelFile);
+    if (!PanelLoaded()) {
+        // The window stays up without panel, overlays or polling; the menu still works.
+        AfxMessageBox("Cannot read the panel description " + xmlName + " !", MB_OK);
+        SetWindowText(m_strDeviceName + ": " + g_strDeviceIP);
+        TailorMenu();
+        return 1;
+    }
     if (g_pMyBitmapApp != nullptr) {
         for (int id : {IDB_PANEL_LAMP_BASE_ODD, IDB_PANEL_LAMP_BASE_EVEN, IDB_PANEL_LAMP1_EVEN,
                        IDB_PANEL_LAMP1_ODD, IDB_PANEL_BADGE, IDB_PANEL_LAMP0_EVEN, IDB_PANEL_LAMP0_ODD,
@@ -209,9 +227,15 @@ int CQuorviaModuleDlg::OnInitDialog() {
     }
     SetAllLedCodes(3);
 
-    m_pPanelThread = std::make_unique<CPanelDeviceThread>();
-    m_pPanelThread->m_pOwner = this;
-    m_pPanelThread->ResumeThread();
+    // An address or port that no request can reach: say so instead of polling nothing for ever.
+    const std::string unusable = UnusableTarget(g_strDeviceIP, g_strSnmpPort);
+    if (unusable.empty()) {
+        m_pPanelThread = std::make_unique<CPanelDeviceThread>();
+        m_pPanelThread->m_pOwner = this;
+        m_pPanelThread->ResumeThread();
+    } else {
+        AfxMessageBox(unusable, MB_OK);
+    }
 
     TailorMenu();
     // A click on a port opens the port settings dialog; the window stays shown and polling goes on.
@@ -343,7 +367,11 @@ void CQuorviaModuleDlg::OnWeb() {
 }
 
 void CQuorviaModuleDlg::OnModuleMessage() {
-    // A second start for this device: come to the front, also from minimised or behind others.
+    // A second start for this device: come to the front, also from minimised or behind others. While
+    // a feature dialog or a box is open, that one comes to the front and this window stays as it is.
+    if (RaiseModalAbove(this)) {
+        return;
+    }
     ShowWindow(SW_SHOWNORMAL);
     SetTopmost(true);
     SetTopmost(false);

@@ -42,6 +42,8 @@ struct PoeWalkResult {
 class CQuorviaModuleDlg : public CBitmapDialog {
 public:
     static constexpr int kPortLedCodeCount = 100;
+    // The most ports of any model; a larger DevicePortNum in User.ini is refused.
+    static constexpr int kMaxPortNum = 52;
 
     // SNMP objects of the status polling.
     static constexpr const char* kFanStatusOid = "1.3.6.1.4.1.7393.10.76.20.1.1.15.1.0";

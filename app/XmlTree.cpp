@@ -10,6 +10,8 @@ namespace {
 
 // Deeper documents are refused: the tree and its readers recurse per level.
 constexpr int kMaxDepth = 200;
+// Larger files are refused: a panel description is a few hundred kilobytes at most.
+constexpr qint64 kMaxFileBytes = 16LL << 20;
 
 std::string Trimmed(const QString& s) {
     return s.trimmed().toStdString();
@@ -89,6 +91,10 @@ bool CXmlDocument::Load(const std::string& fileName) {
     QFile file(QString::fromStdString(fileName));
     if (!file.open(QIODevice::ReadOnly)) {
         m_error = "cannot open " + fileName;
+        return false;
+    }
+    if (file.size() > kMaxFileBytes) {
+        m_error = fileName + " is larger than " + std::to_string(kMaxFileBytes) + " bytes";
         return false;
     }
     QXmlStreamReader reader(&file);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/ModalWindows.h"
 #include "app/QuorviaModuleApp.h"
 #include "app/QuorviaModuleDlg.h"
 #include "platform/sys/MessageBox.h"
@@ -37,7 +38,8 @@ long StatusKb(const std::string& field) {
     return -1;
 }
 
-// SIGTERM and SIGINT close the main window the ordinary way (polling stopped, sessions closed).
+// SIGTERM and SIGINT end the open dialogs as their Cancel would and close the main window the ordinary
+// way (polling stopped, sessions closed).
 int g_signalPipe[2] = {-1, -1};
 
 void OnTerminate(int) {
@@ -72,8 +74,9 @@ int main(int argc, char** argv) {
         QObject::connect(terminate.get(), &QSocketNotifier::activated, [] {
             char byte = 0;
             [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &byte, 1);
+            // The open dialogs end as their Cancel would, then the main window closes.
             if (ksx::CQuorviaModuleDlg* dlg = ksx::theApp.GetMainWnd()) {
-                dlg->SendMessage(ksx::WM_CLOSE, 0, 0);
+                ksx::EndModalsThenClose(dlg);
             }
         });
         struct sigaction action {};

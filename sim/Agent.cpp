@@ -376,7 +376,7 @@ bool Agent::ShouldDrop() {
         m_dropAccumulator -= 100;
         return true;
     }
-    return false;
+    return m_lossPercent > 0 && static_cast<int>(m_lossRandom() % 100) < m_lossPercent;
 }
 
 void Agent::LogPdu(const void* p) {
@@ -390,9 +390,11 @@ void Agent::LogPdu(const void* p) {
         line += " b=" + OidText(o) + "|" + std::string(1, v.type) + "|" + Escape(ValueText(v));
     }
     m_log.push_back(std::move(line));
+    m_logIds.push_back(pdu->reqid);
     // A benchmark can send millions of requests; keep the newest.
     if (m_log.size() > 2000000) {
         m_log.pop_front();
+        m_logIds.pop_front();
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -47,12 +48,21 @@ public:
         m_dropPercent = percent;
         m_dropAccumulator = 0;
     }
+    // Random loss: each request is dropped with that probability, from a seeded generator.
+    void SetLossPercent(int percent, unsigned seed) {
+        m_lossPercent = percent;
+        m_lossRandom.seed(seed);
+    }
     void SetDelayMs(int ms) { m_delayMs = ms; }
     void SetError(const Oid& oid, int status);
     void SetSilence(bool on) { m_silence = on; }
 
     const std::deque<std::string>& Log() const { return m_log; }
-    void ClearLog() { m_log.clear(); }
+    const std::deque<long>& LogIds() const { return m_logIds; }  // request id of each log line
+    void ClearLog() {
+        m_log.clear();
+        m_logIds.clear();
+    }
 
     // Delayed requests that are due are answered now; returns the time of the next one.
     void RunDelayed(Clock::time_point now);
@@ -84,10 +94,13 @@ private:
     void* m_session = nullptr;
     int m_dropPercent = 0;
     int m_dropAccumulator = 0;
+    int m_lossPercent = 0;
+    std::mt19937 m_lossRandom;
     int m_delayMs = 0;
     bool m_silence = false;
     std::map<Oid, int> m_errors;
     std::deque<std::string> m_log;
+    std::deque<long> m_logIds;
     std::deque<Delayed> m_delayed;
 };
 

@@ -172,6 +172,21 @@ std::string ControlServer::Execute(const std::string& line) {
         m_agent.SetDropPercent(static_cast<int>(n));
         return "OK";
     }
+    if (cmd == "loss" && in >> a && ParseNumber(a, 0, 100, &n)) {
+        long seed = 1;
+        if (in >> b && !ParseNumber(b, 0, 0x7fffffffL, &seed)) {
+            return "ERR bad seed";
+        }
+        m_agent.SetLossPercent(static_cast<int>(n), static_cast<unsigned>(seed));
+        return "OK";
+    }
+    if (cmd == "ids") {
+        std::string reply = "OK";
+        for (long id : m_agent.LogIds()) {
+            reply += " " + std::to_string(id);
+        }
+        return reply;
+    }
     if (cmd == "delay" && in >> a && ParseNumber(a, 0, 600000, &n)) {
         m_agent.SetDelayMs(static_cast<int>(n));
         return "OK";

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "platform/sys/Globals.h"
+#include "platform/ui/CharacterLimit.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
 #include "res/ids_port_small.h"
@@ -44,7 +45,8 @@ void CPortDescription::CreateControls() {
     form.Group("Description", IDC_PD_LIST_GROUP).Fill(MakeList(IDC_PD_LIST));
     auto config = form.Group("Configuration", IDC_PD_CONFIG_GROUP);
     config.Row({"From Port", config.Combo(IDC_PD_FROM_PORT), "To Port", config.Combo(IDC_PD_TO_PORT)});
-    config.Field("Description", config.Edit(IDC_PD_DESCRIPTION))->setMaxLength(kMaxDescriptionLength);
+    // The limit counts whole characters, so a character beyond ASCII is never cut in half.
+    ui::LimitCharacters(config.Field("Description", config.Edit(IDC_PD_DESCRIPTION)), kMaxDescriptionLength);
     form.Buttons({{IDC_PD_REFRESH, "Refresh"}, {IDC_PD_APPLY, "Apply"}, {IDC_PD_CLOSE, "Close"}},
                  IDC_PD_REFRESH);
     SetRefreshButton(IDC_PD_REFRESH);

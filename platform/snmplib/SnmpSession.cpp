@@ -446,6 +446,7 @@ struct CSnmpSession::Net {
     Credentials cred;
     bool engineKnown = false;
     int expectReqId = 0;
+    bool outstanding = false;  // a step ended before its answer: the library still holds its request
     bool done = false;
     int op = 0;
     netsnmp_pdu* response = nullptr;
@@ -465,6 +466,9 @@ int OnResponse(int op, netsnmp_session*, int reqid, netsnmp_pdu* pdu, void* magi
     auto* net = static_cast<CSnmpSession::Net*>(magic);
     if (net->done || reqid != net->expectReqId) {
         return 1;  // late answer to a step that was abandoned
+    }
+    if (op == NETSNMP_CALLBACK_OP_RESEND) {
+        return 1;  // the library sent the request again: still waiting for its answer
     }
     if (op == NETSNMP_CALLBACK_OP_SEC_ERROR) {
         return 1;  // a report: the library hands it over as a received message next
@@ -650,6 +654,7 @@ void CSnmpSession::closeSession() {
         m_net->sess = nullptr;
     }
     m_net->dropResponse();
+    m_net->outstanding = false;
     m_net->engineKnown = false;
     m_net->authKey.clear();
     m_net->privKey.clear();
@@ -729,7 +734,21 @@ int CSnmpSession::openSession(const Credentials& cred, const std::string& peer, 
     return 0;
 }
 
-// One PDU out, its answer in n.response. The PDU is the library's from here on.
+// Attempts of one request within the caller's time-out: each waits an equal share of it, at least
+// kMinAttemptMs, at most kMaxAttempts of them. A short time-out gets a single attempt.
+constexpr long long kMinAttemptMs = 250;
+constexpr long long kMaxAttempts = 6;
+
+namespace {
+// The time left is a little short of the caller's time-out by the time the request goes out.
+long long AttemptsFor(long long leftNs) {
+    return std::clamp<long long>((leftNs + 50'000'000LL) / (kMinAttemptMs * 1'000'000LL), 1, kMaxAttempts);
+}
+}  // namespace
+
+// One PDU out, its answer in n.response. The PDU is the library's from here on. The library resends the
+// same request (same request id) each time an attempt's share of the time-out passes; an answer to any
+// attempt is the answer.
 int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline, bool probe) {
     auto* pdu = static_cast<netsnmp_pdu*>(pduPtr);
     Net& n = *m_net;
@@ -737,11 +756,13 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
     {
         std::lock_guard<std::mutex> lk(g_lib);
         n.expectReqId = -1;
-        snmp_sess_timeout(n.sess);  // reaps requests abandoned by earlier steps
         netsnmp_session* ss = snmp_sess_session(n.sess);
-        long long left = std::max<long long>(deadline - NowNs(), 1'000'000);
-        ss->timeout = static_cast<long>(left / 1000);
         ss->retries = 0;
+        snmp_sess_timeout(n.sess);  // reaps requests of earlier steps whose time has passed
+        long long left = std::max<long long>(deadline - NowNs(), 1'000'000);
+        const long long attempts = AttemptsFor(left);
+        ss->timeout = static_cast<long>(left / 1000 / attempts);
+        ss->retries = static_cast<int>(attempts - 1);
         if (!probe && n.cred.version == 3) {
             InstallUser(n);
         }
@@ -760,12 +781,21 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
             return CSnmp4w::EC_SEND_FAILED;
         }
         n.expectReqId = reqid;
+        n.outstanding = true;
         netsnmp_transport* t = snmp_sess_transport(n.sess);
         sock = t ? t->sock : -1;
     }
     if (sock < 0) {
         return CSnmp4w::EC_SEND_FAILED;
     }
+    // The answer ends the attempt; the library's time-out handling runs at each resend time.
+    auto finished = [&n]() -> int {
+        n.outstanding = false;
+        if (n.op == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && n.response) {
+            return 0;
+        }
+        return n.op == NETSNMP_CALLBACK_OP_TIMED_OUT ? CSnmp4w::EC_TIMEOUT : CSnmp4w::EC_SEND_FAILED;
+    };
     for (;;) {
         if (isCancelled(generation)) {
             return CSnmp4w::EC_CANCELLED;
@@ -774,8 +804,22 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
         if (left <= 0) {
             return CSnmp4w::EC_TIMEOUT;
         }
+        long long waitNs = left;
+        {
+            std::lock_guard<std::mutex> lk(g_lib);
+            int numfds = 0;
+            int block = 1;
+            timeval tv{};
+            netsnmp_large_fd_set set;
+            netsnmp_large_fd_set_init(&set, sock + 1);
+            snmp_sess_select_info2_flags(n.sess, &numfds, &set, &tv, &block, NETSNMP_SELECT_NOALARMS);
+            netsnmp_large_fd_set_cleanup(&set);
+            if (!block) {
+                waitNs = std::min<long long>(waitNs, tv.tv_sec * 1'000'000'000LL + tv.tv_usec * 1000LL);
+            }
+        }
         pollfd fds[2] = {{sock, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
-        int ms = static_cast<int>(std::min<long long>((left + 999'999) / 1'000'000, INT_MAX));
+        int ms = static_cast<int>(std::min<long long>((waitNs + 999'999) / 1'000'000, INT_MAX));
         int r = ::poll(fds, m_wakeFd >= 0 ? 2 : 1, ms);
         if (r < 0) {
             if (errno == EINTR) {
@@ -794,14 +838,53 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
             int rr = snmp_sess_read2(n.sess, &set);
             netsnmp_large_fd_set_cleanup(&set);
             if (n.done) {
-                return n.op == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && n.response ? 0
-                                                                                  : CSnmp4w::EC_SEND_FAILED;
+                return finished();
             }
             if (rr < 0 && (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))) {
                 return CSnmp4w::EC_SEND_FAILED;  // e.g. the port is closed
             }
         }
+        if (r == 0) {
+            std::lock_guard<std::mutex> lk(g_lib);
+            snmp_sess_timeout(n.sess);  // resends the request when its attempt has run out
+            if (n.done) {
+                return finished();
+            }
+        }
     }
+}
+
+// A step that ended before its answer leaves its request with the library, which would resend it during
+// later steps. Such a session is opened afresh; a known SNMPv3 engine is kept.
+void CSnmpSession::dropOutstanding(unsigned long timeoutMs) {
+    Net& n = *m_net;
+    if (!n.sess || !n.outstanding) {
+        return;
+    }
+    const Credentials cred = n.cred;
+    const std::string peer = n.peer;
+    const bool engineKnown = n.engineKnown && cred.version == 3;
+    std::vector<u_char> engine;
+    {
+        std::lock_guard<std::mutex> lk(g_lib);
+        netsnmp_session* ss = snmp_sess_session(n.sess);
+        if (engineKnown && ss->securityEngineID) {
+            engine.assign(ss->securityEngineID, ss->securityEngineID + ss->securityEngineIDLen);
+        }
+    }
+    closeSession();
+    n.outstanding = false;
+    if (openSession(cred, peer, timeoutMs) != 0 || engine.empty()) {
+        return;  // the next step opens or discovers again
+    }
+    std::lock_guard<std::mutex> lk(g_lib);
+    netsnmp_session* ss = snmp_sess_session(n.sess);
+    ss->securityEngineID = static_cast<u_char*>(netsnmp_memdup(engine.data(), engine.size()));
+    ss->securityEngineIDLen = engine.size();
+    ss->contextEngineID = static_cast<u_char*>(netsnmp_memdup(engine.data(), engine.size()));
+    ss->contextEngineIDLen = engine.size();
+    InstallUser(n);
+    n.engineKnown = true;
 }
 
 int CSnmpSession::discoverEngine(uint64_t generation, long long deadline) {
@@ -876,6 +959,7 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
             return CSnmp4w::EC_REFUSED;
         }
     }
+    dropOutstanding(timeoutMs);
     st = openSession(cred, peer, timeoutMs);
     if (st != 0) {
         return st;
@@ -939,6 +1023,10 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
 
 bool IsValueless(int type) {
     return IsNoValue(type);
+}
+
+SnmpVarBind ConvertVariable(const void* netsnmpVariable) {
+    return ConvertBinding(static_cast<const netsnmp_variable_list*>(netsnmpVariable));
 }
 
 }  // namespace ksx::snmp

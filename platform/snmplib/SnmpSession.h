@@ -51,6 +51,8 @@ public:
 bool ValidBinding(const SnmpVarBind& vb);
 // True for reply types that carry no value: NULL and the v2 exceptions.
 bool IsValueless(int type);
+// One binding of a received PDU (a Net-SNMP variable list entry) as a reply binding.
+SnmpVarBind ConvertVariable(const void* netsnmpVariable);
 
 class CSnmpSession {
 public:
@@ -76,6 +78,7 @@ public:
 private:
     int openSession(const Credentials& cred, const std::string& peer, unsigned long timeoutMs);
     void closeSession();
+    void dropOutstanding(unsigned long timeoutMs);
     int discoverEngine(uint64_t generation, long long deadlineNs);
     int transact(void* pdu, uint64_t generation, long long deadlineNs, bool probe);
     void drainWake();

@@ -483,6 +483,7 @@ TEST_F(MainWindowTest, MissingNamesInUserIniStopTheStartWithAMessage) {
 TEST_F(MainWindowTest, UserIniDefaultsAndFlags) {
     ini = std::make_unique<test::TempUserIni>("[DeviceInfo]\nDeviceName=KSX-4200-28Z1\nXMLName=" +
                                               test::PanelXml("28z1") + "\nIsAllGiga=yes\nIsHasFan=y\n");
+    g_strDeviceIP = "192.0.2.9";  // without an address the window says so and does not poll
     g_nPortNum = 5;
     dlg = std::make_unique<CQuorviaModuleDlg>();
     driver = std::make_unique<DialogDriver>(*dlg);
@@ -505,6 +506,7 @@ TEST_F(MainWindowTest, PanelNamedRelativelyIsFoundBesideUserIni) {
         QFile::copy(ui::ToQ(test::SourceDir() + "/res/panels/" + f), ui::ToQ(folder + "/" + f));
     }
     std::ofstream(probe.Path()) << test::DeviceInfo("KSX-4200-28Z1", 28, "ksx-4200-28z1.xml");
+    g_strDeviceIP = "192.0.2.9";
     dlg = std::make_unique<CQuorviaModuleDlg>();
     driver = std::make_unique<DialogDriver>(*dlg);
     EXPECT_EQ(boxes.Count(), 0u);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -240,7 +241,8 @@ TEST_F(PollingTest, RowsPastThePortsEndTheCollection) {
 TEST_F(PollingTest, PortIndexesOutsideTheArraysChangeNothing) {
     test::SimSwitch::Options options;
     sim = std::make_unique<SimSwitch>(options);
-    // Row "0" before port 1, and a row 110 that a port count of 120 lets through.
+    // Row "0" before port 1, and a row 110 past the per-port array of the largest model (52) and past
+    // the 100 lamp codes.
     for (int i : {0, 110}) {
         sim->Set(kIf + ".3." + std::to_string(i), "i", "6");
         sim->Set(kIf + ".5." + std::to_string(i), "g", "100000000");
@@ -250,12 +252,12 @@ TEST_F(PollingTest, PortIndexesOutsideTheArraysChangeNothing) {
     }
     ResetConnectionSettings();
     test::UseSimV1(*sim);
-    ini = std::make_unique<test::TempUserIni>(test::DeviceInfo("KSX-4200-28Z1", 120, test::PanelXml("28z1")));
+    ini = std::make_unique<test::TempUserIni>(test::DeviceInfo("KSX-4200-28Z1", 52, test::PanelXml("28z1")));
     dlg = std::make_unique<CQuorviaModuleDlg>();
     driver = std::make_unique<DialogDriver>(*dlg);
     ASSERT_TRUE(WaitLive());
-    EXPECT_EQ(dlg->GetPortNum(), 120);
-    EXPECT_EQ(dlg->PortMedium(109), 9);   // inside the per-port array of 120
+    EXPECT_EQ(dlg->GetPortNum(), 52);
+    EXPECT_EQ(dlg->PortMedium(109), 0);   // past the per-port array: not kept
     EXPECT_EQ(dlg->PortLedCode(109), 3);  // past the 100 lamp codes: none kept
     EXPECT_EQ(PortState(*dlg, 1), PORTLINK10);
     sim->Set(kIf + ".8.1", "i", "2");
@@ -297,6 +299,35 @@ TEST_F(PollingTest, ClosingJoinsThePollingThreadWithARequestInFlight) {
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_FALSE(dlg->IsPolling());
     EXPECT_EQ(dlg->PanelThread(), nullptr);
+}
+
+TEST_F(PollingTest, ClosingWhileARequestIsSentAgainReturnsPromptly) {
+    Start("28z1", "KSX-4200-28Z1", 28);
+    ASSERT_TRUE(WaitLive());
+    // No answers: each read goes out again within its time-out. Close once a request was sent again.
+    sim->Silence(true);
+    sim->ClearLog();
+    auto resent = [&] {
+        std::istringstream in(sim->Command("ids"));
+        std::string ok;
+        in >> ok;
+        long previous = -1;
+        long id = 0;
+        while (in >> id) {
+            if (id == previous) {
+                return true;
+            }
+            previous = id;
+        }
+        return false;
+    };
+    ASSERT_TRUE(WaitUntil(resent, 8000));
+    QElapsedTimer clock;
+    clock.start();
+    driver->CloseBox();
+    EXPECT_TRUE(driver->WaitEnded(3000));
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_FALSE(dlg->IsPolling());
 }
 
 }  // namespace

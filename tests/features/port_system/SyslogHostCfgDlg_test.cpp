@@ -3,6 +3,8 @@
 // keeps the configured host when the device refuses, the address and port checks, the state Apply.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -301,7 +303,10 @@ TEST_F(SyslogHost, RefusedCreateOrPortKeepsTheConfiguredHost) {
     sim.ClearLog();
     ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, "192.168.0.10"));
     ASSERT_TRUE(drv.Click(IDC_SYSLOG_APPLY_HOST));
-    EXPECT_EQ(SetLines(sim.Requests()), std::vector<std::string>{SetStatus(index, 5)});
+    // The create, sent again within its time-out, and nothing else.
+    auto sets = SetLines(sim.Requests());
+    sets.erase(std::unique(sets.begin(), sets.end()), sets.end());
+    EXPECT_EQ(sets, std::vector<std::string>{SetStatus(index, 5)});
     sim.Silence(false);
     EXPECT_EQ(sim.Get(kHost + ".5" + kOldIndex), "1");
     EXPECT_TRUE(boxes.Texts().empty());

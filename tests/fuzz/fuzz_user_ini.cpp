@@ -1,0 +1,46 @@
+// libFuzzer target over the User.ini reader: the input is the file, read for every key the main
+// window reads, in other cases of section and key names, and as numbers.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "platform/sys/Profile.h"
+
+namespace {
+
+std::string TempPath() {
+    char name[] = "/tmp/ksx-fuzz-ini-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd >= 0) {
+        close(fd);
+    }
+    return name;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const std::string path = TempPath();
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) {
+        return 0;
+    }
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
+    for (const char* section : {"DeviceInfo", "deviceinfo", ""}) {
+        for (const char* key :
+             {"DeviceName", "DevicePortNum", "XMLName", "IsAllGiga", "IsHasFan", "devicename", ""}) {
+            const std::string value = ksx::GetPrivateProfileString(section, key, "default", path);
+            // Values come back trimmed and on one line.
+            if (!value.empty() &&
+                (value.front() == ' ' || value.back() == ' ' || value.find('\n') != std::string::npos)) {
+                __builtin_trap();
+            }
+            ksx::GetPrivateProfileInt(section, key, 28, path);
+        }
+    }
+    return 0;
+}
