@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QTimer>
 #include <functional>
@@ -18,6 +19,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_trunk.h"
 #include "res/resource.h"
+#include "tests/features/layer2/TrunkNeutralSettings.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -35,6 +37,12 @@ const std::string kMode = P + ".8.1.3.1.3.";
 
 class TrunkConfig : public test::SharedSimTest {
 protected:
+    // The other areas' port settings alike on every port, so that the picker's checks let any free
+    // ports form a trunk.
+    void SetUp() override {
+        SharedSimTest::SetUp();
+        test::SetNeutralTrunkLoads(*s_sim, 28);
+    }
     static CListCtrlEx* List(CTrunkConfigDlg& dlg) {
         return static_cast<CListCtrlEx*>(dlg.GetDlgItem(IDC_TRUNK_LIST));
     }
@@ -53,19 +61,31 @@ protected:
         dlg.DispatchCommand(IDC_TRUNK_LIST, NM_CLICK, row);
     }
     static std::vector<std::string> SetLines() { return test::SetLines(s_sim->Requests(), P.size() + 1); }
-    // Runs `script` on the member picker once it is shown by the click that follows.
-    static void OnPicker(const std::function<void(CKSXTrunkPort&)>& script) {
+    // Runs `script` on the member picker once it is shown by the click that follows. Whatever the script
+    // does (a refused OK, an assertion that returns early), the picker is ended afterwards, and a picker
+    // that does not show within the limit is given up, so that the click always returns.
+    static void OnPicker(const std::function<void(CKSXTrunkPort&)>& script, int limitMs = 30000) {
         auto* timer = new QTimer(qApp);
         timer->setInterval(5);
-        QObject::connect(timer, &QTimer::timeout, qApp, [timer, script] {
+        const QDeadlineTimer deadline(limitMs);
+        QObject::connect(timer, &QTimer::timeout, qApp, [timer, script, deadline] {
             for (QWidget* w : QApplication::topLevelWidgets()) {
                 if (auto* picker = dynamic_cast<CKSXTrunkPort*>(w);
-                    picker != nullptr && picker->isVisible()) {
+                    picker != nullptr && picker->isVisible() && !picker->IsDialogEnded()) {
                     timer->stop();
                     timer->deleteLater();
                     script(*picker);
+                    if (!picker->IsDialogEnded()) {
+                        ADD_FAILURE() << "the member picker was still open after its script";
+                        picker->EndDialog(IDCANCEL);
+                    }
                     return;
                 }
+            }
+            if (deadline.hasExpired()) {
+                ADD_FAILURE() << "the member picker was not shown";
+                timer->stop();
+                timer->deleteLater();
             }
         });
         timer->start();

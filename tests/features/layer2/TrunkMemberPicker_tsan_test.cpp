@@ -13,6 +13,7 @@
 #include "features/layer2/KSXTrunkPort.h"
 #include "platform/sys/Globals.h"
 #include "res/ids_trunk.h"
+#include "tests/features/layer2/TrunkNeutralSettings.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -29,6 +30,13 @@ const std::string kMode = P + ".8.1.3.1.3.";
 
 class TrunkMemberPicker : public test::SharedSimTest {
 protected:
+    // The other areas' port settings alike on every port of the profile, so that any free ports may
+    // form a trunk.
+    void SetUp() override {
+        SharedSimTest::SetUp();
+        test::SetNeutralTrunkLoads(*s_sim, ProfilePorts());
+    }
+    virtual int ProfilePorts() const { return 28; }
     static void Configure(CKSXTrunkPort& picker, const std::string& members, const std::string& id,
                           const std::string& mode) {
         picker.m_strMembers = members;
@@ -269,6 +277,7 @@ protected:
         TrunkMemberPicker::SetUp();
         g_nPortNum = 52;
     }
+    int ProfilePorts() const override { return 52; }
 };
 
 TEST_F(TrunkMemberPicker52, TwoRowsOfPortsAndAnEightOctetBitmap) {

@@ -9,6 +9,7 @@
 
 #include "features/layer2/TrunkSettingLogic.h"
 #include "platform/sys/Globals.h"
+#include "tests/features/layer2/TrunkNeutralSettings.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -49,13 +50,14 @@ const char* const kSurveillanceAuto =
 const char* const kSurveillanceDynamic =
     "Cannot add a port in Auto Surveillance Vlan Auto dynamic mode to an aggregated link";
 
-// The sample device: trunk 1 holds ports 25 and 26; one static MAC entry on port 24; port 22 is
-// administratively down; every other setting alike on all ports (the sample's rate limits, VLANs past
-// VLAN 1 and PVIDs other than 1 are taken off).
+// The sample device: trunk 1 holds ports 25 and 26; port 22 is administratively down; every other
+// setting alike on all ports (the sample's rate limits, VLANs past VLAN 1 and PVIDs other than 1 are
+// taken off, the other areas' port settings made alike with one static MAC entry on port 24).
 class TrunkChecks : public test::SharedSimTest {
 protected:
     void SetUp() override {
         SharedSimTest::SetUp();
+        test::SetNeutralTrunkLoads(*s_sim, 28);
         for (int port : {3, 7, 12}) {
             for (int column : {2, 3}) {
                 s_sim->Set(P + ".13.1.2.1." + std::to_string(column) + "." + std::to_string(port), "i", "0");
