@@ -10,7 +10,6 @@
 #include "core/TextNumbers.h"
 #include "features/layer2/PrivateSpanTCommon.h"
 #include "features/layer2/PrivateSpanTree.h"
-#include "platform/sys/Debug.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
 #include "res/ids_stp.h"
@@ -71,13 +70,7 @@ const ui::RegisterFeature reg(IDM_SPANNING_TREE, [] {
 }  // namespace
 
 CPrivateSpanTBridge::CPrivateSpanTBridge(QWidget* parent)
-    : CDialog(IDD_STP_BRIDGE, parent), m_bridgeRead(m_cCommonSNMP, kReadOids, ParseReply) {
-    OwnReader(m_bridgeRead);
-    OwnSession(m_cCommonSNMP);
-    OwnSession(m_cCommonSNMPSet);
-    OwnSession(m_cCommonSNMPSet0);
-    m_bridgeRead.onRow = [this](const BridgeValues& v) { ShowBridgeValues(v); };
-}
+    : CPrivateSpanTBridgeBase(IDD_STP_BRIDGE, parent, kReadOids, ParseReply) {}
 
 CPrivateSpanTBridge::~CPrivateSpanTBridge() = default;
 
@@ -117,10 +110,7 @@ void CPrivateSpanTBridge::CreateControls() {
 int CPrivateSpanTBridge::OnInitDialog() {
     SetTopmost(true);
     CDialog::OnInitDialog();
-    SetDlgItemInt(IDC_STPB_MAX_AGE, m_nMaxAge);
-    SetDlgItemInt(IDC_STPB_FORWARD_DELAY, m_nForwardDelay);
-    SetDlgItemInt(IDC_STPB_HELLO, m_nHello);
-    SetDlgItemInt(IDC_STPB_PRIORITY_COPY, m_nPriority);
+    ShowTimers(IDC_STPB_MAX_AGE, IDC_STPB_FORWARD_DELAY, IDC_STPB_HELLO, IDC_STPB_PRIORITY_COPY);
     SetIcon(QApplication::windowIcon());
     SetDlgItemText(IDC_STPB_PRIORITY, "0");
     Item<QComboBox>(IDC_STPB_VERSION)->setCurrentIndex(0);
@@ -131,24 +121,12 @@ int CPrivateSpanTBridge::OnInitDialog() {
     return 1;
 }
 
-void CPrivateSpanTBridge::ReadBridgeValues() {
-    m_bridgeRead.Read(OnBridgeValuesReply, this);
-}
-
-int CPrivateSpanTBridge::OnBridgeValuesReply(CSnmp* response, int requestId, void* userData, int status) {
-    return static_cast<CPrivateSpanTBridge*>(userData)->m_bridgeRead.Step(response, requestId, status);
-}
-
 void CPrivateSpanTBridge::EnableForm(bool enable) {
-    for (int id : kStateControls) {
-        EnableDlgItem(id, enable);
-    }
+    EnableControls(kStateControls, enable);
 }
 
 void CPrivateSpanTBridge::ShowBridgeValues(const BridgeValues& v) {
-    m_read = v;
-    m_bReadOk = true;
-    EnableDlgItem(IDOK, true);
+    TakeRead(v);
     m_nPriority = text::LeadingInt(v.priority);
     SetDlgItemText(IDC_STPB_PRIORITY, v.priority);
     SetDlgItemInt(IDC_STPB_ROOT_MAX_AGE, text::LeadingInt(v.rootMaxAge) / 100);
@@ -163,7 +141,7 @@ void CPrivateSpanTBridge::ShowBridgeValues(const BridgeValues& v) {
     SetDlgItemInt(IDC_STPB_ROOT_FORWARD_DELAY, text::LeadingInt(v.rootForwardDelay) / 100);
     const bool on = v.state == "1";
     CheckDlgButton(IDC_STPB_STATE, on ? 1 : 0);
-    m_strStpState = on ? "1" : "0";
+    m_strState = on ? "1" : "0";
     EnableForm(on);
     EnableDlgItem(IDC_STPB_PORT_SETTING, on);
     auto* version = Item<QComboBox>(IDC_STPB_VERSION);
@@ -176,10 +154,7 @@ void CPrivateSpanTBridge::ShowBridgeValues(const BridgeValues& v) {
         EnableDlgItem(IDC_STPB_HELLO, false);
         version->setCurrentIndex(-1);  // the list has no third item
     }
-    SetDlgItemInt(IDC_STPB_MAX_AGE, m_nMaxAge);
-    SetDlgItemInt(IDC_STPB_FORWARD_DELAY, m_nForwardDelay);
-    SetDlgItemInt(IDC_STPB_HELLO, m_nHello);
-    SetDlgItemInt(IDC_STPB_PRIORITY_COPY, m_nPriority);
+    ShowTimers(IDC_STPB_MAX_AGE, IDC_STPB_FORWARD_DELAY, IDC_STPB_HELLO, IDC_STPB_PRIORITY_COPY);
 }
 
 void CPrivateSpanTBridge::OnStpStateClicked() {
@@ -226,10 +201,7 @@ void CPrivateSpanTBridge::OnOK() {
     }
 
     stp::BridgeWrite w;
-    w.set = &m_cCommonSNMPSet;
-    w.set0 = &m_cCommonSNMPSet0;
     w.enable = IsDlgButtonChecked(IDC_STPB_STATE) != 0;
-    w.remembered = &m_strStpState;
     w.helloOid = kB + ".16.0";
     w.forwardDelayOid = kB + ".17.0";
     w.maxAgeOid = kB + ".15.0";
@@ -242,25 +214,5 @@ void CPrivateSpanTBridge::OnOK() {
     if (version == 0 || version == 1) {
         w.last.push_back({kB + ".2.0", version == 0 ? "0" : "2"});
     }
-    w.readMaxAge = m_read.maxAge;
-    w.readHello = m_read.hello;
-    w.readForwardDelay = m_read.forwardDelay;
-
-    bool stateOne = false;
-    const stp::BridgeWriteResult result = stp::WriteBridge(w, &stateOne);
-    if (stateOne) {
-        EnableDlgItem(IDC_STPB_PORT_SETTING, true);
-    }
-    if (result == stp::BridgeWriteResult::kStateOff) {
-        return;  // only the state was written; the form stays as it is
-    }
-    if (result != stp::BridgeWriteResult::kWritten) {
-        AfxMessageBox(stp::BridgeWriteMessage(result));
-    }
-    ReadBridgeValues();
-}
-
-int CPrivateSpanTBridge::DestroyWindow() {
-    DebugOut("==================DestroyWindow===============");
-    return CDialog::DestroyWindow();
+    WriteBridge(w, IDC_STPB_PORT_SETTING, false);
 }

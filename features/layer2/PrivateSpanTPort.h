@@ -20,9 +20,6 @@ protected:
     int OnInitDialog() override;
 
 private:
-    std::string m_strPort;
-    int m_nPriority = 0;
-    int m_nCost = 0;
     ksx::stp::CostCell m_shownCost;
     std::string m_strLbdState;  // the port's loopback detection state as last read ("1" enabled)
 };

@@ -63,6 +63,10 @@ protected:
     int m_nCurRow = 0;
     CTrunkGroups m_trunks;  // the trunk group of each port
     std::vector<int> m_writeButtons{ksx::IDOK};
+    // The shown port and the priority and cost last shown or written.
+    std::string m_strPort;
+    int m_nPriority = 0;
+    int m_nCost = 0;
 
     CCommonSNMP m_cCommonSNMP;
     CCommonSNMP m_cCommonSNMPSet;

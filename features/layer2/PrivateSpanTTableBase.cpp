@@ -126,3 +126,11 @@ int CPrivateSpanTTableBase::DestroyWindow() {
     DebugOut("==================DestroyWindow===============");
     return CDialog::DestroyWindow();
 }
+
+std::vector<std::string> CPrivateSpanTTableBase::StepTexts(const WalkStep& step, int count) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < count; ++i) {
+        texts.push_back(step.Text(i));
+    }
+    return texts;
+}

@@ -50,6 +50,16 @@ protected:
     // Runs the editor on the selected row; IDOK or IDCANCEL.
     virtual int RunEditor() = 0;
 
+    // The texts of the step's values, every walked column in binding order.
+    static std::vector<std::string> StepTexts(const ksx::WalkStep& step, int count);
+    // Runs an editor of type Editor on this list.
+    template <class Editor>
+    int RunEditorOnList() {
+        Editor dlg;
+        dlg.SetTable(List());
+        return dlg.DoModal();
+    }
+
     CCommonSNMP m_cCommonSNMP;
 
 private:

@@ -68,15 +68,9 @@ void CPrivateSpanTree::DisableStpOnLbdPorts() {
 }
 
 std::vector<std::string> CPrivateSpanTree::Cells(const WalkStep& s) const {
-    std::vector<std::string> values;
-    for (int i = 0; i < 10; ++i) {
-        values.push_back(s.Text(i));
-    }
-    return stp::PortRowCells(values);
+    return stp::PortRowCells(StepTexts(s, 10));
 }
 
 int CPrivateSpanTree::RunEditor() {
-    CPrivateSpanTPort dlg;
-    dlg.SetTable(List());
-    return dlg.DoModal();
+    return RunEditorOnList<CPrivateSpanTPort>();
 }

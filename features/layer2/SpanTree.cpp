@@ -45,10 +45,7 @@ int CSpanTree::OnInitDialog() {
 }
 
 std::vector<std::string> CSpanTree::Cells(const WalkStep& s) const {
-    std::vector<std::string> cells;
-    for (int i = 0; i < 10; ++i) {
-        cells.push_back(s.Text(i));
-    }
+    std::vector<std::string> cells = StepTexts(s, 10);
     cells[3] = cells[3] == "1" ? "Y" : "N";
     cells[4] = stp::Dot1dPortStateText(cells[4]);
     cells[5] = stp::BridgeIdText(cells[5]);
@@ -58,7 +55,5 @@ std::vector<std::string> CSpanTree::Cells(const WalkStep& s) const {
 }
 
 int CSpanTree::RunEditor() {
-    CSpanTreePortParam dlg;
-    dlg.SetTable(List());
-    return dlg.DoModal();
+    return RunEditorOnList<CSpanTreePortParam>();
 }

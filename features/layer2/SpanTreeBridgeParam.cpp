@@ -6,7 +6,6 @@
 #include "core/TextNumbers.h"
 #include "features/layer2/PrivateSpanTCommon.h"
 #include "features/layer2/SpanTree.h"
-#include "platform/sys/Debug.h"
 #include "platform/ui/Form.h"
 #include "res/ids_stp.h"
 
@@ -50,13 +49,7 @@ std::optional<CSpanTreeBridgeParam::BridgeValues> CSpanTreeBridgeParam::ParseRep
 }
 
 CSpanTreeBridgeParam::CSpanTreeBridgeParam(QWidget* parent)
-    : CDialog(IDD_SPAN_TREE_BRIDGE, parent), m_bridgeRead(m_cCommonSNMP, kReadOids, ParseReply) {
-    OwnReader(m_bridgeRead);
-    OwnSession(m_cCommonSNMP);
-    OwnSession(m_cCommonSNMPSet);
-    OwnSession(m_cCommonSNMPSet0);
-    m_bridgeRead.onRow = [this](const BridgeValues& v) { ShowBridgeValues(v); };
-}
+    : CPrivateSpanTBridgeBase(IDD_SPAN_TREE_BRIDGE, parent, kReadOids, ParseReply) {}
 
 CSpanTreeBridgeParam::~CSpanTreeBridgeParam() = default;
 
@@ -98,10 +91,7 @@ int CSpanTreeBridgeParam::OnInitDialog() {
     SetTopmost(true);
     CDialog::OnInitDialog();
     SetIcon(QApplication::windowIcon());
-    SetDlgItemInt(IDC_STB_MAX_AGE, m_nMaxAge);
-    SetDlgItemInt(IDC_STB_FORWARD_DELAY, m_nForwardDelay);
-    SetDlgItemInt(IDC_STB_HELLO, m_nHello);
-    SetDlgItemInt(IDC_STB_PRIORITY_COPY, m_nPriority);
+    ShowTimers(IDC_STB_MAX_AGE, IDC_STB_FORWARD_DELAY, IDC_STB_HELLO, IDC_STB_PRIORITY_COPY);
     SetDlgItemText(IDC_STB_PRIORITY, "0");
     Item<QComboBox>(IDC_STB_VERSION)->setCurrentIndex(0);
     EnableDlgItem(IDOK, false);  // nothing to write back before a read
@@ -112,24 +102,12 @@ int CSpanTreeBridgeParam::OnInitDialog() {
     return 1;
 }
 
-void CSpanTreeBridgeParam::ReadBridgeValues() {
-    m_bridgeRead.Read(OnBridgeValuesReply, this);
-}
-
-int CSpanTreeBridgeParam::OnBridgeValuesReply(CSnmp* response, int requestId, void* userData, int status) {
-    return static_cast<CSpanTreeBridgeParam*>(userData)->m_bridgeRead.Step(response, requestId, status);
-}
-
 void CSpanTreeBridgeParam::EnableForm(bool enable) {
-    for (int id : kFormControls) {
-        EnableDlgItem(id, enable);
-    }
+    EnableControls(kFormControls, enable);
 }
 
 void CSpanTreeBridgeParam::ShowBridgeValues(const BridgeValues& v) {
-    m_read = v;
-    m_bReadOk = true;
-    EnableDlgItem(IDOK, true);
+    TakeRead(v);
     m_nPriority = text::LeadingInt(v.priority);
     SetDlgItemText(IDC_STB_PRIORITY, v.priority);
     SetDlgItemText(IDC_STB_TOPO_CHANGE_TIME, v.topoChangeTime);
@@ -145,7 +123,7 @@ void CSpanTreeBridgeParam::ShowBridgeValues(const BridgeValues& v) {
     SetDlgItemText(IDC_STB_FORWARD_DELAY_USED, v.forwardDelayUsed);
     const bool on = v.state == "1";
     CheckDlgButton(IDC_STB_RSTP, on ? 1 : 0);
-    m_strRstpState = on ? "1" : "0";
+    m_strState = on ? "1" : "0";
     EnableForm(on);
     EnableDlgItem(IDC_STB_PORT_SETTING, on);
     if (v.version == "0") {
@@ -153,10 +131,7 @@ void CSpanTreeBridgeParam::ShowBridgeValues(const BridgeValues& v) {
     } else if (v.version == "2") {
         Item<QComboBox>(IDC_STB_VERSION)->setCurrentIndex(0);
     }
-    SetDlgItemInt(IDC_STB_MAX_AGE, m_nMaxAge);
-    SetDlgItemInt(IDC_STB_FORWARD_DELAY, m_nForwardDelay);
-    SetDlgItemInt(IDC_STB_HELLO, m_nHello);
-    SetDlgItemInt(IDC_STB_PRIORITY_COPY, m_nPriority);
+    ShowTimers(IDC_STB_MAX_AGE, IDC_STB_FORWARD_DELAY, IDC_STB_HELLO, IDC_STB_PRIORITY_COPY);
 }
 
 void CSpanTreeBridgeParam::OnOK() {
@@ -186,10 +161,7 @@ void CSpanTreeBridgeParam::OnOK() {
         return;
     }
     stp::BridgeWrite w;
-    w.set = &m_cCommonSNMPSet;
-    w.set0 = &m_cCommonSNMPSet0;
     w.enable = IsDlgButtonChecked(IDC_STB_RSTP) != 0;
-    w.remembered = &m_strRstpState;
     w.helloOid = kB + ".13.0";
     w.forwardDelayOid = kB + ".14.0";
     w.maxAgeOid = kB + ".12.0";
@@ -198,25 +170,5 @@ void CSpanTreeBridgeParam::OnOK() {
                 {kB + ".13.0", std::to_string(hello)}};
     const bool rstp = Item<QComboBox>(IDC_STB_VERSION)->currentText() == "RSTP";
     w.last = {{kB + ".2.0", std::to_string(m_nPriority)}, {stp::kVersionOid, rstp ? "2" : "0"}};
-    w.readMaxAge = m_read.maxAge;
-    w.readHello = m_read.hello;
-    w.readForwardDelay = m_read.forwardDelay;
-    bool stateOne = false;
-    const stp::BridgeWriteResult result = stp::WriteBridge(w, &stateOne);
-    if (stateOne) {
-        EnableDlgItem(IDC_STB_PORT_SETTING, true);
-    }
-    if (result == stp::BridgeWriteResult::kStateOff) {
-        EnableDlgItem(IDC_STB_PORT_SETTING, false);
-        return;
-    }
-    if (result != stp::BridgeWriteResult::kWritten) {
-        AfxMessageBox(stp::BridgeWriteMessage(result));
-    }
-    ReadBridgeValues();
-}
-
-int CSpanTreeBridgeParam::DestroyWindow() {
-    DebugOut("==================DestroyWindow===============");
-    return CDialog::DestroyWindow();
+    WriteBridge(w, IDC_STB_PORT_SETTING, true);
 }

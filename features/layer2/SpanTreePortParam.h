@@ -2,8 +2,6 @@
 // with its designated root, cost, bridge and port as the table shows them.
 #pragma once
 
-#include <string>
-
 #include "features/layer2/PrivateSpanTPortBase.h"
 
 class CSpanTreePortParam : public CPrivateSpanTPortBase {
@@ -17,9 +15,4 @@ public:
 protected:
     void CreateControls() override;
     int OnInitDialog() override;
-
-private:
-    std::string m_strPort;
-    int m_nPriority = 0;
-    int m_nCost = 0;
 };

@@ -19,6 +19,7 @@
 #include "platform/ui/Text.h"
 #include "res/ids_stp.h"
 #include "res/resource.h"
+#include "tests/features/layer2/SpanTreeTestSupport.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -29,17 +30,11 @@ using namespace ksx;
 using test::DialogDriver;
 
 const std::string L = "1.3.6.1.4.1.7393.10.76.20.1.17";
-const std::string kTrunkMembers = "1.3.6.1.4.1.7393.10.76.20.1.8.1.3.1.2";
+const std::string& kTrunkMembers = test::kStpTrunkMembers;
 const std::string kDeviceStp = "1.3.6.1.4.1.7393.10.76.20.1.6.1.1.0";
 const std::string kPortStp = "1.3.6.1.4.1.7393.10.76.20.1.6.2.1.4";
 
-class Lbd : public test::SharedSimTest {
-public:
-    static void SetUpTestSuite() {
-        SnmpInit();
-        SharedSimTest::SetUpTestSuite();
-    }
-
+class Lbd : public test::StpSimTest {
 protected:
     void TearDown() override {
         s_sim->ErrorStatus(kTrunkMembers, 0);
@@ -134,8 +129,7 @@ TEST_F(Lbd, RefreshReadsLoopsFirstThenSettingsAndPorts) {
     EXPECT_EQ(d.GetDlgItemText(IDC_LBD_VLAN_LIST), "10,20");
     EXPECT_TRUE(d.IsDlgItemEnabled(IDC_LBD_VLAN_LIST));
 
-    const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/layer2";
-    QDir().mkpath(dir);
+    const QString dir = test::Layer2ShotDir();
     test::PumpEvents();
     EXPECT_TRUE(test::GrabScreenshot(&o.dlg, (dir + "/loopback_detection.png").toStdString()));
 }

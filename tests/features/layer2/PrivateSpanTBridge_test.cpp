@@ -16,6 +16,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_stp.h"
 #include "res/resource.h"
+#include "tests/features/layer2/SpanTreeTestSupport.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -27,13 +28,7 @@ using test::DialogDriver;
 
 const std::string P = "1.3.6.1.4.1.7393.10.76.20.1.6.1";
 
-class StpBridge : public test::SharedSimTest {
-public:
-    static void SetUpTestSuite() {
-        SnmpInit();
-        SharedSimTest::SetUpTestSuite();
-    }
-
+class StpBridge : public test::StpSimTest {
 protected:
     void TearDown() override {
         s_sim->ErrorStatus(P + ".4.0", 0);
@@ -84,8 +79,7 @@ TEST_F(StpBridge, ReadsTwelveObjectsAndShowsSeconds) {
     EXPECT_EQ(o.dlg.RememberedState(), "1");
     EXPECT_TRUE(d.IsDlgItemEnabled(IDC_STPB_PORT_SETTING));
 
-    const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/layer2";
-    QDir().mkpath(dir);
+    const QString dir = test::Layer2ShotDir();
     test::PumpEvents();
     EXPECT_TRUE(test::GrabScreenshot(&o.dlg, (dir + "/stp_bridge.png").toStdString()));
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/snmplib/Snmp.h"
+#include "tests/features/layer2/SpanTreeTestSupport.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 
@@ -102,13 +103,7 @@ TEST(StpPortWrite, AutomaticCostStaysAutomaticAndUnselectedListsAreLeftOut) {
               (std::vector<std::string>{".4.3=2", ".2.3=32", ".5.3=30000", ".16.3=0"}));
 }
 
-class StpBridgeWrite : public test::SharedSimTest {
-public:
-    static void SetUpTestSuite() {
-        SnmpInit();
-        SharedSimTest::SetUpTestSuite();
-    }
-
+class StpBridgeWrite : public test::StpSimTest {
 protected:
     // Sessions take the connection settings when they are made: after the fixture pointed them here.
     void SetUp() override {

@@ -18,6 +18,7 @@
 #include "platform/snmplib/Snmp.h"
 #include "platform/ui/Text.h"
 #include "res/ids_stp.h"
+#include "tests/features/layer2/SpanTreeTestSupport.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -29,15 +30,9 @@ using test::DialogDriver;
 
 const std::string T = "1.3.6.1.4.1.7393.10.76.20.1.6.2.1";
 const std::string kLbdState = "1.3.6.1.4.1.7393.10.76.20.1.17.5.1.2";
-const std::string kTrunkMembers = "1.3.6.1.4.1.7393.10.76.20.1.8.1.3.1.2";
+const std::string& kTrunkMembers = test::kStpTrunkMembers;
 
-class StpPorts : public test::SharedSimTest {
-public:
-    static void SetUpTestSuite() {
-        SnmpInit();
-        SharedSimTest::SetUpTestSuite();
-    }
-
+class StpPorts : public test::StpSimTest {
 protected:
     void TearDown() override {
         s_sim->ErrorStatus(T + ".1", 0);
@@ -116,8 +111,7 @@ TEST_F(StpPorts, OpeningSwitchesLoopbackPortsOffThenWalksTheTable) {
     EXPECT_TRUE(t.dlg.IsDlgItemEnabled(IDC_STPT_PORT_CONFIG));
     EXPECT_FALSE(t.dlg.GetDlgItem(IDC_STPT_BRIDGE_CONFIG)->isVisible());
 
-    const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/layer2";
-    QDir().mkpath(dir);
+    const QString dir = test::Layer2ShotDir();
     test::PumpEvents();
     EXPECT_TRUE(test::GrabScreenshot(&t.dlg, (dir + "/stp_port_table.png").toStdString()));
 }
@@ -132,7 +126,7 @@ TEST_F(StpPorts, EditorKeepsAnAutomaticCostAutomatic) {
         EXPECT_EQ(e.dlg.IsDlgButtonChecked(IDC_STPP_ENABLE), 1);
         EXPECT_EQ(e.dlg.GetDlgItemText(IDC_STPP_MIGRATE), "Disabled");
 
-        const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/layer2";
+        const QString dir = test::Layer2ShotDir();
         test::PumpEvents();
         EXPECT_TRUE(test::GrabScreenshot(&e.dlg, (dir + "/stp_port_editor.png").toStdString()));
 

@@ -15,6 +15,7 @@
 #include "platform/snmplib/Snmp.h"
 #include "platform/ui/Text.h"
 #include "res/ids_stp.h"
+#include "tests/features/layer2/SpanTreeTestSupport.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -27,20 +28,10 @@ using test::DialogDriver;
 const std::string B = "1.3.6.1.2.1.17.2";
 const std::string P = "1.3.6.1.4.1.7393.10.76.20.1.6";
 
-class SpanTreeDialogs : public test::SharedSimTest {
-public:
-    static void SetUpTestSuite() {
-        SnmpInit();
-        SharedSimTest::SetUpTestSuite();
-    }
-
+class SpanTreeDialogs : public test::StpSimTest {
 protected:
     static std::vector<std::string> Sets() { return test::SetLines(s_sim->Requests(), 0); }
-    static QString ShotDir() {
-        const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/layer2";
-        QDir().mkpath(dir);
-        return dir;
-    }
+    static QString ShotDir() { return test::Layer2ShotDir(); }
 
     test::ScriptedMessageBox boxes;
 };
