@@ -27,9 +27,7 @@ namespace {
 using namespace ksx;
 using ksx::test::DialogDriver;
 using ksx::test::WaitUntil;
-using ksx::test::layer2::kCut;
-using ksx::test::layer2::kP;
-using ksx::test::layer2::Row;
+using namespace ksx::test::layer2;
 
 class IGMPVlanSettingTest : public test::layer2::Layer2SimTest {
 protected:

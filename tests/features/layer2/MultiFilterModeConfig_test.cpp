@@ -25,9 +25,7 @@ namespace {
 using namespace ksx;
 using ksx::test::DialogDriver;
 using ksx::test::WaitUntil;
-using ksx::test::layer2::kCut;
-using ksx::test::layer2::kP;
-using ksx::test::layer2::Row;
+using namespace ksx::test::layer2;
 
 const char kForward[] = "Forward Unregistered Groups";
 const char kFilter[] = "Filtering Unregistered Groups";

@@ -28,9 +28,7 @@ namespace {
 using namespace ksx;
 using ksx::test::DialogDriver;
 using ksx::test::WaitUntil;
-using ksx::test::layer2::kCut;
-using ksx::test::layer2::kP;
-using ksx::test::layer2::Row;
+using namespace ksx::test::layer2;
 
 const std::string kTable = kP + ".9.3.1";
 const char kBadMac[] = "Please enter correct MAC format(ex:00-00-00-00-00-01)";
