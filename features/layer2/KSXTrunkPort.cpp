@@ -9,6 +9,7 @@
 
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
+#include "features/common/PortGridRows.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -42,17 +43,6 @@ QSize WindowSize(int ports) {
         default:
             return {};
     }
-}
-
-// Ports per row of the member grid: two rows on the 48- and 52-port models.
-int PortsPerRow(int ports) {
-    if (ports == 48) {
-        return 24;
-    }
-    if (ports == 52) {
-        return 26;
-    }
-    return ports;
 }
 
 }  // namespace
@@ -90,7 +80,7 @@ void CKSXTrunkPort::CreateControls() {
     auto* grid = new QGridLayout(ports);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(2);
-    const int perRow = std::max(PortsPerRow(m_nPortNum), 1);
+    const int perRow = std::max(ui::PortsPerGridRow(m_nPortNum), 1);
     for (int n = 1; n <= m_nPortNum && n <= IDC_TRUNKPORT_CHECK_LAST - 2000; ++n) {
         const int row = ((n - 1) / perRow) * 2;
         const int column = (n - 1) % perRow;

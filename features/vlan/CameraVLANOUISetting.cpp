@@ -4,11 +4,11 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <chrono>
-#include <cstring>
 #include <thread>
 
 #include "core/CodeConvert.h"
 #include "core/SnmpReply.h"
+#include "features/vlan/CameraDeviceTable.h"
 #include "features/vlan/CameraVlanRules.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
@@ -37,10 +37,6 @@ const ksx::Tunable kSettleMs("surveillance-oui.settle-ms", 50);
 
 void Settle() {
     std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs.Get()));
-}
-
-std::string SameRowText(const WalkStep& step, int i) {
-    return step.Has(i) && step.Index(i) == step.Index(0) ? step.Text(i) : std::string();
 }
 
 }  // namespace
@@ -150,31 +146,17 @@ void CCameraVLANOUISetting::OnAdd() {
     if (!ValidateOuiEntry(description, mac)) {
         return;
     }
-    const std::string index = MacIndex(mac);
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMP.AddVarBind(kDevStatusCol + index, 1, "4");
-    if (!SendAccepted(m_cCommonSNMP)) {
-        AfxMessageBox(kTextAddFailed, MB_OK);
-        return;
-    }
-    Settle();
-    char utf8[128];
-    std::memset(utf8, 0, sizeof utf8);
-    CCodeConvert::AnsiToUTF8(description, utf8, sizeof utf8);
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMP.AddVarBind(kDevDescCol + index, 2, utf8);
-    if (!SendAccepted(m_cCommonSNMP)) {
-        // The row without its description would count toward the limit: remove it again.
-        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-        m_cCommonSNMP.AddVarBind(kDevStatusCol + index, 1, "6");
-        const bool removed = SendAccepted(m_cCommonSNMP);
-        AfxMessageBox(removed ? kTextAddHalfMade : kTextAddHalfMadeKept, MB_OK);
-        RefreshOuiTable();
-        return;
+    switch (camvlan::AddDeviceRow(m_cCommonSNMP, MacIndex(mac), description, nullptr, Settle)) {
+        case DeviceRowAdd::kNotCreated:
+            return;
+        case DeviceRowAdd::kHalfMade:
+            RefreshOuiTable();
+            return;
+        case DeviceRowAdd::kAdded:
+            break;
     }
     SetDlgItemText(IDC_OUI_DESCRIPTION, "");
     SetDlgItemText(IDC_OUI_MAC, "");
-    Settle();
     RefreshOuiTable();
 }
 
@@ -190,15 +172,7 @@ void CCameraVLANOUISetting::OnDelete() {
         AfxMessageBox(kTextDefaultNoDelete, MB_OK);
         return;
     }
-    const std::string index = MacIndex(oui);
-    if (index.empty()) {
-        return;
+    if (camvlan::DeleteDeviceRow(m_cCommonSNMP, MacIndex(oui), Settle)) {
+        RefreshOuiTable();
     }
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMP.AddVarBind(kDevStatusCol + index, 1, "6");
-    if (!SendAccepted(m_cCommonSNMP)) {
-        return;
-    }
-    Settle();
-    RefreshOuiTable();
 }

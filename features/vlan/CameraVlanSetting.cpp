@@ -8,7 +8,6 @@
 #include <QRegularExpressionValidator>
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <thread>
 
 #include "controls/ListCtrlEx.h"
@@ -16,6 +15,7 @@
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
+#include "features/vlan/CameraDeviceTable.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -44,11 +44,6 @@ const ksx::Tunable kSettleMs("surveillance.settle-ms", 50);
 
 void Settle() {
     std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs.Get()));
-}
-
-// The column value of a walk step when it belongs to the step's row (the first column's index).
-std::string SameRowText(const WalkStep& step, int i) {
-    return step.Has(i) && step.Index(i) == step.Index(0) ? step.Text(i) : std::string();
 }
 
 // The six octets of a dotted MAC index ("0.17.34.0.0.0"); empty when it is not one.
@@ -449,36 +444,24 @@ void CCameraVlanSetting::OnAdd() {
         return;
     }
     const std::string index = MacIndex(mac);
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMP.AddVarBind(kDevStatusCol + index, 1, "4");
-    // Without a row there is nothing to fill in: the entry stays in the fields.
-    if (!SendAccepted(m_cCommonSNMP)) {
-        AfxMessageBox(kTextAddFailed, MB_OK);
-        return;
-    }
-    Settle();
-    char utf8[128];
-    std::memset(utf8, 0, sizeof utf8);
-    CCodeConvert::AnsiToUTF8(description, utf8, sizeof utf8);
-    static const unsigned char kOuiMask[6] = {0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00};
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMP.AddVarBind(kDevDescCol + index, 2, utf8);
-    m_cCommonSNMP.AddVarBind(kDevTypeCol + index, 1, type.c_str());
-    if (oui) {
-        m_cCommonSNMP.AddVarBind(kDevMaskCol + index, 2, reinterpret_cast<const char*>(kOuiMask), 6);
-    }
-    if (!SendAccepted(m_cCommonSNMP)) {
-        // A row without its description and type would count toward the limit: remove it again.
-        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-        m_cCommonSNMP.AddVarBind(kDevStatusCol + index, 1, "6");
-        const bool removed = SendAccepted(m_cCommonSNMP);
-        AfxMessageBox(removed ? kTextAddHalfMade : kTextAddHalfMadeKept, MB_OK);
-        RefreshAll();
-        return;
+    const auto typeAndMask = [&](CCommonSNMP& session) {
+        static const unsigned char kOuiMask[6] = {0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00};
+        session.AddVarBind(kDevTypeCol + index, 1, type.c_str());
+        if (oui) {
+            session.AddVarBind(kDevMaskCol + index, 2, reinterpret_cast<const char*>(kOuiMask), 6);
+        }
+    };
+    switch (camvlan::AddDeviceRow(m_cCommonSNMP, index, description, typeAndMask, Settle)) {
+        case DeviceRowAdd::kNotCreated:
+            return;
+        case DeviceRowAdd::kHalfMade:
+            RefreshAll();
+            return;
+        case DeviceRowAdd::kAdded:
+            break;
     }
     m_editDescription->clear();
     m_editMac->clear();
-    Settle();
     RefreshAll();
 }
 
@@ -493,15 +476,7 @@ void CCameraVlanSetting::OnDelete() {
         AfxMessageBox(kTextDefaultNoDelete, MB_OK);
         return;
     }
-    const std::string index = MacIndex(mac);
-    if (index.empty()) {
-        return;  // a row whose address did not arrive whole has no index to address
+    if (camvlan::DeleteDeviceRow(m_cCommonSNMP, MacIndex(mac), Settle)) {
+        RefreshAll();
     }
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMP.AddVarBind(kDevStatusCol + index, 1, "6");
-    if (!SendAccepted(m_cCommonSNMP)) {
-        return;
-    }
-    Settle();
-    RefreshAll();
 }

@@ -15,6 +15,7 @@
 
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
+#include "features/common/PortGridRows.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/Text.h"
@@ -26,17 +27,6 @@ namespace {
 
 constexpr int kVidLength = 4;
 constexpr int kNameLength = 20;
-
-// Ports in the first block of the grid: past it the ports form a second block below.
-int FirstBlockPorts(int ports) {
-    if (ports == 48) {
-        return 24;
-    }
-    if (ports == 52) {
-        return 26;
-    }
-    return ports;
-}
 
 }  // namespace
 
@@ -111,7 +101,8 @@ void CKSXVlanAdd::CreatePortGrid() {
     m_pForbiddenBox.assign(n, nullptr);
     m_pPortLabel.assign(n, nullptr);
 
-    const int firstBlock = FirstBlockPorts(m_nPortNum);
+    // Ports in the first block of the grid: past it the ports form a second block below.
+    const int firstBlock = ui::PortsPerGridRow(m_nPortNum);
     const struct {
         const char* text;
         int labelId;

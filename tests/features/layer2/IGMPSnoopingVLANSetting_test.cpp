@@ -17,6 +17,7 @@
 #include "features/layer2/IGMPSnoopingVLANSetting.h"
 #include "platform/sys/Globals.h"
 #include "res/ids_igmp.h"
+#include "tests/features/layer2/Layer2SimTest.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -26,35 +27,10 @@ namespace {
 using namespace ksx;
 using ksx::test::DialogDriver;
 using ksx::test::WaitUntil;
+using namespace ksx::test::layer2;
 
-const std::string kP = "1.3.6.1.4.1.7393.10.76.20.1";
-const size_t kCut = kP.size() + 1;
-
-std::vector<std::string> Row(CListCtrl* list, int row) {
-    std::vector<std::string> out;
-    for (int c = 0; c < list->GetColumnCount(); ++c) {
-        out.push_back(list->GetItemText(row, c).toStdString());
-    }
-    return out;
-}
-
-class IGMPVlanSettingTest : public test::SharedSimTest {
+class IGMPVlanSettingTest : public test::layer2::Layer2SimTest {
 protected:
-    void SetUp() override {
-        SharedSimTest::SetUp();
-        g_nPortNum = 28;
-    }
-    void TearDown() override {
-        for (const std::string& oid : m_failing) {
-            s_sim->ErrorStatus(oid, 0);
-        }
-        SharedSimTest::TearDown();
-    }
-    void Fail(const std::string& oid, int status) {
-        m_failing.push_back(oid);
-        s_sim->ErrorStatus(oid, status);
-    }
-    std::vector<std::string> SetsSent() { return test::SetLines(s_sim->Requests(), kCut); }
     static CListCtrl* List(CIGMPSnoopingVLANSetting& dlg) { return dlg.Item<CListCtrl>(IDC_IGMPV_LIST); }
     // Waits for the walk and the trunk read of the last refresh.
     static void WaitRead(CIGMPSnoopingVLANSetting& dlg) {
@@ -74,9 +50,6 @@ protected:
     static QCheckBox* Box(DialogDriver& drv, int port) {
         return drv.ItemAs<QCheckBox>(IDC_IGMPV_PORT_CHECK + port);
     }
-
-    test::ScriptedMessageBox boxes;
-    std::vector<std::string> m_failing;
 };
 
 TEST_F(IGMPVlanSettingTest, ListsEveryVlanAndGreysTheAppliesWhenSnoopingIsOff) {

@@ -15,6 +15,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_igmp.h"
 #include "res/resource.h"
+#include "tests/features/layer2/Layer2SimTest.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -24,40 +25,17 @@ namespace {
 using namespace ksx;
 using ksx::test::DialogDriver;
 using ksx::test::WaitUntil;
+using namespace ksx::test::layer2;
 
-const std::string kP = "1.3.6.1.4.1.7393.10.76.20.1";
-const size_t kCut = kP.size() + 1;
 const char kForward[] = "Forward Unregistered Groups";
 const char kFilter[] = "Filtering Unregistered Groups";
 
-std::vector<std::string> Row(CListCtrl* list, int row) {
-    std::vector<std::string> out;
-    for (int c = 0; c < list->GetColumnCount(); ++c) {
-        out.push_back(list->GetItemText(row, c).toStdString());
-    }
-    return out;
-}
-
-class MultiFilterModeTest : public test::SharedSimTest {
+class MultiFilterModeTest : public test::layer2::Layer2SimTest {
 protected:
-    void SetUp() override {
-        SharedSimTest::SetUp();
-        g_nPortNum = 28;
-    }
-    void TearDown() override {
-        for (const std::string& oid : m_failing) {
-            s_sim->ErrorStatus(oid, 0);
-        }
-        SharedSimTest::TearDown();
-    }
-    std::vector<std::string> SetsSent() { return test::SetLines(s_sim->Requests(), kCut); }
     static CListCtrl* List(CMultiFilterModeConfig& dlg) { return dlg.Item<CListCtrl>(IDC_MFM_LIST); }
     static bool WaitRead(CMultiFilterModeConfig& dlg) {
         return WaitUntil([&] { return !dlg.Reading() && dlg.IsDlgItemEnabled(IDC_MFM_REFRESH); });
     }
-
-    test::ScriptedMessageBox boxes;
-    std::vector<std::string> m_failing;
 };
 
 TEST_F(MultiFilterModeTest, ListsModesWithTheNamesOfTheirOwnVlans) {

@@ -18,6 +18,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_static_mac.h"
 #include "res/resource.h"
+#include "tests/features/layer2/Layer2SimTest.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -27,19 +28,10 @@ namespace {
 using namespace ksx;
 using ksx::test::DialogDriver;
 using ksx::test::WaitUntil;
+using namespace ksx::test::layer2;
 
-const std::string kP = "1.3.6.1.4.1.7393.10.76.20.1";
-const size_t kCut = kP.size() + 1;
 const std::string kTable = kP + ".9.3.1";
 const char kBadMac[] = "Please enter correct MAC format(ex:00-00-00-00-00-01)";
-
-std::vector<std::string> Row(CListCtrl* list, int row) {
-    std::vector<std::string> out;
-    for (int c = 0; c < list->GetColumnCount(); ++c) {
-        out.push_back(list->GetItemText(row, c).toStdString());
-    }
-    return out;
-}
 
 std::vector<std::string> Items(QComboBox* combo) {
     std::vector<std::string> out;
@@ -49,23 +41,8 @@ std::vector<std::string> Items(QComboBox* combo) {
     return out;
 }
 
-class StaticMACTest : public test::SharedSimTest {
+class StaticMACTest : public test::layer2::Layer2SimTest {
 protected:
-    void SetUp() override {
-        SharedSimTest::SetUp();
-        g_nPortNum = 28;
-    }
-    void TearDown() override {
-        for (const std::string& oid : m_failing) {
-            s_sim->ErrorStatus(oid, 0);
-        }
-        SharedSimTest::TearDown();
-    }
-    void Fail(const std::string& oid, int status) {
-        m_failing.push_back(oid);
-        s_sim->ErrorStatus(oid, status);
-    }
-    std::vector<std::string> SetsSent() { return test::SetLines(s_sim->Requests(), kCut); }
     static CListCtrl* List(CStaticMACDlg& dlg) { return dlg.Item<CListCtrl>(IDC_SMAC_LIST); }
     // Refresh comes back once the VLAN list, the table and the trunk membership were read.
     static bool WaitRead(CStaticMACDlg& dlg) {
@@ -97,9 +74,6 @@ protected:
         EXPECT_TRUE(drv.Click(IDC_SMAC_ADD));
         return boxes.Texts();
     }
-
-    test::ScriptedMessageBox boxes;
-    std::vector<std::string> m_failing;
 };
 
 TEST_F(StaticMACTest, OpensWithTheTableTheVlansAndTheLearningSettings) {

@@ -1,0 +1,63 @@
+// Device-table writes shared by the auto surveillance VLAN dialogs.
+#include "features/vlan/CameraDeviceTable.h"
+
+#include <cstring>
+
+#include "core/CodeConvert.h"
+#include "core/SnmpReply.h"
+#include "features/vlan/CameraVlanRules.h"
+#include "platform/sys/MessageBox.h"
+
+using namespace ksx;
+
+namespace camvlan {
+
+std::string SameRowText(const WalkStep& step, int i) {
+    return step.Has(i) && step.Index(i) == step.Index(0) ? step.Text(i) : std::string();
+}
+
+DeviceRowAdd AddDeviceRow(CCommonSNMP& session, const std::string& index, const std::string& description,
+                          const std::function<void(CCommonSNMP&)>& moreColumns,
+                          const std::function<void()>& settle) {
+    session.Open(CCommonSNMP::REQUEST_SET);
+    session.AddVarBind(kDevStatusCol + index, 1, "4");
+    // Without a row there is nothing to fill in: the entry stays in the fields.
+    if (!SendAccepted(session)) {
+        AfxMessageBox(kTextAddFailed, MB_OK);
+        return DeviceRowAdd::kNotCreated;
+    }
+    settle();
+    char utf8[128];
+    std::memset(utf8, 0, sizeof utf8);
+    CCodeConvert::AnsiToUTF8(description, utf8, sizeof utf8);
+    session.Open(CCommonSNMP::REQUEST_SET);
+    session.AddVarBind(kDevDescCol + index, 2, utf8);
+    if (moreColumns) {
+        moreColumns(session);
+    }
+    if (!SendAccepted(session)) {
+        // A row without its columns would count toward the limit: remove it again.
+        session.Open(CCommonSNMP::REQUEST_SET);
+        session.AddVarBind(kDevStatusCol + index, 1, "6");
+        const bool removed = SendAccepted(session);
+        AfxMessageBox(removed ? kTextAddHalfMade : kTextAddHalfMadeKept, MB_OK);
+        return DeviceRowAdd::kHalfMade;
+    }
+    settle();
+    return DeviceRowAdd::kAdded;
+}
+
+bool DeleteDeviceRow(CCommonSNMP& session, const std::string& index, const std::function<void()>& settle) {
+    if (index.empty()) {
+        return false;  // a row whose address did not arrive whole has no index to address
+    }
+    session.Open(CCommonSNMP::REQUEST_SET);
+    session.AddVarBind(kDevStatusCol + index, 1, "6");
+    if (!SendAccepted(session)) {
+        return false;
+    }
+    settle();
+    return true;
+}
+
+}  // namespace camvlan
