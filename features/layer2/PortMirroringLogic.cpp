@@ -98,54 +98,22 @@ int CPortMirroringLogic::OnMirrorConfigRead(CSnmp* response, int requestId, void
 }
 
 void CPortMirroringLogic::ReadTrunkMembers() {
-    {
-        // A port that left its trunk since the last read must not keep the old group.
-        std::lock_guard<std::mutex> guard(m_lock);
-        std::fill(m_aTrunkGroup.begin(), m_aTrunkGroup.end(), 0);
-    }
-    m_cCommonSNMPTrunk.Open(CCommonSNMP::REQUEST_GETNEXT);
-    m_cCommonSNMPTrunk.AddVarBind(kTrunkMemberColumn, 4, nullptr);
-    m_cCommonSNMPTrunk.StartAsyncWalk(OnTrunkMembersWalk, this, 0);
+    m_trunkWalk.Start(OnTrunkMembersWalk, this);
 }
 
 int CPortMirroringLogic::OnTrunkMembersWalk(CSnmp* response, int requestId, void* userData, int status) {
     auto* self = static_cast<CPortMirroringLogic*>(userData);
     std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMPTrunk.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (status != 0 || !ksx::ReplyAccepted(status, response)) {
-        // The end of the column completes the membership; anything else leaves it unknown.
-        const bool complete = status == -2;
+    using Step = ksx::TrunkMemberWalk::Step;
+    const Step step = self->m_trunkWalk.OnStep(response, requestId, status, OnTrunkMembersWalk, self,
+                                               static_cast<size_t>(PortCount()));
+    if (step == Step::Complete || step == Step::Failed) {
         if (self->m_hOwnerWnd != nullptr) {
-            self->m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kMirrorTrunksRead, complete ? 1 : 0);
+            self->m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kMirrorTrunksRead, step == Step::Complete ? 1 : 0);
         }
         self->m_cCommonSNMPTrunk.SetDone();
-        return 0;
     }
-    int count = 0;
-    const std::string list = CUtils::PortBitmapToList(ksx::BindingValue(response, 0), &count);
-    if (count > 0) {
-        char* suffix = nullptr;
-        if (self->m_cCommonSNMPTrunk.GetResponseOid(0, response, &suffix) == 0 && suffix != nullptr) {
-            self->StoreTrunkMembers(list, suffix);
-        }
-    }
-    self->m_cCommonSNMPTrunk.StartAsyncWalk(OnTrunkMembersWalk, self, 0);
     return 0;
-}
-
-void CPortMirroringLogic::StoreTrunkMembers(const std::string& portList, const std::string& instance) {
-    const std::string id = !instance.empty() && instance[0] == '.' ? instance.substr(1) : instance;
-    const int group = ksx::text::LeadingInt(id);
-    std::vector<int> flags(PortCount(), 0);
-    CUtils::PortListToArray(portList, flags.data(), 1);
-    std::lock_guard<std::mutex> guard(m_lock);
-    for (size_t i = 0; i < flags.size() && i < m_aTrunkGroup.size(); ++i) {
-        if (flags[i] != 0) {
-            m_aTrunkGroup[i] = group;
-        }
-    }
 }
 
 int CPortMirroringLogic::TrunkGroupOf(int port) const {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/ModuleBase.h"
+#include "features/layer2/TrunkMemberWalk.h"
 
 // Sent by the logic to its owner: wParam 0 with a MirrorConfigRecord (the read arrived), wParam
 // kMirrorReadFailed when the mirroring read failed, wParam kMirrorTrunksRead when the trunk walk ended
@@ -41,7 +42,6 @@ public:
     static constexpr const char* kTargetOid = "1.3.6.1.4.1.7393.10.76.20.1.18.2.0";
     static constexpr const char* kRxPortsOid = "1.3.6.1.4.1.7393.10.76.20.1.18.3.0";
     static constexpr const char* kTxPortsOid = "1.3.6.1.4.1.7393.10.76.20.1.18.4.0";
-    static constexpr const char* kTrunkMemberColumn = "1.3.6.1.4.1.7393.10.76.20.1.8.1.3.1.2";
 
     // Steps of a write, in the order they are sent; the result of WriteMirrorConfig names the failed one.
     enum WriteStep { WRITE_OK = 0, WRITE_CLEAR_SOURCES, WRITE_TARGET, WRITE_SOURCES, WRITE_STATE };
@@ -54,7 +54,6 @@ public:
     // Walks the trunk member-port column into the per-port trunk groups (cleared first).
     void ReadTrunkMembers();
     // Records the trunk group (the instance's number) of every listed port up to the port count.
-    void StoreTrunkMembers(const std::string& portList, const std::string& instance);
     // True when every trunk's members carry the same tx and rx flags in the port entries.
     bool CheckTrunkSourceModes();
     // The synchronous writes of a new configuration (see the step order above). Stops at the first step
@@ -83,5 +82,6 @@ private:
     // Declared last: destroyed first, each joins its worker before the data goes.
     CCommonSNMP m_cCommonSNMPRead;
     CCommonSNMP m_cCommonSNMPTrunk;
+    ksx::TrunkMemberWalk m_trunkWalk{m_cCommonSNMPTrunk, m_lock, m_aTrunkGroup};
     CCommonSNMP m_cCommonSNMPSet;
 };

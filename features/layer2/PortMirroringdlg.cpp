@@ -2,15 +2,21 @@
 #include "features/layer2/PortMirroringdlg.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
+#include <functional>
 
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Form.h"
 #include "res/ids_mirroring.h"
 #include "res/resource.h"
 
@@ -23,13 +29,27 @@ const ksx::ui::RegisterFeature kRegister(IDM_PORT_MIRRORING, [] {
     dlg.DoModal();
 });
 
-// Template units to client pixels.
-int Dx(int x) {
-    return x * 3 / 2;
-}
-int Dy(int y) {
-    return y * 13 / 8;
-}
+// Repositions the port strips whenever the layout has moved the control they are aligned to.
+class GeometryWatch : public QObject {
+public:
+    GeometryWatch(QObject* parent, std::function<void()> fn) : QObject(parent), m_fn(std::move(fn)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
+            m_fn();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_fn;
+};
+
+// Grid rows of the sniffer-mode block: the heading, then TX, RX, Both and None.
+constexpr int kHeadingRow = 0;
+constexpr int kRowGap = 10;       // between the two rows of a mode's boxes
+constexpr int kLabelRowGap = 20;  // between the two rows of port numbers
 
 const int kFirstIds[4] = {IDC_MIR_TX1, IDC_MIR_RX1, IDC_MIR_BOTH1, IDC_MIR_NONE1};
 
@@ -69,30 +89,37 @@ CBtnEXT* CPortMirroringdlg::Strip(int row) const {
 
 void CPortMirroringdlg::CreateControls() {
     SetWindowText("PortMirroringConfiguration");
-    AddGroupBox(IDC_MIR_STATE_GROUP, "", Dx(6), Dy(2), Dx(410), Dy(18));
-    AddLabel(IDC_MIR_STATE_LABEL, "Port Mirroring", Dx(13), Dy(9), Dx(82), Dy(8));
-    PlaceControl(IDC_MIR_ENABLED, new QRadioButton("Enabled"), Dx(106), Dy(8), Dx(52), Dy(10));
-    PlaceControl(IDC_MIR_DISABLED, new QRadioButton("Disabled"), Dx(160), Dy(8), Dx(52), Dy(10));
-    AddGroupBox(IDC_MIR_PORTS_GROUP, "", Dx(6), Dy(24), Dx(410), Dy(195));
-    AddLabel(IDC_MIR_TARGET_LABEL, "TargetPort", Dx(9), Dy(34), Dx(42), Dy(8));
-    QComboBox* target = AddComboBox(IDC_MIR_TARGET, Dx(106), Dy(31), Dx(48), Dy(12));
-    target->setEditable(true);
+    ui::Form form(*this);
+    auto state = form.Group("", IDC_MIR_STATE_GROUP);
+    state.Row({state.Label("Port Mirroring", IDC_MIR_STATE_LABEL), state.Radio(IDC_MIR_ENABLED, "Enabled"),
+               state.Radio(IDC_MIR_DISABLED, "Disabled"), ui::Form::Stretch});
+    auto ports = form.Group("", IDC_MIR_PORTS_GROUP);
+    QComboBox* target = ports.Combo(IDC_MIR_TARGET, true);
     target->setMaxVisibleItems(12);
-    AddLabel(IDC_MIR_SOURCE_LABEL, "Source Port Selection", Dx(9), Dy(43), Dx(85), Dy(8));
-    AddLabel(IDC_MIR_SNIFFER_LABEL, "Sniffer\nMode", Dx(15), Dy(55), Dx(33), Dy(18));
-    AddLabel(IDC_MIR_SELECT_ALL_LABEL, "Select\nAll", Dx(48), Dy(54), Dx(24), Dy(16));
-    AddLabel(IDC_MIR_TX_LABEL, "TX", Dx(18), Dy(74), Dx(20), Dy(10));
-    AddLabel(IDC_MIR_RX_LABEL, "RX", Dx(19), Dy(105), Dx(20), Dy(10));
-    AddLabel(IDC_MIR_BOTH_LABEL, "Both", Dx(17), Dy(137), Dx(24), Dy(10));
-    AddLabel(IDC_MIR_NONE_LABEL, "None", Dx(17), Dy(168), Dx(24), Dy(10));
-    AddButton(IDC_MIR_ALL_TX, "All", Dx(48), Dy(72), Dx(24), Dy(11));
-    AddButton(IDC_MIR_ALL_RX, "All", Dx(48), Dy(105), Dx(24), Dy(11));
-    AddButton(IDC_MIR_ALL_BOTH, "All", Dx(48), Dy(136), Dx(24), Dy(11));
-    AddButton(IDC_MIR_ALL_NONE, "All", Dx(48), Dy(168), Dx(24), Dy(11));
-    AddButton(IDC_MIR_REFRESH, "Refresh", Dx(199), Dy(198), Dx(43), Dy(13));
-    AddButton(IDC_MIR_APPLY, "Apply", Dx(262), Dy(198), Dx(43), Dy(13));
-    AddButton(IDC_MIR_CLOSE, "Close", Dx(326), Dy(198), Dx(43), Dy(13));
-    SetClientSize(Dx(423), Dy(230));
+    // Room for any port number, whatever the list holds.
+    target->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    target->setMinimumContentsLength(3);
+    ports.Row({ports.Label("TargetPort", IDC_MIR_TARGET_LABEL), target, ui::Form::Stretch});
+    ports.Add(ports.Label("Source Port Selection", IDC_MIR_SOURCE_LABEL));
+    // Mode names and All buttons on the left; the strips take the rest of each row (see PlaceStrips).
+    m_pModes = new QGridLayout;
+    m_pModes->addWidget(ports.Label("Sniffer\nMode", IDC_MIR_SNIFFER_LABEL), kHeadingRow, 0, Qt::AlignTop);
+    m_pModes->addWidget(ports.Label("Select\nAll", IDC_MIR_SELECT_ALL_LABEL), kHeadingRow, 1, Qt::AlignTop);
+    const struct {
+        int label;
+        const char* text;
+        int all;
+    } rows[4] = {{IDC_MIR_TX_LABEL, "TX", IDC_MIR_ALL_TX},
+                 {IDC_MIR_RX_LABEL, "RX", IDC_MIR_ALL_RX},
+                 {IDC_MIR_BOTH_LABEL, "Both", IDC_MIR_ALL_BOTH},
+                 {IDC_MIR_NONE_LABEL, "None", IDC_MIR_ALL_NONE}};
+    for (int r = 0; r < 4; ++r) {
+        m_pModes->addWidget(ports.Label(rows[r].text, rows[r].label), kHeadingRow + 1 + r, 0, Qt::AlignTop);
+        m_pModes->addWidget(ports.Button(rows[r].all, "All"), kHeadingRow + 1 + r, 1, Qt::AlignTop);
+    }
+    m_pModes->setColumnStretch(2, 1);
+    ports.Layout()->addLayout(m_pModes, ports.Layout()->rowCount(), 0, 1, 2);
+    ports.Buttons({{IDC_MIR_REFRESH, "Refresh"}, {IDC_MIR_APPLY, "Apply"}, {IDC_MIR_CLOSE, "Close"}});
 
     OnMessage(WM_SNMP_RESULT, [this](WPARAM w, LPARAM l) { return OnMirrorResult(w, l); });
     OnCommand(IDC_MIR_APPLY, [this] { OnApply(); });
@@ -121,47 +148,87 @@ int CPortMirroringdlg::OnInitDialog() {
     }
     combo->setCurrentIndex(0);
     CreatePortStrips();
-    // The bottom buttons end where the strips end.
-    const int d = m_pRows[MODE_NONE]->GetStripRect().right() - GetDlgItem(IDC_MIR_CLOSE)->geometry().right();
-    for (int id : {IDC_MIR_CLOSE, IDC_MIR_APPLY, IDC_MIR_REFRESH}) {
-        QWidget* w = GetDlgItem(id);
-        w->move(w->x() + d, w->y());
-    }
     OnRefresh();
     return 1;
 }
 
 void CPortMirroringdlg::CreatePortStrips() {
     const int ports = PortCount();
-    const int right = GetDlgItem(IDC_MIR_PORTS_GROUP)->geometry().right();
-    auto make = [this, ports, right](unsigned style, int firstId, QWidget* anchor, int size, int rowGap,
-                                     int placement) {
-        auto strip = std::make_unique<CBtnEXT>(ports, size, rowGap);
+    // Square controls large enough for a check box and for the widest port number at this font.
+    QLabel probe(QString::number(std::max(ports, 1)));
+    probe.setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    QCheckBox box;
+    const QSize label = probe.minimumSizeHint();
+    const QSize check = box.minimumSizeHint();
+    m_nBoxSize = std::max({label.width() + 4, label.height(), check.width(), check.height()});
+    QWidget* host = GetDlgItem(IDC_MIR_PORTS_GROUP);
+    auto make = [this, ports, host](unsigned style, int firstId, int rowGap) {
+        auto strip = std::make_unique<CBtnEXT>(ports, m_nBoxSize, rowGap);
         strip->SetParentWnd(this);
-        const QRect a = anchor->geometry();
-        strip->CalcSpacing(a.x() + a.width(), right);
-        strip->Create(style, firstId, a, placement);
+        const int perRow = strip->GetFirstRowCount();
+        strip->CalcSpacing(0, perRow * m_nBoxSize + std::max(perRow - 1, 0) * 4);
+        strip->Create(style, firstId, QRect(), 0);
+        // Into the group with the buttons they line up with; PlaceStrips gives the positions.
+        for (int i = 0; i < ports; ++i) {
+            if (QWidget* w = strip->GetControl(i)) {
+                w->setParent(host);
+                w->show();
+            }
+        }
         return strip;
     };
-    QWidget* allRx = GetDlgItem(IDC_MIR_ALL_RX);
-    m_pRows[MODE_RX] = make(BS_AUTOCHECKBOX, IDC_MIR_RX1, allRx, allRx->height(), 10, 0);
-    QWidget* allBoth = GetDlgItem(IDC_MIR_ALL_BOTH);
-    m_pRows[MODE_BOTH] = make(BS_AUTOCHECKBOX, IDC_MIR_BOTH1, allBoth, allBoth->height(), 10, 0);
-    QWidget* allNone = GetDlgItem(IDC_MIR_ALL_NONE);
-    m_pRows[MODE_NONE] = make(BS_AUTOCHECKBOX, IDC_MIR_NONE1, allNone, allNone->height(), 10, 0);
-    m_pPortLabels = make(CBTNEXT_LABELS, IDC_MIR_PORT_LABEL1, GetDlgItem(IDC_MIR_SELECT_ALL_LABEL),
-                         allRx->height(), 20, 0);
-    if (ports == 52) {
-        // Under the port numbers: each row of boxes below its row of labels.
-        QWidget* label1 = GetDlgItem(IDC_MIR_PORT_LABEL1);
-        auto strip = std::make_unique<CBtnEXT>(ports, label1->height(), 20);
-        strip->SetParentWnd(this);
-        strip->CalcSpacing(label1->geometry().x() + label1->width(), right);
-        strip->Create(BS_AUTOCHECKBOX, IDC_MIR_TX1, label1->geometry(), 1);
-        m_pRows[MODE_TX] = std::move(strip);
-    } else {
-        QWidget* allTx = GetDlgItem(IDC_MIR_ALL_TX);
-        m_pRows[MODE_TX] = make(BS_AUTOCHECKBOX, IDC_MIR_TX1, allTx, allTx->height(), 10, 0);
+    // With the TX boxes between them, the rows of numbers leave a box's height and a little more.
+    const int labelGap = TxUnderLabels() ? m_nBoxSize + 4 : kLabelRowGap;
+    m_pPortLabels = make(CBTNEXT_LABELS, IDC_MIR_PORT_LABEL1, labelGap);
+    // With two rows of numbers the TX boxes go under each row of them.
+    m_pRows[MODE_TX] = make(BS_AUTOCHECKBOX, IDC_MIR_TX1, TxUnderLabels() ? labelGap : kRowGap);
+    m_pRows[MODE_RX] = make(BS_AUTOCHECKBOX, IDC_MIR_RX1, kRowGap);
+    m_pRows[MODE_BOTH] = make(BS_AUTOCHECKBOX, IDC_MIR_BOTH1, kRowGap);
+    m_pRows[MODE_NONE] = make(BS_AUTOCHECKBOX, IDC_MIR_NONE1, kRowGap);
+
+    // The layout keeps room for the strips: the column as wide as a row of boxes, each row as tall.
+    const int perRow = m_pPortLabels->GetFirstRowCount();
+    const bool twoRows = ports > perRow;
+    // A little room between the All buttons and the first box.
+    m_pModes->setColumnMinimumWidth(
+        2, 8 + perRow * m_nBoxSize + std::max(perRow - 1, 0) * m_pPortLabels->GetSpacing());
+    m_pModes->setRowMinimumHeight(kHeadingRow, twoRows ? 2 * m_nBoxSize + labelGap : m_nBoxSize);
+    for (int r = 0; r < 4; ++r) {
+        const bool underLabels = r == MODE_TX && TxUnderLabels();
+        m_pModes->setRowMinimumHeight(kHeadingRow + 1 + r,
+                                      twoRows && !underLabels ? 2 * m_nBoxSize + kRowGap : m_nBoxSize);
+    }
+    auto* watch = new GeometryWatch(this, [this] { PlaceStrips(); });
+    GetDlgItem(IDC_MIR_CLOSE)->installEventFilter(watch);
+    host->installEventFilter(watch);
+    PlaceStrips();
+}
+
+bool CPortMirroringdlg::TxUnderLabels() const {
+    return PortCount() == 52;
+}
+
+void CPortMirroringdlg::PlaceStrips() {
+    if (m_pPortLabels == nullptr) {
+        return;
+    }
+    // Right-aligned with the bottom buttons, each strip at the top of its row.
+    const int right = GetDlgItem(IDC_MIR_CLOSE)->geometry().right() + 1;
+    const int perRow = m_pPortLabels->GetFirstRowCount();
+    const int x0 = right - (perRow * m_nBoxSize + std::max(perRow - 1, 0) * m_pPortLabels->GetSpacing());
+    auto place = [this, x0](CBtnEXT& strip, int y0) {
+        for (int i = 0; i < strip.GetCount(); ++i) {
+            if (QWidget* w = strip.GetControl(i)) {
+                w->setGeometry(QRect(strip.ControlPosition(i, x0, y0), QSize(m_nBoxSize, m_nBoxSize)));
+            }
+        }
+    };
+    const int labelsTop = m_pModes->cellRect(kHeadingRow, 2).top();
+    place(*m_pPortLabels, labelsTop);
+    for (int r = 0; r < 4; ++r) {
+        const bool underLabels = r == MODE_TX && TxUnderLabels();
+        place(*m_pRows[r],
+              underLabels ? labelsTop + m_nBoxSize : m_pModes->cellRect(kHeadingRow + 1 + r, 2).top());
     }
 }
 

@@ -9,6 +9,8 @@
 #include "controls/LxDialog.h"
 #include "features/layer2/PortMirroringLogic.h"
 
+class QGridLayout;
+
 class CPortMirroringdlg : public ClxDialog {
 public:
     // Sniffer modes, in the order of the rows.
@@ -30,6 +32,8 @@ protected:
 
 private:
     void CreatePortStrips();
+    void PlaceStrips();
+    bool TxUnderLabels() const;
     ksx::LRESULT OnMirrorResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
     void ShowRecord(const MirrorConfigRecord& record);
     void OnPortCheck(int id);
@@ -46,6 +50,8 @@ private:
     void UpdateApply();
 
     CPortMirroringLogic m_logic;
+    QGridLayout* m_pModes = nullptr;  // mode names, All buttons and room for the strips
+    int m_nBoxSize = 0;
     std::unique_ptr<CBtnEXT> m_pPortLabels;
     std::unique_ptr<CBtnEXT> m_pRows[4];
     bool m_bConfigRead = false;  // a mirroring read arrived since the last refresh

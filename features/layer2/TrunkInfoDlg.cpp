@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <vector>
 
+#include "features/common/ScalarGet.h"
 #include "platform/snmplib/Snmp.h"
-#include "platform/sys/DeliveryGate.h"
 #include "platform/sys/Globals.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/WaitCursor.h"
@@ -66,10 +66,7 @@ int CTrunkInfoDlg::OnInitDialog() {
 
 int CTrunkInfoDlg::DestroyWindow() {
     const int result = CDialog::DestroyWindow();  // a reply arriving now is no longer delivered
-    if (m_pSender) {
-        DeliveryGate::WaitingFor waiting(m_pSender->workerThreadId());
-        m_pSender.reset();
-    }
+    ReleaseSender(m_pSender);
     return result;
 }
 
@@ -79,37 +76,17 @@ void CTrunkInfoDlg::OnRefresh() {
 }
 
 void CTrunkInfoDlg::Read() {
-    if (g_strSnmpVersion != "1" || !m_pSender) {
-        return;
-    }
-    CSnmpV1 request(0);
-    request.setCommunity(g_strReadCommunity.c_str());
-    for (const char* leaf : kLeaves) {
-        request.addValue((std::string(kRoot) + leaf).c_str(), SNMP_TYPE_NULL, nullptr);
-    }
-    m_pSender->attach(&request);
-    m_pSender->start(AgentAddress().c_str(), OnTrunkInfoReply, this);
+    SendScalarGet(m_pSender.get(), AgentAddress(), kRoot, {std::begin(kLeaves), std::end(kLeaves)},
+                  OnTrunkInfoReply, this);
 }
 
 int CTrunkInfoDlg::OnTrunkInfoReply(CSnmp* reply, int /*requestId*/, void* userData, int status) {
     auto* self = static_cast<CTrunkInfoDlg*>(userData);
-    std::unique_ptr<CSnmp> owned(reply);
-    if (g_strSnmpVersion != "1" || status != 0 || !owned) {
+    auto values = ScalarGetTexts(reply, status, 4);
+    if (!values) {
         return 0;
     }
-    int errorStatus = 0;
-    int errorIndex = 0;
-    owned->getErrorStatus(&errorStatus, &errorIndex);
-    if (errorStatus != 0 || owned->getVarBindCount() < 4) {
-        return 0;
-    }
-    std::vector<std::string> values;
-    for (int i = 0; i < 4; ++i) {
-        const char* text = owned->getValueText(i);
-        values.emplace_back(text != nullptr ? text : "");
-    }
-    owned.reset();
-    self->SendMessage(WM_TRUNK_INFO, 0, reinterpret_cast<LPARAM>(&values));
+    self->SendMessage(WM_TRUNK_INFO, 0, reinterpret_cast<LPARAM>(&*values));
     return 0;
 }
 

@@ -105,54 +105,23 @@ int CGVRPFunLogic::OnVlanIdWalk(CSnmp* response, int requestId, void* userData, 
 }
 
 void CGVRPFunLogic::ReadTrunkPorts() {
-    {
-        // Ports that left their trunk since the last read must not keep the old group.
-        std::lock_guard<std::mutex> guard(m_lock);
-        std::fill(m_aTrunk.begin(), m_aTrunk.end(), 0);
-    }
-    m_cCommonSNMPTrunk.Open(CCommonSNMP::REQUEST_GETNEXT);
-    m_cCommonSNMPTrunk.AddVarBind(kTrunkMemberColumn, 4, nullptr);
-    m_cCommonSNMPTrunk.StartAsyncWalk(OnTrunkWalk, this, 0);
+    m_trunkWalk.Start(OnTrunkWalk, this);
 }
 
 int CGVRPFunLogic::OnTrunkWalk(CSnmp* response, int requestId, void* userData, int status) {
     auto* self = static_cast<CGVRPFunLogic*>(userData);
     std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMPTrunk.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (status != 0 || !ksx::ReplyAccepted(status, response)) {
-        // Only the end of the column makes the membership complete.
-        if (status != -2 && self->m_hOwnerWnd != nullptr) {
+    using Step = ksx::TrunkMemberWalk::Step;
+    const Step step =
+        self->m_trunkWalk.OnStep(response, requestId, status, OnTrunkWalk, self, self->m_aTrunk.size());
+    if (step == Step::Complete || step == Step::Failed) {
+        if (step == Step::Failed && self->m_hOwnerWnd != nullptr) {
             self->m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpTrunkReadFailed, 0);
         }
         self->Finished();
         self->m_cCommonSNMPTrunk.SetDone();
-        return 0;
     }
-    int count = 0;
-    const std::string list = CUtils::PortBitmapToList(ksx::BindingValue(response, 0), &count);
-    if (count > 0) {
-        char* suffix = nullptr;
-        if (self->m_cCommonSNMPTrunk.GetResponseOid(0, response, &suffix) == 0 && suffix != nullptr) {
-            self->ApplyTrunkMembers(list, suffix);
-        }
-    }
-    self->m_cCommonSNMPTrunk.StartAsyncWalk(OnTrunkWalk, self, 0);
     return 0;
-}
-
-void CGVRPFunLogic::ApplyTrunkMembers(const std::string& list, const std::string& instance) {
-    const int id =
-        ksx::text::LeadingInt(!instance.empty() && instance[0] == '.' ? instance.substr(1) : instance);
-    std::vector<int> flags(m_aTrunk.size(), 0);
-    CUtils::PortListToArray(list, flags.data(), 1);
-    std::lock_guard<std::mutex> guard(m_lock);
-    for (size_t i = 0; i < flags.size(); ++i) {
-        if (flags[i] != 0) {
-            m_aTrunk[i] = id;
-        }
-    }
 }
 
 std::vector<int> CGVRPFunLogic::TrunkArraySnapshot() const {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/ModuleBase.h"
+#include "features/layer2/TrunkMemberWalk.h"
 
 #ifndef KSX_HAVE_WM_SNMP_RESULT
 #define KSX_HAVE_WM_SNMP_RESULT
@@ -43,7 +44,6 @@ public:
     static constexpr const char* kLeaveOid = "1.3.6.1.4.1.7393.10.76.20.1.30.3.0";
     static constexpr const char* kLeaveAllOid = "1.3.6.1.4.1.7393.10.76.20.1.30.4.0";
     static constexpr const char* kPortTable = "1.3.6.1.4.1.7393.10.76.20.1.30.5.1";
-    static constexpr const char* kTrunkMemberColumn = "1.3.6.1.4.1.7393.10.76.20.1.8.1.3.1.2";
     static constexpr const char* kVlanNameColumn = "1.3.6.1.4.1.7393.10.76.20.1.7.6.1.1";
 
     CGVRPFunLogic();
@@ -71,7 +71,6 @@ public:
     std::string VlanIdText() const;
 
     // Stores the trunk id (instance without its ".") for each listed port up to the port count.
-    void ApplyTrunkMembers(const std::string& list, const std::string& instance);
 
 private:
     static int OnPortTableWalk(CSnmp* response, int requestId, void* userData, int status);
@@ -87,6 +86,7 @@ private:
     // Declared last: destroyed first, each joins its worker before the data goes.
     CCommonSNMP m_cCommonSNMPPorts;
     CCommonSNMP m_cCommonSNMPTrunk;
+    ksx::TrunkMemberWalk m_trunkWalk{m_cCommonSNMPTrunk, m_lock, m_aTrunk};
     CCommonSNMP m_cCommonSNMPVlan;
     CCommonSNMP m_cCommonSNMPSet;
 };

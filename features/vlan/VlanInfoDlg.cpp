@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "features/common/ScalarGet.h"
 #include "platform/snmplib/Snmp.h"
-#include "platform/sys/DeliveryGate.h"
 #include "platform/sys/Globals.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/WaitCursor.h"
@@ -82,10 +82,7 @@ int CVlanInfoDlg::OnInitDialog() {
 
 int CVlanInfoDlg::DestroyWindow() {
     const int result = CDialog::DestroyWindow();  // a reply arriving now is no longer delivered
-    if (m_pSender) {
-        DeliveryGate::WaitingFor waiting(m_pSender->workerThreadId());
-        m_pSender.reset();
-    }
+    ReleaseSender(m_pSender);
     return result;
 }
 
@@ -95,37 +92,17 @@ void CVlanInfoDlg::OnRefresh() {
 }
 
 void CVlanInfoDlg::ReadVlanInfo() {
-    if (g_strSnmpVersion != "1" || !m_pSender) {
-        return;
-    }
-    CSnmpV1 request(0);
-    request.setCommunity(g_strReadCommunity.c_str());
-    for (const char* leaf : kLeaves) {
-        request.addValue((std::string(kRoot) + leaf).c_str(), SNMP_TYPE_NULL, nullptr);
-    }
-    m_pSender->attach(&request);
-    m_pSender->start(AgentAddress().c_str(), OnVlanInfoReply, this);
+    SendScalarGet(m_pSender.get(), AgentAddress(), kRoot, {std::begin(kLeaves), std::end(kLeaves)},
+                  OnVlanInfoReply, this);
 }
 
 int CVlanInfoDlg::OnVlanInfoReply(CSnmp* reply, int /*requestId*/, void* userData, int status) {
     auto* self = static_cast<CVlanInfoDlg*>(userData);
-    std::unique_ptr<CSnmp> owned(reply);
-    if (g_strSnmpVersion != "1" || status != 0 || !owned) {
+    auto values = ScalarGetTexts(reply, status, 9);
+    if (!values) {
         return 0;
     }
-    int errorStatus = 0;
-    int errorIndex = 0;
-    owned->getErrorStatus(&errorStatus, &errorIndex);
-    if (errorStatus != 0 || owned->getVarBindCount() < 9) {
-        return 0;  // nothing to show: the controls stay as they are
-    }
-    std::vector<std::string> values;
-    for (int i = 0; i < 9; ++i) {
-        const char* text = owned->getValueText(i);
-        values.emplace_back(text != nullptr ? text : "");
-    }
-    owned.reset();
-    self->SendMessage(WM_VLAN_INFO, 0, reinterpret_cast<LPARAM>(&values));
+    self->SendMessage(WM_VLAN_INFO, 0, reinterpret_cast<LPARAM>(&*values));
     return 0;
 }
 

@@ -4,9 +4,12 @@
 // layout.
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFont>
 #include <string>
 #include <vector>
 
@@ -15,18 +18,12 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_mirroring.h"
 #include "res/resource.h"
-#include "tests/support/SimSwitch.h"
-#include "tests/support/SimTestHelpers.h"
-#include "tests/support/ui/DialogDriver.h"
-#include "tests/support/ui/ScriptedMessageBox.h"
+#include "tests/features/DialogTest.h"
 
 namespace {
 
 using namespace ksx;
-using ksx::test::DialogDriver;
-using ksx::test::RequestLines;
-using ksx::test::SetLines;
-using ksx::test::WaitUntil;
+using namespace ksx::dialogtest;
 
 const std::string kP = "1.3.6.1.4.1.7393.10.76.20.1";
 const std::string kState = kP + ".18.1.0";
@@ -368,6 +365,64 @@ TEST_F(PortMirroring52, TwoRowsPerStripTxUnderTheLabelsAndEightOctetBitmaps) {
         (std::vector<std::string>{"18.4.0=x:0000000000000000 18.3.0=x:0000000000000000", "18.2.0=i:52",
                                   "18.4.0=x:0000000000010000 18.3.0=x:6000000000000000", "18.1.0=i:1"}));
     WaitReread(dlg, 1);
+}
+
+// At the default font and at one and a half times it: every control inside the dialog and at least its
+// own minimum size, every port box and number inside the ports group, none overlapping the next.
+TEST_F(PortMirroring52, GrowsWithTheFontAndCutsNothing) {
+    Configure("1", "52", "6000000000000000", "0000000000000010");
+    const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/layer2";
+    QDir().mkpath(dir);
+    for (double scale : {1.0, 1.5}) {
+        const QFont original = QApplication::font();
+        QFont font = original;
+        font.setPointSizeF(original.pointSizeF() * scale);
+        QApplication::setFont(font);
+        {
+            CPortMirroringdlg dlg;
+            DialogDriver drv(dlg);
+            WaitRead(dlg);
+            test::PumpEvents();
+            const std::string name =
+                scale > 1.0 ? "port_mirroring_52-large.png" : "port_mirroring_52-default.png";
+            EXPECT_TRUE(test::GrabScreenshot(&dlg, (dir + "/" + QString::fromStdString(name)).toStdString()));
+            const QRect inside = dlg.rect();
+            for (QWidget* w : dlg.findChildren<QWidget*>()) {
+                if (!w->isVisible() || w->isWindow() ||
+                    qobject_cast<QAbstractScrollArea*>(w->parentWidget()) ||
+                    qobject_cast<QComboBox*>(w->parentWidget())) {
+                    continue;  // parts a list or a combo box sizes itself
+                }
+                const QRect r(w->mapTo(&dlg, QPoint(0, 0)), w->size());
+                EXPECT_TRUE(inside.contains(r)) << name << ": " << w->metaObject()->className() << " outside";
+                const QSize need = w->minimumSizeHint();
+                if (need.isValid()) {
+                    EXPECT_GE(w->width(), need.width()) << name << ": " << w->metaObject()->className();
+                    EXPECT_GE(w->height(), need.height()) << name << ": " << w->metaObject()->className();
+                }
+            }
+            QWidget* group = dlg.GetDlgItem(IDC_MIR_PORTS_GROUP);
+            QWidget* allTx = dlg.GetDlgItem(IDC_MIR_ALL_TX);
+            for (int first : {IDC_MIR_PORT_LABEL1, IDC_MIR_TX1, IDC_MIR_RX1, IDC_MIR_BOTH1, IDC_MIR_NONE1}) {
+                for (int i = 0; i < 52; ++i) {
+                    QWidget* w = dlg.GetDlgItem(first + i);
+                    ASSERT_NE(w, nullptr);
+                    const QRect r(w->mapTo(group, QPoint(0, 0)), w->size());
+                    EXPECT_TRUE(group->rect().contains(r)) << name << " control " << first + i;
+                    EXPECT_FALSE(r.intersects(QRect(allTx->mapTo(group, QPoint(0, 0)), allTx->size())))
+                        << name << " control " << first + i;
+                }
+            }
+            // Neighbouring rows of boxes never overlap.
+            for (int pair : {IDC_MIR_RX1, IDC_MIR_BOTH1, IDC_MIR_NONE1}) {
+                const int above = pair - (IDC_MIR_RX1 - IDC_MIR_TX1);
+                EXPECT_LT(dlg.GetDlgItem(above + 51)->geometry().bottom(),
+                          dlg.GetDlgItem(pair)->geometry().top())
+                    << name;
+            }
+        }
+        QApplication::setFont(original);
+    }
 }
 
 }  // namespace

@@ -14,18 +14,12 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_gvrp.h"
 #include "res/resource.h"
-#include "tests/support/SimSwitch.h"
-#include "tests/support/SimTestHelpers.h"
-#include "tests/support/ui/DialogDriver.h"
-#include "tests/support/ui/ScriptedMessageBox.h"
+#include "tests/features/DialogTest.h"
 
 namespace {
 
 using namespace ksx;
-using ksx::test::DialogDriver;
-using ksx::test::RequestLines;
-using ksx::test::SetLines;
-using ksx::test::WaitUntil;
+using namespace ksx::dialogtest;
 
 const std::string kG = "1.3.6.1.4.1.7393.10.76.20.1.30";
 const std::string kState = kG + ".1.0";
