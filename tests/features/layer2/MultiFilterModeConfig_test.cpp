@@ -33,8 +33,9 @@ const char kFilter[] = "Filtering Unregistered Groups";
 class MultiFilterModeTest : public test::layer2::Layer2SimTest {
 protected:
     static CListCtrl* List(CMultiFilterModeConfig& dlg) { return dlg.Item<CListCtrl>(IDC_MFM_LIST); }
+    // A walk of 256 rows takes a while in a sanitizer build on a busy machine.
     static bool WaitRead(CMultiFilterModeConfig& dlg) {
-        return WaitUntil([&] { return !dlg.Reading() && dlg.IsDlgItemEnabled(IDC_MFM_REFRESH); });
+        return WaitUntil([&] { return !dlg.Reading() && dlg.IsDlgItemEnabled(IDC_MFM_REFRESH); }, 30000);
     }
 };
 
