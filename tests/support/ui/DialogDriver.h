@@ -15,7 +15,7 @@ namespace ksx::test {
 // Processes pending events (posted calls, timers due, queued gate calls) without waiting.
 void PumpEvents();
 // Pumps events until pred holds or limitMs passes; returns pred's last value.
-bool WaitUntil(const std::function<bool()>& pred, int limitMs = 5000);
+bool WaitUntil(const std::function<bool()>& pred, int limitMs = 20000);
 
 // Runs dlg.DoModal() with `script` called once from inside the modal loop (the dialog is shown by
 // then); returns DoModal's result. A script that does not end the dialog leaves it to the loop: give it
