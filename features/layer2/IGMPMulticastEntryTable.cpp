@@ -49,7 +49,7 @@ void CIGMPMulticastEntryTable::OnRefresh() {
 
 LRESULT CIGMPMulticastEntryTable::OnGroupResult(WPARAM wParam, LPARAM lParam) {
     if (wParam == 0 && lParam != 0) {
-        const auto& entry = *reinterpret_cast<const IGMPGroupEntry*>(lParam);
+        const auto& entry = *ksx::Record<IGMPGroupEntry>(lParam);
         const int n = m_list->GetItemCount();
         m_list->SetItemTextEx(n, 0, QString::number(n + 1));
         m_list->SetItemTextEx(n, 1, QString::fromStdString(entry.vlanId));

@@ -82,7 +82,7 @@ CIGMPSnoopingLogic::CIGMPSnoopingLogic()
     // Rows go to the owner as the records of the feature's messages, valid during the call.
     m_vlanWalk.onRow = [this](const IGMPVlanEntry& entry) {
         if (m_hOwner != nullptr) {
-            m_hOwner->SendMessage(WM_IGMP_RESULT, 0, reinterpret_cast<ksx::LPARAM>(&entry));
+            m_hOwner->SendMessage(WM_IGMP_RESULT, 0, ksx::RecordParam(&entry));
         }
     };
     m_vlanWalk.onEnd = [this](const ksx::WalkEnd&) {
@@ -97,7 +97,7 @@ CIGMPSnoopingLogic::CIGMPSnoopingLogic()
     };
     m_groupWalk.onRow = [this](const IGMPGroupEntry& entry) {
         if (m_hOwner != nullptr) {
-            m_hOwner->SendMessage(WM_IGMP_GROUP_RESULT, 0, reinterpret_cast<ksx::LPARAM>(&entry));
+            m_hOwner->SendMessage(WM_IGMP_GROUP_RESULT, 0, ksx::RecordParam(&entry));
         }
     };
     m_groupWalk.onEnd = [this](const ksx::WalkEnd&) {

@@ -138,7 +138,7 @@ void CIGMPSnoopingVLANSetting::OnRefresh() {
 
 LRESULT CIGMPSnoopingVLANSetting::OnIGMPResult(WPARAM wParam, LPARAM lParam) {
     if (wParam == 0 && lParam != 0) {
-        const auto& entry = *reinterpret_cast<const IGMPVlanEntry*>(lParam);
+        const auto& entry = *ksx::Record<IGMPVlanEntry>(lParam);
         const int row = m_list->InsertItem(m_list->GetItemCount(), QString::fromStdString(entry.vlanId));
         auto shown = [](const std::string& v) { return QString(v == "1" ? kEnabled : kDisabled); };
         m_list->SetItemText(row, 1, QString::fromStdString(entry.vlanName));

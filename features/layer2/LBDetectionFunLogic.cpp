@@ -71,19 +71,17 @@ CLBDetectionFunLogic::CLBDetectionFunLogic()
     m_vlanLoopRead.onEnd = [this](const ksx::WalkEnd& end) {
         // A reply of a walk that was replaced counts for nothing; any other end lets the refresh go on.
         if (!end.stale) {
-            Notify(LBD_VLAN_LOOPS_DONE, reinterpret_cast<ksx::LPARAM>("VlanLoopFinished"));
+            Notify(LBD_VLAN_LOOPS_DONE, ksx::RecordParam("VlanLoopFinished"));
         }
     };
     m_globalRead.onRow = [this](const LbdGlobalSettings& g) {
         m_GlobalSettings = g;
-        Notify(LBD_GLOBAL_SETTINGS, reinterpret_cast<ksx::LPARAM>(&m_GlobalSettings));
+        Notify(LBD_GLOBAL_SETTINGS, ksx::RecordParam(&m_GlobalSettings));
     };
-    m_portRead.onRow = [this](const LbdPortRow& row) {
-        Notify(LBD_PORT_ROW, reinterpret_cast<ksx::LPARAM>(&row));
-    };
+    m_portRead.onRow = [this](const LbdPortRow& row) { Notify(LBD_PORT_ROW, ksx::RecordParam(&row)); };
     m_portRead.onEnd = [this](const ksx::WalkEnd& end) {
         if (!end.stale) {
-            Notify(LBD_PORTS_FINISHED, reinterpret_cast<ksx::LPARAM>("Finished"));
+            Notify(LBD_PORTS_FINISHED, ksx::RecordParam("Finished"));
         }
     };
     m_trunkRead.onEnd = [this](const ksx::WalkEnd& end) {
@@ -191,7 +189,7 @@ bool CLBDetectionFunLogic::SetPortStates(int from, int to, const std::string& st
             written = ksx::SendAccepted(m_cSetSNMP, 2000);
         }
     }
-    Notify(LBD_PORT_WRITE_DONE, reinterpret_cast<ksx::LPARAM>("PortStateWriteMIBFinished"));
+    Notify(LBD_PORT_WRITE_DONE, ksx::RecordParam("PortStateWriteMIBFinished"));
     return written;
 }
 

@@ -116,12 +116,12 @@ LRESULT CLoopbackDetection::OnSnmpResult(WPARAM wParam, LPARAM lParam) {
     switch (wParam) {
         case LBD_GLOBAL_SETTINGS:
             if (lParam != 0) {
-                OnGlobalSettings(*reinterpret_cast<const LbdGlobalSettings*>(lParam));
+                OnGlobalSettings(*ksx::Record<LbdGlobalSettings>(lParam));
             }
             break;
         case LBD_PORT_ROW:
             if (lParam != 0) {
-                OnPortRow(*reinterpret_cast<const LbdPortRow*>(lParam));
+                OnPortRow(*ksx::Record<LbdPortRow>(lParam));
             }
             break;
         case LBD_PORTS_FINISHED:

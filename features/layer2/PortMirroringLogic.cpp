@@ -91,7 +91,7 @@ int CPortMirroringLogic::OnMirrorConfigRead(CSnmp* response, int requestId, void
     }
     owned.reset();
     if (self->m_hOwnerWnd != nullptr) {
-        self->m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, 0, reinterpret_cast<ksx::LPARAM>(&record));
+        self->m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, 0, ksx::RecordParam(&record));
     }
     self->m_cCommonSNMPRead.SetDone();
     return 0;

@@ -266,7 +266,7 @@ LRESULT CPortMirroringdlg::OnMirrorResult(WPARAM wParam, LPARAM lParam) {
     if (wParam != 0 || lParam == 0) {
         return 0;
     }
-    ShowRecord(*reinterpret_cast<const MirrorConfigRecord*>(lParam));
+    ShowRecord(*ksx::Record<MirrorConfigRecord>(lParam));
     m_bConfigRead = true;
     UpdateApply();
     return 0;

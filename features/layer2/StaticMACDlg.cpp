@@ -161,7 +161,7 @@ LRESULT CStaticMACDlg::OnVlanListDone(WPARAM wParam, LPARAM /*lParam*/) {
 
 LRESULT CStaticMACDlg::OnStaticMacResult(WPARAM wParam, LPARAM lParam) {
     if (wParam == 0 && lParam != 0) {
-        const auto& entry = *reinterpret_cast<const StaticMacEntryText*>(lParam);
+        const auto& entry = *ksx::Record<StaticMacEntryText>(lParam);
         const int n = m_list->GetItemCount();
         m_list->SetItemTextEx(n, 0, QString::number(n + 1));
         m_list->SetItemTextEx(n, 1, QString::fromStdString(entry.port));

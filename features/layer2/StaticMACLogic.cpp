@@ -47,12 +47,12 @@ CStaticMACLogic::CStaticMACLogic()
                   }) {
     m_tableWalk.onRow = [this](const StaticMacEntryText& entry) {
         if (m_hOwner != nullptr) {
-            m_hOwner->SendMessage(WM_STATICMAC_RESULT, 0, reinterpret_cast<ksx::LPARAM>(&entry));
+            m_hOwner->SendMessage(WM_STATICMAC_RESULT, 0, ksx::RecordParam(&entry));
         }
     };
     m_tableWalk.onEnd = [this](const ksx::WalkEnd&) {
         if (m_hOwner != nullptr) {
-            m_hOwner->SendMessage(WM_STATICMAC_RESULT, 1, reinterpret_cast<ksx::LPARAM>(kFinished));
+            m_hOwner->SendMessage(WM_STATICMAC_RESULT, 1, ksx::RecordParam(kFinished));
         }
     };
     m_vlanRead.onEnd = [this](const ksx::WalkEnd& end) {

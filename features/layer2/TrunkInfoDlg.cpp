@@ -86,7 +86,7 @@ int CTrunkInfoDlg::OnTrunkInfoReply(CSnmp* reply, int /*requestId*/, void* userD
     if (!values) {
         return 0;
     }
-    self->SendMessage(WM_TRUNK_INFO, 0, reinterpret_cast<LPARAM>(&*values));
+    self->SendMessage(WM_TRUNK_INFO, 0, ksx::RecordParam(&*values));
     return 0;
 }
 
@@ -94,7 +94,7 @@ LRESULT CTrunkInfoDlg::OnTrunkInfo(WPARAM /*wParam*/, LPARAM lParam) {
     if (lParam == 0) {
         return 0;
     }
-    const auto& v = *reinterpret_cast<const std::vector<std::string>*>(lParam);
+    const auto& v = *ksx::Record<std::vector<std::string>>(lParam);
     for (int i = 0; i < 3; ++i) {
         SetDlgItemText(kEdits[i], v[static_cast<size_t>(i)]);
     }

@@ -37,7 +37,7 @@ CGVRPFunLogic::~CGVRPFunLogic() = default;
 
 void CGVRPFunLogic::Finished() {
     if (m_hOwnerWnd != nullptr) {
-        m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpWalkFinished, reinterpret_cast<ksx::LPARAM>(kFinished));
+        m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpWalkFinished, ksx::RecordParam(kFinished));
     }
 }
 
@@ -67,7 +67,7 @@ int CGVRPFunLogic::OnPortTableWalk(CSnmp* response, int requestId, void* userDat
     row.ingress = EnabledText(ksx::BindingValue(response, 3));
     row.frameType = ksx::BindingValue(response, 4) == "1" ? "AllFrames" : "TaggedOnly";
     if (self->m_hOwnerWnd != nullptr) {
-        self->m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpRow, reinterpret_cast<ksx::LPARAM>(&row));
+        self->m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpRow, ksx::RecordParam(&row));
     }
     self->m_cCommonSNMPPorts.StartAsyncWalk(OnPortTableWalk, self, 0);
     return 0;
@@ -168,8 +168,7 @@ int CGVRPFunLogic::SetPortSettings(int from, int to, const std::string& pvid, co
         }
     }
     if (m_hOwnerWnd != nullptr) {
-        m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpWriteFinished,
-                                 reinterpret_cast<ksx::LPARAM>(kAddFinished));
+        m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpWriteFinished, ksx::RecordParam(kAddFinished));
     }
     return 1;
 }
@@ -203,7 +202,7 @@ int CGVRPFunLogic::OnGlobalRead(CSnmp* response, int requestId, void* userData, 
     row.leaveAll = ksx::BindingValue(response, 3);
     owned.reset();
     if (self->m_hOwnerWnd != nullptr) {
-        self->m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpRow, reinterpret_cast<ksx::LPARAM>(&row));
+        self->m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpRow, ksx::RecordParam(&row));
     }
     self->m_cCommonSNMP.SetDone();
     return 0;

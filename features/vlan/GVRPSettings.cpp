@@ -141,7 +141,7 @@ LRESULT CGVRPSettings::OnSnmpResult(WPARAM wParam, LPARAM lParam) {
     switch (wParam) {
         case kGvrpRow:
             if (lParam != 0) {
-                const auto& row = *reinterpret_cast<const GvrpPortRow*>(lParam);
+                const auto& row = *ksx::Record<GvrpPortRow>(lParam);
                 const int n = m_list->GetItemCount();
                 m_list->SetItemTextEx(n, 0, QString::fromStdString(row.port));
                 m_list->SetItemTextEx(n, 1, QString::fromStdString(row.pvid));

@@ -119,7 +119,7 @@ LRESULT CGVRPTime::OnSnmpResult(WPARAM wParam, LPARAM lParam) {
     if (wParam != kGvrpRow || lParam == 0) {
         return 0;
     }
-    const auto& row = *reinterpret_cast<const GvrpGlobalRow*>(lParam);
+    const auto& row = *ksx::Record<GvrpGlobalRow>(lParam);
     if (row.enabled == 0) {
         EnableTimers(false);
     }

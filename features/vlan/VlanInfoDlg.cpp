@@ -102,7 +102,7 @@ int CVlanInfoDlg::OnVlanInfoReply(CSnmp* reply, int /*requestId*/, void* userDat
     if (!values) {
         return 0;
     }
-    self->SendMessage(WM_VLAN_INFO, 0, reinterpret_cast<LPARAM>(&*values));
+    self->SendMessage(WM_VLAN_INFO, 0, ksx::RecordParam(&*values));
     return 0;
 }
 
@@ -110,7 +110,7 @@ LRESULT CVlanInfoDlg::OnVlanInfo(WPARAM /*wParam*/, LPARAM lParam) {
     if (lParam == 0) {
         return 0;
     }
-    const auto& v = *reinterpret_cast<const std::vector<std::string>*>(lParam);
+    const auto& v = *ksx::Record<std::vector<std::string>>(lParam);
     SetDlgItemText(IDC_VINFO_MIB_VERSION, v[0]);
     SetDlgItemText(IDC_VINFO_MAX_TABLE, v[1]);
     SetDlgItemText(IDC_VINFO_DEFAULT_SUPPORTED, YesNo(v[3]));
