@@ -26,7 +26,36 @@ std::string EnabledText(const std::string& v) {
 
 }  // namespace
 
-CGVRPFunLogic::CGVRPFunLogic() : m_aTrunk(static_cast<size_t>(std::max(g_nPortNum, 0)), 0) {
+static std::vector<std::string> PortColumns() {
+    std::vector<std::string> oids;
+    for (int c = 1; c <= 5; ++c) {
+        oids.push_back(Column(c));
+    }
+    return oids;
+}
+
+CGVRPFunLogic::CGVRPFunLogic()
+    : m_aTrunk(static_cast<size_t>(std::max(g_nPortNum, 0)), 0),
+      m_portRead(m_cCommonSNMPPorts, PortColumns(), [](const ksx::WalkStep& step) {
+          GvrpPortRow row;
+          row.port = step.Text(0);
+          row.pvid = step.Text(1);
+          row.gvrp = EnabledText(step.Text(2));
+          row.ingress = EnabledText(step.Text(3));
+          row.frameType = step.Text(4) == "1" ? "AllFrames" : "TaggedOnly";
+          return row;
+      }) {
+    m_sessions.Add(m_portRead);
+    m_portRead.onRow = [this](const GvrpPortRow& row) {
+        if (m_hOwnerWnd != nullptr) {
+            m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpRow, ksx::RecordParam(&row));
+        }
+    };
+    m_portRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (!end.stale) {
+            Finished();
+        }
+    };
     m_sessions.Add(m_cCommonSNMPPorts);
     m_sessions.Add(m_cCommonSNMPTrunk);
     m_sessions.Add(m_cCommonSNMPVlan);
@@ -42,35 +71,11 @@ void CGVRPFunLogic::Finished() {
 }
 
 void CGVRPFunLogic::ReadPortTable() {
-    m_cCommonSNMPPorts.Open(CCommonSNMP::REQUEST_GETNEXT);
-    for (int c = 1; c <= 5; ++c) {
-        m_cCommonSNMPPorts.AddVarBind(Column(c), 4, nullptr);
-    }
-    m_cCommonSNMPPorts.StartAsyncWalk(OnPortTableWalk, this, 0);
+    m_portRead.Walk(OnPortTableWalk, this);
 }
 
 int CGVRPFunLogic::OnPortTableWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CGVRPFunLogic*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMPPorts.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (!ksx::ReplyAccepted(status, response)) {
-        self->Finished();
-        self->m_cCommonSNMPPorts.SetDone();
-        return 0;
-    }
-    GvrpPortRow row;
-    row.port = ksx::BindingValue(response, 0);
-    row.pvid = ksx::BindingValue(response, 1);
-    row.gvrp = EnabledText(ksx::BindingValue(response, 2));
-    row.ingress = EnabledText(ksx::BindingValue(response, 3));
-    row.frameType = ksx::BindingValue(response, 4) == "1" ? "AllFrames" : "TaggedOnly";
-    if (self->m_hOwnerWnd != nullptr) {
-        self->m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpRow, ksx::RecordParam(&row));
-    }
-    self->m_cCommonSNMPPorts.StartAsyncWalk(OnPortTableWalk, self, 0);
-    return 0;
+    return static_cast<CGVRPFunLogic*>(userData)->m_portRead.Step(response, requestId, status);
 }
 
 void CGVRPFunLogic::ReadVlanIds() {

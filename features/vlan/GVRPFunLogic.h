@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/ModuleBase.h"
+#include "core/TableRead.h"
 #include "features/layer2/TrunkMemberWalk.h"
 
 #ifndef KSX_HAVE_WM_SNMP_RESULT
@@ -89,4 +90,6 @@ private:
     ksx::TrunkMemberWalk m_trunkWalk{m_cCommonSNMPTrunk, m_lock, m_aTrunk};
     CCommonSNMP m_cCommonSNMPVlan;
     CCommonSNMP m_cCommonSNMPSet;
+    // The port table's rows, parsed on the worker and handed to the owner on the UI thread.
+    ksx::TableRead<GvrpPortRow> m_portRead;
 };
