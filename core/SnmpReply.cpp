@@ -1,5 +1,7 @@
 #include "core/SnmpReply.h"
 
+#include <charconv>
+#include <initializer_list>
 #include <utility>
 
 namespace ksx {
@@ -15,6 +17,54 @@ std::string BindingValue(CSnmp* response, int index) {
 }
 
 namespace {
+
+// The reply type of binding `index`, or -1 when the reply has no such binding.
+int BindingType(const CSnmp* response, int index) {
+    if (response == nullptr || index < 0 || index >= response->getVarBindCount()) {
+        return -1;
+    }
+    const auto& binds = response->varBinds();
+    return static_cast<size_t>(index) < binds.size() ? binds[static_cast<size_t>(index)].type : -1;
+}
+
+bool IsOneOf(int type, std::initializer_list<int> types) {
+    for (int t : types) {
+        if (type == t) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<std::string> ValueOfType(CSnmp* response, int index, std::initializer_list<int> types) {
+    if (!IsOneOf(BindingType(response, index), types)) {
+        return std::nullopt;
+    }
+    int length = 0;
+    char* value = nullptr;
+    if (response->getValue(index, &length, &value) != 0 || value == nullptr || length < 0) {
+        return std::nullopt;
+    }
+    return std::string(value, static_cast<size_t>(length));
+}
+
+template <class T>
+std::optional<T> WholeNumber(const std::optional<std::string>& text) {
+    if (!text || text->empty()) {
+        return std::nullopt;
+    }
+    const char* first = text->data();
+    const char* last = first + text->size();
+    if (*first == '+') {
+        ++first;
+    }
+    T value{};
+    const auto [end, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc() || end != last || first == last) {
+        return std::nullopt;
+    }
+    return value;
+}
 
 // Error status and index of a reply; both -1 without a reply.
 std::pair<int, int> ErrorStatusOf(const CSnmp* response) {
@@ -36,6 +86,32 @@ SnmpReply Request(CCommonSNMP& session, int (CCommonSNMP::*exchange)(CSnmp*&, in
 }
 
 }  // namespace
+
+std::optional<std::string> ReadOctets(CSnmp* response, int index) {
+    return ValueOfType(response, index, {SNMP_REPLY_OCTETS, SNMP_REPLY_OPAQUE});
+}
+
+std::optional<long long> ReadInteger(CSnmp* response, int index) {
+    return WholeNumber<long long>(ValueOfType(response, index, {SNMP_REPLY_INTEGER}));
+}
+
+std::optional<unsigned long long> ReadUnsigned(CSnmp* response, int index) {
+    return WholeNumber<unsigned long long>(
+        ValueOfType(response, index,
+                    {SNMP_REPLY_COUNTER, SNMP_REPLY_GAUGE, SNMP_REPLY_TIMETICKS, SNMP_REPLY_COUNTER64,
+                     SNMP_REPLY_UNSIGNED}));
+}
+
+std::optional<std::string> ReadDotted(CSnmp* response, int index) {
+    return ValueOfType(response, index, {SNMP_REPLY_OID, SNMP_REPLY_IPADDRESS});
+}
+
+std::optional<std::string> ReadAny(CSnmp* response, int index) {
+    return ValueOfType(response, index,
+                       {SNMP_REPLY_INTEGER, SNMP_REPLY_OCTETS, SNMP_REPLY_OID, SNMP_REPLY_IPADDRESS,
+                        SNMP_REPLY_COUNTER, SNMP_REPLY_GAUGE, SNMP_REPLY_TIMETICKS, SNMP_REPLY_OPAQUE,
+                        SNMP_REPLY_COUNTER64, SNMP_REPLY_UNSIGNED});
+}
 
 int ReplyErrorStatus(const CSnmp* response) {
     return ErrorStatusOf(response).first;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/CommonSNMP.h"
@@ -11,6 +12,21 @@ namespace ksx {
 
 // Value of binding `index` as text (raw octets for strings); empty when the reply has no such binding.
 std::string BindingValue(CSnmp* response, int index);
+
+// Checked reads of binding `index`. A value is read only when the binding is there, carries no
+// exception value (noSuchObject, noSuchInstance, endOfMibView, NULL), has the type asked for and
+// parses whole; otherwise there is no value, exactly as if the request had timed out. Never show or
+// write back a value these did not give.
+//   ReadOctets:   OCTET STRING or Opaque, raw octets (empty allowed)
+//   ReadInteger:  INTEGER, the whole decimal text (sign allowed)
+//   ReadUnsigned: Counter32, Gauge32/Unsigned32, TimeTicks, Counter64
+//   ReadDotted:   OBJECT IDENTIFIER or IpAddress as dotted text
+//   ReadAny:      any type but an exception or NULL, as BindingValue gives it
+std::optional<std::string> ReadOctets(CSnmp* response, int index);
+std::optional<long long> ReadInteger(CSnmp* response, int index);
+std::optional<unsigned long long> ReadUnsigned(CSnmp* response, int index);
+std::optional<std::string> ReadDotted(CSnmp* response, int index);
+std::optional<std::string> ReadAny(CSnmp* response, int index);
 
 // Error status of a reply; -1 without a reply.
 int ReplyErrorStatus(const CSnmp* response);
@@ -27,6 +43,22 @@ struct SnmpReply {
     std::unique_ptr<CSnmp> response;
     bool Accepted() const { return ReplyAccepted(status, response.get()); }
     std::string Value(int index) const { return BindingValue(response.get(), index); }
+    // Checked reads (see ReadOctets and the rest above); nothing without an accepted reply.
+    std::optional<std::string> Octets(int index) const {
+        return Accepted() ? ReadOctets(response.get(), index) : std::nullopt;
+    }
+    std::optional<long long> Integer(int index) const {
+        return Accepted() ? ReadInteger(response.get(), index) : std::nullopt;
+    }
+    std::optional<unsigned long long> Unsigned(int index) const {
+        return Accepted() ? ReadUnsigned(response.get(), index) : std::nullopt;
+    }
+    std::optional<std::string> Dotted(int index) const {
+        return Accepted() ? ReadDotted(response.get(), index) : std::nullopt;
+    }
+    std::optional<std::string> Any(int index) const {
+        return Accepted() ? ReadAny(response.get(), index) : std::nullopt;
+    }
     // Error status and index of the reply; 0 without one (the status tells why there is none).
     int ErrorStatus() const { return response ? ReplyErrorStatus(response.get()) : 0; }
     int ErrorIndex() const { return response ? ReplyErrorIndex(response.get()) : 0; }

@@ -29,6 +29,26 @@ int WalkStep::Int(int i, int fallback) const {
     return text::LeadingInt(text);
 }
 
+std::optional<std::string> WalkStep::Octets(int i) const {
+    return ReadOctets(m_response, i);
+}
+
+std::optional<long long> WalkStep::Integer(int i) const {
+    return ReadInteger(m_response, i);
+}
+
+std::optional<unsigned long long> WalkStep::Unsigned(int i) const {
+    return ReadUnsigned(m_response, i);
+}
+
+std::optional<std::string> WalkStep::Dotted(int i) const {
+    return ReadDotted(m_response, i);
+}
+
+std::optional<std::string> WalkStep::Any(int i) const {
+    return ReadAny(m_response, i);
+}
+
 std::string WalkStep::Index(int i) const {
     if (!Has(i)) {
         return std::string();

@@ -63,6 +63,14 @@ public:
     std::string Index(int i = 0) const;
     // The instance as a number (the first sub-identifier); `fallback` when there is none.
     int IndexInt(int i = 0, int fallback = 0) const;
+    // Checked reads (core/SnmpReply.h): a value only when binding i is there, is no exception value,
+    // has the type asked for and parses whole; otherwise the value was not read, exactly as if its
+    // request had timed out. Text() and Int() above are for values a dialog only shows.
+    std::optional<std::string> Octets(int i) const;
+    std::optional<long long> Integer(int i) const;
+    std::optional<unsigned long long> Unsigned(int i) const;
+    std::optional<std::string> Dotted(int i) const;
+    std::optional<std::string> Any(int i) const;
     // Ends the walk with kWalkBadReply instead of delivering a row.
     void Reject() const { m_rejected = true; }
     bool Rejected() const { return m_rejected; }

@@ -38,6 +38,24 @@ enum SnmpValueType {
     SNMP_TYPE_UNSIGNED = 10,
 };
 
+// ASN.1 type bytes that a reply binding carries (SnmpVarBind::type of a reply).
+enum SnmpReplyType {
+    SNMP_REPLY_INTEGER = 0x02,
+    SNMP_REPLY_OCTETS = 0x04,
+    SNMP_REPLY_NULL = 0x05,
+    SNMP_REPLY_OID = 0x06,
+    SNMP_REPLY_IPADDRESS = 0x40,
+    SNMP_REPLY_COUNTER = 0x41,
+    SNMP_REPLY_GAUGE = 0x42,  // also Unsigned32
+    SNMP_REPLY_TIMETICKS = 0x43,
+    SNMP_REPLY_OPAQUE = 0x44,
+    SNMP_REPLY_COUNTER64 = 0x46,
+    SNMP_REPLY_UNSIGNED = 0x47,
+    SNMP_REPLY_NO_SUCH_OBJECT = 0x80,
+    SNMP_REPLY_NO_SUCH_INSTANCE = 0x81,
+    SNMP_REPLY_END_OF_MIB_VIEW = 0x82,
+};
+
 // One variable binding, pending in a request or received in a reply.
 struct SnmpVarBind {
     std::string oid;            // dotted text, no leading dot
