@@ -1,0 +1,359 @@
+#include "tests/support/RealSnmpd.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/sys/Globals.h"
+
+extern char** environ;
+
+namespace ksx::test {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kSnmpd = "/usr/sbin/snmpd";
+constexpr int kStartLimitMs = 15000;
+constexpr int kToolLimitMs = 15000;
+
+// A UDP port on 127.0.0.1 that nothing uses right now.
+int FreeUdpPort() {
+    int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (s < 0) {
+        return 0;
+    }
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    inet_pton(AF_INET, "127.0.0.1", &addr.sin_addr);
+    socklen_t len = sizeof(addr);
+    int port = 0;
+    if (bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0 &&
+        getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len) == 0) {
+        port = ntohs(addr.sin_port);
+    }
+    close(s);
+    return port;
+}
+
+// Environment for the agent and the tools: no host configuration, no MIB files, files in `dir`.
+std::vector<std::string> ToolEnvironment(const std::string& dir) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string var = *e;
+        if (var.rfind("SNMPCONFPATH=", 0) != 0 && var.rfind("SNMP_PERSISTENT_DIR=", 0) != 0 &&
+            var.rfind("MIBS=", 0) != 0 && var.rfind("MIBDIRS=", 0) != 0) {
+            env.push_back(var);
+        }
+    }
+    env.push_back("SNMPCONFPATH=" + dir);
+    env.push_back("SNMP_PERSISTENT_DIR=" + dir + "/persist");
+    env.push_back("MIBS=");
+    env.push_back("MIBDIRS=" + dir + "/nomibs");
+    return env;
+}
+
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, int outFd) {
+    std::vector<char*> argv;
+    for (const auto& a : args) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const auto& e : env) {
+        envp.push_back(const_cast<char*>(e.c_str()));
+    }
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (outFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    }
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? pid : -1;
+}
+
+// Runs a tool to its end (bounded), returning its exit code (-1 on failure) and its standard output.
+int RunTool(const std::vector<std::string>& args, const std::string& dir, std::string* out) {
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
+        return -1;
+    }
+    const pid_t pid = Spawn(args, ToolEnvironment(dir), pipeFds[1]);
+    close(pipeFds[1]);
+    if (pid < 0) {
+        close(pipeFds[0]);
+        return -1;
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kToolLimitMs);
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            kill(pid, SIGKILL);
+            break;
+        }
+        pollfd p{pipeFds[0], POLLIN, 0};
+        const int n = poll(&p, 1, static_cast<int>(left));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            continue;
+        }
+        char buf[4096];
+        const ssize_t got = read(pipeFds[0], buf, sizeof(buf));
+        if (got <= 0) {
+            break;
+        }
+        out->append(buf, static_cast<size_t>(got));
+    }
+    close(pipeFds[0]);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Trim(const std::string& s) {
+    const size_t b = s.find_first_not_of(" \t\r\n");
+    const size_t e = s.find_last_not_of(" \t\r\n");
+    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+}
+
+std::string HexToOctets(const std::string& hex) {
+    std::string out;
+    std::istringstream in(hex);
+    std::string byte;
+    while (in >> byte) {
+        out += static_cast<char>(std::stoi(byte, nullptr, 16));
+    }
+    return out;
+}
+
+}  // namespace
+
+bool RealSnmpd::Available() {
+    return access(kSnmpd, X_OK) == 0 && access("/usr/bin/snmpget", X_OK) == 0 &&
+           access("/usr/bin/snmpwalk", X_OK) == 0;
+}
+
+RealSnmpd::RealSnmpd() {
+    char tmpl[] = "/tmp/ksx-snmpd-XXXXXX";
+    if (mkdtemp(tmpl) == nullptr) {
+        throw std::runtime_error("RealSnmpd: cannot make a directory");
+    }
+    m_dir = tmpl;
+    std::filesystem::create_directories(m_dir + "/persist");
+    std::filesystem::create_directories(m_dir + "/nomibs");
+
+    // A port taken between the probe and the agent's bind makes the start fail: try a few.
+    for (int attempt = 0; attempt < 5 && m_pid < 0; ++attempt) {
+        m_port = FreeUdpPort();
+        {
+            std::ofstream conf(m_dir + "/snmpd.conf");
+            conf << "agentAddress udp:127.0.0.1:" << m_port << "\n"
+                 << "rocommunity quaint 127.0.0.1\n"
+                 << "rwcommunity harbour 127.0.0.1\n";
+        }
+        const pid_t pid = Spawn({kSnmpd, "-f", "-Lf", m_dir + "/snmpd.log", "-C", "-c", m_dir + "/snmpd.conf",
+                                 "-M", m_dir + "/nomibs", "-m", "", "-p", m_dir + "/snmpd.pid"},
+                                ToolEnvironment(m_dir), -1);
+        if (pid < 0) {
+            break;
+        }
+        m_pid = pid;
+        // Ready when it answers a get of sysUpTime.
+        const auto deadline = Clock::now() + std::chrono::milliseconds(kStartLimitMs);
+        bool ready = false;
+        while (!ready && Clock::now() < deadline) {
+            if (waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
+                m_pid = -1;  // it ended (port taken): next attempt
+                break;
+            }
+            ready = !Get({"1.3.6.1.2.1.1.3.0"}).empty();
+        }
+        if (!ready && m_pid > 0) {
+            Stop();
+        }
+    }
+    if (m_pid < 0) {
+        std::filesystem::remove_all(m_dir);
+        throw std::runtime_error("RealSnmpd: snmpd did not start");
+    }
+}
+
+RealSnmpd::~RealSnmpd() {
+    Stop();
+    std::error_code ec;
+    std::filesystem::remove_all(m_dir, ec);
+}
+
+void RealSnmpd::Stop() {
+    if (m_pid <= 0) {
+        return;
+    }
+    kill(m_pid, SIGTERM);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(3000);
+    bool reaped = false;
+    while (!reaped && Clock::now() < deadline) {
+        const pid_t r = waitpid(m_pid, nullptr, WNOHANG);
+        reaped = r == m_pid || (r < 0 && errno != EINTR);
+        if (!reaped) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    if (!reaped) {
+        kill(m_pid, SIGKILL);
+        while (waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    m_pid = -1;
+}
+
+std::string RealSnmpd::Target() const {
+    return "udp:127.0.0.1:" + std::to_string(m_port);
+}
+
+std::vector<ToolBinding> RealSnmpd::ParseToolOutput(const std::string& text) {
+    std::vector<ToolBinding> out;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty()) {
+            continue;
+        }
+        if (line[0] != '.') {
+            // A hex string continued on the next line.
+            if (!out.empty() && out.back().type == "Hex-STRING") {
+                out.back().value += HexToOctets(line);
+            }
+            continue;
+        }
+        const size_t eq = line.find(" = ");
+        if (eq == std::string::npos) {
+            continue;
+        }
+        ToolBinding b;
+        b.oid = line.substr(1, eq - 1);
+        std::string rest = line.substr(eq + 3);
+        const size_t colon = rest.find(": ");
+        if (colon == std::string::npos) {
+            // "" (an empty string) or an exception text such as "No Such Object ..."
+            if (rest == "\"\"") {
+                b.type = "STRING";
+                out.push_back(b);
+            }
+            continue;
+        }
+        b.type = rest.substr(0, colon);
+        std::string value = rest.substr(colon + 2);
+        if (b.type == "Hex-STRING") {
+            b.value = HexToOctets(value);
+        } else if (b.type == "STRING") {
+            value = Trim(value);
+            b.value = value.size() >= 2 && value.front() == '"' && value.back() == '"'
+                          ? value.substr(1, value.size() - 2)
+                          : value;
+        } else if (b.type == "Timeticks") {
+            // "(12345) 0:02:03.45": the hundredths in brackets
+            const size_t open = value.find('(');
+            const size_t close = value.find(')');
+            b.value = open != std::string::npos && close != std::string::npos && close > open
+                          ? value.substr(open + 1, close - open - 1)
+                          : Trim(value);
+        } else if (b.type == "OID") {
+            value = Trim(value);
+            b.value = !value.empty() && value[0] == '.' ? value.substr(1) : value;
+        } else {
+            b.value = Trim(value);
+        }
+        out.push_back(b);
+    }
+    // Octet strings read as hex are strings all the same.
+    for (auto& b : out) {
+        if (b.type == "Hex-STRING") {
+            b.type = "STRING";
+        }
+    }
+    return out;
+}
+
+std::vector<ToolBinding> RealSnmpd::Get(const std::vector<std::string>& oids) const {
+    std::vector<std::string> args = {"/usr/bin/snmpget",
+                                     "-v1",
+                                     "-c",
+                                     "quaint",
+                                     "-t",
+                                     "1",
+                                     "-r",
+                                     "1",
+                                     "-On",
+                                     "-Oe",
+                                     "-OU",
+                                     "-Ox",
+                                     Target()};
+    args.insert(args.end(), oids.begin(), oids.end());
+    std::string out;
+    if (RunTool(args, m_dir, &out) != 0) {
+        return {};
+    }
+    return ParseToolOutput(out);
+}
+
+std::vector<ToolBinding> RealSnmpd::Walk(const std::string& oid) const {
+    std::string out;
+    if (RunTool({"/usr/bin/snmpwalk", "-v1", "-c", "quaint", "-t", "1", "-r", "1", "-On", "-Oe", "-OU", "-Ox",
+                 Target(), oid},
+                m_dir, &out) != 0) {
+        return {};
+    }
+    return ParseToolOutput(out);
+}
+
+bool RealSnmpd::Set(const std::string& oid, const std::string& type, const std::string& value) const {
+    std::string out;
+    return RunTool(
+               {"/usr/bin/snmpset", "-v1", "-c", "harbour", "-t", "1", "-r", "1", Target(), oid, type, value},
+               m_dir, &out) == 0;
+}
+
+void UseSnmpdV1(const RealSnmpd& agent, const std::string& timeoutMs) {
+    g_strDeviceIP = agent.Address();
+    g_strSnmpPort = std::to_string(agent.Port());
+    g_strSnmpVersion = "1";
+    g_strReadCommunity = "quaint";
+    g_strWriteCommunity = "harbour";
+    g_strSnmpTimeout = timeoutMs;
+    g_strV3SecurityLevel = "1";
+    g_strV3UserName.clear();
+    g_strV3AuthPassword.clear();
+    g_strV3PrivPassword.clear();
+    g_strV3AuthProtocol = "1";
+    g_strV3PrivProtocol = "1";
+}
+
+}  // namespace ksx::test

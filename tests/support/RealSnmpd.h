@@ -1,0 +1,59 @@
+// Test fixture: a real Net-SNMP agent (snmpd) on a free loopback port, started as an ordinary process
+// with a configuration of its own (no system service, no root, no host configuration read), and the
+// Net-SNMP command-line tools to read it. The standard-MIB views are checked against it: what a dialog
+// shows must equal what snmpget/snmpwalk read. Failures to start throw std::runtime_error.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace ksx::test {
+
+// One binding as the command-line tools read it: the numeric OID without a leading dot, the type word
+// ("INTEGER", "STRING", "Counter32", "Gauge32", "Timeticks", "IpAddress", "OID", ...) and the value:
+// numbers in decimal (time ticks as hundredths), octet strings as their raw octets, addresses and OIDs as
+// dotted text (OIDs without a leading dot).
+struct ToolBinding {
+    std::string oid;
+    std::string type;
+    std::string value;
+};
+
+class RealSnmpd {
+public:
+    // Read community "quaint", write community "harbour", both from 127.0.0.1 only.
+    RealSnmpd();
+    ~RealSnmpd();  // stops the agent and removes its directory
+    RealSnmpd(const RealSnmpd&) = delete;
+    RealSnmpd& operator=(const RealSnmpd&) = delete;
+
+    // True when the agent and the tools are installed (tests skip themselves otherwise outside CI).
+    static bool Available();
+
+    std::string Address() const { return "127.0.0.1"; }
+    int Port() const { return m_port; }
+
+    // snmpget / snmpwalk of the agent with the read community, SNMPv1; empty on any failure.
+    std::vector<ToolBinding> Get(const std::vector<std::string>& oids) const;
+    std::vector<ToolBinding> Walk(const std::string& oid) const;
+    // snmpset with the write community: type letter as snmpset takes it ("s", "i", ...); true on success.
+    bool Set(const std::string& oid, const std::string& type, const std::string& value) const;
+
+    // Parses the tools' output (-On -Oe -OU -Ox); exposed for its own test.
+    static std::vector<ToolBinding> ParseToolOutput(const std::string& text);
+
+private:
+    std::string Target() const;
+    void Stop();
+
+    std::string m_dir;
+    int m_port = 0;
+    pid_t m_pid = -1;
+};
+
+// Points the process-wide connection settings at the agent: SNMPv1, its communities, time-out "3000".
+void UseSnmpdV1(const RealSnmpd& agent, const std::string& timeoutMs = "3000");
+
+}  // namespace ksx::test
