@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPalette>
 #include <QRegularExpressionValidator>
 
 #include <cstdlib>
@@ -30,6 +31,14 @@ constexpr int kUnitKbps = 64;
 const char kInvalidN[] = "Invalid input of N ( input range must between 1~16000)";
 const char kReadFailed[] = "Failed to read the storm control settings.";
 const char kWriteFailed[] = "Failed to write the storm control settings: the device did not accept them.";
+
+// A value the user cannot change looks it: the window's colour behind the text.
+void MakeReadOnly(QLineEdit* edit) {
+    edit->setReadOnly(true);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    edit->setPalette(palette);
+}
 
 // N from the whole text: digits only, at most five of them; -1 otherwise (an empty text is 0).
 int ParseN(const std::string& text) {
@@ -60,14 +69,14 @@ void CStormControlDlg::CreateControls() {
     group.Row({"Storm Control Type", type, ui::Form::Stretch});
     group.Note(" N = ( 1 ~ 16000 ) ");
     QLineEdit* unit = group.Edit(IDC_STORM_UNIT);
-    unit->setReadOnly(true);
+    MakeReadOnly(unit);
     unit->setMaximumWidth(unit->fontMetrics().horizontalAdvance("64Kbps    ") + 12);
     QLineEdit* n = group.Edit(IDC_STORM_N);
     n->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), n));
     n->setMaxLength(5);
     n->setMaximumWidth(n->fontMetrics().horizontalAdvance("000000") + 12);
     QLineEdit* kbps = group.Edit(IDC_STORM_KBPS);
-    kbps->setReadOnly(true);
+    MakeReadOnly(kbps);
     kbps->setMaximumWidth(kbps->fontMetrics().horizontalAdvance("00000000") + 12);
     group.Row({"Threshold(64Kbps * N)", unit, "*", n, "=", kbps, "Kbps", ui::Form::Stretch});
     form.Buttons({{IDC_STORM_REFRESH, "&Refresh"}});
