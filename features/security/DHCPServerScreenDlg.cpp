@@ -58,7 +58,7 @@ void CDHCPServerScreenDlg::CreateControls() {
     auto server = form.Group("Trusted DHCP Server IP Settings");
     m_editServerIP = RegisterControl(IDC_DHCPSCR_SERVER_IP, new CEditEXIPV6);
     m_editServerIP->setMinimumWidth(
-        m_editServerIP->fontMetrics().horizontalAdvance("ffff:ffff:ffff:ffff:ffff") + 12);
+        m_editServerIP->fontMetrics().horizontalAdvance("ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff") + 12);
     server.Row(
         {"IP Address", m_editServerIP, ui::Form::Stretch, server.Button(IDC_DHCPSCR_SERVER_ADD, "&Add")});
 
