@@ -200,12 +200,16 @@ TEST_F(StormControl, ARefusedWriteIsToldAndTheDeviceValuesShown) {
     s_sim->ClearLog();
     const int before = dlg.ReadsEnded();
     EXPECT_TRUE(drv.Click(IDC_STORM_APPLY));
-    EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{
-                  "Failed to write the storm control settings: the device did not accept them."});
-    s_sim->ErrorStatus(kStorm + ".3.0", 0);
+    // The read-back meets the same refusal (the switch refuses the object for reads too).
     ASSERT_TRUE(WaitUntil([&] { return dlg.ReadsEnded() > before; }));
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{
+                  "Failed to write the storm control settings: the device did not accept them.",
+                  "Failed to read the storm control settings."}));
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut), std::vector<std::string>{"3.0=i:1280"});
+    s_sim->ErrorStatus(kStorm + ".3.0", 0);
+    ASSERT_TRUE(drv.Click(IDC_STORM_REFRESH));
+    ASSERT_TRUE(WaitUntil([&] { return dlg.ReadsEnded() > before + 1; }));
     EXPECT_EQ(dlg.GetDlgItemText(IDC_STORM_N), "1");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_STORM_KBPS), "64");
 }
