@@ -51,7 +51,16 @@ CDHCPServerLogic::CDHCPServerLogic()
                            entry.address = AddressText(entry.addressType, *octets);
                        }
                        return entry;
-                   }) {
+                   }),
+      m_portsRead(m_cCommonSNMP, {kScreenedPorts},
+                  [](const ksx::WalkStep& step) -> std::optional<std::string> {
+                      const std::optional<std::string> bitmap = step.Octets(0);
+                      if (!bitmap) {
+                          step.Reject();
+                          return std::nullopt;
+                      }
+                      return TrustedPortsText(*bitmap);
+                  }) {
     m_serverWalk.onRow = [this](const DHCPServerEntry& entry) {
         if (m_hOwnerWnd != nullptr) {
             m_hOwnerWnd->SendMessage(WM_DHCPSCREEN_RESULT, 0, ksx::RecordParam(&entry));
@@ -68,6 +77,15 @@ CDHCPServerLogic::CDHCPServerLogic()
             m_hOwnerWnd->SendMessage(WM_DHCPSCREEN_TRUNKS, end.AtEnd() ? 1 : 0, 0);
         }
     };
+    m_portsRead.onRow = [this](const std::string& ports) { m_strReadPorts = ports; };
+    m_portsRead.onEnd = [this](const ksx::WalkEnd& end) {
+        const bool ok = end.Ok() && end.rows > 0;
+        if (m_hOwnerWnd != nullptr) {
+            m_hOwnerWnd->SendMessage(WM_DHCPSCREEN_PORTS, ok ? 1 : 0,
+                                     ok ? ksx::RecordParam(&m_strReadPorts) : 0);
+        }
+    };
+    m_sessions.Add(m_portsRead);
     m_sessions.Add(m_serverWalk);
     m_sessions.Add(m_cCommonSNMPSet);
     m_sessions.Add(m_cCommonSNMPTable);
@@ -105,16 +123,13 @@ std::string CDHCPServerLogic::AddressText(const std::string& type, const std::st
     return std::string();
 }
 
-bool CDHCPServerLogic::ReadTrustedPorts(std::string& ports) {
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
-    m_cCommonSNMP.AddVarBind(kScreenedPorts, 4, nullptr);
-    const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMP);
-    const std::optional<std::string> bitmap = reply.Octets(0);
-    if (!bitmap) {
-        return false;
-    }
-    ports = TrustedPortsText(*bitmap);
-    return true;
+void CDHCPServerLogic::ReadTrustedPorts() {
+    m_strReadPorts.clear();
+    m_portsRead.Read(OnPortsRead, this);
+}
+
+int CDHCPServerLogic::OnPortsRead(CSnmp* response, int requestId, void* userData, int status) {
+    return static_cast<CDHCPServerLogic*>(userData)->m_portsRead.Step(response, requestId, status);
 }
 
 bool CDHCPServerLogic::SetTrustedPorts(const std::string& ports) {

@@ -18,6 +18,9 @@ class CEditEXIPV6;
 constexpr unsigned WM_DHCPSCREEN_RESULT = ksx::WM_USER + 101;
 // The trunk membership read ended: wParam 1 when it reached the end of the table, 0 when it failed.
 constexpr unsigned WM_DHCPSCREEN_TRUNKS = ksx::WM_USER + 103;
+// The screened-port bitmap was read: wParam 1 with lParam pointing to the trusted ports as range text
+// (a std::string, valid during the call); wParam 0 (lParam 0) when the read failed.
+constexpr unsigned WM_DHCPSCREEN_PORTS = ksx::WM_USER + 104;
 
 struct DHCPServerEntry {
     std::string index;
@@ -34,15 +37,15 @@ public:
     CDHCPServerLogic();
     ~CDHCPServerLogic() override;
 
-    // Reads the bitmap; on success `ports` becomes the trusted ports as range text and the result is
-    // true; on failure `ports` is unchanged.
-    bool ReadTrustedPorts(std::string& ports);
+    // Starts the read of the bitmap; the trusted ports (or the failure) reach the owner.
+    void ReadTrustedPorts();
     // Checks the trusted-port text (with its messages) and writes the bitmap. False when refused, or
     // when the device did not accept it (LastFailure() then says so).
     bool SetTrustedPorts(const std::string& ports);
     // Starts the walk of the server table (every row, whatever its status).
     void ReadServerTable();
     static int OnServerWalk(CSnmp* response, int requestId, void* userData, int status);
+    static int OnPortsRead(CSnmp* response, int requestId, void* userData, int status);
     bool LastWalkOk() const { return m_bWalkOk; }
     // Action 1 creates entry `index` from the address edit (m_pServerIPEdit); 3 destroys it; any other
     // action is true without a request. A create that fails part-way destroys the half-made row. False
@@ -63,6 +66,8 @@ private:
     CCommonSNMP m_cCommonSNMPSet;
     CCommonSNMP m_cCommonSNMPTable;
     ksx::TableRead<DHCPServerEntry> m_serverWalk;
+    ksx::TableRead<std::string> m_portsRead;  // on the base's first session
+    std::string m_strReadPorts;
     bool m_bWalkOk = false;
     std::string m_strFailure;
 };

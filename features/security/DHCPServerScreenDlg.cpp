@@ -76,6 +76,7 @@ void CDHCPServerScreenDlg::CreateControls() {
     OnCommand(IDC_DHCPSCR_CLOSE, [this] { OnCancel(); });
     OnMessage(WM_DHCPSCREEN_RESULT, [this](WPARAM w, LPARAM l) { return OnResult(w, l); });
     OnMessage(WM_DHCPSCREEN_TRUNKS, [this](WPARAM w, LPARAM l) { return OnTrunksDone(w, l); });
+    OnMessage(WM_DHCPSCREEN_PORTS, [this](WPARAM w, LPARAM l) { return OnPortsRead(w, l); });
 }
 
 int CDHCPServerScreenDlg::OnInitDialog() {
@@ -98,16 +99,27 @@ void CDHCPServerScreenDlg::Refresh() {
     for (int id : {IDC_DHCPSCR_PORT_ADD, IDC_DHCPSCR_SERVER_ADD, IDC_DHCPSCR_DELETE, IDC_DHCPSCR_REFRESH}) {
         EnableDlgItem(id, false);
     }
-    m_bPortsRead = m_DHCPServerLogic.ReadTrustedPorts(m_strTrustedPorts);
-    SetDlgItemText(IDC_DHCPSCR_PORTS, "");
-    SetDlgItemText(IDC_DHCPSCR_PORTS, m_strTrustedPorts);
     m_ServerList->DeleteAllItems();
     m_usedIndexes.clear();
+    m_bPortsRead = false;
     m_bWalkEnded = false;
     m_bTrunksEnded = false;
     m_bTrunksRead = false;
+    // The bitmap first, then the table and the trunk membership, in the order the device sees them.
+    m_DHCPServerLogic.ReadTrustedPorts();
+}
+
+LRESULT CDHCPServerScreenDlg::OnPortsRead(WPARAM wParam, LPARAM lParam) {
+    m_bPortsRead = wParam == 1 && lParam != 0;
+    if (m_bPortsRead) {
+        m_strTrustedPorts = *Record<std::string>(lParam);
+    }
+    // A failed read leaves the text of the last one.
+    SetDlgItemText(IDC_DHCPSCR_PORTS, "");
+    SetDlgItemText(IDC_DHCPSCR_PORTS, m_strTrustedPorts);
     m_DHCPServerLogic.ReadServerTable();
     m_DHCPServerLogic.ReadTrunkPorts();
+    return 0;
 }
 
 LRESULT CDHCPServerScreenDlg::OnResult(WPARAM wParam, LPARAM lParam) {

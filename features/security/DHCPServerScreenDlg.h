@@ -31,6 +31,7 @@ private:
     void OnDelete();
     ksx::LRESULT OnResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
     ksx::LRESULT OnTrunksDone(ksx::WPARAM wParam, ksx::LPARAM lParam);
+    ksx::LRESULT OnPortsRead(ksx::WPARAM wParam, ksx::LPARAM lParam);
     void ReadsEnded();
     // The smallest index no row of the table uses, whatever its status.
     std::string FreeIndex() const;

@@ -73,6 +73,9 @@ CTrafficSegDlg::CTrafficSegDlg(QWidget* parent)
         if (ok) {
             CheckDlgButton(IDC_TSEG_ENABLE, m_TrafficSeg.m_strState == "1" ? 1 : 0);
         }
+        // The table and the trunk membership after the state, in the order the device sees them.
+        m_forwardWalk.Walk(OnForwardingWalk, this);
+        m_TrafficSeg.ReadTrunkPorts();
         ReadEnded();
     };
     m_TrafficSeg.onTrunksRead = [this](bool ok) {
@@ -178,11 +181,9 @@ void CTrafficSegDlg::Refresh() {
     m_bStateEnded = m_bWalkEnded = m_bTrunksEnded = false;
     m_bStateRead = m_bWalkRead = m_bTrunksRead = false;
     UpdateControls();
-    m_TrafficSeg.GetTrafficSegState();
     m_ForwardingList->DeleteAllItems();
     m_arrForwardPorts.assign(static_cast<size_t>(m_nPortNum), std::nullopt);
-    m_forwardWalk.Walk(OnForwardingWalk, this);
-    m_TrafficSeg.ReadTrunkPorts();
+    m_TrafficSeg.GetTrafficSegState();
 }
 
 int CTrafficSegDlg::OnForwardingWalk(CSnmp* response, int requestId, void* userData, int status) {

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,13 @@ TEST_F(DhcpScreening, TrustedPortsAreTheComplementOfTheBitmap) {
     WaitRefresh(dlg, 1);
     EXPECT_EQ(dlg.GetWindowText(), "DHCP Server Screening Settings  ");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_DHCPSCR_PORTS), "1-28");  // nothing screened: all trusted
+    // The bitmap is read first; the table walk asks for index, type, address and status, in that order.
+    const std::vector<std::string> log = test::RequestLines(s_sim->Requests());
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log[0], "get " + kBitmap + "=n:");
+    const std::string walk =
+        "getnext " + kServer + ".1=n: " + kServer + ".3=n: " + kServer + ".2=n: " + kServer + ".4=n:";
+    EXPECT_NE(std::find(log.begin(), log.end(), walk), log.end());
 
     EXPECT_EQ(ApplyPorts(dlg, drv, "1-4,6"), std::vector<std::string>{"1.0=x:0bfffff0"});
     EXPECT_EQ(test::Sets(s_sim->Requests())[0].principal, "harbour");

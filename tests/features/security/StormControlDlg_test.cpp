@@ -69,7 +69,11 @@ TEST_F(StormControl, ShowsTheDeviceValues) {
     SetDevice("1", "3", "100");
     CStormControlDlg dlg;
     DialogDriver drv(dlg);
-    Open(dlg, drv);
+    ASSERT_TRUE(WaitUntil([&] { return dlg.ReadsEnded() >= 1; }));
+    EXPECT_EQ(
+        test::RequestLines(s_sim->Requests()),
+        std::vector<std::string>{"get " + kStorm + ".1.0=n: " + kStorm + ".2.0=n: " + kStorm + ".3.0=n:"});
+    s_sim->ClearLog();
     EXPECT_EQ(dlg.GetWindowText(), "Storm Control");
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_STORM_ENABLE), 1);
     EXPECT_EQ(dlg.GetDlgItemText(IDC_STORM_TYPE), "Multicast & Broadcast & Unknown Unicast");

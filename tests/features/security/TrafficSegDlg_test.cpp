@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,12 @@ TEST_F(TrafficSeg, ShowsTheStateAndTheForwardingTable) {
     DialogDriver drv(dlg);
     WaitRefresh(dlg, 1);
     EXPECT_EQ(dlg.GetWindowText(), "Traffic Segmentation Settings ");
+    // The state first, then the table by its two columns.
+    const std::vector<std::string> opened = test::RequestLines(s_sim->Requests());
+    ASSERT_GE(opened.size(), 2u);
+    EXPECT_EQ(opened[0], "get " + kState + "=n:");
+    EXPECT_NE(std::find(opened.begin(), opened.end(), "getnext " + kTable + ".1=n: " + kTable + ".2=n:"),
+              opened.end());
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_TSEG_ENABLE), 0);
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_TSEG_APPLY_PORTS));  // state "2"
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_TSEG_APPLY_STATE));
