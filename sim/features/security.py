@@ -32,8 +32,5 @@ def objects(name, ports, poe):
     add("# ARP spoofing prevention: gateway table indexed by the gateway address (1 address, 2 MAC,")
     add("# 3 member ports, 4 row status); no entry")
 
-    add("# DHCP server screening: screened ports (none)")
-    add("%s.14.7.1.0|x|%s" % (P, "00" * octets))
-
     add("# Access control lists: rule table, column 10 the rule's ports; no rule")
     return out

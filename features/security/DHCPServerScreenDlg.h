@@ -1,0 +1,49 @@
+// "DHCP Server Screening Settings  ": the ports trusted for DHCP server traffic, written as the device's
+// screened-port bitmap, and the list of at most five trusted DHCP server addresses (IPv4 or IPv6) with
+// add and delete. Each action is available once the reads it depends on have ended.
+#pragma once
+
+#include <set>
+#include <string>
+
+#include "features/security/DHCPServerLogic.h"
+#include "platform/ui/Dialog.h"
+
+class CEditEXIPV6;
+class CListCtrlEx;
+
+class CDHCPServerScreenDlg : public ksx::CDialog {
+public:
+    explicit CDHCPServerScreenDlg(QWidget* parent = nullptr);
+    ~CDHCPServerScreenDlg() override;
+
+    // For tests: refreshes whose reads have all ended.
+    int RefreshesEnded() const { return m_refreshesEnded; }
+
+protected:
+    void CreateControls() override;
+    int OnInitDialog() override;
+
+private:
+    void Refresh();
+    void OnApplyPorts();
+    void OnAddServer();
+    void OnDelete();
+    ksx::LRESULT OnResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
+    ksx::LRESULT OnTrunksDone(ksx::WPARAM wParam, ksx::LPARAM lParam);
+    ksx::LRESULT OnPortsRead(ksx::WPARAM wParam, ksx::LPARAM lParam);
+    void ReadsEnded();
+    // The smallest index no row of the table uses, whatever its status.
+    std::string FreeIndex() const;
+
+    CListCtrlEx* m_ServerList = nullptr;
+    CEditEXIPV6* m_editServerIP = nullptr;
+    std::string m_strTrustedPorts;
+    std::set<long long> m_usedIndexes;
+    bool m_bPortsRead = false;
+    bool m_bWalkEnded = false;
+    bool m_bTrunksEnded = false;
+    bool m_bTrunksRead = false;
+    int m_refreshesEnded = 0;
+    CDHCPServerLogic m_DHCPServerLogic;
+};
