@@ -234,8 +234,8 @@ TEST_F(Dot1xRadius, DeletesTheSelectedServer) {
     ASSERT_TRUE(drv.ClickRow(IDC_D1XR_LIST, 0));
     boxes.Clear();
     ASSERT_TRUE(drv.Click(IDC_D1XR_DELETE));
-    EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{"Failed to delete the RADIUS server: the device did not accept it."});
+    ASSERT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts()[0], "Failed to delete the RADIUS server: the device did not accept it.");
     WaitRead(dlg);
     s_sim->ErrorStatus(kEntry + ".10", 0);
     ASSERT_TRUE(drv.Click(IDC_D1XR_REFRESH));
