@@ -35,13 +35,19 @@ const char kBadIndex[] = "Please choose a RADIUS server index from 1 to 5.";
 const char kReadFailed[] = "Failed to read the RADIUS servers.";
 const char kDeleteFailed[] = "Failed to delete the RADIUS server: the device did not accept it.";
 
+// Columns: heading, width at the default font, and a wide text a cell shows (the width grows with the
+// font).
 struct ListHeading {
     const char* text;
     int width;
+    const char* sample;
 };
-constexpr ListHeading kHeadings[] = {{"Index", 50},     {"IP Address", 200}, {"Auth-Port", 90},
-                                     {"Acct-Port", 90}, {"Timeout", 70},     {"Retransmit", 100},
-                                     {"Key", 50}};
+constexpr ListHeading kHeadings[] = {
+    {"Index", 50, "5"},         {"IP Address", 200, "2001:db8:1234:5678::100"},
+    {"Auth-Port", 90, "65535"}, {"Acct-Port", 90, "65535"},
+    {"Timeout", 70, "255"},     {"Retransmit", 100, "255"},
+    {"Key", 50, "*****"},
+};
 
 // A whole decimal number of at most `digits` digits; false for anything else (empty text too).
 bool ParseNumber(const std::string& text, int& value) {
@@ -125,7 +131,8 @@ int C8021XAuRadiusServerDLG::OnInitDialog() {
     SetupControls();
     int listWidth = 26;
     for (const ListHeading& h : kHeadings) {
-        const int width = std::max(h.width, m_list->GetStringWidth(h.text) + 16);
+        const int width =
+            std::max({h.width, m_list->GetStringWidth(h.text) + 16, m_list->GetStringWidth(h.sample) + 24});
         m_list->InsertColumn(m_list->GetColumnCount(), h.text, LVCFMT_CENTER, width);
         listWidth += width;
     }

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
+#include <tuple>
 
 #include "controls/ListCtrlEx.h"
 #include "core/SnmpReply.h"
@@ -87,9 +88,12 @@ int C8021XUserDLG::OnInitDialog() {
     }
     EnableDlgItem(IDC_D1XU_TOTAL, false);
     int listWidth = 26;
-    for (const auto& [heading, width] :
-         {std::pair{"Id", 50}, std::pair{" User Name", 150}, std::pair{" Password ", 150}}) {
-        const int w = std::max(width, m_list->GetStringWidth(heading) + 16);
+    // Heading, width at the default font, and a text as wide as a cell gets (names have 15 characters).
+    const std::tuple<const char*, int, const char*> columns[] = {
+        {"Id", 50, "99"}, {" User Name", 150, "abcdefghijklmno"}, {" Password ", 150, "*****"}};
+    for (const auto& [heading, width, sample] : columns) {
+        const int w =
+            std::max({width, m_list->GetStringWidth(heading) + 16, m_list->GetStringWidth(sample) + 24});
         m_list->InsertColumn(m_list->GetColumnCount(), heading, LVCFMT_CENTER, w);
         listWidth += w;
     }
