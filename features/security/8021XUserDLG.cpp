@@ -188,7 +188,7 @@ void C8021XUserDLG::OnAdd() {
     const SNMP_VARBIND create[] = {{statusOid, "4", 1, 1}};
     if (!base.SetValues(create, 1)) {
         AfxMessageBox(kCreateFailed, MB_OK);
-        Reload();
+        StartRead();  // the device's accounts; the form keeps what was typed
         return;
     }
     // The account exists from here on: a refused password or activation must not leave it behind.
@@ -212,6 +212,8 @@ void C8021XUserDLG::OnAdd() {
         AfxMessageBox("Failed to add the 802.1X user: the device did not accept " + failed +
                           (removed ? ". The user was not added." : ". The user could not be removed again."),
                       MB_OK);
+        StartRead();
+        return;
     }
     Reload();
 }

@@ -137,6 +137,7 @@ TEST_F(Dot1xUsers, RefusedPasswordLeavesNoAccountBehind) {
         "Failed to add the 802.1X user: the device did not accept the password. The user was not added.");
     EXPECT_EQ(s_sim->Get(kEntry + ".3" + kAbcd), "");
     WaitRead(dlg);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_D1XU_NAME), "abcd");  // the form keeps what was typed
     s_sim->ErrorStatus(kEntry + ".2", 0);
 
     // A refused creation sends nothing more.
