@@ -10,17 +10,6 @@ def objects(name, ports, poe):
     out = []
     add = out.append
 
-    add("# 802.1X: state (1 on, 2 off) and port table (1 port, 9 port control: 1 force unauthorized,")
-    add("# 2 auto, 3 force authorized)")
-    add("%s.11.2.1.0|i|2" % P)
-    add("@range %s.11.2.1.0 1 2" % P)
-    for p in range(1, ports + 1):
-        add("%s.23.2.1.1.1.%d|i|%d" % (P, p, p))
-    for p in range(1, ports + 1):
-        add("%s.23.2.1.1.9.%d|i|3" % (P, p))
-    add("@readonly %s.23.2.1.1.1" % P)
-    add("@range %s.23.2.1.1.9 1 3" % P)
-
     add("# Port security: port table (1 port, 2 state 1 on 2 off)")
     for p in range(1, ports + 1):
         add("%s.14.2.1.1.1.%d|i|%d" % (P, p, p))

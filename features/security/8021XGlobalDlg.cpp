@@ -1,0 +1,176 @@
+// 802.1X global settings dialog.
+#include "features/security/8021XGlobalDlg.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QRadioButton>
+#include <chrono>
+#include <thread>
+
+#include "core/SnmpReply.h"
+#include "features/security/8021XSettingLogic.h"
+#include "platform/sys/Debug.h"
+#include "platform/sys/MessageBox.h"
+#include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Form.h"
+#include "res/ids_dot1x.h"
+#include "res/resource.h"
+
+using namespace ksx;
+
+namespace {
+
+const ksx::ui::RegisterFeature kRegister(IDM_DOT1X_GLOBAL, [] {
+    C8021XGlobalDlg dlg;
+    dlg.DoModal();
+});
+
+const char kReadFailed[] = "Failed to read the 802.1X global settings.";
+const char kWriteFailed[] = "Failed to write the 802.1X global settings: the device did not accept them.";
+
+// Checks the button of `state` (0 the first, 1 the second) or neither for -1.
+void SetRadios(QButtonGroup* group, QAbstractButton* first, QAbstractButton* second, int state) {
+    group->setExclusive(false);
+    first->setChecked(state == 0);
+    second->setChecked(state == 1);
+    group->setExclusive(true);
+}
+
+int RadioState(const QAbstractButton* first, const QAbstractButton* second) {
+    return first->isChecked() ? 0 : second->isChecked() ? 1 : -1;
+}
+
+}  // namespace
+
+C8021XGlobalDlg::C8021XGlobalDlg(QWidget* parent) : CDialog(IDD_DOT1X_GLOBAL, parent) {
+    OwnSession(m_cCommonSNMP);
+    OnCommand(IDC_D1XG_REFRESH, [this] { Read(); });
+    OnCommand(IDC_D1XG_STATE_ENABLED, [this] { OnStateClicked(); });
+    OnCommand(IDC_D1XG_STATE_DISABLED, [this] { OnStateClicked(); });
+}
+
+C8021XGlobalDlg::~C8021XGlobalDlg() = default;
+
+void C8021XGlobalDlg::CreateControls() {
+    SetWindowText("802.1X Global Settings ");
+    ui::Form form(*this);
+    ui::Form group = form.Group("Global Settings");
+    QRadioButton* stateOn = group.Radio(IDC_D1XG_STATE_ENABLED, "Enabled ");
+    QRadioButton* stateOff = group.Radio(IDC_D1XG_STATE_DISABLED, "Disabled");
+    QRadioButton* eapolOn = group.Radio(IDC_D1XG_EAPOL_ENABLED, "Enabled       ");
+    QRadioButton* eapolOff = group.Radio(IDC_D1XG_EAPOL_DISABLED, "Disabled");
+    // Two groups of radio buttons in one box: each pair is exclusive on its own.
+    m_stateGroup = new QButtonGroup(this);
+    m_stateGroup->addButton(stateOn);
+    m_stateGroup->addButton(stateOff);
+    m_eapolGroup = new QButtonGroup(this);
+    m_eapolGroup->addButton(eapolOn);
+    m_eapolGroup->addButton(eapolOff);
+    group.Row({"Authentication State", stateOn, stateOff, ui::Form::Stretch});
+    group.Row({"Forward EAPOL PDU", eapolOn, eapolOff, ui::Form::Stretch});
+    group.Field("Authentication Protocol", group.Combo(IDC_D1XG_PROTOCOL));
+    form.Buttons({{IDOK, "Apply"}, {IDCANCEL, "Cancel"}, {IDC_D1XG_REFRESH, "&Refresh"}}, IDOK);
+}
+
+int C8021XGlobalDlg::OnInitDialog() {
+    SetTopmost(true);
+    CDialog::OnInitDialog();
+    SetIcon(QApplication::windowIcon());
+    m_strAuthState.clear();
+    m_strForwardEapol.clear();
+    m_strAuthProtocol.clear();
+    auto* protocol = Item<QComboBox>(IDC_D1XG_PROTOCOL);
+    protocol->addItems({"RADIUS", "Local"});
+    protocol->setCurrentIndex(0);
+    Read();
+    return 1;
+}
+
+std::string C8021XGlobalDlg::ReadScalar(const char* oid) {
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
+    m_cCommonSNMP.AddVarBind(oid, 4, nullptr);
+    const SnmpReply reply = SendRequest(m_cCommonSNMP);
+    const std::optional<long long> value = reply.Integer(0);
+    // Only the two values these switches have count as read.
+    if (!value || (*value != 1 && *value != 2)) {
+        TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+        return std::string();
+    }
+    return std::to_string(*value);
+}
+
+void C8021XGlobalDlg::Read() {
+    m_strAuthState = ReadScalar(C8021XSettingLogic::kAuthState);
+    m_strForwardEapol = ReadScalar(C8021XSettingLogic::kForwardEapol);
+    m_strAuthProtocol = ReadScalar(C8021XSettingLogic::kAuthProtocol);
+    const bool read = !m_strAuthState.empty() && !m_strForwardEapol.empty() && !m_strAuthProtocol.empty();
+    // A value not read shows no choice and is never written back: Apply waits for a complete read.
+    m_nAuthState = m_strAuthState.empty() ? -1 : (m_strAuthState == "1" ? 0 : 1);
+    m_nForwardEapol = m_strForwardEapol.empty() ? -1 : (m_strForwardEapol == "1" ? 0 : 1);
+    EnableDlgItem(IDC_D1XG_PROTOCOL, m_strAuthState == "1");
+    Item<QComboBox>(IDC_D1XG_PROTOCOL)->setCurrentIndex(m_strAuthProtocol == "1" ? 0 : 1);
+    UpdateData(false);
+    EnableDlgItem(IDOK, read);
+    if (!read) {
+        AfxMessageBox(kReadFailed, MB_OK);
+    }
+}
+
+void C8021XGlobalDlg::UpdateData(bool toMembers) {
+    auto radio = [this](int id) { return Item<QRadioButton>(id); };
+    if (toMembers) {
+        m_nAuthState = RadioState(radio(IDC_D1XG_STATE_ENABLED), radio(IDC_D1XG_STATE_DISABLED));
+        m_nForwardEapol = RadioState(radio(IDC_D1XG_EAPOL_ENABLED), radio(IDC_D1XG_EAPOL_DISABLED));
+        return;
+    }
+    SetRadios(m_stateGroup, radio(IDC_D1XG_STATE_ENABLED), radio(IDC_D1XG_STATE_DISABLED), m_nAuthState);
+    SetRadios(m_eapolGroup, radio(IDC_D1XG_EAPOL_ENABLED), radio(IDC_D1XG_EAPOL_DISABLED), m_nForwardEapol);
+}
+
+void C8021XGlobalDlg::OnStateClicked() {
+    UpdateData(true);
+    EnableDlgItem(IDC_D1XG_PROTOCOL, m_nAuthState == 0);
+}
+
+bool C8021XGlobalDlg::Write() {
+    UpdateData(true);
+    if (m_nAuthState < 0 || m_nForwardEapol < 0 || m_strAuthState.empty() || m_strForwardEapol.empty() ||
+        m_strAuthProtocol.empty()) {
+        return false;
+    }
+    const std::string state = m_nAuthState == 0 ? "1" : "2";
+    const std::string eapol = m_nForwardEapol == 0 ? "1" : "2";
+    const std::string protocol = Item<QComboBox>(IDC_D1XG_PROTOCOL)->currentIndex() == 0 ? "1" : "2";
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+    int changed = 0;
+    for (const auto& [oid, now, was] :
+         {std::tuple{C8021XSettingLogic::kAuthState, &state, &m_strAuthState},
+          std::tuple{C8021XSettingLogic::kForwardEapol, &eapol, &m_strForwardEapol},
+          std::tuple{C8021XSettingLogic::kAuthProtocol, &protocol, &m_strAuthProtocol}}) {
+        if (*now != *was) {
+            m_cCommonSNMP.AddVarBind(oid, 1, now->c_str());
+            ++changed;
+        }
+    }
+    bool ok = true;
+    if (changed > 0) {
+        const SnmpReply reply = SendRequest(m_cCommonSNMP);
+        ok = reply.Accepted();
+        if (!ok) {
+            TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+            AfxMessageBox(kWriteFailed, MB_OK);
+        }
+    }
+    // The device takes a moment to apply the values before they read back.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    Read();
+    return ok;
+}
+
+void C8021XGlobalDlg::OnOK() {
+    // Apply: the dialog stays open. Enter with Apply unavailable does nothing.
+    if (IsDlgItemEnabled(IDOK)) {
+        Write();
+    }
+}

@@ -1,0 +1,383 @@
+// 802.1X port settings dialog.
+#include "features/security/8021XPortSettings.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <algorithm>
+#include <cstdlib>
+
+#include "controls/ListCtrlEx.h"
+#include "core/TextNumbers.h"
+#include "platform/sys/Debug.h"
+#include "platform/sys/Globals.h"
+#include "platform/sys/MessageBox.h"
+#include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Form.h"
+#include "res/ids_dot1x.h"
+#include "res/resource.h"
+
+using namespace ksx;
+
+namespace {
+
+const ksx::ui::RegisterFeature kRegister(IDM_DOT1X_PORT, [] {
+    C8021XPortSettings dlg;
+    dlg.DoModal();
+});
+
+const char kBackward[] = "\"to port\" can not be smaller than \"from port\"";
+const char kTrunkPartial[] = "Cannot add the 802.1X-enabled port to an aggregated link.";
+const char kAllPorts[] = "Could not set all port AUTO or Force Unauthorized to the port access control";
+const char kPortReadFailed[] = "Failed to read the 802.1X port settings.";
+const char kTrunkReadFailed[] = "Failed to read the trunk membership.";
+
+// The value edits: id, start text, text limit, range and the message of a value outside it, in the
+// order they are checked.
+struct ValueField {
+    int id;
+    int column;
+    const char* start;
+    int limit;
+    int low;
+    int high;
+    const char* invalid;
+};
+constexpr ValueField kFields[] = {
+    {IDC_D1XP_QUIET, 2, "60", 5, 0, 65535, "Invalid QuietPeriod"},
+    {IDC_D1XP_SUPP_TIMEOUT, 3, "30", 5, 1, 65535, "Invalid SuppTimeout"},
+    {IDC_D1XP_SERVER_TIMEOUT, 4, "30", 5, 1, 65535, "Invalid ServerTimeout"},
+    {IDC_D1XP_REAUTH_PERIOD, 7, "3600", 5, 1, 65535, "Invalid ReAuthPeriod"},
+    {IDC_D1XP_TX_PERIOD, 6, "30", 5, 1, 65535, "Invalid TxPeriod"},
+    {IDC_D1XP_MAX_REQ, 5, "2", 2, 1, 10, "\tInvalid MaxReq."},
+};
+
+// The columns of the third request, in binding order, with the names the user knows them by.
+constexpr int kTimerColumns[] = {2, 3, 4, 5, 6, 7, 8, 11};
+const char* const kTimerNames[] = {"QuietPeriod", "SuppTimeout",  "ServerTimeout",    "MaxReq",
+                                   "TxPeriod",    "ReAuthPeriod", "ReAuthentication", "Direction"};
+
+// A whole decimal number within low..high; nothing else (an empty text neither).
+bool ParseField(const std::string& text, int low, int high, int& value) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    value = std::atoi(text.c_str());
+    return value >= low && value <= high;
+}
+
+// Columns: heading, width at the default font, and the widest text a cell shows (the width grows with
+// the font so that it is never cut).
+struct ListHeading {
+    const char* text;
+    int width;
+    const char* sample;
+};
+constexpr ListHeading kHeadings[] = {
+    {" Port", 50, "52"},
+    {" AdmDir ", 70, "Both"},
+    {" Port Control", 140, "Force UnAhthorized"},
+    {" Tx Period", 110, "65535"},
+    {" Quiet Period", 110, "65535"},
+    {" Supp Timeout", 110, "65535"},
+    {" ServerTimeout", 110, "65535"},
+    {" Max Req", 80, "10"},
+    {"ReAuth Period", 110, "65535"},
+    {" ReAuth", 70, "Disabled"},
+    {" Capability", 120, "Authenticator"},
+};
+
+}  // namespace
+
+C8021XPortSettings::TrunkModule::TrunkModule() {
+    m_trunkRead.onEnd = [this](const WalkEnd& end) {
+        if (onTrunkEnd) {
+            onTrunkEnd(end);
+        }
+    };
+}
+
+SnmpReply C8021XPortSettings::TrunkModule::Write(const SNMP_VARBIND* varbinds, int count) {
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+    for (int i = 0; i < count; ++i) {
+        m_cCommonSNMP.AddVarBind(varbinds[i].oid, varbinds[i].type, varbinds[i].value);
+    }
+    return SendRequest(m_cCommonSNMP, std::atoi(g_strSnmpTimeout.c_str()));
+}
+
+C8021XPortSettings::C8021XPortSettings(QWidget* parent)
+    : CDialog(IDD_DOT1X_PORT, parent), m_range(*this, IDC_D1XP_FROM, IDC_D1XP_TO, kBackward) {
+    OwnSessions(m_8021XLogic.Sessions());
+    OwnSessions(m_TrunkModule.Sessions());
+    OnCommand(IDC_D1XP_APPLY, [this] { OnApply(); });
+    OnCommand(IDC_D1XP_REFRESH, [this] { Reload(); });
+    OnNotify(CBN_SELCHANGE, IDC_D1XP_CAPABILITY, Handler([this] {
+                 EnableDlgItem(IDC_D1XP_PORT_CONTROL, GetDlgItemText(IDC_D1XP_CAPABILITY) != "None");
+             }));
+    auto walkEnded = [this](WPARAM, LPARAM) -> LRESULT {
+        FillList();
+        return 0;
+    };
+    OnMessage(C8021XSettingLogic::WM_SNMP_WALK_END, walkEnded);
+    OnMessage(C8021XSettingLogic::WM_SNMP_WALK_STALE, walkEnded);
+    m_TrunkModule.onTrunkEnd = [this](const WalkEnd& end) { OnTrunkEnd(end); };
+}
+
+C8021XPortSettings::~C8021XPortSettings() = default;
+
+void C8021XPortSettings::CreateControls() {
+    SetWindowText("802.1X Port Settings");
+    ui::Form form(*this);
+    ui::Form group = form.Group("");
+    auto* grid = new QGridLayout;
+    int row = 0;
+    int col = 0;
+    // Label and control pairs, two to a line, aligned in columns.
+    auto pair = [&](const char* label, QWidget* control) {
+        grid->addWidget(group.Label(label), row, col * 2);
+        grid->addWidget(control, row, col * 2 + 1);
+        if (++col == 2) {
+            col = 0;
+            ++row;
+        }
+    };
+    pair("From Port", group.Combo(IDC_D1XP_FROM));
+    pair("To Port", group.Combo(IDC_D1XP_TO));
+    for (const ValueField& f : kFields) {
+        QLineEdit* edit = group.Edit(f.id);
+        edit->setMaxLength(f.limit);
+        edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
+    }
+    pair("QuietPeriod (0-65535)", Item<QLineEdit>(IDC_D1XP_QUIET));
+    pair("SuppTimeout (1-65535)", Item<QLineEdit>(IDC_D1XP_SUPP_TIMEOUT));
+    pair("ServerTimeout (1-65535)", Item<QLineEdit>(IDC_D1XP_SERVER_TIMEOUT));
+    pair("MaxReq (1-10)", Item<QLineEdit>(IDC_D1XP_MAX_REQ));
+    pair("TxPeriod (1-65535)", Item<QLineEdit>(IDC_D1XP_TX_PERIOD));
+    pair("ReAuthPeriod (1-65535)", Item<QLineEdit>(IDC_D1XP_REAUTH_PERIOD));
+    pair("ReAuthentication", group.Combo(IDC_D1XP_REAUTH));
+    pair("Port Control", group.Combo(IDC_D1XP_PORT_CONTROL));
+    pair("Capability", group.Combo(IDC_D1XP_CAPABILITY));
+    pair("Direction", group.Combo(IDC_D1XP_DIRECTION));
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    group.Layout()->addLayout(grid, 0, 0, 1, 2);
+    form.Buttons({{IDC_D1XP_APPLY, "Apply"}, {IDC_D1XP_REFRESH, "Refresh"}});
+    m_list = form.Fill(RegisterControl(IDC_D1XP_LIST, new CListCtrlEx));
+}
+
+int C8021XPortSettings::OnInitDialog() {
+    SetTopmost(true);
+    CDialog::OnInitDialog();
+    m_pSelectedPorts.assign(static_cast<size_t>(std::max(g_nPortNum, 0)), 0);
+    SetupControls();
+    int listWidth = 26;
+    for (const ListHeading& h : kHeadings) {
+        // As wide as given, or as the heading needs in a larger font.
+        const int width =
+            std::max({h.width, m_list->GetStringWidth(h.text) + 16, m_list->GetStringWidth(h.sample) + 24});
+        m_list->InsertColumn(m_list->GetColumnCount(), h.text, LVCFMT_CENTER, width);
+        listWidth += width;
+    }
+    m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    m_list->setMinimumSize(listWidth, 260);
+    StartWalk();
+    m_bTrunkEnded = false;
+    m_TrunkModule.ReadTrunkPorts();
+    return 1;
+}
+
+void C8021XPortSettings::SetupControls() {
+    SetIcon(QApplication::windowIcon());
+    EnableDlgItem(IDC_D1XP_APPLY, false);
+    EnableDlgItem(IDC_D1XP_REFRESH, false);
+    m_range.Fill(g_nPortNum);
+    auto* to = Item<QComboBox>(IDC_D1XP_TO);
+    to->setCurrentIndex(to->count() - 1);
+    for (const ValueField& f : kFields) {
+        SetDlgItemText(f.id, f.start);
+    }
+    // The lists are pick-only, in the order they always had (sorted).
+    const std::pair<int, QStringList> combos[] = {
+        {IDC_D1XP_REAUTH, {"Disabled", "Enabled"}},
+        {IDC_D1XP_PORT_CONTROL, {"AUTO", "Force Authorized", "Force UnAuthorized"}},
+        {IDC_D1XP_CAPABILITY, {"Authenticator", "None"}},
+        {IDC_D1XP_DIRECTION, {"Both", "In"}},
+    };
+    for (const auto& [id, entries] : combos) {
+        auto* box = Item<QComboBox>(id);
+        box->clear();
+        box->addItems(entries);
+    }
+    Item<QComboBox>(IDC_D1XP_REAUTH)->setCurrentIndex(0);
+    Item<QComboBox>(IDC_D1XP_PORT_CONTROL)->setCurrentIndex(1);
+    Item<QComboBox>(IDC_D1XP_CAPABILITY)->setCurrentIndex(1);
+    Item<QComboBox>(IDC_D1XP_DIRECTION)->setCurrentIndex(0);
+    EnableDlgItem(IDC_D1XP_PORT_CONTROL, false);
+}
+
+void C8021XPortSettings::StartWalk() {
+    m_bWalkEnded = false;
+    if (m_8021XLogic.SetOwnerWnd(this)) {
+        m_8021XLogic.ReadPortSettings();
+    }
+}
+
+void C8021XPortSettings::Reload() {
+    EnableDlgItem(IDC_D1XP_APPLY, false);
+    EnableDlgItem(IDC_D1XP_REFRESH, false);
+    std::fill(m_pSelectedPorts.begin(), m_pSelectedPorts.end(), 0);
+    SetupControls();
+    m_bTrunkEnded = false;
+    m_bTrunkOk = false;
+    m_TrunkModule.ReadTrunkPorts();
+    StartWalk();
+}
+
+void C8021XPortSettings::FillList() {
+    m_list->DeleteAllItems();
+    for (const X8021_statistics_info& r : m_8021XLogic.m_PortList) {
+        const int item = m_list->GetItemCount();
+        const QString cells[] = {QString::number(r.port),
+                                 QString::fromStdString(r.direction),
+                                 QString::fromStdString(r.portControl),
+                                 QString::number(r.txPeriod),
+                                 QString::number(r.quietPeriod),
+                                 QString::number(r.suppTimeout),
+                                 QString::number(r.serverTimeout),
+                                 QString::number(r.maxReq),
+                                 QString::number(r.reAuthPeriod),
+                                 QString::fromStdString(r.reAuth),
+                                 QString::fromStdString(r.capability)};
+        for (int c = 0; c < 11; ++c) {
+            m_list->SetItemTextEx(item, c, cells[c]);
+        }
+        m_arrPortControl.push_back(r.portControl);
+    }
+    m_bWalkEnded = true;
+    UpdateButtons();
+    if (!m_8021XLogic.LastEnd().Ok() && !m_8021XLogic.LastEnd().stale) {
+        AfxMessageBox(kPortReadFailed, MB_OK);
+    }
+}
+
+void C8021XPortSettings::OnTrunkEnd(const WalkEnd& end) {
+    m_bTrunkEnded = true;
+    m_bTrunkOk = end.Ok();
+    UpdateButtons();
+    if (!m_bTrunkOk) {
+        AfxMessageBox(kTrunkReadFailed, MB_OK);
+    }
+}
+
+void C8021XPortSettings::UpdateButtons() {
+    // The range checks need the trunk membership: Apply waits for its read to have succeeded.
+    EnableDlgItem(IDC_D1XP_REFRESH, m_bWalkEnded);
+    EnableDlgItem(IDC_D1XP_APPLY, m_bWalkEnded && m_bTrunkEnded && m_bTrunkOk);
+}
+
+bool C8021XPortSettings::CheckFields(std::vector<int>& values) {
+    values.assign(12, 0);
+    for (const ValueField& f : kFields) {
+        int value = 0;
+        if (!ParseField(GetDlgItemText(f.id), f.low, f.high, value)) {
+            AfxMessageBox(f.invalid, MB_OK);
+            SetFocusTo(f.id);
+            Item<QLineEdit>(f.id)->selectAll();
+            return false;
+        }
+        values[static_cast<size_t>(f.column)] = value;
+    }
+    return true;
+}
+
+void C8021XPortSettings::OnApply() {
+    if (!IsDlgItemEnabled(IDC_D1XP_APPLY)) {
+        return;
+    }
+    const int from = m_range.From();
+    const int to = m_range.To();
+    if (from < 1 || to < from || to > g_nPortNum) {
+        return;
+    }
+    std::fill(m_pSelectedPorts.begin(), m_pSelectedPorts.end(), 0);
+    for (int p = from; p <= to && p <= static_cast<int>(m_pSelectedPorts.size()); ++p) {
+        m_pSelectedPorts[static_cast<size_t>(p - 1)] = 1;
+    }
+    if (!m_TrunkModule.CheckTrunkConsistency(m_pSelectedPorts.data())) {
+        AfxMessageBox(kTrunkPartial, MB_OK);
+        return;
+    }
+    const int control = Item<QComboBox>(IDC_D1XP_PORT_CONTROL)->currentIndex();
+    if (to - from == g_nPortNum - 1 && (control == 0 || control == 2)) {
+        AfxMessageBox(kAllPorts, MB_OK);
+        return;
+    }
+    std::vector<int> values;
+    if (!CheckFields(values)) {
+        return;
+    }
+    EnableDlgItem(IDC_D1XP_APPLY, false);
+    EnableDlgItem(IDC_D1XP_REFRESH, false);
+    Write(from, to, values);
+    Reload();
+}
+
+void C8021XPortSettings::Write(int from, int to, const std::vector<int>& values) {
+    const bool none = GetDlgItemText(IDC_D1XP_CAPABILITY) == "None";
+    const std::string controlText = GetDlgItemText(IDC_D1XP_PORT_CONTROL);
+    const std::string capability = none ? "2" : "1";
+    const std::string portControl = none                                  ? "3"
+                                    : controlText == "AUTO"               ? "2"
+                                    : controlText == "Force UnAuthorized" ? "1"
+                                                                          : "3";
+    std::string texts[12];
+    for (int c = 2; c <= 7; ++c) {
+        texts[c] = std::to_string(values[static_cast<size_t>(c)]);
+    }
+    texts[8] = GetDlgItemText(IDC_D1XP_REAUTH) == "Disabled" ? "2" : "1";
+    texts[11] = GetDlgItemText(IDC_D1XP_DIRECTION) == "Both" ? "0" : "1";
+    const std::vector<int> trunk = m_TrunkModule.TrunkPortsSnapshot();
+
+    for (int p = from; p <= to; ++p) {
+        const bool member = p - 1 < static_cast<int>(trunk.size()) && trunk[static_cast<size_t>(p - 1)] != 0;
+        if (m_bWriteTrunkMembers == 0 && member) {
+            continue;
+        }
+        const std::string index = "." + std::to_string(p);
+        auto vb = [&](int column, const std::string& value) {
+            return SNMP_VARBIND{C8021XSettingLogic::PortColumn(column) + index, value.c_str(), 1, 1};
+        };
+        const SNMP_VARBIND capabilityVb[] = {vb(10, capability)};
+        const SNMP_VARBIND controlVb[] = {vb(9, portControl)};
+        SNMP_VARBIND timers[8];
+        for (int i = 0; i < 8; ++i) {
+            timers[i] = vb(kTimerColumns[i], texts[kTimerColumns[i]]);
+        }
+        struct Step {
+            const SNMP_VARBIND* vbs;
+            int count;
+        };
+        const Step steps[] = {{capabilityVb, 1}, {controlVb, 1}, {timers, 8}};
+        for (const Step& step : steps) {
+            const SnmpReply reply = m_TrunkModule.Write(step.vbs, step.count);
+            if (reply.Accepted()) {
+                continue;
+            }
+            TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+            // Name what was refused: the one column, or the column the device pointed at.
+            std::string what;
+            if (step.count == 1) {
+                what = step.vbs == capabilityVb ? "Capability" : "Port Control";
+            } else {
+                const int at = reply.ErrorIndex();
+                what = at >= 1 && at <= 8 ? kTimerNames[at - 1] : "the timer settings";
+            }
+            const std::string reason = reply.status != 0 ? "the device did not answer the write of " + what
+                                                         : "the device did not accept " + what;
+            AfxMessageBox("Writing stopped at port " + std::to_string(p) + ": " + reason + ".", MB_OK);
+            return;
+        }
+    }
+}

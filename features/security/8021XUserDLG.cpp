@@ -1,0 +1,235 @@
+// 802.1X local users dialog.
+#include "features/security/8021XUserDLG.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <tuple>
+
+#include "controls/ListCtrlEx.h"
+#include "core/SnmpReply.h"
+#include "platform/sys/Debug.h"
+#include "platform/sys/MessageBox.h"
+#include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Form.h"
+#include "res/ids_dot1x.h"
+#include "res/resource.h"
+
+using namespace ksx;
+
+namespace {
+
+const ksx::ui::RegisterFeature kRegister(IDM_DOT1X_USER, [] {
+    C8021XUserDLG dlg;
+    dlg.DoModal();
+});
+
+const char kNoSelection[] = "Please Choose One To Delete Or Check If Have Any Data";
+const char kCreateFailed[] = "please check what you put";
+const char kReadFailed[] = "Failed to read the 802.1X users.";
+const char kDeleteFailed[] = "Failed to delete the 802.1X user: the device did not accept it.";
+
+constexpr int kInputs[] = {IDC_D1XU_NAME, IDC_D1XU_PASSWORD, IDC_D1XU_CONFIRM, IDC_D1XU_LIST,
+                           IDC_D1XU_ADD,  IDC_D1XU_DELETE,   IDC_D1XU_REFRESH, IDC_D1XU_CLOSE};
+
+}  // namespace
+
+C8021XUserDLG::C8021XUserDLG(QWidget* parent) : CDialog(IDD_DOT1X_USER, parent) {
+    OwnSession(m_cCommonSNMP);
+    OwnSessions(m_8021XLogic.Sessions());
+    OnCommand(IDC_D1XU_ADD, [this] { OnAdd(); });
+    OnCommand(IDC_D1XU_DELETE, [this] { OnDelete(); });
+    OnCommand(IDC_D1XU_REFRESH, [this] { Reload(); });
+    OnCommand(IDC_D1XU_CLOSE, [this] { SendMessage(WM_CLOSE, 0, 0); });
+    auto walkEnded = [this](WPARAM, LPARAM) -> LRESULT {
+        FillList();
+        return 0;
+    };
+    OnMessage(C8021XSettingLogic::WM_SNMP_WALK_END, walkEnded);
+    OnMessage(C8021XSettingLogic::WM_SNMP_WALK_STALE, walkEnded);
+}
+
+C8021XUserDLG::~C8021XUserDLG() = default;
+
+void C8021XUserDLG::CreateControls() {
+    SetWindowText("802.1X User");
+    ui::Form form(*this);
+    ui::Form add = form.Group("");
+    QLineEdit* name = add.Field("802.1X User", add.Edit(IDC_D1XU_NAME));
+    name->setMinimumWidth(160);
+    for (const auto& [id, label] :
+         {std::pair{IDC_D1XU_PASSWORD, "Password"}, std::pair{IDC_D1XU_CONFIRM, "ConfirmPassword"}}) {
+        add.Field(label, add.Edit(id))->setEchoMode(QLineEdit::Password);
+    }
+    add.Row({ui::Form::Stretch, add.Button(IDC_D1XU_ADD, "Add")});
+    add.Note("Note: Password/User Name should be less than 15 characters and more than 3 characters. ")
+        ->setWordWrap(true);
+    m_list = form.Fill(RegisterControl(IDC_D1XU_LIST, new CListCtrlEx));
+    QLineEdit* total = form.Edit(IDC_D1XU_TOTAL);
+    total->setReadOnly(true);
+    total->setMaximumWidth(80);
+    form.Row({"Total Entries:", total, ui::Form::Stretch});
+    const auto buttons =
+        form.Buttons({{IDC_D1XU_REFRESH, "Refesh"}, {IDC_D1XU_DELETE, "Delete"}, {IDC_D1XU_CLOSE, "Close"}});
+    for (QPushButton* b : buttons) {
+        b->setAutoDefault(false);  // Enter clicks nothing here
+    }
+    Item<QPushButton>(IDC_D1XU_ADD)->setAutoDefault(false);
+}
+
+int C8021XUserDLG::OnInitDialog() {
+    SetTopmost(true);
+    CDialog::OnInitDialog();
+    SetIcon(QApplication::windowIcon());
+    for (int id : {IDC_D1XU_NAME, IDC_D1XU_PASSWORD, IDC_D1XU_CONFIRM}) {
+        Item<QLineEdit>(id)->setMaxLength(15);
+    }
+    EnableDlgItem(IDC_D1XU_TOTAL, false);
+    int listWidth = 26;
+    // Heading, width at the default font, and a text as wide as a cell gets (names have 15 characters).
+    const std::tuple<const char*, int, const char*> columns[] = {
+        {"Id", 50, "99"}, {" User Name", 150, "abcdefghijklmno"}, {" Password ", 150, "*****"}};
+    for (const auto& [heading, width, sample] : columns) {
+        const int w =
+            std::max({width, m_list->GetStringWidth(heading) + 16, m_list->GetStringWidth(sample) + 24});
+        m_list->InsertColumn(m_list->GetColumnCount(), heading, LVCFMT_CENTER, w);
+        listWidth += w;
+    }
+    m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    m_list->ModifyListStyle(0, LVS_SINGLESEL);
+    m_list->setMinimumSize(listWidth, 180);
+    StartRead();
+    return 1;
+}
+
+void C8021XUserDLG::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Escape) {
+        e->accept();
+        return;
+    }
+    CDialog::keyPressEvent(e);
+}
+
+void C8021XUserDLG::EnableInputs(bool enable) {
+    for (int id : kInputs) {
+        EnableDlgItem(id, enable);
+    }
+}
+
+void C8021XUserDLG::StartRead() {
+    EnableInputs(false);
+    m_bReadEnded = false;
+    if (m_8021XLogic.SetOwnerWnd(this)) {
+        m_8021XLogic.ReadUsers();
+    }
+}
+
+void C8021XUserDLG::Reload() {
+    SetDlgItemText(IDC_D1XU_NAME, "");
+    SetDlgItemText(IDC_D1XU_PASSWORD, "");
+    SetDlgItemText(IDC_D1XU_CONFIRM, "");
+    StartRead();
+}
+
+void C8021XUserDLG::FillList() {
+    m_list->DeleteAllItems();
+    SetDlgItemText(IDC_D1XU_TOTAL, std::to_string(m_8021XLogic.m_UserList.size()));
+    for (const X8021_User_Statistics_Info& r : m_8021XLogic.m_UserList) {
+        if (r.rowStatus != 1) {
+            continue;
+        }
+        const int item = m_list->GetItemCount();
+        m_list->SetItemTextEx(item, 0, QString::number(item + 1));
+        m_list->SetItemTextEx(item, 1, QString::fromStdString(r.userName));
+        m_list->SetItemTextEx(item, 2, "*****");
+    }
+    m_bReadEnded = true;
+    EnableInputs(true);
+    const bool ok = m_8021XLogic.LastEnd().Ok() || m_8021XLogic.LastEnd().stale;
+    // The duplicate check needs the whole list: Add waits for a complete read.
+    EnableDlgItem(IDC_D1XU_ADD, ok);
+    if (!ok) {
+        AfxMessageBox(kReadFailed, MB_OK);
+    }
+}
+
+void C8021XUserDLG::OnAdd() {
+    if (!IsDlgItemEnabled(IDC_D1XU_ADD)) {
+        return;
+    }
+    const std::string name = GetDlgItemText(IDC_D1XU_NAME);
+    const std::string password = GetDlgItemText(IDC_D1XU_PASSWORD);
+    const std::string confirm = GetDlgItemText(IDC_D1XU_CONFIRM);
+    if (name.size() <= 3) {
+        AfxMessageBox("User name must be more than 3 characters!", MB_OK);
+        SetFocusTo(IDC_D1XU_NAME);
+        Item<QLineEdit>(IDC_D1XU_NAME)->selectAll();
+        return;
+    }
+    if (password.size() <= 3) {
+        AfxMessageBox("PassWord must be more than 3 characters!", MB_OK);
+        return;
+    }
+    if (password != confirm) {
+        AfxMessageBox("Please Confirm User Password!", MB_OK);
+        return;
+    }
+    const auto& users = m_8021XLogic.m_UserList;
+    if (std::any_of(users.begin(), users.end(),
+                    [&](const X8021_User_Statistics_Info& u) { return u.userName == name; })) {
+        AfxMessageBox("Duplicate 802.1X User Name", MB_OK);
+        return;
+    }
+    const std::string idx = C8021XSettingLogic::UserNameIndex(name);
+    const std::string statusOid = C8021XSettingLogic::UserColumn(3) + idx;
+    CModuleBase base;
+    const SNMP_VARBIND create[] = {{statusOid, "4", 1, 1}};
+    if (!base.SetValues(create, 1)) {
+        AfxMessageBox(kCreateFailed, MB_OK);
+        StartRead();  // the device's accounts; the form keeps what was typed
+        return;
+    }
+    // The account exists from here on: a refused password or activation must not leave it behind.
+    std::string failed;
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMP.AddVarBind(C8021XSettingLogic::UserColumn(2) + idx, 2, password.c_str(),
+                             static_cast<int>(password.size()));
+    const SnmpReply reply = SendRequest(m_cCommonSNMP);
+    if (!reply.Accepted()) {
+        TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+        failed = "the password";
+    } else {
+        const SNMP_VARBIND activate[] = {{statusOid, "1", 1, 1}};
+        if (!base.SetValues(activate, 1)) {
+            failed = "the activation";
+        }
+    }
+    if (!failed.empty()) {
+        const SNMP_VARBIND destroy[] = {{statusOid, "6", 1, 1}};
+        const bool removed = base.SetValues(destroy, 1);
+        AfxMessageBox("Failed to add the 802.1X user: the device did not accept " + failed +
+                          (removed ? ". The user was not added." : ". The user could not be removed again."),
+                      MB_OK);
+        StartRead();
+        return;
+    }
+    Reload();
+}
+
+void C8021XUserDLG::OnDelete() {
+    const int row = m_list->GetSelectionMark();
+    if (row < 0 || row >= m_list->GetItemCount()) {
+        AfxMessageBox(kNoSelection, MB_OK);
+        return;
+    }
+    const std::string name = m_list->GetItemText(row, 1).toStdString();
+    CModuleBase base;
+    const SNMP_VARBIND destroy[] = {
+        {C8021XSettingLogic::UserColumn(3) + C8021XSettingLogic::UserNameIndex(name), "6", 1, 1}};
+    if (!base.SetValues(destroy, 1)) {
+        AfxMessageBox(kDeleteFailed, MB_OK);
+    }
+    Reload();
+}
