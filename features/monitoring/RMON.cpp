@@ -138,23 +138,24 @@ CRMON::CRMON()
                         return ParseStep(s, {Kind::Integer, Kind::Dotted, Kind::Integer, Kind::Integer,
                                              Kind::Octets, Kind::Integer, Kind::Integer});
                     }),
-      m_alarmRead(
-          m_cCommonSNMPTable,
-          {ColumnOid(kAlarmEntry, 1), ColumnOid(kAlarmEntry, 2), ColumnOid(kAlarmEntry, 3), ColumnOid(kAlarmEntry, 4),
-           ColumnOid(kAlarmEntry, 5), ColumnOid(kAlarmEntry, 6), ColumnOid(kAlarmEntry, 7), ColumnOid(kAlarmEntry, 8),
-           ColumnOid(kAlarmEntry, 9), ColumnOid(kAlarmEntry, 10)},
-          [](const ksx::WalkStep& s) -> std::optional<RmonStep> {
-              return ParseStep(s, {Kind::Integer, Kind::Integer, Kind::Dotted, Kind::Integer, Kind::Integer,
-                                   Kind::Integer, Kind::Integer, Kind::Integer, Kind::Octets, Kind::Integer});
-          }),
-      m_eventRead(
-          m_cCommonSNMPTable,
-          {ColumnOid(kEventEntry, 1), ColumnOid(kEventEntry, 2), ColumnOid(kEventEntry, 3), ColumnOid(kEventEntry, 4),
-           ColumnOid(kEventEntry, 5), ColumnOid(kEventEntry, 6), kEventLastTimeSent},
-          [](const ksx::WalkStep& s) -> std::optional<RmonStep> {
-              return ParseStep(s, {Kind::Integer, Kind::Octets, Kind::Integer, Kind::Octets, Kind::Octets,
-                                   Kind::Integer, Kind::Counter});
-          }),
+      m_alarmRead(m_cCommonSNMPTable,
+                  {ColumnOid(kAlarmEntry, 1), ColumnOid(kAlarmEntry, 2), ColumnOid(kAlarmEntry, 3),
+                   ColumnOid(kAlarmEntry, 4), ColumnOid(kAlarmEntry, 5), ColumnOid(kAlarmEntry, 6),
+                   ColumnOid(kAlarmEntry, 7), ColumnOid(kAlarmEntry, 8), ColumnOid(kAlarmEntry, 9),
+                   ColumnOid(kAlarmEntry, 10)},
+                  [](const ksx::WalkStep& s) -> std::optional<RmonStep> {
+                      return ParseStep(
+                          s, {Kind::Integer, Kind::Integer, Kind::Dotted, Kind::Integer, Kind::Integer,
+                              Kind::Integer, Kind::Integer, Kind::Integer, Kind::Octets, Kind::Integer});
+                  }),
+      m_eventRead(m_cCommonSNMPTable,
+                  {ColumnOid(kEventEntry, 1), ColumnOid(kEventEntry, 2), ColumnOid(kEventEntry, 3),
+                   ColumnOid(kEventEntry, 4), ColumnOid(kEventEntry, 5), ColumnOid(kEventEntry, 6),
+                   kEventLastTimeSent},
+                  [](const ksx::WalkStep& s) -> std::optional<RmonStep> {
+                      return ParseStep(s, {Kind::Integer, Kind::Octets, Kind::Integer, Kind::Octets,
+                                           Kind::Octets, Kind::Integer, Kind::Counter});
+                  }),
       m_communityWalk(m_cCommonSNMPCommunity, {kCommunityNameColumn},
                       [](const ksx::WalkStep& s) -> std::optional<std::pair<std::string, std::string>> {
                           const std::string index = s.Index(0);

@@ -94,7 +94,7 @@ int CRMONEthernetStatistics::NeededListWidth() const {
 
 void CRMONEthernetStatistics::SizeColumns() {
     const Widths f = FixedWidths();
-    const int w = std::max(f.w, (m_list->width() - f.b - f.m - f.d - f.p - f.o - 20) / 4);
+    const int w = std::max(f.w, (ListSpace() - f.b - f.m - f.d - f.p - f.o) / 4);
     const int widths[] = {w, w, f.d, f.o, f.p, f.b, f.m, w, w};
     for (int c = 0; c < 9 && c < m_list->GetColumnCount(); ++c) {
         m_list->SetColumnWidth(c, widths[c]);

@@ -105,7 +105,7 @@ void CRMONEvent::SizeColumns() {
     const int a = TextWidth("Description ") + 10;
     const int b = TextWidth("Community ") + 10;
     const int l = TextWidth("Last Time Sent ") + 10;
-    const int w = std::max(MinimumColumn(), (m_list->width() - a - b - l - 20) / 4);
+    const int w = std::max(MinimumColumn(), (ListSpace() - a - b - (l + 100)) / 4);
     const int widths[] = {w, a, w, b, w, l + 100, w};
     for (int c = 0; c < 7 && c < m_list->GetColumnCount(); ++c) {
         m_list->SetColumnWidth(c, widths[c]);

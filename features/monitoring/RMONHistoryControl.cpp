@@ -83,7 +83,7 @@ void CRMONHistoryControl::SizeColumns() {
     const int r = TextWidth("Buckets Requested ") + 10;
     const int g = TextWidth("Buckets Granted ") + 10;
     const int i = TextWidth("Interval ") + 10;
-    const int w = std::max(MinimumColumn(), (m_list->width() - r - g - i - 20) / 4);
+    const int w = std::max(MinimumColumn(), (ListSpace() - r - g - i) / 4);
     const int widths[] = {w, w, r, g, i, w, w};
     for (int c = 0; c < 7 && c < m_list->GetColumnCount(); ++c) {
         m_list->SetColumnWidth(c, widths[c]);

@@ -82,6 +82,10 @@ int CRmonTableDialog::TextWidth(const char* text) const {
     return widest;
 }
 
+int CRmonTableDialog::ListSpace() const {
+    return m_list->viewport()->width() - 2;
+}
+
 int CRmonTableDialog::ButtonWidth() const {
     QPushButton probe("Delete");
     probe.setFont(m_list->font());

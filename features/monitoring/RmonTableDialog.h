@@ -73,6 +73,8 @@ protected:
     virtual void SizeColumns() {}
     // The list width the columns need at the current font (a minimum for the list).
     virtual int NeededListWidth() const { return 0; }
+    // The width the columns may fill without a horizontal scroll bar.
+    int ListSpace() const;
     // Width of a text in the list's font.
     int TextWidth(const char* text) const;
     // Width a column of Delete buttons needs.

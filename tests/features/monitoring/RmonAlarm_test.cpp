@@ -69,8 +69,8 @@ TEST_F(RmonAlarmTest, ListsValidAlarmsWithADeleteButtonEach) {
         EXPECT_EQ(dlg.List()->horizontalHeaderItem(c)->text().toStdString(), headings[c]);
     }
     ASSERT_EQ(dlg.List()->GetItemCount(), 1);
-    EXPECT_EQ(Row(dlg, 0), (std::vector<std::string>{"1", "300", "1.3.6.1.2.1.2.2.1.10.1", "Delta value", "1000", "100",
-                                                      "1", "2", "monitor"}));
+    EXPECT_EQ(Row(dlg, 0), (std::vector<std::string>{"1", "300", "1.3.6.1.2.1.2.2.1.10.1", "Delta value",
+                                                     "1000", "100", "1", "2", "monitor"}));
     EXPECT_EQ(dlg.m_arrAlarmIndexList, std::vector<int>{1});
     EXPECT_EQ(dlg.GetDlgItemText(IDC_RMONA_INTERVAL), "300");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_RMONA_SAMPLE_TYPE), "Absolute value");
@@ -136,8 +136,8 @@ TEST_F(RmonAlarmTest, ApplyReadsTheEventsThenCreatesTheAlarmWithItsNormalisedVar
     EXPECT_EQ(OfKind(s_sim->Requests(), "get").size(), 1u);
     EXPECT_EQ(OfKind(s_sim->Requests(), "get")[0].varbinds[0].oid, a + "10.7");
     ASSERT_EQ(dlg.List()->GetItemCount(), 2);
-    EXPECT_EQ(Row(dlg, 1), (std::vector<std::string>{"7", "300", "1.3.6.1.2.1.2.2.1.10.3", "Delta value", "500", "50",
-                                                      "1", "2", "ops"}));
+    EXPECT_EQ(Row(dlg, 1), (std::vector<std::string>{"7", "300", "1.3.6.1.2.1.2.2.1.10.3", "Delta value",
+                                                     "500", "50", "1", "2", "ops"}));
     // The form keeps its texts.
     EXPECT_EQ(dlg.GetDlgItemText(IDC_RMONA_INDEX), "7");
 }
@@ -160,7 +160,8 @@ TEST_F(RmonAlarmTest, ChecksRefuseBadInputInOrderAndSendNothing) {
         {with([](Form& f) { f.index = "0"; }), "Index number must be between 1 and 65535!"},
         {with([](Form& f) { f.index = "1"; }), "Index had already exits!"},
         {with([](Form& f) { f.interval = "0"; }), "Interval number must be between 1 and 2147483647!"},
-        {with([](Form& f) { f.interval = "2147483648"; }), "Interval number must be between 1 and 2147483647!"},
+        {with([](Form& f) { f.interval = "2147483648"; }),
+         "Interval number must be between 1 and 2147483647!"},
         {with([](Form& f) { f.variable = "1.3.6.1.2.1.2.2.1.10"; }), kVariableFormat},
         {with([](Form& f) { f.variable = "x1.3.6.1.2.1.2.2.1.10.1"; }), kVariableFormat},
         {with([](Form& f) { f.variable = "1.3.6.1.2.1.2.2.1.10.1a"; }), kVariableFormat},
@@ -173,9 +174,14 @@ TEST_F(RmonAlarmTest, ChecksRefuseBadInputInOrderAndSendNothing) {
         {with([](Form& f) { f.falling = "4294967295"; }), "Filling Threshold must be between 0 and 2^31-1!"},
         {with([](Form& f) { f.risingEvent = "0"; }), "Rising event index must be between 1 and 65535!"},
         {with([](Form& f) { f.risingEvent = "65536"; }), "Rising event index must be between 1 and 65535!"},
-        {with([](Form& f) { f.rising = ""; f.falling = ""; }), "Falling-threshold should be less than Rising-threshold !"},
+        {with([](Form& f) {
+             f.rising = "";
+             f.falling = "";
+         }),
+         "Falling-threshold should be less than Rising-threshold !"},
         {with([](Form& f) { f.risingEvent = "9"; }), "Event Index is not exist,please add first!"},
-        {with([](Form& f) { f.fallingEvent = "65536"; }), "Failling event index must be between 1 and 65535!"},
+        {with([](Form& f) { f.fallingEvent = "65536"; }),
+         "Failling event index must be between 1 and 65535!"},
         {with([](Form& f) { f.fallingEvent = ""; }), "Failling event index must be between 1 and 65535!"},
         {with([](Form& f) { f.fallingEvent = "9"; }), "Event Index is not exist,please add first!"},
     };
@@ -199,8 +205,9 @@ TEST_F(RmonAlarmTest, ChecksRefuseBadInputInOrderAndSendNothing) {
     edge.risingEvent = "9";
     EXPECT_EQ(Apply(drv, dlg, edge), std::vector<std::string>{});
     EXPECT_EQ(SetLines(s_sim->Requests(), kAlarm.size() + 1),
-              (std::vector<std::string>{"10.7=i:2", "3.7=o:1.3.6.1.2.1.2.2.1.21.28", "2.7=i:2147483647", "4.7=i:2",
-                                        "5.7=i:2147483647", "6.7=i:50", "7.7=i:9", "8.7=i:2", "9.7=s:ops", "10.7=i:1"}));
+              (std::vector<std::string>{"10.7=i:2", "3.7=o:1.3.6.1.2.1.2.2.1.21.28", "2.7=i:2147483647",
+                                        "4.7=i:2", "5.7=i:2147483647", "6.7=i:50", "7.7=i:9", "8.7=i:2",
+                                        "9.7=s:ops", "10.7=i:1"}));
 }
 
 TEST_F(RmonAlarmTest, ControlsAndDeleteButtonsWaitForTheWalk) {
@@ -232,7 +239,8 @@ TEST_F(RmonAlarmTest, FailedCreationIsUndoneAndTold) {
     FailOn(kAlarm + ".9.7");  // the owner
     s_sim->ClearLog();
     EXPECT_EQ(Apply(drv, dlg, Form{}),
-              std::vector<std::string>{"Failed to create the RMON alarm entry 7: the device did not accept the owner."});
+              std::vector<std::string>{
+                  "Failed to create the RMON alarm entry 7: the device did not accept the owner."});
     const auto sets = SetLines(s_sim->Requests(), kAlarm.size() + 1);
     ASSERT_GE(sets.size(), 3u);
     EXPECT_EQ(sets.front(), "10.7=i:2");

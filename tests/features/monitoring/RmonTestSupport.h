@@ -85,8 +85,9 @@ inline std::vector<std::string> Clipped(QWidget* dlg) {
         const QSize need = w->minimumSizeHint();
         if (text && (w->width() < need.width() || w->height() < need.height())) {
             out.push_back(w->metaObject()->className() + std::string(" '") +
-                          (qobject_cast<QAbstractButton*>(w) ? qobject_cast<QAbstractButton*>(w)->text().toStdString()
-                                                             : std::string()) +
+                          (qobject_cast<QAbstractButton*>(w)
+                               ? qobject_cast<QAbstractButton*>(w)->text().toStdString()
+                               : std::string()) +
                           "' " + std::to_string(w->width()) + "x" + std::to_string(w->height()) + " < " +
                           std::to_string(need.width()) + "x" + std::to_string(need.height()));
         }
@@ -116,14 +117,16 @@ inline int Overlaps(QWidget* dlg) {
     return count;
 }
 
-// Rows whose Delete button is missing or not on its cell.
+// Rows whose Delete button is missing, not on its cell, or (for a row in view) cut by the list's edge.
 inline std::vector<int> ButtonsOffTheirCells(CRmonTableDialog& dlg) {
     std::vector<int> off;
     CReportCtrl* list = dlg.List();
     for (int row = 0; row < list->GetItemCount(); ++row) {
         CButtonEx* button = list->GetItemButton(row, dlg.ButtonColumn());
         const QRect cell = list->visualRect(list->model()->index(row, dlg.ButtonColumn()));
-        if (button == nullptr || button->geometry() != cell || button->text() != "Delete") {
+        const bool inView = cell.intersects(list->viewport()->rect());
+        if (button == nullptr || button->geometry() != cell || button->text() != "Delete" ||
+            (inView && !list->viewport()->rect().contains(cell))) {
             off.push_back(row);
         }
     }
