@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -83,7 +84,9 @@ int CRmonTableDialog::TextWidth(const char* text) const {
 }
 
 int CRmonTableDialog::ListSpace() const {
-    return m_list->viewport()->width() - 2;
+    // From the list's own size: during its resize the viewport has not followed yet.
+    const QScrollBar* bar = m_list->verticalScrollBar();
+    return m_list->width() - 2 * m_list->frameWidth() - (bar->isVisible() ? bar->width() : 0) - 2;
 }
 
 int CRmonTableDialog::ButtonWidth() const {
