@@ -137,6 +137,30 @@ TEST_F(RMONEventTest, DeleteIsRefusedForEventsAnAlarmNamesRisingOrFalling) {
     EXPECT_TRUE(OfKind(s_sim->Requests(), "set").empty());
 }
 
+TEST_F(RMONEventTest, ControlsAndDeleteButtonsWaitForBothWalks) {
+    CRMONEvent dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitIdle(dlg));
+    s_sim->DelayMs(300);
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_RMONE_REFRESH));
+    // Through the reference walk and the event walk alike.
+    for (const std::string& column : {kAlarm + ".7", kEvent + ".1"}) {
+        ASSERT_TRUE(WaitUntil([&] {
+            const auto log = s_sim->Requests();
+            return !log.empty() && log.back().varbinds[0].oid.rfind(column, 0) == 0;
+        })) << testing::PrintToString(Log());
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_RMONE_APPLY)) << column;
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_RMONE_REFRESH)) << column;
+        EXPECT_FALSE(dlg.List()->GetItemButton(2, dlg.ButtonColumn())->isEnabled()) << column;
+    }
+    ClickDelete(dlg, 2);  // ignored
+    ASSERT_TRUE(WaitIdle(dlg));
+    EXPECT_TRUE(OfKind(s_sim->Requests(), "set").empty());
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_RMONE_APPLY));
+    EXPECT_TRUE(dlg.List()->GetItemButton(2, dlg.ButtonColumn())->isEnabled());
+}
+
 TEST_F(RMONEventTest, DeleteWaitsForAWholeAlarmRead) {
     FailOn(kAlarm + ".8");
     CRMONEvent dlg;
