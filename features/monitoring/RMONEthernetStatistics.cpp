@@ -1,0 +1,196 @@
+// RMON Ethernet statistics dialog.
+#include "features/monitoring/RMONEthernetStatistics.h"
+
+#include <QLineEdit>
+
+#include <algorithm>
+
+#include "platform/sys/Globals.h"
+#include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Text.h"
+#include "res/ids_rmon.h"
+#include "res/resource.h"
+
+using namespace ksx;
+
+namespace {
+
+const ui::RegisterFeature kRegister(IDM_RMON_STATISTICS, [] {
+    CRMONEthernetStatistics dlg;
+    dlg.DoModal();
+});
+
+const char kStatusColumn[] = "1.3.6.1.4.1.7393.10.76.20.1.47.2.1.1.4";
+
+bool Contains(const std::vector<int>& list, long long value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+}  // namespace
+
+CRMONEthernetStatistics::CRMONEthernetStatistics(QWidget* parent)
+    : CRmonTableDialog(IDD_RMON_STATISTICS, IDC_RMONS_LIST, IDC_RMONS_APPLY, parent) {}
+
+CRMONEthernetStatistics::~CRMONEthernetStatistics() = default;
+
+void CRMONEthernetStatistics::CreateControls() {
+    ui::Form form(*this);
+    ui::Form settings = form.Group("Ethernet Statistics Settings");
+    GridField(settings, 0, 0, "Index (1 ~ 65535)", settings.Edit(IDC_RMONS_INDEX), true);
+    GridField(settings, 0, 1, "Port", settings.Edit(IDC_RMONS_PORT), true);
+    GridField(settings, 1, 0, "Owner", settings.Edit(IDC_RMONS_OWNER), false)->setMaxLength(32);
+    ApplyButton(settings, IDC_RMONS_APPLY);
+    ui::Form table = form.Group("Ethernet Statistics Configuration");
+    MakeList(table);
+    form.Buttons({{IDC_RMONS_REFRESH, "Refresh"}, {IDC_RMONS_CLOSE, "Close"}});
+
+    SetBusyControls({IDC_RMONS_PORT, IDC_RMONS_OWNER, IDC_RMONS_INDEX, IDC_RMONS_REFRESH, IDC_RMONS_CLOSE,
+                     IDC_RMONS_APPLY});
+    OnCommand(IDC_RMONS_APPLY, [this] { Apply(); });
+    OnCommand(IDC_RMONS_REFRESH, [this] { ReadTable(); });
+    OnCommand(IDC_RMONS_CLOSE, [this] { OnCancel(); });
+    auto walkEnd = [this](WPARAM, LPARAM) -> LRESULT {
+        Fill();
+        return 0;
+    };
+    OnMessage(WM_SNMP_WALK_END, walkEnd);
+    OnMessage(WM_SNMP_WALK_STALE, walkEnd);
+    OnMessage(WM_REPORT_BUTTON_CLICKED, [this](WPARAM wParam, LPARAM) -> LRESULT {
+        Delete(static_cast<int>(wParam));
+        return 0;
+    });
+}
+
+int CRMONEthernetStatistics::OnInitDialog() {
+    InitDialog("RMON Ethernet Statistics Configuration");
+    const char* headings[] = {
+        "Index", "Port", "Drop Event", "Octets ", "Packets ", "Broadcast \n Packets", "Multicast \n Packets",
+        "Owner", ""};
+    for (int c = 0; c < 9; ++c) {
+        m_list->InsertColumn(c, headings[c], LVCFMT_LEFT, FixedWidths().w);
+    }
+    Relayout();
+    ReadTable();
+    return 1;
+}
+
+CRMONEthernetStatistics::Widths CRMONEthernetStatistics::FixedWidths() const {
+    // Counter columns are at least as wide as the largest Counter32.
+    const int counter = TextWidth("4294967295") + 10;
+    Widths w{};
+    w.b = std::max(TextWidth("Broadcast \n Packets ") + 10, counter);
+    w.m = std::max(TextWidth("Multicast \n Packets ") + 10, counter);
+    w.d = std::max(TextWidth("Drop Event ") + 10, counter);
+    w.p = std::max(TextWidth("Packets ") + 15, counter);
+    w.o = std::max(TextWidth("Octets    ") + 20, counter);
+    w.w = std::max({ButtonWidth(), TextWidth("65535") + 15, TextWidth("Owner") + 15});
+    return w;
+}
+
+int CRMONEthernetStatistics::NeededListWidth() const {
+    const Widths w = FixedWidths();
+    return w.b + w.m + w.d + w.p + w.o + 4 * w.w + 20;
+}
+
+void CRMONEthernetStatistics::SizeColumns() {
+    const Widths f = FixedWidths();
+    const int w = std::max(f.w, (ListSpace() - f.b - f.m - f.d - f.p - f.o) / 4);
+    const int widths[] = {w, w, f.d, f.o, f.p, f.b, f.m, w, w};
+    for (int c = 0; c < 9 && c < m_list->GetColumnCount(); ++c) {
+        m_list->SetColumnWidth(c, widths[c]);
+    }
+}
+
+void CRMONEthernetStatistics::StartRead() {
+    m_rmon.StartStatisticsWalk();
+}
+
+void CRMONEthernetStatistics::Fill() {
+    ClearList();
+    m_arrPortList.clear();
+    m_arrIndexList.clear();
+    m_arrOtherPortList.clear();
+    m_arrOtherIndexList.clear();
+    for (const RMON_ethernet_statistics_info& s : m_rmon.m_lstStatistics) {
+        const RMON_ethernet_statistics_configuration& c = s.control;
+        if (c.status != 1) {
+            m_arrOtherIndexList.push_back(c.index);
+            m_arrOtherPortList.push_back(c.port);
+            continue;
+        }
+        AppendRow({std::to_string(c.index), c.port > 0 ? std::to_string(c.port) : std::string(),
+                   std::to_string(s.drop_events), std::to_string(s.octets), std::to_string(s.packets),
+                   std::to_string(s.broadcast_packets), std::to_string(s.multicast_packets), c.owner});
+        m_arrIndexList.push_back(c.index);
+        m_arrPortList.push_back(c.port);
+    }
+    FillEnded(m_rmon.TableWasRead(CRMON::kStatistics), "Failed to read the RMON Ethernet statistics table.");
+}
+
+bool CRMONEthernetStatistics::ClearPortEntries(int port) {
+    for (size_t i = 0; i < m_arrOtherPortList.size() && i < m_arrOtherIndexList.size(); ++i) {
+        if (m_arrOtherPortList[i] != port) {
+            continue;
+        }
+        const SNMP_VARBIND vb{std::string(kStatusColumn) + "." + std::to_string(m_arrOtherIndexList[i]), "4",
+                              1, 1};
+        if (!m_rmon.SetValues(&vb, 1)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void CRMONEthernetStatistics::Apply() {
+    const long long index = FieldNumber(IDC_RMONS_INDEX);
+    if (index < 1 || index > 65535) {
+        return Tell("Index must be between 1 and 65535!");
+    }
+    if (Contains(m_arrIndexList, index)) {
+        return Tell("Index had already exits!");
+    }
+    const long long port = FieldNumber(IDC_RMONS_PORT);
+    if (port < 1 || port > g_nPortNum) {
+        return Tell("Port number must be between 1 and " + std::to_string(g_nPortNum) + "!");
+    }
+    if (Contains(m_arrPortList, port)) {
+        return Tell("Setting error. Port number had already exits!");
+    }
+    if (!ClearPortEntries(static_cast<int>(port))) {
+        // A row of the port left behind would make two rows for one port.
+        Tell("Failed to clear the unused entries of port " + std::to_string(port) +
+             ": the entry was not created.");
+        ReadTable();
+        return;
+    }
+    RMON_ethernet_statistics_configuration entry;
+    entry.index = static_cast<int>(index);
+    entry.port = static_cast<int>(port);
+    entry.owner = GetDlgItemText(IDC_RMONS_OWNER);
+    SetBusy(true);
+    const bool created = m_rmon.SetStatisticsEntry(entry);
+    SetBusy(false);
+    if (!created) {
+        Tell(m_rmon.LastError());
+    }
+    SetDlgItemText(IDC_RMONS_PORT, "");
+    SetDlgItemText(IDC_RMONS_OWNER, "");
+    SetDlgItemText(IDC_RMONS_INDEX, "");
+    ReadTable();
+}
+
+void CRMONEthernetStatistics::Delete(int row) {
+    if (Busy() || row < 0 || row >= m_list->GetItemCount()) {
+        return;
+    }
+    const int index = static_cast<int>(LeadingNumber(ui::ToStd(m_list->GetItemText(row, 0))));
+    const int port = static_cast<int>(LeadingNumber(ui::ToStd(m_list->GetItemText(row, 1))));
+    m_list->SetCheck(row, ButtonColumn(), 0);
+    if (m_rmon.DeleteStatisticsEntry(index)) {
+        m_arrPortList.erase(std::remove(m_arrPortList.begin(), m_arrPortList.end(), port),
+                            m_arrPortList.end());
+    } else {
+        Tell(m_rmon.LastError());
+    }
+    ReadTable();
+}

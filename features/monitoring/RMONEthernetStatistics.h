@@ -1,0 +1,39 @@
+// "RMON Ethernet Statistics Configuration": the device's Ethernet statistics control rows with their
+// counters, a row added for a port (one shown row per port), and a Delete button on each row.
+#pragma once
+
+#include <vector>
+
+#include "features/monitoring/RmonTableDialog.h"
+
+class CRMONEthernetStatistics : public CRmonTableDialog {
+public:
+    explicit CRMONEthernetStatistics(QWidget* parent = nullptr);
+    ~CRMONEthernetStatistics() override;
+
+    // The rows shown (status 1), and the rows read with another status, in matching order.
+    std::vector<int> m_arrPortList;
+    std::vector<int> m_arrIndexList;
+    std::vector<int> m_arrOtherPortList;
+    std::vector<int> m_arrOtherIndexList;
+
+protected:
+    void CreateControls() override;
+    int OnInitDialog() override;
+    void StartRead() override;
+    void SizeColumns() override;
+    int NeededListWidth() const override;
+
+    void Fill();
+    void Apply();
+    // Sets the port's rows that are not valid invalid, in order; false at the first one the device
+    // refused.
+    bool ClearPortEntries(int port);
+    void Delete(int row);
+
+private:
+    struct Widths {
+        int b, m, d, p, o, w;
+    };
+    Widths FixedWidths() const;
+};

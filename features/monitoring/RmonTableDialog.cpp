@@ -1,0 +1,191 @@
+// RMON table dialogs: the shared list, read and fill.
+#include "features/monitoring/RmonTableDialog.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "platform/sys/MessageBox.h"
+#include "platform/ui/Text.h"
+
+using namespace ksx;
+
+CRmonTableDialog::CRmonTableDialog(unsigned templateId, int listId, int applyId, QWidget* parent)
+    : CDialog(templateId, parent), m_listId(listId), m_applyId(applyId) {
+    OwnSessions(m_rmon.Sessions());
+}
+
+CRmonTableDialog::~CRmonTableDialog() = default;
+
+CReportCtrl* CRmonTableDialog::MakeList(ui::Form& form) {
+    m_list = RegisterControl(m_listId, new CReportCtrl);
+    form.Fill(m_list);
+    m_list->installEventFilter(this);
+    return m_list;
+}
+
+void CRmonTableDialog::PlaceField(ui::Form& group, int row, int pair, const char* label, QWidget* control,
+                                  bool required) {
+    QGridLayout* grid = group.Layout();
+    const int base = pair * 3;
+    QLabel* text = group.Label(label);
+    text->setBuddy(control);
+    grid->addWidget(text, row, base);
+    grid->addWidget(control, row, base + 1);
+    if (required) {
+        grid->addWidget(group.Label("*"), row, base + 2);
+    }
+    grid->setColumnStretch(base + 1, 1);
+    grid->setColumnMinimumWidth(base + 2, control->fontMetrics().horizontalAdvance("**"));
+}
+
+void CRmonTableDialog::ApplyButton(ui::Form& group, int id) {
+    QGridLayout* grid = group.Layout();
+    auto* line = new QHBoxLayout;
+    line->addStretch(1);
+    line->addWidget(group.Button(id, "Apply"));
+    grid->addLayout(line, grid->rowCount(), 0, 1, std::max(grid->columnCount(), 1));
+}
+
+void CRmonTableDialog::InitDialog(const std::string& title) {
+    CDialog::OnInitDialog();
+    SetIcon(QApplication::windowIcon());
+    SetWindowText(title);
+    m_list->SetExtendedStyle(m_list->GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+}
+
+void CRmonTableDialog::Relayout() {
+    // Rows tall enough for their Delete button, and a list wide enough for every column.
+    QPushButton probe("Delete");
+    probe.setFont(m_list->font());
+    QHeaderView* rows = m_list->verticalHeader();
+    rows->setDefaultSectionSize(std::max(rows->defaultSectionSize(), probe.minimumSizeHint().height() + 2));
+    const int needed = NeededListWidth();
+    if (needed > 0) {
+        m_list->setMinimumWidth(needed + 2 * m_list->frameWidth() + 24);
+    }
+}
+
+int CRmonTableDialog::TextWidth(const char* text) const {
+    // A heading of several lines is as wide as its widest line.
+    int widest = 0;
+    for (const QString& line : ui::ToQ(text).split('\n')) {
+        widest = std::max(widest, m_list->GetStringWidth(line));
+    }
+    return widest;
+}
+
+int CRmonTableDialog::ListSpace() const {
+    // From the list's own size: during its resize the viewport has not followed yet.
+    const QScrollBar* bar = m_list->verticalScrollBar();
+    return m_list->width() - 2 * m_list->frameWidth() - (bar->isVisible() ? bar->width() : 0) - 2;
+}
+
+int CRmonTableDialog::ButtonWidth() const {
+    QPushButton probe("Delete");
+    probe.setFont(m_list->font());
+    return probe.sizeHint().width() + 4;
+}
+
+void CRmonTableDialog::SetBusy(bool busy) {
+    m_busyNow = busy;
+    for (int id : m_busyIds) {
+        EnableDlgItem(id, !busy && (id != m_applyId || (m_applyAllowed && ApplyReady())));
+    }
+    if (m_list == nullptr) {
+        return;
+    }
+    const int column = ButtonColumn();
+    for (int row = 0; row < m_list->GetItemCount(); ++row) {
+        if (CButtonEx* button = m_list->GetItemButton(row, column)) {
+            button->setEnabled(!busy);
+        }
+    }
+}
+
+void CRmonTableDialog::ReadTable() {
+    SetBusy(true);
+    if (!m_rmon.SetOwnerWnd(this)) {
+        SetBusy(false);
+        return;
+    }
+    StartRead();
+}
+
+void CRmonTableDialog::ClearList() {
+    const int column = ButtonColumn();
+    for (int row = 0; row < m_list->GetItemCount(); ++row) {
+        m_list->SetCheck(row, column, 0);
+    }
+    m_list->DeleteItems(RC_ITEM_ALL);
+}
+
+int CRmonTableDialog::AppendRow(const std::vector<std::string>& cells) {
+    const int row = m_list->GetItemCount();
+    m_list->InsertItem(row, cells.empty() ? QString() : ui::ToQ(cells[0]));
+    for (size_t c = 1; c < cells.size(); ++c) {
+        m_list->SetItemText(row, static_cast<int>(c), ui::ToQ(cells[c]));
+    }
+    m_list->SetItemButton(row, ButtonColumn(), {0, "Delete"});
+    if (CButtonEx* button = m_list->GetItemButton(row, ButtonColumn())) {
+        button->setEnabled(!m_busyNow);
+    }
+    return row;
+}
+
+void CRmonTableDialog::FillEnded(bool tableRead, const char* failText) {
+    m_applyAllowed = tableRead;
+    SetBusy(false);
+    SizeColumns();
+    m_list->RefreshButtons();
+    // Once more after the pending layout work, as a posted size message would.
+    QTimer::singleShot(0, this, [this] {
+        SizeColumns();
+        m_list->RefreshButtons();
+    });
+    if (!tableRead) {
+        Tell(failText);
+    }
+}
+
+long long CRmonTableDialog::LeadingNumber(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    constexpr long long kCap = 1000000000000LL;  // far past any 32-bit value
+    long long v = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        v = std::min(kCap, v * 10 + (text[i] - '0'));
+    }
+    return negative ? -v : v;
+}
+
+void CRmonTableDialog::Tell(const std::string& text) {
+    AfxMessageBox(text, MB_OK);
+}
+
+bool CRmonTableDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_list && m_list != nullptr) {
+        if (event->type() == QEvent::Resize) {
+            SizeColumns();
+            m_list->RefreshButtons();
+        } else if (event->type() == QEvent::FontChange) {
+            Relayout();
+        }
+    }
+    return CDialog::eventFilter(watched, event);
+}
