@@ -29,9 +29,6 @@ def objects(name, ports, poe):
     add("@readonly %s.14.2.1.1.1" % P)
     add("@range %s.14.2.1.1.2 1 2" % P)
 
-    add("# ARP spoofing prevention: gateway table indexed by the gateway address (1 address, 2 MAC,")
-    add("# 3 member ports, 4 row status); no entry")
-
     add("# DHCP server screening: screened ports (none)")
     add("%s.14.7.1.0|x|%s" % (P, "00" * octets))
 
