@@ -251,6 +251,10 @@ void CIMPBSmartBinding::OnBinding() {
     ImpbEntry entry;
     entry.field = {m_list->GetItemText(row, 1).toStdString(), m_list->GetItemText(row, 2).toStdString(), "1",
                    m_list->GetItemText(row, 3).toStdString(), "1"};
+    if (entry.field[0].empty() || entry.field[1].empty() || entry.field[3].empty()) {
+        AfxMessageBox("The entry cannot be bound: its IP address, MAC address or port was not read.", MB_OK);
+        return;
+    }
     if (!m_logic.SetBinding(entry)) {
         AfxMessageBox("Failed to bind the entry: the device did not accept it.", MB_OK | MB_ICONERROR);
     }
