@@ -64,25 +64,29 @@ std::optional<std::string> MacIndex(std::string_view mac) {
 }
 
 std::optional<std::string> AddressIndex(std::string_view address) {
-    std::string text(address);
+    std::string text(address.substr(0, address.find('%')));
     if (text.find(':') == std::string::npos) {
-        if (!CUtils::IsValidIPv4(text)) {
+        // Four decimal octets; which addresses a dialog accepts is the dialog's check.
+        const auto arcs = Arcs(text);
+        if (text.empty() || text.front() == '.' || text.back() == '.' || !arcs || arcs->size() != 4 ||
+            std::any_of(arcs->begin(), arcs->end(), [](unsigned long a) { return a > 255; })) {
             return std::nullopt;
         }
         return ".4." + text;
     }
-    const size_t percent = text.find('%');
-    const std::string name = percent == std::string::npos ? std::string() : text.substr(percent + 1);
-    text = Lower(text.substr(0, percent));
-    if (CUtils::IsValidIPv6(text, name, percent != std::string::npos) != 1) {
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return c == ':' || IsHex(c); }) ||
+        text.find("::") != text.rfind("::")) {
         return std::nullopt;
     }
-    std::string digits = CUtils::ExpandIPv6(text);
-    digits.erase(std::remove(digits.begin(), digits.end(), ':'), digits.end());
-    if (digits.size() != 32 || !std::all_of(digits.begin(), digits.end(), IsHex)) {
+    std::string expanded = CUtils::ExpandIPv6(Lower(text));
+    if (expanded.size() != 39 || std::count(expanded.begin(), expanded.end(), ':') != 7) {
         return std::nullopt;
     }
-    return ".16" + CUtils::HexToOidIndex(digits);
+    expanded.erase(std::remove(expanded.begin(), expanded.end(), ':'), expanded.end());
+    if (!std::all_of(expanded.begin(), expanded.end(), IsHex)) {
+        return std::nullopt;
+    }
+    return ".16" + CUtils::HexToOidIndex(expanded);
 }
 
 std::optional<int> NumberIn(std::string_view text, int lo, int hi) {

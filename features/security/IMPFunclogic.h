@@ -68,8 +68,8 @@ inline constexpr char kScanStart[] = "1.3.6.1.4.1.7393.10.76.20.1.14.10.7.0";
 
 // ".0.17.34.51.68.85" for "00-11-22-33-44-55" (either case); nothing for any other form.
 std::optional<std::string> MacIndex(std::string_view mac);
-// ".4.192.168.1.1" for a valid IPv4 text, ".16" and sixteen ".byte" for a valid IPv6 text (compressed
-// forms expanded, an "%interface" suffix ignored); nothing for an empty or invalid address.
+// ".4.192.168.1.1" for four decimal octets, ".16" and sixteen ".byte" for an IPv6 text (compressed forms
+// expanded, an "%interface" suffix ignored); nothing for an empty or malformed address.
 std::optional<std::string> AddressIndex(std::string_view address);
 // A decimal number within lo..hi, the whole text; nothing otherwise.
 std::optional<int> NumberIn(std::string_view text, int lo, int hi);
