@@ -124,14 +124,24 @@ void CIPAddressCtrl::OnEdited(int i) {
 }
 
 void CIPAddressCtrl::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::SelectAll) || event->key() == Qt::Key_Delete) {
+    if (!m_forwarding && (event->matches(QKeySequence::SelectAll) || event->key() == Qt::Key_Delete)) {
         // Typing over the whole address starts again in the first field.
         ClearAddress();
         MoveTo(0);
         return;
     }
+    const bool editing = !event->text().isEmpty() || event->key() == Qt::Key_Backspace ||
+                         event->key() == Qt::Key_Left || event->key() == Qt::Key_Right;
+    if (m_forwarding || !editing || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+        event->key() == Qt::Key_Escape || event->key() == Qt::Key_Tab) {
+        // Keys that do not edit, and a key the field did not take, go on to the dialog.
+        event->ignore();
+        return;
+    }
     QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text());
+    m_forwarding = true;
     QApplication::sendEvent(m_fields[static_cast<size_t>(m_current)], &copy);
+    m_forwarding = false;
 }
 
 bool CIPAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
@@ -158,7 +168,9 @@ bool CIPAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
             MoveTo(i + 1);
             m_fields[static_cast<size_t>(i + 1)]->clear();
             QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text());
+            m_forwarding = true;
             QApplication::sendEvent(m_fields[static_cast<size_t>(i + 1)], &copy);
+            m_forwarding = false;
             return true;
         }
     }

@@ -36,5 +36,6 @@ private:
     void OnEdited(int i);
 
     std::array<QLineEdit*, 4> m_fields{};
-    int m_current = 0;  // the field typing goes to
+    int m_current = 0;          // the field typing goes to
+    bool m_forwarding = false;  // a key sent to the control is being passed to a field
 };
