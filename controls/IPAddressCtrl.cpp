@@ -30,7 +30,7 @@ CIPAddressCtrl::CIPAddressCtrl(QWidget* parent) : QWidget(parent) {
         field->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,3}"), field));
         field->setMaxLength(3);
         field->setAlignment(Qt::AlignCenter);
-        field->setMinimumWidth(field->fontMetrics().horizontalAdvance("000") + 14);
+        field->setFixedWidth(field->fontMetrics().horizontalAdvance("0000") + 14);
         field->installEventFilter(this);
         connect(field, &QLineEdit::textEdited, this, [this, i] { OnEdited(i); });
         m_fields[static_cast<size_t>(i)] = field;
@@ -39,6 +39,8 @@ CIPAddressCtrl::CIPAddressCtrl(QWidget* parent) : QWidget(parent) {
             row->addWidget(new QLabel(".", this));
         }
     }
+    row->addStretch(0);
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     setFocusProxy(m_fields[0]);
 }
 

@@ -29,12 +29,16 @@ const ui::RegisterFeature kRegister(IDM_ARP_SPOOFING, [] {
     dlg.DoModal();
 });
 
+// Widths are the pixels at the default font, or what the widest value needs in a larger one.
 struct Column {
     const char* heading;
     int width;
+    const char* sample;
 };
-constexpr Column kColumns[] = {
-    {"Index", 50}, {"Router/Gateway IP Address", 190}, {"Router/Gateway MAC Address", 195}, {"Ports", 150}};
+constexpr Column kColumns[] = {{"Index", 50, "00"},
+                               {"Router/Gateway IP Address", 190, "Router/Gateway IP Address"},
+                               {"Router/Gateway MAC Address", 195, "Router/Gateway MAC Address"},
+                               {"Ports", 150, "1-4,6"}};
 
 // A row keyed by its index, the gateway address; a row whose index is no IPv4 address is skipped.
 std::optional<arp::Entry> ParseRow(const WalkStep& step) {
@@ -107,8 +111,9 @@ int CARPSpoofSetting::OnInitDialog() {
     SetIcon(QApplication::windowIcon());
     int width = 24;
     for (int i = 0; i < 4; ++i) {
-        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, kColumns[i].width);
-        width += kColumns[i].width;
+        const int w = std::max(kColumns[i].width, m_list->GetStringWidth(kColumns[i].sample) + 20);
+        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, w);
+        width += w;
     }
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     m_list->setMinimumWidth(width);

@@ -122,7 +122,8 @@ void CAddARPEntry::CreateControls() {
     ui::Form form(*this);
     auto group = form.Group("", IDC_ARPA_GROUP);
     m_address = RegisterControl(IDC_ARPA_ADDRESS, new CIPAddressCtrl);
-    group.Field("Router / Gateway IP Address", m_address, IDC_ARPA_ADDRESS_LABEL);
+    group.Row(
+        {group.Label("Router / Gateway IP Address", IDC_ARPA_ADDRESS_LABEL), m_address, ui::Form::Stretch});
     auto* mac = group.Edit(IDC_ARPA_MAC);
     mac->setMaxLength(17);
     mac->setMinimumWidth(mac->fontMetrics().horizontalAdvance("00-00-00-00-00-00") + 16);

@@ -26,11 +26,16 @@ const ui::RegisterFeature kRegister(IDM_BLACK_LIST, [] {
     dlg.DoModal();
 });
 
+// Widths are the pixels at the default font, or what the widest value needs in a larger one.
 struct Column {
     const char* heading;
     int width;
+    const char* sample;
 };
-constexpr Column kColumns[] = {{"VID", 85}, {"IP Address", 185}, {"Mac Address", 200}, {"Port", 90}};
+constexpr Column kColumns[] = {{"VID", 85, "0000"},
+                               {"IP Address", 185, "2001:db8::42:ff"},
+                               {"Mac Address", 200, "00-00-00-00-00-00"},
+                               {"Port", 90, "00"}};
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() &&
@@ -80,8 +85,9 @@ int CIMPBBlackList::OnInitDialog() {
     SetIcon(QApplication::windowIcon());
     int width = 24;
     for (int i = 0; i < 4; ++i) {
-        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, kColumns[i].width);
-        width += kColumns[i].width;
+        const int w = std::max(kColumns[i].width, m_list->GetStringWidth(kColumns[i].sample) + 20);
+        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, w);
+        width += w;
     }
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     m_list->setMinimumWidth(width);

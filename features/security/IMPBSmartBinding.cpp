@@ -2,8 +2,10 @@
 #include "features/security/IMPBSmartBinding.h"
 
 #include <QApplication>
+
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include <chrono>
 #include <thread>
@@ -31,12 +33,17 @@ const ui::RegisterFeature kRegister(IDM_SMART_BINDING, [] {
 // Period of the reloads while a scan runs.
 const Tunable kScanTickMs("impb.scan-tick-ms", 4000);
 
+// Widths are the pixels at the default font, or what the widest value needs in a larger one.
 struct Column {
     const char* heading;
     int width;
+    const char* sample;
 };
-constexpr Column kColumns[] = {
-    {"VID", 100}, {"IP Address", 160}, {"Mac Address", 170}, {"Port", 110}, {"Binding", 100}};
+constexpr Column kColumns[] = {{"VID", 100, "0000"},
+                               {"IP Address", 160, "0000:0000:0000:0000:0000:0000:0000:0000"},
+                               {"Mac Address", 170, "00-00-00-00-00-00"},
+                               {"Port", 110, "00"},
+                               {"Binding", 100, "Not Bound"}};
 
 std::string AddFailure(CIMPFunclogic::AllowedResult result) {
     switch (result) {
@@ -112,8 +119,9 @@ int CIMPBSmartBinding::OnInitDialog() {
     SetIcon(QApplication::windowIcon());
     int width = 24;
     for (int i = 0; i < 5; ++i) {
-        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, kColumns[i].width);
-        width += kColumns[i].width;
+        const int w = std::max(kColumns[i].width, m_list->GetStringWidth(kColumns[i].sample) + 20);
+        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, w);
+        width += w;
     }
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     m_list->setMinimumWidth(width);

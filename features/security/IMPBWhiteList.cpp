@@ -2,7 +2,9 @@
 #include "features/security/IMPBWhiteList.h"
 
 #include <QApplication>
+
 #include <QLineEdit>
+#include <algorithm>
 
 #include "controls/ListCtrlEx.h"
 #include "platform/sys/MessageBox.h"
@@ -20,11 +22,15 @@ const ui::RegisterFeature kRegister(IDM_WHITE_LIST, [] {
     dlg.DoModal();
 });
 
+// Widths are the pixels at the default font, or what the widest value needs in a larger one.
 struct Column {
     const char* heading;
     int width;
+    const char* sample;
 };
-constexpr Column kColumns[] = {{"IP Address", 200}, {"Mac Address", 220}, {"Port", 160}};
+constexpr Column kColumns[] = {{"IP Address", 200, "0000:0000:0000:0000:0000:0000:0000:0000"},
+                               {"Mac Address", 220, "00-00-00-00-00-00"},
+                               {"Port", 160, "00"}};
 
 }  // namespace
 
@@ -54,8 +60,9 @@ int CIMPBWhiteList::OnInitDialog() {
     SetIcon(QApplication::windowIcon());
     int width = 24;
     for (int i = 0; i < 3; ++i) {
-        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, kColumns[i].width);
-        width += kColumns[i].width;
+        const int w = std::max(kColumns[i].width, m_list->GetStringWidth(kColumns[i].sample) + 20);
+        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, w);
+        width += w;
     }
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     m_list->setMinimumWidth(width);
