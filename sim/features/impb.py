@@ -97,11 +97,6 @@ def objects(name, ports, poe):
     add("@range %s.7.0 1 2" % B)
 
     add("# ARP spoofing prevention: gateway table indexed by the gateway address (1 address, 2 MAC,")
-    add("# 3 member ports, 4 row status); at most 64 entries")
-    gateway = "192.168.0.254"
-    add("%s.1.%s|a|%s" % (ARP, gateway, gateway))
-    add("%s.2.%s|x|001e944c2001" % (ARP, gateway))
-    add("%s.3.%s|x|%s" % (ARP, gateway, "f0" + "00" * (octets - 1)))
-    add("%s.4.%s|i|1" % (ARP, gateway))
+    add("# 3 member ports, 4 row status); no entry, at most 64")
     add("@rowstatus %s 4 max=64 1:x=@arcs:1:4 2:x=000000000000 3:x=%s" % (ARP, "00" * octets))
     return out

@@ -62,6 +62,10 @@ void Click(CDialog& dlg, int id) {
 
 class ARPSpoofTest : public Layer2SimTest {
 protected:
+    void SetUp() override {
+        Layer2SimTest::SetUp();
+        Gateway("192.168.0.254", "001e944c2001", g_nPortNum > 28 ? "f000000000000000" : "f0000000", "1");
+    }
     void TearDown() override {
         g_strDeviceName.clear();
         Layer2SimTest::TearDown();

@@ -110,6 +110,11 @@ protected:
     }
     void Shoot(int ports) {
         g_nPortNum = ports;
+        const std::string gateway = "1.3.6.1.4.1.7393.10.76.20.1.14.3.1.1.";
+        s_sim->Set(gateway + "1.192.168.0.254", "a", "192.168.0.254");
+        s_sim->Set(gateway + "2.192.168.0.254", "x", "001e944c2001");
+        s_sim->Set(gateway + "3.192.168.0.254", "x", ports > 28 ? "f000000000000010" : "f0000000");
+        s_sim->Set(gateway + "4.192.168.0.254", "i", "1");
         const QFont normal = QApplication::font();
         const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/security";
         QDir().mkpath(dir);
