@@ -16,6 +16,7 @@
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
 #include "features/common/PortGridRows.h"
+#include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/Form.h"
@@ -202,6 +203,13 @@ void CAddARPEntry::OnAllPorts() {
         CheckDlgButton(IDC_ARPA_PORT_BASE + n, state);
         m_portFlags[static_cast<size_t>(n - 1)] = state;
     }
+}
+
+int CAddARPEntry::DestroyWindow() {
+    TRACE("==================DestroyWindow===============");
+    TRACE("==================m_cCommonSNMP.Close===============");
+    TRACE("==================m_cCommonSNMPTable.Close===============");
+    return ClxDialog::DestroyWindow();
 }
 
 void CAddARPEntry::OnOK() {

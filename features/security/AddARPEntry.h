@@ -54,6 +54,7 @@ protected:
     void CreateControls() override;
     int OnInitDialog() override;
     void OnOK() override;
+    int DestroyWindow() override;
 
 private:
     void CreatePortGrid();
