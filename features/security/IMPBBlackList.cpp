@@ -189,6 +189,10 @@ void CIMPBBlackList::OnDelete() {
     ImpbEntry entry;
     entry.field = {m_list->GetItemText(row, 1).toStdString(), m_list->GetItemText(row, 2).toStdString(),
                    m_list->GetItemText(row, 0).toStdString(), m_list->GetItemText(row, 3).toStdString(), "3"};
+    if (entry.field[1].empty() || entry.field[2].empty() || entry.field[3].empty()) {
+        AfxMessageBox("The entry cannot be deleted: its MAC address, VID or port was not read.", MB_OK);
+        return;
+    }
     if (!m_logic.DeleteBlockedEntry(entry)) {
         AfxMessageBox("Failed to delete the entry from the black list: the device did not accept it.",
                       MB_OK | MB_ICONERROR);

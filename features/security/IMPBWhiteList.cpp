@@ -105,6 +105,10 @@ void CIMPBWhiteList::OnDelete() {
     ImpbEntry entry;
     entry.field = {m_list->GetItemText(row, 0).toStdString(), m_list->GetItemText(row, 1).toStdString(), "1",
                    m_list->GetItemText(row, 2).toStdString(), "3"};
+    if (entry.field[0].empty() || entry.field[1].empty()) {
+        AfxMessageBox("The entry cannot be deleted: its IP address or MAC address was not read.", MB_OK);
+        return;
+    }
     if (m_logic.WriteAllowedEntry(entry, 3) != CIMPFunclogic::AllowedResult::kOk) {
         AfxMessageBox("Failed to delete the entry from the white list: the device did not accept it.",
                       MB_OK | MB_ICONERROR);

@@ -126,6 +126,8 @@ TEST_F(IMPBBlackListTest, FindRefusesBadFiltersAndKeepsThem) {
 }
 
 TEST_F(IMPBBlackListTest, DeleteWritesTheActionColumnOfTheSelectedRow) {
+    AddRow("0.170.187.204.221.8.3.20", 20, "0a000014");
+    s_sim->Set(kBranch + "4.1.1.0.170.187.204.221.8.3.20", "x", "00aabbcc");  // four octets: no MAC
     CIMPBBlackList dlg;
     DialogDriver drv(dlg);
     ASSERT_TRUE(WaitRead(dlg));
@@ -138,6 +140,12 @@ TEST_F(IMPBBlackListTest, DeleteWritesTheActionColumnOfTheSelectedRow) {
     EXPECT_EQ(SetLines(s_sim->Requests(), kBranch.size()),
               std::vector<std::string>{"4.1.5.0.170.187.204.221.2.2.6=i:1"});
     EXPECT_EQ(boxes.Texts().size(), 1u);
+    // A row whose MAC was not read names no entry to delete.
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.ClickRow(IDC_IMPBK_LIST, 3));
+    ASSERT_TRUE(drv.Click(IDC_IMPBK_DELETE));
+    EXPECT_EQ(boxes.LastText(), "The entry cannot be deleted: its MAC address, VID or port was not read.");
+    EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
 }
 
 }  // namespace
