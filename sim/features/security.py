@@ -1,12 +1,12 @@
-"""Security and access control: 802.1X, port security, ARP spoofing prevention, DHCP server screening
-and access control lists. Only what the trunk member checks read so far; the security dialogs extend it.
+"""Security and access control: port security and access control lists, as far as the trunk member
+checks read them. 802.1X, IP-MAC-port binding with ARP spoofing prevention, and DHCP server screening
+have modules of their own (dot1x.py, impb.py, screening.py).
 """
 
 P = "1.3.6.1.4.1.7393.10.76.20.1"
 
 
 def objects(name, ports, poe):
-    octets = 4 if ports <= 32 else 8
     out = []
     add = out.append
 
@@ -18,8 +18,6 @@ def objects(name, ports, poe):
     add("@readonly %s.14.2.1.1.1" % P)
     add("@range %s.14.2.1.1.2 1 2" % P)
 
-    add("# ARP spoofing prevention: gateway table indexed by the gateway address (1 address, 2 MAC,")
-    add("# 3 member ports, 4 row status); no entry")
 
     add("# Access control lists: rule table, column 10 the rule's ports; no rule")
     return out

@@ -1,0 +1,42 @@
+// "Smart Binding": the device's binding table; binds a listed entry, adds an entry to the allowed list by
+// hand, and asks the device to scan an address range for hosts, reading the table again every few
+// seconds until two readings in a row find the same number of bindings.
+#pragma once
+
+#include "features/security/IMPFunclogic.h"
+#include "platform/ui/Dialog.h"
+
+class CEditEXIPV6;
+class CListCtrlEx;
+
+class CIMPBSmartBinding : public ksx::CDialog {
+public:
+    explicit CIMPBSmartBinding(QWidget* parent = nullptr);
+    ~CIMPBSmartBinding() override;
+
+    // The count the scan compares against (-1 outside a scan), for tests.
+    int LastScanCount() const { return m_nLastCount; }
+    bool Loading() const { return m_loading; }
+
+protected:
+    void CreateControls() override;
+    int OnInitDialog() override;
+    void OnTimer(unsigned id) override;
+
+private:
+    void Load();
+    ksx::LRESULT OnListResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
+    void OnAdd();
+    void OnScan();
+    void OnBinding();
+    void StopScan();
+
+    CIMPFunclogic m_logic;
+    CListCtrlEx* m_list = nullptr;
+    CEditEXIPV6* m_address = nullptr;
+    CEditEXIPV6* m_from = nullptr;
+    CEditEXIPV6* m_to = nullptr;
+    int m_nLastCount = -1;
+    bool m_loading = false;
+    bool m_scanning = false;
+};
