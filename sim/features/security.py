@@ -5,7 +5,6 @@ have modules of their own (dot1x.py, impb.py, screening.py).
 
 P = "1.3.6.1.4.1.7393.10.76.20.1"
 
-
 def objects(name, ports, poe):
     out = []
     add = out.append
@@ -17,7 +16,6 @@ def objects(name, ports, poe):
         add("%s.14.2.1.1.2.%d|i|2" % (P, p))
     add("@readonly %s.14.2.1.1.1" % P)
     add("@range %s.14.2.1.1.2 1 2" % P)
-
 
     add("# Access control lists: rule table, column 10 the rule's ports; no rule")
     return out
