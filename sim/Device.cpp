@@ -138,6 +138,7 @@ bool Device::LoadProfile(std::string* error) {
     m_access.clear();
     m_ranges.clear();
     m_transfers.clear();
+    m_onSets.clear();
     m_drifts.clear();
     m_derived.clear();
     m_mirrors.clear();
@@ -328,6 +329,21 @@ bool Device::ParseDirective(const std::string& line, std::string* error) {
         return true;
     } else if (name == "@transfer" && w.size() == 3 && oidAt(1) && oidAt(2)) {
         m_transfers.push_back({*oidAt(1), *oidAt(2)});
+        return true;
+    } else if (name == "@onset" && w.size() == 5 && oidAt(1)) {
+        // @onset OID VALUE MS TARGET|type|value
+        long long ms = 0;
+        const size_t p1 = w[4].find('|');
+        const auto target = p1 == std::string::npos ? std::nullopt : ParseOid(w[4].substr(0, p1));
+        const bool shaped = p1 != std::string::npos && p1 + 2 < w[4].size() && w[4][p1 + 2] == '|' &&
+                            IsTypeLetter(w[4][p1 + 1]);
+        auto put = shaped ? Unescape(w[4].substr(p1 + 3)) : std::nullopt;
+        auto value = put ? ParseValue(w[4][p1 + 1], *put) : std::nullopt;
+        if (!ParseInt(w[3], &ms) || ms < 0 || !target || !value) {
+            *error = "bad onset " + w[4];
+            return false;
+        }
+        m_onSets.push_back({*oidAt(1), w[2], static_cast<int>(ms), *target, *value});
         return true;
     } else if (name == "@drift" && w.size() == 5 && oidAt(1)) {
         auto lo = ParseNumber(w[2]);
@@ -782,6 +798,11 @@ void Device::ApplySet(const std::vector<Binding>& bindings, Clock::time_point no
         PutWithTwin(b.oid, v);
         if (m_saveOid && b.oid == *m_saveOid && v.data == "1") {
             Schedule(now + std::chrono::milliseconds(m_saveMs), b.oid, Integer(2));
+        }
+        for (const auto& on : m_onSets) {
+            if (b.oid == on.oid && v.data == on.value) {
+                Schedule(now + std::chrono::milliseconds(on.ms), on.target, on.put);
+            }
         }
         for (const auto& tr : m_transfers) {
             if (b.oid == tr.operation && (v.data == "1" || v.data == "2")) {

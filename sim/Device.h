@@ -135,6 +135,14 @@ private:
         Oid operation;
         Oid status;
     };
+    // @onset: a SET of `value` on `oid` puts `put` at `target` `ms` later.
+    struct OnSet {
+        Oid oid;
+        std::string value;
+        int ms = 0;
+        Oid target;
+        Value put;
+    };
     struct Event {
         Clock::time_point at;
         Oid oid;
@@ -205,6 +213,7 @@ private:
     std::vector<Access> m_access;
     std::vector<Range> m_ranges;
     std::vector<Transfer> m_transfers;
+    std::vector<OnSet> m_onSets;
     std::vector<Event> m_events;
     std::vector<Drift> m_drifts;
     std::vector<Derived> m_derived;

@@ -43,6 +43,8 @@ BLOCKED = [
     ("00-AA-BB-CC-DD-02", 2, 6, V6B),
     ("00-AA-BB-CC-DD-03", 1, 7, ipv4_hex("10.0.0.7")),
 ]
+# The host a started scan finds: (MAC, port, address hex)
+SCAN_FINDS = ("00-11-22-33-44-88", 9, ipv4_hex("192.168.1.9"))
 
 
 def objects(name, ports, poe):
@@ -95,6 +97,11 @@ def objects(name, ports, poe):
     add("%s.6.0|x|00000000" % B)
     add("%s.7.0|i|2" % B)
     add("@range %s.7.0 1 2" % B)
+    add("# A started scan finds one host, which becomes a binding that is not bound yet")
+    mac, port, addr = SCAN_FINDS
+    index = "%s.%d.%s" % (mac_arcs(mac), port, address_arcs(addr))
+    for c, value in ((1, "x|" + mac_hex(mac)), (2, "i|%d" % port), (3, "x|" + addr), (4, "i|1"), (5, "i|2")):
+        add("@onset %s.7.0 1 0 %s.2.1.%d.%s|%s" % (B, B, c, index, value))
 
     add("# ARP spoofing prevention: gateway table indexed by the gateway address (1 address, 2 MAC,")
     add("# 3 member ports, 4 row status); no entry, at most 64")
