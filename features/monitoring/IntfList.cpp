@@ -15,15 +15,13 @@ const ksx::ui::RegisterFeature kRegister(IDM_INTERFACE_TABLE, [] {
 });
 
 std::string LinkStatusCell(const WalkStep& step, int binding) {
-    const std::optional<std::string> value =
-        CStdMibTable::OwnRow(step, binding) ? step.Any(binding) : std::nullopt;
+    const std::optional<std::string> value = step.Any(binding);
     return value ? CIntfList::LinkStatusText(*value) : std::string();
 }
 
 // ifSpeed is a Gauge32: read unsigned, so speeds past 2^31 - 1 bit/s stay right.
 std::string SpeedCell(const WalkStep& step, int binding) {
-    const std::optional<unsigned long long> speed =
-        CStdMibTable::OwnRow(step, binding) ? step.Unsigned(binding) : std::nullopt;
+    const std::optional<unsigned long long> speed = step.Unsigned(binding);
     return speed ? CIntfList::SpeedText(*speed) : std::string();
 }
 

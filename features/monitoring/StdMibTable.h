@@ -4,7 +4,9 @@
 // few words of layout.
 #pragma once
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/TableDialog.h"
@@ -25,9 +27,8 @@ public:
 
     const Layout& GetLayout() const { return m_layout; }
 
-    // Cell formats shared by the views (worker thread). A binding that is missing, carries an exception
-    // value or belongs to another row than binding 0 (its column lacks this row) makes an empty cell.
-    static bool OwnRow(const ksx::WalkStep& step, int binding);
+    // Cell formats shared by the views (worker thread), for a binding the reply holds. A binding that is
+    // missing, or carries an exception value, makes an empty cell.
     // The value as received.
     static std::string Value(const ksx::WalkStep& step, int binding);
     // An IPv4 address (IpAddress of four octets) as dotted text.
@@ -43,7 +44,12 @@ protected:
     int DestroyWindow() override;
 
 private:
+    // Every cell is tagged on the worker by the row it belongs to; OnRow places it.
+    static std::vector<ListColumn> Tagged(std::vector<ListColumn> columns);
     void ShowCount();
 
     Layout m_layout;
+    // Values that arrived with an earlier row because their column lacks that row (a get-next of the
+    // column returns the next row's instance): kept by column and index until their own row arrives.
+    std::map<std::pair<size_t, std::string>, std::string> m_ahead;
 };

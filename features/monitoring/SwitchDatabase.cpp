@@ -45,10 +45,14 @@ CSwitchDatabase::CSwitchDatabase(QWidget* parent)
       m_walk(m_cCommonSNMP, {kDot1qTpFdbStatus, kDot1qTpFdbPort},
              [](const WalkStep& step) -> std::optional<Step> {
                  Step entry;
-                 entry.mac = MacOfIndex(step.Index(0));
+                 entry.index = step.Index(0);
+                 entry.mac = MacOfIndex(entry.index);
                  const std::optional<std::string> status = step.Any(0);
                  entry.status = status ? StatusText(*status) : std::string();
-                 entry.port = CStdMibTable::Value(step, 1);
+                 if (step.Has(1)) {
+                     entry.portIndex = step.Index(1);
+                     entry.port = CStdMibTable::Value(step, 1);
+                 }
                  return entry;
              }),
       m_agingRead(
@@ -122,6 +126,7 @@ void CSwitchDatabase::StartWalk() {
     // walk starts (starting it ends the old one's worker).
     m_walk.Detach();
     std::vector<FWD_TABLE>().swap(m_entries);
+    m_portsAhead.clear();
     m_list->DeleteAllItems();
     m_list->repaint();
     EnableDlgItem(IDC_FDB_REFRESH, false);
@@ -143,7 +148,16 @@ void CSwitchDatabase::OnEntry(const Step& step) {
     entry.id = static_cast<int>(m_entries.size()) + 1;
     entry.mac = step.mac;
     entry.status = step.status;
-    entry.port = step.port;
+    // A port of this entry's own index; else one that came ahead with an earlier entry.
+    if (!step.portIndex.empty() && step.portIndex != step.index) {
+        m_portsAhead[step.portIndex] = step.port;
+    }
+    if (step.portIndex == step.index) {
+        entry.port = step.port;
+    } else if (const auto ahead = m_portsAhead.find(step.index); ahead != m_portsAhead.end()) {
+        entry.port = std::move(ahead->second);
+        m_portsAhead.erase(ahead);
+    }
     m_entries.push_back(entry);
     if (m_list->GetItemCount() < kPageRows) {
         AddRow(entry);

@@ -2,6 +2,7 @@
 // memory and shown one page of at most 100 entries at a time, with the bridge's address aging time.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +48,8 @@ protected:
 
 private:
     struct Step {
+        std::string index;      // the entry's index (of the status column)
+        std::string portIndex;  // the index the port value came with; empty: none
         std::string mac, status, port;
     };
     static int OnWalkStep(CSnmp* response, int requestId, void* userData, int status);
@@ -63,6 +66,8 @@ private:
 
     CListCtrl* m_list = nullptr;
     std::vector<FWD_TABLE> m_entries;  // UI thread only: entries reach it one by one from the walk
+    // Ports that arrived with an earlier entry because the port column lacks that entry, by index.
+    std::map<std::string, std::string> m_portsAhead;
     CCommonSNMP m_cCommonSNMP;
     CCommonSNMP m_cCommonSNMPGetTime;
     ksx::TableRead<Step> m_walk;

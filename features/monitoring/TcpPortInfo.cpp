@@ -15,8 +15,7 @@ const ksx::ui::RegisterFeature kRegister(IDM_TCP_SERVICE, [] {
 });
 
 std::string StateCell(const WalkStep& step, int binding) {
-    const std::optional<std::string> value =
-        CStdMibTable::OwnRow(step, binding) ? step.Any(binding) : std::nullopt;
+    const std::optional<std::string> value = step.Any(binding);
     return value ? CTcpPortInfo::StateText(*value) : std::string();
 }
 
