@@ -32,14 +32,14 @@ ListColumn Column(const char* oid, const char* heading, ListColumn::Format forma
 }  // namespace
 
 CIntfList::CIntfList(QWidget* parent)
-    : CStdMibTable(
-          {IDD_INTERFACE_TABLE, "Interface Table", IDC_INTF_LIST, IDC_INTF_COUNT, IDC_INTF_REFRESH, IDCANCEL},
-          {
-              Column(kIfIndex, "  Index          ", &CStdMibTable::Value),
-              Column(kIfOperStatus, "  Link Status             ", &LinkStatusCell),
-              Column(kIfSpeed, "  Speed(b/s)                      ", &SpeedCell),
-          },
-          parent) {}
+    : CStdMibTable({IDD_INTERFACE_TABLE, "Interface Table", IDC_INTF_LIST, IDC_INTF_COUNT, IDC_INTF_REFRESH,
+                    IDCANCEL, true},
+                   {
+                       Column(kIfIndex, "  Index          ", &CStdMibTable::Value),
+                       Column(kIfOperStatus, "  Link Status             ", &LinkStatusCell),
+                       Column(kIfSpeed, "  Speed(b/s)                      ", &SpeedCell),
+                   },
+                   parent) {}
 
 std::string CIntfList::LinkStatusText(const std::string& value) {
     if (value == "1") {

@@ -42,7 +42,8 @@ constexpr char kUnitSeparator = '\x1f';
 }  // namespace
 
 CStdMibTable::CStdMibTable(Layout layout, std::vector<ListColumn> columns, QWidget* parent)
-    : CTableDialog(layout.templateId, Tagged(std::move(columns)), parent), m_layout(std::move(layout)) {
+    : CTableDialog(layout.templateId, Tagged(std::move(columns), layout.wholeReplies), parent),
+      m_layout(std::move(layout)) {
     OnCommand(m_layout.refreshId, [this] {
         if (m_layout.countId != 0) {
             SetDlgItemText(m_layout.countId, "0");
@@ -57,13 +58,16 @@ CStdMibTable::~CStdMibTable() = default;
 
 // Tags: 'v' the value of this row, 'n' no value, 'a' a value of the later row whose index follows
 // (then the unit separator, then the value).
-std::vector<ListColumn> CStdMibTable::Tagged(std::vector<ListColumn> columns) {
+std::vector<ListColumn> CStdMibTable::Tagged(std::vector<ListColumn> columns, bool wholeReplies) {
     for (ListColumn& column : columns) {
         if (column.oid.empty()) {
             continue;
         }
         ListColumn::Format format = std::move(column.format);
-        column.format = [format](const WalkStep& step, int binding) -> std::string {
+        column.format = [format, wholeReplies](const WalkStep& step, int binding) -> std::string {
+            if (wholeReplies && step.Count() < step.Columns()) {
+                step.Reject();
+            }
             if (!step.Has(binding)) {
                 return "n";
             }

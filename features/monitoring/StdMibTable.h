@@ -20,6 +20,7 @@ public:
         int countId;    // static after "Entries:"; 0: no count
         int refreshId;  // default button
         int closeResult;
+        bool wholeReplies;  // a reply with fewer values than columns ends the walk
     };
 
     CStdMibTable(Layout layout, std::vector<ListColumn> columns, QWidget* parent);
@@ -45,7 +46,7 @@ protected:
 
 private:
     // Every cell is tagged on the worker by the row it belongs to; OnRow places it.
-    static std::vector<ListColumn> Tagged(std::vector<ListColumn> columns);
+    static std::vector<ListColumn> Tagged(std::vector<ListColumn> columns, bool wholeReplies);
     void ShowCount();
 
     Layout m_layout;

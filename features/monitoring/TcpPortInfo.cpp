@@ -27,7 +27,7 @@ ListColumn Column(const char* oid, const char* heading, ListColumn::Format forma
 
 CTcpPortInfo::CTcpPortInfo(QWidget* parent)
     : CStdMibTable(
-          {IDD_TCP_SERVICE, "TCP Service Table", IDC_TCP_LIST, 0, IDC_CONN_REFRESH, IDCANCEL},
+          {IDD_TCP_SERVICE, "TCP Service Table", IDC_TCP_LIST, 0, IDC_CONN_REFRESH, IDCANCEL, false},
           {
               Column(kTcpConnLocalPort, "Local Port ", &CStdMibTable::Value),
               Column(kTcpConnLocalAddress, " Local IP        ", &CStdMibTable::Address),

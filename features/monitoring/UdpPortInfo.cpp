@@ -17,7 +17,7 @@ const ksx::ui::RegisterFeature kRegister(IDM_UDP_SERVICE, [] {
 }  // namespace
 
 CUdpPortInfo::CUdpPortInfo(QWidget* parent)
-    : CStdMibTable({IDD_UDP_SERVICE, "UDP Service Table", IDC_UDP_LIST, 0, IDC_CONN_REFRESH, IDCANCEL},
+    : CStdMibTable({IDD_UDP_SERVICE, "UDP Service Table", IDC_UDP_LIST, 0, IDC_CONN_REFRESH, IDCANCEL, false},
                    {
                        {kUdpLocalPort, "  Local Port ", ColumnWidth::SampleText("  Local Port ", 15),
                         &CStdMibTable::Value},
