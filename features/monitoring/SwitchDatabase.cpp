@@ -38,12 +38,15 @@ constexpr FdbColumn kColumns[] = {
     {" Status ", 117, "Invalid"},
 };
 
+// Posted by the walk's worker: entries are waiting.
+constexpr unsigned kEntriesArrived = WM_APP + 1120;
+
 }  // namespace
 
 CSwitchDatabase::CSwitchDatabase(QWidget* parent)
     : CDialog(IDD_FORWARDING_TABLE, parent),
       m_walk(m_cCommonSNMP, {kDot1qTpFdbStatus, kDot1qTpFdbPort},
-             [](const WalkStep& step) -> std::optional<Step> {
+             [this](const WalkStep& step) -> std::optional<Step> {
                  Step entry;
                  entry.index = step.Index(0);
                  entry.mac = MacOfIndex(entry.index);
@@ -53,7 +56,17 @@ CSwitchDatabase::CSwitchDatabase(QWidget* parent)
                      entry.portIndex = step.Index(1);
                      entry.port = CStdMibTable::Value(step, 1);
                  }
-                 return entry;
+                 bool post = false;
+                 {
+                     std::lock_guard<std::mutex> lock(m_pendingLock);
+                     m_pending.push_back(std::move(entry));
+                     post = !m_drainPosted;
+                     m_drainPosted = true;
+                 }
+                 if (post) {
+                     PostMessage(kEntriesArrived);
+                 }
+                 return std::nullopt;  // kept above, not delivered one by one
              }),
       m_agingRead(
           m_cCommonSNMPGetTime, {kDot1dTpAgingTime},
@@ -62,8 +75,14 @@ CSwitchDatabase::CSwitchDatabase(QWidget* parent)
     OwnReader(m_agingRead);
     OwnSession(m_cCommonSNMP);
     OwnSession(m_cCommonSNMPGetTime);
-    m_walk.onRow = [this](const Step& step) { OnEntry(step); };
-    m_walk.onEnd = [this](const WalkEnd&) { EnableDlgItem(IDC_FDB_REFRESH, true); };
+    OnMessage(kEntriesArrived, [this](WPARAM, LPARAM) -> LRESULT {
+        OnEntriesArrived();
+        return 0;
+    });
+    m_walk.onEnd = [this](const WalkEnd&) {
+        OnEntriesArrived();
+        EnableDlgItem(IDC_FDB_REFRESH, true);
+    };
     // A failed read, or a value that is not a number, leaves the aging time as it was.
     m_agingRead.onRow = [this](const std::optional<long long>& seconds) {
         if (seconds) {
@@ -122,9 +141,15 @@ void CSwitchDatabase::OnRefresh() {
 }
 
 void CSwitchDatabase::StartWalk() {
-    // Nothing of the walk still running reaches the entries any more; the old copy goes before the new
-    // walk starts (starting it ends the old one's worker).
+    // The running walk ends first (opening its session joins the worker), so nothing more is added to
+    // the old copy; then the old copy goes, before the new walk starts.
     m_walk.Detach();
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GETNEXT);
+    {
+        std::lock_guard<std::mutex> lock(m_pendingLock);
+        std::vector<Step>().swap(m_pending);
+        m_drainPosted = false;
+    }
     std::vector<FWD_TABLE>().swap(m_entries);
     m_portsAhead.clear();
     m_list->DeleteAllItems();
@@ -141,6 +166,18 @@ int CSwitchDatabase::OnWalkStep(CSnmp* response, int requestId, void* userData, 
 
 void CSwitchDatabase::ReadAgingTime() {
     m_agingRead.Read();
+}
+
+void CSwitchDatabase::OnEntriesArrived() {
+    std::vector<Step> batch;
+    {
+        std::lock_guard<std::mutex> lock(m_pendingLock);
+        batch.swap(m_pending);
+        m_drainPosted = false;
+    }
+    for (const Step& step : batch) {
+        OnEntry(step);
+    }
 }
 
 void CSwitchDatabase::OnEntry(const Step& step) {

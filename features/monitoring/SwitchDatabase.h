@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,6 +57,7 @@ private:
     void OnRefresh();
     void StartWalk();
     void ReadAgingTime();
+    void OnEntriesArrived();
     void OnEntry(const Step& step);
     void OnNext();
     void OnBack();
@@ -65,7 +67,12 @@ private:
     void UpdatePaging(int from, int to);
 
     CListCtrl* m_list = nullptr;
-    std::vector<FWD_TABLE> m_entries;  // UI thread only: entries reach it one by one from the walk
+    // Entries parsed on the walk's worker and not yet taken by the UI thread; the worker posts one
+    // message when the first of a batch arrives, so it never waits for the window.
+    std::mutex m_pendingLock;
+    std::vector<Step> m_pending;
+    bool m_drainPosted = false;
+    std::vector<FWD_TABLE> m_entries;  // UI thread only
     // Ports that arrived with an earlier entry because the port column lacks that entry, by index.
     std::map<std::string, std::string> m_portsAhead;
     CCommonSNMP m_cCommonSNMP;
