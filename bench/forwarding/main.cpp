@@ -26,7 +26,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kEntries = 16000;
-constexpr int kRepeats = 5;
+constexpr int kRepeats = 7;
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());

@@ -175,8 +175,16 @@ void CSwitchDatabase::OnEntriesArrived() {
         batch.swap(m_pending);
         m_drainPosted = false;
     }
+    if (batch.empty()) {
+        return;
+    }
     for (const Step& step : batch) {
         OnEntry(step);
+    }
+    // The last entry lies beyond the page shown: there is a page to go to.
+    if (m_entries.back().id > FirstShownId() + kPageRows - 1) {
+        EnableDlgItem(IDC_FDB_NEXT, true);
+        EnableDlgItem(IDC_FDB_REFRESH, true);
     }
 }
 
@@ -195,14 +203,9 @@ void CSwitchDatabase::OnEntry(const Step& step) {
         entry.port = std::move(ahead->second);
         m_portsAhead.erase(ahead);
     }
-    m_entries.push_back(entry);
+    m_entries.push_back(std::move(entry));
     if (m_list->GetItemCount() < kPageRows) {
-        AddRow(entry);
-    }
-    // The entry lies beyond the page shown: there is a page to go to.
-    if (entry.id > FirstShownId() + kPageRows - 1) {
-        EnableDlgItem(IDC_FDB_NEXT, true);
-        EnableDlgItem(IDC_FDB_REFRESH, true);
+        AddRow(m_entries.back());
     }
 }
 
