@@ -83,6 +83,30 @@ int Decimals(const std::string& text) {
     return dot == std::string::npos ? 0 : static_cast<int>(text.size() - dot - 1);
 }
 
+// The Q-BRIDGE forwarding database (dot1qTpFdbTable) replaced by `entries` generated rows: entry n
+// (1..entries) lies in filtering database 1 + (n - 1) / 4000 with MAC 02-00-00 followed by n in three
+// octets, on port 1 + (n - 1) % 24, learned (status 3). Index order is entry order.
+void GenerateForwardingTable(ObjectStore* store, uint32_t entries) {
+    const Oid table = {1, 3, 6, 1, 2, 1, 17, 7, 1, 2, 2, 1};
+    std::vector<Oid> old;
+    for (auto* e = store->Next(table); e != nullptr && HasPrefix(e->first, table);
+         e = store->Next(e->first)) {
+        old.push_back(e->first);
+    }
+    for (const Oid& oid : old) {
+        store->Remove(oid);
+    }
+    for (uint32_t n = 1; n <= entries; ++n) {
+        const Oid index = {1 + (n - 1) / 4000, 2, 0, 0, (n >> 16) & 0xFF, (n >> 8) & 0xFF, n & 0xFF};
+        for (uint32_t column : {2u, 3u}) {
+            Oid oid = table;
+            oid.push_back(column);
+            oid.insert(oid.end(), index.begin(), index.end());
+            store->Put(oid, Value{'i', std::to_string(column == 2 ? 1 + (n - 1) % 24 : 3)});
+        }
+    }
+}
+
 }  // namespace
 
 bool Device::Load(const DeviceOptions& options, std::string* error) {
@@ -379,6 +403,15 @@ bool Device::ParseDirective(const std::string& line, std::string* error) {
 }
 
 bool Device::AddGeneratedTable(const std::string& spec, std::string* error) {
+    if (spec.rfind("fdb:", 0) == 0) {
+        long long entries = 0;
+        if (!ParseInt(spec.substr(4), &entries) || entries < 0 || entries > 1000000) {
+            *error = "bad --fdb " + spec.substr(4);
+            return false;
+        }
+        GenerateForwardingTable(&m_store, static_cast<uint32_t>(entries));
+        return true;
+    }
     size_t c1 = spec.find(':');
     size_t c2 = c1 == std::string::npos ? c1 : spec.find(':', c1 + 1);
     long long rows = 0;

@@ -34,7 +34,7 @@ void OnSignal(int) {
 void Usage() {
     std::cerr << "usage: ksx-sim --profile PATH [--port N] [--address A] [--control-port N]\n"
                  "               [--community-read C] [--community-write C] [--user SPEC]...\n"
-                 "               [--table OIDPREFIX:ROWS:COLS]... [--live] [--live-ms MS]\n"
+                 "               [--table OIDPREFIX:ROWS:COLS]... [--fdb N] [--live] [--live-ms MS]\n"
                  "               [--reboot-ms MS] [--save-ms MS] [--transfer-ms MS]\n";
 }
 
@@ -100,6 +100,11 @@ int main(int argc, char** argv) {
             agentOptions.users.push_back(user);
         } else if (arg == "--table") {
             deviceOptions.tables.push_back(value);
+        } else if (arg == "--fdb") {
+            // Generated like --table, by its own spec form.
+            int entries = 0;
+            ok = ToInt(value, 0, 1000000, &entries);
+            deviceOptions.tables.push_back("fdb:" + std::to_string(entries));
         } else if (arg == "--live-ms") {
             ok = ToInt(value, 10, 3600000, &deviceOptions.liveMs);
         } else if (arg == "--reboot-ms") {

@@ -1,0 +1,56 @@
+// Read-only views of standard MIB-II tables: one walk of a few columns into a list inside a group box,
+// Refresh and Close, and for some views an "Entries:" count. The interface and IP address views, and the
+// TCP and UDP connection views, are members of this one class that differ by their column table and a
+// few words of layout.
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "controls/TableDialog.h"
+
+class CStdMibTable : public CTableDialog {
+public:
+    struct Layout {
+        unsigned templateId;
+        std::string group;  // title of the group box around the list
+        int listId;
+        int countId;    // static after "Entries:"; 0: no count
+        int refreshId;  // default button
+        int closeResult;
+        bool wholeReplies;  // a reply with fewer values than columns ends the walk
+    };
+
+    CStdMibTable(Layout layout, std::vector<ListColumn> columns, QWidget* parent);
+    ~CStdMibTable() override;
+
+    const Layout& GetLayout() const { return m_layout; }
+
+    // Cell formats shared by the views (worker thread), for a binding the reply holds. A binding that is
+    // missing, or carries an exception value, makes an empty cell.
+    // The value as received.
+    static std::string Value(const ksx::WalkStep& step, int binding);
+    // An IPv4 address (IpAddress of four octets) as dotted text.
+    static std::string Address(const ksx::WalkStep& step, int binding);
+
+protected:
+    virtual std::string Caption() const = 0;
+
+    void CreateControls() override;
+    int OnInitDialog() override;
+    void OnRow(const TableRow& row) override;
+    void OnReadEnd(const ksx::WalkEnd& end) override;
+    int DestroyWindow() override;
+
+private:
+    // Every cell is tagged on the worker by the row it belongs to; OnRow places it.
+    static std::vector<ListColumn> Tagged(std::vector<ListColumn> columns, bool wholeReplies);
+    void ShowCount();
+
+    Layout m_layout;
+    // Values that arrived with an earlier row because their column lacks that row (a get-next of the
+    // column returns the next row's instance): kept by column and index until their own row arrives.
+    std::map<std::pair<size_t, std::string>, std::string> m_ahead;
+};
