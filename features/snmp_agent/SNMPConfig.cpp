@@ -107,11 +107,27 @@ SNMP_USER_ROW ParseUser(const WalkStep& s) {
     return row;
 }
 
+// Arc `n` after the name in a row's instance (name length, name octets, then the arcs).
+std::optional<long long> ArcAfterName(const std::string& instance, size_t n) {
+    const std::vector<std::string> parts = Split(instance, '.');
+    size_t length = 0;
+    size_t value = 0;
+    if (!ParseCount(parts[0], &length) || length + n >= parts.size() ||
+        !ParseCount(parts[length + n], &value)) {
+        return std::nullopt;
+    }
+    return static_cast<long long>(value);
+}
+
 SNMP_GROUP_ROW ParseGroup(const WalkStep& s) {
     SNMP_GROUP_ROW row;
     row.groupName = NameText(s.Octets(0));
-    row.model = CodeText(RowInteger(s, 1), {"v1", "v2c", "v3"});
-    row.level = CodeText(RowInteger(s, 2), {"NoAuthNoPriv", "AuthNoPriv", "AuthPriv"});
+    // Model and level are also the row's key: a column the device does not report is taken from it.
+    std::optional<long long> model = RowInteger(s, 1);
+    std::optional<long long> level = RowInteger(s, 2);
+    row.model = CodeText(model ? model : ArcAfterName(s.Index(0), 1), {"v1", "v2c", "v3"});
+    row.level =
+        CodeText(level ? level : ArcAfterName(s.Index(0), 2), {"NoAuthNoPriv", "AuthNoPriv", "AuthPriv"});
     row.readView = NameText(RowOctets(s, 3));
     row.writeView = NameText(RowOctets(s, 4));
     row.notifyView = NameText(RowOctets(s, 5));

@@ -88,7 +88,8 @@ def objects(name, ports, poe):
 
     g = "%s.3.1.1" % B
     out.append("# SNMP agent groups")
-    out.append("@rowstatus %s 7 max=50 1:s=@octets:1 2:i 3:i=@index 4:s= 5:s= 6:s=" % g)
+    # The model is the arc before the level in the key; a created row has no column of it.
+    out.append("@rowstatus %s 7 max=50 1:s=@octets:1 3:i=@index 4:s= 5:s= 6:s=" % g)
     for group, model, level, read, write, notify, status in GROUPS:
         index = name_index(group) + ".%d.%d" % (model, level)
         out.append("%s.1%s|s|%s" % (g, index, group))
