@@ -12,6 +12,7 @@
 #include "platform/ui/Dialog.h"
 
 class CListCtrlEx;
+class QString;
 
 namespace ksx::ui {
 class Form;
@@ -68,6 +69,10 @@ protected:
 
 private:
     void OnReadEnd(const ksx::WalkEnd& end);
+    // Width a cell or heading needs to show its text whole.
+    int CellWidth(const QString& text) const;
+    // The list at least as wide as its columns (the dialog grows with it).
+    void FitListWidth();
     void EnableButtons(bool enable);
 
     Ids m_ids;

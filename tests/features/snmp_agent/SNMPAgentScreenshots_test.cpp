@@ -18,7 +18,11 @@
 #include "features/snmp_agent/SNMPCommunity.h"
 #include "features/snmp_agent/SNMPEngineID.h"
 #include "features/snmp_agent/SNMPGlobal.h"
+#include "features/snmp_agent/SNMPGroup.h"
+#include "features/snmp_agent/SNMPHost.h"
 #include "features/snmp_agent/SNMPTrapSetting.h"
+#include "features/snmp_agent/SNMPUser.h"
+#include "features/snmp_agent/SNMPViewTree.h"
 #include "platform/sys/Globals.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/SimTestHelpers.h"
@@ -40,6 +44,10 @@ const std::vector<Maker>& Dialogs() {
         {"trap_settings", [] { return std::make_unique<CSNMPTrapSetting>(); }},
         {"engine_id", [] { return std::make_unique<CSNMPEngineID>(); }},
         {"community", [] { return std::make_unique<CSNMPCommunity>(); }},
+        {"user", [] { return std::make_unique<CSNMPUser>(); }},
+        {"group", [] { return std::make_unique<CSNMPGroup>(); }},
+        {"view", [] { return std::make_unique<CSNMPViewTree>(); }},
+        {"host", [] { return std::make_unique<CSNMPHost>(); }},
     };
     return makers;
 }
@@ -91,6 +99,9 @@ int Overlaps(QWidget* dlg) {
 // The dialog has shown what it read.
 bool ReadDone(CDialog* dlg) {
     if (auto* d = dynamic_cast<CSNMPCommunity*>(dlg)) {
+        return d->ReadsEnded() > 0;
+    }
+    if (auto* d = dynamic_cast<CSNMPTableDialog*>(dlg)) {
         return d->ReadsEnded() > 0;
     }
     if (auto* d = dynamic_cast<CSNMPGlobal*>(dlg)) {
