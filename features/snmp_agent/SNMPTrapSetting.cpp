@@ -1,0 +1,117 @@
+// SNMP trap settings dialog.
+#include "features/snmp_agent/SNMPTrapSetting.h"
+
+#include <QApplication>
+
+#include "platform/sys/Globals.h"
+#include "platform/sys/MessageBox.h"
+#include "platform/ui/FeatureRegistry.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/WaitCursor.h"
+#include "res/ids_snmp_agent.h"
+
+using namespace ksx;
+
+namespace {
+
+const ksx::ui::RegisterFeature kRegister(IDM_SNMP_TRAP, [] {
+    CSNMPTrapSetting dlg;
+    dlg.DoModal();
+});
+
+// The slots Apply writes: the five general switches and loopback detection, and the PoE ones.
+constexpr int kWrittenSlots[] = {0, 1, 2, 3, 4, 10};
+constexpr int kPoeSlots[] = {7, 8, 9};
+
+}  // namespace
+
+const std::array<int, 11> CSNMPTrapSetting::kSlotBoxes = {
+    IDC_TRAP_AUTH,      IDC_TRAP_BOOTUP,       IDC_TRAP_LINK,    IDC_TRAP_RSTP,
+    IDC_TRAP_FIRMWARE,  IDC_TRAP_DUPLICATE_IP, IDC_TRAP_CPU,     IDC_TRAP_POE_POWER,
+    IDC_TRAP_POE_ERROR, IDC_TRAP_POE_BUDGET,   IDC_TRAP_LOOPBACK};
+
+CSNMPTrapSetting::CSNMPTrapSetting(QWidget* parent) : CDialog(IDD_SNMP_TRAP, parent) {
+    OwnSessions(m_config.Sessions());
+    OnCommand(IDC_TRAP_APPLY, [this] { OnApply(); });
+    OnCommand(IDC_TRAP_CLOSE, [this] { EndDialog(IDCANCEL); });
+}
+
+CSNMPTrapSetting::~CSNMPTrapSetting() = default;
+
+void CSNMPTrapSetting::CreateControls() {
+    SetWindowText("SNMP Trap Configuration");
+    ui::Form form(*this);
+    auto group = form.Group("Trap Settings");
+    group.Add(group.Check(IDC_TRAP_AUTH, "SNMP Authentication Traps"));
+    group.Add(group.Check(IDC_TRAP_BOOTUP, "Device Bootup"));
+    group.Add(group.Check(IDC_TRAP_LINK, "Port Link Up / Link Down"));
+    group.Add(group.Check(IDC_TRAP_RSTP, "RSTP Port State Change"));
+    group.Add(group.Check(IDC_TRAP_FIRMWARE, "Firmware Upgrade State"));
+    group.Add(group.Check(IDC_TRAP_LOOPBACK, "Loopback Detection occuring / recovery"));
+    group.Add(group.Check(IDC_TRAP_POE_POWER, "PoE Power On / Off"));
+    group.Add(group.Check(IDC_TRAP_POE_ERROR, "PoE Power Error "));
+    group.Add(group.Check(IDC_TRAP_POE_BUDGET, "PoE over max power budget"));
+    group.Add(group.Check(IDC_TRAP_DUPLICATE_IP, "Duplicate IP Detected"))->setVisible(false);
+    group.Add(group.Check(IDC_TRAP_CPU, "CPU Utilization"))->setVisible(false);
+    form.Note("", IDC_TRAP_READ_STATUS)->setWordWrap(true);
+    form.Buttons({{IDC_TRAP_APPLY, "&Apply"}, {IDC_TRAP_CLOSE, "&Close"}});
+}
+
+int CSNMPTrapSetting::OnInitDialog() {
+    SetTopmost(true);
+    CDialog::OnInitDialog();
+    SetIcon(QApplication::windowIcon());
+    m_bPoEModel = g_strDeviceName.find_first_of("pP") != std::string::npos ? 1 : 0;
+    if (m_bPoEModel == 0) {
+        ShowDlgItem(IDC_TRAP_POE_POWER, false);
+        ShowDlgItem(IDC_TRAP_POE_BUDGET, false);
+        ShowDlgItem(IDC_TRAP_POE_ERROR, false);
+    }
+    ReadSettings();
+    return 1;
+}
+
+bool CSNMPTrapSetting::ReadSettings() {
+    const std::optional<SNMP_TRAP_SETTINGS> settings = m_config.ReadTrapSettings(m_bPoEModel);
+    EnableDlgItem(IDC_TRAP_APPLY, settings.has_value());
+    SetDlgItemText(IDC_TRAP_READ_STATUS, settings ? "" : kTextReadFailed);
+    if (!settings) {
+        return false;
+    }
+    for (size_t slot = 0; slot < kSlotBoxes.size(); ++slot) {
+        m_shown[slot] = settings->slot[slot] == "1" ? 1 : 0;
+        CheckDlgButton(kSlotBoxes[slot], m_shown[slot]);
+    }
+    return true;
+}
+
+void CSNMPTrapSetting::OnApply() {
+    if (!IsDlgItemEnabled(IDC_TRAP_APPLY)) {
+        return;
+    }
+    CWaitCursor wait;
+    // Only the switches the user changed: one that did not read stays as the device has it.
+    SNMP_TRAP_SETTINGS settings;
+    std::array<int, 11> now = m_shown;
+    const auto take = [&](int slot) {
+        const size_t s = static_cast<size_t>(slot);
+        now[s] = IsDlgButtonChecked(kSlotBoxes[s]) == 1 ? 1 : 0;
+        if (now[s] != m_shown[s]) {
+            settings.slot[s] = now[s] == 1 ? "1" : "2";
+        }
+    };
+    for (int slot : kWrittenSlots) {
+        take(slot);
+    }
+    if (m_bPoEModel == 1) {
+        for (int slot : kPoeSlots) {
+            take(slot);
+        }
+    }
+    if (!m_config.SetTrapSettings(settings, m_bPoEModel)) {
+        AfxMessageBox(kTextWriteFailed, MB_OK);
+        ReadSettings();
+        return;
+    }
+    m_shown = now;
+}
