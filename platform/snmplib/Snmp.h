@@ -231,8 +231,10 @@ public:
     virtual ~CSnmpTable();
 
     // Sends the pending PDU. For get-next, each call continues from the OIDs the previous call returned
-    // and gives -2 once binding 0 leaves its start column, stops advancing, or the agent reports end of
-    // MIB; another error status of the agent ends the walk with that status. A non-zero status comes
+    // and gives -2 once binding 0 leaves its start column, stops advancing, or reaches the end of the
+    // MIB (endOfMibView, or SNMPv1's noSuchName for binding 0). Any other error status of the agent fails
+    // the step with that status (never the table's end). Another column past its end (an exception
+    // value) leaves that binding without a value and the row is delivered. A non-zero status comes
     // without a reply. Get and set PDUs give the same status and reply as send.
     int getNext(const char* agent, CSnmp*& response, unsigned long timeoutMs);
     // Instance suffix of reply binding i after its column OID, beginning with "." (owned by this object);
