@@ -49,12 +49,20 @@ std::string CInstanceGuard::SocketName(const std::string& instanceName) {
 CInstanceGuard::CInstanceGuard(const std::string& instanceName) : m_socketName(SocketName(instanceName)) {}
 
 CInstanceGuard::~CInstanceGuard() {
+    Release();
+}
+
+void CInstanceGuard::Release() {
     if (m_server != nullptr) {
         m_server->close();
+        delete m_server;
+        m_server = nullptr;
     }
     if (m_lock) {
         m_lock->unlock();
+        m_lock.reset();
     }
+    m_owner = false;
 }
 
 bool CInstanceGuard::Acquire() {

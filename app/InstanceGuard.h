@@ -25,6 +25,9 @@ public:
     // when another process (or another guard of this process) holds it.
     bool Acquire();
     bool IsOwner() const { return m_owner; }
+    // Gives the instance up while this process goes on (a window that manages nothing): the lock is
+    // released and nobody listens any more, so a later start for the name runs. Harmless when not owner.
+    void Release();
 
     // For a later start: asks the running instance to come to the front. True when the request was
     // delivered within the limit.

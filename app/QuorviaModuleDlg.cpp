@@ -16,6 +16,7 @@
 #include <cstdlib>
 
 #include "app/CommandLine.h"
+#include "app/InstanceGuard.h"
 #include "app/ModalWindows.h"
 #include "app/MyBitmapApp.h"
 #include "app/PanelDeviceThread.h"
@@ -104,7 +105,9 @@ CQuorviaModuleDlg::CQuorviaModuleDlg(QWidget* parent)
     : CBitmapDialog(IDD_QUORVIAMODULE_DIALOG, parent), m_hIcon(ApplicationIcon()) {
     std::fill(std::begin(m_PortLedCode), std::end(m_PortLedCode), static_cast<unsigned char>(3));
     m_fanRead.session = &m_cCommonSNMPFan;
+    m_fanRead.owner = this;
     m_poeRead.session = &m_cCommonSNMPPoe;
+    m_poeRead.owner = this;
     setWindowTitle("QuorviaModule");
     // The main window, unlike the feature dialogs, can be minimised and maximised.
     setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
@@ -155,6 +158,10 @@ void CQuorviaModuleDlg::CreateControls() {
     OnMessage(WM_PANEL_POE_WALK, [this](WPARAM, LPARAM lParam) -> LRESULT {
         return lParam != 0 ? OnPoeWalkResult(*reinterpret_cast<const PoeWalkResult*>(lParam)) : 0;
     });
+    OnMessage(kAuthFailedMessage, [this](WPARAM, LPARAM) -> LRESULT {
+        OnAuthFailed();
+        return 1;
+    });
     OnMessage(WM_PANEL_LED_MODE, [this](WPARAM, LPARAM) -> LRESULT {
         Client()->update();
         return 1;
@@ -182,6 +189,7 @@ int CQuorviaModuleDlg::OnInitDialog() {
     g_strDeviceName = name;
     m_strDeviceName = name;
     if (name.empty()) {
+        GiveUpInstance();
         AfxMessageBox("Read User.ini Error !", MB_OK);
         return 1;
     }
@@ -192,12 +200,14 @@ int CQuorviaModuleDlg::OnInitDialog() {
         // No model has more ports: the per-port tables of every dialog would be sized by this number.
         g_nPortNum = 0;
         m_nPortNum = 0;
+        GiveUpInstance();
         AfxMessageBox("Read User.ini Error !", MB_OK);
         return 1;
     }
     const std::string xmlName =
         GetPrivateProfileString(kSection, "XMLName", "", ini).substr(0, kMaxProfileText);
     if (xmlName.empty()) {
+        GiveUpInstance();
         AfxMessageBox("Read User.ini Error !", MB_OK);
         return 1;
     }
@@ -209,6 +219,7 @@ int CQuorviaModuleDlg::OnInitDialog() {
     LoadPanel(panelFile);
     if (!PanelLoaded()) {
         // The window stays up without panel, overlays or polling; the menu still works.
+        GiveUpInstance();
         AfxMessageBox("Cannot read the panel description " + xmlName + " !", MB_OK);
         SetWindowText(m_strDeviceName + ": " + g_strDeviceIP);
         TailorMenu();
@@ -234,6 +245,7 @@ int CQuorviaModuleDlg::OnInitDialog() {
         m_pPanelThread->m_pOwner = this;
         m_pPanelThread->ResumeThread();
     } else {
+        GiveUpInstance();
         AfxMessageBox(unusable, MB_OK);
     }
 
@@ -241,6 +253,22 @@ int CQuorviaModuleDlg::OnInitDialog() {
     // A click on a port opens the port settings dialog; the window stays shown and polling goes on.
     CPort::SetSettingsRunner([] { ui::FeatureRegistry::Instance().Run(IDM_PORT_CONFIGURATION); });
     return 1;
+}
+
+void CQuorviaModuleDlg::OnAuthFailed() {
+    if (m_bAuthFailureSaid) {
+        return;
+    }
+    m_bAuthFailureSaid = true;
+    AfxMessageBox(SnmpAuthFailedText(), MB_OK | MB_ICONERROR);
+}
+
+void CQuorviaModuleDlg::GiveUpInstance() {
+    // A window that manages nothing does not hold the device: a corrected start runs instead of only
+    // bringing this one to the front.
+    if (CInstanceGuard* guard = theApp.GetInstanceGuard()) {
+        guard->Release();
+    }
 }
 
 void CQuorviaModuleDlg::TailorMenu() {
@@ -448,6 +476,9 @@ int CQuorviaModuleDlg::OnReadNow(CSnmp* response, int requestId, void* context, 
     }
     ReadResult result;
     result.status = status;
+    if (status == CSnmp4w::EC_AUTH_FAILED) {
+        slot->owner->PostMessage(kAuthFailedMessage, 0, 0);
+    }
     if (status == 0 && response != nullptr) {
         int errorIndex = 0;
         response->getErrorStatus(&result.errorStatus, &errorIndex);
@@ -667,7 +698,11 @@ LRESULT CQuorviaModuleDlg::OnLinkWalkResult(const LinkWalkResult& r) {
         return 1;
     }
     SetAllLedCodes(3);
-    if (r.status == -1) {
+    if (r.status == CSnmp4w::EC_AUTH_FAILED) {
+        // Said after this handler: the walk's worker is waiting for it.
+        PostMessage(kAuthFailedMessage, 0, 0);
+    }
+    if (r.status == -1 || r.status == CSnmp4w::EC_AUTH_FAILED) {
         ResetPortStates();
         Client()->update();
     } else if (r.status == -2) {
@@ -684,6 +719,9 @@ LRESULT CQuorviaModuleDlg::OnPoeWalkResult(const PoeWalkResult& r) {
         return 1;
     }
     SetAllLedCodes(3);
+    if (r.status == CSnmp4w::EC_AUTH_FAILED) {
+        PostMessage(kAuthFailedMessage, 0, 0);
+    }
     if (r.status == -2) {
         RefreshPOEPortStatus(r.indexList, r.statusList);
         Client()->update();

@@ -41,6 +41,8 @@ struct PoeWalkResult {
 
 class CQuorviaModuleDlg : public CBitmapDialog {
 public:
+    // Posted by the polling when the agent refused the SNMPv3 credentials.
+    static constexpr unsigned kAuthFailedMessage = WM_USER + 2190;
     static constexpr int kPortLedCodeCount = 100;
     // The most ports of any model; a larger DevicePortNum in User.ini is refused.
     static constexpr int kMaxPortNum = 52;
@@ -123,6 +125,9 @@ private:
     void OnAbout();
     void OnModuleMessage();
     void TailorMenu();
+    // The agent refused the SNMPv3 credentials: said once per run (UI thread).
+    void OnAuthFailed();
+    void GiveUpInstance();
 
     // Results of the workers, applied on the UI thread.
     LRESULT OnLinkWalkResult(const LinkWalkResult& result);
@@ -166,6 +171,7 @@ private:
     unsigned char m_PortLedCode[kPortLedCodeCount];  // UI thread
     bool m_bLiveStates = false;
     bool m_bLivePaintReported = false;
+    bool m_bAuthFailureSaid = false;  // UI thread
 
     // Filled by the polling thread (before a walk starts) and the walk's worker (while it runs); the
     // UI thread reads them only during the send that hands them over.
@@ -175,6 +181,7 @@ private:
     // Reply of the current ReadNow of each session (polling thread and that session's worker).
     struct ReadSlot {
         CCommonSNMP* session = nullptr;
+        CQuorviaModuleDlg* owner = nullptr;
         std::mutex mutex;
         ReadResult result;
     };

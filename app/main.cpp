@@ -5,11 +5,7 @@
 //
 // KSX_FIRST_LIVE_PAINT=1 (benchmarks): once the panel was painted with states read from the device,
 // print "FIRST_LIVE_PAINT vmrss_kb=<n> vmhwm_kb=<n>" on stdout and close.
-#include <signal.h>
-#include <unistd.h>
-
 #include <QApplication>
-#include <QSocketNotifier>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -17,9 +13,9 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "app/ModalWindows.h"
 #include "app/QuorviaModuleApp.h"
 #include "app/QuorviaModuleDlg.h"
+#include "app/Terminate.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/Gate.h"
 #include "platform/ui/WindowMessages.h"
@@ -36,15 +32,6 @@ long StatusKb(const std::string& field) {
         }
     }
     return -1;
-}
-
-// SIGTERM and SIGINT end the open dialogs as their Cancel would and close the main window the ordinary
-// way (polling stopped, sessions closed).
-int g_signalPipe[2] = {-1, -1};
-
-void OnTerminate(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
 }
 
 }  // namespace
@@ -68,28 +55,14 @@ int main(int argc, char** argv) {
         });
     }
 
-    std::unique_ptr<QSocketNotifier> terminate;
-    if (::pipe(g_signalPipe) == 0) {
-        terminate = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(terminate.get(), &QSocketNotifier::activated, [] {
-            char byte = 0;
-            [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &byte, 1);
-            // The open dialogs end as their Cancel would, then the main window closes.
-            if (ksx::CQuorviaModuleDlg* dlg = ksx::theApp.GetMainWnd()) {
-                ksx::EndModalsThenClose(dlg);
-            }
-        });
-        struct sigaction action {};
-        action.sa_handler = OnTerminate;
-        sigemptyset(&action.sa_mask);
-        ::sigaction(SIGTERM, &action, nullptr);
-        ::sigaction(SIGINT, &action, nullptr);
-    }
+    // SIGTERM and SIGINT end every request at once, the open dialogs as their Cancel would, then the
+    // main window.
+    ksx::InstallTerminateHandling();
 
     ksx::theApp.SetCommandLine(commandLine);
     ksx::theApp.InitInstance();
 
-    terminate.reset();
+    ksx::RemoveTerminateHandling();
     ksx::CQuorviaModuleDlg::SetFirstLivePaintHook(nullptr);
     ksx::ui::UninstallMessageBoxService();
     ksx::ui::UninstallGate();

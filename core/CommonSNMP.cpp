@@ -10,6 +10,10 @@
 
 std::atomic<int> g_nSnmpRequestID{0};
 
+std::string SnmpAuthFailedText() {
+    return "SNMPv3 authentication failed for user " + g_strV3UserName + ".";
+}
+
 namespace {
 
 // How often a wait for the worker repeats its cancel: a step entering the library just after a cancel
@@ -159,21 +163,36 @@ int CCommonSNMP::AddVarBind(const std::string& oid, int type, const char* value,
 }
 
 int CCommonSNMP::Send(CSnmp*& response, int timeoutMs) {
-    ksx::CLockGuard guard(m_hLock);
-    if (!HasPdu()) {
-        return -1;
-    }
-    const int timeout = timeoutMs == 0 ? m_nTimeout : timeoutMs;
-    return m_pSnmp->send(m_szAgent.c_str(), response, static_cast<unsigned long>(timeout));
+    return SendWithin(response, timeoutMs, false);
 }
 
 int CCommonSNMP::GetNext(CSnmp*& response, int timeoutMs) {
-    ksx::CLockGuard guard(m_hLock);
-    if (!HasPdu()) {
-        return -1;
+    return SendWithin(response, timeoutMs, true);
+}
+
+int CCommonSNMP::SendWithin(CSnmp*& response, int timeoutMs, bool walk) {
+    response = nullptr;
+    // The whole call, a walk step of the worker still holding the session included, stays within the
+    // request's own time-out.
+    int timeout = timeoutMs == 0 ? m_nTimeout : timeoutMs;
+    if (timeout <= 0) {
+        timeout = GetSnmpTimeout();
     }
-    const int timeout = timeoutMs == 0 ? m_nTimeout : timeoutMs;
-    return m_pTable->getNext(m_szAgent.c_str(), response, static_cast<unsigned long>(timeout));
+    const auto start = std::chrono::steady_clock::now();
+    if (!m_hLock.TryLockFor(static_cast<unsigned>(timeout))) {
+        return CSnmp4w::EC_TIMEOUT;
+    }
+    int status = -1;
+    if (HasPdu()) {
+        const auto waited =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+                .count();
+        const auto left = static_cast<unsigned long>(std::max<long long>(timeout - waited, 1));
+        status = walk ? m_pTable->getNext(m_szAgent.c_str(), response, left)
+                      : m_pSnmp->send(m_szAgent.c_str(), response, left);
+    }
+    m_hLock.Unlock();
+    return status;
 }
 
 int CCommonSNMP::GetResponseOid(int index, CSnmp* response, char** suffix) {

@@ -18,6 +18,10 @@
 // the lock free; it owns the response. Its result is ignored.
 typedef int (*SNMPWALKPROC)(CSnmp* response, int requestId, void* userData, int status);
 
+// What the user is told when the agent refused the SNMPv3 credentials (CSnmp4w::EC_AUTH_FAILED): the
+// user name of the connection settings is named.
+std::string SnmpAuthFailedText();
+
 // Process-wide request counter; each requested walk step takes the next value, the first being 1.
 extern std::atomic<int> g_nSnmpRequestID;
 
@@ -36,7 +40,9 @@ public:
     // Appends one binding: text value (null for reads), or `length` octets.
     int AddVarBind(const std::string& oid, int type, const char* value);
     int AddVarBind(const std::string& oid, int type, const char* value, int length);
-    // Sends the pending PDU; a time-out of 0 means the time-out setting. The caller deletes the response.
+    // Sends the pending PDU; a time-out of 0 means the time-out setting. The call returns within that
+    // time-out also while a walk step holds the session (EC_TIMEOUT, nothing sent), and at once with
+    // EC_CANCELLED once the process cancels all requests. The caller deletes the response.
     int Send(CSnmp*& response, int timeoutMs = 0);
     // As Send, through the table walker: a get-next continues from the OIDs the last call returned.
     int GetNext(CSnmp*& response, int timeoutMs = 0);
@@ -61,6 +67,7 @@ public:
 
 private:
     void ConfigureV3();
+    int SendWithin(CSnmp*& response, int timeoutMs, bool walk);
     void WalkThreadProc();
     void CancelStep();
     // Ends the worker: cancels its step, abandons its sends to the UI thread, joins it.

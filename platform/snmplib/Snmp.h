@@ -21,6 +21,12 @@ int SnmpInit(void* app = nullptr);
 void SetSnmpTimeout(int milliseconds);
 int GetSnmpTimeout();
 
+// Ends every request of the process, the ones waiting now and every later one, at once with
+// CSnmp4w::EC_CANCELLED: for a process that is ending (SIGTERM). Cannot be undone. Safe to call from a
+// signal handler.
+void SnmpCancelAll();
+bool SnmpAllCancelled();
+
 // Called on a thread that is about to wait for one of the library's worker threads (destroying a
 // CSnmp4w while its callback runs); the returned guard lives for the wait. The layer that owns the
 // delivery gate installs one at start-up so that a callback blocked in a send to the waiting thread is
@@ -185,6 +191,10 @@ public:
         EC_BAD_AGENT = -4,
         EC_CANCELLED = -5,
         EC_REFUSED = -6,
+        // SNMPv3: the agent reported that it did not accept the user's credentials: a wrong digest, an
+        // unknown user, a security level the user does not have, or a decryption error. (A request
+        // its privacy key decrypts into garbage is usually dropped without a report: a time-out.)
+        EC_AUTH_FAILED = -7,
     };
 
     // Callback of asynchronous requests: (reply, request id, user data, status). Runs on the library's
@@ -221,8 +231,10 @@ public:
     virtual ~CSnmpTable();
 
     // Sends the pending PDU. For get-next, each call continues from the OIDs the previous call returned
-    // and gives -2 once binding 0 leaves its start column, stops advancing, or the agent reports end of
-    // MIB; another error status of the agent ends the walk with that status. A non-zero status comes
+    // and gives -2 once binding 0 leaves its start column, stops advancing, or reaches the end of the
+    // MIB (endOfMibView, or SNMPv1's noSuchName for binding 0). Any other error status of the agent fails
+    // the step with that status (never the table's end). Another column past its end (an exception
+    // value) leaves that binding without a value and the row is delivered. A non-zero status comes
     // without a reply. Get and set PDUs give the same status and reply as send.
     int getNext(const char* agent, CSnmp*& response, unsigned long timeoutMs);
     // Instance suffix of reply binding i after its column OID, beginning with "." (owned by this object);

@@ -39,6 +39,13 @@ std::atomic<int> g_defaultTimeout{5000};
 std::atomic<uint64_t> g_generation{0};
 std::atomic<int> g_requestId{0};
 
+// SnmpCancelAll: a latch read by every wait, and a descriptor that every wait polls and that stays
+// readable once written (never drained), so a request waiting when the latch is set wakes at once.
+std::atomic<bool> g_cancelAll{false};
+std::atomic<int> g_cancelAllFd{-1};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
+              "SnmpCancelAll runs in signal handlers");
+
 long long NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
@@ -175,6 +182,7 @@ void SweepParked() {
 
 void EnsureInit() {
     std::call_once(g_initOnce, [] {
+        g_cancelAllFd.store(eventfd(g_cancelAll.load() ? 1 : 0, EFD_NONBLOCK | EFD_CLOEXEC));
         std::lock_guard<std::mutex> lk(g_lib);
         // No configuration files, no persistent state, no MIB files: behaviour does not depend on the host.
         netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
@@ -464,7 +472,10 @@ namespace {
 
 int OnResponse(int op, netsnmp_session*, int reqid, netsnmp_pdu* pdu, void* magic) {
     auto* net = static_cast<CSnmpSession::Net*>(magic);
-    if (net->done || reqid != net->expectReqId) {
+    // The library matched the answer to our outstanding request (by message id in SNMPv3). A report
+    // about a request the agent could not authenticate or decrypt carries request id 0.
+    const bool report = pdu != nullptr && pdu->command == SNMP_MSG_REPORT;
+    if (net->done || (reqid != net->expectReqId && !report)) {
         return 1;  // late answer to a step that was abandoned
     }
     if (op == NETSNMP_CALLBACK_OP_RESEND) {
@@ -818,16 +829,16 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
                 waitNs = std::min<long long>(waitNs, tv.tv_sec * 1'000'000'000LL + tv.tv_usec * 1000LL);
             }
         }
-        pollfd fds[2] = {{sock, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+        pollfd fds[3] = {{sock, POLLIN, 0}, {m_wakeFd, POLLIN, 0}, {g_cancelAllFd.load(), POLLIN, 0}};
         int ms = static_cast<int>(std::min<long long>((waitNs + 999'999) / 1'000'000, INT_MAX));
-        int r = ::poll(fds, m_wakeFd >= 0 ? 2 : 1, ms);
+        int r = ::poll(fds, 3, ms);  // a negative descriptor is left out by poll
         if (r < 0) {
             if (errno == EINTR) {
                 continue;
             }
             return CSnmp4w::EC_SEND_FAILED;
         }
-        if (r > 0 && m_wakeFd >= 0 && fds[1].revents) {
+        if (r > 0 && fds[1].revents) {
             drainWake();
         }
         if (r > 0 && fds[0].revents) {
@@ -988,6 +999,10 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
         if (resp->command == SNMP_MSG_REPORT) {
             int kind = snmpv3_get_report_type(resp);
             m_net->dropResponse();
+            if (kind == SNMPERR_AUTHENTICATION_FAILURE || kind == SNMPERR_UNKNOWN_USER_NAME ||
+                kind == SNMPERR_UNSUPPORTED_SEC_LEVEL || kind == SNMPERR_DECRYPTION_ERR) {
+                return CSnmp4w::EC_AUTH_FAILED;
+            }
             if (kind == SNMPERR_UNKNOWN_ENG_ID && attempt == 0) {
                 m_net->engineKnown = false;  // the agent restarted with another engine: discover again
                 netsnmp_session* ss = snmp_sess_session(m_net->sess);
@@ -1014,6 +1029,8 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
             }
         }
         r->setHeader(pduType, static_cast<int>(resp->reqid), errorStatus, errorIndex);
+        r->version = cred.version;
+        r->agentErrorStatus = static_cast<int>(resp->errstat);
         m_net->dropResponse();
         reply = r;
         return 0;
@@ -1044,4 +1061,17 @@ void SetSnmpTimeout(int milliseconds) {
 
 int GetSnmpTimeout() {
     return ksx::snmp::g_defaultTimeout.load();
+}
+
+void SnmpCancelAll() {
+    ksx::snmp::g_cancelAll.store(true);
+    const int fd = ksx::snmp::g_cancelAllFd.load();
+    if (fd >= 0) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(fd, &one, sizeof one);
+    }
+}
+
+bool SnmpAllCancelled() {
+    return ksx::snmp::g_cancelAll.load();
 }

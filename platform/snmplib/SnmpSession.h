@@ -45,6 +45,14 @@ public:
         m_errorIndex = errorIndex;
     }
     std::vector<SnmpVarBind>& binds() { return m_varBinds; }
+    // Clears an error status that only stood for exception values (see exchange).
+    void clearErrorStatus() {
+        m_errorStatus = 0;
+        m_errorIndex = 0;
+    }
+
+    int version = 1;           // 1 community-based, 3 USM
+    int agentErrorStatus = 0;  // the error status as the agent sent it (exceptions not counted)
 };
 
 // Checks one binding as addValue takes it; false for a malformed OID or value.
@@ -71,7 +79,9 @@ public:
     // Cancels the exchange of PDU `generation` in flight and any later one of the same generation.
     void cancel(uint64_t generation);
     void resetCancel() { m_cancelGen.store(0); }
-    bool isCancelled(uint64_t generation) const { return m_cancelGen.load() == generation + 1; }
+    bool isCancelled(uint64_t generation) const {
+        return m_cancelGen.load() == generation + 1 || SnmpAllCancelled();
+    }
 
     struct Net;  // Net-SNMP state, defined in the implementation
 

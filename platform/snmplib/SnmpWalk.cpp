@@ -1,5 +1,7 @@
 #include "platform/snmplib/SnmpWalk.h"
 
+#include "platform/snmplib/SnmpSession.h"
+
 #include <cstdlib>
 
 namespace ksx::snmp {
@@ -57,13 +59,19 @@ int FinishWalkStep(const std::vector<std::string>& columns, std::vector<std::str
     int errorStatus = 0;
     int errorIndex = 0;
     reply->getErrorStatus(&errorStatus, &errorIndex);
+    auto* received = dynamic_cast<SnmpReply*>(reply);
+    const int agentStatus = received != nullptr ? received->agentErrorStatus : errorStatus;
+    const bool communityBased = received == nullptr || received->version == 1;
     const std::vector<SnmpVarBind>& vbs = reply->varBinds();
     std::string suffix;
     int status = 0;
-    if (errorStatus == 2) {
-        status = CSnmp4w::EC_END_OF_WALK;  // noSuchName: v1 end of MIB (v2 endOfMibView reads the same)
-    } else if (errorStatus != 0) {
-        status = errorStatus;
+    if (agentStatus != 0) {
+        // SNMPv1 ends the MIB with noSuchName for the walked column; any other error status the agent
+        // sends (noSuchName at another binding, or in SNMPv3) is a failed step, never the table's end.
+        status =
+            communityBased && agentStatus == 2 && errorIndex <= 1 ? CSnmp4w::EC_END_OF_WALK : agentStatus;
+    } else if (errorStatus != 0 && errorIndex <= 1) {
+        status = CSnmp4w::EC_END_OF_WALK;  // the walked column came back as an exception: past the MIB
     } else if (vbs.empty() || columns.empty() || !InstanceSuffix(columns[0], vbs[0].oid, suffix) ||
                (!current.empty() && CompareOid(vbs[0].oid, current[0]) <= 0)) {
         status = CSnmp4w::EC_END_OF_WALK;  // left the column, or an agent that does not advance
@@ -72,6 +80,11 @@ int FinishWalkStep(const std::vector<std::string>& columns, std::vector<std::str
         delete reply;
         reply = nullptr;
         return status;
+    }
+    if (errorStatus != 0 && received != nullptr) {
+        // Only another column came back as an exception (it has fewer rows): the row is delivered and
+        // that binding, carrying its exception type, reads as no value.
+        received->clearErrorStatus();
     }
     for (size_t i = 0; i < current.size() && i < vbs.size(); ++i) {
         current[i] = vbs[i].oid;

@@ -346,6 +346,34 @@ TEST_F(MainWindowTest, SaveConfigurationReportsOnlyAnErrorFreeAnswerAsSuccess) {
     sim.Silence(false);
 }
 
+TEST_F(MainWindowTest, RefusedSnmpV3CredentialsAreSaidOnceWithTheUserName) {
+    test::SimSwitch sim;
+    struct Case {
+        std::string level, user, authProto, authPwd, privProto, privPwd;
+    };
+    const std::vector<Case> cases = {
+        {"2", "md5user", "2", "wrongauthpass", "1", ""},              // the agent reports a wrong digest
+        {"2", "nosuchuser", "2", "md5authpass", "1", ""},             // an unknown user
+        {"3", "shadesuser", "2", "shaauthpass", "2", "desprivpass"},  // another digest algorithm
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.user + " " + c.authPwd + " " + c.privPwd);
+        test::UseSimV3(sim, c.level, c.user, c.authProto, c.authPwd, c.privProto, c.privPwd);
+        boxes.Clear();
+        Open("KSX-4200-28Z1", "28z1");
+        ASSERT_TRUE(boxes.WaitForCount(1, 15000));
+        EXPECT_EQ(boxes.Texts(),
+                  std::vector<std::string>{"SNMPv3 authentication failed for user " + c.user + "."});
+        EXPECT_EQ(boxes.Boxes()[0].flags, static_cast<unsigned>(MB_OK | MB_ICONERROR));
+        // Polling goes on failing; nothing more is said (an observation period, not a synchronisation).
+        QTest::qWait(3 * test::FastPolling::CycleMs());
+        EXPECT_EQ(boxes.Count(), 1u);
+        EXPECT_FALSE(dlg->HasLiveStates());
+        driver.reset();
+        dlg.reset();
+    }
+}
+
 TEST_F(MainWindowTest, RebootAsksThenSendsTheRestartWithTheWindowShown) {
     test::SimSwitch sim;
     test::UseSimV1(sim);

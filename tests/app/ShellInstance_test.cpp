@@ -13,6 +13,7 @@
 #include "app/InstanceGuard.h"
 #include "app/QuorviaModuleApp.h"
 #include "platform/ui/Text.h"
+#include "tests/app/ShellTestUtil.h"
 #include "tests/support/ui/DialogDriver.h"
 
 namespace {
@@ -106,6 +107,53 @@ TEST(ShellInstance, SecondStartOfTheModuleEndsAtOnceAndRaisesTheFirst) {
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_TRUE(WaitUntil([&] { return raised == 1; }, 3000));
+}
+
+// A start whose User.ini could not be read leaves a window that manages nothing: it gives the device
+// up, so the start after User.ini was corrected runs instead of only raising the broken window.
+TEST(ShellInstance, StartThatCouldNotLoadItsSettingsLetsACorrectedStartRun) {
+    const QString module = QCoreApplication::applicationDirPath() + "/ksx-module";
+    if (!QFile::exists(module)) {
+        GTEST_SKIP() << "ksx-module is not built";
+    }
+    QTemporaryDir dir;
+    const QString copy = dir.path() + "/ksx-module";
+    ASSERT_TRUE(QFile::copy(module, copy));
+    QFile::setPermissions(copy, QFile::permissions(module));
+    const std::string userIni = dir.path().toStdString() + "/User.ini";
+    std::ofstream(userIni) << "[DeviceInfo]\nDeviceName=KSX-4200-28Z1\n";  // no panel named
+
+    const std::string address = "127.0.1." + std::to_string(2 + QCoreApplication::applicationPid() % 200);
+    const std::string name = ksx::InstanceName("KSX-4200-28Z1", address);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    const QStringList args{"/P0", ksx::ui::ToQ("/I" + address)};
+
+    QProcess broken;
+    broken.setProcessEnvironment(env);
+    broken.start(copy, args);
+    ASSERT_TRUE(broken.waitForStarted(5000));
+    // It says "Read User.ini Error !" and stays up, and the device is free again.
+    CInstanceGuard probe(name);
+    EXPECT_TRUE(WaitUntil([&] { return probe.Acquire(); }, 10000));
+    EXPECT_EQ(broken.state(), QProcess::Running);
+    probe.Release();
+
+    std::ofstream(userIni) << ksx::test::DeviceInfo("KSX-4200-28Z1", 28, ksx::test::PanelXml("28z1"), "N");
+    QProcess corrected;
+    corrected.setProcessEnvironment(env);
+    corrected.start(copy, args);
+    ASSERT_TRUE(corrected.waitForStarted(5000));
+    // The corrected start holds the device and listens for later starts.
+    EXPECT_TRUE(WaitUntil(
+        [&] { return corrected.state() == QProcess::Running && CInstanceGuard(name).NotifyRunning(200); },
+        10000));
+    EXPECT_EQ(corrected.state(), QProcess::Running);
+
+    for (QProcess* p : {&corrected, &broken}) {
+        p->terminate();
+        EXPECT_TRUE(WaitUntil([&] { return p->state() == QProcess::NotRunning; }, 10000));
+    }
 }
 
 }  // namespace

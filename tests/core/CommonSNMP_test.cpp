@@ -216,6 +216,30 @@ TEST_F(SessionTest, ZeroTimeoutMeansTheSetting) {
     EXPECT_GE(MsSince(start), 850);
 }
 
+TEST_F(SessionTest, SynchronousRequestNeverWaitsPastItsOwnTimeOut) {
+    // A walk step of the session's worker waits 4 s on a silent device; a Send and a GetNext given
+    // 400 ms return within about that, instead of waiting for the step first.
+    g_strSnmpTimeout = "3000";
+    CCommonSNMP session;
+    s_sim->Silence(true);
+    ASSERT_TRUE(session.Open(1));
+    session.AddVarBind(kPortColumn, 4, nullptr);
+    OneStep step;
+    step.session = &session;
+    session.StartAsyncWalk(&OneStep::Callback, &step, 4000);
+    ASSERT_TRUE(s_sim->WaitForRequests([](const std::vector<SimRequest>& log) { return !log.empty(); }));
+    for (bool walk : {false, true}) {
+        CSnmp* response = nullptr;
+        const auto start = steady_clock::now();
+        const int status = walk ? session.GetNext(response, 400) : session.Send(response, 400);
+        EXPECT_EQ(status, -1) << walk;
+        EXPECT_EQ(response, nullptr);
+        EXPECT_LT(MsSince(start), 900) << walk;
+    }
+    session.Close();
+    s_sim->Silence(false);
+}
+
 TEST_F(SessionTest, LossyDeviceNeverHangsARequest) {
     g_strSnmpTimeout = "300";
     s_sim->DropPercent(50);

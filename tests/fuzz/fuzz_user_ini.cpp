@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "platform/sys/Profile.h"
 
@@ -30,13 +31,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::fwrite(data, 1, size, f);
     std::fclose(f);
+    const std::string_view file(reinterpret_cast<const char*>(data), size);
     for (const char* section : {"DeviceInfo", "deviceinfo", ""}) {
         for (const char* key :
              {"DeviceName", "DevicePortNum", "XMLName", "IsAllGiga", "IsHasFan", "devicename", ""}) {
             const std::string value = ksx::GetPrivateProfileString(section, key, "default", path);
-            // Values come back trimmed and on one line.
-            if (!value.empty() &&
-                (value.front() == ' ' || value.back() == ' ' || value.find('\n') != std::string::npos)) {
+            // Values come back on one line, and trimmed unless the file quotes them: one pair of
+            // enclosing quotes is dropped and what they enclose is kept as written.
+            if (value.find('\n') != std::string::npos) {
+                __builtin_trap();
+            }
+            if (!value.empty() && (value.front() == ' ' || value.back() == ' ') &&
+                file.find('"' + value + '"') == std::string_view::npos &&
+                file.find('\'' + value + '\'') == std::string_view::npos) {
                 __builtin_trap();
             }
             ksx::GetPrivateProfileInt(section, key, 28, path);

@@ -2,7 +2,9 @@
 // end a walk which would otherwise never finish.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/snmplib/SnmpTestUtil.h"
@@ -159,6 +161,64 @@ TEST_F(SnmpWalk, AgentErrorEndsTheWalkInsteadOfRepeating) {
     EXPECT_EQ(5, Walk(table, rows, 5));
     EXPECT_TRUE(rows.empty());
     s_sim->ErrorStatus(kIfDescr, 0);
+}
+
+TEST_F(SnmpWalk, ErrorStatusInAnyStepIsAFailureNeverTheEnd) {
+    // noSuchName from an SNMPv3 agent, and any status other than v1's end of the MIB, fails the walk
+    // even after rows were read; only the walked column's own end ends it cleanly.
+    for (int version : {1, 3}) {
+        for (int status : {2, 5}) {
+            if (version == 1 && status == 2) {
+                continue;  // v1's noSuchName for the walked column is its end of the MIB
+            }
+            std::unique_ptr<CSnmpV1> request;
+            if (version == 1) {
+                request = std::make_unique<CSnmpV1>(1);
+                request->setCommunity("quaint");
+            } else {
+                request = V3Request(1, "md5user", 1, 0, "md5authpass", 0, "");
+            }
+            request->addValue(kIfDescr.c_str(), SNMP_TYPE_NULL, nullptr);
+            CSnmpTable table(request.get());
+            std::vector<Row> rows;
+            CSnmp* raw = nullptr;
+            ASSERT_EQ(0, table.getNext(Agent().c_str(), raw, 3000));
+            delete raw;
+            s_sim->ErrorStatus(kIfDescr, status);
+            EXPECT_EQ(status, Walk(table, rows, 5)) << "v" << version << " status " << status;
+            EXPECT_TRUE(rows.empty());
+            s_sim->ErrorStatus(kIfDescr, 0);
+        }
+    }
+}
+
+TEST_F(SnmpWalk, ShorterSecondColumnLeavesItsValuesUnreadInsteadOfEndingTheTable) {
+    // Binding 1 walks the last object of the MIB: from the second row on it is past the end.
+    const std::string last = "1.3.6.1.4.1.99999.99.99";
+    s_sim->Set(last + ".1", "i", "7");
+    auto request = V3Request(1, "noauthuser", 0, 0, "", 0, "");
+    request->addValue(kIfIndex.c_str(), SNMP_TYPE_NULL, nullptr);
+    request->addValue(last.c_str(), SNMP_TYPE_NULL, nullptr);
+    CSnmpTable table(request.get());
+    std::vector<std::pair<std::string, int>> rows;  // ifIndex value, type of binding 1
+    int status = 0;
+    for (int i = 0; i < 100 && status == 0; ++i) {
+        CSnmp* raw = nullptr;
+        status = table.getNext(Agent().c_str(), raw, 3000);
+        ReplyPtr reply(raw);
+        if (status == 0) {
+            int errorStatus = -1;
+            int errorIndex = -1;
+            reply->getErrorStatus(&errorStatus, &errorIndex);
+            EXPECT_EQ(0, errorStatus);
+            rows.emplace_back(ValueOf(*reply, 0), reply->varBinds()[1].type);
+        }
+    }
+    EXPECT_EQ(CSnmp4w::EC_END_OF_WALK, status);
+    ASSERT_GE(rows.size(), 28u);
+    EXPECT_EQ(SNMP_REPLY_INTEGER, rows[0].second);
+    EXPECT_EQ("28", rows[27].first);
+    EXPECT_EQ(SNMP_REPLY_END_OF_MIB_VIEW, rows[27].second);
 }
 
 TEST_F(SnmpWalk, GetAndSetThroughTheWalkerBehaveLikeSend) {

@@ -69,6 +69,34 @@ TEST_F(IniTest, WindowsProfileSemantics) {
     EXPECT_EQ(GetPrivateProfileInt("DeviceInfo", "Missing", 28, path), 28);
 }
 
+TEST(IniQuoting, QuotesEncloseWhatIsKeptAndHugeLinesAreReadWhole) {
+    using ksx::GetPrivateProfileString;
+    const std::string path =
+        (fs::temp_directory_path() / ("ksx_ini_q_" + std::to_string(::getpid()) + ".ini")).string();
+    const std::string huge(20 * 1024 * 1024, 'w');
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "\xEF\xBB\xBF[DeviceInfo]\r\n"
+            << "Junk=" << huge << "\r\n"
+            << "DeviceName='x I= '\r\n"  // what the quotes enclose is kept, spaces and "=" too
+            << "Single = ' a ' \r\n"
+            << "Unpaired=\"abc'\r\n"
+            << "Lone=\"\r\n"
+            << "Inner=a \"b\" c\r\n"
+            << "Twice=\"\"x\"\"\r\n"
+            << "Big=\"" << huge << "\"\n";
+    }
+    EXPECT_EQ(GetPrivateProfileString("DeviceInfo", "DeviceName", "d", path), "x I= ");
+    EXPECT_EQ(GetPrivateProfileString("DeviceInfo", "Single", "d", path), " a ");
+    EXPECT_EQ(GetPrivateProfileString("DeviceInfo", "Unpaired", "d", path), "\"abc'");
+    EXPECT_EQ(GetPrivateProfileString("DeviceInfo", "Lone", "d", path), "\"");
+    EXPECT_EQ(GetPrivateProfileString("DeviceInfo", "Inner", "d", path), "a \"b\" c");
+    EXPECT_EQ(GetPrivateProfileString("DeviceInfo", "Twice", "d", path), "\"x\"");
+    EXPECT_EQ(GetPrivateProfileString("DeviceInfo", "Junk", "d", path).size(), huge.size());
+    EXPECT_EQ(GetPrivateProfileString("DeviceInfo", "Big", "d", path), huge);
+    fs::remove(path);
+}
+
 TEST(GlobalsTest, DefaultsAndAgentAddress) {
     ksx::ResetConnectionSettings();
     EXPECT_EQ(g_strReadCommunity, "quaint");

@@ -1,0 +1,15 @@
+// SIGTERM and SIGINT: the end of the process as the host asks for it. The handler itself ends every
+// SNMP request of the process at once (a request the UI thread is waiting on returns), then on the UI
+// thread the open dialogs end as their Cancel would, innermost first, and the main window closes the
+// ordinary way (polling stopped, sessions closed).
+#pragma once
+
+namespace ksx {
+
+// Installs the handlers (UI thread, after the QApplication exists). False when the wake-up pipe could
+// not be made; the signals then keep their default action.
+bool InstallTerminateHandling();
+// Gives the signals their default action back and releases the pipe (UI thread).
+void RemoveTerminateHandling();
+
+}  // namespace ksx
