@@ -192,7 +192,7 @@ TEST_F(RMONEventTest, ApplyChecksAndCreates) {
         {"", "d", 1, "", "Index number must be between 1 and 65535!"},
         {"2", "d", 1, "", "Setting error. Index number had already exits!"},
         {"9", "", 1, "", "Fill inputs which are marked '*'!"},
-        {"9", "d", 3, "private", kNoCommunity},
+        {"9", "d", 3, "nosuch", kNoCommunity},
         {"9", "d", 4, "", kNoCommunity},
     };
     s_sim->ClearLog();
