@@ -44,7 +44,10 @@ CDHCPBootpLogic::CDHCPBootpLogic()
                            info.value[1] = std::to_string(b[0]) + "." + std::to_string(b[1]) + "." +
                                            std::to_string(b[2]) + "." + std::to_string(b[3]);
                        }
-                       info.value[2] = NumberText(step.Integer(1));
+                       // The status only when it is the same row's.
+                       if (step.Index(1) == step.Index(0)) {
+                           info.value[2] = NumberText(step.Integer(1));
+                       }
                        return info;
                    }),
       m_localWalk(m_cCommonSNMPTable, {kLocalVid, kVlanName, kLocalVlanState, kVlanStatus},
