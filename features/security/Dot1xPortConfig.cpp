@@ -242,10 +242,10 @@ void Dot1xPortConfig::OnApply() {
         }
         const SnmpReply reply = GetNextRequest(m_cCommonSNMP);
         if (!reply.Accepted()) {
-            const std::string ports =
+            const std::string notWritten =
                 first == to ? std::to_string(to) : std::to_string(first) + "-" + std::to_string(to);
             AfxMessageBox(
-                "Failed to write the port access control of ports " + ports +
+                "Failed to write the port access control of ports " + notWritten +
                     (reply.status != 0 ? ": the device did not answer." : ": the device did not accept it."),
                 MB_OK);
             break;

@@ -150,6 +150,20 @@ TEST_F(RelayServers, FailedReadsAndRefusedWritesAreReported) {
     s_sim->ErrorStatus(kTable + ".3" + kSystem + "10.0.0.1", 0);
 }
 
+TEST_F(RelayServers, ClosingWhileReadingEndsTheWalk) {
+    s_sim->DelayMs(300);
+    {
+        CDHCPBOOTPRelayInterfaceDlg dlg;
+        DialogDriver drv(dlg);
+        ASSERT_TRUE(
+            s_sim->WaitForRequests([](const std::vector<test::SimRequest>& log) { return !log.empty(); }));
+    }
+    // The walk's session closed with the dialog: the late reply reaches nothing.
+    s_sim->DelayMs(0);
+    test::PumpEvents();
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
 TEST_F(RelayServers, Pictures) {
     const QFont normal = QApplication::font();
     const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/security";

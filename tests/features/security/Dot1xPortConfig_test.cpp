@@ -215,6 +215,19 @@ TEST_F(Dot1xPorts, FailedReadsAndWritesAreReported) {
     EXPECT_EQ(drv.Cell(IDC_L1XP_LIST, 4, 2), "Force Authorized");  // nothing was written
 }
 
+TEST_F(Dot1xPorts, ClosingWhileReadingDeliversNothingMore) {
+    s_sim->DelayMs(300);
+    {
+        Dot1xPortConfig dlg;
+        DialogDriver drv(dlg);
+        ASSERT_TRUE(
+            s_sim->WaitForRequests([](const std::vector<test::SimRequest>& log) { return log.size() >= 2; }));
+    }
+    s_sim->DelayMs(0);
+    test::PumpEvents();
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
 void Pictures(const char* ports) {
     const QFont normal = QApplication::font();
     const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/security";
