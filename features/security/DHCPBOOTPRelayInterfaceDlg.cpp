@@ -1,0 +1,148 @@
+// DHCP/BOOTP relay interface settings dialog.
+#include "features/security/DHCPBOOTPRelayInterfaceDlg.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "controls/IPAddressCtrl.h"
+#include "controls/ListCtrlEx.h"
+#include "platform/sys/MessageBox.h"
+#include "platform/sys/Tunable.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/Text.h"
+#include "res/ids_legacy.h"
+
+using namespace ksx;
+
+namespace {
+
+constexpr int kMaxServers = 4;
+// The pause between creating a server's row and making it active.
+const ksx::Tunable kActivatePauseMs("dhcp-relay.activate-pause-ms", 50);
+
+}  // namespace
+
+CDHCPBOOTPRelayInterfaceDlg::CDHCPBOOTPRelayInterfaceDlg(QWidget* parent)
+    : CDialog(IDD_RELAY_INTERFACE, parent) {
+    OwnSessions(m_logic.Sessions());
+    OwnSessions(m_logic.ModuleSessions());
+    OnMessage(WM_DHCPRELAY_RESULT, [this](WPARAM w, LPARAM l) { return OnResult(w, l); });
+    OnCommand(IDC_RLI_APPLY, [this] { OnApply(); });
+    OnCommand(IDC_RLI_DELETE, [this] { OnDelete(); });
+    OnCommand(IDC_RLI_REFRESH, [this] { Refresh(); });
+    OnCommand(IDC_RLI_CLOSE, [this] { OnCancel(); });
+}
+
+CDHCPBOOTPRelayInterfaceDlg::~CDHCPBOOTPRelayInterfaceDlg() = default;
+
+void CDHCPBOOTPRelayInterfaceDlg::CreateControls() {
+    SetWindowText("DHCP/BOOTP Relay Interface Settings");
+    ui::Form form(*this);
+    ui::Form top = form.Group("");
+    QLineEdit* iface = top.Edit(IDC_RLI_INTERFACE);
+    iface->setReadOnly(true);
+    iface->setMinimumWidth(iface->fontMetrics().horizontalAdvance("SystemW") + 16);
+    m_address = RegisterControl(IDC_RLI_SERVER_IP, new CIPAddressCtrl);
+    top.Row({"Interface", iface, "Server IP", m_address, ui::Form::Stretch,
+             top.Button(IDC_RLI_APPLY, "&Apply ")});
+    ui::Form table = form.Group("DHCP/BOOTP Relay Interface Table");
+    m_list = table.Fill(RegisterControl(IDC_RLI_LIST, new CListCtrlEx));
+    form.Buttons({{IDC_RLI_DELETE, "&Delete"}, {IDC_RLI_REFRESH, "&Refresh"}, {IDC_RLI_CLOSE, "&Close"}});
+}
+
+int CDHCPBOOTPRelayInterfaceDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SetIcon(QApplication::windowIcon());
+    m_list->SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    m_list->ModifyListStyle(0, LVS_SINGLESEL);
+    // As wide as given, or as the widest text needs in a larger font.
+    const int first = std::max(80, m_list->GetStringWidth("Interface") + 16);
+    const int second = std::max(120, m_list->GetStringWidth("255.255.255.255") + 16);
+    m_list->InsertColumn(0, "Interface", LVCFMT_LEFT, first);
+    m_list->InsertColumn(1, "Server", LVCFMT_LEFT, second);
+    m_list->setMinimumSize(first + second + 24, 140);
+    SetDlgItemText(IDC_RLI_INTERFACE, "System");
+    m_logic.SetOwnerWnd(this);
+    Refresh();
+    return 1;
+}
+
+void CDHCPBOOTPRelayInterfaceDlg::Refresh() {
+    // Add checks the limit and duplicates against the list: it waits for the whole list.
+    for (int id : {IDC_RLI_APPLY, IDC_RLI_DELETE, IDC_RLI_REFRESH}) {
+        EnableDlgItem(id, false);
+    }
+    m_list->DeleteAllItems();
+    m_arrServers.clear();
+    m_logic.ReadRelayServers();
+}
+
+LRESULT CDHCPBOOTPRelayInterfaceDlg::OnResult(WPARAM wParam, LPARAM lParam) {
+    if (wParam == 0 && lParam != 0) {
+        const DHCPRelayServerInfo& info = *Record<DHCPRelayServerInfo>(lParam);
+        if (info.value[2] == "1") {
+            const int row = m_list->GetItemCount();
+            m_list->SetItemTextEx(row, 0, ui::ToQ(info.value[0]));
+            m_list->SetItemTextEx(row, 1, ui::ToQ(info.value[1]));
+            m_arrServers.push_back(info.value[1]);
+        }
+    } else if (wParam == 1) {
+        ++m_walksEnded;
+        const bool ok = m_logic.LastServerWalkOk();
+        EnableDlgItem(IDC_RLI_REFRESH, true);
+        EnableDlgItem(IDC_RLI_DELETE, true);
+        EnableDlgItem(IDC_RLI_APPLY, ok);
+        if (!ok) {
+            AfxMessageBox("Failed to read the DHCP/BOOTP relay servers.", MB_OK);
+        }
+    }
+    return 0;
+}
+
+void CDHCPBOOTPRelayInterfaceDlg::OnApply() {
+    if (!IsDlgItemEnabled(IDC_RLI_APPLY)) {
+        return;
+    }
+    const std::string address = m_address->GetAddress();
+    if (m_list->GetItemCount() >= kMaxServers) {
+        AfxMessageBox("Maximum number of servers(4) has been reached.", MB_OK);
+        return;
+    }
+    if (address.empty()) {
+        AfxMessageBox("Please enter the whole server IP address.", MB_OK);
+        return;
+    }
+    if (std::find(m_arrServers.begin(), m_arrServers.end(), address) != m_arrServers.end()) {
+        AfxMessageBox("Server IP Already Exist. ", MB_OK);
+        return;
+    }
+    bool added = m_logic.SetRelayServerRow(address, "5");
+    if (added) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kActivatePauseMs.Get()));
+        added = m_logic.SetRelayServerRow(address, "1");
+    }
+    if (!added) {
+        AfxMessageBox("Failed to add the relay server " + address + ": the device did not accept it.", MB_OK);
+    }
+    Refresh();
+}
+
+void CDHCPBOOTPRelayInterfaceDlg::OnDelete() {
+    if (!IsDlgItemEnabled(IDC_RLI_DELETE)) {
+        return;
+    }
+    const int row = m_list->GetFirstSelectedItem();
+    if (row < 0) {
+        AfxMessageBox("Please select the server to delete", MB_OK);
+        return;
+    }
+    const std::string server = ui::ToStd(m_list->GetItemText(row, 1));
+    if (!m_logic.SetRelayServerRow(server, "6")) {
+        AfxMessageBox("Failed to delete the relay server " + server + ": the device did not accept it.",
+                      MB_OK);
+    }
+    Refresh();
+}

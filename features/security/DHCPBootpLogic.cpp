@@ -1,0 +1,211 @@
+// DHCP/BOOTP relay logic.
+#include "features/security/DHCPBootpLogic.h"
+
+#include <map>
+#include <optional>
+
+#include "core/SnmpReply.h"
+
+using namespace ksx;
+
+namespace {
+
+const std::string P = "1.3.6.1.4.1.7393.10.76.20.1";
+// The global objects in record order; [3] (the option 82 state) is read only.
+const std::string kGlobal[8] = {P + ".28.1.1.0",   P + ".28.1.2.0",   P + ".28.1.3.0",   P + ".28.2.2.1.0",
+                                P + ".28.2.2.2.0", P + ".28.2.2.3.0", P + ".28.2.2.4.0", P + ".28.2.2.5.0"};
+const std::string kServerAddress = P + ".28.2.1.1.2";
+const std::string kServerStatus = P + ".28.2.1.1.3";
+// The interface "System" as a string index: its length, then one number per character.
+const std::string kSystemIndex = ".6.83.121.115.116.101.109.";
+const std::string kLocalState = P + ".29.1.0";
+const std::string kLocalVid = P + ".29.2.1.1";
+const std::string kLocalVlanState = P + ".29.2.1.2";
+const std::string kVlanName = P + ".7.6.1.1";
+const std::string kVlanStatus = P + ".7.6.1.5";
+
+std::string NumberText(const std::optional<long long>& v) {
+    return v ? std::to_string(*v) : std::string();
+}
+
+}  // namespace
+
+CDHCPBootpLogic::CDHCPBootpLogic()
+    : m_serverWalk(m_cCommonSNMPTable, {kServerAddress, kServerStatus},
+                   [](const WalkStep& step) -> std::optional<DHCPRelayServerInfo> {
+                       DHCPRelayServerInfo info;
+                       info.value[0] = "System";
+                       // The address as dotted text, whether sent as an IpAddress or as four octets.
+                       if (std::optional<std::string> dotted = step.Dotted(0)) {
+                           info.value[1] = *dotted;
+                       } else if (std::optional<std::string> octets = step.Octets(0);
+                                  octets && octets->size() == 4) {
+                           const auto* b = reinterpret_cast<const unsigned char*>(octets->data());
+                           info.value[1] = std::to_string(b[0]) + "." + std::to_string(b[1]) + "." +
+                                           std::to_string(b[2]) + "." + std::to_string(b[3]);
+                       }
+                       // The status only when it is the same row's.
+                       if (step.Index(1) == step.Index(0)) {
+                           info.value[2] = NumberText(step.Integer(1));
+                       }
+                       return info;
+                   }),
+      m_localWalk(m_cCommonSNMPTable, {kLocalVid, kVlanName, kLocalVlanState, kVlanStatus},
+                  [](const WalkStep& step) -> std::optional<LocalStep> {
+                      LocalStep s;
+                      s.relayVid = step.Index(0);
+                      if (step.Index(2) == s.relayVid) {
+                          s.relayState = NumberText(step.Integer(2));
+                      }
+                      // The VLAN table advances beside the relay table: its entry may be another VLAN's.
+                      s.vlanVid = step.Index(1);
+                      if (step.Index(3) == s.vlanVid) {
+                          s.vlanName = step.Octets(1).value_or("");
+                          s.vlanStatus = NumberText(step.Integer(3));
+                      }
+                      return s;
+                  }) {
+    m_serverWalk.onRow = [this](const DHCPRelayServerInfo& info) {
+        if (m_hOwnerWnd != nullptr) {
+            m_hOwnerWnd->SendMessage(WM_DHCPRELAY_RESULT, 0, RecordParam(&info));
+        }
+    };
+    m_serverWalk.onEnd = [this](const WalkEnd& end) {
+        if (end.stale) {
+            return;
+        }
+        m_bServerWalkOk = end.AtEnd();
+        if (m_hOwnerWnd != nullptr) {
+            m_hOwnerWnd->SendMessage(WM_DHCPRELAY_RESULT, 1, 0);
+        }
+    };
+    m_localWalk.onRow = [this](const LocalStep& s) { m_localSteps.push_back(s); };
+    m_localWalk.onEnd = [this](const WalkEnd& end) { OnLocalWalkEnd(end); };
+    m_sessions.Add(m_serverWalk);
+    m_sessions.Add(m_localWalk);
+    m_sessions.Add(m_cCommonSNMP);
+    m_sessions.Add(m_cCommonSNMPSet);
+    m_sessions.Add(m_cCommonSNMPTable);
+}
+
+CDHCPBootpLogic::~CDHCPBootpLogic() = default;
+
+void CDHCPBootpLogic::ReadRelayGlobal() {
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
+    for (const std::string& oid : kGlobal) {
+        m_cCommonSNMP.AddVarBind(oid, 4, "");
+    }
+    const SnmpReply reply = SendRequest(m_cCommonSNMP);
+    DHCPRelayGlobalInfo info;
+    for (int i = 0; i < 7; ++i) {
+        const std::optional<long long> v = reply.Integer(i);
+        info.value[static_cast<size_t>(i)] = NumberText(v);
+        info.read[static_cast<size_t>(i)] = v.has_value();
+    }
+    const std::optional<std::string> remoteId = reply.Octets(7);
+    info.value[7] = remoteId.value_or("");
+    info.read[7] = remoteId.has_value();
+    if (m_hOwnerWnd != nullptr) {
+        m_hOwnerWnd->SendMessage(WM_DHCPRELAY_RESULT, 0, RecordParam(&info));
+    }
+}
+
+bool CDHCPBootpLogic::WriteRelayGlobal(DHCPRelayGlobalInfo info) {
+    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+    for (int i : {0, 1, 2, 4, 5, 6}) {
+        m_cCommonSNMPSet.AddVarBind(kGlobal[i], 1, info.value[static_cast<size_t>(i)].c_str());
+    }
+    m_cCommonSNMPSet.AddVarBind(kGlobal[7], 2, info.value[7].c_str());
+    return SendRequest(m_cCommonSNMPSet).Accepted();
+}
+
+void CDHCPBootpLogic::ReadRelayServers() {
+    m_bServerWalkOk = false;
+    m_serverWalk.Walk(OnRelayServerWalk, this);
+}
+
+int CDHCPBootpLogic::OnRelayServerWalk(CSnmp* response, int requestId, void* userData, int status) {
+    return static_cast<CDHCPBootpLogic*>(userData)->m_serverWalk.Step(response, requestId, status);
+}
+
+bool CDHCPBootpLogic::SetRelayServerRow(const std::string& address, const std::string& status) {
+    return m_cModuleBase.SetRowStatus(kServerStatus + kSystemIndex + address, status);
+}
+
+void CDHCPBootpLogic::ReadLocalRelay() {
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
+    m_cCommonSNMP.AddVarBind(kLocalState, 4, "");
+    const std::optional<long long> state = SendRequest(m_cCommonSNMP).Integer(0);
+    const std::string text = NumberText(state);
+    if (m_hOwnerWnd != nullptr) {
+        m_hOwnerWnd->SendMessage(WM_DHCPRELAY_RESULT, 3, state ? RecordParam(&text) : 0);
+    }
+    m_localSteps.clear();
+    m_bLocalWalkOk = false;
+    m_localWalk.Walk(OnLocalRelayWalk, this);
+}
+
+int CDHCPBootpLogic::OnLocalRelayWalk(CSnmp* response, int requestId, void* userData, int status) {
+    return static_cast<CDHCPBootpLogic*>(userData)->m_localWalk.Step(response, requestId, status);
+}
+
+void CDHCPBootpLogic::OnLocalWalkEnd(const WalkEnd& end) {
+    if (end.stale) {
+        return;
+    }
+    m_bLocalWalkOk = end.AtEnd();
+    // Each relay entry goes with the VLAN table entry of its own VLAN id. The VLAN table walked beside it
+    // gives most of them; a VLAN it did not reach is read by itself.
+    std::map<std::string, std::pair<std::string, std::string>> vlans;  // id -> name, row status
+    for (const LocalStep& s : m_localSteps) {
+        if (!s.vlanVid.empty() && !s.vlanStatus.empty()) {
+            vlans[s.vlanVid] = {s.vlanName, s.vlanStatus};
+        }
+    }
+    std::vector<DHCPLocalRelayInfo> rows;
+    for (const LocalStep& s : m_localSteps) {
+        if (s.relayVid.empty()) {
+            continue;
+        }
+        auto it = vlans.find(s.relayVid);
+        if (it == vlans.end() && m_bLocalWalkOk) {
+            m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
+            m_cCommonSNMP.AddVarBind(kVlanName + "." + s.relayVid, 4, "");
+            m_cCommonSNMP.AddVarBind(kVlanStatus + "." + s.relayVid, 4, "");
+            const SnmpReply reply = SendRequest(m_cCommonSNMP);
+            const std::optional<std::string> name = reply.Octets(0);
+            const std::optional<long long> status = reply.Integer(1);
+            if (name && status) {
+                it = vlans.emplace(s.relayVid, std::make_pair(*name, std::to_string(*status))).first;
+            }
+        }
+        if (it == vlans.end()) {
+            continue;  // the VLAN is not in the VLAN table
+        }
+        DHCPLocalRelayInfo info;
+        info.value = {s.relayVid, it->second.first, s.relayState, it->second.second};
+        rows.push_back(info);
+    }
+    m_localSteps.clear();
+    if (m_hOwnerWnd == nullptr) {
+        return;
+    }
+    for (const DHCPLocalRelayInfo& info : rows) {
+        m_hOwnerWnd->SendMessage(WM_DHCPRELAY_RESULT, 2, RecordParam(&info));
+    }
+    m_hOwnerWnd->SendMessage(WM_DHCPRELAY_RESULT, 10, 0);
+}
+
+bool CDHCPBootpLogic::SetInteger(const std::string& oid, const std::string& value) {
+    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMPSet.AddVarBind(oid, 1, value.c_str());
+    return SendRequest(m_cCommonSNMPSet).Accepted();
+}
+
+bool CDHCPBootpLogic::SetLocalRelayState(const std::string& value) {
+    return SetInteger(kLocalState, value);
+}
+
+bool CDHCPBootpLogic::SetVlanLocalRelay(const std::string& vid, const std::string& value) {
+    return SetInteger(kLocalVlanState + "." + vid, value);
+}

@@ -1,0 +1,99 @@
+// DHCP/BOOTP relay logic: the global relay and option 82 settings, the relay servers of the interface
+// "System" and the DHCP local relay, globally and per VLAN. Scalars are read and written synchronously
+// on the UI thread; the two tables are walked, and what they give reaches the owner window on the UI
+// thread by WM_DHCPRELAY_RESULT:
+//   wParam 0   a DHCPRelayGlobalInfo (ReadRelayGlobal) or a DHCPRelayServerInfo (the server walk)
+//   wParam 1   the server walk has ended (LastServerWalkOk tells how)
+//   wParam 2   a DHCPLocalRelayInfo: a relay entry with the VLAN table entry of the same VLAN id
+//   wParam 3   the global local relay state's text, or lParam 0 when it was not read
+//   wParam 10  the local relay walk has ended (LastLocalWalkOk tells how)
+// A record is valid during the message only.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "core/CommonSNMP.h"
+#include "core/ModuleBase.h"
+#include "core/TableRead.h"
+#include "platform/sys/Messages.h"
+
+constexpr unsigned WM_DHCPRELAY_RESULT = ksx::WM_USER + 111;
+
+// [0] relay state, [1] hops count limit, [2] time threshold, [3] option 82 state, [4] option 82 check,
+// [5] option 82 policy, [6] remote-ID type, [7] remote ID. `read[i]` is false for a value the device
+// did not send as expected (its text is then empty).
+struct DHCPRelayGlobalInfo {
+    std::array<std::string, 8> value;
+    std::array<bool, 8> read{};
+};
+
+// [0] interface name, [1] server address, [2] row status.
+struct DHCPRelayServerInfo {
+    std::array<std::string, 3> value;
+};
+
+// [0] VLAN id, [1] VLAN name, [2] local relay state of the VLAN, [3] row status of the VLAN.
+struct DHCPLocalRelayInfo {
+    std::array<std::string, 4> value;
+};
+
+class CDHCPBootpLogic {
+public:
+    CDHCPBootpLogic();
+    virtual ~CDHCPBootpLogic();
+    CDHCPBootpLogic(const CDHCPBootpLogic&) = delete;
+    CDHCPBootpLogic& operator=(const CDHCPBootpLogic&) = delete;
+
+    void SetOwnerWnd(ksx::IMessageTarget* owner) { m_hOwnerWnd = owner; }
+
+    // Reads the eight global values and sends the record (wParam 0), read or not.
+    void ReadRelayGlobal();
+    // Writes fields 0, 1, 2, 4, 5, 6 (integers) and 7 (text) in one request; true when accepted.
+    bool WriteRelayGlobal(DHCPRelayGlobalInfo info);
+    // Starts the walk of the relay servers.
+    void ReadRelayServers();
+    // Sets the row status ("5", "1", "6") of the server's row of the interface "System".
+    bool SetRelayServerRow(const std::string& address, const std::string& status);
+    // Reads the global local relay state (wParam 3), then starts the walk of the local relay table
+    // beside the VLAN table.
+    void ReadLocalRelay();
+    bool SetLocalRelayState(const std::string& value);
+    bool SetVlanLocalRelay(const std::string& vid, const std::string& value);
+
+    static int OnRelayServerWalk(CSnmp* response, int requestId, void* userData, int status);
+    static int OnLocalRelayWalk(CSnmp* response, int requestId, void* userData, int status);
+
+    // How the last walk of each table ended: true when it reached the end of its table.
+    bool LastServerWalkOk() const { return m_bServerWalkOk; }
+    bool LastLocalWalkOk() const { return m_bLocalWalkOk; }
+    // Every session and walk of the object, for its dialog to close: its own, then the embedded base's.
+    ksx::SessionSet& Sessions() { return m_sessions; }
+    ksx::SessionSet& ModuleSessions() { return m_cModuleBase.Sessions(); }
+
+    // One step of the local relay walk: the relay entry and the VLAN table entry it travelled with.
+    struct LocalStep {
+        std::string relayVid;
+        std::string relayState;
+        std::string vlanVid;
+        std::string vlanName;
+        std::string vlanStatus;
+    };
+
+private:
+    void OnLocalWalkEnd(const ksx::WalkEnd& end);
+    bool SetInteger(const std::string& oid, const std::string& value);
+
+    CCommonSNMP m_cCommonSNMP;       // synchronous reads
+    CCommonSNMP m_cCommonSNMPSet;    // synchronous writes
+    CCommonSNMP m_cCommonSNMPTable;  // the two walks
+    ksx::IMessageTarget* m_hOwnerWnd = nullptr;
+    CModuleBase m_cModuleBase;  // row-status writes of the server rows
+    ksx::TableRead<DHCPRelayServerInfo> m_serverWalk;
+    ksx::TableRead<LocalStep> m_localWalk;
+    std::vector<LocalStep> m_localSteps;  // UI thread: the steps of the running local walk
+    bool m_bServerWalkOk = false;
+    bool m_bLocalWalkOk = false;
+    ksx::SessionSet m_sessions;
+};

@@ -1,0 +1,139 @@
+// DHCP local relay settings dialog.
+#include "features/security/DHCPLocalRelayDlg.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <algorithm>
+
+#include "controls/ListCtrlEx.h"
+#include "platform/sys/MessageBox.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/Text.h"
+#include "res/ids_legacy.h"
+
+using namespace ksx;
+
+CDHCPLocalRelayDlg::CDHCPLocalRelayDlg(QWidget* parent) : CDialog(IDD_RELAY_LOCAL, parent) {
+    OwnSessions(m_logic.Sessions());
+    OwnSessions(m_logic.ModuleSessions());
+    OnMessage(WM_DHCPRELAY_RESULT, [this](WPARAM w, LPARAM l) { return OnResult(w, l); });
+    OnNotify(CBN_SELCHANGE, IDC_RLL_VID, Handler([this] { OnVidChanged(); }));
+    OnCommand(IDC_RLL_APPLY_STATE, [this] { OnApplyState(); });
+    OnCommand(IDC_RLL_APPLY_VLAN, [this] { OnApplyVlan(); });
+    OnCommand(IDC_RLL_REFRESH, [this] { Refresh(); });
+}
+
+CDHCPLocalRelayDlg::~CDHCPLocalRelayDlg() = default;
+
+void CDHCPLocalRelayDlg::CreateControls() {
+    SetWindowText("DHCP Local Relay Settings");
+    ui::Form form(*this);
+    ui::Form top = form.Group("");
+    top.Row({top.Check(IDC_RLL_ENABLE, "Enable DHCP/BOOTP Local Relay "), ui::Form::Stretch,
+             top.Button(IDC_RLL_APPLY_STATE, "&Apply")});
+    ui::Form vlans = form.Group("DHCP/BOOTP Local Relay VID List ");
+    m_list = vlans.Fill(RegisterControl(IDC_RLL_LIST, new CListCtrlEx));
+    QLineEdit* name = vlans.Edit(IDC_RLL_NAME);
+    name->setMinimumWidth(name->fontMetrics().horizontalAdvance(QString(20, 'x')) + 16);
+    vlans.Row({"VID list:", vlans.Combo(IDC_RLL_VID), "Vlan name:", name, "Status:",
+               vlans.Combo(IDC_RLL_STATUS), ui::Form::Stretch, vlans.Button(IDC_RLL_APPLY_VLAN, "&Apply")});
+    form.Buttons({{IDC_RLL_REFRESH, "&Refresh"}});
+}
+
+int CDHCPLocalRelayDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SetIcon(QApplication::windowIcon());
+    m_list->SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    const int widths[] = {std::max(80, m_list->GetStringWidth("VLAN ID") + 16),
+                          std::max(120, m_list->GetStringWidth("WWWWWWWWWWWW") + 16),
+                          std::max(80, m_list->GetStringWidth("Disabled") + 16)};
+    m_list->InsertColumn(0, "VLAN ID", LVCFMT_LEFT, widths[0]);
+    m_list->InsertColumn(1, "VLAN name", LVCFMT_LEFT, widths[1]);
+    m_list->InsertColumn(2, "State", LVCFMT_LEFT, widths[2]);
+    m_list->setMinimumSize(widths[0] + widths[1] + widths[2] + 24, 160);
+    Item<QComboBox>(IDC_RLL_STATUS)->addItems({"Enabled", "Disabled"});
+    EnableDlgItem(IDC_RLL_NAME, false);
+    m_logic.SetOwnerWnd(this);
+    Refresh();
+    return 1;
+}
+
+void CDHCPLocalRelayDlg::Refresh() {
+    setEnabled(false);
+    m_list->DeleteAllItems();
+    Item<QComboBox>(IDC_RLL_VID)->clear();
+    SetDlgItemText(IDC_RLL_NAME, "");
+    EnableDlgItem(IDC_RLL_REFRESH, false);
+    m_bStateRead = false;
+    m_logic.ReadLocalRelay();
+}
+
+LRESULT CDHCPLocalRelayDlg::OnResult(WPARAM wParam, LPARAM lParam) {
+    if (wParam == 10) {
+        ++m_walksEnded;
+        EnableDlgItem(IDC_RLL_REFRESH, true);
+        setEnabled(true);
+        // Apply writes what the user sees: the global state once it was read, a VLAN's once it is listed.
+        EnableDlgItem(IDC_RLL_APPLY_STATE, m_bStateRead);
+        EnableDlgItem(IDC_RLL_APPLY_VLAN, Item<QComboBox>(IDC_RLL_VID)->count() > 0);
+        if (!m_bStateRead || !m_logic.LastLocalWalkOk()) {
+            AfxMessageBox("Failed to read the DHCP local relay settings.", MB_OK);
+        }
+    } else if (wParam == 3) {
+        m_bStateRead = lParam != 0;
+        CheckDlgButton(IDC_RLL_ENABLE, lParam != 0 && *Record<std::string>(lParam) == "1" ? 1 : 0);
+    } else if (wParam == 2 && lParam != 0) {
+        const DHCPLocalRelayInfo& info = *Record<DHCPLocalRelayInfo>(lParam);
+        if (info.value[3] != "1") {
+            return 0;
+        }
+        const int row = m_list->GetItemCount();
+        const char* state = info.value[2] == "1" ? "Enabled" : "Disabled";
+        m_list->SetItemTextEx(row, 0, ui::ToQ(info.value[0]));
+        m_list->SetItemTextEx(row, 1, ui::ToQ(info.value[1]));
+        m_list->SetItemTextEx(row, 2, state);
+        auto* vids = Item<QComboBox>(IDC_RLL_VID);
+        vids->addItem(ui::ToQ(info.value[0]));
+        if (row == 0) {
+            vids->setCurrentIndex(0);
+            SetDlgItemText(IDC_RLL_NAME, info.value[1]);
+            Item<QComboBox>(IDC_RLL_STATUS)->setCurrentIndex(info.value[2] == "1" ? 0 : 1);
+        }
+    }
+    return 0;
+}
+
+void CDHCPLocalRelayDlg::OnVidChanged() {
+    const QString vid = Item<QComboBox>(IDC_RLL_VID)->currentText();
+    for (int row = 0; row < m_list->GetItemCount(); ++row) {
+        if (m_list->GetItemText(row, 0) == vid) {
+            SetDlgItemText(IDC_RLL_NAME, ui::ToStd(m_list->GetItemText(row, 1)));
+            Item<QComboBox>(IDC_RLL_STATUS)
+                ->setCurrentIndex(m_list->GetItemText(row, 2) == "Disabled" ? 1 : 0);
+            return;
+        }
+    }
+}
+
+void CDHCPLocalRelayDlg::OnApplyState() {
+    if (!IsDlgItemEnabled(IDC_RLL_APPLY_STATE)) {
+        return;
+    }
+    if (!m_logic.SetLocalRelayState(IsDlgButtonChecked(IDC_RLL_ENABLE) == 1 ? "1" : "2")) {
+        AfxMessageBox("Failed to write the DHCP local relay state.", MB_OK);
+    }
+    Refresh();
+}
+
+void CDHCPLocalRelayDlg::OnApplyVlan() {
+    const std::string vid = GetDlgItemText(IDC_RLL_VID);
+    if (!IsDlgItemEnabled(IDC_RLL_APPLY_VLAN) || vid.empty()) {
+        return;
+    }
+    const bool enable = Item<QComboBox>(IDC_RLL_STATUS)->currentIndex() == 0;
+    if (!m_logic.SetVlanLocalRelay(vid, enable ? "1" : "2")) {
+        AfxMessageBox("Failed to write the DHCP local relay state of VLAN " + vid + ".", MB_OK);
+    }
+    Refresh();
+}
