@@ -208,4 +208,127 @@ bool CDirectRead::Deliver(int requestId, const DirectReply& reply) {
     return more && !last;
 }
 
+CDirectV3Read::CDirectV3Read() {
+    m_target = DeliveryGate::Instance().RegisterTarget();
+}
+
+CDirectV3Read::~CDirectV3Read() {
+    Release();
+}
+
+void CDirectV3Read::SetUpUsm(CSnmpV3& request) {
+    const auto auth = [&request] {
+        if (g_strV3AuthProtocol == "2" || g_strV3AuthProtocol == "3") {
+            request.setAuthArith(g_strV3AuthProtocol == "2" ? 0 : 1);
+            request.setAuthPwd(reinterpret_cast<const unsigned char*>(g_strV3AuthPassword.data()),
+                               static_cast<int>(g_strV3AuthPassword.size()));
+        } else {
+            request.setMsgFlags(0);
+        }
+    };
+    request.setMsgMaxSize(1024);
+    request.setMsgSecurityModel(3);
+    request.setUserName(g_strV3UserName.c_str());
+    if (g_strV3SecurityLevel == "2") {
+        request.setMsgFlags(1);
+        auth();
+    } else if (g_strV3SecurityLevel == "3") {
+        request.setMsgFlags(3);
+        auth();
+        if (g_strV3PrivProtocol == "2") {
+            request.setPriArith(0);
+            request.setPriPwd(reinterpret_cast<const unsigned char*>(g_strV3PrivPassword.data()),
+                              static_cast<int>(g_strV3PrivPassword.size()));
+        } else {
+            request.setMsgFlags(1);
+        }
+    } else {
+        request.setMsgFlags(0);
+    }
+}
+
+bool CDirectV3Read::Start(const std::vector<std::string>& oids, int pduType, unsigned long timeoutMs) {
+    {
+        std::lock_guard<std::mutex> lk(m_mu);
+        if (m_stopped || m_running.load() || oids.empty()) {
+            return false;
+        }
+    }
+    if (m_thread.joinable()) {
+        m_thread.join();  // the last read has ended: its thread is only returning
+    }
+    m_running = true;
+    m_thread = std::thread(&CDirectV3Read::Run, this, oids, pduType, timeoutMs, AgentAddress());
+    return true;
+}
+
+void CDirectV3Read::Run(std::vector<std::string> oids, int pduType, unsigned long timeoutMs,
+                        std::string agent) {
+    CSnmpV3 request(pduType);
+    SetUpUsm(request);
+    for (const std::string& oid : oids) {
+        request.addValue(oid.c_str(), SNMP_TYPE_NULL, nullptr);
+    }
+    CSnmpTable table(&request);
+    {
+        std::lock_guard<std::mutex> lk(m_mu);
+        if (m_stopped) {
+            m_running = false;
+            return;
+        }
+        m_request = &request;
+    }
+    for (;;) {
+        CSnmp* response = nullptr;
+        const int status = table.getNext(agent.c_str(), response, timeoutMs);
+        DirectReply reply = CopyReply(response, status);
+        delete response;
+        bool last = status != 0 || pduType != 1;
+        if (!last) {
+            for (const DirectBinding& b : reply.bindings) {
+                if (!b.present) {
+                    reply.status = kMissingValue;  // the whole read ends here, without this row
+                    last = true;
+                    break;
+                }
+            }
+        }
+        const bool more = Deliver(reply);
+        if (last || !more) {
+            break;
+        }
+    }
+    std::lock_guard<std::mutex> lk(m_mu);
+    m_request = nullptr;
+    m_running = false;
+}
+
+bool CDirectV3Read::Deliver(const DirectReply& reply) {
+    const GateTarget target = m_target.load();
+    if (target == 0) {
+        return false;
+    }
+    return DeliveryGate::Instance().Send(target, [this, &reply] {
+        return static_cast<std::intptr_t>(onReply && onReply(reply) ? 1 : 0);
+    }) != 0;
+}
+
+void CDirectV3Read::Release() {
+    const GateTarget target = m_target.exchange(0);
+    if (target != 0) {
+        DeliveryGate::Instance().UnregisterTarget(target);
+    }
+    {
+        std::lock_guard<std::mutex> lk(m_mu);
+        m_stopped = true;
+        if (m_request != nullptr) {
+            m_request->cancel();  // the step in flight returns at once
+        }
+    }
+    if (m_thread.joinable()) {
+        DeliveryGate::WaitingFor waiting(m_thread.get_id());
+        m_thread.join();
+    }
+}
+
 }  // namespace ksx

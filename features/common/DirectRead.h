@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/snmplib/Snmp.h"
@@ -100,6 +101,44 @@ private:
     bool m_released = false;
     std::unique_ptr<CSnmpV1> m_request;
     std::unique_ptr<CSnmp4w> m_sender;  // a CSnmpTable4w for a walk
+};
+
+// The same reads with the user-based security model (SNMPv3), done with the library's synchronous
+// request and walker on a thread of this object's own, so the window stays responsive; the USM set-up
+// comes from the connection settings. Replies reach `onReply` on the UI thread as above: a walk's rows
+// (status 0) and its end; a get's one reply. A walk also ends, without showing that row, at a binding
+// without a value (status kMissingValue).
+class CDirectV3Read {
+public:
+    static constexpr int kMissingValue = -30;
+
+    CDirectV3Read();
+    ~CDirectV3Read();  // Release()
+    CDirectV3Read(const CDirectV3Read&) = delete;
+    CDirectV3Read& operator=(const CDirectV3Read&) = delete;
+
+    std::function<bool(const DirectReply&)> onReply;
+
+    // Starts a get (pduType 0) or a get-next walk (1) of `oids`; false while a read runs or after Release.
+    bool Start(const std::vector<std::string>& oids, int pduType, unsigned long timeoutMs);
+    bool Running() const { return m_running.load(); }
+    // Ends a running read (nothing more is delivered) and waits for the thread. Safe to call twice.
+    void Release();
+
+    // Sets a request up from the connection settings: message size, security model, user, flags,
+    // authentication and privacy.
+    static void SetUpUsm(CSnmpV3& request);
+
+private:
+    void Run(std::vector<std::string> oids, int pduType, unsigned long timeoutMs, std::string agent);
+    bool Deliver(const DirectReply& reply);
+
+    std::atomic<GateTarget> m_target{0};
+    std::atomic<bool> m_running{false};
+    std::mutex m_mu;  // the request in flight and the stop flag
+    CSnmpV3* m_request = nullptr;
+    bool m_stopped = false;
+    std::thread m_thread;
 };
 
 }  // namespace ksx

@@ -1,0 +1,133 @@
+// Read-only list view over the SNMP class library.
+#include "features/common/DirectListView.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <cstdlib>
+
+#include "controls/ListCtrlEx.h"
+#include "platform/sys/Globals.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/WaitCursor.h"
+
+using namespace ksx;
+
+CDirectListView::CDirectListView(Spec spec, QWidget* parent)
+    : CDialog(spec.templateId, parent), m_spec(std::move(spec)) {
+    OnCommand(m_spec.refreshId, [this] { Refresh(); });
+    m_walk.onReply = [this](const DirectReply& r) { return OnReply(r, false); };
+    m_v3.onReply = [this](const DirectReply& r) { return OnReply(r, true); };
+}
+
+CDirectListView::~CDirectListView() = default;
+
+void CDirectListView::CreateControls() {
+    ui::Form form(*this);
+    m_list = RegisterControl(m_spec.listId, new CListCtrlEx);
+    m_list->setMinimumHeight(200);
+    if (m_spec.groupCaption.empty()) {
+        form.Fill(m_list);
+    } else {
+        form.Group(m_spec.groupCaption).Fill(m_list);
+    }
+    if (m_spec.countId != 0) {
+        form.Row({"Entries:", form.Label("0", m_spec.countId), ui::Form::Stretch});
+    }
+    MoreControls();
+    form.Buttons({{m_spec.refreshId, m_spec.refreshText.c_str()}, {IDCANCEL, "&Close"}}, m_spec.refreshId);
+}
+
+int CDirectListView::OnInitDialog() {
+    SetTopmost(true);
+    CDialog::OnInitDialog();
+    SetIcon(QApplication::windowIcon());
+    for (size_t c = 0; c < m_spec.headings.size(); ++c) {
+        m_list->InsertColumn(QString::fromStdString(m_spec.headings[c]), static_cast<int>(c));
+    }
+    m_list->ModifyListStyle(0, LVS_SINGLESEL);
+    m_list->SetExtendedStyle(0x120);
+    SetWindowText(m_spec.caption);
+    return 1;
+}
+
+int CDirectListView::DestroyWindow() {
+    const int result = CDialog::DestroyWindow();  // nothing is delivered to the window any more
+    m_walk.Release();
+    m_v3.Release();
+    return result;
+}
+
+bool CDirectListView::Reading() const {
+    return m_walk.Pending() || m_v3.Running();
+}
+
+void CDirectListView::ClearList() {
+    m_list->DeleteAllItems();
+    if (m_spec.countId != 0) {
+        SetDlgItemText(m_spec.countId, "0");
+    }
+    OnCleared();
+}
+
+void CDirectListView::Refresh() {
+    if (Reading()) {
+        if (m_spec.whilePending == WhilePending::Ignore) {
+            return;
+        }
+        if (m_spec.whilePending == WhilePending::ClearOnly) {
+            ClearList();
+            return;
+        }
+    }
+    ClearList();
+    const unsigned long timeout =
+        static_cast<unsigned long>(std::max(0, std::atoi(g_strSnmpTimeout.c_str())));
+    if (g_strSnmpVersion == "1") {
+        m_walk.Restart(m_spec.oids, timeout);
+    } else if (g_strSnmpVersion == "3" && m_spec.readsV3) {
+        CWaitCursor wait;
+        m_v3.Start(m_spec.oids, 1, timeout);
+    }
+}
+
+bool CDirectListView::OnReply(const DirectReply& reply, bool v3) {
+    if (reply.status != 0 || reply.errorStatus != 0) {
+        m_lastEnd = reply.status != 0 ? reply.status : -20;
+        OnReadEnd(m_lastEnd, v3);
+        return false;
+    }
+    // A column the agent lacks answers with the next object: that is no value of this column.
+    DirectReply row = reply;
+    for (size_t i = 0; i < row.bindings.size() && i < m_spec.oids.size(); ++i) {
+        if (!row.Instance(i, m_spec.oids[i])) {
+            row.bindings[i].present = false;
+            row.bindings[i].value.clear();
+        }
+    }
+    const auto cells = RowCells(row);
+    if (!cells) {
+        m_lastEnd = -21;
+        return false;
+    }
+    const int at = m_list->GetItemCount();
+    for (size_t c = 0; c < cells->size(); ++c) {
+        m_list->SetItemTextEx(at, static_cast<int>(c), QString::fromStdString((*cells)[c]));
+    }
+    if (m_spec.countId != 0) {
+        SetDlgItemText(m_spec.countId, std::to_string(at + 1));
+    }
+    OnRowAdded(at, row);
+    return true;
+}
+
+void CDirectListView::OnReadEnd(int status, bool v3) {
+    if (!v3 || status == 0 || status == CSnmp4w::EC_END_OF_WALK || status == CDirectV3Read::kMissingValue ||
+        status == CSnmp4w::EC_CANCELLED) {
+        return;
+    }
+    AfxMessageBox(
+        status == CSnmp4w::EC_TIMEOUT
+            ? "Failed to read over SNMPv3: the device did not answer."
+            : "Failed to read over SNMPv3: the device refused the request (check the SNMPv3 user settings).",
+        MB_ICONWARNING);
+}
