@@ -29,6 +29,19 @@ std::optional<std::string> DirectReply::Instance(size_t i, const std::string& co
     return oid.substr(column.size() + 1);
 }
 
+std::string HexPairs(const std::string& octets) {
+    static const char* digits = "0123456789ABCDEF";
+    std::string text;
+    for (unsigned char c : octets) {
+        if (!text.empty()) {
+            text += ':';
+        }
+        text += digits[c >> 4];
+        text += digits[c & 15];
+    }
+    return text;
+}
+
 DirectReply CopyReply(CSnmp* reply, int status) {
     DirectReply out;
     out.status = status;

@@ -47,6 +47,10 @@ struct DirectReply {
     std::optional<std::string> Instance(size_t i, const std::string& column) const;
 };
 
+// Octets as upper-case hexadecimal pairs joined by ":" ("00:1E:94:4C:20:01" for a MAC address), as many
+// as there are.
+std::string HexPairs(const std::string& octets);
+
 // Copies a reply (not deleted here). Without a reply only the status is set.
 DirectReply CopyReply(CSnmp* reply, int status);
 

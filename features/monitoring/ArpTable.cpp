@@ -5,7 +5,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <cstdio>
 
 #include "controls/ListCtrlEx.h"
 #include "platform/ui/Form.h"
@@ -58,13 +57,7 @@ std::string CArpTable::TypeName(const std::string& value) {
 }
 
 std::string CArpTable::MacText(const std::string& octets) {
-    std::string text;
-    for (unsigned char c : octets) {
-        char part[4];
-        std::snprintf(part, sizeof part, "%02X", c);
-        text += (text.empty() ? "" : ":") + std::string(part);
-    }
-    return text;
+    return HexPairs(octets);
 }
 
 void CArpTable::MoreControls() {
