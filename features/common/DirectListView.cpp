@@ -2,6 +2,7 @@
 #include "features/common/DirectListView.h"
 
 #include <QApplication>
+#include <QScrollBar>
 #include <algorithm>
 #include <cstdlib>
 
@@ -44,6 +45,13 @@ int CDirectListView::OnInitDialog() {
     for (size_t c = 0; c < m_spec.headings.size(); ++c) {
         m_list->InsertColumn(QString::fromStdString(m_spec.headings[c]), static_cast<int>(c));
     }
+    // Wide enough for every column up to a screen-friendly width; wider tables scroll.
+    int width = 0;
+    for (int c = 0; c < m_list->GetColumnCount(); ++c) {
+        width += m_list->GetColumnWidth(c);
+    }
+    const int limit = m_list->fontMetrics().averageCharWidth() * 130;
+    m_list->setMinimumWidth(std::min(width + m_list->verticalScrollBar()->sizeHint().width() + 8, limit));
     m_list->ModifyListStyle(0, LVS_SINGLESEL);
     m_list->SetExtendedStyle(0x120);
     SetWindowText(m_spec.caption);
@@ -111,7 +119,13 @@ bool CDirectListView::OnReply(const DirectReply& reply, bool v3) {
     }
     const int at = m_list->GetItemCount();
     for (size_t c = 0; c < cells->size(); ++c) {
-        m_list->SetItemTextEx(at, static_cast<int>(c), QString::fromStdString((*cells)[c]));
+        const QString text = QString::fromStdString((*cells)[c]);
+        m_list->SetItemTextEx(at, static_cast<int>(c), text);
+        // A column is as wide as its heading asks, and wider where a cell needs it: no cell is cut.
+        const int need = m_list->fontMetrics().horizontalAdvance(text) + 16;
+        if (need > m_list->GetColumnWidth(static_cast<int>(c))) {
+            m_list->SetColumnWidth(static_cast<int>(c), need);
+        }
     }
     if (m_spec.countId != 0) {
         SetDlgItemText(m_spec.countId, std::to_string(at + 1));

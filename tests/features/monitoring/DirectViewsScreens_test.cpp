@@ -1,5 +1,5 @@
-// The dialogs that build their own SNMP requests, at the default font and a 1.5 times larger one: every
-// text control gets the size its text needs, no two controls overlap, and a picture of each is saved
+// The dialogs and views that build their own SNMP requests, at the default font and a 1.5 times larger one:
+// every text control gets the size its text needs, no two controls overlap, and a picture of each is saved
 // (build/screenshots/monitoring/) for a look.
 #include <gtest/gtest.h>
 
@@ -15,12 +15,22 @@
 #include <string>
 #include <vector>
 
+#include "features/monitoring/ArpTable.h"
 #include "features/monitoring/Rmon1Entry.h"
 #include "features/monitoring/RmonControlDlg.h"
+#include "features/monitoring/RouterMap.h"
 #include "features/monitoring/StatisticRmon1.h"
 #include "features/monitoring/StatisticRmonCnt.h"
 #include "features/monitoring/StatisticRmonInf.h"
+#include "features/security/8021Diagnosis.h"
+#include "features/security/8021Status.h"
 #include "features/security/DHCPInfoDlg.h"
+#include "features/snmp_agent/AccessInfo.h"
+#include "features/snmp_agent/CommunityInfo.h"
+#include "features/snmp_agent/EngineInfo.h"
+#include "features/snmp_agent/GroupInfo.h"
+#include "features/snmp_agent/MibTreeInfo.h"
+#include "features/snmp_agent/UserInfo.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -45,6 +55,16 @@ const std::vector<Maker>& Dialogs() {
          [](const CStatisticRmon1& l) { return std::make_unique<CStatisticRmonInf>(&l, 1); }},
         {"rmon_control", [](const CStatisticRmon1&) { return std::make_unique<CRmonControlDlg>(); }},
         {"dhcp_info", [](const CStatisticRmon1&) { return std::make_unique<CDHCPInfoDlg>(); }},
+        {"arp_table", [](const CStatisticRmon1&) { return std::make_unique<CArpTable>(); }},
+        {"router_table", [](const CStatisticRmon1&) { return std::make_unique<CRouterMap>(); }},
+        {"engine_info", [](const CStatisticRmon1&) { return std::make_unique<CEngineInfo>(); }},
+        {"community_info", [](const CStatisticRmon1&) { return std::make_unique<CCommunityInfo>(); }},
+        {"user_info", [](const CStatisticRmon1&) { return std::make_unique<CUserInfo>(); }},
+        {"group_info", [](const CStatisticRmon1&) { return std::make_unique<CGroupInfo>(); }},
+        {"access_info", [](const CStatisticRmon1&) { return std::make_unique<CAccessInfo>(); }},
+        {"mibtree_info", [](const CStatisticRmon1&) { return std::make_unique<CMibTreeInfo>(); }},
+        {"dot1x_statistics", [](const CStatisticRmon1&) { return std::make_unique<C8021Status>(); }},
+        {"dot1x_diagnosis", [](const CStatisticRmon1&) { return std::make_unique<C8021Diagnosis>(); }},
     };
     return makers;
 }
