@@ -1,5 +1,6 @@
-// Reads for the windows that build their own SNMP requests over the class library (community-based):
-// an asynchronous get-next walk (CSnmpTable4w) and an asynchronous single request (CSnmp4w). Each step's
+// Reads for the windows that build their own SNMP requests over the class library: community-based, an
+// asynchronous get-next walk (CSnmpTable4w) and an asynchronous single request (CSnmp4w); with SNMPv3,
+// the library's synchronous requests on a thread of the reader's own (CDirectV3Read). Each step's
 // reply is copied on the library's thread and handed to the window on the UI thread by a blocking
 // message; a reply whose request id is not the pending one is dropped without touching the read that
 // replaced it. Release() (from the window's DestroyWindow, after the window stopped taking messages)
