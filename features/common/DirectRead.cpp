@@ -94,9 +94,9 @@ bool CDirectRead::Start(const std::vector<std::string>& oids, unsigned long time
     return StartLocked(oids, timeoutMs);
 }
 
-bool CDirectRead::Restart(const std::vector<std::string>& oids, unsigned long timeoutMs) {
+bool CDirectRead::Restart(const std::vector<std::string>& oids, unsigned long timeoutMs, bool cancelPending) {
     std::lock_guard<std::mutex> lk(m_mu);
-    if (m_pendingId != 0 && m_sender) {
+    if (cancelPending && m_pendingId != 0 && m_sender) {
         m_sender->cancel();  // its late replies no longer carry the pending id and are dropped
     }
     m_pendingId = 0;

@@ -79,8 +79,10 @@ public:
     // otherwise; false too while a read of this object is pending, or after Release). `timeoutMs` 0 is
     // the library's default.
     bool Start(const std::vector<std::string>& oids, unsigned long timeoutMs = 0);
-    // Ends a pending read first (nothing more of it is delivered), then starts as above.
-    bool Restart(const std::vector<std::string>& oids, unsigned long timeoutMs = 0);
+    // Ends a pending read first (nothing more of it is delivered), then starts as above. With
+    // `cancelPending` false the pending request still goes out, but its reply is no longer delivered.
+    bool Restart(const std::vector<std::string>& oids, unsigned long timeoutMs = 0,
+                 bool cancelPending = true);
     // Cancels the pending read; nothing more of it is delivered.
     void Cancel();
     bool Pending() const { return PendingId() != 0; }

@@ -69,7 +69,7 @@ void CEngineInfo::Refresh() {
     const unsigned long timeout =
         static_cast<unsigned long>(std::max(0, std::atoi(g_strSnmpTimeout.c_str())));
     if (g_strSnmpVersion == "1") {
-        m_get.Restart(kObjects);  // every Refresh asks again
+        m_get.Restart(kObjects, 0, false);  // every Refresh asks again; only the last answer is shown
     } else if (g_strSnmpVersion == "3") {
         CWaitCursor wait;
         m_v3.Start(kObjects, 0, timeout);
