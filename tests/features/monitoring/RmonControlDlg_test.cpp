@@ -82,16 +82,26 @@ TEST_F(RmonControl, ApplySendsNothingItHasNotChecked) {
     EXPECT_EQ(test::Sets(s_sim->Requests()).size(), 1u);
 }
 
-TEST_F(RmonControl, ARefusedWriteIsReportedAndTheDeviceValuesShown) {
+TEST_F(RmonControl, ARefusedWriteIsReportedAndTheDeviceValuesReadAgain) {
     CRmonControlDlg dlg;
     DialogDriver drv(dlg);
     ASSERT_TRUE(WaitUntil([&] { return dlg.HasRead(); }));
-    s_sim->ErrorStatus(kL + ".49.8.0", 3);
+    s_sim->ErrorStatus(kL + ".49.7.0", 3);
+    s_sim->ClearLog();
     ASSERT_TRUE(drv.Type(IDC_RMONCTL_CTL_MAX_BUCKETS, "300"));
     ASSERT_TRUE(drv.Click(IDC_RMONCTL_APPLY));
-    s_sim->ErrorStatus(kL + ".49.8.0", 0);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
                                  "Failed to write the RMON control values: the device did not accept them."});
+    // The set, then the read of what the device holds.
+    ASSERT_TRUE(s_sim->WaitForRequests([](const auto& log) { return log.size() >= 2; }));
+    const auto log = s_sim->Requests();
+    EXPECT_EQ(log[0].pdu, "set");
+    EXPECT_EQ(log[1].pdu, "get");
+    EXPECT_EQ(log[1].varbinds.size(), 6u);
+    s_sim->ErrorStatus(kL + ".49.7.0", 0);
+    EXPECT_EQ(s_sim->Get(kL + ".49.7.0"), "8");
+    // Once the device answers, the edits show its values again.
+    ASSERT_TRUE(drv.Click(IDC_RMONCTL_REFRESH));
     ASSERT_TRUE(WaitUntil([&] { return dlg.GetDlgItemText(IDC_RMONCTL_CTL_MAX_BUCKETS) == "8"; }));
 }
 
