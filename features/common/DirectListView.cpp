@@ -13,9 +13,9 @@
 
 using namespace ksx;
 
-CDirectListView::CDirectListView(Spec spec, QWidget* parent)
-    : CDialog(spec.templateId, parent), m_spec(std::move(spec)) {
-    OnCommand(m_spec.refreshId, [this] { Refresh(); });
+CDirectListView::CDirectListView(ViewSetup setup, QWidget* parent)
+    : CDialog(setup.templateId, parent), m_setup(std::move(setup)) {
+    OnCommand(m_setup.refreshId, [this] { Refresh(); });
     m_walk.onReply = [this](const DirectReply& r) { return OnReply(r, false); };
     m_v3.onReply = [this](const DirectReply& r) { return OnReply(r, true); };
 }
@@ -24,26 +24,26 @@ CDirectListView::~CDirectListView() = default;
 
 void CDirectListView::CreateControls() {
     ui::Form form(*this);
-    m_list = RegisterControl(m_spec.listId, new CListCtrlEx);
+    m_list = RegisterControl(m_setup.listId, new CListCtrlEx);
     m_list->setMinimumHeight(200);
-    if (m_spec.groupCaption.empty()) {
+    if (m_setup.groupCaption.empty()) {
         form.Fill(m_list);
     } else {
-        form.Group(m_spec.groupCaption).Fill(m_list);
+        form.Group(m_setup.groupCaption).Fill(m_list);
     }
-    if (m_spec.countId != 0) {
-        form.Row({"Entries:", form.Label("0", m_spec.countId), ui::Form::Stretch});
+    if (m_setup.countId != 0) {
+        form.Row({"Entries:", form.Label("0", m_setup.countId), ui::Form::Stretch});
     }
     MoreControls();
-    form.Buttons({{m_spec.refreshId, m_spec.refreshText.c_str()}, {IDCANCEL, "&Close"}}, m_spec.refreshId);
+    form.Buttons({{m_setup.refreshId, m_setup.refreshText.c_str()}, {IDCANCEL, "&Close"}}, m_setup.refreshId);
 }
 
 int CDirectListView::OnInitDialog() {
     SetTopmost(true);
     CDialog::OnInitDialog();
     SetIcon(QApplication::windowIcon());
-    for (size_t c = 0; c < m_spec.headings.size(); ++c) {
-        m_list->InsertColumn(QString::fromStdString(m_spec.headings[c]), static_cast<int>(c));
+    for (size_t c = 0; c < m_setup.headings.size(); ++c) {
+        m_list->InsertColumn(QString::fromStdString(m_setup.headings[c]), static_cast<int>(c));
     }
     // Wide enough for every column up to a screen-friendly width; wider tables scroll.
     int width = 0;
@@ -54,7 +54,7 @@ int CDirectListView::OnInitDialog() {
     m_list->setMinimumWidth(std::min(width + m_list->verticalScrollBar()->sizeHint().width() + 8, limit));
     m_list->ModifyListStyle(0, LVS_SINGLESEL);
     m_list->SetExtendedStyle(0x120);
-    SetWindowText(m_spec.caption);
+    SetWindowText(m_setup.caption);
     return 1;
 }
 
@@ -71,18 +71,18 @@ bool CDirectListView::Reading() const {
 
 void CDirectListView::ClearList() {
     m_list->DeleteAllItems();
-    if (m_spec.countId != 0) {
-        SetDlgItemText(m_spec.countId, "0");
+    if (m_setup.countId != 0) {
+        SetDlgItemText(m_setup.countId, "0");
     }
     OnCleared();
 }
 
 void CDirectListView::Refresh() {
     if (Reading()) {
-        if (m_spec.whilePending == WhilePending::Ignore) {
+        if (m_setup.whilePending == WhilePending::Ignore) {
             return;
         }
-        if (m_spec.whilePending == WhilePending::ClearOnly) {
+        if (m_setup.whilePending == WhilePending::ClearOnly) {
             ClearList();
             return;
         }
@@ -91,10 +91,10 @@ void CDirectListView::Refresh() {
     const unsigned long timeout =
         static_cast<unsigned long>(std::max(0, std::atoi(g_strSnmpTimeout.c_str())));
     if (g_strSnmpVersion == "1") {
-        m_walk.Restart(m_spec.oids, timeout);
-    } else if (g_strSnmpVersion == "3" && m_spec.readsV3) {
+        m_walk.Restart(m_setup.oids, timeout);
+    } else if (g_strSnmpVersion == "3" && m_setup.readsV3) {
         CWaitCursor wait;
-        m_v3.Start(m_spec.oids, 1, timeout);
+        m_v3.Start(m_setup.oids, 1, timeout);
     }
 }
 
@@ -106,8 +106,8 @@ bool CDirectListView::OnReply(const DirectReply& reply, bool v3) {
     }
     // A column the agent lacks answers with the next object: that is no value of this column.
     DirectReply row = reply;
-    for (size_t i = 0; i < row.bindings.size() && i < m_spec.oids.size(); ++i) {
-        if (!row.Instance(i, m_spec.oids[i])) {
+    for (size_t i = 0; i < row.bindings.size() && i < m_setup.oids.size(); ++i) {
+        if (!row.Instance(i, m_setup.oids[i])) {
             row.bindings[i].present = false;
             row.bindings[i].value.clear();
         }
@@ -127,8 +127,8 @@ bool CDirectListView::OnReply(const DirectReply& reply, bool v3) {
             m_list->SetColumnWidth(static_cast<int>(c), need);
         }
     }
-    if (m_spec.countId != 0) {
-        SetDlgItemText(m_spec.countId, std::to_string(at + 1));
+    if (m_setup.countId != 0) {
+        SetDlgItemText(m_setup.countId, std::to_string(at + 1));
     }
     OnRowAdded(at, row);
     return true;

@@ -21,7 +21,7 @@ public:
         Restart,    // the running walk is ended, a new one starts
     };
 
-    struct Spec {
+    struct ViewSetup {
         unsigned templateId = 0;
         std::string caption;
         int listId = 0;
@@ -35,7 +35,7 @@ public:
         std::vector<std::string> oids;  // the walked columns, in binding order
     };
 
-    explicit CDirectListView(Spec spec, QWidget* parent = nullptr);
+    explicit CDirectListView(ViewSetup setup, QWidget* parent = nullptr);
     ~CDirectListView() override;
 
     int DestroyWindow() override;
@@ -43,7 +43,7 @@ public:
     void Refresh();
     bool Reading() const;
     CListCtrlEx* List() const { return m_list; }
-    const Spec& GetSpec() const { return m_spec; }
+    const ViewSetup& GetSetup() const { return m_setup; }
     // The last read's end status (0 none yet or a get answered, -2 end of the table, ...).
     int LastEndStatus() const { return m_lastEnd; }
 
@@ -66,7 +66,7 @@ protected:
 private:
     bool OnReply(const ksx::DirectReply& reply, bool v3);
 
-    Spec m_spec;
+    ViewSetup m_setup;
     CListCtrlEx* m_list = nullptr;
     ksx::CDirectRead m_walk{true};
     ksx::CDirectV3Read m_v3;

@@ -17,18 +17,18 @@ namespace {
 const char* const kColumns[4] = {"1.3.6.1.2.1.4.22.1.1", "1.3.6.1.2.1.4.22.1.3", "1.3.6.1.2.1.4.22.1.2",
                                  "1.3.6.1.2.1.4.22.1.4"};
 
-CDirectListView::Spec MakeSpec() {
-    CDirectListView::Spec spec;
-    spec.templateId = IDD_ARP_TABLE;
-    spec.caption = "ARP Information";
-    spec.listId = IDC_ARP_LIST;
-    spec.refreshId = IDC_ARP_REFRESH;
-    spec.countId = IDC_ARP_COUNT;
-    spec.whilePending = CDirectListView::WhilePending::Restart;
-    spec.headings = {"Interface ", "     IP               ", "       MAC                     ",
-                     "  Type       "};
-    spec.oids = {std::begin(kColumns), std::end(kColumns)};
-    return spec;
+CDirectListView::ViewSetup MakeSetup() {
+    CDirectListView::ViewSetup setup;
+    setup.templateId = IDD_ARP_TABLE;
+    setup.caption = "ARP Information";
+    setup.listId = IDC_ARP_LIST;
+    setup.refreshId = IDC_ARP_REFRESH;
+    setup.countId = IDC_ARP_COUNT;
+    setup.whilePending = CDirectListView::WhilePending::Restart;
+    setup.headings = {"Interface ", "     IP               ", "       MAC                     ",
+                      "  Type       "};
+    setup.oids = {std::begin(kColumns), std::end(kColumns)};
+    return setup;
 }
 
 // Right-aligned in `width` characters, as printf's "%Ns" does.
@@ -38,7 +38,7 @@ QString Pad(const QString& text, int width) {
 
 }  // namespace
 
-CArpTable::CArpTable(QWidget* parent) : CDirectListView(MakeSpec(), parent) {
+CArpTable::CArpTable(QWidget* parent) : CDirectListView(MakeSetup(), parent) {
     OnCommand(IDC_ARP_PRINT, [this] { PrintList(); });
     OnCommand(IDCANCEL, [this] { EndDialog(IDOK); });
 }

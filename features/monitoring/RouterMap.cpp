@@ -12,34 +12,34 @@ namespace {
 // Posted by showing or hiding the view: a click of Refresh.
 constexpr unsigned WM_ROUTE_REFRESH = WM_USER + 620;
 
-CDirectListView::Spec MakeSpec() {
-    CDirectListView::Spec spec;
-    spec.templateId = IDD_ROUTER_MAP;
-    spec.caption = "Router Table";
-    spec.listId = IDC_ROUTE_LIST;
-    spec.refreshId = IDC_ROUTE_REFRESH;
-    spec.countId = IDC_ROUTE_COUNT;
-    spec.whilePending = CDirectListView::WhilePending::ClearOnly;
-    spec.headings = {"   Destination    ",
-                     "   Gateway IP     ",
-                     "   Netmask        ",
-                     "Interface ",
-                     "Type   ",
-                     " Protocol ",
-                     " Age   ",
-                     " Metric 1 ",
-                     " Metric 2 ",
-                     " Metric 3 ",
-                     " Metric 4 "};
+CDirectListView::ViewSetup MakeSetup() {
+    CDirectListView::ViewSetup setup;
+    setup.templateId = IDD_ROUTER_MAP;
+    setup.caption = "Router Table";
+    setup.listId = IDC_ROUTE_LIST;
+    setup.refreshId = IDC_ROUTE_REFRESH;
+    setup.countId = IDC_ROUTE_COUNT;
+    setup.whilePending = CDirectListView::WhilePending::ClearOnly;
+    setup.headings = {"   Destination    ",
+                      "   Gateway IP     ",
+                      "   Netmask        ",
+                      "Interface ",
+                      "Type   ",
+                      " Protocol ",
+                      " Age   ",
+                      " Metric 1 ",
+                      " Metric 2 ",
+                      " Metric 3 ",
+                      " Metric 4 "};
     for (int column : {1, 7, 11, 2, 8, 9, 10, 3, 4, 5, 6}) {
-        spec.oids.push_back("1.3.6.1.2.1.4.21.1." + std::to_string(column));
+        setup.oids.push_back("1.3.6.1.2.1.4.21.1." + std::to_string(column));
     }
-    return spec;
+    return setup;
 }
 
 }  // namespace
 
-CRouterMap::CRouterMap(QWidget* parent) : CDirectListView(MakeSpec(), parent) {
+CRouterMap::CRouterMap(QWidget* parent) : CDirectListView(MakeSetup(), parent) {
     OnMessage(WM_ROUTE_REFRESH, [this](WPARAM, LPARAM) {
         m_refreshPosted = false;
         DispatchCommand(IDC_ROUTE_REFRESH);

@@ -7,41 +7,41 @@ using namespace ksx;
 
 namespace {
 
-CDirectListView::Spec MakeSpec() {
-    CDirectListView::Spec spec;
-    spec.templateId = IDD_8021X_DIAGNOSIS;
-    spec.caption = "802.1x Diagnose Information";
-    spec.listId = IDC_PAE_DIAG_LIST;
-    spec.refreshId = IDC_PAE_REFRESH;
-    spec.readsV3 = true;
-    spec.whilePending = CDirectListView::WhilePending::ClearOnly;
-    spec.headings = {"EntersConnecting",
-                     "EapLogoffsWhileConnecting",
-                     "EntersAuthenticating",
-                     "AuthSuccessWhileAuthenticating",
-                     "AuthTimeoutsWhileAuthenticating",
-                     "AuthFailWhileAuthenticating",
-                     "AuthReauthsWhileAuthenticating",
-                     "AuthEapStartsWhileAuthenticating",
-                     "AuthEapLogoffWhileAuthenticating",
-                     "AuthReauthsWhileAuthenticated",
-                     "AuthEapStartsWhileAuthenticated",
-                     "AuthEapLogoffWhileAuthenticated",
-                     "BackendResponses",
-                     "BackendAccessChallenges",
-                     "BackendOtherRequestsToSupplicant",
-                     "BackendNonNakResponsesFromSupplicant",
-                     "BackendAuthSuccesses",
-                     "BackendAuthFails"};
+CDirectListView::ViewSetup MakeSetup() {
+    CDirectListView::ViewSetup setup;
+    setup.templateId = IDD_8021X_DIAGNOSIS;
+    setup.caption = "802.1x Diagnose Information";
+    setup.listId = IDC_PAE_DIAG_LIST;
+    setup.refreshId = IDC_PAE_REFRESH;
+    setup.readsV3 = true;
+    setup.whilePending = CDirectListView::WhilePending::ClearOnly;
+    setup.headings = {"EntersConnecting",
+                      "EapLogoffsWhileConnecting",
+                      "EntersAuthenticating",
+                      "AuthSuccessWhileAuthenticating",
+                      "AuthTimeoutsWhileAuthenticating",
+                      "AuthFailWhileAuthenticating",
+                      "AuthReauthsWhileAuthenticating",
+                      "AuthEapStartsWhileAuthenticating",
+                      "AuthEapLogoffWhileAuthenticating",
+                      "AuthReauthsWhileAuthenticated",
+                      "AuthEapStartsWhileAuthenticated",
+                      "AuthEapLogoffWhileAuthenticated",
+                      "BackendResponses",
+                      "BackendAccessChallenges",
+                      "BackendOtherRequestsToSupplicant",
+                      "BackendNonNakResponsesFromSupplicant",
+                      "BackendAuthSuccesses",
+                      "BackendAuthFails"};
     for (int c = 1; c <= 18; ++c) {
-        spec.oids.push_back("1.0.8802.1.1.1.1.2.3.1." + std::to_string(c));
+        setup.oids.push_back("1.0.8802.1.1.1.1.2.3.1." + std::to_string(c));
     }
-    return spec;
+    return setup;
 }
 
 }  // namespace
 
-C8021Diagnosis::C8021Diagnosis(QWidget* parent) : CDirectListView(MakeSpec(), parent) {}
+C8021Diagnosis::C8021Diagnosis(QWidget* parent) : CDirectListView(MakeSetup(), parent) {}
 
 int C8021Diagnosis::OnInitDialog() {
     CDirectListView::OnInitDialog();

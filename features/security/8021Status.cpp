@@ -7,27 +7,27 @@ using namespace ksx;
 
 namespace {
 
-CDirectListView::Spec MakeSpec() {
-    CDirectListView::Spec spec;
-    spec.templateId = IDD_8021X_STATUS;
-    spec.caption = "802.1x Statistic Information";
-    spec.listId = IDC_PAE_STATUS_LIST;
-    spec.refreshId = IDC_PAE_REFRESH;
-    spec.readsV3 = true;
-    spec.whilePending = CDirectListView::WhilePending::ClearOnly;
-    spec.headings = {"EapolFramesRx",          "EapolFramesTx",         "EapolStartFramesRx",
-                     "EapolLogoffFramesRx",    "EapolRespIdFramesRx",   "EapolRespFramesRx",
-                     "EapolReqIdFramesTx",     "EapolReqFramesTx",      "InvalidEapolFramesRx",
-                     "EapLengthErrorFramesRx", "LastEapolFrameVersion", "LastEapolFrameSource"};
+CDirectListView::ViewSetup MakeSetup() {
+    CDirectListView::ViewSetup setup;
+    setup.templateId = IDD_8021X_STATUS;
+    setup.caption = "802.1x Statistic Information";
+    setup.listId = IDC_PAE_STATUS_LIST;
+    setup.refreshId = IDC_PAE_REFRESH;
+    setup.readsV3 = true;
+    setup.whilePending = CDirectListView::WhilePending::ClearOnly;
+    setup.headings = {"EapolFramesRx",          "EapolFramesTx",         "EapolStartFramesRx",
+                      "EapolLogoffFramesRx",    "EapolRespIdFramesRx",   "EapolRespFramesRx",
+                      "EapolReqIdFramesTx",     "EapolReqFramesTx",      "InvalidEapolFramesRx",
+                      "EapLengthErrorFramesRx", "LastEapolFrameVersion", "LastEapolFrameSource"};
     for (int c = 1; c <= 12; ++c) {
-        spec.oids.push_back("1.0.8802.1.1.1.1.2.2.1." + std::to_string(c));
+        setup.oids.push_back("1.0.8802.1.1.1.1.2.2.1." + std::to_string(c));
     }
-    return spec;
+    return setup;
 }
 
 }  // namespace
 
-C8021Status::C8021Status(QWidget* parent) : CDirectListView(MakeSpec(), parent) {}
+C8021Status::C8021Status(QWidget* parent) : CDirectListView(MakeSetup(), parent) {}
 
 int C8021Status::OnInitDialog() {
     CDirectListView::OnInitDialog();

@@ -10,24 +10,24 @@ namespace {
 
 constexpr const char* kReadView = "1.3.6.1.6.3.16.1.4.1.5";
 
-CDirectListView::Spec MakeSpec() {
-    CDirectListView::Spec spec;
-    spec.templateId = IDD_ACCESS_INFO;
-    spec.caption = "SNMPv3 Access Information";
-    spec.groupCaption = "Access List";
-    spec.listId = IDC_ACCESS_LIST;
-    spec.refreshId = IDC_V3INFO_REFRESH;
-    spec.readsV3 = true;
-    spec.headings = {" Group Name ",        " Security Mode ",      " Security Level    ",
-                     " Read Community    ", " Write Community    ", " General Access Name  ",
-                     "   Storage Mode  "};
-    spec.oids = {kReadView, "1.3.6.1.6.3.16.1.4.1.6", "1.3.6.1.6.3.16.1.4.1.7", "1.3.6.1.6.3.16.1.4.1.8"};
-    return spec;
+CDirectListView::ViewSetup MakeSetup() {
+    CDirectListView::ViewSetup setup;
+    setup.templateId = IDD_ACCESS_INFO;
+    setup.caption = "SNMPv3 Access Information";
+    setup.groupCaption = "Access List";
+    setup.listId = IDC_ACCESS_LIST;
+    setup.refreshId = IDC_V3INFO_REFRESH;
+    setup.readsV3 = true;
+    setup.headings = {" Group Name ",        " Security Mode ",      " Security Level    ",
+                      " Read Community    ", " Write Community    ", " General Access Name  ",
+                      "   Storage Mode  "};
+    setup.oids = {kReadView, "1.3.6.1.6.3.16.1.4.1.6", "1.3.6.1.6.3.16.1.4.1.7", "1.3.6.1.6.3.16.1.4.1.8"};
+    return setup;
 }
 
 }  // namespace
 
-CAccessInfo::CAccessInfo(QWidget* parent) : CDirectListView(MakeSpec(), parent) {}
+CAccessInfo::CAccessInfo(QWidget* parent) : CDirectListView(MakeSetup(), parent) {}
 
 int CAccessInfo::OnInitDialog() {
     CDirectListView::OnInitDialog();

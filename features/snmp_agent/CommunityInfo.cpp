@@ -8,24 +8,24 @@ using namespace ksx;
 
 namespace {
 
-CDirectListView::Spec MakeSpec() {
-    CDirectListView::Spec spec;
-    spec.templateId = IDD_COMMUNITY_INFO;
-    spec.caption = "SNMPv3 Community Information";
-    spec.groupCaption = "Community List";
-    spec.listId = IDC_COMMUNITY_LIST;
-    spec.refreshId = IDC_V3INFO_REFRESH;
-    spec.readsV3 = true;
-    spec.headings = {"   Community Name    ", "   Security Name    ", "        Engine ID          ",
-                     "   Storage Mode     "};
-    spec.oids = {"1.3.6.1.6.3.18.1.1.1.2", "1.3.6.1.6.3.18.1.1.1.3", "1.3.6.1.6.3.18.1.1.1.4",
-                 "1.3.6.1.6.3.18.1.1.1.7"};
-    return spec;
+CDirectListView::ViewSetup MakeSetup() {
+    CDirectListView::ViewSetup setup;
+    setup.templateId = IDD_COMMUNITY_INFO;
+    setup.caption = "SNMPv3 Community Information";
+    setup.groupCaption = "Community List";
+    setup.listId = IDC_COMMUNITY_LIST;
+    setup.refreshId = IDC_V3INFO_REFRESH;
+    setup.readsV3 = true;
+    setup.headings = {"   Community Name    ", "   Security Name    ", "        Engine ID          ",
+                      "   Storage Mode     "};
+    setup.oids = {"1.3.6.1.6.3.18.1.1.1.2", "1.3.6.1.6.3.18.1.1.1.3", "1.3.6.1.6.3.18.1.1.1.4",
+                  "1.3.6.1.6.3.18.1.1.1.7"};
+    return setup;
 }
 
 }  // namespace
 
-CCommunityInfo::CCommunityInfo(QWidget* parent) : CDirectListView(MakeSpec(), parent) {}
+CCommunityInfo::CCommunityInfo(QWidget* parent) : CDirectListView(MakeSetup(), parent) {}
 
 int CCommunityInfo::OnInitDialog() {
     CDirectListView::OnInitDialog();

@@ -10,23 +10,23 @@ namespace {
 
 constexpr const char* kGroupName = "1.3.6.1.6.3.16.1.2.1.3";
 
-CDirectListView::Spec MakeSpec() {
-    CDirectListView::Spec spec;
-    spec.templateId = IDD_GROUP_INFO;
-    spec.caption = "SNMPv3 Group Information";
-    spec.groupCaption = "Group List";
-    spec.listId = IDC_GROUP_LIST;
-    spec.refreshId = IDC_V3INFO_REFRESH;
-    spec.readsV3 = true;
-    spec.headings = {" Security Mode ", " Security Name        ", " Group Name    ", "   Storage Mode     ",
-                     "   Group Status  "};
-    spec.oids = {kGroupName, "1.3.6.1.6.3.16.1.2.1.4", "1.3.6.1.6.3.16.1.2.1.5"};
-    return spec;
+CDirectListView::ViewSetup MakeSetup() {
+    CDirectListView::ViewSetup setup;
+    setup.templateId = IDD_GROUP_INFO;
+    setup.caption = "SNMPv3 Group Information";
+    setup.groupCaption = "Group List";
+    setup.listId = IDC_GROUP_LIST;
+    setup.refreshId = IDC_V3INFO_REFRESH;
+    setup.readsV3 = true;
+    setup.headings = {" Security Mode ", " Security Name        ", " Group Name    ", "   Storage Mode     ",
+                      "   Group Status  "};
+    setup.oids = {kGroupName, "1.3.6.1.6.3.16.1.2.1.4", "1.3.6.1.6.3.16.1.2.1.5"};
+    return setup;
 }
 
 }  // namespace
 
-CGroupInfo::CGroupInfo(QWidget* parent) : CDirectListView(MakeSpec(), parent) {}
+CGroupInfo::CGroupInfo(QWidget* parent) : CDirectListView(MakeSetup(), parent) {}
 
 int CGroupInfo::OnInitDialog() {
     CDirectListView::OnInitDialog();

@@ -10,23 +10,23 @@ namespace {
 
 constexpr const char* kFamilyType = "1.3.6.1.6.3.16.1.5.2.1.4";
 
-CDirectListView::Spec MakeSpec() {
-    CDirectListView::Spec spec;
-    spec.templateId = IDD_MIBTREE_INFO;
-    spec.caption = "SNMP MIB Access Control Information";
-    spec.groupCaption = "SNMP MIB Access Control List";
-    spec.listId = IDC_MIBTREE_LIST;
-    spec.refreshId = IDC_V3INFO_REFRESH;
-    spec.readsV3 = true;
-    spec.headings = {"   View Name    ", "   MIB Tree       ", "   Access Type ", "   Storage Mode     ",
-                     "   Group Status  "};
-    spec.oids = {kFamilyType, "1.3.6.1.6.3.16.1.5.2.1.5", "1.3.6.1.6.3.16.1.5.2.1.6"};
-    return spec;
+CDirectListView::ViewSetup MakeSetup() {
+    CDirectListView::ViewSetup setup;
+    setup.templateId = IDD_MIBTREE_INFO;
+    setup.caption = "SNMP MIB Access Control Information";
+    setup.groupCaption = "SNMP MIB Access Control List";
+    setup.listId = IDC_MIBTREE_LIST;
+    setup.refreshId = IDC_V3INFO_REFRESH;
+    setup.readsV3 = true;
+    setup.headings = {"   View Name    ", "   MIB Tree       ", "   Access Type ", "   Storage Mode     ",
+                      "   Group Status  "};
+    setup.oids = {kFamilyType, "1.3.6.1.6.3.16.1.5.2.1.5", "1.3.6.1.6.3.16.1.5.2.1.6"};
+    return setup;
 }
 
 }  // namespace
 
-CMibTreeInfo::CMibTreeInfo(QWidget* parent) : CDirectListView(MakeSpec(), parent) {}
+CMibTreeInfo::CMibTreeInfo(QWidget* parent) : CDirectListView(MakeSetup(), parent) {}
 
 int CMibTreeInfo::OnInitDialog() {
     CDirectListView::OnInitDialog();

@@ -18,24 +18,24 @@ namespace {
 // The group name column of the VACM group table, for the user-based security model (3).
 constexpr const char* kUsmGroupName = "1.3.6.1.6.3.16.1.2.1.3.3";
 
-CDirectListView::Spec MakeSpec() {
-    CDirectListView::Spec spec;
-    spec.templateId = IDD_USER_INFO;
-    spec.caption = "SNMPv3 User Information";
-    spec.groupCaption = "User List";
-    spec.listId = IDC_USER_LIST;
-    spec.refreshId = IDC_V3INFO_REFRESH;
-    spec.readsV3 = true;
-    spec.headings = {" Security Name   ", " Group Name   ", " Authentication Protocol       ",
-                     " Cript Protocol       "};
-    spec.oids = {"1.3.6.1.6.3.15.1.2.2.1.3", kUsmGroupName, "1.3.6.1.6.3.15.1.2.2.1.5",
-                 "1.3.6.1.6.3.15.1.2.2.1.8"};
-    return spec;
+CDirectListView::ViewSetup MakeSetup() {
+    CDirectListView::ViewSetup setup;
+    setup.templateId = IDD_USER_INFO;
+    setup.caption = "SNMPv3 User Information";
+    setup.groupCaption = "User List";
+    setup.listId = IDC_USER_LIST;
+    setup.refreshId = IDC_V3INFO_REFRESH;
+    setup.readsV3 = true;
+    setup.headings = {" Security Name   ", " Group Name   ", " Authentication Protocol       ",
+                      " Cript Protocol       "};
+    setup.oids = {"1.3.6.1.6.3.15.1.2.2.1.3", kUsmGroupName, "1.3.6.1.6.3.15.1.2.2.1.5",
+                  "1.3.6.1.6.3.15.1.2.2.1.8"};
+    return setup;
 }
 
 }  // namespace
 
-CUserInfo::CUserInfo(QWidget* parent) : CDirectListView(MakeSpec(), parent) {
+CUserInfo::CUserInfo(QWidget* parent) : CDirectListView(MakeSetup(), parent) {
     m_groupGet.onReply = [this](const DirectReply& r) {
         OnGroupReply(r);
         return false;
