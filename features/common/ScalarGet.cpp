@@ -1,6 +1,7 @@
 // One SNMPv1 get of a few scalars.
 #include "features/common/ScalarGet.h"
 
+#include "features/common/DirectRead.h"
 #include "platform/sys/DeliveryGate.h"
 #include "platform/sys/Globals.h"
 
@@ -11,30 +12,28 @@ void SendScalarGet(CSnmp4w* sender, const std::string& agent, const char* root,
     if (g_strSnmpVersion != "1" || sender == nullptr) {
         return;
     }
-    CSnmpV1 request(0);
-    request.setCommunity(g_strReadCommunity.c_str());
+    std::vector<std::string> oids;
     for (const char* leaf : leaves) {
-        request.addValue((std::string(root) + leaf).c_str(), SNMP_TYPE_NULL, nullptr);
+        oids.push_back(std::string(root) + leaf);
     }
+    CSnmpV1 request(0);
+    BuildRequest(request, 0, g_strReadCommunity, oids);
     sender->attach(&request);
     sender->start(agent.c_str(), cb, userData);
 }
 
 std::optional<std::vector<std::string>> ScalarGetTexts(CSnmp* reply, int status, int count) {
     std::unique_ptr<CSnmp> owned(reply);
-    if (g_strSnmpVersion != "1" || status != 0 || !owned) {
+    if (g_strSnmpVersion != "1" || !owned) {
         return std::nullopt;
     }
-    int errorStatus = 0;
-    int errorIndex = 0;
-    owned->getErrorStatus(&errorStatus, &errorIndex);
-    if (errorStatus != 0 || owned->getVarBindCount() < count) {
+    const DirectReply copy = CopyReply(owned.get(), status);
+    if (!copy.Accepted() || copy.Count() < static_cast<size_t>(count)) {
         return std::nullopt;
     }
     std::vector<std::string> values;
-    for (int i = 0; i < count; ++i) {
-        const char* text = owned->getValueText(i);
-        values.emplace_back(text != nullptr ? text : "");
+    for (size_t i = 0; i < static_cast<size_t>(count); ++i) {
+        values.push_back(copy.Text(i));
     }
     return values;
 }

@@ -267,9 +267,9 @@ TEST_F(SimTest, MissingObjectsAndEndOfMib) {
     r = Tool("snmpget", sim(), V2(), {"1.3.6.1.2.1.1.5.1", "1.3.6.1.2.1.77.1.0"});
     EXPECT_TRUE(Contains(r.output, "No Such Instance")) << r.output;
     EXPECT_TRUE(Contains(r.output, "No Such Object")) << r.output;
-    r = Tool("snmpgetnext", sim(), V1(), {"1.3.6.1.4.1.7393.99"});
+    r = Tool("snmpgetnext", sim(), V1(), {"1.3.6.2"});
     EXPECT_TRUE(Contains(r.output, "noSuchName")) << r.output;
-    r = Tool("snmpgetnext", sim(), V2(), {"1.3.6.1.4.1.7393.99"});
+    r = Tool("snmpgetnext", sim(), V2(), {"1.3.6.2"});
     EXPECT_TRUE(Contains(r.output, "No more variables left")) << r.output;
 }
 

@@ -1,0 +1,276 @@
+// RMON 1 statistics list and its entry dialog.
+#include "features/monitoring/StatisticRmon1.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <optional>
+
+#include "controls/ListCtrlEx.h"
+#include "features/monitoring/Rmon1Entry.h"
+#include "features/monitoring/StatisticRmonCnt.h"
+#include "features/monitoring/StatisticRmonInf.h"
+#include "platform/snmplib/Snmp.h"
+#include "platform/sys/Globals.h"
+#include "platform/ui/Form.h"
+#include "res/ids_rmon1.h"
+
+using namespace ksx;
+
+namespace {
+
+constexpr const char* kIfNumber = "1.3.6.1.2.1.2.1.0";
+constexpr const char* kInterfacePrefix = "Interface #";
+
+std::string Column(int column, const std::string& index) {
+    return std::string(CStatisticRmon1::kEntry) + "." + std::to_string(column) + "." + index;
+}
+
+// A whole decimal number within lo..hi, or nothing.
+std::optional<long> WholeNumber(const std::string& text, long lo, long hi) {
+    if (text.empty() || text.size() > 9) {
+        return std::nullopt;
+    }
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+    }
+    const long value = std::stol(text);
+    if (value < lo || value > hi) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace
+
+CStatisticRmon1::CStatisticRmon1(QWidget* parent) : CDialog(IDD_RMON1_STATISTIC, parent) {
+    OnCommand(IDC_RMON1_ADD, [this] { OnAdd(); });
+    OnCommand(IDC_RMON1_DELETE, [this] { OnDelete(); });
+    OnCommand(IDC_RMON1_REFRESH, [this] { OnRefresh(); });
+    OnCommand(IDC_RMON1_PARAMETER, [this] { OnParameter(); });
+    OnCommand(IDC_RMON1_INTERFACE, [this] { OnInterface(); });
+    OnNotify(NM_CLICK, IDC_RMON1_LIST, [this] { OnListClick(); });
+    OnNotify(NM_DBLCLK, IDC_RMON1_LIST, [this] { OnListDblClk(); });
+    m_walk.onReply = [this](const DirectReply& r) { return OnListWalkStep(r); };
+    m_single.onReply = [this](const DirectReply& r) {
+        OnInterfaceCountReply(r);
+        return false;
+    };
+}
+
+CStatisticRmon1::~CStatisticRmon1() = default;
+
+void CStatisticRmon1::CreateControls() {
+    ui::Form form(*this);
+    m_list = form.Fill(RegisterControl(IDC_RMON1_LIST, new CListCtrlEx));
+    m_list->setMinimumHeight(220);
+    form.Row({"Number:", form.Label("0", IDC_RMON1_COUNT), ui::Form::Stretch});
+    form.Buttons({{IDC_RMON1_REFRESH, "Refresh"},
+                  {IDC_RMON1_INTERFACE, "Interface"},
+                  {IDC_RMON1_PARAMETER, "Parameter"},
+                  {IDC_RMON1_ADD, "Add"},
+                  {IDC_RMON1_DELETE, "Delete"},
+                  {IDCANCEL, "Close"}});
+}
+
+int CStatisticRmon1::OnInitDialog() {
+    SetTopmost(true);
+    CDialog::OnInitDialog();
+    SetIcon(QApplication::windowIcon());
+    m_list->InsertColumn(" Index    ", 0);
+    m_list->InsertColumn(" Data Source     ", 1);
+    m_list->SetExtendedStyle(0x120);
+    m_nCurrentPort = 1;
+    ReadInterfaceCount();
+    SetWindowText(" RMON 1 Statistic Information: " + std::string(" Port ") + std::to_string(m_nCurrentPort));
+    ClearList();
+    StartListWalk();
+    EnableDlgItem(IDC_RMON1_DELETE, false);
+    return 1;
+}
+
+int CStatisticRmon1::DestroyWindow() {
+    const int result = CDialog::DestroyWindow();  // nothing is delivered to the window any more
+    m_walk.Release();
+    m_single.Release();
+    return result;
+}
+
+int CStatisticRmon1::ListRows() const {
+    return m_list != nullptr ? m_list->GetItemCount() : 0;
+}
+
+std::string CStatisticRmon1::ListIndexText(int row) const {
+    return m_list != nullptr && m_list->ValidRow(row) ? m_list->GetItemText(row, 0).toStdString()
+                                                      : std::string();
+}
+
+void CStatisticRmon1::ReadInterfaceCount() {
+    m_single.Start({kIfNumber});
+}
+
+void CStatisticRmon1::OnInterfaceCountReply(const DirectReply& reply) {
+    // A failed read or a value that is not a number keeps the count it had.
+    if (!reply.Accepted() || reply.Count() < 1 || reply.bindings[0].type != SNMP_REPLY_INTEGER) {
+        return;
+    }
+    if (auto n = WholeNumber(reply.Text(0), 0, 999999999)) {
+        m_nInterfaceCount = static_cast<int>(*n);
+    }
+}
+
+void CStatisticRmon1::ClearList() {
+    m_list->DeleteAllItems();
+    SetDlgItemText(IDC_RMON1_COUNT, "0");
+    m_indexList.clear();
+}
+
+void CStatisticRmon1::StartListWalk() {
+    // A walk still running goes on filling the cleared list; no second one starts.
+    if (m_walk.Pending()) {
+        return;
+    }
+    m_walk.Start({std::string(kEntry) + ".1", std::string(kEntry) + ".2"});
+}
+
+bool CStatisticRmon1::OnListWalkStep(const DirectReply& reply) {
+    if (!reply.Accepted() || reply.Count() < 2) {
+        return false;  // the end of the table, a failure or a short reply ends the walk
+    }
+    const int row = m_list->GetItemCount();
+    const std::string index = reply.Text(0);
+    const std::string source = reply.Text(1);
+    const size_t at = source.find("2.2.1.1.");
+    // A data source outside the interface table is shown as it came.
+    const std::string shown = at != std::string::npos ? kInterfacePrefix + source.substr(at + 8) : source;
+    m_list->SetItemTextEx(row, 0, QString::fromStdString(index));
+    m_list->SetItemTextEx(row, 1, QString::fromStdString(shown));
+    m_indexList.push_back(index);
+    SetDlgItemText(IDC_RMON1_COUNT, std::to_string(row + 1));
+    return true;
+}
+
+std::string CStatisticRmon1::CheckEntry(const std::string& index, const std::string& port,
+                                        const std::string& owner, int portCount) {
+    if (!WholeNumber(index, 1, 65535)) {
+        return "Please enter an index from 1 to 65535.";
+    }
+    if (!WholeNumber(port, 1, portCount)) {
+        return "Please enter an interface from 1 to " + std::to_string(portCount) + ".";
+    }
+    if (owner.size() > 127) {
+        return "The owner may have at most 127 characters.";
+    }
+    return "";
+}
+
+bool CStatisticRmon1::SendSet(
+    const std::vector<std::pair<std::string, std::pair<int, std::string>>>& bindings) {
+    CSnmpV1 request(3);
+    request.setCommunity(g_strWriteCommunity.c_str());
+    for (const auto& [oid, value] : bindings) {
+        request.addValue(oid.c_str(), value.first, value.second.c_str(),
+                         static_cast<int>(value.second.size()));
+    }
+    CSnmp* response = nullptr;
+    const int status = request.send(AgentAddress().c_str(), response, 0);
+    const DirectReply reply = CopyReply(response, status);
+    delete response;
+    return reply.Accepted();
+}
+
+void CStatisticRmon1::OnAdd() {
+    CRmon1Entry entry;
+    if (entry.DoModal() != IDOK) {
+        return;
+    }
+    if (g_strSnmpVersion == "1") {
+        const std::string fault =
+            CheckEntry(entry.m_strIndex, entry.m_strInterface, entry.m_strOwner, g_nPortNum);
+        if (!fault.empty()) {
+            AfxMessageBox(fault, MB_ICONWARNING);
+            return;
+        }
+        const std::string index = std::to_string(*WholeNumber(entry.m_strIndex, 1, 65535));
+        const std::string port = std::to_string(*WholeNumber(entry.m_strInterface, 1, g_nPortNum));
+        // The row is made under creation with its data source and owner, then made valid.
+        if (!SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "2"}},
+                      {Column(2, index), {SNMP_TYPE_OID, std::string(kIfIndex) + "." + port}},
+                      {Column(20, index), {SNMP_TYPE_OCTETS, entry.m_strOwner}}})) {
+            AfxMessageBox("Failed to add the statistics entry " + index + ": the device did not accept it.",
+                          MB_ICONWARNING);
+        } else if (!SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "1"}}})) {
+            SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "4"}}});  // no half-made row stays behind
+            AfxMessageBox(
+                "Failed to add the statistics entry " + index + ": the device did not make it valid.",
+                MB_ICONWARNING);
+        }
+    }
+    ClearList();
+    StartListWalk();
+}
+
+void CStatisticRmon1::OnDelete() {
+    if (AfxMessageBox("Do you want to delete the control item?", MB_OKCANCEL) != IDOK) {
+        return;
+    }
+    const int row = m_list->GetFirstSelectedItem();
+    if (row < 0) {
+        return;
+    }
+    if (g_strSnmpVersion == "1") {
+        const std::string index = ListIndexText(row);
+        if (!SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "4"}}})) {
+            AfxMessageBox(
+                "Failed to delete the statistics entry " + index + ": the device did not accept it.",
+                MB_ICONWARNING);
+        }
+    }
+    ClearList();
+    StartListWalk();
+    EnableDlgItem(IDC_RMON1_DELETE, false);
+}
+
+void CStatisticRmon1::OnRefresh() {
+    ClearList();
+    StartListWalk();
+    EnableDlgItem(IDC_RMON1_DELETE, false);
+}
+
+void CStatisticRmon1::OnListClick() {
+    const int row = m_list->GetFirstSelectedItem();
+    if (row < 0) {
+        EnableDlgItem(IDC_RMON1_DELETE, false);
+        return;
+    }
+    const std::string source = m_list->GetItemText(row, 1).toStdString();
+    long port = 0;
+    if (source.rfind(kInterfacePrefix, 0) == 0) {
+        port = WholeNumber(source.substr(11), 0, 999999999).value_or(0);
+    }
+    m_nCurrentPort = port >= 1 && port <= m_nInterfaceCount ? static_cast<int>(port) : 1;
+    SetWindowText(" RMON1 Group Info" + std::string(" - Port : ") + std::to_string(m_nCurrentPort));
+    EnableDlgItem(IDC_RMON1_DELETE, true);
+}
+
+void CStatisticRmon1::OnListDblClk() {
+    const int row = m_list->GetFirstSelectedItem();
+    if (row < 0) {
+        EnableDlgItem(IDC_RMON1_DELETE, false);
+        return;
+    }
+    CStatisticRmonInf view(this, row);
+    view.DoModal();
+}
+
+void CStatisticRmon1::OnParameter() {
+    CStatisticRmonCnt view(this, 1, GroupCount());
+    view.DoModal();
+}
+
+void CStatisticRmon1::OnInterface() {
+    const int row = m_list->GetFirstSelectedItem();
+    CStatisticRmonInf view(this, row >= 0 ? row : 0);
+    view.DoModal();
+}
