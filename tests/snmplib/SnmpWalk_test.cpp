@@ -132,7 +132,7 @@ TEST_F(SnmpWalk, MultiComponentSuffix) {
 
 TEST_F(SnmpWalk, EndOfMibEndsTheWalk) {
     // The last object of the MIB: v1 answers noSuchName, v3 endOfMibView; both end the walk.
-    const std::string last = "1.3.6.1.4.1.99999.99.99";
+    const std::string last = "1.3.9.99.99";
     s_sim->Set(last + ".1", "i", "1");
     for (int version : {1, 3}) {
         std::unique_ptr<CSnmpV1> request;
@@ -194,7 +194,7 @@ TEST_F(SnmpWalk, ErrorStatusInAnyStepIsAFailureNeverTheEnd) {
 
 TEST_F(SnmpWalk, ShorterSecondColumnLeavesItsValuesUnreadInsteadOfEndingTheTable) {
     // Binding 1 walks the last object of the MIB: from the second row on it is past the end.
-    const std::string last = "1.3.6.1.4.1.99999.99.99";
+    const std::string last = "1.3.9.99.99";
     s_sim->Set(last + ".1", "i", "7");
     auto request = V3Request(1, "noauthuser", 0, 0, "", 0, "");
     request->addValue(kIfIndex.c_str(), SNMP_TYPE_NULL, nullptr);
