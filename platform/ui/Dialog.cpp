@@ -162,9 +162,14 @@ void CDialog::FinishEnded() {
 
 int CDialog::DestroyWindow() {
     StopTakingMessages();
-    m_sessions.CloseAll();
-    for (SessionSet* set : m_sessionSets) {
-        set->CloseAll();
+    for (IClosable* owned : m_ownReaders) {
+        owned->CloseForOwner();
+    }
+    for (IClosable* owned : m_ownSessions) {
+        owned->CloseForOwner();
+    }
+    for (IClosable* owned : m_ownSets) {
+        owned->CloseForOwner();
     }
     for (const auto& [id, qtId] : m_timers) {
         killTimer(qtId);

@@ -34,7 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "core/TableRead.h"
+#include "platform/sys/Closable.h"
 #include "platform/sys/DeliveryGate.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/sys/Messages.h"
@@ -182,9 +182,9 @@ public:
     // Registers a session, a walk reader or a logic object's whole set: DestroyWindow closes them, after
     // the window stopped taking messages, readers first (nothing more is delivered), then the sessions in
     // the order they were registered. The objects must outlive the dialog's DestroyWindow.
-    void OwnSession(CCommonSNMP& session) { m_sessions.Add(session); }
-    void OwnReader(WalkReader& reader) { m_sessions.Add(reader); }
-    void OwnSessions(SessionSet& set) { m_sessionSets.push_back(&set); }
+    void OwnSession(IClosable& session) { m_ownSessions.push_back(&session); }
+    void OwnReader(IClosable& reader) { m_ownReaders.push_back(&reader); }
+    void OwnSessions(IClosable& set) { m_ownSets.push_back(&set); }
 
     // ---- Menu bar ----
     // Builds the menu bar from the table and attaches it above the client area; its commands are
@@ -265,8 +265,9 @@ private:
     std::map<unsigned, MessageHandler> m_messages;
     std::map<unsigned, int> m_timers;  // our id -> Qt timer id
     std::unique_ptr<CMenuBar> m_menu;
-    SessionSet m_sessions;
-    std::vector<SessionSet*> m_sessionSets;
+    std::vector<IClosable*> m_ownReaders;
+    std::vector<IClosable*> m_ownSessions;
+    std::vector<IClosable*> m_ownSets;
 };
 
 }  // namespace ksx
