@@ -15,6 +15,8 @@
 
 namespace {
 constexpr int kItemDataRole = Qt::UserRole + 1;
+// How long after a text that needs a wider column the columns are fitted again.
+constexpr int kFitDelayMs = 50;
 
 Qt::Alignment AlignmentOf(int format) {
     switch (format & 0x3) {
@@ -49,21 +51,25 @@ CListCtrl::CListCtrl(QWidget* parent) : QTableWidget(parent) {
     horizontalHeader()->setSectionsClickable(true);
     ApplyStyles();
 
+    m_fitTimer.setSingleShot(true);
+    m_fitTimer.setInterval(kFitDelayMs);
+    connect(&m_fitTimer, &QTimer::timeout, this, [this] { FitColumns(); });
+
     // The column rules follow the model's columns, however they were inserted.
     QAbstractItemModel* m = model();
     connect(m, &QAbstractItemModel::columnsInserted, this, [this](const QModelIndex&, int first, int last) {
         m_rules.insert(m_rules.begin() + first, static_cast<size_t>(last - first + 1), ColumnRule());
-        ScheduleFit();
     });
     connect(m, &QAbstractItemModel::columnsRemoved, this, [this](const QModelIndex&, int first, int last) {
         m_rules.erase(m_rules.begin() + first, m_rules.begin() + last + 1);
-        ScheduleFit();
+        FitColumns();
     });
-    // New texts may need wider columns: fitted once the current batch of changes is done.
-    connect(m, &QAbstractItemModel::dataChanged, this, [this] { ScheduleFit(); });
-    connect(m, &QAbstractItemModel::rowsInserted, this, [this] { ScheduleFit(); });
-    connect(m, &QAbstractItemModel::rowsRemoved, this, [this] { ScheduleFit(); });
-    connect(m, &QAbstractItemModel::headerDataChanged, this, [this] { ScheduleFit(); });
+    // A new text may need a wider column (checked at once, cell by cell: no queued work).
+    connect(m, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                FitChangedCells(topLeft, bottomRight);
+            });
+    connect(m, &QAbstractItemModel::headerDataChanged, this, [this] { FitColumns(); });
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int size) {
         // A width set on the shown column from outside (a drag, Qt's own calls) is kept.
         if (!m_fitting && column >= 0 && column < static_cast<int>(m_rules.size())) {
@@ -240,18 +246,29 @@ QString CListCtrl::CellToolTip(int row, int column) const {
     return CellContentWidth(row, column) > columnWidth(column) ? it->text() : QString();
 }
 
-void CListCtrl::ScheduleFit() {
-    if (m_fitQueued) {
+void CListCtrl::FitChangedCells(const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+    if (m_fitting || static_cast<int>(m_rules.size()) != columnCount()) {
         return;
     }
-    m_fitQueued = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_fitQueued = false;
-            FitColumns();
-        },
-        Qt::QueuedConnection);
+    // Only a text that needs more than its column shows (and may still get) sets the widths again.
+    for (int c = std::max(topLeft.column(), 0); c <= bottomRight.column() && c < columnCount(); ++c) {
+        if (m_rules[static_cast<size_t>(c)].dragged >= 0) {
+            continue;
+        }
+        const int shown = columnWidth(c);
+        if (shown >= CellCap(c)) {
+            continue;
+        }
+        for (int r = std::max(topLeft.row(), 0); r <= bottomRight.row() && r < rowCount(); ++r) {
+            if (CellContentWidth(r, c) > shown) {
+                // Once the texts of this batch are in: a list filled row by row is fitted once.
+                if (!m_fitTimer.isActive()) {
+                    m_fitTimer.start();
+                }
+                return;
+            }
+        }
+    }
 }
 
 void CListCtrl::FitColumns() {
@@ -305,15 +322,23 @@ void CListCtrl::FitColumns() {
         }
     }
     m_fitting = false;
-    updateGeometry();
+    // The layout asks again only when what the columns need changed.
+    if (total != m_neededTotal) {
+        m_neededTotal = total;
+        updateGeometry();
+    }
 }
 
 QSize CListCtrl::sizeHint() const {
     QSize hint = QTableWidget::sizeHint();
     int width = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
-    for (int c = 0; c < columnCount(); ++c) {
-        const int dragged = m_rules[static_cast<size_t>(c)].dragged;
-        width += dragged >= 0 ? dragged : NeededColumnWidth(c);
+    if (m_neededTotal >= 0 && static_cast<int>(m_rules.size()) == columnCount()) {
+        width += m_neededTotal;
+    } else {
+        for (int c = 0; c < columnCount(); ++c) {
+            const int dragged = m_rules[static_cast<size_t>(c)].dragged;
+            width += dragged >= 0 ? dragged : NeededColumnWidth(c);
+        }
     }
     // A list wider than the screen scrolls instead.
     if (const QScreen* s = screen()) {

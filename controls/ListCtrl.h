@@ -11,6 +11,7 @@
 #pragma once
 
 #include <QTableWidget>
+#include <QTimer>
 
 #include <cstdint>
 #include <vector>
@@ -84,8 +85,10 @@ public:
     virtual int CellContentWidth(int row, int column) const;
     // The cell's whole text when the column shows it cut, else empty: the cell's tooltip.
     QString CellToolTip(int row, int column) const;
-    // Sets the shown widths now (normally done when the list's size, font or texts change).
+    // Sets the shown widths now (done when the list's size or font changes, and shortly after a text
+    // arrived that needs a wider column).
     void FitColumns();
+    bool FitPending() const { return m_fitTimer.isActive(); }
 
     // Rows. InsertItem returns the new row index or -1 (the index is clamped to the row count).
     int InsertItem(int row, const QString& text);
@@ -140,7 +143,7 @@ private:
         QString sample;
         int dragged = -1;  // width the user (or code, through Qt) set on the shown column
     };
-    void ScheduleFit();
+    void FitChangedCells(const QModelIndex& topLeft, const QModelIndex& bottomRight);
     int GivenWidth(int column) const;
     int ScaledBase(int column) const;
 
@@ -148,5 +151,6 @@ private:
     std::uint32_t m_style = 0;
     std::vector<ColumnRule> m_rules;  // one per column
     bool m_fitting = false;
-    bool m_fitQueued = false;
+    QTimer m_fitTimer;
+    int m_neededTotal = -1;  // the columns' widths before spare width was shared out, at the last fit
 };

@@ -48,6 +48,7 @@ class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QPushButton;
+class QScrollArea;
 
 namespace ksx {
 
@@ -167,6 +168,8 @@ public:
 
     // ---- Window ----
     QWidget* Client() const { return m_client; }
+    // The area that scrolls the client when the dialog would not fit the screen (null while it fits).
+    QScrollArea* ClientScroll() const { return m_scroll; }
     // Makes the client area at least this size and sizes the dialog to fit (fixed-geometry dialogs).
     void SetClientSize(int width, int height);
     void SetWindowText(const std::string& text);
@@ -235,8 +238,14 @@ protected:
 
 private:
     void RegisterWidget(int id, QWidget* w);
+    // Read-only edits get the greyed face of such fields (on registration and whenever it changes).
+    static void ShowReadOnly(QWidget* w);
+    static constexpr const char* kReadOnlyLook = "ksxReadOnlyLook";
     void PlaceWidget(QWidget* w, int x, int y, int cx, int cy);
     void EnsureCreated();
+    // After OnInitDialog: a dialog whose contents need more than the screen gets a scrolling client
+    // area and a size that fits the screen.
+    void FitScreen();
     void StopTakingMessages();
     void FinishEnded();
 
@@ -249,6 +258,7 @@ private:
 
     unsigned m_templateId;
     QWidget* m_client = nullptr;
+    QScrollArea* m_scroll = nullptr;
     std::atomic<GateTarget> m_target{0};
     bool m_built = false;  // CreateControls ran
     bool m_created = false;
