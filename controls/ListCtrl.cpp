@@ -295,8 +295,19 @@ void CListCtrl::FitColumns() {
         }
         total += w;
     }
-    // The room left in the list goes to the columns that take the rest, else to all in proportion.
+    // A shown list that needs more room widens its window, as far as the screen allows; past that it
+    // scrolls.
     const int room = viewport()->width();
+    if (total > room && isVisible() && window() != this) {
+        QWidget* win = window();
+        const QScreen* s = win->screen();
+        const int most = s != nullptr ? s->availableGeometry().width() - 16 : win->width();
+        const int wider = std::min(win->width() + total - room, most);
+        if (wider > win->width()) {
+            win->resize(wider, win->height());
+        }
+    }
+    // The room left in the list goes to the columns that take the rest, else to all in proportion.
     const std::vector<int>& takers = fills.empty() ? growing : fills;
     if (total < room && !takers.empty()) {
         int extra = room - total;
