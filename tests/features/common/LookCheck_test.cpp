@@ -254,7 +254,10 @@ protected:
         sim.ClearLog();
         test::ScaledFont font(scale);
         const std::string label = std::string(e.name) + (e.portGrid ? "_" + std::to_string(ports) : "") +
-                                  "_" + (scale > 1.0 ? "1.5x" : "1x");
+                                  "_" +
+                                  (scale > 1.5   ? "2x"
+                                   : scale > 1.0 ? "1.5x"
+                                                 : "1x");
         if (e.command != 0) {
             // As the menu does it: the launcher runs the dialog modally; it is looked at from its loop.
             ASSERT_TRUE(ui::FeatureRegistry::Instance().Has(e.command)) << label;
@@ -313,6 +316,8 @@ protected:
     static inline test::SimSwitch* s_sim52 = nullptr;
 };
 
+class LookCheckLarge : public LookCheck {};
+
 TEST_P(LookCheck, NothingCutSqueezedOrOverlapping) {
     const Entry& e = GetParam();
     for (double scale : {1.0, 1.5}) {
@@ -331,5 +336,15 @@ INSTANTIATE_TEST_SUITE_P(EveryDialog, LookCheck, ::testing::ValuesIn(Dialogs()),
                          [](const ::testing::TestParamInfo<Entry>& info) {
                              return std::string(info.param.name);
                          });
+
+// Bad input: the 52-port grids at twice the font stay on the screen (scrolling where they must) and
+// cut nothing.
+TEST_F(LookCheckLarge, PortGridsAtTwiceTheFontOn52Ports) {
+    for (const Entry& e : Dialogs()) {
+        if (e.portGrid) {
+            Check(e, 52, 2.0);
+        }
+    }
+}
 
 }  // namespace
