@@ -7,7 +7,8 @@
 // never narrower than its heading or than the texts put in it, up to a sensible width for a cell (a
 // longer cell shows its whole text as its tooltip). A list wider than its columns gives the extra width
 // to them: to the columns that take the rest (SetColumnFill) when there are any, else to all in
-// proportion. A column the user drags keeps the width given to it.
+// proportion; a list whose columns need more than it has widens its window as far as the screen allows,
+// and scrolls past that. A column the user drags keeps the width given to it.
 #pragma once
 
 #include <QTableWidget>
