@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 #include <cctype>
 #include <charconv>
@@ -420,7 +421,7 @@ QColor CReportCtrl::GetItemBkColor(int row, int column) const {
 // ---- cell buttons ----
 
 int CReportCtrl::SetItemButton(int row, int column, CReportButtonCell cell) {
-    if (!ValidRow(row) || !ValidColumn(column) || columnWidth(column) <= 4 ||
+    if (!ValidRow(row) || !ValidColumn(column) || GetColumnWidth(column) <= 4 ||
         (cell.state != 0 && cell.state != 1)) {
         return 0;
     }
@@ -498,6 +499,15 @@ void CReportCtrl::PlaceButton(CButtonEx* button, int row, int column) {
     const QRect cell = visualRect(model()->index(row, column));
     button->setGeometry(cell);
     button->setVisible(cell.intersects(viewport()->rect()));
+}
+
+int CReportCtrl::CellContentWidth(int row, int column) const {
+    int need = CListCtrl::CellContentWidth(row, column);
+    // A cell's button covers the cell: the column must show its caption.
+    if (const CButtonEx* button = GetItemButton(row, column)) {
+        need = std::max(need, button->sizeHint().width());
+    }
+    return need;
 }
 
 void CReportCtrl::RepositionButtons() {

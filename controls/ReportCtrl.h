@@ -135,6 +135,8 @@ public:
     using CListCtrl::SetCheck;
     int SetCheck(int row, int column, int state);
     CButtonEx* GetItemButton(int row, int column) const;
+    // A cell with a button needs the button's width.
+    int CellContentWidth(int row, int column) const override;
 
     // Sorting.
     void SortItems(int column, bool ascending);

@@ -143,18 +143,6 @@ void CTableDialog::FillKeyed() {
     }
 }
 
-void CTableDialog::resizeEvent(QResizeEvent* e) {
-    CDialog::resizeEvent(e);
-    SizeColumns();
-}
-
-bool CTableDialog::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == m_list && e->type() == QEvent::Resize) {
-        SizeColumns();
-    }
-    return CDialog::eventFilter(watched, e);
-}
-
 int CTableDialog::MinimumListWidth() const {
     // Fixed and sample columns as they are, a column taking the rest at least thirty characters wide.
     const int chars = m_list->fontMetrics().averageCharWidth();
@@ -162,7 +150,7 @@ int CTableDialog::MinimumListWidth() const {
     for (const ListColumn& column : m_columns) {
         const ColumnWidth& w = column.width;
         if (w.kind == ColumnWidth::Pixels) {
-            width += w.pixels;
+            width += static_cast<int>(w.pixels * m_list->FontScale());
         } else if (w.kind == ColumnWidth::Sample) {
             width += m_list->GetStringWidth(ui::ToQ(w.sample)) + w.pixels;
         } else if (w.kind == ColumnWidth::Rest) {
@@ -178,25 +166,16 @@ void CTableDialog::SizeColumns() {
     if (m_list == nullptr || m_list->GetColumnCount() != static_cast<int>(m_columns.size())) {
         return;
     }
-    int used = 0;
-    int rest = -1;
+    // The list keeps the rules and follows its size and font from here on.
     for (size_t i = 0; i < m_columns.size(); ++i) {
         const ColumnWidth& w = m_columns[i].width;
-        int px = -1;
+        const int c = static_cast<int>(i);
         if (w.kind == ColumnWidth::Pixels) {
-            px = w.pixels;
+            m_list->SetColumnWidth(c, w.pixels);
         } else if (w.kind == ColumnWidth::Sample) {
-            px = m_list->GetStringWidth(ui::ToQ(w.sample)) + w.pixels;
+            m_list->SetColumnSample(c, ui::ToQ(w.sample), w.pixels);
         } else if (w.kind == ColumnWidth::Rest) {
-            rest = static_cast<int>(i);
-            continue;
+            m_list->SetColumnFill(c, w.pixels);
         }
-        if (px >= 0) {
-            m_list->SetColumnWidth(static_cast<int>(i), px);
-        }
-        used += m_list->GetColumnWidth(static_cast<int>(i));
-    }
-    if (rest >= 0) {
-        m_list->SetColumnWidth(rest, std::max(0, m_list->width() - used - m_columns[rest].width.pixels));
     }
 }

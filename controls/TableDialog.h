@@ -29,7 +29,7 @@
 #include "core/TableRead.h"
 #include "platform/ui/Dialog.h"
 
-// How wide a column is; re-applied whenever the list changes size.
+// How wide a column is at the default font; the list grows it with the font, its heading and its cells.
 struct ColumnWidth {
     enum Kind { Default, Pixels, Sample, Rest };
     Kind kind = Default;
@@ -105,9 +105,8 @@ protected:
     void SetStepTimeouts(int firstMs, int nextMs) { m_firstTimeout = firstMs, m_nextTimeout = nextMs; }
 
     int OnInitDialog() override;
-    void resizeEvent(QResizeEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* e) override;
 
+    // Hands the column table's width rules to the list, which keeps them as its size and font change.
     void SizeColumns();
     // Wide enough for every column: fixed and sample widths, thirty characters for a remaining one.
     int MinimumListWidth() const;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/snmplib/Snmp.h"
+#include "platform/sys/Closable.h"
 #include "platform/sys/Event.h"
 #include "platform/sys/Lock.h"
 #include "platform/sys/WorkerThread.h"
@@ -25,7 +26,7 @@ std::string SnmpAuthFailedText();
 // Process-wide request counter; each requested walk step takes the next value, the first being 1.
 extern std::atomic<int> g_nSnmpRequestID;
 
-class CCommonSNMP {
+class CCommonSNMP : public ksx::IClosable {
 public:
     // Request kinds for Open.
     enum { REQUEST_GET = 0, REQUEST_GETNEXT = 1, REQUEST_SET = 3 };
@@ -56,6 +57,8 @@ public:
     void SetDone();
     // Refuses further walk steps, cancels the step in flight and waits for the walk to end.
     void Close();
+    // A window that owns the session closes it when it ends.
+    void CloseForOwner() override { Close(); }
 
     // Read-only views for owners and tests.
     bool IsDone() const { return m_hDone.IsSet(); }

@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "core/CommonSNMP.h"
+#include "platform/sys/Closable.h"
 #include "platform/sys/DeliveryGate.h"
 
 namespace ksx {
@@ -94,7 +95,7 @@ struct WalkEnd {
 };
 
 // The untyped part: the contract and the delivery.
-class WalkReader {
+class WalkReader : public IClosable {
 public:
     // `oids`: the walked columns (or the scalars of a one-step read), in binding order.
     WalkReader(CCommonSNMP& session, std::vector<std::string> oids);
@@ -120,6 +121,8 @@ public:
     void Close();
     // Owner's thread: drops what the running walk would still deliver, without closing the session.
     void Detach();
+    // A window that owns the reader detaches it when it ends (its session is closed on its own).
+    void CloseForOwner() override { Detach(); }
 
     CCommonSNMP& Session() const { return m_session; }
     const std::vector<std::string>& Oids() const { return m_oids; }
@@ -190,11 +193,12 @@ private:
 
 // The sessions of one owner, closed together in the order they were added. Readers are detached first
 // (nothing more reaches the owner), then every session is closed.
-class SessionSet {
+class SessionSet : public IClosable {
 public:
     void Add(CCommonSNMP& session);
     void Add(WalkReader& reader);
     void CloseAll();
+    void CloseForOwner() override { CloseAll(); }
 
 private:
     std::vector<CCommonSNMP*> m_sessions;

@@ -46,10 +46,13 @@ private:
     std::function<void()> m_fn;
 };
 
-// Grid rows of the sniffer-mode block: the heading, then TX, RX, Both and None.
+// Grid rows of a block of the port grid: the port numbers, then TX, RX, Both and None, then a gap
+// before the next block (the ports past the first row of the strips).
 constexpr int kHeadingRow = 0;
-constexpr int kRowGap = 10;       // between the two rows of a mode's boxes
-constexpr int kLabelRowGap = 20;  // between the two rows of port numbers
+constexpr int kBlockRows = 6;
+constexpr int kBlockGap = 10;  // between two blocks
+
+const char* const kModeNames[4] = {"TX", "RX", "Both", "None"};
 
 const int kFirstIds[4] = {IDC_MIR_TX1, IDC_MIR_RX1, IDC_MIR_BOTH1, IDC_MIR_NONE1};
 
@@ -102,20 +105,22 @@ void CPortMirroringdlg::CreateControls() {
     ports.Row({ports.Label("TargetPort", IDC_MIR_TARGET_LABEL), target, ui::Form::Stretch});
     ports.Add(ports.Label("Source Port Selection", IDC_MIR_SOURCE_LABEL));
     // Mode names and All buttons on the left; the strips take the rest of each row (see PlaceStrips).
+    // With two rows of ports each block carries its own mode names, so every row of boxes is labelled;
+    // the All buttons, which set a mode for every port, stand by the first block's names.
     m_pModes = new QGridLayout;
     m_pModes->addWidget(ports.Label("Sniffer\nMode", IDC_MIR_SNIFFER_LABEL), kHeadingRow, 0, Qt::AlignTop);
     m_pModes->addWidget(ports.Label("Select\nAll", IDC_MIR_SELECT_ALL_LABEL), kHeadingRow, 1, Qt::AlignTop);
-    const struct {
-        int label;
-        const char* text;
-        int all;
-    } rows[4] = {{IDC_MIR_TX_LABEL, "TX", IDC_MIR_ALL_TX},
-                 {IDC_MIR_RX_LABEL, "RX", IDC_MIR_ALL_RX},
-                 {IDC_MIR_BOTH_LABEL, "Both", IDC_MIR_ALL_BOTH},
-                 {IDC_MIR_NONE_LABEL, "None", IDC_MIR_ALL_NONE}};
-    for (int r = 0; r < 4; ++r) {
-        m_pModes->addWidget(ports.Label(rows[r].text, rows[r].label), kHeadingRow + 1 + r, 0, Qt::AlignTop);
-        m_pModes->addWidget(ports.Button(rows[r].all, "All"), kHeadingRow + 1 + r, 1, Qt::AlignTop);
+    const int labelIds[4] = {IDC_MIR_TX_LABEL, IDC_MIR_RX_LABEL, IDC_MIR_BOTH_LABEL, IDC_MIR_NONE_LABEL};
+    const int allIds[4] = {IDC_MIR_ALL_TX, IDC_MIR_ALL_RX, IDC_MIR_ALL_BOTH, IDC_MIR_ALL_NONE};
+    for (int block = 0; block < Blocks(); ++block) {
+        for (int r = 0; r < 4; ++r) {
+            const int row = block * kBlockRows + kHeadingRow + 1 + r;
+            m_pModes->addWidget(ports.Label(kModeNames[r], block == 0 ? labelIds[r] : 0), row, 0,
+                                Qt::AlignVCenter);
+            if (block == 0) {
+                m_pModes->addWidget(ports.Button(allIds[r], "All"), row, 1, Qt::AlignVCenter);
+            }
+        }
     }
     m_pModes->setColumnStretch(2, 1);
     ports.Layout()->addLayout(m_pModes, ports.Layout()->rowCount(), 0, 1, 2);
@@ -177,26 +182,28 @@ void CPortMirroringdlg::CreatePortStrips() {
         }
         return strip;
     };
-    // With the TX boxes between them, the rows of numbers leave a box's height and a little more.
-    const int labelGap = TxUnderLabels() ? m_nBoxSize + 4 : kLabelRowGap;
-    m_pPortLabels = make(CBTNEXT_LABELS, IDC_MIR_PORT_LABEL1, labelGap);
-    // With two rows of numbers the TX boxes go under each row of them.
-    m_pRows[MODE_TX] = make(BS_AUTOCHECKBOX, IDC_MIR_TX1, TxUnderLabels() ? labelGap : kRowGap);
-    m_pRows[MODE_RX] = make(BS_AUTOCHECKBOX, IDC_MIR_RX1, kRowGap);
-    m_pRows[MODE_BOTH] = make(BS_AUTOCHECKBOX, IDC_MIR_BOTH1, kRowGap);
-    m_pRows[MODE_NONE] = make(BS_AUTOCHECKBOX, IDC_MIR_NONE1, kRowGap);
+    // PlaceStrips puts every control; the strips' own row gap is not used.
+    m_pPortLabels = make(CBTNEXT_LABELS, IDC_MIR_PORT_LABEL1, 0);
+    m_pRows[MODE_TX] = make(BS_AUTOCHECKBOX, IDC_MIR_TX1, 0);
+    m_pRows[MODE_RX] = make(BS_AUTOCHECKBOX, IDC_MIR_RX1, 0);
+    m_pRows[MODE_BOTH] = make(BS_AUTOCHECKBOX, IDC_MIR_BOTH1, 0);
+    m_pRows[MODE_NONE] = make(BS_AUTOCHECKBOX, IDC_MIR_NONE1, 0);
 
-    // The layout keeps room for the strips: the column as wide as a row of boxes, each row as tall.
+    // The layout keeps room for the strips: the column as wide as a row of boxes, each row as tall as
+    // a box, the numbers of a block right above its TX row.
     const int perRow = m_pPortLabels->GetFirstRowCount();
-    const bool twoRows = ports > perRow;
     // A little room between the All buttons and the first box.
     m_pModes->setColumnMinimumWidth(
         2, 8 + perRow * m_nBoxSize + std::max(perRow - 1, 0) * m_pPortLabels->GetSpacing());
-    m_pModes->setRowMinimumHeight(kHeadingRow, twoRows ? 2 * m_nBoxSize + labelGap : m_nBoxSize);
-    for (int r = 0; r < 4; ++r) {
-        const bool underLabels = r == MODE_TX && TxUnderLabels();
-        m_pModes->setRowMinimumHeight(kHeadingRow + 1 + r,
-                                      twoRows && !underLabels ? 2 * m_nBoxSize + kRowGap : m_nBoxSize);
+    for (int block = 0; block < Blocks(); ++block) {
+        const int top = block * kBlockRows;
+        m_pModes->setRowMinimumHeight(top + kHeadingRow, m_nBoxSize);
+        for (int r = 0; r < 4; ++r) {
+            m_pModes->setRowMinimumHeight(top + kHeadingRow + 1 + r, m_nBoxSize);
+        }
+        if (block + 1 < Blocks()) {
+            m_pModes->setRowMinimumHeight(top + kBlockRows - 1, kBlockGap);
+        }
     }
     auto* watch = new GeometryWatch(this, [this] { PlaceStrips(); });
     GetDlgItem(IDC_MIR_CLOSE)->installEventFilter(watch);
@@ -204,31 +211,39 @@ void CPortMirroringdlg::CreatePortStrips() {
     PlaceStrips();
 }
 
-bool CPortMirroringdlg::TxUnderLabels() const {
-    return PortCount() == 52;
+int CPortMirroringdlg::Blocks() const {
+    return PortCount() > 28 ? 2 : 1;
 }
 
 void CPortMirroringdlg::PlaceStrips() {
     if (m_pPortLabels == nullptr) {
         return;
     }
-    // Right-aligned with the bottom buttons, each strip at the top of its row.
+    // Right-aligned with the bottom buttons; port i of a strip in its block's row of that strip.
     const int right = GetDlgItem(IDC_MIR_CLOSE)->geometry().right() + 1;
     const int perRow = m_pPortLabels->GetFirstRowCount();
+    const int step = m_nBoxSize + m_pPortLabels->GetSpacing();
     const int x0 = right - (perRow * m_nBoxSize + std::max(perRow - 1, 0) * m_pPortLabels->GetSpacing());
-    auto place = [this, x0](CBtnEXT& strip, int y0) {
+    auto place = [&](CBtnEXT& strip, int mode) {
         for (int i = 0; i < strip.GetCount(); ++i) {
-            if (QWidget* w = strip.GetControl(i)) {
-                w->setGeometry(QRect(strip.ControlPosition(i, x0, y0), QSize(m_nBoxSize, m_nBoxSize)));
+            QWidget* w = strip.GetControl(i);
+            if (w == nullptr) {
+                continue;
             }
+            const int block = i < perRow ? 0 : 1;
+            // Each mode's boxes in the middle of their row, beside the mode's name; the numbers right
+            // above the TX boxes.
+            auto rowY = [&](int r) {
+                const QRect cell = m_pModes->cellRect(block * kBlockRows + kHeadingRow + 1 + r, 2);
+                return cell.top() + std::max(cell.height() - m_nBoxSize, 0) / 2;
+            };
+            const int y = mode < 0 ? rowY(MODE_TX) - m_nBoxSize : rowY(mode);
+            w->setGeometry(QRect(QPoint(x0 + step * (i % perRow), y), QSize(m_nBoxSize, m_nBoxSize)));
         }
     };
-    const int labelsTop = m_pModes->cellRect(kHeadingRow, 2).top();
-    place(*m_pPortLabels, labelsTop);
+    place(*m_pPortLabels, -1);
     for (int r = 0; r < 4; ++r) {
-        const bool underLabels = r == MODE_TX && TxUnderLabels();
-        place(*m_pRows[r],
-              underLabels ? labelsTop + m_nBoxSize : m_pModes->cellRect(kHeadingRow + 1 + r, 2).top());
+        place(*m_pRows[r], r);
     }
 }
 

@@ -33,7 +33,7 @@ protected:
 private:
     void CreatePortStrips();
     void PlaceStrips();
-    bool TxUnderLabels() const;
+    int Blocks() const;  // blocks of the port grid: one, or two past 28 ports
     ksx::LRESULT OnMirrorResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
     void ShowRecord(const MirrorConfigRecord& record);
     void OnPortCheck(int id);

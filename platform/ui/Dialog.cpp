@@ -15,10 +15,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QTimerEvent>
@@ -85,6 +88,44 @@ void CDialog::EnsureCreated() {
     }
     m_created = true;
     OnInitDialog();
+    FitScreen();
+}
+
+void CDialog::FitScreen() {
+    const QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (s == nullptr || m_scroll != nullptr || layout() == nullptr) {
+        return;
+    }
+    layout()->activate();
+    // Room for the window's frame and title besides the dialog itself.
+    const QRect avail = s->availableGeometry();
+    const QSize room(std::max(avail.width() - 16, 200), std::max(avail.height() - 48, 150));
+    const QSize need = minimumSize().expandedTo(layout()->minimumSize());
+    if (need.width() <= room.width() && need.height() <= room.height()) {
+        return;
+    }
+    // Larger than the screen: the client area scrolls inside a dialog that fits.
+    const QSize content =
+        m_client->sizeHint()
+            .expandedTo(m_client->minimumSize())
+            .expandedTo(m_client->layout() != nullptr ? m_client->layout()->minimumSize() : QSize());
+    auto* frame = qobject_cast<QBoxLayout*>(layout());
+    if (frame == nullptr) {
+        return;
+    }
+    frame->removeWidget(m_client);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("clientScroll"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setWidget(m_client);
+    frame->addWidget(m_scroll);
+    const int bar = m_scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize want(content.width() + (content.height() > room.height() ? bar : 0),
+                     content.height() + (content.width() > room.width() ? bar : 0));
+    const QSize fitted = want.boundedTo(room);
+    setMinimumSize(QSize(std::min(need.width(), fitted.width()), std::min(need.height(), fitted.height())));
+    resize(fitted);
 }
 
 int CDialog::DoModal() {
@@ -162,9 +203,14 @@ void CDialog::FinishEnded() {
 
 int CDialog::DestroyWindow() {
     StopTakingMessages();
-    m_sessions.CloseAll();
-    for (SessionSet* set : m_sessionSets) {
-        set->CloseAll();
+    for (IClosable* owned : m_ownReaders) {
+        owned->CloseForOwner();
+    }
+    for (IClosable* owned : m_ownSessions) {
+        owned->CloseForOwner();
+    }
+    for (IClosable* owned : m_ownSets) {
+        owned->CloseForOwner();
     }
     for (const auto& [id, qtId] : m_timers) {
         killTimer(qtId);
@@ -241,6 +287,7 @@ void CDialog::RegisterWidget(int id, QWidget* w) {
     w->setProperty(kIdProperty, id);
     m_controls[id] = w;
     w->installEventFilter(this);
+    ShowReadOnly(w);
     QObject::connect(w, &QObject::destroyed, this, [this, id, w] {
         auto it = m_controls.find(id);
         if (it != m_controls.end() && (it->second.isNull() || it->second.data() == w)) {
@@ -642,7 +689,41 @@ void CDialog::SetDefID(int id) {
     }
 }
 
+void CDialog::ShowReadOnly(QWidget* w) {
+    // A value the user cannot change sits on the face colour, as such fields do on the desktop; an
+    // editable one on the window's own base colour.
+    bool readOnly = false;
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        readOnly = edit->isReadOnly();
+    } else if (auto* spin = qobject_cast<QAbstractSpinBox*>(w)) {
+        readOnly = spin->isReadOnly();
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
+        readOnly = plain->isReadOnly();
+    } else if (auto* text = qobject_cast<QTextEdit*>(w)) {
+        readOnly = text->isReadOnly();
+    } else {
+        return;
+    }
+    const bool marked = w->property(kReadOnlyLook).toBool();
+    if (readOnly == marked) {
+        return;
+    }
+    w->setProperty(kReadOnlyLook, readOnly);
+    QPalette palette = w->palette();
+    const QPalette base = w->parentWidget() != nullptr ? w->parentWidget()->palette() : QApplication::palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Base,
+                         readOnly ? base.color(group, QPalette::Window) : base.color(group, QPalette::Base));
+    }
+    w->setPalette(palette);
+}
+
 bool CDialog::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::ReadOnlyChange) {
+        if (auto* w = qobject_cast<QWidget*>(watched)) {
+            ShowReadOnly(w);
+        }
+    }
     if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) {
         auto* w = qobject_cast<QWidget*>(watched);
         const int id = GetDlgCtrlID(w);

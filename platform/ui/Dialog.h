@@ -34,7 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "core/TableRead.h"
+#include "platform/sys/Closable.h"
 #include "platform/sys/DeliveryGate.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/sys/Messages.h"
@@ -48,6 +48,7 @@ class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QPushButton;
+class QScrollArea;
 
 namespace ksx {
 
@@ -167,6 +168,8 @@ public:
 
     // ---- Window ----
     QWidget* Client() const { return m_client; }
+    // The area that scrolls the client when the dialog would not fit the screen (null while it fits).
+    QScrollArea* ClientScroll() const { return m_scroll; }
     // Makes the client area at least this size and sizes the dialog to fit (fixed-geometry dialogs).
     void SetClientSize(int width, int height);
     void SetWindowText(const std::string& text);
@@ -182,9 +185,9 @@ public:
     // Registers a session, a walk reader or a logic object's whole set: DestroyWindow closes them, after
     // the window stopped taking messages, readers first (nothing more is delivered), then the sessions in
     // the order they were registered. The objects must outlive the dialog's DestroyWindow.
-    void OwnSession(CCommonSNMP& session) { m_sessions.Add(session); }
-    void OwnReader(WalkReader& reader) { m_sessions.Add(reader); }
-    void OwnSessions(SessionSet& set) { m_sessionSets.push_back(&set); }
+    void OwnSession(IClosable& session) { m_ownSessions.push_back(&session); }
+    void OwnReader(IClosable& reader) { m_ownReaders.push_back(&reader); }
+    void OwnSessions(IClosable& set) { m_ownSets.push_back(&set); }
 
     // ---- Menu bar ----
     // Builds the menu bar from the table and attaches it above the client area; its commands are
@@ -235,8 +238,14 @@ protected:
 
 private:
     void RegisterWidget(int id, QWidget* w);
+    // Read-only edits get the greyed face of such fields (on registration and whenever it changes).
+    static void ShowReadOnly(QWidget* w);
+    static constexpr const char* kReadOnlyLook = "ksxReadOnlyLook";
     void PlaceWidget(QWidget* w, int x, int y, int cx, int cy);
     void EnsureCreated();
+    // After OnInitDialog: a dialog whose contents need more than the screen gets a scrolling client
+    // area and a size that fits the screen.
+    void FitScreen();
     void StopTakingMessages();
     void FinishEnded();
 
@@ -249,6 +258,7 @@ private:
 
     unsigned m_templateId;
     QWidget* m_client = nullptr;
+    QScrollArea* m_scroll = nullptr;
     std::atomic<GateTarget> m_target{0};
     bool m_built = false;  // CreateControls ran
     bool m_created = false;
@@ -265,8 +275,9 @@ private:
     std::map<unsigned, MessageHandler> m_messages;
     std::map<unsigned, int> m_timers;  // our id -> Qt timer id
     std::unique_ptr<CMenuBar> m_menu;
-    SessionSet m_sessions;
-    std::vector<SessionSet*> m_sessionSets;
+    std::vector<IClosable*> m_ownReaders;
+    std::vector<IClosable*> m_ownSessions;
+    std::vector<IClosable*> m_ownSets;
 };
 
 }  // namespace ksx

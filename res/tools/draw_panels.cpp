@@ -610,7 +610,7 @@ int main(int argc, char** argv) {
                   790,
                   true,
                   true,
-                  "PoE+ 370 W"};
+                  "PoE+ 185 W"};
     const Model f52{"ksx-4200-52",
                     "KSX-4200-52",
                     1180,

@@ -16,9 +16,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QStyle>
 #include <QTimer>
 #include <string>
 #include <thread>
@@ -573,7 +575,8 @@ TEST(MessageBoxes, QtServiceMapsFlagsAndAnswers) {
         // A short text under a long title: the box is as wide as the title needs, not the text.
         BoxAnswerer a;
         a.Arm(QMessageBox::NoButton);
-        const QString title = "KSX-4200-28P Management Module: Port Description and Bandwidth 192.168.100.200";
+        const QString title =
+            "KSX-4200-28P Management Module: Port Description and Bandwidth 192.168.100.200";
         service.Show("OK", title.toStdString(), MB_OK);
         // Room for the title and, beside it, the window icon and its three title-bar buttons.
         const int buttons = 4 * QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
@@ -594,6 +597,55 @@ TEST(WaitCursor, SetForItsLifetime) {
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     }
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// Read-only edits sit on the face colour, as such fields do; editable ones on the base colour. The
+// look follows the edit's state, whenever it changes.
+TEST(DialogWindow, ReadOnlyEditsLookReadOnly) {
+    CDialog dlg(9200);
+    auto* grid = new QGridLayout(dlg.Client());
+    auto* edit = dlg.RegisterControl(1, new QLineEdit);
+    auto* early = new QLineEdit;
+    early->setReadOnly(true);  // read-only before it was registered
+    grid->addWidget(edit, 0, 0);
+    grid->addWidget(dlg.RegisterControl(2, early), 1, 0);
+    DialogDriver drv(dlg);
+    const QColor base = QApplication::palette().color(QPalette::Base);
+    const QColor face = QApplication::palette().color(QPalette::Window);
+    ASSERT_NE(base, face);
+    EXPECT_EQ(edit->palette().color(QPalette::Base), base);
+    EXPECT_EQ(early->palette().color(QPalette::Base), face);
+    edit->setReadOnly(true);
+    EXPECT_EQ(edit->palette().color(QPalette::Base), face);
+    edit->setReadOnly(false);
+    EXPECT_EQ(edit->palette().color(QPalette::Base), base);
+}
+
+// A dialog whose contents need more than the screen fits the screen and scrolls them; one that fits
+// gets no scrolling.
+TEST(DialogWindow, LargerThanTheScreenScrollsInsteadOfGrowing) {
+    const QSize screen = QApplication::primaryScreen()->availableGeometry().size();
+    CDialog small(9201);
+    small.SetClientSize(300, 200);
+    DialogDriver smallDrv(small);
+    EXPECT_EQ(small.ClientScroll(), nullptr);
+
+    CDialog big(9202);
+    auto* grid = new QGridLayout(big.Client());
+    auto* wide = new QLabel("wide");
+    wide->setMinimumSize(screen.width() * 2, screen.height() + 100);
+    grid->addWidget(big.RegisterControl(1, new QPushButton("OK")), 0, 0);
+    grid->addWidget(wide, 1, 0);
+    DialogDriver bigDrv(big);
+    ASSERT_NE(big.ClientScroll(), nullptr);
+    EXPECT_LE(big.width(), screen.width());
+    EXPECT_LE(big.height(), screen.height());
+    EXPECT_EQ(big.ClientScroll()->widget(), big.Client());
+    // Controls are still found and worked by id inside the scrolling area.
+    EXPECT_NE(big.GetDlgItem(1), nullptr);
+    EXPECT_TRUE(bigDrv.Click(1));
+    EXPECT_TRUE(bigDrv.WaitEnded());
+    EXPECT_EQ(bigDrv.Result(), IDOK);
 }
 
 }  // namespace

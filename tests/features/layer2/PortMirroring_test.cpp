@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFont>
+#include <QLabel>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,7 @@ const std::string kTx = kP + ".18.4.0";
 const size_t kCut = kP.size() + 1;  // set lines show "18.1.0=i:1"
 
 enum { TX = CPortMirroringdlg::MODE_TX, RX, BOTH, NONE };
+const char* const kModeNames[4] = {"TX", "RX", "Both", "None"};
 
 class PortMirroring : public test::SharedSimTest {
 protected:
@@ -413,12 +416,29 @@ TEST_F(PortMirroring52, GrowsWithTheFontAndCutsNothing) {
                         << name << " control " << first + i;
                 }
             }
-            // Neighbouring rows of boxes never overlap.
+            // Neighbouring rows of boxes never overlap, in either block of the grid.
             for (int pair : {IDC_MIR_RX1, IDC_MIR_BOTH1, IDC_MIR_NONE1}) {
                 const int above = pair - (IDC_MIR_RX1 - IDC_MIR_TX1);
-                EXPECT_LT(dlg.GetDlgItem(above + 51)->geometry().bottom(),
-                          dlg.GetDlgItem(pair)->geometry().top())
-                    << name;
+                for (int i : {0, 26}) {
+                    EXPECT_LT(dlg.GetDlgItem(above + i)->geometry().bottom(),
+                              dlg.GetDlgItem(pair + i)->geometry().top())
+                        << name;
+                }
+            }
+            // Every row of boxes has its mode's name on its left, level with it.
+            for (int mode = 0; mode < 4; ++mode) {
+                const int first = (IDC_MIR_RX1 - IDC_MIR_TX1) * mode + IDC_MIR_TX1;
+                for (int i : {0, 26}) {
+                    QWidget* boxWidget = dlg.GetDlgItem(first + i);
+                    const QRect box(boxWidget->mapTo(group, QPoint(0, 0)), boxWidget->size());
+                    int named = 0;
+                    for (QLabel* label : group->findChildren<QLabel*>()) {
+                        const QRect r(label->mapTo(group, QPoint(0, 0)), label->size());
+                        named += label->text() == QString(kModeNames[mode]) && r.right() < box.left() &&
+                                 std::abs(r.center().y() - box.center().y()) <= box.height() / 2;
+                    }
+                    EXPECT_EQ(named, 1) << name << " mode " << mode << " port " << i + 1;
+                }
             }
         }
         QApplication::setFont(original);
