@@ -142,8 +142,8 @@ int PacketCallback(int op, netsnmp_session* session, int reqid, netsnmp_pdu* pdu
     return g_agent->OnPacket(op, session, reqid, pdu, magic);
 }
 
-int RequestHandler(netsnmp_mib_handler*, netsnmp_handler_registration* reg, netsnmp_agent_request_info* reqinfo,
-                   netsnmp_request_info* requests) {
+int RequestHandler(netsnmp_mib_handler*, netsnmp_handler_registration* reg,
+                   netsnmp_agent_request_info* reqinfo, netsnmp_request_info* requests) {
     return g_agent->OnRequests(reqinfo, requests, reg ? ToOid(reg->rootoid, reg->rootoid_len) : Oid{1, 3});
 }
 
@@ -416,8 +416,8 @@ bool Agent::AnswerOmitting(void* s, void* p, Clock::time_point now) {
             return false;
         }
         std::vector<oid> ids(answer->first.begin(), answer->first.end());
-        netsnmp_variable_list* added = snmp_varlist_add_variable(&reply->variables, ids.data(), ids.size(),
-                                                                  ASN_NULL, nullptr, 0);
+        netsnmp_variable_list* added =
+            snmp_varlist_add_variable(&reply->variables, ids.data(), ids.size(), ASN_NULL, nullptr, 0);
         if (!added) {
             snmp_free_pdu(reply);
             return false;
