@@ -166,6 +166,10 @@ void CIGMPSnoopConfig::OnApply() {
     settings.reportAllPorts = report;
     // What the device holds afterwards is shown by the read that follows.
     m_IGMPLogic.WriteGlobalSettings(m_IGMPLogic.m_GlobalSettings, settings);
+    if (m_IGMPLogic.m_bWriteRefused) {
+        AfxMessageBox(
+            "The device did not accept the IGMP snooping settings; the settings it holds are shown.", MB_OK);
+    }
     OnRefresh();
 }
 

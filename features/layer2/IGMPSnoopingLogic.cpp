@@ -127,10 +127,17 @@ bool CIGMPSnoopingLogic::ReadGlobalSettings() {
         TRACE("IGMP global read failed: status %d, error status %d", reply.status, reply.ErrorStatus());
         return false;
     }
-    const int count = std::min(reply.response->getVarBindCount(), IGMPGlobalSettings::kFieldCount);
-    for (int i = 0; i < count; ++i) {
-        m_GlobalSettings.Field(i) = reply.Value(i);
+    // Every field is written back by Apply: all eight must be read as numbers, or none is taken.
+    IGMPGlobalSettings read;
+    for (int i = 0; i < IGMPGlobalSettings::kFieldCount; ++i) {
+        const std::optional<long long> value = reply.Integer(i);
+        if (!value) {
+            TRACE("IGMP global read: object %d not read", i + 1);
+            return false;
+        }
+        read.Field(i) = std::to_string(*value);
     }
+    m_GlobalSettings = read;
     if (m_hOwner != nullptr) {
         m_hOwner->SendMessage(WM_IGMP_RESULT, 2, 0);
     }
@@ -140,13 +147,18 @@ bool CIGMPSnoopingLogic::ReadGlobalSettings() {
 // Enabling sends the state alone first and then, on the same prepared request, the state again with the
 // changed parameters; disabling sends only the state; a switch that stays disabled is not written.
 bool CIGMPSnoopingLogic::WriteGlobalSettings(IGMPGlobalSettings oldSettings, IGMPGlobalSettings newSettings) {
+    m_bWriteRefused = false;
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     if (oldSettings.state == newSettings.state && newSettings.state == "2") {
         return true;
     }
     if (oldSettings.state != newSettings.state) {
         m_cCommonSNMPSet.AddVarBind(kGlobal + std::string("1.0"), 1, newSettings.state.c_str());
-        ksx::SendRequest(m_cCommonSNMPSet);
+        // A refused state leaves nothing to add the parameters to: stop there.
+        if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
+            m_bWriteRefused = true;
+            return false;
+        }
     }
     if (newSettings.state == "2") {
         return true;
@@ -154,13 +166,17 @@ bool CIGMPSnoopingLogic::WriteGlobalSettings(IGMPGlobalSettings oldSettings, IGM
     if (newSettings.state != "1") {
         return false;
     }
+    bool changed = oldSettings.state != newSettings.state;
     for (int i = 1; i < IGMPGlobalSettings::kFieldCount; ++i) {
         if (newSettings.Field(i) != oldSettings.Field(i)) {
             m_cCommonSNMPSet.AddVarBind(kGlobal + std::to_string(i + 1) + ".0", 1,
                                         newSettings.Field(i).c_str());
+            changed = true;
         }
     }
-    return ksx::SendAccepted(m_cCommonSNMPSet);
+    const bool accepted = ksx::SendAccepted(m_cCommonSNMPSet);
+    m_bWriteRefused = changed && !accepted;
+    return accepted;
 }
 
 void CIGMPSnoopingLogic::ReadVlanSettings() {

@@ -54,11 +54,14 @@ public:
     CIGMPSnoopingLogic();
     ~CIGMPSnoopingLogic() override;
 
-    // Synchronous read of the eight global objects; on an accepted reply m_GlobalSettings is filled and
-    // WM_IGMP_RESULT (2, 0) sent. False (nothing sent, m_GlobalSettings kept) when the read failed.
+    // Synchronous read of the eight global objects; when every one was read as a number m_GlobalSettings
+    // is filled and WM_IGMP_RESULT (2, 0) sent. False (nothing sent, m_GlobalSettings kept) when the read
+    // failed or a value is missing or of another type.
     bool ReadGlobalSettings();
-    // Writes what changed between the two; see the .cpp for the request sequence.
+    // Writes what changed between the two; see the .cpp for the request sequence. m_bWriteRefused tells
+    // afterwards whether a request was sent and not accepted (a false return alone may mean nothing to do).
     bool WriteGlobalSettings(IGMPGlobalSettings oldSettings, IGMPGlobalSettings newSettings);
+    bool m_bWriteRefused = false;
     // Starts the per-VLAN walk; rows and the end arrive as WM_IGMP_RESULT.
     void ReadVlanSettings();
     bool WriteVlanSettings(const std::string& vlanId, const std::string& oldState,

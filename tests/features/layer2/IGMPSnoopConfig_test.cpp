@@ -178,4 +178,52 @@ TEST_F(IGMPSnoopConfigTest, UnansweredReadLeavesRefreshUsableAndApplyUnavailable
     EXPECT_EQ(boxes.Count(), 1u);
 }
 
+// A reply without the report-to-all-ports binding, or with a value of another type, is no read: the
+// dialog says so and keeps Apply unavailable instead of writing "Report to all ports" off.
+TEST_F(IGMPSnoopConfigTest, SettingsNotReadWholeAreSaidAndNeverWrittenBack) {
+    for (const std::string fault : {"omit", "type"}) {
+        SCOPED_TRACE(fault);
+        boxes.Clear();
+        s_sim->Set(kP + ".10.1.8.0", "i", "1");
+        if (fault == "omit") {
+            s_sim->Omit(kP + ".10.1.8.0");
+        } else {
+            s_sim->Set(kP + ".10.1.2.0", "s", "zz");
+        }
+        CIGMPSnoopConfig dlg;
+        DialogDriver drv(dlg);
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the IGMP snooping settings."});
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_IGMP_APPLY));
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMP_ROUTER_TIMEOUT), "");
+        s_sim->OmitNone();
+        s_sim->Set(kP + ".10.1.2.0", "i", "125");
+        s_sim->ClearLog();
+        drv.Click(IDC_IGMP_APPLY);
+        EXPECT_TRUE(SetsSent().empty());
+        ASSERT_TRUE(drv.Click(IDC_IGMP_REFRESH));
+        EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_IGMP_REPORT_ALL), 1);
+        EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMP_APPLY));
+    }
+}
+
+// A refused state write stops there, says so, and shows the device's settings again.
+TEST_F(IGMPSnoopConfigTest, ARefusedWriteIsSaidAndReadAgain) {
+    s_sim->Set(kP + ".10.1.1.0", "i", "2");
+    CIGMPSnoopConfig dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(drv.Check(IDC_IGMP_ENABLE, true));
+    ASSERT_TRUE(drv.Type(IDC_IGMP_ROBUSTNESS, "4"));
+    s_sim->ErrorStatus(kP + ".10.1.1.0", 3);
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
+    s_sim->ErrorStatus(kP + ".10.1.1.0", 0);
+    EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.1.1.0=i:1"});
+    ASSERT_GE(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Texts()[0],
+              "The device did not accept the IGMP snooping settings; the settings it holds are shown.");
+    ASSERT_TRUE(drv.Click(IDC_IGMP_REFRESH));
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_IGMP_ENABLE), 0);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMP_ROBUSTNESS), "2");
+}
+
 }  // namespace
