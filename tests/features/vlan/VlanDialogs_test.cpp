@@ -531,13 +531,25 @@ TEST_F(VlanDialogs, AddIsRefusedAtTheVlanLimitAndAbove) {
 
 TEST_F(VlanDialogs, PvidDialogRulesAndWrites) {
     s_sim->Set(kTrunkMembers + ".2", "x", "30000000");  // ports 3, 4
-    s_sim->Command("unset " + kPvid + ".2");            // no row for port 2: it keeps PVID 1
+    s_sim->Command("unset " + kPvid + ".2");            // no row for port 2: a port not read
     C8021qVlanSet dlg;
     DialogDriver drv(dlg);
     WaitRead(dlg);
     WithModal<CKSXPVIDConfig>(
         [&] { Click(dlg, IDC_VLAN_PVID); },
         [&](CKSXPVIDConfig& pvid) {
+            // Port 2 has no row: its PVID was not read, so OK (which writes every port) waits.
+            ASSERT_TRUE(test::WaitUntil([&] {
+                return pvid.IsDlgItemEnabled(IDC_PVID_REFRESH) &&
+                       !pvid.GetDlgItemText(IDC_PVID_STATUS).empty() &&
+                       pvid.GetDlgItemText(IDC_PVID_EDIT_BASE + 1) == "1";
+            }));
+            EXPECT_FALSE(pvid.IsDlgItemEnabled(IDC_PVID_APPLY));
+            EXPECT_EQ(pvid.GetDlgItemText(IDC_PVID_STATUS),
+                      "The PVIDs of ports 2 could not be read. Press Refresh to read them again.");
+            EXPECT_EQ(pvid.GetDlgItemText(IDC_PVID_EDIT_BASE + 2), "");
+            s_sim->Set(kPvid + ".2", "u", "1");  // the device takes port 2 again
+            Click(pvid, IDC_PVID_REFRESH);
             ASSERT_TRUE(test::WaitUntil([&] { return pvid.IsDlgItemEnabled(IDC_PVID_APPLY); }));
             EXPECT_EQ(pvid.GetWindowText(), "PVID Configuration");
             EXPECT_EQ(pvid.GetDlgItemText(IDC_PVID_EDIT_BASE + 2), "1");
@@ -546,7 +558,6 @@ TEST_F(VlanDialogs, PvidDialogRulesAndWrites) {
                       "100");  // by port number, not row position
             EXPECT_EQ(pvid.GetDlgItemText(IDC_PVID_EDIT_BASE + 6), "100");
             Screenshot(&pvid, "pvid_28");
-            s_sim->Set(kPvid + ".2", "u", "1");  // the device takes port 2 again
             s_sim->ClearLog();
             TypeText(pvid, IDC_PVID_EDIT_BASE + 3, "100");
             Click(pvid, IDC_PVID_APPLY);
@@ -565,8 +576,10 @@ TEST_F(VlanDialogs, PvidDialogRulesAndWrites) {
             Click(pvid, IDC_PVID_APPLY);
             s_sim->ErrorStatus(kPvid + ".9", 0);
             EXPECT_FALSE(pvid.IsDialogEnded());
-            EXPECT_EQ(pvid.GetDlgItemText(IDC_PVID_EDIT_BASE + 7), "200");
             EXPECT_EQ(test::Sets(s_sim->Requests()).size(), 9u);
+            // The device's PVIDs are read again: port 7 was written before the refusal.
+            ASSERT_TRUE(test::WaitUntil([&] { return pvid.IsDlgItemEnabled(IDC_PVID_APPLY); }));
+            EXPECT_EQ(pvid.GetDlgItemText(IDC_PVID_EDIT_BASE + 7), "200");
             s_sim->ClearLog();
             Click(pvid, IDC_PVID_APPLY);
             EXPECT_EQ(pvid.GetDialogResult(), IDOK);
@@ -577,7 +590,8 @@ TEST_F(VlanDialogs, PvidDialogRulesAndWrites) {
                   "Setting PVID on a Trunk is not supported. Please use Web interface for the "
                   "settings.",
                   "Invalid PVID", "Invalid PVID",
-                  "The device did not accept the PVID of port 9. Ports 9 to 28 were not written."}));
+                  "The device did not accept the PVID of port 9. Ports 9 to 28 were not written. The PVIDs "
+                  "the device holds are shown."}));
     std::vector<std::string> expected;
     for (int p = 1; p <= 28; ++p) {
         expected.push_back("." + std::to_string(p) + "=u:" +
