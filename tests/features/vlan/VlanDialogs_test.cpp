@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -331,7 +332,7 @@ TEST_F(VlanDialogs, AsymmetricSwitchRefusalsAndApply) {
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{"Voice Vlan is enable,the vlan mode can't change to Asymmetric "
                                        "mode!\nIf you could disable it, please set it through the web!"});
-    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC), 0);
+    EXPECT_TRUE(test::WaitUntil([&] { return dlg.IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC) == 0; }));
 
     s_sim->Set(kVoiceState, "i", "2");
     s_sim->Set(kSurvState, "i", "1");
@@ -534,7 +535,9 @@ TEST_F(VlanDialogs, PvidDialogRulesAndWrites) {
     s_sim->Command("unset " + kPvid + ".2");            // no row for port 2: a port not read
     C8021qVlanSet dlg;
     DialogDriver drv(dlg);
-    WaitRead(dlg);
+    // The missing PVID row keeps Delete waiting (its check needs every port); the PVID dialog opens.
+    ASSERT_TRUE(test::WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_VLAN_PVID); }));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_VLAN_DELETE));
     WithModal<CKSXPVIDConfig>(
         [&] { Click(dlg, IDC_VLAN_PVID); },
         [&](CKSXPVIDConfig& pvid) {
@@ -602,6 +605,50 @@ TEST_F(VlanDialogs, PvidDialogRulesAndWrites) {
     EXPECT_EQ(SetLines(s_sim->Requests(), kPvid.size()), expected);
     WaitRead(dlg);
     EXPECT_EQ(dlg.Guards().pvids[6], 200);
+}
+
+// The asymmetric state not read (a value of another type, no answer while the dialog opens) keeps its
+// Apply unavailable and is named on the status line; the window opens at once on a dead device; a
+// refused write is said and the device's state read again.
+TEST_F(VlanDialogs, AsymmetricStateNotReadAndARefusedWrite) {
+    s_sim->Set(kAsym, "s", "zz");
+    {
+        C8021qVlanSet dlg;
+        DialogDriver drv(dlg);
+        ASSERT_TRUE(test::WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_VLAN_PVID); }));
+        ASSERT_TRUE(test::WaitUntil([&] { return !dlg.GetDlgItemText(IDC_VLAN_STATUS).empty(); }));
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_VLAN_STATUS),
+                  "Could not read the asymmetric VLAN setting. Press Refresh to read again.");
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_VLAN_ASYMMETRIC_APPLY));
+    }
+    s_sim->Set(kAsym, "i", "2");
+    test::UseSimV1(*s_sim, "1000");
+    s_sim->Silence(true);
+    {
+        C8021qVlanSet dlg;
+        QElapsedTimer opening;
+        opening.start();
+        DialogDriver drv(dlg);
+        EXPECT_LT(opening.elapsed(), 800);
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_VLAN_ASYMMETRIC_APPLY));
+        s_sim->Silence(false);
+    }
+    test::UseSimV1(*s_sim);
+    C8021qVlanSet dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    s_sim->ErrorStatus(kAsym, 3);
+    Click(dlg, IDC_VLAN_ASYMMETRIC);
+    Click(dlg, IDC_VLAN_ASYMMETRIC_APPLY);
+    s_sim->ErrorStatus(kAsym, 0);
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{
+                                 "The setting of VLAN, IGMP Snooping, Management VLAN and MAC Address "
+                                 "Table will be reset to default.",
+                                 "The device did not accept the asymmetric VLAN setting; the settings it "
+                                 "holds are shown."}));
+    Click(dlg, IDC_VLAN_REFRESH);
+    WaitRead(dlg);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC), 0);
 }
 
 class VlanDialogs52 : public VlanDialogs {
