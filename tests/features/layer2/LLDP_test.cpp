@@ -515,4 +515,50 @@ TEST_F(LldpMed, DisabledLldpSaysSoGreysTheFormAndStillLists) {
     }
 }
 
+// A state not read (a dead device, a value of another type) leaves nothing writable and is said; a
+// refused port ends the range write, is named and the table is read again.
+TEST_F(LldpMed, AStateNotReadBlocksTheWriteAndARefusedPortIsSaid) {
+    test::UseSimV1(*s_sim, "300");
+    s_sim->Silence(true);
+    {
+        CLLDPMED dlg;
+        DialogDriver drv(dlg);
+        EXPECT_EQ(boxes.Texts(),
+                  std::vector<std::string>{"Failed to read the LLDP state; press Refresh to try again."});
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MED_APPLY));
+        EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_MED_REFRESH));
+        s_sim->Silence(false);
+        s_sim->ClearLog();
+        drv.Click(IDC_MED_APPLY);
+        EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
+    }
+    test::UseSimV1(*s_sim);
+    boxes.Clear();
+    s_sim->Set(kState, "s", "zz");
+    {
+        CLLDPMED dlg;
+        DialogDriver drv(dlg);
+        EXPECT_EQ(boxes.Texts(),
+                  std::vector<std::string>{"Failed to read the LLDP state; press Refresh to try again."});
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MED_APPLY));
+    }
+    s_sim->Set(kState, "i", "1");
+    boxes.Clear();
+    CLLDPMED dlg;
+    dlg.SetSettleTime(0);
+    DialogDriver drv(dlg);
+    WaitWalked(dlg);
+    ASSERT_TRUE(drv.Select(IDC_MED_FROM, 2));
+    ASSERT_TRUE(drv.Select(IDC_MED_TO, 5));
+    ASSERT_TRUE(drv.Select(IDC_MED_TLV, 0));
+    s_sim->ErrorStatus(kG + ".7.1.2.4", 5);
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_MED_APPLY));
+    s_sim->ErrorStatus(kG + ".7.1.2.4", 0);
+    EXPECT_EQ(SetLines(s_sim->Requests(), kCut), (std::vector<std::string>{"7.1.2.3=i:1", "7.1.2.4=i:1"}));
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"The device did not accept the Power PSE TLV setting of port 4. "
+                                       "Ports 4 to 6 were not written. The settings it holds are shown."});
+}
+
 }  // namespace
