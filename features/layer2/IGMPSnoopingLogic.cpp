@@ -67,9 +67,14 @@ CIGMPSnoopingLogic::CIGMPSnoopingLogic()
                      IGMPVlanEntry entry;
                      entry.vlanId = step.Text(0);
                      entry.vlanName = VlanNameById(step, 1, entry.vlanId, m_cCommonSNMPName);
-                     entry.state = step.Text(2);
-                     entry.querier = step.Text(3);
-                     entry.fastLeave = step.Text(4);
+                     // The states decide the write sequence: empty when not read as numbers.
+                     auto number = [&step](int i) {
+                         const std::optional<long long> v = step.Integer(i);
+                         return v ? std::to_string(*v) : std::string();
+                     };
+                     entry.state = number(2);
+                     entry.querier = number(3);
+                     entry.fastLeave = number(4);
                      int count = 0;
                      entry.routerPorts = CUtils::PortBitmapToList(step.Text(5), &count);
                      return entry;
@@ -212,7 +217,10 @@ bool CIGMPSnoopingLogic::WriteVlanSettings(const std::string& vlanId, const std:
             return true;
         }
         m_cCommonSNMPSet.AddVarBind(Instance(kStateColumn, vlanId), 1, newState.c_str());
-        ksx::SendRequest(m_cCommonSNMPSet);
+        // A refused state leaves nothing to add querier and fast leave to: stop there.
+        if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
+            return false;
+        }
         m_cCommonSNMPSet.AddVarBind(Instance(kQuerierColumn, vlanId), 1, querier.c_str());
         m_cCommonSNMPSet.AddVarBind(Instance(kFastLeaveColumn, vlanId), 1, fastLeave.c_str());
     } else if (oldState == "1") {

@@ -36,7 +36,7 @@ struct IGMPGlobalSettings {
 struct IGMPVlanEntry {
     std::string vlanId;
     std::string vlanName;  // the bytes as received
-    std::string state;     // "1" or "2" as read
+    std::string state;     // "1" or "2" as read; empty when not read as a number (also the next two)
     std::string querier;
     std::string fastLeave;
     std::string routerPorts;  // "1,2,5"; empty when none
