@@ -60,7 +60,21 @@ const std::string& IGMPGlobalSettings::Field(int i) const {
 }
 
 CIGMPSnoopingLogic::CIGMPSnoopingLogic()
-    : m_vlanWalk(m_cCommonSNMPTable,
+    : m_globalRead(m_cCommonSNMPGlobal, GlobalOids(),
+                   [](const ksx::WalkStep& step) {
+                       // Every field is written back by Apply: all eight read as numbers, or none.
+                       std::optional<IGMPGlobalSettings> read = IGMPGlobalSettings{};
+                       for (int i = 0; i < IGMPGlobalSettings::kFieldCount; ++i) {
+                           const std::optional<long long> value = step.Integer(i);
+                           if (!value) {
+                               read.reset();
+                               break;
+                           }
+                           read->Field(i) = std::to_string(*value);
+                       }
+                       return std::optional<std::optional<IGMPGlobalSettings>>(read);
+                   }),
+      m_vlanWalk(m_cCommonSNMPTable,
                  {kVlanIdColumn, kVlanNameColumn, kStateColumn, kQuerierColumn, kFastLeaveColumn,
                   kRouterPortsColumn},
                  [this](const ksx::WalkStep& step) -> std::optional<IGMPVlanEntry> {
@@ -110,6 +124,21 @@ CIGMPSnoopingLogic::CIGMPSnoopingLogic()
             m_hOwner->SendMessage(WM_IGMP_GROUP_RESULT, 3, 0);
         }
     };
+    m_globalRead.onRow = [this](const std::optional<IGMPGlobalSettings>& v) { m_globalValues = v; };
+    m_globalRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (end.stale) {
+            return;
+        }
+        const bool ok = end.Ok() && m_globalValues.has_value();
+        if (ok) {
+            m_GlobalSettings = *m_globalValues;
+        }
+        m_globalValues.reset();
+        if (onGlobalRead) {
+            onGlobalRead(ok);
+        }
+    };
+    m_sessions.Add(m_globalRead);
     m_sessions.Add(m_vlanWalk);
     m_sessions.Add(m_groupWalk);
     m_sessions.Add(m_cCommonSNMP);
@@ -117,6 +146,20 @@ CIGMPSnoopingLogic::CIGMPSnoopingLogic()
     m_sessions.Add(m_cCommonSNMPGroup);
     m_sessions.Add(m_cCommonSNMPTable);
     m_sessions.Add(m_cCommonSNMPName);
+    m_sessions.Add(m_cCommonSNMPGlobal);
+}
+
+std::vector<std::string> CIGMPSnoopingLogic::GlobalOids() {
+    std::vector<std::string> oids;
+    for (int i = 1; i <= IGMPGlobalSettings::kFieldCount; ++i) {
+        oids.push_back(kGlobal + std::to_string(i) + ".0");
+    }
+    return oids;
+}
+
+void CIGMPSnoopingLogic::StartGlobalRead() {
+    m_globalValues.reset();
+    m_globalRead.Read(kGlobalReadTimeoutMs);
 }
 
 CIGMPSnoopingLogic::~CIGMPSnoopingLogic() = default;
