@@ -133,11 +133,6 @@ bool CModuleBase::SetRowStatus(const std::string& oid, const std::string& value)
 
 int CModuleBase::ReadTrunkPorts() {
     m_bTrunkLoaded = false;
-    {
-        // A port that left its trunk must not keep the old group.
-        std::lock_guard<std::mutex> guard(m_dataLock);
-        std::fill(m_TrunkPorts.begin(), m_TrunkPorts.end(), 0);
-    }
     m_trunkRead.Walk(OnTrunkPortsWalk, this);
     return -1;
 }

@@ -84,6 +84,11 @@ void CPortMirroringLogic::ReadMirrorConfig() {
 }
 
 void CPortMirroringLogic::ReadTrunkMembers() {
+    {
+        // A port that left its trunk must not keep the old group: the target and source checks use it.
+        std::lock_guard<std::mutex> guard(m_dataLock);
+        std::fill(m_TrunkPorts.begin(), m_TrunkPorts.end(), 0);
+    }
     ReadTrunkPorts();
 }
 

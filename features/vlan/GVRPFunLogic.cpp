@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
@@ -150,6 +151,11 @@ void CGVRPFunLogic::ReadVlanIds() {
 }
 
 void CGVRPFunLogic::ReadTrunkPorts() {
+    {
+        // A port that left its trunk must not keep the old group: the range check uses it.
+        std::lock_guard<std::mutex> guard(m_dataLock);
+        std::fill(m_TrunkPorts.begin(), m_TrunkPorts.end(), 0);
+    }
     CModuleBase::ReadTrunkPorts();
 }
 
