@@ -2,9 +2,9 @@
 #include "features/port_system/JumboFrameconfigdlg.h"
 
 #include <QApplication>
-#include <optional>
 #include <QCheckBox>
 #include <QPushButton>
+#include <optional>
 
 #include "core/SnmpReply.h"
 #include "platform/sys/Debug.h"
