@@ -276,9 +276,10 @@ TEST_F(LldpGroup, StateWriteIsTriedThreeTimesThenReread) {
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut), (std::vector<std::string>{"1.0=i:1", "1.0=i:1", "1.0=i:1"}));
     s_sim->ErrorStatus(kState, 0);
     EXPECT_EQ(s_sim->Get(kState), "2");
-    EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{
-                  "The device did not accept the LLDP state; the settings it holds are shown."});
+    // The read that follows may still meet the refusal, and then says so too.
+    ASSERT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts().front(),
+              "The device did not accept the LLDP state; the settings it holds are shown.");
 }
 
 // A write that gets no answer (a wrong write community) is not tried again: the window waits one

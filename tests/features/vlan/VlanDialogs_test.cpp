@@ -646,6 +646,8 @@ TEST_F(VlanDialogs, AsymmetricStateNotReadAndARefusedWrite) {
                                  "Table will be reset to default.",
                                  "The device did not accept the asymmetric VLAN setting; the settings it "
                                  "holds are shown."}));
+    // The read that follows may still meet the refusal: read again once it has ended.
+    ASSERT_TRUE(test::WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_VLAN_REFRESH); }));
     Click(dlg, IDC_VLAN_REFRESH);
     WaitRead(dlg);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC), 0);
