@@ -33,8 +33,14 @@ CModuleBase::CModuleBase()
       m_trunkRead(m_cCommonSNMPTable, {kTrunkMemberColumn},
                   [this](const ksx::WalkStep& step) -> std::optional<TrunkRow> {
                       TrunkRow row;
+                      // A member set that is not an octet string leaves the membership unknown.
+                      const std::optional<std::string> members = step.Octets(0);
+                      if (!members) {
+                          step.Reject();
+                          return std::nullopt;
+                      }
                       int count = 0;
-                      const std::string list = CUtils::PortBitmapToList(step.Text(0), &count);
+                      const std::string list = CUtils::PortBitmapToList(*members, &count);
                       row.group = step.IndexInt(0);
                       if (count <= 0 || row.group == 0) {
                           m_bTrunkLoaded = true;  // a row without members still counts as read

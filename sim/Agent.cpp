@@ -142,8 +142,8 @@ int PacketCallback(int op, netsnmp_session* session, int reqid, netsnmp_pdu* pdu
     return g_agent->OnPacket(op, session, reqid, pdu, magic);
 }
 
-int RequestHandler(netsnmp_mib_handler*, netsnmp_handler_registration* reg, netsnmp_agent_request_info* reqinfo,
-                   netsnmp_request_info* requests) {
+int RequestHandler(netsnmp_mib_handler*, netsnmp_handler_registration* reg,
+                   netsnmp_agent_request_info* reqinfo, netsnmp_request_info* requests) {
     return g_agent->OnRequests(reqinfo, requests, reg ? ToOid(reg->rootoid, reg->rootoid_len) : Oid{1, 3});
 }
 
@@ -361,6 +361,79 @@ void Agent::SetError(const Oid& oid, int status) {
     }
 }
 
+void Agent::SetOmitted(const Oid& oid, bool on) {
+    if (oid.empty()) {
+        m_omitted.clear();
+        return;
+    }
+    std::erase(m_omitted, oid);
+    if (on) {
+        m_omitted.push_back(oid);
+    }
+}
+
+bool Agent::Omitted(const Oid& oid) const {
+    for (const Oid& prefix : m_omitted) {
+        if (HasPrefix(oid, prefix)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Agent::AnswerOmitting(void* s, void* p, Clock::time_point now) {
+    auto* pdu = static_cast<netsnmp_pdu*>(p);
+    if (m_omitted.empty() || pdu->version == SNMP_VERSION_3 ||
+        (pdu->command != SNMP_MSG_GET && pdu->command != SNMP_MSG_GETNEXT)) {
+        return false;
+    }
+    netsnmp_pdu* reply = snmp_clone_pdu(pdu);
+    if (!reply) {
+        return false;
+    }
+    snmp_free_varbind(reply->variables);
+    reply->variables = nullptr;
+    reply->command = SNMP_MSG_RESPONSE;
+    reply->errstat = SNMP_ERR_NOERROR;
+    reply->errindex = 0;
+    bool left = false;
+    for (const netsnmp_variable_list* vb = pdu->variables; vb; vb = vb->next_variable) {
+        Oid o = ToOid(vb->name, vb->name_length);
+        std::optional<std::pair<Oid, Value>> answer;
+        if (pdu->command == SNMP_MSG_GET) {
+            if (auto v = m_device.Get(o, now)) {
+                answer = std::make_pair(o, *v);
+            }
+        } else {
+            answer = m_device.Next(o, now);
+        }
+        if (Omitted(o) || (answer && Omitted(answer->first))) {
+            left = true;
+            continue;
+        }
+        if (!answer || InjectedError(o) || InjectedError(answer->first)) {
+            snmp_free_pdu(reply);
+            return false;
+        }
+        std::vector<oid> ids(answer->first.begin(), answer->first.end());
+        netsnmp_variable_list* added =
+            snmp_varlist_add_variable(&reply->variables, ids.data(), ids.size(), ASN_NULL, nullptr, 0);
+        if (!added) {
+            snmp_free_pdu(reply);
+            return false;
+        }
+        SetVar(added, answer->second);
+    }
+    if (!left) {
+        snmp_free_pdu(reply);
+        return false;
+    }
+    if (!snmp_send(static_cast<netsnmp_session*>(s), reply)) {
+        snmp_free_pdu(reply);
+    }
+    return true;
+}
+
 int Agent::InjectedError(const Oid& oid) const {
     for (const auto& [prefix, status] : m_errors) {
         if (HasPrefix(oid, prefix)) {
@@ -436,6 +509,9 @@ int Agent::OnPacket(int op, void* session, int reqid, void* p, void* magic) {
         }
         return 1;
     }
+    if (AnswerOmitting(sess, pdu, now)) {
+        return 1;
+    }
     return handle_snmp_packet(op, sess, reqid, pdu, magic);
 }
 
@@ -444,7 +520,7 @@ void Agent::RunDelayed(Clock::time_point now) {
         Delayed d = m_delayed.front();
         m_delayed.pop_front();
         auto* pdu = static_cast<netsnmp_pdu*>(d.pdu);
-        if (!m_silence && !m_device.Rebooting(now)) {
+        if (!m_silence && !m_device.Rebooting(now) && !AnswerOmitting(d.session, pdu, now)) {
             handle_snmp_packet(NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE, static_cast<netsnmp_session*>(d.session),
                                d.reqid, pdu, d.magic);
         }

@@ -56,6 +56,9 @@ public:
     void SetDelayMs(int ms) { m_delayMs = ms; }
     void SetError(const Oid& oid, int status);
     void SetSilence(bool on) { m_silence = on; }
+    // Replies to v1/v2c gets and get-nexts leave out the bindings of objects below `oid` (an empty OID
+    // with `on` false: none left out any more).
+    void SetOmitted(const Oid& oid, bool on);
 
     const std::deque<std::string>& Log() const { return m_log; }
     const std::deque<long>& LogIds() const { return m_logIds; }  // request id of each log line
@@ -86,6 +89,10 @@ private:
     bool Admitted(const void* pdu) const;
     bool ShouldDrop();
     int InjectedError(const Oid& oid) const;
+    bool Omitted(const Oid& oid) const;
+    // Answers a get or get-next whose reply would carry an omitted binding, without it; false (nothing
+    // sent) when the request touches no omitted object or needs an exception value or error.
+    bool AnswerOmitting(void* session, void* pdu, Clock::time_point now);
     int MinimumLevel(const std::string& user) const;
 
     Device& m_device;
@@ -99,6 +106,7 @@ private:
     int m_delayMs = 0;
     bool m_silence = false;
     std::map<Oid, int> m_errors;
+    std::vector<Oid> m_omitted;
     std::deque<std::string> m_log;
     std::deque<long> m_logIds;
     std::deque<Delayed> m_delayed;

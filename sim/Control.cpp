@@ -199,6 +199,18 @@ std::string ControlServer::Execute(const std::string& line) {
         m_agent.SetError(*oid, static_cast<int>(n));
         return "OK";
     }
+    if (cmd == "omit" && in >> a) {
+        if (a == "off") {
+            m_agent.SetOmitted(Oid{}, false);
+            return "OK";
+        }
+        auto oid = ParseOid(a);
+        if (!oid || !(in >> b) || (b != "on" && b != "off")) {
+            return "ERR usage: omit OID on|off, or omit off";
+        }
+        m_agent.SetOmitted(*oid, b == "on");
+        return "OK";
+    }
     if (cmd == "silence" && in >> a && (a == "on" || a == "off")) {
         m_agent.SetSilence(a == "on");
         return "OK";

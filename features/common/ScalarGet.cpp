@@ -1,6 +1,7 @@
 // One SNMPv1 get of a few scalars.
 #include "features/common/ScalarGet.h"
 
+#include "core/SnmpReply.h"
 #include "features/common/DirectRead.h"
 #include "platform/sys/DeliveryGate.h"
 #include "platform/sys/Globals.h"
@@ -22,7 +23,8 @@ void SendScalarGet(CSnmp4w* sender, const std::string& agent, const char* root,
     sender->start(agent.c_str(), cb, userData);
 }
 
-std::optional<std::vector<std::string>> ScalarGetTexts(CSnmp* reply, int status, int count) {
+std::optional<std::vector<std::string>> ScalarGetTexts(CSnmp* reply, int status, int count,
+                                                       const std::string& kinds) {
     std::unique_ptr<CSnmp> owned(reply);
     if (g_strSnmpVersion != "1" || !owned) {
         return std::nullopt;
@@ -30,6 +32,11 @@ std::optional<std::vector<std::string>> ScalarGetTexts(CSnmp* reply, int status,
     const DirectReply copy = CopyReply(owned.get(), status);
     if (!copy.Accepted() || copy.Count() < static_cast<size_t>(count)) {
         return std::nullopt;
+    }
+    for (size_t i = 0; i < kinds.size() && static_cast<int>(i) < count; ++i) {
+        if (kinds[i] == 'i' && !ReadInteger(owned.get(), static_cast<int>(i))) {
+            return std::nullopt;
+        }
     }
     std::vector<std::string> values;
     for (size_t i = 0; i < static_cast<size_t>(count); ++i) {

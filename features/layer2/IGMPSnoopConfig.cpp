@@ -88,19 +88,27 @@ int CIGMPSnoopConfig::OnInitDialog() {
     CDialog::OnInitDialog();
     SetIcon(QApplication::windowIcon());
     m_IGMPLogic.m_hOwner = this;
+    m_IGMPLogic.onGlobalRead = [this](bool ok) { OnGlobalRead(ok); };
     // Nothing to write back until the device's values are shown.
     EnableDlgItem(IDC_IGMP_APPLY, false);
     OnRefresh();
     return 1;
 }
 
+// Read without holding the window; Refresh returns when the read has ended.
 void CIGMPSnoopConfig::OnRefresh() {
     EnableDlgItem(IDC_IGMP_REFRESH, false);
-    if (!m_IGMPLogic.ReadGlobalSettings()) {
+    m_IGMPLogic.StartGlobalRead();
+}
+
+void CIGMPSnoopConfig::OnGlobalRead(bool ok) {
+    EnableDlgItem(IDC_IGMP_REFRESH, true);
+    if (!ok) {
         // The fields keep what they showed; the user can try again.
-        EnableDlgItem(IDC_IGMP_REFRESH, true);
         AfxMessageBox(kReadFailed, MB_OK);
+        return;
     }
+    ShowSettings();
 }
 
 void CIGMPSnoopConfig::EnableFields(bool enable) {
@@ -110,9 +118,13 @@ void CIGMPSnoopConfig::EnableFields(bool enable) {
 }
 
 LRESULT CIGMPSnoopConfig::OnIGMPResult(WPARAM wParam, LPARAM /*lParam*/) {
-    if (wParam != 2) {
-        return 0;
+    if (wParam == 2) {
+        ShowSettings();
     }
+    return 0;
+}
+
+void CIGMPSnoopConfig::ShowSettings() {
     const IGMPGlobalSettings& s = m_IGMPLogic.m_GlobalSettings;
     CheckDlgButton(IDC_IGMP_ENABLE, s.state == "1" ? 1 : 0);
     CheckDlgButton(IDC_IGMP_REPORT_ALL, s.reportAllPorts == "1" ? 1 : 0);
@@ -128,7 +140,6 @@ LRESULT CIGMPSnoopConfig::OnIGMPResult(WPARAM wParam, LPARAM /*lParam*/) {
     EnableDlgItem(IDC_IGMP_REFRESH, true);
     m_bSettingsRead = true;
     EnableDlgItem(IDC_IGMP_APPLY, true);
-    return 0;
 }
 
 void CIGMPSnoopConfig::OnEnableSnooping() {
@@ -166,6 +177,10 @@ void CIGMPSnoopConfig::OnApply() {
     settings.reportAllPorts = report;
     // What the device holds afterwards is shown by the read that follows.
     m_IGMPLogic.WriteGlobalSettings(m_IGMPLogic.m_GlobalSettings, settings);
+    if (m_IGMPLogic.m_bWriteRefused) {
+        AfxMessageBox(
+            "The device did not accept the IGMP snooping settings; the settings it holds are shown.", MB_OK);
+    }
     OnRefresh();
 }
 

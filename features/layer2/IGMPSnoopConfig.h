@@ -28,6 +28,8 @@ protected:
 
 private:
     void EnableFields(bool enable);
+    void OnGlobalRead(bool ok);
+    void ShowSettings();
 
     bool m_bSettingsRead = false;  // Apply waits for a read that succeeded
 };

@@ -60,16 +60,35 @@ const std::string& IGMPGlobalSettings::Field(int i) const {
 }
 
 CIGMPSnoopingLogic::CIGMPSnoopingLogic()
-    : m_vlanWalk(m_cCommonSNMPTable,
+    : m_globalRead(m_cCommonSNMPGlobal, GlobalOids(),
+                   [](const ksx::WalkStep& step) {
+                       // Every field is written back by Apply: all eight read as numbers, or none.
+                       std::optional<IGMPGlobalSettings> read = IGMPGlobalSettings{};
+                       for (int i = 0; i < IGMPGlobalSettings::kFieldCount; ++i) {
+                           const std::optional<long long> value = step.Integer(i);
+                           if (!value) {
+                               read.reset();
+                               break;
+                           }
+                           read->Field(i) = std::to_string(*value);
+                       }
+                       return std::optional<std::optional<IGMPGlobalSettings>>(read);
+                   }),
+      m_vlanWalk(m_cCommonSNMPTable,
                  {kVlanIdColumn, kVlanNameColumn, kStateColumn, kQuerierColumn, kFastLeaveColumn,
                   kRouterPortsColumn},
                  [this](const ksx::WalkStep& step) -> std::optional<IGMPVlanEntry> {
                      IGMPVlanEntry entry;
                      entry.vlanId = step.Text(0);
                      entry.vlanName = VlanNameById(step, 1, entry.vlanId, m_cCommonSNMPName);
-                     entry.state = step.Text(2);
-                     entry.querier = step.Text(3);
-                     entry.fastLeave = step.Text(4);
+                     // The states decide the write sequence: empty when not read as numbers.
+                     auto number = [&step](int i) {
+                         const std::optional<long long> v = step.Integer(i);
+                         return v ? std::to_string(*v) : std::string();
+                     };
+                     entry.state = number(2);
+                     entry.querier = number(3);
+                     entry.fastLeave = number(4);
                      int count = 0;
                      entry.routerPorts = CUtils::PortBitmapToList(step.Text(5), &count);
                      return entry;
@@ -105,6 +124,21 @@ CIGMPSnoopingLogic::CIGMPSnoopingLogic()
             m_hOwner->SendMessage(WM_IGMP_GROUP_RESULT, 3, 0);
         }
     };
+    m_globalRead.onRow = [this](const std::optional<IGMPGlobalSettings>& v) { m_globalValues = v; };
+    m_globalRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (end.stale) {
+            return;
+        }
+        const bool ok = end.Ok() && m_globalValues.has_value();
+        if (ok) {
+            m_GlobalSettings = *m_globalValues;
+        }
+        m_globalValues.reset();
+        if (onGlobalRead) {
+            onGlobalRead(ok);
+        }
+    };
+    m_sessions.Add(m_globalRead);
     m_sessions.Add(m_vlanWalk);
     m_sessions.Add(m_groupWalk);
     m_sessions.Add(m_cCommonSNMP);
@@ -112,6 +146,20 @@ CIGMPSnoopingLogic::CIGMPSnoopingLogic()
     m_sessions.Add(m_cCommonSNMPGroup);
     m_sessions.Add(m_cCommonSNMPTable);
     m_sessions.Add(m_cCommonSNMPName);
+    m_sessions.Add(m_cCommonSNMPGlobal);
+}
+
+std::vector<std::string> CIGMPSnoopingLogic::GlobalOids() {
+    std::vector<std::string> oids;
+    for (int i = 1; i <= IGMPGlobalSettings::kFieldCount; ++i) {
+        oids.push_back(kGlobal + std::to_string(i) + ".0");
+    }
+    return oids;
+}
+
+void CIGMPSnoopingLogic::StartGlobalRead() {
+    m_globalValues.reset();
+    m_globalRead.Read(kGlobalReadTimeoutMs);
 }
 
 CIGMPSnoopingLogic::~CIGMPSnoopingLogic() = default;
@@ -127,10 +175,17 @@ bool CIGMPSnoopingLogic::ReadGlobalSettings() {
         TRACE("IGMP global read failed: status %d, error status %d", reply.status, reply.ErrorStatus());
         return false;
     }
-    const int count = std::min(reply.response->getVarBindCount(), IGMPGlobalSettings::kFieldCount);
-    for (int i = 0; i < count; ++i) {
-        m_GlobalSettings.Field(i) = reply.Value(i);
+    // Every field is written back by Apply: all eight must be read as numbers, or none is taken.
+    IGMPGlobalSettings read;
+    for (int i = 0; i < IGMPGlobalSettings::kFieldCount; ++i) {
+        const std::optional<long long> value = reply.Integer(i);
+        if (!value) {
+            TRACE("IGMP global read: object %d not read", i + 1);
+            return false;
+        }
+        read.Field(i) = std::to_string(*value);
     }
+    m_GlobalSettings = read;
     if (m_hOwner != nullptr) {
         m_hOwner->SendMessage(WM_IGMP_RESULT, 2, 0);
     }
@@ -140,13 +195,18 @@ bool CIGMPSnoopingLogic::ReadGlobalSettings() {
 // Enabling sends the state alone first and then, on the same prepared request, the state again with the
 // changed parameters; disabling sends only the state; a switch that stays disabled is not written.
 bool CIGMPSnoopingLogic::WriteGlobalSettings(IGMPGlobalSettings oldSettings, IGMPGlobalSettings newSettings) {
+    m_bWriteRefused = false;
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     if (oldSettings.state == newSettings.state && newSettings.state == "2") {
         return true;
     }
     if (oldSettings.state != newSettings.state) {
         m_cCommonSNMPSet.AddVarBind(kGlobal + std::string("1.0"), 1, newSettings.state.c_str());
-        ksx::SendRequest(m_cCommonSNMPSet);
+        // A refused state leaves nothing to add the parameters to: stop there.
+        if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
+            m_bWriteRefused = true;
+            return false;
+        }
     }
     if (newSettings.state == "2") {
         return true;
@@ -154,13 +214,17 @@ bool CIGMPSnoopingLogic::WriteGlobalSettings(IGMPGlobalSettings oldSettings, IGM
     if (newSettings.state != "1") {
         return false;
     }
+    bool changed = oldSettings.state != newSettings.state;
     for (int i = 1; i < IGMPGlobalSettings::kFieldCount; ++i) {
         if (newSettings.Field(i) != oldSettings.Field(i)) {
             m_cCommonSNMPSet.AddVarBind(kGlobal + std::to_string(i + 1) + ".0", 1,
                                         newSettings.Field(i).c_str());
+            changed = true;
         }
     }
-    return ksx::SendAccepted(m_cCommonSNMPSet);
+    const bool accepted = ksx::SendAccepted(m_cCommonSNMPSet);
+    m_bWriteRefused = changed && !accepted;
+    return accepted;
 }
 
 void CIGMPSnoopingLogic::ReadVlanSettings() {
@@ -196,7 +260,10 @@ bool CIGMPSnoopingLogic::WriteVlanSettings(const std::string& vlanId, const std:
             return true;
         }
         m_cCommonSNMPSet.AddVarBind(Instance(kStateColumn, vlanId), 1, newState.c_str());
-        ksx::SendRequest(m_cCommonSNMPSet);
+        // A refused state leaves nothing to add querier and fast leave to: stop there.
+        if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
+            return false;
+        }
         m_cCommonSNMPSet.AddVarBind(Instance(kQuerierColumn, vlanId), 1, querier.c_str());
         m_cCommonSNMPSet.AddVarBind(Instance(kFastLeaveColumn, vlanId), 1, fastLeave.c_str());
     } else if (oldState == "1") {

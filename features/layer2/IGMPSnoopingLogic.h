@@ -3,7 +3,10 @@
 // its own instance; results reach the dialog in m_hOwner by WM_IGMP_RESULT and WM_IGMP_GROUP_RESULT.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/CommonSNMP.h"
 #include "core/ModuleBase.h"
@@ -36,7 +39,7 @@ struct IGMPGlobalSettings {
 struct IGMPVlanEntry {
     std::string vlanId;
     std::string vlanName;  // the bytes as received
-    std::string state;     // "1" or "2" as read
+    std::string state;     // "1" or "2" as read; empty when not read as a number (also the next two)
     std::string querier;
     std::string fastLeave;
     std::string routerPorts;  // "1,2,5"; empty when none
@@ -54,11 +57,18 @@ public:
     CIGMPSnoopingLogic();
     ~CIGMPSnoopingLogic() override;
 
-    // Synchronous read of the eight global objects; on an accepted reply m_GlobalSettings is filled and
-    // WM_IGMP_RESULT (2, 0) sent. False (nothing sent, m_GlobalSettings kept) when the read failed.
+    // Synchronous read of the eight global objects; when every one was read as a number m_GlobalSettings
+    // is filled and WM_IGMP_RESULT (2, 0) sent. False (nothing sent, m_GlobalSettings kept) when the read
+    // failed or a value is missing or of another type.
     bool ReadGlobalSettings();
-    // Writes what changed between the two; see the .cpp for the request sequence.
+    // The same read without holding the window: on the UI thread onGlobalRead tells whether every value
+    // was read (m_GlobalSettings then filled; kept otherwise).
+    void StartGlobalRead();
+    std::function<void(bool)> onGlobalRead;
+    // Writes what changed between the two; see the .cpp for the request sequence. m_bWriteRefused tells
+    // afterwards whether a request was sent and not accepted (a false return alone may mean nothing to do).
     bool WriteGlobalSettings(IGMPGlobalSettings oldSettings, IGMPGlobalSettings newSettings);
+    bool m_bWriteRefused = false;
     // Starts the per-VLAN walk; rows and the end arrive as WM_IGMP_RESULT.
     void ReadVlanSettings();
     bool WriteVlanSettings(const std::string& vlanId, const std::string& oldState,
@@ -93,6 +103,10 @@ public:
     IGMPGlobalSettings m_GlobalSettings;
 
 private:
+    static std::vector<std::string> GlobalOids();
+    CCommonSNMP m_cCommonSNMPGlobal;  // the global read that does not hold the window
+    ksx::TableRead<std::optional<IGMPGlobalSettings>> m_globalRead;
+    std::optional<IGMPGlobalSettings> m_globalValues;
     // The two walks; rows and ends reach m_hOwner on the UI thread.
     ksx::TableRead<IGMPVlanEntry> m_vlanWalk;
     ksx::TableRead<IGMPGroupEntry> m_groupWalk;

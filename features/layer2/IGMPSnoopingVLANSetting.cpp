@@ -140,7 +140,9 @@ LRESULT CIGMPSnoopingVLANSetting::OnIGMPResult(WPARAM wParam, LPARAM lParam) {
     if (wParam == 0 && lParam != 0) {
         const auto& entry = *ksx::Record<IGMPVlanEntry>(lParam);
         const int row = m_list->InsertItem(m_list->GetItemCount(), QString::fromStdString(entry.vlanId));
-        auto shown = [](const std::string& v) { return QString(v == "1" ? kEnabled : kDisabled); };
+        auto shown = [](const std::string& v) {
+            return v.empty() ? QString() : QString(v == "1" ? kEnabled : kDisabled);
+        };
         m_list->SetItemText(row, 1, QString::fromStdString(entry.vlanName));
         m_list->SetItemText(row, 2, shown(entry.state));
         m_list->SetItemText(row, 3, shown(entry.querier));
@@ -226,7 +228,15 @@ void CIGMPSnoopingVLANSetting::OnApply() {
     std::string oldState;  // stays empty (nothing is written) when the VLAN left the list
     for (int row = 0; row < m_list->GetItemCount(); ++row) {
         if (m_list->GetItemText(row, 0).toStdString() == vlanId) {
-            oldState = m_list->GetItemText(row, 2) == kEnabled ? "1" : "2";
+            const QString shown = m_list->GetItemText(row, 2);
+            oldState = shown == kEnabled ? "1" : shown == kDisabled ? "2" : "";
+            if (oldState.empty()) {
+                // The state decides what is sent: without it nothing is.
+                AfxMessageBox(
+                    "The IGMP snooping state of this VLAN was not read; press Refresh to read it again.",
+                    MB_OK);
+                return;
+            }
             break;
         }
     }
@@ -236,8 +246,13 @@ void CIGMPSnoopingVLANSetting::OnApply() {
         AfxMessageBox("All router ports of this VLAN will be deleted.", MB_OKCANCEL) != IDOK) {
         return;
     }
-    m_IGMPLogic.WriteVlanSettings(vlanId, oldState, newState, value(IDC_IGMPV_QUERIER),
-                                  value(IDC_IGMPV_FAST_LEAVE));
+    if (!oldState.empty() &&
+        !m_IGMPLogic.WriteVlanSettings(vlanId, oldState, newState, value(IDC_IGMPV_QUERIER),
+                                       value(IDC_IGMPV_FAST_LEAVE))) {
+        AfxMessageBox("The device did not accept the IGMP snooping settings of VLAN " + vlanId +
+                          "; the settings it holds are shown.",
+                      MB_OK);
+    }
     OnRefresh();
     ResetForm();
 }

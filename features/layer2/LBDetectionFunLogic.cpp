@@ -33,11 +33,18 @@ CLBDetectionFunLogic::CLBDetectionFunLogic()
                      }),
       m_globalRead(m_cGlobalSNMP, {kState, kInterval, kRecoverTime, kMode, kVlanList},
                    [](const ksx::WalkStep& s) -> std::optional<LbdGlobalSettings> {
-                       if (s.Count() < 5) {
-                           s.Reject();  // a short reply fills nothing
+                       // A short reply, or a value of another type, fills nothing: Apply writes them back.
+                       const auto state = s.Integer(0);
+                       const auto interval = s.Integer(1);
+                       const auto recover = s.Integer(2);
+                       const auto mode = s.Integer(3);
+                       const auto vlans = s.Octets(4);
+                       if (!state || !interval || !recover || !mode || !vlans) {
+                           s.Reject();
                            return std::nullopt;
                        }
-                       return LbdGlobalSettings{s.Text(0) == "1", s.Text(1), s.Text(2), s.Text(3), s.Text(4)};
+                       return LbdGlobalSettings{*state == 1, std::to_string(*interval),
+                                                std::to_string(*recover), std::to_string(*mode), *vlans};
                    }),
       m_portRead(m_cPortSNMP, {kPortColumn, kPortState, kPortLoopStatus},
                  [](const ksx::WalkStep& s) -> std::optional<LbdPortRow> {
@@ -201,8 +208,10 @@ CLBDetectionFunLogic::StpConflict CLBDetectionFunLogic::CheckStpConflict(int por
     session.AddVarBind(kPortStpState + "." + std::to_string(port), 4, nullptr);
     session.AddVarBind(kDeviceStpState, 4, nullptr);
     const ksx::SnmpReply reply = ksx::SendRequest(session, 2000);
-    if (!reply.Accepted() || reply.response->getVarBindCount() < 2) {
+    const std::optional<long long> portState = reply.Integer(0);
+    const std::optional<long long> deviceState = reply.Integer(1);
+    if (!portState || !deviceState) {
         return StpConflict::kReadFailed;
     }
-    return reply.Value(0) == "1" && reply.Value(1) == "1" ? StpConflict::kConflict : StpConflict::kNone;
+    return *portState == 1 && *deviceState == 1 ? StpConflict::kConflict : StpConflict::kNone;
 }

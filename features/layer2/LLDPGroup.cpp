@@ -10,11 +10,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QTimer>
 #include <QVBoxLayout>
-#include <chrono>
 #include <memory>
 #include <set>
-#include <thread>
 
 #include "core/SnmpReply.h"
 #include "features/layer2/LLDPText.h"
@@ -40,21 +39,23 @@ const char* const kSystemOids[9] = {
 
 const int kTimerIds[4] = {IDC_LLDP_HOLD, IDC_LLDP_INTERVAL, IDC_LLDP_REINIT, IDC_LLDP_TX_DELAY};
 
-void Pause(int ms) {
-    if (ms > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-    }
-}
-
 }  // namespace
 
 CLLDPGroup::CLLDPGroup(QWidget* parent)
     : CDialog(IDD_LLDP_GLOBAL, parent),
       m_read(m_cCommonSNMP, std::vector<std::string>(std::begin(kSystemOids), std::end(kSystemOids)),
              [](const WalkStep& step) {
+                 // State, timers and chassis subtype are numbers; chassis ID, name and description
+                 // octets. A value of another type is a value not read.
                  SystemInfo info;
-                 for (int i = 0; i < step.Count() && i < 9; ++i) {
-                     info.values.push_back(step.Text(i));
+                 for (int i = 0; i < 9; ++i) {
+                     if (i <= 5) {
+                         const std::optional<long long> n = step.Integer(i);
+                         info.values.push_back(n ? std::optional<std::string>(std::to_string(*n))
+                                                 : std::nullopt);
+                     } else {
+                         info.values.push_back(step.Octets(i));
+                     }
                  }
                  return info;
              }) {
@@ -65,7 +66,14 @@ CLLDPGroup::CLLDPGroup(QWidget* parent)
     m_read.onEnd = [this](const WalkEnd& end) {
         if (!end.Ok() || end.rows == 0) {
             // A failed read: the state write comes back only over a state read from the device.
+            m_bReadWhole = false;
+        }
+        if (!m_bWriting) {
             EnableDlgItem(IDC_LLDP_ENABLE_APPLY, m_bRead);
+            EnableDlgItem(IDC_LLDP_TIMER_APPLY, m_bTimersRead && IsDlgButtonChecked(IDC_LLDP_ENABLE) == 1);
+        }
+        if (!m_bReadWhole) {
+            AfxMessageBox("Failed to read the LLDP global settings.", MB_OK);
         }
     };
 }
@@ -163,6 +171,7 @@ void CLLDPGroup::EnableTimers(bool enable) {
 }
 
 void CLLDPGroup::OnGetSystemInfo() {
+    m_bReadWhole = true;
     m_read.Read(OnSystemInfoResult, this);
 }
 
@@ -170,78 +179,100 @@ int CLLDPGroup::OnSystemInfoResult(CSnmp* response, int requestId, void* userDat
     return static_cast<CLLDPGroup*>(userData)->m_read.Step(response, requestId, status);
 }
 
+// Shows what was read; a value not read leaves its control as it was. The state write needs the state,
+// the timer write all four timers (it writes them back and plans its order on two of them).
 void CLLDPGroup::ShowSystemInfo(const SystemInfo& info) {
-    const std::vector<std::string>& v = info.values;
+    const std::vector<std::optional<std::string>>& v = info.values;
     for (size_t i = 0; i < v.size(); ++i) {
-        switch (i) {
-            case 0: {
-                const bool enabled = v[0] == "1";
-                CheckDlgButton(IDC_LLDP_ENABLE, enabled ? 1 : 0);
-                EnableTimers(enabled);
-                m_bRead = true;
-                EnableDlgItem(IDC_LLDP_ENABLE_APPLY, true);
-                break;
-            }
-            case 1:
-                SetDlgItemText(IDC_LLDP_HOLD, v[1]);
-                break;
-            case 2:
-                SetDlgItemText(IDC_LLDP_INTERVAL, v[2]);
-                m_strTxInterval = v[2];
-                break;
-            case 3:
-                SetDlgItemText(IDC_LLDP_REINIT, v[3]);
-                break;
-            case 4:
-                SetDlgItemText(IDC_LLDP_TX_DELAY, v[4]);
-                m_strTxDelay = v[4];
-                break;
-            case 5:
-                SetDlgItemText(IDC_LLDP_CHASSIS_SUBTYPE, lldp::LocalChassisSubtypeText(v[5]));
-                break;
-            case 6:
-                SetDlgItemText(IDC_LLDP_CHASSIS_ID, lldp::ChassisIdText(v[6]));
-                break;
-            case 7:
-                SetDlgItemText(IDC_LLDP_SYS_NAME, v[7]);
-                break;
-            case 8:
-                SetDlgItemText(IDC_LLDP_SYS_DESC, v[8]);
-                break;
-            default:
-                break;
+        if (!v[i]) {
+            m_bReadWhole = false;
         }
+    }
+    if (v.size() < 9) {
+        m_bReadWhole = false;
+        return;
+    }
+    const bool timers = v[1] && v[2] && v[3] && v[4];
+    if (v[0]) {
+        const bool enabled = *v[0] == "1";
+        CheckDlgButton(IDC_LLDP_ENABLE, enabled ? 1 : 0);
+        EnableTimers(enabled);
+        m_bRead = true;
+    }
+    m_bTimersRead = timers;
+    if (timers) {
+        SetDlgItemText(IDC_LLDP_HOLD, *v[1]);
+        SetDlgItemText(IDC_LLDP_INTERVAL, *v[2]);
+        m_strTxInterval = *v[2];
+        SetDlgItemText(IDC_LLDP_REINIT, *v[3]);
+        SetDlgItemText(IDC_LLDP_TX_DELAY, *v[4]);
+        m_strTxDelay = *v[4];
+    }
+    if (v[5]) {
+        SetDlgItemText(IDC_LLDP_CHASSIS_SUBTYPE, lldp::LocalChassisSubtypeText(*v[5]));
+    }
+    if (v[6]) {
+        SetDlgItemText(IDC_LLDP_CHASSIS_ID, lldp::ChassisIdText(*v[6]));
+    }
+    if (v[7]) {
+        SetDlgItemText(IDC_LLDP_SYS_NAME, *v[7]);
+    }
+    if (v[8]) {
+        SetDlgItemText(IDC_LLDP_SYS_DESC, *v[8]);
     }
 }
 
-bool CLLDPGroup::SendWithRetries() {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const SnmpReply reply = GetNextRequest(m_cCommonSNMPSet);
-        if (reply.Accepted()) {
-            Pause(m_nSettleOkMs);
-            return true;
-        }
-        Pause(m_nSettleFailMs);
+void CLLDPGroup::SendWithRetries(std::function<void(bool)> done, int attempt) {
+    const SnmpReply reply = GetNextRequest(m_cCommonSNMPSet);
+    const bool ok = reply.Accepted();
+    // A refusal is tried again (three tries in all); no answer at all ends the write at once.
+    const bool again = !ok && reply.response != nullptr && attempt + 1 < 3;
+    if (!ok && !again) {
+        done(false);
+        return;
     }
-    return false;
+    const int pause = ok ? m_nSettleOkMs : m_nSettleFailMs;
+    auto next = [this, ok, attempt, done = std::move(done)]() mutable {
+        if (ok) {
+            done(true);
+        } else {
+            SendWithRetries(std::move(done), attempt + 1);
+        }
+    };
+    if (pause <= 0) {
+        next();
+    } else {
+        QTimer::singleShot(pause, this, std::move(next));
+    }
+}
+
+void CLLDPGroup::AfterWrite(bool ok, const char* what, int applyId) {
+    m_bWriting = false;
+    if (!ok) {
+        AfxMessageBox(
+            std::string("The device did not accept the LLDP ") + what + "; the settings it holds are shown.",
+            MB_OK);
+    }
+    // The read that follows gives the Apply buttons back, over what it read.
+    (void)applyId;
+    OnGetSystemInfo();
 }
 
 void CLLDPGroup::OnBUTTONLldpEnableApply() {
-    if (!m_bRead) {
+    if (!m_bRead || m_bWriting) {
         return;
     }
-    CWaitCursor wait;
     const char* value = IsDlgButtonChecked(IDC_LLDP_ENABLE) == 1 ? "1" : "2";
     EnableDlgItem(IDC_LLDP_ENABLE_APPLY, false);
+    m_bWriting = true;
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kStateOid, 1, value);
-    SendWithRetries();
-    OnGetSystemInfo();
-    EnableDlgItem(IDC_LLDP_ENABLE_APPLY, true);
+    CWaitCursor wait;
+    SendWithRetries([this](bool ok) { AfterWrite(ok, "state", IDC_LLDP_ENABLE_APPLY); });
 }
 
 void CLLDPGroup::OnApplyTimers() {
-    if (!IsDlgItemEnabled(IDC_LLDP_TIMER_APPLY)) {
+    if (!IsDlgItemEnabled(IDC_LLDP_TIMER_APPLY) || !m_bTimersRead || m_bWriting) {
         return;
     }
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
@@ -284,13 +315,19 @@ void CLLDPGroup::OnApplyTimers() {
     const std::vector<lldp::TimerRequest> plan =
         lldp::TimerWritePlan(lldp::EditValue(m_strTxDelay), lldp::EditValue(m_strTxInterval),
                              lldp::EditValue(interval), lldp::EditValue(hold));
+    // Every request of the plan must be accepted: the first one that is not ends the write.
     std::set<lldp::Timer> added;  // bindings pending on m_cCommonSNMPSet: each send repeats them
+    EnableDlgItem(IDC_LLDP_TIMER_APPLY, false);
+    m_bWriting = true;
     for (const lldp::TimerRequest& request : plan) {
         if (request.ownSession) {
             CCommonSNMP holdSession;
             holdSession.Open(CCommonSNMP::REQUEST_SET);
             holdSession.AddVarBind(oid(lldp::Timer::Multiplier), 1, text(lldp::Timer::Multiplier).c_str());
-            SendRequest(holdSession);
+            if (!SendRequest(holdSession).Accepted()) {
+                AfterWrite(false, "timers", IDC_LLDP_TIMER_APPLY);
+                return;
+            }
             continue;
         }
         for (lldp::Timer t : request.objects) {
@@ -299,12 +336,14 @@ void CLLDPGroup::OnApplyTimers() {
             }
         }
         if (!request.final) {
-            SendRequest(m_cCommonSNMPSet);
+            if (!SendRequest(m_cCommonSNMPSet).Accepted()) {
+                AfterWrite(false, "timers", IDC_LLDP_TIMER_APPLY);
+                return;
+            }
             continue;
         }
-        EnableDlgItem(IDC_LLDP_TIMER_APPLY, false);
-        SendWithRetries();
+        SendWithRetries([this](bool ok) { AfterWrite(ok, "timers", IDC_LLDP_TIMER_APPLY); });
+        return;
     }
-    OnGetSystemInfo();
-    EnableDlgItem(IDC_LLDP_TIMER_APPLY, true);
+    AfterWrite(true, "timers", IDC_LLDP_TIMER_APPLY);
 }

@@ -2,6 +2,8 @@
 // information (chassis ID and its subtype, system name and description).
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,18 +33,27 @@ protected:
     int OnInitDialog() override;
 
 private:
+    // The nine objects, in read order; each empty when it was not read (missing, of another type).
     struct SystemInfo {
-        std::vector<std::string> values;  // the nine objects, in read order
+        std::vector<std::optional<std::string>> values;
     };
     static int OnSystemInfoResult(CSnmp* response, int requestId, void* userData, int status);
     void ShowSystemInfo(const SystemInfo& info);
     void EnableTimers(bool enable);
-    // Sends the pending request of m_cCommonSNMPSet up to three times; true once one was accepted.
-    bool SendWithRetries();
+    // Sends the pending request of m_cCommonSNMPSet up to three times while the device refuses it, and
+    // then calls `done` with the result. A request that got no answer at all is not sent again: the window
+    // never waits longer than one time-out. The pauses between tries and after success do not hold the
+    // window (timers), except when they are 0.
+    void SendWithRetries(std::function<void(bool)> done, int attempt = 0);
+    // After a write: says what was not written, then shows what the device holds.
+    void AfterWrite(bool ok, const char* what, int applyId);
 
     std::string m_strTxDelay;     // as last read
     std::string m_strTxInterval;  // as last read
     bool m_bRead = false;         // a read succeeded: the state box shows the device's state
+    bool m_bTimersRead = false;   // the last read gave all four timers: the timer write may go
+    bool m_bWriting = false;      // a write (with its tries and pauses) is under way
+    bool m_bReadWhole = true;     // the read under way gave every value so far
     int m_nSettleOkMs = 2000;
     int m_nSettleFailMs = 1000;
     CCommonSNMP m_cCommonSNMP;

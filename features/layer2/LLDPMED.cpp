@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "controls/ListCtrlEx.h"
@@ -38,7 +39,8 @@ constexpr int kComboPorts = 8;
 
 CLLDPMED::CLLDPMED(QWidget* parent)
     : CDialog(IDD_LLDP_MED, parent), m_walk(m_cCommonSNMP, {kTlvColumn}, [](const WalkStep& step) {
-          return MedRow{step.Index(0), step.Text(0)};
+          const std::optional<long long> v = step.Integer(0);
+          return MedRow{step.Index(0), v ? std::to_string(*v) : std::string()};
       }) {
     OwnSession(m_cCommonSNMPEnable);  // closed when the window goes
     OwnSession(m_cCommonSNMP);
@@ -109,10 +111,15 @@ void CLLDPMED::GetLLDPEnable() {
     m_cCommonSNMPEnable.Open(CCommonSNMP::REQUEST_GET);
     m_cCommonSNMPEnable.AddVarBind(kStateOid, 4, nullptr);
     const SnmpReply reply = GetNextRequest(m_cCommonSNMPEnable);
-    if (!reply.Accepted()) {
+    const std::optional<long long> state = reply.Integer(0);
+    if (!state) {
+        // The state decides whether the form may write: without it nothing is written.
+        EnableForm(false);
+        EnableDlgItem(IDC_MED_REFRESH, true);
+        AfxMessageBox("Failed to read the LLDP state; press Refresh to try again.", MB_OK);
         return;
     }
-    if (reply.Value(0) == "2") {
+    if (*state == 2) {
         AfxMessageBox("The LLDP is disable ,so can not set LLDP MED !", MB_OK);
         EnableForm(false);
     } else {
@@ -135,7 +142,7 @@ void CLLDPMED::AddRow(const MedRow& row) {
     // The port is the row's index: a table without some ports must not shift the others.
     const int n = m_list->GetItemCount();
     m_list->SetItemTextEx(n, 0, QString::asprintf("    %d", ksx::text::LeadingInt(row.index)));
-    m_list->SetItemTextEx(n, 1, row.value == "2" ? "Disable" : "Enable");
+    m_list->SetItemTextEx(n, 1, row.value.empty() ? "" : row.value == "2" ? "Disable" : "Enable");
 }
 
 void CLLDPMED::OnSetLLDPMedinfo() {
@@ -143,10 +150,22 @@ void CLLDPMED::OnSetLLDPMedinfo() {
     const int from = ksx::text::LeadingInt(GetDlgItemText(IDC_MED_FROM));
     const int to = ksx::text::LeadingInt(GetDlgItemText(IDC_MED_TO));
     const char* value = GetDlgItemText(IDC_MED_TLV) == "Enable" ? "1" : "2";
+    if (!IsDlgItemEnabled(IDC_MED_APPLY)) {
+        return;
+    }
     for (int p = from; p <= to; ++p) {
         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
         m_cCommonSNMPSet.AddVarBind(std::string(kTlvColumn) + "." + std::to_string(p), 1, value);
-        GetNextRequest(m_cCommonSNMPSet);
+        if (!GetNextRequest(m_cCommonSNMPSet).Accepted()) {
+            // The first port not written ends the range: the rest would wait as long again.
+            std::string text =
+                "The device did not accept the Power PSE TLV setting of port " + std::to_string(p) + ".";
+            if (p < to) {
+                text += " Ports " + std::to_string(p) + " to " + std::to_string(to) + " were not written.";
+            }
+            AfxMessageBox(text + " The settings it holds are shown.", MB_OK);
+            break;
+        }
     }
     if (m_nSettleMs > 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(m_nSettleMs));

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <optional>
 
 #include "core/SnmpReply.h"
 #include "features/layer2/IGMPSnoopingLogic.h"
@@ -46,7 +47,9 @@ CMultiFilterModeConfig::CMultiFilterModeConfig(QWidget* parent)
                         LVCFMT_CENTER},
                        {kModeColumn, "Multicast Filtering Mode", ColumnWidth::Fixed(320),
                         [](const WalkStep& step, int binding) {
-                            return std::string(step.Text(binding) == "0" ? kForward : kFilter);
+                            // A mode that is not a number is not read: shown as nothing.
+                            const std::optional<long long> mode = step.Integer(binding);
+                            return std::string(!mode ? "" : *mode == 0 ? kForward : kFilter);
                         },
                         LVCFMT_CENTER},
                    },
@@ -125,9 +128,15 @@ void CMultiFilterModeConfig::OnApply() {
         TRACE("multicast filtering mode write: status %d, error status %d", reply.status,
               reply.ErrorStatus());
         AfxMessageBox(kWriteFailed, MB_OK);
-        return;
     }
+    // What the device holds, written or not.
     OnRefresh();
+}
+
+void CMultiFilterModeConfig::OnReadEnd(const WalkEnd& end) {
+    if (!end.Ok() && !end.stale) {
+        AfxMessageBox("Failed to read the multicast filtering modes; press Refresh to try again.", MB_OK);
+    }
 }
 
 int CMultiFilterModeConfig::DestroyWindow() {

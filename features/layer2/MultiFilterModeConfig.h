@@ -21,6 +21,7 @@ protected:
     void CreateControls() override;
     int OnInitDialog() override;
     void OnRow(const TableRow& row) override;
+    void OnReadEnd(const ksx::WalkEnd& end) override;
 
     void OnRefresh();
     void OnApply();

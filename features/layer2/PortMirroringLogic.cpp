@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
@@ -32,100 +33,74 @@ void MarkPorts(const std::string& bitmap, std::vector<MirrorPortEntry>& ports,
 
 }  // namespace
 
-CPortMirroringLogic::CPortMirroringLogic() : m_aPorts(PortCount()), m_aTrunkGroup(PortCount(), 0) {
+CPortMirroringLogic::CPortMirroringLogic()
+    : m_aPorts(PortCount()),
+      m_configRead(m_cCommonSNMPRead, {kStateOid, kTargetOid, kRxPortsOid, kTxPortsOid},
+                   [](const ksx::WalkStep& s) -> std::optional<MirrorConfigRecord> {
+                       MirrorConfigRecord record;
+                       record.ports.resize(PortCount());
+                       const auto state = s.Integer(0);
+                       const auto target = s.Integer(1);
+                       const auto rx = s.Octets(2);
+                       const auto tx = s.Octets(3);
+                       record.complete = state && target && rx && tx;
+                       if (!record.complete) {
+                           return record;
+                       }
+                       record.state = std::to_string(*state);
+                       record.enabled = *state == 1 ? 1 : 0;
+                       record.target = *target == 0 ? "1" : std::to_string(*target);
+                       MarkPorts(*rx, record.ports, &MirrorPortEntry::rx);
+                       MarkPorts(*tx, record.ports, &MirrorPortEntry::tx);
+                       return record;
+                   }) {
+    m_sessions.Add(m_configRead);
     m_sessions.Add(m_cCommonSNMPRead);
-    m_sessions.Add(m_cCommonSNMPTrunk);
     m_sessions.Add(m_cCommonSNMPSet);
+    m_configRead.onRow = [this](const MirrorConfigRecord& record) { m_config = record; };
+    m_configRead.onEnd = [this](const ksx::WalkEnd& end) {
+        std::optional<MirrorConfigRecord> record;
+        if (end.Ok() && m_config && m_config->complete) {
+            record = std::move(m_config);
+            m_strLastState = record->state;
+        }
+        m_config.reset();
+        if (onConfig) {
+            onConfig(record);
+        }
+    };
+    m_trunkRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (onTrunks) {
+            onTrunks(end.AtEnd());
+        }
+    };
 }
 
 CPortMirroringLogic::~CPortMirroringLogic() = default;
 
 void CPortMirroringLogic::ReadMirrorConfig() {
-    m_cCommonSNMPRead.Open(CCommonSNMP::REQUEST_GET);
-    m_cCommonSNMPRead.AddVarBind(kStateOid, 4, nullptr);
-    m_cCommonSNMPRead.AddVarBind(kTargetOid, 4, nullptr);
-    m_cCommonSNMPRead.AddVarBind(kRxPortsOid, 4, nullptr);
-    m_cCommonSNMPRead.AddVarBind(kTxPortsOid, 4, nullptr);
-    m_cCommonSNMPRead.StartAsyncWalk(OnMirrorConfigRead, this, 0);
-}
-
-int CPortMirroringLogic::OnMirrorConfigRead(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CPortMirroringLogic*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMPRead.FindRequestID(requestId)) {
-        return 0;  // a reply to an earlier read
-    }
-    // A reply carrying an error status holds no values: it fails like a time-out.
-    if (!ksx::ReplyAccepted(status, response)) {
-        TRACE("--------iStatus = %d", status);
-        if (self->m_hOwnerWnd != nullptr) {
-            self->m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kMirrorReadFailed, 0);
-        }
-        self->m_cCommonSNMPRead.SetDone();
-        return 0;
-    }
-    MirrorConfigRecord record;
-    record.ports.resize(PortCount());
-    const int count = response->getVarBindCount();
-    for (int i = 0; i < count && i < 4; ++i) {
-        const std::string value = ksx::BindingValue(response, i);
-        switch (i) {
-            case 0: {
-                std::lock_guard<std::mutex> guard(self->m_lock);
-                self->m_strLastState = value;
-                record.enabled = value == "1" ? 1 : 0;
-                break;
-            }
-            case 1:
-                record.target = value == "0" ? "1" : value;
-                break;
-            case 2:
-                MarkPorts(value, record.ports, &MirrorPortEntry::rx);
-                break;
-            case 3:
-                MarkPorts(value, record.ports, &MirrorPortEntry::tx);
-                break;
-            default:
-                break;
-        }
-    }
-    owned.reset();
-    if (self->m_hOwnerWnd != nullptr) {
-        self->m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, 0, ksx::RecordParam(&record));
-    }
-    self->m_cCommonSNMPRead.SetDone();
-    return 0;
+    m_config.reset();
+    m_configRead.Read();
 }
 
 void CPortMirroringLogic::ReadTrunkMembers() {
-    m_trunkWalk.Start(OnTrunkMembersWalk, this);
-}
-
-int CPortMirroringLogic::OnTrunkMembersWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CPortMirroringLogic*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    using Step = ksx::TrunkMemberWalk::Step;
-    const Step step = self->m_trunkWalk.OnStep(response, requestId, status, OnTrunkMembersWalk, self,
-                                               static_cast<size_t>(PortCount()));
-    if (step == Step::Complete || step == Step::Failed) {
-        if (self->m_hOwnerWnd != nullptr) {
-            self->m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kMirrorTrunksRead, step == Step::Complete ? 1 : 0);
-        }
-        self->m_cCommonSNMPTrunk.SetDone();
+    {
+        // A port that left its trunk must not keep the old group: the target and source checks use it.
+        std::lock_guard<std::mutex> guard(m_dataLock);
+        std::fill(m_TrunkPorts.begin(), m_TrunkPorts.end(), 0);
     }
-    return 0;
+    ReadTrunkPorts();
 }
 
 int CPortMirroringLogic::TrunkGroupOf(int port) const {
-    std::lock_guard<std::mutex> guard(m_lock);
-    if (port < 1 || static_cast<size_t>(port) > m_aTrunkGroup.size()) {
+    std::lock_guard<std::mutex> guard(m_dataLock);
+    if (port < 1 || static_cast<size_t>(port) > m_TrunkPorts.size()) {
         return 0;
     }
-    return m_aTrunkGroup[static_cast<size_t>(port - 1)];
+    return m_TrunkPorts[static_cast<size_t>(port - 1)];
 }
 
 std::string CPortMirroringLogic::LastReadState() const {
-    std::lock_guard<std::mutex> guard(m_lock);
     return m_strLastState;
 }
 

@@ -3,23 +3,13 @@
 // and a trunk's members mirror alike, and writes a new configuration step by step.
 #pragma once
 
-#include <atomic>
-#include <mutex>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/ModuleBase.h"
-#include "features/layer2/TrunkMemberWalk.h"
-
-// Sent by the logic to its owner: wParam 0 with a MirrorConfigRecord (the read arrived), wParam
-// kMirrorReadFailed when the mirroring read failed, wParam kMirrorTrunksRead when the trunk walk ended
-// (lParam 1 when it read the whole column, 0 when it failed).
-#ifndef KSX_HAVE_WM_SNMP_RESULT
-#define KSX_HAVE_WM_SNMP_RESULT
-constexpr unsigned WM_SNMP_RESULT = ksx::WM_USER + 10;
-#endif
-constexpr ksx::WPARAM kMirrorReadFailed = 2;
-constexpr ksx::WPARAM kMirrorTrunksRead = 3;
+#include "core/TableRead.h"
 
 struct MirrorPortEntry {
     unsigned char tx = 0;  // member of the TX source bitmap
@@ -28,9 +18,12 @@ struct MirrorPortEntry {
     unsigned char done = 0;
 };
 
-// Valid only while the result message is handled.
+// The four mirroring objects as read; complete only when every one of them was read (present, of its
+// type): a write puts all of them back, so a record with one missing is no record.
 struct MirrorConfigRecord {
-    int enabled = 0;                     // 1 when the state read "1"
+    bool complete = false;
+    int enabled = 0;                     // 1 when the state read 1
+    std::string state;                   // the state as read
     std::string target;                  // as read, "0" given as "1"
     std::vector<MirrorPortEntry> ports;  // one per port, only tx and rx set
 };
@@ -49,10 +42,14 @@ public:
     CPortMirroringLogic();
     ~CPortMirroringLogic() override;
 
-    // One asynchronous get of state, target, RX and TX bitmaps; the owner receives the record.
+    // One asynchronous get of state, target, RX and TX bitmaps; onConfig receives the record.
     void ReadMirrorConfig();
-    // Walks the trunk member-port column into the per-port trunk groups (cleared first).
+    // Walks the trunk member-port column into the per-port trunk groups (cleared first); onTrunks
+    // receives whether the column was read to its end.
     void ReadTrunkMembers();
+    // UI thread: the end of each read. onConfig gets no record when the read failed or was incomplete.
+    std::function<void(const std::optional<MirrorConfigRecord>&)> onConfig;
+    std::function<void(bool)> onTrunks;
     // Records the trunk group (the instance's number) of every listed port up to the port count.
     // True when every trunk's members carry the same tx and rx flags in the port entries.
     bool CheckTrunkSourceModes();
@@ -69,19 +66,15 @@ public:
     std::vector<MirrorPortEntry> m_aPorts;
 
 private:
-    static int OnMirrorConfigRead(CSnmp* response, int requestId, void* userData, int status);
-    static int OnTrunkMembersWalk(CSnmp* response, int requestId, void* userData, int status);
     bool SendStep(const std::vector<std::pair<std::string, std::string>>& integers, bool clearSources,
                   bool sources);
     std::vector<unsigned char> SourceBitmap(bool tx, bool cleared) const;
 
-    mutable std::mutex m_lock;       // guards the trunk groups and the last-read state
-    std::vector<int> m_aTrunkGroup;  // per port, 0 none
-    std::string m_strLastState;      // the state as last read, empty before
+    std::string m_strLastState;  // the state as last read whole, empty before (UI thread)
+    std::optional<MirrorConfigRecord> m_config;
 
     // Declared last: destroyed first, each joins its worker before the data goes.
     CCommonSNMP m_cCommonSNMPRead;
-    CCommonSNMP m_cCommonSNMPTrunk;
-    ksx::TrunkMemberWalk m_trunkWalk{m_cCommonSNMPTrunk, m_lock, m_aTrunkGroup};
     CCommonSNMP m_cCommonSNMPSet;
+    ksx::TableRead<MirrorConfigRecord> m_configRead;
 };

@@ -126,7 +126,8 @@ void CPortMirroringdlg::CreateControls() {
     ports.Layout()->addLayout(m_pModes, ports.Layout()->rowCount(), 0, 1, 2);
     ports.Buttons({{IDC_MIR_REFRESH, "Refresh"}, {IDC_MIR_APPLY, "Apply"}, {IDC_MIR_CLOSE, "Close"}});
 
-    OnMessage(WM_SNMP_RESULT, [this](WPARAM w, LPARAM l) { return OnMirrorResult(w, l); });
+    m_logic.onConfig = [this](const std::optional<MirrorConfigRecord>& record) { OnConfigRead(record); };
+    m_logic.onTrunks = [this](bool complete) { OnTrunksRead(complete); };
     OnCommand(IDC_MIR_APPLY, [this] { OnApply(); });
     OnCommand(IDC_MIR_REFRESH, [this] { OnRefresh(); });
     OnCommand(IDC_MIR_CLOSE, [this] { OnCancel(); });
@@ -269,22 +270,24 @@ void CPortMirroringdlg::OnRefresh() {
     m_logic.ReadMirrorConfig();
 }
 
-LRESULT CPortMirroringdlg::OnMirrorResult(WPARAM wParam, LPARAM lParam) {
-    if (wParam == kMirrorTrunksRead) {
-        m_bTrunksRead = lParam == 1;
-        if (!m_bTrunksRead) {
-            AfxMessageBox("Failed to read the link aggregation members; press Refresh to try again.", MB_OK);
-        }
-        UpdateApply();
-        return 0;
+void CPortMirroringdlg::OnTrunksRead(bool complete) {
+    m_bTrunksRead = complete;
+    if (!m_bTrunksRead) {
+        AfxMessageBox("Failed to read the link aggregation members; press Refresh to try again.", MB_OK);
     }
-    if (wParam != 0 || lParam == 0) {
-        return 0;
+    UpdateApply();
+}
+
+// Settings not read whole (no answer, a value missing or of another type) are not shown as values and
+// keep Apply unavailable: Apply writes the state, the target and both source sets back.
+void CPortMirroringdlg::OnConfigRead(const std::optional<MirrorConfigRecord>& record) {
+    if (!record) {
+        AfxMessageBox("Failed to read the port mirroring settings; press Refresh to try again.", MB_OK);
+        return;
     }
-    ShowRecord(*ksx::Record<MirrorConfigRecord>(lParam));
+    ShowRecord(*record);
     m_bConfigRead = true;
     UpdateApply();
-    return 0;
 }
 
 void CPortMirroringdlg::ShowRecord(const MirrorConfigRecord& record) {

@@ -2,6 +2,8 @@
 // RX, Both or None) in four rows of per-port check boxes that behave as one radio group per port.
 #pragma once
 
+#include <optional>
+
 #include <memory>
 #include <string>
 
@@ -34,7 +36,8 @@ private:
     void CreatePortStrips();
     void PlaceStrips();
     int Blocks() const;  // blocks of the port grid: one, or two past 28 ports
-    ksx::LRESULT OnMirrorResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
+    void OnConfigRead(const std::optional<MirrorConfigRecord>& record);
+    void OnTrunksRead(bool complete);
     void ShowRecord(const MirrorConfigRecord& record);
     void OnPortCheck(int id);
     void OnAll(int mode);

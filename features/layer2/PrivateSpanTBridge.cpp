@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <algorithm>
 #include <cstdio>
 
 #include "core/TextNumbers.h"
@@ -35,23 +36,25 @@ const int kStateControls[] = {IDC_STPB_VERSION, IDC_STPB_PRIORITY,      IDC_STPB
 }  // namespace
 
 std::optional<CPrivateSpanTBridge::BridgeValues> CPrivateSpanTBridge::ParseReply(const WalkStep& s) {
-    if (s.Count() < static_cast<int>(kReadOids.size()) || s.Text(0).empty()) {
-        s.Reject();  // a short reply shows nothing
+    // A reply short of a value, or with one of another type, shows nothing.
+    const auto t = stp::CheckedValues(s, "iisiiiiiiiii");
+    if (!t) {
+        s.Reject();
         return std::nullopt;
     }
     CPrivateSpanTBridge::BridgeValues v;
-    v.priority = s.Text(0);
-    v.rootMaxAge = s.Text(1);
-    v.rootBridge = s.Text(2);
-    v.rootPort = s.Text(3);
-    v.maxAge = s.Int(4);
-    v.hello = s.Int(5);
-    v.forwardDelay = s.Int(6);
-    v.rootCost = s.Text(7);
-    v.txHold = s.Text(8);
-    v.rootForwardDelay = s.Text(9);
-    v.state = s.Text(10);
-    v.version = s.Text(11);
+    v.priority = (*t)[0];
+    v.rootMaxAge = (*t)[1];
+    v.rootBridge = (*t)[2];
+    v.rootPort = (*t)[3];
+    v.maxAge = static_cast<int>(std::clamp(std::stoll((*t)[4]), -1000000000LL, 1000000000LL));
+    v.hello = static_cast<int>(std::clamp(std::stoll((*t)[5]), -1000000000LL, 1000000000LL));
+    v.forwardDelay = static_cast<int>(std::clamp(std::stoll((*t)[6]), -1000000000LL, 1000000000LL));
+    v.rootCost = (*t)[7];
+    v.txHold = (*t)[8];
+    v.rootForwardDelay = (*t)[9];
+    v.state = (*t)[10];
+    v.version = (*t)[11];
     return v;
 }
 

@@ -37,6 +37,12 @@ protected:
         OwnSession(m_cCommonSNMPSet);
         OwnSession(m_cCommonSNMPSet0);
         m_bridgeRead.onRow = [this](const Values& v) { ShowBridgeValues(v); };
+        // A read that failed (no answer, a value missing or of another type) shows nothing and says so.
+        m_bridgeRead.onEnd = [this](const ksx::WalkEnd& end) {
+            if (!end.Ok() && !end.stale) {
+                ksx::AfxMessageBox("Failed to read the spanning tree settings.");
+            }
+        };
     }
 
     virtual void ShowBridgeValues(const Values& v) = 0;

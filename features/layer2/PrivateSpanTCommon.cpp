@@ -181,6 +181,30 @@ std::vector<SetBinding> PortWriteBindings(const PortEdit& e) {
     return out;
 }
 
+std::optional<std::vector<std::string>> CheckedValues(const ksx::WalkStep& step, const std::string& kinds) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < kinds.size(); ++i) {
+        const int b = static_cast<int>(i);
+        std::optional<std::string> v;
+        if (kinds[i] == 'i') {
+            if (const auto n = step.Integer(b)) {
+                v = std::to_string(*n);
+            }
+        } else if (kinds[i] == 'u') {
+            if (const auto n = step.Unsigned(b)) {
+                v = std::to_string(*n);
+            }
+        } else {
+            v = step.Octets(b);
+        }
+        if (!v) {
+            return std::nullopt;
+        }
+        out.push_back(std::move(*v));
+    }
+    return out;
+}
+
 std::string BridgeIdText(const std::string& o) {
     char buf[64];
     auto b = [&](size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(o[i])); };

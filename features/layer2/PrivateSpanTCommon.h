@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/CommonSNMP.h"
+#include "core/TableRead.h"
 
 namespace ksx::stp {
 
@@ -118,6 +119,11 @@ std::vector<SetBinding> PortWriteBindings(const PortEdit& edit);
 
 // "%02X %02X" for 2 octets, "%02X:...:%02X" for 8, the text as returned otherwise.
 std::string BridgeIdText(const std::string& octets);
+
+// The values of a one-step read as text, each checked against its kind ('i' INTEGER, 'u' counter, gauge
+// or time ticks, 's' octets): none when one is missing or of another type, so that nothing of a reply
+// read in part is shown or written back.
+std::optional<std::vector<std::string>> CheckedValues(const ksx::WalkStep& step, const std::string& kinds);
 // Port states 1..6 of the bridge MIB, other values as read.
 std::string Dot1dPortStateText(const std::string& value);
 

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <optional>
 
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
@@ -86,10 +87,17 @@ void CPrivateSpanTPort::ShowPort() {
         m_cCommonSNMP.AddVarBind(stp::kPortTable + ".4" + at, 4, nullptr);
         m_cCommonSNMP.AddVarBind(stp::kLbdPortState + at, 4, nullptr);
         const SnmpReply reply = SendRequest(m_cCommonSNMP);
-        if (reply.Accepted() && reply.response->getVarBindCount() >= 3) {
-            Item<QComboBox>(IDC_STPP_MIGRATE)->setCurrentIndex(reply.Value(0) == "1" ? 0 : 1);
-            CheckDlgButton(IDC_STPP_ENABLE, reply.Value(1) == "1" ? 1 : 0);
-            m_strLbdState = reply.Value(2);
+        const std::optional<long long> migrate = reply.Integer(0);
+        const std::optional<long long> enabled = reply.Integer(1);
+        const std::optional<long long> lbd = reply.Integer(2);
+        // All three go back to the device (or decide the write): without them nothing is written.
+        m_bPortRead = migrate && enabled && lbd;
+        if (m_bPortRead) {
+            Item<QComboBox>(IDC_STPP_MIGRATE)->setCurrentIndex(*migrate == 1 ? 0 : 1);
+            CheckDlgButton(IDC_STPP_ENABLE, *enabled == 1 ? 1 : 0);
+            m_strLbdState = std::to_string(*lbd);
+        } else {
+            AfxMessageBox("Failed to read the spanning tree settings of port " + m_strPort + ".");
         }
     }
     SetDlgItemText(IDC_STPP_PORT, m_strPort);
@@ -98,6 +106,9 @@ void CPrivateSpanTPort::ShowPort() {
 }
 
 bool CPrivateSpanTPort::ApplyPort() {
+    if (!m_bPortRead) {
+        return false;  // the port's settings were not read: nothing to write over
+    }
     const std::string priorityText = GetDlgItemText(IDC_STPP_PRIORITY);
     m_nPriority = text::LeadingInt(priorityText);
     SetDlgItemInt(IDC_STPP_PRIORITY_COPY, m_nPriority);

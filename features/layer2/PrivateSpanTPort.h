@@ -22,4 +22,5 @@ protected:
 private:
     ksx::stp::CostCell m_shownCost;
     std::string m_strLbdState;  // the port's loopback detection state as last read ("1" enabled)
+    bool m_bPortRead = false;   // migrate, enable and loopback states were read as numbers
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <algorithm>
 
 #include "core/TextNumbers.h"
 #include "features/layer2/PrivateSpanTCommon.h"
@@ -27,24 +28,26 @@ const int kFormControls[] = {IDC_STB_VERSION, IDC_STB_PRIORITY, IDC_STB_MAX_AGE,
 }  // namespace
 
 std::optional<CSpanTreeBridgeParam::BridgeValues> CSpanTreeBridgeParam::ParseReply(const WalkStep& s) {
-    if (s.Count() < static_cast<int>(kReadOids.size()) || s.Text(0).empty()) {
+    // A reply short of a value, or with one of another type, shows nothing.
+    const auto t = stp::CheckedValues(s, "iuusiiiiiiiii");
+    if (!t) {
         s.Reject();
         return std::nullopt;
     }
     CSpanTreeBridgeParam::BridgeValues v;
-    v.priority = s.Text(0);
-    v.topoChangeTime = s.Text(1);
-    v.topoChanges = s.Text(2);
-    v.designatedRoot = s.Text(3);
-    v.rootPort = s.Text(4);
-    v.maxAge = s.Int(5);
-    v.hello = s.Int(6);
-    v.forwardDelay = s.Int(7);
-    v.helloUsed = s.Text(8);
-    v.holdTime = s.Text(9);
-    v.forwardDelayUsed = s.Text(10);
-    v.state = s.Text(11);
-    v.version = s.Text(12);
+    v.priority = (*t)[0];
+    v.topoChangeTime = (*t)[1];
+    v.topoChanges = (*t)[2];
+    v.designatedRoot = (*t)[3];
+    v.rootPort = (*t)[4];
+    v.maxAge = static_cast<int>(std::clamp(std::stoll((*t)[5]), -1000000000LL, 1000000000LL));
+    v.hello = static_cast<int>(std::clamp(std::stoll((*t)[6]), -1000000000LL, 1000000000LL));
+    v.forwardDelay = static_cast<int>(std::clamp(std::stoll((*t)[7]), -1000000000LL, 1000000000LL));
+    v.helloUsed = (*t)[8];
+    v.holdTime = (*t)[9];
+    v.forwardDelayUsed = (*t)[10];
+    v.state = (*t)[11];
+    v.version = (*t)[12];
     return v;
 }
 

@@ -103,6 +103,7 @@ int CStaticMACDlg::OnInitDialog() {
     port->setCurrentIndex(0);
     m_logic.m_hOwner = this;
     m_logic.SetOwnerWnd(this);  // the base's reads report here too
+    m_logic.onGlobals = [this](bool stateRead, bool uplinkRead) { OnGlobals(stateRead, uplinkRead); };
     Refresh();
     return 1;
 }
@@ -118,18 +119,29 @@ void CStaticMACDlg::Refresh() {
     m_bTrunksRead = false;
     m_logic.ReadVlanList();
 
-    const bool stateRead = m_logic.GetStaticMacGlobals();
+    // The learning settings are read without holding the window; Apply waits for them.
+    m_bLearningRead = false;
+    m_bGlobalsDone = false;
+    EnableDlgItem(IDC_SMAC_APPLY, false);
+    m_logic.GetStaticMacGlobals();
+}
+
+void CStaticMACDlg::OnGlobals(bool stateRead, bool uplinkRead) {
     m_nLearningRadio = !stateRead ? -1 : (m_logic.m_strLearningState == "1" ? 0 : 1);
     SetDlgItemText(IDC_SMAC_UPLINK, m_logic.m_strUplinkPorts);
     EnableDlgItem(IDC_SMAC_UPLINK, m_nLearningRadio == 0);
     UpdateRadios();
-    // A state not read must not be written back as "Disabled" by the next Apply, and Apply's trunk
+    // A state or uplink set not read must not be written back by the next Apply, and Apply's trunk
     // check waits for the trunk membership.
-    m_bLearningRead = stateRead;
-    EnableDlgItem(IDC_SMAC_APPLY, false);
+    m_bLearningRead = stateRead && uplinkRead;
+    EnableDlgItem(IDC_SMAC_APPLY, m_bLearningRead && m_bTrunksRead);
     if (!stateRead) {
         AfxMessageBox(kLearningReadFailed, MB_OK);
+    } else if (!uplinkRead) {
+        AfxMessageBox("Failed to read the uplink ports.", MB_OK);
     }
+    m_bGlobalsDone = true;
+    ReadsEnded();
 }
 
 void CStaticMACDlg::UpdateRadios() {
@@ -185,7 +197,7 @@ LRESULT CStaticMACDlg::OnTrunksDone(WPARAM wParam, LPARAM /*lParam*/) {
 }
 
 void CStaticMACDlg::ReadsEnded() {
-    if (!m_bTableRead || !m_bTrunksRead) {
+    if (!m_bTableRead || !m_bTrunksRead || !m_bGlobalsDone) {
         return;
     }
     EnableDlgItem(IDC_SMAC_ADD, m_bVlanListRead);
@@ -291,7 +303,11 @@ void CStaticMACDlg::OnApplyLearning() {
         Refresh();
         return;
     }
-    m_logic.SetStaticMacGlobals(state, uplink);
+    if (m_logic.SetStaticMacGlobals(state, uplink) == 0) {
+        AfxMessageBox(
+            "The device did not accept the MAC address learning settings; the settings it holds are shown.",
+            MB_OK);
+    }
     Refresh();
 }
 

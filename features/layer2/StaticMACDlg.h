@@ -37,6 +37,7 @@ protected:
 private:
     void ResetInputs();
     void UpdateRadios();
+    void OnGlobals(bool stateRead, bool uplinkRead);
     void OnRadio();
     void ReadsEnded();
 
@@ -44,5 +45,6 @@ private:
     bool m_bVlanListRead = false;  // the VID list holds the device's VLANs
     bool m_bTableRead = true;      // the static MAC walk has ended
     bool m_bTrunksRead = true;     // the trunk membership read has ended
-    bool m_bLearningRead = false;  // the learning state shown is the device's
+    bool m_bGlobalsDone = false;   // the learning settings read of this refresh has ended
+    bool m_bLearningRead = false;  // the learning state and uplink ports shown are the device's
 };

@@ -1,6 +1,7 @@
 // Static MAC device access.
 #include "features/layer2/StaticMACLogic.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -44,7 +45,13 @@ CStaticMACLogic::CStaticMACLogic()
                       std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", octet(0), octet(1),
                                     octet(2), octet(3), octet(4), octet(5));
                       return StaticMacEntryText{step.Text(1), text, step.Text(3)};
-                  }) {
+                  }),
+      m_learningRead(
+          m_cCommonSNMPGlobals, {kLearningState},
+          [](const ksx::WalkStep& step) { return std::optional<std::optional<long long>>(step.Integer(0)); }),
+      m_uplinkRead(m_cCommonSNMPGlobals, {kUplinkPorts}, [](const ksx::WalkStep& step) {
+          return std::optional<std::optional<std::string>>(step.Octets(0));
+      }) {
     m_tableWalk.onRow = [this](const StaticMacEntryText& entry) {
         if (m_hOwner != nullptr) {
             m_hOwner->SendMessage(WM_STATICMAC_RESULT, 0, ksx::RecordParam(&entry));
@@ -65,9 +72,38 @@ CStaticMACLogic::CStaticMACLogic()
             m_hOwnerWnd->SendMessage(WM_STATICMAC_TRUNKS_DONE, end.AtEnd() ? 1 : 0, 0);
         }
     };
+    m_learningRead.onRow = [this](const std::optional<long long>& v) { m_learning = v; };
+    m_learningRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (end.stale) {
+            return;
+        }
+        m_strLearningState = end.Ok() && m_learning ? std::to_string(*m_learning) : std::string();
+        m_uplink.reset();
+        m_uplinkRead.Read();
+    };
+    m_uplinkRead.onRow = [this](const std::optional<std::string>& v) { m_uplink = v; };
+    m_uplinkRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (end.stale) {
+            return;
+        }
+        const bool uplinkRead = end.Ok() && m_uplink.has_value();
+        if (uplinkRead) {
+            std::string text;
+            const int octets = std::min(static_cast<int>(m_uplink->size()), kUplinkOctets);
+            CUtils::BitmapToRangeText(reinterpret_cast<const unsigned char*>(m_uplink->data()), octets, 1,
+                                      g_nPortNum, &text);
+            m_strUplinkPorts = text;
+        }
+        if (onGlobals) {
+            onGlobals(!m_strLearningState.empty(), uplinkRead);
+        }
+    };
     m_sessions.Add(m_tableWalk);
+    m_sessions.Add(m_learningRead);
+    m_sessions.Add(m_uplinkRead);
     m_sessions.Add(m_cCommonSNMPWalk);
     m_sessions.Add(m_cCommonSNMPSet);
+    m_sessions.Add(m_cCommonSNMPGlobals);
 }
 
 CStaticMACLogic::~CStaticMACLogic() = default;
@@ -95,29 +131,20 @@ bool CStaticMACLogic::SetStaticMacEntry(const StaticMacEntryText& entry, int act
     return true;
 }
 
-bool CStaticMACLogic::GetStaticMacGlobals() {
-    m_strLearningState.clear();
-    const bool stateRead = GetValue(kLearningState, m_strLearningState);
-    if (!stateRead) {
-        m_strLearningState.clear();
-    }
-    std::string bitmap;
-    if (GetValue(kUplinkPorts, bitmap)) {
-        std::string text;
-        const int octets = std::min(static_cast<int>(bitmap.size()), kUplinkOctets);
-        CUtils::BitmapToRangeText(reinterpret_cast<const unsigned char*>(bitmap.data()), octets, 1,
-                                  g_nPortNum, &text);
-        m_strUplinkPorts = text;
-    }
-    return stateRead;
+void CStaticMACLogic::GetStaticMacGlobals() {
+    m_learning.reset();
+    m_learningRead.Read();
 }
 
 int CStaticMACLogic::SetStaticMacGlobals(const std::string& state, const std::string& uplinkPorts) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kLearningState, 1, state.c_str());
-    ksx::SendRequest(m_cCommonSNMPSet);
-    if (state == "1") {
-        SetPortList(uplinkPorts, nullptr, kUplinkPorts);
+    if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
+        return 0;
+    }
+    // An empty uplink text is answered by SetPortList itself and writes nothing.
+    if (state == "1" && !SetPortList(uplinkPorts, nullptr, kUplinkPorts) && !uplinkPorts.empty()) {
+        return 0;
     }
     return 1;
 }

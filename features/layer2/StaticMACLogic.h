@@ -3,6 +3,8 @@
 // dialog in m_hOwner by WM_STATICMAC_RESULT.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "core/CommonSNMP.h"
@@ -37,10 +39,13 @@ public:
     // Action 1 creates the row ("4"), 3 destroys it ("6"); any other action writes nothing and is true.
     // True when the device accepted the write.
     bool SetStaticMacEntry(const StaticMacEntryText& entry, int action);
-    // Reads the learning state into m_strLearningState (emptied when the read fails) and the uplink ports
-    // into m_strUplinkPorts (kept when that read fails). True when the learning state was read.
-    bool GetStaticMacGlobals();
-    // Writes the learning state, then for state "1" the uplink ports as a port bitmap. Nothing reported.
+    // Reads the learning state into m_strLearningState (emptied when it was not read as a number), then
+    // the uplink ports into m_strUplinkPorts (kept when they were not read), one get each, without holding
+    // the window; onGlobals (UI thread) tells which of the two were read.
+    void GetStaticMacGlobals();
+    std::function<void(bool stateRead, bool uplinkRead)> onGlobals;
+    // Writes the learning state, then for state "1" the uplink ports as a port bitmap. 1 when the device
+    // accepted what was sent; 0 when it refused or did not answer (a refused state ends the write).
     int SetStaticMacGlobals(const std::string& state, const std::string& uplinkPorts);
     // The asymmetric VLAN switch ("1" enabled); empty when the read fails.
     std::string GetAsymmetricVlanState();
@@ -58,4 +63,9 @@ public:
 private:
     // The table walk; active rows and the end reach m_hOwner on the UI thread.
     ksx::TableRead<StaticMacEntryText> m_tableWalk;
+    CCommonSNMP m_cCommonSNMPGlobals;
+    ksx::TableRead<std::optional<long long>> m_learningRead;
+    ksx::TableRead<std::optional<std::string>> m_uplinkRead;
+    std::optional<long long> m_learning;
+    std::optional<std::string> m_uplink;
 };

@@ -43,13 +43,25 @@ const ui::RegisterFeature kRegister(IDM_TRUNK_CONFIGURATION, [] {
 
 CTrunkConfigDlg::CTrunkConfigDlg(QWidget* parent)
     : CDialog(IDD_TRUNK_CONFIG, parent),
+      m_stateRead(m_cCommonSNMPState, {kStateOid},
+                  [](const WalkStep& s) { return std::optional<std::optional<long long>>(s.Integer(0)); }),
       m_trunkRead(m_cCommonSNMPTable, {kMemberColumn, kModeColumn}, [](const WalkStep& s) {
           return std::optional<trunk::TrunkRow>(trunk::ParseTrunkRow(s.Index(0), s.Text(0), s.Text(1)));
       }) {
     // Closed when the window goes: the walk ends and none of its rows arrives after.
+    OwnReader(m_stateRead);
     OwnReader(m_trunkRead);
     OwnSession(m_cCommonSNMP);
+    OwnSession(m_cCommonSNMPState);
     OwnSession(m_cCommonSNMPTable);
+    m_stateRead.onRow = [this](const std::optional<long long>& state) {
+        m_bStateRead = state.has_value();
+        if (state) {
+            m_bStateEnabled = *state == 1;
+            CheckDlgButton(IDC_TRUNK_ENABLE, m_bStateEnabled ? 1 : 0);
+        }
+    };
+    m_stateRead.onEnd = [this](const WalkEnd& end) { OnTrunkStateEnd(end); };
     m_trunkRead.onRow = [this](const trunk::TrunkRow& row) { OnTrunkRow(row); };
     m_trunkRead.onEnd = [this](const WalkEnd& end) { OnTrunkTableEnd(end); };
     OnCommand(IDC_TRUNK_REFRESH, [this] { OnRefresh(); });
@@ -101,34 +113,56 @@ int CTrunkConfigDlg::OnInitDialog() {
     setFixedSize(sizeHint());  // not resizable
     m_nPortNum = g_nPortNum;
     EnableDlgItem(IDC_TRUNK_PORT_MEMBER, false);
+    EnableDlgItem(IDC_TRUNK_STATE_APPLY, false);
     OnRefresh();
     return 1;
 }
 
+// The state is read first and the table after it, as the two requests always went; neither holds the
+// window while the device does not answer.
 void CTrunkConfigDlg::OnRefresh() {
     ReadTrunkState();
-    ReadTrunkTable();
 }
 
 void CTrunkConfigDlg::ReadTrunkState() {
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
-    m_cCommonSNMP.AddVarBind(kStateOid, 4, nullptr);
-    const SnmpReply reply = SendRequest(m_cCommonSNMP);
-    if (!reply.Accepted()) {
-        return;  // the check box and PortMember stay as they were
-    }
-    m_bStateEnabled = reply.Value(0) == "1";
-    CheckDlgButton(IDC_TRUNK_ENABLE, m_bStateEnabled ? 1 : 0);
+    m_bStateRead = false;
+    m_bStateFailed = false;
+    m_bWalking = true;
+    EnableDlgItem(IDC_TRUNK_REFRESH, false);
     UpdateTableActions();
+    m_stateRead.Read();
+}
+
+// A state that was not read (no answer, a binding missing, a value that is no number) leaves the check
+// box and PortMember as they were and keeps the state write unavailable: it would write a guess.
+void CTrunkConfigDlg::OnTrunkStateEnd(const WalkEnd& end) {
+    if (!end.Ok()) {
+        m_bStateRead = false;
+    }
+    m_bStateFailed = !m_bStateRead;
+    ReadTrunkTable();
 }
 
 void CTrunkConfigDlg::ReadTrunkTable() {
     m_list->DeleteAllItems();
-    SetDlgItemText(IDC_TRUNK_READ_STATUS, "");
+    m_bTableFailed = false;
+    ShowReadStatus();
     m_bWalking = true;
     EnableDlgItem(IDC_TRUNK_REFRESH, false);
     UpdateTableActions();
     m_trunkRead.Walk(OnTrunkTableWalk, this);
+}
+
+void CTrunkConfigDlg::ShowReadStatus() {
+    std::string text;
+    if (m_bStateFailed) {
+        text = "The link aggregation state could not be read. Press Refresh to read it again.";
+    }
+    if (m_bTableFailed) {
+        text += std::string(text.empty() ? "" : "\n") +
+                "The trunk table could not be read whole. Press Refresh to read it again.";
+    }
+    SetDlgItemText(IDC_TRUNK_READ_STATUS, text);
 }
 
 int CTrunkConfigDlg::OnTrunkTableWalk(CSnmp* response, int requestId, void* userData, int status) {
@@ -144,9 +178,8 @@ void CTrunkConfigDlg::OnTrunkRow(const trunk::TrunkRow& row) {
 
 void CTrunkConfigDlg::OnTrunkTableEnd(const WalkEnd& end) {
     // The end of the column is the walk's good end; rows received before a failure stay listed.
-    SetDlgItemText(
-        IDC_TRUNK_READ_STATUS,
-        end.Ok() ? "" : "The trunk table could not be read whole. Press Refresh to read it again.");
+    m_bTableFailed = !end.Ok();
+    ShowReadStatus();
     m_bWalking = false;
     EnableDlgItem(IDC_TRUNK_REFRESH, true);
     UpdateTableActions();
@@ -157,12 +190,16 @@ void CTrunkConfigDlg::OnTrunkTableEnd(const WalkEnd& end) {
 void CTrunkConfigDlg::UpdateTableActions() {
     EnableDlgItem(IDC_TRUNK_PORT_MEMBER, m_bStateEnabled && !m_bWalking);
     EnableDlgItem(IDC_TRUNK_MODE_APPLY, !m_bWalking);
+    EnableDlgItem(IDC_TRUNK_STATE_APPLY, m_bStateRead && !m_bWalking);
 }
 
 void CTrunkConfigDlg::OnApplyTrunkState() {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(kStateOid, 1, IsDlgButtonChecked(IDC_TRUNK_ENABLE) ? "1" : "2");
     if (!SendAccepted(m_cCommonSNMP)) {
+        AfxMessageBox("Failed to write the link aggregation state. The device's settings are read again.",
+                      MB_OK);
+        OnRefresh();
         return;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(kStatePauseMs.Get()));
@@ -234,6 +271,10 @@ void CTrunkConfigDlg::SetChannelMode(int trunkId) {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(std::string(kModeColumn) + "." + std::to_string(trunkId), 1, value);
     if (!SendAccepted(m_cCommonSNMP)) {
+        AfxMessageBox("Failed to write the channel mode of trunk " + std::to_string(trunkId) +
+                          ". The device's settings are read again.",
+                      MB_OK);
+        OnRefresh();
         return;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(kModePauseMs.Get()));

@@ -2,6 +2,7 @@
 // and the member picker (CKSXTrunkPort) for a trunk's member ports.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/CommonSNMP.h"
@@ -23,6 +24,8 @@ protected:
 private:
     void OnRefresh();
     void ReadTrunkState();
+    void OnTrunkStateEnd(const ksx::WalkEnd& end);
+    void ShowReadStatus();
     void ReadTrunkTable();
     static int OnTrunkTableWalk(CSnmp* response, int requestId, void* userData, int status);
     void OnTrunkRow(const ksx::trunk::TrunkRow& row);
@@ -41,8 +44,13 @@ private:
     std::string m_strMembers;  // member list of the row last selected
     int m_nPortNum = 0;
     bool m_bStateEnabled = false;  // the last state read returned "1"
+    bool m_bStateRead = false;     // the last state read gave a value; the state write waits for it
+    bool m_bStateFailed = false;   // the last state read gave none
+    bool m_bTableFailed = false;   // the last table walk did not reach the end of the table
     bool m_bWalking = false;
-    CCommonSNMP m_cCommonSNMP;       // state read, state write, channel mode write
+    CCommonSNMP m_cCommonSNMP;       // state write, channel mode write
+    CCommonSNMP m_cCommonSNMPState;  // state read
     CCommonSNMP m_cCommonSNMPTable;  // trunk table walk
+    ksx::TableRead<std::optional<long long>> m_stateRead;
     ksx::TableRead<ksx::trunk::TrunkRow> m_trunkRead;
 };

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <mutex>
 #include <vector>
 
 #include "features/common/ScalarGet.h"
@@ -86,15 +87,25 @@ int CTrunkInfoDlg::OnTrunkInfoReply(CSnmp* reply, int /*requestId*/, void* userD
     if (!values) {
         return 0;
     }
-    self->SendMessage(WM_TRUNK_INFO, 0, ksx::RecordParam(&*values));
+    {
+        // The values are copied for the window, which takes them on the UI thread.
+        std::lock_guard<std::mutex> guard(self->m_replyLock);
+        self->m_reply = std::move(values);
+    }
+    self->SendMessage(WM_TRUNK_INFO, 0, 1);
     return 0;
 }
 
 LRESULT CTrunkInfoDlg::OnTrunkInfo(WPARAM /*wParam*/, LPARAM lParam) {
-    if (lParam == 0) {
+    std::optional<std::vector<std::string>> reply;
+    {
+        std::lock_guard<std::mutex> guard(m_replyLock);
+        reply.swap(m_reply);
+    }
+    if (lParam == 0 || !reply) {
         return 0;
     }
-    const auto& v = *ksx::Record<std::vector<std::string>>(lParam);
+    const std::vector<std::string>& v = *reply;
     for (int i = 0; i < 3; ++i) {
         SetDlgItemText(kEdits[i], v[static_cast<size_t>(i)]);
     }

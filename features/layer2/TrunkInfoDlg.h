@@ -3,6 +3,12 @@
 // under any other SNMP version. Read only.
 #pragma once
 
+#include <vector>
+
+#include <optional>
+
+#include <mutex>
+
 #include <memory>
 #include <string>
 
@@ -36,4 +42,6 @@ private:
     ksx::LRESULT OnTrunkInfo(ksx::WPARAM wParam, ksx::LPARAM lParam);
 
     std::unique_ptr<CSnmp4w> m_pSender;
+    std::mutex m_replyLock;  // guards m_reply: set by the reply's worker, taken on the UI thread
+    std::optional<std::vector<std::string>> m_reply;
 };

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <optional>
 
 #include "core/SnmpReply.h"
 #include "platform/sys/Debug.h"
@@ -61,11 +62,15 @@ void CJumboFrameconfigdlg::ReadJumboFrame() {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
     m_cCommonSNMP.AddVarBind(kJumboFrameOid, 4, nullptr);
     const SnmpReply reply = SendTraced(m_cCommonSNMP);
-    // An error reply carries no value: the box keeps its state, as on a time-out.
-    if (!reply.Accepted()) {
+    // No answer, an error reply or a value that is no number: the box keeps its state and Apply, which
+    // would write it back, stays unavailable.
+    const std::optional<long long> state = reply.Integer(0);
+    EnableDlgItem(IDC_JUMBO_APPLY, state.has_value());
+    if (!state) {
+        AfxMessageBox("Failed to read the Jumbo Frame setting.", MB_OK);
         return;
     }
-    CheckDlgButton(IDC_JUMBO_ENABLE, reply.Value(0) == "1" ? 1 : 0);
+    CheckDlgButton(IDC_JUMBO_ENABLE, *state == 1 ? 1 : 0);
 }
 
 bool CJumboFrameconfigdlg::WriteJumboFrame() {
@@ -83,6 +88,9 @@ bool CJumboFrameconfigdlg::WriteJumboFrame() {
 }
 
 void CJumboFrameconfigdlg::OnOK() {
+    if (!IsDlgItemEnabled(IDC_JUMBO_APPLY)) {
+        return;  // the state was not read: nothing to write
+    }
     WriteJumboFrame();
     EndDialog(IDOK);
 }

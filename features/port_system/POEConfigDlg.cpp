@@ -363,13 +363,21 @@ void CPOEConfigDlg::ApplyPortRange() {
         if (AddPortVarBinds(port) != 0) {
             break;
         }
-        if (GetNextRequest(m_cCommonSNMPSet, kSetTimeoutMs.Get()).status == -1) {
+        const SnmpReply reply = GetNextRequest(m_cCommonSNMPSet, kSetTimeoutMs.Get());
+        const std::string unwritten =
+            port == to ? std::to_string(port) : std::to_string(port) + "-" + std::to_string(to);
+        if (reply.status == -1) {
             // The device does not answer: each further port would freeze the dialog just as long.
-            const std::string unwritten =
-                port == to ? std::to_string(port) : std::to_string(port) + "-" + std::to_string(to);
             AfxMessageBox(
                 "The device did not answer. PoE settings were not written to port " + unwritten + ".",
                 MB_OK | MB_ICONWARNING);
+            break;
+        }
+        if (!reply.Accepted()) {
+            // Refused: the first port not written ends the range, and the device's settings are shown.
+            AfxMessageBox("The device did not accept the PoE settings. They were not written to port " +
+                              unwritten + ".",
+                          MB_OK | MB_ICONWARNING);
             break;
         }
         if (kPortPauseMs.Get() > 0 && port < to) {

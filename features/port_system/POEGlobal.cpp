@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <cstdlib>
+#include <optional>
 
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
@@ -41,9 +42,17 @@ const char* const CPOEGlobal::kObjects[6] = {
 CPOEGlobal::CPOEGlobal(QWidget* parent)
     : CDialog(IDD_POE_GLOBAL, parent),
       m_read(m_cCommonSNMP, {std::begin(kObjects), std::end(kObjects)},
-             [](const WalkStep& step) {
-                 Values6 values;
-                 for (int i = 0; i < step.Count(); ++i) {
+             [](const WalkStep& step) -> std::optional<Values6> {
+                 // The threshold and the sequence are written back by Apply: both must be read with
+                 // their types (text and number), else nothing of the reply is taken.
+                 const auto threshold = step.Octets(0);
+                 const auto sequence = step.Integer(1);
+                 if (!threshold || !sequence || step.Count() < 6) {
+                     step.Reject();
+                     return std::nullopt;
+                 }
+                 Values6 values{*threshold, std::to_string(*sequence)};
+                 for (int i = 2; i < 6; ++i) {
                      values.push_back(step.Text(i));
                  }
                  return values;
@@ -53,9 +62,14 @@ CPOEGlobal::CPOEGlobal(QWidget* parent)
     OwnReader(m_read);
     OwnSession(m_cCommonSNMPSet);
     m_read.onRow = [this](const Values6& values) { ShowRead(values); };
-    m_read.onEnd = [this](const WalkEnd&) {
+    m_read.onEnd = [this](const WalkEnd& end) {
         ++m_nReadsEnded;
-        EnableInputs(true);
+        // Apply writes over values read from the device: not before a read gave them.
+        m_bRead = m_bRead || end.Ok();
+        EnableInputs(m_bRead);
+        if (!end.Ok() && !end.stale) {
+            AfxMessageBox("Failed to read the PoE global settings.", MB_OK);
+        }
     };
     OnCommand(IDC_POEG_APPLY, [this] { OnApply(); });
 }
@@ -173,6 +187,8 @@ void CPOEGlobal::SendGlobal() {
     m_bChanged = 0;
     // Only a reply without an error status is a success; the read that follows shows the rest.
     if (!SendRequest(m_cCommonSNMPSet, kSetTimeoutMs).Accepted()) {
+        AfxMessageBox("The device did not accept the PoE global settings; the settings it holds are shown.",
+                      MB_OK);
         return;
     }
     AfxMessageBox("set succeed", MB_OK);

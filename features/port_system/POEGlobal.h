@@ -50,4 +50,5 @@ private:
     QComboBox* m_cbSequence = nullptr;
     unsigned char m_bChanged = 0;  // a write object is pending
     int m_nReadsEnded = 0;
+    bool m_bRead = false;  // a read gave the threshold and the sequence
 };

@@ -229,12 +229,17 @@ void CSyslogHostCfgDlg::OnPortChanged() {
 void CSyslogHostCfgDlg::OnApplyState() {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kStateOid, 1, m_chkEnable->isChecked() ? "1" : "2");
-    GetNextRequest(m_cCommonSNMPSet);
+    if (!GetNextRequest(m_cCommonSNMPSet).Accepted()) {
+        AfxMessageBox("The device did not accept the syslog state; the settings it holds are shown.", MB_OK);
+    }
     ReadSyslogGlobal();
 }
 
 void CSyslogHostCfgDlg::OnApplyHost() {
-    ApplyHost();
+    if (!ApplyHost()) {
+        AfxMessageBox("The device did not accept the syslog host settings; the settings it holds are shown.",
+                      MB_OK);
+    }
     ReadSyslogGlobal();
 }
 
@@ -244,14 +249,14 @@ bool CSyslogHostCfgDlg::SetInteger(const std::string& oid, const std::string& va
     return SendAccepted(m_cCommonSNMPSet);
 }
 
-void CSyslogHostCfgDlg::ApplyHost() {
+bool CSyslogHostCfgDlg::ApplyHost() {
     if (m_cbSeverity->currentText().isEmpty() || m_cbFacility->currentText().isEmpty()) {
-        return;
+        return true;  // nothing to write
     }
     m_editHost->OnKillFocus();
     if (m_editHost->m_bValid == 0) {
         AfxMessageBox(kTextInvalidAddress, MB_OK);
-        return;
+        return true;  // said, nothing sent
     }
     const std::string newIndex = HostIndex(m_editHost->m_strAddress);
     const std::string oldIndex = HostIndex(m_strHostAddress);
@@ -259,7 +264,7 @@ void CSyslogHostCfgDlg::ApplyHost() {
     const int port = text::LeadingInt(portText);
     if (port < 1 || port > 65535) {
         AfxMessageBox(kTextInvalidPort, MB_OK);
-        return;
+        return true;  // said, nothing sent
     }
 
     const std::string status = std::string(kHostEntry) + ".5";
@@ -267,17 +272,17 @@ void CSyslogHostCfgDlg::ApplyHost() {
     if (newIndex == oldIndex) {
         // The same host: its row stays and takes the port.
         if (!SetInteger(udpPort + newIndex, portText) || !SetInteger(status + newIndex, kActive)) {
-            return;
+            return false;
         }
     } else {
         // The new row first; the old host goes only once the new one is active, so a refused
         // create or port leaves the configured host in place.
         if (!SetInteger(status + newIndex, kCreateAndWait)) {
-            return;
+            return false;
         }
         if (!SetInteger(udpPort + newIndex, portText) || !SetInteger(status + newIndex, kActive)) {
             SetInteger(status + newIndex, kDestroy);
-            return;
+            return false;
         }
         if (!oldIndex.empty() && !SetInteger(status + oldIndex, kDestroy)) {
             TRACE("syslog host: the old row %s stays", oldIndex.c_str());
@@ -291,5 +296,5 @@ void CSyslogHostCfgDlg::ApplyHost() {
     const std::string facility = std::to_string(128 + 8 * m_cbFacility->currentIndex());
     m_cCommonSNMPSet.AddVarBind(kFacilityOid, 1, facility.c_str());
     m_cCommonSNMPSet.AddVarBind(kTimeStampOid, 1, m_cbTimeStamp->currentIndex() == 0 ? "1" : "2");
-    GetNextRequest(m_cCommonSNMPSet);
+    return GetNextRequest(m_cCommonSNMPSet).Accepted();
 }

@@ -63,7 +63,7 @@ private:
     void EnableOptions(bool enable);
     void OnApplyState();
     void OnApplyHost();
-    void ApplyHost();
+    bool ApplyHost();
     // One integer set on the write session; true when the device accepted it.
     bool SetInteger(const std::string& oid, const std::string& value);
     void OnPortChanged();

@@ -75,15 +75,31 @@ C8021qVlanSet::C8021qVlanSet(QWidget* parent)
       m_voiceRead(
           m_cCommonSNMPVoiceVlan,
           {vlan::kVoiceStateOid, vlan::kVoiceIdOid, vlan::kSurveillanceStateOid, vlan::kSurveillanceIdOid},
-          [](const WalkStep& step) {
-              return VoiceSurveillance{step.Text(0), step.Text(1), step.Text(2), step.Text(3)};
+          [](const WalkStep& step) -> std::optional<VoiceSurveillance> {
+              // The refusals are decided by these values: all four must be read as numbers.
+              const auto vs = step.Integer(0);
+              const auto vi = step.Integer(1);
+              const auto ss = step.Integer(2);
+              const auto si = step.Integer(3);
+              if (!vs || !vi || !ss || !si) {
+                  return std::nullopt;
+              }
+              return VoiceSurveillance{std::to_string(*vs), std::to_string(*vi), std::to_string(*ss),
+                                       std::to_string(*si)};
           }),
       m_pvidWalk(m_cCommonSNMPTable, {vlan::kPvidColumn},
                  [](const WalkStep& step) {
-                     return PvidRow{step.IndexInt(0), step.Int(0)};
+                     PvidRow row{step.IndexInt(0), step.Integer(0)};
+                     if (const auto pvid = step.Unsigned(0)) {
+                         row.pvid = static_cast<long long>(*pvid);
+                     }
+                     return row;
                  }),
       m_ipIfWalk(m_cCommonSNMPIpIfVlan, {vlan::kIpInterfaceVlanColumn},
-                 [](const WalkStep& step) { return step.Text(0); }) {
+                 [](const WalkStep& step) { return step.Text(0); }),
+      m_asymmetricWalk(m_cCommonSNMP, {vlan::kAsymmetricOid}, [](const WalkStep& step) {
+          return std::optional<std::optional<long long>>(step.Integer(0));
+      }) {
     OwnSession(m_cCommonSNMP);
     OwnSession(m_cCommonSNMPTable);
     OwnSession(m_cCommonSNMPVoiceVlan);
@@ -92,6 +108,9 @@ C8021qVlanSet::C8021qVlanSet(QWidget* parent)
     OwnReader(m_voiceRead);
     OwnReader(m_pvidWalk);
     OwnReader(m_ipIfWalk);
+    OwnReader(m_asymmetricWalk);
+    m_asymmetricWalk.onRow = [this](const std::optional<long long>& value) { m_asymmetricValue = value; };
+    m_asymmetricWalk.onEnd = [this](const WalkEnd& end) { OnAsymmetricEnd(end); };
 
     m_voiceRead.onRow = [this](const VoiceSurveillance& v) { OnVoiceSurveillanceRead(v); };
     m_voiceRead.onEnd = [this](const WalkEnd& end) {
@@ -102,12 +121,15 @@ C8021qVlanSet::C8021qVlanSet(QWidget* parent)
     };
     m_pvidWalk.onRow = [this](const PvidRow& row) {
         // Keyed by the row's port, not by its position in the walk.
-        if (row.port >= 1 && row.port <= static_cast<int>(m_guards.pvids.size())) {
-            m_guards.pvids[static_cast<size_t>(row.port - 1)] = row.pvid;
+        if (row.port >= 1 && row.port <= static_cast<int>(m_guards.pvids.size()) && row.pvid) {
+            m_guards.pvids[static_cast<size_t>(row.port - 1)] = static_cast<int>(*row.pvid);
+            m_pvidFound[static_cast<size_t>(row.port - 1)] = 1;
         }
     };
     m_pvidWalk.onEnd = [this](const WalkEnd& end) {
-        m_pvidRead = end.Ok() ? ReadState::kDone : ReadState::kFailed;
+        // A port whose row is missing is a port not read: the delete check waits for every port.
+        const bool all = std::all_of(m_pvidFound.begin(), m_pvidFound.end(), [](char f) { return f != 0; });
+        m_pvidRead = end.Ok() && all ? ReadState::kDone : ReadState::kFailed;
         UpdateButtons();
     };
     m_ipIfWalk.onRow = [this](const std::string& vid) { m_guards.ipInterfaceVlans.push_back(vid); };
@@ -160,6 +182,7 @@ int C8021qVlanSet::OnInitDialog() {
     SetIcon(QApplication::windowIcon());
     m_nPortNum = g_nPortNum;
     m_guards.pvids.assign(static_cast<size_t>(std::max(m_nPortNum, 0)), 1);
+    m_pvidFound.assign(static_cast<size_t>(std::max(m_nPortNum, 0)), 0);
     CheckDlgButton(IDC_VLAN_ASYMMETRIC, 0);
     // The base sets up the columns and reads the table; the other reads go first.
     ReadVoiceSurveillanceVlan();
@@ -187,21 +210,25 @@ void C8021qVlanSet::RefreshAll() {
     UpdateButtons();
 }
 
-bool C8021qVlanSet::ReadAsymmetricVlan() {
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
-    m_cCommonSNMP.AddVarBind(vlan::kAsymmetricOid, 4, nullptr);
-    const SnmpReply reply = GetNextRequest(m_cCommonSNMP);
-    if (!reply.Accepted()) {
-        // The box keeps what it showed; Apply waits for a read that succeeds.
-        if (m_asymmetricRead != ReadState::kDone) {
-            m_asymmetricRead = ReadState::kFailed;
-        }
-        return false;
+// Read without holding the window; the box and Apply follow once the value arrived.
+void C8021qVlanSet::ReadAsymmetricVlan() {
+    m_asymmetricValue.reset();
+    m_asymmetricRead = ReadState::kPending;
+    m_asymmetricWalk.Read();
+}
+
+// A value that did not arrive, or is no number, is not read: the box keeps what it showed and Apply
+// waits for a read that gives one.
+void C8021qVlanSet::OnAsymmetricEnd(const WalkEnd& end) {
+    if (!end.Ok() || !m_asymmetricValue) {
+        m_asymmetricRead = ReadState::kFailed;
+        UpdateButtons();
+        return;
     }
     m_asymmetricRead = ReadState::kDone;
-    m_guards.asymmetricRead = reply.Value(0);
-    CheckDlgButton(IDC_VLAN_ASYMMETRIC, m_guards.asymmetricRead == "1" ? 1 : 0);
-    return true;
+    m_guards.asymmetricRead = std::to_string(*m_asymmetricValue);
+    CheckDlgButton(IDC_VLAN_ASYMMETRIC, *m_asymmetricValue == 1 ? 1 : 0);
+    UpdateButtons();
 }
 
 void C8021qVlanSet::OnVoiceSurveillanceRead(const VoiceSurveillance& values) {
@@ -349,6 +376,7 @@ void C8021qVlanSet::OnApplyAsymmetric() {
         AfxMessageBox(vlan::AsymmetricRefusalText(check));
         if (check != vlan::AsymmetricCheck::kMultipleIpIf) {
             ReadAsymmetricVlan();  // the box shows the device's value again
+            UpdateButtons();
         }
         return;
     }
@@ -360,7 +388,10 @@ void C8021qVlanSet::OnApplyAsymmetric() {
     }
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(vlan::kAsymmetricOid, 1, m_guards.asymmetricChecked ? "1" : "2");
-    GetNextRequest(m_cCommonSNMP);
+    if (!GetNextRequest(m_cCommonSNMP).Accepted()) {
+        AfxMessageBox(
+            "The device did not accept the asymmetric VLAN setting; the settings it holds are shown.");
+    }
     RefreshAll();
 }
 
@@ -379,6 +410,7 @@ void C8021qVlanSet::ReadVoiceSurveillanceVlan() {
 void C8021qVlanSet::ReadPvids() {
     m_pvidRead = ReadState::kPending;
     std::fill(m_guards.pvids.begin(), m_guards.pvids.end(), 1);
+    std::fill(m_pvidFound.begin(), m_pvidFound.end(), 0);
     m_pvidWalk.Walk();
 }
 

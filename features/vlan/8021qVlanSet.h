@@ -8,6 +8,8 @@
 // usable. Child dialogs get a copy of the finished VLAN list.
 #pragma once
 
+#include <optional>
+
 #include <string>
 #include <vector>
 
@@ -54,12 +56,13 @@ private:
     };
     struct PvidRow {
         int port = 0;
-        int pvid = 0;
+        std::optional<long long> pvid;  // none when not read (missing, another type)
     };
 
     void ReadVoiceSurveillanceVlan();
     void OnVoiceSurveillanceRead(const VoiceSurveillance& values);
-    bool ReadAsymmetricVlan();
+    void ReadAsymmetricVlan();
+    void OnAsymmetricEnd(const ksx::WalkEnd& end);
     void ReadPvids();
     void ReadIpInterfaceVlans();
     void UpdateButtons();
@@ -85,4 +88,7 @@ private:
     ksx::TableRead<VoiceSurveillance> m_voiceRead;
     ksx::TableRead<PvidRow> m_pvidWalk;
     ksx::TableRead<std::string> m_ipIfWalk;
+    ksx::TableRead<std::optional<long long>> m_asymmetricWalk;
+    std::optional<long long> m_asymmetricValue;  // the last read's value, until its end
+    std::vector<char> m_pvidFound;               // per port: the last PVID walk gave its value
 };

@@ -72,11 +72,20 @@ CCameraVlanSetting::CCameraVlanSetting(QWidget* parent)
     : CDialog(IDD_SURVEILLANCE_VLAN, parent),
       m_vlanIdWalk(m_cCommonSNMPVlanIds, {kVlanNameCol},
                    [](const WalkStep& step) { return std::optional<std::string>(step.Index(0)); }),
-      m_globalsRead(
-          m_cCommonSNMPGet, {kStateOid, kVlanIdOid, kPriorityOid, kPortsOid},
-          [](const WalkStep& step) {
-              return std::optional<Globals>(Globals{step.Text(0), step.Text(1), step.Text(2), step.Text(3)});
-          }),
+      m_globalsRead(m_cCommonSNMPGet, {kStateOid, kVlanIdOid, kPriorityOid, kPortsOid},
+                    [](const WalkStep& step) -> std::optional<Globals> {
+                        // All four are written back by Apply: one missing or of another type fails the read.
+                        const auto state = step.Integer(0);
+                        const auto vlanId = step.Integer(1);
+                        const auto priority = step.Integer(2);
+                        const auto ports = step.Octets(3);
+                        if (!state || !vlanId || !priority || !ports) {
+                            step.Reject();
+                            return std::nullopt;
+                        }
+                        return Globals{std::to_string(*state), std::to_string(*vlanId),
+                                       std::to_string(*priority), *ports};
+                    }),
       m_deviceWalk(m_cCommonSNMPTable, {kDevTypeCol, kDevDescCol, kDevMacCol, kDevStatusCol},
                    [](const WalkStep& step) {
                        DeviceRow row;
@@ -284,9 +293,17 @@ bool CCameraVlanSetting::ReadVoiceAndAsymmetric() {
         SetDlgItemText(IDC_SURV_READ_STATUS, kTextReadFailed);
         return false;
     }
-    m_nAsymmetricState = reply.Value(0) == "1" ? 1 : 2;
-    m_nVoiceState = reply.Value(1) == "1" ? 1 : 2;
-    m_nVoiceVlanId = text::LeadingInt(reply.Value(2));
+    // The refusals of Apply are decided by these: each must be read as a number.
+    const auto asymmetric = reply.Integer(0);
+    const auto voice = reply.Integer(1);
+    const auto voiceVlan = reply.Integer(2);
+    if (!asymmetric || !voice || !voiceVlan) {
+        SetDlgItemText(IDC_SURV_READ_STATUS, kTextReadFailed);
+        return false;
+    }
+    m_nAsymmetricState = *asymmetric == 1 ? 1 : 2;
+    m_nVoiceState = *voice == 1 ? 1 : 2;
+    m_nVoiceVlanId = static_cast<int>(*voiceVlan);
     return true;
 }
 
@@ -410,6 +427,10 @@ void CCameraVlanSetting::OnApply() {
     const SnmpReply reply = SendRequest(m_cCommonSNMPSet);
     if (!reply.Accepted()) {
         TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+        AfxMessageBox(
+            "The device did not accept the surveillance VLAN settings; the settings it holds are shown.",
+            MB_OK);
+        RefreshAll();
         return;
     }
     Settle();

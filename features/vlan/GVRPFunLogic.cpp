@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
@@ -13,20 +14,20 @@
 
 namespace {
 
-const char kFinished[] = "Finished";
-const char kAddFinished[] = "AddFinished";
-
 std::string Column(int c) {
     return std::string(CGVRPFunLogic::kPortTable) + "." + std::to_string(c);
 }
 
-std::string EnabledText(const std::string& v) {
-    return v == "1" ? "Enabled" : "Disabled";
+// A state column's text; empty when the value was not read as a number.
+std::string EnabledText(const std::optional<long long>& v) {
+    return !v ? std::string() : *v == 1 ? "Enabled" : "Disabled";
 }
 
-}  // namespace
+std::string NumberText(const std::optional<long long>& v) {
+    return v ? std::to_string(*v) : std::string();
+}
 
-static std::vector<std::string> PortColumns() {
+std::vector<std::string> PortColumns() {
     std::vector<std::string> oids;
     for (int c = 1; c <= 5; ++c) {
         oids.push_back(Column(c));
@@ -34,39 +35,105 @@ static std::vector<std::string> PortColumns() {
     return oids;
 }
 
+}  // namespace
+
 CGVRPFunLogic::CGVRPFunLogic()
-    : m_aTrunk(static_cast<size_t>(std::max(g_nPortNum, 0)), 0),
-      m_portRead(m_cCommonSNMPPorts, PortColumns(), [](const ksx::WalkStep& step) {
-          GvrpPortRow row;
-          row.port = step.Text(0);
-          row.pvid = step.Text(1);
-          row.gvrp = EnabledText(step.Text(2));
-          row.ingress = EnabledText(step.Text(3));
-          row.frameType = step.Text(4) == "1" ? "AllFrames" : "TaggedOnly";
-          return row;
-      }) {
+    : m_portRead(m_cCommonSNMPPorts, PortColumns(),
+                 [](const ksx::WalkStep& step) {
+                     // Values that were not read (missing, of another type) show as empty cells.
+                     GvrpPortRow row;
+                     row.port = NumberText(step.Integer(0));
+                     row.pvid = NumberText(step.Integer(1));
+                     row.gvrp = EnabledText(step.Integer(2));
+                     row.ingress = EnabledText(step.Integer(3));
+                     const auto frame = step.Integer(4);
+                     row.frameType = !frame ? std::string() : *frame == 1 ? "AllFrames" : "TaggedOnly";
+                     return std::optional<GvrpPortRow>(row);
+                 }),
+      m_vlanIdRead(m_cCommonSNMPVlan, {kVlanNameColumn},
+                   [](const ksx::WalkStep& step) { return std::optional<std::string>(step.Index(0)); }),
+      m_stateRead(
+          m_cCommonSNMP, {kStateOid},
+          [](const ksx::WalkStep& step) { return std::optional<std::optional<long long>>(step.Integer(0)); }),
+      m_globalRead(m_cCommonSNMPGlobal, {kStateOid, kJoinOid, kLeaveOid, kLeaveAllOid},
+                   [](const ksx::WalkStep& step) -> std::optional<std::optional<GvrpGlobalRow>> {
+                       const auto state = step.Integer(0);
+                       const auto join = step.Integer(1);
+                       const auto leave = step.Integer(2);
+                       const auto leaveAll = step.Integer(3);
+                       if (!state || !join || !leave || !leaveAll) {
+                           return std::optional<GvrpGlobalRow>();
+                       }
+                       GvrpGlobalRow row;
+                       row.enabled = *state == 2 ? 0 : 1;
+                       row.join = std::to_string(*join);
+                       row.leave = std::to_string(*leave);
+                       row.leaveAll = std::to_string(*leaveAll);
+                       return std::optional<GvrpGlobalRow>(row);
+                   }) {
     m_sessions.Add(m_portRead);
+    m_sessions.Add(m_vlanIdRead);
+    m_sessions.Add(m_stateRead);
+    m_sessions.Add(m_globalRead);
     m_portRead.onRow = [this](const GvrpPortRow& row) {
-        if (m_hOwnerWnd != nullptr) {
-            m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpRow, ksx::RecordParam(&row));
+        if (onPortRow) {
+            onPortRow(row);
         }
     };
     m_portRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (end.stale) {
+            return;
+        }
+        if (!end.AtEnd() && onPortsFailed) {
+            onPortsFailed();
+        }
+        Finished();
+    };
+    m_vlanIdRead.onRow = [this](const std::string& id) { m_strVlanIds += id + ","; };
+    m_vlanIdRead.onEnd = [this](const ksx::WalkEnd& end) {
         if (!end.stale) {
             Finished();
         }
     };
+    m_trunkRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (end.stale) {
+            return;
+        }
+        if (!end.AtEnd() && onTrunkFailed) {
+            onTrunkFailed();
+        }
+        Finished();
+    };
+    m_stateRead.onRow = [this](const std::optional<long long>& state) { m_state = state; };
+    m_stateRead.onEnd = [this](const ksx::WalkEnd& end) {
+        const std::optional<long long> state = end.Ok() ? m_state : std::nullopt;
+        m_state.reset();
+        if (onState) {
+            onState(state);
+        }
+    };
+    m_globalRead.onRow = [this](const std::optional<GvrpGlobalRow>& row) { m_global = row; };
+    m_globalRead.onEnd = [this](const ksx::WalkEnd& end) {
+        std::optional<GvrpGlobalRow> row;
+        if (end.Ok()) {
+            row = m_global;
+        }
+        m_global.reset();
+        if (onGlobal) {
+            onGlobal(row);
+        }
+    };
     m_sessions.Add(m_cCommonSNMPPorts);
-    m_sessions.Add(m_cCommonSNMPTrunk);
     m_sessions.Add(m_cCommonSNMPVlan);
     m_sessions.Add(m_cCommonSNMPSet);
+    m_sessions.Add(m_cCommonSNMPGlobal);
 }
 
 CGVRPFunLogic::~CGVRPFunLogic() = default;
 
 void CGVRPFunLogic::Finished() {
-    if (m_hOwnerWnd != nullptr) {
-        m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpWalkFinished, ksx::RecordParam(kFinished));
+    if (onWalkFinished) {
+        onWalkFinished();
     }
 }
 
@@ -79,64 +146,22 @@ int CGVRPFunLogic::OnPortTableWalk(CSnmp* response, int requestId, void* userDat
 }
 
 void CGVRPFunLogic::ReadVlanIds() {
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        m_strVlanIds.clear();
-    }
-    m_cCommonSNMPVlan.Open(CCommonSNMP::REQUEST_GETNEXT);
-    m_cCommonSNMPVlan.AddVarBind(kVlanNameColumn, 4, nullptr);
-    m_cCommonSNMPVlan.StartAsyncWalk(OnVlanIdWalk, this, 0);
-}
-
-int CGVRPFunLogic::OnVlanIdWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CGVRPFunLogic*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMPVlan.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (!ksx::ReplyAccepted(status, response)) {
-        self->Finished();
-        self->m_cCommonSNMPVlan.SetDone();
-        return 0;
-    }
-    char* suffix = nullptr;
-    if (self->m_cCommonSNMPVlan.GetResponseOid(0, response, &suffix) == 0 && suffix != nullptr) {
-        std::lock_guard<std::mutex> guard(self->m_lock);
-        self->m_strVlanIds += (suffix[0] == '.' ? suffix + 1 : suffix);
-        self->m_strVlanIds += ",";
-    }
-    self->m_cCommonSNMPVlan.StartAsyncWalk(OnVlanIdWalk, self, 0);
-    return 0;
+    m_strVlanIds.clear();
+    m_vlanIdRead.Walk();
 }
 
 void CGVRPFunLogic::ReadTrunkPorts() {
-    m_trunkWalk.Start(OnTrunkWalk, this);
-}
-
-int CGVRPFunLogic::OnTrunkWalk(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CGVRPFunLogic*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    using Step = ksx::TrunkMemberWalk::Step;
-    const Step step =
-        self->m_trunkWalk.OnStep(response, requestId, status, OnTrunkWalk, self, self->m_aTrunk.size());
-    if (step == Step::Complete || step == Step::Failed) {
-        if (step == Step::Failed && self->m_hOwnerWnd != nullptr) {
-            self->m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpTrunkReadFailed, 0);
-        }
-        self->Finished();
-        self->m_cCommonSNMPTrunk.SetDone();
+    {
+        // A port that left its trunk must not keep the old group: the range check uses it.
+        std::lock_guard<std::mutex> guard(m_dataLock);
+        std::fill(m_TrunkPorts.begin(), m_TrunkPorts.end(), 0);
     }
-    return 0;
+    CModuleBase::ReadTrunkPorts();
 }
 
-std::vector<int> CGVRPFunLogic::TrunkArraySnapshot() const {
-    std::lock_guard<std::mutex> guard(m_lock);
-    return m_aTrunk;
-}
-
-std::string CGVRPFunLogic::VlanIdText() const {
-    std::lock_guard<std::mutex> guard(m_lock);
-    return m_strVlanIds;
+void CGVRPFunLogic::ReadState() {
+    m_state.reset();
+    m_stateRead.Read();
 }
 
 int CGVRPFunLogic::CheckTrunkRange(int from, int to) {
@@ -172,45 +197,15 @@ int CGVRPFunLogic::SetPortSettings(int from, int to, const std::string& pvid, co
             return 0;
         }
     }
-    if (m_hOwnerWnd != nullptr) {
-        m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpWriteFinished, ksx::RecordParam(kAddFinished));
+    if (onWriteFinished) {
+        onWriteFinished();
     }
     return 1;
 }
 
 void CGVRPFunLogic::ReadGlobalSettings() {
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
-    m_cCommonSNMP.AddVarBind(kStateOid, 4, nullptr);
-    m_cCommonSNMP.AddVarBind(kJoinOid, 4, nullptr);
-    m_cCommonSNMP.AddVarBind(kLeaveOid, 4, nullptr);
-    m_cCommonSNMP.AddVarBind(kLeaveAllOid, 4, nullptr);
-    m_cCommonSNMP.StartAsyncWalk(OnGlobalRead, this, 0);
-}
-
-int CGVRPFunLogic::OnGlobalRead(CSnmp* response, int requestId, void* userData, int status) {
-    auto* self = static_cast<CGVRPFunLogic*>(userData);
-    std::unique_ptr<CSnmp> owned(response);
-    if (!self->m_cCommonSNMP.FindRequestID(requestId)) {
-        return 0;
-    }
-    if (!ksx::ReplyAccepted(status, response) || response->getVarBindCount() < 4) {
-        if (self->m_hOwnerWnd != nullptr) {
-            self->m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpGlobalReadFailed, 0);
-        }
-        self->m_cCommonSNMP.SetDone();
-        return 0;
-    }
-    GvrpGlobalRow row;
-    row.enabled = ksx::BindingValue(response, 0) == "2" ? 0 : 1;
-    row.join = ksx::BindingValue(response, 1);
-    row.leave = ksx::BindingValue(response, 2);
-    row.leaveAll = ksx::BindingValue(response, 3);
-    owned.reset();
-    if (self->m_hOwnerWnd != nullptr) {
-        self->m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, kGvrpRow, ksx::RecordParam(&row));
-    }
-    self->m_cCommonSNMP.SetDone();
-    return 0;
+    m_global.reset();
+    m_globalRead.Read();
 }
 
 int CGVRPFunLogic::SetGlobalSettings(const std::string& oldState, const std::string& newState,
@@ -259,9 +254,5 @@ int CGVRPFunLogic::SetGlobalSettings(const std::string& oldState, const std::str
 }
 
 void CGVRPFunLogic::CancelAll() {
-    m_cCommonSNMPPorts.Close();
-    m_cCommonSNMPTrunk.Close();
-    m_cCommonSNMPVlan.Close();
-    m_cCommonSNMPSet.Close();
-    m_cCommonSNMP.Close();  // the global read runs on the base's first session
+    CloseSessions();
 }

@@ -2,26 +2,14 @@
 // a range of ports, and reads and writes the global state and the three protocol timers.
 #pragma once
 
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/ModuleBase.h"
 #include "core/TableRead.h"
-#include "features/layer2/TrunkMemberWalk.h"
-
-#ifndef KSX_HAVE_WM_SNMP_RESULT
-#define KSX_HAVE_WM_SNMP_RESULT
-constexpr unsigned WM_SNMP_RESULT = ksx::WM_USER + 10;
-#endif
-
-// wParam codes of WM_SNMP_RESULT from the GVRP logic. lParam: a GvrpPortRow or GvrpGlobalRow for
-// kGvrpRow, the text "Finished" / "AddFinished" for the ends.
-constexpr ksx::WPARAM kGvrpRow = 0;
-constexpr ksx::WPARAM kGvrpWriteFinished = 4;
-constexpr ksx::WPARAM kGvrpWalkFinished = 5;
-constexpr ksx::WPARAM kGvrpTrunkReadFailed = 6;   // before the trunk walk's "Finished"
-constexpr ksx::WPARAM kGvrpGlobalReadFailed = 7;  // the timer read got no usable reply
 
 struct GvrpPortRow {
     std::string port;
@@ -31,8 +19,9 @@ struct GvrpPortRow {
     std::string frameType;  // "AllFrames" / "TaggedOnly"
 };
 
+// The state and the three timers, each read as a number; a row is delivered only when all four were.
 struct GvrpGlobalRow {
-    int enabled = 0;  // 0 when the state read "2"
+    int enabled = 0;  // 0 when the state read 2
     std::string join;
     std::string leave;
     std::string leaveAll;
@@ -50,17 +39,19 @@ public:
     CGVRPFunLogic();
     ~CGVRPFunLogic() override;
 
-    // Walks; each ends with kGvrpWalkFinished "Finished".
+    // Walks; each ends with onWalkFinished (after onTrunkFailed when the trunk walk did not end well).
     void ReadPortTable();
     void ReadVlanIds();
     void ReadTrunkPorts();
+    // One asynchronous get of the state: onState with its value, none when it was not read.
+    void ReadState();
     // Every trunk that has a port in from..to lies wholly inside it; else shows the message. 1 or 0.
     int CheckTrunkRange(int from, int to);
-    // One SET per port from..to (PVID, GVRP, ingress checking, frame type). 1 after kGvrpWriteFinished,
+    // One SET per port from..to (PVID, GVRP, ingress checking, frame type). 1 after onWriteFinished,
     // 0 when a port's write was not accepted (the ports before it stay written).
     int SetPortSettings(int from, int to, const std::string& pvid, const std::string& gvrp,
                         const std::string& ingress, const std::string& frameType);
-    // One asynchronous get of state and timers: kGvrpRow with a GvrpGlobalRow, or kGvrpGlobalReadFailed.
+    // One asynchronous get of state and timers: onGlobal with the row, none when it was not read whole.
     void ReadGlobalSettings();
     // Checks and writes the state and timers. 1 when a PDU was sent and accepted, 0 when nothing was
     // sent (nothing to do, or a refused value after its message), -1 when the device did not accept it.
@@ -68,28 +59,34 @@ public:
                           const std::string& leave, const std::string& leaveAll);
     void CancelAll();
 
-    std::vector<int> TrunkArraySnapshot() const;
-    std::string VlanIdText() const;
+    std::vector<int> TrunkArraySnapshot() const { return TrunkPortsSnapshot(); }
+    std::string VlanIdText() const { return m_strVlanIds; }
 
-    // Stores the trunk id (instance without its ".") for each listed port up to the port count.
+    // UI thread: what the reads and writes deliver.
+    std::function<void(const GvrpPortRow&)> onPortRow;
+    std::function<void()> onWalkFinished;
+    std::function<void()> onTrunkFailed;
+    std::function<void()> onPortsFailed;  // before the port walk's onWalkFinished
+    std::function<void()> onWriteFinished;
+    std::function<void(std::optional<long long>)> onState;
+    std::function<void(const std::optional<GvrpGlobalRow>&)> onGlobal;
 
 private:
     static int OnPortTableWalk(CSnmp* response, int requestId, void* userData, int status);
-    static int OnTrunkWalk(CSnmp* response, int requestId, void* userData, int status);
-    static int OnVlanIdWalk(CSnmp* response, int requestId, void* userData, int status);
-    static int OnGlobalRead(CSnmp* response, int requestId, void* userData, int status);
     void Finished();
 
-    mutable std::mutex m_lock;  // guards the trunk array and the VLAN-id text
-    std::vector<int> m_aTrunk;
-    std::string m_strVlanIds;
+    std::string m_strVlanIds;  // UI thread
+    std::optional<long long> m_state;
+    std::optional<GvrpGlobalRow> m_global;
 
     // Declared last: destroyed first, each joins its worker before the data goes.
     CCommonSNMP m_cCommonSNMPPorts;
-    CCommonSNMP m_cCommonSNMPTrunk;
-    ksx::TrunkMemberWalk m_trunkWalk{m_cCommonSNMPTrunk, m_lock, m_aTrunk};
     CCommonSNMP m_cCommonSNMPVlan;
     CCommonSNMP m_cCommonSNMPSet;
-    // The port table's rows, parsed on the worker and handed to the owner on the UI thread.
+    CCommonSNMP m_cCommonSNMPGlobal;
+    // The reads, parsed on the worker and handed to the owner on the UI thread.
     ksx::TableRead<GvrpPortRow> m_portRead;
+    ksx::TableRead<std::string> m_vlanIdRead;
+    ksx::TableRead<std::optional<long long>> m_stateRead;
+    ksx::TableRead<std::optional<GvrpGlobalRow>> m_globalRead;
 };

@@ -35,6 +35,15 @@ constexpr int kWalks = 3;
 
 CGVRPSettings::CGVRPSettings(QWidget* parent) : CDialog(IDD_GVRP_SETTINGS, parent) {
     OwnSessions(m_logic.Sessions());  // closed when the window goes
+    m_logic.onState = [this](std::optional<long long> state) { OnGvrpState(state); };
+    m_logic.onPortRow = [this](const GvrpPortRow& row) { OnPortRow(row); };
+    m_logic.onTrunkFailed = [this] { m_bTrunkFailed = true; };
+    m_logic.onPortsFailed = [this] { m_bReadFailed = true; };
+    m_logic.onWalkFinished = [this] { OnWalkFinished(); };
+    m_logic.onWriteFinished = [this] {
+        EnableDlgItem(IDC_GVRP_APPLY, true);
+        OnRefresh();
+    };
 }
 
 CGVRPSettings::~CGVRPSettings() = default;
@@ -78,7 +87,6 @@ void CGVRPSettings::CreateControls() {
     OnCommand(IDC_GVRP_REFRESH, [this] { OnRefresh(); });
     OnNotify(CBN_SELCHANGE, IDC_GVRP_FROM, Handler([this] { OnFromPortChange(); }));
     OnNotify(CBN_SELCHANGE, IDC_GVRP_TO, Handler([this] { OnToPortChange(); }));
-    OnMessage(WM_SNMP_RESULT, [this](WPARAM w, LPARAM l) { return OnSnmpResult(w, l); });
 }
 
 int CGVRPSettings::OnInitDialog() {
@@ -113,12 +121,24 @@ int CGVRPSettings::OnInitDialog() {
     return 1;
 }
 
+// The state is read first and the three walks start after it, as the requests always went; none of
+// them holds the window while the device does not answer.
 void CGVRPSettings::ReadGvrpState() {
-    std::string value;
-    const bool enabled = m_logic.GetValue(CGVRPFunLogic::kStateOid, value) && value == "1";
-    for (int id : {IDC_GVRP_STATE, IDC_GVRP_INGRESS, IDC_GVRP_FRAME_TYPE}) {
-        EnableDlgItem(id, enabled);
+    m_logic.ReadState();
+}
+
+// The setting combos follow the state; a state not read (no answer, a value that is no number) keeps
+// them unavailable, as a disabled one does.
+void CGVRPSettings::OnGvrpState(std::optional<long long> state) {
+    if (!state) {
+        m_bReadFailed = true;
     }
+    for (int id : {IDC_GVRP_STATE, IDC_GVRP_INGRESS, IDC_GVRP_FRAME_TYPE}) {
+        EnableDlgItem(id, state && *state == 1);
+    }
+    m_logic.ReadPortTable();
+    m_logic.ReadVlanIds();
+    m_logic.ReadTrunkPorts();
 }
 
 void CGVRPSettings::OnRefresh() {
@@ -128,49 +148,31 @@ void CGVRPSettings::OnRefresh() {
     EnableDlgItem(IDC_GVRP_APPLY, false);
     m_nFinished = 0;
     m_bTrunkFailed = false;
+    m_bReadFailed = false;
     ReadGvrpState();
-    if (m_logic.OwnerWnd() != this) {
-        m_logic.SetOwnerWnd(this);  // once: a walk in flight may be reading it
-    }
-    m_logic.ReadPortTable();
-    m_logic.ReadVlanIds();
-    m_logic.ReadTrunkPorts();
 }
 
-LRESULT CGVRPSettings::OnSnmpResult(WPARAM wParam, LPARAM lParam) {
-    switch (wParam) {
-        case kGvrpRow:
-            if (lParam != 0) {
-                const auto& row = *ksx::Record<GvrpPortRow>(lParam);
-                const int n = m_list->GetItemCount();
-                m_list->SetItemTextEx(n, 0, QString::fromStdString(row.port));
-                m_list->SetItemTextEx(n, 1, QString::fromStdString(row.pvid));
-                m_list->SetItemTextEx(n, 2, QString::fromStdString(row.gvrp));
-                m_list->SetItemTextEx(n, 3, QString::fromStdString(row.ingress));
-                m_list->SetItemTextEx(n, 4, QString::fromStdString(row.frameType));
-            }
-            return 0;
-        case kGvrpTrunkReadFailed:
-            m_bTrunkFailed = true;
-            return 0;
-        case kGvrpWriteFinished:
-            EnableDlgItem(IDC_GVRP_APPLY, true);
-            OnRefresh();
-            return 0;
-        case kGvrpWalkFinished:
-            EnableDlgItem(IDC_GVRP_REFRESH, true);
-            if (++m_nFinished == kWalks) {
-                m_nFinished = 0;
-                EnableDlgItem(IDC_GVRP_REFRESH, true);
-                EnableDlgItem(IDC_GVRP_APPLY, !m_bTrunkFailed);
-                if (m_bTrunkFailed) {
-                    AfxMessageBox("Failed to read the link aggregation members; press Refresh to try again.",
-                                  MB_OK);
-                }
-            }
-            return 0;
-        default:
-            return 0;
+void CGVRPSettings::OnPortRow(const GvrpPortRow& row) {
+    const int n = m_list->GetItemCount();
+    m_list->SetItemTextEx(n, 0, QString::fromStdString(row.port));
+    m_list->SetItemTextEx(n, 1, QString::fromStdString(row.pvid));
+    m_list->SetItemTextEx(n, 2, QString::fromStdString(row.gvrp));
+    m_list->SetItemTextEx(n, 3, QString::fromStdString(row.ingress));
+    m_list->SetItemTextEx(n, 4, QString::fromStdString(row.frameType));
+}
+
+void CGVRPSettings::OnWalkFinished() {
+    EnableDlgItem(IDC_GVRP_REFRESH, true);
+    if (++m_nFinished != kWalks) {
+        return;
+    }
+    m_nFinished = 0;
+    EnableDlgItem(IDC_GVRP_APPLY, !m_bTrunkFailed);
+    if (m_bReadFailed) {
+        AfxMessageBox("Failed to read the GVRP port settings; press Refresh to try again.", MB_OK);
+    }
+    if (m_bTrunkFailed) {
+        AfxMessageBox("Failed to read the link aggregation members; press Refresh to try again.", MB_OK);
     }
 }
 
@@ -227,6 +229,8 @@ void CGVRPSettings::OnApply() {
     const std::string frame = index(IDC_GVRP_FRAME_TYPE) == 0 ? "1" : "2";
     EnableDlgItem(IDC_GVRP_APPLY, false);
     if (m_logic.SetPortSettings(from, to, pvid, gvrp, ingress, frame) == 0) {
-        EnableDlgItem(IDC_GVRP_APPLY, true);
+        AfxMessageBox("The device did not accept the GVRP port settings; the settings it holds are shown.",
+                      MB_OK);
+        OnRefresh();
     }
 }

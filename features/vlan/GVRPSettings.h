@@ -2,6 +2,8 @@
 // one set of values written to a range of ports.
 #pragma once
 
+#include <optional>
+
 #include "features/vlan/GVRPFunLogic.h"
 #include "platform/ui/Dialog.h"
 
@@ -22,9 +24,11 @@ protected:
 
 private:
     void ReadGvrpState();
+    void OnGvrpState(std::optional<long long> state);
+    void OnPortRow(const GvrpPortRow& row);
+    void OnWalkFinished();
     void OnFromPortChange();
     void OnToPortChange();
-    ksx::LRESULT OnSnmpResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
     // The combo's text as a port number, 0 when it is not one from 1 to the port count.
     int PortOf(int comboId) const;
 
@@ -32,4 +36,5 @@ private:
     CListCtrlEx* m_list = nullptr;
     int m_nFinished = 0;          // walks of the current read that ended
     bool m_bTrunkFailed = false;  // the trunk walk of the current read did not finish
+    bool m_bReadFailed = false;   // the state or the port table of the current read was not read
 };

@@ -12,6 +12,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_gvrp.h"
 #include "res/resource.h"
@@ -31,6 +32,8 @@ const int kTimerEdits[3] = {IDC_GVRPT_JOIN, IDC_GVRPT_LEAVE, IDC_GVRPT_LEAVE_ALL
 
 CGVRPTime::CGVRPTime(QWidget* parent) : CDialog(IDD_GVRP_TIME, parent) {
     OwnSessions(m_logic.Sessions());  // closed when the window goes
+    m_logic.onState = [this](std::optional<long long> state) { OnGvrpState(state); };
+    m_logic.onGlobal = [this](const std::optional<GvrpGlobalRow>& row) { OnGlobalRead(row); };
 }
 
 CGVRPTime::~CGVRPTime() = default;
@@ -71,7 +74,6 @@ void CGVRPTime::CreateControls() {
     OnCommand(IDC_GVRPT_CLOSE, [this] { OnCancel(); });
     OnCommand(IDC_GVRPT_ENABLED, [this] { EnableTimers(true); });
     OnCommand(IDC_GVRPT_DISABLED, [this] { EnableTimers(false); });
-    OnMessage(WM_SNMP_RESULT, [this](WPARAM w, LPARAM l) { return OnSnmpResult(w, l); });
 }
 
 int CGVRPTime::OnInitDialog() {
@@ -88,50 +90,54 @@ void CGVRPTime::EnableTimers(bool enable) {
     }
 }
 
+// The state is read first, the state and timers after it, as the requests always went; neither holds
+// the window while the device does not answer.
 void CGVRPTime::ReadGvrpState() {
-    std::string value;
-    m_strState = m_logic.GetValue(CGVRPFunLogic::kStateOid, value) ? value : std::string();
-    const bool enabled = m_strState == "1";
-    CheckDlgButton(IDC_GVRPT_ENABLED, enabled ? 1 : 0);
-    CheckDlgButton(IDC_GVRPT_DISABLED, enabled ? 0 : 1);
-    EnableTimers(enabled);
+    m_logic.ReadState();
 }
 
-void CGVRPTime::OnRefresh() {
-    ReadGvrpState();
-    if (m_logic.OwnerWnd() != this) {
-        m_logic.SetOwnerWnd(this);  // once: a read in flight may be reading it
+// A state not read (no answer, a value that is no number) is shown as neither state and keeps Apply
+// unavailable: Apply would write a state nobody chose.
+void CGVRPTime::OnGvrpState(std::optional<long long> state) {
+    m_strState = state ? std::to_string(*state) : std::string();
+    const bool enabled = state && *state == 1;
+    for (int id : {IDC_GVRPT_ENABLED, IDC_GVRPT_DISABLED}) {
+        // Exclusive radio buttons cannot all be cleared: the group lets go while they are set.
+        Item<QRadioButton>(id)->setAutoExclusive(false);
     }
-    EnableDlgItem(IDC_GVRPT_REFRESH, false);
-    EnableDlgItem(IDC_GVRPT_APPLY, false);
-    EnableDlgItem(IDC_GVRPT_CLOSE, false);
+    CheckDlgButton(IDC_GVRPT_ENABLED, enabled ? 1 : 0);
+    CheckDlgButton(IDC_GVRPT_DISABLED, state && !enabled ? 1 : 0);
+    for (int id : {IDC_GVRPT_ENABLED, IDC_GVRPT_DISABLED}) {
+        Item<QRadioButton>(id)->setAutoExclusive(true);
+    }
+    EnableTimers(enabled);
     m_logic.ReadGlobalSettings();
 }
 
-LRESULT CGVRPTime::OnSnmpResult(WPARAM wParam, LPARAM lParam) {
-    if (wParam == kGvrpGlobalReadFailed) {
-        // Nothing came back: the buttons return; Apply only over values read from the device.
-        EnableDlgItem(IDC_GVRPT_REFRESH, true);
-        EnableDlgItem(IDC_GVRPT_CLOSE, true);
-        EnableDlgItem(IDC_GVRPT_APPLY, m_bTimersRead && !m_strState.empty());
-        return 0;
-    }
-    if (wParam != kGvrpRow || lParam == 0) {
-        return 0;
-    }
-    const auto& row = *ksx::Record<GvrpGlobalRow>(lParam);
-    if (row.enabled == 0) {
-        EnableTimers(false);
-    }
-    SetDlgItemText(IDC_GVRPT_JOIN, row.join);
-    SetDlgItemText(IDC_GVRPT_LEAVE, row.leave);
-    SetDlgItemText(IDC_GVRPT_LEAVE_ALL, row.leaveAll);
-    m_bTimersRead = true;
-    EnableDlgItem(IDC_GVRPT_CLOSE, true);
+void CGVRPTime::OnRefresh() {
+    EnableDlgItem(IDC_GVRPT_REFRESH, false);
+    EnableDlgItem(IDC_GVRPT_APPLY, false);
+    EnableDlgItem(IDC_GVRPT_CLOSE, false);
+    ReadGvrpState();
+}
+
+void CGVRPTime::OnGlobalRead(const std::optional<GvrpGlobalRow>& row) {
     EnableDlgItem(IDC_GVRPT_REFRESH, true);
-    // A failed state read would make Apply write a state nobody chose.
-    EnableDlgItem(IDC_GVRPT_APPLY, !m_strState.empty());
-    return 0;
+    EnableDlgItem(IDC_GVRPT_CLOSE, true);
+    if (row) {
+        if (row->enabled == 0) {
+            EnableTimers(false);
+        }
+        SetDlgItemText(IDC_GVRPT_JOIN, row->join);
+        SetDlgItemText(IDC_GVRPT_LEAVE, row->leave);
+        SetDlgItemText(IDC_GVRPT_LEAVE_ALL, row->leaveAll);
+        m_bTimersRead = true;
+    }
+    // Apply only over values read from the device.
+    EnableDlgItem(IDC_GVRPT_APPLY, m_bTimersRead && !m_strState.empty());
+    if (!row || m_strState.empty()) {
+        AfxMessageBox("Failed to read the GVRP global settings; press Refresh to try again.", MB_OK);
+    }
 }
 
 void CGVRPTime::OnApply() {
@@ -139,7 +145,10 @@ void CGVRPTime::OnApply() {
         return;
     }
     const std::string newState = IsDlgButtonChecked(IDC_GVRPT_ENABLED) == 1 ? "1" : "2";
-    m_logic.SetGlobalSettings(m_strState, newState, GetDlgItemText(IDC_GVRPT_JOIN),
-                              GetDlgItemText(IDC_GVRPT_LEAVE), GetDlgItemText(IDC_GVRPT_LEAVE_ALL));
+    if (m_logic.SetGlobalSettings(m_strState, newState, GetDlgItemText(IDC_GVRPT_JOIN),
+                                  GetDlgItemText(IDC_GVRPT_LEAVE), GetDlgItemText(IDC_GVRPT_LEAVE_ALL)) < 0) {
+        AfxMessageBox("The device did not accept the GVRP global settings; the settings it holds are shown.",
+                      MB_OK);
+    }
     OnRefresh();
 }

@@ -1,6 +1,8 @@
 // "GVRP Global Settings": GVRP on or off for the whole device and its join, leave and leave-all timers.
 #pragma once
 
+#include <optional>
+
 #include <string>
 
 #include "features/vlan/GVRPFunLogic.h"
@@ -22,7 +24,8 @@ protected:
 private:
     void ReadGvrpState();
     void EnableTimers(bool enable);
-    ksx::LRESULT OnSnmpResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
+    void OnGvrpState(std::optional<long long> state);
+    void OnGlobalRead(const std::optional<GvrpGlobalRow>& row);
 
     CGVRPFunLogic m_logic;
     std::string m_strState;      // the state as last read; empty before and after a failed read

@@ -24,7 +24,15 @@ CKSXPVIDConfig::CKSXPVIDConfig(QWidget* parent)
     : ClxDialog(IDD_PVID, parent),
       m_trunk(std::make_unique<CTrunkMembership>(std::clamp(g_nPortNum, 0, kPvidMaxPorts))),
       m_pvidWalk(m_cCommonSNMPTable, {vlan::kPvidColumn}, [](const WalkStep& step) {
-          return PvidRow{CPvidSettingLogic::PortOfRow(step.Index(0), kPvidMaxPorts), step.Int(0)};
+          std::optional<unsigned long long> pvid = step.Unsigned(0);
+          const std::optional<long long> signedPvid = step.Integer(0);
+          PvidRow row{CPvidSettingLogic::PortOfRow(step.Index(0), kPvidMaxPorts), std::nullopt};
+          if (pvid) {
+              row.pvid = static_cast<long long>(*pvid);
+          } else if (signedPvid) {
+              row.pvid = *signedPvid;
+          }
+          return row;
       }) {
     OwnSession(m_logic.m_cCommonSNMPSet);
     OwnSession(m_cCommonSNMPTable);
@@ -32,8 +40,9 @@ CKSXPVIDConfig::CKSXPVIDConfig(QWidget* parent)
     OwnSessions(m_trunk->Sessions());
     m_pvidWalk.onRow = [this](const PvidRow& row) {
         // Keyed by the row's port, not by its position in the walk.
-        if (row.port >= 1 && row.port <= m_nPortNum) {
-            m_pPvid[static_cast<size_t>(row.port - 1)] = row.pvid;
+        if (row.port >= 1 && row.port <= m_nPortNum && row.pvid) {
+            m_pPvid[static_cast<size_t>(row.port - 1)] = static_cast<int>(*row.pvid);
+            m_pvidFound[static_cast<size_t>(row.port - 1)] = 1;
         }
     };
     m_pvidWalk.onEnd = [this](const WalkEnd& end) { OnPvidEnd(end.Ok()); };
@@ -123,6 +132,7 @@ int CKSXPVIDConfig::OnInitDialog() {
     SetIcon(QApplication::windowIcon());
     m_nPortNum = std::clamp(g_nPortNum, 0, kPvidMaxPorts);
     m_pPvid.assign(static_cast<size_t>(m_nPortNum), 1);
+    m_pvidFound.assign(static_cast<size_t>(m_nPortNum), 0);
     LayoutPortControls();
     ClxDialog::OnInitDialog();
     OnRefresh();
@@ -139,14 +149,24 @@ void CKSXPVIDConfig::OnPvidChange(int port) {
 void CKSXPVIDConfig::ShowPvids() {
     m_bFilling = true;
     for (int p = 1; p <= m_nPortNum; ++p) {
-        SetDlgItemText(IDC_PVID_EDIT_BASE + p, std::to_string(m_pPvid[static_cast<size_t>(p - 1)]));
+        const auto i = static_cast<size_t>(p - 1);
+        SetDlgItemText(IDC_PVID_EDIT_BASE + p,
+                       m_pvidFound[i] != 0 ? std::to_string(m_pPvid[i]) : std::string());
     }
     m_bFilling = false;
 }
 
+// The edits show what was read only once the whole column arrived. A port whose row is missing (or
+// whose value is of another type) is a port not read: its edit stays empty and OK stays unavailable,
+// since OK writes every port's PVID.
 void CKSXPVIDConfig::OnPvidEnd(bool ok) {
-    // The edits show what was read only once the whole column arrived.
-    m_pvidRead = ok ? ReadState::kDone : ReadState::kFailed;
+    m_strUnread.clear();
+    for (int p = 1; ok && p <= m_nPortNum; ++p) {
+        if (m_pvidFound[static_cast<size_t>(p - 1)] == 0) {
+            m_strUnread += (m_strUnread.empty() ? "" : ",") + std::to_string(p);
+        }
+    }
+    m_pvidRead = ok && m_strUnread.empty() ? ReadState::kDone : ReadState::kFailed;
     if (ok) {
         ShowPvids();
     }
@@ -157,7 +177,9 @@ void CKSXPVIDConfig::UpdateApplyState() {
     const bool ready = m_pvidRead == ReadState::kDone && m_trunk->Groups().Ended();
     EnableDlgItem(IDC_PVID_APPLY, ready);
     std::string text;
-    if (m_pvidRead == ReadState::kFailed) {
+    if (m_pvidRead == ReadState::kFailed && !m_strUnread.empty()) {
+        text = "The PVIDs of ports " + m_strUnread + " could not be read. Press Refresh to read them again.";
+    } else if (m_pvidRead == ReadState::kFailed) {
         text = "The PVIDs could not be read. Press Refresh to read them again.";
     } else if (m_trunk->Groups().Failed()) {
         text = "The trunk membership of the ports could not be read. Press Refresh to read it again.";
@@ -185,7 +207,8 @@ void CKSXPVIDConfig::OnOK() {
             text += " Ports " + std::to_string(failed) + " to " + std::to_string(m_nPortNum) +
                     " were not written.";
         }
-        AfxMessageBox(text, MB_OK | MB_ICONERROR);
+        AfxMessageBox(text + " The PVIDs the device holds are shown.", MB_OK | MB_ICONERROR);
+        OnRefresh();
         return;
     }
     EndDialog(IDOK);
@@ -193,6 +216,7 @@ void CKSXPVIDConfig::OnOK() {
 
 void CKSXPVIDConfig::OnRefresh() {
     m_pvidRead = ReadState::kPending;
+    std::fill(m_pvidFound.begin(), m_pvidFound.end(), 0);
     UpdateApplyState();
     m_pvidWalk.Walk();
     m_trunk->Read([this](const CTrunkGroups&) { UpdateApplyState(); });

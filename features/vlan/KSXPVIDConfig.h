@@ -6,6 +6,7 @@
 
 #include <QPointer>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,8 +48,8 @@ private:
     void UpdateApplyState();
 
     struct PvidRow {
-        int port = 0;  // from the row's index
-        int pvid = 0;
+        int port = 0;                   // from the row's index
+        std::optional<long long> pvid;  // none when the value was not read (missing, another type)
     };
 
     int m_nPortNum = 0;
@@ -56,9 +57,11 @@ private:
     int m_nVlanCount = 0;
     VlanList m_vlans;
 
-    std::vector<int> m_pPvid;  // per port, index port - 1
+    std::vector<int> m_pPvid;       // per port, index port - 1
+    std::vector<char> m_pvidFound;  // per port: its PVID was read by the last walk
     enum class ReadState { kPending, kDone, kFailed };
     ReadState m_pvidRead = ReadState::kPending;
+    std::string m_strUnread;  // ports the last complete walk gave no PVID, as list text
     bool m_bFilling = false;  // the edits are being filled from the device
 
     std::vector<QPointer<QLabel>> m_labels;

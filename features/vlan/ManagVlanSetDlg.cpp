@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <optional>
 
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
@@ -123,8 +124,15 @@ bool CManagVlanSetDlg::ReadManagementVlan() {
         TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
         return false;
     }
-    m_strState = reply.Value(0);
-    m_strVlanId = reply.Value(1);
+    // Both are written back by Apply: a value missing or of another type is a read that failed.
+    const std::optional<long long> state = reply.Integer(0);
+    const std::optional<long long> vlanId = reply.Integer(1);
+    if (!state || !vlanId) {
+        TRACE("management VLAN read: a value was not read");
+        return false;
+    }
+    m_strState = std::to_string(*state);
+    m_strVlanId = std::to_string(*vlanId);
     if (m_strVlanId == "1") {
         m_strVlanName = "default";
     } else {
@@ -146,8 +154,9 @@ bool CManagVlanSetDlg::LookupVlanName(const std::string& vlanId, std::string& na
 
 void CManagVlanSetDlg::ShowSettings() {
     const bool read = ReadManagementVlan();
+    // Apply writes what the form shows: only over settings this read gave.
+    m_bSettingsRead = read;
     if (read) {
-        m_bSettingsRead = true;
         SetReadStatus(std::string());
     } else {
         SetReadStatus(kTextReadFailed);
@@ -198,7 +207,7 @@ bool CManagVlanSetDlg::CheckVlanHasMembers(const std::string& vlanId) {
     return count != 0;
 }
 
-void CManagVlanSetDlg::WriteManagementVlan(const std::string& state, const std::string& vlanId) {
+bool CManagVlanSetDlg::WriteManagementVlan(const std::string& state, const std::string& vlanId) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     if (!state.empty()) {
         m_cCommonSNMPSet.AddVarBind(kStateOid, 1, state.c_str());
@@ -209,7 +218,9 @@ void CManagVlanSetDlg::WriteManagementVlan(const std::string& state, const std::
     const SnmpReply reply = GetNextRequest(m_cCommonSNMPSet);
     if (!reply.Accepted()) {
         TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+        return false;
     }
+    return true;
 }
 
 void CManagVlanSetDlg::OnOK() {
@@ -229,6 +240,10 @@ void CManagVlanSetDlg::OnOK() {
         OnRefresh();
         return;
     }
-    WriteManagementVlan(state, vlanId);
+    if (!WriteManagementVlan(state, vlanId)) {
+        AfxMessageBox(
+            "The device did not accept the management VLAN settings; the settings it holds are shown.",
+            MB_OK);
+    }
     ShowSettings();
 }

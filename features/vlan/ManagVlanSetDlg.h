@@ -54,7 +54,7 @@ private:
     void OnVlanSelChange();
     // 1 pass, 0 the VLAN has no member port.
     bool CheckVlanHasMembers(const std::string& vlanId);
-    void WriteManagementVlan(const std::string& state, const std::string& vlanId);
+    bool WriteManagementVlan(const std::string& state, const std::string& vlanId);
     void SetReadStatus(const std::string& text);
 
     QComboBox* m_cbVlanId = nullptr;

@@ -6,10 +6,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <mutex>
 
+#include "core/SnmpReply.h"
 #include "features/common/ScalarGet.h"
 #include "platform/snmplib/Snmp.h"
 #include "platform/sys/Globals.h"
+#include "platform/sys/MessageBox.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/WaitCursor.h"
 #include "res/ids_gvrp.h"
@@ -98,19 +101,32 @@ void CVlanInfoDlg::ReadVlanInfo() {
 
 int CVlanInfoDlg::OnVlanInfoReply(CSnmp* reply, int /*requestId*/, void* userData, int status) {
     auto* self = static_cast<CVlanInfoDlg*>(userData);
-    auto values = ScalarGetTexts(reply, status, 9);
+    // The send-unknown state is written back by OK: it must be read as a number.
+    auto values = ScalarGetTexts(reply, status, 9, "..i");
     if (!values) {
+        self->SendMessage(WM_VLAN_INFO, 0, 0);  // said on the UI thread
         return 0;
     }
-    self->SendMessage(WM_VLAN_INFO, 0, ksx::RecordParam(&*values));
+    {
+        // The values are copied for the window, which takes them on the UI thread.
+        std::lock_guard<std::mutex> guard(self->m_replyLock);
+        self->m_reply = std::move(values);
+    }
+    self->SendMessage(WM_VLAN_INFO, 0, 1);
     return 0;
 }
 
 LRESULT CVlanInfoDlg::OnVlanInfo(WPARAM /*wParam*/, LPARAM lParam) {
-    if (lParam == 0) {
+    std::optional<std::vector<std::string>> reply;
+    {
+        std::lock_guard<std::mutex> guard(m_replyLock);
+        reply.swap(m_reply);
+    }
+    if (lParam == 0 || !reply) {
+        AfxMessageBox("Failed to read the VLAN information.", MB_OK);
         return 0;
     }
-    const auto& v = *ksx::Record<std::vector<std::string>>(lParam);
+    const std::vector<std::string>& v = *reply;
     SetDlgItemText(IDC_VINFO_MIB_VERSION, v[0]);
     SetDlgItemText(IDC_VINFO_MAX_TABLE, v[1]);
     SetDlgItemText(IDC_VINFO_DEFAULT_SUPPORTED, YesNo(v[3]));
@@ -138,6 +154,13 @@ void CVlanInfoDlg::WriteSendUnknown() {
     const char* value = IsDlgButtonChecked(IDC_VINFO_SEND_UNKNOWN) == 1 ? "1" : "2";
     request.addValue((std::string(kRoot) + ".48.27.0").c_str(), SNMP_TYPE_INTEGER, value);
     CSnmp* response = nullptr;
-    request.send(AgentAddress().c_str(), response, 0);
+    const int sent = request.send(AgentAddress().c_str(), response, 0);
+    const bool accepted = ReplyAccepted(sent, response);
     delete response;
+    if (!accepted) {
+        AfxMessageBox(
+            "The device did not accept the VLAN information setting; the settings it holds are shown.",
+            MB_OK);
+        ReadVlanInfo();
+    }
 }

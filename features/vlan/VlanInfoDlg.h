@@ -2,6 +2,10 @@
 // library directly (community-based requests only) and does nothing under any other SNMP version.
 #pragma once
 
+#include <optional>
+
+#include <mutex>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,5 +39,7 @@ private:
     ksx::LRESULT OnVlanInfo(ksx::WPARAM wParam, ksx::LPARAM lParam);
 
     std::unique_ptr<CSnmp4w> m_pSender;
+    std::mutex m_replyLock;  // guards m_reply: set by the reply's worker, taken on the UI thread
+    std::optional<std::vector<std::string>> m_reply;
     bool m_bRead = false;
 };

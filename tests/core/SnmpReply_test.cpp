@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 
 #include "core/CommonSNMP.h"
@@ -114,6 +115,85 @@ TEST_F(SnmpReplyTest, GetNextRequestsWalkTheColumn) {
     ASSERT_TRUE(second.Accepted());
     EXPECT_EQ(second.Value(0), "2");
     EXPECT_EQ(ksx::test::OfKind(s_sim->Requests(), "getnext").size(), 2u);
+}
+
+// Each checked read gives a value only for its own types, whole; every other type, a binding past the
+// reply and a refused reply give none.
+TEST_F(SnmpReplyTest, CheckedReadsGiveAValueOnlyOfTheirType) {
+    const std::string kObjectId = "1.3.6.1.2.1.1.2.0";
+    const std::string kUpTime = "1.3.6.1.2.1.1.3.0";
+    const std::string kInOctets = "1.3.6.1.2.1.2.2.1.10.1";
+    const std::string kAddress = "1.3.6.1.4.1.7393.10.76.20.1.99.1.0";
+    s_sim->Set(kAddress, "a", "192.168.1.4");
+    CCommonSNMP session;
+    OpenGet(session, {kSysName, kJumbo, kObjectId, kUpTime, kInOctets, kAddress});
+    const ksx::SnmpReply reply = ksx::SendRequest(session);
+    ASSERT_TRUE(reply.Accepted());
+    EXPECT_EQ(reply.Octets(0), "KSX-4200-28Z1");
+    EXPECT_EQ(reply.Integer(0), std::nullopt);
+    EXPECT_EQ(reply.Integer(1), 2);
+    EXPECT_EQ(reply.Octets(1), std::nullopt);
+    EXPECT_EQ(reply.Unsigned(1), std::nullopt);
+    EXPECT_EQ(reply.Dotted(2), "1.3.6.1.4.1.7393.10.76.20");
+    EXPECT_EQ(reply.Integer(2), std::nullopt);
+    EXPECT_TRUE(reply.Unsigned(3).has_value());
+    EXPECT_EQ(reply.Integer(3), std::nullopt);
+    EXPECT_EQ(reply.Unsigned(4), 517001551u);
+    EXPECT_EQ(reply.Integer(4), std::nullopt);  // a counter is never read as a signed value
+    EXPECT_EQ(reply.Dotted(5), "192.168.1.4");
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_TRUE(reply.Any(i).has_value()) << i;
+    }
+    EXPECT_EQ(reply.Any(6), std::nullopt);
+    EXPECT_EQ(reply.Integer(-1), std::nullopt);
+
+    // Text that looks like a number is no integer; an integer's text is read whole.
+    s_sim->Set(kJumbo, "s", "12");
+    s_sim->Set(kSysName, "s", "");
+    OpenGet(session, {kJumbo, kSysName});
+    const ksx::SnmpReply text = ksx::SendRequest(session);
+    EXPECT_EQ(text.Integer(0), std::nullopt);
+    EXPECT_EQ(text.Octets(0), "12");
+    EXPECT_EQ(text.Octets(1), "");  // an empty string is a value
+
+    // A refused reply gives no value at all.
+    s_sim->ErrorStatus(kJumbo, 5);
+    OpenGet(session, {kSysName, kJumbo});
+    const ksx::SnmpReply refused = ksx::SendRequest(session);
+    s_sim->ErrorStatus(kJumbo, 0);
+    EXPECT_EQ(refused.Octets(0), std::nullopt);
+    EXPECT_EQ(refused.Any(0), std::nullopt);
+}
+
+// A reply that leaves a binding out: the bindings it carries move up, so the value asked for last is
+// the one missing; nothing is read past the reply.
+TEST_F(SnmpReplyTest, ABindingLeftOutOfTheReplyIsNoValue) {
+    s_sim->Omit(kJumbo);
+    CCommonSNMP session;
+    OpenGet(session, {kSysName, kJumbo});
+    const ksx::SnmpReply reply = ksx::SendRequest(session);
+    ASSERT_TRUE(reply.Accepted());
+    EXPECT_EQ(reply.response->getVarBindCount(), 1);
+    EXPECT_EQ(reply.Octets(0), "KSX-4200-28Z1");
+    EXPECT_EQ(reply.Integer(1), std::nullopt);
+    EXPECT_EQ(reply.Any(1), std::nullopt);
+    s_sim->OmitNone();
+    OpenGet(session, {kSysName, kJumbo});
+    EXPECT_EQ(ksx::SendRequest(session).Integer(1), 2);
+}
+
+// SNMPv3 answers a missing object with an exception value (the library may turn it into an error
+// status): either way no value.
+TEST_F(SnmpReplyTest, ExceptionValuesAreNoValue) {
+    ksx::test::UseSimV3(*s_sim, "1", "noauthuser", "1", "", "1", "");
+    CCommonSNMP session;
+    OpenGet(session, {kSysName, kJumbo + "9", kPortColumn + ".99"});
+    const ksx::SnmpReply reply = ksx::SendRequest(session);
+    ASSERT_EQ(reply.status, 0);
+    EXPECT_EQ(reply.Integer(1), std::nullopt);
+    EXPECT_EQ(reply.Any(1), std::nullopt);
+    EXPECT_EQ(reply.Integer(2), std::nullopt);
+    EXPECT_EQ(reply.Octets(2), std::nullopt);
 }
 
 }  // namespace

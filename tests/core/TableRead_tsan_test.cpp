@@ -142,6 +142,59 @@ TEST_F(TableReadTest, ErrorRepliesTimeOutsAndRejectedRowsEndTheWalk) {
     EXPECT_EQ(ports, (std::vector<int>{1, 2}));
 }
 
+// The checked reads of a step: a value only of its type; a row missing from the table is simply not
+// delivered (the owner keys rows by index and sees which ports came); a binding left out of a one-step
+// reply is no value.
+TEST_F(TableReadTest, CheckedReadsOfAStepGiveOnlyValuesOfTheirType) {
+    CCommonSNMP& session = *m_session;
+    s_sim->Set(kDescPort + ".2", "s", "zz");  // port column of row 2: text instead of a number
+    s_sim->Unset(kDescPort + ".3");           // row 3 has no port cell
+    s_sim->Unset(kDesc + ".3");
+    struct Typed {
+        std::string index;
+        std::optional<long long> port;
+        std::optional<std::string> desc;
+        bool portAsText = false;
+    };
+    TableRead<Typed> read(session, {kDescPort, kDesc}, [](const WalkStep& s) {
+        return std::optional<Typed>(Typed{s.Index(0), s.Integer(0), s.Octets(1), s.Octets(0).has_value()});
+    });
+    std::vector<Typed> rows;
+    std::optional<WalkEnd> end;
+    read.onRow = [&](const Typed& r) { rows.push_back(r); };
+    read.onEnd = [&](const WalkEnd& e) { end = e; };
+    read.Walk();
+    ASSERT_TRUE(PumpUntil([&] { return end.has_value(); }));
+    EXPECT_TRUE(end->AtEnd());
+    ASSERT_EQ(rows.size(), 27u);
+    EXPECT_EQ(rows[0].port, 1);
+    EXPECT_EQ(rows[0].desc, "Uplink to core");
+    EXPECT_EQ(rows[1].index, "2");
+    EXPECT_EQ(rows[1].port, std::nullopt);
+    EXPECT_TRUE(rows[1].portAsText);
+    EXPECT_EQ(rows[2].index, "4");  // no row 3
+    EXPECT_EQ(rows[2].port, 4);
+
+    struct Pair {
+        std::optional<long long> jumbo;
+        std::optional<std::string> any;
+    };
+    s_sim->Omit(kJumbo);
+    TableRead<Pair> one(session, {kDesc + ".1", kJumbo}, [](const WalkStep& s) {
+        return std::optional<Pair>(Pair{s.Integer(1), s.Any(0)});
+    });
+    std::optional<Pair> got;
+    end.reset();
+    one.onRow = [&](const Pair& p) { got = p; };
+    one.onEnd = [&](const WalkEnd& e) { end = e; };
+    one.Read();
+    ASSERT_TRUE(PumpUntil([&] { return end.has_value(); }));
+    s_sim->OmitNone();
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(got->jumbo, std::nullopt);
+    EXPECT_EQ(got->any, "Uplink to core");
+}
+
 TEST_F(TableReadTest, StaleReplyIsReleasedSignalsDoneAndEndsAsStale) {
     CCommonSNMP& session = *m_session;
     TableRead<DescRow> read(session, {kDescPort, kDesc}, Parse);

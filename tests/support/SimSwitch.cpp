@@ -275,6 +275,18 @@ void SimSwitch::Silence(bool on) {
     Expect(Command(on ? "silence on" : "silence off"), "silence");
 }
 
+void SimSwitch::Omit(const std::string& oid, bool on) {
+    Expect(Command("omit " + oid + (on ? " on" : " off")), "omit");
+}
+
+void SimSwitch::OmitNone() {
+    Expect(Command("omit off"), "omit");
+}
+
+void SimSwitch::Unset(const std::string& oid) {
+    Expect(Command("unset " + oid), "unset");
+}
+
 void SimSwitch::Restart() {
     Expect(Command("restart"), "restart");
 }

@@ -49,8 +49,13 @@ public:
     void DelayMs(int ms);                                  // answer every request after a delay
     void ErrorStatus(const std::string& oid, int status);  // answer requests touching oid with this error
                                                            // status (0 clears)
-    void Silence(bool on);  // stop answering / answer again
-    void Restart();         // restart the agent (values back to the profile)
+    void Silence(bool on);                                 // stop answering / answer again
+    // v1/v2c get and get-next replies leave out the bindings of objects below oid (on) or carry them
+    // again (off); OmitNone: every binding carried again.
+    void Omit(const std::string& oid, bool on = true);
+    void OmitNone();
+    void Unset(const std::string& oid);  // removes an object (a table row's cell, a scalar)
+    void Restart();                      // restart the agent (values back to the profile)
     void ClearLog();
     std::vector<SimRequest> Requests();  // every request received since the last ClearLog
     // Polls Requests() until pred holds or the limit passes.

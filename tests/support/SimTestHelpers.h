@@ -55,6 +55,7 @@ protected:
         s_sim->Silence(false);
         s_sim->DropPercent(0);
         s_sim->DelayMs(0);
+        s_sim->OmitNone();
     }
 
     static inline SimSwitch* s_sim = nullptr;

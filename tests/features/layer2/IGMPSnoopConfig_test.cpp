@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,10 @@ protected:
     }
     std::vector<std::string> SetsSent() { return test::SetLines(s_sim->Requests(), kCut); }
     size_t GlobalReads() { return test::OfKind(s_sim->Requests(), "get").size(); }
+    // The settings are read without holding the window: Refresh returns when the read has ended.
+    static void WaitRead(CIGMPSnoopConfig& dlg) {
+        ASSERT_TRUE(test::WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_IGMP_REFRESH); }));
+    }
 
     test::ScriptedMessageBox boxes;
 };
@@ -41,6 +46,7 @@ TEST_F(IGMPSnoopConfigTest, OpensWithTheDeviceSettings) {
     EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(IDM_IGMP_SNOOPING));
     CIGMPSnoopConfig dlg;
     DialogDriver drv(dlg);
+    WaitRead(dlg);
     EXPECT_EQ(dlg.GetWindowText(), "IGMP Snooping Configuration");
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_IGMP_ENABLE), 1);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_IGMP_REPORT_ALL), 0);
@@ -70,6 +76,7 @@ TEST_F(IGMPSnoopConfigTest, OpensWithTheDeviceSettings) {
 TEST_F(IGMPSnoopConfigTest, RangeChecksInOrderAndNothingSent) {
     CIGMPSnoopConfig dlg;
     DialogDriver drv(dlg);
+    WaitRead(dlg);
     struct Case {
         int id;
         std::string bad;
@@ -92,6 +99,7 @@ TEST_F(IGMPSnoopConfigTest, RangeChecksInOrderAndNothingSent) {
     for (const Case& c : cases) {
         boxes.Clear();
         ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
+        WaitRead(dlg);
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{c.message});
         ASSERT_TRUE(drv.Type(c.id, c.good));
     }
@@ -102,6 +110,7 @@ TEST_F(IGMPSnoopConfigTest, RangeChecksInOrderAndNothingSent) {
     ASSERT_TRUE(drv.Check(IDC_IGMP_ENABLE, false));
     boxes.Clear();
     ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
+    WaitRead(dlg);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Invalid Robustness Variable (2-255)."});
     EXPECT_TRUE(SetsSent().empty());
 }
@@ -109,6 +118,7 @@ TEST_F(IGMPSnoopConfigTest, RangeChecksInOrderAndNothingSent) {
 TEST_F(IGMPSnoopConfigTest, DisablingAsksFirstAndWritesOnlyTheState) {
     CIGMPSnoopConfig dlg;
     DialogDriver drv(dlg);
+    WaitRead(dlg);
     ASSERT_TRUE(drv.Type(IDC_IGMP_QUERY_INTERVAL, "300"));
     ASSERT_TRUE(drv.Check(IDC_IGMP_ENABLE, false));
 
@@ -116,6 +126,7 @@ TEST_F(IGMPSnoopConfigTest, DisablingAsksFirstAndWritesOnlyTheState) {
     boxes.Answer(IDCANCEL);
     const size_t reads = GlobalReads();
     ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
+    WaitRead(dlg);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"All router ports will be deleted."});
     EXPECT_TRUE(SetsSent().empty());
     EXPECT_EQ(GlobalReads(), reads + 1);
@@ -127,6 +138,7 @@ TEST_F(IGMPSnoopConfigTest, DisablingAsksFirstAndWritesOnlyTheState) {
     ASSERT_TRUE(drv.Check(IDC_IGMP_ENABLE, false));
     boxes.Clear();
     ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
+    WaitRead(dlg);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"All router ports will be deleted."});
     EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.1.1.0=i:2"});
     EXPECT_EQ(test::RequestLines(s_sim->Requests()).back().substr(0, 4), "get ");
@@ -136,6 +148,7 @@ TEST_F(IGMPSnoopConfigTest, DisablingAsksFirstAndWritesOnlyTheState) {
     s_sim->ClearLog();
     boxes.Clear();
     ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
+    WaitRead(dlg);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"All router ports will be deleted."});
     EXPECT_TRUE(SetsSent().empty());
 }
@@ -144,12 +157,14 @@ TEST_F(IGMPSnoopConfigTest, EnablingWritesTheStateThenTheStateWithTheChangedFiel
     s_sim->Set(kP + ".10.1.1.0", "i", "2");
     CIGMPSnoopConfig dlg;
     DialogDriver drv(dlg);
+    WaitRead(dlg);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_IGMP_ENABLE), 0);
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_IGMP_ROBUSTNESS));
     ASSERT_TRUE(drv.Check(IDC_IGMP_ENABLE, true));
     ASSERT_TRUE(drv.Type(IDC_IGMP_ROBUSTNESS, "4"));
     ASSERT_TRUE(drv.Check(IDC_IGMP_REPORT_ALL, true));
     ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
+    WaitRead(dlg);
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(SetsSent(),
               (std::vector<std::string>{"10.1.1.0=i:1", "10.1.1.0=i:1 10.1.4.0=i:4 10.1.8.0=i:1"}));
@@ -159,13 +174,18 @@ TEST_F(IGMPSnoopConfigTest, EnablingWritesTheStateThenTheStateWithTheChangedFiel
     // Unchanged and enabled: nothing more is written.
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
+    WaitRead(dlg);
     EXPECT_TRUE(SetsSent().empty());
 }
 
 TEST_F(IGMPSnoopConfigTest, UnansweredReadLeavesRefreshUsableAndApplyUnavailable) {
     s_sim->Silence(true);
     CIGMPSnoopConfig dlg;
+    QElapsedTimer opening;
+    opening.start();
     DialogDriver drv(dlg);
+    EXPECT_LT(opening.elapsed(), 800);  // the window does not wait for the dead device
+    WaitRead(dlg);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the IGMP snooping settings."});
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMP_REFRESH));
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_IGMP_APPLY));
@@ -173,9 +193,64 @@ TEST_F(IGMPSnoopConfigTest, UnansweredReadLeavesRefreshUsableAndApplyUnavailable
 
     s_sim->Silence(false);
     ASSERT_TRUE(drv.Click(IDC_IGMP_REFRESH));
+    WaitRead(dlg);
     EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMP_HOST_TIMEOUT), "260");
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMP_APPLY));
     EXPECT_EQ(boxes.Count(), 1u);
+}
+
+// A reply without the report-to-all-ports binding, or with a value of another type, is no read: the
+// dialog says so and keeps Apply unavailable instead of writing "Report to all ports" off.
+TEST_F(IGMPSnoopConfigTest, SettingsNotReadWholeAreSaidAndNeverWrittenBack) {
+    for (const std::string fault : {"omit", "type"}) {
+        SCOPED_TRACE(fault);
+        boxes.Clear();
+        s_sim->Set(kP + ".10.1.8.0", "i", "1");
+        if (fault == "omit") {
+            s_sim->Omit(kP + ".10.1.8.0");
+        } else {
+            s_sim->Set(kP + ".10.1.2.0", "s", "zz");
+        }
+        CIGMPSnoopConfig dlg;
+        DialogDriver drv(dlg);
+        WaitRead(dlg);
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the IGMP snooping settings."});
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_IGMP_APPLY));
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMP_ROUTER_TIMEOUT), "");
+        s_sim->OmitNone();
+        s_sim->Set(kP + ".10.1.2.0", "i", "125");
+        s_sim->ClearLog();
+        drv.Click(IDC_IGMP_APPLY);
+        WaitRead(dlg);
+        EXPECT_TRUE(SetsSent().empty());
+        ASSERT_TRUE(drv.Click(IDC_IGMP_REFRESH));
+        WaitRead(dlg);
+        EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_IGMP_REPORT_ALL), 1);
+        EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMP_APPLY));
+    }
+}
+
+// A refused state write stops there, says so, and shows the device's settings again.
+TEST_F(IGMPSnoopConfigTest, ARefusedWriteIsSaidAndReadAgain) {
+    s_sim->Set(kP + ".10.1.1.0", "i", "2");
+    CIGMPSnoopConfig dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    ASSERT_TRUE(drv.Check(IDC_IGMP_ENABLE, true));
+    ASSERT_TRUE(drv.Type(IDC_IGMP_ROBUSTNESS, "4"));
+    s_sim->ErrorStatus(kP + ".10.1.1.0", 3);
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_IGMP_APPLY));
+    WaitRead(dlg);
+    s_sim->ErrorStatus(kP + ".10.1.1.0", 0);
+    EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.1.1.0=i:1"});
+    ASSERT_GE(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Texts()[0],
+              "The device did not accept the IGMP snooping settings; the settings it holds are shown.");
+    ASSERT_TRUE(drv.Click(IDC_IGMP_REFRESH));
+    WaitRead(dlg);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_IGMP_ENABLE), 0);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMP_ROBUSTNESS), "2");
 }
 
 }  // namespace

@@ -144,6 +144,38 @@ TEST_F(IGMPVlanSettingTest, SettingsApplyRequestsAndTheQuestionBeforeDisabling) 
     EXPECT_TRUE(SetsSent().empty());
 }
 
+// A VLAN state of another type is no state: its cell stays empty and Apply sends nothing (it would pick
+// the enabling or disabling sequence by a guess). A refused state write ends the write and is said.
+TEST_F(IGMPVlanSettingTest, AStateNotReadIsNeverWrittenAndARefusedWriteIsSaid) {
+    s_sim->Set(kP + ".10.3.4.1.2.200", "s", "zz");
+    CIGMPSnoopingVLANSetting dlg("1");
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    EXPECT_EQ(Row(List(dlg), 2)[2], "");
+    Pick(drv, dlg, "200");
+    ASSERT_TRUE(drv.Select(IDC_IGMPV_STATE, 0));
+    ASSERT_TRUE(drv.Click(IDC_IGMPV_APPLY));
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "The IGMP snooping state of this VLAN was not read; press Refresh to read it again."});
+    EXPECT_TRUE(SetsSent().empty());
+
+    s_sim->Set(kP + ".10.3.4.1.2.200", "i", "2");
+    ASSERT_TRUE(drv.Click(IDC_IGMPV_REFRESH));
+    WaitRead(dlg);
+    Pick(drv, dlg, "200");
+    ASSERT_TRUE(drv.Select(IDC_IGMPV_STATE, 0));
+    boxes.Clear();
+    s_sim->ClearLog();
+    Fail(kP + ".10.3.4.1.2.200", 3);
+    ASSERT_TRUE(drv.Click(IDC_IGMPV_APPLY));
+    EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.3.4.1.2.200=i:1"});
+    ASSERT_GE(boxes.Count(), 1u);
+    EXPECT_EQ(
+        boxes.Texts()[0],
+        "The device did not accept the IGMP snooping settings of VLAN 200; the settings it holds are shown.");
+}
+
 TEST_F(IGMPVlanSettingTest, RouterPortBoxesFollowTheVlanAndStayAsWritten) {
     CIGMPSnoopingVLANSetting dlg("1");
     DialogDriver drv(dlg);

@@ -119,6 +119,13 @@ TEST_F(LbdLogicTest, SpanningTreeCheckRefusesWhenItCannotRead) {
                                                                  "1.3.6.1.4.1.7393.10.76.20.1.6.1.1.0=n:"}));
     s_sim->Set("1.3.6.1.4.1.7393.10.76.20.1.6.1.1.0", "i", "2");
     EXPECT_EQ(CLBDetectionFunLogic::CheckStpConflict(2), C::kNone);  // off for the device
+    // A state of another type, or left out of the reply, is no state: the check cannot pass on a guess.
+    s_sim->Set("1.3.6.1.4.1.7393.10.76.20.1.6.1.1.0", "s", "1");
+    EXPECT_EQ(CLBDetectionFunLogic::CheckStpConflict(2), C::kReadFailed);
+    s_sim->Set("1.3.6.1.4.1.7393.10.76.20.1.6.1.1.0", "i", "1");
+    s_sim->Omit("1.3.6.1.4.1.7393.10.76.20.1.6.2.1.4.2");
+    EXPECT_EQ(CLBDetectionFunLogic::CheckStpConflict(2), C::kReadFailed);
+    s_sim->OmitNone();
     s_sim->Silence(true);
     EXPECT_EQ(CLBDetectionFunLogic::CheckStpConflict(2), C::kReadFailed);
 }

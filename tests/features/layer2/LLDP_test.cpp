@@ -3,6 +3,8 @@
 // retries; the remote neighbour list; the LLDP-MED list and range write.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <string>
@@ -266,7 +268,7 @@ TEST_F(LldpGroup, StateWriteIsTriedThreeTimesThenReread) {
     ASSERT_TRUE(WaitUntil([&] { return !dlg.IsDlgItemEnabled(IDC_LLDP_TIMER_APPLY); }));
     EXPECT_EQ(s_sim->Get(kState), "2");
 
-    // A refused write (error status, not only a missing reply) is a failure: three tries.
+    // A refused write (error status, not only a missing reply) is a failure: three tries, then it is said.
     s_sim->ErrorStatus(kState, 5);
     ASSERT_TRUE(drv.Check(IDC_LLDP_ENABLE, true));
     s_sim->ClearLog();
@@ -274,7 +276,73 @@ TEST_F(LldpGroup, StateWriteIsTriedThreeTimesThenReread) {
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut), (std::vector<std::string>{"1.0=i:1", "1.0=i:1", "1.0=i:1"}));
     s_sim->ErrorStatus(kState, 0);
     EXPECT_EQ(s_sim->Get(kState), "2");
-    EXPECT_EQ(boxes.Count(), 0u);
+    // The read that follows may still meet the refusal, and then says so too.
+    ASSERT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts().front(),
+              "The device did not accept the LLDP state; the settings it holds are shown.");
+}
+
+// A write that gets no answer (a wrong write community) is not tried again: the window waits one
+// time-out, not three with their pauses, and the failure is said.
+TEST_F(LldpGroup, AnUnansweredStateWriteHoldsTheWindowOneTimeOutAtMost) {
+    test::UseSimV1(*s_sim, "1000");
+    g_strWriteCommunity = "wrong";
+    CLLDPGroup dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    ASSERT_TRUE(drv.Check(IDC_LLDP_ENABLE, false));
+    QElapsedTimer held;
+    held.start();
+    ASSERT_TRUE(drv.Click(IDC_LLDP_ENABLE_APPLY));
+    EXPECT_LT(held.elapsed(), 1800);
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "The device did not accept the LLDP state; the settings it holds are shown."});
+    EXPECT_EQ(s_sim->Get(kState), "1");
+    WaitRead(dlg);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_LLDP_ENABLE), 1);  // the device's state again
+}
+
+// A refused step of the timer write ends it and is said; values of another type are not read: the
+// dialog says so, and the writes that would put them back stay unavailable.
+TEST_F(LldpGroup, RefusedTimerStepsAndValuesNotReadAreSaid) {
+    {
+        Device("4", "30", "2", "2");
+        CLLDPGroup dlg;
+        dlg.SetSettleTimes(0, 0);
+        DialogDriver drv(dlg);
+        WaitRead(dlg);
+        Type(drv, "5", "40", "3", "10");  // the multiplier goes first, alone
+        test::UseSimV1(*s_sim, "500");
+        g_strWriteCommunity = "wrong";  // no answer to any write
+        s_sim->ClearLog();
+        ASSERT_TRUE(drv.Click(IDC_LLDP_TIMER_APPLY));
+        test::UseSimV1(*s_sim);
+        const auto sets = test::Sets(s_sim->Requests());
+        ASSERT_FALSE(sets.empty());
+        for (const test::SimRequest& r : sets) {
+            EXPECT_EQ(test::BindingText(r.varbinds[0], kCut), "2.0=i:5");  // resends of the first step only
+        }
+        EXPECT_EQ(boxes.Texts(),
+                  std::vector<std::string>{
+                      "The device did not accept the LLDP timers; the settings it holds are shown."});
+        ASSERT_TRUE(WaitUntil([&] { return dlg.GetDlgItemText(IDC_LLDP_HOLD) == "4"; }));
+    }
+    boxes.Clear();
+    s_sim->Set(kState, "s", "zz");
+    s_sim->Set(kInterval, "s", "30");
+    CLLDPGroup dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    EXPECT_EQ(boxes.LastText(), "Failed to read the LLDP global settings.");
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_LLDP_ENABLE_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_LLDP_TIMER_APPLY));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_LLDP_INTERVAL), "");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_LLDP_SYS_NAME), "KSX-4200-28Z1");  // what was read is shown
+    s_sim->ClearLog();
+    dlg.OnBUTTONLldpEnableApply();
+    dlg.OnApplyTimers();
+    EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
 }
 
 TEST_F(LldpGroup, NothingIsWrittenBeforeTheStateWasRead) {
@@ -446,6 +514,52 @@ TEST_F(LldpMed, DisabledLldpSaysSoGreysTheFormAndStillLists) {
     for (int id : {IDC_MED_FROM, IDC_MED_TO, IDC_MED_TLV, IDC_MED_LIST, IDC_MED_APPLY}) {
         EXPECT_FALSE(dlg.IsDlgItemEnabled(id)) << id;
     }
+}
+
+// A state not read (a dead device, a value of another type) leaves nothing writable and is said; a
+// refused port ends the range write, is named and the table is read again.
+TEST_F(LldpMed, AStateNotReadBlocksTheWriteAndARefusedPortIsSaid) {
+    test::UseSimV1(*s_sim, "300");
+    s_sim->Silence(true);
+    {
+        CLLDPMED dlg;
+        DialogDriver drv(dlg);
+        EXPECT_EQ(boxes.Texts(),
+                  std::vector<std::string>{"Failed to read the LLDP state; press Refresh to try again."});
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MED_APPLY));
+        EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_MED_REFRESH));
+        s_sim->Silence(false);
+        s_sim->ClearLog();
+        drv.Click(IDC_MED_APPLY);
+        EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
+    }
+    test::UseSimV1(*s_sim);
+    boxes.Clear();
+    s_sim->Set(kState, "s", "zz");
+    {
+        CLLDPMED dlg;
+        DialogDriver drv(dlg);
+        EXPECT_EQ(boxes.Texts(),
+                  std::vector<std::string>{"Failed to read the LLDP state; press Refresh to try again."});
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MED_APPLY));
+    }
+    s_sim->Set(kState, "i", "1");
+    boxes.Clear();
+    CLLDPMED dlg;
+    dlg.SetSettleTime(0);
+    DialogDriver drv(dlg);
+    WaitWalked(dlg);
+    ASSERT_TRUE(drv.Select(IDC_MED_FROM, 2));
+    ASSERT_TRUE(drv.Select(IDC_MED_TO, 5));
+    ASSERT_TRUE(drv.Select(IDC_MED_TLV, 0));
+    s_sim->ErrorStatus(kG + ".7.1.2.4", 5);
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_MED_APPLY));
+    s_sim->ErrorStatus(kG + ".7.1.2.4", 0);
+    EXPECT_EQ(SetLines(s_sim->Requests(), kCut), (std::vector<std::string>{"7.1.2.3=i:1", "7.1.2.4=i:1"}));
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"The device did not accept the Power PSE TLV setting of port 4. "
+                                       "Ports 4 to 6 were not written. The settings it holds are shown."});
 }
 
 }  // namespace

@@ -143,10 +143,38 @@ TEST_F(MultiFilterModeTest, EmptyVlanBoxRefusedAndRefusedWritesReported) {
     ASSERT_TRUE(drv.Select(IDC_MFM_MODE, 1));
     ASSERT_TRUE(drv.Click(IDC_MFM_APPLY));
     EXPECT_EQ(SetsSent(), std::vector<std::string>{"7.8.1.2.1=i:1 7.8.1.2.100=i:1 7.8.1.2.200=i:1"});
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to set the multicast filtering mode."});
-    // No re-read: the list stays as it was.
-    EXPECT_TRUE(test::OfKind(s_sim->Requests(), "getnext").empty());
+    ASSERT_GE(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], "Failed to set the multicast filtering mode.");
+    // The device's modes are read again (the refused VLAN's row still refuses, and that read says so).
+    ASSERT_TRUE(WaitRead(dlg));
+    EXPECT_FALSE(test::OfKind(s_sim->Requests(), "getnext").empty());
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{
+                  "Failed to set the multicast filtering mode.",
+                  "Failed to read the multicast filtering modes; press Refresh to try again."}));
     EXPECT_EQ(Row(List(dlg), 0)[2], kForward);
+}
+
+// A mode of another type is not read (an empty cell, not "Filtering"); a dead device is said once.
+TEST_F(MultiFilterModeTest, ModesNotReadAreNotShownAndADeadDeviceIsSaid) {
+    s_sim->Set(kP + ".7.8.1.2.100", "s", "zz");
+    {
+        CMultiFilterModeConfig dlg;
+        DialogDriver drv(dlg);
+        ASSERT_TRUE(WaitRead(dlg));
+        ASSERT_GE(List(dlg)->GetItemCount(), 2);
+        EXPECT_EQ(Row(List(dlg), 1)[2], "");
+        EXPECT_EQ(boxes.Count(), 0u);
+    }
+    test::UseSimV1(*s_sim, "300");
+    s_sim->Silence(true);
+    CMultiFilterModeConfig dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitRead(dlg));
+    s_sim->Silence(false);
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "Failed to read the multicast filtering modes; press Refresh to try again."});
 }
 
 }  // namespace

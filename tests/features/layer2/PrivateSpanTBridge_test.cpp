@@ -209,4 +209,30 @@ TEST_F(StpBridge, VersionThreeLeavesNoSelectionAndWritesNoVersion) {
     EXPECT_EQ(sets[5], ".3.0=i:0");
 }
 
+// A value of another type, or a dead device, is no read: the form keeps its initial values, says once that
+// it could not read, and OK stays unavailable.
+TEST_F(StpBridge, SettingsNotReadAreSaidAndNeverWrittenBack) {
+    s_sim->Set(P + ".3.0", "s", "zz");
+    {
+        CPrivateSpanTBridge dlg;
+        DialogDriver drv(dlg);
+        ASSERT_TRUE(boxes.WaitForCount(1));
+        EXPECT_EQ(boxes.LastText(), "Failed to read the spanning tree settings.");
+        EXPECT_NE(dlg.GetDlgItemText(IDC_STPB_PRIORITY), "zz");
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDOK));
+    }
+    s_sim->Set(P + ".3.0", "i", "32768");
+    boxes.Clear();
+    test::UseSimV1(*s_sim, "300");
+    s_sim->Silence(true);
+    CPrivateSpanTBridge dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(boxes.WaitForCount(1, 10000));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the spanning tree settings."});
+    s_sim->Silence(false);
+    s_sim->ClearLog();
+    drv.PressEnter();
+    EXPECT_TRUE(Sets().empty());
+}
+
 }  // namespace

@@ -200,11 +200,13 @@ TEST_F(StpBridgeWrite, TheDeviceKeepsTheTimerRelationPerRequest) {
     EXPECT_TRUE(SendStep({set.get(), {{kBridge + ".17.0", "1200"}}, 0, 0}));
 }
 
-// A reply of `count` bindings, each "1".
-std::unique_ptr<CSnmpV1> Reply(int count) {
+// A reply of `count` bindings, each "1", typed after `kinds` ('s' octets, 'u' counter, else INTEGER).
+std::unique_ptr<CSnmpV1> Reply(int count, const std::string& kinds = "") {
     auto reply = std::make_unique<CSnmpV1>();
     for (int i = 0; i < count; ++i) {
-        reply->addValue(("1.3.6." + std::to_string(i + 1)).c_str(), 2, "1");
+        const char kind = static_cast<size_t>(i) < kinds.size() ? kinds[static_cast<size_t>(i)] : 'i';
+        const int type = kind == 's' ? 4 : kind == 'u' ? 0x41 : 2;
+        reply->addValue(("1.3.6." + std::to_string(i + 1)).c_str(), type, "1");
     }
     return reply;
 }
@@ -212,15 +214,25 @@ std::unique_ptr<CSnmpV1> Reply(int count) {
 TEST(StpReplies, ShortRepliesAreNotReadPastTheirEnd) {
     CCommonSNMP session;
     for (int n : {11, 12}) {
-        auto reply = Reply(n);
+        auto reply = Reply(n, "iisiiiiiiiii");
         WalkStep step(session, reply.get(), 12);
         EXPECT_EQ(CPrivateSpanTBridge::ParseReply(step).has_value(), n == 12) << n;
         EXPECT_EQ(step.Rejected(), n < 12);
     }
     for (int n : {11, 13}) {
-        auto reply = Reply(n);
+        auto reply = Reply(n, "iuusiiiiiiiii");
         WalkStep step(session, reply.get(), 13);
         EXPECT_EQ(CSpanTreeBridgeParam::ParseReply(step).has_value(), n == 13) << n;
+    }
+    // Whole replies with a value of another type (the root bridge as a number) are no reply either.
+    {
+        auto reply = Reply(12);
+        WalkStep step(session, reply.get(), 12);
+        EXPECT_FALSE(CPrivateSpanTBridge::ParseReply(step).has_value());
+        EXPECT_TRUE(step.Rejected());
+        auto mib = Reply(13, "iiusiiiiiiiii");
+        WalkStep mibStep(session, mib.get(), 13);
+        EXPECT_FALSE(CSpanTreeBridgeParam::ParseReply(mibStep).has_value());
     }
     // The port table walks ten columns: a row needs all ten.
     CPrivateSpanTree table;

@@ -231,6 +231,20 @@ TEST_F(StpPorts, EditorWritesOnlyOnceTheTrunkMembersAreKnown) {
     EXPECT_TRUE(test::WaitUntil([&] { return ed.IsDlgItemEnabled(IDOK); }));
 }
 
+// A port state of another type is no state: the editor says so and OK writes nothing (it would switch
+// spanning tree off on the port, or change its migration, by a guess).
+TEST_F(StpPorts, EditorWritesNothingOverStatesNotRead) {
+    Table t;
+    s_sim->Set(T + ".4.1", "s", "zz");
+    Editor e(t, 0);
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    EXPECT_EQ(boxes.LastText(), "Failed to read the spanning tree settings of port 1.");
+    s_sim->ClearLog();
+    e.drv->Click(IDOK);
+    EXPECT_TRUE(Sets().empty());
+    EXPECT_FALSE(e.drv->Ended());
+}
+
 TEST_F(StpPorts, PortConfigNeedsARow) {
     s_sim->ErrorStatus(T + ".1", 5);
     Table t;

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <cstdio>
 #include <string>
@@ -322,6 +323,62 @@ TEST_F(StaticMACTest, SlowVlanListIsReadWholeAndAFailedOneSaysSo) {
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SMAC_ADD));
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_SMAC_REFRESH));
     EXPECT_EQ(List(dlg)->GetItemCount(), 2);
+}
+
+// A learning state of another type, or uplink ports left out of the reply, are not read: nothing of it is
+// written back. A refused state write ends the write (no uplink ports after it) and is said.
+TEST_F(StaticMACTest, LearningSettingsNotReadAndARefusedWrite) {
+    s_sim->Set(kP + ".9.1.0", "s", "zz");
+    {
+        CStaticMACDlg dlg;
+        DialogDriver drv(dlg);
+        ASSERT_TRUE(WaitRead(dlg));
+        ASSERT_TRUE(boxes.WaitForCount(1));
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the MAC address learning state."});
+        EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_SMAC_LEARN_DISABLED), 0);
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SMAC_APPLY));
+    }
+    s_sim->Set(kP + ".9.1.0", "i", "1");
+    s_sim->Omit(kP + ".9.2.0");
+    boxes.Clear();
+    {
+        CStaticMACDlg dlg;
+        DialogDriver drv(dlg);
+        ASSERT_TRUE(WaitRead(dlg));
+        ASSERT_TRUE(boxes.WaitForCount(1));
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the uplink ports."});
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SMAC_APPLY));
+    }
+    s_sim->OmitNone();
+    boxes.Clear();
+    CStaticMACDlg dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitRead(dlg));
+    ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_SMAC_APPLY); }));
+    Fail(kP + ".9.1.0", 3);
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_SMAC_APPLY));
+    s_sim->ErrorStatus(kP + ".9.1.0", 0);
+    EXPECT_EQ(SetsSent(), std::vector<std::string>{"9.1.0=i:1"});
+    // The read that follows may still meet the refusal, and then says so too.
+    ASSERT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(
+        boxes.Texts().front(),
+        "The device did not accept the MAC address learning settings; the settings it holds are shown.");
+}
+
+// A dead device: the window opens at once; the reads say so when they give up.
+TEST_F(StaticMACTest, ADeadDeviceDoesNotHoldTheOpeningWindow) {
+    test::UseSimV1(*s_sim, "1000");
+    s_sim->Silence(true);
+    CStaticMACDlg dlg;
+    QElapsedTimer opening;
+    opening.start();
+    DialogDriver drv(dlg);
+    EXPECT_LT(opening.elapsed(), 800);
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SMAC_APPLY));
+    ASSERT_TRUE(boxes.WaitForCount(1, 10000));
+    s_sim->Silence(false);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <functional>
 #include <string>
@@ -177,17 +178,102 @@ TEST_F(TrunkConfig, StateWritesGoOutAsCheckedAndReRead) {
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_TRUNK_PORT_MEMBER));
 }
 
-TEST_F(TrunkConfig, ARefusedStateWriteIsNotReRead) {
+TEST_F(TrunkConfig, ARefusedWriteIsSaidAndTheDeviceValuesAreReadAgain) {
     CTrunkConfigDlg dlg;
     DialogDriver drv(dlg);
     WaitTable(dlg);
     s_sim->ErrorStatus(kState, 3);
     s_sim->ClearLog();
+    ASSERT_TRUE(drv.Check(IDC_TRUNK_ENABLE, false));
     ASSERT_TRUE(drv.Click(IDC_TRUNK_STATE_APPLY));
-    const auto log = s_sim->Requests();
     s_sim->ErrorStatus(kState, 0);
-    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "Failed to write the link aggregation state. The device's settings are read again."});
+    ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_TRUNK_REFRESH); }));
+    const auto log = s_sim->Requests();
+    ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log[0].pdu, "set");
+    EXPECT_EQ(log[1].pdu, "get");
+    EXPECT_EQ(log[1].varbinds[0].oid, kState);
+    ASSERT_TRUE(drv.Click(IDC_TRUNK_REFRESH));
+    WaitTable(dlg);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_TRUNK_ENABLE), 1);  // the device's value again
+
+    // A refused mode write is said the same way.
+    boxes.Clear();
+    SelectRow(dlg, 0);
+    ASSERT_TRUE(drv.Select(IDC_TRUNK_MODE, 0));
+    s_sim->ErrorStatus(kMode + "1", 3);
+    ASSERT_TRUE(drv.Click(IDC_TRUNK_MODE_APPLY));
+    s_sim->ErrorStatus(kMode + "1", 0);
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "Failed to write the channel mode of trunk 1. The device's settings are read again."});
+    ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_TRUNK_REFRESH); }));
+    ASSERT_TRUE(drv.Click(IDC_TRUNK_REFRESH));
+    WaitTable(dlg);
+    EXPECT_EQ(Cell(dlg, 0, 1), "Static");
+}
+
+// A state that is not read (its binding left out of the reply, a value of the wrong type, no answer
+// while the dialog opens) is no state: the state write stays unavailable and the dialog says so; once
+// the device answers, Refresh reads it and the write goes out as the user set it.
+TEST_F(TrunkConfig, AStateNotReadIsNeverWrittenBack) {
+    for (const std::string fault : {"omit", "type"}) {
+        SCOPED_TRACE(fault);
+        if (fault == "omit") {
+            s_sim->Omit(kState);
+        } else {
+            s_sim->Set(kState, "s", "zz");
+        }
+        CTrunkConfigDlg dlg;
+        DialogDriver drv(dlg);
+        WaitTable(dlg);
+        EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_TRUNK_ENABLE), 0);
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_TRUNK_STATE_APPLY));
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_TRUNK_PORT_MEMBER));
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_TRUNK_READ_STATUS),
+                  "The link aggregation state could not be read. Press Refresh to read it again.");
+        s_sim->OmitNone();
+        s_sim->Set(kState, "i", "1");
+        s_sim->ClearLog();
+        ASSERT_TRUE(drv.Click(IDC_TRUNK_REFRESH));
+        WaitTable(dlg);
+        EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_TRUNK_STATE_APPLY));
+        EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_TRUNK_ENABLE), 1);
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_TRUNK_READ_STATUS), "");
+        EXPECT_TRUE(SetLines().empty());
+    }
+}
+
+TEST_F(TrunkConfig, ADeadDeviceDoesNotHoldTheOpeningWindow) {
+    test::UseSimV1(*s_sim, "1500");
+    s_sim->Silence(true);
+    CTrunkConfigDlg dlg;
+    QElapsedTimer shown;
+    shown.start();
+    DialogDriver drv(dlg);
+    EXPECT_LT(shown.elapsed(), 1000);
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_TRUNK_STATE_APPLY));
+    // The device answers again while the state read waits: the state arrives and can be written.
+    s_sim->Silence(false);
+    WaitTable(dlg);
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_TRUNK_STATE_APPLY));
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_TRUNK_ENABLE), 1);
+
+    // Silent while the dialog opens, answering only when Apply is pressed: nothing written.
+    s_sim->Silence(true);
+    CTrunkConfigDlg dead;
+    DialogDriver deadDrv(dead);
+    ASSERT_TRUE(WaitUntil([&] { return dead.IsDlgItemEnabled(IDC_TRUNK_REFRESH); }));
+    s_sim->Silence(false);
+    s_sim->ClearLog();
+    EXPECT_FALSE(deadDrv.Click(IDC_TRUNK_STATE_APPLY) && !SetLines().empty());
+    EXPECT_TRUE(SetLines().empty());
+    EXPECT_EQ(dead.GetDlgItemText(IDC_TRUNK_READ_STATUS),
+              "The link aggregation state could not be read. Press Refresh to read it again.\n"
+              "The trunk table could not be read whole. Press Refresh to read it again.");
 }
 
 TEST_F(TrunkConfig, ChannelModeWrites) {

@@ -68,14 +68,28 @@ TEST_F(JumboFrame, OpensWithTheDeviceState) {
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
-TEST_F(JumboFrame, ReadTimeOutLeavesTheBoxClearedAndSilent) {
+// A state not read (no answer, a value of another type) leaves the box cleared, is said, and Apply, which
+// would write the cleared box back as "2", stays unavailable (Enter too).
+TEST_F(JumboFrame, AStateNotReadIsSaidAndNeverWrittenBack) {
     sim.Set(kJumbo, "i", "1");
     sim.Silence(true);
+    {
+        CJumboFrameconfigdlg dlg;
+        DialogDriver drv(dlg);
+        EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_JUMBO_ENABLE), 0);
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the Jumbo Frame setting."});
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_JUMBO_APPLY));
+        sim.Silence(false);
+        sim.ClearLog();
+        drv.PressEnter();
+        EXPECT_TRUE(test::Sets(sim.Requests()).empty());
+    }
+    boxes.Clear();
+    sim.Set(kJumbo, "s", "zz");
     CJumboFrameconfigdlg dlg;
     DialogDriver drv(dlg);
-    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_JUMBO_ENABLE), 0);
-    EXPECT_EQ(boxes.Count(), 0u);
-    sim.Silence(false);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the Jumbo Frame setting."});
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_JUMBO_APPLY));
 }
 
 TEST_F(JumboFrame, ApplySendsFirstThenTellsAndCloses) {
@@ -121,10 +135,10 @@ TEST_F(JumboFrame, ApplySendsFirstThenTellsAndCloses) {
 
 TEST_F(JumboFrame, RefusedOrUnansweredSetIsReportedAsFailure) {
     // The device answers the set with an error status.
-    sim.ErrorStatus(kJumbo, 5);
     {
         CJumboFrameconfigdlg dlg;
         DialogDriver drv(dlg);
+        sim.ErrorStatus(kJumbo, 5);
         ASSERT_TRUE(drv.Check(IDC_JUMBO_ENABLE, true));
         sim.ClearLog();
         ASSERT_TRUE(drv.Click(IDC_JUMBO_APPLY));

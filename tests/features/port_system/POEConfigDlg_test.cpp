@@ -416,6 +416,23 @@ TEST_F(POEConfig, UnansweredWriteStopsTheRange) {
                                  "The device did not answer. PoE settings were not written to port 1-6."});
 }
 
+TEST_F(POEConfig, RefusedWriteStopsTheRangeAndIsSaid) {
+    CPOEConfigDlg dlg;
+    DialogDriver drv(dlg);
+    WaitPortWalk(dlg);
+    ASSERT_TRUE(drv.Select(IDC_POE_FROM_PORT, 0));
+    ASSERT_TRUE(drv.Select(IDC_POE_TO_PORT, 5));
+    sim.ErrorStatus(Col(3, 2), 10);
+    sim.ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_POE_APPLY));
+    sim.ErrorStatus(Col(3, 2), 0);
+    EXPECT_EQ(Sets(sim.Requests()).size(), 2u);  // port 1 written, port 2 refused, nothing after it
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "The device did not accept the PoE settings. They were not written to port 2-6."});
+    WaitPortWalk(dlg, 2);
+}
+
 TEST_F(POEConfig, MoreProfilesThanTheTableHoldsAreKept) {
     std::vector<std::pair<int, std::string>> many;
     for (int i = 1; i <= 11; ++i) {

@@ -191,11 +191,16 @@ TEST_F(POEGlobal, RefusedSetReportsNoSuccess) {
     ASSERT_TRUE(drv.Type(IDC_POEG_THRESHOLD, "150"));
     Apply(drv, dlg);
     EXPECT_EQ(Lines(sim.Requests()), (std::vector<std::string>{"set " + kThreshold + "=s:150", kRead}));
-    EXPECT_TRUE(boxes.Texts().empty());
+    const std::string refused =
+        "The device did not accept the PoE global settings; the settings it holds are shown.";
+    // The read that follows is refused as well while the device refuses the threshold, and says so.
+    ASSERT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts().front(), refused);
     EXPECT_EQ(sim.Get(kThreshold), "185.0");
     sim.ErrorStatus(kThreshold, 0);
 
-    // Unanswered: no message either; the field shows the device's value again once read.
+    // Unanswered: said too; the field shows the device's value again once read.
+    boxes.Clear();
     sim.Silence(true);
     sim.ClearLog();
     ASSERT_TRUE(drv.Type(IDC_POEG_THRESHOLD, "150"));
@@ -203,7 +208,24 @@ TEST_F(POEGlobal, RefusedSetReportsNoSuccess) {
     sim.Silence(false);
     ASSERT_TRUE(drv.Click(IDC_POEG_APPLY));  // the read after the unanswered set may have failed too
     ASSERT_TRUE(WaitUntil([&] { return sim.Get(kThreshold) == "150"; }));
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"set succeed"});
+    ASSERT_GE(boxes.Count(), 2u);
+    EXPECT_EQ(boxes.Texts().front(), refused);
+    EXPECT_EQ(boxes.Texts().back(), "set succeed");
+}
+
+// A threshold or sequence of another type is no read: nothing shows as read, Apply (which would write a
+// sequence nobody chose) stays unavailable, and the dialog says so.
+TEST_F(POEGlobal, SettingsNotReadAreSaidAndNeverWrittenBack) {
+    sim.Set(kG + ".3.0", "s", "x");
+    CPOEGlobal dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the PoE global settings."});
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_POEG_APPLY));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_POEG_THRESHOLD), "wait...");
+    sim.ClearLog();
+    drv.Click(IDC_POEG_APPLY);
+    EXPECT_TRUE(test::Sets(sim.Requests()).empty());
 }
 
 TEST_F(POEGlobal, ClosingWithTheReadOutstandingEndsPromptly) {

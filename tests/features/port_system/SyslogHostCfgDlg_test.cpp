@@ -309,7 +309,10 @@ TEST_F(SyslogHost, RefusedCreateOrPortKeepsTheConfiguredHost) {
     EXPECT_EQ(sets, std::vector<std::string>{SetStatus(index, 5)});
     sim.Silence(false);
     EXPECT_EQ(sim.Get(kHost + ".5" + kOldIndex), "1");
-    EXPECT_TRUE(boxes.Texts().empty());
+    // Each write the device did not take is said.
+    const std::string refused =
+        "The device did not accept the syslog host settings; the settings it holds are shown.";
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{refused, refused, refused}));
 }
 
 TEST_F(SyslogHost, AddressAndPortChecksWriteNothing) {

@@ -342,4 +342,40 @@ TEST_F(CameraVlan, ApplyWaitsForTheReadsItChecksAgainst) {
     EXPECT_EQ(dlg.GetDlgItemText(IDC_SURV_READ_STATUS), "");
 }
 
+// Settings left out of a reply or of another type are not read: Apply waits and the dialog says so. A
+// refused write is said and the device's settings are read again.
+TEST_F(CameraVlan, SettingsNotReadAndARefusedWriteAreSaid) {
+    s_sim->Set(kStateOid, "i", "1");
+    for (const std::string fault : {"omit", "type"}) {
+        SCOPED_TRACE(fault);
+        if (fault == "omit") {
+            s_sim->Omit(kPortsOid);
+        } else {
+            s_sim->Set(kVoiceStateOid, "s", "zz");
+        }
+        CCameraVlanSetting dlg;
+        DialogDriver drv(dlg);
+        WaitRefresh(dlg, 1);
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SURV_APPLY));
+        EXPECT_FALSE(dlg.GetDlgItemText(IDC_SURV_READ_STATUS).empty());
+        s_sim->OmitNone();
+        s_sim->Set(kVoiceStateOid, "i", "2");
+    }
+    CCameraVlanSetting dlg;
+    DialogDriver drv(dlg);
+    WaitRefresh(dlg, 1);
+    ASSERT_TRUE(dlg.IsDlgItemEnabled(IDC_SURV_APPLY));
+    ASSERT_TRUE(drv.Check(IDC_SURV_ENABLE, false));
+    s_sim->ErrorStatus(kStateOid, 3);
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_SURV_APPLY));
+    s_sim->ErrorStatus(kStateOid, 0);
+    EXPECT_EQ(Sets(), (std::vector<std::string>{kStateOid + "=i:2"}));
+    EXPECT_EQ(
+        boxes.Texts(),
+        std::vector<std::string>{
+            "The device did not accept the surveillance VLAN settings; the settings it holds are shown."});
+    EXPECT_EQ(s_sim->Get(kStateOid), "1");
+}
+
 }  // namespace

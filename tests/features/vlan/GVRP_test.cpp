@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <string>
 #include <vector>
 
@@ -291,7 +292,9 @@ TEST_F(GvrpGlobal, UnansweredReadGivesTheButtonsBack) {
     s_sim->ErrorStatus(kState, 5);
     ASSERT_TRUE(drv.Click(IDC_GVRPT_REFRESH));
     ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_GVRPT_REFRESH); }));
-    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_GVRPT_DISABLED), 1);
+    // Neither state is shown as if it had been read.
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_GVRPT_DISABLED), 0);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_GVRPT_ENABLED), 0);
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_GVRPT_APPLY));
     s_sim->ClearLog();
     dlg.OnApply();
@@ -299,6 +302,88 @@ TEST_F(GvrpGlobal, UnansweredReadGivesTheButtonsBack) {
     EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
     ASSERT_TRUE(drv.Click(IDC_GVRPT_CLOSE));
     ASSERT_TRUE(drv.WaitEnded());
+}
+
+// Values of another type, a binding left out, a dead device: nothing of it shows as a value, the dialog
+// says once that it could not read, and Apply stays unavailable until a read gave every value.
+TEST_F(GvrpGlobal, SettingsNotReadAreSaidAndNeverWrittenBack) {
+    s_sim->Set(kJoin, "s", "zz");
+    {
+        CGVRPTime dlg;
+        DialogDriver drv(dlg);
+        WaitRead(dlg);
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                     "Failed to read the GVRP global settings; press Refresh to try again."});
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_GVRPT_JOIN), "");
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_GVRPT_APPLY));
+        s_sim->Set(kJoin, "i", "200");
+        s_sim->Set(kState, "s", "zz");
+        boxes.Clear();
+        ASSERT_TRUE(drv.Click(IDC_GVRPT_REFRESH));
+        ASSERT_TRUE(boxes.WaitForCount(1));
+        WaitRead(dlg);
+        EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_GVRPT_ENABLED), 0);
+        EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_GVRPT_DISABLED), 0);
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_GVRPT_APPLY));
+        s_sim->Set(kState, "i", "1");
+    }
+    // A dead device: the window opens at once and says so when the read gives up.
+    test::UseSimV1(*s_sim, "1000");
+    s_sim->Silence(true);
+    boxes.Clear();
+    CGVRPTime dlg;
+    QElapsedTimer opening;
+    opening.start();
+    DialogDriver drv(dlg);
+    EXPECT_LT(opening.elapsed(), 800);
+    ASSERT_TRUE(boxes.WaitForCount(1, 10000));
+    EXPECT_EQ(boxes.LastText(), "Failed to read the GVRP global settings; press Refresh to try again.");
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_GVRPT_DISABLED), 0);
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_GVRPT_APPLY));
+    s_sim->Silence(false);
+    drv.Click(IDC_GVRPT_APPLY);
+    EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
+}
+
+TEST_F(GvrpGlobal, ARefusedWriteIsSaidAndTheDeviceValuesShownAgain) {
+    CGVRPTime dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    s_sim->ErrorStatus(kLeave, 10);
+    Apply(drv, "100", "300", "400");
+    s_sim->ErrorStatus(kLeave, 0);
+    ASSERT_GE(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Texts()[0],
+              "The device did not accept the GVRP global settings; the settings it holds are shown.");
+    ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_GVRPT_REFRESH); }));
+    ASSERT_TRUE(drv.Click(IDC_GVRPT_REFRESH));
+    ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_GVRPT_APPLY); }));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_GVRPT_JOIN), "200");
+}
+
+TEST_F(GvrpPorts, ValuesNotReadShowEmptyAndADeadDeviceIsSaid) {
+    s_sim->Set(kG + ".5.1.2.4", "s", "zz");
+    {
+        CGVRPSettings dlg;
+        DialogDriver drv(dlg);
+        WaitRead(dlg);
+        EXPECT_EQ(drv.Row(IDC_GVRP_LIST, 3)[1], "");
+        EXPECT_EQ(boxes.Count(), 0u);
+    }
+    test::UseSimV1(*s_sim, "1000");
+    s_sim->Silence(true);
+    CGVRPSettings dlg;
+    QElapsedTimer opening;
+    opening.start();
+    DialogDriver drv(dlg);
+    EXPECT_LT(opening.elapsed(), 800);
+    ASSERT_TRUE(boxes.WaitForCount(2, 20000));
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{
+                  "Failed to read the GVRP port settings; press Refresh to try again.",
+                  "Failed to read the link aggregation members; press Refresh to try again."}));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_GVRP_STATE));
+    s_sim->Silence(false);
 }
 
 }  // namespace

@@ -182,4 +182,40 @@ TEST_F(ManagVlan, ApplyWaitsForAGoodRead) {
     EXPECT_EQ(dlg.GetDlgItemText(IDC_MGMT_READ_STATUS), "");
 }
 
+// A state or VLAN id of another type, or left out of the reply, is no setting: Apply stays unavailable
+// and the dialog says it could not read. A refused write is said and the device's settings shown again.
+TEST_F(ManagVlan, SettingsNotReadAreNeverWrittenBackAndARefusedWriteIsSaid) {
+    for (const std::string fault : {"omit", "type"}) {
+        SCOPED_TRACE(fault);
+        s_sim->Set(kState, "i", "1");
+        if (fault == "omit") {
+            s_sim->Omit(kState);
+        } else {
+            s_sim->Set(kState, "s", "zz");
+        }
+        CManagVlanSetDlg dlg;
+        DialogDriver drv(dlg);
+        WaitWalk(dlg, 1);
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MGMT_APPLY));
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_MGMT_READ_STATUS),
+                  "Reading the device failed. Press Refresh to try again.");
+        s_sim->OmitNone();
+    }
+    s_sim->Set(kState, "i", "1");
+    s_sim->Set(kId, "i", "10");
+    CManagVlanSetDlg dlg;
+    DialogDriver drv(dlg);
+    WaitWalk(dlg, 1);
+    ASSERT_TRUE(dlg.IsDlgItemEnabled(IDC_MGMT_APPLY));
+    ASSERT_TRUE(drv.Check(IDC_MGMT_DISABLE, true));
+    s_sim->ErrorStatus(kState, 3);
+    ASSERT_TRUE(drv.Click(IDOK));
+    s_sim->ErrorStatus(kState, 0);
+    EXPECT_EQ(
+        boxes.Texts(),
+        std::vector<std::string>{
+            "The device did not accept the management VLAN settings; the settings it holds are shown."});
+    EXPECT_EQ(s_sim->Get(kState), "1");
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -331,7 +332,7 @@ TEST_F(VlanDialogs, AsymmetricSwitchRefusalsAndApply) {
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{"Voice Vlan is enable,the vlan mode can't change to Asymmetric "
                                        "mode!\nIf you could disable it, please set it through the web!"});
-    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC), 0);
+    EXPECT_TRUE(test::WaitUntil([&] { return dlg.IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC) == 0; }));
 
     s_sim->Set(kVoiceState, "i", "2");
     s_sim->Set(kSurvState, "i", "1");
@@ -531,13 +532,27 @@ TEST_F(VlanDialogs, AddIsRefusedAtTheVlanLimitAndAbove) {
 
 TEST_F(VlanDialogs, PvidDialogRulesAndWrites) {
     s_sim->Set(kTrunkMembers + ".2", "x", "30000000");  // ports 3, 4
-    s_sim->Command("unset " + kPvid + ".2");            // no row for port 2: it keeps PVID 1
+    s_sim->Command("unset " + kPvid + ".2");            // no row for port 2: a port not read
     C8021qVlanSet dlg;
     DialogDriver drv(dlg);
-    WaitRead(dlg);
+    // The missing PVID row keeps Delete waiting (its check needs every port); the PVID dialog opens.
+    ASSERT_TRUE(test::WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_VLAN_PVID); }));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_VLAN_DELETE));
     WithModal<CKSXPVIDConfig>(
         [&] { Click(dlg, IDC_VLAN_PVID); },
         [&](CKSXPVIDConfig& pvid) {
+            // Port 2 has no row: its PVID was not read, so OK (which writes every port) waits.
+            ASSERT_TRUE(test::WaitUntil([&] {
+                return pvid.IsDlgItemEnabled(IDC_PVID_REFRESH) &&
+                       !pvid.GetDlgItemText(IDC_PVID_STATUS).empty() &&
+                       pvid.GetDlgItemText(IDC_PVID_EDIT_BASE + 1) == "1";
+            }));
+            EXPECT_FALSE(pvid.IsDlgItemEnabled(IDC_PVID_APPLY));
+            EXPECT_EQ(pvid.GetDlgItemText(IDC_PVID_STATUS),
+                      "The PVIDs of ports 2 could not be read. Press Refresh to read them again.");
+            EXPECT_EQ(pvid.GetDlgItemText(IDC_PVID_EDIT_BASE + 2), "");
+            s_sim->Set(kPvid + ".2", "u", "1");  // the device takes port 2 again
+            Click(pvid, IDC_PVID_REFRESH);
             ASSERT_TRUE(test::WaitUntil([&] { return pvid.IsDlgItemEnabled(IDC_PVID_APPLY); }));
             EXPECT_EQ(pvid.GetWindowText(), "PVID Configuration");
             EXPECT_EQ(pvid.GetDlgItemText(IDC_PVID_EDIT_BASE + 2), "1");
@@ -546,7 +561,6 @@ TEST_F(VlanDialogs, PvidDialogRulesAndWrites) {
                       "100");  // by port number, not row position
             EXPECT_EQ(pvid.GetDlgItemText(IDC_PVID_EDIT_BASE + 6), "100");
             Screenshot(&pvid, "pvid_28");
-            s_sim->Set(kPvid + ".2", "u", "1");  // the device takes port 2 again
             s_sim->ClearLog();
             TypeText(pvid, IDC_PVID_EDIT_BASE + 3, "100");
             Click(pvid, IDC_PVID_APPLY);
@@ -565,8 +579,10 @@ TEST_F(VlanDialogs, PvidDialogRulesAndWrites) {
             Click(pvid, IDC_PVID_APPLY);
             s_sim->ErrorStatus(kPvid + ".9", 0);
             EXPECT_FALSE(pvid.IsDialogEnded());
-            EXPECT_EQ(pvid.GetDlgItemText(IDC_PVID_EDIT_BASE + 7), "200");
             EXPECT_EQ(test::Sets(s_sim->Requests()).size(), 9u);
+            // The device's PVIDs are read again: port 7 was written before the refusal.
+            ASSERT_TRUE(test::WaitUntil([&] { return pvid.IsDlgItemEnabled(IDC_PVID_APPLY); }));
+            EXPECT_EQ(pvid.GetDlgItemText(IDC_PVID_EDIT_BASE + 7), "200");
             s_sim->ClearLog();
             Click(pvid, IDC_PVID_APPLY);
             EXPECT_EQ(pvid.GetDialogResult(), IDOK);
@@ -577,7 +593,8 @@ TEST_F(VlanDialogs, PvidDialogRulesAndWrites) {
                   "Setting PVID on a Trunk is not supported. Please use Web interface for the "
                   "settings.",
                   "Invalid PVID", "Invalid PVID",
-                  "The device did not accept the PVID of port 9. Ports 9 to 28 were not written."}));
+                  "The device did not accept the PVID of port 9. Ports 9 to 28 were not written. The PVIDs "
+                  "the device holds are shown."}));
     std::vector<std::string> expected;
     for (int p = 1; p <= 28; ++p) {
         expected.push_back("." + std::to_string(p) + "=u:" +
@@ -588,6 +605,52 @@ TEST_F(VlanDialogs, PvidDialogRulesAndWrites) {
     EXPECT_EQ(SetLines(s_sim->Requests(), kPvid.size()), expected);
     WaitRead(dlg);
     EXPECT_EQ(dlg.Guards().pvids[6], 200);
+}
+
+// The asymmetric state not read (a value of another type, no answer while the dialog opens) keeps its
+// Apply unavailable and is named on the status line; the window opens at once on a dead device; a
+// refused write is said and the device's state read again.
+TEST_F(VlanDialogs, AsymmetricStateNotReadAndARefusedWrite) {
+    s_sim->Set(kAsym, "s", "zz");
+    {
+        C8021qVlanSet dlg;
+        DialogDriver drv(dlg);
+        ASSERT_TRUE(test::WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_VLAN_PVID); }));
+        ASSERT_TRUE(test::WaitUntil([&] { return !dlg.GetDlgItemText(IDC_VLAN_STATUS).empty(); }));
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_VLAN_STATUS),
+                  "Could not read the asymmetric VLAN setting. Press Refresh to read again.");
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_VLAN_ASYMMETRIC_APPLY));
+    }
+    s_sim->Set(kAsym, "i", "2");
+    test::UseSimV1(*s_sim, "1000");
+    s_sim->Silence(true);
+    {
+        C8021qVlanSet dlg;
+        QElapsedTimer opening;
+        opening.start();
+        DialogDriver drv(dlg);
+        EXPECT_LT(opening.elapsed(), 800);
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_VLAN_ASYMMETRIC_APPLY));
+        s_sim->Silence(false);
+    }
+    test::UseSimV1(*s_sim);
+    C8021qVlanSet dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    s_sim->ErrorStatus(kAsym, 3);
+    Click(dlg, IDC_VLAN_ASYMMETRIC);
+    Click(dlg, IDC_VLAN_ASYMMETRIC_APPLY);
+    s_sim->ErrorStatus(kAsym, 0);
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{
+                                 "The setting of VLAN, IGMP Snooping, Management VLAN and MAC Address "
+                                 "Table will be reset to default.",
+                                 "The device did not accept the asymmetric VLAN setting; the settings it "
+                                 "holds are shown."}));
+    // The read that follows may still meet the refusal: read again once it has ended.
+    ASSERT_TRUE(test::WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_VLAN_REFRESH); }));
+    Click(dlg, IDC_VLAN_REFRESH);
+    WaitRead(dlg);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC), 0);
 }
 
 class VlanDialogs52 : public VlanDialogs {

@@ -76,6 +76,33 @@ TEST_F(VlanInfo, HiddenApplyWritesTheSendUnknownSwitchOnlyOverARead) {
     EXPECT_FALSE(drv.Ended());
 }
 
+// A send-unknown state of another type is no read: said, and nothing written back; a refused write is
+// said and the values read again.
+TEST_F(VlanInfo, AStateNotReadIsSaidAndARefusedWriteToo) {
+    s_sim->Set(kR + ".48.27.0", "s", "zz");
+    {
+        CVlanInfoDlg dlg;
+        DialogDriver drv(dlg);
+        ASSERT_TRUE(boxes.WaitForCount(1));
+        EXPECT_EQ(boxes.LastText(), "Failed to read the VLAN information.");
+        EXPECT_FALSE(dlg.HasRead());
+        s_sim->ClearLog();
+        dlg.DispatchCommand(IDC_VINFO_APPLY);
+        EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
+    }
+    boxes.Clear();
+    s_sim->Set(kR + ".48.27.0", "i", "1");
+    CVlanInfoDlg dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitUntil([&] { return dlg.HasRead(); }));
+    s_sim->ErrorStatus(kR + ".48.27.0", 3);
+    dlg.DispatchCommand(IDC_VINFO_APPLY);
+    s_sim->ErrorStatus(kR + ".48.27.0", 0);
+    ASSERT_GE(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Texts()[0],
+              "The device did not accept the VLAN information setting; the settings it holds are shown.");
+}
+
 TEST_F(VlanInfo, OtherSnmpVersionsDoNothing) {
     test::UseSimV3(*s_sim, "1", "noauthuser", "1", "", "1", "");
     CVlanInfoDlg dlg;
