@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/ToolWalk.h"
 #include "features/monitoring/SwitchDatabase.h"
 #include "platform/snmplib/Snmp.h"
 #include "platform/sys/Globals.h"
@@ -58,31 +59,8 @@ double FillView() {
 
 // snmpwalk once per column, as a user would read the same columns; seconds for both.
 double ToolWalk(int port) {
-    const auto t0 = Clock::now();
-    for (const char* column : {CSwitchDatabase::kDot1qTpFdbStatus, CSwitchDatabase::kDot1qTpFdbPort}) {
-        std::vector<std::string> args = {
-            "snmpwalk", "-v1", "-c", "quaint", "-r",
-            "0",        "-t",  "3",  "-On",    "127.0.0.1:" + std::to_string(port),
-            column};
-        std::vector<char*> argv;
-        for (auto& a : args) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-        pid_t pid = -1;
-        const int rc = posix_spawnp(&pid, "snmpwalk", &fa, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&fa);
-        int status = 0;
-        if (rc != 0 || waitpid(pid, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            std::fprintf(stderr, "bench_forwarding: snmpwalk failed\n");
-            return -1;
-        }
-    }
-    return std::chrono::duration<double>(Clock::now() - t0).count();
+    return ksx::bench::SnmpwalkColumns(
+        port, {CSwitchDatabase::kDot1qTpFdbStatus, CSwitchDatabase::kDot1qTpFdbPort});
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/ToolWalk.h"
 #include "controls/ListCtrl.h"
 #include "features/port_system/PortSetInfo.h"
 #include "platform/snmplib/Snmp.h"
@@ -60,38 +61,11 @@ double OpenDialog() {
 
 // snmpwalk once per column, as a user would read the same columns; seconds for the six.
 double ToolWalk(int port) {
-    const auto t0 = Clock::now();
+    std::vector<std::string> columns;
     for (int c : kColumns) {
-        std::vector<std::string> args = {"snmpwalk",
-                                         "-v1",
-                                         "-c",
-                                         "quaint",
-                                         "-r",
-                                         "0",
-                                         "-t",
-                                         "3",
-                                         "-On",
-                                         "127.0.0.1:" + std::to_string(port),
-                                         std::string(kPortTable) + "." + std::to_string(c)};
-        std::vector<char*> argv;
-        for (auto& a : args) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-        pid_t pid = -1;
-        const int rc = posix_spawnp(&pid, "snmpwalk", &fa, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&fa);
-        int status = 0;
-        if (rc != 0 || waitpid(pid, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            std::fprintf(stderr, "bench_portdialog: snmpwalk failed\n");
-            return -1;
-        }
+        columns.push_back(std::string(kPortTable) + "." + std::to_string(c));
     }
-    return std::chrono::duration<double>(Clock::now() - t0).count();
+    return ksx::bench::SnmpwalkColumns(port, columns);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "platform/sys/Globals.h"
+#include "tests/support/SimSwitch.h"
 
 extern char** environ;
 
@@ -342,18 +342,7 @@ bool RealSnmpd::Set(const std::string& oid, const std::string& type, const std::
 }
 
 void UseSnmpdV1(const RealSnmpd& agent, const std::string& timeoutMs) {
-    g_strDeviceIP = agent.Address();
-    g_strSnmpPort = std::to_string(agent.Port());
-    g_strSnmpVersion = "1";
-    g_strReadCommunity = "quaint";
-    g_strWriteCommunity = "harbour";
-    g_strSnmpTimeout = timeoutMs;
-    g_strV3SecurityLevel = "1";
-    g_strV3UserName.clear();
-    g_strV3AuthPassword.clear();
-    g_strV3PrivPassword.clear();
-    g_strV3AuthProtocol = "1";
-    g_strV3PrivProtocol = "1";
+    UseAgentV1(agent.Address(), agent.Port(), timeoutMs);
 }
 
 }  // namespace ksx::test

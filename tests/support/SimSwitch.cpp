@@ -366,8 +366,12 @@ bool SimSwitch::WaitForRequests(const std::function<bool(const std::vector<SimRe
 }
 
 void UseSimV1(const SimSwitch& sim, const std::string& timeoutMs) {
-    g_strDeviceIP = sim.Address();
-    g_strSnmpPort = std::to_string(sim.Port());
+    UseAgentV1(sim.Address(), sim.Port(), timeoutMs);
+}
+
+void UseAgentV1(const std::string& address, int port, const std::string& timeoutMs) {
+    g_strDeviceIP = address;
+    g_strSnmpPort = std::to_string(port);
     g_strSnmpVersion = "1";
     g_strReadCommunity = "quaint";
     g_strWriteCommunity = "harbour";

@@ -77,8 +77,10 @@ private:
     std::mutex m_mutex;  // one control exchange at a time
 };
 
-// Points the process-wide connection settings (platform/sys/Globals.h) at this simulator for SNMPv1
-// with the default communities, time-out "3000" unless given.
+// Points the process-wide connection settings (platform/sys/Globals.h) at an agent on address:port for
+// SNMPv1 with the default communities ("quaint" read, "harbour" write) and the given time-out.
+void UseAgentV1(const std::string& address, int port, const std::string& timeoutMs);
+// The same for this simulator, time-out "3000" unless given.
 void UseSimV1(const SimSwitch& sim, const std::string& timeoutMs = "3000");
 // Same for SNMPv3: level "1"/"2"/"3", auth protocol "2" MD5 / "3" SHA, priv protocol "2" DES.
 void UseSimV3(const SimSwitch& sim, const std::string& level, const std::string& user,
