@@ -27,6 +27,19 @@
 
 namespace ksx::lookcheck {
 
+// The port table as the legacy 802.1X dialog opens it: its settings in every row, the widest they get.
+Opened PortConfigFromSettings() {
+    auto d = std::make_shared<Dot1xPortConfig>();
+    d->m_strQuietPeriod = "65535";
+    d->m_strTxPeriod = "65535";
+    d->m_strSuppTimeout = "65535";
+    d->m_strServerTimeout = "65535";
+    d->m_strMaxReq = "10";
+    d->m_strReAuthPeriod = "4294967295";
+    d->m_strReAuthEnabled = "Disabled";
+    return Opened(d);
+}
+
 const std::vector<Entry>& Dialogs() {
     static const std::vector<Entry> entries = {
         // 802.1X.
@@ -36,10 +49,11 @@ const std::vector<Entry>& Dialogs() {
         Menu<C8021XAuRadiusServerDLG>("dot1x_radius", IDM_DOT1X_RADIUS),
         Menu<Dot1xPortConfig>("dot1x_port_config", IDM_DOT1X_PORT_CONFIG, true),
         Child("dot1x_config", Plain<C8021Config>()),
+        Child("dot1x_config_ports", PortConfigFromSettings, true),
         Child("dot1x_status", Plain<C8021Status>(), true),
         Child("dot1x_diagnosis", Plain<C8021Diagnosis>(), true),
         // IP-MAC-port binding.
-        Menu<CSmartBindingSettings>("binding_settings", IDM_SMART_BINDING_SETTINGS),
+        Menu<CSmartBindingSettings>("binding_settings", IDM_SMART_BINDING_SETTINGS, true),
         Menu<CIMPBSmartBinding>("smart_binding", IDM_SMART_BINDING),
         Menu<CIMPBWhiteList>("white_list", IDM_WHITE_LIST),
         Menu<CIMPBBlackList>("black_list", IDM_BLACK_LIST),
