@@ -35,18 +35,14 @@ const char kBadIndex[] = "Please choose a RADIUS server index from 1 to 5.";
 const char kReadFailed[] = "Failed to read the RADIUS servers.";
 const char kDeleteFailed[] = "Failed to delete the RADIUS server: the device did not accept it.";
 
-// Columns: heading, width at the default font, and a wide text a cell shows (the width grows with the
-// font).
+// Columns: heading and width at the default font (the list grows it with the font and its texts).
 struct ListHeading {
     const char* text;
     int width;
-    const char* sample;
 };
 constexpr ListHeading kHeadings[] = {
-    {"Index", 50, "5"},         {"IP Address", 200, "2001:db8:1234:5678::100"},
-    {"Auth-Port", 90, "65535"}, {"Acct-Port", 90, "65535"},
-    {"Timeout", 70, "255"},     {"Retransmit", 100, "255"},
-    {"Key", 50, "*****"},
+    {"Index", 50},   {"IP Address", 200}, {"Auth-Port", 90}, {"Acct-Port", 90},
+    {"Timeout", 70}, {"Retransmit", 100}, {"Key", 50},
 };
 
 // A whole decimal number of at most `digits` digits; false for anything else (empty text too).
@@ -129,16 +125,12 @@ int C8021XAuRadiusServerDLG::OnInitDialog() {
     auto* index = Item<QComboBox>(IDC_D1XR_INDEX);
     index->addItems({"1", "2", "3", "4", "5"});
     SetupControls();
-    int listWidth = 26;
     for (const ListHeading& h : kHeadings) {
-        const int width =
-            std::max({h.width, m_list->GetStringWidth(h.text) + 16, m_list->GetStringWidth(h.sample) + 24});
-        m_list->InsertColumn(m_list->GetColumnCount(), h.text, LVCFMT_CENTER, width);
-        listWidth += width;
+        m_list->InsertColumn(m_list->GetColumnCount(), h.text, LVCFMT_CENTER, h.width);
     }
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     m_list->ModifyListStyle(0, LVS_SINGLESEL);
-    m_list->setMinimumSize(listWidth, 140);
+    m_list->setMinimumHeight(140);
     StartRead();
     return 1;
 }

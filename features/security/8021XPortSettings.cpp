@@ -68,25 +68,15 @@ bool ParseField(const std::string& text, int low, int high, int& value) {
     return value >= low && value <= high;
 }
 
-// Columns: heading, width at the default font, and the widest text a cell shows (the width grows with
-// the font so that it is never cut).
+// Columns: heading and width at the default font (the list grows it with the font and its texts).
 struct ListHeading {
     const char* text;
     int width;
-    const char* sample;
 };
 constexpr ListHeading kHeadings[] = {
-    {" Port", 50, "52"},
-    {" AdmDir ", 70, "Both"},
-    {" Port Control", 140, "Force UnAhthorized"},
-    {" Tx Period", 110, "65535"},
-    {" Quiet Period", 110, "65535"},
-    {" Supp Timeout", 110, "65535"},
-    {" ServerTimeout", 110, "65535"},
-    {" Max Req", 80, "10"},
-    {"ReAuth Period", 110, "65535"},
-    {" ReAuth", 70, "Disabled"},
-    {" Capability", 120, "Authenticator"},
+    {" Port", 50},          {" AdmDir ", 70},       {" Port Control", 140},  {" Tx Period", 110},
+    {" Quiet Period", 110}, {" Supp Timeout", 110}, {" ServerTimeout", 110}, {" Max Req", 80},
+    {"ReAuth Period", 110}, {" ReAuth", 70},        {" Capability", 120},
 };
 
 }  // namespace
@@ -172,16 +162,11 @@ int C8021XPortSettings::OnInitDialog() {
     CDialog::OnInitDialog();
     m_pSelectedPorts.assign(static_cast<size_t>(std::max(g_nPortNum, 0)), 0);
     SetupControls();
-    int listWidth = 26;
     for (const ListHeading& h : kHeadings) {
-        // As wide as given, or as the heading needs in a larger font.
-        const int width =
-            std::max({h.width, m_list->GetStringWidth(h.text) + 16, m_list->GetStringWidth(h.sample) + 24});
-        m_list->InsertColumn(m_list->GetColumnCount(), h.text, LVCFMT_CENTER, width);
-        listWidth += width;
+        m_list->InsertColumn(m_list->GetColumnCount(), h.text, LVCFMT_CENTER, h.width);
     }
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    m_list->setMinimumSize(listWidth, 260);
+    m_list->setMinimumHeight(260);
     StartWalk();
     m_bTrunkEnded = false;
     m_TrunkModule.ReadTrunkPorts();

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
-#include <tuple>
+#include <utility>
 
 #include "controls/ListCtrlEx.h"
 #include "core/SnmpReply.h"
@@ -87,19 +87,14 @@ int C8021XUserDLG::OnInitDialog() {
         Item<QLineEdit>(id)->setMaxLength(15);
     }
     EnableDlgItem(IDC_D1XU_TOTAL, false);
-    int listWidth = 26;
-    // Heading, width at the default font, and a text as wide as a cell gets (names have 15 characters).
-    const std::tuple<const char*, int, const char*> columns[] = {
-        {"Id", 50, "99"}, {" User Name", 150, "abcdefghijklmno"}, {" Password ", 150, "*****"}};
-    for (const auto& [heading, width, sample] : columns) {
-        const int w =
-            std::max({width, m_list->GetStringWidth(heading) + 16, m_list->GetStringWidth(sample) + 24});
-        m_list->InsertColumn(m_list->GetColumnCount(), heading, LVCFMT_CENTER, w);
-        listWidth += w;
+    // Heading and width at the default font.
+    const std::pair<const char*, int> columns[] = {{"Id", 50}, {" User Name", 150}, {" Password ", 150}};
+    for (const auto& [heading, width] : columns) {
+        m_list->InsertColumn(m_list->GetColumnCount(), heading, LVCFMT_CENTER, width);
     }
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     m_list->ModifyListStyle(0, LVS_SINGLESEL);
-    m_list->setMinimumSize(listWidth, 180);
+    m_list->setMinimumHeight(180);
     StartRead();
     return 1;
 }

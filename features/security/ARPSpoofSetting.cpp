@@ -29,16 +29,13 @@ const ui::RegisterFeature kRegister(IDM_ARP_SPOOFING, [] {
     dlg.DoModal();
 });
 
-// Widths are the pixels at the default font, or what the widest value needs in a larger one.
+// Widths are the pixels at the default font (the list grows them with the font and the texts).
 struct Column {
     const char* heading;
     int width;
-    const char* sample;
 };
-constexpr Column kColumns[] = {{"Index", 50, "00"},
-                               {"Router/Gateway IP Address", 190, "Router/Gateway IP Address"},
-                               {"Router/Gateway MAC Address", 195, "Router/Gateway MAC Address"},
-                               {"Ports", 150, "1-4,6"}};
+constexpr Column kColumns[] = {
+    {"Index", 50}, {"Router/Gateway IP Address", 190}, {"Router/Gateway MAC Address", 195}, {"Ports", 150}};
 
 // A row keyed by its index, the gateway address; a row whose index is no IPv4 address is skipped.
 std::optional<arp::Entry> ParseRow(const WalkStep& step) {
@@ -109,14 +106,10 @@ int CARPSpoofSetting::OnInitDialog() {
     SetTopmost(true);
     CDialog::OnInitDialog();
     SetIcon(QApplication::windowIcon());
-    int width = 24;
     for (int i = 0; i < 4; ++i) {
-        const int w = std::max(kColumns[i].width, m_list->GetStringWidth(kColumns[i].sample) + 20);
-        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, w);
-        width += w;
+        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, kColumns[i].width);
     }
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    m_list->setMinimumWidth(width);
     Load();
     return 1;
 }

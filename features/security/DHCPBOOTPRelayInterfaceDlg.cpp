@@ -58,12 +58,9 @@ int CDHCPBOOTPRelayInterfaceDlg::OnInitDialog() {
     SetIcon(QApplication::windowIcon());
     m_list->SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     m_list->ModifyListStyle(0, LVS_SINGLESEL);
-    // As wide as given, or as the widest text needs in a larger font.
-    const int first = std::max(80, m_list->GetStringWidth("Interface") + 16);
-    const int second = std::max(120, m_list->GetStringWidth("255.255.255.255") + 16);
-    m_list->InsertColumn(0, "Interface", LVCFMT_LEFT, first);
-    m_list->InsertColumn(1, "Server", LVCFMT_LEFT, second);
-    m_list->setMinimumSize(first + second + 24, 140);
+    m_list->InsertColumn(0, "Interface", LVCFMT_LEFT, 80);
+    m_list->InsertColumn(1, "Server", LVCFMT_LEFT, 120);
+    m_list->setMinimumHeight(140);
     SetDlgItemText(IDC_RLI_INTERFACE, "System");
     m_logic.SetOwnerWnd(this);
     Refresh();

@@ -45,13 +45,10 @@ int CDHCPLocalRelayDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SetIcon(QApplication::windowIcon());
     m_list->SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    const int widths[] = {std::max(80, m_list->GetStringWidth("VLAN ID") + 16),
-                          std::max(120, m_list->GetStringWidth("WWWWWWWWWWWW") + 16),
-                          std::max(80, m_list->GetStringWidth("Disabled") + 16)};
-    m_list->InsertColumn(0, "VLAN ID", LVCFMT_LEFT, widths[0]);
-    m_list->InsertColumn(1, "VLAN name", LVCFMT_LEFT, widths[1]);
-    m_list->InsertColumn(2, "State", LVCFMT_LEFT, widths[2]);
-    m_list->setMinimumSize(widths[0] + widths[1] + widths[2] + 24, 160);
+    m_list->InsertColumn(0, "VLAN ID", LVCFMT_LEFT, 80);
+    m_list->InsertColumn(1, "VLAN name", LVCFMT_LEFT, 120);
+    m_list->InsertColumn(2, "State", LVCFMT_LEFT, 80);
+    m_list->setMinimumHeight(160);
     Item<QComboBox>(IDC_RLL_STATUS)->addItems({"Enabled", "Disabled"});
     EnableDlgItem(IDC_RLL_NAME, false);
     m_logic.SetOwnerWnd(this);

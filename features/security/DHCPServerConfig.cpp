@@ -69,7 +69,7 @@ int CDHCPServerConfig::OnInitDialog() {
     m_list->InsertColumn(0, "Port", LVCFMT_CENTER, 100);
     m_list->InsertColumn(1, "State", LVCFMT_CENTER, 400);
     m_list->SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | 0x100);  // and flat scroll bars
-    m_list->setMinimumSize(100 + 400 + 24, 300);
+    m_list->setMinimumHeight(300);
     m_nPortCount = std::max(g_nPortNum, 0);
     m_pPortState.assign(static_cast<size_t>(m_nPortCount), 0);
     m_range.Fill(m_nPortCount);

@@ -88,7 +88,6 @@ int CDHCPServerScreenDlg::OnInitDialog() {
     m_ServerList->ModifyListStyle(0, LVS_SINGLESEL);
     m_ServerList->InsertColumn(0, "Index", LVCFMT_LEFT, 150);
     m_ServerList->InsertColumn(1, "IP Address", LVCFMT_LEFT, 450);
-    m_ServerList->setMinimumWidth(150 + 450 + 24);
     Refresh();
     return 1;
 }

@@ -112,13 +112,11 @@ int Dot1xPortConfig::OnInitDialog() {
     CDialog::OnInitDialog();
     SetIcon(QApplication::windowIcon());
     m_pPortControl.assign(static_cast<size_t>(std::max(g_nPortNum, 0)), 0);
-    int width = 24;
     for (const char* heading : kHeadings) {
         m_list->InsertColumn(heading, m_list->GetColumnCount());
-        width += m_list->GetColumnWidth(m_list->GetColumnCount() - 1);
     }
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | 0x100);  // and flat scroll bars
-    m_list->setMinimumSize(width, 300);
+    m_list->setMinimumHeight(300);
     m_range.Fill(g_nPortNum);
     auto* to = Item<QComboBox>(IDC_L1XP_TO);
     to->setCurrentIndex(to->count() - 1);

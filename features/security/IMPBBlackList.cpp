@@ -26,16 +26,12 @@ const ui::RegisterFeature kRegister(IDM_BLACK_LIST, [] {
     dlg.DoModal();
 });
 
-// Widths are the pixels at the default font, or what the widest value needs in a larger one.
+// Widths are the pixels at the default font (the list grows them with the font and the texts).
 struct Column {
     const char* heading;
     int width;
-    const char* sample;
 };
-constexpr Column kColumns[] = {{"VID", 85, "0000"},
-                               {"IP Address", 185, "2001:db8::42:ff"},
-                               {"Mac Address", 200, "00-00-00-00-00-00"},
-                               {"Port", 90, "00"}};
+constexpr Column kColumns[] = {{"VID", 85}, {"IP Address", 185}, {"Mac Address", 200}, {"Port", 90}};
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() &&
@@ -83,14 +79,10 @@ int CIMPBBlackList::OnInitDialog() {
     SetTopmost(true);
     CDialog::OnInitDialog();
     SetIcon(QApplication::windowIcon());
-    int width = 24;
     for (int i = 0; i < 4; ++i) {
-        const int w = std::max(kColumns[i].width, m_list->GetStringWidth(kColumns[i].sample) + 20);
-        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, w);
-        width += w;
+        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, kColumns[i].width);
     }
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    m_list->setMinimumWidth(width);
     m_logic.SetOwnerWnd(this);
     Load();
     return 1;

@@ -33,17 +33,13 @@ const ui::RegisterFeature kRegister(IDM_SMART_BINDING, [] {
 // Period of the reloads while a scan runs.
 const Tunable kScanTickMs("impb.scan-tick-ms", 4000);
 
-// Widths are the pixels at the default font, or what the widest value needs in a larger one.
+// Widths are the pixels at the default font (the list grows them with the font and the texts).
 struct Column {
     const char* heading;
     int width;
-    const char* sample;
 };
-constexpr Column kColumns[] = {{"VID", 100, "0000"},
-                               {"IP Address", 160, "0000:0000:0000:0000:0000:0000:0000:0000"},
-                               {"Mac Address", 170, "00-00-00-00-00-00"},
-                               {"Port", 110, "00"},
-                               {"Binding", 100, "Not Bound"}};
+constexpr Column kColumns[] = {
+    {"VID", 100}, {"IP Address", 160}, {"Mac Address", 170}, {"Port", 110}, {"Binding", 100}};
 
 std::string AddFailure(CIMPFunclogic::AllowedResult result) {
     switch (result) {
@@ -117,14 +113,10 @@ int CIMPBSmartBinding::OnInitDialog() {
     SetTopmost(true);
     CDialog::OnInitDialog();
     SetIcon(QApplication::windowIcon());
-    int width = 24;
     for (int i = 0; i < 5; ++i) {
-        const int w = std::max(kColumns[i].width, m_list->GetStringWidth(kColumns[i].sample) + 20);
-        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, w);
-        width += w;
+        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, kColumns[i].width);
     }
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    m_list->setMinimumWidth(width);
     m_logic.SetOwnerWnd(this);
     Load();
     return 1;

@@ -22,15 +22,12 @@ const ui::RegisterFeature kRegister(IDM_WHITE_LIST, [] {
     dlg.DoModal();
 });
 
-// Widths are the pixels at the default font, or what the widest value needs in a larger one.
+// Widths are the pixels at the default font (the list grows them with the font and the texts).
 struct Column {
     const char* heading;
     int width;
-    const char* sample;
 };
-constexpr Column kColumns[] = {{"IP Address", 200, "0000:0000:0000:0000:0000:0000:0000:0000"},
-                               {"Mac Address", 220, "00-00-00-00-00-00"},
-                               {"Port", 160, "00"}};
+constexpr Column kColumns[] = {{"IP Address", 200}, {"Mac Address", 220}, {"Port", 160}};
 
 }  // namespace
 
@@ -58,14 +55,10 @@ int CIMPBWhiteList::OnInitDialog() {
     SetTopmost(true);
     CDialog::OnInitDialog();
     SetIcon(QApplication::windowIcon());
-    int width = 24;
     for (int i = 0; i < 3; ++i) {
-        const int w = std::max(kColumns[i].width, m_list->GetStringWidth(kColumns[i].sample) + 20);
-        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, w);
-        width += w;
+        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, kColumns[i].width);
     }
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    m_list->setMinimumWidth(width);
     m_logic.SetOwnerWnd(this);
     Load();
     return 1;

@@ -30,16 +30,13 @@ const char kListReadFailed[] = "Failed to read the binding settings of the ports
 const char kTrunksReadFailed[] =
     "Failed to read the trunk membership of the ports. Press Refresh to read it again.";
 
-// Widths are the pixels at the default font, or what the widest value needs in a larger one.
+// Widths are the pixels at the default font (the list grows them with the font and the texts).
 struct Column {
     const char* heading;
     int width;
-    const char* sample;
 };
-constexpr Column kColumns[] = {{"Port", 80, "Port"},
-                               {"Admin State", 120, "Admin State"},
-                               {"Also inspect IP packets", 180, "Also inspect IP packets"},
-                               {"DHCP Snooping", 120, "DHCP Snooping"}};
+constexpr Column kColumns[] = {
+    {"Port", 80}, {"Admin State", 120}, {"Also inspect IP packets", 180}, {"DHCP Snooping", 120}};
 
 QString EnabledText(const std::string& value) {
     if (value.empty()) {
@@ -84,14 +81,10 @@ int CSmartBindingSettings::OnInitDialog() {
     Item<QComboBox>(IDC_IMPBSET_ADMIN)->addItems({"Disabled", "Enabled"});
     Item<QComboBox>(IDC_IMPBSET_INSPECTION)->addItems({"ARP Inspection", "ARP+IP Inspection"});
     Item<QComboBox>(IDC_IMPBSET_DHCP)->addItems({"Disabled", "Enabled"});
-    int width = 24;
     for (int i = 0; i < 4; ++i) {
-        const int w = std::max(kColumns[i].width, m_list->GetStringWidth(kColumns[i].sample) + 20);
-        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, w);
-        width += w;
+        m_list->InsertColumn(i, kColumns[i].heading, LVCFMT_CENTER, kColumns[i].width);
     }
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    m_list->setMinimumWidth(width);
     m_logic.SetOwnerWnd(this);
     Load();
     return 1;

@@ -155,7 +155,6 @@ int CTrafficSegDlg::OnInitDialog() {
     m_ForwardingList->SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     m_ForwardingList->InsertColumn(0, "Port", LVCFMT_LEFT, 150);
     m_ForwardingList->InsertColumn(1, "Forwarding Port", LVCFMT_LEFT, 300);
-    m_ForwardingList->setMinimumWidth(150 + 300 + 24);
     auto* from = Item<QComboBox>(IDC_TSEG_FROM_PORT);
     for (int p = 1; p <= m_nPortNum; ++p) {
         from->addItem(QString::number(p));
