@@ -2,7 +2,6 @@
 #include "features/common/DirectListView.h"
 
 #include <QApplication>
-#include <QScrollBar>
 #include <algorithm>
 #include <cstdlib>
 
@@ -45,13 +44,6 @@ int CDirectListView::OnInitDialog() {
     for (size_t c = 0; c < m_setup.headings.size(); ++c) {
         m_list->InsertColumn(QString::fromStdString(m_setup.headings[c]), static_cast<int>(c));
     }
-    // Wide enough for every column up to a screen-friendly width; wider tables scroll.
-    int width = 0;
-    for (int c = 0; c < m_list->GetColumnCount(); ++c) {
-        width += m_list->GetColumnWidth(c);
-    }
-    const int limit = m_list->fontMetrics().averageCharWidth() * 130;
-    m_list->setMinimumWidth(std::min(width + m_list->verticalScrollBar()->sizeHint().width() + 8, limit));
     m_list->ModifyListStyle(0, LVS_SINGLESEL);
     m_list->SetExtendedStyle(0x120);
     SetWindowText(m_setup.caption);
@@ -119,13 +111,7 @@ bool CDirectListView::OnReply(const DirectReply& reply, bool v3) {
     }
     const int at = m_list->GetItemCount();
     for (size_t c = 0; c < cells->size(); ++c) {
-        const QString text = QString::fromStdString((*cells)[c]);
-        m_list->SetItemTextEx(at, static_cast<int>(c), text);
-        // A column is as wide as its heading asks, and wider where a cell needs it: no cell is cut.
-        const int need = m_list->fontMetrics().horizontalAdvance(text) + 16;
-        if (need > m_list->GetColumnWidth(static_cast<int>(c))) {
-            m_list->SetColumnWidth(static_cast<int>(c), need);
-        }
+        m_list->SetItemTextEx(at, static_cast<int>(c), QString::fromStdString((*cells)[c]));
     }
     if (m_setup.countId != 0) {
         SetDlgItemText(m_setup.countId, std::to_string(at + 1));

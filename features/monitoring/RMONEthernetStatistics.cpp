@@ -67,38 +67,21 @@ int CRMONEthernetStatistics::OnInitDialog() {
         "Index", "Port", "Drop Event", "Octets ", "Packets ", "Broadcast \n Packets", "Multicast \n Packets",
         "Owner", ""};
     for (int c = 0; c < 9; ++c) {
-        m_list->InsertColumn(c, headings[c], LVCFMT_LEFT, FixedWidths().w);
+        m_list->InsertColumn(c, headings[c], LVCFMT_LEFT);
+    }
+    // The counters as wide as their headings need; index, port and owner share the rest of the list's
+    // width.
+    m_list->SetColumnSample(2, "Drop Event ", 10);
+    m_list->SetColumnSample(3, "Octets    ", 20);
+    m_list->SetColumnSample(4, "Packets ", 15);
+    m_list->SetColumnSample(5, "Broadcast ", 10);
+    m_list->SetColumnSample(6, "Multicast ", 10);
+    for (int c : {0, 1, 7}) {
+        m_list->SetColumnFill(c, 20);
     }
     Relayout();
     ReadTable();
     return 1;
-}
-
-CRMONEthernetStatistics::Widths CRMONEthernetStatistics::FixedWidths() const {
-    // Counter columns are at least as wide as the largest Counter32.
-    const int counter = TextWidth("4294967295") + 10;
-    Widths w{};
-    w.b = std::max(TextWidth("Broadcast \n Packets ") + 10, counter);
-    w.m = std::max(TextWidth("Multicast \n Packets ") + 10, counter);
-    w.d = std::max(TextWidth("Drop Event ") + 10, counter);
-    w.p = std::max(TextWidth("Packets ") + 15, counter);
-    w.o = std::max(TextWidth("Octets    ") + 20, counter);
-    w.w = std::max({ButtonWidth(), TextWidth("65535") + 15, TextWidth("Owner") + 15});
-    return w;
-}
-
-int CRMONEthernetStatistics::NeededListWidth() const {
-    const Widths w = FixedWidths();
-    return w.b + w.m + w.d + w.p + w.o + 4 * w.w + 20;
-}
-
-void CRMONEthernetStatistics::SizeColumns() {
-    const Widths f = FixedWidths();
-    const int w = std::max(f.w, (ListSpace() - f.b - f.m - f.d - f.p - f.o) / 4);
-    const int widths[] = {w, w, f.d, f.o, f.p, f.b, f.m, w, w};
-    for (int c = 0; c < 9 && c < m_list->GetColumnCount(); ++c) {
-        m_list->SetColumnWidth(c, widths[c]);
-    }
 }
 
 void CRMONEthernetStatistics::StartRead() {

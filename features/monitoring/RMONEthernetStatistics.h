@@ -21,8 +21,6 @@ protected:
     void CreateControls() override;
     int OnInitDialog() override;
     void StartRead() override;
-    void SizeColumns() override;
-    int NeededListWidth() const override;
 
     void Fill();
     void Apply();
@@ -30,10 +28,4 @@ protected:
     // refused.
     bool ClearPortEntries(int port);
     void Delete(int row);
-
-private:
-    struct Widths {
-        int b, m, d, p, o, w;
-    };
-    Widths FixedWidths() const;
 };

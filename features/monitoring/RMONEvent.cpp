@@ -82,7 +82,15 @@ int CRMONEvent::OnInitDialog() {
     InitDialog("RMON Event Configuration");
     const char* headings[] = {"Index", "Description", "Type", "Community", "Owner", " Last Time Sent", ""};
     for (int c = 0; c < 7; ++c) {
-        m_list->InsertColumn(c, headings[c], LVCFMT_LEFT, MinimumColumn());
+        m_list->InsertColumn(c, headings[c], LVCFMT_LEFT);
+    }
+    // Description, community and the time sent as wide as their headings need (the time with room for
+    // its text); index, type and owner share the rest of the list's width.
+    m_list->SetColumnSample(1, "Description ", 10);
+    m_list->SetColumnSample(3, "Community ", 10);
+    m_list->SetColumnSample(5, "Last Time Sent ", 110);
+    for (int c : {0, 2, 4}) {
+        m_list->SetColumnFill(c, 20);
     }
     Relayout();
     Item<QComboBox>(IDC_RMONE_TYPE)->addItems({kTypes[0], kTypes[1], kTypes[2], kTypes[3]});
@@ -90,26 +98,6 @@ int CRMONEvent::OnInitDialog() {
     ReadTable();
     m_rmon.StartCommunityWalk();
     return 1;
-}
-
-int CRMONEvent::MinimumColumn() const {
-    return std::max({ButtonWidth(), TextWidth("Log and Trap") + 10, TextWidth("Owner") + 15});
-}
-
-int CRMONEvent::NeededListWidth() const {
-    return TextWidth("Description ") + 10 + TextWidth("Community ") + 10 + TextWidth("Last Time Sent ") + 10 +
-           100 + 4 * MinimumColumn() + 20;
-}
-
-void CRMONEvent::SizeColumns() {
-    const int a = TextWidth("Description ") + 10;
-    const int b = TextWidth("Community ") + 10;
-    const int l = TextWidth("Last Time Sent ") + 10;
-    const int w = std::max(MinimumColumn(), (ListSpace() - a - b - (l + 100)) / 4);
-    const int widths[] = {w, a, w, b, w, l + 100, w};
-    for (int c = 0; c < 7 && c < m_list->GetColumnCount(); ++c) {
-        m_list->SetColumnWidth(c, widths[c]);
-    }
 }
 
 void CRMONEvent::StartRead() {

@@ -19,8 +19,6 @@ protected:
     int OnInitDialog() override;
     // The event read: the alarms' event references first, then the event table.
     void StartRead() override;
-    void SizeColumns() override;
-    int NeededListWidth() const override;
     // Apply waits for the community names as well.
     bool ApplyReady() const override { return m_communityEnded; }
 
@@ -29,7 +27,6 @@ protected:
     void Delete(int row);
 
 private:
-    int MinimumColumn() const;
     void ClearForm();
 
     bool m_readPending = false;     // an event read waits for the alarms' event references

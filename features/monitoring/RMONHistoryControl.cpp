@@ -62,32 +62,20 @@ int CRMONHistoryControl::OnInitDialog() {
     const char* headings[] = {"Index", "Port", "Buckets Requested", "Buckets Granted", "Interval",
                               "Owner", ""};
     for (int c = 0; c < 7; ++c) {
-        m_list->InsertColumn(c, headings[c], LVCFMT_LEFT, MinimumColumn());
+        m_list->InsertColumn(c, headings[c], LVCFMT_LEFT);
+    }
+    // The bucket counts and the interval as wide as their headings need; index, port and owner share
+    // the rest of the list's width.
+    m_list->SetColumnSample(2, "Buckets Requested ", 10);
+    m_list->SetColumnSample(3, "Buckets Granted ", 10);
+    m_list->SetColumnSample(4, "Interval ", 10);
+    for (int c : {0, 1, 5}) {
+        m_list->SetColumnFill(c, 20);
     }
     Relayout();
     ResetForm();
     ReadTable();
     return 1;
-}
-
-int CRMONHistoryControl::MinimumColumn() const {
-    return std::max({ButtonWidth(), TextWidth("65535") + 15, TextWidth("Owner") + 15});
-}
-
-int CRMONHistoryControl::NeededListWidth() const {
-    return TextWidth("Buckets Requested ") + 10 + TextWidth("Buckets Granted ") + 10 +
-           TextWidth("Interval ") + 10 + 4 * MinimumColumn() + 20;
-}
-
-void CRMONHistoryControl::SizeColumns() {
-    const int r = TextWidth("Buckets Requested ") + 10;
-    const int g = TextWidth("Buckets Granted ") + 10;
-    const int i = TextWidth("Interval ") + 10;
-    const int w = std::max(MinimumColumn(), (ListSpace() - r - g - i) / 4);
-    const int widths[] = {w, w, r, g, i, w, w};
-    for (int c = 0; c < 7 && c < m_list->GetColumnCount(); ++c) {
-        m_list->SetColumnWidth(c, widths[c]);
-    }
 }
 
 void CRMONHistoryControl::StartRead() {

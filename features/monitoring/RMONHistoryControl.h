@@ -17,8 +17,6 @@ protected:
     void CreateControls() override;
     int OnInitDialog() override;
     void StartRead() override;
-    void SizeColumns() override;
-    int NeededListWidth() const override;
 
     void Fill();
     void Apply();
@@ -26,5 +24,4 @@ protected:
 
 private:
     void ResetForm();
-    int MinimumColumn() const;
 };

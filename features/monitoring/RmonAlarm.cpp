@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "platform/sys/Globals.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -124,29 +125,20 @@ void CRmonAlarm::CreateControls() {
 
 int CRmonAlarm::OnInitDialog() {
     InitDialog("RMON Alarm Configuration");
-    // The device's widths, or wider where the font needs it for the heading or the widest cell.
-    struct Col {
-        const char* heading;
-        int width;
-        const char* widest;
-    };
-    const Col columns[] = {{"Index", 50, "65535"},
-                           {"Interval", 70, "2147483647"},
-                           {"Variable", 70, "1.3.6.1.2.1.2.2.1.21.52"},
-                           {"Sample Type", 120, "Absolute value"},
-                           {"Rising Threshold", 130, "2147483647"},
-                           {"Falling Threshold", 135, "2147483647"},
-                           {"Rising Event Index", 150, "65535"},
-                           {"Falling Event Index", 150, "65535"},
-                           {"Owner", 50, "monitor"},
-                           {"", 70, ""}};
+    // The last column holds the rows' Delete buttons.
+    const std::pair<const char*, int> columns[] = {{"Index", 50},
+                                                   {"Interval", 70},
+                                                   {"Variable", 70},
+                                                   {"Sample Type", 120},
+                                                   {"Rising Threshold", 130},
+                                                   {"Falling Threshold", 135},
+                                                   {"Rising Event Index", 150},
+                                                   {"Falling Event Index", 150},
+                                                   {"Owner", 50},
+                                                   {"", 70}};
     int c = 0;
-    for (const Col& col : columns) {
-        int width = std::max({col.width, TextWidth(col.heading) + 15, TextWidth(col.widest) + 15});
-        if (col.heading[0] == '\0') {
-            width = std::max(width, ButtonWidth());
-        }
-        m_list->InsertColumn(c++, col.heading, LVCFMT_LEFT, width);
+    for (const auto& [heading, width] : columns) {
+        m_list->InsertColumn(c++, heading, LVCFMT_LEFT, width);
     }
     Relayout();
     auto* sample = Item<QComboBox>(IDC_RMONA_SAMPLE_TYPE);
@@ -155,14 +147,6 @@ int CRmonAlarm::OnInitDialog() {
     SetDlgItemText(IDC_RMONA_INTERVAL, "300");
     ReadTable();
     return 1;
-}
-
-int CRmonAlarm::NeededListWidth() const {
-    int width = 0;
-    for (int c = 0; c < m_list->GetColumnCount(); ++c) {
-        width += m_list->GetColumnWidth(c);
-    }
-    return width;
 }
 
 void CRmonAlarm::StartRead() {

@@ -25,7 +25,6 @@ protected:
     void CreateControls() override;
     int OnInitDialog() override;
     void StartRead() override;
-    int NeededListWidth() const override;
 
     void Fill();
     void ApplyStart();

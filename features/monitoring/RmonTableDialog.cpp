@@ -8,8 +8,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -63,36 +61,15 @@ void CRmonTableDialog::InitDialog(const std::string& title) {
 }
 
 void CRmonTableDialog::Relayout() {
-    // Rows tall enough for their Delete button, and a list wide enough for every column.
     QPushButton probe("Delete");
     probe.setFont(m_list->font());
     QHeaderView* rows = m_list->verticalHeader();
     rows->setDefaultSectionSize(std::max(rows->defaultSectionSize(), probe.minimumSizeHint().height() + 2));
-    const int needed = NeededListWidth();
-    if (needed > 0) {
-        m_list->setMinimumWidth(needed + 2 * m_list->frameWidth() + 24);
+    // The buttons' column shows their whole caption: a button covers its cell, and the grid line takes
+    // a pixel of the column.
+    if (ButtonColumn() >= 0) {
+        m_list->SetColumnSample(ButtonColumn(), QString(), probe.sizeHint().width() + 1);
     }
-}
-
-int CRmonTableDialog::TextWidth(const char* text) const {
-    // A heading of several lines is as wide as its widest line.
-    int widest = 0;
-    for (const QString& line : ui::ToQ(text).split('\n')) {
-        widest = std::max(widest, m_list->GetStringWidth(line));
-    }
-    return widest;
-}
-
-int CRmonTableDialog::ListSpace() const {
-    // From the list's own size: during its resize the viewport has not followed yet.
-    const QScrollBar* bar = m_list->verticalScrollBar();
-    return m_list->width() - 2 * m_list->frameWidth() - (bar->isVisible() ? bar->width() : 0) - 2;
-}
-
-int CRmonTableDialog::ButtonWidth() const {
-    QPushButton probe("Delete");
-    probe.setFont(m_list->font());
-    return probe.sizeHint().width() + 4;
 }
 
 void CRmonTableDialog::SetBusy(bool busy) {
@@ -144,13 +121,8 @@ int CRmonTableDialog::AppendRow(const std::vector<std::string>& cells) {
 void CRmonTableDialog::FillEnded(bool tableRead, const char* failText) {
     m_applyAllowed = tableRead;
     SetBusy(false);
-    SizeColumns();
+    m_list->FitColumns();
     m_list->RefreshButtons();
-    // Once more after the pending layout work, as a posted size message would.
-    QTimer::singleShot(0, this, [this] {
-        SizeColumns();
-        m_list->RefreshButtons();
-    });
     if (!tableRead) {
         Tell(failText);
     }
@@ -180,10 +152,7 @@ void CRmonTableDialog::Tell(const std::string& text) {
 
 bool CRmonTableDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_list && m_list != nullptr) {
-        if (event->type() == QEvent::Resize) {
-            SizeColumns();
-            m_list->RefreshButtons();
-        } else if (event->type() == QEvent::FontChange) {
+        if (event->type() == QEvent::FontChange) {
             Relayout();
         }
     }

@@ -1,7 +1,7 @@
 // What the four RMON table dialogs (alarm, event, Ethernet statistics, history control) share: a report
 // list whose last column holds each row's "Delete" button, the controls that are unavailable while a
 // read runs, the read (owner window, then the table's walk), the fill from the logic's list on the walk's
-// end message, and the column widths re-applied whenever the list changes size.
+// end message. The list fits its columns to the font, their headings and texts and its own width.
 //
 // While a read runs the busy controls and the rows' Delete buttons are disabled; they come back when the
 // list has been filled. After a read that did not reach the end of its table the list shows what was
@@ -69,18 +69,8 @@ protected:
     // Whether Apply may be used besides a whole read of the table (default: yes).
     virtual bool ApplyReady() const { return true; }
 
-    // Column widths for the list's current size (the default: nothing).
-    virtual void SizeColumns() {}
-    // The list width the columns need at the current font (a minimum for the list).
-    virtual int NeededListWidth() const { return 0; }
-    // The width the columns may fill without a horizontal scroll bar.
-    int ListSpace() const;
-    // Width of a text in the list's font.
-    int TextWidth(const char* text) const;
-    // Width a column of Delete buttons needs.
-    int ButtonWidth() const;
-
-    // Row height for the buttons and the list's minimum width; call once the columns exist.
+    // Rows tall enough for their Delete buttons, and their column wide enough; call once the columns
+    // exist.
     void Relayout();
 
     bool eventFilter(QObject* watched, QEvent* event) override;

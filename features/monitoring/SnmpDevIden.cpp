@@ -2,6 +2,7 @@
 #include "features/monitoring/SnmpDevIden.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -56,6 +57,26 @@ std::optional<std::string> FromUtf8(const std::optional<std::string>& octets) {
     return text;
 }
 
+// A wrapped text is as tall as its lines at its width: a layout asks a label only for its one-line
+// height, so the label's minimum height follows its width and its text.
+void FitWrappedHeight(QLabel* label) {
+    const int height = label->heightForWidth(label->width());
+    if (height > 0 && label->minimumHeight() != height) {
+        label->setMinimumHeight(height);
+    }
+}
+
+class WrappedHeight : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize) {
+            FitWrappedHeight(static_cast<QLabel*>(watched));
+        }
+        return false;
+    }
+};
+
 }  // namespace
 
 CSnmpDevIden::CSnmpDevIden(QWidget* parent)
@@ -97,6 +118,7 @@ void CSnmpDevIden::CreateControls() {
     auto description = form.Group("Description", IDC_SYSINFO_DESCRIPTION_GROUP);
     auto* descr = description.Add(description.Label("", IDC_SYSINFO_DESCRIPTION));
     descr->setWordWrap(true);
+    descr->installEventFilter(new WrappedHeight(descr));
     descr->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* objectId = form.Field("Object OID:", form.Label("", IDC_SYSINFO_OBJECT_ID));
     objectId->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -140,6 +162,7 @@ std::string CSnmpDevIden::RunningTime(unsigned long long hundredths) {
 void CSnmpDevIden::ShowSystemInfo(const SystemInfo& info) {
     if (info.descr) {
         SetDlgItemText(IDC_SYSINFO_DESCRIPTION, *info.descr);
+        FitWrappedHeight(Item<QLabel>(IDC_SYSINFO_DESCRIPTION));
     }
     if (info.objectId) {
         SetDlgItemText(IDC_SYSINFO_OBJECT_ID, *info.objectId);

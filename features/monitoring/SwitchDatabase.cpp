@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QScrollBar>
 #include <algorithm>
 #include <cstdio>
 
@@ -25,17 +24,16 @@ const ksx::ui::RegisterFeature kRegister(IDM_FORWARDING_TABLE, [] {
     dlg.DoModal();
 });
 
-// Columns: heading, width at the default font, the widest text the column shows.
+// Columns: heading, width at the default font.
 struct FdbColumn {
     const char* heading;
     int width;
-    const char* sample;
 };
 constexpr FdbColumn kColumns[] = {
-    {"ID ", 80, "000000"},
-    {"Port", 100, "0000"},
-    {" MAC Address ", 210, "00-00-00-00-00-00"},
-    {" Status ", 117, "Invalid"},
+    {"ID ", 80},
+    {"Port", 100},
+    {" MAC Address ", 210},
+    {" Status ", 117},
 };
 
 // Posted by the walk's worker: entries are waiting.
@@ -116,17 +114,10 @@ int CSwitchDatabase::OnInitDialog() {
     m_list->SetHeaderButtons(false);
     m_list->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_list->ModifyListStyle(0, LVS_SINGLESEL);
-    // The widths are those of the default font; a larger font widens a column to what it shows.
-    int total = 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width();
     for (int c = 0; c < static_cast<int>(std::size(kColumns)); ++c) {
-        const FdbColumn& column = kColumns[c];
-        const int width = std::max({column.width, m_list->GetStringWidth(ui::ToQ(column.heading)) + 15,
-                                    m_list->GetStringWidth(ui::ToQ(column.sample)) + 15});
-        m_list->InsertColumn(c, ui::ToQ(column.heading), LVCFMT_CENTER, width);
-        total += width;
+        m_list->InsertColumn(c, ui::ToQ(kColumns[c].heading), LVCFMT_CENTER, kColumns[c].width);
     }
     m_list->SetExtendedStyle(m_list->GetExtendedStyle() | LVS_EX_FULLROWSELECT);
-    m_list->setMinimumWidth(total);
     m_list->setMinimumHeight(12 * m_list->fontMetrics().height());
     EnableDlgItem(IDC_FDB_REFRESH, false);
     SetFocusTo(IDC_FDB_REFRESH);

@@ -26,17 +26,15 @@ ListColumn Column(const char* oid, const char* heading, ListColumn::Format forma
 }  // namespace
 
 CTcpPortInfo::CTcpPortInfo(QWidget* parent)
-    : CStdMibTable(
-          {IDD_TCP_SERVICE, "TCP Service Table", IDC_TCP_LIST, 0, IDC_CONN_REFRESH, IDCANCEL, false},
-          {
-              Column(kTcpConnLocalPort, "Local Port ", &CStdMibTable::Value),
-              Column(kTcpConnLocalAddress, " Local IP        ", &CStdMibTable::Address),
-              Column(kTcpConnRemAddress, " Remote IP       ", &CStdMibTable::Address),
-              Column(kTcpConnRemPort, "Remote Port", &CStdMibTable::Value),
-              // Wide enough for the longest state name, which the heading alone is not.
-              ListColumn(kTcpConnState, " Status ", ColumnWidth::SampleText("synReceived", 15), &StateCell),
-          },
-          parent) {}
+    : CStdMibTable({IDD_TCP_SERVICE, "TCP Service Table", IDC_TCP_LIST, 0, IDC_CONN_REFRESH, IDCANCEL, false},
+                   {
+                       Column(kTcpConnLocalPort, "Local Port ", &CStdMibTable::Value),
+                       Column(kTcpConnLocalAddress, " Local IP        ", &CStdMibTable::Address),
+                       Column(kTcpConnRemAddress, " Remote IP       ", &CStdMibTable::Address),
+                       Column(kTcpConnRemPort, "Remote Port", &CStdMibTable::Value),
+                       Column(kTcpConnState, " Status ", &StateCell),
+                   },
+                   parent) {}
 
 std::string CTcpPortInfo::StateText(const std::string& value) {
     static const char* const kNames[] = {"listen",   "synSent",  "synReceived", "established",

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <algorithm>
 
@@ -80,12 +79,8 @@ int CSNMPCommunity::OnInitDialog() {
     CDialog::OnInitDialog();
     SetIcon(QApplication::windowIcon());
     m_list->SetExtendedStyle(m_list->GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    // The widths are those at the default font; a larger font widens them alike.
-    const double scale = std::max(1.0, m_list->fontMetrics().averageCharWidth() / 7.0);
-    m_list->InsertColumn(0, "Community Name", LVCFMT_LEFT, static_cast<int>(250 * scale));
-    m_list->InsertColumn(1, "User Name", LVCFMT_LEFT, static_cast<int>(248 * scale));
-    m_list->horizontalHeader()->setStretchLastSection(true);
-    m_list->setMinimumWidth(static_cast<int>(500 * scale) + 2 * m_list->frameWidth());
+    m_list->InsertColumn(0, "Community Name", LVCFMT_LEFT, 250);
+    m_list->InsertColumn(1, "User Name", LVCFMT_LEFT, 248);
     EnableDlgItem(IDC_COMM_APPLY, true);
     Item<QLineEdit>(IDC_COMM_NAME)->setMaxLength(32);
     OnRefresh();

@@ -2,9 +2,6 @@
 #include "features/snmp_agent/SNMPTableDialog.h"
 
 #include <QApplication>
-#include <QHeaderView>
-#include <QScrollBar>
-#include <algorithm>
 
 #include "controls/ListCtrlEx.h"
 #include "platform/sys/Debug.h"
@@ -47,14 +44,9 @@ int CSNMPTableDialog::OnInitDialog() {
     CDialog::OnInitDialog();
     SetIcon(QApplication::windowIcon());
     m_list->SetExtendedStyle(m_list->GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    // The widths are those at the default font; a larger font widens them alike.
-    const double scale = std::max(1.0, m_list->fontMetrics().averageCharWidth() / 7.0);
     for (size_t i = 0; i < m_columns.size(); ++i) {
-        const QString heading = m_columns[i].heading;
-        const int width = std::max(static_cast<int>(m_columns[i].width * scale), CellWidth(heading));
-        m_list->InsertColumn(static_cast<int>(i), heading, LVCFMT_LEFT, width);
+        m_list->InsertColumn(static_cast<int>(i), m_columns[i].heading, LVCFMT_LEFT, m_columns[i].width);
     }
-    FitListWidth();
     InitFields();
     OnRefresh();
     return 1;
@@ -90,27 +82,8 @@ void CSNMPTableDialog::AddRow(const std::string& rowStatus, const std::vector<st
     }
     const int at = m_list->GetItemCount();
     for (size_t c = 0; c < cells.size(); ++c) {
-        const QString text = QString::fromStdString(cells[c]);
-        m_list->SetItemTextEx(at, static_cast<int>(c), text);
-        // A column widens for a cell it would cut.
-        const int column = static_cast<int>(c);
-        if (CellWidth(text) > m_list->GetColumnWidth(column)) {
-            m_list->SetColumnWidth(column, CellWidth(text));
-            FitListWidth();
-        }
+        m_list->SetItemTextEx(at, static_cast<int>(c), QString::fromStdString(cells[c]));
     }
-}
-
-void CSNMPTableDialog::FitListWidth() {
-    int total = 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width();
-    for (int c = 0; c < m_list->GetColumnCount(); ++c) {
-        total += m_list->GetColumnWidth(c);
-    }
-    m_list->setMinimumWidth(total);
-}
-
-int CSNMPTableDialog::CellWidth(const QString& text) const {
-    return m_list->GetStringWidth(text) + 2 * m_list->fontMetrics().averageCharWidth();
 }
 
 int CSNMPTableDialog::RowCount() const {

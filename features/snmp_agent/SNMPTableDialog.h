@@ -69,10 +69,6 @@ protected:
 
 private:
     void OnReadEnd(const ksx::WalkEnd& end);
-    // Width a cell or heading needs to show its text whole.
-    int CellWidth(const QString& text) const;
-    // The list at least as wide as its columns (the dialog grows with it).
-    void FitListWidth();
     void EnableButtons(bool enable);
 
     Ids m_ids;

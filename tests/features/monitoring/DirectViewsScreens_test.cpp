@@ -1,6 +1,6 @@
-// The dialogs and views that build their own SNMP requests, at the default font and a 1.5 times larger one:
-// every text control gets the size its text needs, no two controls overlap, and a picture of each is saved
-// (build/screenshots/monitoring/) for a look.
+// The port-security views that build their own SNMP requests, at the default font and a 1.5 times larger
+// one: every text control gets the size its text needs, no two controls overlap, and a picture of each is
+// saved (build/screenshots/monitoring/) for a look. The monitoring and agent views are in the look check.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -15,22 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "features/monitoring/ArpTable.h"
-#include "features/monitoring/Rmon1Entry.h"
-#include "features/monitoring/RmonControlDlg.h"
-#include "features/monitoring/RouterMap.h"
-#include "features/monitoring/StatisticRmon1.h"
-#include "features/monitoring/StatisticRmonCnt.h"
-#include "features/monitoring/StatisticRmonInf.h"
 #include "features/security/8021Diagnosis.h"
 #include "features/security/8021Status.h"
 #include "features/security/DHCPInfoDlg.h"
-#include "features/snmp_agent/AccessInfo.h"
-#include "features/snmp_agent/CommunityInfo.h"
-#include "features/snmp_agent/EngineInfo.h"
-#include "features/snmp_agent/GroupInfo.h"
-#include "features/snmp_agent/MibTreeInfo.h"
-#include "features/snmp_agent/UserInfo.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -42,29 +29,14 @@ using namespace ksx;
 
 struct Maker {
     const char* name;
-    std::function<std::unique_ptr<CDialog>(const CStatisticRmon1&)> make;
+    std::function<std::unique_ptr<CDialog>()> make;
 };
 
 const std::vector<Maker>& Dialogs() {
     static const std::vector<Maker> makers = {
-        {"rmon1_statistic", [](const CStatisticRmon1&) { return std::make_unique<CStatisticRmon1>(); }},
-        {"rmon1_entry", [](const CStatisticRmon1&) { return std::make_unique<CRmon1Entry>(); }},
-        {"rmon1_parameter",
-         [](const CStatisticRmon1& l) { return std::make_unique<CStatisticRmonCnt>(&l, 1, l.GroupCount()); }},
-        {"rmon1_interface",
-         [](const CStatisticRmon1& l) { return std::make_unique<CStatisticRmonInf>(&l, 1); }},
-        {"rmon_control", [](const CStatisticRmon1&) { return std::make_unique<CRmonControlDlg>(); }},
-        {"dhcp_info", [](const CStatisticRmon1&) { return std::make_unique<CDHCPInfoDlg>(); }},
-        {"arp_table", [](const CStatisticRmon1&) { return std::make_unique<CArpTable>(); }},
-        {"router_table", [](const CStatisticRmon1&) { return std::make_unique<CRouterMap>(); }},
-        {"engine_info", [](const CStatisticRmon1&) { return std::make_unique<CEngineInfo>(); }},
-        {"community_info", [](const CStatisticRmon1&) { return std::make_unique<CCommunityInfo>(); }},
-        {"user_info", [](const CStatisticRmon1&) { return std::make_unique<CUserInfo>(); }},
-        {"group_info", [](const CStatisticRmon1&) { return std::make_unique<CGroupInfo>(); }},
-        {"access_info", [](const CStatisticRmon1&) { return std::make_unique<CAccessInfo>(); }},
-        {"mibtree_info", [](const CStatisticRmon1&) { return std::make_unique<CMibTreeInfo>(); }},
-        {"dot1x_statistics", [](const CStatisticRmon1&) { return std::make_unique<C8021Status>(); }},
-        {"dot1x_diagnosis", [](const CStatisticRmon1&) { return std::make_unique<C8021Diagnosis>(); }},
+        {"dhcp_info", [] { return std::make_unique<CDHCPInfoDlg>(); }},
+        {"dot1x_statistics", [] { return std::make_unique<C8021Status>(); }},
+        {"dot1x_diagnosis", [] { return std::make_unique<C8021Diagnosis>(); }},
     };
     return makers;
 }
@@ -121,15 +93,12 @@ TEST_F(DirectViewsScreens, NothingClippedOrOverlappingAtTwoFontSizes) {
     const QFont normal = QApplication::font();
     const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/monitoring";
     QDir().mkpath(dir);
-    CStatisticRmon1 list;
-    test::DialogDriver source(list);
-    ASSERT_TRUE(test::WaitUntil([&] { return !list.Walking() && list.ListRows() > 0; }));
     for (double scale : {1.0, 1.5}) {
         QFont font = normal;
         font.setPointSizeF(normal.pointSizeF() * scale);
         QApplication::setFont(font);
         for (const Maker& m : Dialogs()) {
-            std::unique_ptr<CDialog> dlg = m.make(list);
+            std::unique_ptr<CDialog> dlg = m.make();
             test::DialogDriver drv(*dlg);
             const size_t before = sim.Requests().size();
             test::WaitUntil([&] { return sim.Requests().size() > before; }, 1000);

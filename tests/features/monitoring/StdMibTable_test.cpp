@@ -23,6 +23,7 @@
 #include "features/monitoring/UdpPortInfo.h"
 #include "res/ids_stdmib.h"
 #include "tests/features/monitoring/StdMibTable_test.h"
+#include "tests/support/ui/LookCheck.h"
 
 namespace {
 
@@ -127,7 +128,7 @@ TEST_F(StdMibScreens, NothingCutOrOverlappingAtTwoFontSizes) {
             DialogDriver drv(*dlg);
             ASSERT_TRUE(
                 WaitUntil([&] { return dlg->IsDlgItemEnabled(v.refreshId) && drv.Rows(v.listId) > 0; }));
-            test::PumpEvents();
+            test::SettleLists(dlg.get());  // the columns fit the texts shortly after they arrive
             EXPECT_EQ(Clipped(dlg.get()), std::vector<std::string>{}) << v.name << " at " << scale;
             EXPECT_EQ(Overlaps(dlg.get()), 0) << v.name << " at " << scale;
             EXPECT_EQ(CutColumns(drv.ItemAs<QTableWidget>(v.listId)), std::vector<std::string>{})
