@@ -503,9 +503,10 @@ void CReportCtrl::PlaceButton(CButtonEx* button, int row, int column) {
 
 int CReportCtrl::CellContentWidth(int row, int column) const {
     int need = CListCtrl::CellContentWidth(row, column);
-    // A cell's button covers the cell: the column must show its caption.
+    // A cell's button covers the cell: the column must show its caption, and the grid line takes a
+    // pixel of the column.
     if (const CButtonEx* button = GetItemButton(row, column)) {
-        need = std::max(need, button->sizeHint().width());
+        need = std::max(need, button->sizeHint().width() + (showGrid() ? 1 : 0));
     }
     return need;
 }
