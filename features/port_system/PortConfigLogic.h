@@ -26,6 +26,9 @@ struct PortConfigRow {
     int flowControl = 2;  // 1 enabled, 2 disabled
     int linkStatus = 1;   // 1 down, 2 1000M full, 3 100M full, 4 100M half, 5 10M full, 6 10M half
     int medium = 1;       // 2 copper, 4 fibre with a 1000Base-X SFP module
+    // Set when the last port walk delivered this port's row (keyed by the row's index) with the five
+    // settings present and parsed as integers. A port not read shows nothing and is never written.
+    bool read = false;
 };
 
 struct PortDescriptionRow {
@@ -74,6 +77,8 @@ public:
     bool WriteDescriptions(const PortDescriptionRequest& request);
 
     int GetPortNum() const { return m_nPortNum; }
+    // Whether port row `rowIndex` (0-based) was read by the last port walk.
+    bool RowRead(int rowIndex) const;
     // Copies of the rows, safe while a walk runs (the walks fill them on their worker threads).
     std::vector<PortConfigRow> PortRows() const;
     std::vector<PortDescriptionRow> DescriptionRows() const;
@@ -91,8 +96,9 @@ private:
     int MediumOf(int rowIndex) const;
     bool ValidRow(int rowIndex) const { return rowIndex >= 0 && rowIndex < m_nPortNum; }
 
-    // Stores a parsed port-table or description row at walk position `row` (dropped past the port count).
-    void StorePortRow(int row, const PortConfigRow& values);
+    // Stores a parsed port-table row for port `index` (the row's index; dropped outside 1..N), and a
+    // description row at walk position `row` (dropped past the port count).
+    void StorePortRow(int index, const PortConfigRow& values);
     void StoreDescriptionRow(int row, const PortDescriptionRow& values);
 
     const int m_nPortNum;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <iterator>
+#include <string>
 
 #include "controls/ListCtrl.h"
 #include "core/TextNumbers.h"
@@ -51,6 +52,10 @@ CPortSetInfo::CPortSetInfo(QWidget* parent) : CDialog(IDD_PORT_SET_INFO, parent)
         EnableDlgItem(IDC_PORTSET_APPLY, true);
         FillList();
         ResetForm();
+        if (m_readFailed) {
+            m_readFailed = false;  // said once per read
+            AfxMessageBox("Failed to read the port settings; press Refresh to try again.", MB_OK);
+        }
         return 0;
     };
     OnMessage(WM_SNMP_WALK_END, walkEnded);
@@ -135,6 +140,15 @@ void CPortSetInfo::FillList() {
     const std::vector<PortConfigRow> rows = m_logic.PortRows();
     for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
         const PortConfigRow& r = rows[static_cast<size_t>(i)];
+        if (!r.read) {
+            // A port not read shows its number only; its row cannot be taken into the form.
+            m_list->InsertItem(i, QString::number(i + 1));
+            for (int column = 1; column <= 4; ++column) {
+                m_list->SetItemText(i, column, QString());
+            }
+            m_readFailed = true;
+            continue;
+        }
         m_list->InsertItem(i, QString::number(r.port));
         m_list->SetItemText(i, 1, CodeText(kLinkText, r.linkStatus));
         m_list->SetItemText(i, 2, CodeText(kSpeedText, r.speed));
@@ -157,6 +171,13 @@ void CPortSetInfo::OnClickList() {
         return;
     }
     m_nItem = row;
+    if (!m_logic.RowRead(row)) {
+        // Nothing to start from: the port's settings were not read, so Apply would write guesses.
+        ResetForm();
+        EnableDlgItem(IDC_PORTSET_APPLY, false);
+        return;
+    }
+    EnableDlgItem(IDC_PORTSET_APPLY, true);
     SetDlgItemText(IDC_PORTSET_PORT_ID, ui::ToStd(m_list->GetItemText(row, 0)));
 
     const QString speed = m_list->GetItemText(row, 2);
@@ -176,6 +197,9 @@ void CPortSetInfo::OnApply() {
     const std::string portText = GetDlgItemText(IDC_PORTSET_PORT_ID);
     if (portText.empty()) {
         AfxMessageBox("Please Select one port !", MB_OK);
+        return;
+    }
+    if (!m_logic.RowRead(m_nItem)) {
         return;
     }
     const int port = text::LeadingInt(portText);
@@ -204,6 +228,11 @@ void CPortSetInfo::OnApply() {
     row.speed = speed;
     row.mdix = mdix;
     row.flowControl = flow;
-    m_logic.WritePortSettings(row);  // the reload shows what the device holds, written or not
-    Reload();
+    const bool written = m_logic.WritePortSettings(row);
+    Reload();  // the reload shows what the device holds, written or not
+    if (!written) {
+        AfxMessageBox("The device did not accept the settings of port " + std::to_string(port) +
+                          "; the settings it holds are shown.",
+                      MB_OK);
+    }
 }

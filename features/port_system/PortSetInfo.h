@@ -41,5 +41,7 @@ private:
     QComboBox* m_speed = nullptr;
     QComboBox* m_mdix = nullptr;
     QComboBox* m_flow = nullptr;
-    bool m_mdixTyped = false;  // the user typed into the MDI/MDIX box's edit field: no item selected
+    bool m_mdixTyped = false;
+    bool m_readFailed = false;  // the last fill met a port not read: said when the read ends  // the user
+                                // typed into the MDI/MDIX box's edit field: no item selected
 };
