@@ -85,6 +85,17 @@ CPortConfigLogic::CPortConfigLogic()
                         }) {
     m_sessions.Add(m_portRead);
     m_sessions.Add(m_descriptionRead);
+    m_trunkRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (end.stale) {
+            return;
+        }
+        m_trunkEnded = true;
+        m_trunkOk = end.Ok();
+        m_trunkTimedOut = end.TimedOut();
+        if (m_hOwnerWnd != nullptr) {
+            m_hOwnerWnd->SendMessage(WM_PORT_TRUNK_READ, 0, 0);
+        }
+    };
     m_portRead.onEnd = [this](const ksx::WalkEnd& end) {
         if (m_hOwnerWnd == nullptr || end.stale) {
             return;
@@ -145,6 +156,13 @@ std::vector<PortDescriptionRow> CPortConfigLogic::DescriptionRows() const {
 }
 
 // ---- Port table ----
+
+void CPortConfigLogic::ReadTrunkMembership() {
+    m_trunkEnded = false;
+    m_trunkOk = false;
+    m_trunkTimedOut = false;
+    ReadTrunkPorts();
+}
 
 bool CPortConfigLogic::ReadPortTable() {
     m_nRowCount = 0;

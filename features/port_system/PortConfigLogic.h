@@ -17,6 +17,7 @@
 constexpr unsigned WM_SNMP_WALK_END = ksx::WM_APP + 1001;    // description walk ended (any status)
 constexpr unsigned WM_SNMP_WALK_STALE = ksx::WM_APP + 1002;  // port walk at its end; stale description reply
 constexpr unsigned WM_SNMP_WALK_TIMEOUT = ksx::WM_APP + 1003;  // port walk timed out
+constexpr unsigned WM_PORT_TRUNK_READ = ksx::WM_APP + 1004;    // trunk membership walk ended (any status)
 
 // One port of the enterprise port table (codes as the device has them).
 struct PortConfigRow {
@@ -51,6 +52,13 @@ public:
     // The description table's columns: port number, description.
     static constexpr const char* kDescriptionPortColumn = "1.3.6.1.4.1.7393.10.76.20.1.1.16.1.1";
     static constexpr const char* kDescriptionColumn = "1.3.6.1.4.1.7393.10.76.20.1.1.16.1.2";
+
+    // Starts the base's trunk membership read; TrunkReadOk once it reached the end of its table with
+    // every row read (the trunk checks decide on it). Its end reaches the owner as WM_PORT_TRUNK_READ.
+    void ReadTrunkMembership();
+    bool TrunkReadEnded() const { return m_trunkEnded; }
+    bool TrunkReadOk() const { return m_trunkOk; }
+    bool TrunkReadTimedOut() const { return m_trunkTimedOut; }
 
     // Starts the walk of the port table on the first session (8000 ms for the first step). Always true.
     bool ReadPortTable();
@@ -106,6 +114,9 @@ private:
     std::vector<PortDescriptionRow> m_DescriptionRows;
     std::vector<PortConfigRow> m_PortRows;
     std::atomic<int> m_nRowCount{0};
+    bool m_trunkEnded = false;  // UI thread, as the one below
+    bool m_trunkOk = false;
+    bool m_trunkTimedOut = false;
     // After the rows: they go first and join their workers.
     ksx::TableRead<PortConfigRow> m_portRead;
     ksx::TableRead<PortDescriptionRow> m_descriptionRead;

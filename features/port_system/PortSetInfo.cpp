@@ -48,16 +48,29 @@ CPortSetInfo::CPortSetInfo(QWidget* parent) : CDialog(IDD_PORT_SET_INFO, parent)
     OnNotify(NM_CLICK, IDC_PORTSET_LIST, Handler([this] { OnClickList(); }));
     OnNotify(CBN_SELCHANGE, IDC_PORTSET_MDIX, Handler([this] { m_mdixTyped = false; }));
     auto walkEnded = [this](WPARAM, LPARAM) -> LRESULT {
+        m_portsEnded = true;
         EnableDlgItem(IDC_PORTSET_REFRESH, true);
-        EnableDlgItem(IDC_PORTSET_APPLY, true);
         FillList();
         ResetForm();
-        if (m_readFailed) {
-            m_readFailed = false;  // said once per read
-            AfxMessageBox("Failed to read the port settings; press Refresh to try again.", MB_OK);
-        }
+        UpdateApply();
+        SayReadFailure();
         return 0;
     };
+    // The trunk checks decide on the membership: Apply waits for it.
+    OnMessage(WM_PORT_TRUNK_READ, [this](WPARAM, LPARAM) -> LRESULT {
+        if (m_logic.TrunkReadTimedOut()) {
+            m_logic.ReadTrunkMembership();  // starts again, as the port read does
+            return 0;
+        }
+        if (!m_logic.TrunkReadOk()) {
+            m_readFailed = true;
+        }
+        UpdateApply();
+        if (m_portsEnded) {
+            SayReadFailure();
+        }
+        return 0;
+    });
     OnMessage(WM_SNMP_WALK_END, walkEnded);
     OnMessage(WM_SNMP_WALK_STALE, walkEnded);
     // A timed-out read starts again.
@@ -128,8 +141,23 @@ int CPortSetInfo::DestroyWindow() {
     return CDialog::DestroyWindow();
 }
 
+void CPortSetInfo::UpdateApply() {
+    const bool rowOk = GetDlgItemText(IDC_PORTSET_PORT_ID).empty() || m_logic.RowRead(m_nItem);
+    EnableDlgItem(IDC_PORTSET_APPLY, m_portsEnded && m_logic.TrunkReadOk() && rowOk);
+}
+
+void CPortSetInfo::SayReadFailure() {
+    if (m_readFailed && !m_readFailSaid) {
+        m_readFailSaid = true;  // once per read
+        AfxMessageBox("Failed to read the port settings; press Refresh to try again.", MB_OK);
+    }
+}
+
 void CPortSetInfo::Reload() {
-    m_logic.ReadTrunkPorts();
+    m_portsEnded = false;
+    m_readFailed = false;
+    m_readFailSaid = false;
+    m_logic.ReadTrunkMembership();
     EnableDlgItem(IDC_PORTSET_REFRESH, false);
     EnableDlgItem(IDC_PORTSET_APPLY, false);
     m_logic.ReadPortTable();
@@ -177,8 +205,8 @@ void CPortSetInfo::OnClickList() {
         EnableDlgItem(IDC_PORTSET_APPLY, false);
         return;
     }
-    EnableDlgItem(IDC_PORTSET_APPLY, true);
     SetDlgItemText(IDC_PORTSET_PORT_ID, ui::ToStd(m_list->GetItemText(row, 0)));
+    UpdateApply();
 
     const QString speed = m_list->GetItemText(row, 2);
     for (int i = 0; i < static_cast<int>(std::size(kSpeedText)); ++i) {
@@ -199,7 +227,7 @@ void CPortSetInfo::OnApply() {
         AfxMessageBox("Please Select one port !", MB_OK);
         return;
     }
-    if (!m_logic.RowRead(m_nItem)) {
+    if (!m_logic.RowRead(m_nItem) || !m_logic.TrunkReadOk()) {
         return;
     }
     const int port = text::LeadingInt(portText);

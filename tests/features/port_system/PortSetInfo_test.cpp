@@ -424,6 +424,29 @@ TEST_F(PortSetInfoTest, PortsNotReadAreSaidOnceAndNeverWritten) {
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kReadFailed});  // port 5 and 9 still not read
 }
 
+// The trunk checks decide on the membership: a membership that could not be read (a member set of the
+// wrong type) keeps Apply unavailable and is said, until a Refresh reads it.
+TEST_F(PortSetInfoTest, ApplyWaitsForTheTrunkMembership) {
+    s_sim->Set(kTrunkMembers + ".1", "i", "5");
+    test::ScriptedMessageBox boxes;
+    CPortSetInfo dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(test::WaitUntil([&] {
+        return dlg.IsDlgItemEnabled(IDC_PORTSET_REFRESH) && dlg.Logic().TrunkReadEnded() &&
+               dlg.Logic().Session().IsDone() && dlg.Logic().TableSession().IsDone();
+    }));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PORTSET_APPLY));
+    drv.ClickRow(IDC_PORTSET_LIST, 2, 1);
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PORTSET_APPLY));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kReadFailed});
+
+    boxes.Clear();
+    s_sim->Set(kTrunkMembers + ".1", "x", "000000C0");
+    ASSERT_TRUE(drv.Click(IDC_PORTSET_REFRESH));
+    WaitIdle(dlg);
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
 // A refused write names the port and shows the device's values again (the read that meets the same
 // refusal may say so too).
 TEST_F(PortSetInfoTest, RefusedWriteIsSaidAndTheTableReadAgain) {
