@@ -56,7 +56,12 @@ namespace {
 TimeProfileRow ParseTimeProfile(const ksx::WalkStep& step) {
     auto v = [&](int column) { return step.Text(column - 1); };
     TimeProfileRow row;
-    row.index = v(1);
+    // The row is the one its name's instance names; the index column only repeats it.
+    row.index = std::to_string(step.IndexInt(1));
+    row.read = step.IndexInt(1) > 0 && step.Octets(1).has_value();
+    for (int column = 3; column <= CPowSavSettings::kTimeProfileColumns && row.read; ++column) {
+        row.read = step.Integer(column - 1).has_value();
+    }
     row.name = v(2);
     row.dateEnabled = v(3);
     if (row.dateEnabled == "1") {
@@ -119,6 +124,12 @@ CPowSavSettings::CPowSavSettings()
         // The names are complete: the owner fills its boxes.
         if (m_hOwnerWnd != nullptr) {
             m_hOwnerWnd->PostMessage(WM_POWSAV_RESULT, POWSAV_NAMES_DONE, m_nNamesWalk.load());
+        }
+    };
+    m_profilesRead.onEnd = [this](const ksx::WalkEnd& end) {
+        m_profilesOk = end.Ok();
+        if (m_hOwnerWnd != nullptr && !end.stale) {
+            m_hOwnerWnd->SendMessage(WM_POWSAV_RESULT, POWSAV_PROFILES_DONE, 0);
         }
     };
     m_profilesRead.onRow = [this](const TimeProfileRow& row) {
@@ -308,6 +319,7 @@ int CPowSavSettings::OnProfileNameWalk(CSnmp* response, int requestId, void* use
 }
 
 void CPowSavSettings::ReadTimeProfiles() {
+    m_profilesOk = false;
     m_namesRead.Close();
     m_profilesRead.Walk(OnTimeProfileWalk, this);
 }

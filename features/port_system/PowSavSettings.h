@@ -20,7 +20,13 @@ constexpr unsigned WM_POWSAV_RESULT = ksx::WM_USER + 1215;
 // A time-profile row arrived (TimeProfileRowNow()); sent on the owner's thread, one per row.
 constexpr unsigned WM_TIMEPROFILE_ROW = ksx::WM_USER + 1315;
 
-enum PowSavResult : int { POWSAV_FLAGS = 0, POWSAV_ENTRIES = 1, POWSAV_NAMES_DONE = 2 };
+// 3: the time-profile walk has ended (sent on the owner's thread; ProfilesReadOk()).
+enum PowSavResult : int {
+    POWSAV_FLAGS = 0,
+    POWSAV_ENTRIES = 1,
+    POWSAV_NAMES_DONE = 2,
+    POWSAV_PROFILES_DONE = 3
+};
 
 // One power-saving function.
 struct PowerSavingEntry {
@@ -56,6 +62,9 @@ struct TimeProfileRow {
     TimeProfilePoint to;      // 9-13: to-date and end time
     std::string days[7];      // 14-20: Monday to Sunday, "1" included, "2" not
     std::string rowStatus;    // 21
+    // The row's values were all there, each of its type (name an octet string, the rest integers).
+    // `index` is the row's own index (its instance), read or not.
+    bool read = true;
 };
 
 class CPowSavSettings {
@@ -85,8 +94,10 @@ public:
     // Starts the walk of the profile-name column; its end is posted as WM_POWSAV_RESULT 2 with the
     // walk number returned here.
     int ReadProfileNames();
-    // Starts the walk of the whole time-profile table; every row is sent as WM_TIMEPROFILE_ROW.
+    // Starts the walk of the whole time-profile table; every row is sent as WM_TIMEPROFILE_ROW, the end
+    // as WM_POWSAV_RESULT 3. ProfilesReadOk once the walk reached the end of the table.
     void ReadTimeProfiles();
+    bool ProfilesReadOk() const { return m_profilesOk; }
     // The row of the WM_TIMEPROFILE_ROW being handled (owner's thread).
     const TimeProfileRow& TimeProfileRowNow() const { return m_rowNow; }
     const PowerSavingFlags& Flags() const { return m_flags; }
@@ -131,7 +142,8 @@ private:
     std::atomic<int> m_nNamesWalk{0};
     PowerSavingFlags m_flags;
     TimeProfileRow m_rowNow;
-    bool m_namesOk = false;  // owner's thread
+    bool m_namesOk = false;  // owner's thread, as the one below
+    bool m_profilesOk = false;
     bool m_lastWriteRefused = false;
     // After the sessions they use and the data they fill: they go first.
     ksx::TableRead<int> m_namesRead;                // rows kept by the parse itself
