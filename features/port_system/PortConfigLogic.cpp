@@ -78,8 +78,15 @@ CPortConfigLogic::CPortConfigLogic()
       m_descriptionRead(m_cCommonSNMPTable, {kDescriptionPortColumn, kDescriptionColumn},
                         [this](const ksx::WalkStep& s) -> std::optional<PortDescriptionRow> {
                             TRACE("**********port member***************");
-                            const PortDescriptionRow r{s.Int(0), s.Text(1)};
-                            StoreDescriptionRow(m_nRowCount.fetch_add(1), r);
+                            // Keyed by the row's index; a description that is not an octet string is
+                            // not taken.
+                            m_nRowCount.fetch_add(1);
+                            const auto description = s.Octets(1);
+                            if (!description) {
+                                return std::nullopt;
+                            }
+                            const PortDescriptionRow r{s.IndexInt(0), *description};
+                            StoreDescriptionRow(r.port, r);
                             TRACE("%s", r.description.c_str());
                             return std::nullopt;
                         }) {
@@ -138,10 +145,10 @@ bool CPortConfigLogic::RowRead(int rowIndex) const {
     return m_PortRows[static_cast<size_t>(rowIndex)].read;
 }
 
-void CPortConfigLogic::StoreDescriptionRow(int row, const PortDescriptionRow& values) {
-    if (row >= 0 && row < m_nPortNum) {
+void CPortConfigLogic::StoreDescriptionRow(int port, const PortDescriptionRow& values) {
+    if (port >= 1 && port <= m_nPortNum) {
         std::lock_guard<std::mutex> guard(m_rowLock);
-        m_DescriptionRows[static_cast<size_t>(row)] = values;
+        m_DescriptionRows[static_cast<size_t>(port - 1)] = values;
     }
 }
 

@@ -104,10 +104,9 @@ private:
     int MediumOf(int rowIndex) const;
     bool ValidRow(int rowIndex) const { return rowIndex >= 0 && rowIndex < m_nPortNum; }
 
-    // Stores a parsed port-table row for port `index` (the row's index; dropped outside 1..N), and a
-    // description row at walk position `row` (dropped past the port count).
+    // Store a parsed port-table or description row for the port its index names (dropped outside 1..N).
     void StorePortRow(int index, const PortConfigRow& values);
-    void StoreDescriptionRow(int row, const PortDescriptionRow& values);
+    void StoreDescriptionRow(int port, const PortDescriptionRow& values);
 
     const int m_nPortNum;
     mutable std::mutex m_rowLock;  // guards both row arrays
