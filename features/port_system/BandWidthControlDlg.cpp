@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QRegularExpressionValidator>
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "controls/ListCtrlEx.h"
 #include "platform/sys/Globals.h"
@@ -91,7 +93,13 @@ void CBandWidthControlDlg::OnRefresh() {
     EnableDlgItem(IDC_BW_REFRESH, false);
     m_list->DeleteAllItems();
     m_logic.SetOwnerWnd(this);
+    m_readFailSaid = false;
     m_logic.ReadRateTable();
+    // The aggregated ports are read once; a read that failed is tried again with the rates.
+    if (m_logic.TrunkReadEnded() && !m_logic.TrunkReadOk()) {
+        EnableDlgItem(IDC_BW_APPLY, false);
+        m_logic.ReadTrunkMembers();
+    }
 }
 
 void CBandWidthControlDlg::OnSnmpResult(int code, LPARAM data) {
@@ -107,10 +115,18 @@ void CBandWidthControlDlg::OnSnmpResult(int code, LPARAM data) {
     } else if (code == BW_RESULT_WRITE_FINISHED) {
         OnRefresh();
     } else if (code == BW_RESULT_FINISHED) {
-        EnableDlgItem(IDC_BW_APPLY, m_logic.TrunkReadEnded());
+        // Apply checks the range against the aggregated ports: only once they are known.
+        EnableDlgItem(IDC_BW_APPLY, m_logic.TrunkReadOk());
         EnableDlgItem(IDC_BW_REFRESH, true);
         if (NoLimitDisabled()) {
             EnableDlgItem(IDC_BW_RATE, true);
+        }
+        // Either read failing is said once per Refresh (a dead device fails both).
+        const bool trunkFailed = m_logic.TrunkReadEnded() && !m_logic.TrunkReadOk();
+        const bool ratesFailed = m_logic.RateReadEnded() && !m_logic.RatesReadOk();
+        if ((trunkFailed || ratesFailed) && !m_readFailSaid) {
+            m_readFailSaid = true;
+            AfxMessageBox("Failed to read the bandwidth settings; press Refresh to try again.", MB_OK);
         }
     }
 }
@@ -134,8 +150,19 @@ void CBandWidthControlDlg::OnApply() {
         EnableDlgItem(IDC_BW_APPLY, true);
         return;
     }
-    m_logic.WriteRates(from, to, rate, type);
+    std::vector<int> failed;
+    m_logic.WriteRates(from, to, rate, type, &failed);  // reloads the table when done
     ResetForm();
+    if (!failed.empty()) {
+        std::string ports;
+        for (int p : failed) {
+            ports += (ports.empty() ? "" : ",") + std::to_string(p);
+        }
+        AfxMessageBox(std::string("The device did not accept the rate of ") +
+                          (failed.size() == 1 ? "port " : "ports ") + ports +
+                          "; the settings it holds are shown.",
+                      MB_OK);
+    }
 }
 
 void CBandWidthControlDlg::ResetForm() {

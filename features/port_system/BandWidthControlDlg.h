@@ -28,4 +28,5 @@ private:
     CBandWidthControlFunLogic m_logic;
     CPortRange m_range;
     CListCtrlEx* m_list = nullptr;
+    bool m_readFailSaid = false;  // a failed read was said since the last Refresh
 };

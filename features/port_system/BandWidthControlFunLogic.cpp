@@ -7,16 +7,31 @@
 
 CBandWidthControlFunLogic::CBandWidthControlFunLogic()
     : m_rateRead(m_cCommonSNMPRate, {kPortColumn, kTxRateColumn, kRxRateColumn}, [](const ksx::WalkStep& s) {
-          return CBandWidthRow{s.Text(0), s.Text(1), s.Text(2)};
+          // Only integers are rates; anything else is shown as nothing and marks the row not read.
+          CBandWidthRow row;
+          const auto port = s.Integer(0);
+          const auto tx = s.Integer(1);
+          const auto rx = s.Integer(2);
+          row.port = port ? std::to_string(*port) : std::to_string(s.IndexInt(0));
+          row.txRate = tx ? std::to_string(*tx) : std::string();
+          row.rxRate = rx ? std::to_string(*rx) : std::string();
+          row.read = port && tx && rx;
+          return row;
       }) {
     m_sessions.Add(m_rateRead);
     m_sessions.Add(m_cCommonSNMPRate);
-    m_rateRead.onRow = [this](const CBandWidthRow& row) { Notify(BW_RESULT_ROW, ksx::RecordParam(&row)); };
-    m_rateRead.onEnd = [this](const ksx::WalkEnd&) {
+    m_rateRead.onRow = [this](const CBandWidthRow& row) {
+        m_rateRowsOk = m_rateRowsOk && row.read;
+        Notify(BW_RESULT_ROW, ksx::RecordParam(&row));
+    };
+    m_rateRead.onEnd = [this](const ksx::WalkEnd& end) {
+        m_rateEnded = true;
+        m_rateOk = end.Ok() && m_rateRowsOk;
         Notify(BW_RESULT_FINISHED, ksx::RecordParam("Finished"));
     };
-    m_trunkRead.onEnd = [this](const ksx::WalkEnd&) {
+    m_trunkRead.onEnd = [this](const ksx::WalkEnd& end) {
         m_trunkEnded = true;
+        m_trunkOk = end.Ok();
         Notify(BW_RESULT_FINISHED, ksx::RecordParam("Finished"));
     };
 }
@@ -30,12 +45,16 @@ void CBandWidthControlFunLogic::Notify(int code, ksx::LPARAM data) {
 }
 
 int CBandWidthControlFunLogic::ReadRateTable() {
+    m_rateEnded = false;
+    m_rateOk = false;
+    m_rateRowsOk = true;
     m_rateRead.Walk(OnRateTableWalk, this);
     return -1;
 }
 
 int CBandWidthControlFunLogic::ReadTrunkMembers() {
     m_trunkEnded = false;
+    m_trunkOk = false;
     m_bTrunkLoaded = false;
     m_trunkRead.Walk(OnTrunkMembersWalk, this);
     return -1;
@@ -60,7 +79,7 @@ int CBandWidthControlFunLogic::FindTrunkPortsInRange(const std::string& from, co
 }
 
 int CBandWidthControlFunLogic::WriteRates(const std::string& from, const std::string& to,
-                                          const std::string& rate, int type) {
+                                          const std::string& rate, int type, std::vector<int>* failedPorts) {
     const int first = ksx::text::LeadingInt(from);
     const int last = ksx::text::LeadingInt(to);
     int failed = 0;
@@ -78,6 +97,9 @@ int CBandWidthControlFunLogic::WriteRates(const std::string& from, const std::st
             TRACE("rate write of port %d failed: status %d, error status %d", p, reply.status,
                   reply.ErrorStatus());
             ++failed;
+            if (failedPorts != nullptr) {
+                failedPorts->push_back(p);
+            }
         }
     }
     Notify(BW_RESULT_WRITE_FINISHED, ksx::RecordParam("WriteFinished"));

@@ -148,20 +148,21 @@ int CPOEConfigDlg::OnInitDialog() {
     const char* headings[] = {"Index",      "State",        "Time Range",    "Priority",       "Power Limit",
                               "Power\n(W)", "Voltage\n(V)", "Current\n(mA)", "Classification", "Status"};
     // Each column as wide as its heading plus 15 pixels, where a two-line heading counts its wider line
-    // and the State and Status columns fit the longest text the device reports in them.
+    // and the State and Status columns fit the longest text the device reports in them. The list sizes
+    // the columns (and itself) from that sample at its own font.
     const char* widest[] = {"", "Disable", "", "", "", "", "", "", "", "Time-based OFF"};
-    int listWidth = 0;
     for (int c = 0; c < 10; ++c) {
         const QString heading = QString::fromLatin1(headings[c]);
         m_list->InsertColumn(heading, c);
-        int width = m_list->GetStringWidth(QString::fromLatin1(widest[c]));
+        QString sample = QString::fromLatin1(widest[c]);
         for (const QString& line : heading.split('\n')) {
-            width = std::max(width, m_list->GetStringWidth(line));
+            if (m_list->GetStringWidth(line) > m_list->GetStringWidth(sample)) {
+                sample = line;
+            }
         }
-        m_list->SetColumnWidth(c, width + 15);
-        listWidth += width + 15;
+        m_list->SetColumnSample(c, sample, 15);
     }
-    m_list->setMinimumSize(listWidth + 4 * m_list->frameWidth() + 24, 218);
+    m_list->setMinimumHeight(218);
     m_list->SetExtendedStyle(m_list->GetExtendedStyle() | LVS_EX_FULLROWSELECT);
     m_list->ModifyListStyle(0, LVS_SINGLESEL);
 

@@ -53,34 +53,66 @@ CPortConfigLogic::CPortConfigLogic()
       m_PortRows(static_cast<size_t>(m_nPortNum)),
       m_portRead(m_cCommonSNMP, PortTableColumns(),
                  [this](const ksx::WalkStep& s) -> std::optional<PortConfigRow> {
+                     m_nRowCount.fetch_add(1);
+                     // The row belongs to the port its index names, wherever the walk met it.
+                     const int index = s.IndexInt(0, 0);
+                     const auto port = s.Integer(0);
+                     const auto speed = s.Integer(1);
+                     const auto link = s.Integer(2);
+                     const auto mdix = s.Integer(3);
+                     const auto flow = s.Integer(4);
+                     const auto medium = s.Integer(5);
                      PortConfigRow r;
-                     r.port = s.Int(0);
-                     r.speed = s.Int(1);
-                     r.linkStatus = s.Int(2);
-                     r.mdix = s.Int(3);
-                     r.flowControl = s.Int(4);
-                     r.medium = s.Int(5);
-                     StorePortRow(m_nRowCount.fetch_add(1), r);
+                     r.port = port ? static_cast<int>(*port) : index;
+                     r.read = speed && link && mdix && flow && medium;
+                     if (r.read) {
+                         r.speed = static_cast<int>(*speed);
+                         r.linkStatus = static_cast<int>(*link);
+                         r.mdix = static_cast<int>(*mdix);
+                         r.flowControl = static_cast<int>(*flow);
+                         r.medium = static_cast<int>(*medium);
+                     }
+                     StorePortRow(index, r);
                      return std::nullopt;
                  }),
       m_descriptionRead(m_cCommonSNMPTable, {kDescriptionPortColumn, kDescriptionColumn},
                         [this](const ksx::WalkStep& s) -> std::optional<PortDescriptionRow> {
                             TRACE("**********port member***************");
-                            const PortDescriptionRow r{s.Int(0), s.Text(1)};
-                            StoreDescriptionRow(m_nRowCount.fetch_add(1), r);
+                            // Keyed by the row's index; a description that is not an octet string is
+                            // not taken.
+                            m_nRowCount.fetch_add(1);
+                            const auto description = s.Octets(1);
+                            if (!description) {
+                                return std::nullopt;
+                            }
+                            const PortDescriptionRow r{s.IndexInt(0), *description};
+                            StoreDescriptionRow(r.port, r);
                             TRACE("%s", r.description.c_str());
                             return std::nullopt;
                         }) {
     m_sessions.Add(m_portRead);
     m_sessions.Add(m_descriptionRead);
+    m_trunkRead.onEnd = [this](const ksx::WalkEnd& end) {
+        if (end.stale) {
+            return;
+        }
+        m_trunkEnded = true;
+        m_trunkOk = end.Ok();
+        m_trunkTimedOut = end.TimedOut();
+        if (m_hOwnerWnd != nullptr) {
+            m_hOwnerWnd->SendMessage(WM_PORT_TRUNK_READ, 0, 0);
+        }
+    };
     m_portRead.onEnd = [this](const ksx::WalkEnd& end) {
         if (m_hOwnerWnd == nullptr || end.stale) {
             return;
         }
-        if (end.status == CSnmp4w::EC_END_OF_WALK || end.status == CSnmp4w::EC_SEND_FAILED) {
-            m_hOwnerWnd->SendMessage(WM_SNMP_WALK_STALE, 0, 0);
-        } else if (end.status == CSnmp4w::EC_TIMEOUT) {
+        // A time-out starts the read again; any other end (the table's, a refused or failed step)
+        // hands the owner what was read, so the rows not read are said and Refresh comes back.
+        if (end.status == CSnmp4w::EC_TIMEOUT) {
             m_hOwnerWnd->SendMessage(WM_SNMP_WALK_TIMEOUT, 0, 0);
+        } else {
+            m_hOwnerWnd->SendMessage(WM_SNMP_WALK_STALE, 0, 0);
         }
     };
     m_descriptionRead.onEnd = [this](const ksx::WalkEnd& end) {
@@ -92,17 +124,31 @@ CPortConfigLogic::CPortConfigLogic()
 
 CPortConfigLogic::~CPortConfigLogic() = default;
 
-void CPortConfigLogic::StorePortRow(int row, const PortConfigRow& values) {
-    if (row >= 0 && row < m_nPortNum) {  // rows past the port count are read and dropped
+void CPortConfigLogic::StorePortRow(int index, const PortConfigRow& values) {
+    if (index >= 1 && index <= m_nPortNum) {  // rows past the port count are read and dropped
         std::lock_guard<std::mutex> guard(m_rowLock);
-        m_PortRows[static_cast<size_t>(row)] = values;
+        PortConfigRow& row = m_PortRows[static_cast<size_t>(index - 1)];
+        if (values.read) {
+            row = values;
+        } else {
+            row.port = values.port;
+            row.read = false;  // the earlier values stay, but nothing decides on them any more
+        }
     }
 }
 
-void CPortConfigLogic::StoreDescriptionRow(int row, const PortDescriptionRow& values) {
-    if (row >= 0 && row < m_nPortNum) {
+bool CPortConfigLogic::RowRead(int rowIndex) const {
+    if (!ValidRow(rowIndex)) {
+        return false;
+    }
+    std::lock_guard<std::mutex> guard(m_rowLock);
+    return m_PortRows[static_cast<size_t>(rowIndex)].read;
+}
+
+void CPortConfigLogic::StoreDescriptionRow(int port, const PortDescriptionRow& values) {
+    if (port >= 1 && port <= m_nPortNum) {
         std::lock_guard<std::mutex> guard(m_rowLock);
-        m_DescriptionRows[static_cast<size_t>(row)] = values;
+        m_DescriptionRows[static_cast<size_t>(port - 1)] = values;
     }
 }
 
@@ -118,8 +164,22 @@ std::vector<PortDescriptionRow> CPortConfigLogic::DescriptionRows() const {
 
 // ---- Port table ----
 
+void CPortConfigLogic::ReadTrunkMembership() {
+    m_trunkEnded = false;
+    m_trunkOk = false;
+    m_trunkTimedOut = false;
+    ReadTrunkPorts();
+}
+
 bool CPortConfigLogic::ReadPortTable() {
     m_nRowCount = 0;
+    {
+        // A port is read again by this walk or not at all: one the table lacks is a port not read.
+        std::lock_guard<std::mutex> guard(m_rowLock);
+        for (PortConfigRow& r : m_PortRows) {
+            r.read = false;
+        }
+    }
     m_portRead.Walk(OnPortTableWalk, this, kFirstStepTimeoutMs, 0);
     return true;
 }
@@ -233,7 +293,8 @@ bool CPortConfigLogic::CheckDisableAll(int rowIndex, int speed) {
     {
         std::lock_guard<std::mutex> guard(m_rowLock);
         for (const PortConfigRow& r : m_PortRows) {
-            down += r.linkStatus == 1 ? 1 : 0;
+            // A port whose link was not read may have one: it never counts as down.
+            down += r.read && r.linkStatus == 1 ? 1 : 0;
         }
         selectedUp = m_PortRows[static_cast<size_t>(rowIndex)].linkStatus != 1;
     }

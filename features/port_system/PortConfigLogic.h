@@ -17,6 +17,7 @@
 constexpr unsigned WM_SNMP_WALK_END = ksx::WM_APP + 1001;    // description walk ended (any status)
 constexpr unsigned WM_SNMP_WALK_STALE = ksx::WM_APP + 1002;  // port walk at its end; stale description reply
 constexpr unsigned WM_SNMP_WALK_TIMEOUT = ksx::WM_APP + 1003;  // port walk timed out
+constexpr unsigned WM_PORT_TRUNK_READ = ksx::WM_APP + 1004;    // trunk membership walk ended (any status)
 
 // One port of the enterprise port table (codes as the device has them).
 struct PortConfigRow {
@@ -26,6 +27,9 @@ struct PortConfigRow {
     int flowControl = 2;  // 1 enabled, 2 disabled
     int linkStatus = 1;   // 1 down, 2 1000M full, 3 100M full, 4 100M half, 5 10M full, 6 10M half
     int medium = 1;       // 2 copper, 4 fibre with a 1000Base-X SFP module
+    // Set when the last port walk delivered this port's row (keyed by the row's index) with the five
+    // settings present and parsed as integers. A port not read shows nothing and is never written.
+    bool read = false;
 };
 
 struct PortDescriptionRow {
@@ -48,6 +52,13 @@ public:
     // The description table's columns: port number, description.
     static constexpr const char* kDescriptionPortColumn = "1.3.6.1.4.1.7393.10.76.20.1.1.16.1.1";
     static constexpr const char* kDescriptionColumn = "1.3.6.1.4.1.7393.10.76.20.1.1.16.1.2";
+
+    // Starts the base's trunk membership read; TrunkReadOk once it reached the end of its table with
+    // every row read (the trunk checks decide on it). Its end reaches the owner as WM_PORT_TRUNK_READ.
+    void ReadTrunkMembership();
+    bool TrunkReadEnded() const { return m_trunkEnded; }
+    bool TrunkReadOk() const { return m_trunkOk; }
+    bool TrunkReadTimedOut() const { return m_trunkTimedOut; }
 
     // Starts the walk of the port table on the first session (8000 ms for the first step). Always true.
     bool ReadPortTable();
@@ -74,6 +85,8 @@ public:
     bool WriteDescriptions(const PortDescriptionRequest& request);
 
     int GetPortNum() const { return m_nPortNum; }
+    // Whether port row `rowIndex` (0-based) was read by the last port walk.
+    bool RowRead(int rowIndex) const;
     // Copies of the rows, safe while a walk runs (the walks fill them on their worker threads).
     std::vector<PortConfigRow> PortRows() const;
     std::vector<PortDescriptionRow> DescriptionRows() const;
@@ -91,15 +104,18 @@ private:
     int MediumOf(int rowIndex) const;
     bool ValidRow(int rowIndex) const { return rowIndex >= 0 && rowIndex < m_nPortNum; }
 
-    // Stores a parsed port-table or description row at walk position `row` (dropped past the port count).
-    void StorePortRow(int row, const PortConfigRow& values);
-    void StoreDescriptionRow(int row, const PortDescriptionRow& values);
+    // Store a parsed port-table or description row for the port its index names (dropped outside 1..N).
+    void StorePortRow(int index, const PortConfigRow& values);
+    void StoreDescriptionRow(int port, const PortDescriptionRow& values);
 
     const int m_nPortNum;
     mutable std::mutex m_rowLock;  // guards both row arrays
     std::vector<PortDescriptionRow> m_DescriptionRows;
     std::vector<PortConfigRow> m_PortRows;
     std::atomic<int> m_nRowCount{0};
+    bool m_trunkEnded = false;  // UI thread, as the one below
+    bool m_trunkOk = false;
+    bool m_trunkTimedOut = false;
     // After the rows: they go first and join their workers.
     ksx::TableRead<PortConfigRow> m_portRead;
     ksx::TableRead<PortDescriptionRow> m_descriptionRead;

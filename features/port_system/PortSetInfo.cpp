@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <iterator>
+#include <string>
 
 #include "controls/ListCtrl.h"
 #include "core/TextNumbers.h"
@@ -47,12 +48,29 @@ CPortSetInfo::CPortSetInfo(QWidget* parent) : CDialog(IDD_PORT_SET_INFO, parent)
     OnNotify(NM_CLICK, IDC_PORTSET_LIST, Handler([this] { OnClickList(); }));
     OnNotify(CBN_SELCHANGE, IDC_PORTSET_MDIX, Handler([this] { m_mdixTyped = false; }));
     auto walkEnded = [this](WPARAM, LPARAM) -> LRESULT {
+        m_portsEnded = true;
         EnableDlgItem(IDC_PORTSET_REFRESH, true);
-        EnableDlgItem(IDC_PORTSET_APPLY, true);
         FillList();
         ResetForm();
+        UpdateApply();
+        SayReadFailure();
         return 0;
     };
+    // The trunk checks decide on the membership: Apply waits for it.
+    OnMessage(WM_PORT_TRUNK_READ, [this](WPARAM, LPARAM) -> LRESULT {
+        if (m_logic.TrunkReadTimedOut()) {
+            m_logic.ReadTrunkMembership();  // starts again, as the port read does
+            return 0;
+        }
+        if (!m_logic.TrunkReadOk()) {
+            m_readFailed = true;
+        }
+        UpdateApply();
+        if (m_portsEnded) {
+            SayReadFailure();
+        }
+        return 0;
+    });
     OnMessage(WM_SNMP_WALK_END, walkEnded);
     OnMessage(WM_SNMP_WALK_STALE, walkEnded);
     // A timed-out read starts again.
@@ -123,8 +141,23 @@ int CPortSetInfo::DestroyWindow() {
     return CDialog::DestroyWindow();
 }
 
+void CPortSetInfo::UpdateApply() {
+    const bool rowOk = GetDlgItemText(IDC_PORTSET_PORT_ID).empty() || m_logic.RowRead(m_nItem);
+    EnableDlgItem(IDC_PORTSET_APPLY, m_portsEnded && m_logic.TrunkReadOk() && rowOk);
+}
+
+void CPortSetInfo::SayReadFailure() {
+    if (m_readFailed && !m_readFailSaid) {
+        m_readFailSaid = true;  // once per read
+        AfxMessageBox("Failed to read the port settings; press Refresh to try again.", MB_OK);
+    }
+}
+
 void CPortSetInfo::Reload() {
-    m_logic.ReadTrunkPorts();
+    m_portsEnded = false;
+    m_readFailed = false;
+    m_readFailSaid = false;
+    m_logic.ReadTrunkMembership();
     EnableDlgItem(IDC_PORTSET_REFRESH, false);
     EnableDlgItem(IDC_PORTSET_APPLY, false);
     m_logic.ReadPortTable();
@@ -135,6 +168,15 @@ void CPortSetInfo::FillList() {
     const std::vector<PortConfigRow> rows = m_logic.PortRows();
     for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
         const PortConfigRow& r = rows[static_cast<size_t>(i)];
+        if (!r.read) {
+            // A port not read shows its number only; its row cannot be taken into the form.
+            m_list->InsertItem(i, QString::number(i + 1));
+            for (int column = 1; column <= 4; ++column) {
+                m_list->SetItemText(i, column, QString());
+            }
+            m_readFailed = true;
+            continue;
+        }
         m_list->InsertItem(i, QString::number(r.port));
         m_list->SetItemText(i, 1, CodeText(kLinkText, r.linkStatus));
         m_list->SetItemText(i, 2, CodeText(kSpeedText, r.speed));
@@ -157,7 +199,14 @@ void CPortSetInfo::OnClickList() {
         return;
     }
     m_nItem = row;
+    if (!m_logic.RowRead(row)) {
+        // Nothing to start from: the port's settings were not read, so Apply would write guesses.
+        ResetForm();
+        EnableDlgItem(IDC_PORTSET_APPLY, false);
+        return;
+    }
     SetDlgItemText(IDC_PORTSET_PORT_ID, ui::ToStd(m_list->GetItemText(row, 0)));
+    UpdateApply();
 
     const QString speed = m_list->GetItemText(row, 2);
     for (int i = 0; i < static_cast<int>(std::size(kSpeedText)); ++i) {
@@ -176,6 +225,9 @@ void CPortSetInfo::OnApply() {
     const std::string portText = GetDlgItemText(IDC_PORTSET_PORT_ID);
     if (portText.empty()) {
         AfxMessageBox("Please Select one port !", MB_OK);
+        return;
+    }
+    if (!m_logic.RowRead(m_nItem) || !m_logic.TrunkReadOk()) {
         return;
     }
     const int port = text::LeadingInt(portText);
@@ -204,6 +256,11 @@ void CPortSetInfo::OnApply() {
     row.speed = speed;
     row.mdix = mdix;
     row.flowControl = flow;
-    m_logic.WritePortSettings(row);  // the reload shows what the device holds, written or not
-    Reload();
+    const bool written = m_logic.WritePortSettings(row);
+    Reload();  // the reload shows what the device holds, written or not
+    if (!written) {
+        AfxMessageBox("The device did not accept the settings of port " + std::to_string(port) +
+                          "; the settings it holds are shown.",
+                      MB_OK);
+    }
 }

@@ -34,6 +34,11 @@ private:
     void ResetForm();
     void OnClickList();
     void OnApply();
+    // Apply is available once the port table and the trunk membership were read, and not for a port
+    // whose row was not read.
+    void UpdateApply();
+    // Says a failed read (ports or trunk membership) once per read.
+    void SayReadFailure();
 
     CPortConfigLogic m_logic;
     int m_nItem = 0;  // row of the last click in the list
@@ -41,5 +46,9 @@ private:
     QComboBox* m_speed = nullptr;
     QComboBox* m_mdix = nullptr;
     QComboBox* m_flow = nullptr;
-    bool m_mdixTyped = false;  // the user typed into the MDI/MDIX box's edit field: no item selected
+    bool m_mdixTyped = false;
+    bool m_portsEnded = false;    // the port walk of the current read ended
+    bool m_readFailed = false;    // the current read met a port or a trunk row it could not read
+    bool m_readFailSaid = false;  // ... and said so  // the user
+                                  // typed into the MDI/MDIX box's edit field: no item selected
 };

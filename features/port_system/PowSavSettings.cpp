@@ -56,7 +56,12 @@ namespace {
 TimeProfileRow ParseTimeProfile(const ksx::WalkStep& step) {
     auto v = [&](int column) { return step.Text(column - 1); };
     TimeProfileRow row;
-    row.index = v(1);
+    // The row is the one its name's instance names; the index column only repeats it.
+    row.index = std::to_string(step.IndexInt(1));
+    row.read = step.IndexInt(1) > 0 && step.Octets(1).has_value();
+    for (int column = 3; column <= CPowSavSettings::kTimeProfileColumns && row.read; ++column) {
+        row.read = step.Integer(column - 1).has_value();
+    }
     row.name = v(2);
     row.dateEnabled = v(3);
     if (row.dateEnabled == "1") {
@@ -92,11 +97,14 @@ std::vector<std::string> TimeProfileColumns() {
 CPowSavSettings::CPowSavSettings()
     : m_namesRead(m_cCommonSNMPTable, {Column(2)},
                   [this](const ksx::WalkStep& step) -> std::optional<int> {
-                      for (int i = 0; i < step.Count(); ++i) {
-                          const std::string name = step.Text(i);
-                          if (!name.empty()) {
-                              AppendProfileName(name);
-                          }
+                      // A name that is not an octet string ends the walk as not read.
+                      const std::optional<std::string> name = step.Octets(0);
+                      if (!name) {
+                          step.Reject();
+                          return std::nullopt;
+                      }
+                      if (!name->empty()) {
+                          AppendProfileName(*name);
                       }
                       return std::nullopt;
                   }),
@@ -111,10 +119,17 @@ CPowSavSettings::CPowSavSettings()
     m_sessions.Add(m_cCommonSNMPSet);
     m_sessions.Add(m_cCommonSNMP);
     m_sessions.Add(m_cCommonSNMPSpare);
-    m_namesRead.onEnd = [this](const ksx::WalkEnd&) {
+    m_namesRead.onEnd = [this](const ksx::WalkEnd& end) {
+        m_namesOk = end.Ok();
         // The names are complete: the owner fills its boxes.
         if (m_hOwnerWnd != nullptr) {
             m_hOwnerWnd->PostMessage(WM_POWSAV_RESULT, POWSAV_NAMES_DONE, m_nNamesWalk.load());
+        }
+    };
+    m_profilesRead.onEnd = [this](const ksx::WalkEnd& end) {
+        m_profilesOk = end.Ok();
+        if (m_hOwnerWnd != nullptr && !end.stale) {
+            m_hOwnerWnd->SendMessage(WM_POWSAV_RESULT, POWSAV_PROFILES_DONE, 0);
         }
     };
     m_profilesRead.onRow = [this](const TimeProfileRow& row) {
@@ -149,13 +164,15 @@ std::vector<std::string> CPowSavSettings::ProfileNames() const {
     return m_aProfileName;
 }
 
-void CPowSavSettings::ReadPowerSaving() {
+bool CPowSavSettings::ReadPowerSaving() {
     for (PowerSavingEntry& entry : m_aPowSavEntry) {
         entry.state = "2";
         entry.portList.clear();
         entry.profile1.clear();
         entry.profile2.clear();
+        entry.read = false;
     }
+    m_flags.linkStatusRead = false;
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
     for (const char* suffix : {".1.1.0", ".1.2.0", ".1.3.0", ".1.4.0", ".2.1.0", ".2.2.0", ".2.3.0", ".2.4.0",
                                ".4.1.0", ".4.2.0", ".4.3.0", ".6.0"}) {
@@ -164,31 +181,51 @@ void CPowSavSettings::ReadPowerSaving() {
     // A refused read carries no values: report nothing, as for an unanswered one.
     const ksx::SnmpReply reply = SendTraced(m_cCommonSNMP, "power-saving read");
     if (!reply.Accepted()) {
-        return;
+        return false;
     }
-    auto value = [&](int i) { return reply.Value(i); };
-
-    // State and the two profiles of a function, from binding `first` on.
-    auto fill = [&](PowerSavingEntry& entry, int type, std::string portList, int first) {
-        entry.type = type;
-        entry.portList = std::move(portList);
-        entry.state = value(first);
-        entry.profile1 = NoneToEmpty(value(first + 1));
-        entry.profile2 = NoneToEmpty(value(first + 2));
+    auto state = [&](int i) -> std::optional<std::string> {
+        const std::optional<long long> v = reply.Integer(i);
+        return v ? std::optional<std::string>(std::to_string(*v)) : std::nullopt;
     };
-    fill(m_aPowSavEntry[0], 1, BitmapText(value(0)), 1);  // LED shut-off
-    fill(m_aPowSavEntry[1], 2, BitmapText(value(4)), 5);  // port shut-off
-    fill(m_aPowSavEntry[2], 4, "All Port", 8);            // system hibernation
+
+    // State and the two profiles of a function, from binding `first` on; `ports` is the port list
+    // (nothing when it was not read).
+    auto fill = [&](PowerSavingEntry& entry, int type, std::optional<std::string> ports, int first) {
+        entry.type = type;
+        const std::optional<std::string> st = state(first);
+        const std::optional<std::string> p1 = reply.Octets(first + 1);
+        const std::optional<std::string> p2 = reply.Octets(first + 2);
+        entry.read = ports && st && p1 && p2;
+        if (!entry.read) {
+            return;  // shown and written as nothing of it
+        }
+        entry.portList = std::move(*ports);
+        entry.state = *st;
+        entry.profile1 = NoneToEmpty(*p1);
+        entry.profile2 = NoneToEmpty(*p2);
+    };
+    auto bitmap = [&](int i) -> std::optional<std::string> {
+        const std::optional<std::string> v = reply.Octets(i);
+        return v ? std::optional<std::string>(BitmapText(*v)) : std::nullopt;
+    };
+    fill(m_aPowSavEntry[0], 1, bitmap(0), 1);                // LED shut-off
+    fill(m_aPowSavEntry[1], 2, bitmap(4), 5);                // port shut-off
+    fill(m_aPowSavEntry[2], 4, std::string("All Port"), 8);  // system hibernation
 
     m_flags = PowerSavingFlags();
-    m_flags.linkStatusDetection = value(11);
+    const std::optional<std::string> link = state(11);
+    m_flags.linkStatusDetection = link.value_or(std::string());
+    m_flags.linkStatusRead = link.has_value();
     if (m_hOwnerWnd != nullptr) {
         m_hOwnerWnd->SendMessage(WM_POWSAV_RESULT, POWSAV_FLAGS, 0);
         m_hOwnerWnd->SendMessage(WM_POWSAV_RESULT, POWSAV_ENTRIES, 0);
     }
+    return m_aPowSavEntry[0].read && m_aPowSavEntry[1].read && m_aPowSavEntry[2].read &&
+           m_flags.linkStatusRead;
 }
 
 bool CPowSavSettings::SetPowerSavingEntry(PowerSavingEntry entry) {
+    m_lastWriteRefused = false;
     if (entry.profile1 == "None") {
         entry.profile1.clear();
     }
@@ -253,7 +290,9 @@ bool CPowSavSettings::SetPowerSavingEntry(PowerSavingEntry entry) {
         default:
             break;  // nothing to send: the send fails
     }
-    return SendTraced(m_cCommonSNMP, "set").Accepted();
+    const bool accepted = SendTraced(m_cCommonSNMP, "set").Accepted();
+    m_lastWriteRefused = !accepted;
+    return accepted;
 }
 
 bool CPowSavSettings::SetLinkStatusDetection(PowerSavingFlags flags) {
@@ -280,6 +319,7 @@ int CPowSavSettings::OnProfileNameWalk(CSnmp* response, int requestId, void* use
 }
 
 void CPowSavSettings::ReadTimeProfiles() {
+    m_profilesOk = false;
     m_namesRead.Close();
     m_profilesRead.Walk(OnTimeProfileWalk, this);
 }

@@ -20,7 +20,13 @@ constexpr unsigned WM_POWSAV_RESULT = ksx::WM_USER + 1215;
 // A time-profile row arrived (TimeProfileRowNow()); sent on the owner's thread, one per row.
 constexpr unsigned WM_TIMEPROFILE_ROW = ksx::WM_USER + 1315;
 
-enum PowSavResult : int { POWSAV_FLAGS = 0, POWSAV_ENTRIES = 1, POWSAV_NAMES_DONE = 2 };
+// 3: the time-profile walk has ended (sent on the owner's thread; ProfilesReadOk()).
+enum PowSavResult : int {
+    POWSAV_FLAGS = 0,
+    POWSAV_ENTRIES = 1,
+    POWSAV_NAMES_DONE = 2,
+    POWSAV_PROFILES_DONE = 3
+};
 
 // One power-saving function.
 struct PowerSavingEntry {
@@ -29,12 +35,14 @@ struct PowerSavingEntry {
     std::string state;     // "1" enabled, "2" disabled
     std::string profile1;  // time profile names; empty = none
     std::string profile2;
+    bool read = false;  // the last read gave every value above, each of its type
 };
 
 // Global settings, "1" enabled or "2" disabled. No device object backs the cable-length flag.
 struct PowerSavingFlags {
     std::string cableLengthDetection;
     std::string linkStatusDetection;
+    bool linkStatusRead = false;  // the last read gave the link-status switch as an integer
 };
 
 struct TimeProfilePoint {
@@ -54,6 +62,9 @@ struct TimeProfileRow {
     TimeProfilePoint to;      // 9-13: to-date and end time
     std::string days[7];      // 14-20: Monday to Sunday, "1" included, "2" not
     std::string rowStatus;    // 21
+    // The row's values were all there, each of its type (name an octet string, the rest integers).
+    // `index` is the row's own index (its instance), read or not.
+    bool read = true;
 };
 
 class CPowSavSettings {
@@ -68,19 +79,25 @@ public:
     CPowSavSettings(const CPowSavSettings&) = delete;
     CPowSavSettings& operator=(const CPowSavSettings&) = delete;
 
-    // Synchronous get of the power-saving objects; on success sends WM_POWSAV_RESULT 0 and then 1.
-    // Flags() holds what the last successful read gave.
-    void ReadPowerSaving();
+    // Synchronous get of the power-saving objects; when answered sends WM_POWSAV_RESULT 0 and then 1.
+    // Flags() holds what the last read gave. A value missing from the reply, an exception value or one
+    // of the wrong type leaves its function (or the switch) not read. True when everything was read.
+    bool ReadPowerSaving();
     // Writes one function (only its state when disabling). False, with nothing sent, for a bad port
     // list ("Invalid Portlist") or fibre ports on LED shut-off or port standby ("Not support fiber
     // Port."); false too when the device gives no answer or refuses the set.
     bool SetPowerSavingEntry(PowerSavingEntry entry);
     bool SetLinkStatusDetection(PowerSavingFlags flags);
+    // The last SetPowerSavingEntry sent its request and the device did not accept it (as opposed to a
+    // port list refused before sending).
+    bool LastWriteRefused() const { return m_lastWriteRefused; }
     // Starts the walk of the profile-name column; its end is posted as WM_POWSAV_RESULT 2 with the
     // walk number returned here.
     int ReadProfileNames();
-    // Starts the walk of the whole time-profile table; every row is sent as WM_TIMEPROFILE_ROW.
+    // Starts the walk of the whole time-profile table; every row is sent as WM_TIMEPROFILE_ROW, the end
+    // as WM_POWSAV_RESULT 3. ProfilesReadOk once the walk reached the end of the table.
     void ReadTimeProfiles();
+    bool ProfilesReadOk() const { return m_profilesOk; }
     // The row of the WM_TIMEPROFILE_ROW being handled (owner's thread).
     const TimeProfileRow& TimeProfileRowNow() const { return m_rowNow; }
     const PowerSavingFlags& Flags() const { return m_flags; }
@@ -100,6 +117,9 @@ public:
     static int OnProfileNameWalk(CSnmp* response, int requestId, void* userData, int status);
     static int OnTimeProfileWalk(CSnmp* response, int requestId, void* userData, int status);
 
+    // The last profile-name walk reached the end of the column with every name read (owner's thread,
+    // valid once its WM_POWSAV_RESULT 2 arrived).
+    bool NamesReadOk() const { return m_namesOk; }
     // The names collected so far (copied under the lock).
     std::vector<std::string> ProfileNames() const;
     // True when no walk runs on the table session.
@@ -122,6 +142,9 @@ private:
     std::atomic<int> m_nNamesWalk{0};
     PowerSavingFlags m_flags;
     TimeProfileRow m_rowNow;
+    bool m_namesOk = false;  // owner's thread, as the one below
+    bool m_profilesOk = false;
+    bool m_lastWriteRefused = false;
     // After the sessions they use and the data they fill: they go first.
     ksx::TableRead<int> m_namesRead;                // rows kept by the parse itself
     ksx::TableRead<TimeProfileRow> m_profilesRead;  // rows to the owner

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <algorithm>
+#include <string>
 
 #include "controls/ListCtrlEx.h"
 #include "core/Utils.h"
@@ -153,11 +154,17 @@ void CPowerSaveDlg::Refresh() {
     profile1->clear();
     profile2->clear();
     m_list->DeleteAllItems();
-    m_logic.ReadPowerSaving();
-
-    // The names are added when their walk has ended (WM_POWSAV_RESULT 2), on this thread.
     m_namesLoaded = false;
     m_typeLoaded = false;
+    m_readFailSaid = false;
+    const bool read = m_logic.ReadPowerSaving();
+    // The switch and the functions are written back only once read.
+    UpdateApply();
+    if (!read) {
+        SayReadFailure();
+    }
+
+    // The names are added when their walk has ended (WM_POWSAV_RESULT 2), on this thread.
     m_namesWalk = m_logic.ReadProfileNames();
     profile1->addItem("None");
     profile2->addItem("None");
@@ -166,6 +173,7 @@ void CPowerSaveDlg::Refresh() {
     Item<QComboBox>(IDC_PS_STATE)->setCurrentIndex(1);
     profile1->setCurrentIndex(0);
     profile2->setCurrentIndex(0);
+    UpdateApply();
     EnableDlgItem(IDC_PS_PROFILE1, false);
     EnableDlgItem(IDC_PS_PROFILE2, false);
     EnableDlgItem(IDC_PS_PORT, false);
@@ -180,6 +188,10 @@ void CPowerSaveDlg::FillProfileNames() {
         profile2->addItem(QString::fromStdString(name));
     }
     m_namesLoaded = true;
+    UpdateApply();
+    if (!m_logic.NamesReadOk()) {
+        SayReadFailure();
+    }
     // A type picked before the names came gets its profiles shown now.
     if (m_typeLoaded) {
         const int k = Item<QComboBox>(IDC_PS_TYPE)->currentIndex();
@@ -193,13 +205,21 @@ LRESULT CPowerSaveDlg::OnPowSavResult(WPARAM wParam, LPARAM lParam) {
     if (wParam == POWSAV_FLAGS) {
         const PowerSavingFlags& flags = m_logic.Flags();
         CheckDlgButton(IDC_PS_CABLE_LENGTH, flags.cableLengthDetection == "1" ? 1 : 0);
-        CheckDlgButton(IDC_PS_LINK_STATUS, flags.linkStatusDetection == "1" ? 1 : 0);
+        if (flags.linkStatusRead) {  // a switch not read is left as it was
+            CheckDlgButton(IDC_PS_LINK_STATUS, flags.linkStatusDetection == "1" ? 1 : 0);
+        }
     } else if (wParam == POWSAV_ENTRIES) {
         const PowerSavingEntry* entries = m_logic.m_aPowSavEntry;
         const int rows = Item<QComboBox>(IDC_PS_TYPE)->count();
         for (int i = 0; i < rows && i < 4; ++i) {
             const PowerSavingEntry& e = entries[i];
             m_list->SetItemTextEx(i, 0, TypeName(e.type));
+            if (!e.read) {
+                for (int c = 1; c < 5; ++c) {
+                    m_list->SetItemTextEx(i, c, QString());  // not read: nothing to show
+                }
+                continue;
+            }
             m_list->SetItemTextEx(i, 1, e.state == "1" ? "Enabled" : "Disabled");
             m_list->SetItemTextEx(i, 2, QString::fromStdString(e.profile1));
             m_list->SetItemTextEx(i, 3, QString::fromStdString(e.profile2));
@@ -226,6 +246,7 @@ void CPowerSaveDlg::OnTypeChanged() {
         return;
     }
     m_typeLoaded = true;
+    UpdateApply();
     const PowerSavingEntry& entry = m_logic.m_aPowSavEntry[k];
     SelectProfiles(entry);
     SetDlgItemText(IDC_PS_PORT, entry.portList);
@@ -250,6 +271,27 @@ void CPowerSaveDlg::OnApplyGlobal() {
     flags.linkStatusDetection = IsDlgButtonChecked(IDC_PS_LINK_STATUS) == 1 ? "1" : "2";
     if (m_logic.SetLinkStatusDetection(flags)) {
         Refresh();
+        return;
+    }
+    Refresh();
+    AfxMessageBox(
+        "The device did not accept the link status detection setting; the settings it holds are shown.",
+        MB_OK);
+}
+
+void CPowerSaveDlg::UpdateApply() {
+    EnableDlgItem(IDC_PS_APPLY_GLOBAL, m_logic.Flags().linkStatusRead);
+    // The form holds a function's values once the user picked its type, and its profile boxes once the
+    // names arrived: only then does Apply write what the user changed, never a default.
+    const int k = Item<QComboBox>(IDC_PS_TYPE)->currentIndex();
+    const bool entryRead = k >= 0 && k < 4 && m_logic.m_aPowSavEntry[k].read;
+    EnableDlgItem(IDC_PS_APPLY_ENTRY, entryRead && m_typeLoaded && m_namesLoaded && m_logic.NamesReadOk());
+}
+
+void CPowerSaveDlg::SayReadFailure() {
+    if (!m_readFailSaid) {
+        m_readFailSaid = true;  // once per refresh
+        AfxMessageBox("Failed to read the power saving settings; press Refresh to try again.", MB_OK);
     }
 }
 
@@ -271,6 +313,14 @@ void CPowerSaveDlg::OnApplyEntry() {
     }
     entry.profile1 = GetDlgItemText(IDC_PS_PROFILE1);
     entry.profile2 = GetDlgItemText(IDC_PS_PROFILE2);
-    m_logic.SetPowerSavingEntry(entry);
+    const bool written = m_logic.SetPowerSavingEntry(entry);
+    const bool refused = !written && m_logic.LastWriteRefused();
     Refresh();
+    if (refused) {
+        static const char* const kNames[] = {"LED shut-off", "port shut-off", "system hibernation",
+                                             "port standby"};
+        AfxMessageBox(std::string("The device did not accept the ") + kNames[position] +
+                          " settings; the settings it holds are shown.",
+                      MB_OK);
+    }
 }

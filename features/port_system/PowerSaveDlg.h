@@ -26,13 +26,18 @@ private:
     void OnApplyEntry();
     void OnTypeChanged();
     void OnStateChanged();
+    // Each Apply is available once what it would write was read (see the definition).
+    void UpdateApply();
+    // Says a failed read once per refresh.
+    void SayReadFailure();
     ksx::LRESULT OnPowSavResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
     void FillProfileNames();
     void SelectProfiles(const PowerSavingEntry& entry);
 
     CPowSavSettings m_logic;
     CListCtrlEx* m_list = nullptr;
-    int m_namesWalk = 0;         // walk whose names the boxes wait for
-    bool m_namesLoaded = false;  // the boxes hold that walk's names
-    bool m_typeLoaded = false;   // the user picked a type since the refresh
+    int m_namesWalk = 0;          // walk whose names the boxes wait for
+    bool m_namesLoaded = false;   // the boxes hold that walk's names
+    bool m_typeLoaded = false;    // the user picked a type since the refresh
+    bool m_readFailSaid = false;  // a failed read was said since the refresh
 };

@@ -45,13 +45,30 @@ CSyslogHostCfgDlg::CSyslogHostCfgDlg(QWidget* parent)
     : CDialog(IDD_SYSLOG_HOST, parent),
       m_globalRead(m_cCommonSNMP, {kFacilityOid, kSeverityOid, kTimeStampOid, kStateOid},
                    [](const WalkStep& s) {
-                       return GlobalValues{s.Text(0), s.Text(1), s.Text(2), s.Text(3)};
+                       auto number = [&](int i) {
+                           const auto v = s.Integer(i);
+                           return v ? std::to_string(*v) : std::string();
+                       };
+                       GlobalValues values{number(0), number(1), number(2), number(3)};
+                       values.stateRead = s.Integer(3).has_value();
+                       values.optionsRead = s.Integer(0) && s.Integer(1) && s.Integer(2);
+                       return values;
                    }),
       m_hostRead(m_cCommonSNMPTable,
                  {std::string(kHostEntry) + ".5", std::string(kHostEntry) + ".1",
                   std::string(kHostEntry) + ".2", std::string(kHostEntry) + ".3"},
                  [](const WalkStep& s) {
-                     return HostRow{s.Text(0), s.Text(1), s.Text(2), s.Text(3)};
+                     const auto status = s.Integer(0);
+                     const auto type = s.Integer(1);
+                     const auto address = s.Octets(2);
+                     const auto port = s.Integer(3);
+                     HostRow row;
+                     row.read = status && type && address && port;
+                     if (row.read) {
+                         row = HostRow{std::to_string(*status), std::to_string(*type), *address,
+                                       std::to_string(*port), true};
+                     }
+                     return row;
                  }) {
     OwnReader(m_globalRead);
     OwnReader(m_hostRead);
@@ -60,12 +77,28 @@ CSyslogHostCfgDlg::CSyslogHostCfgDlg(QWidget* parent)
     OwnSession(m_cCommonSNMPTable);
     m_globalRead.onRow = [this](const GlobalValues& values) { ShowGlobal(values); };
     m_globalRead.onEnd = [this](const WalkEnd& end) {
+        if (!end.Ok()) {
+            m_stateRead = m_optionsRead = false;
+        }
         if (!end.stale) {
             SendMessage(WM_SYSLOG_HOST_DONE, 1, RecordParam("Finished"));
         }
     };
-    m_hostRead.onRow = [this](const HostRow& row) { ShowHost(row); };
-    m_hostRead.onEnd = [this](const WalkEnd&) { ++m_nHostWalksEnded; };  // the form keeps the last row
+    m_hostRead.onRow = [this](const HostRow& row) {
+        if (!row.read) {
+            m_hostRowsOk = false;  // the form keeps what it showed; the host is not known
+            return;
+        }
+        ShowHost(row);
+    };
+    m_hostRead.onEnd = [this](const WalkEnd& end) {  // the form keeps the last row
+        m_hostOk = end.Ok() && m_hostRowsOk;
+        UpdateApply();
+        if (!m_stateRead || !m_optionsRead || !m_hostOk) {
+            SayReadFailure();
+        }
+        ++m_nHostWalksEnded;
+    };
     OnCommand(IDC_SYSLOG_ENABLE, [this] { OnSyslogEnableClicked(); });
     OnCommand(IDC_SYSLOG_APPLY_STATE, [this] { OnApplyState(); });
     OnCommand(IDC_SYSLOG_APPLY_HOST, [this] { OnApplyHost(); });
@@ -138,6 +171,10 @@ std::string CSyslogHostCfgDlg::HostIndex(const std::string& address) {
 // ---- Reading ----
 
 void CSyslogHostCfgDlg::ReadSyslogGlobal() {
+    m_stateRead = m_optionsRead = m_hostOk = false;
+    m_hostRowsOk = true;
+    m_readFailSaid = false;
+    UpdateApply();
     m_editHost->setText("0.0.0.0");
     m_editPort->setText("514");
     m_globalRead.Read(&CSyslogHostCfgDlg::OnSyslogGlobalRead, this);
@@ -148,6 +185,11 @@ int CSyslogHostCfgDlg::OnSyslogGlobalRead(CSnmp* response, int requestId, void* 
 }
 
 void CSyslogHostCfgDlg::ShowGlobal(const GlobalValues& values) {
+    m_stateRead = values.stateRead;
+    m_optionsRead = values.optionsRead;
+    if (!values.optionsRead || !values.stateRead) {
+        return;  // shown as they were; neither Apply writes them back
+    }
     const int facility = text::LeadingInt(values.facility);
     int item = 0;
     if (facility >= 128 && facility <= 184 && facility % 8 == 0 &&
@@ -173,8 +215,22 @@ void CSyslogHostCfgDlg::ShowGlobal(const GlobalValues& values) {
 
 void CSyslogHostCfgDlg::OnHostDone() {
     ++m_nGlobalReadsEnded;
-    EnableDlgItem(IDC_SYSLOG_APPLY_HOST, m_chkEnable->isChecked());
+    UpdateApply();
     ReadSyslogHost();
+}
+
+void CSyslogHostCfgDlg::UpdateApply() {
+    EnableDlgItem(IDC_SYSLOG_APPLY_STATE, m_stateRead);
+    // The host Apply writes the options and replaces the host it read: it waits for all of them.
+    EnableDlgItem(IDC_SYSLOG_APPLY_HOST,
+                  m_chkEnable->isChecked() && m_stateRead && m_optionsRead && m_hostOk);
+}
+
+void CSyslogHostCfgDlg::SayReadFailure() {
+    if (!m_readFailSaid) {
+        m_readFailSaid = true;  // once per read
+        AfxMessageBox("Failed to read the syslog settings; press Refresh to try again.", MB_OK);
+    }
 }
 
 void CSyslogHostCfgDlg::ReadSyslogHost() {

@@ -44,11 +44,16 @@ protected:
     int OnInitDialog() override;
 
 private:
+    // Values as decimal text; a value missing from the reply or not an integer stays empty and
+    // clears its flag.
     struct GlobalValues {
         std::string facility, severity, timeStamp, state;
+        bool stateRead = false;
+        bool optionsRead = false;  // facility, severity and time stamp
     };
     struct HostRow {
         std::string status, type, address, port;  // address: the raw octets
+        bool read = false;                        // every value there, each of its type
     };
 
     static int OnSyslogGlobalRead(CSnmp* response, int requestId, void* userData, int status);
@@ -67,6 +72,9 @@ private:
     // One integer set on the write session; true when the device accepted it.
     bool SetInteger(const std::string& oid, const std::string& value);
     void OnPortChanged();
+    // Each Apply is available once what it writes back was read; a failed read is said once.
+    void UpdateApply();
+    void SayReadFailure();
 
     QComboBox* m_cbFacility = nullptr;
     QComboBox* m_cbSeverity = nullptr;
@@ -83,4 +91,9 @@ private:
 
     int m_nGlobalReadsEnded = 0;
     int m_nHostWalksEnded = 0;
+    bool m_stateRead = false;    // the last global read gave the state
+    bool m_optionsRead = false;  // ... and facility, severity and time stamp
+    bool m_hostOk = false;       // the last host walk reached the table's end with every row read
+    bool m_hostRowsOk = true;
+    bool m_readFailSaid = false;
 };

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <algorithm>
+#include <string>
 
 #include "controls/ListCtrlEx.h"
 #include "core/TextNumbers.h"
@@ -69,6 +70,12 @@ CTimeProfileInfo::CTimeProfileInfo(QWidget* parent) : CDialog(IDD_TIME_PROFILE, 
     OnNotify(CBN_SELCHANGE, IDC_TP_FROM_YEAR, Handler(fillFromDays));
     OnNotify(CBN_SELCHANGE, IDC_TP_TO_MONTH, Handler(fillToDays));
     OnNotify(CBN_SELCHANGE, IDC_TP_TO_YEAR, Handler(fillToDays));
+    OnMessage(WM_POWSAV_RESULT, [this](WPARAM w, LPARAM) -> LRESULT {
+        if (w == POWSAV_PROFILES_DONE) {
+            OnProfilesRead();
+        }
+        return 0;
+    });
     OnMessage(WM_TIMEPROFILE_ROW, [this](WPARAM, LPARAM) -> LRESULT {
         OnTimeProfileRow(m_logic.TimeProfileRowNow());
         return 0;
@@ -209,7 +216,18 @@ void CTimeProfileInfo::Refresh() {
     m_nProfileIndex.clear();
     m_usedIndexes.clear();
     m_list->DeleteAllItems();
+    m_rowsNotRead = false;
+    // Add decides on the whole table (free index, count, names): it waits for the read's end.
+    EnableDlgItem(IDC_TP_ADD, false);
     m_logic.ReadTimeProfiles();
+}
+
+void CTimeProfileInfo::OnProfilesRead() {
+    const bool ok = m_logic.ProfilesReadOk() && !m_rowsNotRead;
+    EnableDlgItem(IDC_TP_ADD, ok);
+    if (!ok) {
+        AfxMessageBox("Failed to read the time profiles; press Refresh to try again.", MB_OK);
+    }
 }
 
 void CTimeProfileInfo::OnTimeProfileRow(const TimeProfileRow& profile) {
@@ -217,6 +235,10 @@ void CTimeProfileInfo::OnTimeProfileRow(const TimeProfileRow& profile) {
     // Every row holds its index on the device, listed or not.
     const int index = Number(row->index);
     m_usedIndexes.insert(index);
+    if (!row->read) {
+        m_rowsNotRead = true;  // neither listed nor taken as inactive
+        return;
+    }
     if (row->rowStatus != "1") {
         return;
     }
@@ -350,7 +372,11 @@ void CTimeProfileInfo::OnAdd() {
     }
     if (m_logic.AddTimeProfile(row)) {
         Refresh();
+        return;
     }
+    Refresh();
+    AfxMessageBox("The device did not accept the time profile " + name + "; the settings it holds are shown.",
+                  MB_OK);
 }
 
 void CTimeProfileInfo::OnDelete() {
@@ -359,9 +385,15 @@ void CTimeProfileInfo::OnDelete() {
         AfxMessageBox("Please select the Time Range to be deleted!", MB_ICONINFORMATION | MB_OK);
         return;
     }
+    const std::string name = m_list->GetItemText(selected, 0).toStdString();
     if (m_logic.DeleteTimeProfile(std::to_string(ProfileIndex(selected)))) {
         Refresh();
+        return;
     }
+    Refresh();
+    AfxMessageBox("The device did not accept the deletion of the time profile " + name +
+                      "; the settings it holds are shown.",
+                  MB_OK);
 }
 
 void CTimeProfileInfo::OnDateClicked() {

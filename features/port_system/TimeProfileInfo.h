@@ -34,6 +34,8 @@ private:
     void OnSelectAllDays();
     bool CheckDateTime();
     void OnTimeProfileRow(const TimeProfileRow& row);
+    // The table read ended: Add becomes available when it read every row; a failed read is said.
+    void OnProfilesRead();
     void EnableDateCombos(bool enable);
 
     CListCtrlEx* m_list = nullptr;
@@ -42,5 +44,6 @@ private:
     std::string m_strToYear, m_strToMonth, m_strToDay, m_strEndHour, m_strEndMinute;
     std::vector<int> m_nProfileIndex;  // per list row, as many as the device lists
     std::set<int> m_usedIndexes;       // indexes of every row received, active or not
+    bool m_rowsNotRead = false;        // a row of the current read lacked a value or had the wrong type
     CPowSavSettings m_logic;
 };

@@ -261,13 +261,46 @@ TEST_F(BandWidthControl, AFailedPortDoesNotStopTheOthersAndTheReloadShowsTheDevi
     Fill(drv, 10, 12, BW_TYPE_RX, false, "2000");
     ASSERT_TRUE(drv.Click(IDC_BW_APPLY));
     EXPECT_EQ(Sets(sim.Requests()).size(), 3u);
-    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "The device did not accept the rate of port 11; the settings it holds are shown."});
     sim.ErrorStatus(kRx + "11", 0);
     WaitReady(dlg);
     EXPECT_EQ(drv.Cell(IDC_BW_LIST, 9, 2), "2000");
     EXPECT_EQ(drv.Cell(IDC_BW_LIST, 10, 2), "No Limit");
     EXPECT_EQ(drv.Cell(IDC_BW_LIST, 11, 2), "2000");
     EXPECT_EQ(sim.Get(kRx + "11"), "0");
+}
+
+// Aggregated ports that could not be read (a member set of the wrong type) keep Apply unavailable, are
+// said once, and are read again by Refresh; a rate that is not a number is shown as nothing.
+TEST_F(BandWidthControl, FailedReadsAreSaidAndApplyWaitsForTheAggregatedPorts) {
+    sim.Set(kTrunkMembers + ".1", "i", "5");
+    sim.Set(kTx + "3", "s", "zz");
+    CBandWidthControlDlg dlg;
+    DialogDriver drv(dlg);
+    auto* list = drv.ItemAs<CListCtrlEx>(IDC_BW_LIST);
+    ASSERT_TRUE(WaitUntil([&] { return dlg.Logic().TrunkReadEnded() && dlg.Logic().RateReadEnded(); }));
+    ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_BW_REFRESH); }));
+    EXPECT_EQ(list->GetItemCount(), 28);
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_BW_APPLY));
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 2, 1), "");
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 2, 2), "2048");
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Failed to read the bandwidth settings; press Refresh to try again."});
+
+    boxes.Clear();
+    sim.Set(kTrunkMembers + ".1", "x", "000000C0");  // ports 25 and 26
+    sim.Set(kTx + "3", "i", "1024");
+    ASSERT_TRUE(drv.Click(IDC_BW_REFRESH));
+    WaitReady(dlg);
+    EXPECT_EQ(drv.Cell(IDC_BW_LIST, 2, 1), "1024");
+    EXPECT_EQ(boxes.Count(), 0u);
+    Fill(drv, 24, 26, BW_TYPE_RX, false, "2000");
+    ASSERT_TRUE(drv.Click(IDC_BW_APPLY));
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"You can't set the rate of Ports:25,26.because they are "
+                                       "in aggregated link."});
 }
 
 TEST_F(BandWidthControl, LogicWriteCountsErrorStatusAsFailure) {

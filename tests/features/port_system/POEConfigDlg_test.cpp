@@ -23,6 +23,7 @@
 #include "tests/support/SimSwitch.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
+#include "tests/support/ui/LookCheck.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
 namespace {
@@ -125,6 +126,20 @@ protected:
 
     test::ScriptedMessageBox boxes;
 };
+
+// At a 1.5 times larger font the columns are as wide as their texts need at that font, not grown
+// twice (once by the dialog measuring at the font, once more by the list scaling it).
+TEST_F(POEConfig, ColumnsFitTheirTextsAtALargerFont) {
+    test::ScaledFont larger(1.5);
+    CPOEConfigDlg dlg;
+    DialogDriver drv(dlg);
+    WaitPortWalk(dlg);
+    test::SettleLists(&dlg);
+    CListCtrl* list = List(dlg);
+    const int needed = list->GetStringWidth("Classification") + 15;
+    EXPECT_EQ(list->GetColumnWidth(8), needed);
+    EXPECT_LT(list->columnWidth(8), needed * 5 / 4) << list->columnWidth(8) << " for " << needed;
+}
 
 TEST_F(POEConfig, OpensWithProfilesAndEveryPoePort) {
     EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(ID_MENU_POE_PORT));  // the menu command opens it

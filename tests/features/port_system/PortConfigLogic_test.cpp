@@ -120,6 +120,35 @@ TEST_F(PortConfigLogicTest, RowsTheTableLacksKeepTheirConstructionValues) {
     }
 }
 
+// A row the table lacks leaves its port not read instead of shifting the later rows into its place;
+// the description table is keyed the same way.
+TEST_F(PortConfigLogicTest, RowsAreKeyedByTheirPortIndex) {
+    for (const char* column : {"1", "2", "3", "4", "5", "7"}) {
+        s_sim->Unset(kPortTable + "." + column + ".3");
+    }
+    s_sim->Unset(kDescTable + ".1.1");
+    s_sim->Unset(kDescTable + ".2.1");
+    CPortConfigLogic logic;
+    Owner owner;
+    logic.SetOwnerWnd(&owner);
+    logic.ReadPortTable();
+    ASSERT_TRUE(owner.WaitFor(WM_SNMP_WALK_STALE));
+    const auto rows = logic.PortRows();
+    EXPECT_FALSE(rows[2].read);
+    EXPECT_FALSE(logic.RowRead(2));
+    EXPECT_TRUE(rows[3].read);
+    EXPECT_EQ(rows[3].port, 4);
+    EXPECT_EQ(rows[27].port, 28);
+
+    logic.ReadDescriptions();
+    ASSERT_TRUE(owner.WaitFor(WM_SNMP_WALK_END));
+    const auto descriptions = logic.DescriptionRows();
+    EXPECT_EQ(descriptions[0].port, 0);
+    EXPECT_EQ(descriptions[0].description, "");
+    EXPECT_EQ(descriptions[24].port, 25);
+    EXPECT_EQ(descriptions[24].description, "Server A");
+}
+
 TEST_F(PortConfigLogicTest, WriteIsOneSetOfThreeColumnsAndAnErrorStatusIsAFailure) {
     CPortConfigLogic logic;
     PortConfigRow row;
@@ -167,8 +196,7 @@ TEST_F(PortConfigLogicTest, ChecksBoundRowIndexesAndPortNumbersFromTheDevice) {
     Owner owner;
     logic.SetOwnerWnd(&owner);
     logic.ReadTrunkPorts();
-    ASSERT_TRUE(
-        test::WaitUntil([&] { return logic.TrunkLoaded() && logic.TableSession().IsDone(); }));
+    ASSERT_TRUE(test::WaitUntil([&] { return logic.TrunkLoaded() && logic.TableSession().IsDone(); }));
     logic.ReadPortTable();
     ASSERT_TRUE(owner.WaitFor(WM_SNMP_WALK_STALE));
     ASSERT_EQ(logic.TrunkPortsSnapshot()[24], 1);

@@ -38,6 +38,9 @@ const char kForceMode[] =
 const char kQos[] =
     "QoS works best when Flow Control is disabled. \n* When Flow Control is enabled.QoS may not perform "
     "accurate bandwidth allocation. \n* Do you still want to enable Flow Control?. ";
+const char kReadFailed[] = "Failed to read the port settings; press Refresh to try again.";
+const char kRefused99[] =
+    "The device did not accept the settings of port 99; the settings it holds are shown.";
 constexpr unsigned kQuestion = MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2;
 
 // Combo items.
@@ -376,11 +379,95 @@ TEST_F(PortSetInfoTest, RowWithCodesOutOfRange) {
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_PORTSET_APPLY));
     WaitIdle(dlg);
-    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kRefused99});
     const auto sets = Sets(s_sim->Requests());
     ASSERT_EQ(sets.size(), 1u);
     ExpectPortSet(sets[0], 99, 6, 1, 2);
     EXPECT_EQ(s_sim->Get(kPortTable + ".2.99"), "");
+}
+
+// Ports whose row is missing, lacks a binding or carries a value of the wrong type were not read: the
+// list shows their number only, the dialog says so once, and a click on them leaves Apply unavailable
+// instead of writing the form's defaults. The rows around them stay in their own places.
+TEST_F(PortSetInfoTest, PortsNotReadAreSaidOnceAndNeverWritten) {
+    for (const char* column : {"1", "2", "3", "4", "5", "7"}) {
+        s_sim->Unset(kPortTable + "." + column + ".5");  // port 5's row left out
+    }
+    s_sim->Omit(kPortTable + ".5.7");            // port 7 without its flow control
+    s_sim->Set(kPortTable + ".4.9", "s", "zz");  // port 9's MDI/MDIX not a number
+    test::ScriptedMessageBox boxes;
+    CPortSetInfo dlg;
+    DialogDriver drv(dlg);
+    WaitIdle(dlg);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kReadFailed});
+    CListCtrl* list = List(drv);
+    ASSERT_EQ(list->GetItemCount(), 28);
+    for (int row : {4, 6, 8}) {
+        EXPECT_EQ(ui::ToStd(list->GetItemText(row, 0)), std::to_string(row + 1));
+        EXPECT_EQ(ui::ToStd(list->GetItemText(row, 2)), "");
+        drv.ClickRow(IDC_PORTSET_LIST, row, 1);
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PORTSET_APPLY)) << "port " << row + 1;
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_PORTSET_PORT_ID), "");
+    }
+    EXPECT_EQ(ui::ToStd(list->GetItemText(5, 0)), "6");
+    EXPECT_EQ(ui::ToStd(list->GetItemText(5, 2)), "Auto");
+    EXPECT_EQ(ui::ToStd(list->GetItemText(27, 0)), "28");
+
+    // A port that was read can still be written; the reload after it meets the same gaps and says so.
+    boxes.Clear();
+    s_sim->OmitNone();
+    Apply(drv, 5, SPEED_AUTO, MDIX_AUTO, FLOW_OFF);
+    WaitIdle(dlg);
+    const auto sets = Sets(s_sim->Requests());
+    ASSERT_EQ(sets.size(), 1u);
+    ExpectPortSet(sets[0], 6, 6, 1, 2);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kReadFailed});  // port 5 and 9 still not read
+}
+
+// The trunk checks decide on the membership: a membership that could not be read (a member set of the
+// wrong type) keeps Apply unavailable and is said, until a Refresh reads it.
+TEST_F(PortSetInfoTest, ApplyWaitsForTheTrunkMembership) {
+    s_sim->Set(kTrunkMembers + ".1", "i", "5");
+    test::ScriptedMessageBox boxes;
+    CPortSetInfo dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(test::WaitUntil([&] {
+        return dlg.IsDlgItemEnabled(IDC_PORTSET_REFRESH) && dlg.Logic().TrunkReadEnded() &&
+               dlg.Logic().Session().IsDone() && dlg.Logic().TableSession().IsDone();
+    }));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PORTSET_APPLY));
+    drv.ClickRow(IDC_PORTSET_LIST, 2, 1);
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PORTSET_APPLY));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kReadFailed});
+
+    boxes.Clear();
+    s_sim->Set(kTrunkMembers + ".1", "x", "000000C0");
+    ASSERT_TRUE(drv.Click(IDC_PORTSET_REFRESH));
+    WaitIdle(dlg);
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+// A refused write names the port and shows the device's values again (the read that meets the same
+// refusal may say so too).
+TEST_F(PortSetInfoTest, RefusedWriteIsSaidAndTheTableReadAgain) {
+    test::ScriptedMessageBox boxes;
+    CPortSetInfo dlg;
+    DialogDriver drv(dlg);
+    WaitIdle(dlg);
+    s_sim->ErrorStatus(kPortTable + ".2.3", 4);
+    Apply(drv, 2, SPEED_AUTO, MDIX_AUTO, FLOW_OFF);
+    WaitIdle(dlg);
+    s_sim->ErrorStatus(kPortTable + ".2.3", 0);
+    ASSERT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts().front(),
+              "The device did not accept the settings of port 3; the settings it holds are shown.");
+    const auto log = s_sim->Requests();
+    ASSERT_EQ(Sets(log).size(), 1u);
+    size_t portReads = 0;
+    for (const SimRequest& r : test::OfKind(log, "getnext")) {
+        portReads += !r.varbinds.empty() && r.varbinds[0].oid.rfind(kPortTable, 0) == 0 ? 1 : 0;
+    }
+    EXPECT_GE(portReads, 1u);  // the table read again
 }
 
 TEST_F(PortSetInfoTest, MenuCommandIsRegistered) {

@@ -43,6 +43,9 @@ std::vector<std::string> Items(QComboBox* combo) {
     return out;
 }
 
+const char kReadFailed[] = "Failed to read the power saving settings; press Refresh to try again.";
+const std::string kProfileNames = "1.3.6.1.4.1.7393.10.76.20.1.32.1.1.2";
+
 class PowerSaveDlgTest : public test::SimTest {
 protected:
     PowerSaveDlgTest() : SimTest("1000") {}
@@ -273,16 +276,18 @@ TEST_F(PowerSaveDlgTest, GlobalApplyWritesOnlyTheLinkStatusSwitch) {
     WaitLoaded(dlg);
     EXPECT_EQ(sim.Get(kRoot + ".6.0"), "1");
 
-    // A refused set does not refresh: the box keeps what the user chose.
+    // A refused set is said and the device's value shown again (the read that meets the same refusal
+    // may say so too).
     sim.ErrorStatus(kRoot + ".6.0", 5);
     ASSERT_TRUE(drv.Check(IDC_PS_LINK_STATUS, false));
     sim.ClearLog();
     ASSERT_TRUE(drv.Click(IDC_PS_APPLY_GLOBAL));
     EXPECT_EQ(SetTexts(sim.Requests()).size(), 1u);
-    for (const SimRequest& r : sim.Requests()) {
-        EXPECT_EQ(r.pdu, "set");
-    }
-    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_PS_LINK_STATUS), 0);
+    ASSERT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(
+        boxes.Texts().back(),
+        "The device did not accept the link status detection setting; the settings it holds are shown.");
+    sim.ErrorStatus(kRoot + ".6.0", 0);
     EXPECT_EQ(sim.Get(kRoot + ".6.0"), "1");
 }
 
@@ -319,7 +324,49 @@ TEST_F(PowerSaveDlgTest, AnUnansweredReadLeavesTheListEmpty) {
     ASSERT_TRUE(WaitUntil([&] { return dlg.ProfileNamesLoaded(); }));
     EXPECT_EQ(drv.ItemAs<CListCtrlEx>(IDC_PS_SUMMARY)->GetItemCount(), 0);
     EXPECT_EQ(Items(drv.ItemAs<QComboBox>(IDC_PS_PROFILE1)), std::vector<std::string>{"None"});
-    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kReadFailed});
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PS_APPLY_GLOBAL));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PS_APPLY_ENTRY));
+}
+
+// A function whose state is not a number, and a link-status switch missing from the reply, were not
+// read: the summary shows nothing of the function, the dialog says so once, and neither Apply writes
+// them back. A function that was read is written only once its type was picked (its values loaded).
+TEST_F(PowerSaveDlgTest, ValuesNotReadAreSaidAndNeverWrittenBack) {
+    sim.Set(kRoot + ".2.2.0", "s", "zz");
+    sim.Omit(kRoot + ".6.0");
+    CPowerSaveDlg dlg;
+    DialogDriver drv(dlg);
+    WaitLoaded(dlg);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kReadFailed});
+    EXPECT_EQ(Row(dlg, 1), (std::vector<std::string>{"Port_Shutoff", "", "", "", ""}));
+    EXPECT_EQ(Row(dlg, 0)[1], "Enabled");
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PS_APPLY_GLOBAL));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PS_APPLY_ENTRY));  // no type picked yet
+    ASSERT_TRUE(drv.Select(IDC_PS_TYPE, 1));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PS_APPLY_ENTRY));
+    ASSERT_TRUE(drv.Select(IDC_PS_TYPE, 0));
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_PS_APPLY_ENTRY));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_STATE), "Enabled");
+    sim.ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_PS_APPLY_GLOBAL));
+    ASSERT_TRUE(drv.Select(IDC_PS_TYPE, 1));
+    ASSERT_TRUE(drv.Click(IDC_PS_APPLY_ENTRY));
+    EXPECT_TRUE(SetTexts(sim.Requests()).empty());
+    EXPECT_EQ(boxes.Count(), 1u);
+}
+
+// A profile name of the wrong type leaves the names not read: the entry Apply would otherwise write
+// "None" over the device's profiles.
+TEST_F(PowerSaveDlgTest, ProfileNamesNotReadKeepTheEntryApplyUnavailable) {
+    sim.Set(kProfileNames + ".2", "i", "7");
+    CPowerSaveDlg dlg;
+    DialogDriver drv(dlg);
+    WaitLoaded(dlg);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kReadFailed});
+    ASSERT_TRUE(drv.Select(IDC_PS_TYPE, 0));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PS_APPLY_ENTRY));
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_PS_APPLY_GLOBAL));
 }
 
 }  // namespace

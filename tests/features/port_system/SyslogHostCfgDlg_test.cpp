@@ -253,6 +253,34 @@ TEST_F(SyslogHost, Ipv6HostsShownAndReplaced) {
                                         SetStatus(index, 6), SetOptions(6, 136, 1)}));
 }
 
+// A state that is not a number, or a host row lacking its port, was not read: the dialog says so once
+// and the Apply that would write it back stays unavailable until a Refresh reads it.
+TEST_F(SyslogHost, ValuesNotReadAreSaidAndNeverWrittenBack) {
+    sim.Set(kState, "s", "zz");
+    CSyslogHostCfgDlg dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Failed to read the syslog settings; press Refresh to try again."});
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SYSLOG_APPLY_STATE));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SYSLOG_APPLY_HOST));
+
+    boxes.Clear();
+    sim.Set(kState, "i", "1");
+    sim.Omit(kHost + ".3" + kOldIndex);
+    Refresh(drv, dlg);
+    EXPECT_EQ(boxes.Count(), 1u);
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_SYSLOG_APPLY_STATE));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SYSLOG_APPLY_HOST));
+
+    boxes.Clear();
+    sim.Omit(kHost + ".3" + kOldIndex, false);
+    Refresh(drv, dlg);
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_SYSLOG_APPLY_HOST));
+    EXPECT_EQ(dlg.HostAddress(), "192.168.1.20");
+}
+
 TEST_F(SyslogHost, NoHostReadMeansNoDestroy) {
     RemoveHost(kOldIndex);
     CSyslogHostCfgDlg dlg;

@@ -62,8 +62,10 @@ protected:
         return static_cast<CListCtrlEx*>(dlg.GetDlgItem(IDC_TP_LIST));
     }
     static void WaitRows(CTimeProfileInfo& dlg, int rows) {
-        ASSERT_TRUE(WaitUntil([&] { return dlg.Logic().IsWalkDone() && List(dlg)->GetItemCount() == rows; }))
-            << List(dlg)->GetItemCount();
+        ASSERT_TRUE(WaitUntil([&] {
+            return dlg.Logic().IsWalkDone() && List(dlg)->GetItemCount() == rows &&
+                   dlg.IsDlgItemEnabled(IDC_TP_ADD);
+        })) << List(dlg)->GetItemCount();
     }
     static std::vector<std::string> Row(CTimeProfileInfo& dlg, int row) {
         std::vector<std::string> out;
@@ -321,10 +323,11 @@ TEST_F(TimeProfileInfoTest, ARefusedFillLeavesNoRowBehind) {
     EXPECT_EQ(sets[0], "21.3=i:5");
     EXPECT_EQ(sets[2], "21.3=i:6");
     EXPECT_EQ(sim.Get(Col(21, 3)), "");
-    EXPECT_EQ(boxes.Count(), 0u);
-    // No refresh after a failed add; the index stays free for the next try.
-    EXPECT_EQ(List(dlg)->GetItemCount(), 3);
+    // The refusal is said and the table read again; the index stays free for the next try.
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The device did not accept the time profile Lunch; the "
+                                                      "settings it holds are shown."});
     sim.ErrorStatus(Col(2, 3), 0);
+    WaitRows(dlg, 3);
     sim.ClearLog();
     ASSERT_TRUE(drv.Click(IDC_TP_ADD));
     EXPECT_EQ(SetTexts(sim.Requests()).front(), "21.3=i:5");
@@ -350,6 +353,27 @@ TEST_F(TimeProfileInfoTest, DeleteDestroysTheSelectedProfile) {
     EXPECT_EQ(List(dlg)->GetItemText(1, 0).toStdString(), "Weekend");
     EXPECT_EQ(dlg.LowestFreeIndex(), 3);
     EXPECT_EQ(boxes.Count(), 1u);
+}
+
+// A row whose values are missing or of the wrong type, or a read that did not reach the end of the
+// table, leaves the free index, the count and the names unknown: Add stays unavailable and the failure
+// is said once; Refresh reads again.
+TEST_F(TimeProfileInfoTest, AddWaitsForAWholeRead) {
+    sim.Set(Col(14, 2), "s", "zz");
+    CTimeProfileInfo dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitUntil([&] { return dlg.Logic().IsWalkDone() && boxes.Count() > 0; }));
+    test::PumpEvents();
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Failed to read the time profiles; press Refresh to try again."});
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_TP_ADD));
+    EXPECT_EQ(List(dlg)->GetItemCount(), 2);
+
+    boxes.Clear();
+    sim.Set(Col(14, 2), "i", "2");
+    ASSERT_TRUE(drv.Click(IDC_TP_REFRESH));
+    WaitRows(dlg, 3);
+    EXPECT_EQ(boxes.Count(), 0u);
 }
 
 TEST_F(TimeProfileInfoTest, MoreRowsThanTheTableHoldsAreListedSafely) {
