@@ -225,11 +225,14 @@ TEST_F(IGMPVlanSettingTest, RouterPortBoxesFollowTheVlanAndStayAsWritten) {
 }
 
 TEST_F(IGMPVlanSettingTest, TrunkMembersMustShareTheirRouterPortState) {
+    s_sim->DelayMs(
+        300);  // the reads are still out when the dialog is first looked at, however fast the machine
     CIGMPSnoopingVLANSetting dlg("1");
     DialogDriver drv(dlg);
     // Until the trunk membership is in, the check could not refuse anything: no Apply yet.
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_IGMPV_ROUTER_APPLY));
     WaitRead(dlg);
+    s_sim->DelayMs(0);
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMPV_ROUTER_APPLY));
     Pick(drv, dlg, "1");
     ASSERT_TRUE(drv.Check(IDC_IGMPV_PORT_CHECK + 25, true));  // trunk 1 is ports 25 and 26
