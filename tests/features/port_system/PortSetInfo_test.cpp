@@ -90,12 +90,14 @@ protected:
 
 TEST_F(PortSetInfoTest, ListIsFilledFromTheDeviceAndClosingSetsTheSharedFlag) {
     g_bDialogClosing = 1;
+    s_sim->DelayMs(300);  // the read is still out when the buttons are first looked at
     CPortSetInfo dlg;
     EXPECT_EQ(g_bDialogClosing, 0);
     DialogDriver drv(dlg);
     EXPECT_EQ(dlg.GetWindowText(), "Port Configuration");
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PORTSET_APPLY));
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PORTSET_REFRESH));
+    s_sim->DelayMs(0);
     WaitIdle(dlg);
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_PORTSET_REFRESH));
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_PORTSET_PORT_ID));
