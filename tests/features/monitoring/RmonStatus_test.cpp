@@ -92,8 +92,7 @@ TEST_F(RmonStatusTest, Screens) {
         CRmonStatus dlg;
         DialogDriver drv(dlg);
         PumpEvents();
-        EXPECT_EQ(Clipped(&dlg), std::vector<std::string>{}) << scale;
-        EXPECT_EQ(Overlaps(&dlg), 0) << scale;
+        EXPECT_EQ(LookProblems(&dlg), std::vector<std::string>{}) << scale;
         EXPECT_TRUE(GrabScreenshot(
             &dlg, QString("%1/global_%2.png").arg(dir, scale == 1.0 ? "1x" : "1.5x").toStdString()));
     }

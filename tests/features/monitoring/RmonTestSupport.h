@@ -21,6 +21,7 @@
 #include "features/monitoring/RmonTableDialog.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
+#include "tests/support/ui/LookCheck.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
 namespace ksx::test::rmon {
@@ -73,50 +74,6 @@ private:
     std::vector<std::string> m_errors;
 };
 
-// Controls showing a text that are smaller than their text needs.
-inline std::vector<std::string> Clipped(QWidget* dlg) {
-    std::vector<std::string> out;
-    for (QWidget* w : dlg->findChildren<QWidget*>()) {
-        if (!w->isVisible()) {
-            continue;
-        }
-        const bool text = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) ||
-                          qobject_cast<QComboBox*>(w) || qobject_cast<QGroupBox*>(w);
-        const QSize need = w->minimumSizeHint();
-        if (text && (w->width() < need.width() || w->height() < need.height())) {
-            out.push_back(w->metaObject()->className() + std::string(" '") +
-                          (qobject_cast<QAbstractButton*>(w)
-                               ? qobject_cast<QAbstractButton*>(w)->text().toStdString()
-                               : std::string()) +
-                          "' " + std::to_string(w->width()) + "x" + std::to_string(w->height()) + " < " +
-                          std::to_string(need.width()) + "x" + std::to_string(need.height()));
-        }
-    }
-    return out;
-}
-
-// Pairs of visible sibling controls with ids whose rectangles intersect.
-inline int Overlaps(QWidget* dlg) {
-    int count = 0;
-    for (QWidget* parent : dlg->findChildren<QWidget*>()) {
-        std::vector<QWidget*> kids;
-        for (QObject* o : parent->children()) {
-            auto* w = qobject_cast<QWidget*>(o);
-            if (w != nullptr && w->isVisible() && !w->isWindow() && CDialog::GetDlgCtrlID(w) != 0) {
-                kids.push_back(w);
-            }
-        }
-        for (size_t i = 0; i < kids.size(); ++i) {
-            for (size_t j = i + 1; j < kids.size(); ++j) {
-                if (kids[i]->geometry().intersects(kids[j]->geometry())) {
-                    ++count;
-                }
-            }
-        }
-    }
-    return count;
-}
-
 // Rows whose Delete button is missing, not on its cell, or (for a row in view) cut by the list's edge.
 inline std::vector<int> ButtonsOffTheirCells(CRmonTableDialog& dlg) {
     std::vector<int> off;
@@ -148,8 +105,8 @@ inline void CheckScreens(const char* name, const std::function<std::unique_ptr<C
         ASSERT_TRUE(WaitUntil([&] { return !dlg->Busy(); }, 10000));
         PumpEvents();
         EXPECT_GT(dlg->List()->GetItemCount(), 0) << name;
-        EXPECT_EQ(Clipped(dlg.get()), std::vector<std::string>{}) << name << " at " << scale;
-        EXPECT_EQ(Overlaps(dlg.get()), 0) << name << " at " << scale;
+        SettleLists(dlg.get());
+        EXPECT_EQ(LookProblems(dlg.get()), std::vector<std::string>{}) << name << " at " << scale;
         EXPECT_EQ(ButtonsOffTheirCells(*dlg), std::vector<int>{}) << name << " at " << scale;
         const char* suffix = scale == 1.0 ? "1x" : "1.5x";
         EXPECT_TRUE(GrabScreenshot(dlg.get(), QString("%1/%2_%3.png").arg(dir, name, suffix).toStdString()));

@@ -49,44 +49,6 @@ const std::vector<View>& Views() {
     return views;
 }
 
-// Visible text controls smaller than their text needs.
-std::vector<std::string> Clipped(QWidget* dlg) {
-    std::vector<std::string> out;
-    for (QWidget* w : dlg->findChildren<QWidget*>()) {
-        const bool text =
-            qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QGroupBox*>(w);
-        if (!w->isVisible() || !text) {
-            continue;
-        }
-        const QSize need = w->minimumSizeHint();
-        if (w->width() < need.width() || w->height() < need.height()) {
-            out.push_back(w->metaObject()->className() + std::string(" ") +
-                          std::to_string(CDialog::GetDlgCtrlID(w)));
-        }
-    }
-    return out;
-}
-
-// Pairs of visible sibling controls that intersect.
-int Overlaps(QWidget* dlg) {
-    int count = 0;
-    for (QWidget* parent : dlg->findChildren<QWidget*>()) {
-        std::vector<QWidget*> kids;
-        for (QObject* o : parent->children()) {
-            auto* w = qobject_cast<QWidget*>(o);
-            if (w != nullptr && w->isVisible() && !w->isWindow() && CDialog::GetDlgCtrlID(w) != 0) {
-                kids.push_back(w);
-            }
-        }
-        for (size_t i = 0; i < kids.size(); ++i) {
-            for (size_t j = i + 1; j < kids.size(); ++j) {
-                count += kids[i]->geometry().intersects(kids[j]->geometry()) ? 1 : 0;
-            }
-        }
-    }
-    return count;
-}
-
 // Columns narrower than their heading or one of their cells, and columns past the list's right edge.
 std::vector<std::string> CutColumns(QTableWidget* list) {
     std::vector<std::string> out;
@@ -129,8 +91,8 @@ TEST_F(StdMibScreens, NothingCutOrOverlappingAtTwoFontSizes) {
             ASSERT_TRUE(
                 WaitUntil([&] { return dlg->IsDlgItemEnabled(v.refreshId) && drv.Rows(v.listId) > 0; }));
             test::SettleLists(dlg.get());  // the columns fit the texts shortly after they arrive
-            EXPECT_EQ(Clipped(dlg.get()), std::vector<std::string>{}) << v.name << " at " << scale;
-            EXPECT_EQ(Overlaps(dlg.get()), 0) << v.name << " at " << scale;
+            test::SettleLists(dlg.get());
+            EXPECT_EQ(test::LookProblems(dlg.get()), std::vector<std::string>{}) << v.name << " at " << scale;
             EXPECT_EQ(CutColumns(drv.ItemAs<QTableWidget>(v.listId)), std::vector<std::string>{})
                 << v.name << " at " << scale;
             const QString file = QString("%1/%2_%3.png").arg(dir, v.name, scale == 1.0 ? "1x" : "1.5x");
