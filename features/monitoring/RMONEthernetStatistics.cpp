@@ -46,19 +46,9 @@ void CRMONEthernetStatistics::CreateControls() {
 
     SetBusyControls({IDC_RMONS_PORT, IDC_RMONS_OWNER, IDC_RMONS_INDEX, IDC_RMONS_REFRESH, IDC_RMONS_CLOSE,
                      IDC_RMONS_APPLY});
-    OnCommand(IDC_RMONS_APPLY, [this] { Apply(); });
-    OnCommand(IDC_RMONS_REFRESH, [this] { ReadTable(); });
-    OnCommand(IDC_RMONS_CLOSE, [this] { OnCancel(); });
-    auto walkEnd = [this](WPARAM, LPARAM) -> LRESULT {
-        Fill();
-        return 0;
-    };
-    OnMessage(WM_SNMP_WALK_END, walkEnd);
-    OnMessage(WM_SNMP_WALK_STALE, walkEnd);
-    OnMessage(WM_REPORT_BUTTON_CLICKED, [this](WPARAM wParam, LPARAM) -> LRESULT {
-        Delete(static_cast<int>(wParam));
-        return 0;
-    });
+    WireTable(
+        IDC_RMONS_APPLY, IDC_RMONS_REFRESH, IDC_RMONS_CLOSE, [this] { Apply(); },
+        [this](int row) { Delete(row); }, [this](WPARAM) { Fill(); });
 }
 
 int CRMONEthernetStatistics::OnInitDialog() {

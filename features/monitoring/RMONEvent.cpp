@@ -48,26 +48,19 @@ void CRMONEvent::CreateControls() {
 
     SetBusyControls({IDC_RMONE_INDEX, IDC_RMONE_DESCRIPTION, IDC_RMONE_TYPE, IDC_RMONE_COMMUNITY,
                      IDC_RMONE_OWNER, IDC_RMONE_REFRESH, IDC_RMONE_CLOSE, IDC_RMONE_APPLY});
-    OnCommand(IDC_RMONE_APPLY, [this] { Apply(); });
-    OnCommand(IDC_RMONE_REFRESH, [this] { ReadTable(); });
-    OnCommand(IDC_RMONE_CLOSE, [this] { OnCancel(); });
+    WireTable(
+        IDC_RMONE_APPLY, IDC_RMONE_REFRESH, IDC_RMONE_CLOSE, [this] { Apply(); },
+        [this](int row) { Delete(row); },
+        [this](WPARAM table) {
+            if (table == CRMON::kEvent) {
+                Fill();
+            }
+        });
     OnMessage(WM_RMON_EVENT_REFS_DONE, [this](WPARAM, LPARAM) -> LRESULT {
         if (m_readPending) {
             m_readPending = false;
             m_rmon.StartEventWalk();
         }
-        return 0;
-    });
-    auto walkEnd = [this](WPARAM wParam, LPARAM) -> LRESULT {
-        if (wParam == CRMON::kEvent) {
-            Fill();
-        }
-        return 0;
-    };
-    OnMessage(WM_SNMP_WALK_END, walkEnd);
-    OnMessage(WM_SNMP_WALK_STALE, walkEnd);
-    OnMessage(WM_REPORT_BUTTON_CLICKED, [this](WPARAM wParam, LPARAM) -> LRESULT {
-        Delete(static_cast<int>(wParam));
         return 0;
     });
     m_rmon.onCommunityWalkEnd = [this](const WalkEnd&) {

@@ -42,19 +42,9 @@ void CRMONHistoryControl::CreateControls() {
 
     SetBusyControls({IDC_RMONH_PORT, IDC_RMONH_OWNER, IDC_RMONH_INTERVAL, IDC_RMONH_INDEX, IDC_RMONH_BUCKETS,
                      IDC_RMONH_REFRESH, IDC_RMONH_CLOSE, IDC_RMONH_APPLY});
-    OnCommand(IDC_RMONH_APPLY, [this] { Apply(); });
-    OnCommand(IDC_RMONH_REFRESH, [this] { ReadTable(); });
-    OnCommand(IDC_RMONH_CLOSE, [this] { OnCancel(); });
-    auto walkEnd = [this](WPARAM, LPARAM) -> LRESULT {
-        Fill();
-        return 0;
-    };
-    OnMessage(WM_SNMP_WALK_END, walkEnd);
-    OnMessage(WM_SNMP_WALK_STALE, walkEnd);
-    OnMessage(WM_REPORT_BUTTON_CLICKED, [this](WPARAM wParam, LPARAM) -> LRESULT {
-        Delete(static_cast<int>(wParam));
-        return 0;
-    });
+    WireTable(
+        IDC_RMONH_APPLY, IDC_RMONH_REFRESH, IDC_RMONH_CLOSE, [this] { Apply(); },
+        [this](int row) { Delete(row); }, [this](WPARAM) { Fill(); });
 }
 
 int CRMONHistoryControl::OnInitDialog() {

@@ -104,23 +104,16 @@ void CRmonAlarm::CreateControls() {
     SetBusyControls({IDC_RMONA_INDEX, IDC_RMONA_INTERVAL, IDC_RMONA_VARIABLE, IDC_RMONA_SAMPLE_TYPE,
                      IDC_RMONA_RISING, IDC_RMONA_FALLING, IDC_RMONA_RISING_EVENT, IDC_RMONA_FALLING_EVENT,
                      IDC_RMONA_OWNER, IDC_RMONA_REFRESH, IDC_RMONA_CLOSE, IDC_RMONA_APPLY});
-    OnCommand(IDC_RMONA_APPLY, [this] { ApplyStart(); });
-    OnCommand(IDC_RMONA_REFRESH, [this] { ReadTable(); });
-    OnCommand(IDC_RMONA_CLOSE, [this] { OnCancel(); });
-    auto walkEnd = [this](WPARAM wParam, LPARAM) -> LRESULT {
-        if (wParam == CRMON::kAlarm) {
-            Fill();
-        } else if (wParam == CRMON::kEvent) {
-            ApplyChecked();
-        }
-        return 0;
-    };
-    OnMessage(WM_SNMP_WALK_END, walkEnd);
-    OnMessage(WM_SNMP_WALK_STALE, walkEnd);
-    OnMessage(WM_REPORT_BUTTON_CLICKED, [this](WPARAM wParam, LPARAM) -> LRESULT {
-        Delete(static_cast<int>(wParam));
-        return 0;
-    });
+    WireTable(
+        IDC_RMONA_APPLY, IDC_RMONA_REFRESH, IDC_RMONA_CLOSE, [this] { ApplyStart(); },
+        [this](int row) { Delete(row); },
+        [this](WPARAM table) {
+            if (table == CRMON::kAlarm) {
+                Fill();
+            } else if (table == CRMON::kEvent) {
+                ApplyChecked();
+            }
+        });
 }
 
 int CRmonAlarm::OnInitDialog() {

@@ -13,6 +13,7 @@
 
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/Text.h"
+#include "res/ids_rmon.h"
 
 using namespace ksx;
 
@@ -70,6 +71,25 @@ void CRmonTableDialog::Relayout() {
     if (ButtonColumn() >= 0) {
         m_list->SetColumnSample(ButtonColumn(), QString(), probe.sizeHint().width() + 1);
     }
+}
+
+void CRmonTableDialog::WireTable(int applyId, int refreshId, int closeId, std::function<void()> apply,
+                                 std::function<void(int row)> remove,
+                                 std::function<void(ksx::WPARAM table)> walkEnded) {
+    OnCommand(applyId, std::move(apply));
+    OnCommand(refreshId, [this] { ReadTable(); });
+    OnCommand(closeId, [this] { OnCancel(); });
+    auto walkEnd = [walkEnded = std::move(walkEnded)](ksx::WPARAM wParam, ksx::LPARAM) -> ksx::LRESULT {
+        walkEnded(wParam);
+        return 0;
+    };
+    OnMessage(WM_SNMP_WALK_END, walkEnd);
+    OnMessage(WM_SNMP_WALK_STALE, walkEnd);
+    OnMessage(WM_REPORT_BUTTON_CLICKED,
+              [remove = std::move(remove)](ksx::WPARAM wParam, ksx::LPARAM) -> ksx::LRESULT {
+                  remove(static_cast<int>(wParam));
+                  return 0;
+              });
 }
 
 void CRmonTableDialog::SetBusy(bool busy) {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,10 @@ protected:
     // The Apply button at the right end of a group laid out by GridField.
     void ApplyButton(ksx::ui::Form& group, int id);
     void SetBusyControls(std::vector<int> ids) { m_busyIds = std::move(ids); }
+    // The handlers every table dialog wires alike: Apply, Refresh (a new read), Close, a row's Delete
+    // button (its row), and the end of a walk, whichever way it ended (the table it read).
+    void WireTable(int applyId, int refreshId, int closeId, std::function<void()> apply,
+                   std::function<void(int row)> remove, std::function<void(ksx::WPARAM table)> walkEnded);
 
     // Base initialisation, icon, title, list style; the columns are the caller's.
     void InitDialog(const std::string& title);
