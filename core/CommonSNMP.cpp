@@ -14,6 +14,20 @@ std::string SnmpAuthFailedText() {
     return "SNMPv3 authentication failed for user " + g_strV3UserName + ".";
 }
 
+std::string SnmpPrivFailedText() {
+    return "SNMPv3 privacy failed for user " + g_strV3UserName + ": check the privacy password.";
+}
+
+std::string SnmpV3FailureText(int status) {
+    if (status == CSnmp4w::EC_AUTH_FAILED) {
+        return SnmpAuthFailedText();
+    }
+    if (status == CSnmp4w::EC_PRIV_FAILED) {
+        return SnmpPrivFailedText();
+    }
+    return {};
+}
+
 namespace {
 
 // How often a wait for the worker repeats its cancel: a step entering the library just after a cancel

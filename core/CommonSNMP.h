@@ -22,6 +22,10 @@ typedef int (*SNMPWALKPROC)(CSnmp* response, int requestId, void* userData, int 
 // What the user is told when the agent refused the SNMPv3 credentials (CSnmp4w::EC_AUTH_FAILED): the
 // user name of the connection settings is named.
 std::string SnmpAuthFailedText();
+// "SNMPv3 privacy failed for user <name>: check the privacy password."
+std::string SnmpPrivFailedText();
+// The text that names an SNMPv3 failure status (EC_AUTH_FAILED, EC_PRIV_FAILED); empty for any other.
+std::string SnmpV3FailureText(int status);
 
 // Process-wide request counter; each requested walk step takes the next value, the first being 1.
 extern std::atomic<int> g_nSnmpRequestID;

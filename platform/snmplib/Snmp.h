@@ -195,6 +195,9 @@ public:
         // unknown user, a security level the user does not have, or a decryption error. (A request
         // its privacy key decrypts into garbage is usually dropped without a report: a time-out.)
         EC_AUTH_FAILED = -7,
+        // SNMPv3 authPriv: no answer to a request although the agent answers discovery and accepts the
+        // user and authentication password without privacy: the privacy password is wrong.
+        EC_PRIV_FAILED = -8,
     };
 
     // Callback of asynchronous requests: (reply, request id, user data, status). Runs on the library's
