@@ -106,6 +106,8 @@ bool CCommonSNMP::Open(int requestKind) {
     m_bStopping = false;
 
     ksx::CLockGuard guard(m_hLock);
+    m_bPlainSteps = false;
+    NotePending(requestKind, nullptr);
     m_pSnmp->setType(requestKind);
     m_pSnmp->clearVarBindList();
     if (m_nVersion == 1) {
@@ -165,6 +167,7 @@ int CCommonSNMP::AddVarBind(const std::string& oid, int type, const char* value)
     if (!m_pSnmp) {
         return -1;
     }
+    NotePending(-1, &oid);
     return m_pSnmp->addValue(oid.c_str(), type, value);
 }
 
@@ -173,6 +176,7 @@ int CCommonSNMP::AddVarBind(const std::string& oid, int type, const char* value,
     if (!m_pSnmp) {
         return -1;
     }
+    NotePending(-1, &oid);
     return m_pSnmp->addValue(oid.c_str(), type, value, length);
 }
 
@@ -249,6 +253,24 @@ int CCommonSNMP::StartAsyncWalk(SNMPWALKPROC callback, void* userData, int timeo
     return StartAsyncWalk(callback, userData, 0, timeoutMs);
 }
 
+int CCommonSNMP::StartAsyncStep(SNMPWALKPROC callback, void* userData, const std::vector<std::string>& oids,
+                                int timeoutMs) {
+    {
+        ksx::CLockGuard guard(m_hLock);
+        if (m_pSnmp && !oids.empty() && !m_bClosed && !m_bStopping) {
+            m_pSnmp->setType(REQUEST_GETNEXT);
+            m_pSnmp->clearVarBindList();
+            NotePending(REQUEST_GETNEXT, nullptr);
+            for (const std::string& oid : oids) {
+                m_pSnmp->addValue(oid.c_str(), 4, nullptr);
+                NotePending(-1, &oid);
+            }
+            m_bPlainSteps = true;
+        }
+    }
+    return StartAsyncWalk(callback, userData, 0, timeoutMs);
+}
+
 void CCommonSNMP::WalkThreadProc() {
     for (;;) {
         m_hLock.Lock();
@@ -261,7 +283,9 @@ void CCommonSNMP::WalkThreadProc() {
         }
         CSnmp* response = nullptr;
         const int status =
-            m_pTable->getNext(m_szAgent.c_str(), response, static_cast<unsigned long>(m_nWalkTimeout));
+            m_bPlainSteps
+                ? m_pSnmp->send(m_szAgent.c_str(), response, static_cast<unsigned long>(m_nWalkTimeout))
+                : m_pTable->getNext(m_szAgent.c_str(), response, static_cast<unsigned long>(m_nWalkTimeout));
         const int requestId = m_nRequestID;
         SNMPWALKPROC callback = m_pfnCallback;
         void* userData = m_pUserData;
@@ -295,6 +319,27 @@ void CCommonSNMP::SetDone() {
 int CCommonSNMP::PendingRequestCount() const {
     std::lock_guard<std::mutex> ids(m_idLock);
     return static_cast<int>(m_aRequestIDs.size());
+}
+
+int CCommonSNMP::PendingKind() const {
+    std::lock_guard<std::mutex> pending(m_pendingLock);
+    return m_nPendingKind;
+}
+
+std::vector<std::string> CCommonSNMP::PendingOids() const {
+    std::lock_guard<std::mutex> pending(m_pendingLock);
+    return m_aPendingOids;
+}
+
+void CCommonSNMP::NotePending(int kind, const std::string* oid) {
+    std::lock_guard<std::mutex> pending(m_pendingLock);
+    if (kind >= 0) {
+        m_nPendingKind = kind;
+        m_aPendingOids.clear();
+    }
+    if (oid != nullptr) {
+        m_aPendingOids.push_back(*oid);
+    }
 }
 
 void CCommonSNMP::Close() {

@@ -56,6 +56,12 @@ public:
     // Requests one walk step on the worker thread; the callback gets its response. Always -1.
     int StartAsyncWalk(SNMPWALKPROC callback, void* userData, int ignored, int timeoutMs);
     int StartAsyncWalk(SNMPWALKPROC callback, void* userData, int timeoutMs);
+    // As StartAsyncWalk, for a walk whose reader places the bindings itself: the step is one plain
+    // get-next of exactly `oids` (the pending PDU becomes those bindings), the reply as the agent sent
+    // it, error status and exception values included. Until the next Open, every step of this session
+    // is sent that way.
+    int StartAsyncStep(SNMPWALKPROC callback, void* userData, const std::vector<std::string>& oids,
+                       int timeoutMs);
     // 1 if the id was pending (it is removed), else 0.
     int FindRequestID(int requestId);
     void SetDone();
@@ -69,6 +75,9 @@ public:
     bool IsClosed() const { return m_bClosed.load(); }
     bool WaitDone(unsigned ms) { return m_hDone.Wait(ms); }
     int PendingRequestCount() const;
+    // The pending PDU's kind (0 get, 1 get-next, 3 set) and OIDs, in binding order.
+    int PendingKind() const;
+    std::vector<std::string> PendingOids() const;
     int LastRequestID() const { return m_nRequestID.load(); }
     const std::string& Agent() const { return m_szAgent; }
 
@@ -79,6 +88,8 @@ private:
     void CancelStep();
     // Ends the worker: cancels its step, abandons its sends to the UI thread, joins it.
     void StopWorker();
+    // Keeps the kind and OIDs of the pending PDU for PendingKind/PendingOids (kind -1: only `oid`).
+    void NotePending(int kind, const std::string* oid);
     bool HasPdu() const { return m_pSnmp && m_pTable && m_pSnmp->getVarBindCount() > 0; }
 
     int m_nVersion;
@@ -104,6 +115,10 @@ private:
     ksx::CEvent m_hWorkerEnded{true, true};  // set as the worker's last act
     std::atomic<bool> m_bRunning{false};
     std::atomic<bool> m_bStopping{false};  // Open or the destructor is ending the worker
+    mutable std::mutex m_pendingLock;      // guards the two below
+    int m_nPendingKind = -1;
+    std::vector<std::string> m_aPendingOids;
+    bool m_bPlainSteps = false;  // under m_hLock: steps sent as they stand (StartAsyncStep)
     SNMPWALKPROC m_pfnCallback = nullptr;
     void* m_pUserData = nullptr;
     int m_nWalkTimeout;

@@ -4,6 +4,8 @@
 #include <initializer_list>
 #include <utility>
 
+#include "core/TableRead.h"
+
 namespace ksx {
 
 std::string BindingValue(CSnmp* response, int index) {
@@ -79,9 +81,14 @@ std::pair<int, int> ErrorStatusOf(const CSnmp* response) {
 // One exchange of `session` (Send or GetNext), the reply owned by the result.
 SnmpReply Request(CCommonSNMP& session, int (CCommonSNMP::*exchange)(CSnmp*&, int), int timeoutMs) {
     SnmpReply reply;
+    const bool get = session.PendingKind() == CCommonSNMP::REQUEST_GET;
+    const std::vector<std::string> requested = get ? session.PendingOids() : std::vector<std::string>();
     CSnmp* response = nullptr;
     reply.status = (session.*exchange)(response, timeoutMs);
     reply.response.reset(response);
+    if (get && response != nullptr) {
+        reply.placed = MatchByOid(requested, response);
+    }
     return reply;
 }
 

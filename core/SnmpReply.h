@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/CommonSNMP.h"
 
@@ -37,27 +38,38 @@ int ReplyErrorIndex(const CSnmp* response);
 // True when the status is 0 and the reply carries error status 0.
 bool ReplyAccepted(int status, const CSnmp* response);
 
-// Sends the pending PDU of `session` and takes ownership of the reply.
+// Sends the pending PDU of `session` and takes ownership of the reply. For a get, value `index` is the
+// binding that names the index-th requested object (matched by OID, never by its place in the reply):
+// an object the reply left out has no value.
 struct SnmpReply {
     int status = -1;
     std::unique_ptr<CSnmp> response;
+    std::vector<int> placed;  // a get's binding per requested object (-1: none); empty: as received
     bool Accepted() const { return ReplyAccepted(status, response.get()); }
-    std::string Value(int index) const { return BindingValue(response.get(), index); }
+    std::string Value(int index) const { return BindingValue(response.get(), Binding(index)); }
     // Checked reads (see ReadOctets and the rest above); nothing without an accepted reply.
     std::optional<std::string> Octets(int index) const {
-        return Accepted() ? ReadOctets(response.get(), index) : std::nullopt;
+        return Accepted() ? ReadOctets(response.get(), Binding(index)) : std::nullopt;
     }
     std::optional<long long> Integer(int index) const {
-        return Accepted() ? ReadInteger(response.get(), index) : std::nullopt;
+        return Accepted() ? ReadInteger(response.get(), Binding(index)) : std::nullopt;
     }
     std::optional<unsigned long long> Unsigned(int index) const {
-        return Accepted() ? ReadUnsigned(response.get(), index) : std::nullopt;
+        return Accepted() ? ReadUnsigned(response.get(), Binding(index)) : std::nullopt;
     }
     std::optional<std::string> Dotted(int index) const {
-        return Accepted() ? ReadDotted(response.get(), index) : std::nullopt;
+        return Accepted() ? ReadDotted(response.get(), Binding(index)) : std::nullopt;
     }
     std::optional<std::string> Any(int index) const {
-        return Accepted() ? ReadAny(response.get(), index) : std::nullopt;
+        return Accepted() ? ReadAny(response.get(), Binding(index)) : std::nullopt;
+    }
+    // The reply binding that answers requested object `index`; -1 when none.
+    int Binding(int index) const {
+        if (placed.empty()) {
+            return index;
+        }
+        return index >= 0 && static_cast<size_t>(index) < placed.size() ? placed[static_cast<size_t>(index)]
+                                                                        : -1;
     }
     // Error status and index of the reply; 0 without one (the status tells why there is none).
     int ErrorStatus() const { return response ? ReplyErrorStatus(response.get()) : 0; }

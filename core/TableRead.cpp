@@ -1,5 +1,6 @@
 #include "core/TableRead.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "core/SnmpReply.h"
@@ -8,16 +9,218 @@
 
 namespace ksx {
 
+// ---- the column rule ----
+
+namespace {
+
+bool IsException(int type) {
+    return type == SNMP_REPLY_NO_SUCH_OBJECT || type == SNMP_REPLY_NO_SUCH_INSTANCE ||
+           type == SNMP_REPLY_END_OF_MIB_VIEW;
+}
+
+bool HasValue(int type) {
+    return !IsException(type) && type != SNMP_REPLY_NULL;
+}
+
+// The next sub-identifier of a dotted text from `pos` on; false at its end.
+bool NextArc(const std::string& s, size_t& pos, unsigned long long& arc) {
+    while (pos < s.size() && s[pos] == '.') {
+        ++pos;
+    }
+    if (pos >= s.size()) {
+        return false;
+    }
+    arc = 0;
+    while (pos < s.size() && s[pos] != '.') {
+        const char c = s[pos++];
+        arc = c >= '0' && c <= '9' ? arc * 10 + static_cast<unsigned long long>(c - '0') : arc;
+    }
+    return true;
+}
+
+}  // namespace
+
+int CompareOids(const std::string& a, const std::string& b) {
+    size_t i = 0;
+    size_t j = 0;
+    for (;;) {
+        unsigned long long x = 0;
+        unsigned long long y = 0;
+        const bool hasX = NextArc(a, i, x);
+        const bool hasY = NextArc(b, j, y);
+        if (!hasX || !hasY) {
+            return hasX == hasY ? 0 : hasX ? 1 : -1;
+        }
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+}
+
+std::optional<std::string> InstanceBelow(const std::string& column, const std::string& oid) {
+    if (column.empty() || oid.size() <= column.size() + 1 || oid.compare(0, column.size(), column) != 0 ||
+        oid[column.size()] != '.') {
+        return std::nullopt;
+    }
+    return oid.substr(column.size() + 1);
+}
+
+std::vector<int> MatchByOid(const std::vector<std::string>& requested, const CSnmp* reply) {
+    std::vector<int> out(requested.size(), -1);
+    if (reply == nullptr) {
+        return out;
+    }
+    const auto& binds = reply->varBinds();
+    for (size_t j = 0; j < binds.size(); ++j) {
+        for (size_t k = 0; k < requested.size(); ++k) {
+            if (out[k] < 0 && CompareOids(binds[j].oid, requested[k]) == 0) {
+                out[k] = static_cast<int>(j);
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+ColumnWalk::ColumnWalk(std::vector<std::string> columns, std::vector<int> groups)
+    : m_columns(std::move(columns)), m_group(std::move(groups)), m_ended(m_columns.size(), false) {
+    m_group.resize(m_columns.size(), 0);
+    int groupCount = 0;
+    for (int& g : m_group) {
+        g = g < 0 ? 0 : g;
+        groupCount = std::max(groupCount, g + 1);
+    }
+    m_row.assign(static_cast<size_t>(groupCount), std::string());
+}
+
+std::vector<std::string> ColumnWalk::Request() const {
+    std::vector<std::string> oids;
+    for (size_t c = 0; c < m_columns.size(); ++c) {
+        if (m_ended[c]) {
+            continue;
+        }
+        const std::string& row = m_row[static_cast<size_t>(m_group[c])];
+        oids.push_back(row.empty() ? m_columns[c] : m_columns[c] + "." + row);
+    }
+    return oids;
+}
+
+bool ColumnWalk::Ended() const {
+    for (bool ended : m_ended) {
+        if (!ended) {
+            return false;
+        }
+    }
+    return true;
+}
+
+ColumnWalk::Judged ColumnWalk::Judge(const CSnmp* reply) {
+    Judged out;
+    const size_t columns = m_columns.size();
+    out.binding.assign(columns, -1);
+    out.row.assign(columns, std::string());
+    // The columns the request asked, in request order, and what each asked from.
+    std::vector<size_t> asked;
+    for (size_t c = 0; c < columns; ++c) {
+        if (!m_ended[c]) {
+            asked.push_back(c);
+        }
+    }
+    const std::vector<std::string> askedOids = Request();
+    const std::vector<SnmpVarBind> empty;
+    const std::vector<SnmpVarBind>& binds = reply != nullptr ? reply->varBinds() : empty;
+
+    int errorStatus = 0;
+    int errorIndex = 0;
+    if (reply != nullptr) {
+        reply->getErrorStatus(&errorStatus, &errorIndex);
+    }
+    const bool exceptionsOnly = errorStatus == 2 && errorIndex >= 1 &&
+                                static_cast<size_t>(errorIndex) <= binds.size() &&
+                                IsException(binds[static_cast<size_t>(errorIndex - 1)].type);
+    if (errorStatus != 0 && !exceptionsOnly) {
+        // The community-based end of the MIB is noSuchName for the first binding; any other error
+        // status the agent sent fails the step.
+        out.status = errorStatus == 2 && errorIndex <= 1 ? kWalkEndOfTable : errorStatus;
+        return out;
+    }
+
+    // Each binding, in reply order, answers the first request (from where the last one matched on)
+    // whose column it extends past what was asked; a binding that extends none answers the next
+    // request in order: that column ran past its subtree, or gave an exception or an earlier row.
+    std::vector<std::optional<std::string>> instance(columns);
+    size_t next = 0;
+    for (size_t j = 0; j < binds.size(); ++j) {
+        const SnmpVarBind& b = binds[j];
+        size_t match = asked.size();
+        if (HasValue(b.type)) {
+            for (size_t q = next; q < asked.size(); ++q) {
+                if (InstanceBelow(m_columns[asked[q]], b.oid) && CompareOids(b.oid, askedOids[q]) > 0) {
+                    match = q;
+                    break;
+                }
+            }
+        }
+        if (match < asked.size()) {
+            const size_t c = asked[match];
+            instance[c] = InstanceBelow(m_columns[c], b.oid);
+            out.binding[c] = static_cast<int>(j);
+            next = match + 1;
+            continue;
+        }
+        if (next >= asked.size()) {
+            continue;  // more bindings than asked for: nobody's
+        }
+        const size_t c = asked[next++];
+        if (b.type == SNMP_REPLY_END_OF_MIB_VIEW || !InstanceBelow(m_columns[c], b.oid)) {
+            m_ended[c] = true;
+        }
+    }
+
+    // The row of each group: the lowest instance its columns returned. The first group is the walked
+    // table; a table read beside it goes along only as far as it goes.
+    std::vector<std::optional<std::string>> groupRow(m_row.size());
+    for (size_t c = 0; c < columns; ++c) {
+        if (!instance[c]) {
+            continue;
+        }
+        auto& row = groupRow[static_cast<size_t>(m_group[c])];
+        if (!row || CompareOids(*instance[c], *row) < 0) {
+            row = instance[c];
+        }
+    }
+    for (size_t c = 0; c < columns; ++c) {
+        const auto& row = groupRow[static_cast<size_t>(m_group[c])];
+        if (row) {
+            out.row[c] = *row;
+        }
+        if (!instance[c] || !row || CompareOids(*instance[c], *row) != 0) {
+            out.binding[c] = -1;  // not this row's (or not read at all)
+        }
+    }
+    if (groupRow.empty() || !groupRow[0]) {
+        std::fill(m_ended.begin(), m_ended.end(), true);
+        out.status = kWalkEndOfTable;
+        return out;
+    }
+    for (size_t g = 0; g < m_row.size(); ++g) {
+        if (groupRow[g]) {
+            m_row[g] = *groupRow[g];
+        }
+    }
+    return out;
+}
+
 // ---- WalkStep ----
 
-WalkStep::WalkStep(CCommonSNMP& session, CSnmp* response, int columns)
-    : m_session(session),
-      m_response(response),
+WalkStep::WalkStep(CSnmp* response, std::vector<int> binding, std::vector<std::string> row)
+    : m_response(response),
       m_count(response != nullptr ? response->getVarBindCount() : 0),
-      m_columns(columns) {}
+      m_binding(std::move(binding)),
+      m_row(std::move(row)) {}
 
 std::string WalkStep::Text(int i) const {
-    return Has(i) ? BindingValue(m_response, i) : std::string();
+    return Has(i) ? BindingValue(m_response, Binding(i)) : std::string();
 }
 
 int WalkStep::Int(int i, int fallback) const {
@@ -30,34 +233,31 @@ int WalkStep::Int(int i, int fallback) const {
 }
 
 std::optional<std::string> WalkStep::Octets(int i) const {
-    return ReadOctets(m_response, i);
+    return Has(i) ? ReadOctets(m_response, Binding(i)) : std::nullopt;
 }
 
 std::optional<long long> WalkStep::Integer(int i) const {
-    return ReadInteger(m_response, i);
+    return Has(i) ? ReadInteger(m_response, Binding(i)) : std::nullopt;
 }
 
 std::optional<unsigned long long> WalkStep::Unsigned(int i) const {
-    return ReadUnsigned(m_response, i);
+    return Has(i) ? ReadUnsigned(m_response, Binding(i)) : std::nullopt;
 }
 
 std::optional<std::string> WalkStep::Dotted(int i) const {
-    return ReadDotted(m_response, i);
+    return Has(i) ? ReadDotted(m_response, Binding(i)) : std::nullopt;
 }
 
 std::optional<std::string> WalkStep::Any(int i) const {
-    return ReadAny(m_response, i);
+    return Has(i) ? ReadAny(m_response, Binding(i)) : std::nullopt;
 }
 
 std::string WalkStep::Index(int i) const {
-    if (!Has(i)) {
+    if (m_row.empty()) {
         return std::string();
     }
-    char* suffix = nullptr;
-    if (m_session.GetResponseOid(i, m_response, &suffix) != 0 || suffix == nullptr) {
-        return std::string();
-    }
-    return suffix[0] == '.' ? std::string(suffix + 1) : std::string(suffix);
+    const size_t c = i >= 0 && static_cast<size_t>(i) < m_row.size() ? static_cast<size_t>(i) : 0;
+    return m_row[c];
 }
 
 int WalkStep::IndexInt(int i, int fallback) const {
@@ -108,11 +308,16 @@ void WalkReader::Start(int kind, SNMPWALKPROC entry, void* userData, int firstTi
     m_entry = entry;
     m_userData = userData;
     m_nextTimeout = nextTimeoutMs < 0 ? firstTimeoutMs : nextTimeoutMs;
-    for (const std::string& oid : m_oids) {
-        m_session.AddVarBind(oid, 4, nullptr);
-    }
     m_running = true;
-    m_session.StartAsyncWalk(m_entry, m_userData, firstTimeoutMs);
+    if (m_oneStep) {
+        for (const std::string& oid : m_oids) {
+            m_session.AddVarBind(oid, 4, nullptr);
+        }
+        m_session.StartAsyncWalk(m_entry, m_userData, firstTimeoutMs);
+        return;
+    }
+    m_walk = ColumnWalk(m_oids, m_groups);
+    m_session.StartAsyncStep(m_entry, m_userData, m_walk.Request(), firstTimeoutMs);
 }
 
 int WalkReader::Entry(CSnmp* response, int requestId, void* userData, int status) {
@@ -127,9 +332,25 @@ int WalkReader::Step(CSnmp* response, int requestId, int status) {
         Finish(status, true);
         return 0;
     }
-    if (status == 0 && ReplyErrorStatus(owned.get()) > 0) {
-        TRACE("walk reply with error status %d", ReplyErrorStatus(owned.get()));
-        status = kWalkErrorStatus;
+    std::vector<int> binding;
+    std::vector<std::string> row;
+    if (status == 0 && m_oneStep) {
+        if (ReplyErrorStatus(owned.get()) > 0) {
+            TRACE("read reply with error status %d", ReplyErrorStatus(owned.get()));
+            status = kWalkErrorStatus;
+        } else {
+            binding = MatchByOid(m_oids, owned.get());
+        }
+    } else if (status == 0) {
+        ColumnWalk::Judged judged = m_walk.Judge(owned.get());
+        if (judged.status == kWalkEndOfTable) {
+            status = kWalkEndOfTable;
+        } else if (judged.status != 0) {
+            TRACE("walk reply with error status %d", judged.status);
+            status = kWalkErrorStatus;
+        }
+        binding = std::move(judged.binding);
+        row = std::move(judged.row);
     }
     if (status != 0) {
         TRACE("iStatus != CSnmp4w::EC_NO_ERROR");
@@ -137,7 +358,7 @@ int WalkReader::Step(CSnmp* response, int requestId, int status) {
         Finish(status, false);
         return 0;
     }
-    const WalkStep step(m_session, owned.get(), static_cast<int>(m_oids.size()));
+    const WalkStep step(owned.get(), std::move(binding), std::move(row));
     OnStep(step);
     if (step.Rejected()) {
         owned.reset();
@@ -148,8 +369,10 @@ int WalkReader::Step(CSnmp* response, int requestId, int status) {
     owned.reset();
     if (m_oneStep) {
         Finish(0, false);
+    } else if (m_walk.Ended()) {
+        Finish(kWalkEndOfTable, false);
     } else {
-        m_session.StartAsyncWalk(m_entry, m_userData, m_nextTimeout);
+        m_session.StartAsyncStep(m_entry, m_userData, m_walk.Request(), m_nextTimeout);
     }
     return 0;
 }

@@ -17,10 +17,12 @@
 //     reported as an end with `stale` set (dropped when the reader was closed, as it then always is);
 //   - a non-zero status ends the walk: done signalled, the end delivered with that status;
 //   - a reply carrying an SNMP error status ends the walk with kWalkErrorStatus;
-//   - status 0: the parse function builds the row from the reply (bindings past the reply read as
-//     empty; nothing reads past it); the row is delivered (blocking, so the next request follows the
-//     owner's handling as it always did), then the next step starts from the OIDs this one returned
-//     (or, for a one-step read, the done event is signalled and the end delivered with status 0);
+//   - status 0: each binding is given to the column whose OID it extends (never to its position in the
+//     reply) and the row is the instance it names (ColumnWalk below); the parse function builds the row
+//     from the columns read for that row (a column not read gives empty/nothing); the row is delivered
+//     (blocking, so the next request follows the owner's handling as it always did), then the next step
+//     asks each live column from the row's instance (or, for a one-step read, the done event is
+//     signalled and the end delivered with status 0);
 //   - the response is released on every path.
 // After Close() (or a new Walk/Read) no row or end of the earlier walk is delivered any more.
 //
@@ -41,6 +43,55 @@
 
 namespace ksx {
 
+// The column rule of a get-next walk, for every reader that walks columns.
+//
+// A binding belongs to the column whose OID it extends and to the row its instance names, never to its
+// position in the reply. In each step the row is the lowest instance the columns returned; a column
+// that returned a later instance (a hole in that column), that is missing from the reply, or that
+// carries an exception value is not read for this row. A column that ran past its own subtree (or hit
+// the end of the MIB) ends, for that column only. The next request asks each live column from the
+// row's instance, so no step re-asks a bare column once a row was read and a column with a hole is
+// asked again for its later row. The walk ends when every column ended or a step named no row (of the
+// first group, see below).
+// When every column answers every row, the requests are those of a plain get-next walk that continues
+// from the OIDs each step returned.
+//
+// Columns may be grouped (one group per table when a walk reads two tables beside each other): each
+// group has rows of its own; the first group (group 0) is the walked table, and the walk ends with it.
+class ColumnWalk {
+public:
+    explicit ColumnWalk(std::vector<std::string> columns = {}, std::vector<int> groups = {});
+
+    // The OIDs of the next request, one per live column, in column order.
+    std::vector<std::string> Request() const;
+    bool Ended() const;
+
+    struct Judged {
+        int status = 0;                // 0 a row; kWalkEndOfTable; or the agent's error status
+        std::vector<int> binding;      // per column: the reply binding read for this row, -1 when none
+        std::vector<std::string> row;  // per column: its group's row instance ("" when none)
+    };
+    // Judges the reply to the last Request() and moves the walk on.
+    Judged Judge(const CSnmp* reply);
+
+    const std::vector<std::string>& Columns() const { return m_columns; }
+    int Group(int column) const { return m_group[static_cast<size_t>(column)]; }
+
+private:
+    std::vector<std::string> m_columns;
+    std::vector<int> m_group;        // per column
+    std::vector<bool> m_ended;       // per column
+    std::vector<std::string> m_row;  // per group: the last row read ("" before the first)
+};
+
+// Numeric order of two dotted OIDs or instances: <0, 0, >0.
+int CompareOids(const std::string& a, const std::string& b);
+// The instance of `oid` below `column` without the leading "."; nothing when `oid` is not below it.
+std::optional<std::string> InstanceBelow(const std::string& column, const std::string& oid);
+// Matches the bindings of a get reply to the requested OIDs by OID (a binding naming no requested
+// object, or naming one already matched, is left out): per requested OID the binding, -1 when none.
+std::vector<int> MatchByOid(const std::vector<std::string>& requested, const CSnmp* reply);
+
 // End statuses besides the library's (0 a one-step read answered, -1 time-out, -2 end of the columns).
 constexpr int kWalkEndOfTable = CSnmp4w::EC_END_OF_WALK;
 constexpr int kWalkTimeout = CSnmp4w::EC_TIMEOUT;
@@ -50,21 +101,26 @@ constexpr int kWalkBadReply = -21;     // the parse function rejected the reply
 // One answered step, valid during the parse call only.
 class WalkStep {
 public:
-    WalkStep(CCommonSNMP& session, CSnmp* response, int columns);
+    // `binding`: per column the reply binding read for this row (-1: not read); `row`: per column the
+    // row instance.
+    WalkStep(CSnmp* response, std::vector<int> binding, std::vector<std::string> row);
 
     // Bindings the reply carries, and the columns the read asked for.
     int Count() const { return m_count; }
-    int Columns() const { return m_columns; }
-    bool Has(int i) const { return i >= 0 && i < m_count; }
-    // Value of binding i as text (raw octets for strings); empty past the reply.
+    int Columns() const { return static_cast<int>(m_binding.size()); }
+    // Whether column i was read for this row (its binding is there, names this row, and is no
+    // exception value).
+    bool Has(int i) const { return Binding(i) >= 0; }
+    // Value of column i as text (raw octets for strings); empty when the column was not read.
     std::string Text(int i) const;
-    // Leading decimal number of binding i; `fallback` past the reply or for a value without digits.
+    // Leading decimal number of column i; `fallback` when not read or for a value without digits.
     int Int(int i, int fallback = 0) const;
-    // Instance of binding i after its column, without the leading "." ("1.4.10.0.0.1"); empty when none.
+    // The row's instance (for column i's table), without the leading "." ("1.4.10.0.0.1"); empty when
+    // none (a one-step read).
     std::string Index(int i = 0) const;
     // The instance as a number (the first sub-identifier); `fallback` when there is none.
     int IndexInt(int i = 0, int fallback = 0) const;
-    // Checked reads (core/SnmpReply.h): a value only when binding i is there, is no exception value,
+    // Checked reads (core/SnmpReply.h): a value only when column i was read, is no exception value,
     // has the type asked for and parses whole; otherwise the value was not read, exactly as if its
     // request had timed out. Text() and Int() above are for values a dialog only shows.
     std::optional<std::string> Octets(int i) const;
@@ -77,10 +133,13 @@ public:
     bool Rejected() const { return m_rejected; }
 
 private:
-    CCommonSNMP& m_session;
+    int Binding(int i) const {
+        return i >= 0 && static_cast<size_t>(i) < m_binding.size() ? m_binding[static_cast<size_t>(i)] : -1;
+    }
     CSnmp* m_response;
     int m_count;
-    int m_columns;
+    std::vector<int> m_binding;
+    std::vector<std::string> m_row;
     mutable bool m_rejected = false;
 };
 
@@ -126,6 +185,9 @@ public:
 
     CCommonSNMP& Session() const { return m_session; }
     const std::vector<std::string>& Oids() const { return m_oids; }
+    // Owner's thread, before Walk: one group number per column; columns of one group are one table
+    // (see ColumnWalk). Default: all columns one table.
+    void SetGroups(std::vector<int> groups) { m_groups = std::move(groups); }
     bool Running() const { return m_running; }
     int Rows() const { return m_rows.load(); }
 
@@ -155,6 +217,8 @@ private:
     // Set by Start before the first step, read by the worker.
     bool m_oneStep = false;
     bool m_deliverRows = false;
+    std::vector<int> m_groups;
+    ColumnWalk m_walk;  // the worker's, between steps
     SNMPWALKPROC m_entry = nullptr;
     void* m_userData = nullptr;
     int m_nextTimeout = 0;

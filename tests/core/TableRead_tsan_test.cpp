@@ -229,7 +229,7 @@ TEST_F(TableReadTest, ShortRepliesReadAsEmptyCellsNeverPastTheReply) {
     session.AddVarBind(kJumbo, 4, nullptr);
     ASSERT_EQ(session.Send(reply), 0);
     std::unique_ptr<CSnmp> owned(reply);
-    const WalkStep step(session, reply, 3);
+    const WalkStep step(reply, {0, -1, -1}, {});
     EXPECT_EQ(step.Count(), 1);
     EXPECT_EQ(step.Columns(), 3);
     EXPECT_TRUE(step.Has(0));
@@ -245,9 +245,168 @@ TEST_F(TableReadTest, ShortRepliesReadAsEmptyCellsNeverPastTheReply) {
     CSnmp* text = nullptr;
     ASSERT_EQ(session.Send(text), 0);
     std::unique_ptr<CSnmp> ownedText(text);
-    const WalkStep textStep(session, text, 1);
+    const WalkStep textStep(text, {0}, {});
     EXPECT_EQ(textStep.Int(0, -1), -1);
     EXPECT_EQ(textStep.Text(0), "abc");
+}
+
+// ---- each binding to its own column and row ----
+
+const std::string kIf = "1.3.6.1.2.1.2.2.1";
+const std::string kIfIndex = kIf + ".1";
+const std::string kIfDescr = kIf + ".2";
+const std::string kIfType = kIf + ".3";
+
+struct Cells {
+    std::string index;
+    std::vector<std::optional<std::string>> cells;
+};
+
+class ColumnRuleTest : public TableReadTest {
+protected:
+    // Walks the columns to their end; the rows as delivered.
+    std::vector<Cells> WalkAll(const std::vector<std::string>& columns, std::vector<int> groups = {}) {
+        TableRead<Cells> read(*m_session, columns, [](const WalkStep& s) {
+            Cells c{s.Index(), {}};
+            for (int i = 0; i < s.Columns(); ++i) {
+                c.cells.push_back(s.Any(i));
+            }
+            return std::optional<Cells>(c);
+        });
+        read.SetGroups(std::move(groups));
+        std::vector<Cells> rows;
+        std::optional<WalkEnd> end;
+        read.onRow = [&](const Cells& c) { rows.push_back(c); };
+        read.onEnd = [&](const WalkEnd& e) { end = e; };
+        read.Walk();
+        EXPECT_TRUE(PumpUntil([&] { return end.has_value(); }));
+        EXPECT_TRUE(end && end->AtEnd());
+        return rows;
+    }
+    // The OIDs of every get-next, in order.
+    static std::vector<std::vector<std::string>> Asked() {
+        std::vector<std::vector<std::string>> out;
+        for (const test::SimRequest& r : test::OfKind(s_sim->Requests(), "getnext")) {
+            std::vector<std::string> oids;
+            for (const test::SimVarBind& vb : r.varbinds) {
+                oids.push_back(vb.oid);
+            }
+            out.push_back(oids);
+        }
+        return out;
+    }
+    // The request of a plain walk of `columns` from row `row` (0: the bare columns).
+    static std::vector<std::string> From(const std::vector<std::string>& columns, int row) {
+        std::vector<std::string> oids;
+        for (const std::string& c : columns) {
+            oids.push_back(row == 0 ? c : c + "." + std::to_string(row));
+        }
+        return oids;
+    }
+    // Every row 1..28 of the three interface columns, with `expect(row, column)` its cell.
+    template <class Expect>
+    static void ExpectRows(const std::vector<Cells>& rows, Expect expect) {
+        ASSERT_EQ(rows.size(), 28u);
+        for (int r = 1; r <= 28; ++r) {
+            const Cells& row = rows[static_cast<size_t>(r - 1)];
+            EXPECT_EQ(row.index, std::to_string(r));
+            ASSERT_EQ(row.cells.size(), 3u);
+            for (int c = 0; c < 3; ++c) {
+                EXPECT_EQ(row.cells[static_cast<size_t>(c)], expect(r, c)) << "row " << r << " column " << c;
+            }
+        }
+    }
+    static std::optional<std::string> Own(int row, int column) {
+        return column == 0 ? std::to_string(row) : column == 1 ? "Port " + std::to_string(row) : "6";
+    }
+};
+
+// A column left out of every reply (first, middle or last binding): its cells are empty, every other
+// cell is its own row's, and the requests are those of the whole walk.
+TEST_F(ColumnRuleTest, ColumnLeftOutOfEveryReplyLeavesOnlyItsCellsEmpty) {
+    const std::vector<std::string> columns{kIfIndex, kIfDescr, kIfType};
+    for (int left = 0; left < 3; ++left) {
+        SCOPED_TRACE(left);
+        s_sim->ClearLog();
+        s_sim->Omit(columns[static_cast<size_t>(left)]);
+        const std::vector<Cells> rows = WalkAll(columns);
+        s_sim->OmitNone();
+        ExpectRows(rows, [&](int r, int c) { return c == left ? std::nullopt : Own(r, c); });
+        const auto asked = Asked();
+        ASSERT_EQ(asked.size(), 29u);
+        for (int step = 0; step < 29; ++step) {
+            EXPECT_EQ(asked[static_cast<size_t>(step)], From(columns, step)) << step;
+        }
+    }
+}
+
+// One cell of one row missing: that cell is empty, the next row's cell is that row's own, and the
+// column is asked again from the row (never from the later row it answered with).
+TEST_F(ColumnRuleTest, OneMissingCellStaysEmptyAndItsColumnIsAskedAgainFromTheRow) {
+    const std::vector<std::string> columns{kIfIndex, kIfDescr, kIfType};
+    s_sim->Unset(kIfDescr + ".5");
+    s_sim->Unset(kIfIndex + ".9");  // and the first column's cell of another row
+    const std::vector<Cells> rows = WalkAll(columns);
+    ExpectRows(rows, [](int r, int c) {
+        return (r == 5 && c == 1) || (r == 9 && c == 0) ? std::nullopt : Own(r, c);
+    });
+    const auto asked = Asked();
+    ASSERT_EQ(asked.size(), 29u);
+    for (int step = 0; step < 29; ++step) {
+        EXPECT_EQ(asked[static_cast<size_t>(step)], From(columns, step)) << step;
+    }
+}
+
+// A column whose values end early runs into the next column's subtree: it ends for itself only (its
+// cells empty, never the next column's values) and is no longer asked; the others go on.
+TEST_F(ColumnRuleTest, ColumnEndingEarlyEndsAloneAndIsNoLongerAsked) {
+    const std::vector<std::string> columns{kIfIndex, kIfDescr, kIfType};
+    for (int r = 20; r <= 28; ++r) {
+        s_sim->Unset(kIfDescr + "." + std::to_string(r));
+    }
+    const std::vector<Cells> rows = WalkAll(columns);
+    ExpectRows(rows, [](int r, int c) { return c == 1 && r >= 20 ? std::nullopt : Own(r, c); });
+    const auto asked = Asked();
+    ASSERT_EQ(asked.size(), 29u);
+    for (int step = 0; step < 20; ++step) {
+        EXPECT_EQ(asked[static_cast<size_t>(step)], From(columns, step)) << step;
+    }
+    for (int step = 20; step < 29; ++step) {
+        EXPECT_EQ(asked[static_cast<size_t>(step)], From({kIfIndex, kIfType}, step)) << step;
+    }
+
+    // The first column ending early: the walk goes on with the others.
+    s_sim->Restart();
+    s_sim->ClearLog();
+    for (int r = 25; r <= 28; ++r) {
+        s_sim->Unset(kIfIndex + "." + std::to_string(r));
+    }
+    ExpectRows(WalkAll(columns), [](int r, int c) { return c == 0 && r >= 25 ? std::nullopt : Own(r, c); });
+    const auto second = Asked();
+    ASSERT_EQ(second.size(), 29u);
+    EXPECT_EQ(second[24], From(columns, 24));
+    EXPECT_EQ(second[25], From({kIfDescr, kIfType}, 25));
+}
+
+// Two tables walked beside each other keep rows of their own; the walk ends with the first.
+TEST_F(ColumnRuleTest, GroupedColumnsKeepRowsOfTheirOwnTable) {
+    const std::vector<std::string> columns{kDescPort, kIfDescr, kDesc};
+    for (int r = 1; r <= 28; r += 2) {
+        s_sim->Unset(kIfDescr + "." + std::to_string(r));  // the interface table: even rows only
+    }
+    const std::vector<Cells> rows = WalkAll(columns, {0, 1, 0});
+    ASSERT_EQ(rows.size(), 28u);
+    // Row r of the first table goes with the r-th entry the second table gave (2, 4, ... 28).
+    for (int r = 1; r <= 28; ++r) {
+        const Cells& row = rows[static_cast<size_t>(r - 1)];
+        EXPECT_EQ(row.cells[0], std::to_string(r));
+        EXPECT_EQ(row.cells[1],
+                  r <= 14 ? std::optional<std::string>("Port " + std::to_string(2 * r)) : std::nullopt);
+    }
+    const auto asked = Asked();
+    ASSERT_EQ(asked.size(), 29u);
+    EXPECT_EQ(asked[3], (std::vector<std::string>{kDescPort + ".3", kIfDescr + ".6", kDesc + ".3"}));
+    EXPECT_EQ(asked[15], (std::vector<std::string>{kDescPort + ".15", kDesc + ".15"}));
 }
 
 TEST_F(TableReadTest, NothingReachesTheOwnerOnceTheWalkWasClosed) {
