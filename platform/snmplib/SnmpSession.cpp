@@ -699,6 +699,27 @@ int CSnmpSession::openSession(const Credentials& cred, const std::string& peer, 
         return 0;
     }
     closeSession();
+    const bool v3 = cred.version == 3;
+    const bool auth = v3 && (cred.msgFlags & 1) != 0;
+    const bool priv = auth && (cred.msgFlags & 2) != 0;
+    oid* authProto = cred.authArith == 1 ? usmHMACSHA1AuthProtocol : usmHMACMD5AuthProtocol;
+    const size_t authProtoLen =
+        cred.authArith == 1 ? OID_LENGTH(usmHMACSHA1AuthProtocol) : OID_LENGTH(usmHMACMD5AuthProtocol);
+    // The keys from the passwords (a megabyte hashed each) outside the library lock: pure computation.
+    u_char authKey[USM_AUTH_KU_LEN];
+    size_t authKeyLen = sizeof authKey;
+    u_char privKey[USM_PRIV_KU_LEN];
+    size_t privKeyLen = sizeof privKey;
+    if (auth && generate_Ku(authProto, static_cast<u_int>(authProtoLen),
+                            reinterpret_cast<const u_char*>(cred.authPwd.data()), cred.authPwd.size(),
+                            authKey, &authKeyLen) != SNMPERR_SUCCESS) {
+        return CSnmp4w::EC_REFUSED;
+    }
+    if (priv && generate_Ku(authProto, static_cast<u_int>(authProtoLen),
+                            reinterpret_cast<const u_char*>(cred.priPwd.data()), cred.priPwd.size(), privKey,
+                            &privKeyLen) != SNMPERR_SUCCESS) {
+        return CSnmp4w::EC_REFUSED;
+    }
     std::lock_guard<std::mutex> lk(g_lib);
     netsnmp_session s;
     snmp_sess_init(&s);
@@ -708,31 +729,20 @@ int CSnmpSession::openSession(const Credentials& cred, const std::string& peer, 
     s.timeout = static_cast<long>(timeoutMs) * 1000L;
     std::string community = cred.community;
     std::string user = cred.user;
-    if (cred.version == 3) {
+    if (v3) {
         s.version = SNMP_VERSION_3;
         s.flags |= SNMP_FLAGS_DONT_PROBE;  // discovery runs through our own cancellable wait
         s.securityModel = SNMP_SEC_MODEL_USM;
         s.securityName = user.data();
         s.securityNameLen = user.size();
-        const bool auth = (cred.msgFlags & 1) != 0;
-        const bool priv = auth && (cred.msgFlags & 2) != 0;
         s.securityLevel = priv   ? SNMP_SEC_LEVEL_AUTHPRIV
                           : auth ? SNMP_SEC_LEVEL_AUTHNOPRIV
                                  : SNMP_SEC_LEVEL_NOAUTH;
         if (auth) {
-            if (cred.authArith == 1) {
-                s.securityAuthProto = usmHMACSHA1AuthProtocol;
-                s.securityAuthProtoLen = OID_LENGTH(usmHMACSHA1AuthProtocol);
-            } else {
-                s.securityAuthProto = usmHMACMD5AuthProtocol;
-                s.securityAuthProtoLen = OID_LENGTH(usmHMACMD5AuthProtocol);
-            }
-            s.securityAuthKeyLen = USM_AUTH_KU_LEN;
-            if (generate_Ku(s.securityAuthProto, s.securityAuthProtoLen,
-                            reinterpret_cast<const u_char*>(cred.authPwd.data()), cred.authPwd.size(),
-                            s.securityAuthKey, &s.securityAuthKeyLen) != SNMPERR_SUCCESS) {
-                return CSnmp4w::EC_REFUSED;
-            }
+            s.securityAuthProto = authProto;
+            s.securityAuthProtoLen = authProtoLen;
+            std::memcpy(s.securityAuthKey, authKey, authKeyLen);
+            s.securityAuthKeyLen = authKeyLen;
         }
         if (priv) {
             if (cred.priArith == 1) {
@@ -742,12 +752,8 @@ int CSnmpSession::openSession(const Credentials& cred, const std::string& peer, 
                 s.securityPrivProto = usmDESPrivProtocol;
                 s.securityPrivProtoLen = OID_LENGTH(usmDESPrivProtocol);
             }
-            s.securityPrivKeyLen = USM_PRIV_KU_LEN;
-            if (generate_Ku(s.securityAuthProto, s.securityAuthProtoLen,
-                            reinterpret_cast<const u_char*>(cred.priPwd.data()), cred.priPwd.size(),
-                            s.securityPrivKey, &s.securityPrivKeyLen) != SNMPERR_SUCCESS) {
-                return CSnmp4w::EC_REFUSED;
-            }
+            std::memcpy(s.securityPrivKey, privKey, privKeyLen);
+            s.securityPrivKeyLen = privKeyLen;
         }
     } else {
         s.version = SNMP_VERSION_1;
