@@ -138,6 +138,18 @@ void SetVar(netsnmp_variable_list* vb, const Value& v) {
     }
 }
 
+// The transport's own send, behind SendUnlessSilent.
+int (*g_transportSend)(netsnmp_transport*, const void*, int, void**, int*) = nullptr;
+
+// A silent device sends nothing at all: also none of the reports the library's security model answers
+// by itself (engine discovery, an unknown user, a wrong digest, an engine time outside the window).
+int SendUnlessSilent(netsnmp_transport* t, const void* buf, int size, void** opaque, int* olength) {
+    if (g_agent && g_agent->Silent()) {
+        return size;
+    }
+    return g_transportSend(t, buf, size, opaque, olength);
+}
+
 int PacketCallback(int op, netsnmp_session* session, int reqid, netsnmp_pdu* pdu, void* magic) {
     return g_agent->OnPacket(op, session, reqid, pdu, magic);
 }
@@ -334,6 +346,9 @@ bool Agent::Start(const AgentOptions& options, const std::string& stateDir, std:
         *error = "cannot listen on " + spec;
         return false;
     }
+
+    g_transportSend = transport->f_send;
+    transport->f_send = SendUnlessSilent;
 
     // Our own agent session: the same set-up as the library's listening sessions, with our
     // callback in front of the agent's packet handler.

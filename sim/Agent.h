@@ -56,6 +56,7 @@ public:
     void SetDelayMs(int ms) { m_delayMs = ms; }
     void SetError(const Oid& oid, int status);
     void SetSilence(bool on) { m_silence = on; }
+    bool Silent() const { return m_silence; }
     // Replies to v1/v2c gets and get-nexts leave out the bindings of objects below `oid` (an empty OID
     // with `on` false: none left out any more).
     void SetOmitted(const Oid& oid, bool on);

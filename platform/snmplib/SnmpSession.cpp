@@ -448,17 +448,26 @@ SnmpVarBind ConvertBinding(const netsnmp_variable_list* vb) {
 
 // Per-object Net-SNMP state. The response callback writes here; it only runs inside our own read calls.
 struct CSnmpSession::Net {
+    // What the library hands back to the callback for one message sent: the step it belongs to. A token
+    // stays until the library has let go of its request (answered, timed out or the session closed).
+    struct Attempt {
+        Net* net = nullptr;
+        uint64_t step = 0;
+        bool ended = false;
+    };
+
     void* sess = nullptr;
     std::string peer;
     std::string agentText, agentPeer;  // last agent text and what it resolved to
     Credentials cred;
     bool engineKnown = false;
-    int expectReqId = 0;
+    uint64_t step = 0;         // the step being waited for; answers to the attempts of others are dropped
     bool outstanding = false;  // a step ended before its answer: the library still holds its request
     bool done = false;
     int op = 0;
     netsnmp_pdu* response = nullptr;
     std::vector<u_char> authKey, privKey;  // our localized keys, to spot another session's user entry
+    std::list<Attempt> attempts;
 
     void dropResponse() {
         if (response) {
@@ -466,23 +475,35 @@ struct CSnmpSession::Net {
             response = nullptr;
         }
     }
+    Attempt* newAttempt() {
+        attempts.remove_if([](const Attempt& a) { return a.ended; });
+        attempts.push_back({this, step, false});
+        return &attempts.back();
+    }
 };
 
 namespace {
 
-int OnResponse(int op, netsnmp_session*, int reqid, netsnmp_pdu* pdu, void* magic) {
-    auto* net = static_cast<CSnmpSession::Net*>(magic);
-    // The library matched the answer to our outstanding request (by message id in SNMPv3). A report
-    // about a request the agent could not authenticate or decrypt carries request id 0.
-    const bool report = pdu != nullptr && pdu->command == SNMP_MSG_REPORT;
-    if (net->done || (reqid != net->expectReqId && !report)) {
-        return 1;  // late answer to a step that was abandoned
+int OnResponse(int op, netsnmp_session*, int, netsnmp_pdu* pdu, void* magic) {
+    auto* attempt = static_cast<CSnmpSession::Net::Attempt*>(magic);
+    CSnmpSession::Net* net = attempt->net;
+    if (op != NETSNMP_CALLBACK_OP_RESEND && op != NETSNMP_CALLBACK_OP_SEC_ERROR) {
+        attempt->ended = true;  // the library forgets this message now
+    }
+    // The library matched the message to one of our attempts (by message id in SNMPv3, which also checks
+    // the engine id, user and security level; the security model checks the engine time). An answer to
+    // an attempt of a step that has ended is dropped.
+    if (net->done || attempt->step != net->step) {
+        return 1;
     }
     if (op == NETSNMP_CALLBACK_OP_RESEND) {
         return 1;  // the library sent the request again: still waiting for its answer
     }
     if (op == NETSNMP_CALLBACK_OP_SEC_ERROR) {
         return 1;  // a report: the library hands it over as a received message next
+    }
+    if (op == NETSNMP_CALLBACK_OP_TIMED_OUT && net->cred.version == 3) {
+        return 1;  // one SNMPv3 attempt let go: the step's own deadline decides
     }
     net->done = true;
     net->op = op;
@@ -664,6 +685,7 @@ void CSnmpSession::closeSession() {
         snmp_sess_close(m_net->sess);
         m_net->sess = nullptr;
     }
+    m_net->attempts.clear();  // the library has let go of every request of the session
     m_net->dropResponse();
     m_net->outstanding = false;
     m_net->engineKnown = false;
@@ -677,6 +699,27 @@ int CSnmpSession::openSession(const Credentials& cred, const std::string& peer, 
         return 0;
     }
     closeSession();
+    const bool v3 = cred.version == 3;
+    const bool auth = v3 && (cred.msgFlags & 1) != 0;
+    const bool priv = auth && (cred.msgFlags & 2) != 0;
+    oid* authProto = cred.authArith == 1 ? usmHMACSHA1AuthProtocol : usmHMACMD5AuthProtocol;
+    const size_t authProtoLen =
+        cred.authArith == 1 ? OID_LENGTH(usmHMACSHA1AuthProtocol) : OID_LENGTH(usmHMACMD5AuthProtocol);
+    // The keys from the passwords (a megabyte hashed each) outside the library lock: pure computation.
+    u_char authKey[USM_AUTH_KU_LEN];
+    size_t authKeyLen = sizeof authKey;
+    u_char privKey[USM_PRIV_KU_LEN];
+    size_t privKeyLen = sizeof privKey;
+    if (auth && generate_Ku(authProto, static_cast<u_int>(authProtoLen),
+                            reinterpret_cast<const u_char*>(cred.authPwd.data()), cred.authPwd.size(),
+                            authKey, &authKeyLen) != SNMPERR_SUCCESS) {
+        return CSnmp4w::EC_REFUSED;
+    }
+    if (priv && generate_Ku(authProto, static_cast<u_int>(authProtoLen),
+                            reinterpret_cast<const u_char*>(cred.priPwd.data()), cred.priPwd.size(), privKey,
+                            &privKeyLen) != SNMPERR_SUCCESS) {
+        return CSnmp4w::EC_REFUSED;
+    }
     std::lock_guard<std::mutex> lk(g_lib);
     netsnmp_session s;
     snmp_sess_init(&s);
@@ -686,31 +729,20 @@ int CSnmpSession::openSession(const Credentials& cred, const std::string& peer, 
     s.timeout = static_cast<long>(timeoutMs) * 1000L;
     std::string community = cred.community;
     std::string user = cred.user;
-    if (cred.version == 3) {
+    if (v3) {
         s.version = SNMP_VERSION_3;
         s.flags |= SNMP_FLAGS_DONT_PROBE;  // discovery runs through our own cancellable wait
         s.securityModel = SNMP_SEC_MODEL_USM;
         s.securityName = user.data();
         s.securityNameLen = user.size();
-        const bool auth = (cred.msgFlags & 1) != 0;
-        const bool priv = auth && (cred.msgFlags & 2) != 0;
         s.securityLevel = priv   ? SNMP_SEC_LEVEL_AUTHPRIV
                           : auth ? SNMP_SEC_LEVEL_AUTHNOPRIV
                                  : SNMP_SEC_LEVEL_NOAUTH;
         if (auth) {
-            if (cred.authArith == 1) {
-                s.securityAuthProto = usmHMACSHA1AuthProtocol;
-                s.securityAuthProtoLen = OID_LENGTH(usmHMACSHA1AuthProtocol);
-            } else {
-                s.securityAuthProto = usmHMACMD5AuthProtocol;
-                s.securityAuthProtoLen = OID_LENGTH(usmHMACMD5AuthProtocol);
-            }
-            s.securityAuthKeyLen = USM_AUTH_KU_LEN;
-            if (generate_Ku(s.securityAuthProto, s.securityAuthProtoLen,
-                            reinterpret_cast<const u_char*>(cred.authPwd.data()), cred.authPwd.size(),
-                            s.securityAuthKey, &s.securityAuthKeyLen) != SNMPERR_SUCCESS) {
-                return CSnmp4w::EC_REFUSED;
-            }
+            s.securityAuthProto = authProto;
+            s.securityAuthProtoLen = authProtoLen;
+            std::memcpy(s.securityAuthKey, authKey, authKeyLen);
+            s.securityAuthKeyLen = authKeyLen;
         }
         if (priv) {
             if (cred.priArith == 1) {
@@ -720,12 +752,8 @@ int CSnmpSession::openSession(const Credentials& cred, const std::string& peer, 
                 s.securityPrivProto = usmDESPrivProtocol;
                 s.securityPrivProtoLen = OID_LENGTH(usmDESPrivProtocol);
             }
-            s.securityPrivKeyLen = USM_PRIV_KU_LEN;
-            if (generate_Ku(s.securityAuthProto, s.securityAuthProtoLen,
-                            reinterpret_cast<const u_char*>(cred.priPwd.data()), cred.priPwd.size(),
-                            s.securityPrivKey, &s.securityPrivKeyLen) != SNMPERR_SUCCESS) {
-                return CSnmp4w::EC_REFUSED;
-            }
+            std::memcpy(s.securityPrivKey, privKey, privKeyLen);
+            s.securityPrivKeyLen = privKeyLen;
         }
     } else {
         s.version = SNMP_VERSION_1;
@@ -757,41 +785,80 @@ long long AttemptsFor(long long leftNs) {
 }
 }  // namespace
 
-// One PDU out, its answer in n.response. The PDU is the library's from here on. The library resends the
-// same request (same request id) each time an attempt's share of the time-out passes; an answer to any
-// attempt is the answer.
-int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline, bool probe) {
-    auto* pdu = static_cast<netsnmp_pdu*>(pduPtr);
+// One PDU out, its answer in n.response. The PDU is ours to free. Within the time left the request is
+// sent up to AttemptsFor times (at most maxAttempts, 0 = no limit of our own), each attempt waiting an
+// equal share; an answer to any attempt is the answer.
+//
+// SNMPv1: the library resends the same message (same request id) and matches its answer by request id.
+// SNMPv3: the library would give each resend a new message id and forget the one before, so the answer
+// to an earlier attempt would be dropped on a link slower than an attempt's share. Each attempt is sent
+// here as a request of its own instead: a copy of the PDU (same request id) with a message id of its
+// own, which stays matchable until the step's deadline. The library's own resend after a report of an
+// engine time outside the window (time synchronisation) stays within one attempt.
+int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline, bool probe,
+                           int maxAttempts) {
     Net& n = *m_net;
+    std::unique_ptr<netsnmp_pdu, void (*)(netsnmp_pdu*)> pdu(static_cast<netsnmp_pdu*>(pduPtr),
+                                                             [](netsnmp_pdu* p) { snmp_free_pdu(p); });
+    const bool ownAttempts = n.cred.version == 3;
+    long long attempts = 1;
+    long long shareNs = 0;
+    long long sent = 0;
+    const long long start = NowNs();
     int sock = -1;
-    {
-        std::lock_guard<std::mutex> lk(g_lib);
-        n.expectReqId = -1;
-        netsnmp_session* ss = snmp_sess_session(n.sess);
-        ss->retries = 0;
-        snmp_sess_timeout(n.sess);  // reaps requests of earlier steps whose time has passed
-        long long left = std::max<long long>(deadline - NowNs(), 1'000'000);
-        const long long attempts = AttemptsFor(left);
-        ss->timeout = static_cast<long>(left / 1000 / attempts);
-        ss->retries = static_cast<int>(attempts - 1);
-        if (!probe && n.cred.version == 3) {
-            InstallUser(n);
+    // Sends one more attempt of the step; under g_lib. False when the library refused it.
+    auto sendAttempt = [&]() -> bool {
+        netsnmp_pdu* copy = ownAttempts ? snmp_clone_pdu(pdu.get()) : pdu.release();
+        if (!copy) {
+            return false;
         }
-        n.done = false;
-        n.dropResponse();
-        n.expectReqId = -1;
-        int reqid = snmp_sess_async_send(n.sess, pdu, OnResponse, &n);
-        if (reqid == 0) {
+        netsnmp_session* ss = snmp_sess_session(n.sess);
+        if (ownAttempts) {
+            ss->retries = 0;
+            ss->timeout = static_cast<long>(std::max<long long>(deadline - NowNs(), 1'000'000) / 1000);
+            if (sent > 0) {
+                copy->msgid = snmp_get_next_msgid();
+            }
+        }
+        Net::Attempt* token = n.newAttempt();
+        if (snmp_sess_async_send(n.sess, copy, OnResponse, token) == 0) {
+            token->ended = true;
             if (std::getenv("KSX_DEBUG")) {
                 char* err = nullptr;
                 snmp_sess_error(n.sess, nullptr, nullptr, &err);
                 std::fprintf(stderr, "snmplib: send failed: %s\n", err ? err : "?");
                 std::free(err);
             }
-            snmp_free_pdu(pdu);
+            snmp_free_pdu(copy);
+            return false;
+        }
+        ++sent;
+        return true;
+    };
+    {
+        std::lock_guard<std::mutex> lk(g_lib);
+        ++n.step;
+        netsnmp_session* ss = snmp_sess_session(n.sess);
+        ss->retries = 0;
+        snmp_sess_timeout(n.sess);  // reaps requests of earlier steps whose time has passed
+        long long left = std::max<long long>(deadline - NowNs(), 1'000'000);
+        attempts = AttemptsFor(left);
+        if (maxAttempts > 0) {
+            attempts = std::min<long long>(attempts, maxAttempts);
+        }
+        shareNs = left / attempts;
+        if (!ownAttempts) {
+            ss->timeout = static_cast<long>(shareNs / 1000);
+            ss->retries = static_cast<int>(attempts - 1);
+        }
+        if (!probe && n.cred.version == 3) {
+            InstallUser(n);
+        }
+        n.done = false;
+        n.dropResponse();
+        if (!sendAttempt()) {
             return CSnmp4w::EC_SEND_FAILED;
         }
-        n.expectReqId = reqid;
         n.outstanding = true;
         netsnmp_transport* t = snmp_sess_transport(n.sess);
         sock = t ? t->sock : -1;
@@ -799,7 +866,7 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
     if (sock < 0) {
         return CSnmp4w::EC_SEND_FAILED;
     }
-    // The answer ends the attempt; the library's time-out handling runs at each resend time.
+    // The answer ends the step; the library's time-out handling runs at each of its resend times.
     auto finished = [&n]() -> int {
         n.outstanding = false;
         if (n.op == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && n.response) {
@@ -811,11 +878,22 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
         if (isCancelled(generation)) {
             return CSnmp4w::EC_CANCELLED;
         }
-        long long left = deadline - NowNs();
+        const long long now = NowNs();
+        long long left = deadline - now;
         if (left <= 0) {
             return CSnmp4w::EC_TIMEOUT;
         }
+        if (ownAttempts && sent < attempts && now >= start + sent * shareNs) {
+            std::lock_guard<std::mutex> lk(g_lib);
+            if (!sendAttempt()) {
+                ++sent;  // one attempt refused by the library: the ones out may still be answered
+            }
+            continue;
+        }
         long long waitNs = left;
+        if (ownAttempts && sent < attempts) {
+            waitNs = std::min(waitNs, start + sent * shareNs - now);
+        }
         {
             std::lock_guard<std::mutex> lk(g_lib);
             int numfds = 0;
@@ -898,8 +976,10 @@ void CSnmpSession::dropOutstanding(unsigned long timeoutMs) {
     n.engineKnown = true;
 }
 
-int CSnmpSession::discoverEngine(uint64_t generation, long long deadline) {
-    Net& n = *m_net;
+// An unauthenticated get without bindings as the empty user: the agent answers it with a report (of
+// its engine id, or of an unknown user once the engine id is known). Status 0 and the report in
+// n.response.
+int CSnmpSession::askEngine(uint64_t generation, long long deadline, int maxAttempts) {
     netsnmp_pdu* probe = nullptr;
     {
         std::lock_guard<std::mutex> lk(g_lib);
@@ -914,7 +994,12 @@ int CSnmpSession::discoverEngine(uint64_t generation, long long deadline) {
         probe->securityLevel = SNMP_SEC_LEVEL_NOAUTH;
         probe->securityModel = SNMP_SEC_MODEL_USM;
     }
-    int st = transact(probe, generation, deadline, true);
+    return transact(probe, generation, deadline, true, maxAttempts);
+}
+
+int CSnmpSession::discoverEngine(uint64_t generation, long long deadline) {
+    Net& n = *m_net;
+    int st = askEngine(generation, deadline, 0);
     if (st != 0) {
         return st;
     }
@@ -939,6 +1024,59 @@ int CSnmpSession::discoverEngine(uint64_t generation, long long deadline) {
     InstallUser(n);
     n.engineKnown = true;
     return 0;
+}
+
+// The wait the privacy check may add after an authPriv request's time-out: at most this, and never
+// more than the request's own time-out.
+constexpr long long kPrivCheckMs = 1000;
+
+// An authPriv request went unanswered. An agent drops a message its privacy key does not decrypt, without
+// a report, so a wrong privacy password looks like a dead device. When the agent answers discovery (in
+// this exchange, or asked once more now), one authenticated get of sysUpTime.0 without privacy tells the
+// two apart: an answer, or a report of a security level the user does not have, means that the user and
+// the authentication password are right, so the privacy password is wrong. One message of each at most.
+int CSnmpSession::checkPrivacy(uint64_t generation, unsigned long timeoutMs, bool engineJustFound) {
+    Net& n = *m_net;
+    const long long deadline =
+        NowNs() + std::min<long long>(static_cast<long long>(timeoutMs), kPrivCheckMs) * 1'000'000LL;
+    int st = 0;
+    if (!engineJustFound) {
+        st = askEngine(generation, deadline, 1);
+        {
+            std::lock_guard<std::mutex> lk(g_lib);
+            n.dropResponse();
+        }
+        if (st != 0) {
+            return st == CSnmp4w::EC_CANCELLED ? st : CSnmp4w::EC_TIMEOUT;
+        }
+    }
+    netsnmp_pdu* probe = nullptr;
+    {
+        std::lock_guard<std::mutex> lk(g_lib);
+        static const oid kSysUpTime[] = {1, 3, 6, 1, 2, 1, 1, 3, 0};
+        probe = snmp_pdu_create(SNMP_MSG_GET);
+        if (!probe) {
+            return CSnmp4w::EC_TIMEOUT;
+        }
+        snmp_add_null_var(probe, kSysUpTime, OID_LENGTH(kSysUpTime));
+        probe->securityLevel = SNMP_SEC_LEVEL_AUTHNOPRIV;
+    }
+    st = transact(probe, generation, deadline, false, 1);
+    if (st != 0) {
+        return st == CSnmp4w::EC_CANCELLED ? st : CSnmp4w::EC_TIMEOUT;
+    }
+    std::lock_guard<std::mutex> lk(g_lib);
+    netsnmp_pdu* resp = n.response;
+    st = CSnmp4w::EC_PRIV_FAILED;
+    if (resp->command == SNMP_MSG_REPORT) {
+        const int kind = snmpv3_get_report_type(resp);
+        st = kind == SNMPERR_UNSUPPORTED_SEC_LEVEL ? CSnmp4w::EC_PRIV_FAILED
+             : kind == SNMPERR_AUTHENTICATION_FAILURE || kind == SNMPERR_UNKNOWN_USER_NAME
+                 ? CSnmp4w::EC_AUTH_FAILED
+                 : CSnmp4w::EC_TIMEOUT;
+    }
+    n.dropResponse();
+    return st;
 }
 
 int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduType,
@@ -975,12 +1113,14 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
     if (st != 0) {
         return st;
     }
+    bool engineJustFound = false;
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!m_net->engineKnown) {
             st = discoverEngine(generation, deadline);
             if (st != 0) {
                 return st;
             }
+            engineJustFound = true;
         }
         netsnmp_pdu* pdu = nullptr;
         {
@@ -991,6 +1131,9 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
             return CSnmp4w::EC_REFUSED;
         }
         st = transact(pdu, generation, deadline, false);
+        if (st == CSnmp4w::EC_TIMEOUT && cred.version == 3 && (cred.msgFlags & 3) == 3) {
+            return checkPrivacy(generation, timeoutMs, engineJustFound);
+        }
         if (st != 0) {
             return st;
         }

@@ -90,7 +90,9 @@ private:
     void closeSession();
     void dropOutstanding(unsigned long timeoutMs);
     int discoverEngine(uint64_t generation, long long deadlineNs);
-    int transact(void* pdu, uint64_t generation, long long deadlineNs, bool probe);
+    int askEngine(uint64_t generation, long long deadlineNs, int maxAttempts);
+    int checkPrivacy(uint64_t generation, unsigned long timeoutMs, bool engineJustFound);
+    int transact(void* pdu, uint64_t generation, long long deadlineNs, bool probe, int maxAttempts = 0);
     void drainWake();
 
     std::unique_ptr<Net> m_net;

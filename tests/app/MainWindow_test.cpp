@@ -374,6 +374,36 @@ TEST_F(MainWindowTest, RefusedSnmpV3CredentialsAreSaidOnceWithTheUserName) {
     }
 }
 
+TEST_F(MainWindowTest, AWrongPrivacyPasswordIsSaidOnceWithTheUserName) {
+    test::SimSwitch sim;
+    // The device answers discovery and an authenticated get without privacy, never the authPriv
+    // requests it cannot decrypt.
+    test::UseSimV3(sim, "3", "shadesuser", "3", "shaauthpass", "2", "not-the-privacy-password");
+    boxes.Clear();
+    Open("KSX-4200-28Z1", "28z1");
+    ASSERT_TRUE(boxes.WaitForCount(1, 20000));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "SNMPv3 privacy failed for user shadesuser: check the privacy password."});
+    EXPECT_EQ(boxes.Boxes()[0].flags, static_cast<unsigned>(MB_OK | MB_ICONERROR));
+    // Polling goes on failing, each failure checked by one get without privacy (the only requests the
+    // device can read); nothing more is said.
+    const auto probes = [](const std::vector<test::SimRequest>& log) {
+        return std::count_if(log.begin(), log.end(), [](const test::SimRequest& r) {
+            return r.pdu == "get" && r.varbinds.size() == 1 && r.varbinds[0].oid == "1.3.6.1.2.1.1.3.0";
+        });
+    };
+    const size_t seen = static_cast<size_t>(probes(sim.Requests()));
+    ASSERT_TRUE(
+        sim.WaitForRequests([&](const auto& log) { return static_cast<size_t>(probes(log)) > seen; }, 20000));
+    test::PumpEvents();
+    EXPECT_EQ(boxes.Count(), 1u);
+    for (const test::SimRequest& r : sim.Requests()) {
+        EXPECT_EQ(r.varbinds.size(), 1u);
+        EXPECT_EQ(r.varbinds[0].oid, "1.3.6.1.2.1.1.3.0");
+    }
+    EXPECT_FALSE(dlg->HasLiveStates());
+}
+
 TEST_F(MainWindowTest, RebootAsksThenSendsTheRestartWithTheWindowShown) {
     test::SimSwitch sim;
     test::UseSimV1(sim);
