@@ -83,7 +83,8 @@ X8021_AuRadiusServer_Statistics_info ParseRadiusRow(const ksx::WalkStep& s) {
     X8021_AuRadiusServer_Statistics_info row;
     row.index = IntOr0(s, 0);
     row.addressType = IntOr0(s, 1);
-    if (const auto octets = s.Octets(2)) {
+    // The address is shown as its type says: without the type it is not shown at all.
+    if (const auto octets = s.Integer(1) ? s.Octets(2) : std::nullopt) {
         row.address = C8021XSettingLogic::FormatRadiusAddress(row.addressType, *octets);
     }
     row.column4 = s.Any(3).value_or(std::string());
