@@ -17,6 +17,8 @@ CDirectListView::CDirectListView(ViewSetup setup, QWidget* parent)
     OnCommand(m_setup.refreshId, [this] { Refresh(); });
     m_walk.onReply = [this](const DirectReply& r) { return OnReply(r, false); };
     m_v3.onReply = [this](const DirectReply& r) { return OnReply(r, true); };
+    m_walk.SetGroups(m_setup.groups);
+    m_v3.SetGroups(m_setup.groups);
 }
 
 CDirectListView::~CDirectListView() = default;

@@ -33,6 +33,9 @@ public:
         WhilePending whilePending = WhilePending::Ignore;
         std::vector<std::string> headings;
         std::vector<std::string> oids;  // the walked columns, in binding order
+        // One group number per column when a second table is walked beside the first (ColumnWalk);
+        // empty: all one table.
+        std::vector<int> groups;
     };
 
     explicit CDirectListView(ViewSetup setup, QWidget* parent = nullptr);

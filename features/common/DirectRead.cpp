@@ -42,6 +42,10 @@ std::string HexPairs(const std::string& octets) {
     return text;
 }
 
+namespace {
+DirectBinding CopyBinding(CSnmp* reply, int i);
+}  // namespace
+
 DirectReply CopyReply(CSnmp* reply, int status) {
     DirectReply out;
     out.status = status;
@@ -53,17 +57,75 @@ DirectReply CopyReply(CSnmp* reply, int status) {
     const int count = reply->getVarBindCount();
     out.bindings.reserve(static_cast<size_t>(count > 0 ? count : 0));
     for (int i = 0; i < count; ++i) {
-        DirectBinding b;
-        const char* oid = reply->getOid(i);
-        b.oid = oid != nullptr ? oid : "";
-        b.type = reply->varBinds()[static_cast<size_t>(i)].type;
-        b.present = reply->getValueText(i) != nullptr;
-        int length = 0;
-        char* value = nullptr;
-        if (b.present && reply->getValue(i, &length, &value) == 0 && value != nullptr && length > 0) {
-            b.value.assign(value, static_cast<size_t>(length));
+        out.bindings.push_back(CopyBinding(reply, i));
+    }
+    return out;
+}
+
+namespace {
+
+DirectBinding CopyBinding(CSnmp* reply, int i) {
+    DirectBinding b;
+    const char* oid = reply->getOid(i);
+    b.oid = oid != nullptr ? oid : "";
+    b.type = reply->varBinds()[static_cast<size_t>(i)].type;
+    b.present = reply->getValueText(i) != nullptr;
+    int length = 0;
+    char* value = nullptr;
+    if (b.present && reply->getValue(i, &length, &value) == 0 && value != nullptr && length > 0) {
+        b.value.assign(value, static_cast<size_t>(length));
+    }
+    return b;
+}
+
+}  // namespace
+
+DirectReply PlaceWalkReply(ColumnWalk& walk, CSnmp* reply, int status) {
+    DirectReply out;
+    out.status = status;
+    if (status != 0 || reply == nullptr) {
+        return out;
+    }
+    const ColumnWalk::Judged judged = walk.Judge(reply);
+    if (judged.status == kWalkEndOfTable) {
+        out.status = CSnmp4w::EC_END_OF_WALK;
+        return out;
+    }
+    if (judged.status != 0) {
+        out.errorStatus = judged.status;
+        return out;
+    }
+    const std::vector<std::string>& columns = walk.Columns();
+    out.row = judged.row.empty() ? std::string() : judged.row[0];
+    for (size_t c = 0; c < columns.size(); ++c) {
+        if (judged.binding[c] >= 0) {
+            out.bindings.push_back(CopyBinding(reply, judged.binding[c]));
+        } else {
+            DirectBinding b;
+            b.oid = judged.row[c].empty() ? columns[c] : columns[c] + "." + judged.row[c];
+            b.type = SNMP_REPLY_NULL;
+            out.bindings.push_back(std::move(b));
         }
-        out.bindings.push_back(std::move(b));
+    }
+    return out;
+}
+
+DirectReply PlaceGetReply(const std::vector<std::string>& oids, CSnmp* reply, int status) {
+    DirectReply out = CopyReply(reply, status);
+    if (reply == nullptr || out.errorStatus != 0) {
+        return out;
+    }
+    const std::vector<int> match = MatchByOid(oids, reply);
+    out.bindings.clear();
+    for (size_t k = 0; k < oids.size(); ++k) {
+        if (match[k] >= 0) {
+            out.bindings.push_back(CopyBinding(reply, match[k]));
+        } else {
+            DirectBinding b;
+            b.oid = oids[k];
+            b.type = SNMP_REPLY_NULL;
+            out.bindings.push_back(std::move(b));
+        }
     }
     return out;
 }
@@ -108,24 +170,26 @@ bool CDirectRead::StartLocked(const std::vector<std::string>& oids, unsigned lon
         return false;
     }
     if (!m_sender) {
-        if (m_walk) {
-            m_sender = std::make_unique<CSnmpTable4w>();
-        } else {
-            m_sender = std::make_unique<CSnmp4w>();
-        }
+        m_sender = std::make_unique<CSnmp4w>();
     }
-    // A new request object for every read: the previous one goes only once the new one is attached, so
-    // nothing still refers to it.
+    m_oids = oids;
+    m_columnWalk = ColumnWalk(oids, m_groups);
+    m_agent = AgentAddress();
+    m_timeoutMs = timeoutMs;
+    return SendLocked(m_walk ? m_columnWalk.Request() : oids);
+}
+
+bool CDirectRead::SendLocked(const std::vector<std::string>& oids) {
+    // A walk sends each step as a plain get-next of the OIDs the column rule gives. A new request
+    // object for every step: the previous one goes only once the new one is attached, so nothing
+    // still refers to it.
     auto request = std::make_unique<CSnmpV1>(m_walk ? 1 : 0);
     BuildRequest(*request, m_walk ? 1 : 0, g_strReadCommunity, oids);
     m_sender->attach(request.get());
-    m_agent = AgentAddress();
-    m_timeoutMs = timeoutMs;
-    const int rc =
-        m_walk ? static_cast<CSnmpTable4w*>(m_sender.get())->start(m_agent.c_str(), OnStep, this, timeoutMs)
-               : m_sender->start(m_agent.c_str(), OnStep, this, timeoutMs);
+    const int rc = m_sender->start(m_agent.c_str(), OnStep, this, m_timeoutMs);
     m_request = std::move(request);
     if (rc != 0) {
+        m_pendingId = 0;
         return false;
     }
     m_pendingId = m_sender->getRequestId();
@@ -171,13 +235,15 @@ int CDirectRead::OnStep(CSnmp* reply, int requestId, void* userData, int status)
 
 int CDirectRead::Step(CSnmp* reply, int requestId, int status) {
     std::unique_ptr<CSnmp> owned(reply);
+    DirectReply copy;
     {
         std::lock_guard<std::mutex> lk(m_mu);
         if (m_released || requestId != m_pendingId) {
             return 0;  // stale: a cancelled or replaced read; the pending one is left alone
         }
+        copy = m_walk ? PlaceWalkReply(m_columnWalk, owned.get(), status)
+                      : PlaceGetReply(m_oids, owned.get(), status);
     }
-    const DirectReply copy = CopyReply(owned.get(), status);
     owned.reset();
     const GateTarget target = m_target.load();
     bool more = false;
@@ -190,14 +256,11 @@ int CDirectRead::Step(CSnmp* reply, int requestId, int status) {
     if (m_released || m_pendingId != requestId) {
         return 0;
     }
-    if (!more || !m_sender) {
+    if (!more || !m_sender || m_columnWalk.Ended()) {
         m_pendingId = 0;
         return 0;
     }
-    const int rc =
-        static_cast<CSnmpTable4w*>(m_sender.get())->start(m_agent.c_str(), OnStep, this, m_timeoutMs);
-    m_pendingId = rc == 0 ? m_sender->getRequestId() : 0;
-    return rc == 0 ? 1 : 0;
+    return SendLocked(m_columnWalk.Request()) ? 1 : 0;
 }
 
 bool CDirectRead::Deliver(int requestId, const DirectReply& reply) {
@@ -271,41 +334,44 @@ bool CDirectV3Read::Start(const std::vector<std::string>& oids, int pduType, uns
         m_thread.join();  // the last read has ended: its thread is only returning
     }
     m_running = true;
-    m_thread = std::thread(&CDirectV3Read::Run, this, oids, pduType, timeoutMs, AgentAddress());
+    m_thread = std::thread(&CDirectV3Read::Run, this, oids, m_groups, pduType, timeoutMs, AgentAddress());
     return true;
 }
 
-void CDirectV3Read::Run(std::vector<std::string> oids, int pduType, unsigned long timeoutMs,
-                        std::string agent) {
-    CSnmpV3 request(pduType);
+void CDirectV3Read::Run(std::vector<std::string> oids, std::vector<int> groups, int pduType,
+                        unsigned long timeoutMs, std::string agent) {
+    CSnmpV3 request(pduType == 1 ? 1 : 0);
     SetUpUsm(request);
-    for (const std::string& oid : oids) {
-        request.addValue(oid.c_str(), SNMP_TYPE_NULL, nullptr);
-    }
-    CSnmpTable table(&request);
-    {
-        std::lock_guard<std::mutex> lk(m_mu);
-        if (m_stopped) {
-            m_running = false;
-            return;
-        }
-        m_request = &request;
-    }
+    ColumnWalk walk(oids, std::move(groups));
     for (;;) {
-        CSnmp* response = nullptr;
-        const int status = table.getNext(agent.c_str(), response, timeoutMs);
-        DirectReply reply = CopyReply(response, status);
-        delete response;
-        bool last = status != 0 || pduType != 1;
-        if (!last) {
-            for (const DirectBinding& b : reply.bindings) {
-                if (!b.present) {
-                    reply.status = kMissingValue;  // the whole read ends here, without this row
-                    last = true;
-                    break;
-                }
+        // The step's bindings are set up under the lock, so that Release's cancel meets the PDU it sends.
+        {
+            std::lock_guard<std::mutex> lk(m_mu);
+            if (m_stopped) {
+                break;
             }
+            request.clearVarBindList();
+            for (const std::string& oid : pduType == 1 ? walk.Request() : oids) {
+                request.addValue(oid.c_str(), SNMP_TYPE_NULL, nullptr);
+            }
+            m_request = &request;
         }
+        CSnmp* response = nullptr;
+        const int status = request.send(agent.c_str(), response, timeoutMs);
+        // A binding without a value ends the whole read at once, without its row (the table's end
+        // comes first).
+        bool valueless = false;
+        for (int i = 0; status == 0 && response != nullptr && i < response->getVarBindCount(); ++i) {
+            valueless = valueless || response->getValueText(i) == nullptr;
+        }
+        DirectReply reply =
+            pduType == 1 ? PlaceWalkReply(walk, response, status) : PlaceGetReply(oids, response, status);
+        delete response;
+        if (pduType == 1 && valueless && reply.status == 0 && reply.errorStatus == 0) {
+            reply.status = kMissingValue;
+            reply.bindings.clear();
+        }
+        const bool last = reply.status != 0 || reply.errorStatus != 0 || pduType != 1 || walk.Ended();
         const bool more = Deliver(reply);
         if (last || !more) {
             break;

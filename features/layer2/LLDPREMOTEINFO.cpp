@@ -53,13 +53,11 @@ CLLDPREMOTEINFO::CLLDPREMOTEINFO(QWidget* parent)
               return std::nullopt;
           }
           RemoteRow row;
-          for (int i = 0; i < step.Count(); ++i) {
+          // Every column of the row, in column order; one the reply did not carry for it is empty.
+          for (int i = 0; i < step.Columns(); ++i) {
               row.values.push_back(step.Text(i));
-              const std::string index = step.Index(i);
-              if (!index.empty()) {
-                  row.instance = index;  // the last binding's counts
-              }
           }
+          row.instance = step.Index();
           return row;
       }) {
     OwnSession(m_cCommonSNMPEnabled);  // closed when the window goes

@@ -146,6 +146,9 @@ CTrunkSettingLogic::CTrunkSettingLogic() {
                        }
                    }
                });
+    // The tables stepped together each keep rows of their own (the first one is walked to its end).
+    m_readers[LOAD_RSTP]->SetGroups({0, 0, 0, 0, 0, 0, 0, 1, 2});
+    m_readers[LOAD_PORTS]->SetGroups({0, 1, 2, 3, 0, 4, 5, 5});
     MakeReader(LOAD_MIRROR_TARGET, m_cCommonSNMPPoint, {P + ".18.1.0", P + ".18.2.0"}, false,
                [](Tables& t, int, const Step& b) {
                    if (b.size() >= 2) {
@@ -175,10 +178,11 @@ void CTrunkSettingLogic::MakeReader(int load, CCommonSNMP& session, std::vector<
     m_walk[at] = walk;
     m_readers[at] =
         std::make_unique<ksx::TableRead<Step>>(session, std::move(oids), [](const ksx::WalkStep& s) {
-            Step step(static_cast<size_t>(std::max(s.Count(), 0)));
+            Step step(static_cast<size_t>(std::max(s.Columns(), 0)));
             for (size_t i = 0; i < step.size(); ++i) {
-                step[i].suffix = s.Index(static_cast<int>(i));
-                step[i].inColumn = !step[i].suffix.empty();
+                // Each column's value with its own row; a column not read for this row has none.
+                step[i].inColumn = s.Has(static_cast<int>(i));
+                step[i].suffix = step[i].inColumn ? s.Index(static_cast<int>(i)) : std::string();
                 step[i].value = s.Text(static_cast<int>(i));
             }
             return std::optional<Step>(std::move(step));

@@ -51,12 +51,15 @@ X8021_statistics_info ParsePortRow(const ksx::WalkStep& s) {
                           : *v == 3 ? "Force Authorized"
                                     : "";
     }
-    row.txPeriod = IntOr0(s, 3);
-    row.quietPeriod = IntOr0(s, 4);
-    row.suppTimeout = IntOr0(s, 5);
-    row.serverTimeout = IntOr0(s, 6);
-    row.maxReq = IntOr0(s, 7);
-    row.reAuthPeriod = IntOr0(s, 8);
+    // Columns 3 to 8 feed the six numbers in their order.
+    int* const numbers[] = {&row.txPeriod,      &row.quietPeriod, &row.suppTimeout,
+                            &row.serverTimeout, &row.maxReq,      &row.reAuthPeriod};
+    for (int n = 0; n < X8021_statistics_info::kNumbers; ++n) {
+        if (const auto v = s.Integer(3 + n)) {
+            *numbers[n] = static_cast<int>(*v);
+            row.numberRead[static_cast<size_t>(n)] = true;
+        }
+    }
     if (const auto v = s.Integer(9)) {
         row.reAuth = *v == 2 ? "Disabled" : "Enabled";
     }
@@ -80,7 +83,8 @@ X8021_AuRadiusServer_Statistics_info ParseRadiusRow(const ksx::WalkStep& s) {
     X8021_AuRadiusServer_Statistics_info row;
     row.index = IntOr0(s, 0);
     row.addressType = IntOr0(s, 1);
-    if (const auto octets = s.Octets(2)) {
+    // The address is shown as its type says: without the type it is not shown at all.
+    if (const auto octets = s.Integer(1) ? s.Octets(2) : std::nullopt) {
         row.address = C8021XSettingLogic::FormatRadiusAddress(row.addressType, *octets);
     }
     row.column4 = s.Any(3).value_or(std::string());
@@ -96,6 +100,14 @@ X8021_AuRadiusServer_Statistics_info ParseRadiusRow(const ksx::WalkStep& s) {
 }
 
 }  // namespace
+
+std::string X8021_statistics_info::NumberText(Number n) const {
+    if (n < 0 || n >= kNumbers || !numberRead[static_cast<size_t>(n)]) {
+        return std::string();
+    }
+    const int values[] = {txPeriod, quietPeriod, suppTimeout, serverTimeout, maxReq, reAuthPeriod};
+    return std::to_string(values[n]);
+}
 
 C8021XSettingLogic::C8021XSettingLogic()
     : m_portRead(m_cCommonSNMPTable, Oids(kPortColumns, 11, PortColumn),

@@ -3,6 +3,7 @@
 // the owner window that the walk has stopped. It writes nothing; each dialog writes its own changes.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,12 @@ struct X8021_statistics_info {
     int reAuthPeriod = 0;
     std::string reAuth;      // "Disabled" / "Enabled"; empty when not read
     std::string capability;  // "None" / "Authenticator"; empty otherwise
+    // Which of the six numbers above (txPeriod to reAuthPeriod, in that order) were read: a column
+    // missing from the row, an exception value or a value of another type leaves its number 0 and
+    // unread. NumberText gives the number as text, empty when it was not read.
+    enum Number { kTxPeriod, kQuietPeriod, kSuppTimeout, kServerTimeout, kMaxReq, kReAuthPeriod, kNumbers };
+    std::array<bool, kNumbers> numberRead{};
+    std::string NumberText(Number n) const;
 };
 
 // One local user; the password is never kept.

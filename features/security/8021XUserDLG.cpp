@@ -204,7 +204,8 @@ void C8021XUserDLG::OnAdd() {
     if (!failed.empty()) {
         const SNMP_VARBIND destroy[] = {{statusOid, "6", 1, 1}};
         const bool removed = base.SetValues(destroy, 1);
-        AfxMessageBox("Failed to add the 802.1X user: the device did not accept " + failed +
+        // The refused step's own text first, then what became of the half-made account.
+        AfxMessageBox(std::string(kCreateFailed) + "\n\nThe device did not accept " + failed +
                           (removed ? ". The user was not added." : ". The user could not be removed again."),
                       MB_OK);
         StartRead();

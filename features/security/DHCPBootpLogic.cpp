@@ -79,6 +79,7 @@ CDHCPBootpLogic::CDHCPBootpLogic()
             m_hOwnerWnd->SendMessage(WM_DHCPRELAY_RESULT, 1, 0);
         }
     };
+    m_localWalk.SetGroups({0, 1, 0, 1});  // the relay table and the VLAN table beside it
     m_localWalk.onRow = [this](const LocalStep& s) { m_localSteps.push_back(s); };
     m_localWalk.onEnd = [this](const WalkEnd& end) { OnLocalWalkEnd(end); };
     m_sessions.Add(m_serverWalk);

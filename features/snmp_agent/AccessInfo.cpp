@@ -54,5 +54,5 @@ std::optional<std::vector<std::string>> CAccessInfo::RowCells(const DirectReply&
                                     reply.Text(0),
                                     reply.Text(1),
                                     reply.Text(2),
-                                    CInfoNames::StorageType(reply.Text(3))};
+                                    Named(reply, 3, CInfoNames::StorageType)};
 }

@@ -36,5 +36,5 @@ int CCommunityInfo::OnInitDialog() {
 std::optional<std::vector<std::string>> CCommunityInfo::RowCells(const DirectReply& reply) {
     return std::vector<std::string>{reply.Text(0), reply.Text(1),
                                     CInfoNames::Hex(reply.Octets(2).value_or("")),
-                                    CInfoNames::StorageType(reply.Text(3))};
+                                    Named(reply, 3, CInfoNames::StorageType)};
 }

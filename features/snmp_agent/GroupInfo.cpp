@@ -43,6 +43,6 @@ std::optional<std::vector<std::string>> CGroupInfo::RowCells(const DirectReply& 
         size_t pos = 1;
         name = CInfoNames::StringAt(*arcs, pos).value_or("");
     }
-    return std::vector<std::string>{model, name, reply.Text(0), CInfoNames::StorageType(reply.Text(1)),
-                                    CInfoNames::RowStatus(reply.Text(2))};
+    return std::vector<std::string>{model, name, reply.Text(0), Named(reply, 1, CInfoNames::StorageType),
+                                    Named(reply, 2, CInfoNames::RowStatus)};
 }

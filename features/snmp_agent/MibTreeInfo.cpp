@@ -50,7 +50,10 @@ std::optional<std::vector<std::string>> CMibTreeInfo::RowCells(const DirectReply
             }
         }
     }
-    return std::vector<std::string>{view, subtree, reply.Text(0) == "1" ? "included" : "excluded",
-                                    CInfoNames::StorageType(reply.Text(1)),
-                                    CInfoNames::RowStatus(reply.Text(2))};
+    return std::vector<std::string>{view, subtree,
+                                    !reply.Has(0)          ? ""
+                                    : reply.Text(0) == "1" ? "included"
+                                                           : "excluded",
+                                    Named(reply, 1, CInfoNames::StorageType),
+                                    Named(reply, 2, CInfoNames::RowStatus)};
 }

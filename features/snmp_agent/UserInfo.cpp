@@ -30,7 +30,16 @@ CDirectListView::ViewSetup MakeSetup() {
                       " Cript Protocol       "};
     setup.oids = {"1.3.6.1.6.3.15.1.2.2.1.3", kUsmGroupName, "1.3.6.1.6.3.15.1.2.2.1.5",
                   "1.3.6.1.6.3.15.1.2.2.1.8"};
+    setup.groups = {0, 1, 0, 0};  // the group table is indexed by model and name, the users by engine too
     return setup;
+}
+
+// A protocol column: its name, "Other" for another protocol, empty when the column was not read.
+std::string Protocol(const DirectReply& reply, size_t column, const char* oid, const char* name) {
+    if (!reply.Has(column)) {
+        return std::string();
+    }
+    return reply.Text(column) == oid ? name : "Other";
 }
 
 }  // namespace
@@ -125,8 +134,8 @@ std::optional<std::vector<std::string>> CUserInfo::RowCells(const DirectReply& r
     const std::string user = reply.Text(0);
     const auto group = m_groupOf.find(user);
     return std::vector<std::string>{user, group != m_groupOf.end() ? group->second : std::string(),
-                                    reply.Text(2) == "1.3.6.1.6.3.10.1.1.2" ? "MD5" : "Other",
-                                    reply.Text(3) == "1.3.6.1.6.3.10.1.2.2" ? "DES" : "Other"};
+                                    Protocol(reply, 2, "1.3.6.1.6.3.10.1.1.2", "MD5"),
+                                    Protocol(reply, 3, "1.3.6.1.6.3.10.1.2.2", "DES")};
 }
 
 void CUserInfo::OnRowAdded(int row, const DirectReply& reply) {

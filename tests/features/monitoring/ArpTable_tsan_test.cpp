@@ -56,6 +56,80 @@ protected:
     test::ScriptedMessageBox boxes;
 };
 
+// The OIDs of every get-next, each as its OIDs.
+std::vector<std::vector<std::string>> Asked(const std::vector<test::SimRequest>& log) {
+    std::vector<std::vector<std::string>> out;
+    for (const test::SimRequest& r : test::OfKind(log, "getnext")) {
+        std::vector<std::string> oids;
+        for (const test::SimVarBind& vb : r.varbinds) {
+            oids.push_back(vb.oid);
+        }
+        out.push_back(oids);
+    }
+    return out;
+}
+
+// A step asking the four columns (interface, address, MAC, type) from entry `index` ("" the bare ones).
+std::vector<std::string> From(const std::string& index) {
+    std::vector<std::string> oids;
+    for (const char* c : {".1", ".3", ".2", ".4"}) {
+        oids.push_back(kT + c + (index.empty() ? "" : "." + index));
+    }
+    return oids;
+}
+
+// A column left out of every reply, or one cell of one entry missing: that cell is empty and every other
+// cell its own entry's (the entry without its type never shows the next entry's); each step asks every
+// column from the last entry read.
+TEST_F(ArpTable, MissingBindingsLeaveTheirCellsEmptyAndNeverShiftValues) {
+    const std::vector<std::vector<std::string>> full = {{"1", "192.168.1.1", "00:1E:94:4C:20:01", "Dynamic"},
+                                                        {"1", "192.168.1.20", "0A:0B:0C:0D:0E:0F", "Static"},
+                                                        {"2", "10.0.0.7", "00:1E:94:4C:20:02", "Illegal"}};
+    const std::vector<std::string> whole = {"", "1.192.168.1.1", "1.192.168.1.20", "2.10.0.0.7"};
+    const std::string columns[] = {kT + ".1", kT + ".3", kT + ".2", kT + ".4"};
+    for (int left = 0; left < 4; ++left) {
+        SCOPED_TRACE("without column " + std::to_string(left));
+        s_sim->ClearLog();
+        s_sim->Omit(columns[left]);
+        CArpTable dlg;
+        DialogDriver drv(dlg);
+        WaitRead(dlg);
+        s_sim->OmitNone();
+        ASSERT_EQ(drv.Rows(IDC_ARP_LIST), 3);
+        for (int r = 0; r < 3; ++r) {
+            std::vector<std::string> expect = full[static_cast<size_t>(r)];
+            expect[static_cast<size_t>(left)].clear();
+            EXPECT_EQ(drv.Row(IDC_ARP_LIST, r), expect);
+        }
+        const auto asked = Asked(s_sim->Requests());
+        ASSERT_EQ(asked.size(), 4u);
+        for (size_t step = 0; step < 4; ++step) {
+            EXPECT_EQ(asked[step], From(whole[step])) << step;
+        }
+    }
+
+    // The entry 192.168.1.20 without its type, and 10.0.0.7 without its MAC.
+    s_sim->Unset(kT + ".4.1.192.168.1.20");
+    s_sim->Unset(kT + ".2.2.10.0.0.7");
+    s_sim->ClearLog();
+    CArpTable dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    ASSERT_EQ(drv.Rows(IDC_ARP_LIST), 3);
+    EXPECT_EQ(drv.Row(IDC_ARP_LIST, 0), full[0]);
+    EXPECT_EQ(drv.Row(IDC_ARP_LIST, 1),
+              (std::vector<std::string>{"1", "192.168.1.20", "0A:0B:0C:0D:0E:0F", ""}));
+    EXPECT_EQ(drv.Row(IDC_ARP_LIST, 2), (std::vector<std::string>{"2", "10.0.0.7", "", "Illegal"}));
+    const auto asked = Asked(s_sim->Requests());
+    ASSERT_EQ(asked.size(), 4u);
+    for (size_t step = 0; step < 3; ++step) {
+        EXPECT_EQ(asked[step], From(whole[step])) << step;  // the type asked again from 192.168.1.20
+    }
+    // The MAC column ran past its last entry (into the next column): no longer asked.
+    EXPECT_EQ(asked[3],
+              (std::vector<std::string>{kT + ".1.2.10.0.0.7", kT + ".3.2.10.0.0.7", kT + ".4.2.10.0.0.7"}));
+}
+
 TEST_F(ArpTable, ShowsInterfaceAddressMacAndType) {
     CArpTable dlg;
     DialogDriver drv(dlg);

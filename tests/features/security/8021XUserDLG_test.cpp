@@ -132,9 +132,8 @@ TEST_F(Dot1xUsers, RefusedPasswordLeavesNoAccountBehind) {
     EXPECT_EQ(Sets(), (std::vector<std::string>{"3" + kAbcd + "=i:4", "2" + kAbcd + "=s:wxyz",
                                                 "3" + kAbcd + "=i:6"}));
     ASSERT_FALSE(boxes.Texts().empty());
-    EXPECT_EQ(
-        boxes.Texts()[0],
-        "Failed to add the 802.1X user: the device did not accept the password. The user was not added.");
+    EXPECT_EQ(boxes.Texts()[0],
+              "please check what you put\n\nThe device did not accept the password. The user was not added.");
     EXPECT_EQ(s_sim->Get(kEntry + ".3" + kAbcd), "");
     WaitRead(dlg);
     EXPECT_EQ(dlg.GetDlgItemText(IDC_D1XU_NAME), "abcd");  // the form keeps what was typed

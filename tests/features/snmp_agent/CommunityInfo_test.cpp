@@ -123,6 +123,73 @@ TEST_F(TableInfoViews, SnmpV3WalksShowTheSameRows) {
     EXPECT_TRUE(boxes.Texts().empty());
 }
 
+// Each view with each walked column left out of every reply: its cells are empty or what the full read
+// showed for that row and column, never a neighbour's value; the rows stay.
+TEST_F(TableInfoViews, ColumnLeftOutShowsNoOtherColumnsOrRowsValue) {
+    for (const View& v : Views()) {
+        s_sim->ClearLog();
+        std::vector<std::string> columns;
+        {
+            auto dlg = v.make();
+            DialogDriver drv(*dlg);
+            WaitRead(*dlg);
+            const auto steps = test::OfKind(s_sim->Requests(), "getnext");
+            ASSERT_FALSE(steps.empty()) << v.name;
+            for (const test::SimVarBind& vb : steps[0].varbinds) {
+                columns.push_back(vb.oid);
+            }
+        }
+        for (const std::string& column : columns) {
+            s_sim->Omit(column);
+            auto dlg = v.make();
+            DialogDriver drv(*dlg);
+            WaitRead(*dlg);
+            s_sim->OmitNone();
+            const Rows rows = AllRows(drv, v.list);
+            ASSERT_EQ(rows.size(), v.rows.size()) << v.name << " without " << column;
+            for (size_t r = 0; r < rows.size(); ++r) {
+                for (size_t c = 0; c < rows[r].size(); ++c) {
+                    if (!rows[r][c].empty()) {
+                        EXPECT_EQ(rows[r][c], v.rows[r][c])
+                            << v.name << " without " << column << ", row " << r;
+                    }
+                }
+            }
+        }
+    }
+}
+
+// The community "quaint" without its security name (SNMPv1 and SNMPv3): that cell is empty, "harbour"
+// keeps its own; the column is asked again from "quaint"'s row.
+TEST_F(TableInfoViews, CommunityWithoutItsSecurityNameShowsNone) {
+    const std::string kT = "1.3.6.1.6.3.18.1.1.1";
+    s_sim->Unset(kT + ".3.2.99.49");
+    const Rows expect = {{"quaint", "", "80001F8880E9630000D61FF449", "nonVolatile"},
+                         {"harbour", "readwrite", "80001F8880E9630000D61FF449", "volatile"}};
+    for (bool v3 : {false, true}) {
+        if (v3) {
+            test::UseSimV3(*s_sim, "2", "md5user", "2", "md5authpass", "1", "");
+        }
+        s_sim->ClearLog();
+        CCommunityInfo dlg;
+        DialogDriver drv(dlg);
+        WaitRead(dlg);
+        EXPECT_EQ(AllRows(drv, IDC_COMMUNITY_LIST), expect) << (v3 ? "SNMPv3" : "SNMPv1");
+        const auto steps = test::OfKind(s_sim->Requests(), "getnext");
+        ASSERT_EQ(steps.size(), 3u);
+        const char* rows[] = {"", ".2.99.49", ".2.99.50"};
+        for (size_t i = 0; i < 3; ++i) {
+            std::vector<std::string> oids;
+            for (const test::SimVarBind& vb : steps[i].varbinds) {
+                oids.push_back(vb.oid);
+            }
+            EXPECT_EQ(oids, (std::vector<std::string>{kT + ".2" + rows[i], kT + ".3" + rows[i],
+                                                      kT + ".4" + rows[i], kT + ".7" + rows[i]}))
+                << i;
+        }
+    }
+}
+
 TEST_F(TableInfoViews, NamesAndIndexDecodings) {
     EXPECT_EQ(CInfoNames::StorageType("1"), "Other");
     EXPECT_EQ(CInfoNames::StorageType("5"), "readOnly");
