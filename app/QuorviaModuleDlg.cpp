@@ -158,8 +158,8 @@ void CQuorviaModuleDlg::CreateControls() {
     OnMessage(WM_PANEL_POE_WALK, [this](WPARAM, LPARAM lParam) -> LRESULT {
         return lParam != 0 ? OnPoeWalkResult(*reinterpret_cast<const PoeWalkResult*>(lParam)) : 0;
     });
-    OnMessage(kAuthFailedMessage, [this](WPARAM, LPARAM) -> LRESULT {
-        OnAuthFailed();
+    OnMessage(kAuthFailedMessage, [this](WPARAM wParam, LPARAM) -> LRESULT {
+        OnAuthFailed(static_cast<int>(wParam));
         return 1;
     });
     OnMessage(WM_PANEL_LED_MODE, [this](WPARAM, LPARAM) -> LRESULT {
@@ -255,12 +255,14 @@ int CQuorviaModuleDlg::OnInitDialog() {
     return 1;
 }
 
-void CQuorviaModuleDlg::OnAuthFailed() {
-    if (m_bAuthFailureSaid) {
+void CQuorviaModuleDlg::OnAuthFailed(int status) {
+    bool& said = status == CSnmp4w::EC_PRIV_FAILED ? m_bPrivFailureSaid : m_bAuthFailureSaid;
+    if (said) {
         return;
     }
-    m_bAuthFailureSaid = true;
-    AfxMessageBox(SnmpAuthFailedText(), MB_OK | MB_ICONERROR);
+    said = true;
+    AfxMessageBox(SnmpV3FailureText(status == CSnmp4w::EC_PRIV_FAILED ? status : CSnmp4w::EC_AUTH_FAILED),
+                  MB_OK | MB_ICONERROR);
 }
 
 void CQuorviaModuleDlg::GiveUpInstance() {
@@ -476,8 +478,8 @@ int CQuorviaModuleDlg::OnReadNow(CSnmp* response, int requestId, void* context, 
     }
     ReadResult result;
     result.status = status;
-    if (status == CSnmp4w::EC_AUTH_FAILED) {
-        slot->owner->PostMessage(kAuthFailedMessage, 0, 0);
+    if (status == CSnmp4w::EC_AUTH_FAILED || status == CSnmp4w::EC_PRIV_FAILED) {
+        slot->owner->PostMessage(kAuthFailedMessage, static_cast<WPARAM>(status), 0);
     }
     if (status == 0 && response != nullptr) {
         int errorIndex = 0;
@@ -698,11 +700,12 @@ LRESULT CQuorviaModuleDlg::OnLinkWalkResult(const LinkWalkResult& r) {
         return 1;
     }
     SetAllLedCodes(3);
-    if (r.status == CSnmp4w::EC_AUTH_FAILED) {
+    const bool v3Failure = r.status == CSnmp4w::EC_AUTH_FAILED || r.status == CSnmp4w::EC_PRIV_FAILED;
+    if (v3Failure) {
         // Said after this handler: the walk's worker is waiting for it.
-        PostMessage(kAuthFailedMessage, 0, 0);
+        PostMessage(kAuthFailedMessage, static_cast<WPARAM>(r.status), 0);
     }
-    if (r.status == -1 || r.status == CSnmp4w::EC_AUTH_FAILED) {
+    if (r.status == -1 || v3Failure) {
         ResetPortStates();
         Client()->update();
     } else if (r.status == -2) {
@@ -719,8 +722,8 @@ LRESULT CQuorviaModuleDlg::OnPoeWalkResult(const PoeWalkResult& r) {
         return 1;
     }
     SetAllLedCodes(3);
-    if (r.status == CSnmp4w::EC_AUTH_FAILED) {
-        PostMessage(kAuthFailedMessage, 0, 0);
+    if (r.status == CSnmp4w::EC_AUTH_FAILED || r.status == CSnmp4w::EC_PRIV_FAILED) {
+        PostMessage(kAuthFailedMessage, static_cast<WPARAM>(r.status), 0);
     }
     if (r.status == -2) {
         RefreshPOEPortStatus(r.indexList, r.statusList);

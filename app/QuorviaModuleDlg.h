@@ -41,7 +41,8 @@ struct PoeWalkResult {
 
 class CQuorviaModuleDlg : public CBitmapDialog {
 public:
-    // Posted by the polling when the agent refused the SNMPv3 credentials.
+    // Posted by the polling when the agent refused the SNMPv3 credentials (WPARAM: the status,
+    // CSnmp4w::EC_AUTH_FAILED or EC_PRIV_FAILED).
     static constexpr unsigned kAuthFailedMessage = WM_USER + 2190;
     static constexpr int kPortLedCodeCount = 100;
     // The most ports of any model; a larger DevicePortNum in User.ini is refused.
@@ -125,8 +126,9 @@ private:
     void OnAbout();
     void OnModuleMessage();
     void TailorMenu();
-    // The agent refused the SNMPv3 credentials: said once per run (UI thread).
-    void OnAuthFailed();
+    // The agent refused the SNMPv3 credentials, or the privacy password is wrong: each said once per run
+    // (UI thread).
+    void OnAuthFailed(int status);
     void GiveUpInstance();
 
     // Results of the workers, applied on the UI thread.
@@ -172,6 +174,7 @@ private:
     bool m_bLiveStates = false;
     bool m_bLivePaintReported = false;
     bool m_bAuthFailureSaid = false;  // UI thread
+    bool m_bPrivFailureSaid = false;  // UI thread
 
     // Filled by the polling thread (before a walk starts) and the walk's worker (while it runs); the
     // UI thread reads them only during the send that hands them over.

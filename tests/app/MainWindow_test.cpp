@@ -379,6 +379,8 @@ TEST_F(MainWindowTest, AWrongPrivacyPasswordIsSaidOnceWithTheUserName) {
     // The device answers discovery and an authenticated get without privacy, never the authPriv
     // requests it cannot decrypt.
     test::UseSimV3(sim, "3", "shadesuser", "3", "shaauthpass", "2", "not-the-privacy-password");
+    // Each poll's walk waits out its whole time-out: the next poll comes after it, not during it.
+    test::FastPolling pollAfterTheTimeOut(20, 600, 20);
     boxes.Clear();
     Open("KSX-4200-28Z1", "28z1");
     ASSERT_TRUE(boxes.WaitForCount(1, 20000));
