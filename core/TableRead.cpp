@@ -5,6 +5,7 @@
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "platform/sys/Debug.h"
+#include "platform/sys/MessageBox.h"
 
 namespace ksx {
 
@@ -77,6 +78,7 @@ WalkReader::WalkReader(CCommonSNMP& session, std::vector<std::string> oids)
 
 WalkReader::~WalkReader() {
     ++m_generation;
+    StopHolding();
     DeliveryGate::Instance().UnregisterTarget(m_target.exchange(0));
     // Open ends the walk in progress and joins the worker that would call back into this object.
     m_session.Open(CCommonSNMP::REQUEST_GET);
@@ -112,6 +114,11 @@ void WalkReader::Start(int kind, SNMPWALKPROC entry, void* userData, int firstTi
         m_session.AddVarBind(oid, 4, nullptr);
     }
     m_running = true;
+    if (!m_holding) {
+        // A failure this read ends on may be said by its owner's handler: a box of its own waits for it.
+        m_holding = true;
+        HoldFailureNotes();
+    }
     m_session.StartAsyncWalk(m_entry, m_userData, firstTimeoutMs);
 }
 
@@ -163,10 +170,24 @@ void WalkReader::Finish(int status, bool stale) {
             return;
         }
         m_running = false;
+        // An SNMPv3 failure is named once: by the box the owner shows for it, or in one of its own.
+        if (!end.stale) {
+            NoteSnmpV3Failure(end.status);
+        }
         if (onEnd) {
             onEnd(end);
         }
+        if (!m_running) {
+            StopHolding();  // not started again by its owner
+        }
     });
+}
+
+void WalkReader::StopHolding() {
+    if (m_holding) {
+        m_holding = false;
+        ReleaseFailureNotes();
+    }
 }
 
 void WalkReader::DeliverNow(std::function<void()> fn) {
@@ -183,6 +204,7 @@ void WalkReader::DeliverNow(std::function<void()> fn) {
 void WalkReader::Detach() {
     ++m_generation;
     m_running = false;
+    StopHolding();
 }
 
 void WalkReader::Close() {
