@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "core/TextNumbers.h"
+#include "platform/sys/MessageBox.h"
 #include "platform/ui/Text.h"
 
 using namespace ksx;
@@ -41,6 +42,9 @@ CTableDialog::CTableDialog(unsigned templateId, std::vector<ListColumn> columns,
         }
         EnableBusy(true);
         OnReadEnd(end);
+        if (end.Failed() && !m_readFailedText.empty()) {
+            AfxMessageBox(m_readFailedText, MB_OK);
+        }
     };
     setSizeGripEnabled(true);
 }

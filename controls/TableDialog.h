@@ -103,6 +103,9 @@ protected:
     virtual void OnReadEnd(const ksx::WalkEnd& end) { (void)end; }
     // Time-outs of the walk's first and later steps (0: the session's default).
     void SetStepTimeouts(int firstMs, int nextMs) { m_firstTimeout = firstMs, m_nextTimeout = nextMs; }
+    // What a read that failed says ("Failed to read the ..."), once, after OnReadEnd; an SNMPv3 failure
+    // behind it is named in the same box. Empty (the default): the dialog says nothing of its own.
+    void SetReadFailedText(std::string text) { m_readFailedText = std::move(text); }
 
     int OnInitDialog() override;
 
@@ -126,6 +129,7 @@ private:
     std::vector<TableRow> m_keyedRows;
     int m_firstTimeout = 0;
     int m_nextTimeout = 0;
+    std::string m_readFailedText;
     CListCtrl* m_list = nullptr;
     CCommonSNMP m_session;
     ksx::TableRead<TableRow> m_read;

@@ -7,6 +7,7 @@
 
 #include "platform/sys/DeliveryGate.h"
 #include "platform/sys/Globals.h"
+#include "platform/sys/MessageBox.h"
 
 std::atomic<int> g_nSnmpRequestID{0};
 
@@ -26,6 +27,13 @@ std::string SnmpV3FailureText(int status) {
         return SnmpPrivFailedText();
     }
     return {};
+}
+
+void NoteSnmpV3Failure(int status) {
+    const std::string text = SnmpV3FailureText(status);
+    if (!text.empty() && ksx::DeliveryGate::Instance().OnOwnerThread()) {
+        ksx::NoteFailure(text);
+    }
 }
 
 namespace {
@@ -210,6 +218,7 @@ int CCommonSNMP::SendWithin(CSnmp*& response, int timeoutMs, bool walk) {
                       : m_pSnmp->send(m_szAgent.c_str(), response, left);
     }
     m_hLock.Unlock();
+    NoteSnmpV3Failure(status);
     return status;
 }
 

@@ -6,6 +6,7 @@
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "platform/sys/Debug.h"
+#include "platform/sys/MessageBox.h"
 
 namespace ksx {
 
@@ -277,6 +278,7 @@ WalkReader::WalkReader(CCommonSNMP& session, std::vector<std::string> oids)
 
 WalkReader::~WalkReader() {
     ++m_generation;
+    StopHolding();
     DeliveryGate::Instance().UnregisterTarget(m_target.exchange(0));
     // Open ends the walk in progress and joins the worker that would call back into this object.
     m_session.Open(CCommonSNMP::REQUEST_GET);
@@ -309,6 +311,11 @@ void WalkReader::Start(int kind, SNMPWALKPROC entry, void* userData, int firstTi
     m_userData = userData;
     m_nextTimeout = nextTimeoutMs < 0 ? firstTimeoutMs : nextTimeoutMs;
     m_running = true;
+    if (!m_holding) {
+        // A failure this read ends on may be said by its owner's handler: a box of its own waits for it.
+        m_holding = true;
+        HoldFailureNotes();
+    }
     if (m_oneStep) {
         for (const std::string& oid : m_oids) {
             m_session.AddVarBind(oid, 4, nullptr);
@@ -386,10 +393,24 @@ void WalkReader::Finish(int status, bool stale) {
             return;
         }
         m_running = false;
+        // An SNMPv3 failure is named once: by the box the owner shows for it, or in one of its own.
+        if (!end.stale) {
+            NoteSnmpV3Failure(end.status);
+        }
         if (onEnd) {
             onEnd(end);
         }
+        if (!m_running) {
+            StopHolding();  // not started again by its owner
+        }
     });
+}
+
+void WalkReader::StopHolding() {
+    if (m_holding) {
+        m_holding = false;
+        ReleaseFailureNotes();
+    }
 }
 
 void WalkReader::DeliverNow(std::function<void()> fn) {
@@ -406,6 +427,7 @@ void WalkReader::DeliverNow(std::function<void()> fn) {
 void WalkReader::Detach() {
     ++m_generation;
     m_running = false;
+    StopHolding();
 }
 
 void WalkReader::Close() {

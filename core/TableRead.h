@@ -151,6 +151,9 @@ struct WalkEnd {
     bool TimedOut() const { return status == kWalkTimeout; }
     // The read ended as it should: a walk at the end of its table, a one-step read answered.
     bool Ok() const { return !stale && (status == 0 || status == kWalkEndOfTable); }
+    // The read of the owner failed (no answer, an error, a refused or unparsable reply, an SNMPv3
+    // failure): what the owner says as a failed read. A cancel at shutdown is none.
+    bool Failed() const { return !stale && !Ok() && status != CSnmp4w::EC_CANCELLED; }
 };
 
 // The untyped part: the contract and the delivery.
@@ -206,6 +209,8 @@ protected:
 private:
     void Start(int kind, SNMPWALKPROC entry, void* userData, int firstTimeoutMs, int nextTimeoutMs);
     void Finish(int status, bool stale);
+    // Owner's thread: the read no longer holds a failure's reason back (ksx::HoldFailureNotes).
+    void StopHolding();
     static int Entry(CSnmp* response, int requestId, void* userData, int status);
 
     CCommonSNMP& m_session;
@@ -214,6 +219,7 @@ private:
     std::atomic<unsigned> m_generation{0};
     std::atomic<int> m_rows{0};
     bool m_running = false;  // owner's thread
+    bool m_holding = false;  // owner's thread: holds failure reasons back while it runs
     // Set by Start before the first step, read by the worker.
     bool m_oneStep = false;
     bool m_deliverRows = false;

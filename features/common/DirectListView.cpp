@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "controls/ListCtrlEx.h"
+#include "core/CommonSNMP.h"
 #include "platform/sys/Globals.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/WaitCursor.h"
@@ -127,6 +128,7 @@ void CDirectListView::OnReadEnd(int status, bool v3) {
         status == CSnmp4w::EC_CANCELLED) {
         return;
     }
+    NoteSnmpV3Failure(status);  // named in the box below
     AfxMessageBox(
         status == CSnmp4w::EC_TIMEOUT
             ? "Failed to read over SNMPv3: the device did not answer."

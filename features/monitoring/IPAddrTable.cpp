@@ -23,13 +23,13 @@ ListColumn Column(const char* oid, const char* heading) {
 
 // Close ends the dialog as OK does.
 CIPAddrTable::CIPAddrTable(QWidget* parent)
-    : CStdMibTable(
-          {IDD_IP_TABLE, "IP Table", IDC_IPADDR_LIST, IDC_IPADDR_COUNT, IDC_IPADDR_REFRESH, IDOK, true},
-          {
-              Column(kIpAdEntAddr, " IP                "),
-              Column(kIpAdEntNetMask, " Netmask               "),
-          },
-          parent) {}
+    : CStdMibTable({IDD_IP_TABLE, "IP Table", IDC_IPADDR_LIST, IDC_IPADDR_COUNT, IDC_IPADDR_REFRESH, IDOK,
+                    true, "Failed to read the IP address table."},
+                   {
+                       Column(kIpAdEntAddr, " IP                "),
+                       Column(kIpAdEntNetMask, " Netmask               "),
+                   },
+                   parent) {}
 
 std::string CIPAddrTable::Caption() const {
     return "IP Table : " + g_strDeviceIP;

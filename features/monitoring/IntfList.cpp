@@ -15,8 +15,8 @@ const ksx::ui::RegisterFeature kRegister(IDM_INTERFACE_TABLE, [] {
 });
 
 std::string LinkStatusCell(const WalkStep& step, int binding) {
-    const std::optional<std::string> value = step.Any(binding);
-    return value ? CIntfList::LinkStatusText(*value) : std::string();
+    const std::optional<long long> value = step.Integer(binding);
+    return value ? CIntfList::LinkStatusText(std::to_string(*value)) : std::string();
 }
 
 // ifSpeed is a Gauge32: read unsigned, so speeds past 2^31 - 1 bit/s stay right.
@@ -33,9 +33,9 @@ ListColumn Column(const char* oid, const char* heading, ListColumn::Format forma
 
 CIntfList::CIntfList(QWidget* parent)
     : CStdMibTable({IDD_INTERFACE_TABLE, "Interface Table", IDC_INTF_LIST, IDC_INTF_COUNT, IDC_INTF_REFRESH,
-                    IDCANCEL, true},
+                    IDCANCEL, true, "Failed to read the interface table."},
                    {
-                       Column(kIfIndex, "  Index          ", &CStdMibTable::Value),
+                       Column(kIfIndex, "  Index          ", &CStdMibTable::Number),
                        Column(kIfOperStatus, "  Link Status             ", &LinkStatusCell),
                        Column(kIfSpeed, "  Speed(b/s)                      ", &SpeedCell),
                    },

@@ -44,10 +44,9 @@ constexpr char kUnitSeparator = '\x1f';
 CStdMibTable::CStdMibTable(Layout layout, std::vector<ListColumn> columns, QWidget* parent)
     : CTableDialog(layout.templateId, Tagged(std::move(columns), layout.wholeReplies), parent),
       m_layout(std::move(layout)) {
+    SetReadFailedText(m_layout.failed);
     OnCommand(m_layout.refreshId, [this] {
-        if (m_layout.countId != 0) {
-            SetDlgItemText(m_layout.countId, "0");
-        }
+        ClearCount();
         m_ahead.clear();
         Refresh();
     });
@@ -86,8 +85,9 @@ std::vector<ListColumn> CStdMibTable::Tagged(std::vector<ListColumn> columns, bo
     return columns;
 }
 
-std::string CStdMibTable::Value(const WalkStep& step, int binding) {
-    return step.Any(binding).value_or(std::string());
+std::string CStdMibTable::Number(const WalkStep& step, int binding) {
+    const std::optional<long long> value = step.Integer(binding);
+    return value ? std::to_string(*value) : std::string();
 }
 
 std::string CStdMibTable::Address(const WalkStep& step, int binding) {
@@ -100,7 +100,7 @@ void CStdMibTable::CreateControls() {
     auto group = form.Group(m_layout.group);
     group.Fill(MakeList(m_layout.listId));
     if (m_layout.countId != 0) {
-        group.Row({"Entries:", group.Label("0", m_layout.countId), ui::Form::Stretch});
+        group.Row({"Entries:", group.Label("", m_layout.countId), ui::Form::Stretch});
     }
     form.Buttons({{m_layout.refreshId, "&Refresh"}, {IDCANCEL, "&Close"}}, m_layout.refreshId);
     SetBusyControls({m_layout.refreshId});
@@ -110,6 +110,7 @@ int CStdMibTable::OnInitDialog() {
     SetTopmost(true);
     SetIcon(QApplication::windowIcon());
     SetWindowText(Caption());
+    ClearCount();
     const int result = CTableDialog::OnInitDialog();
     // Full-row selection without grid lines, as these lists have always looked.
     List()->SetExtendedStyle(List()->GetExtendedStyle() & ~LVS_EX_GRIDLINES);
@@ -119,6 +120,12 @@ int CStdMibTable::OnInitDialog() {
 void CStdMibTable::ShowCount() {
     if (m_layout.countId != 0) {
         SetDlgItemText(m_layout.countId, std::to_string(List()->GetItemCount()));
+    }
+}
+
+void CStdMibTable::ClearCount() {
+    if (m_layout.countId != 0) {
+        SetDlgItemText(m_layout.countId, std::string());
     }
 }
 
@@ -144,11 +151,13 @@ void CStdMibTable::OnRow(const TableRow& tagged) {
         }
     }
     CTableDialog::OnRow(row);
-    ShowCount();
 }
 
-void CStdMibTable::OnReadEnd(const WalkEnd&) {
-    ShowCount();
+// The count is the table's only after a walk that reached its end; a failed walk is said by the base.
+void CStdMibTable::OnReadEnd(const WalkEnd& end) {
+    if (end.Ok()) {
+        ShowCount();
+    }
 }
 
 int CStdMibTable::DestroyWindow() {

@@ -20,7 +20,8 @@ public:
         int countId;    // static after "Entries:"; 0: no count
         int refreshId;  // default button
         int closeResult;
-        bool wholeReplies;  // a reply with fewer values than columns ends the walk
+        bool wholeReplies;   // a reply with fewer values than columns ends the walk
+        std::string failed;  // what a failed walk says ("Failed to read the ...")
     };
 
     CStdMibTable(Layout layout, std::vector<ListColumn> columns, QWidget* parent);
@@ -29,9 +30,9 @@ public:
     const Layout& GetLayout() const { return m_layout; }
 
     // Cell formats shared by the views (worker thread), for a binding the reply holds. A binding that is
-    // missing, or carries an exception value, makes an empty cell.
-    // The value as received.
-    static std::string Value(const ksx::WalkStep& step, int binding);
+    // missing, carries an exception value or a value of another type makes an empty cell.
+    // An INTEGER in decimal.
+    static std::string Number(const ksx::WalkStep& step, int binding);
     // An IPv4 address (IpAddress of four octets) as dotted text.
     static std::string Address(const ksx::WalkStep& step, int binding);
 
@@ -47,7 +48,9 @@ protected:
 private:
     // Every cell is tagged on the worker by the row it belongs to; OnRow places it.
     static std::vector<ListColumn> Tagged(std::vector<ListColumn> columns, bool wholeReplies);
+    // "Entries:" shows the rows of a walk that ended well, and nothing while one runs or after one failed.
     void ShowCount();
+    void ClearCount();
 
     Layout m_layout;
     // Values that arrived with an earlier row because their column lacks that row (a get-next of the

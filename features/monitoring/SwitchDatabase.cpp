@@ -9,6 +9,7 @@
 #include "controls/ListCtrl.h"
 #include "features/monitoring/StdMibTable.h"
 #include "platform/sys/Debug.h"
+#include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/Text.h"
@@ -48,11 +49,11 @@ CSwitchDatabase::CSwitchDatabase(QWidget* parent)
                  Step entry;
                  entry.index = step.Index(0);
                  entry.mac = MacOfIndex(entry.index);
-                 const std::optional<std::string> status = step.Any(0);
-                 entry.status = status ? StatusText(*status) : std::string();
+                 const std::optional<long long> status = step.Integer(0);
+                 entry.status = status ? StatusText(std::to_string(*status)) : std::string();
                  if (step.Has(1)) {
                      entry.portIndex = step.Index(1);
-                     entry.port = CStdMibTable::Value(step, 1);
+                     entry.port = CStdMibTable::Number(step, 1);
                  }
                  bool post = false;
                  {
@@ -77,15 +78,23 @@ CSwitchDatabase::CSwitchDatabase(QWidget* parent)
         OnEntriesArrived();
         return 0;
     });
-    m_walk.onEnd = [this](const WalkEnd&) {
+    m_walk.onEnd = [this](const WalkEnd& end) {
         OnEntriesArrived();
         EnableDlgItem(IDC_FDB_REFRESH, true);
+        m_walkFailed = end.Failed();
+        SayFailedReads();
     };
     // A failed read, or a value that is not a number, leaves the aging time as it was.
     m_agingRead.onRow = [this](const std::optional<long long>& seconds) {
         if (seconds) {
             SetDlgItemText(IDC_FDB_AGING, std::to_string(*seconds));
+        } else {
+            m_agingFailed = true;
         }
+    };
+    m_agingRead.onEnd = [this](const WalkEnd& end) {
+        m_agingFailed = m_agingFailed || end.Failed();
+        SayFailedReads();
     };
     OnCommand(IDC_FDB_REFRESH, [this] { OnRefresh(); });
     OnCommand(IDC_FDB_NEXT, [this] { OnNext(); });
@@ -131,6 +140,24 @@ void CSwitchDatabase::OnRefresh() {
     ReadAgingTime();
 }
 
+void CSwitchDatabase::SayFailedReads() {
+    if (m_walk.Running() || m_agingRead.Running()) {
+        return;  // said once, when both reads ended
+    }
+    std::string failed;
+    if (m_walkFailed) {
+        failed = "the forwarding table";
+    }
+    if (m_agingFailed) {
+        failed += failed.empty() ? "the aging time" : " and the aging time";
+    }
+    m_walkFailed = false;
+    m_agingFailed = false;
+    if (!failed.empty()) {
+        AfxMessageBox("Failed to read " + failed + ".", MB_OK);
+    }
+}
+
 void CSwitchDatabase::StartWalk() {
     // The running walk ends first (opening its session joins the worker), so nothing more is added to
     // the old copy; then the old copy goes, before the new walk starts.
@@ -143,6 +170,7 @@ void CSwitchDatabase::StartWalk() {
     }
     std::vector<FWD_TABLE>().swap(m_entries);
     m_portsAhead.clear();
+    m_walkFailed = false;
     m_list->DeleteAllItems();
     m_list->repaint();
     EnableDlgItem(IDC_FDB_REFRESH, false);
@@ -156,6 +184,7 @@ int CSwitchDatabase::OnWalkStep(CSnmp* response, int requestId, void* userData, 
 }
 
 void CSwitchDatabase::ReadAgingTime() {
+    m_agingFailed = false;
     m_agingRead.Read();
 }
 

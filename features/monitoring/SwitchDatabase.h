@@ -57,6 +57,8 @@ private:
     void OnRefresh();
     void StartWalk();
     void ReadAgingTime();
+    // Once the walk and the aging-time read both ended: one box for what failed of them.
+    void SayFailedReads();
     void OnEntriesArrived();
     void OnEntry(const Step& step);
     void OnNext();
@@ -75,6 +77,8 @@ private:
     std::vector<FWD_TABLE> m_entries;  // UI thread only
     // Ports that arrived with an earlier entry because the port column lacks that entry, by index.
     std::map<std::string, std::string> m_portsAhead;
+    bool m_walkFailed = false;   // the last walk failed (UI thread)
+    bool m_agingFailed = false;  // the last aging-time read failed or its value was not a number
     CCommonSNMP m_cCommonSNMP;
     CCommonSNMP m_cCommonSNMPGetTime;
     ksx::TableRead<Step> m_walk;

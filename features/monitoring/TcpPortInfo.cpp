@@ -15,8 +15,8 @@ const ksx::ui::RegisterFeature kRegister(IDM_TCP_SERVICE, [] {
 });
 
 std::string StateCell(const WalkStep& step, int binding) {
-    const std::optional<std::string> value = step.Any(binding);
-    return value ? CTcpPortInfo::StateText(*value) : std::string();
+    const std::optional<long long> value = step.Integer(binding);
+    return value ? CTcpPortInfo::StateText(std::to_string(*value)) : std::string();
 }
 
 ListColumn Column(const char* oid, const char* heading, ListColumn::Format format) {
@@ -26,12 +26,13 @@ ListColumn Column(const char* oid, const char* heading, ListColumn::Format forma
 }  // namespace
 
 CTcpPortInfo::CTcpPortInfo(QWidget* parent)
-    : CStdMibTable({IDD_TCP_SERVICE, "TCP Service Table", IDC_TCP_LIST, 0, IDC_CONN_REFRESH, IDCANCEL, false},
+    : CStdMibTable({IDD_TCP_SERVICE, "TCP Service Table", IDC_TCP_LIST, 0, IDC_CONN_REFRESH, IDCANCEL, false,
+                    "Failed to read the TCP connection table."},
                    {
-                       Column(kTcpConnLocalPort, "Local Port ", &CStdMibTable::Value),
+                       Column(kTcpConnLocalPort, "Local Port ", &CStdMibTable::Number),
                        Column(kTcpConnLocalAddress, " Local IP        ", &CStdMibTable::Address),
                        Column(kTcpConnRemAddress, " Remote IP       ", &CStdMibTable::Address),
-                       Column(kTcpConnRemPort, "Remote Port", &CStdMibTable::Value),
+                       Column(kTcpConnRemPort, "Remote Port", &CStdMibTable::Number),
                        Column(kTcpConnState, " Status ", &StateCell),
                    },
                    parent) {}

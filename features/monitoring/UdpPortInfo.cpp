@@ -17,10 +17,11 @@ const ksx::ui::RegisterFeature kRegister(IDM_UDP_SERVICE, [] {
 }  // namespace
 
 CUdpPortInfo::CUdpPortInfo(QWidget* parent)
-    : CStdMibTable({IDD_UDP_SERVICE, "UDP Service Table", IDC_UDP_LIST, 0, IDC_CONN_REFRESH, IDCANCEL, false},
+    : CStdMibTable({IDD_UDP_SERVICE, "UDP Service Table", IDC_UDP_LIST, 0, IDC_CONN_REFRESH, IDCANCEL, false,
+                    "Failed to read the UDP listener table."},
                    {
                        {kUdpLocalPort, "  Local Port ", ColumnWidth::SampleText("  Local Port ", 15),
-                        &CStdMibTable::Value},
+                        &CStdMibTable::Number},
                        {kUdpLocalAddress, "  Local IP      ", ColumnWidth::SampleText("  Local IP      ", 15),
                         &CStdMibTable::Address},
                    },

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/CommonSNMP.h"
 #include "features/snmp_agent/InfoNames.h"
 #include "platform/sys/Globals.h"
 #include "platform/ui/Form.h"
@@ -80,6 +81,7 @@ void CEngineInfo::Show(const DirectReply& reply, bool v3) {
     // A failed read keeps the texts there were.
     if (!reply.Accepted() || reply.Count() < 4) {
         if (v3 && reply.status != CSnmp4w::EC_CANCELLED) {
+            NoteSnmpV3Failure(reply.status);  // named in the box below
             AfxMessageBox(
                 reply.status == CSnmp4w::EC_TIMEOUT
                     ? "Failed to read over SNMPv3: the device did not answer."

@@ -39,4 +39,19 @@ std::string ApplicationCaption();
 int AfxMessageBox(const std::string& text, unsigned flags = MB_OK);
 int MessageBox(const std::string& text, const std::string& caption, unsigned flags = MB_OK);
 
+// The reason behind a failure, told once per window (the SNMPv3 failure behind a failed read or write).
+// NoteFailure, on the UI thread: the next box with only an OK button carries `text` on a line of its
+// own after its own text (a box whose text already holds it is shown as it is); when no box has taken it
+// once the queued calls of the current round have run, it is shown in a box of its own. A text once told
+// is not noted again until a window opens (ForgetToldFailures) or another service is installed, so a
+// failure that every request of a window meets is told once, not once per request.
+void NoteFailure(const std::string& text);
+void ForgetToldFailures();
+// A read whose end may still say a failure (a box that then takes the reason) holds the reason back from
+// a box of its own until every such read ended; holds and releases pair up.
+void HoldFailureNotes();
+void ReleaseFailureNotes();
+// The reason noted and not yet told; empty when none.
+std::string PendingFailureNote();
+
 }  // namespace ksx

@@ -28,6 +28,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "platform/sys/MessageBox.h"
 #include "platform/ui/MenuBar.h"
 #include "platform/ui/Text.h"
 
@@ -87,6 +88,8 @@ void CDialog::EnsureCreated() {
         CreateControls();
     }
     m_created = true;
+    // A window tells the reason behind its own failures again, even one an earlier window told.
+    ForgetToldFailures();
     OnInitDialog();
     FitScreen();
 }

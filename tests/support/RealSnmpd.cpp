@@ -20,6 +20,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/sys/Globals.h"
 #include "tests/support/SimSwitch.h"
 
 extern char** environ;
@@ -177,7 +178,10 @@ RealSnmpd::RealSnmpd() {
             std::ofstream conf(m_dir + "/snmpd.conf");
             conf << "agentAddress udp:127.0.0.1:" << m_port << "\n"
                  << "rocommunity quaint 127.0.0.1\n"
-                 << "rwcommunity harbour 127.0.0.1\n";
+                 << "rwcommunity harbour 127.0.0.1\n"
+                 << "createUser " << kV3User << " SHA \"" << kV3AuthPassword << "\" DES \"" << kV3PrivPassword
+                 << "\"\n"
+                 << "rouser " << kV3User << " auth\n";
         }
         const pid_t pid = Spawn({kSnmpd, "-f", "-Lf", m_dir + "/snmpd.log", "-C", "-c", m_dir + "/snmpd.conf",
                                  "-M", m_dir + "/nomibs", "-m", "", "-p", m_dir + "/snmpd.pid"},
@@ -343,6 +347,18 @@ bool RealSnmpd::Set(const std::string& oid, const std::string& type, const std::
 
 void UseSnmpdV1(const RealSnmpd& agent, const std::string& timeoutMs) {
     UseAgentV1(agent.Address(), agent.Port(), timeoutMs);
+}
+
+void UseSnmpdV3(const RealSnmpd& agent, const std::string& level, const std::string& authPassword,
+                const std::string& privPassword) {
+    UseAgentV1(agent.Address(), agent.Port(), "3000");
+    g_strSnmpVersion = "3";
+    g_strV3SecurityLevel = level;
+    g_strV3UserName = RealSnmpd::kV3User;
+    g_strV3AuthProtocol = "3";
+    g_strV3AuthPassword = authPassword;
+    g_strV3PrivProtocol = level == "3" ? "2" : "1";
+    g_strV3PrivPassword = level == "3" ? privPassword : std::string();
 }
 
 }  // namespace ksx::test

@@ -23,7 +23,12 @@ struct ToolBinding {
 
 class RealSnmpd {
 public:
-    // Read community "quaint", write community "harbour", both from 127.0.0.1 only.
+    // The agent's SNMPv3 user: SHA authentication, DES privacy, read-only from authNoPriv up.
+    static constexpr const char* kV3User = "realuser";
+    static constexpr const char* kV3AuthPassword = "realauthpass";
+    static constexpr const char* kV3PrivPassword = "realprivpass";
+
+    // Read community "quaint", write community "harbour", both from 127.0.0.1 only; the SNMPv3 user above.
     RealSnmpd();
     ~RealSnmpd();  // stops the agent and removes its directory
     RealSnmpd(const RealSnmpd&) = delete;
@@ -55,5 +60,10 @@ private:
 
 // Points the process-wide connection settings at the agent: SNMPv1, its communities, time-out "3000".
 void UseSnmpdV1(const RealSnmpd& agent, const std::string& timeoutMs = "3000");
+// The same over SNMPv3 as the agent's user with SHA: level "2" (authNoPriv) or "3" (authPriv, DES), with
+// the passwords given (the agent's own unless a test gives wrong ones).
+void UseSnmpdV3(const RealSnmpd& agent, const std::string& level,
+                const std::string& authPassword = RealSnmpd::kV3AuthPassword,
+                const std::string& privPassword = RealSnmpd::kV3PrivPassword);
 
 }  // namespace ksx::test
