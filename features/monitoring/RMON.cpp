@@ -100,21 +100,34 @@ Rec& RowOf(std::vector<Rec>& list, int index, IndexOf indexOf, Fresh fresh) {
     return list.back();
 }
 
-void SetInt(int& field, const std::optional<long long>& v) {
-    if (v) {
-        field = ToInt(*v);
+// The cell's value into its field, and its position marked as read; a value that did not read leaves
+// both alone.
+template <class Rec>
+void Mark(Rec& row, const RmonCell& c) {
+    row.cells |= 1u << c.position;
+}
+
+template <class Rec>
+void SetInt(Rec& row, int& field, const RmonCell& c) {
+    if (c.number) {
+        field = ToInt(*c.number);
+        Mark(row, c);
     }
 }
 
-void SetText(std::string& field, const std::optional<std::string>& v) {
-    if (v) {
-        field = *v;
+template <class Rec>
+void SetText(Rec& row, std::string& field, const RmonCell& c) {
+    if (c.text) {
+        field = *c.text;
+        Mark(row, c);
     }
 }
 
-void SetCount(std::uint64_t& field, const std::optional<unsigned long long>& v) {
-    if (v) {
-        field = *v;
+template <class Rec>
+void SetCount(Rec& row, std::uint64_t& field, const RmonCell& c) {
+    if (c.count) {
+        field = *c.count;
+        Mark(row, c);
     }
 }
 
@@ -320,31 +333,37 @@ void CRMON::MergeStatistics(const RmonStep& step) {
                 return r;
             });
         switch (c.position) {
+            case 0:
+                if (c.number) {
+                    Mark(row, c);
+                }
+                break;
             case 1:
                 if (c.text) {
                     row.control.port = PortOfDataSource(*c.text).value_or(-1);
+                    Mark(row, c);
                 }
                 break;
             case 2:
-                SetText(row.control.owner, c.text);
+                SetText(row, row.control.owner, c);
                 break;
             case 3:
-                SetInt(row.control.status, c.number);
+                SetInt(row, row.control.status, c);
                 break;
             case 4:
-                SetCount(row.drop_events, c.count);
+                SetCount(row, row.drop_events, c);
                 break;
             case 5:
-                SetCount(row.octets, c.count);
+                SetCount(row, row.octets, c);
                 break;
             case 6:
-                SetCount(row.packets, c.count);
+                SetCount(row, row.packets, c);
                 break;
             case 7:
-                SetCount(row.broadcast_packets, c.count);
+                SetCount(row, row.broadcast_packets, c);
                 break;
             case 8:
-                SetCount(row.multicast_packets, c.count);
+                SetCount(row, row.multicast_packets, c);
                 break;
             default:
                 break;
@@ -362,25 +381,31 @@ void CRMON::MergeHistoryControl(const RmonStep& step) {
                 return r;
             });
         switch (c.position) {
+            case 0:
+                if (c.number) {
+                    Mark(row, c);
+                }
+                break;
             case 1:
                 if (c.text) {
                     row.port = PortOfDataSource(*c.text).value_or(0);
+                    Mark(row, c);
                 }
                 break;
             case 2:
-                SetInt(row.buckets_requested, c.number);
+                SetInt(row, row.buckets_requested, c);
                 break;
             case 3:
-                SetInt(row.interval, c.number);
+                SetInt(row, row.interval, c);
                 break;
             case 4:
-                SetText(row.owner, c.text);
+                SetText(row, row.owner, c);
                 break;
             case 5:
-                SetInt(row.status, c.number);
+                SetInt(row, row.status, c);
                 break;
             case 6:
-                SetInt(row.buckets_granted, c.number);
+                SetInt(row, row.buckets_granted, c);
                 break;
             default:
                 break;
@@ -398,32 +423,37 @@ void CRMON::MergeAlarm(const RmonStep& step) {
                 return r;
             });
         switch (c.position) {
+            case 0:
+                if (c.number) {
+                    Mark(row, c);
+                }
+                break;
             case 1:
-                SetInt(row.interval, c.number);
+                SetInt(row, row.interval, c);
                 break;
             case 2:
-                SetText(row.variable, c.text);
+                SetText(row, row.variable, c);
                 break;
             case 3:
-                SetInt(row.sample_type, c.number);
+                SetInt(row, row.sample_type, c);
                 break;
             case 4:
-                SetInt(row.rising_threshold, c.number);
+                SetInt(row, row.rising_threshold, c);
                 break;
             case 5:
-                SetInt(row.falling_threshold, c.number);
+                SetInt(row, row.falling_threshold, c);
                 break;
             case 6:
-                SetInt(row.rising_event_index, c.number);
+                SetInt(row, row.rising_event_index, c);
                 break;
             case 7:
-                SetInt(row.falling_event_index, c.number);
+                SetInt(row, row.falling_event_index, c);
                 break;
             case 8:
-                SetText(row.owner, c.text);
+                SetText(row, row.owner, c);
                 break;
             case 9:
-                SetInt(row.status, c.number);
+                SetInt(row, row.status, c);
                 break;
             default:
                 break;
@@ -441,25 +471,31 @@ void CRMON::MergeEvent(const RmonStep& step) {
                 return r;
             });
         switch (c.position) {
+            case 0:
+                if (c.number) {
+                    Mark(row, c);
+                }
+                break;
             case 1:
-                SetText(row.description, c.text);
+                SetText(row, row.description, c);
                 break;
             case 2:
-                SetInt(row.type, c.number);
+                SetInt(row, row.type, c);
                 break;
             case 3:
-                SetText(row.community, c.text);
+                SetText(row, row.community, c);
                 break;
             case 4:
-                SetText(row.owner, c.text);
+                SetText(row, row.owner, c);
                 break;
             case 5:
-                SetInt(row.status, c.number);
+                SetInt(row, row.status, c);
                 break;
             case 6:
                 if (c.count) {
                     // Hundredths of a second to whole seconds.
                     row.last_time_sent = CUtils::FormatUptime(static_cast<unsigned>(*c.count / 100));
+                    Mark(row, c);
                 }
                 break;
             default:

@@ -35,6 +35,10 @@ struct RMON_ethernet_statistics_info {
     std::uint64_t broadcast_packets = 0;
     std::uint64_t multicast_packets = 0;
     RMON_ethernet_statistics_configuration control;
+    // The walk positions whose value was read (bit n: position n); a cell that did not read is shown
+    // empty, never as its default.
+    unsigned cells = 0;
+    bool Has(int position) const { return (cells >> position & 1u) != 0; }
 };
 
 struct RMON_history_control_configuration {
@@ -45,6 +49,10 @@ struct RMON_history_control_configuration {
     int interval = 0;
     std::string owner;
     int status = 4;
+    // The walk positions whose value was read (bit n: position n); a cell that did not read is shown
+    // empty, never as its default.
+    unsigned cells = 0;
+    bool Has(int position) const { return (cells >> position & 1u) != 0; }
 };
 
 struct RMON_alarm_configuration {
@@ -58,6 +66,10 @@ struct RMON_alarm_configuration {
     std::string owner;
     std::string variable;
     int status = 0;
+    // The walk positions whose value was read (bit n: position n); a cell that did not read is shown
+    // empty, never as its default.
+    unsigned cells = 0;
+    bool Has(int position) const { return (cells >> position & 1u) != 0; }
 };
 
 struct RMON_event_configuration {
@@ -68,6 +80,10 @@ struct RMON_event_configuration {
     std::string community;
     std::string description;
     int status = 0;
+    // The walk positions whose value was read (bit n: position n); a cell that did not read is shown
+    // empty, never as its default.
+    unsigned cells = 0;
+    bool Has(int position) const { return (cells >> position & 1u) != 0; }
 };
 
 // One value of a walk step, read and typed on the worker: its place in the walk, the row it belongs to.

@@ -86,16 +86,26 @@ void CRMONEthernetStatistics::Fill() {
     m_arrOtherIndexList.clear();
     for (const RMON_ethernet_statistics_info& s : m_rmon.m_lstStatistics) {
         const RMON_ethernet_statistics_configuration& c = s.control;
-        if (c.status != 1) {
-            m_arrOtherIndexList.push_back(c.index);
-            m_arrOtherPortList.push_back(c.port);
+        // A row whose status did not read is shown (it is the device's), never taken for an unused one.
+        const bool statusRead = s.Has(3);
+        if (statusRead ? c.status != 1 : !s.Has(0)) {
+            if (statusRead && s.Has(1)) {
+                m_arrOtherIndexList.push_back(c.index);
+                m_arrOtherPortList.push_back(c.port);
+            }
             continue;
         }
-        AppendRow({std::to_string(c.index), c.port > 0 ? std::to_string(c.port) : std::string(),
-                   std::to_string(s.drop_events), std::to_string(s.octets), std::to_string(s.packets),
-                   std::to_string(s.broadcast_packets), std::to_string(s.multicast_packets), c.owner});
+        const auto count = [&s](int position, std::uint64_t value) {
+            return s.Has(position) ? std::to_string(value) : std::string();
+        };
+        AppendRow({std::to_string(c.index), s.Has(1) && c.port > 0 ? std::to_string(c.port) : std::string(),
+                   count(4, s.drop_events), count(5, s.octets), count(6, s.packets),
+                   count(7, s.broadcast_packets), count(8, s.multicast_packets),
+                   s.Has(2) ? c.owner : std::string()});
         m_arrIndexList.push_back(c.index);
-        m_arrPortList.push_back(c.port);
+        if (s.Has(1)) {
+            m_arrPortList.push_back(c.port);
+        }
     }
     FillEnded(m_rmon.TableWasRead(CRMON::kStatistics), "Failed to read the RMON Ethernet statistics table.");
 }

@@ -107,11 +107,16 @@ void CRMONEvent::Fill() {
     ClearList();
     m_arrIndexList.clear();
     for (const RMON_event_configuration& e : m_rmon.m_lstEvent) {
-        if (e.status != 1) {
+        // A row whose status did not read is shown; a cell that did not read is empty.
+        if (e.Has(5) ? e.status != 1 : !e.Has(0)) {
             continue;
         }
-        AppendRow({std::to_string(e.index), e.description, TypeText(e.type), e.community, e.owner,
-                   e.last_time_sent});
+        const auto text = [&e](int position, const std::string& value) {
+            return e.Has(position) ? value : std::string();
+        };
+        AppendRow({std::to_string(e.index), text(1, e.description),
+                   e.Has(2) ? TypeText(e.type) : std::string(), text(3, e.community), text(4, e.owner),
+                   text(6, e.last_time_sent)});
         m_arrIndexList.push_back(e.index);
     }
     FillEnded(m_rmon.TableWasRead(CRMON::kEvent), "Failed to read the RMON event table.");

@@ -84,12 +84,16 @@ void CRMONHistoryControl::Fill() {
     ClearList();
     m_arrIndexList.clear();
     for (const RMON_history_control_configuration& h : m_rmon.m_lstHistoryControl) {
-        if (h.status != 1) {
+        // A row whose status did not read is shown; a cell that did not read is empty.
+        if (h.Has(5) ? h.status != 1 : !h.Has(0)) {
             continue;
         }
-        AppendRow({std::to_string(h.index), h.port > 0 ? std::to_string(h.port) : std::string(),
-                   std::to_string(h.buckets_requested), std::to_string(h.buckets_granted),
-                   std::to_string(h.interval), h.owner});
+        const auto number = [&h](int position, int value) {
+            return h.Has(position) ? std::to_string(value) : std::string();
+        };
+        AppendRow({std::to_string(h.index), h.Has(1) && h.port > 0 ? std::to_string(h.port) : std::string(),
+                   number(2, h.buckets_requested), number(6, h.buckets_granted), number(3, h.interval),
+                   h.Has(4) ? h.owner : std::string()});
         m_arrIndexList.push_back(h.index);
     }
     FillEnded(m_rmon.TableWasRead(CRMON::kHistoryControl), "Failed to read the RMON history control table.");

@@ -150,13 +150,17 @@ void CRmonAlarm::Fill() {
     ClearList();
     m_arrAlarmIndexList.clear();
     for (const RMON_alarm_configuration& a : m_rmon.m_lstAlarm) {
-        if (a.status != 1) {
+        // A row whose status did not read is shown; a cell that did not read is empty.
+        if (a.Has(9) ? a.status != 1 : !a.Has(0)) {
             continue;
         }
-        AppendRow({std::to_string(a.index), std::to_string(a.interval), a.variable,
-                   SampleTypeText(a.sample_type), std::to_string(a.rising_threshold),
-                   std::to_string(a.falling_threshold), std::to_string(a.rising_event_index),
-                   std::to_string(a.falling_event_index), a.owner});
+        const auto number = [&a](int position, int value) {
+            return a.Has(position) ? std::to_string(value) : std::string();
+        };
+        AppendRow({std::to_string(a.index), number(1, a.interval), a.Has(2) ? a.variable : std::string(),
+                   a.Has(3) ? SampleTypeText(a.sample_type) : std::string(), number(4, a.rising_threshold),
+                   number(5, a.falling_threshold), number(6, a.rising_event_index),
+                   number(7, a.falling_event_index), a.Has(8) ? a.owner : std::string()});
         m_arrAlarmIndexList.push_back(a.index);
     }
     FillEnded(m_rmon.TableWasRead(CRMON::kAlarm), "Failed to read the RMON alarm table.");

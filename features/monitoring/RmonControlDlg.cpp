@@ -105,7 +105,8 @@ void CRmonControlDlg::Read() {
 
 int CRmonControlDlg::OnReadReply(CSnmp* reply, int /*requestId*/, void* userData, int status) {
     auto* self = static_cast<CRmonControlDlg*>(userData);
-    auto values = ScalarGetTexts(reply, status, 6);
+    // All six are INTEGERs: a value of another type is not read (four of them are written back).
+    auto values = ScalarGetTexts(reply, status, 6, "iiiiii");
     if (!values) {
         return 0;
     }

@@ -60,10 +60,11 @@ void CRmonStatus::Refresh() {
     EnableButtons(false);
     int enabled = 0;
     m_stateRead = m_rmon.GetRmonState(&enabled);
-    if (m_stateRead) {
-        CheckRadioButton(IDC_RMONG_ENABLE, IDC_RMONG_DISABLE,
-                         enabled == 1 ? IDC_RMONG_ENABLE : IDC_RMONG_DISABLE);
-    }
+    // A state that did not read checks neither button (nor keeps the last read's).
+    CheckRadioButton(IDC_RMONG_ENABLE, IDC_RMONG_DISABLE,
+                     !m_stateRead   ? 0
+                     : enabled == 1 ? IDC_RMONG_ENABLE
+                                    : IDC_RMONG_DISABLE);
     EnableButtons(true);
     if (!m_stateRead) {
         AfxMessageBox("Failed to read the RMON state.", MB_OK);

@@ -122,7 +122,7 @@ void CStatisticRmon1::OnInterfaceCountReply(const DirectReply& reply) {
 
 void CStatisticRmon1::ClearList() {
     m_list->DeleteAllItems();
-    SetDlgItemText(IDC_RMON1_COUNT, "0");
+    SetDlgItemText(IDC_RMON1_COUNT, "");  // a count only once a walk reached the table's end
     m_indexList.clear();
 }
 
@@ -135,19 +135,31 @@ void CStatisticRmon1::StartListWalk() {
 }
 
 bool CStatisticRmon1::OnListWalkStep(const DirectReply& reply) {
-    if (!reply.Accepted() || reply.Count() < 2) {
-        return false;  // the end of the table, a failure or a short reply ends the walk
+    const std::string indexColumn = std::string(kEntry) + ".1";
+    const std::optional<std::string> instance =
+        reply.Accepted() && reply.Count() >= 2 ? reply.Instance(0, indexColumn) : std::nullopt;
+    if (!instance) {
+        // The end of the table, a failure or a short reply ends the walk: a count only for the first.
+        const bool whole = reply.status == CSnmp4w::EC_END_OF_WALK;
+        SetDlgItemText(IDC_RMON1_COUNT, whole ? std::to_string(m_list->GetItemCount()) : std::string());
+        if (!whole) {
+            AfxMessageBox(kTextReadFailed, MB_OK);
+        }
+        return false;
     }
     const int row = m_list->GetItemCount();
-    const std::string index = reply.Text(0);
-    const std::string source = reply.Text(1);
+    // The row is the one its index column's instance names; a data source of another row, of the
+    // wrong type or without a value is an empty cell.
+    const std::string index = *instance;
+    const bool sourceRead = reply.Has(1) && reply.bindings[1].type == SNMP_REPLY_OID &&
+                            reply.Instance(1, std::string(kEntry) + ".2") == instance;
+    const std::string source = sourceRead ? reply.Text(1) : std::string();
     const size_t at = source.find("2.2.1.1.");
     // A data source outside the interface table is shown as it came.
     const std::string shown = at != std::string::npos ? kInterfacePrefix + source.substr(at + 8) : source;
     m_list->SetItemTextEx(row, 0, QString::fromStdString(index));
     m_list->SetItemTextEx(row, 1, QString::fromStdString(shown));
     m_indexList.push_back(index);
-    SetDlgItemText(IDC_RMON1_COUNT, std::to_string(row + 1));
     return true;
 }
 

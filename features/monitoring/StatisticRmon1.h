@@ -28,6 +28,7 @@ public:
 
     int InterfaceCount() const { return m_nInterfaceCount; }
     int CurrentPort() const { return m_nCurrentPort; }
+    static constexpr const char* kTextReadFailed = "Failed to read the RMON 1 statistics table.";
     bool Walking() const { return m_walk.Pending(); }
     // Groups of 24 entries for the group parameter view (0 entries give 0 groups).
     int GroupCount() const { return (EntryCount() + 23) / 24; }

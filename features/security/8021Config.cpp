@@ -2,6 +2,7 @@
 #include "features/security/8021Config.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLineEdit>
@@ -166,9 +167,24 @@ int C8021Config::OnInitDialog() {
     CDialog::OnInitDialog();
     SetIcon(QApplication::windowIcon());
     Item<QComboBox>(IDC_L1X_REAUTH)->addItems({"Enable", "Disabled"});
-    EnableFields(false);
+    ShowUnread();
     Read();
     return 1;
+}
+
+void C8021Config::ShowUnread() {
+    // Nothing of an earlier read, and no default, stands for the device's values.
+    CheckDlgButton(IDC_L1X_ENABLE, 2);
+    EnableDlgItem(IDC_L1X_ENABLE, false);
+    EnableFields(false);
+    m_address->ClearAddress();
+    for (int id : {IDC_L1X_KEY, IDC_L1X_CONFIRM_KEY, IDC_L1X_REAUTH_PERIOD}) {
+        SetDlgItemText(id, "");
+    }
+    for (const TimerField& t : kTimers) {
+        SetDlgItemText(t.id, "");
+    }
+    Item<QComboBox>(IDC_L1X_REAUTH)->setCurrentIndex(-1);
 }
 
 void C8021Config::EnableFields(bool enable) {
@@ -190,6 +206,9 @@ void C8021Config::OnSettings(const Settings& s) {
     }
     m_bGotSettings = true;
     const bool on = *s.state == 1;
+    auto* box = Item<QCheckBox>(IDC_L1X_ENABLE);
+    box->setTristate(false);
+    box->setEnabled(true);
     CheckDlgButton(IDC_L1X_ENABLE, on ? 1 : 0);
     EnableFields(on);
     m_address->SetAddress(*s.address);
@@ -212,6 +231,7 @@ void C8021Config::OnReadEnd(const WalkEnd& end) {
     EnableDlgItem(IDC_L1X_REFRESH, true);
     EnableDlgItem(IDC_L1X_APPLY, m_bRead);
     if (!m_bRead) {
+        ShowUnread();
         AfxMessageBox("Failed to read the 802.1X configuration.", MB_OK);
     }
 }

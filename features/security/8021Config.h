@@ -42,6 +42,8 @@ private:
     void OnSettings(const Settings& s);
     void OnReadEnd(const ksx::WalkEnd& end);
     void EnableFields(bool enable);
+    // The form as it is before a read that delivered every value: the box in neither state, no values.
+    void ShowUnread();
     void OnApply();
     void OnPortSet();
 

@@ -121,7 +121,7 @@ void CARPSpoofSetting::Load() {
     m_list->DeleteAllItems();
     m_entries.clear();
     m_readOk = false;
-    SetDlgItemText(IDC_ARPS_COUNT, "0");
+    SetDlgItemText(IDC_ARPS_COUNT, "");  // a count only of a whole read
     m_read.Walk(OnArpWalk, this);
 }
 
@@ -139,11 +139,11 @@ void CARPSpoofSetting::OnRow(const arp::Entry& entry) {
     m_list->SetItemTextEx(n, 1, QString::fromStdString(entry.address));
     m_list->SetItemTextEx(n, 2, QString::fromStdString(entry.mac));
     m_list->SetItemTextEx(n, 3, QString::fromStdString(entry.ports));
-    SetDlgItemText(IDC_ARPS_COUNT, std::to_string(n + 1));
 }
 
 void CARPSpoofSetting::OnEnd(const WalkEnd& end) {
     m_readOk = end.Ok();
+    SetDlgItemText(IDC_ARPS_COUNT, m_readOk ? std::to_string(m_list->GetItemCount()) : std::string());
     // Add checks the limit and the duplicates against this read: only after a complete one.
     EnableDlgItem(IDC_ARPS_ADD, m_readOk);
     EnableDlgItem(IDC_ARPS_DELETE, true);

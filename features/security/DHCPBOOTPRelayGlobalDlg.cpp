@@ -92,16 +92,20 @@ LRESULT CDHCPBOOTPRelayGlobalDlg::OnResult(WPARAM wParam, LPARAM lParam) {
     }
     const DHCPRelayGlobalInfo& info = *Record<DHCPRelayGlobalInfo>(lParam);
     const auto& v = info.value;
-    Item<QComboBox>(IDC_RLG_STATE)->setCurrentIndex(v[0] == "1" ? 1 : 0);
+    // A value that did not read shows as no selection or an empty field, never as a default.
+    const auto pick = [&](int id, size_t i, int index) {
+        Item<QComboBox>(id)->setCurrentIndex(info.read[i] ? index : -1);
+    };
+    pick(IDC_RLG_STATE, 0, v[0] == "1" ? 1 : 0);
     SetDlgItemText(IDC_RLG_HOPS, v[1]);
     SetDlgItemText(IDC_RLG_THRESHOLD, v[2]);
-    Item<QComboBox>(IDC_RLG_OPT82_STATE)->setCurrentIndex(v[3] == "1" ? 1 : 0);
+    pick(IDC_RLG_OPT82_STATE, 3, v[3] == "1" ? 1 : 0);
     EnableDlgItem(IDC_RLG_OPT82_STATE, false);
-    Item<QComboBox>(IDC_RLG_OPT82_CHECK)->setCurrentIndex(v[4] == "1" ? 1 : 0);
+    pick(IDC_RLG_OPT82_CHECK, 4, v[4] == "1" ? 1 : 0);
     const bool policyKnown = v[5] == "1" || v[5] == "2" || v[5] == "3";
     Item<QComboBox>(IDC_RLG_OPT82_POLICY)->setCurrentIndex(policyKnown ? std::stoi(v[5]) - 1 : -1);
-    Item<QComboBox>(IDC_RLG_REMOTE_TYPE)->setCurrentIndex(v[6] == "1" ? 0 : 1);
-    EnableDlgItem(IDC_RLG_REMOTE_ID, v[6] != "1");
+    pick(IDC_RLG_REMOTE_TYPE, 6, v[6] == "1" ? 0 : 1);
+    EnableDlgItem(IDC_RLG_REMOTE_ID, info.read[6] && v[6] != "1");
     SetDlgItemText(IDC_RLG_REMOTE_ID, v[7]);
     ++m_readsEnded;
     // Apply writes every value back: only after a read that gave all of them, the policy one of its

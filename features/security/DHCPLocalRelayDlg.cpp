@@ -2,6 +2,7 @@
 #include "features/security/DHCPLocalRelayDlg.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <algorithm>
@@ -79,14 +80,19 @@ LRESULT CDHCPLocalRelayDlg::OnResult(WPARAM wParam, LPARAM lParam) {
         }
     } else if (wParam == 3) {
         m_bStateRead = lParam != 0;
-        CheckDlgButton(IDC_RLL_ENABLE, lParam != 0 && *Record<std::string>(lParam) == "1" ? 1 : 0);
+        // A state that did not read is neither on nor off, and cannot be changed.
+        auto* box = Item<QCheckBox>(IDC_RLL_ENABLE);
+        box->setTristate(!m_bStateRead);
+        box->setEnabled(m_bStateRead);
+        CheckDlgButton(IDC_RLL_ENABLE, !m_bStateRead ? 2 : *Record<std::string>(lParam) == "1" ? 1 : 0);
     } else if (wParam == 2 && lParam != 0) {
         const DHCPLocalRelayInfo& info = *Record<DHCPLocalRelayInfo>(lParam);
         if (info.value[3] != "1") {
             return 0;
         }
         const int row = m_list->GetItemCount();
-        const char* state = info.value[2] == "1" ? "Enabled" : "Disabled";
+        // A VLAN state that did not read is an empty cell.
+        const char* state = info.value[2] == "1" ? "Enabled" : info.value[2] == "2" ? "Disabled" : "";
         m_list->SetItemTextEx(row, 0, ui::ToQ(info.value[0]));
         m_list->SetItemTextEx(row, 1, ui::ToQ(info.value[1]));
         m_list->SetItemTextEx(row, 2, state);
@@ -95,7 +101,10 @@ LRESULT CDHCPLocalRelayDlg::OnResult(WPARAM wParam, LPARAM lParam) {
         if (row == 0) {
             vids->setCurrentIndex(0);
             SetDlgItemText(IDC_RLL_NAME, info.value[1]);
-            Item<QComboBox>(IDC_RLL_STATUS)->setCurrentIndex(info.value[2] == "1" ? 0 : 1);
+            Item<QComboBox>(IDC_RLL_STATUS)
+                ->setCurrentIndex(info.value[2] == "1"   ? 0
+                                  : info.value[2] == "2" ? 1
+                                                         : -1);
         }
     }
     return 0;
@@ -106,8 +115,11 @@ void CDHCPLocalRelayDlg::OnVidChanged() {
     for (int row = 0; row < m_list->GetItemCount(); ++row) {
         if (m_list->GetItemText(row, 0) == vid) {
             SetDlgItemText(IDC_RLL_NAME, ui::ToStd(m_list->GetItemText(row, 1)));
+            const QString state = m_list->GetItemText(row, 2);
             Item<QComboBox>(IDC_RLL_STATUS)
-                ->setCurrentIndex(m_list->GetItemText(row, 2) == "Disabled" ? 1 : 0);
+                ->setCurrentIndex(state == "Enabled"    ? 0
+                                  : state == "Disabled" ? 1
+                                                        : -1);
             return;
         }
     }
@@ -128,7 +140,11 @@ void CDHCPLocalRelayDlg::OnApplyVlan() {
     if (!IsDlgItemEnabled(IDC_RLL_APPLY_VLAN) || vid.empty()) {
         return;
     }
-    const bool enable = Item<QComboBox>(IDC_RLL_STATUS)->currentIndex() == 0;
+    const int status = Item<QComboBox>(IDC_RLL_STATUS)->currentIndex();
+    if (status < 0) {
+        return;  // the VLAN's state did not read and none was chosen: nothing to write
+    }
+    const bool enable = status == 0;
     if (!m_logic.SetVlanLocalRelay(vid, enable ? "1" : "2")) {
         AfxMessageBox("Failed to write the DHCP local relay state of VLAN " + vid + ".", MB_OK);
     }

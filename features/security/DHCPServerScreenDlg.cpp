@@ -110,10 +110,8 @@ void CDHCPServerScreenDlg::Refresh() {
 
 LRESULT CDHCPServerScreenDlg::OnPortsRead(WPARAM wParam, LPARAM lParam) {
     m_bPortsRead = wParam == 1 && lParam != 0;
-    if (m_bPortsRead) {
-        m_strTrustedPorts = *Record<std::string>(lParam);
-    }
-    // A failed read leaves the text of the last one.
+    // A failed read shows no ports: neither the last read's nor a default stand for the device's.
+    m_strTrustedPorts = m_bPortsRead ? *Record<std::string>(lParam) : std::string();
     SetDlgItemText(IDC_DHCPSCR_PORTS, "");
     SetDlgItemText(IDC_DHCPSCR_PORTS, m_strTrustedPorts);
     m_DHCPServerLogic.ReadServerTable();

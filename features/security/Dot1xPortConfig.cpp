@@ -54,12 +54,13 @@ const char* const kHeadings[] = {"Index",
                                  "ReAuthPeriod",
                                  "ReAuthEnabled"};
 
+// A value that did not read is an empty cell; one read outside the list is "other".
 std::string StatusText(const std::optional<long long>& v) {
-    return v == 1 ? "Authorized" : v == 2 ? "Unauthorized" : "other";
+    return !v ? "" : v == 1 ? "Authorized" : v == 2 ? "Unauthorized" : "other";
 }
 
 std::string ControlText(const std::optional<long long>& v) {
-    return v == 1 ? "Force Unauthorized" : v == 2 ? "Auto" : v == 3 ? "Force Authorized" : "other";
+    return !v ? "" : v == 1 ? "Force Unauthorized" : v == 2 ? "Auto" : v == 3 ? "Force Authorized" : "other";
 }
 
 }  // namespace
@@ -80,7 +81,11 @@ Dot1xPortConfig::Dot1xPortConfig(QWidget* parent)
                      PortRow row;
                      row.port = step.IndexInt(0, 0);
                      row.status = step.Integer(0);
-                     row.control = step.Integer(1);
+                     // The control only when it belongs to the same port (a column with a hole
+                     // would lend the next port's).
+                     if (step.Index(1) == step.Index(0)) {
+                         row.control = step.Integer(1);
+                     }
                      return row;
                  }) {
     // The walk reader first: nothing more reaches the dialog once it closes.

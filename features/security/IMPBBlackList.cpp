@@ -107,7 +107,8 @@ LRESULT CIMPBBlackList::OnListResult(WPARAM wParam, LPARAM lParam) {
         EnableDlgItem(IDC_IMPBK_DELETE, true);
         EnableDlgItem(IDC_IMPBK_REFRESH, true);
         EnableDlgItem(IDC_IMPBK_FIND, true);
-        SetDlgItemText(IDC_IMPBK_COUNT, std::to_string(m_list->GetItemCount()));
+        // A count only of a list read whole.
+        SetDlgItemText(IDC_IMPBK_COUNT, lParam == 0 ? std::to_string(m_list->GetItemCount()) : std::string());
         if (lParam != 0) {
             AfxMessageBox("Failed to read the black list.", MB_OK);
         }

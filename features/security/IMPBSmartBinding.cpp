@@ -138,7 +138,8 @@ LRESULT CIMPBSmartBinding::OnListResult(WPARAM wParam, LPARAM lParam) {
         m_list->SetItemTextEx(n, 1, QString::fromStdString(row.field[0]));
         m_list->SetItemTextEx(n, 2, QString::fromStdString(row.field[1]));
         m_list->SetItemTextEx(n, 3, QString::fromStdString(row.field[3]));
-        m_list->SetItemTextEx(n, 4, row.field[4] == "1" ? "Bound" : "Not Bound");
+        // A state that did not read is an empty cell, not "Not Bound".
+        m_list->SetItemTextEx(n, 4, row.field[4] == "1" ? "Bound" : row.field[4].empty() ? "" : "Not Bound");
     } else if (wParam == 1) {
         m_loading = false;
         EnableDlgItem(IDC_IMPBB_SCAN, true);

@@ -81,7 +81,8 @@ LRESULT CIMPBWhiteList::OnListResult(WPARAM wParam, LPARAM lParam) {
     } else if (wParam == 1) {
         EnableDlgItem(IDC_IMPBW_REFRESH, true);
         EnableDlgItem(IDC_IMPBW_DELETE, true);
-        SetDlgItemText(IDC_IMPBW_COUNT, std::to_string(m_list->GetItemCount()));
+        // A count only of a list read whole.
+        SetDlgItemText(IDC_IMPBW_COUNT, lParam == 0 ? std::to_string(m_list->GetItemCount()) : std::string());
         if (lParam != 0) {
             AfxMessageBox("Failed to read the white list.", MB_OK);
         }

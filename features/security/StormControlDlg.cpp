@@ -2,6 +2,7 @@
 #include "features/security/StormControlDlg.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPalette>
@@ -95,9 +96,8 @@ int CStormControlDlg::OnInitDialog() {
     type->addItem("Broadcast Only");
     type->addItem("Multicast & Broadcast");
     type->addItem("Multicast & Broadcast & Unknown Unicast");
-    type->setCurrentIndex(0);
     SetDlgItemText(IDC_STORM_UNIT, "64Kbps  ");
-    OnEnableClicked();
+    ShowUnread();
     Refresh();
     return 1;
 }
@@ -138,12 +138,28 @@ void CStormControlDlg::ReadEnded(bool ok) {
     EnableDlgItem(IDC_STORM_REFRESH, true);
     EnableDlgItem(IDC_STORM_APPLY, ok);
     if (!ok) {
+        ShowUnread();
         AfxMessageBox(kReadFailed, MB_OK);
     }
 }
 
+void CStormControlDlg::ShowUnread() {
+    // No default and nothing of an earlier read stands for the device's settings.
+    auto* box = Item<QCheckBox>(IDC_STORM_ENABLE);
+    box->setTristate(true);
+    box->setCheckState(Qt::PartiallyChecked);
+    box->setEnabled(false);
+    Item<QComboBox>(IDC_STORM_TYPE)->setCurrentIndex(-1);
+    SetDlgItemText(IDC_STORM_N, "");
+    SetDlgItemText(IDC_STORM_KBPS, "");
+    OnEnableClicked();
+}
+
 void CStormControlDlg::ShowRecord(const StormControlGlobals& record) {
     m_Current = record;
+    auto* box = Item<QCheckBox>(IDC_STORM_ENABLE);
+    box->setTristate(false);
+    box->setEnabled(true);
     CheckDlgButton(IDC_STORM_ENABLE, record.state == "1" ? 1 : 0);
     Item<QComboBox>(IDC_STORM_TYPE)->setCurrentIndex(std::atoi(record.type.c_str()) - 1);
     SetDlgItemText(IDC_STORM_KBPS, record.threshold);

@@ -25,6 +25,8 @@ protected:
 private:
     void Refresh();
     void OnApply();
+    // The form before a read succeeded: the box in neither state, no type, no threshold.
+    void ShowUnread();
     void OnEnableClicked();
     void OnNChanged();
     ksx::LRESULT OnSnmpResult(ksx::WPARAM wParam, ksx::LPARAM lParam);

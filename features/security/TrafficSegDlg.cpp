@@ -52,9 +52,9 @@ CTrafficSegDlg::CTrafficSegDlg(QWidget* parent)
       m_forwardWalk(m_cCommonSNMPTable, {CTrafficSeg::kForwardPort, CTrafficSeg::kForwardBitmap},
                     [](const WalkStep& step) -> std::optional<ForwardRow> {
                         ForwardRow row;
-                        row.port = step.IndexInt(0, 0);
-                        const std::optional<long long> port = step.Integer(0);
-                        row.portText = port ? std::to_string(*port) : step.Index(0);
+                        row.port = step.Index(0).empty() ? 0 : step.IndexInt(0, 0);
+                        row.portValue = step.Integer(0);
+                        row.bitmapPort = step.Index(1).empty() ? 0 : step.IndexInt(1, 0);
                         row.bitmap = step.Octets(1);
                         return row;
                     }) {
@@ -182,6 +182,9 @@ void CTrafficSegDlg::Refresh() {
     UpdateControls();
     m_ForwardingList->DeleteAllItems();
     m_arrForwardPorts.assign(static_cast<size_t>(m_nPortNum), std::nullopt);
+    m_rowText.assign(static_cast<size_t>(m_nPortNum), std::nullopt);
+    m_rangeText.assign(static_cast<size_t>(m_nPortNum), std::string());
+    ShowSelectedPort();
     m_TrafficSeg.GetTrafficSegState();
 }
 
@@ -190,13 +193,16 @@ int CTrafficSegDlg::OnForwardingWalk(CSnmp* response, int requestId, void* userD
 }
 
 void CTrafficSegDlg::OnForwardRow(const ForwardRow& row) {
-    if (row.port < 1 || row.port > m_nPortNum) {
+    if (row.port >= 1 && row.port <= m_nPortNum) {
+        m_rowText[static_cast<size_t>(row.port - 1)] =
+            row.portValue ? std::to_string(*row.portValue) : std::to_string(row.port);
+    } else if (row.port != 0) {
         TRACE("forwarding row of port %d ignored (%d ports)", row.port, m_nPortNum);
-        return;
     }
-    std::string range;
-    if (row.bitmap) {
+    if (row.bitmapPort >= 1 && row.bitmapPort <= m_nPortNum && row.bitmap) {
+        const auto i = static_cast<size_t>(row.bitmapPort - 1);
         // Only the octets that arrived, and only the device's ports: a short value lists no more.
+        std::string range;
         const int octets = std::min(static_cast<int>(row.bitmap->size()), (m_nPortNum + 7) / 8);
         if (octets > 0) {
             CUtils::BitmapToRangeText(reinterpret_cast<const unsigned char*>(row.bitmap->data()), octets, 1,
@@ -204,11 +210,39 @@ void CTrafficSegDlg::OnForwardRow(const ForwardRow& row) {
         }
         int count = 0;
         const std::string list = CUtils::PortBitmapToList(*row.bitmap, &count);
-        m_arrForwardPorts[static_cast<size_t>(row.port - 1)] = count > 0 ? list : std::string();
+        m_arrForwardPorts[i] = count > 0 ? list : std::string();
+        m_rangeText[i] = range;
+        if (!m_rowText[i]) {
+            m_rowText[i] = std::to_string(row.bitmapPort);
+        }
     }
-    const int n = m_ForwardingList->GetItemCount();
-    m_ForwardingList->SetItemTextEx(n, 0, ui::ToQ(row.portText));
-    m_ForwardingList->SetItemTextEx(n, 1, ui::ToQ(range));
+    FillList();
+}
+
+void CTrafficSegDlg::FillList() {
+    // Rows in port order, each with its own set (an empty cell for a set that did not read).
+    m_ForwardingList->DeleteAllItems();
+    int n = 0;
+    for (int p = 1; p <= m_nPortNum; ++p) {
+        const auto i = static_cast<size_t>(p - 1);
+        if (!m_rowText[i]) {
+            continue;
+        }
+        m_ForwardingList->SetItemTextEx(n, 0, ui::ToQ(*m_rowText[i]));
+        m_ForwardingList->SetItemTextEx(n, 1, ui::ToQ(m_arrForwardPorts[i] ? m_rangeText[i] : std::string()));
+        ++n;
+    }
+}
+
+std::vector<int> CTrafficSegDlg::UnreadSets() const {
+    std::vector<int> ports;
+    for (int p = 1; p <= m_nPortNum; ++p) {
+        const auto i = static_cast<size_t>(p - 1);
+        if (m_rowText[i] && !m_arrForwardPorts[i]) {
+            ports.push_back(p);
+        }
+    }
+    return ports;
 }
 
 void CTrafficSegDlg::ReadEnded() {
@@ -217,15 +251,21 @@ void CTrafficSegDlg::ReadEnded() {
         return;
     }
     ++m_refreshesEnded;
-    if (m_bWalkRead) {
-        ShowSelectedPort();
-    }
+    ShowSelectedPort();
     std::vector<std::string> failed;
     if (!m_bStateRead) {
         failed.push_back("the traffic segmentation state");
     }
     if (!m_bWalkRead) {
         failed.push_back("the forwarding port table");
+    } else if (const std::vector<int> unread = UnreadSets(); !unread.empty()) {
+        std::vector<std::string> ports;
+        for (int p : unread) {
+            ports.push_back(std::to_string(p));
+        }
+        failed.push_back(std::string(unread.size() == 1 ? "the forwarding ports of port "
+                                                        : "the forwarding ports of ports ") +
+                         Join(ports));
     }
     if (!m_bTrunksRead) {
         failed.push_back("the link aggregation groups");
@@ -239,10 +279,8 @@ void CTrafficSegDlg::UpdateControls() {
     const bool ended = m_bStateEnded && m_bWalkEnded && m_bTrunksEnded;
     EnableDlgItem(IDC_TSEG_REFRESH, ended);
     EnableDlgItem(IDC_TSEG_APPLY_STATE, ended && m_bStateRead);
-    const int port = SelectedPort();
-    const bool setRead = port >= 1 && port <= m_nPortNum && m_arrForwardPorts[static_cast<size_t>(port - 1)];
     EnableDlgItem(IDC_TSEG_APPLY_PORTS, ended && m_bStateRead && m_TrafficSeg.m_strState == "1" &&
-                                            m_bWalkRead && m_bTrunksRead && setRead);
+                                            m_bWalkRead && m_bTrunksRead && SelectedSetRead());
 }
 
 void CTrafficSegDlg::ShowSelectedPort() {
@@ -250,16 +288,20 @@ void CTrafficSegDlg::ShowSelectedPort() {
     if (port < 1 || port > m_nPortNum) {
         return;
     }
-    for (int p = 1; p <= m_nPortNum; ++p) {
-        m_pPortChecks[static_cast<size_t>(p - 1)]->setEnabled(p != port);
-    }
+    const std::optional<std::string>& list = m_arrForwardPorts[static_cast<size_t>(port - 1)];
     std::fill(m_portValue.begin(), m_portValue.end(), 0);
-    if (const std::optional<std::string>& list = m_arrForwardPorts[static_cast<size_t>(port - 1)]) {
+    if (list) {
         CUtils::PortListToArray(*list, m_portValue.data(), 1);
     }
     m_portValue[static_cast<size_t>(port - 1)] = 0;  // never its own forwarding port
     for (int p = 1; p <= m_nPortNum; ++p) {
-        m_pPortChecks[static_cast<size_t>(p - 1)]->setChecked(m_portValue[static_cast<size_t>(p - 1)] != 0);
+        // A set that did not read shows no port as on or off, and cannot be edited.
+        QCheckBox* box = m_pPortChecks[static_cast<size_t>(p - 1)];
+        box->setEnabled(list && p != port);
+        box->setTristate(!list);
+        box->setCheckState(
+            !list ? Qt::PartiallyChecked
+                  : (m_portValue[static_cast<size_t>(p - 1)] != 0 ? Qt::Checked : Qt::Unchecked));
     }
     UpdateControls();
 }
@@ -272,7 +314,15 @@ void CTrafficSegDlg::OnStripClick(int port) {
     m_portValue[i] = m_pPortChecks[i]->isChecked() ? 1 : 0;
 }
 
+bool CTrafficSegDlg::SelectedSetRead() const {
+    const int port = SelectedPort();
+    return port >= 1 && port <= m_nPortNum && m_arrForwardPorts[static_cast<size_t>(port - 1)];
+}
+
 void CTrafficSegDlg::OnSelectAll() {
+    if (!SelectedSetRead()) {
+        return;
+    }
     const int own = SelectedPort();
     for (int p = 1; p <= m_nPortNum; ++p) {
         m_pPortChecks[static_cast<size_t>(p - 1)]->setChecked(p != own);
@@ -280,6 +330,9 @@ void CTrafficSegDlg::OnSelectAll() {
 }
 
 void CTrafficSegDlg::OnClear() {
+    if (!SelectedSetRead()) {
+        return;
+    }
     const int own = SelectedPort();
     for (int p = 1; p <= m_nPortNum; ++p) {
         if (p != own) {

@@ -35,9 +35,12 @@ protected:
     void OnTimer(unsigned id) override;
 
 private:
+    // One step of the walk. Each value belongs to the row its own instance names: a column with a hole
+    // runs ahead of the other, and its value is kept for its own port.
     struct ForwardRow {
-        int port = 0;
-        std::string portText;
+        int port = 0;  // the row the port column names; 0 when it left its column
+        std::optional<long long> portValue;
+        int bitmapPort = 0;  // the row the forwarding-set column names; 0 when it left its column
         std::optional<std::string> bitmap;
     };
 
@@ -50,7 +53,11 @@ private:
     void OnStripClick(int port);
     void ShowSelectedPort();
     int SelectedPort() const;
+    bool SelectedSetRead() const;
     void OnForwardRow(const ForwardRow& row);
+    void FillList();
+    // Ports listed by the walk whose forwarding set did not read.
+    std::vector<int> UnreadSets() const;
     void ReadEnded();
     void UpdateControls();
     static int OnForwardingWalk(CSnmp* response, int requestId, void* userData, int status);
@@ -61,6 +68,10 @@ private:
     std::vector<int> m_portValue;
     // Per port (index port - 1): its forwarding ports as list text, once its row was read.
     std::vector<std::optional<std::string>> m_arrForwardPorts;
+    // Per port: the row was met (the port column's text, the port number when that did not read), and
+    // the set's ranges as the table shows them.
+    std::vector<std::optional<std::string>> m_rowText;
+    std::vector<std::string> m_rangeText;
     CListCtrlEx* m_ForwardingList = nullptr;
 
     // The reads of one refresh: each has ended, and whether it succeeded.

@@ -58,7 +58,12 @@ void CSNMPGlobal::ReadState() {
 
 void CSNMPGlobal::OnState(const std::optional<std::string>& value) {
     ++m_readsEnded;
+    auto* box = Item<QCheckBox>(IDC_SNMPG_ENABLE);
+    // A state that did not read is neither on nor off, and cannot be changed.
+    box->setTristate(!value);
+    box->setEnabled(value.has_value());
     if (!value) {
+        box->setCheckState(Qt::PartiallyChecked);
         SetDlgItemText(IDC_SNMPG_READ_STATUS, kTextReadFailed);
         return;
     }

@@ -2,6 +2,7 @@
 #include "features/snmp_agent/SNMPTrapSetting.h"
 
 #include <QApplication>
+#include <QCheckBox>
 
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -75,13 +76,24 @@ bool CSNMPTrapSetting::ReadSettings() {
     const std::optional<SNMP_TRAP_SETTINGS> settings = m_config.ReadTrapSettings(m_bPoEModel);
     EnableDlgItem(IDC_TRAP_APPLY, settings.has_value());
     SetDlgItemText(IDC_TRAP_READ_STATUS, settings ? "" : kTextReadFailed);
+    bool allRead = true;
+    for (size_t slot = 0; slot < kSlotBoxes.size(); ++slot) {
+        // A switch that did not read is in neither state and cannot be changed: Apply leaves it alone.
+        const std::string value = settings ? settings->slot[slot] : std::string();
+        auto* box = Item<QCheckBox>(kSlotBoxes[slot]);
+        m_shown[slot] = value.empty() ? -1 : (value == "1" ? 1 : 0);
+        box->setTristate(value.empty());
+        box->setCheckState(value.empty() ? Qt::PartiallyChecked
+                                         : (value == "1" ? Qt::Checked : Qt::Unchecked));
+        box->setEnabled(!value.empty());
+        if (value.empty() && box->isVisibleTo(this)) {
+            allRead = false;
+        }
+    }
     if (!settings) {
         return false;
     }
-    for (size_t slot = 0; slot < kSlotBoxes.size(); ++slot) {
-        m_shown[slot] = settings->slot[slot] == "1" ? 1 : 0;
-        CheckDlgButton(kSlotBoxes[slot], m_shown[slot]);
-    }
+    SetDlgItemText(IDC_TRAP_READ_STATUS, allRead ? "" : kTextSomeUnread);
     return true;
 }
 
@@ -95,6 +107,9 @@ void CSNMPTrapSetting::OnApply() {
     std::array<int, 11> now = m_shown;
     const auto take = [&](int slot) {
         const size_t s = static_cast<size_t>(slot);
+        if (m_shown[s] < 0) {
+            return;  // not read: never written
+        }
         now[s] = IsDlgButtonChecked(kSlotBoxes[s]) == 1 ? 1 : 0;
         if (now[s] != m_shown[s]) {
             settings.slot[s] = now[s] == 1 ? "1" : "2";

@@ -12,6 +12,8 @@ class CSNMPTrapSetting : public ksx::CDialog {
 public:
     static constexpr const char* kTextReadFailed =
         "Reading the trap settings failed: Apply stays unavailable until they are read.";
+    static constexpr const char* kTextSomeUnread =
+        "Failed to read the trap settings shown greyed: Apply leaves them as the device has them.";
     static constexpr const char* kTextWriteFailed =
         "Failed to set the trap settings: the device did not accept them.";
     // Check box of each slot.
@@ -32,6 +34,6 @@ private:
     bool ReadSettings();
 
     int m_bPoEModel = 0;
-    std::array<int, 11> m_shown{};  // box states as the last read left them
+    std::array<int, 11> m_shown{};  // box states as the last read left them; -1 not read
     CSNMPConfig m_config;
 };

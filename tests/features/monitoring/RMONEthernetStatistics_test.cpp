@@ -134,6 +134,46 @@ TEST_F(RMONEthernetStatisticsTest, DeleteSetsTheRowInvalid) {
               "Failed to delete the RMON Ethernet statistics entry 1: the device did not accept it.");
 }
 
+TEST_F(RMONEthernetStatisticsTest, CellsThatDidNotReadAreEmptyAndARowWithoutItsStatusIsKept) {
+    const std::string ether = "1.3.6.1.2.1.16.1.1.1";
+    s_sim->Unset(ether + ".4.1");                // row 1's octets missing
+    s_sim->Set(ether + ".5.2", "s", "zz");       // row 2's packets of the wrong type
+    s_sim->Set(kStatistics + ".3.1", "i", "7");  // row 1's owner of the wrong type
+    s_sim->Unset(kStatistics + ".4.2");          // row 2's status missing: not an unused row
+    CRMONEthernetStatistics dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitIdle(dlg));
+    ASSERT_EQ(dlg.List()->GetItemCount(), 3);
+    EXPECT_EQ(Row(dlg, 0), (std::vector<std::string>{"1", "1", "0", "", "2400000", "1200", "3400", ""}));
+    EXPECT_EQ(Row(dlg, 1),
+              (std::vector<std::string>{"2", "2", "7", "4294967295", "", "800", "150", "monitor"}));
+    EXPECT_EQ(dlg.m_arrOtherIndexList, std::vector<int>{10});
+    EXPECT_TRUE(boxes.Texts().empty());
+    // Port 2 keeps its row: a new row for it is refused, and row 2 is never set invalid.
+    s_sim->ClearLog();
+    EXPECT_EQ(Apply(drv, dlg, "4", "2"),
+              std::vector<std::string>{"Setting error. Port number had already exits!"});
+    EXPECT_TRUE(OfKind(s_sim->Requests(), "set").empty());
+}
+
+TEST_F(RMONEthernetStatisticsTest, ADeadDeviceShowsNoRowsAndKeepsApplyUnavailable) {
+    UseSimV1(*s_sim, "400");
+    s_sim->Silence(true);
+    CRMONEthernetStatistics dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitIdle(dlg));
+    s_sim->Silence(false);
+    EXPECT_EQ(dlg.List()->GetItemCount(), 0);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the RMON Ethernet statistics table."});
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_RMONS_APPLY));
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_RMONS_REFRESH));
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_RMONS_REFRESH));
+    ASSERT_TRUE(WaitUntil([&] { return dlg.List()->GetItemCount() == 3 && !dlg.Busy(); }));
+    EXPECT_TRUE(OfKind(s_sim->Requests(), "set").empty());
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_RMONS_APPLY));
+}
+
 TEST_F(RMONEthernetStatisticsTest, Screens) {
     CheckScreens("ethernet_statistics", [] { return std::make_unique<CRMONEthernetStatistics>(); });
 }

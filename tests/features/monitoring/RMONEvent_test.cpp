@@ -227,6 +227,21 @@ TEST_F(RMONEventTest, ApplyChecksAndCreates) {
     EXPECT_EQ(Apply(drv, dlg, "11", "d", 4, "later"), std::vector<std::string>{kNoCommunity});
 }
 
+TEST_F(RMONEventTest, CellsThatDidNotReadAreEmpty) {
+    s_sim->Set(kEvent + ".3.1", "s", "4");                 // row 1's type as text
+    s_sim->Unset(kEvent + ".2.2");                         // row 2's description missing
+    s_sim->Set("1.3.6.1.2.1.16.9.1.1.5.1", "i", "12345");  // row 1's time sent as an integer
+    s_sim->Set(kEvent + ".4.1", "o", "1.3.6");             // row 1's community of the wrong type
+    CRMONEvent dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitIdle(dlg));
+    ASSERT_EQ(dlg.List()->GetItemCount(), 3);
+    EXPECT_EQ(Row(dlg, 0), (std::vector<std::string>{"1", "Rising alarm", "", "", "monitor", ""}));
+    EXPECT_EQ(Row(dlg, 1),
+              (std::vector<std::string>{"2", "", "Log", "", "monitor", CUtils::FormatUptime(42949672)}));
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
 TEST_F(RMONEventTest, Screens) {
     CheckScreens("event", [] { return std::make_unique<CRMONEvent>(); });
 }

@@ -104,6 +104,31 @@ TEST_F(RMONHistoryControlTest, DeleteAndAFailedCreation) {
     EXPECT_EQ(dlg.List()->GetItemCount(), 1);
 }
 
+TEST_F(RMONHistoryControlTest, CellsThatDidNotReadAreEmpty) {
+    s_sim->Unset(kHistory + ".4.1");                    // row 1's interval missing
+    s_sim->Set("1.3.6.1.2.1.16.2.1.1.4.2", "s", "zz");  // row 2's buckets granted of the wrong type
+    s_sim->Set(kHistory + ".3.2", "s", "50");           // row 2's buckets requested as text
+    s_sim->Set(kHistory + ".5.1", "i", "3");            // row 1's owner of the wrong type
+    CRMONHistoryControl dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitIdle(dlg));
+    ASSERT_EQ(dlg.List()->GetItemCount(), 2);
+    EXPECT_EQ(Row(dlg, 0), (std::vector<std::string>{"1", "1", "50", "50", "", ""}));
+    EXPECT_EQ(Row(dlg, 1), (std::vector<std::string>{"2", "2", "", "", "30", ""}));
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_RMONH_APPLY));
+
+    // A row whose status is missing is still the device's: shown, and its index not offered again.
+    s_sim->Unset(kHistory + ".6.2");
+    ASSERT_TRUE(drv.Click(IDC_RMONH_REFRESH));
+    ASSERT_TRUE(WaitIdle(dlg));
+    ASSERT_EQ(dlg.List()->GetItemCount(), 2);
+    EXPECT_EQ(Row(dlg, 1)[0], "2");
+    s_sim->ClearLog();
+    EXPECT_EQ(Apply(drv, dlg, "2", "3", "50", "1800"), std::vector<std::string>{"Index had already exits!"});
+    EXPECT_TRUE(OfKind(s_sim->Requests(), "set").empty());
+}
+
 TEST_F(RMONHistoryControlTest, Screens) {
     CheckScreens("history_control", [] { return std::make_unique<CRMONHistoryControl>(); });
 }

@@ -101,6 +101,18 @@ TEST_F(RmonAlarmTest, ListsValidAlarmsWithADeleteButtonEach) {
     EXPECT_EQ(dlg.List()->GetItemCount(), 0);
 }
 
+TEST_F(RmonAlarmTest, CellsThatDidNotReadAreEmpty) {
+    s_sim->Set(kAlarm + ".5.1", "s", "1000");  // the rising threshold as text
+    s_sim->Unset(kAlarm + ".4.1");             // the sample type missing
+    s_sim->Set(kAlarm + ".3.1", "i", "10");    // the variable of the wrong type
+    CRmonAlarm dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitIdle(dlg));
+    ASSERT_EQ(dlg.List()->GetItemCount(), 1);
+    EXPECT_EQ(Row(dlg, 0), (std::vector<std::string>{"1", "300", "", "", "", "100", "1", "2", "monitor"}));
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
 TEST_F(RmonAlarmTest, ApplyReadsTheEventsThenCreatesTheAlarmWithItsNormalisedVariable) {
     CRmonAlarm dlg;
     DialogDriver drv(dlg);

@@ -125,6 +125,19 @@ TEST_F(RmonControl, AShortReplyChangesNothing) {
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_RMONCTL_APPLY));
 }
 
+TEST_F(RmonControl, AValueOfTheWrongTypeIsNotReadNorWrittenBack) {
+    s_sim->Set(kL + ".49.7.0", "s", "8");
+    CRmonControlDlg dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(s_sim->WaitForRequests([](const auto& log) { return !log.empty(); }));
+    EXPECT_FALSE(WaitUntil([&] { return dlg.HasRead(); }, 500));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_RMONCTL_CTL_MAX_BUCKETS), "");
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_RMONCTL_APPLY));
+    s_sim->ClearLog();
+    dlg.DispatchCommand(IDC_RMONCTL_APPLY);
+    EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
+}
+
 TEST_F(RmonControl, OtherSnmpVersionsDoNothing) {
     test::UseSimV3(*s_sim, "1", "noauthuser", "1", "", "1", "");
     CRmonControlDlg dlg;

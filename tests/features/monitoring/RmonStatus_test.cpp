@@ -68,6 +68,21 @@ TEST_F(RmonStatusTest, AStateNotReadIsNeverWrittenBack) {
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_DISABLE), 1);
 }
 
+TEST_F(RmonStatusTest, AStateLeftOutOfTheReplyLeavesNeitherButtonFromTheLastRead) {
+    CRmonStatus dlg;
+    DialogDriver drv(dlg);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_ENABLE), 1);
+    s_sim->Omit(kState);
+    ASSERT_TRUE(drv.Click(IDC_RMONG_REFRESH));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the RMON state."});
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_ENABLE), 0);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_DISABLE), 0);
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_RMONG_APPLY));
+    s_sim->ClearLog();
+    drv.Click(IDC_RMONG_APPLY);
+    EXPECT_TRUE(OfKind(s_sim->Requests(), "set").empty());
+}
+
 TEST_F(RmonStatusTest, ARefusedWriteIsToldAndTheDeviceStateShown) {
     CRmonStatus dlg;
     DialogDriver drv(dlg);

@@ -198,6 +198,28 @@ TEST_F(StatisticRmon1, AClickedPortAboveTheInterfaceCountShowsPortOne) {
     EXPECT_EQ(dlg.CurrentPort(), 1);
 }
 
+TEST_F(StatisticRmon1, ACountOnlyAfterAWholeWalkAndNoCellOfAnotherRow) {
+    s_sim->Set(kE + ".2.12", "i", "5");  // entry 12's data source of the wrong type
+    s_sim->Unset(kE + ".2.13");          // entry 13's data source missing: not the next entry's
+    CStatisticRmon1 dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    EXPECT_EQ(drv.Row(IDC_RMON1_LIST, RowOf(dlg, "12")), (std::vector<std::string>{"12", ""}));
+    EXPECT_EQ(drv.Cell(IDC_RMON1_LIST, RowOf(dlg, "13"), 1), "");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_RMON1_COUNT), std::to_string(dlg.ListRows()));
+    EXPECT_TRUE(boxes.Texts().empty());
+
+    // A device that stops answering: what arrived stays listed, no count, the failure said once.
+    test::UseSimV1(*s_sim, "400");
+    s_sim->Silence(true);
+    ASSERT_TRUE(drv.Click(IDC_RMON1_REFRESH));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Walking(); }));
+    s_sim->Silence(false);
+    EXPECT_EQ(dlg.ListRows(), 0);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_RMON1_COUNT), "");
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{CStatisticRmon1::kTextReadFailed});
+}
+
 TEST_F(StatisticRmon1, RefreshDuringAWalkStartsNoSecondWalk) {
     s_sim->DelayMs(150);
     CStatisticRmon1 dlg;
@@ -245,7 +267,7 @@ TEST_F(StatisticRmon1, OtherSnmpVersionsSendNothing) {
     test::PumpEvents();
     EXPECT_TRUE(s_sim->Requests().empty());
     EXPECT_EQ(dlg.ListRows(), 0);
-    EXPECT_EQ(dlg.GetDlgItemText(IDC_RMON1_COUNT), "0");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_RMON1_COUNT), "");  // nothing read: no count
     EXPECT_EQ(dlg.GroupCount(), 0);
     {
         CStatisticRmonCnt view(&dlg, 1, 0);

@@ -210,6 +210,34 @@ TEST_F(Dot1xConfig, FailedReadsKeepApplyAwayAndFailedWritesAreReported) {
     s_sim->ErrorStatus(P + ".1.2.0", 0);
 }
 
+TEST_F(Dot1xConfig, AStateLeftOutOfTheReplyIsNotShownAsOffNorWritten) {
+    s_sim->Set(P + ".2.1.0", "i", "1");
+    s_sim->Omit(P + ".2.1.0");
+    C8021Config dlg;
+    DialogDriver drv(dlg);
+    Ready(dlg);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the 802.1X configuration."});
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_L1X_ENABLE), 2);
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_L1X_ENABLE));
+    for (int id : {IDC_L1X_KEY, IDC_L1X_TX_PERIOD, IDC_L1X_QUIET, IDC_L1X_REAUTH_PERIOD}) {
+        EXPECT_EQ(dlg.GetDlgItemText(id), "") << id;
+    }
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_L1X_REAUTH), "");
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_L1X_APPLY));
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_L1X_APPLY));
+    EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
+
+    // Read whole again: the box is the device's and can be changed.
+    s_sim->OmitNone();
+    const int reads = dlg.ReadsEnded();
+    ASSERT_TRUE(drv.Click(IDC_L1X_REFRESH));
+    Ready(dlg, reads + 1);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_L1X_ENABLE), 1);
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_L1X_ENABLE));
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_L1X_APPLY));
+}
+
 TEST_F(Dot1xConfig, Pictures) {
     const QFont normal = QApplication::font();
     const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/security";

@@ -138,6 +138,26 @@ TEST_F(ARPSpoofTest, ListsTheActiveGatewaysAndDeletesOne) {
     EXPECT_EQ(drv.Rows(IDC_ARPS_LIST), 1);
 }
 
+TEST_F(ARPSpoofTest, ACellThatDidNotReadIsEmptyAndACountOnlyFollowsAWholeRead) {
+    Gateway("10.0.0.2", "001122334455", "80000040", "1");
+    s_sim->Set(kTable + "2.10.0.0.2", "s", "x");  // the MAC of the wrong type
+    CARPSpoofSetting dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitRead(dlg));
+    ASSERT_EQ(drv.Rows(IDC_ARPS_LIST), 2);
+    EXPECT_EQ(drv.Row(IDC_ARPS_LIST, 0), (std::vector<std::string>{"1", "10.0.0.2", "", "1,26"}));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_ARPS_COUNT), "2");
+    // The walk fails at the second row: what arrived is listed, but no count, and Add waits.
+    Fail(kTable + "4.192.168.0.254", 5);
+    ASSERT_TRUE(drv.Click(IDC_ARPS_REFRESH));
+    ASSERT_TRUE(WaitRead(dlg));
+    EXPECT_EQ(drv.Rows(IDC_ARPS_LIST), 1);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_ARPS_COUNT), "");
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_ARPS_ADD));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the ARP spoofing prevention entries. "
+                                                      "Press Refresh to read them again."});
+}
+
 TEST_F(ARPSpoofTest, AddWritesTheRowInItsSequenceWithAFourOctetBitmap) {
     CARPSpoofSetting dlg;
     DialogDriver drv(dlg);

@@ -145,6 +145,16 @@ TEST_F(RelayGlobal, FailedReadsKeepApplyAwayAndRefusedWritesAreReported) {
     EXPECT_EQ(boxes.Texts()[0], "Failed to write the DHCP/BOOTP relay settings.");
 }
 
+TEST_F(RelayGlobal, AStateOfTheWrongTypeIsNoSelectionNotDisabled) {
+    s_sim->Set(R + ".1.1.0", "s", "1");  // the relay is on, answered as text
+    CDHCPBOOTPRelayGlobalDlg dlg;
+    DialogDriver drv(dlg);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_RLG_STATE), "");
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the DHCP/BOOTP relay settings."});
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_RLG_APPLY));
+    EXPECT_EQ(Apply(drv), std::vector<std::string>{});
+}
+
 TEST_F(RelayGlobal, Pictures) {
     const QFont normal = QApplication::font();
     const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/security";

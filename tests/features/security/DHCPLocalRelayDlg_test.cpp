@@ -111,6 +111,27 @@ TEST_F(LocalRelay, ShowsTheVlansAndWritesTheStates) {
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
+TEST_F(LocalRelay, StatesThatDidNotReadAreNeitherEnabledNorDisabled) {
+    s_sim->Set(kState, "s", "1");           // the global state as text
+    s_sim->Set(kRelay + ".2.1", "s", "1");  // VLAN 1's state as text
+    CDHCPLocalRelayDlg dlg;
+    DialogDriver drv(dlg);
+    Ready(dlg);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the DHCP local relay settings."});
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RLL_ENABLE), 2);
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_RLL_ENABLE));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_RLL_APPLY_STATE));
+    EXPECT_EQ(Rows(drv),
+              (std::vector<std::string>{"1 default ", "100 office Enabled", "200 voice Disabled"}));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_RLL_STATUS), "");
+    // Apply on VLAN 1 without a state chosen writes nothing.
+    EXPECT_EQ(Apply(dlg, drv, IDC_RLL_APPLY_VLAN), std::vector<std::string>{});
+    ASSERT_TRUE(drv.Select(IDC_RLL_VID, 1));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_RLL_STATUS), "Enabled");
+    ASSERT_TRUE(drv.Select(IDC_RLL_VID, 0));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_RLL_STATUS), "");
+}
+
 TEST_F(LocalRelay, RelayEntriesGoWithTheirOwnVlan) {
     // The relay table has VLAN 50, which the VLAN table lacks; the VLAN table has 30, which the relay
     // table lacks: side by side, the entries of the same position belong to different VLANs.

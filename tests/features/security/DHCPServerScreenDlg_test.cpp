@@ -267,12 +267,15 @@ TEST_F(DhcpScreening, RefusedWritesAreToldAndUndone) {
     s_sim->ErrorStatus(kBitmap, 5);
     boxes.Clear();
     EXPECT_EQ(ApplyPorts(dlg, drv, "1-4"), std::vector<std::string>{"1.0=x:0ffffff0"});
-    // The read-back is refused as well: the edit keeps the text of the last read.
+    // The read-back is refused as well: the edit shows no ports rather than the last read's.
     EXPECT_EQ(boxes.Texts(),
               (std::vector<std::string>{
                   "Failed to write the DHCP server trusted ports: the device did not accept them.",
                   "Failed to read the trusted ports."}));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_DHCPSCR_PORTS), "");
     s_sim->ErrorStatus(kBitmap, 0);
+    ASSERT_TRUE(drv.Click(IDC_DHCPSCR_REFRESH));
+    WaitRefresh(dlg, before + 4);
     EXPECT_EQ(dlg.GetDlgItemText(IDC_DHCPSCR_PORTS), "1-28");  // the device's value, read again
 }
 
@@ -295,6 +298,32 @@ TEST_F(DhcpScreening, FailedReadsKeepTheActionsThatNeedThemUnavailable) {
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{});
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_DHCPSCR_PORT_ADD));
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_DHCPSCR_SERVER_ADD));
+}
+
+TEST_F(DhcpScreening, TrustedPortsThatDidNotReadAreNotShown) {
+    CDHCPServerScreenDlg dlg;
+    DialogDriver drv(dlg);
+    WaitRefresh(dlg, 1);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_DHCPSCR_PORTS), "1-28");
+    // The bitmap as an integer, then left out of the reply: no ports shown, nothing written.
+    for (int round = 0; round < 2; ++round) {
+        if (round == 0) {
+            s_sim->Set(kBitmap, "i", "0");
+        } else {
+            s_sim->Set(kBitmap, "x", "00000000");
+            s_sim->Omit(kBitmap);
+        }
+        boxes.Clear();
+        ASSERT_TRUE(drv.Click(IDC_DHCPSCR_REFRESH));
+        WaitRefresh(dlg, 2 + round);
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the trusted ports."}) << round;
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_DHCPSCR_PORTS), "") << round;
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_DHCPSCR_PORT_ADD)) << round;
+        s_sim->ClearLog();
+        ASSERT_TRUE(drv.Type(IDC_DHCPSCR_PORTS, "1-4"));
+        ASSERT_TRUE(drv.Click(IDC_DHCPSCR_PORT_ADD));
+        EXPECT_TRUE(test::Sets(s_sim->Requests()).empty()) << round;
+    }
 }
 
 void Pictures(const char* ports) {

@@ -189,6 +189,23 @@ TEST_F(Dot1xPorts, RowsAreKeyedByTheirPort) {
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
+TEST_F(Dot1xPorts, ValuesOfTheWrongTypeOrMissingAreEmptyCells) {
+    s_sim->Set(kTable + ".2.5", "s", "1");  // port 5's control as text
+    s_sim->Set(kTable + ".3.5", "s", "1");  // port 5's status as text
+    s_sim->Unset(kTable + ".2.7");          // port 7's control missing: not port 8's
+    s_sim->Set(kTable + ".2.8", "i", "1");
+    Dot1xPortConfig dlg;
+    DialogDriver drv(dlg);
+    Ready(dlg);
+    ASSERT_EQ(drv.Rows(IDC_L1XP_LIST), 28);
+    EXPECT_EQ(drv.Cell(IDC_L1XP_LIST, 4, 1), "");
+    EXPECT_EQ(drv.Cell(IDC_L1XP_LIST, 4, 2), "");
+    EXPECT_EQ(drv.Cell(IDC_L1XP_LIST, 6, 2), "");
+    EXPECT_EQ(dlg.PortControls()[4], 0);
+    EXPECT_EQ(dlg.PortControls()[6], 0);
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
 TEST_F(Dot1xPorts, FailedReadsAndWritesAreReported) {
     s_sim->ErrorStatus(kTable + ".3", 5);
     Dot1xPortConfig dlg;

@@ -85,6 +85,17 @@ TEST_F(IMPBSmartBindingTest, ListsTheBindingsInColumnOrderOneFourTwoThreeFive) {
                                         kBranch + "2.1.3=n:", kBranch + "2.1.5=n:"}));
 }
 
+TEST_F(IMPBSmartBindingTest, AStateOfTheWrongTypeIsNeitherBoundNorNotBound) {
+    // The first binding's state (not bound) answered as text.
+    s_sim->Set(kBranch + "2.1.5.0.17.34.51.68.85.5.4.192.168.1.1", "s", "2");
+    CIMPBSmartBinding dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitRead(dlg));
+    ASSERT_EQ(drv.Rows(IDC_IMPBB_LIST), 2);
+    EXPECT_EQ(drv.Cell(IDC_IMPBB_LIST, 0, 4), "");
+    EXPECT_EQ(drv.Cell(IDC_IMPBB_LIST, 1, 4), "Bound");
+}
+
 TEST_F(IMPBSmartBindingTest, RowsGivenMalformedShowWhatIsValidAndAreNotBound) {
     // A MAC of five octets, and an instance too short for its address part; a 17-octet address value.
     AddBinding("0.1.2.3.4.9.3.4.10", "0001020304", 3, "0a000001", 2);

@@ -106,4 +106,20 @@ TEST_F(IMPBWhiteListTest, AFailedReadSaysSoAndLeavesRefresh) {
     EXPECT_EQ(drv.Rows(IDC_IMPBW_LIST), 0);
 }
 
+TEST_F(IMPBWhiteListTest, ACountOnlyAfterAWholeRead) {
+    CIMPBWhiteList dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitRead(dlg));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IMPBW_COUNT), std::to_string(drv.Rows(IDC_IMPBW_LIST)));
+    // The device stops answering: no count, neither "0" nor the last read's.
+    test::UseSimV1(*s_sim, "400");
+    s_sim->Silence(true);
+    ASSERT_TRUE(drv.Click(IDC_IMPBW_REFRESH));
+    ASSERT_TRUE(WaitRead(dlg));
+    s_sim->Silence(false);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the white list."});
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_IMPBW_COUNT), "");
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IMPBW_REFRESH));
+}
+
 }  // namespace

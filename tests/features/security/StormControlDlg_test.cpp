@@ -194,6 +194,37 @@ TEST_F(StormControl, AFailedReadKeepsApplyUnavailable) {
     EXPECT_EQ(dlg.GetDlgItemText(IDC_STORM_TYPE), "Multicast & Broadcast");
 }
 
+TEST_F(StormControl, ASettingLeftOutOrOfTheWrongTypeShowsNoValue) {
+    SetDevice("1", "3", "640");
+    s_sim->Omit(kStorm + ".1.0");
+    CStormControlDlg dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitUntil([&] { return dlg.ReadsEnded() >= 1; }));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the storm control settings."});
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_STORM_ENABLE), 2);
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_STORM_ENABLE));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_STORM_TYPE), "");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_STORM_N), "");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_STORM_KBPS), "");
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_STORM_APPLY));
+
+    // The threshold as text: no value either, and the earlier read is not kept on show.
+    s_sim->OmitNone();
+    ASSERT_TRUE(drv.Click(IDC_STORM_REFRESH));
+    ASSERT_TRUE(WaitUntil([&] { return dlg.ReadsEnded() >= 2; }));
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_STORM_ENABLE), 1);
+    s_sim->Set(kStorm + ".3.0", "s", "640");
+    boxes.Clear();
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_STORM_REFRESH));
+    ASSERT_TRUE(WaitUntil([&] { return dlg.ReadsEnded() >= 3; }));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the storm control settings."});
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_STORM_ENABLE), 2);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_STORM_N), "");
+    drv.PressEnter();
+    EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
+}
+
 TEST_F(StormControl, ARefusedWriteIsToldAndTheDeviceValuesShown) {
     SetDevice("1", "1", "64");
     CStormControlDlg dlg;

@@ -65,7 +65,7 @@ protected:
     std::string Checked(DialogDriver& drv, int ports) {
         std::string text;
         for (int p = 1; p <= ports; ++p) {
-            if (Box(drv, p)->isChecked()) {
+            if (Box(drv, p)->checkState() == Qt::Checked) {
                 text += (text.empty() ? "" : ",") + std::to_string(p);
             }
         }
@@ -192,6 +192,41 @@ TEST_F(TrafficSeg, SetsAreKeptByPortNumber) {
     ASSERT_TRUE(drv.Click(IDC_TSEG_SELECT_ALL));
     EXPECT_EQ(ClickAndWait(dlg, drv, IDC_TSEG_APPLY_PORTS), std::vector<std::string>{});
     EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST_F(TrafficSeg, ASetMissingOrOfTheWrongTypeIsNotReadAndLendsNoPortAnother) {
+    s_sim->Set(kState, "i", "1");
+    s_sim->Unset(kTable + ".2.1");          // port 1's set missing
+    s_sim->Set(kTable + ".2.3", "i", "5");  // port 3's set of the wrong type
+    s_sim->Set(kTable + ".2.4", "x", "0080000000000000");
+    CTrafficSegDlg dlg;
+    DialogDriver drv(dlg);
+    WaitRefresh(dlg, 1);
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Failed to read the forwarding ports of ports 1 and 3."});
+    ASSERT_EQ(drv.Rows(IDC_TSEG_LIST), 28);
+    EXPECT_EQ(drv.Row(IDC_TSEG_LIST, 0), (std::vector<std::string>{"1", ""}));
+    EXPECT_EQ(drv.Row(IDC_TSEG_LIST, 1), (std::vector<std::string>{"2", "1,3-28"}));
+    EXPECT_EQ(drv.Row(IDC_TSEG_LIST, 2), (std::vector<std::string>{"3", ""}));
+    EXPECT_EQ(drv.Row(IDC_TSEG_LIST, 3), (std::vector<std::string>{"4", "9"}));
+    EXPECT_EQ(dlg.ForwardPorts(1), std::nullopt);
+    EXPECT_EQ(dlg.ForwardPorts(3), std::nullopt);
+    // Port 1's boxes are in neither state and cannot be changed; nothing of it is written.
+    for (int p = 1; p <= 28; ++p) {
+        EXPECT_EQ(Box(drv, p)->checkState(), Qt::PartiallyChecked) << p;
+        EXPECT_FALSE(Box(drv, p)->isEnabled()) << p;
+    }
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_TSEG_APPLY_PORTS));
+    ASSERT_TRUE(drv.Click(IDC_TSEG_SELECT_ALL));
+    EXPECT_EQ(Box(drv, 2)->checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(ClickAndWait(dlg, drv, IDC_TSEG_APPLY_PORTS), std::vector<std::string>{});
+    // Ports 2 and 4 show their own sets.
+    ASSERT_TRUE(drv.Select(IDC_TSEG_FROM_PORT, 1));
+    EXPECT_EQ(Checked(drv, 28), "1,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28");
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_TSEG_APPLY_PORTS));
+    ASSERT_TRUE(drv.Select(IDC_TSEG_FROM_PORT, 3));
+    EXPECT_EQ(Checked(drv, 28), "9");
+    EXPECT_EQ(Disabled(drv, 28), 4);
 }
 
 TEST_F(TrafficSeg, ShortAndLongBitmapsAreReadByTheirLength) {

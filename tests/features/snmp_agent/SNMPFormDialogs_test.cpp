@@ -83,6 +83,28 @@ TEST_F(GlobalState, AFailedReadKeepsApplyFromSwitchingTheAgentOff) {
     EXPECT_EQ(s_sim->Get(kB + ".1.0"), "1");
 }
 
+TEST_F(GlobalState, AStateOfTheWrongTypeOrLeftOutIsNeitherOnNorOff) {
+    for (int round = 0; round < 2; ++round) {
+        if (round == 0) {
+            s_sim->Set(kB + ".1.0", "s", "1");
+        } else {
+            s_sim->Set(kB + ".1.0", "i", "1");
+            s_sim->Omit(kB + ".1.0");
+        }
+        CSNMPGlobal dlg;
+        DialogDriver drv(dlg);
+        WaitRead(dlg, 1);
+        EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_SNMPG_ENABLE), 2) << round;
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SNMPG_ENABLE)) << round;
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_SNMPG_READ_STATUS), CSNMPGlobal::kTextReadFailed) << round;
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SNMPG_APPLY)) << round;
+        s_sim->ClearLog();
+        dlg.OnApply();
+        EXPECT_TRUE(Log().empty()) << round;
+    }
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
 TEST_F(GlobalState, ARefusedWriteIsToldAndTheStateReadAgain) {
     CSNMPGlobal dlg;
     DialogDriver drv(dlg);
@@ -165,6 +187,51 @@ TEST_F(TrapSettings, ARefusedWriteIsToldAndTheSwitchesReadAgain) {
     s_sim->ErrorStatus(kB + ".8.1.0", 0);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{CSNMPTrapSetting::kTextWriteFailed});
     EXPECT_EQ(Log(), (std::vector<std::string>{"set .8.1.0=i:2", kGetTraps}));
+}
+
+TEST_F(TrapSettings, ASwitchMissingOrOfTheWrongTypeIsInNeitherStateAndNeverWritten) {
+    g_strDeviceName = "KSX-4200-28Z1";
+    // Authentication is on but left out of the reply; link is on but answered as text.
+    s_sim->Omit(kB + ".8.1.0");
+    s_sim->Set(kB + ".8.3.0", "s", "1");
+    CSNMPTrapSetting dlg;
+    DialogDriver drv(dlg);
+    EXPECT_EQ(Log(), std::vector<std::string>{kGetTraps});
+    for (int id : {IDC_TRAP_AUTH, IDC_TRAP_LINK}) {
+        EXPECT_EQ(dlg.IsDlgButtonChecked(id), 2) << id;
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(id)) << id;
+    }
+    // The others keep their own values: a missing binding moves nothing.
+    const std::vector<std::pair<int, int>> shown = {
+        {IDC_TRAP_BOOTUP, 1}, {IDC_TRAP_RSTP, 0}, {IDC_TRAP_FIRMWARE, 1}, {IDC_TRAP_LOOPBACK, 0}};
+    for (const auto& [id, checked] : shown) {
+        EXPECT_EQ(dlg.IsDlgButtonChecked(id), checked) << id;
+        EXPECT_TRUE(dlg.IsDlgItemEnabled(id)) << id;
+    }
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_TRAP_READ_STATUS), CSNMPTrapSetting::kTextSomeUnread);
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_TRAP_APPLY));
+    s_sim->OmitNone();
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Check(IDC_TRAP_RSTP, true));
+    ASSERT_TRUE(drv.Click(IDC_TRAP_APPLY));
+    EXPECT_EQ(Log(), std::vector<std::string>{"set .8.4.0=i:1"});
+    EXPECT_EQ(s_sim->Get(kB + ".8.1.0"), "1");
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST_F(TrapSettings, ADeadDeviceLeavesEveryBoxInNeitherState) {
+    g_strDeviceName = "KSX-4200-28Z1";
+    ShortTimeout();
+    s_sim->Silence(true);
+    CSNMPTrapSetting dlg;
+    DialogDriver drv(dlg);
+    s_sim->Silence(false);
+    for (int id : {IDC_TRAP_AUTH, IDC_TRAP_BOOTUP, IDC_TRAP_LINK, IDC_TRAP_RSTP, IDC_TRAP_FIRMWARE,
+                   IDC_TRAP_LOOPBACK}) {
+        EXPECT_EQ(dlg.IsDlgButtonChecked(id), 2) << id;
+    }
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_TRAP_READ_STATUS), CSNMPTrapSetting::kTextReadFailed);
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 class PoeTrapSettings : public test::SharedSimTest {
