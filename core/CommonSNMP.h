@@ -70,6 +70,9 @@ public:
     void SetDone();
     // Refuses further walk steps, cancels the step in flight and waits for the walk to end.
     void Close();
+    // Any thread: the request in flight (a Send of another thread included) returns EC_CANCELLED at
+    // once; so does a later Send of the same PDU. A PDU built afterwards (Open) goes out as usual.
+    void Cancel() { CancelStep(); }
     // A window that owns the session closes it when it ends.
     void CloseForOwner() override { Close(); }
 

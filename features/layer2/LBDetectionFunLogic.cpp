@@ -190,18 +190,30 @@ CLBDetectionFunLogic::WriteResult CLBDetectionFunLogic::SetGlobalSettings(const 
 bool CLBDetectionFunLogic::SetPortStates(int from, int to, const std::string& state) {
     bool written = true;
     for (int port = from; port <= to && written; ++port) {
-        written = m_cSetSNMP.Open(CCommonSNMP::REQUEST_SET);
-        if (written) {
-            m_cSetSNMP.AddVarBind(kPortState + "." + std::to_string(port), 1, state.c_str());
-            written = ksx::SendAccepted(m_cSetSNMP, 2000);
-        }
+        written = SetPortState(port, state);
     }
-    Notify(LBD_PORT_WRITE_DONE, ksx::RecordParam("PortStateWriteMIBFinished"));
+    PortWritesDone();
     return written;
+}
+
+bool CLBDetectionFunLogic::SetPortState(int port, const std::string& state) {
+    if (!m_cSetSNMP.Open(CCommonSNMP::REQUEST_SET)) {
+        return false;
+    }
+    m_cSetSNMP.AddVarBind(kPortState + "." + std::to_string(port), 1, state.c_str());
+    return ksx::SendAccepted(m_cSetSNMP, 2000);
+}
+
+void CLBDetectionFunLogic::PortWritesDone() {
+    Notify(LBD_PORT_WRITE_DONE, ksx::RecordParam("PortStateWriteMIBFinished"));
 }
 
 CLBDetectionFunLogic::StpConflict CLBDetectionFunLogic::CheckStpConflict(int port) {
     CCommonSNMP session;
+    return CheckStpConflict(session, port);
+}
+
+CLBDetectionFunLogic::StpConflict CLBDetectionFunLogic::CheckStpConflict(CCommonSNMP& session, int port) {
     if (!session.Open(CCommonSNMP::REQUEST_GET)) {
         return StpConflict::kReadFailed;
     }

@@ -72,10 +72,19 @@ public:
     // One request per port from `from` to `to`; stops at the first the device does not accept and returns
     // false. LBD_PORT_WRITE_DONE to the owner in either case.
     bool SetPortStates(int from, int to, const std::string& state);
+    // The request of one port of that loop; true when the device accepted it. Any thread, while nothing
+    // else writes through this logic.
+    bool SetPortState(int port, const std::string& state);
+    // Owner's thread: LBD_PORT_WRITE_DONE to the owner, as SetPortStates sends it after its last port.
+    void PortWritesDone();
+    // Any thread: the write in flight returns at once, as not accepted.
+    void CancelWrite() { m_cSetSNMP.Cancel(); }
 
     enum class StpConflict { kNone, kConflict, kReadFailed };
     // Whether spanning tree runs on the port while it is on for the device (one read of both states).
     static StpConflict CheckStpConflict(int port);
+    // The same read through the caller's session (which another thread may cancel).
+    static StpConflict CheckStpConflict(CCommonSNMP& session, int port);
 
     // "10,20" for a port looping in VLANs 10 and 20; "" for none or a port above kVlanLoopPorts.
     std::string VlanLoopText(int port) const;

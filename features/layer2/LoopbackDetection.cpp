@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "controls/ListCtrl.h"
 #include "controls/PortRange.h"
@@ -246,31 +248,78 @@ void CLoopbackDetection::OnApplyGlobal() {
 }
 
 void CLoopbackDetection::OnApplyPorts() {
+    if (m_run.Running()) {
+        return;
+    }
     EnableDlgItem(IDC_LBD_APPLY_PORTS, false);
     const int from = text::LeadingInt(GetDlgItemText(IDC_LBD_FROM_PORT));
     const int to = text::LeadingInt(GetDlgItemText(IDC_LBD_TO_PORT));
     const std::string state = Item<QComboBox>(IDC_LBD_PORT_STATE)->currentIndex() == 1 ? "1" : "2";
-    if (state == "1") {
-        const std::vector<int> trunks = m_logic.TrunkPortsSnapshot();
-        for (int port = from; port <= to; ++port) {
-            if (!CheckStpConflict(port)) {
-                EnablePortControls();
-                EnableDlgItem(IDC_LBD_REFRESH, true);
-                return;
+    // Off the window's thread: enabling checks every port first (spanning tree read, trunk), then one
+    // request per port; the first refusal or refused write ends the run.
+    const int count = std::max(to - from + 1, 0);
+    const int checks = state == "1" ? count : 0;
+    const std::vector<int> trunks = m_logic.TrunkPortsSnapshot();
+    auto checkSession = std::make_shared<CCommonSNMP>();
+    auto refused = std::make_shared<int>(0);  // 1 a spanning tree refusal, 2 a trunk port
+    m_run.Runner().SetCancel([this, checkSession] {
+        checkSession->Cancel();
+        m_logic.CancelWrite();
+    });
+    auto step = [this, from, checks, state, trunks, checkSession, refused](int i) -> StepOutcome {
+        if (i < checks) {
+            const int port = from + i;
+            const CLBDetectionFunLogic::StpConflict conflict =
+                CLBDetectionFunLogic::CheckStpConflict(*checkSession, port);
+            if (conflict != CLBDetectionFunLogic::StpConflict::kNone) {
+                if (m_run.Runner().Stopping()) {
+                    return StepOutcome::Failed("");
+                }
+                *refused = 1;
+                return StepOutcome::Failed(
+                    conflict == CLBDetectionFunLogic::StpConflict::kConflict
+                        ? Format("LBD port %d can not both support Spanning Tree and LBD-enabled mode.", port)
+                        : Format("Failed to read the spanning tree state of port %d.", port));
             }
             if (port >= 1 && static_cast<size_t>(port) <= trunks.size() &&
                 trunks[static_cast<size_t>(port - 1)] != 0) {
-                AfxMessageBox(Format("LA %d port can not support in LBD-enabled mode", port));
-                EnablePortControls();
-                EnableDlgItem(IDC_LBD_REFRESH, true);
-                OnRefresh();
-                return;
+                *refused = 2;
+                return StepOutcome::Failed(Format("LA %d port can not support in LBD-enabled mode", port));
             }
+            return StepOutcome::Done();
         }
-    }
-    if (!m_logic.SetPortStates(from, to, state)) {
-        AfxMessageBox("Failed to write the loopback detection state of the ports.");
-    }
+        return m_logic.SetPortState(from + i - checks, state)
+                   ? StepOutcome::Done()
+                   : StepOutcome::Failed("Failed to write the loopback detection state of the ports.");
+    };
+    auto text = [from, checks](int i, int n) {
+        return i < checks ? QString("Checking port %1 (%2 of %3)...").arg(from + i).arg(i + 1).arg(checks)
+                          : CStepRun::PortText(from, i - checks, n - checks);
+    };
+    m_run.Start(checks + count, step, text, [this, from, to, checks, refused](const StepsEnd& end) {
+        if (end.stopped) {
+            // Closed during the run: the dialog is ending.
+            if (end.done > checks || checks == 0) {
+                AfxMessageBox(StoppedPortsText(from, to, end.done - checks));
+            } else if (to >= from) {
+                AfxMessageBox("Stopped: no port was written.");
+            }
+            return;
+        }
+        if (end.failed && *refused != 0) {
+            AfxMessageBox(end.failure);
+            EnablePortControls();
+            EnableDlgItem(IDC_LBD_REFRESH, true);
+            if (*refused == 2) {
+                OnRefresh();
+            }
+            return;
+        }
+        m_logic.PortWritesDone();
+        if (end.failed) {
+            AfxMessageBox(end.failure);
+        }
+    });
 }
 
 bool CLoopbackDetection::CheckStpConflict(int port) {

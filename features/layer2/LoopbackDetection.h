@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "controls/StepRun.h"
 #include "features/layer2/LBDetectionFunLogic.h"
 #include "platform/ui/Dialog.h"
 
@@ -23,6 +24,8 @@ public:
     bool CheckStpConflict(int port);
 
     CLBDetectionFunLogic& Logic() { return m_logic; }
+    // The port checks and writes under way (for their progress line).
+    const CStepRun& Run() const { return m_run; }
     // The delay of the refresh a global write started; 0 when none is pending.
     int RefreshTimerMs() const { return m_nRefreshTimerMs; }
     int DestroyWindow() override;
@@ -56,4 +59,5 @@ private:
     bool m_bGlobalRead = false;  // the global read of this refresh arrived
     std::string m_strVlanList;   // the VLAN list of the last global read
     int m_nRefreshTimerMs = 0;
+    CStepRun m_run{*this};  // the port checks and writes, off the window's thread
 };

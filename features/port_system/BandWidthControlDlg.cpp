@@ -4,10 +4,12 @@
 #include <QApplication>
 #include <QRegularExpressionValidator>
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "controls/ListCtrlEx.h"
+#include "core/TextNumbers.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -150,19 +152,43 @@ void CBandWidthControlDlg::OnApply() {
         EnableDlgItem(IDC_BW_APPLY, true);
         return;
     }
-    std::vector<int> failed;
-    m_logic.WriteRates(from, to, rate, type, &failed);  // reloads the table when done
+    // One set per port, in order, off the window's thread; a refused port does not stop the others.
+    const int first = text::LeadingInt(from);
+    const int last = text::LeadingInt(to);
+    auto failed = std::make_shared<std::vector<int>>();
+    EnableDlgItem(IDC_BW_REFRESH, false);
+    m_run.Runner().SetCancel([this] { m_logic.CancelWrite(); });
+    m_run.Start(
+        std::max(last - first + 1, 0),
+        [this, first, rate, type, failed](int i) {
+            if (!m_logic.WriteRate(first + i, rate, type)) {
+                if (m_run.Runner().Stopping()) {
+                    return StepOutcome::Failed("");
+                }
+                failed->push_back(first + i);
+            }
+            return StepOutcome::Done();
+        },
+        [first](int i, int n) { return CStepRun::PortText(first, i, n); },
+        [this, first, last, failed](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the write: the dialog is ending.
+                AfxMessageBox(StoppedPortsText(first, last, end.done), MB_OK);
+                return;
+            }
+            m_logic.WriteFinished();  // reloads the table
+            if (!failed->empty()) {
+                std::string ports;
+                for (int p : *failed) {
+                    ports += (ports.empty() ? "" : ",") + std::to_string(p);
+                }
+                AfxMessageBox(std::string("The device did not accept the rate of ") +
+                                  (failed->size() == 1 ? "port " : "ports ") + ports +
+                                  "; the settings it holds are shown.",
+                              MB_OK);
+            }
+        });
     ResetForm();
-    if (!failed.empty()) {
-        std::string ports;
-        for (int p : failed) {
-            ports += (ports.empty() ? "" : ",") + std::to_string(p);
-        }
-        AfxMessageBox(std::string("The device did not accept the rate of ") +
-                          (failed.size() == 1 ? "port " : "ports ") + ports +
-                          "; the settings it holds are shown.",
-                      MB_OK);
-    }
 }
 
 void CBandWidthControlDlg::ResetForm() {

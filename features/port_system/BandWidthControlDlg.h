@@ -2,6 +2,7 @@
 // a range of ports. Ports in an aggregated link are refused.
 #pragma once
 #include "controls/PortRange.h"
+#include "controls/StepRun.h"
 #include "features/port_system/BandWidthControlFunLogic.h"
 #include "platform/ui/Dialog.h"
 
@@ -13,6 +14,8 @@ public:
     ~CBandWidthControlDlg() override;
 
     CBandWidthControlFunLogic& Logic() { return m_logic; }
+    // The range write under way (for its progress line).
+    const CStepRun& Run() const { return m_run; }
 
 protected:
     void CreateControls() override;
@@ -29,4 +32,5 @@ private:
     CPortRange m_range;
     CListCtrlEx* m_list = nullptr;
     bool m_readFailSaid = false;  // a failed read was said since the last Refresh
+    CStepRun m_run{*this};        // the range write, off the window's thread
 };

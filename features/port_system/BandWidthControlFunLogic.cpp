@@ -84,26 +84,37 @@ int CBandWidthControlFunLogic::WriteRates(const std::string& from, const std::st
     const int last = ksx::text::LeadingInt(to);
     int failed = 0;
     for (int p = first; p <= last; ++p) {
-        const std::string index = "." + std::to_string(p);
-        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-        if (type == BW_TYPE_RX || type == BW_TYPE_BOTH) {
-            m_cCommonSNMP.AddVarBind(kRxRateColumn + index, 1, rate.c_str());
-        }
-        if (type == BW_TYPE_TX || type == BW_TYPE_BOTH) {
-            m_cCommonSNMP.AddVarBind(kTxRateColumn + index, 1, rate.c_str());
-        }
-        const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMP);
-        if (!reply.Accepted()) {
-            TRACE("rate write of port %d failed: status %d, error status %d", p, reply.status,
-                  reply.ErrorStatus());
+        if (!WriteRate(p, rate, type)) {
             ++failed;
             if (failedPorts != nullptr) {
                 failedPorts->push_back(p);
             }
         }
     }
-    Notify(BW_RESULT_WRITE_FINISHED, ksx::RecordParam("WriteFinished"));
+    WriteFinished();
     return failed;
+}
+
+bool CBandWidthControlFunLogic::WriteRate(int p, const std::string& rate, int type) {
+    const std::string index = "." + std::to_string(p);
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+    if (type == BW_TYPE_RX || type == BW_TYPE_BOTH) {
+        m_cCommonSNMP.AddVarBind(kRxRateColumn + index, 1, rate.c_str());
+    }
+    if (type == BW_TYPE_TX || type == BW_TYPE_BOTH) {
+        m_cCommonSNMP.AddVarBind(kTxRateColumn + index, 1, rate.c_str());
+    }
+    const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMP);
+    if (!reply.Accepted()) {
+        TRACE("rate write of port %d failed: status %d, error status %d", p, reply.status,
+              reply.ErrorStatus());
+        return false;
+    }
+    return true;
+}
+
+void CBandWidthControlFunLogic::WriteFinished() {
+    Notify(BW_RESULT_WRITE_FINISHED, ksx::RecordParam("WriteFinished"));
 }
 
 int CBandWidthControlFunLogic::IsValidRate(const std::string& text) {

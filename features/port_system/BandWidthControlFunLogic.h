@@ -55,6 +55,13 @@ public:
     // reply with an error status); their numbers go to `failedPorts` when given.
     int WriteRates(const std::string& from, const std::string& to, const std::string& rate, int type,
                    std::vector<int>* failedPorts = nullptr);
+    // The set of one port of that loop; true when the device accepted it. Any thread, while nothing
+    // else writes through this logic.
+    bool WriteRate(int port, const std::string& rate, int type);
+    // Owner's thread: tells the owner the writes are over, as WriteRates does after its last port.
+    void WriteFinished();
+    // Any thread: the write in flight returns at once, as not accepted.
+    void CancelWrite() { m_cCommonSNMP.Cancel(); }
     // 1 when the text is not empty and its value lies within 64..1024000.
     static int IsValidRate(const std::string& text);
 

@@ -23,7 +23,6 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/Text.h"
-#include "platform/ui/WaitCursor.h"
 #include "res/ids_poe_syslog.h"
 
 using namespace ksx;
@@ -356,41 +355,78 @@ void CPOEConfigDlg::OnApply() {
 }
 
 void CPOEConfigDlg::ApplyPortRange() {
-    CWaitCursor wait;
+    if (m_run.Running()) {
+        return;
+    }
     const int from = text::LeadingInt(ui::ToStd(m_cbFromPort->currentText()));
     const int to = text::LeadingInt(ui::ToStd(m_cbToPort->currentText()));
+    // The controls are read here, once; the writes go out off the window's thread.
+    std::vector<std::vector<PortBinding>> ports;
     for (int port = from; port <= to; ++port) {
-        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-        if (AddPortVarBinds(port) != 0) {
+        std::vector<PortBinding> bindings;
+        if (AddPortVarBinds(port, bindings) != 0) {
             break;
         }
-        const SnmpReply reply = GetNextRequest(m_cCommonSNMPSet, kSetTimeoutMs.Get());
+        ports.push_back(std::move(bindings));
+    }
+    if (ports.empty()) {
+        ReadPoePorts();
+        return;
+    }
+    const int timeout = kSetTimeoutMs.Get();
+    const int pause = kPortPauseMs.Get();
+    EnableButtons(false);
+    m_run.Runner().SetCancel([this] { m_cCommonSNMPSet.Cancel(); });
+    auto writePort = [this, ports, from, to, timeout, pause](int i) -> StepOutcome {
+        const int port = from + i;
+        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+        for (const PortBinding& b : ports[static_cast<size_t>(i)]) {
+            m_cCommonSNMPSet.AddVarBind(b.oid, b.type, b.value.c_str());
+        }
+        const SnmpReply reply = GetNextRequest(m_cCommonSNMPSet, timeout);
+        if (!reply.Accepted() && m_run.Runner().Stopping()) {
+            return StepOutcome::Failed("");
+        }
         const std::string unwritten =
             port == to ? std::to_string(port) : std::to_string(port) + "-" + std::to_string(to);
         if (reply.status == -1) {
-            // The device does not answer: each further port would freeze the dialog just as long.
-            AfxMessageBox(
-                "The device did not answer. PoE settings were not written to port " + unwritten + ".",
-                MB_OK | MB_ICONWARNING);
-            break;
+            // The device does not answer: each further port would take just as long.
+            return StepOutcome::Failed("The device did not answer. PoE settings were not written to port " +
+                                       unwritten + ".");
         }
         if (!reply.Accepted()) {
             // Refused: the first port not written ends the range, and the device's settings are shown.
-            AfxMessageBox("The device did not accept the PoE settings. They were not written to port " +
-                              unwritten + ".",
-                          MB_OK | MB_ICONWARNING);
-            break;
+            return StepOutcome::Failed(
+                "The device did not accept the PoE settings. They were not written to port " + unwritten +
+                ".");
         }
-        if (kPortPauseMs.Get() > 0 && port < to) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(kPortPauseMs.Get()));
+        if (pause > 0 && port < to) {
+            m_run.Runner().Pause(static_cast<unsigned>(pause));
         }
-    }
-    ReadPoePorts();
+        return StepOutcome::Done();
+    };
+    m_run.Start(
+        static_cast<int>(ports.size()), writePort,
+        [from](int i, int n) { return CStepRun::PortText(from, i, n); },
+        [this, from, to](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the write: the dialog is ending.
+                AfxMessageBox(StoppedPortsText(from, to, end.done), MB_OK);
+                return;
+            }
+            if (end.failed) {
+                AfxMessageBox(end.failure, MB_OK | MB_ICONWARNING);
+            }
+            ReadPoePorts();
+        });
 }
 
-int CPOEConfigDlg::AddPortVarBinds(int port) {
-    CCommonSNMP& s = m_cCommonSNMPSet;
-    s.AddVarBind(PortColumnOid(3, port), 1, m_cbState->currentIndex() == 0 ? "1" : "2");
+int CPOEConfigDlg::AddPortVarBinds(int port, std::vector<PortBinding>& out) {
+    out.clear();
+    auto add = [&out](const std::string& oid, int type, const std::string& value) {
+        out.push_back(PortBinding{oid, type, value});
+    };
+    add(PortColumnOid(3, port), 1, m_cbState->currentIndex() == 0 ? "1" : "2");
 
     std::string range = "0";
     if (m_cbTimeRange->currentIndex() > 0) {
@@ -401,23 +437,23 @@ int CPOEConfigDlg::AddPortVarBinds(int port) {
             }
         }
     }
-    s.AddVarBind(PortColumnOid(4, port), 1, range.c_str());
+    add(PortColumnOid(4, port), 1, range.c_str());
 
     const int priority = m_cbPriority->currentIndex();
-    s.AddVarBind(PortColumnOid(5, port), 1, priority == 0 ? "1" : priority == 2 ? "3" : "2");
+    add(PortColumnOid(5, port), 1, priority == 0 ? "1" : priority == 2 ? "3" : "2");
 
     if (!m_CtrlUserdefe->isChecked()) {
         TRACE("\nm_CtrlUserdefe.GetCheck() == 0m_CtrlUserdefe.GetCheck() == 0\n");
-        s.AddVarBind(PortColumnOid(7, port), 1, "2");
+        add(PortColumnOid(7, port), 1, "2");
         m_cbPowerLimit->setEnabled(true);
         const int limitClass = m_cbPowerLimit->currentIndex();
         const std::string value = std::to_string(limitClass >= 0 && limitClass <= 4 ? limitClass + 1 : 1);
-        s.AddVarBind(PortColumnOid(6, port), 1, value.c_str());
+        add(PortColumnOid(6, port), 1, value.c_str());
         return 0;
     }
 
     TRACE("\nm_CtrlUserdefe.GetCheck() == 1,m_CtrlUserdefe.GetCheck() == 1\n");
-    s.AddVarBind(PortColumnOid(7, port), 1, "1");
+    add(PortColumnOid(7, port), 1, "1");
     m_cbPowerLimit->setEnabled(false);
     // The whole text must be the number: "15.4W" would reach the device as typed.
     const std::string limit = text::Trimmed(ui::ToStd(m_editLimit->text()));
@@ -432,6 +468,6 @@ int CPOEConfigDlg::AddPortVarBinds(int port) {
         AfxMessageBox(kTextLimitStep, MB_OK);
         return 1;
     }
-    s.AddVarBind(PortColumnOid(8, port), 2, limit.c_str());
+    add(PortColumnOid(8, port), 2, limit.c_str());
     return 0;
 }

@@ -3,12 +3,13 @@
 //
 // Two walks feed the list: the time-profile names first, then the PoE port table; their rows reach the
 // dialog on the UI thread, which starts the port walk when the names have ended. Writes are synchronous
-// on the UI thread, one request per port.
+// off the window's thread, one request per port.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "controls/StepRun.h"
 #include "core/CommonSNMP.h"
 #include "core/TableRead.h"
 #include "platform/ui/Dialog.h"
@@ -37,6 +38,8 @@ public:
     // Walks finished since the dialog opened: time-profile walks and port walks (any status).
     int TimeRangeWalksEnded() const { return m_nTimeRangeWalksEnded; }
     int PortWalksEnded() const { return m_nPortWalksEnded; }
+    // The range write under way (for its progress line).
+    const CStepRun& Run() const { return m_run; }
 
 protected:
     void CreateControls() override;
@@ -69,8 +72,14 @@ private:
     void OnRefresh();
     void OnApply();
     void ApplyPortRange();
-    // 0: the port's request is ready; 1: refused (a message was shown).
-    int AddPortVarBinds(int port);
+    // One binding of a port's write.
+    struct PortBinding {
+        std::string oid;
+        int type = 1;
+        std::string value;
+    };
+    // 0: the port's request is ready in `out`; 1: refused (a message was shown).
+    int AddPortVarBinds(int port, std::vector<PortBinding>& out);
     void EnableButtons(bool enable);
 
     std::vector<int> m_nTimeRangeId;              // profile index of each name, same position
@@ -94,4 +103,5 @@ private:
 
     int m_nTimeRangeWalksEnded = 0;
     int m_nPortWalksEnded = 0;
+    CStepRun m_run{*this};  // the range write, off the window's thread
 };

@@ -4,9 +4,12 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QPointer>
 #include <QRadioButton>
 #include <chrono>
+#include <memory>
 #include <thread>
+#include <tuple>
 
 #include "core/SnmpReply.h"
 #include "features/security/8021XSettingLogic.h"
@@ -28,6 +31,7 @@ const ksx::ui::RegisterFeature kRegister(IDM_DOT1X_GLOBAL, [] {
 
 const char kReadFailed[] = "Failed to read the 802.1X global settings.";
 const char kWriteFailed[] = "Failed to write the 802.1X global settings: the device did not accept them.";
+const char kWriteStopped[] = "Stopped: the 802.1X global settings were not written.";
 
 // Checks the button of `state` (0 the first, 1 the second) or neither for -1.
 void SetRadios(QButtonGroup* group, QAbstractButton* first, QAbstractButton* second, int state) {
@@ -48,6 +52,7 @@ C8021XGlobalDlg::C8021XGlobalDlg(QWidget* parent) : CDialog(IDD_DOT1X_GLOBAL, pa
     OnCommand(IDC_D1XG_REFRESH, [this] { Read(); });
     OnCommand(IDC_D1XG_STATE_ENABLED, [this] { OnStateClicked(); });
     OnCommand(IDC_D1XG_STATE_DISABLED, [this] { OnStateClicked(); });
+    m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
 }
 
 C8021XGlobalDlg::~C8021XGlobalDlg() = default;
@@ -82,7 +87,8 @@ int C8021XGlobalDlg::OnInitDialog() {
     m_strAuthProtocol.clear();
     auto* protocol = Item<QComboBox>(IDC_D1XG_PROTOCOL);
     protocol->addItems({"RADIUS", "Local"});
-    protocol->setCurrentIndex(0);
+    // No choice until the device's value was read.
+    protocol->setCurrentIndex(-1);
     Read();
     return 1;
 }
@@ -101,16 +107,86 @@ std::string C8021XGlobalDlg::ReadScalar(const char* oid) {
 }
 
 void C8021XGlobalDlg::Read() {
-    m_strAuthState = ReadScalar(C8021XSettingLogic::kAuthState);
-    m_strForwardEapol = ReadScalar(C8021XSettingLogic::kForwardEapol);
-    m_strAuthProtocol = ReadScalar(C8021XSettingLogic::kAuthProtocol);
+    Start({});
+}
+
+void C8021XGlobalDlg::Start(std::vector<std::pair<const char*, std::string>> changes) {
+    if (m_run.Running()) {
+        return;
+    }
+    // Disabling the focused button moves the focus on (to Cancel, for Enter): it comes back after the run.
+    QPointer<QWidget> focused = focusWidget();
+    EnableDlgItem(IDOK, false);
+    EnableDlgItem(IDC_D1XG_REFRESH, false);
+    // Filled by the steps on the worker; read here once the run has ended.
+    struct Outcome {
+        bool writeRefused = false;
+        std::string values[3];
+    };
+    auto outcome = std::make_shared<Outcome>();
+    const int writes = changes.empty() ? 0 : 1;
+    auto step = [this, outcome, writes, changes = std::move(changes)](int i) {
+        if (i < writes) {
+            m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+            for (const auto& [oid, value] : changes) {
+                m_cCommonSNMP.AddVarBind(oid, 1, value.c_str());
+            }
+            const SnmpReply reply = SendRequest(m_cCommonSNMP);
+            if (!reply.Accepted()) {
+                TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+                // A write cut short by Close is said by the end of the run.
+                if (m_run.Runner().Stopping()) {
+                    return StepOutcome::Failed("");
+                }
+                outcome->writeRefused = true;
+            }
+            // The device takes a moment to apply the values before they read back.
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            return StepOutcome::Done();
+        }
+        static const char* const kOids[] = {C8021XSettingLogic::kAuthState, C8021XSettingLogic::kForwardEapol,
+                                            C8021XSettingLogic::kAuthProtocol};
+        outcome->values[i - writes] = ReadScalar(kOids[i - writes]);
+        return StepOutcome::Done();
+    };
+    auto text = [writes](int i, int) {
+        return i < writes ? QString("Writing the 802.1X global settings...")
+                          : QString("Reading the 802.1X global settings (%1 of 3)...").arg(i - writes + 1);
+    };
+    m_run.Start(writes + 3, step, text, [this, outcome, writes, focused](const StepsEnd& end) {
+        if (end.stopped) {
+            // Closed during the run: the dialog is ending.
+            if (writes > 0 && end.done == 0) {
+                AfxMessageBox(kWriteStopped, MB_OK);
+            }
+            return;
+        }
+        if (outcome->writeRefused) {
+            AfxMessageBox(kWriteFailed, MB_OK);
+        }
+        ShowRead(outcome->values[0], outcome->values[1], outcome->values[2]);
+        if (focused && focused->isEnabled()) {
+            focused->setFocus(Qt::OtherFocusReason);
+        }
+    });
+}
+
+void C8021XGlobalDlg::ShowRead(const std::string& state, const std::string& eapol,
+                               const std::string& protocol) {
+    m_strAuthState = state;
+    m_strForwardEapol = eapol;
+    m_strAuthProtocol = protocol;
     const bool read = !m_strAuthState.empty() && !m_strForwardEapol.empty() && !m_strAuthProtocol.empty();
     // A value not read shows no choice and is never written back: Apply waits for a complete read.
     m_nAuthState = m_strAuthState.empty() ? -1 : (m_strAuthState == "1" ? 0 : 1);
     m_nForwardEapol = m_strForwardEapol.empty() ? -1 : (m_strForwardEapol == "1" ? 0 : 1);
     EnableDlgItem(IDC_D1XG_PROTOCOL, m_strAuthState == "1");
-    Item<QComboBox>(IDC_D1XG_PROTOCOL)->setCurrentIndex(m_strAuthProtocol == "1" ? 0 : 1);
+    Item<QComboBox>(IDC_D1XG_PROTOCOL)
+        ->setCurrentIndex(m_strAuthProtocol.empty()  ? -1
+                          : m_strAuthProtocol == "1" ? 0
+                                                     : 1);
     UpdateData(false);
+    EnableDlgItem(IDC_D1XG_REFRESH, true);
     EnableDlgItem(IDOK, read);
     if (!read) {
         AfxMessageBox(kReadFailed, MB_OK);
@@ -133,39 +209,26 @@ void C8021XGlobalDlg::OnStateClicked() {
     EnableDlgItem(IDC_D1XG_PROTOCOL, m_nAuthState == 0);
 }
 
-bool C8021XGlobalDlg::Write() {
+void C8021XGlobalDlg::Write() {
     UpdateData(true);
-    if (m_nAuthState < 0 || m_nForwardEapol < 0 || m_strAuthState.empty() || m_strForwardEapol.empty() ||
-        m_strAuthProtocol.empty()) {
-        return false;
+    const int protocolIndex = Item<QComboBox>(IDC_D1XG_PROTOCOL)->currentIndex();
+    if (m_nAuthState < 0 || m_nForwardEapol < 0 || protocolIndex < 0 || m_strAuthState.empty() ||
+        m_strForwardEapol.empty() || m_strAuthProtocol.empty()) {
+        return;
     }
     const std::string state = m_nAuthState == 0 ? "1" : "2";
     const std::string eapol = m_nForwardEapol == 0 ? "1" : "2";
-    const std::string protocol = Item<QComboBox>(IDC_D1XG_PROTOCOL)->currentIndex() == 0 ? "1" : "2";
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    int changed = 0;
+    const std::string protocol = protocolIndex == 0 ? "1" : "2";
+    std::vector<std::pair<const char*, std::string>> changes;
     for (const auto& [oid, now, was] :
          {std::tuple{C8021XSettingLogic::kAuthState, &state, &m_strAuthState},
           std::tuple{C8021XSettingLogic::kForwardEapol, &eapol, &m_strForwardEapol},
           std::tuple{C8021XSettingLogic::kAuthProtocol, &protocol, &m_strAuthProtocol}}) {
         if (*now != *was) {
-            m_cCommonSNMP.AddVarBind(oid, 1, now->c_str());
-            ++changed;
+            changes.emplace_back(oid, *now);
         }
     }
-    bool ok = true;
-    if (changed > 0) {
-        const SnmpReply reply = SendRequest(m_cCommonSNMP);
-        ok = reply.Accepted();
-        if (!ok) {
-            TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-            AfxMessageBox(kWriteFailed, MB_OK);
-        }
-    }
-    // The device takes a moment to apply the values before they read back.
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    Read();
-    return ok;
+    Start(std::move(changes));
 }
 
 void C8021XGlobalDlg::OnOK() {

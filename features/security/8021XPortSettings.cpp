@@ -113,6 +113,7 @@ C8021XPortSettings::C8021XPortSettings(QWidget* parent)
     OnMessage(C8021XSettingLogic::WM_SNMP_WALK_END, walkEnded);
     OnMessage(C8021XSettingLogic::WM_SNMP_WALK_STALE, walkEnded);
     m_TrunkModule.onTrunkEnd = [this](const WalkEnd& end) { OnTrunkEnd(end); };
+    m_run.Runner().SetCancel([this] { m_TrunkModule.CancelWrite(); });
 }
 
 C8021XPortSettings::~C8021XPortSettings() = default;
@@ -258,8 +259,8 @@ void C8021XPortSettings::OnTrunkEnd(const WalkEnd& end) {
 
 void C8021XPortSettings::UpdateButtons() {
     // The range checks need the trunk membership: Apply waits for its read to have succeeded.
-    EnableDlgItem(IDC_D1XP_REFRESH, m_bWalkEnded);
-    EnableDlgItem(IDC_D1XP_APPLY, m_bWalkEnded && m_bTrunkEnded && m_bTrunkOk);
+    EnableDlgItem(IDC_D1XP_REFRESH, m_bWalkEnded && !m_bWriting);
+    EnableDlgItem(IDC_D1XP_APPLY, m_bWalkEnded && m_bTrunkEnded && m_bTrunkOk && !m_bWriting);
 }
 
 bool C8021XPortSettings::CheckFields(std::vector<int>& values) {
@@ -306,7 +307,6 @@ void C8021XPortSettings::OnApply() {
     EnableDlgItem(IDC_D1XP_APPLY, false);
     EnableDlgItem(IDC_D1XP_REFRESH, false);
     Write(from, to, values);
-    Reload();
 }
 
 void C8021XPortSettings::Write(int from, int to, const std::vector<int>& values) {
@@ -324,11 +324,18 @@ void C8021XPortSettings::Write(int from, int to, const std::vector<int>& values)
     texts[8] = GetDlgItemText(IDC_D1XP_REAUTH) == "Disabled" ? "2" : "1";
     texts[11] = GetDlgItemText(IDC_D1XP_DIRECTION) == "Both" ? "0" : "1";
     const std::vector<int> trunk = m_TrunkModule.TrunkPortsSnapshot();
-
-    for (int p = from; p <= to; ++p) {
+    const bool skipMembers = m_bWriteTrunkMembers == 0;
+    std::vector<std::string> columns(12);
+    for (int c = 0; c < 12; ++c) {
+        columns[static_cast<size_t>(c)] = texts[c];
+    }
+    // Per port, off the window's thread: the three writes in order; the first that fails ends the write.
+    auto writePort = [this, from, trunk, skipMembers, capability, portControl,
+                      columns](int i) -> StepOutcome {
+        const int p = from + i;
         const bool member = p - 1 < static_cast<int>(trunk.size()) && trunk[static_cast<size_t>(p - 1)] != 0;
-        if (m_bWriteTrunkMembers == 0 && member) {
-            continue;
+        if (skipMembers && member) {
+            return StepOutcome::Done();
         }
         const std::string index = "." + std::to_string(p);
         auto vb = [&](int column, const std::string& value) {
@@ -337,32 +344,50 @@ void C8021XPortSettings::Write(int from, int to, const std::vector<int>& values)
         const SNMP_VARBIND capabilityVb[] = {vb(10, capability)};
         const SNMP_VARBIND controlVb[] = {vb(9, portControl)};
         SNMP_VARBIND timers[8];
-        for (int i = 0; i < 8; ++i) {
-            timers[i] = vb(kTimerColumns[i], texts[kTimerColumns[i]]);
+        for (int t = 0; t < 8; ++t) {
+            timers[t] = vb(kTimerColumns[t], columns[static_cast<size_t>(kTimerColumns[t])]);
         }
-        struct Step {
+        struct Request {
             const SNMP_VARBIND* vbs;
             int count;
         };
-        const Step steps[] = {{capabilityVb, 1}, {controlVb, 1}, {timers, 8}};
-        for (const Step& step : steps) {
-            const SnmpReply reply = m_TrunkModule.Write(step.vbs, step.count);
+        const Request requests[] = {{capabilityVb, 1}, {controlVb, 1}, {timers, 8}};
+        for (const Request& request : requests) {
+            if (m_run.Runner().Stopping()) {
+                return StepOutcome::Failed("");
+            }
+            const SnmpReply reply = m_TrunkModule.Write(request.vbs, request.count);
             if (reply.Accepted()) {
                 continue;
             }
             TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
             // Name what was refused: the one column, or the column the device pointed at.
             std::string what;
-            if (step.count == 1) {
-                what = step.vbs == capabilityVb ? "Capability" : "Port Control";
+            if (request.count == 1) {
+                what = request.vbs == capabilityVb ? "Capability" : "Port Control";
             } else {
                 const int at = reply.ErrorIndex();
                 what = at >= 1 && at <= 8 ? kTimerNames[at - 1] : "the timer settings";
             }
             const std::string reason = reply.status != 0 ? "the device did not answer the write of " + what
                                                          : "the device did not accept " + what;
-            AfxMessageBox("Writing stopped at port " + std::to_string(p) + ": " + reason + ".", MB_OK);
-            return;
+            return StepOutcome::Failed("Writing stopped at port " + std::to_string(p) + ": " + reason + ".");
         }
-    }
+        return StepOutcome::Done();
+    };
+    m_bWriting = true;
+    m_run.Start(
+        to - from + 1, writePort, [from](int i, int n) { return CStepRun::PortText(from, i, n); },
+        [this, from, to](const StepsEnd& end) {
+            m_bWriting = false;
+            if (end.stopped) {
+                // Closed during the write: the dialog is ending.
+                AfxMessageBox(StoppedPortsText(from, to, end.done), MB_OK);
+                return;
+            }
+            if (end.failed) {
+                AfxMessageBox(end.failure, MB_OK);
+            }
+            Reload();
+        });
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "controls/PortRange.h"
+#include "controls/StepRun.h"
 #include "core/ModuleBase.h"
 #include "core/SnmpReply.h"
 #include "features/security/8021XSettingLogic.h"
@@ -23,6 +24,8 @@ public:
         std::function<void(const ksx::WalkEnd&)> onTrunkEnd;
         // As SetValues, with the reply kept for the caller.
         ksx::SnmpReply Write(const SNMP_VARBIND* varbinds, int count);
+        // Any thread: the write in flight returns at once, as not answered.
+        void CancelWrite() { m_cCommonSNMP.Cancel(); }
     };
 
     explicit C8021XPortSettings(QWidget* parent = nullptr);
@@ -36,6 +39,8 @@ public:
 
     bool PortTableRead() const { return m_bWalkEnded; }
     bool TrunksRead() const { return m_bTrunkEnded; }
+    // The range write under way (for its progress line).
+    const CStepRun& Run() const { return m_run; }
 
 protected:
     void CreateControls() override;
@@ -57,4 +62,6 @@ private:
     bool m_bWalkEnded = false;
     bool m_bTrunkEnded = false;
     bool m_bTrunkOk = false;
+    bool m_bWriting = false;
+    CStepRun m_run{*this};  // the range write, off the window's thread
 };

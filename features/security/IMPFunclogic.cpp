@@ -337,16 +337,20 @@ void CIMPFunclogic::ReadTrunks(std::function<void(bool)> onEnd) {
 
 int CIMPFunclogic::WritePortSettings(int from, int to, const ImpbPortEntry& entry) {
     for (int p = from; p <= to; ++p) {
-        const std::string port = "." + std::to_string(p);
-        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-        m_cCommonSNMPSet.AddVarBind(kPortAdmin + port, 1, entry.field[1].c_str());
-        m_cCommonSNMPSet.AddVarBind(kPortInspection + port, 1, entry.field[2].c_str());
-        m_cCommonSNMPSet.AddVarBind(kPortDhcp + port, 1, entry.field[3].c_str());
-        if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
+        if (!WritePortSetting(p, entry)) {
             return p;
         }
     }
     return 0;
+}
+
+bool CIMPFunclogic::WritePortSetting(int p, const ImpbPortEntry& entry) {
+    const std::string port = "." + std::to_string(p);
+    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMPSet.AddVarBind(kPortAdmin + port, 1, entry.field[1].c_str());
+    m_cCommonSNMPSet.AddVarBind(kPortInspection + port, 1, entry.field[2].c_str());
+    m_cCommonSNMPSet.AddVarBind(kPortDhcp + port, 1, entry.field[3].c_str());
+    return ksx::SendAccepted(m_cCommonSNMPSet);
 }
 
 bool CIMPFunclogic::CheckTrunkPorts(int from, int to, const std::string& admin) const {

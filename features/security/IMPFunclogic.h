@@ -111,6 +111,11 @@ public:
     // One SET per port from..to (fields 1 to 3 of the entry), stopping at the first the device refuses.
     // 0 when every port was written, else that port.
     int WritePortSettings(int from, int to, const ImpbPortEntry& entry);
+    // The SET of one port of that loop; true when the device accepted it. Any thread, while nothing
+    // else writes through this logic.
+    bool WritePortSetting(int port, const ImpbPortEntry& entry);
+    // Any thread: the port write in flight returns at once, as not accepted.
+    void CancelWrite() { m_cCommonSNMPSet.Cancel(); }
     // False when the admin state is "1" and a port of the range belongs to a trunk (as last read).
     bool CheckTrunkPorts(int from, int to, const std::string& admin) const;
     // Action 1 creates the entry {address, MAC, -, port} (create-and-wait, port, active; a failure

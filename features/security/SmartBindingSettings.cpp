@@ -54,6 +54,7 @@ CSmartBindingSettings::CSmartBindingSettings(QWidget* parent)
     OnMessage(WM_IMPB_PORT_RESULT, [this](WPARAM w, LPARAM l) { return OnPortResult(w, l); });
     OnCommand(IDC_IMPBSET_APPLY, [this] { OnApply(); });
     OnCommand(IDC_IMPBSET_REFRESH, [this] { Load(); });
+    m_run.Runner().SetCancel([this] { m_logic.CancelWrite(); });
 }
 
 CSmartBindingSettings::~CSmartBindingSettings() = default;
@@ -100,9 +101,10 @@ void CSmartBindingSettings::Load() {
 }
 
 void CSmartBindingSettings::UpdateButtons() {
-    EnableDlgItem(IDC_IMPBSET_REFRESH, !m_listReading && !m_trunksReading);
+    const bool idle = !m_listReading && !m_trunksReading && !m_writing;
+    EnableDlgItem(IDC_IMPBSET_REFRESH, idle);
     // The trunk rule of Apply needs the membership as the device has it now.
-    EnableDlgItem(IDC_IMPBSET_APPLY, !m_listReading && !m_trunksReading && m_logic.TrunksRead());
+    EnableDlgItem(IDC_IMPBSET_APPLY, idle && m_logic.TrunksRead());
 }
 
 void CSmartBindingSettings::OnTrunksRead(bool complete) {
@@ -150,12 +152,29 @@ void CSmartBindingSettings::OnApply() {
         Item<QComboBox>(IDC_IMPBSET_ADMIN)->setCurrentIndex(0);
         return;
     }
-    const int failed = m_logic.WritePortSettings(from, to, entry);
-    if (failed != 0) {
-        AfxMessageBox("Failed to write the binding settings of port " + std::to_string(failed) +
-                          ": the device did not accept them. The ports after it were not written.",
-                      MB_OK | MB_ICONERROR);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    Load();
+    // One SET per port, in order, off the window's thread; the first refused one ends the write.
+    m_writing = true;
+    UpdateButtons();
+    m_run.Start(
+        to - from + 1,
+        [this, from, entry](int i) {
+            return m_logic.WritePortSetting(from + i, entry) ? StepOutcome::Done() : StepOutcome::Failed("");
+        },
+        [from](int i, int n) { return CStepRun::PortText(from, i, n); },
+        [this, from, to](const StepsEnd& end) {
+            m_writing = false;
+            if (end.stopped) {
+                // Closed during the write: the dialog is ending.
+                AfxMessageBox(StoppedPortsText(from, to, end.done), MB_OK);
+                return;
+            }
+            if (end.failed) {
+                AfxMessageBox("Failed to write the binding settings of port " +
+                                  std::to_string(from + end.done) +
+                                  ": the device did not accept them. The ports after it were not written.",
+                              MB_OK | MB_ICONERROR);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            Load();
+        });
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "controls/PortRange.h"
+#include "controls/StepRun.h"
 #include "features/security/IMPFunclogic.h"
 #include "platform/ui/Dialog.h"
 
@@ -13,6 +14,9 @@ class CSmartBindingSettings : public ksx::CDialog {
 public:
     explicit CSmartBindingSettings(QWidget* parent = nullptr);
     ~CSmartBindingSettings() override;
+
+    // The range write under way (for its progress line).
+    const CStepRun& Run() const { return m_run; }
 
 protected:
     void CreateControls() override;
@@ -30,4 +34,6 @@ private:
     CListCtrlEx* m_list = nullptr;
     bool m_listReading = false;
     bool m_trunksReading = false;
+    bool m_writing = false;
+    CStepRun m_run{*this};  // the range write, off the window's thread
 };

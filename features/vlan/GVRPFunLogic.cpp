@@ -185,22 +185,28 @@ int CGVRPFunLogic::CheckTrunkRange(int from, int to) {
 int CGVRPFunLogic::SetPortSettings(int from, int to, const std::string& pvid, const std::string& gvrp,
                                    const std::string& ingress, const std::string& frameType) {
     for (int p = from; p <= to; ++p) {
-        const std::string index = "." + std::to_string(p);
-        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-        m_cCommonSNMPSet.AddVarBind(Column(2) + index, 1, pvid.c_str());
-        m_cCommonSNMPSet.AddVarBind(Column(3) + index, 1, gvrp.c_str());
-        m_cCommonSNMPSet.AddVarBind(Column(4) + index, 1, ingress.c_str());
-        m_cCommonSNMPSet.AddVarBind(Column(5) + index, 1, frameType.c_str());
-        const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPSet);
-        if (!reply.Accepted()) {
-            TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+        if (!SetPortSetting(p, pvid, gvrp, ingress, frameType)) {
             return 0;
         }
     }
-    if (onWriteFinished) {
-        onWriteFinished();
-    }
+    WriteFinished();
     return 1;
+}
+
+bool CGVRPFunLogic::SetPortSetting(int p, const std::string& pvid, const std::string& gvrp,
+                                   const std::string& ingress, const std::string& frameType) {
+    const std::string index = "." + std::to_string(p);
+    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMPSet.AddVarBind(Column(2) + index, 1, pvid.c_str());
+    m_cCommonSNMPSet.AddVarBind(Column(3) + index, 1, gvrp.c_str());
+    m_cCommonSNMPSet.AddVarBind(Column(4) + index, 1, ingress.c_str());
+    m_cCommonSNMPSet.AddVarBind(Column(5) + index, 1, frameType.c_str());
+    const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPSet);
+    if (!reply.Accepted()) {
+        TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+        return false;
+    }
+    return true;
 }
 
 void CGVRPFunLogic::ReadGlobalSettings() {

@@ -51,6 +51,18 @@ public:
     // 0 when a port's write was not accepted (the ports before it stay written).
     int SetPortSettings(int from, int to, const std::string& pvid, const std::string& gvrp,
                         const std::string& ingress, const std::string& frameType);
+    // The SET of one port of that loop; true when the device accepted it. Any thread, while nothing
+    // else writes through this logic.
+    bool SetPortSetting(int port, const std::string& pvid, const std::string& gvrp,
+                        const std::string& ingress, const std::string& frameType);
+    // Owner's thread: onWriteFinished, as SetPortSettings gives it after its last port.
+    void WriteFinished() {
+        if (onWriteFinished) {
+            onWriteFinished();
+        }
+    }
+    // Any thread: the write in flight returns at once, as not accepted.
+    void CancelWrite() { m_cCommonSNMPSet.Cancel(); }
     // One asynchronous get of state and timers: onGlobal with the row, none when it was not read whole.
     void ReadGlobalSettings();
     // Checks and writes the state and timers. 1 when a PDU was sent and accepted, 0 when nothing was

@@ -228,9 +228,28 @@ void CGVRPSettings::OnApply() {
     const std::string ingress = index(IDC_GVRP_INGRESS) == 1 ? "1" : "2";
     const std::string frame = index(IDC_GVRP_FRAME_TYPE) == 0 ? "1" : "2";
     EnableDlgItem(IDC_GVRP_APPLY, false);
-    if (m_logic.SetPortSettings(from, to, pvid, gvrp, ingress, frame) == 0) {
-        AfxMessageBox("The device did not accept the GVRP port settings; the settings it holds are shown.",
-                      MB_OK);
-        OnRefresh();
-    }
+    // One SET per port, in order, off the window's thread; the first refused one ends the write.
+    m_run.Runner().SetCancel([this] { m_logic.CancelWrite(); });
+    m_run.Start(
+        to - from + 1,
+        [this, from, pvid, gvrp, ingress, frame](int i) {
+            return m_logic.SetPortSetting(from + i, pvid, gvrp, ingress, frame) ? StepOutcome::Done()
+                                                                                : StepOutcome::Failed("");
+        },
+        [from](int i, int n) { return CStepRun::PortText(from, i, n); },
+        [this, from, to](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the write: the dialog is ending.
+                AfxMessageBox(StoppedPortsText(from, to, end.done), MB_OK);
+                return;
+            }
+            if (end.failed) {
+                AfxMessageBox(
+                    "The device did not accept the GVRP port settings; the settings it holds are shown.",
+                    MB_OK);
+                OnRefresh();
+                return;
+            }
+            m_logic.WriteFinished();
+        });
 }

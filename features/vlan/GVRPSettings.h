@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "controls/StepRun.h"
 #include "features/vlan/GVRPFunLogic.h"
 #include "platform/ui/Dialog.h"
 
@@ -17,6 +18,8 @@ public:
     void OnRefresh();
     void OnApply();
     CGVRPFunLogic& Logic() { return m_logic; }
+    // The range write under way (for its progress line).
+    const CStepRun& Run() const { return m_run; }
 
 protected:
     void CreateControls() override;
@@ -37,4 +40,5 @@ private:
     int m_nFinished = 0;          // walks of the current read that ended
     bool m_bTrunkFailed = false;  // the trunk walk of the current read did not finish
     bool m_bReadFailed = false;   // the state or the port table of the current read was not read
+    CStepRun m_run{*this};        // the range write, off the window's thread
 };

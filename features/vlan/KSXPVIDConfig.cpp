@@ -200,18 +200,40 @@ void CKSXPVIDConfig::OnOK() {
     if (!CPvidSettingLogic::CheckPvidVlans(m_vlans, m_pPvid)) {
         return;
     }
-    const int failed = m_logic.WritePvids(m_pPvid);
-    if (failed != 0) {
-        std::string text = "The device did not accept the PVID of port " + std::to_string(failed) + ".";
-        if (failed < m_nPortNum) {
-            text += " Ports " + std::to_string(failed) + " to " + std::to_string(m_nPortNum) +
-                    " were not written.";
-        }
-        AfxMessageBox(text + " The PVIDs the device holds are shown.", MB_OK | MB_ICONERROR);
-        OnRefresh();
+    if (m_run.Running()) {
         return;
     }
-    EndDialog(IDOK);
+    // One SET per port, in order, off the window's thread; the first refused one ends the writes.
+    EnableDlgItem(IDC_PVID_APPLY, false);
+    m_run.Runner().SetCancel([this] { m_logic.CancelWrite(); });
+    const std::vector<int> pvids = m_pPvid;
+    const int ports = static_cast<int>(pvids.size());
+    m_run.Start(
+        ports,
+        [this, pvids](int i) {
+            return m_logic.WritePvid(pvids, i + 1) ? StepOutcome::Done() : StepOutcome::Failed("");
+        },
+        [](int i, int n) { return CStepRun::PortText(1, i, n); },
+        [this, ports](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the writes: the dialog is ending.
+                AfxMessageBox(StoppedPortsText(1, ports, end.done), MB_OK);
+                return;
+            }
+            if (end.failed) {
+                const int failed = end.done + 1;
+                std::string text =
+                    "The device did not accept the PVID of port " + std::to_string(failed) + ".";
+                if (failed < m_nPortNum) {
+                    text += " Ports " + std::to_string(failed) + " to " + std::to_string(m_nPortNum) +
+                            " were not written.";
+                }
+                AfxMessageBox(text + " The PVIDs the device holds are shown.", MB_OK | MB_ICONERROR);
+                OnRefresh();
+                return;
+            }
+            EndDialog(IDOK);
+        });
 }
 
 void CKSXPVIDConfig::OnRefresh() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "controls/LxDialog.h"
+#include "controls/StepRun.h"
 #include "core/TableRead.h"
 #include "features/common/TrunkTable.h"
 #include "features/vlan/PvidSettingLogic.h"
@@ -31,6 +32,8 @@ public:
     // Read-only views for tests.
     const std::vector<int>& Pvids() const { return m_pPvid; }
     const CTrunkGroups& TrunkGroups() const { return m_trunk->Groups(); }
+    // The PVID writes under way (for their progress line).
+    const CStepRun& Run() const { return m_run; }
     // Ports per row of the edit grid for a port count.
     static int PortsPerRow(int ports);
 
@@ -72,4 +75,5 @@ private:
     std::unique_ptr<CTrunkMembership> m_trunk;  // the port count's trunk-group array
     CCommonSNMP m_cCommonSNMPTable;             // the PVID walk
     ksx::TableRead<PvidRow> m_pvidWalk;
+    CStepRun m_run{*this};  // the PVID writes, off the window's thread
 };

@@ -69,16 +69,24 @@ int CPvidSettingLogic::PortOfRow(std::string_view suffix, int ports) {
 int CPvidSettingLogic::WritePvids(const std::vector<int>& pvids) {
     const int ports = static_cast<int>(pvids.size());
     for (int p = 1; p <= ports; ++p) {
-        if (ports >= kFirstBatch && p == kFirstBatch + 1) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        const std::string value = std::to_string(pvids[static_cast<size_t>(p - 1)]);
-        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-        m_cCommonSNMPSet.AddVarBind(std::string(ksx::vlan::kPvidColumn) + "." + std::to_string(p), 10,
-                                    value.c_str());
-        if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
+        if (!WritePvid(pvids, p)) {
             return p;
         }
     }
     return 0;
+}
+
+bool CPvidSettingLogic::WritePvid(const std::vector<int>& pvids, int p) {
+    const int ports = static_cast<int>(pvids.size());
+    if (p < 1 || p > ports) {
+        return false;
+    }
+    if (ports >= kFirstBatch && p == kFirstBatch + 1) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    const std::string value = std::to_string(pvids[static_cast<size_t>(p - 1)]);
+    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMPSet.AddVarBind(std::string(ksx::vlan::kPvidColumn) + "." + std::to_string(p), 10,
+                                value.c_str());
+    return ksx::SendAccepted(m_cCommonSNMPSet);
 }

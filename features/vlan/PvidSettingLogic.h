@@ -30,6 +30,11 @@ public:
     // then the rest. Stops at the first write the device does not accept and returns that port; 0 when
     // every port was written.
     int WritePvids(const std::vector<int>& pvids);
+    // The SET of port `port` of that sequence (after the pause where it falls before that port); true
+    // when the device accepted it. Any thread, while nothing else writes through this logic.
+    bool WritePvid(const std::vector<int>& pvids, int port);
+    // Any thread: the write in flight returns at once, as not accepted.
+    void CancelWrite() { m_cCommonSNMPSet.Cancel(); }
 
     CCommonSNMP m_cCommonSNMPSet;
 };

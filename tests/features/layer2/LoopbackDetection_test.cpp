@@ -157,6 +157,7 @@ TEST_F(Lbd, EnablingPortsStopsAtSpanningTreeAndTrunkMembers) {
     ASSERT_TRUE(o.drv.Select(IDC_LBD_TO_PORT, 7));
     ASSERT_TRUE(o.drv.Select(IDC_LBD_PORT_STATE, 1));
     ASSERT_TRUE(o.drv.Click(IDC_LBD_APPLY_PORTS));
+    ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }, 60000));
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
                                  "LBD port 1 can not both support Spanning Tree and LBD-enabled mode."});
     const auto gets = test::OfKind(s_sim->Requests(), "get");
@@ -172,6 +173,7 @@ TEST_F(Lbd, EnablingPortsStopsAtSpanningTreeAndTrunkMembers) {
     ASSERT_TRUE(o.drv.Select(IDC_LBD_FROM_PORT, 24));
     ASSERT_TRUE(o.drv.Select(IDC_LBD_PORT_STATE, 1));
     ASSERT_TRUE(o.drv.Click(IDC_LBD_APPLY_PORTS));
+    ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }, 60000));
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"LA 25 port can not support in LBD-enabled mode"});
     EXPECT_TRUE(Sets().empty());
     EXPECT_TRUE(WaitForRefreshRequests());  // the refusal refreshes
@@ -184,6 +186,7 @@ TEST_F(Lbd, EnablingPortsStopsAtSpanningTreeAndTrunkMembers) {
     ASSERT_TRUE(o.drv.Select(IDC_LBD_TO_PORT, 11));
     ASSERT_TRUE(o.drv.Select(IDC_LBD_PORT_STATE, 1));
     ASSERT_TRUE(o.drv.Click(IDC_LBD_APPLY_PORTS));
+    ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }, 60000));
     EXPECT_EQ(Sets(), (std::vector<std::string>{".5.1.2.10=i:1", ".5.1.2.11=i:1", ".5.1.2.12=i:1"}));
     EXPECT_TRUE(boxes.Texts().empty());
     ASSERT_TRUE(WaitRefreshed(o.dlg));
@@ -195,6 +198,7 @@ TEST_F(Lbd, EnablingPortsStopsAtSpanningTreeAndTrunkMembers) {
     ASSERT_TRUE(o.drv.Select(IDC_LBD_TO_PORT, 1));
     ASSERT_TRUE(o.drv.Select(IDC_LBD_PORT_STATE, 0));
     ASSERT_TRUE(o.drv.Click(IDC_LBD_APPLY_PORTS));
+    ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }, 60000));
     EXPECT_EQ(Sets(), (std::vector<std::string>{".5.1.2.1=i:2", ".5.1.2.2=i:2"}));
     EXPECT_TRUE(boxes.Texts().empty());
 }
@@ -206,6 +210,7 @@ TEST_F(Lbd, AFailedSpanningTreeReadRefuses) {
     ASSERT_TRUE(o.drv.Select(IDC_LBD_FROM_PORT, 9));
     ASSERT_TRUE(o.drv.Select(IDC_LBD_PORT_STATE, 1));
     ASSERT_TRUE(o.drv.Click(IDC_LBD_APPLY_PORTS));
+    ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }, 60000));
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the spanning tree state of port 10."});
     EXPECT_TRUE(Sets().empty());
 }

@@ -35,6 +35,10 @@ const std::string kTrunkMembers = "1.3.6.1.4.1.7393.10.76.20.1.8.1.3.1.2";
 class BandWidthControl : public test::SimTest {
 protected:
     // Waits for the list (all ports) and the trunk membership, with Apply and Refresh enabled.
+    // The range write runs off the window's thread: waits for its end.
+    static void WaitWrite(CBandWidthControlDlg& dlg) {
+        ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }, 60000));
+    }
     void WaitReady(CBandWidthControlDlg& dlg) {
         auto* list = static_cast<CListCtrlEx*>(dlg.GetDlgItem(IDC_BW_LIST));
         ASSERT_TRUE(WaitUntil([&] {
@@ -115,6 +119,7 @@ TEST_F(BandWidthControl, RangeWritesOneRequestPerPortAndReloads) {
     // Both: Rx before Tx in one request per port.
     Fill(drv, 5, 7, BW_TYPE_BOTH, false, "1000");
     ASSERT_TRUE(drv.Click(IDC_BW_APPLY));
+    WaitWrite(dlg);
     auto sets = Sets(sim.Requests());
     ASSERT_EQ(sets.size(), 3u);
     for (int i = 0; i < 3; ++i) {
@@ -139,6 +144,7 @@ TEST_F(BandWidthControl, RangeWritesOneRequestPerPortAndReloads) {
     sim.ClearLog();
     Fill(drv, 9, 9, BW_TYPE_TX, false, "64");
     ASSERT_TRUE(drv.Click(IDC_BW_APPLY));
+    WaitWrite(dlg);
     sets = Sets(sim.Requests());
     ASSERT_EQ(sets.size(), 1u);
     EXPECT_EQ(Bindings(sets[0]), std::vector<std::string>{kTx + "9=i:64"});
@@ -148,6 +154,7 @@ TEST_F(BandWidthControl, RangeWritesOneRequestPerPortAndReloads) {
     sim.ClearLog();
     Fill(drv, 24, 24, BW_TYPE_RX, false, "1024000");
     ASSERT_TRUE(drv.Click(IDC_BW_APPLY));
+    WaitWrite(dlg);
     sets = Sets(sim.Requests());
     ASSERT_EQ(sets.size(), 1u);
     EXPECT_EQ(Bindings(sets[0]), std::vector<std::string>{kRx + "24=i:1024000"});
@@ -170,6 +177,7 @@ TEST_F(BandWidthControl, NoLimitWritesZeroShownAsNoLimit) {
 
     Fill(drv, 3, 3, BW_TYPE_BOTH, true, "");
     ASSERT_TRUE(drv.Click(IDC_BW_APPLY));
+    WaitWrite(dlg);
     const auto sets = Sets(sim.Requests());
     ASSERT_EQ(sets.size(), 1u);
     EXPECT_EQ(Bindings(sets[0]), (std::vector<std::string>{kRx + "3=i:0", kTx + "3=i:0"}));
@@ -197,6 +205,7 @@ TEST_F(BandWidthControl, RatesOutsideTheBoundsAreRefusedBeforeAnythingIsSent) {
         boxes.Clear();
         Fill(drv, 2, 2, BW_TYPE_RX, false, rate);
         ASSERT_TRUE(drv.Click(IDC_BW_APPLY));
+        WaitWrite(dlg);
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Invalid Rate."}) << rate;
         EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_BW_APPLY));
     }
@@ -217,6 +226,7 @@ TEST_F(BandWidthControl, AggregatedPortsAreRefusedWithTheirList) {
 
     Fill(drv, 1, 10, BW_TYPE_BOTH, false, "500");
     ASSERT_TRUE(drv.Click(IDC_BW_APPLY));
+    WaitWrite(dlg);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
                                  "You can't set the rate of Ports:3,4.because they are in aggregated link."});
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_BW_APPLY));
@@ -225,6 +235,7 @@ TEST_F(BandWidthControl, AggregatedPortsAreRefusedWithTheirList) {
     ASSERT_TRUE(drv.Select(IDC_BW_FROM_PORT, 0));  // To follows From
     ASSERT_TRUE(drv.Select(IDC_BW_TO_PORT, 27));
     ASSERT_TRUE(drv.Click(IDC_BW_APPLY));
+    WaitWrite(dlg);
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{
                   "You can't set the rate of Ports:3,4,25,26.because they are in aggregated link."});
@@ -234,6 +245,7 @@ TEST_F(BandWidthControl, AggregatedPortsAreRefusedWithTheirList) {
     boxes.Clear();
     Fill(drv, 5, 6, BW_TYPE_TX, false, "500");
     ASSERT_TRUE(drv.Click(IDC_BW_APPLY));
+    WaitWrite(dlg);
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(Sets(sim.Requests()).size(), 2u);
 }
@@ -260,6 +272,7 @@ TEST_F(BandWidthControl, AFailedPortDoesNotStopTheOthersAndTheReloadShowsTheDevi
     sim.ClearLog();
     Fill(drv, 10, 12, BW_TYPE_RX, false, "2000");
     ASSERT_TRUE(drv.Click(IDC_BW_APPLY));
+    WaitWrite(dlg);
     EXPECT_EQ(Sets(sim.Requests()).size(), 3u);
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{
@@ -298,6 +311,7 @@ TEST_F(BandWidthControl, FailedReadsAreSaidAndApplyWaitsForTheAggregatedPorts) {
     EXPECT_EQ(boxes.Count(), 0u);
     Fill(drv, 24, 26, BW_TYPE_RX, false, "2000");
     ASSERT_TRUE(drv.Click(IDC_BW_APPLY));
+    WaitWrite(dlg);
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{"You can't set the rate of Ports:25,26.because they are "
                                        "in aggregated link."});

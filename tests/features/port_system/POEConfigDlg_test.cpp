@@ -111,6 +111,10 @@ protected:
         return out;
     }
     // Waits until the port walk number `walks` ended (the buttons are enabled again then).
+    // The range write runs off the window's thread: waits for its end.
+    static void WaitWrite(CPOEConfigDlg& dlg) {
+        ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }, 60000));
+    }
     static void WaitPortWalk(CPOEConfigDlg& dlg, int walks = 1) {
         ASSERT_TRUE(WaitUntil([&] { return dlg.PortWalksEnded() >= walks; }));
         EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_POE_REFRESH));
@@ -308,6 +312,7 @@ TEST_F(POEConfig, ApplyWithAClassSendsOneRequestPerPortThenRereads) {
     ASSERT_TRUE(drv.SelectText(IDC_POE_TIME_RANGE, "Holiday"));
     ASSERT_TRUE(drv.SelectText(IDC_POE_POWER_LIMIT, "Class 2"));
     ASSERT_TRUE(drv.Click(IDC_POE_APPLY));
+    WaitWrite(dlg);
     WaitPortWalk(dlg, 2);
 
     const auto lines = Lines(sim.Requests());
@@ -330,6 +335,7 @@ TEST_F(POEConfig, ApplyWithAClassSendsOneRequestPerPortThenRereads) {
     ASSERT_TRUE(drv.Select(IDC_POE_TIME_RANGE, 0));
     ASSERT_TRUE(drv.SelectText(IDC_POE_POWER_LIMIT, "Class 4"));
     ASSERT_TRUE(drv.Click(IDC_POE_APPLY));
+    WaitWrite(dlg);
     WaitPortWalk(dlg, 3);
     EXPECT_EQ(Lines(Sets(sim.Requests())),
               std::vector<std::string>{SetLine(3, "1", "0", "1", ClassTail(3, "5"))});
@@ -364,6 +370,7 @@ TEST_F(POEConfig, UserDefinedLimitRules) {
         sim.ClearLog();
         ASSERT_TRUE(drv.Type(IDC_POE_LIMIT, c.typed));
         ASSERT_TRUE(drv.Click(IDC_POE_APPLY));
+        WaitWrite(dlg);
         WaitPortWalk(dlg, ++walks);  // the table is read again either way
         const auto lines = Lines(sim.Requests());
         ASSERT_FALSE(lines.empty()) << c.typed;
@@ -385,6 +392,7 @@ TEST_F(POEConfig, UserDefinedLimitRules) {
     ASSERT_TRUE(drv.Select(IDC_POE_TO_PORT, 5));
     ASSERT_TRUE(drv.Type(IDC_POE_LIMIT, "31"));
     ASSERT_TRUE(drv.Click(IDC_POE_APPLY));
+    WaitWrite(dlg);
     WaitPortWalk(dlg, ++walks);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{range});
     EXPECT_TRUE(Sets(sim.Requests()).empty());
@@ -399,6 +407,7 @@ TEST_F(POEConfig, FullRangeIsTwentyFourRequestsInPortOrder) {
     ASSERT_TRUE(drv.Type(IDC_POE_LIMIT, "12.2"));
     ASSERT_TRUE(drv.SelectText(IDC_POE_TIME_RANGE, "Weekend"));
     ASSERT_TRUE(drv.Click(IDC_POE_APPLY));
+    WaitWrite(dlg);
     WaitPortWalk(dlg, 2);
     const auto sets = Lines(Sets(sim.Requests()));
     ASSERT_EQ(sets.size(), 24u);
@@ -421,6 +430,7 @@ TEST_F(POEConfig, UnansweredWriteStopsTheRange) {
     sim.ClearLog();
     sim.Silence(true);
     ASSERT_TRUE(drv.Click(IDC_POE_APPLY));
+    WaitWrite(dlg);
     // The first port's write goes unanswered: the other five would wait just as long.
     EXPECT_EQ(Lines(Sets(sim.Requests())),
               std::vector<std::string>{SetLine(1, "1", "0", "2", ClassTail(1, "1"))});
@@ -440,6 +450,7 @@ TEST_F(POEConfig, RefusedWriteStopsTheRangeAndIsSaid) {
     sim.ErrorStatus(Col(3, 2), 10);
     sim.ClearLog();
     ASSERT_TRUE(drv.Click(IDC_POE_APPLY));
+    WaitWrite(dlg);
     sim.ErrorStatus(Col(3, 2), 0);
     EXPECT_EQ(Sets(sim.Requests()).size(), 2u);  // port 1 written, port 2 refused, nothing after it
     EXPECT_EQ(boxes.Texts(),
@@ -473,6 +484,7 @@ TEST_F(POEConfig, MoreProfilesThanTheTableHoldsAreKept) {
     ASSERT_TRUE(drv.Select(IDC_POE_TO_PORT, 0));
     ASSERT_TRUE(drv.SelectText(IDC_POE_TIME_RANGE, "Profile 10"));
     ASSERT_TRUE(drv.Click(IDC_POE_APPLY));
+    WaitWrite(dlg);
     WaitPortWalk(dlg, 3);
     EXPECT_EQ(Lines(Sets(sim.Requests())),
               std::vector<std::string>{SetLine(1, "1", "10", "2", ClassTail(1, "1"))});

@@ -25,6 +25,7 @@
 #include "res/ids_dot1x.h"
 #include "res/resource.h"
 #include "tests/features/DialogTest.h"
+#include "tests/features/StepRunTest.h"
 
 namespace {
 
@@ -72,6 +73,9 @@ protected:
         boxes.Clear();
         s_sim->ClearLog();
         ASSERT_TRUE(drv.Click(IDC_D1XP_APPLY));
+        // The write runs off the window's thread: wait for its end.
+        auto& dlg = static_cast<C8021XPortSettings&>(drv.Dialog());
+        ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }, 60000));
     }
     // Capability "Authenticator" with the given port control entry.
     static void Authenticator(DialogDriver& drv, int control) {
@@ -287,6 +291,61 @@ TEST_F(Dot1xPorts, RefusedWriteSaysWhereItStopped) {
     EXPECT_EQ(Sets().size(), 3u);
     ASSERT_FALSE(boxes.Texts().empty());
     EXPECT_EQ(boxes.Texts()[0], "Writing stopped at port 4: the device did not accept ReAuthPeriod.");
+    WaitRead(dlg);
+}
+
+TEST_F(Dot1xPorts, CloseDuringASlowWriteStopsItAndSaysWhatWasWritten) {
+    C8021XPortSettings dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    // Every request answered a second late: three per port.
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    boxes.Clear();
+    test::TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_D1XP_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_D1XP_REFRESH));
+    // Port 2's first write under way.
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctSets(*s_sim).size() >= 4; }, 20000));
+    ASSERT_TRUE(WaitUntil([&] {
+        return dlg.Run().ProgressShown() && dlg.Run().ProgressText() == "Writing port 2 (2 of 28)...";
+    }));
+    EXPECT_EQ(dlg.Run().ProgressText().toStdString(), "Writing port 2 (2 of 28)...");
+    drv.PressEscape();
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Stopped: 1 of 28 ports were written; ports 2-28 were not written."});
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    const auto sets = test::DistinctSets(*s_sim);
+    ASSERT_EQ(sets.size(), 4u);
+    EXPECT_EQ(test::BindingText(sets[3].varbinds.at(0), kCut), "10.2=i:2");
+    EXPECT_FALSE(WaitUntil([&] { return test::DistinctSets(*s_sim).size() > 4; }, 2000));
+}
+
+TEST_F(Dot1xPorts, ADeviceFallingSilentMidWriteIsNamedAtItsPort) {
+    C8021XPortSettings dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    s_sim->DelayMs(100);
+    s_sim->ClearLog();
+    boxes.Clear();
+    ASSERT_TRUE(drv.Select(IDC_D1XP_TO, 9));
+    ASSERT_TRUE(drv.Click(IDC_D1XP_APPLY));
+    // Silent from the second request of port 3 on.
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctSets(*s_sim).size() >= 7; }));
+    s_sim->Silence(true);
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }, 20000));
+    const auto sets = test::DistinctSets(*s_sim);
+    ASSERT_GE(sets.size(), 7u);
+    // The last write sent is the one not answered; the message names its port and column.
+    const std::string last = test::BindingText(sets.back().varbinds.at(0), kCut);
+    const int column = std::stoi(last.substr(0, last.find('.')));
+    const int port = std::stoi(last.substr(last.find('.') + 1, last.find('=') - last.find('.') - 1));
+    const std::string what = column == 10 ? "Capability" : column == 9 ? "Port Control" : "QuietPeriod";
+    ASSERT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts().front(), "Writing stopped at port " + std::to_string(port) +
+                                         ": the device did not answer the write of " + what + ".");
+    s_sim->Silence(false);
     WaitRead(dlg);
 }
 

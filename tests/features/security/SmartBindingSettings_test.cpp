@@ -12,6 +12,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_impb.h"
 #include "res/resource.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/features/layer2/Layer2SimTest.h"
 #include "tests/support/ui/DialogDriver.h"
 
@@ -41,6 +42,14 @@ protected:
         s_sim->ClearLog();
         boxes.Clear();
         ASSERT_TRUE(drv.Click(IDC_IMPBSET_APPLY));
+        // The write runs off the window's thread: wait for its end.
+        auto& dlg = static_cast<CSmartBindingSettings&>(drv.Dialog());
+        ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }, 60000));
+    }
+    // The port a logged write of this dialog names (the instance of its first binding).
+    static int PortOf(const test::SimRequest& set) {
+        const std::string& oid = set.varbinds.at(0).oid;
+        return std::stoi(oid.substr(oid.rfind('.') + 1));
     }
     static std::string PortSet(int port, const char* admin, const char* inspection, const char* dhcp) {
         const std::string p = "." + std::to_string(port);
@@ -168,6 +177,82 @@ TEST_F(SmartBindingSettingsTest, ApplyWaitsForATrunkReadThatEndedAndSaysWhenItFa
     ASSERT_TRUE(WaitRead(dlg));
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IMPBSET_APPLY));
     EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST_F(SmartBindingSettingsTest, ASlowDeviceKeepsTheWindowLiveAndCloseStopsTheWrite) {
+    CSmartBindingSettings dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitRead(dlg));
+    // Every request answered a second late: 28 ports take half a minute.
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    boxes.Clear();
+    test::TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_IMPBSET_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_IMPBSET_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_IMPBSET_REFRESH));
+    // Port 3 under way: the progress shows which.
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctSets(*s_sim).size() >= 3; }, 20000));
+    ASSERT_TRUE(WaitUntil([&] {
+        return dlg.Run().ProgressShown() && dlg.Run().ProgressText() == "Writing port 3 (3 of 28)...";
+    }));
+    EXPECT_EQ(dlg.Run().ProgressText().toStdString(), "Writing port 3 (3 of 28)...");
+    drv.PressEscape();
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_FALSE(dlg.Run().Running());
+    const std::vector<test::SimRequest> atStop = test::DistinctSets(*s_sim);
+    ASSERT_EQ(atStop.size(), 3u);
+    // The write of port 3 was cut off unanswered: two ports were written.
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Stopped: 2 of 28 ports were written; ports 3-28 were not written."});
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    EXPECT_GT(ticks.Ticks(), 100);
+    // Nothing follows the write that was in flight.
+    EXPECT_FALSE(WaitUntil([&] { return test::DistinctSets(*s_sim).size() > atStop.size(); }, 2000));
+    for (size_t i = 0; i < atStop.size(); ++i) {
+        EXPECT_EQ(PortOf(atStop[i]), static_cast<int>(i) + 1);
+    }
+}
+
+TEST_F(SmartBindingSettingsTest, ADeviceFallingSilentMidWriteEndsItAtThePortNotAnswered) {
+    CSmartBindingSettings dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitRead(dlg));
+    s_sim->DelayMs(100);
+    s_sim->ClearLog();
+    boxes.Clear();
+    test::TickGap ticks;
+    ASSERT_TRUE(drv.Select(IDC_IMPBSET_TO, 19));
+    ASSERT_TRUE(drv.Select(IDC_IMPBSET_DHCP, 1));
+    ASSERT_TRUE(drv.Click(IDC_IMPBSET_APPLY));
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctSets(*s_sim).size() >= 5; }));
+    s_sim->Silence(true);
+    // The port not answered ends the write within its time-out; the window stays live meanwhile.
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }, 20000));
+    const std::vector<test::SimRequest> sets = test::DistinctSets(*s_sim);
+    ASSERT_FALSE(sets.empty());
+    const int silent = PortOf(sets.back());
+    EXPECT_GE(silent, 5);
+    EXPECT_LT(silent, 20);
+    ASSERT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts().front(),
+              "Failed to write the binding settings of port " + std::to_string(silent) +
+                  ": the device did not accept them. The ports after it were not written.");
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    // The ports before it hold the new setting; nothing was sent past it.
+    for (size_t i = 0; i < sets.size(); ++i) {
+        EXPECT_EQ(PortOf(sets[i]), static_cast<int>(i) + 1);
+    }
+    EXPECT_EQ(s_sim->Get(kBranch + "1.1.4.1"), "1");
+    EXPECT_EQ(s_sim->Get(kBranch + "1.1.4.20"), "0");
+    // Answering again, Refresh shows the device's values.
+    s_sim->Silence(false);
+    ASSERT_TRUE(WaitRead(dlg));
+    ASSERT_TRUE(drv.Click(IDC_IMPBSET_REFRESH));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return dlg.IsDlgItemEnabled(IDC_IMPBSET_APPLY) && drv.Rows(IDC_IMPBSET_LIST) == 28; }));
+    EXPECT_EQ(drv.Cell(IDC_IMPBSET_LIST, 0, 3), "Enabled");
+    EXPECT_EQ(drv.Cell(IDC_IMPBSET_LIST, 19, 3), "Disabled");
 }
 
 }  // namespace

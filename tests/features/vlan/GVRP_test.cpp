@@ -55,6 +55,11 @@ protected:
         boxes.Clear();
         s_sim->ClearLog();
         ASSERT_TRUE(drv.Click(IDC_GVRP_APPLY));
+        WaitWrite(static_cast<CGVRPSettings&>(drv.Dialog()));
+    }
+    // The range write runs off the window's thread: waits for its end.
+    static void WaitWrite(CGVRPSettings& dlg) {
+        ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }, 60000));
     }
 };
 
@@ -136,6 +141,7 @@ TEST_F(GvrpPorts, RefusesPvidTypedPortsAndSplitGroups) {
     ASSERT_TRUE(drv.Type(IDC_GVRP_TO, "26"));
     boxes.Clear();
     ASSERT_TRUE(drv.Click(IDC_GVRP_APPLY));
+    WaitWrite(dlg);
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(test::Sets(s_sim->Requests()).size(), 2u);
     WaitRead(dlg);

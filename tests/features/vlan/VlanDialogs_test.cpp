@@ -577,6 +577,7 @@ TEST_F(VlanDialogs, PvidDialogRulesAndWrites) {
             TypeText(pvid, IDC_PVID_EDIT_BASE + 7, "200");
             s_sim->ErrorStatus(kPvid + ".9", 5);
             Click(pvid, IDC_PVID_APPLY);
+            ASSERT_TRUE(test::WaitUntil([&] { return !pvid.Run().Running(); }));
             s_sim->ErrorStatus(kPvid + ".9", 0);
             EXPECT_FALSE(pvid.IsDialogEnded());
             EXPECT_EQ(test::Sets(s_sim->Requests()).size(), 9u);
@@ -585,6 +586,7 @@ TEST_F(VlanDialogs, PvidDialogRulesAndWrites) {
             EXPECT_EQ(pvid.GetDlgItemText(IDC_PVID_EDIT_BASE + 7), "200");
             s_sim->ClearLog();
             Click(pvid, IDC_PVID_APPLY);
+            ASSERT_TRUE(test::WaitUntil([&] { return pvid.IsDialogEnded(); }));
             EXPECT_EQ(pvid.GetDialogResult(), IDOK);
         });
     EXPECT_EQ(boxes.Texts(),
@@ -696,6 +698,7 @@ TEST_F(VlanDialogs52, TwelveOctetBitmapsAndTheLargeGrids) {
             Screenshot(&pvid, "pvid_52");
             s_sim->ClearLog();
             Click(pvid, IDC_PVID_APPLY);
+            ASSERT_TRUE(test::WaitUntil([&] { return pvid.IsDialogEnded(); }));
             EXPECT_EQ(pvid.GetDialogResult(), IDOK);
         });
     // Every port in order, ports 41 to 52 after the first forty.

@@ -1,0 +1,110 @@
+#include "controls/StepRun.h"
+
+#include <QBoxLayout>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <algorithm>
+
+#include "platform/ui/Dialog.h"
+
+CStepRun::CStepRun(ksx::CDialog& dlg) : m_dlg(dlg) {
+    m_showTimer.setSingleShot(true);
+    QObject::connect(&m_showTimer, &QTimer::timeout, this, [this] {
+        if (m_runner.Running() && m_line != nullptr) {
+            m_line->show();
+        }
+    });
+    m_runner.onStep = [this](int index, int total) { Show(index, total); };
+    m_runner.onEnd = [this](const ksx::StepsEnd& end) {
+        Hide();
+        End onEnd = m_onEnd;
+        if (onEnd) {
+            onEnd(end);
+        }
+    };
+    // The dialog hides as it ends (Close, Esc, the close box, EndDialog): the run ends with it.
+    dlg.installEventFilter(this);
+}
+
+CStepRun::~CStepRun() {
+    m_runner.onEnd = nullptr;
+    m_runner.onStep = nullptr;
+}
+
+void CStepRun::Start(int count, ksx::StepRunner::Step step, Text text, End onEnd) {
+    m_runner.Stop();
+    EnsureLine();
+    m_textOf = std::move(text);
+    m_onEnd = std::move(onEnd);
+    m_index = 0;
+    m_total = count;
+    m_bar->setRange(0, count > 0 ? count : 1);
+    m_bar->setValue(0);
+    m_text->setText(m_textOf ? m_textOf(0, count) : QString());
+    m_showTimer.start(kShowAfterMs);
+    m_runner.Start(count, std::move(step));
+}
+
+void CStepRun::EnsureLine() {
+    if (m_line != nullptr) {
+        return;
+    }
+    QWidget* client = m_dlg.Client();
+    m_line = new QWidget(client);
+    auto* row = new QHBoxLayout(m_line);
+    row->setContentsMargins(0, 0, 0, 0);
+    m_text = new QLabel(m_line);
+    m_bar = new QProgressBar(m_line);
+    m_bar->setTextVisible(false);
+    row->addWidget(m_text, 1);
+    row->addWidget(m_bar, 1);
+    m_line->hide();
+    // At the bottom of the dialog's own layout, across it.
+    if (auto* grid = qobject_cast<QGridLayout*>(client->layout())) {
+        grid->addWidget(m_line, grid->rowCount(), 0, 1, -1);
+    } else if (auto* box = qobject_cast<QBoxLayout*>(client->layout())) {
+        box->addWidget(m_line);
+    } else {
+        m_line->setGeometry(0, std::max(client->height() - 24, 0), client->width(), 24);
+    }
+}
+
+void CStepRun::Show(int index, int total) {
+    m_index = index;
+    m_total = total;
+    if (m_bar != nullptr) {
+        m_bar->setValue(index);
+    }
+    if (m_text != nullptr && m_textOf) {
+        m_text->setText(m_textOf(index, total));
+    }
+}
+
+void CStepRun::Hide() {
+    m_showTimer.stop();
+    if (m_line != nullptr) {
+        m_line->hide();
+    }
+}
+
+QString CStepRun::PortText(int from, int index, int total) {
+    return QString("Writing port %1 (%2 of %3)...").arg(from + index).arg(index + 1).arg(total);
+}
+
+bool CStepRun::ProgressShown() const {
+    return m_line != nullptr && m_line->isVisible();
+}
+
+QString CStepRun::ProgressText() const {
+    return m_text != nullptr ? m_text->text() : QString();
+}
+
+bool CStepRun::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &m_dlg && event->type() == QEvent::Hide && !event->spontaneous() && m_runner.Running()) {
+        m_runner.Stop();
+    }
+    return QObject::eventFilter(watched, event);
+}

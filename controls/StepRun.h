@@ -1,0 +1,74 @@
+// A loop of requests run for a dialog (core/StepRunner.h) with a progress line at the bottom of the
+// dialog: hidden for the first second of a run, then a text such as "Writing port 5 of 28..." and a
+// bar. The dialog keeps taking events while the run lasts. When the dialog ends during a run (Close,
+// Esc, the close box), the run is stopped and its end reported at once through the dialog's onEnd,
+// with `stopped` set; the dialog says there what was and was not written.
+//
+//   CStepRun m_run{*this};                                   // a member, after the sessions it uses
+//   m_run.Runner().SetCancel([this] { m_session.Cancel(); });
+//   m_run.Start(n, [this](int i) { return WritePort(i); },
+//               [](int i, int n) { return QString("Writing port %1 of %2...").arg(i + 1).arg(n); },
+//               [this](const ksx::StepsEnd& e) { Done(e); });
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+
+#include "core/StepRunner.h"
+
+class QLabel;
+class QProgressBar;
+class QWidget;
+
+namespace ksx {
+class CDialog;
+}
+
+class CStepRun : public QObject {
+public:
+    using Text = std::function<QString(int index, int total)>;
+    using End = std::function<void(const ksx::StepsEnd&)>;
+
+    explicit CStepRun(ksx::CDialog& dlg);
+    ~CStepRun() override;
+    CStepRun(const CStepRun&) = delete;
+    CStepRun& operator=(const CStepRun&) = delete;
+
+    // UI thread. Starts the run; `text` names the step under way, `onEnd` gets the end (UI thread).
+    void Start(int count, ksx::StepRunner::Step step, Text text, End onEnd);
+    // UI thread: stops the run (see StepRunner::Stop); the end is reported before it returns.
+    void Stop() { m_runner.Stop(); }
+    bool Running() const { return m_runner.Running(); }
+    ksx::StepRunner& Runner() { return m_runner; }
+
+    // "Writing port 7 (5 of 8)...": step `index` of a write of ports from `from` on.
+    static QString PortText(int from, int index, int total);
+
+    // The progress line as shown now (for the dialog's own checks and for tests).
+    bool ProgressShown() const;
+    QString ProgressText() const;
+
+    // How long a run goes before its progress shows (tests may shorten it).
+    static constexpr int kShowAfterMs = 1000;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void EnsureLine();
+    void Show(int index, int total);
+    void Hide();
+
+    ksx::CDialog& m_dlg;
+    QWidget* m_line = nullptr;  // owned by the dialog once placed
+    QLabel* m_text = nullptr;
+    QProgressBar* m_bar = nullptr;
+    QTimer m_showTimer;
+    Text m_textOf;
+    End m_onEnd;
+    int m_index = 0;
+    int m_total = 0;
+    ksx::StepRunner m_runner;  // last: stopped and joined first
+};
