@@ -3,8 +3,10 @@ BUILD ?= build/release
 TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
+RUNS ?= 10
+UNDER_LOAD_ARGS ?=
 
-.PHONY: all deps configure build test bench demo format clean
+.PHONY: all deps configure build test test-under-load bench demo format clean
 
 all: build
 
@@ -19,6 +21,10 @@ build: configure
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+
+# The suite RUNS times with every core kept busy; per test, how many runs failed.
+test-under-load: build
+	@scripts/test-under-load -b $(BUILD) -j $(JOBS) $(UNDER_LOAD_ARGS) $(RUNS)
 
 bench: build
 	@scripts/run-bench $(BUILD)

@@ -170,6 +170,11 @@ void CLoopbackDetection::OnGlobalSettings(const LbdGlobalSettings& g) {
         SetDlgItemText(IDC_LBD_VLAN_LIST, "");
     }
     EnablePortControls();
+    // The global read runs beside the port walk and may answer after the walk ended the refresh: what
+    // the refresh's end left unavailable for want of this read becomes usable now.
+    if (!m_bRefreshing) {
+        OnRefreshEnd();
+    }
 }
 
 void CLoopbackDetection::OnPortRow(const LbdPortRow& row) {

@@ -16,9 +16,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 
 #include "platform/sys/Globals.h"
 
@@ -349,6 +351,25 @@ std::vector<SimRequest> SimSwitch::Requests() {
         requests.push_back(std::move(r));
     }
     return requests;
+}
+
+std::vector<SimRequest> SimSwitch::DistinctRequests() {
+    // The log first: "ids" then names at least as many requests, the log's ones first and in its order.
+    std::vector<SimRequest> all = Requests();
+    std::istringstream ids(Command("ids"));
+    std::string word;
+    ids >> word;  // "OK"
+    std::set<std::tuple<std::string, std::string, std::string>> seen;
+    std::vector<SimRequest> out;
+    for (SimRequest& r : all) {
+        if (!(ids >> word)) {
+            throw std::runtime_error("SimSwitch: fewer request ids than logged requests");
+        }
+        if (seen.emplace(word, r.principal, r.pdu).second) {
+            out.push_back(std::move(r));
+        }
+    }
+    return out;
 }
 
 bool SimSwitch::WaitForRequests(const std::function<bool(const std::vector<SimRequest>&)>& pred,

@@ -58,6 +58,9 @@ public:
     void Restart();                      // restart the agent (values back to the profile)
     void ClearLog();
     std::vector<SimRequest> Requests();  // every request received since the last ClearLog
+    // The same without resends: a request whose request id, principal and kind were logged before is
+    // that request sent again (an attempt unanswered within its share of the time-out).
+    std::vector<SimRequest> DistinctRequests();
     // Polls Requests() until pred holds or the limit passes.
     bool WaitForRequests(const std::function<bool(const std::vector<SimRequest>&)>& pred, int limitMs = 5000);
 

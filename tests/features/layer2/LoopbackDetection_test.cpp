@@ -45,15 +45,27 @@ protected:
     struct Open {
         CLoopbackDetection dlg;
         DialogDriver drv{dlg};
-        Open() { EXPECT_TRUE(WaitRefreshed(dlg)); }
+        Open() { EXPECT_TRUE(WaitRefreshed(dlg)) << State(dlg); }
         std::string Cell(int r, int c) const {
             return ui::ToStd(dlg.Item<CListCtrl>(IDC_LBD_LIST)->GetItemText(r, c));
         }
         int Rows() const { return dlg.Item<CListCtrl>(IDC_LBD_LIST)->GetItemCount(); }
     };
-    // A refresh has ended: the window takes input again.
-    static bool WaitRefreshed(CDialog& dlg) {
-        return test::WaitUntil([&] { return dlg.isEnabled() && dlg.IsDlgItemEnabled(IDC_LBD_APPLY_GLOBAL); });
+    // A refresh has ended: the window takes input again. The trunk walk runs beside the refresh and may
+    // end after it: with detection on and the members read, the port write is usable once it ended.
+    static bool WaitRefreshed(CDialog& dlg, bool trunksRead = true) {
+        return test::WaitUntil([&] {
+            return dlg.isEnabled() && dlg.IsDlgItemEnabled(IDC_LBD_APPLY_GLOBAL) &&
+                   (!trunksRead || dlg.IsDlgItemEnabled(IDC_LBD_APPLY_PORTS));
+        });
+    }
+    // What a refresh left usable, for a failed wait's message.
+    static std::string State(CDialog& dlg) {
+        return "window " + std::to_string(dlg.isEnabled()) + ", Apply (global) " +
+               std::to_string(dlg.IsDlgItemEnabled(IDC_LBD_APPLY_GLOBAL)) + ", Apply (ports) " +
+               std::to_string(dlg.IsDlgItemEnabled(IDC_LBD_APPLY_PORTS)) + ", Refresh " +
+               std::to_string(dlg.IsDlgItemEnabled(IDC_LBD_REFRESH)) + ", interval \"" +
+               dlg.GetDlgItemText(IDC_LBD_INTERVAL) + "\"";
     }
     static std::vector<std::string> Sets() { return test::SetLines(s_sim->Requests(), L.size()); }
     // Pumps events meanwhile: the walks hand their rows to this (the UI) thread.
@@ -266,7 +278,7 @@ TEST_F(Lbd, GlobalWriteRefreshesWhenItsTimerFires) {
     EXPECT_FALSE(o.dlg.IsDlgItemEnabled(IDC_LBD_APPLY_PORTS));
     EXPECT_FALSE(o.dlg.IsDlgItemEnabled(IDC_LBD_REFRESH));
     EXPECT_TRUE(WaitForRefreshRequests());
-    ASSERT_TRUE(WaitRefreshed(o.dlg));
+    ASSERT_TRUE(WaitRefreshed(o.dlg)) << State(o.dlg);
     EXPECT_EQ(o.dlg.RefreshTimerMs(), 0);
     EXPECT_EQ(o.dlg.GetDlgItemText(IDC_LBD_INTERVAL), "20");
 
@@ -294,11 +306,27 @@ TEST_F(Lbd, GlobalWriteRefreshesWhenItsTimerFires) {
     EXPECT_FALSE(o.dlg.IsDlgItemEnabled(IDC_LBD_APPLY_PORTS));
 }
 
+TEST_F(Lbd, GlobalSettingsArrivingAfterThePortWalkMakeTheGlobalWriteUsable) {
+    // No global settings have arrived when the port walk ends the refresh: the global write waits.
+    s_sim->ErrorStatus(L + ".3.0", 5);
+    CLoopbackDetection dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(test::WaitUntil([&] { return dlg.isEnabled() && dlg.IsDlgItemEnabled(IDC_LBD_REFRESH); }));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_LBD_APPLY_GLOBAL));
+    // The global read, running beside the port walk, answers after it.
+    LbdGlobalSettings late{true, "15", "60", "1", ""};
+    dlg.SendMessage(WM_SNMP_RESULT, LBD_GLOBAL_SETTINGS, ksx::RecordParam(&late));
+    test::PumpEvents();
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_LBD_INTERVAL), "15");
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_LBD_APPLY_GLOBAL));
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_LBD_REFRESH));
+}
+
 TEST_F(Lbd, PortWriteWaitsForTheTrunkMembers) {
     s_sim->ErrorStatus(kTrunkMembers, 5);
     CLoopbackDetection dlg;
     DialogDriver drv(dlg);
-    ASSERT_TRUE(WaitRefreshed(dlg));
+    ASSERT_TRUE(WaitRefreshed(dlg, false));
     ASSERT_TRUE(boxes.WaitForCount(1));
     EXPECT_EQ(boxes.LastText(), "Failed to read the trunk members.");
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_LBD_APPLY_PORTS));

@@ -45,6 +45,10 @@ protected:
         EXPECT_TRUE(WaitIdle(dlg));
         return boxes.Texts();
     }
+    // The event read has ended and so has the community walk beside it: Apply is usable.
+    static bool WaitReady(CRMONEvent& dlg) {
+        return WaitUntil([&] { return !dlg.Busy() && dlg.IsDlgItemEnabled(IDC_RMONE_APPLY); }, 10000);
+    }
     // Row of an event by its index, -1 when not shown.
     static int RowOf(CRMONEvent& dlg, const std::string& index) {
         for (int r = 0; r < dlg.List()->GetItemCount(); ++r) {
@@ -61,7 +65,7 @@ TEST_F(RMONEventTest, ReadsTheAlarmReferencesThenTheEvents) {
     CRMONEvent dlg;
     DialogDriver drv(dlg);
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_RMONE_APPLY));
-    ASSERT_TRUE(WaitIdle(dlg));
+    ASSERT_TRUE(WaitReady(dlg));
     EXPECT_EQ(dlg.GetWindowText(), "RMON Event Configuration");
     const std::vector<std::string> headings = {"Index", "Description",     "Type", "Community",
                                                "Owner", " Last Time Sent", ""};
@@ -140,7 +144,7 @@ TEST_F(RMONEventTest, DeleteIsRefusedForEventsAnAlarmNamesRisingOrFalling) {
 TEST_F(RMONEventTest, ControlsAndDeleteButtonsWaitForBothWalks) {
     CRMONEvent dlg;
     DialogDriver drv(dlg);
-    ASSERT_TRUE(WaitIdle(dlg));
+    ASSERT_TRUE(WaitReady(dlg));  // no community walk step among the refresh's requests
     s_sim->DelayMs(300);
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_RMONE_REFRESH));
@@ -180,7 +184,7 @@ TEST_F(RMONEventTest, ApplyChecksAndCreates) {
     AddCommunity("public");
     CRMONEvent dlg;
     DialogDriver drv(dlg);
-    ASSERT_TRUE(WaitIdle(dlg));
+    ASSERT_TRUE(WaitReady(dlg));
     struct Case {
         std::string index, description;
         int type;
