@@ -393,15 +393,14 @@ void WalkReader::Finish(int status, bool stale) {
             return;
         }
         m_running = false;
-        // An SNMPv3 failure is named once: by the box the owner shows for it, or in one of its own.
+        // An SNMPv3 failure is named once: by the box the owner shows for it below, or in one of its own
+        // after the owner's handler (and every other read still running) ended.
         if (!end.stale) {
             NoteSnmpV3Failure(end.status);
         }
+        StopHolding();
         if (onEnd) {
             onEnd(end);
-        }
-        if (!m_running) {
-            StopHolding();  // not started again by its owner
         }
     });
 }
