@@ -14,6 +14,12 @@ using namespace ksx;
 
 namespace {
 
+// The counters' types: anything else is not read.
+bool IsCount(int type) {
+    return type == SNMP_REPLY_COUNTER || type == SNMP_REPLY_COUNTER64 || type == SNMP_REPLY_GAUGE ||
+           type == SNMP_REPLY_UNSIGNED || type == SNMP_REPLY_TIMETICKS;
+}
+
 struct Parameter {
     const char* text;
     int column;
@@ -79,7 +85,7 @@ void CStatisticRmonCnt::CreateControls() {
     }
     for (int k = 0; k < kItems; ++k) {
         auto* label = items.Label("Item ", IDC_RMONCNT_LABEL1 + k);
-        auto* value = items.Label("0", IDC_RMONCNT_VALUE1 + k);
+        auto* value = items.Label("", IDC_RMONCNT_VALUE1 + k);
         label->setMinimumWidth(label->fontMetrics().horizontalAdvance("Item 0000"));
         value->setMinimumWidth(value->fontMetrics().horizontalAdvance("4294967295") * 3 / 2);
         value->setFrameShape(QFrame::StyledPanel);
@@ -177,8 +183,9 @@ void CStatisticRmonCnt::RefreshItems(bool restart) {
 }
 
 void CStatisticRmonCnt::OnItemReply(int item, const DirectReply& reply) {
-    // A failed read (time-out, error, exception value) leaves the last value in place.
-    if (!reply.Accepted() || !reply.Has(0)) {
+    // A failed read (time-out, error, exception value, a value that is no count) leaves the last value
+    // in place.
+    if (!reply.Accepted() || !reply.Has(0) || !IsCount(reply.bindings[0].type)) {
         return;
     }
     SetDlgItemText(IDC_RMONCNT_VALUE1 + item, reply.Text(0));

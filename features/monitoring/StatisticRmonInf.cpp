@@ -14,6 +14,12 @@ using namespace ksx;
 
 namespace {
 
+// The counters' types: anything else is not read.
+bool IsCount(int type) {
+    return type == SNMP_REPLY_COUNTER || type == SNMP_REPLY_COUNTER64 || type == SNMP_REPLY_GAUGE ||
+           type == SNMP_REPLY_UNSIGNED || type == SNMP_REPLY_TIMETICKS;
+}
+
 const char* const kNames[CStatisticRmonInf::kCounters] = {"DropEvents",
                                                           "Octets",
                                                           "Pkts",
@@ -74,7 +80,7 @@ void CStatisticRmonInf::CreateControls() {
     for (int k = 0; k < kCounters; ++k) {
         auto* box = rows.Combo(kRmonInfBoxes[k], k == 0);
         box->setMinimumContentsLength(6);
-        auto* value = rows.Label("0", IDC_RMONINF_VALUE1 + k);
+        auto* value = rows.Label("", IDC_RMONINF_VALUE1 + k);
         value->setMinimumWidth(value->fontMetrics().horizontalAdvance("18446744073709551615") * 5 / 4);
         value->setFrameShape(QFrame::StyledPanel);
         grid->addWidget(box, k + 1, 0);
@@ -149,8 +155,9 @@ void CStatisticRmonInf::RefreshCounters(bool restart) {
 }
 
 void CStatisticRmonInf::OnCounterReply(int counter, const DirectReply& reply) {
-    // A failed read (time-out, error, exception value) leaves the last value in place.
-    if (!reply.Accepted() || !reply.Has(0)) {
+    // A failed read (time-out, error, exception value, a value that is no count) leaves the last value
+    // in place.
+    if (!reply.Accepted() || !reply.Has(0) || !IsCount(reply.bindings[0].type)) {
         return;
     }
     SetDlgItemText(IDC_RMONINF_VALUE1 + counter, reply.Text(0));

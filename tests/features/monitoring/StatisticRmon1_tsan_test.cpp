@@ -275,8 +275,8 @@ TEST_F(StatisticRmon1, OtherSnmpVersionsSendNothing) {
         CStatisticRmonInf inf(&dlg, 0);
         DialogDriver i(inf);
         test::PumpEvents();
-        EXPECT_EQ(view.GetDlgItemText(IDC_RMONCNT_VALUE1), "0");
-        EXPECT_EQ(inf.GetDlgItemText(IDC_RMONINF_VALUE1), "0");
+        EXPECT_EQ(view.GetDlgItemText(IDC_RMONCNT_VALUE1), "");  // nothing read: no value
+        EXPECT_EQ(inf.GetDlgItemText(IDC_RMONINF_VALUE1), "");
     }
     EXPECT_TRUE(s_sim->Requests().empty());
 }
@@ -473,6 +473,20 @@ TEST_F(StatisticRmonViews, FailedAndShortRepliesKeepTheLastValue) {
     ASSERT_TRUE(WaitUntil([&] { return view.GetDlgItemText(IDC_RMONINF_VALUE1 + 2) == "77"; }));
     ASSERT_TRUE(WaitUntil([&] { return view.PendingCounters() == 0; }));
     EXPECT_EQ(view.GetDlgItemText(IDC_RMONINF_VALUE1 + 1), "1004");
+}
+
+TEST_F(StatisticRmonViews, ACounterOfTheWrongTypeIsNotShown) {
+    s_sim->Set(kE + ".4.11", "s", "zz");
+    s_sim->Set(kE + ".5.11", "c", "77");
+    CStatisticRmon1 list;
+    DialogDriver l(list);
+    WaitRead(list);
+    CStatisticRmonInf view(&list, RowOf(list, "11"));
+    DialogDriver drv(view);
+    ASSERT_TRUE(WaitUntil([&] { return view.GetDlgItemText(IDC_RMONINF_VALUE1 + 2) == "77"; }));
+    ASSERT_TRUE(WaitUntil([&] { return view.PendingCounters() == 0; }));
+    EXPECT_EQ(view.GetDlgItemText(IDC_RMONINF_VALUE1 + 1), "");
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 }  // namespace
