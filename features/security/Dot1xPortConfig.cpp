@@ -232,29 +232,52 @@ void Dot1xPortConfig::OnApply() {
         return;
     }
 
-    // The range in requests of at most 30 bindings, ascending; the first refused request ends the write.
+    // The range in requests of at most 30 bindings, ascending, off the window's thread; the first refused
+    // request ends the write.
     const std::string text = std::to_string(value);
-    for (int first = from; first <= to; first += kBindingsPerRequest) {
+    const int batches = (range + kBindingsPerRequest - 1) / kBindingsPerRequest;
+    const int pauseMs = kBatchPauseMs.Get();
+    EnableDlgItem(IDOK, false);
+    m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
+    auto step = [this, from, to, text, pauseMs](int i) -> StepOutcome {
+        const int first = from + i * kBindingsPerRequest;
         const int last = std::min(to, first + kBindingsPerRequest - 1);
-        if (first != from) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(kBatchPauseMs.Get()));
+        if (first != from && !m_run.Runner().Pause(static_cast<unsigned>(pauseMs))) {
+            return StepOutcome::Failed("");
         }
         m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
         for (int p = first; p <= last; ++p) {
             m_cCommonSNMP.AddVarBind(kPortControl + "." + std::to_string(p), 1, text.c_str());
         }
         const SnmpReply reply = GetNextRequest(m_cCommonSNMP);
-        if (!reply.Accepted()) {
-            const std::string notWritten =
-                first == to ? std::to_string(to) : std::to_string(first) + "-" + std::to_string(to);
-            AfxMessageBox(
-                "Failed to write the port access control of ports " + notWritten +
-                    (reply.status != 0 ? ": the device did not answer." : ": the device did not accept it."),
-                MB_OK);
-            break;
+        if (reply.Accepted()) {
+            return StepOutcome::Done();
         }
-    }
-    StartPortWalk();
+        if (m_run.Runner().Stopping()) {
+            return StepOutcome::Failed("");
+        }
+        const std::string notWritten =
+            first == to ? std::to_string(to) : std::to_string(first) + "-" + std::to_string(to);
+        return StepOutcome::Failed(
+            "Failed to write the port access control of ports " + notWritten +
+            (reply.status != 0 ? ": the device did not answer." : ": the device did not accept it."));
+    };
+    auto progress = [from, to](int i, int) {
+        const int first = from + i * kBindingsPerRequest;
+        const int last = std::min(to, first + kBindingsPerRequest - 1);
+        return QString("Writing ports %1-%2...").arg(first).arg(last);
+    };
+    m_run.Start(batches, step, progress, [this, from, to, range](const StepsEnd& end) {
+        if (end.stopped) {
+            // Closed during the write: the dialog is ending.
+            AfxMessageBox(StoppedPortsText(from, to, std::min(end.done * kBindingsPerRequest, range)), MB_OK);
+            return;
+        }
+        if (end.failed) {
+            AfxMessageBox(end.failure, MB_OK);
+        }
+        StartPortWalk();
+    });
 }
 
 int Dot1xPortConfig::DestroyWindow() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controls/PortRange.h"
+#include "controls/StepRun.h"
 #include "core/CommonSNMP.h"
 #include "core/ModuleBase.h"
 #include "core/TableRead.h"
@@ -36,6 +37,9 @@ public:
 
     explicit Dot1xPortConfig(QWidget* parent = nullptr);
     ~Dot1xPortConfig() override;
+
+    // The range write under way (for its progress line).
+    const CStepRun& Run() const { return m_run; }
 
     // The opener's settings, shown in every row.
     std::string m_strQuietPeriod;
@@ -79,4 +83,5 @@ private:
     CCommonSNMP m_cCommonSNMP;       // the writes
     CCommonSNMP m_cCommonSNMPTable;  // the port walk
     ksx::TableRead<PortRow> m_portWalk;
+    CStepRun m_run{*this};  // the range write, off the window's thread
 };

@@ -13,6 +13,7 @@
 #include "platform/sys/Globals.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_port_small.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -34,11 +35,11 @@ const std::string kTrunkMembers = "1.3.6.1.4.1.7393.10.76.20.1.8.1.3.1.2";
 
 class BandWidthControl : public test::SimTest {
 protected:
-    // Waits for the list (all ports) and the trunk membership, with Apply and Refresh enabled.
     // The range write runs off the window's thread: waits for its end.
     static void WaitWrite(CBandWidthControlDlg& dlg) {
         ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }, 60000));
     }
+    // Waits for the list (all ports) and the trunk membership, with Apply and Refresh enabled.
     void WaitReady(CBandWidthControlDlg& dlg) {
         auto* list = static_cast<CListCtrlEx*>(dlg.GetDlgItem(IDC_BW_LIST));
         ASSERT_TRUE(WaitUntil([&] {
@@ -162,6 +163,30 @@ TEST_F(BandWidthControl, RangeWritesOneRequestPerPortAndReloads) {
     EXPECT_EQ(drv.Cell(IDC_BW_LIST, 23, 2), "1024000");
     EXPECT_EQ(drv.Cell(IDC_BW_LIST, 8, 1), "64");
     EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST_F(BandWidthControl, ASlowDeviceKeepsTheWindowLiveAndCloseStopsTheWrite) {
+    CBandWidthControlDlg dlg;
+    DialogDriver drv(dlg);
+    WaitReady(dlg);
+    Fill(drv, 1, 24, BW_TYPE_RX, false, "2000");
+    sim.DelayMs(1000);
+    sim.ClearLog();
+    test::TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_BW_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_BW_REFRESH));
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctSets(sim).size() >= 3; }, 20000));
+    ASSERT_TRUE(WaitUntil([&] {
+        return dlg.Run().ProgressShown() && dlg.Run().ProgressText() == "Writing port 3 (3 of 24)...";
+    }));
+    drv.PressEscape();
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Stopped: 2 of 24 ports were written; ports 3-24 were not written."});
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    EXPECT_EQ(test::DistinctSets(sim).size(), 3u);
+    EXPECT_FALSE(WaitUntil([&] { return test::DistinctSets(sim).size() > 3; }, 2000));
+    sim.DelayMs(0);
 }
 
 TEST_F(BandWidthControl, NoLimitWritesZeroShownAsNoLimit) {

@@ -64,6 +64,8 @@ protected:
         EXPECT_TRUE(drv.Select(IDC_L1XP_TO, to - 1));
         EXPECT_TRUE(drv.Select(IDC_L1XP_CONTROL, control));
         EXPECT_TRUE(drv.Click(IDOK));
+        // The write runs off the window's thread: wait for its end.
+        EXPECT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }, 60000));
         const std::vector<std::string> sets = SetLines(s_sim->Requests(), kCut);
         if (!sets.empty()) {
             Ready(dlg, walks + 1);
