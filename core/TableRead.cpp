@@ -220,6 +220,13 @@ WalkStep::WalkStep(CSnmp* response, std::vector<int> binding, std::vector<std::s
       m_binding(std::move(binding)),
       m_row(std::move(row)) {}
 
+WalkStep::WalkStep(CCommonSNMP& /*session*/, CSnmp* response, int columns)
+    : WalkStep(response, std::vector<int>(static_cast<size_t>(std::max(columns, 0)), -1), {}) {
+    for (int i = 0; i < columns && i < m_count; ++i) {
+        m_binding[static_cast<size_t>(i)] = i;
+    }
+}
+
 std::string WalkStep::Text(int i) const {
     return Has(i) ? BindingValue(m_response, Binding(i)) : std::string();
 }

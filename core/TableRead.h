@@ -104,6 +104,9 @@ public:
     // `binding`: per column the reply binding read for this row (-1: not read); `row`: per column the
     // row instance.
     WalkStep(CSnmp* response, std::vector<int> binding, std::vector<std::string> row);
+    // A step over a reply read outside a walk, in the order its bindings were asked for (binding i as
+    // column i, as far as the reply goes); no row instance.
+    WalkStep(CCommonSNMP& session, CSnmp* response, int columns);
 
     // Bindings the reply carries, and the columns the read asked for.
     int Count() const { return m_count; }

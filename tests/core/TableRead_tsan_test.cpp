@@ -409,6 +409,29 @@ TEST_F(ColumnRuleTest, GroupedColumnsKeepRowsOfTheirOwnTable) {
     EXPECT_EQ(asked[15], (std::vector<std::string>{kDescPort + ".15", kDesc + ".15"}));
 }
 
+// SNMPv3: a column that reaches the end of the MIB answers with an exception value; it ends alone, the
+// other table walked beside it goes on to its own end, and the column is no longer asked.
+TEST_F(ColumnRuleTest, ExceptionValueEndsOnlyItsColumn) {
+    const std::string kStorage = "1.3.6.1.6.3.18.1.1.1.7";  // the last column of the MIB: two rows
+    test::UseSimV3(*s_sim, "1", "noauthuser", "1", "", "1", "");
+    m_session = std::make_unique<CCommonSNMP>();
+    const std::vector<Cells> rows = WalkAll({kIfIndex, kStorage}, {0, 1});
+    ASSERT_EQ(rows.size(), 28u);
+    for (int r = 1; r <= 28; ++r) {
+        const Cells& row = rows[static_cast<size_t>(r - 1)];
+        EXPECT_EQ(row.index, std::to_string(r));
+        EXPECT_EQ(row.cells[0], std::to_string(r));
+        EXPECT_EQ(row.cells[1], r == 1   ? std::optional<std::string>("3")
+                                : r == 2 ? std::optional<std::string>("2")
+                                         : std::nullopt)
+            << r;
+    }
+    const auto asked = Asked();
+    ASSERT_EQ(asked.size(), 29u);
+    EXPECT_EQ(asked[2], (std::vector<std::string>{kIfIndex + ".2", kStorage + ".2.99.50"}));
+    EXPECT_EQ(asked[3], std::vector<std::string>{kIfIndex + ".3"});
+}
+
 TEST_F(TableReadTest, NothingReachesTheOwnerOnceTheWalkWasClosed) {
     CCommonSNMP& session = *m_session;
     s_sim->DelayMs(30);
