@@ -173,8 +173,10 @@ void C8021XAuRadiusServerDLG::FillList() {
         }
         const int item = m_list->GetItemCount();
         const QString cells[] = {QString::number(r.index),     QString::fromStdString(r.address),
-                                 QString::number(r.authPort),  QString::number(r.acctPort),
-                                 QString::number(r.timeout),   QString::number(r.retransmit),
+                                 QString::fromStdString(r.NumberText(0)),
+                                 QString::fromStdString(r.NumberText(1)),
+                                 QString::fromStdString(r.NumberText(2)),
+                                 QString::fromStdString(r.NumberText(3)),
                                  QString::fromStdString(r.key)};
         for (int c = 0; c < 7; ++c) {
             m_list->SetItemTextEx(item, c, cells[c]);

@@ -228,12 +228,12 @@ void C8021XPortSettings::FillList() {
         const QString cells[] = {QString::number(r.port),
                                  QString::fromStdString(r.direction),
                                  QString::fromStdString(r.portControl),
-                                 QString::number(r.txPeriod),
-                                 QString::number(r.quietPeriod),
-                                 QString::number(r.suppTimeout),
-                                 QString::number(r.serverTimeout),
-                                 QString::number(r.maxReq),
-                                 QString::number(r.reAuthPeriod),
+                                 QString::fromStdString(r.NumberText(X8021_statistics_info::kTxPeriod)),
+                                 QString::fromStdString(r.NumberText(X8021_statistics_info::kQuietPeriod)),
+                                 QString::fromStdString(r.NumberText(X8021_statistics_info::kSuppTimeout)),
+                                 QString::fromStdString(r.NumberText(X8021_statistics_info::kServerTimeout)),
+                                 QString::fromStdString(r.NumberText(X8021_statistics_info::kMaxReq)),
+                                 QString::fromStdString(r.NumberText(X8021_statistics_info::kReAuthPeriod)),
                                  QString::fromStdString(r.reAuth),
                                  QString::fromStdString(r.capability)};
         for (int c = 0; c < 11; ++c) {

@@ -88,10 +88,13 @@ X8021_AuRadiusServer_Statistics_info ParseRadiusRow(const ksx::WalkStep& s) {
         row.address = C8021XSettingLogic::FormatRadiusAddress(row.addressType, *octets);
     }
     row.column4 = s.Any(3).value_or(std::string());
-    row.authPort = IntOr0(s, 4);
-    row.acctPort = IntOr0(s, 5);
-    row.timeout = IntOr0(s, 6);
-    row.retransmit = IntOr0(s, 7);
+    int* const numbers[] = {&row.authPort, &row.acctPort, &row.timeout, &row.retransmit};
+    for (int n = 0; n < 4; ++n) {
+        if (const auto v = s.Integer(4 + n)) {
+            *numbers[n] = static_cast<int>(*v);
+            row.numberRead[static_cast<size_t>(n)] = true;
+        }
+    }
     if (s.Octets(8)) {
         row.key = kMasked;
     }
@@ -100,6 +103,14 @@ X8021_AuRadiusServer_Statistics_info ParseRadiusRow(const ksx::WalkStep& s) {
 }
 
 }  // namespace
+
+std::string X8021_AuRadiusServer_Statistics_info::NumberText(int n) const {
+    if (n < 0 || n >= 4 || !numberRead[static_cast<size_t>(n)]) {
+        return {};
+    }
+    const int values[] = {authPort, acctPort, timeout, retransmit};
+    return std::to_string(values[n]);
+}
 
 std::string X8021_statistics_info::NumberText(Number n) const {
     if (n < 0 || n >= kNumbers || !numberRead[static_cast<size_t>(n)]) {

@@ -51,6 +51,10 @@ struct X8021_AuRadiusServer_Statistics_info {
     int acctPort = 0;
     int timeout = 0;
     int retransmit = 0;
+    // Which of authPort, acctPort, timeout and retransmit (in that order) were read; NumberText gives
+    // the number as text, empty when it was not read.
+    std::array<bool, 4> numberRead{};
+    std::string NumberText(int n) const;
     std::string key;  // "*****" once the column arrived
     int rowStatus = 0;
 };

@@ -92,12 +92,12 @@ constexpr const char* kShowsDefault = "its display shows a default text for a va
 const std::vector<Entry>& Dialogs() {
     static const std::vector<Entry> entries = {
         // Security.
-        Dlg<C8021XPortSettings>("dot1x_ports", {"0"}, kShowsDefault),
+        Dlg<C8021XPortSettings>("dot1x_ports"),
         Dlg<C8021XUserDLG>("dot1x_users"),
-        Dlg<C8021XAuRadiusServerDLG>("dot1x_radius", {"0"}, kShowsDefault),
+        Dlg<C8021XAuRadiusServerDLG>("dot1x_radius"),
         Dlg<C8021Status>("dot1x_status"),
         Dlg<C8021Diagnosis>("dot1x_diagnosis"),
-        Dlg<CIMPBSmartBinding>("smart_binding", {"Not Bound"}, kShowsDefault),
+        Dlg<CIMPBSmartBinding>("smart_binding"),
         Dlg<CIMPBWhiteList>("white_list"),
         Dlg<CIMPBBlackList>("black_list"),
         Dlg<CARPSpoofSetting>("arp_spoofing"),
@@ -113,10 +113,10 @@ const std::vector<Entry>& Dialogs() {
         Dlg<CIPAddrTable>("ip_address_table"),
         Dlg<CTcpPortInfo>("tcp_services"),
         Dlg<CUdpPortInfo>("udp_services"),
-        Dlg<CRMONEthernetStatistics>("rmon_statistics", {"0"}, kShowsDefault),
-        Dlg<CRMONHistoryControl>("rmon_history", {"0"}, kShowsDefault),
+        Dlg<CRMONEthernetStatistics>("rmon_statistics"),
+        Dlg<CRMONHistoryControl>("rmon_history"),
         Dlg<CRmonAlarm>("rmon_alarm"),
-        Dlg<CRMONEvent>("rmon_event", {"0"}, kShowsDefault),
+        Dlg<CRMONEvent>("rmon_event"),
         Dlg<CRmonControlDlg>("rmon_control"),
         Dlg<CStatisticRmon1>("rmon1_statistics"),
         // The device's SNMP agent.
