@@ -267,6 +267,7 @@ TEST_F(LldpGroup, StateWriteIsTriedThreeTimesThenReread) {
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut), std::vector<std::string>{"1.0=i:2"});
     ASSERT_TRUE(WaitUntil([&] { return !dlg.IsDlgItemEnabled(IDC_LLDP_TIMER_APPLY); }));
     EXPECT_EQ(s_sim->Get(kState), "2");
+    WaitRead(dlg);  // the read after the write has ended: Apply takes the next click
 
     // A refused write (error status, not only a missing reply) is a failure: three tries, then it is said.
     s_sim->ErrorStatus(kState, 5);
