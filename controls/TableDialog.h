@@ -106,6 +106,9 @@ protected:
     // What a read that failed says ("Failed to read the ..."), once, after OnReadEnd; an SNMPv3 failure
     // behind it is named in the same box. Empty (the default): the dialog says nothing of its own.
     void SetReadFailedText(std::string text) { m_readFailedText = std::move(text); }
+    // One group number per walked column, for a list whose walk reads two tables beside each other:
+    // each table keeps rows of its own (ksx::WalkReader::SetGroups).
+    void SetColumnGroups(std::vector<int> groups) { m_read.SetGroups(std::move(groups)); }
 
     int OnInitDialog() override;
 

@@ -146,15 +146,24 @@ ColumnWalk::Judged ColumnWalk::Judge(const CSnmp* reply) {
         return out;
     }
 
-    // Each binding, in reply order, answers the first request (from where the last one matched on)
-    // whose column it extends past what was asked; a binding that extends none answers the next
-    // request in order: that column ran past its subtree, or gave an exception or an earlier row.
+    // Each binding, in reply order, answers a request. While as many bindings remain as requests, the
+    // reply is whole from here on and binding j answers request j: a binding that runs into the next
+    // column's subtree is then that column's end, never the next column's value. Where bindings are
+    // missing, a binding answers the first request (from where the last one matched on) whose column
+    // it extends past what was asked. A binding that extends no such column answers the next request
+    // in order: that column ran past its subtree, or gave an exception or an earlier row.
     std::vector<std::optional<std::string>> instance(columns);
     size_t next = 0;
     for (size_t j = 0; j < binds.size(); ++j) {
         const SnmpVarBind& b = binds[j];
         size_t match = asked.size();
-        if (HasValue(b.type)) {
+        const bool whole = next < asked.size() && binds.size() - j >= asked.size() - next;
+        if (whole) {
+            if (HasValue(b.type) && InstanceBelow(m_columns[asked[next]], b.oid) &&
+                CompareOids(b.oid, askedOids[next]) > 0) {
+                match = next;
+            }
+        } else if (HasValue(b.type)) {
             for (size_t q = next; q < asked.size(); ++q) {
                 if (InstanceBelow(m_columns[asked[q]], b.oid) && CompareOids(b.oid, askedOids[q]) > 0) {
                     match = q;

@@ -98,6 +98,8 @@ CIGMPSnoopingLogic::CIGMPSnoopingLogic()
                   [](const ksx::WalkStep& step) -> std::optional<IGMPGroupEntry> {
                       return MakeGroupEntry(step.Text(0), step.Text(1), step.Text(2), step.Text(3));
                   }) {
+    // The names come from the VLAN table beside the IGMP table: its rows are its own.
+    m_vlanWalk.SetGroups({0, 1, 0, 0, 0, 0});
     // Rows go to the owner as the records of the feature's messages, valid during the call.
     m_vlanWalk.onRow = [this](const IGMPVlanEntry& entry) {
         if (m_hOwner != nullptr) {

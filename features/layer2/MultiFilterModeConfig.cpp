@@ -56,6 +56,8 @@ CMultiFilterModeConfig::CMultiFilterModeConfig(QWidget* parent)
                    parent) {
     OwnSession(m_cCommonSNMP);
     OwnSession(m_cCommonSNMPName);
+    // The names come from the VLAN table beside the filtering table: its rows are its own.
+    SetColumnGroups({0, 1, 0});
 }
 
 CMultiFilterModeConfig::~CMultiFilterModeConfig() = default;

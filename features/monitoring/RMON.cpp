@@ -185,6 +185,11 @@ CRMON::CRMON()
       m_eventIndexWalk(
           m_cCommonSNMPCommunity, {ColumnOid(kEventEntry, 1)},
           [](const ksx::WalkStep& s) -> std::optional<RmonStep> { return ParseStep(s, {Kind::Integer}); }) {
+    // The counters, the granted buckets and the last time sent come from the standard tables beside
+    // the configuration tables: their rows are their own, merged by index.
+    m_statisticsRead.SetGroups({0, 0, 0, 0, 1, 1, 1, 1, 1});
+    m_historyRead.SetGroups({0, 0, 0, 0, 0, 0, 1});
+    m_eventRead.SetGroups({0, 0, 0, 0, 0, 0, 1});
     m_statisticsRead.onRow = [this](const RmonStep& s) { MergeStatistics(s); };
     m_historyRead.onRow = [this](const RmonStep& s) { MergeHistoryControl(s); };
     m_alarmRead.onRow = [this](const RmonStep& s) { MergeAlarm(s); };

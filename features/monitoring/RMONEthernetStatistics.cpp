@@ -86,9 +86,19 @@ void CRMONEthernetStatistics::Fill() {
     m_arrOtherIndexList.clear();
     for (const RMON_ethernet_statistics_info& s : m_rmon.m_lstStatistics) {
         const RMON_ethernet_statistics_configuration& c = s.control;
-        // A row whose status did not read is shown (it is the device's), never taken for an unused one.
+        // A row whose status did not read is not listed as valid, but its index and port stay taken and
+        // it is never taken for an unused one.
         const bool statusRead = s.Has(3);
-        if (statusRead ? c.status != 1 : !s.Has(0)) {
+        if (!statusRead) {
+            if (s.Has(0)) {
+                m_arrIndexList.push_back(c.index);
+                if (s.Has(1)) {
+                    m_arrPortList.push_back(c.port);
+                }
+            }
+            continue;
+        }
+        if (c.status != 1) {
             if (statusRead && s.Has(1)) {
                 m_arrOtherIndexList.push_back(c.index);
                 m_arrOtherPortList.push_back(c.port);

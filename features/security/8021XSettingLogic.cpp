@@ -81,7 +81,8 @@ X8021_User_Statistics_Info ParseUserRow(const ksx::WalkStep& s) {
 
 X8021_AuRadiusServer_Statistics_info ParseRadiusRow(const ksx::WalkStep& s) {
     X8021_AuRadiusServer_Statistics_info row;
-    row.index = IntOr0(s, 0);
+    // The server's index from its column, or from the row's index when that column did not come.
+    row.index = s.Integer(0) ? IntOr0(s, 0) : s.IndexInt(0);
     row.addressType = IntOr0(s, 1);
     // The address is shown as its type says: without the type it is not shown at all.
     if (const auto octets = s.Integer(1) ? s.Octets(2) : std::nullopt) {

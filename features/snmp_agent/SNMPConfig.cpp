@@ -41,20 +41,6 @@ std::optional<long long> RowInteger(const WalkStep& step, int i) {
     return SameRow(step, i) ? step.Integer(i) : std::nullopt;
 }
 
-// The position of the reply's binding for `oid`; -1 when the reply carries none.
-int BindingOf(const CSnmp* response, const std::string& oid) {
-    const auto bare = [](const char* text) { return text[0] == '.' ? text + 1 : text; };
-    const std::string wanted = bare(oid.c_str());
-    const int count = response != nullptr ? response->getVarBindCount() : 0;
-    for (int i = 0; i < count; ++i) {
-        const char* got = response->getOid(i);
-        if (got != nullptr && wanted == bare(got)) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 std::string NameText(const std::optional<std::string>& utf8) {
     std::string text;
     if (utf8) {
@@ -418,12 +404,12 @@ std::optional<SNMP_TRAP_SETTINGS> CSNMPConfig::ReadTrapSettings(int poeModel) {
         TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
         return std::nullopt;
     }
-    // Each switch from the binding that names its object: a binding the reply leaves out moves the
-    // others, and a switch without its own binding stays unread.
+    // Each switch from the binding that names its object (the reply's values are matched to the
+    // requested objects by OID): a binding the reply leaves out moves nothing, and a switch without
+    // its own binding stays unread.
     SNMP_TRAP_SETTINGS settings;
-    for (int slot : order) {
-        const int at = BindingOf(reply.response.get(), TrapObject(slot == 6 ? 4 : slot));
-        settings.slot[static_cast<size_t>(slot)] = at < 0 ? std::string() : NumberText(reply.Integer(at));
+    for (size_t k = 0; k < order.size(); ++k) {
+        settings.slot[static_cast<size_t>(order[k])] = NumberText(reply.Integer(static_cast<int>(k)));
     }
     return settings;
 }
