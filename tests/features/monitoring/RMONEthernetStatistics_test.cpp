@@ -228,9 +228,11 @@ TEST_F(RMONEthernetStatisticsTest, ASlowCreationShowsItsProgressAndEndsWithTheRe
         },
         20000));
     EXPECT_TRUE(dlg.Busy());
+    // The window took its events while the writes waited on the device.
+    ASSERT_TRUE(WaitUntil([&] { return DistinctSets(*s_sim).size() >= 3; }, 20000));
+    EXPECT_LT(ticks.MaxGapMs(), 250);
     s_sim->DelayMs(0);
     ASSERT_TRUE(WaitUntil([&] { return !dlg.Busy(); }, 30000));
-    EXPECT_LT(ticks.MaxGapMs(), 250);
     EXPECT_FALSE(dlg.Run().ProgressShown());
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(SetLines(DistinctRequests(*s_sim), kStatistics.size() + 1),
