@@ -291,9 +291,9 @@ void C8021Config::OnApply() {
                         return radiusAccepted->load();
                     }},
                    {"the 802.1X state",
-                    [this, radiusAccepted] {
+                    [this, radiusAccepted]() -> std::optional<bool> {
                         if (!*radiusAccepted) {
-                            return true;  // not sent: the RADIUS server is told instead
+                            return std::nullopt;  // not sent: the RADIUS server is told instead
                         }
                         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
                         m_cCommonSNMPSet.AddVarBind(kState, 1, "1");
@@ -323,6 +323,7 @@ void C8021Config::RunWrites(std::vector<Write> writes) {
     EnableDlgItem(IDC_L1X_APPLY, false);
     EnableDlgItem(IDC_L1X_REFRESH, false);
     auto failed = std::make_shared<std::vector<std::string>>();
+    auto notSent = std::make_shared<std::vector<std::string>>();
     std::vector<std::string> names;
     for (const Write& w : writes) {
         names.push_back(w.what);
@@ -335,8 +336,11 @@ void C8021Config::RunWrites(std::vector<Write> writes) {
     const int count = static_cast<int>(writes.size());
     m_run.Start(
         count,
-        [this, writes = std::move(writes), failed](int i) {
-            if (!writes[static_cast<size_t>(i)].send()) {
+        [this, writes = std::move(writes), failed, notSent](int i) {
+            const std::optional<bool> accepted = writes[static_cast<size_t>(i)].send();
+            if (!accepted) {
+                notSent->push_back(writes[static_cast<size_t>(i)].what);
+            } else if (!*accepted) {
                 if (m_run.Runner().Stopping()) {
                     return StepOutcome::Failed("");
                 }
@@ -348,7 +352,7 @@ void C8021Config::RunWrites(std::vector<Write> writes) {
         [names](int i, int) {
             return QString::fromStdString("Writing " + names[static_cast<size_t>(i)] + "...");
         },
-        [this, names, failed](const StepsEnd& end) {
+        [this, names, failed, notSent](const StepsEnd& end) {
             const auto list = [](const std::vector<std::string>& items) {
                 std::string what;
                 for (size_t i = 0; i < items.size(); ++i) {
@@ -361,11 +365,18 @@ void C8021Config::RunWrites(std::vector<Write> writes) {
                 std::vector<std::string> written;
                 for (int i = 0; i < end.done; ++i) {
                     const std::string& n = names[static_cast<size_t>(i)];
-                    if (std::find(failed->begin(), failed->end(), n) == failed->end()) {
+                    if (std::find(failed->begin(), failed->end(), n) == failed->end() &&
+                        std::find(notSent->begin(), notSent->end(), n) == notSent->end()) {
                         written.push_back(n);
                     }
                 }
-                std::vector<std::string> notWritten(*failed);
+                std::vector<std::string> notWritten;
+                for (int i = 0; i < end.done; ++i) {
+                    const std::string& n = names[static_cast<size_t>(i)];
+                    if (std::find(written.begin(), written.end(), n) == written.end()) {
+                        notWritten.push_back(n);
+                    }
+                }
                 notWritten.insert(notWritten.end(), names.begin() + end.done, names.end());
                 std::string text = "Stopped: ";
                 if (!written.empty()) {

@@ -50,10 +50,11 @@ private:
     // The form as it is before a read that delivered every value: the box in neither state, no values.
     void ShowUnread();
     void OnApply();
-    // One request of Apply: what it writes (as told), and the request (worker; true when accepted).
+    // One request of Apply: what it writes (as told), and the request (worker; true when accepted,
+    // nothing when it was not to be sent).
     struct Write {
         std::string what;
-        std::function<bool()> send;
+        std::function<std::optional<bool>()> send;
     };
     // Sends the writes in order off the window's thread, then reads the settings again; a refused write
     // does not stop the others. Close stops them and says what was and was not written.
