@@ -606,8 +606,14 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
     m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GET);
     m_cCommonSNMPTable.AddVarBind(status, 4, nullptr);
     const std::optional<std::string> existing = ksx::SendRequest(m_cCommonSNMPTable).Any(0);
+    if (Stopping()) {
+        return false;
+    }
     if (existing && !existing->empty() && *existing != "1" && !SetStatus(status, "4")) {
         m_strLastError = failed + "setting the earlier entry invalid.";
+        return false;
+    }
+    if (Stopping()) {
         return false;
     }
     if (!SetStatus(status, "2")) {
@@ -617,12 +623,20 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
     // From here on the row is ours: a refused step takes it away again.
     std::string step;
     for (const Column& c : columns) {
+        if (Stopping()) {
+            break;
+        }
         const SNMP_VARBIND vb{ColumnOid(entry, c.column) + suffix, c.value.c_str(), c.type,
                               static_cast<int>(c.value.size())};
         if (!SetValues(&vb, 1)) {
             step = std::string("the ") + c.name + ".";
             break;
         }
+    }
+    if (Stopping()) {
+        // Stopped: the unfinished row is left for the next creation of this index to set invalid.
+        m_strLastError = failed + "the rest of the entry: stopped.";
+        return false;
     }
     if (step.empty()) {
         if (SetStatus(status, "1")) {
@@ -631,7 +645,7 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
         step = "the entry as valid.";
     }
     m_strLastError = failed + step;
-    if (!SetStatus(status, "4")) {
+    if (Stopping() || !SetStatus(status, "4")) {
         m_strLastError += " The unfinished entry could not be set invalid.";
     }
     return false;

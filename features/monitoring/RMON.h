@@ -135,6 +135,14 @@ public:
     bool DeleteHistoryControlEntry(int index);
     bool DeleteAlarmEntry(int index);
     bool DeleteEventEntry(int index);
+    // Any thread: cuts short the single request in flight (a write, or the status read of a creation).
+    void CancelRequests() {
+        m_cCommonSNMP.Cancel();
+        m_cCommonSNMPTable.Cancel();
+    }
+    // Asked between the requests of a row creation run off the window's thread: true ends it there.
+    // Set before any creation runs.
+    void SetStopCheck(std::function<bool()> stopping) { m_stopping = std::move(stopping); }
     // What the last failed creation or deletion did not get written.
     const std::string& LastError() const { return m_strLastError; }
 
@@ -198,7 +206,10 @@ private:
     void MergeEvent(const RmonStep& step);
     void MergeEventRefs(const RmonStep& step);
 
+    bool Stopping() const { return m_stopping && m_stopping(); }
+
     std::string m_strLastError;
+    std::function<bool()> m_stopping;
     bool m_tableRead[4] = {false, false, false, false};
     bool m_communityRead = false;
     bool m_refsRead = false;

@@ -2,6 +2,7 @@
 #include "features/monitoring/RMONEthernetStatistics.h"
 
 #include <QLineEdit>
+#include <QString>
 
 #include <algorithm>
 
@@ -120,18 +121,14 @@ void CRMONEthernetStatistics::Fill() {
     FillEnded(m_rmon.TableWasRead(CRMON::kStatistics), "Failed to read the RMON Ethernet statistics table.");
 }
 
-bool CRMONEthernetStatistics::ClearPortEntries(int port) {
+std::vector<int> CRMONEthernetStatistics::PortEntriesToClear(int port) const {
+    std::vector<int> indexes;
     for (size_t i = 0; i < m_arrOtherPortList.size() && i < m_arrOtherIndexList.size(); ++i) {
-        if (m_arrOtherPortList[i] != port) {
-            continue;
-        }
-        const SNMP_VARBIND vb{std::string(kStatusColumn) + "." + std::to_string(m_arrOtherIndexList[i]), "4",
-                              1, 1};
-        if (!m_rmon.SetValues(&vb, 1)) {
-            return false;
+        if (m_arrOtherPortList[i] == port) {
+            indexes.push_back(m_arrOtherIndexList[i]);
         }
     }
-    return true;
+    return indexes;
 }
 
 void CRMONEthernetStatistics::Apply() {
@@ -149,27 +146,62 @@ void CRMONEthernetStatistics::Apply() {
     if (Contains(m_arrPortList, port)) {
         return Tell("Setting error. Port number had already exits!");
     }
-    if (!ClearPortEntries(static_cast<int>(port))) {
-        // A row of the port left behind would make two rows for one port.
-        Tell("Failed to clear the unused entries of port " + std::to_string(port) +
-             ": the entry was not created.");
-        ReadTable();
-        return;
-    }
     RMON_ethernet_statistics_configuration entry;
     entry.index = static_cast<int>(index);
     entry.port = static_cast<int>(port);
     entry.owner = GetDlgItemText(IDC_RMONS_OWNER);
-    SetBusy(true);
-    const bool created = m_rmon.SetStatisticsEntry(entry);
-    SetBusy(false);
-    if (!created) {
-        Tell(m_rmon.LastError());
-    }
-    SetDlgItemText(IDC_RMONS_PORT, "");
-    SetDlgItemText(IDC_RMONS_OWNER, "");
-    SetDlgItemText(IDC_RMONS_INDEX, "");
-    ReadTable();
+
+    // The port's rows in another status are set invalid one by one, then the row is created: off the
+    // window's thread, one step each.
+    const std::vector<int> clears = PortEntriesToClear(entry.port);
+    const int nClears = static_cast<int>(clears.size());
+    const std::string portText = std::to_string(entry.port);
+    const std::string clearFailed =
+        "Failed to clear the unused entries of port " + portText + ": the entry was not created.";
+    RunWrite(
+        nClears + 1,
+        [this, clears, nClears, entry, clearFailed](int i) {
+            if (i < nClears) {
+                const SNMP_VARBIND vb{std::string(kStatusColumn) + "." + std::to_string(clears[i]), "4", 1,
+                                      1};
+                return m_rmon.SetValues(&vb, 1) ? StepOutcome::Done() : StepOutcome::Failed(clearFailed);
+            }
+            return m_rmon.SetStatisticsEntry(entry) ? StepOutcome::Done()
+                                                    : StepOutcome::Failed(m_rmon.LastError());
+        },
+        [clears, nClears, portText](int i, int) {
+            if (i < nClears) {
+                return QString("Clearing unused entry %1 of port %2 (%3 of %4)...")
+                    .arg(clears[i])
+                    .arg(ui::ToQ(portText))
+                    .arg(i + 1)
+                    .arg(nClears);
+            }
+            return QString("Creating the entry of port %1...").arg(ui::ToQ(portText));
+        },
+        [this, nClears, entry, portText](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the write: the dialog is ending.
+                std::string text = "Stopped: ";
+                if (end.done < nClears) {
+                    text += std::to_string(end.done) + " of " + std::to_string(nClears) +
+                            " unused entries of port " + portText + " were cleared; ";
+                }
+                Tell(text + "the RMON Ethernet statistics entry " + std::to_string(entry.index) +
+                     " was not created.");
+                return;
+            }
+            if (end.failed) {
+                Tell(end.failure);
+            }
+            // A row of the port left behind would make two rows for one port: the form is kept.
+            if (!end.failed || end.done == nClears) {
+                SetDlgItemText(IDC_RMONS_PORT, "");
+                SetDlgItemText(IDC_RMONS_OWNER, "");
+                SetDlgItemText(IDC_RMONS_INDEX, "");
+            }
+            ReadTable();
+        });
 }
 
 void CRMONEthernetStatistics::Delete(int row) {

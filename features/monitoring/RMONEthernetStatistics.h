@@ -24,8 +24,8 @@ protected:
 
     void Fill();
     void Apply();
-    // Sets the port's rows that are not valid invalid, in order; false at the first one the device
-    // refused.
-    bool ClearPortEntries(int port);
+    // The indexes of the port's rows read with another status, in order: set invalid before a new
+    // row of the port is created.
+    std::vector<int> PortEntriesToClear(int port) const;
     void Delete(int row);
 };

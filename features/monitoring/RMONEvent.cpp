@@ -132,44 +132,55 @@ void CRMONEvent::ClearForm() {
 
 void CRMONEvent::Apply() {
     SetBusy(true);
-    [&] {
+    const auto Told = [](const std::string& text) {
+        Tell(text);
+        return false;
+    };
+    const bool checked = [&] {
         const long long index = FieldNumber(IDC_RMONE_INDEX);
         if (index < 1 || index > 65535) {
-            return Tell("Index number must be between 1 and 65535!");
+            return Told("Index number must be between 1 and 65535!");
         }
         if (std::find(m_arrIndexList.begin(), m_arrIndexList.end(), index) != m_arrIndexList.end()) {
-            return Tell("Setting error. Index number had already exits!");
+            return Told("Setting error. Index number had already exits!");
         }
         RMON_event_configuration event;
         event.index = static_cast<int>(index);
         event.description = GetDlgItemText(IDC_RMONE_DESCRIPTION);
         if (event.description.empty()) {
-            return Tell("Fill inputs which are marked '*'!");
+            return Told("Fill inputs which are marked '*'!");
         }
         const int type = Item<QComboBox>(IDC_RMONE_TYPE)->currentIndex();
         if (type < 0 || type > 3) {
-            return;
+            return false;
         }
         event.type = type + 1;
         event.community = GetDlgItemText(IDC_RMONE_COMMUNITY);
         if (event.type == 3 || event.type == 4) {
             if (!m_rmon.CommunityNamesRead()) {
-                return Tell("Failed to read the SNMP community table: the event was not created.");
+                return Told("Failed to read the SNMP community table: the event was not created.");
             }
             const auto& names = m_rmon.m_arrCommunityNames;
             if (std::find(names.begin(), names.end(), event.community) == names.end()) {
-                return Tell(
+                return Told(
                     "Community Name doesn't exist on SNMP host table.\n Please create SNMP host table "
                     "first.");
             }
         }
         event.owner = GetDlgItemText(IDC_RMONE_OWNER);
-        if (!m_rmon.SetEventEntry(event)) {
-            Tell(m_rmon.LastError());
-        }
+        RunCreate(
+            "event entry " + std::to_string(event.index),
+            [this, event]() mutable { return m_rmon.SetEventEntry(event); },
+            [this] {
+                ClearForm();
+                ReadTable();
+            });
+        return true;
     }();
-    ClearForm();
-    ReadTable();
+    if (!checked) {
+        ClearForm();
+        ReadTable();
+    }
 }
 
 void CRMONEvent::Delete(int row) {

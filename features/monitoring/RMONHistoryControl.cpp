@@ -125,14 +125,13 @@ void CRMONHistoryControl::Apply() {
     entry.buckets_requested = static_cast<int>(buckets);
     entry.interval = static_cast<int>(interval);
     entry.owner = GetDlgItemText(IDC_RMONH_OWNER);
-    SetBusy(true);
-    const bool created = m_rmon.SetHistoryControlEntry(entry);
-    SetBusy(false);
-    if (!created) {
-        Tell(m_rmon.LastError());
-    }
-    ResetForm();
-    ReadTable();
+    RunCreate(
+        "history control entry " + std::to_string(entry.index),
+        [this, entry] { return m_rmon.SetHistoryControlEntry(entry); },
+        [this] {
+            ResetForm();
+            ReadTable();
+        });
 }
 
 void CRMONHistoryControl::Delete(int row) {

@@ -192,55 +192,59 @@ void CRmonAlarm::ApplyChecked() {
         ReadTable();
         return;
     }
+    const auto Told = [](const std::string& text) {
+        Tell(text);
+        return false;
+    };
     RMON_alarm_configuration alarm;
-    [&] {
+    const bool checked = [&] {
         const long long index = FieldNumber(IDC_RMONA_INDEX);
         if (index < 1 || index > 65535) {
-            return Tell("Index number must be between 1 and 65535!");
+            return Told("Index number must be between 1 and 65535!");
         }
         if (Contains(m_arrAlarmIndexList, index)) {
-            return Tell("Index had already exits!");
+            return Told("Index had already exits!");
         }
         const long long interval = FieldNumber(IDC_RMONA_INTERVAL);
         if (interval < 1 || interval > INT_MAX) {
-            return Tell("Interval number must be between 1 and 2147483647!");
+            return Told("Interval number must be between 1 and 2147483647!");
         }
         const std::optional<std::string> variable =
             NormalisedVariable(GetDlgItemText(IDC_RMONA_VARIABLE), g_nPortNum);
         if (!variable) {
-            return Tell(
+            return Told(
                 "Variable Format is 1.3.6.1.2.1.2.2.1.X.Y!\nX = standard MIB Entry between 10~21\nY = Device "
                 "Port "
                 "Number");
         }
         const int sample = Item<QComboBox>(IDC_RMONA_SAMPLE_TYPE)->currentIndex();
         if (sample != 0 && sample != 1) {
-            return;
+            return false;
         }
         const long long rising = FieldNumber(IDC_RMONA_RISING);
         if (rising < 0 || rising > INT_MAX) {
-            return Tell("Rising Threshold must be between 0 and 2^31-1!");
+            return Told("Rising Threshold must be between 0 and 2^31-1!");
         }
         const long long falling = FieldNumber(IDC_RMONA_FALLING);
         if (falling < 0 || falling > INT_MAX) {
-            return Tell("Filling Threshold must be between 0 and 2^31-1!");
+            return Told("Filling Threshold must be between 0 and 2^31-1!");
         }
         const long long risingEvent = FieldNumber(IDC_RMONA_RISING_EVENT);
         if (risingEvent < 1 || risingEvent > 65535) {
-            return Tell("Rising event index must be between 1 and 65535!");
+            return Told("Rising event index must be between 1 and 65535!");
         }
         if (falling >= rising) {
-            return Tell("Falling-threshold should be less than Rising-threshold !");
+            return Told("Falling-threshold should be less than Rising-threshold !");
         }
         if (!Contains(m_arrEventIndexList, risingEvent)) {
-            return Tell(kEventMissing);
+            return Told(kEventMissing);
         }
         const long long fallingEvent = FieldNumber(IDC_RMONA_FALLING_EVENT);
         if (fallingEvent < 1 || fallingEvent > 65535) {
-            return Tell("Failling event index must be between 1 and 65535!");
+            return Told("Failling event index must be between 1 and 65535!");
         }
         if (!Contains(m_arrEventIndexList, fallingEvent)) {
-            return Tell(kEventMissing);
+            return Told(kEventMissing);
         }
         alarm.index = static_cast<int>(index);
         alarm.interval = static_cast<int>(interval);
@@ -251,11 +255,14 @@ void CRmonAlarm::ApplyChecked() {
         alarm.rising_event_index = static_cast<int>(risingEvent);
         alarm.falling_event_index = static_cast<int>(fallingEvent);
         alarm.owner = GetDlgItemText(IDC_RMONA_OWNER);
-        if (!m_rmon.SetAlarmEntry(alarm)) {
-            Tell(m_rmon.LastError());
-        }
+        RunCreate(
+            "alarm entry " + std::to_string(alarm.index),
+            [this, alarm] { return m_rmon.SetAlarmEntry(alarm); }, [this] { ReadTable(); });
+        return true;
     }();
-    ReadTable();
+    if (!checked) {
+        ReadTable();
+    }
 }
 
 void CRmonAlarm::Delete(int row) {

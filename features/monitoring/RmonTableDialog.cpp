@@ -20,6 +20,7 @@ using namespace ksx;
 CRmonTableDialog::CRmonTableDialog(unsigned templateId, int listId, int applyId, QWidget* parent)
     : CDialog(templateId, parent), m_listId(listId), m_applyId(applyId) {
     OwnSessions(m_rmon.Sessions());
+    m_rmon.SetStopCheck([this] { return m_run.Runner().Stopping(); });
 }
 
 CRmonTableDialog::~CRmonTableDialog() = default;
@@ -78,6 +79,7 @@ void CRmonTableDialog::WireTable(int applyId, int refreshId, int closeId, std::f
                                  std::function<void(ksx::WPARAM table)> walkEnded) {
     OnCommand(applyId, std::move(apply));
     OnCommand(refreshId, [this] { ReadTable(); });
+    m_closeId = closeId;
     OnCommand(closeId, [this] { OnCancel(); });
     auto walkEnd = [walkEnded = std::move(walkEnded)](ksx::WPARAM wParam, ksx::LPARAM) -> ksx::LRESULT {
         walkEnded(wParam);
@@ -115,6 +117,35 @@ void CRmonTableDialog::ReadTable() {
         return;
     }
     StartRead();
+}
+
+void CRmonTableDialog::RunWrite(int count, ksx::StepRunner::Step step, CStepRun::Text text,
+                                CStepRun::End onEnd) {
+    SetBusy(true);
+    EnableDlgItem(m_closeId, true);
+    m_run.Runner().SetCancel([this] { m_rmon.CancelRequests(); });
+    m_run.Start(count, std::move(step), std::move(text), std::move(onEnd));
+}
+
+void CRmonTableDialog::RunCreate(const std::string& what, std::function<bool()> create,
+                                 std::function<void()> after) {
+    RunWrite(
+        1,
+        [this, create = std::move(create)](int) {
+            return create() ? ksx::StepOutcome::Done() : ksx::StepOutcome::Failed(m_rmon.LastError());
+        },
+        [what](int, int) { return ui::ToQ("Creating the RMON " + what + "..."); },
+        [what, after = std::move(after)](const ksx::StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the creation: the dialog is ending.
+                Tell("Stopped: the RMON " + what + " was not created.");
+                return;
+            }
+            if (end.failed) {
+                Tell(end.failure);
+            }
+            after();
+        });
 }
 
 void CRmonTableDialog::ClearList() {

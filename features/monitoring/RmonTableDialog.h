@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "controls/ReportCtrl.h"
+#include "controls/StepRun.h"
 #include "features/monitoring/RMON.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/Form.h"
@@ -28,8 +29,10 @@ public:
     CReportCtrl* List() const { return m_list; }
     // The column of the rows' Delete buttons (the last one).
     int ButtonColumn() const { return m_list != nullptr ? m_list->GetColumnCount() - 1 : -1; }
-    // A read (or an Apply waiting on one) is running.
+    // A read, or a write and the read after it, is running.
     bool Busy() const { return m_busyNow; }
+    // The write of an Apply, off the window's thread.
+    const CStepRun& Run() const { return m_run; }
 
 protected:
     // For CreateControls: the report list, filling the rest of the form.
@@ -64,6 +67,14 @@ protected:
     // After a fill: the controls back, the buttons onto their cells; a failed read is told with
     // `failText` and keeps Apply unavailable.
     void FillEnded(bool tableRead, const char* failText);
+    // Runs the `count` steps of a write off the window's thread: the busy controls and the Delete
+    // buttons stay unavailable, Close stays usable and stops the run. `onEnd` (UI thread) gets its end;
+    // after a stop the dialog is ending.
+    void RunWrite(int count, ksx::StepRunner::Step step, CStepRun::Text text, CStepRun::End onEnd);
+    // Creates a row off the window's thread: `create` runs on the worker (true when created); `what`
+    // ("history control entry 5") names the row in the progress line and when Close stops it. After a
+    // creation that ran to its end a failure is told, then `after` runs (UI thread).
+    void RunCreate(const std::string& what, std::function<bool()> create, std::function<void()> after);
     // Shows `text` in a plain message box.
     static void Tell(const std::string& text);
     // A typed number: optional blanks and sign, then the leading digits; 0 when there are none. Read
@@ -88,7 +99,9 @@ private:
 
     int m_listId;
     int m_applyId;
+    int m_closeId = 0;
     std::vector<int> m_busyIds;
     bool m_busyNow = false;
     bool m_applyAllowed = false;
+    CStepRun m_run{*this};  // after m_rmon, whose sessions its steps use
 };

@@ -7,6 +7,10 @@
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <QString>
+#include <algorithm>
+#include <atomic>
+#include <memory>
 #include <vector>
 
 #include "controls/IPAddressCtrl.h"
@@ -240,8 +244,7 @@ void C8021Config::OnApply() {
     if (!IsDlgItemEnabled(IDC_L1X_APPLY)) {
         return;
     }
-    CWaitCursor wait;
-    std::vector<std::string> failed;
+
     if (IsDlgButtonChecked(IDC_L1X_ENABLE) == 1) {
         // Everything is checked before the first request goes out.
         const std::string address = m_address->GetAddress();
@@ -277,42 +280,117 @@ void C8021Config::OnApply() {
         const std::string periodText = std::to_string(*period);
         const std::string reAuth = Item<QComboBox>(IDC_L1X_REAUTH)->currentIndex() == 0 ? "1" : "2";
 
-        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-        m_cCommonSNMP.AddVarBind(kRadiusAddress, 8, address.c_str());
-        m_cCommonSNMP.AddVarBind(kRadiusKey, 2, key.c_str());
-        if (SendRequest(m_cCommonSNMP).Accepted()) {
-            m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-            m_cCommonSNMPSet.AddVarBind(kState, 1, "1");
-            if (!GetNextRequest(m_cCommonSNMPSet).Accepted()) {
-                failed.push_back("the 802.1X state");
-            }
-        } else {
-            failed.push_back("the RADIUS server");
-        }
-        m_cCommonSNMParg.Open(CCommonSNMP::REQUEST_SET);
-        for (int i = 0; i < 5; ++i) {
-            m_cCommonSNMParg.AddVarBind(Timer(i), 1, timers[i].c_str());
-        }
-        m_cCommonSNMParg.AddVarBind(kReAuthPeriod, 10, periodText.c_str());
-        m_cCommonSNMParg.AddVarBind(kReAuth, 1, reAuth.c_str());
-        if (!GetNextRequest(m_cCommonSNMParg).Accepted()) {
-            failed.push_back("the timers");
-        }
+        // The RADIUS server with its key, the state when the server was accepted, then the timers.
+        auto radiusAccepted = std::make_shared<std::atomic<bool>>(false);
+        RunWrites({{"the RADIUS server",
+                    [this, address, key, radiusAccepted] {
+                        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+                        m_cCommonSNMP.AddVarBind(kRadiusAddress, 8, address.c_str());
+                        m_cCommonSNMP.AddVarBind(kRadiusKey, 2, key.c_str());
+                        *radiusAccepted = SendRequest(m_cCommonSNMP).Accepted();
+                        return radiusAccepted->load();
+                    }},
+                   {"the 802.1X state",
+                    [this, radiusAccepted]() -> std::optional<bool> {
+                        if (!*radiusAccepted) {
+                            return std::nullopt;  // not sent: the RADIUS server is told instead
+                        }
+                        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+                        m_cCommonSNMPSet.AddVarBind(kState, 1, "1");
+                        return GetNextRequest(m_cCommonSNMPSet).Accepted();
+                    }},
+                   {"the timers",
+                    [this, timerTexts = std::vector<std::string>(timers, timers + 5), periodText, reAuth] {
+                        m_cCommonSNMParg.Open(CCommonSNMP::REQUEST_SET);
+                        for (int i = 0; i < 5; ++i) {
+                            m_cCommonSNMParg.AddVarBind(Timer(i), 1,
+                                                        timerTexts[static_cast<size_t>(i)].c_str());
+                        }
+                        m_cCommonSNMParg.AddVarBind(kReAuthPeriod, 10, periodText.c_str());
+                        m_cCommonSNMParg.AddVarBind(kReAuth, 1, reAuth.c_str());
+                        return GetNextRequest(m_cCommonSNMParg).Accepted();
+                    }}});
     } else {
-        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-        m_cCommonSNMP.AddVarBind(kState, 1, "2");
-        if (!GetNextRequest(m_cCommonSNMP).Accepted()) {
-            failed.push_back("the 802.1X state");
-        }
+        RunWrites({{"the 802.1X state", [this] {
+                        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+                        m_cCommonSNMP.AddVarBind(kState, 1, "2");
+                        return GetNextRequest(m_cCommonSNMP).Accepted();
+                    }}});
     }
-    if (!failed.empty()) {
-        std::string what;
-        for (size_t i = 0; i < failed.size(); ++i) {
-            what += (i == 0 ? "" : i + 1 == failed.size() ? " and " : ", ") + failed[i];
-        }
-        AfxMessageBox("Failed to write " + what + ".", MB_OK);
+}
+
+void C8021Config::RunWrites(std::vector<Write> writes) {
+    EnableDlgItem(IDC_L1X_APPLY, false);
+    EnableDlgItem(IDC_L1X_REFRESH, false);
+    auto failed = std::make_shared<std::vector<std::string>>();
+    auto notSent = std::make_shared<std::vector<std::string>>();
+    std::vector<std::string> names;
+    for (const Write& w : writes) {
+        names.push_back(w.what);
     }
-    Read();
+    m_run.Runner().SetCancel([this] {
+        m_cCommonSNMP.Cancel();
+        m_cCommonSNMPSet.Cancel();
+        m_cCommonSNMParg.Cancel();
+    });
+    const int count = static_cast<int>(writes.size());
+    m_run.Start(
+        count,
+        [this, writes = std::move(writes), failed, notSent](int i) {
+            const std::optional<bool> accepted = writes[static_cast<size_t>(i)].send();
+            if (!accepted) {
+                notSent->push_back(writes[static_cast<size_t>(i)].what);
+            } else if (!*accepted) {
+                if (m_run.Runner().Stopping()) {
+                    return StepOutcome::Failed("");
+                }
+                // A refused write does not stop the others.
+                failed->push_back(writes[static_cast<size_t>(i)].what);
+            }
+            return StepOutcome::Done();
+        },
+        [names](int i, int) {
+            return QString::fromStdString("Writing " + names[static_cast<size_t>(i)] + "...");
+        },
+        [this, names, failed, notSent](const StepsEnd& end) {
+            const auto list = [](const std::vector<std::string>& items) {
+                std::string what;
+                for (size_t i = 0; i < items.size(); ++i) {
+                    what += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
+                }
+                return what;
+            };
+            if (end.stopped) {
+                // Closed during Apply: the dialog is ending.
+                std::vector<std::string> written;
+                for (int i = 0; i < end.done; ++i) {
+                    const std::string& n = names[static_cast<size_t>(i)];
+                    if (std::find(failed->begin(), failed->end(), n) == failed->end() &&
+                        std::find(notSent->begin(), notSent->end(), n) == notSent->end()) {
+                        written.push_back(n);
+                    }
+                }
+                std::vector<std::string> notWritten;
+                for (int i = 0; i < end.done; ++i) {
+                    const std::string& n = names[static_cast<size_t>(i)];
+                    if (std::find(written.begin(), written.end(), n) == written.end()) {
+                        notWritten.push_back(n);
+                    }
+                }
+                notWritten.insert(notWritten.end(), names.begin() + end.done, names.end());
+                std::string text = "Stopped: ";
+                if (!written.empty()) {
+                    text += list(written) + (written.size() == 1 ? " was" : " were") + " written; ";
+                }
+                text += list(notWritten) + (notWritten.size() == 1 ? " was" : " were") + " not written.";
+                AfxMessageBox(text, MB_OK);
+                return;
+            }
+            if (!failed->empty()) {
+                AfxMessageBox("Failed to write " + list(*failed) + ".", MB_OK);
+            }
+            Read();
+        });
 }
 
 void C8021Config::OnPortSet() {

@@ -3,9 +3,12 @@
 // the timers shown. Apply is available once the settings have been read.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "controls/StepRun.h"
 #include "core/CommonSNMP.h"
 #include "core/TableRead.h"
 #include "platform/ui/Dialog.h"
@@ -30,6 +33,8 @@ public:
 
     // For tests: reads that have ended.
     int ReadsEnded() const { return m_readsEnded; }
+    // The writes of Apply, off the window's thread.
+    const CStepRun& Run() const { return m_run; }
 
     int DestroyWindow() override;
 
@@ -45,6 +50,15 @@ private:
     // The form as it is before a read that delivered every value: the box in neither state, no values.
     void ShowUnread();
     void OnApply();
+    // One request of Apply: what it writes (as told), and the request (worker; true when accepted,
+    // nothing when it was not to be sent).
+    struct Write {
+        std::string what;
+        std::function<std::optional<bool>()> send;
+    };
+    // Sends the writes in order off the window's thread, then reads the settings again; a refused write
+    // does not stop the others. Close stops them and says what was and was not written.
+    void RunWrites(std::vector<Write> writes);
     void OnPortSet();
 
     CIPAddressCtrl* m_address = nullptr;
@@ -56,4 +70,5 @@ private:
     CCommonSNMP m_cCommonSNMPSet;  // the enable request
     CCommonSNMP m_cCommonSNMParg;  // the timers
     ksx::TableRead<Settings> m_read;
+    CStepRun m_run{*this};  // last: stopped before the sessions its steps use
 };

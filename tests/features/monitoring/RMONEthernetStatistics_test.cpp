@@ -5,6 +5,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_rmon.h"
 #include "res/resource.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/features/monitoring/RmonTestSupport.h"
 
 namespace {
@@ -172,6 +173,74 @@ TEST_F(RMONEthernetStatisticsTest, ADeadDeviceShowsNoRowsAndKeepsApplyUnavailabl
     ASSERT_TRUE(WaitUntil([&] { return dlg.List()->GetItemCount() == 3 && !dlg.Busy(); }));
     EXPECT_TRUE(OfKind(s_sim->Requests(), "set").empty());
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_RMONS_APPLY));
+}
+
+TEST_F(RMONEthernetStatisticsTest, ASlowDeviceKeepsTheWindowLiveAndCloseStopsTheClearing) {
+    // Port 5 has two rows left behind (10 and 11): two clears, then the creation.
+    s_sim->Set(kStatistics + ".1.11", "i", "11");
+    s_sim->Set(kStatistics + ".2.11", "o", "1.3.6.1.2.1.2.2.1.1.5");
+    s_sim->Set(kStatistics + ".4.11", "i", "3");
+    CRMONEthernetStatistics dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitIdle(dlg));
+    ASSERT_EQ(dlg.m_arrOtherIndexList, (std::vector<int>{10, 11}));
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    boxes.Clear();
+    dlg.SetDlgItemText(IDC_RMONS_INDEX, "20");
+    dlg.SetDlgItemText(IDC_RMONS_PORT, "5");
+    TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_RMONS_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_RMONS_REFRESH));
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_RMONS_CLOSE));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return dlg.Run().ProgressShown() &&
+                   dlg.Run().ProgressText() == "Clearing unused entry 11 of port 5 (2 of 2)...";
+        },
+        20000));
+    ASSERT_TRUE(WaitUntil([&] { return DistinctSets(*s_sim).size() >= 2; }, 20000));
+    ASSERT_TRUE(drv.Click(IDC_RMONS_CLOSE));
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Stopped: 1 of 2 unused entries of port 5 were cleared; "
+                                       "the RMON Ethernet statistics entry 20 was not created."});
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    EXPECT_EQ(SetLines(DistinctRequests(*s_sim), kStatistics.size() + 1),
+              (std::vector<std::string>{"4.10=i:4", "4.11=i:4"}));
+    EXPECT_FALSE(WaitUntil([&] { return DistinctSets(*s_sim).size() > 2; }, 2000));
+}
+
+TEST_F(RMONEthernetStatisticsTest, ASlowCreationShowsItsProgressAndEndsWithTheReRead) {
+    CRMONEthernetStatistics dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitIdle(dlg));
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    boxes.Clear();
+    dlg.SetDlgItemText(IDC_RMONS_INDEX, "20");
+    dlg.SetDlgItemText(IDC_RMONS_PORT, "5");
+    TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_RMONS_APPLY));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return dlg.Run().ProgressShown() && dlg.Run().ProgressText() == "Creating the entry of port 5...";
+        },
+        20000));
+    EXPECT_TRUE(dlg.Busy());
+    // The window took its events while the writes waited on the device.
+    ASSERT_TRUE(WaitUntil([&] { return DistinctSets(*s_sim).size() >= 3; }, 20000));
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    s_sim->DelayMs(0);
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Busy(); }, 30000));
+    EXPECT_FALSE(dlg.Run().ProgressShown());
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(SetLines(DistinctRequests(*s_sim), kStatistics.size() + 1),
+              (std::vector<std::string>{"4.10=i:4", "4.20=i:2", "2.20=o:1.3.6.1.2.1.2.2.1.1.5",
+                                        "3.20=s:", "4.20=i:1"}));
+    ASSERT_EQ(dlg.List()->GetItemCount(), 4);
+    EXPECT_EQ(Row(dlg, 3)[0], "20");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_RMONS_INDEX), "");
 }
 
 TEST_F(RMONEthernetStatisticsTest, Screens) {

@@ -5,6 +5,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_rmon.h"
 #include "res/resource.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/features/monitoring/RmonTestSupport.h"
 
 namespace {
@@ -127,6 +128,41 @@ TEST_F(RMONHistoryControlTest, CellsThatDidNotReadAreEmpty) {
     s_sim->ClearLog();
     EXPECT_EQ(Apply(drv, dlg, "2", "3", "50", "1800"), std::vector<std::string>{"Index had already exits!"});
     EXPECT_TRUE(OfKind(s_sim->Requests(), "set").empty());
+}
+
+TEST_F(RMONHistoryControlTest, ASlowCreationKeepsTheWindowLiveAndCloseStopsIt) {
+    CRMONHistoryControl dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(WaitIdle(dlg));
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    boxes.Clear();
+    dlg.SetDlgItemText(IDC_RMONH_INDEX, "5");
+    dlg.SetDlgItemText(IDC_RMONH_PORT, "3");
+    TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_RMONH_APPLY));
+    EXPECT_TRUE(dlg.Busy());
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_RMONH_CLOSE));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return dlg.Run().ProgressShown() &&
+                   dlg.Run().ProgressText() == "Creating the RMON history control entry 5...";
+        },
+        20000));
+    ASSERT_TRUE(WaitUntil([&] { return DistinctSets(*s_sim).size() >= 2; }, 20000));
+    ASSERT_TRUE(drv.Click(IDC_RMONH_CLOSE));
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Stopped: the RMON history control entry 5 was not created."});
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    // Nothing is sent once stopped; the row is never made valid.
+    const size_t sent = DistinctSets(*s_sim).size();
+    EXPECT_FALSE(WaitUntil([&] { return DistinctSets(*s_sim).size() > sent; }, 2000));
+    const std::vector<std::string> sets = SetLines(DistinctRequests(*s_sim), kHistory.size() + 1);
+    ASSERT_GE(sets.size(), 2u);
+    EXPECT_EQ(sets[0], "6.5=i:2");
+    EXPECT_EQ(sets[1], "2.5=o:1.3.6.1.2.1.2.2.1.1.3");
+    EXPECT_EQ(std::count(sets.begin(), sets.end(), "6.5=i:1"), 0);
 }
 
 TEST_F(RMONHistoryControlTest, Screens) {

@@ -17,6 +17,7 @@
 #include "features/security/Dot1xPortConfig.h"
 #include "platform/snmplib/Snmp.h"
 #include "res/ids_legacy.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -46,6 +47,7 @@ protected:
         s_sim->ClearLog();
         const int reads = dlg.ReadsEnded();
         EXPECT_TRUE(drv.Click(IDC_L1X_APPLY));
+        EXPECT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }, 20000));
         const std::vector<std::string> sets = test::SetLines(s_sim->Requests(), kCut);
         if (!sets.empty()) {
             Ready(dlg, reads + 1);
@@ -208,6 +210,35 @@ TEST_F(Dot1xConfig, FailedReadsKeepApplyAwayAndFailedWritesAreReported) {
     ASSERT_FALSE(boxes.Texts().empty());
     EXPECT_EQ(boxes.Texts()[0], "Failed to write the RADIUS server.");
     s_sim->ErrorStatus(P + ".1.2.0", 0);
+}
+
+TEST_F(Dot1xConfig, ASlowDeviceKeepsTheWindowLiveAndCloseStopsApply) {
+    s_sim->Set(P + ".2.1.0", "i", "1");
+    C8021Config dlg;
+    DialogDriver drv(dlg);
+    Ready(dlg);
+    ASSERT_TRUE(dlg.IsDlgItemEnabled(IDC_L1X_APPLY));
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    test::TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_L1X_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_L1X_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_L1X_REFRESH));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return dlg.Run().ProgressShown() && dlg.Run().ProgressText() == "Writing the 802.1X state...";
+        },
+        20000));
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctSets(*s_sim).size() >= 2; }, 20000));
+    drv.PressEscape();
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Stopped: the RADIUS server was written; the 802.1X state "
+                                       "and the timers were not written."});
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    EXPECT_EQ(test::SetLines(test::DistinctRequests(*s_sim), kCut),
+              (std::vector<std::string>{"1.1.0=a:192.168.1.200 1.2.0=s:radiuskey", "2.1.0=i:1"}));
+    EXPECT_FALSE(WaitUntil([&] { return test::DistinctSets(*s_sim).size() > 2; }, 2000));
 }
 
 TEST_F(Dot1xConfig, AStateLeftOutOfTheReplyIsNotShownAsOffNorWritten) {
