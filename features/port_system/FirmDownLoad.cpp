@@ -263,6 +263,7 @@ void CFirmDownLoad::OnApply() {
     m_nPollTimeouts = 0;
     m_nOperationRequest = 0;
     m_nStatusRequest = 0;
+    m_bPollDue = false;
 
     session.AddVarBind(firmware ? kFirmFileOid : kConfFileOid, 2, fileName.c_str());
     m_nFileSetRequest =
@@ -356,6 +357,9 @@ void CFirmDownLoad::HandleOperationReply(int requestId, int code) {
         Finish("Setting operation TimeOut !");
     } else if (code != 0) {
         Finish("Setting operation Fail !");
+    } else if (m_bPollDue) {
+        m_bPollDue = false;
+        SendStatusPoll();
     }
 }
 
@@ -434,6 +438,7 @@ void CFirmDownLoad::Finish(const std::string& text, int barPos) {
     m_nFileSetRequest = 0;
     m_nOperationRequest = 0;
     m_nStatusRequest = 0;
+    m_bPollDue = false;
     KillTimer(TIMER_PROGRESS);
     KillTimer(TIMER_OVERALL);
     KillTimer(FIRMWARE_BACKUPSTATUS);
@@ -450,7 +455,12 @@ void CFirmDownLoad::OnTimer(unsigned id) {
     KillTimer(id);
     switch (id) {
         case FIRMWARE_BACKUPSTATUS:
-            if (m_IsFinish == 0) {
+            if (m_IsFinish != 0) {
+                break;
+            }
+            if (m_nOperationRequest != 0) {
+                m_bPollDue = true;  // sent when the operation SET is answered
+            } else {
                 SendStatusPoll();
             }
             break;

@@ -109,6 +109,9 @@ private:
     bool m_bRunningSeen = false;
     bool m_bSilenceGuard = false;
     int m_nPollTimeouts = 0;  // unanswered polls in a row, this transfer only
+    // The first poll fell due while the operation SET was still unanswered: it goes once that SET has
+    // been accepted, so the device never sees a poll ahead of the operation it reports on.
+    bool m_bPollDue = false;
     bool m_bBusy = false;
     // Request ids this transfer waits for; 0 when none. A reply with another id is stale.
     int m_nFileSetRequest = 0;

@@ -30,7 +30,9 @@ const std::string kDescription = "1.3.6.1.4.1.7393.10.76.20.1.1.16.1.2";
 
 class PortDescription : public test::SimTest {
 protected:
-    PortDescription() : SimTest("400") {}
+    // The session's usual time-out: the re-read after a silent device must not time out as well
+    // while the machine is busy; only the silent read waits it out.
+    PortDescription() : SimTest("3000") {}
     void SetUp() override { boxes.FailOnUnexpected(); }
 
     static CListCtrl* List(CPortDescription& dlg) {
