@@ -172,7 +172,8 @@ void C8021XAuRadiusServerDLG::FillList() {
             continue;
         }
         const int item = m_list->GetItemCount();
-        const QString cells[] = {QString::number(r.index),     QString::fromStdString(r.address),
+        const QString cells[] = {QString::number(r.index),
+                                 QString::fromStdString(r.address),
                                  QString::fromStdString(r.NumberText(0)),
                                  QString::fromStdString(r.NumberText(1)),
                                  QString::fromStdString(r.NumberText(2)),

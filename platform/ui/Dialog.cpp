@@ -713,7 +713,8 @@ void CDialog::ShowReadOnly(QWidget* w) {
     }
     w->setProperty(kReadOnlyLook, readOnly);
     QPalette palette = w->palette();
-    const QPalette base = w->parentWidget() != nullptr ? w->parentWidget()->palette() : QApplication::palette();
+    const QPalette base =
+        w->parentWidget() != nullptr ? w->parentWidget()->palette() : QApplication::palette();
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
         palette.setColor(group, QPalette::Base,
                          readOnly ? base.color(group, QPalette::Window) : base.color(group, QPalette::Base));
