@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <algorithm>
 
+#include "platform/sys/MessageBox.h"
 #include "platform/ui/Dialog.h"
 
 CStepRun::CStepRun(ksx::CDialog& dlg) : m_dlg(dlg) {
@@ -88,6 +89,19 @@ void CStepRun::Hide() {
     if (m_line != nullptr) {
         m_line->hide();
     }
+}
+
+void CStepRun::StartPortWrites(int from, int to, ksx::StepRunner::Step step, End onEnd) {
+    Start(
+        std::max(to - from + 1, 0), std::move(step), [from](int i, int n) { return PortText(from, i, n); },
+        [from, to, onEnd = std::move(onEnd)](const ksx::StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the write: the dialog is ending.
+                ksx::AfxMessageBox(ksx::StoppedPortsText(from, to, end.done), MB_OK);
+                return;
+            }
+            onEnd(end);
+        });
 }
 
 QString CStepRun::PortText(int from, int index, int total) {

@@ -38,6 +38,10 @@ public:
 
     // UI thread. Starts the run; `text` names the step under way, `onEnd` gets the end (UI thread).
     void Start(int count, ksx::StepRunner::Step step, Text text, End onEnd);
+    // UI thread. A write of ports `from` to `to`, one step a port: progress names the port, and a run
+    // stopped by the dialog's end says which ports were and were not written; `onEnd` gets every
+    // other end.
+    void StartPortWrites(int from, int to, ksx::StepRunner::Step step, End onEnd);
     // UI thread: stops the run (see StepRunner::Stop); the end is reported before it returns.
     void Stop() { m_runner.Stop(); }
     bool Running() const { return m_runner.Running(); }

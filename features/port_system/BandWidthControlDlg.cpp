@@ -158,8 +158,8 @@ void CBandWidthControlDlg::OnApply() {
     auto failed = std::make_shared<std::vector<int>>();
     EnableDlgItem(IDC_BW_REFRESH, false);
     m_run.Runner().SetCancel([this] { m_logic.CancelWrite(); });
-    m_run.Start(
-        std::max(last - first + 1, 0),
+    m_run.StartPortWrites(
+        first, last,
         [this, first, rate, type, failed](int i) {
             if (!m_logic.WriteRate(first + i, rate, type)) {
                 if (m_run.Runner().Stopping()) {
@@ -169,13 +169,7 @@ void CBandWidthControlDlg::OnApply() {
             }
             return StepOutcome::Done();
         },
-        [first](int i, int n) { return CStepRun::PortText(first, i, n); },
-        [this, first, last, failed](const StepsEnd& end) {
-            if (end.stopped) {
-                // Closed during the write: the dialog is ending.
-                AfxMessageBox(StoppedPortsText(first, last, end.done), MB_OK);
-                return;
-            }
+        [this, failed](const StepsEnd& end) {
             m_logic.WriteFinished();  // reloads the table
             if (!failed->empty()) {
                 std::string ports;

@@ -230,19 +230,13 @@ void CGVRPSettings::OnApply() {
     EnableDlgItem(IDC_GVRP_APPLY, false);
     // One SET per port, in order, off the window's thread; the first refused one ends the write.
     m_run.Runner().SetCancel([this] { m_logic.CancelWrite(); });
-    m_run.Start(
-        to - from + 1,
+    m_run.StartPortWrites(
+        from, to,
         [this, from, pvid, gvrp, ingress, frame](int i) {
             return m_logic.SetPortSetting(from + i, pvid, gvrp, ingress, frame) ? StepOutcome::Done()
                                                                                 : StepOutcome::Failed("");
         },
-        [from](int i, int n) { return CStepRun::PortText(from, i, n); },
-        [this, from, to](const StepsEnd& end) {
-            if (end.stopped) {
-                // Closed during the write: the dialog is ending.
-                AfxMessageBox(StoppedPortsText(from, to, end.done), MB_OK);
-                return;
-            }
+        [this](const StepsEnd& end) {
             if (end.failed) {
                 AfxMessageBox(
                     "The device did not accept the GVRP port settings; the settings it holds are shown.",
