@@ -169,7 +169,7 @@ void CBandWidthControlDlg::OnApply() {
             }
             return StepOutcome::Done();
         },
-        [this, failed](const StepsEnd& end) {
+        [this, failed](const StepsEnd&) {
             m_logic.WriteFinished();  // reloads the table
             if (!failed->empty()) {
                 std::string ports;
