@@ -4,9 +4,6 @@
 // (SHA) and SNMPv3 authPriv (SHA, DES), beside snmpget with its own defaults and with -t 3 -r 0, in the
 // same run. Every read is a new request object or a new snmpget process (engine discovery included);
 // the reads of one delay run side by side.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -19,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/common/ToolWalk.h"
 #include "platform/snmplib/Snmp.h"
 #include "tests/support/SimSwitch.h"
 
@@ -78,20 +76,7 @@ bool ReadSnmpget(const std::string& agent, Version v, bool shortOptions) {
     }
     args.push_back(agent);
     args.push_back(kSysName);
-    std::vector<char*> argv;
-    for (auto& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int rc = posix_spawnp(&pid, "snmpget", &fa, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&fa);
-    int status = 0;
-    return rc == 0 && waitpid(pid, &status, 0) >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return ksx::bench::RunQuiet(std::move(args));
 }
 
 struct Column {

@@ -208,10 +208,35 @@ std::string SimSwitch::ReadLine() {
     return line;
 }
 
+namespace {
+thread_local long long t_controlWaitNs = 0;
+
+// Adds the time from construction to destruction to the thread's control wait.
+class ControlWaitClock {
+public:
+    ControlWaitClock() : m_start(std::chrono::steady_clock::now()) {}
+    ~ControlWaitClock() {
+        t_controlWaitNs +=
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - m_start)
+                .count();
+    }
+    ControlWaitClock(const ControlWaitClock&) = delete;
+    ControlWaitClock& operator=(const ControlWaitClock&) = delete;
+
+private:
+    std::chrono::steady_clock::time_point m_start;
+};
+}  // namespace
+
+long long SimSwitch::ControlWaitNs() {
+    return t_controlWaitNs;
+}
+
 std::string SimSwitch::Command(const std::string& line) {
     if (line.find('\n') != std::string::npos) {
         throw std::invalid_argument("SimSwitch: a command is one line");
     }
+    const ControlWaitClock clock;
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_control < 0) {
         throw std::runtime_error("SimSwitch: not running");

@@ -64,6 +64,10 @@ public:
     // Polls Requests() until pred holds or the limit passes.
     bool WaitForRequests(const std::function<bool(const std::vector<SimRequest>&)>& pred, int limitMs = 5000);
 
+    // Nanoseconds the calling thread has spent in control exchanges with any simulator (waiting for the
+    // simulator process to answer): time a test's own checks took, not the program's.
+    static long long ControlWaitNs();
+
     // Parses one line of the simulator's request log; false when it is malformed.
     static bool ParseLogLine(const std::string& line, SimRequest* out);
 

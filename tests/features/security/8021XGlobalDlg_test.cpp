@@ -161,9 +161,9 @@ TEST_F(Dot1xGlobal, RefusedWriteIsReported) {
 TEST_F(Dot1xGlobal, ADeadDeviceLeavesEveryChoiceEmptyWithoutHoldingTheWindow) {
     // The device holds "RADIUS": unread, the protocol box must not claim either.
     s_sim->Silence(true);
-    test::TickGap ticks;
     C8021XGlobalDlg dlg;
     DialogDriver drv(dlg);
+    test::TickGap ticks;  // from the window shown on, while its reads go unanswered
     EXPECT_TRUE(dlg.Busy());
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDOK));
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_D1XG_REFRESH));
