@@ -499,9 +499,9 @@ TEST_F(MainWindowTest, SecondInstanceMessageBringsAMinimisedWindowBack) {
     Open("KSX-4200-28Z1", "28z1");
     g_uModuleMessage = RegisterWindowMessage(InstanceName("KSX-4200-28Z1", g_strDeviceIP));
     dlg->ShowWindow(SW_MINIMIZE);
-    ASSERT_TRUE(WaitUntil([&] { return dlg->isMinimized(); }, 2000));
+    ASSERT_TRUE(WaitUntil([&] { return dlg->isMinimized(); }, 20000));
     dlg->SendMessage(g_uModuleMessage, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return dlg->isVisible() && !dlg->isMinimized(); }, 2000));
+    EXPECT_TRUE(WaitUntil([&] { return dlg->isVisible() && !dlg->isMinimized(); }, 20000));
     g_uModuleMessage = 0;
 }
 

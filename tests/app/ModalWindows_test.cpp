@@ -94,7 +94,7 @@ TEST_F(ModalWindows, SecondStartBringsTheOpenDialogForwardAndLeavesTheMainWindow
         EXPECT_EQ(ModalAbove(&dlg), nullptr);
         dlg.ShowWindow(SW_MINIMIZE);
         dlg.SendMessage(g_uModuleMessage, 0, 0);
-        EXPECT_TRUE(WaitUntil([&] { return !dlg.isMinimized(); }, 2000));
+        EXPECT_TRUE(WaitUntil([&] { return !dlg.isMinimized(); }, 20000));
         dlg.SendMessage(WM_CLOSE, 0, 0);
     });
     EXPECT_EQ(result, IDCANCEL);

@@ -54,7 +54,7 @@ TEST(ShellInstance, SecondGuardForTheSameDeviceRaisesTheFirst) {
     CInstanceGuard second(name);
     EXPECT_FALSE(second.Acquire());
     EXPECT_TRUE(second.NotifyRunning(3000));
-    EXPECT_TRUE(WaitUntil([&] { return raised == 1; }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return raised == 1; }, 20000));
 
     // Another address is another device.
     CInstanceGuard other(UniqueName("10.1.1.2"));
@@ -106,7 +106,7 @@ TEST(ShellInstance, SecondStartOfTheModuleEndsAtOnceAndRaisesTheFirst) {
     ASSERT_TRUE(WaitUntil([&] { return second.state() == QProcess::NotRunning; }, 10000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_TRUE(WaitUntil([&] { return raised == 1; }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return raised == 1; }, 20000));
 }
 
 // A start whose User.ini could not be read leaves a window that manages nothing: it gives the device

@@ -162,7 +162,7 @@ TEST_F(VirtualDevTest, ClickOnOverlappingPortsReachesEachInChildOrder) {
     });
     root.OnLButtonDown(40, 20);
     EXPECT_EQ(dialogs.size(), 2u);
-    ASSERT_TRUE(test::WaitUntil([&] { return broadcasts.size() == 2; }, 2000));
+    ASSERT_TRUE(test::WaitUntil([&] { return broadcasts.size() == 2; }, 20000));
     EXPECT_EQ(broadcasts, (std::vector<LPARAM>{1, 2}));
 
     root.OnLButtonDown(12, 20);  // inside the rectangle but within the 2-pixel border

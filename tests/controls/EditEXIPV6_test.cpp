@@ -90,7 +90,7 @@ TEST(EditEXIPV6, LosingFocusValidatesAndErrorsShowTheirTexts) {
     ScriptedMessageBox boxes;
     driver.Type(100, "fe80::1%");
     other->setFocus();
-    ASSERT_TRUE(ksx::test::WaitUntil([&] { return edit->m_nValidCode == -2; }, 2000));
+    ASSERT_TRUE(ksx::test::WaitUntil([&] { return edit->m_nValidCode == -2; }, 20000));
     edit->ShowAddressError();
     Check(*edit, "fe80::1%abcdefghijklmnopqrstu").ShowAddressError();
     Check(*edit, "300.1.1.1").ShowAddressError();

@@ -75,7 +75,7 @@ template <class T>
 std::shared_ptr<T> ReadTable(const std::function<bool(T&)>& ready, std::vector<std::shared_ptr<void>>& keep) {
     auto table = std::make_shared<T>();
     auto drv = std::make_shared<DialogDriver>(*table);
-    WaitUntil([&] { return ready(*table); }, 5000);
+    WaitUntil([&] { return ready(*table); }, 20000);
     keep.push_back(table);
     keep.push_back(drv);
     return table;

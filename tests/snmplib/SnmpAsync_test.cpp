@@ -33,7 +33,7 @@ struct Calls {
     std::string agent;
     std::atomic<int> startedId{0};
 
-    bool WaitFor(size_t n, int limitMs = 5000) {
+    bool WaitFor(size_t n, int limitMs = 20000) {
         std::unique_lock<std::mutex> lk(mu);
         return cv.wait_for(lk, std::chrono::milliseconds(limitMs), [&] { return statuses.size() >= n; });
     }

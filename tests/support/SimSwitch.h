@@ -62,7 +62,8 @@ public:
     // that request sent again (an attempt unanswered within its share of the time-out).
     std::vector<SimRequest> DistinctRequests();
     // Polls Requests() until pred holds or the limit passes.
-    bool WaitForRequests(const std::function<bool(const std::vector<SimRequest>&)>& pred, int limitMs = 5000);
+    bool WaitForRequests(const std::function<bool(const std::vector<SimRequest>&)>& pred,
+                         int limitMs = 20000);
 
     // Nanoseconds the calling thread has spent in control exchanges with any simulator (waiting for the
     // simulator process to answer): time a test's own checks took, not the program's.

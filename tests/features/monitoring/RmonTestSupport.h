@@ -112,7 +112,7 @@ inline void CheckScreens(const char* name, const std::function<std::unique_ptr<C
         EXPECT_TRUE(GrabScreenshot(dlg.get(), QString("%1/%2_%3.png").arg(dir, name, suffix).toStdString()));
         const int listWidth = dlg->List()->width();
         dlg->resize(dlg->width() + 240, dlg->height() + 120);
-        EXPECT_TRUE(WaitUntil([&] { return dlg->List()->width() > listWidth; }, 5000)) << name;
+        EXPECT_TRUE(WaitUntil([&] { return dlg->List()->width() > listWidth; }, 20000)) << name;
         PumpEvents();
         EXPECT_EQ(ButtonsOffTheirCells(*dlg), std::vector<int>{}) << name << " resized at " << scale;
         EXPECT_TRUE(

@@ -148,13 +148,13 @@ protected:
         ASSERT_TRUE(drv.Click(IDC_FIRM_APPLY));
     }
     // Waits (pumping the dialog) until the operation SET reached the device; it has been answered then.
-    static bool WaitOperation(const Branch& b, int limitMs = 5000) {
+    static bool WaitOperation(const Branch& b, int limitMs = 20000) {
         return WaitUntil([&] { return HasOperation(s_sim->Requests(), b); }, limitMs);
     }
-    static bool WaitPolls(const Branch& b, int count, int limitMs = 5000) {
+    static bool WaitPolls(const Branch& b, int count, int limitMs = 20000) {
         return WaitUntil([&] { return CountPolls(s_sim->Requests(), b.status) >= count; }, limitMs);
     }
-    static bool WaitIdle(CFirmDownLoad& dlg, int limitMs = 5000) {
+    static bool WaitIdle(CFirmDownLoad& dlg, int limitMs = 20000) {
         return WaitUntil([&] { return dlg.IsFinish() && !dlg.IsBusy(); }, limitMs);
     }
     static void ExpectInputsEnabled(CFirmDownLoad& dlg, bool enabled) {
@@ -385,7 +385,7 @@ TEST_F(FirmDownLoadTest, PendingKeepsPollingWithoutAnOverallTimeOut) {
     ASSERT_TRUE(WaitOperation(kConfig));
     s_sim->Set(kConfig.status, "i", "4");  // held pending
     // Far longer than the overall time-out, which only an "in progress" starts.
-    ASSERT_TRUE(WaitPolls(kConfig, 40, 10000));
+    ASSERT_TRUE(WaitPolls(kConfig, 40));
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_TRUE(dlg.IsBusy());
     boxes.Answer(IDOK);

@@ -48,12 +48,16 @@ void PumpEvents() {
 
 bool WaitUntil(const std::function<bool()>& pred, int limitMs) {
     QDeadlineTimer deadline(limitMs);
+    // Wakes the wait below at least every 10 ms. (processEvents with a time limit does not wait for
+    // events: it would spin, taking a core from the program under test on a busy machine.)
+    QTimer wake;
+    wake.start(10);
     while (!pred()) {
         if (deadline.hasExpired()) {
             return pred();
         }
-        // Sleeps only until an event arrives or 10 ms pass, then checks again.
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+        // Sleeps until an event arrives (the wake-up at the latest), handles it, then checks again.
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         QCoreApplication::sendPostedEvents();
     }
     return true;

@@ -72,7 +72,7 @@ public:
 
     bool Ended() const { return m_dlg.IsDialogEnded(); }
     // Waits until EndDialog was called and DestroyWindow ran.
-    bool WaitEnded(int limitMs = 5000);
+    bool WaitEnded(int limitMs = 20000);
     int Result() const { return m_dlg.GetDialogResult(); }
 
 private:

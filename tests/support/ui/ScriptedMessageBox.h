@@ -37,7 +37,7 @@ public:
     std::string LastText() const;  // "" when none
     void Clear();
     // Pumps events until `count` boxes were shown or the limit passes.
-    bool WaitForCount(std::size_t count, int limitMs = 5000) const;
+    bool WaitForCount(std::size_t count, int limitMs = 20000) const;
 
     int Show(const std::string& text, const std::string& caption, unsigned flags) override;
 
