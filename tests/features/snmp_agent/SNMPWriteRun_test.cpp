@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "features/snmp_agent/SNMPCommunity.h"
+#include "features/snmp_agent/SNMPHost.h"
 #include "features/snmp_agent/SNMPTrapSetting.h"
 #include "features/snmp_agent/SNMPUser.h"
 #include "features/snmp_agent/SNMPViewTree.h"
+#include "platform/sys/Tunable.h"
 #include "res/ids_snmp_agent.h"
 #include "tests/features/StepRunTest.h"
 #include "tests/features/snmp_agent/SnmpAgentTest.h"
@@ -112,6 +114,35 @@ TEST_F(AgentWrites, CloseDuringAnAddStopsItAfterTheRequestInFlightAndSaysSo) {
     EXPECT_FALSE(WaitUntil([&] { return DistinctSets(*s_sim).size() > 2; }, 2000));
     const std::vector<std::string> sequence = UserSequence();
     EXPECT_EQ(SetLines(), std::vector<std::string>(sequence.begin(), sequence.begin() + 2));
+}
+
+TEST_F(AgentWrites, AnAddWritesTheFieldsAsTheyWereWhenApplyWasPressed) {
+    Tunable::Override pause{"snmp-host.refresh-pause-ms", 0};
+    CSNMPHost dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg, 1);
+    ASSERT_TRUE(drv.Type(IDC_HOST_ADDRESS, "fe80::1%eth0"));
+    ASSERT_TRUE(drv.Select(IDC_HOST_VERSION, 4));
+    ASSERT_TRUE(drv.Type(IDC_HOST_NAME, "u1"));
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_HOST_APPLY));
+    // Edited while the row is being created: the columns still carry what was applied.
+    ASSERT_TRUE(WaitUntil([&] { return DistinctSets(*s_sim).size() >= 1; }, 20000));
+    ASSERT_TRUE(drv.Type(IDC_HOST_ADDRESS, "10.0.0.5"));
+    ASSERT_TRUE(drv.Select(IDC_HOST_VERSION, 0));
+    ASSERT_TRUE(drv.Type(IDC_HOST_NAME, "other"));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Writing(); }, 20000));
+    s_sim->DelayMs(0);
+    const std::string key = ".16.254.128.0.0.0.0.0.0.0.0.0.0.0.0.0.1.2";
+    EXPECT_EQ(SetLines(), (std::vector<std::string>{
+                              ".6.2.1.6" + key + "=i:5",
+                              ".6.2.1.3" + key + "=s:u1 .6.2.1.4" + key + "=i:5 .6.2.1.5" + key + "=s:eth0",
+                              ".6.2.1.6" + key + "=i:1",
+                          }));
+    WaitRead(dlg, 2);
+    EXPECT_EQ(drv.Row(IDC_HOST_LIST, 2), (std::vector<std::string>{"fe80::1%eth0", "V3-AuthPriv", "u1"}));
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 TEST_F(AgentWrites, CloseDuringTheFirstRequestSaysNothingWasAdded) {
