@@ -18,7 +18,7 @@ QString Q(const std::string& text) {
 }  // namespace
 
 CSNMPWriteRun::CSNMPWriteRun(CDialog& dlg, CSNMPConfig& config)
-    : m_config(config), m_run(dlg), m_runner(m_run.Runner()) {
+    : m_dlg(dlg), m_config(config), m_run(dlg), m_runner(m_run.Runner()) {
     m_runner.SetCancel([this] { m_config.CancelRequests(); });
     m_config.SetStopCheck([this] { return m_runner.Stopping(); });
 }
@@ -62,17 +62,21 @@ void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what
         static const char* const kSteps[] = {"creating its row", "writing its settings", "activating it"};
         return Q("Adding the " + what + ": " + kSteps[i < 3 ? i : 2] + "...");
     };
-    m_run.Start(3, std::move(step), std::move(text), [what, after = std::move(after)](const StepsEnd& end) {
-        if (end.stopped) {
-            // Closed during the add: the dialog is ending.
-            AfxMessageBox(StoppedCreateText(what, end.done), MB_OK);
-            return;
-        }
-        if (end.failed) {
-            AfxMessageBox(end.failure, MB_OK);
-        }
-        after(end.Complete());
-    });
+    m_run.Start(3, std::move(step), std::move(text),
+                [this, what, after = std::move(after)](const StepsEnd& end) {
+                    if (end.stopped) {
+                        // Closed during the add: the dialog is ending.
+                        AfxMessageBox(StoppedCreateText(what, end.done), MB_OK);
+                        return;
+                    }
+                    if (end.failed) {
+                        AfxMessageBox(end.failure, MB_OK);
+                    }
+                    // A run that had just ended as the dialog ended reads nothing again.
+                    if (m_dlg.isVisible()) {
+                        after(end.Complete());
+                    }
+                });
 }
 
 void CSNMPWriteRun::Delete(const std::string& statusOid, const std::string& what,
@@ -84,7 +88,7 @@ void CSNMPWriteRun::Delete(const std::string& statusOid, const std::string& what
             return m_config.SetRowStatus(statusOid, "6") ? StepOutcome::Done() : StepOutcome::Failed(failure);
         },
         [what](int, int) { return Q("Deleting the " + what + "..."); },
-        [what, after = std::move(after)](const StepsEnd& end) {
+        [this, what, after = std::move(after)](const StepsEnd& end) {
             if (end.stopped) {
                 AfxMessageBox(StoppedDeleteText(what), MB_OK);
                 return;
@@ -92,7 +96,9 @@ void CSNMPWriteRun::Delete(const std::string& statusOid, const std::string& what
             if (end.failed) {
                 AfxMessageBox(end.failure, MB_OK);
             }
-            after();
+            if (m_dlg.isVisible()) {
+                after();
+            }
         });
 }
 

@@ -35,7 +35,7 @@ public:
     // active. A refused step is told ("Failed to add the <what>: ..."), and a row created before it
     // is destroyed again so that no hidden row blocks another try. `settleMs`: a pause after the
     // activation, for a device that needs it before the row reads back. `after` (UI thread) gets
-    // whether the row was added, unless the dialog ended during the run.
+    // whether the row was added, unless the dialog has ended meanwhile.
     void Create(const std::string& statusOid, const std::string& what, Columns columns,
                 std::function<void(bool added)> after, unsigned settleMs = 0);
     // UI thread. Destroys a row; a refusal is told. `after` runs as for Create.
@@ -54,6 +54,7 @@ public:
     static std::string StoppedDeleteText(const std::string& what);
 
 private:
+    ksx::CDialog& m_dlg;
     CSNMPConfig& m_config;
     CStepRun m_run;
     ksx::StepRunner& m_runner;
