@@ -119,6 +119,9 @@ std::vector<std::string> CSNMPCommunity::Communities() const {
 // ---- Reading ----
 
 void CSNMPCommunity::OnRefresh() {
+    if (m_writes.Running()) {
+        return;  // the write's end reads the table again
+    }
     EnableButtons(false);
     m_list->DeleteAllItems();
     m_bCommunitiesRead = false;
@@ -161,7 +164,7 @@ void CSNMPCommunity::OnReadEnd(const WalkEnd& end) {
 // ---- Writing ----
 
 void CSNMPCommunity::OnApply() {
-    if (!IsDlgItemEnabled(IDC_COMM_APPLY)) {
+    if (!IsDlgItemEnabled(IDC_COMM_APPLY) || m_writes.Running()) {
         return;
     }
     CWaitCursor wait;
@@ -186,41 +189,40 @@ void CSNMPCommunity::OnApply() {
     const std::string user = m_cbUser->currentIndex() >= 0 ? m_cbUser->currentText().toStdString() : "";
     const std::string object = std::string(kStatusColumn) + CSNMPConfig::StringToOidIndex(name);
     // Each step is checked; a row left half made would be hidden and block the name, so it goes.
-    const char* failure = nullptr;
-    if (!m_config.SetRowStatus(object, "5")) {
-        failure = kTextCreateFailed;
-    } else if (!m_config.SetCommunity(name, user)) {
-        failure = kTextUserFailed;
-    } else if (!m_config.SetRowStatus(object, "1")) {
-        failure = kTextActivateFailed;
-    }
-    if (failure != nullptr) {
-        if (failure != kTextCreateFailed) {
-            m_config.SetRowStatus(object, "6");
-        }
-        AfxMessageBox(failure, MB_OK);
-        OnRefresh();
-        return;
-    }
-    m_cbUser->setCurrentIndex(0);
-    SetDlgItemText(IDC_COMM_NAME, "");
-    OnRefresh();
+    EnableButtons(false);
+    m_writes.Create(
+        object, "community",
+        [this, name, user]() -> std::string {
+            return m_config.SetCommunity(name, user) ? "" : "the user name";
+        },
+        [this](bool added) {
+            if (added) {
+                m_cbUser->setCurrentIndex(0);
+                SetDlgItemText(IDC_COMM_NAME, "");
+            }
+            OnRefresh();
+        });
 }
 
 void CSNMPCommunity::OnDelete() {
+    if (m_writes.Running()) {
+        return;
+    }
     const int row = m_list->GetFirstSelectedItem();
     if (row < 0) {
         AfxMessageBox(kTextSelect, MB_OK);
         return;
     }
     const std::string name = m_list->GetItemText(row, 0).toStdString();
-    if (!m_config.SetRowStatus(std::string(kStatusColumn) + CSNMPConfig::StringToOidIndex(name), "6")) {
-        AfxMessageBox(kTextDeleteFailed, MB_OK);
-    }
-    OnRefresh();
+    EnableButtons(false);
+    m_writes.Delete(std::string(kStatusColumn) + CSNMPConfig::StringToOidIndex(name), "community",
+                    [this] { OnRefresh(); });
 }
 
 void CSNMPCommunity::OnAdd() {
+    if (m_writes.Running()) {
+        return;
+    }
     EnableDlgItem(IDC_COMM_APPLY, m_bCommunitiesRead);
 }
 

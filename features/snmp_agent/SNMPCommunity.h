@@ -1,12 +1,14 @@
 // "SNMP Community Table Configuration": lists the communities of the device's agent with the user name
 // (view policy) each maps to, adds and deletes them. The community walk is followed by the user walk,
-// which fills the drop-down of user names (SNMPv1 and v2c users only).
+// which fills the drop-down of user names (SNMPv1 and v2c users only). Adds and deletes run off the
+// window's thread, with Apply, Cancel, Delete and Refresh unavailable until they end.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "features/snmp_agent/SNMPConfig.h"
+#include "features/snmp_agent/SNMPWriteRun.h"
 #include "platform/ui/Dialog.h"
 
 class CListCtrlEx;
@@ -45,6 +47,9 @@ public:
     int ReadsEnded() const { return m_readsEnded; }
     std::vector<std::string> UserChoices() const;
     std::vector<std::string> Communities() const;
+    // An add or a delete is running (off the window's thread); its progress line.
+    bool Writing() const { return m_writes.Running(); }
+    const CStepRun& Run() const { return m_writes.Run(); }
 
 protected:
     void CreateControls() override;
@@ -61,4 +66,5 @@ private:
     bool m_bCommunitiesRead = false;  // the last community walk reached the end of the table
     int m_readsEnded = 0;
     CSNMPConfig m_config;
+    CSNMPWriteRun m_writes{*this, m_config};  // after m_config, whose sessions its steps use
 };

@@ -320,6 +320,11 @@ void CSNMPConfig::CloseAll() {
     TRACE("==================m_cCommonSNMPGetUse.Close===============");
 }
 
+void CSNMPConfig::CancelRequests() {
+    m_cCommonSNMPSet.Cancel();
+    m_cCommonSNMP.Cancel();
+}
+
 // ---- Reads ----
 
 void CSNMPConfig::GetSnmpState() {
@@ -395,6 +400,9 @@ std::optional<SNMP_TRAP_SETTINGS> CSNMPConfig::ReadTrapSettings(int poeModel) {
     if (poeModel != 0) {
         order.insert(order.end(), std::begin(kPoeTrapSlots), std::end(kPoeTrapSlots));
     }
+    if (Stopping()) {
+        return std::nullopt;
+    }
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
     for (int slot : order) {
         m_cCommonSNMP.AddVarBind(TrapObject(slot == 6 ? 4 : slot), 4, nullptr);
@@ -417,6 +425,9 @@ std::optional<SNMP_TRAP_SETTINGS> CSNMPConfig::ReadTrapSettings(int poeModel) {
 // ---- Writes ----
 
 bool CSNMPConfig::SendSet(CCommonSNMP& session) {
+    if (Stopping()) {
+        return false;
+    }
     const SnmpReply reply = SendRequest(session);
     if (!reply.Accepted()) {
         TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
@@ -527,14 +538,28 @@ bool CSNMPConfig::SetHost(const std::string& name, const std::string& addressInd
     if (m_pAddressEdit == nullptr) {
         return false;
     }
-    const std::string index = m_pAddressEdit->GetAddressOidIndex();
-    const std::string key = MakeHostKey(m_pAddressEdit->m_nIndexLen, index, m_pAddressEdit->m_strAddrType);
+    return SetHost(name, HostAddressOf(*m_pAddressEdit), versionCode);
+}
+
+SNMP_HOST_ADDRESS CSNMPConfig::HostAddressOf(CEditEXIPV6& edit) {
+    SNMP_HOST_ADDRESS address;
+    address.index = edit.GetAddressOidIndex();  // sets the octet count
+    address.length = edit.m_nIndexLen;
+    address.type = edit.m_strAddrType;
+    address.address = edit.m_strAddress;
+    address.interfaceName = edit.m_strInterface;
+    return address;
+}
+
+bool CSNMPConfig::SetHost(const std::string& name, const SNMP_HOST_ADDRESS& address,
+                          const std::string& versionCode) {
+    const std::string key = MakeHostKey(address.length, address.index, address.type);
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     const std::string text = Utf8(name);
     m_cCommonSNMPSet.AddVarBind(Column(kHostEntry, 3) + key, 2, text.c_str());
     m_cCommonSNMPSet.AddVarBind(Column(kHostEntry, 4) + key, 1, versionCode.c_str());
-    if (IsLinkLocal(m_pAddressEdit->m_strAddress)) {
-        m_cCommonSNMPSet.AddVarBind(Column(kHostEntry, 5) + key, 2, m_pAddressEdit->m_strInterface.c_str());
+    if (IsLinkLocal(address.address)) {
+        m_cCommonSNMPSet.AddVarBind(Column(kHostEntry, 5) + key, 2, address.interfaceName.c_str());
     }
     return SendSet(m_cCommonSNMPSet);
 }

@@ -5,7 +5,9 @@
 // (OwnSessions(m_config.Sessions())). Table walks and the two single-value reads run on the sessions'
 // workers; their rows and ends reach the dialog on the UI thread, copied, through the hooks below (set
 // them before the first read). The trap switches are read synchronously; all writes are synchronous and
-// report whether the device accepted them.
+// report whether the device accepted them. The dialogs run their sequences of writes off the window's
+// thread (SNMPRowRun.h): a write may then run on that thread, with plain data only, while the window
+// stops it through SetStopCheck and CancelRequests.
 #pragma once
 
 #include <array>
@@ -62,6 +64,17 @@ struct SNMP_HOST_ROW {
     std::string name;         // community or SNMPv3 user name
     std::string interfaceName;
     std::string rowStatus;
+};
+
+// Where a trap host lives, taken from the host dialog's address edit on the window's thread: the
+// address's octet count (4 or 16), its octets as a dotted index, its type ("1" IPv4, "2" IPv6), the
+// address text and the interface name typed after "%".
+struct SNMP_HOST_ADDRESS {
+    int length = 0;
+    std::string index;
+    std::string type;
+    std::string address;
+    std::string interfaceName;
 };
 
 // The trap switches by slot ("1" on, "2" off; empty: not read, or not to be written).
@@ -141,7 +154,12 @@ public:
                  const std::string& type);
     bool SetCommunity(const std::string& community, const std::string& userName);
     // The address comes from m_pAddressEdit (a validated edit); `addressIndex` is recomputed from it.
+    // UI thread.
     bool SetHost(const std::string& name, const std::string& addressIndex, const std::string& versionCode);
+    // The same request for an address taken from the edit beforehand (any thread).
+    bool SetHost(const std::string& name, const SNMP_HOST_ADDRESS& address, const std::string& versionCode);
+    // UI thread: the address of a validated edit as plain data.
+    static SNMP_HOST_ADDRESS HostAddressOf(CEditEXIPV6& edit);
     // useDefault: the model's default engine ID; a model without one is refused (nothing sent). An odd
     // number of digits gets a "0" in front.
     bool SetEngineId(const std::string& hexText, bool useDefault);
@@ -165,6 +183,13 @@ public:
     // Closes the four sessions (the owning dialog's DestroyWindow does it through Sessions()).
     void CloseAll();
 
+    // A write or trap-switch read asked for while `stop` answers true sends nothing and fails: a run of
+    // several requests that is being stopped sends none after the one in flight. Set on the UI thread
+    // before the run starts; called on the run's worker.
+    void SetStopCheck(std::function<bool()> stop) { m_stopCheck = std::move(stop); }
+    // Any thread: the write or trap-switch request in flight returns at once, failed.
+    void CancelRequests();
+
     std::string m_strStateValue;            // the last state read (UI thread)
     CEditEXIPV6* m_pAddressEdit = nullptr;  // the host dialog's address edit, set before SetHost
 
@@ -174,6 +199,7 @@ private:
     };
 
     bool SendSet(CCommonSNMP& session);
+    bool Stopping() const { return m_stopCheck && m_stopCheck(); }
 
     CCommonSNMP m_cCommonSNMP;        // state read, trap-switch read and write
     CCommonSNMP m_cCommonSNMPSet;     // the other writes
@@ -189,4 +215,5 @@ private:
     std::optional<std::string> m_stateValue;   // of the state read in progress
     std::optional<std::string> m_engineValue;  // of the engine-ID read in progress
     ksx::SessionSet m_sessions;
+    std::function<bool()> m_stopCheck;
 };

@@ -3,9 +3,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <chrono>
-#include <thread>
-
 #include "controls/ListCtrlEx.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/sys/Tunable.h"
@@ -86,7 +83,7 @@ void CSNMPGroup::OnModelChange() {
 }
 
 void CSNMPGroup::OnApply() {
-    if (!IsDlgItemEnabled(IDC_GROUP_APPLY)) {
+    if (!IsDlgItemEnabled(IDC_GROUP_APPLY) || Writing()) {
         return;
     }
     CWaitCursor wait;
@@ -116,14 +113,12 @@ void CSNMPGroup::OnApply() {
         return;
     }
     const std::string object = kStatusColumn + CSNMPConfig::MakeGroupKey(name, model, level);
-    const bool added = CreateRow(object, "group", [&]() -> std::string {
-        return m_config.SetGroup(name, model, level, read, write, notify) ? "" : "the level and views";
-    });
-    if (added) {
-        ResetForm();
-        std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs.Get()));
-    }
-    OnRefresh();
+    RunCreate(
+        object, "group",
+        [this, name, model, level, read, write, notify]() -> std::string {
+            return m_config.SetGroup(name, model, level, read, write, notify) ? "" : "the level and views";
+        },
+        [this] { ResetForm(); }, static_cast<unsigned>(kSettleMs.Get()));
 }
 
 void CSNMPGroup::ResetForm() {
@@ -136,15 +131,17 @@ void CSNMPGroup::ResetForm() {
 }
 
 void CSNMPGroup::OnDelete() {
+    if (Writing()) {
+        return;
+    }
     const int row = SelectedRow();
     if (row < 0) {
         AfxMessageBox(kTextSelect, MB_OK);
         return;
     }
-    DeleteRow(kStatusColumn +
+    RunDelete(kStatusColumn +
                   CSNMPConfig::MakeGroupKey(Cell(row, kColName), Cell(row, kColModel), Cell(row, kColLevel)),
               "group");
-    OnRefresh();
 }
 
 void CSNMPGroup::OnCancelEdit() {

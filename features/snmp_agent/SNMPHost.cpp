@@ -96,7 +96,7 @@ void CSNMPHost::StartRead() {
 }
 
 void CSNMPHost::OnApply() {
-    if (!IsDlgItemEnabled(IDC_HOST_APPLY)) {
+    if (!IsDlgItemEnabled(IDC_HOST_APPLY) || Writing()) {
         return;
     }
     CWaitCursor wait;
@@ -138,22 +138,25 @@ void CSNMPHost::OnApply() {
         AfxMessageBox(kTextMaximum, MB_OK);
         return;
     }
-    const std::string index = m_editAddress->GetAddressOidIndex();
-    const std::string object = kStatusColumn + CSNMPConfig::MakeHostKey(m_editAddress->m_nIndexLen, index,
-                                                                        m_editAddress->m_strAddrType);
-    const bool added = CreateRow(object, "host", [&]() -> std::string {
-        m_config.m_pAddressEdit = m_editAddress;
-        return m_config.SetHost(name, index, version) ? "" : "its community or user name and version";
-    });
-    if (added) {
-        m_editAddress->setText("");
-        m_cbVersion->setCurrentIndex(0);
-        SetDlgItemText(IDC_HOST_NAME, "");
-    }
-    OnRefresh();
+    // The address as plain data: the request is made off the window's thread.
+    const SNMP_HOST_ADDRESS host = CSNMPConfig::HostAddressOf(*m_editAddress);
+    const std::string object = kStatusColumn + CSNMPConfig::MakeHostKey(host.length, host.index, host.type);
+    RunCreate(
+        object, "host",
+        [this, name, host, version]() -> std::string {
+            return m_config.SetHost(name, host, version) ? "" : "its community or user name and version";
+        },
+        [this] {
+            m_editAddress->setText("");
+            m_cbVersion->setCurrentIndex(0);
+            SetDlgItemText(IDC_HOST_NAME, "");
+        });
 }
 
 void CSNMPHost::OnDelete() {
+    if (Writing()) {
+        return;
+    }
     const int row = SelectedRow();
     if (row < 0) {
         AfxMessageBox(kTextSelect, MB_OK);
@@ -168,8 +171,7 @@ void CSNMPHost::OnDelete() {
         hex.erase(std::remove(hex.begin(), hex.end(), ':'), hex.end());
         object = std::string(kStatusColumn) + ".16" + CUtils::HexToOidIndex(hex) + ".2";
     }
-    DeleteRow(object, "host");
-    OnRefresh();
+    RunDelete(object, "host");
 }
 
 void CSNMPHost::OnCancelEdit() {

@@ -1,4 +1,4 @@
-// The agent's table dialogs: list, reading and the checked create sequence.
+// The agent's table dialogs: list, reading, and the checked add and delete sequences.
 #include "features/snmp_agent/SNMPTableDialog.h"
 
 #include <QApplication>
@@ -60,6 +60,9 @@ void CSNMPTableDialog::EnableButtons(bool enable) {
 }
 
 void CSNMPTableDialog::OnRefresh() {
+    if (m_writes.Running()) {
+        return;  // the write's end reads the table again
+    }
     EnableButtons(false);
     m_list->DeleteAllItems();
     m_bTableRead = false;
@@ -98,31 +101,22 @@ int CSNMPTableDialog::SelectedRow() const {
     return m_list->GetFirstSelectedItem();
 }
 
-bool CSNMPTableDialog::CreateRow(const std::string& statusOid, const std::string& what,
-                                 const std::function<std::string()>& columns) {
-    std::string failure;
-    if (!m_config.SetRowStatus(statusOid, "5")) {
-        AfxMessageBox("Failed to add the " + what + ": the device did not create the row.", MB_OK);
-        return false;
-    }
-    const std::string refused = columns();
-    if (!refused.empty()) {
-        failure = "Failed to add the " + what + ": the device did not accept " + refused + ".";
-    } else if (!m_config.SetRowStatus(statusOid, "1")) {
-        failure = "Failed to add the " + what + ": the device did not activate the row.";
-    }
-    if (failure.empty()) {
-        return true;
-    }
-    m_config.SetRowStatus(statusOid, "6");
-    AfxMessageBox(failure, MB_OK);
-    return false;
+void CSNMPTableDialog::RunCreate(const std::string& statusOid, const std::string& what,
+                                 CSNMPWriteRun::Columns columns, std::function<void()> added,
+                                 unsigned settleMs) {
+    EnableButtons(false);
+    m_writes.Create(
+        statusOid, what, std::move(columns),
+        [this, added = std::move(added)](bool done) {
+            if (done && added) {
+                added();
+            }
+            OnRefresh();
+        },
+        settleMs);
 }
 
-bool CSNMPTableDialog::DeleteRow(const std::string& statusOid, const std::string& what) {
-    if (m_config.SetRowStatus(statusOid, "6")) {
-        return true;
-    }
-    AfxMessageBox("Failed to delete the " + what + ": the device did not accept it.", MB_OK);
-    return false;
+void CSNMPTableDialog::RunDelete(const std::string& statusOid, const std::string& what) {
+    EnableButtons(false);
+    m_writes.Delete(statusOid, what, [this] { OnRefresh(); });
 }

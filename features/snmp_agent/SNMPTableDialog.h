@@ -1,7 +1,8 @@
 // The list dialog shape of the agent's tables (users, groups, views, trap hosts): a form of fields, the
 // table in a list, Apply (add), Delete, Refresh and Close, and hidden Add and Cancel buttons. The table
 // is read through the dialog's CSNMPConfig; rows whose status is not active are neither shown nor
-// counted. Adds and deletes are row-status sequences whose every step is checked.
+// counted. Adds and deletes are row-status sequences whose every step is checked; they run off the
+// window's thread (SNMPWriteRun.h), with Apply, Cancel, Delete and Refresh unavailable until they end.
 #pragma once
 
 #include <functional>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "features/snmp_agent/SNMPConfig.h"
+#include "features/snmp_agent/SNMPWriteRun.h"
 #include "platform/ui/Dialog.h"
 
 class CListCtrlEx;
@@ -37,6 +39,9 @@ public:
     void OnRefresh();
     // For tests: reads ended since the dialog opened (any way).
     int ReadsEnded() const { return m_readsEnded; }
+    // An add or a delete is running; its progress line.
+    bool Writing() const { return m_writes.Running(); }
+    const CStepRun& Run() const { return m_writes.Run(); }
 
 protected:
     int OnInitDialog() override;
@@ -56,13 +61,13 @@ protected:
     // The table was read to its end: the duplicate and maximum checks can rely on the list.
     bool TableRead() const { return m_bTableRead; }
 
-    // Creates a row: create-and-wait, `columns` (empty text when accepted, else what the device did not
-    // accept, e.g. "the group name"), then active. A failed step is told ("Failed to add the <what>: ...");
-    // a row created before it is destroyed again, so that no hidden row blocks a retry. True when added.
-    bool CreateRow(const std::string& statusOid, const std::string& what,
-                   const std::function<std::string()>& columns);
-    // Destroys a row; a refusal is told. True when deleted.
-    bool DeleteRow(const std::string& statusOid, const std::string& what);
+    // Adds a row off the window's thread (CSNMPWriteRun::Create): `columns` runs on the worker with
+    // copies of the fields only. When the add ran to its end, `added` (UI thread) runs if the row was
+    // added, then the table is read again.
+    void RunCreate(const std::string& statusOid, const std::string& what, CSNMPWriteRun::Columns columns,
+                   std::function<void()> added, unsigned settleMs = 0);
+    // Deletes a row off the window's thread, then reads the table again.
+    void RunDelete(const std::string& statusOid, const std::string& what);
 
     CSNMPConfig m_config;
     CListCtrlEx* m_list = nullptr;
@@ -75,4 +80,5 @@ private:
     std::vector<Column> m_columns;
     bool m_bTableRead = false;
     int m_readsEnded = 0;
+    CSNMPWriteRun m_writes{*this, m_config};  // after m_config, whose sessions its steps use
 };

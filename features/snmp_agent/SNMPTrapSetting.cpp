@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <algorithm>
+#include <memory>
 
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -73,7 +75,10 @@ int CSNMPTrapSetting::OnInitDialog() {
 }
 
 bool CSNMPTrapSetting::ReadSettings() {
-    const std::optional<SNMP_TRAP_SETTINGS> settings = m_config.ReadTrapSettings(m_bPoEModel);
+    return ShowSettings(m_config.ReadTrapSettings(m_bPoEModel));
+}
+
+bool CSNMPTrapSetting::ShowSettings(const std::optional<SNMP_TRAP_SETTINGS>& settings) {
     EnableDlgItem(IDC_TRAP_APPLY, settings.has_value());
     SetDlgItemText(IDC_TRAP_READ_STATUS, settings ? "" : kTextReadFailed);
     bool allRead = true;
@@ -98,7 +103,7 @@ bool CSNMPTrapSetting::ReadSettings() {
 }
 
 void CSNMPTrapSetting::OnApply() {
-    if (!IsDlgItemEnabled(IDC_TRAP_APPLY)) {
+    if (!IsDlgItemEnabled(IDC_TRAP_APPLY) || m_writes.Running()) {
         return;
     }
     CWaitCursor wait;
@@ -123,10 +128,52 @@ void CSNMPTrapSetting::OnApply() {
             take(slot);
         }
     }
-    if (!m_config.SetTrapSettings(settings, m_bPoEModel)) {
-        AfxMessageBox(kTextWriteFailed, MB_OK);
-        ReadSettings();
-        return;
+    if (std::all_of(settings.slot.begin(), settings.slot.end(),
+                    [](const std::string& v) { return v.empty(); })) {
+        return;  // nothing changed: nothing to write
     }
-    m_shown = now;
+    // The write, and after a refusal the read of what the device holds, off the window's thread.
+    struct Outcome {
+        bool refused = false;
+        std::optional<SNMP_TRAP_SETTINGS> read;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    const int poe = m_bPoEModel;
+    EnableDlgItem(IDC_TRAP_APPLY, false);
+    m_writes.Start(
+        2,
+        [this, outcome, settings, poe](int i) {
+            if (i == 0) {
+                if (!m_config.SetTrapSettings(settings, poe)) {
+                    if (m_writes.Stopping()) {
+                        return StepOutcome::Failed("");  // cut short by Close: said at the end
+                    }
+                    outcome->refused = true;
+                }
+                return StepOutcome::Done();
+            }
+            if (outcome->refused) {
+                outcome->read = m_config.ReadTrapSettings(poe);
+            }
+            return StepOutcome::Done();
+        },
+        [](int i, int) {
+            return QString(i == 0 ? "Writing the trap settings..." : "Reading the trap settings...");
+        },
+        [this, outcome, now](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the run: the dialog is ending.
+                if (end.done == 0 || outcome->refused) {
+                    AfxMessageBox(end.done == 0 ? kTextWriteStopped : kTextWriteFailed, MB_OK);
+                }
+                return;
+            }
+            if (outcome->refused) {
+                AfxMessageBox(kTextWriteFailed, MB_OK);
+                ShowSettings(outcome->read);
+                return;
+            }
+            m_shown = now;
+            EnableDlgItem(IDC_TRAP_APPLY, true);
+        });
 }

@@ -1,11 +1,12 @@
 // "SNMP Trap Configuration": switches the device's trap kinds on and off. The switches are read when
-// the dialog opens; Apply writes the ones the user changed. The three PoE switches exist on PoE models
-// only.
+// the dialog opens; Apply writes the ones the user changed, off the window's thread, and reads them
+// again after a refused write. The three PoE switches exist on PoE models only.
 #pragma once
 
 #include <array>
 
 #include "features/snmp_agent/SNMPConfig.h"
+#include "features/snmp_agent/SNMPWriteRun.h"
 #include "platform/ui/Dialog.h"
 
 class CSNMPTrapSetting : public ksx::CDialog {
@@ -16,6 +17,8 @@ public:
         "Failed to read the trap settings shown greyed: Apply leaves them as the device has them.";
     static constexpr const char* kTextWriteFailed =
         "Failed to set the trap settings: the device did not accept them.";
+    static constexpr const char* kTextWriteStopped =
+        "Stopped: the device did not confirm that the trap settings were written.";
     // Check box of each slot.
     static const std::array<int, 11> kSlotBoxes;
 
@@ -24,6 +27,9 @@ public:
 
     void OnApply();
     bool IsPoEModel() const { return m_bPoEModel != 0; }
+    // An Apply is running; its progress line.
+    bool Writing() const { return m_writes.Running(); }
+    const CStepRun& Run() const { return m_writes.Run(); }
 
 protected:
     void CreateControls() override;
@@ -32,8 +38,11 @@ protected:
 private:
     // Reads the switches into the boxes; false when the read failed (Apply then stays unavailable).
     bool ReadSettings();
+    // Shows the switches as read (nothing: the read failed); false when the read failed.
+    bool ShowSettings(const std::optional<SNMP_TRAP_SETTINGS>& settings);
 
     int m_bPoEModel = 0;
     std::array<int, 11> m_shown{};  // box states as the last read left them; -1 not read
     CSNMPConfig m_config;
+    CSNMPWriteRun m_writes{*this, m_config};  // after m_config, whose sessions its steps use
 };

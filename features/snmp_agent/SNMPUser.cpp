@@ -122,7 +122,7 @@ void CSNMPUser::RefuseEdit(const char* text, int editId) {
 }
 
 void CSNMPUser::OnApply() {
-    if (!IsDlgItemEnabled(IDC_USER_APPLY)) {
+    if (!IsDlgItemEnabled(IDC_USER_APPLY) || Writing()) {
         return;
     }
     CWaitCursor wait;
@@ -189,22 +189,21 @@ void CSNMPUser::OnApply() {
         }
     }
     const std::string object = kStatusColumn + CSNMPConfig::MakeGroupIndex(name, version);
-    const bool added = CreateRow(object, "user", [&]() -> std::string {
-        switch (m_config.SetUser(name, version, group, auth, authPassword, priv, privPassword)) {
-            case 0:
-                return "";
-            case 1:
-                return "the group name";
-            case 2:
-                return "the protocols";
-            default:
-                return "the passwords";
-        }
-    });
-    if (added) {
-        ResetForm();
-    }
-    OnRefresh();
+    RunCreate(
+        object, "user",
+        [this, name, version, group, auth, authPassword, priv, privPassword]() -> std::string {
+            switch (m_config.SetUser(name, version, group, auth, authPassword, priv, privPassword)) {
+                case 0:
+                    return "";
+                case 1:
+                    return "the group name";
+                case 2:
+                    return "the protocols";
+                default:
+                    return "the passwords";
+            }
+        },
+        [this] { ResetForm(); });
 }
 
 void CSNMPUser::ResetForm() {
@@ -224,14 +223,16 @@ void CSNMPUser::ResetForm() {
 }
 
 void CSNMPUser::OnDelete() {
+    if (Writing()) {
+        return;
+    }
     const int row = SelectedRow();
     if (row < 0) {
         AfxMessageBox(kTextSelect, MB_OK);
         return;
     }
-    DeleteRow(kStatusColumn + CSNMPConfig::MakeGroupIndex(Cell(row, kColName), Cell(row, kColVersion)),
+    RunDelete(kStatusColumn + CSNMPConfig::MakeGroupIndex(Cell(row, kColName), Cell(row, kColVersion)),
               "user");
-    OnRefresh();
 }
 
 void CSNMPUser::OnCancelEdit() {

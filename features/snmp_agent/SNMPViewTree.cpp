@@ -94,7 +94,7 @@ void CSNMPViewTree::InitFields() {
 }
 
 void CSNMPViewTree::OnApply() {
-    if (!IsDlgItemEnabled(IDC_VIEW_APPLY)) {
+    if (!IsDlgItemEnabled(IDC_VIEW_APPLY) || Writing()) {
         return;
     }
     CWaitCursor wait;
@@ -154,26 +154,29 @@ void CSNMPViewTree::OnApply() {
         return;
     }
     const std::string object = kStatusColumn + CSNMPConfig::MakeViewKey(name, subtree);
-    const bool added = CreateRow(object, "view", [&]() -> std::string {
-        return m_config.SetView(name, subtree, mask, type) ? "" : "the mask and type";
-    });
-    if (added) {
-        SetDlgItemText(IDC_VIEW_MASK, "");
-        SetDlgItemText(IDC_VIEW_SUBTREE, "");
-        SetDlgItemText(IDC_VIEW_NAME, "");
-        m_cbType->setCurrentIndex(0);
-    }
-    OnRefresh();
+    RunCreate(
+        object, "view",
+        [this, name, subtree, mask, type]() -> std::string {
+            return m_config.SetView(name, subtree, mask, type) ? "" : "the mask and type";
+        },
+        [this] {
+            SetDlgItemText(IDC_VIEW_MASK, "");
+            SetDlgItemText(IDC_VIEW_SUBTREE, "");
+            SetDlgItemText(IDC_VIEW_NAME, "");
+            m_cbType->setCurrentIndex(0);
+        });
 }
 
 void CSNMPViewTree::OnDelete() {
+    if (Writing()) {
+        return;
+    }
     const int row = SelectedRow();
     if (row < 0) {
         AfxMessageBox(kTextSelect, MB_OK);
         return;
     }
-    DeleteRow(kStatusColumn + CSNMPConfig::MakeViewKey(Cell(row, kColName), Cell(row, kColSubtree)), "view");
-    OnRefresh();
+    RunDelete(kStatusColumn + CSNMPConfig::MakeViewKey(Cell(row, kColName), Cell(row, kColSubtree)), "view");
 }
 
 void CSNMPViewTree::OnCancelEdit() {

@@ -215,6 +215,7 @@ TEST_F(Community, AFailedStepIsToldAndLeavesNoHiddenRowBehind) {
     s_sim->ErrorStatus(kB + ".5.1.1.3" + key, 5);
     ASSERT_TRUE(drv.ClickRow(IDC_COMM_LIST, 0));
     ASSERT_TRUE(drv.Click(IDC_COMM_DELETE));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Writing(); }));
     s_sim->ErrorStatus(kB + ".5.1.1.3" + key, 0);
     EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{CSNMPCommunity::kTextCreateFailed,
                                                        CSNMPCommunity::kTextDeleteFailed}));

@@ -150,6 +150,7 @@ TEST_F(TrapSettings, TwentyEightPortModelReadsSevenObjectsAndWritesWhatChanged) 
     ASSERT_TRUE(drv.Check(IDC_TRAP_RSTP, true));
     ASSERT_TRUE(drv.Check(IDC_TRAP_RSTP, false));  // and back: unchanged
     ASSERT_TRUE(drv.Click(IDC_TRAP_APPLY));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Writing(); }));
     EXPECT_EQ(Log(), std::vector<std::string>{"set .8.1.0=i:2 .8.11.0=i:1"});
     // Clearing every box writes "2" to the switches that were on.
     s_sim->ClearLog();
@@ -157,6 +158,7 @@ TEST_F(TrapSettings, TwentyEightPortModelReadsSevenObjectsAndWritesWhatChanged) 
         ASSERT_TRUE(drv.Check(id, false));
     }
     ASSERT_TRUE(drv.Click(IDC_TRAP_APPLY));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Writing(); }));
     EXPECT_EQ(Log(), std::vector<std::string>{"set .8.3.0=i:2 .8.5.0=i:2 .8.11.0=i:2"});
     EXPECT_EQ(s_sim->Get(kB + ".8.2.0"), "7");
     EXPECT_TRUE(boxes.Texts().empty());
@@ -184,6 +186,7 @@ TEST_F(TrapSettings, ARefusedWriteIsToldAndTheSwitchesReadAgain) {
     s_sim->ErrorStatus(kB + ".8.1.0", 5);
     ASSERT_TRUE(drv.Check(IDC_TRAP_AUTH, false));
     ASSERT_TRUE(drv.Click(IDC_TRAP_APPLY));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Writing(); }));
     s_sim->ErrorStatus(kB + ".8.1.0", 0);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{CSNMPTrapSetting::kTextWriteFailed});
     EXPECT_EQ(Log(), (std::vector<std::string>{"set .8.1.0=i:2", kGetTraps}));
@@ -214,6 +217,7 @@ TEST_F(TrapSettings, ASwitchMissingOrOfTheWrongTypeIsInNeitherStateAndNeverWritt
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Check(IDC_TRAP_RSTP, true));
     ASSERT_TRUE(drv.Click(IDC_TRAP_APPLY));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Writing(); }));
     EXPECT_EQ(Log(), std::vector<std::string>{"set .8.4.0=i:1"});
     EXPECT_EQ(s_sim->Get(kB + ".8.1.0"), "1");
     EXPECT_TRUE(boxes.Texts().empty());
@@ -259,6 +263,7 @@ TEST_F(PoeTrapSettings, PoeModelReadsAndWritesTheThreePoeSwitches) {
     ASSERT_TRUE(drv.Check(IDC_TRAP_POE_BUDGET, false));
     ASSERT_TRUE(drv.Check(IDC_TRAP_BOOTUP, false));
     ASSERT_TRUE(drv.Click(IDC_TRAP_APPLY));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Writing(); }));
     EXPECT_EQ(Lines(s_sim->Requests()), std::vector<std::string>{"set .8.2.0=i:2 .8.7.0=i:1 .8.8.0=i:2"});
     EXPECT_EQ(s_sim->Get(kB + ".8.7.0"), "1");
 }

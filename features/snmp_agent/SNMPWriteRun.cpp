@@ -1,0 +1,114 @@
+// The agent dialogs' sequences of writes off the window's thread.
+#include "features/snmp_agent/SNMPWriteRun.h"
+
+#include <QString>
+#include <memory>
+
+#include "platform/sys/MessageBox.h"
+#include "platform/ui/Dialog.h"
+
+using namespace ksx;
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+CSNMPWriteRun::CSNMPWriteRun(CDialog& dlg, CSNMPConfig& config)
+    : m_dlg(dlg), m_config(config), m_run(dlg), m_runner(m_run.Runner()) {
+    m_runner.SetCancel([this] { m_config.CancelRequests(); });
+    m_config.SetStopCheck([this] { return m_runner.Stopping(); });
+}
+
+void CSNMPWriteRun::Start(int count, StepRunner::Step step, CStepRun::Text text, CStepRun::End onEnd) {
+    m_run.Start(count, std::move(step), std::move(text), std::move(onEnd));
+}
+
+void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what, Columns columns,
+                           std::function<void(bool added)> after, unsigned settleMs) {
+    const std::string failed = "Failed to add the " + what + ": the device did not ";
+    auto step = [this, statusOid, failed, settleMs, columns = std::move(columns)](int i) -> StepOutcome {
+        // A created row that is not made active again goes, unless the dialog is ending: then
+        // nothing is sent after the request in flight.
+        const auto undo = [&](const std::string& text) {
+            if (!Stopping()) {
+                m_config.SetRowStatus(statusOid, "6");
+            }
+            return StepOutcome::Failed(text);
+        };
+        switch (i) {
+            case 0:
+                return m_config.SetRowStatus(statusOid, "5")
+                           ? StepOutcome::Done()
+                           : StepOutcome::Failed(failed + "create the row.");
+            case 1: {
+                const std::string refused = columns();
+                return refused.empty() ? StepOutcome::Done() : undo(failed + "accept " + refused + ".");
+            }
+            default:
+                if (!m_config.SetRowStatus(statusOid, "1")) {
+                    return undo(failed + "activate the row.");
+                }
+                if (settleMs > 0) {
+                    m_runner.Pause(settleMs);
+                }
+                return StepOutcome::Done();
+        }
+    };
+    auto text = [what](int i, int) {
+        static const char* const kSteps[] = {"creating its row", "writing its settings", "activating it"};
+        return Q("Adding the " + what + ": " + kSteps[i < 3 ? i : 2] + "...");
+    };
+    m_run.Start(3, std::move(step), std::move(text),
+                [this, what, after = std::move(after)](const StepsEnd& end) {
+                    if (end.stopped) {
+                        // Closed during the add: the dialog is ending.
+                        AfxMessageBox(StoppedCreateText(what, end.done), MB_OK);
+                        return;
+                    }
+                    if (end.failed) {
+                        AfxMessageBox(end.failure, MB_OK);
+                    }
+                    // A run that had just ended as the dialog ended reads nothing again.
+                    if (m_dlg.isVisible()) {
+                        after(end.Complete());
+                    }
+                });
+}
+
+void CSNMPWriteRun::Delete(const std::string& statusOid, const std::string& what,
+                           std::function<void()> after) {
+    const std::string failure = "Failed to delete the " + what + ": the device did not accept it.";
+    m_run.Start(
+        1,
+        [this, statusOid, failure](int) {
+            return m_config.SetRowStatus(statusOid, "6") ? StepOutcome::Done() : StepOutcome::Failed(failure);
+        },
+        [what](int, int) { return Q("Deleting the " + what + "..."); },
+        [this, what, after = std::move(after)](const StepsEnd& end) {
+            if (end.stopped) {
+                AfxMessageBox(StoppedDeleteText(what), MB_OK);
+                return;
+            }
+            if (end.failed) {
+                AfxMessageBox(end.failure, MB_OK);
+            }
+            if (m_dlg.isVisible()) {
+                after();
+            }
+        });
+}
+
+std::string CSNMPWriteRun::StoppedCreateText(const std::string& what, int stepsDone) {
+    if (stepsDone <= 0) {
+        return "Stopped: the " + what + " was not added.";
+    }
+    return "Stopped: the " + what + " was not added; its row was created on the device but not activated.";
+}
+
+std::string CSNMPWriteRun::StoppedDeleteText(const std::string& what) {
+    return "Stopped: the device did not confirm that the " + what + " was deleted.";
+}

@@ -1,0 +1,283 @@
+// The agent dialogs' adds, deletes and trap-switch writes off the window's thread, against a device that
+// answers each request late, stops answering in the middle of an add, or is left by a Close: the window
+// keeps taking events, shows the step under way, sends exactly the requests of the sequence, sends
+// nothing after the one in flight once closed, and says what was and was not done.
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "features/snmp_agent/SNMPCommunity.h"
+#include "features/snmp_agent/SNMPHost.h"
+#include "features/snmp_agent/SNMPTrapSetting.h"
+#include "features/snmp_agent/SNMPUser.h"
+#include "features/snmp_agent/SNMPViewTree.h"
+#include "platform/sys/Tunable.h"
+#include "res/ids_snmp_agent.h"
+#include "tests/features/StepRunTest.h"
+#include "tests/features/snmp_agent/SnmpAgentTest.h"
+
+namespace {
+
+using namespace ksx;
+using namespace ksx::snmpagenttest;
+using test::DialogDriver;
+using test::DistinctSets;
+using test::TickGap;
+using test::WaitUntil;
+
+// Waits for `pred` with the UI thread asleep between checks, every 10 ms: while the window's liveness is
+// measured, a busy wait would compete for the processor with the very thread it measures.
+bool WaitCalmly(const std::function<bool()>& pred, int limitMs) {
+    if (pred()) {
+        return true;
+    }
+    const QDeadlineTimer deadline(limitMs);
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (pred() || deadline.hasExpired()) {
+            loop.quit();
+        }
+    });
+    poll.start();
+    loop.exec();
+    return pred();
+}
+
+class AgentWrites : public AgentSimTest {
+protected:
+    // The sets the device received, each once, without the "set " in front.
+    static std::vector<std::string> SetLines() {
+        std::vector<std::string> out;
+        for (const std::string& line : Lines(DistinctSets(*s_sim))) {
+            out.push_back(line.substr(4));
+        }
+        return out;
+    }
+    template <class Dialog>
+    static void WaitRead(Dialog& dlg, int reads) {
+        ASSERT_TRUE(WaitUntil([&] { return dlg.ReadsEnded() >= reads; }, 20000));
+    }
+    // A V3 user with authentication and privacy: five requests.
+    static void FillUser(DialogDriver& drv) {
+        ASSERT_TRUE(drv.Type(IDC_USER_NAME, "ops"));
+        ASSERT_TRUE(drv.Type(IDC_USER_GROUP, "admin"));
+        ASSERT_TRUE(drv.Select(IDC_USER_VERSION, 2));
+        ASSERT_TRUE(drv.Check(IDC_USER_ENCRYPTED, true));
+        ASSERT_TRUE(drv.Select(IDC_USER_AUTH, 1));
+        ASSERT_TRUE(drv.Select(IDC_USER_PRIV, 0));
+        ASSERT_TRUE(drv.Type(IDC_USER_AUTH_PASSWORD, "authpass1"));
+        ASSERT_TRUE(drv.Type(IDC_USER_PRIV_PASSWORD, "privpass1"));
+    }
+    static std::vector<std::string> UserSequence() {
+        const std::string key = NameIndex("ops") + ".3";
+        return {".2.1.1.8" + key + "=i:5", ".2.1.1.3" + key + "=s:admin",
+                ".2.1.1.4" + key + "=i:3 .2.1.1.6" + key + "=i:2",
+                ".2.1.1.5" + key + "=s:authpass1 .2.1.1.7" + key + "=s:privpass1", ".2.1.1.8" + key + "=i:1"};
+    }
+};
+
+TEST_F(AgentWrites, ASlowAddKeepsTheWindowLiveShowsItsStepAndSendsTheSameRequests) {
+    CSNMPUser dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg, 1);
+    FillUser(drv);
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_USER_APPLY));
+    EXPECT_TRUE(dlg.Writing());
+    for (int id : {IDC_USER_APPLY, IDC_USER_DELETE, IDC_USER_REFRESH, IDC_USER_CANCEL}) {
+        EXPECT_FALSE(dlg.IsDlgItemEnabled(id)) << id;
+    }
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_USER_CLOSE));
+    EXPECT_FALSE(dlg.Run().ProgressShown());  // not in the first second
+    // The three requests of the user's columns are one step.
+    ASSERT_TRUE(WaitCalmly(
+        [&] {
+            return dlg.Run().ProgressShown() &&
+                   dlg.Run().ProgressText() == "Adding the user: writing its settings...";
+        },
+        20000));
+    ASSERT_TRUE(WaitCalmly([&] { return !dlg.Writing(); }, 30000));
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    EXPECT_FALSE(dlg.Run().ProgressShown());
+    s_sim->DelayMs(0);
+    EXPECT_EQ(SetLines(), UserSequence());
+    WaitRead(dlg, 2);
+    EXPECT_EQ(drv.Row(IDC_USER_LIST, 0), (std::vector<std::string>{"ops", "admin", "V3", "SHA", "DES_CBC"}));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_USER_NAME), "");
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_USER_APPLY));
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST_F(AgentWrites, CloseDuringAnAddStopsItAfterTheRequestInFlightAndSaysSo) {
+    CSNMPUser dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg, 1);
+    FillUser(drv);
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_USER_APPLY));
+    // The row is created; its group name is in flight.
+    ASSERT_TRUE(WaitCalmly(
+        [&] {
+            return dlg.Run().ProgressText() == "Adding the user: writing its settings..." &&
+                   DistinctSets(*s_sim).size() >= 2;
+        },
+        20000));
+    ASSERT_TRUE(drv.Click(IDC_USER_CLOSE));
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Stopped: the user was not added; its row was created on "
+                                       "the device but not activated."});
+    // Nothing follows: neither the rest of the columns, nor the activation, nor a destroy.
+    EXPECT_FALSE(WaitUntil([&] { return DistinctSets(*s_sim).size() > 2; }, 2000));
+    const std::vector<std::string> sequence = UserSequence();
+    EXPECT_EQ(SetLines(), std::vector<std::string>(sequence.begin(), sequence.begin() + 2));
+}
+
+TEST_F(AgentWrites, AnAddWritesTheFieldsAsTheyWereWhenApplyWasPressed) {
+    Tunable::Override pause{"snmp-host.refresh-pause-ms", 0};
+    CSNMPHost dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg, 1);
+    ASSERT_TRUE(drv.Type(IDC_HOST_ADDRESS, "fe80::1%eth0"));
+    ASSERT_TRUE(drv.Select(IDC_HOST_VERSION, 4));
+    ASSERT_TRUE(drv.Type(IDC_HOST_NAME, "u1"));
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_HOST_APPLY));
+    // Edited while the row is being created: the columns still carry what was applied.
+    ASSERT_TRUE(WaitUntil([&] { return DistinctSets(*s_sim).size() >= 1; }, 20000));
+    ASSERT_TRUE(drv.Type(IDC_HOST_ADDRESS, "10.0.0.5"));
+    ASSERT_TRUE(drv.Select(IDC_HOST_VERSION, 0));
+    ASSERT_TRUE(drv.Type(IDC_HOST_NAME, "other"));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Writing(); }, 20000));
+    s_sim->DelayMs(0);
+    const std::string key = ".16.254.128.0.0.0.0.0.0.0.0.0.0.0.0.0.1.2";
+    EXPECT_EQ(SetLines(), (std::vector<std::string>{
+                              ".6.2.1.6" + key + "=i:5",
+                              ".6.2.1.3" + key + "=s:u1 .6.2.1.4" + key + "=i:5 .6.2.1.5" + key + "=s:eth0",
+                              ".6.2.1.6" + key + "=i:1",
+                          }));
+    WaitRead(dlg, 2);
+    EXPECT_EQ(drv.Row(IDC_HOST_LIST, 2), (std::vector<std::string>{"fe80::1%eth0", "V3-AuthPriv", "u1"}));
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST_F(AgentWrites, CloseDuringTheFirstRequestSaysNothingWasAdded) {
+    CSNMPViewTree dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg, 1);
+    ASSERT_TRUE(drv.Type(IDC_VIEW_NAME, "v"));
+    ASSERT_TRUE(drv.Type(IDC_VIEW_SUBTREE, "1.3"));
+    ASSERT_TRUE(drv.Type(IDC_VIEW_MASK, "1"));
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_VIEW_APPLY));
+    ASSERT_TRUE(WaitUntil([&] { return DistinctSets(*s_sim).size() >= 1; }, 20000));
+    ASSERT_TRUE(drv.Click(IDC_VIEW_CLOSE));
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Stopped: the view was not added."});
+    EXPECT_FALSE(WaitUntil([&] { return DistinctSets(*s_sim).size() > 1; }, 1500));
+    EXPECT_EQ(SetLines(), std::vector<std::string>{".4.1.1.5.1.118.2.1.3=i:5"});
+}
+
+TEST_F(AgentWrites, ADeviceThatStopsAnsweringMidwayIsToldAndRefreshStaysUsable) {
+    ShortTimeout("1500");
+    CSNMPViewTree dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg, 1);
+    const int listed = drv.Rows(IDC_VIEW_LIST);
+    ASSERT_TRUE(drv.Type(IDC_VIEW_NAME, "v"));
+    ASSERT_TRUE(drv.Type(IDC_VIEW_SUBTREE, "1.3"));
+    ASSERT_TRUE(drv.Type(IDC_VIEW_MASK, "1"));
+    s_sim->DelayMs(600);
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Click(IDC_VIEW_APPLY));
+    // The row was created; the device falls silent while its mask and type are in flight.
+    ASSERT_TRUE(WaitUntil([&] { return DistinctSets(*s_sim).size() >= 2; }, 20000));
+    s_sim->Silence(true);
+    WaitRead(dlg, 2);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "Failed to add the view: the device did not accept the mask and type."});
+    // The row made is destroyed again (unanswered as well).
+    const std::string key = ".1.118.2.1.3";
+    EXPECT_EQ(SetLines(), (std::vector<std::string>{".4.1.1.5" + key + "=i:5",
+                                                    ".4.1.1.3" + key + "=x:01 .4.1.1.4" + key + "=i:1",
+                                                    ".4.1.1.5" + key + "=i:6"}));
+    // The read after it failed too: said, Refresh back, Apply waiting for a whole table.
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_VIEW_READ_STATUS), CSNMPViewTree::kTextReadFailed);
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_VIEW_REFRESH));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_VIEW_APPLY));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_VIEW_NAME), "v");  // kept for another try
+    s_sim->Silence(false);
+    s_sim->DelayMs(0);
+    ASSERT_TRUE(drv.Click(IDC_VIEW_REFRESH));
+    WaitRead(dlg, 3);
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_VIEW_READ_STATUS), "");
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_VIEW_APPLY));
+    EXPECT_EQ(drv.Rows(IDC_VIEW_LIST), listed);
+}
+
+TEST_F(AgentWrites, CloseDuringADeleteSaysTheDeviceDidNotConfirmIt) {
+    CSNMPCommunity dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg, 1);
+    ASSERT_EQ(drv.Cell(IDC_COMM_LIST, 0, 0), "public");
+    ASSERT_TRUE(drv.ClickRow(IDC_COMM_LIST, 0));
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_COMM_DELETE));
+    EXPECT_TRUE(dlg.Writing());
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_COMM_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_COMM_REFRESH));
+    ASSERT_TRUE(WaitCalmly([&] { return DistinctSets(*s_sim).size() >= 1; }, 20000));
+    ASSERT_TRUE(drv.Click(IDC_COMM_CLOSE));
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "Stopped: the device did not confirm that the community was deleted."});
+    EXPECT_FALSE(WaitUntil([&] { return DistinctSets(*s_sim).size() > 1; }, 1500));
+    EXPECT_EQ(SetLines(), std::vector<std::string>{".5.1.1.3" + NameIndex("public") + "=i:6"});
+}
+
+TEST_F(AgentWrites, ASlowTrapWriteKeepsTheWindowLiveAndCloseStopsIt) {
+    g_strDeviceName = "KSX-4200-28Z1";
+    CSNMPTrapSetting dlg;
+    DialogDriver drv(dlg);
+    ASSERT_TRUE(dlg.IsDlgItemEnabled(IDC_TRAP_APPLY));
+    ASSERT_TRUE(drv.Check(IDC_TRAP_AUTH, false));
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_TRAP_APPLY));
+    EXPECT_TRUE(dlg.Writing());
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_TRAP_APPLY));
+    ASSERT_TRUE(WaitCalmly([&] { return !dlg.Writing(); }, 20000));
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_TRAP_APPLY));
+    EXPECT_EQ(SetLines(), std::vector<std::string>{".8.1.0=i:2"});
+    // Again, closed while the write is in flight.
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Check(IDC_TRAP_LINK, false));
+    ASSERT_TRUE(drv.Click(IDC_TRAP_APPLY));
+    ASSERT_TRUE(WaitCalmly([&] { return DistinctSets(*s_sim).size() >= 1; }, 20000));
+    ASSERT_TRUE(drv.Click(IDC_TRAP_CLOSE));
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{CSNMPTrapSetting::kTextWriteStopped});
+    EXPECT_FALSE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() > 1; }, 1500));
+    EXPECT_EQ(SetLines(), std::vector<std::string>{".8.3.0=i:2"});
+}
+
+}  // namespace
