@@ -73,11 +73,11 @@ void ApplyThenClose(SimSwitch& sim, test::ScriptedMessageBox& boxes, DialogDrive
         return run.ProgressShown() && run.ProgressText().toStdString() == expect.progress;
     })) << run.ProgressText().toStdString();
     EXPECT_TRUE(run.Running());
+    EXPECT_LT(ticks.MaxGapMs(), 250);  // the window took events all along the loop
     drv.CloseBox();
     ASSERT_TRUE(drv.WaitEnded());
     EXPECT_FALSE(run.Running());
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{expect.said});
-    EXPECT_LT(ticks.MaxGapMs(), 250);
     // Nothing after the request in flight, also once it would have been answered.
     EXPECT_FALSE(WaitUntil([&] { return test::DistinctRequests(sim).size() > n; }, 2000));
     EXPECT_EQ(Firsts(test::DistinctRequests(sim)), expect.sent);
