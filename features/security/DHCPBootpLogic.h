@@ -74,7 +74,7 @@ public:
     bool LastServerWalkOk() const { return m_bServerWalkOk; }
     bool LastLocalWalkOk() const { return m_bLocalWalkOk; }
     // How the reads of the VLANs the last local relay walk did not reach ended: false when one of them
-    // failed (no reply, an error status, a value of the wrong type).
+    // failed (no reply, an error status but noSuchName, a value of the wrong type).
     bool LastVlanReadsOk() const { return m_bVlanReadsOk; }
     // The reads of those VLANs, one request per relay entry in walk order; the dialog stops them when
     // it ends (nothing is delivered then), before its sessions are closed.
