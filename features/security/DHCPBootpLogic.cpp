@@ -1,6 +1,7 @@
 // DHCP/BOOTP relay logic.
 #include "features/security/DHCPBootpLogic.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 
@@ -23,6 +24,7 @@ const std::string kLocalVid = P + ".29.2.1.1";
 const std::string kLocalVlanState = P + ".29.2.1.2";
 const std::string kVlanName = P + ".7.6.1.1";
 const std::string kVlanStatus = P + ".7.6.1.5";
+constexpr int kNoSuchName = 2;  // error status
 
 std::string NumberText(const std::optional<long long>& v) {
     return v ? std::to_string(*v) : std::string();
@@ -87,6 +89,9 @@ CDHCPBootpLogic::CDHCPBootpLogic()
     m_sessions.Add(m_cCommonSNMP);
     m_sessions.Add(m_cCommonSNMPSet);
     m_sessions.Add(m_cCommonSNMPTable);
+    m_sessions.Add(m_cCommonSNMPVlan);
+    m_vlanReads.SetCancel([this] { m_cCommonSNMPVlan.Cancel(); });
+    m_vlanReads.onEnd = [this](const StepsEnd& end) { OnVlanReadsEnd(end); };
 }
 
 CDHCPBootpLogic::~CDHCPBootpLogic() = default;
@@ -134,6 +139,7 @@ bool CDHCPBootpLogic::SetRelayServerRow(const std::string& address, const std::s
 }
 
 void CDHCPBootpLogic::ReadLocalRelay() {
+    m_vlanReads.Stop();
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
     m_cCommonSNMP.AddVarBind(kLocalState, 4, "");
     const std::optional<long long> state = SendRequest(m_cCommonSNMP).Integer(0);
@@ -154,34 +160,100 @@ void CDHCPBootpLogic::OnLocalWalkEnd(const WalkEnd& end) {
     if (end.stale) {
         return;
     }
+    m_vlanReads.Stop();
     m_bLocalWalkOk = end.AtEnd();
+    m_bVlanReadsOk = true;
     // Each relay entry goes with the VLAN table entry of its own VLAN id. The VLAN table walked beside it
-    // gives most of them; a VLAN it did not reach is read by itself.
-    std::map<std::string, std::pair<std::string, std::string>> vlans;  // id -> name, row status
+    // gives most of them; a VLAN it did not reach is read by itself, off the window's thread.
+    m_vlans.clear();
     for (const LocalStep& s : m_localSteps) {
         if (!s.vlanVid.empty() && !s.vlanStatus.empty()) {
-            vlans[s.vlanVid] = {s.vlanName, s.vlanStatus};
+            m_vlans[s.vlanVid] = {s.vlanName, s.vlanStatus};
         }
     }
+    m_vlanIds.clear();
+    if (m_bLocalWalkOk) {
+        for (const LocalStep& s : m_localSteps) {
+            if (!s.relayVid.empty() && m_vlans.find(s.relayVid) == m_vlans.end() &&
+                std::find(m_vlanIds.begin(), m_vlanIds.end(), s.relayVid) == m_vlanIds.end()) {
+                m_vlanIds.push_back(s.relayVid);
+            }
+        }
+    }
+    if (m_vlanIds.empty()) {
+        SendLocalRows();
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_vlanLock);
+        m_vlanResults.assign(m_vlanIds.size(), VlanRead{});
+    }
+    m_vlanReads.Start(static_cast<int>(m_vlanIds.size()), [this](int i) { return ReadVlan(i); });
+}
+
+// Worker of m_vlanReads: the name and row status of one VLAN. No reply or an error status (but
+// noSuchName) ends the reads; a VLAN the device does not hold is left out; a value of the wrong type is
+// a failed read of that VLAN only.
+StepOutcome CDHCPBootpLogic::ReadVlan(int index) {
+    const std::string& vid = m_vlanIds[static_cast<size_t>(index)];
+    m_cCommonSNMPVlan.Open(CCommonSNMP::REQUEST_GET);
+    m_cCommonSNMPVlan.AddVarBind(kVlanName + "." + vid, 4, "");
+    m_cCommonSNMPVlan.AddVarBind(kVlanStatus + "." + vid, 4, "");
+    const SnmpReply reply = SendRequest(m_cCommonSNMPVlan);
+    VlanRead read;
+    if (reply.status == 0 && reply.ErrorStatus() == kNoSuchName) {
+        read.outcome = VlanRead::Absent;  // an SNMPv1 agent's way of saying the VLAN is not in its table
+    } else if (!reply.Accepted()) {
+        read.outcome = VlanRead::Failed;
+    } else {
+        const std::optional<std::string> name = reply.Octets(0);
+        const std::optional<long long> status = reply.Integer(1);
+        if (name && status) {
+            read = {VlanRead::Read, *name, std::to_string(*status)};
+        } else if (reply.Binding(0) >= 0 && reply.Binding(1) >= 0 && !reply.Any(0) && !reply.Any(1)) {
+            // Both columns answer that they have no such instance: the VLAN is not in the VLAN table.
+            read.outcome = VlanRead::Absent;
+        } else {
+            read.outcome = VlanRead::Failed;
+        }
+    }
+    const bool ended = read.outcome == VlanRead::Failed && !reply.Accepted();
+    {
+        std::lock_guard<std::mutex> lock(m_vlanLock);
+        m_vlanResults[static_cast<size_t>(index)] = std::move(read);
+    }
+    return ended ? StepOutcome::Failed("") : StepOutcome::Done();
+}
+
+void CDHCPBootpLogic::OnVlanReadsEnd(const StepsEnd& end) {
+    if (end.stopped) {
+        return;  // the owner ends or reads again: nothing of these reads is shown
+    }
+    std::vector<VlanRead> results;
+    {
+        std::lock_guard<std::mutex> lock(m_vlanLock);
+        results.swap(m_vlanResults);
+    }
+    m_bVlanReadsOk = !end.failed;
+    for (size_t i = 0; i < results.size() && i < m_vlanIds.size(); ++i) {
+        if (results[i].outcome == VlanRead::Read) {
+            m_vlans[m_vlanIds[i]] = {results[i].name, results[i].status};
+        } else if (results[i].outcome == VlanRead::Failed) {
+            m_bVlanReadsOk = false;
+        }
+    }
+    SendLocalRows();
+}
+
+void CDHCPBootpLogic::SendLocalRows() {
     std::vector<DHCPLocalRelayInfo> rows;
     for (const LocalStep& s : m_localSteps) {
         if (s.relayVid.empty()) {
             continue;
         }
-        auto it = vlans.find(s.relayVid);
-        if (it == vlans.end() && m_bLocalWalkOk) {
-            m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
-            m_cCommonSNMP.AddVarBind(kVlanName + "." + s.relayVid, 4, "");
-            m_cCommonSNMP.AddVarBind(kVlanStatus + "." + s.relayVid, 4, "");
-            const SnmpReply reply = SendRequest(m_cCommonSNMP);
-            const std::optional<std::string> name = reply.Octets(0);
-            const std::optional<long long> status = reply.Integer(1);
-            if (name && status) {
-                it = vlans.emplace(s.relayVid, std::make_pair(*name, std::to_string(*status))).first;
-            }
-        }
-        if (it == vlans.end()) {
-            continue;  // the VLAN is not in the VLAN table
+        auto it = m_vlans.find(s.relayVid);
+        if (it == m_vlans.end()) {
+            continue;  // the VLAN is not in the VLAN table, or did not read
         }
         DHCPLocalRelayInfo info;
         info.value = {s.relayVid, it->second.first, s.relayState, it->second.second};

@@ -1,21 +1,26 @@
 // DHCP/BOOTP relay logic: the global relay and option 82 settings, the relay servers of the interface
 // "System" and the DHCP local relay, globally and per VLAN. Scalars are read and written synchronously
-// on the UI thread; the two tables are walked, and what they give reaches the owner window on the UI
-// thread by WM_DHCPRELAY_RESULT:
+// on the UI thread; the two tables are walked, and the VLANs the local relay walk did not reach are
+// read one by one off the window's thread (VlanReads). What they give reaches the owner window on the
+// UI thread by WM_DHCPRELAY_RESULT:
 //   wParam 0   a DHCPRelayGlobalInfo (ReadRelayGlobal) or a DHCPRelayServerInfo (the server walk)
 //   wParam 1   the server walk has ended (LastServerWalkOk tells how)
 //   wParam 2   a DHCPLocalRelayInfo: a relay entry with the VLAN table entry of the same VLAN id
 //   wParam 3   the global local relay state's text, or lParam 0 when it was not read
-//   wParam 10  the local relay walk has ended (LastLocalWalkOk tells how)
+//   wParam 10  the local relay read has ended, the VLAN reads after the walk included
+//              (LastLocalWalkOk and LastVlanReadsOk tell how)
 // A record is valid during the message only.
 #pragma once
 
 #include <array>
+#include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "core/CommonSNMP.h"
 #include "core/ModuleBase.h"
+#include "core/StepRunner.h"
 #include "core/TableRead.h"
 #include "platform/sys/Messages.h"
 
@@ -68,6 +73,12 @@ public:
     // How the last walk of each table ended: true when it reached the end of its table.
     bool LastServerWalkOk() const { return m_bServerWalkOk; }
     bool LastLocalWalkOk() const { return m_bLocalWalkOk; }
+    // How the reads of the VLANs the last local relay walk did not reach ended: false when one of them
+    // failed (no reply, an error status but noSuchName, a value of the wrong type).
+    bool LastVlanReadsOk() const { return m_bVlanReadsOk; }
+    // The reads of those VLANs, one request per relay entry in walk order; the dialog stops them when
+    // it ends (nothing is delivered then), before its sessions are closed.
+    ksx::StepRunner& VlanReads() { return m_vlanReads; }
     // Every session and walk of the object, for its dialog to close: its own, then the embedded base's.
     ksx::SessionSet& Sessions() { return m_sessions; }
     ksx::SessionSet& ModuleSessions() { return m_cModuleBase.Sessions(); }
@@ -82,7 +93,18 @@ public:
     };
 
 private:
+    // What the read of one VLAN gave.
+    struct VlanRead {
+        enum Outcome { Pending, Read, Absent, Failed } outcome = Pending;
+        std::string name;
+        std::string status;
+    };
+
     void OnLocalWalkEnd(const ksx::WalkEnd& end);
+    ksx::StepOutcome ReadVlan(int index);
+    void OnVlanReadsEnd(const ksx::StepsEnd& end);
+    // Sends the rows of the walk's relay entries whose VLAN was read, then the end (wParam 10).
+    void SendLocalRows();
     bool SetInteger(const std::string& oid, const std::string& value);
 
     CCommonSNMP m_cCommonSNMP;       // synchronous reads
@@ -93,7 +115,15 @@ private:
     ksx::TableRead<DHCPRelayServerInfo> m_serverWalk;
     ksx::TableRead<LocalStep> m_localWalk;
     std::vector<LocalStep> m_localSteps;  // UI thread: the steps of the running local walk
+    // UI thread: the VLANs the walk gave (id -> name, row status), completed by the VLAN reads.
+    std::map<std::string, std::pair<std::string, std::string>> m_vlans;
+    std::vector<std::string> m_vlanIds;  // the VLANs to read; fixed while the reads run
+    std::mutex m_vlanLock;
+    std::vector<VlanRead> m_vlanResults;  // under m_vlanLock: what each read gave
     bool m_bServerWalkOk = false;
     bool m_bLocalWalkOk = false;
+    bool m_bVlanReadsOk = true;
+    CCommonSNMP m_cCommonSNMPVlan;  // the VLAN reads, on the runner's worker only
     ksx::SessionSet m_sessions;
+    ksx::StepRunner m_vlanReads;  // last: stopped before the session its steps use goes
 };

@@ -16,6 +16,7 @@
 using namespace ksx;
 
 CDHCPLocalRelayDlg::CDHCPLocalRelayDlg(QWidget* parent) : CDialog(IDD_RELAY_LOCAL, parent) {
+    OwnSession(m_logic.VlanReads());  // stopped before the sessions its reads use are closed
     OwnSessions(m_logic.Sessions());
     OwnSessions(m_logic.ModuleSessions());
     OnMessage(WM_DHCPRELAY_RESULT, [this](WPARAM w, LPARAM l) { return OnResult(w, l); });
@@ -75,7 +76,7 @@ LRESULT CDHCPLocalRelayDlg::OnResult(WPARAM wParam, LPARAM lParam) {
         // Apply writes what the user sees: the global state once it was read, a VLAN's once it is listed.
         EnableDlgItem(IDC_RLL_APPLY_STATE, m_bStateRead);
         EnableDlgItem(IDC_RLL_APPLY_VLAN, Item<QComboBox>(IDC_RLL_VID)->count() > 0);
-        if (!m_bStateRead || !m_logic.LastLocalWalkOk()) {
+        if (!m_bStateRead || !m_logic.LastLocalWalkOk() || !m_logic.LastVlanReadsOk()) {
             AfxMessageBox("Failed to read the DHCP local relay settings.", MB_OK);
         }
     } else if (wParam == 3) {

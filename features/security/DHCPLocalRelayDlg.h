@@ -1,5 +1,7 @@
 // "DHCP Local Relay Settings": the DHCP local relay, on or off globally, and its state per VLAN. The
-// dialog is unavailable while it reads; each Apply waits for the value it would replace to be read.
+// dialog is unavailable while it reads (the reads of single VLANs after the walk included, which run
+// off the window's thread and stop when it closes); each Apply waits for the value it would replace to
+// be read.
 #pragma once
 
 #include "features/security/DHCPBootpLogic.h"
@@ -12,7 +14,7 @@ public:
     explicit CDHCPLocalRelayDlg(QWidget* parent = nullptr);
     ~CDHCPLocalRelayDlg() override;
 
-    // For tests: local relay walks that have ended.
+    // For tests: local relay reads that have ended (the walk and the VLAN reads after it).
     int WalksEnded() const { return m_walksEnded; }
 
 protected:
