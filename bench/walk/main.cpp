@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/ToolWalk.h"
 #include "core/CommonSNMP.h"
 #include "platform/snmplib/Snmp.h"
 #include "platform/sys/Globals.h"
@@ -173,19 +174,7 @@ double ToolWalk(const std::vector<std::string>& security, int port) {
         args.insert(args.end(), security.begin(), security.end());
         args.insert(args.end(), {"-r", "0", "-t", "3", "127.0.0.1:" + std::to_string(port),
                                  std::string(kPrefix) + ".1." + std::to_string(c)});
-        std::vector<char*> argv;
-        for (auto& a : args) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
-        pid_t pid = -1;
-        int rc = posix_spawnp(&pid, "snmpwalk", &fa, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&fa);
-        int status = 0;
-        if (rc != 0 || waitpid(pid, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        if (!ksx::bench::RunQuiet(std::move(args))) {
             std::fprintf(stderr, "bench_walk: snmpwalk failed\n");
             return -1;
         }
