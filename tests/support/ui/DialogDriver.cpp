@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -17,6 +18,7 @@
 #include <QStyleOptionButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include "platform/ui/MenuBar.h"
@@ -50,15 +52,24 @@ bool WaitUntil(const std::function<bool()>& pred, int limitMs) {
     QDeadlineTimer deadline(limitMs);
     // Wakes the wait below at least every 10 ms. (processEvents with a time limit does not wait for
     // events: it would spin, taking a core from the program under test on a busy machine.)
+    // Without an event dispatcher on this thread the timer would never fire and the wait would never
+    // wake: sleep instead.
+    const bool dispatcher = QAbstractEventDispatcher::instance() != nullptr;
     QTimer wake;
-    wake.start(10);
+    if (dispatcher) {
+        wake.start(10);
+    }
     while (!pred()) {
         if (deadline.hasExpired()) {
             return pred();
         }
-        // Sleeps until an event arrives (the wake-up at the latest), handles it, then checks again.
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-        QCoreApplication::sendPostedEvents();
+        if (dispatcher) {
+            // Sleeps until an event arrives (the wake-up at the latest), handles it, then checks again.
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+            QCoreApplication::sendPostedEvents();
+        } else {
+            QThread::msleep(10);
+        }
     }
     return true;
 }
