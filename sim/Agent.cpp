@@ -12,6 +12,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -224,9 +225,7 @@ bool ParseUserSpec(const std::string& text, UserSpec* out) {
 }
 
 Agent::~Agent() {
-    for (auto& d : m_delayed) {
-        snmp_free_pdu(static_cast<netsnmp_pdu*>(d.pdu));
-    }
+    DropDelayed();
     if (g_agent == this) {
         g_agent = nullptr;
     }
@@ -517,10 +516,20 @@ int Agent::OnPacket(int op, void* session, int reqid, void* p, void* magic) {
     if (!Admitted(pdu) || m_silence || m_device.Rebooting(now) || ShouldDrop()) {
         return 1;
     }
-    if (m_delayMs > 0) {
+    if (m_decryptionErrors && pdu->version == SNMP_VERSION_3 &&
+        pdu->securityLevel == SNMP_SEC_LEVEL_AUTHPRIV) {
+        netsnmp_pdu* report = snmp_clone_pdu(pdu);
+        if (report && (snmpv3_make_report(report, SNMPERR_USM_DECRYPTIONERROR) != SNMPERR_SUCCESS ||
+                       !snmp_send(sess, report))) {
+            snmp_free_pdu(report);
+        }
+        return 1;
+    }
+    if (m_delayMs > 0 || now < m_stallUntil) {
         netsnmp_pdu* copy = snmp_clone_pdu(pdu);
         if (copy) {
-            m_delayed.push_back({now + std::chrono::milliseconds(m_delayMs), sess, reqid, copy, magic});
+            const auto due = std::max(now + std::chrono::milliseconds(m_delayMs), m_stallUntil);
+            m_delayed.push_back({due, sess, reqid, copy, magic});
         }
         return 1;
     }
@@ -541,6 +550,13 @@ void Agent::RunDelayed(Clock::time_point now) {
         }
         snmp_free_pdu(pdu);
     }
+}
+
+void Agent::DropDelayed() {
+    for (auto& d : m_delayed) {
+        snmp_free_pdu(static_cast<netsnmp_pdu*>(d.pdu));
+    }
+    m_delayed.clear();
 }
 
 std::optional<Clock::time_point> Agent::NextDelayed() const {

@@ -56,6 +56,11 @@ public:
     void SetDelayMs(int ms) { m_delayMs = ms; }
     void SetError(const Oid& oid, int status);
     void SetSilence(bool on) { m_silence = on; }
+    // Until `until`, requests are held and answered then (a device busy for a while); the reports the
+    // security model sends by itself go at once.
+    void Stall(Clock::time_point until) { m_stallUntil = until; }
+    // SNMPv3 authPriv requests are answered with a usmStatsDecryptionErrors report.
+    void SetDecryptionErrors(bool on) { m_decryptionErrors = on; }
     bool Silent() const { return m_silence; }
     // Replies to v1/v2c gets and get-nexts leave out the bindings of objects below `oid` (an empty OID
     // with `on` false: none left out any more).
@@ -70,6 +75,7 @@ public:
 
     // Delayed requests that are due are answered now; returns the time of the next one.
     void RunDelayed(Clock::time_point now);
+    void DropDelayed();  // forgets the requests held, unanswered
     std::optional<Clock::time_point> NextDelayed() const;
 
     // Net-SNMP entry points.
@@ -106,6 +112,8 @@ private:
     std::mt19937 m_lossRandom;
     int m_delayMs = 0;
     bool m_silence = false;
+    Clock::time_point m_stallUntil{};
+    bool m_decryptionErrors = false;
     std::map<Oid, int> m_errors;
     std::vector<Oid> m_omitted;
     std::deque<std::string> m_log;

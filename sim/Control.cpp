@@ -215,6 +215,14 @@ std::string ControlServer::Execute(const std::string& line) {
         m_agent.SetSilence(a == "on");
         return "OK";
     }
+    if (cmd == "stall" && in >> a && ParseNumber(a, 0, 600000, &n)) {
+        m_agent.Stall(now + std::chrono::milliseconds(n));
+        return "OK";
+    }
+    if (cmd == "decrypterror" && in >> a && (a == "on" || a == "off")) {
+        m_agent.SetDecryptionErrors(a == "on");
+        return "OK";
+    }
     if (cmd == "restart") {
         m_device.Reload(now);
         return "OK";

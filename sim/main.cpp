@@ -239,6 +239,7 @@ int main(int argc, char** argv) {
         device.Tick(now);
         agent.RunDelayed(now);
     }
+    agent.DropDelayed();  // the requests still held carry security state the library's shutdown frees
     snmp_shutdown("ksx-sim");
     return 0;
 }
