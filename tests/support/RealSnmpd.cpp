@@ -183,9 +183,7 @@ RealSnmpd::RealSnmpd() {
                  << "\"\n"
                  << "rouser " << kV3User << " auth\n";
         }
-        const pid_t pid = Spawn({kSnmpd, "-f", "-Lf", m_dir + "/snmpd.log", "-C", "-c", m_dir + "/snmpd.conf",
-                                 "-M", m_dir + "/nomibs", "-m", "", "-p", m_dir + "/snmpd.pid"},
-                                ToolEnvironment(m_dir), -1);
+        const pid_t pid = Launch(false);
         if (pid < 0) {
             break;
         }
@@ -208,6 +206,36 @@ RealSnmpd::RealSnmpd() {
         std::filesystem::remove_all(m_dir);
         throw std::runtime_error("RealSnmpd: snmpd did not start");
     }
+}
+
+pid_t RealSnmpd::Launch(bool again) const {
+    // -C reads no file but those named: started again, the one the agent saved its state to on the way
+    // down (its engine id and boots) is named too.
+    std::string conf = m_dir + "/snmpd.conf";
+    if (again) {
+        conf += "," + m_dir + "/persist/snmpd.conf";
+    }
+    return Spawn({kSnmpd, "-f", "-Lf", m_dir + "/snmpd.log", "-C", "-c", conf, "-M", m_dir + "/nomibs", "-m",
+                  "", "-p", m_dir + "/snmpd.pid"},
+                 ToolEnvironment(m_dir), -1);
+}
+
+void RealSnmpd::Restart() {
+    Stop();  // SIGTERM: the agent writes its engine boots to the persistent directory
+    // The port was ours a moment ago; another process may take it meanwhile: that is a failure.
+    m_pid = Launch(true);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kStartLimitMs);
+    while (m_pid > 0 && Clock::now() < deadline) {
+        if (waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
+            m_pid = -1;
+            break;
+        }
+        if (!Get({"1.3.6.1.2.1.1.3.0"}).empty()) {
+            return;
+        }
+    }
+    Stop();
+    throw std::runtime_error("RealSnmpd: snmpd did not start again");
 }
 
 RealSnmpd::~RealSnmpd() {

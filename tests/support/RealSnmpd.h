@@ -46,12 +46,19 @@ public:
     // snmpset with the write community: type letter as snmpset takes it ("s", "i", ...); true on success.
     bool Set(const std::string& oid, const std::string& type, const std::string& value) const;
 
+    // Stops the agent and starts it again on the same port, configuration and persistent directory: the
+    // same engine id, its engineBoots one up and its engineTime from 0 (a device rebooted). Returns once
+    // it answers; throws std::runtime_error when it does not start again.
+    void Restart();
+
     // Parses the tools' output (-On -Oe -OU -Ox); exposed for its own test.
     static std::vector<ToolBinding> ParseToolOutput(const std::string& text);
 
 private:
     std::string Target() const;
     void Stop();
+    // The agent's process, not waited for; -1 when it could not be started. `again`: on the state it saved.
+    pid_t Launch(bool again) const;
 
     std::string m_dir;
     int m_port = 0;
