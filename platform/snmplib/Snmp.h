@@ -192,11 +192,13 @@ public:
         EC_CANCELLED = -5,
         EC_REFUSED = -6,
         // SNMPv3: the agent reported that it did not accept the user's credentials: a wrong digest, an
-        // unknown user, a security level the user does not have, or a decryption error. (A request
-        // its privacy key decrypts into garbage is usually dropped without a report: a time-out.)
+        // unknown user or a security level the user does not have.
         EC_AUTH_FAILED = -7,
-        // SNMPv3 authPriv: no answer to a request although the agent answers discovery and accepts the
-        // user and authentication password without privacy: the privacy password is wrong.
+        // SNMPv3 authPriv: the privacy password is wrong, on evidence only: the agent reported a
+        // decryption error, or (a request its privacy key decrypts into garbage is dropped without a
+        // report) the request went unanswered while the agent then answered the user without privacy and
+        // left a get with privacy, sent right after, unanswered within the request's time-out. A device
+        // that does not answer, or answers again by then, is a time-out.
         EC_PRIV_FAILED = -8,
     };
 

@@ -449,11 +449,16 @@ SnmpVarBind ConvertBinding(const netsnmp_variable_list* vb) {
 // Per-object Net-SNMP state. The response callback writes here; it only runs inside our own read calls.
 struct CSnmpSession::Net {
     // What the library hands back to the callback for one message sent: the step it belongs to. A token
-    // stays until the library has let go of its request (answered, timed out or the session closed).
+    // stays until the library has let go of its request: an answer taken (callback result 1), its time-out,
+    // or the session closed. After a report the callback keeps the request pending (result 0: see
+    // OnResponse), so the library may still call back with the token; it is not freed then.
     struct Attempt {
+        // The library's synchronous wait reads the callback data of a request as a struct synch_state
+        // and may clear its first int once a report ended it; nothing of ours lives there.
+        int librarySlot = 0;
         Net* net = nullptr;
         uint64_t step = 0;
-        bool ended = false;
+        bool released = false;
     };
 
     void* sess = nullptr;
@@ -466,6 +471,13 @@ struct CSnmpSession::Net {
     bool done = false;
     int op = 0;
     netsnmp_pdu* response = nullptr;
+    // Of the step being waited for: messages that went out (the library's own resends included), those
+    // the network refused (an ICMP error on the socket), and reports that the agent's engine time moved
+    // (the library has taken the new time from the authenticated report: the request is sent again).
+    int messagesOut = 0;
+    int refusals = 0;
+    int resyncs = 0;
+    int resyncsSent = 0;
     std::vector<u_char> authKey, privKey;  // our localized keys, to spot another session's user entry
     std::list<Attempt> attempts;
 
@@ -476,42 +488,77 @@ struct CSnmpSession::Net {
         }
     }
     Attempt* newAttempt() {
-        attempts.remove_if([](const Attempt& a) { return a.ended; });
-        attempts.push_back({this, step, false});
+        attempts.remove_if([](const Attempt& a) { return a.released; });
+        attempts.push_back({0, this, step, false});
         return &attempts.back();
     }
 };
 
 namespace {
 
+// A report of the agent's engine time (notInTimeWindow) is sent again at most this often per step; an
+// agent that keeps reporting it leaves the step to its time-out.
+constexpr int kMaxResyncs = 2;
+
+// The library calls back for each of our messages. Its order, as snmp_api.h documents the callback: the
+// result 1 ends the request (the library forgets it and its callback data), 0 keeps it pending. A
+// library may hand an SNMPv3 report to the callback and then, on the same request and callback data,
+// resend the request itself with a new message id (a report of the engine's time or id), or handle such
+// a report without any callback. So a report never ends the request for the library (result 0: it stays
+// pending until answered or timed out, its token alive), and the step decides what the report means:
+// the agent's engine time moved (the step goes on and sends the request again; an answer to any of its
+// messages, the library's resend included, is the answer), or the request's end (the report is the
+// step's result).
 int OnResponse(int op, netsnmp_session*, int, netsnmp_pdu* pdu, void* magic) {
     auto* attempt = static_cast<CSnmpSession::Net::Attempt*>(magic);
     CSnmpSession::Net* net = attempt->net;
-    if (op != NETSNMP_CALLBACK_OP_RESEND && op != NETSNMP_CALLBACK_OP_SEC_ERROR) {
-        attempt->ended = true;  // the library forgets this message now
+    const bool received = op == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE;
+    const bool report = received && pdu && pdu->command == SNMP_MSG_REPORT;
+    if ((received && !report) || op == NETSNMP_CALLBACK_OP_TIMED_OUT ||
+        op == NETSNMP_CALLBACK_OP_DISCONNECT) {
+        attempt->released = true;  // the library forgets this message now
     }
+    const int result = report ? 0 : 1;
     // The library matched the message to one of our attempts (by message id in SNMPv3, which also checks
     // the engine id, user and security level; the security model checks the engine time). An answer to
     // an attempt of a step that has ended is dropped.
     if (net->done || attempt->step != net->step) {
-        return 1;
+        return result;
     }
-    if (op == NETSNMP_CALLBACK_OP_RESEND) {
-        return 1;  // the library sent the request again: still waiting for its answer
+    switch (op) {
+        case NETSNMP_CALLBACK_OP_RESEND:
+            ++net->messagesOut;  // the library sent the request again: still waiting for its answer
+            return result;
+        case NETSNMP_CALLBACK_OP_SEC_ERROR:
+            return result;  // a message that failed the security checks: a report may follow
+        case NETSNMP_CALLBACK_OP_SEND_FAILED:
+            return result;  // one resend refused: the messages already out may still be answered
+        case NETSNMP_CALLBACK_OP_CONNECT:
+            return result;
+        case NETSNMP_CALLBACK_OP_TIMED_OUT:
+            if (net->cred.version == 3) {
+                return result;  // one SNMPv3 attempt let go: the step's own deadline decides
+            }
+            break;
+        default:
+            break;
     }
-    if (op == NETSNMP_CALLBACK_OP_SEC_ERROR) {
-        return 1;  // a report: the library hands it over as a received message next
-    }
-    if (op == NETSNMP_CALLBACK_OP_TIMED_OUT && net->cred.version == 3) {
-        return 1;  // one SNMPv3 attempt let go: the step's own deadline decides
+    if (report) {
+        const int kind = snmpv3_get_report_type(pdu);
+        if (kind == SNMPERR_NOT_IN_TIME_WINDOW) {
+            if (net->resyncs < kMaxResyncs) {
+                ++net->resyncs;
+            }
+            return result;
+        }
     }
     net->done = true;
     net->op = op;
     net->dropResponse();
-    if (op == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && pdu) {
+    if (received && pdu) {
         net->response = snmp_clone_pdu(pdu);
     }
-    return 1;
+    return result;
 }
 
 bool SameOid(const oid* a, size_t alen, const oid* b, size_t blen) {
@@ -793,8 +840,11 @@ long long AttemptsFor(long long leftNs) {
 // SNMPv3: the library would give each resend a new message id and forget the one before, so the answer
 // to an earlier attempt would be dropped on a link slower than an attempt's share. Each attempt is sent
 // here as a request of its own instead: a copy of the PDU (same request id) with a message id of its
-// own, which stays matchable until the step's deadline. The library's own resend after a report of an
-// engine time outside the window (time synchronisation) stays within one attempt.
+// own, which stays matchable until the step's deadline. A report that the agent's engine time moved
+// (the agent restarted) sends the request once more at once, beside any resend of the library's own.
+//
+// One message refused on its way (a send error, an ICMP error) ends the step only when every message of
+// it that went out was refused; otherwise the others may still be answered.
 int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline, bool probe,
                            int maxAttempts) {
     Net& n = *m_net;
@@ -806,8 +856,8 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
     long long sent = 0;
     const long long start = NowNs();
     int sock = -1;
-    // Sends one more attempt of the step; under g_lib. False when the library refused it.
-    auto sendAttempt = [&]() -> bool {
+    // Sends one more message of the step; under g_lib. False when the library refused it.
+    auto sendMessage = [&]() -> bool {
         netsnmp_pdu* copy = ownAttempts ? snmp_clone_pdu(pdu.get()) : pdu.release();
         if (!copy) {
             return false;
@@ -816,13 +866,13 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
         if (ownAttempts) {
             ss->retries = 0;
             ss->timeout = static_cast<long>(std::max<long long>(deadline - NowNs(), 1'000'000) / 1000);
-            if (sent > 0) {
+            if (n.messagesOut > 0 || n.refusals > 0 || sent > 0) {
                 copy->msgid = snmp_get_next_msgid();
             }
         }
         Net::Attempt* token = n.newAttempt();
         if (snmp_sess_async_send(n.sess, copy, OnResponse, token) == 0) {
-            token->ended = true;
+            token->released = true;
             if (std::getenv("KSX_DEBUG")) {
                 char* err = nullptr;
                 snmp_sess_error(n.sess, nullptr, nullptr, &err);
@@ -832,12 +882,16 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
             snmp_free_pdu(copy);
             return false;
         }
-        ++sent;
+        ++n.messagesOut;
         return true;
     };
     {
         std::lock_guard<std::mutex> lk(g_lib);
         ++n.step;
+        n.messagesOut = 0;
+        n.refusals = 0;
+        n.resyncs = 0;
+        n.resyncsSent = 0;
         netsnmp_session* ss = snmp_sess_session(n.sess);
         ss->retries = 0;
         snmp_sess_timeout(n.sess);  // reaps requests of earlier steps whose time has passed
@@ -856,9 +910,10 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
         }
         n.done = false;
         n.dropResponse();
-        if (!sendAttempt()) {
+        if (!sendMessage()) {
             return CSnmp4w::EC_SEND_FAILED;
         }
+        ++sent;
         n.outstanding = true;
         netsnmp_transport* t = snmp_sess_transport(n.sess);
         sock = t ? t->sock : -1;
@@ -883,11 +938,16 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
         if (left <= 0) {
             return CSnmp4w::EC_TIMEOUT;
         }
+        if (ownAttempts && n.resyncsSent < n.resyncs) {
+            std::lock_guard<std::mutex> lk(g_lib);
+            ++n.resyncsSent;
+            sendMessage();  // refused: the messages already out may still be answered
+            continue;
+        }
         if (ownAttempts && sent < attempts && now >= start + sent * shareNs) {
             std::lock_guard<std::mutex> lk(g_lib);
-            if (!sendAttempt()) {
-                ++sent;  // one attempt refused by the library: the ones out may still be answered
-            }
+            ++sent;
+            sendMessage();
             continue;
         }
         long long waitNs = left;
@@ -930,7 +990,10 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
                 return finished();
             }
             if (rr < 0 && (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))) {
-                return CSnmp4w::EC_SEND_FAILED;  // e.g. the port is closed
+                // e.g. the port is closed: the end once every message out was refused
+                if (++n.refusals >= n.messagesOut) {
+                    return CSnmp4w::EC_SEND_FAILED;
+                }
             }
         }
         if (r == 0) {
@@ -1026,22 +1089,26 @@ int CSnmpSession::discoverEngine(uint64_t generation, long long deadline) {
     return 0;
 }
 
-// The wait the privacy check may add after an authPriv request's time-out: at most this, and never
-// more than the request's own time-out.
-constexpr long long kPrivCheckMs = 1000;
+// The wait the probe without privacy may add after an authPriv request's time-out: at most this, and
+// never more than the request's own time-out.
+constexpr long long kPrivProbeMs = 1000;
 
 // An authPriv request went unanswered. An agent drops a message its privacy key does not decrypt, without
-// a report, so a wrong privacy password looks like a dead device. When the agent answers discovery (in
-// this exchange, or asked once more now), one authenticated get of sysUpTime.0 without privacy tells the
-// two apart: an answer, or a report of a security level the user does not have, means that the user and
-// the authentication password are right, so the privacy password is wrong. One message of each at most.
+// a report, so a wrong privacy password looks like a dead device, and a device that stalls for a while
+// (a flash write, an outage) looks like either. The privacy password is named wrong only on evidence:
+// when the agent answers discovery (in this exchange, or asked once more now) and one authenticated get
+// of sysUpTime.0 without privacy (an answer, or a report of a security level the user does not have:
+// the user and the authentication password are right), and then the same get with privacy, sent right
+// after, goes unanswered within the request's own time-out. An answer to that get (the device is well
+// again and decrypts our messages) leaves the request a time-out; so does any step that goes unanswered
+// before it. The get is a read of its own, never the request again: a slow write would be slow again.
 int CSnmpSession::checkPrivacy(uint64_t generation, unsigned long timeoutMs, bool engineJustFound) {
     Net& n = *m_net;
-    const long long deadline =
-        NowNs() + std::min<long long>(static_cast<long long>(timeoutMs), kPrivCheckMs) * 1'000'000LL;
+    const long long probeDeadline =
+        NowNs() + std::min<long long>(static_cast<long long>(timeoutMs), kPrivProbeMs) * 1'000'000LL;
     int st = 0;
     if (!engineJustFound) {
-        st = askEngine(generation, deadline, 1);
+        st = askEngine(generation, probeDeadline, 1);
         {
             std::lock_guard<std::mutex> lk(g_lib);
             n.dropResponse();
@@ -1050,30 +1117,60 @@ int CSnmpSession::checkPrivacy(uint64_t generation, unsigned long timeoutMs, boo
             return st == CSnmp4w::EC_CANCELLED ? st : CSnmp4w::EC_TIMEOUT;
         }
     }
+    static const oid kSysUpTime[] = {1, 3, 6, 1, 2, 1, 1, 3, 0};
+    auto uptimeGet = [](int level) -> netsnmp_pdu* {
+        netsnmp_pdu* get = snmp_pdu_create(SNMP_MSG_GET);
+        if (get) {
+            snmp_add_null_var(get, kSysUpTime, OID_LENGTH(kSysUpTime));
+            get->securityLevel = level;
+        }
+        return get;
+    };
     netsnmp_pdu* probe = nullptr;
     {
         std::lock_guard<std::mutex> lk(g_lib);
-        static const oid kSysUpTime[] = {1, 3, 6, 1, 2, 1, 1, 3, 0};
-        probe = snmp_pdu_create(SNMP_MSG_GET);
-        if (!probe) {
-            return CSnmp4w::EC_TIMEOUT;
-        }
-        snmp_add_null_var(probe, kSysUpTime, OID_LENGTH(kSysUpTime));
-        probe->securityLevel = SNMP_SEC_LEVEL_AUTHNOPRIV;
+        probe = uptimeGet(SNMP_SEC_LEVEL_AUTHNOPRIV);
     }
-    st = transact(probe, generation, deadline, false, 1);
+    if (!probe) {
+        return CSnmp4w::EC_TIMEOUT;
+    }
+    st = transact(probe, generation, probeDeadline, false, 1);
     if (st != 0) {
         return st == CSnmp4w::EC_CANCELLED ? st : CSnmp4w::EC_TIMEOUT;
     }
+    netsnmp_pdu* check = nullptr;
+    {
+        std::lock_guard<std::mutex> lk(g_lib);
+        netsnmp_pdu* resp = n.response;
+        st = 0;
+        if (resp->command == SNMP_MSG_REPORT) {
+            const int kind = snmpv3_get_report_type(resp);
+            st = kind == SNMPERR_UNSUPPORTED_SEC_LEVEL ? 0
+                 : kind == SNMPERR_AUTHENTICATION_FAILURE || kind == SNMPERR_UNKNOWN_USER_NAME
+                     ? CSnmp4w::EC_AUTH_FAILED
+                     : CSnmp4w::EC_TIMEOUT;
+        }
+        n.dropResponse();
+        if (st != 0) {
+            return st;
+        }
+        check = uptimeGet(SNMP_SEC_LEVEL_AUTHPRIV);
+    }
+    if (!check) {
+        return CSnmp4w::EC_TIMEOUT;
+    }
+    st = transact(check, generation, NowNs() + static_cast<long long>(timeoutMs) * 1'000'000LL, false);
+    if (st == CSnmp4w::EC_CANCELLED) {
+        return st;
+    }
+    if (st == CSnmp4w::EC_TIMEOUT) {
+        return CSnmp4w::EC_PRIV_FAILED;
+    }
     std::lock_guard<std::mutex> lk(g_lib);
-    netsnmp_pdu* resp = n.response;
-    st = CSnmp4w::EC_PRIV_FAILED;
-    if (resp->command == SNMP_MSG_REPORT) {
-        const int kind = snmpv3_get_report_type(resp);
-        st = kind == SNMPERR_UNSUPPORTED_SEC_LEVEL ? CSnmp4w::EC_PRIV_FAILED
-             : kind == SNMPERR_AUTHENTICATION_FAILURE || kind == SNMPERR_UNKNOWN_USER_NAME
-                 ? CSnmp4w::EC_AUTH_FAILED
-                 : CSnmp4w::EC_TIMEOUT;
+    st = CSnmp4w::EC_TIMEOUT;
+    if (n.response && n.response->command == SNMP_MSG_REPORT &&
+        snmpv3_get_report_type(n.response) == SNMPERR_DECRYPTION_ERR) {
+        st = CSnmp4w::EC_PRIV_FAILED;
     }
     n.dropResponse();
     return st;
@@ -1142,8 +1239,11 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
         if (resp->command == SNMP_MSG_REPORT) {
             int kind = snmpv3_get_report_type(resp);
             m_net->dropResponse();
+            if (kind == SNMPERR_DECRYPTION_ERR) {
+                return CSnmp4w::EC_PRIV_FAILED;  // usmStatsDecryptionErrors: the privacy key is wrong
+            }
             if (kind == SNMPERR_AUTHENTICATION_FAILURE || kind == SNMPERR_UNKNOWN_USER_NAME ||
-                kind == SNMPERR_UNSUPPORTED_SEC_LEVEL || kind == SNMPERR_DECRYPTION_ERR) {
+                kind == SNMPERR_UNSUPPORTED_SEC_LEVEL) {
                 return CSnmp4w::EC_AUTH_FAILED;
             }
             if (kind == SNMPERR_UNKNOWN_ENG_ID && attempt == 0) {

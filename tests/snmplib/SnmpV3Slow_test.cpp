@@ -1,6 +1,6 @@
 // SNMPv3 over a slow link: an answer to any attempt of a request is the answer (engine discovery and time
 // synchronisation included), answers arriving after their request ended are dropped, and an authPriv
-// request that goes unanswered is told apart: a wrong privacy password, or a dead device.
+// request that goes unanswered is told apart: a wrong privacy password, or a dead or stalled device.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -55,6 +55,7 @@ protected:
     void SetUp() override {
         s_sim->Silence(false);
         s_sim->DelayMs(0);
+        s_sim->Command("decrypterror off");
         s_sim->ClearLog();
     }
     static std::string Agent() { return AgentOf(*s_sim); }
@@ -168,7 +169,7 @@ TEST_F(SnmpV3Slow, AnswersAfterTheRequestEndedAreDroppedAndTheTimeOutIsTheBound)
     }
 }
 
-TEST_F(SnmpV3Slow, AWrongPrivacyPasswordIsNamedAfterOneProbe) {
+TEST_F(SnmpV3Slow, AWrongPrivacyPasswordIsNamedAfterOneProbeAndOneCheckWithPrivacy) {
     const User& u = kUsers[1];
     auto get = RequestAs(u, 0, "wrongprivpass");
     get->addValue(kSysName, SNMP_TYPE_NULL, nullptr);
@@ -184,14 +185,17 @@ TEST_F(SnmpV3Slow, AWrongPrivacyPasswordIsNamedAfterOneProbe) {
         }
         return out;
     };
-    // A new session: discovery is answered, the request that the agent cannot decrypt is not.
+    // A new session: discovery is answered, the request that the agent cannot decrypt is not, nor is the
+    // get with privacy sent right after the probe without privacy was answered.
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round == 0 ? "engine found by the request" : "engine known before");
         s_sim->ClearLog();
         ReplyPtr reply;
         const auto t0 = std::chrono::steady_clock::now();
         EXPECT_EQ(CSnmp4w::EC_PRIV_FAILED, SendTo(*get, Agent(), reply, 1500));
-        EXPECT_LT(ElapsedMs(t0), 2500);
+        const long long ms = ElapsedMs(t0);
+        EXPECT_GE(ms, 2 * 1500 - 10);
+        EXPECT_LT(ms, 2 * 1500 + 1500);
         EXPECT_FALSE(reply);
         // Undecryptable requests never reach the agent's log; the one probe without privacy does.
         EXPECT_EQ(probe, logged());
@@ -201,6 +205,44 @@ TEST_F(SnmpV3Slow, AWrongPrivacyPasswordIsNamedAfterOneProbe) {
     good->addValue(kSysName, SNMP_TYPE_NULL, nullptr);
     ReplyPtr reply;
     EXPECT_EQ(0, SendTo(*good, Agent(), reply, kTimeoutMs));
+}
+
+TEST_F(SnmpV3Slow, AStallPastTheTimeOutThatEndsIsATimeOutNotAPrivacyFailure) {
+    const User& u = kUsers[1];
+    auto get = RequestAs(u, 0);
+    get->addValue(kSysName, SNMP_TYPE_NULL, nullptr);
+    ReplyPtr reply;
+    ASSERT_EQ(0, SendTo(*get, Agent(), reply, kTimeoutMs));
+    // Busy for 3.5 s: the request times out, the probe without privacy waits for the stall's end and is
+    // answered, and so is the get with privacy right after it.
+    s_sim->Command("stall 3500");
+    s_sim->ClearLog();
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(CSnmp4w::EC_TIMEOUT, SendTo(*get, Agent(), reply, kTimeoutMs));
+    EXPECT_LT(ElapsedMs(t0), 2 * kTimeoutMs);
+    EXPECT_FALSE(reply);
+    int uptimeGets = 0;
+    for (const SimRequest& r : s_sim->Requests()) {
+        uptimeGets += r.varbinds.size() == 1 && r.varbinds[0].oid == "1.3.6.1.2.1.1.3.0";
+    }
+    EXPECT_EQ(2, uptimeGets);  // one without privacy, one with
+    ASSERT_EQ(0, SendTo(*get, Agent(), reply, kTimeoutMs));
+    EXPECT_EQ("KSX-4200-28Z1", ValueOf(*reply, 0));
+}
+
+TEST_F(SnmpV3Slow, ADecryptionErrorReportIsNamedAsPrivacyAtOnce) {
+    s_sim->Command("decrypterror on");
+    for (const User& u : kUsers) {
+        SCOPED_TRACE(u.name);
+        auto get = RequestAs(u, 0);
+        get->addValue(kSysName, SNMP_TYPE_NULL, nullptr);
+        ReplyPtr reply;
+        const auto t0 = std::chrono::steady_clock::now();
+        const int status = SendTo(*get, Agent(), reply, kTimeoutMs);
+        // Only authPriv requests draw the report.
+        EXPECT_EQ(u.flags == 3 ? CSnmp4w::EC_PRIV_FAILED : 0, status);
+        EXPECT_LT(ElapsedMs(t0), kTimeoutMs);
+    }
 }
 
 TEST_F(SnmpV3Slow, ADeadDeviceStaysATimeOutWithoutAProbe) {
