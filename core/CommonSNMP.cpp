@@ -31,9 +31,18 @@ std::string SnmpV3FailureText(int status) {
 
 void NoteSnmpV3Failure(int status) {
     const std::string text = SnmpV3FailureText(status);
-    if (!text.empty() && ksx::DeliveryGate::Instance().OnOwnerThread()) {
-        ksx::NoteFailure(text);
+    if (text.empty()) {
+        return;
     }
+    ksx::DeliveryGate& gate = ksx::DeliveryGate::Instance();
+    if (gate.OnOwnerThread()) {
+        ksx::NoteFailure(text);
+        return;
+    }
+    // A request of a worker (a run of steps, a walk): noted on the UI thread ahead of anything the same
+    // worker posts after it, so the box that tells the run's failure carries the reason.
+    static const ksx::GateTarget target = gate.RegisterTarget();
+    gate.Post(target, [text] { ksx::NoteFailure(text); });
 }
 
 namespace {

@@ -26,8 +26,9 @@ std::string SnmpAuthFailedText();
 std::string SnmpPrivFailedText();
 // The text that names an SNMPv3 failure status (EC_AUTH_FAILED, EC_PRIV_FAILED); empty for any other.
 std::string SnmpV3FailureText(int status);
-// A request ended on `status`: on the UI thread an SNMPv3 failure is told once, by the next box the
-// window shows or in a box of its own (ksx::NoteFailure). Anything else, or another thread: nothing.
+// A request ended on `status`: an SNMPv3 failure is told once, by the next box the window shows or in a
+// box of its own (ksx::NoteFailure). On another thread the note is posted to the UI thread, ahead of what
+// that thread posts afterwards (the end of its run). Any other status: nothing.
 void NoteSnmpV3Failure(int status);
 
 // Process-wide request counter; each requested walk step takes the next value, the first being 1.

@@ -1,13 +1,17 @@
 // The module's session over SNMPv3 when an authPriv request goes unanswered: a wrong privacy password is
-// named with the user after one probe, a dead device stays a time-out.
+// named with the user after one probe, a dead device stays a time-out. The reason is noted for a request
+// on any thread, the UI thread's or a worker's.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/CommonSNMP.h"
+#include "platform/sys/DeliveryGate.h"
 #include "platform/sys/Globals.h"
+#include "platform/sys/MessageBox.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/SimTestHelpers.h"
 
@@ -50,6 +54,27 @@ TEST_F(SessionV3Unanswered, AWrongPrivacyPasswordIsNamedAndADeadDeviceIsATimeOut
         EXPECT_EQ(SnmpV3FailureText(status), "");
         EXPECT_TRUE(s_sim->Requests().empty());
     }
+}
+
+TEST_F(SessionV3Unanswered, ADecryptionErrorIsNamedForARequestOfAWorker) {
+    ksx::DeliveryGate& gate = ksx::DeliveryGate::Instance();
+    gate.SetOwnerThread(std::this_thread::get_id());
+    ksx::ForgetToldFailures();
+    ksx::test::UseSimV3(*s_sim, "3", "shadesuser", "3", "shaauthpass", "2", "desprivpass");
+    s_sim->Command("decrypterror on");
+    int status = 0;
+    std::thread worker([&status] {
+        CCommonSNMP session;
+        status = GetSysName(session);
+    });
+    worker.join();
+    s_sim->Command("decrypterror off");
+    EXPECT_EQ(status, CSnmp4w::EC_PRIV_FAILED);
+    EXPECT_EQ(ksx::PendingFailureNote(), "");
+    gate.RunPending();  // the worker's note, ahead of what it would post next
+    EXPECT_EQ(ksx::PendingFailureNote(),
+              "SNMPv3 privacy failed for user shadesuser: check the privacy password.");
+    ksx::SetMessageBoxService(nullptr);  // forgets the note
 }
 
 }  // namespace
