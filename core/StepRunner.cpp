@@ -1,6 +1,8 @@
 #include "core/StepRunner.h"
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace ksx {
 
@@ -63,6 +65,8 @@ void StepRunner::Run(unsigned generation, int count, const Step& step) {
             if (!m_stop.load()) {
                 end.failed = true;
                 end.failure = std::move(outcome.failure);
+            } else {
+                end.inFlight = outcome.sent;
             }
             break;
         }
@@ -136,20 +140,40 @@ bool StepRunner::Pause(unsigned ms) {
     return !m_stopEvent.Wait(ms) && !m_stop.load();
 }
 
-std::string StoppedPortsText(int from, int to, int written) {
+std::string PortsSpan(int from, int to) {
+    if (to < from) {
+        return {};
+    }
+    if (from == to) {
+        return "port " + std::to_string(from);
+    }
+    return "ports " + std::to_string(from) + "-" + std::to_string(to);
+}
+
+std::string StoppedPortsText(int from, int to, int written, int unconfirmed) {
     const int total = to - from + 1;
     const int next = from + written;
-    if (total == 1) {
-        return "Stopped: port " + std::to_string(from) + " was not written.";
+    const int rest = std::min(next + std::max(unconfirmed, 0), to + 1);
+    std::vector<std::string> parts;
+    if (written > 0 || (unconfirmed <= 0 && total > 1)) {
+        parts.push_back(std::to_string(written) + " of " + std::to_string(total) + " ports were written");
     }
-    std::string text =
-        "Stopped: " + std::to_string(written) + " of " + std::to_string(total) + " ports were written; ";
-    if (next == to) {
-        text += "port " + std::to_string(to) + " was not written.";
-    } else {
-        text += "ports " + std::to_string(next) + "-" + std::to_string(to) + " were not written.";
+    if (rest > next) {
+        parts.push_back("the device did not confirm whether " + PortsSpan(next, rest - 1) +
+                        (rest - 1 == next ? " was" : " were") + " written");
     }
-    return text;
+    if (rest <= to) {
+        parts.push_back(PortsSpan(rest, to) + (rest == to ? " was" : " were") + " not written");
+    }
+    std::string text = "Stopped: ";
+    for (size_t i = 0; i < parts.size(); ++i) {
+        text += (i == 0 ? "" : "; ") + parts[i];
+    }
+    return text + ".";
+}
+
+std::string StoppedPortsText(int from, int to, const StepsEnd& end) {
+    return StoppedPortsText(from, to, end.done, end.inFlight ? 1 : 0);
 }
 
 }  // namespace ksx

@@ -14,7 +14,9 @@
 //   - Stop() (owner's thread) starts no further step and cancels the request in flight; it returns
 //     once the worker has ended (promptly: the cancel hook is repeated until it has) and reports the
 //     end at once through onEnd, with `stopped` set unless the run had already ended on its own. A
-//     step cut short by the stop is not counted as done;
+//     step cut short by the stop is not counted as done: it is unconfirmed (`inFlight`), since the
+//     device may have applied the request it had sent, unless the step returned
+//     StepOutcome::NothingSent() (it saw the stop before its first request);
 //   - nothing of a run reaches the owner after Stop(), CloseForOwner() or the destructor.
 #pragma once
 
@@ -33,16 +35,21 @@ namespace ksx {
 struct StepOutcome {
     bool ok = true;
     std::string failure;  // what the owner says of a failed step
+    bool sent = true;     // a step cut short by a stop had sent a request (or written part of its unit)
     static StepOutcome Done() { return {}; }
     static StepOutcome Failed(std::string text) { return {false, std::move(text)}; }
+    // A step that saw the stop (Stopping(), Pause() false) before it sent anything.
+    static StepOutcome NothingSent() { return {false, {}, false}; }
 };
 
 struct StepsEnd {
-    int total = 0;         // steps of the run
-    int done = 0;          // steps that ended well, counted from the first
-    bool stopped = false;  // Stop() ended the run before its last step
-    bool failed = false;   // step `done` failed and ended the run
-    std::string failure;   // that step's text
+    int total = 0;          // steps of the run
+    int done = 0;           // steps that ended well, counted from the first
+    bool stopped = false;   // Stop() ended the run before its last step
+    bool inFlight = false;  // stopped while step `done` had a request on its way: the device may have
+                            // applied it, so that step is unconfirmed, neither written nor unwritten
+    bool failed = false;    // step `done` failed and ended the run
+    std::string failure;    // that step's text
     bool Complete() const { return !stopped && !failed && done == total; }
 };
 
@@ -93,8 +100,14 @@ private:
     CWorkerThread m_thread;  // last: joined first on destruction
 };
 
-// "Stopped: 12 of 28 ports were written; ports 13-28 were not written." for a write of ports
-// from..to of which the first `written` were written.
-std::string StoppedPortsText(int from, int to, int written);
+// The text of a stopped write of ports from..to of which the first `written` were written and the
+// next `unconfirmed` were on their way to the device when the stop came:
+// "Stopped: 12 of 28 ports were written; the device did not confirm whether port 13 was written;
+// ports 14-28 were not written."
+std::string StoppedPortsText(int from, int to, int written, int unconfirmed);
+// The same for a run of one step a port: `end.done` written, step `done` unconfirmed when in flight.
+std::string StoppedPortsText(int from, int to, const StepsEnd& end);
+// "port 5" / "ports 5-9" (nothing when to < from).
+std::string PortsSpan(int from, int to);
 
 }  // namespace ksx

@@ -303,9 +303,9 @@ void CLoopbackDetection::OnApplyPorts() {
     };
     m_run.Start(checks + count, step, text, [this, from, to, checks, refused](const StepsEnd& end) {
         if (end.stopped) {
-            // Closed during the run: the dialog is ending.
-            if (end.done > checks || checks == 0) {
-                AfxMessageBox(StoppedPortsText(from, to, end.done - checks));
+            // Closed during the run: the dialog is ending. Stopped during the checks, nothing was written.
+            if (end.done >= checks) {
+                AfxMessageBox(StoppedPortsText(from, to, end.done - checks, end.inFlight ? 1 : 0));
             } else if (to >= from) {
                 AfxMessageBox("Stopped: no port was written.");
             }

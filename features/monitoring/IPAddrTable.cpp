@@ -24,7 +24,7 @@ ListColumn Column(const char* oid, const char* heading) {
 // Close ends the dialog as OK does.
 CIPAddrTable::CIPAddrTable(QWidget* parent)
     : CStdMibTable({IDD_IP_TABLE, "IP Table", IDC_IPADDR_LIST, IDC_IPADDR_COUNT, IDC_IPADDR_REFRESH, IDOK,
-                    true, "Failed to read the IP address table."},
+                    "Failed to read the IP address table."},
                    {
                        Column(kIpAdEntAddr, " IP                "),
                        Column(kIpAdEntNetMask, " Netmask               "),

@@ -33,7 +33,7 @@ ListColumn Column(const char* oid, const char* heading, ListColumn::Format forma
 
 CIntfList::CIntfList(QWidget* parent)
     : CStdMibTable({IDD_INTERFACE_TABLE, "Interface Table", IDC_INTF_LIST, IDC_INTF_COUNT, IDC_INTF_REFRESH,
-                    IDCANCEL, true, "Failed to read the interface table."},
+                    IDCANCEL, "Failed to read the interface table."},
                    {
                        Column(kIfIndex, "  Index          ", &CStdMibTable::Number),
                        Column(kIfOperStatus, "  Link Status             ", &LinkStatusCell),

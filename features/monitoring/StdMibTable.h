@@ -4,9 +4,7 @@
 // few words of layout.
 #pragma once
 
-#include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "controls/TableDialog.h"
@@ -20,7 +18,6 @@ public:
         int countId;    // static after "Entries:"; 0: no count
         int refreshId;  // default button
         int closeResult;
-        bool wholeReplies;   // a reply with fewer values than columns ends the walk
         std::string failed;  // what a failed walk says ("Failed to read the ...")
     };
 
@@ -29,8 +26,9 @@ public:
 
     const Layout& GetLayout() const { return m_layout; }
 
-    // Cell formats shared by the views (worker thread), for a binding the reply holds. A binding that is
-    // missing, carries an exception value or a value of another type makes an empty cell.
+    // Cell formats shared by the views (worker thread). Each binding belongs to its column and to the
+    // row its instance names (ksx::ColumnWalk): a column the reply lacks for a row, an exception value
+    // or a value of another type makes an empty cell of that row and ends nothing.
     // An INTEGER in decimal.
     static std::string Number(const ksx::WalkStep& step, int binding);
     // An IPv4 address (IpAddress of four octets) as dotted text.
@@ -41,19 +39,13 @@ protected:
 
     void CreateControls() override;
     int OnInitDialog() override;
-    void OnRow(const TableRow& row) override;
     void OnReadEnd(const ksx::WalkEnd& end) override;
     int DestroyWindow() override;
 
 private:
-    // Every cell is tagged on the worker by the row it belongs to; OnRow places it.
-    static std::vector<ListColumn> Tagged(std::vector<ListColumn> columns, bool wholeReplies);
     // "Entries:" shows the rows of a walk that ended well, and nothing while one runs or after one failed.
     void ShowCount();
     void ClearCount();
 
     Layout m_layout;
-    // Values that arrived with an earlier row because their column lacks that row (a get-next of the
-    // column returns the next row's instance): kept by column and index until their own row arrives.
-    std::map<std::pair<size_t, std::string>, std::string> m_ahead;
 };

@@ -26,7 +26,7 @@ ListColumn Column(const char* oid, const char* heading, ListColumn::Format forma
 }  // namespace
 
 CTcpPortInfo::CTcpPortInfo(QWidget* parent)
-    : CStdMibTable({IDD_TCP_SERVICE, "TCP Service Table", IDC_TCP_LIST, 0, IDC_CONN_REFRESH, IDCANCEL, false,
+    : CStdMibTable({IDD_TCP_SERVICE, "TCP Service Table", IDC_TCP_LIST, 0, IDC_CONN_REFRESH, IDCANCEL,
                     "Failed to read the TCP connection table."},
                    {
                        Column(kTcpConnLocalPort, "Local Port ", &CStdMibTable::Number),

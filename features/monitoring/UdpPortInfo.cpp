@@ -17,7 +17,7 @@ const ksx::ui::RegisterFeature kRegister(IDM_UDP_SERVICE, [] {
 }  // namespace
 
 CUdpPortInfo::CUdpPortInfo(QWidget* parent)
-    : CStdMibTable({IDD_UDP_SERVICE, "UDP Service Table", IDC_UDP_LIST, 0, IDC_CONN_REFRESH, IDCANCEL, false,
+    : CStdMibTable({IDD_UDP_SERVICE, "UDP Service Table", IDC_UDP_LIST, 0, IDC_CONN_REFRESH, IDCANCEL,
                     "Failed to read the UDP listener table."},
                    {
                        {kUdpLocalPort, "  Local Port ", ColumnWidth::SampleText("  Local Port ", 15),

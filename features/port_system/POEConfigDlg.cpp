@@ -411,7 +411,7 @@ void CPOEConfigDlg::ApplyPortRange() {
         [this, from, to](const StepsEnd& end) {
             if (end.stopped) {
                 // Closed during the write: the dialog is ending.
-                AfxMessageBox(StoppedPortsText(from, to, end.done), MB_OK);
+                AfxMessageBox(StoppedPortsText(from, to, end), MB_OK);
                 return;
             }
             if (end.failed) {

@@ -361,28 +361,39 @@ void C8021Config::RunWrites(std::vector<Write> writes) {
                 return what;
             };
             if (end.stopped) {
-                // Closed during Apply: the dialog is ending.
+                // Closed during Apply: the dialog is ending. The write in flight may have been applied.
                 std::vector<std::string> written;
-                for (int i = 0; i < end.done; ++i) {
-                    const std::string& n = names[static_cast<size_t>(i)];
-                    if (std::find(failed->begin(), failed->end(), n) == failed->end() &&
-                        std::find(notSent->begin(), notSent->end(), n) == notSent->end()) {
-                        written.push_back(n);
-                    }
-                }
                 std::vector<std::string> notWritten;
                 for (int i = 0; i < end.done; ++i) {
                     const std::string& n = names[static_cast<size_t>(i)];
-                    if (std::find(written.begin(), written.end(), n) == written.end()) {
-                        notWritten.push_back(n);
-                    }
+                    const bool refused = std::find(failed->begin(), failed->end(), n) != failed->end() ||
+                                         std::find(notSent->begin(), notSent->end(), n) != notSent->end();
+                    (refused ? notWritten : written).push_back(n);
                 }
-                notWritten.insert(notWritten.end(), names.begin() + end.done, names.end());
-                std::string text = "Stopped: ";
+                const size_t rest = static_cast<size_t>(end.done) + (end.inFlight ? 1 : 0);
+                notWritten.insert(notWritten.end(), names.begin() + static_cast<std::ptrdiff_t>(rest),
+                                  names.end());
+                // "the timers were", "the 802.1X state was".
+                const auto be = [](const std::vector<std::string>& items) {
+                    return items.size() == 1 && items[0].back() != 's' ? " was" : " were";
+                };
+                std::vector<std::string> parts;
                 if (!written.empty()) {
-                    text += list(written) + (written.size() == 1 ? " was" : " were") + " written; ";
+                    parts.push_back(list(written) + be(written) + " written");
                 }
-                text += list(notWritten) + (notWritten.size() == 1 ? " was" : " were") + " not written.";
+                if (end.inFlight) {
+                    const std::vector<std::string> unconfirmed{names[static_cast<size_t>(end.done)]};
+                    parts.push_back("the device did not confirm whether " + list(unconfirmed) +
+                                    be(unconfirmed) + " written");
+                }
+                if (!notWritten.empty()) {
+                    parts.push_back(list(notWritten) + be(notWritten) + " not written");
+                }
+                std::string text = "Stopped: ";
+                for (size_t i = 0; i < parts.size(); ++i) {
+                    text += (i == 0 ? "" : "; ") + parts[i];
+                }
+                text += ".";
                 AfxMessageBox(text, MB_OK);
                 return;
             }

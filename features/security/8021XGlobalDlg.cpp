@@ -32,6 +32,8 @@ const ksx::ui::RegisterFeature kRegister(IDM_DOT1X_GLOBAL, [] {
 const char kReadFailed[] = "Failed to read the 802.1X global settings.";
 const char kWriteFailed[] = "Failed to write the 802.1X global settings: the device did not accept them.";
 const char kWriteStopped[] = "Stopped: the 802.1X global settings were not written.";
+const char kWriteUnconfirmed[] =
+    "Stopped: the device did not confirm whether the 802.1X global settings were written.";
 
 // Checks the button of `state` (0 the first, 1 the second) or neither for -1.
 void SetRadios(QButtonGroup* group, QAbstractButton* first, QAbstractButton* second, int state) {
@@ -155,9 +157,12 @@ void C8021XGlobalDlg::Start(std::vector<std::pair<const char*, std::string>> cha
     };
     m_run.Start(writes + 3, step, text, [this, outcome, writes, focused](const StepsEnd& end) {
         if (end.stopped) {
-            // Closed during the run: the dialog is ending.
+            // Closed during the run: the dialog is ending. A write refused before the read-back was cut
+            // short is still said.
             if (writes > 0 && end.done == 0) {
-                AfxMessageBox(kWriteStopped, MB_OK);
+                AfxMessageBox(end.inFlight ? kWriteUnconfirmed : kWriteStopped, MB_OK);
+            } else if (outcome->writeRefused) {
+                AfxMessageBox(kWriteFailed, MB_OK);
             }
             return;
         }

@@ -354,7 +354,8 @@ void C8021XPortSettings::Write(int from, int to, const std::vector<int>& values)
         const Request requests[] = {{capabilityVb, 1}, {controlVb, 1}, {timers, 8}};
         for (const Request& request : requests) {
             if (m_run.Runner().Stopping()) {
-                return StepOutcome::Failed("");
+                // After the port's first write the port is partly written: unconfirmed, not unwritten.
+                return &request == requests ? StepOutcome::NothingSent() : StepOutcome::Failed("");
             }
             const SnmpReply reply = m_TrunkModule.Write(request.vbs, request.count);
             if (reply.Accepted()) {
@@ -382,7 +383,7 @@ void C8021XPortSettings::Write(int from, int to, const std::vector<int>& values)
             m_bWriting = false;
             if (end.stopped) {
                 // Closed during the write: the dialog is ending.
-                AfxMessageBox(StoppedPortsText(from, to, end.done), MB_OK);
+                AfxMessageBox(StoppedPortsText(from, to, end), MB_OK);
                 return;
             }
             if (end.failed) {

@@ -97,7 +97,11 @@ Dot1xPortConfig::Dot1xPortConfig(QWidget* parent)
     m_portWalk.onEnd = [this](const WalkEnd& end) { OnPortWalkEnd(end); };
     m_trunkInfo.onTrunkEnd = [this](const WalkEnd& end) { OnTrunkEnd(end); };
     OnCommand(IDOK, [this] { OnApply(); });
-    OnCommand(IDC_L1XP_REFRESH, [this] { StartPortWalk(); });
+    OnCommand(IDC_L1XP_REFRESH, [this] {
+        if (IsDlgItemEnabled(IDC_L1XP_REFRESH)) {
+            StartPortWalk();
+        }
+    });
 }
 
 Dot1xPortConfig::~Dot1xPortConfig() = default;
@@ -188,9 +192,11 @@ void Dot1xPortConfig::OnTrunkEnd(const WalkEnd& end) {
 }
 
 void Dot1xPortConfig::UpdateButtons() {
-    // The checks of Apply need the trunk membership and every port's control as read.
-    EnableDlgItem(IDC_L1XP_REFRESH, !m_bWalkRunning);
-    EnableDlgItem(IDOK, !m_bWalkRunning && m_bWalkOk && m_bTrunkEnded && m_bTrunkOk);
+    // The checks of Apply need the trunk membership and every port's control as read; neither a second
+    // write nor a walk starts beside a write.
+    const bool idle = !m_bWalkRunning && !m_run.Running();
+    EnableDlgItem(IDC_L1XP_REFRESH, idle);
+    EnableDlgItem(IDOK, idle && m_bWalkOk && m_bTrunkEnded && m_bTrunkOk);
 }
 
 void Dot1xPortConfig::OnApply() {
@@ -238,12 +244,13 @@ void Dot1xPortConfig::OnApply() {
     const int batches = (range + kBindingsPerRequest - 1) / kBindingsPerRequest;
     const int pauseMs = kBatchPauseMs.Get();
     EnableDlgItem(IDOK, false);
+    EnableDlgItem(IDC_L1XP_REFRESH, false);
     m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
     auto step = [this, from, to, text, pauseMs](int i) -> StepOutcome {
         const int first = from + i * kBindingsPerRequest;
         const int last = std::min(to, first + kBindingsPerRequest - 1);
         if (first != from && !m_run.Runner().Pause(static_cast<unsigned>(pauseMs))) {
-            return StepOutcome::Failed("");
+            return StepOutcome::NothingSent();
         }
         m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
         for (int p = first; p <= last; ++p) {
@@ -270,7 +277,9 @@ void Dot1xPortConfig::OnApply() {
     m_run.Start(batches, step, progress, [this, from, to, range](const StepsEnd& end) {
         if (end.stopped) {
             // Closed during the write: the dialog is ending.
-            AfxMessageBox(StoppedPortsText(from, to, std::min(end.done * kBindingsPerRequest, range)), MB_OK);
+            AfxMessageBox(StoppedPortsText(from, to, std::min(end.done * kBindingsPerRequest, range),
+                                           end.inFlight ? kBindingsPerRequest : 0),
+                          MB_OK);
             return;
         }
         if (end.failed) {

@@ -163,8 +163,10 @@ void CSNMPTrapSetting::OnApply() {
         [this, outcome, now](const StepsEnd& end) {
             if (end.stopped) {
                 // Closed during the run: the dialog is ending.
-                if (end.done == 0 || outcome->refused) {
-                    AfxMessageBox(end.done == 0 ? kTextWriteStopped : kTextWriteFailed, MB_OK);
+                if (end.done == 0) {
+                    AfxMessageBox(end.inFlight ? kTextWriteStopped : kTextWriteNotSent, MB_OK);
+                } else if (outcome->refused) {
+                    AfxMessageBox(kTextWriteFailed, MB_OK);
                 }
                 return;
             }

@@ -18,7 +18,8 @@ public:
     static constexpr const char* kTextWriteFailed =
         "Failed to set the trap settings: the device did not accept them.";
     static constexpr const char* kTextWriteStopped =
-        "Stopped: the device did not confirm that the trap settings were written.";
+        "Stopped: the device did not confirm whether the trap settings were written.";
+    static constexpr const char* kTextWriteNotSent = "Stopped: the trap settings were not written.";
     // Check box of each slot.
     static const std::array<int, 11> kSlotBoxes;
 

@@ -217,7 +217,7 @@ void CKSXPVIDConfig::OnOK() {
         [this, ports](const StepsEnd& end) {
             if (end.stopped) {
                 // Closed during the writes: the dialog is ending.
-                AfxMessageBox(StoppedPortsText(1, ports, end.done), MB_OK);
+                AfxMessageBox(StoppedPortsText(1, ports, end), MB_OK);
                 return;
             }
             if (end.failed) {

@@ -93,11 +93,13 @@ TEST_F(StepRunnerTest, StopCancelsTheStepInFlightAndReportsAtOnce) {
     });
     ASSERT_TRUE(PumpUntil([&] { return started.size() == 3; }));
     runner.Stop();
-    // The end came within Stop: two steps done, the cut-off one not counted and not a failure.
+    // The end came within Stop: two steps done, the cut-off one not counted, not a failure, but
+    // unconfirmed.
     ASSERT_EQ(ends.size(), 1u);
     EXPECT_TRUE(ends[0].stopped);
     EXPECT_FALSE(ends[0].failed);
     EXPECT_EQ(ends[0].done, 2);
+    EXPECT_TRUE(ends[0].inFlight);
     EXPECT_GE(cancels.load(), 1);
     EXPECT_FALSE(runner.Running());
     EXPECT_EQ(ran.load(), 3);
@@ -109,7 +111,7 @@ TEST_F(StepRunnerTest, StopCancelsTheStepInFlightAndReportsAtOnce) {
 }
 
 TEST_F(StepRunnerTest, APauseEndsAtOnceOnStop) {
-    Start(2, [&](int) { return runner.Pause(60000) ? StepOutcome::Done() : StepOutcome::Failed(""); });
+    Start(2, [&](int) { return runner.Pause(60000) ? StepOutcome::Done() : StepOutcome::NothingSent(); });
     ASSERT_TRUE(PumpUntil([&] { return started.size() == 1; }));
     const auto before = std::chrono::steady_clock::now();
     runner.Stop();
@@ -117,15 +119,32 @@ TEST_F(StepRunnerTest, APauseEndsAtOnceOnStop) {
     ASSERT_EQ(ends.size(), 1u);
     EXPECT_TRUE(ends[0].stopped);
     EXPECT_EQ(ends[0].done, 0);
+    EXPECT_FALSE(ends[0].inFlight);  // the step had sent nothing
 }
 
-TEST(StoppedPortsText, SaysWhatWasAndWasNotWritten) {
-    EXPECT_EQ(StoppedPortsText(1, 28, 12),
+TEST(StoppedPortsText, SaysWhatWasWrittenUnconfirmedAndNotWritten) {
+    EXPECT_EQ(StoppedPortsText(1, 28, 12, 0),
               "Stopped: 12 of 28 ports were written; ports 13-28 were not written.");
-    EXPECT_EQ(StoppedPortsText(1, 28, 0),
+    EXPECT_EQ(StoppedPortsText(1, 28, 12, 1),
+              "Stopped: 12 of 28 ports were written; the device did not confirm whether port 13 was written; "
+              "ports 14-28 were not written.");
+    EXPECT_EQ(StoppedPortsText(1, 28, 0, 0),
               "Stopped: 0 of 28 ports were written; ports 1-28 were not written.");
-    EXPECT_EQ(StoppedPortsText(3, 10, 7), "Stopped: 7 of 8 ports were written; port 10 was not written.");
-    EXPECT_EQ(StoppedPortsText(5, 5, 0), "Stopped: port 5 was not written.");
+    EXPECT_EQ(StoppedPortsText(1, 28, 0, 1),
+              "Stopped: the device did not confirm whether port 1 was written; ports 2-28 were not written.");
+    EXPECT_EQ(StoppedPortsText(3, 10, 7, 0), "Stopped: 7 of 8 ports were written; port 10 was not written.");
+    EXPECT_EQ(StoppedPortsText(3, 10, 7, 1),
+              "Stopped: 7 of 8 ports were written; the device did not confirm whether port 10 was written.");
+    EXPECT_EQ(StoppedPortsText(5, 5, 0, 0), "Stopped: port 5 was not written.");
+    EXPECT_EQ(StoppedPortsText(5, 5, 0, 1),
+              "Stopped: the device did not confirm whether port 5 was written.");
+    // A batch of several ports in flight; the last batch shorter than the count in flight.
+    EXPECT_EQ(StoppedPortsText(1, 52, 30, 30),
+              "Stopped: 30 of 52 ports were written; the device did not confirm whether ports 31-52 were "
+              "written.");
+    EXPECT_EQ(StoppedPortsText(1, 70, 30, 30),
+              "Stopped: 30 of 70 ports were written; the device did not confirm whether ports 31-60 were "
+              "written; ports 61-70 were not written.");
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // Loops of requests over ports against a switch that answers every request after 1 s: the PoE port
 // settings range, the PVIDs of every port, the GVRP port range and the loopback detection port range
 // (its spanning tree checks, then its writes). For each: the window keeps processing events, the
-// progress line names the step under way, and closing the window during the loop says what was and
-// was not written and sends nothing after the request in flight.
+// progress line names the step under way, and closing the window during the loop says what was written,
+// what the device did not confirm (the request in flight) and what was not written, and sends nothing
+// after the request in flight.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -99,10 +100,12 @@ TEST_F(SlowPoe, RangeApplyStaysLiveAndCloseStopsIt) {
     ASSERT_TRUE(WaitUntil([&] { return dlg.PortWalksEnded() >= 1 && dlg.IsDlgItemEnabled(IDC_POE_APPLY); }));
     ASSERT_TRUE(drv.Select(IDC_POE_FROM_PORT, 2));
     ASSERT_TRUE(drv.Select(IDC_POE_TO_PORT, 5));
-    ApplyThenClose(sim, boxes, drv, dlg.Run(), IDC_POE_APPLY,
-                   {{"set " + kPoePort + ".3.1.3", "set " + kPoePort + ".3.1.4"},
-                    "Writing port 4 (2 of 4)...",
-                    "Stopped: 1 of 4 ports were written; ports 4-6 were not written."});
+    ApplyThenClose(
+        sim, boxes, drv, dlg.Run(), IDC_POE_APPLY,
+        {{"set " + kPoePort + ".3.1.3", "set " + kPoePort + ".3.1.4"},
+         "Writing port 4 (2 of 4)...",
+         "Stopped: 1 of 4 ports were written; the device did not confirm whether port 4 was written; "
+         "ports 5-6 were not written."});
 }
 
 // ---- PVID, GVRP and loopback detection (one switch for the suite) ----
@@ -129,10 +132,12 @@ TEST_F(SlowLoops, PvidApplyOfEveryPortStaysLiveAndCloseStopsIt) {
     dlg.SetVlans("1,100", 2, {vlan1, vlan100});
     DialogDriver drv(dlg);
     ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_PVID_APPLY); }));
-    ApplyThenClose(*s_sim, boxes, drv, dlg.Run(), IDC_PVID_APPLY,
-                   {{"set " + kPvid + ".1", "set " + kPvid + ".2"},
-                    "Writing port 2 (2 of 28)...",
-                    "Stopped: 1 of 28 ports were written; ports 2-28 were not written."});
+    ApplyThenClose(
+        *s_sim, boxes, drv, dlg.Run(), IDC_PVID_APPLY,
+        {{"set " + kPvid + ".1", "set " + kPvid + ".2"},
+         "Writing port 2 (2 of 28)...",
+         "Stopped: 1 of 28 ports were written; the device did not confirm whether port 2 was written; "
+         "ports 3-28 were not written."});
 }
 
 TEST_F(SlowLoops, GvrpPortRangeStaysLiveAndCloseStopsIt) {
@@ -142,10 +147,12 @@ TEST_F(SlowLoops, GvrpPortRangeStaysLiveAndCloseStopsIt) {
     ASSERT_TRUE(drv.Select(IDC_GVRP_FROM, 2));
     ASSERT_TRUE(drv.Select(IDC_GVRP_TO, 5));
     ASSERT_TRUE(drv.Type(IDC_GVRP_PVID, "1"));
-    ApplyThenClose(*s_sim, boxes, drv, dlg.Run(), IDC_GVRP_APPLY,
-                   {{"set " + kGvrpPort + ".2.3", "set " + kGvrpPort + ".2.4", "set " + kGvrpPort + ".2.5"},
-                    "Writing port 5 (3 of 4)...",
-                    "Stopped: 2 of 4 ports were written; ports 5-6 were not written."});
+    ApplyThenClose(
+        *s_sim, boxes, drv, dlg.Run(), IDC_GVRP_APPLY,
+        {{"set " + kGvrpPort + ".2.3", "set " + kGvrpPort + ".2.4", "set " + kGvrpPort + ".2.5"},
+         "Writing port 5 (3 of 4)...",
+         "Stopped: 2 of 4 ports were written; the device did not confirm whether port 5 was written; "
+         "port 6 was not written."});
 }
 
 class SlowLbd : public SlowLoops {
@@ -178,7 +185,8 @@ TEST_F(SlowLbd, CloseDuringThePortWritesSaysWhichWereWritten) {
         *s_sim, boxes, drv, dlg.Run(), IDC_LBD_APPLY_PORTS,
         {{check10, check11, check12, "set " + kLbdPortState + ".10", "set " + kLbdPortState + ".11"},
          "Writing port 11 (2 of 3)...",
-         "Stopped: 1 of 3 ports were written; ports 11-12 were not written."});
+         "Stopped: 1 of 3 ports were written; the device did not confirm whether port 11 was written; "
+         "port 12 was not written."});
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Interface and IP address views against the simulated switch: the walk's exact requests, the rows and
-// texts (link states, speeds read unsigned, addresses of four octets), rows missing a column, empty
-// tables, a walk that times out midway and a walk still running at close. Against a real Net-SNMP
+// texts (link states, speeds read unsigned, addresses of four octets), rows or replies missing a column,
+// empty tables, a walk that times out midway and a walk still running at close. Against a real Net-SNMP
 // agent: what the views show is what snmpwalk reads of the same columns.
 #include <gtest/gtest.h>
 
@@ -101,6 +101,31 @@ TEST_F(StdMibView, ARowMissingAColumnShowsAnEmptyCellAndEveryOtherRowItsOwn) {
     EXPECT_EQ(drv.Row(IDC_INTF_LIST, 24), (std::vector<std::string>{"25", "Connected", "1000M"}));
     EXPECT_EQ(drv.Row(IDC_INTF_LIST, 27), (std::vector<std::string>{"28", "UnConnected", ""}));
     EXPECT_EQ(dlg.GetDlgItemText(IDC_INTF_COUNT), "28");
+}
+
+// A reply that lacks a column leaves that cell empty in every row: the walk goes on and ends well.
+TEST_F(StdMibView, AColumnLeftOutOfEveryReplyEmptiesItsCellsAndEndsNothing) {
+    sim.Omit(kIf + ".5");
+    {
+        CIntfList dlg;
+        DialogDriver drv(dlg);
+        ASSERT_TRUE(WaitUntil([&] { return Idle(dlg, IDC_INTF_REFRESH) && drv.Rows(IDC_INTF_LIST) > 0; }));
+        ASSERT_EQ(drv.Rows(IDC_INTF_LIST), 28);
+        EXPECT_EQ(drv.Row(IDC_INTF_LIST, 0), (std::vector<std::string>{"1", "Connected", ""}));
+        EXPECT_EQ(drv.Row(IDC_INTF_LIST, 27), (std::vector<std::string>{"28", "UnConnected", ""}));
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_INTF_COUNT), "28");
+    }
+    sim.OmitNone();
+    sim.Omit(kIp + ".3");
+    {
+        CIPAddrTable dlg;
+        DialogDriver drv(dlg);
+        ASSERT_TRUE(
+            WaitUntil([&] { return Idle(dlg, IDC_IPADDR_REFRESH) && drv.Rows(IDC_IPADDR_LIST) > 0; }));
+        EXPECT_EQ(ListRows(drv, IDC_IPADDR_LIST), (Rows{{"127.0.0.1", ""}, {"192.168.1.1", ""}}));
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_IPADDR_COUNT), "2");
+    }
+    EXPECT_EQ(boxes.Count(), 0u);
 }
 
 TEST_F(StdMibView, AWalkTimingOutMidwayKeepsItsRowsSaysSoAndGivesRefreshBack) {

@@ -234,8 +234,8 @@ TEST_F(Dot1xConfig, ASlowDeviceKeepsTheWindowLiveAndCloseStopsApply) {
     drv.PressEscape();
     ASSERT_TRUE(drv.WaitEnded());
     EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{"Stopped: the RADIUS server was written; the 802.1X state "
-                                       "and the timers were not written."});
+              std::vector<std::string>{"Stopped: the RADIUS server was written; the device did not confirm "
+                                       "whether the 802.1X state was written; the timers were not written."});
     EXPECT_LT(liveGapMs, 250);
     EXPECT_EQ(test::SetLines(test::DistinctRequests(*s_sim), kCut),
               (std::vector<std::string>{"1.1.0=a:192.168.1.200 1.2.0=s:radiuskey", "2.1.0=i:1"}));

@@ -214,7 +214,7 @@ TEST_F(Dot1xGlobal, AProtocolOfTheWrongTypeIsShownAsNeitherAndNotWritten) {
     EXPECT_EQ(s_sim->Get(kProtocol), "1");
 }
 
-TEST_F(Dot1xGlobal, CloseDuringASlowWriteSaysItWasNotWritten) {
+TEST_F(Dot1xGlobal, CloseDuringASlowWriteSaysItIsUnconfirmed) {
     C8021XGlobalDlg dlg;
     DialogDriver drv(dlg);
     ASSERT_TRUE(Idle(dlg));
@@ -227,7 +227,8 @@ TEST_F(Dot1xGlobal, CloseDuringASlowWriteSaysItWasNotWritten) {
     ASSERT_TRUE(drv.WaitEnded());
     EXPECT_FALSE(dlg.Busy());
     EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{"Stopped: the 802.1X global settings were not written."});
+              std::vector<std::string>{
+                  "Stopped: the device did not confirm whether the 802.1X global settings were written."});
     // The reads after the write never started.
     EXPECT_EQ(test::RequestLines(test::DistinctRequests(*s_sim)),
               std::vector<std::string>{"set " + kEapol + "=i:1"});

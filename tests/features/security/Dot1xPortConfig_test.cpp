@@ -21,6 +21,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_legacy.h"
 #include "res/resource.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -308,6 +309,30 @@ TEST_F(Dot1xPorts52, LongRangesGoInRequestsOfThirty) {
     EXPECT_EQ(Apply(dlg, drv, 1, 52, 2), (std::vector<std::string>{Range(1, 30, 3), Range(31, 52, 3)}));
     EXPECT_EQ(boxes.Count(), 0u);
     Pictures("52");
+}
+
+TEST_F(Dot1xPorts52, NoWalkBesideAWriteAndCloseLeavesTheBatchInFlightUnconfirmed) {
+    s_sim->Set("1.3.6.1.4.1.7393.10.76.20.1.8.1.3.1.2.1", "x", "0000000000000000");  // no trunk
+    Dot1xPortConfig dlg;
+    DialogDriver drv(dlg);
+    Ready(dlg);
+    s_sim->DelayMs(400);
+    s_sim->ClearLog();
+    ASSERT_TRUE(drv.Select(IDC_L1XP_CONTROL, 2));
+    ASSERT_TRUE(drv.Click(IDOK));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_L1XP_REFRESH));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDOK));
+    ASSERT_TRUE(drv.Click(IDC_L1XP_REFRESH));
+    // The second batch on its way: the first one is confirmed, the second may have been applied.
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctSets(*s_sim).size() >= 2; }, 20000));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_L1XP_REFRESH));
+    drv.PressEscape();
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Stopped: 30 of 52 ports were written; the device did not "
+                                       "confirm whether ports 31-52 were written."});
+    // Nothing but the two writes: no walk was started beside them.
+    EXPECT_EQ(test::RequestLines(test::DistinctRequests(*s_sim)).size(), 2u);
 }
 
 }  // namespace

@@ -203,9 +203,10 @@ TEST_F(SmartBindingSettingsTest, ASlowDeviceKeepsTheWindowLiveAndCloseStopsTheWr
     EXPECT_FALSE(dlg.Run().Running());
     const std::vector<test::SimRequest> atStop = test::DistinctSets(*s_sim);
     ASSERT_EQ(atStop.size(), 3u);
-    // The write of port 3 was cut off unanswered: two ports were written.
-    EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{"Stopped: 2 of 28 ports were written; ports 3-28 were not written."});
+    // The write of port 3 was cut off unanswered: two ports were written, port 3 is unconfirmed.
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "Stopped: 2 of 28 ports were written; the device did not confirm whether "
+                                 "port 3 was written; ports 4-28 were not written."});
     EXPECT_LT(liveGapMs, 250);
     EXPECT_GT(ticks.Ticks(), 0);
     // Nothing follows the write that was in flight.

@@ -256,7 +256,9 @@ TEST_F(AgentWrites, ASlowTrapWriteKeepsTheWindowLiveAndCloseStopsIt) {
     ASSERT_TRUE(drv.Click(IDC_TRAP_CLOSE));
     ASSERT_TRUE(drv.WaitEnded());
     EXPECT_LT(liveGapMs, 250);
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{CSNMPTrapSetting::kTextWriteStopped});
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "Stopped: the device did not confirm whether the trap settings were written."});
     EXPECT_FALSE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() > 1; }, 1500));
     EXPECT_EQ(SetLines(), std::vector<std::string>{".8.3.0=i:2"});
 }
