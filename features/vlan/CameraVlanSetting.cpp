@@ -8,6 +8,7 @@
 #include <QRegularExpressionValidator>
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "controls/ListCtrlEx.h"
@@ -249,13 +250,16 @@ std::vector<std::string> CCameraVlanSetting::ListMacTexts() const {
 // ---- Reading ----
 
 void CCameraVlanSetting::RefreshAll() {
+    if (m_run.Running()) {
+        return;
+    }
     m_bVlanIdsRead = m_bGlobalsRead = m_bVoiceRead = m_bTrunkRead = m_bTableRead = m_bVoiceOuisRead = false;
-    m_pendingReads = 5;      // VLAN ids, settings, trunks, device table, voice OUIs
+    m_pendingReads = 6;      // VLAN ids, settings, trunks, voice VLAN, device table, voice OUIs
     m_globalsRead.Detach();  // a read of the last refresh does not count for this one
     SetDlgItemText(IDC_SURV_READ_STATUS, std::string());
     m_trunk.ReadTrunkPorts();
     ReadVlanIds();
-    m_bVoiceRead = ReadVoiceAndAsymmetric();
+    ReadVoiceAndAsymmetric();
     m_list->DeleteAllItems();
     ReadDeviceTable();
     ReadVoiceOuiTable();
@@ -282,29 +286,45 @@ void CCameraVlanSetting::ReadSurveillanceGlobals() {
     m_globalsRead.Read();
 }
 
-bool CCameraVlanSetting::ReadVoiceAndAsymmetric() {
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
-    m_cCommonSNMP.AddVarBind(kAsymmetricOid, 4, nullptr);
-    m_cCommonSNMP.AddVarBind(kVoiceStateOid, 4, nullptr);
-    m_cCommonSNMP.AddVarBind(kVoiceVlanIdOid, 4, nullptr);
-    const SnmpReply reply = GetNextRequest(m_cCommonSNMP);
-    if (!reply.Accepted()) {
-        TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-        SetDlgItemText(IDC_SURV_READ_STATUS, kTextReadFailed);
-        return false;
-    }
-    // The refusals of Apply are decided by these: each must be read as a number.
-    const auto asymmetric = reply.Integer(0);
-    const auto voice = reply.Integer(1);
-    const auto voiceVlan = reply.Integer(2);
-    if (!asymmetric || !voice || !voiceVlan) {
-        SetDlgItemText(IDC_SURV_READ_STATUS, kTextReadFailed);
-        return false;
-    }
-    m_nAsymmetricState = *asymmetric == 1 ? 1 : 2;
-    m_nVoiceState = *voice == 1 ? 1 : 2;
-    m_nVoiceVlanId = static_cast<int>(*voiceVlan);
-    return true;
+void CCameraVlanSetting::ReadVoiceAndAsymmetric() {
+    struct Voice {
+        bool read = false;
+        long long asymmetric = 0, state = 0, vlanId = 0;
+    };
+    auto voice = std::make_shared<Voice>();
+    m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
+    auto step = [this, voice](int) {
+        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
+        m_cCommonSNMP.AddVarBind(kAsymmetricOid, 4, nullptr);
+        m_cCommonSNMP.AddVarBind(kVoiceStateOid, 4, nullptr);
+        m_cCommonSNMP.AddVarBind(kVoiceVlanIdOid, 4, nullptr);
+        const SnmpReply reply = GetNextRequest(m_cCommonSNMP);
+        if (!reply.Accepted()) {
+            TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+            return StepOutcome::Done();
+        }
+        // The refusals of Apply are decided by these: each must be read as a number.
+        const auto asymmetric = reply.Integer(0);
+        const auto state = reply.Integer(1);
+        const auto vlanId = reply.Integer(2);
+        if (asymmetric && state && vlanId) {
+            *voice = {true, *asymmetric, *state, *vlanId};
+        }
+        return StepOutcome::Done();
+    };
+    m_run.Start(
+        1, step, [](int, int) { return QString("Reading the voice and asymmetric VLAN..."); },
+        [this, voice](const StepsEnd& end) {
+            if (end.stopped) {
+                return;  // the dialog is ending
+            }
+            if (voice->read) {
+                m_nAsymmetricState = voice->asymmetric == 1 ? 1 : 2;
+                m_nVoiceState = voice->state == 1 ? 1 : 2;
+                m_nVoiceVlanId = static_cast<int>(voice->vlanId);
+            }
+            ReadEnded(voice->read, &m_bVoiceRead);
+        });
 }
 
 void CCameraVlanSetting::ReadDeviceTable() {
@@ -347,10 +367,12 @@ void CCameraVlanSetting::UpdateControls() {
     }
     // The checks of Apply compare with the VLAN ids, the voice and asymmetric VLAN, the trunks and what
     // the device holds now; those of Add with the device table and the voice OUIs.
-    EnableDlgItem(IDC_SURV_APPLY, m_bVlanIdsRead && m_bGlobalsRead && m_bVoiceRead && m_bTrunkRead);
-    EnableDlgItem(IDC_SURV_ADD, checked && m_bTableRead && m_bVoiceOuisRead);
-    EnableDlgItem(IDC_SURV_DELETE, m_strReadState == "1" && !m_bTableWalking && m_bTableRead);
-    EnableDlgItem(IDC_SURV_REFRESH, !m_bTableWalking);
+    // None of them while a read or write of the run is under way.
+    const bool idle = !m_run.Running();
+    EnableDlgItem(IDC_SURV_APPLY, idle && m_bVlanIdsRead && m_bGlobalsRead && m_bVoiceRead && m_bTrunkRead);
+    EnableDlgItem(IDC_SURV_ADD, idle && checked && m_bTableRead && m_bVoiceOuisRead);
+    EnableDlgItem(IDC_SURV_DELETE, idle && m_strReadState == "1" && !m_bTableWalking && m_bTableRead);
+    EnableDlgItem(IDC_SURV_REFRESH, idle && !m_bTableWalking);
 }
 
 // ---- Settings ----
@@ -424,17 +446,44 @@ void CCameraVlanSetting::OnApply() {
                                     static_cast<int>(octets.size()));
     }
     m_cCommonSNMPSet.AddVarBind(kStateOid, 1, state.c_str());
-    const SnmpReply reply = SendRequest(m_cCommonSNMPSet);
-    if (!reply.Accepted()) {
-        TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-        AfxMessageBox(
-            "The device did not accept the surveillance VLAN settings; the settings it holds are shown.",
-            MB_OK);
-        RefreshAll();
-        return;
-    }
-    Settle();
-    RefreshAll();
+    // The write off the window's thread; the device settles before everything is read again.
+    auto accepted = std::make_shared<bool>(false);
+    m_run.Runner().SetCancel([this] { m_cCommonSNMPSet.Cancel(); });
+    m_run.Start(
+        1,
+        [this, accepted](int) {
+            const SnmpReply reply = SendRequest(m_cCommonSNMPSet);
+            *accepted = reply.Accepted();
+            if (!*accepted) {
+                TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+                return m_run.Runner().Stopping() ? StepOutcome::Failed("") : StepOutcome::Done();
+            }
+            m_run.Runner().Pause(static_cast<unsigned>(std::max(kSettleMs.Get(), 0)));
+            return StepOutcome::Done();
+        },
+        [](int, int) { return QString("Writing the surveillance VLAN settings..."); },
+        [this, accepted](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the write: the dialog is ending.
+                if (end.done == 0) {
+                    AfxMessageBox(
+                        "Stopped: the device did not confirm whether the surveillance VLAN settings "
+                        "were written.",
+                        MB_OK);
+                }
+                return;
+            }
+            if (!*accepted) {
+                AfxMessageBox(
+                    "The device did not accept the surveillance VLAN settings; the settings it holds "
+                    "are shown.",
+                    MB_OK);
+            }
+            if (isVisible()) {
+                RefreshAll();
+            }
+        });
+    UpdateControls();
 }
 
 // ---- Device table ----

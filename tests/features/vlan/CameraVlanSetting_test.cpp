@@ -16,6 +16,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_surveillance.h"
 #include "res/resource.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -45,7 +46,9 @@ protected:
         s_sim->Set(kDevStatusCol + index, "i", "1");
     }
     static void WaitRefresh(CCameraVlanSetting& dlg, int refreshes) {
-        ASSERT_TRUE(WaitUntil([&] { return dlg.RefreshesEnded() >= refreshes && !dlg.ReadsRunning(); }));
+        ASSERT_TRUE(WaitUntil([&] {
+            return dlg.RefreshesEnded() >= refreshes && !dlg.ReadsRunning() && !dlg.Run().Running();
+        }));
     }
     static std::vector<std::string> Lines() { return test::RequestLines(s_sim->Requests()); }
     static std::vector<std::string> Sets() { return test::SetLines(s_sim->Requests(), 0); }
@@ -53,7 +56,9 @@ protected:
     static void ClickAndSettle(DialogDriver& drv, CCameraVlanSetting& dlg, int id) {
         const int before = dlg.RefreshesEnded();
         ASSERT_TRUE(drv.Click(id));
-        WaitUntil([&] { return dlg.RefreshesEnded() > before && !dlg.ReadsRunning(); }, 3000);
+        WaitUntil(
+            [&] { return dlg.RefreshesEnded() > before && !dlg.ReadsRunning() && !dlg.Run().Running(); },
+            3000);
     }
     static void SelectRow(CCameraVlanSetting& dlg, const std::string& mac) {
         const auto macs = dlg.ListMacTexts();
@@ -369,6 +374,7 @@ TEST_F(CameraVlan, SettingsNotReadAndARefusedWriteAreSaid) {
     s_sim->ErrorStatus(kStateOid, 3);
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_SURV_APPLY));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
     s_sim->ErrorStatus(kStateOid, 0);
     EXPECT_EQ(Sets(), (std::vector<std::string>{kStateOid + "=i:2"}));
     EXPECT_EQ(
@@ -376,6 +382,31 @@ TEST_F(CameraVlan, SettingsNotReadAndARefusedWriteAreSaid) {
         std::vector<std::string>{
             "The device did not accept the surveillance VLAN settings; the settings it holds are shown."});
     EXPECT_EQ(s_sim->Get(kStateOid), "1");
+}
+
+// Answers 1 s late: Apply's write and the refresh after it leave the window live and Apply and Refresh
+// unavailable; Close during the write says the device did not confirm it and sends nothing more.
+TEST_F(CameraVlan, SlowDeviceApplyStaysLiveAndCloseLeavesTheWriteUnconfirmed) {
+    CCameraVlanSetting dlg;
+    DialogDriver drv(dlg);
+    WaitRefresh(dlg, 1);
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    test::TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_SURV_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SURV_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SURV_REFRESH));
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 1; }, 30000));
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    drv.CloseBox();
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_EQ(
+        boxes.Texts(),
+        std::vector<std::string>{
+            "Stopped: the device did not confirm whether the surveillance VLAN settings were written."});
+    EXPECT_FALSE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() > 1; }, 2000));
+    EXPECT_EQ(test::SetLines(test::DistinctRequests(*s_sim), 0),
+              std::vector<std::string>{kStateOid + "=i:2"});
 }
 
 }  // namespace
