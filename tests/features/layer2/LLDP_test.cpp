@@ -599,6 +599,7 @@ TEST_F(LldpMed, SlowDeviceRangeWriteStaysLiveAndCloseSaysWhatWasConfirmed) {
         return dlg.Run().ProgressShown() && dlg.Run().ProgressText() == "Writing port 4 (2 of 4)...";
     })) << dlg.Run().ProgressText().toStdString();
     EXPECT_LT(ticks.MaxGapMs(), 250);
+    EXPECT_TRUE(test::GrabScreenshot(&dlg, Screens() + "/lldp_med_writing.png"));
     drv.CloseBox();
     ASSERT_TRUE(drv.WaitEnded());
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{StoppedPortsText(3, 6, 1)});

@@ -385,6 +385,9 @@ TEST_F(PortMirroring, SlowDeviceApplyStaysLiveAndCloseSaysWhatWasConfirmed) {
         return dlg.Run().ProgressShown() && dlg.Run().ProgressText() == "Writing the target port (2 of 4)...";
     })) << dlg.Run().ProgressText().toStdString();
     EXPECT_LT(ticks.MaxGapMs(), 250);
+    const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/layer2";
+    QDir().mkpath(dir);
+    EXPECT_TRUE(test::GrabScreenshot(&dlg, (dir + "/port_mirroring_writing.png").toStdString()));
     drv.CloseBox();
     ASSERT_TRUE(drv.WaitEnded());
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
