@@ -7,9 +7,8 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <algorithm>
-#include <chrono>
+#include <atomic>
 #include <memory>
-#include <thread>
 
 #include "controls/ListCtrlEx.h"
 #include "core/CodeConvert.h"
@@ -42,10 +41,6 @@ enum DeviceListColumn { kColId, kColType, kColDescription, kColMac };
 
 // The device's settle time after a write, before the re-read.
 const ksx::Tunable kSettleMs("surveillance.settle-ms", 50);
-
-void Settle() {
-    std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs.Get()));
-}
 
 // The six octets of a dotted MAC index ("0.17.34.0.0.0"); empty when it is not one.
 std::string IndexOctets(const std::string& index) {
@@ -382,6 +377,9 @@ void CCameraVlanSetting::OnEnableClicked() {
 }
 
 void CCameraVlanSetting::OnApply() {
+    if (m_run.Running()) {
+        return;
+    }
     const std::string state = m_chkEnable->isChecked() ? "1" : "2";
     const int priority = m_cbPriority->currentIndex();
     const std::string vlanIdText = m_editVlanId->text().toStdString();
@@ -503,6 +501,9 @@ bool CCameraVlanSetting::ValidateDeviceEntry(const std::string& description, con
 }
 
 void CCameraVlanSetting::OnAdd() {
+    if (m_run.Running()) {
+        return;
+    }
     const std::string type = std::to_string(m_cbType->currentIndex());
     const std::string description = m_editDescription->text().toStdString();
     std::string mac = m_editMac->text().toStdString();
@@ -514,28 +515,76 @@ void CCameraVlanSetting::OnAdd() {
         return;
     }
     const std::string index = MacIndex(mac);
-    const auto typeAndMask = [&](CCommonSNMP& session) {
+    const auto typeAndMask = [type, oui, index](CCommonSNMP& session) {
         static const unsigned char kOuiMask[6] = {0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00};
         session.AddVarBind(kDevTypeCol + index, 1, type.c_str());
         if (oui) {
             session.AddVarBind(kDevMaskCol + index, 2, reinterpret_cast<const char*>(kOuiMask), 6);
         }
     };
-    switch (camvlan::AddDeviceRow(m_cCommonSNMP, index, description, typeAndMask, Settle)) {
-        case DeviceRowAdd::kNotCreated:
+    // Off the window's thread: the row created, then filled; each accepted write lets the device settle.
+    // A row whose columns were refused would count toward the limit, so it is removed again.
+    auto halfMade = std::make_shared<bool>(false);
+    auto fillSent = std::make_shared<std::atomic<bool>>(false);
+    const unsigned settleMs = static_cast<unsigned>(std::max(kSettleMs.Get(), 0));
+    m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
+    auto step = [this, index, description, typeAndMask, halfMade, fillSent, settleMs](int i) {
+        if (i == 1) {
+            fillSent->store(true);
+        }
+        const bool accepted = i == 0 ? CreateDeviceRow(m_cCommonSNMP, index)
+                                     : FillDeviceRow(m_cCommonSNMP, index, description, typeAndMask);
+        if (m_run.Runner().Stopping()) {
+            return accepted ? StepOutcome::Done() : StepOutcome::Failed("");
+        }
+        if (!accepted) {
+            if (i == 0) {
+                return StepOutcome::Failed(kTextAddFailed);
+            }
+            *halfMade = true;
+            return StepOutcome::Failed(RemoveDeviceRow(m_cCommonSNMP, index) ? kTextAddHalfMade
+                                                                             : kTextAddHalfMadeKept);
+        }
+        m_run.Runner().Pause(settleMs);
+        return StepOutcome::Done();
+    };
+    auto text = [](int i, int) {
+        return QString(i == 0 ? "Adding the device: creating its row..."
+                              : "Adding the device: writing its settings...");
+    };
+    m_run.Start(2, step, text, [this, halfMade, fillSent](const StepsEnd& end) {
+        if (end.stopped) {
+            // Closed during the add: the dialog is ending.
+            AfxMessageBox(
+                end.done == 0 ? "Stopped: the device did not confirm whether the entry's row was created."
+                : fillSent->load()
+                    ? "Stopped: the entry's row was created; the device did not confirm whether its "
+                      "settings were written."
+                    : "Stopped: the entry's row was created; its settings were not written.",
+                MB_OK);
             return;
-        case DeviceRowAdd::kHalfMade:
+        }
+        if (end.failed) {
+            AfxMessageBox(end.failure, MB_OK);
+            if (!*halfMade) {
+                UpdateControls();  // nothing changed: the entry stays in the fields
+                return;
+            }
+        } else {
+            m_editDescription->clear();
+            m_editMac->clear();
+        }
+        if (isVisible()) {
             RefreshAll();
-            return;
-        case DeviceRowAdd::kAdded:
-            break;
-    }
-    m_editDescription->clear();
-    m_editMac->clear();
-    RefreshAll();
+        }
+    });
+    UpdateControls();
 }
 
 void CCameraVlanSetting::OnDelete() {
+    if (m_run.Running()) {
+        return;
+    }
     const int row = m_list->GetFirstSelectedItem();
     if (row < 0) {
         AfxMessageBox(kTextSelectToDelete, MB_OK);
@@ -546,7 +595,32 @@ void CCameraVlanSetting::OnDelete() {
         AfxMessageBox(kTextDefaultNoDelete, MB_OK);
         return;
     }
-    if (camvlan::DeleteDeviceRow(m_cCommonSNMP, MacIndex(mac), Settle)) {
-        RefreshAll();
+    const std::string index = MacIndex(mac);
+    if (index.empty()) {
+        return;  // a row whose address did not arrive whole has no index to address
     }
+    auto deleted = std::make_shared<bool>(false);
+    const unsigned settleMs = static_cast<unsigned>(std::max(kSettleMs.Get(), 0));
+    m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
+    m_run.Start(
+        1,
+        [this, index, deleted, settleMs](int) {
+            *deleted =
+                DeleteDeviceRow(m_cCommonSNMP, index, [this, settleMs] { m_run.Runner().Pause(settleMs); });
+            return *deleted || !m_run.Runner().Stopping() ? StepOutcome::Done() : StepOutcome::Failed("");
+        },
+        [](int, int) { return QString("Deleting the device..."); },
+        [this, deleted](const StepsEnd& end) {
+            if (end.stopped) {
+                AfxMessageBox("Stopped: the device did not confirm whether the entry was deleted.", MB_OK);
+                return;
+            }
+            if (!*deleted) {
+                AfxMessageBox(kTextDeleteFailed, MB_OK);
+            }
+            if (isVisible()) {
+                RefreshAll();
+            }
+        });
+    UpdateControls();
 }
