@@ -9,18 +9,16 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <chrono>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
-#include <thread>
 
 #include "controls/ListCtrlEx.h"
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
-#include "platform/ui/WaitCursor.h"
 #include "res/ids_lldp.h"
 #include "res/resource.h"
 
@@ -47,7 +45,7 @@ CLLDPMED::CLLDPMED(QWidget* parent)
     OwnSession(m_cCommonSNMPSet);
     OwnReader(m_walk);
     m_walk.onRow = [this](const MedRow& row) { AddRow(row); };
-    m_walk.onEnd = [this](const WalkEnd&) { EnableDlgItem(IDC_MED_REFRESH, true); };
+    m_walk.onEnd = [this](const WalkEnd&) { EnableDlgItem(IDC_MED_REFRESH, !m_run.Running()); };
 }
 
 CLLDPMED::~CLLDPMED() = default;
@@ -102,16 +100,36 @@ int CLLDPMED::OnInitDialog() {
 }
 
 void CLLDPMED::EnableForm(bool enable) {
+    m_bFormEnabled = enable;
     for (int id : {IDC_MED_FROM, IDC_MED_TO, IDC_MED_TLV, IDC_MED_LIST, IDC_MED_APPLY, IDC_MED_REFRESH}) {
         EnableDlgItem(id, enable);
     }
 }
 
 void CLLDPMED::GetLLDPEnable() {
-    m_cCommonSNMPEnable.Open(CCommonSNMP::REQUEST_GET);
-    m_cCommonSNMPEnable.AddVarBind(kStateOid, 4, nullptr);
-    const SnmpReply reply = GetNextRequest(m_cCommonSNMPEnable);
-    const std::optional<long long> state = reply.Integer(0);
+    if (m_run.Running()) {
+        return;
+    }
+    // Nothing may write or read again until the state is known.
+    EnableForm(false);
+    auto state = std::make_shared<std::optional<long long>>();
+    m_run.Runner().SetCancel([this] { m_cCommonSNMPEnable.Cancel(); });
+    m_run.Start(
+        1,
+        [this, state](int) {
+            m_cCommonSNMPEnable.Open(CCommonSNMP::REQUEST_GET);
+            m_cCommonSNMPEnable.AddVarBind(kStateOid, 4, nullptr);
+            *state = GetNextRequest(m_cCommonSNMPEnable).Integer(0);
+            return StepOutcome::Done();
+        },
+        [](int, int) { return QString("Reading the LLDP state..."); },
+        [this, state](const StepsEnd& end) { OnStateRead(end, *state); });
+}
+
+void CLLDPMED::OnStateRead(const StepsEnd& end, const std::optional<long long>& state) {
+    if (end.stopped) {
+        return;  // the dialog is ending: nothing was written
+    }
     if (!state) {
         // The state decides whether the form may write: without it nothing is written.
         EnableForm(false);
@@ -146,31 +164,63 @@ void CLLDPMED::AddRow(const MedRow& row) {
 }
 
 void CLLDPMED::OnSetLLDPMedinfo() {
-    CWaitCursor wait;
     const int from = ksx::text::LeadingInt(GetDlgItemText(IDC_MED_FROM));
     const int to = ksx::text::LeadingInt(GetDlgItemText(IDC_MED_TO));
-    const char* value = GetDlgItemText(IDC_MED_TLV) == "Enable" ? "1" : "2";
-    if (!IsDlgItemEnabled(IDC_MED_APPLY)) {
+    const std::string value = GetDlgItemText(IDC_MED_TLV) == "Enable" ? "1" : "2";
+    if (!IsDlgItemEnabled(IDC_MED_APPLY) || m_run.Running()) {
         return;
     }
-    for (int p = from; p <= to; ++p) {
+    // Off the window's thread, one request a port; the first port not written ends the range (the rest
+    // would wait as long again). The device settles before the table is read again.
+    EnableForm(false);
+    const unsigned settleMs = static_cast<unsigned>(std::max(m_nSettleMs, 0));
+    m_run.Runner().SetCancel([this] { m_cCommonSNMPSet.Cancel(); });
+    auto step = [this, from, to, value, settleMs](int i) {
+        const int port = from + i;
         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-        m_cCommonSNMPSet.AddVarBind(std::string(kTlvColumn) + "." + std::to_string(p), 1, value);
-        if (!GetNextRequest(m_cCommonSNMPSet).Accepted()) {
-            // The first port not written ends the range: the rest would wait as long again.
-            std::string text =
-                "The device did not accept the Power PSE TLV setting of port " + std::to_string(p) + ".";
-            if (p < to) {
-                text += " Ports " + std::to_string(p) + " to " + std::to_string(to) + " were not written.";
+        m_cCommonSNMPSet.AddVarBind(std::string(kTlvColumn) + "." + std::to_string(port), 1, value.c_str());
+        const SnmpReply reply = GetNextRequest(m_cCommonSNMPSet);
+        if (reply.Accepted()) {
+            if (port == to && settleMs > 0) {
+                m_run.Runner().Pause(settleMs);
             }
-            AfxMessageBox(text + " The settings it holds are shown.", MB_OK);
-            break;
+            return StepOutcome::Done();
         }
-    }
-    if (m_nSettleMs > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(m_nSettleMs));
-    }
-    ReadMedTable();
+        if (m_run.Runner().Stopping()) {
+            return StepOutcome::Failed("");
+        }
+        std::string text;
+        if (reply.response) {
+            text =
+                "The device did not accept the Power PSE TLV setting of port " + std::to_string(port) + ".";
+            if (port < to) {
+                text += " Ports " + std::to_string(port) + " to " + std::to_string(to) + " were not written.";
+            }
+        } else {
+            text = "The device did not confirm whether the Power PSE TLV setting of port " +
+                   std::to_string(port) + " was written.";
+            if (port + 1 == to) {
+                text += " Port " + std::to_string(to) + " was not written.";
+            } else if (port < to) {
+                text +=
+                    " Ports " + std::to_string(port + 1) + " to " + std::to_string(to) + " were not written.";
+            }
+        }
+        if (settleMs > 0) {
+            m_run.Runner().Pause(settleMs);
+        }
+        return StepOutcome::Failed(text + " The settings it holds are shown.");
+    };
+    m_run.StartPortWrites(from, to, step, [this](const StepsEnd& end) {
+        if (end.failed) {
+            AfxMessageBox(end.failure, MB_OK);
+        }
+        // A run that had just ended as the dialog ended reads nothing again.
+        if (isVisible()) {
+            EnableForm(true);
+            ReadMedTable();
+        }
+    });
 }
 
 void CLLDPMED::OnFromPortChange() {

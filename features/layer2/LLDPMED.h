@@ -2,8 +2,10 @@
 // ports and one value written to a range of them.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "controls/StepRun.h"
 #include "core/CommonSNMP.h"
 #include "core/TableRead.h"
 #include "platform/ui/Dialog.h"
@@ -18,11 +20,14 @@ public:
     explicit CLLDPMED(QWidget* parent = nullptr);
     ~CLLDPMED() override;
 
+    // Reads the LLDP state, then walks the table. Off the window's thread, as Apply's writes.
     void GetLLDPEnable();
     void ReadMedTable();
     void OnSetLLDPMedinfo();
     // Pause between the writes and the re-read (the device settles); tests shorten it.
     void SetSettleTime(int ms) { m_nSettleMs = ms; }
+    // The state read and Apply's writes under way (their progress line).
+    const CStepRun& Run() const { return m_run; }
 
 protected:
     void CreateControls() override;
@@ -38,6 +43,7 @@ private:
     void OnFromPortChange();
     void OnToPortChange();
     void EnableForm(bool enable);
+    void OnStateRead(const ksx::StepsEnd& end, const std::optional<long long>& state);
 
     CListCtrlEx* m_list = nullptr;
     int m_nSettleMs = 1000;
@@ -45,4 +51,6 @@ private:
     CCommonSNMP m_cCommonSNMP;
     CCommonSNMP m_cCommonSNMPSet;
     ksx::TableRead<MedRow> m_walk;  // the TLV column, on m_cCommonSNMP
+    bool m_bFormEnabled = false;    // the last state read allows writes
+    CStepRun m_run{*this};          // the state read and the writes, off the window's thread
 };

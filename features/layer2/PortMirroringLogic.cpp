@@ -135,46 +135,53 @@ std::vector<unsigned char> CPortMirroringLogic::SourceBitmap(bool tx, bool clear
     return octets;
 }
 
-bool CPortMirroringLogic::SendStep(const std::vector<std::pair<std::string, std::string>>& integers,
-                                   bool clearSources, bool sources) {
+CPortMirroringLogic::WritePlan CPortMirroringLogic::PlanWrite(const std::string& last,
+                                                              const std::string& newState,
+                                                              const std::string& target) const {
+    WritePlan plan;
+    plan.state = newState;
+    plan.target = target;
+    plan.tx = SourceBitmap(true, false);
+    plan.rx = SourceBitmap(false, false);
+    plan.clearTx = SourceBitmap(true, true);
+    plan.clearRx = SourceBitmap(false, true);
+    if (newState == "1") {
+        if (last == "1") {
+            plan.steps.push_back(WRITE_CLEAR_SOURCES);
+        }
+        plan.steps.push_back(WRITE_TARGET);
+        plan.steps.push_back(WRITE_SOURCES);
+    }
+    plan.steps.push_back(WRITE_STATE);
+    return plan;
+}
+
+CPortMirroringLogic::Sent CPortMirroringLogic::SendWrite(const WritePlan& plan, WriteStep step) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-    std::vector<unsigned char> tx;
-    std::vector<unsigned char> rx;
-    if (clearSources || sources) {
-        tx = SourceBitmap(true, clearSources);
-        rx = SourceBitmap(false, clearSources);
+    const auto octets = [this](const std::vector<unsigned char>& tx, const std::vector<unsigned char>& rx) {
         m_cCommonSNMPSet.AddVarBind(kTxPortsOid, 2, reinterpret_cast<const char*>(tx.data()),
                                     static_cast<int>(tx.size()));
         m_cCommonSNMPSet.AddVarBind(kRxPortsOid, 2, reinterpret_cast<const char*>(rx.data()),
                                     static_cast<int>(rx.size()));
-    }
-    for (const auto& [oid, value] : integers) {
-        m_cCommonSNMPSet.AddVarBind(oid, 1, value.c_str());
+    };
+    switch (step) {
+        case WRITE_CLEAR_SOURCES:
+            octets(plan.clearTx, plan.clearRx);
+            break;
+        case WRITE_TARGET:
+            m_cCommonSNMPSet.AddVarBind(kTargetOid, 1, plan.target.c_str());
+            break;
+        case WRITE_SOURCES:
+            octets(plan.tx, plan.rx);
+            break;
+        case WRITE_STATE:
+            m_cCommonSNMPSet.AddVarBind(kStateOid, 1, plan.state.c_str());
+            break;
     }
     const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPSet);
-    if (!reply.Accepted()) {
-        TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-        return false;
+    if (reply.Accepted()) {
+        return Sent::kAccepted;
     }
-    return true;
-}
-
-CPortMirroringLogic::WriteStep CPortMirroringLogic::WriteMirrorConfig(const std::string& last,
-                                                                      const std::string& newState,
-                                                                      const std::string& target) {
-    if (newState == "1") {
-        if (last == "1" && !SendStep({}, true, false)) {
-            return WRITE_CLEAR_SOURCES;
-        }
-        if (!SendStep({{kTargetOid, target}}, false, false)) {
-            return WRITE_TARGET;
-        }
-        if (!SendStep({}, false, true)) {
-            return WRITE_SOURCES;
-        }
-    }
-    if (!SendStep({{kStateOid, newState}}, false, false)) {
-        return WRITE_STATE;
-    }
-    return WRITE_OK;
+    TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+    return reply.response ? Sent::kRefused : Sent::kUnanswered;
 }

@@ -1,6 +1,7 @@
 // Port mirroring logic: reads the device's four mirroring objects in one asynchronous request and hands
 // them to the owner window, walks the trunk member ports so that a trunk port cannot become the target
-// and a trunk's members mirror alike, and writes a new configuration step by step.
+// and a trunk's members mirror alike, and writes a new configuration one request at a time (the owner
+// runs the requests off its thread).
 #pragma once
 
 #include <functional>
@@ -36,8 +37,19 @@ public:
     static constexpr const char* kRxPortsOid = "1.3.6.1.4.1.7393.10.76.20.1.18.3.0";
     static constexpr const char* kTxPortsOid = "1.3.6.1.4.1.7393.10.76.20.1.18.4.0";
 
-    // Steps of a write, in the order they are sent; the result of WriteMirrorConfig names the failed one.
-    enum WriteStep { WRITE_OK = 0, WRITE_CLEAR_SOURCES, WRITE_TARGET, WRITE_SOURCES, WRITE_STATE };
+    // Requests of a write, in the order they are sent.
+    enum WriteStep { WRITE_CLEAR_SOURCES = 0, WRITE_TARGET, WRITE_SOURCES, WRITE_STATE };
+    // How a request of a write ended.
+    enum class Sent { kAccepted, kRefused, kUnanswered };
+
+    // A write as planned on the UI thread: its requests in order and every value they carry.
+    struct WritePlan {
+        std::string state;
+        std::string target;
+        std::vector<unsigned char> tx, rx;            // the source bitmaps of m_aPorts
+        std::vector<unsigned char> clearTx, clearRx;  // the same length, no port set
+        std::vector<WriteStep> steps;
+    };
 
     CPortMirroringLogic();
     ~CPortMirroringLogic() override;
@@ -53,10 +65,15 @@ public:
     // Records the trunk group (the instance's number) of every listed port up to the port count.
     // True when every trunk's members carry the same tx and rx flags in the port entries.
     bool CheckTrunkSourceModes();
-    // The synchronous writes of a new configuration (see the step order above). Stops at the first step
-    // the device does not accept and returns it; WRITE_OK when every step was accepted.
-    WriteStep WriteMirrorConfig(const std::string& last, const std::string& newState,
-                                const std::string& target);
+    // UI thread. The requests that write `newState` ("1" with `target`, or "2"), the sources from
+    // m_aPorts: for "1" the sources cleared first when the last read state was "1", then the target,
+    // then the sources; the state last.
+    WritePlan PlanWrite(const std::string& last, const std::string& newState,
+                        const std::string& target) const;
+    // Any thread but one at a time: sends request `step` of the plan and waits for its answer.
+    Sent SendWrite(const WritePlan& plan, WriteStep step);
+    // Any thread: cuts short the write request in flight.
+    void CancelWrite() { m_cCommonSNMPSet.Cancel(); }
 
     // Trunk group of a port (1-based), 0 for none or a port outside 1..port count.
     int TrunkGroupOf(int port) const;
@@ -66,8 +83,6 @@ public:
     std::vector<MirrorPortEntry> m_aPorts;
 
 private:
-    bool SendStep(const std::vector<std::pair<std::string, std::string>>& integers, bool clearSources,
-                  bool sources);
     std::vector<unsigned char> SourceBitmap(bool tx, bool cleared) const;
 
     std::string m_strLastState;  // the state as last read whole, empty before (UI thread)

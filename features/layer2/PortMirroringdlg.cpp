@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
+#include <atomic>
 #include <functional>
+#include <memory>
 
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -55,6 +57,21 @@ constexpr int kBlockGap = 10;  // between two blocks
 const char* const kModeNames[4] = {"TX", "RX", "Both", "None"};
 
 const int kFirstIds[4] = {IDC_MIR_TX1, IDC_MIR_RX1, IDC_MIR_BOTH1, IDC_MIR_NONE1};
+
+// What a request of a write puts on the device, as the dialog's texts name it.
+std::string StepName(CPortMirroringLogic::WriteStep step) {
+    switch (step) {
+        case CPortMirroringLogic::WRITE_CLEAR_SOURCES:
+            return "the clearing of the source ports";
+        case CPortMirroringLogic::WRITE_TARGET:
+            return "the target port";
+        case CPortMirroringLogic::WRITE_SOURCES:
+            return "the source ports";
+        case CPortMirroringLogic::WRITE_STATE:
+            break;
+    }
+    return "the mirroring state";
+}
 
 int PortCount() {
     return std::min(std::max(g_nPortNum, 0), kMirrorMaxPorts);
@@ -253,10 +270,14 @@ int CPortMirroringdlg::TargetPort() const {
 }
 
 void CPortMirroringdlg::UpdateApply() {
-    EnableDlgItem(IDC_MIR_APPLY, m_bConfigRead && m_bTrunksRead);
+    EnableDlgItem(IDC_MIR_APPLY, m_bConfigRead && m_bTrunksRead && !m_run.Running());
+    EnableDlgItem(IDC_MIR_REFRESH, !m_run.Running());
 }
 
 void CPortMirroringdlg::OnRefresh() {
+    if (m_run.Running()) {
+        return;
+    }
     EnableAllBoxes(true);
     // A walk of the previous refresh may still be reading the owner: store it only once.
     if (m_logic.OwnerWnd() != this && !m_logic.SetOwnerWnd(this)) {
@@ -405,19 +426,23 @@ void CPortMirroringdlg::OnApply() {
     if (!m_bConfigRead || !m_bTrunksRead) {
         return;  // nothing read yet to write against
     }
-    CPortMirroringLogic::WriteStep failed = CPortMirroringLogic::WRITE_OK;
+    if (m_run.Running()) {
+        return;
+    }
     const std::string last = m_logic.LastReadState();
+    std::string state = "2";
+    std::string target;
     if (IsDlgButtonChecked(IDC_MIR_ENABLED) == 1) {
-        const int target = TargetPort();
-        if (target == 0) {
+        const int targetPort = TargetPort();
+        if (targetPort == 0) {
             AfxMessageBox("Target Port should be 1-" + std::to_string(PortCount()), MB_OK);
             return;
         }
-        if (m_logic.TrunkGroupOf(target) != 0) {
+        if (m_logic.TrunkGroupOf(targetPort) != 0) {
             AfxMessageBox("Target Port is Trunking Port!", MB_OK);
             return;
         }
-        SetPortMode(target, MODE_NONE);  // the target mirrors nothing itself
+        SetPortMode(targetPort, MODE_NONE);  // the target mirrors nothing itself
         bool anySource = false;
         for (int p = 1; p <= PortCount(); ++p) {
             MirrorPortEntry& e = m_logic.m_aPorts[static_cast<size_t>(p - 1)];
@@ -440,13 +465,89 @@ void CPortMirroringdlg::OnApply() {
             OnRefresh();
             return;
         }
-        failed = m_logic.WriteMirrorConfig(last, "1", std::to_string(target));
-    } else {
-        failed = m_logic.WriteMirrorConfig(last, "2", "");
+        state = "1";
+        target = std::to_string(targetPort);
     }
-    if (failed != CPortMirroringLogic::WRITE_OK) {
-        AfxMessageBox(
-            "The device did not accept the port mirroring settings; the settings it holds are shown.", MB_OK);
+    StartWrite(m_logic.PlanWrite(last, state, target));
+}
+
+void CPortMirroringdlg::StartWrite(const CPortMirroringLogic::WritePlan& plan) {
+    // Off the window's thread, one request a step; the first one not accepted ends the write.
+    auto sent =
+        std::make_shared<std::atomic<CPortMirroringLogic::Sent>>(CPortMirroringLogic::Sent::kAccepted);
+    m_run.Runner().SetCancel([this] { m_logic.CancelWrite(); });
+    auto step = [this, plan, sent](int i) {
+        const CPortMirroringLogic::Sent result = m_logic.SendWrite(plan, plan.steps[static_cast<size_t>(i)]);
+        sent->store(result);
+        return result == CPortMirroringLogic::Sent::kAccepted ? StepOutcome::Done() : StepOutcome::Failed("");
+    };
+    auto text = [steps = plan.steps](int i, int n) {
+        return QString("Writing %1 (%2 of %3)...")
+            .arg(QString::fromStdString(StepName(steps[static_cast<size_t>(i)])))
+            .arg(i + 1)
+            .arg(n);
+    };
+    m_run.Start(
+        static_cast<int>(plan.steps.size()), step, text,
+        [this, steps = plan.steps, sent](const StepsEnd& end) { OnWriteEnd(end, steps, sent->load()); });
+    UpdateApply();
+}
+
+void CPortMirroringdlg::OnWriteEnd(const StepsEnd& end,
+                                   const std::vector<CPortMirroringLogic::WriteStep>& steps,
+                                   CPortMirroringLogic::Sent last) {
+    if (end.stopped) {
+        // Closed during the write: the dialog is ending. The request in flight was not answered.
+        AfxMessageBox("Stopped: " + UnfinishedWriteText(steps, end.done, true), MB_OK);
+        return;
     }
-    OnRefresh();
+    if (end.failed) {
+        if (last == CPortMirroringLogic::Sent::kRefused) {
+            AfxMessageBox(
+                "The device did not accept the port mirroring settings; the settings it holds are shown.",
+                MB_OK);
+        } else {
+            AfxMessageBox("The device did not answer: " + UnfinishedWriteText(steps, end.done, true) +
+                              " The settings it holds are shown.",
+                          MB_OK);
+        }
+    }
+    UpdateApply();
+    if (isVisible()) {
+        OnRefresh();
+    }
+}
+
+std::string CPortMirroringdlg::UnfinishedWriteText(const std::vector<CPortMirroringLogic::WriteStep>& steps,
+                                                   int done, bool unconfirmed) {
+    // "the A was written", "the A and the B were written".
+    const auto list = [&steps](size_t from, size_t to) {
+        std::string text;
+        for (size_t k = from; k < to; ++k) {
+            text += (k == from ? "" : k + 1 == to ? " and " : ", ") + StepName(steps[k]);
+        }
+        return text;
+    };
+    const auto verb = [&steps](size_t from, size_t to) {
+        return to - from > 1 || steps[from] == CPortMirroringLogic::WRITE_SOURCES ? " were" : " was";
+    };
+    const size_t n = steps.size();
+    const size_t written = static_cast<size_t>(std::clamp(done, 0, static_cast<int>(n)));
+    const size_t sent = unconfirmed && written < n ? written + 1 : written;
+    std::vector<std::string> parts;
+    if (written > 0) {
+        parts.push_back(list(0, written) + verb(0, written) + " written");
+    }
+    if (sent > written) {
+        parts.push_back("the device did not confirm whether " + list(written, sent) + verb(written, sent) +
+                        " written");
+    }
+    if (n > sent) {
+        parts.push_back(list(sent, n) + verb(sent, n) + " not written");
+    }
+    std::string text;
+    for (size_t k = 0; k < parts.size(); ++k) {
+        text += (k == 0 ? "" : "; ") + parts[k];
+    }
+    return text + ".";
 }

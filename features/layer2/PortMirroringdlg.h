@@ -6,9 +6,11 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "controls/BtnEXT.h"
 #include "controls/LxDialog.h"
+#include "controls/StepRun.h"
 #include "features/layer2/PortMirroringLogic.h"
 
 class QGridLayout;
@@ -27,6 +29,13 @@ public:
     int PortMode(int port) const;
     CPortMirroringLogic& Logic() { return m_logic; }
     CBtnEXT* Strip(int row) const;  // MODE_TX..MODE_NONE; 4 for the port labels
+    // The write of Apply under way (its progress line).
+    const CStepRun& Run() const { return m_run; }
+
+    // What a write of the requests `steps` says when it ended before its last one: the first `done`
+    // were written, request `done` was sent and not confirmed (when `unconfirmed`), the rest not sent.
+    static std::string UnfinishedWriteText(const std::vector<CPortMirroringLogic::WriteStep>& steps, int done,
+                                           bool unconfirmed);
 
 protected:
     void CreateControls() override;
@@ -51,6 +60,9 @@ private:
     // The combo's text as a port number, 0 when it is not one from 1 to the port count.
     int TargetPort() const;
     void UpdateApply();
+    void StartWrite(const CPortMirroringLogic::WritePlan& plan);
+    void OnWriteEnd(const ksx::StepsEnd& end, const std::vector<CPortMirroringLogic::WriteStep>& steps,
+                    CPortMirroringLogic::Sent last);
 
     CPortMirroringLogic m_logic;
     QGridLayout* m_pModes = nullptr;  // mode names, All buttons and room for the strips
@@ -59,4 +71,5 @@ private:
     std::unique_ptr<CBtnEXT> m_pRows[4];
     bool m_bConfigRead = false;  // a mirroring read arrived since the last refresh
     bool m_bTrunksRead = false;  // the trunk walk of the last refresh read the whole column
+    CStepRun m_run{*this};       // Apply's requests, off the window's thread
 };

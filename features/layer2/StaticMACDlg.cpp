@@ -7,6 +7,7 @@
 #include <QRadioButton>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "controls/ListCtrlEx.h"
@@ -32,6 +33,7 @@ const char kUplinkNeeded[] = "Please choose at least one uplink port when disabl
 const char kVlanListFailed[] = "Failed to read the VLAN list.";
 const char kLearningReadFailed[] = "Failed to read the MAC address learning state.";
 const char kTrunkReadFailed[] = "Failed to read the trunk membership.";
+const char kAddStopped[] = "Stopped: the static MAC entry was not added.";
 
 std::string Upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
@@ -109,6 +111,9 @@ int CStaticMACDlg::OnInitDialog() {
 }
 
 void CStaticMACDlg::Refresh() {
+    if (m_run.Running()) {
+        return;
+    }
     // Add and Delete check against the VLAN list, the table and the trunk membership: unavailable until
     // all three reads have ended. Apply waits for the learning state and the trunk membership.
     EnableDlgItem(IDC_SMAC_ADD, false);
@@ -134,7 +139,7 @@ void CStaticMACDlg::OnGlobals(bool stateRead, bool uplinkRead) {
     // A state or uplink set not read must not be written back by the next Apply, and Apply's trunk
     // check waits for the trunk membership.
     m_bLearningRead = stateRead && uplinkRead;
-    EnableDlgItem(IDC_SMAC_APPLY, m_bLearningRead && m_bTrunksRead);
+    EnableDlgItem(IDC_SMAC_APPLY, m_bLearningRead && m_bTrunksRead && !m_run.Running());
     if (!stateRead) {
         AfxMessageBox(kLearningReadFailed, MB_OK);
     } else if (!uplinkRead) {
@@ -188,7 +193,7 @@ LRESULT CStaticMACDlg::OnStaticMacResult(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CStaticMACDlg::OnTrunksDone(WPARAM wParam, LPARAM /*lParam*/) {
     m_bTrunksRead = true;
-    EnableDlgItem(IDC_SMAC_APPLY, m_bLearningRead);
+    EnableDlgItem(IDC_SMAC_APPLY, m_bLearningRead && !m_run.Running());
     ReadsEnded();
     if (wParam != 1) {
         AfxMessageBox(kTrunkReadFailed, MB_OK);
@@ -197,7 +202,8 @@ LRESULT CStaticMACDlg::OnTrunksDone(WPARAM wParam, LPARAM /*lParam*/) {
 }
 
 void CStaticMACDlg::ReadsEnded() {
-    if (!m_bTableRead || !m_bTrunksRead || !m_bGlobalsDone) {
+    // A run of Add, Delete or Apply keeps them unavailable until it ended.
+    if (!m_bTableRead || !m_bTrunksRead || !m_bGlobalsDone || m_run.Running()) {
         return;
     }
     EnableDlgItem(IDC_SMAC_ADD, m_bVlanListRead);
@@ -211,7 +217,21 @@ void CStaticMACDlg::ResetInputs() {
     SetDlgItemText(IDC_SMAC_MAC, "");
 }
 
+void CStaticMACDlg::DisableButtons() {
+    for (int id : {IDC_SMAC_ADD, IDC_SMAC_DELETE, IDC_SMAC_APPLY, IDC_SMAC_REFRESH}) {
+        EnableDlgItem(id, false);
+    }
+}
+
+void CStaticMACDlg::RestoreButtons() {
+    EnableDlgItem(IDC_SMAC_APPLY, m_bLearningRead && m_bTrunksRead);
+    ReadsEnded();
+}
+
 void CStaticMACDlg::OnAdd() {
+    if (m_run.Running()) {
+        return;
+    }
     if (m_list->GetItemCount() >= kMaxEntries) {
         AfxMessageBox("Only support 256  Static Mac entries.", MB_OK);
         ResetInputs();
@@ -221,43 +241,107 @@ void CStaticMACDlg::OnAdd() {
     entry.mac = GetDlgItemText(IDC_SMAC_MAC);
     entry.vlanId = GetDlgItemText(IDC_SMAC_VID);
     entry.port = GetDlgItemText(IDC_SMAC_PORT);
-    if (m_logic.GetAsymmetricVlanState() == "1" && entry.vlanId != "1") {
-        AfxMessageBox("The VLAN ID must equal to 1 when asymmetric VLAN enable.", MB_OK);
-        ResetInputs();
-        return;
-    }
-    if (!CUtils::ValidateMacText(entry.mac, false)) {
-        ResetInputs();
-        return;
-    }
-    std::string deviceMac;
-    m_logic.GetSystemMac(deviceMac);
-    if (!deviceMac.empty() && Upper(entry.mac) == Upper(deviceMac)) {
-        AfxMessageBox("Could not be device MAC.", MB_OK);
-        return;
-    }
+    DisableButtons();
+    auto asymmetric = std::make_shared<std::string>();
+    m_run.Runner().SetCancel([this] { m_logic.CancelRequests(); });
+    m_run.Start(
+        1,
+        [this, asymmetric](int) {
+            *asymmetric = m_logic.GetAsymmetricVlanState();
+            return m_run.Runner().Stopping() ? StepOutcome::Failed("") : StepOutcome::Done();
+        },
+        [](int, int) { return QString("Reading the asymmetric VLAN state..."); },
+        [this, asymmetric, entry](const StepsEnd& end) {
+            if (end.stopped) {
+                AfxMessageBox(kAddStopped, MB_OK);
+                return;
+            }
+            if (*asymmetric == "1" && entry.vlanId != "1") {
+                AfxMessageBox("The VLAN ID must equal to 1 when asymmetric VLAN enable.", MB_OK);
+                ResetInputs();
+                RestoreButtons();
+                return;
+            }
+            if (!CUtils::ValidateMacText(entry.mac, false)) {
+                ResetInputs();
+                RestoreButtons();
+                return;
+            }
+            AddEntry(entry);
+        });
+}
+
+void CStaticMACDlg::AddEntry(const StaticMacEntryText& entry) {
+    // What the checks after the device MAC compare with, taken here on the window's thread.
     const int port = std::atoi(entry.port.c_str());
-    if (m_logic.TrunkLoaded() && !m_logic.TrunkPortsInRange(port, port).empty()) {
-        AfxMessageBox(
-            "Cannot add  ports with different FDB-destination-hit configurations to an aggregated link.",
-            MB_OK);
-        ResetInputs();
-        return;
-    }
+    const bool trunkPort = m_logic.TrunkLoaded() && !m_logic.TrunkPortsInRange(port, port).empty();
+    bool listed = false;
     for (int row = 0; row < m_list->GetItemCount(); ++row) {
-        if (Upper(m_list->GetItemText(row, 2).toStdString()) == Upper(entry.mac) &&
-            m_list->GetItemText(row, 3).toStdString() == entry.vlanId) {
-            AfxMessageBox("The entry is already in the Static MAC Address List.", MB_OK);
-            ResetInputs();
+        listed = listed || (Upper(m_list->GetItemText(row, 2).toStdString()) == Upper(entry.mac) &&
+                            m_list->GetItemText(row, 3).toStdString() == entry.vlanId);
+    }
+    struct Outcome {
+        bool resetInputs = false;  // a refusal of the entry empties the fields
+        bool written = false;      // the device accepted the row
+    };
+    auto outcome = std::make_shared<Outcome>();
+    auto step = [this, entry, trunkPort, listed, outcome](int i) {
+        if (i == 0) {
+            std::string deviceMac;
+            m_logic.GetSystemMac(deviceMac);
+            if (m_run.Runner().Stopping()) {
+                return StepOutcome::Failed("");
+            }
+            if (!deviceMac.empty() && Upper(entry.mac) == Upper(deviceMac)) {
+                return StepOutcome::Failed("Could not be device MAC.");
+            }
+            outcome->resetInputs = true;
+            if (trunkPort) {
+                return StepOutcome::Failed(
+                    "Cannot add  ports with different FDB-destination-hit configurations to an aggregated "
+                    "link.");
+            }
+            if (listed) {
+                return StepOutcome::Failed("The entry is already in the Static MAC Address List.");
+            }
+            return StepOutcome::Done();
+        }
+        outcome->written = m_logic.SetStaticMacEntry(entry, CStaticMACLogic::ACTION_ADD);
+        return outcome->written || !m_run.Runner().Stopping() ? StepOutcome::Done() : StepOutcome::Failed("");
+    };
+    auto text = [](int i, int) {
+        return QString(i == 0 ? "Reading the device MAC..." : "Adding the static MAC entry...");
+    };
+    m_run.Start(2, step, text, [this, outcome](const StepsEnd& end) {
+        if (end.stopped) {
+            AfxMessageBox(end.done == 0 ? kAddStopped
+                                        : "Stopped: the device did not confirm whether the static MAC entry "
+                                          "was written.",
+                          MB_OK);
             return;
         }
-    }
-    m_logic.SetStaticMacEntry(entry, CStaticMACLogic::ACTION_ADD);
-    ResetInputs();
-    Refresh();
+        if (end.failed) {
+            AfxMessageBox(end.failure, MB_OK);
+            if (outcome->resetInputs) {
+                ResetInputs();
+            }
+            RestoreButtons();
+            return;
+        }
+        if (!outcome->written) {
+            AfxMessageBox("Failed to add the static MAC entry: the device did not accept it.", MB_OK);
+        }
+        ResetInputs();
+        if (isVisible()) {
+            Refresh();
+        }
+    });
 }
 
 void CStaticMACDlg::OnDelete() {
+    if (m_run.Running()) {
+        return;
+    }
     const int row = m_list->GetFirstSelectedItem();
     if (row < 0) {
         AfxMessageBox("Please select the entry to delete.", MB_OK);
@@ -268,11 +352,35 @@ void CStaticMACDlg::OnDelete() {
     entry.port = m_list->GetItemText(row, 1).toStdString();
     entry.mac = m_list->GetItemText(row, 2).toStdString();
     entry.vlanId = m_list->GetItemText(row, 3).toStdString();
-    m_logic.SetStaticMacEntry(entry, CStaticMACLogic::ACTION_DELETE);
-    Refresh();
+    DisableButtons();
+    auto deleted = std::make_shared<bool>(false);
+    m_run.Runner().SetCancel([this] { m_logic.CancelRequests(); });
+    m_run.Start(
+        1,
+        [this, entry, deleted](int) {
+            *deleted = m_logic.SetStaticMacEntry(entry, CStaticMACLogic::ACTION_DELETE);
+            return *deleted || !m_run.Runner().Stopping() ? StepOutcome::Done() : StepOutcome::Failed("");
+        },
+        [](int, int) { return QString("Deleting the static MAC entry..."); },
+        [this, deleted](const StepsEnd& end) {
+            if (end.stopped) {
+                AfxMessageBox("Stopped: the device did not confirm whether the static MAC entry was deleted.",
+                              MB_OK);
+                return;
+            }
+            if (!*deleted) {
+                AfxMessageBox("Failed to delete the static MAC entry: the device did not accept it.", MB_OK);
+            }
+            if (isVisible()) {
+                Refresh();
+            }
+        });
 }
 
 void CStaticMACDlg::OnApplyLearning() {
+    if (m_run.Running()) {
+        return;
+    }
     if (m_nLearningRadio < 0 && IsDlgButtonChecked(IDC_SMAC_LEARN_ENABLED) != 1 &&
         IsDlgButtonChecked(IDC_SMAC_LEARN_DISABLED) != 1) {
         return;  // neither chosen: the state was never read
@@ -303,12 +411,46 @@ void CStaticMACDlg::OnApplyLearning() {
         Refresh();
         return;
     }
-    if (m_logic.SetStaticMacGlobals(state, uplink) == 0) {
-        AfxMessageBox(
-            "The device did not accept the MAC address learning settings; the settings it holds are shown.",
-            MB_OK);
-    }
-    Refresh();
+    // The state, then for "1" the uplink ports; a write not accepted ends the run.
+    const int writes = enabled && !uplink.empty() ? 2 : 1;
+    DisableButtons();
+    m_run.Runner().SetCancel([this] { m_logic.CancelRequests(); });
+    auto step = [this, state, uplink](int i) {
+        const bool accepted = i == 0 ? m_logic.SetLearningState(state) : m_logic.SetUplinkPorts(uplink);
+        return accepted ? StepOutcome::Done()
+                        : StepOutcome::Failed(
+                              "The device did not accept the MAC address learning settings; the settings it "
+                              "holds are shown.");
+    };
+    auto text = [](int i, int) {
+        return QString(i == 0 ? "Writing the MAC address learning state..." : "Writing the uplink ports...");
+    };
+    m_run.Start(writes, step, text, [this, enabled, uplink, writes](const StepsEnd& end) {
+        if (end.stopped) {
+            if (end.done == 0) {
+                AfxMessageBox(writes == 1 ? "Stopped: the device did not confirm whether the MAC address "
+                                            "learning state was written."
+                                          : "Stopped: the device did not confirm whether the MAC address "
+                                            "learning state was written; the uplink ports were not written.",
+                              MB_OK);
+            } else {
+                AfxMessageBox(
+                    "Stopped: the MAC address learning state was written; the device did not "
+                    "confirm whether the uplink ports were written.",
+                    MB_OK);
+            }
+            return;
+        }
+        if (end.failed) {
+            AfxMessageBox(end.failure, MB_OK);
+        } else if (enabled && uplink.empty()) {
+            // Learning on with no uplink port: the state alone was written.
+            AfxMessageBox("Please input port value.", MB_OK);
+        }
+        if (isVisible()) {
+            Refresh();
+        }
+    });
 }
 
 void CStaticMACDlg::OnRadio() {

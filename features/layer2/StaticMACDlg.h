@@ -1,10 +1,12 @@
 // "Static MAC Configuration": the device's static unicast forwarding entries (list, add, delete) and its
-// MAC address learning mode with the uplink ports.
+// MAC address learning mode with the uplink ports. The requests of Add, Delete and Apply run off the
+// window's thread; Close during them stops them and says what the device confirmed.
 #pragma once
 
 #include <QWidget>
 #include <string>
 
+#include "controls/StepRun.h"
 #include "features/layer2/StaticMACLogic.h"
 #include "platform/ui/Dialog.h"
 
@@ -19,6 +21,8 @@ public:
 
     CStaticMACLogic m_logic;
     int m_nLearningRadio = -1;  // 0 "Enabled", 1 "Disabled", -1 until a read of the state succeeded
+    // The requests of Add, Delete or Apply under way (their progress line).
+    const CStepRun& Run() const { return m_run; }
 
 protected:
     void CreateControls() override;
@@ -40,6 +44,12 @@ private:
     void OnGlobals(bool stateRead, bool uplinkRead);
     void OnRadio();
     void ReadsEnded();
+    // Add's second part, once the asymmetric VLAN state allowed the entry: the device MAC read, then
+    // the row's creation.
+    void AddEntry(const StaticMacEntryText& entry);
+    // The buttons as the reads of the last refresh left them (a run that wrote nothing ended).
+    void RestoreButtons();
+    void DisableButtons();
 
     CListCtrlEx* m_list = nullptr;
     bool m_bVlanListRead = false;  // the VID list holds the device's VLANs
@@ -47,4 +57,5 @@ private:
     bool m_bTrunksRead = true;     // the trunk membership read has ended
     bool m_bGlobalsDone = false;   // the learning settings read of this refresh has ended
     bool m_bLearningRead = false;  // the learning state and uplink ports shown are the device's
+    CStepRun m_run{*this};         // on m_logic's sessions
 };

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
@@ -136,17 +137,32 @@ void CStaticMACLogic::GetStaticMacGlobals() {
     m_learningRead.Read();
 }
 
-int CStaticMACLogic::SetStaticMacGlobals(const std::string& state, const std::string& uplinkPorts) {
+bool CStaticMACLogic::SetLearningState(const std::string& state) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kLearningState, 1, state.c_str());
-    if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
-        return 0;
+    return ksx::SendAccepted(m_cCommonSNMPSet);
+}
+
+bool CStaticMACLogic::SetUplinkPorts(const std::string& uplinkPorts) {
+    std::vector<int> flags(static_cast<size_t>(std::max(g_nPortNum, 0)), 0);
+    if (uplinkPorts.empty() || !CUtils::ParsePortList(uplinkPorts, flags.data())) {
+        return false;
     }
-    // An empty uplink text is answered by SetPortList itself and writes nothing.
-    if (state == "1" && !SetPortList(uplinkPorts, nullptr, kUplinkPorts) && !uplinkPorts.empty()) {
-        return 0;
-    }
-    return 1;
+    std::string hex;
+    CUtils::PortArrayToHex(flags.data(), hex);
+    CUtils::PadPortHex(hex);
+    std::vector<unsigned char> octets((hex.size() + 1) / 2);  // an odd last digit is kept, not dropped
+    CUtils::HexToBytes(hex, octets.data(), static_cast<int>(octets.size()));
+    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMPSet.AddVarBind(kUplinkPorts, 2, reinterpret_cast<const char*>(octets.data()),
+                                static_cast<int>(octets.size()));
+    return ksx::SendAccepted(m_cCommonSNMPSet, 0);
+}
+
+void CStaticMACLogic::CancelRequests() {
+    m_cCommonSNMP.Cancel();
+    m_cCommonSNMPRowStatus.Cancel();
+    m_cCommonSNMPSet.Cancel();
 }
 
 std::string CStaticMACLogic::GetAsymmetricVlanState() {

@@ -44,9 +44,14 @@ public:
     // the window; onGlobals (UI thread) tells which of the two were read.
     void GetStaticMacGlobals();
     std::function<void(bool stateRead, bool uplinkRead)> onGlobals;
-    // Writes the learning state, then for state "1" the uplink ports as a port bitmap. 1 when the device
-    // accepted what was sent; 0 when it refused or did not answer (a refused state ends the write).
-    int SetStaticMacGlobals(const std::string& state, const std::string& uplinkPorts);
+    // The two writes of the learning settings, one request each: the state, then (for state "1" and a
+    // port list) the uplink ports as a port bitmap. True when the device accepted it; false when it
+    // refused, did not answer, or (the ports) the list does not parse, then without a request.
+    bool SetLearningState(const std::string& state);
+    bool SetUplinkPorts(const std::string& uplinkPorts);
+    // Any thread: cuts short the single request in flight of the calls above, of the row writes and of
+    // the asymmetric VLAN and device MAC reads.
+    void CancelRequests();
     // The asymmetric VLAN switch ("1" enabled); empty when the read fails.
     std::string GetAsymmetricVlanState();
     void CloseSessions();

@@ -2,6 +2,7 @@
 #include "features/monitoring/RmonStatus.h"
 
 #include <QApplication>
+#include <memory>
 
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -52,35 +53,74 @@ int CRmonStatus::OnInitDialog() {
 
 void CRmonStatus::EnableButtons(bool enable) {
     EnableDlgItem(IDC_RMONG_REFRESH, enable);
-    EnableDlgItem(IDC_RMONG_CLOSE, enable);
     EnableDlgItem(IDC_RMONG_APPLY, enable && m_stateRead);
 }
 
 void CRmonStatus::Refresh() {
-    EnableButtons(false);
-    int enabled = 0;
-    m_stateRead = m_rmon.GetRmonState(&enabled);
-    // A state that did not read checks neither button (nor keeps the last read's).
-    CheckRadioButton(IDC_RMONG_ENABLE, IDC_RMONG_DISABLE,
-                     !m_stateRead   ? 0
-                     : enabled == 1 ? IDC_RMONG_ENABLE
-                                    : IDC_RMONG_DISABLE);
-    EnableButtons(true);
-    if (!m_stateRead) {
-        AfxMessageBox("Failed to read the RMON state.", MB_OK);
-    }
+    Start(std::nullopt);
 }
 
 void CRmonStatus::Apply() {
     if (!m_stateRead) {
         return;
     }
-    const int enabled = IsDlgButtonChecked(IDC_RMONG_ENABLE) == 1 ? 1 : 0;
-    EnableButtons(false);
-    const bool written = m_rmon.SetRmonState(&enabled);
-    EnableButtons(true);
-    if (!written) {
-        AfxMessageBox("Failed to set the RMON state: the device did not accept it.", MB_OK);
+    Start(IsDlgButtonChecked(IDC_RMONG_ENABLE) == 1 ? 1 : 0);
+}
+
+void CRmonStatus::Start(std::optional<int> enabled) {
+    if (m_run.Running()) {
+        return;
     }
-    Refresh();
+    EnableButtons(false);
+    // Filled on the worker, read once the run has ended.
+    struct Outcome {
+        bool refused = false;
+        bool read = false;
+        int enabled = 0;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    const int writes = enabled ? 1 : 0;
+    const int value = enabled.value_or(0);
+    m_run.Runner().SetCancel([this] { m_rmon.CancelRequests(); });
+    auto step = [this, outcome, writes, value](int i) {
+        if (i < writes) {
+            if (!m_rmon.SetRmonState(&value)) {
+                if (m_run.Runner().Stopping()) {
+                    return StepOutcome::Failed("");  // not confirmed: said by the end of the run
+                }
+                outcome->refused = true;
+            }
+            return StepOutcome::Done();
+        }
+        outcome->read = m_rmon.GetRmonState(&outcome->enabled);
+        return StepOutcome::Done();
+    };
+    auto text = [writes](int i, int) {
+        return QString(i < writes ? "Writing the RMON state..." : "Reading the RMON state...");
+    };
+    m_run.Start(writes + 1, step, text, [this, outcome, writes](const StepsEnd& end) {
+        if (end.stopped) {
+            // Closed during the run: the dialog is ending.
+            if (writes > 0 && end.done == 0) {
+                AfxMessageBox("Stopped: the device did not confirm whether the RMON state was written.",
+                              MB_OK);
+            } else if (outcome->refused) {
+                AfxMessageBox("Failed to set the RMON state: the device did not accept it.", MB_OK);
+            }
+            return;
+        }
+        if (outcome->refused) {
+            AfxMessageBox("Failed to set the RMON state: the device did not accept it.", MB_OK);
+        }
+        m_stateRead = outcome->read;
+        // A state that did not read checks neither button (nor keeps the last read's).
+        CheckRadioButton(IDC_RMONG_ENABLE, IDC_RMONG_DISABLE,
+                         !m_stateRead            ? 0
+                         : outcome->enabled == 1 ? IDC_RMONG_ENABLE
+                                                 : IDC_RMONG_DISABLE);
+        EnableButtons(true);
+        if (!m_stateRead) {
+            AfxMessageBox("Failed to read the RMON state.", MB_OK);
+        }
+    });
 }

@@ -16,17 +16,14 @@ std::string SameRowText(const WalkStep& step, int i) {
     return step.Has(i) && step.Index(i) == step.Index(0) ? step.Text(i) : std::string();
 }
 
-DeviceRowAdd AddDeviceRow(CCommonSNMP& session, const std::string& index, const std::string& description,
-                          const std::function<void(CCommonSNMP&)>& moreColumns,
-                          const std::function<void()>& settle) {
+bool CreateDeviceRow(CCommonSNMP& session, const std::string& index) {
     session.Open(CCommonSNMP::REQUEST_SET);
     session.AddVarBind(kDevStatusCol + index, 1, "4");
-    // Without a row there is nothing to fill in: the entry stays in the fields.
-    if (!SendAccepted(session)) {
-        AfxMessageBox(kTextAddFailed, MB_OK);
-        return DeviceRowAdd::kNotCreated;
-    }
-    settle();
+    return SendAccepted(session);
+}
+
+bool FillDeviceRow(CCommonSNMP& session, const std::string& index, const std::string& description,
+                   const std::function<void(CCommonSNMP&)>& moreColumns) {
     char utf8[128];
     std::memset(utf8, 0, sizeof utf8);
     CCodeConvert::AnsiToUTF8(description, utf8, sizeof utf8);
@@ -35,11 +32,27 @@ DeviceRowAdd AddDeviceRow(CCommonSNMP& session, const std::string& index, const 
     if (moreColumns) {
         moreColumns(session);
     }
-    if (!SendAccepted(session)) {
+    return SendAccepted(session);
+}
+
+bool RemoveDeviceRow(CCommonSNMP& session, const std::string& index) {
+    session.Open(CCommonSNMP::REQUEST_SET);
+    session.AddVarBind(kDevStatusCol + index, 1, "6");
+    return SendAccepted(session);
+}
+
+DeviceRowAdd AddDeviceRow(CCommonSNMP& session, const std::string& index, const std::string& description,
+                          const std::function<void(CCommonSNMP&)>& moreColumns,
+                          const std::function<void()>& settle) {
+    // Without a row there is nothing to fill in: the entry stays in the fields.
+    if (!CreateDeviceRow(session, index)) {
+        AfxMessageBox(kTextAddFailed, MB_OK);
+        return DeviceRowAdd::kNotCreated;
+    }
+    settle();
+    if (!FillDeviceRow(session, index, description, moreColumns)) {
         // A row without its columns would count toward the limit: remove it again.
-        session.Open(CCommonSNMP::REQUEST_SET);
-        session.AddVarBind(kDevStatusCol + index, 1, "6");
-        const bool removed = SendAccepted(session);
+        const bool removed = RemoveDeviceRow(session, index);
         AfxMessageBox(removed ? kTextAddHalfMade : kTextAddHalfMadeKept, MB_OK);
         return DeviceRowAdd::kHalfMade;
     }

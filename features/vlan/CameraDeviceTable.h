@@ -20,6 +20,14 @@ enum class DeviceRowAdd {
     kHalfMade,    // the row was created but not filled: removed again (or not), the table has changed
 };
 
+// The requests of an add, one each, for callers that run them off the window's thread: the row created
+// ("4"), its description with the columns `moreColumns` adds, the row removed ("6"). True when the
+// device accepted it. They show nothing.
+bool CreateDeviceRow(CCommonSNMP& session, const std::string& index);
+bool FillDeviceRow(CCommonSNMP& session, const std::string& index, const std::string& description,
+                   const std::function<void(CCommonSNMP&)>& moreColumns);
+bool RemoveDeviceRow(CCommonSNMP& session, const std::string& index);
+
 // Adds the row at `index` (".d.d.d.d.d.d"): creates it, waits with `settle`, then writes its
 // description together with the columns `moreColumns` adds, and waits with `settle` once more. A row
 // whose columns were refused would count toward the limit, so it is removed again. Each failure is

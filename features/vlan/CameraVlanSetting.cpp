@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <algorithm>
-#include <chrono>
-#include <thread>
+#include <atomic>
+#include <memory>
 
 #include "controls/ListCtrlEx.h"
 #include "core/CodeConvert.h"
@@ -41,10 +41,6 @@ enum DeviceListColumn { kColId, kColType, kColDescription, kColMac };
 
 // The device's settle time after a write, before the re-read.
 const ksx::Tunable kSettleMs("surveillance.settle-ms", 50);
-
-void Settle() {
-    std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs.Get()));
-}
 
 // The six octets of a dotted MAC index ("0.17.34.0.0.0"); empty when it is not one.
 std::string IndexOctets(const std::string& index) {
@@ -249,13 +245,16 @@ std::vector<std::string> CCameraVlanSetting::ListMacTexts() const {
 // ---- Reading ----
 
 void CCameraVlanSetting::RefreshAll() {
+    if (m_run.Running()) {
+        return;
+    }
     m_bVlanIdsRead = m_bGlobalsRead = m_bVoiceRead = m_bTrunkRead = m_bTableRead = m_bVoiceOuisRead = false;
-    m_pendingReads = 5;      // VLAN ids, settings, trunks, device table, voice OUIs
+    m_pendingReads = 6;      // VLAN ids, settings, trunks, voice VLAN, device table, voice OUIs
     m_globalsRead.Detach();  // a read of the last refresh does not count for this one
     SetDlgItemText(IDC_SURV_READ_STATUS, std::string());
     m_trunk.ReadTrunkPorts();
     ReadVlanIds();
-    m_bVoiceRead = ReadVoiceAndAsymmetric();
+    ReadVoiceAndAsymmetric();
     m_list->DeleteAllItems();
     ReadDeviceTable();
     ReadVoiceOuiTable();
@@ -282,29 +281,45 @@ void CCameraVlanSetting::ReadSurveillanceGlobals() {
     m_globalsRead.Read();
 }
 
-bool CCameraVlanSetting::ReadVoiceAndAsymmetric() {
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
-    m_cCommonSNMP.AddVarBind(kAsymmetricOid, 4, nullptr);
-    m_cCommonSNMP.AddVarBind(kVoiceStateOid, 4, nullptr);
-    m_cCommonSNMP.AddVarBind(kVoiceVlanIdOid, 4, nullptr);
-    const SnmpReply reply = GetNextRequest(m_cCommonSNMP);
-    if (!reply.Accepted()) {
-        TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-        SetDlgItemText(IDC_SURV_READ_STATUS, kTextReadFailed);
-        return false;
-    }
-    // The refusals of Apply are decided by these: each must be read as a number.
-    const auto asymmetric = reply.Integer(0);
-    const auto voice = reply.Integer(1);
-    const auto voiceVlan = reply.Integer(2);
-    if (!asymmetric || !voice || !voiceVlan) {
-        SetDlgItemText(IDC_SURV_READ_STATUS, kTextReadFailed);
-        return false;
-    }
-    m_nAsymmetricState = *asymmetric == 1 ? 1 : 2;
-    m_nVoiceState = *voice == 1 ? 1 : 2;
-    m_nVoiceVlanId = static_cast<int>(*voiceVlan);
-    return true;
+void CCameraVlanSetting::ReadVoiceAndAsymmetric() {
+    struct Voice {
+        bool read = false;
+        long long asymmetric = 0, state = 0, vlanId = 0;
+    };
+    auto voice = std::make_shared<Voice>();
+    m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
+    auto step = [this, voice](int) {
+        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
+        m_cCommonSNMP.AddVarBind(kAsymmetricOid, 4, nullptr);
+        m_cCommonSNMP.AddVarBind(kVoiceStateOid, 4, nullptr);
+        m_cCommonSNMP.AddVarBind(kVoiceVlanIdOid, 4, nullptr);
+        const SnmpReply reply = GetNextRequest(m_cCommonSNMP);
+        if (!reply.Accepted()) {
+            TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+            return StepOutcome::Done();
+        }
+        // The refusals of Apply are decided by these: each must be read as a number.
+        const auto asymmetric = reply.Integer(0);
+        const auto state = reply.Integer(1);
+        const auto vlanId = reply.Integer(2);
+        if (asymmetric && state && vlanId) {
+            *voice = {true, *asymmetric, *state, *vlanId};
+        }
+        return StepOutcome::Done();
+    };
+    m_run.Start(
+        1, step, [](int, int) { return QString("Reading the voice and asymmetric VLAN..."); },
+        [this, voice](const StepsEnd& end) {
+            if (end.stopped) {
+                return;  // the dialog is ending
+            }
+            if (voice->read) {
+                m_nAsymmetricState = voice->asymmetric == 1 ? 1 : 2;
+                m_nVoiceState = voice->state == 1 ? 1 : 2;
+                m_nVoiceVlanId = static_cast<int>(voice->vlanId);
+            }
+            ReadEnded(voice->read, &m_bVoiceRead);
+        });
 }
 
 void CCameraVlanSetting::ReadDeviceTable() {
@@ -347,10 +362,12 @@ void CCameraVlanSetting::UpdateControls() {
     }
     // The checks of Apply compare with the VLAN ids, the voice and asymmetric VLAN, the trunks and what
     // the device holds now; those of Add with the device table and the voice OUIs.
-    EnableDlgItem(IDC_SURV_APPLY, m_bVlanIdsRead && m_bGlobalsRead && m_bVoiceRead && m_bTrunkRead);
-    EnableDlgItem(IDC_SURV_ADD, checked && m_bTableRead && m_bVoiceOuisRead);
-    EnableDlgItem(IDC_SURV_DELETE, m_strReadState == "1" && !m_bTableWalking && m_bTableRead);
-    EnableDlgItem(IDC_SURV_REFRESH, !m_bTableWalking);
+    // None of them while a read or write of the run is under way.
+    const bool idle = !m_run.Running();
+    EnableDlgItem(IDC_SURV_APPLY, idle && m_bVlanIdsRead && m_bGlobalsRead && m_bVoiceRead && m_bTrunkRead);
+    EnableDlgItem(IDC_SURV_ADD, idle && checked && m_bTableRead && m_bVoiceOuisRead);
+    EnableDlgItem(IDC_SURV_DELETE, idle && m_strReadState == "1" && !m_bTableWalking && m_bTableRead);
+    EnableDlgItem(IDC_SURV_REFRESH, idle && !m_bTableWalking);
 }
 
 // ---- Settings ----
@@ -360,6 +377,9 @@ void CCameraVlanSetting::OnEnableClicked() {
 }
 
 void CCameraVlanSetting::OnApply() {
+    if (m_run.Running()) {
+        return;
+    }
     const std::string state = m_chkEnable->isChecked() ? "1" : "2";
     const int priority = m_cbPriority->currentIndex();
     const std::string vlanIdText = m_editVlanId->text().toStdString();
@@ -424,17 +444,44 @@ void CCameraVlanSetting::OnApply() {
                                     static_cast<int>(octets.size()));
     }
     m_cCommonSNMPSet.AddVarBind(kStateOid, 1, state.c_str());
-    const SnmpReply reply = SendRequest(m_cCommonSNMPSet);
-    if (!reply.Accepted()) {
-        TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-        AfxMessageBox(
-            "The device did not accept the surveillance VLAN settings; the settings it holds are shown.",
-            MB_OK);
-        RefreshAll();
-        return;
-    }
-    Settle();
-    RefreshAll();
+    // The write off the window's thread; the device settles before everything is read again.
+    auto accepted = std::make_shared<bool>(false);
+    m_run.Runner().SetCancel([this] { m_cCommonSNMPSet.Cancel(); });
+    m_run.Start(
+        1,
+        [this, accepted](int) {
+            const SnmpReply reply = SendRequest(m_cCommonSNMPSet);
+            *accepted = reply.Accepted();
+            if (!*accepted) {
+                TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+                return m_run.Runner().Stopping() ? StepOutcome::Failed("") : StepOutcome::Done();
+            }
+            m_run.Runner().Pause(static_cast<unsigned>(std::max(kSettleMs.Get(), 0)));
+            return StepOutcome::Done();
+        },
+        [](int, int) { return QString("Writing the surveillance VLAN settings..."); },
+        [this, accepted](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the write: the dialog is ending.
+                if (end.done == 0) {
+                    AfxMessageBox(
+                        "Stopped: the device did not confirm whether the surveillance VLAN settings "
+                        "were written.",
+                        MB_OK);
+                }
+                return;
+            }
+            if (!*accepted) {
+                AfxMessageBox(
+                    "The device did not accept the surveillance VLAN settings; the settings it holds "
+                    "are shown.",
+                    MB_OK);
+            }
+            if (isVisible()) {
+                RefreshAll();
+            }
+        });
+    UpdateControls();
 }
 
 // ---- Device table ----
@@ -454,6 +501,9 @@ bool CCameraVlanSetting::ValidateDeviceEntry(const std::string& description, con
 }
 
 void CCameraVlanSetting::OnAdd() {
+    if (m_run.Running()) {
+        return;
+    }
     const std::string type = std::to_string(m_cbType->currentIndex());
     const std::string description = m_editDescription->text().toStdString();
     std::string mac = m_editMac->text().toStdString();
@@ -465,28 +515,76 @@ void CCameraVlanSetting::OnAdd() {
         return;
     }
     const std::string index = MacIndex(mac);
-    const auto typeAndMask = [&](CCommonSNMP& session) {
+    const auto typeAndMask = [type, oui, index](CCommonSNMP& session) {
         static const unsigned char kOuiMask[6] = {0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00};
         session.AddVarBind(kDevTypeCol + index, 1, type.c_str());
         if (oui) {
             session.AddVarBind(kDevMaskCol + index, 2, reinterpret_cast<const char*>(kOuiMask), 6);
         }
     };
-    switch (camvlan::AddDeviceRow(m_cCommonSNMP, index, description, typeAndMask, Settle)) {
-        case DeviceRowAdd::kNotCreated:
+    // Off the window's thread: the row created, then filled; each accepted write lets the device settle.
+    // A row whose columns were refused would count toward the limit, so it is removed again.
+    auto halfMade = std::make_shared<bool>(false);
+    auto fillSent = std::make_shared<std::atomic<bool>>(false);
+    const unsigned settleMs = static_cast<unsigned>(std::max(kSettleMs.Get(), 0));
+    m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
+    auto step = [this, index, description, typeAndMask, halfMade, fillSent, settleMs](int i) {
+        if (i == 1) {
+            fillSent->store(true);
+        }
+        const bool accepted = i == 0 ? CreateDeviceRow(m_cCommonSNMP, index)
+                                     : FillDeviceRow(m_cCommonSNMP, index, description, typeAndMask);
+        if (m_run.Runner().Stopping()) {
+            return accepted ? StepOutcome::Done() : StepOutcome::Failed("");
+        }
+        if (!accepted) {
+            if (i == 0) {
+                return StepOutcome::Failed(kTextAddFailed);
+            }
+            *halfMade = true;
+            return StepOutcome::Failed(RemoveDeviceRow(m_cCommonSNMP, index) ? kTextAddHalfMade
+                                                                             : kTextAddHalfMadeKept);
+        }
+        m_run.Runner().Pause(settleMs);
+        return StepOutcome::Done();
+    };
+    auto text = [](int i, int) {
+        return QString(i == 0 ? "Adding the device: creating its row..."
+                              : "Adding the device: writing its settings...");
+    };
+    m_run.Start(2, step, text, [this, halfMade, fillSent](const StepsEnd& end) {
+        if (end.stopped) {
+            // Closed during the add: the dialog is ending.
+            AfxMessageBox(
+                end.done == 0 ? "Stopped: the device did not confirm whether the entry's row was created."
+                : fillSent->load()
+                    ? "Stopped: the entry's row was created; the device did not confirm whether its "
+                      "settings were written."
+                    : "Stopped: the entry's row was created; its settings were not written.",
+                MB_OK);
             return;
-        case DeviceRowAdd::kHalfMade:
+        }
+        if (end.failed) {
+            AfxMessageBox(end.failure, MB_OK);
+            if (!*halfMade) {
+                UpdateControls();  // nothing changed: the entry stays in the fields
+                return;
+            }
+        } else {
+            m_editDescription->clear();
+            m_editMac->clear();
+        }
+        if (isVisible()) {
             RefreshAll();
-            return;
-        case DeviceRowAdd::kAdded:
-            break;
-    }
-    m_editDescription->clear();
-    m_editMac->clear();
-    RefreshAll();
+        }
+    });
+    UpdateControls();
 }
 
 void CCameraVlanSetting::OnDelete() {
+    if (m_run.Running()) {
+        return;
+    }
     const int row = m_list->GetFirstSelectedItem();
     if (row < 0) {
         AfxMessageBox(kTextSelectToDelete, MB_OK);
@@ -497,7 +595,32 @@ void CCameraVlanSetting::OnDelete() {
         AfxMessageBox(kTextDefaultNoDelete, MB_OK);
         return;
     }
-    if (camvlan::DeleteDeviceRow(m_cCommonSNMP, MacIndex(mac), Settle)) {
-        RefreshAll();
+    const std::string index = MacIndex(mac);
+    if (index.empty()) {
+        return;  // a row whose address did not arrive whole has no index to address
     }
+    auto deleted = std::make_shared<bool>(false);
+    const unsigned settleMs = static_cast<unsigned>(std::max(kSettleMs.Get(), 0));
+    m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
+    m_run.Start(
+        1,
+        [this, index, deleted, settleMs](int) {
+            *deleted =
+                DeleteDeviceRow(m_cCommonSNMP, index, [this, settleMs] { m_run.Runner().Pause(settleMs); });
+            return *deleted || !m_run.Runner().Stopping() ? StepOutcome::Done() : StepOutcome::Failed("");
+        },
+        [](int, int) { return QString("Deleting the device..."); },
+        [this, deleted](const StepsEnd& end) {
+            if (end.stopped) {
+                AfxMessageBox("Stopped: the device did not confirm whether the entry was deleted.", MB_OK);
+                return;
+            }
+            if (!*deleted) {
+                AfxMessageBox(kTextDeleteFailed, MB_OK);
+            }
+            if (isVisible()) {
+                RefreshAll();
+            }
+        });
+    UpdateControls();
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/StepRun.h"
 #include "core/CommonSNMP.h"
 #include "core/ModuleBase.h"
 #include "core/TableRead.h"
@@ -45,6 +46,8 @@ public:
     int RefreshesEnded() const { return m_refreshesEnded; }
     bool ReadsRunning() const { return m_pendingReads > 0; }
     std::vector<std::string> ListMacTexts() const;
+    // The voice VLAN read or Apply's write under way (their progress line).
+    const CStepRun& Run() const { return m_run; }
 
 protected:
     void CreateControls() override;
@@ -60,7 +63,8 @@ private:
 
     void ReadVlanIds();
     void ReadSurveillanceGlobals();
-    bool ReadVoiceAndAsymmetric();
+    // Reads the voice and asymmetric VLAN off the window's thread; the read ends as one of the refresh.
+    void ReadVoiceAndAsymmetric();
     void ReadDeviceTable();
     void ReadVoiceOuiTable();
     void ShowGlobals(const Globals& g);
@@ -115,4 +119,5 @@ private:
     ksx::TableRead<Globals> m_globalsRead;
     ksx::TableRead<DeviceRow> m_deviceWalk;
     ksx::TableRead<camvlan::VoiceOui> m_voiceOuiWalk;
+    CStepRun m_run{*this};  // the voice VLAN read (m_cCommonSNMP), Apply's write (m_cCommonSNMPSet)
 };

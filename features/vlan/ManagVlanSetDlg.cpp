@@ -93,6 +93,9 @@ void CManagVlanSetDlg::SetReadStatus(const std::string& text) {
 // ---- Reading ----
 
 void CManagVlanSetDlg::OnRefresh() {
+    if (m_run.Running()) {
+        return;
+    }
     m_cbVlanId->clear();
     m_aRowState.clear();
     // The id list is being rebuilt: Apply waits for the walk and the settings read after it.
@@ -111,10 +114,92 @@ void CManagVlanSetDlg::OnVlanWalkEnd(const WalkEnd& end) {
         SetReadStatus(kTextReadFailed);
         return;
     }
-    ShowSettings();
+    StartRun(std::nullopt);
 }
 
-bool CManagVlanSetDlg::ReadManagementVlan() {
+void CManagVlanSetDlg::StartRun(const std::optional<Write>& write) {
+    // Apply, Refresh and the VLAN choice (its name lookup shares the session) wait for the run.
+    EnableDlgItem(IDC_MGMT_APPLY, false);
+    EnableDlgItem(IDC_MGMT_REFRESH, false);
+    m_cbVlanId->setEnabled(false);
+    struct Outcome {
+        Settings settings;
+        bool emptyVlan = false;  // the chosen VLAN has no member port: nothing was written
+        bool refused = false;    // the device did not accept the write
+    };
+    auto outcome = std::make_shared<Outcome>();
+    outcome->settings.state = m_strState;
+    outcome->settings.vlanId = m_strVlanId;
+    outcome->settings.name = m_strVlanName;
+    const int writes = write ? 2 : 0;
+    m_run.Runner().SetCancel([this] {
+        m_cCommonSNMP.Cancel();
+        m_cCommonSNMPSet.Cancel();
+    });
+    auto step = [this, outcome, writes, write](int i) {
+        switch (writes - i) {
+            case 2:
+                if (!write->vlanId.empty() && !CheckVlanHasMembers(write->vlanId)) {
+                    outcome->emptyVlan = true;
+                    return StepOutcome::Failed(kTextEmptyVlan);
+                }
+                // A check cut short by Close lets nothing further go out.
+                return m_run.Runner().Stopping() ? StepOutcome::Failed("") : StepOutcome::Done();
+            case 1:
+                if (!WriteManagementVlan(write->state, write->vlanId)) {
+                    if (m_run.Runner().Stopping()) {
+                        return StepOutcome::Failed("");  // not confirmed: said by the end of the run
+                    }
+                    outcome->refused = true;
+                }
+                return StepOutcome::Done();
+            case 0:
+                outcome->settings.read = ReadManagementVlan(outcome->settings);
+                return StepOutcome::Done();
+            default:
+                if (outcome->settings.read) {
+                    ReadVlanName(outcome->settings);
+                }
+                return StepOutcome::Done();
+        }
+    };
+    auto text = [writes](int i, int) {
+        if (i < writes) {
+            return QString(i == 0 ? "Checking the VLAN's member ports..."
+                                  : "Writing the management VLAN settings...");
+        }
+        return QString("Reading the management VLAN settings (%1 of 2)...").arg(i - writes + 1);
+    };
+    m_run.Start(writes + 2, step, text, [this, outcome, writes](const StepsEnd& end) {
+        if (end.stopped) {
+            // Closed during the run: the dialog is ending.
+            if (writes > 0 && end.done == 0) {
+                AfxMessageBox("Stopped: the management VLAN settings were not written.", MB_OK);
+            } else if (writes > 0 && end.done == 1) {
+                AfxMessageBox(
+                    "Stopped: the device did not confirm whether the management VLAN settings were written.",
+                    MB_OK);
+            } else if (outcome->refused) {
+                AfxMessageBox("The device did not accept the management VLAN settings.", MB_OK);
+            }
+            return;
+        }
+        EnableDlgItem(IDC_MGMT_REFRESH, true);
+        if (outcome->emptyVlan) {
+            AfxMessageBox(kTextEmptyVlan, MB_OK);
+            OnRefresh();
+            return;
+        }
+        if (outcome->refused) {
+            AfxMessageBox(
+                "The device did not accept the management VLAN settings; the settings it holds are shown.",
+                MB_OK);
+        }
+        ShowSettings(outcome->settings);
+    });
+}
+
+bool CManagVlanSetDlg::ReadManagementVlan(Settings& settings) {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
     m_cCommonSNMP.AddVarBind(kStateOid, 4, nullptr);
     m_cCommonSNMP.AddVarBind(kVlanIdOid, 4, nullptr);
@@ -131,14 +216,17 @@ bool CManagVlanSetDlg::ReadManagementVlan() {
         TRACE("management VLAN read: a value was not read");
         return false;
     }
-    m_strState = std::to_string(*state);
-    m_strVlanId = std::to_string(*vlanId);
-    if (m_strVlanId == "1") {
-        m_strVlanName = "default";
-    } else {
-        LookupVlanName(m_strVlanId, m_strVlanName);
-    }
+    settings.state = std::to_string(*state);
+    settings.vlanId = std::to_string(*vlanId);
     return true;
+}
+
+bool CManagVlanSetDlg::ReadVlanName(Settings& settings) {
+    if (settings.vlanId == "1") {
+        settings.name = "default";
+        return true;
+    }
+    return LookupVlanName(settings.vlanId, settings.name);
 }
 
 bool CManagVlanSetDlg::LookupVlanName(const std::string& vlanId, std::string& name) {
@@ -152,8 +240,11 @@ bool CManagVlanSetDlg::LookupVlanName(const std::string& vlanId, std::string& na
     return true;
 }
 
-void CManagVlanSetDlg::ShowSettings() {
-    const bool read = ReadManagementVlan();
+void CManagVlanSetDlg::ShowSettings(const Settings& settings) {
+    const bool read = settings.read;
+    m_strState = settings.state;
+    m_strVlanId = settings.vlanId;
+    m_strVlanName = settings.name;
     // Apply writes what the form shows: only over settings this read gave.
     m_bSettingsRead = read;
     if (read) {
@@ -184,6 +275,9 @@ void CManagVlanSetDlg::OnEnableClicked() {
 }
 
 void CManagVlanSetDlg::OnVlanSelChange() {
+    if (m_run.Running()) {
+        return;  // the run uses the session; the choice is not offered meanwhile
+    }
     std::string name;
     if (!LookupVlanName(m_cbVlanId->currentText().toStdString(), name)) {
         name.clear();
@@ -235,15 +329,8 @@ void CManagVlanSetDlg::OnOK() {
         AfxMessageBox(kTextSelectVlan, MB_OK);
         return;
     }
-    if (!vlanId.empty() && !CheckVlanHasMembers(vlanId)) {
-        AfxMessageBox(kTextEmptyVlan, MB_OK);
-        OnRefresh();
+    if (m_run.Running()) {
         return;
     }
-    if (!WriteManagementVlan(state, vlanId)) {
-        AfxMessageBox(
-            "The device did not accept the management VLAN settings; the settings it holds are shown.",
-            MB_OK);
-    }
-    ShowSettings();
+    StartRun(Write{state, vlanId});
 }

@@ -1,11 +1,14 @@
 // "IEEE 802.1Q Management VLAN Configuration": which active VLAN carries the switch's own management
 // traffic and whether that setting is enabled. The VLAN ids come from a walk of the VLAN table; the
-// state and id are read at its end and written together by Apply.
+// state and id are read at its end and written together by Apply. The reads and writes that follow one
+// another run off the window's thread.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "controls/StepRun.h"
 #include "core/CommonSNMP.h"
 #include "core/TableRead.h"
 #include "platform/ui/Dialog.h"
@@ -34,6 +37,8 @@ public:
     int WalksEnded() const { return m_walksEnded; }
     const std::string& StateText() const { return m_strState; }
     const std::string& VlanIdText() const { return m_strVlanId; }
+    // The settings read or Apply's requests under way (their progress line).
+    const CStepRun& Run() const { return m_run; }
 
 protected:
     void CreateControls() override;
@@ -46,9 +51,22 @@ private:
         std::string rowStatus;
     };
 
+    // The settings as a run reads them (worker), shown once it ended.
+    struct Settings {
+        bool read = false;
+        std::string state, vlanId, name;
+    };
+    // What Apply writes.
+    struct Write {
+        std::string state, vlanId;
+    };
+    // Apply's requests when `write` is given (the member check, the write), then the settings read.
+    void StartRun(const std::optional<Write>& write);
     void OnVlanWalkEnd(const ksx::WalkEnd& end);
-    void ShowSettings();
-    bool ReadManagementVlan();
+    void ShowSettings(const Settings& settings);
+    // Worker: the state and id, then the name of that VLAN (kept as it was when its read fails).
+    bool ReadManagementVlan(Settings& settings);
+    bool ReadVlanName(Settings& settings);
     bool LookupVlanName(const std::string& vlanId, std::string& name);
     void OnEnableClicked();
     void OnVlanSelChange();
@@ -72,4 +90,5 @@ private:
     CCommonSNMP m_cCommonSNMPSet;    // the set of Apply
     CCommonSNMP m_cCommonSNMPTable;  // the VLAN walk
     ksx::TableRead<VlanRow> m_vlanWalk;
+    CStepRun m_run{*this};  // on m_cCommonSNMP and m_cCommonSNMPSet
 };

@@ -1,6 +1,7 @@
 // LLDP dialogs against the simulated switch: the global settings read and its texts, the timer checks
 // with their accepted and refused values, the order of the timer writes, the state write and its
-// retries; the remote neighbour list; the LLDP-MED list and range write.
+// retries; the remote neighbour list; the LLDP-MED list and range write, off the window's thread
+// against a slow device.
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -19,6 +20,7 @@
 #include "res/ids_lldp.h"
 #include "res/resource.h"
 #include "tests/features/DialogTest.h"
+#include "tests/features/StepRunTest.h"
 
 namespace {
 
@@ -467,6 +469,10 @@ protected:
     static void WaitWalked(CLLDPMED& dlg) {
         ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_MED_REFRESH); }));
     }
+    // The state read, or Apply's writes, ended.
+    static void WaitRun(CLLDPMED& dlg) {
+        ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
+    }
 };
 
 TEST_F(LldpMed, ListsEachRowUnderItsOwnPort) {
@@ -474,6 +480,7 @@ TEST_F(LldpMed, ListsEachRowUnderItsOwnPort) {
     s_sim->Command("unset " + kG + ".7.1.2.2");  // no row for port 2
     CLLDPMED dlg;
     DialogDriver drv(dlg);
+    WaitRun(dlg);
     WaitWalked(dlg);
     ASSERT_EQ(drv.Rows(IDC_MED_LIST), 27);
     EXPECT_EQ(drv.Row(IDC_MED_LIST, 0), (std::vector<std::string>{"    1", "Enable"}));
@@ -488,6 +495,7 @@ TEST_F(LldpMed, RangeWriteSendsOneRequestPerPortAndRangeStaysOrdered) {
     CLLDPMED dlg;
     dlg.SetSettleTime(0);
     DialogDriver drv(dlg);
+    WaitRun(dlg);
     WaitWalked(dlg);
     ASSERT_TRUE(drv.Select(IDC_MED_FROM, 5));  // From 6 moves To to 6
     EXPECT_EQ(dlg.GetDlgItemText(IDC_MED_TO), "   6 ");
@@ -500,6 +508,7 @@ TEST_F(LldpMed, RangeWriteSendsOneRequestPerPortAndRangeStaysOrdered) {
     ASSERT_TRUE(drv.Select(IDC_MED_TLV, 0));
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_MED_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut),
               (std::vector<std::string>{"7.1.2.3=i:1", "7.1.2.4=i:1", "7.1.2.5=i:1"}));
     WaitWalked(dlg);
@@ -510,6 +519,7 @@ TEST_F(LldpMed, DisabledLldpSaysSoGreysTheFormAndStillLists) {
     s_sim->Set(kState, "i", "2");
     CLLDPMED dlg;
     DialogDriver drv(dlg);
+    WaitRun(dlg);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The LLDP is disable ,so can not set LLDP MED !"});
     ASSERT_TRUE(WaitUntil([&] { return drv.Rows(IDC_MED_LIST) == 28; }));
     for (int id : {IDC_MED_FROM, IDC_MED_TO, IDC_MED_TLV, IDC_MED_LIST, IDC_MED_APPLY}) {
@@ -525,6 +535,7 @@ TEST_F(LldpMed, AStateNotReadBlocksTheWriteAndARefusedPortIsSaid) {
     {
         CLLDPMED dlg;
         DialogDriver drv(dlg);
+        WaitRun(dlg);
         EXPECT_EQ(boxes.Texts(),
                   std::vector<std::string>{"Failed to read the LLDP state; press Refresh to try again."});
         EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MED_APPLY));
@@ -532,6 +543,7 @@ TEST_F(LldpMed, AStateNotReadBlocksTheWriteAndARefusedPortIsSaid) {
         s_sim->Silence(false);
         s_sim->ClearLog();
         drv.Click(IDC_MED_APPLY);
+        WaitRun(dlg);
         EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
     }
     test::UseSimV1(*s_sim);
@@ -540,6 +552,7 @@ TEST_F(LldpMed, AStateNotReadBlocksTheWriteAndARefusedPortIsSaid) {
     {
         CLLDPMED dlg;
         DialogDriver drv(dlg);
+        WaitRun(dlg);
         EXPECT_EQ(boxes.Texts(),
                   std::vector<std::string>{"Failed to read the LLDP state; press Refresh to try again."});
         EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MED_APPLY));
@@ -549,6 +562,7 @@ TEST_F(LldpMed, AStateNotReadBlocksTheWriteAndARefusedPortIsSaid) {
     CLLDPMED dlg;
     dlg.SetSettleTime(0);
     DialogDriver drv(dlg);
+    WaitRun(dlg);
     WaitWalked(dlg);
     ASSERT_TRUE(drv.Select(IDC_MED_FROM, 2));
     ASSERT_TRUE(drv.Select(IDC_MED_TO, 5));
@@ -556,11 +570,67 @@ TEST_F(LldpMed, AStateNotReadBlocksTheWriteAndARefusedPortIsSaid) {
     s_sim->ErrorStatus(kG + ".7.1.2.4", 5);
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_MED_APPLY));
+    WaitRun(dlg);
     s_sim->ErrorStatus(kG + ".7.1.2.4", 0);
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut), (std::vector<std::string>{"7.1.2.3=i:1", "7.1.2.4=i:1"}));
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{"The device did not accept the Power PSE TLV setting of port 4. "
                                        "Ports 4 to 6 were not written. The settings it holds are shown."});
+}
+
+// Answers 1 s late: the range write leaves the window live, shows its
+// progress after a second and keeps Apply and Refresh unavailable; Close during the second port says
+// what was and was not confirmed and sends nothing more.
+TEST_F(LldpMed, SlowDeviceRangeWriteStaysLiveAndCloseSaysWhatWasConfirmed) {
+    CLLDPMED dlg;
+    dlg.SetSettleTime(0);
+    DialogDriver drv(dlg);
+    WaitWalked(dlg);
+    ASSERT_TRUE(drv.Select(IDC_MED_FROM, 2));
+    ASSERT_TRUE(drv.Select(IDC_MED_TO, 5));
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    test::TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_MED_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MED_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MED_REFRESH));
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 2; }, 30000));
+    ASSERT_TRUE(WaitUntil([&] {
+        return dlg.Run().ProgressShown() && dlg.Run().ProgressText() == "Writing port 4 (2 of 4)...";
+    })) << dlg.Run().ProgressText().toStdString();
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    EXPECT_TRUE(test::GrabScreenshot(&dlg, Screens() + "/lldp_med_writing.png"));
+    drv.CloseBox();
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{StoppedPortsText(3, 6, 1)});
+    EXPECT_FALSE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() > 2; }, 2000));
+    EXPECT_EQ(SetLines(test::DistinctRequests(*s_sim), kCut),
+              (std::vector<std::string>{"7.1.2.3=i:2", "7.1.2.4=i:2"}));
+}
+
+// A slow device that falls silent at the second port: the write ends there and says that port is
+// unconfirmed and the rest not written; the table is read again.
+TEST_F(LldpMed, SlowDeviceFallingSilentHalfwayEndsTheWriteThere) {
+    CLLDPMED dlg;
+    dlg.SetSettleTime(0);
+    DialogDriver drv(dlg);
+    WaitWalked(dlg);
+    ASSERT_TRUE(drv.Select(IDC_MED_FROM, 2));
+    ASSERT_TRUE(drv.Select(IDC_MED_TO, 5));
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    test::TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_MED_APPLY));
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 2; }, 30000));
+    s_sim->Silence(true);
+    ASSERT_TRUE(boxes.WaitForCount(1, 30000));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "The device did not confirm whether the Power PSE TLV setting of port 4 was "
+                                 "written. Ports 5 to 6 were not written. The settings it holds are shown."});
+    EXPECT_EQ(SetLines(test::DistinctRequests(*s_sim), kCut),
+              (std::vector<std::string>{"7.1.2.3=i:2", "7.1.2.4=i:2"}));
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    s_sim->Silence(false);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Port mirroring dialog against the simulated switch: the read configuration as boxes, the write
 // sequences after an enabled and a disabled read, a step the device refuses, the trunk and source
 // refusals, target ports typed, chosen and reported out of range, the "All" rows and the 52-port
-// layout.
+// layout; against a slow device, Apply's requests off the window's thread, Close during them and a
+// device that falls silent halfway.
 #include <gtest/gtest.h>
 
 #include <QAbstractScrollArea>
@@ -21,6 +22,7 @@
 #include "res/ids_mirroring.h"
 #include "res/resource.h"
 #include "tests/features/DialogTest.h"
+#include "tests/features/StepRunTest.h"
 
 namespace {
 
@@ -65,6 +67,10 @@ protected:
             all = all && dlg.IsDlgItemEnabled(first + port - 1);
         }
         return all;
+    }
+    // Waits until Apply's requests ended.
+    static void WaitRun(CPortMirroringdlg& dlg) {
+        ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
     }
     // Waits for the re-read that follows a write or a refusal.
     void WaitReread(CPortMirroringdlg& dlg, size_t gets) {
@@ -121,6 +127,7 @@ TEST_F(PortMirroring, DisabledDeviceGreysTheFormAndApplyWritesTheStateAlone) {
     EXPECT_FALSE(PortEnabled(dlg, 28));
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_MIR_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut), std::vector<std::string>{"18.1.0=i:2"});
     WaitReread(dlg, 1);
     EXPECT_EQ(boxes.Count(), 0u);
@@ -136,6 +143,7 @@ TEST_F(PortMirroring, EnablingSendsFourRequestsAfterAnEnabledReadAndThreeAfterAD
         ASSERT_TRUE(drv.Click(IDC_MIR_NONE1 + 2));  // port 3 None
         s_sim->ClearLog();
         ASSERT_TRUE(drv.Click(IDC_MIR_APPLY));
+        WaitRun(dlg);
         // Sources cleared, target, sources (TX first), state; every one with the write community.
         EXPECT_EQ(SetLines(s_sim->Requests(), kCut),
                   (std::vector<std::string>{"18.4.0=x:00000000 18.3.0=x:00000000", "18.2.0=i:24",
@@ -161,6 +169,7 @@ TEST_F(PortMirroring, EnablingSendsFourRequestsAfterAnEnabledReadAndThreeAfterAD
         EXPECT_TRUE(PortEnabled(dlg, 24));
         s_sim->ClearLog();
         ASSERT_TRUE(drv.Click(IDC_MIR_APPLY));
+        WaitRun(dlg);
         EXPECT_EQ(
             SetLines(s_sim->Requests(), kCut),
             (std::vector<std::string>{"18.2.0=i:7", "18.4.0=x:00000000 18.3.0=x:60000000", "18.1.0=i:1"}));
@@ -179,6 +188,7 @@ TEST_F(PortMirroring, StopsAtTheFirstRefusedStepSaysSoAndRereads) {
     s_sim->ErrorStatus(kTarget, 5);
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_MIR_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut),
               (std::vector<std::string>{"18.4.0=x:00000000 18.3.0=x:00000000", "18.2.0=i:24"}));
     // The re-read that follows fails while the device refuses the target, and says so too.
@@ -204,6 +214,7 @@ TEST_F(PortMirroring, ApplyIsUnavailableUntilTheFirstRead) {
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_MIR_ENABLED), 0);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_MIR_DISABLED), 0);
     drv.Click(IDC_MIR_APPLY);
+    WaitRun(dlg);
     dlg.OnApply();  // even called directly it writes nothing
     s_sim->Silence(false);
     EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
@@ -232,6 +243,7 @@ TEST_F(PortMirroring, SettingsNotReadWholeAreSaidAndNeverWrittenBack) {
         s_sim->OmitNone();
         s_sim->Set(kState, "i", "1");
         drv.Click(IDC_MIR_APPLY);
+        WaitRun(dlg);
         EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
         ASSERT_TRUE(drv.Click(IDC_MIR_REFRESH));
         WaitRead(dlg);
@@ -249,6 +261,7 @@ TEST_F(PortMirroring, TrunkTargetAndMixedTrunkModesAreRefused) {
     ASSERT_TRUE(drv.Select(IDC_MIR_TARGET, 24));
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_MIR_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Target Port is Trunking Port!"});
     EXPECT_TRUE(s_sim->Requests().empty());  // no write, no re-read
     EXPECT_EQ(dlg.GetDlgItemText(IDC_MIR_TARGET), "25");
@@ -258,6 +271,7 @@ TEST_F(PortMirroring, TrunkTargetAndMixedTrunkModesAreRefused) {
     ASSERT_TRUE(drv.Click(IDC_MIR_BOTH1 + 25));
     boxes.Clear();
     ASSERT_TRUE(drv.Click(IDC_MIR_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(
         boxes.Texts(),
         std::vector<std::string>{
@@ -272,6 +286,7 @@ TEST_F(PortMirroring, TrunkTargetAndMixedTrunkModesAreRefused) {
     boxes.Clear();
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_MIR_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut).size(), 4u);
     EXPECT_EQ(s_sim->Get(kTx), "300000c0");
@@ -288,6 +303,7 @@ TEST_F(PortMirroring, NoSourcePortIsRefusedAndReread) {
     EXPECT_EQ(dlg.PortMode(24), NONE);
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_MIR_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Must at least select one source port."});
     EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
     WaitReread(dlg, 1);
@@ -337,15 +353,75 @@ TEST_F(PortMirroring, TargetPortsOutsideThePortsAreNeverUsed) {
         boxes.Clear();
         s_sim->ClearLog();
         ASSERT_TRUE(drv.Click(IDC_MIR_APPLY));
+        WaitRun(dlg);
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Target Port should be 1-28"}) << typed;
         EXPECT_TRUE(s_sim->Requests().empty()) << typed;
     }
     ASSERT_TRUE(drv.Type(IDC_MIR_TARGET, "28"));
     boxes.Clear();
     ASSERT_TRUE(drv.Click(IDC_MIR_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(s_sim->Get(kTarget), "28");
     WaitReread(dlg, 1);
+}
+
+// Answers 1 s late: Apply's four requests leave the window live, show their progress after a second
+// and keep Apply and Refresh unavailable; Close during the second says what was and was not confirmed
+// and sends nothing more.
+TEST_F(PortMirroring, SlowDeviceApplyStaysLiveAndCloseSaysWhatWasConfirmed) {
+    Configure("1", "24", "60000000", "30000000");
+    CPortMirroringdlg dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    test::TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_MIR_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MIR_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MIR_REFRESH));
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 2; }, 30000));
+    ASSERT_TRUE(WaitUntil([&] {
+        return dlg.Run().ProgressShown() && dlg.Run().ProgressText() == "Writing the target port (2 of 4)...";
+    })) << dlg.Run().ProgressText().toStdString();
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/layer2";
+    QDir().mkpath(dir);
+    EXPECT_TRUE(test::GrabScreenshot(&dlg, (dir + "/port_mirroring_writing.png").toStdString()));
+    drv.CloseBox();
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "Stopped: the clearing of the source ports was written; the device did not "
+                                 "confirm whether the target port was written; the source ports and the "
+                                 "mirroring state were not written."});
+    EXPECT_FALSE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() > 2; }, 2000));
+    EXPECT_EQ(SetLines(test::DistinctRequests(*s_sim), kCut),
+              (std::vector<std::string>{"18.4.0=x:00000000 18.3.0=x:00000000", "18.2.0=i:24"}));
+}
+
+// A slow device that falls silent at the third request: the write ends there, says which requests the
+// device confirmed, and the window stayed live all along.
+TEST_F(PortMirroring, SlowDeviceFallingSilentHalfwayEndsTheWriteThere) {
+    Configure("1", "24", "60000000", "30000000");
+    CPortMirroringdlg dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    test::TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_MIR_APPLY));
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 3; }, 30000));
+    s_sim->Silence(true);
+    ASSERT_TRUE(boxes.WaitForCount(1, 30000));
+    EXPECT_EQ(boxes.Texts()[0],
+              "The device did not answer: the clearing of the source ports and the target port were written; "
+              "the device did not confirm whether the source ports were written; the mirroring state was not "
+              "written. The settings it holds are shown.");
+    EXPECT_EQ(SetLines(test::DistinctRequests(*s_sim), kCut),
+              (std::vector<std::string>{"18.4.0=x:00000000 18.3.0=x:00000000", "18.2.0=i:24",
+                                        "18.4.0=x:30000000 18.3.0=x:60000000"}));
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    s_sim->Silence(false);
 }
 
 class PortMirroring52 : public PortMirroring {
@@ -394,6 +470,7 @@ TEST_F(PortMirroring52, TwoRowsPerStripTxUnderTheLabelsAndEightOctetBitmaps) {
     ASSERT_TRUE(drv.Click(IDC_MIR_TX1 + 47));  // port 48 TX
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_MIR_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(
         SetLines(s_sim->Requests(), kCut),
         (std::vector<std::string>{"18.4.0=x:0000000000000000 18.3.0=x:0000000000000000", "18.2.0=i:52",

@@ -1,10 +1,12 @@
 // The RMON global settings dialog against the simulated switch: the state read into the radio buttons,
 // Apply's "1" or "2" followed by a read, and the mended failures: a state not read is never written
-// back (Apply unavailable), a refused write is told.
+// back (Apply unavailable), a refused write is told; against a slow device the window stays live and
+// Close during the write says the device did not confirm it.
 #include "features/monitoring/RmonStatus.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_rmon.h"
 #include "res/resource.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/features/monitoring/RmonTestSupport.h"
 
 namespace {
@@ -15,12 +17,19 @@ using namespace ksx::test::rmon;
 
 const std::string kState = kP47 + ".1.0";
 
-using RmonStatusTest = RmonTest;
+class RmonStatusTest : public RmonTest {
+protected:
+    // The read, or the write and the read after it, ended.
+    static void WaitRun(CRmonStatus& dlg) {
+        ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
+    }
+};
 
 TEST_F(RmonStatusTest, ShowsAndSetsTheState) {
     EXPECT_TRUE(ui::FeatureRegistry::Instance().Has(IDM_RMON_GLOBAL));
     CRmonStatus dlg;
     DialogDriver drv(dlg);
+    WaitRun(dlg);
     EXPECT_EQ(dlg.GetWindowText(), "RMON Global Settings ");
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_ENABLE), 1);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_DISABLE), 0);
@@ -30,6 +39,7 @@ TEST_F(RmonStatusTest, ShowsAndSetsTheState) {
     ASSERT_TRUE(drv.Check(IDC_RMONG_DISABLE));
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_ENABLE), 0);
     ASSERT_TRUE(drv.Click(IDC_RMONG_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(Log(), (std::vector<std::string>{"set " + kState + "=i:2", "get " + kState + "=n:"}));
     EXPECT_EQ(Sets(s_sim->Requests())[0].principal, "harbour");
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_DISABLE), 1);
@@ -38,11 +48,13 @@ TEST_F(RmonStatusTest, ShowsAndSetsTheState) {
     s_sim->Set(kState, "i", "0");
     ASSERT_TRUE(drv.Check(IDC_RMONG_ENABLE));
     ASSERT_TRUE(drv.Click(IDC_RMONG_REFRESH));
+    WaitRun(dlg);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_ENABLE), 0);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_DISABLE), 1);
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Check(IDC_RMONG_ENABLE));
     ASSERT_TRUE(drv.Click(IDC_RMONG_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(Log(), (std::vector<std::string>{"set " + kState + "=i:1", "get " + kState + "=n:"}));
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_ENABLE), 1);
     EXPECT_EQ(boxes.Count(), 0u);
@@ -53,6 +65,7 @@ TEST_F(RmonStatusTest, AStateNotReadIsNeverWrittenBack) {
     s_sim->Set(kState, "s", "1");
     CRmonStatus dlg;
     DialogDriver drv(dlg);
+    WaitRun(dlg);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the RMON state."});
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_ENABLE), 0);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_DISABLE), 0);
@@ -60,10 +73,12 @@ TEST_F(RmonStatusTest, AStateNotReadIsNeverWrittenBack) {
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_RMONG_REFRESH));
     s_sim->ClearLog();
     drv.Click(IDC_RMONG_APPLY);
+    WaitRun(dlg);
     EXPECT_TRUE(OfKind(s_sim->Requests(), "set").empty());
 
     s_sim->Set(kState, "i", "2");
     ASSERT_TRUE(drv.Click(IDC_RMONG_REFRESH));
+    WaitRun(dlg);
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_RMONG_APPLY));
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_DISABLE), 1);
 }
@@ -71,29 +86,58 @@ TEST_F(RmonStatusTest, AStateNotReadIsNeverWrittenBack) {
 TEST_F(RmonStatusTest, AStateLeftOutOfTheReplyLeavesNeitherButtonFromTheLastRead) {
     CRmonStatus dlg;
     DialogDriver drv(dlg);
+    WaitRun(dlg);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_ENABLE), 1);
     s_sim->Omit(kState);
     ASSERT_TRUE(drv.Click(IDC_RMONG_REFRESH));
+    WaitRun(dlg);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to read the RMON state."});
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_ENABLE), 0);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_RMONG_DISABLE), 0);
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_RMONG_APPLY));
     s_sim->ClearLog();
     drv.Click(IDC_RMONG_APPLY);
+    WaitRun(dlg);
     EXPECT_TRUE(OfKind(s_sim->Requests(), "set").empty());
 }
 
 TEST_F(RmonStatusTest, ARefusedWriteIsToldAndTheDeviceStateShown) {
     CRmonStatus dlg;
     DialogDriver drv(dlg);
+    WaitRun(dlg);
     ASSERT_TRUE(drv.Check(IDC_RMONG_DISABLE));
     s_sim->Set(kState, "s", "x");  // the write of an integer is refused as the wrong type
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_RMONG_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(boxes.Texts(),
               (std::vector<std::string>{"Failed to set the RMON state: the device did not accept it.",
                                         "Failed to read the RMON state."}));
     EXPECT_EQ(Log(), (std::vector<std::string>{"set " + kState + "=i:2", "get " + kState + "=n:"}));
+}
+
+// Answers 1 s late: the window takes events through Apply's write and read, which leave Apply and
+// Refresh unavailable; Close during the write sends nothing more and says it is unconfirmed.
+TEST_F(RmonStatusTest, SlowDeviceApplyStaysLiveAndCloseLeavesTheWriteUnconfirmed) {
+    CRmonStatus dlg;
+    DialogDriver drv(dlg);
+    WaitRun(dlg);
+    ASSERT_TRUE(drv.Check(IDC_RMONG_DISABLE));
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    test::TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_RMONG_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_RMONG_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_RMONG_REFRESH));
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 1; }, 30000));
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    drv.CloseBox();
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "Stopped: the device did not confirm whether the RMON state was written."});
+    EXPECT_FALSE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() > 1; }, 2000));
+    EXPECT_EQ(RequestLines(test::DistinctRequests(*s_sim)),
+              std::vector<std::string>{"set " + kState + "=i:2"});
 }
 
 TEST_F(RmonStatusTest, Screens) {
@@ -106,6 +150,7 @@ TEST_F(RmonStatusTest, Screens) {
         QApplication::setFont(font);
         CRmonStatus dlg;
         DialogDriver drv(dlg);
+        WaitRun(dlg);
         PumpEvents();
         EXPECT_EQ(LookProblems(&dlg), std::vector<std::string>{}) << scale;
         EXPECT_TRUE(GrabScreenshot(

@@ -16,6 +16,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_surveillance.h"
 #include "res/resource.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -45,7 +46,9 @@ protected:
         s_sim->Set(kDevStatusCol + index, "i", "1");
     }
     static void WaitRefresh(CCameraVlanSetting& dlg, int refreshes) {
-        ASSERT_TRUE(WaitUntil([&] { return dlg.RefreshesEnded() >= refreshes && !dlg.ReadsRunning(); }));
+        ASSERT_TRUE(WaitUntil([&] {
+            return dlg.RefreshesEnded() >= refreshes && !dlg.ReadsRunning() && !dlg.Run().Running();
+        }));
     }
     static std::vector<std::string> Lines() { return test::RequestLines(s_sim->Requests()); }
     static std::vector<std::string> Sets() { return test::SetLines(s_sim->Requests(), 0); }
@@ -53,7 +56,9 @@ protected:
     static void ClickAndSettle(DialogDriver& drv, CCameraVlanSetting& dlg, int id) {
         const int before = dlg.RefreshesEnded();
         ASSERT_TRUE(drv.Click(id));
-        WaitUntil([&] { return dlg.RefreshesEnded() > before && !dlg.ReadsRunning(); }, 3000);
+        WaitUntil(
+            [&] { return dlg.RefreshesEnded() > before && !dlg.ReadsRunning() && !dlg.Run().Running(); },
+            3000);
     }
     static void SelectRow(CCameraVlanSetting& dlg, const std::string& mac) {
         const auto macs = dlg.ListMacTexts();
@@ -254,6 +259,7 @@ TEST_F(CameraVlan, FailedAddKeepsTheEntryAndRemovesAHalfMadeRow) {
     ASSERT_TRUE(drv.Type(IDC_SURV_DESCRIPTION, "gate"));
     ASSERT_TRUE(drv.Type(IDC_SURV_MAC, "00-11-22-33-44-55"));
     ASSERT_TRUE(drv.Click(IDC_SURV_ADD));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
     EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{kTextAddFailed}));
     EXPECT_EQ(Sets().size(), 1u);  // nothing more after a refused create
     EXPECT_EQ(dlg.GetDlgItemText(IDC_SURV_MAC), "00-11-22-33-44-55");
@@ -316,6 +322,15 @@ TEST_F(CameraVlan, DeleteProtectsBuiltInRowsAndDestroysUserRows) {
     EXPECT_EQ(boxes.Texts(),
               (std::vector<std::string>{kTextSelectToDelete, kTextDefaultNoDelete, kTextDefaultNoDelete}));
     EXPECT_TRUE(Sets().empty());
+    // A refused delete is said; the row stays.
+    SelectRow(dlg, "00-12-34-00-00-00");
+    s_sim->ErrorStatus(kDevStatusCol + ".0.18.52.0.0.0", 5);
+    ClickAndSettle(drv, dlg, IDC_SURV_DELETE);
+    s_sim->ErrorStatus(kDevStatusCol + ".0.18.52.0.0.0", 0);
+    EXPECT_EQ(boxes.LastText(), kTextDeleteFailed);
+    ClickAndSettle(drv, dlg, IDC_SURV_REFRESH);
+    EXPECT_EQ(dlg.ListMacTexts().size(), 3u);
+    s_sim->ClearLog();
     SelectRow(dlg, "00-12-34-00-00-00");
     ClickAndSettle(drv, dlg, IDC_SURV_DELETE);
     EXPECT_EQ(Sets(), (std::vector<std::string>{kDevStatusCol + ".0.18.52.0.0.0=i:6"}));
@@ -369,6 +384,7 @@ TEST_F(CameraVlan, SettingsNotReadAndARefusedWriteAreSaid) {
     s_sim->ErrorStatus(kStateOid, 3);
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_SURV_APPLY));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
     s_sim->ErrorStatus(kStateOid, 0);
     EXPECT_EQ(Sets(), (std::vector<std::string>{kStateOid + "=i:2"}));
     EXPECT_EQ(
@@ -376,6 +392,60 @@ TEST_F(CameraVlan, SettingsNotReadAndARefusedWriteAreSaid) {
         std::vector<std::string>{
             "The device did not accept the surveillance VLAN settings; the settings it holds are shown."});
     EXPECT_EQ(s_sim->Get(kStateOid), "1");
+}
+
+// Answers 1 s late: Apply's write and the refresh after it leave the window live and Apply and Refresh
+// unavailable; Close during the write says the device did not confirm it and sends nothing more.
+TEST_F(CameraVlan, SlowDeviceApplyStaysLiveAndCloseLeavesTheWriteUnconfirmed) {
+    CCameraVlanSetting dlg;
+    DialogDriver drv(dlg);
+    WaitRefresh(dlg, 1);
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    test::TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_SURV_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SURV_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SURV_REFRESH));
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 1; }, 30000));
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    drv.CloseBox();
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_EQ(
+        boxes.Texts(),
+        std::vector<std::string>{
+            "Stopped: the device did not confirm whether the surveillance VLAN settings were written."});
+    EXPECT_FALSE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() > 1; }, 2000));
+    EXPECT_EQ(test::SetLines(test::DistinctRequests(*s_sim), 0),
+              std::vector<std::string>{kStateOid + "=i:2"});
+}
+
+// Answers 1 s late: Close during the second request of an add says the row was created and its
+// settings are unconfirmed, and sends nothing more (no removal either).
+TEST_F(CameraVlan, SlowDeviceAddStaysLiveAndCloseSaysWhatWasConfirmed) {
+    s_sim->Set(kStateOid, "i", "1");
+    CCameraVlanSetting dlg;
+    DialogDriver drv(dlg);
+    WaitRefresh(dlg, 1);
+    ASSERT_TRUE(drv.Type(IDC_SURV_DESCRIPTION, "gate"));
+    ASSERT_TRUE(drv.Type(IDC_SURV_MAC, "00-11-22-33-44-55"));
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    test::TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_SURV_ADD));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SURV_ADD));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SURV_REFRESH));
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 2; }, 30000));
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    drv.CloseBox();
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Stopped: the entry's row was created; the device did not "
+                                       "confirm whether its settings were written."});
+    EXPECT_FALSE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() > 2; }, 2000));
+    const std::string index = ".0.17.34.51.68.85";
+    EXPECT_EQ(test::SetLines(test::DistinctRequests(*s_sim), 0),
+              (std::vector<std::string>{kDevStatusCol + index + "=i:4",
+                                        kDevDescCol + index + "=s:gate " + kDevTypeCol + index + "=i:0"}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Management VLAN dialog against the simulated switch: the VLAN walk and the settings read at its end,
 // only active VLANs offered, the member check, the one SET of state and id, and Enable refused without
-// a VLAN while Disable writes the state alone.
+// a VLAN while Disable writes the state alone; against a slow device the window stays live through
+// Apply's requests and Close stops them.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -13,6 +14,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_surveillance.h"
 #include "res/resource.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -56,8 +58,12 @@ protected:
         }
         return out;
     }
+    // The walk and the settings read after it.
     static void WaitWalk(CManagVlanSetDlg& dlg, int walks) {
-        ASSERT_TRUE(WaitUntil([&] { return dlg.WalksEnded() >= walks; }));
+        ASSERT_TRUE(WaitUntil([&] { return dlg.WalksEnded() >= walks && !dlg.Run().Running(); }));
+    }
+    static void WaitRun(CManagVlanSetDlg& dlg) {
+        ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
     }
     static std::vector<std::string> Lines() { return test::RequestLines(s_sim->Requests()); }
     static std::vector<std::string> Sets() { return test::SetLines(s_sim->Requests(), 0); }
@@ -106,6 +112,7 @@ TEST_F(ManagVlan, ApplyChecksMembersThenWritesStateAndIdInOneSet) {
     ASSERT_TRUE(drv.SelectText(IDC_MGMT_VLAN_ID, "10"));
     EXPECT_EQ(dlg.GetDlgItemText(IDC_MGMT_VLAN_NAME), "cameras");
     ASSERT_TRUE(drv.Click(IDC_MGMT_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(Lines(), (std::vector<std::string>{
                            "get " + kVlan + ".1.10=n:",  // the selection's name
                            "get " + kVlan + ".2.10=n:",  // the member check
@@ -120,6 +127,7 @@ TEST_F(ManagVlan, ApplyChecksMembersThenWritesStateAndIdInOneSet) {
     s_sim->ClearLog();
     ASSERT_TRUE(drv.SelectText(IDC_MGMT_VLAN_ID, "1"));
     ASSERT_TRUE(drv.Click(IDC_MGMT_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(Sets(), (std::vector<std::string>{kState + "=i:1 " + kId + "=i:1"}));
     for (const std::string& line : Lines()) {
         EXPECT_EQ(line.find(kVlan + ".2."), std::string::npos) << line;
@@ -134,6 +142,7 @@ TEST_F(ManagVlan, VlanWithoutMembersIsRefusedAndTheListReadAgain) {
     ASSERT_TRUE(drv.SelectText(IDC_MGMT_VLAN_ID, "30"));
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_MGMT_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Management VLAN could not be empty."}));
     WaitWalk(dlg, 2);
     const auto lines = Lines();
@@ -154,11 +163,13 @@ TEST_F(ManagVlan, EnableWithoutVlanRefusedDisableWritesStateAlone) {
     EXPECT_EQ(dlg.Item<QComboBox>(IDC_MGMT_VLAN_ID)->currentIndex(), -1);
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_MGMT_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{CManagVlanSetDlg::kTextSelectVlan}));
     EXPECT_TRUE(Lines().empty());
 
     ASSERT_TRUE(drv.Click(IDC_MGMT_DISABLE));
     ASSERT_TRUE(drv.Click(IDC_MGMT_APPLY));
+    WaitRun(dlg);
     EXPECT_EQ(Sets(), (std::vector<std::string>{kState + "=i:2"}));
     EXPECT_EQ(s_sim->Get(kId), "20");
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MGMT_VLAN_ID));  // follows the device's state
@@ -210,12 +221,40 @@ TEST_F(ManagVlan, SettingsNotReadAreNeverWrittenBackAndARefusedWriteIsSaid) {
     ASSERT_TRUE(drv.Check(IDC_MGMT_DISABLE, true));
     s_sim->ErrorStatus(kState, 3);
     ASSERT_TRUE(drv.Click(IDOK));
+    WaitRun(dlg);
     s_sim->ErrorStatus(kState, 0);
     EXPECT_EQ(
         boxes.Texts(),
         std::vector<std::string>{
             "The device did not accept the management VLAN settings; the settings it holds are shown."});
     EXPECT_EQ(s_sim->Get(kState), "1");
+}
+
+// Answers 1 s late: the window takes events through Apply's requests, which leave Apply and Refresh
+// unavailable; Close during the write says the device did not confirm it and sends nothing more.
+TEST_F(ManagVlan, SlowDeviceApplyStaysLiveAndCloseLeavesTheWriteUnconfirmed) {
+    CManagVlanSetDlg dlg;
+    DialogDriver drv(dlg);
+    WaitWalk(dlg, 1);
+    ASSERT_TRUE(drv.Click(IDC_MGMT_ENABLE));
+    ASSERT_TRUE(drv.SelectText(IDC_MGMT_VLAN_ID, "10"));
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    test::TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_MGMT_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MGMT_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MGMT_REFRESH));
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 2; }, 30000));
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    drv.CloseBox();
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "Stopped: the device did not confirm whether the management VLAN settings were written."});
+    EXPECT_FALSE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() > 2; }, 2000));
+    EXPECT_EQ(
+        test::RequestLines(test::DistinctRequests(*s_sim)),
+        (std::vector<std::string>{"get " + kVlan + ".2.10=n:", "set " + kState + "=i:1 " + kId + "=i:10"}));
 }
 
 }  // namespace
