@@ -18,6 +18,7 @@
 #include "platform/snmplib/Snmp.h"
 #include "platform/ui/Text.h"
 #include "res/ids_stp.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/features/layer2/SpanTreeTestSupport.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -31,6 +32,15 @@ using test::DialogDriver;
 const std::string T = "1.3.6.1.4.1.7393.10.76.20.1.6.2.1";
 const std::string kLbdState = "1.3.6.1.4.1.7393.10.76.20.1.17.5.1.2";
 const std::string& kTrunkMembers = test::kStpTrunkMembers;
+
+// The first binding of each request, as "pdu oid".
+std::vector<std::string> Firsts(const std::vector<test::SimRequest>& log) {
+    std::vector<std::string> out;
+    for (const test::SimRequest& r : log) {
+        out.push_back(r.pdu + " " + (r.varbinds.empty() ? std::string() : r.varbinds[0].oid));
+    }
+    return out;
+}
 
 class StpPorts : public test::StpSimTest {
 protected:
@@ -77,6 +87,21 @@ protected:
 
 TEST_F(StpPorts, OpeningSwitchesLoopbackPortsOffThenWalksTheTable) {
     Table t;
+    // Port by port: its loopback detection state, and for port 4, which runs it, the write; then the walk.
+    std::vector<std::string> expected;
+    for (int port = 1; port <= 28; ++port) {
+        expected.push_back("get " + kLbdState + "." + std::to_string(port));
+        if (port == 4) {
+            expected.push_back("set 1.3.6.1.2.1.17.2.15.1.4.4");
+        }
+    }
+    const auto sent = Firsts(s_sim->DistinctRequests());
+    ASSERT_GT(sent.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(sent.begin(), sent.begin() + static_cast<long>(expected.size())),
+              expected);
+    for (size_t i = expected.size(); i < sent.size(); ++i) {
+        EXPECT_EQ(sent[i].substr(0, 8), "getnext ") << i;
+    }
     const auto log = s_sim->Requests();
     // One read of each port's loopback detection state, port 4 switched off through the bridge MIB.
     const auto gets = test::OfKind(log, "get");
