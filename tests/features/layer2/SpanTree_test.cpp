@@ -42,6 +42,10 @@ struct BridgeOpen {
     BridgeOpen() {
         EXPECT_TRUE(test::WaitUntil([&] { return dlg.IsDlgItemEnabled(IDOK); }));
     }
+    // Clicks Apply and waits for the write to end.
+    bool Apply() {
+        return drv.Click(IDOK) && test::WaitUntil([&] { return !dlg.Writing(); });
+    }
     void Fill(const char* maxAge, const char* forwardDelay, const char* hello) {
         drv.Type(IDC_STB_MAX_AGE, maxAge);
         drv.Type(IDC_STB_FORWARD_DELAY, forwardDelay);
@@ -111,7 +115,7 @@ TEST_F(SpanTreeDialogs, BridgeChecksAndWritesNumbers) {
     o.Fill("2400s", "1500", "300");
     o.drv.Type(IDC_STB_PRIORITY, "8192");
     ASSERT_TRUE(o.drv.Select(IDC_STB_VERSION, 1));
-    ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(o.Apply());
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(Sets(), (std::vector<std::string>{B + ".13.0=i:100 " + B + ".14.0=i:3000", B + ".12.0=i:2400",
                                                 B + ".14.0=i:1500", B + ".13.0=i:300",
@@ -124,12 +128,12 @@ TEST_F(SpanTreeDialogs, BridgeWritesTheStateAgainAfterADisable) {
     BridgeOpen o;
     s_sim->ClearLog();
     ASSERT_TRUE(o.drv.Check(IDC_STB_RSTP, false));
-    ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(o.Apply());
     EXPECT_EQ(Sets(), std::vector<std::string>{P + ".1.1.0=i:2"});
     EXPECT_FALSE(o.dlg.IsDlgItemEnabled(IDC_STB_PORT_SETTING));
     s_sim->ClearLog();
     ASSERT_TRUE(o.drv.Check(IDC_STB_RSTP, true));
-    ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(o.Apply());
     const auto sets = Sets();
     ASSERT_EQ(sets.size(), 6u);
     EXPECT_EQ(sets[0], P + ".1.1.0=i:1");
