@@ -257,6 +257,8 @@ TEST_F(StpBridge, SlowWriteStaysLiveAndCloseSaysWhatWasWritten) {
     for (int id : {static_cast<int>(IDOK), IDC_STPB_REFRESH, IDC_STPB_PORT_SETTING}) {
         EXPECT_FALSE(o.dlg.IsDlgItemEnabled(id)) << id;
     }
+    EXPECT_TRUE(
+        test::GrabScreenshot(&o.dlg, (test::Layer2ShotDir() + "/stp_bridge_write.png").toStdString()));
     ASSERT_TRUE(o.drv.Click(IDCANCEL));
     ASSERT_TRUE(o.drv.WaitEnded());
     EXPECT_EQ(

@@ -339,6 +339,8 @@ TEST_F(StpPorts, SlowDeviceCloseDuringTheWriteLeavesItUnconfirmed) {
     EXPECT_LT(ticks.MaxGapMs(), 250);  // the window took events all along
     EXPECT_FALSE(t.dlg.IsDlgItemEnabled(IDC_STPT_REFRESH));
     EXPECT_FALSE(t.dlg.IsDlgItemEnabled(IDC_STPT_PORT_CONFIG));
+    EXPECT_TRUE(
+        test::GrabScreenshot(&t.dlg, (test::Layer2ShotDir() + "/stp_port_table_pass.png").toStdString()));
     ASSERT_TRUE(t.drv.Click(IDCANCEL));
     ASSERT_TRUE(t.drv.WaitEnded());
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
