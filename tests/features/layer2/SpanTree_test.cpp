@@ -226,4 +226,23 @@ TEST_F(SpanTreeDialogs, PortParametersWriteCostZeroAndKeepTrunkMembersAlike) {
     }
 }
 
+// A port whose settings were not read shows none of another port's, says so, and Apply writes nothing.
+TEST_F(SpanTreeDialogs, PortNotReadShowsNothingAndWritesNothing) {
+    TableOpen t;
+    PortOpen p(t, 0);
+    s_sim->ErrorStatus(B + ".15.1.5.2", 5);
+    ASSERT_TRUE(p.drv->Click(IDC_STPP_NEXT));
+    s_sim->ErrorStatus(B + ".15.1.5.2", 0);
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Failed to read the spanning tree settings of port 2."});
+    EXPECT_EQ(p.dlg.GetDlgItemText(IDC_STPP2_PORT), "2");
+    EXPECT_EQ(p.dlg.GetDlgItemText(IDC_STPP2_PRIORITY), "");
+    EXPECT_EQ(p.dlg.GetDlgItemText(IDC_STPP2_COST), "");
+    s_sim->ClearLog();
+    ASSERT_TRUE(p.drv->Click(IDC_STPP2_APPLY));
+    ASSERT_TRUE(p.drv->Click(IDOK));
+    EXPECT_TRUE(Sets().empty());
+    EXPECT_FALSE(p.drv->Ended());
+}
+
 }  // namespace
