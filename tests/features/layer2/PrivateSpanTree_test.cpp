@@ -264,6 +264,8 @@ TEST_F(StpPorts, EditorWritesNothingOverStatesNotRead) {
     Editor e(t, 0);
     ASSERT_TRUE(boxes.WaitForCount(1));
     EXPECT_EQ(boxes.LastText(), "Failed to read the spanning tree settings of port 1.");
+    EXPECT_EQ(e.dlg.GetDlgItemText(IDC_STPP_MIGRATE), "");
+    EXPECT_EQ(e.dlg.IsDlgButtonChecked(IDC_STPP_ENABLE), 0);
     s_sim->ClearLog();
     e.drv->Click(IDOK);
     EXPECT_TRUE(Sets().empty());
