@@ -217,5 +217,5 @@ void CPrivateSpanTBridge::OnOK() {
     if (version == 0 || version == 1) {
         w.last.push_back({kB + ".2.0", version == 0 ? "0" : "2"});
     }
-    WriteBridge(w, IDC_STPB_PORT_SETTING, false);
+    WriteBridge(w, IDC_STPB_PORT_SETTING, IDC_STPB_REFRESH, false);
 }

@@ -3,11 +3,14 @@
 // shown, and the end of the bridge write.
 #pragma once
 
+#include <QString>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "controls/StepRun.h"
 #include "core/CommonSNMP.h"
 #include "core/TableRead.h"
 #include "features/layer2/PrivateSpanTCommon.h"
@@ -22,6 +25,9 @@ public:
     void ReadBridgeValues() { m_bridgeRead.Read(OnBridgeValuesReply, this); }
     // The state as last read or written: "1", "0", or "" before the first read.
     const std::string& RememberedState() const { return m_strState; }
+    // The write runs (see WriteBridge) and its progress line.
+    bool Writing() const { return m_run.Running(); }
+    const CStepRun& Run() const { return m_run; }
 
     int DestroyWindow() override {
         ksx::DebugOut("==================DestroyWindow===============");
@@ -70,32 +76,67 @@ protected:
         SetDlgItemInt(priorityCopyId, m_nPriority);
     }
 
-    // Fills in the sessions, the remembered state and the timers read before, runs the write and reports its
-    // outcome. Port Setting becomes available once state "1" was written; `offDisablesPorts` makes it
-    // unavailable when only state "2" was written. The values are read again unless only the state was
-    // written.
-    void WriteBridge(ksx::stp::BridgeWrite& w, int portSettingId, bool offDisablesPorts) {
+    // Fills in the sessions and the timers read before and starts the write off the window's thread, one
+    // request a step; Apply, Refresh and Port Setting wait for its end. Port Setting becomes available once
+    // state "1" was written; `offDisablesPorts` makes it unavailable when only state "2" was written. Then
+    // the outcome is said and the values are read again, unless only the state was written. Closed during
+    // the write, the dialog says which values the device took and which it did not.
+    void WriteBridge(ksx::stp::BridgeWrite w, int portSettingId, int refreshId, bool offDisablesPorts) {
+        if (m_run.Running()) {
+            return;
+        }
+        auto remembered = std::make_shared<std::string>(m_strState);
         w.set = &m_cCommonSNMPSet;
         w.set0 = &m_cCommonSNMPSet0;
-        w.remembered = &m_strState;
+        w.remembered = remembered.get();
         w.readMaxAge = m_read.maxAge;
         w.readHello = m_read.hello;
         w.readForwardDelay = m_read.forwardDelay;
-        bool stateOne = false;
-        const ksx::stp::BridgeWriteResult result = ksx::stp::WriteBridge(w, &stateOne);
-        if (stateOne) {
-            EnableDlgItem(portSettingId, true);
+        const std::vector<ksx::stp::BridgeStep> plan = ksx::stp::PlanBridgeWrite(w);
+        const bool portSetting = IsDlgItemEnabled(portSettingId);
+        for (int id : {static_cast<int>(ksx::IDOK), refreshId, portSettingId}) {
+            EnableDlgItem(id, false);
         }
-        if (result == ksx::stp::BridgeWriteResult::kStateOff) {
-            if (offDisablesPorts) {
-                EnableDlgItem(portSettingId, false);
+        m_run.Runner().SetCancel([this] {
+            m_cCommonSNMPSet.Cancel();
+            m_cCommonSNMPSet0.Cancel();
+        });
+        auto step = [this, w, plan](int i) {
+            const auto failed = ksx::stp::SendBridgeStep(
+                w, plan[static_cast<size_t>(i)], [this](unsigned ms) { return m_run.Runner().Pause(ms); },
+                [this] { return m_run.Runner().Stopping(); });
+            if (failed) {
+                return ksx::StepOutcome::Failed(ksx::stp::BridgeWriteMessage(*failed));
             }
-            return;  // only the state was written; the form stays as it is
-        }
-        if (result != ksx::stp::BridgeWriteResult::kWritten) {
-            ksx::AfxMessageBox(ksx::stp::BridgeWriteMessage(result));
-        }
-        ReadBridgeValues();
+            return ksx::StepOutcome::Done();
+        };
+        auto text = [plan](int i, int n) {
+            return QString("Writing %1 (%2 of %3)...")
+                .arg(QString::fromStdString(plan[static_cast<size_t>(i)].what))
+                .arg(i + 1)
+                .arg(n);
+        };
+        auto onEnd = [this, plan, remembered, portSettingId, refreshId, offDisablesPorts,
+                      portSetting](const ksx::StepsEnd& end) {
+            m_strState = *remembered;
+            EnableDlgItem(refreshId, true);
+            EnableDlgItem(ksx::IDOK, m_bReadOk);
+            const bool stateOne = plan.front().kind == ksx::stp::BridgeStep::kStateOn && end.done > 0;
+            const bool stateOff = plan.front().kind == ksx::stp::BridgeStep::kStateOff;
+            EnableDlgItem(portSettingId,
+                          stateOne || (portSetting && !(stateOff && offDisablesPorts && end.done > 0)));
+            if (end.stopped) {
+                ksx::AfxMessageBox(ksx::stp::BridgeStoppedText(plan, end.done));
+                return;
+            }
+            if (end.failed) {
+                ksx::AfxMessageBox(end.failure);
+            } else if (stateOff) {
+                return;  // only the state was written; the form stays as it is
+            }
+            ReadBridgeValues();
+        };
+        m_run.Start(static_cast<int>(plan.size()), step, text, onEnd);
     }
 
     std::string m_strState;
@@ -110,6 +151,7 @@ protected:
     CCommonSNMP m_cCommonSNMPSet;
     CCommonSNMP m_cCommonSNMPSet0;
     ksx::TableRead<Values> m_bridgeRead;
+    CStepRun m_run{*this};  // the write, off the window's thread; last: stopped before the sessions go
 
 private:
     static int OnBridgeValuesReply(CSnmp* response, int requestId, void* userData, int status) {

@@ -1,5 +1,6 @@
 #include "features/layer2/PrivateSpanTCommon.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -63,51 +64,136 @@ int SendSteps(const std::vector<WriteStep>& steps) {
     return -1;
 }
 
+std::vector<BridgeStep> PlanBridgeWrite(const BridgeWrite& w) {
+    std::vector<BridgeStep> plan;
+    if (!w.enable) {
+        plan.push_back({BridgeStep::kStateOff, {w.set0, {{kStateOid, "2"}}, 0, 30}, "the state"});
+        return plan;
+    }
+    if (*w.remembered == "0") {
+        plan.push_back({BridgeStep::kStateOn, {w.set, {{kStateOid, "1"}}, 3500, 30}, "the state"});
+    }
+    plan.push_back(
+        {BridgeStep::kTemporary,
+         {w.set0,
+          {{w.helloOid, std::to_string(kTempHello)}, {w.forwardDelayOid, std::to_string(kTempForwardDelay)}},
+          0,
+          50},
+         "the temporary timers"});
+    for (const SetBinding& timer : w.timers) {
+        const std::string what = timer.oid == w.helloOid          ? "the Hello Time"
+                                 : timer.oid == w.forwardDelayOid ? "the Forward Delay"
+                                 : timer.oid == w.maxAgeOid       ? "the Max Age"
+                                                                  : "the Transmit Hold Count";
+        plan.push_back({BridgeStep::kTimer, {w.set, {timer}, 0, 0}, what});
+    }
+    plan.push_back({BridgeStep::kLast,
+                    {w.set, w.last, 0, 30},
+                    w.last.size() > 1 ? "the priority and version" : "the priority"});
+    return plan;
+}
+
+std::optional<BridgeWriteResult> SendBridgeStep(const BridgeWrite& w, const BridgeStep& step,
+                                                const std::function<bool(unsigned)>& pause,
+                                                const std::function<bool()>& stopping) {
+    WriteStep request = step.write;
+    request.pauseMs = 0;
+    if (!SendStep(request)) {
+        if (step.kind != BridgeStep::kTimer || (stopping && stopping())) {
+            return BridgeWriteResult::kFailed;
+        }
+        // The temporary hello and forward delay are still on the device: put back what was read.
+        const WriteStep restore{w.set,
+                                {{w.maxAgeOid, std::to_string(w.readMaxAge)},
+                                 {w.helloOid, std::to_string(w.readHello)},
+                                 {w.forwardDelayOid, std::to_string(w.readForwardDelay)}},
+                                0,
+                                0};
+        return SendStep(restore) ? BridgeWriteResult::kFailedRestored : BridgeWriteResult::kFailedNotRestored;
+    }
+    if (step.kind == BridgeStep::kStateOff) {
+        *w.remembered = "0";
+    } else if (step.kind == BridgeStep::kStateOn) {
+        *w.remembered = "1";
+    }
+    if (step.write.pauseMs > 0) {
+        if (pause) {
+            pause(static_cast<unsigned>(step.write.pauseMs));
+        } else {
+            Pause(step.write.pauseMs);
+        }
+    }
+    return std::nullopt;
+}
+
 BridgeWriteResult WriteBridge(const BridgeWrite& w, bool* stateOneWritten) {
     if (stateOneWritten != nullptr) {
         *stateOneWritten = false;
     }
-    if (!w.enable) {
-        if (!SendStep({w.set0, {{kStateOid, "2"}}, 0, 30})) {
-            return BridgeWriteResult::kFailed;
+    for (const BridgeStep& step : PlanBridgeWrite(w)) {
+        if (const auto failed = SendBridgeStep(w, step)) {
+            return *failed;
         }
-        *w.remembered = "0";
-        return BridgeWriteResult::kStateOff;
-    }
-    if (*w.remembered == "0") {
-        if (!SendStep({w.set, {{kStateOid, "1"}}, 3500, 30})) {
-            return BridgeWriteResult::kFailed;
+        if (step.kind == BridgeStep::kStateOff) {
+            return BridgeWriteResult::kStateOff;
         }
-        *w.remembered = "1";
-        if (stateOneWritten != nullptr) {
+        if (step.kind == BridgeStep::kStateOn && stateOneWritten != nullptr) {
             *stateOneWritten = true;
         }
     }
-    const WriteStep temporary{
-        w.set0,
-        {{w.helloOid, std::to_string(kTempHello)}, {w.forwardDelayOid, std::to_string(kTempForwardDelay)}},
-        0,
-        50};
-    if (!SendStep(temporary)) {
-        return BridgeWriteResult::kFailed;
+    return BridgeWriteResult::kWritten;
+}
+
+namespace {
+
+// "a", "a and b", "a, b and c".
+std::string Joined(const std::vector<BridgeStep>& plan, size_t from, size_t to) {
+    std::string text;
+    for (size_t i = from; i < to; ++i) {
+        text += (i == from ? "" : i + 1 == to ? " and " : ", ") + plan[i].what;
     }
-    for (const SetBinding& timer : w.timers) {
-        if (!SendStep({w.set, {timer}, 0, 0})) {
-            // The temporary hello and forward delay are still on the device: put back what was read.
-            const WriteStep restore{w.set,
-                                    {{w.maxAgeOid, std::to_string(w.readMaxAge)},
-                                     {w.helloOid, std::to_string(w.readHello)},
-                                     {w.forwardDelayOid, std::to_string(w.readForwardDelay)}},
-                                    0,
-                                    0};
-            return SendStep(restore) ? BridgeWriteResult::kFailedRestored
-                                     : BridgeWriteResult::kFailedNotRestored;
+    return text;
+}
+
+}  // namespace
+
+std::string BridgeStoppedText(const std::vector<BridgeStep>& plan, int done) {
+    const size_t n = plan.size();
+    const size_t d = std::min(static_cast<size_t>(std::max(done, 0)), n);
+    std::vector<std::string> parts;
+    if (d > 0) {
+        parts.push_back(Joined(plan, 0, d) + (d == 1 && plan[0].what.find(" and ") == std::string::npos
+                                                  ? " was written"
+                                                  : " were written"));
+    }
+    if (d < n) {
+        parts.push_back("the device did not confirm whether " + plan[d].what + " was written");
+    }
+    if (d + 1 < n) {
+        parts.push_back(Joined(plan, d + 1, n) +
+                        (d + 2 == n && plan[d + 1].what.find(" and ") == std::string::npos
+                             ? " was not written"
+                             : " were not written"));
+    }
+    std::string text = "Stopped: ";
+    for (size_t i = 0; i < parts.size(); ++i) {
+        text += (i > 0 ? "; " : "") + parts[i];
+    }
+    text += ".";
+    // The temporary timers stay until the last timer is written over them.
+    size_t temporary = n;
+    size_t lastTimer = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (plan[i].kind == BridgeStep::kTemporary) {
+            temporary = i;
+        } else if (plan[i].kind == BridgeStep::kTimer) {
+            lastTimer = i;
         }
     }
-    if (!SendStep({w.set, w.last, 0, 30})) {
-        return BridgeWriteResult::kFailed;
+    if (temporary <= d && temporary < n && lastTimer >= d) {
+        text += " The device may keep the temporary timers (Hello Time 1 s, Forward Delay 30 s).";
     }
-    return BridgeWriteResult::kWritten;
+    return text;
 }
 
 std::string BridgeWriteMessage(BridgeWriteResult result) {

@@ -3,6 +3,7 @@
 // table's cell texts and the port write. No Qt here.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,6 +76,29 @@ enum class BridgeWriteResult {
     kFailedRestored,  // a step failed after the temporary timers; the timers read before are back
     kFailedNotRestored,
 };
+
+// One request of the bridge write sequence.
+struct BridgeStep {
+    enum Kind { kStateOff, kStateOn, kTemporary, kTimer, kLast };
+    Kind kind = kLast;
+    WriteStep write;
+    std::string what;  // what the request writes, for the user ("the Max Age")
+};
+
+// The requests of the sequence in order (see WriteBridge), by the remembered state as it is now.
+std::vector<BridgeStep> PlanBridgeWrite(const BridgeWrite& write);
+
+// Sends one step of the plan: none when accepted (a state step updates the remembered state), else how the
+// sequence failed; a refused timer puts the timers read before back first. `pause` waits after an accepted
+// request that asks for it (false: stop waiting, the run is ending); none: a plain sleep.
+// `stopping` (none: never) keeps a refused timer from sending the restore after a stop.
+std::optional<BridgeWriteResult> SendBridgeStep(const BridgeWrite& write, const BridgeStep& step,
+                                                const std::function<bool(unsigned)>& pause = nullptr,
+                                                const std::function<bool()>& stopping = nullptr);
+
+// What a write stopped after `done` steps of `plan` did: the values written, the one the device did not
+// confirm, the values not written, and the temporary timers that may stay on the device.
+std::string BridgeStoppedText(const std::vector<BridgeStep>& plan, int done);
 
 // Runs the sequence: state "2" alone when disabling; else state "1" when the remembered state is "0",
 // the temporary hello and forward delay, each timer, then priority and version. `stateOneWritten` is

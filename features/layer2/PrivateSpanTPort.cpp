@@ -97,6 +97,9 @@ void CPrivateSpanTPort::ShowPort() {
             CheckDlgButton(IDC_STPP_ENABLE, *enabled == 1 ? 1 : 0);
             m_strLbdState = std::to_string(*lbd);
         } else {
+            // Nothing of another port, or of the form's start, passes for this port's states.
+            Item<QComboBox>(IDC_STPP_MIGRATE)->setCurrentIndex(-1);
+            CheckDlgButton(IDC_STPP_ENABLE, 0);
             AfxMessageBox("Failed to read the spanning tree settings of port " + m_strPort + ".");
         }
     }

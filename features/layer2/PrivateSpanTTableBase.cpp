@@ -96,11 +96,24 @@ void CPrivateSpanTTableBase::showEvent(QShowEvent* e) {
 }
 
 void CPrivateSpanTTableBase::Refresh() {
+    if (Busy()) {
+        m_readWaiting = true;
+        return;
+    }
+    m_readWaiting = false;
     m_list->DeleteAllItems();
     SetDlgItemText(IDC_STPT_ENTRIES, "0");
     EnableDlgItem(IDC_STPT_PORT_CONFIG, false);
     EnableDlgItem(m_refreshId, false);
     m_read.Walk(OnPortTableWalk, this);
+}
+
+void CPrivateSpanTTableBase::ReadWhenReady() {
+    if (m_readWaiting) {
+        Refresh();
+    } else {
+        EnableButtons();
+    }
 }
 
 int CPrivateSpanTTableBase::OnPortTableWalk(CSnmp* response, int requestId, void* userData, int status) {
@@ -109,12 +122,12 @@ int CPrivateSpanTTableBase::OnPortTableWalk(CSnmp* response, int requestId, void
 
 void CPrivateSpanTTableBase::EnableButtons() {
     // The editor shows a row of the list: without rows there is nothing to edit.
-    EnableDlgItem(IDC_STPT_PORT_CONFIG, !m_read.Running() && m_list->GetItemCount() > 0);
-    EnableDlgItem(m_refreshId, !m_read.Running());
+    EnableDlgItem(IDC_STPT_PORT_CONFIG, !Reading() && m_list->GetItemCount() > 0);
+    EnableDlgItem(m_refreshId, !Reading());
 }
 
 void CPrivateSpanTTableBase::OnPortConfig() {
-    if (m_read.Running() || m_list->GetItemCount() == 0) {
+    if (Reading() || m_list->GetItemCount() == 0) {
         return;
     }
     if (RunEditor() == IDOK) {

@@ -33,9 +33,10 @@ public:
     CListCtrl* List() const { return m_list; }
     // The cells of a reply that carries every walked column; none (the step rejected) for a shorter one.
     std::optional<std::vector<std::string>> ParseRow(const ksx::WalkStep& step) const;
-    // Empties the list and walks the table again.
+    // Empties the list and walks the table again; while Busy(), the walk waits for ReadWhenReady().
     void Refresh();
-    bool Reading() const { return m_read.Running(); }
+    // The rows are not all there yet: the walk, or what runs before it, is under way.
+    bool Reading() const { return m_read.Running() || Busy(); }
 
     int DestroyWindow() override;
 
@@ -49,6 +50,10 @@ protected:
     virtual std::vector<std::string> Cells(const ksx::WalkStep& step) const = 0;
     // Runs the editor on the selected row; IDOK or IDCANCEL.
     virtual int RunEditor() = 0;
+    // Requests that must end before the table is walked are under way (Refresh is unavailable).
+    virtual bool Busy() const { return false; }
+    // Once Busy() ended: the walk asked for meanwhile starts, or the buttons come back.
+    void ReadWhenReady();
 
     // The texts of the step's values, every walked column in binding order.
     static std::vector<std::string> StepTexts(const ksx::WalkStep& step, int count);
@@ -69,6 +74,7 @@ private:
 
     std::vector<Column> m_columns;
     int m_refreshId;
+    bool m_readWaiting = false;  // Refresh came while Busy()
     CListCtrl* m_list = nullptr;
     ksx::TableRead<std::vector<std::string>> m_read;
 };

@@ -173,5 +173,5 @@ void CSpanTreeBridgeParam::OnOK() {
                 {kB + ".13.0", std::to_string(hello)}};
     const bool rstp = Item<QComboBox>(IDC_STB_VERSION)->currentText() == "RSTP";
     w.last = {{kB + ".2.0", std::to_string(m_nPriority)}, {stp::kVersionOid, rstp ? "2" : "0"}};
-    WriteBridge(w, IDC_STB_PORT_SETTING, true);
+    WriteBridge(w, IDC_STB_PORT_SETTING, IDC_STB_REFRESH, true);
 }

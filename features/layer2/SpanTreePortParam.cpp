@@ -1,6 +1,8 @@
 #include "features/layer2/SpanTreePortParam.h"
 
 #include <QComboBox>
+#include <algorithm>
+#include <optional>
 
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
@@ -57,6 +59,7 @@ int CSpanTreePortParam::OnInitDialog() {
 
 void CSpanTreePortParam::ShowPort() {
     ClampRow();
+    m_bPortRead = false;
     m_strPort = Cell(0);
     SetDlgItemText(IDC_STPP2_PORT, m_strPort);
     SetDlgItemText(IDC_STPP2_STATUS, Cell(4));
@@ -71,18 +74,34 @@ void CSpanTreePortParam::ShowPort() {
         m_cCommonSNMP.AddVarBind(stp::kDot1dPortTable + ".5" + at, 4, nullptr);
         m_cCommonSNMP.AddVarBind(stp::kDot1dPortTable + ".4" + at, 4, nullptr);
         const SnmpReply reply = SendRequest(m_cCommonSNMP);
-        if (reply.Accepted() && reply.response->getVarBindCount() >= 3) {
-            m_nPriority = text::LeadingInt(reply.Value(0));
-            SetDlgItemText(IDC_STPP2_PRIORITY, reply.Value(0));
-            m_nCost = text::LeadingInt(reply.Value(1));
-            CheckDlgButton(IDC_STPP2_ENABLE, reply.Value(2) == "1" ? 1 : 0);
+        const std::optional<long long> priority = reply.Integer(0);
+        const std::optional<long long> cost = reply.Integer(1);
+        const std::optional<long long> enabled = reply.Integer(2);
+        // What the form shows goes back to the device: a port not read shows nothing of another port.
+        m_bPortRead = priority && cost && enabled;
+        if (m_bPortRead) {
+            m_nPriority = static_cast<int>(std::clamp(*priority, 0LL, 65535LL));
+            SetDlgItemText(IDC_STPP2_PRIORITY, std::to_string(*priority));
+            m_nCost = static_cast<int>(std::clamp(*cost, 0LL, 2147483647LL));
+            CheckDlgButton(IDC_STPP2_ENABLE, *enabled == 1 ? 1 : 0);
+        } else {
+            AfxMessageBox("Failed to read the spanning tree settings of port " + m_strPort + ".");
         }
+    }
+    if (!m_bPortRead) {
+        SetDlgItemText(IDC_STPP2_PRIORITY, "");
+        SetDlgItemText(IDC_STPP2_COST, "");
+        CheckDlgButton(IDC_STPP2_ENABLE, 0);
+        return;
     }
     SetDlgItemInt(IDC_STPP2_COST, m_nCost);
     SetDlgItemInt(IDC_STPP2_PRIORITY_COPY, m_nPriority);
 }
 
 bool CSpanTreePortParam::ApplyPort() {
+    if (!m_bPortRead) {
+        return false;  // the port's settings were not read: nothing to write over
+    }
     m_nPriority = text::LeadingInt(GetDlgItemText(IDC_STPP2_PRIORITY));
     SetDlgItemInt(IDC_STPP2_PRIORITY_COPY, m_nPriority);
     const int cost = text::LeadingInt(GetDlgItemText(IDC_STPP2_COST));

@@ -15,4 +15,7 @@ public:
 protected:
     void CreateControls() override;
     int OnInitDialog() override;
+
+private:
+    bool m_bPortRead = false;  // the shown port's priority, cost and enable were read as numbers
 };

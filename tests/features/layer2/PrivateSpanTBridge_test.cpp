@@ -16,6 +16,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_stp.h"
 #include "res/resource.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/features/layer2/SpanTreeTestSupport.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -40,6 +41,10 @@ protected:
         DialogDriver drv{dlg};
         Open() {
             EXPECT_TRUE(test::WaitUntil([&] { return dlg.IsDlgItemEnabled(IDOK); }));
+        }
+        // Clicks Apply and waits for the write to end.
+        bool Apply() {
+            return drv.Click(IDOK) && test::WaitUntil([&] { return !dlg.Writing(); });
         }
     };
     static void Fill(DialogDriver& drv, const char* txHold, const char* maxAge, const char* forwardDelay,
@@ -134,7 +139,7 @@ TEST_F(StpBridge, ApplyWritesTemporaryTimersFirstThenEachValueAndReadsBack) {
     Fill(o.drv, "4", "30", "20", "3");
     o.drv.Type(IDC_STPB_PRIORITY, "4096");
     o.drv.Select(IDC_STPB_VERSION, 0);
-    ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(o.Apply());
     EXPECT_EQ(Sets(), (std::vector<std::string>{".16.0=i:100 .17.0=i:3000", ".4.0=i:4", ".15.0=i:3000",
                                                 ".17.0=i:2000", ".16.0=i:300", ".3.0=i:4096 .2.0=i:0"}));
     for (const auto& r : test::Sets(s_sim->Requests())) {
@@ -152,7 +157,7 @@ TEST_F(StpBridge, AFailingWritePutsTheTimersBackSaysSoAndReadsAgain) {
     s_sim->ClearLog();
     s_sim->ErrorStatus(P + ".4.0", 10);
     Fill(o.drv, "4", "30", "20", "3");
-    ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(o.Apply());
     EXPECT_EQ(Sets(), (std::vector<std::string>{".16.0=i:100 .17.0=i:3000", ".4.0=i:4",
                                                 ".15.0=i:2000 .16.0=i:200 .17.0=i:1500"}));
     EXPECT_EQ(boxes.Texts(),
@@ -168,12 +173,12 @@ TEST_F(StpBridge, DisablingWritesTheStateAloneAndReEnablingWritesItAgain) {
     s_sim->ClearLog();
     ASSERT_TRUE(o.drv.Check(IDC_STPB_STATE, false));
     EXPECT_FALSE(o.dlg.IsDlgItemEnabled(IDC_STPB_MAX_AGE));
-    ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(o.Apply());
     EXPECT_EQ(Sets(), std::vector<std::string>{".1.0=i:2"});
     EXPECT_EQ(o.dlg.RememberedState(), "0");
     s_sim->ClearLog();
     ASSERT_TRUE(o.drv.Check(IDC_STPB_STATE, true));
-    ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(o.Apply());
     const auto sets = test::Sets(s_sim->Requests());
     ASSERT_EQ(sets.size(), 7u);
     EXPECT_EQ(Sets()[0], ".1.0=i:1");
@@ -202,7 +207,7 @@ TEST_F(StpBridge, VersionThreeLeavesNoSelectionAndWritesNoVersion) {
     EXPECT_FALSE(o.dlg.IsDlgItemEnabled(IDC_STPB_HELLO));
     s_sim->ClearLog();
     o.drv.Type(IDC_STPB_PRIORITY, "abc");  // not a number: written as 0
-    ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(o.Apply());
     const auto sets = Sets();
     ASSERT_EQ(sets.size(), 6u);
     EXPECT_EQ(sets[4], ".16.0=i:200");
@@ -233,6 +238,38 @@ TEST_F(StpBridge, SettingsNotReadAreSaidAndNeverWrittenBack) {
     s_sim->ClearLog();
     drv.PressEnter();
     EXPECT_TRUE(Sets().empty());
+}
+
+// A slow device: the write runs off the window's thread, one request at a time; closing the dialog
+// during it sends nothing more and says what the device took, did not confirm, and did not get.
+TEST_F(StpBridge, SlowWriteStaysLiveAndCloseSaysWhatWasWritten) {
+    Open o;
+    Fill(o.drv, "4", "30", "20", "3");
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    test::TickGap ticks;
+    ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(test::WaitUntil([] { return test::DistinctSets(*s_sim).size() >= 3; }, 30000));
+    ASSERT_TRUE(test::WaitUntil([&] {
+        return o.dlg.Run().ProgressShown() && o.dlg.Run().ProgressText() == "Writing the Max Age (3 of 6)...";
+    })) << o.dlg.Run().ProgressText().toStdString();
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    for (int id : {static_cast<int>(IDOK), IDC_STPB_REFRESH, IDC_STPB_PORT_SETTING}) {
+        EXPECT_FALSE(o.dlg.IsDlgItemEnabled(id)) << id;
+    }
+    EXPECT_TRUE(
+        test::GrabScreenshot(&o.dlg, (test::Layer2ShotDir() + "/stp_bridge_write.png").toStdString()));
+    ASSERT_TRUE(o.drv.Click(IDCANCEL));
+    ASSERT_TRUE(o.drv.WaitEnded());
+    EXPECT_EQ(
+        boxes.Texts(),
+        std::vector<std::string>{
+            "Stopped: the temporary timers and the Transmit Hold Count were written; the device did not "
+            "confirm whether the Max Age was written; the Forward Delay, the Hello Time and the priority "
+            "and version were not written. The device may keep the temporary timers (Hello Time 1 s, "
+            "Forward Delay 30 s)."});
+    EXPECT_FALSE(test::WaitUntil([] { return test::DistinctRequests(*s_sim).size() > 3; }, 2000));
+    EXPECT_EQ(test::DistinctRequests(*s_sim).size(), 3u);
 }
 
 }  // namespace

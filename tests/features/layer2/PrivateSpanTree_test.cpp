@@ -18,6 +18,7 @@
 #include "platform/snmplib/Snmp.h"
 #include "platform/ui/Text.h"
 #include "res/ids_stp.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/features/layer2/SpanTreeTestSupport.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -31,6 +32,15 @@ using test::DialogDriver;
 const std::string T = "1.3.6.1.4.1.7393.10.76.20.1.6.2.1";
 const std::string kLbdState = "1.3.6.1.4.1.7393.10.76.20.1.17.5.1.2";
 const std::string& kTrunkMembers = test::kStpTrunkMembers;
+
+// The first binding of each request, as "pdu oid".
+std::vector<std::string> Firsts(const std::vector<test::SimRequest>& log) {
+    std::vector<std::string> out;
+    for (const test::SimRequest& r : log) {
+        out.push_back(r.pdu + " " + (r.varbinds.empty() ? std::string() : r.varbinds[0].oid));
+    }
+    return out;
+}
 
 class StpPorts : public test::StpSimTest {
 protected:
@@ -77,6 +87,21 @@ protected:
 
 TEST_F(StpPorts, OpeningSwitchesLoopbackPortsOffThenWalksTheTable) {
     Table t;
+    // Port by port: its loopback detection state, and for port 4, which runs it, the write; then the walk.
+    std::vector<std::string> expected;
+    for (int port = 1; port <= 28; ++port) {
+        expected.push_back("get " + kLbdState + "." + std::to_string(port));
+        if (port == 4) {
+            expected.push_back("set 1.3.6.1.2.1.17.2.15.1.4.4");
+        }
+    }
+    const auto sent = Firsts(s_sim->DistinctRequests());
+    ASSERT_GT(sent.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(sent.begin(), sent.begin() + static_cast<long>(expected.size())),
+              expected);
+    for (size_t i = expected.size(); i < sent.size(); ++i) {
+        EXPECT_EQ(sent[i].substr(0, 8), "getnext ") << i;
+    }
     const auto log = s_sim->Requests();
     // One read of each port's loopback detection state, port 4 switched off through the bridge MIB.
     const auto gets = test::OfKind(log, "get");
@@ -239,6 +264,8 @@ TEST_F(StpPorts, EditorWritesNothingOverStatesNotRead) {
     Editor e(t, 0);
     ASSERT_TRUE(boxes.WaitForCount(1));
     EXPECT_EQ(boxes.LastText(), "Failed to read the spanning tree settings of port 1.");
+    EXPECT_EQ(e.dlg.GetDlgItemText(IDC_STPP_MIGRATE), "");
+    EXPECT_EQ(e.dlg.IsDlgButtonChecked(IDC_STPP_ENABLE), 0);
     s_sim->ClearLog();
     e.drv->Click(IDOK);
     EXPECT_TRUE(Sets().empty());
@@ -286,6 +313,80 @@ TEST_F(StpPorts, PortConfigRunsTheEditorAndReadsAgainAfterOk) {
     // The table reads again.
     EXPECT_TRUE(test::WaitUntil([] { return !test::OfKind(s_sim->Requests(), "getnext").empty(); }));
     EXPECT_TRUE(test::WaitUntil([&] { return t.dlg.GetDlgItemText(IDC_STPT_ENTRIES) == "28"; }));
+}
+
+// ---- A slow device: the loopback pass runs off the window's thread ----
+
+// The requests of the pass up to port `last`: each port's read, and port 4's write.
+std::vector<std::string> PassUpTo(int last) {
+    std::vector<std::string> out;
+    for (int port = 1; port <= last; ++port) {
+        out.push_back("get " + kLbdState + "." + std::to_string(port));
+        if (port == 4) {
+            out.push_back("set 1.3.6.1.2.1.17.2.15.1.4.4");
+        }
+    }
+    return out;
+}
+
+TEST_F(StpPorts, SlowDeviceCloseDuringTheWriteLeavesItUnconfirmed) {
+    s_sim->DelayMs(1000);
+    test::TickGap ticks;
+    Table t(false);
+    // Port 4's write in flight.
+    ASSERT_TRUE(test::WaitUntil([] { return s_sim->DistinctRequests().size() >= 5; }, 30000));
+    ASSERT_TRUE(test::WaitUntil([&] {
+        return t.dlg.Run().ProgressShown() && t.dlg.Run().ProgressText() == "Checking port 4 (4 of 28)...";
+    })) << t.dlg.Run().ProgressText().toStdString();
+    EXPECT_LT(ticks.MaxGapMs(), 250);  // the window took events all along
+    EXPECT_FALSE(t.dlg.IsDlgItemEnabled(IDC_STPT_REFRESH));
+    EXPECT_FALSE(t.dlg.IsDlgItemEnabled(IDC_STPT_PORT_CONFIG));
+    EXPECT_TRUE(
+        test::GrabScreenshot(&t.dlg, (test::Layer2ShotDir() + "/stp_port_table_pass.png").toStdString()));
+    ASSERT_TRUE(t.drv.Click(IDCANCEL));
+    ASSERT_TRUE(t.drv.WaitEnded());
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "Stopped: 3 of 28 ports were checked for loopback detection; the device did "
+                                 "not confirm whether spanning tree was switched off on port 4; ports 5-28 "
+                                 "were not checked."});
+    // Nothing after the request in flight, also once it would have been answered.
+    EXPECT_FALSE(test::WaitUntil([] { return s_sim->DistinctRequests().size() > 5; }, 2000));
+    EXPECT_EQ(Firsts(s_sim->DistinctRequests()), PassUpTo(4));
+}
+
+TEST_F(StpPorts, SlowDeviceCloseDuringARead) {
+    s_sim->DelayMs(500);
+    Table t(false);
+    ASSERT_TRUE(test::WaitUntil([] { return s_sim->DistinctRequests().size() >= 7; }, 30000));
+    t.drv.CloseBox();
+    ASSERT_TRUE(t.drv.WaitEnded());
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "Stopped: 5 of 28 ports were checked for loopback detection; spanning tree "
+                                 "was switched off on port 4; ports 6-28 were not checked."});
+    EXPECT_FALSE(test::WaitUntil([] { return s_sim->DistinctRequests().size() > 7; }, 1000));
+    EXPECT_EQ(Firsts(s_sim->DistinctRequests()), PassUpTo(6));
+}
+
+// The device answers the first half of the pass, then nothing: the pass says where it stopped, and the
+// table, read after it, shows no row it did not read.
+TEST_F(StpPorts, DeviceFallingSilentHalfwaySaysWhereThePassEnded) {
+    s_sim->DelayMs(500);
+    test::TickGap ticks;
+    Table t(false);
+    ASSERT_TRUE(test::WaitUntil([] { return s_sim->DistinctRequests().size() >= 15; }, 30000));  // port 14
+    s_sim->Silence(true);
+    ASSERT_TRUE(boxes.WaitForCount(1, 30000));
+    EXPECT_EQ(boxes.LastText(),
+              "Failed to read the loopback detection state of port 14; ports 15-28 were not checked.");
+    EXPECT_TRUE(test::WaitUntil([&] { return t.dlg.IsDlgItemEnabled(IDC_STPT_REFRESH); }, 30000));
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    EXPECT_EQ(t.dlg.List()->GetItemCount(), 0);
+    EXPECT_EQ(t.dlg.GetDlgItemText(IDC_STPT_ENTRIES), "0");
+    EXPECT_FALSE(t.dlg.IsDlgItemEnabled(IDC_STPT_PORT_CONFIG));
+    const auto sent = Firsts(s_sim->DistinctRequests());
+    ASSERT_GT(sent.size(), 15u);
+    EXPECT_EQ(std::vector<std::string>(sent.begin(), sent.begin() + 15), PassUpTo(14));
+    EXPECT_EQ(sent[15].substr(0, 8), "getnext ");  // then the walk, as after a pass that ended well
 }
 
 }  // namespace

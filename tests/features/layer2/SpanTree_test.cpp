@@ -42,6 +42,10 @@ struct BridgeOpen {
     BridgeOpen() {
         EXPECT_TRUE(test::WaitUntil([&] { return dlg.IsDlgItemEnabled(IDOK); }));
     }
+    // Clicks Apply and waits for the write to end.
+    bool Apply() {
+        return drv.Click(IDOK) && test::WaitUntil([&] { return !dlg.Writing(); });
+    }
     void Fill(const char* maxAge, const char* forwardDelay, const char* hello) {
         drv.Type(IDC_STB_MAX_AGE, maxAge);
         drv.Type(IDC_STB_FORWARD_DELAY, forwardDelay);
@@ -111,7 +115,7 @@ TEST_F(SpanTreeDialogs, BridgeChecksAndWritesNumbers) {
     o.Fill("2400s", "1500", "300");
     o.drv.Type(IDC_STB_PRIORITY, "8192");
     ASSERT_TRUE(o.drv.Select(IDC_STB_VERSION, 1));
-    ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(o.Apply());
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(Sets(), (std::vector<std::string>{B + ".13.0=i:100 " + B + ".14.0=i:3000", B + ".12.0=i:2400",
                                                 B + ".14.0=i:1500", B + ".13.0=i:300",
@@ -124,12 +128,12 @@ TEST_F(SpanTreeDialogs, BridgeWritesTheStateAgainAfterADisable) {
     BridgeOpen o;
     s_sim->ClearLog();
     ASSERT_TRUE(o.drv.Check(IDC_STB_RSTP, false));
-    ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(o.Apply());
     EXPECT_EQ(Sets(), std::vector<std::string>{P + ".1.1.0=i:2"});
     EXPECT_FALSE(o.dlg.IsDlgItemEnabled(IDC_STB_PORT_SETTING));
     s_sim->ClearLog();
     ASSERT_TRUE(o.drv.Check(IDC_STB_RSTP, true));
-    ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(o.Apply());
     const auto sets = Sets();
     ASSERT_EQ(sets.size(), 6u);
     EXPECT_EQ(sets[0], P + ".1.1.0=i:1");
@@ -220,6 +224,25 @@ TEST_F(SpanTreeDialogs, PortParametersWriteCostZeroAndKeepTrunkMembersAlike) {
         EXPECT_EQ(p.dlg.GetDlgItemText(IDC_STPP2_PRIORITY), "16");
         EXPECT_TRUE(Sets().empty());
     }
+}
+
+// A port whose settings were not read shows none of another port's, says so, and Apply writes nothing.
+TEST_F(SpanTreeDialogs, PortNotReadShowsNothingAndWritesNothing) {
+    TableOpen t;
+    PortOpen p(t, 0);
+    s_sim->ErrorStatus(B + ".15.1.5.2", 5);
+    ASSERT_TRUE(p.drv->Click(IDC_STPP_NEXT));
+    s_sim->ErrorStatus(B + ".15.1.5.2", 0);
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Failed to read the spanning tree settings of port 2."});
+    EXPECT_EQ(p.dlg.GetDlgItemText(IDC_STPP2_PORT), "2");
+    EXPECT_EQ(p.dlg.GetDlgItemText(IDC_STPP2_PRIORITY), "");
+    EXPECT_EQ(p.dlg.GetDlgItemText(IDC_STPP2_COST), "");
+    s_sim->ClearLog();
+    ASSERT_TRUE(p.drv->Click(IDC_STPP2_APPLY));
+    ASSERT_TRUE(p.drv->Click(IDOK));
+    EXPECT_TRUE(Sets().empty());
+    EXPECT_FALSE(p.drv->Ended());
 }
 
 }  // namespace
