@@ -29,6 +29,10 @@ RowCreated CreateRow(const RowStatusAccess& access, const std::string& value) {
         if (Stopping(access)) {
             return RowCreated::kRefused;
         }
+        if (status && *status == 1) {
+            // The create still goes: the device says whether it takes it.
+            return !Stopping(access) && access.set(value) ? RowCreated::kCreated : RowCreated::kActive;
+        }
         if (const RowCreated r = replace(status); r != RowCreated::kCreated) {
             return r;
         }

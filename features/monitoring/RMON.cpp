@@ -620,8 +620,6 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
         case ksx::RowCreated::kCreated:
             break;
         case ksx::RowCreated::kActive:
-            m_strLastError = failed + "the create request: a valid entry of this index is there.";
-            return false;
         case ksx::RowCreated::kRefused:
             m_strLastError = failed + "the create request.";
             return false;
