@@ -596,30 +596,36 @@ bool CRMON::SetStatus(const std::string& oid, const char* value) {
 bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std::vector<Column>& columns,
                       const char* what) {
     m_strLastError.clear();
+    m_progress.Reset();
     const std::string suffix = "." + std::to_string(index);
     const std::string status = ColumnOid(entry, statusColumn) + suffix;
     const std::string failed = std::string("Failed to create the RMON ") + what + " " +
                                std::to_string(index) + ": the device did not accept ";
 
-    // An earlier row of this index that is not valid (left under creation) is set invalid first. A row
-    // the read cannot find, or a read that fails, counts as absent.
-    m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GET);
-    m_cCommonSNMPTable.AddVarBind(status, 4, nullptr);
-    const std::optional<std::string> existing = ksx::SendRequest(m_cCommonSNMPTable).Any(0);
-    if (Stopping()) {
-        return false;
+    // An earlier row of this index that is not valid (left under creation by an add cut short, or by
+    // another manager) is set invalid first. A row the read cannot find, or a read that fails, counts
+    // as absent.
+    m_progress.Enter(ksx::AddStage::kCreate);
+    ksx::RowStatusAccess access;
+    access.kind = ksx::StatusKind::kEntryStatus;
+    access.readFirst = true;
+    access.set = [&](const std::string& v) { return SetStatus(status, v.c_str()); };
+    access.read = [&] {
+        m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GET);
+        m_cCommonSNMPTable.AddVarBind(status, 4, nullptr);
+        return ksx::SendRequest(m_cCommonSNMPTable).Integer(0);
+    };
+    access.stopping = [this] { return Stopping(); };
+    switch (ksx::CreateRow(access, "2")) {
+        case ksx::RowCreated::kCreated:
+            break;
+        case ksx::RowCreated::kActive:
+        case ksx::RowCreated::kRefused:
+            m_strLastError = failed + "the create request.";
+            return false;
     }
-    if (existing && !existing->empty() && *existing != "1" && !SetStatus(status, "4")) {
-        m_strLastError = failed + "setting the earlier entry invalid.";
-        return false;
-    }
-    if (Stopping()) {
-        return false;
-    }
-    if (!SetStatus(status, "2")) {
-        m_strLastError = failed + "the create request.";
-        return false;
-    }
+    m_progress.Confirm();
+    m_progress.Enter(ksx::AddStage::kColumns);
     // From here on the row is ours: a refused step takes it away again.
     std::string step;
     for (const Column& c : columns) {
@@ -639,7 +645,10 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
         return false;
     }
     if (step.empty()) {
+        m_progress.Confirm();
+        m_progress.Enter(ksx::AddStage::kActivate);
         if (SetStatus(status, "1")) {
+            m_progress.Confirm();
             return true;
         }
         step = "the entry as valid.";

@@ -18,6 +18,7 @@
 
 #include "core/CommonSNMP.h"
 #include "core/ModuleBase.h"
+#include "core/RowCreate.h"
 #include "core/TableRead.h"
 
 struct RMON_ethernet_statistics_configuration {
@@ -145,6 +146,10 @@ public:
     void SetStopCheck(std::function<bool()> stopping) { m_stopping = std::move(stopping); }
     // What the last failed creation or deletion did not get written.
     const std::string& LastError() const { return m_strLastError; }
+    // How far the last row creation got (read once its run ended): what a stopped creation says.
+    // UI thread, before the run of a creation starts.
+    const ksx::AddProgress& Progress() const { return m_progress; }
+    void ResetProgress() { m_progress.Reset(); }
 
     // Global state: `enabled` becomes 1 for the device's 1, else 0; false (untouched) when the state
     // could not be read as an integer.
@@ -209,6 +214,7 @@ private:
     bool Stopping() const { return m_stopping && m_stopping(); }
 
     std::string m_strLastError;
+    ksx::AddProgress m_progress;
     std::function<bool()> m_stopping;
     bool m_tableRead[4] = {false, false, false, false};
     bool m_communityRead = false;

@@ -158,6 +158,7 @@ void CRMONEthernetStatistics::Apply() {
     const std::string portText = std::to_string(entry.port);
     const std::string clearFailed =
         "Failed to clear the unused entries of port " + portText + ": the entry was not created.";
+    m_rmon.ResetProgress();
     RunWrite(
         nClears + 1,
         [this, clears, nClears, entry, clearFailed](int i) {
@@ -182,13 +183,15 @@ void CRMONEthernetStatistics::Apply() {
         [this, nClears, entry, portText](const StepsEnd& end) {
             if (end.stopped) {
                 // Closed during the write: the dialog is ending.
-                std::string text = "Stopped: ";
                 if (end.done < nClears) {
-                    text += std::to_string(end.done) + " of " + std::to_string(nClears) +
-                            " unused entries of port " + portText + " were cleared; ";
+                    Tell("Stopped: " + std::to_string(end.done) + " of " + std::to_string(nClears) +
+                         " unused entries of port " + portText +
+                         " were cleared; the RMON Ethernet statistics entry " + std::to_string(entry.index) +
+                         " was not created.");
+                } else {
+                    Tell(ksx::StoppedAddText("RMON Ethernet statistics entry " + std::to_string(entry.index),
+                                             m_rmon.Progress(), "created"));
                 }
-                Tell(text + "the RMON Ethernet statistics entry " + std::to_string(entry.index) +
-                     " was not created.");
                 return;
             }
             if (end.failed) {

@@ -129,16 +129,17 @@ void CRmonTableDialog::RunWrite(int count, ksx::StepRunner::Step step, CStepRun:
 
 void CRmonTableDialog::RunCreate(const std::string& what, std::function<bool()> create,
                                  std::function<void()> after) {
+    m_rmon.ResetProgress();
     RunWrite(
         1,
         [this, create = std::move(create)](int) {
             return create() ? ksx::StepOutcome::Done() : ksx::StepOutcome::Failed(m_rmon.LastError());
         },
         [what](int, int) { return ui::ToQ("Creating the RMON " + what + "..."); },
-        [what, after = std::move(after)](const ksx::StepsEnd& end) {
+        [this, what, after = std::move(after)](const ksx::StepsEnd& end) {
             if (end.stopped) {
-                // Closed during the creation: the dialog is ending.
-                Tell("Stopped: the RMON " + what + " was not created.");
+                // Closed during the creation: the dialog is ending. What the device confirmed is said.
+                Tell(ksx::StoppedAddText("RMON " + what, m_rmon.Progress(), "created"));
                 return;
             }
             if (end.failed) {

@@ -12,6 +12,7 @@
 
 #include "controls/EditEXIPV6.h"
 #include "controls/ListCtrlEx.h"
+#include "core/RowCreate.h"
 #include "core/SnmpReply.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
@@ -285,7 +286,19 @@ void C8021XAuRadiusServerDLG::OnApply() {
     std::string failed;
     bool created = false;
     if (!exists) {
-        if (SetOneValue(column(10), 1, "5")) {
+        // An entry of this index left unfinished by another manager is replaced.
+        RowStatusAccess access;
+        access.set = [&](const std::string& v) { return SetOneValue(column(10), 1, v); };
+        access.read = [&] {
+            CCommonSNMP session;
+            session.Open(CCommonSNMP::REQUEST_GET);
+            session.AddVarBind(column(10), 4, nullptr);
+            const std::optional<long long> status =
+                SendRequest(session, std::atoi(g_strSnmpTimeout.c_str())).Integer(0);
+            session.Close();
+            return status;
+        };
+        if (CreateRow(access, "5") == RowCreated::kCreated) {
             created = true;
         } else {
             failed = "the new entry";

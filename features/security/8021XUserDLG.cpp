@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RowCreate.h"
 #include "core/SnmpReply.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
@@ -171,17 +172,19 @@ void C8021XUserDLG::OnAdd() {
         AfxMessageBox("Please Confirm User Password!", MB_OK);
         return;
     }
+    // Only listed (active) accounts are duplicates; one left inactive is replaced by the add.
     const auto& users = m_8021XLogic.m_UserList;
-    if (std::any_of(users.begin(), users.end(),
-                    [&](const X8021_User_Statistics_Info& u) { return u.userName == name; })) {
+    if (std::any_of(users.begin(), users.end(), [&](const X8021_User_Statistics_Info& u) {
+            return u.rowStatus == 1 && u.userName == name;
+        })) {
         AfxMessageBox("Duplicate 802.1X User Name", MB_OK);
         return;
     }
     const std::string idx = C8021XSettingLogic::UserNameIndex(name);
     const std::string statusOid = C8021XSettingLogic::UserColumn(3) + idx;
     CModuleBase base;
-    const SNMP_VARBIND create[] = {{statusOid, "4", 1, 1}};
-    if (!base.SetValues(create, 1)) {
+    // An account of this name left unfinished (an add cut short, another manager) is replaced.
+    if (ksx::CreateRowOf(base, statusOid, "4") != ksx::RowCreated::kCreated) {
         AfxMessageBox(kCreateFailed, MB_OK);
         StartRead();  // the device's accounts; the form keeps what was typed
         return;

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "controls/IPAddressCtrl.h"
+#include "core/RowCreate.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
 #include "features/common/PortGridRows.h"
@@ -279,7 +280,15 @@ std::string CAddARPEntry::WriteEntry(const std::string& address, const std::stri
     if (destroyFirst && !SetStatus(index, "6")) {
         return prefix + "remove its inactive entry of this address.";
     }
-    if (!SetStatus(index, g_strDeviceName == kCreateAndGoModel ? "4" : "5")) {
+    // An entry of this address left unfinished (an add cut short, another manager) is replaced.
+    RowStatusAccess access;
+    access.set = [&](const std::string& v) { return SetStatus(index, v.c_str()); };
+    access.read = [&] {
+        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
+        m_cCommonSNMP.AddVarBind(arp::kStatusColumn + index, 4, nullptr);
+        return SendRequest(m_cCommonSNMP).Integer(0);
+    };
+    if (CreateRow(access, g_strDeviceName == kCreateAndGoModel ? "4" : "5") != RowCreated::kCreated) {
         return prefix + "create the entry.";
     }
     std::this_thread::sleep_for(kStepPause);

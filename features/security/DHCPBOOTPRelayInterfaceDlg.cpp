@@ -116,10 +116,14 @@ void CDHCPBOOTPRelayInterfaceDlg::OnApply() {
         AfxMessageBox("Server IP Already Exist. ", MB_OK);
         return;
     }
-    bool added = m_logic.SetRelayServerRow(address, "5");
+    bool added = m_logic.CreateRelayServerRow(address);
     if (added) {
         std::this_thread::sleep_for(std::chrono::milliseconds(kActivatePauseMs.Get()));
         added = m_logic.SetRelayServerRow(address, "1");
+        if (!added) {
+            // A row created but not made active would stay hidden: it goes again.
+            m_logic.SetRelayServerRow(address, "6");
+        }
     }
     if (!added) {
         AfxMessageBox("Failed to add the relay server " + address + ": the device did not accept it.", MB_OK);

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "core/RowCreate.h"
 #include "core/SnmpReply.h"
 
 using namespace ksx;
@@ -136,6 +137,11 @@ int CDHCPBootpLogic::OnRelayServerWalk(CSnmp* response, int requestId, void* use
 
 bool CDHCPBootpLogic::SetRelayServerRow(const std::string& address, const std::string& status) {
     return m_cModuleBase.SetRowStatus(kServerStatus + kSystemIndex + address, status);
+}
+
+bool CDHCPBootpLogic::CreateRelayServerRow(const std::string& address) {
+    return ksx::CreateRowOf(m_cModuleBase, kServerStatus + kSystemIndex + address, "5") ==
+           ksx::RowCreated::kCreated;
 }
 
 void CDHCPBootpLogic::ReadLocalRelay() {

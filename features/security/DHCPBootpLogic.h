@@ -61,6 +61,9 @@ public:
     void ReadRelayServers();
     // Sets the row status ("5", "1", "6") of the server's row of the interface "System".
     bool SetRelayServerRow(const std::string& address, const std::string& status);
+    // The create-and-wait of a server row; a row of that address left not active (an add cut short,
+    // another manager) is replaced.
+    bool CreateRelayServerRow(const std::string& address);
     // Reads the global local relay state (wParam 3), then starts the walk of the local relay table
     // beside the VLAN table.
     void ReadLocalRelay();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "controls/EditEXIPV6.h"
+#include "core/RowCreate.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
 #include "platform/sys/Debug.h"
@@ -191,7 +192,8 @@ bool CDHCPServerLogic::SetServerEntry(const std::string& index, const std::strin
     if (m_pServerIPEdit == nullptr) {
         return false;
     }
-    if (!SetRowStatus(status, "5")) {
+    // An entry of this index left unfinished (an add cut short, another manager) is replaced.
+    if (ksx::CreateRowOf(*this, status, "5") != ksx::RowCreated::kCreated) {
         m_strFailure = "Failed to add the trusted DHCP server: the device did not create the entry.";
         return false;
     }

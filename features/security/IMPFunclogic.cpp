@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "controls/EditEXIPV6.h"
+#include "core/RowCreate.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
 #include "platform/sys/Debug.h"
@@ -377,7 +378,8 @@ CIMPFunclogic::AllowedResult CIMPFunclogic::WriteAllowedEntry(const ImpbEntry& e
     if (!port) {
         return AllowedResult::kBadEntry;
     }
-    if (!SetRowStatus(status, "5")) {
+    // A row of this binding left unfinished (an add cut short, another manager) is replaced.
+    if (ksx::CreateRowOf(*this, status, "5") != ksx::RowCreated::kCreated) {
         return AllowedResult::kCreateFailed;
     }
     const std::string portText = std::to_string(*port);

@@ -446,6 +446,15 @@ bool CSNMPConfig::SetRowStatus(const std::string& oid, const std::string& status
     return SendSet(m_cCommonSNMPSet);
 }
 
+std::optional<long long> CSNMPConfig::GetRowStatus(const std::string& oid) {
+    if (Stopping()) {
+        return std::nullopt;
+    }
+    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_GET);
+    m_cCommonSNMPSet.AddVarBind(oid, 4, nullptr);
+    return SendRequest(m_cCommonSNMPSet).Integer(0);
+}
+
 bool CSNMPConfig::SetSnmpState(const std::string& state) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kStateOid, 1, state == "1" ? "1" : "2");

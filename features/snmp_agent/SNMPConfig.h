@@ -6,7 +6,7 @@
 // workers; their rows and ends reach the dialog on the UI thread, copied, through the hooks below (set
 // them before the first read). The trap switches are read synchronously; all writes are synchronous and
 // report whether the device accepted them. The dialogs run their sequences of writes off the window's
-// thread (SNMPRowRun.h): a write may then run on that thread, with plain data only, while the window
+// thread (SNMPWriteRun.h): a write may then run on that thread, with plain data only, while the window
 // stops it through SetStopCheck and CancelRequests.
 #pragma once
 
@@ -142,6 +142,9 @@ public:
     // ---- Writes (synchronous; true when the device answered and accepted) ----
     // Status "1", "5" or "6"; any other is refused with kTextBadStatus and nothing is sent.
     bool SetRowStatus(const std::string& oid, const std::string& status);
+    // Synchronous, on the write session: a row's status; nothing when the row is absent, the read
+    // failed or a stop was asked for.
+    std::optional<long long> GetRowStatus(const std::string& oid);
     bool SetSnmpState(const std::string& state);
     // Up to three requests: the group name; for "V3" the protocols; then the passwords the protocols
     // need. Returns 0 when every request was accepted, else the number (1 to 3) of the one that was not.

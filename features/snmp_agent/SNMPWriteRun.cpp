@@ -30,9 +30,10 @@ void CSNMPWriteRun::Start(int count, StepRunner::Step step, CStepRun::Text text,
 void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what, Columns columns,
                            std::function<void(bool added)> after, unsigned settleMs) {
     const std::string failed = "Failed to add the " + what + ": the device did not ";
+    m_progress.Reset();
     auto step = [this, statusOid, failed, settleMs, columns = std::move(columns)](int i) -> StepOutcome {
         // A created row that is not made active again goes, unless the dialog is ending: then
-        // nothing is sent after the request in flight.
+        // nothing is sent after the request in flight, and the next add of this row replaces it.
         const auto undo = [&](const std::string& text) {
             if (!Stopping()) {
                 m_config.SetRowStatus(statusOid, "6");
@@ -40,18 +41,35 @@ void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what
             return StepOutcome::Failed(text);
         };
         switch (i) {
-            case 0:
-                return m_config.SetRowStatus(statusOid, "5")
-                           ? StepOutcome::Done()
-                           : StepOutcome::Failed(failed + "create the row.");
+            case 0: {
+                m_progress.Enter(AddStage::kCreate);
+                const RowStatusAccess access{StatusKind::kRowStatus,
+                                             [this, statusOid](const std::string& value) {
+                                                 return m_config.SetRowStatus(statusOid, value);
+                                             },
+                                             [this, statusOid] { return m_config.GetRowStatus(statusOid); },
+                                             [this] { return Stopping(); }};
+                if (CreateRow(access, "5") != RowCreated::kCreated) {
+                    return StepOutcome::Failed(failed + "create the row.");
+                }
+                m_progress.Confirm();
+                return StepOutcome::Done();
+            }
             case 1: {
+                m_progress.Enter(AddStage::kColumns);
                 const std::string refused = columns();
-                return refused.empty() ? StepOutcome::Done() : undo(failed + "accept " + refused + ".");
+                if (!refused.empty()) {
+                    return undo(failed + "accept " + refused + ".");
+                }
+                m_progress.Confirm();
+                return StepOutcome::Done();
             }
             default:
+                m_progress.Enter(AddStage::kActivate);
                 if (!m_config.SetRowStatus(statusOid, "1")) {
                     return undo(failed + "activate the row.");
                 }
+                m_progress.Confirm();
                 if (settleMs > 0) {
                     m_runner.Pause(settleMs);
                 }
@@ -66,7 +84,7 @@ void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what
                 [this, what, after = std::move(after)](const StepsEnd& end) {
                     if (end.stopped) {
                         // Closed during the add: the dialog is ending.
-                        AfxMessageBox(StoppedCreateText(what, end.done), MB_OK);
+                        AfxMessageBox(StoppedAddText(what, m_progress), MB_OK);
                         return;
                     }
                     if (end.failed) {
@@ -100,13 +118,6 @@ void CSNMPWriteRun::Delete(const std::string& statusOid, const std::string& what
                 after();
             }
         });
-}
-
-std::string CSNMPWriteRun::StoppedCreateText(const std::string& what, int stepsDone) {
-    if (stepsDone <= 0) {
-        return "Stopped: the " + what + " was not added.";
-    }
-    return "Stopped: the " + what + " was not added; its row was created on the device but not activated.";
 }
 
 std::string CSNMPWriteRun::StoppedDeleteText(const std::string& what) {

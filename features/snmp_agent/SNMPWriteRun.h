@@ -15,6 +15,7 @@
 #include <string>
 
 #include "controls/StepRun.h"
+#include "core/RowCreate.h"
 #include "features/snmp_agent/SNMPConfig.h"
 
 namespace ksx {
@@ -33,7 +34,9 @@ public:
 
     // UI thread. Adds a row in three steps: `statusOid` set to create-and-wait, the columns, then
     // active. A refused step is told ("Failed to add the <what>: ..."), and a row created before it
-    // is destroyed again so that no hidden row blocks another try. `settleMs`: a pause after the
+    // is destroyed again so that no hidden row blocks another try; a row left by a stopped add, or
+    // by another manager, that is not active is replaced (ksx::CreateRow). A stop says what the
+    // device confirmed (ksx::StoppedAddText). `settleMs`: a pause after the
     // activation, for a device that needs it before the row reads back. `after` (UI thread) gets
     // whether the row was added, unless the dialog has ended meanwhile.
     void Create(const std::string& statusOid, const std::string& what, Columns columns,
@@ -49,8 +52,7 @@ public:
     bool Stopping() const { return m_runner.Stopping(); }
     const CStepRun& Run() const { return m_run; }
 
-    // What a stopped add or delete says. `stepsDone`: steps of the add that ended well (0 to 2).
-    static std::string StoppedCreateText(const std::string& what, int stepsDone);
+    // What a stopped delete says (a stopped add: ksx::StoppedAddText).
     static std::string StoppedDeleteText(const std::string& what);
 
 private:
@@ -58,4 +60,5 @@ private:
     CSNMPConfig& m_config;
     CStepRun m_run;
     ksx::StepRunner& m_runner;
+    ksx::AddProgress m_progress;  // of the add under way
 };

@@ -154,7 +154,9 @@ TEST_F(RMONHistoryControlTest, ASlowCreationKeepsTheWindowLiveAndCloseStopsIt) {
     ASSERT_TRUE(drv.Click(IDC_RMONH_CLOSE));
     ASSERT_TRUE(drv.WaitEnded());
     EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{"Stopped: the RMON history control entry 5 was not created."});
+              std::vector<std::string>{"Stopped: a row for the RMON history control entry 5 was "
+                                       "created on the device but not activated. Adding the RMON "
+                                       "history control entry 5 again replaces it."});
     EXPECT_LT(liveGapMs, 250);
     // Nothing is sent once stopped; the row is never made valid.
     const size_t sent = DistinctSets(*s_sim).size();
@@ -164,6 +166,19 @@ TEST_F(RMONHistoryControlTest, ASlowCreationKeepsTheWindowLiveAndCloseStopsIt) {
     EXPECT_EQ(sets[0], "6.5=i:2");
     EXPECT_EQ(sets[1], "2.5=o:1.3.6.1.2.1.2.2.1.1.3");
     EXPECT_EQ(std::count(sets.begin(), sets.end(), "6.5=i:1"), 0);
+
+    // Opened again, the same entry is created: the one left under creation is replaced.
+    s_sim->DelayMs(0);
+    CRMONHistoryControl again;
+    DialogDriver drv2(again);
+    ASSERT_TRUE(WaitIdle(again));
+    s_sim->ClearLog();
+    EXPECT_EQ(Apply(drv2, again, "5", "3", "50", "1800"), std::vector<std::string>{});
+    EXPECT_EQ(SetLines(s_sim->Requests(), kHistory.size() + 1),
+              (std::vector<std::string>{"6.5=i:4", "6.5=i:2", "2.5=o:1.3.6.1.2.1.2.2.1.1.3", "3.5=i:50",
+                                        "4.5=i:1800", "5.5=s:ops", "6.5=i:1"}));
+    EXPECT_EQ(s_sim->Get(kHistory + ".6.5"), "1");
+    EXPECT_EQ(Row(again, 2)[0], "5");
 }
 
 TEST_F(RMONHistoryControlTest, Screens) {

@@ -112,6 +112,22 @@ TEST_F(Dot1xRadius, CreatesANewServerAndChangesAnExistingOneInPlace) {
     EXPECT_EQ(drv.Cell(IDC_D1XR_LIST, 2, 1), "fe80::1");
 }
 
+TEST_F(Dot1xRadius, AnEntryLeftNotReadySinceTheReadIsReplaced) {
+    C8021XAuRadiusServerDLG dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    // Another manager's create, not finished, after the list was read.
+    s_sim->Set(kEntry + ".10.2", "i", "3");
+    Apply(drv, "2", "192.168.1.2");
+    EXPECT_EQ(Sets(), (std::vector<std::string>{"10.2=i:5", "10.2=i:6", "10.2=i:5", "2.2=i:1",
+                                                "2.2=i:1 3.2=x:c0a80102", "5.2=i:1812", "6.2=i:1813",
+                                                "7.2=i:5", "8.2=i:2", "9.2=s:secret", "10.2=i:1"}));
+    WaitRead(dlg);
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(s_sim->Get(kEntry + ".10.2"), "1");
+    EXPECT_EQ(drv.Rows(IDC_D1XR_LIST), 2);
+}
+
 TEST_F(Dot1xRadius, RefusesBadInputBeforeSendingAnything) {
     C8021XAuRadiusServerDLG dlg;
     DialogDriver drv(dlg);

@@ -91,6 +91,25 @@ TEST_F(Dot1xUsers, AddsAUserWithItsPassword) {
     EXPECT_EQ(drv.Rows(IDC_D1XU_LIST), 3);
 }
 
+TEST_F(Dot1xUsers, AnAccountLeftInactiveIsReplacedByTheAdd) {
+    // Left by an add cut short, or by another manager: counted, not listed, and no duplicate.
+    s_sim->Set(kEntry + ".1" + kAbcd, "s", "abcd");
+    s_sim->Set(kEntry + ".2" + kAbcd, "s", "old");
+    s_sim->Set(kEntry + ".3" + kAbcd, "i", "2");
+    C8021XUserDLG dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    ASSERT_EQ(drv.Rows(IDC_D1XU_LIST), 1);
+    Add(drv, "abcd", "wxyz", "wxyz");
+    EXPECT_EQ(Sets(),
+              (std::vector<std::string>{"3" + kAbcd + "=i:4", "3" + kAbcd + "=i:6", "3" + kAbcd + "=i:4",
+                                        "2" + kAbcd + "=s:wxyz", "3" + kAbcd + "=i:1"}));
+    WaitRead(dlg);
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(drv.Row(IDC_D1XU_LIST, 0), (std::vector<std::string>{"1", "abcd", "*****"}));
+    EXPECT_EQ(s_sim->Get(kEntry + ".3" + kAbcd), "1");
+}
+
 TEST_F(Dot1xUsers, RefusesShortNamesPasswordsMismatchesAndDuplicates) {
     C8021XUserDLG dlg;
     DialogDriver drv(dlg);

@@ -127,6 +127,12 @@ TEST_F(RelayServers, OnlyActiveRowsAreListed) {
     DialogDriver drv(dlg);
     Ready(dlg);
     EXPECT_EQ(Servers(drv), std::vector<std::string>{"System 192.168.1.5"});
+    // Added again, it replaces the row left behind.
+    EXPECT_EQ(Add(dlg, drv, "10.9.9.9"),
+              (std::vector<std::string>{Status("10.9.9.9", 5), Status("10.9.9.9", 6), Status("10.9.9.9", 5),
+                                        Status("10.9.9.9", 1)}));
+    EXPECT_EQ(Servers(drv), (std::vector<std::string>{"System 10.9.9.9", "System 192.168.1.5"}));
+    EXPECT_EQ(boxes.Count(), 0u);
 }
 
 TEST_F(RelayServers, FailedReadsAndRefusedWritesAreReported) {

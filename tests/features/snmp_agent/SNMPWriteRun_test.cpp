@@ -53,6 +53,56 @@ protected:
         ASSERT_TRUE(drv.Type(IDC_USER_AUTH_PASSWORD, "authpass1"));
         ASSERT_TRUE(drv.Type(IDC_USER_PRIV_PASSWORD, "privpass1"));
     }
+    static void FillCommunity(DialogDriver& drv) {
+        ASSERT_TRUE(drv.Type(IDC_COMM_NAME, "ops"));
+        ASSERT_TRUE(drv.SelectText(IDC_COMM_USER, "private"));
+    }
+    // Closes a `Dialog` filled by `fill` while request `inFlight` (1-based) of its add is on its way.
+    // The device answers each request a second late and applies it then, or (`lost`) drops it
+    // unapplied; `applied` tells when the late request has been applied.
+    template <class Dialog>
+    void CloseAddAt(void (*fill)(DialogDriver&), int apply, int close, size_t inFlight, bool lost,
+                    const std::function<bool()>& applied) {
+        Dialog dlg;
+        DialogDriver drv(dlg);
+        WaitRead(dlg, 1);
+        fill(drv);
+        s_sim->DelayMs(1000);
+        s_sim->ClearLog();
+        ASSERT_TRUE(drv.Click(apply));
+        ASSERT_TRUE(
+            WaitUntil([&] { return DistinctSets(*s_sim).size() >= inFlight - (lost ? 1 : 0); }, 20000));
+        if (lost) {
+            s_sim->DropPercent(100);  // the one answered late goes through, the next is lost
+            ASSERT_TRUE(WaitUntil([&] { return DistinctSets(*s_sim).size() >= inFlight; }, 20000));
+        }
+        ASSERT_TRUE(drv.Click(close));
+        ASSERT_TRUE(drv.WaitEnded());
+        ASSERT_TRUE(WaitUntil(applied, 20000));
+        ClearFaults();
+        s_sim->ClearLog();
+    }
+    // Opens a `Dialog` again and adds the same entry: it is listed, its row is active, nothing is told.
+    template <class Dialog>
+    void AddAgain(void (*fill)(DialogDriver&), int apply, int list, const std::string& statusOid,
+                  const std::vector<std::string>& row) {
+        Dialog dlg;
+        DialogDriver drv(dlg);
+        WaitRead(dlg, 1);
+        fill(drv);
+        ASSERT_TRUE(drv.Click(apply));
+        WaitRead(dlg, 2);
+        EXPECT_FALSE(dlg.Writing());
+        bool listed = false;
+        for (int r = 0; r < drv.Rows(list); ++r) {
+            std::vector<std::string> cells = drv.Row(list, r);
+            cells.resize(row.size());
+            listed = listed || cells == row;
+        }
+        EXPECT_TRUE(listed);
+        EXPECT_EQ(s_sim->Get(statusOid), "1");
+        EXPECT_TRUE(boxes.Texts().empty());
+    }
     static std::vector<std::string> UserSequence() {
         const std::string key = NameIndex("ops") + ".3";
         return {".2.1.1.8" + key + "=i:5", ".2.1.1.3" + key + "=s:admin",
@@ -116,8 +166,8 @@ TEST_F(AgentWrites, CloseDuringAnAddStopsItAfterTheRequestInFlightAndSaysSo) {
     ASSERT_TRUE(drv.WaitEnded());
     EXPECT_LT(liveGapMs, 250);
     EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{"Stopped: the user was not added; its row was created on "
-                                       "the device but not activated."});
+              std::vector<std::string>{"Stopped: a row for the user was created on the device "
+                                       "but not activated. Adding the user again replaces it."});
     // Nothing follows: neither the rest of the columns, nor the activation, nor a destroy.
     EXPECT_FALSE(WaitUntil([&] { return DistinctSets(*s_sim).size() > 2; }, 2000));
     const std::vector<std::string> sequence = UserSequence();
@@ -153,7 +203,7 @@ TEST_F(AgentWrites, AnAddWritesTheFieldsAsTheyWereWhenApplyWasPressed) {
     EXPECT_TRUE(boxes.Texts().empty());
 }
 
-TEST_F(AgentWrites, CloseDuringTheFirstRequestSaysNothingWasAdded) {
+TEST_F(AgentWrites, CloseDuringTheCreateSaysItIsUnconfirmed) {
     CSNMPViewTree dlg;
     DialogDriver drv(dlg);
     WaitRead(dlg, 1);
@@ -166,7 +216,10 @@ TEST_F(AgentWrites, CloseDuringTheFirstRequestSaysNothingWasAdded) {
     ASSERT_TRUE(WaitUntil([&] { return DistinctSets(*s_sim).size() >= 1; }, 20000));
     ASSERT_TRUE(drv.Click(IDC_VIEW_CLOSE));
     ASSERT_TRUE(drv.WaitEnded());
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Stopped: the view was not added."});
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Stopped: the device did not confirm whether a row for the "
+                                       "view was created; the view is not active. Adding it again "
+                                       "replaces that row."});
     EXPECT_FALSE(WaitUntil([&] { return DistinctSets(*s_sim).size() > 1; }, 1500));
     EXPECT_EQ(SetLines(), std::vector<std::string>{".4.1.1.5.1.118.2.1.3=i:5"});
 }
@@ -261,6 +314,94 @@ TEST_F(AgentWrites, ASlowTrapWriteKeepsTheWindowLiveAndCloseStopsIt) {
                   "Stopped: the device did not confirm whether the trap settings were written."});
     EXPECT_FALSE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() > 1; }, 1500));
     EXPECT_EQ(SetLines(), std::vector<std::string>{".8.3.0=i:2"});
+}
+
+// Closed at each step of an add, with the device applying the request in flight late (or, for the
+// activation, losing it): the dialog says what was confirmed, and the same entry added again after
+// reopening is listed and active, the row left behind replaced.
+TEST_F(AgentWrites, AnAddClosedAtAnyStepLeavesNothingThatBlocksAddingItAgain) {
+    const std::string userStatus = kB + ".2.1.1.8" + NameIndex("ops") + ".3";
+    const std::vector<std::string> userRow{"ops", "admin", "V3", "SHA", "DES_CBC"};
+    const std::string unconfirmedCreate =
+        "Stopped: the device did not confirm whether a row for the user was created; the user is not active. "
+        "Adding it again replaces that row.";
+    const std::string notActivated =
+        "Stopped: a row for the user was created on the device but not activated. Adding the user again "
+        "replaces it.";
+    const std::string unconfirmedActivation =
+        "Stopped: the device did not confirm whether the user was added. If it is not listed, add it again.";
+    const auto exists = [&] { return !s_sim->Get(userStatus).empty(); };
+    const auto grouped = [&] { return s_sim->Get(kB + ".2.1.1.3" + NameIndex("ops") + ".3") == "admin"; };
+
+    CloseAddAt<CSNMPUser>(FillUser, IDC_USER_APPLY, IDC_USER_CLOSE, 1, false, exists);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{unconfirmedCreate});
+    EXPECT_NE(s_sim->Get(userStatus), "1");
+    boxes.Clear();
+    AddAgain<CSNMPUser>(FillUser, IDC_USER_APPLY, IDC_USER_LIST, userStatus, userRow);
+    // The refused create, the status read, the row replaced, then the add as usual.
+    const std::vector<std::string> sequence = UserSequence();
+    std::vector<std::string> replaced{sequence[0], sequence[0].substr(0, sequence[0].size() - 1) + "6"};
+    replaced.insert(replaced.end(), sequence.begin(), sequence.end());
+    EXPECT_EQ(SetLines(), replaced);
+
+    for (const bool lostActivation : {false, true}) {
+        SCOPED_TRACE(lostActivation);
+        s_sim->Restart();
+        boxes.Clear();
+        if (lostActivation) {
+            CloseAddAt<CSNMPUser>(FillUser, IDC_USER_APPLY, IDC_USER_CLOSE, 5, true, [] { return true; });
+        } else {
+            CloseAddAt<CSNMPUser>(FillUser, IDC_USER_APPLY, IDC_USER_CLOSE, 2, false, grouped);
+        }
+        EXPECT_EQ(boxes.Texts(),
+                  std::vector<std::string>{lostActivation ? unconfirmedActivation : notActivated});
+        EXPECT_EQ(s_sim->Get(userStatus), "2");
+        boxes.Clear();
+        AddAgain<CSNMPUser>(FillUser, IDC_USER_APPLY, IDC_USER_LIST, userStatus, userRow);
+    }
+}
+
+TEST_F(AgentWrites, ACommunityAddClosedAtAnyStepCanBeAddedAgain) {
+    const std::string status = kB + ".5.1.1.3" + NameIndex("ops");
+    const std::string user = kB + ".5.1.1.2" + NameIndex("ops");
+    const std::vector<std::string> row{"ops", "private"};
+    struct Case {
+        size_t inFlight;
+        bool lost;
+        std::function<bool()> applied;
+        std::string text;
+    };
+    const Case cases[] = {
+        {1, false, [&] { return !s_sim->Get(status).empty(); },
+         "Stopped: the device did not confirm whether a row for the community was created; the community is "
+         "not "
+         "active. Adding it again replaces that row."},
+        {2, false, [&] { return s_sim->Get(user) == "private"; },
+         "Stopped: a row for the community was created on the device but not activated. Adding the community "
+         "again replaces it."},
+        {3, true, [] { return true; },
+         "Stopped: the device did not confirm whether the community was added. If it is not listed, add it "
+         "again."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.inFlight);
+        s_sim->Restart();
+        boxes.Clear();
+        CloseAddAt<CSNMPCommunity>(FillCommunity, IDC_COMM_APPLY, IDC_COMM_CLOSE, c.inFlight, c.lost,
+                                   c.applied);
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{c.text});
+        EXPECT_NE(s_sim->Get(status), "1");
+        boxes.Clear();
+        AddAgain<CSNMPCommunity>(FillCommunity, IDC_COMM_APPLY, IDC_COMM_LIST, status, row);
+    }
+    // A row another manager left not active ("staging") is replaced as well.
+    s_sim->ClearLog();
+    AddAgain<CSNMPCommunity>(
+        [](DialogDriver& drv) {
+            ASSERT_TRUE(drv.Type(IDC_COMM_NAME, "staging"));
+            ASSERT_TRUE(drv.SelectText(IDC_COMM_USER, "private"));
+        },
+        IDC_COMM_APPLY, IDC_COMM_LIST, kB + ".5.1.1.3" + NameIndex("staging"), {"staging", "private"});
 }
 
 }  // namespace
