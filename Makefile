@@ -5,6 +5,8 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 RUNS ?= 10
 UNDER_LOAD_ARGS ?=
+# Variables set for the tests only (not the build), e.g. TEST_ENV="HOME=/tmp/h SNMP_PERSISTENT_DIR=/tmp/p".
+TEST_ENV ?=
 
 .PHONY: all deps configure build test test-under-load bench demo format clean
 
@@ -20,7 +22,7 @@ build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+	cd $(BUILD) && env $(TEST_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
 
 # The suite RUNS times with every core kept busy; per test, how many runs failed.
 test-under-load: build

@@ -16,9 +16,9 @@
 #include <thread>
 #include <vector>
 
-#include "bench/common/ToolWalk.h"
 #include "platform/snmplib/Snmp.h"
 #include "tests/support/SimSwitch.h"
+#include "tests/support/ToolRun.h"
 
 extern char** environ;
 
@@ -76,7 +76,8 @@ bool ReadSnmpget(const std::string& agent, Version v, bool shortOptions) {
     }
     args.push_back(agent);
     args.push_back(kSysName);
-    return ksx::bench::RunQuiet(std::move(args));
+    const ksx::test::ToolResult r = ksx::test::RunTool(args);
+    return r.Ok() && !r.out.empty();
 }
 
 struct Column {
@@ -95,15 +96,6 @@ int main(int argc, char** argv) {
             delays.push_back(std::atoi(argv[i]));
         }
     }
-    // snmpget reads no host configuration and keeps no state of its own between runs.
-    const std::filesystem::path toolDir =
-        std::filesystem::temp_directory_path() / ("ksx-bench-v3delay." + std::to_string(getpid()));
-    std::filesystem::create_directories(toolDir);
-    setenv("SNMPCONFPATH", toolDir.c_str(), 1);
-    setenv("SNMP_PERSISTENT_DIR", toolDir.c_str(), 1);
-    setenv("MIBDIRS", toolDir.c_str(), 1);
-    setenv("MIBS", "", 1);
-
     SnmpInit();
     ksx::test::SimSwitch sim;
     const std::string agent = sim.Address() + ":" + std::to_string(sim.Port());
@@ -154,8 +146,6 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     }
     sim.DelayMs(0);
-    std::error_code ec;
-    std::filesystem::remove_all(toolDir, ec);
     std::printf("%.1f s\n", std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     return 0;
 }

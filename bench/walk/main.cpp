@@ -14,13 +14,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <vector>
 
-#include "bench/common/ToolWalk.h"
 #include "core/CommonSNMP.h"
 #include "platform/snmplib/Snmp.h"
 #include "platform/sys/Globals.h"
+#include "tests/support/ToolRun.h"
 
 extern char** environ;
 
@@ -174,8 +175,9 @@ double ToolWalk(const std::vector<std::string>& security, int port) {
         args.insert(args.end(), security.begin(), security.end());
         args.insert(args.end(), {"-r", "0", "-t", "3", "127.0.0.1:" + std::to_string(port),
                                  std::string(kPrefix) + ".1." + std::to_string(c)});
-        if (!ksx::bench::RunQuiet(std::move(args))) {
-            std::fprintf(stderr, "bench_walk: snmpwalk failed\n");
+        const ksx::test::ToolResult r = ksx::test::RunTool(args);
+        if (!r.Ok()) {
+            std::cerr << "bench_walk: " << r << std::endl;
             return -1;
         }
     }

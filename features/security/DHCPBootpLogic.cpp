@@ -232,8 +232,10 @@ StepOutcome CDHCPBootpLogic::ReadVlan(int index) {
 }
 
 void CDHCPBootpLogic::OnVlanReadsEnd(const StepsEnd& end) {
-    if (end.stopped) {
-        return;  // the owner ends or reads again: nothing of these reads is shown
+    // The owner ends or reads again: nothing of these reads is shown, also when the reads had ended
+    // but their end was not delivered yet (Stop() reports it then, as not stopped).
+    if (end.stopped || m_vlanReads.Stopping()) {
+        return;
     }
     std::vector<VlanRead> results;
     {

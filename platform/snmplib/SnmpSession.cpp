@@ -192,6 +192,9 @@ void EnsureInit() {
         netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_LOAD_HOST_FILES, 1);
         netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_NO_TOKEN_WARNINGS, 1);
         netsnmp_set_mib_directory("/nonexistent-ksx-mibs");
+        // The library still makes folders in its persistent directory at start-up (cert_indexes): one
+        // under which nothing can be made keeps the host's Net-SNMP folders untouched.
+        netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_PERSISTENT_DIR, "/dev/null");
         netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_MIB_WARNINGS, 0);
         if (!std::getenv("KSX_DEBUG")) {
             // A handler that goes nowhere: without any handler Net-SNMP writes to stderr.

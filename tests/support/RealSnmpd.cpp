@@ -3,9 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,14 +14,15 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
 
 #include "platform/sys/Globals.h"
 #include "tests/support/SimSwitch.h"
-
-extern char** environ;
+#include "tests/support/ToolRun.h"
 
 namespace ksx::test {
 
@@ -54,89 +53,28 @@ int FreeUdpPort() {
     return port;
 }
 
-// Environment for the agent and the tools: no host configuration, no MIB files, files in `dir`.
-std::vector<std::string> ToolEnvironment(const std::string& dir) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string var = *e;
-        if (var.rfind("SNMPCONFPATH=", 0) != 0 && var.rfind("SNMP_PERSISTENT_DIR=", 0) != 0 &&
-            var.rfind("MIBS=", 0) != 0 && var.rfind("MIBDIRS=", 0) != 0) {
-            env.push_back(var);
+// A tool's run against the agent: its output, or nothing when it failed, said on stderr (the
+// test's output) with what the tool said there.
+std::optional<std::string> Output(const std::vector<std::string>& args, const std::string& dir, bool quiet) {
+    ToolOptions options;
+    options.snmpDir = dir;
+    options.limitMs = kToolLimitMs;
+    ToolResult r = RunTool(args, options);
+    if (!r.Ok()) {
+        if (!quiet) {
+            std::cerr << "RealSnmpd: " << r << std::endl;
         }
+        return std::nullopt;
     }
-    env.push_back("SNMPCONFPATH=" + dir);
-    env.push_back("SNMP_PERSISTENT_DIR=" + dir + "/persist");
-    env.push_back("MIBS=");
-    env.push_back("MIBDIRS=" + dir + "/nomibs");
-    return env;
+    return std::move(r.out);
 }
 
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, int outFd) {
-    std::vector<char*> argv;
-    for (const auto& a : args) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (const auto& e : env) {
-        envp.push_back(const_cast<char*>(e.c_str()));
-    }
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    if (outFd >= 0) {
-        posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    }
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
-}
-
-// Runs a tool to its end (bounded), returning its exit code (-1 on failure) and its standard output.
-int RunTool(const std::vector<std::string>& args, const std::string& dir, std::string* out) {
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
-        return -1;
-    }
-    const pid_t pid = Spawn(args, ToolEnvironment(dir), pipeFds[1]);
-    close(pipeFds[1]);
-    if (pid < 0) {
-        close(pipeFds[0]);
-        return -1;
-    }
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kToolLimitMs);
-    for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            kill(pid, SIGKILL);
-            break;
-        }
-        pollfd p{pipeFds[0], POLLIN, 0};
-        const int n = poll(&p, 1, static_cast<int>(left));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            continue;
-        }
-        char buf[4096];
-        const ssize_t got = read(pipeFds[0], buf, sizeof(buf));
-        if (got <= 0) {
-            break;
-        }
-        out->append(buf, static_cast<size_t>(got));
-    }
-    close(pipeFds[0]);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// What a file holds (empty when it cannot be read).
+std::string FileText(const std::string& path) {
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 std::string Trim(const std::string& s) {
@@ -196,15 +134,19 @@ RealSnmpd::RealSnmpd() {
                 m_pid = -1;  // it ended (port taken): next attempt
                 break;
             }
-            ready = !Get({"1.3.6.1.2.1.1.3.0"}).empty();
+            ready = Output({"/usr/bin/snmpget", "-v1", "-c", "quaint", "-t", "1", "-r", "1", Target(),
+                            "1.3.6.1.2.1.1.3.0"},
+                           m_dir, true)
+                        .has_value();
         }
         if (!ready && m_pid > 0) {
             Stop();
         }
     }
     if (m_pid < 0) {
+        const std::string said = FileText(m_dir + "/snmpd.stderr") + FileText(m_dir + "/snmpd.log");
         std::filesystem::remove_all(m_dir);
-        throw std::runtime_error("RealSnmpd: snmpd did not start");
+        throw std::runtime_error("RealSnmpd: snmpd did not start\n" + said);
     }
 }
 
@@ -215,9 +157,15 @@ pid_t RealSnmpd::Launch(bool again) const {
     if (again) {
         conf += "," + m_dir + "/persist/snmpd.conf";
     }
-    return Spawn({kSnmpd, "-f", "-Lf", m_dir + "/snmpd.log", "-C", "-c", conf, "-M", m_dir + "/nomibs", "-m",
-                  "", "-p", m_dir + "/snmpd.pid"},
-                 ToolEnvironment(m_dir), -1);
+    // What the agent says on stderr goes to a file of its own, told when it does not start.
+    const int errFd = open((m_dir + "/snmpd.stderr").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    const pid_t pid = SpawnTool({kSnmpd, "-f", "-Lf", m_dir + "/snmpd.log", "-C", "-c", conf, "-M",
+                                 m_dir + "/nomibs", "-m", "", "-p", m_dir + "/snmpd.pid"},
+                                m_dir, -1, errFd);
+    if (errFd >= 0) {
+        close(errFd);
+    }
+    return pid;
 }
 
 void RealSnmpd::Restart() {
@@ -349,28 +297,22 @@ std::vector<ToolBinding> RealSnmpd::Get(const std::vector<std::string>& oids) co
                                      "-Ox",
                                      Target()};
     args.insert(args.end(), oids.begin(), oids.end());
-    std::string out;
-    if (RunTool(args, m_dir, &out) != 0) {
-        return {};
-    }
-    return ParseToolOutput(out);
+    const std::optional<std::string> out = Output(args, m_dir, false);
+    return out ? ParseToolOutput(*out) : std::vector<ToolBinding>{};
 }
 
 std::vector<ToolBinding> RealSnmpd::Walk(const std::string& oid) const {
-    std::string out;
-    if (RunTool({"/usr/bin/snmpwalk", "-v1", "-c", "quaint", "-t", "1", "-r", "1", "-On", "-Oe", "-OU", "-Ox",
-                 Target(), oid},
-                m_dir, &out) != 0) {
-        return {};
-    }
-    return ParseToolOutput(out);
+    const std::optional<std::string> out = Output({"/usr/bin/snmpwalk", "-v1", "-c", "quaint", "-t", "1",
+                                                   "-r", "1", "-On", "-Oe", "-OU", "-Ox", Target(), oid},
+                                                  m_dir, false);
+    return out ? ParseToolOutput(*out) : std::vector<ToolBinding>{};
 }
 
 bool RealSnmpd::Set(const std::string& oid, const std::string& type, const std::string& value) const {
-    std::string out;
-    return RunTool(
+    return Output(
                {"/usr/bin/snmpset", "-v1", "-c", "harbour", "-t", "1", "-r", "1", Target(), oid, type, value},
-               m_dir, &out) == 0;
+               m_dir, false)
+        .has_value();
 }
 
 void UseSnmpdV1(const RealSnmpd& agent, const std::string& timeoutMs) {

@@ -1,7 +1,8 @@
 // Test fixture: a real Net-SNMP agent (snmpd) on a free loopback port, started as an ordinary process
 // with a configuration of its own (no system service, no root, no host configuration read), and the
-// Net-SNMP command-line tools to read it. The standard-MIB views are checked against it: what a dialog
-// shows must equal what snmpget/snmpwalk read. Failures to start throw std::runtime_error.
+// Net-SNMP command-line tools to read it; agent and tools use the agent's temporary folder for their
+// configuration and persistent files (ToolRun.h). The standard-MIB views are checked against it: what a
+// dialog shows must equal what snmpget/snmpwalk read. Failures to start throw std::runtime_error.
 #pragma once
 
 #include <sys/types.h>
@@ -40,10 +41,12 @@ public:
     std::string Address() const { return "127.0.0.1"; }
     int Port() const { return m_port; }
 
-    // snmpget / snmpwalk of the agent with the read community, SNMPv1; empty on any failure.
+    // snmpget / snmpwalk of the agent with the read community, SNMPv1; empty on any failure (the tool's
+    // exit and stderr are then written to stderr).
     std::vector<ToolBinding> Get(const std::vector<std::string>& oids) const;
     std::vector<ToolBinding> Walk(const std::string& oid) const;
-    // snmpset with the write community: type letter as snmpset takes it ("s", "i", ...); true on success.
+    // snmpset with the write community: type letter as snmpset takes it ("s", "i", ...); true on success
+    // (told as above otherwise).
     bool Set(const std::string& oid, const std::string& type, const std::string& value) const;
 
     // Stops the agent and starts it again on the same port, configuration and persistent directory: the

@@ -2,11 +2,7 @@
 // protocol.
 #include "tests/support/SimSwitch.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,8 +19,7 @@
 
 #include "platform/sys/Globals.h"
 #include "sim/Store.h"
-
-extern char** environ;
+#include "tests/support/ToolRun.h"
 
 namespace {
 
@@ -37,50 +32,6 @@ const std::string kVlan = kEnt + ".7.6.1";
 const std::string kSyslogHost = kEnt + ".16.2.5.1";
 const std::string kPoePort = kEnt + ".22.1.1";
 
-struct ToolResult {
-    int exitCode = -1;
-    std::string output;  // stdout and stderr together
-};
-
-// Runs a command-line tool and collects its output; the tools' own -t 1 -r 0 bound the time.
-ToolResult Run(const std::vector<std::string>& args) {
-    int out[2];
-    EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 2);
-    std::vector<std::string> copy = args;
-    std::vector<char*> argv;
-    for (auto& a : copy) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    ToolResult result;
-    if (rc != 0) {
-        close(out[0]);
-        result.output = "cannot start " + args[0];
-        return result;
-    }
-    char buf[4096];
-    ssize_t n;
-    while ((n = read(out[0], buf, sizeof(buf))) > 0 || (n < 0 && errno == EINTR)) {
-        if (n > 0) {
-            result.output.append(buf, static_cast<size_t>(n));
-        }
-    }
-    close(out[0]);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
 std::vector<std::string> Common(const SimSwitch& sim, std::vector<std::string> auth) {
     std::vector<std::string> args = {"-m", "", "-t", "1", "-r", "0", "-On"};
     args.insert(args.end(), auth.begin(), auth.end());
@@ -88,13 +39,13 @@ std::vector<std::string> Common(const SimSwitch& sim, std::vector<std::string> a
     return args;
 }
 
-ToolResult Tool(const std::string& tool, const SimSwitch& sim, std::vector<std::string> auth,
-                std::vector<std::string> rest) {
+ksx::test::ToolResult Tool(const std::string& tool, const SimSwitch& sim, std::vector<std::string> auth,
+                           std::vector<std::string> rest) {
     std::vector<std::string> args = {tool};
     auto common = Common(sim, std::move(auth));
     args.insert(args.end(), common.begin(), common.end());
     args.insert(args.end(), rest.begin(), rest.end());
-    return Run(args);
+    return ksx::test::RunTool(args);
 }
 
 std::vector<std::string> V1(const std::string& community = "quaint") {
@@ -125,7 +76,7 @@ bool Contains(const std::string& text, const std::string& part) {
 std::map<std::string, std::string> GetAll(const SimSwitch& sim, const std::vector<std::string>& oids) {
     auto r = Tool("snmpget", sim, V2(), oids);
     std::map<std::string, std::string> values;
-    std::istringstream lines(r.output);
+    std::istringstream lines(r.out);
     std::string line;
     std::smatch m;
     while (std::getline(lines, line)) {
@@ -215,7 +166,7 @@ SimSwitch* SimTest::s_sim = nullptr;
 
 TEST_F(SimTest, ProfileLooksLikeThe28PortSwitch) {
     auto r = Tool("snmpwalk", sim(), V2(), {"1.3.6.1.2.1.2.2.1.1"});
-    EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 28) << r.output;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 28) << r;
     EXPECT_EQ(sim().Get("1.3.6.1.2.1.2.1.0"), "28");
     EXPECT_EQ(sim().Get(kSysName), "KSX-4200-28Z1");
     EXPECT_EQ(sim().Get("1.3.6.1.2.1.2.2.1.6.1").size(), 12u);  // six octets as hex
@@ -239,22 +190,22 @@ TEST_F(SimTest, ProfileLooksLikeThe28PortSwitch) {
 
 TEST_F(SimTest, V1GetGetNextAndSet) {
     auto r = Tool("snmpget", sim(), V1(), {kSysName});
-    EXPECT_TRUE(Contains(r.output, "STRING: \"KSX-4200-28Z1\"")) << r.output;
+    EXPECT_TRUE(Contains(r.out, "STRING: \"KSX-4200-28Z1\"")) << r;
     r = Tool("snmpgetnext", sim(), V1(), {"1.3.6.1.2.1.1.5"});
-    EXPECT_TRUE(Contains(r.output, ".1.3.6.1.2.1.1.5.0 = STRING")) << r.output;
+    EXPECT_TRUE(Contains(r.out, ".1.3.6.1.2.1.1.5.0 = STRING")) << r;
 
     r = Tool("snmpset", sim(), V1("harbour"), {kSysName, "s", "lab switch"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim().Get(kSysName), "lab switch");
 
     // The read community may not write; the value stays.
     r = Tool("snmpset", sim(), V1("quaint"), {kSysName, "s", "other"});
-    EXPECT_TRUE(Contains(r.output, "noSuchName")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "noSuchName")) << r;
     EXPECT_EQ(sim().Get(kSysName), "lab switch");
 
     // A wrong community gets no answer at all, but the request is logged.
     r = Tool("snmpget", sim(), V1("public"), {kSysName});
-    EXPECT_TRUE(Contains(r.output, "Timeout")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "Timeout")) << r;
     auto log = sim().Requests();
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back().principal, "public");
@@ -263,34 +214,34 @@ TEST_F(SimTest, V1GetGetNextAndSet) {
 
 TEST_F(SimTest, MissingObjectsAndEndOfMib) {
     auto r = Tool("snmpget", sim(), V1(), {"1.3.6.1.2.1.1.9.0"});
-    EXPECT_TRUE(Contains(r.output, "noSuchName")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "noSuchName")) << r;
     r = Tool("snmpget", sim(), V2(), {"1.3.6.1.2.1.1.5.1", "1.3.6.1.2.1.77.1.0"});
-    EXPECT_TRUE(Contains(r.output, "No Such Instance")) << r.output;
-    EXPECT_TRUE(Contains(r.output, "No Such Object")) << r.output;
+    EXPECT_TRUE(Contains(r.out, "No Such Instance")) << r;
+    EXPECT_TRUE(Contains(r.out, "No Such Object")) << r;
     r = Tool("snmpgetnext", sim(), V1(), {"1.3.6.2"});
-    EXPECT_TRUE(Contains(r.output, "noSuchName")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "noSuchName")) << r;
     r = Tool("snmpgetnext", sim(), V2(), {"1.3.6.2"});
-    EXPECT_TRUE(Contains(r.output, "No more variables left")) << r.output;
+    EXPECT_TRUE(Contains(r.out, "No more variables left")) << r;
 }
 
 TEST_F(SimTest, SetChecksTypesRangesAndWritability) {
     auto r = Tool("snmpset", sim(), V1("harbour"), {kEnt + ".1.12.0", "s", "1"});
-    EXPECT_TRUE(Contains(r.output, "badValue")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "badValue")) << r;
     r = Tool("snmpset", sim(), V2("harbour"), {kEnt + ".1.12.0", "i", "3"});
-    EXPECT_TRUE(Contains(r.output, "wrongValue")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "wrongValue")) << r;
     r = Tool("snmpset", sim(), V2("harbour"), {"1.3.6.1.2.1.1.1.0", "s", "x"});
-    EXPECT_TRUE(Contains(r.output, "notWritable")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "notWritable")) << r;
     r = Tool("snmpset", sim(), V1("harbour"), {"1.3.6.1.4.1.7393.99.0", "i", "1"});
-    EXPECT_TRUE(Contains(r.output, "noSuchName")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "noSuchName")) << r;
 
     // A failing binding leaves the others of the PDU unapplied.
     r = Tool("snmpset", sim(), V1("harbour"), {kEnt + ".1.12.0", "i", "1", kEnt + ".1.13.1.2.3", "i", "9"});
-    EXPECT_TRUE(Contains(r.output, "badValue")) << r.output;
-    EXPECT_TRUE(Contains(r.output, "1.13.1.2.3")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "badValue")) << r;
+    EXPECT_TRUE(Contains(r.err, "1.13.1.2.3")) << r;
     EXPECT_EQ(sim().Get(kEnt + ".1.12.0"), "2");
 
     r = Tool("snmpset", sim(), V1("harbour"), {kEnt + ".1.12.0", "i", "1", kEnt + ".7.7.1.1.3", "u", "10"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim().Get(kEnt + ".1.12.0"), "1");
     EXPECT_EQ(sim().Get(kEnt + ".7.7.1.1.3"), "10");
 }
@@ -309,18 +260,18 @@ TEST_F(SimTest, V3UsersAtTheirLevels) {
     };
     for (const auto& c : ok) {
         auto r = Tool("snmpget", sim(), c.auth, {kSysName});
-        EXPECT_TRUE(Contains(r.output, "KSX-4200-28Z1")) << c.auth[2] << ": " << r.output;
+        EXPECT_TRUE(Contains(r.out, "KSX-4200-28Z1")) << c.auth[2] << ": " << r;
     }
     auto r = Tool("snmpset", sim(), V3("shadesuser", "authPriv", "SHA", "shaauthpass", "DES", "desprivpass"),
                   {kSysName, "s", "v3 name"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim().Get(kSysName), "v3 name");
 
     r = Tool("snmpget", sim(), V3("md5user", "authNoPriv", "MD5", "wrongpassword"), {kSysName});
     EXPECT_NE(r.exitCode, 0);
-    EXPECT_FALSE(Contains(r.output, "v3 name")) << r.output;
+    EXPECT_FALSE(Contains(r.out, "v3 name")) << r;
     r = Tool("snmpget", sim(), V3("md5user", "noAuthNoPriv"), {kSysName});
-    EXPECT_TRUE(Contains(r.output, "authorizationError")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "authorizationError")) << r;
 
     auto log = sim().Requests();
     ASSERT_FALSE(log.empty());
@@ -332,38 +283,38 @@ TEST_F(SimTest, RowStatusCreateActivateDestroy) {
     // createAndGo with a name in the same PDU.
     auto r =
         Tool("snmpset", sim(), V2("harbour"), {kVlan + ".5.10", "i", "4", kVlan + ".1.10", "s", "voice"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim().Get(kVlan + ".5.10"), "1");
     EXPECT_EQ(sim().Get(kVlan + ".1.10"), "voice");
     EXPECT_EQ(sim().Get(kVlan + ".2.10"), "00000000");
     // Creating it again is inconsistent.
     r = Tool("snmpset", sim(), V2("harbour"), {kVlan + ".5.10", "i", "4"});
-    EXPECT_TRUE(Contains(r.output, "inconsistentValue")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "inconsistentValue")) << r;
 
     // createAndWait, fill in, activate.
     r = Tool("snmpset", sim(), V1("harbour"), {kVlan + ".5.20", "i", "5"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim().Get(kVlan + ".5.20"), "2");
     r = Tool("snmpset", sim(), V1("harbour"), {kVlan + ".2.20", "x", "c0000000", kVlan + ".5.20", "i", "1"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim().Get(kVlan + ".5.20"), "1");
     EXPECT_EQ(sim().Get(kVlan + ".2.20"), "c0000000");
 
     // Columns of absent rows: v1 noSuchName, v2 noCreation; only existing rows are walked.
     r = Tool("snmpset", sim(), V1("harbour"), {kVlan + ".1.30", "s", "x"});
-    EXPECT_TRUE(Contains(r.output, "noSuchName")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "noSuchName")) << r;
     r = Tool("snmpset", sim(), V3("md5user", "authNoPriv", "MD5", "md5authpass"),
              {kVlan + ".1.30", "s", "x"});
-    EXPECT_TRUE(Contains(r.output, "noCreation")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "noCreation")) << r;
     r = Tool("snmpset", sim(), V1("harbour"), {kVlan + ".5.10", "i", "6"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     r = Tool("snmpwalk", sim(), V2(), {kVlan + ".5"});
-    EXPECT_TRUE(Contains(r.output, kVlan + ".5.1 = INTEGER: 1")) << r.output;
-    EXPECT_TRUE(Contains(r.output, kVlan + ".5.20 = INTEGER: 1")) << r.output;
-    EXPECT_FALSE(Contains(r.output, kVlan + ".5.10 ")) << r.output;
+    EXPECT_TRUE(Contains(r.out, kVlan + ".5.1 = INTEGER: 1")) << r;
+    EXPECT_TRUE(Contains(r.out, kVlan + ".5.20 = INTEGER: 1")) << r;
+    EXPECT_FALSE(Contains(r.out, kVlan + ".5.10 ")) << r;
     EXPECT_EQ(sim().Get(kVlan + ".1.10"), "");
     r = Tool("snmpset", sim(), V1("harbour"), {kVlan + ".5.20", "i", "3"});
-    EXPECT_TRUE(Contains(r.output, "badValue")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "badValue")) << r;
 }
 
 TEST_F(SimTest, CreatedRowsTakeColumnsFromTheirIndex) {
@@ -371,33 +322,33 @@ TEST_F(SimTest, CreatedRowsTakeColumnsFromTheirIndex) {
     const std::string v4 = ".1.4.10.0.0.1";
     auto r = Tool("snmpset", sim(), V2("harbour"),
                   {kSyslogHost + ".5" + v4, "i", "4", kSyslogHost + ".3" + v4, "i", "1514"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim().Get(kSyslogHost + ".5" + v4), "1");
     EXPECT_EQ(sim().Get(kSyslogHost + ".1" + v4), "1");
     EXPECT_EQ(sim().Get(kSyslogHost + ".2" + v4), "0a000001");
     EXPECT_EQ(sim().Get(kSyslogHost + ".3" + v4), "1514");
     const std::string v6 = ".2.16.32.1.13.184.0.0.0.0.0.0.0.0.0.0.0.16";
     r = Tool("snmpset", sim(), V1("harbour"), {kSyslogHost + ".5" + v6, "i", "5"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim().Get(kSyslogHost + ".5" + v6), "2");  // notInService: every column has its value
     EXPECT_EQ(sim().Get(kSyslogHost + ".1" + v6), "2");
     EXPECT_EQ(sim().Get(kSyslogHost + ".2" + v6), "20010db8000000000000000000000010");
     EXPECT_EQ(sim().Get(kSyslogHost + ".3" + v6), "514");
     r = Tool("snmpwalk", sim(), V2(), {kSyslogHost + ".2"});
-    EXPECT_TRUE(Contains(r.output, kSyslogHost + ".2" + v4 + " = Hex-STRING: 0A 00 00 01")) << r.output;
+    EXPECT_TRUE(Contains(r.out, kSyslogHost + ".2" + v4 + " = Hex-STRING: 0A 00 00 01")) << r;
     // The device fills them; SNMP cannot change them.
     r = Tool("snmpset", sim(), V2("harbour"), {kSyslogHost + ".1" + v6, "i", "1"});
-    EXPECT_TRUE(Contains(r.output, "notWritable")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "notWritable")) << r;
 
     // An index without all the octets its length arc announces, or with an octet arc above 255,
     // gives no address: createAndGo is inconsistent and createAndWait stays notReady.
     for (const char* bad : {".1.4.10.0.0", ".1.4.10.0.0.256"}) {
         r = Tool("snmpset", sim(), V2("harbour"), {kSyslogHost + ".5" + bad, "i", "4"});
-        EXPECT_TRUE(Contains(r.output, "inconsistentValue")) << bad << ": " << r.output;
+        EXPECT_TRUE(Contains(r.err, "inconsistentValue")) << bad << ": " << r;
         EXPECT_EQ(sim().Get(kSyslogHost + ".5" + bad), "") << bad;
     }
     r = Tool("snmpset", sim(), V2("harbour"), {kSyslogHost + ".5.1.4.10.0.0", "i", "5"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim().Get(kSyslogHost + ".5.1.4.10.0.0"), "3");
     EXPECT_EQ(sim().Get(kSyslogHost + ".1.1.4.10.0.0"), "1");
     EXPECT_EQ(sim().Get(kSyslogHost + ".2.1.4.10.0.0"), "");
@@ -405,7 +356,7 @@ TEST_F(SimTest, CreatedRowsTakeColumnsFromTheirIndex) {
     // Time profiles: the index column reads the row's own index, also when createAndGo alone makes it.
     const std::string profiles = kEnt + ".32.1.1";
     r = Tool("snmpset", sim(), V2("harbour"), {profiles + ".21.6", "i", "4"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim().Get(profiles + ".21.6"), "1");
     EXPECT_EQ(sim().Get(profiles + ".1.6"), "6");
 }
@@ -413,32 +364,32 @@ TEST_F(SimTest, CreatedRowsTakeColumnsFromTheirIndex) {
 TEST_F(SimTest, ErrorInjection) {
     sim().ErrorStatus(kEnt + ".1.12", 5);
     auto r = Tool("snmpget", sim(), V1(), {kSysName, kEnt + ".1.12.0"});
-    EXPECT_TRUE(Contains(r.output, "genErr")) << r.output;
-    EXPECT_TRUE(Contains(r.output, kEnt + ".1.12.0")) << r.output;  // the failed object is binding 2
+    EXPECT_TRUE(Contains(r.err, "genErr")) << r;
+    EXPECT_TRUE(Contains(r.err, kEnt + ".1.12.0")) << r;  // the failed object is binding 2
     r = Tool("snmpset", sim(), V2("harbour"), {kEnt + ".1.12.0", "i", "1"});
-    EXPECT_TRUE(Contains(r.output, "genErr")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "genErr")) << r;
     EXPECT_EQ(sim().Get(kEnt + ".1.12.0"), "2");
     r = Tool("snmpgetnext", sim(), V2(), {kEnt + ".1.11"});
-    EXPECT_TRUE(Contains(r.output, "genErr")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "genErr")) << r;
     sim().ErrorStatus(kEnt + ".1.12", 0);
     r = Tool("snmpget", sim(), V1(), {kEnt + ".1.12.0"});
-    EXPECT_TRUE(Contains(r.output, "INTEGER: 2")) << r.output;
+    EXPECT_TRUE(Contains(r.out, "INTEGER: 2")) << r;
 }
 
 TEST_F(SimTest, SilenceDropAndDelay) {
     sim().Silence(true);
     auto r = Tool("snmpget", sim(), V1(), {kSysName});
-    EXPECT_TRUE(Contains(r.output, "Timeout")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "Timeout")) << r;
     EXPECT_EQ(sim().Requests().size(), 1u);  // silenced requests are logged too
     sim().Silence(false);
     r = Tool("snmpget", sim(), V1(), {kSysName});
-    EXPECT_TRUE(Contains(r.output, "KSX-4200-28Z1")) << r.output;
+    EXPECT_TRUE(Contains(r.out, "KSX-4200-28Z1")) << r;
 
     // Every second request is dropped.
     sim().DropPercent(50);
     int answered = 0;
     for (int i = 0; i < 4; ++i) {
-        answered += Contains(Tool("snmpget", sim(), V1(), {kSysName}).output, "KSX-4200-28Z1");
+        answered += Contains(Tool("snmpget", sim(), V1(), {kSysName}).out, "KSX-4200-28Z1");
     }
     EXPECT_EQ(answered, 2);
     sim().DropPercent(0);
@@ -446,11 +397,11 @@ TEST_F(SimTest, SilenceDropAndDelay) {
     // A delay beyond the client's time-out loses the answer; a shorter one does not.
     sim().DelayMs(1500);
     r = Tool("snmpget", sim(), V1(), {kSysName});
-    EXPECT_TRUE(Contains(r.output, "Timeout")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "Timeout")) << r;
     sim().DelayMs(200);
     auto start = std::chrono::steady_clock::now();
     r = Tool("snmpget", sim(), V1(), {kSysName});
-    EXPECT_TRUE(Contains(r.output, "KSX-4200-28Z1")) << r.output;
+    EXPECT_TRUE(Contains(r.out, "KSX-4200-28Z1")) << r;
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
 }
 
@@ -488,7 +439,7 @@ TEST_F(SimTest, RequestLogRecordsPdusAsReceived) {
 
 TEST_F(SimTest, SaveAndTransferProgress) {
     auto r = Tool("snmpset", sim(), V1("harbour"), {kEnt + ".1.10.0", "i", "1"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim().Get(kEnt + ".1.10.0"), "1");
     auto until = [&](const std::string& oid, const std::string& value) {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -500,7 +451,7 @@ TEST_F(SimTest, SaveAndTransferProgress) {
     EXPECT_TRUE(until(kEnt + ".1.10.0", "2"));
 
     r = Tool("snmpset", sim(), V1("harbour"), {kEnt + ".3.10.5.0", "i", "2"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim().Get(kEnt + ".3.10.6.0"), "4");
     EXPECT_TRUE(until(kEnt + ".3.10.6.0", "3"));
     EXPECT_TRUE(until(kEnt + ".3.10.6.0", "1"));
@@ -510,7 +461,7 @@ TEST_F(SimTest, ControlSetGetUnsetAndRestart) {
     sim().Set(kEnt + ".22.1.1.13.1.3", "s", "POWER ON");
     EXPECT_EQ(sim().Get(kEnt + ".22.1.1.13.1.3"), "POWER ON");
     auto r = Tool("snmpget", sim(), V1(), {kEnt + ".22.1.1.13.1.3"});
-    EXPECT_TRUE(Contains(r.output, "\"POWER ON\"")) << r.output;
+    EXPECT_TRUE(Contains(r.out, "\"POWER ON\"")) << r;
     sim().Set("1.3.6.1.2.1.2.2.1.8.1", "i", "2");
     EXPECT_EQ(sim().Command("unset " + kSysName), "OK");
     EXPECT_EQ(sim().Get(kSysName), "");
@@ -555,30 +506,29 @@ TEST(SimSwitchOptions, GeneratedTable) {
     SimSwitch sim(SimSwitch::Options{"ksx-4200-28z1", {"--table", "1.3.6.1.4.1.99999.5:3:4"}});
     auto r = Tool("snmpbulkwalk", sim, V2(), {"1.3.6.1.4.1.99999.5"});
     std::regex value(" = (INTEGER|STRING): ");
-    EXPECT_EQ(
-        std::distance(std::sregex_iterator(r.output.begin(), r.output.end(), value), std::sregex_iterator()),
-        12)
-        << r.output;
-    EXPECT_TRUE(Contains(r.output, ".1.3.6.1.4.1.99999.5.1.1.3 = INTEGER: 3")) << r.output;
-    EXPECT_TRUE(Contains(r.output, ".1.3.6.1.4.1.99999.5.1.2.2 = STRING: \"row2-col2\"")) << r.output;
-    EXPECT_TRUE(Contains(r.output, ".1.3.6.1.4.1.99999.5.1.3.2 = INTEGER: 6")) << r.output;
+    EXPECT_EQ(std::distance(std::sregex_iterator(r.out.begin(), r.out.end(), value), std::sregex_iterator()),
+              12)
+        << r;
+    EXPECT_TRUE(Contains(r.out, ".1.3.6.1.4.1.99999.5.1.1.3 = INTEGER: 3")) << r;
+    EXPECT_TRUE(Contains(r.out, ".1.3.6.1.4.1.99999.5.1.2.2 = STRING: \"row2-col2\"")) << r;
+    EXPECT_TRUE(Contains(r.out, ".1.3.6.1.4.1.99999.5.1.3.2 = INTEGER: 6")) << r;
 }
 
 TEST(SimSwitchOptions, RebootSilencesThenComesBack) {
     SimSwitch sim(SimSwitch::Options{"ksx-4200-28z1", {"--reboot-ms", "1500"}});
     auto r = Tool("snmpset", sim, V1("harbour"), {kEnt + ".1.9.0", "i", "1"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     r = Tool("snmpget", sim, V1(), {kSysName});
-    EXPECT_TRUE(Contains(r.output, "Timeout")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "Timeout")) << r;
     // Back within a few tries; the uptime starts again.
     bool back = false;
     for (int i = 0; i < 5 && !back; ++i) {
         r = Tool("snmpget", sim, V1(), {"1.3.6.1.2.1.1.3.0"});
-        back = Contains(r.output, "Timeticks");
+        back = Contains(r.out, "Timeticks");
     }
-    ASSERT_TRUE(back) << r.output;
+    ASSERT_TRUE(back) << r;
     std::smatch m;
-    ASSERT_TRUE(std::regex_search(r.output, m, std::regex("Timeticks: \\((\\d+)\\)")));
+    ASSERT_TRUE(std::regex_search(r.out, m, std::regex("Timeticks: \\((\\d+)\\)")));
     EXPECT_LT(std::stol(m[1]), 500);
 }
 
@@ -593,33 +543,33 @@ TEST(SimSwitchOptions, TableLimitsAndRmonEntryStatus) {
     const std::string t = "1.3.6.1.4.1.99.1.1";
     // Column 2 has no default: createAndGo alone is inconsistent, createAndWait reads notReady.
     auto r = Tool("snmpset", sim, V2("harbour"), {t + ".3.2", "i", "4"});
-    EXPECT_TRUE(Contains(r.output, "inconsistentValue")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "inconsistentValue")) << r;
     r = Tool("snmpset", sim, V2("harbour"), {t + ".3.2", "i", "5"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim.Get(t + ".3.2"), "3");
     EXPECT_EQ(sim.Get(t + ".1.2"), "none");
     r = Tool("snmpset", sim, V2("harbour"), {t + ".3.2", "i", "1"});
-    EXPECT_TRUE(Contains(r.output, "inconsistentValue")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "inconsistentValue")) << r;
     r = Tool("snmpset", sim, V2("harbour"), {t + ".2.2", "i", "8", t + ".3.2", "i", "1"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim.Get(t + ".3.2"), "1");
     // A third row is beyond max=2.
     r = Tool("snmpset", sim, V2("harbour"), {t + ".3.3", "i", "4", t + ".2.3", "i", "1"});
-    EXPECT_TRUE(Contains(r.output, "resourceUnavailable")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "resourceUnavailable")) << r;
     r = Tool("snmpset", sim, V1("harbour"), {t + ".3.3", "i", "4", t + ".2.3", "i", "1"});
-    EXPECT_TRUE(Contains(r.output, "genErr")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "genErr")) << r;
 
     const std::string e = "1.3.6.1.4.1.99.2.1";
     r = Tool("snmpset", sim, V1("harbour"), {e + ".4.7", "i", "2"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim.Get(e + ".4.7"), "3");
     EXPECT_EQ(sim.Get(e + ".1.7"), "0");
     r = Tool("snmpset", sim, V1("harbour"), {e + ".1.7", "i", "42", e + ".4.7", "i", "1"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim.Get(e + ".4.7"), "1");
     EXPECT_EQ(sim.Get(e + ".1.7"), "42");
     r = Tool("snmpset", sim, V1("harbour"), {e + ".4.7", "i", "4"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim.Get(e + ".4.7"), "");
     EXPECT_EQ(sim.Get(e + ".1.7"), "");
 }
@@ -629,17 +579,17 @@ TEST(SimSwitchOptions, IndexDerivedDefaults) {
     SimSwitch sim(SimSwitch::Options{profile.Path(), {}});
     const std::string t = "1.3.6.1.4.1.99.1.1";
     auto r = Tool("snmpset", sim, V2("harbour"), {t + ".9.2.72.73.7", "i", "4"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim.Get(t + ".1.2.72.73.7"), "73");
     EXPECT_EQ(sim.Get(t + ".2.2.72.73.7"), "HI");
     EXPECT_EQ(sim.Get(t + ".3.2.72.73.7"), "7");
     // Arc 3 missing: no value for column 1. Arc 3 beyond the integer range of column 3's type: none.
     r = Tool("snmpset", sim, V2("harbour"), {t + ".9.0.5", "i", "4"});
-    EXPECT_TRUE(Contains(r.output, "inconsistentValue")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "inconsistentValue")) << r;
     r = Tool("snmpset", sim, V2("harbour"), {t + ".9.0.1.2147483648", "i", "4"});
-    EXPECT_TRUE(Contains(r.output, "inconsistentValue")) << r.output;
+    EXPECT_TRUE(Contains(r.err, "inconsistentValue")) << r;
     r = Tool("snmpset", sim, V2("harbour"), {t + ".9.0.1.2147483647", "i", "4"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     EXPECT_EQ(sim.Get(t + ".1.0.1.2147483647"), "2147483647");
     EXPECT_EQ(sim.Get(t + ".2.0.1.2147483647"), "");  // zero octets
     EXPECT_EQ(sim.Command("get " + t + ".2.0.1.2147483647"), "OK s ");
@@ -680,7 +630,7 @@ TEST(SimSwitchOptions, PoeReadingsStayWithoutLive) {
     EXPECT_EQ(before.at(kEnt + ".22.7.0"), "16");
     // The device has run its timed behaviours past a save; the readings have not moved.
     auto r = Tool("snmpset", sim, V1("harbour"), {kEnt + ".1.10.0", "i", "1"});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.exitCode, 0) << r;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (sim.Get(kEnt + ".1.10.0") != "2" && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
