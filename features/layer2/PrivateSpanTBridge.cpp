@@ -7,6 +7,7 @@
 #include <QRegularExpressionValidator>
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "core/TextNumbers.h"
 #include "features/layer2/PrivateSpanTCommon.h"
@@ -217,5 +218,5 @@ void CPrivateSpanTBridge::OnOK() {
     if (version == 0 || version == 1) {
         w.last.push_back({kB + ".2.0", version == 0 ? "0" : "2"});
     }
-    WriteBridge(w, IDC_STPB_PORT_SETTING, false);
+    WriteBridge(std::move(w), IDC_STPB_PORT_SETTING, false, IDC_STPB_REFRESH);
 }

@@ -3,11 +3,15 @@
 // shown, and the end of the bridge write.
 #pragma once
 
+#include <QString>
+#include <algorithm>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "controls/StepRun.h"
 #include "core/CommonSNMP.h"
 #include "core/TableRead.h"
 #include "features/layer2/PrivateSpanTCommon.h"
@@ -22,6 +26,8 @@ public:
     void ReadBridgeValues() { m_bridgeRead.Read(OnBridgeValuesReply, this); }
     // The state as last read or written: "1", "0", or "" before the first read.
     const std::string& RememberedState() const { return m_strState; }
+    // The bridge write (its progress line, whether it runs).
+    const CStepRun& Run() const { return m_run; }
 
     int DestroyWindow() override {
         ksx::DebugOut("==================DestroyWindow===============");
@@ -36,6 +42,10 @@ protected:
         OwnSession(m_cCommonSNMP);
         OwnSession(m_cCommonSNMPSet);
         OwnSession(m_cCommonSNMPSet0);
+        m_run.Runner().SetCancel([this] {
+            m_cCommonSNMPSet.Cancel();
+            m_cCommonSNMPSet0.Cancel();
+        });
         m_bridgeRead.onRow = [this](const Values& v) { ShowBridgeValues(v); };
         // A read that failed (no answer, a value missing or of another type) shows nothing and says so.
         m_bridgeRead.onEnd = [this](const ksx::WalkEnd& end) {
@@ -70,32 +80,111 @@ protected:
         SetDlgItemInt(priorityCopyId, m_nPriority);
     }
 
-    // Fills in the sessions, the remembered state and the timers read before, runs the write and reports its
-    // outcome. Port Setting becomes available once state "1" was written; `offDisablesPorts` makes it
-    // unavailable when only state "2" was written. The values are read again unless only the state was
-    // written.
-    void WriteBridge(ksx::stp::BridgeWrite& w, int portSettingId, bool offDisablesPorts) {
+    // Fills in the sessions, the remembered state and the timers read before, and runs the write off the
+    // window's thread (Apply and Refresh unavailable meanwhile), then reports its outcome. Port Setting
+    // becomes available once state "1" was written; `offDisablesPorts` makes it unavailable when only
+    // state "2" was written. The values are read again unless only the state was written. Close during
+    // the write stops it and says which requests the device confirmed.
+    void WriteBridge(ksx::stp::BridgeWrite w, int portSettingId, bool offDisablesPorts, int refreshId) {
+        if (m_run.Running()) {
+            return;
+        }
+        // Filled on the worker; read here once the run has ended.
+        struct Outcome {
+            std::string remembered;
+            int accepted = 0;
+            bool stateOne = false;
+            ksx::stp::BridgeWriteResult result = ksx::stp::BridgeWriteResult::kFailed;
+        };
+        auto out = std::make_shared<Outcome>();
+        out->remembered = m_strState;
         w.set = &m_cCommonSNMPSet;
         w.set0 = &m_cCommonSNMPSet0;
-        w.remembered = &m_strState;
+        w.remembered = &out->remembered;
+        w.accepted = &out->accepted;
+        w.stopping = [this] { return m_run.Runner().Stopping(); };
         w.readMaxAge = m_read.maxAge;
         w.readHello = m_read.hello;
         w.readForwardDelay = m_read.forwardDelay;
-        bool stateOne = false;
-        const ksx::stp::BridgeWriteResult result = ksx::stp::WriteBridge(w, &stateOne);
-        if (stateOne) {
-            EnableDlgItem(portSettingId, true);
+        auto labels = std::make_shared<std::vector<std::string>>(WriteLabels(w, m_strState));
+        EnableDlgItem(ksx::IDOK, false);
+        EnableDlgItem(refreshId, false);
+        m_run.Start(
+            1,
+            [w, out](int) {
+                out->result = ksx::stp::WriteBridge(w, &out->stateOne);
+                return ksx::StepOutcome::Done();
+            },
+            [](int, int) { return QString("Writing the spanning tree settings..."); },
+            [this, out, labels, portSettingId, offDisablesPorts, refreshId](const ksx::StepsEnd& end) {
+                m_strState = out->remembered;
+                EnableDlgItem(refreshId, true);
+                EnableDlgItem(ksx::IDOK, m_bReadOk);
+                if (out->stateOne) {
+                    EnableDlgItem(portSettingId, true);
+                }
+                if (end.stopped || out->result == ksx::stp::BridgeWriteResult::kStopped) {
+                    // Closed during the write: the dialog is ending.
+                    ksx::AfxMessageBox(StoppedText(*labels, out->accepted));
+                    return;
+                }
+                if (out->result == ksx::stp::BridgeWriteResult::kStateOff) {
+                    if (offDisablesPorts) {
+                        EnableDlgItem(portSettingId, false);
+                    }
+                    return;  // only the state was written; the form stays as it is
+                }
+                if (out->result != ksx::stp::BridgeWriteResult::kWritten) {
+                    ksx::AfxMessageBox(ksx::stp::BridgeWriteMessage(out->result));
+                }
+                ReadBridgeValues();
+            });
+    }
+
+    // What each request of the write sets, in the order WriteBridge sends them.
+    static std::vector<std::string> WriteLabels(const ksx::stp::BridgeWrite& w,
+                                                const std::string& remembered) {
+        if (!w.enable) {
+            return {"the state (disabled)"};
         }
-        if (result == ksx::stp::BridgeWriteResult::kStateOff) {
-            if (offDisablesPorts) {
-                EnableDlgItem(portSettingId, false);
+        std::vector<std::string> labels;
+        if (remembered == "0") {
+            labels.push_back("the state (enabled)");
+        }
+        labels.push_back("the temporary Hello Time and Forward Delay");
+        for (const ksx::stp::SetBinding& t : w.timers) {
+            labels.push_back(t.oid == w.maxAgeOid         ? "the Max Age"
+                             : t.oid == w.helloOid        ? "the Hello Time"
+                             : t.oid == w.forwardDelayOid ? "the Forward Delay"
+                                                          : "the Transmit Hold Count");
+        }
+        labels.push_back("the priority and version");
+        return labels;
+    }
+
+    // "Stopped: the device confirmed A, B; not confirmed: C; not written: D." for a write stopped
+    // after `accepted` of its requests (the next one was in flight).
+    static std::string StoppedText(const std::vector<std::string>& labels, int accepted) {
+        const int n = static_cast<int>(labels.size());
+        const auto join = [&labels](int from, int to) {
+            std::string out;
+            for (int i = from; i < to; ++i) {
+                out += (out.empty() ? "" : ", ") + labels[static_cast<size_t>(i)];
             }
-            return;  // only the state was written; the form stays as it is
+            return out;
+        };
+        accepted = std::clamp(accepted, 0, n);
+        std::string text = "Stopped: ";
+        if (accepted > 0) {
+            text += "the device confirmed " + join(0, accepted) + (accepted < n ? "; " : "");
         }
-        if (result != ksx::stp::BridgeWriteResult::kWritten) {
-            ksx::AfxMessageBox(ksx::stp::BridgeWriteMessage(result));
+        if (accepted < n) {
+            text += "not confirmed: " + join(accepted, accepted + 1);
         }
-        ReadBridgeValues();
+        if (accepted + 1 < n) {
+            text += "; not written: " + join(accepted + 1, n);
+        }
+        return text + ".";
     }
 
     std::string m_strState;
@@ -110,6 +199,7 @@ protected:
     CCommonSNMP m_cCommonSNMPSet;
     CCommonSNMP m_cCommonSNMPSet0;
     ksx::TableRead<Values> m_bridgeRead;
+    CStepRun m_run{*this};  // the bridge write; last: stopped before the sessions go
 
 private:
     static int OnBridgeValuesReply(CSnmp* response, int requestId, void* userData, int status) {

@@ -67,16 +67,30 @@ BridgeWriteResult WriteBridge(const BridgeWrite& w, bool* stateOneWritten) {
     if (stateOneWritten != nullptr) {
         *stateOneWritten = false;
     }
+    const auto stopped = [&w] { return w.stopping && w.stopping(); };
+    // One request: nothing once a stop was asked for; each accepted one counted.
+    const auto send = [&w, &stopped](const WriteStep& step) {
+        if (stopped() || !SendStep(step)) {
+            return false;
+        }
+        if (w.accepted != nullptr) {
+            ++*w.accepted;
+        }
+        return true;
+    };
+    const auto failed = [&stopped](BridgeWriteResult result) {
+        return stopped() ? BridgeWriteResult::kStopped : result;
+    };
     if (!w.enable) {
-        if (!SendStep({w.set0, {{kStateOid, "2"}}, 0, 30})) {
-            return BridgeWriteResult::kFailed;
+        if (!send({w.set0, {{kStateOid, "2"}}, 0, 30})) {
+            return failed(BridgeWriteResult::kFailed);
         }
         *w.remembered = "0";
         return BridgeWriteResult::kStateOff;
     }
     if (*w.remembered == "0") {
-        if (!SendStep({w.set, {{kStateOid, "1"}}, 3500, 30})) {
-            return BridgeWriteResult::kFailed;
+        if (!send({w.set, {{kStateOid, "1"}}, 3500, 30})) {
+            return failed(BridgeWriteResult::kFailed);
         }
         *w.remembered = "1";
         if (stateOneWritten != nullptr) {
@@ -88,11 +102,14 @@ BridgeWriteResult WriteBridge(const BridgeWrite& w, bool* stateOneWritten) {
         {{w.helloOid, std::to_string(kTempHello)}, {w.forwardDelayOid, std::to_string(kTempForwardDelay)}},
         0,
         50};
-    if (!SendStep(temporary)) {
-        return BridgeWriteResult::kFailed;
+    if (!send(temporary)) {
+        return failed(BridgeWriteResult::kFailed);
     }
     for (const SetBinding& timer : w.timers) {
-        if (!SendStep({w.set, {timer}, 0, 0})) {
+        if (!send({w.set, {timer}, 0, 0})) {
+            if (stopped()) {
+                return BridgeWriteResult::kStopped;
+            }
             // The temporary hello and forward delay are still on the device: put back what was read.
             const WriteStep restore{w.set,
                                     {{w.maxAgeOid, std::to_string(w.readMaxAge)},
@@ -104,8 +121,8 @@ BridgeWriteResult WriteBridge(const BridgeWrite& w, bool* stateOneWritten) {
                                      : BridgeWriteResult::kFailedNotRestored;
         }
     }
-    if (!SendStep({w.set, w.last, 0, 30})) {
-        return BridgeWriteResult::kFailed;
+    if (!send({w.set, w.last, 0, 30})) {
+        return failed(BridgeWriteResult::kFailed);
     }
     return BridgeWriteResult::kWritten;
 }

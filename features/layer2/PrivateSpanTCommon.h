@@ -3,6 +3,7 @@
 // table's cell texts and the port write. No Qt here.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,6 +67,10 @@ struct BridgeWrite {
     int readMaxAge = 0;
     int readHello = 0;
     int readForwardDelay = 0;
+    // Any thread: a stop was asked for; no request goes out after it, nothing is put back (empty: never).
+    std::function<bool()> stopping;
+    // Counts the requests the device accepted, in order (null: not counted).
+    int* accepted = nullptr;
 };
 
 enum class BridgeWriteResult {
@@ -74,6 +79,7 @@ enum class BridgeWriteResult {
     kFailed,          // a step failed; nothing temporary stayed on the device
     kFailedRestored,  // a step failed after the temporary timers; the timers read before are back
     kFailedNotRestored,
+    kStopped,  // `stopping` ended the sequence; `accepted` says how far it went
 };
 
 // Runs the sequence: state "2" alone when disabling; else state "1" when the remembered state is "0",

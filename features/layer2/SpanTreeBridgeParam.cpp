@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <algorithm>
+#include <utility>
 
 #include "core/TextNumbers.h"
 #include "features/layer2/PrivateSpanTCommon.h"
@@ -173,5 +174,5 @@ void CSpanTreeBridgeParam::OnOK() {
                 {kB + ".13.0", std::to_string(hello)}};
     const bool rstp = Item<QComboBox>(IDC_STB_VERSION)->currentText() == "RSTP";
     w.last = {{kB + ".2.0", std::to_string(m_nPriority)}, {stp::kVersionOid, rstp ? "2" : "0"}};
-    WriteBridge(w, IDC_STB_PORT_SETTING, true);
+    WriteBridge(std::move(w), IDC_STB_PORT_SETTING, true, IDC_STB_REFRESH);
 }

@@ -139,11 +139,6 @@ inline const std::vector<Known>& KnownStalls() {
         {"CStaticMACDlg", ""},       // static MAC entries
         {"CRmonStatus", ""},         // RMON global state
         {"Dot1xPortConfig", ""},     // the older 802.1X port configuration
-        // TEMPORARY, found by this sweep and not mended yet: the bridge writes of both spanning tree
-        // bridge dialogs (up to six requests and a 3.5 s settle after switching the state on, on the
-        // window's thread).
-        {"CPrivateSpanTBridge", "Apply"},
-        {"CSpanTreeBridgeParam", "Apply"},
     };
     return known;
 }

@@ -16,6 +16,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_stp.h"
 #include "res/resource.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/features/layer2/SpanTreeTestSupport.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -111,6 +112,7 @@ TEST_F(StpBridge, RangeAndRelationChecksRefuseWithoutWriting) {
         s_sim->ClearLog();
         Fill(o.drv, c.tx, c.age, c.delay, c.hello);
         ASSERT_TRUE(o.drv.Click(IDOK));
+        ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }));
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{c.message}) << c.age << "/" << c.hello;
         EXPECT_TRUE(Sets().empty());
     }
@@ -121,6 +123,7 @@ TEST_F(StpBridge, RangeAndRelationChecksRefuseWithoutWriting) {
         Fill(o.drv, "5", age, delay, hello);
         o.dlg.SetDlgItemText(IDC_STPB_ROOT_PORT, "-");  // the read after the write puts the root port back
         ASSERT_TRUE(o.drv.Click(IDOK));
+        ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }));
         ASSERT_TRUE(test::WaitUntil([&] { return o.dlg.GetDlgItemText(IDC_STPB_ROOT_PORT) == "0"; }));
         EXPECT_TRUE(boxes.Texts().empty());
         EXPECT_EQ(Sets().size(), 6u);
@@ -135,6 +138,7 @@ TEST_F(StpBridge, ApplyWritesTemporaryTimersFirstThenEachValueAndReadsBack) {
     o.drv.Type(IDC_STPB_PRIORITY, "4096");
     o.drv.Select(IDC_STPB_VERSION, 0);
     ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }));
     EXPECT_EQ(Sets(), (std::vector<std::string>{".16.0=i:100 .17.0=i:3000", ".4.0=i:4", ".15.0=i:3000",
                                                 ".17.0=i:2000", ".16.0=i:300", ".3.0=i:4096 .2.0=i:0"}));
     for (const auto& r : test::Sets(s_sim->Requests())) {
@@ -153,6 +157,7 @@ TEST_F(StpBridge, AFailingWritePutsTheTimersBackSaysSoAndReadsAgain) {
     s_sim->ErrorStatus(P + ".4.0", 10);
     Fill(o.drv, "4", "30", "20", "3");
     ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }));
     EXPECT_EQ(Sets(), (std::vector<std::string>{".16.0=i:100 .17.0=i:3000", ".4.0=i:4",
                                                 ".15.0=i:2000 .16.0=i:200 .17.0=i:1500"}));
     EXPECT_EQ(boxes.Texts(),
@@ -169,11 +174,13 @@ TEST_F(StpBridge, DisablingWritesTheStateAloneAndReEnablingWritesItAgain) {
     ASSERT_TRUE(o.drv.Check(IDC_STPB_STATE, false));
     EXPECT_FALSE(o.dlg.IsDlgItemEnabled(IDC_STPB_MAX_AGE));
     ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }));
     EXPECT_EQ(Sets(), std::vector<std::string>{".1.0=i:2"});
     EXPECT_EQ(o.dlg.RememberedState(), "0");
     s_sim->ClearLog();
     ASSERT_TRUE(o.drv.Check(IDC_STPB_STATE, true));
     ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }));
     const auto sets = test::Sets(s_sim->Requests());
     ASSERT_EQ(sets.size(), 7u);
     EXPECT_EQ(Sets()[0], ".1.0=i:1");
@@ -203,6 +210,7 @@ TEST_F(StpBridge, VersionThreeLeavesNoSelectionAndWritesNoVersion) {
     s_sim->ClearLog();
     o.drv.Type(IDC_STPB_PRIORITY, "abc");  // not a number: written as 0
     ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }));
     const auto sets = Sets();
     ASSERT_EQ(sets.size(), 6u);
     EXPECT_EQ(sets[4], ".16.0=i:200");
@@ -233,6 +241,37 @@ TEST_F(StpBridge, SettingsNotReadAreSaidAndNeverWrittenBack) {
     s_sim->ClearLog();
     drv.PressEnter();
     EXPECT_TRUE(Sets().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Against a switch that answers after 1 s the write runs while the window takes events, with Apply
+// and Refresh unavailable; Close during the third request says what the device confirmed and sends
+// nothing after it (no timers put back).
+TEST_F(StpBridge, SlowWriteStaysLiveAndCloseSaysWhatWasConfirmed) {
+    Open o;
+    Fill(o.drv, "4", "30", "20", "3");
+    s_sim->DelayMs(1000);
+    s_sim->ClearLog();
+    test::TickGap ticks;
+    ASSERT_TRUE(o.drv.Click(IDOK));
+    EXPECT_FALSE(o.dlg.IsDlgItemEnabled(IDOK));
+    EXPECT_FALSE(o.dlg.IsDlgItemEnabled(IDC_STPB_REFRESH));
+    ASSERT_TRUE(test::WaitUntil(
+        [&] { return test::DistinctSets(*s_sim).size() >= 3 && o.dlg.Run().ProgressShown(); }));
+    EXPECT_EQ(o.dlg.Run().ProgressText().toStdString(), "Writing the spanning tree settings...");
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    o.drv.CloseBox();
+    ASSERT_TRUE(o.drv.WaitEnded());
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "Stopped: the device confirmed the temporary Hello Time and Forward Delay, "
+                                 "the Transmit Hold Count; not confirmed: the Max Age; not written: the "
+                                 "Forward Delay, the Hello Time, the priority and version."});
+    EXPECT_FALSE(test::WaitUntil([&] { return test::DistinctSets(*s_sim).size() > 3; }, 2000));
+    EXPECT_EQ(test::SetLines(test::DistinctSets(*s_sim), P.size()),
+              (std::vector<std::string>{".16.0=i:100 .17.0=i:3000", ".4.0=i:4", ".15.0=i:3000"}));
 }
 
 }  // namespace

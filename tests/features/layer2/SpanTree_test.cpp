@@ -103,6 +103,7 @@ TEST_F(SpanTreeDialogs, BridgeChecksAndWritesNumbers) {
         boxes.Clear();
         o.Fill(c.age, c.delay, c.hello);
         ASSERT_TRUE(o.drv.Click(IDOK));
+        ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }));
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{c.message});
     }
     EXPECT_TRUE(Sets().empty());
@@ -112,6 +113,7 @@ TEST_F(SpanTreeDialogs, BridgeChecksAndWritesNumbers) {
     o.drv.Type(IDC_STB_PRIORITY, "8192");
     ASSERT_TRUE(o.drv.Select(IDC_STB_VERSION, 1));
     ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }));
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(Sets(), (std::vector<std::string>{B + ".13.0=i:100 " + B + ".14.0=i:3000", B + ".12.0=i:2400",
                                                 B + ".14.0=i:1500", B + ".13.0=i:300",
@@ -125,11 +127,13 @@ TEST_F(SpanTreeDialogs, BridgeWritesTheStateAgainAfterADisable) {
     s_sim->ClearLog();
     ASSERT_TRUE(o.drv.Check(IDC_STB_RSTP, false));
     ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }));
     EXPECT_EQ(Sets(), std::vector<std::string>{P + ".1.1.0=i:2"});
     EXPECT_FALSE(o.dlg.IsDlgItemEnabled(IDC_STB_PORT_SETTING));
     s_sim->ClearLog();
     ASSERT_TRUE(o.drv.Check(IDC_STB_RSTP, true));
     ASSERT_TRUE(o.drv.Click(IDOK));
+    ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }));
     const auto sets = Sets();
     ASSERT_EQ(sets.size(), 6u);
     EXPECT_EQ(sets[0], P + ".1.1.0=i:1");
