@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <QString>
 #include <algorithm>
 #include <memory>
 
@@ -74,6 +75,7 @@ CSyslogHostCfgDlg::CSyslogHostCfgDlg(QWidget* parent)
     OwnReader(m_hostRead);
     OwnSession(m_cCommonSNMP);
     OwnSession(m_cCommonSNMPSet);
+    m_run.Runner().SetCancel([this] { m_cCommonSNMPSet.Cancel(); });
     OwnSession(m_cCommonSNMPTable);
     m_globalRead.onRow = [this](const GlobalValues& values) { ShowGlobal(values); };
     m_globalRead.onEnd = [this](const WalkEnd& end) {
@@ -292,11 +294,80 @@ void CSyslogHostCfgDlg::OnApplyState() {
 }
 
 void CSyslogHostCfgDlg::OnApplyHost() {
-    if (!ApplyHost()) {
-        AfxMessageBox("The device did not accept the syslog host settings; the settings it holds are shown.",
-                      MB_OK);
+    std::vector<HostWrite> writes = PlanHost();
+    if (writes.empty()) {
+        ReadSyslogGlobal();
+        return;
     }
-    ReadSyslogGlobal();
+    for (int id : {IDC_SYSLOG_APPLY_STATE, IDC_SYSLOG_APPLY_HOST, IDC_SYSLOG_REFRESH}) {
+        EnableDlgItem(id, false);
+    }
+    auto labels = std::make_shared<std::vector<std::string>>();
+    for (const HostWrite& w : writes) {
+        labels->push_back(w.label);
+    }
+    auto step = [this, writes = std::move(writes)](int i) {
+        const HostWrite& w = writes[i];
+        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+        for (const auto& [oid, value] : w.bindings) {
+            m_cCommonSNMPSet.AddVarBind(oid, 1, value.c_str());
+        }
+        const bool accepted =
+            w.lastRequest ? GetNextRequest(m_cCommonSNMPSet).Accepted() : SendAccepted(m_cCommonSNMPSet);
+        if (accepted) {
+            return StepOutcome::Done();
+        }
+        if (m_run.Runner().Stopping()) {
+            return StepOutcome::Failed("");  // said by the end of the run
+        }
+        if (!w.mustSucceed) {
+            TRACE("syslog host: the old row stays (%s)", w.label.c_str());
+            return StepOutcome::Done();
+        }
+        if (!w.undoOid.empty()) {
+            // A created row that did not become active goes again.
+            SetInteger(w.undoOid, kDestroy);
+        }
+        return StepOutcome::Failed(
+            "The device did not accept the syslog host settings; the settings it "
+            "holds are shown.");
+    };
+    auto text = [](int i, int n) {
+        return QString("Writing the syslog host settings (%1 of %2)...").arg(i + 1).arg(n);
+    };
+    m_run.Start(static_cast<int>(labels->size()), std::move(step), std::move(text),
+                [this, labels](const StepsEnd& end) {
+                    EnableDlgItem(IDC_SYSLOG_REFRESH, true);
+                    if (end.stopped) {
+                        // Closed during the writes: the dialog is ending.
+                        AfxMessageBox(StoppedWritesText(*labels, end.done), MB_OK);
+                        return;
+                    }
+                    if (end.failed) {
+                        AfxMessageBox(end.failure, MB_OK);
+                    }
+                    ReadSyslogGlobal();
+                });
+}
+
+std::string CSyslogHostCfgDlg::StoppedWritesText(const std::vector<std::string>& labels, int done) {
+    auto join = [&](int from, int to) {
+        std::string out;
+        for (int i = from; i < to; ++i) {
+            out += (out.empty() ? "" : ", ") + labels[i];
+        }
+        return out;
+    };
+    const int n = static_cast<int>(labels.size());
+    std::string text = "Stopped: ";
+    if (done > 0) {
+        text += "the device confirmed " + join(0, done) + "; ";
+    }
+    text += "not confirmed: " + join(done, done + 1);
+    if (done + 1 < n) {
+        text += "; not written: " + join(done + 1, n);
+    }
+    return text + ".";
 }
 
 bool CSyslogHostCfgDlg::SetInteger(const std::string& oid, const std::string& value) {
@@ -305,14 +376,14 @@ bool CSyslogHostCfgDlg::SetInteger(const std::string& oid, const std::string& va
     return SendAccepted(m_cCommonSNMPSet);
 }
 
-bool CSyslogHostCfgDlg::ApplyHost() {
+std::vector<CSyslogHostCfgDlg::HostWrite> CSyslogHostCfgDlg::PlanHost() {
     if (m_cbSeverity->currentText().isEmpty() || m_cbFacility->currentText().isEmpty()) {
-        return true;  // nothing to write
+        return {};  // nothing to write
     }
     m_editHost->OnKillFocus();
     if (m_editHost->m_bValid == 0) {
         AfxMessageBox(kTextInvalidAddress, MB_OK);
-        return true;  // said, nothing sent
+        return {};  // said, nothing sent
     }
     const std::string newIndex = HostIndex(m_editHost->m_strAddress);
     const std::string oldIndex = HostIndex(m_strHostAddress);
@@ -320,37 +391,44 @@ bool CSyslogHostCfgDlg::ApplyHost() {
     const int port = text::LeadingInt(portText);
     if (port < 1 || port > 65535) {
         AfxMessageBox(kTextInvalidPort, MB_OK);
-        return true;  // said, nothing sent
+        return {};  // said, nothing sent
     }
 
     const std::string status = std::string(kHostEntry) + ".5";
     const std::string udpPort = std::string(kHostEntry) + ".3";
+    using Bindings = std::vector<std::pair<std::string, std::string>>;
+    auto write = [](std::string label, Bindings bindings, std::string undoOid) {
+        HostWrite w;
+        w.label = std::move(label);
+        w.bindings = std::move(bindings);
+        w.undoOid = std::move(undoOid);
+        return w;
+    };
+    std::vector<HostWrite> writes;
     if (newIndex == oldIndex) {
         // The same host: its row stays and takes the port.
-        if (!SetInteger(udpPort + newIndex, portText) || !SetInteger(status + newIndex, kActive)) {
-            return false;
-        }
+        writes.push_back(write("the host's UDP port", {{udpPort + newIndex, portText}}, ""));
+        writes.push_back(write("the host's activation", {{status + newIndex, kActive}}, ""));
     } else {
         // The new row first; the old host goes only once the new one is active, so a refused
         // create or port leaves the configured host in place.
-        if (!SetInteger(status + newIndex, kCreateAndWait)) {
-            return false;
-        }
-        if (!SetInteger(udpPort + newIndex, portText) || !SetInteger(status + newIndex, kActive)) {
-            SetInteger(status + newIndex, kDestroy);
-            return false;
-        }
-        if (!oldIndex.empty() && !SetInteger(status + oldIndex, kDestroy)) {
-            TRACE("syslog host: the old row %s stays", oldIndex.c_str());
+        writes.push_back(write("the new host row", {{status + newIndex, kCreateAndWait}}, ""));
+        writes.push_back(write("the host's UDP port", {{udpPort + newIndex, portText}}, status + newIndex));
+        writes.push_back(write("the host's activation", {{status + newIndex, kActive}}, status + newIndex));
+        if (!oldIndex.empty()) {
+            HostWrite old = write("the removal of the old host", {{status + oldIndex, kDestroy}}, "");
+            old.mustSucceed = false;
+            writes.push_back(old);
         }
     }
-
-    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     const char* severities[] = {"4", "6", "7"};
     const int severity = m_cbSeverity->currentIndex();
-    m_cCommonSNMPSet.AddVarBind(kSeverityOid, 1, severities[std::clamp(severity, 0, 2)]);
-    const std::string facility = std::to_string(128 + 8 * m_cbFacility->currentIndex());
-    m_cCommonSNMPSet.AddVarBind(kFacilityOid, 1, facility.c_str());
-    m_cCommonSNMPSet.AddVarBind(kTimeStampOid, 1, m_cbTimeStamp->currentIndex() == 0 ? "1" : "2");
-    return GetNextRequest(m_cCommonSNMPSet).Accepted();
+    HostWrite options = write("the facility, severity and time stamp",
+                              {{kSeverityOid, severities[std::clamp(severity, 0, 2)]},
+                               {kFacilityOid, std::to_string(128 + 8 * m_cbFacility->currentIndex())},
+                               {kTimeStampOid, m_cbTimeStamp->currentIndex() == 0 ? "1" : "2"}},
+                              "");
+    options.lastRequest = true;
+    writes.push_back(options);
+    return writes;
 }

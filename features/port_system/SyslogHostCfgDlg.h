@@ -3,11 +3,16 @@
 //
 // Reading is a chain: the global read (one step) shows its values and ends with WM_SYSLOG_HOST_DONE,
 // on which the dialog walks the host table; each host row is shown in the form. Rows reach the dialog
-// on the UI thread as copies. Writes are synchronous.
+// on the UI thread as copies. The state's Apply is one request; the host's Apply is a sequence of
+// writes run off the window's thread (Refresh and both Apply buttons unavailable meanwhile; Close
+// stops it and says which writes the device confirmed).
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "controls/StepRun.h"
 #include "core/CommonSNMP.h"
 #include "core/TableRead.h"
 #include "platform/ui/Dialog.h"
@@ -38,6 +43,11 @@ public:
     // Ends of the global read and of the host walk since the dialog opened (any status).
     int GlobalReadsEnded() const { return m_nGlobalReadsEnded; }
     int HostWalksEnded() const { return m_nHostWalksEnded; }
+    const CStepRun& Run() const { return m_run; }
+
+    // What a stop of the host writes says: the writes named by `labels` of which the first `done`
+    // were confirmed (the next one was in flight).
+    static std::string StoppedWritesText(const std::vector<std::string>& labels, int done);
 
 protected:
     void CreateControls() override;
@@ -67,8 +77,18 @@ private:
     void OnSyslogEnableClicked();
     void EnableOptions(bool enable);
     void OnApplyState();
+    // One request of the host's Apply.
+    struct HostWrite {
+        std::string label;                                          // what it writes, for a stop
+        std::vector<std::pair<std::string, std::string>> bindings;  // integer values
+        std::string undoOid;       // a refusal destroys this new row, when set
+        bool mustSucceed = true;   // a refusal ends the writes
+        bool lastRequest = false;  // the options, sent as they always were
+    };
     void OnApplyHost();
-    bool ApplyHost();
+    // The host Apply's writes in order; none when there is nothing to write or the form is refused
+    // (said).
+    std::vector<HostWrite> PlanHost();
     // One integer set on the write session; true when the device accepted it.
     bool SetInteger(const std::string& oid, const std::string& value);
     void OnPortChanged();
@@ -96,4 +116,5 @@ private:
     bool m_hostOk = false;       // the last host walk reached the table's end with every row read
     bool m_hostRowsOk = true;
     bool m_readFailSaid = false;
+    CStepRun m_run{*this};  // the host writes; last: stopped before the sessions go
 };

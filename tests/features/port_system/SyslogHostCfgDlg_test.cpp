@@ -16,6 +16,7 @@
 #include "platform/sys/Globals.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_poe_syslog.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -331,6 +332,7 @@ TEST_F(SyslogHost, RefusedCreateOrPortKeepsTheConfiguredHost) {
     sim.ClearLog();
     ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, "192.168.0.10"));
     ASSERT_TRUE(drv.Click(IDC_SYSLOG_APPLY_HOST));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
     // The create, sent again within its time-out, and nothing else.
     auto sets = SetLines(sim.Requests());
     sets.erase(std::unique(sets.begin(), sets.end()), sets.end());
@@ -384,3 +386,32 @@ TEST_F(SyslogHost, AddressAndPortChecksWriteNothing) {
 }
 
 }  // namespace
+
+// A new host against a switch that answers after 1 s: the writes run while the window takes events;
+// Close during the port's write says what the device confirmed, and nothing is sent after it.
+TEST_F(SyslogHost, HostWritesStayLiveAndCloseSaysWhatWasConfirmed) {
+    CSyslogHostCfgDlg dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    const std::string index = ".1.4.192.168.0.10";
+    ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, "192.168.0.10"));
+    sim.DelayMs(1000);
+    sim.ClearLog();
+    test::TickGap ticks;
+    ASSERT_TRUE(drv.Click(IDC_SYSLOG_APPLY_HOST));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SYSLOG_REFRESH));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SYSLOG_APPLY_HOST));
+    ASSERT_TRUE(WaitUntil([&] { return test::DistinctSets(sim).size() >= 2 && dlg.Run().ProgressShown(); }));
+    EXPECT_EQ(dlg.Run().ProgressText().toStdString(), "Writing the syslog host settings (2 of 5)...");
+    EXPECT_LT(ticks.MaxGapMs(), 250);
+    drv.CloseBox();
+    ASSERT_TRUE(drv.WaitEnded());
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "Stopped: the device confirmed the new host row; not confirmed: the host's UDP "
+                  "port; not written: the host's activation, the removal of the old host, the "
+                  "facility, severity and time stamp."});
+    EXPECT_FALSE(WaitUntil([&] { return test::DistinctSets(sim).size() > 2; }, 2000));
+    EXPECT_EQ(SetLines(test::DistinctSets(sim)),
+              (std::vector<std::string>{SetStatus(index, 5), SetPort(index, "514")}));
+}
