@@ -42,6 +42,25 @@ LPARAM CurrentRow(QAbstractItemView* view) {
     return index.isValid() ? index.row() : -1;
 }
 
+// Makes the window tall enough for what its client's layout needs at its width now. A scrolling client
+// shows what does not fit; a window not shown yet is sized as it shows.
+void GrowToContents(CDialog& dlg) {
+    QWidget* client = dlg.Client();
+    QLayout* inner = client->layout();
+    if (inner == nullptr || dlg.ClientScroll() != nullptr || !dlg.isVisible() || dlg.layout() == nullptr) {
+        return;
+    }
+    // Minimum sizes grow the window by themselves; a wrapped text needs more height at the width it
+    // has, which no minimum size says: without this, the text would take the room of the controls.
+    int need = inner->totalMinimumSize().height();
+    if (inner->hasHeightForWidth()) {
+        need = std::max(need, inner->totalHeightForWidth(client->width()));
+    }
+    if (need > client->height()) {
+        dlg.resize(dlg.width(), dlg.height() + need - client->height());
+    }
+}
+
 }  // namespace
 
 CDialog::CDialog(unsigned templateId, QWidget* parent) : QDialog(parent), m_templateId(templateId) {
@@ -54,6 +73,8 @@ CDialog::CDialog(unsigned templateId, QWidget* parent) : QDialog(parent), m_temp
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("client"));
     frame->addWidget(m_client);
+    // A line that appears later (a failure, a status, a run's progress) makes the dialog grow.
+    m_client->installEventFilter(this);
     m_target.store(DeliveryGate::Instance().RegisterTarget());
 }
 
@@ -723,6 +744,10 @@ void CDialog::ShowReadOnly(QWidget* w) {
 }
 
 bool CDialog::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == m_client && e->type() == QEvent::LayoutRequest) {
+        // The client's layout has just been redone (event filters run after it).
+        GrowToContents(*this);
+    }
     if (e->type() == QEvent::ReadOnlyChange) {
         if (auto* w = qobject_cast<QWidget*>(watched)) {
             ShowReadOnly(w);

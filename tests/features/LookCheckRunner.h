@@ -178,7 +178,6 @@ protected:
             g_strWriteCommunity = g_strReadCommunity;
         }
         DeviceRestored restored{sim};
-        sim.Silence(state == State::FailedRead);
         g_nPortNum = ports;
         sim.ClearLog();
         test::ScaledFont font(scale);
@@ -205,12 +204,15 @@ protected:
                     dlg->EndDialog(IDCANCEL);
                 }
             });
+            sim.Silence(state == State::FailedRead);
             ui::FeatureRegistry::Instance().Run(e.command);
             EXPECT_TRUE(seen) << label << ": the menu command opened no dialog";
             return;
         }
+        // What the dialog needs open is read well; the dialog's own reads fail.
         Opened opened = e.open();
         ASSERT_NE(opened.dlg, nullptr) << label;
+        sim.Silence(state == State::FailedRead);
         DialogDriver drv(*opened.dlg);
         Inspect(opened.dlg.get(), sim, label, state);
     }
