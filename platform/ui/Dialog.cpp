@@ -107,6 +107,12 @@ void CDialog::EnsureCreated() {
     if (!m_built) {
         m_built = true;
         CreateControls();
+        // A line that appears inside a group box is redone there first: the dialog grows after it too.
+        for (QWidget* w : m_client->findChildren<QWidget*>()) {
+            if (w->layout() != nullptr) {
+                w->installEventFilter(this);
+            }
+        }
     }
     m_created = true;
     // A window tells the reason behind its own failures again, even one an earlier window told.
@@ -744,8 +750,10 @@ void CDialog::ShowReadOnly(QWidget* w) {
 }
 
 bool CDialog::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == m_client && e->type() == QEvent::LayoutRequest) {
-        // The client's layout has just been redone (event filters run after it).
+    if ((e->type() == QEvent::LayoutRequest && watched->isWidgetType()) ||
+        (e->type() == QEvent::Resize && watched == m_client)) {
+        // The client's layout, or one inside it, has just been redone (event filters run after it), or
+        // the client got a size (a window resized twice in a row may end at the first size).
         GrowToContents(*this);
     }
     if (e->type() == QEvent::ReadOnlyChange) {
