@@ -57,7 +57,10 @@ void GrowToContents(CDialog& dlg) {
         need = std::max(need, inner->totalHeightForWidth(client->width()));
     }
     if (need > client->height()) {
-        dlg.resize(dlg.width(), dlg.height() + need - client->height());
+        // As a minimum, which the window keeps whatever size requests are still on their way to it.
+        const int frame = dlg.layout()->hasHeightForWidth() ? dlg.layout()->totalHeightForWidth(dlg.width())
+                                                            : dlg.height() + need - client->height();
+        dlg.setMinimumHeight(std::max({dlg.minimumHeight(), frame, dlg.height() + need - client->height()}));
     }
 }
 
