@@ -7,11 +7,23 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <algorithm>
+#include <set>
 
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/Dialog.h"
 
+namespace {
+
+// Every run object alive (UI thread), for CStepRun::Of.
+std::set<CStepRun*>& Live() {
+    static std::set<CStepRun*> live;
+    return live;
+}
+
+}  // namespace
+
 CStepRun::CStepRun(ksx::CDialog& dlg) : m_dlg(dlg) {
+    Live().insert(this);
     m_showTimer.setSingleShot(true);
     QObject::connect(&m_showTimer, &QTimer::timeout, this, [this] {
         if (m_runner.Running() && m_line != nullptr) {
@@ -31,6 +43,7 @@ CStepRun::CStepRun(ksx::CDialog& dlg) : m_dlg(dlg) {
 }
 
 CStepRun::~CStepRun() {
+    Live().erase(this);
     m_runner.onEnd = nullptr;
     m_runner.onStep = nullptr;
 }
@@ -46,6 +59,9 @@ void CStepRun::Start(int count, ksx::StepRunner::Step step, Text text, End onEnd
     m_bar->setValue(0);
     m_text->setText(m_textOf ? m_textOf(0, count) : QString());
     m_showTimer.start(kShowAfterMs);
+    if (s_showAtOnce) {
+        m_line->show();
+    }
     m_runner.Start(count, std::move(step));
 }
 
@@ -55,6 +71,7 @@ void CStepRun::EnsureLine() {
     }
     QWidget* client = m_dlg.Client();
     m_line = new QWidget(client);
+    m_line->setObjectName(QStringLiteral("stepRunLine"));
     auto* row = new QHBoxLayout(m_line);
     row->setContentsMargins(0, 0, 0, 0);
     m_text = new QLabel(m_line);
@@ -69,7 +86,12 @@ void CStepRun::EnsureLine() {
     } else if (auto* box = qobject_cast<QBoxLayout*>(client->layout())) {
         box->addWidget(m_line);
     } else {
-        m_line->setGeometry(0, std::max(client->height() - 24, 0), client->width(), 24);
+        // Controls placed by position: the client grows by a line of its own below them, so the line
+        // never covers one.
+        const int top = client->height();
+        const int height = std::max(m_line->sizeHint().height(), 24);
+        m_dlg.SetClientSize(client->width(), top + height);
+        m_line->setGeometry(0, top, client->width(), height);
     }
 }
 
@@ -114,6 +136,16 @@ bool CStepRun::ProgressShown() const {
 
 QString CStepRun::ProgressText() const {
     return m_text != nullptr ? m_text->text() : QString();
+}
+
+std::vector<CStepRun*> CStepRun::Of(const ksx::CDialog& dlg) {
+    std::vector<CStepRun*> runs;
+    for (CStepRun* run : Live()) {
+        if (&run->m_dlg == &dlg) {
+            runs.push_back(run);
+        }
+    }
+    return runs;
 }
 
 bool CStepRun::eventFilter(QObject* watched, QEvent* event) {

@@ -15,6 +15,7 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <vector>
 
 #include "core/StepRunner.h"
 
@@ -54,8 +55,13 @@ public:
     bool ProgressShown() const;
     QString ProgressText() const;
 
-    // How long a run goes before its progress shows (tests may shorten it).
+    // How long a run goes before its progress shows.
     static constexpr int kShowAfterMs = 1000;
+
+    // Test hooks (UI thread): the runs of a dialog, and a progress line shown as soon as a run starts
+    // (pictures and look checks of a dialog during a run).
+    static std::vector<CStepRun*> Of(const ksx::CDialog& dlg);
+    static void ShowAtOnce(bool on) { s_showAtOnce = on; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -74,5 +80,6 @@ private:
     End m_onEnd;
     int m_index = 0;
     int m_total = 0;
+    static inline bool s_showAtOnce = false;
     ksx::StepRunner m_runner;  // last: stopped and joined first
 };

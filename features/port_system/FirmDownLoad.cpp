@@ -157,7 +157,8 @@ void CFirmDownLoad::CreateControls() {
     m_lblProgress = RegisterControl(IDC_FIRM_PROGRESS_LABEL, new QLabel("Upgrade/BackUp:"));
     progressRow->addWidget(m_lblProgress);
     m_progress = RegisterControl(IDC_FIRM_PROGRESS, new CGradientProgressCtrl);
-    m_progress->setFixedHeight(18);
+    // As high as its percentage text needs at the font in use.
+    m_progress->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     progressRow->addWidget(m_progress, 1);
     left->addLayout(progressRow);
 

@@ -42,6 +42,28 @@ LPARAM CurrentRow(QAbstractItemView* view) {
     return index.isValid() ? index.row() : -1;
 }
 
+// Makes the window tall enough for what its client's layout needs at its width now. A scrolling client
+// shows what does not fit; a window not shown yet is sized as it shows.
+void GrowToContents(CDialog& dlg) {
+    QWidget* client = dlg.Client();
+    QLayout* inner = client->layout();
+    if (inner == nullptr || dlg.ClientScroll() != nullptr || !dlg.isVisible() || dlg.layout() == nullptr) {
+        return;
+    }
+    // Minimum sizes grow the window by themselves; a wrapped text needs more height at the width it
+    // has, which no minimum size says: without this, the text would take the room of the controls.
+    int need = inner->totalMinimumSize().height();
+    if (inner->hasHeightForWidth()) {
+        need = std::max(need, inner->totalHeightForWidth(client->width()));
+    }
+    if (need > client->height()) {
+        // As a minimum, which the window keeps whatever size requests are still on their way to it.
+        const int frame = dlg.layout()->hasHeightForWidth() ? dlg.layout()->totalHeightForWidth(dlg.width())
+                                                            : dlg.height() + need - client->height();
+        dlg.setMinimumHeight(std::max({dlg.minimumHeight(), frame, dlg.height() + need - client->height()}));
+    }
+}
+
 }  // namespace
 
 CDialog::CDialog(unsigned templateId, QWidget* parent) : QDialog(parent), m_templateId(templateId) {
@@ -54,6 +76,8 @@ CDialog::CDialog(unsigned templateId, QWidget* parent) : QDialog(parent), m_temp
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("client"));
     frame->addWidget(m_client);
+    // A line that appears later (a failure, a status, a run's progress) makes the dialog grow.
+    m_client->installEventFilter(this);
     m_target.store(DeliveryGate::Instance().RegisterTarget());
 }
 
@@ -86,6 +110,12 @@ void CDialog::EnsureCreated() {
     if (!m_built) {
         m_built = true;
         CreateControls();
+        // A line that appears inside a group box is redone there first: the dialog grows after it too.
+        for (QWidget* w : m_client->findChildren<QWidget*>()) {
+            if (w->layout() != nullptr) {
+                w->installEventFilter(this);
+            }
+        }
     }
     m_created = true;
     // A window tells the reason behind its own failures again, even one an earlier window told.
@@ -723,6 +753,12 @@ void CDialog::ShowReadOnly(QWidget* w) {
 }
 
 bool CDialog::eventFilter(QObject* watched, QEvent* e) {
+    if ((e->type() == QEvent::LayoutRequest && watched->isWidgetType()) ||
+        (e->type() == QEvent::Resize && watched == m_client)) {
+        // The client's layout, or one inside it, has just been redone (event filters run after it), or
+        // the client got a size (a window resized twice in a row may end at the first size).
+        GrowToContents(*this);
+    }
     if (e->type() == QEvent::ReadOnlyChange) {
         if (auto* w = qobject_cast<QWidget*>(watched)) {
             ShowReadOnly(w);

@@ -78,6 +78,11 @@ void Form::Row(std::initializer_list<Item> items) {
 
 QLabel* Form::Note(const std::string& text, int id) {
     QLabel* label = Label(text, id);
+    if (id != 0) {
+        // A line the dialog fills later (a failure, a status) wraps a long text instead of widening the
+        // dialog past the screen; the dialog grows to show it whole.
+        label->setWordWrap(true);
+    }
     AddWide(label, false);
     return label;
 }

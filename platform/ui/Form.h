@@ -77,7 +77,7 @@ public:
         AddWide(control, true);
         return control;
     }
-    // A text on a line of its own (registered under `id` when not 0).
+    // A text on a line of its own (registered under `id` when not 0; such a line, filled later, wraps).
     QLabel* Note(const std::string& text, int id = 0);
     // A row of push buttons at the bottom right. `defaultId` (when not 0) becomes the default command of
     // Enter (CDialog::SetDefID).

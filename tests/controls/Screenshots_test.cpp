@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <atomic>
+#include <thread>
 
 #include "controls/BtnEXT.h"
 #include "controls/EditEXIPV6.h"
@@ -12,8 +14,11 @@
 #include "controls/ListCtrlEx.h"
 #include "controls/LxDialog.h"
 #include "controls/ReportCtrl.h"
+#include "controls/StepRun.h"
+#include "platform/ui/Form.h"
 #include "tests/controls/HostDialog.h"
 #include "tests/support/ui/DialogDriver.h"
+#include "tests/support/ui/LookCheck.h"
 
 namespace {
 
@@ -109,6 +114,77 @@ TEST(Screenshots, PlainListAndAddressEdit) {
     edit->setText("fe80::1%eth0");
     DialogDriver driver(dlg);
     Save(&dlg, "plain_list_and_edit.png");
+}
+
+// A dialog by layout whose lines appear after it shows: a failure line under a group and a run's
+// progress line.
+class LinesDialog : public ksx::CDialog {
+public:
+    LinesDialog() : CDialog(9001) {}
+    CStepRun run{*this};
+
+protected:
+    void CreateControls() override {
+        ksx::ui::Form form(*this);
+        auto group = form.Group("Settings");
+        group.Row({group.Check(1, "Enable"), ksx::ui::Form::Stretch});
+        form.Note("", 2)->setWordWrap(true);
+        form.Buttons({{3, "&Apply"}, {4, "&Close"}});
+    }
+};
+
+// A run whose first step waits until the test lets it go.
+void StartHeldRun(CStepRun& run, std::atomic<bool>& release) {
+    CStepRun::ShowAtOnce(true);
+    run.Start(
+        2,
+        [&release](int) {
+            while (!release.load()) {
+                std::this_thread::yield();
+            }
+            return ksx::StepOutcome::Done();
+        },
+        [](int i, int n) { return QString("Writing port %1 of %2...").arg(i + 1).arg(n); },
+        [](const ksx::StepsEnd&) {});
+    CStepRun::ShowAtOnce(false);
+}
+
+// Bad input: a failure text of several hundred characters wraps below the group and a progress line
+// takes room of its own; the dialog grows, nothing is cut or squeezed.
+TEST(Screenshots, LinesThatAppearGrowTheDialog) {
+    LinesDialog dlg;
+    DialogDriver driver(dlg);
+    ksx::test::PumpEvents();
+    QString text = "Reading the settings failed:";
+    while (text.size() < 500) {
+        text += " the device gave no answer within the time-out, nor to the attempts after it.";
+    }
+    dlg.SetDlgItemText(2, text.toStdString());
+    std::atomic<bool> release{false};
+    StartHeldRun(dlg.run, release);
+    ksx::test::PumpEvents();
+    EXPECT_TRUE(dlg.run.ProgressShown());
+    EXPECT_EQ(ksx::test::LookProblems(&dlg), std::vector<std::string>{});
+    Save(&dlg, "lines_long_failure_and_progress.png");
+    release = true;
+    ksx::test::WaitUntil([&] { return !dlg.run.Running(); }, 5000);
+}
+
+// Controls placed by position: the progress line goes below them, not over the bottom one.
+TEST(Screenshots, ProgressLineBelowPlacedControls) {
+    HostDialog dlg(300, 80);
+    dlg.Add(1, new QLabel("Port"), QRect(10, 10, 100, 20));
+    dlg.Add(2, new QLabel("Bottom line of the dialog"), QRect(10, 56, 280, 20));
+    CStepRun run(dlg);
+    DialogDriver driver(dlg);
+    std::atomic<bool> release{false};
+    StartHeldRun(run, release);
+    ksx::test::PumpEvents();
+    EXPECT_TRUE(run.ProgressShown());
+    EXPECT_EQ(ksx::test::LookProblems(&dlg), std::vector<std::string>{});
+    Save(&dlg, "progress_line_below_placed_controls.png");
+    release = true;
+    ksx::test::WaitUntil([&] { return !run.Running(); }, 5000);
 }
 
 }  // namespace

@@ -34,6 +34,8 @@ std::string Name(const QWidget* w) {
         text = button->text();
     } else if (auto* group = qobject_cast<const QGroupBox*>(w)) {
         text = group->title();
+    } else {
+        text = w->objectName();
     }
     const int id = w->property("ksxId").toInt();
     return std::string(w->metaObject()->className()) + (id != 0 ? " #" + std::to_string(id) : "") +
@@ -100,17 +102,27 @@ void CheckControl(QWidget* w, QWidget* top, std::vector<std::string>& out) {
     }
 }
 
+// A plain widget that only holds controls (a progress line, a strip): it covers what its controls cover.
+bool IsHolder(const QWidget* w) {
+    return w->metaObject() == &QWidget::staticMetaObject && !w->childrenRect().isEmpty();
+}
+
+QRect Covered(const QWidget* w) {
+    return IsHolder(w) ? w->childrenRect().translated(w->pos()) & w->geometry() : w->geometry();
+}
+
 void CheckOverlaps(QWidget* parent, QWidget* top, std::vector<std::string>& out) {
     std::vector<QWidget*> kids;
     for (QObject* o : parent->children()) {
         auto* w = qobject_cast<QWidget*>(o);
-        if (w != nullptr && w->isVisible() && !w->isWindow() && IsControl(w) && !InsideCompound(w, top)) {
+        if (w != nullptr && w->isVisible() && !w->isWindow() && (IsControl(w) || IsHolder(w)) &&
+            !InsideCompound(w, top)) {
             kids.push_back(w);
         }
     }
     for (size_t i = 0; i < kids.size(); ++i) {
         for (size_t j = i + 1; j < kids.size(); ++j) {
-            if (kids[i]->geometry().intersects(kids[j]->geometry())) {
+            if (Covered(kids[i]).intersects(Covered(kids[j]))) {
                 out.push_back("overlap: " + Name(kids[i]) + " and " + Name(kids[j]));
             }
         }
