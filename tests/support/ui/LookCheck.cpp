@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -162,6 +163,9 @@ void CheckList(CListCtrl* list, std::vector<std::string>& out) {
 }  // namespace
 
 std::vector<std::string> LookProblems(QWidget* dialog) {
+    // A text set just now (a count, a status line) has its layout redone by a posted request, before
+    // the next paint: look at the dialog as it will be drawn.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     std::vector<std::string> out;
     if (const QScreen* screen = dialog->screen()) {
         const QSize avail = screen->availableGeometry().size();
