@@ -7,6 +7,7 @@
 #include <thread>
 #include <utility>
 
+#include "core/RowCreate.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
 #include "platform/sys/Debug.h"
@@ -330,7 +331,8 @@ int CPowSavSettings::OnTimeProfileWalk(CSnmp* response, int requestId, void* use
 
 bool CPowSavSettings::AddTimeProfile(TimeProfileRow row) {
     const std::string statusOid = Column(21) + "." + row.index;
-    if (!m_cModuleBase.SetRowStatus(statusOid, "5")) {
+    // A row of this index left not active (an add cut short, another manager) is replaced.
+    if (ksx::CreateRowOf(m_cModuleBase, statusOid, "5") != ksx::RowCreated::kCreated) {
         return false;
     }
     // Give the device a moment to set up the new row.
