@@ -197,8 +197,9 @@ public:
         // SNMPv3 authPriv: the privacy password is wrong, on evidence only: the agent reported a
         // decryption error, or (a request its privacy key decrypts into garbage is dropped without a
         // report) the request went unanswered while the agent then answered the user without privacy and
-        // left a get with privacy, sent right after, unanswered within the request's time-out. A device
-        // that does not answer, or answers again by then, is a time-out.
+        // left a get with privacy, sent right after, unanswered within a few of that answer's round
+        // trips (at most the request's time-out). A device that does not answer, or answers again by
+        // then, is a time-out.
         EC_PRIV_FAILED = -8,
     };
 

@@ -1095,6 +1095,10 @@ int CSnmpSession::discoverEngine(uint64_t generation, long long deadline) {
 // The wait the probe without privacy may add after an authPriv request's time-out: at most this, and
 // never more than the request's own time-out.
 constexpr long long kPrivProbeMs = 1000;
+// The get with privacy after an answered probe waits this many times the probe's round trip, at least
+// kPrivCheckMinMs, never more than the request's own time-out.
+constexpr long long kPrivCheckRoundTrips = 4;
+constexpr long long kPrivCheckMinMs = 400;
 
 // An authPriv request went unanswered. An agent drops a message its privacy key does not decrypt, without
 // a report, so a wrong privacy password looks like a dead device, and a device that stalls for a while
@@ -1102,9 +1106,13 @@ constexpr long long kPrivProbeMs = 1000;
 // when the agent answers discovery (in this exchange, or asked once more now) and one authenticated get
 // of sysUpTime.0 without privacy (an answer, or a report of a security level the user does not have:
 // the user and the authentication password are right), and then the same get with privacy, sent right
-// after, goes unanswered within the request's own time-out. An answer to that get (the device is well
-// again and decrypts our messages) leaves the request a time-out; so does any step that goes unanswered
-// before it. The get is a read of its own, never the request again: a slow write would be slow again.
+// after, goes unanswered within a few of the probe's round trips. The probe has just shown how fast the
+// device answers now (a stall has ended by the time it is answered), so that get needs no more; waiting
+// the request's whole time-out again would keep callers that give a request its time-out and a little
+// more (a poll that starts over, a close) from ever learning the cause. An answer to that get (the
+// device is well again and decrypts our messages) leaves the request a time-out; so does any step that
+// goes unanswered before it. The get is a read of its own, never the request again: a slow write would
+// be slow again.
 int CSnmpSession::checkPrivacy(uint64_t generation, unsigned long timeoutMs, bool engineJustFound) {
     Net& n = *m_net;
     const long long probeDeadline =
@@ -1137,7 +1145,9 @@ int CSnmpSession::checkPrivacy(uint64_t generation, unsigned long timeoutMs, boo
     if (!probe) {
         return CSnmp4w::EC_TIMEOUT;
     }
+    const long long probeSent = NowNs();
     st = transact(probe, generation, probeDeadline, false, 1);
+    const long long roundTripNs = NowNs() - probeSent;
     if (st != 0) {
         return st == CSnmp4w::EC_CANCELLED ? st : CSnmp4w::EC_TIMEOUT;
     }
@@ -1162,7 +1172,10 @@ int CSnmpSession::checkPrivacy(uint64_t generation, unsigned long timeoutMs, boo
     if (!check) {
         return CSnmp4w::EC_TIMEOUT;
     }
-    st = transact(check, generation, NowNs() + static_cast<long long>(timeoutMs) * 1'000'000LL, false);
+    const long long checkNs =
+        std::min(static_cast<long long>(timeoutMs) * 1'000'000LL,
+                 std::max(kPrivCheckMinMs * 1'000'000LL, kPrivCheckRoundTrips * roundTripNs));
+    st = transact(check, generation, NowNs() + checkNs, false);
     if (st == CSnmp4w::EC_CANCELLED) {
         return st;
     }
