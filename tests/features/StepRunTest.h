@@ -3,15 +3,22 @@
 // long the window went without processing events.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <fstream>
+#include <initializer_list>
+#include <optional>
+#include <source_location>
 #include <string>
 #include <vector>
 
 #include "tests/support/SimSwitch.h"
 #include "tests/support/SimTestHelpers.h"
+#include "tests/support/ui/DialogDriver.h"
 
 namespace ksx::test {
 
@@ -82,6 +89,59 @@ private:
     long long m_lastWaitNs = 0;
     long long m_max = 0;
     int m_ticks = 0;
+};
+
+// A run against a device that answers late: from construction on the simulator answers delayMs late, its
+// log is empty and the window's thread is watched (TickGap). Click starts the run and checks the window
+// stays live; Close closes the window mid-run and checks what it said and that nothing more was sent.
+// Call both inside ASSERT_NO_FATAL_FAILURE; a failure names the test's line.
+class SlowRun {
+public:
+    explicit SlowRun(SimSwitch& sim, int delayMs = 1000) : m_sim(sim) {
+        sim.DelayMs(delayMs);
+        sim.ClearLog();
+        m_ticks.emplace();
+    }
+
+    long long MaxGapMs() const { return m_ticks->MaxGapMs(); }
+
+    // Clicks button; the controls unavailable stay so; waits for `sent` distinct requests and, where given,
+    // for the progress to show progressText; the window went no more than 250 ms without events.
+    template <class Dlg>
+    void Click(Dlg& dlg, DialogDriver& drv, int button, std::initializer_list<int> unavailable,
+               std::size_t sent, const char* progressText = nullptr,
+               std::source_location at = std::source_location::current()) {
+        const testing::ScopedTrace trace(at.file_name(), static_cast<int>(at.line()), "SlowRun::Click");
+        m_sent = sent;
+        ASSERT_TRUE(drv.Click(button));
+        for (int id : unavailable) {
+            EXPECT_FALSE(dlg.IsDlgItemEnabled(id)) << id;
+        }
+        ASSERT_TRUE(WaitUntil([&] { return m_sim.DistinctRequests().size() >= sent; }, 30000));
+        if (progressText != nullptr) {
+            ASSERT_TRUE(WaitUntil([&] {
+                return dlg.Run().ProgressShown() && dlg.Run().ProgressText() == progressText;
+            })) << dlg.Run().ProgressText().toStdString();
+        }
+        EXPECT_LT(MaxGapMs(), 250);
+    }
+
+    // Closes the window mid-run: the run ends, the boxes say `texts` and no request beyond those Click
+    // waited for goes out.
+    template <class Boxes>
+    void Close(DialogDriver& drv, Boxes& boxes, const std::vector<std::string>& texts,
+               std::source_location at = std::source_location::current()) {
+        const testing::ScopedTrace trace(at.file_name(), static_cast<int>(at.line()), "SlowRun::Close");
+        drv.CloseBox();
+        ASSERT_TRUE(drv.WaitEnded());
+        EXPECT_EQ(boxes.Texts(), texts);
+        EXPECT_FALSE(WaitUntil([&] { return m_sim.DistinctRequests().size() > m_sent; }, 2000));
+    }
+
+private:
+    SimSwitch& m_sim;
+    std::optional<TickGap> m_ticks;
+    std::size_t m_sent = 0;
 };
 
 }  // namespace ksx::test

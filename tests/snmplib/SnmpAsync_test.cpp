@@ -70,24 +70,14 @@ int WalkStep(CSnmp* reply, int requestId, void* user, int status) {
     return 0;
 }
 
-class SnmpAsync : public ::testing::Test {
+class SnmpAsync : public SimSuite {
 protected:
-    static void SetUpTestSuite() {
-        SnmpInit();
-        s_sim = new SimSwitch();
-    }
-    static void TearDownTestSuite() {
-        delete s_sim;
-        s_sim = nullptr;
-    }
     void SetUp() override {
         s_sim->Silence(false);
         s_sim->DelayMs(0);
     }
     static std::string Agent() { return AgentOf(*s_sim); }
-    static SimSwitch* s_sim;
 };
-SimSwitch* SnmpAsync::s_sim = nullptr;
 
 TEST_F(SnmpAsync, CancelFromAnotherThreadReturnsPromptly) {
     s_sim->Silence(true);

@@ -1,6 +1,8 @@
 // Helpers shared by the SNMP class library tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <memory>
 #include <string>
@@ -53,5 +55,20 @@ inline std::unique_ptr<CSnmpV3> V3Request(int type, const std::string& user, cha
     r->setPriPwd(reinterpret_cast<const unsigned char*>(privPwd.data()), static_cast<int>(privPwd.size()));
     return r;
 }
+
+// A suite of tests against one simulated switch, started before the suite's first test and stopped after
+// its last.
+class SimSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        SnmpInit();
+        s_sim = new SimSwitch();
+    }
+    static void TearDownTestSuite() {
+        delete s_sim;
+        s_sim = nullptr;
+    }
+    static inline SimSwitch* s_sim = nullptr;
+};
 
 }  // namespace ksx::test

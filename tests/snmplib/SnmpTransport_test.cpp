@@ -13,16 +13,8 @@ namespace {
 
 const char* const kSysName = "1.3.6.1.2.1.1.5.0";
 
-class SnmpTransport : public ::testing::Test {
+class SnmpTransport : public SimSuite {
 protected:
-    static void SetUpTestSuite() {
-        SnmpInit();
-        s_sim = new SimSwitch();
-    }
-    static void TearDownTestSuite() {
-        delete s_sim;
-        s_sim = nullptr;
-    }
     void SetUp() override {
         s_sim->Silence(false);
         s_sim->DropPercent(0);
@@ -36,10 +28,7 @@ protected:
         get->addValue(kSysName, SNMP_TYPE_NULL, nullptr);
         return get;
     }
-
-    static SimSwitch* s_sim;
 };
-SimSwitch* SnmpTransport::s_sim = nullptr;
 
 TEST_F(SnmpTransport, AddressForms) {
     const std::string port = std::to_string(s_sim->Port());

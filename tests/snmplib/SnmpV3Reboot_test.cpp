@@ -14,6 +14,7 @@
 // clang-format on
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -177,16 +178,26 @@ Read GetOne(CSnmpV3& request, const std::string& agent, const std::string& oid) 
     return r;
 }
 
-class ReportFirstLibrary : public ::testing::Test {
+// Walks `table` on to its end, each row's OID added to *oids; beforeStep(step) runs before each step.
+void WalkToEnd(CSnmpTable& table, const std::string& agent, std::vector<std::string>* oids,
+               const std::function<void(int)>& beforeStep = nullptr) {
+    for (int step = 0;; ++step) {
+        if (beforeStep) {
+            beforeStep(step);
+        }
+        CSnmp* raw = nullptr;
+        const int st = table.getNext(agent.c_str(), raw, 3000);
+        ReplyPtr row(raw);
+        if (st != 0) {
+            EXPECT_EQ(CSnmp4w::EC_END_OF_WALK, st);
+            return;
+        }
+        oids->push_back(row->getOid(0));
+    }
+}
+
+class ReportFirstLibrary : public SimSuite {
 protected:
-    static void SetUpTestSuite() {
-        SnmpInit();
-        s_sim = new SimSwitch();
-    }
-    static void TearDownTestSuite() {
-        delete s_sim;
-        s_sim = nullptr;
-    }
     void SetUp() override {
         std::lock_guard<std::mutex> lk(g_relayLock);
         g_relaying = true;
@@ -205,9 +216,7 @@ protected:
         const size_t second = reply.find(' ', 3);
         return second == std::string::npos ? std::string() : reply.substr(second + 1);
     }
-    static SimSwitch* s_sim;
 };
-SimSwitch* ReportFirstLibrary::s_sim = nullptr;
 
 TEST_F(ReportFirstLibrary, EveryRequestGetsItsOwnAnswerAfterAReportOfTheEngineTime) {
     const std::string agent = AgentOf(*s_sim);
@@ -239,19 +248,11 @@ TEST_F(ReportFirstLibrary, EveryRequestGetsItsOwnAnswerAfterAReportOfTheEngineTi
         next->addValue(kSystem.c_str(), SNMP_TYPE_NULL, nullptr);
         CSnmpTable table(next.get());
         std::vector<std::string> rows;
-        for (int step = 0;; ++step) {
+        WalkToEnd(table, agent, &rows, [](int step) {
             if (step == 1) {
                 ReportBeforeNextAnswer();
             }
-            CSnmp* raw = nullptr;
-            const int st = table.getNext(agent.c_str(), raw, 3000);
-            ReplyPtr row(raw);
-            if (st != 0) {
-                EXPECT_EQ(CSnmp4w::EC_END_OF_WALK, st);
-                break;
-            }
-            rows.push_back(row->getOid(0));
-        }
+        });
         ASSERT_GE(rows.size(), 6u);
         EXPECT_EQ(kSysDescr, rows[0]);
         for (size_t i = 1; i < rows.size(); ++i) {
@@ -314,16 +315,7 @@ TEST(RealAgentReboot, ReadsInARowEachGetTheirOwnValueAcrossRestarts) {
         }
         EXPECT_TRUE(st != 0 || errorStatus != 0);
     }
-    for (;;) {
-        CSnmp* raw = nullptr;
-        const int st = table.getNext(agent.c_str(), raw, 3000);
-        ReplyPtr row(raw);
-        if (st != 0) {
-            EXPECT_EQ(CSnmp4w::EC_END_OF_WALK, st);
-            break;
-        }
-        walked.push_back(row->getOid(0));
-    }
+    WalkToEnd(table, agent, &walked);
     std::vector<std::string> toolWalk;
     for (const ToolBinding& b : snmpd.Walk(kSystem)) {
         toolWalk.push_back(b.oid);

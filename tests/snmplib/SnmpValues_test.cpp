@@ -14,16 +14,8 @@ const std::string kBase = "1.3.6.1.4.1.99999.5";
 const std::string kSysDescr = "1.3.6.1.2.1.1.1.0";
 const std::string kSysName = "1.3.6.1.2.1.1.5.0";
 
-class SnmpValues : public ::testing::Test {
+class SnmpValues : public SimSuite {
 protected:
-    static void SetUpTestSuite() {
-        SnmpInit();
-        s_sim = new SimSwitch();
-    }
-    static void TearDownTestSuite() {
-        delete s_sim;
-        s_sim = nullptr;
-    }
     void SetUp() override { s_sim->Restart(); }
 
     static std::string Agent() { return AgentOf(*s_sim); }
@@ -37,10 +29,7 @@ protected:
         EXPECT_EQ(0, SendTo(get, Agent(), reply));
         return reply;
     }
-
-    static SimSwitch* s_sim;
 };
-SimSwitch* SnmpValues::s_sim = nullptr;
 
 TEST_F(SnmpValues, IntegerLikeTypesReadAsDecimalText) {
     struct Case {

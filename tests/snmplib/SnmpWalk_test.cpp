@@ -16,16 +16,8 @@ namespace {
 const std::string kIfIndex = "1.3.6.1.2.1.2.2.1.1";
 const std::string kIfDescr = "1.3.6.1.2.1.2.2.1.2";
 
-class SnmpWalk : public ::testing::Test {
+class SnmpWalk : public SimSuite {
 protected:
-    static void SetUpTestSuite() {
-        SnmpInit();
-        s_sim = new SimSwitch();
-    }
-    static void TearDownTestSuite() {
-        delete s_sim;
-        s_sim = nullptr;
-    }
     void SetUp() override {
         s_sim->Restart();
         s_sim->ClearLog();
@@ -57,10 +49,7 @@ protected:
         }
         return 1000;
     }
-
-    static SimSwitch* s_sim;
 };
-SimSwitch* SnmpWalk::s_sim = nullptr;
 
 TEST_F(SnmpWalk, PortTableWalksTwentyEightRowsThenEnds) {
     for (int version : {1, 3}) {

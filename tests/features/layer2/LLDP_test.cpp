@@ -588,24 +588,14 @@ TEST_F(LldpMed, SlowDeviceRangeWriteStaysLiveAndCloseSaysWhatWasConfirmed) {
     WaitWalked(dlg);
     ASSERT_TRUE(drv.Select(IDC_MED_FROM, 2));
     ASSERT_TRUE(drv.Select(IDC_MED_TO, 5));
-    s_sim->DelayMs(1000);
-    s_sim->ClearLog();
-    test::TickGap ticks;
-    ASSERT_TRUE(drv.Click(IDC_MED_APPLY));
-    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MED_APPLY));
-    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MED_REFRESH));
-    ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 2; }, 30000));
-    ASSERT_TRUE(WaitUntil([&] {
-        return dlg.Run().ProgressShown() && dlg.Run().ProgressText() == "Writing port 4 (2 of 4)...";
-    })) << dlg.Run().ProgressText().toStdString();
-    EXPECT_LT(ticks.MaxGapMs(), 250);
+    test::SlowRun run(*s_sim);
+    ASSERT_NO_FATAL_FAILURE(run.Click(dlg, drv, IDC_MED_APPLY, {IDC_MED_APPLY, IDC_MED_REFRESH}, 2,
+                                      "Writing port 4 (2 of 4)..."));
     EXPECT_TRUE(test::GrabScreenshot(&dlg, Screens() + "/lldp_med_writing.png"));
-    drv.CloseBox();
-    ASSERT_TRUE(drv.WaitEnded());
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Stopped: 1 of 4 ports were written; the device did not "
-                                                     "confirm whether port 4 was written; ports 5-6 were "
-                                                     "not written."});
-    EXPECT_FALSE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() > 2; }, 2000));
+    ASSERT_NO_FATAL_FAILURE(run.Close(drv, boxes,
+                                      {"Stopped: 1 of 4 ports were written; the device did not "
+                                       "confirm whether port 4 was written; ports 5-6 were "
+                                       "not written."}));
     EXPECT_EQ(SetLines(test::DistinctRequests(*s_sim), kCut),
               (std::vector<std::string>{"7.1.2.3=i:2", "7.1.2.4=i:2"}));
 }
@@ -619,9 +609,7 @@ TEST_F(LldpMed, SlowDeviceFallingSilentHalfwayEndsTheWriteThere) {
     WaitWalked(dlg);
     ASSERT_TRUE(drv.Select(IDC_MED_FROM, 2));
     ASSERT_TRUE(drv.Select(IDC_MED_TO, 5));
-    s_sim->DelayMs(1000);
-    s_sim->ClearLog();
-    test::TickGap ticks;
+    test::SlowRun run(*s_sim);
     ASSERT_TRUE(drv.Click(IDC_MED_APPLY));
     ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 2; }, 30000));
     s_sim->Silence(true);
@@ -631,7 +619,7 @@ TEST_F(LldpMed, SlowDeviceFallingSilentHalfwayEndsTheWriteThere) {
                                  "written. Ports 5 to 6 were not written. The settings it holds are shown."});
     EXPECT_EQ(SetLines(test::DistinctRequests(*s_sim), kCut),
               (std::vector<std::string>{"7.1.2.3=i:2", "7.1.2.4=i:2"}));
-    EXPECT_LT(ticks.MaxGapMs(), 250);
+    EXPECT_LT(run.MaxGapMs(), 250);
     s_sim->Silence(false);
 }
 

@@ -374,27 +374,17 @@ TEST_F(PortMirroring, SlowDeviceApplyStaysLiveAndCloseSaysWhatWasConfirmed) {
     CPortMirroringdlg dlg;
     DialogDriver drv(dlg);
     WaitRead(dlg);
-    s_sim->DelayMs(1000);
-    s_sim->ClearLog();
-    test::TickGap ticks;
-    ASSERT_TRUE(drv.Click(IDC_MIR_APPLY));
-    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MIR_APPLY));
-    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_MIR_REFRESH));
-    ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 2; }, 30000));
-    ASSERT_TRUE(WaitUntil([&] {
-        return dlg.Run().ProgressShown() && dlg.Run().ProgressText() == "Writing the target port (2 of 4)...";
-    })) << dlg.Run().ProgressText().toStdString();
-    EXPECT_LT(ticks.MaxGapMs(), 250);
+    test::SlowRun run(*s_sim);
+    ASSERT_NO_FATAL_FAILURE(run.Click(dlg, drv, IDC_MIR_APPLY, {IDC_MIR_APPLY, IDC_MIR_REFRESH}, 2,
+                                      "Writing the target port (2 of 4)..."));
     const QString dir = QCoreApplication::applicationDirPath() + "/../screenshots/layer2";
     QDir().mkpath(dir);
     EXPECT_TRUE(test::GrabScreenshot(&dlg, (dir + "/port_mirroring_writing.png").toStdString()));
-    drv.CloseBox();
-    ASSERT_TRUE(drv.WaitEnded());
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
-                                 "Stopped: the clearing of the source ports was written; the device did not "
-                                 "confirm whether the target port was written; the source ports and the "
-                                 "mirroring state were not written."});
-    EXPECT_FALSE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() > 2; }, 2000));
+    ASSERT_NO_FATAL_FAILURE(
+        run.Close(drv, boxes,
+                  {"Stopped: the clearing of the source ports was written; the device did not "
+                   "confirm whether the target port was written; the source ports and the "
+                   "mirroring state were not written."}));
     EXPECT_EQ(SetLines(test::DistinctRequests(*s_sim), kCut),
               (std::vector<std::string>{"18.4.0=x:00000000 18.3.0=x:00000000", "18.2.0=i:24"}));
 }
@@ -406,9 +396,7 @@ TEST_F(PortMirroring, SlowDeviceFallingSilentHalfwayEndsTheWriteThere) {
     CPortMirroringdlg dlg;
     DialogDriver drv(dlg);
     WaitRead(dlg);
-    s_sim->DelayMs(1000);
-    s_sim->ClearLog();
-    test::TickGap ticks;
+    test::SlowRun run(*s_sim);
     ASSERT_TRUE(drv.Click(IDC_MIR_APPLY));
     ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 3; }, 30000));
     s_sim->Silence(true);
@@ -420,7 +408,7 @@ TEST_F(PortMirroring, SlowDeviceFallingSilentHalfwayEndsTheWriteThere) {
     EXPECT_EQ(SetLines(test::DistinctRequests(*s_sim), kCut),
               (std::vector<std::string>{"18.4.0=x:00000000 18.3.0=x:00000000", "18.2.0=i:24",
                                         "18.4.0=x:30000000 18.3.0=x:60000000"}));
-    EXPECT_LT(ticks.MaxGapMs(), 250);
+    EXPECT_LT(run.MaxGapMs(), 250);
     s_sim->Silence(false);
 }
 

@@ -400,21 +400,11 @@ TEST_F(CameraVlan, SlowDeviceApplyStaysLiveAndCloseLeavesTheWriteUnconfirmed) {
     CCameraVlanSetting dlg;
     DialogDriver drv(dlg);
     WaitRefresh(dlg, 1);
-    s_sim->DelayMs(1000);
-    s_sim->ClearLog();
-    test::TickGap ticks;
-    ASSERT_TRUE(drv.Click(IDC_SURV_APPLY));
-    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SURV_APPLY));
-    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SURV_REFRESH));
-    ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 1; }, 30000));
-    EXPECT_LT(ticks.MaxGapMs(), 250);
-    drv.CloseBox();
-    ASSERT_TRUE(drv.WaitEnded());
-    EXPECT_EQ(
-        boxes.Texts(),
-        std::vector<std::string>{
-            "Stopped: the device did not confirm whether the surveillance VLAN settings were written."});
-    EXPECT_FALSE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() > 1; }, 2000));
+    test::SlowRun run(*s_sim);
+    ASSERT_NO_FATAL_FAILURE(run.Click(dlg, drv, IDC_SURV_APPLY, {IDC_SURV_APPLY, IDC_SURV_REFRESH}, 1));
+    ASSERT_NO_FATAL_FAILURE(run.Close(
+        drv, boxes,
+        {"Stopped: the device did not confirm whether the surveillance VLAN settings were written."}));
     EXPECT_EQ(test::SetLines(test::DistinctRequests(*s_sim), 0),
               std::vector<std::string>{kStateOid + "=i:2"});
 }
@@ -428,20 +418,11 @@ TEST_F(CameraVlan, SlowDeviceAddStaysLiveAndCloseSaysWhatWasConfirmed) {
     WaitRefresh(dlg, 1);
     ASSERT_TRUE(drv.Type(IDC_SURV_DESCRIPTION, "gate"));
     ASSERT_TRUE(drv.Type(IDC_SURV_MAC, "00-11-22-33-44-55"));
-    s_sim->DelayMs(1000);
-    s_sim->ClearLog();
-    test::TickGap ticks;
-    ASSERT_TRUE(drv.Click(IDC_SURV_ADD));
-    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SURV_ADD));
-    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SURV_REFRESH));
-    ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 2; }, 30000));
-    EXPECT_LT(ticks.MaxGapMs(), 250);
-    drv.CloseBox();
-    ASSERT_TRUE(drv.WaitEnded());
-    EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{"Stopped: the entry's row was created; the device did not "
-                                       "confirm whether its settings were written."});
-    EXPECT_FALSE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() > 2; }, 2000));
+    test::SlowRun run(*s_sim);
+    ASSERT_NO_FATAL_FAILURE(run.Click(dlg, drv, IDC_SURV_ADD, {IDC_SURV_ADD, IDC_SURV_REFRESH}, 2));
+    ASSERT_NO_FATAL_FAILURE(run.Close(drv, boxes,
+                                      {"Stopped: the entry's row was created; the device did not "
+                                       "confirm whether its settings were written."}));
     const std::string index = ".0.17.34.51.68.85";
     EXPECT_EQ(test::SetLines(test::DistinctRequests(*s_sim), 0),
               (std::vector<std::string>{kDevStatusCol + index + "=i:4",
