@@ -158,7 +158,8 @@ pid_t RealSnmpd::Launch(bool again) const {
         conf += "," + m_dir + "/persist/snmpd.conf";
     }
     // What the agent says on stderr goes to a file of its own, told when it does not start.
-    const int errFd = open((m_dir + "/snmpd.stderr").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    const int errFd =
+        open((m_dir + "/snmpd.stderr").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     const pid_t pid = SpawnTool({kSnmpd, "-f", "-Lf", m_dir + "/snmpd.log", "-C", "-c", conf, "-M",
                                  m_dir + "/nomibs", "-m", "", "-p", m_dir + "/snmpd.pid"},
                                 m_dir, -1, errFd);
