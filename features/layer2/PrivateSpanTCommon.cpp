@@ -55,15 +55,6 @@ bool SendStep(const WriteStep& step) {
     return true;
 }
 
-int SendSteps(const std::vector<WriteStep>& steps) {
-    for (size_t i = 0; i < steps.size(); ++i) {
-        if (!SendStep(steps[i])) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
 std::vector<BridgeStep> PlanBridgeWrite(const BridgeWrite& w) {
     std::vector<BridgeStep> plan;
     if (!w.enable) {

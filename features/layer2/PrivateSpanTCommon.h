@@ -49,8 +49,6 @@ struct WriteStep {
 
 // Sends one request (value type 1); true when the device accepted it.
 bool SendStep(const WriteStep& step);
-// Sends the steps in order and stops at the first the device did not accept: its index, or -1.
-int SendSteps(const std::vector<WriteStep>& steps);
 
 // The bridge write of both bridge dialogs, after the form passed its checks.
 struct BridgeWrite {
