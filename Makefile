@@ -5,6 +5,8 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 RUNS ?= 10
 UNDER_LOAD_ARGS ?=
+# Build only these targets (default: all), e.g. TARGET=ksx_tsan_tests.
+TARGET ?=
 # Variables set for the tests only (not the build), e.g. TEST_ENV="HOME=/tmp/h SNMP_PERSISTENT_DIR=/tmp/p".
 TEST_ENV ?=
 
@@ -19,7 +21,7 @@ configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(TYPE) $(CMAKE_FLAGS) >/dev/null
 
 build: configure
-	@cmake --build $(BUILD) -j $(JOBS)
+	@cmake --build $(BUILD) -j $(JOBS) $(if $(TARGET),--target $(TARGET))
 
 test: build
 	cd $(BUILD) && env $(TEST_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
