@@ -16,6 +16,7 @@
 #include "res/ids_legacy.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
+#include "tests/support/ui/LookCheck.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
 namespace {
@@ -168,12 +169,7 @@ TEST_F(RelayGlobal, Pictures) {
         CDHCPBOOTPRelayGlobalDlg dlg;
         DialogDriver drv(dlg);
         test::PumpEvents();
-        for (QWidget* w : dlg.findChildren<QWidget*>()) {
-            if (w->isVisible() &&
-                (qobject_cast<QAbstractButton*>(w) != nullptr || qobject_cast<QComboBox*>(w) != nullptr)) {
-                EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->metaObject()->className();
-            }
-        }
+        EXPECT_EQ(test::SettledLookProblems(&dlg), std::vector<std::string>{});
         const QString file = QString("%1/dhcp_relay_global_%2.png").arg(dir, scale == 1.0 ? "1x" : "1.5x");
         EXPECT_TRUE(test::GrabScreenshot(&dlg, file.toStdString()));
     }

@@ -17,6 +17,7 @@
 #include "res/ids_legacy.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
+#include "tests/support/ui/LookCheck.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
 namespace {
@@ -181,11 +182,7 @@ TEST_F(RelayServers, Pictures) {
         CDHCPBOOTPRelayInterfaceDlg dlg;
         DialogDriver drv(dlg);
         Ready(dlg);
-        for (QWidget* w : dlg.findChildren<QWidget*>()) {
-            if (w->isVisible() && qobject_cast<QAbstractButton*>(w) != nullptr) {
-                EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->metaObject()->className();
-            }
-        }
+        EXPECT_EQ(test::SettledLookProblems(&dlg), std::vector<std::string>{});
         const QString file = QString("%1/dhcp_relay_interface_%2.png").arg(dir, scale == 1.0 ? "1x" : "1.5x");
         EXPECT_TRUE(test::GrabScreenshot(&dlg, file.toStdString()));
     }

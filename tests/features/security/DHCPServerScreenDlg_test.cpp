@@ -20,6 +20,7 @@
 #include "res/resource.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
+#include "tests/support/ui/LookCheck.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
 namespace {
@@ -338,11 +339,7 @@ void Pictures(const char* ports) {
         DialogDriver drv(dlg);
         ASSERT_TRUE(WaitUntil([&] { return dlg.RefreshesEnded() >= 1; }));
         test::PumpEvents();
-        for (QWidget* w : dlg.findChildren<QWidget*>()) {
-            if (w->isVisible() && qobject_cast<QAbstractButton*>(w) != nullptr) {
-                EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->metaObject()->className();
-            }
-        }
+        EXPECT_EQ(test::SettledLookProblems(&dlg), std::vector<std::string>{});
         const QString file =
             QString("%1/dhcp_screening_%2_%3.png").arg(dir, ports, scale == 1.0 ? "1x" : "1.5x");
         EXPECT_TRUE(test::GrabScreenshot(&dlg, file.toStdString()));

@@ -24,6 +24,7 @@
 #include "tests/features/StepRunTest.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
+#include "tests/support/ui/LookCheck.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
 namespace {
@@ -268,12 +269,7 @@ void Pictures(const char* ports) {
         DialogDriver drv(dlg);
         ASSERT_TRUE(WaitUntil([&] { return dlg.WalksEnded() >= 1 && dlg.TrunksEnded(); }));
         test::PumpEvents();
-        for (QWidget* w : dlg.findChildren<QWidget*>()) {
-            if (w->isVisible() &&
-                (qobject_cast<QAbstractButton*>(w) != nullptr || qobject_cast<QComboBox*>(w) != nullptr)) {
-                EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->metaObject()->className();
-            }
-        }
+        EXPECT_EQ(test::SettledLookProblems(&dlg), std::vector<std::string>{});
         const QString file =
             QString("%1/dot1x_port_config_%2_%3.png").arg(dir, ports, scale == 1.0 ? "1x" : "1.5x");
         EXPECT_TRUE(test::GrabScreenshot(&dlg, file.toStdString()));

@@ -18,6 +18,7 @@
 #include "res/resource.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
+#include "tests/support/ui/LookCheck.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
 namespace {
@@ -262,11 +263,7 @@ TEST_F(StormControl, Pictures) {
             DialogDriver drv(dlg);
             ASSERT_TRUE(WaitUntil([&] { return dlg.ReadsEnded() >= 1; }));
             test::PumpEvents();
-            for (QWidget* w : dlg.findChildren<QWidget*>()) {
-                if (w->isVisible() && qobject_cast<QAbstractButton*>(w) != nullptr) {
-                    EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->metaObject()->className();
-                }
-            }
+            EXPECT_EQ(test::SettledLookProblems(&dlg), std::vector<std::string>{});
             const QString file = QString("%1/storm_control_%2.png").arg(dir, scale == 1.0 ? "1x" : "1.5x");
             EXPECT_TRUE(test::GrabScreenshot(&dlg, file.toStdString()));
         }

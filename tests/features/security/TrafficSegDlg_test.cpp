@@ -23,6 +23,7 @@
 #include "res/resource.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
+#include "tests/support/ui/LookCheck.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
 
 namespace {
@@ -312,12 +313,7 @@ void SavePictures(const char* ports, int count) {
         DialogDriver drv(dlg);
         ASSERT_TRUE(WaitUntil([&] { return dlg.RefreshesEnded() >= 1; }));
         test::PumpEvents();
-        for (QWidget* w : dlg.findChildren<QWidget*>()) {
-            if (w->isVisible() &&
-                (qobject_cast<QAbstractButton*>(w) != nullptr || qobject_cast<QLabel*>(w) != nullptr)) {
-                EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->metaObject()->className();
-            }
-        }
+        EXPECT_EQ(test::SettledLookProblems(&dlg), std::vector<std::string>{});
         // Every box of the strip is on screen, inside the dialog.
         for (int p = 1; p <= count; ++p) {
             QWidget* box = drv.Item(IDC_TSEG_CHECK_BASE + p);

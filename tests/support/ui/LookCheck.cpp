@@ -189,6 +189,18 @@ std::vector<std::string> LookProblems(QWidget* dialog) {
     return out;
 }
 
+std::vector<std::string> SettledLookProblems(QWidget* dialog) {
+    SettleLists(dialog);
+    std::vector<std::string> problems;
+    WaitUntil(
+        [&] {
+            problems = LookProblems(dialog);
+            return problems.empty();
+        },
+        2000);
+    return problems;
+}
+
 void SettleLists(QWidget* dialog) {
     const auto lists = dialog->findChildren<CListCtrl*>();
     WaitUntil(

@@ -17,6 +17,11 @@ namespace ksx::test {
 // One line per problem, naming the control ("QLabel 'TX' 20x10 < 24x16 in ..."); empty when none.
 std::vector<std::string> LookProblems(QWidget* dialog);
 
+// LookProblems once the dialog has settled: a text or list item that arrived a moment ago has the
+// layout redone by posted requests, which may take more than one turn of the event loop on a busy
+// machine. Waits (two seconds at most) for a look without problems; returns what is still wrong.
+std::vector<std::string> SettledLookProblems(QWidget* dialog);
+
 // Waits until the dialog's lists have fitted their columns to the texts that arrived.
 void SettleLists(QWidget* dialog);
 
