@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "controls/EditEXIPV6.h"
+#include "core/RowCreate.h"
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
@@ -39,6 +40,20 @@ const char* const kTextInvalidPort = "Invalid UDP port range (1-65535)";
 const char* const kActive = "1";
 const char* const kCreateAndWait = "5";
 const char* const kDestroy = "6";
+
+const char* const kTextRefused =
+    "The device did not accept the syslog host settings; the settings it holds are shown.";
+
+// What a host row that did not become active means to the user: the next Apply of the host replaces
+// it.
+std::string RowUnconfirmedText(const std::string& host) {
+    return " The device did not confirm whether a row for the host " + host +
+           " was created; the host is not active. Applying it again replaces that row.";
+}
+std::string RowNotActiveText(const std::string& host) {
+    return " A row for the host " + host +
+           " was created on the device but not activated. Applying the host again replaces it.";
+}
 
 }  // namespace
 
@@ -91,6 +106,11 @@ CSyslogHostCfgDlg::CSyslogHostCfgDlg(QWidget* parent)
             m_hostRowsOk = false;  // the form keeps what it showed; the host is not known
             return;
         }
+        const bool active = row.status == kActive;
+        if (!active && m_activeHostShown) {
+            return;  // a row nobody finished never hides the configured host
+        }
+        m_activeHostShown = m_activeHostShown || active;
         ShowHost(row);
     };
     m_hostRead.onEnd = [this](const WalkEnd& end) {  // the form keeps the last row
@@ -236,6 +256,7 @@ void CSyslogHostCfgDlg::SayReadFailure() {
 }
 
 void CSyslogHostCfgDlg::ReadSyslogHost() {
+    m_activeHostShown = false;
     m_hostRead.Walk(&CSyslogHostCfgDlg::OnSyslogHostWalk, this);
 }
 
@@ -244,7 +265,8 @@ int CSyslogHostCfgDlg::OnSyslogHostWalk(CSnmp* response, int requestId, void* us
 }
 
 void CSyslogHostCfgDlg::ShowHost(const HostRow& row) {
-    // Each row overwrites the form: after the walk it shows the table's last row.
+    // Each row shown overwrites the form: after the walk it shows the table's last active row, or its
+    // last row when none is active.
     unsigned char octets[16] = {};
     std::copy_n(row.address.begin(), std::min<size_t>(row.address.size(), sizeof octets), octets);
     std::string address;
@@ -306,8 +328,12 @@ void CSyslogHostCfgDlg::OnApplyHost() {
     for (const HostWrite& w : writes) {
         labels->push_back(w.label);
     }
-    auto step = [this, writes = std::move(writes)](int i) {
+    const std::string newHost = writes.front().newHost;  // the create comes first, when there is one
+    auto step = [this, hostText = newHost, writes = std::move(writes)](int i) {
         const HostWrite& w = writes[i];
+        if (!w.newHost.empty()) {
+            return CreateHostRow(w);
+        }
         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
         for (const auto& [oid, value] : w.bindings) {
             m_cCommonSNMPSet.AddVarBind(oid, 1, value.c_str());
@@ -324,23 +350,22 @@ void CSyslogHostCfgDlg::OnApplyHost() {
             TRACE("syslog host: the old row stays (%s)", w.label.c_str());
             return StepOutcome::Done();
         }
-        if (!w.undoOid.empty()) {
-            // A created row that did not become active goes again.
-            SetInteger(w.undoOid, kDestroy);
+        std::string text = kTextRefused;
+        if (!w.undoOid.empty() && !SetInteger(w.undoOid, kDestroy)) {
+            // The created row that did not become active stays; the next Apply replaces it.
+            text += RowNotActiveText(hostText);
         }
-        return StepOutcome::Failed(
-            "The device did not accept the syslog host settings; the settings it "
-            "holds are shown.");
+        return StepOutcome::Failed(text);
     };
     auto text = [](int i, int n) {
         return QString("Writing the syslog host settings (%1 of %2)...").arg(i + 1).arg(n);
     };
     m_run.Start(static_cast<int>(labels->size()), std::move(step), std::move(text),
-                [this, labels](const StepsEnd& end) {
+                [this, labels, newHost](const StepsEnd& end) {
                     EnableDlgItem(IDC_SYSLOG_REFRESH, true);
                     if (end.stopped) {
                         // Closed during the writes: the dialog is ending.
-                        AfxMessageBox(StoppedWritesText(*labels, end.done), MB_OK);
+                        AfxMessageBox(StoppedWritesText(*labels, end.done, newHost), MB_OK);
                         return;
                     }
                     if (end.failed) {
@@ -350,7 +375,41 @@ void CSyslogHostCfgDlg::OnApplyHost() {
                 });
 }
 
-std::string CSyslogHostCfgDlg::StoppedWritesText(const std::vector<std::string>& labels, int done) {
+StepOutcome CSyslogHostCfgDlg::CreateHostRow(const HostWrite& w) {
+    const std::string& statusOid = w.bindings.front().first;
+    bool unanswered = false;  // a create or destroy the device may have applied without saying so
+    RowStatusAccess access;
+    access.set = [&](const std::string& value) {
+        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+        m_cCommonSNMPSet.AddVarBind(statusOid, 1, value.c_str());
+        const SnmpReply reply = SendRequest(m_cCommonSNMPSet);
+        unanswered = unanswered || !reply.response;
+        return reply.Accepted();
+    };
+    access.read = [&] {
+        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_GET);
+        m_cCommonSNMPSet.AddVarBind(statusOid, 4, nullptr);
+        return SendRequest(m_cCommonSNMPSet).Integer(0);
+    };
+    access.stopping = [this] { return m_run.Runner().Stopping(); };
+    switch (CreateRow(access, kCreateAndWait)) {
+        case RowCreated::kCreated:
+            return StepOutcome::Done();
+        case RowCreated::kActive:
+            return StepOutcome::Failed("The device already holds an active syslog host " + w.newHost +
+                                       "; it was left as it is and nothing was written. The settings it "
+                                       "holds are shown.");
+        case RowCreated::kRefused:
+            break;
+    }
+    if (m_run.Runner().Stopping()) {
+        return StepOutcome::Failed("");  // said by the end of the run
+    }
+    return StepOutcome::Failed(kTextRefused + (unanswered ? RowUnconfirmedText(w.newHost) : std::string()));
+}
+
+std::string CSyslogHostCfgDlg::StoppedWritesText(const std::vector<std::string>& labels, int done,
+                                                 const std::string& newHost) {
     auto join = [&](int from, int to) {
         std::string out;
         for (int i = from; i < to; ++i) {
@@ -367,7 +426,18 @@ std::string CSyslogHostCfgDlg::StoppedWritesText(const std::vector<std::string>&
     if (done + 1 < n) {
         text += "; not written: " + join(done + 1, n);
     }
-    return text + ".";
+    text += ".";
+    if (!newHost.empty()) {
+        // Writes 0, 1 and 2: the create, the port, the activation.
+        if (done == 0) {
+            text += RowUnconfirmedText(newHost);
+        } else if (done == 1) {
+            text += RowNotActiveText(newHost);
+        } else if (done == 2) {
+            text += " If the host " + newHost + " did not become active, applying it again replaces its row.";
+        }
+    }
+    return text;
 }
 
 bool CSyslogHostCfgDlg::SetInteger(const std::string& oid, const std::string& value) {
@@ -413,6 +483,7 @@ std::vector<CSyslogHostCfgDlg::HostWrite> CSyslogHostCfgDlg::PlanHost() {
         // The new row first; the old host goes only once the new one is active, so a refused
         // create or port leaves the configured host in place.
         writes.push_back(write("the new host row", {{status + newIndex, kCreateAndWait}}, ""));
+        writes.back().newHost = m_editHost->m_strAddress;
         writes.push_back(write("the host's UDP port", {{udpPort + newIndex, portText}}, status + newIndex));
         writes.push_back(write("the host's activation", {{status + newIndex, kActive}}, status + newIndex));
         if (!oldIndex.empty()) {

@@ -6,6 +6,11 @@
 // on the UI thread as copies. The state's Apply is one request; the host's Apply is a sequence of
 // writes run off the window's thread (Refresh and both Apply buttons unavailable meanwhile; Close
 // stops it and says which writes the device confirmed).
+//
+// A new host gets a new row (create, port, activation), and the old row goes only then. A stop or a
+// device that applied the create without answering can leave that row not active; the dialog shows
+// active rows before any that are not, and the next Apply of that host replaces such a row
+// (core/RowCreate.h). An active row of the new host's address is left alone and the Apply refused.
 #pragma once
 
 #include <string>
@@ -46,8 +51,10 @@ public:
     const CStepRun& Run() const { return m_run; }
 
     // What a stop of the host writes says: the writes named by `labels` of which the first `done`
-    // were confirmed (the next one was in flight).
-    static std::string StoppedWritesText(const std::vector<std::string>& labels, int done);
+    // were confirmed (the next one was in flight). With `newHost`, the first three writes create, fill
+    // and activate that host's row: a row they may leave not active is said.
+    static std::string StoppedWritesText(const std::vector<std::string>& labels, int done,
+                                         const std::string& newHost = std::string());
 
 protected:
     void CreateControls() override;
@@ -82,6 +89,7 @@ private:
         std::string label;                                          // what it writes, for a stop
         std::vector<std::pair<std::string, std::string>> bindings;  // integer values
         std::string undoOid;       // a refusal destroys this new row, when set
+        std::string newHost;       // set: the create of this host's row (a row not active replaced)
         bool mustSucceed = true;   // a refusal ends the writes
         bool lastRequest = false;  // the options, sent as they always were
     };
@@ -91,6 +99,9 @@ private:
     std::vector<HostWrite> PlanHost();
     // One integer set on the write session; true when the device accepted it.
     bool SetInteger(const std::string& oid, const std::string& value);
+    // Worker: the create of `w`'s row (its one binding); a row of that index that is not active is
+    // replaced.
+    ksx::StepOutcome CreateHostRow(const HostWrite& w);
     void OnPortChanged();
     // Each Apply is available once what it writes back was read; a failed read is said once.
     void UpdateApply();
@@ -115,6 +126,7 @@ private:
     bool m_optionsRead = false;  // ... and facility, severity and time stamp
     bool m_hostOk = false;       // the last host walk reached the table's end with every row read
     bool m_hostRowsOk = true;
+    bool m_activeHostShown = false;  // the walk under way showed an active row
     bool m_readFailSaid = false;
     CStepRun m_run{*this};  // the host writes; last: stopped before the sessions go
 };

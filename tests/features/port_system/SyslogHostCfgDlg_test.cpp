@@ -339,10 +339,33 @@ TEST_F(SyslogHost, RefusedCreateOrPortKeepsTheConfiguredHost) {
     EXPECT_EQ(sets, std::vector<std::string>{SetStatus(index, 5)});
     sim.Silence(false);
     EXPECT_EQ(sim.Get(kHost + ".5" + kOldIndex), "1");
-    // Each write the device did not take is said.
+    // Each write the device did not take is said; a create unanswered may have left a row.
     const std::string refused =
         "The device did not accept the syslog host settings; the settings it holds are shown.";
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{refused, refused, refused}));
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{
+                                 refused, refused,
+                                 refused + " The device did not confirm whether a row for the host "
+                                           "192.168.0.10 was created; the host is not active. Applying "
+                                           "it again replaces that row."}));
+
+    // An active row of that address is left alone.
+    sim.Set(kHost + ".1" + index, "i", "1");
+    sim.Set(kHost + ".2" + index, "x", "c0a8000a");
+    sim.Set(kHost + ".3" + index, "i", "514");
+    sim.Set(kHost + ".5" + index, "i", "1");
+    boxes.Clear();
+    Refresh(drv, dlg);
+    EXPECT_EQ(dlg.HostAddress(), "192.168.1.20");
+    sim.ClearLog();
+    ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, "192.168.0.10"));
+    ApplyHost(drv, dlg);
+    EXPECT_EQ(SetLines(sim.Requests()), std::vector<std::string>{SetStatus(index, 5)});
+    EXPECT_EQ(sim.Get(kHost + ".5" + index), "1");
+    EXPECT_EQ(sim.Get(kHost + ".5" + kOldIndex), "1");
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"The device already holds an active syslog host 192.168.0.10; it was "
+                                       "left as it is and nothing was written. The settings it holds are "
+                                       "shown."});
 }
 
 TEST_F(SyslogHost, AddressAndPortChecksWriteNothing) {
@@ -414,8 +437,90 @@ TEST_F(SyslogHost, HostWritesStayLiveAndCloseSaysWhatWasConfirmed) {
               std::vector<std::string>{
                   "Stopped: the device confirmed the new host row; not confirmed: the host's UDP "
                   "port; not written: the host's activation, the removal of the old host, the "
-                  "facility, severity and time stamp."});
+                  "facility, severity and time stamp. A row for the host 192.168.0.10 was created on "
+                  "the device but not activated. Applying the host again replaces it."});
     EXPECT_FALSE(WaitUntil([&] { return test::DistinctSets(sim).size() > 2; }, 2000));
     EXPECT_EQ(SetLines(test::DistinctSets(sim)),
               (std::vector<std::string>{SetStatus(index, 5), SetPort(index, "514")}));
+}
+
+// A create the device applies after the window stopped waiting for it (Close with the create in flight,
+// or no answer in time) leaves a row that is not active. The window shows the configured host rather
+// than that row, and applying the host again replaces it: one active row of that address, the old
+// host gone.
+TEST_F(SyslogHost, ARowLeftNotActiveByAnUnansweredCreateIsReplacedByTheNextApply) {
+    const std::string kept = ".1.4.192.168.1.30";  // after the configured host in the table
+    const std::string lost = ".1.4.192.168.0.10";
+    auto reapply = [&](const std::string& address, const std::string& index) {
+        ASSERT_TRUE(WaitUntil([&] { return sim.Get(kHost + ".5" + index) == "2"; }));
+        sim.DelayMs(0);
+        CSyslogHostCfgDlg dlg;
+        DialogDriver drv(dlg);
+        WaitRead(dlg);
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSLOG_HOST), "192.168.1.20");
+        boxes.Clear();
+        sim.ClearLog();
+        ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, address));
+        ApplyHost(drv, dlg);
+        const auto lines = Lines(sim.Requests());
+        ASSERT_GE(lines.size(), 8u);
+        EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 8),
+                  (std::vector<std::string>{SetStatus(index, 5),
+                                            "get " + kHost + ".5" + index + "=n:", SetStatus(index, 6),
+                                            SetStatus(index, 5), SetPort(index, "514"), SetStatus(index, 1),
+                                            SetStatus(kOldIndex, 6), SetOptions(6, 136, 1)}));
+        EXPECT_EQ(sim.Get(kHost + ".5" + index), "1");
+        EXPECT_EQ(sim.Get(kHost + ".5" + kOldIndex), "");
+        EXPECT_EQ(dlg.HostAddress(), address);
+        EXPECT_TRUE(boxes.Texts().empty());
+        RemoveHost(index);  // the configured host back for the next case
+        sim.Set(kHost + ".1" + kOldIndex, "i", "1");
+        sim.Set(kHost + ".2" + kOldIndex, "x", "c0a80114");
+        sim.Set(kHost + ".3" + kOldIndex, "i", "514");
+        sim.Set(kHost + ".5" + kOldIndex, "i", "1");
+    };
+
+    // Closed while the create is on its way; the device applies it a second later.
+    test::UseSimV1(sim, "3000");
+    {
+        CSyslogHostCfgDlg dlg;
+        DialogDriver drv(dlg);
+        WaitRead(dlg);
+        ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, "192.168.1.30"));
+        sim.DelayMs(1000);
+        sim.ClearLog();
+        ASSERT_TRUE(drv.Click(IDC_SYSLOG_APPLY_HOST));
+        ASSERT_TRUE(WaitUntil([&] { return !test::DistinctSets(sim).empty(); }));
+        drv.CloseBox();
+        ASSERT_TRUE(drv.WaitEnded());
+    }
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "Stopped: not confirmed: the new host row; not written: the host's UDP port, "
+                  "the host's activation, the removal of the old host, the facility, severity "
+                  "and time stamp. The device did not confirm whether a row for the host "
+                  "192.168.1.30 was created; the host is not active. Applying it again "
+                  "replaces that row."});
+    ASSERT_NO_FATAL_FAILURE(reapply("192.168.1.30", kept));
+
+    // The device applies the create but its answer comes after the time-out.
+    test::UseSimV1(sim, "1000");
+    {
+        CSyslogHostCfgDlg dlg;
+        DialogDriver drv(dlg);
+        WaitRead(dlg);
+        ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, "192.168.0.10"));
+        sim.DelayMs(4000);
+        const int walks = dlg.HostWalksEnded();
+        ASSERT_TRUE(drv.Click(IDC_SYSLOG_APPLY_HOST));
+        ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
+        sim.DelayMs(0);
+        ASSERT_TRUE(WaitUntil([&] { return dlg.HostWalksEnded() > walks; }));
+        ASSERT_FALSE(boxes.Texts().empty());
+        EXPECT_EQ(boxes.Texts()[0],
+                  "The device did not accept the syslog host settings; the settings it holds are shown. "
+                  "The device did not confirm whether a row for the host 192.168.0.10 was created; the "
+                  "host is not active. Applying it again replaces that row.");
+    }
+    ASSERT_NO_FATAL_FAILURE(reapply("192.168.0.10", lost));
 }
