@@ -29,6 +29,20 @@ namespace {
 constexpr int kVidLength = 4;
 constexpr int kNameLength = 20;
 
+// What the progress line says of a step of the write.
+std::string StepProgress(bool add, CVlanAddLogic::Step step) {
+    switch (step) {
+        case CVlanAddLogic::kPrepareRow:
+            return add ? "creating its row" : "taking it out of service";
+        case CVlanAddLogic::kAllPorts:
+            return "making every port a member";
+        case CVlanAddLogic::kActivate:
+            return "activating it";
+        default:
+            return "writing the " + CVlanAddLogic::StepName(step);
+    }
+}
+
 }  // namespace
 
 CKSXVlanAdd::CKSXVlanAdd(QWidget* parent) : ClxDialog(IDD_VLAN_ADD, parent) {
@@ -357,8 +371,8 @@ void CKSXVlanAdd::StartWrite(const CVlanAddLogic::VlanWrite& write) {
         [this, steps, write, original = m_original, result](int i) {
             return m_logic.RunStep(steps[static_cast<size_t>(i)], write, original, *result);
         },
-        [steps, prefix](int i, int n) {
-            return ui::ToQ(prefix + CVlanAddLogic::StepName(steps[static_cast<size_t>(i)]) + " (" +
+        [steps, prefix, add = write.add](int i, int n) {
+            return ui::ToQ(prefix + StepProgress(add, steps[static_cast<size_t>(i)]) + " (" +
                            std::to_string(i + 1) + " of " + std::to_string(n) + ")...");
         },
         [this, write, steps, result](const StepsEnd& end) { OnWriteEnd(write, steps, *result, end); });

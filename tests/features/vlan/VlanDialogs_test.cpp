@@ -476,21 +476,24 @@ TEST_F(VlanDialogs, SlowAddStaysLiveAndAStoppedCreateIsReplacedByTheNextAdd) {
                            [&](CKSXVlanAdd& add) {
                                WaitOk(add);
                                FillAdd(add, "30");
-                               s_sim->DelayMs(1500);
+                               // The device holds what comes in the next 2.5 s and answers it then,
+                               // resent copies of a request together.
                                s_sim->ClearLog();
+                               ASSERT_EQ(s_sim->Command("stall 2500").substr(0, 2), "OK");
                                test::TickGap ticks;
                                Click(add, IDOK);
                                EXPECT_TRUE(add.Writing());
                                EXPECT_FALSE(add.IsDlgItemEnabled(IDOK));
                                EXPECT_TRUE(add.IsDlgItemEnabled(IDCANCEL));
                                EXPECT_FALSE(add.Run().ProgressShown());  // not in the first second
-                               // Still the create on its way: the device answers it 1.5 s late.
+                               // Still the create on its way.
                                ASSERT_TRUE(test::WaitUntil([&] {
                                    return add.Run().ProgressShown() &&
                                           add.Run().ProgressText() ==
-                                              "Adding VLAN 30: row status (1 of 7)...";
+                                              "Adding VLAN 30: creating its row (1 of 7)...";
                                }));
                                EXPECT_LT(ticks.MaxGapMs(), 250);
+                               Screenshot(&add, "vlan_add_writing");
                                Click(add, IDCANCEL);
                                EXPECT_TRUE(add.IsDialogEnded());
                            });
