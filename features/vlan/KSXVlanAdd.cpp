@@ -382,8 +382,12 @@ void CKSXVlanAdd::OnWriteEnd(const CVlanAddLogic::VlanWrite& write,
                              const std::vector<CVlanAddLogic::Step>& steps,
                              const CVlanAddLogic::WriteResult& result, const StepsEnd& end) {
     if (end.stopped) {
-        // Closed during the write: the dialog is ending.
-        AfxMessageBox(CVlanAddLogic::StoppedText(write, m_logic.Progress(), steps, end.done, end.inFlight),
+        // Closed during the write: the dialog is ending. An edit puts the VLAN it took out of service
+        // back in service: one request, now that the run's sessions are free.
+        const bool backInService = CVlanAddLogic::NeedsBackInService(write, end.done, end.inFlight) &&
+                                   m_logic.PutBackInService(write.vidText);
+        AfxMessageBox(CVlanAddLogic::StoppedText(write, m_logic.Progress(), steps, end.done, end.inFlight,
+                                                 backInService),
                       MB_OK);
         return;
     }

@@ -399,8 +399,18 @@ std::string CVlanAddLogic::FailureText(const VlanWrite& write, const WriteResult
     return text;
 }
 
+bool CVlanAddLogic::NeedsBackInService(const VlanWrite& write, int done, bool inFlight) {
+    // VLAN 1 is never taken out of service; a stop before the first write sent nothing.
+    return !write.add && write.vidText != "1" && (done > 0 || inFlight);
+}
+
+bool CVlanAddLogic::PutBackInService(const std::string& vidText) {
+    return SetRowStatus(vidText, "1") == Answer::kAccepted;
+}
+
 std::string CVlanAddLogic::StoppedText(const VlanWrite& write, const ksx::AddProgress& progress,
-                                       const std::vector<Step>& steps, int done, bool inFlight) {
+                                       const std::vector<Step>& steps, int done, bool inFlight,
+                                       bool backInService) {
     const std::string vlan = "VLAN " + write.vidText;
     if (write.add) {
         return ksx::StoppedAddText(vlan, progress);
@@ -423,17 +433,11 @@ std::string CVlanAddLogic::StoppedText(const VlanWrite& write, const ksx::AddPro
     if (!unwritten.empty()) {
         text += " Not written: " + JoinNames(unwritten) + ".";
     }
-    if (write.vidText != "1") {
-        // Taken out of service by the first step, in service again by the last.
-        const bool activationSent = inFlight && done < static_cast<int>(steps.size()) &&
-                                    steps[static_cast<size_t>(done)] == kActivate;
-        if (done > 0 && !activationSent) {
-            text += " " + vlan +
-                    " was left not active on the device: it is not listed, and adding it again "
-                    "replaces it.";
-        } else {
-            text += " " + vlan + " may be left not active on the device: if it is not listed, add it again.";
-        }
+    if (NeedsBackInService(write, done, inFlight)) {
+        text += backInService ? " " + vlan + " was put back in service."
+                              : " " + vlan +
+                                    " could not be put back in service: it may be left not active on the "
+                                    "device; if it is not listed, adding it again replaces it.";
     }
     return text;
 }

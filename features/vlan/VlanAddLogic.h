@@ -100,9 +100,17 @@ public:
     static std::string FailureText(const VlanWrite& write, const WriteResult& result);
     // What a write stopped at step `steps[done]` says (`inFlight`: that step had a request on its way):
     // an add what the device confirmed of the row (ksx::StoppedAddText), an edit which steps were
-    // confirmed, unconfirmed and not written.
+    // confirmed, unconfirmed and not written, and whether the VLAN it took out of service was put back
+    // (`backInService`, see NeedsBackInService).
     static std::string StoppedText(const VlanWrite& write, const ksx::AddProgress& progress,
-                                   const std::vector<Step>& steps, int done, bool inFlight);
+                                   const std::vector<Step>& steps, int done, bool inFlight,
+                                   bool backInService = false);
+    // An edit stopped at step `done` may have left the VLAN out of service (its first write went out):
+    // it must be put back, or the VLAN's traffic stops because the user pressed Close.
+    static bool NeedsBackInService(const VlanWrite& write, int done, bool inFlight);
+    // Once the run has ended (its sessions are free): one activation of the VLAN's row; true when the
+    // device accepted it.
+    bool PutBackInService(const std::string& vidText);
 
     // A run off the window's thread: `stopping` (any thread) tells that the run is being stopped,
     // `pause` waits before the activation and returns false, at once, on a stop. Without them the

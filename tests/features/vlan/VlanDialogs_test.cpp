@@ -623,6 +623,41 @@ TEST_F(VlanDialogs, EditKeepsForbiddenPortsAndTheEditedVlansUntaggedPorts) {
                            });
 }
 
+// An edit takes the VLAN out of service first: Close during the write puts it back in service, so the
+// VLAN's traffic does not stop because the user closed the dialog.
+TEST_F(VlanDialogs, AStoppedEditPutsTheVlanBackInService) {
+    C8021qVlanSet dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    SelectVlan(dlg, "100");
+    WithModal<CKSXVlanAdd>([&] { Click(dlg, IDC_VLAN_EDIT); },
+                           [&](CKSXVlanAdd& edit) {
+                               WaitOk(edit);
+                               Click(edit, IDC_VLANADD_TAGGED_BASE + 9);
+                               s_sim->ClearLog();
+                               ASSERT_EQ(s_sim->Command("stall 2500").substr(0, 2), "OK");
+                               Click(edit, IDOK);
+                               ASSERT_TRUE(test::WaitUntil([&] {
+                                   return edit.Run().ProgressShown() &&
+                                          edit.Run().ProgressText() ==
+                                              "Writing VLAN 100: taking it out of service (1 of 7)...";
+                               }));
+                               Click(edit, IDCANCEL);
+                               EXPECT_TRUE(edit.IsDialogEnded());
+                           });
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "Stopped: the write of VLAN 100 was cut short. Not confirmed (on its way "
+                                 "when stopped): row status. Not written: all ports member, untagged ports, "
+                                 "member ports, forbidden ports, VLAN name and activation. VLAN 100 was put "
+                                 "back in service."});
+    EXPECT_EQ(SetLines(test::DistinctSets(*s_sim), kCut),
+              (std::vector<std::string>{"5.100=i:2", "5.100=i:1"}));
+    EXPECT_EQ(s_sim->Get(kTable + ".5.100"), "1");
+    ClearFaults();
+    WaitRead(dlg);
+    EXPECT_GE(RowOf(dlg, "100"), 0);
+}
+
 TEST_F(VlanDialogs, EditOfTheDefaultVlanIsFiveRequests) {
     C8021qVlanSet dlg;
     DialogDriver drv(dlg);

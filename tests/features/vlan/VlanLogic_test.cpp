@@ -89,8 +89,8 @@ TEST_F(VlanWrite28, ARefusedStepStopsAndLeavesNoHalfMadeVlan) {
         CVlanAddLogic::StoppedText(edit, logic.Progress(), CVlanAddLogic::Steps(edit), 3, true),
         "Stopped: the write of VLAN 100 was cut short. Confirmed by the device: row status, all ports member "
         "and untagged ports. Not confirmed (on its way when stopped): member ports. Not written: "
-        "forbidden ports, VLAN name and activation. VLAN 100 was left not active on the device: it is "
-        "not listed, and adding it again replaces it.");
+        "forbidden ports, VLAN name and activation. VLAN 100 could not be put back in service: it may be "
+        "left not active on the device; if it is not listed, adding it again replaces it.");
 }
 
 TEST_F(VlanWrite28, DeviceKeepsUntaggedWithinEgressAndTheDefaultVlan) {
