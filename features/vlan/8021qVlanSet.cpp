@@ -311,7 +311,8 @@ void C8021qVlanSet::OnAdd() {
     }
     CKSXVlanAdd dlg;
     dlg.SetAddMode(m_nPortNum, m_vlans, IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC) ? 1 : 2);
-    if (dlg.DoModal() == IDOK) {
+    // A write that failed or was stopped may have changed the device too.
+    if (dlg.DoModal() == IDOK || dlg.WriteSent()) {
         RefreshAll();
     }
 }
@@ -333,7 +334,7 @@ void C8021qVlanSet::OnEdit() {
     }
     CKSXVlanAdd dlg;
     dlg.SetEditMode(m_nPortNum, m_vlans, vid, IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC) ? 1 : 2);
-    if (dlg.DoModal() == IDOK) {
+    if (dlg.DoModal() == IDOK || dlg.WriteSent()) {
         RefreshAll();
     }
 }

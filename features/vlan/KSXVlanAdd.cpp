@@ -12,6 +12,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <memory>
 
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
@@ -28,12 +29,29 @@ namespace {
 constexpr int kVidLength = 4;
 constexpr int kNameLength = 20;
 
+// What the progress line says of a step of the write.
+std::string StepProgress(bool add, CVlanAddLogic::Step step) {
+    switch (step) {
+        case CVlanAddLogic::kPrepareRow:
+            return add ? "creating its row" : "taking it out of service";
+        case CVlanAddLogic::kAllPorts:
+            return "making every port a member";
+        case CVlanAddLogic::kActivate:
+            return "activating it";
+        default:
+            return "writing the " + CVlanAddLogic::StepName(step);
+    }
+}
+
 }  // namespace
 
 CKSXVlanAdd::CKSXVlanAdd(QWidget* parent) : ClxDialog(IDD_VLAN_ADD, parent) {
     OwnSession(m_logic.m_cCommonSNMP);
     OwnSession(m_logic.m_cCommonSNMPEgrePort);
     OwnSession(m_cCommonSNMPForbidden);
+    m_logic.SetRunHooks([this] { return m_run.Runner().Stopping(); },
+                        [this](unsigned ms) { return m_run.Runner().Pause(ms); });
+    m_run.Runner().SetCancel([this] { m_logic.CancelRequests(); });
     OnNotify(EN_CHANGE, IDC_VLANADD_VID, [this] {
         // Pasted text longer than the edit takes is cut, the caret kept where the change began.
         if (m_editVid->text().size() > kVidLength) {
@@ -264,7 +282,7 @@ void CKSXVlanAdd::SetChoice(int port, Choice choice) {
 void CKSXVlanAdd::UpdateOkState() {
     const bool trunksRead = m_trunk->Groups().Ended();
     const bool forbiddenRead = m_forbiddenRead == ReadState::kDone;
-    EnableDlgItem(IDOK, trunksRead && forbiddenRead);
+    EnableDlgItem(IDOK, trunksRead && forbiddenRead && !m_run.Running());
     std::string text;
     if (m_trunk->Groups().Failed()) {
         text = "The trunk membership of the ports could not be read. Close the dialog and open it again.";
@@ -331,21 +349,56 @@ void CKSXVlanAdd::OnOK() {
             return;
         }
     }
-    const CVlanAddLogic::VlanWrite write{m_bAdd, vidText, m_szName, m_pEgress, m_pUntagged, m_pForbidden};
-    const CVlanAddLogic::WriteResult result = m_logic.WriteVlan(write, m_original);
-    if (!result.Ok()) {
-        std::string text = "The device did not accept the " + CVlanAddLogic::StepName(result.failed) +
-                           " of VLAN " + vidText + ".";
-        if (!result.undone) {
-            text += m_bAdd ? " The VLAN may be left incomplete on the device."
-                           : " The VLAN's members could not all be put back.";
-        } else if (result.failed != CVlanAddLogic::kPrepareRow) {
-            text += m_bAdd ? " The VLAN was not added." : " The VLAN was left as it was.";
-        }
-        AfxMessageBox(text, MB_OK | MB_ICONERROR);
+    if (CVlanAddLogic::PortBitmap(CVlanAddLogic::PortFlags(m_pEgress.size(), 1)).empty()) {
+        AfxMessageBox("Parameter Error !");
         return;
     }
-    EndDialog(IDOK);
+    StartWrite({m_bAdd, vidText, m_szName, m_pEgress, m_pUntagged, m_pForbidden});
+}
+
+void CKSXVlanAdd::StartWrite(const CVlanAddLogic::VlanWrite& write) {
+    const std::vector<CVlanAddLogic::Step> steps = CVlanAddLogic::Steps(write);
+    auto result = std::make_shared<CVlanAddLogic::WriteResult>();
+    // The entries stay as they are while the write lasts; Cancel (or the close box) stops it.
+    EnableDlgItem(IDOK, false);
+    EnableDlgItem(IDC_VLANADD_ID_GROUP, false);
+    EnableDlgItem(IDC_VLANADD_PORT_GROUP, false);
+    m_writeSent = true;
+    m_logic.ResetProgress();
+    const std::string prefix = (write.add ? "Adding VLAN " : "Writing VLAN ") + write.vidText + ": ";
+    m_run.Start(
+        static_cast<int>(steps.size()),
+        [this, steps, write, original = m_original, result](int i) {
+            return m_logic.RunStep(steps[static_cast<size_t>(i)], write, original, *result);
+        },
+        [steps, prefix, add = write.add](int i, int n) {
+            return ui::ToQ(prefix + StepProgress(add, steps[static_cast<size_t>(i)]) + " (" +
+                           std::to_string(i + 1) + " of " + std::to_string(n) + ")...");
+        },
+        [this, write, steps, result](const StepsEnd& end) { OnWriteEnd(write, steps, *result, end); });
+}
+
+void CKSXVlanAdd::OnWriteEnd(const CVlanAddLogic::VlanWrite& write,
+                             const std::vector<CVlanAddLogic::Step>& steps,
+                             const CVlanAddLogic::WriteResult& result, const StepsEnd& end) {
+    if (end.stopped) {
+        // Closed during the write: the dialog is ending. An edit puts the VLAN it took out of service
+        // back in service: one request, now that the run's sessions are free.
+        const bool backInService = CVlanAddLogic::NeedsBackInService(write, end.done, end.inFlight) &&
+                                   m_logic.PutBackInService(write.vidText);
+        AfxMessageBox(CVlanAddLogic::StoppedText(write, m_logic.Progress(), steps, end.done, end.inFlight,
+                                                 backInService),
+                      MB_OK);
+        return;
+    }
+    if (end.Complete()) {
+        EndDialog(IDOK);
+        return;
+    }
+    EnableDlgItem(IDC_VLANADD_ID_GROUP, true);
+    EnableDlgItem(IDC_VLANADD_PORT_GROUP, true);
+    UpdateOkState();
+    AfxMessageBox(CVlanAddLogic::FailureText(write, result), MB_OK | MB_ICONERROR);
 }
 
 void CKSXVlanAdd::StartReads() {

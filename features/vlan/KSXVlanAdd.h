@@ -1,7 +1,9 @@
 // "Add VLAN" / "Edit VLAN": a VLAN's id, name and, per port, tagged, untagged or not a member. Opened
 // by the VLAN list with a copy of the VLANs it read. OK is available once the ports' trunk membership
 // (and, when editing, the VLAN's forbidden ports) have been read; it checks the entries, writes the
-// row and ends with IDOK, or says which write failed and stays open.
+// row off the window's thread (a progress line after a second) and ends with IDOK, or says which
+// write failed and stays open. Closed during the write, it sends nothing further and says what the
+// device confirmed.
 #pragma once
 
 #include <QPointer>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "controls/LxDialog.h"
+#include "controls/StepRun.h"
 #include "core/TableRead.h"
 #include "features/common/TrunkTable.h"
 #include "features/vlan/VlanAddLogic.h"
@@ -34,6 +37,11 @@ public:
     int Vid() const { return m_nVid; }
     const CTrunkGroups& TrunkGroups() const { return m_trunk->Groups(); }
     const std::string& UntaggedAll() const { return m_strUntaggedAll; }
+    // The write under way (its progress line); true once OK sent a request to the device, so that the
+    // opener reads the VLANs again however the dialog ended.
+    const CStepRun& Run() const { return m_run; }
+    bool Writing() const { return m_run.Running(); }
+    bool WriteSent() const { return m_writeSent; }
 
 protected:
     void CreateControls() override;
@@ -56,6 +64,10 @@ private:
     void StartReads();
     void OnForbiddenRead(bool ok, const std::string& bitmap);
     void UpdateOkState();
+    // OK's write, checked, off the window's thread.
+    void StartWrite(const CVlanAddLogic::VlanWrite& write);
+    void OnWriteEnd(const CVlanAddLogic::VlanWrite& write, const std::vector<CVlanAddLogic::Step>& steps,
+                    const CVlanAddLogic::WriteResult& result, const ksx::StepsEnd& end);
 
     QCheckBox* Box(Choice choice, int port) const;
     QGridLayout* PortGrid() const { return m_portGrid; }
@@ -95,4 +107,6 @@ private:
     std::unique_ptr<CTrunkMembership> m_trunk;  // made for the port count at initialisation
     CCommonSNMP m_cCommonSNMPForbidden;         // the edited VLAN's forbidden ports
     std::unique_ptr<ksx::TableRead<std::string>> m_forbiddenReader;
+    bool m_writeSent = false;
+    CStepRun m_run{*this};  // on m_logic's sessions; last, stopped first
 };

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include "core/CodeConvert.h"
 #include "core/SnmpReply.h"
@@ -151,93 +152,292 @@ std::string CVlanAddLogic::StepName(Step step) {
     return "";
 }
 
-bool CVlanAddLogic::PrepareVlanRow(const std::string& vidText, bool create) {
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMP.AddVarBind(std::string(ksx::vlan::kRowStatusColumn) + "." + vidText, 1, create ? "5" : "2");
-    return ksx::GetNextRequest(m_cCommonSNMP).Accepted();
+namespace {
+
+// "a, b and c".
+std::string JoinNames(const std::vector<std::string>& names) {
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) {
+        text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    }
+    return text;
 }
 
-bool CVlanAddLogic::SetPortList(const std::string& octets, const std::string& vidText, const char* column) {
+}  // namespace
+
+void CVlanAddLogic::SetRunHooks(std::function<bool()> stopping, std::function<bool(unsigned ms)> pause) {
+    m_stopping = std::move(stopping);
+    m_pause = std::move(pause);
+}
+
+void CVlanAddLogic::CancelRequests() {
+    m_cCommonSNMP.Cancel();
+    m_cCommonSNMPEgrePort.Cancel();
+}
+
+CVlanAddLogic::Answer CVlanAddLogic::SetPortList(const std::string& octets, const std::string& vidText,
+                                                 const char* column) {
     if (octets.empty()) {
-        ksx::AfxMessageBox("Parameter Error !");
-        return false;
+        return Answer::kRefused;  // no port bitmap for this port count (the dialog checks it first)
     }
     m_cCommonSNMPEgrePort.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPEgrePort.AddVarBind(std::string(column) + "." + vidText, 2, octets.data(),
                                      static_cast<int>(octets.size()));
-    return ksx::SendAccepted(m_cCommonSNMPEgrePort);
+    const ksx::SnmpReply reply = ksx::GetNextRequest(m_cCommonSNMPEgrePort);
+    return reply.Accepted() ? Answer::kAccepted : reply.response ? Answer::kRefused : Answer::kUnanswered;
 }
 
-bool CVlanAddLogic::SetVlanName(const std::string& vidText, const std::string& name) {
+CVlanAddLogic::Answer CVlanAddLogic::SetVlanName(const std::string& vidText, const std::string& name) {
     char utf8[128];
     std::memset(utf8, 0, sizeof utf8);
     CCodeConvert::AnsiToUTF8(name, utf8, sizeof utf8);
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(std::string(ksx::vlan::kNameColumn) + "." + vidText, 2, utf8);
-    return ksx::SendAccepted(m_cCommonSNMP);
+    const ksx::SnmpReply reply = ksx::GetNextRequest(m_cCommonSNMP);
+    return reply.Accepted() ? Answer::kAccepted : reply.response ? Answer::kRefused : Answer::kUnanswered;
 }
 
-bool CVlanAddLogic::SetRowStatus(const std::string& vidText, const char* value) {
+CVlanAddLogic::Answer CVlanAddLogic::SetRowStatus(const std::string& vidText, const char* value) {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(std::string(ksx::vlan::kRowStatusColumn) + "." + vidText, 1, value);
-    return ksx::SendAccepted(m_cCommonSNMP);
+    const ksx::SnmpReply reply = ksx::GetNextRequest(m_cCommonSNMP);
+    return reply.Accepted() ? Answer::kAccepted : reply.response ? Answer::kRefused : Answer::kUnanswered;
+}
+
+std::optional<long long> CVlanAddLogic::ReadRowStatus(const std::string& vidText) {
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
+    m_cCommonSNMP.AddVarBind(std::string(ksx::vlan::kRowStatusColumn) + "." + vidText, 4, nullptr);
+    return ksx::GetNextRequest(m_cCommonSNMP).Integer(0);
+}
+
+CVlanAddLogic::Answer CVlanAddLogic::CreateVlanRow(const std::string& vidText, WriteResult& result) {
+    // The create replaces a row of this VID that is not active: one a stopped add left, or a create
+    // the device applied without answering in time. Whether the device answered is that of the last
+    // status write: a create it did not answer may still have made the row.
+    Answer last = Answer::kRefused;
+    ksx::RowStatusAccess access;
+    access.set = [&](const std::string& value) {
+        last = SetRowStatus(vidText, value.c_str());
+        return last == Answer::kAccepted;
+    };
+    access.read = [&] { return ReadRowStatus(vidText); };
+    access.stopping = [this] { return Stopping(); };
+    switch (ksx::CreateRow(access, "5")) {
+        case ksx::RowCreated::kCreated:
+            return Answer::kAccepted;
+        case ksx::RowCreated::kActive:
+            result.exists = true;
+            return Answer::kRefused;
+        case ksx::RowCreated::kRefused:
+            break;
+    }
+    return last;
+}
+
+std::vector<CVlanAddLogic::Step> CVlanAddLogic::Steps(const VlanWrite& write) {
+    const bool defaultVlan = write.vidText == "1";
+    std::vector<Step> steps;
+    if (write.add || !defaultVlan) {
+        steps.push_back(kPrepareRow);
+    }
+    if (!defaultVlan) {
+        steps.push_back(kAllPorts);
+    }
+    for (Step step : {kUntagged, kEgress, kForbidden, kName, kActivate}) {
+        steps.push_back(step);
+    }
+    return steps;
+}
+
+ksx::StepOutcome CVlanAddLogic::RunStep(Step step, const VlanWrite& write, const VlanMembers& original,
+                                        WriteResult& result) {
+    if (Stopping()) {
+        return ksx::StepOutcome::NothingSent();
+    }
+    const std::string& vid = write.vidText;
+    Answer answer = Answer::kAccepted;
+    switch (step) {
+        case kPrepareRow:
+            if (write.add) {
+                m_progress.Enter(ksx::AddStage::kCreate);
+                answer = CreateVlanRow(vid, result);
+            } else {
+                answer = SetRowStatus(vid, "2");
+            }
+            break;
+        case kAllPorts: {
+            if (write.add) {
+                m_progress.Enter(ksx::AddStage::kColumns);
+            }
+            const PortFlags all(static_cast<size_t>(std::max(g_nPortNum, 0)), 1);
+            answer = SetPortList(PortBitmap(all), vid, ksx::vlan::kEgressColumn);
+            break;
+        }
+        case kUntagged:
+            answer = SetPortList(PortBitmap(write.untagged), vid, ksx::vlan::kUntaggedColumn);
+            break;
+        case kEgress:
+            answer = SetPortList(PortBitmap(write.egress), vid, ksx::vlan::kEgressColumn);
+            break;
+        case kForbidden:
+            answer = SetPortList(PortBitmap(write.forbidden), vid, ksx::vlan::kForbiddenColumn);
+            break;
+        case kName:
+            answer = SetVlanName(vid, write.name);
+            if (answer == Answer::kAccepted && write.add) {
+                m_progress.Confirm();  // every column of the new row
+            }
+            break;
+        case kActivate:
+            // The device takes the name before the row is activated.
+            if (!m_pause) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            } else if (!m_pause(50)) {
+                return ksx::StepOutcome::NothingSent();
+            }
+            if (write.add) {
+                m_progress.Enter(ksx::AddStage::kActivate);
+            }
+            answer = SetRowStatus(vid, "1");
+            break;
+        case kNoStep:
+            break;
+    }
+    if (answer == Answer::kAccepted) {
+        if (write.add && (step == kPrepareRow || step == kActivate)) {
+            m_progress.Confirm();
+        }
+        return ksx::StepOutcome::Done();
+    }
+    result.failed = step;
+    result.unanswered = answer == Answer::kUnanswered;
+    if (!Stopping()) {
+        Undo(write, original, result);
+    }
+    return ksx::StepOutcome::Failed({});
 }
 
 CVlanAddLogic::WriteResult CVlanAddLogic::WriteVlan(const VlanWrite& write, const VlanMembers& original) {
     WriteResult result;
-    const bool defaultVlan = write.vidText == "1";
-    auto fail = [&](Step step) {
-        result.failed = step;
-        Undo(write, original, step, result);
-        return result;
-    };
-    if (write.add || !defaultVlan) {
-        if (!PrepareVlanRow(write.vidText, write.add)) {
-            return fail(kPrepareRow);
+    m_progress.Reset();
+    for (Step step : Steps(write)) {
+        if (!RunStep(step, write, original, result).ok) {
+            break;
         }
-    }
-    if (!defaultVlan) {
-        const PortFlags all(static_cast<size_t>(std::max(g_nPortNum, 0)), 1);
-        if (!SetPortList(PortBitmap(all), write.vidText, ksx::vlan::kEgressColumn)) {
-            return fail(kAllPorts);
-        }
-    }
-    if (!SetPortList(PortBitmap(write.untagged), write.vidText, ksx::vlan::kUntaggedColumn)) {
-        return fail(kUntagged);
-    }
-    if (!SetPortList(PortBitmap(write.egress), write.vidText, ksx::vlan::kEgressColumn)) {
-        return fail(kEgress);
-    }
-    if (!SetPortList(PortBitmap(write.forbidden), write.vidText, ksx::vlan::kForbiddenColumn)) {
-        return fail(kForbidden);
-    }
-    if (!SetVlanName(write.vidText, write.name)) {
-        return fail(kName);
-    }
-    // The device takes the name before the row is activated.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (!SetRowStatus(write.vidText, "1")) {
-        return fail(kActivate);
     }
     return result;
 }
 
-void CVlanAddLogic::Undo(const VlanWrite& write, const VlanMembers& original, Step failed,
-                         WriteResult& result) {
-    if (failed == kPrepareRow || (!write.add && write.vidText == "1" && failed == kUntagged)) {
+void CVlanAddLogic::Undo(const VlanWrite& write, const VlanMembers& original, WriteResult& result) {
+    const Step failed = result.failed;
+    const bool defaultVlan = write.vidText == "1";
+    const bool firstWrite = failed == kPrepareRow || (defaultVlan && failed == kUntagged);
+    if (write.add) {
+        // A create that failed made no row; one the device made without answering is replaced by
+        // the next add.
+        if (failed != kPrepareRow) {
+            result.undone = SetRowStatus(write.vidText, "6") == Answer::kAccepted;
+        }
+        return;
+    }
+    if (firstWrite && !result.unanswered) {
         return;  // the first write was refused: nothing was changed
     }
-    if (write.add) {
-        result.undone = SetRowStatus(write.vidText, "6");
+    // A stop asked for meanwhile lets nothing further go out.
+    const auto put = [&](const std::function<Answer()>& send) {
+        return !Stopping() && send() == Answer::kAccepted;
+    };
+    const std::string& vid = write.vidText;
+    if (failed == kPrepareRow) {
+        // Not answered: the VLAN may have been taken out of service.
+        result.undone = put([&] { return SetRowStatus(vid, "1"); });
         return;
     }
     // Members as read: the egress set first, so that the untagged set always lies within it.
-    bool undone = SetPortList(PortBitmap(original.egress), write.vidText, ksx::vlan::kEgressColumn);
-    undone = SetPortList(PortBitmap(original.untagged), write.vidText, ksx::vlan::kUntaggedColumn) && undone;
+    bool undone =
+        put([&] { return SetPortList(PortBitmap(original.egress), vid, ksx::vlan::kEgressColumn); });
     undone =
-        SetPortList(PortBitmap(original.forbidden), write.vidText, ksx::vlan::kForbiddenColumn) && undone;
-    if (write.vidText != "1") {
-        undone = SetRowStatus(write.vidText, "1") && undone;
+        put([&] { return SetPortList(PortBitmap(original.untagged), vid, ksx::vlan::kUntaggedColumn); }) &&
+        undone;
+    undone =
+        put([&] { return SetPortList(PortBitmap(original.forbidden), vid, ksx::vlan::kForbiddenColumn); }) &&
+        undone;
+    if (!defaultVlan) {
+        undone = put([&] { return SetRowStatus(vid, "1"); }) && undone;
     }
     result.undone = undone;
+}
+
+std::string CVlanAddLogic::FailureText(const VlanWrite& write, const WriteResult& result) {
+    const std::string vlan = "VLAN " + write.vidText;
+    if (write.add && result.failed == kPrepareRow) {
+        if (result.exists) {
+            return "The device did not accept the row status of " + vlan + ": " + vlan +
+                   " is already on the device.";
+        }
+        if (result.unanswered) {
+            return "The device did not answer the create of " + vlan +
+                   ": it did not confirm whether a row for the VLAN was created. " + vlan +
+                   " is not active; adding it again replaces that row.";
+        }
+        return "The device did not accept the row status of " + vlan + ".";
+    }
+    std::string text = (result.unanswered ? "The device did not answer the write of the "
+                                          : "The device did not accept the ") +
+                       StepName(result.failed) + " of " + vlan + ".";
+    const bool firstWrite =
+        result.failed == kPrepareRow || (write.vidText == "1" && result.failed == kUntagged);
+    if (!result.undone) {
+        text += write.add ? " A row for " + vlan + " may be left on the device: if " + vlan +
+                                " is not listed, adding it again replaces that row."
+                          : " The VLAN's members could not all be put back.";
+    } else if (!write.add && firstWrite && !result.unanswered) {
+        // Nothing was changed.
+    } else {
+        text += write.add ? " The VLAN was not added." : " The VLAN was left as it was.";
+    }
+    return text;
+}
+
+bool CVlanAddLogic::NeedsBackInService(const VlanWrite& write, int done, bool inFlight) {
+    // VLAN 1 is never taken out of service; a stop before the first write sent nothing.
+    return !write.add && write.vidText != "1" && (done > 0 || inFlight);
+}
+
+bool CVlanAddLogic::PutBackInService(const std::string& vidText) {
+    return SetRowStatus(vidText, "1") == Answer::kAccepted;
+}
+
+std::string CVlanAddLogic::StoppedText(const VlanWrite& write, const ksx::AddProgress& progress,
+                                       const std::vector<Step>& steps, int done, bool inFlight,
+                                       bool backInService) {
+    const std::string vlan = "VLAN " + write.vidText;
+    if (write.add) {
+        return ksx::StoppedAddText(vlan, progress);
+    }
+    std::vector<std::string> confirmed, unconfirmed, unwritten;
+    for (int i = 0; i < static_cast<int>(steps.size()); ++i) {
+        const std::string name = StepName(steps[static_cast<size_t>(i)]);
+        (i < done ? confirmed : i == done && inFlight ? unconfirmed : unwritten).push_back(name);
+    }
+    if (confirmed.empty() && unconfirmed.empty()) {
+        return "Stopped: " + vlan + " was not changed.";
+    }
+    std::string text = "Stopped: the write of " + vlan + " was cut short.";
+    if (!confirmed.empty()) {
+        text += " Confirmed by the device: " + JoinNames(confirmed) + ".";
+    }
+    if (!unconfirmed.empty()) {
+        text += " Not confirmed (on its way when stopped): " + JoinNames(unconfirmed) + ".";
+    }
+    if (!unwritten.empty()) {
+        text += " Not written: " + JoinNames(unwritten) + ".";
+    }
+    if (NeedsBackInService(write, done, inFlight)) {
+        text += backInService ? " " + vlan + " was put back in service."
+                              : " " + vlan +
+                                    " could not be put back in service: it may be left not active on the "
+                                    "device; if it is not listed, adding it again replaces it.";
+    }
+    return text;
 }

@@ -1,12 +1,17 @@
 // Logic of the VLAN add and edit dialog: the port-list rules of its grid (a port untagged in one VLAN
 // only while the asymmetric VLAN is off), the VLAN id and trunk checks, and the SET sequence that
-// writes a VLAN row. Qt-free; the trunk membership comes from a CTrunkGroups the dialog fills.
+// writes a VLAN row, one step at a time so that the dialog runs it off the window's thread
+// (core/StepRunner.h). Qt-free; the trunk membership comes from a CTrunkGroups the dialog fills.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/CommonSNMP.h"
+#include "core/RowCreate.h"
+#include "core/StepRunner.h"
 #include "features/common/TrunkTable.h"
 #include "features/vlan/VlanTable.h"
 
@@ -42,8 +47,10 @@ public:
         kActivate,  // row status active
     };
     struct WriteResult {
-        Step failed = kNoStep;  // kNoStep: every step was accepted
-        bool undone = true;     // the row was removed (add) or its members put back (edit)
+        Step failed = kNoStep;    // kNoStep: every step was accepted
+        bool unanswered = false;  // the failed step got no answer: the device may have applied it
+        bool exists = false;      // add: the create was refused, an active row of that VID is there
+        bool undone = true;       // the row was removed (add) or its members put back (edit)
         bool Ok() const { return failed == kNoStep; }
     };
 
@@ -75,20 +82,63 @@ public:
     static std::string PortBitmap(const PortFlags& flags);
 
     // ---- Writing ----
-    // The SET sequence; stops at the first step the device did not accept and leaves no half-made
-    // VLAN: a created row is destroyed, an edited VLAN gets `original` back.
+    // The steps of the SET sequence, in order: all seven, or from kUntagged on for an edit of VLAN 1.
+    // Each step is one request, but for an add's create (ksx::CreateRow: a row of that VID left not
+    // active is replaced) and the pause before the activation.
+    static std::vector<Step> Steps(const VlanWrite& write);
+    // Worker. One step. A step the device did not accept or answer ends the sequence: result.failed is
+    // set and, unless a stop was asked for (then nothing further is sent), the step undoes what was
+    // written so that no half-made VLAN is left: a created row is destroyed, an edited VLAN gets
+    // `original` back. NothingSent when the step saw the stop before its first request.
+    ksx::StepOutcome RunStep(Step step, const VlanWrite& write, const VlanMembers& original,
+                             WriteResult& result);
+    // Every step of the sequence on the caller's thread, up to the first that failed.
     WriteResult WriteVlan(const VlanWrite& write, const VlanMembers& original);
     // Name of a step in the failure message ("untagged ports").
     static std::string StepName(Step step);
+    // What a failed write says.
+    static std::string FailureText(const VlanWrite& write, const WriteResult& result);
+    // What a write stopped at step `steps[done]` says (`inFlight`: that step had a request on its way):
+    // an add what the device confirmed of the row (ksx::StoppedAddText), an edit which steps were
+    // confirmed, unconfirmed and not written, and whether the VLAN it took out of service was put back
+    // (`backInService`, see NeedsBackInService).
+    static std::string StoppedText(const VlanWrite& write, const ksx::AddProgress& progress,
+                                   const std::vector<Step>& steps, int done, bool inFlight,
+                                   bool backInService = false);
+    // An edit stopped at step `done` may have left the VLAN out of service (its first write went out):
+    // it must be put back, or the VLAN's traffic stops because the user pressed Close.
+    static bool NeedsBackInService(const VlanWrite& write, int done, bool inFlight);
+    // Once the run has ended (its sessions are free): one activation of the VLAN's row; true when the
+    // device accepted it.
+    bool PutBackInService(const std::string& vidText);
+
+    // A run off the window's thread: `stopping` (any thread) tells that the run is being stopped,
+    // `pause` waits before the activation and returns false, at once, on a stop. Without them the
+    // pause sleeps and nothing stops.
+    void SetRunHooks(std::function<bool()> stopping, std::function<bool(unsigned ms)> pause);
+    // Any thread: cancels the request in flight.
+    void CancelRequests();
+    // How far an add got (written by the worker, read once the run ended).
+    const ksx::AddProgress& Progress() const { return m_progress; }
+    void ResetProgress() { m_progress.Reset(); }
 
     // Sessions: row status and name; the port bitmaps.
     CCommonSNMP m_cCommonSNMP;
     CCommonSNMP m_cCommonSNMPEgrePort;
 
 private:
-    bool PrepareVlanRow(const std::string& vidText, bool create);
-    bool SetPortList(const std::string& octets, const std::string& vidText, const char* column);
-    bool SetVlanName(const std::string& vidText, const std::string& name);
-    bool SetRowStatus(const std::string& vidText, const char* value);
-    void Undo(const VlanWrite& write, const VlanMembers& original, Step failed, WriteResult& result);
+    // How the device took a request.
+    enum class Answer { kAccepted, kRefused, kUnanswered };
+
+    bool Stopping() const { return m_stopping && m_stopping(); }
+    Answer CreateVlanRow(const std::string& vidText, WriteResult& result);
+    Answer SetPortList(const std::string& octets, const std::string& vidText, const char* column);
+    Answer SetVlanName(const std::string& vidText, const std::string& name);
+    Answer SetRowStatus(const std::string& vidText, const char* value);
+    std::optional<long long> ReadRowStatus(const std::string& vidText);
+    void Undo(const VlanWrite& write, const VlanMembers& original, WriteResult& result);
+
+    std::function<bool()> m_stopping;
+    std::function<bool(unsigned ms)> m_pause;
+    ksx::AddProgress m_progress;
 };

@@ -24,6 +24,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_vlan.h"
 #include "res/resource.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -145,6 +146,11 @@ protected:
     }
     static void WaitOk(CKSXVlanAdd& dlg) {
         ASSERT_TRUE(test::WaitUntil([&] { return dlg.IsDlgItemEnabled(IDOK); }));
+    }
+    // OK, and the write it started has ended.
+    static void Ok(CKSXVlanAdd& dlg) {
+        Click(dlg, IDOK);
+        ASSERT_TRUE(test::WaitUntil([&] { return !dlg.Writing(); }, 30000));
     }
 
     test::ScriptedMessageBox boxes;
@@ -384,7 +390,7 @@ TEST_F(VlanDialogs, AddThroughTheListIsSixStepsOfSevenRequests) {
                                                  Click(add, IDC_VLANADD_TAGGED_BASE + 1);
                                                  EXPECT_TRUE(Checked(add, IDC_VLANADD_TAGGED_BASE, 1));
                                                  s_sim->ClearLog();
-                                                 Click(add, IDOK);
+                                                 Ok(add);
                                                  EXPECT_TRUE(add.IsDialogEnded());
                                                  EXPECT_EQ(add.GetDialogResult(), IDOK);
                                              });
@@ -426,7 +432,7 @@ TEST_F(VlanDialogs, AddRefusalsAndAFailedWrite) {
                                // The device refuses the untagged ports: the write stops there, says so, the
                                // row goes again.
                                s_sim->ErrorStatus(kTable + ".4.31", 5);
-                               Click(add, IDOK);
+                               Ok(add);
                                s_sim->ErrorStatus(kTable + ".4.31", 0);
                                EXPECT_FALSE(add.IsDialogEnded());
                            });
@@ -442,6 +448,130 @@ TEST_F(VlanDialogs, AddRefusalsAndAFailedWrite) {
               (std::vector<std::string>{"5.31=i:5", "2.31=x:fffffff000000000", "4.31=x:0000000000000000",
                                         "5.31=i:6"}));
     EXPECT_EQ(s_sim->Get(kTable + ".5.31"), "");
+}
+
+// Fills an add of VLAN `vid` named "lab" with ports 1 and 2 tagged.
+void FillAdd(CKSXVlanAdd& add, const std::string& vid) {
+    TypeText(add, IDC_VLANADD_VID, vid);
+    TypeText(add, IDC_VLANADD_NAME, "lab");
+    Click(add, IDC_VLANADD_TAGGED_BASE + 1);
+    Click(add, IDC_VLANADD_TAGGED_BASE + 2);
+}
+
+// The sets of an add of VLAN 30 (ports 1 and 2 tagged, "lab") after its create.
+std::vector<std::string> AddAfterCreate(const std::string& vid) {
+    return {"2." + vid + "=x:fffffff000000000",
+            "4." + vid + "=x:0000000000000000",
+            "2." + vid + "=x:c000000000000000",
+            "3." + vid + "=x:0000000000000000",
+            "1." + vid + "=s:lab",
+            "5." + vid + "=i:1"};
+}
+
+TEST_F(VlanDialogs, SlowAddStaysLiveAndAStoppedCreateIsReplacedByTheNextAdd) {
+    C8021qVlanSet dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    WithModal<CKSXVlanAdd>([&] { Click(dlg, IDC_VLAN_ADD); },
+                           [&](CKSXVlanAdd& add) {
+                               WaitOk(add);
+                               FillAdd(add, "30");
+                               // The device holds what comes in the next 2.5 s and answers it then,
+                               // resent copies of a request together.
+                               s_sim->ClearLog();
+                               ASSERT_EQ(s_sim->Command("stall 2500").substr(0, 2), "OK");
+                               test::TickGap ticks;
+                               Click(add, IDOK);
+                               EXPECT_TRUE(add.Writing());
+                               EXPECT_FALSE(add.IsDlgItemEnabled(IDOK));
+                               EXPECT_TRUE(add.IsDlgItemEnabled(IDCANCEL));
+                               EXPECT_FALSE(add.Run().ProgressShown());  // not in the first second
+                               // Still the create on its way.
+                               ASSERT_TRUE(test::WaitUntil([&] {
+                                   return add.Run().ProgressShown() &&
+                                          add.Run().ProgressText() ==
+                                              "Adding VLAN 30: creating its row (1 of 7)...";
+                               }));
+                               EXPECT_LT(ticks.MaxGapMs(), 250);
+                               Screenshot(&add, "vlan_add_writing");
+                               Click(add, IDCANCEL);
+                               EXPECT_TRUE(add.IsDialogEnded());
+                           });
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "Stopped: the device did not confirm whether a row for the VLAN 30 was created; "
+                  "the VLAN 30 is not active. Adding it again replaces that row."});
+    // The device applied the create late: a row of VLAN 30 that is not active, and not listed.
+    ASSERT_TRUE(test::WaitUntil([&] { return s_sim->Get(kTable + ".5.30") == "2"; }, 20000));
+    ClearFaults();
+    WaitRead(dlg);
+    EXPECT_EQ(SetLines(test::DistinctSets(*s_sim), kCut), std::vector<std::string>{"5.30=i:5"});
+    EXPECT_LT(RowOf(dlg, "30"), 0);
+
+    // Added again, the row is replaced and made active.
+    boxes.Clear();
+    s_sim->ClearLog();
+    WithModal<CKSXVlanAdd>([&] { Click(dlg, IDC_VLAN_ADD); },
+                           [&](CKSXVlanAdd& add) {
+                               WaitOk(add);
+                               FillAdd(add, "30");
+                               Ok(add);
+                               EXPECT_EQ(add.GetDialogResult(), IDOK);
+                           });
+    WaitRead(dlg);
+    std::vector<std::string> sets{"5.30=i:5", "5.30=i:6", "5.30=i:5"};
+    for (const std::string& line : AddAfterCreate("30")) {
+        sets.push_back(line);
+    }
+    EXPECT_EQ(SetLines(s_sim->Requests(), kCut), sets);
+    EXPECT_GE(RowOf(dlg, "30"), 0);
+    EXPECT_EQ(s_sim->Get(kTable + ".5.30"), "1");
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST_F(VlanDialogs, ACreateAppliedButNotAnsweredIsReplacedByTheNextAdd) {
+    C8021qVlanSet dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    // The device applies the create after the request's time-out (one attempt at this time-out): no
+    // answer, and none to the status read after it.
+    UseSimV1(*s_sim, "400");
+    WithModal<CKSXVlanAdd>([&] { Click(dlg, IDC_VLAN_ADD); },
+                           [&](CKSXVlanAdd& add) {
+                               WaitOk(add);
+                               FillAdd(add, "32");
+                               s_sim->DelayMs(600);
+                               Ok(add);
+                               EXPECT_FALSE(add.IsDialogEnded());
+                               EXPECT_TRUE(add.IsDlgItemEnabled(IDOK));
+                           });
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "The device did not answer the create of VLAN 32: it did not confirm "
+                                 "whether a row for the VLAN was created. VLAN 32 is not active; adding "
+                                 "it again replaces that row."});
+    ASSERT_TRUE(test::WaitUntil([&] { return s_sim->Get(kTable + ".5.32") == "2"; }));
+    ClearFaults();
+    UseSimV1(*s_sim);
+    WaitRead(dlg);
+    EXPECT_LT(RowOf(dlg, "32"), 0);
+    boxes.Clear();
+    s_sim->ClearLog();
+    WithModal<CKSXVlanAdd>([&] { Click(dlg, IDC_VLAN_ADD); },
+                           [&](CKSXVlanAdd& add) {
+                               WaitOk(add);
+                               FillAdd(add, "32");
+                               Ok(add);
+                               EXPECT_EQ(add.GetDialogResult(), IDOK);
+                           });
+    WaitRead(dlg);
+    std::vector<std::string> sets{"5.32=i:5", "5.32=i:6", "5.32=i:5"};
+    for (const std::string& line : AddAfterCreate("32")) {
+        sets.push_back(line);
+    }
+    EXPECT_EQ(SetLines(s_sim->Requests(), kCut), sets);
+    EXPECT_GE(RowOf(dlg, "32"), 0);
+    EXPECT_EQ(s_sim->Get(kTable + ".5.32"), "1");
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 TEST_F(VlanDialogs, EditKeepsForbiddenPortsAndTheEditedVlansUntaggedPorts) {
@@ -463,7 +593,7 @@ TEST_F(VlanDialogs, EditKeepsForbiddenPortsAndTheEditedVlansUntaggedPorts) {
                                Click(edit, IDC_VLANADD_NOT_MEMBER_BASE + 1);
                                Click(edit, IDC_VLANADD_TAGGED_BASE + 9);
                                s_sim->ClearLog();
-                               Click(edit, IDOK);
+                               Ok(edit);
                                EXPECT_EQ(edit.GetDialogResult(), IDOK);
                            });
     WaitRead(dlg);
@@ -493,6 +623,41 @@ TEST_F(VlanDialogs, EditKeepsForbiddenPortsAndTheEditedVlansUntaggedPorts) {
                            });
 }
 
+// An edit takes the VLAN out of service first: Close during the write puts it back in service, so the
+// VLAN's traffic does not stop because the user closed the dialog.
+TEST_F(VlanDialogs, AStoppedEditPutsTheVlanBackInService) {
+    C8021qVlanSet dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    SelectVlan(dlg, "100");
+    WithModal<CKSXVlanAdd>([&] { Click(dlg, IDC_VLAN_EDIT); },
+                           [&](CKSXVlanAdd& edit) {
+                               WaitOk(edit);
+                               Click(edit, IDC_VLANADD_TAGGED_BASE + 9);
+                               s_sim->ClearLog();
+                               ASSERT_EQ(s_sim->Command("stall 2500").substr(0, 2), "OK");
+                               Click(edit, IDOK);
+                               ASSERT_TRUE(test::WaitUntil([&] {
+                                   return edit.Run().ProgressShown() &&
+                                          edit.Run().ProgressText() ==
+                                              "Writing VLAN 100: taking it out of service (1 of 7)...";
+                               }));
+                               Click(edit, IDCANCEL);
+                               EXPECT_TRUE(edit.IsDialogEnded());
+                           });
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "Stopped: the write of VLAN 100 was cut short. Not confirmed (on its way "
+                                 "when stopped): row status. Not written: all ports member, untagged ports, "
+                                 "member ports, forbidden ports, VLAN name and activation. VLAN 100 was put "
+                                 "back in service."});
+    EXPECT_EQ(SetLines(test::DistinctSets(*s_sim), kCut),
+              (std::vector<std::string>{"5.100=i:2", "5.100=i:1"}));
+    EXPECT_EQ(s_sim->Get(kTable + ".5.100"), "1");
+    ClearFaults();
+    WaitRead(dlg);
+    EXPECT_GE(RowOf(dlg, "100"), 0);
+}
+
 TEST_F(VlanDialogs, EditOfTheDefaultVlanIsFiveRequests) {
     C8021qVlanSet dlg;
     DialogDriver drv(dlg);
@@ -505,7 +670,7 @@ TEST_F(VlanDialogs, EditOfTheDefaultVlanIsFiveRequests) {
                                EXPECT_FALSE(edit.IsDlgItemEnabled(IDC_VLANADD_NAME));
                                Click(edit, IDC_VLANADD_NOT_MEMBER_BASE + 28);
                                s_sim->ClearLog();
-                               Click(edit, IDOK);
+                               Ok(edit);
                            });
     WaitRead(dlg);
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut),
@@ -682,7 +847,7 @@ TEST_F(VlanDialogs52, TwelveOctetBitmapsAndTheLargeGrids) {
                                Screenshot(&edit, "vlan_edit_52");
                                Click(edit, IDC_VLANADD_TAGGED_BASE + 52);
                                s_sim->ClearLog();
-                               Click(edit, IDOK);
+                               Ok(edit);
                            });
     WaitRead(dlg);
     EXPECT_EQ(

@@ -75,8 +75,22 @@ TEST_F(VlanWrite28, ARefusedStepStopsAndLeavesNoHalfMadeVlan) {
     // The device refusing the first change sends nothing more.
     s_sim->ClearLog();
     CVlanAddLogic::VlanWrite clash{true, "100", "dup", Flags(28, 0), Flags(28, 0), Flags(28, 0)};
-    EXPECT_EQ(logic.WriteVlan(clash, {}).failed, CVlanAddLogic::kPrepareRow);
+    result = logic.WriteVlan(clash, {});
+    EXPECT_EQ(result.failed, CVlanAddLogic::kPrepareRow);
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut), std::vector<std::string>{"5.100=i:5"});
+    EXPECT_EQ(CVlanAddLogic::FailureText(clash, result),
+              "The device did not accept the row status of VLAN 100: VLAN 100 is already on the device.");
+
+    // A step not answered is told as such; an edit stopped part-way says what the device confirmed.
+    result = {CVlanAddLogic::kEgress, true, false, true};
+    EXPECT_EQ(CVlanAddLogic::FailureText(add, result),
+              "The device did not answer the write of the member ports of VLAN 30. The VLAN was not added.");
+    EXPECT_EQ(
+        CVlanAddLogic::StoppedText(edit, logic.Progress(), CVlanAddLogic::Steps(edit), 3, true),
+        "Stopped: the write of VLAN 100 was cut short. Confirmed by the device: row status, all ports member "
+        "and untagged ports. Not confirmed (on its way when stopped): member ports. Not written: "
+        "forbidden ports, VLAN name and activation. VLAN 100 could not be put back in service: it may be "
+        "left not active on the device; if it is not listed, adding it again replaces it.");
 }
 
 TEST_F(VlanWrite28, DeviceKeepsUntaggedWithinEgressAndTheDefaultVlan) {
