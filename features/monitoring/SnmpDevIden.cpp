@@ -228,7 +228,8 @@ void CSnmpDevIden::OnOK() {
         // The device keeps what it had: say so and show it.
         AfxMessageBox(reply.status == 0
                           ? "The device did not accept the system name and location."
-                          : "The device did not answer: the system name and location were not written.",
+                          : "The device did not answer: it did not confirm whether the system name and "
+                            "location were written.",
                       MB_OK);
         ReadSystemInfo();
     }

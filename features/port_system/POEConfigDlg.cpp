@@ -390,9 +390,18 @@ void CPOEConfigDlg::ApplyPortRange() {
         const std::string unwritten =
             port == to ? std::to_string(port) : std::to_string(port) + "-" + std::to_string(to);
         if (reply.status == -1) {
-            // The device does not answer: each further port would take just as long.
-            return StepOutcome::Failed("The device did not answer. PoE settings were not written to port " +
-                                       unwritten + ".");
+            // The device does not answer: each further port would take just as long. It may have applied
+            // this port's write.
+            std::string text =
+                "The device did not answer: it did not confirm whether the PoE settings of port " +
+                std::to_string(port) + " were written.";
+            if (port < to) {
+                text += " They were not written to port " +
+                        (port + 1 == to ? std::to_string(to)
+                                        : std::to_string(port + 1) + "-" + std::to_string(to)) +
+                        ".";
+            }
+            return StepOutcome::Failed(text);
         }
         if (!reply.Accepted()) {
             // Refused: the first port not written ends the range, and the device's settings are shown.

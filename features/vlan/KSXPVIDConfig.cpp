@@ -210,8 +210,29 @@ void CKSXPVIDConfig::OnOK() {
     const int ports = static_cast<int>(pvids.size());
     m_run.Start(
         ports,
-        [this, pvids](int i) {
-            return m_logic.WritePvid(pvids, i + 1) ? StepOutcome::Done() : StepOutcome::Failed("");
+        [this, pvids, ports](int i) {
+            const int port = i + 1;
+            if (m_logic.WritePvid(pvids, port)) {
+                return StepOutcome::Done();
+            }
+            if (m_logic.LastWriteAnswered()) {
+                std::string text = "The device did not accept the PVID of port " + std::to_string(port) + ".";
+                if (port < ports) {
+                    text += " Ports " + std::to_string(port) + " to " + std::to_string(ports) +
+                            " were not written.";
+                }
+                return StepOutcome::Failed(text);
+            }
+            // Unanswered: the device may have applied it.
+            std::string text = "The device did not confirm whether the PVID of port " + std::to_string(port) +
+                               " was written.";
+            if (port + 1 == ports) {
+                text += " Port " + std::to_string(ports) + " was not written.";
+            } else if (port < ports) {
+                text += " Ports " + std::to_string(port + 1) + " to " + std::to_string(ports) +
+                        " were not written.";
+            }
+            return StepOutcome::Failed(text);
         },
         [](int i, int n) { return CStepRun::PortText(1, i, n); },
         [this, ports](const StepsEnd& end) {
@@ -221,14 +242,7 @@ void CKSXPVIDConfig::OnOK() {
                 return;
             }
             if (end.failed) {
-                const int failed = end.done + 1;
-                std::string text =
-                    "The device did not accept the PVID of port " + std::to_string(failed) + ".";
-                if (failed < m_nPortNum) {
-                    text += " Ports " + std::to_string(failed) + " to " + std::to_string(m_nPortNum) +
-                            " were not written.";
-                }
-                AfxMessageBox(text + " The PVIDs the device holds are shown.", MB_OK | MB_ICONERROR);
+                AfxMessageBox(end.failure + " The PVIDs the device holds are shown.", MB_OK | MB_ICONERROR);
                 OnRefresh();
                 return;
             }

@@ -88,5 +88,7 @@ bool CPvidSettingLogic::WritePvid(const std::vector<int>& pvids, int p) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(std::string(ksx::vlan::kPvidColumn) + "." + std::to_string(p), 10,
                                 value.c_str());
-    return ksx::SendAccepted(m_cCommonSNMPSet);
+    const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPSet);
+    m_lastAnswered = reply.response != nullptr;
+    return reply.Accepted();
 }

@@ -33,8 +33,12 @@ public:
     // The SET of port `port` of that sequence (after the pause where it falls before that port); true
     // when the device accepted it. Any thread, while nothing else writes through this logic.
     bool WritePvid(const std::vector<int>& pvids, int port);
+    // After a WritePvid that returned false: whether the device answered it (a refusal) or not (it may
+    // have applied it). Read on the thread that wrote.
+    bool LastWriteAnswered() const { return m_lastAnswered; }
     // Any thread: the write in flight returns at once, as not accepted.
     void CancelWrite() { m_cCommonSNMPSet.Cancel(); }
 
     CCommonSNMP m_cCommonSNMPSet;
+    bool m_lastAnswered = true;
 };

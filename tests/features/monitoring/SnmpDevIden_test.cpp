@@ -158,9 +158,8 @@ TEST_F(SystemInformation, AnUnansweredWriteSaysSoAndShowsTheDeviceValues) {
     dlg.SetDlgItemText(IDC_SYSINFO_NAME, "edge-7");
     dlg.SetDlgItemText(IDC_SYSINFO_LOCATION, "Hall C");
     ASSERT_TRUE(drv.Click(IDC_SYSINFO_APPLY));
-    EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{
-                  "The device did not answer: the system name and location were not written."});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The device did not answer: it did not confirm whether "
+                                                      "the system name and location were written."});
     ASSERT_TRUE(
         WaitUntil([&] { return ReadDone(dlg) && dlg.GetDlgItemText(IDC_SYSINFO_NAME) == "KSX-4200-28Z1"; }));
     EXPECT_EQ(dlg.GetDlgItemText(IDC_SYSINFO_LOCATION), "");

@@ -436,9 +436,11 @@ TEST_F(POEConfig, UnansweredWriteStopsTheRange) {
               std::vector<std::string>{SetLine(1, "1", "0", "2", ClassTail(1, "1"))});
     sim.Silence(false);
     WaitPortWalk(dlg, 2);  // the table is read again
-    // The user learns which ports kept their settings.
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
-                                 "The device did not answer. PoE settings were not written to port 1-6."});
+    // The user learns which port the device may have written and which kept their settings.
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"The device did not answer: it did not confirm whether the "
+                                       "PoE settings of port 1 were written. They were not "
+                                       "written to port 2-6."});
 }
 
 TEST_F(POEConfig, RefusedWriteStopsTheRangeAndIsSaid) {
