@@ -317,17 +317,6 @@ ksx::StepOutcome CVlanAddLogic::RunStep(Step step, const VlanWrite& write, const
     return ksx::StepOutcome::Failed({});
 }
 
-CVlanAddLogic::WriteResult CVlanAddLogic::WriteVlan(const VlanWrite& write, const VlanMembers& original) {
-    WriteResult result;
-    m_progress.Reset();
-    for (Step step : Steps(write)) {
-        if (!RunStep(step, write, original, result).ok) {
-            break;
-        }
-    }
-    return result;
-}
-
 void CVlanAddLogic::Undo(const VlanWrite& write, const VlanMembers& original, WriteResult& result) {
     const Step failed = result.failed;
     const bool defaultVlan = write.vidText == "1";

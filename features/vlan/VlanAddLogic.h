@@ -92,8 +92,6 @@ public:
     // `original` back. NothingSent when the step saw the stop before its first request.
     ksx::StepOutcome RunStep(Step step, const VlanWrite& write, const VlanMembers& original,
                              WriteResult& result);
-    // Every step of the sequence on the caller's thread, up to the first that failed.
-    WriteResult WriteVlan(const VlanWrite& write, const VlanMembers& original);
     // Name of a step in the failure message ("untagged ports").
     static std::string StepName(Step step);
     // What a failed write says.

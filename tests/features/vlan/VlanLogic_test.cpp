@@ -29,6 +29,19 @@ Flags PortsOf(int count, std::initializer_list<int> ports) {
     return flags;
 }
 
+// Every step of the write on this thread, up to the first that failed, as the dialog's run does.
+CVlanAddLogic::WriteResult WriteVlan(CVlanAddLogic& logic, const CVlanAddLogic::VlanWrite& write,
+                                     const CVlanAddLogic::VlanMembers& original) {
+    CVlanAddLogic::WriteResult result;
+    logic.ResetProgress();
+    for (CVlanAddLogic::Step step : CVlanAddLogic::Steps(write)) {
+        if (!logic.RunStep(step, write, original, result).ok) {
+            break;
+        }
+    }
+    return result;
+}
+
 class VlanWrite28 : public ksx::test::ModuleBaseSuite {
 protected:
     void SetUp() override {
@@ -42,7 +55,7 @@ TEST_F(VlanWrite28, ARefusedStepStopsAndLeavesNoHalfMadeVlan) {
     // Add: the all-ports step is refused; the created row is destroyed again.
     s_sim->ErrorStatus(kTable + ".2.30", 5);
     CVlanAddLogic::VlanWrite add{true, "30", "lab", PortsOf(28, {5}), Flags(28, 0), Flags(28, 0)};
-    auto result = logic.WriteVlan(add, {});
+    auto result = WriteVlan(logic, add, {});
     EXPECT_EQ(result.failed, CVlanAddLogic::kAllPorts);
     EXPECT_TRUE(result.undone);
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut),
@@ -57,7 +70,7 @@ TEST_F(VlanWrite28, ARefusedStepStopsAndLeavesNoHalfMadeVlan) {
                                   Flags(28, 0)};
     CVlanAddLogic::VlanMembers original{PortsOf(28, {1, 2, 3, 4, 5, 6, 7, 8}), Flags(28, 0),
                                         PortsOf(28, {20})};
-    result = logic.WriteVlan(edit, original);
+    result = WriteVlan(logic, edit, original);
     EXPECT_EQ(result.failed, CVlanAddLogic::kName);
     EXPECT_EQ(CVlanAddLogic::StepName(result.failed), "VLAN name");
     EXPECT_TRUE(result.undone);
@@ -75,7 +88,7 @@ TEST_F(VlanWrite28, ARefusedStepStopsAndLeavesNoHalfMadeVlan) {
     // The device refusing the first change sends nothing more.
     s_sim->ClearLog();
     CVlanAddLogic::VlanWrite clash{true, "100", "dup", Flags(28, 0), Flags(28, 0), Flags(28, 0)};
-    result = logic.WriteVlan(clash, {});
+    result = WriteVlan(logic, clash, {});
     EXPECT_EQ(result.failed, CVlanAddLogic::kPrepareRow);
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut), std::vector<std::string>{"5.100=i:5"});
     EXPECT_EQ(CVlanAddLogic::FailureText(clash, result),
