@@ -119,7 +119,7 @@ void CStepRun::StartPortWrites(int from, int to, ksx::StepRunner::Step step, End
         [from, to, onEnd = std::move(onEnd)](const ksx::StepsEnd& end) {
             if (end.stopped) {
                 // Closed during the write: the dialog is ending.
-                ksx::AfxMessageBox(ksx::StoppedPortsText(from, to, end), ksx::MB_OK);
+                ksx::AfxMessageBox(ksx::RunEndText(end, ksx::PortsNamer(from, to)), ksx::MB_OK);
                 return;
             }
             onEnd(end);

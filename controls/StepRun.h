@@ -17,6 +17,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/RunText.h"
 #include "core/StepRunner.h"
 
 class QLabel;

@@ -65,6 +65,7 @@ void StepRunner::Run(unsigned generation, int count, const Step& step) {
             if (!m_stop.load()) {
                 end.failed = true;
                 end.failure = std::move(outcome.failure);
+                end.inFlight = outcome.unanswered;
             } else {
                 end.inFlight = outcome.sent;
             }
@@ -148,32 +149,6 @@ std::string PortsSpan(int from, int to) {
         return "port " + std::to_string(from);
     }
     return "ports " + std::to_string(from) + "-" + std::to_string(to);
-}
-
-std::string StoppedPortsText(int from, int to, int written, int unconfirmed) {
-    const int total = to - from + 1;
-    const int next = from + written;
-    const int rest = std::min(next + std::max(unconfirmed, 0), to + 1);
-    std::vector<std::string> parts;
-    if (written > 0 || (unconfirmed <= 0 && total > 1)) {
-        parts.push_back(std::to_string(written) + " of " + std::to_string(total) + " ports were written");
-    }
-    if (rest > next) {
-        parts.push_back("the device did not confirm whether " + PortsSpan(next, rest - 1) +
-                        (rest - 1 == next ? " was" : " were") + " written");
-    }
-    if (rest <= to) {
-        parts.push_back(PortsSpan(rest, to) + (rest == to ? " was" : " were") + " not written");
-    }
-    std::string text = "Stopped: ";
-    for (size_t i = 0; i < parts.size(); ++i) {
-        text += (i == 0 ? "" : "; ") + parts[i];
-    }
-    return text + ".";
-}
-
-std::string StoppedPortsText(int from, int to, const StepsEnd& end) {
-    return StoppedPortsText(from, to, end.done, end.inFlight ? 1 : 0);
 }
 
 }  // namespace ksx

@@ -34,10 +34,14 @@ namespace ksx {
 
 struct StepOutcome {
     bool ok = true;
-    std::string failure;  // what the owner says of a failed step
-    bool sent = true;     // a step cut short by a stop had sent a request (or written part of its unit)
+    std::string failure;      // what the owner says of a failed step
+    bool sent = true;         // a step cut short by a stop had sent a request (or written part of its unit)
+    bool unanswered = false;  // the step failed because its request went unanswered: it is unconfirmed
     static StepOutcome Done() { return {}; }
+    // The device refused the step (or it failed before sending anything the device could apply).
     static StepOutcome Failed(std::string text) { return {false, std::move(text)}; }
+    // The step's request went unanswered: the device may have applied it.
+    static StepOutcome Unanswered(std::string text = {}) { return {false, std::move(text), true, true}; }
     // A step that saw the stop (Stopping(), Pause() false) before it sent anything.
     static StepOutcome NothingSent() { return {false, {}, false}; }
 };
@@ -46,9 +50,10 @@ struct StepsEnd {
     int total = 0;          // steps of the run
     int done = 0;           // steps that ended well, counted from the first
     bool stopped = false;   // Stop() ended the run before its last step
-    bool inFlight = false;  // stopped while step `done` had a request on its way: the device may have
-                            // applied it, so that step is unconfirmed, neither written nor unwritten
-    bool failed = false;    // step `done` failed and ended the run
+    bool inFlight = false;  // step `done` had a request on its way when the run stopped, or its request
+                            // went unanswered (a failure): the device may have applied it, so that step
+                            // is unconfirmed, neither written nor unwritten
+    bool failed = false;    // step `done` failed and ended the run (refused unless inFlight)
     std::string failure;    // that step's text
     bool Complete() const { return !stopped && !failed && done == total; }
 };
@@ -100,13 +105,6 @@ private:
     CWorkerThread m_thread;  // last: joined first on destruction
 };
 
-// The text of a stopped write of ports from..to of which the first `written` were written and the
-// next `unconfirmed` were on their way to the device when the stop came:
-// "Stopped: 12 of 28 ports were written; the device did not confirm whether port 13 was written;
-// ports 14-28 were not written."
-std::string StoppedPortsText(int from, int to, int written, int unconfirmed);
-// The same for a run of one step a port: `end.done` written, step `done` unconfirmed when in flight.
-std::string StoppedPortsText(int from, int to, const StepsEnd& end);
 // "port 5" / "ports 5-9" (nothing when to < from).
 std::string PortsSpan(int from, int to);
 

@@ -305,7 +305,10 @@ void CLoopbackDetection::OnApplyPorts() {
         if (end.stopped) {
             // Closed during the run: the dialog is ending. Stopped during the checks, nothing was written.
             if (end.done >= checks) {
-                AfxMessageBox(StoppedPortsText(from, to, end.done - checks, end.inFlight ? 1 : 0));
+                StepsEnd writes = end;  // the port writes after the checks
+                writes.done -= checks;
+                writes.total -= checks;
+                AfxMessageBox(RunEndText(writes, PortsNamer(from, to)));
             } else if (to >= from) {
                 AfxMessageBox("Stopped: no port was written.");
             }

@@ -420,7 +420,7 @@ void CPOEConfigDlg::ApplyPortRange() {
         [this, from, to](const StepsEnd& end) {
             if (end.stopped) {
                 // Closed during the write: the dialog is ending.
-                AfxMessageBox(StoppedPortsText(from, to, end), MB_OK);
+                AfxMessageBox(RunEndText(end, PortsNamer(from, to)), MB_OK);
                 return;
             }
             if (end.failed) {

@@ -383,7 +383,7 @@ void C8021XPortSettings::Write(int from, int to, const std::vector<int>& values)
             m_bWriting = false;
             if (end.stopped) {
                 // Closed during the write: the dialog is ending.
-                AfxMessageBox(StoppedPortsText(from, to, end), MB_OK);
+                AfxMessageBox(RunEndText(end, PortsNamer(from, to)), MB_OK);
                 return;
             }
             if (end.failed) {

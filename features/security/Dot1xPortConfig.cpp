@@ -274,12 +274,10 @@ void Dot1xPortConfig::OnApply() {
         const int last = std::min(to, first + kBindingsPerRequest - 1);
         return QString("Writing ports %1-%2...").arg(first).arg(last);
     };
-    m_run.Start(batches, step, progress, [this, from, to, range](const StepsEnd& end) {
+    m_run.Start(batches, step, progress, [this, from, to](const StepsEnd& end) {
         if (end.stopped) {
             // Closed during the write: the dialog is ending.
-            AfxMessageBox(StoppedPortsText(from, to, std::min(end.done * kBindingsPerRequest, range),
-                                           end.inFlight ? kBindingsPerRequest : 0),
-                          MB_OK);
+            AfxMessageBox(RunEndText(end, PortsNamer(from, to, kBindingsPerRequest)), MB_OK);
             return;
         }
         if (end.failed) {

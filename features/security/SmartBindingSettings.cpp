@@ -165,7 +165,7 @@ void CSmartBindingSettings::OnApply() {
             m_writing = false;
             if (end.stopped) {
                 // Closed during the write: the dialog is ending.
-                AfxMessageBox(StoppedPortsText(from, to, end), MB_OK);
+                AfxMessageBox(RunEndText(end, PortsNamer(from, to)), MB_OK);
                 return;
             }
             if (end.failed) {

@@ -238,7 +238,7 @@ void CKSXPVIDConfig::OnOK() {
         [this, ports](const StepsEnd& end) {
             if (end.stopped) {
                 // Closed during the writes: the dialog is ending.
-                AfxMessageBox(StoppedPortsText(1, ports, end), MB_OK);
+                AfxMessageBox(RunEndText(end, PortsNamer(1, ports)), MB_OK);
                 return;
             }
             if (end.failed) {

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/RunText.h"
 #include "core/StepRunner.h"
 #include "platform/sys/Event.h"
 #include "tests/support/GateOwner.h"
@@ -122,29 +123,76 @@ TEST_F(StepRunnerTest, APauseEndsAtOnceOnStop) {
     EXPECT_FALSE(ends[0].inFlight);  // the step had sent nothing
 }
 
-TEST(StoppedPortsText, SaysWhatWasWrittenUnconfirmedAndNotWritten) {
-    EXPECT_EQ(StoppedPortsText(1, 28, 12, 0),
+StepsEnd Stopped(int total, int done, bool inFlight) {
+    StepsEnd end;
+    end.total = total;
+    end.done = done;
+    end.stopped = true;
+    end.inFlight = inFlight;
+    return end;
+}
+
+StepsEnd Failed(int total, int done, bool unanswered, std::string text = {}) {
+    StepsEnd end;
+    end.total = total;
+    end.done = done;
+    end.failed = true;
+    end.inFlight = unanswered;
+    end.failure = std::move(text);
+    return end;
+}
+
+TEST(RunEndText, PortsWrittenUnconfirmedAndNotWritten) {
+    EXPECT_EQ(RunEndText(Stopped(28, 12, false), PortsNamer(1, 28)),
               "Stopped: 12 of 28 ports were written; ports 13-28 were not written.");
-    EXPECT_EQ(StoppedPortsText(1, 28, 12, 1),
+    EXPECT_EQ(RunEndText(Stopped(28, 12, true), PortsNamer(1, 28)),
               "Stopped: 12 of 28 ports were written; the device did not confirm whether port 13 was written; "
               "ports 14-28 were not written.");
-    EXPECT_EQ(StoppedPortsText(1, 28, 0, 0),
-              "Stopped: 0 of 28 ports were written; ports 1-28 were not written.");
-    EXPECT_EQ(StoppedPortsText(1, 28, 0, 1),
+    EXPECT_EQ(RunEndText(Stopped(28, 0, false), PortsNamer(1, 28)), "Stopped: ports 1-28 were not written.");
+    EXPECT_EQ(RunEndText(Stopped(28, 0, true), PortsNamer(1, 28)),
               "Stopped: the device did not confirm whether port 1 was written; ports 2-28 were not written.");
-    EXPECT_EQ(StoppedPortsText(3, 10, 7, 0), "Stopped: 7 of 8 ports were written; port 10 was not written.");
-    EXPECT_EQ(StoppedPortsText(3, 10, 7, 1),
+    EXPECT_EQ(RunEndText(Stopped(8, 7, true), PortsNamer(3, 10)),
               "Stopped: 7 of 8 ports were written; the device did not confirm whether port 10 was written.");
-    EXPECT_EQ(StoppedPortsText(5, 5, 0, 0), "Stopped: port 5 was not written.");
-    EXPECT_EQ(StoppedPortsText(5, 5, 0, 1),
-              "Stopped: the device did not confirm whether port 5 was written.");
-    // A batch of several ports in flight; the last batch shorter than the count in flight.
-    EXPECT_EQ(StoppedPortsText(1, 52, 30, 30),
+    EXPECT_EQ(RunEndText(Stopped(1, 0, false), PortsNamer(5, 5)), "Stopped: port 5 was not written.");
+    // Batches of 30 ports; the last batch shorter.
+    EXPECT_EQ(RunEndText(Stopped(2, 1, true), PortsNamer(1, 52, 30)),
               "Stopped: 30 of 52 ports were written; the device did not confirm whether ports 31-52 were "
               "written.");
-    EXPECT_EQ(StoppedPortsText(1, 70, 30, 30),
+    EXPECT_EQ(RunEndText(Stopped(3, 1, true), PortsNamer(1, 70, 30)),
               "Stopped: 30 of 70 ports were written; the device did not confirm whether ports 31-60 were "
               "written; ports 61-70 were not written.");
+    // Unanswered and refused ends; a refusal keeps its own text.
+    EXPECT_EQ(RunEndText(Failed(6, 0, true), PortsNamer(1, 6)),
+              "The device did not answer: it did not confirm whether port 1 was written; ports 2-6 were not "
+              "written.");
+    EXPECT_EQ(RunEndText(Failed(6, 2, false, "The device did not accept the PoE settings of port 3."),
+                         PortsNamer(1, 6)),
+              "The device did not accept the PoE settings of port 3. 2 of 6 ports were written; ports 4-6 "
+              "were not written.");
+    StepsEnd complete;
+    complete.total = complete.done = 3;
+    EXPECT_EQ(RunEndText(complete, PortsNamer(1, 3)), "");
+}
+
+TEST(RunEndText, NamedSteps) {
+    const StepsNamer steps =
+        ListNamer({{"the mirror port"}, {"the sources", true}, {"the direction"}, {"the VLAN name"}});
+    EXPECT_EQ(RunEndText(Stopped(4, 1, false), steps),
+              "Stopped: the mirror port was written; the sources, the direction and the VLAN name were not "
+              "written.");
+    EXPECT_EQ(RunEndText(Stopped(4, 2, true), steps),
+              "Stopped: the mirror port and the sources were written; the device did not confirm whether the "
+              "direction was written; the VLAN name was not written.");
+    EXPECT_EQ(RunEndText(Stopped(4, 0, false), steps),
+              "Stopped: the mirror port, the sources, the direction and the VLAN name were not written.");
+    EXPECT_EQ(RunEndText(Stopped(2, 1, false), ListNamer({{"the mirror port"}, {"the sources", true}})),
+              "Stopped: the mirror port was written; the sources were not written.");
+    EXPECT_EQ(RunEndText(Failed(4, 1, false), steps),
+              "The device did not accept the sources. The mirror port was written; the direction and the "
+              "VLAN name were not written.");
+    EXPECT_EQ(RunEndText(Stopped(0, 0, false), steps), "Stopped: nothing was written.");
+    EXPECT_EQ(RunEndText(Stopped(2, 0, false), ListNamer({{"port 1"}, {"port 2"}}), "checked"),
+              "Stopped: port 1 and port 2 were not checked.");
 }
 
 }  // namespace

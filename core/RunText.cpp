@@ -1,0 +1,121 @@
+// The texts of a run's end.
+#include "core/RunText.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+#include <vector>
+
+namespace ksx {
+
+namespace {
+
+std::string Were(const StepsName& n) {
+    return n.plural ? " were " : " was ";
+}
+
+std::string Joined(const std::vector<std::string>& parts, const char* sep) {
+    std::string text;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        text += (i == 0 ? "" : sep) + parts[i];
+    }
+    return text;
+}
+
+}  // namespace
+
+RunTally RunTally::Of(const StepsEnd& end) {
+    RunTally t;
+    t.total = end.total;
+    t.done = std::clamp(end.done, 0, std::max(end.total, 0));
+    if (t.done < t.total) {
+        t.unconfirmed = end.inFlight;
+        t.refused = end.failed && !end.inFlight;
+    }
+    return t;
+}
+
+StepsNamer ListNamer(std::vector<StepsName> names) {
+    return [names = std::move(names)](int from, int to, StepsState) {
+        StepsName out;
+        std::vector<std::string> texts;
+        for (int i = std::max(from, 0); i < to && i < static_cast<int>(names.size()); ++i) {
+            texts.push_back(names[static_cast<size_t>(i)].text);
+            out.plural = names[static_cast<size_t>(i)].plural;
+        }
+        for (size_t i = 0; i < texts.size(); ++i) {
+            out.text += (i == 0 ? "" : i + 1 == texts.size() ? " and " : ", ") + texts[i];
+        }
+        out.plural = out.plural || texts.size() > 1;
+        return out;
+    };
+}
+
+StepsNamer PortsNamer(int from, int to, int perStep) {
+    const int per = std::max(perStep, 1);
+    return [from, to, per](int a, int b, StepsState state) {
+        const int first = from + a * per;
+        const int last = std::min(to, from + b * per - 1);
+        if (state == StepsState::kWritten && a == 0 && to > from) {
+            return StepsName{
+                std::to_string(last - first + 1) + " of " + std::to_string(to - from + 1) + " ports", true};
+        }
+        return StepsName{PortsSpan(first, last), last > first};
+    };
+}
+
+std::string TallyText(const RunTally& t, const StepsNamer& name, const std::string& verb) {
+    std::vector<std::string> parts;
+    if (t.done > 0) {
+        const StepsName n = name(0, t.done, StepsState::kWritten);
+        parts.push_back(n.text + Were(n) + verb);
+    }
+    int next = t.done;
+    if (t.done < t.total && (t.unconfirmed || t.refused)) {
+        if (t.unconfirmed) {
+            const StepsName n = name(t.done, t.done + 1, StepsState::kUnconfirmed);
+            parts.push_back("the device did not confirm whether " + n.text + Were(n) + verb);
+        }
+        ++next;
+    }
+    if (next < t.total) {
+        const StepsName n = name(next, t.total, StepsState::kNotWritten);
+        parts.push_back(n.text + Were(n) + "not " + verb);
+    }
+    return Joined(parts, "; ");
+}
+
+std::string Capitalised(std::string text) {
+    if (!text.empty()) {
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    }
+    return text;
+}
+
+std::string RunEndText(const StepsEnd& end, const StepsNamer& name, const std::string& verb) {
+    if (end.Complete()) {
+        return {};
+    }
+    const RunTally t = RunTally::Of(end);
+    const std::string tally = TallyText(t, name, verb);
+    if (!end.failed) {
+        return "Stopped: " + (tally.empty() ? std::string("nothing was ") + verb : tally) + ".";
+    }
+    if (!end.failure.empty()) {
+        return tally.empty() ? end.failure : end.failure + " " + Capitalised(tally) + ".";
+    }
+    if (t.unconfirmed) {
+        // "it did not confirm whether ..." once the sentence has named the device.
+        std::string text = tally;
+        const std::string device = "the device did not confirm";
+        if (const size_t at = text.find(device); at != std::string::npos) {
+            text.replace(at, device.size(), "it did not confirm");
+        }
+        return "The device did not answer: " + text + ".";
+    }
+    const StepsName refused = name(t.done, t.done + 1, StepsState::kRefused);
+    std::string text = "The device did not accept " + refused.text + ".";
+    return tally.empty() ? text : text + " " + Capitalised(tally) + ".";
+}
+
+}  // namespace ksx

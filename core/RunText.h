@@ -1,0 +1,68 @@
+// What a run of writes did, said the same way by every dialog: which of its steps the device confirmed,
+// which it did not confirm (a request on its way when the run stopped, or one it never answered), which
+// it refused, and which were never sent.
+//
+//   "Stopped: 12 of 28 ports were written; the device did not confirm whether port 13 was written;
+//    ports 14-28 were not written."
+//   "Stopped: the mirror port was written; the sources were not written."
+//   "The device did not answer: it did not confirm whether the VLAN name was written; the activation
+//    was not written."
+//   "The device did not accept the port mirroring settings. The mirror port was written; the sources
+//    were not written."
+//
+// A request never sent is never "not confirmed": a step that saw the stop before sending anything
+// (StepOutcome::NothingSent) counts as not written. A refusal keeps its own text.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/StepRunner.h"
+
+namespace ksx {
+
+// What became of a stretch of steps.
+enum class StepsState { kWritten, kUnconfirmed, kRefused, kNotWritten };
+
+// The name of steps [from, to) of a run in the given state: "the mirror port", "ports 14-28",
+// "12 of 28 ports"; `plural` makes the verb "were".
+struct StepsName {
+    std::string text;
+    bool plural = false;
+};
+using StepsNamer = std::function<StepsName(int from, int to, StepsState state)>;
+
+// How a run ended, in the terms of its steps.
+struct RunTally {
+    int total = 0;
+    int done = 0;              // steps [0, done) confirmed by the device
+    bool unconfirmed = false;  // step `done` had sent its request and got no answer (stop or time-out)
+    bool refused = false;      // step `done` was refused by the device
+    // From a run's end: a failed step is unconfirmed when it ended unanswered (StepOutcome::Unanswered),
+    // refused otherwise; a stopped step is unconfirmed when it had sent its request.
+    static RunTally Of(const StepsEnd& end);
+};
+
+// Names made of a list: step i is names[i]; a stretch of several is "a, b and c", plural.
+StepsNamer ListNamer(std::vector<StepsName> names);
+// Steps that are ports from..to, `perStep` ports a step (the last one shorter): the confirmed stretch
+// from the first port is "N of M ports", the others "port 5" / "ports 5-9".
+StepsNamer PortsNamer(int from, int to, int perStep = 1);
+
+// "a and b were written; the device did not confirm whether c was written; d was not written": the
+// tally's parts, without a closing stop; empty when the run had no step. The refused step is left to
+// the refusal's own text. `verb` replaces "written" ("checked", "added").
+std::string TallyText(const RunTally& tally, const StepsNamer& name, const std::string& verb = "written");
+
+// The whole text of a run's end that did not complete, with its closing stop:
+//   stopped:              "Stopped: <tally>."
+//   failed with a text:   "<text> <Tally>."  (a failure text that names the step and the cause)
+//   unanswered, no text:  "The device did not answer: <tally with 'it did not confirm'>."
+//   refused, no text:     "The device did not accept <step>." then "<Tally>." of the rest
+// An end that completed gives an empty text.
+std::string RunEndText(const StepsEnd& end, const StepsNamer& name, const std::string& verb = "written");
+
+// "The a" from "the a": a tally that starts a sentence.
+std::string Capitalised(std::string text);
+
+}  // namespace ksx
