@@ -64,25 +64,58 @@ StepsNamer PortsNamer(int from, int to, int perStep) {
     };
 }
 
-std::string TallyText(const RunTally& t, const StepsNamer& name, const std::string& verb) {
+namespace {
+
+// "<written> were written; the device did not confirm whether <unconfirmed> was written; <rest> were
+// not written", each part left out when it names nothing.
+std::string Parts(const StepsName& written, const StepsName& unconfirmed, const StepsName& notWritten,
+                  const std::string& verb) {
     std::vector<std::string> parts;
+    if (!written.text.empty()) {
+        parts.push_back(written.text + Were(written) + verb);
+    }
+    if (!unconfirmed.text.empty()) {
+        parts.push_back("the device did not confirm whether " + unconfirmed.text + Were(unconfirmed) + verb);
+    }
+    if (!notWritten.text.empty()) {
+        parts.push_back(notWritten.text + Were(notWritten) + "not " + verb);
+    }
+    return Joined(parts, "; ");
+}
+
+}  // namespace
+
+std::string TallyText(const RunTally& t, const StepsNamer& name, const std::string& verb) {
+    StepsName written, unconfirmed, notWritten;
     if (t.done > 0) {
-        const StepsName n = name(0, t.done, StepsState::kWritten);
-        parts.push_back(n.text + Were(n) + verb);
+        written = name(0, t.done, StepsState::kWritten);
     }
     int next = t.done;
     if (t.done < t.total && (t.unconfirmed || t.refused)) {
         if (t.unconfirmed) {
-            const StepsName n = name(t.done, t.done + 1, StepsState::kUnconfirmed);
-            parts.push_back("the device did not confirm whether " + n.text + Were(n) + verb);
+            unconfirmed = name(t.done, t.done + 1, StepsState::kUnconfirmed);
         }
         ++next;
     }
     if (next < t.total) {
-        const StepsName n = name(next, t.total, StepsState::kNotWritten);
-        parts.push_back(n.text + Were(n) + "not " + verb);
+        notWritten = name(next, t.total, StepsState::kNotWritten);
     }
-    return Joined(parts, "; ");
+    return Parts(written, unconfirmed, notWritten, verb);
+}
+
+std::string StatesText(const std::vector<StepsState>& states, const std::vector<StepsName>& names,
+                       const std::string& verb) {
+    std::vector<StepsName> of[3];  // written, unconfirmed, not written
+    for (size_t i = 0; i < states.size() && i < names.size(); ++i) {
+        const StepsState s = states[i];
+        of[s == StepsState::kWritten ? 0 : s == StepsState::kUnconfirmed ? 1 : 2].push_back(names[i]);
+    }
+    const auto named = [](std::vector<StepsName> list, StepsState state) {
+        const int n = static_cast<int>(list.size());
+        return ListNamer(std::move(list))(0, n, state);
+    };
+    return Parts(named(of[0], StepsState::kWritten), named(of[1], StepsState::kUnconfirmed),
+                 named(of[2], StepsState::kNotWritten), verb);
 }
 
 std::string Capitalised(std::string text) {

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/StepRunner.h"
 
@@ -53,6 +54,12 @@ StepsNamer PortsNamer(int from, int to, int perStep = 1);
 // tally's parts, without a closing stop; empty when the run had no step. The refused step is left to
 // the refusal's own text. `verb` replaces "written" ("checked", "added").
 std::string TallyText(const RunTally& tally, const StepsNamer& name, const std::string& verb = "written");
+
+// The tally of a run whose steps each ended in their own state (a refused step that does not end the
+// run): the steps of each state named together, in the order of the run. A refused step counts as not
+// written; its refusal is the caller's to say.
+std::string StatesText(const std::vector<StepsState>& states, const std::vector<StepsName>& names,
+                       const std::string& verb = "written");
 
 // The whole text of a run's end that did not complete, with its closing stop:
 //   stopped:              "Stopped: <tally>."

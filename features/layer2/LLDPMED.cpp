@@ -175,52 +175,63 @@ void CLLDPMED::OnSetLLDPMedinfo() {
     EnableForm(false);
     const unsigned settleMs = static_cast<unsigned>(std::max(m_nSettleMs, 0));
     m_run.Runner().SetCancel([this] { m_cCommonSNMPSet.Cancel(); });
-    auto step = [this, from, to, value, settleMs](int i) {
+    // A refusal, kept by the worker before the pause that follows it: a stop in that pause ends the
+    // run as a stop, and the refusal still stands (read once the run has ended).
+    auto refusal = std::make_shared<std::string>();
+    auto settle = [this, settleMs] {
+        m_settling = true;
+        m_run.Runner().Pause(settleMs);
+        m_settling = false;
+    };
+    auto step = [this, from, to, value, settleMs, refusal, settle](int i) {
+        if (m_run.Runner().Stopping()) {
+            return StepOutcome::NothingSent();
+        }
         const int port = from + i;
         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
         m_cCommonSNMPSet.AddVarBind(std::string(kTlvColumn) + "." + std::to_string(port), 1, value.c_str());
         const SnmpReply reply = GetNextRequest(m_cCommonSNMPSet);
         if (reply.Accepted()) {
             if (port == to && settleMs > 0) {
-                m_run.Runner().Pause(settleMs);
+                settle();
             }
             return StepOutcome::Done();
         }
-        if (m_run.Runner().Stopping()) {
-            return StepOutcome::Failed("");
+        if (m_run.Runner().Stopping() || !reply.response) {
+            return StepOutcome::Unanswered();
         }
-        std::string text;
-        if (reply.response) {
-            text =
-                "The device did not accept the Power PSE TLV setting of port " + std::to_string(port) + ".";
-            if (port < to) {
-                text += " Ports " + std::to_string(port) + " to " + std::to_string(to) + " were not written.";
-            }
-        } else {
-            text = "The device did not confirm whether the Power PSE TLV setting of port " +
-                   std::to_string(port) + " was written.";
-            if (port + 1 == to) {
-                text += " Port " + std::to_string(to) + " was not written.";
-            } else if (port < to) {
-                text +=
-                    " Ports " + std::to_string(port + 1) + " to " + std::to_string(to) + " were not written.";
-            }
-        }
+        *refusal =
+            "The device did not accept the Power PSE TLV setting of port " + std::to_string(port) + ".";
         if (settleMs > 0) {
-            m_run.Runner().Pause(settleMs);
+            settle();
         }
-        return StepOutcome::Failed(text + " The settings it holds are shown.");
+        return StepOutcome::Failed(*refusal);
     };
-    m_run.StartPortWrites(from, to, step, [this](const StepsEnd& end) {
-        if (end.failed) {
-            AfxMessageBox(end.failure, MB_OK);
-        }
-        // A run that had just ended as the dialog ended reads nothing again.
-        if (isVisible()) {
-            EnableForm(true);
-            ReadMedTable();
-        }
-    });
+    m_run.Start(
+        std::max(to - from + 1, 0), step, [from](int i, int n) { return CStepRun::PortText(from, i, n); },
+        [this, from, to, refusal](const StepsEnd& runEnd) {
+            StepsEnd end = runEnd;
+            if (end.stopped && !refusal->empty()) {
+                end.stopped = false;
+                end.failed = true;
+                end.inFlight = false;
+                end.failure = *refusal;
+            }
+            const std::string text = RunEndText(end, PortsNamer(from, to));
+            if (runEnd.stopped) {
+                // Closed during the write: the dialog is ending.
+                AfxMessageBox(text, MB_OK);
+                return;
+            }
+            if (end.failed) {
+                AfxMessageBox(text + " The settings it holds are shown.", MB_OK);
+            }
+            // A run that had just ended as the dialog ended reads nothing again.
+            if (isVisible()) {
+                EnableForm(true);
+                ReadMedTable();
+            }
+        });
 }
 
 void CLLDPMED::OnFromPortChange() {

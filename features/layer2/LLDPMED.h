@@ -2,6 +2,7 @@
 // ports and one value written to a range of them.
 #pragma once
 
+#include <atomic>
 #include <optional>
 #include <string>
 
@@ -26,6 +27,8 @@ public:
     void OnSetLLDPMedinfo();
     // Pause between the writes and the re-read (the device settles); tests shorten it.
     void SetSettleTime(int ms) { m_nSettleMs = ms; }
+    // Any thread: Apply's writes are in that pause.
+    bool Settling() const { return m_settling.load(); }
     // The state read and Apply's writes under way (their progress line).
     const CStepRun& Run() const { return m_run; }
 
@@ -47,6 +50,7 @@ private:
 
     CListCtrlEx* m_list = nullptr;
     int m_nSettleMs = 1000;
+    std::atomic<bool> m_settling{false};
     CCommonSNMP m_cCommonSNMPEnable;
     CCommonSNMP m_cCommonSNMP;
     CCommonSNMP m_cCommonSNMPSet;

@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
-#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -473,13 +472,20 @@ void CPortMirroringdlg::OnApply() {
 
 void CPortMirroringdlg::StartWrite(const CPortMirroringLogic::WritePlan& plan) {
     // Off the window's thread, one request a step; the first one not accepted ends the write.
-    auto sent =
-        std::make_shared<std::atomic<CPortMirroringLogic::Sent>>(CPortMirroringLogic::Sent::kAccepted);
     m_run.Runner().SetCancel([this] { m_logic.CancelWrite(); });
-    auto step = [this, plan, sent](int i) {
-        const CPortMirroringLogic::Sent result = m_logic.SendWrite(plan, plan.steps[static_cast<size_t>(i)]);
-        sent->store(result);
-        return result == CPortMirroringLogic::Sent::kAccepted ? StepOutcome::Done() : StepOutcome::Failed("");
+    auto step = [this, plan](int i) {
+        if (m_run.Runner().Stopping()) {
+            return StepOutcome::NothingSent();
+        }
+        switch (m_logic.SendWrite(plan, plan.steps[static_cast<size_t>(i)])) {
+            case CPortMirroringLogic::Sent::kAccepted:
+                break;
+            case CPortMirroringLogic::Sent::kRefused:
+                return StepOutcome::Failed("");  // the end names the step refused
+            case CPortMirroringLogic::Sent::kUnanswered:
+                return StepOutcome::Unanswered();
+        }
+        return StepOutcome::Done();
     };
     auto text = [steps = plan.steps](int i, int n) {
         return QString("Writing %1 (%2 of %3)...")
@@ -487,67 +493,26 @@ void CPortMirroringdlg::StartWrite(const CPortMirroringLogic::WritePlan& plan) {
             .arg(i + 1)
             .arg(n);
     };
-    m_run.Start(
-        static_cast<int>(plan.steps.size()), step, text,
-        [this, steps = plan.steps, sent](const StepsEnd& end) { OnWriteEnd(end, steps, sent->load()); });
+    std::vector<StepsName> names;
+    for (const CPortMirroringLogic::WriteStep s : plan.steps) {
+        names.push_back({StepName(s), s == CPortMirroringLogic::WRITE_SOURCES});
+    }
+    m_run.Start(static_cast<int>(plan.steps.size()), step, text,
+                [this, name = ListNamer(std::move(names))](const StepsEnd& end) { OnWriteEnd(end, name); });
     UpdateApply();
 }
 
-void CPortMirroringdlg::OnWriteEnd(const StepsEnd& end,
-                                   const std::vector<CPortMirroringLogic::WriteStep>& steps,
-                                   CPortMirroringLogic::Sent last) {
+void CPortMirroringdlg::OnWriteEnd(const StepsEnd& end, const StepsNamer& name) {
     if (end.stopped) {
-        // Closed during the write: the dialog is ending. The request in flight was not answered.
-        AfxMessageBox("Stopped: " + UnfinishedWriteText(steps, end.done, true), MB_OK);
+        // Closed during the write: the dialog is ending.
+        AfxMessageBox(RunEndText(end, name), MB_OK);
         return;
     }
     if (end.failed) {
-        if (last == CPortMirroringLogic::Sent::kRefused) {
-            AfxMessageBox(
-                "The device did not accept the port mirroring settings; the settings it holds are shown.",
-                MB_OK);
-        } else {
-            AfxMessageBox("The device did not answer: " + UnfinishedWriteText(steps, end.done, true) +
-                              " The settings it holds are shown.",
-                          MB_OK);
-        }
+        AfxMessageBox(RunEndText(end, name) + " The settings it holds are shown.", MB_OK);
     }
     UpdateApply();
     if (isVisible()) {
         OnRefresh();
     }
-}
-
-std::string CPortMirroringdlg::UnfinishedWriteText(const std::vector<CPortMirroringLogic::WriteStep>& steps,
-                                                   int done, bool unconfirmed) {
-    // "the A was written", "the A and the B were written".
-    const auto list = [&steps](size_t from, size_t to) {
-        std::string text;
-        for (size_t k = from; k < to; ++k) {
-            text += (k == from ? "" : k + 1 == to ? " and " : ", ") + StepName(steps[k]);
-        }
-        return text;
-    };
-    const auto verb = [&steps](size_t from, size_t to) {
-        return to - from > 1 || steps[from] == CPortMirroringLogic::WRITE_SOURCES ? " were" : " was";
-    };
-    const size_t n = steps.size();
-    const size_t written = static_cast<size_t>(std::clamp(done, 0, static_cast<int>(n)));
-    const size_t sent = unconfirmed && written < n ? written + 1 : written;
-    std::vector<std::string> parts;
-    if (written > 0) {
-        parts.push_back(list(0, written) + verb(0, written) + " written");
-    }
-    if (sent > written) {
-        parts.push_back("the device did not confirm whether " + list(written, sent) + verb(written, sent) +
-                        " written");
-    }
-    if (n > sent) {
-        parts.push_back(list(sent, n) + verb(sent, n) + " not written");
-    }
-    std::string text;
-    for (size_t k = 0; k < parts.size(); ++k) {
-        text += (k == 0 ? "" : "; ") + parts[k];
-    }
-    return text + ".";
 }

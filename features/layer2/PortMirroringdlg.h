@@ -32,11 +32,6 @@ public:
     // The write of Apply under way (its progress line).
     const CStepRun& Run() const { return m_run; }
 
-    // What a write of the requests `steps` says when it ended before its last one: the first `done`
-    // were written, request `done` was sent and not confirmed (when `unconfirmed`), the rest not sent.
-    static std::string UnfinishedWriteText(const std::vector<CPortMirroringLogic::WriteStep>& steps, int done,
-                                           bool unconfirmed);
-
 protected:
     void CreateControls() override;
     int OnInitDialog() override;
@@ -61,8 +56,8 @@ private:
     int TargetPort() const;
     void UpdateApply();
     void StartWrite(const CPortMirroringLogic::WritePlan& plan);
-    void OnWriteEnd(const ksx::StepsEnd& end, const std::vector<CPortMirroringLogic::WriteStep>& steps,
-                    CPortMirroringLogic::Sent last);
+    // Says how a write that did not complete ended; reads the device again unless the dialog is ending.
+    void OnWriteEnd(const ksx::StepsEnd& end, const ksx::StepsNamer& name);
 
     CPortMirroringLogic m_logic;
     QGridLayout* m_pModes = nullptr;  // mode names, All buttons and room for the strips

@@ -384,30 +384,15 @@ void CPOEConfigDlg::ApplyPortRange() {
             m_cCommonSNMPSet.AddVarBind(b.oid, b.type, b.value.c_str());
         }
         const SnmpReply reply = GetNextRequest(m_cCommonSNMPSet, timeout);
-        if (!reply.Accepted() && m_run.Runner().Stopping()) {
-            return StepOutcome::Failed("");
-        }
-        const std::string unwritten =
-            port == to ? std::to_string(port) : std::to_string(port) + "-" + std::to_string(to);
-        if (reply.status == -1) {
-            // The device does not answer: each further port would take just as long. It may have applied
-            // this port's write.
-            std::string text =
-                "The device did not answer: it did not confirm whether the PoE settings of port " +
-                std::to_string(port) + " were written.";
-            if (port < to) {
-                text += " They were not written to port " +
-                        (port + 1 == to ? std::to_string(to)
-                                        : std::to_string(port + 1) + "-" + std::to_string(to)) +
-                        ".";
-            }
-            return StepOutcome::Failed(text);
+        if (!reply.Accepted() && (m_run.Runner().Stopping() || reply.status == -1)) {
+            // Cut short, or the device does not answer (each further port would take just as long): it
+            // may have applied this port's write.
+            return StepOutcome::Unanswered();
         }
         if (!reply.Accepted()) {
             // Refused: the first port not written ends the range, and the device's settings are shown.
-            return StepOutcome::Failed(
-                "The device did not accept the PoE settings. They were not written to port " + unwritten +
-                ".");
+            return StepOutcome::Failed("The device did not accept the PoE settings of port " +
+                                       std::to_string(port) + ".");
         }
         if (pause > 0 && port < to) {
             m_run.Runner().Pause(static_cast<unsigned>(pause));
@@ -424,7 +409,7 @@ void CPOEConfigDlg::ApplyPortRange() {
                 return;
             }
             if (end.failed) {
-                AfxMessageBox(end.failure, MB_OK | MB_ICONWARNING);
+                AfxMessageBox(RunEndText(end, PortsNamer(from, to)), MB_OK | MB_ICONWARNING);
             }
             ReadPoePorts();
         });

@@ -8,7 +8,6 @@
 #include <QRegularExpressionValidator>
 #include <QString>
 #include <algorithm>
-#include <memory>
 
 #include "controls/EditEXIPV6.h"
 #include "core/RowCreate.h"
@@ -53,6 +52,25 @@ std::string RowUnconfirmedText(const std::string& host) {
 std::string RowNotActiveText(const std::string& host) {
     return " A row for the host " + host +
            " was created on the device but not activated. Applying the host again replaces it.";
+}
+
+// How the host writes ended when they did not complete: what the device confirmed, and what that
+// means for the row of `newHost`, whose create, port and activation are the first three writes.
+std::string HostWritesEndText(const StepsEnd& end, const StepsNamer& name, const std::string& newHost) {
+    std::string text = RunEndText(end, name);
+    if (newHost.empty()) {
+        return text;
+    }
+    const RunTally t = RunTally::Of(end);
+    if (t.done == 0 && t.unconfirmed) {
+        text += " The host " + newHost +
+                " is not active; applying it again replaces any row the device made for it.";
+    } else if (t.done == 1 || (t.done == 2 && !t.unconfirmed)) {
+        text += RowNotActiveText(newHost);
+    } else if (t.done == 2) {
+        text += " If the host " + newHost + " did not become active, applying it again replaces its row.";
+    }
+    return text;
 }
 
 }  // namespace
@@ -256,6 +274,9 @@ void CSyslogHostCfgDlg::SayReadFailure() {
 }
 
 void CSyslogHostCfgDlg::ReadSyslogHost() {
+    // The host is the row this walk finds: one another manager removed is neither written to nor
+    // removed again.
+    m_strHostAddress.clear();
     m_activeHostShown = false;
     m_hostRead.Walk(&CSyslogHostCfgDlg::OnSyslogHostWalk, this);
 }
@@ -277,7 +298,7 @@ void CSyslogHostCfgDlg::ShowHost(const HostRow& row) {
     }
     const bool active = row.status == "1";
     m_editHost->setText(ui::ToQ(active ? address : std::string("0.0.0.0")));
-    m_strHostAddress = address;
+    m_strHostAddress = address;  // a row not active too: Apply replaces it
     m_editPort->setText(ui::ToQ(active ? row.port : std::string("0")));
 }
 
@@ -324,13 +345,17 @@ void CSyslogHostCfgDlg::OnApplyHost() {
     for (int id : {IDC_SYSLOG_APPLY_STATE, IDC_SYSLOG_APPLY_HOST, IDC_SYSLOG_REFRESH}) {
         EnableDlgItem(id, false);
     }
-    auto labels = std::make_shared<std::vector<std::string>>();
+    std::vector<StepsName> names;
     for (const HostWrite& w : writes) {
-        labels->push_back(w.label);
+        names.push_back({w.label, w.lastRequest});
     }
+    const int count = static_cast<int>(writes.size());
     const std::string newHost = writes.front().newHost;  // the create comes first, when there is one
     auto step = [this, hostText = newHost, writes = std::move(writes)](int i) {
-        const HostWrite& w = writes[i];
+        if (m_run.Runner().Stopping()) {
+            return StepOutcome::NothingSent();
+        }
+        const HostWrite& w = writes[static_cast<size_t>(i)];
         if (!w.newHost.empty()) {
             return CreateHostRow(w);
         }
@@ -338,17 +363,21 @@ void CSyslogHostCfgDlg::OnApplyHost() {
         for (const auto& [oid, value] : w.bindings) {
             m_cCommonSNMPSet.AddVarBind(oid, 1, value.c_str());
         }
-        const bool accepted =
-            w.lastRequest ? GetNextRequest(m_cCommonSNMPSet).Accepted() : SendAccepted(m_cCommonSNMPSet);
-        if (accepted) {
+        const SnmpReply reply =
+            w.lastRequest ? GetNextRequest(m_cCommonSNMPSet) : SendRequest(m_cCommonSNMPSet);
+        if (reply.Accepted()) {
             return StepOutcome::Done();
         }
         if (m_run.Runner().Stopping()) {
-            return StepOutcome::Failed("");  // said by the end of the run
+            return StepOutcome::Unanswered();  // cut short after it was sent: said by the end of the run
         }
         if (!w.mustSucceed) {
             TRACE("syslog host: the old row stays (%s)", w.label.c_str());
             return StepOutcome::Done();
+        }
+        if (!reply.response) {
+            // The device may have applied it: the end says what that leaves of the new row.
+            return StepOutcome::Unanswered();
         }
         std::string text = kTextRefused;
         if (!w.undoOid.empty() && !SetInteger(w.undoOid, kDestroy)) {
@@ -360,16 +389,20 @@ void CSyslogHostCfgDlg::OnApplyHost() {
     auto text = [](int i, int n) {
         return QString("Writing the syslog host settings (%1 of %2)...").arg(i + 1).arg(n);
     };
-    m_run.Start(static_cast<int>(labels->size()), std::move(step), std::move(text),
-                [this, labels, newHost](const StepsEnd& end) {
+    m_run.Start(count, std::move(step), std::move(text),
+                [this, name = ListNamer(std::move(names)), newHost](const StepsEnd& end) {
                     EnableDlgItem(IDC_SYSLOG_REFRESH, true);
                     if (end.stopped) {
                         // Closed during the writes: the dialog is ending.
-                        AfxMessageBox(StoppedWritesText(*labels, end.done, newHost), MB_OK);
+                        AfxMessageBox(HostWritesEndText(end, name, newHost), MB_OK);
                         return;
                     }
                     if (end.failed) {
-                        AfxMessageBox(end.failure, MB_OK);
+                        // A refusal says what it left; an unanswered write what the device confirmed.
+                        AfxMessageBox(end.inFlight ? HostWritesEndText(end, name, newHost) +
+                                                         " The settings it holds are shown."
+                                                   : end.failure,
+                                      MB_OK);
                     }
                     ReadSyslogGlobal();
                 });
@@ -377,13 +410,17 @@ void CSyslogHostCfgDlg::OnApplyHost() {
 
 StepOutcome CSyslogHostCfgDlg::CreateHostRow(const HostWrite& w) {
     const std::string& statusOid = w.bindings.front().first;
-    bool unanswered = false;  // a create or destroy the device may have applied without saying so
+    bool sent = false;
+    bool unanswered = false;      // a create or destroy the device may have applied without saying so
+    bool lastUnanswered = false;  // ... the last one of them
     RowStatusAccess access;
     access.set = [&](const std::string& value) {
         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
         m_cCommonSNMPSet.AddVarBind(statusOid, 1, value.c_str());
         const SnmpReply reply = SendRequest(m_cCommonSNMPSet);
-        unanswered = unanswered || !reply.response;
+        sent = true;
+        lastUnanswered = !reply.response;
+        unanswered = unanswered || lastUnanswered;
         return reply.Accepted();
     };
     access.read = [&] {
@@ -403,41 +440,12 @@ StepOutcome CSyslogHostCfgDlg::CreateHostRow(const HostWrite& w) {
             break;
     }
     if (m_run.Runner().Stopping()) {
-        return StepOutcome::Failed("");  // said by the end of the run
+        return sent ? StepOutcome::Unanswered() : StepOutcome::NothingSent();  // said by the end of the run
+    }
+    if (lastUnanswered) {
+        return StepOutcome::Unanswered();
     }
     return StepOutcome::Failed(kTextRefused + (unanswered ? RowUnconfirmedText(w.newHost) : std::string()));
-}
-
-std::string CSyslogHostCfgDlg::StoppedWritesText(const std::vector<std::string>& labels, int done,
-                                                 const std::string& newHost) {
-    auto join = [&](int from, int to) {
-        std::string out;
-        for (int i = from; i < to; ++i) {
-            out += (out.empty() ? "" : ", ") + labels[i];
-        }
-        return out;
-    };
-    const int n = static_cast<int>(labels.size());
-    std::string text = "Stopped: ";
-    if (done > 0) {
-        text += "the device confirmed " + join(0, done) + "; ";
-    }
-    text += "not confirmed: " + join(done, done + 1);
-    if (done + 1 < n) {
-        text += "; not written: " + join(done + 1, n);
-    }
-    text += ".";
-    if (!newHost.empty()) {
-        // Writes 0, 1 and 2: the create, the port, the activation.
-        if (done == 0) {
-            text += RowUnconfirmedText(newHost);
-        } else if (done == 1) {
-            text += RowNotActiveText(newHost);
-        } else if (done == 2) {
-            text += " If the host " + newHost + " did not become active, applying it again replaces its row.";
-        }
-    }
-    return text;
 }
 
 bool CSyslogHostCfgDlg::SetInteger(const std::string& oid, const std::string& value) {

@@ -50,12 +50,6 @@ public:
     int HostWalksEnded() const { return m_nHostWalksEnded; }
     const CStepRun& Run() const { return m_run; }
 
-    // What a stop of the host writes says: the writes named by `labels` of which the first `done`
-    // were confirmed (the next one was in flight). With `newHost`, the first three writes create, fill
-    // and activate that host's row: a row they may leave not active is said.
-    static std::string StoppedWritesText(const std::vector<std::string>& labels, int done,
-                                         const std::string& newHost = std::string());
-
 protected:
     void CreateControls() override;
     int OnInitDialog() override;
@@ -86,7 +80,7 @@ private:
     void OnApplyState();
     // One request of the host's Apply.
     struct HostWrite {
-        std::string label;                                          // what it writes, for a stop
+        std::string label;                                          // what it writes, for the end
         std::vector<std::pair<std::string, std::string>> bindings;  // integer values
         std::string undoOid;       // a refusal destroys this new row, when set
         std::string newHost;       // set: the create of this host's row (a row not active replaced)
@@ -116,7 +110,7 @@ private:
     CCommonSNMP m_cCommonSNMPSet;
     ksx::TableRead<GlobalValues> m_globalRead;
     ksx::TableRead<HostRow> m_hostRead;
-    std::string m_strHostAddress;  // the host row last read; empty until one was read
+    std::string m_strHostAddress;  // the host row the last walk showed; empty when it found none
     QCheckBox* m_chkEnable = nullptr;
     QComboBox* m_cbTimeStamp = nullptr;
 

@@ -287,17 +287,18 @@ void C8021Config::OnApply() {
                         m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
                         m_cCommonSNMP.AddVarBind(kRadiusAddress, 8, address.c_str());
                         m_cCommonSNMP.AddVarBind(kRadiusKey, 2, key.c_str());
-                        *radiusAccepted = SendRequest(m_cCommonSNMP).Accepted();
-                        return radiusAccepted->load();
+                        const Sent sent = SentOf(SendRequest(m_cCommonSNMP));
+                        *radiusAccepted = sent == Sent::kAccepted;
+                        return sent;
                     }},
                    {"the 802.1X state",
-                    [this, radiusAccepted]() -> std::optional<bool> {
+                    [this, radiusAccepted] {
                         if (!*radiusAccepted) {
-                            return std::nullopt;  // not sent: the RADIUS server is told instead
+                            return Sent::kNotSent;  // the RADIUS server is told instead
                         }
                         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
                         m_cCommonSNMPSet.AddVarBind(kState, 1, "1");
-                        return GetNextRequest(m_cCommonSNMPSet).Accepted();
+                        return SentOf(GetNextRequest(m_cCommonSNMPSet));
                     }},
                    {"the timers",
                     [this, timerTexts = std::vector<std::string>(timers, timers + 5), periodText, reAuth] {
@@ -308,97 +309,94 @@ void C8021Config::OnApply() {
                         }
                         m_cCommonSNMParg.AddVarBind(kReAuthPeriod, 10, periodText.c_str());
                         m_cCommonSNMParg.AddVarBind(kReAuth, 1, reAuth.c_str());
-                        return GetNextRequest(m_cCommonSNMParg).Accepted();
-                    }}});
+                        return SentOf(GetNextRequest(m_cCommonSNMParg));
+                    },
+                    true}});
     } else {
         RunWrites({{"the 802.1X state", [this] {
                         m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
                         m_cCommonSNMP.AddVarBind(kState, 1, "2");
-                        return GetNextRequest(m_cCommonSNMP).Accepted();
+                        return SentOf(GetNextRequest(m_cCommonSNMP));
                     }}});
     }
+}
+
+C8021Config::Sent C8021Config::SentOf(const SnmpReply& reply) {
+    if (reply.Accepted()) {
+        return Sent::kAccepted;
+    }
+    return reply.response ? Sent::kRefused : Sent::kUnanswered;
 }
 
 void C8021Config::RunWrites(std::vector<Write> writes) {
     EnableDlgItem(IDC_L1X_APPLY, false);
     EnableDlgItem(IDC_L1X_REFRESH, false);
-    auto failed = std::make_shared<std::vector<std::string>>();
-    auto notSent = std::make_shared<std::vector<std::string>>();
-    std::vector<std::string> names;
+    const int count = static_cast<int>(writes.size());
+    // How each write ended: set by the run's worker, read once the run has ended.
+    auto sent = std::make_shared<std::vector<Sent>>(writes.size(), Sent::kNotSent);
+    std::vector<StepsName> names;
     for (const Write& w : writes) {
-        names.push_back(w.what);
+        names.push_back({w.what, w.plural});
     }
     m_run.Runner().SetCancel([this] {
         m_cCommonSNMP.Cancel();
         m_cCommonSNMPSet.Cancel();
         m_cCommonSNMParg.Cancel();
     });
-    const int count = static_cast<int>(writes.size());
     m_run.Start(
         count,
-        [this, writes = std::move(writes), failed, notSent](int i) {
-            const std::optional<bool> accepted = writes[static_cast<size_t>(i)].send();
-            if (!accepted) {
-                notSent->push_back(writes[static_cast<size_t>(i)].what);
-            } else if (!*accepted) {
-                if (m_run.Runner().Stopping()) {
-                    return StepOutcome::Failed("");
-                }
-                // A refused write does not stop the others.
-                failed->push_back(writes[static_cast<size_t>(i)].what);
+        [this, writes = std::move(writes), sent](int i) {
+            if (m_run.Runner().Stopping()) {
+                return StepOutcome::NothingSent();
             }
+            const Sent s = writes[static_cast<size_t>(i)].send();
+            if (s != Sent::kAccepted && s != Sent::kNotSent && m_run.Runner().Stopping()) {
+                return StepOutcome::Unanswered();  // cut short: said by the end of the run
+            }
+            // A write that was not accepted does not stop the others.
+            (*sent)[static_cast<size_t>(i)] = s;
             return StepOutcome::Done();
         },
         [names](int i, int) {
-            return QString::fromStdString("Writing " + names[static_cast<size_t>(i)] + "...");
+            return QString::fromStdString("Writing " + names[static_cast<size_t>(i)].text + "...");
         },
-        [this, names, failed, notSent](const StepsEnd& end) {
-            const auto list = [](const std::vector<std::string>& items) {
-                std::string what;
-                for (size_t i = 0; i < items.size(); ++i) {
-                    what += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
+        [this, names, sent](const StepsEnd& end) {
+            std::vector<StepsState> states;
+            std::vector<StepsName> refused;
+            bool unconfirmed = false;
+            for (int i = 0; i < static_cast<int>(names.size()); ++i) {
+                StepsState state = StepsState::kNotWritten;
+                if (i < end.done) {
+                    const Sent s = (*sent)[static_cast<size_t>(i)];
+                    state = s == Sent::kAccepted     ? StepsState::kWritten
+                            : s == Sent::kRefused    ? StepsState::kRefused
+                            : s == Sent::kUnanswered ? StepsState::kUnconfirmed
+                                                     : StepsState::kNotWritten;
+                } else if (i == end.done && end.inFlight) {
+                    state = StepsState::kUnconfirmed;
                 }
-                return what;
-            };
+                if (state == StepsState::kRefused) {
+                    refused.push_back(names[static_cast<size_t>(i)]);
+                }
+                unconfirmed = unconfirmed || state == StepsState::kUnconfirmed;
+                states.push_back(state);
+            }
             if (end.stopped) {
                 // Closed during Apply: the dialog is ending. The write in flight may have been applied.
-                std::vector<std::string> written;
-                std::vector<std::string> notWritten;
-                for (int i = 0; i < end.done; ++i) {
-                    const std::string& n = names[static_cast<size_t>(i)];
-                    const bool refused = std::find(failed->begin(), failed->end(), n) != failed->end() ||
-                                         std::find(notSent->begin(), notSent->end(), n) != notSent->end();
-                    (refused ? notWritten : written).push_back(n);
-                }
-                const size_t rest = static_cast<size_t>(end.done) + (end.inFlight ? 1 : 0);
-                notWritten.insert(notWritten.end(), names.begin() + static_cast<std::ptrdiff_t>(rest),
-                                  names.end());
-                // "the timers were", "the 802.1X state was".
-                const auto be = [](const std::vector<std::string>& items) {
-                    return items.size() == 1 && items[0].back() != 's' ? " was" : " were";
-                };
-                std::vector<std::string> parts;
-                if (!written.empty()) {
-                    parts.push_back(list(written) + be(written) + " written");
-                }
-                if (end.inFlight) {
-                    const std::vector<std::string> unconfirmed{names[static_cast<size_t>(end.done)]};
-                    parts.push_back("the device did not confirm whether " + list(unconfirmed) +
-                                    be(unconfirmed) + " written");
-                }
-                if (!notWritten.empty()) {
-                    parts.push_back(list(notWritten) + be(notWritten) + " not written");
-                }
-                std::string text = "Stopped: ";
-                for (size_t i = 0; i < parts.size(); ++i) {
-                    text += (i == 0 ? "" : "; ") + parts[i];
-                }
-                text += ".";
-                AfxMessageBox(text, MB_OK);
+                AfxMessageBox("Stopped: " + StatesText(states, names) + ".", MB_OK);
                 return;
             }
-            if (!failed->empty()) {
-                AfxMessageBox("Failed to write " + list(*failed) + ".", MB_OK);
+            // A refusal is said; a write the device did not answer may have been applied.
+            if (!refused.empty() || unconfirmed) {
+                const int n = static_cast<int>(refused.size());
+                std::string text =
+                    refused.empty()
+                        ? "The device did not answer."
+                        : "Failed to write " + ListNamer(refused)(0, n, StepsState::kRefused).text + ".";
+                if (unconfirmed) {
+                    text += " " + Capitalised(StatesText(states, names)) + ".";
+                }
+                AfxMessageBox(text, MB_OK);
             }
             Read();
         });

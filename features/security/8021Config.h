@@ -14,6 +14,9 @@
 #include "platform/ui/Dialog.h"
 
 class CIPAddressCtrl;
+namespace ksx {
+struct SnmpReply;
+}
 
 class C8021Config : public ksx::CDialog {
 public:
@@ -50,11 +53,15 @@ private:
     // The form as it is before a read that delivered every value: the box in neither state, no values.
     void ShowUnread();
     void OnApply();
-    // One request of Apply: what it writes (as told), and the request (worker; true when accepted,
-    // nothing when it was not to be sent).
+    // How a request of Apply ended.
+    enum class Sent { kAccepted, kRefused, kUnanswered, kNotSent };
+    static Sent SentOf(const ksx::SnmpReply& reply);
+    // One request of Apply: what it writes (as told; `plural` makes it "were"), and the request
+    // (worker).
     struct Write {
         std::string what;
-        std::function<std::optional<bool>()> send;
+        std::function<Sent()> send;
+        bool plural = false;
     };
     // Sends the writes in order off the window's thread, then reads the settings again; a refused write
     // does not stop the others. Close stops them and says what was and was not written.

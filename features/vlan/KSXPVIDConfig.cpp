@@ -210,29 +210,17 @@ void CKSXPVIDConfig::OnOK() {
     const int ports = static_cast<int>(pvids.size());
     m_run.Start(
         ports,
-        [this, pvids, ports](int i) {
+        [this, pvids](int i) {
             const int port = i + 1;
             if (m_logic.WritePvid(pvids, port)) {
                 return StepOutcome::Done();
             }
-            if (m_logic.LastWriteAnswered()) {
-                std::string text = "The device did not accept the PVID of port " + std::to_string(port) + ".";
-                if (port < ports) {
-                    text += " Ports " + std::to_string(port) + " to " + std::to_string(ports) +
-                            " were not written.";
-                }
-                return StepOutcome::Failed(text);
+            if (m_logic.LastWriteAnswered() && !m_run.Runner().Stopping()) {
+                return StepOutcome::Failed("The device did not accept the PVID of port " +
+                                           std::to_string(port) + ".");
             }
-            // Unanswered: the device may have applied it.
-            std::string text = "The device did not confirm whether the PVID of port " + std::to_string(port) +
-                               " was written.";
-            if (port + 1 == ports) {
-                text += " Port " + std::to_string(ports) + " was not written.";
-            } else if (port < ports) {
-                text += " Ports " + std::to_string(port + 1) + " to " + std::to_string(ports) +
-                        " were not written.";
-            }
-            return StepOutcome::Failed(text);
+            // Unanswered or cut short: the device may have applied it.
+            return StepOutcome::Unanswered();
         },
         [](int i, int n) { return CStepRun::PortText(1, i, n); },
         [this, ports](const StepsEnd& end) {
@@ -242,7 +230,9 @@ void CKSXPVIDConfig::OnOK() {
                 return;
             }
             if (end.failed) {
-                AfxMessageBox(end.failure + " The PVIDs the device holds are shown.", MB_OK | MB_ICONERROR);
+                AfxMessageBox(
+                    RunEndText(end, PortsNamer(1, ports)) + " The PVIDs the device holds are shown.",
+                    MB_OK | MB_ICONERROR);
                 OnRefresh();
                 return;
             }

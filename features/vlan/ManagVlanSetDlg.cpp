@@ -124,8 +124,9 @@ void CManagVlanSetDlg::StartRun(const std::optional<Write>& write) {
     m_cbVlanId->setEnabled(false);
     struct Outcome {
         Settings settings;
-        bool emptyVlan = false;  // the chosen VLAN has no member port: nothing was written
-        bool refused = false;    // the device did not accept the write
+        bool emptyVlan = false;   // the chosen VLAN has no member port: nothing was written
+        bool refused = false;     // the device did not accept the write
+        bool unanswered = false;  // the device did not answer it: it may have applied it
     };
     auto outcome = std::make_shared<Outcome>();
     outcome->settings.state = m_strState;
@@ -144,15 +145,19 @@ void CManagVlanSetDlg::StartRun(const std::optional<Write>& write) {
                     return StepOutcome::Failed(kTextEmptyVlan);
                 }
                 // A check cut short by Close lets nothing further go out.
-                return m_run.Runner().Stopping() ? StepOutcome::Failed("") : StepOutcome::Done();
-            case 1:
-                if (!WriteManagementVlan(write->state, write->vlanId)) {
-                    if (m_run.Runner().Stopping()) {
-                        return StepOutcome::Failed("");  // not confirmed: said by the end of the run
-                    }
-                    outcome->refused = true;
+                return m_run.Runner().Stopping() ? StepOutcome::NothingSent() : StepOutcome::Done();
+            case 1: {
+                if (m_run.Runner().Stopping()) {
+                    return StepOutcome::NothingSent();
                 }
+                const int written = WriteManagementVlan(write->state, write->vlanId);
+                if (written != 1 && m_run.Runner().Stopping()) {
+                    return StepOutcome::Unanswered();  // not confirmed: said by the end of the run
+                }
+                outcome->refused = written == 0;
+                outcome->unanswered = written < 0;
                 return StepOutcome::Done();
+            }
             case 0:
                 outcome->settings.read = ReadManagementVlan(outcome->settings);
                 return StepOutcome::Done();
@@ -171,16 +176,20 @@ void CManagVlanSetDlg::StartRun(const std::optional<Write>& write) {
         return QString("Reading the management VLAN settings (%1 of 2)...").arg(i - writes + 1);
     };
     m_run.Start(writes + 2, step, text, [this, outcome, writes](const StepsEnd& end) {
+        // The write alone, as one step: before it the check, after it the reads.
+        StepsEnd write;
+        write.total = 1;
+        write.done = end.done > 1 && !outcome->refused && !outcome->unanswered ? 1 : 0;
+        write.stopped = end.stopped;
+        write.inFlight = (end.stopped && end.done == 1 && end.inFlight) || outcome->unanswered;
+        write.failed = !end.stopped && outcome->unanswered;
+        const StepsNamer name = ListNamer({{"the management VLAN settings", true}});
         if (end.stopped) {
             // Closed during the run: the dialog is ending.
-            if (writes > 0 && end.done == 0) {
-                AfxMessageBox("Stopped: the management VLAN settings were not written.", MB_OK);
-            } else if (writes > 0 && end.done == 1) {
-                AfxMessageBox(
-                    "Stopped: the device did not confirm whether the management VLAN settings were written.",
-                    MB_OK);
-            } else if (outcome->refused) {
+            if (outcome->refused) {
                 AfxMessageBox("The device did not accept the management VLAN settings.", MB_OK);
+            } else if (writes > 0 && write.done == 0) {
+                AfxMessageBox(RunEndText(write, name), MB_OK);
             }
             return;
         }
@@ -194,6 +203,8 @@ void CManagVlanSetDlg::StartRun(const std::optional<Write>& write) {
             AfxMessageBox(
                 "The device did not accept the management VLAN settings; the settings it holds are shown.",
                 MB_OK);
+        } else if (outcome->unanswered) {
+            AfxMessageBox(RunEndText(write, name) + " The settings it holds are shown.", MB_OK);
         }
         ShowSettings(outcome->settings);
     });
@@ -301,7 +312,7 @@ bool CManagVlanSetDlg::CheckVlanHasMembers(const std::string& vlanId) {
     return count != 0;
 }
 
-bool CManagVlanSetDlg::WriteManagementVlan(const std::string& state, const std::string& vlanId) {
+int CManagVlanSetDlg::WriteManagementVlan(const std::string& state, const std::string& vlanId) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     if (!state.empty()) {
         m_cCommonSNMPSet.AddVarBind(kStateOid, 1, state.c_str());
@@ -312,9 +323,9 @@ bool CManagVlanSetDlg::WriteManagementVlan(const std::string& state, const std::
     const SnmpReply reply = GetNextRequest(m_cCommonSNMPSet);
     if (!reply.Accepted()) {
         TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-        return false;
+        return reply.response ? 0 : -1;
     }
-    return true;
+    return 1;
 }
 
 void CManagVlanSetDlg::OnOK() {

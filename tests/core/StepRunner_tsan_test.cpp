@@ -191,6 +191,13 @@ TEST(RunEndText, NamedSteps) {
               "The device did not accept the sources. The mirror port was written; the direction and the "
               "VLAN name were not written.");
     EXPECT_EQ(RunEndText(Stopped(0, 0, false), steps), "Stopped: nothing was written.");
+    // Steps that end each in their own state: a refused one among the written does not end the run.
+    EXPECT_EQ(
+        StatesText(
+            {StepsState::kWritten, StepsState::kRefused, StepsState::kWritten, StepsState::kUnconfirmed},
+            {{"the server"}, {"the state"}, {"the timers", true}, {"the key"}}),
+        "the server and the timers were written; the device did not confirm whether the key was written; "
+        "the state was not written");
     EXPECT_EQ(RunEndText(Stopped(2, 0, false), ListNamer({{"port 1"}, {"port 2"}}), "checked"),
               "Stopped: port 1 and port 2 were not checked.");
 }

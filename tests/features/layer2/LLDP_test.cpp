@@ -573,9 +573,25 @@ TEST_F(LldpMed, AStateNotReadBlocksTheWriteAndARefusedPortIsSaid) {
     WaitRun(dlg);
     s_sim->ErrorStatus(kG + ".7.1.2.4", 0);
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut), (std::vector<std::string>{"7.1.2.3=i:1", "7.1.2.4=i:1"}));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "The device did not accept the Power PSE TLV setting of port 4. 1 of 4 "
+                                 "ports were written; ports 5-6 were not written. The settings it holds "
+                                 "are shown."});
+
+    // Closed in the device's settling time after the refusal: the refusal still stands.
+    dlg.SetSettleTime(60000);
+    WaitWalked(dlg);
+    boxes.Clear();
+    s_sim->ErrorStatus(kG + ".7.1.2.4", 5);
+    ASSERT_TRUE(drv.Click(IDC_MED_APPLY));
+    ASSERT_TRUE(WaitUntil([&] { return dlg.Settling(); }));
+    drv.CloseBox();
+    ASSERT_TRUE(drv.WaitEnded());
+    s_sim->ErrorStatus(kG + ".7.1.2.4", 0);
     EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{"The device did not accept the Power PSE TLV setting of port 4. "
-                                       "Ports 4 to 6 were not written. The settings it holds are shown."});
+              std::vector<std::string>{"The device did not accept the Power PSE TLV setting of "
+                                       "port 4. 1 of 4 ports were written; ports 5-6 were not "
+                                       "written."});
 }
 
 // Answers 1 s late: the range write leaves the window live, shows its
@@ -614,9 +630,10 @@ TEST_F(LldpMed, SlowDeviceFallingSilentHalfwayEndsTheWriteThere) {
     ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 2; }, 30000));
     s_sim->Silence(true);
     ASSERT_TRUE(boxes.WaitForCount(1, 30000));
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
-                                 "The device did not confirm whether the Power PSE TLV setting of port 4 was "
-                                 "written. Ports 5 to 6 were not written. The settings it holds are shown."});
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"The device did not answer: 1 of 4 ports were written; it did "
+                                       "not confirm whether port 4 was written; ports 5-6 were not "
+                                       "written. The settings it holds are shown."});
     EXPECT_EQ(SetLines(test::DistinctRequests(*s_sim), kCut),
               (std::vector<std::string>{"7.1.2.3=i:2", "7.1.2.4=i:2"}));
     EXPECT_LT(run.MaxGapMs(), 250);

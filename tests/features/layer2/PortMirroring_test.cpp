@@ -194,7 +194,8 @@ TEST_F(PortMirroring, StopsAtTheFirstRefusedStepSaysSoAndRereads) {
     // The re-read that follows fails while the device refuses the target, and says so too.
     ASSERT_GE(boxes.Count(), 1u);
     EXPECT_EQ(boxes.Texts()[0],
-              "The device did not accept the port mirroring settings; the settings it holds are shown.");
+              "The device did not accept the target port. The clearing of the source ports was written; the "
+              "source ports and the mirroring state were not written. The settings it holds are shown.");
     // The re-read went out (and fails while the device refuses the target); Refresh shows what the
     // device holds once it answers again: no sources left.
     ASSERT_TRUE(WaitUntil([&] { return !test::OfKind(s_sim->Requests(), "get").empty(); }));
@@ -401,10 +402,11 @@ TEST_F(PortMirroring, SlowDeviceFallingSilentHalfwayEndsTheWriteThere) {
     ASSERT_TRUE(WaitUntil([&] { return test::DistinctRequests(*s_sim).size() >= 3; }, 30000));
     s_sim->Silence(true);
     ASSERT_TRUE(boxes.WaitForCount(1, 30000));
-    EXPECT_EQ(boxes.Texts()[0],
-              "The device did not answer: the clearing of the source ports and the target port were written; "
-              "the device did not confirm whether the source ports were written; the mirroring state was not "
-              "written. The settings it holds are shown.");
+    EXPECT_EQ(
+        boxes.Texts()[0],
+        "The device did not answer: the clearing of the source ports and the target port were written; "
+        "it did not confirm whether the source ports were written; the mirroring state was not written. "
+        "The settings it holds are shown.");
     EXPECT_EQ(SetLines(test::DistinctRequests(*s_sim), kCut),
               (std::vector<std::string>{"18.4.0=x:00000000 18.3.0=x:00000000", "18.2.0=i:24",
                                         "18.4.0=x:30000000 18.3.0=x:60000000"}));

@@ -438,9 +438,8 @@ TEST_F(POEConfig, UnansweredWriteStopsTheRange) {
     WaitPortWalk(dlg, 2);  // the table is read again
     // The user learns which port the device may have written and which kept their settings.
     EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{"The device did not answer: it did not confirm whether the "
-                                       "PoE settings of port 1 were written. They were not "
-                                       "written to port 2-6."});
+              std::vector<std::string>{"The device did not answer: it did not confirm whether port 1 was "
+                                       "written; ports 2-6 were not written."});
 }
 
 TEST_F(POEConfig, RefusedWriteStopsTheRangeAndIsSaid) {
@@ -457,7 +456,8 @@ TEST_F(POEConfig, RefusedWriteStopsTheRangeAndIsSaid) {
     EXPECT_EQ(Sets(sim.Requests()).size(), 2u);  // port 1 written, port 2 refused, nothing after it
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{
-                  "The device did not accept the PoE settings. They were not written to port 2-6."});
+                  "The device did not accept the PoE settings of port 2. 1 of 6 ports were written; ports "
+                  "3-6 were not written."});
     WaitPortWalk(dlg, 2);
 }
 

@@ -296,6 +296,19 @@ TEST_F(SyslogHost, NoHostReadMeansNoDestroy) {
               (std::vector<std::string>{SetStatus(kV6Index, 5), SetPort(kV6Index, "514"),
                                         SetStatus(kV6Index, 1), SetOptions(6, 136, 1)}));
     EXPECT_EQ(sim.Get(kHost + ".5" + kV6Index), "1");
+
+    // Another manager removes that host: the walk that finds none forgets it, and the same host
+    // applied again gets its row created.
+    RemoveHost(kV6Index);
+    Refresh(drv, dlg);
+    EXPECT_EQ(dlg.HostAddress(), "");
+    sim.ClearLog();
+    ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, "2001:db8::10"));
+    ApplyHost(drv, dlg);
+    EXPECT_EQ(SetLines(sim.Requests()),
+              (std::vector<std::string>{SetStatus(kV6Index, 5), SetPort(kV6Index, "514"),
+                                        SetStatus(kV6Index, 1), SetOptions(6, 136, 1)}));
+    EXPECT_EQ(sim.Get(kHost + ".5" + kV6Index), "1");
 }
 
 TEST_F(SyslogHost, RefusedCreateOrPortKeepsTheConfiguredHost) {
@@ -342,11 +355,14 @@ TEST_F(SyslogHost, RefusedCreateOrPortKeepsTheConfiguredHost) {
     // Each write the device did not take is said; a create unanswered may have left a row.
     const std::string refused =
         "The device did not accept the syslog host settings; the settings it holds are shown.";
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{
-                                 refused, refused,
-                                 refused + " The device did not confirm whether a row for the host "
-                                           "192.168.0.10 was created; the host is not active. Applying "
-                                           "it again replaces that row."}));
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{
+                  refused, refused,
+                  "The device did not answer: it did not confirm whether the new host row was "
+                  "written; the host's UDP port, the host's activation, the removal of the old "
+                  "host and the facility, severity and time stamp were not written. The host "
+                  "192.168.0.10 is not active; applying it again replaces any row the device "
+                  "made for it. The settings it holds are shown."}));
 
     // An active row of that address is left alone.
     sim.Set(kHost + ".1" + index, "i", "1");
@@ -435,10 +451,10 @@ TEST_F(SyslogHost, HostWritesStayLiveAndCloseSaysWhatWasConfirmed) {
     ASSERT_TRUE(drv.WaitEnded());
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{
-                  "Stopped: the device confirmed the new host row; not confirmed: the host's UDP "
-                  "port; not written: the host's activation, the removal of the old host, the "
-                  "facility, severity and time stamp. A row for the host 192.168.0.10 was created on "
-                  "the device but not activated. Applying the host again replaces it."});
+                  "Stopped: the new host row was written; the device did not confirm whether the host's "
+                  "UDP port was written; the host's activation, the removal of the old host and the "
+                  "facility, severity and time stamp were not written. A row for the host 192.168.0.10 "
+                  "was created on the device but not activated. Applying the host again replaces it."});
     EXPECT_FALSE(WaitUntil([&] { return test::DistinctSets(sim).size() > 2; }, 2000));
     EXPECT_EQ(SetLines(test::DistinctSets(sim)),
               (std::vector<std::string>{SetStatus(index, 5), SetPort(index, "514")}));
@@ -496,11 +512,10 @@ TEST_F(SyslogHost, ARowLeftNotActiveByAnUnansweredCreateIsReplacedByTheNextApply
     }
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{
-                  "Stopped: not confirmed: the new host row; not written: the host's UDP port, "
-                  "the host's activation, the removal of the old host, the facility, severity "
-                  "and time stamp. The device did not confirm whether a row for the host "
-                  "192.168.1.30 was created; the host is not active. Applying it again "
-                  "replaces that row."});
+                  "Stopped: the device did not confirm whether the new host row was written; the "
+                  "host's UDP port, the host's activation, the removal of the old host and the "
+                  "facility, severity and time stamp were not written. The host 192.168.1.30 is not "
+                  "active; applying it again replaces any row the device made for it."});
     ASSERT_NO_FATAL_FAILURE(reapply("192.168.1.30", kept));
 
     // The device applies the create but its answer comes after the time-out.
@@ -518,9 +533,10 @@ TEST_F(SyslogHost, ARowLeftNotActiveByAnUnansweredCreateIsReplacedByTheNextApply
         ASSERT_TRUE(WaitUntil([&] { return dlg.HostWalksEnded() > walks; }));
         ASSERT_FALSE(boxes.Texts().empty());
         EXPECT_EQ(boxes.Texts()[0],
-                  "The device did not accept the syslog host settings; the settings it holds are shown. "
-                  "The device did not confirm whether a row for the host 192.168.0.10 was created; the "
-                  "host is not active. Applying it again replaces that row.");
+                  "The device did not answer: it did not confirm whether the new host row was written; the "
+                  "host's UDP port, the host's activation, the removal of the old host and the facility, "
+                  "severity and time stamp were not written. The host 192.168.0.10 is not active; applying "
+                  "it again replaces any row the device made for it. The settings it holds are shown.");
     }
     ASSERT_NO_FATAL_FAILURE(reapply("192.168.0.10", lost));
 }

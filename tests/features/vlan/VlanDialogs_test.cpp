@@ -739,8 +739,8 @@ TEST_F(VlanDialogs, PvidDialogRulesAndWrites) {
                   "Setting PVID on a Trunk is not supported. Please use Web interface for the "
                   "settings.",
                   "Invalid PVID", "Invalid PVID",
-                  "The device did not accept the PVID of port 9. Ports 9 to 28 were not written. The PVIDs "
-                  "the device holds are shown."}));
+                  "The device did not accept the PVID of port 9. 8 of 28 ports were written; ports 10-28 "
+                  "were not written. The PVIDs the device holds are shown."}));
     std::vector<std::string> expected;
     for (int p = 1; p <= 28; ++p) {
         expected.push_back("." + std::to_string(p) + "=u:" +
