@@ -260,14 +260,11 @@ void Dot1xPortConfig::OnApply() {
         if (reply.Accepted()) {
             return StepOutcome::Done();
         }
-        if (m_run.Runner().Stopping()) {
-            return StepOutcome::Failed("");
+        if (m_run.Runner().Stopping() || !reply.response) {
+            return StepOutcome::Unanswered();  // the device may have applied it
         }
-        const std::string notWritten =
-            first == to ? std::to_string(to) : std::to_string(first) + "-" + std::to_string(to);
-        return StepOutcome::Failed(
-            "Failed to write the port access control of ports " + notWritten +
-            (reply.status != 0 ? ": the device did not answer." : ": the device did not accept it."));
+        return StepOutcome::Failed("The device did not accept the port access control of " +
+                                   PortsSpan(first, last) + ".");
     };
     auto progress = [from, to](int i, int) {
         const int first = from + i * kBindingsPerRequest;
@@ -281,7 +278,7 @@ void Dot1xPortConfig::OnApply() {
             return;
         }
         if (end.failed) {
-            AfxMessageBox(end.failure, MB_OK);
+            AfxMessageBox(RunEndText(end, PortsNamer(from, to, kBindingsPerRequest)), MB_OK);
         }
         StartPortWalk();
     });

@@ -228,9 +228,8 @@ TEST_F(Dot1xPorts, FailedReadsAndWritesAreReported) {
     EXPECT_EQ(Apply(dlg, drv, 5, 6, 0), std::vector<std::string>{Range(5, 6, 1)});
     // The write is refused and the table read again (which the same fault ends early).
     EXPECT_EQ(boxes.Texts(),
-              (std::vector<std::string>{
-                  "Failed to write the port access control of ports 5-6: the device did not accept it.",
-                  "Failed to read the 802.1X port access control."}));
+              (std::vector<std::string>{"The device did not accept the port access control of ports 5-6.",
+                                        "Failed to read the 802.1X port access control."}));
     s_sim->ErrorStatus(kTable + ".2.5", 0);
     ASSERT_TRUE(drv.Click(IDC_L1XP_REFRESH));
     Ready(dlg, 4);
