@@ -211,6 +211,17 @@ TEST_F(Dot1xConfig, FailedReadsKeepApplyAwayAndFailedWritesAreReported) {
     ASSERT_FALSE(boxes.Texts().empty());
     EXPECT_EQ(boxes.Texts()[0], "Failed to write the RADIUS server.");
     s_sim->ErrorStatus(P + ".1.2.0", 0);
+
+    // Unanswered writes the device may have applied are said so, not as failed.
+    Enable(dlg, drv);
+    boxes.Clear();
+    s_sim->Silence(true);
+    Apply(dlg, drv);
+    s_sim->Silence(false);
+    ASSERT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts()[0],
+              "The device did not answer. The device did not confirm whether the RADIUS server and "
+              "the timers were written; the 802.1X state was not written.");
 }
 
 TEST_F(Dot1xConfig, ASlowDeviceKeepsTheWindowLiveAndCloseStopsApply) {
