@@ -1,6 +1,6 @@
 // What the enterprise spanning tree dialogs and the bridge MIB ones have in common: the bridge timer
-// checks, the bridge write sequence (with its temporary timers put back after a failed step), the port
-// table's cell texts and the port write. No Qt here.
+// checks, the bridge write sequence (with the timers read before put back when it ends while the temporary
+// ones may stay), the port table's cell texts and the port write. No Qt here.
 #pragma once
 
 #include <functional>
