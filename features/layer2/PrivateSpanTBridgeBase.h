@@ -13,6 +13,7 @@
 #include "controls/StepRun.h"
 #include "core/CommonSNMP.h"
 #include "core/TableRead.h"
+#include "features/common/AfterCloseRun.h"
 #include "features/layer2/PrivateSpanTCommon.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
@@ -80,7 +81,9 @@ protected:
     // request a step; Apply, Refresh and Port Setting wait for its end. Port Setting becomes available once
     // state "1" was written; `offDisablesPorts` makes it unavailable when only state "2" was written. Then
     // the outcome is said and the values are read again, unless only the state was written. Closed during
-    // the write, the dialog says which values the device took and which it did not.
+    // the write, the dialog says which values the device took and which it did not; when the device may
+    // keep the temporary timers, the timers read before are put back after the dialog has gone, and the
+    // message says so once that request has ended.
     void WriteBridge(ksx::stp::BridgeWrite w, int portSettingId, int refreshId, bool offDisablesPorts) {
         if (m_run.Running()) {
             return;
@@ -102,11 +105,16 @@ protected:
             m_cCommonSNMPSet0.Cancel();
         });
         auto step = [this, w, plan](int i) {
+            if (m_run.Runner().Stopping()) {
+                return ksx::StepOutcome::NothingSent();
+            }
             const auto failed = ksx::stp::SendBridgeStep(
-                w, plan[static_cast<size_t>(i)], [this](unsigned ms) { return m_run.Runner().Pause(ms); },
+                w, plan, i, [this](unsigned ms) { return m_run.Runner().Pause(ms); },
                 [this] { return m_run.Runner().Stopping(); });
             if (failed) {
-                return ksx::StepOutcome::Failed(ksx::stp::BridgeWriteMessage(*failed));
+                const std::string text = ksx::stp::BridgeWriteMessage(failed->result);
+                return failed->unanswered ? ksx::StepOutcome::Unanswered(text)
+                                          : ksx::StepOutcome::Failed(text);
             }
             return ksx::StepOutcome::Done();
         };
@@ -116,7 +124,7 @@ protected:
                 .arg(i + 1)
                 .arg(n);
         };
-        auto onEnd = [this, plan, remembered, portSettingId, refreshId, offDisablesPorts,
+        auto onEnd = [this, w, plan, remembered, portSettingId, refreshId, offDisablesPorts,
                       portSetting](const ksx::StepsEnd& end) {
             m_strState = *remembered;
             EnableDlgItem(refreshId, true);
@@ -126,7 +134,7 @@ protected:
             EnableDlgItem(portSettingId,
                           stateOne || (portSetting && !(stateOff && offDisablesPorts && end.done > 0)));
             if (end.stopped) {
-                ksx::AfxMessageBox(ksx::stp::BridgeStoppedText(plan, end.done));
+                PutTimersBack(w, plan, end);
                 return;
             }
             if (end.failed) {
@@ -137,6 +145,36 @@ protected:
             ReadBridgeValues();
         };
         m_run.Start(static_cast<int>(plan.size()), step, text, onEnd);
+    }
+
+    // Closed during the write: says what the run wrote and, when the device may keep the temporary
+    // timers, puts back the timers read before on a session of its own, off the window's thread and
+    // after the dialog has gone.
+    static void PutTimersBack(const ksx::stp::BridgeWrite& w, const std::vector<ksx::stp::BridgeStep>& plan,
+                              const ksx::StepsEnd& end) {
+        const std::string stopped = ksx::stp::BridgeStoppedText(plan, end);
+        if (!ksx::stp::TimersBackNeeded(plan, end.done + (end.inFlight ? 1 : 0), end.done)) {
+            ksx::AfxMessageBox(stopped);
+            return;
+        }
+        auto session = std::make_shared<CCommonSNMP>();
+        const ksx::stp::WriteStep back = ksx::stp::TimersBack(w, session.get());
+        ksx::ui::StartAfterCloseRun(
+            session, [s = session.get()] { s->Cancel(); }, 1,
+            [back](int) {
+                switch (ksx::stp::SendStepAnswer(back)) {
+                    case ksx::stp::StepAnswer::kAccepted:
+                        return ksx::StepOutcome::Done();
+                    case ksx::stp::StepAnswer::kUnanswered:
+                        return ksx::StepOutcome::Unanswered();
+                    case ksx::stp::StepAnswer::kRefused:
+                        break;
+                }
+                return ksx::StepOutcome::Failed({});
+            },
+            [stopped](const ksx::StepsEnd& backEnd) {
+                ksx::AfxMessageBox(stopped + " " + ksx::stp::TimersBackText(backEnd));
+            });
     }
 
     std::string m_strState;

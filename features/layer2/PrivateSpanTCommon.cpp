@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 
@@ -41,18 +42,23 @@ std::string BridgeRelationMessage(double maxAge, double hello, double forwardDel
     return std::string();
 }
 
-bool SendStep(const WriteStep& step) {
+StepAnswer SendStepAnswer(const WriteStep& step) {
     if (step.session == nullptr || !step.session->Open(CCommonSNMP::REQUEST_SET)) {
-        return false;
+        return StepAnswer::kRefused;
     }
     for (const SetBinding& b : step.bindings) {
         step.session->AddVarBind(b.oid, 1, b.value.c_str());
     }
-    if (!SendAccepted(*step.session, step.timeoutMs)) {
-        return false;
+    const SnmpReply reply = SendRequest(*step.session, step.timeoutMs);
+    if (!reply.Accepted()) {
+        return reply.response ? StepAnswer::kRefused : StepAnswer::kUnanswered;
     }
     Pause(step.pauseMs);
-    return true;
+    return StepAnswer::kAccepted;
+}
+
+bool SendStep(const WriteStep& step) {
+    return SendStepAnswer(step) == StepAnswer::kAccepted;
 }
 
 std::vector<BridgeStep> PlanBridgeWrite(const BridgeWrite& w) {
@@ -84,23 +90,55 @@ std::vector<BridgeStep> PlanBridgeWrite(const BridgeWrite& w) {
     return plan;
 }
 
-std::optional<BridgeWriteResult> SendBridgeStep(const BridgeWrite& w, const BridgeStep& step,
-                                                const std::function<bool(unsigned)>& pause,
+bool TimersBackNeeded(const std::vector<BridgeStep>& plan, int sent, int done) {
+    int temporary = -1;
+    int lastTimer = -1;
+    for (int i = 0; i < static_cast<int>(plan.size()); ++i) {
+        if (plan[static_cast<size_t>(i)].kind == BridgeStep::kTemporary) {
+            temporary = i;
+        } else if (plan[static_cast<size_t>(i)].kind == BridgeStep::kTimer) {
+            lastTimer = i;
+        }
+    }
+    return temporary >= 0 && temporary < sent && done <= lastTimer;
+}
+
+WriteStep TimersBack(const BridgeWrite& w, CCommonSNMP* session) {
+    // One request: the device checks the timers' relations on the three together.
+    return {session,
+            {{w.maxAgeOid, std::to_string(w.readMaxAge)},
+             {w.helloOid, std::to_string(w.readHello)},
+             {w.forwardDelayOid, std::to_string(w.readForwardDelay)}},
+            0,
+            0};
+}
+
+std::optional<BridgeStepFailure> SendBridgeStep(const BridgeWrite& w, const std::vector<BridgeStep>& plan,
+                                                int index, const std::function<bool(unsigned)>& pause,
                                                 const std::function<bool()>& stopping) {
+    const BridgeStep& step = plan[static_cast<size_t>(index)];
     WriteStep request = step.write;
     request.pauseMs = 0;
-    if (!SendStep(request)) {
-        if (step.kind != BridgeStep::kTimer || (stopping && stopping())) {
-            return BridgeWriteResult::kFailed;
+    const StepAnswer answer = SendStepAnswer(request);
+    if (answer != StepAnswer::kAccepted) {
+        BridgeStepFailure failure;
+        failure.unanswered = answer == StepAnswer::kUnanswered;
+        if (!TimersBackNeeded(plan, index + (failure.unanswered ? 1 : 0), index) ||
+            (stopping && stopping())) {
+            return failure;
         }
-        // The temporary hello and forward delay are still on the device: put back what was read.
-        const WriteStep restore{w.set,
-                                {{w.maxAgeOid, std::to_string(w.readMaxAge)},
-                                 {w.helloOid, std::to_string(w.readHello)},
-                                 {w.forwardDelayOid, std::to_string(w.readForwardDelay)}},
-                                0,
-                                0};
-        return SendStep(restore) ? BridgeWriteResult::kFailedRestored : BridgeWriteResult::kFailedNotRestored;
+        switch (SendStepAnswer(TimersBack(w, w.set))) {
+            case StepAnswer::kAccepted:
+                failure.result = BridgeWriteResult::kFailedRestored;
+                break;
+            case StepAnswer::kRefused:
+                failure.result = BridgeWriteResult::kFailedNotRestored;
+                break;
+            case StepAnswer::kUnanswered:
+                failure.result = BridgeWriteResult::kFailedRestoreUnconfirmed;
+                break;
+        }
+        return failure;
     }
     if (step.kind == BridgeStep::kStateOff) {
         *w.remembered = "0";
@@ -121,70 +159,39 @@ BridgeWriteResult WriteBridge(const BridgeWrite& w, bool* stateOneWritten) {
     if (stateOneWritten != nullptr) {
         *stateOneWritten = false;
     }
-    for (const BridgeStep& step : PlanBridgeWrite(w)) {
-        if (const auto failed = SendBridgeStep(w, step)) {
-            return *failed;
+    const std::vector<BridgeStep> plan = PlanBridgeWrite(w);
+    for (int i = 0; i < static_cast<int>(plan.size()); ++i) {
+        if (const auto failed = SendBridgeStep(w, plan, i)) {
+            return failed->result;
         }
-        if (step.kind == BridgeStep::kStateOff) {
+        const BridgeStep::Kind kind = plan[static_cast<size_t>(i)].kind;
+        if (kind == BridgeStep::kStateOff) {
             return BridgeWriteResult::kStateOff;
         }
-        if (step.kind == BridgeStep::kStateOn && stateOneWritten != nullptr) {
+        if (kind == BridgeStep::kStateOn && stateOneWritten != nullptr) {
             *stateOneWritten = true;
         }
     }
     return BridgeWriteResult::kWritten;
 }
 
-namespace {
-
-// "a", "a and b", "a, b and c".
-std::string Joined(const std::vector<BridgeStep>& plan, size_t from, size_t to) {
-    std::string text;
-    for (size_t i = from; i < to; ++i) {
-        text += (i == from ? "" : i + 1 == to ? " and " : ", ") + plan[i].what;
+std::string BridgeStoppedText(const std::vector<BridgeStep>& plan, const ksx::StepsEnd& end) {
+    std::vector<ksx::StepsName> names;
+    for (const BridgeStep& step : plan) {
+        names.push_back(
+            {step.what, step.what.find(" and ") != std::string::npos || step.kind == BridgeStep::kTemporary});
     }
-    return text;
+    return ksx::RunEndText(end, ksx::ListNamer(std::move(names)));
 }
 
-}  // namespace
-
-std::string BridgeStoppedText(const std::vector<BridgeStep>& plan, int done) {
-    const size_t n = plan.size();
-    const size_t d = std::min(static_cast<size_t>(std::max(done, 0)), n);
-    std::vector<std::string> parts;
-    if (d > 0) {
-        parts.push_back(Joined(plan, 0, d) + (d == 1 && plan[0].what.find(" and ") == std::string::npos
-                                                  ? " was written"
-                                                  : " were written"));
+std::string TimersBackText(const ksx::StepsEnd& end) {
+    const std::string timers = "the Max Age, Hello Time and Forward Delay read before";
+    if (end.Complete()) {
+        return Capitalised(timers) + " were put back.";
     }
-    if (d < n) {
-        parts.push_back("the device did not confirm whether " + plan[d].what + " was written");
-    }
-    if (d + 1 < n) {
-        parts.push_back(Joined(plan, d + 1, n) +
-                        (d + 2 == n && plan[d + 1].what.find(" and ") == std::string::npos
-                             ? " was not written"
-                             : " were not written"));
-    }
-    std::string text = "Stopped: ";
-    for (size_t i = 0; i < parts.size(); ++i) {
-        text += (i > 0 ? "; " : "") + parts[i];
-    }
-    text += ".";
-    // The temporary timers stay until the last timer is written over them.
-    size_t temporary = n;
-    size_t lastTimer = 0;
-    for (size_t i = 0; i < n; ++i) {
-        if (plan[i].kind == BridgeStep::kTemporary) {
-            temporary = i;
-        } else if (plan[i].kind == BridgeStep::kTimer) {
-            lastTimer = i;
-        }
-    }
-    if (temporary <= d && temporary < n && lastTimer >= d) {
-        text += " The device may keep the temporary timers (Hello Time 1 s, Forward Delay 30 s).";
-    }
-    return text;
+    return (end.inFlight ? "The device did not confirm whether " + timers + " were put back"
+                         : "The device did not accept " + timers) +
+           ": it may keep the temporary timers (Hello Time 1 s, Forward Delay 30 s).";
 }
 
 std::string BridgeWriteMessage(BridgeWriteResult result) {
@@ -197,6 +204,9 @@ std::string BridgeWriteMessage(BridgeWriteResult result) {
         case BridgeWriteResult::kFailedNotRestored:
             return "Failed to write the spanning tree settings. The previous Max Age, Hello Time and Forward "
                    "Delay could not be restored.";
+        case BridgeWriteResult::kFailedRestoreUnconfirmed:
+            return "Failed to write the spanning tree settings. The device did not confirm whether the "
+                   "previous Max Age, Hello Time and Forward Delay were restored.";
         default:
             return std::string();
     }

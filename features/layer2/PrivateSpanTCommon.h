@@ -1,6 +1,6 @@
 // What the enterprise spanning tree dialogs and the bridge MIB ones have in common: the bridge timer
-// checks, the bridge write sequence (with its temporary timers put back after a failed step), the port
-// table's cell texts and the port write. No Qt here.
+// checks, the bridge write sequence (with the timers read before put back when it ends while the temporary
+// ones may stay), the port table's cell texts and the port write. No Qt here.
 #pragma once
 
 #include <functional>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/CommonSNMP.h"
+#include "core/StepRunner.h"
 #include "core/TableRead.h"
 
 namespace ksx::stp {
@@ -47,7 +48,12 @@ struct WriteStep {
     int pauseMs = 0;    // after an accepted request
 };
 
-// Sends one request (value type 1); true when the device accepted it.
+// How the device took a request.
+enum class StepAnswer { kAccepted, kRefused, kUnanswered };
+
+// Sends one request (value type 1) and, once accepted, makes its pause.
+StepAnswer SendStepAnswer(const WriteStep& step);
+// True when the device accepted it.
 bool SendStep(const WriteStep& step);
 
 // The bridge write of both bridge dialogs, after the form passed its checks.
@@ -61,7 +67,8 @@ struct BridgeWrite {
     std::string maxAgeOid;
     std::vector<SetBinding> timers;  // each its own request after the temporary timers; hello last
     std::vector<SetBinding> last;    // priority and version, one request after the timers
-    // The timers read before (1/100 s), put back when a step after the temporary ones fails.
+    // The timers read before (1/100 s), put back when the write ends between the temporary timers and
+    // the last timer.
     int readMaxAge = 0;
     int readHello = 0;
     int readForwardDelay = 0;
@@ -73,6 +80,7 @@ enum class BridgeWriteResult {
     kFailed,          // a step failed; nothing temporary stayed on the device
     kFailedRestored,  // a step failed after the temporary timers; the timers read before are back
     kFailedNotRestored,
+    kFailedRestoreUnconfirmed,  // the device did not answer the put-back of the timers read before
 };
 
 // One request of the bridge write sequence.
@@ -86,17 +94,32 @@ struct BridgeStep {
 // The requests of the sequence in order (see WriteBridge), by the remembered state as it is now.
 std::vector<BridgeStep> PlanBridgeWrite(const BridgeWrite& write);
 
-// Sends one step of the plan: none when accepted (a state step updates the remembered state), else how the
-// sequence failed; a refused timer puts the timers read before back first. `pause` waits after an accepted
-// request that asks for it (false: stop waiting, the run is ending); none: a plain sleep.
-// `stopping` (none: never) keeps a refused timer from sending the restore after a stop.
-std::optional<BridgeWriteResult> SendBridgeStep(const BridgeWrite& write, const BridgeStep& step,
+// The device may hold the temporary timers: the first `sent` steps of `plan` may have reached it, those
+// before `done` were confirmed, and the temporary timers went out but the last timer was not confirmed.
+bool TimersBackNeeded(const std::vector<BridgeStep>& plan, int sent, int done);
+// The one request that puts back the timers read before, on `session`.
+WriteStep TimersBack(const BridgeWrite& write, CCommonSNMP* session);
+
+// How a step of the plan failed.
+struct BridgeStepFailure {
+    BridgeWriteResult result = BridgeWriteResult::kFailed;
+    bool unanswered = false;  // its request went unanswered: the device may have applied it
+};
+
+// Sends step `index` of `plan`: none when accepted (a state step updates the remembered state), else how
+// the sequence failed; a failure that may leave the temporary timers (TimersBackNeeded) puts the timers
+// read before back first, unless `stopping` (none: never) says a stop was asked for. `pause` waits after
+// an accepted request that asks for it (false: stop waiting, the run is ending); none: a plain sleep.
+std::optional<BridgeStepFailure> SendBridgeStep(const BridgeWrite& write, const std::vector<BridgeStep>& plan,
+                                                int index,
                                                 const std::function<bool(unsigned)>& pause = nullptr,
                                                 const std::function<bool()>& stopping = nullptr);
 
-// What a write stopped after `done` steps of `plan` did: the values written, the one the device did not
-// confirm, the values not written, and the temporary timers that may stay on the device.
-std::string BridgeStoppedText(const std::vector<BridgeStep>& plan, int done);
+// What a write stopped by Close says of its steps: the values written, the one the device did not
+// confirm (only a request that was sent), the values not written.
+std::string BridgeStoppedText(const std::vector<BridgeStep>& plan, const ksx::StepsEnd& end);
+// What the put-back of the timers read before (TimersBack, a run of one step) did.
+std::string TimersBackText(const ksx::StepsEnd& end);
 
 // Runs the sequence: state "2" alone when disabling; else state "1" when the remembered state is "0",
 // the temporary hello and forward delay, each timer, then priority and version. `stateOneWritten` is

@@ -16,6 +16,7 @@
 
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
+#include "features/common/AfterCloseRun.h"
 #include "features/common/PortGridRows.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/Form.h"
@@ -204,7 +205,7 @@ void CKSXVlanAdd::InitPortFlags() {
         SetDlgItemText(IDC_VLANADD_VID, std::to_string(m_nVid));
         SetDlgItemText(IDC_VLANADD_NAME, m_szName);
         CheckDlgButton(IDC_VLANADD_ADVERTISEMENT, m_strAdvertisement == "1" ? 1 : 0);
-        m_original = {m_pEgress, m_pUntagged, m_pForbidden};
+        m_original = {m_pEgress, m_pUntagged, m_pForbidden, m_szName};
     }
 }
 
@@ -382,13 +383,26 @@ void CKSXVlanAdd::OnWriteEnd(const CVlanAddLogic::VlanWrite& write,
                              const std::vector<CVlanAddLogic::Step>& steps,
                              const CVlanAddLogic::WriteResult& result, const StepsEnd& end) {
     if (end.stopped) {
-        // Closed during the write: the dialog is ending. An edit puts the VLAN it took out of service
-        // back in service: one request, now that the run's sessions are free.
-        const bool backInService = CVlanAddLogic::NeedsBackInService(write, end.done, end.inFlight) &&
-                                   m_logic.PutBackInService(write.vidText);
-        AfxMessageBox(CVlanAddLogic::StoppedText(write, m_logic.Progress(), steps, end.done, end.inFlight,
-                                                 backInService),
-                      MB_OK);
+        // Closed during the write: the dialog is ending. An edit that may have changed the VLAN puts it
+        // back as it was read, on sessions of its own after the dialog has gone, and says then what the
+        // device holds.
+        const std::string stopped = CVlanAddLogic::StoppedText(write, m_logic.Progress(), steps, end);
+        const std::vector<CVlanAddLogic::Step> back =
+            CVlanAddLogic::PutBackSteps(write, end.done + (end.inFlight ? 1 : 0));
+        if (back.empty()) {
+            AfxMessageBox(stopped, MB_OK);
+            return;
+        }
+        auto logic = std::make_shared<CVlanAddLogic>();
+        ui::StartAfterCloseRun(
+            logic, [l = logic.get()] { l->CancelRequests(); }, static_cast<int>(back.size()),
+            [l = logic.get(), back, write, original = m_original](int i) {
+                return l->PutBackStep(back[static_cast<size_t>(i)], write, original);
+            },
+            [stopped, write, back](const StepsEnd& putBackEnd) {
+                const CVlanAddLogic::PutBack putBack{back, RunTally::Of(putBackEnd)};
+                AfxMessageBox(stopped + " " + CVlanAddLogic::PutBackText(write, putBack), MB_OK);
+            });
         return;
     }
     if (end.Complete()) {

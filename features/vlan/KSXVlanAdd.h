@@ -2,8 +2,9 @@
 // by the VLAN list with a copy of the VLANs it read. OK is available once the ports' trunk membership
 // (and, when editing, the VLAN's forbidden ports) have been read; it checks the entries, writes the
 // row off the window's thread (a progress line after a second) and ends with IDOK, or says which
-// write failed and stays open. Closed during the write, it sends nothing further and says what the
-// device confirmed.
+// write failed and stays open. Closed during the write, it sends nothing further of it; an edit that
+// may have changed the VLAN then puts it back as it was read, after the dialog has gone, and says what
+// the device confirmed and holds.
 #pragma once
 
 #include <QPointer>

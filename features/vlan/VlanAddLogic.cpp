@@ -152,19 +152,6 @@ std::string CVlanAddLogic::StepName(Step step) {
     return "";
 }
 
-namespace {
-
-// "a, b and c".
-std::string JoinNames(const std::vector<std::string>& names) {
-    std::string text;
-    for (size_t i = 0; i < names.size(); ++i) {
-        text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
-    }
-    return text;
-}
-
-}  // namespace
-
 void CVlanAddLogic::SetRunHooks(std::function<bool()> stopping, std::function<bool(unsigned ms)> pause) {
     m_stopping = std::move(stopping);
     m_pause = std::move(pause);
@@ -289,10 +276,7 @@ ksx::StepOutcome CVlanAddLogic::RunStep(Step step, const VlanWrite& write, const
             }
             break;
         case kActivate:
-            // The device takes the name before the row is activated.
-            if (!m_pause) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            } else if (!m_pause(50)) {
+            if (!PauseBeforeActivation()) {
                 return ksx::StepOutcome::NothingSent();
             }
             if (write.add) {
@@ -311,50 +295,150 @@ ksx::StepOutcome CVlanAddLogic::RunStep(Step step, const VlanWrite& write, const
     }
     result.failed = step;
     result.unanswered = answer == Answer::kUnanswered;
-    if (!Stopping()) {
-        Undo(write, original, result);
+    // A stop asked for meanwhile lets nothing further go out.
+    if (write.add) {
+        // A create that failed made no row; one the device made without answering is replaced by the
+        // next add.
+        if (step != kPrepareRow && !Stopping()) {
+            result.undone = SetRowStatus(vid, "6") == Answer::kAccepted;
+        }
+    } else {
+        const std::vector<Step> steps = Steps(write);
+        const auto at = std::find(steps.begin(), steps.end(), step) - steps.begin();
+        PutBack& putBack = result.putBack;
+        putBack.steps = PutBackSteps(write, static_cast<int>(at) + (result.unanswered ? 1 : 0));
+        putBack.tally = {};
+        putBack.tally.total = static_cast<int>(putBack.steps.size());
+        for (Step back : putBack.steps) {
+            const ksx::StepOutcome outcome = PutBackStep(back, write, original);
+            if (!outcome.ok) {
+                putBack.tally.unconfirmed = outcome.unanswered;
+                putBack.tally.refused = !outcome.unanswered && outcome.sent;
+                break;
+            }
+            ++putBack.tally.done;
+        }
+    }
+    return result.unanswered ? ksx::StepOutcome::Unanswered() : ksx::StepOutcome::Failed({});
+}
+
+bool CVlanAddLogic::PauseBeforeActivation() {
+    // The device takes the name before the row is activated.
+    if (!m_pause) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return true;
+    }
+    return m_pause(50);
+}
+
+std::vector<CVlanAddLogic::Step> CVlanAddLogic::PutBackSteps(const VlanWrite& write, int sent) {
+    if (write.add) {
+        return {};
+    }
+    const std::vector<Step> steps = Steps(write);
+    const auto reached = steps.begin() + std::clamp(sent, 0, static_cast<int>(steps.size()));
+    const auto went = [&](std::initializer_list<Step> which) {
+        return std::any_of(steps.begin(), reached,
+                           [&](Step s) { return std::find(which.begin(), which.end(), s) != which.end(); });
+    };
+    std::vector<Step> back;
+    if (went({kAllPorts, kUntagged, kEgress, kForbidden})) {
+        back = {kEgress, kUntagged, kForbidden};
+    }
+    if (went({kName})) {
+        back.push_back(kName);
+    }
+    if (went({kPrepareRow})) {
+        back.push_back(kActivate);  // the VLAN was taken out of service
+    }
+    return back;
+}
+
+ksx::StepOutcome CVlanAddLogic::PutBackStep(Step step, const VlanWrite& write, const VlanMembers& original) {
+    if (Stopping()) {
+        return ksx::StepOutcome::NothingSent();
+    }
+    const std::string& vid = write.vidText;
+    Answer answer = Answer::kAccepted;
+    switch (step) {
+        case kEgress:
+            answer = SetPortList(PortBitmap(original.egress), vid, ksx::vlan::kEgressColumn);
+            break;
+        case kUntagged:
+            answer = SetPortList(PortBitmap(original.untagged), vid, ksx::vlan::kUntaggedColumn);
+            break;
+        case kForbidden:
+            answer = SetPortList(PortBitmap(original.forbidden), vid, ksx::vlan::kForbiddenColumn);
+            break;
+        case kName:
+            answer = SetVlanName(vid, original.name);
+            break;
+        case kActivate:
+            if (!PauseBeforeActivation()) {
+                return ksx::StepOutcome::NothingSent();
+            }
+            answer = SetRowStatus(vid, "1");
+            break;
+        default:
+            break;
+    }
+    switch (answer) {
+        case Answer::kAccepted:
+            return ksx::StepOutcome::Done();
+        case Answer::kUnanswered:
+            return ksx::StepOutcome::Unanswered();
+        case Answer::kRefused:
+            break;
     }
     return ksx::StepOutcome::Failed({});
 }
 
-void CVlanAddLogic::Undo(const VlanWrite& write, const VlanMembers& original, WriteResult& result) {
-    const Step failed = result.failed;
-    const bool defaultVlan = write.vidText == "1";
-    const bool firstWrite = failed == kPrepareRow || (defaultVlan && failed == kUntagged);
-    if (write.add) {
-        // A create that failed made no row; one the device made without answering is replaced by
-        // the next add.
-        if (failed != kPrepareRow) {
-            result.undone = SetRowStatus(write.vidText, "6") == Answer::kAccepted;
+namespace {
+
+// The steps of a write or a put-back as the run texts name them.
+ksx::StepsNamer StepsNamer(const std::vector<CVlanAddLogic::Step>& steps) {
+    std::vector<ksx::StepsName> names;
+    for (CVlanAddLogic::Step step : steps) {
+        switch (step) {
+            case CVlanAddLogic::kPrepareRow:
+                names.push_back({"the row status"});
+                break;
+            case CVlanAddLogic::kAllPorts:
+                names.push_back({"every port as a member"});
+                break;
+            case CVlanAddLogic::kName:
+            case CVlanAddLogic::kActivate:
+                names.push_back({"the " + CVlanAddLogic::StepName(step)});
+                break;
+            default:
+                names.push_back({"the " + CVlanAddLogic::StepName(step), true});
+                break;
         }
-        return;
     }
-    if (firstWrite && !result.unanswered) {
-        return;  // the first write was refused: nothing was changed
+    return ksx::ListNamer(std::move(names));
+}
+
+}  // namespace
+
+std::string CVlanAddLogic::PutBackText(const VlanWrite& write, const PutBack& putBack) {
+    const std::string vlan = "VLAN " + write.vidText;
+    if (putBack.Complete()) {
+        return vlan + " was put back as it was.";
     }
-    // A stop asked for meanwhile lets nothing further go out.
-    const auto put = [&](const std::function<Answer()>& send) {
-        return !Stopping() && send() == Answer::kAccepted;
-    };
-    const std::string& vid = write.vidText;
-    if (failed == kPrepareRow) {
-        // Not answered: the VLAN may have been taken out of service.
-        result.undone = put([&] { return SetRowStatus(vid, "1"); });
-        return;
+    const ksx::RunTally& t = putBack.tally;
+    const ksx::StepsNamer name = StepsNamer(putBack.steps);
+    std::string text = ksx::TallyText(t, name, "written");
+    if (t.refused) {
+        text = "the device did not accept " + name(t.done, t.done + 1, ksx::StepsState::kRefused).text +
+               (text.empty() ? "" : "; " + text);
     }
-    // Members as read: the egress set first, so that the untagged set always lies within it.
-    bool undone =
-        put([&] { return SetPortList(PortBitmap(original.egress), vid, ksx::vlan::kEgressColumn); });
-    undone =
-        put([&] { return SetPortList(PortBitmap(original.untagged), vid, ksx::vlan::kUntaggedColumn); }) &&
-        undone;
-    undone =
-        put([&] { return SetPortList(PortBitmap(original.forbidden), vid, ksx::vlan::kForbiddenColumn); }) &&
-        undone;
-    if (!defaultVlan) {
-        undone = put([&] { return SetRowStatus(vid, "1"); }) && undone;
+    text = vlan + " could not be put back as it was: " + text + ".";
+    if (!putBack.steps.empty() && putBack.steps.back() == kActivate) {
+        const bool maybe = t.unconfirmed && t.done + 1 == t.total;
+        text += " " + vlan + (maybe ? " may be left" : " is left") +
+                " out of service: it is not listed, and adding it again replaces it.";
     }
-    result.undone = undone;
+    return text;
 }
 
 std::string CVlanAddLogic::FailureText(const VlanWrite& write, const WriteResult& result) {
@@ -374,59 +458,20 @@ std::string CVlanAddLogic::FailureText(const VlanWrite& write, const WriteResult
     std::string text = (result.unanswered ? "The device did not answer the write of the "
                                           : "The device did not accept the ") +
                        StepName(result.failed) + " of " + vlan + ".";
-    const bool firstWrite =
-        result.failed == kPrepareRow || (write.vidText == "1" && result.failed == kUntagged);
-    if (!result.undone) {
-        text += write.add ? " A row for " + vlan + " may be left on the device: if " + vlan +
-                                " is not listed, adding it again replaces that row."
-                          : " The VLAN's members could not all be put back.";
-    } else if (!write.add && firstWrite && !result.unanswered) {
-        // Nothing was changed.
-    } else {
-        text += write.add ? " The VLAN was not added." : " The VLAN was left as it was.";
+    if (write.add) {
+        text += result.undone ? " The VLAN was not added."
+                              : " A row for " + vlan + " may be left on the device: if " + vlan +
+                                    " is not listed, adding it again replaces that row.";
+    } else if (!result.putBack.steps.empty()) {
+        text += " " + PutBackText(write, result.putBack);
     }
     return text;
-}
-
-bool CVlanAddLogic::NeedsBackInService(const VlanWrite& write, int done, bool inFlight) {
-    // VLAN 1 is never taken out of service; a stop before the first write sent nothing.
-    return !write.add && write.vidText != "1" && (done > 0 || inFlight);
-}
-
-bool CVlanAddLogic::PutBackInService(const std::string& vidText) {
-    return SetRowStatus(vidText, "1") == Answer::kAccepted;
 }
 
 std::string CVlanAddLogic::StoppedText(const VlanWrite& write, const ksx::AddProgress& progress,
-                                       const std::vector<Step>& steps, int done, bool inFlight,
-                                       bool backInService) {
-    const std::string vlan = "VLAN " + write.vidText;
+                                       const std::vector<Step>& steps, const ksx::StepsEnd& end) {
     if (write.add) {
-        return ksx::StoppedAddText(vlan, progress);
+        return ksx::StoppedAddText("VLAN " + write.vidText, progress);
     }
-    std::vector<std::string> confirmed, unconfirmed, unwritten;
-    for (int i = 0; i < static_cast<int>(steps.size()); ++i) {
-        const std::string name = StepName(steps[static_cast<size_t>(i)]);
-        (i < done ? confirmed : i == done && inFlight ? unconfirmed : unwritten).push_back(name);
-    }
-    if (confirmed.empty() && unconfirmed.empty()) {
-        return "Stopped: " + vlan + " was not changed.";
-    }
-    std::string text = "Stopped: the write of " + vlan + " was cut short.";
-    if (!confirmed.empty()) {
-        text += " Confirmed by the device: " + JoinNames(confirmed) + ".";
-    }
-    if (!unconfirmed.empty()) {
-        text += " Not confirmed (on its way when stopped): " + JoinNames(unconfirmed) + ".";
-    }
-    if (!unwritten.empty()) {
-        text += " Not written: " + JoinNames(unwritten) + ".";
-    }
-    if (NeedsBackInService(write, done, inFlight)) {
-        text += backInService ? " " + vlan + " was put back in service."
-                              : " " + vlan +
-                                    " could not be put back in service: it may be left not active on the "
-                                    "device; if it is not listed, adding it again replaces it.";
-    }
-    return text;
+    return ksx::RunEndText(end, StepsNamer(steps));
 }

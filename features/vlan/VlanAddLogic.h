@@ -1,7 +1,8 @@
 // Logic of the VLAN add and edit dialog: the port-list rules of its grid (a port untagged in one VLAN
 // only while the asymmetric VLAN is off), the VLAN id and trunk checks, and the SET sequence that
 // writes a VLAN row, one step at a time so that the dialog runs it off the window's thread
-// (core/StepRunner.h). Qt-free; the trunk membership comes from a CTrunkGroups the dialog fills.
+// (core/StepRunner.h), and the put-back of an edit that ended part-way. Qt-free; the trunk membership
+// comes from a CTrunkGroups the dialog fills.
 #pragma once
 
 #include <functional>
@@ -11,6 +12,7 @@
 
 #include "core/CommonSNMP.h"
 #include "core/RowCreate.h"
+#include "core/RunText.h"
 #include "core/StepRunner.h"
 #include "features/common/TrunkTable.h"
 #include "features/vlan/VlanTable.h"
@@ -29,11 +31,12 @@ public:
         PortFlags untagged;
         PortFlags forbidden;
     };
-    // The members of an edited VLAN as read, put back when an edit fails part-way.
+    // The edited VLAN as read, put back when an edit fails or is stopped part-way.
     struct VlanMembers {
         PortFlags egress;
         PortFlags untagged;
         PortFlags forbidden;
+        std::string name;
     };
     // Steps of the SET sequence, in their order.
     enum Step {
@@ -46,11 +49,18 @@ public:
         kName,
         kActivate,  // row status active
     };
+    // What an edit that ended part-way put back: its steps (PutBackSteps) and how far they went.
+    struct PutBack {
+        std::vector<Step> steps;
+        ksx::RunTally tally;
+        bool Complete() const { return tally.done == tally.total; }
+    };
     struct WriteResult {
         Step failed = kNoStep;    // kNoStep: every step was accepted
         bool unanswered = false;  // the failed step got no answer: the device may have applied it
         bool exists = false;      // add: the create was refused, an active row of that VID is there
-        bool undone = true;       // the row was removed (add) or its members put back (edit)
+        bool undone = true;       // add: the row was removed
+        PutBack putBack;          // edit: what was put back after the failed step
         bool Ok() const { return failed == kNoStep; }
     };
 
@@ -88,27 +98,30 @@ public:
     static std::vector<Step> Steps(const VlanWrite& write);
     // Worker. One step. A step the device did not accept or answer ends the sequence: result.failed is
     // set and, unless a stop was asked for (then nothing further is sent), the step undoes what was
-    // written so that no half-made VLAN is left: a created row is destroyed, an edited VLAN gets
-    // `original` back. NothingSent when the step saw the stop before its first request.
+    // written so that no half-made VLAN is left: a created row is destroyed, an edited VLAN is put back
+    // (PutBackSteps). NothingSent when the step saw the stop before its first request.
     ksx::StepOutcome RunStep(Step step, const VlanWrite& write, const VlanMembers& original,
                              WriteResult& result);
     // Name of a step in the failure message ("untagged ports").
     static std::string StepName(Step step);
-    // What a failed write says.
+    // What a failed write says, with what was put back.
     static std::string FailureText(const VlanWrite& write, const WriteResult& result);
-    // What a write stopped at step `steps[done]` says (`inFlight`: that step had a request on its way):
-    // an add what the device confirmed of the row (ksx::StoppedAddText), an edit which steps were
-    // confirmed, unconfirmed and not written, and whether the VLAN it took out of service was put back
-    // (`backInService`, see NeedsBackInService).
+    // What a write stopped by Close says of its steps: an add what the device confirmed of the row
+    // (ksx::StoppedAddText), an edit which steps were written, not confirmed and not written.
     static std::string StoppedText(const VlanWrite& write, const ksx::AddProgress& progress,
-                                   const std::vector<Step>& steps, int done, bool inFlight,
-                                   bool backInService = false);
-    // An edit stopped at step `done` may have left the VLAN out of service (its first write went out):
-    // it must be put back, or the VLAN's traffic stops because the user pressed Close.
-    static bool NeedsBackInService(const VlanWrite& write, int done, bool inFlight);
-    // Once the run has ended (its sessions are free): one activation of the VLAN's row; true when the
-    // device accepted it.
-    bool PutBackInService(const std::string& vidText);
+                                   const std::vector<Step>& steps, const ksx::StepsEnd& end);
+
+    // ---- Putting an edited VLAN back ----
+    // An edit whose first `sent` steps may have reached the device and that ended there: the steps that
+    // put the VLAN back as it was read. The members (egress first, so that the untagged ports always lie
+    // within them), untagged and forbidden ports once a port list went out, the name once it went out,
+    // and last the activation of a VLAN that was taken out of service. Nothing for an add.
+    static std::vector<Step> PutBackSteps(const VlanWrite& write, int sent);
+    // Worker. One request of the put-back: the value of `original` for that step.
+    ksx::StepOutcome PutBackStep(Step step, const VlanWrite& write, const VlanMembers& original);
+    // What the put-back did: the VLAN back as it was, or which of its writes were made and that the VLAN
+    // is left out of service.
+    static std::string PutBackText(const VlanWrite& write, const PutBack& putBack);
 
     // A run off the window's thread: `stopping` (any thread) tells that the run is being stopped,
     // `pause` waits before the activation and returns false, at once, on a stop. Without them the
@@ -134,7 +147,8 @@ private:
     Answer SetVlanName(const std::string& vidText, const std::string& name);
     Answer SetRowStatus(const std::string& vidText, const char* value);
     std::optional<long long> ReadRowStatus(const std::string& vidText);
-    void Undo(const VlanWrite& write, const VlanMembers& original, WriteResult& result);
+    // The pause the device needs between the name and the activation; false on a stop.
+    bool PauseBeforeActivation();
 
     std::function<bool()> m_stopping;
     std::function<bool(unsigned ms)> m_pause;

@@ -185,6 +185,24 @@ TEST_F(StpBridgeWrite, AFailingStepPutsBackTheTimersReadBefore) {
     EXPECT_EQ(Sets().size(), 4u);
 }
 
+// A run stopped between two requests (or in the pause after one) has no request unconfirmed; the device
+// may keep the temporary timers from their request on until the last timer was confirmed.
+TEST_F(StpBridgeWrite, AStopBetweenRequestsAndWhenTheTemporaryTimersMayStay) {
+    const std::vector<BridgeStep> plan = PlanBridgeWrite(Enterprise(true));
+    ksx::StepsEnd end;
+    end.total = 6;
+    end.done = 2;
+    end.stopped = true;
+    EXPECT_EQ(
+        BridgeStoppedText(plan, end),
+        "Stopped: the temporary timers and the Transmit Hold Count were written; the Max Age, the Forward "
+        "Delay, the Hello Time and the priority and version were not written.");
+    EXPECT_FALSE(TimersBackNeeded(plan, 0, 0));
+    EXPECT_TRUE(TimersBackNeeded(plan, 1, 0));  // the temporary timers on their way
+    EXPECT_TRUE(TimersBackNeeded(plan, 5, 4));  // the Hello Time not confirmed
+    EXPECT_FALSE(TimersBackNeeded(plan, 6, 5));
+}
+
 TEST_F(StpBridgeWrite, TheDeviceKeepsTheTimerRelationPerRequest) {
     // Hello 10 s next to max age 20 s breaks Max Age >= 2 * (Hello + 1): refused as a whole.
     WriteStep hello{set.get(), {{kBridge + ".16.0", "1000"}}, 0, 0};

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QtTest/QTest>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -153,6 +154,7 @@ protected:
         ASSERT_TRUE(test::WaitUntil([&] { return !dlg.Writing(); }, 30000));
     }
     void AddAgainReplacesTheRow(C8021qVlanSet& dlg, const std::string& vid);
+    static void CloseEditAtRequest(size_t k, const std::function<void()>& closed = nullptr);
 
     test::ScriptedMessageBox boxes;
 };
@@ -602,39 +604,91 @@ TEST_F(VlanDialogs, EditKeepsForbiddenPortsAndTheEditedVlansUntaggedPorts) {
                            });
 }
 
-// An edit takes the VLAN out of service first: Close during the write puts it back in service, so the
-// VLAN's traffic does not stop because the user closed the dialog.
-TEST_F(VlanDialogs, AStoppedEditPutsTheVlanBackInService) {
-    C8021qVlanSet dlg;
-    DialogDriver drv(dlg);
-    WaitRead(dlg);
-    SelectVlan(dlg, "100");
-    WithModal<CKSXVlanAdd>([&] { Click(dlg, IDC_VLAN_EDIT); },
-                           [&](CKSXVlanAdd& edit) {
-                               WaitOk(edit);
-                               Click(edit, IDC_VLANADD_TAGGED_BASE + 9);
-                               s_sim->ClearLog();
-                               ASSERT_EQ(s_sim->Command("stall 2500").substr(0, 2), "OK");
-                               Click(edit, IDOK);
-                               ASSERT_TRUE(test::WaitUntil([&] {
-                                   return edit.Run().ProgressShown() &&
-                                          edit.Run().ProgressText() ==
-                                              "Writing VLAN 100: taking it out of service (1 of 7)...";
-                               }));
-                               Click(edit, IDCANCEL);
-                               EXPECT_TRUE(edit.IsDialogEnded());
-                           });
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
-                                 "Stopped: the write of VLAN 100 was cut short. Not confirmed (on its way "
-                                 "when stopped): row status. Not written: all ports member, untagged ports, "
-                                 "member ports, forbidden ports, VLAN name and activation. VLAN 100 was put "
-                                 "back in service."});
-    EXPECT_EQ(SetLines(test::DistinctSets(*s_sim), kCut),
-              (std::vector<std::string>{"5.100=i:2", "5.100=i:1"}));
-    EXPECT_EQ(s_sim->Get(kTable + ".5.100"), "1");
-    ClearFaults();
-    WaitRead(dlg);
-    EXPECT_GE(RowOf(dlg, "100"), 0);
+// Edits VLAN 100 of the profile (port 1 left out, port 9 tagged) against a device that answers 400 ms
+// late, and closes the dialog while request k of the write is on its way; `closed` runs just after.
+void VlanDialogs::CloseEditAtRequest(size_t k, const std::function<void()>& closed) {
+    VlanEntry office;
+    office.nVid = 100;
+    office.szName = "office";
+    office.szEgressPorts = "1,2,3,4,5,6,7,8";
+    CKSXVlanAdd edit;
+    edit.SetEditMode(28, {office}, 100, 2);
+    DialogDriver drv(edit);
+    ASSERT_TRUE(test::WaitUntil([&] { return edit.IsDlgItemEnabled(IDOK); }));
+    Click(edit, IDC_VLANADD_NOT_MEMBER_BASE + 1);
+    Click(edit, IDC_VLANADD_TAGGED_BASE + 9);
+    s_sim->DelayMs(400);
+    s_sim->ClearLog();
+    Click(edit, IDOK);
+    ASSERT_TRUE(test::WaitUntil([&] { return test::DistinctSets(*s_sim).size() > k; }));
+    drv.CloseBox();
+    if (closed) {
+        closed();
+    }
+    ASSERT_TRUE(drv.Ended());
+}
+
+// An edit takes the VLAN out of service and makes every port its member before it writes the user's
+// lists. Closed while any of its steps is on its way, the dialog ends at once; after it has gone the VLAN
+// is put back as it was read and in service, so that no port joins it.
+TEST_F(VlanDialogs, AnEditClosedAtAnyStepIsPutBackAsItWas) {
+    const std::vector<std::string> write = {"5.100=i:2",
+                                            "2.100=x:fffffff000000000",
+                                            "4.100=x:0000000000000000",
+                                            "2.100=x:7f80000000000000",
+                                            "3.100=x:0000100000000000",
+                                            "1.100=s:office",
+                                            "5.100=i:1"};
+    const std::map<size_t, std::string> texts = {
+        {1,
+         "Stopped: the row status was written; the device did not confirm whether every port as a member "
+         "was written; the untagged ports, the member ports, the forbidden ports, the VLAN name and the "
+         "activation were not written. VLAN 100 was put back as it was."},
+        {6,
+         "Stopped: the row status, every port as a member, the untagged ports, the member ports, the "
+         "forbidden ports and the VLAN name were written; the device did not confirm whether the "
+         "activation was written. VLAN 100 was put back as it was."}};
+    for (size_t k = 0; k < write.size(); ++k) {
+        SCOPED_TRACE(write[k]);
+        s_sim->DelayMs(0);
+        s_sim->Restart();
+        boxes.Clear();
+        ASSERT_NO_FATAL_FAILURE(CloseEditAtRequest(k));
+        ASSERT_TRUE(boxes.WaitForCount(1));
+        if (texts.count(k) != 0) {
+            EXPECT_EQ(boxes.LastText(), texts.at(k));
+        }
+        std::vector<std::string> sent(write.begin(), write.begin() + static_cast<long>(k) + 1);
+        if (k > 0) {
+            sent.insert(sent.end(),
+                        {"2.100=x:ff00000000000000", "4.100=x:0000000000000000", "3.100=x:0000100000000000"});
+        }
+        if (k >= 5) {
+            sent.push_back("1.100=s:office");
+        }
+        sent.push_back("5.100=i:1");
+        EXPECT_EQ(SetLines(test::DistinctSets(*s_sim), kCut), sent);
+        EXPECT_EQ(s_sim->Get(kTable + ".5.100"), "1");
+        EXPECT_EQ(s_sim->Get(kTable + ".2.100"), k == 0 ? "ff000000" : "ff00000000000000");
+        EXPECT_EQ(s_sim->Get(kTable + ".1.100"), "office");
+    }
+}
+
+// The put-back after Close goes unanswered: the VLAN is left out of service, and the message says so.
+TEST_F(VlanDialogs, AnEditWhosePutBackIsNotAnsweredIsLeftOutOfService) {
+    UseSimV1(*s_sim, "1000");
+    ASSERT_NO_FATAL_FAILURE(CloseEditAtRequest(2, [] { s_sim->Silence(true); }));
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    EXPECT_EQ(
+        boxes.LastText(),
+        "Stopped: the row status and every port as a member were written; the device did not confirm "
+        "whether the untagged ports were written; the member ports, the forbidden ports, the VLAN name "
+        "and the activation were not written. VLAN 100 could not be put back as it was: the device did "
+        "not confirm whether the member ports were written; the untagged ports, the forbidden ports and "
+        "the activation were not written. VLAN 100 is left out of service: it is not listed, and adding "
+        "it again replaces it.");
+    s_sim->Silence(false);
+    EXPECT_EQ(s_sim->Get(kTable + ".5.100"), "2");
 }
 
 TEST_F(VlanDialogs, EditOfTheDefaultVlanIsFiveRequests) {

@@ -69,11 +69,12 @@ TEST_F(VlanWrite28, ARefusedStepStopsAndLeavesNoHalfMadeVlan) {
     CVlanAddLogic::VlanWrite edit{false,       "100", "renamed", PortsOf(28, {1, 2}), PortsOf(28, {1}),
                                   Flags(28, 0)};
     CVlanAddLogic::VlanMembers original{PortsOf(28, {1, 2, 3, 4, 5, 6, 7, 8}), Flags(28, 0),
-                                        PortsOf(28, {20})};
+                                        PortsOf(28, {20}), "office"};
     result = WriteVlan(logic, edit, original);
     EXPECT_EQ(result.failed, CVlanAddLogic::kName);
     EXPECT_EQ(CVlanAddLogic::StepName(result.failed), "VLAN name");
-    EXPECT_TRUE(result.undone);
+    EXPECT_EQ(CVlanAddLogic::FailureText(edit, result),
+              "The device did not accept the VLAN name of VLAN 100. VLAN 100 was put back as it was.");
     EXPECT_EQ(
         SetLines(s_sim->Requests(), kCut),
         (std::vector<std::string>{"5.100=i:2", "2.100=x:fffffff000000000", "4.100=x:8000000000000000",
@@ -94,16 +95,25 @@ TEST_F(VlanWrite28, ARefusedStepStopsAndLeavesNoHalfMadeVlan) {
     EXPECT_EQ(CVlanAddLogic::FailureText(clash, result),
               "The device did not accept the row status of VLAN 100: VLAN 100 is already on the device.");
 
-    // A step not answered is told as such; an edit stopped part-way says what the device confirmed.
-    result = {CVlanAddLogic::kEgress, true, false, true};
+    // A step not answered is told as such.
+    result = {CVlanAddLogic::kEgress, true, false, true, {}};
     EXPECT_EQ(CVlanAddLogic::FailureText(add, result),
               "The device did not answer the write of the member ports of VLAN 30. The VLAN was not added.");
+
+    // The put-back refused part-way: the VLAN stays out of service, and the text says what went back.
+    s_sim->ClearLog();
+    s_sim->ErrorStatus(kTable + ".3.100", 5);
+    result = WriteVlan(logic, edit, original);
+    EXPECT_EQ(result.failed, CVlanAddLogic::kForbidden);
     EXPECT_EQ(
-        CVlanAddLogic::StoppedText(edit, logic.Progress(), CVlanAddLogic::Steps(edit), 3, true),
-        "Stopped: the write of VLAN 100 was cut short. Confirmed by the device: row status, all ports member "
-        "and untagged ports. Not confirmed (on its way when stopped): member ports. Not written: "
-        "forbidden ports, VLAN name and activation. VLAN 100 could not be put back in service: it may be "
-        "left not active on the device; if it is not listed, adding it again replaces it.");
+        CVlanAddLogic::FailureText(edit, result),
+        "The device did not accept the forbidden ports of VLAN 100. VLAN 100 could not be put back as it "
+        "was: the device did not accept the forbidden ports; the member ports and the untagged ports "
+        "were written; the activation was not written. VLAN 100 is left out of service: it is not "
+        "listed, and adding it again replaces it.");
+    EXPECT_EQ(s_sim->Get(kTable + ".2.100"), "ff00000000000000");
+    EXPECT_EQ(s_sim->Get(kTable + ".5.100"), "2");
+    s_sim->ErrorStatus(kTable + ".3.100", 0);
 }
 
 TEST_F(VlanWrite28, DeviceKeepsUntaggedWithinEgressAndTheDefaultVlan) {
