@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <algorithm>
 
@@ -334,6 +335,12 @@ void C8021qVlanSet::OnEdit() {
     }
     CKSXVlanAdd dlg;
     dlg.SetEditMode(m_nPortNum, m_vlans, vid, IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC) ? 1 : 2);
+    // An edit stopped by Close is put back after the dialog has gone: the list is read again then too.
+    dlg.OnPutBackEnd([self = QPointer<C8021qVlanSet>(this)] {
+        if (self != nullptr && self->isVisible()) {
+            self->RefreshAll();
+        }
+    });
     if (dlg.DoModal() == IDOK || dlg.WriteSent()) {
         RefreshAll();
     }

@@ -399,9 +399,12 @@ void CKSXVlanAdd::OnWriteEnd(const CVlanAddLogic::VlanWrite& write,
             [l = logic.get(), back, write, original = m_original](int i) {
                 return l->PutBackStep(back[static_cast<size_t>(i)], write, original);
             },
-            [stopped, write, back](const StepsEnd& putBackEnd) {
+            [stopped, write, back, then = m_onPutBackEnd](const StepsEnd& putBackEnd) {
                 const CVlanAddLogic::PutBack putBack{back, RunTally::Of(putBackEnd)};
                 AfxMessageBox(stopped + " " + CVlanAddLogic::PutBackText(write, putBack), MB_OK);
+                if (then) {
+                    then();
+                }
             });
         return;
     }

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QtTest/QTest>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <string>
@@ -157,6 +158,7 @@ protected:
     static void CloseEditAtRequest(size_t k, const std::function<void()>& closed = nullptr);
 
     test::ScriptedMessageBox boxes;
+    static inline std::atomic<int> s_putBackEnds{0};  // an edit's put-back after Close told its opener
 };
 
 TEST_F(VlanDialogs, ListsActiveVlansOnly) {
@@ -613,6 +615,7 @@ void VlanDialogs::CloseEditAtRequest(size_t k, const std::function<void()>& clos
     office.szEgressPorts = "1,2,3,4,5,6,7,8";
     CKSXVlanAdd edit;
     edit.SetEditMode(28, {office}, 100, 2);
+    edit.OnPutBackEnd([] { ++s_putBackEnds; });
     DialogDriver drv(edit);
     ASSERT_TRUE(test::WaitUntil([&] { return edit.IsDlgItemEnabled(IDOK); }));
     Click(edit, IDC_VLANADD_NOT_MEMBER_BASE + 1);
@@ -653,8 +656,11 @@ TEST_F(VlanDialogs, AnEditClosedAtAnyStepIsPutBackAsItWas) {
         s_sim->DelayMs(0);
         s_sim->Restart();
         boxes.Clear();
+        const int putBackEnds = s_putBackEnds;
         ASSERT_NO_FATAL_FAILURE(CloseEditAtRequest(k));
         ASSERT_TRUE(boxes.WaitForCount(1));
+        // The opener reads the VLANs again once the put-back has ended.
+        EXPECT_TRUE(test::WaitUntil([&] { return s_putBackEnds > putBackEnds; }));
         if (texts.count(k) != 0) {
             EXPECT_EQ(boxes.LastText(), texts.at(k));
         }
