@@ -60,7 +60,9 @@ private:
 
     SetAnswer SendCreate() {
         if (a.progress) {
-            a.progress->Enter(AddStage::kCreate);
+            // A create-and-go makes the row active at once: it is the add's activation.
+            a.progress->Enter(a.kind == StatusKind::kRowStatus && create == "4" ? AddStage::kActivate
+                                                                                 : AddStage::kCreate);
         }
         const SetAnswer answer = Send(create);
         if (answer == SetAnswer::kRefused && a.progress) {
@@ -192,8 +194,9 @@ RowStatusAccess StatusAccessOn(CCommonSNMP& session, const std::string& statusOi
         session.AddVarBind(statusOid, 4, nullptr);
         const SnmpReply reply = SendRequest(session, timeoutMs);
         RowStatusAccess::Status status;
-        // An answer without the row (noSuchInstance, noSuchName) is an answered read of no row.
-        status.answered = reply.response != nullptr;
+        // An answer without the row (noSuchInstance, noSuchName: error status 2) is an answered read
+        // of no row; any other error tells nothing.
+        status.answered = reply.Accepted() || reply.ErrorStatus() == 2;
         status.value = reply.Integer(0);
         return status;
     };
@@ -250,13 +253,14 @@ std::string RowAddedText(RowAdded result, const std::string& what, const std::st
 }
 
 std::string StoppedAddText(const std::string& what, const AddProgress& progress, const std::string& verb) {
+    if (progress.Refused()) {
+        // The device answered the create with a refusal: nothing of this add is there.
+        return "Stopped: " + what + " was not " + verb + ".";
+    }
     switch (progress.Stage()) {
         case AddStage::kNone:
             break;
         case AddStage::kCreate:
-            if (progress.Refused()) {
-                break;  // the device answered the create with a refusal: nothing of this add is there
-            }
             if (!progress.Confirmed()) {
                 return "Stopped: the device did not confirm whether a row for " + what + " was created; " +
                        what + " is not active. Adding it again replaces that row.";

@@ -68,8 +68,9 @@ struct RowStatusAccess {
     // Writes the rest of the row's columns, for a row a create-and-go nobody confirmed had made; true
     // when the device accepted every write. Without it such a row is destroyed.
     std::function<bool()> finish;
-    // Optional: the add's progress; the create's requests enter AddStage::kCreate, and a create the
-    // device answered with a refusal is marked so (a stop after it made nothing of this add).
+    // Optional: the add's progress; the create's requests enter AddStage::kCreate (a create-and-go:
+    // kActivate, it makes the row active), and a create the device answered with a refusal is marked
+    // so (a stop after it made nothing of this add).
     AddProgress* progress = nullptr;
 };
 
