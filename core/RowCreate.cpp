@@ -62,7 +62,7 @@ private:
         if (a.progress) {
             // A create-and-go makes the row active at once: it is the add's activation.
             a.progress->Enter(a.kind == StatusKind::kRowStatus && create == "4" ? AddStage::kActivate
-                                                                                 : AddStage::kCreate);
+                                                                                : AddStage::kCreate);
         }
         const SetAnswer answer = Send(create);
         if (answer == SetAnswer::kRefused && a.progress) {
@@ -188,7 +188,9 @@ RowStatusAccess StatusAccessOn(CCommonSNMP& session, const std::string& statusOi
                : reply.response ? SetAnswer::kRefused
                                 : SetAnswer::kUnanswered;
     };
-    access.set = [send = access.send](const std::string& value) { return send(value) == SetAnswer::kAccepted; };
+    access.set = [send = access.send](const std::string& value) {
+        return send(value) == SetAnswer::kAccepted;
+    };
     access.readStatus = [&session, statusOid, timeoutMs] {
         session.Open(CCommonSNMP::REQUEST_GET);
         session.AddVarBind(statusOid, 4, nullptr);

@@ -115,7 +115,6 @@ enum class RowCreated {
 };
 RowCreated CreateRow(const RowStatusAccess& access, const std::string& value);
 
-
 // A status as a text GET gave it (`read`: the GET succeeded); nothing unless the text is a number.
 std::optional<long long> StatusFromText(bool read, const std::string& text);
 

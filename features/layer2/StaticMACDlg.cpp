@@ -309,8 +309,8 @@ void CStaticMACDlg::AddEntry(const StaticMacEntryText& entry) {
             }
             return StepOutcome::Done();
         }
-        switch (const RowAdded made =
-                    m_logic.AddStaticMacEntry(entry, [this] { return m_run.Runner().Stopping(); }, progress.get())) {
+        switch (const RowAdded made = m_logic.AddStaticMacEntry(
+                    entry, [this] { return m_run.Runner().Stopping(); }, progress.get())) {
             case RowAdded::kCreated:
             case RowAdded::kFinished:
                 progress->Confirm();
@@ -380,9 +380,10 @@ void CStaticMACDlg::OnDelete() {
         [](int, int) { return QString("Deleting the static MAC entry..."); },
         [this, deleted](const StepsEnd& end) {
             if (end.stopped) {
-                AfxMessageBox(end.inFlight ? "Stopped: the device did not confirm whether the static MAC entry "
-                                             "was deleted."
-                                           : "Stopped: the static MAC entry was not deleted.",
+                AfxMessageBox(end.inFlight
+                                  ? "Stopped: the device did not confirm whether the static MAC entry "
+                                    "was deleted."
+                                  : "Stopped: the static MAC entry was not deleted.",
                               MB_OK);
                 return;
             }
@@ -448,8 +449,9 @@ void CStaticMACDlg::OnApplyLearning() {
     };
     m_run.Start(writes, step, text, [this, enabled, uplink](const StepsEnd& end) {
         if (end.stopped) {
-            AfxMessageBox(RunEndText(end, ListNamer({{"the MAC address learning state"}, {"the uplink ports", true}})),
-                          MB_OK);
+            AfxMessageBox(
+                RunEndText(end, ListNamer({{"the MAC address learning state"}, {"the uplink ports", true}})),
+                MB_OK);
             return;
         }
         if (end.failed) {

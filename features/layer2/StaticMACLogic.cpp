@@ -132,9 +132,10 @@ bool CStaticMACLogic::SetStaticMacEntry(const StaticMacEntryText& entry, int act
     return true;
 }
 
-ksx::RowAdded CStaticMACLogic::AddStaticMacEntry(const StaticMacEntryText& entry, std::function<bool()> stopping,
-                                                 ksx::AddProgress* progress) {
-    ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPRowStatus, kRowStatusColumn + RowIndex(entry));
+ksx::RowAdded CStaticMACLogic::AddStaticMacEntry(const StaticMacEntryText& entry,
+                                                 std::function<bool()> stopping, ksx::AddProgress* progress) {
+    ksx::RowStatusAccess access =
+        ksx::StatusAccessOn(m_cCommonSNMPRowStatus, kRowStatusColumn + RowIndex(entry));
     access.stopping = std::move(stopping);
     access.progress = progress;
     access.finish = [] { return true; };  // nothing beyond the index to write

@@ -9,8 +9,8 @@
 
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
-#include "platform/sys/Globals.h"
 #include "platform/sys/Debug.h"
+#include "platform/sys/Globals.h"
 #include "res/ids_rmon.h"
 
 namespace {
@@ -594,7 +594,7 @@ ksx::SetAnswer CRMON::SendStatus(const std::string& oid, const std::string& valu
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(oid, 1, value.c_str());
     const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMP, std::atoi(g_strSnmpTimeout.c_str()));
-    return reply.Accepted()   ? ksx::SetAnswer::kAccepted
+    return reply.Accepted() ? ksx::SetAnswer::kAccepted
            : reply.response ? ksx::SetAnswer::kRefused
                             : ksx::SetAnswer::kUnanswered;
 }
@@ -626,9 +626,10 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
     const ksx::RowAdded made = ksx::AddRow(access, "2");
     if (made != ksx::RowAdded::kCreated) {
         const std::string entryName = std::string("the RMON ") + what + " " + std::to_string(index);
-        m_strLastError = made == ksx::RowAdded::kRefused || made == ksx::RowAdded::kActive
-                             ? failed + "the create request."
-                             : ksx::RowAddedText(made, entryName, std::string("Failed to create ") + entryName + ": ");
+        m_strLastError =
+            made == ksx::RowAdded::kRefused || made == ksx::RowAdded::kActive
+                ? failed + "the create request."
+                : ksx::RowAddedText(made, entryName, std::string("Failed to create ") + entryName + ": ");
         return false;
     }
     m_progress.Confirm();

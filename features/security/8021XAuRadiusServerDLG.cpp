@@ -298,7 +298,8 @@ void C8021XAuRadiusServerDLG::OnApply() {
         } else {
             // Unanswered (made or not), or another manager's active entry: said as it is.
             AfxMessageBox(
-                RowAddedText(made, "the RADIUS server " + indexText, "Failed to write the RADIUS server: "), MB_OK);
+                RowAddedText(made, "the RADIUS server " + indexText, "Failed to write the RADIUS server: "),
+                MB_OK);
             StartRead();
             return;
         }

@@ -259,7 +259,8 @@ void CAddARPEntry::OnApply() {
     std::string macOctets(6, '\0');
     CUtils::HexToBytes(digits, reinterpret_cast<unsigned char*>(macOctets.data()), 6);
     bool added = false;
-    const std::string text = WriteEntry(address, macOctets, arp::PortBitmap(m_portFlags), destroyFirst, &added);
+    const std::string text =
+        WriteEntry(address, macOctets, arp::PortBitmap(m_portFlags), destroyFirst, &added);
     if (!text.empty()) {
         AfxMessageBox(text, added ? MB_OK : MB_OK | MB_ICONERROR);
     }
@@ -295,7 +296,8 @@ std::string CAddARPEntry::WriteEntry(const std::string& address, const std::stri
         if (!SendAccepted(m_cCommonSNMP)) {
             return "accept the MAC address.";
         }
-        m_cCommonSNMP.AddVarBind(arp::kPortsColumn + index, 2, bitmap.data(), static_cast<int>(bitmap.size()));
+        m_cCommonSNMP.AddVarBind(arp::kPortsColumn + index, 2, bitmap.data(),
+                                 static_cast<int>(bitmap.size()));
         return SendAccepted(m_cCommonSNMP) ? std::string() : "accept the ports.";
     };
     // An entry of this address left unfinished (an add cut short, another manager) is replaced; one a

@@ -199,7 +199,8 @@ bool CDHCPServerLogic::SetServerEntry(const std::string& index, const std::strin
         return false;
     }
     if (made != ksx::RowAdded::kCreated) {
-        m_strFailure = ksx::RowAddedText(made, "the trusted DHCP server", "Failed to add the trusted DHCP server: ");
+        m_strFailure =
+            ksx::RowAddedText(made, "the trusted DHCP server", "Failed to add the trusted DHCP server: ");
         return false;
     }
     std::string step;

@@ -25,7 +25,8 @@ RowAdded CreateDeviceRow(CCommonSNMP& session, const std::string& index, const s
 }
 
 std::string CreateFailureText(RowAdded made) {
-    return made == RowAdded::kRefused ? kTextAddFailed : RowAddedText(made, "the entry", "Failed to add the entry: ");
+    return made == RowAdded::kRefused ? kTextAddFailed
+                                      : RowAddedText(made, "the entry", "Failed to add the entry: ");
 }
 
 bool FillDeviceRow(CCommonSNMP& session, const std::string& index, const std::string& description,

@@ -27,8 +27,8 @@ enum class DeviceRowAdd {
 // device accepted it. They show nothing.
 // The create goes through ksx::AddRow: a row the device made without answering gets its columns
 // (`fill`) or is removed; `stopping` (optional) ends it between requests.
-ksx::RowAdded CreateDeviceRow(CCommonSNMP& session, const std::string& index, const std::function<bool()>& fill,
-                              const std::function<bool()>& stopping = {});
+ksx::RowAdded CreateDeviceRow(CCommonSNMP& session, const std::string& index,
+                              const std::function<bool()>& fill, const std::function<bool()>& stopping = {});
 // What a create that did not give a row to fill says (kTextAddFailed for a refusal).
 std::string CreateFailureText(ksx::RowAdded made);
 bool FillDeviceRow(CCommonSNMP& session, const std::string& index, const std::string& description,

@@ -553,7 +553,8 @@ void CCameraVlanSetting::OnAdd() {
         if (!accepted) {
             if (i == 0) {
                 // A create nobody answered may have changed the table.
-                *halfMade = made != RowAdded::kRefused && made != RowAdded::kNotMade && made != RowAdded::kActive;
+                *halfMade =
+                    made != RowAdded::kRefused && made != RowAdded::kNotMade && made != RowAdded::kActive;
                 return StepOutcome::Failed(CreateFailureText(made));
             }
             *halfMade = true;

@@ -51,7 +51,8 @@ protected:
     static std::vector<std::string> Distinct() {
         std::vector<std::string> out;
         for (const test::SimRequest& r : s_sim->DistinctRequests()) {
-            out.push_back(r.pdu + " " + r.varbinds.at(0).oid.substr(kUsers.size()) + "=" + r.varbinds[0].value);
+            out.push_back(r.pdu + " " + r.varbinds.at(0).oid.substr(kUsers.size()) + "=" +
+                          r.varbinds[0].value);
         }
         return out;
     }
