@@ -53,7 +53,7 @@ private:
         if (!a.read) {
             return {};
         }
-        // The older hook cannot tell an absent row from a failed read: nothing is "not known".
+        // The older hook cannot tell an absent row from a failed read: either is "not known".
         const std::optional<long long> v = a.read();
         return {v.has_value(), v};
     }
