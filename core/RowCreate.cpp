@@ -1,61 +1,209 @@
-// Row creation that replaces a half-made row, and the texts of a stopped add.
+// Row creation that replaces a half-made row and looks after a create nobody answered, and the texts of
+// an add that did not go as asked.
 #include "core/RowCreate.h"
+
+#include "core/RunText.h"
+#include "core/SnmpReply.h"
 
 namespace ksx {
 
 namespace {
 
-bool Stopping(const RowStatusAccess& access) {
-    return access.stopping && access.stopping();
-}
+class Adder {
+public:
+    Adder(const RowStatusAccess& access, const std::string& value) : a(access), create(value) {}
+
+    RowAdded Run() {
+        if (a.readFirst && (a.read || a.readStatus)) {
+            const RowStatusAccess::Status before = Read();
+            if (Stopping()) {
+                return RowAdded::kStopped;
+            }
+            if (before.value == 1) {
+                // The create still goes: the device says whether it takes it. A create it leaves
+                // unanswered cannot have made the row that was there before it.
+                const SetAnswer answer = SendCreate();
+                return answer == SetAnswer::kAccepted ? RowAdded::kCreated
+                       : Stopping()                   ? RowAdded::kStopped
+                                                      : RowAdded::kActive;
+            }
+            if (before.value) {
+                return Replace();
+            }
+        } else if (Stopping()) {
+            return RowAdded::kStopped;
+        }
+        return Create(true);
+    }
+
+private:
+    bool Stopping() const { return a.stopping && a.stopping(); }
+
+    SetAnswer Send(const std::string& v) const {
+        if (a.send) {
+            return a.send(v);
+        }
+        return a.set && a.set(v) ? SetAnswer::kAccepted : SetAnswer::kRefused;
+    }
+
+    RowStatusAccess::Status Read() const {
+        if (a.readStatus) {
+            return a.readStatus();
+        }
+        if (!a.read) {
+            return {};
+        }
+        // The older hook cannot tell an absent row from a failed read: either is "not known".
+        const std::optional<long long> v = a.read();
+        return {v.has_value(), v};
+    }
+
+    SetAnswer SendCreate() {
+        if (a.progress) {
+            // A create-and-go makes the row active at once: it is the add's activation.
+            a.progress->Enter(a.kind == StatusKind::kRowStatus && create == "4" ? AddStage::kActivate
+                                                                                : AddStage::kCreate);
+        }
+        const SetAnswer answer = Send(create);
+        if (answer == SetAnswer::kRefused && a.progress) {
+            a.progress->Refuse();
+        }
+        return answer;
+    }
+
+    const char* Destroy() const { return a.kind == StatusKind::kEntryStatus ? "4" : "6"; }
+
+    // Sends the create; `mayReplace`: a row found there not active may be destroyed and the create
+    // sent once more.
+    RowAdded Create(bool mayReplace) {
+        switch (SendCreate()) {
+            case SetAnswer::kAccepted:
+                return RowAdded::kCreated;
+            case SetAnswer::kRefused:
+                return AfterRefusal(mayReplace);
+            case SetAnswer::kUnanswered:
+                break;
+        }
+        return AfterUnanswered(mayReplace);
+    }
+
+    // Refused: a row of this index may be there already.
+    RowAdded AfterRefusal(bool mayReplace) {
+        if (Stopping()) {
+            return RowAdded::kStopped;
+        }
+        if (!mayReplace || (!a.read && !a.readStatus)) {
+            return RowAdded::kRefused;
+        }
+        const RowStatusAccess::Status status = Read();
+        if (Stopping()) {
+            return RowAdded::kStopped;
+        }
+        if (!status.value) {
+            return RowAdded::kRefused;
+        }
+        if (*status.value == 1) {
+            return RowAdded::kActive;  // another manager's row
+        }
+        return Replace();
+    }
+
+    // Unanswered: the device may have applied it. Only its status tells.
+    RowAdded AfterUnanswered(bool mayReplace) {
+        if (Stopping()) {
+            return RowAdded::kStopped;
+        }
+        const RowStatusAccess::Status status = Read();
+        if (Stopping()) {
+            return RowAdded::kStopped;
+        }
+        if (!status.answered) {
+            return RowAdded::kUnknown;
+        }
+        if (!status.value) {
+            return RowAdded::kNotMade;
+        }
+        if (*status.value != 1) {
+            // Not active: this create's row, or one left before that made the device drop it. Either
+            // way it goes and the create is sent once more.
+            return mayReplace ? Replace() : RowAdded::kUnknown;
+        }
+        if (a.kind != StatusKind::kRowStatus || create != "4") {
+            return RowAdded::kActive;  // a create that makes no active row: another manager's
+        }
+        // Active after a create-and-go nobody confirmed: the device made it with whatever defaults it
+        // has. It becomes the user's entry or goes.
+        if (a.finish && a.finish()) {
+            return RowAdded::kFinished;
+        }
+        if (Stopping()) {
+            return RowAdded::kStopped;
+        }
+        return Send(Destroy()) == SetAnswer::kAccepted ? RowAdded::kRemoved : RowAdded::kLeft;
+    }
+
+    // A row there but not active is one nobody finished: it goes, and the create is sent again.
+    RowAdded Replace() {
+        if (Stopping()) {
+            return RowAdded::kStopped;
+        }
+        if (Send(Destroy()) != SetAnswer::kAccepted) {
+            return Stopping() ? RowAdded::kStopped : RowAdded::kRefused;
+        }
+        if (Stopping()) {
+            return RowAdded::kStopped;
+        }
+        return Create(false);
+    }
+
+    const RowStatusAccess& a;
+    const std::string create;
+};
 
 }  // namespace
 
+RowAdded AddRow(const RowStatusAccess& access, const std::string& value) {
+    return Adder(access, value).Run();
+}
+
 RowCreated CreateRow(const RowStatusAccess& access, const std::string& value) {
-    // A row that is there but not active (notInService, notReady; underCreation) is one nobody
-    // finished: it goes.
-    const auto replace = [&](const std::optional<long long>& status) {
-        if (!status) {
-            return RowCreated::kCreated;  // absent, or the read failed: nothing to replace
-        }
-        if (*status == 1) {
+    switch (AddRow(access, value)) {
+        case RowAdded::kCreated:
+        case RowAdded::kFinished:
+            return RowCreated::kCreated;
+        case RowAdded::kActive:
             return RowCreated::kActive;
-        }
-        const char* destroy = access.kind == StatusKind::kEntryStatus ? "4" : "6";
-        return !Stopping(access) && access.set(destroy) ? RowCreated::kCreated : RowCreated::kRefused;
-    };
-    if (access.readFirst && access.read) {
-        const std::optional<long long> status = access.read();
-        if (Stopping(access)) {
+        default:
             return RowCreated::kRefused;
-        }
-        if (status && *status == 1) {
-            // The create still goes: the device says whether it takes it.
-            return !Stopping(access) && access.set(value) ? RowCreated::kCreated : RowCreated::kActive;
-        }
-        if (const RowCreated r = replace(status); r != RowCreated::kCreated) {
-            return r;
-        }
-        return !Stopping(access) && access.set(value) ? RowCreated::kCreated : RowCreated::kRefused;
     }
-    if (Stopping(access)) {
-        return RowCreated::kRefused;
-    }
-    if (access.set(value)) {
-        return RowCreated::kCreated;
-    }
-    if (Stopping(access) || !access.read) {
-        return RowCreated::kRefused;
-    }
-    // Refused or unanswered: a row of this index may be there already.
-    const std::optional<long long> status = access.read();
-    if (!status || Stopping(access)) {
-        return RowCreated::kRefused;
-    }
-    if (const RowCreated r = replace(status); r != RowCreated::kCreated) {
-        return r;
-    }
-    return !Stopping(access) && access.set(value) ? RowCreated::kCreated : RowCreated::kRefused;
+}
+
+RowStatusAccess StatusAccessOn(CCommonSNMP& session, const std::string& statusOid, int timeoutMs) {
+    RowStatusAccess access;
+    access.send = [&session, statusOid, timeoutMs](const std::string& value) {
+        session.Open(CCommonSNMP::REQUEST_SET);
+        session.AddVarBind(statusOid, 1, value.c_str());
+        const SnmpReply reply = SendRequest(session, timeoutMs);
+        return reply.Accepted() ? SetAnswer::kAccepted
+               : reply.response ? SetAnswer::kRefused
+                                : SetAnswer::kUnanswered;
+    };
+    access.set = [send = access.send](const std::string& value) {
+        return send(value) == SetAnswer::kAccepted;
+    };
+    access.readStatus = [&session, statusOid, timeoutMs] {
+        session.Open(CCommonSNMP::REQUEST_GET);
+        session.AddVarBind(statusOid, 4, nullptr);
+        const SnmpReply reply = SendRequest(session, timeoutMs);
+        RowStatusAccess::Status status;
+        // An answer without the row (noSuchInstance, noSuchName: error status 2) is an answered read
+        // of no row; any other error tells nothing.
+        status.answered = reply.Accepted() || reply.ErrorStatus() == 2;
+        status.value = reply.Integer(0);
+        return status;
+    };
+    access.read = [read = access.readStatus] { return read().value; };
+    return access;
 }
 
 std::optional<long long> StatusFromText(bool read, const std::string& text) {
@@ -72,28 +220,65 @@ std::optional<long long> StatusFromText(bool read, const std::string& text) {
     return v;
 }
 
+std::string RowAddedText(RowAdded result, const std::string& what, const std::string& failed) {
+    const std::string unanswered = "the device did not answer the create of " + what;
+    const std::string made = unanswered + ", but it had made it; the rest of it ";
+    std::string text;
+    switch (result) {
+        case RowAdded::kCreated:
+        case RowAdded::kStopped:
+            return "";
+        case RowAdded::kFinished:
+            return Capitalised(made + "is now written. " + Capitalised(what) + " was added.");
+        case RowAdded::kRemoved:
+            text = made + "could not be written, so the row it made was removed.";
+            break;
+        case RowAdded::kLeft:
+            text = made + "could not be written, nor could the row it made be removed. Delete " + what +
+                   " and add it again.";
+            break;
+        case RowAdded::kRefused:
+            text = "the device did not accept the create.";
+            break;
+        case RowAdded::kActive:
+            text = "the device already holds " + what + "; it was left as it is.";
+            break;
+        case RowAdded::kNotMade:
+            text = unanswered + "; it holds no such entry.";
+            break;
+        case RowAdded::kUnknown:
+            text = unanswered + "; whether it made it is not known. If " + what +
+                   " is listed, delete it and add it again.";
+            break;
+    }
+    return failed.empty() ? Capitalised(text) : failed + text;
+}
+
 std::string StoppedAddText(const std::string& what, const AddProgress& progress, const std::string& verb) {
-    const std::string the = "the " + what;
+    if (progress.Refused()) {
+        // The device answered the create with a refusal: nothing of this add is there.
+        return "Stopped: " + what + " was not " + verb + ".";
+    }
     switch (progress.Stage()) {
         case AddStage::kNone:
             break;
         case AddStage::kCreate:
             if (!progress.Confirmed()) {
-                return "Stopped: the device did not confirm whether a row for " + the + " was created; " +
-                       the + " is not active. Adding it again replaces that row.";
+                return "Stopped: the device did not confirm whether a row for " + what + " was created; " +
+                       what + " is not active. Adding it again replaces that row.";
             }
             [[fallthrough]];
         case AddStage::kColumns:
-            return "Stopped: a row for " + the + " was created on the device but not activated. Adding " +
-                   the + " again replaces it.";
+            return "Stopped: a row for " + what + " was created on the device but not activated. Adding " +
+                   what + " again replaces it.";
         case AddStage::kActivate:
             if (progress.Confirmed()) {
-                return "Stopped: " + the + " was " + verb + ".";
+                return "Stopped: " + what + " was " + verb + ".";
             }
-            return "Stopped: the device did not confirm whether " + the + " was " + verb +
+            return "Stopped: the device did not confirm whether " + what + " was " + verb +
                    ". If it is not listed, add it again.";
     }
-    return "Stopped: " + the + " was not " + verb + ".";
+    return "Stopped: " + what + " was not " + verb + ".";
 }
 
 }  // namespace ksx

@@ -8,19 +8,29 @@
 // (left by a stopped add, or by another manager) is destroyed and the create sent once more. An active
 // row is left alone. A normal add sends exactly its create request.
 //
+// A create that got no answer is neither made nor refused: the status is read. A create-and-go the
+// device applied without answering leaves an active row holding defaults the user never gave (an
+// account without its password): it is finished (the `finish` hook writes the rest of its columns, and
+// the entry is the user's) or, when that cannot be done, destroyed. An active row found after a refused
+// create is another manager's and stays as it is.
+//
 //   AddProgress m_progress;                                   // read by the UI thread at the end
 //   step 0: m_progress.Enter(AddStage::kCreate);
-//           if (CreateRow(access, "5") != RowCreated::kCreated) return Failed(...);
+//           access.progress = &m_progress;
+//           const RowAdded r = AddRow(access, "5");
+//           if (r != RowAdded::kCreated) return Failed(RowAddedText(r, "the user nurse"));
 //           m_progress.Confirm();
 //   step 1: m_progress.Enter(AddStage::kColumns); ...; m_progress.Confirm();
 //   step 2: m_progress.Enter(AddStage::kActivate); ...; m_progress.Confirm();
-//   stopped: Tell(StoppedAddText("user", m_progress));
+//   stopped: Tell(StoppedAddText("the user nurse", m_progress));
 #pragma once
 
 #include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
+
+#include "core/CommonSNMP.h"
 
 namespace ksx {
 
@@ -29,46 +39,88 @@ namespace ksx {
 // 4 invalid, which deletes).
 enum class StatusKind { kRowStatus, kEntryStatus };
 
+class AddProgress;
+
+// How the device answered one SET.
+enum class SetAnswer { kAccepted, kRefused, kUnanswered };
+
 // The status object of one row, reached through the caller's own session (worker thread).
 struct RowStatusAccess {
     StatusKind kind = StatusKind::kRowStatus;
-    // One SET of the status object; true when the device answered and accepted it.
+    // One SET of the status object; true when the device answered and accepted it. Used when `send`
+    // is not given: a false is then taken as a refusal.
     std::function<bool(const std::string& value)> set;
     // A GET of the status object; nothing when the row is absent or the read failed.
     std::function<std::optional<long long>()> read;
+    // The same telling the two apart (preferred over `read`): `answered` false when the read failed.
+    struct Status {
+        bool answered = false;
+        std::optional<long long> value;  // nothing: the device holds no such row
+    };
+    std::function<Status()> readStatus;
     // Optional: a stop was asked for; nothing further is sent then.
     std::function<bool()> stopping;
     // Read the status before the create (a table whose devices refuse a create of an existing row
     // without telling why): a row that is not active is replaced before the create goes out.
     bool readFirst = false;
+    // One SET of the status object and how the device answered it (preferred over `set`).
+    std::function<SetAnswer(const std::string& value)> send;
+    // Writes the rest of the row's columns, for a row a create-and-go nobody confirmed had made; true
+    // when the device accepted every write. Without it such a row is destroyed.
+    std::function<bool()> finish;
+    // Optional: the add's progress; the create's requests enter AddStage::kCreate (a create-and-go:
+    // kActivate, it makes the row active), and a create the device answered with a refusal is marked
+    // so (a stop after it made nothing of this add).
+    AddProgress* progress = nullptr;
 };
 
+enum class RowAdded {
+    kCreated,   // the create (perhaps after replacing a row that was not active) was accepted
+    kFinished,  // the create-and-go went unanswered but had made the row; `finish` wrote the rest: added
+    kRemoved,   // the same, but the rest could not be written: the row it made was destroyed
+    kLeft,      // the same, and the destroy was not accepted either: the row is left incomplete
+    kRefused,   // the device refused the create; no row of that index is active
+    kActive,    // refused (or unanswered while one was there before): an active row of that index is
+                // there, another manager's, left alone
+    kNotMade,   // the create went unanswered and the device holds no row of that index
+    kUnknown,   // the create went unanswered and the status could not be read
+    kStopped,   // a stop ended it; the progress (if given) says what the device confirmed
+};
+
+// Worker. Sends the create request `value` (createAndWait, createAndGo, createRequest) for the row,
+// replacing a row of that index that is not active and looking after a create nobody answered, as
+// described above.
+RowAdded AddRow(const RowStatusAccess& access, const std::string& value);
+
+// What an add says when AddRow did not give kCreated, `what` the entry as said ("the user nurse",
+// "VLAN 30"). Every kind but kFinished and kStopped begins with `failed` (the dialog's own "Failed to
+// add ...: " text) when one is given, for a refusal followed by "the device did not accept the create."
+//   kFinished: "The device did not answer the create of the user nurse, but it had made the user nurse;
+//               the rest of it is now written. The user nurse was added."
+//   kRemoved:  "... did not answer the create of the user nurse, but it had made the user nurse; the
+//               rest of it could not be written, so the row it made was removed."
+//   kLeft:     "...; the rest of it could not be written, nor could the row it made be removed: delete
+//               the user nurse and add it again."
+//   kNotMade:  "The device did not answer the create of the user nurse; it holds no such entry."
+//   kUnknown:  "The device did not answer the create of the user nurse; whether it made it is not
+//               known. If the user nurse is listed, delete it and add it again."
+//   kActive:   "An entry of that key is already on the device; it was left as it is."
+std::string RowAddedText(RowAdded result, const std::string& what, const std::string& failed = "");
+
+// The older form: kCreated (kFinished included: the row is there), kActive, or kRefused for the rest.
 enum class RowCreated {
     kCreated,  // the create (perhaps after replacing a row that was not active) was accepted
     kRefused,  // refused, unanswered or stopped; no active row of that index was seen
     kActive,   // refused: an active row of that index is there
 };
-
-// Worker. Sends the create request `value` (createAndWait, createAndGo, createRequest) for the row,
-// replacing a row of that index that is not active as described above.
 RowCreated CreateRow(const RowStatusAccess& access, const std::string& value);
 
 // A status as a text GET gave it (`read`: the GET succeeded); nothing unless the text is a number.
 std::optional<long long> StatusFromText(bool read, const std::string& text);
 
-// The create through a feature logic class (CModuleBase and the classes built on it): its
-// SetRowStatus for the writes, its GetValue for the status read.
-template <class Logic>
-RowCreated CreateRowOf(Logic& logic, const std::string& statusOid, const std::string& value) {
-    RowStatusAccess access;
-    access.set = [&](const std::string& v) { return logic.SetRowStatus(statusOid, v); };
-    access.read = [&] {
-        std::string text;
-        const bool read = logic.GetValue(statusOid, text);
-        return StatusFromText(read, text);
-    };
-    return CreateRow(access, value);
-}
+// The status object `statusOid` reached through `session` (worker; the session is used for nothing
+// else while the add lasts): its SET (`send`) and GET (`read`).
+RowStatusAccess StatusAccessOn(CCommonSNMP& session, const std::string& statusOid, int timeoutMs = 0);
 
 // The steps of an add, in order. A create-and-go that writes the whole row in one request is an
 // activation: once the device applied it, the entry is added.
@@ -81,26 +133,33 @@ public:
     void Reset() {
         m_stage = 0;
         m_confirmed = false;
+        m_refused = false;
     }
     // Worker: the requests of `stage` are about to go out.
     void Enter(AddStage stage) {
         m_confirmed = false;
+        m_refused = false;
         m_stage = static_cast<int>(stage);
     }
     // Worker: the device accepted every request of the stage entered last.
     void Confirm() { m_confirmed = true; }
+    // Worker: the device refused the create: nothing of this add is on the device (until the create
+    // is sent again, which enters the stage once more).
+    void Refuse() { m_refused = true; }
 
     AddStage Stage() const { return static_cast<AddStage>(m_stage.load()); }
     bool Confirmed() const { return m_confirmed.load(); }
+    bool Refused() const { return m_refused.load(); }
 
 private:
     std::atomic<int> m_stage{0};
     std::atomic<bool> m_confirmed{false};
+    std::atomic<bool> m_refused{false};
 };
 
-// What a stopped add of "the <what>" says, from what the device confirmed (`verb`: "added",
-// "created"):
-//   nothing sent:               "Stopped: the user was not added."
+// What a stopped add of `what` says, the entry as said ("the user", "VLAN 30", "the RMON alarm 3"),
+// from what the device confirmed (`verb`: "added", "created"):
+//   nothing sent, or the create refused:  "Stopped: the user was not added."
 //   create unconfirmed:         "Stopped: the device did not confirm whether a row for the user was
 //                                created; the user is not active. Adding it again replaces that row."
 //   created, not activated:     "Stopped: a row for the user was created on the device but not

@@ -485,6 +485,37 @@ void Agent::LogPdu(const void* p) {
     }
 }
 
+bool Agent::LoseAnswerOf(const void* p, Clock::time_point now) {
+    const auto* pdu = static_cast<const netsnmp_pdu*>(p);
+    if (pdu->command != SNMP_MSG_SET) {
+        return false;
+    }
+    if (m_lostReqid && *m_lostReqid == pdu->reqid && m_lostPrincipal == Principal(pdu)) {
+        return true;  // a resend of the request whose answer is lost
+    }
+    if (m_loseAnswer.empty()) {
+        return false;
+    }
+    std::vector<Binding> bindings;
+    bool touched = false;
+    for (const netsnmp_variable_list* vb = pdu->variables; vb; vb = vb->next_variable) {
+        const Oid o = ToOid(vb->name, vb->name_length);
+        touched = touched || HasPrefix(o, m_loseAnswer);
+        bindings.push_back({o, FromVar(vb, m_device.DeclaredType(o))});
+    }
+    if (!touched) {
+        return false;
+    }
+    const bool mayWrite = pdu->version == SNMP_VERSION_3 || Principal(pdu) == m_options.writeCommunity;
+    if (mayWrite && m_device.CheckSet(bindings).status == kNoError) {
+        m_device.ApplySet(bindings, now);
+    }
+    m_loseAnswer.clear();
+    m_lostReqid = pdu->reqid;
+    m_lostPrincipal = Principal(pdu);
+    return true;
+}
+
 bool Agent::Admitted(const void* p) const {
     const auto* pdu = static_cast<const netsnmp_pdu*>(p);
     if (pdu->version == SNMP_VERSION_3) {
@@ -513,7 +544,7 @@ int Agent::OnPacket(int op, void* session, int reqid, void* p, void* magic) {
     LogPdu(pdu);
     auto now = Clock::now();
     // A wrong community gets no answer, as on the real device.
-    if (!Admitted(pdu) || m_silence || m_device.Rebooting(now) || ShouldDrop()) {
+    if (!Admitted(pdu) || m_silence || m_device.Rebooting(now) || ShouldDrop() || LoseAnswerOf(pdu, now)) {
         return 1;
     }
     if (m_decryptionErrors && pdu->version == SNMP_VERSION_3 &&

@@ -59,6 +59,13 @@ public:
     // Until `until`, requests are held and answered then (a device busy for a while); the reports the
     // security model sends by itself go at once.
     void Stall(Clock::time_point until) { m_stallUntil = until; }
+    // The next SET touching an object below `oid` is applied (when the device takes it) and never
+    // answered; resends of that request (same request id and principal) are neither applied again nor
+    // answered. An empty OID forgets it.
+    void LoseAnswer(const Oid& oid) {
+        m_loseAnswer = oid;
+        m_lostReqid.reset();
+    }
     // SNMPv3 authPriv requests are answered with a usmStatsDecryptionErrors report.
     void SetDecryptionErrors(bool on) { m_decryptionErrors = on; }
     bool Silent() const { return m_silence; }
@@ -95,6 +102,9 @@ private:
     void LogPdu(const void* pdu);
     bool Admitted(const void* pdu) const;
     bool ShouldDrop();
+    // A SET whose answer is lost (LoseAnswer): applies it the first time; true when it must go
+    // unanswered.
+    bool LoseAnswerOf(const void* pdu, Clock::time_point now);
     int InjectedError(const Oid& oid) const;
     bool Omitted(const Oid& oid) const;
     // Answers a get or get-next whose reply would carry an omitted binding, without it; false (nothing
@@ -115,6 +125,9 @@ private:
     Clock::time_point m_stallUntil{};
     bool m_decryptionErrors = false;
     std::map<Oid, int> m_errors;
+    Oid m_loseAnswer;
+    std::optional<long> m_lostReqid;
+    std::string m_lostPrincipal;
     std::vector<Oid> m_omitted;
     std::deque<std::string> m_log;
     std::deque<long> m_logIds;

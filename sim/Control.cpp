@@ -199,6 +199,14 @@ std::string ControlServer::Execute(const std::string& line) {
         m_agent.SetError(*oid, static_cast<int>(n));
         return "OK";
     }
+    if (cmd == "loseanswer" && in >> a) {
+        auto oid = a == "off" ? std::optional<Oid>(Oid{}) : ParseOid(a);
+        if (!oid) {
+            return "ERR bad OID";
+        }
+        m_agent.LoseAnswer(*oid);
+        return "OK";
+    }
     if (cmd == "omit" && in >> a) {
         if (a == "off") {
             m_agent.SetOmitted(Oid{}, false);

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RowCreate.h"
+#include "core/RunText.h"
 #include "core/Utils.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -285,7 +287,8 @@ void CStaticMACDlg::AddEntry(const StaticMacEntryText& entry) {
         bool written = false;      // the device accepted the row
     };
     auto outcome = std::make_shared<Outcome>();
-    auto step = [this, entry, trunkPort, listed, outcome](int i) {
+    auto progress = std::make_shared<AddProgress>();
+    auto step = [this, entry, trunkPort, listed, outcome, progress](int i) {
         if (i == 0) {
             std::string deviceMac;
             m_logic.GetSystemMac(deviceMac);
@@ -306,18 +309,28 @@ void CStaticMACDlg::AddEntry(const StaticMacEntryText& entry) {
             }
             return StepOutcome::Done();
         }
-        outcome->written = m_logic.SetStaticMacEntry(entry, CStaticMACLogic::ACTION_ADD);
-        return outcome->written || !m_run.Runner().Stopping() ? StepOutcome::Done() : StepOutcome::Failed("");
+        switch (const RowAdded made = m_logic.AddStaticMacEntry(
+                    entry, [this] { return m_run.Runner().Stopping(); }, progress.get())) {
+            case RowAdded::kCreated:
+            case RowAdded::kFinished:
+                progress->Confirm();
+                outcome->written = true;
+                return StepOutcome::Done();
+            case RowAdded::kStopped:
+                return StepOutcome::Unanswered();  // said by the add's progress
+            case RowAdded::kRefused:
+                return StepOutcome::Done();  // told below
+            default:
+                return StepOutcome::Failed(
+                    RowAddedText(made, "the static MAC entry", "Failed to add the static MAC entry: "));
+        }
     };
     auto text = [](int i, int) {
         return QString(i == 0 ? "Reading the device MAC..." : "Adding the static MAC entry...");
     };
-    m_run.Start(2, step, text, [this, outcome](const StepsEnd& end) {
+    m_run.Start(2, step, text, [this, outcome, progress](const StepsEnd& end) {
         if (end.stopped) {
-            AfxMessageBox(end.done == 0 ? kAddStopped
-                                        : "Stopped: the device did not confirm whether the static MAC entry "
-                                          "was written.",
-                          MB_OK);
+            AfxMessageBox(StoppedAddText("the static MAC entry", *progress), MB_OK);
             return;
         }
         if (end.failed) {
@@ -358,13 +371,19 @@ void CStaticMACDlg::OnDelete() {
     m_run.Start(
         1,
         [this, entry, deleted](int) {
+            if (m_run.Runner().Stopping()) {
+                return StepOutcome::NothingSent();
+            }
             *deleted = m_logic.SetStaticMacEntry(entry, CStaticMACLogic::ACTION_DELETE);
             return *deleted || !m_run.Runner().Stopping() ? StepOutcome::Done() : StepOutcome::Failed("");
         },
         [](int, int) { return QString("Deleting the static MAC entry..."); },
         [this, deleted](const StepsEnd& end) {
             if (end.stopped) {
-                AfxMessageBox("Stopped: the device did not confirm whether the static MAC entry was deleted.",
+                AfxMessageBox(end.inFlight
+                                  ? "Stopped: the device did not confirm whether the static MAC entry "
+                                    "was deleted."
+                                  : "Stopped: the static MAC entry was not deleted.",
                               MB_OK);
                 return;
             }
@@ -416,6 +435,9 @@ void CStaticMACDlg::OnApplyLearning() {
     DisableButtons();
     m_run.Runner().SetCancel([this] { m_logic.CancelRequests(); });
     auto step = [this, state, uplink](int i) {
+        if (m_run.Runner().Stopping()) {
+            return StepOutcome::NothingSent();
+        }
         const bool accepted = i == 0 ? m_logic.SetLearningState(state) : m_logic.SetUplinkPorts(uplink);
         return accepted ? StepOutcome::Done()
                         : StepOutcome::Failed(
@@ -425,20 +447,11 @@ void CStaticMACDlg::OnApplyLearning() {
     auto text = [](int i, int) {
         return QString(i == 0 ? "Writing the MAC address learning state..." : "Writing the uplink ports...");
     };
-    m_run.Start(writes, step, text, [this, enabled, uplink, writes](const StepsEnd& end) {
+    m_run.Start(writes, step, text, [this, enabled, uplink](const StepsEnd& end) {
         if (end.stopped) {
-            if (end.done == 0) {
-                AfxMessageBox(writes == 1 ? "Stopped: the device did not confirm whether the MAC address "
-                                            "learning state was written."
-                                          : "Stopped: the device did not confirm whether the MAC address "
-                                            "learning state was written; the uplink ports were not written.",
-                              MB_OK);
-            } else {
-                AfxMessageBox(
-                    "Stopped: the MAC address learning state was written; the device did not "
-                    "confirm whether the uplink ports were written.",
-                    MB_OK);
-            }
+            AfxMessageBox(
+                RunEndText(end, ListNamer({{"the MAC address learning state"}, {"the uplink ports", true}})),
+                MB_OK);
             return;
         }
         if (end.failed) {

@@ -132,6 +132,16 @@ bool CStaticMACLogic::SetStaticMacEntry(const StaticMacEntryText& entry, int act
     return true;
 }
 
+ksx::RowAdded CStaticMACLogic::AddStaticMacEntry(const StaticMacEntryText& entry,
+                                                 std::function<bool()> stopping, ksx::AddProgress* progress) {
+    ksx::RowStatusAccess access =
+        ksx::StatusAccessOn(m_cCommonSNMPRowStatus, kRowStatusColumn + RowIndex(entry));
+    access.stopping = std::move(stopping);
+    access.progress = progress;
+    access.finish = [] { return true; };  // nothing beyond the index to write
+    return ksx::AddRow(access, "4");
+}
+
 void CStaticMACLogic::GetStaticMacGlobals() {
     m_learning.reset();
     m_learningRead.Read();

@@ -9,6 +9,7 @@
 
 #include "core/CommonSNMP.h"
 #include "core/ModuleBase.h"
+#include "core/RowCreate.h"
 #include "core/TableRead.h"
 #include "platform/sys/Messages.h"
 
@@ -39,6 +40,10 @@ public:
     // Action 1 creates the row ("4"), 3 destroys it ("6"); any other action writes nothing and is true.
     // True when the device accepted the write.
     bool SetStaticMacEntry(const StaticMacEntryText& entry, int action);
+    // Worker: the entry's create-and-go (ksx::AddRow; the index is the whole entry, so a row the
+    // device made without answering is the entry as given).
+    ksx::RowAdded AddStaticMacEntry(const StaticMacEntryText& entry, std::function<bool()> stopping,
+                                    ksx::AddProgress* progress);
     // Reads the learning state into m_strLearningState (emptied when it was not read as a number), then
     // the uplink ports into m_strUplinkPorts (kept when they were not read), one get each, without holding
     // the window; onGlobals (UI thread) tells which of the two were read.

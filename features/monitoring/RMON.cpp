@@ -3,12 +3,14 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <initializer_list>
 #include <utility>
 
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
 #include "platform/sys/Debug.h"
+#include "platform/sys/Globals.h"
 #include "res/ids_rmon.h"
 
 namespace {
@@ -588,6 +590,15 @@ bool CRMON::SetRmonState(const int* enabled) {
 
 // ---- row writes ----
 
+ksx::SetAnswer CRMON::SendStatus(const std::string& oid, const std::string& value) {
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMP.AddVarBind(oid, 1, value.c_str());
+    const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMP, std::atoi(g_strSnmpTimeout.c_str()));
+    return reply.Accepted() ? ksx::SetAnswer::kAccepted
+           : reply.response ? ksx::SetAnswer::kRefused
+                            : ksx::SetAnswer::kUnanswered;
+}
+
 bool CRMON::SetStatus(const std::string& oid, const char* value) {
     const SNMP_VARBIND vb{oid, value, 1, 1};
     return SetValues(&vb, 1);
@@ -606,23 +617,20 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
     // another manager) is set invalid first. A row the read cannot find, or a read that fails, counts
     // as absent.
     m_progress.Enter(ksx::AddStage::kCreate);
-    ksx::RowStatusAccess access;
+    ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPTable, status);
     access.kind = ksx::StatusKind::kEntryStatus;
     access.readFirst = true;
-    access.set = [&](const std::string& v) { return SetStatus(status, v.c_str()); };
-    access.read = [&] {
-        m_cCommonSNMPTable.Open(CCommonSNMP::REQUEST_GET);
-        m_cCommonSNMPTable.AddVarBind(status, 4, nullptr);
-        return ksx::SendRequest(m_cCommonSNMPTable).Integer(0);
-    };
+    access.send = [&](const std::string& v) { return SendStatus(status, v); };
     access.stopping = [this] { return Stopping(); };
-    switch (ksx::CreateRow(access, "2")) {
-        case ksx::RowCreated::kCreated:
-            break;
-        case ksx::RowCreated::kActive:
-        case ksx::RowCreated::kRefused:
-            m_strLastError = failed + "the create request.";
-            return false;
+    access.progress = &m_progress;
+    const ksx::RowAdded made = ksx::AddRow(access, "2");
+    if (made != ksx::RowAdded::kCreated) {
+        const std::string entryName = std::string("the RMON ") + what + " " + std::to_string(index);
+        m_strLastError =
+            made == ksx::RowAdded::kRefused || made == ksx::RowAdded::kActive
+                ? failed + "the create request."
+                : ksx::RowAddedText(made, entryName, std::string("Failed to create ") + entryName + ": ");
+        return false;
     }
     m_progress.Confirm();
     m_progress.Enter(ksx::AddStage::kColumns);

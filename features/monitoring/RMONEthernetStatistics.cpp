@@ -189,8 +189,9 @@ void CRMONEthernetStatistics::Apply() {
                          " were cleared; the RMON Ethernet statistics entry " + std::to_string(entry.index) +
                          " was not created.");
                 } else {
-                    Tell(ksx::StoppedAddText("RMON Ethernet statistics entry " + std::to_string(entry.index),
-                                             m_rmon.Progress(), "created"));
+                    Tell(ksx::StoppedAddText(
+                        "the RMON Ethernet statistics entry " + std::to_string(entry.index),
+                        m_rmon.Progress(), "created"));
                 }
                 return;
             }

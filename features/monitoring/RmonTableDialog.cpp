@@ -139,7 +139,7 @@ void CRmonTableDialog::RunCreate(const std::string& what, std::function<bool()> 
         [this, what, after = std::move(after)](const ksx::StepsEnd& end) {
             if (end.stopped) {
                 // Closed during the creation: the dialog is ending. What the device confirmed is said.
-                Tell(ksx::StoppedAddText("RMON " + what, m_rmon.Progress(), "created"));
+                Tell(ksx::StoppedAddText("the RMON " + what, m_rmon.Progress(), "created"));
                 return;
             }
             if (end.failed) {

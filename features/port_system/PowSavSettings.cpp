@@ -332,7 +332,7 @@ int CPowSavSettings::OnTimeProfileWalk(CSnmp* response, int requestId, void* use
 bool CPowSavSettings::AddTimeProfile(TimeProfileRow row) {
     const std::string statusOid = Column(21) + "." + row.index;
     // A row of this index left not active (an add cut short, another manager) is replaced.
-    if (ksx::CreateRowOf(m_cModuleBase, statusOid, "5") != ksx::RowCreated::kCreated) {
+    if (ksx::AddRow(ksx::StatusAccessOn(m_cCommonSNMPSet, statusOid), "5") != ksx::RowAdded::kCreated) {
         return false;
     }
     // Give the device a moment to set up the new row.

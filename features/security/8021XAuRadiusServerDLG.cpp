@@ -287,21 +287,21 @@ void C8021XAuRadiusServerDLG::OnApply() {
     bool created = false;
     if (!exists) {
         // An entry of this index left unfinished by another manager is replaced.
-        RowStatusAccess access;
-        access.set = [&](const std::string& v) { return SetOneValue(column(10), 1, v); };
-        access.read = [&] {
-            CCommonSNMP session;
-            session.Open(CCommonSNMP::REQUEST_GET);
-            session.AddVarBind(column(10), 4, nullptr);
-            const std::optional<long long> status =
-                SendRequest(session, std::atoi(g_strSnmpTimeout.c_str())).Integer(0);
-            session.Close();
-            return status;
-        };
-        if (CreateRow(access, "5") == RowCreated::kCreated) {
+        CCommonSNMP session;
+        const RowAdded made =
+            AddRow(StatusAccessOn(session, column(10), std::atoi(g_strSnmpTimeout.c_str())), "5");
+        session.Close();
+        if (made == RowAdded::kCreated) {
             created = true;
-        } else {
+        } else if (made == RowAdded::kRefused) {
             failed = "the new entry";
+        } else {
+            // Unanswered (made or not), or another manager's active entry: said as it is.
+            AfxMessageBox(
+                RowAddedText(made, "the RADIUS server " + indexText, "Failed to write the RADIUS server: "),
+                MB_OK);
+            StartRead();
+            return;
         }
     }
     if (failed.empty()) {

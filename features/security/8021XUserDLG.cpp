@@ -183,20 +183,28 @@ void C8021XUserDLG::OnAdd() {
     const std::string idx = C8021XSettingLogic::UserNameIndex(name);
     const std::string statusOid = C8021XSettingLogic::UserColumn(3) + idx;
     CModuleBase base;
-    // An account of this name left unfinished (an add cut short, another manager) is replaced.
-    if (ksx::CreateRowOf(base, statusOid, "4") != ksx::RowCreated::kCreated) {
-        AfxMessageBox(kCreateFailed, MB_OK);
+    // An account of this name left unfinished (an add cut short, another manager) is replaced. One the
+    // device made without answering gets its password now, or goes: no account stays active without
+    // the password given here.
+    RowStatusAccess access = StatusAccessOn(m_cCommonSNMP, statusOid);
+    access.finish = [&] { return WritePassword(idx, password); };
+    const RowAdded created = AddRow(access, "4");
+    if (created == RowAdded::kFinished) {
+        AfxMessageBox(RowAddedText(created, "the user " + name), MB_OK);
+        Reload();
+        return;
+    }
+    if (created != RowAdded::kCreated) {
+        AfxMessageBox(created == RowAdded::kRefused
+                          ? std::string(kCreateFailed)
+                          : std::string(kCreateFailed) + "\n\n" + RowAddedText(created, "the user " + name),
+                      MB_OK);
         StartRead();  // the device's accounts; the form keeps what was typed
         return;
     }
     // The account exists from here on: a refused password or activation must not leave it behind.
     std::string failed;
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMP.AddVarBind(C8021XSettingLogic::UserColumn(2) + idx, 2, password.c_str(),
-                             static_cast<int>(password.size()));
-    const SnmpReply reply = SendRequest(m_cCommonSNMP);
-    if (!reply.Accepted()) {
-        TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+    if (!WritePassword(idx, password)) {
         failed = "the password";
     } else {
         const SNMP_VARBIND activate[] = {{statusOid, "1", 1, 1}};
@@ -215,6 +223,18 @@ void C8021XUserDLG::OnAdd() {
         return;
     }
     Reload();
+}
+
+bool C8021XUserDLG::WritePassword(const std::string& idx, const std::string& password) {
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMP.AddVarBind(C8021XSettingLogic::UserColumn(2) + idx, 2, password.c_str(),
+                             static_cast<int>(password.size()));
+    const SnmpReply reply = SendRequest(m_cCommonSNMP);
+    if (!reply.Accepted()) {
+        TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+        return false;
+    }
+    return true;
 }
 
 void C8021XUserDLG::OnDelete() {

@@ -30,6 +30,8 @@ private:
     void FillList();
     void EnableInputs(bool enable);
     void OnAdd();
+    // UI thread, one request: the account's password; true when the device accepted it.
+    bool WritePassword(const std::string& idx, const std::string& password);
     void OnDelete();
 
     CListCtrlEx* m_list = nullptr;

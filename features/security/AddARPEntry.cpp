@@ -258,9 +258,13 @@ void CAddARPEntry::OnApply() {
     digits.erase(std::remove(digits.begin(), digits.end(), '-'), digits.end());
     std::string macOctets(6, '\0');
     CUtils::HexToBytes(digits, reinterpret_cast<unsigned char*>(macOctets.data()), 6);
-    const std::string failure = WriteEntry(address, macOctets, arp::PortBitmap(m_portFlags), destroyFirst);
-    if (!failure.empty()) {
-        AfxMessageBox(failure, MB_OK | MB_ICONERROR);
+    bool added = false;
+    const std::string text =
+        WriteEntry(address, macOctets, arp::PortBitmap(m_portFlags), destroyFirst, &added);
+    if (!text.empty()) {
+        AfxMessageBox(text, added ? MB_OK : MB_OK | MB_ICONERROR);
+    }
+    if (!added) {
         return;
     }
     SetDlgItemText(IDC_ARPA_MAC, "");
@@ -274,44 +278,53 @@ bool CAddARPEntry::SetStatus(const std::string& index, const char* value) {
 }
 
 std::string CAddARPEntry::WriteEntry(const std::string& address, const std::string& macOctets,
-                                     const std::string& bitmap, bool destroyFirst) {
+                                     const std::string& bitmap, bool destroyFirst, bool* added) {
+    *added = false;
     const std::string index = "." + address;
-    const std::string prefix = "Failed to add the gateway " + address + ": the device did not ";
+    const std::string what = "the gateway " + address;
+    const std::string failed = "Failed to add " + what + ": ";
+    const std::string prefix = failed + "the device did not ";
     if (destroyFirst && !SetStatus(index, "6")) {
         return prefix + "remove its inactive entry of this address.";
     }
-    // An entry of this address left unfinished (an add cut short, another manager) is replaced.
-    RowStatusAccess access;
-    access.set = [&](const std::string& v) { return SetStatus(index, v.c_str()); };
-    access.read = [&] {
-        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
-        m_cCommonSNMP.AddVarBind(arp::kStatusColumn + index, 4, nullptr);
-        return SendRequest(m_cCommonSNMP).Integer(0);
-    };
-    if (CreateRow(access, g_strDeviceName == kCreateAndGoModel ? "4" : "5") != RowCreated::kCreated) {
-        return prefix + "create the entry.";
-    }
-    std::this_thread::sleep_for(kStepPause);
-    std::string step;
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMP.AddVarBind(arp::kMacColumn + index, 2, macOctets.data(),
-                             static_cast<int>(macOctets.size()));
-    if (!SendAccepted(m_cCommonSNMP)) {
-        step = "accept the MAC address.";
-    } else {
-        // The ports go with the MAC binding still pending on the session.
+    // The MAC address, then the ports with the MAC binding still pending on the session; empty when
+    // both were accepted, else the step refused.
+    const auto columns = [&]() -> std::string {
+        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+        m_cCommonSNMP.AddVarBind(arp::kMacColumn + index, 2, macOctets.data(),
+                                 static_cast<int>(macOctets.size()));
+        if (!SendAccepted(m_cCommonSNMP)) {
+            return "accept the MAC address.";
+        }
         m_cCommonSNMP.AddVarBind(arp::kPortsColumn + index, 2, bitmap.data(),
                                  static_cast<int>(bitmap.size()));
-        if (!SendAccepted(m_cCommonSNMP)) {
-            step = "accept the ports.";
-        } else {
-            std::this_thread::sleep_for(kStepPause);
-            if (!SetStatus(index, "1")) {
-                step = "activate the entry.";
-            }
+        return SendAccepted(m_cCommonSNMP) ? std::string() : "accept the ports.";
+    };
+    // An entry of this address left unfinished (an add cut short, another manager) is replaced; one a
+    // create-and-go made without an answer gets the MAC address and ports given here, or goes.
+    RowStatusAccess access = StatusAccessOn(m_cCommonSNMP, arp::kStatusColumn + index);
+    access.finish = [&] { return columns().empty(); };
+    const RowAdded created = AddRow(access, g_strDeviceName == kCreateAndGoModel ? "4" : "5");
+    if (created == RowAdded::kFinished) {
+        *added = true;
+        return RowAddedText(created, what);
+    }
+    if (created == RowAdded::kRefused) {
+        return prefix + "create the entry.";
+    }
+    if (created != RowAdded::kCreated) {
+        return RowAddedText(created, what, failed);
+    }
+    std::this_thread::sleep_for(kStepPause);
+    std::string step = columns();
+    if (step.empty()) {
+        std::this_thread::sleep_for(kStepPause);
+        if (!SetStatus(index, "1")) {
+            step = "activate the entry.";
         }
     }
     if (step.empty()) {
+        *added = true;
         return std::string();
     }
     // No half-made row stays behind.

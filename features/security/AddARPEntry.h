@@ -62,9 +62,10 @@ private:
     void OnAllPorts();
     void UpdateApplyState();
     void OnApply();
-    // The add sequence; an empty text when every step was accepted, else what to tell the user.
+    // The add sequence; `added` whether the entry is on the device as given. The text is what to tell
+    // the user (empty when every step was accepted).
     std::string WriteEntry(const std::string& address, const std::string& macOctets,
-                           const std::string& bitmap, bool destroyFirst);
+                           const std::string& bitmap, bool destroyFirst, bool* added);
     bool SetStatus(const std::string& index, const char* value);
 
     std::vector<ksx::arp::Entry> m_known;

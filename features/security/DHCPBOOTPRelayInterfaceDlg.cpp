@@ -116,7 +116,8 @@ void CDHCPBOOTPRelayInterfaceDlg::OnApply() {
         AfxMessageBox("Server IP Already Exist. ", MB_OK);
         return;
     }
-    bool added = m_logic.CreateRelayServerRow(address);
+    const ksx::RowAdded made = m_logic.CreateRelayServerRow(address);
+    bool added = made == ksx::RowAdded::kCreated;
     if (added) {
         std::this_thread::sleep_for(std::chrono::milliseconds(kActivatePauseMs.Get()));
         added = m_logic.SetRelayServerRow(address, "1");
@@ -125,8 +126,11 @@ void CDHCPBOOTPRelayInterfaceDlg::OnApply() {
             m_logic.SetRelayServerRow(address, "6");
         }
     }
-    if (!added) {
-        AfxMessageBox("Failed to add the relay server " + address + ": the device did not accept it.", MB_OK);
+    const std::string failed = "Failed to add the relay server " + address + ": ";
+    if (made != ksx::RowAdded::kCreated && made != ksx::RowAdded::kRefused) {
+        AfxMessageBox(ksx::RowAddedText(made, "the relay server " + address, failed), MB_OK);
+    } else if (!added) {
+        AfxMessageBox(failed + "the device did not accept it.", MB_OK);
     }
     Refresh();
 }

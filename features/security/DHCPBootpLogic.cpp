@@ -139,9 +139,12 @@ bool CDHCPBootpLogic::SetRelayServerRow(const std::string& address, const std::s
     return m_cModuleBase.SetRowStatus(kServerStatus + kSystemIndex + address, status);
 }
 
-bool CDHCPBootpLogic::CreateRelayServerRow(const std::string& address) {
-    return ksx::CreateRowOf(m_cModuleBase, kServerStatus + kSystemIndex + address, "5") ==
-           ksx::RowCreated::kCreated;
+ksx::RowAdded CDHCPBootpLogic::CreateRelayServerRow(const std::string& address) {
+    CCommonSNMP session;  // the reads' session may be busy with the VLAN reads
+    const ksx::RowAdded made =
+        ksx::AddRow(ksx::StatusAccessOn(session, kServerStatus + kSystemIndex + address), "5");
+    session.Close();
+    return made;
 }
 
 void CDHCPBootpLogic::ReadLocalRelay() {

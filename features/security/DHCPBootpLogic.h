@@ -20,6 +20,7 @@
 
 #include "core/CommonSNMP.h"
 #include "core/ModuleBase.h"
+#include "core/RowCreate.h"
 #include "core/StepRunner.h"
 #include "core/TableRead.h"
 #include "platform/sys/Messages.h"
@@ -63,7 +64,7 @@ public:
     bool SetRelayServerRow(const std::string& address, const std::string& status);
     // The create-and-wait of a server row; a row of that address left not active (an add cut short,
     // another manager) is replaced.
-    bool CreateRelayServerRow(const std::string& address);
+    ksx::RowAdded CreateRelayServerRow(const std::string& address);
     // Reads the global local relay state (wParam 3), then starts the walk of the local relay table
     // beside the VLAN table.
     void ReadLocalRelay();

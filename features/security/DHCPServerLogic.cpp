@@ -193,8 +193,14 @@ bool CDHCPServerLogic::SetServerEntry(const std::string& index, const std::strin
         return false;
     }
     // An entry of this index left unfinished (an add cut short, another manager) is replaced.
-    if (ksx::CreateRowOf(*this, status, "5") != ksx::RowCreated::kCreated) {
+    const ksx::RowAdded made = ksx::AddRow(ksx::StatusAccessOn(m_cCommonSNMPRowStatus, status), "5");
+    if (made == ksx::RowAdded::kRefused) {
         m_strFailure = "Failed to add the trusted DHCP server: the device did not create the entry.";
+        return false;
+    }
+    if (made != ksx::RowAdded::kCreated) {
+        m_strFailure =
+            ksx::RowAddedText(made, "the trusted DHCP server", "Failed to add the trusted DHCP server: ");
         return false;
     }
     std::string step;

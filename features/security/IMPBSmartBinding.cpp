@@ -12,6 +12,7 @@
 
 #include "controls/EditEXIPV6.h"
 #include "controls/ListCtrlEx.h"
+#include "core/RowCreate.h"
 #include "core/Utils.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -41,10 +42,18 @@ struct Column {
 constexpr Column kColumns[] = {
     {"VID", 100}, {"IP Address", 160}, {"Mac Address", 170}, {"Port", 110}, {"Binding", 100}};
 
+const char kAddFailed[] = "Failed to add the entry to the white list: ";
+
 std::string AddFailure(CIMPFunclogic::AllowedResult result) {
     switch (result) {
         case CIMPFunclogic::AllowedResult::kCreateFailed:
             return "Failed to add the entry to the white list: the device did not create the entry.";
+        case CIMPFunclogic::AllowedResult::kCreateNotMade:
+            return ksx::RowAddedText(ksx::RowAdded::kNotMade, "the entry", kAddFailed);
+        case CIMPFunclogic::AllowedResult::kCreateUnknown:
+            return ksx::RowAddedText(ksx::RowAdded::kUnknown, "the entry", kAddFailed);
+        case CIMPFunclogic::AllowedResult::kCreateActive:
+            return ksx::RowAddedText(ksx::RowAdded::kActive, "the entry", kAddFailed);
         case CIMPFunclogic::AllowedResult::kPortFailed:
             return "Failed to add the entry to the white list: the device did not accept the port. The entry "
                    "was not added.";

@@ -379,8 +379,17 @@ CIMPFunclogic::AllowedResult CIMPFunclogic::WriteAllowedEntry(const ImpbEntry& e
         return AllowedResult::kBadEntry;
     }
     // A row of this binding left unfinished (an add cut short, another manager) is replaced.
-    if (ksx::CreateRowOf(*this, status, "5") != ksx::RowCreated::kCreated) {
-        return AllowedResult::kCreateFailed;
+    switch (ksx::AddRow(ksx::StatusAccessOn(m_cCommonSNMPRowStatus, status), "5")) {
+        case ksx::RowAdded::kCreated:
+            break;
+        case ksx::RowAdded::kNotMade:
+            return AllowedResult::kCreateNotMade;
+        case ksx::RowAdded::kUnknown:
+            return AllowedResult::kCreateUnknown;
+        case ksx::RowAdded::kActive:
+            return AllowedResult::kCreateActive;
+        default:
+            return AllowedResult::kCreateFailed;
     }
     const std::string portText = std::to_string(*port);
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);

@@ -91,7 +91,19 @@ std::optional<std::pair<std::string, size_t>> AddressFromArcs(const std::vector<
 class CIMPFunclogic : public CModuleBase {
 public:
     // How an allowed-list write ended.
-    enum class AllowedResult { kOk, kBadEntry, kCreateFailed, kPortFailed, kActivateFailed, kDestroyFailed };
+    // kCreateNotMade, kCreateUnknown: the create went unanswered and the device holds no such row /
+    // its status could not be read; kCreateActive: an active row of that binding is there.
+    enum class AllowedResult {
+        kOk,
+        kBadEntry,
+        kCreateFailed,
+        kCreateNotMade,
+        kCreateUnknown,
+        kCreateActive,
+        kPortFailed,
+        kActivateFailed,
+        kDestroyFailed
+    };
     // How a scan start ended.
     enum class ScanResult { kOk, kBadRange, kRangeFailed, kStartFailed };
 

@@ -455,6 +455,12 @@ std::optional<long long> CSNMPConfig::GetRowStatus(const std::string& oid) {
     return SendRequest(m_cCommonSNMPSet).Integer(0);
 }
 
+ksx::RowStatusAccess CSNMPConfig::StatusAccess(const std::string& oid) {
+    ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPSet, oid);
+    access.stopping = [this] { return Stopping(); };
+    return access;
+}
+
 bool CSNMPConfig::SetSnmpState(const std::string& state) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kStateOid, 1, state == "1" ? "1" : "2");

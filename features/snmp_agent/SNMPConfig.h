@@ -16,6 +16,7 @@
 #include <string>
 
 #include "core/CommonSNMP.h"
+#include "core/RowCreate.h"
 #include "core/TableRead.h"
 
 class CEditEXIPV6;
@@ -145,6 +146,9 @@ public:
     // Synchronous, on the write session: a row's status; nothing when the row is absent, the read
     // failed or a stop was asked for.
     std::optional<long long> GetRowStatus(const std::string& oid);
+    // The row status `oid` on the write session, for ksx::AddRow; nothing is sent once a stop was
+    // asked for.
+    ksx::RowStatusAccess StatusAccess(const std::string& oid);
     bool SetSnmpState(const std::string& state);
     // Up to three requests: the group name; for "V3" the protocols; then the passwords the protocols
     // need. Returns 0 when every request was accepted, else the number (1 to 3) of the one that was not.

@@ -29,9 +29,11 @@ void CSNMPWriteRun::Start(int count, StepRunner::Step step, CStepRun::Text text,
 
 void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what, Columns columns,
                            std::function<void(bool added)> after, unsigned settleMs) {
-    const std::string failed = "Failed to add the " + what + ": the device did not ";
+    const std::string failed0 = "Failed to add the " + what + ": ";
+    const std::string failed = failed0 + "the device did not ";
     m_progress.Reset();
-    auto step = [this, statusOid, failed, settleMs, columns = std::move(columns)](int i) -> StepOutcome {
+    auto step = [this, statusOid, what, failed0, failed, settleMs,
+                 columns = std::move(columns)](int i) -> StepOutcome {
         // A created row that is not made active again goes, unless the dialog is ending: then
         // nothing is sent after the request in flight, and the next add of this row replaces it.
         const auto undo = [&](const std::string& text) {
@@ -43,14 +45,19 @@ void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what
         switch (i) {
             case 0: {
                 m_progress.Enter(AddStage::kCreate);
-                const RowStatusAccess access{StatusKind::kRowStatus,
-                                             [this, statusOid](const std::string& value) {
-                                                 return m_config.SetRowStatus(statusOid, value);
-                                             },
-                                             [this, statusOid] { return m_config.GetRowStatus(statusOid); },
-                                             [this] { return Stopping(); }};
-                if (CreateRow(access, "5") != RowCreated::kCreated) {
-                    return StepOutcome::Failed(failed + "create the row.");
+                RowStatusAccess access = m_config.StatusAccess(statusOid);
+                access.progress = &m_progress;
+                switch (const RowAdded made = AddRow(access, "5")) {
+                    case RowAdded::kCreated:
+                        break;
+                    case RowAdded::kStopped:
+                        return StepOutcome::Unanswered();  // said by the add's progress
+                    case RowAdded::kRefused:
+                        return StepOutcome::Failed(failed + "create the row.");
+                    case RowAdded::kUnknown:
+                        return StepOutcome::Unanswered(RowAddedText(made, "the " + what, failed0));
+                    default:
+                        return StepOutcome::Failed(RowAddedText(made, "the " + what, failed0));
                 }
                 m_progress.Confirm();
                 return StepOutcome::Done();
@@ -84,7 +91,7 @@ void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what
                 [this, what, after = std::move(after)](const StepsEnd& end) {
                     if (end.stopped) {
                         // Closed during the add: the dialog is ending.
-                        AfxMessageBox(StoppedAddText(what, m_progress), MB_OK);
+                        AfxMessageBox(StoppedAddText("the " + what, m_progress), MB_OK);
                         return;
                     }
                     if (end.failed) {

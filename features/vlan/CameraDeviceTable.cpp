@@ -16,10 +16,17 @@ std::string SameRowText(const WalkStep& step, int i) {
     return step.Has(i) && step.Index(i) == step.Index(0) ? step.Text(i) : std::string();
 }
 
-bool CreateDeviceRow(CCommonSNMP& session, const std::string& index) {
-    session.Open(CCommonSNMP::REQUEST_SET);
-    session.AddVarBind(kDevStatusCol + index, 1, "4");
-    return SendAccepted(session);
+RowAdded CreateDeviceRow(CCommonSNMP& session, const std::string& index, const std::function<bool()>& fill,
+                         const std::function<bool()>& stopping) {
+    RowStatusAccess access = StatusAccessOn(session, kDevStatusCol + index);
+    access.finish = fill;
+    access.stopping = stopping;
+    return AddRow(access, "4");
+}
+
+std::string CreateFailureText(RowAdded made) {
+    return made == RowAdded::kRefused ? kTextAddFailed
+                                      : RowAddedText(made, "the entry", "Failed to add the entry: ");
 }
 
 bool FillDeviceRow(CCommonSNMP& session, const std::string& index, const std::string& description,
@@ -44,10 +51,23 @@ bool RemoveDeviceRow(CCommonSNMP& session, const std::string& index) {
 DeviceRowAdd AddDeviceRow(CCommonSNMP& session, const std::string& index, const std::string& description,
                           const std::function<void(CCommonSNMP&)>& moreColumns,
                           const std::function<void()>& settle) {
-    // Without a row there is nothing to fill in: the entry stays in the fields.
-    if (!CreateDeviceRow(session, index)) {
-        AfxMessageBox(kTextAddFailed, MB_OK);
-        return DeviceRowAdd::kNotCreated;
+    const auto fill = [&] { return FillDeviceRow(session, index, description, moreColumns); };
+    switch (const RowAdded made = CreateDeviceRow(session, index, fill)) {
+        case RowAdded::kCreated:
+            break;
+        case RowAdded::kFinished:
+            AfxMessageBox(RowAddedText(made, "the entry"), MB_OK);
+            settle();
+            return DeviceRowAdd::kAdded;
+        case RowAdded::kRefused:
+        case RowAdded::kNotMade:
+        case RowAdded::kActive:
+            // Without a row there is nothing to fill in: the entry stays in the fields.
+            AfxMessageBox(CreateFailureText(made), MB_OK);
+            return DeviceRowAdd::kNotCreated;
+        default:
+            AfxMessageBox(CreateFailureText(made), MB_OK);
+            return DeviceRowAdd::kHalfMade;
     }
     settle();
     if (!FillDeviceRow(session, index, description, moreColumns)) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/CommonSNMP.h"
+#include "core/RowCreate.h"
 #include "core/TableRead.h"
 
 namespace camvlan {
@@ -17,13 +18,19 @@ std::string SameRowText(const ksx::WalkStep& step, int i);
 enum class DeviceRowAdd {
     kAdded,       // the row exists with all its columns
     kNotCreated,  // the device refused the row: nothing changed
-    kHalfMade,    // the row was created but not filled: removed again (or not), the table has changed
+    kHalfMade,    // the row was created but not filled: removed again (or not), the table has changed;
+                  // or whether the device made it is not known
 };
 
 // The requests of an add, one each, for callers that run them off the window's thread: the row created
 // ("4"), its description with the columns `moreColumns` adds, the row removed ("6"). True when the
 // device accepted it. They show nothing.
-bool CreateDeviceRow(CCommonSNMP& session, const std::string& index);
+// The create goes through ksx::AddRow: a row the device made without answering gets its columns
+// (`fill`) or is removed; `stopping` (optional) ends it between requests.
+ksx::RowAdded CreateDeviceRow(CCommonSNMP& session, const std::string& index,
+                              const std::function<bool()>& fill, const std::function<bool()>& stopping = {});
+// What a create that did not give a row to fill says (kTextAddFailed for a refusal).
+std::string CreateFailureText(ksx::RowAdded made);
 bool FillDeviceRow(CCommonSNMP& session, const std::string& index, const std::string& description,
                    const std::function<void(CCommonSNMP&)>& moreColumns);
 bool RemoveDeviceRow(CCommonSNMP& session, const std::string& index);

@@ -528,18 +528,34 @@ void CCameraVlanSetting::OnAdd() {
     auto fillSent = std::make_shared<std::atomic<bool>>(false);
     const unsigned settleMs = static_cast<unsigned>(std::max(kSettleMs.Get(), 0));
     m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
-    auto step = [this, index, description, typeAndMask, halfMade, fillSent, settleMs](int i) {
+    auto finished = std::make_shared<bool>(false);
+    auto step = [this, index, description, typeAndMask, halfMade, fillSent, finished, settleMs](int i) {
+        if (i == 1 && *finished) {
+            return StepOutcome::Done();  // the create's own check wrote the settings
+        }
         if (i == 1) {
             fillSent->store(true);
         }
-        const bool accepted = i == 0 ? CreateDeviceRow(m_cCommonSNMP, index)
-                                     : FillDeviceRow(m_cCommonSNMP, index, description, typeAndMask);
+        const auto fill = [&] { return FillDeviceRow(m_cCommonSNMP, index, description, typeAndMask); };
+        const auto stopping = [this] { return m_run.Runner().Stopping(); };
+        RowAdded made = RowAdded::kCreated;
+        bool accepted = true;
+        if (i == 0) {
+            made = CreateDeviceRow(m_cCommonSNMP, index, fill, stopping);
+            *finished = made == RowAdded::kFinished;
+            accepted = made == RowAdded::kCreated || *finished;
+        } else {
+            accepted = fill();
+        }
         if (m_run.Runner().Stopping()) {
             return accepted ? StepOutcome::Done() : StepOutcome::Failed("");
         }
         if (!accepted) {
             if (i == 0) {
-                return StepOutcome::Failed(kTextAddFailed);
+                // A create nobody answered may have changed the table.
+                *halfMade =
+                    made != RowAdded::kRefused && made != RowAdded::kNotMade && made != RowAdded::kActive;
+                return StepOutcome::Failed(CreateFailureText(made));
             }
             *halfMade = true;
             return StepOutcome::Failed(RemoveDeviceRow(m_cCommonSNMP, index) ? kTextAddHalfMade
@@ -552,7 +568,7 @@ void CCameraVlanSetting::OnAdd() {
         return QString(i == 0 ? "Adding the device: creating its row..."
                               : "Adding the device: writing its settings...");
     };
-    m_run.Start(2, step, text, [this, halfMade, fillSent](const StepsEnd& end) {
+    m_run.Start(2, step, text, [this, halfMade, fillSent, finished](const StepsEnd& end) {
         if (end.stopped) {
             // Closed during the add: the dialog is ending.
             AfxMessageBox(
@@ -571,6 +587,9 @@ void CCameraVlanSetting::OnAdd() {
                 return;
             }
         } else {
+            if (*finished) {
+                AfxMessageBox(RowAddedText(RowAdded::kFinished, "the entry"), MB_OK);
+            }
             m_editDescription->clear();
             m_editMac->clear();
         }

@@ -302,6 +302,10 @@ void SimSwitch::Silence(bool on) {
     Expect(Command(on ? "silence on" : "silence off"), "silence");
 }
 
+void SimSwitch::LoseAnswer(const std::string& oid) {
+    Expect(Command("loseanswer " + oid), "loseanswer");
+}
+
 void SimSwitch::Omit(const std::string& oid, bool on) {
     Expect(Command("omit " + oid + (on ? " on" : " off")), "omit");
 }

@@ -411,8 +411,10 @@ TEST_F(StaticMACTest, SlowDeviceAddStaysLiveAndCloseLeavesTheRowUnconfirmed) {
     test::SlowRun run(*s_sim);
     ASSERT_NO_FATAL_FAILURE(run.Click(dlg, drv, IDC_SMAC_ADD,
                                       {IDC_SMAC_ADD, IDC_SMAC_DELETE, IDC_SMAC_APPLY, IDC_SMAC_REFRESH}, 3));
-    ASSERT_NO_FATAL_FAILURE(run.Close(
-        drv, boxes, {"Stopped: the device did not confirm whether the static MAC entry was written."}));
+    ASSERT_NO_FATAL_FAILURE(run.Close(drv, boxes,
+                                      {"Stopped: the device did not confirm whether the static MAC entry was "
+                                       "added. If it is not listed, add it "
+                                       "again."}));
     const std::vector<test::SimRequest> sent = test::DistinctRequests(*s_sim);
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(sent[0].pdu + " " + sent[0].varbinds[0].oid, "get " + kP + ".7.5.0");

@@ -27,6 +27,7 @@ protected:
     void TearDown() override {
         s_sim->ErrorStatus(kEntry + ".2", 0);
         s_sim->ErrorStatus(kEntry + ".3" + kAbcd, 0);
+        s_sim->LoseAnswer("off");
         SharedSimTest::TearDown();
     }
     static void WaitRead(C8021XUserDLG& dlg) {
@@ -167,6 +168,37 @@ TEST_F(Dot1xUsers, RefusedPasswordLeavesNoAccountBehind) {
     ASSERT_FALSE(boxes.Texts().empty());
     EXPECT_EQ(boxes.Texts()[0], "please check what you put");
     WaitRead(dlg);
+}
+
+TEST_F(Dot1xUsers, ACreateAppliedButNeverAnsweredLeavesNoAccountWithoutItsPassword) {
+    const std::string nurse = ".5.110.117.114.115.101";
+    C8021XUserDLG dlg;
+    DialogDriver drv(dlg);
+    for (const bool passwordRefused : {true, false}) {
+        SCOPED_TRACE(passwordRefused);
+        WaitRead(dlg);
+        s_sim->ErrorStatus(kEntry + ".2", passwordRefused ? 3 : 0);
+        s_sim->LoseAnswer(kEntry + ".3" + nurse);
+        Add(drv, "nurse", "ward7secret", "ward7secret");
+        std::vector<std::string> sets{"3" + nurse + "=i:4", "2" + nurse + "=s:ward7secret"};
+        if (passwordRefused) {
+            sets.push_back("3" + nurse + "=i:6");
+        }
+        EXPECT_EQ(SetLines(s_sim->DistinctRequests(), kCut), sets);
+        const std::string unanswered =
+            "he device did not answer the create of the user nurse, but it had made it; ";
+        EXPECT_EQ(boxes.Texts(),
+                  std::vector<std::string>{
+                      passwordRefused
+                          ? "please check what you put\n\nT" + unanswered +
+                                "the rest of it could not be written, so the row it made was removed."
+                          : "T" + unanswered + "the rest of it is now written. The user nurse was added."});
+        EXPECT_EQ(s_sim->Get(kEntry + ".3" + nurse), passwordRefused ? "" : "1");
+        EXPECT_EQ(s_sim->Get(kEntry + ".2" + nurse), passwordRefused ? "" : "ward7secret");
+        WaitRead(dlg);
+        s_sim->ErrorStatus(kEntry + ".2", 0);  // the read after the refusal failed with it: read again
+        ASSERT_TRUE(drv.Click(IDC_D1XU_REFRESH));
+    }
 }
 
 TEST_F(Dot1xUsers, DeletesTheSelectedUser) {

@@ -68,6 +68,7 @@ protected:
     }
     void TearDown() override {
         g_strDeviceName.clear();
+        s_sim->LoseAnswer("off");
         Layer2SimTest::TearDown();
     }
     static bool WaitRead(CARPSpoofSetting& dlg) {
@@ -183,6 +184,32 @@ TEST_F(ARPSpoofTest, TheCreateAndGoModelCreatesWithFour) {
     const auto sets = Sets();
     ASSERT_FALSE(sets.empty());
     EXPECT_EQ(sets.front(), "4.10.0.0.9=i:4");
+}
+
+TEST_F(ARPSpoofTest, ACreateAndGoAppliedButNeverAnsweredGetsItsMacAndPortsOrGoes) {
+    g_strDeviceName = "KSE-4200-08P B1";
+    CARPSpoofSetting dlg;
+    DialogDriver drv(dlg);
+    const std::string status = kTable + "4.10.0.0.9";
+    for (const bool macRefused : {true, false}) {
+        SCOPED_TRACE(macRefused);
+        ASSERT_TRUE(WaitRead(dlg));
+        Fail(kTable + "2.10.0.0.9", macRefused ? 5 : 0);
+        s_sim->LoseAnswer(status);
+        EXPECT_EQ(AddThroughDialog(dlg, "10.0.0.9", "00-0A-0B-0C-0D-0E", {3}), !macRefused);
+        const std::string made =
+            "he device did not answer the create of the gateway 10.0.0.9, but it had made it; ";
+        EXPECT_EQ(boxes.Texts(),
+                  (std::vector<std::string>{
+                      kQuestion,
+                      macRefused ? "Failed to add the gateway 10.0.0.9: t" + made +
+                                       "the rest of it could not be written, so the row it made was removed."
+                                 : "T" + made +
+                                       "the rest of it is now written. The gateway 10.0.0.9 "
+                                       "was added."}));
+        EXPECT_EQ(s_sim->Get(status), macRefused ? "" : "1");
+        EXPECT_EQ(s_sim->Get(kTable + "3.10.0.0.9"), macRefused ? "" : "20000000");
+    }
 }
 
 TEST_F(ARPSpoofTest, TheAddChecksInTheirOrderAndCancelSendsNothing) {

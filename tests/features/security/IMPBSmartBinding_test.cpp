@@ -182,9 +182,10 @@ TEST_F(IMPBSmartBindingTest, AnEntryLeftUnfinishedIsReplacedAndAnActiveOneIsKept
                                                 "3.1.4" + index + "=i:1"}));
     EXPECT_EQ(s_sim->Get(kBranch + "3.1.4" + index), "1");
     // An active one stays as it is.
-    EXPECT_EQ(Add(drv, "10.0.0.9", "00-11-22-33-44-77", "4"),
-              std::vector<std::string>{
-                  "Failed to add the entry to the white list: the device did not create the entry."});
+    EXPECT_EQ(
+        Add(drv, "10.0.0.9", "00-11-22-33-44-77", "4"),
+        std::vector<std::string>{"Failed to add the entry to the white list: the device already holds the "
+                                 "entry; it was left as it is."});
     EXPECT_EQ(Sets(), std::vector<std::string>{"3.1.4" + index + "=i:5"});
     EXPECT_EQ(s_sim->Get(kBranch + "3.1.3" + index), "3");
 }

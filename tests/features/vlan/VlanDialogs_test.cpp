@@ -516,10 +516,9 @@ TEST_F(VlanDialogs, SlowAddStaysLiveAndAStoppedCreateIsReplacedByTheNextAdd) {
                                Click(add, IDCANCEL);
                                EXPECT_TRUE(add.IsDialogEnded());
                            });
-    EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{
-                  "Stopped: the device did not confirm whether a row for the VLAN 30 was created; "
-                  "the VLAN 30 is not active. Adding it again replaces that row."});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "Stopped: the device did not confirm whether a row for VLAN 30 was created; "
+                                 "VLAN 30 is not active. Adding it again replaces that row."});
     // The device applied the create late: a row of VLAN 30 that is not active, and not listed.
     ASSERT_TRUE(test::WaitUntil([&] { return s_sim->Get(kTable + ".5.30") == "2"; }, 20000));
     ClearFaults();

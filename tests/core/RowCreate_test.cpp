@@ -1,0 +1,118 @@
+// Row creation against the simulated switch: a create-and-go whose answers were lost (the device
+// applied it) is read back and finished, or removed when its columns are refused; a lost create the
+// device did not apply is not added, one whose status cannot be read is not known; a refused create
+// leaves another manager's active row alone. The 802.1X user table: index the name's length and
+// octets, column 2 the password, column 3 the status.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/CommonSNMP.h"
+#include "core/RowCreate.h"
+#include "core/SnmpReply.h"
+#include "tests/support/ModuleBaseFixture.h"
+#include "tests/support/SimSwitch.h"
+
+namespace {
+
+using namespace ksx;
+
+const std::string kUsers = "1.3.6.1.4.1.7393.10.76.20.1.23.3.1.1";
+const std::string kNurse = ".5.110.117.114.115.101";
+const std::string kRadiusStatus = "1.3.6.1.4.1.7393.10.76.20.1.23.4.2.1.10";
+
+class RowCreateTest : public test::ModuleBaseSuite {
+protected:
+    void SetUp() override {
+        ModuleBaseSuite::SetUp();
+        test::UseSimV1(*s_sim, "1500");
+        session = std::make_unique<CCommonSNMP>();  // takes the connection settings now
+    }
+    void TearDown() override {
+        s_sim->LoseAnswer("off");
+        s_sim->ErrorStatus(kUsers, 0);
+        s_sim->ErrorStatus(kUsers + ".2", 0);
+        session->Close();
+        ModuleBaseSuite::TearDown();
+    }
+    // The create-and-go of user "nurse" whose answer is lost; finish writes its password.
+    RowAdded AddNurse() {
+        s_sim->LoseAnswer(kUsers + ".3" + kNurse);
+        RowStatusAccess access = StatusAccessOn(*session, kUsers + ".3" + kNurse);
+        access.finish = [&] {
+            session->Open(CCommonSNMP::REQUEST_SET);
+            session->AddVarBind(kUsers + ".2" + kNurse, 2, "ward7secret");
+            return SendAccepted(*session);
+        };
+        return AddRow(access, "4");
+    }
+    static std::vector<std::string> Distinct() {
+        std::vector<std::string> out;
+        for (const test::SimRequest& r : s_sim->DistinctRequests()) {
+            out.push_back(r.pdu + " " + r.varbinds.at(0).oid.substr(kUsers.size()) + "=" +
+                          r.varbinds[0].value);
+        }
+        return out;
+    }
+    std::unique_ptr<CCommonSNMP> session;
+};
+
+TEST_F(RowCreateTest, AnUnansweredCreateAndGoFoundActiveIsFinishedOrRemoved) {
+    EXPECT_EQ(AddNurse(), RowAdded::kFinished);
+    EXPECT_EQ(Distinct(), (std::vector<std::string>{"set .3" + kNurse + "=4", "get .3" + kNurse + "=",
+                                                    "set .2" + kNurse + "=ward7secret"}));
+    EXPECT_EQ(s_sim->Get(kUsers + ".2" + kNurse), "ward7secret");
+    EXPECT_EQ(s_sim->Get(kUsers + ".3" + kNurse), "1");
+    EXPECT_EQ(RowAddedText(RowAdded::kFinished, "the user nurse"),
+              "The device did not answer the create of the user nurse, but it had made it; the rest of it is "
+              "now written. The user nurse was added.");
+
+    // The password refused: the account it made goes.
+    s_sim->Unset(kUsers + ".3" + kNurse);
+    s_sim->ErrorStatus(kUsers + ".2", 3);
+    s_sim->ClearLog();
+    EXPECT_EQ(AddNurse(), RowAdded::kRemoved);
+    EXPECT_EQ(Distinct().back(), "set .3" + kNurse + "=6");
+    EXPECT_EQ(s_sim->Get(kUsers + ".3" + kNurse), "");
+    EXPECT_EQ(RowAddedText(RowAdded::kRemoved, "the user nurse", "Failed to add the user nurse: "),
+              "Failed to add the user nurse: the device did not answer the create of the user nurse, but it "
+              "had made it; the rest of it could not be written, so the row it made was removed.");
+}
+
+TEST_F(RowCreateTest, AnUnansweredCreateNotAppliedIsNotAddedOrNotKnown) {
+    // Five servers, the most the table holds: the sixth is not made, and its answer is lost.
+    for (int i = 1; i <= 5; ++i) {
+        s_sim->Set(kRadiusStatus + "." + std::to_string(i), "i", "1");
+    }
+    s_sim->LoseAnswer(kRadiusStatus + ".6");
+    EXPECT_EQ(AddRow(StatusAccessOn(*session, kRadiusStatus + ".6"), "5"), RowAdded::kNotMade);
+    EXPECT_EQ(test::Sets(s_sim->DistinctRequests()).size(), 1u);
+    EXPECT_EQ(RowAddedText(RowAdded::kNotMade, "the RADIUS server 6"),
+              "The device did not answer the create of the RADIUS server 6; it holds no such entry.");
+
+    // The status read fails as well: whether the create made the user is not known, nothing more is sent.
+    s_sim->ErrorStatus(kUsers, 5);
+    s_sim->ClearLog();
+    EXPECT_EQ(AddNurse(), RowAdded::kUnknown);
+    EXPECT_EQ(Distinct(), (std::vector<std::string>{"set .3" + kNurse + "=4", "get .3" + kNurse + "="}));
+    EXPECT_EQ(RowAddedText(RowAdded::kUnknown, "the user nurse"),
+              "The device did not answer the create of the user nurse; whether it made it is not known. If "
+              "the user nurse is listed, delete it and add it again.");
+}
+
+TEST_F(RowCreateTest, ARefusedCreateLeavesAnotherManagersActiveRowAlone) {
+    const std::string guest = ".5.103.117.101.115.116";
+    AddProgress progress;
+    RowStatusAccess access = StatusAccessOn(*session, kUsers + ".3" + guest);
+    access.finish = [] { return ADD_FAILURE() << "finished another manager's row", false; };
+    access.progress = &progress;
+    EXPECT_EQ(AddRow(access, "4"), RowAdded::kActive);
+    EXPECT_EQ(Distinct(), (std::vector<std::string>{"set .3" + guest + "=4", "get .3" + guest + "="}));
+    EXPECT_EQ(s_sim->Get(kUsers + ".2" + guest), "guest123");
+    // A stop after that refusal: nothing of this add is on the device.
+    EXPECT_EQ(StoppedAddText("the user guest", progress), "Stopped: the user guest was not added.");
+}
+
+}  // namespace
