@@ -203,12 +203,15 @@ CVlanAddLogic::Answer CVlanAddLogic::CreateVlanRow(const std::string& vidText, W
     // status write: a create it did not answer may still have made the row.
     Answer last = Answer::kRefused;
     ksx::RowStatusAccess access;
-    access.set = [&](const std::string& value) {
+    access.send = [&](const std::string& value) {
         last = SetRowStatus(vidText, value.c_str());
-        return last == Answer::kAccepted;
+        return last == Answer::kAccepted  ? ksx::SetAnswer::kAccepted
+               : last == Answer::kRefused ? ksx::SetAnswer::kRefused
+                                          : ksx::SetAnswer::kUnanswered;
     };
     access.read = [&] { return ReadRowStatus(vidText); };
     access.stopping = [this] { return Stopping(); };
+    access.progress = &m_progress;
     switch (ksx::CreateRow(access, "5")) {
         case ksx::RowCreated::kCreated:
             return Answer::kAccepted;
