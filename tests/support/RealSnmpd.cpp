@@ -100,7 +100,7 @@ bool RealSnmpd::Available() {
            access("/usr/bin/snmpwalk", X_OK) == 0;
 }
 
-RealSnmpd::RealSnmpd() {
+RealSnmpd::RealSnmpd(const std::string& engineId) {
     char tmpl[] = "/tmp/ksx-snmpd-XXXXXX";
     if (mkdtemp(tmpl) == nullptr) {
         throw std::runtime_error("RealSnmpd: cannot make a directory");
@@ -120,6 +120,9 @@ RealSnmpd::RealSnmpd() {
                  << "createUser " << kV3User << " SHA \"" << kV3AuthPassword << "\" DES \"" << kV3PrivPassword
                  << "\"\n"
                  << "rouser " << kV3User << " auth\n";
+            if (!engineId.empty()) {
+                conf << "engineID " << engineId << "\n";
+            }
         }
         const pid_t pid = Launch(false);
         if (pid < 0) {
@@ -170,9 +173,21 @@ pid_t RealSnmpd::Launch(bool again) const {
 }
 
 void RealSnmpd::Restart() {
-    Stop();  // SIGTERM: the agent writes its engine boots to the persistent directory
+    Relaunch(false);
+}
+
+void RealSnmpd::Reset() {
+    Relaunch(true);
+}
+
+void RealSnmpd::Relaunch(bool wipe) {
+    Stop();  // SIGTERM: the agent writes its engine id and boots to the persistent directory
+    if (wipe) {
+        std::filesystem::remove_all(m_dir + "/persist");
+        std::filesystem::create_directories(m_dir + "/persist");
+    }
     // The port was ours a moment ago; another process may take it meanwhile: that is a failure.
-    m_pid = Launch(true);
+    m_pid = Launch(!wipe);
     const auto deadline = Clock::now() + std::chrono::milliseconds(kStartLimitMs);
     while (m_pid > 0 && Clock::now() < deadline) {
         if (waitpid(m_pid, nullptr, WNOHANG) == m_pid) {

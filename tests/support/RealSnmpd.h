@@ -30,7 +30,9 @@ public:
     static constexpr const char* kV3PrivPassword = "realprivpass";
 
     // Read community "quaint", write community "harbour", both from 127.0.0.1 only; the SNMPv3 user above.
-    RealSnmpd();
+    // With `engineId` text the agent's engine id is derived from it (as a switch derives its own from its
+    // MAC address) and survives Reset; without, the agent makes one up when its persistent state is empty.
+    explicit RealSnmpd(const std::string& engineId = {});
     ~RealSnmpd();  // stops the agent and removes its directory
     RealSnmpd(const RealSnmpd&) = delete;
     RealSnmpd& operator=(const RealSnmpd&) = delete;
@@ -53,6 +55,9 @@ public:
     // same engine id, its engineBoots one up and its engineTime from 0 (a device rebooted). Returns once
     // it answers; throws std::runtime_error when it does not start again.
     void Restart();
+    // The same with the persistent directory wiped first (a device reset to its factory state): engineBoots
+    // back to 1, engineTime from 0, and a new engine id unless the fixture was made with one.
+    void Reset();
 
     // Parses the tools' output (-On -Oe -OU -Ox); exposed for its own test.
     static std::vector<ToolBinding> ParseToolOutput(const std::string& text);
@@ -60,6 +65,7 @@ public:
 private:
     std::string Target() const;
     void Stop();
+    void Relaunch(bool wipe);
     // The agent's process, not waited for; -1 when it could not be started. `again`: on the state it saved.
     pid_t Launch(bool again) const;
 
