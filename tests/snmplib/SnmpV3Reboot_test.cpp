@@ -308,17 +308,15 @@ TEST_P(RealAgentReboot, ReadsInARowEachGetTheirOwnValueAcrossRestartsAndAReset) 
         if (restart < 2) {
             snmpd.Restart();
         } else {
-            const std::vector<ToolBinding> old = snmpd.Get({kEngineId});
-            ASSERT_EQ(1u, old.size());
+            const std::string old = snmpd.Get({kEngineId}).at(0).value;
             if (GetParam().clockAhead) {
-                set_enginetime(reinterpret_cast<const u_char*>(old[0].value.data()),
-                               static_cast<u_int>(old[0].value.size()), 1, 86400, TRUE);
+                set_enginetime(reinterpret_cast<const u_char*>(old.data()), static_cast<u_int>(old.size()), 1,
+                               86400, TRUE);
             }
-            snmpd.Reset();
+            snmpd.Restart(true);
             const std::vector<ToolBinding> now = snmpd.Get({kEngineId, kEngineBoots});
-            ASSERT_EQ(2u, now.size());
-            EXPECT_EQ("1", now[1].value);
-            EXPECT_EQ(*GetParam().engineId != 0, old[0].value == now[0].value);
+            EXPECT_EQ("1", now.at(1).value);
+            EXPECT_EQ(*GetParam().engineId != 0, old == now.at(0).value);
         }
         // Sessions open before the restart read at once, and so do sessions opened after it.
         auto freshNoPriv = request(1);

@@ -172,15 +172,7 @@ pid_t RealSnmpd::Launch(bool again) const {
     return pid;
 }
 
-void RealSnmpd::Restart() {
-    Relaunch(false);
-}
-
-void RealSnmpd::Reset() {
-    Relaunch(true);
-}
-
-void RealSnmpd::Relaunch(bool wipe) {
+void RealSnmpd::Restart(bool wipe) {
     Stop();  // SIGTERM: the agent writes its engine id and boots to the persistent directory
     if (wipe) {
         std::filesystem::remove_all(m_dir + "/persist");

@@ -30,8 +30,7 @@ public:
     static constexpr const char* kV3PrivPassword = "realprivpass";
 
     // Read community "quaint", write community "harbour", both from 127.0.0.1 only; the SNMPv3 user above.
-    // With `engineId` text the agent's engine id is derived from it (as a switch derives its own from its
-    // MAC address) and survives Reset; without, the agent makes one up when its persistent state is empty.
+    // `engineId`: text the agent's engine id is made from, kept by a wipe (see Restart).
     explicit RealSnmpd(const std::string& engineId = {});
     ~RealSnmpd();  // stops the agent and removes its directory
     RealSnmpd(const RealSnmpd&) = delete;
@@ -53,11 +52,9 @@ public:
 
     // Stops the agent and starts it again on the same port, configuration and persistent directory: the
     // same engine id, its engineBoots one up and its engineTime from 0 (a device rebooted). Returns once
-    // it answers; throws std::runtime_error when it does not start again.
-    void Restart();
-    // The same with the persistent directory wiped first (a device reset to its factory state): engineBoots
-    // back to 1, engineTime from 0, and a new engine id unless the fixture was made with one.
-    void Reset();
+    // it answers; throws std::runtime_error when it does not start again. `wipe`: a device reset to its
+    // factory state, its persistent directory emptied: engineBoots 1, a new engine id unless one was given.
+    void Restart(bool wipe = false);
 
     // Parses the tools' output (-On -Oe -OU -Ox); exposed for its own test.
     static std::vector<ToolBinding> ParseToolOutput(const std::string& text);
@@ -65,7 +62,6 @@ public:
 private:
     std::string Target() const;
     void Stop();
-    void Relaunch(bool wipe);
     // The agent's process, not waited for; -1 when it could not be started. `again`: on the state it saved.
     pid_t Launch(bool again) const;
 
