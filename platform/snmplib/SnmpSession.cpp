@@ -486,7 +486,7 @@ struct CSnmpSession::Net {
     int resyncs = 0;
     int resyncsSent = 0;
     // SNMPv3: the message ids of the step's messages, and whether a message answering one of them showed
-    // that the agent at the address is another engine now, or this one started afresh (see EngineChanged).
+    // that the agent at the address is another engine now, or this one started afresh (NoteEngineChange).
     std::vector<long> msgIds;
     bool engineChanged = false;
     std::vector<u_char> authKey, privKey;  // our localized keys, to spot another session's user entry
@@ -671,10 +671,10 @@ bool ParseUsmHeader(const u_char* data, size_t size, UsmHeader& out) {
 constexpr unsigned long kTimeWindowS = 150;
 
 // Looks at the message waiting on the session's socket before the library reads it. The library drops,
-// unread, an SNMPv3 message from an engine it cannot take: the report of an unknown engine id from an
-// agent that is another engine now (our user is not known for that engine), or any message of an agent
-// that started afresh with the same engine id (a reset switch keeps the engine id it derives from its
-// MAC address) whose engineBoots is lower than the one known, or equal with the clock far behind. Such a
+// without a word to any callback, an SNMPv3 message from an engine it cannot take: the report of an unknown
+// engine id from an agent that is another engine now (our user is not known for that engine), or any message
+// of an agent that started afresh with the same engine id (a reset switch keeps the engine id it derives from
+// its MAC address) whose engineBoots is lower than the one known, or equal with the clock far behind. Such a
 // message answering one of the step's messages sets n.engineChanged. An empty engine id is never taken
 // for another engine. Under g_lib.
 void NoteEngineChange(CSnmpSession::Net& n, int sock) {
