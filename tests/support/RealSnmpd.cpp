@@ -119,10 +119,8 @@ RealSnmpd::RealSnmpd(const std::string& engineId) {
                  << "rwcommunity harbour 127.0.0.1\n"
                  << "createUser " << kV3User << " SHA \"" << kV3AuthPassword << "\" DES \"" << kV3PrivPassword
                  << "\"\n"
-                 << "rouser " << kV3User << " auth\n";
-            if (!engineId.empty()) {
-                conf << "engineID " << engineId << "\n";
-            }
+                 << "rouser " << kV3User << " auth\n"
+                 << (engineId.empty() ? "" : "engineID " + engineId + "\n");
         }
         const pid_t pid = Launch(false);
         if (pid < 0) {
