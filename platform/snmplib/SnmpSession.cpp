@@ -39,6 +39,10 @@ std::atomic<int> g_defaultTimeout{5000};
 std::atomic<uint64_t> g_generation{0};
 std::atomic<int> g_requestId{0};
 
+// A step's status of our own, never handed to callers: a message answering it showed that the agent at
+// the address is another engine now, or this one started afresh (NoteEngineChange).
+constexpr int kEngineChanged = -100;
+
 // SnmpCancelAll: a latch read by every wait, and a descriptor that every wait polls and that stays
 // readable once written (never drained), so a request waiting when the latch is set wakes at once.
 std::atomic<bool> g_cancelAll{false};
@@ -481,6 +485,10 @@ struct CSnmpSession::Net {
     int refusals = 0;
     int resyncs = 0;
     int resyncsSent = 0;
+    // SNMPv3: the message ids of the step's messages, and whether a message answering one of them showed
+    // that the agent at the address is another engine now, or this one started afresh (NoteEngineChange).
+    std::vector<long> msgIds;
+    bool engineChanged = false;
     std::vector<u_char> authKey, privKey;  // our localized keys, to spot another session's user entry
     std::list<Attempt> attempts;
 
@@ -535,7 +543,13 @@ int OnResponse(int op, netsnmp_session*, int, netsnmp_pdu* pdu, void* magic) {
         case NETSNMP_CALLBACK_OP_SEC_ERROR:
             return result;  // a message that failed the security checks: a report may follow
         case NETSNMP_CALLBACK_OP_SEND_FAILED:
-            return result;  // one resend refused: the messages already out may still be answered
+            // One resend refused. The library has let go of that request: an SNMPv3 step's other
+            // messages may still be answered; an SNMPv1 step had that one request, and ends here.
+            attempt->released = true;
+            if (net->cred.version == 3) {
+                return result;
+            }
+            break;
         case NETSNMP_CALLBACK_OP_CONNECT:
             return result;
         case NETSNMP_CALLBACK_OP_TIMED_OUT:
@@ -570,6 +584,143 @@ bool SameOid(const oid* a, size_t alen, const oid* b, size_t blen) {
 
 bool SameBytes(const u_char* p, size_t len, const std::vector<u_char>& v) {
     return len == v.size() && (len == 0 || (p && std::memcmp(p, v.data(), len) == 0));
+}
+
+// Reads BER values of a received message; every read fails past the end of what was received.
+class BerReader {
+public:
+    BerReader(const u_char* p, size_t n) : m_p(p), m_end(p + n) {}
+    // The contents of a value of `tag`; `lenient`: cut at the end of what was received.
+    bool take(u_char tag, BerReader& contents, bool lenient = false) {
+        size_t len = 0;
+        if (!header(tag, len)) {
+            return false;
+        }
+        const size_t left = static_cast<size_t>(m_end - m_p);
+        if (len > left && !lenient) {
+            return false;
+        }
+        len = std::min(len, left);
+        contents = BerReader(m_p, len);
+        m_p += len;
+        return true;
+    }
+    // A non-negative INTEGER of at most 31 bits (message ids, engine boots and time).
+    bool number(unsigned long& v) {
+        BerReader c(nullptr, 0);
+        if (!take(ASN_INTEGER, c) || c.m_p == c.m_end || c.m_end - c.m_p > 5 || (*c.m_p & 0x80)) {
+            return false;
+        }
+        v = 0;
+        for (const u_char* q = c.m_p; q < c.m_end; ++q) {
+            v = v << 8 | *q;
+        }
+        return v <= 0x7fffffffUL;
+    }
+    const u_char* begin() const { return m_p; }
+    size_t size() const { return static_cast<size_t>(m_end - m_p); }
+
+private:
+    bool header(u_char tag, size_t& len) {
+        if (size() < 2 || *m_p != tag) {
+            return false;
+        }
+        ++m_p;
+        len = *m_p++;
+        if (len & 0x80) {
+            size_t bytes = len & 0x7f;
+            if (bytes == 0 || bytes > 4 || size() < bytes) {
+                return false;
+            }
+            for (len = 0; bytes > 0; --bytes) {
+                len = len << 8 | *m_p++;
+            }
+        }
+        return true;
+    }
+    const u_char* m_p;
+    const u_char* m_end;
+};
+
+// The user-based security header of an SNMPv3 message: its message id and the engine id, boots and time
+// of the engine that sent it.
+struct UsmHeader {
+    unsigned long msgId = 0;
+    std::vector<u_char> engineId;
+    unsigned long boots = 0;
+    unsigned long time = 0;
+};
+
+bool ParseUsmHeader(const u_char* data, size_t size, UsmHeader& out) {
+    BerReader msg(nullptr, 0), global(nullptr, 0), params(nullptr, 0), usm(nullptr, 0), engine(nullptr, 0);
+    unsigned long version = 0, maxSize = 0, model = 0;
+    BerReader flags(nullptr, 0);
+    if (!BerReader(data, size).take(ASN_SEQUENCE | ASN_CONSTRUCTOR, msg, true) || !msg.number(version) ||
+        version != SNMP_VERSION_3 || !msg.take(ASN_SEQUENCE | ASN_CONSTRUCTOR, global) ||
+        !global.number(out.msgId) || !global.number(maxSize) || !global.take(ASN_OCTET_STR, flags) ||
+        !global.number(model) || model != SNMP_SEC_MODEL_USM || !msg.take(ASN_OCTET_STR, params) ||
+        !params.take(ASN_SEQUENCE | ASN_CONSTRUCTOR, usm) || !usm.take(ASN_OCTET_STR, engine) ||
+        !usm.number(out.boots) || !usm.number(out.time)) {
+        return false;
+    }
+    out.engineId.assign(engine.begin(), engine.begin() + engine.size());
+    return true;
+}
+
+// RFC 3414's time window: a message this many seconds behind the engine time known is out of it.
+constexpr unsigned long kTimeWindowS = 150;
+
+// Looks at the message waiting on the session's socket before the library reads it. The library drops,
+// without a word to any callback, an SNMPv3 message from an engine it cannot take: the report of an unknown
+// engine id from an agent that is another engine now (our user is not known for that engine), or any message
+// of an agent that started afresh with the same engine id (a reset switch keeps the engine id it derives from
+// its MAC address) whose engineBoots is lower than the one known, or equal with the clock far behind. Such a
+// message answering one of the step's messages sets n.engineChanged. An empty engine id is never taken
+// for another engine. Under g_lib.
+void NoteEngineChange(CSnmpSession::Net& n, int sock) {
+    static u_char buf[4096];  // the header is at the front; the rest may be cut
+    const ssize_t got = ::recv(sock, buf, sizeof buf, MSG_PEEK | MSG_DONTWAIT);
+    UsmHeader h;
+    if (got <= 0 || !ParseUsmHeader(buf, static_cast<size_t>(got), h) || h.engineId.empty() ||
+        std::find(n.msgIds.begin(), n.msgIds.end(), static_cast<long>(h.msgId)) == n.msgIds.end()) {
+        return;
+    }
+    netsnmp_session* ss = snmp_sess_session(n.sess);
+    if (!ss->securityEngineIDLen) {
+        return;
+    }
+    if (!SameBytes(ss->securityEngineID, ss->securityEngineIDLen, h.engineId)) {
+        n.engineChanged = true;
+        return;
+    }
+    Enginetime e = search_enginetime_list(ss->securityEngineID, static_cast<u_int>(ss->securityEngineIDLen));
+    if (e && e->authenticatedFlag &&
+        (h.boots < e->engineBoot || (h.boots == e->engineBoot && h.time + kTimeWindowS < e->engineTime))) {
+        n.engineChanged = true;
+    }
+}
+
+// The agent at the session's address is another engine now, or this one started afresh: its engine id,
+// boots and time are forgotten, by this session and by the library's process-wide engine-time cache (where
+// every session to that engine reads them), so that the next step discovers the engine and synchronises
+// with its clock anew. Under g_lib.
+void ForgetEngine(CSnmpSession::Net& n) {
+    netsnmp_session* ss = snmp_sess_session(n.sess);
+    if (std::getenv("KSX_DEBUG")) {
+        std::fprintf(stderr,
+                     "snmplib: %s: the agent's engine changed or restarted afresh; discovering it again\n",
+                     n.peer.c_str());
+    }
+    if (ss->securityEngineID && ss->securityEngineIDLen) {
+        // Boots and time 0 (the library keeps an authenticated entry over an unauthenticated one): the
+        // engine reports its own in answer to the next authenticated message, and the library takes them.
+        set_enginetime(ss->securityEngineID, static_cast<u_int>(ss->securityEngineIDLen), 0, 0, TRUE);
+    }
+    SNMP_FREE(ss->securityEngineID);
+    ss->securityEngineIDLen = 0;
+    SNMP_FREE(ss->contextEngineID);
+    ss->contextEngineIDLen = 0;
+    n.engineKnown = false;
 }
 
 // Makes the process-wide USM user entry for this session's user and engine carry this session's keys.
@@ -885,6 +1036,9 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
             snmp_free_pdu(copy);
             return false;
         }
+        if (ownAttempts) {
+            n.msgIds.push_back(copy->msgid);  // the library keeps the message until it lets go of the token
+        }
         ++n.messagesOut;
         return true;
     };
@@ -895,6 +1049,8 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
         n.refusals = 0;
         n.resyncs = 0;
         n.resyncsSent = 0;
+        n.msgIds.clear();
+        n.engineChanged = false;
         netsnmp_session* ss = snmp_sess_session(n.sess);
         ss->retries = 0;
         snmp_sess_timeout(n.sess);  // reaps requests of earlier steps whose time has passed
@@ -924,6 +1080,7 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
     if (sock < 0) {
         return CSnmp4w::EC_SEND_FAILED;
     }
+    const bool watchEngine = ownAttempts && !probe && n.engineKnown;
     // The answer ends the step; the library's time-out handling runs at each of its resend times.
     auto finished = [&n]() -> int {
         n.outstanding = false;
@@ -984,6 +1141,9 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
         }
         if (r > 0 && fds[0].revents) {
             std::lock_guard<std::mutex> lk(g_lib);
+            if (watchEngine) {
+                NoteEngineChange(n, sock);
+            }
             netsnmp_large_fd_set set;
             netsnmp_large_fd_set_init(&set, sock + 1);
             NETSNMP_LARGE_FD_SET(sock, &set);
@@ -991,6 +1151,9 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
             netsnmp_large_fd_set_cleanup(&set);
             if (n.done) {
                 return finished();
+            }
+            if (n.engineChanged) {
+                return kEngineChanged;  // the messages out are for the engine that has gone
             }
             if (rr < 0 && (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))) {
                 // e.g. the port is closed: the end once every message out was refused
@@ -1122,6 +1285,14 @@ int CSnmpSession::checkPrivacy(uint64_t generation, unsigned long timeoutMs, boo
         st = askEngine(generation, probeDeadline, 1);
         {
             std::lock_guard<std::mutex> lk(g_lib);
+            netsnmp_session* ss = snmp_sess_session(n.sess);
+            if (st == 0 && n.response->securityEngineIDLen &&
+                (n.response->securityEngineIDLen != ss->securityEngineIDLen ||
+                 std::memcmp(n.response->securityEngineID, ss->securityEngineID, ss->securityEngineIDLen) !=
+                     0)) {
+                ForgetEngine(n);  // another engine answers at the address: the next request finds it
+                st = CSnmp4w::EC_TIMEOUT;
+            }
             n.dropResponse();
         }
         if (st != 0) {
@@ -1148,6 +1319,11 @@ int CSnmpSession::checkPrivacy(uint64_t generation, unsigned long timeoutMs, boo
     const long long probeSent = NowNs();
     st = transact(probe, generation, probeDeadline, false, 1);
     const long long roundTripNs = NowNs() - probeSent;
+    if (st == kEngineChanged) {
+        std::lock_guard<std::mutex> lk(g_lib);
+        ForgetEngine(n);
+        return CSnmp4w::EC_TIMEOUT;
+    }
     if (st != 0) {
         return st == CSnmp4w::EC_CANCELLED ? st : CSnmp4w::EC_TIMEOUT;
     }
@@ -1244,6 +1420,14 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
             return CSnmp4w::EC_REFUSED;
         }
         st = transact(pdu, generation, deadline, false);
+        if (st == kEngineChanged) {
+            std::lock_guard<std::mutex> lk(g_lib);
+            ForgetEngine(*m_net);
+            if (attempt == 0) {
+                continue;  // discovered afresh and sent once more
+            }
+            return CSnmp4w::EC_TIMEOUT;
+        }
         if (st == CSnmp4w::EC_TIMEOUT && cred.version == 3 && (cred.msgFlags & 3) == 3) {
             return checkPrivacy(generation, timeoutMs, engineJustFound);
         }
@@ -1263,12 +1447,7 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
                 return CSnmp4w::EC_AUTH_FAILED;
             }
             if (kind == SNMPERR_UNKNOWN_ENG_ID && attempt == 0) {
-                m_net->engineKnown = false;  // the agent restarted with another engine: discover again
-                netsnmp_session* ss = snmp_sess_session(m_net->sess);
-                SNMP_FREE(ss->securityEngineID);
-                ss->securityEngineIDLen = 0;
-                SNMP_FREE(ss->contextEngineID);
-                ss->contextEngineIDLen = 0;
+                ForgetEngine(*m_net);  // the agent restarted with another engine: discover again
                 continue;
             }
             return CSnmp4w::EC_REFUSED;

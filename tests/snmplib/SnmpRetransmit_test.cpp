@@ -1,9 +1,15 @@
 // Retransmission within the caller's time-out: a lost request is sent again with the same request id,
 // walks survive a lossy link, the whole wait stays bounded by the time-out, answers to earlier steps are
 // never taken for later ones, and cancelling or destroying returns at once while a resent request is out.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 #include <atomic>
+#include <cerrno>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -12,6 +18,16 @@
 #include "tests/snmplib/SnmpTestUtil.h"
 
 using namespace ksx::test;
+
+// The network refuses every message the library sends (with sendmsg) after the next `g_passes` ones.
+std::atomic<int> g_passes{-1};  // -1: none refused
+extern "C" ssize_t sendmsg(int fd, const msghdr* msg, int flags) {
+    static const auto real =
+        reinterpret_cast<ssize_t (*)(int, const msghdr*, int)>(dlsym(RTLD_NEXT, "sendmsg"));
+    const int passes = g_passes.load();
+    g_passes = passes > 0 ? passes - 1 : passes;
+    return passes == 0 ? (errno = EHOSTUNREACH, -1) : real(fd, msg, flags);
+}
 
 namespace {
 
@@ -118,7 +134,7 @@ TEST_F(SnmpRetransmit, LostRequestIsSentAgainWithTheSameRequestId) {
     }
 }
 
-TEST_F(SnmpRetransmit, NoAnswerStillEndsAtTheTimeOutAfterEveryAttempt) {
+TEST_F(SnmpRetransmit, NoAnswerStillEndsAtTheTimeOutAfterEveryAttemptAndARefusedResendAtOnce) {
     s_sim->Silence(true);
     auto get = V1Get();
     ReplyPtr reply;
@@ -137,6 +153,17 @@ TEST_F(SnmpRetransmit, NoAnswerStillEndsAtTheTimeOutAfterEveryAttempt) {
     s_sim->ClearLog();
     EXPECT_EQ(CSnmp4w::EC_TIMEOUT, SendTo(*get, Agent(), reply, 200));
     EXPECT_EQ(1u, RequestIds(*s_sim).size());
+    // A resend the network refuses: the library has dropped the request, which ends as a send failure.
+    g_passes = 1;
+    t0 = std::chrono::steady_clock::now();
+    {
+#if defined(__SANITIZE_ADDRESS__)
+        __lsan::ScopedDisabler leakedByTheLibrary;  // it does not free a request whose resend was refused
+#endif
+        EXPECT_EQ(CSnmp4w::EC_SEND_FAILED, SendTo(*get, Agent(), reply, 3000));
+    }
+    EXPECT_LT(ElapsedMs(t0), 1500);
+    g_passes = -1;
     // The abandoned request is not sent again by the next step.
     s_sim->Silence(false);
     s_sim->ClearLog();

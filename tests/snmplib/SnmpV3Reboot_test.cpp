@@ -261,22 +261,32 @@ TEST_F(ReportFirstLibrary, EveryRequestGetsItsOwnAnswerAfterAReportOfTheEngineTi
     }
 }
 
-// ---- A real agent restarted on its persistent directory ----
+// ---- A real agent restarted on its persistent directory, then reset to its factory state ----
 
-TEST(RealAgentReboot, ReadsInARowEachGetTheirOwnValueAcrossRestarts) {
+struct Reset {
+    const char* name;
+    const char* engineId;  // kept by the reset (a switch derives it from its MAC address); "": a new one
+    bool clockAhead;       // the engine time known from before is a day ahead of the reset agent's clock
+};
+class RealAgentReboot : public ::testing::TestWithParam<Reset> {};
+
+TEST_P(RealAgentReboot, ReadsInARowEachGetTheirOwnValueAcrossRestartsAndAReset) {
     if (!RealSnmpd::Available()) {
         GTEST_SKIP() << "snmpd is not installed";
     }
     SnmpInit();
-    RealSnmpd snmpd;
+    RealSnmpd snmpd(GetParam().engineId);
     const std::string agent = snmpd.Address() + ":" + std::to_string(snmpd.Port());
     auto expected = [&snmpd](const std::string& oid) {
         const std::vector<ToolBinding> b = snmpd.Get({oid});
         return b.size() == 1 ? b[0].value : std::string("<unread>");
     };
-    auto noPriv = V3Request(0, RealSnmpd::kV3User, 1, 1, RealSnmpd::kV3AuthPassword, 0, "");
-    auto priv =
-        V3Request(0, RealSnmpd::kV3User, 3, 1, RealSnmpd::kV3AuthPassword, 0, RealSnmpd::kV3PrivPassword);
+    auto request = [](int flags, const char* privPwd = RealSnmpd::kV3PrivPassword) {
+        return V3Request(0, RealSnmpd::kV3User, static_cast<char>(flags), 1, RealSnmpd::kV3AuthPassword, 0,
+                         flags == 3 ? privPwd : "");
+    };
+    auto noPriv = request(1);
+    auto priv = request(3);
     for (CSnmpV3* request : {noPriv.get(), priv.get()}) {
         ASSERT_EQ(0, GetOne(*request, agent, kSysName).status);
     }
@@ -292,13 +302,31 @@ TEST(RealAgentReboot, ReadsInARowEachGetTheirOwnValueAcrossRestarts) {
         ReplyPtr row(raw);
         walked.push_back(row->getOid(0));
     }
-    for (int restart = 0; restart < 2; ++restart) {
+    const std::string kEngineId = "1.3.6.1.6.3.10.2.1.1.0", kEngineBoots = "1.3.6.1.6.3.10.2.1.2.0";
+    for (int restart = 0; restart < 3; ++restart) {
         SCOPED_TRACE("restart " + std::to_string(restart));
-        snmpd.Restart();
+        if (restart < 2) {
+            snmpd.Restart();
+        } else {
+            const std::string old = snmpd.Get({kEngineId}).at(0).value;
+            if (GetParam().clockAhead) {
+                set_enginetime(reinterpret_cast<const u_char*>(old.data()), static_cast<u_int>(old.size()), 1,
+                               86400, TRUE);
+            }
+            snmpd.Restart(true);
+            const std::vector<ToolBinding> now = snmpd.Get({kEngineId, kEngineBoots});
+            EXPECT_EQ("1", now.at(1).value);
+            EXPECT_EQ(*GetParam().engineId != 0, old == now.at(0).value);
+        }
+        // Sessions open before the restart read at once, and so do sessions opened after it.
+        auto freshNoPriv = request(1);
+        auto freshPriv = request(3);
         for (const std::string& oid : {kSysName, kSysContact, kSysLocation, kSysDescr, kSysContact}) {
-            for (CSnmpV3* request : {noPriv.get(), priv.get()}) {
+            for (CSnmpV3* request : {noPriv.get(), priv.get(), freshNoPriv.get(), freshPriv.get()}) {
                 const Read r = GetOne(*request, agent, oid);
-                EXPECT_EQ(0, r.status) << oid << (request == priv.get() ? " authPriv" : " authNoPriv");
+                EXPECT_EQ(0, r.status)
+                    << oid
+                    << (request == priv.get() || request == freshPriv.get() ? " authPriv" : " authNoPriv");
                 EXPECT_EQ(oid, r.oid);
                 EXPECT_EQ(expected(oid), r.value) << oid;
             }
@@ -315,6 +343,7 @@ TEST(RealAgentReboot, ReadsInARowEachGetTheirOwnValueAcrossRestarts) {
         }
         EXPECT_TRUE(st != 0 || errorStatus != 0);
     }
+    EXPECT_EQ(CSnmp4w::EC_PRIV_FAILED, GetOne(*request(3, "wrongprivpass"), agent, kSysName).status);
     WalkToEnd(table, agent, &walked);
     std::vector<std::string> toolWalk;
     for (const ToolBinding& b : snmpd.Walk(kSystem)) {
@@ -322,5 +351,11 @@ TEST(RealAgentReboot, ReadsInARowEachGetTheirOwnValueAcrossRestarts) {
     }
     EXPECT_EQ(toolWalk, walked);
 }
+
+INSTANTIATE_TEST_SUITE_P(, RealAgentReboot,
+                         ::testing::Values(Reset{"NewEngineId", "", false},
+                                           Reset{"EngineIdKept", "ksx-00:11:22:33:44:55", false},
+                                           Reset{"EngineIdKeptClockAhead", "ksx-00:11:22:33:44:66", true}),
+                         [](const ::testing::TestParamInfo<Reset>& info) { return info.param.name; });
 
 }  // namespace

@@ -100,7 +100,7 @@ bool RealSnmpd::Available() {
            access("/usr/bin/snmpwalk", X_OK) == 0;
 }
 
-RealSnmpd::RealSnmpd() {
+RealSnmpd::RealSnmpd(const std::string& engineId) {
     char tmpl[] = "/tmp/ksx-snmpd-XXXXXX";
     if (mkdtemp(tmpl) == nullptr) {
         throw std::runtime_error("RealSnmpd: cannot make a directory");
@@ -119,7 +119,8 @@ RealSnmpd::RealSnmpd() {
                  << "rwcommunity harbour 127.0.0.1\n"
                  << "createUser " << kV3User << " SHA \"" << kV3AuthPassword << "\" DES \"" << kV3PrivPassword
                  << "\"\n"
-                 << "rouser " << kV3User << " auth\n";
+                 << "rouser " << kV3User << " auth\n"
+                 << (engineId.empty() ? "" : "engineID " + engineId + "\n");
         }
         const pid_t pid = Launch(false);
         if (pid < 0) {
@@ -169,10 +170,14 @@ pid_t RealSnmpd::Launch(bool again) const {
     return pid;
 }
 
-void RealSnmpd::Restart() {
-    Stop();  // SIGTERM: the agent writes its engine boots to the persistent directory
+void RealSnmpd::Restart(bool wipe) {
+    Stop();  // SIGTERM: the agent writes its engine id and boots to the persistent directory
+    if (wipe) {
+        std::filesystem::remove_all(m_dir + "/persist");
+        std::filesystem::create_directories(m_dir + "/persist");
+    }
     // The port was ours a moment ago; another process may take it meanwhile: that is a failure.
-    m_pid = Launch(true);
+    m_pid = Launch(!wipe);
     const auto deadline = Clock::now() + std::chrono::milliseconds(kStartLimitMs);
     while (m_pid > 0 && Clock::now() < deadline) {
         if (waitpid(m_pid, nullptr, WNOHANG) == m_pid) {

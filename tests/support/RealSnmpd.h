@@ -30,7 +30,8 @@ public:
     static constexpr const char* kV3PrivPassword = "realprivpass";
 
     // Read community "quaint", write community "harbour", both from 127.0.0.1 only; the SNMPv3 user above.
-    RealSnmpd();
+    // `engineId`: text the agent's engine id is made from, kept by a wipe (see Restart).
+    explicit RealSnmpd(const std::string& engineId = {});
     ~RealSnmpd();  // stops the agent and removes its directory
     RealSnmpd(const RealSnmpd&) = delete;
     RealSnmpd& operator=(const RealSnmpd&) = delete;
@@ -51,8 +52,9 @@ public:
 
     // Stops the agent and starts it again on the same port, configuration and persistent directory: the
     // same engine id, its engineBoots one up and its engineTime from 0 (a device rebooted). Returns once
-    // it answers; throws std::runtime_error when it does not start again.
-    void Restart();
+    // it answers; throws std::runtime_error when it does not start again. `wipe`: a device reset to its
+    // factory state, its persistent directory emptied: engineBoots 1, a new engine id unless one was given.
+    void Restart(bool wipe = false);
 
     // Parses the tools' output (-On -Oe -OU -Ox); exposed for its own test.
     static std::vector<ToolBinding> ParseToolOutput(const std::string& text);
