@@ -27,7 +27,7 @@ const ksx::ui::RegisterFeature kRegister(ID_MENU_BANDWIDTH_CONTROL, [] {
 
 constexpr int kColumnWidth = 150;
 
-// What a rate write of ports first.. did, each port in its own state: the ports the device refused in
+// What a rate write of ports from `first` on did, each port in its own state: the ports the device refused in
 // a sentence of their own, the rest as the run texts say it.
 std::string RateWriteText(int first, const std::vector<StepsState>& states, bool stopped) {
     std::vector<StepsName> refused, names;
