@@ -190,18 +190,22 @@ CLBDetectionFunLogic::WriteResult CLBDetectionFunLogic::SetGlobalSettings(const 
 bool CLBDetectionFunLogic::SetPortStates(int from, int to, const std::string& state) {
     bool written = true;
     for (int port = from; port <= to && written; ++port) {
-        written = SetPortState(port, state);
+        written = SetPortState(port, state) == Sent::kAccepted;
     }
     PortWritesDone();
     return written;
 }
 
-bool CLBDetectionFunLogic::SetPortState(int port, const std::string& state) {
+CLBDetectionFunLogic::Sent CLBDetectionFunLogic::SetPortState(int port, const std::string& state) {
     if (!m_cSetSNMP.Open(CCommonSNMP::REQUEST_SET)) {
-        return false;
+        return Sent::kRefused;
     }
     m_cSetSNMP.AddVarBind(kPortState + "." + std::to_string(port), 1, state.c_str());
-    return ksx::SendAccepted(m_cSetSNMP, 2000);
+    const ksx::SnmpReply reply = ksx::SendRequest(m_cSetSNMP, 2000);
+    if (reply.Accepted()) {
+        return Sent::kAccepted;
+    }
+    return reply.response ? Sent::kRefused : Sent::kUnanswered;
 }
 
 void CLBDetectionFunLogic::PortWritesDone() {

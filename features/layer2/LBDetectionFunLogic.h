@@ -72,12 +72,14 @@ public:
     // One request per port from `from` to `to`; stops at the first the device does not accept and returns
     // false. LBD_PORT_WRITE_DONE to the owner in either case.
     bool SetPortStates(int from, int to, const std::string& state);
-    // The request of one port of that loop; true when the device accepted it. Any thread, while nothing
-    // else writes through this logic.
-    bool SetPortState(int port, const std::string& state);
+    // How the request of a port write ended: accepted, refused (answered with an error, or not sent at
+    // all), or not answered (the device may have applied it).
+    enum class Sent { kAccepted, kRefused, kUnanswered };
+    // The request of one port of that loop. Any thread, while nothing else writes through this logic.
+    Sent SetPortState(int port, const std::string& state);
     // Owner's thread: LBD_PORT_WRITE_DONE to the owner, as SetPortStates sends it after its last port.
     void PortWritesDone();
-    // Any thread: the write in flight returns at once, as not accepted.
+    // Any thread: the write in flight returns at once, unanswered.
     void CancelWrite() { m_cSetSNMP.Cancel(); }
 
     enum class StpConflict { kNone, kConflict, kReadFailed };

@@ -293,24 +293,33 @@ void CLoopbackDetection::OnApplyPorts() {
             }
             return StepOutcome::Done();
         }
-        return m_logic.SetPortState(from + i - checks, state)
-                   ? StepOutcome::Done()
-                   : StepOutcome::Failed("Failed to write the loopback detection state of the ports.");
+        const int port = from + i - checks;
+        switch (m_logic.SetPortState(port, state)) {
+            case CLBDetectionFunLogic::Sent::kAccepted:
+                return StepOutcome::Done();
+            case CLBDetectionFunLogic::Sent::kRefused:
+                return StepOutcome::Failed(Format(
+                    "Failed to write the loopback detection state of port %d: the device did not accept it.",
+                    port));
+            case CLBDetectionFunLogic::Sent::kUnanswered:
+                break;
+        }
+        return StepOutcome::Unanswered();
     };
     auto text = [from, checks](int i, int n) {
         return i < checks ? QString("Checking port %1 (%2 of %3)...").arg(from + i).arg(i + 1).arg(checks)
                           : CStepRun::PortText(from, i - checks, n - checks);
     };
     m_run.Start(checks + count, step, text, [this, from, to, checks, refused](const StepsEnd& end) {
+        // The port writes after the checks: none of them was sent while the checks went on.
+        StepsEnd writes = end;
+        writes.total -= checks;
+        writes.done = std::max(end.done - checks, 0);
+        writes.inFlight = writes.inFlight && end.done >= checks;
         if (end.stopped) {
-            // Closed during the run: the dialog is ending. Stopped during the checks, nothing was written.
-            if (end.done >= checks) {
-                StepsEnd writes = end;  // the port writes after the checks
-                writes.done -= checks;
-                writes.total -= checks;
+            // Closed during the run: the dialog is ending.
+            if (writes.total > 0) {
                 AfxMessageBox(RunEndText(writes, PortsNamer(from, to)));
-            } else if (to >= from) {
-                AfxMessageBox("Stopped: no port was written.");
             }
             return;
         }
@@ -325,7 +334,7 @@ void CLoopbackDetection::OnApplyPorts() {
         }
         m_logic.PortWritesDone();
         if (end.failed) {
-            AfxMessageBox(end.failure);
+            AfxMessageBox(RunEndText(writes, PortsNamer(from, to)));
         }
     });
 }

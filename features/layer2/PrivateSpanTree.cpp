@@ -17,12 +17,6 @@ namespace {
 
 const std::string& T = stp::kPortTable;
 
-// "port 7" or "ports 7-28".
-std::string PortsText(int from, int to) {
-    return from == to ? "port " + std::to_string(from)
-                      : "ports " + std::to_string(from) + "-" + std::to_string(to);
-}
-
 // "port 4" or "ports 4, 9".
 std::string PortList(const std::vector<int>& ports) {
     std::string text = ports.size() == 1 ? "port " : "ports ";
@@ -37,7 +31,7 @@ std::string NotChecked(int last, int ports) {
     if (last >= ports) {
         return std::string();
     }
-    return "; " + PortsText(last + 1, ports) + (last + 1 == ports ? " was" : " were") + " not checked";
+    return "; " + PortsSpan(last + 1, ports) + (last + 1 == ports ? " was" : " were") + " not checked";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
@@ -225,12 +226,12 @@ void CSnmpDevIden::OnOK() {
     m_cCommonSNMPSet.AddVarBind(kSysLocation, 2, buffer);
     const SnmpReply reply = SendRequest(m_cCommonSNMPSet);
     if (!reply.Accepted()) {
-        // The device keeps what it had: say so and show it.
-        AfxMessageBox(reply.status == 0
-                          ? "The device did not accept the system name and location."
-                          : "The device did not answer: it did not confirm whether the system name and "
-                            "location were written.",
-                      MB_OK);
+        // Refused, the device keeps what it had; unanswered, it may have taken it: say which and show it.
+        StepsEnd end;
+        end.total = 1;
+        end.failed = true;
+        end.inFlight = !reply.response;
+        AfxMessageBox(RunEndText(end, ListNamer({{"the system name and location", true}})), MB_OK);
         ReadSystemInfo();
     }
 }

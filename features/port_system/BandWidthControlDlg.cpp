@@ -27,6 +27,44 @@ const ksx::ui::RegisterFeature kRegister(ID_MENU_BANDWIDTH_CONTROL, [] {
 
 constexpr int kColumnWidth = 150;
 
+// What a rate write of ports from `first` on did, each port in its own state: the ports the device refused in
+// a sentence of their own, the rest as the run texts say it.
+std::string RateWriteText(int first, const std::vector<StepsState>& states, bool stopped) {
+    std::vector<StepsName> refused, names;
+    std::vector<StepsState> stretchStates;
+    bool unconfirmed = false;
+    for (size_t i = 0; i < states.size();) {
+        size_t j = i;
+        while (j + 1 < states.size() && states[j + 1] == states[i]) {
+            ++j;
+        }
+        const StepsName name{PortsSpan(first + static_cast<int>(i), first + static_cast<int>(j)), j > i};
+        if (states[i] == StepsState::kRefused) {
+            refused.push_back(name);
+        } else {
+            names.push_back(name);
+            stretchStates.push_back(states[i]);
+            unconfirmed = unconfirmed || states[i] == StepsState::kUnconfirmed;
+        }
+        i = j + 1;
+    }
+    if (!stopped && refused.empty() && !unconfirmed) {
+        return {};
+    }
+    std::string text;
+    if (!refused.empty()) {
+        const int n = static_cast<int>(refused.size());
+        text = "The device did not accept the rate of " +
+               ListNamer(refused)(0, n, StepsState::kRefused).text + ". ";
+    }
+    const std::string tally = StatesText(stretchStates, names);
+    if (stopped) {
+        return text + "Stopped: " + (tally.empty() ? "nothing was written" : tally) + ".";
+    }
+    text += tally.empty() ? "" : Capitalised(tally) + ".";
+    return refused.empty() ? text : text + " The settings it holds are shown.";
+}
+
 }  // namespace
 
 CBandWidthControlDlg::CBandWidthControlDlg(QWidget* parent)
@@ -152,34 +190,55 @@ void CBandWidthControlDlg::OnApply() {
         EnableDlgItem(IDC_BW_APPLY, true);
         return;
     }
-    // One set per port, in order, off the window's thread; a refused port does not stop the others.
+    // One set per port, in order, off the window's thread; a refused or unanswered port does not stop
+    // the others. Each port's state is set by its step and read here once the run has ended.
     const int first = text::LeadingInt(from);
     const int last = text::LeadingInt(to);
-    auto failed = std::make_shared<std::vector<int>>();
+    const int count = std::max(last - first + 1, 0);
+    auto states =
+        std::make_shared<std::vector<StepsState>>(static_cast<size_t>(count), StepsState::kNotWritten);
     EnableDlgItem(IDC_BW_REFRESH, false);
     m_run.Runner().SetCancel([this] { m_logic.CancelWrite(); });
-    m_run.StartPortWrites(
-        first, last,
-        [this, first, rate, type, failed](int i) {
-            if (!m_logic.WriteRate(first + i, rate, type)) {
-                if (m_run.Runner().Stopping()) {
-                    return StepOutcome::Failed("");
-                }
-                failed->push_back(first + i);
+    m_run.Start(
+        count,
+        [this, first, rate, type, states](int i) {
+            StepsState& state = (*states)[static_cast<size_t>(i)];
+            switch (m_logic.WriteRate(first + i, rate, type)) {
+                case CBandWidthControlFunLogic::Sent::kAccepted:
+                    state = StepsState::kWritten;
+                    return StepOutcome::Done();
+                case CBandWidthControlFunLogic::Sent::kRefused:
+                    state = StepsState::kRefused;
+                    return StepOutcome::Done();
+                case CBandWidthControlFunLogic::Sent::kUnanswered:
+                    break;
             }
+            if (m_run.Runner().Stopping()) {
+                return StepOutcome::Unanswered();  // cut short by Close: the end says it
+            }
+            state = StepsState::kUnconfirmed;
             return StepOutcome::Done();
         },
-        [this, failed](const StepsEnd&) {
-            m_logic.WriteFinished();  // reloads the table
-            if (!failed->empty()) {
-                std::string ports;
-                for (int p : *failed) {
-                    ports += (ports.empty() ? "" : ",") + std::to_string(p);
+        [first](int i, int n) { return CStepRun::PortText(first, i, n); },
+        [this, first, last, states](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the write: the dialog is ending. Said as every port write says it, unless
+                // a port before the stop was refused or unanswered.
+                const auto done = states->begin() + end.done;
+                if (std::all_of(states->begin(), done,
+                                [](StepsState s) { return s == StepsState::kWritten; })) {
+                    AfxMessageBox(RunEndText(end, PortsNamer(first, last)), MB_OK);
+                    return;
                 }
-                AfxMessageBox(std::string("The device did not accept the rate of ") +
-                                  (failed->size() == 1 ? "port " : "ports ") + ports +
-                                  "; the settings it holds are shown.",
-                              MB_OK);
+                if (end.inFlight && end.done < end.total) {
+                    *done = StepsState::kUnconfirmed;
+                }
+                AfxMessageBox(RateWriteText(first, *states, true), MB_OK);
+                return;
+            }
+            m_logic.WriteFinished();  // reloads the table
+            if (const std::string text = RateWriteText(first, *states, false); !text.empty()) {
+                AfxMessageBox(text, MB_OK);
             }
         });
     ResetForm();

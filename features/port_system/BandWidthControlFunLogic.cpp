@@ -84,7 +84,7 @@ int CBandWidthControlFunLogic::WriteRates(const std::string& from, const std::st
     const int last = ksx::text::LeadingInt(to);
     int failed = 0;
     for (int p = first; p <= last; ++p) {
-        if (!WriteRate(p, rate, type)) {
+        if (WriteRate(p, rate, type) != Sent::kAccepted) {
             ++failed;
             if (failedPorts != nullptr) {
                 failedPorts->push_back(p);
@@ -95,7 +95,8 @@ int CBandWidthControlFunLogic::WriteRates(const std::string& from, const std::st
     return failed;
 }
 
-bool CBandWidthControlFunLogic::WriteRate(int p, const std::string& rate, int type) {
+CBandWidthControlFunLogic::Sent CBandWidthControlFunLogic::WriteRate(int p, const std::string& rate,
+                                                                     int type) {
     const std::string index = "." + std::to_string(p);
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     if (type == BW_TYPE_RX || type == BW_TYPE_BOTH) {
@@ -105,12 +106,11 @@ bool CBandWidthControlFunLogic::WriteRate(int p, const std::string& rate, int ty
         m_cCommonSNMP.AddVarBind(kTxRateColumn + index, 1, rate.c_str());
     }
     const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMP);
-    if (!reply.Accepted()) {
-        TRACE("rate write of port %d failed: status %d, error status %d", p, reply.status,
-              reply.ErrorStatus());
-        return false;
+    if (reply.Accepted()) {
+        return Sent::kAccepted;
     }
-    return true;
+    TRACE("rate write of port %d failed: status %d, error status %d", p, reply.status, reply.ErrorStatus());
+    return reply.response ? Sent::kRefused : Sent::kUnanswered;
 }
 
 void CBandWidthControlFunLogic::WriteFinished() {

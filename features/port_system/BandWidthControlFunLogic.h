@@ -55,12 +55,14 @@ public:
     // reply with an error status); their numbers go to `failedPorts` when given.
     int WriteRates(const std::string& from, const std::string& to, const std::string& rate, int type,
                    std::vector<int>* failedPorts = nullptr);
-    // The set of one port of that loop; true when the device accepted it. Any thread, while nothing
-    // else writes through this logic.
-    bool WriteRate(int port, const std::string& rate, int type);
+    // How a request of a write ended: accepted, answered with an error, or not answered at all (the
+    // device may have applied it).
+    enum class Sent { kAccepted, kRefused, kUnanswered };
+    // The set of one port of that loop. Any thread, while nothing else writes through this logic.
+    Sent WriteRate(int port, const std::string& rate, int type);
     // Owner's thread: tells the owner the writes are over, as WriteRates does after its last port.
     void WriteFinished();
-    // Any thread: the write in flight returns at once, as not accepted.
+    // Any thread: the write in flight returns at once, unanswered.
     void CancelWrite() { m_cCommonSNMP.Cancel(); }
     // 1 when the text is not empty and its value lies within 64..1024000.
     static int IsValidRate(const std::string& text);

@@ -6,9 +6,7 @@
 #include <QComboBox>
 #include <QPointer>
 #include <QRadioButton>
-#include <chrono>
 #include <memory>
-#include <thread>
 #include <tuple>
 
 #include "core/SnmpReply.h"
@@ -31,9 +29,23 @@ const ksx::ui::RegisterFeature kRegister(IDM_DOT1X_GLOBAL, [] {
 
 const char kReadFailed[] = "Failed to read the 802.1X global settings.";
 const char kWriteFailed[] = "Failed to write the 802.1X global settings: the device did not accept them.";
-const char kWriteStopped[] = "Stopped: the 802.1X global settings were not written.";
-const char kWriteUnconfirmed[] =
-    "Stopped: the device did not confirm whether the 802.1X global settings were written.";
+
+// What became of the write (its one request) of a run: nothing when it was written or there was none.
+std::string WriteText(bool stopped, bool inFlight, StepsState write) {
+    StepsEnd end;
+    end.total = 1;
+    if (stopped) {
+        end.stopped = true;
+        end.inFlight = inFlight;
+    } else if (write == StepsState::kRefused || write == StepsState::kUnconfirmed) {
+        end.failed = true;
+        end.inFlight = write == StepsState::kUnconfirmed;
+        end.failure = end.inFlight ? "" : kWriteFailed;
+    } else {
+        return {};
+    }
+    return RunEndText(end, ListNamer({{"the 802.1X global settings", true}}));
+}
 
 // Checks the button of `state` (0 the first, 1 the second) or neither for -1.
 void SetRadios(QButtonGroup* group, QAbstractButton* first, QAbstractButton* second, int state) {
@@ -122,7 +134,7 @@ void C8021XGlobalDlg::Start(std::vector<std::pair<const char*, std::string>> cha
     EnableDlgItem(IDC_D1XG_REFRESH, false);
     // Filled by the steps on the worker; read here once the run has ended.
     struct Outcome {
-        bool writeRefused = false;
+        StepsState write = StepsState::kWritten;  // refused or unconfirmed when the device said so
         std::string values[3];
     };
     auto outcome = std::make_shared<Outcome>();
@@ -136,14 +148,16 @@ void C8021XGlobalDlg::Start(std::vector<std::pair<const char*, std::string>> cha
             const SnmpReply reply = SendRequest(m_cCommonSNMP);
             if (!reply.Accepted()) {
                 TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-                // A write cut short by Close is said by the end of the run.
-                if (m_run.Runner().Stopping()) {
-                    return StepOutcome::Failed("");
+                if (reply.response) {
+                    outcome->write = StepsState::kRefused;
+                } else if (m_run.Runner().Stopping()) {
+                    return StepOutcome::Unanswered();  // cut short by Close: said by the end of the run
+                } else {
+                    outcome->write = StepsState::kUnconfirmed;
                 }
-                outcome->writeRefused = true;
             }
             // The device takes a moment to apply the values before they read back.
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            m_run.Runner().Pause(20);
             return StepOutcome::Done();
         }
         static const char* const kOids[] = {C8021XSettingLogic::kAuthState, C8021XSettingLogic::kForwardEapol,
@@ -156,18 +170,16 @@ void C8021XGlobalDlg::Start(std::vector<std::pair<const char*, std::string>> cha
                           : QString("Reading the 802.1X global settings (%1 of 3)...").arg(i - writes + 1);
     };
     m_run.Start(writes + 3, step, text, [this, outcome, writes, focused](const StepsEnd& end) {
-        if (end.stopped) {
-            // Closed during the run: the dialog is ending. A write refused before the read-back was cut
-            // short is still said.
-            if (writes > 0 && end.done == 0) {
-                AfxMessageBox(end.inFlight ? kWriteUnconfirmed : kWriteStopped, MB_OK);
-            } else if (outcome->writeRefused) {
-                AfxMessageBox(kWriteFailed, MB_OK);
-            }
-            return;
+        // Closed during the run, the dialog is ending: a write that ended before the read-back was cut
+        // short is still said.
+        const std::string said = writes == 0
+                                     ? std::string()
+                                     : WriteText(end.stopped && end.done == 0, end.inFlight, outcome->write);
+        if (!said.empty()) {
+            AfxMessageBox(said, MB_OK);
         }
-        if (outcome->writeRefused) {
-            AfxMessageBox(kWriteFailed, MB_OK);
+        if (end.stopped) {
+            return;
         }
         ShowRead(outcome->values[0], outcome->values[1], outcome->values[2]);
         if (focused && focused->isEnabled()) {

@@ -338,20 +338,25 @@ void CIMPFunclogic::ReadTrunks(std::function<void(bool)> onEnd) {
 
 int CIMPFunclogic::WritePortSettings(int from, int to, const ImpbPortEntry& entry) {
     for (int p = from; p <= to; ++p) {
-        if (!WritePortSetting(p, entry)) {
+        if (WritePortSetting(p, entry) != Sent::kAccepted) {
             return p;
         }
     }
     return 0;
 }
 
-bool CIMPFunclogic::WritePortSetting(int p, const ImpbPortEntry& entry) {
+CIMPFunclogic::Sent CIMPFunclogic::WritePortSetting(int p, const ImpbPortEntry& entry) {
     const std::string port = "." + std::to_string(p);
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kPortAdmin + port, 1, entry.field[1].c_str());
     m_cCommonSNMPSet.AddVarBind(kPortInspection + port, 1, entry.field[2].c_str());
     m_cCommonSNMPSet.AddVarBind(kPortDhcp + port, 1, entry.field[3].c_str());
-    return ksx::SendAccepted(m_cCommonSNMPSet);
+    const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPSet);
+    if (reply.Accepted()) {
+        return Sent::kAccepted;
+    }
+    TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+    return reply.response ? Sent::kRefused : Sent::kUnanswered;
 }
 
 bool CIMPFunclogic::CheckTrunkPorts(int from, int to, const std::string& admin) const {

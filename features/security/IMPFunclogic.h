@@ -123,10 +123,12 @@ public:
     // One SET per port from..to (fields 1 to 3 of the entry), stopping at the first the device refuses.
     // 0 when every port was written, else that port.
     int WritePortSettings(int from, int to, const ImpbPortEntry& entry);
-    // The SET of one port of that loop; true when the device accepted it. Any thread, while nothing
-    // else writes through this logic.
-    bool WritePortSetting(int port, const ImpbPortEntry& entry);
-    // Any thread: the port write in flight returns at once, as not accepted.
+    // How a request of a write ended: accepted, answered with an error, or not answered at all (the
+    // device may have applied it).
+    enum class Sent { kAccepted, kRefused, kUnanswered };
+    // The SET of one port of that loop. Any thread, while nothing else writes through this logic.
+    Sent WritePortSetting(int port, const ImpbPortEntry& entry);
+    // Any thread: the port write in flight returns at once, unanswered.
     void CancelWrite() { m_cCommonSNMPSet.Cancel(); }
     // False when the admin state is "1" and a port of the range belongs to a trunk (as last read).
     bool CheckTrunkPorts(int from, int to, const std::string& admin) const;

@@ -2,12 +2,8 @@
 #include "features/security/SmartBindingSettings.h"
 
 #include <QApplication>
-
 #include <QComboBox>
 #include <algorithm>
-
-#include <chrono>
-#include <thread>
 
 #include "controls/ListCtrlEx.h"
 #include "platform/sys/Globals.h"
@@ -25,6 +21,10 @@ const ui::RegisterFeature kRegister(IDM_SMART_BINDING_SETTINGS, [] {
     CSmartBindingSettings dlg;
     dlg.DoModal();
 });
+
+// The device takes a moment to apply a write before the list reads back.
+constexpr unsigned kReloadTimer = 1;
+constexpr unsigned kReloadAfterMs = 50;
 
 const char kListReadFailed[] = "Failed to read the binding settings of the ports.";
 const char kTrunksReadFailed[] =
@@ -158,23 +158,38 @@ void CSmartBindingSettings::OnApply() {
     m_run.Start(
         to - from + 1,
         [this, from, entry](int i) {
-            return m_logic.WritePortSetting(from + i, entry) ? StepOutcome::Done() : StepOutcome::Failed("");
+            switch (m_logic.WritePortSetting(from + i, entry)) {
+                case CIMPFunclogic::Sent::kAccepted:
+                    return StepOutcome::Done();
+                case CIMPFunclogic::Sent::kRefused:
+                    return StepOutcome::Failed("Failed to write the binding settings of port " +
+                                               std::to_string(from + i) +
+                                               ": the device did not accept them.");
+                case CIMPFunclogic::Sent::kUnanswered:
+                    break;
+            }
+            return StepOutcome::Unanswered();
         },
         [from](int i, int n) { return CStepRun::PortText(from, i, n); },
         [this, from, to](const StepsEnd& end) {
-            m_writing = false;
             if (end.stopped) {
                 // Closed during the write: the dialog is ending.
+                m_writing = false;
                 AfxMessageBox(RunEndText(end, PortsNamer(from, to)), MB_OK);
                 return;
             }
             if (end.failed) {
-                AfxMessageBox("Failed to write the binding settings of port " +
-                                  std::to_string(from + end.done) +
-                                  ": the device did not accept them. The ports after it were not written.",
-                              MB_OK | MB_ICONERROR);
+                AfxMessageBox(RunEndText(end, PortsNamer(from, to)), MB_OK | MB_ICONERROR);
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            Load();
+            // Apply and Refresh stay unavailable until the list reads again.
+            SetTimer(kReloadTimer, kReloadAfterMs);
         });
+}
+
+void CSmartBindingSettings::OnTimer(unsigned id) {
+    if (id == kReloadTimer) {
+        KillTimer(kReloadTimer);
+        m_writing = false;
+        Load();
+    }
 }

@@ -21,6 +21,7 @@ public:
 protected:
     void CreateControls() override;
     int OnInitDialog() override;
+    void OnTimer(unsigned id) override;
 
 private:
     void Load();

@@ -185,7 +185,7 @@ int CGVRPFunLogic::CheckTrunkRange(int from, int to) {
 int CGVRPFunLogic::SetPortSettings(int from, int to, const std::string& pvid, const std::string& gvrp,
                                    const std::string& ingress, const std::string& frameType) {
     for (int p = from; p <= to; ++p) {
-        if (!SetPortSetting(p, pvid, gvrp, ingress, frameType)) {
+        if (SetPortSetting(p, pvid, gvrp, ingress, frameType) != Sent::kAccepted) {
             return 0;
         }
     }
@@ -193,8 +193,8 @@ int CGVRPFunLogic::SetPortSettings(int from, int to, const std::string& pvid, co
     return 1;
 }
 
-bool CGVRPFunLogic::SetPortSetting(int p, const std::string& pvid, const std::string& gvrp,
-                                   const std::string& ingress, const std::string& frameType) {
+CGVRPFunLogic::Sent CGVRPFunLogic::SetPortSetting(int p, const std::string& pvid, const std::string& gvrp,
+                                                  const std::string& ingress, const std::string& frameType) {
     const std::string index = "." + std::to_string(p);
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(Column(2) + index, 1, pvid.c_str());
@@ -202,11 +202,11 @@ bool CGVRPFunLogic::SetPortSetting(int p, const std::string& pvid, const std::st
     m_cCommonSNMPSet.AddVarBind(Column(4) + index, 1, ingress.c_str());
     m_cCommonSNMPSet.AddVarBind(Column(5) + index, 1, frameType.c_str());
     const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPSet);
-    if (!reply.Accepted()) {
-        TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-        return false;
+    if (reply.Accepted()) {
+        return Sent::kAccepted;
     }
-    return true;
+    TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+    return reply.response ? Sent::kRefused : Sent::kUnanswered;
 }
 
 void CGVRPFunLogic::ReadGlobalSettings() {

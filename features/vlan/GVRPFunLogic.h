@@ -51,9 +51,11 @@ public:
     // 0 when a port's write was not accepted (the ports before it stay written).
     int SetPortSettings(int from, int to, const std::string& pvid, const std::string& gvrp,
                         const std::string& ingress, const std::string& frameType);
-    // The SET of one port of that loop; true when the device accepted it. Any thread, while nothing
-    // else writes through this logic.
-    bool SetPortSetting(int port, const std::string& pvid, const std::string& gvrp,
+    // How a request of a write ended: accepted, answered with an error, or not answered at all (the
+    // device may have applied it).
+    enum class Sent { kAccepted, kRefused, kUnanswered };
+    // The SET of one port of that loop. Any thread, while nothing else writes through this logic.
+    Sent SetPortSetting(int port, const std::string& pvid, const std::string& gvrp,
                         const std::string& ingress, const std::string& frameType);
     // Owner's thread: onWriteFinished, as SetPortSettings gives it after its last port.
     void WriteFinished() {
@@ -61,7 +63,7 @@ public:
             onWriteFinished();
         }
     }
-    // Any thread: the write in flight returns at once, as not accepted.
+    // Any thread: the write in flight returns at once, unanswered.
     void CancelWrite() { m_cCommonSNMPSet.Cancel(); }
     // One asynchronous get of state and timers: onGlobal with the row, none when it was not read whole.
     void ReadGlobalSettings();

@@ -233,14 +233,23 @@ void CGVRPSettings::OnApply() {
     m_run.StartPortWrites(
         from, to,
         [this, from, pvid, gvrp, ingress, frame](int i) {
-            return m_logic.SetPortSetting(from + i, pvid, gvrp, ingress, frame) ? StepOutcome::Done()
-                                                                                : StepOutcome::Failed("");
+            switch (m_logic.SetPortSetting(from + i, pvid, gvrp, ingress, frame)) {
+                case CGVRPFunLogic::Sent::kAccepted:
+                    return StepOutcome::Done();
+                case CGVRPFunLogic::Sent::kRefused:
+                    return StepOutcome::Failed("The device did not accept the GVRP port settings of port " +
+                                               std::to_string(from + i) + ".");
+                case CGVRPFunLogic::Sent::kUnanswered:
+                    break;
+            }
+            return StepOutcome::Unanswered();
         },
-        [this](const StepsEnd& end) {
+        [this, from, to](const StepsEnd& end) {
             if (end.failed) {
-                AfxMessageBox(
-                    "The device did not accept the GVRP port settings; the settings it holds are shown.",
-                    MB_OK);
+                // What the device holds now is read again and shown.
+                AfxMessageBox(RunEndText(end, PortsNamer(from, to)) +
+                                  (end.inFlight ? "" : " The settings it holds are shown."),
+                              MB_OK);
                 OnRefresh();
                 return;
             }

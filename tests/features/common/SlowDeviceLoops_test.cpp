@@ -173,8 +173,9 @@ TEST_F(SlowLbd, CloseDuringThePortChecksWritesNothing) {
     CLoopbackDetection dlg;
     DialogDriver drv(dlg);
     Choose(dlg, drv);
-    ApplyThenClose(*s_sim, boxes, drv, dlg.Run(), IDC_LBD_APPLY_PORTS,
-                   {{check10, check11}, "Checking port 11 (2 of 3)...", "Stopped: no port was written."});
+    ApplyThenClose(
+        *s_sim, boxes, drv, dlg.Run(), IDC_LBD_APPLY_PORTS,
+        {{check10, check11}, "Checking port 11 (2 of 3)...", "Stopped: ports 10-12 were not written."});
 }
 
 TEST_F(SlowLbd, CloseDuringThePortWritesSaysWhichWereWritten) {

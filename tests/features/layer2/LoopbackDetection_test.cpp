@@ -213,6 +213,18 @@ TEST_F(Lbd, EnablingPortsStopsAtSpanningTreeAndTrunkMembers) {
     ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }, 60000));
     EXPECT_EQ(Sets(), (std::vector<std::string>{".5.1.2.1=i:2", ".5.1.2.2=i:2"}));
     EXPECT_TRUE(boxes.Texts().empty());
+
+    // A refused write ends the run there and keeps its text; the run text says the rest.
+    ASSERT_TRUE(WaitRefreshed(o.dlg));
+    s_sim->ErrorStatus(L + ".5.1.2.2", 5);
+    s_sim->ClearLog();
+    ASSERT_TRUE(o.drv.Click(IDC_LBD_APPLY_PORTS));
+    ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }, 60000));
+    s_sim->ErrorStatus(L + ".5.1.2.2", 0);
+    EXPECT_EQ(Sets().size(), 2u);
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Failed to write the loopback detection state of port 2: the "
+                                       "device did not accept it. 1 of 2 ports were written."});
 }
 
 TEST_F(Lbd, AFailedSpanningTreeReadRefuses) {

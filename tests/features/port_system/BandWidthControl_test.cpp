@@ -302,14 +302,26 @@ TEST_F(BandWidthControl, AFailedPortDoesNotStopTheOthersAndTheReloadShowsTheDevi
     WaitWrite(dlg);
     EXPECT_EQ(Sets(sim.Requests()).size(), 3u);
     EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{
-                  "The device did not accept the rate of port 11; the settings it holds are shown."});
+              std::vector<std::string>{"The device did not accept the rate of port 11. Port 10 "
+                                       "and port 12 were written. The settings it holds are shown."});
     sim.ErrorStatus(kRx + "11", 0);
     WaitReady(dlg);
     EXPECT_EQ(drv.Cell(IDC_BW_LIST, 9, 2), "2000");
     EXPECT_EQ(drv.Cell(IDC_BW_LIST, 10, 2), "No Limit");
     EXPECT_EQ(drv.Cell(IDC_BW_LIST, 11, 2), "2000");
     EXPECT_EQ(sim.Get(kRx + "11"), "0");
+    // Unanswered ports are unconfirmed, not refused, and do not stop the others either.
+    test::UseSimV1(sim, "1000");
+    sim.Silence(true);
+    sim.ClearLog();
+    boxes.Clear();
+    Fill(drv, 1, 2, BW_TYPE_RX, false, "2000");
+    ASSERT_TRUE(drv.Click(IDC_BW_APPLY));
+    WaitWrite(dlg);
+    EXPECT_EQ(test::DistinctSets(sim).size(), 2u);
+    ASSERT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts()[0], "The device did not confirm whether ports 1-2 were written.");
+    sim.Silence(false);
 }
 
 // Aggregated ports that could not be read (a member set of the wrong type) keep Apply unavailable, are

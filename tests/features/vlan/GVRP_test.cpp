@@ -16,6 +16,7 @@
 #include "res/ids_gvrp.h"
 #include "res/resource.h"
 #include "tests/features/DialogTest.h"
+#include "tests/features/StepRunTest.h"
 
 namespace {
 
@@ -109,6 +110,31 @@ TEST_F(GvrpPorts, WritesOnePduPerPortAndRereads) {
                                         "5.1.2.2=i:4094 5.1.3.2=i:1 5.1.4.2=i:2 5.1.5.2=i:2"}));
     WaitRead(dlg);
     EXPECT_EQ(boxes.Count(), 0u);
+}
+
+// A refused port ends the write with its own text; an unanswered one is unconfirmed, not refused.
+TEST_F(GvrpPorts, ARefusedOrUnansweredPortEndsTheWriteAndIsSaidAsSuch) {
+    CGVRPSettings dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    s_sim->ErrorStatus(kG + ".5.1.2.4", 10);
+    Apply(drv, 3, 6, "10");
+    s_sim->ErrorStatus(kG + ".5.1.2.4", 0);
+    EXPECT_EQ(SetLines(s_sim->Requests(), kCut).size(), 2u);
+    ASSERT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts()[0],
+              "The device did not accept the GVRP port settings of port 4. 1 of 4 ports were "
+              "written; ports 5-6 were not written. The settings it holds are shown.");
+    WaitRead(dlg);
+    test::UseSimV1(*s_sim, "1000");
+    s_sim->Silence(true);
+    Apply(drv, 3, 6, "10");
+    EXPECT_EQ(test::DistinctSets(*s_sim).size(), 1u);
+    ASSERT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts()[0],
+              "The device did not answer: it did not confirm whether port 3 was written; ports 4-6 were not "
+              "written.");
+    s_sim->Silence(false);
 }
 
 TEST_F(GvrpPorts, RefusesPvidTypedPortsAndSplitGroups) {
