@@ -152,7 +152,7 @@ void C8021XUserDLG::FillList() {
 }
 
 void C8021XUserDLG::OnAdd() {
-    if (!IsDlgItemEnabled(IDC_D1XU_ADD)) {
+    if (!IsDlgItemEnabled(IDC_D1XU_ADD) || m_run.Running()) {
         return;
     }
     const std::string name = GetDlgItemText(IDC_D1XU_NAME);
@@ -181,48 +181,137 @@ void C8021XUserDLG::OnAdd() {
         return;
     }
     const std::string idx = C8021XSettingLogic::UserNameIndex(name);
+    // Off the window's thread, on a session nothing else uses; the fields are copied here.
+    m_add.Reset();
+    m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
+    m_run.Start(
+        3, [this, name, idx, password](int i) { return AddStep(i, name, idx, password); },
+        [name](int i, int) {
+            static const char* const kSteps[] = {"creating the account", "writing its password",
+                                                 "activating it"};
+            return QString::fromStdString("Adding the user " + name + ": " + kSteps[std::clamp(i, 0, 2)] +
+                                          "...");
+        },
+        [this, name](const StepsEnd& end) { OnAddEnd(end, name); });
+    // Until the run ends (its end reads the list again, which gives them back).
+    for (int id : {IDC_D1XU_ADD, IDC_D1XU_DELETE, IDC_D1XU_REFRESH}) {
+        EnableDlgItem(id, false);
+    }
+}
+
+StepOutcome C8021XUserDLG::AddStep(int step, const std::string& name, const std::string& idx,
+                                   const std::string& password) {
     const std::string statusOid = C8021XSettingLogic::UserColumn(3) + idx;
-    CModuleBase base;
-    // An account of this name left unfinished (an add cut short, another manager) is replaced. One the
-    // device made without answering gets its password now, or goes: no account stays active without
-    // the password given here.
-    RowStatusAccess access = StatusAccessOn(m_cCommonSNMP, statusOid);
-    access.finish = [&] { return WritePassword(idx, password); };
-    const RowAdded created = AddRow(access, "4");
-    if (created == RowAdded::kFinished) {
-        AfxMessageBox(RowAddedText(created, "the user " + name), MB_OK);
-        Reload();
-        return;
-    }
-    if (created != RowAdded::kCreated) {
-        AfxMessageBox(created == RowAdded::kRefused
-                          ? std::string(kCreateFailed)
-                          : std::string(kCreateFailed) + "\n\n" + RowAddedText(created, "the user " + name),
-                      MB_OK);
-        StartRead();  // the device's accounts; the form keeps what was typed
-        return;
-    }
-    // The account exists from here on: a refused password or activation must not leave it behind.
-    std::string failed;
-    if (!WritePassword(idx, password)) {
-        failed = "the password";
-    } else {
-        const SNMP_VARBIND activate[] = {{statusOid, "1", 1, 1}};
-        if (!base.SetValues(activate, 1)) {
-            failed = "the activation";
+    const auto setStatus = [&](const char* value) {
+        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+        m_cCommonSNMP.AddVarBind(statusOid, 1, value);
+        return SendAccepted(m_cCommonSNMP);
+    };
+    if (step == 0) {
+        // An account of this name left unfinished (an add cut short, another manager) is replaced. One
+        // the device made without answering gets its password now, or goes: no account stays active
+        // without the password given here.
+        RowStatusAccess access = StatusAccessOn(m_cCommonSNMP, statusOid);
+        access.progress = &m_add.progress;
+        access.stopping = [this] { return m_run.Runner().Stopping(); };
+        access.send = [this, send = access.send](const std::string& value) {
+            if (value == "6" && m_add.finishFailed) {
+                m_add.removing = true;
+            }
+            return send(value);
+        };
+        access.finish = [&] {
+            const bool written = WritePassword(idx, password);
+            if (written) {
+                m_add.progress.Confirm();
+            } else {
+                m_add.refused = "the password";
+                m_add.finishFailed = true;
+            }
+            return written;
+        };
+        const RowAdded created = AddRow(access, "4");
+        switch (created) {
+            case RowAdded::kCreated:
+                m_add.created = true;  // active, its password still to come
+                return StepOutcome::Done();
+            case RowAdded::kFinished:
+                m_add.finished = true;
+                return StepOutcome::Done();
+            case RowAdded::kStopped:
+                return StepOutcome::Unanswered();  // said by the add's progress
+            case RowAdded::kRefused:
+                return StepOutcome::Failed(kCreateFailed);
+            default:
+                return StepOutcome::Failed(std::string(kCreateFailed) + "\n\n" +
+                                           RowAddedText(created, "the user " + name));
         }
     }
-    if (!failed.empty()) {
-        const SNMP_VARBIND destroy[] = {{statusOid, "6", 1, 1}};
-        const bool removed = base.SetValues(destroy, 1);
-        // The refused step's own text first, then what became of the half-made account.
-        AfxMessageBox(std::string(kCreateFailed) + "\n\nThe device did not accept " + failed +
-                          (removed ? ". The user was not added." : ". The user could not be removed again."),
-                      MB_OK);
-        StartRead();
+    if (m_add.finished) {
+        return StepOutcome::Done();  // the create's own check wrote the password
+    }
+    if (m_run.Runner().Stopping()) {
+        return StepOutcome::NothingSent();
+    }
+    // The account exists from here on: a refused password or activation must not leave it behind.
+    if (step == 1) {
+        m_add.progress.Enter(AddStage::kActivate);  // the account as given: with its password
+        m_add.passwordSent = true;
+        if (WritePassword(idx, password)) {
+            m_add.progress.Confirm();
+            return StepOutcome::Done();
+        }
+        m_add.refused = "the password";
+    } else if (setStatus("1")) {
+        return StepOutcome::Done();
+    } else {
+        m_add.refused = "the activation";
+    }
+    if (m_run.Runner().Stopping()) {
+        return StepOutcome::Unanswered();  // cut short by the stop: unconfirmed
+    }
+    m_add.removing = true;
+    const bool removed = setStatus("6");
+    // The refused step's own text first, then what became of the half-made account.
+    return StepOutcome::Failed(
+        std::string(kCreateFailed) + "\n\nThe device did not accept " + m_add.refused +
+        (removed ? ". The user was not added." : ". The user could not be removed again."));
+}
+
+std::string C8021XUserDLG::StoppedText(const std::string& name) const {
+    const std::string what = "the user " + name;
+    if (m_add.removing) {
+        return "Stopped: the device did not accept " + m_add.refused + " of " + what +
+               ", and did not confirm whether the account it had made was removed. If " + what +
+               " is listed, delete it.";
+    }
+    if (m_add.created && !m_add.passwordSent) {
+        // The create-and-go made the account active; its password never went out.
+        return "Stopped: " + what +
+               " was made on the device without its password. Delete it and add it again.";
+    }
+    return StoppedAddText(what, m_add.progress);
+}
+
+void C8021XUserDLG::OnAddEnd(const StepsEnd& end, const std::string& name) {
+    if (end.stopped) {
+        // Closed during the add: the dialog is ending.
+        AfxMessageBox(StoppedText(name), MB_OK);
         return;
     }
-    Reload();
+    if (end.failed) {
+        AfxMessageBox(end.failure, MB_OK);
+    } else if (m_add.finished) {
+        AfxMessageBox(RowAddedText(RowAdded::kFinished, "the user " + name), MB_OK);
+    }
+    if (!isVisible()) {
+        return;  // the run had just ended as the dialog ended: nothing is read again
+    }
+    if (end.failed) {
+        StartRead();  // the device's accounts; the form keeps what was typed
+    } else {
+        Reload();
+    }
 }
 
 bool C8021XUserDLG::WritePassword(const std::string& idx, const std::string& password) {

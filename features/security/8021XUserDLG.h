@@ -1,10 +1,14 @@
 // "802.1X User": the device's local 802.1X accounts in a list; Add creates one with its password,
-// Delete removes the selected one. Enter and Esc do nothing here.
+// Delete removes the selected one. Enter and Esc do nothing here. The add's requests (create, password,
+// activation) run off the window's thread; closing the window stops them and says what the device holds.
 #pragma once
 
+#include <atomic>
 #include <string>
 
+#include "controls/StepRun.h"
 #include "core/CommonSNMP.h"
+#include "core/RowCreate.h"
 #include "features/security/8021XSettingLogic.h"
 #include "platform/ui/Dialog.h"
 
@@ -18,6 +22,7 @@ public:
     C8021XSettingLogic m_8021XLogic;
 
     bool ReadEnded() const { return m_bReadEnded; }
+    const CStepRun& Run() const { return m_run; }
 
 protected:
     void CreateControls() override;
@@ -30,11 +35,35 @@ private:
     void FillList();
     void EnableInputs(bool enable);
     void OnAdd();
-    // UI thread, one request: the account's password; true when the device accepted it.
+    // Worker: the add's steps (0 create, 1 password, 2 activation) of the account `idx`.
+    ksx::StepOutcome AddStep(int step, const std::string& name, const std::string& idx,
+                             const std::string& password);
+    // Worker, one request: the account's password; true when the device accepted it.
     bool WritePassword(const std::string& idx, const std::string& password);
+    // UI thread: what a stopped add of `name` says.
+    std::string StoppedText(const std::string& name) const;
+    void OnAddEnd(const ksx::StepsEnd& end, const std::string& name);
     void OnDelete();
 
+    // How far the add under way got (worker writes, UI thread reads once it ended).
+    struct AddState {
+        ksx::AddProgress progress;
+        std::atomic<bool> created{false};       // the create-and-go was accepted: the account is active
+        std::atomic<bool> passwordSent{false};  // its password went out
+        std::atomic<bool> finished{false};      // a create nobody answered was finished by the password
+        std::atomic<bool> finishFailed{false};  // ... or its password was not accepted
+        std::atomic<bool> removing{false};      // the account made by this add is being destroyed
+        std::string refused;                    // what the device did not accept ("the password")
+        void Reset() {
+            progress.Reset();
+            created = passwordSent = finished = finishFailed = removing = false;
+            refused.clear();
+        }
+    };
+
     CListCtrlEx* m_list = nullptr;
-    CCommonSNMP m_cCommonSNMP;  // the password write
+    CCommonSNMP m_cCommonSNMP;  // the add's requests, used by nothing else
     bool m_bReadEnded = false;
+    AddState m_add;
+    CStepRun m_run{*this};  // last: stopped before the session it uses goes
 };

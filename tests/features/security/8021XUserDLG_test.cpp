@@ -41,6 +41,7 @@ protected:
         boxes.Clear();
         s_sim->ClearLog();
         ASSERT_TRUE(drv.Click(IDC_D1XU_ADD));
+        ASSERT_TRUE(WaitUntil([&] { return !static_cast<C8021XUserDLG&>(drv.Dialog()).Run().Running(); }));
     }
     static std::vector<std::string> Sets() { return SetLines(s_sim->Requests(), kCut); }
     test::ScriptedMessageBox boxes;
