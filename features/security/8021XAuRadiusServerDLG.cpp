@@ -13,6 +13,7 @@
 #include "controls/EditEXIPV6.h"
 #include "controls/ListCtrlEx.h"
 #include "core/RowCreate.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
@@ -59,6 +60,14 @@ bool ParseNumber(const std::string& text, int& value) {
 
 C8021XAuRadiusServerDLG::C8021XAuRadiusServerDLG(QWidget* parent) : CDialog(IDD_DOT1X_RADIUS, parent) {
     OwnSessions(m_8021XLogic.Sessions());
+    OwnSession(m_setSession);
+    OwnSession(m_typeSession);
+    OwnSession(m_addressSession);
+    m_run.Runner().SetCancel([this] {
+        m_setSession.Cancel();
+        m_typeSession.Cancel();
+        m_addressSession.Cancel();
+    });
     OnCommand(IDC_D1XR_APPLY, [this] { OnApply(); });
     OnCommand(IDC_D1XR_DELETE, [this] { OnDelete(); });
     OnCommand(IDC_D1XR_REFRESH, [this] {
@@ -244,22 +253,25 @@ bool C8021XAuRadiusServerDLG::CheckInput() {
 }
 
 bool C8021XAuRadiusServerDLG::SetOneValue(const std::string& oid, int type, const std::string& value) {
-    CCommonSNMP session;
-    session.Open(CCommonSNMP::REQUEST_SET);
+    m_setSession.Open(CCommonSNMP::REQUEST_SET);
     if (type == 2) {
-        session.AddVarBind(oid, 2, value.c_str(), static_cast<int>(value.size()));
+        m_setSession.AddVarBind(oid, 2, value.c_str(), static_cast<int>(value.size()));
     } else {
-        session.AddVarBind(oid, type, value.c_str());
+        m_setSession.AddVarBind(oid, type, value.c_str());
     }
-    const SnmpReply reply = SendRequest(session, std::atoi(g_strSnmpTimeout.c_str()));
+    const SnmpReply reply = SendRequest(m_setSession, std::atoi(g_strSnmpTimeout.c_str()));
     if (!reply.Accepted()) {
         TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
     }
     return reply.Accepted();
 }
 
+std::string C8021XAuRadiusServerDLG::ApplyJob::Column(int c) const {
+    return C8021XSettingLogic::RadiusColumn(c) + "." + indexText;
+}
+
 void C8021XAuRadiusServerDLG::OnApply() {
-    if (!IsDlgItemEnabled(IDC_D1XR_APPLY)) {
+    if (!IsDlgItemEnabled(IDC_D1XR_APPLY) || m_run.Running()) {
         return;
     }
     // Index and address are checked before anything is sent: they name the row and its content.
@@ -273,57 +285,14 @@ void C8021XAuRadiusServerDLG::OnApply() {
         return;
     }
     const int number = indexText[0] - '0';
-    const std::string idx = "." + indexText;
-    auto column = [&](int c) { return C8021XSettingLogic::RadiusColumn(c) + idx; };
-    const bool exists =
-        std::any_of(m_8021XLogic.m_RadiusList.begin(), m_8021XLogic.m_RadiusList.end(),
-                    [&](const X8021_AuRadiusServer_Statistics_info& r) { return r.index == number; });
-    m_list->DeleteAllItems();
-    EnableDlgItem(IDC_D1XR_APPLY, false);
-
+    auto job = std::make_shared<ApplyJob>();
+    job->indexText = indexText;
     // An existing server is changed in place, so that a refused value never costs the server itself;
     // a new one is created first and made active last.
-    std::string failed;
-    bool created = false;
-    if (!exists) {
-        // An entry of this index left unfinished by another manager is replaced.
-        CCommonSNMP session;
-        const RowAdded made =
-            AddRow(StatusAccessOn(session, column(10), std::atoi(g_strSnmpTimeout.c_str())), "5");
-        session.Close();
-        if (made == RowAdded::kCreated) {
-            created = true;
-        } else if (made == RowAdded::kRefused) {
-            failed = "the new entry";
-        } else {
-            // Unanswered (made or not), or another manager's active entry: said as it is.
-            AfxMessageBox(
-                RowAddedText(made, "the RADIUS server " + indexText, "Failed to write the RADIUS server: "),
-                MB_OK);
-            StartRead();
-            return;
-        }
-    }
-    if (failed.empty()) {
-        CCommonSNMP session;
-        session.Open(CCommonSNMP::REQUEST_SET);
-        m_address->AddAddressTypeVarBind(session, column(2));
-        if (!SendRequest(session).Accepted()) {
-            failed = "the address type";
-        } else {
-            m_address->AddAddressVarBind(session, column(3));
-            if (!SendRequest(session).Accepted()) {
-                failed = "the address";
-            }
-        }
-        session.Close();
-    }
-    const struct {
-        int column;
-        int type;
-        std::string value;
-        const char* what;
-    } values[] = {
+    job->create =
+        std::none_of(m_8021XLogic.m_RadiusList.begin(), m_8021XLogic.m_RadiusList.end(),
+                     [&](const X8021_AuRadiusServer_Statistics_info& r) { return r.index == number; });
+    job->values = {
         {5, 1, std::to_string(m_nAuthPort), "the authentication port"},
         {6, 1, std::to_string(m_nAcctPort), "the accounting port"},
         {7, 1, std::to_string(m_nTimeout), "the timeout"},
@@ -331,24 +300,120 @@ void C8021XAuRadiusServerDLG::OnApply() {
         {9, 2, m_strKey, "the key"},
         {10, 1, "1", "the activation"},
     };
-    for (const auto& v : values) {
-        if (!failed.empty()) {
-            break;
-        }
-        if (!SetOneValue(column(v.column), v.type, v.value)) {
-            failed = v.what;
+    // The address as it stands now: its type alone, then the type with the address.
+    m_typeSession.Open(CCommonSNMP::REQUEST_SET);
+    m_address->AddAddressTypeVarBind(m_typeSession, job->Column(2));
+    m_addressSession.Open(CCommonSNMP::REQUEST_SET);
+    m_address->AddAddressTypeVarBind(m_addressSession, job->Column(2));
+    m_address->AddAddressVarBind(m_addressSession, job->Column(3));
+    m_list->DeleteAllItems();
+    m_progress.Reset();
+    m_created = false;
+    const int steps = (job->create ? 1 : 0) + 1 + static_cast<int>(job->values.size());
+    m_run.Start(
+        steps, [this, job](int i) { return ApplyStep(i, *job); },
+        [job](int i, int) {
+            const int v = i - (job->create ? 2 : 1);
+            const std::string what = v >= 0    ? job->values[static_cast<size_t>(v)].what
+                                     : v == -1 ? "the address"
+                                               : "creating its entry";
+            return QString::fromStdString("Writing the RADIUS server " + job->indexText + ": " + what +
+                                          "...");
+        },
+        [this, job](const StepsEnd& end) { OnApplyEnd(end, *job); });
+    // Until the run ends (its end reads the list again, which gives them back).
+    for (int id : {IDC_D1XR_APPLY, IDC_D1XR_REFRESH, IDC_D1XR_DELETE}) {
+        EnableDlgItem(id, false);
+    }
+}
+
+StepOutcome C8021XAuRadiusServerDLG::ApplyStep(int i, const ApplyJob& job) {
+    const std::string failedPrefix = "Failed to write the RADIUS server: ";
+    if (job.create && i == 0) {
+        // An entry of this index left unfinished by another manager is replaced.
+        m_progress.Enter(AddStage::kCreate);
+        RowStatusAccess access =
+            StatusAccessOn(m_setSession, job.Column(10), std::atoi(g_strSnmpTimeout.c_str()));
+        access.progress = &m_progress;
+        access.stopping = [this] { return m_run.Runner().Stopping(); };
+        switch (const RowAdded made = AddRow(access, "5")) {
+            case RowAdded::kCreated:
+                m_created = true;
+                m_progress.Confirm();
+                return StepOutcome::Done();
+            case RowAdded::kStopped:
+                return StepOutcome::Unanswered();  // said by the add's progress
+            case RowAdded::kRefused:
+                return StepOutcome::Failed(failedPrefix + "the device did not accept the new entry.");
+            default:
+                // Unanswered (made or not), or another manager's active entry: said as it is.
+                return StepOutcome::Failed(
+                    RowAddedText(made, "the RADIUS server " + job.indexText, failedPrefix));
         }
     }
-    if (failed.empty()) {
-        SetupControls();
-        StartRead();
+    const int v = i - (job.create ? 2 : 1);
+    const char* failed = nullptr;
+    if (v < 0) {
+        m_progress.Enter(AddStage::kColumns);
+        if (!SendRequest(m_typeSession).Accepted()) {
+            failed = "the address type";
+        } else if (m_run.Runner().Stopping()) {
+            return StepOutcome{false, {}, true};  // the type is written, the address not: unconfirmed
+        } else if (!SendRequest(m_addressSession).Accepted()) {
+            failed = "the address";
+        }
+    } else {
+        const ApplyJob::Value& value = job.values[static_cast<size_t>(v)];
+        if (value.column == 10) {
+            m_progress.Enter(AddStage::kActivate);
+        }
+        if (!SetOneValue(job.Column(value.column), value.type, value.value)) {
+            failed = value.what;
+        }
+    }
+    if (failed == nullptr) {
+        if (v >= 0 && v + 2 >= static_cast<int>(job.values.size())) {
+            m_progress.Confirm();  // the columns (the key the last of them) or the activation
+        }
+        return StepOutcome::Done();
+    }
+    if (m_run.Runner().Stopping()) {
+        return StepOutcome::Unanswered();  // cut short by the stop: unconfirmed
+    }
+    std::string message = failedPrefix + "the device did not accept " + failed + ".";
+    if (m_created) {
+        // Whatever the remove does, the entry this Apply made is not active.
+        m_progress.Enter(AddStage::kColumns);
+        if (!SetOneValue(job.Column(10), 1, "6")) {
+            message += " The new entry could not be removed.";
+        }
+    }
+    return StepOutcome::Failed(message);
+}
+
+void C8021XAuRadiusServerDLG::OnApplyEnd(const StepsEnd& end, const ApplyJob& job) {
+    if (end.stopped) {
+        // Closed during Apply: the dialog is ending.
+        if (job.create) {
+            AfxMessageBox(StoppedAddText("the RADIUS server " + job.indexText, m_progress), MB_OK);
+        } else {
+            std::vector<StepsName> names{{"the address"}};
+            for (const ApplyJob::Value& value : job.values) {
+                names.push_back({value.what});
+            }
+            AfxMessageBox(RunEndText(end, ListNamer(names)), MB_OK);
+        }
         return;
     }
-    std::string message = "Failed to write the RADIUS server: the device did not accept " + failed + ".";
-    if (created && !SetOneValue(column(10), 1, "6")) {
-        message += " The new entry could not be removed.";
+    if (end.failed) {
+        AfxMessageBox(end.failure, MB_OK);
     }
-    AfxMessageBox(message, MB_OK);
+    if (!isVisible()) {
+        return;  // the run had just ended as the dialog ended: nothing is read again
+    }
+    if (!end.failed) {
+        SetupControls();
+    }
     StartRead();
 }
 

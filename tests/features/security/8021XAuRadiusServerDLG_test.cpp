@@ -46,6 +46,8 @@ protected:
         boxes.Clear();
         s_sim->ClearLog();
         ASSERT_TRUE(drv.Click(IDC_D1XR_APPLY));
+        ASSERT_TRUE(
+            WaitUntil([&] { return !static_cast<C8021XAuRadiusServerDLG&>(drv.Dialog()).Run().Running(); }));
     }
     static std::vector<std::string> Sets() { return SetLines(s_sim->Requests(), kCut); }
     test::ScriptedMessageBox boxes;
