@@ -9,8 +9,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
-#include <thread>
 
 #include "controls/IPAddressCtrl.h"
 #include "core/RowCreate.h"
@@ -28,7 +26,7 @@ using namespace ksx;
 
 namespace {
 
-constexpr auto kStepPause = std::chrono::milliseconds(50);
+constexpr unsigned kStepPause = 50;  // ms the device needs between two steps
 // The model that creates its rows with create-and-go.
 const char kCreateAndGoModel[] = "KSE-4200-08P B1";
 
@@ -180,7 +178,7 @@ int CAddARPEntry::OnInitDialog() {
 
 void CAddARPEntry::UpdateApplyState() {
     const CTrunkGroups& trunks = m_trunk->Groups();
-    EnableDlgItem(IDC_ARPA_APPLY, trunks.Ended());
+    EnableDlgItem(IDC_ARPA_APPLY, trunks.Ended() && !m_run.Running());
     std::string text;
     if (trunks.Failed()) {
         text = "The trunk membership of the ports could not be read. Close the dialog and open it again.";
@@ -218,7 +216,7 @@ void CAddARPEntry::OnOK() {
 }
 
 void CAddARPEntry::OnApply() {
-    if (!IsDlgItemEnabled(IDC_ARPA_APPLY)) {
+    if (!IsDlgItemEnabled(IDC_ARPA_APPLY) || m_run.Running()) {
         return;
     }
     const std::string address = m_address->GetAddress();
@@ -254,21 +252,30 @@ void CAddARPEntry::OnApply() {
                       MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) != IDOK) {
         return;
     }
+    auto job = std::make_shared<AddJob>();
+    job->address = address;
     std::string digits = mac;
     digits.erase(std::remove(digits.begin(), digits.end(), '-'), digits.end());
-    std::string macOctets(6, '\0');
-    CUtils::HexToBytes(digits, reinterpret_cast<unsigned char*>(macOctets.data()), 6);
-    bool added = false;
-    const std::string text =
-        WriteEntry(address, macOctets, arp::PortBitmap(m_portFlags), destroyFirst, &added);
-    if (!text.empty()) {
-        AfxMessageBox(text, added ? MB_OK : MB_OK | MB_ICONERROR);
-    }
-    if (!added) {
-        return;
-    }
-    SetDlgItemText(IDC_ARPA_MAC, "");
-    EndDialog(IDOK);
+    job->macOctets.assign(6, '\0');
+    CUtils::HexToBytes(digits, reinterpret_cast<unsigned char*>(job->macOctets.data()), 6);
+    job->bitmap = arp::PortBitmap(m_portFlags);
+    job->destroyFirst = destroyFirst;
+    job->create = g_strDeviceName == kCreateAndGoModel ? "4" : "5";
+    // Off the window's thread, on a session nothing else uses.
+    m_progress.Reset();
+    m_created = m_columnsSent = m_finished = m_finishFailed = m_removing = false;
+    m_refused.clear();
+    m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
+    const int first = destroyFirst ? 0 : 1;
+    m_run.Start(
+        4 - first, [this, job, first](int i) { return AddStep(i + first, *job); },
+        [job, first](int i, int) {
+            static const char* const kSteps[] = {"removing its inactive entry", "creating its entry",
+                                                 "writing its MAC address and ports", "activating it"};
+            return ui::ToQ("Adding " + job->What() + ": " + kSteps[std::clamp(i + first, 0, 3)] + "...");
+        },
+        [this, job](const StepsEnd& end) { OnAddEnd(end, *job); });
+    UpdateApplyState();
 }
 
 bool CAddARPEntry::SetStatus(const std::string& index, const char* value) {
@@ -277,58 +284,146 @@ bool CAddARPEntry::SetStatus(const std::string& index, const char* value) {
     return SendAccepted(m_cCommonSNMP);
 }
 
-std::string CAddARPEntry::WriteEntry(const std::string& address, const std::string& macOctets,
-                                     const std::string& bitmap, bool destroyFirst, bool* added) {
-    *added = false;
-    const std::string index = "." + address;
-    const std::string what = "the gateway " + address;
-    const std::string failed = "Failed to add " + what + ": ";
+std::string CAddARPEntry::WriteColumns(const AddJob& job) {
+    const std::string index = "." + job.address;
+    m_columnsSent = true;
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMP.AddVarBind(arp::kMacColumn + index, 2, job.macOctets.data(),
+                             static_cast<int>(job.macOctets.size()));
+    if (!SendAccepted(m_cCommonSNMP)) {
+        return "accept the MAC address.";
+    }
+    if (m_run.Runner().Stopping()) {
+        return "stopped";  // the ports stay unsent
+    }
+    // The ports, with the MAC binding still pending on the session.
+    m_cCommonSNMP.AddVarBind(arp::kPortsColumn + index, 2, job.bitmap.data(),
+                             static_cast<int>(job.bitmap.size()));
+    return SendAccepted(m_cCommonSNMP) ? std::string() : "accept the ports.";
+}
+
+StepOutcome CAddARPEntry::AddStep(int i, const AddJob& job) {
+    const std::string index = "." + job.address;
+    const std::string failed = "Failed to add " + job.What() + ": ";
     const std::string prefix = failed + "the device did not ";
-    if (destroyFirst && !SetStatus(index, "6")) {
-        return prefix + "remove its inactive entry of this address.";
-    }
-    // The MAC address, then the ports with the MAC binding still pending on the session; empty when
-    // both were accepted, else the step refused.
-    const auto columns = [&]() -> std::string {
-        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-        m_cCommonSNMP.AddVarBind(arp::kMacColumn + index, 2, macOctets.data(),
-                                 static_cast<int>(macOctets.size()));
-        if (!SendAccepted(m_cCommonSNMP)) {
-            return "accept the MAC address.";
+    const bool createAndGo = job.create == "4";
+    switch (i) {
+        case 0:
+            // Not this add's entry: a stop here leaves nothing of it.
+            return SetStatus(index, "6")
+                       ? StepOutcome::Done()
+                       : StepOutcome::Failed(prefix + "remove its inactive entry of this address.");
+        case 1: {
+            // An entry of this address left unfinished (an add cut short, another manager) is replaced; one
+            // a create-and-go made without an answer gets the MAC address and ports given here, or goes.
+            RowStatusAccess access = StatusAccessOn(m_cCommonSNMP, arp::kStatusColumn + index);
+            access.progress = &m_progress;
+            access.stopping = [this] { return m_run.Runner().Stopping(); };
+            access.send = [this, send = access.send](const std::string& value) {
+                if (value == "6" && m_finishFailed) {
+                    m_removing = true;
+                }
+                return send(value);
+            };
+            access.finish = [this, &job] {
+                std::string refused = WriteColumns(job);
+                if (refused.empty()) {
+                    m_progress.Confirm();
+                    return true;
+                }
+                m_refused = refused == "accept the ports." ? "the ports" : "the MAC address";
+                m_finishFailed = true;
+                return false;
+            };
+            const RowAdded created = AddRow(access, job.create);
+            switch (created) {
+                case RowAdded::kCreated:
+                    if (!createAndGo) {
+                        m_progress.Confirm();
+                    }
+                    m_created = createAndGo;  // active, its MAC address and ports still to come
+                    return StepOutcome::Done();
+                case RowAdded::kFinished:
+                    m_finished = true;
+                    return StepOutcome::Done();
+                case RowAdded::kStopped:
+                    return StepOutcome::Unanswered();  // said by the add's progress
+                case RowAdded::kRefused:
+                    return StepOutcome::Failed(prefix + "create the entry.");
+                default:
+                    return StepOutcome::Failed(RowAddedText(created, job.What(), failed));
+            }
         }
-        m_cCommonSNMP.AddVarBind(arp::kPortsColumn + index, 2, bitmap.data(),
-                                 static_cast<int>(bitmap.size()));
-        return SendAccepted(m_cCommonSNMP) ? std::string() : "accept the ports.";
-    };
-    // An entry of this address left unfinished (an add cut short, another manager) is replaced; one a
-    // create-and-go made without an answer gets the MAC address and ports given here, or goes.
-    RowStatusAccess access = StatusAccessOn(m_cCommonSNMP, arp::kStatusColumn + index);
-    access.finish = [&] { return columns().empty(); };
-    const RowAdded created = AddRow(access, g_strDeviceName == kCreateAndGoModel ? "4" : "5");
-    if (created == RowAdded::kFinished) {
-        *added = true;
-        return RowAddedText(created, what);
+        default:
+            break;
     }
-    if (created == RowAdded::kRefused) {
-        return prefix + "create the entry.";
+    if (m_finished) {
+        return StepOutcome::Done();  // the create's own check wrote the rest
     }
-    if (created != RowAdded::kCreated) {
-        return RowAddedText(created, what, failed);
+    if (!m_run.Runner().Pause(kStepPause)) {
+        return StepOutcome::NothingSent();
     }
-    std::this_thread::sleep_for(kStepPause);
-    std::string step = columns();
-    if (step.empty()) {
-        std::this_thread::sleep_for(kStepPause);
+    std::string step;
+    if (i == 2) {
+        // On the create-and-go model the entry is active already: it is added once it holds these.
+        m_progress.Enter(createAndGo ? AddStage::kActivate : AddStage::kColumns);
+        step = WriteColumns(job);
+    } else {
+        m_progress.Enter(AddStage::kActivate);
         if (!SetStatus(index, "1")) {
             step = "activate the entry.";
         }
     }
     if (step.empty()) {
-        *added = true;
-        return std::string();
+        m_progress.Confirm();
+        return StepOutcome::Done();
+    }
+    if (m_run.Runner().Stopping()) {
+        return StepOutcome::Unanswered();  // cut short by the stop: unconfirmed
     }
     // No half-made row stays behind.
+    if (createAndGo) {
+        m_refused = step == "accept the ports."     ? "the ports"
+                    : step == "activate the entry." ? "the activation"
+                                                    : "the MAC address";
+        m_removing = true;
+    } else {
+        m_progress.Enter(AddStage::kColumns);  // created, not active, whatever the remove does
+    }
     const bool removed = SetStatus(index, "6");
-    return prefix + step +
-           (removed ? " The entry was not added." : " The entry may be left incomplete on the device.");
+    return StepOutcome::Failed(
+        prefix + step +
+        (removed ? " The entry was not added." : " The entry may be left incomplete on the device."));
+}
+
+void CAddARPEntry::OnAddEnd(const StepsEnd& end, const AddJob& job) {
+    if (end.stopped) {
+        // Closed during the add: the dialog is ending.
+        std::string text;
+        if (m_removing) {
+            text = "Stopped: the device did not accept " + m_refused + " of " + job.What() +
+                   ", and did not confirm whether the entry it had made was removed. If " + job.What() +
+                   " is listed, delete it.";
+        } else if (m_created && !m_columnsSent) {
+            text = "Stopped: " + job.What() +
+                   " was made on the device without its MAC address and ports. Delete it and add it again.";
+        } else {
+            text = StoppedAddText(job.What(), m_progress);
+        }
+        AfxMessageBox(text, MB_OK);
+        return;
+    }
+    UpdateApplyState();
+    if (end.failed) {
+        AfxMessageBox(end.failure, MB_OK | MB_ICONERROR);
+        return;
+    }
+    if (m_finished) {
+        AfxMessageBox(RowAddedText(RowAdded::kFinished, job.What()), MB_OK);
+    }
+    if (!isVisible()) {
+        return;
+    }
+    SetDlgItemText(IDC_ARPA_MAC, "");
+    EndDialog(IDOK);
 }

@@ -1,17 +1,21 @@
 // "ARP Spoofing Prevention Settings": adds one gateway entry (IPv4 address, MAC address, protected
 // ports). Apply is available once the ports' trunk membership has been read; it checks the entry against
 // the entries the list read (duplicates), writes the row and ends with IDOK, or says which write failed,
-// leaves no half-made row and stays open.
+// leaves no half-made row and stays open. The add's requests run off the window's thread; closing the
+// window stops them and says what the device holds.
 #pragma once
 
 #include <QPointer>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "controls/LxDialog.h"
+#include "controls/StepRun.h"
 #include "core/CommonSNMP.h"
+#include "core/RowCreate.h"
 #include "features/common/TrunkTable.h"
 
 class CIPAddressCtrl;
@@ -49,6 +53,7 @@ public:
     // The entries the list dialog read (every status), for the duplicate rules. Before DoModal.
     void SetKnownEntries(std::vector<ksx::arp::Entry> entries) { m_known = std::move(entries); }
     const CTrunkGroups& TrunkGroups() const { return m_trunk->Groups(); }
+    const CStepRun& Run() const { return m_run; }
 
 protected:
     void CreateControls() override;
@@ -62,11 +67,22 @@ private:
     void OnAllPorts();
     void UpdateApplyState();
     void OnApply();
-    // The add sequence; `added` whether the entry is on the device as given. The text is what to tell
-    // the user (empty when every step was accepted).
-    std::string WriteEntry(const std::string& address, const std::string& macOctets,
-                           const std::string& bitmap, bool destroyFirst, bool* added);
+    // What the add writes, copied from the fields on the UI thread.
+    struct AddJob {
+        std::string address;
+        std::string macOctets;
+        std::string bitmap;
+        bool destroyFirst = false;  // an inactive entry of this address goes first
+        std::string create;         // "5", or "4" on the model that creates with create-and-go
+        std::string What() const { return "the gateway " + address; }
+    };
+    // Worker: the add's step `i` (0 the inactive entry removed, 1 the create, 2 the MAC address and
+    // ports, 3 the activation); a refused step removes what the add made.
+    ksx::StepOutcome AddStep(int i, const AddJob& job);
+    // Worker: the MAC address, then the ports; empty when both were accepted, else the step refused.
+    std::string WriteColumns(const AddJob& job);
     bool SetStatus(const std::string& index, const char* value);
+    void OnAddEnd(const ksx::StepsEnd& end, const AddJob& job);
 
     std::vector<ksx::arp::Entry> m_known;
     int m_nPortNum = 0;
@@ -75,6 +91,15 @@ private:
     CIPAddressCtrl* m_address = nullptr;
     QLabel* m_status = nullptr;
     QGridLayout* m_portGrid = nullptr;
-    CCommonSNMP m_cCommonSNMP;  // the SETs
+    CCommonSNMP m_cCommonSNMP;  // the add's SETs, used by nothing else
     std::unique_ptr<CTrunkMembership> m_trunk;
+    // How far the add under way got (worker writes, UI thread reads once it ended).
+    ksx::AddProgress m_progress;
+    std::atomic<bool> m_created{false};      // a create-and-go was accepted: the entry is active
+    std::atomic<bool> m_columnsSent{false};  // its MAC address and ports went out
+    std::atomic<bool> m_finished{false};     // a create nobody answered was finished by the columns
+    std::atomic<bool> m_finishFailed{false};
+    std::atomic<bool> m_removing{false};  // an active entry this add made is being removed
+    std::string m_refused;                // what the device did not accept
+    CStepRun m_run{*this};                // last: stopped before the session it uses goes
 };

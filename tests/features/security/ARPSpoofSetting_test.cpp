@@ -106,6 +106,7 @@ protected:
                                                 s_sim->ClearLog();
                                                 boxes.Answer(answer);
                                                 Click(add, IDC_ARPA_APPLY);
+                                                ASSERT_TRUE(WaitUntil([&] { return !add.Run().Running(); }));
                                                 ended = add.IsDialogEnded();
                                             }));
         return ended;
