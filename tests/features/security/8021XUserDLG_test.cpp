@@ -1,6 +1,6 @@
 // 802.1X local users against the simulated switch: the list as read and its total, the add requests
 // (create, password, activate), the input refusals, a refused password that leaves no account behind,
-// and the delete.
+// an add against a slow device stopped by Close, and the delete.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,6 +12,7 @@
 #include "res/ids_dot1x.h"
 #include "res/resource.h"
 #include "tests/features/DialogTest.h"
+#include "tests/features/StepRunTest.h"
 
 namespace {
 
@@ -200,6 +201,29 @@ TEST_F(Dot1xUsers, ACreateAppliedButNeverAnsweredLeavesNoAccountWithoutItsPasswo
         s_sim->ErrorStatus(kEntry + ".2", 0);  // the read after the refusal failed with it: read again
         ASSERT_TRUE(drv.Click(IDC_D1XU_REFRESH));
     }
+}
+
+TEST_F(Dot1xUsers, ASlowAddKeepsTheWindowLiveAndCloseAtThePasswordSaysWhatTheDeviceHolds) {
+    const std::string nurse = ".5.110.117.114.115.101";
+    C8021XUserDLG dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    ASSERT_TRUE(drv.Type(IDC_D1XU_NAME, "nurse"));
+    ASSERT_TRUE(drv.Type(IDC_D1XU_PASSWORD, "ward7secret"));
+    ASSERT_TRUE(drv.Type(IDC_D1XU_CONFIRM, "ward7secret"));
+    test::SlowRun run(*s_sim);
+    ASSERT_NO_FATAL_FAILURE(run.Click(dlg, drv, IDC_D1XU_ADD,
+                                      {IDC_D1XU_ADD, IDC_D1XU_DELETE, IDC_D1XU_REFRESH}, 2,
+                                      "Adding the user nurse: writing its password..."));
+    ASSERT_NO_FATAL_FAILURE(
+        run.Close(drv, boxes,
+                  {"Stopped: the device did not confirm whether the user nurse was added. If "
+                   "it is not listed, add it again."}));
+    EXPECT_EQ(SetLines(s_sim->DistinctRequests(), kCut),
+              (std::vector<std::string>{"3" + nurse + "=i:4", "2" + nurse + "=s:ward7secret"}));
+    // The password in flight reaches the account the create made: never active without it.
+    EXPECT_TRUE(WaitUntil([&] { return s_sim->Get(kEntry + ".2" + nurse) == "ward7secret"; }));
+    EXPECT_EQ(s_sim->Get(kEntry + ".3" + nurse), "1");
 }
 
 TEST_F(Dot1xUsers, DeletesTheSelectedUser) {
