@@ -4,8 +4,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include "controls/IPAddressCtrl.h"
 #include "controls/ListCtrlEx.h"
@@ -32,7 +30,11 @@ CDHCPBOOTPRelayInterfaceDlg::CDHCPBOOTPRelayInterfaceDlg(QWidget* parent)
     OnMessage(WM_DHCPRELAY_RESULT, [this](WPARAM w, LPARAM l) { return OnResult(w, l); });
     OnCommand(IDC_RLI_APPLY, [this] { OnApply(); });
     OnCommand(IDC_RLI_DELETE, [this] { OnDelete(); });
-    OnCommand(IDC_RLI_REFRESH, [this] { Refresh(); });
+    OnCommand(IDC_RLI_REFRESH, [this] {
+        if (!m_run.Running()) {
+            Refresh();
+        }
+    });
     OnCommand(IDC_RLI_CLOSE, [this] { OnCancel(); });
 }
 
@@ -100,7 +102,7 @@ LRESULT CDHCPBOOTPRelayInterfaceDlg::OnResult(WPARAM wParam, LPARAM lParam) {
 }
 
 void CDHCPBOOTPRelayInterfaceDlg::OnApply() {
-    if (!IsDlgItemEnabled(IDC_RLI_APPLY)) {
+    if (!IsDlgItemEnabled(IDC_RLI_APPLY) || m_run.Running()) {
         return;
     }
     const std::string address = m_address->GetAddress();
@@ -116,27 +118,39 @@ void CDHCPBOOTPRelayInterfaceDlg::OnApply() {
         AfxMessageBox("Server IP Already Exist. ", MB_OK);
         return;
     }
-    const ksx::RowAdded made = m_logic.CreateRelayServerRow(address);
-    bool added = made == ksx::RowAdded::kCreated;
-    if (added) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(kActivatePauseMs.Get()));
-        added = m_logic.SetRelayServerRow(address, "1");
-        if (!added) {
-            // A row created but not made active would stay hidden: it goes again.
-            m_logic.SetRelayServerRow(address, "6");
-        }
+    // The create and the activation go out off the window's thread.
+    m_addProgress.Reset();
+    for (int id : {IDC_RLI_APPLY, IDC_RLI_DELETE, IDC_RLI_REFRESH}) {
+        EnableDlgItem(id, false);
     }
-    const std::string failed = "Failed to add the relay server " + address + ": ";
-    if (made != ksx::RowAdded::kCreated && made != ksx::RowAdded::kRefused) {
-        AfxMessageBox(ksx::RowAddedText(made, "the relay server " + address, failed), MB_OK);
-    } else if (!added) {
-        AfxMessageBox(failed + "the device did not accept it.", MB_OK);
-    }
-    Refresh();
+    const unsigned pauseMs = static_cast<unsigned>(std::max(kActivatePauseMs.Get(), 0));
+    m_run.Runner().SetCancel([this] { m_logic.CancelAdd(); });
+    m_run.Start(
+        CDHCPBootpLogic::kAddSteps,
+        [this, address, pauseMs](int i) {
+            return m_logic.AddServerStep(i, address, pauseMs, m_addProgress, m_run.Runner());
+        },
+        [address](int i, int) {
+            return QString("Adding the relay server %1: %2...")
+                .arg(ui::ToQ(address), i == 0 ? "creating its row" : "activating it");
+        },
+        [this, address](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the add: the dialog is ending.
+                AfxMessageBox(StoppedAddText("the relay server " + address, m_addProgress), MB_OK);
+                return;
+            }
+            if (end.failed && !end.failure.empty()) {
+                AfxMessageBox(end.failure, MB_OK);
+            }
+            if (isVisible()) {
+                Refresh();
+            }
+        });
 }
 
 void CDHCPBOOTPRelayInterfaceDlg::OnDelete() {
-    if (!IsDlgItemEnabled(IDC_RLI_DELETE)) {
+    if (!IsDlgItemEnabled(IDC_RLI_DELETE) || m_run.Running()) {
         return;
     }
     const int row = m_list->GetFirstSelectedItem();

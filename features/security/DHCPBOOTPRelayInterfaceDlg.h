@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "controls/StepRun.h"
+#include "core/RowCreate.h"
 #include "features/security/DHCPBootpLogic.h"
 #include "platform/ui/Dialog.h"
 
@@ -18,6 +20,8 @@ public:
 
     // For tests: server walks that have ended.
     int WalksEnded() const { return m_walksEnded; }
+    // The add of a server under way (its progress line).
+    const CStepRun& Run() const { return m_run; }
 
 protected:
     void CreateControls() override;
@@ -34,4 +38,6 @@ private:
     std::vector<std::string> m_arrServers;
     int m_walksEnded = 0;
     CDHCPBootpLogic m_logic;
+    ksx::AddProgress m_addProgress;  // of the add under way
+    CStepRun m_run{*this};           // the add, on the logic's add session
 };

@@ -91,6 +91,7 @@ CDHCPBootpLogic::CDHCPBootpLogic()
     m_sessions.Add(m_cCommonSNMPSet);
     m_sessions.Add(m_cCommonSNMPTable);
     m_sessions.Add(m_cCommonSNMPVlan);
+    m_sessions.Add(m_cCommonSNMPAdd);
     m_vlanReads.SetCancel([this] { m_cCommonSNMPVlan.Cancel(); });
     m_vlanReads.onEnd = [this](const StepsEnd& end) { OnVlanReadsEnd(end); };
 }
@@ -139,12 +140,44 @@ bool CDHCPBootpLogic::SetRelayServerRow(const std::string& address, const std::s
     return m_cModuleBase.SetRowStatus(kServerStatus + kSystemIndex + address, status);
 }
 
-ksx::RowAdded CDHCPBootpLogic::CreateRelayServerRow(const std::string& address) {
-    CCommonSNMP session;  // the reads' session may be busy with the VLAN reads
-    const ksx::RowAdded made =
-        ksx::AddRow(ksx::StatusAccessOn(session, kServerStatus + kSystemIndex + address), "5");
-    session.Close();
-    return made;
+StepOutcome CDHCPBootpLogic::AddServerStep(int step, const std::string& address, unsigned pauseMs,
+                                           AddProgress& progress, StepRunner& runner) {
+    const std::string failed = "Failed to add the relay server " + address + ": ";
+    RowStatusAccess access = StatusAccessOn(m_cCommonSNMPAdd, kServerStatus + kSystemIndex + address);
+    access.stopping = [&runner] { return runner.Stopping(); };
+    if (step == 0) {
+        if (runner.Stopping()) {
+            return StepOutcome::NothingSent();
+        }
+        progress.Enter(AddStage::kCreate);
+        access.progress = &progress;
+        const RowAdded made = AddRow(access, "5");
+        switch (made) {
+            case RowAdded::kCreated:
+                progress.Confirm();
+                return StepOutcome::Done();
+            case RowAdded::kStopped:
+                return StepOutcome::Unanswered();
+            case RowAdded::kRefused:
+                return StepOutcome::Failed(failed + "the device did not accept it.");
+            default:
+                return StepOutcome::Failed(RowAddedText(made, "the relay server " + address, failed));
+        }
+    }
+    if (!runner.Pause(pauseMs)) {
+        return StepOutcome::NothingSent();
+    }
+    progress.Enter(AddStage::kActivate);
+    if (access.send("1") != SetAnswer::kAccepted) {
+        if (runner.Stopping()) {
+            return StepOutcome::Unanswered();  // the stop says what the device holds
+        }
+        // A row created but not made active would stay hidden: it goes again.
+        access.send("6");
+        return StepOutcome::Failed(failed + "the device did not accept it.");
+    }
+    progress.Confirm();
+    return StepOutcome::Done();
 }
 
 void CDHCPBootpLogic::ReadLocalRelay() {

@@ -62,9 +62,15 @@ public:
     void ReadRelayServers();
     // Sets the row status ("5", "1", "6") of the server's row of the interface "System".
     bool SetRelayServerRow(const std::string& address, const std::string& status);
-    // The create-and-wait of a server row; a row of that address left not active (an add cut short,
-    // another manager) is replaced.
-    ksx::RowAdded CreateRelayServerRow(const std::string& address);
+    // Worker: step `step` of the add of server `address` (kAddSteps: create-and-wait, then, after
+    // `pauseMs`, active), on the add's own session; a row of that address left not active is replaced,
+    // a created row that is refused its activation is destroyed again unless the run is stopping. A
+    // failed step's text is what the user is told. The progress says what the device confirmed.
+    static constexpr int kAddSteps = 2;
+    ksx::StepOutcome AddServerStep(int step, const std::string& address, unsigned pauseMs,
+                                   ksx::AddProgress& progress, ksx::StepRunner& runner);
+    // Any thread: the add's request in flight returns at once, unanswered.
+    void CancelAdd() { m_cCommonSNMPAdd.Cancel(); }
     // Reads the global local relay state (wParam 3), then starts the walk of the local relay table
     // beside the VLAN table.
     void ReadLocalRelay();
@@ -128,6 +134,7 @@ private:
     bool m_bLocalWalkOk = false;
     bool m_bVlanReadsOk = true;
     CCommonSNMP m_cCommonSNMPVlan;  // the VLAN reads, on the runner's worker only
+    CCommonSNMP m_cCommonSNMPAdd;   // a server add, on its run's worker only
     ksx::SessionSet m_sessions;
     ksx::StepRunner m_vlanReads;  // last: stopped before the session its steps use goes
 };

@@ -5,7 +5,6 @@
 #include <optional>
 #include <vector>
 
-#include "controls/EditEXIPV6.h"
 #include "core/RowCreate.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
@@ -176,55 +175,104 @@ int CDHCPServerLogic::OnServerWalk(CSnmp* response, int requestId, void* userDat
     return static_cast<CDHCPServerLogic*>(userData)->m_serverWalk.Step(response, requestId, status);
 }
 
-bool CDHCPServerLogic::SetServerEntry(const std::string& index, const std::string& /*address*/, int action) {
+bool CDHCPServerLogic::DeleteServerEntry(const std::string& index) {
     m_strFailure.clear();
-    const std::string status = Column(4) + "." + index;
-    if (action == 3) {
-        if (!SetRowStatus(status, "6")) {
-            m_strFailure = "Failed to delete the trusted DHCP server: the device did not remove the entry.";
-            return false;
-        }
-        return true;
-    }
-    if (action != 1) {
-        return true;
-    }
-    if (m_pServerIPEdit == nullptr) {
+    if (!SetRowStatus(Column(4) + "." + index, "6")) {
+        m_strFailure = "Failed to delete the trusted DHCP server: the device did not remove the entry.";
         return false;
     }
-    // An entry of this index left unfinished (an add cut short, another manager) is replaced.
-    const ksx::RowAdded made = ksx::AddRow(ksx::StatusAccessOn(m_cCommonSNMPRowStatus, status), "5");
-    if (made == ksx::RowAdded::kRefused) {
-        m_strFailure = "Failed to add the trusted DHCP server: the device did not create the entry.";
-        return false;
+    return true;
+}
+
+DHCPServerAdd CDHCPServerLogic::ServerAddOf(const std::string& index, const std::string& type,
+                                            const std::string& text) {
+    std::string digits;
+    size_t octets = 0;
+    if (type == "2") {
+        digits = CUtils::ExpandIPv6(text.substr(0, text.find('%')));
+        digits.erase(std::remove(digits.begin(), digits.end(), ':'), digits.end());
+        octets = 16;
+    } else if (type == "1") {
+        digits = CUtils::AddressToHex(text);
+        octets = 4;
     }
-    if (made != ksx::RowAdded::kCreated) {
-        m_strFailure =
-            ksx::RowAddedText(made, "the trusted DHCP server", "Failed to add the trusted DHCP server: ");
-        return false;
+    std::vector<unsigned char> bytes(octets, 0);
+    if (octets > 0) {
+        CUtils::HexToBytes(digits, bytes.data(), static_cast<int>(octets));
     }
-    std::string step;
-    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-    m_pServerIPEdit->AddAddressTypeVarBind(m_cCommonSNMPSet, Column(3) + "." + index);
-    if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
-        step = "the address type";
-    } else {
-        // The session keeps its request after a send: the address goes out in the same session.
-        m_pServerIPEdit->AddAddressVarBind(m_cCommonSNMPSet, Column(2) + "." + index);
-        if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
-            step = "the address";
-        } else if (!SetRowStatus(status, "1")) {
-            step = "the activation of the entry";
-        }
-    }
-    if (step.empty()) {
-        return true;
+    return {index, type, std::string(bytes.begin(), bytes.end())};
+}
+
+void CDHCPServerLogic::CancelWrites() {
+    m_cCommonSNMPSet.Cancel();
+    m_cCommonSNMPRowStatus.Cancel();
+}
+
+ksx::StepOutcome CDHCPServerLogic::Undo(const std::string& statusOid, const std::string& step,
+                                        const std::function<bool()>& stopping) {
+    if (stopping()) {
+        return ksx::StepOutcome::Unanswered();  // the stop says what the device holds
     }
     // No half-made entry stays behind to take an index and a place among the five.
-    const bool removed = SetRowStatus(status, "6");
-    m_strFailure = "Failed to add the trusted DHCP server: the device did not accept " + step + ".";
-    if (!removed) {
-        m_strFailure += " The incomplete entry could not be removed.";
+    std::string failure = "Failed to add the trusted DHCP server: the device did not accept " + step + ".";
+    if (!SetRowStatus(statusOid, "6")) {
+        failure += " The incomplete entry could not be removed.";
     }
-    return false;
+    return ksx::StepOutcome::Failed(failure);
+}
+
+ksx::StepOutcome CDHCPServerLogic::AddServerStep(int step, const DHCPServerAdd& add,
+                                                 ksx::AddProgress& progress,
+                                                 const std::function<bool()>& stopping) {
+    using ksx::StepOutcome;
+    if (stopping()) {
+        return StepOutcome::NothingSent();
+    }
+    const std::string status = Column(4) + "." + add.index;
+    if (step == 0) {
+        progress.Enter(ksx::AddStage::kCreate);
+        // An entry of this index left unfinished (an add cut short, another manager) is replaced.
+        ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPRowStatus, status);
+        access.stopping = stopping;
+        access.progress = &progress;
+        const ksx::RowAdded made = ksx::AddRow(access, "5");
+        switch (made) {
+            case ksx::RowAdded::kCreated:
+                progress.Confirm();
+                return StepOutcome::Done();
+            case ksx::RowAdded::kStopped:
+                return StepOutcome::Unanswered();
+            case ksx::RowAdded::kRefused:
+                return StepOutcome::Failed(
+                    "Failed to add the trusted DHCP server: the device did not create the entry.");
+            default:
+                return StepOutcome::Failed(
+                    ksx::RowAddedText(made, kServerWhat, "Failed to add the trusted DHCP server: "));
+        }
+    }
+    if (step == 1) {
+        progress.Enter(ksx::AddStage::kColumns);
+        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+        m_cCommonSNMPSet.AddVarBind(Column(3) + "." + add.index, 1, add.type.c_str());
+        if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
+            return Undo(status, "the address type", stopping);
+        }
+        if (stopping()) {
+            return StepOutcome::Unanswered();
+        }
+        // The session keeps its request after a send: the address goes out in the same request.
+        m_cCommonSNMPSet.AddVarBind(Column(2) + "." + add.index, 2, add.octets.data(),
+                                    static_cast<int>(add.octets.size()));
+        if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
+            return Undo(status, "the address", stopping);
+        }
+        progress.Confirm();
+        return StepOutcome::Done();
+    }
+    progress.Enter(ksx::AddStage::kActivate);
+    if (!SetRowStatus(status, "1")) {
+        return Undo(status, "the activation of the entry", stopping);
+    }
+    progress.Confirm();
+    return StepOutcome::Done();
 }

@@ -4,14 +4,15 @@
 // does the end of the trunk membership read (WM_DHCPSCREEN_TRUNKS).
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "core/CommonSNMP.h"
 #include "core/ModuleBase.h"
+#include "core/RowCreate.h"
+#include "core/StepRunner.h"
 #include "core/TableRead.h"
 #include "platform/sys/Messages.h"
-
-class CEditEXIPV6;
 
 // wParam 0: lParam points to a DHCPServerEntry (valid during the call); 1: the walk ended, lParam points
 // to "Finished" (LastWalkOk() tells whether it read the whole table).
@@ -27,6 +28,13 @@ struct DHCPServerEntry {
     std::string addressType;  // "1" IPv4, "2" IPv6
     std::string address;      // dotted decimal or compressed IPv6; empty when not an address
     std::string rowStatus;
+};
+
+// What the add of a trusted server writes, taken from the dialog's fields on the UI thread.
+struct DHCPServerAdd {
+    std::string index;
+    std::string type;    // "1" IPv4, "2" IPv6
+    std::string octets;  // the address: 4 or 16 octets
 };
 
 class CDHCPServerLogic : public CModuleBase {
@@ -47,11 +55,23 @@ public:
     static int OnServerWalk(CSnmp* response, int requestId, void* userData, int status);
     static int OnPortsRead(CSnmp* response, int requestId, void* userData, int status);
     bool LastWalkOk() const { return m_bWalkOk; }
-    // Action 1 creates entry `index` from the address edit (m_pServerIPEdit); 3 destroys it; any other
-    // action is true without a request. A create that fails part-way destroys the half-made row. False
-    // when the device refused a step; LastFailure() then tells the user what was not written.
-    bool SetServerEntry(const std::string& index, const std::string& address, int action);
+    // Destroys entry `index` (one request). False when the device refused it; LastFailure() then says so.
+    bool DeleteServerEntry(const std::string& index);
+    // UI thread: the add of entry `index` of a validated address of `type` ("1", "2"; an IPv6 text may
+    // end in "%interface", which is not part of the address).
+    static DHCPServerAdd ServerAddOf(const std::string& index, const std::string& type,
+                                     const std::string& text);
+    // Worker: step `step` of an add (kAddSteps in all: the create, the address type and address, the
+    // activation), on the write sessions only; `stopping` tells that the dialog is ending the run. A
+    // step the device refuses after the create destroys the half-made row (unless stopping) and fails
+    // with the text the user is told. The progress says what the device confirmed.
+    static constexpr int kAddSteps = 3;
+    ksx::StepOutcome AddServerStep(int step, const DHCPServerAdd& add, ksx::AddProgress& progress,
+                                   const std::function<bool()>& stopping);
+    // Any thread: the write in flight returns at once, unanswered.
+    void CancelWrites();
     const std::string& LastFailure() const { return m_strFailure; }
+    static constexpr const char* kServerWhat = "the trusted DHCP server";
 
     // The trusted ports of a screened-port bitmap as range text: ports 1..port count whose bit the value
     // carries and is clear. Ports past the end of a short value are not listed.
@@ -60,9 +80,11 @@ public:
     // for type "2" (16 octets); empty for any other type or length.
     static std::string AddressText(const std::string& type, const std::string& octets);
 
-    CEditEXIPV6* m_pServerIPEdit = nullptr;  // the dialog's address edit, not owned
-
 private:
+    // Destroys the row of a failed add; the failure text names what `step` did not write.
+    ksx::StepOutcome Undo(const std::string& statusOid, const std::string& step,
+                          const std::function<bool()>& stopping);
+
     CCommonSNMP m_cCommonSNMPSet;
     CCommonSNMP m_cCommonSNMPTable;
     ksx::TableRead<DHCPServerEntry> m_serverWalk;

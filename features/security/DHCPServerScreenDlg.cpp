@@ -69,7 +69,11 @@ void CDHCPServerScreenDlg::CreateControls() {
                lists.Button(IDC_DHCPSCR_REFRESH, "&Refresh")});
     form.Buttons({{IDC_DHCPSCR_CLOSE, "&Close"}});
 
-    OnCommand(IDC_DHCPSCR_REFRESH, [this] { Refresh(); });
+    OnCommand(IDC_DHCPSCR_REFRESH, [this] {
+        if (!m_run.Running()) {
+            Refresh();
+        }
+    });
     OnCommand(IDC_DHCPSCR_PORT_ADD, [this] { OnApplyPorts(); });
     OnCommand(IDC_DHCPSCR_SERVER_ADD, [this] { OnAddServer(); });
     OnCommand(IDC_DHCPSCR_DELETE, [this] { OnDelete(); });
@@ -219,12 +223,38 @@ void CDHCPServerScreenDlg::OnAddServer() {
             return;
         }
     }
-    m_DHCPServerLogic.m_pServerIPEdit = m_editServerIP;
-    if (!m_DHCPServerLogic.SetServerEntry(FreeIndex(), GetDlgItemText(IDC_DHCPSCR_SERVER_IP), 1) &&
-        !m_DHCPServerLogic.LastFailure().empty()) {
-        AfxMessageBox(m_DHCPServerLogic.LastFailure(), MB_OK);
+    // The fields are taken now; the create, the address and the activation go out off the window's thread.
+    const DHCPServerAdd add = CDHCPServerLogic::ServerAddOf(FreeIndex(), m_editServerIP->m_strAddrType,
+                                                            GetDlgItemText(IDC_DHCPSCR_SERVER_IP));
+    m_addProgress.Reset();
+    for (int id : {IDC_DHCPSCR_PORT_ADD, IDC_DHCPSCR_SERVER_ADD, IDC_DHCPSCR_DELETE, IDC_DHCPSCR_REFRESH}) {
+        EnableDlgItem(id, false);
     }
-    Refresh();
+    m_run.Runner().SetCancel([this] { m_DHCPServerLogic.CancelWrites(); });
+    m_run.Start(
+        CDHCPServerLogic::kAddSteps,
+        [this, add](int i) {
+            return m_DHCPServerLogic.AddServerStep(i, add, m_addProgress,
+                                                   [this] { return m_run.Runner().Stopping(); });
+        },
+        [](int i, int) {
+            static const char* const kSteps[] = {"creating its entry", "writing its address",
+                                                 "activating it"};
+            return QString("Adding the trusted DHCP server: %1...").arg(kSteps[i < 3 ? i : 2]);
+        },
+        [this](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the add: the dialog is ending.
+                AfxMessageBox(StoppedAddText(CDHCPServerLogic::kServerWhat, m_addProgress), MB_OK);
+                return;
+            }
+            if (end.failed && !end.failure.empty()) {
+                AfxMessageBox(end.failure, MB_OK);
+            }
+            if (isVisible()) {
+                Refresh();
+            }
+        });
 }
 
 void CDHCPServerScreenDlg::OnDelete() {
@@ -236,7 +266,7 @@ void CDHCPServerScreenDlg::OnDelete() {
         AfxMessageBox("Please select the entry to delete.", MB_OK);
         return;
     }
-    if (!m_DHCPServerLogic.SetServerEntry(ui::ToStd(m_ServerList->GetItemText(row, 0)), "", 3)) {
+    if (!m_DHCPServerLogic.DeleteServerEntry(ui::ToStd(m_ServerList->GetItemText(row, 0)))) {
         AfxMessageBox(m_DHCPServerLogic.LastFailure(), MB_OK);
     }
     Refresh();

@@ -6,6 +6,8 @@
 #include <set>
 #include <string>
 
+#include "controls/StepRun.h"
+#include "core/RowCreate.h"
 #include "features/security/DHCPServerLogic.h"
 #include "platform/ui/Dialog.h"
 
@@ -19,6 +21,8 @@ public:
 
     // For tests: refreshes whose reads have all ended.
     int RefreshesEnded() const { return m_refreshesEnded; }
+    // The add of a trusted server under way (its progress line).
+    const CStepRun& Run() const { return m_run; }
 
 protected:
     void CreateControls() override;
@@ -46,4 +50,6 @@ private:
     bool m_bTrunksRead = false;
     int m_refreshesEnded = 0;
     CDHCPServerLogic m_DHCPServerLogic;
+    ksx::AddProgress m_addProgress;  // of the add under way
+    CStepRun m_run{*this};           // the add, on the logic's write sessions
 };

@@ -42,29 +42,6 @@ struct Column {
 constexpr Column kColumns[] = {
     {"VID", 100}, {"IP Address", 160}, {"Mac Address", 170}, {"Port", 110}, {"Binding", 100}};
 
-const char kAddFailed[] = "Failed to add the entry to the white list: ";
-
-std::string AddFailure(CIMPFunclogic::AllowedResult result) {
-    switch (result) {
-        case CIMPFunclogic::AllowedResult::kCreateFailed:
-            return "Failed to add the entry to the white list: the device did not create the entry.";
-        case CIMPFunclogic::AllowedResult::kCreateNotMade:
-            return ksx::RowAddedText(ksx::RowAdded::kNotMade, "the entry", kAddFailed);
-        case CIMPFunclogic::AllowedResult::kCreateUnknown:
-            return ksx::RowAddedText(ksx::RowAdded::kUnknown, "the entry", kAddFailed);
-        case CIMPFunclogic::AllowedResult::kCreateActive:
-            return ksx::RowAddedText(ksx::RowAdded::kActive, "the entry", kAddFailed);
-        case CIMPFunclogic::AllowedResult::kPortFailed:
-            return "Failed to add the entry to the white list: the device did not accept the port. The entry "
-                   "was not added.";
-        case CIMPFunclogic::AllowedResult::kActivateFailed:
-            return "Failed to add the entry to the white list: the device did not activate the entry. The "
-                   "entry was not added.";
-        default:
-            return "Failed to add the entry to the white list: the entry is not valid.";
-    }
-}
-
 // Validates the edit's text as it stands now (also when it never lost the focus); true when valid.
 bool CheckAddress(CEditEXIPV6* edit) {
     edit->OnKillFocus();
@@ -151,7 +128,7 @@ LRESULT CIMPBSmartBinding::OnListResult(WPARAM wParam, LPARAM lParam) {
         m_list->SetItemTextEx(n, 4, row.field[4] == "1" ? "Bound" : row.field[4].empty() ? "" : "Not Bound");
     } else if (wParam == 1) {
         m_loading = false;
-        EnableDlgItem(IDC_IMPBB_SCAN, true);
+        EnableDlgItem(IDC_IMPBB_SCAN, !m_run.Running());
         EnableDlgItem(IDC_IMPBB_REFRESH, true);
         if (lParam != 0) {
             StopScan();
@@ -162,6 +139,9 @@ LRESULT CIMPBSmartBinding::OnListResult(WPARAM wParam, LPARAM lParam) {
 }
 
 void CIMPBSmartBinding::OnAdd() {
+    if (m_run.Running()) {
+        return;
+    }
     if (!CheckAddress(m_address)) {
         AfxMessageBox("Invalid IP Address.", MB_OK);
         return;
@@ -177,18 +157,49 @@ void CIMPBSmartBinding::OnAdd() {
     }
     ImpbEntry entry;
     entry.field = {m_address->m_strAddress, mac, "1", std::to_string(*port), "1"};
-    const CIMPFunclogic::AllowedResult result = m_logic.WriteAllowedEntry(entry, 1);
-    if (result != CIMPFunclogic::AllowedResult::kOk) {
-        AfxMessageBox(AddFailure(result), MB_OK | MB_ICONERROR);
+    const std::optional<ImpbAllowedAdd> add = CIMPFunclogic::AllowedAddOf(entry);
+    if (!add) {
+        AfxMessageBox(CIMPFunclogic::AllowedFailure(CIMPFunclogic::AllowedResult::kBadEntry),
+                      MB_OK | MB_ICONERROR);
         return;
     }
-    SetDlgItemText(IDC_IMPBB_ADDRESS, "");
-    SetDlgItemText(IDC_IMPBB_MAC, "");
-    SetDlgItemText(IDC_IMPBB_PORT, "");
+    // The create, the port and the activation go out off the window's thread.
+    m_addProgress.Reset();
+    EnableWrites(false);
+    m_run.Runner().SetCancel([this] { m_logic.CancelWrites(); });
+    m_run.Start(
+        CIMPFunclogic::kAllowedAddSteps,
+        [this, add = *add](int i) { return m_logic.AllowedAddStep(i, add, m_addProgress, m_run.Runner()); },
+        [](int i, int) {
+            static const char* const kSteps[] = {"creating its row", "writing its port", "activating it"};
+            return QString("Adding the entry to the white list: %1...").arg(kSteps[i < 3 ? i : 2]);
+        },
+        [this](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the add: the dialog is ending.
+                AfxMessageBox(StoppedAddText("the entry", m_addProgress), MB_OK);
+                return;
+            }
+            EnableWrites(true);
+            if (!end.Complete()) {
+                AfxMessageBox(end.failure, MB_OK | MB_ICONERROR);
+                return;
+            }
+            AfxMessageBox("Success!", MB_OK);
+            SetDlgItemText(IDC_IMPBB_ADDRESS, "");
+            SetDlgItemText(IDC_IMPBB_MAC, "");
+            SetDlgItemText(IDC_IMPBB_PORT, "");
+        });
+}
+
+void CIMPBSmartBinding::EnableWrites(bool on) {
+    EnableDlgItem(IDC_IMPBB_ADD, on);
+    EnableDlgItem(IDC_IMPBB_BIND, on);
+    EnableDlgItem(IDC_IMPBB_SCAN, on && !m_scanning && !m_loading);
 }
 
 void CIMPBSmartBinding::OnScan() {
-    if (!IsDlgItemEnabled(IDC_IMPBB_SCAN)) {
+    if (!IsDlgItemEnabled(IDC_IMPBB_SCAN) || m_run.Running()) {
         return;
     }
     if (!CheckAddress(m_from)) {
@@ -203,24 +214,45 @@ void CIMPBSmartBinding::OnScan() {
         AfxMessageBox("Invalid IP address !", MB_OK);
         return;
     }
-    m_logic.m_pScanFromEdit = m_from;
-    m_logic.m_pScanToEdit = m_to;
-    const CIMPFunclogic::ScanResult result =
-        m_logic.StartScan({GetDlgItemText(IDC_IMPBB_FROM), GetDlgItemText(IDC_IMPBB_TO), "1"});
-    if (result == CIMPFunclogic::ScanResult::kRangeFailed) {
-        AfxMessageBox("Failed to start the scan: the device did not accept the address range.",
-                      MB_OK | MB_ICONERROR);
-        return;
-    }
-    if (result != CIMPFunclogic::ScanResult::kOk) {
+    const std::optional<ImpbScanStart> scan =
+        CIMPFunclogic::ScanStartOf(m_from->m_strAddrType, m_to->m_strAddrType,
+                                   {GetDlgItemText(IDC_IMPBB_FROM), GetDlgItemText(IDC_IMPBB_TO), "1"});
+    if (!scan) {
         AfxMessageBox("Failed to start the scan: the device did not accept the start.", MB_OK | MB_ICONERROR);
         return;
     }
-    SetDlgItemText(IDC_IMPBB_FROM, "");
-    SetDlgItemText(IDC_IMPBB_TO, "");
-    EnableDlgItem(IDC_IMPBB_SCAN, false);
-    m_scanning = true;
-    SetTimer(IDT_IMPBB_SCAN, static_cast<unsigned>(kScanTickMs.Get()));
+    // The range, then the scan switch, off the window's thread.
+    EnableWrites(false);
+    m_run.Runner().SetCancel([this] { m_logic.CancelWrites(); });
+    m_run.Start(
+        CIMPFunclogic::kScanSteps,
+        [this, scan = *scan](int i) { return m_logic.ScanStep(i, scan, m_run.Runner()); },
+        [](int i, int) {
+            return QString(i == 0 ? "Starting the scan: writing the address range..."
+                                  : "Starting the scan: switching it on...");
+        },
+        [this](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the start: the dialog is ending.
+                AfxMessageBox(
+                    end.done == 0  ? "Stopped: the device did not confirm the scan range; the scan was "
+                                     "not started."
+                    : end.inFlight ? "Stopped: the device did not confirm whether the scan was started."
+                                   : "Stopped: the scan range was written; the scan was not started.",
+                    MB_OK);
+                return;
+            }
+            if (!end.Complete()) {
+                EnableWrites(true);
+                AfxMessageBox(end.failure, MB_OK | MB_ICONERROR);
+                return;
+            }
+            SetDlgItemText(IDC_IMPBB_FROM, "");
+            SetDlgItemText(IDC_IMPBB_TO, "");
+            m_scanning = true;
+            EnableWrites(true);
+            SetTimer(IDT_IMPBB_SCAN, static_cast<unsigned>(kScanTickMs.Get()));
+        });
 }
 
 void CIMPBSmartBinding::StopScan() {
@@ -249,6 +281,9 @@ void CIMPBSmartBinding::OnTimer(unsigned id) {
 }
 
 void CIMPBSmartBinding::OnBinding() {
+    if (m_run.Running()) {
+        return;  // the add or scan start uses the set session
+    }
     const int row = m_list->GetFirstSelectedItem();
     if (row < 0) {
         AfxMessageBox("Please select the item would be Binding!\n", MB_OK);

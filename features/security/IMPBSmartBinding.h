@@ -3,6 +3,8 @@
 // seconds until two readings in a row find the same number of bindings.
 #pragma once
 
+#include "controls/StepRun.h"
+#include "core/RowCreate.h"
 #include "features/security/IMPFunclogic.h"
 #include "platform/ui/Dialog.h"
 
@@ -17,6 +19,8 @@ public:
     // The count the scan compares against (-1 outside a scan), for tests.
     int LastScanCount() const { return m_nLastCount; }
     bool Loading() const { return m_loading; }
+    // The add or scan start under way (its progress line).
+    const CStepRun& Run() const { return m_run; }
 
 protected:
     void CreateControls() override;
@@ -30,6 +34,8 @@ private:
     void OnScan();
     void OnBinding();
     void StopScan();
+    // The writes' buttons while a run goes, and back after it.
+    void EnableWrites(bool on);
 
     CIMPFunclogic m_logic;
     CListCtrlEx* m_list = nullptr;
@@ -39,4 +45,6 @@ private:
     int m_nLastCount = -1;
     bool m_loading = false;
     bool m_scanning = false;
+    ksx::AddProgress m_addProgress;  // of the add under way
+    CStepRun m_run{*this};           // the add and the scan start, on the logic's write sessions
 };

@@ -103,7 +103,7 @@ void CIMPBWhiteList::OnDelete() {
         AfxMessageBox("The entry cannot be deleted: its IP address or MAC address was not read.", MB_OK);
         return;
     }
-    if (m_logic.WriteAllowedEntry(entry, 3) != CIMPFunclogic::AllowedResult::kOk) {
+    if (m_logic.DeleteAllowedEntry(entry) != CIMPFunclogic::AllowedResult::kOk) {
         AfxMessageBox("Failed to delete the entry from the white list: the device did not accept it.",
                       MB_OK | MB_ICONERROR);
     }

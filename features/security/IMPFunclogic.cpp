@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <thread>
 
-#include "controls/EditEXIPV6.h"
 #include "core/RowCreate.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
@@ -363,58 +362,110 @@ bool CIMPFunclogic::CheckTrunkPorts(int from, int to, const std::string& admin) 
     return admin != "1" || TrunkPortsInRange(from, to).empty();
 }
 
-CIMPFunclogic::AllowedResult CIMPFunclogic::WriteAllowedEntry(const ImpbEntry& entry, int action) {
+std::optional<ImpbAllowedAdd> CIMPFunclogic::AllowedAddOf(const ImpbEntry& entry) {
+    const auto address = AddressIndex(entry.field[0]);
+    const auto mac = MacIndex(entry.field[1]);
+    const auto port = NumberIn(entry.field[3], 1, std::max(g_nPortNum, 1));
+    if (!address || !mac || !port) {
+        return std::nullopt;
+    }
+    TRACE("%s", mac->c_str());
+    return ImpbAllowedAdd{*address + *mac, std::to_string(*port)};
+}
+
+CIMPFunclogic::AllowedResult CIMPFunclogic::DeleteAllowedEntry(const ImpbEntry& entry) {
     const auto address = AddressIndex(entry.field[0]);
     const auto mac = MacIndex(entry.field[1]);
     if (!address || !mac) {
         return AllowedResult::kBadEntry;
     }
-    const std::string index = *address + *mac;
-    TRACE("%s", mac->c_str());
-    TRACE("%s", (std::string(kAllowStatus) + index).c_str());
-    const std::string status = kAllowStatus + index;
-    if (action == 3) {
-        return SetRowStatus(status, "6") ? AllowedResult::kOk : AllowedResult::kDestroyFailed;
-    }
-    if (action != 1) {
-        return AllowedResult::kBadEntry;
-    }
-    const auto port = NumberIn(entry.field[3], 1, std::max(g_nPortNum, 1));
-    if (!port) {
-        return AllowedResult::kBadEntry;
-    }
-    // A row of this binding left unfinished (an add cut short, another manager) is replaced.
-    switch (ksx::AddRow(ksx::StatusAccessOn(m_cCommonSNMPRowStatus, status), "5")) {
-        case ksx::RowAdded::kCreated:
-            break;
-        case ksx::RowAdded::kNotMade:
-            return AllowedResult::kCreateNotMade;
-        case ksx::RowAdded::kUnknown:
-            return AllowedResult::kCreateUnknown;
-        case ksx::RowAdded::kActive:
-            return AllowedResult::kCreateActive;
+    const std::string status = kAllowStatus + *address + *mac;
+    TRACE("%s", status.c_str());
+    return SetRowStatus(status, "6") ? AllowedResult::kOk : AllowedResult::kDestroyFailed;
+}
+
+std::string CIMPFunclogic::AllowedFailure(AllowedResult result) {
+    static const char kAddFailed[] = "Failed to add the entry to the white list: ";
+    switch (result) {
+        case AllowedResult::kCreateFailed:
+            return "Failed to add the entry to the white list: the device did not create the entry.";
+        case AllowedResult::kCreateNotMade:
+            return ksx::RowAddedText(ksx::RowAdded::kNotMade, "the entry", kAddFailed);
+        case AllowedResult::kCreateUnknown:
+            return ksx::RowAddedText(ksx::RowAdded::kUnknown, "the entry", kAddFailed);
+        case AllowedResult::kCreateActive:
+            return ksx::RowAddedText(ksx::RowAdded::kActive, "the entry", kAddFailed);
+        case AllowedResult::kPortFailed:
+            return "Failed to add the entry to the white list: the device did not accept the port. The entry "
+                   "was not added.";
+        case AllowedResult::kActivateFailed:
+            return "Failed to add the entry to the white list: the device did not activate the entry. The "
+                   "entry was not added.";
         default:
-            return AllowedResult::kCreateFailed;
+            return "Failed to add the entry to the white list: the entry is not valid.";
     }
-    const std::string portText = std::to_string(*port);
-    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMPSet.AddVarBind(kAllowPort + index, 1, portText.c_str());
-    AllowedResult result = AllowedResult::kOk;
-    if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
-        result = AllowedResult::kPortFailed;
-    } else {
-        std::this_thread::sleep_for(kStepPause);
-        if (!SetRowStatus(status, "1")) {
-            result = AllowedResult::kActivateFailed;
+}
+
+void CIMPFunclogic::CancelWrites() {
+    m_cCommonSNMPSet.Cancel();
+    m_cCommonSNMPRowStatus.Cancel();
+}
+
+ksx::StepOutcome CIMPFunclogic::AllowedAddStep(int step, const ImpbAllowedAdd& add,
+                                               ksx::AddProgress& progress, ksx::StepRunner& runner) {
+    using ksx::StepOutcome;
+    if (runner.Stopping()) {
+        return StepOutcome::NothingSent();
+    }
+    const std::string status = kAllowStatus + add.index;
+    const auto undo = [&](AllowedResult result) {
+        if (runner.Stopping()) {
+            return StepOutcome::Unanswered();  // the stop says what the device holds
+        }
+        SetRowStatus(status, "6");  // no half-made row stays behind
+        return StepOutcome::Failed(AllowedFailure(result));
+    };
+    if (step == 0) {
+        progress.Enter(ksx::AddStage::kCreate);
+        // A row of this binding left unfinished (an add cut short, another manager) is replaced.
+        ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPRowStatus, status);
+        access.stopping = [&runner] { return runner.Stopping(); };
+        access.progress = &progress;
+        switch (ksx::AddRow(access, "5")) {
+            case ksx::RowAdded::kCreated:
+                progress.Confirm();
+                return StepOutcome::Done();
+            case ksx::RowAdded::kStopped:
+                return StepOutcome::Unanswered();
+            case ksx::RowAdded::kNotMade:
+                return StepOutcome::Failed(AllowedFailure(AllowedResult::kCreateNotMade));
+            case ksx::RowAdded::kUnknown:
+                return StepOutcome::Failed(AllowedFailure(AllowedResult::kCreateUnknown));
+            case ksx::RowAdded::kActive:
+                return StepOutcome::Failed(AllowedFailure(AllowedResult::kCreateActive));
+            default:
+                return StepOutcome::Failed(AllowedFailure(AllowedResult::kCreateFailed));
         }
     }
-    if (result != AllowedResult::kOk) {
-        // No half-made row stays behind.
-        SetRowStatus(status, "6");
-        return result;
+    if (step == 1) {
+        progress.Enter(ksx::AddStage::kColumns);
+        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+        m_cCommonSNMPSet.AddVarBind(kAllowPort + add.index, 1, add.port.c_str());
+        if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
+            return undo(AllowedResult::kPortFailed);
+        }
+        progress.Confirm();
+        return StepOutcome::Done();
     }
-    ksx::AfxMessageBox("Success!", ksx::MB_OK);
-    return result;
+    if (!runner.Pause(static_cast<unsigned>(kStepPause.count()))) {
+        return StepOutcome::NothingSent();
+    }
+    progress.Enter(ksx::AddStage::kActivate);
+    if (!SetRowStatus(status, "1")) {
+        return undo(AllowedResult::kActivateFailed);
+    }
+    progress.Confirm();
+    return StepOutcome::Done();
 }
 
 bool CIMPFunclogic::SetBinding(const ImpbEntry& entry) {
@@ -447,19 +498,51 @@ bool CIMPFunclogic::DeleteBlockedEntry(const ImpbEntry& entry) {
     return ksx::SendAccepted(m_cCommonSNMPSet);
 }
 
-CIMPFunclogic::ScanResult CIMPFunclogic::StartScan(const ImpbScanRange& range) {
-    if (m_pScanFromEdit == nullptr || m_pScanToEdit == nullptr || m_pScanFromEdit->m_strAddrType.empty() ||
-        m_pScanFromEdit->m_strAddrType != m_pScanToEdit->m_strAddrType || !NumberIn(range.value, 0, 0xffff)) {
-        return ScanResult::kBadRange;
+std::string CIMPFunclogic::AddressOctets(const std::string& type, const std::string& text) {
+    std::string digits;
+    size_t octets = 0;
+    if (type == "2") {
+        digits = CUtils::ExpandIPv6(text.substr(0, text.find('%')));
+        digits.erase(std::remove(digits.begin(), digits.end(), ':'), digits.end());
+        octets = 16;
+    } else if (type == "1") {
+        digits = CUtils::AddressToHex(text);
+        octets = 4;
+    }
+    std::vector<unsigned char> bytes(octets, 0);
+    if (octets > 0) {
+        CUtils::HexToBytes(digits, bytes.data(), static_cast<int>(octets));
+    }
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::optional<ImpbScanStart> CIMPFunclogic::ScanStartOf(const std::string& fromType,
+                                                        const std::string& toType,
+                                                        const ImpbScanRange& range) {
+    if (fromType.empty() || fromType != toType || !NumberIn(range.value, 0, 0xffff)) {
+        return std::nullopt;
+    }
+    return ImpbScanStart{AddressOctets(fromType, range.from), AddressOctets(toType, range.to), range.value};
+}
+
+ksx::StepOutcome CIMPFunclogic::ScanStep(int step, const ImpbScanStart& scan, ksx::StepRunner& runner) {
+    using ksx::StepOutcome;
+    if (step == 0) {
+        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+        m_cCommonSNMPSet.AddVarBind(kScanFrom, 2, scan.fromOctets.data(),
+                                    static_cast<int>(scan.fromOctets.size()));
+        m_cCommonSNMPSet.AddVarBind(kScanTo, 2, scan.toOctets.data(), static_cast<int>(scan.toOctets.size()));
+        return ksx::SendAccepted(m_cCommonSNMPSet)
+                   ? StepOutcome::Done()
+                   : StepOutcome::Failed(
+                         "Failed to start the scan: the device did not accept the address range.");
+    }
+    if (!runner.Pause(static_cast<unsigned>(kStepPause.count()))) {
+        return StepOutcome::NothingSent();
     }
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-    m_pScanFromEdit->AddAddressVarBind(m_cCommonSNMPSet, kScanFrom);
-    m_pScanToEdit->AddAddressVarBind(m_cCommonSNMPSet, kScanTo);
-    if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
-        return ScanResult::kRangeFailed;
-    }
-    std::this_thread::sleep_for(kStepPause);
-    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMPSet.AddVarBind(kScanStart, 1, range.value.c_str());
-    return ksx::SendAccepted(m_cCommonSNMPSet) ? ScanResult::kOk : ScanResult::kStartFailed;
+    m_cCommonSNMPSet.AddVarBind(kScanStart, 1, scan.value.c_str());
+    return ksx::SendAccepted(m_cCommonSNMPSet)
+               ? StepOutcome::Done()
+               : StepOutcome::Failed("Failed to start the scan: the device did not accept the start.");
 }

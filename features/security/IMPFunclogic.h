@@ -3,8 +3,9 @@
 //
 // Each of the four tables is read by a typed reader; rows reach the owner window on the UI thread as
 // WM_IMPB_PORT_RESULT / WM_IMPB_LIST_RESULT (wParam 0, lParam a record valid during the call), the end
-// of a read as wParam 1 with lParam 0 for a complete read and 1 for one that failed. Writes are
-// synchronous SETs on the UI thread and say whether, and where, the device refused them.
+// of a read as wParam 1 with lParam 0 for a complete read and 1 for one that failed. A write of one
+// request is a synchronous SET; the writes of several (an allowed-list add, a scan start, a port range)
+// are steps for a dialog's step runner, whose fields are copied on the UI thread before it starts.
 #pragma once
 
 #include <array>
@@ -15,9 +16,9 @@
 #include <vector>
 
 #include "core/ModuleBase.h"
+#include "core/RowCreate.h"
+#include "core/StepRunner.h"
 #include "core/TableRead.h"
-
-class CEditEXIPV6;
 
 constexpr unsigned WM_IMPB_LIST_RESULT = ksx::WM_USER + 1101;
 constexpr unsigned WM_IMPB_PORT_RESULT = ksx::WM_USER + 1102;
@@ -38,6 +39,19 @@ struct ImpbEntry {
 struct ImpbScanRange {
     std::string from;
     std::string to;
+    std::string value;  // written to the scan switch
+};
+
+// What an allowed-list add writes, taken from the dialog's fields on the UI thread (AllowedAddOf).
+struct ImpbAllowedAdd {
+    std::string index;  // address + MAC instance
+    std::string port;   // decimal
+};
+
+// What a scan start writes, taken from the dialog's fields on the UI thread (ScanStartOf).
+struct ImpbScanStart {
+    std::string fromOctets;  // 4 or 16 octets
+    std::string toOctets;
     std::string value;  // written to the scan switch
 };
 
@@ -104,8 +118,6 @@ public:
         kActivateFailed,
         kDestroyFailed
     };
-    // How a scan start ended.
-    enum class ScanResult { kOk, kBadRange, kRangeFailed, kStartFailed };
 
     CIMPFunclogic();
     ~CIMPFunclogic() override;
@@ -132,20 +144,34 @@ public:
     void CancelWrite() { m_cCommonSNMPSet.Cancel(); }
     // False when the admin state is "1" and a port of the range belongs to a trunk (as last read).
     bool CheckTrunkPorts(int from, int to, const std::string& admin) const;
-    // Action 1 creates the entry {address, MAC, -, port} (create-and-wait, port, active; a failure
-    // after the creation destroys the row again) and shows "Success!" once all three were accepted;
-    // action 3 destroys it.
-    AllowedResult WriteAllowedEntry(const ImpbEntry& entry, int action);
+    // UI thread: the add of the allowed entry {address, MAC, -, port}; nothing when it is malformed.
+    static std::optional<ImpbAllowedAdd> AllowedAddOf(const ImpbEntry& entry);
+    // Worker: step `step` of an allowed-list add (kAllowedAddSteps: create-and-wait, the port, active),
+    // on the write sessions only. A failure after the creation destroys the row again unless the run
+    // is stopping; a failed step's text is AllowedFailure's. The progress says what the device confirmed.
+    static constexpr int kAllowedAddSteps = 3;
+    ksx::StepOutcome AllowedAddStep(int step, const ImpbAllowedAdd& add, ksx::AddProgress& progress,
+                                    ksx::StepRunner& runner);
+    static std::string AllowedFailure(AllowedResult result);
+    // Destroys the allowed entry {address, MAC}: kOk, kBadEntry or kDestroyFailed.
+    AllowedResult DeleteAllowedEntry(const ImpbEntry& entry);
     // Sets the binding state (field 4) of the binding {address, MAC, -, port}. False when refused or the
     // entry is malformed.
     bool SetBinding(const ImpbEntry& entry);
     // Writes "1" to the action column of the blocked entry {-, MAC, VID, port}.
     bool DeleteBlockedEntry(const ImpbEntry& entry);
-    // The scan range from the two edits (m_pScanFromEdit, m_pScanToEdit), then the scan switch.
-    ScanResult StartScan(const ImpbScanRange& range);
-
-    CEditEXIPV6* m_pScanFromEdit = nullptr;  // not owned
-    CEditEXIPV6* m_pScanToEdit = nullptr;    // not owned
+    // UI thread: the scan start of a range whose two ends are valid addresses of types `fromType` and
+    // `toType` ("1", "2"); nothing when the types differ or the value is not a number.
+    static std::optional<ImpbScanStart> ScanStartOf(const std::string& fromType, const std::string& toType,
+                                                    const ImpbScanRange& range);
+    // Worker: step `step` of a scan start (kScanSteps: the range, then the scan switch), on the set
+    // session only; a refused step fails with the text the user is told.
+    static constexpr int kScanSteps = 2;
+    ksx::StepOutcome ScanStep(int step, const ImpbScanStart& scan, ksx::StepRunner& runner);
+    // Any thread: the write in flight returns at once, unanswered.
+    void CancelWrites();
+    // The octets of a validated address text of type "1" or "2" ("%interface" left out).
+    static std::string AddressOctets(const std::string& type, const std::string& text);
 
 private:
     void Report(unsigned message, const ksx::WalkEnd& end);

@@ -57,6 +57,7 @@ protected:
         drv.ItemAs<CIPAddressCtrl>(IDC_RLI_SERVER_IP)->ClearAddress();
         EXPECT_TRUE(drv.Type(IDC_RLI_SERVER_IP, address));
         EXPECT_TRUE(drv.Click(IDC_RLI_APPLY));
+        EXPECT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
         const std::vector<std::string> sets = test::SetLines(s_sim->Requests(), kCut);
         if (!sets.empty()) {
             Ready(dlg, walks + 1);

@@ -18,6 +18,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_screening.h"
 #include "res/resource.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/LookCheck.h"
@@ -66,6 +67,7 @@ protected:
         const int before = dlg.RefreshesEnded();
         EXPECT_TRUE(drv.Type(IDC_DHCPSCR_SERVER_IP, address));
         EXPECT_TRUE(drv.Click(IDC_DHCPSCR_SERVER_ADD));
+        EXPECT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
         const std::vector<std::string> sets = SetLines(s_sim->Requests(), kCut);
         if (!sets.empty()) {
             WaitRefresh(dlg, before + 1);
@@ -194,6 +196,24 @@ TEST_F(DhcpScreening, ServersAreAddedAtTheFirstFreeIndexUpToFive) {
     EXPECT_EQ(AddServer(dlg, drv, "10.0.0.6"), std::vector<std::string>{});
     EXPECT_TRUE(s_sim->Requests().empty());
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The maximum entries is 5."});
+}
+
+TEST_F(DhcpScreening, ClosingDuringAnAddSaysWhatTheDeviceHolds) {
+    CDHCPServerScreenDlg dlg;
+    DialogDriver drv(dlg);
+    WaitRefresh(dlg, 1);
+    ASSERT_TRUE(drv.Type(IDC_DHCPSCR_SERVER_IP, "192.168.1.10"));
+    // Closed while the address type is on its way: the row was created, nothing is activated or undone.
+    test::SlowRun run(*s_sim);
+    ASSERT_NO_FATAL_FAILURE(run.Click(dlg, drv, IDC_DHCPSCR_SERVER_ADD,
+                                      {IDC_DHCPSCR_SERVER_ADD, IDC_DHCPSCR_DELETE, IDC_DHCPSCR_PORT_ADD}, 2,
+                                      "Adding the trusted DHCP server: writing its address..."));
+    ASSERT_NO_FATAL_FAILURE(run.Close(
+        drv, boxes,
+        {"Stopped: a row for the trusted DHCP server was created on the device but not activated. Adding the "
+         "trusted DHCP server again replaces it."}));
+    EXPECT_EQ(SetLines(test::DistinctRequests(*s_sim), kCut),
+              (std::vector<std::string>{"3.1.4.1=i:5", "3.1.3.1=i:1"}));
 }
 
 TEST_F(DhcpScreening, RowsOfEveryStatusHoldTheirIndex) {

@@ -39,6 +39,9 @@ protected:
         }
         return n;
     }
+    static bool RunEnded(DialogDriver& drv) {
+        return WaitUntil([&] { return !static_cast<CIMPBSmartBinding&>(drv.Dialog()).Run().Running(); });
+    }
     std::vector<std::string> Add(DialogDriver& drv, const std::string& address, const std::string& mac,
                                  const std::string& port) {
         boxes.Clear();
@@ -47,6 +50,7 @@ protected:
         EXPECT_TRUE(drv.Type(IDC_IMPBB_MAC, mac));
         EXPECT_TRUE(drv.Type(IDC_IMPBB_PORT, port));
         EXPECT_TRUE(drv.Click(IDC_IMPBB_ADD));
+        EXPECT_TRUE(RunEnded(drv));
         return boxes.Texts();
     }
     std::vector<std::string> Scan(DialogDriver& drv, const std::string& from, const std::string& to) {
@@ -55,6 +59,7 @@ protected:
         EXPECT_TRUE(drv.Type(IDC_IMPBB_FROM, from));
         EXPECT_TRUE(drv.Type(IDC_IMPBB_TO, to));
         EXPECT_TRUE(drv.Click(IDC_IMPBB_SCAN));
+        EXPECT_TRUE(RunEnded(drv));
         return boxes.Texts();
     }
     static void AddBinding(const std::string& index, const std::string& macHex, int port,
