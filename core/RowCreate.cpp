@@ -166,6 +166,39 @@ RowAdded AddRow(const RowStatusAccess& access, const std::string& value) {
     return Adder(access, value).Run();
 }
 
+RowAdded RemoveUnfinished(const RowStatusAccess& access) {
+    RowStatusAccess::Status status;
+    if (access.readStatus) {
+        status = access.readStatus();
+    } else if (access.read) {
+        status.value = access.read();
+        status.answered = status.value.has_value();
+    }
+    if (!status.answered) {
+        return RowAdded::kUnknown;
+    }
+    if (!status.value) {
+        return RowAdded::kNotMade;
+    }
+    const std::string destroy = access.kind == StatusKind::kEntryStatus ? "4" : "6";
+    const bool removed =
+        access.send ? access.send(destroy) == SetAnswer::kAccepted : access.set && access.set(destroy);
+    return removed ? RowAdded::kRemoved : RowAdded::kLeft;
+}
+
+std::string RemovedUnfinishedText(RowAdded result, const std::string& what) {
+    switch (result) {
+        case RowAdded::kNotMade:
+            return "Stopped: " + what + " was not added.";
+        case RowAdded::kRemoved:
+            return "Stopped: " + what + " was not added; what the device had made of it was removed.";
+        default:
+            return "Stopped: the device may hold " + what +
+                   " without all of what was given, and it could not be removed. If " + what +
+                   " is listed, delete it and add it again.";
+    }
+}
+
 RowCreated CreateRow(const RowStatusAccess& access, const std::string& value) {
     switch (AddRow(access, value)) {
         case RowAdded::kCreated:

@@ -107,6 +107,20 @@ RowAdded AddRow(const RowStatusAccess& access, const std::string& value);
 //   kActive:   "An entry of that key is already on the device; it was left as it is."
 std::string RowAddedText(RowAdded result, const std::string& what, const std::string& failed = "");
 
+// Worker, for an add of a create-and-go row that was stopped after its create went out and before the
+// rest of its columns were confirmed: the device may hold the row active with values the user did not
+// give (an account without its password). Once the run has ended (on a session of its own, the dialog
+// may be gone), the row's status is read and a row that is there is destroyed. kNotMade: the device holds
+// no such row; kRemoved: destroyed; kLeft: the destroy was not accepted; kUnknown: the status could not
+// be read.
+RowAdded RemoveUnfinished(const RowStatusAccess& access);
+// What such a stopped add says once RemoveUnfinished ended, `what` the entry as said:
+//   kNotMade: "Stopped: the user nurse was not added."
+//   kRemoved: "Stopped: the user nurse was not added; what the device had made of it was removed."
+//   others:   "Stopped: the device may hold the user nurse without all of what was given, and it could
+//              not be removed. If the user nurse is listed, delete it and add it again."
+std::string RemovedUnfinishedText(RowAdded result, const std::string& what);
+
 // The older form: kCreated (kFinished included: the row is there), kActive, or kRefused for the rest.
 enum class RowCreated {
     kCreated,  // the create (perhaps after replacing a row that was not active) was accepted

@@ -6,11 +6,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "controls/ListCtrlEx.h"
 #include "core/RowCreate.h"
 #include "core/SnmpReply.h"
+#include "features/common/AfterCloseRun.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -214,29 +216,22 @@ StepOutcome C8021XUserDLG::AddStep(int step, const std::string& name, const std:
         RowStatusAccess access = StatusAccessOn(m_cCommonSNMP, statusOid);
         access.progress = &m_add.progress;
         access.stopping = [this] { return m_run.Runner().Stopping(); };
-        access.send = [this, send = access.send](const std::string& value) {
-            if (value == "6" && m_add.finishFailed) {
-                m_add.removing = true;
-            }
-            return send(value);
-        };
         access.finish = [&] {
             const bool written = WritePassword(idx, password);
             if (written) {
                 m_add.progress.Confirm();
             } else {
                 m_add.refused = "the password";
-                m_add.finishFailed = true;
             }
             return written;
         };
         const RowAdded created = AddRow(access, "4");
         switch (created) {
             case RowAdded::kCreated:
-                m_add.created = true;  // active, its password still to come
                 return StepOutcome::Done();
             case RowAdded::kFinished:
                 m_add.finished = true;
+                m_add.complete = true;
                 return StepOutcome::Done();
             case RowAdded::kStopped:
                 return StepOutcome::Unanswered();  // said by the add's progress
@@ -256,9 +251,9 @@ StepOutcome C8021XUserDLG::AddStep(int step, const std::string& name, const std:
     // The account exists from here on: a refused password or activation must not leave it behind.
     if (step == 1) {
         m_add.progress.Enter(AddStage::kActivate);  // the account as given: with its password
-        m_add.passwordSent = true;
         if (WritePassword(idx, password)) {
             m_add.progress.Confirm();
+            m_add.complete = true;
             return StepOutcome::Done();
         }
         m_add.refused = "the password";
@@ -270,7 +265,6 @@ StepOutcome C8021XUserDLG::AddStep(int step, const std::string& name, const std:
     if (m_run.Runner().Stopping()) {
         return StepOutcome::Unanswered();  // cut short by the stop: unconfirmed
     }
-    m_add.removing = true;
     const bool removed = setStatus("6");
     // The refused step's own text first, then what became of the half-made account.
     return StepOutcome::Failed(
@@ -278,25 +272,29 @@ StepOutcome C8021XUserDLG::AddStep(int step, const std::string& name, const std:
         (removed ? ". The user was not added." : ". The user could not be removed again."));
 }
 
-std::string C8021XUserDLG::StoppedText(const std::string& name) const {
-    const std::string what = "the user " + name;
-    if (m_add.removing) {
-        return "Stopped: the device did not accept " + m_add.refused + " of " + what +
-               ", and did not confirm whether the account it had made was removed. If " + what +
-               " is listed, delete it.";
-    }
-    if (m_add.created && !m_add.passwordSent) {
-        // The create-and-go made the account active; its password never went out.
-        return "Stopped: " + what +
-               " was made on the device without its password. Delete it and add it again.";
-    }
-    return StoppedAddText(what, m_add.progress);
-}
-
 void C8021XUserDLG::OnAddEnd(const StepsEnd& end, const std::string& name) {
     if (end.stopped) {
-        // Closed during the add: the dialog is ending.
-        AfxMessageBox(StoppedText(name), MB_OK);
+        // Closed during the add: the dialog is ending. A create that went out may have made the account
+        // active without the password given (a create-and-go): once the run has ended, it goes, on a
+        // session of its own, and what the device holds is said then.
+        const bool createSent = m_add.progress.Stage() != AddStage::kNone && !m_add.progress.Refused();
+        if (!createSent || m_add.complete) {
+            AfxMessageBox(StoppedAddText("the user " + name, m_add.progress), MB_OK);
+            return;
+        }
+        auto session = std::make_shared<CCommonSNMP>();
+        auto removed = std::make_shared<RowAdded>(RowAdded::kUnknown);
+        const std::string statusOid =
+            C8021XSettingLogic::UserColumn(3) + C8021XSettingLogic::UserNameIndex(name);
+        ui::StartAfterCloseRun(
+            session, [s = session.get()] { s->Cancel(); }, 1,
+            [s = session.get(), statusOid, removed](int) {
+                *removed = RemoveUnfinished(StatusAccessOn(*s, statusOid));
+                return StepOutcome::Done();
+            },
+            [removed, what = "the user " + name](const StepsEnd&) {
+                AfxMessageBox(RemovedUnfinishedText(*removed, what), MB_OK);
+            });
         return;
     }
     if (end.failed) {

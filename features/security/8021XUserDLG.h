@@ -40,23 +40,18 @@ private:
                              const std::string& password);
     // Worker, one request: the account's password; true when the device accepted it.
     bool WritePassword(const std::string& idx, const std::string& password);
-    // UI thread: what a stopped add of `name` says.
-    std::string StoppedText(const std::string& name) const;
     void OnAddEnd(const ksx::StepsEnd& end, const std::string& name);
     void OnDelete();
 
     // How far the add under way got (worker writes, UI thread reads once it ended).
     struct AddState {
         ksx::AddProgress progress;
-        std::atomic<bool> created{false};       // the create-and-go was accepted: the account is active
-        std::atomic<bool> passwordSent{false};  // its password went out
-        std::atomic<bool> finished{false};      // a create nobody answered was finished by the password
-        std::atomic<bool> finishFailed{false};  // ... or its password was not accepted
-        std::atomic<bool> removing{false};      // the account made by this add is being destroyed
-        std::string refused;                    // what the device did not accept ("the password")
+        std::atomic<bool> finished{false};  // a create nobody answered was finished by the password
+        std::atomic<bool> complete{false};  // the account holds the password given: added
+        std::string refused;                // what the device did not accept ("the password")
         void Reset() {
             progress.Reset();
-            created = passwordSent = finished = finishFailed = removing = false;
+            finished = complete = false;
             refused.clear();
         }
     };

@@ -9,11 +9,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 
 #include "controls/IPAddressCtrl.h"
 #include "core/RowCreate.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
+#include "features/common/AfterCloseRun.h"
 #include "features/common/PortGridRows.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
@@ -263,8 +265,7 @@ void CAddARPEntry::OnApply() {
     job->create = g_strDeviceName == kCreateAndGoModel ? "4" : "5";
     // Off the window's thread, on a session nothing else uses.
     m_progress.Reset();
-    m_created = m_columnsSent = m_finished = m_finishFailed = m_removing = false;
-    m_refused.clear();
+    m_finished = m_complete = false;
     m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
     const int first = destroyFirst ? 0 : 1;
     m_run.Start(
@@ -286,7 +287,6 @@ bool CAddARPEntry::SetStatus(const std::string& index, const char* value) {
 
 std::string CAddARPEntry::WriteColumns(const AddJob& job) {
     const std::string index = "." + job.address;
-    m_columnsSent = true;
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(arp::kMacColumn + index, 2, job.macOctets.data(),
                              static_cast<int>(job.macOctets.size()));
@@ -319,20 +319,13 @@ StepOutcome CAddARPEntry::AddStep(int i, const AddJob& job) {
             RowStatusAccess access = StatusAccessOn(m_cCommonSNMP, arp::kStatusColumn + index);
             access.progress = &m_progress;
             access.stopping = [this] { return m_run.Runner().Stopping(); };
-            access.send = [this, send = access.send](const std::string& value) {
-                if (value == "6" && m_finishFailed) {
-                    m_removing = true;
-                }
-                return send(value);
-            };
             access.finish = [this, &job] {
                 std::string refused = WriteColumns(job);
                 if (refused.empty()) {
                     m_progress.Confirm();
+                    m_complete = true;
                     return true;
                 }
-                m_refused = refused == "accept the ports." ? "the ports" : "the MAC address";
-                m_finishFailed = true;
                 return false;
             };
             const RowAdded created = AddRow(access, job.create);
@@ -341,7 +334,6 @@ StepOutcome CAddARPEntry::AddStep(int i, const AddJob& job) {
                     if (!createAndGo) {
                         m_progress.Confirm();
                     }
-                    m_created = createAndGo;  // active, its MAC address and ports still to come
                     return StepOutcome::Done();
                 case RowAdded::kFinished:
                     m_finished = true;
@@ -376,18 +368,14 @@ StepOutcome CAddARPEntry::AddStep(int i, const AddJob& job) {
     }
     if (step.empty()) {
         m_progress.Confirm();
+        m_complete = m_complete || i == 2;
         return StepOutcome::Done();
     }
     if (m_run.Runner().Stopping()) {
         return StepOutcome::Unanswered();  // cut short by the stop: unconfirmed
     }
     // No half-made row stays behind.
-    if (createAndGo) {
-        m_refused = step == "accept the ports."     ? "the ports"
-                    : step == "activate the entry." ? "the activation"
-                                                    : "the MAC address";
-        m_removing = true;
-    } else {
+    if (!createAndGo) {
         m_progress.Enter(AddStage::kColumns);  // created, not active, whatever the remove does
     }
     const bool removed = SetStatus(index, "6");
@@ -398,19 +386,25 @@ StepOutcome CAddARPEntry::AddStep(int i, const AddJob& job) {
 
 void CAddARPEntry::OnAddEnd(const StepsEnd& end, const AddJob& job) {
     if (end.stopped) {
-        // Closed during the add: the dialog is ending.
-        std::string text;
-        if (m_removing) {
-            text = "Stopped: the device did not accept " + m_refused + " of " + job.What() +
-                   ", and did not confirm whether the entry it had made was removed. If " + job.What() +
-                   " is listed, delete it.";
-        } else if (m_created && !m_columnsSent) {
-            text = "Stopped: " + job.What() +
-                   " was made on the device without its MAC address and ports. Delete it and add it again.";
-        } else {
-            text = StoppedAddText(job.What(), m_progress);
+        // Closed during the add: the dialog is ending. On the create-and-go model a create that went out
+        // may have made the entry active without the MAC address and ports given: once the run has
+        // ended, it goes, on a session of its own, and what the device holds is said then.
+        const bool createSent = m_progress.Stage() != AddStage::kNone && !m_progress.Refused();
+        if (job.create != "4" || !createSent || m_complete) {
+            AfxMessageBox(StoppedAddText(job.What(), m_progress), MB_OK);
+            return;
         }
-        AfxMessageBox(text, MB_OK);
+        auto session = std::make_shared<CCommonSNMP>();
+        auto removed = std::make_shared<RowAdded>(RowAdded::kUnknown);
+        ui::StartAfterCloseRun(
+            session, [s = session.get()] { s->Cancel(); }, 1,
+            [s = session.get(), oid = std::string(arp::kStatusColumn) + "." + job.address, removed](int) {
+                *removed = RemoveUnfinished(StatusAccessOn(*s, oid));
+                return StepOutcome::Done();
+            },
+            [removed, what = job.What()](const StepsEnd&) {
+                AfxMessageBox(RemovedUnfinishedText(*removed, what), MB_OK);
+            });
         return;
     }
     UpdateApplyState();

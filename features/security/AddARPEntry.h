@@ -95,11 +95,7 @@ private:
     std::unique_ptr<CTrunkMembership> m_trunk;
     // How far the add under way got (worker writes, UI thread reads once it ended).
     ksx::AddProgress m_progress;
-    std::atomic<bool> m_created{false};      // a create-and-go was accepted: the entry is active
-    std::atomic<bool> m_columnsSent{false};  // its MAC address and ports went out
-    std::atomic<bool> m_finished{false};     // a create nobody answered was finished by the columns
-    std::atomic<bool> m_finishFailed{false};
-    std::atomic<bool> m_removing{false};  // an active entry this add made is being removed
-    std::string m_refused;                // what the device did not accept
+    std::atomic<bool> m_finished{false};  // a create nobody answered was finished by the columns
+    std::atomic<bool> m_complete{false};  // the entry holds the MAC address and ports given
     CStepRun m_run{*this};                // last: stopped before the session it uses goes
 };
