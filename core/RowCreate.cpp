@@ -211,15 +211,21 @@ RowCreated CreateRow(const RowStatusAccess& access, const std::string& value) {
     }
 }
 
+SetAnswer AnswerOf(const SnmpReply& reply) {
+    if (reply.Accepted()) {
+        return SetAnswer::kAccepted;
+    }
+    // A device holding the row its first copy made refuses a resend of the create: only the status
+    // tells whether that refusal is the device's answer to this add.
+    return reply.response && !reply.AfterResend() ? SetAnswer::kRefused : SetAnswer::kUnanswered;
+}
+
 RowStatusAccess StatusAccessOn(CCommonSNMP& session, const std::string& statusOid, int timeoutMs) {
     RowStatusAccess access;
     access.send = [&session, statusOid, timeoutMs](const std::string& value) {
         session.Open(CCommonSNMP::REQUEST_SET);
         session.AddVarBind(statusOid, 1, value.c_str());
-        const SnmpReply reply = SendRequest(session, timeoutMs);
-        return reply.Accepted() ? SetAnswer::kAccepted
-               : reply.response ? SetAnswer::kRefused
-                                : SetAnswer::kUnanswered;
+        return AnswerOf(SendRequest(session, timeoutMs));
     };
     access.set = [send = access.send](const std::string& value) {
         return send(value) == SetAnswer::kAccepted;

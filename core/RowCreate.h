@@ -12,7 +12,9 @@
 // device applied without answering leaves an active row holding defaults the user never gave (an
 // account without its password): it is finished (the `finish` hook writes the rest of its columns, and
 // the entry is the user's) or, when that cannot be done, destroyed. An active row found after a refused
-// create is another manager's and stays as it is.
+// create is another manager's and stays as it is. A refusal that came once the create had been sent again
+// (the layer resends a request within its time-out) is no refusal of the first copy, which the device
+// may have applied, its answer lost: it is taken as no answer (AnswerOf).
 //
 //   AddProgress m_progress;                                   // read by the UI thread at the end
 //   step 0: m_progress.Enter(AddStage::kCreate);
@@ -43,6 +45,11 @@ class AddProgress;
 
 // How the device answered one SET.
 enum class SetAnswer { kAccepted, kRefused, kUnanswered };
+
+struct SnmpReply;
+// How the device answered the SET `reply` is the reply to: accepted, refused, or unanswered, a refusal
+// that answered a resend included (its first copy may have been applied).
+SetAnswer AnswerOf(const SnmpReply& reply);
 
 // The status object of one row, reached through the caller's own session (worker thread).
 struct RowStatusAccess {

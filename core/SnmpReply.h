@@ -71,6 +71,9 @@ struct SnmpReply {
         return index >= 0 && static_cast<size_t>(index) < placed.size() ? placed[static_cast<size_t>(index)]
                                                                         : -1;
     }
+    // The request had been sent more than once when this answer came: it may answer a resend, and a
+    // write refused then may have been applied by its first copy.
+    bool AfterResend() const { return response && response->afterResend(); }
     // Error status and index of the reply; 0 without one (the status tells why there is none).
     int ErrorStatus() const { return response ? ReplyErrorStatus(response.get()) : 0; }
     int ErrorIndex() const { return response ? ReplyErrorIndex(response.get()) : 0; }

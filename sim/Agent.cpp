@@ -511,8 +511,10 @@ bool Agent::LoseAnswerOf(const void* p, Clock::time_point now) {
         m_device.ApplySet(bindings, now);
     }
     m_loseAnswer.clear();
-    m_lostReqid = pdu->reqid;
-    m_lostPrincipal = Principal(pdu);
+    if (!m_loseOnce) {
+        m_lostReqid = pdu->reqid;
+        m_lostPrincipal = Principal(pdu);
+    }
     return true;
 }
 

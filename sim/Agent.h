@@ -61,9 +61,12 @@ public:
     void Stall(Clock::time_point until) { m_stallUntil = until; }
     // The next SET touching an object below `oid` is applied (when the device takes it) and never
     // answered; resends of that request (same request id and principal) are neither applied again nor
-    // answered. An empty OID forgets it.
-    void LoseAnswer(const Oid& oid) {
+    // answered. An empty OID forgets it. `once`: only the answer to that first copy is lost; its resends
+    // are taken and answered as any request (a device that already holds what the first copy made may
+    // refuse them).
+    void LoseAnswer(const Oid& oid, bool once = false) {
         m_loseAnswer = oid;
+        m_loseOnce = once;
         m_lostReqid.reset();
     }
     // SNMPv3 authPriv requests are answered with a usmStatsDecryptionErrors report.
@@ -126,6 +129,7 @@ private:
     bool m_decryptionErrors = false;
     std::map<Oid, int> m_errors;
     Oid m_loseAnswer;
+    bool m_loseOnce = false;
     std::optional<long> m_lostReqid;
     std::string m_lostPrincipal;
     std::vector<Oid> m_omitted;

@@ -204,7 +204,12 @@ std::string ControlServer::Execute(const std::string& line) {
         if (!oid) {
             return "ERR bad OID";
         }
-        m_agent.LoseAnswer(*oid);
+        std::string mode;
+        in >> mode;
+        if (!mode.empty() && (mode != "once" || a == "off")) {
+            return "ERR bad mode";
+        }
+        m_agent.LoseAnswer(*oid, mode == "once");
         return "OK";
     }
     if (cmd == "omit" && in >> a) {

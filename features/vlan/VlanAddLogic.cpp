@@ -204,10 +204,14 @@ CVlanAddLogic::Answer CVlanAddLogic::CreateVlanRow(const std::string& vidText, W
     Answer last = Answer::kRefused;
     ksx::RowStatusAccess access;
     access.send = [&](const std::string& value) {
-        last = SetRowStatus(vidText, value.c_str());
-        return last == Answer::kAccepted  ? ksx::SetAnswer::kAccepted
-               : last == Answer::kRefused ? ksx::SetAnswer::kRefused
-                                          : ksx::SetAnswer::kUnanswered;
+        // As SetRowStatus, but a refusal of a resend (the first copy may have made the row) is no answer.
+        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+        m_cCommonSNMP.AddVarBind(std::string(ksx::vlan::kRowStatusColumn) + "." + vidText, 1, value.c_str());
+        const ksx::SetAnswer answer = ksx::AnswerOf(ksx::GetNextRequest(m_cCommonSNMP));
+        last = answer == ksx::SetAnswer::kAccepted  ? Answer::kAccepted
+               : answer == ksx::SetAnswer::kRefused ? Answer::kRefused
+                                                    : Answer::kUnanswered;
+        return answer;
     };
     access.read = [&] { return ReadRowStatus(vidText); };
     access.stopping = [this] { return Stopping(); };

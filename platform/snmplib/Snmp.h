@@ -95,6 +95,10 @@ public:
     const std::vector<SnmpVarBind>& varBinds() const { return m_varBinds; }
     int getType() const { return m_pduType; }
     int getRequestId() const { return m_requestId; }
+    // Reply: the request had gone out more than once (a resend within the time-out) when this answer
+    // came. The copies carry one request id, so the answer may be to any of them: a refused write may
+    // be the refusal of a resend after its first copy was applied. Set before the reply is handed over.
+    bool afterResend() const { return m_afterResend; }
 
 protected:
     CSnmp() = default;
@@ -110,6 +114,7 @@ protected:
     int m_requestId = 0;
     int m_errorStatus = 0;
     int m_errorIndex = 0;
+    bool m_afterResend = false;
     std::vector<SnmpVarBind> m_varBinds;
     std::vector<std::string> m_scratch;        // NUL-terminated copies handed out by getValue
     std::atomic<uint64_t> m_pduGeneration{0};  // process-wide unique per PDU content

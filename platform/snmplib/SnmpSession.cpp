@@ -1469,6 +1469,7 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
         r->setHeader(pduType, static_cast<int>(resp->reqid), errorStatus, errorIndex);
         r->version = cred.version;
         r->agentErrorStatus = static_cast<int>(resp->errstat);
+        r->setAfterResend(m_net->messagesOut > 1);
         m_net->dropResponse();
         reply = r;
         return 0;

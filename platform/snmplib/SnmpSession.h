@@ -45,6 +45,7 @@ public:
         m_errorIndex = errorIndex;
     }
     std::vector<SnmpVarBind>& binds() { return m_varBinds; }
+    void setAfterResend(bool resent) { m_afterResend = resent; }
     // Clears an error status that only stood for exception values (see exchange).
     void clearErrorStatus() {
         m_errorStatus = 0;

@@ -1,8 +1,8 @@
 // Row creation against the simulated switch: a create-and-go whose answers were lost (the device
-// applied it) is read back and finished, or removed when its columns are refused; a lost create the
-// device did not apply is not added, one whose status cannot be read is not known; a refused create
-// leaves another manager's active row alone. The 802.1X user table: index the name's length and
-// octets, column 2 the password, column 3 the status.
+// applied it), or whose resend the device refused as the row was there, is read back and finished, or
+// removed when its columns are refused; a lost create the device did not apply is not added, one whose
+// status cannot be read is not known; a refused create leaves another manager's active row alone. The 802.1X
+// user table: index the name's length and octets, column 2 the password, column 3 the status.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -37,9 +37,10 @@ protected:
         session->Close();
         ModuleBaseSuite::TearDown();
     }
-    // The create-and-go of user "nurse" whose answer is lost; finish writes its password.
-    RowAdded AddNurse() {
-        s_sim->LoseAnswer(kUsers + ".3" + kNurse);
+    // The create-and-go of user "nurse" whose answer is lost (`once`: only the first copy's, the resends
+    // are refused); finish writes its password.
+    RowAdded AddNurse(bool once = false) {
+        s_sim->LoseAnswer(kUsers + ".3" + kNurse, once);
         RowStatusAccess access = StatusAccessOn(*session, kUsers + ".3" + kNurse);
         access.finish = [&] {
             session->Open(CCommonSNMP::REQUEST_SET);
@@ -79,6 +80,14 @@ TEST_F(RowCreateTest, AnUnansweredCreateAndGoFoundActiveIsFinishedOrRemoved) {
     EXPECT_EQ(RowAddedText(RowAdded::kRemoved, "the user nurse", "Failed to add the user nurse: "),
               "Failed to add the user nurse: the device did not answer the create of the user nurse, but it "
               "had made it; the rest of it could not be written, so the row it made was removed.");
+}
+
+TEST_F(RowCreateTest, ACreateAndGoAppliedWhoseResendIsRefusedIsFinished) {
+    EXPECT_EQ(AddNurse(true), RowAdded::kFinished);
+    EXPECT_EQ(Distinct(), (std::vector<std::string>{"set .3" + kNurse + "=4", "get .3" + kNurse + "=",
+                                                    "set .2" + kNurse + "=ward7secret"}));
+    EXPECT_GE(test::Sets(s_sim->Requests()).size(), 3u);  // the create resent, then the password
+    EXPECT_EQ(s_sim->Get(kUsers + ".2" + kNurse), "ward7secret");
 }
 
 TEST_F(RowCreateTest, AnUnansweredCreateNotAppliedIsNotAddedOrNotKnown) {

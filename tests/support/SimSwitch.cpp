@@ -302,8 +302,8 @@ void SimSwitch::Silence(bool on) {
     Expect(Command(on ? "silence on" : "silence off"), "silence");
 }
 
-void SimSwitch::LoseAnswer(const std::string& oid) {
-    Expect(Command("loseanswer " + oid), "loseanswer");
+void SimSwitch::LoseAnswer(const std::string& oid, bool once) {
+    Expect(Command("loseanswer " + oid + (once ? " once" : "")), "loseanswer");
 }
 
 void SimSwitch::Omit(const std::string& oid, bool on) {

@@ -50,8 +50,9 @@ public:
     void ErrorStatus(const std::string& oid, int status);  // answer requests touching oid with this error
                                                            // status (0 clears)
     void Silence(bool on);                                 // stop answering / answer again
-    // The next SET touching oid (or below) is applied and never answered, nor are its resends.
-    void LoseAnswer(const std::string& oid);
+    // The next SET touching oid (or below) is applied and never answered, nor are its resends; `once`:
+    // its resends are taken and answered as usual (a create resent is refused, the row being there).
+    void LoseAnswer(const std::string& oid, bool once = false);
     // v1/v2c get and get-next replies leave out the bindings of objects below oid (on) or carry them
     // again (off); OmitNone: every binding carried again.
     void Omit(const std::string& oid, bool on = true);
