@@ -594,9 +594,7 @@ ksx::SetAnswer CRMON::SendStatus(const std::string& oid, const std::string& valu
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(oid, 1, value.c_str());
     const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMP, std::atoi(g_strSnmpTimeout.c_str()));
-    return reply.Accepted() ? ksx::SetAnswer::kAccepted
-           : reply.response ? ksx::SetAnswer::kRefused
-                            : ksx::SetAnswer::kUnanswered;
+    return ksx::AnswerOf(reply);
 }
 
 bool CRMON::SetStatus(const std::string& oid, const char* value) {
