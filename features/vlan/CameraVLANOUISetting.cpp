@@ -40,16 +40,9 @@ unsigned SettleMs() {
     return static_cast<unsigned>(std::max(kSettleMs.Get(), 0));
 }
 
-// How far the writes after an add's create got.
-enum class Description : int {
-    kNotSent,
-    kSent,  // on its way: unconfirmed
-    kWritten,
-    kRefused,   // not written; the entry is not removed again (yet)
-    kRemoving,  // refused, and the removal of the entry on its way
-    kRemoved,
-    kKept,  // refused, and the removal refused too
-};
+// How far the writes after an add's create got: its description, sent (unconfirmed) or answered;
+// when refused, the removal of the entry again, sent or answered (kKept: refused too).
+enum class Description : int { kNotSent, kSent, kWritten, kRefused, kRemoving, kRemoved, kKept };
 
 // What an add's worker learns; the UI thread reads it once the run has ended.
 struct AddState {
