@@ -6,7 +6,6 @@
 #include "core/CodeConvert.h"
 #include "core/SnmpReply.h"
 #include "features/vlan/CameraVlanRules.h"
-#include "platform/sys/MessageBox.h"
 
 using namespace ksx;
 
@@ -17,10 +16,11 @@ std::string SameRowText(const WalkStep& step, int i) {
 }
 
 RowAdded CreateDeviceRow(CCommonSNMP& session, const std::string& index, const std::function<bool()>& fill,
-                         const std::function<bool()>& stopping) {
+                         const std::function<bool()>& stopping, AddProgress* progress) {
     RowStatusAccess access = StatusAccessOn(session, kDevStatusCol + index);
     access.finish = fill;
     access.stopping = stopping;
+    access.progress = progress;
     return AddRow(access, "4");
 }
 
@@ -46,38 +46,6 @@ bool RemoveDeviceRow(CCommonSNMP& session, const std::string& index) {
     session.Open(CCommonSNMP::REQUEST_SET);
     session.AddVarBind(kDevStatusCol + index, 1, "6");
     return SendAccepted(session);
-}
-
-DeviceRowAdd AddDeviceRow(CCommonSNMP& session, const std::string& index, const std::string& description,
-                          const std::function<void(CCommonSNMP&)>& moreColumns,
-                          const std::function<void()>& settle) {
-    const auto fill = [&] { return FillDeviceRow(session, index, description, moreColumns); };
-    switch (const RowAdded made = CreateDeviceRow(session, index, fill)) {
-        case RowAdded::kCreated:
-            break;
-        case RowAdded::kFinished:
-            AfxMessageBox(RowAddedText(made, "the entry"), MB_OK);
-            settle();
-            return DeviceRowAdd::kAdded;
-        case RowAdded::kRefused:
-        case RowAdded::kNotMade:
-        case RowAdded::kActive:
-            // Without a row there is nothing to fill in: the entry stays in the fields.
-            AfxMessageBox(CreateFailureText(made), MB_OK);
-            return DeviceRowAdd::kNotCreated;
-        default:
-            AfxMessageBox(CreateFailureText(made), MB_OK);
-            return DeviceRowAdd::kHalfMade;
-    }
-    settle();
-    if (!FillDeviceRow(session, index, description, moreColumns)) {
-        // A row without its columns would count toward the limit: remove it again.
-        const bool removed = RemoveDeviceRow(session, index);
-        AfxMessageBox(removed ? kTextAddHalfMade : kTextAddHalfMadeKept, MB_OK);
-        return DeviceRowAdd::kHalfMade;
-    }
-    settle();
-    return DeviceRowAdd::kAdded;
 }
 
 bool DeleteDeviceRow(CCommonSNMP& session, const std::string& index, const std::function<void()>& settle) {

@@ -3,8 +3,9 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <chrono>
-#include <thread>
+#include <algorithm>
+#include <atomic>
+#include <memory>
 
 #include "core/CodeConvert.h"
 #include "core/SnmpReply.h"
@@ -35,9 +36,49 @@ enum OuiListColumn { kColId, kColDescription, kColOui, kColMask };
 // The device's settle time after a write, before the re-read.
 const ksx::Tunable kSettleMs("surveillance-oui.settle-ms", 50);
 
-void Settle() {
-    std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs.Get()));
+unsigned SettleMs() {
+    return static_cast<unsigned>(std::max(kSettleMs.Get(), 0));
 }
+
+// How far the writes after an add's create got: its description, sent (unconfirmed) or answered;
+// when refused, the removal of the entry again, sent or answered (kKept: refused too).
+enum class Description : int { kNotSent, kSent, kWritten, kRefused, kRemoving, kRemoved, kKept };
+
+// What an add's worker learns; the UI thread reads it once the run has ended.
+struct AddState {
+    ksx::AddProgress progress;  // the create (a create-and-go: the entry's activation)
+    std::atomic<Description> description{Description::kNotSent};
+    std::atomic<bool> finished{false};  // an unanswered create had made the row; its description is written
+    std::atomic<bool> tableChanged{false};
+};
+
+// What an add stopped by Close says: the create as its progress tells, then the description after it.
+std::string StoppedText(const AddState& state) {
+    const std::string text = StoppedAddText("the entry", state.progress);
+    if (state.progress.Stage() != AddStage::kActivate || !state.progress.Confirmed()) {
+        return text;
+    }
+    switch (state.description.load()) {
+        case Description::kWritten:
+            return text;
+        case Description::kSent:
+            return text + " The device did not confirm whether its description was written.";
+        case Description::kRemoving:
+            return "Stopped: the device refused the entry's description and did not confirm whether the "
+                   "entry was removed again. If it is listed, delete it and add it again.";
+        case Description::kRemoved:
+            return kTextAddHalfMade;
+        case Description::kKept:
+            return kTextAddHalfMadeKept;
+        case Description::kNotSent:
+        case Description::kRefused:
+            break;
+    }
+    return text + " Its description was not written.";
+}
+
+// How far a delete got.
+enum class Removal : int { kNotSent, kSent, kDeleted, kRefused };
 
 }  // namespace
 
@@ -111,6 +152,9 @@ std::vector<std::string> CCameraVLANOUISetting::ListOuiTexts() const {
 }
 
 void CCameraVLANOUISetting::RefreshOuiTable() {
+    if (m_run.Running()) {
+        return;
+    }
     m_bTableRead = false;
     Refresh();
 }
@@ -127,7 +171,7 @@ void CCameraVLANOUISetting::OnReadEnd(const WalkEnd& end) {
     }
     ++m_walksEnded;
     m_bTableRead = end.AtEnd();
-    EnableDlgItem(IDC_OUI_ADD, m_bTableRead);
+    UpdateControls();
     SetDlgItemText(IDC_OUI_READ_STATUS, m_bTableRead ? "" : kTextReadFailed);
 }
 
@@ -140,27 +184,102 @@ bool CCameraVLANOUISetting::ValidateOuiEntry(const std::string& description, con
     return true;
 }
 
+void CCameraVLANOUISetting::UpdateControls() {
+    const bool idle = !m_run.Running();
+    EnableDlgItem(IDC_OUI_ADD, idle && m_bTableRead);
+    EnableDlgItem(IDC_OUI_DELETE, idle);
+    EnableDlgItem(IDC_OUI_REFRESH, idle);
+}
+
 void CCameraVLANOUISetting::OnAdd() {
+    if (m_run.Running()) {
+        return;
+    }
     const std::string description = GetDlgItemText(IDC_OUI_DESCRIPTION);
     const std::string mac = GetDlgItemText(IDC_OUI_MAC);
     if (!ValidateOuiEntry(description, mac)) {
         return;
     }
-    switch (camvlan::AddDeviceRow(m_cCommonSNMP, MacIndex(mac), description, nullptr, Settle)) {
-        case DeviceRowAdd::kNotCreated:
+    // Off the window's thread: the row created, then its description; each accepted write lets the
+    // device settle. A row whose description was refused would count toward the limit: it is removed.
+    const std::string index = MacIndex(mac);
+    auto state = std::make_shared<AddState>();
+    const unsigned settleMs = SettleMs();
+    m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
+    auto step = [this, index, description, state, settleMs](int i) {
+        StepRunner& runner = m_run.Runner();
+        const auto fill = [&] {
+            state->description = Description::kSent;
+            const bool written = FillDeviceRow(m_cCommonSNMP, index, description, nullptr);
+            // Cut short by Close, it stays unconfirmed: the device may have applied it.
+            state->description = written             ? Description::kWritten
+                                 : runner.Stopping() ? Description::kSent
+                                                     : Description::kRefused;
+            return written;
+        };
+        if (i == 1 && state->finished) {
+            return StepOutcome::Done();  // the create's own check wrote the description
+        }
+        if (runner.Stopping()) {
+            return StepOutcome::NothingSent();
+        }
+        if (i == 0) {
+            const RowAdded made = CreateDeviceRow(
+                m_cCommonSNMP, index, fill, [&] { return runner.Stopping(); }, &state->progress);
+            state->finished = made == RowAdded::kFinished;
+            if (made != RowAdded::kCreated && made != RowAdded::kFinished) {
+                // A create nobody answered may have changed the table.
+                state->tableChanged =
+                    made != RowAdded::kRefused && made != RowAdded::kNotMade && made != RowAdded::kActive;
+                return StepOutcome::Failed(CreateFailureText(made));
+            }
+            state->progress.Confirm();
+        } else if (!fill()) {
+            if (runner.Stopping()) {
+                return StepOutcome::Failed("");
+            }
+            state->tableChanged = true;
+            state->description = Description::kRemoving;
+            const bool removed = RemoveDeviceRow(m_cCommonSNMP, index);
+            state->description = removed ? Description::kRemoved : Description::kKept;
+            return StepOutcome::Failed(removed ? kTextAddHalfMade : kTextAddHalfMadeKept);
+        }
+        runner.Pause(settleMs);
+        return StepOutcome::Done();
+    };
+    auto text = [](int i, int) {
+        return QString(i == 0 ? "Adding the entry: creating its row..."
+                              : "Adding the entry: writing its description...");
+    };
+    m_run.Start(2, step, text, [this, state](const StepsEnd& end) {
+        if (end.stopped) {
+            AfxMessageBox(StoppedText(*state), MB_OK);  // closed during the add: the dialog is ending
             return;
-        case DeviceRowAdd::kHalfMade:
+        }
+        if (end.failed) {
+            AfxMessageBox(end.failure, MB_OK);
+            if (!state->tableChanged) {
+                UpdateControls();  // nothing changed: the entry stays in the fields
+                return;
+            }
+        } else {
+            if (state->finished) {
+                AfxMessageBox(RowAddedText(RowAdded::kFinished, "the entry"), MB_OK);
+            }
+            SetDlgItemText(IDC_OUI_DESCRIPTION, "");
+            SetDlgItemText(IDC_OUI_MAC, "");
+        }
+        if (isVisible()) {
             RefreshOuiTable();
-            return;
-        case DeviceRowAdd::kAdded:
-            break;
-    }
-    SetDlgItemText(IDC_OUI_DESCRIPTION, "");
-    SetDlgItemText(IDC_OUI_MAC, "");
-    RefreshOuiTable();
+        }
+    });
+    UpdateControls();
 }
 
 void CCameraVLANOUISetting::OnDelete() {
+    if (m_run.Running()) {
+        return;
+    }
     const int row = List()->GetFirstSelectedItem();
     if (row < 0) {
         AfxMessageBox(kTextSelectToDelete, MB_OK);
@@ -172,7 +291,46 @@ void CCameraVLANOUISetting::OnDelete() {
         AfxMessageBox(kTextDefaultNoDelete, MB_OK);
         return;
     }
-    if (camvlan::DeleteDeviceRow(m_cCommonSNMP, MacIndex(oui), Settle)) {
-        RefreshOuiTable();
+    const std::string index = MacIndex(oui);
+    if (index.empty()) {
+        return;  // a row whose address did not arrive whole has no index to address
     }
+    auto removal = std::make_shared<std::atomic<Removal>>(Removal::kNotSent);
+    const unsigned settleMs = SettleMs();
+    m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
+    m_run.Start(
+        1,
+        [this, index, removal, settleMs](int) {
+            if (m_run.Runner().Stopping()) {
+                return StepOutcome::NothingSent();
+            }
+            *removal = Removal::kSent;
+            const bool deleted = RemoveDeviceRow(m_cCommonSNMP, index);
+            *removal = deleted                     ? Removal::kDeleted
+                       : m_run.Runner().Stopping() ? Removal::kSent
+                                                   : Removal::kRefused;
+            if (*removal == Removal::kDeleted) {
+                m_run.Runner().Pause(settleMs);
+            }
+            return StepOutcome::Done();
+        },
+        [](int, int) { return QString("Deleting the entry..."); },
+        [this, removal](const StepsEnd& end) {
+            const Removal r = removal->load();
+            if (end.stopped) {
+                AfxMessageBox(r == Removal::kSent ? "Stopped: the device did not confirm whether the entry "
+                                                    "was deleted."
+                              : r == Removal::kDeleted ? "Stopped: the entry was deleted."
+                                                       : "Stopped: the entry was not deleted.",
+                              MB_OK);
+                return;
+            }
+            // A refused delete shows nothing and leaves the list as it is.
+            if (r == Removal::kDeleted && isVisible()) {
+                RefreshOuiTable();
+            } else {
+                UpdateControls();
+            }
+        });
+    UpdateControls();
 }

@@ -1,6 +1,7 @@
 // Surveillance OUI editor against the simulated switch: the listed OUIs and masks, the two requests of
 // an add, text that names no six octets refused before any request, letter case ignored, both
-// built-in rows protected and left out of the count, a refused add kept in the fields.
+// built-in rows protected and left out of the count, a refused add kept in the fields, Close during a
+// slow add.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_surveillance.h"
 #include "res/resource.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/ScriptedMessageBox.h"
@@ -143,10 +145,30 @@ TEST_F(OuiEditor, RefusedCreateKeepsTheEntry) {
     WaitWalk(dlg, 1);
     s_sim->ClearLog();
     Add(drv, "cam", "6E-E4-2B-00-00-01");
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.Texts().empty(); }));
     EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{kTextAddFailed}));
     EXPECT_EQ(Sets(), (std::vector<std::string>{kDevStatusCol + ".110.228.43.0.0.1=i:4"}));
     EXPECT_EQ(dlg.GetDlgItemText(IDC_OUI_MAC), "6E-E4-2B-00-00-01");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_OUI_DESCRIPTION), "cam");
+}
+
+// Answers late: Close while the description is on its way says the entry is there and its description
+// unconfirmed, and sends nothing more (no removal either).
+TEST_F(OuiEditor, SlowAddCloseAtTheDescriptionSaysWhatTheDeviceHolds) {
+    CCameraVLANOUISetting dlg;
+    DialogDriver drv(dlg);
+    WaitWalk(dlg, 1);
+    ASSERT_TRUE(drv.Type(IDC_OUI_DESCRIPTION, "gate"));
+    ASSERT_TRUE(drv.Type(IDC_OUI_MAC, "00-11-22-00-00-00"));
+    test::SlowRun run(*s_sim, 2000);
+    ASSERT_NO_FATAL_FAILURE(run.Click(dlg, drv, IDC_OUI_ADD, {IDC_OUI_ADD, IDC_OUI_DELETE, IDC_OUI_REFRESH},
+                                      2, "Adding the entry: writing its description..."));
+    ASSERT_NO_FATAL_FAILURE(run.Close(drv, boxes,
+                                      {"Stopped: the entry was added. The device did not confirm whether its "
+                                       "description was written."}));
+    const std::string index = ".0.17.34.0.0.0";
+    EXPECT_EQ(test::SetLines(test::DistinctSets(*s_sim), 0),
+              (std::vector<std::string>{kDevStatusCol + index + "=i:4", kDevDescCol + index + "=s:gate"}));
 }
 
 }  // namespace
