@@ -70,6 +70,9 @@ public:
     static std::string HexToDottedDecimal(const std::string& text);
     // "192.168.0.1" -> "C0A80001"; an expanded IPv6 text -> its 32 digits.
     static std::string AddressToHex(const std::string& text);
+    // The octets of an address as a table takes them: type "1" IPv4 (4 octets), "2" IPv6 (16 octets, a
+    // "%" zone dropped); any other type: none.
+    static std::string AddressOctets(const std::string& type, const std::string& text);
     // Eight groups of four lower-case digits; a "%" suffix stays at the end of the last group.
     static std::string ExpandIPv6(const std::string& text);
     // Shortest form (leading zeros dropped, the first longest run of two or more zero groups as "::").

@@ -356,3 +356,21 @@ std::string CUtils::PadTo4(const std::string& group) {
     }
     return padded;
 }
+
+std::string CUtils::AddressOctets(const std::string& type, const std::string& text) {
+    std::string digits;
+    size_t octets = 0;
+    if (type == "2") {
+        digits = ExpandIPv6(text.substr(0, text.find('%')));
+        digits.erase(std::remove(digits.begin(), digits.end(), ':'), digits.end());
+        octets = 16;
+    } else if (type == "1") {
+        digits = AddressToHex(text);
+        octets = 4;
+    }
+    std::vector<unsigned char> bytes(octets, 0);
+    if (octets > 0) {
+        HexToBytes(digits, bytes.data(), static_cast<int>(octets));
+    }
+    return std::string(bytes.begin(), bytes.end());
+}

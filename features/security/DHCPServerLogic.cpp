@@ -186,21 +186,7 @@ bool CDHCPServerLogic::DeleteServerEntry(const std::string& index) {
 
 DHCPServerAdd CDHCPServerLogic::ServerAddOf(const std::string& index, const std::string& type,
                                             const std::string& text) {
-    std::string digits;
-    size_t octets = 0;
-    if (type == "2") {
-        digits = CUtils::ExpandIPv6(text.substr(0, text.find('%')));
-        digits.erase(std::remove(digits.begin(), digits.end(), ':'), digits.end());
-        octets = 16;
-    } else if (type == "1") {
-        digits = CUtils::AddressToHex(text);
-        octets = 4;
-    }
-    std::vector<unsigned char> bytes(octets, 0);
-    if (octets > 0) {
-        CUtils::HexToBytes(digits, bytes.data(), static_cast<int>(octets));
-    }
-    return {index, type, std::string(bytes.begin(), bytes.end())};
+    return {index, type, CUtils::AddressOctets(type, text)};
 }
 
 void CDHCPServerLogic::CancelWrites() {

@@ -498,31 +498,14 @@ bool CIMPFunclogic::DeleteBlockedEntry(const ImpbEntry& entry) {
     return ksx::SendAccepted(m_cCommonSNMPSet);
 }
 
-std::string CIMPFunclogic::AddressOctets(const std::string& type, const std::string& text) {
-    std::string digits;
-    size_t octets = 0;
-    if (type == "2") {
-        digits = CUtils::ExpandIPv6(text.substr(0, text.find('%')));
-        digits.erase(std::remove(digits.begin(), digits.end(), ':'), digits.end());
-        octets = 16;
-    } else if (type == "1") {
-        digits = CUtils::AddressToHex(text);
-        octets = 4;
-    }
-    std::vector<unsigned char> bytes(octets, 0);
-    if (octets > 0) {
-        CUtils::HexToBytes(digits, bytes.data(), static_cast<int>(octets));
-    }
-    return std::string(bytes.begin(), bytes.end());
-}
-
 std::optional<ImpbScanStart> CIMPFunclogic::ScanStartOf(const std::string& fromType,
                                                         const std::string& toType,
                                                         const ImpbScanRange& range) {
     if (fromType.empty() || fromType != toType || !NumberIn(range.value, 0, 0xffff)) {
         return std::nullopt;
     }
-    return ImpbScanStart{AddressOctets(fromType, range.from), AddressOctets(toType, range.to), range.value};
+    return ImpbScanStart{CUtils::AddressOctets(fromType, range.from), CUtils::AddressOctets(toType, range.to),
+                         range.value};
 }
 
 ksx::StepOutcome CIMPFunclogic::ScanStep(int step, const ImpbScanStart& scan, ksx::StepRunner& runner) {

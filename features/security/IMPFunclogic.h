@@ -170,8 +170,6 @@ public:
     ksx::StepOutcome ScanStep(int step, const ImpbScanStart& scan, ksx::StepRunner& runner);
     // Any thread: the write in flight returns at once, unanswered.
     void CancelWrites();
-    // The octets of a validated address text of type "1" or "2" ("%interface" left out).
-    static std::string AddressOctets(const std::string& type, const std::string& text);
 
 private:
     void Report(unsigned message, const ksx::WalkEnd& end);
