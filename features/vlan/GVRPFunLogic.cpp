@@ -254,7 +254,7 @@ int CGVRPFunLogic::SetGlobalSettings(const std::string& oldState, const std::str
     const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPSet);
     if (!reply.Accepted()) {
         TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-        return -1;
+        return reply.response ? -1 : -2;
     }
     return 1;
 }

@@ -68,7 +68,8 @@ public:
     // One asynchronous get of state and timers: onGlobal with the row, none when it was not read whole.
     void ReadGlobalSettings();
     // Checks and writes the state and timers. 1 when a PDU was sent and accepted, 0 when nothing was
-    // sent (nothing to do, or a refused value after its message), -1 when the device did not accept it.
+    // sent (nothing to do, or a refused value after its message), -1 when the device did not accept it,
+    // -2 when it did not answer (it may have applied it).
     int SetGlobalSettings(const std::string& oldState, const std::string& newState, const std::string& join,
                           const std::string& leave, const std::string& leaveAll);
     void CancelAll();

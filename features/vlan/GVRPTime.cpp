@@ -145,10 +145,17 @@ void CGVRPTime::OnApply() {
         return;
     }
     const std::string newState = IsDlgButtonChecked(IDC_GVRPT_ENABLED) == 1 ? "1" : "2";
-    if (m_logic.SetGlobalSettings(m_strState, newState, GetDlgItemText(IDC_GVRPT_JOIN),
-                                  GetDlgItemText(IDC_GVRPT_LEAVE), GetDlgItemText(IDC_GVRPT_LEAVE_ALL)) < 0) {
+    const int written =
+        m_logic.SetGlobalSettings(m_strState, newState, GetDlgItemText(IDC_GVRPT_JOIN),
+                                  GetDlgItemText(IDC_GVRPT_LEAVE), GetDlgItemText(IDC_GVRPT_LEAVE_ALL));
+    if (written == -1) {
         AfxMessageBox("The device did not accept the GVRP global settings; the settings it holds are shown.",
                       MB_OK);
+    } else if (written == -2) {
+        AfxMessageBox(
+            "The device did not answer: it did not confirm whether the GVRP global settings were "
+            "written. The settings it holds are shown.",
+            MB_OK);
     }
     OnRefresh();
 }

@@ -391,6 +391,15 @@ TEST_F(GvrpGlobal, ARefusedWriteIsSaidAndTheDeviceValuesShownAgain) {
     ASSERT_TRUE(drv.Click(IDC_GVRPT_REFRESH));
     ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_GVRPT_APPLY); }));
     EXPECT_EQ(dlg.GetDlgItemText(IDC_GVRPT_JOIN), "200");
+    // Unanswered is not refused: the device may have applied it.
+    boxes.Clear();
+    s_sim->Silence(true);
+    Apply(drv, "100", "300", "400");
+    s_sim->Silence(false);
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    EXPECT_EQ(boxes.Texts()[0],
+              "The device did not answer: it did not confirm whether the GVRP global settings were "
+              "written. The settings it holds are shown.");
 }
 
 TEST_F(GvrpPorts, ValuesNotReadShowEmptyAndADeadDeviceIsSaid) {
