@@ -4,6 +4,10 @@
 #include <QObject>
 #include <utility>
 
+#include "core/CommonSNMP.h"
+#include "core/RowCreate.h"
+#include "platform/sys/MessageBox.h"
+
 namespace ksx::ui {
 
 namespace {
@@ -35,6 +39,18 @@ void StartAfterCloseRun(std::shared_ptr<void> keep, std::function<void()> cancel
                         StepRunner::Step step, std::function<void(const StepsEnd&)> onEnd) {
     auto* run = new AfterCloseRun(std::move(keep), std::move(cancel));
     run->Start(count, std::move(step), std::move(onEnd));
+}
+
+void RemoveUnfinishedAfterClose(const std::string& statusOid, const std::string& what) {
+    auto session = std::make_shared<CCommonSNMP>();
+    auto removed = std::make_shared<RowAdded>(RowAdded::kUnknown);
+    StartAfterCloseRun(
+        session, [s = session.get()] { s->Cancel(); }, 1,
+        [s = session.get(), statusOid, removed](int) {
+            *removed = RemoveUnfinished(StatusAccessOn(*s, statusOid));
+            return StepOutcome::Done();
+        },
+        [removed, what](const StepsEnd&) { AfxMessageBox(RemovedUnfinishedText(*removed, what), MB_OK); });
 }
 
 }  // namespace ksx::ui

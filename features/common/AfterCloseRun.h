@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "core/StepRunner.h"
 
@@ -16,5 +17,11 @@ namespace ksx::ui {
 // the request in flight (called from the UI thread while a stop waits); `onEnd` gets the end once.
 void StartAfterCloseRun(std::shared_ptr<void> keep, std::function<void()> cancel, int count,
                         StepRunner::Step step, std::function<void(const StepsEnd&)> onEnd);
+
+// UI thread. For an add stopped after a create went out and before the rest of its row was confirmed (a
+// create-and-go may have made the row active with values the user did not give): once the dialog has
+// gone, the row's status is read on a session of its own and a row that is there is destroyed
+// (ksx::RemoveUnfinished); then a message box says what the device holds, `what` the entry as said.
+void RemoveUnfinishedAfterClose(const std::string& statusOid, const std::string& what);
 
 }  // namespace ksx::ui

@@ -282,19 +282,8 @@ void C8021XUserDLG::OnAddEnd(const StepsEnd& end, const std::string& name) {
             AfxMessageBox(StoppedAddText("the user " + name, m_add.progress), MB_OK);
             return;
         }
-        auto session = std::make_shared<CCommonSNMP>();
-        auto removed = std::make_shared<RowAdded>(RowAdded::kUnknown);
-        const std::string statusOid =
-            C8021XSettingLogic::UserColumn(3) + C8021XSettingLogic::UserNameIndex(name);
-        ui::StartAfterCloseRun(
-            session, [s = session.get()] { s->Cancel(); }, 1,
-            [s = session.get(), statusOid, removed](int) {
-                *removed = RemoveUnfinished(StatusAccessOn(*s, statusOid));
-                return StepOutcome::Done();
-            },
-            [removed, what = "the user " + name](const StepsEnd&) {
-                AfxMessageBox(RemovedUnfinishedText(*removed, what), MB_OK);
-            });
+        ui::RemoveUnfinishedAfterClose(
+            C8021XSettingLogic::UserColumn(3) + C8021XSettingLogic::UserNameIndex(name), "the user " + name);
         return;
     }
     if (end.failed) {

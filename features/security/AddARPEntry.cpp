@@ -394,17 +394,7 @@ void CAddARPEntry::OnAddEnd(const StepsEnd& end, const AddJob& job) {
             AfxMessageBox(StoppedAddText(job.What(), m_progress), MB_OK);
             return;
         }
-        auto session = std::make_shared<CCommonSNMP>();
-        auto removed = std::make_shared<RowAdded>(RowAdded::kUnknown);
-        ui::StartAfterCloseRun(
-            session, [s = session.get()] { s->Cancel(); }, 1,
-            [s = session.get(), oid = std::string(arp::kStatusColumn) + "." + job.address, removed](int) {
-                *removed = RemoveUnfinished(StatusAccessOn(*s, oid));
-                return StepOutcome::Done();
-            },
-            [removed, what = job.What()](const StepsEnd&) {
-                AfxMessageBox(RemovedUnfinishedText(*removed, what), MB_OK);
-            });
+        ui::RemoveUnfinishedAfterClose(std::string(arp::kStatusColumn) + "." + job.address, job.What());
         return;
     }
     UpdateApplyState();

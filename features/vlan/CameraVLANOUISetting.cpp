@@ -9,6 +9,7 @@
 
 #include "core/CodeConvert.h"
 #include "core/SnmpReply.h"
+#include "features/common/AfterCloseRun.h"
 #include "features/vlan/CameraDeviceTable.h"
 #include "features/vlan/CameraVlanRules.h"
 #include "platform/sys/Debug.h"
@@ -52,29 +53,12 @@ struct AddState {
     std::atomic<bool> tableChanged{false};
 };
 
-// What an add stopped by Close says: the create as its progress tells, then the description after it.
-std::string StoppedText(const AddState& state) {
-    const std::string text = StoppedAddText("the entry", state.progress);
-    if (state.progress.Stage() != AddStage::kActivate || !state.progress.Confirmed()) {
-        return text;
-    }
-    switch (state.description.load()) {
-        case Description::kWritten:
-            return text;
-        case Description::kSent:
-            return text + " The device did not confirm whether its description was written.";
-        case Description::kRemoving:
-            return "Stopped: the device refused the entry's description and did not confirm whether the "
-                   "entry was removed again. If it is listed, delete it and add it again.";
-        case Description::kRemoved:
-            return kTextAddHalfMade;
-        case Description::kKept:
-            return kTextAddHalfMadeKept;
-        case Description::kNotSent:
-        case Description::kRefused:
-            break;
-    }
-    return text + " Its description was not written.";
+// An add stopped by Close after its create went out, before the entry held its description: the
+// create-and-go may have left the entry active without it.
+bool LeftHalfMade(const AddState& state) {
+    const Description d = state.description.load();
+    return state.progress.Stage() != AddStage::kNone && !state.progress.Refused() && !state.finished &&
+           d != Description::kWritten && d != Description::kRemoved;
 }
 
 // How far a delete got.
@@ -251,9 +235,17 @@ void CCameraVLANOUISetting::OnAdd() {
         return QString(i == 0 ? "Adding the entry: creating its row..."
                               : "Adding the entry: writing its description...");
     };
-    m_run.Start(2, step, text, [this, state](const StepsEnd& end) {
+    m_run.Start(2, step, text, [this, state, index](const StepsEnd& end) {
         if (end.stopped) {
-            AfxMessageBox(StoppedText(*state), MB_OK);  // closed during the add: the dialog is ending
+            // Closed during the add: the dialog is ending. An entry left without its description goes once
+            // the run has ended, and what the device holds is said then.
+            if (state->description == Description::kRemoved) {
+                AfxMessageBox(kTextAddHalfMade, MB_OK);
+            } else if (LeftHalfMade(*state)) {
+                ui::RemoveUnfinishedAfterClose(kDevStatusCol + index, "the entry");
+            } else {
+                AfxMessageBox(StoppedAddText("the entry", state->progress), MB_OK);
+            }
             return;
         }
         if (end.failed) {

@@ -15,6 +15,7 @@
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
+#include "features/common/AfterCloseRun.h"
 #include "features/vlan/CameraDeviceTable.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
@@ -525,16 +526,12 @@ void CCameraVlanSetting::OnAdd() {
     // Off the window's thread: the row created, then filled; each accepted write lets the device settle.
     // A row whose columns were refused would count toward the limit, so it is removed again.
     auto halfMade = std::make_shared<bool>(false);
-    auto fillSent = std::make_shared<std::atomic<bool>>(false);
     const unsigned settleMs = static_cast<unsigned>(std::max(kSettleMs.Get(), 0));
     m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
     auto finished = std::make_shared<bool>(false);
-    auto step = [this, index, description, typeAndMask, halfMade, fillSent, finished, settleMs](int i) {
+    auto step = [this, index, description, typeAndMask, halfMade, finished, settleMs](int i) {
         if (i == 1 && *finished) {
             return StepOutcome::Done();  // the create's own check wrote the settings
-        }
-        if (i == 1) {
-            fillSent->store(true);
         }
         const auto fill = [&] { return FillDeviceRow(m_cCommonSNMP, index, description, typeAndMask); };
         const auto stopping = [this] { return m_run.Runner().Stopping(); };
@@ -568,16 +565,16 @@ void CCameraVlanSetting::OnAdd() {
         return QString(i == 0 ? "Adding the device: creating its row..."
                               : "Adding the device: writing its settings...");
     };
-    m_run.Start(2, step, text, [this, halfMade, fillSent, finished](const StepsEnd& end) {
+    m_run.Start(2, step, text, [this, halfMade, finished, index](const StepsEnd& end) {
         if (end.stopped) {
-            // Closed during the add: the dialog is ending.
-            AfxMessageBox(
-                end.done == 0 ? "Stopped: the device did not confirm whether the entry's row was created."
-                : fillSent->load()
-                    ? "Stopped: the entry's row was created; the device did not confirm whether its "
-                      "settings were written."
-                    : "Stopped: the entry's row was created; its settings were not written.",
-                MB_OK);
+            // Closed during the add: the dialog is ending. The create-and-go may have made the entry
+            // active without its settings: once the run has ended, it goes, and what the device holds is
+            // said then.
+            if (end.done == 0 && !end.inFlight) {
+                AfxMessageBox("Stopped: the entry was not added.", MB_OK);
+            } else {
+                ui::RemoveUnfinishedAfterClose(kDevStatusCol + index, "the entry");
+            }
             return;
         }
         if (end.failed) {

@@ -138,6 +138,19 @@ public:
         EXPECT_FALSE(WaitUntil([&] { return m_sim.DistinctRequests().size() > m_sent; }, 2000));
     }
 
+    // Closes the window mid-add, where what the add may have left is removed once the dialog has gone:
+    // the box that says so comes then.
+    template <class Boxes>
+    void CloseThenRemoved(DialogDriver& drv, Boxes& boxes, const std::string& text,
+                          std::source_location at = std::source_location::current()) {
+        const testing::ScopedTrace trace(at.file_name(), static_cast<int>(at.line()),
+                                         "SlowRun::CloseThenRemoved");
+        drv.CloseBox();
+        ASSERT_TRUE(drv.WaitEnded());
+        ASSERT_TRUE(boxes.WaitForCount(1, 20000));
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{text});
+    }
+
 private:
     SimSwitch& m_sim;
     std::optional<TickGap> m_ticks;

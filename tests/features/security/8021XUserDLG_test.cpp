@@ -217,12 +217,8 @@ TEST_F(Dot1xUsers, ASlowAddKeepsTheWindowLiveAndCloseAtThePasswordSaysWhatTheDev
                                       "Adding the user nurse: writing its password..."));
     // Closed with the password on its way: once the add has ended, the account the create-and-go made
     // goes, so that none stays active without the password given.
-    drv.CloseBox();
-    ASSERT_TRUE(drv.WaitEnded());
-    ASSERT_TRUE(boxes.WaitForCount(1));
-    EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{"Stopped: the user nurse was not added; what the device "
-                                       "had made of it was removed."});
+    ASSERT_NO_FATAL_FAILURE(run.CloseThenRemoved(
+        drv, boxes, "Stopped: the user nurse was not added; what the device had made of it was removed."));
     EXPECT_EQ(SetLines(s_sim->DistinctRequests(), kCut),
               (std::vector<std::string>{"3" + nurse + "=i:4", "2" + nurse + "=s:ward7secret",
                                         "3" + nurse + "=i:6"}));

@@ -420,13 +420,14 @@ TEST_F(CameraVlan, SlowDeviceAddStaysLiveAndCloseSaysWhatWasConfirmed) {
     ASSERT_TRUE(drv.Type(IDC_SURV_MAC, "00-11-22-33-44-55"));
     test::SlowRun run(*s_sim);
     ASSERT_NO_FATAL_FAILURE(run.Click(dlg, drv, IDC_SURV_ADD, {IDC_SURV_ADD, IDC_SURV_REFRESH}, 2));
-    ASSERT_NO_FATAL_FAILURE(run.Close(drv, boxes,
-                                      {"Stopped: the entry's row was created; the device did not "
-                                       "confirm whether its settings were written."}));
+    // The entry the create-and-go made goes once the add has ended: none stays without its settings.
+    ASSERT_NO_FATAL_FAILURE(run.CloseThenRemoved(
+        drv, boxes, "Stopped: the entry was not added; what the device had made of it was removed."));
     const std::string index = ".0.17.34.51.68.85";
     EXPECT_EQ(test::SetLines(test::DistinctRequests(*s_sim), 0),
               (std::vector<std::string>{kDevStatusCol + index + "=i:4",
-                                        kDevDescCol + index + "=s:gate " + kDevTypeCol + index + "=i:0"}));
+                                        kDevDescCol + index + "=s:gate " + kDevTypeCol + index + "=i:0",
+                                        kDevStatusCol + index + "=i:6"}));
 }
 
 }  // namespace
