@@ -252,7 +252,7 @@ bool C8021XAuRadiusServerDLG::CheckInput() {
     return true;
 }
 
-bool C8021XAuRadiusServerDLG::SetOneValue(const std::string& oid, int type, const std::string& value) {
+SetAnswer C8021XAuRadiusServerDLG::SetOneValue(const std::string& oid, int type, const std::string& value) {
     m_setSession.Open(CCommonSNMP::REQUEST_SET);
     if (type == 2) {
         m_setSession.AddVarBind(oid, 2, value.c_str(), static_cast<int>(value.size()));
@@ -263,7 +263,7 @@ bool C8021XAuRadiusServerDLG::SetOneValue(const std::string& oid, int type, cons
     if (!reply.Accepted()) {
         TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
     }
-    return reply.Accepted();
+    return AnswerOf(reply);
 }
 
 std::string C8021XAuRadiusServerDLG::ApplyJob::Column(int c) const {
@@ -353,13 +353,14 @@ StepOutcome C8021XAuRadiusServerDLG::ApplyStep(int i, const ApplyJob& job) {
     }
     const int v = i - (job.create ? 2 : 1);
     const char* failed = nullptr;
+    SetAnswer answer = SetAnswer::kAccepted;
     if (v < 0) {
         m_progress.Enter(AddStage::kColumns);
-        if (!SendRequest(m_typeSession).Accepted()) {
+        if ((answer = AnswerOf(SendRequest(m_typeSession))) != SetAnswer::kAccepted) {
             failed = "the address type";
         } else if (m_run.Runner().Stopping()) {
             return StepOutcome{false, {}, true};  // the type is written, the address not: unconfirmed
-        } else if (!SendRequest(m_addressSession).Accepted()) {
+        } else if ((answer = AnswerOf(SendRequest(m_addressSession))) != SetAnswer::kAccepted) {
             failed = "the address";
         }
     } else {
@@ -367,7 +368,8 @@ StepOutcome C8021XAuRadiusServerDLG::ApplyStep(int i, const ApplyJob& job) {
         if (value.column == 10) {
             m_progress.Enter(AddStage::kActivate);
         }
-        if (!SetOneValue(job.Column(value.column), value.type, value.value)) {
+        if ((answer = SetOneValue(job.Column(value.column), value.type, value.value)) !=
+            SetAnswer::kAccepted) {
             failed = value.what;
         }
     }
@@ -380,15 +382,19 @@ StepOutcome C8021XAuRadiusServerDLG::ApplyStep(int i, const ApplyJob& job) {
     if (m_run.Runner().Stopping()) {
         return StepOutcome::Unanswered();  // cut short by the stop: unconfirmed
     }
-    std::string message = failedPrefix + "the device did not accept " + failed + ".";
+    const bool unanswered = answer == SetAnswer::kUnanswered;
+    std::string message =
+        failedPrefix + (unanswered
+                            ? "the device did not confirm whether " + std::string(failed) + " was written."
+                            : "the device did not accept " + std::string(failed) + ".");
     if (m_created) {
         // Whatever the remove does, the entry this Apply made is not active.
         m_progress.Enter(AddStage::kColumns);
-        if (!SetOneValue(job.Column(10), 1, "6")) {
+        if (SetOneValue(job.Column(10), 1, "6") != SetAnswer::kAccepted) {
             message += " The new entry could not be removed.";
         }
     }
-    return StepOutcome::Failed(message);
+    return unanswered ? StepOutcome::Unanswered(message) : StepOutcome::Failed(message);
 }
 
 void C8021XAuRadiusServerDLG::OnApplyEnd(const StepsEnd& end, const ApplyJob& job) {

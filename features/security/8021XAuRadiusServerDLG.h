@@ -45,7 +45,8 @@ private:
     void FillList();
     bool CheckInput();
     // Worker: one SET of one value on the run's session; true when the device accepted it.
-    bool SetOneValue(const std::string& oid, int type, const std::string& value);
+    // One SET on the write session: how the device answered it.
+    ksx::SetAnswer SetOneValue(const std::string& oid, int type, const std::string& value);
     void OnApply();
     // What Apply writes, copied from the fields on the UI thread.
     struct ApplyJob {
