@@ -9,6 +9,29 @@ namespace ksx {
 
 namespace {
 
+SetAnswer SendStatus(const RowStatusAccess& a, const std::string& v) {
+    if (a.send) {
+        return a.send(v);
+    }
+    return a.set && a.set(v) ? SetAnswer::kAccepted : SetAnswer::kRefused;
+}
+
+RowStatusAccess::Status ReadStatus(const RowStatusAccess& a) {
+    if (a.readStatus) {
+        return a.readStatus();
+    }
+    if (!a.read) {
+        return {};
+    }
+    // The older hook cannot tell an absent row from a failed read: either is "not known".
+    const std::optional<long long> v = a.read();
+    return {v.has_value(), v};
+}
+
+const char* DestroyValue(const RowStatusAccess& a) {
+    return a.kind == StatusKind::kEntryStatus ? "4" : "6";
+}
+
 class Adder {
 public:
     Adder(const RowStatusAccess& access, const std::string& value) : a(access), create(value) {}
@@ -39,24 +62,8 @@ public:
 private:
     bool Stopping() const { return a.stopping && a.stopping(); }
 
-    SetAnswer Send(const std::string& v) const {
-        if (a.send) {
-            return a.send(v);
-        }
-        return a.set && a.set(v) ? SetAnswer::kAccepted : SetAnswer::kRefused;
-    }
-
-    RowStatusAccess::Status Read() const {
-        if (a.readStatus) {
-            return a.readStatus();
-        }
-        if (!a.read) {
-            return {};
-        }
-        // The older hook cannot tell an absent row from a failed read: either is "not known".
-        const std::optional<long long> v = a.read();
-        return {v.has_value(), v};
-    }
+    SetAnswer Send(const std::string& v) const { return SendStatus(a, v); }
+    RowStatusAccess::Status Read() const { return ReadStatus(a); }
 
     SetAnswer SendCreate() {
         if (a.progress) {
@@ -71,7 +78,7 @@ private:
         return answer;
     }
 
-    const char* Destroy() const { return a.kind == StatusKind::kEntryStatus ? "4" : "6"; }
+    const char* Destroy() const { return DestroyValue(a); }
 
     // Sends the create; `mayReplace`: a row found there not active may be destroyed and the create
     // sent once more.
@@ -167,23 +174,15 @@ RowAdded AddRow(const RowStatusAccess& access, const std::string& value) {
 }
 
 RowAdded RemoveUnfinished(const RowStatusAccess& access) {
-    RowStatusAccess::Status status;
-    if (access.readStatus) {
-        status = access.readStatus();
-    } else if (access.read) {
-        status.value = access.read();
-        status.answered = status.value.has_value();
-    }
+    const RowStatusAccess::Status status = ReadStatus(access);
     if (!status.answered) {
         return RowAdded::kUnknown;
     }
     if (!status.value) {
         return RowAdded::kNotMade;
     }
-    const std::string destroy = access.kind == StatusKind::kEntryStatus ? "4" : "6";
-    const bool removed =
-        access.send ? access.send(destroy) == SetAnswer::kAccepted : access.set && access.set(destroy);
-    return removed ? RowAdded::kRemoved : RowAdded::kLeft;
+    return SendStatus(access, DestroyValue(access)) == SetAnswer::kAccepted ? RowAdded::kRemoved
+                                                                            : RowAdded::kLeft;
 }
 
 std::string RemovedUnfinishedText(RowAdded result, const std::string& what) {
