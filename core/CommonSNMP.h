@@ -86,6 +86,9 @@ public:
     int PendingKind() const;
     std::vector<std::string> PendingOids() const;
     int LastRequestID() const { return m_nRequestID.load(); }
+    // Of the last Send or GetNext of this thread's use: the request went out (SnmpAnswer's kNotSent
+    // otherwise). False when it never reached the library (no PDU, the session held by a walk step).
+    bool LastSent() const { return m_bLastSent.load(); }
     const std::string& Agent() const { return m_szAgent; }
 
 private:
@@ -130,4 +133,5 @@ private:
     void* m_pUserData = nullptr;
     int m_nWalkTimeout;
     std::atomic<int> m_nRequestID{0};
+    std::atomic<bool> m_bLastSent{false};
 };

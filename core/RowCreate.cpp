@@ -9,11 +9,13 @@ namespace ksx {
 
 namespace {
 
-SetAnswer SendStatus(const RowStatusAccess& a, const std::string& v) {
+SnmpAnswer SendStatus(const RowStatusAccess& a, const std::string& v) {
     if (a.send) {
         return a.send(v);
     }
-    return a.set && a.set(v) ? SetAnswer::kAccepted : SetAnswer::kRefused;
+    SnmpAnswer answer;
+    answer.outcome = a.set && a.set(v) ? SnmpOutcome::kAccepted : SnmpOutcome::kRefused;
+    return answer;
 }
 
 RowStatusAccess::Status ReadStatus(const RowStatusAccess& a) {
@@ -37,22 +39,25 @@ public:
     Adder(const RowStatusAccess& access, const std::string& value) : a(access), create(value) {}
 
     RowAdded Run() {
-        if (a.readFirst && (a.read || a.readStatus)) {
+        if (a.read || a.readStatus) {
             const RowStatusAccess::Status before = Read();
             if (Stopping()) {
                 return RowAdded::kStopped;
             }
             if (before.value == 1) {
-                // The create still goes: the device says whether it takes it. A create it leaves
-                // unanswered cannot have made the row that was there before it.
-                const SetAnswer answer = SendCreate();
-                return answer == SetAnswer::kAccepted ? RowAdded::kCreated
-                       : Stopping()                   ? RowAdded::kStopped
-                                                      : RowAdded::kActive;
+                // The create still goes: the device says whether it takes it. Whatever becomes of it, the
+                // row there is another's and is left as it is.
+                const SnmpAnswer answer = SendCreate();
+                return answer.Accepted()  ? RowAdded::kCreated
+                       : Stopping()       ? RowAdded::kStopped
+                       : answer.NotSent() ? RowAdded::kNotSent
+                                          : RowAdded::kActive;
             }
-            if (before.value) {
+            if (before.value && a.readFirst) {
                 return Replace();
             }
+            // Only a row that was not there before can be this add's own.
+            owned = before.answered && !before.value;
         } else if (Stopping()) {
             return RowAdded::kStopped;
         }
@@ -62,17 +67,17 @@ public:
 private:
     bool Stopping() const { return a.stopping && a.stopping(); }
 
-    SetAnswer Send(const std::string& v) const { return SendStatus(a, v); }
+    SnmpAnswer Send(const std::string& v) const { return SendStatus(a, v); }
     RowStatusAccess::Status Read() const { return ReadStatus(a); }
 
-    SetAnswer SendCreate() {
+    SnmpAnswer SendCreate() {
         if (a.progress) {
             // A create-and-go makes the row active at once: it is the add's activation.
             a.progress->Enter(a.kind == StatusKind::kRowStatus && create == "4" ? AddStage::kActivate
                                                                                 : AddStage::kCreate);
         }
-        const SetAnswer answer = Send(create);
-        if (answer == SetAnswer::kRefused && a.progress) {
+        const SnmpAnswer answer = Send(create);
+        if (a.progress && (answer.NotSent() || (answer.Refused() && !(answer.resent && owned)))) {
             a.progress->Refuse();
         }
         return answer;
@@ -83,39 +88,52 @@ private:
     // Sends the create; `mayReplace`: a row found there not active may be destroyed and the create
     // sent once more.
     RowAdded Create(bool mayReplace) {
-        switch (SendCreate()) {
-            case SetAnswer::kAccepted:
+        const SnmpAnswer answer = SendCreate();
+        switch (answer.outcome) {
+            case SnmpOutcome::kAccepted:
                 return RowAdded::kCreated;
-            case SetAnswer::kRefused:
-                return AfterRefusal(mayReplace);
-            case SetAnswer::kUnanswered:
+            case SnmpOutcome::kNotSent:
+                return Stopping() ? RowAdded::kStopped : RowAdded::kNotSent;
+            case SnmpOutcome::kRefused:
+                if (!(answer.resent && owned)) {
+                    return AfterRefusal(mayReplace);
+                }
+                break;  // it may answer a resend while the first copy made the row: read as unanswered
+            case SnmpOutcome::kUnanswered:
                 break;
         }
-        return AfterUnanswered(mayReplace);
+        return owned ? AfterUnanswered(mayReplace) : AfterRefusal(mayReplace, true);
     }
 
-    // Refused: a row of this index may be there already.
-    RowAdded AfterRefusal(bool mayReplace) {
+    // Refused (or, `unanswered`, a create that may have been applied to a row that was there before or
+    // of which that is not known): a row of this index may be there already. Not this add's own.
+    RowAdded AfterRefusal(bool mayReplace, bool unanswered = false) {
         if (Stopping()) {
             return RowAdded::kStopped;
         }
-        if (!mayReplace || (!a.read && !a.readStatus)) {
-            return RowAdded::kRefused;
+        if (!a.read && !a.readStatus) {
+            return unanswered ? RowAdded::kUnknown : RowAdded::kRefused;
         }
         const RowStatusAccess::Status status = Read();
         if (Stopping()) {
             return RowAdded::kStopped;
         }
+        if (!status.answered) {
+            return unanswered ? RowAdded::kUnknown : RowAdded::kRefused;
+        }
         if (!status.value) {
-            return RowAdded::kRefused;
+            return unanswered ? RowAdded::kNotMade : RowAdded::kRefused;
         }
         if (*status.value == 1) {
-            return RowAdded::kActive;  // another manager's row
+            return unanswered ? RowAdded::kUnknown : RowAdded::kActive;  // another manager's, or not known
+        }
+        if (!mayReplace) {
+            return unanswered ? RowAdded::kUnknown : RowAdded::kRefused;
         }
         return Replace();
     }
 
-    // Unanswered: the device may have applied it. Only its status tells.
+    // Unanswered, with no row there before: the device may have applied it. Only its status tells.
     RowAdded AfterUnanswered(bool mayReplace) {
         if (Stopping()) {
             return RowAdded::kStopped;
@@ -146,25 +164,28 @@ private:
         if (Stopping()) {
             return RowAdded::kStopped;
         }
-        return Send(Destroy()) == SetAnswer::kAccepted ? RowAdded::kRemoved : RowAdded::kLeft;
+        return Send(Destroy()).Accepted() ? RowAdded::kRemoved : RowAdded::kLeft;
     }
 
-    // A row there but not active is one nobody finished: it goes, and the create is sent again.
+    // A row there but not active is one nobody finished: it goes, and the create is sent again. The
+    // row the create then makes is this add's own.
     RowAdded Replace() {
         if (Stopping()) {
             return RowAdded::kStopped;
         }
-        if (Send(Destroy()) != SetAnswer::kAccepted) {
+        if (!Send(Destroy()).Accepted()) {
             return Stopping() ? RowAdded::kStopped : RowAdded::kRefused;
         }
         if (Stopping()) {
             return RowAdded::kStopped;
         }
+        owned = true;
         return Create(false);
     }
 
     const RowStatusAccess& a;
     const std::string create;
+    bool owned = false;  // the index held no row just before the create: what the create made is ours
 };
 
 }  // namespace
@@ -181,8 +202,7 @@ RowAdded RemoveUnfinished(const RowStatusAccess& access) {
     if (!status.value) {
         return RowAdded::kNotMade;
     }
-    return SendStatus(access, DestroyValue(access)) == SetAnswer::kAccepted ? RowAdded::kRemoved
-                                                                            : RowAdded::kLeft;
+    return SendStatus(access, DestroyValue(access)).Accepted() ? RowAdded::kRemoved : RowAdded::kLeft;
 }
 
 std::string RemovedUnfinishedText(RowAdded result, const std::string& what) {
@@ -210,25 +230,14 @@ RowCreated CreateRow(const RowStatusAccess& access, const std::string& value) {
     }
 }
 
-SetAnswer AnswerOf(const SnmpReply& reply) {
-    if (reply.Accepted()) {
-        return SetAnswer::kAccepted;
-    }
-    // A device holding the row its first copy made refuses a resend of the create: only the status
-    // tells whether that refusal is the device's answer to this add.
-    return reply.response && !reply.AfterResend() ? SetAnswer::kRefused : SetAnswer::kUnanswered;
-}
-
 RowStatusAccess StatusAccessOn(CCommonSNMP& session, const std::string& statusOid, int timeoutMs) {
     RowStatusAccess access;
     access.send = [&session, statusOid, timeoutMs](const std::string& value) {
         session.Open(CCommonSNMP::REQUEST_SET);
         session.AddVarBind(statusOid, 1, value.c_str());
-        return AnswerOf(SendRequest(session, timeoutMs));
+        return SendRequest(session, timeoutMs).Answer();
     };
-    access.set = [send = access.send](const std::string& value) {
-        return send(value) == SetAnswer::kAccepted;
-    };
+    access.set = [send = access.send](const std::string& value) { return send(value).Accepted(); };
     access.readStatus = [&session, statusOid, timeoutMs] {
         session.Open(CCommonSNMP::REQUEST_GET);
         session.AddVarBind(statusOid, 4, nullptr);
@@ -277,6 +286,9 @@ std::string RowAddedText(RowAdded result, const std::string& what, const std::st
             break;
         case RowAdded::kRefused:
             text = "the device did not accept the create.";
+            break;
+        case RowAdded::kNotSent:
+            text = "the create of " + what + " was not written.";
             break;
         case RowAdded::kActive:
             text = "the device already holds " + what + "; it was left as it is.";

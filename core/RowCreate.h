@@ -6,15 +6,17 @@
 // delete it, and a plain create of the same index is refused. CreateRow therefore replaces such a row:
 // when the device refuses the create, the row's status is read; a row that is there but not active
 // (left by a stopped add, or by another manager) is destroyed and the create sent once more. An active
-// row is left alone. A normal add sends exactly its create request.
+// row is left alone. An add sends its create request, and before it one GET of the row's status.
 //
-// A create that got no answer is neither made nor refused: the status is read. A create-and-go the
-// device applied without answering leaves an active row holding defaults the user never gave (an
-// account without its password): it is finished (the `finish` hook writes the rest of its columns, and
-// the entry is the user's) or, when that cannot be done, destroyed. An active row found after a refused
-// create is another manager's and stays as it is. A refusal that came once the create had been sent again
-// (the layer resends a request within its time-out) is no refusal of the first copy, which the device
-// may have applied, its answer lost: it is taken as no answer (AnswerOf).
+// That read tells whether the index held a row just before the create (the list the user chose from may
+// be minutes old; another manager may have made the row since). A create that got no answer, or a
+// refusal that answered a resend (the layer sends a request again within its time-out, or after an
+// SNMPv3 engine change, and a refusal may answer the copy that came after the first was applied), is
+// this add's own row only when there was none before: the status is read again, and a create-and-go the
+// device applied leaves an active row holding defaults the user never gave (an account without its
+// password): it is finished (the `finish` hook writes the rest of its columns, and the entry is the
+// user's) or, when that cannot be done, destroyed. A row that was there before, or when that is not known,
+// is never finished nor removed: the add says what the device holds.
 //
 //   AddProgress m_progress;                                   // read by the UI thread at the end
 //   step 0: m_progress.Enter(AddStage::kCreate);
@@ -43,14 +45,6 @@ enum class StatusKind { kRowStatus, kEntryStatus };
 
 class AddProgress;
 
-// How the device answered one SET.
-enum class SetAnswer { kAccepted, kRefused, kUnanswered };
-
-struct SnmpReply;
-// How the device answered the SET `reply` is the reply to: accepted, refused, or unanswered, a refusal
-// that answered a resend included (its first copy may have been applied).
-SetAnswer AnswerOf(const SnmpReply& reply);
-
 // The status object of one row, reached through the caller's own session (worker thread).
 struct RowStatusAccess {
     StatusKind kind = StatusKind::kRowStatus;
@@ -67,11 +61,12 @@ struct RowStatusAccess {
     std::function<Status()> readStatus;
     // Optional: a stop was asked for; nothing further is sent then.
     std::function<bool()> stopping;
-    // Read the status before the create (a table whose devices refuse a create of an existing row
-    // without telling why): a row that is not active is replaced before the create goes out.
+    // A row found not active by the read before the create is replaced before the create goes out (a
+    // table whose devices refuse a create of an existing row without telling why); otherwise the create
+    // goes first and its refusal leads to the replacement.
     bool readFirst = false;
-    // One SET of the status object and how the device answered it (preferred over `set`).
-    std::function<SetAnswer(const std::string& value)> send;
+    // One SET of the status object and the layer's account of it (preferred over `set`).
+    std::function<SnmpAnswer(const std::string& value)> send;
     // Writes the rest of the row's columns, for a row a create-and-go nobody confirmed had made; true
     // when the device accepted every write. Without it such a row is destroyed.
     std::function<bool()> finish;
@@ -87,6 +82,7 @@ enum class RowAdded {
     kRemoved,   // the same, but the rest could not be written: the row it made was destroyed
     kLeft,      // the same, and the destroy was not accepted either: the row is left incomplete
     kRefused,   // the device refused the create; no row of that index is active
+    kNotSent,   // the create never went out (the send failed, the address did not resolve)
     kActive,    // refused (or unanswered while one was there before): an active row of that index is
                 // there, another manager's, left alone
     kNotMade,   // the create went unanswered and the device holds no row of that index

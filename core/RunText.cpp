@@ -30,7 +30,7 @@ RunTally RunTally::Of(const StepsEnd& end) {
     t.done = std::clamp(end.done, 0, std::max(end.total, 0));
     if (t.done < t.total) {
         t.unconfirmed = end.inFlight;
-        t.refused = end.failed && !end.inFlight;
+        t.refused = end.failed && !end.inFlight && !end.notSent;
     }
     return t;
 }
@@ -137,6 +137,9 @@ std::string RunEndText(const StepsEnd& end, const StepsNamer& name, const std::s
     if (!end.failure.empty()) {
         return tally.empty() ? end.failure : end.failure + " " + Capitalised(tally) + ".";
     }
+    if (end.notSent && !t.unconfirmed) {
+        return Capitalised(tally) + ".";  // nothing of the failed step reached the device
+    }
     if (t.unconfirmed) {
         // "it did not confirm whether ..." once the sentence has named the device.
         std::string text = tally;
@@ -149,6 +152,35 @@ std::string RunEndText(const StepsEnd& end, const StepsNamer& name, const std::s
     const StepsName refused = name(t.done, t.done + 1, StepsState::kRefused);
     std::string text = "The device did not accept " + refused.text + ".";
     return tally.empty() ? text : text + " " + Capitalised(tally) + ".";
+}
+
+StepsEnd AnswerEnd(const SnmpAnswer& answer) {
+    StepsEnd end;
+    end.total = 1;
+    const StepOutcome step = StepOutcome::Of(answer);
+    if (step.ok) {
+        end.done = 1;
+        return end;
+    }
+    end.failed = true;
+    end.inFlight = step.unanswered;
+    end.notSent = step.notSent;
+    return end;
+}
+
+std::string AnswerText(const SnmpAnswer& answer, const StepsName& what, const std::string& lead,
+                       const std::string& verb) {
+    const std::string detail = RunEndText(AnswerEnd(answer), ListNamer({what}), verb);
+    if (detail.empty() || lead.empty()) {
+        return detail;
+    }
+    if (lead.back() == ':' || (lead.size() > 1 && lead.substr(lead.size() - 2) == ": ")) {
+        // "Failed to set the engine ID: the device did not accept it."
+        std::string text = lead.back() == ' ' ? lead : lead + " ";
+        return text + static_cast<char>(std::tolower(static_cast<unsigned char>(detail[0]))) +
+               detail.substr(1);
+    }
+    return (lead.back() == ' ' ? lead : lead + " ") + detail;
 }
 
 }  // namespace ksx

@@ -72,4 +72,18 @@ std::string RunEndText(const StepsEnd& end, const StepsNamer& name, const std::s
 // "The a" from "the a": a tally that starts a sentence.
 std::string Capitalised(std::string text);
 
+// The end of a one-step run whose request the layer classified as `answer`.
+StepsEnd AnswerEnd(const SnmpAnswer& answer);
+
+// What one request that did not go as asked says, `what` its writes as said ("the LLDP state", "the
+// settings" plural): empty when accepted; otherwise
+//   refused:    "The device did not accept the LLDP state."
+//   unanswered: "The device did not answer: it did not confirm whether the LLDP state was written."
+//   not sent:   "The LLDP state was not written."
+// `lead`, a text of the dialog's own that comes first (the Part's words, "Failed to add the user: "),
+// is followed by the detail: after a colon in lower case ("Failed to set the engine ID: the device did not
+// accept it."), otherwise as a sentence of its own. `verb` replaces "written" ("deleted", "added").
+std::string AnswerText(const SnmpAnswer& answer, const StepsName& what, const std::string& lead = {},
+                       const std::string& verb = "written");
+
 }  // namespace ksx

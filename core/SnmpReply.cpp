@@ -85,6 +85,7 @@ SnmpReply Request(CCommonSNMP& session, int (CCommonSNMP::*exchange)(CSnmp*&, in
     const std::vector<std::string> requested = get ? session.PendingOids() : std::vector<std::string>();
     CSnmp* response = nullptr;
     reply.status = (session.*exchange)(response, timeoutMs);
+    reply.sent = session.LastSent();
     reply.response.reset(response);
     if (get && response != nullptr) {
         reply.placed = MatchByOid(requested, response);

@@ -45,7 +45,11 @@ struct SnmpReply {
     int status = -1;
     std::unique_ptr<CSnmp> response;
     std::vector<int> placed;  // a get's binding per requested object (-1: none); empty: as received
+    bool sent = false;        // the request went out (CCommonSNMP::LastSent)
     bool Accepted() const { return ReplyAccepted(status, response.get()); }
+    // The layer's one account of this exchange: accepted, refused, unanswered or not sent. Every write's
+    // outcome and text is taken from it (StepOutcome::Of, AnswerText).
+    SnmpAnswer Answer() const { return ClassifyAnswer(status, response.get(), sent); }
     std::string Value(int index) const { return BindingValue(response.get(), Binding(index)); }
     // Checked reads (see ReadOctets and the rest above); nothing without an accepted reply.
     std::optional<std::string> Octets(int index) const {

@@ -50,6 +50,20 @@ void StepRunner::Start(int count, Step step) {
     m_thread.Start([this, generation, count, step = std::move(step)] { Run(generation, count, step); });
 }
 
+StepOutcome StepOutcome::Of(const SnmpAnswer& answer, std::string refusal) {
+    switch (answer.outcome) {
+        case SnmpOutcome::kAccepted:
+            return Done();
+        case SnmpOutcome::kRefused:
+            return Failed(std::move(refusal));
+        case SnmpOutcome::kUnanswered:
+            return Unanswered();
+        case SnmpOutcome::kNotSent:
+            break;
+    }
+    return NotSent();
+}
+
 void StepRunner::Run(unsigned generation, int count, const Step& step) {
     StepsEnd end;
     end.total = count;
@@ -66,6 +80,7 @@ void StepRunner::Run(unsigned generation, int count, const Step& step) {
                 end.failed = true;
                 end.failure = std::move(outcome.failure);
                 end.inFlight = outcome.unanswered;
+                end.notSent = outcome.notSent && !outcome.unanswered;
             } else {
                 end.inFlight = outcome.sent;
             }

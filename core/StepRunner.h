@@ -25,6 +25,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/snmplib/Snmp.h"
 #include "platform/sys/Closable.h"
 #include "platform/sys/DeliveryGate.h"
 #include "platform/sys/Event.h"
@@ -37,13 +38,20 @@ struct StepOutcome {
     std::string failure;      // what the owner says of a failed step
     bool sent = true;         // a step cut short by a stop had sent a request (or written part of its unit)
     bool unanswered = false;  // the step failed because its request went unanswered: it is unconfirmed
+    bool notSent = false;     // the step failed before its request went out (not a stop): not written
     static StepOutcome Done() { return {}; }
-    // The device refused the step (or it failed before sending anything the device could apply).
+    // The device refused the step.
     static StepOutcome Failed(std::string text) { return {false, std::move(text)}; }
     // The step's request went unanswered: the device may have applied it.
     static StepOutcome Unanswered(std::string text = {}) { return {false, std::move(text), true, true}; }
     // A step that saw the stop (Stopping(), Pause() false) before it sent anything.
     static StepOutcome NothingSent() { return {false, {}, false}; }
+    // The step's request never went out (the send failed, the address did not resolve): not written.
+    static StepOutcome NotSent(std::string text = {}) { return {false, std::move(text), false, false, true}; }
+    // The step as the layer classified its request: accepted, refused (`refusal`, the step's own text of
+    // a refusal; without one the run's end says "The device did not accept <step>."), unanswered, not
+    // sent. A step of several requests returns the first that did not go as asked.
+    static StepOutcome Of(const SnmpAnswer& answer, std::string refusal = {});
 };
 
 struct StepsEnd {
@@ -53,7 +61,8 @@ struct StepsEnd {
     bool inFlight = false;  // step `done` had a request on its way when the run stopped, or its request
                             // went unanswered (a failure): the device may have applied it, so that step
                             // is unconfirmed, neither written nor unwritten
-    bool failed = false;    // step `done` failed and ended the run (refused unless inFlight)
+    bool failed = false;    // step `done` failed and ended the run (refused unless inFlight or notSent)
+    bool notSent = false;   // step `done` failed before its request went out: it was not written
     std::string failure;    // that step's text
     bool Complete() const { return !stopped && !failed && done == total; }
 };

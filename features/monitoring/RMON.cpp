@@ -590,11 +590,11 @@ bool CRMON::SetRmonState(const int* enabled) {
 
 // ---- row writes ----
 
-ksx::SetAnswer CRMON::SendStatus(const std::string& oid, const std::string& value) {
+SnmpAnswer CRMON::SendStatus(const std::string& oid, const std::string& value) {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(oid, 1, value.c_str());
     const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMP, std::atoi(g_strSnmpTimeout.c_str()));
-    return ksx::AnswerOf(reply);
+    return reply.Answer();
 }
 
 bool CRMON::SetStatus(const std::string& oid, const char* value) {

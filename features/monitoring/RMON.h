@@ -200,7 +200,7 @@ private:
         const char* name;   // in failure texts
     };
     // One SET of an entry status and how the device answered it.
-    ksx::SetAnswer SendStatus(const std::string& oid, const std::string& value);
+    SnmpAnswer SendStatus(const std::string& oid, const std::string& value);
     bool CreateRow(const char* entry, int statusColumn, int index, const std::vector<Column>& columns,
                    const char* what);
     bool DeleteRow(const char* entry, int statusColumn, int index, const char* what);

@@ -252,7 +252,7 @@ bool C8021XAuRadiusServerDLG::CheckInput() {
     return true;
 }
 
-SetAnswer C8021XAuRadiusServerDLG::SetOneValue(const std::string& oid, int type, const std::string& value) {
+SnmpAnswer C8021XAuRadiusServerDLG::SetOneValue(const std::string& oid, int type, const std::string& value) {
     m_setSession.Open(CCommonSNMP::REQUEST_SET);
     if (type == 2) {
         m_setSession.AddVarBind(oid, 2, value.c_str(), static_cast<int>(value.size()));
@@ -263,7 +263,7 @@ SetAnswer C8021XAuRadiusServerDLG::SetOneValue(const std::string& oid, int type,
     if (!reply.Accepted()) {
         TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
     }
-    return AnswerOf(reply);
+    return reply.Answer();
 }
 
 std::string C8021XAuRadiusServerDLG::ApplyJob::Column(int c) const {
@@ -353,14 +353,15 @@ StepOutcome C8021XAuRadiusServerDLG::ApplyStep(int i, const ApplyJob& job) {
     }
     const int v = i - (job.create ? 2 : 1);
     const char* failed = nullptr;
-    SetAnswer answer = SetAnswer::kAccepted;
+    SnmpAnswer answer;
+    answer.outcome = SnmpOutcome::kAccepted;
     if (v < 0) {
         m_progress.Enter(AddStage::kColumns);
-        if ((answer = AnswerOf(SendRequest(m_typeSession))) != SetAnswer::kAccepted) {
+        if (!(answer = SendRequest(m_typeSession).Answer()).Accepted()) {
             failed = "the address type";
         } else if (m_run.Runner().Stopping()) {
             return StepOutcome{false, {}, true};  // the type is written, the address not: unconfirmed
-        } else if ((answer = AnswerOf(SendRequest(m_addressSession))) != SetAnswer::kAccepted) {
+        } else if (!(answer = SendRequest(m_addressSession).Answer()).Accepted()) {
             failed = "the address";
         }
     } else {
@@ -368,8 +369,7 @@ StepOutcome C8021XAuRadiusServerDLG::ApplyStep(int i, const ApplyJob& job) {
         if (value.column == 10) {
             m_progress.Enter(AddStage::kActivate);
         }
-        if ((answer = SetOneValue(job.Column(value.column), value.type, value.value)) !=
-            SetAnswer::kAccepted) {
+        if (!(answer = SetOneValue(job.Column(value.column), value.type, value.value)).Accepted()) {
             failed = value.what;
         }
     }
@@ -382,7 +382,7 @@ StepOutcome C8021XAuRadiusServerDLG::ApplyStep(int i, const ApplyJob& job) {
     if (m_run.Runner().Stopping()) {
         return StepOutcome::Unanswered();  // cut short by the stop: unconfirmed
     }
-    const bool unanswered = answer == SetAnswer::kUnanswered;
+    const bool unanswered = answer.Unanswered();
     std::string message =
         failedPrefix + (unanswered
                             ? "the device did not confirm whether " + std::string(failed) + " was written."
@@ -390,7 +390,7 @@ StepOutcome C8021XAuRadiusServerDLG::ApplyStep(int i, const ApplyJob& job) {
     if (m_created) {
         // Whatever the remove does, the entry this Apply made is not active.
         m_progress.Enter(AddStage::kColumns);
-        if (SetOneValue(job.Column(10), 1, "6") != SetAnswer::kAccepted) {
+        if (!SetOneValue(job.Column(10), 1, "6").Accepted()) {
             message += " The new entry could not be removed.";
         }
     }

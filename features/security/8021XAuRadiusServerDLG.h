@@ -46,7 +46,7 @@ private:
     bool CheckInput();
     // Worker: one SET of one value on the run's session; true when the device accepted it.
     // One SET on the write session: how the device answered it.
-    ksx::SetAnswer SetOneValue(const std::string& oid, int type, const std::string& value);
+    SnmpAnswer SetOneValue(const std::string& oid, int type, const std::string& value);
     void OnApply();
     // What Apply writes, copied from the fields on the UI thread.
     struct ApplyJob {

@@ -168,7 +168,7 @@ StepOutcome CDHCPBootpLogic::AddServerStep(int step, const std::string& address,
         return StepOutcome::NothingSent();
     }
     progress.Enter(AddStage::kActivate);
-    if (access.send("1") != SetAnswer::kAccepted) {
+    if (!access.send("1").Accepted()) {
         if (runner.Stopping()) {
             return StepOutcome::Unanswered();  // the stop says what the device holds
         }

@@ -207,10 +207,10 @@ CVlanAddLogic::Answer CVlanAddLogic::CreateVlanRow(const std::string& vidText, W
         // As SetRowStatus, but a refusal of a resend (the first copy may have made the row) is no answer.
         m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
         m_cCommonSNMP.AddVarBind(std::string(ksx::vlan::kRowStatusColumn) + "." + vidText, 1, value.c_str());
-        const ksx::SetAnswer answer = ksx::AnswerOf(ksx::GetNextRequest(m_cCommonSNMP));
-        last = answer == ksx::SetAnswer::kAccepted  ? Answer::kAccepted
-               : answer == ksx::SetAnswer::kRefused ? Answer::kRefused
-                                                    : Answer::kUnanswered;
+        const SnmpAnswer answer = ksx::GetNextRequest(m_cCommonSNMP).Answer();
+        last = answer.Accepted()  ? Answer::kAccepted
+               : answer.Refused() ? Answer::kRefused
+                                  : Answer::kUnanswered;
         return answer;
     };
     access.read = [&] { return ReadRowStatus(vidText); };

@@ -170,6 +170,40 @@ void CSnmpV1::resetCancel() {
     m_impl->session.resetCancel();
 }
 
+bool CSnmpV1::lastRequestSent() const {
+    return m_impl->session.lastSent();
+}
+
+SnmpAnswer ClassifyAnswer(int status, const CSnmp* reply, bool sent) {
+    SnmpAnswer a;
+    a.status = status;
+    if (status == 0 && reply != nullptr) {
+        reply->getErrorStatus(&a.errorStatus, &a.errorIndex);
+        a.resent = reply->afterResend();
+        a.outcome = a.errorStatus == 0 ? SnmpOutcome::kAccepted : SnmpOutcome::kRefused;
+        return a;
+    }
+    switch (status) {
+        case CSnmp4w::EC_AUTH_FAILED:
+        case CSnmp4w::EC_PRIV_FAILED:
+            a.outcome = SnmpOutcome::kRefused;  // the agent's report (or its evidence): not applied
+            break;
+        case CSnmp4w::EC_REFUSED:
+        case CSnmp4w::EC_END_OF_WALK:
+            // After the request went out only the agent's answer (a report) gives these.
+            a.outcome = sent ? SnmpOutcome::kRefused : SnmpOutcome::kNotSent;
+            break;
+        case CSnmp4w::EC_SEND_FAILED:
+        case CSnmp4w::EC_BAD_AGENT:
+            a.outcome = SnmpOutcome::kNotSent;
+            break;
+        default:  // a time-out, a cancel, no reply
+            a.outcome = sent ? SnmpOutcome::kUnanswered : SnmpOutcome::kNotSent;
+            break;
+    }
+    return a;
+}
+
 CSnmpV3::CSnmpV3(int type) : CSnmpV1(type) {}
 
 CSnmpV3::~CSnmpV3() = default;

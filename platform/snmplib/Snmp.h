@@ -140,6 +140,8 @@ public:
     // resetCancel() clears it. Harmless when nothing is in flight.
     void cancel();
     void resetCancel();
+    // Of the last send or walk step: the request itself went out (see SnmpAnswer).
+    bool lastRequestSent() const;
 
 protected:
     // The security parameters of this object (community, or the USM settings of a CSnmpV3).
@@ -184,6 +186,31 @@ private:
     int m_priArith = 0;
     std::string m_priPwd;
 };
+
+// How the device answered one request: the one account every write is said from.
+//   kAccepted:   a reply without an error status;
+//   kRefused:    a reply with an error status (its status and index), or an SNMPv3 report that the
+//                agent did not take the request (its credentials, its privacy);
+//   kUnanswered: the request went out and no copy of it was answered within the time-out, or the wait
+//                was cancelled after it went out: the device may have applied it;
+//   kNotSent:    it never went out: stopped before it was sent, the send failed, the address did not
+//                resolve, the request could not be built.
+enum class SnmpOutcome { kAccepted, kRefused, kUnanswered, kNotSent };
+struct SnmpAnswer {
+    SnmpOutcome outcome = SnmpOutcome::kNotSent;
+    int status = 0;       // the layer's status of the exchange (0 or a CSnmp4w code)
+    int errorStatus = 0;  // kRefused by a reply: the device's error status and index
+    int errorIndex = 0;
+    bool resent = false;  // a copy went out again before the answer came (a time-out's share, an SNMPv3
+                          // engine change): a refusal may answer the resend while the first copy was applied
+    bool Accepted() const { return outcome == SnmpOutcome::kAccepted; }
+    bool Refused() const { return outcome == SnmpOutcome::kRefused; }
+    bool Unanswered() const { return outcome == SnmpOutcome::kUnanswered; }
+    bool NotSent() const { return outcome == SnmpOutcome::kNotSent; }
+};
+// Classifies the end of one exchange: its status, its reply (may be null) and whether the request went
+// out (CSnmpV1::lastRequestSent).
+SnmpAnswer ClassifyAnswer(int status, const CSnmp* reply, bool sent);
 
 // Status codes of send, getNext and the asynchronous callbacks.
 class CSnmp4w {

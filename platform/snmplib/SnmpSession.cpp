@@ -1372,6 +1372,7 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
                            const std::vector<SnmpVarBind>& binds, unsigned long timeoutMs,
                            uint64_t generation, CSnmp*& reply) {
     reply = nullptr;
+    m_lastSent.store(false);
     if (isCancelled(generation)) {
         return CSnmp4w::EC_CANCELLED;
     }
@@ -1420,6 +1421,9 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
             return CSnmp4w::EC_REFUSED;
         }
         st = transact(pdu, generation, deadline, false);
+        if (m_net->messagesOut > 0) {
+            m_lastSent.store(true);
+        }
         if (st == kEngineChanged) {
             std::lock_guard<std::mutex> lk(g_lib);
             ForgetEngine(*m_net);
@@ -1469,7 +1473,8 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
         r->setHeader(pduType, static_cast<int>(resp->reqid), errorStatus, errorIndex);
         r->version = cred.version;
         r->agentErrorStatus = static_cast<int>(resp->errstat);
-        r->setAfterResend(m_net->messagesOut > 1);
+        // A copy sent again after the engine changed is a resend as much as one after a time-out share.
+        r->setAfterResend(m_net->messagesOut > 1 || attempt > 0);
         m_net->dropResponse();
         reply = r;
         return 0;

@@ -80,6 +80,9 @@ public:
     // Cancels the exchange of PDU `generation` in flight and any later one of the same generation.
     void cancel(uint64_t generation);
     void resetCancel() { m_cancelGen.store(0); }
+    // Of the last exchange: a message of the request itself (not a discovery probe) went out. A request
+    // that ended without an answer and without this never reached the device.
+    bool lastSent() const { return m_lastSent.load(); }
     bool isCancelled(uint64_t generation) const {
         return m_cancelGen.load() == generation + 1 || SnmpAllCancelled();
     }
@@ -99,6 +102,7 @@ private:
     std::unique_ptr<Net> m_net;
     int m_wakeFd = -1;
     std::atomic<uint64_t> m_cancelGen{0};
+    std::atomic<bool> m_lastSent{false};
 };
 
 // Process-wide source of PDU generations and of the asynchronous requests' ids.
