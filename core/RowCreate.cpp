@@ -44,6 +44,9 @@ public:
             if (Stopping()) {
                 return RowAdded::kStopped;
             }
+            // Only a row that was not there before can be this add's own.
+            owned = before.answered && !before.value;
+            there = before.value.has_value();
             if (before.value == 1) {
                 // The create still goes: the device says whether it takes it. Whatever becomes of it, the
                 // row there is another's and is left as it is.
@@ -56,8 +59,6 @@ public:
             if (before.value && a.readFirst) {
                 return Replace();
             }
-            // Only a row that was not there before can be this add's own.
-            owned = before.answered && !before.value;
         } else if (Stopping()) {
             return RowAdded::kStopped;
         }
@@ -77,7 +78,10 @@ private:
                                                                                 : AddStage::kCreate);
         }
         const SnmpAnswer answer = Send(create);
-        if (a.progress && (answer.NotSent() || (answer.Refused() && !(answer.resent && owned)))) {
+        // Nothing of this add is on the device: the create never went out, was refused, or found a row
+        // there already, which a create does not make.
+        if (a.progress && (answer.NotSent() || (answer.Refused() && !(answer.resent && owned)) ||
+                           (there && !answer.Accepted()))) {
             a.progress->Refuse();
         }
         return answer;
@@ -102,7 +106,7 @@ private:
             case SnmpOutcome::kUnanswered:
                 break;
         }
-        return owned ? AfterUnanswered(mayReplace) : AfterRefusal(mayReplace, true);
+        return owned ? AfterUnanswered(mayReplace, answer.Refused()) : AfterRefusal(mayReplace, true);
     }
 
     // Refused (or, `unanswered`, a create that may have been applied to a row that was there before or
@@ -133,8 +137,9 @@ private:
         return Replace();
     }
 
-    // Unanswered, with no row there before: the device may have applied it. Only its status tells.
-    RowAdded AfterUnanswered(bool mayReplace) {
+    // Unanswered (or, `refused`, refused after a resend), with no row there before: the device may have
+    // applied it. Only its status tells.
+    RowAdded AfterUnanswered(bool mayReplace, bool refused) {
         if (Stopping()) {
             return RowAdded::kStopped;
         }
@@ -146,7 +151,7 @@ private:
             return RowAdded::kUnknown;
         }
         if (!status.value) {
-            return RowAdded::kNotMade;
+            return refused ? RowAdded::kRefused : RowAdded::kNotMade;  // a refusal that made nothing
         }
         if (*status.value != 1) {
             // Not active: this create's row, or one left before that made the device drop it. Either
@@ -180,12 +185,14 @@ private:
             return RowAdded::kStopped;
         }
         owned = true;
+        there = false;
         return Create(false);
     }
 
     const RowStatusAccess& a;
     const std::string create;
     bool owned = false;  // the index held no row just before the create: what the create made is ours
+    bool there = false;  // the index held a row just before the create: whatever the create did, not ours
 };
 
 }  // namespace
@@ -244,9 +251,9 @@ RowStatusAccess StatusAccessOn(CCommonSNMP& session, const std::string& statusOi
         const SnmpReply reply = SendRequest(session, timeoutMs);
         RowStatusAccess::Status status;
         // An answer without the row (noSuchInstance, noSuchName: error status 2) is an answered read
-        // of no row; any other error tells nothing.
-        status.answered = reply.Accepted() || reply.ErrorStatus() == 2;
+        // of no row; any other error, or a reply without a status to read, tells nothing.
         status.value = reply.Integer(0);
+        status.answered = status.value.has_value() || reply.ErrorStatus() == 2;
         return status;
     };
     access.read = [read = access.readStatus] { return read().value; };

@@ -71,8 +71,9 @@ struct RowStatusAccess {
     // when the device accepted every write. Without it such a row is destroyed.
     std::function<bool()> finish;
     // Optional: the add's progress; the create's requests enter AddStage::kCreate (a create-and-go:
-    // kActivate, it makes the row active), and a create the device answered with a refusal is marked
-    // so (a stop after it made nothing of this add).
+    // kActivate, it makes the row active), and a create the device answered with a refusal, or one sent
+    // while a row of that index was there, is marked refused (a stop after it made nothing of this add:
+    // nothing is removed for it).
     AddProgress* progress = nullptr;
 };
 
@@ -81,7 +82,8 @@ enum class RowAdded {
     kFinished,  // the create-and-go went unanswered but had made the row; `finish` wrote the rest: added
     kRemoved,   // the same, but the rest could not be written: the row it made was destroyed
     kLeft,      // the same, and the destroy was not accepted either: the row is left incomplete
-    kRefused,   // the device refused the create; no row of that index is active
+    kRefused,   // the device refused the create (a resend's refusal too, when no row came of it); no row
+                // of that index is active
     kNotSent,   // the create never went out (the send failed, the address did not resolve)
     kActive,    // refused (or unanswered while one was there before): an active row of that index is
                 // there, another manager's, left alone
@@ -98,16 +100,17 @@ RowAdded AddRow(const RowStatusAccess& access, const std::string& value);
 // What an add says when AddRow did not give kCreated, `what` the entry as said ("the user nurse",
 // "VLAN 30"). Every kind but kFinished and kStopped begins with `failed` (the dialog's own "Failed to
 // add ...: " text) when one is given, for a refusal followed by "the device did not accept the create."
-//   kFinished: "The device did not answer the create of the user nurse, but it had made the user nurse;
-//               the rest of it is now written. The user nurse was added."
-//   kRemoved:  "... did not answer the create of the user nurse, but it had made the user nurse; the
-//               rest of it could not be written, so the row it made was removed."
-//   kLeft:     "...; the rest of it could not be written, nor could the row it made be removed: delete
+//   kFinished: "The device did not answer the create of the user nurse, but it had made it; the rest of
+//               it is now written. The user nurse was added."
+//   kRemoved:  "... did not answer the create of the user nurse, but it had made it; the rest of it could
+//               not be written, so the row it made was removed."
+//   kLeft:     "...; the rest of it could not be written, nor could the row it made be removed. Delete
 //               the user nurse and add it again."
+//   kNotSent:  "... the create of the user nurse was not written."
 //   kNotMade:  "The device did not answer the create of the user nurse; it holds no such entry."
 //   kUnknown:  "The device did not answer the create of the user nurse; whether it made it is not
 //               known. If the user nurse is listed, delete it and add it again."
-//   kActive:   "An entry of that key is already on the device; it was left as it is."
+//   kActive:   "The device already holds the user nurse; it was left as it is."
 std::string RowAddedText(RowAdded result, const std::string& what, const std::string& failed = "");
 
 // Worker, for an add of a create-and-go row that was stopped after its create went out and before the

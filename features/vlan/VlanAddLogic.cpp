@@ -191,12 +191,6 @@ CVlanAddLogic::Answer CVlanAddLogic::SetRowStatus(const std::string& vidText, co
     return reply.Accepted() ? Answer::kAccepted : reply.response ? Answer::kRefused : Answer::kUnanswered;
 }
 
-std::optional<long long> CVlanAddLogic::ReadRowStatus(const std::string& vidText) {
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
-    m_cCommonSNMP.AddVarBind(std::string(ksx::vlan::kRowStatusColumn) + "." + vidText, 4, nullptr);
-    return ksx::GetNextRequest(m_cCommonSNMP).Integer(0);
-}
-
 CVlanAddLogic::Answer CVlanAddLogic::CreateVlanRow(const std::string& vidText, WriteResult& result) {
     // The create replaces a row of this VID that is not active: one a stopped add left, or a create
     // the device applied without answering in time. Whether the device answered is that of the last
@@ -213,7 +207,10 @@ CVlanAddLogic::Answer CVlanAddLogic::CreateVlanRow(const std::string& vidText, W
                                   : Answer::kUnanswered;
         return answer;
     };
-    access.read = [&] { return ReadRowStatus(vidText); };
+    // It tells an absent row from a failed read: a create made where there was none is this add's own.
+    access.readStatus =
+        ksx::StatusAccessOn(m_cCommonSNMP, std::string(ksx::vlan::kRowStatusColumn) + "." + vidText)
+            .readStatus;
     access.stopping = [this] { return Stopping(); };
     access.progress = &m_progress;
     switch (ksx::CreateRow(access, "5")) {

@@ -146,7 +146,6 @@ private:
     Answer SetPortList(const std::string& octets, const std::string& vidText, const char* column);
     Answer SetVlanName(const std::string& vidText, const std::string& name);
     Answer SetRowStatus(const std::string& vidText, const char* value);
-    std::optional<long long> ReadRowStatus(const std::string& vidText);
     // The pause the device needs between the name and the activation; false on a stop.
     bool PauseBeforeActivation();
 
