@@ -1,8 +1,9 @@
-// Row creation against the simulated switch: a create-and-go whose answers were lost (the device
-// applied it), or whose resend the device refused as the row was there, is read back and finished, or
-// removed when its columns are refused; a lost create the device did not apply is not added, one whose
-// status cannot be read is not known; a refused create leaves another manager's active row alone. The 802.1X
-// user table: index the name's length and octets, column 2 the password, column 3 the status.
+// Row creation against the simulated switch, each add reading the row's status before its create: a
+// create-and-go whose answers were lost (the device applied it), or whose resend the device refused as
+// the row was there, is read back and finished, or removed when its columns are refused, when no row was
+// there before; a lost create the device did not apply is not added, one whose status cannot be read is
+// not known; a create refused or lost leaves another manager's active row alone. The 802.1X user table:
+// index the name's length and octets, column 2 the password, column 3 the status.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -39,9 +40,10 @@ protected:
     }
     // The create-and-go of user "nurse" whose answer is lost (`once`: only the first copy's, the resends
     // are refused); finish writes its password.
-    RowAdded AddNurse(bool once = false) {
+    RowAdded AddNurse(bool once = false, AddProgress* progress = nullptr) {
         s_sim->LoseAnswer(kUsers + ".3" + kNurse, once);
         RowStatusAccess access = StatusAccessOn(*session, kUsers + ".3" + kNurse);
+        access.progress = progress;
         access.finish = [&] {
             session->Open(CCommonSNMP::REQUEST_SET);
             session->AddVarBind(kUsers + ".2" + kNurse, 2, "ward7secret");
@@ -62,8 +64,9 @@ protected:
 
 TEST_F(RowCreateTest, AnUnansweredCreateAndGoFoundActiveIsFinishedOrRemoved) {
     EXPECT_EQ(AddNurse(), RowAdded::kFinished);
-    EXPECT_EQ(Distinct(), (std::vector<std::string>{"set .3" + kNurse + "=4", "get .3" + kNurse + "=",
-                                                    "set .2" + kNurse + "=ward7secret"}));
+    EXPECT_EQ(Distinct(),
+              (std::vector<std::string>{"get .3" + kNurse + "=", "set .3" + kNurse + "=4",
+                                        "get .3" + kNurse + "=", "set .2" + kNurse + "=ward7secret"}));
     EXPECT_EQ(s_sim->Get(kUsers + ".2" + kNurse), "ward7secret");
     EXPECT_EQ(s_sim->Get(kUsers + ".3" + kNurse), "1");
     EXPECT_EQ(RowAddedText(RowAdded::kFinished, "the user nurse"),
@@ -84,8 +87,9 @@ TEST_F(RowCreateTest, AnUnansweredCreateAndGoFoundActiveIsFinishedOrRemoved) {
 
 TEST_F(RowCreateTest, ACreateAndGoAppliedWhoseResendIsRefusedIsFinished) {
     EXPECT_EQ(AddNurse(true), RowAdded::kFinished);
-    EXPECT_EQ(Distinct(), (std::vector<std::string>{"set .3" + kNurse + "=4", "get .3" + kNurse + "=",
-                                                    "set .2" + kNurse + "=ward7secret"}));
+    EXPECT_EQ(Distinct(),
+              (std::vector<std::string>{"get .3" + kNurse + "=", "set .3" + kNurse + "=4",
+                                        "get .3" + kNurse + "=", "set .2" + kNurse + "=ward7secret"}));
     EXPECT_GE(test::Sets(s_sim->Requests()).size(), 3u);  // the create resent, then the password
     EXPECT_EQ(s_sim->Get(kUsers + ".2" + kNurse), "ward7secret");
 }
@@ -105,7 +109,8 @@ TEST_F(RowCreateTest, AnUnansweredCreateNotAppliedIsNotAddedOrNotKnown) {
     s_sim->ErrorStatus(kUsers, 5);
     s_sim->ClearLog();
     EXPECT_EQ(AddNurse(), RowAdded::kUnknown);
-    EXPECT_EQ(Distinct(), (std::vector<std::string>{"set .3" + kNurse + "=4", "get .3" + kNurse + "="}));
+    EXPECT_EQ(Distinct(), (std::vector<std::string>{"get .3" + kNurse + "=", "set .3" + kNurse + "=4",
+                                                    "get .3" + kNurse + "="}));
     EXPECT_EQ(RowAddedText(RowAdded::kUnknown, "the user nurse"),
               "The device did not answer the create of the user nurse; whether it made it is not known. If "
               "the user nurse is listed, delete it and add it again.");
@@ -118,10 +123,27 @@ TEST_F(RowCreateTest, ARefusedCreateLeavesAnotherManagersActiveRowAlone) {
     access.finish = [] { return ADD_FAILURE() << "finished another manager's row", false; };
     access.progress = &progress;
     EXPECT_EQ(AddRow(access, "4"), RowAdded::kActive);
-    EXPECT_EQ(Distinct(), (std::vector<std::string>{"set .3" + guest + "=4", "get .3" + guest + "="}));
+    EXPECT_EQ(Distinct(), (std::vector<std::string>{"get .3" + guest + "=", "set .3" + guest + "=4"}));
     EXPECT_EQ(s_sim->Get(kUsers + ".2" + guest), "guest123");
     // A stop after that refusal: nothing of this add is on the device.
     EXPECT_EQ(StoppedAddText("the user guest", progress), "Stopped: the user guest was not added.");
+}
+
+TEST_F(RowCreateTest, ALostOrResentCreateOverARowMadeJustBeforeLeavesItAsItWas) {
+    for (const bool once : {true, false}) {  // the resend refused, or no copy answered
+        SCOPED_TRACE(once);
+        s_sim->Set(kUsers + ".2" + kNurse, "s", "theirs");  // another manager's, since the list was read
+        s_sim->Set(kUsers + ".3" + kNurse, "i", "1");
+        s_sim->ClearLog();
+        AddProgress progress;
+        EXPECT_EQ(AddNurse(once, &progress), RowAdded::kActive);
+        EXPECT_TRUE(progress.Refused());  // a stop at this point has nothing of this add to remove
+        EXPECT_EQ(Distinct(), (std::vector<std::string>{"get .3" + kNurse + "=", "set .3" + kNurse + "=4"}));
+        EXPECT_EQ(s_sim->Get(kUsers + ".2" + kNurse), "theirs");
+        EXPECT_EQ(s_sim->Get(kUsers + ".3" + kNurse), "1");
+    }
+    EXPECT_EQ(RowAddedText(RowAdded::kActive, "the user nurse", "Failed to add the user nurse: "),
+              "Failed to add the user nurse: the device already holds the user nurse; it was left as it is.");
 }
 
 }  // namespace

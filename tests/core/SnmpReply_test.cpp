@@ -1,10 +1,11 @@
 // The shared reply helpers against the simulated switch: values as text, accepted, refused and
-// unanswered requests, and the error status and index of each.
+// unanswered requests, the error status and index of each, and the one account of every answer.
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/CommonSNMP.h"
 #include "core/SnmpReply.h"
@@ -34,6 +35,7 @@ TEST_F(SnmpReplyTest, AcceptedReplyGivesEveryValueAsText) {
     ASSERT_EQ(reply.status, 0);
     ASSERT_NE(reply.response, nullptr);
     EXPECT_TRUE(reply.Accepted());
+    EXPECT_TRUE(reply.Answer().Accepted());
     EXPECT_EQ(reply.Value(0), "KSX-4200-28Z1");
     EXPECT_EQ(reply.Value(1), "2");
     EXPECT_EQ(reply.Value(2), "");  // no such binding
@@ -66,6 +68,9 @@ TEST_F(SnmpReplyTest, RefusedReplyCarriesItsErrorStatusAndIndex) {
     EXPECT_EQ(ksx::ReplyErrorStatus(reply.response.get()), 5);
     EXPECT_EQ(ksx::ReplyErrorIndex(reply.response.get()), 2);
     EXPECT_FALSE(ksx::ReplyAccepted(reply.status, reply.response.get()));
+    const SnmpAnswer answer = reply.Answer();
+    EXPECT_TRUE(answer.Refused());
+    EXPECT_EQ(std::pair(answer.errorStatus, answer.errorIndex), std::pair(5, 2));
 }
 
 TEST_F(SnmpReplyTest, UnansweredRequestHasNoReply) {
@@ -77,6 +82,7 @@ TEST_F(SnmpReplyTest, UnansweredRequestHasNoReply) {
     EXPECT_NE(reply.status, 0);
     EXPECT_EQ(reply.response, nullptr);
     EXPECT_FALSE(reply.Accepted());
+    EXPECT_TRUE(reply.Answer().Unanswered());  // it went out: the device may have applied it
     EXPECT_EQ(reply.Value(0), "");
     // Without a reply the reply's own numbers are 0 and the free functions say -1.
     EXPECT_EQ(reply.ErrorStatus(), 0);
@@ -194,6 +200,26 @@ TEST_F(SnmpReplyTest, ExceptionValuesAreNoValue) {
     EXPECT_EQ(reply.Any(1), std::nullopt);
     EXPECT_EQ(reply.Integer(2), std::nullopt);
     EXPECT_EQ(reply.Octets(2), std::nullopt);
+}
+
+// Without a reply, the exchange's status and whether the request went out tell what the device may hold.
+TEST(ClassifyAnswer, WithoutAReply) {
+    using O = SnmpOutcome;
+    const struct {
+        int status;
+        bool sent;
+        SnmpOutcome outcome;
+    } cases[] = {
+        {CSnmp4w::EC_TIMEOUT, true, O::kUnanswered},   {CSnmp4w::EC_TIMEOUT, false, O::kNotSent},
+        {CSnmp4w::EC_CANCELLED, true, O::kUnanswered}, {CSnmp4w::EC_CANCELLED, false, O::kNotSent},
+        {CSnmp4w::EC_SEND_FAILED, false, O::kNotSent}, {CSnmp4w::EC_BAD_AGENT, false, O::kNotSent},
+        {CSnmp4w::EC_AUTH_FAILED, true, O::kRefused},
+    };
+    for (const auto& c : cases) {
+        const SnmpAnswer answer = ClassifyAnswer(c.status, nullptr, c.sent);
+        EXPECT_EQ(answer.outcome, c.outcome) << c.status << (c.sent ? " sent" : "");
+        EXPECT_EQ(answer.status, c.status);
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "core/RunText.h"
@@ -169,6 +170,10 @@ TEST(RunEndText, PortsWrittenUnconfirmedAndNotWritten) {
                          PortsNamer(1, 6)),
               "The device did not accept the PoE settings of port 3. 2 of 6 ports were written; ports 4-6 "
               "were not written.");
+    // A failed step whose request never went out: not written, nor anything after it.
+    StepsEnd notSent = Failed(24, 0, false);
+    notSent.notSent = true;
+    EXPECT_EQ(RunEndText(notSent, PortsNamer(5, 28)), "Ports 5-28 were not written.");
     StepsEnd complete;
     complete.total = complete.done = 3;
     EXPECT_EQ(RunEndText(complete, PortsNamer(1, 3)), "");
@@ -200,6 +205,33 @@ TEST(RunEndText, NamedSteps) {
         "the state was not written");
     EXPECT_EQ(RunEndText(Stopped(2, 0, false), ListNamer({{"port 1"}, {"port 2"}}), "checked"),
               "Stopped: port 1 and port 2 were not checked.");
+}
+
+// Each account of one request as a step's outcome, and as its text, alone or after a dialog's own.
+TEST(AnswerText, EachOutcomeAsAStepAndAsItsText) {
+    const struct {
+        SnmpOutcome outcome;
+        bool ok, sent, unanswered, notSent;
+        std::string text;
+    } cases[] = {
+        {SnmpOutcome::kAccepted, true, true, false, false, ""},
+        {SnmpOutcome::kRefused, false, true, false, false, "The device did not accept the LLDP state."},
+        {SnmpOutcome::kUnanswered, false, true, true, false,
+         "The device did not answer: it did not confirm whether the LLDP state was written."},
+        {SnmpOutcome::kNotSent, false, false, false, true, "The LLDP state was not written."},
+    };
+    for (const auto& c : cases) {
+        SnmpAnswer answer;
+        answer.outcome = c.outcome;
+        const StepOutcome step = StepOutcome::Of(answer, "refused");
+        EXPECT_EQ(std::tuple(step.ok, step.sent, step.unanswered, step.notSent, step.failure),
+                  std::tuple(c.ok, c.sent, c.unanswered, c.notSent,
+                             std::string(c.outcome == SnmpOutcome::kRefused ? "refused" : "")));
+        EXPECT_EQ(AnswerText(answer, {"the LLDP state"}), c.text);
+        EXPECT_EQ(AnswerText(answer, {"the LLDP state"}, "Failed to set it: "),
+                  c.ok ? "" : "Failed to set it: t" + c.text.substr(1));
+        EXPECT_EQ(AnswerText(answer, {"the LLDP state"}, "Not saved."), c.ok ? "" : "Not saved. " + c.text);
+    }
 }
 
 }  // namespace

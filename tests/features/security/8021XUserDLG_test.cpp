@@ -1,6 +1,7 @@
 // 802.1X local users against the simulated switch: the list as read and its total, the add requests
 // (create, password, activate), the input refusals, a refused password that leaves no account behind,
-// an add against a slow device stopped by Close, and the delete.
+// another manager's account of that name left as it was, an add against a slow device stopped by Close,
+// and the delete.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -201,6 +202,24 @@ TEST_F(Dot1xUsers, ACreateAppliedButNeverAnsweredLeavesNoAccountWithoutItsPasswo
         s_sim->ErrorStatus(kEntry + ".2", 0);  // the read after the refusal failed with it: read again
         ASSERT_TRUE(drv.Click(IDC_D1XU_REFRESH));
     }
+}
+
+TEST_F(Dot1xUsers, AnAccountAnotherManagerMadeSinceTheListWasReadIsLeftAsItWas) {
+    const std::string nurse = ".5.110.117.114.115.101";
+    C8021XUserDLG dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    s_sim->Set(kEntry + ".1" + nurse, "s", "nurse");  // made once the list was read
+    s_sim->Set(kEntry + ".2" + nurse, "s", "theirs77");
+    s_sim->Set(kEntry + ".3" + nurse, "i", "1");
+    s_sim->LoseAnswer(kEntry + ".3" + nurse, true);  // the create's resend answers, refused
+    Add(drv, "nurse", "ward7secret", "ward7secret");
+    EXPECT_EQ(SetLines(s_sim->DistinctRequests(), kCut), std::vector<std::string>{"3" + nurse + "=i:4"});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"please check what you put\n\nThe device already holds "
+                                                      "the user nurse; it was left as it is."});
+    EXPECT_EQ(s_sim->Get(kEntry + ".2" + nurse), "theirs77");
+    EXPECT_EQ(s_sim->Get(kEntry + ".3" + nurse), "1");
+    WaitRead(dlg);
 }
 
 TEST_F(Dot1xUsers, ASlowAddKeepsTheWindowLiveAndCloseAtThePasswordSaysWhatTheDeviceHolds) {
