@@ -42,6 +42,9 @@ public:
         if (a.read || a.readStatus) {
             const RowStatusAccess::Status before = Read();
             if (Stopping()) {
+                if (a.progress) {
+                    a.progress->Refuse();  // stopped before its create: nothing of this add was written
+                }
                 return RowAdded::kStopped;
             }
             // Only a row that was not there before can be this add's own.
