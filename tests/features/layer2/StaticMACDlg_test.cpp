@@ -410,13 +410,13 @@ TEST_F(StaticMACTest, SlowDeviceAddStaysLiveAndCloseLeavesTheRowUnconfirmed) {
     ASSERT_TRUE(drv.Type(IDC_SMAC_MAC, "00-00-00-00-00-09"));
     test::SlowRun run(*s_sim);
     ASSERT_NO_FATAL_FAILURE(run.Click(dlg, drv, IDC_SMAC_ADD,
-                                      {IDC_SMAC_ADD, IDC_SMAC_DELETE, IDC_SMAC_APPLY, IDC_SMAC_REFRESH}, 3));
+                                      {IDC_SMAC_ADD, IDC_SMAC_DELETE, IDC_SMAC_APPLY, IDC_SMAC_REFRESH}, 4));
     ASSERT_NO_FATAL_FAILURE(run.Close(drv, boxes,
                                       {"Stopped: the device did not confirm whether the static MAC entry was "
                                        "added. If it is not listed, add it "
                                        "again."}));
     const std::vector<test::SimRequest> sent = test::DistinctRequests(*s_sim);
-    ASSERT_EQ(sent.size(), 3u);
+    ASSERT_EQ(sent.size(), 4u);  // the row's status read before its create too
     EXPECT_EQ(sent[0].pdu + " " + sent[0].varbinds[0].oid, "get " + kP + ".7.5.0");
     EXPECT_EQ(sent[1].pdu, "get");
     EXPECT_EQ(SetLines(sent, kCut), std::vector<std::string>{"9.3.1.4.1.0.0.0.0.0.9.9=i:4"});

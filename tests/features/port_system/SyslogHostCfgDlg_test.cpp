@@ -197,11 +197,11 @@ TEST_F(SyslogHost, ReplacingAnIpv4HostCreatesTheNewRowBeforeDestroyingTheOld) {
     ApplyHost(drv, dlg);
     const std::string index = ".1.4.192.168.0.10";
     const auto lines = Lines(sim.Requests());
-    ASSERT_GE(lines.size(), 7u);
-    EXPECT_EQ(
-        std::vector<std::string>(lines.begin(), lines.begin() + 7),
-        (std::vector<std::string>{SetStatus(index, 5), SetPort(index, "1514"), SetStatus(index, 1),
-                                  SetStatus(kOldIndex, 6), SetOptions(7, 160, 2), kGlobalRead, kHostWalk}));
+    ASSERT_GE(lines.size(), 8u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 8),
+              (std::vector<std::string>{"get " + kHost + ".5" + index + "=n:", SetStatus(index, 5),
+                                        SetPort(index, "1514"), SetStatus(index, 1), SetStatus(kOldIndex, 6),
+                                        SetOptions(7, 160, 2), kGlobalRead, kHostWalk}));
     EXPECT_EQ(sim.Get(kHost + ".5" + index), "1");
     EXPECT_EQ(sim.Get(kHost + ".3" + index), "1514");
     EXPECT_EQ(sim.Get(kHost + ".5" + kOldIndex), "");
@@ -479,9 +479,9 @@ TEST_F(SyslogHost, ARowLeftNotActiveByAnUnansweredCreateIsReplacedByTheNextApply
         ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, address));
         ApplyHost(drv, dlg);
         const auto lines = Lines(sim.Requests());
-        ASSERT_GE(lines.size(), 8u);
-        EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 8),
-                  (std::vector<std::string>{SetStatus(index, 5),
+        ASSERT_GE(lines.size(), 9u);
+        EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 9),
+                  (std::vector<std::string>{"get " + kHost + ".5" + index + "=n:", SetStatus(index, 5),
                                             "get " + kHost + ".5" + index + "=n:", SetStatus(index, 6),
                                             SetStatus(index, 5), SetPort(index, "514"), SetStatus(index, 1),
                                             SetStatus(kOldIndex, 6), SetOptions(6, 136, 1)}));

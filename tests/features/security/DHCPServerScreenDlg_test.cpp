@@ -206,7 +206,7 @@ TEST_F(DhcpScreening, ClosingDuringAnAddSaysWhatTheDeviceHolds) {
     // Closed while the address type is on its way: the row was created, nothing is activated or undone.
     test::SlowRun run(*s_sim);
     ASSERT_NO_FATAL_FAILURE(run.Click(dlg, drv, IDC_DHCPSCR_SERVER_ADD,
-                                      {IDC_DHCPSCR_SERVER_ADD, IDC_DHCPSCR_DELETE, IDC_DHCPSCR_PORT_ADD}, 2,
+                                      {IDC_DHCPSCR_SERVER_ADD, IDC_DHCPSCR_DELETE, IDC_DHCPSCR_PORT_ADD}, 3,
                                       "Adding the trusted DHCP server: writing its address..."));
     ASSERT_NO_FATAL_FAILURE(run.Close(
         drv, boxes,

@@ -419,7 +419,7 @@ TEST_F(CameraVlan, SlowDeviceAddStaysLiveAndCloseSaysWhatWasConfirmed) {
     ASSERT_TRUE(drv.Type(IDC_SURV_DESCRIPTION, "gate"));
     ASSERT_TRUE(drv.Type(IDC_SURV_MAC, "00-11-22-33-44-55"));
     test::SlowRun run(*s_sim);
-    ASSERT_NO_FATAL_FAILURE(run.Click(dlg, drv, IDC_SURV_ADD, {IDC_SURV_ADD, IDC_SURV_REFRESH}, 2));
+    ASSERT_NO_FATAL_FAILURE(run.Click(dlg, drv, IDC_SURV_ADD, {IDC_SURV_ADD, IDC_SURV_REFRESH}, 3));
     // The entry the create-and-go made goes once the add has ended: none stays without its settings.
     ASSERT_NO_FATAL_FAILURE(run.CloseThenRemoved(
         drv, boxes, "Stopped: the entry was not added; what the device had made of it was removed."));
