@@ -491,35 +491,36 @@ TEST_F(VlanDialogs, SlowAddStaysLiveAndAStoppedCreateIsReplacedByTheNextAdd) {
     C8021qVlanSet dlg;
     DialogDriver drv(dlg);
     WaitRead(dlg);
-    WithModal<CKSXVlanAdd>(
-        [&] { Click(dlg, IDC_VLAN_ADD); },
-        [&](CKSXVlanAdd& add) {
-            WaitOk(add);
-            FillAdd(add, "30");
-            // The device holds what comes in the next 2.5 s and answers it then,
-            // resent copies of a request together.
-            s_sim->ClearLog();
-            ASSERT_EQ(s_sim->Command("stall 2500").substr(0, 2), "OK");
-            test::TickGap ticks;
-            Click(add, IDOK);
-            EXPECT_TRUE(add.Writing());
-            EXPECT_FALSE(add.IsDlgItemEnabled(IDOK));
-            EXPECT_TRUE(add.IsDlgItemEnabled(IDCANCEL));
-            EXPECT_FALSE(add.Run().ProgressShown());  // not in the first second
-            // The row's status read held, the create that follows it is held too.
-            ASSERT_TRUE(s_sim->WaitForRequests([](const auto& r) { return !r.empty(); }));
-            ASSERT_EQ(s_sim->Command("stall 5000").substr(0, 2), "OK");
-            ASSERT_TRUE(test::WaitUntil([&] { return !test::DistinctSets(*s_sim).empty(); }));
-            // Still the create on its way.
-            ASSERT_TRUE(test::WaitUntil([&] {
-                return add.Run().ProgressShown() &&
-                       add.Run().ProgressText() == "Adding VLAN 30: creating its row (1 of 7)...";
-            }));
-            EXPECT_LT(ticks.MaxGapMs(), 250);
-            Screenshot(&add, "vlan_add_writing");
-            Click(add, IDCANCEL);
-            EXPECT_TRUE(add.IsDialogEnded());
-        });
+    WithModal<CKSXVlanAdd>([&] { Click(dlg, IDC_VLAN_ADD); },
+                           [&](CKSXVlanAdd& add) {
+                               WaitOk(add);
+                               FillAdd(add, "30");
+                               // The device holds what comes in the next 2.5 s and answers it then,
+                               // resent copies of a request together.
+                               s_sim->ClearLog();
+                               ASSERT_EQ(s_sim->Command("stall 2500").substr(0, 2), "OK");
+                               test::TickGap ticks;
+                               Click(add, IDOK);
+                               EXPECT_TRUE(add.Writing());
+                               EXPECT_FALSE(add.IsDlgItemEnabled(IDOK));
+                               EXPECT_TRUE(add.IsDlgItemEnabled(IDCANCEL));
+                               EXPECT_FALSE(add.Run().ProgressShown());  // not in the first second
+                               // The status read before the create is held: so is the create.
+                               ASSERT_TRUE(test::WaitUntil([] { return !s_sim->Requests().empty(); }));
+                               ASSERT_EQ(s_sim->Command("stall 5000").substr(0, 2), "OK");
+                               const auto createSent = [] { return !test::DistinctSets(*s_sim).empty(); };
+                               ASSERT_TRUE(test::WaitUntil(createSent));
+                               // Still the create on its way.
+                               ASSERT_TRUE(test::WaitUntil([&] {
+                                   return add.Run().ProgressShown() &&
+                                          add.Run().ProgressText() ==
+                                              "Adding VLAN 30: creating its row (1 of 7)...";
+                               }));
+                               EXPECT_LT(ticks.MaxGapMs(), 250);
+                               Screenshot(&add, "vlan_add_writing");
+                               Click(add, IDCANCEL);
+                               EXPECT_TRUE(add.IsDialogEnded());
+                           });
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
                                  "Stopped: the device did not confirm whether a row for VLAN 30 was created; "
                                  "VLAN 30 is not active. Adding it again replaces that row."});
