@@ -1,9 +1,8 @@
-// Row creation against the simulated switch, each add reading the row's status before its create: a
-// create-and-go whose answers were lost (the device applied it), or whose resend the device refused as
-// the row was there, is read back and finished, or removed when its columns are refused, when no row was
-// there before; a lost create the device did not apply is not added, one whose status cannot be read is
-// not known; a create refused or lost leaves another manager's active row alone. The 802.1X user table:
-// index the name's length and octets, column 2 the password, column 3 the status.
+// Row creation against the simulated switch: a create-and-go whose answers were lost (the device
+// applied it), or whose resend the device refused as the row was there, is read back and finished, or
+// removed when its columns are refused; a lost create the device did not apply is not added, one whose
+// status cannot be read is not known; a refused or lost create leaves a row that was there alone. The 802.1X
+// user table: index the name's length and octets, column 2 the password, column 3 the status.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -142,8 +141,6 @@ TEST_F(RowCreateTest, ALostOrResentCreateOverARowMadeJustBeforeLeavesItAsItWas) 
         EXPECT_EQ(s_sim->Get(kUsers + ".2" + kNurse), "theirs");
         EXPECT_EQ(s_sim->Get(kUsers + ".3" + kNurse), "1");
     }
-    EXPECT_EQ(RowAddedText(RowAdded::kActive, "the user nurse", "Failed to add the user nurse: "),
-              "Failed to add the user nurse: the device already holds the user nurse; it was left as it is.");
 }
 
 }  // namespace

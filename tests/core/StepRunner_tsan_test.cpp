@@ -209,28 +209,25 @@ TEST(RunEndText, NamedSteps) {
 
 // Each account of one request as a step's outcome, and as its text, alone or after a dialog's own.
 TEST(AnswerText, EachOutcomeAsAStepAndAsItsText) {
-    const struct {
-        SnmpOutcome outcome;
-        bool ok, sent, unanswered, notSent;
-        std::string text;
-    } cases[] = {
+    // outcome; the step's ok, sent, unanswered, not sent; the text
+    const std::tuple<SnmpOutcome, bool, bool, bool, bool, std::string> cases[] = {
         {SnmpOutcome::kAccepted, true, true, false, false, ""},
         {SnmpOutcome::kRefused, false, true, false, false, "The device did not accept the LLDP state."},
         {SnmpOutcome::kUnanswered, false, true, true, false,
          "The device did not answer: it did not confirm whether the LLDP state was written."},
         {SnmpOutcome::kNotSent, false, false, false, true, "The LLDP state was not written."},
     };
-    for (const auto& c : cases) {
+    for (const auto& [outcome, ok, sent, unanswered, notSent, text] : cases) {
         SnmpAnswer answer;
-        answer.outcome = c.outcome;
+        answer.outcome = outcome;
         const StepOutcome step = StepOutcome::Of(answer, "refused");
         EXPECT_EQ(std::tuple(step.ok, step.sent, step.unanswered, step.notSent, step.failure),
-                  std::tuple(c.ok, c.sent, c.unanswered, c.notSent,
-                             std::string(c.outcome == SnmpOutcome::kRefused ? "refused" : "")));
-        EXPECT_EQ(AnswerText(answer, {"the LLDP state"}), c.text);
+                  std::tuple(ok, sent, unanswered, notSent,
+                             std::string(outcome == SnmpOutcome::kRefused ? "refused" : "")));
+        EXPECT_EQ(AnswerText(answer, {"the LLDP state"}), text);
         EXPECT_EQ(AnswerText(answer, {"the LLDP state"}, "Failed to set it: "),
-                  c.ok ? "" : "Failed to set it: t" + c.text.substr(1));
-        EXPECT_EQ(AnswerText(answer, {"the LLDP state"}, "Not saved."), c.ok ? "" : "Not saved. " + c.text);
+                  ok ? "" : "Failed to set it: t" + text.substr(1));
+        EXPECT_EQ(AnswerText(answer, {"the LLDP state"}, "Not saved."), ok ? "" : "Not saved. " + text);
     }
 }
 

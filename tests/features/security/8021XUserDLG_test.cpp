@@ -1,7 +1,6 @@
 // 802.1X local users against the simulated switch: the list as read and its total, the add requests
-// (create, password, activate), the input refusals, a refused password that leaves no account behind,
-// another manager's account of that name left as it was, an add against a slow device stopped by Close,
-// and the delete.
+// (create, password, activate), the input refusals, a refused password that leaves no account behind or
+// another's account touched, an add against a slow device stopped by Close, and the delete.
 #include <gtest/gtest.h>
 
 #include <string>
