@@ -2,6 +2,8 @@
 // wake-up eventfd, so that every step ends at its deadline or at once when cancelled.
 #include "platform/snmplib/SnmpSession.h"
 
+#include "platform/snmplib/UsmHeader.h"
+
 // clang-format off
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
@@ -13,6 +15,7 @@
 #include <netdb.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -485,10 +488,18 @@ struct CSnmpSession::Net {
     int refusals = 0;
     int resyncs = 0;
     int resyncsSent = 0;
-    // SNMPv3: the message ids of the step's messages, and whether a message answering one of them showed
-    // that the agent at the address is another engine now, or this one started afresh (NoteEngineChange).
+    // SNMPv3: the message ids of the step's messages, and what a message answering one of them showed of
+    // the agent's engine (NoteEngineChange): it started afresh (on authenticated evidence), or another
+    // engine answers at the address (newEngine, when known).
     std::vector<long> msgIds;
-    bool engineChanged = false;
+    enum class Engine { kSame, kReset, kReplaced };
+    Engine engineNews = Engine::kSame;
+    std::vector<u_char> newEngine;
+    // The discovery probe that a report of another engine id sent for the request (its message id, or -1;
+    // at most one is sent per request).
+    long probeMsgId = -1;
+    bool probed = false;
+    sockaddr_storage agentAddr{};  // where the requests go: only the agent's messages tell of its engine
     std::vector<u_char> authKey, privKey;  // our localized keys, to spot another session's user entry
     std::list<Attempt> attempts;
 
@@ -586,132 +597,163 @@ bool SameBytes(const u_char* p, size_t len, const std::vector<u_char>& v) {
     return len == v.size() && (len == 0 || (p && std::memcmp(p, v.data(), len) == 0));
 }
 
-// Reads BER values of a received message; every read fails past the end of what was received.
-class BerReader {
-public:
-    BerReader(const u_char* p, size_t n) : m_p(p), m_end(p + n) {}
-    // The contents of a value of `tag`; `lenient`: cut at the end of what was received.
-    bool take(u_char tag, BerReader& contents, bool lenient = false) {
-        size_t len = 0;
-        if (!header(tag, len)) {
-            return false;
-        }
-        const size_t left = static_cast<size_t>(m_end - m_p);
-        if (len > left && !lenient) {
-            return false;
-        }
-        len = std::min(len, left);
-        contents = BerReader(m_p, len);
-        m_p += len;
-        return true;
-    }
-    // A non-negative INTEGER of at most 31 bits (message ids, engine boots and time).
-    bool number(unsigned long& v) {
-        BerReader c(nullptr, 0);
-        if (!take(ASN_INTEGER, c) || c.m_p == c.m_end || c.m_end - c.m_p > 5 || (*c.m_p & 0x80)) {
-            return false;
-        }
-        v = 0;
-        for (const u_char* q = c.m_p; q < c.m_end; ++q) {
-            v = v << 8 | *q;
-        }
-        return v <= 0x7fffffffUL;
-    }
-    const u_char* begin() const { return m_p; }
-    size_t size() const { return static_cast<size_t>(m_end - m_p); }
-
-private:
-    bool header(u_char tag, size_t& len) {
-        if (size() < 2 || *m_p != tag) {
-            return false;
-        }
-        ++m_p;
-        len = *m_p++;
-        if (len & 0x80) {
-            size_t bytes = len & 0x7f;
-            if (bytes == 0 || bytes > 4 || size() < bytes) {
-                return false;
-            }
-            for (len = 0; bytes > 0; --bytes) {
-                len = len << 8 | *m_p++;
-            }
-        }
-        return true;
-    }
-    const u_char* m_p;
-    const u_char* m_end;
-};
-
-// The user-based security header of an SNMPv3 message: its message id and the engine id, boots and time
-// of the engine that sent it.
-struct UsmHeader {
-    unsigned long msgId = 0;
-    std::vector<u_char> engineId;
-    unsigned long boots = 0;
-    unsigned long time = 0;
-};
-
-bool ParseUsmHeader(const u_char* data, size_t size, UsmHeader& out) {
-    BerReader msg(nullptr, 0), global(nullptr, 0), params(nullptr, 0), usm(nullptr, 0), engine(nullptr, 0);
-    unsigned long version = 0, maxSize = 0, model = 0;
-    BerReader flags(nullptr, 0);
-    if (!BerReader(data, size).take(ASN_SEQUENCE | ASN_CONSTRUCTOR, msg, true) || !msg.number(version) ||
-        version != SNMP_VERSION_3 || !msg.take(ASN_SEQUENCE | ASN_CONSTRUCTOR, global) ||
-        !global.number(out.msgId) || !global.number(maxSize) || !global.take(ASN_OCTET_STR, flags) ||
-        !global.number(model) || model != SNMP_SEC_MODEL_USM || !msg.take(ASN_OCTET_STR, params) ||
-        !params.take(ASN_SEQUENCE | ASN_CONSTRUCTOR, usm) || !usm.take(ASN_OCTET_STR, engine) ||
-        !usm.number(out.boots) || !usm.number(out.time)) {
-        return false;
-    }
-    out.engineId.assign(engine.begin(), engine.begin() + engine.size());
-    return true;
-}
-
 // RFC 3414's time window: a message this many seconds behind the engine time known is out of it.
 constexpr unsigned long kTimeWindowS = 150;
 
-// Looks at the message waiting on the session's socket before the library reads it. The library drops,
-// without a word to any callback, an SNMPv3 message from an engine it cannot take: the report of an unknown
-// engine id from an agent that is another engine now (our user is not known for that engine), or any message
-// of an agent that started afresh with the same engine id (a reset switch keeps the engine id it derives from
-// its MAC address) whose engineBoots is lower than the one known, or equal with the clock far behind. Such a
-// message answering one of the step's messages sets n.engineChanged. An empty engine id is never taken
-// for another engine. Under g_lib.
-void NoteEngineChange(CSnmpSession::Net& n, int sock) {
-    static u_char buf[4096];  // the header is at the front; the rest may be cut
-    const ssize_t got = ::recv(sock, buf, sizeof buf, MSG_PEEK | MSG_DONTWAIT);
-    UsmHeader h;
-    if (got <= 0 || !ParseUsmHeader(buf, static_cast<size_t>(got), h) || h.engineId.empty() ||
-        std::find(n.msgIds.begin(), n.msgIds.end(), static_cast<long>(h.msgId)) == n.msgIds.end()) {
-        return;
+// The address of a peer text as ResolveHost makes it ("udp:a.b.c.d:port", "udp6:[v6]:port"); an empty
+// address (family 0) when it is neither.
+sockaddr_storage PeerAddress(const std::string& peer) {
+    sockaddr_storage out{};
+    const size_t colon = peer.rfind(':');
+    unsigned long long port = 0;
+    if (colon == std::string::npos || !ParseUnsigned(peer.substr(colon + 1), 65535, port)) {
+        return out;
     }
-    netsnmp_session* ss = snmp_sess_session(n.sess);
-    if (!ss->securityEngineIDLen) {
-        return;
+    if (peer.rfind("udp6:[", 0) == 0 && colon > 6 && peer[colon - 1] == ']') {
+        std::string host = peer.substr(6, colon - 7);
+        host = host.substr(0, host.find('%'));  // the scope is the socket's
+        auto* a = reinterpret_cast<sockaddr_in6*>(&out);
+        if (inet_pton(AF_INET6, host.c_str(), &a->sin6_addr) == 1) {
+            a->sin6_family = AF_INET6;
+            a->sin6_port = htons(static_cast<uint16_t>(port));
+        }
+    } else if (peer.rfind("udp:", 0) == 0) {
+        auto* a = reinterpret_cast<sockaddr_in*>(&out);
+        if (inet_pton(AF_INET, peer.substr(4, colon - 4).c_str(), &a->sin_addr) == 1) {
+            a->sin_family = AF_INET;
+            a->sin_port = htons(static_cast<uint16_t>(port));
+        }
     }
-    if (!SameBytes(ss->securityEngineID, ss->securityEngineIDLen, h.engineId)) {
-        n.engineChanged = true;
-        return;
-    }
-    Enginetime e = search_enginetime_list(ss->securityEngineID, static_cast<u_int>(ss->securityEngineIDLen));
-    if (e && e->authenticatedFlag &&
-        (h.boots < e->engineBoot || (h.boots == e->engineBoot && h.time + kTimeWindowS < e->engineTime))) {
-        n.engineChanged = true;
-    }
+    return out;
 }
 
-// The agent at the session's address is another engine now, or this one started afresh: its engine id,
-// boots and time are forgotten, by this session and by the library's process-wide engine-time cache (where
-// every session to that engine reads them), so that the next step discovers the engine and synchronises
-// with its clock anew. Under g_lib.
-void ForgetEngine(CSnmpSession::Net& n) {
+bool SameAddress(const sockaddr_storage& a, const sockaddr_storage& b) {
+    if (a.ss_family != b.ss_family) {
+        return false;
+    }
+    if (a.ss_family == AF_INET) {
+        const auto& x = reinterpret_cast<const sockaddr_in&>(a);
+        const auto& y = reinterpret_cast<const sockaddr_in&>(b);
+        return x.sin_port == y.sin_port && x.sin_addr.s_addr == y.sin_addr.s_addr;
+    }
+    if (a.ss_family == AF_INET6) {
+        const auto& x = reinterpret_cast<const sockaddr_in6&>(a);
+        const auto& y = reinterpret_cast<const sockaddr_in6&>(b);
+        return x.sin6_port == y.sin6_port && std::memcmp(&x.sin6_addr, &y.sin6_addr, sizeof x.sin6_addr) == 0;
+    }
+    return false;
+}
+
+// Our authentication key localized to `engine`; empty for a session without authentication.
+std::vector<u_char> LocalizedKey(netsnmp_session* ss, const std::vector<u_char>& engine) {
+    u_char key[USM_AUTH_KU_LEN];
+    size_t keyLen = sizeof key;
+    if (!ss->securityAuthKeyLen || engine.empty() ||
+        generate_kul(ss->securityAuthProto, static_cast<u_int>(ss->securityAuthProtoLen), engine.data(),
+                     engine.size(), ss->securityAuthKey, ss->securityAuthKeyLen, key,
+                     &keyLen) != SNMPERR_SUCCESS) {
+        return {};
+    }
+    return {key, key + keyLen};
+}
+
+netsnmp_pdu* EngineProbe();
+
+// Looks at the message waiting on the session's socket before the library reads it, for what it tells of
+// the agent's engine. The library drops, without a word to any callback, an SNMPv3 message from an engine
+// it cannot take: the report of an unknown engine id from an agent that is another engine now (our user is
+// not known for that engine), or any message of an agent that started afresh with the same engine id (a
+// reset switch keeps the engine id it derives from its MAC address) whose engineBoots is lower than the one
+// known, or equal with the clock far behind. Anyone may send such a message, so:
+// - a message answering one of the step's messages, from the agent's address, whose keyed hash checks out
+//   with our key tells of a reset (lower boots, or a clock far behind: n.engineNews kReset), or, checked
+//   with our key localized to another engine id, of that engine (kReplaced);
+// - a report of an unknown engine id without authentication (the way an agent tells of its engine)
+//   answering one of the step's messages sends one discovery probe for the request; only the agent's
+//   answer naming another engine id tells of another engine (kReplaced), and otherwise the request's own
+//   answer is awaited;
+// - a message flagged authenticated whose hash does not check out, a report of the engine's time or of an
+//   unknown engine id without authentication (the library would send the request again for them, and an
+//   agent sends the report of its time authenticated), and the answer to our probe are taken off the
+//   socket here, unseen by the library.
+// Boots and time of a message without verified authentication are never taken. An empty engine id is
+// never taken for another engine. True when the message was taken off. Under g_lib.
+bool NoteEngineChange(CSnmpSession::Net& n, int sock) {
+    static std::vector<u_char> buf(65536);  // a whole datagram
+    sockaddr_storage from{};
+    socklen_t fromLen = sizeof from;
+    const ssize_t got = ::recvfrom(sock, buf.data(), buf.size(), MSG_PEEK | MSG_DONTWAIT,
+                                   reinterpret_cast<sockaddr*>(&from), &fromLen);
+    UsmHeader h;
+    if (got <= 0 || !ParseUsmHeader(buf.data(), static_cast<size_t>(got), h)) {
+        return false;
+    }
+    using Engine = CSnmpSession::Net::Engine;
+    netsnmp_session* ss = snmp_sess_session(n.sess);
+    const bool current =
+        std::find(n.msgIds.begin(), n.msgIds.end(), static_cast<long>(h.msgId)) != n.msgIds.end();
+    const bool fromAgent = SameAddress(from, n.agentAddr);
+    const bool known = SameBytes(ss->securityEngineID, ss->securityEngineIDLen, h.engineId);
+    const bool another = !known && !h.engineId.empty();
+    bool drop = false;
+    if (n.probeMsgId >= 0 && static_cast<long>(h.msgId) == n.probeMsgId) {
+        drop = true;
+        if (fromAgent && h.pduType == SNMP_MSG_REPORT && another) {
+            n.engineNews = Engine::kReplaced;
+            n.newEngine = h.engineId;
+        }
+    } else if (h.flags & 1) {
+        // Without a key of ours (a session without authentication) the message is the library's to check.
+        const std::vector<u_char> key = known ? n.authKey : LocalizedKey(ss, h.engineId);
+        if (key.empty()) {
+        } else if (!UsmAuthentic(buf.data(), static_cast<size_t>(got), h, n.cred.authArith, key)) {
+            drop = true;
+        } else if (current && fromAgent && another) {
+            n.engineNews = Engine::kReplaced;
+            n.newEngine = h.engineId;
+        } else if (current && fromAgent && known) {
+            Enginetime e =
+                search_enginetime_list(ss->securityEngineID, static_cast<u_int>(ss->securityEngineIDLen));
+            if (e && e->authenticatedFlag &&
+                (h.boots < e->engineBoot ||
+                 (h.boots == e->engineBoot && h.time + kTimeWindowS < e->engineTime))) {
+                n.engineNews = Engine::kReset;
+            }
+        }
+    } else if (h.pduType == SNMP_MSG_REPORT &&
+               (IsUsmCounter(h.firstName, 2) || IsUsmCounter(h.firstName, 4))) {
+        drop = true;
+        netsnmp_pdu* probe =
+            IsUsmCounter(h.firstName, 4) && current && another && !n.probed ? EngineProbe() : nullptr;
+        if (probe) {
+            n.probed = true;
+            CSnmpSession::Net::Attempt* token = n.newAttempt();
+            if (snmp_sess_async_send(n.sess, probe, OnResponse, token) == 0) {
+                token->released = true;
+                snmp_free_pdu(probe);
+            } else {
+                n.probeMsgId = probe->msgid;  // the library keeps the message until it lets go of the token
+            }
+        }
+    }
+    if (drop) {
+        ::recv(sock, buf.data(), 1, MSG_DONTWAIT);  // the rest of a datagram goes with it
+    }
+    return drop;
+}
+
+// This session forgets the agent's engine id, so that the next step discovers the engine anew. `reset`: the
+// engine started afresh (on authenticated evidence); its boots and time are forgotten too, also by the
+// library's process-wide engine-time cache, where every session to that engine reads them, so that the
+// next step synchronises with its clock anew. Under g_lib.
+void ForgetEngine(CSnmpSession::Net& n, bool reset) {
     netsnmp_session* ss = snmp_sess_session(n.sess);
     if (std::getenv("KSX_DEBUG")) {
         std::fprintf(stderr,
                      "snmplib: %s: the agent's engine changed or restarted afresh; discovering it again\n",
                      n.peer.c_str());
     }
-    if (ss->securityEngineID && ss->securityEngineIDLen) {
+    if (reset && ss->securityEngineID && ss->securityEngineIDLen) {
         // Boots and time 0 (the library keeps an authenticated entry over an unauthenticated one): the
         // engine reports its own in answer to the next authenticated message, and the library takes them.
         set_enginetime(ss->securityEngineID, static_cast<u_int>(ss->securityEngineIDLen), 0, 0, TRUE);
@@ -769,6 +811,37 @@ void EnsureProbeUser() {
     u->name = strdup("");
     u->secName = strdup("");
     usm_add_user(u);
+}
+
+// An unauthenticated get without bindings as the empty user: the agent answers it with a report (of its
+// engine id, or of an unknown user once the engine id is known) that names its engine id. Under g_lib.
+netsnmp_pdu* EngineProbe() {
+    EnsureProbeUser();
+    netsnmp_pdu* probe = snmp_pdu_create(SNMP_MSG_GET);
+    if (probe) {
+        probe->version = SNMP_VERSION_3;
+        probe->securityName = strdup("");
+        probe->securityNameLen = 0;
+        probe->securityLevel = SNMP_SEC_LEVEL_NOAUTH;
+        probe->securityModel = SNMP_SEC_MODEL_USM;
+    }
+    return probe;
+}
+
+// Takes `engine` as the agent's engine id: the session's security and context engine, our user's keys
+// localized to it. Under g_lib.
+void TakeEngine(CSnmpSession::Net& n, const u_char* engine, size_t len) {
+    netsnmp_session* ss = snmp_sess_session(n.sess);
+    SNMP_FREE(ss->securityEngineID);
+    ss->securityEngineID = static_cast<u_char*>(netsnmp_memdup(engine, len));
+    ss->securityEngineIDLen = len;
+    SNMP_FREE(ss->contextEngineID);
+    ss->contextEngineID = static_cast<u_char*>(netsnmp_memdup(engine, len));
+    ss->contextEngineIDLen = len;
+    n.authKey.clear();
+    n.privKey.clear();
+    InstallUser(n);
+    n.engineKnown = true;
 }
 
 int ResolveHost(const std::string& host, int port, long long deadline, const std::function<bool()>& cancelled,
@@ -969,6 +1042,7 @@ int CSnmpSession::openSession(const Credentials& cred, const std::string& peer, 
         snmp_sess_session(n.sess)->flags |= SNMP_FLAGS_DONT_PROBE;  // the library would probe inside send
     }
     n.peer = peer;
+    n.agentAddr = PeerAddress(peer);
     n.cred = cred;
     n.engineKnown = cred.version != 3;
     return 0;
@@ -1050,7 +1124,8 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
         n.resyncs = 0;
         n.resyncsSent = 0;
         n.msgIds.clear();
-        n.engineChanged = false;
+        n.engineNews = Net::Engine::kSame;
+        n.newEngine.clear();
         netsnmp_session* ss = snmp_sess_session(n.sess);
         ss->retries = 0;
         snmp_sess_timeout(n.sess);  // reaps requests of earlier steps whose time has passed
@@ -1141,8 +1216,11 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
         }
         if (r > 0 && fds[0].revents) {
             std::lock_guard<std::mutex> lk(g_lib);
-            if (watchEngine) {
-                NoteEngineChange(n, sock);
+            if (watchEngine && NoteEngineChange(n, sock)) {
+                if (n.engineNews != Net::Engine::kSame) {
+                    return kEngineChanged;
+                }
+                continue;  // taken off unread
             }
             netsnmp_large_fd_set set;
             netsnmp_large_fd_set_init(&set, sock + 1);
@@ -1152,7 +1230,7 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
             if (n.done) {
                 return finished();
             }
-            if (n.engineChanged) {
+            if (n.engineNews != Net::Engine::kSame) {
                 return kEngineChanged;  // the messages out are for the engine that has gone
             }
             if (rr < 0 && (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))) {
@@ -1205,23 +1283,15 @@ void CSnmpSession::dropOutstanding(unsigned long timeoutMs) {
     n.engineKnown = true;
 }
 
-// An unauthenticated get without bindings as the empty user: the agent answers it with a report (of
-// its engine id, or of an unknown user once the engine id is known). Status 0 and the report in
-// n.response.
+// The agent's engine asked (EngineProbe): status 0 and the report in n.response.
 int CSnmpSession::askEngine(uint64_t generation, long long deadline, int maxAttempts) {
     netsnmp_pdu* probe = nullptr;
     {
         std::lock_guard<std::mutex> lk(g_lib);
-        EnsureProbeUser();
-        probe = snmp_pdu_create(SNMP_MSG_GET);
-        if (!probe) {
-            return CSnmp4w::EC_SEND_FAILED;
-        }
-        probe->version = SNMP_VERSION_3;
-        probe->securityName = strdup("");
-        probe->securityNameLen = 0;
-        probe->securityLevel = SNMP_SEC_LEVEL_NOAUTH;
-        probe->securityModel = SNMP_SEC_MODEL_USM;
+        probe = EngineProbe();
+    }
+    if (!probe) {
+        return CSnmp4w::EC_SEND_FAILED;
     }
     return transact(probe, generation, deadline, true, maxAttempts);
 }
@@ -1238,20 +1308,8 @@ int CSnmpSession::discoverEngine(uint64_t generation, long long deadline) {
         n.dropResponse();
         return CSnmp4w::EC_REFUSED;
     }
-    netsnmp_session* ss = snmp_sess_session(n.sess);
-    SNMP_FREE(ss->securityEngineID);
-    ss->securityEngineID =
-        static_cast<u_char*>(netsnmp_memdup(resp->securityEngineID, resp->securityEngineIDLen));
-    ss->securityEngineIDLen = resp->securityEngineIDLen;
-    SNMP_FREE(ss->contextEngineID);
-    ss->contextEngineID =
-        static_cast<u_char*>(netsnmp_memdup(resp->securityEngineID, resp->securityEngineIDLen));
-    ss->contextEngineIDLen = resp->securityEngineIDLen;
+    TakeEngine(n, resp->securityEngineID, resp->securityEngineIDLen);
     n.dropResponse();
-    n.authKey.clear();
-    n.privKey.clear();
-    InstallUser(n);
-    n.engineKnown = true;
     return 0;
 }
 
@@ -1290,7 +1348,7 @@ int CSnmpSession::checkPrivacy(uint64_t generation, unsigned long timeoutMs, boo
                 (n.response->securityEngineIDLen != ss->securityEngineIDLen ||
                  std::memcmp(n.response->securityEngineID, ss->securityEngineID, ss->securityEngineIDLen) !=
                      0)) {
-                ForgetEngine(n);  // another engine answers at the address: the next request finds it
+                ForgetEngine(n, false);  // another engine answers at the address: the next request finds it
                 st = CSnmp4w::EC_TIMEOUT;
             }
             n.dropResponse();
@@ -1321,7 +1379,7 @@ int CSnmpSession::checkPrivacy(uint64_t generation, unsigned long timeoutMs, boo
     const long long roundTripNs = NowNs() - probeSent;
     if (st == kEngineChanged) {
         std::lock_guard<std::mutex> lk(g_lib);
-        ForgetEngine(n);
+        ForgetEngine(n, n.engineNews == Net::Engine::kReset);
         return CSnmp4w::EC_TIMEOUT;
     }
     if (st != 0) {
@@ -1403,6 +1461,8 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
     if (st != 0) {
         return st;
     }
+    m_net->probed = false;
+    m_net->probeMsgId = -1;
     bool engineJustFound = false;
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!m_net->engineKnown) {
@@ -1426,9 +1486,14 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
         }
         if (st == kEngineChanged) {
             std::lock_guard<std::mutex> lk(g_lib);
-            ForgetEngine(*m_net);
+            Net& n = *m_net;
+            const std::vector<u_char> next = n.newEngine;
+            ForgetEngine(n, n.engineNews == Net::Engine::kReset);
             if (attempt == 0) {
-                continue;  // discovered afresh and sent once more
+                if (!next.empty()) {
+                    TakeEngine(n, next.data(), next.size());  // the engine our probe found
+                }
+                continue;  // sent once more to the engine now at the address
             }
             return CSnmp4w::EC_TIMEOUT;
         }
@@ -1449,10 +1514,6 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
             if (kind == SNMPERR_AUTHENTICATION_FAILURE || kind == SNMPERR_UNKNOWN_USER_NAME ||
                 kind == SNMPERR_UNSUPPORTED_SEC_LEVEL) {
                 return CSnmp4w::EC_AUTH_FAILED;
-            }
-            if (kind == SNMPERR_UNKNOWN_ENG_ID && attempt == 0) {
-                ForgetEngine(*m_net);  // the agent restarted with another engine: discover again
-                continue;
             }
             return CSnmp4w::EC_REFUSED;
         }

@@ -11,16 +11,25 @@
 // clang-format off
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
+#include <net-snmp/library/scapi.h>
+#include <net-snmp/library/snmpusm.h>
 // clang-format on
 
+#include <arpa/inet.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
+#include "platform/snmplib/UsmHeader.h"
 #include "tests/snmplib/SnmpTestUtil.h"
 #include "tests/support/RealSnmpd.h"
 
@@ -350,6 +359,148 @@ TEST_P(RealAgentReboot, ReadsInARowEachGetTheirOwnValueAcrossRestartsAndAReset) 
         toolWalk.push_back(b.oid);
     }
     EXPECT_EQ(toolWalk, walked);
+}
+
+// ---- Forged messages slipped in by a relay on loopback in front of a real agent ----
+
+std::string Tlv(int tag, const std::string& v) {  // long form from 128 octets on
+    return std::string(1, char(tag)) + (v.size() >= 128 ? std::string{'\x82', char(v.size() >> 8)} : "") +
+           char(v.size() & 0xff) + v;
+}
+std::string Int(unsigned long v) {
+    std::string c(1, char(v & 0xff));
+    while (v >>= 8) {
+        c.insert(c.begin(), char(v & 0xff));
+    }
+    return Tlv(ASN_INTEGER, (c[0] & 0x80) ? '\0' + c : c);
+}
+// An SNMPv3 message answering `msgId` for the agent's user: a report of USM counter `counter` (0: a
+// response); flagged authenticated, its digest is 12 octets of zeros.
+std::string Message(unsigned long msgId, int flags, const std::string& engine, int counter) {
+    const std::string usm = Tlv(4, engine) + Int(0) + Int(0) + Tlv(4, RealSnmpd::kV3User) +
+                            Tlv(4, std::string(flags & 1 ? 12 : 0, '\0')) + Tlv(4, "");
+    const std::string name = counter ? std::string("\x2b\6\1\6\3\x0f\1\1", 8) + char(counter) + '\0'
+                                     : std::string("\x2b\6\1\2\1\1\4\0", 8);
+    const std::string binds = Tlv(0x30, Tlv(0x30, Tlv(ASN_OBJECT_ID, name) + Tlv(ASN_COUNTER, "\x01")));
+    const int pdu = counter ? SNMP_MSG_REPORT : SNMP_MSG_RESPONSE;
+    return Tlv(0x30, Int(3) +
+                         Tlv(0x30, Int(msgId) + Int(65507) + Tlv(4, std::string(1, char(flags))) + Int(3)) +
+                         Tlv(4, Tlv(0x30, usm)) +
+                         Tlv(0x30, Tlv(4, engine) + Tlv(4, "") + Tlv(pdu, Int(1) + Int(0) + Int(0) + binds)));
+}
+
+// Passes datagrams between one session and the agent (for at most 6000 waits of 20 ms). An armed forgery
+// answers the next SET before the agent has it, from the relay's own address or from another port.
+struct LoopbackRelay {
+    explicit LoopbackRelay(int agentPort) {
+        sockaddr_in a{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}}, to = a, from{}, client{};
+        socklen_t len = sizeof a;
+        const timeval tick{0, 20000};
+        setsockopt(front, SOL_SOCKET, SO_RCVTIMEO, &tick, sizeof tick);
+        bind(side, reinterpret_cast<sockaddr*>(&a), len);
+        bind(front, reinterpret_cast<sockaddr*>(&a), len);
+        getsockname(front, reinterpret_cast<sockaddr*>(&a), &len);
+        agent = "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+        to.sin_port = htons(static_cast<uint16_t>(agentPort));
+        thread = std::thread([=, this]() mutable {
+            std::vector<uint8_t> buf(65536);
+            for (int waits = 0; waits < 6000 && !stop; ++waits) {
+                const ssize_t n =
+                    recvfrom(front, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
+                if (n <= 0) {
+                    continue;
+                }
+                const bool fromAgent = from.sin_port == to.sin_port;
+                ksx::snmp::UsmHeader h;
+                if (!fromAgent && ksx::snmp::ParseUsmHeader(buf.data(), static_cast<size_t>(n), h)) {
+                    std::lock_guard<std::mutex> lk(mu);
+                    client = from;
+                    probes += h.user.empty();
+                    if (h.pduType == SNMP_MSG_SET && ++sets == 1) {
+                        const std::string f = forge(h.msgId);
+                        sendto(elsewhere ? side : front, f.data(), f.size(), 0,
+                               reinterpret_cast<sockaddr*>(&client), len);
+                    }
+                }
+                const sockaddr_in& dest = fromAgent ? client : to;
+                sendto(front, buf.data(), static_cast<size_t>(n), 0, reinterpret_cast<const sockaddr*>(&dest),
+                       len);
+            }
+        });
+    }
+    ~LoopbackRelay() {
+        stop = true;
+        thread.join();
+        close(front), close(side);
+    }
+    int front = socket(AF_INET, SOCK_DGRAM, 0), side = socket(AF_INET, SOCK_DGRAM, 0);
+    std::string agent;
+    std::atomic<bool> stop{false};
+    std::mutex mu;  // guards what follows
+    std::function<std::string(unsigned long msgId)> forge;
+    bool elsewhere = false;
+    int probes = 0, sets = 0;  // discovery probes and SETs passed on since armed
+    std::thread thread;
+};
+
+TEST(RealAgentForgery, AMessageWithoutVerifiedAuthenticationFromTheAgentChangesNothing) {
+    if (!RealSnmpd::Available()) {
+        GTEST_SKIP() << "snmpd is not installed";
+    }
+    SnmpInit();
+    RealSnmpd snmpd;
+    LoopbackRelay relay(snmpd.Port());
+    const std::string engine = snmpd.Get({"1.3.6.1.6.3.10.2.1.1.0"}).at(0).value,
+                      other("\x80\0\0\0\x04xx", 7);
+    auto sign = [&engine](std::string m) {  // the digest the agent gives it: our key localized to its engine
+        usmUser* u = usm_get_user(reinterpret_cast<const u_char*>(engine.data()), engine.size(),
+                                  const_cast<char*>(RealSnmpd::kV3User));
+        u_char mac[64];
+        size_t macLen = sizeof mac;
+        sc_generate_keyed_hash(u->authProtocol, u->authProtocolLen, u->authKey, u->authKeyLen,
+                               reinterpret_cast<const u_char*>(m.data()), m.size(), mac, &macLen);
+        ksx::snmp::UsmHeader h;
+        ksx::snmp::ParseUsmHeader(reinterpret_cast<const uint8_t*>(m.data()), m.size(), h);
+        return m.replace(h.authOffset, 12, reinterpret_cast<char*>(mac), 12);
+    };
+    auto set = V3Request(0, RealSnmpd::kV3User, 1, 1, RealSnmpd::kV3AuthPassword, 0, "");
+    ASSERT_EQ(0, GetOne(*set, relay.agent, kSysName).status);  // the engine found, its clock known
+    // Forged ahead of the agent's answer; signed, it comes from another port.
+    const struct {
+        const char* name;
+        int flags, counter;
+        bool otherEngine, signedElsewhere;
+        int probes;
+    } kForgeries[] = {{"wrong digest, another engine id", 1, 0, true, false, 0},
+                      {"wrong digest, boots 0", 5, 0, false, false, 0},
+                      {"unauthenticated time report", 0, 2, false, false, 0},
+                      {"unauthenticated report of another engine id", 0, 4, true, false, 1},
+                      {"authentic time report with boots 0", 1, 2, false, true, 0}};
+    for (const auto& f : kForgeries) {
+        SCOPED_TRACE(f.name);
+        {
+            std::lock_guard<std::mutex> lk(relay.mu);
+            relay.forge = [&](unsigned long id) {
+                const std::string m = Message(id, f.flags, f.otherEngine ? other : engine, f.counter);
+                return f.signedElsewhere ? sign(m) : m;
+            };
+            relay.elsewhere = f.signedElsewhere, relay.probes = relay.sets = 0;
+        }
+        set->setType(3);
+        set->clearVarBindList();
+        set->addValue(kSysContact.c_str(), SNMP_TYPE_OCTETS, "someone else");
+        ReplyPtr reply;
+        ASSERT_EQ(0, SendTo(*set, relay.agent, reply, 3000));
+        int errorStatus = 0, errorIndex = 0;
+        reply->getErrorStatus(&errorStatus, &errorIndex);
+        EXPECT_NE(0, errorStatus);  // the agent's own answer: the user may only read
+        EXPECT_FALSE(reply->afterResend());
+        // The relay passes datagrams on in order: this read's answer follows every copy of the SET.
+        EXPECT_EQ(0, GetOne(*set, relay.agent, kSysName).status);
+        std::lock_guard<std::mutex> lk(relay.mu);
+        EXPECT_EQ(f.probes, relay.probes);
+        EXPECT_EQ(1, relay.sets);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(, RealAgentReboot,
