@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
 #include "platform/sys/Debug.h"
@@ -584,8 +585,29 @@ bool CRMON::GetRmonState(int* enabled) {
 
 bool CRMON::SetRmonState(const int* enabled) {
     const char* value = enabled != nullptr && *enabled == 1 ? "1" : "2";
-    const SNMP_VARBIND vb{kStateOid, value, 1, 1};
-    return SetValues(&vb, 1);
+    return SetValue(SNMP_VARBIND{kStateOid, value, 1, 1});
+}
+
+bool CRMON::SetValue(const SNMP_VARBIND& vb) {
+    // The request of CModuleBase::SetValues, with the layer's account of its answer kept.
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+    if (vb.type == 2) {
+        m_cCommonSNMP.AddVarBind(vb.oid, vb.type, vb.value, vb.value != nullptr ? vb.length : 0);
+    } else {
+        m_cCommonSNMP.AddVarBind(vb.oid, vb.type, vb.value);
+    }
+    m_lastAnswer = ksx::SendRequest(m_cCommonSNMP, std::atoi(g_strSnmpTimeout.c_str())).Answer();
+    return m_lastAnswer.Accepted();
+}
+
+ksx::StepOutcome CRMON::LastOutcome() const {
+    ksx::StepOutcome outcome = ksx::StepOutcome::Of(m_lastAnswer);
+    if (outcome.ok) {
+        // Failed without a request of its own going wrong (an active row of that index was there).
+        return ksx::StepOutcome::Failed(m_strLastError);
+    }
+    outcome.failure = m_strLastError;
+    return outcome;
 }
 
 // ---- row writes ----
@@ -598,8 +620,7 @@ SnmpAnswer CRMON::SendStatus(const std::string& oid, const std::string& value) {
 }
 
 bool CRMON::SetStatus(const std::string& oid, const char* value) {
-    const SNMP_VARBIND vb{oid, value, 1, 1};
-    return SetValues(&vb, 1);
+    return SetValue(SNMP_VARBIND{oid, value, 1, 1});
 }
 
 bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std::vector<Column>& columns,
@@ -608,8 +629,8 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
     m_progress.Reset();
     const std::string suffix = "." + std::to_string(index);
     const std::string status = ColumnOid(entry, statusColumn) + suffix;
-    const std::string failed = std::string("Failed to create the RMON ") + what + " " +
-                               std::to_string(index) + ": the device did not accept ";
+    const std::string entryName = std::string("the RMON ") + what + " " + std::to_string(index);
+    const std::string failed = "Failed to create " + entryName + ": ";
 
     // An earlier row of this index that is not valid (left under creation by an add cut short, or by
     // another manager) is set invalid first. A row the read cannot find, or a read that fails, counts
@@ -618,16 +639,12 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
     ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPTable, status);
     access.kind = ksx::StatusKind::kEntryStatus;
     access.readFirst = true;
-    access.send = [&](const std::string& v) { return SendStatus(status, v); };
+    access.send = [&](const std::string& v) { return m_lastAnswer = SendStatus(status, v); };
     access.stopping = [this] { return Stopping(); };
     access.progress = &m_progress;
     const ksx::RowAdded made = ksx::AddRow(access, "2");
     if (made != ksx::RowAdded::kCreated) {
-        const std::string entryName = std::string("the RMON ") + what + " " + std::to_string(index);
-        m_strLastError =
-            made == ksx::RowAdded::kRefused || made == ksx::RowAdded::kActive
-                ? failed + "the create request."
-                : ksx::RowAddedText(made, entryName, std::string("Failed to create ") + entryName + ": ");
+        m_strLastError = ksx::RowAddedText(made, entryName, failed);
         return false;
     }
     m_progress.Confirm();
@@ -640,14 +657,14 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
         }
         const SNMP_VARBIND vb{ColumnOid(entry, c.column) + suffix, c.value.c_str(), c.type,
                               static_cast<int>(c.value.size())};
-        if (!SetValues(&vb, 1)) {
-            step = std::string("the ") + c.name + ".";
+        if (!SetValue(vb)) {
+            step = std::string("the ") + c.name;
             break;
         }
     }
     if (Stopping()) {
         // Stopped: the unfinished row is left for the next creation of this index to set invalid.
-        m_strLastError = failed + "the rest of the entry: stopped.";
+        m_strLastError = ksx::StoppedAddText(entryName, m_progress, "created");
         return false;
     }
     if (step.empty()) {
@@ -657,12 +674,14 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
             m_progress.Confirm();
             return true;
         }
-        step = "the entry as valid.";
+        step = "the valid status";
     }
-    m_strLastError = failed + step;
+    const SnmpAnswer failedAnswer = m_lastAnswer;
+    m_strLastError = ksx::AnswerText(failedAnswer, {step}, failed);
     if (Stopping() || !SetStatus(status, "4")) {
         m_strLastError += " The unfinished entry could not be set invalid.";
     }
+    m_lastAnswer = failedAnswer;  // the step that failed, not the clean-up
     return false;
 }
 
@@ -671,8 +690,9 @@ bool CRMON::DeleteRow(const char* entry, int statusColumn, int index, const char
     if (SetStatus(ColumnOid(entry, statusColumn) + "." + std::to_string(index), "4")) {
         return true;
     }
-    m_strLastError = std::string("Failed to delete the RMON ") + what + " " + std::to_string(index) +
-                     ": the device did not accept it.";
+    m_strLastError = ksx::AnswerText(
+        m_lastAnswer, {"it"},
+        std::string("Failed to delete the RMON ") + what + " " + std::to_string(index) + ": ", "deleted");
     return false;
 }
 

@@ -19,6 +19,7 @@
 #include "core/CommonSNMP.h"
 #include "core/ModuleBase.h"
 #include "core/RowCreate.h"
+#include "core/StepRunner.h"
 #include "core/TableRead.h"
 
 struct RMON_ethernet_statistics_configuration {
@@ -146,6 +147,13 @@ public:
     void SetStopCheck(std::function<bool()> stopping) { m_stopping = std::move(stopping); }
     // What the last failed creation or deletion did not get written.
     const std::string& LastError() const { return m_strLastError; }
+    // One SET of the binding; true when the device accepted it. LastAnswer() tells how it went.
+    bool SetValue(const SNMP_VARBIND& vb);
+    // How the last write went (of a failed creation: the request that failed), as the SNMP layer
+    // classified it.
+    const SnmpAnswer& LastAnswer() const { return m_lastAnswer; }
+    // A step of a run that made the last failed creation or deletion: its answer with LastError().
+    ksx::StepOutcome LastOutcome() const;
     // How far the last row creation got (read once its run ended): what a stopped creation says.
     // UI thread, before the run of a creation starts.
     const ksx::AddProgress& Progress() const { return m_progress; }
@@ -216,6 +224,7 @@ private:
     bool Stopping() const { return m_stopping && m_stopping(); }
 
     std::string m_strLastError;
+    SnmpAnswer m_lastAnswer;
     ksx::AddProgress m_progress;
     std::function<bool()> m_stopping;
     bool m_tableRead[4] = {false, false, false, false};

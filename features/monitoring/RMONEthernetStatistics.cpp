@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "core/RunText.h"
 #include "platform/sys/Globals.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Text.h"
@@ -156,19 +157,39 @@ void CRMONEthernetStatistics::Apply() {
     const std::vector<int> clears = PortEntriesToClear(entry.port);
     const int nClears = static_cast<int>(clears.size());
     const std::string portText = std::to_string(entry.port);
-    const std::string clearFailed =
-        "Failed to clear the unused entries of port " + portText + ": the entry was not created.";
+    const std::string created = "The RMON Ethernet statistics entry " + std::to_string(entry.index);
+    // "unused entries 10 and 11 of port 5": the clears from..to of a run.
+    const StepsNamer clearsNamer = [clears, portText](int from, int to, StepsState) {
+        std::vector<std::string> ids;
+        for (int i = std::max(from, 0); i < to && i < static_cast<int>(clears.size()); ++i) {
+            ids.push_back(std::to_string(clears[static_cast<size_t>(i)]));
+        }
+        std::string list;
+        for (size_t i = 0; i < ids.size(); ++i) {
+            list += (i == 0 ? "" : i + 1 == ids.size() ? " and " : ", ") + ids[i];
+        }
+        const bool plural = ids.size() > 1;
+        return StepsName{(plural ? "unused entries " : "unused entry ") + list + " of port " + portText,
+                         plural};
+    };
     m_rmon.ResetProgress();
     RunWrite(
         nClears + 1,
-        [this, clears, nClears, entry, clearFailed](int i) {
+        [this, clears, nClears, entry, portText, created](int i) {
             if (i < nClears) {
                 const SNMP_VARBIND vb{std::string(kStatusColumn) + "." + std::to_string(clears[i]), "4", 1,
                                       1};
-                return m_rmon.SetValues(&vb, 1) ? StepOutcome::Done() : StepOutcome::Failed(clearFailed);
+                if (m_rmon.SetValue(vb)) {
+                    return StepOutcome::Done();
+                }
+                StepOutcome outcome = StepOutcome::Of(m_rmon.LastAnswer());
+                outcome.failure =
+                    AnswerText(m_rmon.LastAnswer(), {"entry " + std::to_string(clears[i])},
+                               "Failed to clear the unused entries of port " + portText + ": ", "cleared") +
+                    " " + created + " was not created.";
+                return outcome;
             }
-            return m_rmon.SetStatisticsEntry(entry) ? StepOutcome::Done()
-                                                    : StepOutcome::Failed(m_rmon.LastError());
+            return m_rmon.SetStatisticsEntry(entry) ? StepOutcome::Done() : m_rmon.LastOutcome();
         },
         [clears, nClears, portText](int i, int) {
             if (i < nClears) {
@@ -180,14 +201,13 @@ void CRMONEthernetStatistics::Apply() {
             }
             return QString("Creating the entry of port %1...").arg(ui::ToQ(portText));
         },
-        [this, nClears, entry, portText](const StepsEnd& end) {
+        [this, nClears, entry, created, clearsNamer](const StepsEnd& end) {
             if (end.stopped) {
                 // Closed during the write: the dialog is ending.
                 if (end.done < nClears) {
-                    Tell("Stopped: " + std::to_string(end.done) + " of " + std::to_string(nClears) +
-                         " unused entries of port " + portText +
-                         " were cleared; the RMON Ethernet statistics entry " + std::to_string(entry.index) +
-                         " was not created.");
+                    StepsEnd clearing = end;
+                    clearing.total = nClears;
+                    Tell(RunEndText(clearing, clearsNamer, "cleared") + " " + created + " was not created.");
                 } else {
                     Tell(ksx::StoppedAddText(
                         "the RMON Ethernet statistics entry " + std::to_string(entry.index),

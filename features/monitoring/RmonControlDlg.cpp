@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <vector>
 
+#include "core/RunText.h"
 #include "features/common/DirectRead.h"
 #include "features/common/ScalarGet.h"
 #include "platform/snmplib/Snmp.h"
@@ -161,11 +162,10 @@ void CRmonControlDlg::OnOK() {
     }
     CSnmp* response = nullptr;
     const int status = request.send(AgentAddress().c_str(), response, 0);
-    const DirectReply reply = CopyReply(response, status);
+    const SnmpAnswer answer = ClassifyAnswer(status, response, request.lastRequestSent());
     delete response;
-    if (!reply.Accepted()) {
-        AfxMessageBox("Failed to write the RMON control values: the device did not accept them.",
-                      MB_ICONWARNING);
+    if (!answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"the RMON control values", true}), MB_ICONWARNING);
         Read();  // show what the device holds
     }
 }

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <memory>
 
+#include "core/RunText.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
@@ -74,7 +75,8 @@ void CRmonStatus::Start(std::optional<int> enabled) {
     EnableButtons(false);
     // Filled on the worker, read once the run has ended.
     struct Outcome {
-        bool refused = false;
+        bool failed = false;
+        SnmpAnswer answer;  // of the write that failed
         bool read = false;
         int enabled = 0;
     };
@@ -85,10 +87,11 @@ void CRmonStatus::Start(std::optional<int> enabled) {
     auto step = [this, outcome, writes, value](int i) {
         if (i < writes) {
             if (!m_rmon.SetRmonState(&value)) {
-                if (m_run.Runner().Stopping()) {
-                    return StepOutcome::Failed("");  // not confirmed: said by the end of the run
+                outcome->answer = m_rmon.LastAnswer();
+                if (m_run.Runner().Stopping() && !outcome->answer.Refused()) {
+                    return StepOutcome::Of(outcome->answer);  // said by the end of the run
                 }
-                outcome->refused = true;
+                outcome->failed = true;
             }
             return StepOutcome::Done();
         }
@@ -99,18 +102,20 @@ void CRmonStatus::Start(std::optional<int> enabled) {
         return QString(i < writes ? "Writing the RMON state..." : "Reading the RMON state...");
     };
     m_run.Start(writes + 1, step, text, [this, outcome, writes](const StepsEnd& end) {
+        const char* const failed = "Failed to set the RMON state: ";
         if (end.stopped) {
             // Closed during the run: the dialog is ending.
             if (writes > 0 && end.done == 0) {
-                AfxMessageBox("Stopped: the device did not confirm whether the RMON state was written.",
-                              MB_OK);
-            } else if (outcome->refused) {
-                AfxMessageBox("Failed to set the RMON state: the device did not accept it.", MB_OK);
+                StepsEnd write = end;
+                write.total = 1;
+                AfxMessageBox(RunEndText(write, ListNamer({{"the RMON state"}})), MB_OK);
+            } else if (outcome->failed) {
+                AfxMessageBox(AnswerText(outcome->answer, {"it"}, failed), MB_OK);
             }
             return;
         }
-        if (outcome->refused) {
-            AfxMessageBox("Failed to set the RMON state: the device did not accept it.", MB_OK);
+        if (outcome->failed) {
+            AfxMessageBox(AnswerText(outcome->answer, {"it"}, failed), MB_OK);
         }
         m_stateRead = outcome->read;
         // A state that did not read checks neither button (nor keeps the last read's).

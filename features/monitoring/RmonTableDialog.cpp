@@ -133,7 +133,7 @@ void CRmonTableDialog::RunCreate(const std::string& what, std::function<bool()> 
     RunWrite(
         1,
         [this, create = std::move(create)](int) {
-            return create() ? ksx::StepOutcome::Done() : ksx::StepOutcome::Failed(m_rmon.LastError());
+            return create() ? ksx::StepOutcome::Done() : m_rmon.LastOutcome();
         },
         [what](int, int) { return ui::ToQ("Creating the RMON " + what + "..."); },
         [this, what, after = std::move(after)](const ksx::StepsEnd& end) {

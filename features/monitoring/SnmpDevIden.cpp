@@ -224,14 +224,9 @@ void CSnmpDevIden::OnOK() {
     std::fill(std::begin(buffer), std::end(buffer), '\0');
     CCodeConvert::AnsiToUTF8(location, buffer, kTextBuffer);
     m_cCommonSNMPSet.AddVarBind(kSysLocation, 2, buffer);
-    const SnmpReply reply = SendRequest(m_cCommonSNMPSet);
-    if (!reply.Accepted()) {
+    if (const SnmpAnswer answer = SendRequest(m_cCommonSNMPSet).Answer(); !answer.Accepted()) {
         // Refused, the device keeps what it had; unanswered, it may have taken it: say which and show it.
-        StepsEnd end;
-        end.total = 1;
-        end.failed = true;
-        end.inFlight = !reply.response;
-        AfxMessageBox(RunEndText(end, ListNamer({{"the system name and location", true}})), MB_OK);
+        AfxMessageBox(AnswerText(answer, {"the system name and location", true}), MB_OK);
         ReadSystemInfo();
     }
 }

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "features/monitoring/Rmon1Entry.h"
 #include "features/monitoring/StatisticRmonCnt.h"
 #include "features/monitoring/StatisticRmonInf.h"
@@ -177,7 +178,7 @@ std::string CStatisticRmon1::CheckEntry(const std::string& index, const std::str
     return "";
 }
 
-bool CStatisticRmon1::SendSet(
+SnmpAnswer CStatisticRmon1::SendSet(
     const std::vector<std::pair<std::string, std::pair<int, std::string>>>& bindings) {
     CSnmpV1 request(3);
     request.setCommunity(g_strWriteCommunity.c_str());
@@ -187,9 +188,9 @@ bool CStatisticRmon1::SendSet(
     }
     CSnmp* response = nullptr;
     const int status = request.send(AgentAddress().c_str(), response, 0);
-    const DirectReply reply = CopyReply(response, status);
+    const SnmpAnswer answer = ClassifyAnswer(status, response, request.lastRequestSent());
     delete response;
-    return reply.Accepted();
+    return answer;
 }
 
 void CStatisticRmon1::OnAdd() {
@@ -207,16 +208,17 @@ void CStatisticRmon1::OnAdd() {
         const std::string index = std::to_string(*WholeNumber(entry.m_strIndex, 1, 65535));
         const std::string port = std::to_string(*WholeNumber(entry.m_strInterface, 1, g_nPortNum));
         // The row is made under creation with its data source and owner, then made valid.
-        if (!SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "2"}},
-                      {Column(2, index), {SNMP_TYPE_OID, std::string(kIfIndex) + "." + port}},
-                      {Column(20, index), {SNMP_TYPE_OCTETS, entry.m_strOwner}}})) {
-            AfxMessageBox("Failed to add the statistics entry " + index + ": the device did not accept it.",
-                          MB_ICONWARNING);
-        } else if (!SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "1"}}})) {
+        const std::string failed = "Failed to add the statistics entry " + index + ": ";
+        const SnmpAnswer made =
+            SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "2"}},
+                     {Column(2, index), {SNMP_TYPE_OID, std::string(kIfIndex) + "." + port}},
+                     {Column(20, index), {SNMP_TYPE_OCTETS, entry.m_strOwner}}});
+        if (!made.Accepted()) {
+            AfxMessageBox(AnswerText(made, {"it"}, failed), MB_ICONWARNING);
+        } else if (const SnmpAnswer valid = SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "1"}}});
+                   !valid.Accepted()) {
             SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "4"}}});  // no half-made row stays behind
-            AfxMessageBox(
-                "Failed to add the statistics entry " + index + ": the device did not make it valid.",
-                MB_ICONWARNING);
+            AfxMessageBox(AnswerText(valid, {"its valid status"}, failed), MB_ICONWARNING);
         }
     }
     ClearList();
@@ -233,10 +235,11 @@ void CStatisticRmon1::OnDelete() {
     }
     if (g_strSnmpVersion == "1") {
         const std::string index = ListIndexText(row);
-        if (!SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "4"}}})) {
-            AfxMessageBox(
-                "Failed to delete the statistics entry " + index + ": the device did not accept it.",
-                MB_ICONWARNING);
+        if (const SnmpAnswer answer = SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "4"}}});
+            !answer.Accepted()) {
+            AfxMessageBox(AnswerText(answer, {"it"}, "Failed to delete the statistics entry " + index + ": ",
+                                     "deleted"),
+                          MB_ICONWARNING);
         }
     }
     ClearList();

@@ -55,8 +55,9 @@ private:
     void ClearList();
     bool OnListWalkStep(const ksx::DirectReply& reply);
     void OnInterfaceCountReply(const ksx::DirectReply& reply);
-    // Sends one SET with the write community; true when the device accepted it.
-    static bool SendSet(const std::vector<std::pair<std::string, std::pair<int, std::string>>>& bindings);
+    // Sends one SET with the write community; how the device answered it.
+    static SnmpAnswer SendSet(
+        const std::vector<std::pair<std::string, std::pair<int, std::string>>>& bindings);
 
     std::vector<std::string> m_indexList;
     int m_nInterfaceCount = 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "core/TextNumbers.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -32,7 +33,7 @@ constexpr int kColumnWidth = 150;
 std::string RateWriteText(int first, const std::vector<StepsState>& states, bool stopped) {
     std::vector<StepsName> refused, names;
     std::vector<StepsState> stretchStates;
-    bool unconfirmed = false;
+    bool missed = false;  // a port written neither by the device nor refused by it
     for (size_t i = 0; i < states.size();) {
         size_t j = i;
         while (j + 1 < states.size() && states[j + 1] == states[i]) {
@@ -44,18 +45,19 @@ std::string RateWriteText(int first, const std::vector<StepsState>& states, bool
         } else {
             names.push_back(name);
             stretchStates.push_back(states[i]);
-            unconfirmed = unconfirmed || states[i] == StepsState::kUnconfirmed;
+            missed = missed || states[i] != StepsState::kWritten;
         }
         i = j + 1;
     }
-    if (!stopped && refused.empty() && !unconfirmed) {
+    if (!stopped && refused.empty() && !missed) {
         return {};
     }
     std::string text;
     if (!refused.empty()) {
-        const int n = static_cast<int>(refused.size());
-        text = "The device did not accept the rate of " +
-               ListNamer(refused)(0, n, StepsState::kRefused).text + ". ";
+        SnmpAnswer refusal;
+        refusal.outcome = SnmpOutcome::kRefused;
+        const StepsName ports = ListNamer(refused)(0, static_cast<int>(refused.size()), StepsState::kRefused);
+        text = AnswerText(refusal, {"the rate of " + ports.text}) + " ";
     }
     const std::string tally = StatesText(stretchStates, names);
     if (stopped) {
@@ -203,20 +205,15 @@ void CBandWidthControlDlg::OnApply() {
         count,
         [this, first, rate, type, states](int i) {
             StepsState& state = (*states)[static_cast<size_t>(i)];
-            switch (m_logic.WriteRate(first + i, rate, type)) {
-                case CBandWidthControlFunLogic::Sent::kAccepted:
-                    state = StepsState::kWritten;
-                    return StepOutcome::Done();
-                case CBandWidthControlFunLogic::Sent::kRefused:
-                    state = StepsState::kRefused;
-                    return StepOutcome::Done();
-                case CBandWidthControlFunLogic::Sent::kUnanswered:
-                    break;
+            const SnmpAnswer answer = m_logic.WriteRate(first + i, rate, type);
+            if (answer.Accepted() || answer.Refused()) {
+                state = answer.Accepted() ? StepsState::kWritten : StepsState::kRefused;
+                return StepOutcome::Done();
             }
             if (m_run.Runner().Stopping()) {
-                return StepOutcome::Unanswered();  // cut short by Close: the end says it
+                return StepOutcome::Of(answer);  // cut short by Close: the end says it
             }
-            state = StepsState::kUnconfirmed;
+            state = answer.Unanswered() ? StepsState::kUnconfirmed : StepsState::kNotWritten;
             return StepOutcome::Done();
         },
         [first](int i, int n) { return CStepRun::PortText(first, i, n); },

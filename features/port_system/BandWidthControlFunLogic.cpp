@@ -84,7 +84,7 @@ int CBandWidthControlFunLogic::WriteRates(const std::string& from, const std::st
     const int last = ksx::text::LeadingInt(to);
     int failed = 0;
     for (int p = first; p <= last; ++p) {
-        if (WriteRate(p, rate, type) != Sent::kAccepted) {
+        if (!WriteRate(p, rate, type).Accepted()) {
             ++failed;
             if (failedPorts != nullptr) {
                 failedPorts->push_back(p);
@@ -95,8 +95,7 @@ int CBandWidthControlFunLogic::WriteRates(const std::string& from, const std::st
     return failed;
 }
 
-CBandWidthControlFunLogic::Sent CBandWidthControlFunLogic::WriteRate(int p, const std::string& rate,
-                                                                     int type) {
+SnmpAnswer CBandWidthControlFunLogic::WriteRate(int p, const std::string& rate, int type) {
     const std::string index = "." + std::to_string(p);
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     if (type == BW_TYPE_RX || type == BW_TYPE_BOTH) {
@@ -105,12 +104,12 @@ CBandWidthControlFunLogic::Sent CBandWidthControlFunLogic::WriteRate(int p, cons
     if (type == BW_TYPE_TX || type == BW_TYPE_BOTH) {
         m_cCommonSNMP.AddVarBind(kTxRateColumn + index, 1, rate.c_str());
     }
-    const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMP);
-    if (reply.Accepted()) {
-        return Sent::kAccepted;
+    const SnmpAnswer answer = ksx::SendRequest(m_cCommonSNMP).Answer();
+    if (!answer.Accepted()) {
+        TRACE("rate write of port %d failed: status %d, error status %d", p, answer.status,
+              answer.errorStatus);
     }
-    TRACE("rate write of port %d failed: status %d, error status %d", p, reply.status, reply.ErrorStatus());
-    return reply.response ? Sent::kRefused : Sent::kUnanswered;
+    return answer;
 }
 
 void CBandWidthControlFunLogic::WriteFinished() {

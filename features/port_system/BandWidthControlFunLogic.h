@@ -55,11 +55,9 @@ public:
     // reply with an error status); their numbers go to `failedPorts` when given.
     int WriteRates(const std::string& from, const std::string& to, const std::string& rate, int type,
                    std::vector<int>* failedPorts = nullptr);
-    // How a request of a write ended: accepted, answered with an error, or not answered at all (the
-    // device may have applied it).
-    enum class Sent { kAccepted, kRefused, kUnanswered };
-    // The set of one port of that loop. Any thread, while nothing else writes through this logic.
-    Sent WriteRate(int port, const std::string& rate, int type);
+    // The set of one port of that loop, and how the device answered it. Any thread, while nothing else
+    // writes through this logic.
+    SnmpAnswer WriteRate(int port, const std::string& rate, int type);
     // Owner's thread: tells the owner the writes are over, as WriteRates does after its last port.
     void WriteFinished();
     // Any thread: the write in flight returns at once, unanswered.

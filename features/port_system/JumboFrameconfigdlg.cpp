@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <optional>
 
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
@@ -22,7 +23,7 @@ const ksx::ui::RegisterFeature kRegister(ID_MENU_JUMBO_FRAME, [] {
     dlg.DoModal();
 });
 
-// Sends the pending PDU; a request the device did not accept is traced.
+// Sends the pending PDU; a request that did not go as asked is traced.
 SnmpReply SendTraced(CCommonSNMP& session) {
     SnmpReply reply = SendRequest(session);
     if (!reply.Accepted()) {
@@ -78,8 +79,8 @@ bool CJumboFrameconfigdlg::WriteJumboFrame() {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(kJumboFrameOid, 1, enable ? "1" : "2");
     // The state is announced only once the device accepted it.
-    if (!SendTraced(m_cCommonSNMP).Accepted()) {
-        AfxMessageBox("Failed to set Jumbo Frame.", MB_OK);
+    if (const SnmpAnswer answer = SendTraced(m_cCommonSNMP).Answer(); !answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"the Jumbo Frame setting"}), MB_OK);
         return false;
     }
     AfxMessageBox(enable ? "Enabled Jumbo Frame" : "Disabled Jumbo Frame", MB_OK);

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "platform/sys/Debug.h"
@@ -383,16 +384,12 @@ void CPOEConfigDlg::ApplyPortRange() {
         for (const PortBinding& b : ports[static_cast<size_t>(i)]) {
             m_cCommonSNMPSet.AddVarBind(b.oid, b.type, b.value.c_str());
         }
-        const SnmpReply reply = GetNextRequest(m_cCommonSNMPSet, timeout);
-        if (!reply.Accepted() && (m_run.Runner().Stopping() || reply.status == -1)) {
-            // Cut short, or the device does not answer (each further port would take just as long): it
-            // may have applied this port's write.
-            return StepOutcome::Unanswered();
-        }
-        if (!reply.Accepted()) {
-            // Refused: the first port not written ends the range, and the device's settings are shown.
-            return StepOutcome::Failed("The device did not accept the PoE settings of port " +
-                                       std::to_string(port) + ".");
+        const SnmpAnswer answer = GetNextRequest(m_cCommonSNMPSet, timeout).Answer();
+        if (!answer.Accepted()) {
+            // The first port not written ends the range (a device that does not answer would take as
+            // long for each further port), and the device's settings are shown.
+            return StepOutcome::Of(
+                answer, AnswerText(answer, {"the PoE settings of port " + std::to_string(port), true}));
         }
         if (pause > 0 && port < to) {
             m_run.Runner().Pause(static_cast<unsigned>(pause));

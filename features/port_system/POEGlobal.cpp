@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "platform/sys/MessageBox.h"
@@ -186,9 +187,10 @@ void CPOEGlobal::OnApply() {
 void CPOEGlobal::SendGlobal() {
     m_bChanged = 0;
     // Only a reply without an error status is a success; the read that follows shows the rest.
-    if (!SendRequest(m_cCommonSNMPSet, kSetTimeoutMs).Accepted()) {
-        AfxMessageBox("The device did not accept the PoE global settings; the settings it holds are shown.",
-                      MB_OK);
+    if (const SnmpAnswer answer = SendRequest(m_cCommonSNMPSet, kSetTimeoutMs).Answer(); !answer.Accepted()) {
+        AfxMessageBox(
+            AnswerText(answer, {"the PoE global settings", true}) + " The settings it holds are shown.",
+            MB_OK);
         return;
     }
     AfxMessageBox("set succeed", MB_OK);

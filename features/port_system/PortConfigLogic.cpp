@@ -188,7 +188,7 @@ int CPortConfigLogic::OnPortTableWalk(CSnmp* response, int requestId, void* user
     return static_cast<CPortConfigLogic*>(userData)->m_portRead.Step(response, requestId, status);
 }
 
-bool CPortConfigLogic::WritePortSettings(const PortConfigRow& row) {
+SnmpAnswer CPortConfigLogic::WritePortSettings(const PortConfigRow& row) {
     const std::string index = std::string(".").append(std::to_string(row.port));
     const std::string speed = std::to_string(row.speed);
     const std::string mdix = std::to_string(row.mdix);
@@ -197,7 +197,7 @@ bool CPortConfigLogic::WritePortSettings(const PortConfigRow& row) {
     m_cCommonSNMP.AddVarBind(Column(kPortTable, 2) + index, 1, speed.c_str());
     m_cCommonSNMP.AddVarBind(Column(kPortTable, 4) + index, 1, mdix.c_str());
     m_cCommonSNMP.AddVarBind(Column(kPortTable, 5) + index, 1, flow.c_str());
-    return ksx::SendAccepted(m_cCommonSNMP);
+    return ksx::SendRequest(m_cCommonSNMP).Answer();
 }
 
 // ---- Checks ----

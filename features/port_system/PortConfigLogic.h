@@ -62,8 +62,8 @@ public:
 
     // Starts the walk of the port table on the first session (8000 ms for the first step). Always true.
     bool ReadPortTable();
-    // One SET of speed, MDI/MDIX and flow control of row.port. True when the device accepted it.
-    bool WritePortSettings(const PortConfigRow& row);
+    // One SET of speed, MDI/MDIX and flow control of row.port, and how the device answered it.
+    SnmpAnswer WritePortSettings(const PortConfigRow& row);
 
     // The trunk checks refuse a value that differs from the selected row's current one when the port
     // shares its trunk group with another port. They show nothing.

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "controls/ListCtrl.h"
+#include "core/RunText.h"
 #include "core/TextNumbers.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -256,11 +257,11 @@ void CPortSetInfo::OnApply() {
     row.speed = speed;
     row.mdix = mdix;
     row.flowControl = flow;
-    const bool written = m_logic.WritePortSettings(row);
+    const SnmpAnswer answer = m_logic.WritePortSettings(row);
     Reload();  // the reload shows what the device holds, written or not
-    if (!written) {
-        AfxMessageBox("The device did not accept the settings of port " + std::to_string(port) +
-                          "; the settings it holds are shown.",
+    if (!answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"the settings of port " + std::to_string(port), true}) +
+                          " The settings it holds are shown.",
                       MB_OK);
     }
 }

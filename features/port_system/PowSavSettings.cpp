@@ -226,7 +226,7 @@ bool CPowSavSettings::ReadPowerSaving() {
 }
 
 bool CPowSavSettings::SetPowerSavingEntry(PowerSavingEntry entry) {
-    m_lastWriteRefused = false;
+    m_lastWrite.reset();
     if (entry.profile1 == "None") {
         entry.profile1.clear();
     }
@@ -291,15 +291,15 @@ bool CPowSavSettings::SetPowerSavingEntry(PowerSavingEntry entry) {
         default:
             break;  // nothing to send: the send fails
     }
-    const bool accepted = SendTraced(m_cCommonSNMP, "set").Accepted();
-    m_lastWriteRefused = !accepted;
-    return accepted;
+    m_lastWrite = SendTraced(m_cCommonSNMP, "set").Answer();
+    return m_lastWrite->Accepted();
 }
 
 bool CPowSavSettings::SetLinkStatusDetection(PowerSavingFlags flags) {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(Obj(".6.0"), 1, flags.linkStatusDetection.c_str());
-    return SendTraced(m_cCommonSNMP, "set").Accepted();
+    m_lastWrite = SendTraced(m_cCommonSNMP, "set").Answer();
+    return m_lastWrite->Accepted();
 }
 
 int CPowSavSettings::ReadProfileNames() {
@@ -331,8 +331,18 @@ int CPowSavSettings::OnTimeProfileWalk(CSnmp* response, int requestId, void* use
 
 bool CPowSavSettings::AddTimeProfile(TimeProfileRow row) {
     const std::string statusOid = Column(21) + "." + row.index;
-    // A row of this index left not active (an add cut short, another manager) is replaced.
-    if (ksx::AddRow(ksx::StatusAccessOn(m_cCommonSNMPSet, statusOid), "5") != ksx::RowAdded::kCreated) {
+    // A row of this index left not active (an add cut short, another manager) is replaced. The answer
+    // kept is that of the last status request.
+    m_lastWrite = SnmpAnswer{};
+    ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPSet, statusOid);
+    access.send = [this, send = access.send](const std::string& value) {
+        m_lastWrite = send(value);
+        return *m_lastWrite;
+    };
+    if (ksx::AddRow(access, "5") != ksx::RowAdded::kCreated) {
+        if (m_lastWrite->Accepted()) {
+            m_lastWrite->outcome = SnmpOutcome::kRefused;  // an active row of that index was left alone
+        }
         return false;
     }
     // Give the device a moment to set up the new row.
@@ -360,7 +370,8 @@ bool CPowSavSettings::AddTimeProfile(TimeProfileRow row) {
         add(14 + d, 1, row.days[d]);
     }
     add(21, 1, "1");
-    if (SendTraced(m_cCommonSNMPSet, "set").Accepted()) {
+    m_lastWrite = SendTraced(m_cCommonSNMPSet, "set").Answer();
+    if (m_lastWrite->Accepted()) {
         return true;
     }
     // Leave no half-made row behind: it would hold its index and never become a profile.
@@ -370,7 +381,10 @@ bool CPowSavSettings::AddTimeProfile(TimeProfileRow row) {
 }
 
 bool CPowSavSettings::DeleteTimeProfile(const std::string& index) {
-    return m_cModuleBase.SetRowStatus(Column(21) + "." + index, "6");
+    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMPSet.AddVarBind(Column(21) + "." + index, 1, "6");
+    m_lastWrite = SendTraced(m_cCommonSNMPSet, "set").Answer();
+    return m_lastWrite->Accepted();
 }
 
 void CPowSavSettings::CancelAll() {

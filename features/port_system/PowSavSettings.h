@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,9 +89,10 @@ public:
     // Port."); false too when the device gives no answer or refuses the set.
     bool SetPowerSavingEntry(PowerSavingEntry entry);
     bool SetLinkStatusDetection(PowerSavingFlags flags);
-    // The last SetPowerSavingEntry sent its request and the device did not accept it (as opposed to a
-    // port list refused before sending).
-    bool LastWriteRefused() const { return m_lastWriteRefused; }
+    // How the request of the last write (SetPowerSavingEntry, SetLinkStatusDetection, AddTimeProfile,
+    // DeleteTimeProfile) went, as the SNMP layer classified it; nothing when the write's own checks
+    // stopped it before a request was made (a port list refused).
+    const std::optional<SnmpAnswer>& LastWrite() const { return m_lastWrite; }
     // Starts the walk of the profile-name column; its end is posted as WM_POWSAV_RESULT 2 with the
     // walk number returned here.
     int ReadProfileNames();
@@ -144,7 +146,7 @@ private:
     TimeProfileRow m_rowNow;
     bool m_namesOk = false;  // owner's thread, as the one below
     bool m_profilesOk = false;
-    bool m_lastWriteRefused = false;
+    std::optional<SnmpAnswer> m_lastWrite;
     // After the sessions they use and the data they fill: they go first.
     ksx::TableRead<int> m_namesRead;                // rows kept by the parse itself
     ksx::TableRead<TimeProfileRow> m_profilesRead;  // rows to the owner

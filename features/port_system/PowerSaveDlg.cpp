@@ -8,6 +8,7 @@
 #include <string>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "core/Utils.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -275,7 +276,8 @@ void CPowerSaveDlg::OnApplyGlobal() {
     }
     Refresh();
     AfxMessageBox(
-        "The device did not accept the link status detection setting; the settings it holds are shown.",
+        AnswerText(m_logic.LastWrite().value_or(SnmpAnswer{}), {"the link status detection setting"}) +
+            " The settings it holds are shown.",
         MB_OK);
 }
 
@@ -314,13 +316,13 @@ void CPowerSaveDlg::OnApplyEntry() {
     entry.profile1 = GetDlgItemText(IDC_PS_PROFILE1);
     entry.profile2 = GetDlgItemText(IDC_PS_PROFILE2);
     const bool written = m_logic.SetPowerSavingEntry(entry);
-    const bool refused = !written && m_logic.LastWriteRefused();
+    const std::optional<SnmpAnswer> answer = m_logic.LastWrite();  // nothing: refused before sending
     Refresh();
-    if (refused) {
+    if (!written && answer) {
         static const char* const kNames[] = {"LED shut-off", "port shut-off", "system hibernation",
                                              "port standby"};
-        AfxMessageBox(std::string("The device did not accept the ") + kNames[position] +
-                          " settings; the settings it holds are shown.",
+        AfxMessageBox(AnswerText(*answer, {std::string("the ") + kNames[position] + " settings", true}) +
+                          " The settings it holds are shown.",
                       MB_OK);
     }
 }

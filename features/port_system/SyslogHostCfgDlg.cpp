@@ -40,8 +40,10 @@ const char* const kActive = "1";
 const char* const kCreateAndWait = "5";
 const char* const kDestroy = "6";
 
-const char* const kTextRefused =
-    "The device did not accept the syslog host settings; the settings it holds are shown.";
+// A host write that did not go as asked, and what the window shows next.
+std::string HostFailedText(const SnmpAnswer& answer) {
+    return AnswerText(answer, {"the syslog host settings", true}) + " The settings it holds are shown.";
+}
 
 // What a host row that did not become active means to the user: the next Apply of the host replaces
 // it.
@@ -330,8 +332,8 @@ void CSyslogHostCfgDlg::OnPortChanged() {
 void CSyslogHostCfgDlg::OnApplyState() {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kStateOid, 1, m_chkEnable->isChecked() ? "1" : "2");
-    if (!GetNextRequest(m_cCommonSNMPSet).Accepted()) {
-        AfxMessageBox("The device did not accept the syslog state; the settings it holds are shown.", MB_OK);
+    if (const SnmpAnswer answer = GetNextRequest(m_cCommonSNMPSet).Answer(); !answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"the syslog state"}) + " The settings it holds are shown.", MB_OK);
     }
     ReadSyslogGlobal();
 }
@@ -363,23 +365,24 @@ void CSyslogHostCfgDlg::OnApplyHost() {
         for (const auto& [oid, value] : w.bindings) {
             m_cCommonSNMPSet.AddVarBind(oid, 1, value.c_str());
         }
-        const SnmpReply reply =
-            w.lastRequest ? GetNextRequest(m_cCommonSNMPSet) : SendRequest(m_cCommonSNMPSet);
-        if (reply.Accepted()) {
+        const SnmpAnswer answer =
+            (w.lastRequest ? GetNextRequest(m_cCommonSNMPSet) : SendRequest(m_cCommonSNMPSet)).Answer();
+        if (answer.Accepted()) {
             return StepOutcome::Done();
         }
         if (m_run.Runner().Stopping()) {
-            return StepOutcome::Unanswered();  // cut short after it was sent: said by the end of the run
+            return StepOutcome::Of(answer);  // cut short: said by the end of the run
         }
         if (!w.mustSucceed) {
             TRACE("syslog host: the old row stays (%s)", w.label.c_str());
             return StepOutcome::Done();
         }
-        if (!reply.response) {
-            // The device may have applied it: the end says what that leaves of the new row.
-            return StepOutcome::Unanswered();
+        if (!answer.Refused()) {
+            // The end says what the device confirmed and what that leaves of the new row (an unanswered
+            // write it may have applied).
+            return StepOutcome::Of(answer);
         }
-        std::string text = kTextRefused;
+        std::string text = HostFailedText(answer);
         if (!w.undoOid.empty() && !SetInteger(w.undoOid, kDestroy)) {
             // The created row that did not become active stays; the next Apply replaces it.
             text += RowNotActiveText(hostText);
@@ -399,9 +402,9 @@ void CSyslogHostCfgDlg::OnApplyHost() {
                     }
                     if (end.failed) {
                         // A refusal says what it left; an unanswered write what the device confirmed.
-                        AfxMessageBox(end.inFlight ? HostWritesEndText(end, name, newHost) +
-                                                         " The settings it holds are shown."
-                                                   : end.failure,
+                        AfxMessageBox(end.failure.empty() ? HostWritesEndText(end, name, newHost) +
+                                                                " The settings it holds are shown."
+                                                          : end.failure,
                                       MB_OK);
                     }
                     ReadSyslogGlobal();
@@ -411,17 +414,16 @@ void CSyslogHostCfgDlg::OnApplyHost() {
 StepOutcome CSyslogHostCfgDlg::CreateHostRow(const HostWrite& w) {
     const std::string& statusOid = w.bindings.front().first;
     bool sent = false;
-    bool unanswered = false;      // a create or destroy the device may have applied without saying so
-    bool lastUnanswered = false;  // ... the last one of them
+    bool unanswered = false;  // a create or destroy the device may have applied without saying so
+    SnmpAnswer last;          // ... and how the last of them went
     RowStatusAccess access;
     access.set = [&](const std::string& value) {
         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
         m_cCommonSNMPSet.AddVarBind(statusOid, 1, value.c_str());
-        const SnmpReply reply = SendRequest(m_cCommonSNMPSet);
+        last = SendRequest(m_cCommonSNMPSet).Answer();
         sent = true;
-        lastUnanswered = !reply.response;
-        unanswered = unanswered || lastUnanswered;
-        return reply.Accepted();
+        unanswered = unanswered || last.Unanswered();
+        return last.Accepted();
     };
     access.read = [&] {
         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_GET);
@@ -442,10 +444,11 @@ StepOutcome CSyslogHostCfgDlg::CreateHostRow(const HostWrite& w) {
     if (m_run.Runner().Stopping()) {
         return sent ? StepOutcome::Unanswered() : StepOutcome::NothingSent();  // said by the end of the run
     }
-    if (lastUnanswered) {
-        return StepOutcome::Unanswered();
+    if (!last.Refused()) {
+        return StepOutcome::Of(last);  // unanswered, or never sent: said by the end of the run
     }
-    return StepOutcome::Failed(kTextRefused + (unanswered ? RowUnconfirmedText(w.newHost) : std::string()));
+    return StepOutcome::Failed(HostFailedText(last) +
+                               (unanswered ? RowUnconfirmedText(w.newHost) : std::string()));
 }
 
 bool CSyslogHostCfgDlg::SetInteger(const std::string& oid, const std::string& value) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
 #include "platform/sys/MessageBox.h"
@@ -375,7 +376,8 @@ void CTimeProfileInfo::OnAdd() {
         return;
     }
     Refresh();
-    AfxMessageBox("The device did not accept the time profile " + name + "; the settings it holds are shown.",
+    AfxMessageBox(AnswerText(m_logic.LastWrite().value_or(SnmpAnswer{}), {"the time profile " + name}) +
+                      " The settings it holds are shown.",
                   MB_OK);
 }
 
@@ -391,8 +393,9 @@ void CTimeProfileInfo::OnDelete() {
         return;
     }
     Refresh();
-    AfxMessageBox("The device did not accept the deletion of the time profile " + name +
-                      "; the settings it holds are shown.",
+    AfxMessageBox(AnswerText(m_logic.LastWrite().value_or(SnmpAnswer{}), {"it"},
+                             "Failed to delete the time profile " + name + ": ", "deleted") +
+                      " The settings it holds are shown.",
                   MB_OK);
 }
 

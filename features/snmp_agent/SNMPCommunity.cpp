@@ -192,8 +192,8 @@ void CSNMPCommunity::OnApply() {
     EnableButtons(false);
     m_writes.Create(
         object, "community",
-        [this, name, user]() -> std::string {
-            return m_config.SetCommunity(name, user) ? "" : "the user name";
+        [this, name, user]() -> ksx::StepsName {
+            return m_config.SetCommunity(name, user) ? ksx::StepsName{} : ksx::StepsName{"the user name"};
         },
         [this](bool added) {
             if (added) {

@@ -22,14 +22,6 @@ public:
     static constexpr const char* kTextExists = "This Community Entry already exists.";
     static constexpr const char* kTextMaximum = "Maximum number of Community Entry is 10.";
     static constexpr const char* kTextSelect = "Please select the item would be delete!\n";
-    static constexpr const char* kTextCreateFailed =
-        "Failed to add the community: the device did not create the row.";
-    static constexpr const char* kTextUserFailed =
-        "Failed to add the community: the device did not accept the user name.";
-    static constexpr const char* kTextActivateFailed =
-        "Failed to add the community: the device did not activate the row.";
-    static constexpr const char* kTextDeleteFailed =
-        "Failed to delete the community: the device did not accept it.";
     static constexpr const char* kTextReadFailed = "Reading the device failed. Press Refresh to try again.";
 
     explicit CSNMPCommunity(QWidget* parent = nullptr);

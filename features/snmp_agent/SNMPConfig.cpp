@@ -425,11 +425,13 @@ std::optional<SNMP_TRAP_SETTINGS> CSNMPConfig::ReadTrapSettings(int poeModel) {
 // ---- Writes ----
 
 bool CSNMPConfig::SendSet(CCommonSNMP& session) {
+    m_lastAnswer = SnmpAnswer{};  // not sent
     if (Stopping()) {
         return false;
     }
     const SnmpReply reply = SendRequest(session);
-    if (!reply.Accepted()) {
+    m_lastAnswer = reply.Answer();
+    if (!m_lastAnswer.Accepted()) {
         TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
         return false;
     }
@@ -438,6 +440,7 @@ bool CSNMPConfig::SendSet(CCommonSNMP& session) {
 
 bool CSNMPConfig::SetRowStatus(const std::string& oid, const std::string& status) {
     if (status != "1" && status != "5" && status != "6") {
+        m_lastAnswer = SnmpAnswer{};
         AfxMessageBox(kTextBadStatus, MB_OK);
         return false;
     }
@@ -551,6 +554,7 @@ bool CSNMPConfig::SetHost(const std::string& name, const std::string& addressInd
                           const std::string& versionCode) {
     (void)addressIndex;  // recomputed from the edit
     if (m_pAddressEdit == nullptr) {
+        m_lastAnswer = SnmpAnswer{};
         return false;
     }
     return SetHost(name, HostAddressOf(*m_pAddressEdit), versionCode);
@@ -592,6 +596,7 @@ std::string CSNMPConfig::DefaultEngineId(const std::string& model) {
 bool CSNMPConfig::SetEngineId(const std::string& hexText, bool useDefault) {
     std::string text = useDefault ? DefaultEngineId(g_strDeviceName) : hexText;
     if (useDefault && text.empty()) {
+        m_lastAnswer = SnmpAnswer{};
         return false;  // no default for this model: an empty engine ID is no engine ID
     }
     if (text.size() % 2 != 0) {
@@ -618,7 +623,12 @@ bool CSNMPConfig::SetTrapSettings(const SNMP_TRAP_SETTINGS& settings, int poeMod
             ++added;
         }
     }
-    return added == 0 || SendSet(m_cCommonSNMP);
+    if (added == 0) {
+        m_lastAnswer = SnmpAnswer{};
+        m_lastAnswer.outcome = SnmpOutcome::kAccepted;
+        return true;
+    }
+    return SendSet(m_cCommonSNMP);
 }
 
 // ---- Index texts and checks ----

@@ -141,6 +141,9 @@ public:
     static int OnEngineIdWalk(CSnmp* response, int requestId, void* userData, int status);
 
     // ---- Writes (synchronous; true when the device answered and accepted) ----
+    // How the last write went, as the SNMP layer classified it (not sent for one refused before any
+    // request, or asked for while stopping). Read on the thread that made the write, before the next.
+    const SnmpAnswer& LastAnswer() const { return m_lastAnswer; }
     // Status "1", "5" or "6"; any other is refused with kTextBadStatus and nothing is sent.
     bool SetRowStatus(const std::string& oid, const std::string& status);
     // Synchronous, on the write session: a row's status; nothing when the row is absent, the read
@@ -223,4 +226,5 @@ private:
     std::optional<std::string> m_engineValue;  // of the engine-ID read in progress
     ksx::SessionSet m_sessions;
     std::function<bool()> m_stopCheck;
+    SnmpAnswer m_lastAnswer;
 };

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <algorithm>
 
+#include "core/RunText.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -83,7 +84,7 @@ void CSNMPEngineID::OnApply() {
         return;
     }
     if (!m_config.SetEngineId(text, false)) {
-        AfxMessageBox(kTextWriteFailed, MB_OK);
+        AfxMessageBox(AnswerText(m_config.LastAnswer(), {"it"}, kTextWriteFailed), MB_OK);
     }
     m_config.GetEngineId();
 }
@@ -96,7 +97,7 @@ void CSNMPEngineID::OnDefault() {
         return;
     }
     if (!m_config.SetEngineId("", true)) {
-        AfxMessageBox(kTextWriteFailed, MB_OK);
+        AfxMessageBox(AnswerText(m_config.LastAnswer(), {"it"}, kTextWriteFailed), MB_OK);
     }
     m_config.GetEngineId();
 }

@@ -14,8 +14,8 @@ public:
     static constexpr const char* kTextCharacters = "the accepted character is from 0 to F";
     static constexpr const char* kTextOddLength = "The engine ID needs an even number of hexadecimal digits.";
     static constexpr const char* kTextNoDefault = "This model has no default engine ID.";
-    static constexpr const char* kTextWriteFailed =
-        "Failed to set the engine ID: the device did not accept it.";
+    // Followed by what became of the write (ksx::AnswerText).
+    static constexpr const char* kTextWriteFailed = "Failed to set the engine ID: ";
     static constexpr const char* kTextReadFailed = "Reading the engine ID failed.";
 
     explicit CSNMPEngineID(QWidget* parent = nullptr);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 
+#include "core/RunText.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -78,7 +79,7 @@ void CSNMPGlobal::OnApply() {
     }
     CWaitCursor wait;
     if (!m_config.SetSnmpState(IsDlgButtonChecked(IDC_SNMPG_ENABLE) == 1 ? "1" : "2")) {
-        AfxMessageBox(kTextWriteFailed, MB_OK);
+        AfxMessageBox(AnswerText(m_config.LastAnswer(), {"it"}, kTextWriteFailed), MB_OK);
     }
     // The box shows what the device now reports, after a refused write as well.
     ReadState();

@@ -12,8 +12,8 @@ class CSNMPGlobal : public ksx::CDialog {
 public:
     static constexpr const char* kTextReadFailed =
         "Reading the SNMP global state failed: Apply stays unavailable until it is read.";
-    static constexpr const char* kTextWriteFailed =
-        "Failed to set the SNMP global state: the device did not accept it.";
+    // Followed by what became of the write (ksx::AnswerText).
+    static constexpr const char* kTextWriteFailed = "Failed to set the SNMP global state: ";
 
     explicit CSNMPGlobal(QWidget* parent = nullptr);
     ~CSNMPGlobal() override;

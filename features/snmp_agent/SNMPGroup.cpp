@@ -115,8 +115,10 @@ void CSNMPGroup::OnApply() {
     const std::string object = kStatusColumn + CSNMPConfig::MakeGroupKey(name, model, level);
     RunCreate(
         object, "group",
-        [this, name, model, level, read, write, notify]() -> std::string {
-            return m_config.SetGroup(name, model, level, read, write, notify) ? "" : "the level and views";
+        [this, name, model, level, read, write, notify]() -> ksx::StepsName {
+            return m_config.SetGroup(name, model, level, read, write, notify)
+                       ? ksx::StepsName{}
+                       : ksx::StepsName{"the level and views", true};
         },
         [this] { ResetForm(); }, static_cast<unsigned>(kSettleMs.Get()));
 }

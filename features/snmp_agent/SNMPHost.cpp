@@ -143,8 +143,10 @@ void CSNMPHost::OnApply() {
     const std::string object = kStatusColumn + CSNMPConfig::MakeHostKey(host.length, host.index, host.type);
     RunCreate(
         object, "host",
-        [this, name, host, version]() -> std::string {
-            return m_config.SetHost(name, host, version) ? "" : "its community or user name and version";
+        [this, name, host, version]() -> ksx::StepsName {
+            return m_config.SetHost(name, host, version)
+                       ? ksx::StepsName{}
+                       : ksx::StepsName{"its community or user name and version", true};
         },
         [this] {
             m_editAddress->setText("");

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "core/RunText.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -132,9 +133,10 @@ void CSNMPTrapSetting::OnApply() {
                     [](const std::string& v) { return v.empty(); })) {
         return;  // nothing changed: nothing to write
     }
-    // The write, and after a refusal the read of what the device holds, off the window's thread.
+    // The write, and after a failed one the read of what the device holds, off the window's thread.
     struct Outcome {
-        bool refused = false;
+        bool failed = false;
+        SnmpAnswer answer;  // of the write that failed
         std::optional<SNMP_TRAP_SETTINGS> read;
     };
     auto outcome = std::make_shared<Outcome>();
@@ -145,14 +147,15 @@ void CSNMPTrapSetting::OnApply() {
         [this, outcome, settings, poe](int i) {
             if (i == 0) {
                 if (!m_config.SetTrapSettings(settings, poe)) {
-                    if (m_writes.Stopping()) {
-                        return StepOutcome::Failed("");  // cut short by Close: said at the end
+                    outcome->answer = m_config.LastAnswer();
+                    if (m_writes.Stopping() && !outcome->answer.Refused()) {
+                        return StepOutcome::Of(outcome->answer);  // cut short by Close: said at the end
                     }
-                    outcome->refused = true;
+                    outcome->failed = true;
                 }
                 return StepOutcome::Done();
             }
-            if (outcome->refused) {
+            if (outcome->failed) {
                 outcome->read = m_config.ReadTrapSettings(poe);
             }
             return StepOutcome::Done();
@@ -161,17 +164,20 @@ void CSNMPTrapSetting::OnApply() {
             return QString(i == 0 ? "Writing the trap settings..." : "Reading the trap settings...");
         },
         [this, outcome, now](const StepsEnd& end) {
+            const StepsName written{"the trap settings", true};
             if (end.stopped) {
                 // Closed during the run: the dialog is ending.
                 if (end.done == 0) {
-                    AfxMessageBox(end.inFlight ? kTextWriteStopped : kTextWriteNotSent, MB_OK);
-                } else if (outcome->refused) {
-                    AfxMessageBox(kTextWriteFailed, MB_OK);
+                    StepsEnd write = end;
+                    write.total = 1;
+                    AfxMessageBox(RunEndText(write, ListNamer({written})), MB_OK);
+                } else if (outcome->failed) {
+                    AfxMessageBox(AnswerText(outcome->answer, written), MB_OK);
                 }
                 return;
             }
-            if (outcome->refused) {
-                AfxMessageBox(kTextWriteFailed, MB_OK);
+            if (outcome->failed) {
+                AfxMessageBox(AnswerText(outcome->answer, written), MB_OK);
                 ShowSettings(outcome->read);
                 return;
             }

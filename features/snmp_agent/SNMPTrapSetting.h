@@ -1,6 +1,6 @@
 // "SNMP Trap Configuration": switches the device's trap kinds on and off. The switches are read when
 // the dialog opens; Apply writes the ones the user changed, off the window's thread, and reads them
-// again after a refused write. The three PoE switches exist on PoE models only.
+// again after a write that did not go as asked. The three PoE switches exist on PoE models only.
 #pragma once
 
 #include <array>
@@ -15,11 +15,6 @@ public:
         "Reading the trap settings failed: Apply stays unavailable until they are read.";
     static constexpr const char* kTextSomeUnread =
         "Failed to read the trap settings shown greyed: Apply leaves them as the device has them.";
-    static constexpr const char* kTextWriteFailed =
-        "Failed to set the trap settings: the device did not accept them.";
-    static constexpr const char* kTextWriteStopped =
-        "Stopped: the device did not confirm whether the trap settings were written.";
-    static constexpr const char* kTextWriteNotSent = "Stopped: the trap settings were not written.";
     // Check box of each slot.
     static const std::array<int, 11> kSlotBoxes;
 

@@ -191,16 +191,16 @@ void CSNMPUser::OnApply() {
     const std::string object = kStatusColumn + CSNMPConfig::MakeGroupIndex(name, version);
     RunCreate(
         object, "user",
-        [this, name, version, group, auth, authPassword, priv, privPassword]() -> std::string {
+        [this, name, version, group, auth, authPassword, priv, privPassword]() -> ksx::StepsName {
             switch (m_config.SetUser(name, version, group, auth, authPassword, priv, privPassword)) {
                 case 0:
-                    return "";
+                    return {};
                 case 1:
-                    return "the group name";
+                    return {"the group name"};
                 case 2:
-                    return "the protocols";
+                    return {"the protocols", true};
                 default:
-                    return "the passwords";
+                    return {"the passwords", true};
             }
         },
         [this] { ResetForm(); });

@@ -156,8 +156,9 @@ void CSNMPViewTree::OnApply() {
     const std::string object = kStatusColumn + CSNMPConfig::MakeViewKey(name, subtree);
     RunCreate(
         object, "view",
-        [this, name, subtree, mask, type]() -> std::string {
-            return m_config.SetView(name, subtree, mask, type) ? "" : "the mask and type";
+        [this, name, subtree, mask, type]() -> ksx::StepsName {
+            return m_config.SetView(name, subtree, mask, type) ? ksx::StepsName{}
+                                                               : ksx::StepsName{"the mask and type", true};
         },
         [this] {
             SetDlgItemText(IDC_VIEW_MASK, "");

@@ -29,18 +29,20 @@ void CSNMPWriteRun::Start(int count, StepRunner::Step step, CStepRun::Text text,
 
 void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what, Columns columns,
                            std::function<void(bool added)> after, unsigned settleMs) {
-    const std::string failed0 = "Failed to add the " + what + ": ";
-    const std::string failed = failed0 + "the device did not ";
+    const std::string failed = "Failed to add the " + what + ": ";
     m_progress.Reset();
-    auto step = [this, statusOid, what, failed0, failed, settleMs,
+    auto step = [this, statusOid, what, failed, settleMs,
                  columns = std::move(columns)](int i) -> StepOutcome {
         // A created row that is not made active again goes, unless the dialog is ending: then
         // nothing is sent after the request in flight, and the next add of this row replaces it.
-        const auto undo = [&](const std::string& text) {
+        const auto undo = [&](const StepsName& writes) {
+            const SnmpAnswer answer = m_config.LastAnswer();
+            StepOutcome outcome = StepOutcome::Of(answer);
+            outcome.failure = AnswerText(answer, writes, failed);
             if (!Stopping()) {
                 m_config.SetRowStatus(statusOid, "6");
             }
-            return StepOutcome::Failed(text);
+            return outcome;
         };
         switch (i) {
             case 0: {
@@ -52,21 +54,21 @@ void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what
                         break;
                     case RowAdded::kStopped:
                         return StepOutcome::Unanswered();  // said by the add's progress
-                    case RowAdded::kRefused:
-                        return StepOutcome::Failed(failed + "create the row.");
                     case RowAdded::kUnknown:
-                        return StepOutcome::Unanswered(RowAddedText(made, "the " + what, failed0));
+                        return StepOutcome::Unanswered(RowAddedText(made, "the " + what, failed));
+                    case RowAdded::kNotSent:
+                        return StepOutcome::NotSent(RowAddedText(made, "the " + what, failed));
                     default:
-                        return StepOutcome::Failed(RowAddedText(made, "the " + what, failed0));
+                        return StepOutcome::Failed(RowAddedText(made, "the " + what, failed));
                 }
                 m_progress.Confirm();
                 return StepOutcome::Done();
             }
             case 1: {
                 m_progress.Enter(AddStage::kColumns);
-                const std::string refused = columns();
-                if (!refused.empty()) {
-                    return undo(failed + "accept " + refused + ".");
+                const StepsName refused = columns();
+                if (!refused.text.empty()) {
+                    return undo(refused);
                 }
                 m_progress.Confirm();
                 return StepOutcome::Done();
@@ -74,7 +76,7 @@ void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what
             default:
                 m_progress.Enter(AddStage::kActivate);
                 if (!m_config.SetRowStatus(statusOid, "1")) {
-                    return undo(failed + "activate the row.");
+                    return undo({"the activation"});
                 }
                 m_progress.Confirm();
                 if (settleMs > 0) {
@@ -106,16 +108,22 @@ void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what
 
 void CSNMPWriteRun::Delete(const std::string& statusOid, const std::string& what,
                            std::function<void()> after) {
-    const std::string failure = "Failed to delete the " + what + ": the device did not accept it.";
+    const std::string failed = "Failed to delete the " + what + ": ";
     m_run.Start(
         1,
-        [this, statusOid, failure](int) {
-            return m_config.SetRowStatus(statusOid, "6") ? StepOutcome::Done() : StepOutcome::Failed(failure);
+        [this, statusOid, failed](int) {
+            if (m_config.SetRowStatus(statusOid, "6")) {
+                return StepOutcome::Done();
+            }
+            const SnmpAnswer answer = m_config.LastAnswer();
+            StepOutcome outcome = StepOutcome::Of(answer);
+            outcome.failure = AnswerText(answer, {"it"}, failed, "deleted");
+            return outcome;
         },
         [what](int, int) { return Q("Deleting the " + what + "..."); },
         [this, what, after = std::move(after)](const StepsEnd& end) {
             if (end.stopped) {
-                AfxMessageBox(StoppedDeleteText(what), MB_OK);
+                AfxMessageBox(StoppedDeleteText(end, what), MB_OK);
                 return;
             }
             if (end.failed) {
@@ -127,6 +135,6 @@ void CSNMPWriteRun::Delete(const std::string& statusOid, const std::string& what
         });
 }
 
-std::string CSNMPWriteRun::StoppedDeleteText(const std::string& what) {
-    return "Stopped: the device did not confirm that the " + what + " was deleted.";
+std::string CSNMPWriteRun::StoppedDeleteText(const StepsEnd& end, const std::string& what) {
+    return RunEndText(end, ListNamer({{"the " + what}}), "deleted");
 }

@@ -7,7 +7,8 @@
 // a message says what was and was not done.
 //
 //   CSNMPWriteRun m_writes{*this, m_config};  // a member, after the CSNMPConfig
-//   m_writes.Create(statusOid, "view", [=, this] { return m_config.SetView(...) ? "" : "the mask"; },
+//   m_writes.Create(statusOid, "view",
+//                   [=, this] { return m_config.SetView(...) ? StepsName{} : StepsName{"the mask"}; },
 //                   [this](bool added) { ... });
 #pragma once
 
@@ -16,6 +17,7 @@
 
 #include "controls/StepRun.h"
 #include "core/RowCreate.h"
+#include "core/RunText.h"
 #include "features/snmp_agent/SNMPConfig.h"
 
 namespace ksx {
@@ -24,9 +26,9 @@ class CDialog;
 
 class CSNMPWriteRun {
 public:
-    // Worker: writes a new row's columns; empty when every request was accepted, else what the device
-    // did not accept ("the group name").
-    using Columns = std::function<std::string()>;
+    // Worker: writes a new row's columns; empty when every request was accepted, else the writes of the
+    // request that was not ("the group name"), whose answer the CSNMPConfig keeps (LastAnswer).
+    using Columns = std::function<ksx::StepsName()>;
 
     CSNMPWriteRun(ksx::CDialog& dlg, CSNMPConfig& config);
     CSNMPWriteRun(const CSNMPWriteRun&) = delete;
@@ -53,7 +55,7 @@ public:
     const CStepRun& Run() const { return m_run; }
 
     // What a stopped delete says (a stopped add: ksx::StoppedAddText).
-    static std::string StoppedDeleteText(const std::string& what);
+    static std::string StoppedDeleteText(const ksx::StepsEnd& end, const std::string& what);
 
 private:
     ksx::CDialog& m_dlg;

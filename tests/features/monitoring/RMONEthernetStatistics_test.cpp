@@ -110,7 +110,9 @@ TEST_F(RMONEthernetStatisticsTest, FailedClearingOfThePortsRowsStopsTheCreation)
     s_sim->ClearLog();
     const std::vector<std::string> texts = Apply(drv, dlg, "20", "5");
     ASSERT_FALSE(texts.empty());
-    EXPECT_EQ(texts[0], "Failed to clear the unused entries of port 5: the entry was not created.");
+    EXPECT_EQ(texts[0],
+              "Failed to clear the unused entries of port 5: the device did not accept entry 10. The RMON "
+              "Ethernet statistics entry 20 was not created.");
     EXPECT_EQ(SetLines(s_sim->Requests(), kStatistics.size() + 1), std::vector<std::string>{"4.10=i:4"});
 }
 
@@ -124,6 +126,16 @@ TEST_F(RMONEthernetStatisticsTest, DeleteSetsTheRowInvalid) {
     EXPECT_EQ(SetLines(s_sim->Requests(), 0), std::vector<std::string>{kStatistics + ".4.2=i:4"});
     ASSERT_EQ(dlg.List()->GetItemCount(), 2);
     EXPECT_EQ(dlg.m_arrPortList, (std::vector<int>{1, 3}));
+
+    // A delete left unanswered may have been applied: it is unconfirmed, not refused.
+    UseSimV1(*s_sim, "400");
+    s_sim->LoseAnswer(kStatistics + ".4.3");
+    ASSERT_TRUE(ClickDelete(dlg, 1));
+    ASSERT_TRUE(WaitIdle(dlg));
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Failed to delete the RMON Ethernet statistics entry 3: the "
+                                       "device did not answer: it did not confirm whether it was "
+                                       "deleted."});
 
     // A delete the device refuses is told (the fault fails the re-read as well, which says so too).
     FailOn(kStatistics + ".4.1");
@@ -203,9 +215,10 @@ TEST_F(RMONEthernetStatisticsTest, ASlowDeviceKeepsTheWindowLiveAndCloseStopsThe
     const long long liveGapMs = ticks.MaxGapMs();  // while the run went on
     ASSERT_TRUE(drv.Click(IDC_RMONS_CLOSE));
     ASSERT_TRUE(drv.WaitEnded());
-    EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{"Stopped: 1 of 2 unused entries of port 5 were cleared; "
-                                       "the RMON Ethernet statistics entry 20 was not created."});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "Stopped: unused entry 10 of port 5 was cleared; the device did not confirm "
+                                 "whether unused entry 11 of port 5 was cleared. The RMON Ethernet "
+                                 "statistics entry 20 was not created."});
     EXPECT_LT(liveGapMs, 250);
     EXPECT_EQ(SetLines(DistinctRequests(*s_sim), kStatistics.size() + 1),
               (std::vector<std::string>{"4.10=i:4", "4.11=i:4"}));

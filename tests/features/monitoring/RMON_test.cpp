@@ -73,9 +73,9 @@ TEST_F(RMONLogicTest, AValidRowIsNeverDestroyedByAFailedCreation) {
     h.buckets_requested = 10;
     h.interval = 60;
     EXPECT_FALSE(rmon.SetHistoryControlEntry(h));
-    EXPECT_EQ(
-        rmon.LastError(),
-        "Failed to create the RMON history control entry 1: the device did not accept the create request.");
+    EXPECT_EQ(rmon.LastError(),
+              "Failed to create the RMON history control entry 1: the device already holds the RMON history "
+              "control entry 1; it was left as it is.");
     EXPECT_EQ(SetsBelow(kHistory), std::vector<std::string>{"6.1=i:2"});
     EXPECT_EQ(s_sim->Get(kHistory + ".6.1"), "1");
     EXPECT_EQ(s_sim->Get(kHistory + ".2.1"), "1.3.6.1.2.1.2.2.1.1.1");

@@ -143,7 +143,8 @@ TEST_F(JumboFrame, RefusedOrUnansweredSetIsReportedAsFailure) {
         sim.ClearLog();
         ASSERT_TRUE(drv.Click(IDC_JUMBO_APPLY));
         ASSERT_TRUE(drv.WaitEnded());
-        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to set Jumbo Frame."});
+        EXPECT_EQ(boxes.Texts(),
+                  std::vector<std::string>{"The device did not accept the Jumbo Frame setting."});
         EXPECT_EQ(RequestLines(sim.Requests()), std::vector<std::string>{kSet1});  // no read-back
         EXPECT_EQ(sim.Get(kJumbo), "2");
     }
@@ -160,7 +161,9 @@ TEST_F(JumboFrame, RefusedOrUnansweredSetIsReportedAsFailure) {
         ASSERT_TRUE(drv.Click(IDC_JUMBO_APPLY));
         ASSERT_TRUE(drv.WaitEnded());
         sim.Silence(false);
-        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to set Jumbo Frame."});
+        EXPECT_EQ(boxes.Texts(),
+                  std::vector<std::string>{"The device did not answer: it did not confirm whether "
+                                           "the Jumbo Frame setting was written."});
         EXPECT_EQ(sim.Get(kJumbo), "2");
     }
 }

@@ -192,7 +192,7 @@ TEST_F(POEGlobal, RefusedSetReportsNoSuccess) {
     Apply(drv, dlg);
     EXPECT_EQ(Lines(sim.Requests()), (std::vector<std::string>{"set " + kThreshold + "=s:150", kRead}));
     const std::string refused =
-        "The device did not accept the PoE global settings; the settings it holds are shown.";
+        "The device did not accept the PoE global settings. The settings it holds are shown.";
     // The read that follows is refused as well while the device refuses the threshold, and says so.
     ASSERT_FALSE(boxes.Texts().empty());
     EXPECT_EQ(boxes.Texts().front(), refused);
@@ -209,7 +209,9 @@ TEST_F(POEGlobal, RefusedSetReportsNoSuccess) {
     ASSERT_TRUE(drv.Click(IDC_POEG_APPLY));  // the read after the unanswered set may have failed too
     ASSERT_TRUE(WaitUntil([&] { return sim.Get(kThreshold) == "150"; }));
     ASSERT_GE(boxes.Count(), 2u);
-    EXPECT_EQ(boxes.Texts().front(), refused);
+    EXPECT_EQ(boxes.Texts().front(),
+              "The device did not answer: it did not confirm whether the PoE global "
+              "settings were written. The settings it holds are shown.");
     EXPECT_EQ(boxes.Texts().back(), "set succeed");
 }
 

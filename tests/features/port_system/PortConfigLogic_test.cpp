@@ -156,7 +156,7 @@ TEST_F(PortConfigLogicTest, WriteIsOneSetOfThreeColumnsAndAnErrorStatusIsAFailur
     row.speed = 2;
     row.mdix = 3;
     row.flowControl = 1;
-    EXPECT_TRUE(logic.WritePortSettings(row));
+    EXPECT_TRUE(logic.WritePortSettings(row).Accepted());
     auto sets = OfKind(s_sim->Requests(), "set");
     ASSERT_EQ(sets.size(), 1u);
     EXPECT_EQ(sets[0].principal, "harbour");
@@ -174,10 +174,10 @@ TEST_F(PortConfigLogicTest, WriteIsOneSetOfThreeColumnsAndAnErrorStatusIsAFailur
 
     // A value the device refuses (badValue) and an injected genErr: answered, yet not written.
     row.speed = 9;
-    EXPECT_FALSE(logic.WritePortSettings(row));
+    EXPECT_TRUE(logic.WritePortSettings(row).Refused());
     row.speed = 4;
     s_sim->ErrorStatus(kPortTable + ".5.3", 5);
-    EXPECT_FALSE(logic.WritePortSettings(row));
+    EXPECT_TRUE(logic.WritePortSettings(row).Refused());
     s_sim->ErrorStatus(kPortTable + ".5.3", 0);
     EXPECT_EQ(OfKind(s_sim->Requests(), "set").size(), 3u);
 
@@ -185,7 +185,7 @@ TEST_F(PortConfigLogicTest, WriteIsOneSetOfThreeColumnsAndAnErrorStatusIsAFailur
     test::UseSimV1(*s_sim, "300");
     CPortConfigLogic quick;
     s_sim->Silence(true);
-    EXPECT_FALSE(quick.WritePortSettings(row));
+    EXPECT_TRUE(quick.WritePortSettings(row).Unanswered());
     s_sim->Silence(false);
 }
 

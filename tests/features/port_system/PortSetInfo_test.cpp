@@ -40,7 +40,7 @@ const char kQos[] =
     "accurate bandwidth allocation. \n* Do you still want to enable Flow Control?. ";
 const char kReadFailed[] = "Failed to read the port settings; press Refresh to try again.";
 const char kRefused99[] =
-    "The device did not accept the settings of port 99; the settings it holds are shown.";
+    "The device did not accept the settings of port 99. The settings it holds are shown.";
 constexpr unsigned kQuestion = MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2;
 
 // Combo items.
@@ -462,7 +462,7 @@ TEST_F(PortSetInfoTest, RefusedWriteIsSaidAndTheTableReadAgain) {
     s_sim->ErrorStatus(kPortTable + ".2.3", 0);
     ASSERT_FALSE(boxes.Texts().empty());
     EXPECT_EQ(boxes.Texts().front(),
-              "The device did not accept the settings of port 3; the settings it holds are shown.");
+              "The device did not accept the settings of port 3. The settings it holds are shown.");
     const auto log = s_sim->Requests();
     ASSERT_EQ(Sets(log).size(), 1u);
     size_t portReads = 0;

@@ -286,7 +286,7 @@ TEST_F(PowerSaveDlgTest, GlobalApplyWritesOnlyTheLinkStatusSwitch) {
     ASSERT_FALSE(boxes.Texts().empty());
     EXPECT_EQ(
         boxes.Texts().back(),
-        "The device did not accept the link status detection setting; the settings it holds are shown.");
+        "The device did not accept the link status detection setting. The settings it holds are shown.");
     sim.ErrorStatus(kRoot + ".6.0", 0);
     EXPECT_EQ(sim.Get(kRoot + ".6.0"), "1");
 }

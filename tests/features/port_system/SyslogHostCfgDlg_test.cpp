@@ -354,7 +354,7 @@ TEST_F(SyslogHost, RefusedCreateOrPortKeepsTheConfiguredHost) {
     EXPECT_EQ(sim.Get(kHost + ".5" + kOldIndex), "1");
     // Each write the device did not take is said; a create unanswered may have left a row.
     const std::string refused =
-        "The device did not accept the syslog host settings; the settings it holds are shown.";
+        "The device did not accept the syslog host settings. The settings it holds are shown.";
     EXPECT_EQ(boxes.Texts(),
               (std::vector<std::string>{
                   refused, refused,

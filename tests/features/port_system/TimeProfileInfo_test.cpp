@@ -324,7 +324,7 @@ TEST_F(TimeProfileInfoTest, ARefusedFillLeavesNoRowBehind) {
     EXPECT_EQ(sets[2], "21.3=i:6");
     EXPECT_EQ(sim.Get(Col(21, 3)), "");
     // The refusal is said and the table read again; the index stays free for the next try.
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The device did not accept the time profile Lunch; the "
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The device did not accept the time profile Lunch. The "
                                                       "settings it holds are shown."});
     sim.ErrorStatus(Col(2, 3), 0);
     WaitRows(dlg, 3);

@@ -193,7 +193,8 @@ TEST_F(Community, AFailedStepIsToldAndLeavesNoHiddenRowBehind) {
     s_sim->ErrorStatus(kB + ".5.1.1.2" + key, 5);
     s_sim->ClearLog();
     Add(drv, dlg, "lab");
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{CSNMPCommunity::kTextUserFailed});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "Failed to add the community: the device did not accept the user name."});
     EXPECT_EQ(Sets(),
               (std::vector<std::string>{"set .5.1.1.3" + key + "=i:5", "set .5.1.1.2" + key + "=s:public",
                                         "set .5.1.1.3" + key + "=i:6"}));
@@ -217,8 +218,9 @@ TEST_F(Community, AFailedStepIsToldAndLeavesNoHiddenRowBehind) {
     ASSERT_TRUE(drv.Click(IDC_COMM_DELETE));
     ASSERT_TRUE(WaitUntil([&] { return !dlg.Writing(); }));
     s_sim->ErrorStatus(kB + ".5.1.1.3" + key, 0);
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{CSNMPCommunity::kTextCreateFailed,
-                                                       CSNMPCommunity::kTextDeleteFailed}));
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{"Failed to add the community: the device did not accept the create.",
+                                        "Failed to delete the community: the device did not accept it."}));
 }
 
 TEST_F(Community, AReadThatFailsMidwayKeepsItsRowsAndGivesRefreshBack) {

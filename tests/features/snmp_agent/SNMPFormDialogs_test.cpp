@@ -115,9 +115,25 @@ TEST_F(GlobalState, ARefusedWriteIsToldAndTheStateReadAgain) {
     ASSERT_TRUE(drv.Click(IDC_SNMPG_APPLY));
     WaitRead(dlg, 2);
     s_sim->ErrorStatus(kB + ".1.0", 0);
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{CSNMPGlobal::kTextWriteFailed});
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Failed to set the SNMP global state: the device did not accept it."});
     EXPECT_EQ(Log(), (std::vector<std::string>{"set .1.0=i:2", kGetState}));
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_SNMPG_APPLY));  // the read back failed as well
+}
+
+TEST_F(GlobalState, AnUnansweredWriteIsSaidAsUnconfirmed) {
+    ShortTimeout();
+    CSNMPGlobal dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg, 1);
+    s_sim->LoseAnswer(kB + ".1.0");
+    ASSERT_TRUE(drv.Check(IDC_SNMPG_ENABLE, false));
+    ASSERT_TRUE(drv.Click(IDC_SNMPG_APPLY));
+    WaitRead(dlg, 2);
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Failed to set the SNMP global state: the device did not "
+                                       "answer: it did not confirm whether it was written."});
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_SNMPG_ENABLE), 0);  // applied, as the read back shows
 }
 
 // ---- Trap switches ----
@@ -188,7 +204,7 @@ TEST_F(TrapSettings, ARefusedWriteIsToldAndTheSwitchesReadAgain) {
     ASSERT_TRUE(drv.Click(IDC_TRAP_APPLY));
     ASSERT_TRUE(WaitUntil([&] { return !dlg.Writing(); }));
     s_sim->ErrorStatus(kB + ".8.1.0", 0);
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{CSNMPTrapSetting::kTextWriteFailed});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The device did not accept the trap settings."});
     EXPECT_EQ(Log(), (std::vector<std::string>{"set .8.1.0=i:2", kGetTraps}));
 }
 
@@ -342,7 +358,8 @@ TEST_F(EngineId, FailuresAreToldAndOddRepliesShownWhole) {
     Apply(drv, "800007e580");
     WaitRead(dlg, 2);
     s_sim->ErrorStatus(kB + ".7.0", 0);
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{CSNMPEngineID::kTextWriteFailed});
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Failed to set the engine ID: the device did not accept it."});
     EXPECT_EQ(dlg.GetDlgItemText(IDC_ENGINE_READ_STATUS), CSNMPEngineID::kTextReadFailed);
     EXPECT_EQ(dlg.GetDlgItemText(IDC_ENGINE_ID), "800007e580");  // kept as typed
     s_sim->Set(kB + ".7.0", "x", "");

@@ -240,8 +240,9 @@ TEST_F(AgentWrites, ADeviceThatStopsAnsweringMidwayIsToldAndRefreshStaysUsable) 
     ASSERT_TRUE(WaitUntil([&] { return DistinctSets(*s_sim).size() >= 2; }, 20000));
     s_sim->Silence(true);
     WaitRead(dlg, 2);
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
-                                 "Failed to add the view: the device did not accept the mask and type."});
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Failed to add the view: the device did not answer: it did not "
+                                       "confirm whether the mask and type were written."});
     // The row made is destroyed again (unanswered as well).
     const std::string key = ".1.118.2.1.3";
     EXPECT_EQ(SetLines(), (std::vector<std::string>{".4.1.1.5" + key + "=i:5",
@@ -280,7 +281,7 @@ TEST_F(AgentWrites, CloseDuringADeleteSaysTheDeviceDidNotConfirmIt) {
     ASSERT_TRUE(drv.WaitEnded());
     EXPECT_LT(liveGapMs, 250);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
-                                 "Stopped: the device did not confirm that the community was deleted."});
+                                 "Stopped: the device did not confirm whether the community was deleted."});
     EXPECT_FALSE(WaitUntil([&] { return DistinctSets(*s_sim).size() > 1; }, 1500));
     EXPECT_EQ(SetLines(), std::vector<std::string>{".5.1.1.3" + NameIndex("public") + "=i:6"});
 }
