@@ -7,7 +7,9 @@
 // The suite runs it scaled down (a 400 ms time-out, answers after 240 ms). Environment:
 //   KSX_SWEEP_TIMEOUT_MS  the requests' time-out (default 400)
 //   KSX_SWEEP_DELAY_MS    how late the switch answers (default 60 % of the time-out)
-//   KSX_SWEEP_FIGURES     "1": print every action's longest gap ("SWEEP <dialog> | <action> | <ms>")
+//   KSX_SWEEP_FIGURES     "1": print every action's longest gap ("SWEEP <dialog> | <action> | <ms>"),
+//                         in the answer sweep every text read ("ANSWER <mode> | <dialog> | <action> |
+//                         <text>")
 //   KSX_SWEEP_ONLY        run only the dialogs whose name holds this text
 // scripts/stall-sweep runs the sweep at the real 2 s time-out and prints the longest gap per dialog.
 //
@@ -568,6 +570,10 @@ TEST_P(AnswerSweep, NoSilenceIsCalledARefusalNorARefusalASilence) {
         }
         for (const Sweeper::Action& a : sweeper.Actions()) {
             for (const std::string& text : a.texts) {
+                if (m_t.figures) {
+                    std::cout << "ANSWER " << m.name << " | " << a.dialog << " | " << a.what << " | " << text
+                              << std::endl;
+                }
                 const std::string lower = ui::ToStd(QString::fromStdString(text).toLower());
                 for (const std::string& u : m.untrue) {
                     if (lower.find(u) != std::string::npos) {
