@@ -546,7 +546,8 @@ int Agent::OnPacket(int op, void* session, int reqid, void* p, void* magic) {
     LogPdu(pdu);
     auto now = Clock::now();
     // A wrong community gets no answer, as on the real device.
-    if (!Admitted(pdu) || m_silence || m_device.Rebooting(now) || ShouldDrop() || LoseAnswerOf(pdu, now)) {
+    if (!Admitted(pdu) || m_silence || m_device.Rebooting(now) ||
+        (m_writesSilent && pdu->command == SNMP_MSG_SET) || ShouldDrop() || LoseAnswerOf(pdu, now)) {
         return 1;
     }
     if (m_decryptionErrors && pdu->version == SNMP_VERSION_3 &&
@@ -662,6 +663,10 @@ int Agent::OnRequests(void* ri, void* rq, const Oid& root) {
         case MODE_SET_RESERVE1: {
             bool mayWrite =
                 !pdu || pdu->version == SNMP_VERSION_3 || Principal(pdu) == m_options.writeCommunity;
+            if (m_writesRefused != 0) {
+                netsnmp_set_request_error(reqinfo, requests, m_writesRefused);
+                return SNMP_ERR_NOERROR;
+            }
             std::vector<Binding> bindings;
             std::vector<netsnmp_request_info*> reqs;
             for (netsnmp_request_info* r = requests; r; r = r->next) {

@@ -56,6 +56,11 @@ public:
     void SetDelayMs(int ms) { m_delayMs = ms; }
     void SetError(const Oid& oid, int status);
     void SetSilence(bool on) { m_silence = on; }
+    // Every SET dropped unanswered and not applied; reads answered as usual (a device that does not
+    // take writes from this principal and stays quiet about it).
+    void SetWritesSilent(bool on) { m_writesSilent = on; }
+    // Every SET answered with this error status at its first binding and not applied (0: taken again).
+    void SetWritesRefused(int status) { m_writesRefused = status; }
     // Until `until`, requests are held and answered then (a device busy for a while); the reports the
     // security model sends by itself go at once.
     void Stall(Clock::time_point until) { m_stallUntil = until; }
@@ -125,6 +130,8 @@ private:
     std::mt19937 m_lossRandom;
     int m_delayMs = 0;
     bool m_silence = false;
+    bool m_writesSilent = false;
+    int m_writesRefused = 0;
     Clock::time_point m_stallUntil{};
     bool m_decryptionErrors = false;
     std::map<Oid, int> m_errors;

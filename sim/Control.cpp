@@ -228,6 +228,17 @@ std::string ControlServer::Execute(const std::string& line) {
         m_agent.SetSilence(a == "on");
         return "OK";
     }
+    if (cmd == "writes" && in >> a >> b) {
+        if (a == "silent" && (b == "on" || b == "off")) {
+            m_agent.SetWritesSilent(b == "on");
+            return "OK";
+        }
+        if (a == "refuse" && (b == "off" || (ParseNumber(b, 1, 18, &n)))) {
+            m_agent.SetWritesRefused(b == "off" ? 0 : static_cast<int>(n));
+            return "OK";
+        }
+        return "ERR usage: writes silent on|off, or writes refuse STATUS|off";
+    }
     if (cmd == "stall" && in >> a && ParseNumber(a, 0, 600000, &n)) {
         m_agent.Stall(now + std::chrono::milliseconds(n));
         return "OK";

@@ -7,12 +7,21 @@
 // The suite runs it scaled down (a 400 ms time-out, answers after 240 ms). Environment:
 //   KSX_SWEEP_TIMEOUT_MS  the requests' time-out (default 400)
 //   KSX_SWEEP_DELAY_MS    how late the switch answers (default 60 % of the time-out)
-//   KSX_SWEEP_FIGURES     "1": print every action's longest gap ("SWEEP <dialog> | <action> | <ms>")
+//   KSX_SWEEP_FIGURES     "1": print every action's longest gap ("SWEEP <dialog> | <action> | <ms>"),
+//                         in the answer sweep every text read ("ANSWER <mode> | <dialog> | <action> |
+//                         <text>")
 //   KSX_SWEEP_ONLY        run only the dialogs whose name holds this text
 // scripts/stall-sweep runs the sweep at the real 2 s time-out and prints the longest gap per dialog.
 //
 // Each area's sweep includes this header and defines ksx::stallsweep::Area() (the menu popups it
 // covers) and Unreached() (the area's dialogs no menu item opens).
+//
+// Built with KSX_ANSWER_SWEEP the same source is the answer sweep: the same dialogs and buttons against
+// a switch that answers at once (KSX_SWEEP_TIMEOUT_MS the time-out, default 400), first taking no write
+// and answering none, then refusing every write (genErr). A value is changed before each Apply or OK so
+// that there is something to write. Every message box and every status line an action shows is read:
+// an unanswered write is never said to be refused, nor a refused one unanswered. Each text that does
+// is a failure "<mode>: <dialog> | <button> | <text>".
 #pragma once
 
 #include <cxxabi.h>
@@ -20,7 +29,10 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -29,6 +41,7 @@
 #include <cstdlib>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -54,6 +67,7 @@ namespace ksx::stallsweep {
 struct Timing {
     int timeoutMs = 400;
     int delayMs = 240;
+    int quietMs = 640;  // no request for this long: what an action started is over
     bool figures = false;
     std::string only;
     // The longest the window's thread may go without events: the time-out plus a second scaled as the
@@ -73,6 +87,15 @@ struct Timing {
         if (const char* o = std::getenv("KSX_SWEEP_ONLY")) {
             t.only = o;
         }
+        t.quietMs = t.delayMs + 400;
+        return t;
+    }
+    // Prompt answers; an action is over once no request went out for a time-out and a bit (an
+    // unanswered write is resent within its time-out).
+    static Timing ForAnswers() {
+        Timing t = FromEnvironment();
+        t.delayMs = 0;
+        t.quietMs = t.timeoutMs + 400;
         return t;
     }
 };
@@ -141,6 +164,18 @@ inline bool IsCloseButton(const QPushButton* b) {
     return CDialog::GetDlgCtrlID(b) == IDCANCEL || t == "close" || t == "cancel";
 }
 
+inline bool IsWriteButton(const QPushButton* b) {
+    const QString t = b->text().remove('&').trimmed().toLower();
+    return t.startsWith("apply") || t == "ok" || t == "set" || t == "save";
+}
+
+// What the sweep reads besides the window's liveness: the message boxes and status lines each action
+// brings, and whether a value is changed before a button that writes.
+struct Reading {
+    const test::ScriptedMessageBox* boxes = nullptr;
+    bool changeValues = false;
+};
+
 // Sweeps one dialog at a time; records the longest gap of every action.
 class Sweeper {
 public:
@@ -149,6 +184,7 @@ public:
         std::string what;    // "open", a button's text, "close"
         long long gapMs = 0;
         std::vector<std::string> opened;  // the classes of the dialogs the action opened
+        std::vector<std::string> texts;   // the message boxes and status lines it showed (Reading)
         std::string Text() const {
             std::string out = dialog + " | " + what;
             for (const std::string& o : opened) {
@@ -158,7 +194,8 @@ public:
         }
     };
 
-    Sweeper(test::SimSwitch& sim, const Timing& t) : m_sim(sim), m_t(t) {}
+    Sweeper(test::SimSwitch& sim, const Timing& t, Reading reading = {})
+        : m_sim(sim), m_t(t), m_reading(reading), m_boxesTaken(reading.boxes ? reading.boxes->Count() : 0) {}
 
     const std::vector<Action>& Actions() const { return m_actions; }
 
@@ -177,6 +214,7 @@ public:
             }
         });
         ui::FeatureRegistry::Instance().Run(command);
+        AfterClose();
         return seen;
     }
 
@@ -188,21 +226,90 @@ public:
             Sweep(dlg.get(), 0, &gap);
             drv.WaitEnded(WaitLimitMs());
         }
+        AfterClose();
     }
 
 private:
-    int QuietMs() const { return m_t.delayMs + 400; }
+    int QuietMs() const { return m_t.quietMs; }
     int WaitLimitMs() const { return std::max(20000, 60 * m_t.delayMs); }
 
     // A dialog a button opens shows only once its own reads in OnInitDialog are over: the button's
     // action holds them, and names the dialog.
-    void Record(CDialog* dlg, const std::string& what, const test::TickGap& gap) {
-        Action a{ClassName(dlg), what, gap.MaxGapMs(), m_opened.back()};
+    void Record(CDialog* dlg, const std::string& what, const test::TickGap& gap,
+                std::vector<std::string> lines = {}) {
+        Action a{ClassName(dlg), what, gap.MaxGapMs(), m_opened.back(), TakeBoxes()};
+        a.texts.insert(a.texts.end(), lines.begin(), lines.end());
         m_opened.back().clear();
         if (m_t.figures) {
             std::cout << "SWEEP " << a.Text() << " | " << a.gapMs << std::endl;
         }
         m_actions.push_back(std::move(a));
+    }
+
+    // The boxes shown since the last action took its own (a dialog an action opened records first).
+    std::vector<std::string> TakeBoxes() {
+        if (m_reading.boxes == nullptr) {
+            return {};
+        }
+        std::vector<std::string> texts = m_reading.boxes->Texts();
+        std::vector<std::string> out(texts.begin() + static_cast<long>(std::min(m_boxesTaken, texts.size())),
+                                     texts.end());
+        m_boxesTaken = texts.size();
+        return out;
+    }
+
+    // What the work left running after the last dialog closed showed.
+    void AfterClose() {
+        if (m_reading.boxes == nullptr || m_actions.empty()) {
+            return;
+        }
+        WaitQuiet(nullptr);
+        std::vector<std::string> texts = TakeBoxes();
+        if (!texts.empty()) {
+            m_actions.push_back({m_actions.front().dialog, "after close", 0, {}, std::move(texts)});
+        }
+    }
+
+    using Lines = std::map<const QLabel*, QString>;
+    static Lines LinesOf(CDialog* dlg) {
+        Lines out;
+        for (QLabel* l : dlg->findChildren<QLabel*>()) {
+            if (CDialog::FromWidget(l) == dlg) {
+                out[l] = l->isVisible() ? l->text() : QString();
+            }
+        }
+        return out;
+    }
+    // The status lines whose text the action changed.
+    static std::vector<std::string> ChangedLines(CDialog* dlg, const Lines& before) {
+        std::vector<std::string> out;
+        for (const auto& [label, text] : LinesOf(dlg)) {
+            const auto was = before.find(label);
+            if (!text.isEmpty() && (was == before.end() || was->second != text)) {
+                out.push_back(ui::ToStd(text));
+            }
+        }
+        return out;
+    }
+
+    // Something for a write button to write: the first checkbox toggled, or else the first list box
+    // moved one entry on, as the user does.
+    static void ChangeAValue(CDialog* dlg) {
+        auto usable = [dlg](QWidget* w) {
+            return w->isVisible() && w->isEnabled() && CDialog::FromWidget(w) == dlg;
+        };
+        for (QCheckBox* c : dlg->findChildren<QCheckBox*>()) {
+            if (usable(c)) {
+                QTest::mouseClick(c, Qt::LeftButton, Qt::NoModifier, c->rect().center());
+                return;
+            }
+        }
+        for (QComboBox* c : dlg->findChildren<QComboBox*>()) {
+            if (usable(c) && c->count() > 1) {
+                QTest::keyClick(c, c->currentIndex() + 1 < c->count() ? Qt::Key_Down : Qt::Key_Up);
+                return;
+            }
+        }
     }
 
     // Until the switch had no request for a while (what the action started is over), or the dialog
@@ -218,7 +325,7 @@ private:
                     seen = now;
                     still.restart();
                 }
-                return still.elapsed() >= QuietMs() || dlg->IsDialogEnded();
+                return still.elapsed() >= QuietMs() || (dlg != nullptr && dlg->IsDialogEnded());
             },
             WaitLimitMs());
     }
@@ -305,11 +412,18 @@ private:
                 continue;
             }
             const std::string text = ButtonText(b);
+            if (m_reading.changeValues && IsWriteButton(b)) {
+                ChangeAValue(dlg);
+                test::PumpEvents();
+                WaitQuiet(dlg);
+            }
+            const Lines before = LinesOf(dlg);
             test::TickGap gap;
             QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, b->rect().center());
             test::PumpEvents();
             WaitQuiet(dlg);
-            Record(dlg, text, gap);
+            Record(dlg, text, gap,
+                   dlg->IsDialogEnded() ? std::vector<std::string>{} : ChangedLines(dlg, before));
         }
         if (!dlg->IsDialogEnded()) {
             test::TickGap gap;
@@ -336,6 +450,8 @@ private:
 
     test::SimSwitch& m_sim;
     Timing m_t;
+    Reading m_reading;
+    size_t m_boxesTaken;
     std::vector<Action> m_actions;
     std::vector<QWidget*> m_stack;                   // the dialogs being swept, the innermost last
     std::vector<std::vector<std::string>> m_opened;  // per dialog of m_stack: what its action opened
@@ -382,7 +498,7 @@ inline std::vector<Entry> Entries() {
     return out;
 }
 
-class StallSweep : public ::testing::TestWithParam<Entry> {
+class SweepFixture : public ::testing::TestWithParam<Entry> {
 public:
     static void SetUpTestSuite() {
         SnmpInit();
@@ -404,16 +520,78 @@ protected:
     }
     void TearDown() override {
         s_sim->DelayMs(0);
+        s_sim->WritesSilent(false);
+        s_sim->WritesRefused(0);
         ResetConnectionSettings();
     }
 
+#ifdef KSX_ANSWER_SWEEP
+    Timing m_t = Timing::ForAnswers();
+#else
     Timing m_t = Timing::FromEnvironment();
+#endif
     // The pause the trunk member check makes on the window's thread before its port walk paces the
     // device: it scales with the time-out as the answers do.
     Tunable::Override trunkPause{"trunk.port-table-pause-ms", 500 * m_t.timeoutMs / 2000};
     test::ScriptedMessageBox boxes;
     static inline test::SimSwitch* s_sim = nullptr;
 };
+
+inline void PrintTo(const Entry& e, std::ostream* os) {
+    *os << e.name;
+}
+
+#ifdef KSX_ANSWER_SWEEP
+
+using AnswerSweep = SweepFixture;
+
+TEST_P(AnswerSweep, NoSilenceIsCalledARefusalNorARefusalASilence) {
+    const Entry& e = GetParam();
+    if (!m_t.only.empty() && e.name.find(m_t.only) == std::string::npos) {
+        GTEST_SKIP();
+    }
+    struct Mode {
+        const char* name;
+        int refusal;  // the error status every write gets; 0: no write is answered
+        std::vector<std::string> untrue;
+    };
+    const Mode modes[] = {{"writes unanswered", 0, {"did not accept", "refused", "rejected"}},
+                          {"writes refused", 5, {"did not answer", "did not confirm"}}};
+    for (const Mode& m : modes) {
+        s_sim->Restart();
+        s_sim->WritesSilent(m.refusal == 0);
+        s_sim->WritesRefused(m.refusal);
+        Sweeper sweeper(*s_sim, m_t, {&boxes, true});
+        if (e.command != 0) {
+            ASSERT_TRUE(ui::FeatureRegistry::Instance().Has(e.command)) << e.name;
+            EXPECT_TRUE(sweeper.RunCommand(e.command)) << e.name << ": the command opened no dialog";
+        } else {
+            sweeper.RunDialog(e.make());
+        }
+        for (const Sweeper::Action& a : sweeper.Actions()) {
+            for (const std::string& text : a.texts) {
+                if (m_t.figures) {
+                    std::cout << "ANSWER " << m.name << " | " << a.dialog << " | " << a.what << " | " << text
+                              << std::endl;
+                }
+                const std::string lower = ui::ToStd(QString::fromStdString(text).toLower());
+                for (const std::string& u : m.untrue) {
+                    if (lower.find(u) != std::string::npos) {
+                        ADD_FAILURE() << m.name << ": " << a.dialog << " | " << a.what << " | " << text;
+                        break;
+                    }
+                }
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Area, AnswerSweep, ::testing::ValuesIn(Entries()),
+                         [](const ::testing::TestParamInfo<Entry>& info) { return info.param.name; });
+
+#else
+
+using StallSweep = SweepFixture;
 
 TEST_P(StallSweep, WindowStaysLiveOnASlowDevice) {
     const Entry& e = GetParam();
@@ -451,11 +629,9 @@ TEST(StallSweepCover, EveryMenuDialogIsSwept) {
     }
 }
 
-inline void PrintTo(const Entry& e, std::ostream* os) {
-    *os << e.name;
-}
-
 INSTANTIATE_TEST_SUITE_P(Area, StallSweep, ::testing::ValuesIn(Entries()),
                          [](const ::testing::TestParamInfo<Entry>& info) { return info.param.name; });
+
+#endif
 
 }  // namespace ksx::stallsweep

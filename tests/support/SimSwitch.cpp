@@ -302,6 +302,15 @@ void SimSwitch::Silence(bool on) {
     Expect(Command(on ? "silence on" : "silence off"), "silence");
 }
 
+void SimSwitch::WritesSilent(bool on) {
+    Expect(Command(on ? "writes silent on" : "writes silent off"), "writes silent");
+}
+
+void SimSwitch::WritesRefused(int status) {
+    Expect(Command("writes refuse " + (status == 0 ? std::string("off") : std::to_string(status))),
+           "writes refuse");
+}
+
 void SimSwitch::LoseAnswer(const std::string& oid, bool once) {
     Expect(Command("loseanswer " + oid + (once ? " once" : "")), "loseanswer");
 }

@@ -50,6 +50,10 @@ public:
     void ErrorStatus(const std::string& oid, int status);  // answer requests touching oid with this error
                                                            // status (0 clears)
     void Silence(bool on);                                 // stop answering / answer again
+    // Every SET dropped unanswered and not applied, reads answered (on) / SETs taken again (off).
+    void WritesSilent(bool on);
+    // Every SET answered with this error status and not applied, reads answered (0: SETs taken again).
+    void WritesRefused(int status);
     // The next SET touching oid (or below) is applied and never answered, nor are its resends; `once`:
     // its resends are taken and answered as usual (a create resent is refused, the row being there).
     void LoseAnswer(const std::string& oid, bool once = false);

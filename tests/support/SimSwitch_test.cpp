@@ -155,6 +155,8 @@ protected:
         s_sim->DropPercent(0);
         s_sim->DelayMs(0);
         s_sim->Silence(false);
+        s_sim->WritesSilent(false);
+        s_sim->WritesRefused(0);
         s_sim->ClearLog();
     }
     SimSwitch& sim() { return *s_sim; }
@@ -374,6 +376,22 @@ TEST_F(SimTest, ErrorInjection) {
     sim().ErrorStatus(kEnt + ".1.12", 0);
     r = Tool("snmpget", sim(), V1(), {kEnt + ".1.12.0"});
     EXPECT_TRUE(Contains(r.out, "INTEGER: 2")) << r;
+}
+
+// Writes go unanswered, or are refused, and are not applied; reads are answered all the while.
+TEST_F(SimTest, WritesSilentOrRefused) {
+    sim().WritesSilent(true);
+    auto r = Tool("snmpset", sim(), V2("harbour"), {kSysName, "s", "quiet"});
+    EXPECT_TRUE(Contains(r.err, "Timeout")) << r;
+    EXPECT_TRUE(Contains(Tool("snmpget", sim(), V2(), {kSysName}).out, "KSX-4200-28Z1"));
+    sim().WritesSilent(false);
+    sim().WritesRefused(5);
+    r = Tool("snmpset", sim(), V2("harbour"), {kSysName, "s", "refused"});
+    EXPECT_TRUE(Contains(r.err, "genErr")) << r;
+    EXPECT_EQ(sim().Get(kSysName), "KSX-4200-28Z1");
+    sim().WritesRefused(0);
+    r = Tool("snmpset", sim(), V2("harbour"), {kSysName, "s", "taken"});
+    EXPECT_EQ(r.exitCode, 0) << r;
 }
 
 TEST_F(SimTest, SilenceDropAndDelay) {
