@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTimer>
 #include <csignal>
@@ -16,7 +17,6 @@
 #include "app/QuorviaModuleApp.h"
 #include "app/QuorviaModuleDlg.h"
 #include "app/Terminate.h"
-#include "controls/StepRun.h"
 #include "features/vlan/KSXVlanAdd.h"
 #include "res/ids_vlan.h"
 #include "res/resource.h"
@@ -37,19 +37,20 @@ constexpr char kChildIni[] = "KSX_TERMINATE_CHILD_INI";
 constexpr char kChildEdit[] = "KSX_TERMINATE_CHILD_EDIT";
 const std::string kVlan = "1.3.6.1.4.1.7393.10.76.20.1.7.6.1";
 
-// In the child: VLAN 100 edited (port 1 left out) and closed while its all-ports write is on its way.
-void EditVlan100ThenClose() {
+// In the child: VLAN 100 edited (port 1 left out), closed once the file `closeWhen` exists (the parent
+// makes it when the all-ports write has reached the device).
+void EditVlan100ThenClose(const QString& closeWhen) {
     VlanEntry office;
     office.nVid = 100;
     office.szName = "office";
     office.szEgressPorts = "1,2,3,4,5,6,7,8";
     CKSXVlanAdd edit;
     edit.SetEditMode(28, {office}, 100, 2);
-    test::RunModal(edit, [&edit] {
+    test::RunModal(edit, [&edit, &closeWhen] {
         test::WaitUntil([&edit] { return edit.IsDlgItemEnabled(IDOK); }, 20000);
         qobject_cast<QAbstractButton*>(edit.GetDlgItem(IDC_VLANADD_NOT_MEMBER_BASE + 1))->click();
         qobject_cast<QAbstractButton*>(edit.GetDlgItem(IDOK))->click();
-        test::WaitUntil([&edit] { return edit.Run().ProgressText().contains("(2 of 7)"); }, 20000);
+        test::WaitUntil([&closeWhen] { return QFile::exists(closeWhen); }, 30000);
         edit.close();
     });
 }
@@ -70,7 +71,7 @@ TEST(Terminate, ChildRunsTheModule) {
         if (dlg != nullptr && dlg->isVisible()) {
             start.stop();
             if (qEnvironmentVariableIsSet(kChildEdit)) {
-                EditVlan100ThenClose();
+                EditVlan100ThenClose(qEnvironmentVariable(kChildEdit));
             } else {
                 dlg->DispatchCommand(IDM_SAVE_CONFIGURATION);  // waits up to 4 s for the silent device
             }
@@ -118,32 +119,37 @@ TEST(Terminate, SigtermEndsAWaitingWriteAndTheProcessWithinASecond) {
     EXPECT_EQ(module.exitCode(), 0) << module.readAllStandardOutput().toStdString();
 }
 
-}  // namespace
+// Any set of `oid` to `value` in the log.
+bool HasSet(const std::vector<test::SimRequest>& log, const std::string& oid, const std::string& value) {
+    for (const auto& r : test::Sets(log)) {
+        if (r.varbinds[0].oid == oid && r.varbinds[0].value == value) {
+            return true;
+        }
+    }
+    return false;
+}
 
-namespace {
-
-// The module started on `sim` with VLAN 100's edit closed on a device answering 600 ms late; returns
-// once the put-back's first request has reached the device.
+// The module started on `sim` with VLAN 100's edit closed on a device answering 600 ms late once its
+// all-ports write went out; returns once the put-back's first request has reached the device.
 void StartWithAPutBack(test::SimSwitch& sim, const test::TempUserIni& ini, QProcess& module) {
+    const QString closeWhen = QString::fromStdString(ini.Folder()) + "/close-edit";
+    QFile::remove(closeWhen);
     sim.DelayMs(600);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert(kChildPort, QString::number(sim.Port()));
     env.insert(kChildIni, QString::fromStdString(ini.Path()));
-    env.insert(kChildEdit, "1");
+    env.insert(kChildEdit, closeWhen);
     module.setProcessEnvironment(env);
     module.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=Terminate.ChildRunsTheModule"});
     ASSERT_TRUE(module.waitForStarted(5000));
-    ASSERT_TRUE(sim.WaitForRequests(
-        [](const std::vector<test::SimRequest>& log) {
-            for (const auto& r : test::Sets(log)) {
-                if (r.varbinds[0].oid == kVlan + ".2.100" && r.varbinds[0].value == "ff00000000000000") {
-                    return true;
-                }
-            }
-            return false;
-        },
-        30000));
+    const auto set = [&sim](const std::string& value) {
+        return sim.WaitForRequests([&value](const auto& log) { return HasSet(log, kVlan + ".2.100", value); },
+                                   30000);
+    };
+    ASSERT_TRUE(set("fffffff000000000"));
+    ASSERT_TRUE(QFile(closeWhen).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(set("ff00000000000000"));
 }
 
 TEST(Terminate, SigtermWaitsForAPutBackAndASecondOneEndsAtOnce) {
