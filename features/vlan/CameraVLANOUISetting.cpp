@@ -176,9 +176,10 @@ bool CCameraVLANOUISetting::ValidateOuiEntry(const std::string& description, con
 void CCameraVLANOUISetting::UpdateControls() {
     // An entry left half-made by a stopped add is removed after its dialog has gone: Add and Delete wait
     // for that.
-    const bool idle = !m_run.Running() && !ui::AfterCloseRunWriting(kDevStatusCol);
-    EnableDlgItem(IDC_OUI_ADD, idle && m_bTableRead);
-    EnableDlgItem(IDC_OUI_DELETE, idle);
+    const bool idle = !m_run.Running();
+    const bool removing = ui::AfterCloseRunWriting(kDevStatusCol);
+    EnableDlgItem(IDC_OUI_ADD, idle && !removing && m_bTableRead);
+    EnableDlgItem(IDC_OUI_DELETE, idle && !removing);
     EnableDlgItem(IDC_OUI_REFRESH, idle);
 }
 
