@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "app/CommandLine.h"
+#include "app/FinishRuns.h"
 #include "app/InstanceGuard.h"
 #include "app/QuorviaModuleDlg.h"
 #include "platform/snmplib/Snmp.h"
@@ -121,6 +122,8 @@ int CQuorviaModuleApp::InitInstance() {
     dlg.DoModal();
     m_hMutex->SetOnRaise(nullptr);
     m_pMainWnd = nullptr;
+    // Nothing the module started is abandoned: what goes on after its dialog closed ends first.
+    FinishAfterCloseRuns();
     return 0;
 }
 

@@ -4,13 +4,20 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <atomic>
+#include <cstdio>
 #include <memory>
+#include <string>
 
+#include "app/FinishRuns.h"
 #include "app/ModalWindows.h"
 #include "app/QuorviaModuleApp.h"
 #include "app/QuorviaModuleDlg.h"
+#include "features/common/AfterCloseRun.h"
 #include "platform/snmplib/Snmp.h"
 
 namespace ksx {
@@ -19,9 +26,14 @@ namespace {
 
 int g_signalPipe[2] = {-1, -1};
 std::unique_ptr<QSocketNotifier> g_notifier;
+std::atomic<int> g_signals{0};
+static_assert(std::atomic<int>::is_always_lock_free, "counted in a signal handler");
 
-void OnTerminate(int) {
-    // Only what a signal handler may do: a lock-free latch, eventfd and pipe writes.
+void OnTerminate(int signal) {
+    // Only what a signal handler may do: a lock-free latch, eventfd and pipe writes, _exit.
+    if (g_signals.fetch_add(1) > 0) {
+        _exit(128 + signal);  // asked again: the end at once, whatever is still going
+    }
     SnmpCancelAll();
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
@@ -32,6 +44,12 @@ constexpr int kRetryMs = 10;
 void CloseMainWindow() {
     if (CQuorviaModuleDlg* dlg = theApp.GetMainWnd()) {
         EndModalsThenClose(dlg);
+    } else if (FinishingAfterCloseRuns()) {
+        // The main window has gone and the process waits for the runs: a box that tells a run's end
+        // waits for nobody.
+        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            box->reject();
+        }
     } else if (g_notifier) {
         // Still starting: the main window is closed as soon as it exists.
         QTimer::singleShot(kRetryMs, g_notifier.get(), [] { CloseMainWindow(); });
@@ -42,6 +60,12 @@ void OnTerminateRequested() {
     char bytes[16];
     while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
     }
+    // What the module finishes before it ends is said on standard error, not in boxes.
+    ui::SayAfterCloseRunEndsOnStderr();
+    for (const std::string& what : ui::AfterCloseRunsGoing()) {
+        std::fprintf(stderr, "Finishing before the end: %s...\n", what.c_str());
+    }
+    std::fflush(stderr);
     CloseMainWindow();
 }
 
@@ -75,6 +99,7 @@ void RemoveTerminateHandling() {
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
     g_notifier.reset();
+    g_signals = 0;
     ::close(g_signalPipe[0]);
     ::close(g_signalPipe[1]);
     g_signalPipe[0] = g_signalPipe[1] = -1;

@@ -1,7 +1,10 @@
 // SIGTERM and SIGINT: the end of the process as the host asks for it. The handler itself ends every
 // SNMP request of the process at once (a request the UI thread is waiting on returns), then on the UI
 // thread the open dialogs end as their Cancel would, innermost first, and the main window closes the
-// ordinary way (polling stopped, sessions closed).
+// ordinary way (polling stopped, sessions closed). What goes on after a dialog has closed (a put-back)
+// is not ended: its sessions are left alone by the cancel, the process waits for it (app/FinishRuns.h),
+// and its end goes to standard error, since no box may wait for an answer. A second signal ends the
+// process at once.
 #pragma once
 
 namespace ksx {

@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     }
 
     // SIGTERM and SIGINT end every request at once, the open dialogs as their Cancel would, then the
-    // main window.
+    // main window; what goes on after a dialog closed is waited for (a second signal ends at once).
     ksx::InstallTerminateHandling();
 
     ksx::theApp.SetCommandLine(commandLine);

@@ -74,6 +74,13 @@ public:
     // Any thread: the request in flight (a Send of another thread included) returns EC_CANCELLED at
     // once; so does a later Send of the same PDU. A PDU built afterwards (Open) goes out as usual.
     void Cancel() { CancelStep(); }
+    // The process-wide cancel of an ending process (SnmpCancelAll) leaves this session's requests alone
+    // from now on; Cancel still ends them. Only for work the process finishes before it ends.
+    void OutliveCancelAll() {
+        if (m_pSnmp) {
+            m_pSnmp->outliveCancelAll();
+        }
+    }
     // A window that owns the session closes it when it ends.
     void CloseForOwner() override { Close(); }
 

@@ -22,6 +22,10 @@
 template <class Values>
 class CPrivateSpanTBridgeBase : public ksx::CDialog {
 public:
+    // What the timers' put-back after Close writes, as both bridge dialogs know it: Apply waits for it,
+    // and the values are read again once it has ended.
+    static constexpr char kTimersPutBack[] = "bridge timers";
+
     // Starts the read of the bridge values; the form follows when the reply has all of them.
     void ReadBridgeValues() { m_bridgeRead.Read(OnBridgeValuesReply, this); }
     // The state as last read or written: "1", "0", or "" before the first read.
@@ -50,6 +54,11 @@ protected:
                 ksx::AfxMessageBox("Failed to read the spanning tree settings.");
             }
         };
+        ksx::ui::OnAfterCloseRunEnd(this, kTimersPutBack, [this] {
+            if (isVisible()) {
+                ReadBridgeValues();
+            }
+        });
     }
 
     virtual void ShowBridgeValues(const Values& v) = 0;
@@ -58,7 +67,7 @@ protected:
     void TakeRead(const Values& v) {
         m_read = v;
         m_bReadOk = true;
-        EnableDlgItem(ksx::IDOK, true);
+        EnableDlgItem(ksx::IDOK, !TimersPutBack());
     }
 
     // Enables or disables the controls the state check box governs.
@@ -85,7 +94,7 @@ protected:
     // keep the temporary timers, the timers read before are put back after the dialog has gone, and the
     // message says so once that request has ended.
     void WriteBridge(ksx::stp::BridgeWrite w, int portSettingId, int refreshId, bool offDisablesPorts) {
-        if (m_run.Running()) {
+        if (m_run.Running() || TimersPutBack()) {
             return;
         }
         auto remembered = std::make_shared<std::string>(m_strState);
@@ -128,7 +137,7 @@ protected:
                       portSetting](const ksx::StepsEnd& end) {
             m_strState = *remembered;
             EnableDlgItem(refreshId, true);
-            EnableDlgItem(ksx::IDOK, m_bReadOk);
+            EnableDlgItem(ksx::IDOK, m_bReadOk && !TimersPutBack());
             const bool stateOne = plan.front().kind == ksx::stp::BridgeStep::kStateOn && end.done > 0;
             const bool stateOff = plan.front().kind == ksx::stp::BridgeStep::kStateOff;
             EnableDlgItem(portSettingId,
@@ -160,7 +169,8 @@ protected:
         auto session = std::make_shared<CCommonSNMP>();
         const ksx::stp::WriteStep back = ksx::stp::TimersBack(w, session.get());
         ksx::ui::StartAfterCloseRun(
-            session, [s = session.get()] { s->Cancel(); }, 1,
+            {kTimersPutBack, {}}, "Putting the bridge timers back as they were read", session,
+            {session.get()}, 1,
             [back](int) {
                 switch (ksx::stp::SendStepAnswer(back)) {
                     case ksx::stp::StepAnswer::kAccepted:
@@ -173,7 +183,7 @@ protected:
                 return ksx::StepOutcome::Failed({});
             },
             [stopped](const ksx::StepsEnd& backEnd) {
-                ksx::AfxMessageBox(stopped + " " + ksx::stp::TimersBackText(backEnd));
+                return stopped + " " + ksx::stp::TimersBackText(backEnd);
             });
     }
 
@@ -192,6 +202,7 @@ protected:
     CStepRun m_run{*this};  // the write, off the window's thread; last: stopped before the sessions go
 
 private:
+    static bool TimersPutBack() { return ksx::ui::AfterCloseRunWriting(kTimersPutBack); }
     static int OnBridgeValuesReply(CSnmp* response, int requestId, void* userData, int status) {
         return static_cast<CPrivateSpanTBridgeBase*>(userData)->m_bridgeRead.Step(response, requestId,
                                                                                   status);

@@ -52,6 +52,13 @@ C8021XUserDLG::C8021XUserDLG(QWidget* parent) : CDialog(IDD_DOT1X_USER, parent) 
     };
     OnMessage(C8021XSettingLogic::WM_SNMP_WALK_END, walkEnded);
     OnMessage(C8021XSettingLogic::WM_SNMP_WALK_STALE, walkEnded);
+    // An account left half-made by a stopped add is removed after its dialog has gone: Add and Delete
+    // wait for that, then the accounts are read again.
+    ui::OnAfterCloseRunEnd(this, C8021XSettingLogic::UserColumn(3), [this] {
+        if (isVisible()) {
+            StartRead();
+        }
+    });
 }
 
 C8021XUserDLG::~C8021XUserDLG() = default;
@@ -147,7 +154,9 @@ void C8021XUserDLG::FillList() {
     EnableInputs(true);
     const bool ok = m_8021XLogic.LastEnd().Ok() || m_8021XLogic.LastEnd().stale;
     // The duplicate check needs the whole list: Add waits for a complete read.
-    EnableDlgItem(IDC_D1XU_ADD, ok);
+    const bool removing = ui::AfterCloseRunWriting(C8021XSettingLogic::UserColumn(3));
+    EnableDlgItem(IDC_D1XU_ADD, ok && !removing);
+    EnableDlgItem(IDC_D1XU_DELETE, !removing);
     if (!ok) {
         AfxMessageBox(kReadFailed, MB_OK);
     }
@@ -282,8 +291,8 @@ void C8021XUserDLG::OnAddEnd(const StepsEnd& end, const std::string& name) {
             AfxMessageBox(StoppedAddText("the user " + name, m_add.progress), MB_OK);
             return;
         }
-        ui::RemoveUnfinishedAfterClose(
-            C8021XSettingLogic::UserColumn(3) + C8021XSettingLogic::UserNameIndex(name), "the user " + name);
+        ui::RemoveUnfinishedAfterClose(C8021XSettingLogic::UserColumn(3),
+                                       C8021XSettingLogic::UserNameIndex(name), "the user " + name);
         return;
     }
     if (end.failed) {

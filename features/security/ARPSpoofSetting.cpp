@@ -11,6 +11,7 @@
 #include "controls/ListCtrlEx.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
+#include "features/common/AfterCloseRun.h"
 #include "features/security/IMPFunclogic.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
@@ -83,6 +84,11 @@ CARPSpoofSetting::CARPSpoofSetting(QWidget* parent)
     OnCommand(IDC_ARPS_DELETE, [this] { OnDelete(); });
     OnCommand(IDC_ARPS_REFRESH, [this] { Load(); });
     OnCommand(IDC_ARPS_CLOSE, [this] { OnCancel(); });
+    ui::OnAfterCloseRunEnd(this, arp::kStatusColumn, [this] {
+        if (isVisible()) {
+            Load();
+        }
+    });
 }
 
 CARPSpoofSetting::~CARPSpoofSetting() = default;
@@ -145,8 +151,11 @@ void CARPSpoofSetting::OnEnd(const WalkEnd& end) {
     m_readOk = end.Ok();
     SetDlgItemText(IDC_ARPS_COUNT, m_readOk ? std::to_string(m_list->GetItemCount()) : std::string());
     // Add checks the limit and the duplicates against this read: only after a complete one.
-    EnableDlgItem(IDC_ARPS_ADD, m_readOk);
-    EnableDlgItem(IDC_ARPS_DELETE, true);
+    // An entry left half-made by a stopped add is removed after its dialog has gone: Add and Delete wait
+    // for that, then the entries are read again.
+    const bool removing = ui::AfterCloseRunWriting(arp::kStatusColumn);
+    EnableDlgItem(IDC_ARPS_ADD, m_readOk && !removing);
+    EnableDlgItem(IDC_ARPS_DELETE, !removing);
     EnableDlgItem(IDC_ARPS_REFRESH, true);
     if (!m_readOk) {
         AfxMessageBox("Failed to read the ARP spoofing prevention entries. Press Refresh to read them again.",

@@ -394,7 +394,7 @@ void CAddARPEntry::OnAddEnd(const StepsEnd& end, const AddJob& job) {
             AfxMessageBox(StoppedAddText(job.What(), m_progress), MB_OK);
             return;
         }
-        ui::RemoveUnfinishedAfterClose(std::string(arp::kStatusColumn) + "." + job.address, job.What());
+        ui::RemoveUnfinishedAfterClose(arp::kStatusColumn, "." + job.address, job.What());
         return;
     }
     UpdateApplyState();

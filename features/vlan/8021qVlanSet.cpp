@@ -14,6 +14,7 @@
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
+#include "features/common/AfterCloseRun.h"
 #include "features/vlan/KSXPVIDConfig.h"
 #include "features/vlan/KSXVlanAdd.h"
 #include "platform/sys/Globals.h"
@@ -145,6 +146,13 @@ C8021qVlanSet::C8021qVlanSet(QWidget* parent)
     OnCommand(IDC_VLAN_EDIT, [this] { OnEdit(); });
     OnCommand(IDC_VLAN_DELETE, [this] { OnDelete(); });
     OnCommand(IDC_VLAN_REFRESH, [this] { RefreshAll(); });
+    OnNotify(LVN_ITEMCHANGED, IDC_VLAN_LIST, Handler([this] { UpdateButtons(); }));
+    // A VLAN put back after its edit was closed is read again once that has ended.
+    ui::OnAfterCloseRunEnd(this, vlan::kRowStatusColumn, [this] {
+        if (isVisible()) {
+            RefreshAll();
+        }
+    });
     OnNotify(NM_DBLCLK, IDC_VLAN_LIST, [this] {
         if (m_vlanRead == ReadState::kDone) {
             OnEdit();
@@ -241,8 +249,20 @@ void C8021qVlanSet::OnVoiceSurveillanceRead(const VoiceSurveillance& values) {
 }
 
 void C8021qVlanSet::OnRow(const TableRow& row) {
-    if (row.cells.size() <= kColStatus || row.cells[kColStatus] != "1" || row.index.empty() ||
+    if (row.cells.size() <= kColStatus || row.index.empty() ||
         row.index.find_first_not_of("0123456789") != std::string::npos) {
+        return;
+    }
+    if (ui::AfterCloseRunWriting(vlan::kRowStatusColumn, row.index)) {
+        // Out of service while it is put back as it was: listed as such, its values in flux, and left
+        // out of the VLANs the dialogs check against until it is read again.
+        TableRow shown = row;
+        shown.cells[kColVid] = std::to_string(ksx::text::LeadingInt(row.index));
+        shown.cells[kColName] += " (being put back)";
+        AppendRow(shown);
+        return;
+    }
+    if (row.cells[kColStatus] != "1") {
         return;  // only active rows are listed and kept
     }
     VlanEntry entry;
@@ -274,9 +294,11 @@ void C8021qVlanSet::UpdateButtons() {
     EnableDlgItem(IDC_VLAN_CLOSE, !walking);
     EnableDlgItem(IDC_VLAN_ASYMMETRIC_APPLY, !walking && guards);
     EnableDlgItem(IDC_VLAN_ADD, listed && config);
-    EnableDlgItem(IDC_VLAN_EDIT, listed && config);
+    const bool puttingBack = SelectedPutBack();
+    EnableDlgItem(IDC_VLAN_EDIT, listed && config && !puttingBack);
     EnableDlgItem(IDC_VLAN_PVID, listed && config);
-    EnableDlgItem(IDC_VLAN_DELETE, listed && config && guards && m_pvidRead == ReadState::kDone);
+    EnableDlgItem(IDC_VLAN_DELETE,
+                  listed && config && guards && m_pvidRead == ReadState::kDone && !puttingBack);
 
     std::vector<std::string> failed;
     if (m_vlanRead == ReadState::kFailed) {
@@ -305,6 +327,12 @@ void C8021qVlanSet::UpdateButtons() {
     m_status->setVisible(!text.empty());
 }
 
+bool C8021qVlanSet::SelectedPutBack() const {
+    const int row = List()->GetFirstSelectedItem();
+    return row >= 0 &&
+           ui::AfterCloseRunWriting(vlan::kRowStatusColumn, ui::ToStd(List()->GetItemText(row, kColVid)));
+}
+
 void C8021qVlanSet::OnAdd() {
     if (List()->GetItemCount() >= vlan::kMaxVlans) {
         AfxMessageBox(" Number of VLAN group is over limit");
@@ -329,18 +357,15 @@ void C8021qVlanSet::OnEdit() {
         return;
     }
     const int vid = ksx::text::LeadingInt(ui::ToStd(List()->GetItemText(row, kColVid)));
+    if (SelectedPutBack()) {
+        return;  // a double click on a VLAN being put back
+    }
     if (vid <= 0) {
         AfxMessageBox("Invalid VLAN ID!");
         return;
     }
     CKSXVlanAdd dlg;
     dlg.SetEditMode(m_nPortNum, m_vlans, vid, IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC) ? 1 : 2);
-    // An edit stopped by Close is put back after the dialog has gone: the list is read again then too.
-    dlg.OnPutBackEnd([self = QPointer<C8021qVlanSet>(this)] {
-        if (self != nullptr && self->isVisible()) {
-            self->RefreshAll();
-        }
-    });
     if (dlg.DoModal() == IDOK || dlg.WriteSent()) {
         RefreshAll();
     }
@@ -357,6 +382,9 @@ void C8021qVlanSet::OnDelete() {
         return;
     }
     const std::string vidText = ui::ToStd(List()->GetItemText(row, kColVid));
+    if (SelectedPutBack()) {
+        return;
+    }
     m_guards.asymmetricChecked = IsDlgButtonChecked(IDC_VLAN_ASYMMETRIC) != 0;
     const std::string refusal = vlan::DeleteRefusal(vidText, m_guards);
     if (!refusal.empty()) {

@@ -5,7 +5,9 @@
 // interfaces' VLANs and the VLAN table. Each action is available only once everything it checks has
 // been read: add, edit and PVID need the whole VLAN table; delete and the switch's Apply also need the
 // settings they are checked against. A read that fails is named in the status line and Refresh stays
-// usable. Child dialogs get a copy of the finished VLAN list.
+// usable. Child dialogs get a copy of the finished VLAN list. A VLAN being put back after its edit was
+// closed is listed as such (it is out of service meanwhile); Edit and Delete of it, and an Add of its id,
+// wait for the put-back, then the list reads again.
 #pragma once
 
 #include <optional>
@@ -66,6 +68,8 @@ private:
     void ReadPvids();
     void ReadIpInterfaceVlans();
     void UpdateButtons();
+    // The selected VLAN is being put back after its edit was closed: Edit and Delete wait for that.
+    bool SelectedPutBack() const;
 
     QLabel* m_status = nullptr;
 

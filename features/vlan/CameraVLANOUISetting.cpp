@@ -91,6 +91,11 @@ CCameraVLANOUISetting::CCameraVLANOUISetting(QWidget* parent)
     OnCommand(IDC_OUI_ADD, [this] { OnAdd(); });
     OnCommand(IDC_OUI_DELETE, [this] { OnDelete(); });
     OnCommand(IDC_OUI_CLOSE, [this] { EndDialog(IDCANCEL); });
+    ui::OnAfterCloseRunEnd(this, kDevStatusCol, [this] {
+        if (isVisible()) {
+            RefreshOuiTable();
+        }
+    });
 }
 
 CCameraVLANOUISetting::~CCameraVLANOUISetting() = default;
@@ -169,9 +174,12 @@ bool CCameraVLANOUISetting::ValidateOuiEntry(const std::string& description, con
 }
 
 void CCameraVLANOUISetting::UpdateControls() {
+    // An entry left half-made by a stopped add is removed after its dialog has gone: Add and Delete wait
+    // for that.
     const bool idle = !m_run.Running();
-    EnableDlgItem(IDC_OUI_ADD, idle && m_bTableRead);
-    EnableDlgItem(IDC_OUI_DELETE, idle);
+    const bool removing = ui::AfterCloseRunWriting(kDevStatusCol);
+    EnableDlgItem(IDC_OUI_ADD, idle && !removing && m_bTableRead);
+    EnableDlgItem(IDC_OUI_DELETE, idle && !removing);
     EnableDlgItem(IDC_OUI_REFRESH, idle);
 }
 
@@ -242,7 +250,7 @@ void CCameraVLANOUISetting::OnAdd() {
             if (state->description == Description::kRemoved) {
                 AfxMessageBox(kTextAddHalfMade, MB_OK);
             } else if (LeftHalfMade(*state)) {
-                ui::RemoveUnfinishedAfterClose(kDevStatusCol + index, "the entry");
+                ui::RemoveUnfinishedAfterClose(kDevStatusCol, index, "the entry");
             } else {
                 AfxMessageBox(StoppedAddText("the entry", state->progress), MB_OK);
             }

@@ -129,6 +129,11 @@ CCameraVlanSetting::CCameraVlanSetting(QWidget* parent)
     OnCommand(IDC_SURV_DELETE, [this] { OnDelete(); });
     OnCommand(IDC_SURV_REFRESH, [this] { RefreshAll(); });
     OnCommand(IDC_SURV_CLOSE, [this] { EndDialog(IDCANCEL); });
+    ui::OnAfterCloseRunEnd(this, kDevStatusCol, [this] {
+        if (isVisible()) {
+            RefreshAll();
+        }
+    });
     OnNotify(CBN_SELCHANGE, IDC_SURV_MODE, Handler([this] { OnModeChange(); }));
 
     m_vlanIdWalk.onRow = [this](const std::string& id) { m_aVlanIds.push_back(id); };
@@ -364,10 +369,14 @@ void CCameraVlanSetting::UpdateControls() {
     // The checks of Apply compare with the VLAN ids, the voice and asymmetric VLAN, the trunks and what
     // the device holds now; those of Add with the device table and the voice OUIs.
     // None of them while a read or write of the run is under way.
+    // An entry left half-made by a stopped add is removed after its dialog has gone: Add and Delete wait
+    // for that.
     const bool idle = !m_run.Running();
+    const bool removing = ui::AfterCloseRunWriting(kDevStatusCol);
     EnableDlgItem(IDC_SURV_APPLY, idle && m_bVlanIdsRead && m_bGlobalsRead && m_bVoiceRead && m_bTrunkRead);
-    EnableDlgItem(IDC_SURV_ADD, idle && checked && m_bTableRead && m_bVoiceOuisRead);
-    EnableDlgItem(IDC_SURV_DELETE, idle && m_strReadState == "1" && !m_bTableWalking && m_bTableRead);
+    EnableDlgItem(IDC_SURV_ADD, idle && !removing && checked && m_bTableRead && m_bVoiceOuisRead);
+    EnableDlgItem(IDC_SURV_DELETE,
+                  idle && !removing && m_strReadState == "1" && !m_bTableWalking && m_bTableRead);
     EnableDlgItem(IDC_SURV_REFRESH, idle && !m_bTableWalking);
 }
 
@@ -573,7 +582,7 @@ void CCameraVlanSetting::OnAdd() {
             if (end.done == 0 && !end.inFlight) {
                 AfxMessageBox("Stopped: the entry was not added.", MB_OK);
             } else {
-                ui::RemoveUnfinishedAfterClose(kDevStatusCol + index, "the entry");
+                ui::RemoveUnfinishedAfterClose(kDevStatusCol, index, "the entry");
             }
             return;
         }

@@ -322,6 +322,11 @@ void CKSXVlanAdd::OnOK() {
     }
     const std::string vidText = GetDlgItemText(IDC_VLANADD_VID);
     m_nVid = ksx::text::LeadingInt(vidText);
+    if (m_bAdd && ui::AfterCloseRunWriting(vlan::kRowStatusColumn, std::to_string(m_nVid))) {
+        AfxMessageBox("VLAN " + std::to_string(m_nVid) +
+                      " is being put back as it was: it can be added again once that has ended.");
+        return;
+    }
     if (m_bAdd && !CVlanAddLogic::ValidateVlanId(m_vlans, m_nVid)) {
         return;
     }
@@ -395,16 +400,15 @@ void CKSXVlanAdd::OnWriteEnd(const CVlanAddLogic::VlanWrite& write,
         }
         auto logic = std::make_shared<CVlanAddLogic>();
         ui::StartAfterCloseRun(
-            logic, [l = logic.get()] { l->CancelRequests(); }, static_cast<int>(back.size()),
+            {vlan::kRowStatusColumn, std::to_string(m_nVid)},
+            "Putting VLAN " + write.vidText + " back as it was", logic,
+            {&logic->m_cCommonSNMP, &logic->m_cCommonSNMPEgrePort}, static_cast<int>(back.size()),
             [l = logic.get(), back, write, original = m_original](int i) {
                 return l->PutBackStep(back[static_cast<size_t>(i)], write, original);
             },
-            [stopped, write, back, then = m_onPutBackEnd](const StepsEnd& putBackEnd) {
+            [stopped, write, back](const StepsEnd& putBackEnd) {
                 const CVlanAddLogic::PutBack putBack{back, RunTally::Of(putBackEnd)};
-                AfxMessageBox(stopped + " " + CVlanAddLogic::PutBackText(write, putBack), MB_OK);
-                if (then) {
-                    then();
-                }
+                return stopped + " " + CVlanAddLogic::PutBackText(write, putBack);
             });
         return;
     }

@@ -44,9 +44,6 @@ public:
     const CStepRun& Run() const { return m_run; }
     bool Writing() const { return m_run.Running(); }
     bool WriteSent() const { return m_writeSent; }
-    // Called on the UI thread when the put-back of an edit stopped by Close has ended (the dialog is gone
-    // by then): the opener reads the VLANs again. It must guard what it captures against its own end.
-    void OnPutBackEnd(std::function<void()> fn) { m_onPutBackEnd = std::move(fn); }
 
 protected:
     void CreateControls() override;
@@ -112,7 +109,6 @@ private:
     std::unique_ptr<CTrunkMembership> m_trunk;  // made for the port count at initialisation
     CCommonSNMP m_cCommonSNMPForbidden;         // the edited VLAN's forbidden ports
     std::unique_ptr<ksx::TableRead<std::string>> m_forbiddenReader;
-    std::function<void()> m_onPutBackEnd;
     bool m_writeSent = false;
     CStepRun m_run{*this};  // on m_logic's sessions; last, stopped first
 };

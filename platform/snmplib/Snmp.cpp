@@ -170,6 +170,10 @@ void CSnmpV1::resetCancel() {
     m_impl->session.resetCancel();
 }
 
+void CSnmpV1::outliveCancelAll() {
+    m_impl->session.outliveCancelAll();
+}
+
 bool CSnmpV1::lastRequestSent() const {
     return m_impl->session.lastSent();
 }

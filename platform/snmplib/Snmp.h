@@ -24,6 +24,8 @@ int GetSnmpTimeout();
 // Ends every request of the process, the ones waiting now and every later one, at once with
 // CSnmp4w::EC_CANCELLED: for a process that is ending (SIGTERM). Cannot be undone. Safe to call from a
 // signal handler.
+// Sessions marked with CSnmpV1::outliveCancelAll are left alone: the work a process finishes before
+// it ends.
 void SnmpCancelAll();
 bool SnmpAllCancelled();
 
@@ -140,6 +142,10 @@ public:
     // resetCancel() clears it. Harmless when nothing is in flight.
     void cancel();
     void resetCancel();
+    // From now on SnmpCancelAll leaves this object's requests alone; cancel() still ends them. For the
+    // few requests an ending process must still make (putting back what a stopped write changed), each
+    // bounded by its own time-out. Cannot be undone. Any thread.
+    void outliveCancelAll();
     // Of the last send or walk step: the request itself went out (see SnmpAnswer).
     bool lastRequestSent() const;
 

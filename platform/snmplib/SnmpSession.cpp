@@ -1202,7 +1202,8 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
                 waitNs = std::min<long long>(waitNs, tv.tv_sec * 1'000'000'000LL + tv.tv_usec * 1000LL);
             }
         }
-        pollfd fds[3] = {{sock, POLLIN, 0}, {m_wakeFd, POLLIN, 0}, {g_cancelAllFd.load(), POLLIN, 0}};
+        const int cancelAllFd = outlivesCancelAll() ? -1 : g_cancelAllFd.load();
+        pollfd fds[3] = {{sock, POLLIN, 0}, {m_wakeFd, POLLIN, 0}, {cancelAllFd, POLLIN, 0}};
         int ms = static_cast<int>(std::min<long long>((waitNs + 999'999) / 1'000'000, INT_MAX));
         int r = ::poll(fds, 3, ms);  // a negative descriptor is left out by poll
         if (r < 0) {

@@ -84,8 +84,11 @@ public:
     // that ended without an answer and without this never reached the device.
     bool lastSent() const { return m_lastSent.load(); }
     bool isCancelled(uint64_t generation) const {
-        return m_cancelGen.load() == generation + 1 || SnmpAllCancelled();
+        return m_cancelGen.load() == generation + 1 || (SnmpAllCancelled() && !m_outlivesCancelAll.load());
     }
+    // SnmpCancelAll leaves this session's requests alone from now on (see CSnmpV1::outliveCancelAll).
+    void outliveCancelAll() { m_outlivesCancelAll.store(true); }
+    bool outlivesCancelAll() const { return m_outlivesCancelAll.load(); }
 
     struct Net;  // Net-SNMP state, defined in the implementation
 
@@ -103,6 +106,7 @@ private:
     int m_wakeFd = -1;
     std::atomic<uint64_t> m_cancelGen{0};
     std::atomic<bool> m_lastSent{false};
+    std::atomic<bool> m_outlivesCancelAll{false};
 };
 
 // Process-wide source of PDU generations and of the asynchronous requests' ids.

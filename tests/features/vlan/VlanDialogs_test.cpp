@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "controls/ListCtrl.h"
+#include "features/common/AfterCloseRun.h"
 #include "features/vlan/8021qVlanSet.h"
 #include "features/vlan/KSXPVIDConfig.h"
 #include "features/vlan/KSXVlanAdd.h"
@@ -127,6 +128,7 @@ public:
     static void SetUpTestSuite() {
         SnmpInit();
         SharedSimTest::SetUpTestSuite();
+        ui::OnAfterCloseRunEnd(qApp, vlan::kRowStatusColumn, [] { ++s_putBackEnds; });
     }
 
 protected:
@@ -619,7 +621,6 @@ void VlanDialogs::CloseEditAtRequest(size_t k, const std::function<void()>& clos
     office.szEgressPorts = "1,2,3,4,5,6,7,8";
     CKSXVlanAdd edit;
     edit.SetEditMode(28, {office}, 100, 2);
-    edit.OnPutBackEnd([] { ++s_putBackEnds; });
     DialogDriver drv(edit);
     ASSERT_TRUE(test::WaitUntil([&] { return edit.IsDlgItemEnabled(IDOK); }));
     Click(edit, IDC_VLANADD_NOT_MEMBER_BASE + 1);
@@ -699,6 +700,49 @@ TEST_F(VlanDialogs, AnEditWhosePutBackIsNotAnsweredIsLeftOutOfService) {
         "it again replaces it.");
     s_sim->Silence(false);
     EXPECT_EQ(s_sim->Get(kTable + ".5.100"), "2");
+}
+
+// While an edit closed on a slow device is put back (its activation unanswered), the list shows the VLAN
+// as such; Edit, Delete and an Add of its id wait for the put-back, then the list reads again.
+TEST_F(VlanDialogs, TheListWaitsForAPutBack) {
+    C8021qVlanSet dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    SelectVlan(dlg, "100");
+    WithModal<CKSXVlanAdd>(
+        [&] { Click(dlg, IDC_VLAN_EDIT); },
+        [&](CKSXVlanAdd& edit) {
+            WaitOk(edit);
+            Click(edit, IDC_VLANADD_NOT_MEMBER_BASE + 1);
+            s_sim->DelayMs(400);
+            s_sim->ClearLog();
+            Click(edit, IDOK);
+            ASSERT_TRUE(test::WaitUntil([] { return test::DistinctSets(*s_sim).size() > 1; }));
+            s_sim->LoseAnswer(kTable + ".5.100");
+            edit.close();
+        });
+    s_sim->DelayMs(0);
+    ASSERT_TRUE(test::WaitUntil([&] { return dlg.VlanTableRead() && RowOf(dlg, "100") >= 0; }));
+    ASSERT_TRUE(ui::AfterCloseRunWriting(vlan::kRowStatusColumn, "100"));
+    EXPECT_EQ(Cell(dlg, RowOf(dlg, "100"), 1), "office (being put back)");
+    SelectVlan(dlg, "100");
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_VLAN_EDIT));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_VLAN_DELETE));
+    ASSERT_TRUE(dlg.IsDlgItemEnabled(IDC_VLAN_ADD));
+    WithModal<CKSXVlanAdd>([&] { Click(dlg, IDC_VLAN_ADD); },
+                           [&](CKSXVlanAdd& add) {
+                               WaitOk(add);
+                               TypeText(add, IDC_VLANADD_VID, "100");
+                               TypeText(add, IDC_VLANADD_NAME, "again");
+                               Click(add, IDOK);
+                           });
+    EXPECT_EQ(boxes.LastText(),
+              "VLAN 100 is being put back as it was: it can be added again once that has ended.");
+    ASSERT_TRUE(test::WaitUntil([] { return !ui::AfterCloseRunWriting(vlan::kRowStatusColumn); }, 20000));
+    WaitRead(dlg);
+    EXPECT_EQ(Cell(dlg, RowOf(dlg, "100"), 1), "office");
+    SelectVlan(dlg, "100");
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_VLAN_EDIT));
 }
 
 TEST_F(VlanDialogs, EditOfTheDefaultVlanIsFiveRequests) {
