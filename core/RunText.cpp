@@ -125,6 +125,10 @@ std::string Capitalised(std::string text) {
     return text;
 }
 
+std::string StoppedText(const std::string& tally, const std::string& verb) {
+    return "Stopped: " + (tally.empty() ? std::string("nothing was ") + verb : tally) + ".";
+}
+
 std::string RunEndText(const StepsEnd& end, const StepsNamer& name, const std::string& verb) {
     if (end.Complete()) {
         return {};
@@ -132,7 +136,7 @@ std::string RunEndText(const StepsEnd& end, const StepsNamer& name, const std::s
     const RunTally t = RunTally::Of(end);
     const std::string tally = TallyText(t, name, verb);
     if (!end.failed) {
-        return "Stopped: " + (tally.empty() ? std::string("nothing was ") + verb : tally) + ".";
+        return StoppedText(tally, verb);
     }
     if (!end.failure.empty()) {
         return tally.empty() ? end.failure : end.failure + " " + Capitalised(tally) + ".";

@@ -61,6 +61,9 @@ std::string TallyText(const RunTally& tally, const StepsNamer& name, const std::
 std::string StatesText(const std::vector<StepsState>& states, const std::vector<StepsName>& names,
                        const std::string& verb = "written");
 
+// "Stopped: <tally>." ("Stopped: nothing was written." for an empty tally): a run that a stop ended.
+std::string StoppedText(const std::string& tally, const std::string& verb = "written");
+
 // The whole text of a run's end that did not complete, with its closing stop:
 //   stopped:              "Stopped: <tally>."
 //   failed with a text:   "<text> <Tally>."  (a failure text that names the step and the cause)

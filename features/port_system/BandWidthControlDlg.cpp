@@ -61,7 +61,7 @@ std::string RateWriteText(int first, const std::vector<StepsState>& states, bool
     }
     const std::string tally = StatesText(stretchStates, names);
     if (stopped) {
-        return text + "Stopped: " + (tally.empty() ? "nothing was written" : tally) + ".";
+        return text + StoppedText(tally);
     }
     text += tally.empty() ? "" : Capitalised(tally) + ".";
     return refused.empty() ? text : text + " The settings it holds are shown.";
