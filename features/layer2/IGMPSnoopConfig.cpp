@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "core/RunText.h"
 #include "features/layer2/IGMPSnoopingVLANSetting.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -177,9 +178,10 @@ void CIGMPSnoopConfig::OnApply() {
     settings.reportAllPorts = report;
     // What the device holds afterwards is shown by the read that follows.
     m_IGMPLogic.WriteGlobalSettings(m_IGMPLogic.m_GlobalSettings, settings);
-    if (m_IGMPLogic.m_bWriteRefused) {
-        AfxMessageBox(
-            "The device did not accept the IGMP snooping settings; the settings it holds are shown.", MB_OK);
+    if (m_IGMPLogic.m_failedWrite) {
+        AfxMessageBox(AnswerText(*m_IGMPLogic.m_failedWrite, {"the IGMP snooping settings", true}) +
+                          " The settings it holds are shown.",
+                      MB_OK);
     }
     OnRefresh();
 }

@@ -196,8 +196,16 @@ bool CIGMPSnoopingLogic::ReadGlobalSettings() {
 
 // Enabling sends the state alone first and then, on the same prepared request, the state again with the
 // changed parameters; disabling sends only the state; a switch that stays disabled is not written.
+bool CIGMPSnoopingLogic::SendWrite(CCommonSNMP& session) {
+    const SnmpAnswer answer = ksx::SendRequest(session).Answer();
+    if (!answer.Accepted()) {
+        m_failedWrite = answer;
+    }
+    return answer.Accepted();
+}
+
 bool CIGMPSnoopingLogic::WriteGlobalSettings(IGMPGlobalSettings oldSettings, IGMPGlobalSettings newSettings) {
-    m_bWriteRefused = false;
+    m_failedWrite.reset();
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     if (oldSettings.state == newSettings.state && newSettings.state == "2") {
         return true;
@@ -205,8 +213,7 @@ bool CIGMPSnoopingLogic::WriteGlobalSettings(IGMPGlobalSettings oldSettings, IGM
     if (oldSettings.state != newSettings.state) {
         m_cCommonSNMPSet.AddVarBind(kGlobal + std::string("1.0"), 1, newSettings.state.c_str());
         // A refused state leaves nothing to add the parameters to: stop there.
-        if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
-            m_bWriteRefused = true;
+        if (!SendWrite(m_cCommonSNMPSet)) {
             return false;
         }
     }
@@ -224,8 +231,10 @@ bool CIGMPSnoopingLogic::WriteGlobalSettings(IGMPGlobalSettings oldSettings, IGM
             changed = true;
         }
     }
-    const bool accepted = ksx::SendAccepted(m_cCommonSNMPSet);
-    m_bWriteRefused = changed && !accepted;
+    const bool accepted = SendWrite(m_cCommonSNMPSet);
+    if (!changed) {
+        m_failedWrite.reset();  // nothing of the user's was in it
+    }
     return accepted;
 }
 
@@ -256,6 +265,7 @@ int CIGMPSnoopingLogic::OnVlanSettingsWalk(CSnmp* response, int requestId, void*
 bool CIGMPSnoopingLogic::WriteVlanSettings(const std::string& vlanId, const std::string& oldState,
                                            const std::string& newState, const std::string& querier,
                                            const std::string& fastLeave) {
+    m_failedWrite.reset();
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     if (oldState == "2") {
         if (newState == "2") {
@@ -263,7 +273,7 @@ bool CIGMPSnoopingLogic::WriteVlanSettings(const std::string& vlanId, const std:
         }
         m_cCommonSNMPSet.AddVarBind(Instance(kStateColumn, vlanId), 1, newState.c_str());
         // A refused state leaves nothing to add querier and fast leave to: stop there.
-        if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
+        if (!SendWrite(m_cCommonSNMPSet)) {
             return false;
         }
         m_cCommonSNMPSet.AddVarBind(Instance(kQuerierColumn, vlanId), 1, querier.c_str());
@@ -275,15 +285,16 @@ bool CIGMPSnoopingLogic::WriteVlanSettings(const std::string& vlanId, const std:
             m_cCommonSNMPSet.AddVarBind(Instance(kStateColumn, vlanId), 1, newState.c_str());
         }
     }
-    return ksx::SendAccepted(m_cCommonSNMPSet);
+    return SendWrite(m_cCommonSNMPSet);
 }
 
 bool CIGMPSnoopingLogic::WriteRouterPorts(const std::string& vlanId, const unsigned char* bitmap,
                                           int length) {
+    m_failedWrite.reset();
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(Instance(kRouterPortsColumn, vlanId), 2, reinterpret_cast<const char*>(bitmap),
                              length);
-    return ksx::SendAccepted(m_cCommonSNMP);
+    return SendWrite(m_cCommonSNMP);
 }
 
 std::string CIGMPSnoopingLogic::GetVlanPortList(const std::string& vlanId) {

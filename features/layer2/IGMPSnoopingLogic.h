@@ -65,10 +65,11 @@ public:
     // was read (m_GlobalSettings then filled; kept otherwise).
     void StartGlobalRead();
     std::function<void(bool)> onGlobalRead;
-    // Writes what changed between the two; see the .cpp for the request sequence. m_bWriteRefused tells
-    // afterwards whether a request was sent and not accepted (a false return alone may mean nothing to do).
+    // Writes what changed between the two; see the .cpp for the request sequence. m_failedWrite tells
+    // afterwards how a request that did not go as asked went (a false return alone may mean nothing to do).
     bool WriteGlobalSettings(IGMPGlobalSettings oldSettings, IGMPGlobalSettings newSettings);
-    bool m_bWriteRefused = false;
+    // Of the last Write...: the layer's account of its request that was not accepted, if one was.
+    std::optional<SnmpAnswer> m_failedWrite;
     // Starts the per-VLAN walk; rows and the end arrive as WM_IGMP_RESULT.
     void ReadVlanSettings();
     bool WriteVlanSettings(const std::string& vlanId, const std::string& oldState,
@@ -104,6 +105,8 @@ public:
 
 private:
     static std::vector<std::string> GlobalOids();
+    // Sends the pending SET; true when accepted, m_failedWrite set otherwise.
+    bool SendWrite(CCommonSNMP& session);
     CCommonSNMP m_cCommonSNMPGlobal;  // the global read that does not hold the window
     ksx::TableRead<std::optional<IGMPGlobalSettings>> m_globalRead;
     std::optional<IGMPGlobalSettings> m_globalValues;

@@ -7,6 +7,7 @@
 #include <QLabel>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "core/Utils.h"
 #include "features/layer2/IGMPMulticastEntryTable.h"
 #include "platform/sys/Globals.h"
@@ -20,7 +21,6 @@ namespace {
 
 const char kEnabled[] = "Enabled";
 const char kDisabled[] = "Disabled";
-const char kRouterWriteFailed[] = "Failed to set the static router ports of this VLAN.";
 const char kTrunkReadFailed[] = "Failed to read the trunk membership.";
 
 QComboBox* StateCombo(ui::Form& form, int id) {
@@ -248,10 +248,12 @@ void CIGMPSnoopingVLANSetting::OnApply() {
     }
     if (!oldState.empty() &&
         !m_IGMPLogic.WriteVlanSettings(vlanId, oldState, newState, value(IDC_IGMPV_QUERIER),
-                                       value(IDC_IGMPV_FAST_LEAVE))) {
-        AfxMessageBox("The device did not accept the IGMP snooping settings of VLAN " + vlanId +
-                          "; the settings it holds are shown.",
-                      MB_OK);
+                                       value(IDC_IGMPV_FAST_LEAVE)) &&
+        m_IGMPLogic.m_failedWrite) {
+        AfxMessageBox(
+            AnswerText(*m_IGMPLogic.m_failedWrite, {"the IGMP snooping settings of VLAN " + vlanId, true}) +
+                " The settings it holds are shown.",
+            MB_OK);
     }
     OnRefresh();
     ResetForm();
@@ -276,8 +278,9 @@ void CIGMPSnoopingVLANSetting::OnApplyRouterPorts() {
     // instead of an empty one that would delete the VLAN's router ports.
     if (m_IGMPLogic.WriteRouterPorts(vlanId, bitmap.data(), static_cast<int>(bitmap.size()))) {
         OnRefresh();
-    } else {
-        AfxMessageBox(kRouterWriteFailed, MB_OK);
+    } else if (m_IGMPLogic.m_failedWrite) {
+        AfxMessageBox(AnswerText(*m_IGMPLogic.m_failedWrite, {"the static router ports of this VLAN", true}),
+                      MB_OK);
     }
 }
 

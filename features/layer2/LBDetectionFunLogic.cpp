@@ -168,6 +168,7 @@ CLBDetectionFunLogic::WriteResult CLBDetectionFunLogic::SetGlobalSettings(const 
         ksx::AfxMessageBox("The value range is 60 - 1000000 or 0.");
         return kRefused;
     }
+    m_globalWrite = {};
     if (!m_cSetSNMP.Open(CCommonSNMP::REQUEST_SET)) {
         return kWriteFailed;
     }
@@ -180,7 +181,8 @@ CLBDetectionFunLogic::WriteResult CLBDetectionFunLogic::SetGlobalSettings(const 
         m_cSetSNMP.AddVarBind(kRecoverTime, 1, recoverText.c_str());
         m_cSetSNMP.AddVarBind(kVlanList, 2, vlanList.c_str());
     }
-    if (!ksx::SendAccepted(m_cSetSNMP)) {
+    m_globalWrite = ksx::SendRequest(m_cSetSNMP).Answer();
+    if (!m_globalWrite.Accepted()) {
         return kWriteFailed;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(kWritePauseMs.Get()));
@@ -190,22 +192,18 @@ CLBDetectionFunLogic::WriteResult CLBDetectionFunLogic::SetGlobalSettings(const 
 bool CLBDetectionFunLogic::SetPortStates(int from, int to, const std::string& state) {
     bool written = true;
     for (int port = from; port <= to && written; ++port) {
-        written = SetPortState(port, state) == Sent::kAccepted;
+        written = SetPortState(port, state).Accepted();
     }
     PortWritesDone();
     return written;
 }
 
-CLBDetectionFunLogic::Sent CLBDetectionFunLogic::SetPortState(int port, const std::string& state) {
+SnmpAnswer CLBDetectionFunLogic::SetPortState(int port, const std::string& state) {
     if (!m_cSetSNMP.Open(CCommonSNMP::REQUEST_SET)) {
-        return Sent::kRefused;
+        return {};  // nothing was sent
     }
     m_cSetSNMP.AddVarBind(kPortState + "." + std::to_string(port), 1, state.c_str());
-    const ksx::SnmpReply reply = ksx::SendRequest(m_cSetSNMP, 2000);
-    if (reply.Accepted()) {
-        return Sent::kAccepted;
-    }
-    return reply.response ? Sent::kRefused : Sent::kUnanswered;
+    return ksx::SendRequest(m_cSetSNMP, 2000).Answer();
 }
 
 void CLBDetectionFunLogic::PortWritesDone() {

@@ -65,18 +65,18 @@ public:
 
     enum WriteResult { kRefused = 0, kWritten = 1, kWriteFailed = -1 };
     // Checks the VLAN list, interval and recover time (showing the first refusal's message), then writes
-    // the state and, when enabling, the other four in one request.
+    // the state and, when enabling, the other four in one request. kWriteFailed: m_globalWrite tells how.
     WriteResult SetGlobalSettings(const std::string& state, const std::string& mode,
                                   const std::string& interval, const std::string& recoverTime,
                                   const std::string& vlanList);
     // One request per port from `from` to `to`; stops at the first the device does not accept and returns
     // false. LBD_PORT_WRITE_DONE to the owner in either case.
     bool SetPortStates(int from, int to, const std::string& state);
-    // How the request of a port write ended: accepted, refused (answered with an error, or not sent at
-    // all), or not answered (the device may have applied it).
-    enum class Sent { kAccepted, kRefused, kUnanswered };
-    // The request of one port of that loop. Any thread, while nothing else writes through this logic.
-    Sent SetPortState(int port, const std::string& state);
+    // The layer's account of the last global write request (not sent until one was).
+    SnmpAnswer m_globalWrite;
+    // The request of one port of that loop and the layer's account of it. Any thread, while nothing else
+    // writes through this logic.
+    SnmpAnswer SetPortState(int port, const std::string& state);
     // Owner's thread: LBD_PORT_WRITE_DONE to the owner, as SetPortStates sends it after its last port.
     void PortWritesDone();
     // Any thread: the write in flight returns at once, unanswered.

@@ -222,19 +222,19 @@ void CLLDPGroup::ShowSystemInfo(const SystemInfo& info) {
     }
 }
 
-void CLLDPGroup::SendWithRetries(std::function<void(bool)> done, int attempt) {
-    const SnmpReply reply = GetNextRequest(m_cCommonSNMPSet);
-    const bool ok = reply.Accepted();
+void CLLDPGroup::SendWithRetries(std::function<void(std::optional<SnmpAnswer>)> done, int attempt) {
+    const SnmpAnswer answer = GetNextRequest(m_cCommonSNMPSet).Answer();
+    const bool ok = answer.Accepted();
     // A refusal is tried again (three tries in all); no answer at all ends the write at once.
-    const bool again = !ok && reply.response != nullptr && attempt + 1 < 3;
+    const bool again = answer.Refused() && attempt + 1 < 3;
     if (!ok && !again) {
-        done(false);
+        done(answer);
         return;
     }
     const int pause = ok ? m_nSettleOkMs : m_nSettleFailMs;
     auto next = [this, ok, attempt, done = std::move(done)]() mutable {
         if (ok) {
-            done(true);
+            done(std::nullopt);
         } else {
             SendWithRetries(std::move(done), attempt + 1);
         }
@@ -246,12 +246,10 @@ void CLLDPGroup::SendWithRetries(std::function<void(bool)> done, int attempt) {
     }
 }
 
-void CLLDPGroup::AfterWrite(bool ok, const char* what, int applyId) {
+void CLLDPGroup::AfterWrite(const std::optional<SnmpAnswer>& failed, const StepsName& what, int applyId) {
     m_bWriting = false;
-    if (!ok) {
-        AfxMessageBox(
-            std::string("The device did not accept the LLDP ") + what + "; the settings it holds are shown.",
-            MB_OK);
+    if (failed) {
+        AfxMessageBox(AnswerText(*failed, what) + " The settings it holds are shown.", MB_OK);
     }
     // The read that follows gives the Apply buttons back, over what it read.
     (void)applyId;
@@ -268,7 +266,9 @@ void CLLDPGroup::OnBUTTONLldpEnableApply() {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kStateOid, 1, value);
     CWaitCursor wait;
-    SendWithRetries([this](bool ok) { AfterWrite(ok, "state", IDC_LLDP_ENABLE_APPLY); });
+    SendWithRetries([this](std::optional<SnmpAnswer> failed) {
+        AfterWrite(failed, {"the LLDP state"}, IDC_LLDP_ENABLE_APPLY);
+    });
 }
 
 void CLLDPGroup::OnApplyTimers() {
@@ -316,6 +316,7 @@ void CLLDPGroup::OnApplyTimers() {
         lldp::TimerWritePlan(lldp::EditValue(m_strTxDelay), lldp::EditValue(m_strTxInterval),
                              lldp::EditValue(interval), lldp::EditValue(hold));
     // Every request of the plan must be accepted: the first one that is not ends the write.
+    const StepsName timers{"the LLDP timers", true};
     std::set<lldp::Timer> added;  // bindings pending on m_cCommonSNMPSet: each send repeats them
     EnableDlgItem(IDC_LLDP_TIMER_APPLY, false);
     m_bWriting = true;
@@ -324,8 +325,8 @@ void CLLDPGroup::OnApplyTimers() {
             CCommonSNMP holdSession;
             holdSession.Open(CCommonSNMP::REQUEST_SET);
             holdSession.AddVarBind(oid(lldp::Timer::Multiplier), 1, text(lldp::Timer::Multiplier).c_str());
-            if (!SendRequest(holdSession).Accepted()) {
-                AfterWrite(false, "timers", IDC_LLDP_TIMER_APPLY);
+            if (const SnmpAnswer answer = SendRequest(holdSession).Answer(); !answer.Accepted()) {
+                AfterWrite(answer, timers, IDC_LLDP_TIMER_APPLY);
                 return;
             }
             continue;
@@ -336,14 +337,16 @@ void CLLDPGroup::OnApplyTimers() {
             }
         }
         if (!request.final) {
-            if (!SendRequest(m_cCommonSNMPSet).Accepted()) {
-                AfterWrite(false, "timers", IDC_LLDP_TIMER_APPLY);
+            if (const SnmpAnswer answer = SendRequest(m_cCommonSNMPSet).Answer(); !answer.Accepted()) {
+                AfterWrite(answer, timers, IDC_LLDP_TIMER_APPLY);
                 return;
             }
             continue;
         }
-        SendWithRetries([this](bool ok) { AfterWrite(ok, "timers", IDC_LLDP_TIMER_APPLY); });
+        SendWithRetries([this, timers](std::optional<SnmpAnswer> failed) {
+            AfterWrite(failed, timers, IDC_LLDP_TIMER_APPLY);
+        });
         return;
     }
-    AfterWrite(true, "timers", IDC_LLDP_TIMER_APPLY);
+    AfterWrite(std::nullopt, timers, IDC_LLDP_TIMER_APPLY);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/CommonSNMP.h"
+#include "core/RunText.h"
 #include "core/TableRead.h"
 #include "platform/ui/Dialog.h"
 
@@ -41,12 +42,13 @@ private:
     void ShowSystemInfo(const SystemInfo& info);
     void EnableTimers(bool enable);
     // Sends the pending request of m_cCommonSNMPSet up to three times while the device refuses it, and
-    // then calls `done` with the result. A request that got no answer at all is not sent again: the window
-    // never waits longer than one time-out. The pauses between tries and after success do not hold the
-    // window (timers), except when they are 0.
-    void SendWithRetries(std::function<void(bool)> done, int attempt = 0);
-    // After a write: says what was not written, then shows what the device holds.
-    void AfterWrite(bool ok, const char* what, int applyId);
+    // then calls `done` with the answer of the last try when it was not accepted (nothing when it was). A
+    // request that got no answer at all is not sent again: the window never waits longer than one
+    // time-out. The pauses between tries and after success do not hold the window (timers), except when
+    // they are 0.
+    void SendWithRetries(std::function<void(std::optional<SnmpAnswer>)> done, int attempt = 0);
+    // After a write: says how `what` was not written (`failed`), then shows what the device holds.
+    void AfterWrite(const std::optional<SnmpAnswer>& failed, const ksx::StepsName& what, int applyId);
 
     std::string m_strTxDelay;     // as last read
     std::string m_strTxInterval;  // as last read

@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "platform/sys/MessageBox.h"
@@ -190,22 +191,21 @@ void CLLDPMED::OnSetLLDPMedinfo() {
         const int port = from + i;
         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
         m_cCommonSNMPSet.AddVarBind(std::string(kTlvColumn) + "." + std::to_string(port), 1, value.c_str());
-        const SnmpReply reply = GetNextRequest(m_cCommonSNMPSet);
-        if (reply.Accepted()) {
+        const SnmpAnswer answer = GetNextRequest(m_cCommonSNMPSet).Answer();
+        if (answer.Accepted()) {
             if (port == to && settleMs > 0) {
                 settle();
             }
             return StepOutcome::Done();
         }
-        if (m_run.Runner().Stopping() || !reply.response) {
-            return StepOutcome::Unanswered();
+        if (!answer.Refused()) {
+            return StepOutcome::Of(answer);
         }
-        *refusal =
-            "The device did not accept the Power PSE TLV setting of port " + std::to_string(port) + ".";
+        *refusal = AnswerText(answer, {"the Power PSE TLV setting of port " + std::to_string(port)});
         if (settleMs > 0) {
             settle();
         }
-        return StepOutcome::Failed(*refusal);
+        return StepOutcome::Of(answer, *refusal);
     };
     m_run.Start(
         std::max(to - from + 1, 0), step, [from](int i, int n) { return CStepRun::PortText(from, i, n); },

@@ -9,6 +9,7 @@
 
 #include "controls/ListCtrl.h"
 #include "controls/PortRange.h"
+#include "core/RunText.h"
 #include "core/TextNumbers.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
@@ -241,7 +242,7 @@ void CLoopbackDetection::OnApplyGlobal() {
             EnableGlobalButtons(true);
             break;
         case CLBDetectionFunLogic::kWriteFailed:
-            AfxMessageBox("Failed to write the loopback detection settings.");
+            AfxMessageBox(AnswerText(m_logic.m_globalWrite, {"the loopback detection settings", true}));
             OnRefresh();
             break;
         case CLBDetectionFunLogic::kWritten:
@@ -294,17 +295,10 @@ void CLoopbackDetection::OnApplyPorts() {
             return StepOutcome::Done();
         }
         const int port = from + i - checks;
-        switch (m_logic.SetPortState(port, state)) {
-            case CLBDetectionFunLogic::Sent::kAccepted:
-                return StepOutcome::Done();
-            case CLBDetectionFunLogic::Sent::kRefused:
-                return StepOutcome::Failed(Format(
-                    "Failed to write the loopback detection state of port %d: the device did not accept it.",
-                    port));
-            case CLBDetectionFunLogic::Sent::kUnanswered:
-                break;
-        }
-        return StepOutcome::Unanswered();
+        const SnmpAnswer answer = m_logic.SetPortState(port, state);
+        return StepOutcome::Of(
+            answer, AnswerText(answer, {"it"},
+                               Format("Failed to write the loopback detection state of port %d:", port)));
     };
     auto text = [from, checks](int i, int n) {
         return i < checks ? QString("Checking port %1 (%2 of %3)...").arg(from + i).arg(i + 1).arg(checks)

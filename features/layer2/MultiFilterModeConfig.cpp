@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <optional>
 
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "features/layer2/IGMPSnoopingLogic.h"
 #include "platform/sys/Debug.h"
@@ -30,7 +31,7 @@ const char kModeColumn[] = "1.3.6.1.4.1.7393.10.76.20.1.7.8.1.2";
 const char kForward[] = "Forward Unregistered Groups";
 const char kFilter[] = "Filtering Unregistered Groups";
 const char kNoVlan[] = "Please select a VLAN.";
-const char kWriteFailed[] = "Failed to set the multicast filtering mode.";
+const char kWriteFailed[] = "Failed to set the multicast filtering mode:";
 
 }  // namespace
 
@@ -129,7 +130,7 @@ void CMultiFilterModeConfig::OnApply() {
     if (!reply.Accepted()) {
         TRACE("multicast filtering mode write: status %d, error status %d", reply.status,
               reply.ErrorStatus());
-        AfxMessageBox(kWriteFailed, MB_OK);
+        AfxMessageBox(AnswerText(reply.Answer(), {"it"}, kWriteFailed), MB_OK);
     }
     // What the device holds, written or not.
     OnRefresh();

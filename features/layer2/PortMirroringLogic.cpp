@@ -156,7 +156,7 @@ CPortMirroringLogic::WritePlan CPortMirroringLogic::PlanWrite(const std::string&
     return plan;
 }
 
-CPortMirroringLogic::Sent CPortMirroringLogic::SendWrite(const WritePlan& plan, WriteStep step) {
+SnmpAnswer CPortMirroringLogic::SendWrite(const WritePlan& plan, WriteStep step) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     const auto octets = [this](const std::vector<unsigned char>& tx, const std::vector<unsigned char>& rx) {
         m_cCommonSNMPSet.AddVarBind(kTxPortsOid, 2, reinterpret_cast<const char*>(tx.data()),
@@ -179,9 +179,8 @@ CPortMirroringLogic::Sent CPortMirroringLogic::SendWrite(const WritePlan& plan, 
             break;
     }
     const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPSet);
-    if (reply.Accepted()) {
-        return Sent::kAccepted;
+    if (!reply.Accepted()) {
+        TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
     }
-    TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-    return reply.response ? Sent::kRefused : Sent::kUnanswered;
+    return reply.Answer();
 }

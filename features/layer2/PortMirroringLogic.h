@@ -39,8 +39,6 @@ public:
 
     // Requests of a write, in the order they are sent.
     enum WriteStep { WRITE_CLEAR_SOURCES = 0, WRITE_TARGET, WRITE_SOURCES, WRITE_STATE };
-    // How a request of a write ended.
-    enum class Sent { kAccepted, kRefused, kUnanswered };
 
     // A write as planned on the UI thread: its requests in order and every value they carry.
     struct WritePlan {
@@ -70,8 +68,9 @@ public:
     // then the sources; the state last.
     WritePlan PlanWrite(const std::string& last, const std::string& newState,
                         const std::string& target) const;
-    // Any thread but one at a time: sends request `step` of the plan and waits for its answer.
-    Sent SendWrite(const WritePlan& plan, WriteStep step);
+    // Any thread but one at a time: sends request `step` of the plan and waits for its answer; the layer's
+    // account of it.
+    SnmpAnswer SendWrite(const WritePlan& plan, WriteStep step);
     // Any thread: cuts short the write request in flight.
     void CancelWrite() { m_cCommonSNMPSet.Cancel(); }
 

@@ -477,15 +477,8 @@ void CPortMirroringdlg::StartWrite(const CPortMirroringLogic::WritePlan& plan) {
         if (m_run.Runner().Stopping()) {
             return StepOutcome::NothingSent();
         }
-        switch (m_logic.SendWrite(plan, plan.steps[static_cast<size_t>(i)])) {
-            case CPortMirroringLogic::Sent::kAccepted:
-                break;
-            case CPortMirroringLogic::Sent::kRefused:
-                return StepOutcome::Failed("");  // the end names the step refused
-            case CPortMirroringLogic::Sent::kUnanswered:
-                return StepOutcome::Unanswered();
-        }
-        return StepOutcome::Done();
+        // A refusal is named by the end, from the step refused.
+        return StepOutcome::Of(m_logic.SendWrite(plan, plan.steps[static_cast<size_t>(i)]));
     };
     auto text = [steps = plan.steps](int i, int n) {
         return QString("Writing %1 (%2 of %3)...")

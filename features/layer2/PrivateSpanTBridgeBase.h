@@ -121,9 +121,9 @@ protected:
                 w, plan, i, [this](unsigned ms) { return m_run.Runner().Pause(ms); },
                 [this] { return m_run.Runner().Stopping(); });
             if (failed) {
-                const std::string text = ksx::stp::BridgeWriteMessage(failed->result);
-                return failed->unanswered ? ksx::StepOutcome::Unanswered(text)
-                                          : ksx::StepOutcome::Failed(text);
+                ksx::StepOutcome out = ksx::StepOutcome::Of(failed->answer);
+                out.failure = ksx::stp::BridgeWriteMessage(*failed, plan[static_cast<size_t>(i)]);
+                return out;
             }
             return ksx::StepOutcome::Done();
         };
@@ -170,18 +170,7 @@ protected:
         const ksx::stp::WriteStep back = ksx::stp::TimersBack(w, session.get());
         ksx::ui::StartAfterCloseRun(
             {kTimersPutBack, {}}, "Putting the bridge timers back as they were read", session,
-            {session.get()}, 1,
-            [back](int) {
-                switch (ksx::stp::SendStepAnswer(back)) {
-                    case ksx::stp::StepAnswer::kAccepted:
-                        return ksx::StepOutcome::Done();
-                    case ksx::stp::StepAnswer::kUnanswered:
-                        return ksx::StepOutcome::Unanswered();
-                    case ksx::stp::StepAnswer::kRefused:
-                        break;
-                }
-                return ksx::StepOutcome::Failed({});
-            },
+            {session.get()}, 1, [back](int) { return ksx::StepOutcome::Of(ksx::stp::SendStepAnswer(back)); },
             [stopped](const ksx::StepsEnd& backEnd) {
                 return stopped + " " + ksx::stp::TimersBackText(backEnd);
             });

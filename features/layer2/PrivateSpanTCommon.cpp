@@ -42,23 +42,22 @@ std::string BridgeRelationMessage(double maxAge, double hello, double forwardDel
     return std::string();
 }
 
-StepAnswer SendStepAnswer(const WriteStep& step) {
+SnmpAnswer SendStepAnswer(const WriteStep& step) {
     if (step.session == nullptr || !step.session->Open(CCommonSNMP::REQUEST_SET)) {
-        return StepAnswer::kRefused;
+        return {};  // nothing was sent
     }
     for (const SetBinding& b : step.bindings) {
         step.session->AddVarBind(b.oid, 1, b.value.c_str());
     }
-    const SnmpReply reply = SendRequest(*step.session, step.timeoutMs);
-    if (!reply.Accepted()) {
-        return reply.response ? StepAnswer::kRefused : StepAnswer::kUnanswered;
+    const SnmpAnswer answer = SendRequest(*step.session, step.timeoutMs).Answer();
+    if (answer.Accepted()) {
+        Pause(step.pauseMs);
     }
-    Pause(step.pauseMs);
-    return StepAnswer::kAccepted;
+    return answer;
 }
 
 bool SendStep(const WriteStep& step) {
-    return SendStepAnswer(step) == StepAnswer::kAccepted;
+    return SendStepAnswer(step).Accepted();
 }
 
 std::vector<BridgeStep> PlanBridgeWrite(const BridgeWrite& w) {
@@ -119,25 +118,18 @@ std::optional<BridgeStepFailure> SendBridgeStep(const BridgeWrite& w, const std:
     const BridgeStep& step = plan[static_cast<size_t>(index)];
     WriteStep request = step.write;
     request.pauseMs = 0;
-    const StepAnswer answer = SendStepAnswer(request);
-    if (answer != StepAnswer::kAccepted) {
+    const SnmpAnswer answer = SendStepAnswer(request);
+    if (!answer.Accepted()) {
         BridgeStepFailure failure;
-        failure.unanswered = answer == StepAnswer::kUnanswered;
-        if (!TimersBackNeeded(plan, index + (failure.unanswered ? 1 : 0), index) ||
+        failure.answer = answer;
+        if (!TimersBackNeeded(plan, index + (answer.Unanswered() ? 1 : 0), index) ||
             (stopping && stopping())) {
             return failure;
         }
-        switch (SendStepAnswer(TimersBack(w, w.set))) {
-            case StepAnswer::kAccepted:
-                failure.result = BridgeWriteResult::kFailedRestored;
-                break;
-            case StepAnswer::kRefused:
-                failure.result = BridgeWriteResult::kFailedNotRestored;
-                break;
-            case StepAnswer::kUnanswered:
-                failure.result = BridgeWriteResult::kFailedRestoreUnconfirmed;
-                break;
-        }
+        failure.restore = SendStepAnswer(TimersBack(w, w.set));
+        failure.result = failure.restore.Accepted()     ? BridgeWriteResult::kFailedRestored
+                         : failure.restore.Unanswered() ? BridgeWriteResult::kFailedRestoreUnconfirmed
+                                                        : BridgeWriteResult::kFailedNotRestored;
         return failure;
     }
     if (step.kind == BridgeStep::kStateOff) {
@@ -185,30 +177,33 @@ std::string BridgeStoppedText(const std::vector<BridgeStep>& plan, const ksx::St
 }
 
 std::string TimersBackText(const ksx::StepsEnd& end) {
-    const std::string timers = "the Max Age, Hello Time and Forward Delay read before";
+    const StepsName timers{"the Max Age, Hello Time and Forward Delay read before", true};
     if (end.Complete()) {
-        return Capitalised(timers) + " were put back.";
+        return Capitalised(timers.text) + " were put back.";
     }
-    return (end.inFlight ? "The device did not confirm whether " + timers + " were put back"
-                         : "The device did not accept " + timers) +
-           ": it may keep the temporary timers (Hello Time 1 s, Forward Delay 30 s).";
+    // A put-back stopped (the application ending) says what it confirmed, not a failure.
+    const std::string text =
+        end.stopped ? Capitalised(TallyText(RunTally::Of(end), ListNamer({timers}), "put back")) + "."
+                    : RunEndText(end, ListNamer({timers}), "put back");
+    return text + " The device may keep the temporary timers (Hello Time 1 s, Forward Delay 30 s).";
 }
 
-std::string BridgeWriteMessage(BridgeWriteResult result) {
-    switch (result) {
-        case BridgeWriteResult::kFailed:
-            return "Failed to write the spanning tree settings.";
+std::string BridgeWriteMessage(const BridgeStepFailure& failure, const BridgeStep& step) {
+    if (failure.answer.Accepted()) {
+        return std::string();
+    }
+    const bool plural = step.what.find(" and ") != std::string::npos || step.kind == BridgeStep::kTemporary;
+    std::string text =
+        AnswerText(failure.answer, {step.what, plural}, "Failed to write the spanning tree settings:");
+    const StepsName timers{"the previous Max Age, Hello Time and Forward Delay", true};
+    switch (failure.result) {
         case BridgeWriteResult::kFailedRestored:
-            return "Failed to write the spanning tree settings. The previous Max Age, Hello Time and Forward "
-                   "Delay were restored.";
+            return text + " " + Capitalised(timers.text) + " were restored.";
         case BridgeWriteResult::kFailedNotRestored:
-            return "Failed to write the spanning tree settings. The previous Max Age, Hello Time and Forward "
-                   "Delay could not be restored.";
         case BridgeWriteResult::kFailedRestoreUnconfirmed:
-            return "Failed to write the spanning tree settings. The device did not confirm whether the "
-                   "previous Max Age, Hello Time and Forward Delay were restored.";
+            return text + " " + AnswerText(failure.restore, timers, "", "restored");
         default:
-            return std::string();
+            return text;
     }
 }
 

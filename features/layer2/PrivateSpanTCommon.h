@@ -48,11 +48,8 @@ struct WriteStep {
     int pauseMs = 0;    // after an accepted request
 };
 
-// How the device took a request.
-enum class StepAnswer { kAccepted, kRefused, kUnanswered };
-
-// Sends one request (value type 1) and, once accepted, makes its pause.
-StepAnswer SendStepAnswer(const WriteStep& step);
+// Sends one request (value type 1) and, once accepted, makes its pause; the layer's account of it.
+SnmpAnswer SendStepAnswer(const WriteStep& step);
 // True when the device accepted it.
 bool SendStep(const WriteStep& step);
 
@@ -103,7 +100,8 @@ WriteStep TimersBack(const BridgeWrite& write, CCommonSNMP* session);
 // How a step of the plan failed.
 struct BridgeStepFailure {
     BridgeWriteResult result = BridgeWriteResult::kFailed;
-    bool unanswered = false;  // its request went unanswered: the device may have applied it
+    SnmpAnswer answer;   // its request (unanswered: the device may have applied it)
+    SnmpAnswer restore;  // the put-back of the timers read before, when it was sent
 };
 
 // Sends step `index` of `plan`: none when accepted (a state step updates the remembered state), else how
@@ -126,8 +124,9 @@ std::string TimersBackText(const ksx::StepsEnd& end);
 // set once state "1" was accepted. Updates the remembered state after each accepted state write.
 BridgeWriteResult WriteBridge(const BridgeWrite& write, bool* stateOneWritten);
 
-// The message of a failed write sequence ("" for success).
-std::string BridgeWriteMessage(BridgeWriteResult result);
+// The message of a write sequence that failed at `step` ("" for success): how its request went and
+// what became of the timers read before.
+std::string BridgeWriteMessage(const BridgeStepFailure& failure, const BridgeStep& step);
 
 // ---- The enterprise port table (the list of the port table dialog) ----
 

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <optional>
 
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "platform/ui/Form.h"
@@ -144,8 +145,11 @@ bool CPrivateSpanTPort::ApplyPort() {
     edit.pointToPoint = Item<QComboBox>(IDC_STPP_P2P)->currentIndex();
     edit.restrictedRole = Item<QComboBox>(IDC_STPP_RESTRICTED_ROLE)->currentIndex();
     edit.edge = Item<QComboBox>(IDC_STPP_EDGE)->currentIndex();
-    if (!stp::SendStep({&m_cCommonSNMPSet, stp::PortWriteBindings(edit), 0, 0})) {
-        AfxMessageBox("Failed to write the spanning tree settings of port " + m_strPort + ".");
+    if (const SnmpAnswer answer =
+            stp::SendStepAnswer({&m_cCommonSNMPSet, stp::PortWriteBindings(edit), 0, 0});
+        !answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"the settings", true},
+                                 "Failed to write the spanning tree settings of port " + m_strPort + ":"));
         return false;
     }
     return true;

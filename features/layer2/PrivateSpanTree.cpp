@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "controls/ListCtrl.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "features/layer2/PrivateSpanTCommon.h"
 #include "features/layer2/PrivateSpanTPort.h"
@@ -16,15 +17,6 @@ using namespace ksx;
 namespace {
 
 const std::string& T = stp::kPortTable;
-
-// "port 4" or "ports 4, 9".
-std::string PortList(const std::vector<int>& ports) {
-    std::string text = ports.size() == 1 ? "port " : "ports ";
-    for (size_t i = 0; i < ports.size(); ++i) {
-        text += (i > 0 ? ", " : "") + std::to_string(ports[i]);
-    }
-    return text;
-}
 
 // "; ports 14-28 were not checked" after port `last`, or "" when it was the last port.
 std::string NotChecked(int last, int ports) {
@@ -105,19 +97,22 @@ int CPrivateSpanTree::DestroyWindow() {
 
 StepOutcome CPrivateSpanTree::CheckPort(int port) {
     const std::string at = "." + std::to_string(port);
-    auto failed = [this, port](bool refused) {
+    auto failed = [this, port](std::optional<SnmpAnswer> write) {
         std::lock_guard<std::mutex> lock(m_passLock);
         m_pass.failedPort = port;
-        m_pass.writeRefused = refused;
-        return StepOutcome::Failed("");
+        m_pass.write = write;
+        if (write && !write->Unanswered()) {
+            m_pass.writing = 0;  // answered, or never sent: nothing left unconfirmed
+        }
+        return write ? StepOutcome::Of(*write) : StepOutcome::Failed("");
     };
     if (!m_lbdSession.Open(CCommonSNMP::REQUEST_GET)) {
-        return failed(false);
+        return failed(std::nullopt);
     }
     m_lbdSession.AddVarBind(stp::kLbdPortState + at, 4, nullptr);
     const SnmpReply reply = SendRequest(m_lbdSession);
     if (!reply.response) {
-        return failed(false);
+        return failed(std::nullopt);
     }
     // A port without the object (an error status) runs no loopback detection.
     if (!reply.Accepted() || reply.Value(0) != "1") {
@@ -132,16 +127,9 @@ StepOutcome CPrivateSpanTree::CheckPort(int port) {
     }
     m_lbdSession.Open(CCommonSNMP::REQUEST_SET);
     m_lbdSession.AddVarBind(stp::kDot1dPortTable + ".4" + at, 1, "2");
-    const SnmpReply written = SendRequest(m_lbdSession);
+    const SnmpAnswer written = SendRequest(m_lbdSession).Answer();
     if (!written.Accepted()) {
-        // Answered with an error: not written. Unanswered: the device did not say.
-        const bool refused = written.response != nullptr;
-        StepOutcome out = failed(refused);
-        if (refused) {
-            std::lock_guard<std::mutex> lock(m_passLock);
-            m_pass.writing = 0;
-        }
-        return out;
+        return failed(written);
     }
     std::lock_guard<std::mutex> lock(m_passLock);
     m_pass.writing = 0;
@@ -151,34 +139,38 @@ StepOutcome CPrivateSpanTree::CheckPort(int port) {
 
 std::string CPrivateSpanTree::StoppedText(const LbdPass& pass, int done) {
     // A write answered as the stop came counts, whatever the run counted.
-    const int checked = std::max(done, pass.switchedOff.empty() ? 0 : pass.switchedOff.back());
-    std::string text = "Stopped: " + std::to_string(checked) + " of " + std::to_string(pass.ports) +
-                       " ports were checked for loopback detection";
-    if (!pass.switchedOff.empty()) {
-        text += "; spanning tree was switched off on " + PortList(pass.switchedOff);
+    // A port whose write was sent had been checked.
+    StepsEnd checks;
+    checks.total = pass.ports;
+    checks.done = std::max({done, pass.switchedOff.empty() ? 0 : pass.switchedOff.back(), pass.writing});
+    checks.stopped = true;
+    std::string text = RunEndText(checks, PortsNamer(1, pass.ports), "checked for loopback detection");
+    std::vector<StepsState> states;
+    std::vector<StepsName> names;
+    for (int port : pass.switchedOff) {
+        states.push_back(StepsState::kWritten);
+        names.push_back({"spanning tree on port " + std::to_string(port)});
     }
-    int last = checked;
-    if (pass.writing > checked) {
-        text += "; the device did not confirm whether spanning tree was switched off on port " +
-                std::to_string(pass.writing);
-        last = pass.writing;
+    if (pass.writing > 0) {
+        states.push_back(StepsState::kUnconfirmed);
+        names.push_back({"spanning tree on port " + std::to_string(pass.writing)});
     }
-    return text + NotChecked(last, pass.ports) + ".";
+    const std::string writes = StatesText(states, names, "switched off");
+    return writes.empty() ? text : text + " " + Capitalised(writes) + ".";
 }
 
 std::string CPrivateSpanTree::FailedText(const LbdPass& pass, int done) {
     const int port = pass.failedPort != 0 ? pass.failedPort : done + 1;
-    std::string text;
-    if (pass.writing == port) {
-        text = "The device did not confirm whether spanning tree was switched off on port " +
-               std::to_string(port) + ", which runs loopback detection";
-    } else if (pass.writeRefused) {
-        text = "Failed to switch spanning tree off on port " + std::to_string(port) +
-               ", which runs loopback detection";
-    } else {
-        text = "Failed to read the loopback detection state of port " + std::to_string(port);
+    if (pass.write) {
+        std::string text = AnswerText(*pass.write, {"it"},
+                                      "Failed to switch spanning tree off on port " + std::to_string(port) +
+                                          ", which runs loopback detection:",
+                                      "switched off");
+        text.pop_back();  // the ports not checked follow
+        return text + NotChecked(port, pass.ports) + ".";
     }
-    return text + NotChecked(port, pass.ports) + ".";
+    return "Failed to read the loopback detection state of port " + std::to_string(port) +
+           NotChecked(port, pass.ports) + ".";
 }
 
 std::vector<std::string> CPrivateSpanTree::Cells(const WalkStep& s) const {

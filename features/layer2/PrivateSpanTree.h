@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,10 @@ public:
     // What the pass says when it ends short of its last port, `done` ports having ended well.
     struct LbdPass {
         int ports = 0;
-        std::vector<int> switchedOff;  // ports whose write the device accepted
-        int writing = 0;               // the port whose write was sent and not answered yet (0: none)
-        int failedPort = 0;            // the port whose request failed
-        bool writeRefused = false;     // that port's write was answered with an error
+        std::vector<int> switchedOff;     // ports whose write the device accepted
+        int writing = 0;                  // the port whose write was sent and not answered yet (0: none)
+        int failedPort = 0;               // the port whose request failed
+        std::optional<SnmpAnswer> write;  // how that port's write went, when it was sent
     };
     static std::string StoppedText(const LbdPass& pass, int done);
     static std::string FailedText(const LbdPass& pass, int done);

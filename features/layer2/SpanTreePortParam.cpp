@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "features/layer2/PrivateSpanTCommon.h"
@@ -130,8 +131,9 @@ bool CSpanTreePortParam::ApplyPort() {
                                 {stp::kDot1dPortTable + ".4" + at, enable ? "1" : "2"}},
                                0,
                                0};
-    if (!stp::SendStep(write)) {
-        AfxMessageBox("Failed to write the spanning tree settings of port " + m_strPort + ".");
+    if (const SnmpAnswer answer = stp::SendStepAnswer(write); !answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"the settings", true},
+                                 "Failed to write the spanning tree settings of port " + m_strPort + ":"));
         return false;
     }
     return true;

@@ -35,7 +35,6 @@ const char kUplinkNeeded[] = "Please choose at least one uplink port when disabl
 const char kVlanListFailed[] = "Failed to read the VLAN list.";
 const char kLearningReadFailed[] = "Failed to read the MAC address learning state.";
 const char kTrunkReadFailed[] = "Failed to read the trunk membership.";
-const char kAddStopped[] = "Stopped: the static MAC entry was not added.";
 
 std::string Upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
@@ -255,7 +254,7 @@ void CStaticMACDlg::OnAdd() {
         [](int, int) { return QString("Reading the asymmetric VLAN state..."); },
         [this, asymmetric, entry](const StepsEnd& end) {
             if (end.stopped) {
-                AfxMessageBox(kAddStopped, MB_OK);
+                AfxMessageBox(StoppedAddText("the static MAC entry", AddProgress()), MB_OK);
                 return;
             }
             if (*asymmetric == "1" && entry.vlanId != "1") {
@@ -285,6 +284,7 @@ void CStaticMACDlg::AddEntry(const StaticMacEntryText& entry) {
     struct Outcome {
         bool resetInputs = false;  // a refusal of the entry empties the fields
         bool written = false;      // the device accepted the row
+        RowAdded made = RowAdded::kStopped;
     };
     auto outcome = std::make_shared<Outcome>();
     auto progress = std::make_shared<AddProgress>();
@@ -309,8 +309,10 @@ void CStaticMACDlg::AddEntry(const StaticMacEntryText& entry) {
             }
             return StepOutcome::Done();
         }
-        switch (const RowAdded made = m_logic.AddStaticMacEntry(
-                    entry, [this] { return m_run.Runner().Stopping(); }, progress.get())) {
+        const RowAdded made = m_logic.AddStaticMacEntry(
+            entry, [this] { return m_run.Runner().Stopping(); }, progress.get());
+        outcome->made = made;
+        switch (made) {
             case RowAdded::kCreated:
             case RowAdded::kFinished:
                 progress->Confirm();
@@ -342,7 +344,9 @@ void CStaticMACDlg::AddEntry(const StaticMacEntryText& entry) {
             return;
         }
         if (!outcome->written) {
-            AfxMessageBox("Failed to add the static MAC entry: the device did not accept it.", MB_OK);
+            AfxMessageBox(
+                RowAddedText(outcome->made, "the static MAC entry", "Failed to add the static MAC entry: "),
+                MB_OK);
         }
         ResetInputs();
         if (isVisible()) {
@@ -366,29 +370,25 @@ void CStaticMACDlg::OnDelete() {
     entry.mac = m_list->GetItemText(row, 2).toStdString();
     entry.vlanId = m_list->GetItemText(row, 3).toStdString();
     DisableButtons();
-    auto deleted = std::make_shared<bool>(false);
     m_run.Runner().SetCancel([this] { m_logic.CancelRequests(); });
     m_run.Start(
         1,
-        [this, entry, deleted](int) {
+        [this, entry](int) {
             if (m_run.Runner().Stopping()) {
                 return StepOutcome::NothingSent();
             }
-            *deleted = m_logic.SetStaticMacEntry(entry, CStaticMACLogic::ACTION_DELETE);
-            return *deleted || !m_run.Runner().Stopping() ? StepOutcome::Done() : StepOutcome::Failed("");
+            const SnmpAnswer answer = m_logic.SetStaticMacEntry(entry, CStaticMACLogic::ACTION_DELETE);
+            StepOutcome out = StepOutcome::Of(answer);
+            out.failure = AnswerText(answer, {"it"}, "Failed to delete the static MAC entry:", "deleted");
+            return out;
         },
         [](int, int) { return QString("Deleting the static MAC entry..."); },
-        [this, deleted](const StepsEnd& end) {
-            if (end.stopped) {
-                AfxMessageBox(end.inFlight
-                                  ? "Stopped: the device did not confirm whether the static MAC entry "
-                                    "was deleted."
-                                  : "Stopped: the static MAC entry was not deleted.",
-                              MB_OK);
-                return;
+        [this](const StepsEnd& end) {
+            if (!end.Complete()) {
+                AfxMessageBox(RunEndText(end, ListNamer({{"the static MAC entry"}}), "deleted"), MB_OK);
             }
-            if (!*deleted) {
-                AfxMessageBox("Failed to delete the static MAC entry: the device did not accept it.", MB_OK);
+            if (end.stopped) {
+                return;
             }
             if (isVisible()) {
                 Refresh();
@@ -438,24 +438,19 @@ void CStaticMACDlg::OnApplyLearning() {
         if (m_run.Runner().Stopping()) {
             return StepOutcome::NothingSent();
         }
-        const bool accepted = i == 0 ? m_logic.SetLearningState(state) : m_logic.SetUplinkPorts(uplink);
-        return accepted ? StepOutcome::Done()
-                        : StepOutcome::Failed(
-                              "The device did not accept the MAC address learning settings; the settings it "
-                              "holds are shown.");
+        return StepOutcome::Of(i == 0 ? m_logic.SetLearningState(state) : m_logic.SetUplinkPorts(uplink));
     };
     auto text = [](int i, int) {
         return QString(i == 0 ? "Writing the MAC address learning state..." : "Writing the uplink ports...");
     };
     m_run.Start(writes, step, text, [this, enabled, uplink](const StepsEnd& end) {
+        const StepsNamer names = ListNamer({{"the MAC address learning state"}, {"the uplink ports", true}});
         if (end.stopped) {
-            AfxMessageBox(
-                RunEndText(end, ListNamer({{"the MAC address learning state"}, {"the uplink ports", true}})),
-                MB_OK);
+            AfxMessageBox(RunEndText(end, names), MB_OK);
             return;
         }
         if (end.failed) {
-            AfxMessageBox(end.failure, MB_OK);
+            AfxMessageBox(RunEndText(end, names) + " The settings it holds are shown.", MB_OK);
         } else if (enabled && uplink.empty()) {
             // Learning on with no uplink port: the state alone was written.
             AfxMessageBox("Please input port value.", MB_OK);

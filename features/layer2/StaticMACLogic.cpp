@@ -121,15 +121,14 @@ std::string CStaticMACLogic::RowIndex(const StaticMacEntryText& entry) {
     return "." + entry.vlanId + CUtils::HexToOidIndex(entry.mac) + "." + entry.port;
 }
 
-bool CStaticMACLogic::SetStaticMacEntry(const StaticMacEntryText& entry, int action) {
-    const std::string oid = kRowStatusColumn + RowIndex(entry);
-    if (action == ACTION_ADD) {
-        return SetRowStatus(oid, "4");
+SnmpAnswer CStaticMACLogic::SetStaticMacEntry(const StaticMacEntryText& entry, int action) {
+    if (action != ACTION_ADD && action != ACTION_DELETE) {
+        return {SnmpOutcome::kAccepted};  // nothing to write
     }
-    if (action == ACTION_DELETE) {
-        return SetRowStatus(oid, "6");
-    }
-    return true;
+    m_cCommonSNMPRowStatus.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMPRowStatus.AddVarBind(kRowStatusColumn + RowIndex(entry), 1,
+                                      action == ACTION_ADD ? "4" : "6");
+    return ksx::SendRequest(m_cCommonSNMPRowStatus, 0).Answer();
 }
 
 ksx::RowAdded CStaticMACLogic::AddStaticMacEntry(const StaticMacEntryText& entry,
@@ -147,16 +146,16 @@ void CStaticMACLogic::GetStaticMacGlobals() {
     m_learningRead.Read();
 }
 
-bool CStaticMACLogic::SetLearningState(const std::string& state) {
+SnmpAnswer CStaticMACLogic::SetLearningState(const std::string& state) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kLearningState, 1, state.c_str());
-    return ksx::SendAccepted(m_cCommonSNMPSet);
+    return ksx::SendRequest(m_cCommonSNMPSet).Answer();
 }
 
-bool CStaticMACLogic::SetUplinkPorts(const std::string& uplinkPorts) {
+SnmpAnswer CStaticMACLogic::SetUplinkPorts(const std::string& uplinkPorts) {
     std::vector<int> flags(static_cast<size_t>(std::max(g_nPortNum, 0)), 0);
     if (uplinkPorts.empty() || !CUtils::ParsePortList(uplinkPorts, flags.data())) {
-        return false;
+        return {};  // nothing was sent
     }
     std::string hex;
     CUtils::PortArrayToHex(flags.data(), hex);
@@ -166,7 +165,7 @@ bool CStaticMACLogic::SetUplinkPorts(const std::string& uplinkPorts) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kUplinkPorts, 2, reinterpret_cast<const char*>(octets.data()),
                                 static_cast<int>(octets.size()));
-    return ksx::SendAccepted(m_cCommonSNMPSet, 0);
+    return ksx::SendRequest(m_cCommonSNMPSet, 0).Answer();
 }
 
 void CStaticMACLogic::CancelRequests() {

@@ -37,9 +37,9 @@ public:
 
     void StartStaticMacWalk();
     static int OnStaticMacWalk(CSnmp* response, int requestId, void* userData, int status);
-    // Action 1 creates the row ("4"), 3 destroys it ("6"); any other action writes nothing and is true.
-    // True when the device accepted the write.
-    bool SetStaticMacEntry(const StaticMacEntryText& entry, int action);
+    // Action 1 creates the row ("4"), 3 destroys it ("6"); any other action writes nothing and is taken as
+    // accepted. The layer's account of the write.
+    SnmpAnswer SetStaticMacEntry(const StaticMacEntryText& entry, int action);
     // Worker: the entry's create-and-go (ksx::AddRow; the index is the whole entry, so a row the
     // device made without answering is the entry as given).
     ksx::RowAdded AddStaticMacEntry(const StaticMacEntryText& entry, std::function<bool()> stopping,
@@ -50,10 +50,10 @@ public:
     void GetStaticMacGlobals();
     std::function<void(bool stateRead, bool uplinkRead)> onGlobals;
     // The two writes of the learning settings, one request each: the state, then (for state "1" and a
-    // port list) the uplink ports as a port bitmap. True when the device accepted it; false when it
-    // refused, did not answer, or (the ports) the list does not parse, then without a request.
-    bool SetLearningState(const std::string& state);
-    bool SetUplinkPorts(const std::string& uplinkPorts);
+    // port list) the uplink ports as a port bitmap. The layer's account of the request; not sent when
+    // (the ports) the list does not parse.
+    SnmpAnswer SetLearningState(const std::string& state);
+    SnmpAnswer SetUplinkPorts(const std::string& uplinkPorts);
     // Any thread: cuts short the single request in flight of the calls above, of the row writes and of
     // the asymmetric VLAN and device MAC reads.
     void CancelRequests();

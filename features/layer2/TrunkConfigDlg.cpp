@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "features/layer2/KSXTrunkPort.h"
 #include "platform/sys/Globals.h"
@@ -196,9 +197,10 @@ void CTrunkConfigDlg::UpdateTableActions() {
 void CTrunkConfigDlg::OnApplyTrunkState() {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(kStateOid, 1, IsDlgButtonChecked(IDC_TRUNK_ENABLE) ? "1" : "2");
-    if (!SendAccepted(m_cCommonSNMP)) {
-        AfxMessageBox("Failed to write the link aggregation state. The device's settings are read again.",
-                      MB_OK);
+    if (const SnmpAnswer answer = SendRequest(m_cCommonSNMP).Answer(); !answer.Accepted()) {
+        AfxMessageBox(
+            AnswerText(answer, {"the link aggregation state"}) + " The device's settings are read again.",
+            MB_OK);
         OnRefresh();
         return;
     }
@@ -270,9 +272,9 @@ void CTrunkConfigDlg::SetChannelMode(int trunkId) {
     const char* value = index == 0 ? "1" : index == 1 ? "2" : "3";
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(std::string(kModeColumn) + "." + std::to_string(trunkId), 1, value);
-    if (!SendAccepted(m_cCommonSNMP)) {
-        AfxMessageBox("Failed to write the channel mode of trunk " + std::to_string(trunkId) +
-                          ". The device's settings are read again.",
+    if (const SnmpAnswer answer = SendRequest(m_cCommonSNMP).Answer(); !answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"the channel mode of trunk " + std::to_string(trunkId)}) +
+                          " The device's settings are read again.",
                       MB_OK);
         OnRefresh();
         return;

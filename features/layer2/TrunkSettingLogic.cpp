@@ -7,6 +7,7 @@
 #include <optional>
 #include <thread>
 
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
@@ -686,7 +687,7 @@ int CTrunkSettingLogic::SetTrunkGroup(const std::string& mode, const std::string
     if (!reply.Accepted()) {
         TRACE("trunk %s member write failed: status %d, error status %d", trunkId.c_str(), reply.status,
               reply.ErrorStatus());
-        ksx::AfxMessageBox("Setting the trunk members failed.", ksx::MB_OK);
+        ksx::AfxMessageBox(ksx::AnswerText(reply.Answer(), {"the trunk members", true}), ksx::MB_OK);
         return 0;
     }
     return 1;

@@ -118,7 +118,7 @@ public:
 
     // Writes the trunk's members (hex bitmap text) and channel mode ("1" LACP, "2" static) in one SET.
     // 1 when the device accepted it; 0 with a message when nothing was sent ("Parameter Error !" for an
-    // empty bitmap) or the device did not accept it ("Setting the trunk members failed.").
+    // empty bitmap) or the write did not go as asked (how it went, as the layer tells it).
     int SetTrunkGroup(const std::string& mode, const std::string& bitmapHex, const std::string& trunkId);
 
     // Ends every read and closes the sessions (the tables stay until the destructor).

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "core/CodeConvert.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
@@ -424,9 +425,10 @@ void C8021qVlanSet::OnApplyAsymmetric() {
     }
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(vlan::kAsymmetricOid, 1, m_guards.asymmetricChecked ? "1" : "2");
-    if (!GetNextRequest(m_cCommonSNMP).Accepted()) {
-        AfxMessageBox(
-            "The device did not accept the asymmetric VLAN setting; the settings it holds are shown.");
+    const SnmpAnswer answer = GetNextRequest(m_cCommonSNMP).Answer();
+    if (!answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"the asymmetric VLAN setting"}) +
+                      " The settings it holds are shown.");
     }
     RefreshAll();
 }

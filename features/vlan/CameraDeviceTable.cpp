@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/CodeConvert.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "features/vlan/CameraVlanRules.h"
 
@@ -25,12 +26,17 @@ RowAdded CreateDeviceRow(CCommonSNMP& session, const std::string& index, const s
 }
 
 std::string CreateFailureText(RowAdded made) {
-    return made == RowAdded::kRefused ? kTextAddFailed
-                                      : RowAddedText(made, "the entry", "Failed to add the entry: ");
+    return RowAddedText(made, "the entry", "Failed to add the entry: ");
 }
 
-bool FillDeviceRow(CCommonSNMP& session, const std::string& index, const std::string& description,
-                   const std::function<void(CCommonSNMP&)>& moreColumns) {
+std::string FillFailureText(const SnmpAnswer& fill, const SnmpAnswer& removal) {
+    return AnswerText(fill, {"the entry's settings", true}, "Failed to add the entry:") + " " +
+           (removal.Accepted() ? std::string("The incomplete entry was removed from the device.")
+                               : AnswerText(removal, {"the removal of the incomplete entry"}));
+}
+
+SnmpAnswer FillDeviceRow(CCommonSNMP& session, const std::string& index, const std::string& description,
+                         const std::function<void(CCommonSNMP&)>& moreColumns) {
     char utf8[128];
     std::memset(utf8, 0, sizeof utf8);
     CCodeConvert::AnsiToUTF8(description, utf8, sizeof utf8);
@@ -39,26 +45,31 @@ bool FillDeviceRow(CCommonSNMP& session, const std::string& index, const std::st
     if (moreColumns) {
         moreColumns(session);
     }
-    return SendAccepted(session);
+    return SendRequest(session).Answer();
 }
 
-bool RemoveDeviceRow(CCommonSNMP& session, const std::string& index) {
+SnmpAnswer RemoveDeviceRow(CCommonSNMP& session, const std::string& index) {
     session.Open(CCommonSNMP::REQUEST_SET);
     session.AddVarBind(kDevStatusCol + index, 1, "6");
-    return SendAccepted(session);
+    return SendRequest(session).Answer();
 }
 
-bool DeleteDeviceRow(CCommonSNMP& session, const std::string& index, const std::function<void()>& settle) {
+StepsNamer DeletedEntryNamer() {
+    return [](int, int, StepsState state) {
+        return StepsName{state == StepsState::kRefused ? "the delete of the entry" : "the entry"};
+    };
+}
+
+SnmpAnswer DeleteDeviceRow(CCommonSNMP& session, const std::string& index,
+                           const std::function<void()>& settle) {
     if (index.empty()) {
-        return false;  // a row whose address did not arrive whole has no index to address
+        return {};  // a row whose address did not arrive whole has no index to address: nothing is sent
     }
-    session.Open(CCommonSNMP::REQUEST_SET);
-    session.AddVarBind(kDevStatusCol + index, 1, "6");
-    if (!SendAccepted(session)) {
-        return false;
+    const SnmpAnswer answer = RemoveDeviceRow(session, index);
+    if (answer.Accepted()) {
+        settle();
     }
-    settle();
-    return true;
+    return answer;
 }
 
 }  // namespace camvlan

@@ -8,6 +8,7 @@
 
 #include "core/CommonSNMP.h"
 #include "core/RowCreate.h"
+#include "core/RunText.h"
 #include "core/TableRead.h"
 
 namespace camvlan {
@@ -16,22 +17,28 @@ namespace camvlan {
 std::string SameRowText(const ksx::WalkStep& step, int i);
 
 // The requests of an add, one each, for callers that run them off the window's thread: the row created
-// ("4"), its description with the columns `moreColumns` adds, the row removed ("6"). True when the
-// device accepted it. They show nothing.
+// ("4"), its description with the columns `moreColumns` adds, the row removed ("6"), each with the
+// layer's account of its answer. They show nothing.
 // The create goes through ksx::AddRow: a row the device made without answering gets its columns
 // (`fill`) or is removed; `stopping` (optional) ends it between requests; `progress` (optional) learns
 // how far the create got (a create-and-go: the entry's activation).
 ksx::RowAdded CreateDeviceRow(CCommonSNMP& session, const std::string& index,
                               const std::function<bool()>& fill, const std::function<bool()>& stopping = {},
                               ksx::AddProgress* progress = nullptr);
-// What a create that did not give a row to fill says (kTextAddFailed for a refusal).
+// What a create that did not give a row to fill says.
 std::string CreateFailureText(ksx::RowAdded made);
-bool FillDeviceRow(CCommonSNMP& session, const std::string& index, const std::string& description,
-                   const std::function<void(CCommonSNMP&)>& moreColumns);
-bool RemoveDeviceRow(CCommonSNMP& session, const std::string& index);
+// What an add says whose settings (`fill`) did not go as asked, after the removal of its row (`removal`).
+std::string FillFailureText(const SnmpAnswer& fill, const SnmpAnswer& removal);
+SnmpAnswer FillDeviceRow(CCommonSNMP& session, const std::string& index, const std::string& description,
+                         const std::function<void(CCommonSNMP&)>& moreColumns);
+SnmpAnswer RemoveDeviceRow(CCommonSNMP& session, const std::string& index);
 
-// Removes the row at `index` and waits with `settle`; false when there is no index or the device
-// refused.
-bool DeleteDeviceRow(CCommonSNMP& session, const std::string& index, const std::function<void()>& settle);
+// The entry of a delete as its end names it (verb "deleted"); a refusal names the delete itself.
+ksx::StepsNamer DeletedEntryNamer();
+
+// Removes the row at `index` and, once the device accepted it, waits with `settle`; not sent when there
+// is no index.
+SnmpAnswer DeleteDeviceRow(CCommonSNMP& session, const std::string& index,
+                           const std::function<void()>& settle);
 
 }  // namespace camvlan

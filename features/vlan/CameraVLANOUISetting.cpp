@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/CodeConvert.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "features/common/AfterCloseRun.h"
 #include "features/vlan/CameraDeviceTable.h"
@@ -60,9 +61,6 @@ bool LeftHalfMade(const AddState& state) {
     return state.progress.Stage() != AddStage::kNone && !state.progress.Refused() && !state.finished &&
            d != Description::kWritten && d != Description::kRemoved;
 }
-
-// How far a delete got.
-enum class Removal : int { kNotSent, kSent, kDeleted, kRefused };
 
 }  // namespace
 
@@ -202,11 +200,12 @@ void CCameraVLANOUISetting::OnAdd() {
         StepRunner& runner = m_run.Runner();
         const auto fill = [&] {
             state->description = Description::kSent;
-            const bool written = FillDeviceRow(m_cCommonSNMP, index, description, nullptr);
-            // Cut short by Close, it stays unconfirmed: the device may have applied it.
-            state->description = written             ? Description::kWritten
-                                 : runner.Stopping() ? Description::kSent
-                                                     : Description::kRefused;
+            const SnmpAnswer written = FillDeviceRow(m_cCommonSNMP, index, description, nullptr);
+            // Unanswered (or cut short by Close), it stays unconfirmed: the device may have applied it.
+            state->description = written.Accepted()  ? Description::kWritten
+                                 : written.Refused() ? Description::kRefused
+                                 : written.NotSent() ? Description::kNotSent
+                                                     : Description::kSent;
             return written;
         };
         if (i == 1 && state->finished) {
@@ -217,7 +216,8 @@ void CCameraVLANOUISetting::OnAdd() {
         }
         if (i == 0) {
             const RowAdded made = CreateDeviceRow(
-                m_cCommonSNMP, index, fill, [&] { return runner.Stopping(); }, &state->progress);
+                m_cCommonSNMP, index, [&] { return fill().Accepted(); }, [&] { return runner.Stopping(); },
+                &state->progress);
             state->finished = made == RowAdded::kFinished;
             if (made != RowAdded::kCreated && made != RowAdded::kFinished) {
                 // A create nobody answered may have changed the table.
@@ -226,15 +226,17 @@ void CCameraVLANOUISetting::OnAdd() {
                 return StepOutcome::Failed(CreateFailureText(made));
             }
             state->progress.Confirm();
-        } else if (!fill()) {
+        } else if (const SnmpAnswer written = fill(); !written.Accepted()) {
+            StepOutcome out = StepOutcome::Of(written);
             if (runner.Stopping()) {
-                return StepOutcome::Failed("");
+                return out;
             }
             state->tableChanged = true;
             state->description = Description::kRemoving;
-            const bool removed = RemoveDeviceRow(m_cCommonSNMP, index);
-            state->description = removed ? Description::kRemoved : Description::kKept;
-            return StepOutcome::Failed(removed ? kTextAddHalfMade : kTextAddHalfMadeKept);
+            const SnmpAnswer removal = RemoveDeviceRow(m_cCommonSNMP, index);
+            state->description = removal.Accepted() ? Description::kRemoved : Description::kKept;
+            out.failure = FillFailureText(written, removal);
+            return out;
         }
         runner.Pause(settleMs);
         return StepOutcome::Done();
@@ -248,7 +250,7 @@ void CCameraVLANOUISetting::OnAdd() {
             // Closed during the add: the dialog is ending. An entry left without its description goes once
             // the run has ended, and what the device holds is said then.
             if (state->description == Description::kRemoved) {
-                AfxMessageBox(kTextAddHalfMade, MB_OK);
+                AfxMessageBox(RemovedUnfinishedText(RowAdded::kRemoved, "the entry"), MB_OK);
             } else if (LeftHalfMade(*state)) {
                 ui::RemoveUnfinishedAfterClose(kDevStatusCol, index, "the entry");
             } else {
@@ -295,38 +297,28 @@ void CCameraVLANOUISetting::OnDelete() {
     if (index.empty()) {
         return;  // a row whose address did not arrive whole has no index to address
     }
-    auto removal = std::make_shared<std::atomic<Removal>>(Removal::kNotSent);
     const unsigned settleMs = SettleMs();
     m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
     m_run.Start(
         1,
-        [this, index, removal, settleMs](int) {
+        [this, index, settleMs](int) {
             if (m_run.Runner().Stopping()) {
                 return StepOutcome::NothingSent();
             }
-            *removal = Removal::kSent;
-            const bool deleted = RemoveDeviceRow(m_cCommonSNMP, index);
-            *removal = deleted                     ? Removal::kDeleted
-                       : m_run.Runner().Stopping() ? Removal::kSent
-                                                   : Removal::kRefused;
-            if (*removal == Removal::kDeleted) {
+            const SnmpAnswer deleted = RemoveDeviceRow(m_cCommonSNMP, index);
+            if (deleted.Accepted()) {
                 m_run.Runner().Pause(settleMs);
             }
-            return StepOutcome::Done();
+            return StepOutcome::Of(deleted);
         },
         [](int, int) { return QString("Deleting the entry..."); },
-        [this, removal](const StepsEnd& end) {
-            const Removal r = removal->load();
+        [this](const StepsEnd& end) {
             if (end.stopped) {
-                AfxMessageBox(r == Removal::kSent ? "Stopped: the device did not confirm whether the entry "
-                                                    "was deleted."
-                              : r == Removal::kDeleted ? "Stopped: the entry was deleted."
-                                                       : "Stopped: the entry was not deleted.",
-                              MB_OK);
+                AfxMessageBox(RunEndText(end, DeletedEntryNamer(), "deleted"), MB_OK);
                 return;
             }
-            // A refused delete shows nothing and leaves the list as it is.
-            if (r == Removal::kDeleted && isVisible()) {
+            // A delete that did not go through shows nothing and leaves the list as it is.
+            if (end.Complete() && isVisible()) {
                 RefreshOuiTable();
             } else {
                 UpdateControls();

@@ -43,12 +43,6 @@ inline const std::string kTextDuplicate = "The OUI is already exist!";
 inline const std::string kTextTableFull = "OUI Table is full,Maximum user defined OUI is 5.";
 inline const std::string kTextSelectToDelete = "Please Selecte the OUI Entry you would to delete";
 inline const std::string kTextDefaultNoDelete = "The default Surveillance OUI can not be deleted.";
-inline const std::string kTextAddFailed = "Failed to add the entry.";
-inline const std::string kTextAddHalfMade =
-    "Failed to add the entry. The incomplete entry was removed from the device.";
-inline const std::string kTextAddHalfMadeKept =
-    "Failed to add the entry. The incomplete entry could not be removed from the device.";
-inline const std::string kTextDeleteFailed = "Failed to delete the entry.";
 
 constexpr int kMaxUserEntries = 5;
 

@@ -12,6 +12,7 @@
 
 #include "controls/ListCtrlEx.h"
 #include "core/CodeConvert.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
@@ -455,37 +456,30 @@ void CCameraVlanSetting::OnApply() {
     }
     m_cCommonSNMPSet.AddVarBind(kStateOid, 1, state.c_str());
     // The write off the window's thread; the device settles before everything is read again.
-    auto accepted = std::make_shared<bool>(false);
     m_run.Runner().SetCancel([this] { m_cCommonSNMPSet.Cancel(); });
     m_run.Start(
         1,
-        [this, accepted](int) {
+        [this](int) {
             const SnmpReply reply = SendRequest(m_cCommonSNMPSet);
-            *accepted = reply.Accepted();
-            if (!*accepted) {
+            if (!reply.Accepted()) {
                 TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-                return m_run.Runner().Stopping() ? StepOutcome::Failed("") : StepOutcome::Done();
+                return StepOutcome::Of(reply.Answer());
             }
             m_run.Runner().Pause(static_cast<unsigned>(std::max(kSettleMs.Get(), 0)));
             return StepOutcome::Done();
         },
         [](int, int) { return QString("Writing the surveillance VLAN settings..."); },
-        [this, accepted](const StepsEnd& end) {
+        [this](const StepsEnd& end) {
+            const std::string text = RunEndText(end, ListNamer({{"the surveillance VLAN settings", true}}));
             if (end.stopped) {
                 // Closed during the write: the dialog is ending.
                 if (end.done == 0) {
-                    AfxMessageBox(
-                        "Stopped: the device did not confirm whether the surveillance VLAN settings "
-                        "were written.",
-                        MB_OK);
+                    AfxMessageBox(text, MB_OK);
                 }
                 return;
             }
-            if (!*accepted) {
-                AfxMessageBox(
-                    "The device did not accept the surveillance VLAN settings; the settings it holds "
-                    "are shown.",
-                    MB_OK);
+            if (end.failed) {
+                AfxMessageBox(text + " The settings it holds are shown.", MB_OK);
             }
             if (isVisible()) {
                 RefreshAll();
@@ -544,28 +538,27 @@ void CCameraVlanSetting::OnAdd() {
         }
         const auto fill = [&] { return FillDeviceRow(m_cCommonSNMP, index, description, typeAndMask); };
         const auto stopping = [this] { return m_run.Runner().Stopping(); };
-        RowAdded made = RowAdded::kCreated;
-        bool accepted = true;
         if (i == 0) {
-            made = CreateDeviceRow(m_cCommonSNMP, index, fill, stopping);
+            const RowAdded made = CreateDeviceRow(
+                m_cCommonSNMP, index, [&] { return fill().Accepted(); }, stopping);
             *finished = made == RowAdded::kFinished;
-            accepted = made == RowAdded::kCreated || *finished;
-        } else {
-            accepted = fill();
-        }
-        if (m_run.Runner().Stopping()) {
-            return accepted ? StepOutcome::Done() : StepOutcome::Failed("");
-        }
-        if (!accepted) {
-            if (i == 0) {
+            const bool accepted = made == RowAdded::kCreated || *finished;
+            if (m_run.Runner().Stopping()) {
+                return accepted ? StepOutcome::Done() : StepOutcome::Failed("");
+            }
+            if (!accepted) {
                 // A create nobody answered may have changed the table.
                 *halfMade =
                     made != RowAdded::kRefused && made != RowAdded::kNotMade && made != RowAdded::kActive;
                 return StepOutcome::Failed(CreateFailureText(made));
             }
-            *halfMade = true;
-            return StepOutcome::Failed(RemoveDeviceRow(m_cCommonSNMP, index) ? kTextAddHalfMade
-                                                                             : kTextAddHalfMadeKept);
+        } else if (const SnmpAnswer written = fill(); !written.Accepted()) {
+            StepOutcome out = StepOutcome::Of(written);
+            if (!m_run.Runner().Stopping()) {
+                *halfMade = true;
+                out.failure = FillFailureText(written, RemoveDeviceRow(m_cCommonSNMP, index));
+            }
+            return out;
         }
         m_run.Runner().Pause(settleMs);
         return StepOutcome::Done();
@@ -580,7 +573,7 @@ void CCameraVlanSetting::OnAdd() {
             // active without its settings: once the run has ended, it goes, and what the device holds is
             // said then.
             if (end.done == 0 && !end.inFlight) {
-                AfxMessageBox("Stopped: the entry was not added.", MB_OK);
+                AfxMessageBox(RunEndText(end, ListNamer({{"the entry"}}), "added"), MB_OK);
             } else {
                 ui::RemoveUnfinishedAfterClose(kDevStatusCol, index, "the entry");
             }
@@ -624,24 +617,21 @@ void CCameraVlanSetting::OnDelete() {
     if (index.empty()) {
         return;  // a row whose address did not arrive whole has no index to address
     }
-    auto deleted = std::make_shared<bool>(false);
     const unsigned settleMs = static_cast<unsigned>(std::max(kSettleMs.Get(), 0));
     m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
     m_run.Start(
         1,
-        [this, index, deleted, settleMs](int) {
-            *deleted =
-                DeleteDeviceRow(m_cCommonSNMP, index, [this, settleMs] { m_run.Runner().Pause(settleMs); });
-            return *deleted || !m_run.Runner().Stopping() ? StepOutcome::Done() : StepOutcome::Failed("");
+        [this, index, settleMs](int) {
+            return StepOutcome::Of(
+                DeleteDeviceRow(m_cCommonSNMP, index, [this, settleMs] { m_run.Runner().Pause(settleMs); }));
         },
         [](int, int) { return QString("Deleting the device..."); },
-        [this, deleted](const StepsEnd& end) {
-            if (end.stopped) {
-                AfxMessageBox("Stopped: the device did not confirm whether the entry was deleted.", MB_OK);
-                return;
+        [this](const StepsEnd& end) {
+            if (!end.Complete()) {
+                AfxMessageBox(RunEndText(end, DeletedEntryNamer(), "deleted"), MB_OK);
             }
-            if (!*deleted) {
-                AfxMessageBox(kTextDeleteFailed, MB_OK);
+            if (end.stopped) {
+                return;
             }
             if (isVisible()) {
                 RefreshAll();

@@ -185,7 +185,7 @@ int CGVRPFunLogic::CheckTrunkRange(int from, int to) {
 int CGVRPFunLogic::SetPortSettings(int from, int to, const std::string& pvid, const std::string& gvrp,
                                    const std::string& ingress, const std::string& frameType) {
     for (int p = from; p <= to; ++p) {
-        if (SetPortSetting(p, pvid, gvrp, ingress, frameType) != Sent::kAccepted) {
+        if (!SetPortSetting(p, pvid, gvrp, ingress, frameType).Accepted()) {
             return 0;
         }
     }
@@ -193,8 +193,8 @@ int CGVRPFunLogic::SetPortSettings(int from, int to, const std::string& pvid, co
     return 1;
 }
 
-CGVRPFunLogic::Sent CGVRPFunLogic::SetPortSetting(int p, const std::string& pvid, const std::string& gvrp,
-                                                  const std::string& ingress, const std::string& frameType) {
+SnmpAnswer CGVRPFunLogic::SetPortSetting(int p, const std::string& pvid, const std::string& gvrp,
+                                         const std::string& ingress, const std::string& frameType) {
     const std::string index = "." + std::to_string(p);
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(Column(2) + index, 1, pvid.c_str());
@@ -202,11 +202,10 @@ CGVRPFunLogic::Sent CGVRPFunLogic::SetPortSetting(int p, const std::string& pvid
     m_cCommonSNMPSet.AddVarBind(Column(4) + index, 1, ingress.c_str());
     m_cCommonSNMPSet.AddVarBind(Column(5) + index, 1, frameType.c_str());
     const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPSet);
-    if (reply.Accepted()) {
-        return Sent::kAccepted;
+    if (!reply.Accepted()) {
+        TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
     }
-    TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-    return reply.response ? Sent::kRefused : Sent::kUnanswered;
+    return reply.Answer();
 }
 
 void CGVRPFunLogic::ReadGlobalSettings() {
@@ -214,12 +213,13 @@ void CGVRPFunLogic::ReadGlobalSettings() {
     m_globalRead.Read();
 }
 
-int CGVRPFunLogic::SetGlobalSettings(const std::string& oldState, const std::string& newState,
-                                     const std::string& join, const std::string& leave,
-                                     const std::string& leaveAll) {
+std::optional<SnmpAnswer> CGVRPFunLogic::SetGlobalSettings(const std::string& oldState,
+                                                           const std::string& newState,
+                                                           const std::string& join, const std::string& leave,
+                                                           const std::string& leaveAll) {
     if (newState == "2") {
         if (oldState == "2") {
-            return 0;
+            return std::nullopt;
         }
         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
         m_cCommonSNMPSet.AddVarBind(kStateOid, 1, "2");
@@ -241,7 +241,7 @@ int CGVRPFunLogic::SetGlobalSettings(const std::string& oldState, const std::str
         }
         if (refusal != nullptr) {
             ksx::AfxMessageBox(refusal, ksx::MB_OK);
-            return 0;
+            return std::nullopt;
         }
         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
         if (oldState == "2") {
@@ -254,9 +254,8 @@ int CGVRPFunLogic::SetGlobalSettings(const std::string& oldState, const std::str
     const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPSet);
     if (!reply.Accepted()) {
         TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-        return reply.response ? -1 : -2;
     }
-    return 1;
+    return reply.Answer();
 }
 
 void CGVRPFunLogic::CancelAll() {

@@ -51,12 +51,10 @@ public:
     // 0 when a port's write was not accepted (the ports before it stay written).
     int SetPortSettings(int from, int to, const std::string& pvid, const std::string& gvrp,
                         const std::string& ingress, const std::string& frameType);
-    // How a request of a write ended: accepted, answered with an error, or not answered at all (the
-    // device may have applied it).
-    enum class Sent { kAccepted, kRefused, kUnanswered };
-    // The SET of one port of that loop. Any thread, while nothing else writes through this logic.
-    Sent SetPortSetting(int port, const std::string& pvid, const std::string& gvrp,
-                        const std::string& ingress, const std::string& frameType);
+    // The SET of one port of that loop and the layer's account of it. Any thread, while nothing else
+    // writes through this logic.
+    SnmpAnswer SetPortSetting(int port, const std::string& pvid, const std::string& gvrp,
+                              const std::string& ingress, const std::string& frameType);
     // Owner's thread: onWriteFinished, as SetPortSettings gives it after its last port.
     void WriteFinished() {
         if (onWriteFinished) {
@@ -67,11 +65,11 @@ public:
     void CancelWrite() { m_cCommonSNMPSet.Cancel(); }
     // One asynchronous get of state and timers: onGlobal with the row, none when it was not read whole.
     void ReadGlobalSettings();
-    // Checks and writes the state and timers. 1 when a PDU was sent and accepted, 0 when nothing was
-    // sent (nothing to do, or a refused value after its message), -1 when the device did not accept it,
-    // -2 when it did not answer (it may have applied it).
-    int SetGlobalSettings(const std::string& oldState, const std::string& newState, const std::string& join,
-                          const std::string& leave, const std::string& leaveAll);
+    // Checks and writes the state and timers: the layer's account of the PDU, nothing when none was sent
+    // (nothing to do, or a refused value after its message).
+    std::optional<SnmpAnswer> SetGlobalSettings(const std::string& oldState, const std::string& newState,
+                                                const std::string& join, const std::string& leave,
+                                                const std::string& leaveAll);
     void CancelAll();
 
     std::vector<int> TrunkArraySnapshot() const { return TrunkPortsSnapshot(); }

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "core/TextNumbers.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -233,16 +234,10 @@ void CGVRPSettings::OnApply() {
     m_run.StartPortWrites(
         from, to,
         [this, from, pvid, gvrp, ingress, frame](int i) {
-            switch (m_logic.SetPortSetting(from + i, pvid, gvrp, ingress, frame)) {
-                case CGVRPFunLogic::Sent::kAccepted:
-                    return StepOutcome::Done();
-                case CGVRPFunLogic::Sent::kRefused:
-                    return StepOutcome::Failed("The device did not accept the GVRP port settings of port " +
-                                               std::to_string(from + i) + ".");
-                case CGVRPFunLogic::Sent::kUnanswered:
-                    break;
-            }
-            return StepOutcome::Unanswered();
+            const SnmpAnswer answer = m_logic.SetPortSetting(from + i, pvid, gvrp, ingress, frame);
+            return StepOutcome::Of(
+                answer,
+                AnswerText(answer, {"the GVRP port settings of port " + std::to_string(from + i), true}));
         },
         [this, from, to](const StepsEnd& end) {
             if (end.failed) {

@@ -12,6 +12,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "core/RunText.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_gvrp.h"
@@ -145,16 +146,12 @@ void CGVRPTime::OnApply() {
         return;
     }
     const std::string newState = IsDlgButtonChecked(IDC_GVRPT_ENABLED) == 1 ? "1" : "2";
-    const int written =
+    const auto written =
         m_logic.SetGlobalSettings(m_strState, newState, GetDlgItemText(IDC_GVRPT_JOIN),
                                   GetDlgItemText(IDC_GVRPT_LEAVE), GetDlgItemText(IDC_GVRPT_LEAVE_ALL));
-    if (written == -1) {
-        AfxMessageBox("The device did not accept the GVRP global settings; the settings it holds are shown.",
-                      MB_OK);
-    } else if (written == -2) {
+    if (written && !written->Accepted()) {
         AfxMessageBox(
-            "The device did not answer: it did not confirm whether the GVRP global settings were "
-            "written. The settings it holds are shown.",
+            AnswerText(*written, {"the GVRP global settings", true}) + " The settings it holds are shown.",
             MB_OK);
     }
     OnRefresh();

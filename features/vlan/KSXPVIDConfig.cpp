@@ -11,6 +11,7 @@
 #include <QRegularExpressionValidator>
 #include <algorithm>
 
+#include "core/RunText.h"
 #include "core/TextNumbers.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -212,15 +213,8 @@ void CKSXPVIDConfig::OnOK() {
         ports,
         [this, pvids](int i) {
             const int port = i + 1;
-            if (m_logic.WritePvid(pvids, port)) {
-                return StepOutcome::Done();
-            }
-            if (m_logic.LastWriteAnswered() && !m_run.Runner().Stopping()) {
-                return StepOutcome::Failed("The device did not accept the PVID of port " +
-                                           std::to_string(port) + ".");
-            }
-            // Unanswered or cut short: the device may have applied it.
-            return StepOutcome::Unanswered();
+            const SnmpAnswer answer = m_logic.WritePvid(pvids, port);
+            return StepOutcome::Of(answer, AnswerText(answer, {"the PVID of port " + std::to_string(port)}));
         },
         [](int i, int n) { return CStepRun::PortText(1, i, n); },
         [this, ports](const StepsEnd& end) {

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <optional>
 
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
 #include "platform/sys/Debug.h"
@@ -124,9 +125,8 @@ void CManagVlanSetDlg::StartRun(const std::optional<Write>& write) {
     m_cbVlanId->setEnabled(false);
     struct Outcome {
         Settings settings;
-        bool emptyVlan = false;   // the chosen VLAN has no member port: nothing was written
-        bool refused = false;     // the device did not accept the write
-        bool unanswered = false;  // the device did not answer it: it may have applied it
+        bool emptyVlan = false;             // the chosen VLAN has no member port: nothing was written
+        std::optional<SnmpAnswer> written;  // how the write went, once it was sent
     };
     auto outcome = std::make_shared<Outcome>();
     outcome->settings.state = m_strState;
@@ -150,12 +150,10 @@ void CManagVlanSetDlg::StartRun(const std::optional<Write>& write) {
                 if (m_run.Runner().Stopping()) {
                     return StepOutcome::NothingSent();
                 }
-                const int written = WriteManagementVlan(write->state, write->vlanId);
-                if (written != 1 && m_run.Runner().Stopping()) {
-                    return StepOutcome::Unanswered();  // not confirmed: said by the end of the run
+                outcome->written = WriteManagementVlan(write->state, write->vlanId);
+                if (!outcome->written->Accepted() && m_run.Runner().Stopping()) {
+                    return StepOutcome::Of(*outcome->written);  // said by the end of the run
                 }
-                outcome->refused = written == 0;
-                outcome->unanswered = written < 0;
                 return StepOutcome::Done();
             }
             case 0:
@@ -177,18 +175,23 @@ void CManagVlanSetDlg::StartRun(const std::optional<Write>& write) {
     };
     m_run.Start(writes + 2, step, text, [this, outcome, writes](const StepsEnd& end) {
         // The write alone, as one step: before it the check, after it the reads.
+        const std::optional<SnmpAnswer>& written = outcome->written;
         StepsEnd write;
         write.total = 1;
-        write.done = end.done > 1 && !outcome->refused && !outcome->unanswered ? 1 : 0;
-        write.stopped = end.stopped;
-        write.inFlight = (end.stopped && end.done == 1 && end.inFlight) || outcome->unanswered;
-        write.failed = !end.stopped && outcome->unanswered;
+        if (written) {
+            write = AnswerEnd(*written);
+        }
+        if (end.stopped && (!written || !written->Refused())) {
+            // Close cut the write short: a stop, not the device's failure.
+            write.failed = false;
+            write.notSent = false;
+            write.stopped = true;
+            write.inFlight = written && written->Unanswered();
+        }
         const StepsNamer name = ListNamer({{"the management VLAN settings", true}});
         if (end.stopped) {
             // Closed during the run: the dialog is ending.
-            if (outcome->refused) {
-                AfxMessageBox("The device did not accept the management VLAN settings.", MB_OK);
-            } else if (writes > 0 && write.done == 0) {
+            if (writes > 0 && write.done == 0) {
                 AfxMessageBox(RunEndText(write, name), MB_OK);
             }
             return;
@@ -199,11 +202,7 @@ void CManagVlanSetDlg::StartRun(const std::optional<Write>& write) {
             OnRefresh();
             return;
         }
-        if (outcome->refused) {
-            AfxMessageBox(
-                "The device did not accept the management VLAN settings; the settings it holds are shown.",
-                MB_OK);
-        } else if (outcome->unanswered) {
+        if (written && !written->Accepted()) {
             AfxMessageBox(RunEndText(write, name) + " The settings it holds are shown.", MB_OK);
         }
         ShowSettings(outcome->settings);
@@ -312,7 +311,7 @@ bool CManagVlanSetDlg::CheckVlanHasMembers(const std::string& vlanId) {
     return count != 0;
 }
 
-int CManagVlanSetDlg::WriteManagementVlan(const std::string& state, const std::string& vlanId) {
+SnmpAnswer CManagVlanSetDlg::WriteManagementVlan(const std::string& state, const std::string& vlanId) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     if (!state.empty()) {
         m_cCommonSNMPSet.AddVarBind(kStateOid, 1, state.c_str());
@@ -323,9 +322,8 @@ int CManagVlanSetDlg::WriteManagementVlan(const std::string& state, const std::s
     const SnmpReply reply = GetNextRequest(m_cCommonSNMPSet);
     if (!reply.Accepted()) {
         TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-        return reply.response ? 0 : -1;
     }
-    return 1;
+    return reply.Answer();
 }
 
 void CManagVlanSetDlg::OnOK() {

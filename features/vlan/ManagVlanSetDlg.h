@@ -72,8 +72,8 @@ private:
     void OnVlanSelChange();
     // 1 pass, 0 the VLAN has no member port.
     bool CheckVlanHasMembers(const std::string& vlanId);
-    // Worker: the write; 1 accepted, 0 refused, -1 unanswered.
-    int WriteManagementVlan(const std::string& state, const std::string& vlanId);
+    // Worker: the write and the layer's account of it.
+    SnmpAnswer WriteManagementVlan(const std::string& state, const std::string& vlanId);
     void SetReadStatus(const std::string& text);
 
     QComboBox* m_cbVlanId = nullptr;

@@ -69,17 +69,17 @@ int CPvidSettingLogic::PortOfRow(std::string_view suffix, int ports) {
 int CPvidSettingLogic::WritePvids(const std::vector<int>& pvids) {
     const int ports = static_cast<int>(pvids.size());
     for (int p = 1; p <= ports; ++p) {
-        if (!WritePvid(pvids, p)) {
+        if (!WritePvid(pvids, p).Accepted()) {
             return p;
         }
     }
     return 0;
 }
 
-bool CPvidSettingLogic::WritePvid(const std::vector<int>& pvids, int p) {
+SnmpAnswer CPvidSettingLogic::WritePvid(const std::vector<int>& pvids, int p) {
     const int ports = static_cast<int>(pvids.size());
     if (p < 1 || p > ports) {
-        return false;
+        return {};  // no such port: nothing is sent
     }
     if (ports >= kFirstBatch && p == kFirstBatch + 1) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -88,7 +88,5 @@ bool CPvidSettingLogic::WritePvid(const std::vector<int>& pvids, int p) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(std::string(ksx::vlan::kPvidColumn) + "." + std::to_string(p), 10,
                                 value.c_str());
-    const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPSet);
-    m_lastAnswered = reply.response != nullptr;
-    return reply.Accepted();
+    return ksx::SendRequest(m_cCommonSNMPSet).Answer();
 }

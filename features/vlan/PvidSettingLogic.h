@@ -30,15 +30,11 @@ public:
     // then the rest. Stops at the first write the device does not accept and returns that port; 0 when
     // every port was written.
     int WritePvids(const std::vector<int>& pvids);
-    // The SET of port `port` of that sequence (after the pause where it falls before that port); true
-    // when the device accepted it. Any thread, while nothing else writes through this logic.
-    bool WritePvid(const std::vector<int>& pvids, int port);
-    // After a WritePvid that returned false: whether the device answered it (a refusal) or not (it may
-    // have applied it). Read on the thread that wrote.
-    bool LastWriteAnswered() const { return m_lastAnswered; }
+    // The SET of port `port` of that sequence (after the pause where it falls before that port) and the
+    // layer's account of it. Any thread, while nothing else writes through this logic.
+    SnmpAnswer WritePvid(const std::vector<int>& pvids, int port);
     // Any thread: the write in flight returns at once, as not accepted.
     void CancelWrite() { m_cCommonSNMPSet.Cancel(); }
 
     CCommonSNMP m_cCommonSNMPSet;
-    bool m_lastAnswered = true;
 };

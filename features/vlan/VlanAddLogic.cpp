@@ -1,6 +1,7 @@
 #include "features/vlan/VlanAddLogic.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -162,50 +163,44 @@ void CVlanAddLogic::CancelRequests() {
     m_cCommonSNMPEgrePort.Cancel();
 }
 
-CVlanAddLogic::Answer CVlanAddLogic::SetPortList(const std::string& octets, const std::string& vidText,
-                                                 const char* column) {
+SnmpAnswer CVlanAddLogic::SetPortList(const std::string& octets, const std::string& vidText,
+                                      const char* column) {
     if (octets.empty()) {
-        return Answer::kRefused;  // no port bitmap for this port count (the dialog checks it first)
+        return {};  // no port bitmap for this port count (the dialog checks it first): nothing is sent
     }
     m_cCommonSNMPEgrePort.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPEgrePort.AddVarBind(std::string(column) + "." + vidText, 2, octets.data(),
                                      static_cast<int>(octets.size()));
-    const ksx::SnmpReply reply = ksx::GetNextRequest(m_cCommonSNMPEgrePort);
-    return reply.Accepted() ? Answer::kAccepted : reply.response ? Answer::kRefused : Answer::kUnanswered;
+    return ksx::GetNextRequest(m_cCommonSNMPEgrePort).Answer();
 }
 
-CVlanAddLogic::Answer CVlanAddLogic::SetVlanName(const std::string& vidText, const std::string& name) {
+SnmpAnswer CVlanAddLogic::SetVlanName(const std::string& vidText, const std::string& name) {
     char utf8[128];
     std::memset(utf8, 0, sizeof utf8);
     CCodeConvert::AnsiToUTF8(name, utf8, sizeof utf8);
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(std::string(ksx::vlan::kNameColumn) + "." + vidText, 2, utf8);
-    const ksx::SnmpReply reply = ksx::GetNextRequest(m_cCommonSNMP);
-    return reply.Accepted() ? Answer::kAccepted : reply.response ? Answer::kRefused : Answer::kUnanswered;
+    return ksx::GetNextRequest(m_cCommonSNMP).Answer();
 }
 
-CVlanAddLogic::Answer CVlanAddLogic::SetRowStatus(const std::string& vidText, const char* value) {
+SnmpAnswer CVlanAddLogic::SetRowStatus(const std::string& vidText, const char* value) {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(std::string(ksx::vlan::kRowStatusColumn) + "." + vidText, 1, value);
-    const ksx::SnmpReply reply = ksx::GetNextRequest(m_cCommonSNMP);
-    return reply.Accepted() ? Answer::kAccepted : reply.response ? Answer::kRefused : Answer::kUnanswered;
+    return ksx::GetNextRequest(m_cCommonSNMP).Answer();
 }
 
-CVlanAddLogic::Answer CVlanAddLogic::CreateVlanRow(const std::string& vidText, WriteResult& result) {
+SnmpAnswer CVlanAddLogic::CreateVlanRow(const std::string& vidText, WriteResult& result) {
     // The create replaces a row of this VID that is not active: one a stopped add left, or a create
     // the device applied without answering in time. Whether the device answered is that of the last
     // status write: a create it did not answer may still have made the row.
-    Answer last = Answer::kRefused;
+    SnmpAnswer last;
     ksx::RowStatusAccess access;
     access.send = [&](const std::string& value) {
         // As SetRowStatus, but a refusal of a resend (the first copy may have made the row) is no answer.
         m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
         m_cCommonSNMP.AddVarBind(std::string(ksx::vlan::kRowStatusColumn) + "." + vidText, 1, value.c_str());
-        const SnmpAnswer answer = ksx::GetNextRequest(m_cCommonSNMP).Answer();
-        last = answer.Accepted()  ? Answer::kAccepted
-               : answer.Refused() ? Answer::kRefused
-                                  : Answer::kUnanswered;
-        return answer;
+        last = ksx::GetNextRequest(m_cCommonSNMP).Answer();
+        return last;
     };
     // It tells an absent row from a failed read: a create made where there was none is this add's own.
     access.readStatus =
@@ -215,14 +210,17 @@ CVlanAddLogic::Answer CVlanAddLogic::CreateVlanRow(const std::string& vidText, W
     access.progress = &m_progress;
     switch (ksx::CreateRow(access, "5")) {
         case ksx::RowCreated::kCreated:
-            return Answer::kAccepted;
+            last.outcome = SnmpOutcome::kAccepted;  // the row is there, made by this create
+            return last;
         case ksx::RowCreated::kActive:
             result.exists = true;
-            return Answer::kRefused;
+            return last;
         case ksx::RowCreated::kRefused:
             break;
     }
-    return last;
+    // Stopped after a status write the device took (the removal of a row left not active): the create
+    // itself was not sent.
+    return last.Accepted() ? SnmpAnswer{} : last;
 }
 
 std::vector<CVlanAddLogic::Step> CVlanAddLogic::Steps(const VlanWrite& write) {
@@ -246,7 +244,7 @@ ksx::StepOutcome CVlanAddLogic::RunStep(Step step, const VlanWrite& write, const
         return ksx::StepOutcome::NothingSent();
     }
     const std::string& vid = write.vidText;
-    Answer answer = Answer::kAccepted;
+    SnmpAnswer answer;
     switch (step) {
         case kPrepareRow:
             if (write.add) {
@@ -275,7 +273,7 @@ ksx::StepOutcome CVlanAddLogic::RunStep(Step step, const VlanWrite& write, const
             break;
         case kName:
             answer = SetVlanName(vid, write.name);
-            if (answer == Answer::kAccepted && write.add) {
+            if (answer.Accepted() && write.add) {
                 m_progress.Confirm();  // every column of the new row
             }
             break;
@@ -289,41 +287,41 @@ ksx::StepOutcome CVlanAddLogic::RunStep(Step step, const VlanWrite& write, const
             answer = SetRowStatus(vid, "1");
             break;
         case kNoStep:
-            break;
+            return ksx::StepOutcome::Done();
     }
-    if (answer == Answer::kAccepted) {
+    if (answer.Accepted()) {
         if (write.add && (step == kPrepareRow || step == kActivate)) {
             m_progress.Confirm();
         }
         return ksx::StepOutcome::Done();
     }
     result.failed = step;
-    result.unanswered = answer == Answer::kUnanswered;
+    result.answer = answer;
     // A stop asked for meanwhile lets nothing further go out.
     if (write.add) {
         // A create that failed made no row; one the device made without answering is replaced by the
         // next add.
         if (step != kPrepareRow && !Stopping()) {
-            result.undone = SetRowStatus(vid, "6") == Answer::kAccepted;
+            result.undone = SetRowStatus(vid, "6").Accepted();
         }
     } else {
         const std::vector<Step> steps = Steps(write);
         const auto at = std::find(steps.begin(), steps.end(), step) - steps.begin();
         PutBack& putBack = result.putBack;
-        putBack.steps = PutBackSteps(write, static_cast<int>(at) + (result.unanswered ? 1 : 0));
+        putBack.steps = PutBackSteps(write, static_cast<int>(at) + (answer.Unanswered() ? 1 : 0));
         putBack.tally = {};
         putBack.tally.total = static_cast<int>(putBack.steps.size());
         for (Step back : putBack.steps) {
             const ksx::StepOutcome outcome = PutBackStep(back, write, original);
             if (!outcome.ok) {
                 putBack.tally.unconfirmed = outcome.unanswered;
-                putBack.tally.refused = !outcome.unanswered && outcome.sent;
+                putBack.tally.refused = !outcome.unanswered && !outcome.notSent && outcome.sent;
                 break;
             }
             ++putBack.tally.done;
         }
     }
-    return result.unanswered ? ksx::StepOutcome::Unanswered() : ksx::StepOutcome::Failed({});
+    return ksx::StepOutcome::Of(answer);
 }
 
 bool CVlanAddLogic::PauseBeforeActivation() {
@@ -363,7 +361,7 @@ ksx::StepOutcome CVlanAddLogic::PutBackStep(Step step, const VlanWrite& write, c
         return ksx::StepOutcome::NothingSent();
     }
     const std::string& vid = write.vidText;
-    Answer answer = Answer::kAccepted;
+    SnmpAnswer answer;
     switch (step) {
         case kEgress:
             answer = SetPortList(PortBitmap(original.egress), vid, ksx::vlan::kEgressColumn);
@@ -384,17 +382,23 @@ ksx::StepOutcome CVlanAddLogic::PutBackStep(Step step, const VlanWrite& write, c
             answer = SetRowStatus(vid, "1");
             break;
         default:
-            break;
-    }
-    switch (answer) {
-        case Answer::kAccepted:
             return ksx::StepOutcome::Done();
-        case Answer::kUnanswered:
-            return ksx::StepOutcome::Unanswered();
-        case Answer::kRefused:
-            break;
     }
-    return ksx::StepOutcome::Failed({});
+    return ksx::StepOutcome::Of(answer);
+}
+
+ksx::StepsName CVlanAddLogic::StepText(Step step) {
+    switch (step) {
+        case kPrepareRow:
+            return {"the row status"};
+        case kAllPorts:
+            return {"every port as a member"};
+        case kName:
+        case kActivate:
+            return {"the " + StepName(step)};
+        default:
+            return {"the " + StepName(step), true};
+    }
 }
 
 namespace {
@@ -403,21 +407,7 @@ namespace {
 ksx::StepsNamer StepsNamer(const std::vector<CVlanAddLogic::Step>& steps) {
     std::vector<ksx::StepsName> names;
     for (CVlanAddLogic::Step step : steps) {
-        switch (step) {
-            case CVlanAddLogic::kPrepareRow:
-                names.push_back({"the row status"});
-                break;
-            case CVlanAddLogic::kAllPorts:
-                names.push_back({"every port as a member"});
-                break;
-            case CVlanAddLogic::kName:
-            case CVlanAddLogic::kActivate:
-                names.push_back({"the " + CVlanAddLogic::StepName(step)});
-                break;
-            default:
-                names.push_back({"the " + CVlanAddLogic::StepName(step), true});
-                break;
-        }
+        names.push_back(CVlanAddLogic::StepText(step));
     }
     return ksx::ListNamer(std::move(names));
 }
@@ -431,12 +421,16 @@ std::string CVlanAddLogic::PutBackText(const VlanWrite& write, const PutBack& pu
     }
     const ksx::RunTally& t = putBack.tally;
     const ksx::StepsNamer name = StepsNamer(putBack.steps);
-    std::string text = ksx::TallyText(t, name, "written");
+    std::string text = ksx::TallyText(t, name, "written") + ".";
     if (t.refused) {
-        text = "the device did not accept " + name(t.done, t.done + 1, ksx::StepsState::kRefused).text +
-               (text.empty() ? "" : "; " + text);
+        ksx::StepsEnd end;
+        end.total = t.total;
+        end.done = t.done;
+        end.failed = true;
+        text = ksx::RunEndText(end, name);
+        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
     }
-    text = vlan + " could not be put back as it was: " + text + ".";
+    text = vlan + " could not be put back as it was: " + text;
     if (!putBack.steps.empty() && putBack.steps.back() == kActivate) {
         const bool maybe = t.unconfirmed && t.done + 1 == t.total;
         text += " " + vlan + (maybe ? " may be left" : " is left") +
@@ -449,19 +443,16 @@ std::string CVlanAddLogic::FailureText(const VlanWrite& write, const WriteResult
     const std::string vlan = "VLAN " + write.vidText;
     if (write.add && result.failed == kPrepareRow) {
         if (result.exists) {
-            return "The device did not accept the row status of " + vlan + ": " + vlan +
-                   " is already on the device.";
+            return ksx::RowAddedText(ksx::RowAdded::kActive, vlan);
         }
-        if (result.unanswered) {
-            return "The device did not answer the create of " + vlan +
-                   ": it did not confirm whether a row for the VLAN was created. " + vlan +
+        if (result.answer.Unanswered()) {
+            return ksx::AnswerText(result.answer, {"a row for " + vlan}, "", "created") + " " + vlan +
                    " is not active; adding it again replaces that row.";
         }
-        return "The device did not accept the row status of " + vlan + ".";
     }
-    std::string text = (result.unanswered ? "The device did not answer the write of the "
-                                          : "The device did not accept the ") +
-                       StepName(result.failed) + " of " + vlan + ".";
+    ksx::StepsName what = StepText(result.failed);
+    what.text += " of " + vlan;
+    std::string text = ksx::AnswerText(result.answer, what);
     if (write.add) {
         text += result.undone ? " The VLAN was not added."
                               : " A row for " + vlan + " may be left on the device: if " + vlan +

@@ -56,11 +56,11 @@ public:
         bool Complete() const { return tally.done == tally.total; }
     };
     struct WriteResult {
-        Step failed = kNoStep;    // kNoStep: every step was accepted
-        bool unanswered = false;  // the failed step got no answer: the device may have applied it
-        bool exists = false;      // add: the create was refused, an active row of that VID is there
-        bool undone = true;       // add: the row was removed
-        PutBack putBack;          // edit: what was put back after the failed step
+        Step failed = kNoStep;  // kNoStep: every step was accepted
+        SnmpAnswer answer;      // how the failed step's request went (unanswered: it may have been applied)
+        bool exists = false;    // add: the create was refused, an active row of that VID is there
+        bool undone = true;     // add: the row was removed
+        PutBack putBack;        // edit: what was put back after the failed step
         bool Ok() const { return failed == kNoStep; }
     };
 
@@ -102,8 +102,10 @@ public:
     // (PutBackSteps). NothingSent when the step saw the stop before its first request.
     ksx::StepOutcome RunStep(Step step, const VlanWrite& write, const VlanMembers& original,
                              WriteResult& result);
-    // Name of a step in the failure message ("untagged ports").
+    // Name of a step ("untagged ports").
     static std::string StepName(Step step);
+    // The step as the run texts name it ("the untagged ports", plural).
+    static ksx::StepsName StepText(Step step);
     // What a failed write says, with what was put back.
     static std::string FailureText(const VlanWrite& write, const WriteResult& result);
     // What a write stopped by Close says of its steps: an add what the device confirmed of the row
@@ -138,14 +140,11 @@ public:
     CCommonSNMP m_cCommonSNMPEgrePort;
 
 private:
-    // How the device took a request.
-    enum class Answer { kAccepted, kRefused, kUnanswered };
-
     bool Stopping() const { return m_stopping && m_stopping(); }
-    Answer CreateVlanRow(const std::string& vidText, WriteResult& result);
-    Answer SetPortList(const std::string& octets, const std::string& vidText, const char* column);
-    Answer SetVlanName(const std::string& vidText, const std::string& name);
-    Answer SetRowStatus(const std::string& vidText, const char* value);
+    SnmpAnswer CreateVlanRow(const std::string& vidText, WriteResult& result);
+    SnmpAnswer SetPortList(const std::string& octets, const std::string& vidText, const char* column);
+    SnmpAnswer SetVlanName(const std::string& vidText, const std::string& name);
+    SnmpAnswer SetRowStatus(const std::string& vidText, const char* value);
     // The pause the device needs between the name and the activation; false on a stop.
     bool PauseBeforeActivation();
 

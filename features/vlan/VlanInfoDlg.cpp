@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <mutex>
 
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "features/common/ScalarGet.h"
 #include "platform/snmplib/Snmp.h"
@@ -155,11 +156,11 @@ void CVlanInfoDlg::WriteSendUnknown() {
     request.addValue((std::string(kRoot) + ".48.27.0").c_str(), SNMP_TYPE_INTEGER, value);
     CSnmp* response = nullptr;
     const int sent = request.send(AgentAddress().c_str(), response, 0);
-    const bool accepted = ReplyAccepted(sent, response);
+    const SnmpAnswer answer = ClassifyAnswer(sent, response, request.lastRequestSent());
     delete response;
-    if (!accepted) {
+    if (!answer.Accepted()) {
         AfxMessageBox(
-            "The device did not accept the VLAN information setting; the settings it holds are shown.",
+            AnswerText(answer, {"the VLAN information setting"}) + " The settings it holds are shown.",
             MB_OK);
         ReadVlanInfo();
     }

@@ -246,7 +246,7 @@ TEST_F(IGMPSnoopConfigTest, ARefusedWriteIsSaidAndReadAgain) {
     EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.1.1.0=i:1"});
     ASSERT_GE(boxes.Count(), 1u);
     EXPECT_EQ(boxes.Texts()[0],
-              "The device did not accept the IGMP snooping settings; the settings it holds are shown.");
+              "The device did not accept the IGMP snooping settings. The settings it holds are shown.");
     ASSERT_TRUE(drv.Click(IDC_IGMP_REFRESH));
     WaitRead(dlg);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_IGMP_ENABLE), 0);

@@ -173,7 +173,7 @@ TEST_F(IGMPVlanSettingTest, AStateNotReadIsNeverWrittenAndARefusedWriteIsSaid) {
     ASSERT_GE(boxes.Count(), 1u);
     EXPECT_EQ(
         boxes.Texts()[0],
-        "The device did not accept the IGMP snooping settings of VLAN 200; the settings it holds are shown.");
+        "The device did not accept the IGMP snooping settings of VLAN 200. The settings it holds are shown.");
 }
 
 TEST_F(IGMPVlanSettingTest, RouterPortBoxesFollowTheVlanAndStayAsWritten) {
@@ -219,7 +219,8 @@ TEST_F(IGMPVlanSettingTest, RouterPortBoxesFollowTheVlanAndStayAsWritten) {
     Fail(kP + ".10.3.4.1.6.100", 5);
     ASSERT_TRUE(drv.Check(IDC_IGMPV_PORT_CHECK + 7, true));
     ASSERT_TRUE(drv.Click(IDC_IGMPV_ROUTER_APPLY));
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed to set the static router ports of this VLAN."});
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"The device did not accept the static router ports of this VLAN."});
     EXPECT_TRUE(Box(drv, 7)->isChecked());
     EXPECT_EQ(dlg.m_portValue[6], 1);
 }

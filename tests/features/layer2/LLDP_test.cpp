@@ -282,7 +282,7 @@ TEST_F(LldpGroup, StateWriteIsTriedThreeTimesThenReread) {
     // The read that follows may still meet the refusal, and then says so too.
     ASSERT_FALSE(boxes.Texts().empty());
     EXPECT_EQ(boxes.Texts().front(),
-              "The device did not accept the LLDP state; the settings it holds are shown.");
+              "The device did not accept the LLDP state. The settings it holds are shown.");
 }
 
 // A write that gets no answer (a wrong write community) is not tried again: the window waits one
@@ -298,9 +298,9 @@ TEST_F(LldpGroup, AnUnansweredStateWriteHoldsTheWindowOneTimeOutAtMost) {
     held.start();
     ASSERT_TRUE(drv.Click(IDC_LLDP_ENABLE_APPLY));
     EXPECT_LT(held.elapsed(), 1800);
-    EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{
-                  "The device did not accept the LLDP state; the settings it holds are shown."});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "The device did not answer: it did not confirm whether the LLDP state was "
+                                 "written. The settings it holds are shown."});
     EXPECT_EQ(s_sim->Get(kState), "1");
     WaitRead(dlg);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_LLDP_ENABLE), 1);  // the device's state again
@@ -327,8 +327,9 @@ TEST_F(LldpGroup, RefusedTimerStepsAndValuesNotReadAreSaid) {
             EXPECT_EQ(test::BindingText(r.varbinds[0], kCut), "2.0=i:5");  // resends of the first step only
         }
         EXPECT_EQ(boxes.Texts(),
-                  std::vector<std::string>{
-                      "The device did not accept the LLDP timers; the settings it holds are shown."});
+                  std::vector<std::string>{"The device did not answer: it did not confirm whether "
+                                           "the LLDP timers were written. The settings it holds "
+                                           "are shown."});
         ASSERT_TRUE(WaitUntil([&] { return dlg.GetDlgItemText(IDC_LLDP_HOLD) == "4"; }));
     }
     boxes.Clear();

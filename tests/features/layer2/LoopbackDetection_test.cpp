@@ -268,7 +268,7 @@ TEST_F(Lbd, GlobalWriteChecksWritesAndFailures) {
     s_sim->ErrorStatus(L + ".3.0", 10);
     o.drv.Type(IDC_LBD_RECOVER_TIME, "0");
     ASSERT_TRUE(o.drv.Click(IDC_LBD_APPLY_GLOBAL));
-    EXPECT_EQ(boxes.LastText(), "Failed to write the loopback detection settings.");
+    EXPECT_EQ(boxes.LastText(), "The device did not accept the loopback detection settings.");
     s_sim->ErrorStatus(L + ".3.0", 0);
     EXPECT_TRUE(WaitForRefreshRequests());
     ASSERT_TRUE(WaitRefreshed(o.dlg));

@@ -144,13 +144,13 @@ TEST_F(MultiFilterModeTest, EmptyVlanBoxRefusedAndRefusedWritesReported) {
     ASSERT_TRUE(drv.Click(IDC_MFM_APPLY));
     EXPECT_EQ(SetsSent(), std::vector<std::string>{"7.8.1.2.1=i:1 7.8.1.2.100=i:1 7.8.1.2.200=i:1"});
     ASSERT_GE(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Texts()[0], "Failed to set the multicast filtering mode.");
+    EXPECT_EQ(boxes.Texts()[0], "Failed to set the multicast filtering mode: the device did not accept it.");
     // The device's modes are read again (the refused VLAN's row still refuses, and that read says so).
     ASSERT_TRUE(WaitRead(dlg));
     EXPECT_FALSE(test::OfKind(s_sim->Requests(), "getnext").empty());
     EXPECT_EQ(boxes.Texts(),
               (std::vector<std::string>{
-                  "Failed to set the multicast filtering mode.",
+                  "Failed to set the multicast filtering mode: the device did not accept it.",
                   "Failed to read the multicast filtering modes; press Refresh to try again."}));
     EXPECT_EQ(Row(List(dlg), 0)[2], kForward);
 }

@@ -161,8 +161,9 @@ TEST_F(StpBridge, AFailingWritePutsTheTimersBackSaysSoAndReadsAgain) {
     EXPECT_EQ(Sets(), (std::vector<std::string>{".16.0=i:100 .17.0=i:3000", ".4.0=i:4",
                                                 ".15.0=i:2000 .16.0=i:200 .17.0=i:1500"}));
     EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{"Failed to write the spanning tree settings. The previous Max "
-                                       "Age, Hello Time and Forward Delay were restored."});
+              std::vector<std::string>{"Failed to write the spanning tree settings: the device did not "
+                                       "accept the Transmit Hold Count. The previous Max Age, Hello Time "
+                                       "and Forward Delay were restored."});
     EXPECT_EQ(s_sim->Get(P + ".16.0"), "200");
     EXPECT_EQ(s_sim->Get(P + ".17.0"), "1500");
     EXPECT_TRUE(test::WaitUntil([] { return test::OfKind(s_sim->Requests(), "get").size() == 1; }));

@@ -230,7 +230,9 @@ TEST_F(StpPorts, RefusalsAndFailedWritesKeepTheEditorOpen) {
         Editor e(t, 0);
         s_sim->ErrorStatus(T + ".5.1", 10);
         ASSERT_TRUE(e.drv->Click(IDOK));
-        EXPECT_EQ(boxes.LastText(), "Failed to write the spanning tree settings of port 1.");
+        EXPECT_EQ(
+            boxes.LastText(),
+            "Failed to write the spanning tree settings of port 1: the device did not accept the settings.");
         test::PumpEvents();
         EXPECT_FALSE(e.drv->Ended());
     }
@@ -346,9 +348,9 @@ TEST_F(StpPorts, SlowDeviceCloseDuringTheWriteLeavesItUnconfirmed) {
     ASSERT_TRUE(t.drv.Click(IDCANCEL));
     ASSERT_TRUE(t.drv.WaitEnded());
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
-                                 "Stopped: 3 of 28 ports were checked for loopback detection; the device did "
-                                 "not confirm whether spanning tree was switched off on port 4; ports 5-28 "
-                                 "were not checked."});
+                                 "Stopped: 4 of 28 ports were checked for loopback detection; ports 5-28 "
+                                 "were not checked for loopback detection. The device did not confirm "
+                                 "whether spanning tree on port 4 was switched off."});
     // Nothing after the request in flight, also once it would have been answered.
     EXPECT_FALSE(test::WaitUntil([] { return s_sim->DistinctRequests().size() > 5; }, 2000));
     EXPECT_EQ(Firsts(s_sim->DistinctRequests()), PassUpTo(4));
@@ -361,8 +363,9 @@ TEST_F(StpPorts, SlowDeviceCloseDuringARead) {
     t.drv.CloseBox();
     ASSERT_TRUE(t.drv.WaitEnded());
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
-                                 "Stopped: 5 of 28 ports were checked for loopback detection; spanning tree "
-                                 "was switched off on port 4; ports 6-28 were not checked."});
+                                 "Stopped: 5 of 28 ports were checked for loopback detection; ports 6-28 "
+                                 "were not checked for loopback detection. Spanning tree on port 4 was "
+                                 "switched off."});
     EXPECT_FALSE(test::WaitUntil([] { return s_sim->DistinctRequests().size() > 7; }, 1000));
     EXPECT_EQ(Firsts(s_sim->DistinctRequests()), PassUpTo(6));
 }

@@ -201,7 +201,8 @@ TEST_F(StaticMACTest, TwoHundredFiftySixEntriesRefuseEveryAdd) {
     ASSERT_TRUE(WaitRead(dlg));
     ASSERT_EQ(List(dlg)->GetItemCount(), 255);
     EXPECT_EQ(Add(drv, "9", "00-44-00-00-00-01", "1"),
-              std::vector<std::string>{"Failed to add the static MAC entry: the device did not accept it."});
+              std::vector<std::string>{
+                  "Failed to add the static MAC entry: the device did not accept the create."});
     EXPECT_EQ(SetsSent(), std::vector<std::string>{"9.3.1.4.1.0.68.0.0.0.1.9=i:4"});
 }
 
@@ -382,7 +383,8 @@ TEST_F(StaticMACTest, LearningSettingsNotReadAndARefusedWrite) {
     ASSERT_FALSE(boxes.Texts().empty());
     EXPECT_EQ(
         boxes.Texts().front(),
-        "The device did not accept the MAC address learning settings; the settings it holds are shown.");
+        "The device did not accept the MAC address learning state. The uplink ports were not written. The "
+        "settings it holds are shown.");
 }
 
 // A dead device: the window opens at once; the reads say so when they give up.

@@ -187,9 +187,10 @@ TEST_F(TrunkConfig, ARefusedWriteIsSaidAndTheDeviceValuesAreReadAgain) {
     ASSERT_TRUE(drv.Check(IDC_TRUNK_ENABLE, false));
     ASSERT_TRUE(drv.Click(IDC_TRUNK_STATE_APPLY));
     s_sim->ErrorStatus(kState, 0);
-    EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{
-                  "Failed to write the link aggregation state. The device's settings are read again."});
+    EXPECT_EQ(
+        boxes.Texts(),
+        std::vector<std::string>{
+            "The device did not accept the link aggregation state. The device's settings are read again."});
     ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_TRUNK_REFRESH); }));
     const auto log = s_sim->Requests();
     ASSERT_GE(log.size(), 2u);
@@ -207,9 +208,10 @@ TEST_F(TrunkConfig, ARefusedWriteIsSaidAndTheDeviceValuesAreReadAgain) {
     s_sim->ErrorStatus(kMode + "1", 3);
     ASSERT_TRUE(drv.Click(IDC_TRUNK_MODE_APPLY));
     s_sim->ErrorStatus(kMode + "1", 0);
-    EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{
-                  "Failed to write the channel mode of trunk 1. The device's settings are read again."});
+    EXPECT_EQ(
+        boxes.Texts(),
+        std::vector<std::string>{
+            "The device did not accept the channel mode of trunk 1. The device's settings are read again."});
     ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_TRUNK_REFRESH); }));
     ASSERT_TRUE(drv.Click(IDC_TRUNK_REFRESH));
     WaitTable(dlg);

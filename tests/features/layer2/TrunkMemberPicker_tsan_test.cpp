@@ -185,7 +185,7 @@ TEST_F(TrunkMemberPicker, ARefusedWriteIsReportedAndThePickerStaysOpen) {
     s_sim->ErrorStatus(kMembers + "2", 17);
     Tick(drv, {1, 2});
     ASSERT_TRUE(drv.Click(IDOK));
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Setting the trunk members failed."});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The device did not accept the trunk members."});
     EXPECT_FALSE(drv.Ended());
     EXPECT_EQ(SetLines().size(), 1u);
     s_sim->ErrorStatus(kMembers + "2", 0);

@@ -146,7 +146,8 @@ TEST_F(OuiEditor, RefusedCreateKeepsTheEntry) {
     s_sim->ClearLog();
     Add(drv, "cam", "6E-E4-2B-00-00-01");
     ASSERT_TRUE(WaitUntil([&] { return !boxes.Texts().empty(); }));
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{kTextAddFailed}));
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{"Failed to add the entry: the device did not accept the create."}));
     EXPECT_EQ(Sets(), (std::vector<std::string>{kDevStatusCol + ".110.228.43.0.0.1=i:4"}));
     EXPECT_EQ(dlg.GetDlgItemText(IDC_OUI_MAC), "6E-E4-2B-00-00-01");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_OUI_DESCRIPTION), "cam");

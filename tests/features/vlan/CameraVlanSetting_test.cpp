@@ -260,7 +260,8 @@ TEST_F(CameraVlan, FailedAddKeepsTheEntryAndRemovesAHalfMadeRow) {
     ASSERT_TRUE(drv.Type(IDC_SURV_MAC, "00-11-22-33-44-55"));
     ASSERT_TRUE(drv.Click(IDC_SURV_ADD));
     ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{kTextAddFailed}));
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{"Failed to add the entry: the device did not accept the create."}));
     EXPECT_EQ(Sets().size(), 1u);  // nothing more after a refused create
     EXPECT_EQ(dlg.GetDlgItemText(IDC_SURV_MAC), "00-11-22-33-44-55");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_SURV_DESCRIPTION), "gate");
@@ -271,7 +272,10 @@ TEST_F(CameraVlan, FailedAddKeepsTheEntryAndRemovesAHalfMadeRow) {
     boxes.Clear();
     ClickAndSettle(drv, dlg, IDC_SURV_ADD);
     s_sim->ErrorStatus(kDevDescCol + index, 0);
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{kTextAddHalfMade}));
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{"Failed to add the entry: the device did not accept the entry's "
+                                        "settings. The incomplete entry was removed from "
+                                        "the device."}));
     const auto sets = Sets();
     ASSERT_EQ(sets.size(), 3u);
     EXPECT_EQ(sets[0], kDevStatusCol + index + "=i:4");
@@ -327,7 +331,7 @@ TEST_F(CameraVlan, DeleteProtectsBuiltInRowsAndDestroysUserRows) {
     s_sim->ErrorStatus(kDevStatusCol + ".0.18.52.0.0.0", 5);
     ClickAndSettle(drv, dlg, IDC_SURV_DELETE);
     s_sim->ErrorStatus(kDevStatusCol + ".0.18.52.0.0.0", 0);
-    EXPECT_EQ(boxes.LastText(), kTextDeleteFailed);
+    EXPECT_EQ(boxes.LastText(), "The device did not accept the delete of the entry.");
     ClickAndSettle(drv, dlg, IDC_SURV_REFRESH);
     EXPECT_EQ(dlg.ListMacTexts().size(), 3u);
     s_sim->ClearLog();
@@ -390,8 +394,20 @@ TEST_F(CameraVlan, SettingsNotReadAndARefusedWriteAreSaid) {
     EXPECT_EQ(
         boxes.Texts(),
         std::vector<std::string>{
-            "The device did not accept the surveillance VLAN settings; the settings it holds are shown."});
+            "The device did not accept the surveillance VLAN settings. The settings it holds are shown."});
     EXPECT_EQ(s_sim->Get(kStateOid), "1");
+
+    // Applied but never answered: said as unconfirmed, not as refused.
+    ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_SURV_APPLY); }));
+    ASSERT_TRUE(drv.Check(IDC_SURV_ENABLE, false));
+    boxes.Clear();
+    s_sim->LoseAnswer(kStateOid);
+    ASSERT_TRUE(drv.Click(IDC_SURV_APPLY));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }, 10000));
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"The device did not answer: it did not confirm whether the "
+                                       "surveillance VLAN settings were written. The settings it "
+                                       "holds are shown."});
 }
 
 // Answers 1 s late: Apply's write and the refresh after it leave the window live and Apply and Refresh

@@ -386,7 +386,7 @@ TEST_F(GvrpGlobal, ARefusedWriteIsSaidAndTheDeviceValuesShownAgain) {
     s_sim->ErrorStatus(kLeave, 0);
     ASSERT_GE(boxes.Count(), 1u);
     EXPECT_EQ(boxes.Texts()[0],
-              "The device did not accept the GVRP global settings; the settings it holds are shown.");
+              "The device did not accept the GVRP global settings. The settings it holds are shown.");
     ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_GVRPT_REFRESH); }));
     ASSERT_TRUE(drv.Click(IDC_GVRPT_REFRESH));
     ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_GVRPT_APPLY); }));

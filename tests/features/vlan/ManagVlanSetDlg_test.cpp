@@ -226,7 +226,7 @@ TEST_F(ManagVlan, SettingsNotReadAreNeverWrittenBackAndARefusedWriteIsSaid) {
     EXPECT_EQ(
         boxes.Texts(),
         std::vector<std::string>{
-            "The device did not accept the management VLAN settings; the settings it holds are shown."});
+            "The device did not accept the management VLAN settings. The settings it holds are shown."});
     EXPECT_EQ(s_sim->Get(kState), "1");
 }
 

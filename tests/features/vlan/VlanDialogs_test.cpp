@@ -552,9 +552,8 @@ TEST_F(VlanDialogs, ACreateAppliedButNotAnsweredIsReplacedByTheNextAdd) {
                                EXPECT_TRUE(add.IsDlgItemEnabled(IDOK));
                            });
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
-                                 "The device did not answer the create of VLAN 32: it did not confirm "
-                                 "whether a row for the VLAN was created. VLAN 32 is not active; adding "
-                                 "it again replaces that row."});
+                                 "The device did not answer: it did not confirm whether a row for VLAN 32 "
+                                 "was created. VLAN 32 is not active; adding it again replaces that row."});
     ASSERT_TRUE(test::WaitUntil([&] { return s_sim->Get(kTable + ".5.32") == "2"; }));
     ClearFaults();
     UseSimV1(*s_sim);
@@ -898,7 +897,7 @@ TEST_F(VlanDialogs, AsymmetricStateNotReadAndARefusedWrite) {
     EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{
                                  "The setting of VLAN, IGMP Snooping, Management VLAN and MAC Address "
                                  "Table will be reset to default.",
-                                 "The device did not accept the asymmetric VLAN setting; the settings it "
+                                 "The device did not accept the asymmetric VLAN setting. The settings it "
                                  "holds are shown."}));
     // The read that follows may still meet the refusal: read again once it has ended.
     ASSERT_TRUE(test::WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_VLAN_REFRESH); }));

@@ -100,7 +100,7 @@ TEST_F(VlanInfo, AStateNotReadIsSaidAndARefusedWriteToo) {
     s_sim->ErrorStatus(kR + ".48.27.0", 0);
     ASSERT_GE(boxes.Count(), 1u);
     EXPECT_EQ(boxes.Texts()[0],
-              "The device did not accept the VLAN information setting; the settings it holds are shown.");
+              "The device did not accept the VLAN information setting. The settings it holds are shown.");
 }
 
 TEST_F(VlanInfo, OtherSnmpVersionsDoNothing) {

@@ -93,12 +93,13 @@ TEST_F(VlanWrite28, ARefusedStepStopsAndLeavesNoHalfMadeVlan) {
     EXPECT_EQ(result.failed, CVlanAddLogic::kPrepareRow);
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut), std::vector<std::string>{"5.100=i:5"});
     EXPECT_EQ(CVlanAddLogic::FailureText(clash, result),
-              "The device did not accept the row status of VLAN 100: VLAN 100 is already on the device.");
+              "The device already holds VLAN 100; it was left as it is.");
 
     // A step not answered is told as such.
-    result = {CVlanAddLogic::kEgress, true, false, true, {}};
+    result = {CVlanAddLogic::kEgress, {SnmpOutcome::kUnanswered}, false, true, {}};
     EXPECT_EQ(CVlanAddLogic::FailureText(add, result),
-              "The device did not answer the write of the member ports of VLAN 30. The VLAN was not added.");
+              "The device did not answer: it did not confirm whether the member ports of VLAN 30 were "
+              "written. The VLAN was not added.");
 
     // The put-back refused part-way: the VLAN stays out of service, and the text says what went back.
     s_sim->ClearLog();
@@ -108,7 +109,7 @@ TEST_F(VlanWrite28, ARefusedStepStopsAndLeavesNoHalfMadeVlan) {
     EXPECT_EQ(
         CVlanAddLogic::FailureText(edit, result),
         "The device did not accept the forbidden ports of VLAN 100. VLAN 100 could not be put back as it "
-        "was: the device did not accept the forbidden ports; the member ports and the untagged ports "
+        "was: the device did not accept the forbidden ports. The member ports and the untagged ports "
         "were written; the activation was not written. VLAN 100 is left out of service: it is not "
         "listed, and adding it again replaces it.");
     EXPECT_EQ(s_sim->Get(kTable + ".2.100"), "ff00000000000000");
