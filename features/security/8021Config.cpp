@@ -287,18 +287,18 @@ void C8021Config::OnApply() {
                         m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
                         m_cCommonSNMP.AddVarBind(kRadiusAddress, 8, address.c_str());
                         m_cCommonSNMP.AddVarBind(kRadiusKey, 2, key.c_str());
-                        const Sent sent = SentOf(SendRequest(m_cCommonSNMP));
-                        *radiusAccepted = sent == Sent::kAccepted;
+                        const SnmpAnswer sent = SendRequest(m_cCommonSNMP).Answer();
+                        *radiusAccepted = sent.Accepted();
                         return sent;
                     }},
                    {"the 802.1X state",
                     [this, radiusAccepted] {
                         if (!*radiusAccepted) {
-                            return Sent::kNotSent;  // the RADIUS server is told instead
+                            return SnmpAnswer{};  // not sent: the RADIUS server is told instead
                         }
                         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
                         m_cCommonSNMPSet.AddVarBind(kState, 1, "1");
-                        return SentOf(GetNextRequest(m_cCommonSNMPSet));
+                        return GetNextRequest(m_cCommonSNMPSet).Answer();
                     }},
                    {"the timers",
                     [this, timerTexts = std::vector<std::string>(timers, timers + 5), periodText, reAuth] {
@@ -309,23 +309,16 @@ void C8021Config::OnApply() {
                         }
                         m_cCommonSNMParg.AddVarBind(kReAuthPeriod, 10, periodText.c_str());
                         m_cCommonSNMParg.AddVarBind(kReAuth, 1, reAuth.c_str());
-                        return SentOf(GetNextRequest(m_cCommonSNMParg));
+                        return GetNextRequest(m_cCommonSNMParg).Answer();
                     },
                     true}});
     } else {
         RunWrites({{"the 802.1X state", [this] {
                         m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
                         m_cCommonSNMP.AddVarBind(kState, 1, "2");
-                        return SentOf(GetNextRequest(m_cCommonSNMP));
+                        return GetNextRequest(m_cCommonSNMP).Answer();
                     }}});
     }
-}
-
-C8021Config::Sent C8021Config::SentOf(const SnmpReply& reply) {
-    if (reply.Accepted()) {
-        return Sent::kAccepted;
-    }
-    return reply.response ? Sent::kRefused : Sent::kUnanswered;
 }
 
 void C8021Config::RunWrites(std::vector<Write> writes) {
@@ -333,7 +326,7 @@ void C8021Config::RunWrites(std::vector<Write> writes) {
     EnableDlgItem(IDC_L1X_REFRESH, false);
     const int count = static_cast<int>(writes.size());
     // How each write ended: set by the run's worker, read once the run has ended.
-    auto sent = std::make_shared<std::vector<Sent>>(writes.size(), Sent::kNotSent);
+    auto sent = std::make_shared<std::vector<SnmpAnswer>>(writes.size());
     std::vector<StepsName> names;
     for (const Write& w : writes) {
         names.push_back({w.what, w.plural});
@@ -349,8 +342,8 @@ void C8021Config::RunWrites(std::vector<Write> writes) {
             if (m_run.Runner().Stopping()) {
                 return StepOutcome::NothingSent();
             }
-            const Sent s = writes[static_cast<size_t>(i)].send();
-            if (s != Sent::kAccepted && s != Sent::kNotSent && m_run.Runner().Stopping()) {
+            const SnmpAnswer s = writes[static_cast<size_t>(i)].send();
+            if (!s.Accepted() && !s.NotSent() && m_run.Runner().Stopping()) {
                 return StepOutcome::Unanswered();  // cut short: said by the end of the run
             }
             // A write that was not accepted does not stop the others.
@@ -361,42 +354,47 @@ void C8021Config::RunWrites(std::vector<Write> writes) {
             return QString::fromStdString("Writing " + names[static_cast<size_t>(i)].text + "...");
         },
         [this, names, sent](const StepsEnd& end) {
-            std::vector<StepsState> states;
-            std::vector<StepsName> refused;
-            bool unconfirmed = false;
-            for (int i = 0; i < static_cast<int>(names.size()); ++i) {
-                StepsState state = StepsState::kNotWritten;
-                if (i < end.done) {
-                    const Sent s = (*sent)[static_cast<size_t>(i)];
-                    state = s == Sent::kAccepted     ? StepsState::kWritten
-                            : s == Sent::kRefused    ? StepsState::kRefused
-                            : s == Sent::kUnanswered ? StepsState::kUnconfirmed
-                                                     : StepsState::kNotWritten;
-                } else if (i == end.done && end.inFlight) {
-                    state = StepsState::kUnconfirmed;
+            const auto answer = [sent](int i) -> const SnmpAnswer& {
+                return (*sent)[static_cast<size_t>(i)];
+            };
+            std::string text;
+            if (end.stopped) {
+                // Closed during Apply: the dialog is ending. The write in flight may have been applied; of
+                // the writes before it, those the device accepted count as written.
+                const StepsNamer named = [names, answer](int from, int to, StepsState state) {
+                    std::vector<StepsName> list;
+                    for (int i = from; i < to; ++i) {
+                        if (state != StepsState::kWritten || answer(i).Accepted()) {
+                            list.push_back(names[static_cast<size_t>(i)]);
+                        }
+                    }
+                    return ListNamer(list)(0, static_cast<int>(list.size()), state);
+                };
+                text = RunEndText(end, named);
+            }
+            // The writes that did not go as asked, those of one outcome said together; a refusal does not
+            // stop the others, and one the device did not answer may have been applied.
+            for (const SnmpOutcome outcome :
+                 {SnmpOutcome::kRefused, SnmpOutcome::kUnanswered, SnmpOutcome::kNotSent}) {
+                std::vector<StepsName> list;
+                SnmpAnswer said;
+                for (int i = 0; i < end.done; ++i) {
+                    if (answer(i).outcome == outcome) {
+                        list.push_back(names[static_cast<size_t>(i)]);
+                        said = answer(i);
+                    }
                 }
-                if (state == StepsState::kRefused) {
-                    refused.push_back(names[static_cast<size_t>(i)]);
+                if (!list.empty()) {
+                    const StepsName what =
+                        ListNamer(list)(0, static_cast<int>(list.size()), StepsState::kRefused);
+                    text += (text.empty() ? "" : " ") + AnswerText(said, what);
                 }
-                unconfirmed = unconfirmed || state == StepsState::kUnconfirmed;
-                states.push_back(state);
+            }
+            if (!text.empty()) {
+                AfxMessageBox(text, MB_OK);
             }
             if (end.stopped) {
-                // Closed during Apply: the dialog is ending. The write in flight may have been applied.
-                AfxMessageBox("Stopped: " + StatesText(states, names) + ".", MB_OK);
                 return;
-            }
-            // A refusal is said; a write the device did not answer may have been applied.
-            if (!refused.empty() || unconfirmed) {
-                const int n = static_cast<int>(refused.size());
-                std::string text =
-                    refused.empty()
-                        ? "The device did not answer."
-                        : "Failed to write " + ListNamer(refused)(0, n, StepsState::kRefused).text + ".";
-                if (unconfirmed) {
-                    text += " " + Capitalised(StatesText(states, names)) + ".";
-                }
-                AfxMessageBox(text, MB_OK);
             }
             Read();
         });

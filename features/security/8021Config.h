@@ -53,14 +53,11 @@ private:
     // The form as it is before a read that delivered every value: the box in neither state, no values.
     void ShowUnread();
     void OnApply();
-    // How a request of Apply ended.
-    enum class Sent { kAccepted, kRefused, kUnanswered, kNotSent };
-    static Sent SentOf(const ksx::SnmpReply& reply);
     // One request of Apply: what it writes (as told; `plural` makes it "were"), and the request
-    // (worker).
+    // (worker) with the layer's account of it.
     struct Write {
         std::string what;
-        std::function<Sent()> send;
+        std::function<SnmpAnswer()> send;
         bool plural = false;
     };
     // Sends the writes in order off the window's thread, then reads the settings again; a refused write

@@ -15,6 +15,7 @@
 #include "core/RowCreate.h"
 #include "core/RunText.h"
 #include "core/SnmpReply.h"
+#include "features/security/WriteOutcome.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -35,7 +36,7 @@ const ksx::ui::RegisterFeature kRegister(IDM_DOT1X_RADIUS, [] {
 const char kNoSelection[] = "Please Choose One To Delete Or Check If Have Any Data";
 const char kBadIndex[] = "Please choose a RADIUS server index from 1 to 5.";
 const char kReadFailed[] = "Failed to read the RADIUS servers.";
-const char kDeleteFailed[] = "Failed to delete the RADIUS server: the device did not accept it.";
+const char kDeleteFailed[] = "Failed to delete the RADIUS server: ";
 
 // Columns: heading and width at the default font (the list grows it with the font and its texts).
 struct ListHeading {
@@ -343,8 +344,6 @@ StepOutcome C8021XAuRadiusServerDLG::ApplyStep(int i, const ApplyJob& job) {
                 return StepOutcome::Done();
             case RowAdded::kStopped:
                 return StepOutcome::Unanswered();  // said by the add's progress
-            case RowAdded::kRefused:
-                return StepOutcome::Failed(failedPrefix + "the device did not accept the new entry.");
             default:
                 // Unanswered (made or not), or another manager's active entry: said as it is.
                 return StepOutcome::Failed(
@@ -382,19 +381,15 @@ StepOutcome C8021XAuRadiusServerDLG::ApplyStep(int i, const ApplyJob& job) {
     if (m_run.Runner().Stopping()) {
         return StepOutcome::Unanswered();  // cut short by the stop: unconfirmed
     }
-    const bool unanswered = answer.Unanswered();
-    std::string message =
-        failedPrefix + (unanswered
-                            ? "the device did not confirm whether " + std::string(failed) + " was written."
-                            : "the device did not accept " + std::string(failed) + ".");
+    StepOutcome outcome = security::StepOf(answer, {failed}, failedPrefix);
     if (m_created) {
         // Whatever the remove does, the entry this Apply made is not active.
         m_progress.Enter(AddStage::kColumns);
         if (!SetOneValue(job.Column(10), 1, "6").Accepted()) {
-            message += " The new entry could not be removed.";
+            outcome.failure += " The new entry could not be removed.";
         }
     }
-    return unanswered ? StepOutcome::Unanswered(message) : StepOutcome::Failed(message);
+    return outcome;
 }
 
 void C8021XAuRadiusServerDLG::OnApplyEnd(const StepsEnd& end, const ApplyJob& job) {
@@ -424,6 +419,9 @@ void C8021XAuRadiusServerDLG::OnApplyEnd(const StepsEnd& end, const ApplyJob& jo
 }
 
 void C8021XAuRadiusServerDLG::OnDelete() {
+    if (m_run.Running()) {
+        return;  // the Apply's session is in use
+    }
     const int row = m_list->GetSelectionMark();
     if (row < 0 || row >= m_list->GetItemCount()) {
         AfxMessageBox(kNoSelection, MB_OK);
@@ -431,12 +429,10 @@ void C8021XAuRadiusServerDLG::OnDelete() {
     }
     const std::string oid =
         C8021XSettingLogic::RadiusColumn(10) + "." + m_list->GetItemText(row, 0).toStdString();
-    CModuleBase base;
-    const SNMP_VARBIND destroy[] = {{oid, "6", 1, 1}};
-    if (base.SetValues(destroy, 1)) {
+    if (const SnmpAnswer answer = SetOneValue(oid, 1, "6"); answer.Accepted()) {
         SetupControls();
     } else {
-        AfxMessageBox(kDeleteFailed, MB_OK);
+        AfxMessageBox(AnswerText(answer, {"it"}, kDeleteFailed, "deleted"), MB_OK);
     }
     StartRead();
 }

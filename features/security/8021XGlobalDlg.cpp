@@ -9,6 +9,7 @@
 #include <memory>
 #include <tuple>
 
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "features/security/8021XSettingLogic.h"
 #include "platform/sys/Debug.h"
@@ -28,23 +29,18 @@ const ksx::ui::RegisterFeature kRegister(IDM_DOT1X_GLOBAL, [] {
 });
 
 const char kReadFailed[] = "Failed to read the 802.1X global settings.";
-const char kWriteFailed[] = "Failed to write the 802.1X global settings: the device did not accept them.";
+const StepsName kWritten{"the 802.1X global settings", true};
 
 // What became of the write (its one request) of a run: nothing when it was written or there was none.
-std::string WriteText(bool stopped, bool inFlight, StepsState write) {
-    StepsEnd end;
-    end.total = 1;
+std::string WriteText(bool stopped, bool inFlight, const SnmpAnswer& write) {
     if (stopped) {
+        StepsEnd end;
+        end.total = 1;
         end.stopped = true;
         end.inFlight = inFlight;
-    } else if (write == StepsState::kRefused || write == StepsState::kUnconfirmed) {
-        end.failed = true;
-        end.inFlight = write == StepsState::kUnconfirmed;
-        end.failure = end.inFlight ? "" : kWriteFailed;
-    } else {
-        return {};
+        return RunEndText(end, ListNamer({kWritten}));
     }
-    return RunEndText(end, ListNamer({{"the 802.1X global settings", true}}));
+    return AnswerText(write, kWritten);
 }
 
 // Checks the button of `state` (0 the first, 1 the second) or neither for -1.
@@ -134,7 +130,7 @@ void C8021XGlobalDlg::Start(std::vector<std::pair<const char*, std::string>> cha
     EnableDlgItem(IDC_D1XG_REFRESH, false);
     // Filled by the steps on the worker; read here once the run has ended.
     struct Outcome {
-        StepsState write = StepsState::kWritten;  // refused or unconfirmed when the device said so
+        SnmpAnswer write{SnmpOutcome::kAccepted};  // the write's account, when there was one
         std::string values[3];
     };
     auto outcome = std::make_shared<Outcome>();
@@ -148,13 +144,10 @@ void C8021XGlobalDlg::Start(std::vector<std::pair<const char*, std::string>> cha
             const SnmpReply reply = SendRequest(m_cCommonSNMP);
             if (!reply.Accepted()) {
                 TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-                if (reply.response) {
-                    outcome->write = StepsState::kRefused;
-                } else if (m_run.Runner().Stopping()) {
-                    return StepOutcome::Unanswered();  // cut short by Close: said by the end of the run
-                } else {
-                    outcome->write = StepsState::kUnconfirmed;
+                if (!reply.Answer().Refused() && m_run.Runner().Stopping()) {
+                    return StepOutcome::Of(reply.Answer());  // cut short by Close: said by the end of the run
                 }
+                outcome->write = reply.Answer();
             }
             // The device takes a moment to apply the values before they read back.
             m_run.Runner().Pause(20);

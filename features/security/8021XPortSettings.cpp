@@ -11,6 +11,7 @@
 
 #include "controls/ListCtrlEx.h"
 #include "core/TextNumbers.h"
+#include "features/security/WriteOutcome.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -370,9 +371,8 @@ void C8021XPortSettings::Write(int from, int to, const std::vector<int>& values)
                 const int at = reply.ErrorIndex();
                 what = at >= 1 && at <= 8 ? kTimerNames[at - 1] : "the timer settings";
             }
-            const std::string reason = reply.status != 0 ? "the device did not answer the write of " + what
-                                                         : "the device did not accept " + what;
-            return StepOutcome::Failed("Writing stopped at port " + std::to_string(p) + ": " + reason + ".");
+            return security::StepOf(reply.Answer(), {what, what == "the timer settings"},
+                                    "Writing stopped at port " + std::to_string(p) + ": ");
         }
         return StepOutcome::Done();
     };

@@ -11,6 +11,7 @@
 
 #include "controls/ListCtrlEx.h"
 #include "core/RowCreate.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "features/common/AfterCloseRun.h"
 #include "platform/sys/Debug.h"
@@ -32,7 +33,7 @@ const ksx::ui::RegisterFeature kRegister(IDM_DOT1X_USER, [] {
 const char kNoSelection[] = "Please Choose One To Delete Or Check If Have Any Data";
 const char kCreateFailed[] = "please check what you put";
 const char kReadFailed[] = "Failed to read the 802.1X users.";
-const char kDeleteFailed[] = "Failed to delete the 802.1X user: the device did not accept it.";
+const char kDeleteFailed[] = "Failed to delete the 802.1X user: ";
 
 constexpr int kInputs[] = {IDC_D1XU_NAME, IDC_D1XU_PASSWORD, IDC_D1XU_CONFIRM, IDC_D1XU_LIST,
                            IDC_D1XU_ADD,  IDC_D1XU_DELETE,   IDC_D1XU_REFRESH, IDC_D1XU_CLOSE};
@@ -216,7 +217,7 @@ StepOutcome C8021XUserDLG::AddStep(int step, const std::string& name, const std:
     const auto setStatus = [&](const char* value) {
         m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
         m_cCommonSNMP.AddVarBind(statusOid, 1, value);
-        return SendAccepted(m_cCommonSNMP);
+        return SendRequest(m_cCommonSNMP).Answer();
     };
     if (step == 0) {
         // An account of this name left unfinished (an add cut short, another manager) is replaced. One
@@ -226,11 +227,9 @@ StepOutcome C8021XUserDLG::AddStep(int step, const std::string& name, const std:
         access.progress = &m_add.progress;
         access.stopping = [this] { return m_run.Runner().Stopping(); };
         access.finish = [&] {
-            const bool written = WritePassword(idx, password);
+            const bool written = WritePassword(idx, password).Accepted();
             if (written) {
                 m_add.progress.Confirm();
-            } else {
-                m_add.refused = "the password";
             }
             return written;
         };
@@ -244,8 +243,6 @@ StepOutcome C8021XUserDLG::AddStep(int step, const std::string& name, const std:
                 return StepOutcome::Done();
             case RowAdded::kStopped:
                 return StepOutcome::Unanswered();  // said by the add's progress
-            case RowAdded::kRefused:
-                return StepOutcome::Failed(kCreateFailed);
             default:
                 return StepOutcome::Failed(std::string(kCreateFailed) + "\n\n" +
                                            RowAddedText(created, "the user " + name));
@@ -258,27 +255,29 @@ StepOutcome C8021XUserDLG::AddStep(int step, const std::string& name, const std:
         return StepOutcome::NothingSent();
     }
     // The account exists from here on: a refused password or activation must not leave it behind.
+    SnmpAnswer answer;
     if (step == 1) {
         m_add.progress.Enter(AddStage::kActivate);  // the account as given: with its password
-        if (WritePassword(idx, password)) {
+        answer = WritePassword(idx, password);
+        if (answer.Accepted()) {
             m_add.progress.Confirm();
             m_add.complete = true;
             return StepOutcome::Done();
         }
-        m_add.refused = "the password";
-    } else if (setStatus("1")) {
+    } else if ((answer = setStatus("1")).Accepted()) {
         return StepOutcome::Done();
-    } else {
-        m_add.refused = "the activation";
     }
     if (m_run.Runner().Stopping()) {
         return StepOutcome::Unanswered();  // cut short by the stop: unconfirmed
     }
-    const bool removed = setStatus("6");
-    // The refused step's own text first, then what became of the half-made account.
-    return StepOutcome::Failed(
-        std::string(kCreateFailed) + "\n\nThe device did not accept " + m_add.refused +
-        (removed ? ". The user was not added." : ". The user could not be removed again."));
+    const SnmpAnswer removal = setStatus("6");
+    // What became of the failed step first, then of the half-made account.
+    StepOutcome failed = StepOutcome::Of(answer);
+    failed.failure =
+        std::string(kCreateFailed) + "\n\n" +
+        AnswerText(answer, {step == 1 ? "the password" : "the activation"}) + " " +
+        (removal.Accepted() ? "The user was not added." : AnswerText(removal, {"the removal of the user"}));
+    return failed;
 }
 
 void C8021XUserDLG::OnAddEnd(const StepsEnd& end, const std::string& name) {
@@ -310,30 +309,33 @@ void C8021XUserDLG::OnAddEnd(const StepsEnd& end, const std::string& name) {
     }
 }
 
-bool C8021XUserDLG::WritePassword(const std::string& idx, const std::string& password) {
+SnmpAnswer C8021XUserDLG::WritePassword(const std::string& idx, const std::string& password) {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(C8021XSettingLogic::UserColumn(2) + idx, 2, password.c_str(),
                              static_cast<int>(password.size()));
     const SnmpReply reply = SendRequest(m_cCommonSNMP);
     if (!reply.Accepted()) {
         TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-        return false;
     }
-    return true;
+    return reply.Answer();
 }
 
 void C8021XUserDLG::OnDelete() {
+    if (m_run.Running()) {
+        return;  // the add's session is in use
+    }
     const int row = m_list->GetSelectionMark();
     if (row < 0 || row >= m_list->GetItemCount()) {
         AfxMessageBox(kNoSelection, MB_OK);
         return;
     }
     const std::string name = m_list->GetItemText(row, 1).toStdString();
-    CModuleBase base;
-    const SNMP_VARBIND destroy[] = {
-        {C8021XSettingLogic::UserColumn(3) + C8021XSettingLogic::UserNameIndex(name), "6", 1, 1}};
-    if (!base.SetValues(destroy, 1)) {
-        AfxMessageBox(kDeleteFailed, MB_OK);
+    // The add's session: no add runs while Delete is available.
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMP.AddVarBind(C8021XSettingLogic::UserColumn(3) + C8021XSettingLogic::UserNameIndex(name), 1,
+                             "6");
+    if (const SnmpAnswer answer = SendRequest(m_cCommonSNMP).Answer(); !answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"it"}, kDeleteFailed, "deleted"), MB_OK);
     }
     Reload();
 }

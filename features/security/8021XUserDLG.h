@@ -38,8 +38,8 @@ private:
     // Worker: the add's steps (0 create, 1 password, 2 activation) of the account `idx`.
     ksx::StepOutcome AddStep(int step, const std::string& name, const std::string& idx,
                              const std::string& password);
-    // Worker, one request: the account's password; true when the device accepted it.
-    bool WritePassword(const std::string& idx, const std::string& password);
+    // Worker, one request: the account's password, and the layer's account of it.
+    SnmpAnswer WritePassword(const std::string& idx, const std::string& password);
     void OnAddEnd(const ksx::StepsEnd& end, const std::string& name);
     void OnDelete();
 
@@ -48,11 +48,9 @@ private:
         ksx::AddProgress progress;
         std::atomic<bool> finished{false};  // a create nobody answered was finished by the password
         std::atomic<bool> complete{false};  // the account holds the password given: added
-        std::string refused;                // what the device did not accept ("the password")
         void Reset() {
             progress.Reset();
             finished = complete = false;
-            refused.clear();
         }
     };
 

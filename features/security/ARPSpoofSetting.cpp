@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
 #include "features/common/AfterCloseRun.h"
@@ -188,8 +189,9 @@ void CARPSpoofSetting::OnDelete() {
     const std::string index = "." + m_list->GetItemText(row, 1).toStdString();
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(arp::kStatusColumn + index, 1, "6");
-    if (!SendAccepted(m_cCommonSNMP)) {
-        AfxMessageBox("Failed to delete the entry: the device did not accept it.", MB_OK | MB_ICONERROR);
+    if (const SnmpAnswer answer = SendRequest(m_cCommonSNMP).Answer(); !answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"it"}, "Failed to delete the entry: ", "deleted"),
+                      MB_OK | MB_ICONERROR);
     } else {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }

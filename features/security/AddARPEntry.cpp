@@ -13,10 +13,12 @@
 
 #include "controls/IPAddressCtrl.h"
 #include "core/RowCreate.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
 #include "features/common/AfterCloseRun.h"
 #include "features/common/PortGridRows.h"
+#include "features/security/WriteOutcome.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -279,40 +281,39 @@ void CAddARPEntry::OnApply() {
     UpdateApplyState();
 }
 
-bool CAddARPEntry::SetStatus(const std::string& index, const char* value) {
+SnmpAnswer CAddARPEntry::SetStatus(const std::string& index, const char* value) {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(arp::kStatusColumn + index, 1, value);
-    return SendAccepted(m_cCommonSNMP);
+    return SendRequest(m_cCommonSNMP).Answer();
 }
 
-std::string CAddARPEntry::WriteColumns(const AddJob& job) {
+CAddARPEntry::ColumnsWritten CAddARPEntry::WriteColumns(const AddJob& job) {
     const std::string index = "." + job.address;
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(arp::kMacColumn + index, 2, job.macOctets.data(),
                              static_cast<int>(job.macOctets.size()));
-    if (!SendAccepted(m_cCommonSNMP)) {
-        return "accept the MAC address.";
+    if (const SnmpAnswer mac = SendRequest(m_cCommonSNMP).Answer(); !mac.Accepted()) {
+        return {mac, "the MAC address"};
     }
     if (m_run.Runner().Stopping()) {
-        return "stopped";  // the ports stay unsent
+        return {SnmpAnswer{}, "the ports"};  // the ports stay unsent
     }
     // The ports, with the MAC binding still pending on the session.
     m_cCommonSNMP.AddVarBind(arp::kPortsColumn + index, 2, job.bitmap.data(),
                              static_cast<int>(job.bitmap.size()));
-    return SendAccepted(m_cCommonSNMP) ? std::string() : "accept the ports.";
+    return {SendRequest(m_cCommonSNMP).Answer(), "the ports"};
 }
 
 StepOutcome CAddARPEntry::AddStep(int i, const AddJob& job) {
     const std::string index = "." + job.address;
     const std::string failed = "Failed to add " + job.What() + ": ";
-    const std::string prefix = failed + "the device did not ";
     const bool createAndGo = job.create == "4";
     switch (i) {
-        case 0:
+        case 0: {
             // Not this add's entry: a stop here leaves nothing of it.
-            return SetStatus(index, "6")
-                       ? StepOutcome::Done()
-                       : StepOutcome::Failed(prefix + "remove its inactive entry of this address.");
+            return security::StepOf(SetStatus(index, "6"),
+                                    {"the removal of its inactive entry of this address"}, failed);
+        }
         case 1: {
             // An entry of this address left unfinished (an add cut short, another manager) is replaced; one
             // a create-and-go made without an answer gets the MAC address and ports given here, or goes.
@@ -320,8 +321,7 @@ StepOutcome CAddARPEntry::AddStep(int i, const AddJob& job) {
             access.progress = &m_progress;
             access.stopping = [this] { return m_run.Runner().Stopping(); };
             access.finish = [this, &job] {
-                std::string refused = WriteColumns(job);
-                if (refused.empty()) {
+                if (WriteColumns(job).answer.Accepted()) {
                     m_progress.Confirm();
                     m_complete = true;
                     return true;
@@ -340,8 +340,6 @@ StepOutcome CAddARPEntry::AddStep(int i, const AddJob& job) {
                     return StepOutcome::Done();
                 case RowAdded::kStopped:
                     return StepOutcome::Unanswered();  // said by the add's progress
-                case RowAdded::kRefused:
-                    return StepOutcome::Failed(prefix + "create the entry.");
                 default:
                     return StepOutcome::Failed(RowAddedText(created, job.What(), failed));
             }
@@ -355,18 +353,16 @@ StepOutcome CAddARPEntry::AddStep(int i, const AddJob& job) {
     if (!m_run.Runner().Pause(kStepPause)) {
         return StepOutcome::NothingSent();
     }
-    std::string step;
+    ColumnsWritten step;
     if (i == 2) {
         // On the create-and-go model the entry is active already: it is added once it holds these.
         m_progress.Enter(createAndGo ? AddStage::kActivate : AddStage::kColumns);
         step = WriteColumns(job);
     } else {
         m_progress.Enter(AddStage::kActivate);
-        if (!SetStatus(index, "1")) {
-            step = "activate the entry.";
-        }
+        step = {SetStatus(index, "1"), "the activation"};
     }
-    if (step.empty()) {
+    if (step.answer.Accepted()) {
         m_progress.Confirm();
         m_complete = m_complete || i == 2;
         return StepOutcome::Done();
@@ -378,10 +374,12 @@ StepOutcome CAddARPEntry::AddStep(int i, const AddJob& job) {
     if (!createAndGo) {
         m_progress.Enter(AddStage::kColumns);  // created, not active, whatever the remove does
     }
-    const bool removed = SetStatus(index, "6");
-    return StepOutcome::Failed(
-        prefix + step +
-        (removed ? " The entry was not added." : " The entry may be left incomplete on the device."));
+    const bool removed = SetStatus(index, "6").Accepted();
+    StepOutcome outcome = StepOutcome::Of(step.answer);
+    outcome.failure =
+        AnswerText(step.answer, {step.what}, failed) +
+        (removed ? " The entry was not added." : " The entry may be left incomplete on the device.");
+    return outcome;
 }
 
 void CAddARPEntry::OnAddEnd(const StepsEnd& end, const AddJob& job) {

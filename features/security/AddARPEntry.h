@@ -79,9 +79,14 @@ private:
     // Worker: the add's step `i` (0 the inactive entry removed, 1 the create, 2 the MAC address and
     // ports, 3 the activation); a refused step removes what the add made.
     ksx::StepOutcome AddStep(int i, const AddJob& job);
-    // Worker: the MAC address, then the ports; empty when both were accepted, else the step refused.
-    std::string WriteColumns(const AddJob& job);
-    bool SetStatus(const std::string& index, const char* value);
+    // Worker: the MAC address, then the ports; accepted when both were, else the first that was not
+    // and its name (the ports, not sent, when a stop came between them).
+    struct ColumnsWritten {
+        SnmpAnswer answer;
+        const char* what = "";
+    };
+    ColumnsWritten WriteColumns(const AddJob& job);
+    SnmpAnswer SetStatus(const std::string& index, const char* value);
     void OnAddEnd(const ksx::StepsEnd& end, const AddJob& job);
 
     std::vector<ksx::arp::Entry> m_known;

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <optional>
 
+#include "core/RunText.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/Form.h"
 #include "res/ids_legacy.h"
@@ -155,8 +156,8 @@ void CDHCPBOOTPRelayGlobalDlg::OnApply() {
     info.value[5] = std::to_string(policy + 1);
     info.value[6] = Item<QComboBox>(IDC_RLG_REMOTE_TYPE)->currentIndex() == 0 ? "1" : "2";
     info.value[7] = GetDlgItemText(IDC_RLG_REMOTE_ID);
-    if (!m_logic.WriteRelayGlobal(info)) {
-        AfxMessageBox("Failed to write the DHCP/BOOTP relay settings.", MB_OK);
+    if (const SnmpAnswer answer = m_logic.WriteRelayGlobal(info); !answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"the DHCP/BOOTP relay settings", true}), MB_OK);
     }
     Refresh();
 }

@@ -7,6 +7,7 @@
 
 #include "controls/IPAddressCtrl.h"
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/sys/Tunable.h"
 #include "platform/ui/Form.h"
@@ -159,9 +160,10 @@ void CDHCPBOOTPRelayInterfaceDlg::OnDelete() {
         return;
     }
     const std::string server = ui::ToStd(m_list->GetItemText(row, 1));
-    if (!m_logic.SetRelayServerRow(server, "6")) {
-        AfxMessageBox("Failed to delete the relay server " + server + ": the device did not accept it.",
-                      MB_OK);
+    if (const SnmpAnswer answer = m_logic.SetRelayServerRow(server, "6"); !answer.Accepted()) {
+        AfxMessageBox(
+            AnswerText(answer, {"it"}, "Failed to delete the relay server " + server + ": ", "deleted"),
+            MB_OK);
     }
     Refresh();
 }

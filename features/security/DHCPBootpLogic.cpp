@@ -7,6 +7,7 @@
 
 #include "core/RowCreate.h"
 #include "core/SnmpReply.h"
+#include "features/security/WriteOutcome.h"
 
 using namespace ksx;
 
@@ -118,13 +119,13 @@ void CDHCPBootpLogic::ReadRelayGlobal() {
     }
 }
 
-bool CDHCPBootpLogic::WriteRelayGlobal(DHCPRelayGlobalInfo info) {
+SnmpAnswer CDHCPBootpLogic::WriteRelayGlobal(DHCPRelayGlobalInfo info) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     for (int i : {0, 1, 2, 4, 5, 6}) {
         m_cCommonSNMPSet.AddVarBind(kGlobal[i], 1, info.value[static_cast<size_t>(i)].c_str());
     }
     m_cCommonSNMPSet.AddVarBind(kGlobal[7], 2, info.value[7].c_str());
-    return SendRequest(m_cCommonSNMPSet).Accepted();
+    return SendRequest(m_cCommonSNMPSet).Answer();
 }
 
 void CDHCPBootpLogic::ReadRelayServers() {
@@ -136,8 +137,15 @@ int CDHCPBootpLogic::OnRelayServerWalk(CSnmp* response, int requestId, void* use
     return static_cast<CDHCPBootpLogic*>(userData)->m_serverWalk.Step(response, requestId, status);
 }
 
-bool CDHCPBootpLogic::SetRelayServerRow(const std::string& address, const std::string& status) {
-    return m_cModuleBase.SetRowStatus(kServerStatus + kSystemIndex + address, status);
+SnmpAnswer CDHCPBootpLogic::SetRelayServerRow(const std::string& address, const std::string& status) {
+    const std::string oid = kServerStatus + kSystemIndex + address;
+    if (status != "1" && status != "4" && status != "5" && status != "6") {
+        m_cModuleBase.SetRowStatus(oid, status);  // says it is no status value; nothing is sent
+        return SnmpAnswer{};
+    }
+    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMPSet.AddVarBind(oid, 1, status.c_str());
+    return SendRequest(m_cCommonSNMPSet).Answer();
 }
 
 StepOutcome CDHCPBootpLogic::AddServerStep(int step, const std::string& address, unsigned pauseMs,
@@ -158,8 +166,6 @@ StepOutcome CDHCPBootpLogic::AddServerStep(int step, const std::string& address,
                 return StepOutcome::Done();
             case RowAdded::kStopped:
                 return StepOutcome::Unanswered();
-            case RowAdded::kRefused:
-                return StepOutcome::Failed(failed + "the device did not accept it.");
             default:
                 return StepOutcome::Failed(RowAddedText(made, "the relay server " + address, failed));
         }
@@ -168,13 +174,13 @@ StepOutcome CDHCPBootpLogic::AddServerStep(int step, const std::string& address,
         return StepOutcome::NothingSent();
     }
     progress.Enter(AddStage::kActivate);
-    if (!access.send("1").Accepted()) {
+    if (const SnmpAnswer activation = access.send("1"); !activation.Accepted()) {
         if (runner.Stopping()) {
             return StepOutcome::Unanswered();  // the stop says what the device holds
         }
         // A row created but not made active would stay hidden: it goes again.
         access.send("6");
-        return StepOutcome::Failed(failed + "the device did not accept it.");
+        return security::StepOf(activation, {"the activation"}, failed);
     }
     progress.Confirm();
     return StepOutcome::Done();
@@ -313,16 +319,16 @@ void CDHCPBootpLogic::SendLocalRows() {
     m_hOwnerWnd->SendMessage(WM_DHCPRELAY_RESULT, 10, 0);
 }
 
-bool CDHCPBootpLogic::SetInteger(const std::string& oid, const std::string& value) {
+SnmpAnswer CDHCPBootpLogic::SetInteger(const std::string& oid, const std::string& value) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(oid, 1, value.c_str());
-    return SendRequest(m_cCommonSNMPSet).Accepted();
+    return SendRequest(m_cCommonSNMPSet).Answer();
 }
 
-bool CDHCPBootpLogic::SetLocalRelayState(const std::string& value) {
+SnmpAnswer CDHCPBootpLogic::SetLocalRelayState(const std::string& value) {
     return SetInteger(kLocalState, value);
 }
 
-bool CDHCPBootpLogic::SetVlanLocalRelay(const std::string& vid, const std::string& value) {
+SnmpAnswer CDHCPBootpLogic::SetVlanLocalRelay(const std::string& vid, const std::string& value) {
     return SetInteger(kLocalVlanState + "." + vid, value);
 }

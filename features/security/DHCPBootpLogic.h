@@ -57,11 +57,11 @@ public:
     // Reads the eight global values and sends the record (wParam 0), read or not.
     void ReadRelayGlobal();
     // Writes fields 0, 1, 2, 4, 5, 6 (integers) and 7 (text) in one request; true when accepted.
-    bool WriteRelayGlobal(DHCPRelayGlobalInfo info);
+    SnmpAnswer WriteRelayGlobal(DHCPRelayGlobalInfo info);
     // Starts the walk of the relay servers.
     void ReadRelayServers();
     // Sets the row status ("5", "1", "6") of the server's row of the interface "System".
-    bool SetRelayServerRow(const std::string& address, const std::string& status);
+    SnmpAnswer SetRelayServerRow(const std::string& address, const std::string& status);
     // Worker: step `step` of the add of server `address` (kAddSteps: create-and-wait, then, after
     // `pauseMs`, active), on the add's own session; a row of that address left not active is replaced,
     // a created row that is refused its activation is destroyed again unless the run is stopping. A
@@ -74,8 +74,8 @@ public:
     // Reads the global local relay state (wParam 3), then starts the walk of the local relay table
     // beside the VLAN table.
     void ReadLocalRelay();
-    bool SetLocalRelayState(const std::string& value);
-    bool SetVlanLocalRelay(const std::string& vid, const std::string& value);
+    SnmpAnswer SetLocalRelayState(const std::string& value);
+    SnmpAnswer SetVlanLocalRelay(const std::string& vid, const std::string& value);
 
     static int OnRelayServerWalk(CSnmp* response, int requestId, void* userData, int status);
     static int OnLocalRelayWalk(CSnmp* response, int requestId, void* userData, int status);
@@ -115,7 +115,7 @@ private:
     void OnVlanReadsEnd(const ksx::StepsEnd& end);
     // Sends the rows of the walk's relay entries whose VLAN was read, then the end (wParam 10).
     void SendLocalRows();
-    bool SetInteger(const std::string& oid, const std::string& value);
+    SnmpAnswer SetInteger(const std::string& oid, const std::string& value);
 
     CCommonSNMP m_cCommonSNMP;       // synchronous reads
     CCommonSNMP m_cCommonSNMPSet;    // synchronous writes

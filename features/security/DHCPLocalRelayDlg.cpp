@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/Text.h"
@@ -130,8 +131,10 @@ void CDHCPLocalRelayDlg::OnApplyState() {
     if (!IsDlgItemEnabled(IDC_RLL_APPLY_STATE)) {
         return;
     }
-    if (!m_logic.SetLocalRelayState(IsDlgButtonChecked(IDC_RLL_ENABLE) == 1 ? "1" : "2")) {
-        AfxMessageBox("Failed to write the DHCP local relay state.", MB_OK);
+    if (const SnmpAnswer answer =
+            m_logic.SetLocalRelayState(IsDlgButtonChecked(IDC_RLL_ENABLE) == 1 ? "1" : "2");
+        !answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"the DHCP local relay state"}), MB_OK);
     }
     Refresh();
 }
@@ -146,8 +149,8 @@ void CDHCPLocalRelayDlg::OnApplyVlan() {
         return;  // the VLAN's state did not read and none was chosen: nothing to write
     }
     const bool enable = status == 0;
-    if (!m_logic.SetVlanLocalRelay(vid, enable ? "1" : "2")) {
-        AfxMessageBox("Failed to write the DHCP local relay state of VLAN " + vid + ".", MB_OK);
+    if (const SnmpAnswer answer = m_logic.SetVlanLocalRelay(vid, enable ? "1" : "2"); !answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"the DHCP local relay state of VLAN " + vid}), MB_OK);
     }
     Refresh();
 }

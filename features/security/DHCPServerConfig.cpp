@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
 #include "platform/sys/Debug.h"
@@ -26,9 +27,7 @@ const char kTrunkStates[] =
 const char kReadFailed[] = "Failed to read the DHCP server screening state of the ports.";
 const char kShortRead[] = "The device did not send the DHCP server screening state of every port.";
 const char kTrunkReadFailed[] = "Failed to read the trunk membership.";
-const char kWriteFailed[] =
-    "Failed to write the DHCP server screening ports: the device did not accept them.";
-const char kWriteUnanswered[] = "Failed to write the DHCP server screening ports: the device did not answer.";
+const char kWriteFailed[] = "Failed to write the DHCP server screening ports: ";
 
 }  // namespace
 
@@ -183,7 +182,7 @@ void CDHCPServerConfig::OnApply() {
     if (reply.Accepted()) {
         m_pPortState = states;
     } else {
-        AfxMessageBox(reply.status != 0 ? kWriteUnanswered : kWriteFailed, MB_OK);
+        AfxMessageBox(AnswerText(reply.Answer(), {"them", true}, kWriteFailed), MB_OK);
     }
     Refresh();
 }

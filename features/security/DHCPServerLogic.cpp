@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/RowCreate.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
 #include "platform/sys/Debug.h"
@@ -159,8 +160,9 @@ bool CDHCPServerLogic::SetTrustedPorts(const std::string& ports) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kScreenedPorts, 2, reinterpret_cast<const char*>(bytes.data()),
                                 static_cast<int>(bytes.size()));
-    if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
-        m_strFailure = "Failed to write the DHCP server trusted ports: the device did not accept them.";
+    if (const SnmpAnswer answer = ksx::SendRequest(m_cCommonSNMPSet).Answer(); !answer.Accepted()) {
+        m_strFailure =
+            ksx::AnswerText(answer, {"them", true}, "Failed to write the DHCP server trusted ports: ");
         return false;
     }
     return true;
@@ -177,11 +179,18 @@ int CDHCPServerLogic::OnServerWalk(CSnmp* response, int requestId, void* userDat
 
 bool CDHCPServerLogic::DeleteServerEntry(const std::string& index) {
     m_strFailure.clear();
-    if (!SetRowStatus(Column(4) + "." + index, "6")) {
-        m_strFailure = "Failed to delete the trusted DHCP server: the device did not remove the entry.";
+    if (const SnmpAnswer answer = SendStatus(Column(4) + "." + index, "6"); !answer.Accepted()) {
+        m_strFailure =
+            ksx::AnswerText(answer, {"it"}, "Failed to delete the trusted DHCP server: ", "deleted");
         return false;
     }
     return true;
+}
+
+SnmpAnswer CDHCPServerLogic::SendStatus(const std::string& oid, const char* value) {
+    m_cCommonSNMPRowStatus.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMPRowStatus.AddVarBind(oid, 1, value);
+    return ksx::SendRequest(m_cCommonSNMPRowStatus).Answer();
 }
 
 DHCPServerAdd CDHCPServerLogic::ServerAddOf(const std::string& index, const std::string& type,
@@ -195,16 +204,17 @@ void CDHCPServerLogic::CancelWrites() {
 }
 
 ksx::StepOutcome CDHCPServerLogic::Undo(const std::string& statusOid, const std::string& step,
-                                        const std::function<bool()>& stopping) {
+                                        const SnmpAnswer& answer, const std::function<bool()>& stopping) {
     if (stopping()) {
         return ksx::StepOutcome::Unanswered();  // the stop says what the device holds
     }
     // No half-made entry stays behind to take an index and a place among the five.
-    std::string failure = "Failed to add the trusted DHCP server: the device did not accept " + step + ".";
-    if (!SetRowStatus(statusOid, "6")) {
-        failure += " The incomplete entry could not be removed.";
+    ksx::StepOutcome failed = ksx::StepOutcome::Of(answer);
+    failed.failure = ksx::AnswerText(answer, {step}, "Failed to add the trusted DHCP server: ");
+    if (!SendStatus(statusOid, "6").Accepted()) {
+        failed.failure += " The incomplete entry could not be removed.";
     }
-    return ksx::StepOutcome::Failed(failure);
+    return failed;
 }
 
 ksx::StepOutcome CDHCPServerLogic::AddServerStep(int step, const DHCPServerAdd& add,
@@ -228,9 +238,6 @@ ksx::StepOutcome CDHCPServerLogic::AddServerStep(int step, const DHCPServerAdd& 
                 return StepOutcome::Done();
             case ksx::RowAdded::kStopped:
                 return StepOutcome::Unanswered();
-            case ksx::RowAdded::kRefused:
-                return StepOutcome::Failed(
-                    "Failed to add the trusted DHCP server: the device did not create the entry.");
             default:
                 return StepOutcome::Failed(
                     ksx::RowAddedText(made, kServerWhat, "Failed to add the trusted DHCP server: "));
@@ -240,8 +247,8 @@ ksx::StepOutcome CDHCPServerLogic::AddServerStep(int step, const DHCPServerAdd& 
         progress.Enter(ksx::AddStage::kColumns);
         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
         m_cCommonSNMPSet.AddVarBind(Column(3) + "." + add.index, 1, add.type.c_str());
-        if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
-            return Undo(status, "the address type", stopping);
+        if (const SnmpAnswer answer = ksx::SendRequest(m_cCommonSNMPSet).Answer(); !answer.Accepted()) {
+            return Undo(status, "the address type", answer, stopping);
         }
         if (stopping()) {
             return StepOutcome::Unanswered();
@@ -249,15 +256,15 @@ ksx::StepOutcome CDHCPServerLogic::AddServerStep(int step, const DHCPServerAdd& 
         // The session keeps its request after a send: the address goes out in the same request.
         m_cCommonSNMPSet.AddVarBind(Column(2) + "." + add.index, 2, add.octets.data(),
                                     static_cast<int>(add.octets.size()));
-        if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
-            return Undo(status, "the address", stopping);
+        if (const SnmpAnswer answer = ksx::SendRequest(m_cCommonSNMPSet).Answer(); !answer.Accepted()) {
+            return Undo(status, "the address", answer, stopping);
         }
         progress.Confirm();
         return StepOutcome::Done();
     }
     progress.Enter(ksx::AddStage::kActivate);
-    if (!SetRowStatus(status, "1")) {
-        return Undo(status, "the activation of the entry", stopping);
+    if (const SnmpAnswer answer = SendStatus(status, "1"); !answer.Accepted()) {
+        return Undo(status, "the activation of the entry", answer, stopping);
     }
     progress.Confirm();
     return StepOutcome::Done();

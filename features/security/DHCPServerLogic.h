@@ -48,14 +48,15 @@ public:
     // Starts the read of the bitmap; the trusted ports (or the failure) reach the owner.
     void ReadTrustedPorts();
     // Checks the trusted-port text (with its messages) and writes the bitmap. False when refused, or
-    // when the device did not accept it (LastFailure() then says so).
+    // when the write did not go as asked (LastFailure() then says so).
     bool SetTrustedPorts(const std::string& ports);
     // Starts the walk of the server table (every row, whatever its status).
     void ReadServerTable();
     static int OnServerWalk(CSnmp* response, int requestId, void* userData, int status);
     static int OnPortsRead(CSnmp* response, int requestId, void* userData, int status);
     bool LastWalkOk() const { return m_bWalkOk; }
-    // Destroys entry `index` (one request). False when the device refused it; LastFailure() then says so.
+    // Destroys entry `index` (one request). False when that did not go as asked; LastFailure() then says
+    // so.
     bool DeleteServerEntry(const std::string& index);
     // UI thread: the add of entry `index` of a validated address of `type` ("1", "2"; an IPv6 text may
     // end in "%interface", which is not part of the address).
@@ -81,9 +82,11 @@ public:
     static std::string AddressText(const std::string& type, const std::string& octets);
 
 private:
-    // Destroys the row of a failed add; the failure text names what `step` did not write.
-    ksx::StepOutcome Undo(const std::string& statusOid, const std::string& step,
+    // Destroys the row of a failed add; the failure text says what became of `step` (`answer`).
+    ksx::StepOutcome Undo(const std::string& statusOid, const std::string& step, const SnmpAnswer& answer,
                           const std::function<bool()>& stopping);
+    // One SET of a row status on the row-status session and the layer's account of it.
+    SnmpAnswer SendStatus(const std::string& oid, const char* value);
 
     CCommonSNMP m_cCommonSNMPSet;
     CCommonSNMP m_cCommonSNMPTable;

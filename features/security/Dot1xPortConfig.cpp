@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
@@ -256,15 +257,9 @@ void Dot1xPortConfig::OnApply() {
         for (int p = first; p <= last; ++p) {
             m_cCommonSNMP.AddVarBind(kPortControl + "." + std::to_string(p), 1, text.c_str());
         }
-        const SnmpReply reply = GetNextRequest(m_cCommonSNMP);
-        if (reply.Accepted()) {
-            return StepOutcome::Done();
-        }
-        if (m_run.Runner().Stopping() || !reply.response) {
-            return StepOutcome::Unanswered();  // the device may have applied it
-        }
-        return StepOutcome::Failed("The device did not accept the port access control of " +
-                                   PortsSpan(first, last) + ".");
+        const SnmpAnswer answer = GetNextRequest(m_cCommonSNMP).Answer();
+        return StepOutcome::Of(answer,
+                               AnswerText(answer, {"the port access control of " + PortsSpan(first, last)}));
     };
     auto progress = [from, to](int i, int) {
         const int first = from + i * kBindingsPerRequest;

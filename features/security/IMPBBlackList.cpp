@@ -9,6 +9,7 @@
 
 #include "controls/EditEXIPV6.h"
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "core/Utils.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -186,9 +187,10 @@ void CIMPBBlackList::OnDelete() {
         AfxMessageBox("The entry cannot be deleted: its MAC address, VID or port was not read.", MB_OK);
         return;
     }
-    if (!m_logic.DeleteBlockedEntry(entry)) {
-        AfxMessageBox("Failed to delete the entry from the black list: the device did not accept it.",
-                      MB_OK | MB_ICONERROR);
+    if (const SnmpAnswer answer = m_logic.DeleteBlockedEntry(entry); !answer.Accepted()) {
+        AfxMessageBox(
+            ksx::AnswerText(answer, {"it"}, "Failed to delete the entry from the black list: ", "deleted"),
+            MB_OK | MB_ICONERROR);
     }
     Load();
 }

@@ -13,6 +13,7 @@
 #include "controls/EditEXIPV6.h"
 #include "controls/ListCtrlEx.h"
 #include "core/RowCreate.h"
+#include "core/RunText.h"
 #include "core/Utils.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -218,7 +219,8 @@ void CIMPBSmartBinding::OnScan() {
         CIMPFunclogic::ScanStartOf(m_from->m_strAddrType, m_to->m_strAddrType,
                                    {GetDlgItemText(IDC_IMPBB_FROM), GetDlgItemText(IDC_IMPBB_TO), "1"});
     if (!scan) {
-        AfxMessageBox("Failed to start the scan: the device did not accept the start.", MB_OK | MB_ICONERROR);
+        AfxMessageBox(AnswerText(SnmpAnswer{}, {"the start"}, "Failed to start the scan: "),
+                      MB_OK | MB_ICONERROR);
         return;
     }
     // The range, then the scan switch, off the window's thread.
@@ -234,12 +236,7 @@ void CIMPBSmartBinding::OnScan() {
         [this](const StepsEnd& end) {
             if (end.stopped) {
                 // Closed during the start: the dialog is ending.
-                AfxMessageBox(
-                    end.done == 0  ? "Stopped: the device did not confirm the scan range; the scan was "
-                                     "not started."
-                    : end.inFlight ? "Stopped: the device did not confirm whether the scan was started."
-                                   : "Stopped: the scan range was written; the scan was not started.",
-                    MB_OK);
+                AfxMessageBox(RunEndText(end, ListNamer({{"the address range"}, {"the start"}})), MB_OK);
                 return;
             }
             if (!end.Complete()) {
@@ -300,8 +297,8 @@ void CIMPBSmartBinding::OnBinding() {
         AfxMessageBox("The entry cannot be bound: its IP address, MAC address or port was not read.", MB_OK);
         return;
     }
-    if (!m_logic.SetBinding(entry)) {
-        AfxMessageBox("Failed to bind the entry: the device did not accept it.", MB_OK | MB_ICONERROR);
+    if (const SnmpAnswer answer = m_logic.SetBinding(entry); !answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"it"}, "Failed to bind the entry: "), MB_OK | MB_ICONERROR);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     Load();

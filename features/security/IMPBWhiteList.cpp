@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
@@ -103,9 +104,10 @@ void CIMPBWhiteList::OnDelete() {
         AfxMessageBox("The entry cannot be deleted: its IP address or MAC address was not read.", MB_OK);
         return;
     }
-    if (m_logic.DeleteAllowedEntry(entry) != CIMPFunclogic::AllowedResult::kOk) {
-        AfxMessageBox("Failed to delete the entry from the white list: the device did not accept it.",
-                      MB_OK | MB_ICONERROR);
+    if (const SnmpAnswer answer = m_logic.DeleteAllowedEntry(entry); !answer.Accepted()) {
+        AfxMessageBox(
+            ksx::AnswerText(answer, {"it"}, "Failed to delete the entry from the white list: ", "deleted"),
+            MB_OK | MB_ICONERROR);
     }
     Load();
 }

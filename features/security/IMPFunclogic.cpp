@@ -11,6 +11,7 @@
 #include "core/RowCreate.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
+#include "features/security/WriteOutcome.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -22,6 +23,8 @@ namespace {
 constexpr int kBindingStepTimeoutMs = 6000;
 // Between the dependent SETs of one allowed-list add and of one scan start.
 constexpr auto kStepPause = std::chrono::milliseconds(50);
+constexpr char kScanFailed[] = "Failed to start the scan: ";
+constexpr char kAllowedAddFailed[] = "Failed to add the entry to the white list: ";
 
 std::string Lower(std::string_view text) {
     std::string out(text);
@@ -337,25 +340,30 @@ void CIMPFunclogic::ReadTrunks(std::function<void(bool)> onEnd) {
 
 int CIMPFunclogic::WritePortSettings(int from, int to, const ImpbPortEntry& entry) {
     for (int p = from; p <= to; ++p) {
-        if (WritePortSetting(p, entry) != Sent::kAccepted) {
+        if (!WritePortSetting(p, entry).Accepted()) {
             return p;
         }
     }
     return 0;
 }
 
-CIMPFunclogic::Sent CIMPFunclogic::WritePortSetting(int p, const ImpbPortEntry& entry) {
+SnmpAnswer CIMPFunclogic::WritePortSetting(int p, const ImpbPortEntry& entry) {
     const std::string port = "." + std::to_string(p);
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kPortAdmin + port, 1, entry.field[1].c_str());
     m_cCommonSNMPSet.AddVarBind(kPortInspection + port, 1, entry.field[2].c_str());
     m_cCommonSNMPSet.AddVarBind(kPortDhcp + port, 1, entry.field[3].c_str());
     const ksx::SnmpReply reply = ksx::SendRequest(m_cCommonSNMPSet);
-    if (reply.Accepted()) {
-        return Sent::kAccepted;
+    if (!reply.Accepted()) {
+        TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
     }
-    TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
-    return reply.response ? Sent::kRefused : Sent::kUnanswered;
+    return reply.Answer();
+}
+
+SnmpAnswer CIMPFunclogic::SendStatus(const std::string& oid, const char* value) {
+    m_cCommonSNMPRowStatus.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMPRowStatus.AddVarBind(oid, 1, value);
+    return ksx::SendRequest(m_cCommonSNMPRowStatus).Answer();
 }
 
 bool CIMPFunclogic::CheckTrunkPorts(int from, int to, const std::string& admin) const {
@@ -373,34 +381,24 @@ std::optional<ImpbAllowedAdd> CIMPFunclogic::AllowedAddOf(const ImpbEntry& entry
     return ImpbAllowedAdd{*address + *mac, std::to_string(*port)};
 }
 
-CIMPFunclogic::AllowedResult CIMPFunclogic::DeleteAllowedEntry(const ImpbEntry& entry) {
+SnmpAnswer CIMPFunclogic::DeleteAllowedEntry(const ImpbEntry& entry) {
     const auto address = AddressIndex(entry.field[0]);
     const auto mac = MacIndex(entry.field[1]);
     if (!address || !mac) {
-        return AllowedResult::kBadEntry;
+        return ksx::security::NotSentAnswer();
     }
     const std::string status = kAllowStatus + *address + *mac;
     TRACE("%s", status.c_str());
-    return SetRowStatus(status, "6") ? AllowedResult::kOk : AllowedResult::kDestroyFailed;
+    return SendStatus(status, "6");
 }
 
-std::string CIMPFunclogic::AllowedFailure(AllowedResult result) {
-    static const char kAddFailed[] = "Failed to add the entry to the white list: ";
+std::string CIMPFunclogic::AllowedFailure(AllowedResult result, const SnmpAnswer& answer) {
     switch (result) {
-        case AllowedResult::kCreateFailed:
-            return "Failed to add the entry to the white list: the device did not create the entry.";
-        case AllowedResult::kCreateNotMade:
-            return ksx::RowAddedText(ksx::RowAdded::kNotMade, "the entry", kAddFailed);
-        case AllowedResult::kCreateUnknown:
-            return ksx::RowAddedText(ksx::RowAdded::kUnknown, "the entry", kAddFailed);
-        case AllowedResult::kCreateActive:
-            return ksx::RowAddedText(ksx::RowAdded::kActive, "the entry", kAddFailed);
         case AllowedResult::kPortFailed:
-            return "Failed to add the entry to the white list: the device did not accept the port. The entry "
-                   "was not added.";
+            return ksx::AnswerText(answer, {"the port"}, kAllowedAddFailed) + " The entry was not added.";
         case AllowedResult::kActivateFailed:
-            return "Failed to add the entry to the white list: the device did not activate the entry. The "
-                   "entry was not added.";
+            return ksx::AnswerText(answer, {"the activation"}, kAllowedAddFailed) +
+                   " The entry was not added.";
         default:
             return "Failed to add the entry to the white list: the entry is not valid.";
     }
@@ -418,12 +416,14 @@ ksx::StepOutcome CIMPFunclogic::AllowedAddStep(int step, const ImpbAllowedAdd& a
         return StepOutcome::NothingSent();
     }
     const std::string status = kAllowStatus + add.index;
-    const auto undo = [&](AllowedResult result) {
+    const auto undo = [&](AllowedResult result, const SnmpAnswer& answer) {
         if (runner.Stopping()) {
             return StepOutcome::Unanswered();  // the stop says what the device holds
         }
-        SetRowStatus(status, "6");  // no half-made row stays behind
-        return StepOutcome::Failed(AllowedFailure(result));
+        SendStatus(status, "6");  // no half-made row stays behind
+        StepOutcome failed = StepOutcome::Of(answer);
+        failed.failure = AllowedFailure(result, answer);
+        return failed;
     };
     if (step == 0) {
         progress.Enter(ksx::AddStage::kCreate);
@@ -431,28 +431,22 @@ ksx::StepOutcome CIMPFunclogic::AllowedAddStep(int step, const ImpbAllowedAdd& a
         ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPRowStatus, status);
         access.stopping = [&runner] { return runner.Stopping(); };
         access.progress = &progress;
-        switch (ksx::AddRow(access, "5")) {
+        switch (const ksx::RowAdded made = ksx::AddRow(access, "5")) {
             case ksx::RowAdded::kCreated:
                 progress.Confirm();
                 return StepOutcome::Done();
             case ksx::RowAdded::kStopped:
                 return StepOutcome::Unanswered();
-            case ksx::RowAdded::kNotMade:
-                return StepOutcome::Failed(AllowedFailure(AllowedResult::kCreateNotMade));
-            case ksx::RowAdded::kUnknown:
-                return StepOutcome::Failed(AllowedFailure(AllowedResult::kCreateUnknown));
-            case ksx::RowAdded::kActive:
-                return StepOutcome::Failed(AllowedFailure(AllowedResult::kCreateActive));
             default:
-                return StepOutcome::Failed(AllowedFailure(AllowedResult::kCreateFailed));
+                return StepOutcome::Failed(ksx::RowAddedText(made, "the entry", kAllowedAddFailed));
         }
     }
     if (step == 1) {
         progress.Enter(ksx::AddStage::kColumns);
         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
         m_cCommonSNMPSet.AddVarBind(kAllowPort + add.index, 1, add.port.c_str());
-        if (!ksx::SendAccepted(m_cCommonSNMPSet)) {
-            return undo(AllowedResult::kPortFailed);
+        if (const SnmpAnswer answer = ksx::SendRequest(m_cCommonSNMPSet).Answer(); !answer.Accepted()) {
+            return undo(AllowedResult::kPortFailed, answer);
         }
         progress.Confirm();
         return StepOutcome::Done();
@@ -461,41 +455,41 @@ ksx::StepOutcome CIMPFunclogic::AllowedAddStep(int step, const ImpbAllowedAdd& a
         return StepOutcome::NothingSent();
     }
     progress.Enter(ksx::AddStage::kActivate);
-    if (!SetRowStatus(status, "1")) {
-        return undo(AllowedResult::kActivateFailed);
+    if (const SnmpAnswer answer = SendStatus(status, "1"); !answer.Accepted()) {
+        return undo(AllowedResult::kActivateFailed, answer);
     }
     progress.Confirm();
     return StepOutcome::Done();
 }
 
-bool CIMPFunclogic::SetBinding(const ImpbEntry& entry) {
+SnmpAnswer CIMPFunclogic::SetBinding(const ImpbEntry& entry) {
     const auto mac = MacIndex(entry.field[1]);
     const auto port = NumberIn(entry.field[3], 1, 0xffff);
     const auto address = AddressIndex(entry.field[0]);
     const auto state = NumberIn(entry.field[4], 0, 0xffff);
     if (!mac || !port || !address || !state) {
-        return false;
+        return ksx::security::NotSentAnswer();
     }
     TRACE("%s", mac->c_str());
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kBindState + *mac + "." + std::to_string(*port) + *address, 1,
                                 std::to_string(*state).c_str());
-    return ksx::SendAccepted(m_cCommonSNMPSet);
+    return ksx::SendRequest(m_cCommonSNMPSet).Answer();
 }
 
-bool CIMPFunclogic::DeleteBlockedEntry(const ImpbEntry& entry) {
+SnmpAnswer CIMPFunclogic::DeleteBlockedEntry(const ImpbEntry& entry) {
     const auto mac = MacIndex(entry.field[1]);
     const auto vid = NumberIn(entry.field[2], 0, 4095);
     const auto port = NumberIn(entry.field[3], 0, 0xffff);
     if (!mac || !vid || !port) {
-        return false;
+        return ksx::security::NotSentAnswer();
     }
     const std::string oid = kBlockAction + *mac + "." + std::to_string(*vid) + "." + std::to_string(*port);
     TRACE("%s", entry.field[2].c_str());
     TRACE("%s", oid.c_str());
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(oid, 1, "1");
-    return ksx::SendAccepted(m_cCommonSNMPSet);
+    return ksx::SendRequest(m_cCommonSNMPSet).Answer();
 }
 
 std::optional<ImpbScanStart> CIMPFunclogic::ScanStartOf(const std::string& fromType,
@@ -515,17 +509,13 @@ ksx::StepOutcome CIMPFunclogic::ScanStep(int step, const ImpbScanStart& scan, ks
         m_cCommonSNMPSet.AddVarBind(kScanFrom, 2, scan.fromOctets.data(),
                                     static_cast<int>(scan.fromOctets.size()));
         m_cCommonSNMPSet.AddVarBind(kScanTo, 2, scan.toOctets.data(), static_cast<int>(scan.toOctets.size()));
-        return ksx::SendAccepted(m_cCommonSNMPSet)
-                   ? StepOutcome::Done()
-                   : StepOutcome::Failed(
-                         "Failed to start the scan: the device did not accept the address range.");
+        return ksx::security::StepOf(ksx::SendRequest(m_cCommonSNMPSet).Answer(), {"the address range"},
+                                     kScanFailed);
     }
     if (!runner.Pause(static_cast<unsigned>(kStepPause.count()))) {
         return StepOutcome::NothingSent();
     }
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kScanStart, 1, scan.value.c_str());
-    return ksx::SendAccepted(m_cCommonSNMPSet)
-               ? StepOutcome::Done()
-               : StepOutcome::Failed("Failed to start the scan: the device did not accept the start.");
+    return ksx::security::StepOf(ksx::SendRequest(m_cCommonSNMPSet).Answer(), {"the start"}, kScanFailed);
 }

@@ -104,20 +104,8 @@ std::optional<std::pair<std::string, size_t>> AddressFromArcs(const std::vector<
 
 class CIMPFunclogic : public CModuleBase {
 public:
-    // How an allowed-list write ended.
-    // kCreateNotMade, kCreateUnknown: the create went unanswered and the device holds no such row /
-    // its status could not be read; kCreateActive: an active row of that binding is there.
-    enum class AllowedResult {
-        kOk,
-        kBadEntry,
-        kCreateFailed,
-        kCreateNotMade,
-        kCreateUnknown,
-        kCreateActive,
-        kPortFailed,
-        kActivateFailed,
-        kDestroyFailed
-    };
+    // How an allowed-list write ended (a create that did not go as asked is said by RowAddedText).
+    enum class AllowedResult { kOk, kBadEntry, kPortFailed, kActivateFailed };
 
     CIMPFunclogic();
     ~CIMPFunclogic() override;
@@ -135,11 +123,9 @@ public:
     // One SET per port from..to (fields 1 to 3 of the entry), stopping at the first the device refuses.
     // 0 when every port was written, else that port.
     int WritePortSettings(int from, int to, const ImpbPortEntry& entry);
-    // How a request of a write ended: accepted, answered with an error, or not answered at all (the
-    // device may have applied it).
-    enum class Sent { kAccepted, kRefused, kUnanswered };
-    // The SET of one port of that loop. Any thread, while nothing else writes through this logic.
-    Sent WritePortSetting(int port, const ImpbPortEntry& entry);
+    // The SET of one port of that loop and the layer's account of it. Any thread, while nothing else
+    // writes through this logic.
+    SnmpAnswer WritePortSetting(int port, const ImpbPortEntry& entry);
     // Any thread: the port write in flight returns at once, unanswered.
     void CancelWrite() { m_cCommonSNMPSet.Cancel(); }
     // False when the admin state is "1" and a port of the range belongs to a trunk (as last read).
@@ -152,14 +138,16 @@ public:
     static constexpr int kAllowedAddSteps = 3;
     ksx::StepOutcome AllowedAddStep(int step, const ImpbAllowedAdd& add, ksx::AddProgress& progress,
                                     ksx::StepRunner& runner);
-    static std::string AllowedFailure(AllowedResult result);
-    // Destroys the allowed entry {address, MAC}: kOk, kBadEntry or kDestroyFailed.
-    AllowedResult DeleteAllowedEntry(const ImpbEntry& entry);
-    // Sets the binding state (field 4) of the binding {address, MAC, -, port}. False when refused or the
-    // entry is malformed.
-    bool SetBinding(const ImpbEntry& entry);
-    // Writes "1" to the action column of the blocked entry {-, MAC, VID, port}.
-    bool DeleteBlockedEntry(const ImpbEntry& entry);
+    // The text of a failed add; kPortFailed and kActivateFailed say `answer`, that write's account.
+    static std::string AllowedFailure(AllowedResult result, const SnmpAnswer& answer = {});
+    // Destroys the allowed entry {address, MAC}; not sent when the entry is malformed.
+    SnmpAnswer DeleteAllowedEntry(const ImpbEntry& entry);
+    // Sets the binding state (field 4) of the binding {address, MAC, -, port}; not sent when the entry
+    // is malformed.
+    SnmpAnswer SetBinding(const ImpbEntry& entry);
+    // Writes "1" to the action column of the blocked entry {-, MAC, VID, port}; not sent when the entry
+    // is malformed.
+    SnmpAnswer DeleteBlockedEntry(const ImpbEntry& entry);
     // UI thread: the scan start of a range whose two ends are valid addresses of types `fromType` and
     // `toType` ("1", "2"); nothing when the types differ or the value is not a number.
     static std::optional<ImpbScanStart> ScanStartOf(const std::string& fromType, const std::string& toType,
@@ -173,6 +161,8 @@ public:
 
 private:
     void Report(unsigned message, const ksx::WalkEnd& end);
+    // One SET of a row status on the row-status session and the layer's account of it.
+    SnmpAnswer SendStatus(const std::string& oid, const char* value);
     template <class Row>
     void Deliver(unsigned message, const Row& row);
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -158,17 +159,10 @@ void CSmartBindingSettings::OnApply() {
     m_run.Start(
         to - from + 1,
         [this, from, entry](int i) {
-            switch (m_logic.WritePortSetting(from + i, entry)) {
-                case CIMPFunclogic::Sent::kAccepted:
-                    return StepOutcome::Done();
-                case CIMPFunclogic::Sent::kRefused:
-                    return StepOutcome::Failed("Failed to write the binding settings of port " +
-                                               std::to_string(from + i) +
-                                               ": the device did not accept them.");
-                case CIMPFunclogic::Sent::kUnanswered:
-                    break;
-            }
-            return StepOutcome::Unanswered();
+            const SnmpAnswer answer = m_logic.WritePortSetting(from + i, entry);
+            return StepOutcome::Of(answer, AnswerText(answer, {"them", true},
+                                                      "Failed to write the binding settings of port " +
+                                                          std::to_string(from + i) + ": "));
         },
         [from](int i, int n) { return CStepRun::PortText(from, i, n); },
         [this, from, to](const StepsEnd& end) {

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/RunText.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
@@ -31,7 +32,7 @@ constexpr int kMaxN = 16000;
 constexpr int kUnitKbps = 64;
 const char kInvalidN[] = "Invalid input of N ( input range must between 1~16000)";
 const char kReadFailed[] = "Failed to read the storm control settings.";
-const char kWriteFailed[] = "Failed to write the storm control settings: the device did not accept them.";
+const char kWriteFailed[] = "Failed to write the storm control settings: ";
 
 // A value the user cannot change looks it: the window's colour behind the text.
 void MakeReadOnly(QLineEdit* edit) {
@@ -197,7 +198,7 @@ void CStormControlDlg::OnApply() {
     // The threshold goes out only when the user changed N: a device value that is no multiple of 64
     // would otherwise be rewritten by every Apply.
     now.threshold = n == m_nReadN ? m_Current.threshold : std::to_string(n * kUnitKbps);
-    if (!m_StormControlLogic.SetStormGlobals(m_Current, now)) {
-        AfxMessageBox(kWriteFailed, MB_OK);
+    if (const SnmpAnswer answer = m_StormControlLogic.SetStormGlobals(m_Current, now); !answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"them", true}, kWriteFailed), MB_OK);
     }
 }

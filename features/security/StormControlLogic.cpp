@@ -53,15 +53,17 @@ int CStormControlLogic::OnGlobalsRead(CSnmp* response, int requestId, void* user
     return static_cast<CStormControlLogic*>(userData)->m_globalsRead.Step(response, requestId, status);
 }
 
-bool CStormControlLogic::SetStormGlobals(const StormControlGlobals& old, const StormControlGlobals& now) {
+SnmpAnswer CStormControlLogic::SetStormGlobals(const StormControlGlobals& old,
+                                               const StormControlGlobals& now) {
     struct Binding {
         const char* oid;
         const std::string* value;
     };
     std::vector<Binding> bindings;
     const bool stateChanged = now.state != old.state;
+    SnmpAnswer answer{SnmpOutcome::kAccepted};
     if (!stateChanged && now.state != "1") {
-        return true;  // stays off: nothing to write, nothing to read back
+        return answer;  // stays off: nothing to write, nothing to read back
     }
     if (stateChanged) {
         bindings.push_back({kState, &now.state});
@@ -74,17 +76,16 @@ bool CStormControlLogic::SetStormGlobals(const StormControlGlobals& old, const S
             bindings.push_back({kThreshold, &now.threshold});
         }
     }
-    bool accepted = true;
     // Without a changed value there is no request at all; the values are read back all the same.
     if (!bindings.empty()) {
         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
         for (const Binding& b : bindings) {
             m_cCommonSNMPSet.AddVarBind(b.oid, 1, b.value->c_str());
         }
-        accepted = ksx::SendAccepted(m_cCommonSNMPSet);
+        answer = ksx::SendRequest(m_cCommonSNMPSet).Answer();
     }
     if (m_hOwnerWnd != nullptr) {
         m_hOwnerWnd->SendMessage(WM_SNMP_RESULT, 3, ksx::RecordParam(kWriteFinished));
     }
-    return accepted;
+    return answer;
 }

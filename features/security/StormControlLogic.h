@@ -32,9 +32,9 @@ public:
     // Starts the read of the three scalars; the record (or the failure) reaches the owner.
     void GetStormGlobals();
     // One SET of what differs between `old` and `now` (the state alone when it is switched off; nothing
-    // while it stays off). Reports wParam 3 afterwards unless it stayed off. False when the device did
-    // not accept the SET; true when it did or when there was nothing to send.
-    bool SetStormGlobals(const StormControlGlobals& old, const StormControlGlobals& now);
+    // while it stays off). Reports wParam 3 afterwards unless it stayed off. The layer's account of the
+    // SET; accepted when there was nothing to send.
+    SnmpAnswer SetStormGlobals(const StormControlGlobals& old, const StormControlGlobals& now);
     bool ReadRunning() const { return m_globalsRead.Running(); }
 
 private:

@@ -47,15 +47,15 @@ int CTrafficSeg::OnStateRead(CSnmp* response, int requestId, void* userData, int
     return static_cast<CTrafficSeg*>(userData)->m_stateRead.Step(response, requestId, status);
 }
 
-bool CTrafficSeg::SetTrafficSegState(const std::string& state) {
+SnmpAnswer CTrafficSeg::SetTrafficSegState(const std::string& state) {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(kState, 1, state.c_str());
-    return ksx::SendAccepted(m_cCommonSNMP);
+    return ksx::SendRequest(m_cCommonSNMP).Answer();
 }
 
-bool CTrafficSeg::SetForwardingPorts(const std::string& port, const unsigned char* bytes, int length) {
+SnmpAnswer CTrafficSeg::SetForwardingPorts(const std::string& port, const unsigned char* bytes, int length) {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(std::string(kForwardBitmap) + "." + port, 2,
                              reinterpret_cast<const char*>(bytes), length);
-    return ksx::SendAccepted(m_cCommonSNMP);
+    return ksx::SendRequest(m_cCommonSNMP).Answer();
 }

@@ -21,10 +21,10 @@ public:
     // Starts the read of the state. m_strState is empty until a read succeeded; `onStateRead` (UI
     // thread) learns whether it did.
     void GetTrafficSegState();
-    // Writes the state ("1" or "2"); true when the device accepted it.
-    bool SetTrafficSegState(const std::string& state);
-    // Writes port `port`'s forwarding set; true when the device accepted it.
-    bool SetForwardingPorts(const std::string& port, const unsigned char* bytes, int length);
+    // Writes the state ("1" or "2"); the layer's account of the SET.
+    SnmpAnswer SetTrafficSegState(const std::string& state);
+    // Writes port `port`'s forwarding set; the layer's account of the SET.
+    SnmpAnswer SetForwardingPorts(const std::string& port, const unsigned char* bytes, int length);
 
     std::string m_strState;  // the state of the last successful read; empty when it failed
     std::function<void(bool ok)> onStateRead;

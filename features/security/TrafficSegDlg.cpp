@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "core/Utils.h"
 #include "features/common/PortGridRows.h"
 #include "platform/sys/Debug.h"
@@ -345,8 +346,10 @@ void CTrafficSegDlg::OnApplyState() {
     if (!IsDlgItemEnabled(IDC_TSEG_APPLY_STATE)) {
         return;
     }
-    if (!m_TrafficSeg.SetTrafficSegState(IsDlgButtonChecked(IDC_TSEG_ENABLE) == 1 ? "1" : "2")) {
-        AfxMessageBox("Failed to write the traffic segmentation state: the device did not accept it.", MB_OK);
+    const SnmpAnswer answer =
+        m_TrafficSeg.SetTrafficSegState(IsDlgButtonChecked(IDC_TSEG_ENABLE) == 1 ? "1" : "2");
+    if (!answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"it"}, "Failed to write the traffic segmentation state: "), MB_OK);
     }
     Refresh();
 }
@@ -369,12 +372,15 @@ void CTrafficSegDlg::OnApplyPorts() {
     CUtils::PortArrayToHex(m_portValue.data(), hex);
     CUtils::PadPortHexWide(hex);
     const std::vector<unsigned char> bytes = CUtils::HexToBytes(hex);
-    if (m_TrafficSeg.SetForwardingPorts(port, bytes.data(), static_cast<int>(bytes.size()))) {
+    const SnmpAnswer answer =
+        m_TrafficSeg.SetForwardingPorts(port, bytes.data(), static_cast<int>(bytes.size()));
+    if (answer.Accepted()) {
         SetTimer(kReadBackTimer, static_cast<unsigned>(std::max(kReadBackDelayMs.Get(), 0)));
         return;
     }
     AfxMessageBox(
-        "Failed to write the forwarding ports of port " + port + ": the device did not accept them.", MB_OK);
+        AnswerText(answer, {"them", true}, "Failed to write the forwarding ports of port " + port + ": "),
+        MB_OK);
     Refresh();
 }
 

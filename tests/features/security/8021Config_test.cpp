@@ -209,7 +209,8 @@ TEST_F(Dot1xConfig, FailedReadsKeepApplyAwayAndFailedWritesAreReported) {
     ASSERT_EQ(sets.size(), 2u);
     EXPECT_EQ(sets[1], kTimers);
     ASSERT_FALSE(boxes.Texts().empty());
-    EXPECT_EQ(boxes.Texts()[0], "Failed to write the RADIUS server.");
+    EXPECT_EQ(boxes.Texts()[0],
+              "The device did not accept the RADIUS server. The 802.1X state was not written.");
     s_sim->ErrorStatus(P + ".1.2.0", 0);
 
     // Unanswered writes the device may have applied are said so, not as failed.
@@ -220,8 +221,8 @@ TEST_F(Dot1xConfig, FailedReadsKeepApplyAwayAndFailedWritesAreReported) {
     s_sim->Silence(false);
     ASSERT_FALSE(boxes.Texts().empty());
     EXPECT_EQ(boxes.Texts()[0],
-              "The device did not answer. The device did not confirm whether the RADIUS server and "
-              "the timers were written; the 802.1X state was not written.");
+              "The device did not answer: it did not confirm whether the RADIUS server and the timers were "
+              "written. The 802.1X state was not written.");
 }
 
 TEST_F(Dot1xConfig, ASlowDeviceKeepsTheWindowLiveAndCloseStopsApply) {

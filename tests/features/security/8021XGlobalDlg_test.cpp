@@ -148,9 +148,8 @@ TEST_F(Dot1xGlobal, RefusedWriteIsReported) {
     ASSERT_TRUE(drv.Click(IDOK));
     ASSERT_TRUE(Idle(dlg));
     EXPECT_EQ(boxes.Texts(),
-              (std::vector<std::string>{
-                  "Failed to write the 802.1X global settings: the device did not accept them.",
-                  "Failed to read the 802.1X global settings."}));
+              (std::vector<std::string>{"The device did not accept the 802.1X global settings.",
+                                        "Failed to read the 802.1X global settings."}));
     s_sim->ErrorStatus(kState, 0);
     ASSERT_TRUE(drv.Click(IDC_D1XG_REFRESH));
     ASSERT_TRUE(Idle(dlg));

@@ -347,7 +347,8 @@ TEST_F(Dot1xPorts, ADeviceFallingSilentMidWriteIsNamedAtItsPort) {
     const std::string what = column == 10 ? "Capability" : column == 9 ? "Port Control" : "QuietPeriod";
     ASSERT_FALSE(boxes.Texts().empty());
     EXPECT_EQ(boxes.Texts().front(), "Writing stopped at port " + std::to_string(port) +
-                                         ": the device did not answer the write of " + what + ".");
+                                         ": the device did not answer: it did not confirm whether " + what +
+                                         " was written.");
     s_sim->Silence(false);
     WaitRead(dlg);
 }

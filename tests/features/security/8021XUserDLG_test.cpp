@@ -161,6 +161,19 @@ TEST_F(Dot1xUsers, RefusedPasswordLeavesNoAccountBehind) {
     EXPECT_EQ(dlg.GetDlgItemText(IDC_D1XU_NAME), "abcd");  // the form keeps what was typed
     s_sim->ErrorStatus(kEntry + ".2", 0);
 
+    // A password the device never answered for is not said as refused; the account goes all the same.
+    ASSERT_TRUE(drv.Click(IDC_D1XU_REFRESH));
+    WaitRead(dlg);
+    s_sim->LoseAnswer(kEntry + ".2" + kAbcd);
+    Add(drv, "abcd", "wxyz", "wxyz");
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"please check what you put\n\nThe device did not answer: it "
+                                       "did not confirm whether the password was written. The "
+                                       "user was not added."});
+    EXPECT_EQ(s_sim->Get(kEntry + ".3" + kAbcd), "");
+    s_sim->LoseAnswer("off");
+    WaitRead(dlg);
+
     // A refused creation sends nothing more.
     s_sim->ErrorStatus(kEntry + ".3" + kAbcd, 3);
     ASSERT_TRUE(drv.Click(IDC_D1XU_REFRESH));
@@ -168,7 +181,7 @@ TEST_F(Dot1xUsers, RefusedPasswordLeavesNoAccountBehind) {
     Add(drv, "abcd", "wxyz", "wxyz");
     EXPECT_EQ(Sets(), std::vector<std::string>{"3" + kAbcd + "=i:4"});
     ASSERT_FALSE(boxes.Texts().empty());
-    EXPECT_EQ(boxes.Texts()[0], "please check what you put");
+    EXPECT_EQ(boxes.Texts()[0], "please check what you put\n\nThe device did not accept the create.");
     WaitRead(dlg);
 }
 

@@ -287,6 +287,14 @@ TEST_F(ARPSpoofTest, ARefusedWriteIsReportedLeavesNoRowAndKeepsTheDialogOpen) {
     EXPECT_EQ(Sets(),
               (std::vector<std::string>{"4.10.0.0.9=i:5", "2.10.0.0.9=x:000a0b0c0d0e", "4.10.0.0.9=i:6"}));
     EXPECT_EQ(s_sim->Get(kTable + "4.10.0.0.9"), "");
+    // A MAC address the device never answered for is not said as refused: it may have been applied.
+    Fail(kTable + "2.10.0.0.9", 0);
+    s_sim->LoseAnswer(kTable + "2.10.0.0.9");
+    EXPECT_FALSE(AddThroughDialog(dlg, "10.0.0.9", "00-0A-0B-0C-0D-0E", {3}));
+    EXPECT_EQ(boxes.Texts().back(),
+              "Failed to add the gateway 10.0.0.9: the device did not answer: it did not "
+              "confirm whether the MAC address was written. The entry was not added.");
+    EXPECT_EQ(s_sim->Get(kTable + "4.10.0.0.9"), "");
 }
 
 TEST_F(ARPSpoofTest, SixtyFourActiveRowsStopTheAddRowsOfOtherStatusDoNot) {

@@ -143,7 +143,7 @@ TEST_F(RelayGlobal, FailedReadsKeepApplyAwayAndRefusedWritesAreReported) {
     s_sim->ErrorStatus(R + ".2.2.5.0", 5);
     EXPECT_EQ(Apply(drv).size(), 1u);
     ASSERT_FALSE(boxes.Texts().empty());
-    EXPECT_EQ(boxes.Texts()[0], "Failed to write the DHCP/BOOTP relay settings.");
+    EXPECT_EQ(boxes.Texts()[0], "The device did not accept the DHCP/BOOTP relay settings.");
 }
 
 TEST_F(RelayGlobal, AStateOfTheWrongTypeIsNoSelectionNotDisabled) {

@@ -153,8 +153,9 @@ TEST_F(RelayServers, FailedReadsAndRefusedWritesAreReported) {
     boxes.Clear();
     s_sim->ErrorStatus(kTable + ".3" + kSystem + "10.0.0.1", 5);
     EXPECT_EQ(Add(dlg, drv, "10.0.0.1"), std::vector<std::string>{Status("10.0.0.1", 5)});
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
-                                 "Failed to add the relay server 10.0.0.1: the device did not accept it."});
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "Failed to add the relay server 10.0.0.1: the device did not accept the create."});
     s_sim->ErrorStatus(kTable + ".3" + kSystem + "10.0.0.1", 0);
 }
 

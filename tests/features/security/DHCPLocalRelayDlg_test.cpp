@@ -187,7 +187,7 @@ TEST_F(LocalRelay, FailedReadsAndRefusedWritesAreReported) {
     ASSERT_TRUE(drv.Select(IDC_RLL_VID, 1));
     EXPECT_EQ(Apply(dlg, drv, IDC_RLL_APPLY_VLAN), std::vector<std::string>{"29.2.1.2.100=i:1"});
     ASSERT_FALSE(boxes.Texts().empty());
-    EXPECT_EQ(boxes.Texts()[0], "Failed to write the DHCP local relay state of VLAN 100.");
+    EXPECT_EQ(boxes.Texts()[0], "The device did not accept the DHCP local relay state of VLAN 100.");
 }
 
 TEST_F(LocalRelay, Pictures) {

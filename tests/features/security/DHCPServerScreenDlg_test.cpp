@@ -263,6 +263,16 @@ TEST_F(DhcpScreening, RefusedWritesAreToldAndUndone) {
     EXPECT_EQ(s_sim->Get(kServer + ".4.1"), "");
     EXPECT_EQ(drv.Rows(IDC_DHCPSCR_LIST), 0);
     s_sim->ErrorStatus(kServer + ".2.1", 0);
+    // An address type the device never answered for is not said as refused; the row goes all the same.
+    boxes.Clear();
+    s_sim->LoseAnswer(kServer + ".3.1");
+    AddServer(dlg, drv, "192.168.1.10");
+    s_sim->LoseAnswer("off");
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Failed to add the trusted DHCP server: the device did not "
+                                       "answer: it did not confirm whether the address type was "
+                                       "written."});
+    EXPECT_EQ(s_sim->Get(kServer + ".4.1"), "");
 
     // Delete without a selection, and a refused delete.
     AddServer(dlg, drv, "192.168.1.10");
@@ -277,8 +287,7 @@ TEST_F(DhcpScreening, RefusedWritesAreToldAndUndone) {
     const int before = dlg.RefreshesEnded();
     ASSERT_TRUE(drv.Click(IDC_DHCPSCR_DELETE));
     ASSERT_FALSE(boxes.Texts().empty());
-    EXPECT_EQ(boxes.Texts()[0],
-              "Failed to delete the trusted DHCP server: the device did not remove the entry.");
+    EXPECT_EQ(boxes.Texts()[0], "Failed to delete the trusted DHCP server: the device did not accept it.");
     WaitRefresh(dlg, before + 1);  // the list is read again (and meets the same refusal)
     s_sim->ErrorStatus(kServer + ".4", 0);
 

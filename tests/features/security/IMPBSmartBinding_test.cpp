@@ -238,7 +238,7 @@ TEST_F(IMPBSmartBindingTest, ARefusedStepOfTheAddIsReportedAndLeavesNoRow) {
     Fail(kBranch + "3.1.4.4.10.0.0.2", 5);
     EXPECT_EQ(Add(drv, "10.0.0.2", "00-11-22-33-44-77", "3"),
               std::vector<std::string>{
-                  "Failed to add the entry to the white list: the device did not create the entry."});
+                  "Failed to add the entry to the white list: the device did not accept the create."});
     EXPECT_EQ(Sets().size(), 1u);
 }
 
