@@ -187,4 +187,13 @@ std::string AnswerText(const SnmpAnswer& answer, const StepsName& what, const st
     return (lead.back() == ' ' ? lead : lead + " ") + detail;
 }
 
+StepOutcome AnswerStep(const SnmpAnswer& answer, const StepsName& what, const std::string& lead,
+                       const std::string& verb) {
+    StepOutcome step = StepOutcome::Of(answer);
+    if (!step.ok) {
+        step.failure = AnswerText(answer, what, lead, verb);
+    }
+    return step;
+}
+
 }  // namespace ksx

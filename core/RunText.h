@@ -89,4 +89,10 @@ StepsEnd AnswerEnd(const SnmpAnswer& answer);
 std::string AnswerText(const SnmpAnswer& answer, const StepsName& what, const std::string& lead = {},
                        const std::string& verb = "written");
 
+// A step as the layer classified its request; one that did not go as asked fails with
+// AnswerText(answer, what, lead, verb), so that an unanswered request is said as unconfirmed and one
+// never sent as not written.
+StepOutcome AnswerStep(const SnmpAnswer& answer, const StepsName& what, const std::string& lead = {},
+                       const std::string& verb = "written");
+
 }  // namespace ksx

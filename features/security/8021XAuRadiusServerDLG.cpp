@@ -15,7 +15,6 @@
 #include "core/RowCreate.h"
 #include "core/RunText.h"
 #include "core/SnmpReply.h"
-#include "features/security/WriteOutcome.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -381,7 +380,7 @@ StepOutcome C8021XAuRadiusServerDLG::ApplyStep(int i, const ApplyJob& job) {
     if (m_run.Runner().Stopping()) {
         return StepOutcome::Unanswered();  // cut short by the stop: unconfirmed
     }
-    StepOutcome outcome = security::StepOf(answer, {failed}, failedPrefix);
+    StepOutcome outcome = AnswerStep(answer, {failed}, failedPrefix);
     if (m_created) {
         // Whatever the remove does, the entry this Apply made is not active.
         m_progress.Enter(AddStage::kColumns);

@@ -10,8 +10,8 @@
 #include <cstdlib>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RunText.h"
 #include "core/TextNumbers.h"
-#include "features/security/WriteOutcome.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -371,8 +371,8 @@ void C8021XPortSettings::Write(int from, int to, const std::vector<int>& values)
                 const int at = reply.ErrorIndex();
                 what = at >= 1 && at <= 8 ? kTimerNames[at - 1] : "the timer settings";
             }
-            return security::StepOf(reply.Answer(), {what, what == "the timer settings"},
-                                    "Writing stopped at port " + std::to_string(p) + ": ");
+            return AnswerStep(reply.Answer(), {what, what == "the timer settings"},
+                              "Writing stopped at port " + std::to_string(p) + ": ");
         }
         return StepOutcome::Done();
     };

@@ -18,7 +18,6 @@
 #include "core/Utils.h"
 #include "features/common/AfterCloseRun.h"
 #include "features/common/PortGridRows.h"
-#include "features/security/WriteOutcome.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -311,8 +310,8 @@ StepOutcome CAddARPEntry::AddStep(int i, const AddJob& job) {
     switch (i) {
         case 0: {
             // Not this add's entry: a stop here leaves nothing of it.
-            return security::StepOf(SetStatus(index, "6"),
-                                    {"the removal of its inactive entry of this address"}, failed);
+            return AnswerStep(SetStatus(index, "6"), {"the removal of its inactive entry of this address"},
+                              failed);
         }
         case 1: {
             // An entry of this address left unfinished (an add cut short, another manager) is replaced; one

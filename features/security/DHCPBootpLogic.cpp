@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "core/RowCreate.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
-#include "features/security/WriteOutcome.h"
 
 using namespace ksx;
 
@@ -180,7 +180,7 @@ StepOutcome CDHCPBootpLogic::AddServerStep(int step, const std::string& address,
         }
         // A row created but not made active would stay hidden: it goes again.
         access.send("6");
-        return security::StepOf(activation, {"the activation"}, failed);
+        return AnswerStep(activation, {"the activation"}, failed);
     }
     progress.Confirm();
     return StepOutcome::Done();

@@ -9,9 +9,9 @@
 #include <thread>
 
 #include "core/RowCreate.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
-#include "features/security/WriteOutcome.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -385,7 +385,7 @@ SnmpAnswer CIMPFunclogic::DeleteAllowedEntry(const ImpbEntry& entry) {
     const auto address = AddressIndex(entry.field[0]);
     const auto mac = MacIndex(entry.field[1]);
     if (!address || !mac) {
-        return ksx::security::NotSentAnswer();
+        return SnmpAnswer{};
     }
     const std::string status = kAllowStatus + *address + *mac;
     TRACE("%s", status.c_str());
@@ -468,7 +468,7 @@ SnmpAnswer CIMPFunclogic::SetBinding(const ImpbEntry& entry) {
     const auto address = AddressIndex(entry.field[0]);
     const auto state = NumberIn(entry.field[4], 0, 0xffff);
     if (!mac || !port || !address || !state) {
-        return ksx::security::NotSentAnswer();
+        return SnmpAnswer{};
     }
     TRACE("%s", mac->c_str());
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
@@ -482,7 +482,7 @@ SnmpAnswer CIMPFunclogic::DeleteBlockedEntry(const ImpbEntry& entry) {
     const auto vid = NumberIn(entry.field[2], 0, 4095);
     const auto port = NumberIn(entry.field[3], 0, 0xffff);
     if (!mac || !vid || !port) {
-        return ksx::security::NotSentAnswer();
+        return SnmpAnswer{};
     }
     const std::string oid = kBlockAction + *mac + "." + std::to_string(*vid) + "." + std::to_string(*port);
     TRACE("%s", entry.field[2].c_str());
@@ -509,13 +509,13 @@ ksx::StepOutcome CIMPFunclogic::ScanStep(int step, const ImpbScanStart& scan, ks
         m_cCommonSNMPSet.AddVarBind(kScanFrom, 2, scan.fromOctets.data(),
                                     static_cast<int>(scan.fromOctets.size()));
         m_cCommonSNMPSet.AddVarBind(kScanTo, 2, scan.toOctets.data(), static_cast<int>(scan.toOctets.size()));
-        return ksx::security::StepOf(ksx::SendRequest(m_cCommonSNMPSet).Answer(), {"the address range"},
-                                     kScanFailed);
+        return ksx::AnswerStep(ksx::SendRequest(m_cCommonSNMPSet).Answer(), {"the address range"},
+                               kScanFailed);
     }
     if (!runner.Pause(static_cast<unsigned>(kStepPause.count()))) {
         return StepOutcome::NothingSent();
     }
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(kScanStart, 1, scan.value.c_str());
-    return ksx::security::StepOf(ksx::SendRequest(m_cCommonSNMPSet).Answer(), {"the start"}, kScanFailed);
+    return ksx::AnswerStep(ksx::SendRequest(m_cCommonSNMPSet).Answer(), {"the start"}, kScanFailed);
 }
