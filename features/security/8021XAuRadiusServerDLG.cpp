@@ -384,8 +384,9 @@ StepOutcome C8021XAuRadiusServerDLG::ApplyStep(int i, const ApplyJob& job) {
     if (m_created) {
         // Whatever the remove does, the entry this Apply made is not active.
         m_progress.Enter(AddStage::kColumns);
-        if (!SetOneValue(job.Column(10), 1, "6").Accepted()) {
-            outcome.failure += " The new entry could not be removed.";
+        const SnmpAnswer removed = SetOneValue(job.Column(10), 1, "6");
+        if (!removed.Accepted()) {
+            outcome.failure += " " + AnswerText(removed, {"the removal of the new entry"});
         }
     }
     return outcome;

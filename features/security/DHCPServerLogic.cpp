@@ -211,8 +211,9 @@ ksx::StepOutcome CDHCPServerLogic::Undo(const std::string& statusOid, const std:
     // No half-made entry stays behind to take an index and a place among the five.
     ksx::StepOutcome failed = ksx::StepOutcome::Of(answer);
     failed.failure = ksx::AnswerText(answer, {step}, "Failed to add the trusted DHCP server: ");
-    if (!SendStatus(statusOid, "6").Accepted()) {
-        failed.failure += " The incomplete entry could not be removed.";
+    const SnmpAnswer removed = SendStatus(statusOid, "6");
+    if (!removed.Accepted()) {
+        failed.failure += " " + ksx::AnswerText(removed, {"the removal of the incomplete entry"});
     }
     return failed;
 }
