@@ -314,6 +314,15 @@ std::string RowAddedText(RowAdded result, const std::string& what, const std::st
     return failed.empty() ? Capitalised(text) : failed + text;
 }
 
+std::string HalfMadeRowText(const std::string& what, bool created, const std::string& again) {
+    if (!created) {
+        return "the device did not confirm whether a row for " + what + " was created; " + what +
+               " is not active. " + again + " again replaces that row.";
+    }
+    return "a row for " + what + " was created on the device but not activated. " + again +
+           " again replaces it.";
+}
+
 std::string StoppedAddText(const std::string& what, const AddProgress& progress, const std::string& verb) {
     if (progress.Refused()) {
         // The device answered the create with a refusal: nothing of this add is there.
@@ -324,13 +333,11 @@ std::string StoppedAddText(const std::string& what, const AddProgress& progress,
             break;
         case AddStage::kCreate:
             if (!progress.Confirmed()) {
-                return "Stopped: the device did not confirm whether a row for " + what + " was created; " +
-                       what + " is not active. Adding it again replaces that row.";
+                return "Stopped: " + HalfMadeRowText(what, false, "Adding it");
             }
             [[fallthrough]];
         case AddStage::kColumns:
-            return "Stopped: a row for " + what + " was created on the device but not activated. Adding " +
-                   what + " again replaces it.";
+            return "Stopped: " + HalfMadeRowText(what, true, "Adding " + what);
         case AddStage::kActivate:
             if (progress.Confirmed()) {
                 return "Stopped: " + what + " was " + verb + ".";

@@ -187,6 +187,13 @@ private:
 //   activation unconfirmed:     "Stopped: the device did not confirm whether the user was added. If it
 //                                is not listed, add it again."
 //   activation confirmed:       "Stopped: the user was added."
+// A row of `what` that is not active: `created` false when the device did not confirm its create.
+// `again` is how the user makes it anew ("Adding it", "Applying the host"):
+//   "the device did not confirm whether a row for the user was created; the user is not active. Adding it
+//    again replaces that row."
+//   "a row for the user was created on the device but not activated. Adding it again replaces it."
+std::string HalfMadeRowText(const std::string& what, bool created, const std::string& again);
+
 std::string StoppedAddText(const std::string& what, const AddProgress& progress,
                            const std::string& verb = "added");
 

@@ -48,12 +48,10 @@ std::string HostFailedText(const SnmpAnswer& answer) {
 // What a host row that did not become active means to the user: the next Apply of the host replaces
 // it.
 std::string RowUnconfirmedText(const std::string& host) {
-    return " The device did not confirm whether a row for the host " + host +
-           " was created; the host is not active. Applying it again replaces that row.";
+    return " " + Capitalised(HalfMadeRowText("the host " + host, false, "Applying it"));
 }
 std::string RowNotActiveText(const std::string& host) {
-    return " A row for the host " + host +
-           " was created on the device but not activated. Applying the host again replaces it.";
+    return " " + Capitalised(HalfMadeRowText("the host " + host, true, "Applying the host"));
 }
 
 // How the host writes ended when they did not complete: what the device confirmed, and what that
