@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <iterator>
 
 namespace ksx::snmp {
 namespace {
@@ -120,15 +121,34 @@ bool ParseUsmHeader(const uint8_t* data, size_t size, UsmHeader& out) {
         pdu.take(kSequence, binds, true) && binds.take(kSequence, bind, true) &&
         bind.take(ASN_OBJECT_ID, name)) {
         out.firstName = name.bytes();
+        static const UsmReport kCounters[] = {UsmReport::kUnsupportedSecLevel, UsmReport::kNotInTimeWindow,
+                                              UsmReport::kUnknownUserName,     UsmReport::kUnknownEngineId,
+                                              UsmReport::kWrongDigest,         UsmReport::kDecryptionError};
+        for (int i = 1; i <= 6; ++i) {
+            if (IsUsmCounter(out.firstName, i)) {
+                out.report = kCounters[i - 1];
+            }
+        }
     }
     return true;
 }
 
 bool UsmAuthentic(const uint8_t* data, size_t size, const UsmHeader& h, int authArith,
                   const std::vector<uint8_t>& key) {
-    const oid* proto = authArith == 1 ? usmHMACSHA1AuthProtocol : usmHMACMD5AuthProtocol;
-    const size_t protoLen =
-        authArith == 1 ? OID_LENGTH(usmHMACSHA1AuthProtocol) : OID_LENGTH(usmHMACMD5AuthProtocol);
+    // The authentication protocols by Credentials::authArith; another is a new entry here.
+    struct Protocol {
+        const oid* id;
+        size_t length;
+    };
+    static const Protocol kProtocols[] = {
+        {usmHMACMD5AuthProtocol, OID_LENGTH(usmHMACMD5AuthProtocol)},
+        {usmHMACSHA1AuthProtocol, OID_LENGTH(usmHMACSHA1AuthProtocol)},
+    };
+    if (authArith < 0 || static_cast<size_t>(authArith) >= std::size(kProtocols)) {
+        return false;
+    }
+    const oid* proto = kProtocols[authArith].id;
+    const size_t protoLen = kProtocols[authArith].length;
     const int macLength = sc_get_auth_maclen(sc_get_authtype(proto, static_cast<u_int>(protoLen)));
     if (!(h.flags & 1) || key.empty() || key.size() > UINT_MAX || size > UINT_MAX || h.length != size ||
         macLength <= 0 || h.authLength != static_cast<size_t>(macLength) || h.authOffset > size ||

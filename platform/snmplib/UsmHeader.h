@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/snmplib/UsmFilter.h"
+
 namespace ksx::snmp {
 
 // The user-based security header of an SNMPv3 message, and what its scoped PDU says when sent in the clear.
@@ -24,6 +26,7 @@ struct UsmHeader {
     // first binding (a report's counter), empty when there is none.
     uint8_t pduType = 0;
     std::vector<uint8_t> firstName;
+    UsmReport report = UsmReport::kOther;  // a report's counter, as its first binding names it
 };
 
 // False when the data is no SNMPv3 message of the user-based security model. The message may be cut short
@@ -31,8 +34,8 @@ struct UsmHeader {
 bool ParseUsmHeader(const uint8_t* data, size_t size, UsmHeader& out);
 
 // True when `data` is the whole message `h` was read from, it is flagged authenticated, and its
-// authentication parameters are the keyed hash (authArith 0 HMAC-MD5-96, 1 HMAC-SHA-1-96, with `key`
-// localized to the message's engine) of the message with those parameters zeroed.
+// authentication parameters are the keyed hash (authArith 0 HMAC-MD5-96, 1 HMAC-SHA-1-96, any other none,
+// with `key` localized to the message's engine) of the message with those parameters zeroed.
 bool UsmAuthentic(const uint8_t* data, size_t size, const UsmHeader& h, int authArith,
                   const std::vector<uint8_t>& key);
 
