@@ -13,18 +13,43 @@ namespace {
 // RFC 3414's time window: a message this many seconds behind the engine time known is out of it.
 constexpr unsigned long kTimeWindowS = 150;
 
-constexpr uint8_t kAuthFlag = 1, kPrivFlag = 2;
-constexpr uint8_t kReportPdu = 0xa8, kResponsePdu = 0xa2;
+constexpr uint8_t kAuthFlag = 1, kPrivFlag = 2, kReportableFlag = 4;
+constexpr uint8_t kResponsePdu = 0xa2, kReportPdu = 0xa8;
+constexpr int kNoAuth = 1, kAuthNoPriv = 2;
 
 int LevelOf(uint8_t flags) {
-    return (flags & kAuthFlag) ? ((flags & kPrivFlag) ? 3 : 2) : 1;
+    return (flags & kAuthFlag) ? ((flags & kPrivFlag) ? 3 : kAuthNoPriv) : kNoAuth;
 }
 
 UsmVerdict Verdict(UsmVerdict::Kind kind, const UsmHeader& h) {
     UsmVerdict v;
     v.kind = kind;
-    v.msgId = static_cast<long>(h.msgId);
+    v.msgId = h.msgId;
     return v;
+}
+
+// Without authentication: a report is a hint (the agent's answer to the discovery probe goes to the
+// library); a response at our level passes only on a session without authentication.
+UsmVerdict DecideUnauthenticated(const UsmHeader& h, const UsmFilterState& st, bool ourUser) {
+    if (h.pduType == kReportPdu) {
+        // The agent names our user in a report, or none (the probe's empty user).
+        if (!ourUser && !h.user.empty()) {
+            return {};
+        }
+        if (h.msgId == st.discovery &&
+            (h.report == UsmReport::kUnknownEngineId || h.report == UsmReport::kUnknownUserName)) {
+            return Verdict(UsmVerdict::kPass, h);
+        }
+        UsmVerdict v = Verdict(UsmVerdict::kHint, h);
+        v.report = h.report;
+        v.engineId = h.engineId;
+        return v;
+    }
+    if (st.securityLevel == kNoAuth && h.pduType == kResponsePdu && ourUser &&
+        (st.engineId.empty() || h.engineId == st.engineId)) {
+        return Verdict(UsmVerdict::kPass, h);
+    }
+    return {};
 }
 
 }  // namespace
@@ -49,39 +74,28 @@ bool SameUdpAddress(const sockaddr_storage& a, const sockaddr_storage& b) {
 UsmVerdict DecideUsm(const uint8_t* data, size_t size, const sockaddr_storage& from,
                      const UsmFilterState& st) {
     UsmHeader h;
-    if (!ParseUsmHeader(data, size, h) || !SameUdpAddress(from, st.agent) ||
-        std::find(st.awaited.begin(), st.awaited.end(), static_cast<long>(h.msgId)) == st.awaited.end()) {
+    // Only what the library reads as we do, from the agent, answering a message still awaited; an answer
+    // is never flagged reportable.
+    if (!ParseUsmHeader(data, size, h) || !SameUdpAddress(from, st.agent) || (h.flags & kReportableFlag) ||
+        std::find(st.awaited.begin(), st.awaited.end(), h.msgId) == st.awaited.end()) {
         return {};
     }
-    const bool authenticated = (h.flags & kAuthFlag) != 0;
-    if (!authenticated) {
-        if (h.pduType == kReportPdu) {
-            const UsmReport kind = h.report;
-            if (static_cast<long>(h.msgId) == st.discovery &&
-                (kind == UsmReport::kUnknownEngineId || kind == UsmReport::kUnknownUserName)) {
-                return Verdict(UsmVerdict::kPass, h);
-            }
-            UsmVerdict v = Verdict(UsmVerdict::kHint, h);
-            v.report = kind;
-            v.engineId = h.engineId;
-            return v;
-        }
-        // Without authentication on our side, a response at our level is the library's to take.
-        if (st.securityLevel == 1 && h.pduType == kResponsePdu) {
-            return Verdict(UsmVerdict::kPass, h);
-        }
-        return {};
+    const bool ourUser = h.user == std::vector<uint8_t>(st.user.begin(), st.user.end());
+    if (!(h.flags & kAuthFlag)) {
+        return DecideUnauthenticated(h, st, ourUser);
     }
-    // Authenticated: our user, our level (an agent reports its clock authenticated without privacy).
+    // Authenticated: a response or report (unseen when encrypted), of our user at our level (an agent
+    // reports its clock authenticated without privacy).
     const int level = LevelOf(h.flags);
-    if (st.securityLevel < 2 || h.user != std::vector<uint8_t>(st.user.begin(), st.user.end()) ||
-        !(level == st.securityLevel || (level == 2 && h.pduType == kReportPdu))) {
+    const bool answer = (h.flags & kPrivFlag) || h.pduType == kResponsePdu || h.pduType == kReportPdu;
+    if (st.securityLevel < kAuthNoPriv || !ourUser || !answer ||
+        !(level == st.securityLevel || (level == kAuthNoPriv && h.pduType == kReportPdu))) {
         return {};
     }
-    const bool known = !st.engineId.empty() && h.engineId == st.engineId;
-    if (!known) {
-        const std::vector<uint8_t> key = st.localize ? st.localize(h.engineId) : std::vector<uint8_t>{};
-        if (h.engineId.empty() || !UsmAuthentic(data, size, h, st.authArith, key)) {
+    if (st.engineId.empty() || h.engineId != st.engineId) {
+        const std::vector<uint8_t> key =
+            st.localize && !h.engineId.empty() ? st.localize(h.engineId) : std::vector<uint8_t>{};
+        if (!UsmAuthentic(data, size, h, st.authArith, key)) {
             return {};
         }
         UsmVerdict v = Verdict(UsmVerdict::kReplaced, h);

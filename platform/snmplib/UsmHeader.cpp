@@ -4,11 +4,13 @@
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 #include <net-snmp/library/scapi.h>
+#include <net-snmp/library/snmpusm.h>
 #include <net-snmp/library/transform_oids.h>
 // clang-format on
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 
@@ -16,120 +18,193 @@ namespace ksx::snmp {
 namespace {
 
 constexpr u_char kSequence = ASN_SEQUENCE | ASN_CONSTRUCTOR;
+constexpr u_char kOctets = ASN_UNIVERSAL | ASN_PRIMITIVE | ASN_OCTET_STR;
+constexpr u_char kInteger = ASN_UNIVERSAL | ASN_PRIMITIVE | ASN_INTEGER;
 
-// Reads BER values of a received message; every read fails past the end of what was received.
-class BerReader {
+// The library's buffers for the fields of the security parameters: a field longer than its buffer makes
+// the message unreadable.
+constexpr size_t kEngineIdMax = SNMP_MAX_ENG_SIZE * 2;
+constexpr size_t kUserBuffer = SNMP_MAX_SEC_NAME_SIZE;
+constexpr size_t kUserMax = 32;
+constexpr size_t kAuthParamsMax = USM_MAX_AUTHSIZE;
+constexpr size_t kPrivParamsMax = BYTESIZE(USM_MAX_SALT_LENGTH);
+
+// A scoped PDU read by the library's own parser; owns what the parser allocated.
+class ScopedPdu {
 public:
-    BerReader() = default;
-    BerReader(const u_char* p, size_t n) : m_p(p), m_end(p + n) {}
-    // The contents of a value of `tag`; `lenient`: cut at the end of what was received. `whole`: the
-    // value's length as encoded, its tag and length included.
-    bool take(u_char tag, BerReader& contents, bool lenient = false, size_t* whole = nullptr) {
-        const u_char* start = m_p;
-        size_t len = 0;
-        if (!header(tag, len)) {
-            return false;
-        }
-        const size_t left = size();
-        if (len > left && !lenient) {
-            return false;
-        }
-        if (whole) {
-            *whole = static_cast<size_t>(m_p - start) + len;
-        }
-        len = std::min(len, left);
-        contents = BerReader(m_p, len);
-        m_p += len;
-        return true;
+    ScopedPdu() {
+        m_pdu.version = SNMP_VERSION_3;
+        m_pdu.contextEngineID = static_cast<u_char*>(std::calloc(1, SNMP_MAX_ENG_SIZE));
+        m_pdu.contextEngineIDLen = SNMP_MAX_ENG_SIZE;
     }
-    // A PDU: a constructed value of the context class, its tag in `tag`; cut at the end of what was received.
-    bool takePdu(u_char& tag, BerReader& contents) {
-        if (size() < 1 || (*m_p & 0xe0) != (ASN_CONTEXT | ASN_CONSTRUCTOR)) {
+    ~ScopedPdu() {
+        snmp_free_varbind(m_pdu.variables);
+        std::free(m_pdu.contextEngineID);
+        std::free(m_pdu.contextName);
+    }
+    ScopedPdu(const ScopedPdu&) = delete;
+    ScopedPdu& operator=(const ScopedPdu&) = delete;
+    bool parse(u_char* data, size_t length) {
+        if (!m_pdu.contextEngineID) {
             return false;
         }
-        tag = *m_p;
-        return take(tag, contents, true);
+        u_char* pdu = snmpv3_scopedPDU_parse(&m_pdu, data, &length);
+        return pdu && snmp_pdu_parse(&m_pdu, pdu, &length) == SNMPERR_SUCCESS;
     }
-    // A non-negative INTEGER of at most 31 bits (message ids, engine boots and time).
-    bool number(unsigned long& v) {
-        BerReader c;
-        if (!take(ASN_INTEGER, c) || c.m_p == c.m_end || c.m_end - c.m_p > 5 || (*c.m_p & 0x80)) {
-            return false;
-        }
-        v = 0;
-        for (const u_char* q = c.m_p; q < c.m_end; ++q) {
-            v = v << 8 | *q;
-        }
-        return v <= 0x7fffffffUL;
-    }
-    const u_char* begin() const { return m_p; }
-    size_t size() const { return static_cast<size_t>(m_end - m_p); }
-    std::vector<uint8_t> bytes() const { return {m_p, m_end}; }
+    netsnmp_pdu& pdu() { return m_pdu; }
 
 private:
-    bool header(u_char tag, size_t& len) {
-        if (size() < 2 || *m_p != tag) {
-            return false;
-        }
-        ++m_p;
-        len = *m_p++;
-        if (len & 0x80) {
-            size_t bytes = len & 0x7f;
-            if (bytes == 0 || bytes > 4 || size() < bytes) {
-                return false;
-            }
-            for (len = 0; bytes > 0; --bytes) {
-                len = len << 8 | *m_p++;
-            }
-        }
-        return true;
-    }
-    const u_char* m_p = nullptr;
-    const u_char* m_end = nullptr;
+    netsnmp_pdu m_pdu{};
 };
+
+UsmReport ReportOf(netsnmp_pdu& pdu) {
+    switch (snmpv3_get_report_type(&pdu)) {
+        case SNMPERR_NOT_IN_TIME_WINDOW:
+            return UsmReport::kNotInTimeWindow;
+        case SNMPERR_UNKNOWN_ENG_ID:
+            return UsmReport::kUnknownEngineId;
+        case SNMPERR_UNKNOWN_USER_NAME:
+            return UsmReport::kUnknownUserName;
+        case SNMPERR_AUTHENTICATION_FAILURE:
+            return UsmReport::kWrongDigest;
+        case SNMPERR_DECRYPTION_ERR:
+            return UsmReport::kDecryptionError;
+        case SNMPERR_UNSUPPORTED_SEC_LEVEL:
+            return UsmReport::kUnsupportedSecLevel;
+        default:
+            return UsmReport::kOther;
+    }
+}
+
+// The security parameters as the library's user-based security model reads them: `p` where they start,
+// `remaining` the bytes of the message from there. Sets `scoped` where the scoped PDU starts: right after
+// the privacy parameters, wherever the encoded lengths around them end.
+bool ParseSecurityParameters(u_char* whole, u_char* p, size_t remaining, UsmHeader& out, u_char*& scoped) {
+    u_char type = 0;
+    size_t octets = remaining;
+    u_char* v = asn_parse_sequence(p, &octets, &type, kOctets, "usm first octet");
+    if (!v) {
+        return false;
+    }
+    size_t left = octets;
+    v = asn_parse_sequence(v, &left, &type, kSequence, "usm sequence");
+    if (!v) {
+        return false;
+    }
+    u_char engine[kEngineIdMax];
+    size_t engineLen = sizeof engine;
+    long boots = 0, time = 0;
+    v = asn_parse_string(v, &left, &type, engine, &engineLen);
+    if (!v || type != kOctets) {
+        return false;
+    }
+    v = asn_parse_int(v, &left, &type, &boots, sizeof boots);
+    if (!v || type != kInteger) {
+        return false;
+    }
+    v = asn_parse_int(v, &left, &type, &time, sizeof time);
+    if (!v || type != kInteger) {
+        return false;
+    }
+    // Kept as the library keeps them: the low 32 bits.
+    const auto bootsU = static_cast<u_int>(boots), timeU = static_cast<u_int>(time);
+    if (bootsU > ENGINEBOOT_MAX || timeU > ENGINETIME_MAX) {
+        return false;
+    }
+    u_char user[kUserBuffer];
+    size_t userLen = sizeof user;
+    v = asn_parse_string(v, &left, &type, user, &userLen);
+    if (!v || userLen + 1 > kUserBuffer || userLen > kUserMax || type != kOctets) {
+        return false;
+    }
+    u_char auth[kAuthParamsMax];
+    size_t authLen = sizeof auth;
+    v = asn_parse_string(v, &left, &type, auth, &authLen);
+    if (!v || type != kOctets) {
+        return false;
+    }
+    u_char priv[kPrivParamsMax];
+    size_t privLen = sizeof priv;
+    scoped = asn_parse_string(v, &left, &type, priv, &privLen);
+    if (!scoped || type != kOctets) {
+        return false;
+    }
+    out.engineId.assign(engine, engine + engineLen);
+    out.boots = bootsU;
+    out.time = timeU;
+    out.user.assign(user, user + userLen);
+    out.authOffset = static_cast<size_t>(v - whole) - authLen;
+    out.authLength = authLen;
+    return true;
+}
 
 }  // namespace
 
 bool ParseUsmHeader(const uint8_t* data, size_t size, UsmHeader& out) {
     out = UsmHeader{};
-    BerReader msg, global, flags, params, usm, engine, user, auth, priv;
-    unsigned long version = 0, maxSize = 0, model = 0;
-    if (!BerReader(data, size).take(kSequence, msg, true, &out.length) || !msg.number(version) ||
-        version != SNMP_VERSION_3 || !msg.take(kSequence, global) || !global.number(out.msgId) ||
-        !global.number(maxSize) || !global.take(ASN_OCTET_STR, flags) || flags.size() != 1 ||
-        !global.number(model) || model != SNMP_SEC_MODEL_USM || !msg.take(ASN_OCTET_STR, params) ||
-        !params.take(kSequence, usm) || !usm.take(ASN_OCTET_STR, engine) || !usm.number(out.boots) ||
-        !usm.number(out.time) || !usm.take(ASN_OCTET_STR, user) || !usm.take(ASN_OCTET_STR, auth) ||
-        !usm.take(ASN_OCTET_STR, priv)) {
+    if (!data || size == 0) {
         return false;
     }
-    out.flags = *flags.begin();
-    out.engineId = engine.bytes();
-    out.user = user.bytes();
-    out.authOffset = static_cast<size_t>(auth.begin() - data);
-    out.authLength = auth.size();
-    // The scoped PDU in the clear: the PDU's type and its first binding's name. Anything unread leaves them
-    // empty; the header stands.
-    BerReader scoped, skip, pdu, binds, bind, name;
-    u_char tag = 0;
-    if ((out.flags & 2) || !msg.take(kSequence, scoped, true) || !scoped.take(ASN_OCTET_STR, skip) ||
-        !scoped.take(ASN_OCTET_STR, skip) || !scoped.takePdu(tag, pdu)) {
-        return true;
+    // The library's primitives take writable pointers and write nothing through them.
+    u_char* const whole = const_cast<u_char*>(data);
+    size_t length = size;
+    u_char type = 0;
+    long version = 0, maxSize = 0, model = 0;
+    u_char* p = asn_parse_sequence(whole, &length, &type, kSequence, "message");
+    if (!p) {
+        return false;
     }
-    out.pduType = tag;
-    if (pdu.take(ASN_INTEGER, skip) && pdu.take(ASN_INTEGER, skip) && pdu.take(ASN_INTEGER, skip) &&
-        pdu.take(kSequence, binds, true) && binds.take(kSequence, bind, true) &&
-        bind.take(ASN_OBJECT_ID, name)) {
-        out.firstName = name.bytes();
-        static const UsmReport kCounters[] = {UsmReport::kUnsupportedSecLevel, UsmReport::kNotInTimeWindow,
-                                              UsmReport::kUnknownUserName,     UsmReport::kUnknownEngineId,
-                                              UsmReport::kWrongDigest,         UsmReport::kDecryptionError};
-        for (int i = 1; i <= 6; ++i) {
-            if (IsUsmCounter(out.firstName, i)) {
-                out.report = kCounters[i - 1];
-            }
-        }
+    out.length = static_cast<size_t>(p - whole) + length;
+    p = asn_parse_int(p, &length, &type, &version, sizeof version);
+    if (!p || version != SNMP_VERSION_3) {
+        return false;
     }
+    // msgGlobalData: its header is taken off; its fields are read within the message's length, not its own.
+    size_t globalLen = length;
+    u_char* const global = p;
+    p = asn_parse_sequence(p, &globalLen, &type, kSequence, "msgGlobalData");
+    if (!p) {
+        return false;
+    }
+    length -= static_cast<size_t>(p - global);
+    p = asn_parse_int(p, &length, &type, &out.msgId, sizeof out.msgId);
+    if (!p || type != ASN_INTEGER || out.msgId < 0 || out.msgId > SNMP_MAX_PACKET_LEN) {
+        return false;
+    }
+    p = asn_parse_int(p, &length, &type, &maxSize, sizeof maxSize);
+    if (!p || type != ASN_INTEGER || maxSize < SNMP_MIN_MAX_LEN || maxSize > SNMP_MAX_PACKET_LEN) {
+        return false;
+    }
+    u_char flags[SNMP_MAX_MSG_SIZE];
+    size_t flagsLen = sizeof flags;
+    p = asn_parse_string(p, &length, &type, flags, &flagsLen);
+    if (!p || type != ASN_OCTET_STR || flagsLen != 1) {
+        return false;
+    }
+    out.flags = flags[0];
+    p = asn_parse_int(p, &length, &type, &model, sizeof model);
+    if (!p || type != ASN_INTEGER || model != SNMP_SEC_MODEL_USM ||
+        ((out.flags & SNMP_MSG_FLAG_PRIV_BIT) && !(out.flags & SNMP_MSG_FLAG_AUTH_BIT))) {
+        return false;
+    }
+    u_char* scoped = nullptr;
+    if (!ParseSecurityParameters(whole, p, size - static_cast<size_t>(p - whole), out, scoped)) {
+        return false;
+    }
+    size_t scopedLen = size - static_cast<size_t>(scoped - whole);
+    if (out.flags & SNMP_MSG_FLAG_PRIV_BIT) {
+        return asn_parse_sequence(scoped, &scopedLen, &type, kOctets, "encrypted sPDU") != nullptr;
+    }
+    ScopedPdu pdu;
+    if (!pdu.parse(scoped, scopedLen)) {
+        return false;
+    }
+    out.pduType = static_cast<uint8_t>(pdu.pdu().command);
+    out.requestId = pdu.pdu().reqid;
+    if (const netsnmp_variable_list* first = pdu.pdu().variables) {
+        out.firstName.assign(first->name, first->name + first->name_length);
+    }
+    out.report = ReportOf(pdu.pdu());
     return true;
 }
 
@@ -147,25 +222,26 @@ bool UsmAuthentic(const uint8_t* data, size_t size, const UsmHeader& h, int auth
     if (authArith < 0 || static_cast<size_t>(authArith) >= std::size(kProtocols)) {
         return false;
     }
-    const oid* proto = kProtocols[authArith].id;
-    const size_t protoLen = kProtocols[authArith].length;
-    const int macLength = sc_get_auth_maclen(sc_get_authtype(proto, static_cast<u_int>(protoLen)));
-    if (!(h.flags & 1) || key.empty() || key.size() > UINT_MAX || size > UINT_MAX || h.length != size ||
+    const Protocol& proto = kProtocols[authArith];
+    const int macLength = sc_get_auth_maclen(sc_get_authtype(proto.id, static_cast<u_int>(proto.length)));
+    if (!(h.flags & SNMP_MSG_FLAG_AUTH_BIT) || key.empty() || key.size() > UINT_MAX || size > UINT_MAX ||
         macLength <= 0 || h.authLength != static_cast<size_t>(macLength) || h.authOffset > size ||
         h.authLength > size - h.authOffset) {
         return false;
     }
+    // The library hashes the whole datagram, its authentication parameters zeroed where it read them.
     std::vector<u_char> zeroed(data, data + size);
     std::memset(zeroed.data() + h.authOffset, 0, h.authLength);
-    return sc_check_keyed_hash(proto, protoLen, key.data(), static_cast<u_int>(key.size()), zeroed.data(),
-                               static_cast<u_int>(size), data + h.authOffset,
+    return sc_check_keyed_hash(proto.id, proto.length, key.data(), static_cast<u_int>(key.size()),
+                               zeroed.data(), static_cast<u_int>(size), data + h.authOffset,
                                static_cast<u_int>(h.authLength)) == SNMPERR_SUCCESS;
 }
 
-bool IsUsmCounter(const std::vector<uint8_t>& name, int n) {
-    // 1.3.6.1.6.3.15.1.1.n.0
-    const uint8_t encoded[] = {0x2b, 6, 1, 6, 3, 15, 1, 1, static_cast<uint8_t>(n), 0};
-    return name.size() == sizeof encoded && std::memcmp(name.data(), encoded, sizeof encoded) == 0;
+bool IsUsmCounter(const std::vector<unsigned long>& name, int n) {
+    const unsigned long prefix[] = {1, 3, 6, 1, 6, 3, 15, 1, 1};
+    return name.size() == std::size(prefix) + 2 &&
+           std::equal(std::begin(prefix), std::end(prefix), name.begin()) &&
+           name[std::size(prefix)] == static_cast<unsigned long>(n);
 }
 
 }  // namespace ksx::snmp
