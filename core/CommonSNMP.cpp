@@ -208,6 +208,8 @@ int CCommonSNMP::GetNext(CSnmp*& response, int timeoutMs) {
 int CCommonSNMP::SendWithin(CSnmp*& response, int timeoutMs, bool walk) {
     response = nullptr;
     m_bLastSent = false;
+    m_bLastResent = false;
+    m_bLastInferred = false;
     // The whole call, a walk step of the worker still holding the session included, stays within the
     // request's own time-out.
     int timeout = timeoutMs == 0 ? m_nTimeout : timeoutMs;
@@ -226,7 +228,10 @@ int CCommonSNMP::SendWithin(CSnmp*& response, int timeoutMs, bool walk) {
         const auto left = static_cast<unsigned long>(std::max<long long>(timeout - waited, 1));
         status = walk ? m_pTable->getNext(m_szAgent.c_str(), response, left)
                       : m_pSnmp->send(m_szAgent.c_str(), response, left);
-        m_bLastSent = m_pSnmp->lastRequestSent();
+        const SnmpSent sent = m_pSnmp->lastRequestSent();
+        m_bLastSent = sent.sent;
+        m_bLastResent = sent.resent;
+        m_bLastInferred = sent.inferred;
     }
     m_hLock.Unlock();
     NoteSnmpV3Failure(status);

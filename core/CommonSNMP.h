@@ -94,8 +94,9 @@ public:
     std::vector<std::string> PendingOids() const;
     int LastRequestID() const { return m_nRequestID.load(); }
     // Of the last Send or GetNext of this thread's use: the request went out (SnmpAnswer's kNotSent
-    // otherwise). False when it never reached the library (no PDU, the session held by a walk step).
-    bool LastSent() const { return m_bLastSent.load(); }
+    // otherwise), went out again, and a status without a reply rests on inference (SnmpSent). Not sent
+    // when it never reached the library (no PDU, the session held by a walk step).
+    SnmpSent LastSent() const { return {m_bLastSent.load(), m_bLastResent.load(), m_bLastInferred.load()}; }
     const std::string& Agent() const { return m_szAgent; }
 
 private:
@@ -141,4 +142,6 @@ private:
     int m_nWalkTimeout;
     std::atomic<int> m_nRequestID{0};
     std::atomic<bool> m_bLastSent{false};
+    std::atomic<bool> m_bLastResent{false};
+    std::atomic<bool> m_bLastInferred{false};
 };

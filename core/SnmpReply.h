@@ -45,7 +45,7 @@ struct SnmpReply {
     int status = -1;
     std::unique_ptr<CSnmp> response;
     std::vector<int> placed;  // a get's binding per requested object (-1: none); empty: as received
-    bool sent = false;        // the request went out (CCommonSNMP::LastSent)
+    SnmpSent sent;            // the request went out, again, on inference (CCommonSNMP::LastSent)
     bool Accepted() const { return ReplyAccepted(status, response.get()); }
     // The layer's one account of this exchange: accepted, refused, unanswered or not sent. Every write's
     // outcome and text is taken from it (StepOutcome::Of, AnswerText).
@@ -77,7 +77,7 @@ struct SnmpReply {
     }
     // The request had been sent more than once when this answer came: it may answer a resend, and a
     // write refused then may have been applied by its first copy.
-    bool AfterResend() const { return response && response->afterResend(); }
+    bool AfterResend() const { return sent.resent || (response && response->afterResend()); }
     // Error status and index of the reply; 0 without one (the status tells why there is none).
     int ErrorStatus() const { return response ? ReplyErrorStatus(response.get()) : 0; }
     int ErrorIndex() const { return response ? ReplyErrorIndex(response.get()) : 0; }

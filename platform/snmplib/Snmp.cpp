@@ -174,35 +174,36 @@ void CSnmpV1::outliveCancelAll() {
     m_impl->session.outliveCancelAll();
 }
 
-bool CSnmpV1::lastRequestSent() const {
+SnmpSent CSnmpV1::lastRequestSent() const {
     return m_impl->session.lastSent();
 }
 
-SnmpAnswer ClassifyAnswer(int status, const CSnmp* reply, bool sent) {
+SnmpAnswer ClassifyAnswer(int status, const CSnmp* reply, const SnmpSent& sent) {
     SnmpAnswer a;
     a.status = status;
+    a.resent = sent.resent || (reply != nullptr && reply->afterResend());
     if (status == 0 && reply != nullptr) {
         reply->getErrorStatus(&a.errorStatus, &a.errorIndex);
-        a.resent = reply->afterResend();
         a.outcome = a.errorStatus == 0 ? SnmpOutcome::kAccepted : SnmpOutcome::kRefused;
         return a;
     }
     switch (status) {
         case CSnmp4w::EC_AUTH_FAILED:
         case CSnmp4w::EC_PRIV_FAILED:
-            a.outcome = SnmpOutcome::kRefused;  // the agent's report (or its evidence): not applied
+            // The agent's authenticated report: not applied. Inferred (a report anyone may send, the
+            // privacy check by probes): the device may have applied it.
+            a.outcome = sent.inferred && sent.sent ? SnmpOutcome::kUnanswered : SnmpOutcome::kRefused;
             break;
         case CSnmp4w::EC_REFUSED:
         case CSnmp4w::EC_END_OF_WALK:
             // After the request went out only the agent's answer (a report) gives these.
-            a.outcome = sent ? SnmpOutcome::kRefused : SnmpOutcome::kNotSent;
+            a.outcome = sent.sent ? SnmpOutcome::kRefused : SnmpOutcome::kNotSent;
             break;
-        case CSnmp4w::EC_SEND_FAILED:
         case CSnmp4w::EC_BAD_AGENT:
             a.outcome = SnmpOutcome::kNotSent;
             break;
-        default:  // a time-out, a cancel, no reply
-            a.outcome = sent ? SnmpOutcome::kUnanswered : SnmpOutcome::kNotSent;
+        default:  // a time-out, a cancel, a copy that could not be sent, no reply
+            a.outcome = sent.sent ? SnmpOutcome::kUnanswered : SnmpOutcome::kNotSent;
             break;
     }
     return a;

@@ -11,6 +11,16 @@
 
 class CSnmp;
 class CSnmp4w;
+
+// Of one exchange: any copy of the request went out (`sent`), a copy went out again (`resent`: a time-out's
+// share, an SNMPv3 engine change), and a status without a reply rests on inference rather than the
+// device's word (`inferred`: an SNMPv3 report without authentication, the privacy check by probes).
+struct SnmpSent {
+    bool sent = false;
+    bool resent = false;
+    bool inferred = false;
+    explicit operator bool() const { return sent; }
+};
 namespace ksx::snmp {
 struct Credentials;
 }
@@ -146,8 +156,9 @@ public:
     // few requests an ending process must still make (putting back what a stopped write changed), each
     // bounded by its own time-out. Cannot be undone. Any thread.
     void outliveCancelAll();
-    // Of the last send or walk step: the request itself went out (see SnmpAnswer).
-    bool lastRequestSent() const;
+    // Of the last send or walk step: whether the request itself went out, went out again, and whether a
+    // status without a reply rests on inference rather than the device's word (see SnmpAnswer).
+    SnmpSent lastRequestSent() const;
 
 protected:
     // The security parameters of this object (community, or the USM settings of a CSnmpV3).
@@ -195,11 +206,12 @@ private:
 
 // How the device answered one request: the one account every write is said from.
 //   kAccepted:   a reply without an error status;
-//   kRefused:    a reply with an error status (its status and index), or an SNMPv3 report that the
-//                agent did not take the request (its credentials, its privacy);
-//   kUnanswered: the request went out and no copy of it was answered within the time-out, or the wait
-//                was cancelled after it went out: the device may have applied it;
-//   kNotSent:    it never went out: stopped before it was sent, the send failed, the address did not
+//   kRefused:    a reply with an error status (its status and index), or an SNMPv3 report, in the
+//                device's own word, that the agent did not take the request (its credentials, its privacy);
+//   kUnanswered: a copy of the request went out and no copy was answered within the time-out, the wait
+//                was cancelled after it went out, a later copy could not be sent, or the cause named
+//                rests on inference (SnmpSent::inferred): the device may have applied it;
+//   kNotSent:    no copy ever went out: stopped before it was sent, the send failed, the address did not
 //                resolve, the request could not be built.
 enum class SnmpOutcome { kAccepted, kRefused, kUnanswered, kNotSent };
 struct SnmpAnswer {
@@ -214,9 +226,12 @@ struct SnmpAnswer {
     bool Unanswered() const { return outcome == SnmpOutcome::kUnanswered; }
     bool NotSent() const { return outcome == SnmpOutcome::kNotSent; }
 };
-// Classifies the end of one exchange: its status, its reply (may be null) and whether the request went
-// out (CSnmpV1::lastRequestSent).
-SnmpAnswer ClassifyAnswer(int status, const CSnmp* reply, bool sent);
+// Classifies the end of one exchange: its status, its reply (may be null) and what went out
+// (CSnmpV1::lastRequestSent). The resend mark comes from the reply or, without one, from `sent`.
+SnmpAnswer ClassifyAnswer(int status, const CSnmp* reply, const SnmpSent& sent);
+inline SnmpAnswer ClassifyAnswer(int status, const CSnmp* reply, bool sent) {
+    return ClassifyAnswer(status, reply, SnmpSent{sent, false, false});
+}
 
 // Status codes of send, getNext and the asynchronous callbacks.
 class CSnmp4w {

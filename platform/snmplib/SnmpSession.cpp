@@ -2,6 +2,7 @@
 // wake-up eventfd, so that every step ends at its deadline or at once when cancelled.
 #include "platform/snmplib/SnmpSession.h"
 
+#include "platform/snmplib/UsmFilter.h"
 #include "platform/snmplib/UsmHeader.h"
 
 // clang-format off
@@ -42,8 +43,8 @@ std::atomic<int> g_defaultTimeout{5000};
 std::atomic<uint64_t> g_generation{0};
 std::atomic<int> g_requestId{0};
 
-// A step's status of our own, never handed to callers: a message answering it showed that the agent at
-// the address is another engine now, or this one started afresh (NoteEngineChange).
+// A step's status of our own, never handed to callers: an authenticated answer showed that the agent's
+// engine started afresh with the same engine id (Decide).
 constexpr int kEngineChanged = -100;
 
 // SnmpCancelAll: a latch read by every wait, and a descriptor that every wait polls and that stays
@@ -482,19 +483,35 @@ struct CSnmpSession::Net {
     int op = 0;
     netsnmp_pdu* response = nullptr;
     // Of the step being waited for: messages that went out (the library's own resends included), those
-    // the network refused (an ICMP error on the socket), and reports that the agent's engine time moved
-    // (the library has taken the new time from the authenticated report: the request is sent again).
+    // the network refused (an ICMP error on the socket), and authenticated reports that the agent's engine
+    // time moved (the library has taken the new time from the report: the request is sent again).
     int messagesOut = 0;
     int refusals = 0;
     int resyncs = 0;
     int resyncsSent = 0;
-    // SNMPv3: the message ids of the step's messages, and what a message answering one of them showed of
-    // the agent's engine (NoteEngineChange): it started afresh (on authenticated evidence), or another
-    // engine answers at the address (newEngine, when known).
+    // SNMPv3: the message ids of the step's messages; only messages answering one of them reach the
+    // library (Screen).
     std::vector<long> msgIds;
-    enum class Engine { kSame, kReset, kReplaced };
-    Engine engineNews = Engine::kSame;
-    std::vector<u_char> newEngine;
+    long long deadline = 0;  // the step's
+    int level = 0;           // the security level of the step's messages
+    long long shareNs = 0;   // one attempt's share of its time-out
+    // An unauthenticated report answering the step (a hint, Screen): the cause it names (a status of
+    // CSnmp4w, with the report's kind), and when it is taken for the step's result unless an
+    // authenticated answer comes first (0: no hint). hintWaitNs: that wait, -1 for one attempt's share.
+    int hintStatus = 0;
+    UsmReport hintReport = UsmReport::kOther;
+    long long hintAt = 0;
+    long long hintWaitNs = -1;
+    bool inferred = false;  // the step ended on a hint
+    // Engines a copy of the step's request was sent to after a report of an unknown engine id named them,
+    // with whether we made our user's entry for them; the entry goes with the step unless the engine
+    // answered with our key (and was taken).
+    struct Trial {
+        std::vector<u_char> engine;
+        bool userMade = false;
+    };
+    std::vector<Trial> trials;
+    bool engineVerified = false;  // the session's engine has answered with our key (or without auth, at all)
     // The discovery probe that a report of another engine id sent for the request (its message id, or -1;
     // at most one is sent per request).
     long probeMsgId = -1;
@@ -549,7 +566,12 @@ int OnResponse(int op, netsnmp_session*, int, netsnmp_pdu* pdu, void* magic) {
     }
     switch (op) {
         case NETSNMP_CALLBACK_OP_RESEND:
-            ++net->messagesOut;  // the library sent the request again: still waiting for its answer
+            // The library sent the request again (after an authenticated report of the engine's time, with
+            // a message id of its own): still waiting for its answer, which may answer that message.
+            ++net->messagesOut;
+            if (pdu && net->cred.version == 3) {
+                net->msgIds.push_back(pdu->msgid);
+            }
             return result;
         case NETSNMP_CALLBACK_OP_SEC_ERROR:
             return result;  // a message that failed the security checks: a report may follow
@@ -597,9 +619,6 @@ bool SameBytes(const u_char* p, size_t len, const std::vector<u_char>& v) {
     return len == v.size() && (len == 0 || (p && std::memcmp(p, v.data(), len) == 0));
 }
 
-// RFC 3414's time window: a message this many seconds behind the engine time known is out of it.
-constexpr unsigned long kTimeWindowS = 150;
-
 // The address of a peer text as ResolveHost makes it ("udp:a.b.c.d:port", "udp6:[v6]:port"); an empty
 // address (family 0) when it is neither.
 sockaddr_storage PeerAddress(const std::string& peer) {
@@ -627,23 +646,6 @@ sockaddr_storage PeerAddress(const std::string& peer) {
     return out;
 }
 
-bool SameAddress(const sockaddr_storage& a, const sockaddr_storage& b) {
-    if (a.ss_family != b.ss_family) {
-        return false;
-    }
-    if (a.ss_family == AF_INET) {
-        const auto& x = reinterpret_cast<const sockaddr_in&>(a);
-        const auto& y = reinterpret_cast<const sockaddr_in&>(b);
-        return x.sin_port == y.sin_port && x.sin_addr.s_addr == y.sin_addr.s_addr;
-    }
-    if (a.ss_family == AF_INET6) {
-        const auto& x = reinterpret_cast<const sockaddr_in6&>(a);
-        const auto& y = reinterpret_cast<const sockaddr_in6&>(b);
-        return x.sin6_port == y.sin6_port && std::memcmp(&x.sin6_addr, &y.sin6_addr, sizeof x.sin6_addr) == 0;
-    }
-    return false;
-}
-
 // Our authentication key localized to `engine`; empty for a session without authentication.
 std::vector<u_char> LocalizedKey(netsnmp_session* ss, const std::vector<u_char>& engine) {
     u_char key[USM_AUTH_KU_LEN];
@@ -658,73 +660,144 @@ std::vector<u_char> LocalizedKey(netsnmp_session* ss, const std::vector<u_char>&
 }
 
 netsnmp_pdu* EngineProbe();
+void TakeEngine(CSnmpSession::Net& n, const u_char* engine, size_t len);
 
-// Looks at the message waiting on the session's socket before the library reads it, for what it tells of
-// the agent's engine. The library drops, without a word to any callback, an SNMPv3 message from an engine
-// it cannot take: the report of an unknown engine id from an agent that is another engine now (our user is
-// not known for that engine), or any message of an agent that started afresh with the same engine id (a
-// reset switch keeps the engine id it derives from its MAC address) whose engineBoots is lower than the one
-// known, or equal with the clock far behind. Anyone may send such a message, so:
-// - a message answering one of the step's messages, from the agent's address, whose keyed hash checks out
-//   with our key tells of a reset (lower boots, or a clock far behind: n.engineNews kReset), or, checked
-//   with our key localized to another engine id, of that engine (kReplaced);
-// - a report of an unknown engine id without authentication (the way an agent tells of its engine)
-//   answering one of the step's messages sends one discovery probe for the request; only the agent's
-//   answer naming another engine id tells of another engine (kReplaced), and otherwise the request's own
-//   answer is awaited;
-// - a message flagged authenticated whose hash does not check out, a report of the engine's time or of an
-//   unknown engine id without authentication (the library would send the request again for them, and an
-//   agent sends the report of its time authenticated), and the answer to our probe are taken off the
-//   socket here, unseen by the library.
-// Boots and time of a message without verified authentication are never taken. An empty engine id is
-// never taken for another engine. True when the message was taken off. Under g_lib.
-bool NoteEngineChange(CSnmpSession::Net& n, int sock) {
-    static std::vector<u_char> buf(65536);  // a whole datagram
-    sockaddr_storage from{};
-    socklen_t fromLen = sizeof from;
-    const ssize_t got = ::recvfrom(sock, buf.data(), buf.size(), MSG_PEEK | MSG_DONTWAIT,
-                                   reinterpret_cast<sockaddr*>(&from), &fromLen);
-    UsmHeader h;
-    if (got <= 0 || !ParseUsmHeader(buf.data(), static_cast<size_t>(got), h)) {
-        return false;
+// Our user's entry for `engine` in the library's USM user list, made from the session's keys (another
+// session may name the same user with other keys or level: its entry is replaced, and that session puts
+// its own back before it sends: InstallUser). True when the entry is there; *made: there was none.
+bool MakeUserFor(netsnmp_session* ss, const std::vector<u_char>& engine, bool* made) {
+    usmUser* old = usm_get_user(engine.data(), engine.size(), ss->securityName);
+    *made = old == nullptr;
+    if (old) {
+        usm_remove_user(old);
+        usm_free_user(old);
     }
-    using Engine = CSnmpSession::Net::Engine;
+    // Made as for the session's own engine, from the session's master keys: any keys the library
+    // localized for the session's engine are set aside meanwhile.
+    netsnmp_session saved = *ss;
+    ss->securityEngineID = const_cast<u_char*>(engine.data());
+    ss->securityEngineIDLen = engine.size();
+    ss->securityAuthLocalKey = nullptr;
+    ss->securityAuthLocalKeyLen = 0;
+    ss->securityPrivLocalKey = nullptr;
+    ss->securityPrivLocalKeyLen = 0;
+    ss->flags &= ~SNMP_FLAGS_USER_CREATED;
+    usm_create_user_from_session(ss);
+    ss->securityEngineID = saved.securityEngineID;
+    ss->securityEngineIDLen = saved.securityEngineIDLen;
+    ss->securityAuthLocalKey = saved.securityAuthLocalKey;
+    ss->securityAuthLocalKeyLen = saved.securityAuthLocalKeyLen;
+    ss->securityPrivLocalKey = saved.securityPrivLocalKey;
+    ss->securityPrivLocalKeyLen = saved.securityPrivLocalKeyLen;
+    ss->flags = saved.flags;
+    return usm_get_user(engine.data(), engine.size(), ss->securityName) != nullptr;
+}
+
+void RemoveUserFor(netsnmp_session* ss, const u_char* engine, size_t len) {
+    if (usmUser* u = usm_get_user(engine, len, ss->securityName)) {
+        usm_remove_user(u);
+        usm_free_user(u);
+    }
+}
+
+// Takes the engine of a trial that answered with our key (or, without authentication, at all): the user
+// entry of the engine given up goes when that engine never answered so. Under g_lib.
+void TakeTrial(CSnmpSession::Net& n, const std::vector<u_char>& engine) {
     netsnmp_session* ss = snmp_sess_session(n.sess);
-    const bool current =
-        std::find(n.msgIds.begin(), n.msgIds.end(), static_cast<long>(h.msgId)) != n.msgIds.end();
-    const bool fromAgent = SameAddress(from, n.agentAddr);
-    const bool known = SameBytes(ss->securityEngineID, ss->securityEngineIDLen, h.engineId);
-    const bool another = !known && !h.engineId.empty();
-    bool drop = false;
-    if (n.probeMsgId >= 0 && static_cast<long>(h.msgId) == n.probeMsgId) {
-        drop = true;
-        if (fromAgent && h.pduType == SNMP_MSG_REPORT && another) {
-            n.engineNews = Engine::kReplaced;
-            n.newEngine = h.engineId;
+    if (!n.engineVerified && ss->securityEngineIDLen) {
+        RemoveUserFor(ss, ss->securityEngineID, ss->securityEngineIDLen);
+    }
+    TakeEngine(n, engine.data(), engine.size());
+    n.engineVerified = true;
+    std::erase_if(n.trials, [&engine](const CSnmpSession::Net::Trial& t) { return t.engine == engine; });
+}
+
+// What becomes of a datagram waiting on an SNMPv3 session's socket (Screen).
+enum class Verdict {
+    kPass,   // the library reads it
+    kDrop,   // taken off unread
+    kReset,  // taken off: an authenticated answer shows the agent started afresh with its engine id
+};
+
+// At most this many engines named by reports of an unknown engine id are tried per step.
+constexpr size_t kMaxTrials = 3;
+
+// Decides on a datagram before the library may read it. The library takes far more from a message than an
+// answer: the agent's boots and time, a report that makes it send the request again on its own, the end of
+// a request. So on an SNMPv3 session the filter (DecideUsm) lets through only what it has read as the
+// library will, from the agent's address, answering a message of the step still awaited, and authenticated
+// with our key (on a session without authentication: a response), and here:
+// - an authenticated answer from an engine being tried takes that engine (any other engine is no answer:
+//   the library holds no user of ours for it);
+// - an authenticated answer showing the engine started afresh with its engine id ends the step (kReset);
+// - a report without authentication (anyone may send one) is a hint only: it is taken off, and names the
+//   cause (wrong password, unknown user, privacy) only when no answer has come within one attempt's share
+//   after it. In a discovery step the agent's report naming its engine is the answer awaited. A report of
+//   an unknown engine id sends one discovery probe for the request, and each engine an answer to that
+//   probe names is tried with a copy of the request, the copies sent before staying awaited.
+// Under g_lib.
+Verdict Decide(CSnmpSession::Net& n, const uint8_t* data, size_t size, const sockaddr_storage& from,
+               bool discovery, const std::function<void(const std::vector<u_char>&)>& tryEngine) {
+    netsnmp_session* ss = snmp_sess_session(n.sess);
+    auto tried = [&n](const std::vector<uint8_t>& engine) {
+        return std::any_of(n.trials.begin(), n.trials.end(),
+                           [&engine](const CSnmpSession::Net::Trial& t) { return t.engine == engine; });
+    };
+    UsmFilterState st;
+    st.user.assign(ss->securityName ? ss->securityName : "", ss->securityNameLen);
+    st.securityLevel = n.level;
+    st.authArith = n.cred.authArith;
+    st.authKey = n.authKey;
+    st.localize = [&](const std::vector<uint8_t>& engine) {
+        return tried(engine) ? LocalizedKey(ss, engine) : std::vector<uint8_t>();
+    };
+    st.agent = n.agentAddr;
+    if (ss->securityEngineIDLen) {
+        st.engineId.assign(ss->securityEngineID, ss->securityEngineID + ss->securityEngineIDLen);
+        Enginetime e =
+            search_enginetime_list(ss->securityEngineID, static_cast<u_int>(ss->securityEngineIDLen));
+        if (e && e->authenticatedFlag) {
+            st.timeKnown = true;
+            st.boots = e->engineBoot;
+            st.time = e->engineTime;
         }
-    } else if (h.flags & 1) {
-        // Without a key of ours (a session without authentication) the message is the library's to check.
-        const std::vector<u_char> key = known ? n.authKey : LocalizedKey(ss, h.engineId);
-        if (key.empty()) {
-        } else if (!UsmAuthentic(buf.data(), static_cast<size_t>(got), h, n.cred.authArith, key)) {
-            drop = true;
-        } else if (current && fromAgent && another) {
-            n.engineNews = Engine::kReplaced;
-            n.newEngine = h.engineId;
-        } else if (current && fromAgent && known) {
-            Enginetime e =
-                search_enginetime_list(ss->securityEngineID, static_cast<u_int>(ss->securityEngineIDLen));
-            if (e && e->authenticatedFlag &&
-                (h.boots < e->engineBoot ||
-                 (h.boots == e->engineBoot && h.time + kTimeWindowS < e->engineTime))) {
-                n.engineNews = Engine::kReset;
+    }
+    st.awaited = n.msgIds;
+    if (n.probeMsgId >= 0) {
+        st.awaited.push_back(n.probeMsgId);
+    }
+    const UsmVerdict v = DecideUsm(data, size, from, st);
+    switch (v.kind) {
+        case UsmVerdict::kPass:
+            n.engineVerified = true;
+            return Verdict::kPass;
+        case UsmVerdict::kReplaced:
+            if (!tried(v.engineId)) {
+                return Verdict::kDrop;
             }
+            TakeTrial(n, v.engineId);
+            return Verdict::kPass;
+        case UsmVerdict::kReset:
+            return Verdict::kReset;
+        case UsmVerdict::kDrop:
+            return Verdict::kDrop;
+        case UsmVerdict::kHint:
+            break;
+    }
+    const bool otherEngine = v.engineId != st.engineId && !v.engineId.empty();
+    if (v.msgId == n.probeMsgId) {  // the probe a report of an unknown engine id sent
+        if (otherEngine && !tried(v.engineId) && n.trials.size() < kMaxTrials) {
+            tryEngine(v.engineId);
         }
-    } else if (h.pduType == SNMP_MSG_REPORT &&
-               (IsUsmCounter(h.firstName, 2) || IsUsmCounter(h.firstName, 4))) {
-        drop = true;
-        netsnmp_pdu* probe =
-            IsUsmCounter(h.firstName, 4) && current && another && !n.probed ? EngineProbe() : nullptr;
+        return Verdict::kDrop;
+    }
+    if (discovery) {
+        return v.report == UsmReport::kUnknownEngineId || v.report == UsmReport::kUnknownUserName
+                   ? Verdict::kPass
+                   : Verdict::kDrop;
+    }
+    if (v.report == UsmReport::kUnknownEngineId) {  // ask the engine at the address, once per request
+        netsnmp_pdu* probe = otherEngine && !n.probed ? EngineProbe() : nullptr;
         if (probe) {
             n.probed = true;
             CSnmpSession::Net::Attempt* token = n.newAttempt();
@@ -735,11 +808,38 @@ bool NoteEngineChange(CSnmpSession::Net& n, int sock) {
                 n.probeMsgId = probe->msgid;  // the library keeps the message until it lets go of the token
             }
         }
+        return Verdict::kDrop;
     }
-    if (drop) {
+    const int status = v.report == UsmReport::kDecryptionError ? CSnmp4w::EC_PRIV_FAILED
+                       : v.report == UsmReport::kWrongDigest || v.report == UsmReport::kUnknownUserName ||
+                               v.report == UsmReport::kUnsupportedSecLevel
+                           ? CSnmp4w::EC_AUTH_FAILED
+                           : 0;
+    if (status != 0 && n.hintAt == 0) {
+        n.hintStatus = status;
+        n.hintReport = v.report;
+        n.hintAt = std::min(n.deadline, NowNs() + (n.hintWaitNs >= 0 ? n.hintWaitNs : n.shareNs));
+    }
+    return Verdict::kDrop;
+}
+
+// Peeks at the datagram waiting on the session's socket and decides on it (Decide); one not passed is
+// taken off the socket. An error queued on the socket (an ICMP refusal) is the library's to read.
+Verdict Screen(CSnmpSession::Net& n, int sock, bool discovery,
+               const std::function<void(const std::vector<u_char>&)>& tryEngine) {
+    static std::vector<uint8_t> buf(65536);  // a whole datagram
+    sockaddr_storage from{};
+    socklen_t fromLen = sizeof from;
+    const ssize_t got = ::recvfrom(sock, buf.data(), buf.size(), MSG_PEEK | MSG_DONTWAIT,
+                                   reinterpret_cast<sockaddr*>(&from), &fromLen);
+    if (got < 0) {
+        return Verdict::kPass;
+    }
+    const Verdict v = Decide(n, buf.data(), static_cast<size_t>(got), from, discovery, tryEngine);
+    if (v != Verdict::kPass) {
         ::recv(sock, buf.data(), 1, MSG_DONTWAIT);  // the rest of a datagram goes with it
     }
-    return drop;
+    return v;
 }
 
 // This session forgets the agent's engine id, so that the next step discovers the engine anew. `reset`: the
@@ -842,6 +942,7 @@ void TakeEngine(CSnmpSession::Net& n, const u_char* engine, size_t len) {
     n.privKey.clear();
     InstallUser(n);
     n.engineKnown = true;
+    n.engineVerified = false;
 }
 
 int ResolveHost(const std::string& host, int port, long long deadline, const std::function<bool()>& cancelled,
@@ -1068,13 +1169,16 @@ long long AttemptsFor(long long leftNs) {
 // SNMPv3: the library would give each resend a new message id and forget the one before, so the answer
 // to an earlier attempt would be dropped on a link slower than an attempt's share. Each attempt is sent
 // here as a request of its own instead: a copy of the PDU (same request id) with a message id of its
-// own, which stays matchable until the step's deadline. A report that the agent's engine time moved
-// (the agent restarted) sends the request once more at once, beside any resend of the library's own.
+// own, which stays matchable until the step's deadline. An authenticated report that the agent's engine
+// time moved (the agent restarted) sends the request once more at once, beside any resend of the
+// library's own. Every datagram is screened before the library reads it (Screen); a report without
+// authentication ends the step only when no answer came within hintWaitNs after it (-1: one attempt's
+// share), with the cause it names.
 //
 // One message refused on its way (a send error, an ICMP error) ends the step only when every message of
 // it that went out was refused; otherwise the others may still be answered.
-int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline, bool probe,
-                           int maxAttempts) {
+int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline, bool probe, int maxAttempts,
+                           long long hintWaitNs) {
     Net& n = *m_net;
     std::unique_ptr<netsnmp_pdu, void (*)(netsnmp_pdu*)> pdu(static_cast<netsnmp_pdu*>(pduPtr),
                                                              [](netsnmp_pdu* p) { snmp_free_pdu(p); });
@@ -1084,8 +1188,9 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
     long long sent = 0;
     const long long start = NowNs();
     int sock = -1;
-    // Sends one more message of the step; under g_lib. False when the library refused it.
-    auto sendMessage = [&]() -> bool {
+    // Sends one more message of the step (to `engine` when given, the session's otherwise); under g_lib.
+    // False when the library refused it.
+    auto sendMessage = [&](const std::vector<u_char>* engine = nullptr) -> bool {
         netsnmp_pdu* copy = ownAttempts ? snmp_clone_pdu(pdu.get()) : pdu.release();
         if (!copy) {
             return false;
@@ -1096,6 +1201,14 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
             ss->timeout = static_cast<long>(std::max<long long>(deadline - NowNs(), 1'000'000) / 1000);
             if (n.messagesOut > 0 || n.refusals > 0 || sent > 0) {
                 copy->msgid = snmp_get_next_msgid();
+            }
+            if (engine) {
+                SNMP_FREE(copy->securityEngineID);
+                copy->securityEngineID = static_cast<u_char*>(netsnmp_memdup(engine->data(), engine->size()));
+                copy->securityEngineIDLen = engine->size();
+                SNMP_FREE(copy->contextEngineID);
+                copy->contextEngineID = static_cast<u_char*>(netsnmp_memdup(engine->data(), engine->size()));
+                copy->contextEngineIDLen = engine->size();
             }
         }
         Net::Attempt* token = n.newAttempt();
@@ -1116,6 +1229,27 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
         ++n.messagesOut;
         return true;
     };
+    // A copy of the request to an engine a probe's answer named (Decide); under g_lib.
+    auto tryEngine = [&](const std::vector<u_char>& engine) {
+        Net::Trial t{engine, false};
+        if (MakeUserFor(snmp_sess_session(n.sess), engine, &t.userMade)) {
+            n.trials.push_back(t);
+            sendMessage(&engine);
+        }
+    };
+    // The user entries made for engines tried and not taken go with the step.
+    struct TrialsEnd {
+        Net& n;
+        ~TrialsEnd() {
+            std::lock_guard<std::mutex> lk(g_lib);
+            for (const Net::Trial& t : n.trials) {
+                if (t.userMade && n.sess) {
+                    RemoveUserFor(snmp_sess_session(n.sess), t.engine.data(), t.engine.size());
+                }
+            }
+            n.trials.clear();
+        }
+    } trialsEnd{n};
     {
         std::lock_guard<std::mutex> lk(g_lib);
         ++n.step;
@@ -1124,8 +1258,11 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
         n.resyncs = 0;
         n.resyncsSent = 0;
         n.msgIds.clear();
-        n.engineNews = Net::Engine::kSame;
-        n.newEngine.clear();
+        n.hintStatus = 0;
+        n.hintReport = UsmReport::kOther;
+        n.hintAt = 0;
+        n.hintWaitNs = hintWaitNs;
+        n.inferred = false;
         netsnmp_session* ss = snmp_sess_session(n.sess);
         ss->retries = 0;
         snmp_sess_timeout(n.sess);  // reaps requests of earlier steps whose time has passed
@@ -1135,6 +1272,9 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
             attempts = std::min<long long>(attempts, maxAttempts);
         }
         shareNs = left / attempts;
+        n.deadline = deadline;
+        n.shareNs = shareNs;
+        n.level = pdu->securityLevel ? pdu->securityLevel : ss->securityLevel;
         if (!ownAttempts) {
             ss->timeout = static_cast<long>(shareNs / 1000);
             ss->retries = static_cast<int>(attempts - 1);
@@ -1155,7 +1295,6 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
     if (sock < 0) {
         return CSnmp4w::EC_SEND_FAILED;
     }
-    const bool watchEngine = ownAttempts && !probe && n.engineKnown;
     // The answer ends the step; the library's time-out handling runs at each of its resend times.
     auto finished = [&n]() -> int {
         n.outstanding = false;
@@ -1173,6 +1312,10 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
         if (left <= 0) {
             return CSnmp4w::EC_TIMEOUT;
         }
+        if (n.hintAt != 0 && now >= n.hintAt) {
+            n.inferred = true;  // no answer after the report: it names the cause
+            return n.hintStatus;
+        }
         if (ownAttempts && n.resyncsSent < n.resyncs) {
             std::lock_guard<std::mutex> lk(g_lib);
             ++n.resyncsSent;
@@ -1188,6 +1331,9 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
         long long waitNs = left;
         if (ownAttempts && sent < attempts) {
             waitNs = std::min(waitNs, start + sent * shareNs - now);
+        }
+        if (n.hintAt != 0) {
+            waitNs = std::min(waitNs, n.hintAt - now);
         }
         {
             std::lock_guard<std::mutex> lk(g_lib);
@@ -1217,11 +1363,14 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
         }
         if (r > 0 && fds[0].revents) {
             std::lock_guard<std::mutex> lk(g_lib);
-            if (watchEngine && NoteEngineChange(n, sock)) {
-                if (n.engineNews != Net::Engine::kSame) {
-                    return kEngineChanged;
+            if (ownAttempts) {
+                const Verdict v = Screen(n, sock, probe, tryEngine);
+                if (v == Verdict::kReset) {
+                    return kEngineChanged;  // the messages out are for the engine's life before
                 }
-                continue;  // taken off unread
+                if (v == Verdict::kDrop) {
+                    continue;
+                }
             }
             netsnmp_large_fd_set set;
             netsnmp_large_fd_set_init(&set, sock + 1);
@@ -1230,9 +1379,6 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
             netsnmp_large_fd_set_cleanup(&set);
             if (n.done) {
                 return finished();
-            }
-            if (n.engineNews != Net::Engine::kSame) {
-                return kEngineChanged;  // the messages out are for the engine that has gone
             }
             if (rr < 0 && (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))) {
                 // e.g. the port is closed: the end once every message out was refused
@@ -1282,6 +1428,7 @@ void CSnmpSession::dropOutstanding(unsigned long timeoutMs) {
     ss->contextEngineIDLen = engine.size();
     InstallUser(n);
     n.engineKnown = true;
+    n.engineVerified = true;
 }
 
 // The agent's engine asked (EngineProbe): status 0 and the report in n.response.
@@ -1343,13 +1490,13 @@ int CSnmpSession::checkPrivacy(uint64_t generation, unsigned long timeoutMs, boo
     if (!engineJustFound) {
         st = askEngine(generation, probeDeadline, 1);
         {
+            // Another engine named here is no evidence (a report anyone may send): the request itself
+            // follows an agent replaced, on an authenticated answer.
             std::lock_guard<std::mutex> lk(g_lib);
             netsnmp_session* ss = snmp_sess_session(n.sess);
-            if (st == 0 && n.response->securityEngineIDLen &&
-                (n.response->securityEngineIDLen != ss->securityEngineIDLen ||
-                 std::memcmp(n.response->securityEngineID, ss->securityEngineID, ss->securityEngineIDLen) !=
-                     0)) {
-                ForgetEngine(n, false);  // another engine answers at the address: the next request finds it
+            if (st == 0 && !SameBytes(n.response->securityEngineID, n.response->securityEngineIDLen,
+                                      std::vector<u_char>(ss->securityEngineID,
+                                                          ss->securityEngineID + ss->securityEngineIDLen))) {
                 st = CSnmp4w::EC_TIMEOUT;
             }
             n.dropResponse();
@@ -1375,23 +1522,26 @@ int CSnmpSession::checkPrivacy(uint64_t generation, unsigned long timeoutMs, boo
     if (!probe) {
         return CSnmp4w::EC_TIMEOUT;
     }
+    // A report to the probe is taken at once: the outcome rests on inference whatever it says.
     const long long probeSent = NowNs();
-    st = transact(probe, generation, probeDeadline, false, 1);
+    st = transact(probe, generation, probeDeadline, false, 1, 0);
     const long long roundTripNs = NowNs() - probeSent;
     if (st == kEngineChanged) {
         std::lock_guard<std::mutex> lk(g_lib);
-        ForgetEngine(n, n.engineNews == Net::Engine::kReset);
+        ForgetEngine(n, true);
         return CSnmp4w::EC_TIMEOUT;
     }
-    if (st != 0) {
-        return st == CSnmp4w::EC_CANCELLED ? st : CSnmp4w::EC_TIMEOUT;
+    if (st == CSnmp4w::EC_AUTH_FAILED && n.hintReport == UsmReport::kUnsupportedSecLevel) {
+        st =
+            0;  // a security level the user does not have: the user and the authentication password are right
+    } else if (st != 0) {
+        return st == CSnmp4w::EC_CANCELLED || st == CSnmp4w::EC_AUTH_FAILED ? st : CSnmp4w::EC_TIMEOUT;
     }
     netsnmp_pdu* check = nullptr;
     {
         std::lock_guard<std::mutex> lk(g_lib);
         netsnmp_pdu* resp = n.response;
-        st = 0;
-        if (resp->command == SNMP_MSG_REPORT) {
+        if (resp && resp->command == SNMP_MSG_REPORT) {
             const int kind = snmpv3_get_report_type(resp);
             st = kind == SNMPERR_UNSUPPORTED_SEC_LEVEL ? 0
                  : kind == SNMPERR_AUTHENTICATION_FAILURE || kind == SNMPERR_UNKNOWN_USER_NAME
@@ -1410,8 +1560,8 @@ int CSnmpSession::checkPrivacy(uint64_t generation, unsigned long timeoutMs, boo
     const long long checkNs =
         std::min(static_cast<long long>(timeoutMs) * 1'000'000LL,
                  std::max(kPrivCheckMinMs * 1'000'000LL, kPrivCheckRoundTrips * roundTripNs));
-    st = transact(check, generation, NowNs() + checkNs, false);
-    if (st == CSnmp4w::EC_CANCELLED) {
+    st = transact(check, generation, NowNs() + checkNs, false, 0, 0);
+    if (st == CSnmp4w::EC_CANCELLED || st == CSnmp4w::EC_PRIV_FAILED) {
         return st;
     }
     if (st == CSnmp4w::EC_TIMEOUT) {
@@ -1432,6 +1582,8 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
                            uint64_t generation, CSnmp*& reply) {
     reply = nullptr;
     m_lastSent.store(false);
+    m_lastResent.store(false);
+    m_lastInferred.store(false);
     if (isCancelled(generation)) {
         return CSnmp4w::EC_CANCELLED;
     }
@@ -1482,24 +1634,26 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
             return CSnmp4w::EC_REFUSED;
         }
         st = transact(pdu, generation, deadline, false);
+        // A copy sent again after the engine changed is a resend as much as one after a time-out share.
+        const bool resent = m_net->messagesOut > 1 || (attempt > 0 && m_lastSent.load());
         if (m_net->messagesOut > 0) {
             m_lastSent.store(true);
         }
+        m_lastResent.store(resent);
+        m_lastInferred.store(m_net->inferred);
         if (st == kEngineChanged) {
             std::lock_guard<std::mutex> lk(g_lib);
-            Net& n = *m_net;
-            const std::vector<u_char> next = n.newEngine;
-            ForgetEngine(n, n.engineNews == Net::Engine::kReset);
+            ForgetEngine(*m_net, true);
             if (attempt == 0) {
-                if (!next.empty()) {
-                    TakeEngine(n, next.data(), next.size());  // the engine our probe found
-                }
-                continue;  // sent once more to the engine now at the address
+                continue;  // sent once more to the engine as it is now
             }
             return CSnmp4w::EC_TIMEOUT;
         }
         if (st == CSnmp4w::EC_TIMEOUT && cred.version == 3 && (cred.msgFlags & 3) == 3) {
-            return checkPrivacy(generation, timeoutMs, engineJustFound);
+            // Whatever the probes find, it is no word of the device about this request.
+            st = checkPrivacy(generation, timeoutMs, engineJustFound);
+            m_lastInferred.store(st == CSnmp4w::EC_PRIV_FAILED || st == CSnmp4w::EC_AUTH_FAILED);
+            return st;
         }
         if (st != 0) {
             return st;
@@ -1535,8 +1689,7 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
         r->setHeader(pduType, static_cast<int>(resp->reqid), errorStatus, errorIndex);
         r->version = cred.version;
         r->agentErrorStatus = static_cast<int>(resp->errstat);
-        // A copy sent again after the engine changed is a resend as much as one after a time-out share.
-        r->setAfterResend(m_net->messagesOut > 1 || attempt > 0);
+        r->setAfterResend(resent);
         m_net->dropResponse();
         reply = r;
         return 0;

@@ -80,9 +80,10 @@ public:
     // Cancels the exchange of PDU `generation` in flight and any later one of the same generation.
     void cancel(uint64_t generation);
     void resetCancel() { m_cancelGen.store(0); }
-    // Of the last exchange: a message of the request itself (not a discovery probe) went out. A request
-    // that ended without an answer and without this never reached the device.
-    bool lastSent() const { return m_lastSent.load(); }
+    // Of the last exchange: a message of the request itself (not a discovery probe) went out, more than
+    // one did, and a status without a reply rests on inference (SnmpSent). A request that ended without
+    // an answer and without `sent` never reached the device.
+    SnmpSent lastSent() const { return {m_lastSent.load(), m_lastResent.load(), m_lastInferred.load()}; }
     bool isCancelled(uint64_t generation) const {
         return m_cancelGen.load() == generation + 1 || (SnmpAllCancelled() && !m_outlivesCancelAll.load());
     }
@@ -99,13 +100,16 @@ private:
     int discoverEngine(uint64_t generation, long long deadlineNs);
     int askEngine(uint64_t generation, long long deadlineNs, int maxAttempts);
     int checkPrivacy(uint64_t generation, unsigned long timeoutMs, bool engineJustFound);
-    int transact(void* pdu, uint64_t generation, long long deadlineNs, bool probe, int maxAttempts = 0);
+    int transact(void* pdu, uint64_t generation, long long deadlineNs, bool probe, int maxAttempts = 0,
+                 long long hintWaitNs = -1);
     void drainWake();
 
     std::unique_ptr<Net> m_net;
     int m_wakeFd = -1;
     std::atomic<uint64_t> m_cancelGen{0};
     std::atomic<bool> m_lastSent{false};
+    std::atomic<bool> m_lastResent{false};
+    std::atomic<bool> m_lastInferred{false};
     std::atomic<bool> m_outlivesCancelAll{false};
 };
 

@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -367,30 +368,48 @@ std::string Tlv(int tag, const std::string& v) {  // long form from 128 octets o
     return std::string(1, char(tag)) + (v.size() >= 128 ? std::string{'\x82', char(v.size() >> 8)} : "") +
            char(v.size() & 0xff) + v;
 }
-std::string Int(unsigned long v) {
+std::string Int(unsigned long v, size_t octets = 0) {  // `octets`: padded to that many
     std::string c(1, char(v & 0xff));
     while (v >>= 8) {
         c.insert(c.begin(), char(v & 0xff));
     }
-    return Tlv(ASN_INTEGER, (c[0] & 0x80) ? '\0' + c : c);
+    c = (c[0] & 0x80) ? '\0' + c : c;
+    return Tlv(ASN_INTEGER, std::string(octets > c.size() ? octets - c.size() : 0, '\0') + c);
 }
-// An SNMPv3 message answering `msgId` for the agent's user: a report of USM counter `counter` (0: a
-// response); flagged authenticated, its digest is 12 octets of zeros.
-std::string Message(unsigned long msgId, int flags, const std::string& engine, int counter) {
-    const std::string usm = Tlv(4, engine) + Int(0) + Int(0) + Tlv(4, RealSnmpd::kV3User) +
-                            Tlv(4, std::string(flags & 1 ? 12 : 0, '\0')) + Tlv(4, "");
-    const std::string name = counter ? std::string("\x2b\6\1\6\3\x0f\1\1", 8) + char(counter) + '\0'
-                                     : std::string("\x2b\6\1\2\1\1\4\0", 8);
+// How a forged message is made, in encodings the library reads as well as the plain one.
+struct Shape {
+    int flags = 0;    // msgFlags; 1: its digest is 12 octets of zeros
+    int counter = 0;  // a report of USM counter `counter` (0: a response)
+    bool otherEngine = false;
+    int instance = 0;          // the counter's instance
+    size_t msgIdOctets = 0;    // the msgID padded to this many octets
+    bool longOuter = false;    // the message's length in five octets
+    bool pduInParams = false;  // the scoped PDU inside the security parameters' string
+};
+// An SNMPv3 message answering `msgId` for `user` from `engine`.
+std::string Message(unsigned long msgId, const std::string& engine, const std::string& user, const Shape& f) {
+    const std::string usm = Tlv(4, engine) + Int(0) + Int(0) + Tlv(4, user) +
+                            Tlv(4, std::string(f.flags & 1 ? 12 : 0, '\0')) + Tlv(4, "");
+    const std::string name = f.counter
+                                 ? std::string("\x2b\6\1\6\3\x0f\1\1", 8) + char(f.counter) + char(f.instance)
+                                 : std::string("\x2b\6\1\2\1\1\4\0", 8);
     const std::string binds = Tlv(0x30, Tlv(0x30, Tlv(ASN_OBJECT_ID, name) + Tlv(ASN_COUNTER, "\x01")));
-    const int pdu = counter ? SNMP_MSG_REPORT : SNMP_MSG_RESPONSE;
-    return Tlv(0x30, Int(3) +
-                         Tlv(0x30, Int(msgId) + Int(65507) + Tlv(4, std::string(1, char(flags))) + Int(3)) +
-                         Tlv(4, Tlv(0x30, usm)) +
-                         Tlv(0x30, Tlv(4, engine) + Tlv(4, "") + Tlv(pdu, Int(1) + Int(0) + Int(0) + binds)));
+    const int pdu = f.counter ? SNMP_MSG_REPORT : SNMP_MSG_RESPONSE;
+    const std::string scoped =
+        Tlv(0x30, Tlv(4, engine) + Tlv(4, "") + Tlv(pdu, Int(1) + Int(0) + Int(0) + binds));
+    const std::string body =
+        Int(3) +
+        Tlv(0x30, Int(msgId, f.msgIdOctets) + Int(65507) + Tlv(4, std::string(1, char(f.flags))) + Int(3)) +
+        (f.pduInParams ? Tlv(4, Tlv(0x30, usm) + scoped) : Tlv(4, Tlv(0x30, usm)) + scoped);
+    return f.longOuter
+               ? std::string("\x30\x85\0\0\0", 5) + char(body.size() >> 8) + char(body.size() & 0xff) + body
+               : Tlv(0x30, body);
 }
 
-// Passes datagrams between one session and the agent (for at most 6000 waits of 20 ms). An armed forgery
-// answers the next SET before the agent has it, from the relay's own address or from another port.
+// Passes datagrams between one session and the agent (for at most 6000 waits of 20 ms). While armed, the
+// next request gets `forge`'s datagrams before the agent has it (from another port when `elsewhere`), or
+// is swallowed, and `replay` follows it; each probe gets `forgeProbe`'s; with `replayEach`, `replay`
+// comes before every answer of the agent.
 struct LoopbackRelay {
     explicit LoopbackRelay(int agentPort) {
         sockaddr_in a{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}}, to = a, from{}, client{};
@@ -404,6 +423,9 @@ struct LoopbackRelay {
         to.sin_port = htons(static_cast<uint16_t>(agentPort));
         thread = std::thread([=, this]() mutable {
             std::vector<uint8_t> buf(65536);
+            auto send = [&](int sock, const std::string& m) {
+                sendto(sock, m.data(), m.size(), 0, reinterpret_cast<sockaddr*>(&client), len);
+            };
             for (int waits = 0; waits < 6000 && !stop; ++waits) {
                 const ssize_t n =
                     recvfrom(front, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
@@ -411,20 +433,33 @@ struct LoopbackRelay {
                     continue;
                 }
                 const bool fromAgent = from.sin_port == to.sin_port;
+                std::lock_guard<std::mutex> lk(mu);
                 ksx::snmp::UsmHeader h;
-                if (!fromAgent && ksx::snmp::ParseUsmHeader(buf.data(), static_cast<size_t>(n), h)) {
-                    std::lock_guard<std::mutex> lk(mu);
+                const bool request =
+                    !fromAgent && ksx::snmp::ParseUsmHeader(buf.data(), static_cast<size_t>(n), h);
+                if (request) {
                     client = from;
-                    probes += h.user.empty();
-                    if (h.pduType == SNMP_MSG_SET && ++sets == 1) {
-                        const std::string f = forge(h.msgId);
-                        sendto(elsewhere ? side : front, f.data(), f.size(), 0,
-                               reinterpret_cast<sockaddr*>(&client), len);
+                }
+                if (request && h.user.empty() && forgeProbe) {
+                    send(front, forgeProbe(h.msgId));
+                } else if (request && !h.user.empty() && ++requests == 1) {
+                    for (const std::string& f : forge ? forge(h.msgId) : std::vector<std::string>{}) {
+                        send(elsewhere ? side : front, f);
+                    }
+                    if (swallow) {
+                        continue;
+                    }
+                } else if (fromAgent) {
+                    last.assign(buf.begin(), buf.begin() + n);
+                    if (replayEach) {
+                        send(front, replay);
                     }
                 }
-                const sockaddr_in& dest = fromAgent ? client : to;
-                sendto(front, buf.data(), static_cast<size_t>(n), 0, reinterpret_cast<const sockaddr*>(&dest),
-                       len);
+                sendto(front, buf.data(), static_cast<size_t>(n), 0,
+                       reinterpret_cast<const sockaddr*>(fromAgent ? &client : &to), len);
+                if (request && requests == 1 && !replay.empty() && !replayEach) {
+                    send(front, replay);
+                }
             }
         });
     }
@@ -437,24 +472,56 @@ struct LoopbackRelay {
     std::string agent;
     std::atomic<bool> stop{false};
     std::mutex mu;  // guards what follows
-    std::function<std::string(unsigned long msgId)> forge;
-    bool elsewhere = false;
-    int probes = 0, sets = 0;  // discovery probes and SETs passed on since armed
+    std::function<std::vector<std::string>(unsigned long msgId)> forge;
+    std::function<std::string(unsigned long msgId)> forgeProbe;
+    std::string replay, last;  // last: the agent's last answer
+    bool elsewhere = false, swallow = false, replayEach = false;
+    int requests = 0;  // requests passed on since armed
     std::thread thread;
 };
 
-TEST(RealAgentForgery, AMessageWithoutVerifiedAuthenticationFromTheAgentChangesNothing) {
-    if (!RealSnmpd::Available()) {
-        GTEST_SKIP() << "snmpd is not installed";
+class RealAgentForgery : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!RealSnmpd::Available()) {
+            GTEST_SKIP() << "snmpd is not installed";
+        }
+        SnmpInit();
+        snmpd = std::make_unique<RealSnmpd>("ksx-00:11:22:33:44:77");
+        relay = std::make_unique<LoopbackRelay>(snmpd->Port());
     }
-    SnmpInit();
-    RealSnmpd snmpd;
-    LoopbackRelay relay(snmpd.Port());
-    const std::string engine = snmpd.Get({"1.3.6.1.6.3.10.2.1.1.0"}).at(0).value,
-                      other("\x80\0\0\0\x04xx", 7);
-    auto sign = [&engine](std::string m) {  // the digest the agent gives it: our key localized to its engine
-        usmUser* u = usm_get_user(reinterpret_cast<const u_char*>(engine.data()), engine.size(),
-                                  const_cast<char*>(RealSnmpd::kV3User));
+    void Arm(std::function<void(LoopbackRelay&)> how) {
+        std::lock_guard<std::mutex> lk(relay->mu);
+        relay->forge = nullptr, relay->forgeProbe = nullptr, relay->replay.clear();
+        relay->elsewhere = relay->swallow = relay->replayEach = false, relay->requests = 0;
+        how(*relay);
+    }
+    unsigned long SetsProcessed() { return std::stoul(snmpd->Get({"1.3.6.1.2.1.11.17.0"}).at(0).value); }
+    // The SET of sysContact the agent applies once, its genuine answer taken whatever came before it.
+    void SetOnce(CSnmpV3& set, const std::string& value) {
+        const unsigned long before = SetsProcessed();
+        set.setType(3);
+        set.clearVarBindList();
+        set.addValue(kSysContact.c_str(), SNMP_TYPE_OCTETS, value.c_str());
+        ReplyPtr reply;
+        ASSERT_EQ(0, SendTo(set, relay->agent, reply, 6000));
+        int errorStatus = -1, errorIndex = 0;
+        reply->getErrorStatus(&errorStatus, &errorIndex);
+        EXPECT_EQ(0, errorStatus);
+        EXPECT_EQ(before + 1, SetsProcessed());
+        EXPECT_EQ(value, snmpd->Get({kSysContact}).at(0).value);
+    }
+    std::string Engine() { return snmpd->Get({"1.3.6.1.6.3.10.2.1.1.0"}).at(0).value; }
+    std::unique_ptr<RealSnmpd> snmpd;
+    std::unique_ptr<LoopbackRelay> relay;
+};
+
+TEST_F(RealAgentForgery, NoMessageWithoutVerifiedAuthenticationEndsRepeatsOrRedirectsARequest) {
+    const std::string engine = Engine(), other("\x80\0\0\0\x04xx", 7);
+    const std::string user = RealSnmpd::kV3Writer;
+    auto sign = [&](std::string m) {  // the digest the agent gives it: our key localized to its engine
+        usmUser* u =
+            usm_get_user(reinterpret_cast<const u_char*>(engine.data()), engine.size(), user.c_str());
         u_char mac[64];
         size_t macLen = sizeof mac;
         sc_generate_keyed_hash(u->authProtocol, u->authProtocolLen, u->authKey, u->authKeyLen,
@@ -463,43 +530,113 @@ TEST(RealAgentForgery, AMessageWithoutVerifiedAuthenticationFromTheAgentChangesN
         ksx::snmp::ParseUsmHeader(reinterpret_cast<const uint8_t*>(m.data()), m.size(), h);
         return m.replace(h.authOffset, 12, reinterpret_cast<char*>(mac), 12);
     };
-    auto set = V3Request(0, RealSnmpd::kV3User, 1, 1, RealSnmpd::kV3AuthPassword, 0, "");
-    ASSERT_EQ(0, GetOne(*set, relay.agent, kSysName).status);  // the engine found, its clock known
-    // Forged ahead of the agent's answer; signed, it comes from another port.
     const struct {
         const char* name;
-        int flags, counter;
-        bool otherEngine, signedElsewhere;
-        int probes;
-    } kForgeries[] = {{"wrong digest, another engine id", 1, 0, true, false, 0},
-                      {"wrong digest, boots 0", 5, 0, false, false, 0},
-                      {"unauthenticated time report", 0, 2, false, false, 0},
-                      {"unauthenticated report of another engine id", 0, 4, true, false, 1},
-                      {"authentic time report with boots 0", 1, 2, false, true, 0}};
-    for (const auto& f : kForgeries) {
-        SCOPED_TRACE(f.name);
-        {
-            std::lock_guard<std::mutex> lk(relay.mu);
-            relay.forge = [&](unsigned long id) {
-                const std::string m = Message(id, f.flags, f.otherEngine ? other : engine, f.counter);
-                return f.signedElsewhere ? sign(m) : m;
-            };
-            relay.elsewhere = f.signedElsewhere, relay.probes = relay.sets = 0;
+        Shape shape;
+        bool signedElsewhere = false, probeNamesAnother = false;
+    } kForgeries[] = {
+        {"time report, instance .2.1", {.counter = 2, .instance = 1}},
+        {"time report, msgID in 6 octets", {.counter = 2, .msgIdOctets = 6}},
+        {"time report, outer length 0x85", {.counter = 2, .longOuter = true}},
+        {"time report, scoped PDU in the security string", {.counter = 2, .pduInParams = true}},
+        {"wrong digest report", {.counter = 5}},
+        {"unknown user report", {.counter = 3}},
+        {"decryption error report", {.counter = 6}},
+        {"unknown engine report, instance .4.1", {.counter = 4, .instance = 1}},
+        {"unknown engine report of another engine", {.counter = 4, .otherEngine = true}},
+        {"answer to the probe naming another engine", {.counter = 4, .otherEngine = true}, false, true},
+        {"wrong digest, another engine id", {.flags = 1, .otherEngine = true}},
+        {"wrong digest, boots 0, reportable", {.flags = 5}},
+        {"authentic time report with boots 0 from another port", {.flags = 1, .counter = 2}, true},
+    };
+    int round = 0;
+    for (const int flags : {1, 3}) {
+        auto set = V3Request(0, user, static_cast<char>(flags), 1, RealSnmpd::kV3AuthPassword, 0,
+                             flags == 3 ? RealSnmpd::kV3PrivPassword : "");
+        ASSERT_EQ(0, GetOne(*set, relay->agent, kSysName).status);  // the engine found, its clock known
+        for (const auto& f : kForgeries) {
+            SCOPED_TRACE(std::string(f.name) + (flags == 3 ? " authPriv" : " authNoPriv"));
+            Arm([&](LoopbackRelay& r) {
+                r.forge = [&](unsigned long id) {
+                    const std::string m = Message(id, f.shape.otherEngine ? other : engine, user, f.shape);
+                    return std::vector<std::string>{f.signedElsewhere ? sign(m) : m};
+                };
+                if (f.probeNamesAnother) {
+                    r.forgeProbe = [&](unsigned long id) {
+                        return Message(id, "\x80\0\0\0\x04yy", "", f.shape);
+                    };
+                }
+                r.elsewhere = f.signedElsewhere;
+            });
+            SetOnce(*set, "contact " + std::to_string(++round));
         }
+        // Twenty forged engine ids leave one user entry per engine that answered with our key.
+        auto entries = [&user] {
+            int count = 0;
+            for (usmUser* u = usm_get_userList(); u; u = u->next) {
+                count += u->name && user == u->name;
+            }
+            return count;
+        };
+        const int entriesBefore = entries();
+        for (int i = 0; i < 20; ++i) {
+            Arm([&](LoopbackRelay& r) {
+                r.forge = [&, i](unsigned long id) {
+                    return std::vector<std::string>{Message(id, other + char(i), user, {.counter = 4})};
+                };
+                r.forgeProbe = [&, i](unsigned long id) {
+                    return Message(id, other + char(i + 20), "", {.counter = 4});
+                };
+            });
+            EXPECT_EQ(0, GetOne(*set, relay->agent, kSysName).status);
+        }
+        EXPECT_EQ(entriesBefore, entries());
+        // With no answer but a forged report, a write is unanswered, told within one attempt's share.
+        Arm([&](LoopbackRelay& r) {
+            r.forge = [&](unsigned long id) {
+                return std::vector<std::string>{Message(id, engine, user, {.counter = 5})};
+            };
+            r.swallow = true;
+        });
         set->setType(3);
-        set->clearVarBindList();
-        set->addValue(kSysContact.c_str(), SNMP_TYPE_OCTETS, "someone else");
         ReplyPtr reply;
-        ASSERT_EQ(0, SendTo(*set, relay.agent, reply, 3000));
-        int errorStatus = 0, errorIndex = 0;
-        reply->getErrorStatus(&errorStatus, &errorIndex);
-        EXPECT_NE(0, errorStatus);  // the agent's own answer: the user may only read
-        EXPECT_FALSE(reply->afterResend());
-        // The relay passes datagrams on in order: this read's answer follows every copy of the SET.
-        EXPECT_EQ(0, GetOne(*set, relay.agent, kSysName).status);
-        std::lock_guard<std::mutex> lk(relay.mu);
-        EXPECT_EQ(f.probes, relay.probes);
-        EXPECT_EQ(1, relay.sets);
+        const auto t0 = std::chrono::steady_clock::now();
+        EXPECT_EQ(CSnmp4w::EC_AUTH_FAILED, SendTo(*set, relay->agent, reply, 6000));
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(3000));
+        EXPECT_TRUE(ClassifyAnswer(CSnmp4w::EC_AUTH_FAILED, nullptr, set->lastRequestSent()).Unanswered());
+    }
+    // Wrong passwords and unknown users are still told.
+    Arm([](LoopbackRelay&) {});
+    EXPECT_EQ(CSnmp4w::EC_AUTH_FAILED,
+              GetOne(*V3Request(0, user, 1, 1, "wrongauthpass", 0, ""), relay->agent, kSysName).status);
+    EXPECT_EQ(CSnmp4w::EC_AUTH_FAILED,
+              GetOne(*V3Request(0, "nobody", 1, 1, "wrongauthpass", 0, ""), relay->agent, kSysName).status);
+}
+
+TEST_F(RealAgentForgery, AReplayFromBeforeAResetMovesNothing) {
+    for (int restart = 0; restart < 2; ++restart) {
+        snmpd->Restart();  // boots 3
+    }
+    for (const int flags : {1, 3}) {
+        auto set = V3Request(0, RealSnmpd::kV3Writer, static_cast<char>(flags), 1, RealSnmpd::kV3AuthPassword,
+                             0, flags == 3 ? RealSnmpd::kV3PrivPassword : "");
+        ASSERT_EQ(0, GetOne(*set, relay->agent, kSysName).status);
+        std::string replay;
+        {
+            std::lock_guard<std::mutex> lk(relay->mu);
+            replay = relay->last;  // an authenticated answer of boots 3
+        }
+        snmpd->Restart(true);  // boots 1, the engine id kept
+        Arm([&](LoopbackRelay& r) { r.replay = replay; });
+        SetOnce(*set, flags == 1 ? "after the reset" : "after the reset, private");
+        Arm([&](LoopbackRelay& r) { r.replay = replay, r.replayEach = true; });
+        for (const std::string& oid : {kSysName, kSysContact, kSysLocation}) {
+            const Read r = GetOne(*set, relay->agent, oid);
+            EXPECT_EQ(0, r.status) << oid;
+            EXPECT_EQ(snmpd->Get({oid}).at(0).value, r.value);
+        }
+        snmpd->Restart();
+        snmpd->Restart();  // boots 3 again for the next level
     }
 }
 

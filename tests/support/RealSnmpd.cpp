@@ -120,6 +120,9 @@ RealSnmpd::RealSnmpd(const std::string& engineId) {
                  << "createUser " << kV3User << " SHA \"" << kV3AuthPassword << "\" DES \"" << kV3PrivPassword
                  << "\"\n"
                  << "rouser " << kV3User << " auth\n"
+                 << "createUser " << kV3Writer << " SHA \"" << kV3AuthPassword << "\" DES \""
+                 << kV3PrivPassword << "\"\n"
+                 << "rwuser " << kV3Writer << " auth\n"
                  << (engineId.empty() ? "" : "engineID " + engineId + "\n");
         }
         const pid_t pid = Launch(false);

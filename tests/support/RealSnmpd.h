@@ -28,8 +28,10 @@ public:
     static constexpr const char* kV3User = "realuser";
     static constexpr const char* kV3AuthPassword = "realauthpass";
     static constexpr const char* kV3PrivPassword = "realprivpass";
+    // A user that may also write, from authNoPriv up, with the same passwords.
+    static constexpr const char* kV3Writer = "realwriter";
 
-    // Read community "quaint", write community "harbour", both from 127.0.0.1 only; the SNMPv3 user above.
+    // Read community "quaint", write community "harbour", both from 127.0.0.1 only; the SNMPv3 users above.
     // `engineId`: text the agent's engine id is made from, kept by a wipe (see Restart).
     explicit RealSnmpd(const std::string& engineId = {});
     ~RealSnmpd();  // stops the agent and removes its directory
