@@ -766,7 +766,17 @@ Verdict Decide(CSnmpSession::Net& n, const uint8_t* data, size_t size, const soc
     if (n.probeMsgId >= 0) {
         st.awaited.push_back(n.probeMsgId);
     }
-    const UsmVerdict v = DecideUsm(data, size, from, st);
+    UsmVerdict v = DecideUsm(data, size, from, st);
+    // Without authentication the filter takes a response only from the engine it is given: each one tried.
+    for (size_t i = 0;
+         v.kind == UsmVerdict::kDrop && st.securityLevel == SNMP_SEC_LEVEL_NOAUTH && i < n.trials.size();
+         ++i) {
+        st.engineId = n.trials[i].engine;
+        if (DecideUsm(data, size, from, st).kind == UsmVerdict::kPass) {
+            v.kind = UsmVerdict::kReplaced;
+            v.engineId = st.engineId;
+        }
+    }
     switch (v.kind) {
         case UsmVerdict::kPass:
             n.engineVerified = true;
