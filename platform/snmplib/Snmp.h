@@ -244,11 +244,13 @@ public:
         EC_BAD_AGENT = -4,
         EC_CANCELLED = -5,
         EC_REFUSED = -6,
-        // SNMPv3: the agent reported that it did not accept the user's credentials: a wrong digest, an
-        // unknown user or a security level the user does not have.
+        // SNMPv3: a report that the agent did not accept the user's credentials: a wrong digest, an
+        // unknown user or a security level the user does not have. A report without authentication (the
+        // way an agent sends these, and anyone may) is taken only when no authenticated answer to any copy
+        // of the request came within one attempt's share after it (the outcome then rests on inference).
         EC_AUTH_FAILED = -7,
-        // SNMPv3 authPriv: the privacy password is wrong, on evidence only: the agent reported a
-        // decryption error, or (a request its privacy key decrypts into garbage is dropped without a
+        // SNMPv3 authPriv: the privacy password is wrong, on evidence only: a report of a decryption error
+        // (taken as above), or (a request its privacy key decrypts into garbage is dropped without a
         // report) the request went unanswered while the agent then answered the user without privacy and
         // left a get with privacy, sent right after, unanswered within a few of that answer's round
         // trips (at most the request's time-out). A device that does not answer, or answers again by

@@ -435,18 +435,16 @@ struct LoopbackRelay {
                 } else if (fromAgent) {
                     last.assign(buf.begin(), buf.begin() + n), f = replayEach ? replay : "";
                 }
-                if (!f.empty()) {
-                    sendto(elsewhere ? side : front, f.data(), f.size(), 0,
-                           reinterpret_cast<sockaddr*>(&client), len);
-                }
-                const sockaddr_in& dest = fromAgent ? client : to;
+                auto out = [&](int sock, const std::string& m, const sockaddr_in& dest) {  // none when empty
+                    if (!m.empty()) {
+                        sendto(sock, m.data(), m.size(), 0, reinterpret_cast<const sockaddr*>(&dest), len);
+                    }
+                };
+                out(elsewhere ? side : front, f, client);
                 if (!(swallow && requests == 1 && !fromAgent)) {
-                    sendto(front, buf.data(), static_cast<size_t>(n), 0,
-                           reinterpret_cast<const sockaddr*>(&dest), len);
+                    out(front, {buf.begin(), buf.begin() + n}, fromAgent ? client : to);
                 }
-                if (!after.empty()) {
-                    sendto(front, after.data(), after.size(), 0, reinterpret_cast<sockaddr*>(&client), len);
-                }
+                out(front, after, client);
             }
         });
     }
