@@ -111,6 +111,12 @@ UsmVerdict DecideUsm(const uint8_t* data, size_t size, const sockaddr_storage& f
         v.time = h.time;
         return v;
     }
+    // A report of the engine's clock that brings no news (the record holds its boots and a time within
+    // the window) is a replay or a duplicate: the library would send the request once more for it.
+    if (st.timeKnown && h.pduType == kReportPdu && h.report == UsmReport::kNotInTimeWindow &&
+        h.boots == st.boots && h.time <= st.time + kTimeWindowS) {
+        return {};
+    }
     return Verdict(UsmVerdict::kPass, h);
 }
 

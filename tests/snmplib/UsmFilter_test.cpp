@@ -109,6 +109,8 @@ TEST_F(UsmFilterTest, ForgeriesNeverPassAndGenuineAnswersDo) {
         {"discovery_answer", false, V::kPass, R::kOther},
         {"response_authnopriv", false, V::kDrop, R::kOther},  // a forged digest
         {"replay_not_awaited", true, V::kDrop, R::kOther},
+        {"report_time_authenticated_duplicate", true, V::kDrop, R::kOther},
+        {"report_time_authenticated_news", true, V::kPass, R::kOther},
         {"reset_lower_boots", true, V::kReset, R::kOther},
         {"reset_clock_behind", true, V::kReset, R::kOther},
         {"replaced_engine", true, V::kReplaced, R::kOther},
