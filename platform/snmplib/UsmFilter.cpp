@@ -36,11 +36,9 @@ UsmVerdict DecideUnauthenticated(const UsmHeader& h, const UsmFilterState& st, b
         if (!ourUser && !h.user.empty()) {
             return {};
         }
-        if (h.msgId == st.discovery &&
-            (h.report == UsmReport::kUnknownEngineId || h.report == UsmReport::kUnknownUserName)) {
-            return Verdict(UsmVerdict::kPass, h);
-        }
-        UsmVerdict v = Verdict(UsmVerdict::kHint, h);
+        const bool discovery = h.msgId == st.discovery && (h.report == UsmReport::kUnknownEngineId ||
+                                                           h.report == UsmReport::kUnknownUserName);
+        UsmVerdict v = Verdict(discovery ? UsmVerdict::kPass : UsmVerdict::kHint, h);
         v.report = h.report;
         v.engineId = h.engineId;
         return v;

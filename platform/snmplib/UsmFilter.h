@@ -74,10 +74,12 @@ struct UsmVerdict {
         kReset,
     };
     Kind kind = kDrop;
-    long msgId = -1;                       // the awaited message it answers (every kind but kDrop)
-    UsmReport report = UsmReport::kOther;  // kHint: the report's counter
-    std::vector<uint8_t> engineId;  // kHint: the engine id the report names; kReplaced: the new engine's
-    unsigned long boots = 0;        // kReset: the engine's boots and time as the message carries them
+    long msgId = -1;  // the awaited message it answers (every kind but kDrop)
+    // kHint and the discovery probe's answer: the report's counter and the engine id it names; kReplaced:
+    // the new engine's id.
+    UsmReport report = UsmReport::kOther;
+    std::vector<uint8_t> engineId;
+    unsigned long boots = 0;  // kReset: the engine's boots and time as the message carries them
     unsigned long time = 0;
 };
 
