@@ -36,11 +36,9 @@ UsmVerdict DecideUnauthenticated(const UsmHeader& h, const UsmFilterState& st, b
         if (!ourUser && !h.user.empty()) {
             return {};
         }
-        if (h.msgId == st.discovery &&
-            (h.report == UsmReport::kUnknownEngineId || h.report == UsmReport::kUnknownUserName)) {
-            return Verdict(UsmVerdict::kPass, h);
-        }
-        UsmVerdict v = Verdict(UsmVerdict::kHint, h);
+        const bool discovery = h.msgId == st.discovery && (h.report == UsmReport::kUnknownEngineId ||
+                                                           h.report == UsmReport::kUnknownUserName);
+        UsmVerdict v = Verdict(discovery ? UsmVerdict::kPass : UsmVerdict::kHint, h);
         v.report = h.report;
         v.engineId = h.engineId;
         return v;
@@ -110,6 +108,12 @@ UsmVerdict DecideUsm(const uint8_t* data, size_t size, const sockaddr_storage& f
         v.boots = h.boots;
         v.time = h.time;
         return v;
+    }
+    // A report of the engine's clock that brings no news (the record holds its boots and a time within
+    // the window) is a replay or a duplicate: the library would send the request once more for it.
+    if (st.timeKnown && h.pduType == kReportPdu && h.report == UsmReport::kNotInTimeWindow &&
+        h.boots == st.boots && h.time <= st.time + kTimeWindowS) {
+        return {};
     }
     return Verdict(UsmVerdict::kPass, h);
 }

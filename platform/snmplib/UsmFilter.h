@@ -56,12 +56,15 @@ struct UsmVerdict {
     enum Kind {
         // Take the datagram off the socket unseen by the library.
         kDrop,
-        // Let the library read it: an authenticated answer from the agent to an awaited message, readable,
-        // of our user and level; without authentication, a readable response from the agent to an awaited
-        // message; or the agent's report answering the awaited discovery probe.
+        // Let the library read it: an authenticated response or report from the agent to an awaited
+        // message, readable, of our user and level (a report of the clock may come without privacy; one
+        // that brings no news of the clock is dropped); on a session without authentication, a readable
+        // response of our user from the agent to an awaited message; or the agent's report of an unknown
+        // engine id or user answering the awaited discovery probe.
         kPass,
-        // An unauthenticated report from the agent answering an awaited message: evidence of nothing, to be
-        // taken off the socket; it names a cause only when no authenticated answer follows.
+        // An unauthenticated report from the agent answering an awaited message, naming our user or none:
+        // evidence of nothing, to be taken off the socket; it names a cause only when no authenticated
+        // answer follows.
         kHint,
         // Authenticated with our key localized to another engine id (`engineId`), answering an awaited
         // message, from the agent: the agent is another engine now.
@@ -71,10 +74,12 @@ struct UsmVerdict {
         kReset,
     };
     Kind kind = kDrop;
-    long msgId = -1;                       // the awaited message it answers (every kind but kDrop)
-    UsmReport report = UsmReport::kOther;  // kHint: the report's counter
-    std::vector<uint8_t> engineId;  // kHint: the engine id the report names; kReplaced: the new engine's
-    unsigned long boots = 0;        // kReset: the engine's boots and time as the message carries them
+    long msgId = -1;  // the awaited message it answers (every kind but kDrop)
+    // kHint and the discovery probe's answer: the report's counter and the engine id it names; kReplaced:
+    // the new engine's id.
+    UsmReport report = UsmReport::kOther;
+    std::vector<uint8_t> engineId;
+    unsigned long boots = 0;  // kReset: the engine's boots and time as the message carries them
     unsigned long time = 0;
 };
 

@@ -28,6 +28,7 @@ constexpr size_t kUserBuffer = SNMP_MAX_SEC_NAME_SIZE;
 constexpr size_t kUserMax = 32;
 constexpr size_t kAuthParamsMax = USM_MAX_AUTHSIZE;
 constexpr size_t kPrivParamsMax = BYTESIZE(USM_MAX_SALT_LENGTH);
+constexpr size_t kSaltLength = 8;
 
 // A scoped PDU read by the library's own parser; owns what the parser allocated.
 class ScopedPdu {
@@ -135,6 +136,7 @@ bool ParseSecurityParameters(u_char* whole, u_char* p, size_t remaining, UsmHead
     out.user.assign(user, user + userLen);
     out.authOffset = static_cast<size_t>(v - whole) - authLen;
     out.authLength = authLen;
+    out.privLength = privLen;
     return true;
 }
 
@@ -192,8 +194,10 @@ bool ParseUsmHeader(const uint8_t* data, size_t size, UsmHeader& out) {
         return false;
     }
     size_t scopedLen = size - static_cast<size_t>(scoped - whole);
+    // Encrypted: both privacy protocols take an 8-octet salt (the library fails to decrypt with another).
     if (out.flags & SNMP_MSG_FLAG_PRIV_BIT) {
-        return asn_parse_sequence(scoped, &scopedLen, &type, kOctets, "encrypted sPDU") != nullptr;
+        return out.privLength == kSaltLength &&
+               asn_parse_sequence(scoped, &scopedLen, &type, kOctets, "encrypted sPDU") != nullptr;
     }
     ScopedPdu pdu;
     if (!pdu.parse(scoped, scopedLen)) {

@@ -19,9 +19,11 @@ struct UsmHeader {
     unsigned long boots = 0;
     unsigned long time = 0;
     std::vector<uint8_t> user;
-    // Where the authentication parameters lie in the message, and the message's outer length as encoded.
+    // Where the authentication parameters lie in the message, the length of the privacy parameters, and
+    // the message's outer length as encoded.
     size_t authOffset = 0;
     size_t authLength = 0;
+    size_t privLength = 0;
     size_t length = 0;
     // A scoped PDU in the clear (all zero or empty when encrypted): its tag, request id, the name of its
     // first binding (a report's counter) and the counter as the library classes it.

@@ -106,9 +106,11 @@ TEST_F(UsmFilterTest, ForgeriesNeverPassAndGenuineAnswersDo) {
         {"report_unknown_user", false, V::kHint, R::kUnknownUserName},
         {"report_decryption", false, V::kHint, R::kDecryptionError},
         {"report_unknown_engine_odd_instance", false, V::kHint, R::kUnknownEngineId},
-        {"discovery_answer", false, V::kPass, R::kOther},
+        {"discovery_answer", false, V::kPass, R::kUnknownEngineId},
         {"response_authnopriv", false, V::kDrop, R::kOther},  // a forged digest
         {"replay_not_awaited", true, V::kDrop, R::kOther},
+        {"report_time_authenticated_duplicate", true, V::kDrop, R::kOther},
+        {"report_time_authenticated_news", true, V::kPass, R::kOther},
         {"reset_lower_boots", true, V::kReset, R::kOther},
         {"reset_clock_behind", true, V::kReset, R::kOther},
         {"replaced_engine", true, V::kReplaced, R::kOther},
