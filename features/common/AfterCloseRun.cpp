@@ -31,6 +31,7 @@ struct Listener {
 };
 std::vector<Going> g_going;
 std::vector<Listener> g_listeners;
+
 // The run has ended: it leaves the registry, the windows that list its table are told, then its end is
 // said (the windows read again while the box is up).
 void Ended(const QObject* run, const std::string& text) {

@@ -8,8 +8,8 @@
 // each run is bounded by its own requests' time-outs. Once an end was asked for by a signal, a run's end
 // (like every box) is written to standard error instead, since nobody may be there to answer it.
 //
-// A dialog's run stopped by Close, by the main window closing or by the process-wide cancel of a signal
-// (core/StepRunner.h) ends as a stop alike, and the dialog hands its put-back or removal to a run here.
+// A dialog's run stopped by Close or by the process-wide cancel of a signal (core/StepRunner.h) ends as
+// a stop alike, and the dialog hands its put-back or removal to a run here.
 //
 // A run names the table row it writes. A window that lists that table asks whether a run is writing a
 // row (AfterCloseRunWriting), keeps that row's actions unavailable meanwhile, and is told when the run
