@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <memory>
@@ -19,6 +20,7 @@
 #include "app/QuorviaModuleDlg.h"
 #include "features/common/AfterCloseRun.h"
 #include "platform/snmplib/Snmp.h"
+#include "platform/sys/MessageBox.h"
 
 namespace ksx {
 
@@ -41,6 +43,46 @@ void OnTerminate(int signal) {
 
 constexpr int kRetryMs = 10;
 
+// Once a signal asked for the end, no box waits for an answer: what a box would say goes to standard
+// error, one line, and it takes the answer that starts nothing further. A box already up when the
+// signal came is ended by the shutdown unread, so its text goes there too.
+class EndingBoxes : public IMessageBoxService {
+public:
+    explicit EndingBoxes(IMessageBoxService* shown) : m_shown(shown) {}
+    IMessageBoxService* Shown() const { return m_shown; }
+
+    int Show(const std::string& text, const std::string& caption, unsigned flags) override {
+        if (g_signals.load() == 0) {
+            const int answer = m_shown->Show(text, caption, flags);
+            if (g_signals.load() != 0) {
+                ToStderr(text);
+            }
+            return answer;
+        }
+        ToStderr(text);
+        switch (flags & 0xF) {
+            case MB_OK:
+                return IDOK;
+            case MB_YESNO:
+                return IDNO;
+            default:
+                return IDCANCEL;
+        }
+    }
+
+private:
+    static void ToStderr(const std::string& text) {
+        std::string line = text;
+        std::replace(line.begin(), line.end(), '\n', ' ');
+        std::fprintf(stderr, "%s\n", line.c_str());
+        std::fflush(stderr);
+    }
+
+    IMessageBoxService* m_shown;
+};
+
+std::unique_ptr<EndingBoxes> g_boxes;
+
 void CloseMainWindow() {
     if (CQuorviaModuleDlg* dlg = theApp.GetMainWnd()) {
         EndModalsThenClose(dlg);
@@ -60,8 +102,7 @@ void OnTerminateRequested() {
     char bytes[16];
     while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
     }
-    // What the module finishes before it ends is said on standard error, not in boxes.
-    ui::SayAfterCloseRunEndsOnStderr();
+    // What the module finishes before it ends is said on standard error, not in boxes (EndingBoxes).
     for (const std::string& what : ui::AfterCloseRunsGoing()) {
         std::fprintf(stderr, "Finishing before the end: %s...\n", what.c_str());
     }
@@ -79,6 +120,8 @@ bool InstallTerminateHandling() {
         g_signalPipe[0] = g_signalPipe[1] = -1;
         return false;
     }
+    g_boxes = std::make_unique<EndingBoxes>(GetMessageBoxService());
+    SetMessageBoxService(g_boxes.get());
     g_notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
     QObject::connect(g_notifier.get(), &QSocketNotifier::activated, [] { OnTerminateRequested(); });
     struct sigaction action {};
@@ -99,6 +142,10 @@ void RemoveTerminateHandling() {
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
     g_notifier.reset();
+    if (GetMessageBoxService() == g_boxes.get()) {
+        SetMessageBoxService(g_boxes->Shown());
+    }
+    g_boxes.reset();
     g_signals = 0;
     ::close(g_signalPipe[0]);
     ::close(g_signalPipe[1]);

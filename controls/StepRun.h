@@ -2,7 +2,8 @@
 // dialog: hidden for the first second of a run, then a text such as "Writing port 5 of 28..." and a
 // bar. The dialog keeps taking events while the run lasts. When the dialog ends during a run (Close,
 // Esc, the close box), the run is stopped and its end reported at once through the dialog's onEnd,
-// with `stopped` set; the dialog says there what was and was not written.
+// with `stopped` set; the dialog says there what was and was not written. A signal that ends the
+// process stops the run the same way (core/StepRunner.h), before the dialog itself is ended.
 //
 //   CStepRun m_run{*this};                                   // a member, after the sessions it uses
 //   m_run.Runner().SetCancel([this] { m_session.Cancel(); });

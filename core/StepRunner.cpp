@@ -67,7 +67,7 @@ StepOutcome StepOutcome::Of(const SnmpAnswer& answer, std::string refusal) {
 void StepRunner::Run(unsigned generation, int count, const Step& step) {
     StepsEnd end;
     end.total = count;
-    for (int i = 0; i < count && !m_stop.load(); ++i) {
+    for (int i = 0; i < count && !Stopping(); ++i) {
         Deliver(generation, [this, i, count] {
             if (onStep) {
                 onStep(i, count);
@@ -75,8 +75,9 @@ void StepRunner::Run(unsigned generation, int count, const Step& step) {
         });
         StepOutcome outcome = step(i);
         if (!outcome.ok) {
-            // A step cut short by a stop is a stop, not a failure of the device.
-            if (!m_stop.load()) {
+            // A step cut short by a stop is a stop, not a failure of the device, whatever stopped it
+            // (Stop(), the process-wide cancel of an ending process).
+            if (!Stopping()) {
                 end.failed = true;
                 end.failure = std::move(outcome.failure);
                 end.inFlight = outcome.unanswered;
@@ -153,7 +154,7 @@ void StepRunner::Stop() {
 }
 
 bool StepRunner::Pause(unsigned ms) {
-    return !m_stopEvent.Wait(ms) && !m_stop.load();
+    return !m_stopEvent.Wait(ms) && !Stopping();
 }
 
 std::string PortsSpan(int from, int to) {

@@ -17,6 +17,10 @@
 //     step cut short by the stop is not counted as done: it is unconfirmed (`inFlight`), since the
 //     device may have applied the request it had sent, unless the step returned
 //     StepOutcome::NothingSent() (it saw the stop before its first request);
+//   - the process-wide cancel of an ending process (SnmpCancelAll) stops a run as Stop() does: no
+//     further step starts, Stopping() is true, and the step it cut short ends the run as a stop (sent:
+//     unconfirmed; not sent: not written), never as a failure; the end reaches the owner as usual. A
+//     run whose sessions outlive that cancel (OutliveCancelAll) is not stopped by it;
 //   - nothing of a run reaches the owner after Stop(), CloseForOwner() or the destructor.
 #pragma once
 
@@ -57,7 +61,7 @@ struct StepOutcome {
 struct StepsEnd {
     int total = 0;          // steps of the run
     int done = 0;           // steps that ended well, counted from the first
-    bool stopped = false;   // Stop() ended the run before its last step
+    bool stopped = false;   // Stop() (or the process-wide cancel) ended the run before its last step
     bool inFlight = false;  // step `done` had a request on its way when the run stopped, or its request
                             // went unanswered (a failure): the device may have applied it, so that step
                             // is unconfirmed, neither written nor unwritten
@@ -85,11 +89,15 @@ public:
     void Stop();
     // Owner's thread: a run was started and its end has not been reported yet.
     bool Running() const { return m_running; }
-    // Any thread: Stop() was asked for; steps of several requests look at it between their requests.
-    bool Stopping() const { return m_stop.load(); }
+    // Any thread: Stop() was asked for, or the process is ending (SnmpCancelAll); steps of several
+    // requests look at it between their requests.
+    bool Stopping() const { return m_stop.load() || CancelledAll(); }
     // Worker: waits `ms` (a pause a device needs between two requests); false, at once, when Stop()
-    // was asked for meanwhile.
+    // was asked for meanwhile (false at its end when the process-wide cancel came meanwhile).
     bool Pause(unsigned ms);
+    // Owner's thread, before Start: the run's sessions outlive the process-wide cancel (work finished
+    // before the process ends), so that cancel does not stop the run; Stop() still does.
+    void OutliveCancelAll() { m_outlivesCancelAll = true; }
 
     // UI thread; set before Start.
     std::function<void(int index, int total)> onStep;
@@ -101,11 +109,13 @@ private:
     void Run(unsigned generation, int count, const Step& step);
     void Deliver(unsigned generation, std::function<void()> fn);
     void Ended(unsigned generation);
+    bool CancelledAll() const { return !m_outlivesCancelAll.load() && SnmpAllCancelled(); }
 
     std::function<void()> m_cancel;
     std::atomic<GateTarget> m_target{0};
     std::atomic<unsigned> m_generation{0};
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_outlivesCancelAll{false};
     CEvent m_workerEnded{true, true};
     CEvent m_stopEvent{true, false};  // set with m_stop: ends a Pause at once
     std::mutex m_endLock;

@@ -4,7 +4,6 @@
 #include <QObject>
 #include <QPointer>
 #include <algorithm>
-#include <cstdio>
 #include <utility>
 
 #include "core/CommonSNMP.h"
@@ -32,18 +31,6 @@ struct Listener {
 };
 std::vector<Going> g_going;
 std::vector<Listener> g_listeners;
-bool g_endsOnStderr = false;
-
-void Say(const std::string& text) {
-    if (!g_endsOnStderr) {
-        AfxMessageBox(text, MB_OK);
-        return;
-    }
-    std::string line = text;
-    std::replace(line.begin(), line.end(), '\n', ' ');
-    std::fprintf(stderr, "%s\n", line.c_str());
-    std::fflush(stderr);
-}
 
 // The run has ended: it leaves the registry, the windows that list its table are told, then its end is
 // said (the windows read again while the box is up).
@@ -61,7 +48,7 @@ void Ended(const QObject* run, const std::string& text) {
             l.fn();
         }
     }
-    Say(text);
+    AfxMessageBox(text, MB_OK);  // at a signal: a line on standard error (app/Terminate.h)
 }
 
 // A child of the application: deleted once its run has ended, or with the application.
@@ -72,6 +59,7 @@ public:
         for (CCommonSNMP* s : sessions) {
             s->OutliveCancelAll();
         }
+        m_runner.OutliveCancelAll();
         m_runner.SetCancel([sessions] {
             for (CCommonSNMP* s : sessions) {
                 s->Cancel();
@@ -137,10 +125,6 @@ std::vector<std::string> AfterCloseRunsGoing() {
         what.push_back(g.what);
     }
     return what;
-}
-
-void SayAfterCloseRunEndsOnStderr() {
-    g_endsOnStderr = true;
 }
 
 }  // namespace ksx::ui

@@ -6,7 +6,10 @@
 // The application owns the runs. It waits for them before it ends, when its window is closed and when
 // a signal ends it: their sessions are left alone by the process-wide cancel of an ending process, and
 // each run is bounded by its own requests' time-outs. Once an end was asked for by a signal, a run's end
-// is written to standard error instead of a box, since nobody may be there to answer it.
+// (like every box) is written to standard error instead, since nobody may be there to answer it.
+//
+// A dialog's run stopped by Close or by the process-wide cancel of a signal (core/StepRunner.h) ends as
+// a stop alike, and the dialog hands its put-back or removal to a run here.
 //
 // A run names the table row it writes. A window that lists that table asks whether a run is writing a
 // row (AfterCloseRunWriting), keeps that row's actions unavailable meanwhile, and is told when the run
@@ -60,7 +63,5 @@ void OnAfterCloseRunEnd(QObject* owner, std::string table, std::function<void()>
 
 // What the runs still going finish, in the order they started.
 std::vector<std::string> AfterCloseRunsGoing();
-// From now on a run's end is written to standard error, one line each, instead of a box.
-void SayAfterCloseRunEndsOnStderr();
 
 }  // namespace ksx::ui
