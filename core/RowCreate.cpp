@@ -2,12 +2,18 @@
 // an add that did not go as asked.
 #include "core/RowCreate.h"
 
+#include <set>
+
 #include "core/RunText.h"
 #include "core/SnmpReply.h"
+#include "platform/sys/MessageBox.h"
 
 namespace ksx {
 
 namespace {
+
+std::mutex g_halfMadeLock;
+std::set<std::string> g_halfMade;  // under g_halfMadeLock
 
 SnmpAnswer SendStatus(const RowStatusAccess& a, const std::string& v) {
     if (a.send) {
@@ -50,6 +56,10 @@ public:
             // Only a row that was not there before can be this add's own.
             owned = before.answered && !before.value;
             there = before.value.has_value();
+            Own(owned ? RowOwner::kThisAdd : there ? RowOwner::kAnother : RowOwner::kNotKnown);
+            if (before.value && *before.value != 1 && !MayReplace(*before.value)) {
+                return Occupied();
+            }
             if (before.value == 1) {
                 // The create still goes: the device says whether it takes it. Whatever becomes of it, the
                 // row there is another's and is left as it is.
@@ -71,8 +81,45 @@ public:
 private:
     bool Stopping() const { return a.stopping && a.stopping(); }
 
+    void Own(RowOwner owner) const {
+        if (a.progress) {
+            a.progress->Own(owner, a.row);
+        }
+    }
+
+    // A row found not active may be replaced: this module left it half-made, or the user said Yes.
+    // Otherwise it is told (`status`) for the question.
+    bool MayReplace(long long status) const {
+        if ((!a.row.empty() && HalfMadeRows::Holds(a.row)) || (a.other && a.other->MayReplace(a.row))) {
+            return true;
+        }
+        if (a.other) {
+            a.other->Find(a.row, a.kind, status);
+        }
+        return false;
+    }
+
+    RowAdded Occupied() const {
+        if (a.progress) {
+            a.progress->Refuse();  // nothing of this add was written, nor will be
+        }
+        Own(RowOwner::kAnother);
+        return RowAdded::kOccupied;
+    }
+
+    // The create makes a row that is not active (create-and-wait, createRequest): until the add
+    // activates it, it is a row this module leaves half-made.
+    bool MakesInactiveRow() const { return !(a.kind == StatusKind::kRowStatus && create == "4"); }
+
     SnmpAnswer Send(const std::string& v) const { return SendStatus(a, v); }
-    RowStatusAccess::Status Read() const { return ReadStatus(a); }
+    // The row's status; a row found gone or active is no longer a half-made one.
+    RowStatusAccess::Status Read() const {
+        const RowStatusAccess::Status status = ReadStatus(a);
+        if (status.answered && (!status.value || status.value == 1)) {
+            HalfMadeRows::Forget(a.row);
+        }
+        return status;
+    }
 
     SnmpAnswer SendCreate() {
         if (a.progress) {
@@ -81,6 +128,13 @@ private:
                                                                                 : AddStage::kCreate);
         }
         const SnmpAnswer answer = Send(create);
+        if (answer.Accepted() && !there && !owned) {
+            owned = true;  // the device made the row on this create: the index held none
+            Own(RowOwner::kThisAdd);
+        }
+        if (owned && MakesInactiveRow() && !answer.NotSent() && !(answer.Refused() && !answer.resent)) {
+            HalfMadeRows::Note(a.row);
+        }
         // Nothing of this add is on the device: the create never went out, was refused, or found a row
         // there already, which a create does not make.
         if (a.progress && (answer.NotSent() || (answer.Refused() && !(answer.resent && owned)) ||
@@ -137,6 +191,9 @@ private:
         if (!mayReplace) {
             return unanswered ? RowAdded::kUnknown : RowAdded::kRefused;
         }
+        if (!MayReplace(*status.value)) {
+            return unanswered ? RowAdded::kUnknown : Occupied();
+        }
         return Replace();
     }
 
@@ -184,11 +241,13 @@ private:
         if (!Send(Destroy()).Accepted()) {
             return Stopping() ? RowAdded::kStopped : RowAdded::kRefused;
         }
+        HalfMadeRows::Forget(a.row);
         if (Stopping()) {
             return RowAdded::kStopped;
         }
         owned = true;
         there = false;
+        Own(RowOwner::kThisAdd);
         return Create(false);
     }
 
@@ -204,15 +263,103 @@ RowAdded AddRow(const RowStatusAccess& access, const std::string& value) {
     return Adder(access, value).Run();
 }
 
-RowAdded RemoveUnfinished(const RowStatusAccess& access) {
+void HalfMadeRows::Note(const std::string& row) {
+    if (!row.empty()) {
+        std::lock_guard<std::mutex> lock(g_halfMadeLock);
+        g_halfMade.insert(row);
+    }
+}
+
+void HalfMadeRows::Forget(const std::string& row) {
+    std::lock_guard<std::mutex> lock(g_halfMadeLock);
+    g_halfMade.erase(row);
+}
+
+bool HalfMadeRows::Holds(const std::string& row) {
+    std::lock_guard<std::mutex> lock(g_halfMadeLock);
+    return g_halfMade.count(row) != 0;
+}
+
+void AddProgress::Confirm() {
+    m_confirmed = true;
+    if (Stage() == AddStage::kActivate) {
+        std::lock_guard<std::mutex> lock(m_rowLock);
+        HalfMadeRows::Forget(m_row);
+    }
+}
+
+void OtherRow::Begin() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_found = false;
+    m_mayReplace = std::move(m_consent);
+    m_consent.clear();
+}
+
+void OtherRow::Find(const std::string& row, StatusKind kind, long long status) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_found = true;
+    m_row = row;
+    m_kind = kind;
+    m_status = status;
+}
+
+bool OtherRow::MayReplace(const std::string& row) const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return !row.empty() && m_mayReplace == row;
+}
+
+bool OtherRow::Found() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_found;
+}
+
+void OtherRow::Consent() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_consent = m_row;
+}
+
+std::string OtherRow::State() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_kind == StatusKind::kEntryStatus) {
+        return m_status == 2 || m_status == 3 ? "being created" : "not valid";
+    }
+    return m_status == 2 ? "not in service" : m_status == 3 ? "not ready" : "not active";
+}
+
+std::string OtherRow::Question(const std::string& what) const {
+    return "The device already holds " + what + ", " + State() + ". Replace it?";
+}
+
+std::string OtherRow::LeftText(const std::string& what) const {
+    return "The device already holds " + what + ", " + State() + "; it was left as it is.";
+}
+
+bool AskReplace(OtherRow& other, const std::string& what) {
+    if (AfxMessageBox(other.Question(what), MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        other.Consent();
+        return true;
+    }
+    AfxMessageBox(other.LeftText(what), MB_OK);
+    return false;
+}
+
+RowAdded RemoveUnfinished(const RowStatusAccess& access, RowOwner owner) {
+    if (owner != RowOwner::kThisAdd) {
+        return owner == RowOwner::kAnother ? RowAdded::kActive : RowAdded::kNotOwned;
+    }
     const RowStatusAccess::Status status = ReadStatus(access);
     if (!status.answered) {
         return RowAdded::kUnknown;
     }
     if (!status.value) {
+        HalfMadeRows::Forget(access.row);
         return RowAdded::kNotMade;
     }
-    return SendStatus(access, DestroyValue(access)).Accepted() ? RowAdded::kRemoved : RowAdded::kLeft;
+    if (!SendStatus(access, DestroyValue(access)).Accepted()) {
+        return RowAdded::kLeft;
+    }
+    HalfMadeRows::Forget(access.row);
+    return RowAdded::kRemoved;
 }
 
 std::string RemovedUnfinishedText(RowAdded result, const std::string& what) {
@@ -221,6 +368,13 @@ std::string RemovedUnfinishedText(RowAdded result, const std::string& what) {
             return "Stopped: " + what + " was not added.";
         case RowAdded::kRemoved:
             return "Stopped: " + what + " was not added; what the device had made of it was removed.";
+        case RowAdded::kNotOwned:
+            return "Stopped: the device did not confirm whether " + what +
+                   " was added. Whether the device held " + what +
+                   " before is not known, so it was left as it is: if " + what + " is listed, check it.";
+        case RowAdded::kActive:
+            return "Stopped: " + what +
+                   " was not added; the device already held it, and it was left as it is.";
         default:
             return "Stopped: the device may hold " + what +
                    " without all of what was given, and it could not be removed. If " + what +
@@ -235,6 +389,8 @@ RowCreated CreateRow(const RowStatusAccess& access, const std::string& value) {
             return RowCreated::kCreated;
         case RowAdded::kActive:
             return RowCreated::kActive;
+        case RowAdded::kOccupied:
+            return RowCreated::kOccupied;
         default:
             return RowCreated::kRefused;
     }
@@ -242,6 +398,7 @@ RowCreated CreateRow(const RowStatusAccess& access, const std::string& value) {
 
 RowStatusAccess StatusAccessOn(CCommonSNMP& session, const std::string& statusOid, int timeoutMs) {
     RowStatusAccess access;
+    access.row = statusOid;
     access.send = [&session, statusOid, timeoutMs](const std::string& value) {
         session.Open(CCommonSNMP::REQUEST_SET);
         session.AddVarBind(statusOid, 1, value.c_str());
@@ -302,6 +459,12 @@ std::string RowAddedText(RowAdded result, const std::string& what, const std::st
             break;
         case RowAdded::kActive:
             text = "the device already holds " + what + "; it was left as it is.";
+            break;
+        case RowAdded::kOccupied:
+            text = "the device already holds " + what + ", not active; it was left as it is.";
+            break;
+        case RowAdded::kNotOwned:
+            text = "the device did not confirm whether " + what + " was added; it was left as it is.";
             break;
         case RowAdded::kNotMade:
             text = unanswered + "; it holds no such entry.";

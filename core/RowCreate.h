@@ -3,10 +3,12 @@
 //
 // A create request the device applied without answering in time, or an add stopped after its create,
 // leaves a row that is not active: the lists show active rows only, so the user can neither see nor
-// delete it, and a plain create of the same index is refused. CreateRow therefore replaces such a row:
-// when the device refuses the create, the row's status is read; a row that is there but not active
-// (left by a stopped add, or by another manager) is destroyed and the create sent once more. An active
-// row is left alone. An add sends its create request, and before it one GET of the row's status.
+// delete it, and a plain create of the same index is refused. AddRow therefore replaces such a row, but
+// only one this module left half-made (HalfMadeRows keeps them, by status object): a row that is there
+// but not active and not in that record (another manager's suspended account, an entry another manager
+// is creating) is left as it is, and the add ends with kOccupied; the window asks the user (OtherRow)
+// and, on Yes, runs the add again, which then replaces it. An active row is left alone. An add sends its
+// create request, and before it one GET of the row's status.
 //
 // That read tells whether the index held a row just before the create (the list the user chose from may
 // be minutes old; another manager may have made the row since). A create that got no answer, or a
@@ -31,6 +33,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -44,6 +47,23 @@ namespace ksx {
 enum class StatusKind { kRowStatus, kEntryStatus };
 
 class AddProgress;
+class OtherRow;
+
+// Whose is a row at the add's index, as row creation knows it from the status read before its create.
+enum class RowOwner : int {
+    kNotKnown = 0,  // that read went unanswered, or was never done: nothing is removed
+    kThisAdd,       // the index held no row just before the create (or the create was accepted)
+    kAnother,       // a row was there before the create: whatever the create did, it is not this add's
+};
+
+// The rows this module (this process) left half-made, by status object OID: created by an add that
+// did not activate them. Only these are replaced without asking. Any thread.
+class HalfMadeRows {
+public:
+    static void Note(const std::string& row);
+    static void Forget(const std::string& row);
+    static bool Holds(const std::string& row);
+};
 
 // The status object of one row, reached through the caller's own session (worker thread).
 struct RowStatusAccess {
@@ -70,6 +90,12 @@ struct RowStatusAccess {
     // Writes the rest of the row's columns, for a row a create-and-go nobody confirmed had made; true
     // when the device accepted every write. Without it such a row is destroyed.
     std::function<bool()> finish;
+    // The status object's OID (StatusAccessOn sets it): the key of HalfMadeRows. Without it no row is
+    // taken for one this module left half-made.
+    std::string row;
+    // Optional: where a row found not active and not left half-made by this module is told, and where
+    // the user's Yes to replacing it comes from. Without it such a row is left as it is (kOccupied).
+    OtherRow* other = nullptr;
     // Optional: the add's progress; the create's requests enter AddStage::kCreate (a create-and-go:
     // kActivate, it makes the row active), and a create the device answered with a refusal, or one sent
     // while a row of that index was there, is marked refused (a stop after it made nothing of this add:
@@ -90,6 +116,9 @@ enum class RowAdded {
     kNotMade,   // the create went unanswered and the device holds no row of that index
     kUnknown,   // the create went unanswered and the status could not be read
     kStopped,   // a stop ended it; the progress (if given) says what the device confirmed
+    kOccupied,  // a row not active is there that this module did not leave half-made: left as it is
+                // (OtherRow says which and asks whether to replace it)
+    kNotOwned,  // RemoveUnfinished: whose row is there is not known; nothing was sent
 };
 
 // Worker. Sends the create request `value` (createAndWait, createAndGo, createRequest) for the row,
@@ -111,27 +140,36 @@ RowAdded AddRow(const RowStatusAccess& access, const std::string& value);
 //   kUnknown:  "The device did not answer the create of the user nurse; whether it made it is not
 //               known. If the user nurse is listed, delete it and add it again."
 //   kActive:   "The device already holds the user nurse; it was left as it is."
+//   kOccupied: "The device already holds the user nurse, not active; it was left as it is." (OtherRow
+//               names its state)
 std::string RowAddedText(RowAdded result, const std::string& what, const std::string& failed = "");
 
 // Worker, for an add of a create-and-go row that was stopped after its create went out and before the
 // rest of its columns were confirmed: the device may hold the row active with values the user did not
 // give (an account without its password). Once the run has ended (on a session of its own, the dialog
-// may be gone), the row's status is read and a row that is there is destroyed. kNotMade: the device holds
-// no such row; kRemoved: destroyed; kLeft: the destroy was not accepted; kUnknown: the status could not
-// be read.
-RowAdded RemoveUnfinished(const RowStatusAccess& access);
+// may be gone), a row this add made (`owner`, from the add's progress) is read and, when there,
+// destroyed. kNotMade: the device holds no such row; kRemoved: destroyed; kLeft: the destroy was not
+// accepted; kUnknown: the status could not be read; kNotOwned: whether the row is this add's is not known
+// (nothing is sent); kActive: the row was there before the add (nothing is sent).
+RowAdded RemoveUnfinished(const RowStatusAccess& access, RowOwner owner);
 // What such a stopped add says once RemoveUnfinished ended, `what` the entry as said:
-//   kNotMade: "Stopped: the user nurse was not added."
-//   kRemoved: "Stopped: the user nurse was not added; what the device had made of it was removed."
-//   others:   "Stopped: the device may hold the user nurse without all of what was given, and it could
-//              not be removed. If the user nurse is listed, delete it and add it again."
+//   kNotMade:  "Stopped: the user nurse was not added."
+//   kRemoved:  "Stopped: the user nurse was not added; what the device had made of it was removed."
+//   kNotOwned: "Stopped: the device did not confirm whether the user nurse was added. Whether the device
+//               held the user nurse before is not known, so it was left as it is: if the user nurse is
+//               listed, check it."
+//   kActive:   "Stopped: the user nurse was not added; the device already held it, and it was left as
+//               it is."
+//   others:    "Stopped: the device may hold the user nurse without all of what was given, and it could
+//               not be removed. If the user nurse is listed, delete it and add it again."
 std::string RemovedUnfinishedText(RowAdded result, const std::string& what);
 
 // The older form: kCreated (kFinished included: the row is there), kActive, or kRefused for the rest.
 enum class RowCreated {
-    kCreated,  // the create (perhaps after replacing a row that was not active) was accepted
-    kRefused,  // refused, unanswered or stopped; no active row of that index was seen
-    kActive,   // refused: an active row of that index is there
+    kCreated,   // the create (perhaps after replacing a row that was not active) was accepted
+    kRefused,   // refused, unanswered or stopped; no active row of that index was seen
+    kActive,    // refused: an active row of that index is there
+    kOccupied,  // a row not active is there that this module did not leave half-made: left as it is
 };
 RowCreated CreateRow(const RowStatusAccess& access, const std::string& value);
 
@@ -154,6 +192,9 @@ public:
         m_stage = 0;
         m_confirmed = false;
         m_refused = false;
+        m_owner = 0;
+        std::lock_guard<std::mutex> lock(m_rowLock);
+        m_row.clear();
     }
     // Worker: the requests of `stage` are about to go out.
     void Enter(AddStage stage) {
@@ -161,8 +202,9 @@ public:
         m_refused = false;
         m_stage = static_cast<int>(stage);
     }
-    // Worker: the device accepted every request of the stage entered last.
-    void Confirm() { m_confirmed = true; }
+    // Worker: the device accepted every request of the stage entered last. An activation confirmed
+    // leaves no half-made row.
+    void Confirm();
     // Worker: the device refused the create: nothing of this add is on the device (until the create
     // is sent again, which enters the stage once more).
     void Refuse() { m_refused = true; }
@@ -170,12 +212,63 @@ public:
     AddStage Stage() const { return static_cast<AddStage>(m_stage.load()); }
     bool Confirmed() const { return m_confirmed.load(); }
     bool Refused() const { return m_refused.load(); }
+    // Whose row the create touched (row creation's record, set by AddRow).
+    RowOwner Owner() const { return static_cast<RowOwner>(m_owner.load()); }
+    // Worker (AddRow): the row's owner, and its status object.
+    void Own(RowOwner owner, const std::string& row) {
+        m_owner = static_cast<int>(owner);
+        std::lock_guard<std::mutex> lock(m_rowLock);
+        m_row = row;
+    }
 
 private:
     std::atomic<int> m_stage{0};
     std::atomic<bool> m_confirmed{false};
     std::atomic<bool> m_refused{false};
+    std::atomic<int> m_owner{0};
+    std::mutex m_rowLock;
+    std::string m_row;  // under m_rowLock
 };
+
+// A row at an add's index, not active and not one this module left half-made: another manager's
+// suspended account, an entry another manager is creating, a VLAN another instance has out of service.
+// AddRow leaves it as it is and tells it here; once the run has ended the window asks the user
+// (AskReplace) and, on Yes, runs the add again, which destroys that row and creates its own.
+//
+//   UI thread, as the add starts:   m_other.Begin();  access.other = &m_other;
+//   UI thread, at the run's end:    if (m_other.Found()) { if (AskReplace(m_other, "the user nurse"))
+//                                                              add again; return; }
+class OtherRow {
+public:
+    // UI thread, before an add's run: a Yes given to the last question holds for this run only.
+    void Begin();
+    // Worker: the row `row` holds `status`.
+    void Find(const std::string& row, StatusKind kind, long long status);
+    // The user agreed to replace `row` (worker, during the run that follows the Yes).
+    bool MayReplace(const std::string& row) const;
+    // UI thread, once the run has ended: the add found such a row.
+    bool Found() const;
+    // "The device already holds the user nurse, not in service. Replace it?"
+    std::string Question(const std::string& what) const;
+    // "The device already holds the user nurse, not in service; it was left as it is."
+    std::string LeftText(const std::string& what) const;
+    // UI thread: the user said Yes; the next run may replace the row found.
+    void Consent();
+
+private:
+    std::string State() const;
+    mutable std::mutex m_lock;
+    bool m_found = false;
+    std::string m_row;
+    StatusKind m_kind = StatusKind::kRowStatus;
+    long long m_status = 0;
+    std::string m_consent;     // the row the user agreed to replace, kept for the next run
+    std::string m_mayReplace;  // this run's
+};
+
+// UI thread: asks the question of `other` (Yes/No). Yes: true, and the next run may replace it (the
+// caller starts the add again). No: says the row was left as it is, and false.
+bool AskReplace(OtherRow& other, const std::string& what);
 
 // What a stopped add of `what` says, the entry as said ("the user", "VLAN 30", "the RMON alarm 3"),
 // from what the device confirmed (`verb`: "added", "created"):

@@ -150,6 +150,13 @@ std::string ControlServer::Execute(const std::string& line) {
         m_device.ControlSet(*oid, *value);
         return "OK";
     }
+    if (cmd == "row" && in >> a >> b && ParseNumber(b, 1, 6, &n)) {
+        auto oid = ParseOid(a);
+        if (!oid) {
+            return "ERR bad OID";
+        }
+        return m_device.ControlRow(*oid, n) ? "OK" : "ERR no status object of a table";
+    }
     if (cmd == "unset" && in >> a) {
         auto oid = ParseOid(a);
         if (!oid) {

@@ -904,6 +904,25 @@ void Device::ControlSet(const Oid& oid, const Value& value) {
     PutWithTwin(oid, value);
 }
 
+bool Device::ControlRow(const Oid& statusOid, long long status) {
+    const RowTable* t = FindTable(statusOid);
+    if (t == nullptr || statusOid[t->entry.size()] != t->statusColumn) {
+        return false;
+    }
+    const Oid index(statusOid.begin() + static_cast<long>(t->entry.size()) + 1, statusOid.end());
+    for (const auto& c : t->columns) {
+        const Oid cell = Concat(t->entry, c.column, index);
+        if (m_store.Find(cell) == nullptr) {
+            if (auto v = CreatedValue(c, index)) {
+                m_store.Put(cell, *v);
+            }
+        }
+    }
+    CancelEvents(statusOid);
+    m_store.Put(statusOid, Integer(status));
+    return true;
+}
+
 bool Device::ControlUnset(const Oid& oid) {
     CancelEvents(oid);
     return m_store.Remove(oid);

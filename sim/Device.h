@@ -70,6 +70,10 @@ public:
     // changes of that object.
     void ControlSet(const Oid& oid, const Value& value);
     bool ControlUnset(const Oid& oid);
+    // Puts a row of a row-status or entry-status table as another manager would leave it: the row's
+    // cells that are missing get the table's defaults, and its status object `statusOid` reads
+    // `status`. False when `statusOid` is no status object of a declared table.
+    bool ControlRow(const Oid& statusOid, long long status);
     std::optional<Value> ControlGet(const Oid& oid, Clock::time_point now) const { return Get(oid, now); }
 
     // Timed behaviours: apply everything due; NextEvent is the time of the next one.

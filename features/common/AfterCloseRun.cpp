@@ -95,14 +95,24 @@ void StartAfterCloseRun(RunRow writes, std::string what, std::shared_ptr<void> k
 }
 
 void RemoveUnfinishedAfterClose(const std::string& statusColumn, const std::string& index,
-                                const std::string& what) {
+                                const std::string& what, const AddProgress& progress) {
+    if (progress.Refused() || progress.Stage() == AddStage::kNone) {
+        Say(StoppedAddText(what, progress));  // nothing of this add reached the device
+        return;
+    }
+    const RowOwner owner = progress.Owner();
+    if (owner != RowOwner::kThisAdd) {
+        // Not this add's row, or not known whose: row creation removes nothing, nothing is sent.
+        Say(RemovedUnfinishedText(RemoveUnfinished(RowStatusAccess{}, owner), what));
+        return;
+    }
     auto session = std::make_shared<CCommonSNMP>();
     auto removed = std::make_shared<RowAdded>(RowAdded::kUnknown);
     StartAfterCloseRun(
         {statusColumn, index}, "Removing " + what + ", left unfinished by a stopped add", session,
         {session.get()}, 1,
-        [s = session.get(), statusOid = statusColumn + index, removed](int) {
-            *removed = RemoveUnfinished(StatusAccessOn(*s, statusOid));
+        [s = session.get(), statusOid = statusColumn + index, removed, owner](int) {
+            *removed = RemoveUnfinished(StatusAccessOn(*s, statusOid), owner);
             return StepOutcome::Done();
         },
         [removed, what](const StepsEnd&) { return RemovedUnfinishedText(*removed, what); });

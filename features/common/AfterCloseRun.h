@@ -26,6 +26,10 @@
 class CCommonSNMP;
 class QObject;
 
+namespace ksx {
+class AddProgress;
+}
+
 namespace ksx::ui {
 
 // The row a run writes: its table (the OID of the row status column, or a name the writer and the
@@ -45,11 +49,13 @@ void StartAfterCloseRun(RunRow writes, std::string what, std::shared_ptr<void> k
                         std::function<std::string(const StepsEnd&)> endText);
 
 // UI thread. For an add stopped after a create went out and before the rest of its row was confirmed (a
-// create-and-go may have made the row active with values the user did not give): once the dialog has
-// gone, the row's status (`statusColumn` + `index`) is read on a session of its own and a row that is
-// there is destroyed (ksx::RemoveUnfinished); then what the device holds is said, `what` the entry.
+// create-and-go may have made the row active with values the user did not give): row creation's own
+// record (`progress`) says whether the row is this add's. Only then, once the dialog has gone, the row's
+// status (`statusColumn` + `index`) is read on a session of its own and a row that is there is destroyed
+// (ksx::RemoveUnfinished). Otherwise nothing is sent. Then what the device holds is said, `what` the
+// entry.
 void RemoveUnfinishedAfterClose(const std::string& statusColumn, const std::string& index,
-                                const std::string& what);
+                                const std::string& what, const AddProgress& progress);
 
 // ---- Windows whose rows a run writes (UI thread) ----
 

@@ -288,6 +288,7 @@ void CStaticMACDlg::AddEntry(const StaticMacEntryText& entry) {
     };
     auto outcome = std::make_shared<Outcome>();
     auto progress = std::make_shared<AddProgress>();
+    m_other.Begin();
     auto step = [this, entry, trunkPort, listed, outcome, progress](int i) {
         if (i == 0) {
             std::string deviceMac;
@@ -310,7 +311,7 @@ void CStaticMACDlg::AddEntry(const StaticMacEntryText& entry) {
             return StepOutcome::Done();
         }
         const RowAdded made = m_logic.AddStaticMacEntry(
-            entry, [this] { return m_run.Runner().Stopping(); }, progress.get());
+            entry, [this] { return m_run.Runner().Stopping(); }, progress.get(), &m_other);
         outcome->made = made;
         switch (made) {
             case RowAdded::kCreated:
@@ -330,9 +331,18 @@ void CStaticMACDlg::AddEntry(const StaticMacEntryText& entry) {
     auto text = [](int i, int) {
         return QString(i == 0 ? "Reading the device MAC..." : "Adding the static MAC entry...");
     };
-    m_run.Start(2, step, text, [this, outcome, progress](const StepsEnd& end) {
+    m_run.Start(2, step, text, [this, outcome, progress, entry](const StepsEnd& end) {
         if (end.stopped) {
             AfxMessageBox(StoppedAddText("the static MAC entry", *progress), MB_OK);
+            return;
+        }
+        if (m_other.Found()) {
+            // Another entry of that index, not active: replaced only on the user's Yes.
+            if (AskReplace(m_other, "the static MAC entry") && isVisible()) {
+                AddEntry(entry);
+            } else {
+                RestoreButtons();
+            }
             return;
         }
         if (end.failed) {

@@ -57,5 +57,6 @@ private:
     bool m_bTrunksRead = true;     // the trunk membership read has ended
     bool m_bGlobalsDone = false;   // the learning settings read of this refresh has ended
     bool m_bLearningRead = false;  // the learning state and uplink ports shown are the device's
+    ksx::OtherRow m_other;         // an entry of the index not active that this module did not leave
     CStepRun m_run{*this};         // on m_logic's sessions
 };

@@ -132,11 +132,13 @@ SnmpAnswer CStaticMACLogic::SetStaticMacEntry(const StaticMacEntryText& entry, i
 }
 
 ksx::RowAdded CStaticMACLogic::AddStaticMacEntry(const StaticMacEntryText& entry,
-                                                 std::function<bool()> stopping, ksx::AddProgress* progress) {
+                                                 std::function<bool()> stopping, ksx::AddProgress* progress,
+                                                 ksx::OtherRow* other) {
     ksx::RowStatusAccess access =
         ksx::StatusAccessOn(m_cCommonSNMPRowStatus, kRowStatusColumn + RowIndex(entry));
     access.stopping = std::move(stopping);
     access.progress = progress;
+    access.other = other;
     access.finish = [] { return true; };  // nothing beyond the index to write
     return ksx::AddRow(access, "4");
 }

@@ -43,7 +43,7 @@ public:
     // Worker: the entry's create-and-go (ksx::AddRow; the index is the whole entry, so a row the
     // device made without answering is the entry as given).
     ksx::RowAdded AddStaticMacEntry(const StaticMacEntryText& entry, std::function<bool()> stopping,
-                                    ksx::AddProgress* progress);
+                                    ksx::AddProgress* progress, ksx::OtherRow* other = nullptr);
     // Reads the learning state into m_strLearningState (emptied when it was not read as a number), then
     // the uplink ports into m_strUplinkPorts (kept when they were not read), one get each, without holding
     // the window; onGlobals (UI thread) tells which of the two were read.

@@ -632,9 +632,8 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
     const std::string entryName = std::string("the RMON ") + what + " " + std::to_string(index);
     const std::string failed = "Failed to create " + entryName + ": ";
 
-    // An earlier row of this index that is not valid (left under creation by an add cut short, or by
-    // another manager) is set invalid first. A row the read cannot find, or a read that fails, counts
-    // as absent.
+    // An earlier row of this index that is not valid and that this module left under creation (an add
+    // cut short) is set invalid first; one another manager is creating only on the user's Yes.
     m_progress.Enter(ksx::AddStage::kCreate);
     ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPTable, status);
     access.kind = ksx::StatusKind::kEntryStatus;
@@ -642,6 +641,7 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
     access.send = [&](const std::string& v) { return m_lastAnswer = SendStatus(status, v); };
     access.stopping = [this] { return Stopping(); };
     access.progress = &m_progress;
+    access.other = &m_other;
     const ksx::RowAdded made = ksx::AddRow(access, "2");
     if (made != ksx::RowAdded::kCreated) {
         m_strLastError = ksx::RowAddedText(made, entryName, failed);

@@ -157,7 +157,13 @@ public:
     // How far the last row creation got (read once its run ended): what a stopped creation says.
     // UI thread, before the run of a creation starts.
     const ksx::AddProgress& Progress() const { return m_progress; }
-    void ResetProgress() { m_progress.Reset(); }
+    void ResetProgress() {
+        m_progress.Reset();
+        m_other.Begin();
+    }
+    // A row of the index not valid that this module did not leave, found by a create (UI thread, once
+    // the run has ended), and the user's Yes to replacing it.
+    ksx::OtherRow& Other() { return m_other; }
 
     // Global state: `enabled` becomes 1 for the device's 1, else 0; false (untouched) when the state
     // could not be read as an integer.
@@ -226,6 +232,7 @@ private:
     std::string m_strLastError;
     SnmpAnswer m_lastAnswer;
     ksx::AddProgress m_progress;
+    ksx::OtherRow m_other;
     std::function<bool()> m_stopping;
     bool m_tableRead[4] = {false, false, false, false};
     bool m_communityRead = false;

@@ -215,7 +215,15 @@ void CRMONEthernetStatistics::Apply() {
                 }
                 return;
             }
-            if (end.failed) {
+            if (m_rmon.Other().Found()) {
+                // Another entry of that index, not valid: replaced only on the user's Yes.
+                if (ksx::AskReplace(m_rmon.Other(),
+                                    "the RMON Ethernet statistics entry " + std::to_string(entry.index)) &&
+                    isVisible()) {
+                    Apply();
+                    return;
+                }
+            } else if (end.failed) {
                 Tell(end.failure);
             }
             // A row of the port left behind would make two rows for one port: the form is kept.

@@ -131,18 +131,21 @@ void CRmonTableDialog::RunCreate(const std::string& what, std::function<bool()> 
                                  std::function<void()> after) {
     m_rmon.ResetProgress();
     RunWrite(
-        1,
-        [this, create = std::move(create)](int) {
-            return create() ? ksx::StepOutcome::Done() : m_rmon.LastOutcome();
-        },
+        1, [this, create](int) { return create() ? ksx::StepOutcome::Done() : m_rmon.LastOutcome(); },
         [what](int, int) { return ui::ToQ("Creating the RMON " + what + "..."); },
-        [this, what, after = std::move(after)](const ksx::StepsEnd& end) {
+        [this, what, create, after](const ksx::StepsEnd& end) {
             if (end.stopped) {
                 // Closed during the creation: the dialog is ending. What the device confirmed is said.
                 Tell(ksx::StoppedAddText("the RMON " + what, m_rmon.Progress(), "created"));
                 return;
             }
-            if (end.failed) {
+            if (m_rmon.Other().Found()) {
+                // Another entry of that index, not valid: replaced only on the user's Yes.
+                if (ksx::AskReplace(m_rmon.Other(), "the RMON " + what) && isVisible()) {
+                    RunCreate(what, create, after);
+                    return;
+                }
+            } else if (end.failed) {
                 Tell(end.failure);
             }
             after();

@@ -329,12 +329,13 @@ int CPowSavSettings::OnTimeProfileWalk(CSnmp* response, int requestId, void* use
     return static_cast<CPowSavSettings*>(userData)->m_profilesRead.Step(response, requestId, status);
 }
 
-bool CPowSavSettings::AddTimeProfile(TimeProfileRow row) {
+bool CPowSavSettings::AddTimeProfile(TimeProfileRow row, ksx::OtherRow* other) {
     const std::string statusOid = Column(21) + "." + row.index;
-    // A row of this index left not active (an add cut short, another manager) is replaced. The answer
-    // kept is that of the last status request.
+    // A row of this index left not active by this module is replaced, another one only on the user's
+    // Yes (`other`). The answer kept is that of the last status request.
     m_lastWrite = SnmpAnswer{};
     ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPSet, statusOid);
+    access.other = other;
     access.send = [this, send = access.send](const std::string& value) {
         m_lastWrite = send(value);
         return *m_lastWrite;
@@ -372,6 +373,7 @@ bool CPowSavSettings::AddTimeProfile(TimeProfileRow row) {
     add(21, 1, "1");
     m_lastWrite = SendTraced(m_cCommonSNMPSet, "set").Answer();
     if (m_lastWrite->Accepted()) {
+        ksx::HalfMadeRows::Forget(statusOid);  // active
         return true;
     }
     // Leave no half-made row behind: it would hold its index and never become a profile.

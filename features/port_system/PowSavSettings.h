@@ -11,6 +11,7 @@
 
 #include "core/CommonSNMP.h"
 #include "core/ModuleBase.h"
+#include "core/RowCreate.h"
 #include "core/TableRead.h"
 #include "platform/sys/Messages.h"
 
@@ -105,7 +106,7 @@ public:
     const PowerSavingFlags& Flags() const { return m_flags; }
     // Creates the row (create-and-wait), fills and activates it. A row whose filling fails is
     // destroyed again.
-    bool AddTimeProfile(TimeProfileRow row);
+    bool AddTimeProfile(TimeProfileRow row, ksx::OtherRow* other = nullptr);
     bool DeleteTimeProfile(const std::string& index);
     // Closes the sessions, waiting for a running walk.
     void CancelAll();

@@ -337,6 +337,7 @@ void CSyslogHostCfgDlg::OnApplyState() {
 }
 
 void CSyslogHostCfgDlg::OnApplyHost() {
+    m_other.Begin();
     std::vector<HostWrite> writes = PlanHost();
     if (writes.empty()) {
         ReadSyslogGlobal();
@@ -398,6 +399,15 @@ void CSyslogHostCfgDlg::OnApplyHost() {
                         AfxMessageBox(HostWritesEndText(end, name, newHost), MB_OK);
                         return;
                     }
+                    if (m_other.Found()) {
+                        // Another row of that host, not active: replaced only on the user's Yes.
+                        if (AskReplace(m_other, "the syslog host " + newHost) && isVisible()) {
+                            OnApplyHost();
+                        } else {
+                            ReadSyslogGlobal();
+                        }
+                        return;
+                    }
                     if (end.failed) {
                         // A refusal says what it left; an unanswered write what the device confirmed.
                         AfxMessageBox(end.failure.empty() ? HostWritesEndText(end, name, newHost) +
@@ -415,19 +425,18 @@ StepOutcome CSyslogHostCfgDlg::CreateHostRow(const HostWrite& w) {
     bool unanswered = false;  // a create or destroy the device may have applied without saying so
     SnmpAnswer last;          // ... and how the last of them went
     RowStatusAccess access;
-    access.set = [&](const std::string& value) {
+    access.row = statusOid;
+    access.other = &m_other;
+    access.send = [&](const std::string& value) {
         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
         m_cCommonSNMPSet.AddVarBind(statusOid, 1, value.c_str());
         last = SendRequest(m_cCommonSNMPSet).Answer();
         sent = true;
         unanswered = unanswered || last.Unanswered();
-        return last.Accepted();
+        return last;
     };
-    access.read = [&] {
-        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_GET);
-        m_cCommonSNMPSet.AddVarBind(statusOid, 4, nullptr);
-        return SendRequest(m_cCommonSNMPSet).Integer(0);
-    };
+    // It tells an absent row from a failed read: a create made where there was none is this Apply's own.
+    access.readStatus = StatusAccessOn(m_cCommonSNMPSet, statusOid).readStatus;
     access.stopping = [this] { return m_run.Runner().Stopping(); };
     switch (CreateRow(access, kCreateAndWait)) {
         case RowCreated::kCreated:
@@ -436,6 +445,8 @@ StepOutcome CSyslogHostCfgDlg::CreateHostRow(const HostWrite& w) {
             return StepOutcome::Failed("The device already holds an active syslog host " + w.newHost +
                                        "; it was left as it is and nothing was written. The settings it "
                                        "holds are shown.");
+        case RowCreated::kOccupied:
+            return StepOutcome::Failed("");  // the user is asked once the run has ended
         case RowCreated::kRefused:
             break;
     }

@@ -19,6 +19,7 @@
 
 #include "controls/StepRun.h"
 #include "core/CommonSNMP.h"
+#include "core/RowCreate.h"
 #include "core/TableRead.h"
 #include "platform/ui/Dialog.h"
 
@@ -122,5 +123,6 @@ private:
     bool m_hostRowsOk = true;
     bool m_activeHostShown = false;  // the walk under way showed an active row
     bool m_readFailSaid = false;
+    ksx::OtherRow m_other;  // a row of the new host not active that this module did not leave
     CStepRun m_run{*this};  // the host writes; last: stopped before the sessions go
 };

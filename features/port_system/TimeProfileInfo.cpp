@@ -371,7 +371,19 @@ void CTimeProfileInfo::OnAdd() {
     for (int d = 0; d < 7; ++d) {
         row.days[d] = IsDlgButtonChecked(IDC_TP_MONDAY + d) == 1 ? "1" : "2";
     }
-    if (m_logic.AddTimeProfile(row)) {
+    ksx::OtherRow other;
+    other.Begin();
+    bool added = m_logic.AddTimeProfile(row, &other);
+    if (!added && other.Found()) {
+        // Another profile row of that index, not active: replaced only on the user's Yes.
+        if (!ksx::AskReplace(other, "the time profile " + name)) {
+            Refresh();
+            return;
+        }
+        other.Begin();
+        added = m_logic.AddTimeProfile(row, &other);
+    }
+    if (added) {
         Refresh();
         return;
     }

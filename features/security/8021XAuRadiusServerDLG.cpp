@@ -306,8 +306,13 @@ void C8021XAuRadiusServerDLG::OnApply() {
     m_addressSession.Open(CCommonSNMP::REQUEST_SET);
     m_address->AddAddressTypeVarBind(m_addressSession, job->Column(2));
     m_address->AddAddressVarBind(m_addressSession, job->Column(3));
+    StartApply(job);
+}
+
+void C8021XAuRadiusServerDLG::StartApply(const std::shared_ptr<ApplyJob>& job) {
     m_list->DeleteAllItems();
     m_progress.Reset();
+    m_other.Begin();
     m_created = false;
     const int steps = (job->create ? 1 : 0) + 1 + static_cast<int>(job->values.size());
     m_run.Start(
@@ -320,7 +325,7 @@ void C8021XAuRadiusServerDLG::OnApply() {
             return QString::fromStdString("Writing the RADIUS server " + job->indexText + ": " + what +
                                           "...");
         },
-        [this, job](const StepsEnd& end) { OnApplyEnd(end, *job); });
+        [this, job](const StepsEnd& end) { OnApplyEnd(end, job); });
     // Until the run ends (its end reads the list again, which gives them back).
     for (int id : {IDC_D1XR_APPLY, IDC_D1XR_REFRESH, IDC_D1XR_DELETE}) {
         EnableDlgItem(id, false);
@@ -330,11 +335,13 @@ void C8021XAuRadiusServerDLG::OnApply() {
 StepOutcome C8021XAuRadiusServerDLG::ApplyStep(int i, const ApplyJob& job) {
     const std::string failedPrefix = "Failed to write the RADIUS server: ";
     if (job.create && i == 0) {
-        // An entry of this index left unfinished by another manager is replaced.
+        // An entry of this index left unfinished by this module is replaced, another one only on the
+        // user's Yes.
         m_progress.Enter(AddStage::kCreate);
         RowStatusAccess access =
             StatusAccessOn(m_setSession, job.Column(10), std::atoi(g_strSnmpTimeout.c_str()));
         access.progress = &m_progress;
+        access.other = &m_other;
         access.stopping = [this] { return m_run.Runner().Stopping(); };
         switch (const RowAdded made = AddRow(access, "5")) {
             case RowAdded::kCreated:
@@ -392,7 +399,8 @@ StepOutcome C8021XAuRadiusServerDLG::ApplyStep(int i, const ApplyJob& job) {
     return outcome;
 }
 
-void C8021XAuRadiusServerDLG::OnApplyEnd(const StepsEnd& end, const ApplyJob& job) {
+void C8021XAuRadiusServerDLG::OnApplyEnd(const StepsEnd& end, const std::shared_ptr<ApplyJob>& shared) {
+    const ApplyJob& job = *shared;
     if (end.stopped) {
         // Closed during Apply: the dialog is ending.
         if (job.create) {
@@ -406,7 +414,13 @@ void C8021XAuRadiusServerDLG::OnApplyEnd(const StepsEnd& end, const ApplyJob& jo
         }
         return;
     }
-    if (end.failed) {
+    if (m_other.Found()) {
+        // Another server of this index, not active: replaced only on the user's Yes.
+        if (AskReplace(m_other, "the RADIUS server " + job.indexText) && isVisible()) {
+            StartApply(shared);
+            return;
+        }
+    } else if (end.failed) {
         AfxMessageBox(end.failure, MB_OK);
     }
     if (!isVisible()) {

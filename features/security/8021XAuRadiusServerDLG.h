@@ -63,7 +63,9 @@ private:
     };
     // Worker: Apply's step `i` (the create of a new server, the address, then one value each).
     ksx::StepOutcome ApplyStep(int i, const ApplyJob& job);
-    void OnApplyEnd(const ksx::StepsEnd& end, const ApplyJob& job);
+    // UI thread: runs `job` (again after the user's Yes to replacing another server of its index).
+    void StartApply(const std::shared_ptr<ApplyJob>& job);
+    void OnApplyEnd(const ksx::StepsEnd& end, const std::shared_ptr<ApplyJob>& job);
     void OnDelete();
 
     CListCtrlEx* m_list = nullptr;
@@ -75,6 +77,7 @@ private:
     CCommonSNMP m_typeSession;
     CCommonSNMP m_addressSession;
     ksx::AddProgress m_progress;         // of a new server's add
+    ksx::OtherRow m_other;               // a server of the index not active that this module did not leave
     std::atomic<bool> m_created{false};  // this Apply created the server's entry
     CStepRun m_run{*this};               // last: stopped before the sessions it uses go
 };

@@ -192,9 +192,14 @@ void C8021XUserDLG::OnAdd() {
         AfxMessageBox("Duplicate 802.1X User Name", MB_OK);
         return;
     }
+    StartAdd(name, password);
+}
+
+void C8021XUserDLG::StartAdd(const std::string& name, const std::string& password) {
     const std::string idx = C8021XSettingLogic::UserNameIndex(name);
     // Off the window's thread, on a session nothing else uses; the fields are copied here.
     m_add.Reset();
+    m_other.Begin();
     m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
     m_run.Start(
         3, [this, name, idx, password](int i) { return AddStep(i, name, idx, password); },
@@ -204,7 +209,7 @@ void C8021XUserDLG::OnAdd() {
             return QString::fromStdString("Adding the user " + name + ": " + kSteps[std::clamp(i, 0, 2)] +
                                           "...");
         },
-        [this, name](const StepsEnd& end) { OnAddEnd(end, name); });
+        [this, name, password](const StepsEnd& end) { OnAddEnd(end, name, password); });
     // Until the run ends (its end reads the list again, which gives them back).
     for (int id : {IDC_D1XU_ADD, IDC_D1XU_DELETE, IDC_D1XU_REFRESH}) {
         EnableDlgItem(id, false);
@@ -225,6 +230,7 @@ StepOutcome C8021XUserDLG::AddStep(int step, const std::string& name, const std:
         // without the password given here.
         RowStatusAccess access = StatusAccessOn(m_cCommonSNMP, statusOid);
         access.progress = &m_add.progress;
+        access.other = &m_other;
         access.stopping = [this] { return m_run.Runner().Stopping(); };
         access.finish = [&] {
             const bool written = WritePassword(idx, password).Accepted();
@@ -280,18 +286,27 @@ StepOutcome C8021XUserDLG::AddStep(int step, const std::string& name, const std:
     return failed;
 }
 
-void C8021XUserDLG::OnAddEnd(const StepsEnd& end, const std::string& name) {
+void C8021XUserDLG::OnAddEnd(const StepsEnd& end, const std::string& name, const std::string& password) {
+    const std::string what = "the user " + name;
     if (end.stopped) {
         // Closed during the add: the dialog is ending. A create that went out may have made the account
-        // active without the password given (a create-and-go): once the run has ended, it goes, on a
-        // session of its own, and what the device holds is said then.
-        const bool createSent = m_add.progress.Stage() != AddStage::kNone && !m_add.progress.Refused();
-        if (!createSent || m_add.complete) {
-            AfxMessageBox(StoppedAddText("the user " + name, m_add.progress), MB_OK);
-            return;
+        // active without the password given (a create-and-go): row creation removes it, once the run has
+        // ended, when it is this add's own, and what the device holds is said then.
+        if (m_add.complete) {
+            AfxMessageBox(StoppedAddText(what, m_add.progress), MB_OK);
+        } else {
+            ui::RemoveUnfinishedAfterClose(C8021XSettingLogic::UserColumn(3),
+                                           C8021XSettingLogic::UserNameIndex(name), what, m_add.progress);
         }
-        ui::RemoveUnfinishedAfterClose(C8021XSettingLogic::UserColumn(3),
-                                       C8021XSettingLogic::UserNameIndex(name), "the user " + name);
+        return;
+    }
+    if (m_other.Found()) {
+        // Another account of that name, not active: replaced only on the user's Yes.
+        if (AskReplace(m_other, what) && isVisible()) {
+            StartAdd(name, password);
+        } else if (isVisible()) {
+            StartRead();
+        }
         return;
     }
     if (end.failed) {

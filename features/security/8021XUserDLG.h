@@ -40,7 +40,9 @@ private:
                              const std::string& password);
     // Worker, one request: the account's password, and the layer's account of it.
     SnmpAnswer WritePassword(const std::string& idx, const std::string& password);
-    void OnAddEnd(const ksx::StepsEnd& end, const std::string& name);
+    // Starts the add of an account checked already (again after the user's Yes to replacing another).
+    void StartAdd(const std::string& name, const std::string& password);
+    void OnAddEnd(const ksx::StepsEnd& end, const std::string& name, const std::string& password);
     void OnDelete();
 
     // How far the add under way got (worker writes, UI thread reads once it ended).
@@ -58,5 +60,6 @@ private:
     CCommonSNMP m_cCommonSNMP;  // the add's requests, used by nothing else
     bool m_bReadEnded = false;
     AddState m_add;
+    ksx::OtherRow m_other;  // an account of that name not active that this module did not leave
     CStepRun m_run{*this};  // last: stopped before the session it uses goes
 };

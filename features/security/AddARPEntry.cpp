@@ -232,16 +232,12 @@ void CAddARPEntry::OnApply() {
         AfxMessageBox(problem, MB_OK);
         return;
     }
-    bool destroyFirst = false;
+    // An inactive entry of this address is row creation's to replace (or to ask about).
     for (const arp::Entry& known : m_known) {
-        if (known.address != address) {
-            continue;
-        }
-        if (known.status == "1") {
+        if (known.address == address && known.status == "1") {
             AfxMessageBox(Lower(known.mac) == Lower(mac) ? "Duplicate MAC and IP." : "Duplicate IP.", MB_OK);
             return;
         }
-        destroyFirst = true;
     }
     if (std::none_of(m_portFlags.begin(), m_portFlags.end(), [](int f) { return f != 0; })) {
         AfxMessageBox("Invalid Port Number", MB_OK);
@@ -262,21 +258,24 @@ void CAddARPEntry::OnApply() {
     job->macOctets.assign(6, '\0');
     CUtils::HexToBytes(digits, reinterpret_cast<unsigned char*>(job->macOctets.data()), 6);
     job->bitmap = arp::PortBitmap(m_portFlags);
-    job->destroyFirst = destroyFirst;
     job->create = g_strDeviceName == kCreateAndGoModel ? "4" : "5";
+    StartAdd(job);
+}
+
+void CAddARPEntry::StartAdd(const std::shared_ptr<AddJob>& job) {
     // Off the window's thread, on a session nothing else uses.
     m_progress.Reset();
+    m_other.Begin();
     m_finished = m_complete = false;
     m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
-    const int first = destroyFirst ? 0 : 1;
     m_run.Start(
-        4 - first, [this, job, first](int i) { return AddStep(i + first, *job); },
-        [job, first](int i, int) {
-            static const char* const kSteps[] = {"removing its inactive entry", "creating its entry",
-                                                 "writing its MAC address and ports", "activating it"};
-            return ui::ToQ("Adding " + job->What() + ": " + kSteps[std::clamp(i + first, 0, 3)] + "...");
+        3, [this, job](int i) { return AddStep(i, *job); },
+        [job](int i, int) {
+            static const char* const kSteps[] = {"creating its entry", "writing its MAC address and ports",
+                                                 "activating it"};
+            return ui::ToQ("Adding " + job->What() + ": " + kSteps[std::clamp(i, 0, 2)] + "...");
         },
-        [this, job](const StepsEnd& end) { OnAddEnd(end, *job); });
+        [this, job](const StepsEnd& end) { OnAddEnd(end, job); });
     UpdateApplyState();
 }
 
@@ -309,15 +308,13 @@ StepOutcome CAddARPEntry::AddStep(int i, const AddJob& job) {
     const bool createAndGo = job.create == "4";
     switch (i) {
         case 0: {
-            // Not this add's entry: a stop here leaves nothing of it.
-            return AnswerStep(SetStatus(index, "6"), {"the removal of its inactive entry of this address"},
-                              failed);
-        }
-        case 1: {
-            // An entry of this address left unfinished (an add cut short, another manager) is replaced; one
-            // a create-and-go made without an answer gets the MAC address and ports given here, or goes.
+            // An entry of this address left unfinished by this module is replaced (destroyed before the
+            // create: these devices refuse a create over it), another only on the user's Yes; one a
+            // create-and-go made without an answer gets the MAC address and ports given here, or goes.
             RowStatusAccess access = StatusAccessOn(m_cCommonSNMP, arp::kStatusColumn + index);
             access.progress = &m_progress;
+            access.other = &m_other;
+            access.readFirst = true;
             access.stopping = [this] { return m_run.Runner().Stopping(); };
             access.finish = [this, &job] {
                 if (WriteColumns(job).answer.Accepted()) {
@@ -353,7 +350,7 @@ StepOutcome CAddARPEntry::AddStep(int i, const AddJob& job) {
         return StepOutcome::NothingSent();
     }
     ColumnsWritten step;
-    if (i == 2) {
+    if (i == 1) {
         // On the create-and-go model the entry is active already: it is added once it holds these.
         m_progress.Enter(createAndGo ? AddStage::kActivate : AddStage::kColumns);
         step = WriteColumns(job);
@@ -363,7 +360,7 @@ StepOutcome CAddARPEntry::AddStep(int i, const AddJob& job) {
     }
     if (step.answer.Accepted()) {
         m_progress.Confirm();
-        m_complete = m_complete || i == 2;
+        m_complete = m_complete || i == 1;
         return StepOutcome::Done();
     }
     if (m_run.Runner().Stopping()) {
@@ -381,17 +378,25 @@ StepOutcome CAddARPEntry::AddStep(int i, const AddJob& job) {
     return outcome;
 }
 
-void CAddARPEntry::OnAddEnd(const StepsEnd& end, const AddJob& job) {
+void CAddARPEntry::OnAddEnd(const StepsEnd& end, const std::shared_ptr<AddJob>& job) {
     if (end.stopped) {
         // Closed during the add: the dialog is ending. On the create-and-go model a create that went out
-        // may have made the entry active without the MAC address and ports given: once the run has
-        // ended, it goes, on a session of its own, and what the device holds is said then.
-        const bool createSent = m_progress.Stage() != AddStage::kNone && !m_progress.Refused();
-        if (job.create != "4" || !createSent || m_complete) {
-            AfxMessageBox(StoppedAddText(job.What(), m_progress), MB_OK);
+        // may have made the entry active without the MAC address and ports given: row creation removes
+        // it, once the run has ended, when it is this add's own, and what the device holds is said then.
+        if (job->create != "4" || m_complete) {
+            AfxMessageBox(StoppedAddText(job->What(), m_progress), MB_OK);
+        } else {
+            ui::RemoveUnfinishedAfterClose(arp::kStatusColumn, "." + job->address, job->What(), m_progress);
+        }
+        return;
+    }
+    if (m_other.Found()) {
+        // Another entry of this address, not active: replaced only on the user's Yes.
+        if (AskReplace(m_other, job->What()) && isVisible()) {
+            StartAdd(job);
             return;
         }
-        ui::RemoveUnfinishedAfterClose(arp::kStatusColumn, "." + job.address, job.What());
+        UpdateApplyState();
         return;
     }
     UpdateApplyState();
@@ -400,7 +405,7 @@ void CAddARPEntry::OnAddEnd(const StepsEnd& end, const AddJob& job) {
         return;
     }
     if (m_finished) {
-        AfxMessageBox(RowAddedText(RowAdded::kFinished, job.What()), MB_OK);
+        AfxMessageBox(RowAddedText(RowAdded::kFinished, job->What()), MB_OK);
     }
     if (!isVisible()) {
         return;

@@ -72,12 +72,13 @@ private:
         std::string address;
         std::string macOctets;
         std::string bitmap;
-        bool destroyFirst = false;  // an inactive entry of this address goes first
-        std::string create;         // "5", or "4" on the model that creates with create-and-go
+        std::string create;  // "5", or "4" on the model that creates with create-and-go
         std::string What() const { return "the gateway " + address; }
     };
-    // Worker: the add's step `i` (0 the inactive entry removed, 1 the create, 2 the MAC address and
-    // ports, 3 the activation); a refused step removes what the add made.
+    // UI thread: runs the add of `job` (again after the user's Yes to replacing another entry).
+    void StartAdd(const std::shared_ptr<AddJob>& job);
+    // Worker: the add's step `i` (0 the create, 1 the MAC address and ports, 2 the activation); a
+    // refused step removes what the add made.
     ksx::StepOutcome AddStep(int i, const AddJob& job);
     // Worker: the MAC address, then the ports; accepted when both were, else the first that was not
     // and its name (the ports, not sent, when a stop came between them).
@@ -87,7 +88,7 @@ private:
     };
     ColumnsWritten WriteColumns(const AddJob& job);
     SnmpAnswer SetStatus(const std::string& index, const char* value);
-    void OnAddEnd(const ksx::StepsEnd& end, const AddJob& job);
+    void OnAddEnd(const ksx::StepsEnd& end, const std::shared_ptr<AddJob>& job);
 
     std::vector<ksx::arp::Entry> m_known;
     int m_nPortNum = 0;
@@ -100,6 +101,7 @@ private:
     std::unique_ptr<CTrunkMembership> m_trunk;
     // How far the add under way got (worker writes, UI thread reads once it ended).
     ksx::AddProgress m_progress;
+    ksx::OtherRow m_other;  // an entry of this address not active that this module did not leave
     std::atomic<bool> m_finished{false};  // a create nobody answered was finished by the columns
     std::atomic<bool> m_complete{false};  // the entry holds the MAC address and ports given
     CStepRun m_run{*this};                // last: stopped before the session it uses goes

@@ -119,8 +119,13 @@ void CDHCPBOOTPRelayInterfaceDlg::OnApply() {
         AfxMessageBox("Server IP Already Exist. ", MB_OK);
         return;
     }
+    StartAdd(address);
+}
+
+void CDHCPBOOTPRelayInterfaceDlg::StartAdd(const std::string& address) {
     // The create and the activation go out off the window's thread.
     m_addProgress.Reset();
+    m_other.Begin();
     for (int id : {IDC_RLI_APPLY, IDC_RLI_DELETE, IDC_RLI_REFRESH}) {
         EnableDlgItem(id, false);
     }
@@ -129,7 +134,7 @@ void CDHCPBOOTPRelayInterfaceDlg::OnApply() {
     m_run.Start(
         CDHCPBootpLogic::kAddSteps,
         [this, address, pauseMs](int i) {
-            return m_logic.AddServerStep(i, address, pauseMs, m_addProgress, m_run.Runner());
+            return m_logic.AddServerStep(i, address, pauseMs, m_addProgress, m_run.Runner(), &m_other);
         },
         [address](int i, int) {
             return QString("Adding the relay server %1: %2...")
@@ -141,7 +146,13 @@ void CDHCPBOOTPRelayInterfaceDlg::OnApply() {
                 AfxMessageBox(StoppedAddText("the relay server " + address, m_addProgress), MB_OK);
                 return;
             }
-            if (end.failed && !end.failure.empty()) {
+            if (m_other.Found()) {
+                // Another entry of that server, not active: replaced only on the user's Yes.
+                if (AskReplace(m_other, "the relay server " + address) && isVisible()) {
+                    StartAdd(address);
+                    return;
+                }
+            } else if (end.failed && !end.failure.empty()) {
                 AfxMessageBox(end.failure, MB_OK);
             }
             if (isVisible()) {

@@ -31,6 +31,8 @@ private:
     void Refresh();
     ksx::LRESULT OnResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
     void OnApply();
+    // Runs the add of a checked server (again after the user's Yes to replacing another entry).
+    void StartAdd(const std::string& address);
     void OnDelete();
 
     CIPAddressCtrl* m_address = nullptr;
@@ -39,5 +41,6 @@ private:
     int m_walksEnded = 0;
     CDHCPBootpLogic m_logic;
     ksx::AddProgress m_addProgress;  // of the add under way
+    ksx::OtherRow m_other;           // an entry of the server not active that this module did not leave
     CStepRun m_run{*this};           // the add, on the logic's add session
 };

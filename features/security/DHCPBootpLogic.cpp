@@ -149,7 +149,7 @@ SnmpAnswer CDHCPBootpLogic::SetRelayServerRow(const std::string& address, const 
 }
 
 StepOutcome CDHCPBootpLogic::AddServerStep(int step, const std::string& address, unsigned pauseMs,
-                                           AddProgress& progress, StepRunner& runner) {
+                                           AddProgress& progress, StepRunner& runner, OtherRow* other) {
     const std::string failed = "Failed to add the relay server " + address + ": ";
     RowStatusAccess access = StatusAccessOn(m_cCommonSNMPAdd, kServerStatus + kSystemIndex + address);
     access.stopping = [&runner] { return runner.Stopping(); };
@@ -159,6 +159,7 @@ StepOutcome CDHCPBootpLogic::AddServerStep(int step, const std::string& address,
         }
         progress.Enter(AddStage::kCreate);
         access.progress = &progress;
+        access.other = other;  // a row not active that this module did not leave: only on the user's Yes
         const RowAdded made = AddRow(access, "5");
         switch (made) {
             case RowAdded::kCreated:

@@ -68,7 +68,8 @@ public:
     // failed step's text is what the user is told. The progress says what the device confirmed.
     static constexpr int kAddSteps = 2;
     ksx::StepOutcome AddServerStep(int step, const std::string& address, unsigned pauseMs,
-                                   ksx::AddProgress& progress, ksx::StepRunner& runner);
+                                   ksx::AddProgress& progress, ksx::StepRunner& runner,
+                                   ksx::OtherRow* other = nullptr);
     // Any thread: the add's request in flight returns at once, unanswered.
     void CancelAdd() { m_cCommonSNMPAdd.Cancel(); }
     // Reads the global local relay state (wParam 3), then starts the walk of the local relay table

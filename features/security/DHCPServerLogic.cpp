@@ -220,7 +220,8 @@ ksx::StepOutcome CDHCPServerLogic::Undo(const std::string& statusOid, const std:
 
 ksx::StepOutcome CDHCPServerLogic::AddServerStep(int step, const DHCPServerAdd& add,
                                                  ksx::AddProgress& progress,
-                                                 const std::function<bool()>& stopping) {
+                                                 const std::function<bool()>& stopping,
+                                                 ksx::OtherRow* other) {
     using ksx::StepOutcome;
     if (stopping()) {
         return StepOutcome::NothingSent();
@@ -228,10 +229,12 @@ ksx::StepOutcome CDHCPServerLogic::AddServerStep(int step, const DHCPServerAdd& 
     const std::string status = Column(4) + "." + add.index;
     if (step == 0) {
         progress.Enter(ksx::AddStage::kCreate);
-        // An entry of this index left unfinished (an add cut short, another manager) is replaced.
+        // An entry of this index left unfinished by this module is replaced, another one only on the
+        // user's Yes.
         ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPRowStatus, status);
         access.stopping = stopping;
         access.progress = &progress;
+        access.other = other;
         const ksx::RowAdded made = ksx::AddRow(access, "5");
         switch (made) {
             case ksx::RowAdded::kCreated:

@@ -65,10 +65,11 @@ public:
     // Worker: step `step` of an add (kAddSteps in all: the create, the address type and address, the
     // activation), on the write sessions only; `stopping` tells that the dialog is ending the run. A
     // step the device refuses after the create destroys the half-made row (unless stopping) and fails
-    // with the text the user is told. The progress says what the device confirmed.
+    // with the text the user is told. The progress says what the device confirmed; `other` is told of
+    // an entry of that index not active that this module did not leave (and holds the user's Yes).
     static constexpr int kAddSteps = 3;
     ksx::StepOutcome AddServerStep(int step, const DHCPServerAdd& add, ksx::AddProgress& progress,
-                                   const std::function<bool()>& stopping);
+                                   const std::function<bool()>& stopping, ksx::OtherRow* other = nullptr);
     // Any thread: the write in flight returns at once, unanswered.
     void CancelWrites();
     const std::string& LastFailure() const { return m_strFailure; }

@@ -224,9 +224,13 @@ void CDHCPServerScreenDlg::OnAddServer() {
         }
     }
     // The fields are taken now; the create, the address and the activation go out off the window's thread.
-    const DHCPServerAdd add = CDHCPServerLogic::ServerAddOf(FreeIndex(), m_editServerIP->m_strAddrType,
-                                                            GetDlgItemText(IDC_DHCPSCR_SERVER_IP));
+    StartAddServer(CDHCPServerLogic::ServerAddOf(FreeIndex(), m_editServerIP->m_strAddrType,
+                                                 GetDlgItemText(IDC_DHCPSCR_SERVER_IP)));
+}
+
+void CDHCPServerScreenDlg::StartAddServer(const DHCPServerAdd& add) {
     m_addProgress.Reset();
+    m_other.Begin();
     for (int id : {IDC_DHCPSCR_PORT_ADD, IDC_DHCPSCR_SERVER_ADD, IDC_DHCPSCR_DELETE, IDC_DHCPSCR_REFRESH}) {
         EnableDlgItem(id, false);
     }
@@ -234,21 +238,27 @@ void CDHCPServerScreenDlg::OnAddServer() {
     m_run.Start(
         CDHCPServerLogic::kAddSteps,
         [this, add](int i) {
-            return m_DHCPServerLogic.AddServerStep(i, add, m_addProgress,
-                                                   [this] { return m_run.Runner().Stopping(); });
+            return m_DHCPServerLogic.AddServerStep(
+                i, add, m_addProgress, [this] { return m_run.Runner().Stopping(); }, &m_other);
         },
         [](int i, int) {
             static const char* const kSteps[] = {"creating its entry", "writing its address",
                                                  "activating it"};
             return QString("Adding the trusted DHCP server: %1...").arg(kSteps[i < 3 ? i : 2]);
         },
-        [this](const StepsEnd& end) {
+        [this, add](const StepsEnd& end) {
             if (end.stopped) {
                 // Closed during the add: the dialog is ending.
                 AfxMessageBox(StoppedAddText(CDHCPServerLogic::kServerWhat, m_addProgress), MB_OK);
                 return;
             }
-            if (end.failed && !end.failure.empty()) {
+            if (m_other.Found()) {
+                // Another entry of that index, not active: replaced only on the user's Yes.
+                if (AskReplace(m_other, CDHCPServerLogic::kServerWhat) && isVisible()) {
+                    StartAddServer(add);
+                    return;
+                }
+            } else if (end.failed && !end.failure.empty()) {
                 AfxMessageBox(end.failure, MB_OK);
             }
             if (isVisible()) {

@@ -32,6 +32,8 @@ private:
     void Refresh();
     void OnApplyPorts();
     void OnAddServer();
+    // Runs the add of a checked entry (again after the user's Yes to replacing another).
+    void StartAddServer(const DHCPServerAdd& add);
     void OnDelete();
     ksx::LRESULT OnResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
     ksx::LRESULT OnTrunksDone(ksx::WPARAM wParam, ksx::LPARAM lParam);
@@ -51,5 +53,6 @@ private:
     int m_refreshesEnded = 0;
     CDHCPServerLogic m_DHCPServerLogic;
     ksx::AddProgress m_addProgress;  // of the add under way
+    ksx::OtherRow m_other;           // an entry of its index not active that this module did not leave
     CStepRun m_run{*this};           // the add, on the logic's write sessions
 };

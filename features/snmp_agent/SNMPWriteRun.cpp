@@ -31,8 +31,8 @@ void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what
                            std::function<void(bool added)> after, unsigned settleMs) {
     const std::string failed = "Failed to add the " + what + ": ";
     m_progress.Reset();
-    auto step = [this, statusOid, what, failed, settleMs,
-                 columns = std::move(columns)](int i) -> StepOutcome {
+    m_other.Begin();
+    auto step = [this, statusOid, what, failed, settleMs, columns](int i) -> StepOutcome {
         // A created row that is not made active again goes, unless the dialog is ending: then
         // nothing is sent after the request in flight, and the next add of this row replaces it.
         const auto undo = [&](const StepsName& writes) {
@@ -49,6 +49,7 @@ void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what
                 m_progress.Enter(AddStage::kCreate);
                 RowStatusAccess access = m_config.StatusAccess(statusOid);
                 access.progress = &m_progress;
+                access.other = &m_other;
                 switch (const RowAdded made = AddRow(access, "5")) {
                     case RowAdded::kCreated:
                         break;
@@ -90,13 +91,19 @@ void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what
         return Q("Adding the " + what + ": " + kSteps[i < 3 ? i : 2] + "...");
     };
     m_run.Start(3, std::move(step), std::move(text),
-                [this, what, after = std::move(after)](const StepsEnd& end) {
+                [this, statusOid, what, columns, after, settleMs](const StepsEnd& end) {
                     if (end.stopped) {
                         // Closed during the add: the dialog is ending.
                         AfxMessageBox(StoppedAddText("the " + what, m_progress), MB_OK);
                         return;
                     }
-                    if (end.failed) {
+                    if (m_other.Found()) {
+                        // Another row of that index, not active: replaced only on the user's Yes.
+                        if (AskReplace(m_other, "the " + what) && m_dlg.isVisible()) {
+                            Create(statusOid, what, columns, after, settleMs);
+                            return;
+                        }
+                    } else if (end.failed) {
                         AfxMessageBox(end.failure, MB_OK);
                     }
                     // A run that had just ended as the dialog ended reads nothing again.

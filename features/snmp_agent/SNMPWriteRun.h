@@ -36,8 +36,8 @@ public:
 
     // UI thread. Adds a row in three steps: `statusOid` set to create-and-wait, the columns, then
     // active. A refused step is told ("Failed to add the <what>: ..."), and a row created before it
-    // is destroyed again so that no hidden row blocks another try; a row left by a stopped add, or
-    // by another manager, that is not active is replaced (ksx::CreateRow). A stop says what the
+    // is destroyed again so that no hidden row blocks another try; a row this module left not active
+    // is replaced (ksx::AddRow), another one only on the user's Yes. A stop says what the
     // device confirmed (ksx::StoppedAddText). `settleMs`: a pause after the
     // activation, for a device that needs it before the row reads back. `after` (UI thread) gets
     // whether the row was added, unless the dialog has ended meanwhile.
@@ -63,4 +63,5 @@ private:
     CStepRun m_run;
     ksx::StepRunner& m_runner;
     ksx::AddProgress m_progress;  // of the add under way
+    ksx::OtherRow m_other;        // a row of its index not active that this module did not leave
 };

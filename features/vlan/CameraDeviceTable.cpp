@@ -17,11 +17,12 @@ std::string SameRowText(const WalkStep& step, int i) {
 }
 
 RowAdded CreateDeviceRow(CCommonSNMP& session, const std::string& index, const std::function<bool()>& fill,
-                         const std::function<bool()>& stopping, AddProgress* progress) {
+                         const std::function<bool()>& stopping, AddProgress* progress, OtherRow* other) {
     RowStatusAccess access = StatusAccessOn(session, kDevStatusCol + index);
     access.finish = fill;
     access.stopping = stopping;
     access.progress = progress;
+    access.other = other;
     return AddRow(access, "4");
 }
 

@@ -21,10 +21,11 @@ std::string SameRowText(const ksx::WalkStep& step, int i);
 // layer's account of its answer. They show nothing.
 // The create goes through ksx::AddRow: a row the device made without answering gets its columns
 // (`fill`) or is removed; `stopping` (optional) ends it between requests; `progress` (optional) learns
-// how far the create got (a create-and-go: the entry's activation).
+// how far the create got (a create-and-go: the entry's activation); `other` (optional) is told of a row
+// not active there that this module did not leave, and holds the user's Yes to replacing it.
 ksx::RowAdded CreateDeviceRow(CCommonSNMP& session, const std::string& index,
                               const std::function<bool()>& fill, const std::function<bool()>& stopping = {},
-                              ksx::AddProgress* progress = nullptr);
+                              ksx::AddProgress* progress = nullptr, ksx::OtherRow* other = nullptr);
 // What a create that did not give a row to fill says.
 std::string CreateFailureText(ksx::RowAdded made);
 // What an add says whose settings (`fill`) did not go as asked, after the removal of its row (`removal`).

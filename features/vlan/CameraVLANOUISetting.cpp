@@ -190,10 +190,15 @@ void CCameraVLANOUISetting::OnAdd() {
     if (!ValidateOuiEntry(description, mac)) {
         return;
     }
+    StartAdd(description, mac);
+}
+
+void CCameraVLANOUISetting::StartAdd(const std::string& description, const std::string& mac) {
     // Off the window's thread: the row created, then its description; each accepted write lets the
     // device settle. A row whose description was refused would count toward the limit: it is removed.
     const std::string index = MacIndex(mac);
     auto state = std::make_shared<AddState>();
+    m_other.Begin();
     const unsigned settleMs = SettleMs();
     m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
     auto step = [this, index, description, state, settleMs](int i) {
@@ -217,7 +222,7 @@ void CCameraVLANOUISetting::OnAdd() {
         if (i == 0) {
             const RowAdded made = CreateDeviceRow(
                 m_cCommonSNMP, index, [&] { return fill().Accepted(); }, [&] { return runner.Stopping(); },
-                &state->progress);
+                &state->progress, &m_other);
             state->finished = made == RowAdded::kFinished;
             if (made != RowAdded::kCreated && made != RowAdded::kFinished) {
                 // A create nobody answered may have changed the table.
@@ -245,16 +250,25 @@ void CCameraVLANOUISetting::OnAdd() {
         return QString(i == 0 ? "Adding the entry: creating its row..."
                               : "Adding the entry: writing its description...");
     };
-    m_run.Start(2, step, text, [this, state, index](const StepsEnd& end) {
+    m_run.Start(2, step, text, [this, state, index, description, mac](const StepsEnd& end) {
         if (end.stopped) {
             // Closed during the add: the dialog is ending. An entry left without its description goes once
             // the run has ended, and what the device holds is said then.
             if (state->description == Description::kRemoved) {
                 AfxMessageBox(RemovedUnfinishedText(RowAdded::kRemoved, "the entry"), MB_OK);
             } else if (LeftHalfMade(*state)) {
-                ui::RemoveUnfinishedAfterClose(kDevStatusCol, index, "the entry");
+                ui::RemoveUnfinishedAfterClose(kDevStatusCol, index, "the entry", state->progress);
             } else {
                 AfxMessageBox(StoppedAddText("the entry", state->progress), MB_OK);
+            }
+            return;
+        }
+        if (m_other.Found()) {
+            // Another entry of this OUI, not active: replaced only on the user's Yes.
+            if (AskReplace(m_other, "the entry") && isVisible()) {
+                StartAdd(description, mac);
+            } else {
+                UpdateControls();
             }
             return;
         }

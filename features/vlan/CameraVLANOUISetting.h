@@ -9,6 +9,7 @@
 #include "controls/StepRun.h"
 #include "controls/TableDialog.h"
 #include "core/CommonSNMP.h"
+#include "core/RowCreate.h"
 
 class CCameraVLANOUISetting : public CTableDialog {
 public:
@@ -32,6 +33,8 @@ protected:
 
 private:
     void OnAdd();
+    // Runs the add of an entry checked already (again after the user's Yes to replacing another).
+    void StartAdd(const std::string& description, const std::string& mac);
     void OnDelete();
     bool ValidateOuiEntry(const std::string& description, const std::string& mac);
     // Add, Delete and Refresh: none while an add or delete runs, Add only after a whole table.
@@ -40,5 +43,6 @@ private:
     bool m_bTableRead = false;  // Add checks against the list: it waits for a whole table
     int m_walksEnded = 0;
     CCommonSNMP m_cCommonSNMP;  // the sets of Add and Delete; the walk has the base's session
+    ksx::OtherRow m_other;      // an entry of the OUI not active that this module did not leave
     CStepRun m_run{*this};      // Add's and Delete's requests, on m_cCommonSNMP
 };

@@ -518,6 +518,11 @@ void CCameraVlanSetting::OnAdd() {
     if (!ValidateDeviceEntry(description, mac)) {
         return;
     }
+    StartDeviceAdd(type, description, mac, oui);
+}
+
+void CCameraVlanSetting::StartDeviceAdd(const std::string& type, const std::string& description,
+                                        const std::string& mac, bool oui) {
     const std::string index = MacIndex(mac);
     const auto typeAndMask = [type, oui, index](CCommonSNMP& session) {
         static const unsigned char kOuiMask[6] = {0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00};
@@ -529,10 +534,12 @@ void CCameraVlanSetting::OnAdd() {
     // Off the window's thread: the row created, then filled; each accepted write lets the device settle.
     // A row whose columns were refused would count toward the limit, so it is removed again.
     auto halfMade = std::make_shared<bool>(false);
+    auto progress = std::make_shared<AddProgress>();
+    m_other.Begin();
     const unsigned settleMs = static_cast<unsigned>(std::max(kSettleMs.Get(), 0));
     m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
     auto finished = std::make_shared<bool>(false);
-    auto step = [this, index, description, typeAndMask, halfMade, finished, settleMs](int i) {
+    auto step = [this, index, description, typeAndMask, halfMade, finished, progress, settleMs](int i) {
         if (i == 1 && *finished) {
             return StepOutcome::Done();  // the create's own check wrote the settings
         }
@@ -540,11 +547,22 @@ void CCameraVlanSetting::OnAdd() {
         const auto stopping = [this] { return m_run.Runner().Stopping(); };
         if (i == 0) {
             const RowAdded made = CreateDeviceRow(
-                m_cCommonSNMP, index, [&] { return fill().Accepted(); }, stopping);
+                m_cCommonSNMP, index,
+                [&] {
+                    const bool written = fill().Accepted();
+                    if (written) {
+                        progress->Confirm();
+                    }
+                    return written;
+                },
+                stopping, progress.get(), &m_other);
             *finished = made == RowAdded::kFinished;
             const bool accepted = made == RowAdded::kCreated || *finished;
             if (m_run.Runner().Stopping()) {
                 return accepted ? StepOutcome::Done() : StepOutcome::Failed("");
+            }
+            if (made == RowAdded::kCreated) {
+                progress->Enter(AddStage::kColumns);  // active with the device's defaults: not added yet
             }
             if (!accepted) {
                 // A create nobody answered may have changed the table.
@@ -555,6 +573,7 @@ void CCameraVlanSetting::OnAdd() {
         } else if (const SnmpAnswer written = fill(); !written.Accepted()) {
             StepOutcome out = StepOutcome::Of(written);
             if (!m_run.Runner().Stopping()) {
+                progress->Refuse();  // the row it made is removed now
                 *halfMade = true;
                 out.failure = FillFailureText(written, RemoveDeviceRow(m_cCommonSNMP, index));
             }
@@ -567,35 +586,48 @@ void CCameraVlanSetting::OnAdd() {
         return QString(i == 0 ? "Adding the device: creating its row..."
                               : "Adding the device: writing its settings...");
     };
-    m_run.Start(2, step, text, [this, halfMade, finished, index](const StepsEnd& end) {
-        if (end.stopped) {
-            // Closed during the add: the dialog is ending. The create-and-go may have made the entry
-            // active without its settings: once the run has ended, it goes, and what the device holds is
-            // said then.
-            if (end.done == 0 && !end.inFlight) {
-                AfxMessageBox(RunEndText(end, ListNamer({{"the entry"}}), "added"), MB_OK);
-            } else {
-                ui::RemoveUnfinishedAfterClose(kDevStatusCol, index, "the entry");
-            }
-            return;
-        }
-        if (end.failed) {
-            AfxMessageBox(end.failure, MB_OK);
-            if (!*halfMade) {
-                UpdateControls();  // nothing changed: the entry stays in the fields
+    m_run.Start(
+        2, step, text,
+        [this, halfMade, finished, progress, index, type, description, mac, oui](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the add: the dialog is ending. The create-and-go may have made the entry
+                // active without its settings: row creation removes it, once the run has ended, when it is
+                // this add's own, and what the device holds is said then.
+                if (end.done == 0 && !end.inFlight) {
+                    AfxMessageBox(RunEndText(end, ListNamer({{"the entry"}}), "added"), MB_OK);
+                } else if (*finished) {
+                    AfxMessageBox(StoppedAddText("the entry", *progress), MB_OK);  // its settings are written
+                } else {
+                    ui::RemoveUnfinishedAfterClose(kDevStatusCol, index, "the entry", *progress);
+                }
                 return;
             }
-        } else {
-            if (*finished) {
-                AfxMessageBox(RowAddedText(RowAdded::kFinished, "the entry"), MB_OK);
+            if (m_other.Found()) {
+                // Another entry of this address, not active: replaced only on the user's Yes.
+                if (AskReplace(m_other, "the entry") && isVisible()) {
+                    StartDeviceAdd(type, description, mac, oui);
+                } else {
+                    UpdateControls();
+                }
+                return;
             }
-            m_editDescription->clear();
-            m_editMac->clear();
-        }
-        if (isVisible()) {
-            RefreshAll();
-        }
-    });
+            if (end.failed) {
+                AfxMessageBox(end.failure, MB_OK);
+                if (!*halfMade) {
+                    UpdateControls();  // nothing changed: the entry stays in the fields
+                    return;
+                }
+            } else {
+                if (*finished) {
+                    AfxMessageBox(RowAddedText(RowAdded::kFinished, "the entry"), MB_OK);
+                }
+                m_editDescription->clear();
+                m_editMac->clear();
+            }
+            if (isVisible()) {
+                RefreshAll();
+            }
+        });
     UpdateControls();
 }
 

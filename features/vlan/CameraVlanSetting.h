@@ -11,6 +11,7 @@
 #include "controls/StepRun.h"
 #include "core/CommonSNMP.h"
 #include "core/ModuleBase.h"
+#include "core/RowCreate.h"
 #include "core/TableRead.h"
 #include "features/vlan/CameraVlanRules.h"
 #include "platform/ui/Dialog.h"
@@ -76,6 +77,9 @@ private:
     void OnModeChange();
     void OnApply();
     void OnAdd();
+    // Runs the add of an entry checked already (again after the user's Yes to replacing another).
+    void StartDeviceAdd(const std::string& type, const std::string& description, const std::string& mac,
+                        bool oui);
     void OnDelete();
     bool ValidateDeviceEntry(const std::string& description, const std::string& mac);
 
@@ -119,5 +123,6 @@ private:
     ksx::TableRead<Globals> m_globalsRead;
     ksx::TableRead<DeviceRow> m_deviceWalk;
     ksx::TableRead<camvlan::VoiceOui> m_voiceOuiWalk;
+    ksx::OtherRow m_other;  // an entry of the address not active that this module did not leave
     CStepRun m_run{*this};  // the voice VLAN read (m_cCommonSNMP), Apply's write (m_cCommonSNMPSet)
 };

@@ -416,6 +416,17 @@ void CKSXVlanAdd::OnWriteEnd(const CVlanAddLogic::VlanWrite& write,
         EndDialog(IDOK);
         return;
     }
+    if (write.add && m_logic.Other().Found()) {
+        // Another row of that VID, not active: replaced only on the user's Yes.
+        if (AskReplace(m_logic.Other(), "VLAN " + write.vidText) && isVisible()) {
+            StartWrite(write);
+            return;
+        }
+        EnableDlgItem(IDC_VLANADD_ID_GROUP, true);
+        EnableDlgItem(IDC_VLANADD_PORT_GROUP, true);
+        UpdateOkState();
+        return;
+    }
     EnableDlgItem(IDC_VLANADD_ID_GROUP, true);
     EnableDlgItem(IDC_VLANADD_PORT_GROUP, true);
     UpdateOkState();

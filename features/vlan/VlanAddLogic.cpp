@@ -4,6 +4,7 @@
 #include <cctype>
 #include <chrono>
 #include <cstring>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -184,17 +185,28 @@ SnmpAnswer CVlanAddLogic::SetVlanName(const std::string& vidText, const std::str
 }
 
 SnmpAnswer CVlanAddLogic::SetRowStatus(const std::string& vidText, const char* value) {
+    const std::string row = std::string(ksx::vlan::kRowStatusColumn) + "." + vidText;
+    if (std::string_view(value) == "2") {
+        ksx::HalfMadeRows::Note(row);  // out of service by this module until it is active again
+    }
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMP.AddVarBind(std::string(ksx::vlan::kRowStatusColumn) + "." + vidText, 1, value);
-    return ksx::GetNextRequest(m_cCommonSNMP).Answer();
+    m_cCommonSNMP.AddVarBind(row, 1, value);
+    const SnmpAnswer answer = ksx::GetNextRequest(m_cCommonSNMP).Answer();
+    if (answer.Accepted() && std::string_view(value) != "2") {
+        ksx::HalfMadeRows::Forget(row);  // active again, or gone
+    }
+    return answer;
 }
 
 SnmpAnswer CVlanAddLogic::CreateVlanRow(const std::string& vidText, WriteResult& result) {
-    // The create replaces a row of this VID that is not active: one a stopped add left, or a create
-    // the device applied without answering in time. Whether the device answered is that of the last
+    // The create replaces a row of this VID that is not active and that this module left (a stopped add,
+    // a create the device applied without answering in time, an edit that could not put the VLAN back in
+    // service); another one only on the user's Yes (Other()). Whether the device answered is that of the last
     // status write: a create it did not answer may still have made the row.
     SnmpAnswer last;
     ksx::RowStatusAccess access;
+    access.row = std::string(ksx::vlan::kRowStatusColumn) + "." + vidText;
+    access.other = &m_other;
     access.send = [&](const std::string& value) {
         // As SetRowStatus, but a refusal of a resend (the first copy may have made the row) is no answer.
         m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
@@ -215,6 +227,8 @@ SnmpAnswer CVlanAddLogic::CreateVlanRow(const std::string& vidText, WriteResult&
         case ksx::RowCreated::kActive:
             result.exists = true;
             return last;
+        case ksx::RowCreated::kOccupied:
+            return {SnmpOutcome::kNotSent};  // nothing was written; the user is asked at the run's end
         case ksx::RowCreated::kRefused:
             break;
     }

@@ -133,7 +133,13 @@ public:
     void CancelRequests();
     // How far an add got (written by the worker, read once the run ended).
     const ksx::AddProgress& Progress() const { return m_progress; }
-    void ResetProgress() { m_progress.Reset(); }
+    void ResetProgress() {
+        m_progress.Reset();
+        m_other.Begin();
+    }
+    // A row of the VID not active that this module did not leave, found by an add (UI thread, once the
+    // run has ended), and the user's Yes to replacing it.
+    ksx::OtherRow& Other() { return m_other; }
 
     // Sessions: row status and name; the port bitmaps.
     CCommonSNMP m_cCommonSNMP;
@@ -151,4 +157,5 @@ private:
     std::function<bool()> m_stopping;
     std::function<bool(unsigned ms)> m_pause;
     ksx::AddProgress m_progress;
+    ksx::OtherRow m_other;
 };

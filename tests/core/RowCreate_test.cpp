@@ -1,7 +1,8 @@
 // Row creation against the simulated switch: a create-and-go whose answers were lost (the device
 // applied it), or whose resend the device refused as the row was there, is read back and finished, or
 // removed when its columns are refused; a lost create the device did not apply is not added, one whose
-// status cannot be read is not known; a refused or lost create leaves a row that was there alone. The 802.1X
+// status cannot be read is not known; a refused or lost create leaves a row that was there alone; a row
+// not active is replaced only when this module left it half-made, or on the user's Yes. The 802.1X
 // user table: index the name's length and octets, column 2 the password, column 3 the status.
 #include <gtest/gtest.h>
 
@@ -141,6 +142,45 @@ TEST_F(RowCreateTest, ALostOrResentCreateOverARowMadeJustBeforeLeavesItAsItWas) 
         EXPECT_EQ(s_sim->Get(kUsers + ".2" + kNurse), "theirs");
         EXPECT_EQ(s_sim->Get(kUsers + ".3" + kNurse), "1");
     }
+}
+
+TEST_F(RowCreateTest, NothingIsRemovedOfARowWhoseOwnerIsNotKnown) {
+    // Another manager's account; the status read before the create fails, the create's answer is lost.
+    s_sim->Set(kUsers + ".3" + kNurse, "i", "1");
+    AddProgress progress;
+    RowStatusAccess access = StatusAccessOn(*session, kUsers + ".3" + kNurse);
+    access.readStatus = [] { return RowStatusAccess::Status{}; };
+    access.progress = &progress;
+    s_sim->LoseAnswer(kUsers + ".3" + kNurse);
+    EXPECT_EQ(AddRow(access, "4"), RowAdded::kUnknown);
+    s_sim->ClearLog();
+    EXPECT_EQ(RemoveUnfinished(StatusAccessOn(*session, kUsers + ".3" + kNurse), progress.Owner()),
+              RowAdded::kNotOwned);
+    EXPECT_TRUE(s_sim->Requests().empty());
+    EXPECT_EQ(s_sim->Get(kUsers + ".3" + kNurse), "1");
+}
+
+TEST_F(RowCreateTest, ARowNotActiveIsReplacedOnlyWhenThisModuleLeftItOrOnYes) {
+    ASSERT_EQ(s_sim->Command("row " + kUsers + ".3" + kNurse + " 2"), "OK");  // another manager's, suspended
+    OtherRow other;
+    RowStatusAccess access = StatusAccessOn(*session, kUsers + ".3" + kNurse);
+    access.other = &other;
+    for (const bool yes : {false, true}) {  // the user's Yes holds for the next run only
+        other.Begin();
+        s_sim->ClearLog();
+        EXPECT_EQ(AddRow(access, "4"), yes ? RowAdded::kCreated : RowAdded::kOccupied);
+        EXPECT_EQ(Distinct().size(), yes ? 5u : 1u);  // the status read; then create, read, destroy, create
+        EXPECT_EQ(other.Question("the user nurse"),
+                  "The device already holds the user nurse, not in service. Replace it?");
+        other.Consent();
+    }
+    // A server row this module made and did not activate is its own to replace, without asking.
+    RowStatusAccess server = StatusAccessOn(*session, kRadiusStatus + ".4");
+    server.other = &other;
+    other.Begin();
+    ASSERT_EQ(AddRow(server, "5"), RowAdded::kCreated);
+    EXPECT_EQ(AddRow(server, "5"), RowAdded::kCreated);
+    EXPECT_FALSE(other.Found());
 }
 
 }  // namespace

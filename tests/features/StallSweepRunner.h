@@ -22,6 +22,12 @@
 // that there is something to write. Every message box and every status line an action shows is read:
 // an unanswered write is never said to be refused, nor a refused one unanswered. Each text that does
 // is a failure "<mode>: <dialog> | <button> | <text>".
+//
+// Built with KSX_OWNERSHIP_SWEEP it is the ownership sweep instead: every add of every dialog (AddCase,
+// listed by the including file), with another manager's row at the add's index made once the dialog has
+// read its list (active, then not active), against the slow switch, closed after each distinct request of
+// the add in turn. That row is left as it was (no write but a create touches it) and no text says
+// anything was removed; a question whether to replace it is answered No.
 #pragma once
 
 #include <cxxabi.h>
@@ -43,11 +49,13 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <typeinfo>
 #include <vector>
 
+#include "controls/IPAddressCtrl.h"
 #include "platform/snmplib/Snmp.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/Tunable.h"
@@ -498,7 +506,8 @@ inline std::vector<Entry> Entries() {
     return out;
 }
 
-class SweepFixture : public ::testing::TestWithParam<Entry> {
+template <class Param>
+class SweepFixtureOf : public ::testing::TestWithParam<Param> {
 public:
     static void SetUpTestSuite() {
         SnmpInit();
@@ -536,12 +545,118 @@ protected:
     test::ScriptedMessageBox boxes;
     static inline test::SimSwitch* s_sim = nullptr;
 };
+using SweepFixture = SweepFixtureOf<Entry>;
 
 inline void PrintTo(const Entry& e, std::ostream* os) {
     *os << e.name;
 }
 
-#ifdef KSX_ANSWER_SWEEP
+#if defined(KSX_OWNERSHIP_SWEEP)
+
+// An add: its dialog, its fields (id and text: typed, picked, or for an empty text checked), its
+// button, and its row: the status column and the index (".1"). The other row's states: active and not
+// in service (an RMON table's: valid and under creation, {1, 3}).
+struct AddCase {
+    std::string name;
+    std::function<std::shared_ptr<CDialog>()> make;
+    std::vector<std::pair<int, std::string>> fields;
+    int button = 0;
+    std::string statusColumn, index;
+    std::vector<int> states = {1, 2};
+};
+inline void PrintTo(const AddCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+// Every box recorded; a Yes/No question answered No, any other box OK.
+struct NoToQuestions : IMessageBoxService {
+    NoToQuestions() { SetMessageBoxService(this); }
+    ~NoToQuestions() override { SetMessageBoxService(nullptr); }
+    int Show(const std::string& text, const std::string&, unsigned flags) override {
+        std::lock_guard<std::mutex> lock(m);
+        texts.push_back(text);
+        return (flags & 0xF) == MB_YESNO ? IDNO : IDOK;
+    }
+    std::mutex m;
+    std::vector<std::string> texts;
+};
+
+using OwnershipSweep = SweepFixtureOf<AddCase>;
+
+TEST_P(OwnershipSweep, AnotherManagersRowAtTheIndexIsLeftAsItWas) {
+    const AddCase& c = GetParam();
+    const std::string row = c.statusColumn + c.index;
+    const std::string entry = c.statusColumn.substr(0, c.statusColumn.rfind('.') + 1);
+    // The add's distinct requests: its writes and its reads of the row's status.
+    const auto added = [&] {
+        size_t n = 0;
+        for (const test::SimRequest& r : s_sim->DistinctRequests()) {
+            n += r.pdu == "set" || (r.pdu == "get" && r.varbinds.at(0).oid == row);
+        }
+        return n;
+    };
+    const auto quiet = [&](const std::function<bool()>& done) {
+        size_t seen = 0;
+        QElapsedTimer still;
+        still.start();
+        test::WaitUntil([&] {
+            if (const size_t now = s_sim->Requests().size(); now != seen) {
+                seen = now;
+                still.restart();
+            }
+            return done() || still.elapsed() >= m_t.quietMs;
+        });
+    };
+    for (const int state : c.states) {
+        for (size_t k = 1, sent = k; sent >= k; ++k) {  // Close once the add's k-th request went out
+            SCOPED_TRACE("other row " + std::to_string(state) + ", closed at request " + std::to_string(k));
+            s_sim->Restart();
+            test::UseSimV1(*s_sim, std::to_string(m_t.timeoutMs));
+            NoToQuestions boxes;
+            {
+                const std::shared_ptr<CDialog> dlg = c.make();
+                test::DialogDriver drv(*dlg);
+                quiet([] { return false; });  // its reads
+                for (const auto& [id, text] : c.fields) {
+                    auto* combo = dlg->Item<QComboBox>(id);
+                    if (auto* ip = dlg->Item<CIPAddressCtrl>(id)) {
+                        ip->SetAddress(text);
+                    } else {
+                        EXPECT_TRUE(text.empty()                  ? drv.Check(id, true)
+                                    : combo && !combo->lineEdit() ? drv.SelectText(id, text)
+                                                                  : drv.Type(id, text))
+                            << id;
+                    }
+                }
+                ASSERT_EQ(s_sim->Command("row " + row + " " + std::to_string(state)), "OK");
+                s_sim->DelayMs(m_t.delayMs);
+                s_sim->ClearLog();
+                ASSERT_TRUE(drv.Click(c.button));
+                quiet([&] { return added() >= k; });
+                sent = added();
+                drv.CloseBox();
+                ASSERT_TRUE(drv.WaitEnded());
+            }
+            quiet([] { return false; });  // what goes on after the dialog
+            ASSERT_GT(sent, 0u) << "the add sent nothing";
+            EXPECT_EQ(s_sim->Get(row), std::to_string(state));
+            for (const test::SimRequest& r : test::Sets(s_sim->Requests())) {
+                for (const test::SimVarBind& b : r.varbinds) {
+                    const bool ofRow = b.oid.rfind(entry, 0) == 0 && b.oid.ends_with(c.index);
+                    const bool create =
+                        b.oid == row &&
+                        (c.states.back() == 3 ? b.value == "2" : b.value == "4" || b.value == "5");
+                    EXPECT_TRUE(!ofRow || create) << b.oid << "=" << b.value;
+                }
+            }
+            for (const std::string& text : boxes.texts) {
+                EXPECT_EQ(text.find("removed"), std::string::npos) << text;
+            }
+        }
+    }
+}
+
+#elif defined(KSX_ANSWER_SWEEP)
 
 using AnswerSweep = SweepFixture;
 

@@ -87,15 +87,19 @@ TEST_F(RMONEthernetStatisticsTest, ApplyChecksClearsThePortsOtherRowsAndCreates)
     EXPECT_EQ(Row(dlg, 3)[0], "20");
     EXPECT_EQ(Row(dlg, 3)[1], "5");
 
-    // An index used only by a row in another status is taken: creation sets that row invalid first.
+    // An index used only by a row in another status is taken: on the user's Yes creation sets that row
+    // invalid first.
     s_sim->Set(kStatistics + ".1.30", "i", "30");
     s_sim->Set(kStatistics + ".4.30", "i", "3");
     ASSERT_TRUE(drv.Click(IDC_RMONS_REFRESH));
     ASSERT_TRUE(WaitIdle(dlg));
     s_sim->ClearLog();
-    EXPECT_EQ(Apply(drv, dlg, "30", "7", ""), std::vector<std::string>{});
+    EXPECT_EQ(
+        Apply(drv, dlg, "30", "7", ""),
+        std::vector<std::string>{
+            "The device already holds the RMON Ethernet statistics entry 30, being created. Replace it?"});
     EXPECT_EQ(RequestLines(OfKind(s_sim->Requests(), "get")),
-              std::vector<std::string>{"get " + kStatistics + ".4.30=n:"});
+              std::vector<std::string>(2, "get " + kStatistics + ".4.30=n:"));
     EXPECT_EQ(SetLines(s_sim->Requests(), kStatistics.size() + 1),
               (std::vector<std::string>{"4.30=i:4", "4.30=i:2", "2.30=o:1.3.6.1.2.1.2.2.1.1.7",
                                         "3.30=s:", "4.30=i:1"}));

@@ -83,9 +83,11 @@ TEST_F(RmonAlarmTest, ListsValidAlarmsWithADeleteButtonEach) {
     }
     EXPECT_EQ(boxes.Count(), 0u);
 
-    // Index 5 is not valid, so it is not refused as taken.
+    // Index 5 is not valid, so it is not refused as taken; another manager's row, replaced on Yes.
     s_sim->ClearLog();
-    EXPECT_EQ(Apply(drv, dlg, Form{.index = "5"}), std::vector<std::string>{});
+    EXPECT_EQ(Apply(drv, dlg, Form{.index = "5"}),
+              std::vector<std::string>{
+                  "The device already holds the RMON alarm entry 5, being created. Replace it?"});
     EXPECT_EQ(SetLines(s_sim->Requests(), kAlarm.size() + 1)[0], "10.5=i:4");
 
     // Delete: one SET of the row's status, then the list read again.

@@ -114,7 +114,7 @@ TEST_F(Dot1xRadius, CreatesANewServerAndChangesAnExistingOneInPlace) {
     EXPECT_EQ(drv.Cell(IDC_D1XR_LIST, 2, 1), "fe80::1");
 }
 
-TEST_F(Dot1xRadius, AnEntryLeftNotReadySinceTheReadIsReplaced) {
+TEST_F(Dot1xRadius, AnotherManagersEntryLeftNotReadySinceTheReadIsReplacedOnYes) {
     C8021XAuRadiusServerDLG dlg;
     DialogDriver drv(dlg);
     WaitRead(dlg);
@@ -125,7 +125,8 @@ TEST_F(Dot1xRadius, AnEntryLeftNotReadySinceTheReadIsReplaced) {
                                                 "2.2=i:1 3.2=x:c0a80102", "5.2=i:1812", "6.2=i:1813",
                                                 "7.2=i:5", "8.2=i:2", "9.2=s:secret", "10.2=i:1"}));
     WaitRead(dlg);
-    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "The device already holds the RADIUS server 2, not ready. Replace it?"});
     EXPECT_EQ(s_sim->Get(kEntry + ".10.2"), "1");
     EXPECT_EQ(drv.Rows(IDC_D1XR_LIST), 2);
 }

@@ -34,12 +34,16 @@ protected:
     static void WaitRead(C8021XUserDLG& dlg) {
         ASSERT_TRUE(WaitUntil([&] { return dlg.ReadEnded(); }));
     }
+    // `answer`: that of the first box (a question), when given.
     void Add(DialogDriver& drv, const std::string& name, const std::string& password,
-             const std::string& confirm) {
+             const std::string& confirm, int answer = 0) {
         ASSERT_TRUE(drv.Type(IDC_D1XU_NAME, name));
         ASSERT_TRUE(drv.Type(IDC_D1XU_PASSWORD, password));
         ASSERT_TRUE(drv.Type(IDC_D1XU_CONFIRM, confirm));
         boxes.Clear();
+        if (answer != 0) {
+            boxes.Answer(answer);
+        }
         s_sim->ClearLog();
         ASSERT_TRUE(drv.Click(IDC_D1XU_ADD));
         ASSERT_TRUE(WaitUntil([&] { return !static_cast<C8021XUserDLG&>(drv.Dialog()).Run().Running(); }));
@@ -94,8 +98,8 @@ TEST_F(Dot1xUsers, AddsAUserWithItsPassword) {
     EXPECT_EQ(drv.Rows(IDC_D1XU_LIST), 3);
 }
 
-TEST_F(Dot1xUsers, AnAccountLeftInactiveIsReplacedByTheAdd) {
-    // Left by an add cut short, or by another manager: counted, not listed, and no duplicate.
+TEST_F(Dot1xUsers, AnotherManagersInactiveAccountIsReplacedOnlyOnYes) {
+    // Counted, not listed, and no duplicate; suspended by another manager.
     s_sim->Set(kEntry + ".1" + kAbcd, "s", "abcd");
     s_sim->Set(kEntry + ".2" + kAbcd, "s", "old");
     s_sim->Set(kEntry + ".3" + kAbcd, "i", "2");
@@ -103,12 +107,20 @@ TEST_F(Dot1xUsers, AnAccountLeftInactiveIsReplacedByTheAdd) {
     DialogDriver drv(dlg);
     WaitRead(dlg);
     ASSERT_EQ(drv.Rows(IDC_D1XU_LIST), 1);
-    Add(drv, "abcd", "wxyz", "wxyz");
+    const std::string question = "The device already holds the user abcd, not in service. Replace it?";
+    Add(drv, "abcd", "wxyz", "wxyz", IDNO);
+    EXPECT_TRUE(Sets().empty());
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{question,
+                                                       "The device already holds the user abcd, not "
+                                                       "in service; it was left as it is."}));
+    EXPECT_EQ(s_sim->Get(kEntry + ".2" + kAbcd), "old");
+    WaitRead(dlg);
+    Add(drv, "abcd", "wxyz", "wxyz", IDYES);
     EXPECT_EQ(Sets(),
               (std::vector<std::string>{"3" + kAbcd + "=i:4", "3" + kAbcd + "=i:6", "3" + kAbcd + "=i:4",
                                         "2" + kAbcd + "=s:wxyz", "3" + kAbcd + "=i:1"}));
     WaitRead(dlg);
-    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{question});
     EXPECT_EQ(drv.Row(IDC_D1XU_LIST, 0), (std::vector<std::string>{"1", "abcd", "*****"}));
     EXPECT_EQ(s_sim->Get(kEntry + ".3" + kAbcd), "1");
 }
@@ -242,9 +254,11 @@ TEST_F(Dot1xUsers, ASlowAddKeepsTheWindowLiveAndCloseAtThePasswordSaysWhatTheDev
     ASSERT_TRUE(drv.Type(IDC_D1XU_NAME, "nurse"));
     ASSERT_TRUE(drv.Type(IDC_D1XU_PASSWORD, "ward7secret"));
     ASSERT_TRUE(drv.Type(IDC_D1XU_CONFIRM, "ward7secret"));
+    // The password's answer never comes: the add is surely at it when Close comes, once the device has it.
+    s_sim->LoseAnswer(kEntry + ".2" + nurse);
     test::SlowRun run(*s_sim);
     ASSERT_NO_FATAL_FAILURE(run.Click(dlg, drv, IDC_D1XU_ADD,
-                                      {IDC_D1XU_ADD, IDC_D1XU_DELETE, IDC_D1XU_REFRESH}, 2,
+                                      {IDC_D1XU_ADD, IDC_D1XU_DELETE, IDC_D1XU_REFRESH}, 3,
                                       "Adding the user nurse: writing its password..."));
     // Closed with the password on its way: once the add has ended, the account the create-and-go made
     // goes, so that none stays active without the password given.

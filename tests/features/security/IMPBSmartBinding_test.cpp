@@ -178,14 +178,17 @@ TEST_F(IMPBSmartBindingTest, AnEntryLeftUnfinishedIsReplacedAndAnActiveOneIsKept
     CIMPBSmartBinding dlg;
     DialogDriver drv(dlg);
     ASSERT_TRUE(WaitRead(dlg));
-    // Left not ready by an add cut short, or by another manager: the create is refused, the row replaced.
+    // Left not ready by another manager: left as it is.
     const std::string index = ".4.10.0.0.9.0.17.34.51.68.119";
     s_sim->Set(kBranch + "3.1.4" + index, "i", "3");
-    EXPECT_EQ(Add(drv, "10.0.0.9", "00-11-22-33-44-77", "3"), std::vector<std::string>{"Success!"});
-    EXPECT_EQ(Sets(), (std::vector<std::string>{"3.1.4" + index + "=i:5", "3.1.4" + index + "=i:6",
-                                                "3.1.4" + index + "=i:5", "3.1.3" + index + "=i:3",
-                                                "3.1.4" + index + "=i:1"}));
-    EXPECT_EQ(s_sim->Get(kBranch + "3.1.4" + index), "1");
+    EXPECT_EQ(
+        Add(drv, "10.0.0.9", "00-11-22-33-44-77", "3"),
+        std::vector<std::string>{"Failed to add the entry to the white list: the device already holds the "
+                                 "entry, not active; it was left as it is."});
+    EXPECT_TRUE(Sets().empty());
+    EXPECT_EQ(s_sim->Get(kBranch + "3.1.4" + index), "3");
+    s_sim->Set(kBranch + "3.1.3" + index, "i", "3");
+    s_sim->Set(kBranch + "3.1.4" + index, "i", "1");
     // An active one stays as it is.
     EXPECT_EQ(
         Add(drv, "10.0.0.9", "00-11-22-33-44-77", "4"),

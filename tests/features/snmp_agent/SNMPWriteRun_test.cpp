@@ -82,10 +82,11 @@ protected:
         ClearFaults();
         s_sim->ClearLog();
     }
-    // Opens a `Dialog` again and adds the same entry: it is listed, its row is active, nothing is told.
+    // Opens a `Dialog` again and adds the same entry: it is listed, its row is active, nothing but `told`
+    // is told.
     template <class Dialog>
     void AddAgain(void (*fill)(DialogDriver&), int apply, int list, const std::string& statusOid,
-                  const std::vector<std::string>& row) {
+                  const std::vector<std::string>& row, const std::vector<std::string>& told = {}) {
         Dialog dlg;
         DialogDriver drv(dlg);
         WaitRead(dlg, 1);
@@ -101,7 +102,7 @@ protected:
         }
         EXPECT_TRUE(listed);
         EXPECT_EQ(s_sim->Get(statusOid), "1");
-        EXPECT_TRUE(boxes.Texts().empty());
+        EXPECT_EQ(boxes.Texts(), told);
     }
     static std::vector<std::string> UserSequence() {
         const std::string key = NameIndex("ops") + ".3";
@@ -395,14 +396,15 @@ TEST_F(AgentWrites, ACommunityAddClosedAtAnyStepCanBeAddedAgain) {
         boxes.Clear();
         AddAgain<CSNMPCommunity>(FillCommunity, IDC_COMM_APPLY, IDC_COMM_LIST, status, row);
     }
-    // A row another manager left not active ("staging") is replaced as well.
+    // A row another manager left not active ("staging") is replaced on the user's Yes.
     s_sim->ClearLog();
     AddAgain<CSNMPCommunity>(
         [](DialogDriver& drv) {
             ASSERT_TRUE(drv.Type(IDC_COMM_NAME, "staging"));
             ASSERT_TRUE(drv.SelectText(IDC_COMM_USER, "private"));
         },
-        IDC_COMM_APPLY, IDC_COMM_LIST, kB + ".5.1.1.3" + NameIndex("staging"), {"staging", "private"});
+        IDC_COMM_APPLY, IDC_COMM_LIST, kB + ".5.1.1.3" + NameIndex("staging"), {"staging", "private"},
+        {"The device already holds the community, not in service. Replace it?"});
 }
 
 }  // namespace

@@ -156,7 +156,7 @@ protected:
         Click(dlg, IDOK);
         ASSERT_TRUE(test::WaitUntil([&] { return !dlg.Writing(); }, 30000));
     }
-    void AddAgainReplacesTheRow(C8021qVlanSet& dlg, const std::string& vid);
+    void AddAgainReplacesTheRow(C8021qVlanSet& dlg, const std::string& vid, bool asked = false);
     static void CloseEditAtRequest(size_t k, const std::function<void()>& closed = nullptr);
 
     test::ScriptedMessageBox boxes;
@@ -467,7 +467,8 @@ void FillAdd(CKSXVlanAdd& add, const std::string& vid) {
 
 // The same add again, after a stop or an unanswered create left a row of `vid` that is not active: the
 // row is replaced (create refused, status read, destroy, create), written as any add, listed, active.
-void VlanDialogs::AddAgainReplacesTheRow(C8021qVlanSet& dlg, const std::string& vid) {
+// `asked`: whose row it is was not known (its status read went unanswered): the user is asked first.
+void VlanDialogs::AddAgainReplacesTheRow(C8021qVlanSet& dlg, const std::string& vid, bool asked) {
     boxes.Clear();
     s_sim->ClearLog();
     WithModal<CKSXVlanAdd>([&] { Click(dlg, IDC_VLAN_ADD); },
@@ -486,7 +487,9 @@ void VlanDialogs::AddAgainReplacesTheRow(C8021qVlanSet& dlg, const std::string& 
                                   "1." + vid + "=s:lab", "5." + vid + "=i:1"}));
     EXPECT_GE(RowOf(dlg, vid), 0);
     EXPECT_EQ(s_sim->Get(kTable + ".5." + vid), "1");
-    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts(), asked ? std::vector<std::string>{"The device already holds VLAN " + vid +
+                                                              ", not in service. Replace it?"}
+                                   : std::vector<std::string>{});
 }
 
 TEST_F(VlanDialogs, SlowAddStaysLiveAndAStoppedCreateIsReplacedByTheNextAdd) {
@@ -559,7 +562,7 @@ TEST_F(VlanDialogs, ACreateAppliedButNotAnsweredIsReplacedByTheNextAdd) {
     UseSimV1(*s_sim);
     WaitRead(dlg);
     EXPECT_LT(RowOf(dlg, "32"), 0);
-    AddAgainReplacesTheRow(dlg, "32");
+    AddAgainReplacesTheRow(dlg, "32", true);
 }
 
 TEST_F(VlanDialogs, EditKeepsForbiddenPortsAndTheEditedVlansUntaggedPorts) {
