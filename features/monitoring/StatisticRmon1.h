@@ -1,5 +1,7 @@
 // RMON 1 statistics list: the device's etherStats control entries, with add, delete and the two polled
-// counter views. Talks to the SNMP class library directly, community-based requests only.
+// counter views. Community-based requests only: the reads and the delete through the SNMP class library
+// directly, the add's requests (its row's status read, create, valid) through a session of its own, off the
+// window's thread.
 #pragma once
 
 #include <string>
