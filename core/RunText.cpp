@@ -196,4 +196,25 @@ StepOutcome AnswerStep(const SnmpAnswer& answer, const StepsName& what, const st
     return step;
 }
 
+std::string AddUndoneText(const SnmpAnswer& failed, bool activation, const SnmpAnswer& removal,
+                          const std::string& what) {
+    if (removal.Accepted()) {
+        return Capitalised(what) + " was not added.";
+    }
+    const std::string said = AnswerText(removal, {"the removal of its row"}) + " ";
+    // A refusal that answered a resend may come after the first copy was applied.
+    const auto mayHaveApplied = [](const SnmpAnswer& a) {
+        return a.Unanswered() || (a.Refused() && a.resent);
+    };
+    if (activation && mayHaveApplied(failed)) {
+        return said + Capitalised(what) +
+               " may have been added: if it is listed, it is there as given; if not, adding it again "
+               "replaces its row.";
+    }
+    if (mayHaveApplied(removal)) {
+        return said + Capitalised(what) + " is not active; adding it again replaces any row left of it.";
+    }
+    return said + "A row for " + what + " is left on the device, not active; adding it again replaces it.";
+}
+
 }  // namespace ksx

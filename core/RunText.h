@@ -95,4 +95,16 @@ std::string AnswerText(const SnmpAnswer& answer, const StepsName& what, const st
 StepOutcome AnswerStep(const SnmpAnswer& answer, const StepsName& what, const std::string& lead = {},
                        const std::string& verb = "written");
 
+// What an add says of the removal of its own row, sent after a later write of the add (`failed`, the
+// activation when `activation`) did not go as asked; `removal` is the removal's answer, `what` the entry
+// as said. An activation unanswered (or refused after a resend) may have made the entry active:
+//   removal accepted:      "The entry was not added."
+//   the row not active:    "<removal's AnswerText> A row for the entry is left on the device, not active;
+//                           adding it again replaces it."  (the removal unanswered: "The entry is not
+//                           active; adding it again replaces any row left of it.")
+//   the entry may be active: "<removal's AnswerText> The entry may have been added: if it is listed, it is
+//                           there as given; if not, adding it again replaces its row."
+std::string AddUndoneText(const SnmpAnswer& failed, bool activation, const SnmpAnswer& removal,
+                          const std::string& what);
+
 }  // namespace ksx

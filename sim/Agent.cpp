@@ -375,6 +375,37 @@ void Agent::SetError(const Oid& oid, int status) {
     }
 }
 
+void Agent::SetValueError(const Oid& oid, const std::string& value, int status) {
+    if (status == 0) {
+        m_valueErrors.erase({oid, value});
+    } else {
+        m_valueErrors[{oid, value}] = status;
+    }
+}
+
+int Agent::ValueError(const Oid& o, const std::string& value) const {
+    for (const auto& [key, status] : m_valueErrors) {
+        if (key.second == value && HasPrefix(o, key.first)) {
+            return status;
+        }
+    }
+    return 0;
+}
+
+bool Agent::DropsWrite(const void* p) const {
+    const auto* pdu = static_cast<const netsnmp_pdu*>(p);
+    if (pdu->command != SNMP_MSG_SET || m_valueErrors.empty()) {
+        return false;
+    }
+    for (const netsnmp_variable_list* vb = pdu->variables; vb; vb = vb->next_variable) {
+        const Oid o = ToOid(vb->name, vb->name_length);
+        if (ValueError(o, ValueText(FromVar(vb, m_device.DeclaredType(o)))) == kDropWrite) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void Agent::SetOmitted(const Oid& oid, bool on) {
     if (oid.empty()) {
         m_omitted.clear();
@@ -547,7 +578,8 @@ int Agent::OnPacket(int op, void* session, int reqid, void* p, void* magic) {
     auto now = Clock::now();
     // A wrong community gets no answer, as on the real device.
     if (!Admitted(pdu) || m_silence || m_device.Rebooting(now) ||
-        (m_writesSilent && pdu->command == SNMP_MSG_SET) || ShouldDrop() || LoseAnswerOf(pdu, now)) {
+        (m_writesSilent && pdu->command == SNMP_MSG_SET) || DropsWrite(pdu) || ShouldDrop() ||
+        LoseAnswerOf(pdu, now)) {
         return 1;
     }
     if (m_decryptionErrors && pdu->version == SNMP_VERSION_3 &&
@@ -680,6 +712,10 @@ int Agent::OnRequests(void* ri, void* rq, const Oid& root) {
                     return SNMP_ERR_NOERROR;
                 }
                 bindings.push_back({o, FromVar(r->requestvb, m_device.DeclaredType(o))});
+                if (int status = ValueError(o, ValueText(bindings.back().value)); status > 0) {
+                    netsnmp_set_request_error(reqinfo, r, status);
+                    return SNMP_ERR_NOERROR;
+                }
                 reqs.push_back(r);
             }
             SetResult result = m_device.CheckSet(bindings);

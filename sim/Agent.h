@@ -55,6 +55,10 @@ public:
     }
     void SetDelayMs(int ms) { m_delayMs = ms; }
     void SetError(const Oid& oid, int status);
+    // A SET writing `value` (as the log shows it) to an object below `oid` is answered with `status` and
+    // not applied; kDropWrite: dropped unanswered and not applied (its resends too). 0 clears.
+    static constexpr int kDropWrite = -1;
+    void SetValueError(const Oid& oid, const std::string& value, int status);
     void SetSilence(bool on) { m_silence = on; }
     // Every SET dropped unanswered and not applied; reads answered as usual (a device that does not
     // take writes from this principal and stays quiet about it).
@@ -119,6 +123,9 @@ private:
     // sent) when the request touches no omitted object or needs an exception value or error.
     bool AnswerOmitting(void* session, void* pdu, Clock::time_point now);
     int MinimumLevel(const std::string& user) const;
+    // The injected outcome of writing `value` to `oid` (SetValueError); 0 when none.
+    int ValueError(const Oid& oid, const std::string& value) const;
+    bool DropsWrite(const void* pdu) const;
 
     Device& m_device;
     AgentOptions m_options;
@@ -135,6 +142,7 @@ private:
     Clock::time_point m_stallUntil{};
     bool m_decryptionErrors = false;
     std::map<Oid, int> m_errors;
+    std::map<std::pair<Oid, std::string>, int> m_valueErrors;
     Oid m_loseAnswer;
     bool m_loseOnce = false;
     std::optional<long> m_lostReqid;

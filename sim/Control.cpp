@@ -198,10 +198,18 @@ std::string ControlServer::Execute(const std::string& line) {
         m_agent.SetDelayMs(static_cast<int>(n));
         return "OK";
     }
-    if (cmd == "error" && in >> a >> b && ParseNumber(b, 0, 18, &n)) {
+    if (cmd == "error" && in >> a >> b && (b == "drop" || ParseNumber(b, 0, 18, &n))) {
         auto oid = ParseOid(a);
         if (!oid) {
             return "ERR bad OID";
+        }
+        // error OID STATUS|drop VALUE: only SETs writing that value.
+        if (std::string value; in >> value) {
+            m_agent.SetValueError(*oid, value, b == "drop" ? Agent::kDropWrite : static_cast<int>(n));
+            return "OK";
+        }
+        if (b == "drop") {
+            return "ERR usage: error OID drop VALUE";
         }
         m_agent.SetError(*oid, static_cast<int>(n));
         return "OK";

@@ -193,14 +193,12 @@ void CSnmpDevIden::OnOK() {
     }
     const std::string name = GetDlgItemText(IDC_SYSINFO_NAME);
     const std::string location = GetDlgItemText(IDC_SYSINFO_LOCATION);
-    const std::string contact = GetDlgItemText(IDC_SYSINFO_CONTACT);
+    // The contact is shown nowhere and never written: its length is not the user's to mend.
     const struct {
         const std::string& text;
         int limit;
         int id;
-    } lengths[] = {{name, kNameLimit, IDC_SYSINFO_NAME},
-                   {location, kLocationLimit, IDC_SYSINFO_LOCATION},
-                   {contact, kContactLimit, IDC_SYSINFO_CONTACT}};
+    } lengths[] = {{name, kNameLimit, IDC_SYSINFO_NAME}, {location, kLocationLimit, IDC_SYSINFO_LOCATION}};
     for (const auto& field : lengths) {
         if (Characters(field.text) > field.limit) {
             AfxMessageBox(LengthMessage(field.limit), MB_OK | MB_ICONWARNING);

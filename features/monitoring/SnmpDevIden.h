@@ -20,7 +20,6 @@ public:
     static constexpr const char* kSysLocation = "1.3.6.1.2.1.1.6.0";
     static constexpr int kNameLimit = 20;
     static constexpr int kLocationLimit = 20;
-    static constexpr int kContactLimit = 32;
 
     explicit CSnmpDevIden(QWidget* parent = nullptr);
     ~CSnmpDevIden() override;

@@ -7,6 +7,7 @@
 
 #include "controls/ListCtrlEx.h"
 #include "core/RunText.h"
+#include "core/SnmpReply.h"
 #include "features/monitoring/Rmon1Entry.h"
 #include "features/monitoring/StatisticRmonCnt.h"
 #include "features/monitoring/StatisticRmonInf.h"
@@ -46,6 +47,8 @@ std::optional<long> WholeNumber(const std::string& text, long lo, long hi) {
 }  // namespace
 
 CStatisticRmon1::CStatisticRmon1(QWidget* parent) : CDialog(IDD_RMON1_STATISTIC, parent) {
+    OwnSession(m_addSession);
+    m_run.Runner().SetCancel([this] { m_addSession.Cancel(); });
     OnCommand(IDC_RMON1_ADD, [this] { OnAdd(); });
     OnCommand(IDC_RMON1_DELETE, [this] { OnDelete(); });
     OnCommand(IDC_RMON1_REFRESH, [this] { OnRefresh(); });
@@ -194,38 +197,105 @@ SnmpAnswer CStatisticRmon1::SendSet(
 }
 
 void CStatisticRmon1::OnAdd() {
+    if (m_run.Running()) {
+        return;
+    }
     CRmon1Entry entry;
     if (entry.DoModal() != IDOK) {
         return;
     }
-    if (g_strSnmpVersion == "1") {
-        const std::string fault =
-            CheckEntry(entry.m_strIndex, entry.m_strInterface, entry.m_strOwner, g_nPortNum);
-        if (!fault.empty()) {
-            AfxMessageBox(fault, MB_ICONWARNING);
-            return;
-        }
-        const std::string index = std::to_string(*WholeNumber(entry.m_strIndex, 1, 65535));
-        const std::string port = std::to_string(*WholeNumber(entry.m_strInterface, 1, g_nPortNum));
-        // The row is made under creation with its data source and owner, then made valid.
-        const std::string failed = "Failed to add the statistics entry " + index + ": ";
-        const SnmpAnswer made =
-            SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "2"}},
-                     {Column(2, index), {SNMP_TYPE_OID, std::string(kIfIndex) + "." + port}},
-                     {Column(20, index), {SNMP_TYPE_OCTETS, entry.m_strOwner}}});
-        if (!made.Accepted()) {
-            AfxMessageBox(AnswerText(made, {"it"}, failed), MB_ICONWARNING);
-        } else if (const SnmpAnswer valid = SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "1"}}});
-                   !valid.Accepted()) {
-            SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "4"}}});  // no half-made row stays behind
-            AfxMessageBox(AnswerText(valid, {"its valid status"}, failed), MB_ICONWARNING);
+    if (g_strSnmpVersion != "1") {
+        ClearList();
+        StartListWalk();
+        return;
+    }
+    const std::string fault =
+        CheckEntry(entry.m_strIndex, entry.m_strInterface, entry.m_strOwner, g_nPortNum);
+    if (!fault.empty()) {
+        AfxMessageBox(fault, MB_ICONWARNING);
+        return;
+    }
+    const std::string index = std::to_string(*WholeNumber(entry.m_strIndex, 1, 65535));
+    const std::string port = std::to_string(*WholeNumber(entry.m_strInterface, 1, g_nPortNum));
+    const std::string what = "the statistics entry " + index;
+    m_addProgress.Reset();
+    m_run.Start(
+        2,
+        [this, job = AddJob{index, std::string(kIfIndex) + "." + port, entry.m_strOwner}](int i) {
+            return AddStep(i, job);
+        },
+        [what](int i, int) {
+            return QString::fromStdString("Adding " + what +
+                                          (i == 0 ? ": creating its row..." : ": making it valid..."));
+        },
+        [this, what](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the add: the dialog is ending.
+                AfxMessageBox(StoppedAddText(what, m_addProgress), MB_OK);
+                return;
+            }
+            if (end.failed) {
+                AfxMessageBox(end.failure, MB_ICONWARNING);
+            }
+            ClearList();
+            StartListWalk();
+        });
+}
+
+StepOutcome CStatisticRmon1::AddStep(int step, const AddJob& job) {
+    StepRunner& runner = m_run.Runner();
+    if (runner.Stopping()) {
+        return StepOutcome::NothingSent();
+    }
+    const std::string failed = "Failed to add the statistics entry " + job.index + ": ";
+    RowStatusAccess access = StatusAccessOn(m_addSession, Column(21, job.index));
+    access.kind = StatusKind::kEntryStatus;
+    access.stopping = [&runner] { return runner.Stopping(); };
+    if (step == 0) {
+        // The row is made under creation with its data source and owner in the one request.
+        access.send = [this, &job, status = access.send](const std::string& value) {
+            if (value != "2") {
+                return status(value);
+            }
+            m_addSession.Open(CCommonSNMP::REQUEST_SET);
+            m_addSession.AddVarBind(Column(21, job.index), SNMP_TYPE_INTEGER, "2");
+            m_addSession.AddVarBind(Column(2, job.index), SNMP_TYPE_OID, job.source.c_str());
+            m_addSession.AddVarBind(Column(20, job.index), SNMP_TYPE_OCTETS, job.owner.data(),
+                                    static_cast<int>(job.owner.size()));
+            return SendRequest(m_addSession).Answer();
+        };
+        m_addProgress.Enter(AddStage::kCreate);
+        access.progress = &m_addProgress;
+        switch (const RowAdded made = AddRow(access, "2")) {
+            case RowAdded::kCreated:
+                m_addProgress.Confirm();
+                return StepOutcome::Done();
+            case RowAdded::kStopped:
+                return StepOutcome::Unanswered();  // the stop says what the device holds
+            default:
+                return StepOutcome::Failed(RowAddedText(made, "the statistics entry " + job.index, failed));
         }
     }
-    ClearList();
-    StartListWalk();
+    m_addProgress.Enter(AddStage::kActivate);
+    const SnmpAnswer valid = access.send("1");
+    if (valid.Accepted()) {
+        m_addProgress.Confirm();
+        return StepOutcome::Done();
+    }
+    if (runner.Stopping()) {
+        return StepOutcome::Unanswered();  // the stop says what the device holds
+    }
+    // No half-made row stays behind; what the removal's answer leaves on the device is said.
+    StepOutcome outcome = AnswerStep(valid, {"its valid status"}, failed);
+    outcome.failure +=
+        " " + AddUndoneText(valid, true, access.send("4"), "the statistics entry " + job.index);
+    return outcome;
 }
 
 void CStatisticRmon1::OnDelete() {
+    if (m_run.Running()) {
+        return;
+    }
     if (AfxMessageBox("Do you want to delete the control item?", MB_OKCANCEL) != IDOK) {
         return;
     }

@@ -1,10 +1,15 @@
 // RMON 1 statistics list: the device's etherStats control entries, with add, delete and the two polled
-// counter views. Talks to the SNMP class library directly, community-based requests only.
+// counter views. Community-based requests only: the reads and the delete through the SNMP class library
+// directly, the add's requests (its row's status read, create, valid) through a session of its own, off the
+// window's thread.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "controls/StepRun.h"
+#include "core/CommonSNMP.h"
+#include "core/RowCreate.h"
 #include "features/common/DirectRead.h"
 #include "platform/ui/Dialog.h"
 
@@ -41,6 +46,9 @@ public:
     void OnListClick();
     void OnListDblClk();
 
+    // The add's requests, off the window's thread.
+    const CStepRun& Run() const { return m_run; }
+
     // Checks an entry's texts before anything is sent; the message for the first fault, "" when sound.
     static std::string CheckEntry(const std::string& index, const std::string& port, const std::string& owner,
                                   int portCount);
@@ -58,6 +66,16 @@ private:
     // Sends one SET with the write community; how the device answered it.
     static SnmpAnswer SendSet(
         const std::vector<std::pair<std::string, std::pair<int, std::string>>>& bindings);
+    // What an add writes: the row's index, its data source and owner.
+    struct AddJob {
+        std::string index;
+        std::string source;
+        std::string owner;
+    };
+    // Worker: step 0 makes the row under creation with its data source and owner (a row of that index
+    // left under creation is replaced), step 1 makes it valid; a refused or unanswered step 1 removes
+    // the row again, and the removal's answer is said too.
+    ksx::StepOutcome AddStep(int step, const AddJob& job);
 
     std::vector<std::string> m_indexList;
     int m_nInterfaceCount = 0;
@@ -65,4 +83,7 @@ private:
     ksx::CDirectRead m_walk{true};
     ksx::CDirectRead m_single{false};
     CListCtrlEx* m_list = nullptr;
+    CCommonSNMP m_addSession;  // the add's requests, on its run's worker only
+    ksx::AddProgress m_addProgress;
+    CStepRun m_run{*this};  // after the session its steps use
 };

@@ -53,18 +53,31 @@ std::string RowUnconfirmedText(const std::string& host) {
 std::string RowNotActiveText(const std::string& host) {
     return " " + Capitalised(HalfMadeRowText("the host " + host, true, "Applying the host"));
 }
+// A host row the device may or may not hold, not active.
+std::string RowMayBeLeftText(const std::string& host) {
+    return " The host " + host + " is not active; applying it again replaces any row the device made for it.";
+}
+
+// The step of the host writes that removes the old host, after the new host's create, port and
+// activation.
+constexpr int kRemovalStep = 3;
 
 // How the host writes ended when they did not complete: what the device confirmed, and what that
-// means for the row of `newHost`, whose create, port and activation are the first three writes.
-std::string HostWritesEndText(const StepsEnd& end, const StepsNamer& name, const std::string& newHost) {
+// means for the row of `newHost`, whose create, port and activation are the first three writes, and
+// for `oldHost`, whose removal follows them.
+std::string HostWritesEndText(const StepsEnd& end, const StepsNamer& name, const std::string& newHost,
+                              const std::string& oldHost) {
     std::string text = RunEndText(end, name);
     if (newHost.empty()) {
         return text;
     }
     const RunTally t = RunTally::Of(end);
+    if (!oldHost.empty() && t.done == kRemovalStep && (t.unconfirmed || t.refused)) {
+        // The new host is active and the old one may be too.
+        text += " The device may log to both hosts, " + newHost + " and " + oldHost + ".";
+    }
     if (t.done == 0 && t.unconfirmed) {
-        text += " The host " + newHost +
-                " is not active; applying it again replaces any row the device made for it.";
+        text += RowMayBeLeftText(newHost);
     } else if (t.done == 1 || (t.done == 2 && !t.unconfirmed)) {
         text += RowNotActiveText(newHost);
     } else if (t.done == 2) {
@@ -352,6 +365,8 @@ void CSyslogHostCfgDlg::OnApplyHost() {
     }
     const int count = static_cast<int>(writes.size());
     const std::string newHost = writes.front().newHost;  // the create comes first, when there is one
+    const std::string oldHost =
+        writes.size() > static_cast<size_t>(kRemovalStep) ? writes[kRemovalStep].oldHost : std::string();
     auto step = [this, hostText = newHost, writes = std::move(writes)](int i) {
         if (m_run.Runner().Stopping()) {
             return StepOutcome::NothingSent();
@@ -372,19 +387,18 @@ void CSyslogHostCfgDlg::OnApplyHost() {
         if (m_run.Runner().Stopping()) {
             return StepOutcome::Of(answer);  // cut short: said by the end of the run
         }
-        if (!w.mustSucceed) {
-            TRACE("syslog host: the old row stays (%s)", w.label.c_str());
-            return StepOutcome::Done();
-        }
-        if (!answer.Refused()) {
+        if (!answer.Refused() || !w.oldHost.empty()) {
             // The end says what the device confirmed and what that leaves of the new row (an unanswered
-            // write it may have applied).
+            // write it may have applied), or of the old host when its removal did not go as asked.
             return StepOutcome::Of(answer);
         }
         std::string text = HostFailedText(answer);
-        if (!w.undoOid.empty() && !SetInteger(w.undoOid, kDestroy)) {
-            // The created row that did not become active stays; the next Apply replaces it.
-            text += RowNotActiveText(hostText);
+        if (!w.undoOid.empty()) {
+            // The created row that did not become active goes; one that stays, the next Apply replaces.
+            const SnmpAnswer removed = SetInteger(w.undoOid, kDestroy);
+            if (!removed.Accepted()) {
+                text += removed.Unanswered() ? RowMayBeLeftText(hostText) : RowNotActiveText(hostText);
+            }
         }
         return StepOutcome::Failed(text);
     };
@@ -392,11 +406,11 @@ void CSyslogHostCfgDlg::OnApplyHost() {
         return QString("Writing the syslog host settings (%1 of %2)...").arg(i + 1).arg(n);
     };
     m_run.Start(count, std::move(step), std::move(text),
-                [this, name = ListNamer(std::move(names)), newHost](const StepsEnd& end) {
+                [this, name = ListNamer(std::move(names)), newHost, oldHost](const StepsEnd& end) {
                     EnableDlgItem(IDC_SYSLOG_REFRESH, true);
                     if (end.stopped) {
                         // Closed during the writes: the dialog is ending.
-                        AfxMessageBox(HostWritesEndText(end, name, newHost), MB_OK);
+                        AfxMessageBox(HostWritesEndText(end, name, newHost, oldHost), MB_OK);
                         return;
                     }
                     if (m_other.Found()) {
@@ -410,7 +424,7 @@ void CSyslogHostCfgDlg::OnApplyHost() {
                     }
                     if (end.failed) {
                         // A refusal says what it left; an unanswered write what the device confirmed.
-                        AfxMessageBox(end.failure.empty() ? HostWritesEndText(end, name, newHost) +
+                        AfxMessageBox(end.failure.empty() ? HostWritesEndText(end, name, newHost, oldHost) +
                                                                 " The settings it holds are shown."
                                                           : end.failure,
                                       MB_OK);
@@ -460,10 +474,10 @@ StepOutcome CSyslogHostCfgDlg::CreateHostRow(const HostWrite& w) {
                                (unanswered ? RowUnconfirmedText(w.newHost) : std::string()));
 }
 
-bool CSyslogHostCfgDlg::SetInteger(const std::string& oid, const std::string& value) {
+SnmpAnswer CSyslogHostCfgDlg::SetInteger(const std::string& oid, const std::string& value) {
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(oid, 1, value.c_str());
-    return SendAccepted(m_cCommonSNMPSet);
+    return SendRequest(m_cCommonSNMPSet).Answer();
 }
 
 std::vector<CSyslogHostCfgDlg::HostWrite> CSyslogHostCfgDlg::PlanHost() {
@@ -508,7 +522,7 @@ std::vector<CSyslogHostCfgDlg::HostWrite> CSyslogHostCfgDlg::PlanHost() {
         writes.push_back(write("the host's activation", {{status + newIndex, kActive}}, status + newIndex));
         if (!oldIndex.empty()) {
             HostWrite old = write("the removal of the old host", {{status + oldIndex, kDestroy}}, "");
-            old.mustSucceed = false;
+            old.oldHost = m_strHostAddress;
             writes.push_back(old);
         }
     }

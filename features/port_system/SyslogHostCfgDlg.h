@@ -85,15 +85,15 @@ private:
         std::vector<std::pair<std::string, std::string>> bindings;  // integer values
         std::string undoOid;       // a refusal destroys this new row, when set
         std::string newHost;       // set: the create of this host's row (a row not active replaced)
-        bool mustSucceed = true;   // a refusal ends the writes
+        std::string oldHost;       // set: the removal of this host's row, once the new one is active
         bool lastRequest = false;  // the options, sent as they always were
     };
     void OnApplyHost();
     // The host Apply's writes in order; none when there is nothing to write or the form is refused
     // (said).
     std::vector<HostWrite> PlanHost();
-    // One integer set on the write session; true when the device accepted it.
-    bool SetInteger(const std::string& oid, const std::string& value);
+    // One integer set on the write session and the layer's account of it.
+    SnmpAnswer SetInteger(const std::string& oid, const std::string& value);
     // Worker: the create of `w`'s row (its one binding); a row of that index that is not active is
     // replaced.
     ksx::StepOutcome CreateHostRow(const HostWrite& w);

@@ -179,9 +179,12 @@ StepOutcome CDHCPBootpLogic::AddServerStep(int step, const std::string& address,
         if (runner.Stopping()) {
             return StepOutcome::Unanswered();  // the stop says what the device holds
         }
-        // A row created but not made active would stay hidden: it goes again.
-        access.send("6");
-        return AnswerStep(activation, {"the activation"}, failed);
+        // A row created but not made active would stay hidden: it goes again, and what the removal's
+        // answer leaves on the device is said.
+        StepOutcome outcome = AnswerStep(activation, {"the activation"}, failed);
+        outcome.failure +=
+            " " + AddUndoneText(activation, true, access.send("6"), "the relay server " + address);
+        return outcome;
     }
     progress.Confirm();
     return StepOutcome::Done();

@@ -392,13 +392,14 @@ SnmpAnswer CIMPFunclogic::DeleteAllowedEntry(const ImpbEntry& entry) {
     return SendStatus(status, "6");
 }
 
-std::string CIMPFunclogic::AllowedFailure(AllowedResult result, const SnmpAnswer& answer) {
+std::string CIMPFunclogic::AllowedFailure(AllowedResult result, const SnmpAnswer& answer,
+                                          const SnmpAnswer& removal) {
+    const bool activation = result == AllowedResult::kActivateFailed;
     switch (result) {
         case AllowedResult::kPortFailed:
-            return ksx::AnswerText(answer, {"the port"}, kAllowedAddFailed) + " The entry was not added.";
         case AllowedResult::kActivateFailed:
-            return ksx::AnswerText(answer, {"the activation"}, kAllowedAddFailed) +
-                   " The entry was not added.";
+            return ksx::AnswerText(answer, {activation ? "the activation" : "the port"}, kAllowedAddFailed) +
+                   " " + ksx::AddUndoneText(answer, activation, removal, "the entry");
         default:
             return "Failed to add the entry to the white list: the entry is not valid.";
     }
@@ -420,9 +421,9 @@ ksx::StepOutcome CIMPFunclogic::AllowedAddStep(int step, const ImpbAllowedAdd& a
         if (runner.Stopping()) {
             return StepOutcome::Unanswered();  // the stop says what the device holds
         }
-        SendStatus(status, "6");  // no half-made row stays behind
         StepOutcome failed = StepOutcome::Of(answer);
-        failed.failure = AllowedFailure(result, answer);
+        // No half-made row stays behind; what the removal's answer leaves on the device is said.
+        failed.failure = AllowedFailure(result, answer, SendStatus(status, "6"));
         return failed;
     };
     if (step == 0) {

@@ -134,12 +134,15 @@ public:
     static std::optional<ImpbAllowedAdd> AllowedAddOf(const ImpbEntry& entry);
     // Worker: step `step` of an allowed-list add (kAllowedAddSteps: create-and-wait, the port, active),
     // on the write sessions only. A failure after the creation destroys the row again unless the run
-    // is stopping; a failed step's text is AllowedFailure's. The progress says what the device confirmed.
+    // is stopping; a failed step's text is AllowedFailure's, which says the removal's answer too. The
+    // progress says what the device confirmed.
     static constexpr int kAllowedAddSteps = 3;
     ksx::StepOutcome AllowedAddStep(int step, const ImpbAllowedAdd& add, ksx::AddProgress& progress,
                                     ksx::StepRunner& runner);
-    // The text of a failed add; kPortFailed and kActivateFailed say `answer`, that write's account.
-    static std::string AllowedFailure(AllowedResult result, const SnmpAnswer& answer = {});
+    // The text of a failed add; kPortFailed and kActivateFailed say `answer`, that write's account, and
+    // what `removal`, the answer of the removal of the row the add made, left on the device.
+    static std::string AllowedFailure(AllowedResult result, const SnmpAnswer& answer = {},
+                                      const SnmpAnswer& removal = {});
     // Destroys the allowed entry {address, MAC}; not sent when the entry is malformed.
     SnmpAnswer DeleteAllowedEntry(const ImpbEntry& entry);
     // Sets the binding state (field 4) of the binding {address, MAC, -, port}; not sent when the entry

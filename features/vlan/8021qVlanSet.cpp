@@ -401,9 +401,14 @@ void C8021qVlanSet::OnDelete() {
     }
     m_cCommonSNMPTableVlanDelete.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPTableVlanDelete.AddVarBind(std::string(vlan::kRowStatusColumn) + "." + vidText, 1, "6");
-    if (GetNextRequest(m_cCommonSNMPTableVlanDelete).Accepted()) {
-        RefreshAll();
+    const SnmpAnswer answer = GetNextRequest(m_cCommonSNMPTableVlanDelete).Answer();
+    if (!answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, {"it"}, "Failed to delete the VLAN " + vidText + ": ", "deleted"));
+        if (answer.Refused() || answer.NotSent()) {
+            return;  // the device holds the VLAN as listed
+        }
     }
+    RefreshAll();  // an unanswered delete may have been applied: the list shows what the device holds
 }
 
 void C8021qVlanSet::OnApplyAsymmetric() {

@@ -73,6 +73,7 @@ TEST_F(SystemInformation, ShowsTheSystemGroupFromOneRequest) {
 }
 
 TEST_F(SystemInformation, ApplyWritesNameAndLocationInOneSetAsUtf8) {
+    sim.Set(CSnmpDevIden::kSysContact, "s", std::string(55, 'c'));  // the hidden contact is not checked
     CSnmpDevIden dlg;
     DialogDriver drv(dlg);
     ASSERT_TRUE(WaitUntil([&] { return ReadDone(dlg); }));

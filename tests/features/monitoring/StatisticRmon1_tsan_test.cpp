@@ -63,6 +63,7 @@ protected:
             entry->DispatchCommand(IDOK);
         });
         dlg.OnAdd();
+        ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
     }
     static std::set<std::string> DistinctIds(const std::string& idsLine) {
         std::istringstream in(idsLine.substr(idsLine.find(' ') + 1));
@@ -150,8 +151,9 @@ TEST_F(StatisticRmon1, RefusedAddAndDeleteAreReported) {
     WaitRead(dlg);
     // An index that exists already: the device refuses the creation.
     Add(dlg, "11", "2");
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
-                                 "Failed to add the statistics entry 11: the device did not accept it."});
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Failed to add the statistics entry 11: the device already "
+                                       "holds the statistics entry 11; it was left as it is."});
     EXPECT_EQ(test::Sets(s_sim->Requests()).size(), 1u);
     WaitRead(dlg);
     s_sim->ErrorStatus(kE + ".21.12", 5);
@@ -162,6 +164,29 @@ TEST_F(StatisticRmon1, RefusedAddAndDeleteAreReported) {
               "Failed to delete the statistics entry 12: the device did not accept it.");
     WaitRead(dlg);
     EXPECT_GE(RowOf(dlg, "12"), 0);
+}
+
+TEST_F(StatisticRmon1, ARefusedResendIsNoRefusalAndAFailedRemovalIsSaid) {
+    CStatisticRmon1 dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    // The create's first copy made the row, its answer lost; the resend is refused: the row is replaced.
+    s_sim->LoseAnswer(kE + ".21.7", true);
+    Add(dlg, "7", "3");
+    const std::string create = "21.7=i:2 2.7=o:1.3.6.1.2.1.2.2.1.1.3 20.7=s:Zelvion";
+    EXPECT_EQ(test::SetLines(s_sim->DistinctRequests(), kE.size() + 1),
+              (std::vector<std::string>{create, "21.7=i:4", create, "21.7=i:1"}));
+    s_sim->Command("error " + kE + ".21.8 5 1");
+    s_sim->Command("error " + kE + ".21.8 5 4");
+    Add(dlg, "8", "3");
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "Failed to add the statistics entry 8: the device did not accept its valid status. "
+                  "The device did not accept the removal of its row. A row for the statistics entry "
+                  "8 is left on the device, not active; adding it again replaces it."});
+    EXPECT_EQ(s_sim->Get(kE + ".21.8"), "3");
+    s_sim->Command("error " + kE + ".21.8 0 1");
+    s_sim->Command("error " + kE + ".21.8 0 4");
 }
 
 TEST_F(StatisticRmon1, DeleteAsksThenInvalidatesTheSelectedEntry) {

@@ -220,6 +220,25 @@ TEST_F(SyslogHost, ReplacingAnIpv4HostCreatesTheNewRowBeforeDestroyingTheOld) {
     EXPECT_EQ(sim.Get(kHost + ".3" + index), "514");
 }
 
+TEST_F(SyslogHost, AnOldHostTheDeviceDoesNotRemoveIsSaidAndNothingMoreIsWritten) {
+    CSyslogHostCfgDlg dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    sim.Command("error " + kHost + ".5" + kOldIndex + " 5 6");  // its destroy is refused
+    const std::string index = ".1.4.192.168.0.10";
+    ASSERT_TRUE(drv.Type(IDC_SYSLOG_HOST, "192.168.0.10"));
+    ApplyHost(drv, dlg);
+    EXPECT_EQ(SetLines(sim.Requests()),
+              (std::vector<std::string>{SetStatus(index, 5), SetPort(index, "514"), SetStatus(index, 1),
+                                        SetStatus(kOldIndex, 6)}));
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "The device did not accept the removal of the old host. The new host row, the "
+                  "host's UDP port and the host's activation were written; the facility, severity "
+                  "and time stamp were not written. The device may log to both hosts, "
+                  "192.168.0.10 and 192.168.1.20. The settings it holds are shown."});
+}
+
 TEST_F(SyslogHost, Ipv6HostsShownAndReplaced) {
     RemoveHost(kOldIndex);
     SetIpv6Host(kV6Index, kV6Hex, "1600");

@@ -159,6 +159,22 @@ TEST_F(RelayServers, FailedReadsAndRefusedWritesAreReported) {
               std::vector<std::string>{
                   "Failed to add the relay server 10.0.0.1: the device did not accept the create."});
     s_sim->ErrorStatus(kTable + ".3" + kSystem + "10.0.0.1", 0);
+
+    // A refused activation, then a refused removal of the row the add made: the row stays and is said.
+    const std::string status = kTable + ".3" + kSystem + "10.0.0.2";
+    s_sim->Command("error " + status + " 5 1");
+    s_sim->Command("error " + status + " 5 6");
+    EXPECT_EQ(
+        Add(dlg, drv, "10.0.0.2"),
+        (std::vector<std::string>{Status("10.0.0.2", 5), Status("10.0.0.2", 1), Status("10.0.0.2", 6)}));
+    EXPECT_EQ(
+        boxes.Texts().back(),
+        "Failed to add the relay server 10.0.0.2: the device did not accept the activation. The device did "
+        "not accept the removal of its row. A row for the relay server 10.0.0.2 is left on the device, not "
+        "active; adding it again replaces it.");
+    EXPECT_EQ(s_sim->Get(status), "2");
+    s_sim->Command("error " + status + " 0 1");
+    s_sim->Command("error " + status + " 0 6");
 }
 
 TEST_F(RelayServers, ClosingWhileReadingEndsTheWalk) {

@@ -223,7 +223,7 @@ TEST_F(IMPBSmartBindingTest, ManualEntryRefusesBadAddressesMacsAndPortsAndSendsN
     EXPECT_EQ(dlg.GetDlgItemText(IDC_IMPBB_MAC), "00-11-22-33-44-77");
 }
 
-TEST_F(IMPBSmartBindingTest, ARefusedStepOfTheAddIsReportedAndLeavesNoRow) {
+TEST_F(IMPBSmartBindingTest, AFailedStepOfTheAddIsReportedWithWhatTheRemovalOfItsRowLeft) {
     CIMPBSmartBinding dlg;
     DialogDriver drv(dlg);
     ASSERT_TRUE(WaitRead(dlg));
@@ -243,6 +243,19 @@ TEST_F(IMPBSmartBindingTest, ARefusedStepOfTheAddIsReportedAndLeavesNoRow) {
               std::vector<std::string>{
                   "Failed to add the entry to the white list: the device did not accept the create."});
     EXPECT_EQ(Sets().size(), 1u);
+
+    // An activation never answered may have made the entry; its removal refused leaves that unknown.
+    const std::string status = kBranch + "3.1.4.4.10.0.0.4.0.17.34.51.68.119";
+    s_sim->Command("error " + status + " drop 1");
+    s_sim->Command("error " + status + " 5 6");
+    EXPECT_EQ(Add(drv, "10.0.0.4", "00-11-22-33-44-77", "3"),
+              std::vector<std::string>{
+                  "Failed to add the entry to the white list: the device did not answer: it did not confirm "
+                  "whether the activation was written. The device did not accept the removal of its row. The "
+                  "entry may have been added: if it is listed, it is there as given; if not, adding it again "
+                  "replaces its row."});
+    s_sim->Command("error " + status + " 0 1");
+    s_sim->Command("error " + status + " 0 6");
 }
 
 TEST_F(IMPBSmartBindingTest, ScanWritesTheRangeAndReloadsUntilTwoTicksSeeTheSameCount) {

@@ -306,6 +306,16 @@ TEST_F(VlanDialogs, DeleteRefusalsInOrderThenDelete) {
     WaitRead(dlg);
     EXPECT_TRUE(test::Sets(s_sim->Requests()).empty())
         << ::testing::PrintToString(test::Describe(test::Sets(s_sim->Requests())));
+    // A delete refused, or never answered, is said.
+    const std::string lead = "Failed to delete the VLAN 200: the device did not ";
+    s_sim->Command("error " + kTable + ".5.200 5 6");
+    EXPECT_EQ(tryDelete("200").back(), lead + "accept it.");
+    test::UseSimV1(*s_sim, "600");
+    s_sim->Command("error " + kTable + ".5.200 drop 6");
+    EXPECT_EQ(tryDelete("200").back(), lead + "answer: it did not confirm whether it was deleted.");
+    s_sim->Command("error " + kTable + ".5.200 0 6");
+    WaitRead(dlg);
+    s_sim->ClearLog();
     tryDelete("200");
     WaitRead(dlg);
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut), std::vector<std::string>{"5.200=i:6"});
