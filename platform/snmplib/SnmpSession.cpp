@@ -3,7 +3,6 @@
 #include "platform/snmplib/SnmpSession.h"
 
 #include "platform/snmplib/UsmFilter.h"
-#include "platform/snmplib/UsmHeader.h"
 
 // clang-format off
 #include <net-snmp/net-snmp-config.h>
