@@ -662,12 +662,7 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
             break;
         }
     }
-    if (Stopping()) {
-        // Stopped: the unfinished row is left for the next creation of this index to set invalid.
-        m_strLastError = ksx::StoppedAddText(entryName, m_progress, "created");
-        return false;
-    }
-    if (step.empty()) {
+    if (step.empty() && !Stopping()) {
         m_progress.Confirm();
         m_progress.Enter(ksx::AddStage::kActivate);
         if (SetStatus(status, "1")) {
@@ -676,11 +671,16 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
         }
         step = "the valid status";
     }
-    const SnmpAnswer failedAnswer = m_lastAnswer;
-    m_strLastError = ksx::AnswerText(failedAnswer, {step}, failed);
-    if (Stopping() || !SetStatus(status, "4")) {
-        m_strLastError += " The unfinished entry could not be set invalid.";
+    if (Stopping()) {
+        // Stopped: the unfinished row is left for the next creation of this index to set invalid.
+        m_strLastError = ksx::StoppedAddText(entryName, m_progress, "created");
+        return false;
     }
+    // The unfinished row is set invalid; what the answer to that leaves on the device is said.
+    const SnmpAnswer failedAnswer = m_lastAnswer;
+    const bool activation = m_progress.Stage() == ksx::AddStage::kActivate;
+    m_strLastError = ksx::AnswerText(failedAnswer, {step}, failed) + " " +
+                     ksx::AddUndoneText(failedAnswer, activation, SendStatus(status, "4"), entryName);
     m_lastAnswer = failedAnswer;  // the step that failed, not the clean-up
     return false;
 }

@@ -124,8 +124,9 @@ public:
     bool TableWasRead(int table) const;
 
     // Row creation: the status read, "4" when an earlier row of that index is not valid, "2", the data
-    // columns, "1". A step the device refuses after "2" was accepted sets the row invalid again. True
-    // when every step succeeded; otherwise LastError() says which step failed.
+    // columns, "1". A step that did not go as asked after "2" was accepted sets the row invalid again.
+    // True when every step succeeded; otherwise LastError() says which step failed and what the answer
+    // to setting the row invalid leaves on the device.
     bool SetStatisticsEntry(const RMON_ethernet_statistics_configuration& entry);
     bool SetHistoryControlEntry(const RMON_history_control_configuration& entry);
     // The variable is sent as given: callers pass it normalised.

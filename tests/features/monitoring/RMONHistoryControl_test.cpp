@@ -98,11 +98,25 @@ TEST_F(RMONHistoryControlTest, DeleteAndAFailedCreation) {
     EXPECT_EQ(
         Apply(drv, dlg, "8", "4", "10", "60"),
         std::vector<std::string>{
-            "Failed to create the RMON history control entry 8: the device did not accept the interval."});
+            "Failed to create the RMON history control entry 8: the device did not accept the interval. "
+            "The RMON history control entry 8 was not added."});
     EXPECT_EQ(SetLines(s_sim->Requests(), kHistory.size() + 1),
               (std::vector<std::string>{"6.8=i:2", "2.8=o:1.3.6.1.2.1.2.2.1.1.4", "3.8=i:10", "4.8=i:60",
                                         "6.8=i:4"}));
     EXPECT_EQ(dlg.List()->GetItemCount(), 1);
+    // The valid status refused and the removal unanswered: told apart from a refused removal.
+    FailOn(kHistory + ".6.9", "5", "1");
+    FailOn(kHistory + ".6.9", "drop", "4");
+    s_sim->ClearLog();
+    EXPECT_EQ(Apply(drv, dlg, "9", "4", "10", "60"),
+              std::vector<std::string>{
+                  "Failed to create the RMON history control entry 9: the device did not accept the valid "
+                  "status. The device did not answer: it did not confirm whether the removal of its row was "
+                  "written. The RMON history control entry 9 is not active; adding it again replaces any "
+                  "row left of it."});
+    EXPECT_EQ(SetLines(DistinctRequests(*s_sim), kHistory.size() + 1),
+              (std::vector<std::string>{"6.9=i:2", "2.9=o:1.3.6.1.2.1.2.2.1.1.4", "3.9=i:10", "4.9=i:60",
+                                        "5.9=s:ops", "6.9=i:1", "6.9=i:4"}));
 }
 
 TEST_F(RMONHistoryControlTest, CellsThatDidNotReadAreEmpty) {

@@ -254,7 +254,8 @@ TEST_F(RmonAlarmTest, FailedCreationIsUndoneAndTold) {
     s_sim->ClearLog();
     EXPECT_EQ(Apply(drv, dlg, Form{}),
               std::vector<std::string>{
-                  "Failed to create the RMON alarm entry 7: the device did not accept the owner."});
+                  "Failed to create the RMON alarm entry 7: the device did not accept the owner. The RMON "
+                  "alarm entry 7 was not added."});
     const auto sets = SetLines(s_sim->Requests(), kAlarm.size() + 1);
     ASSERT_GE(sets.size(), 3u);
     EXPECT_EQ(sets.front(), "10.7=i:2");

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "features/monitoring/RmonTableDialog.h"
@@ -35,15 +36,16 @@ inline const std::string kEvent = kP47 + ".5.1.1";
 class RmonTest : public SharedSimTest {
 protected:
     void TearDown() override {
-        for (const std::string& oid : m_errors) {
-            s_sim->ErrorStatus(oid, 0);
+        for (const auto& [oid, value] : std::exchange(m_errors, {})) {
+            EXPECT_EQ(s_sim->Command("error " + oid + " 0" + (value.empty() ? "" : " " + value)), "OK");
         }
         SharedSimTest::TearDown();
     }
-    // The switch answers requests touching `oid` with `status` for the rest of the test.
-    void FailOn(const std::string& oid, int status = 5) {
-        s_sim->ErrorStatus(oid, status);
-        m_errors.push_back(oid);
+    // The switch answers requests touching `oid` with `status` for the rest of the test; given `value`,
+    // only SETs writing that value, and a status "drop" leaves them unanswered.
+    void FailOn(const std::string& oid, const std::string& status = "5", const std::string& value = {}) {
+        EXPECT_EQ(s_sim->Command("error " + oid + " " + status + (value.empty() ? "" : " " + value)), "OK");
+        m_errors.emplace_back(oid, value);
     }
     // The read (and any Apply waiting on one) has ended.
     static bool WaitIdle(CRmonTableDialog& dlg) {
@@ -71,7 +73,7 @@ protected:
     ScriptedMessageBox boxes;
 
 private:
-    std::vector<std::string> m_errors;
+    std::vector<std::pair<std::string, std::string>> m_errors;
 };
 
 // Rows whose Delete button is missing, not on its cell, or (for a row in view) cut by the list's edge.
