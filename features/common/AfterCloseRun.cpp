@@ -97,13 +97,13 @@ void StartAfterCloseRun(RunRow writes, std::string what, std::shared_ptr<void> k
 void RemoveUnfinishedAfterClose(const std::string& statusColumn, const std::string& index,
                                 const std::string& what, const AddProgress& progress) {
     if (progress.Refused() || progress.Stage() == AddStage::kNone) {
-        Say(StoppedAddText(what, progress));  // nothing of this add reached the device
+        AfxMessageBox(StoppedAddText(what, progress), MB_OK);  // nothing of this add reached the device
         return;
     }
     const RowOwner owner = progress.Owner();
     if (owner != RowOwner::kThisAdd) {
         // Not this add's row, or not known whose: row creation removes nothing, nothing is sent.
-        Say(RemovedUnfinishedText(RemoveUnfinished(RowStatusAccess{}, owner), what));
+        AfxMessageBox(RemovedUnfinishedText(RemoveUnfinished(RowStatusAccess{}, owner), what), MB_OK);
         return;
     }
     auto session = std::make_shared<CCommonSNMP>();
