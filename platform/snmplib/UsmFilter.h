@@ -1,6 +1,8 @@
 // Internal: what an SNMPv3 session does with a datagram that arrived on its socket, decided before Net-SNMP
-// sees it. Pure: no I/O, no library state read or written (the library's own parsing primitives are used
-// to read the datagram as the library will). The session fills a UsmFilterState and acts on the verdict.
+// sees it. No I/O, and nothing of the library's sessions, users or engine clocks read or written: the
+// datagram is read with the library's own parsing primitives, in the library's order. Those note their
+// errors in the library's error detail, so the decision is taken under the session layer's library lock.
+// The session fills a UsmFilterState and acts on the verdict.
 #pragma once
 
 #include <sys/socket.h>
