@@ -502,6 +502,10 @@ struct CSnmpSession::Net {
     long long hintAt = 0;
     long long hintWaitNs = -1;
     bool inferred = false;  // the step ended on a hint
+    // When the first of the reports without authentication came that no answer has followed since, on
+    // this session with these credentials, across requests (0: none): a request ended before its share
+    // (a poll that starts over) still leaves the wait counted.
+    long long hintSince = 0;
     // Engines a copy of the step's request was sent to after a report of an unknown engine id named them,
     // with whether we made our user's entry for them; the entry goes with the step unless the engine
     // answered with our key (and was taken).
@@ -779,12 +783,14 @@ Verdict Decide(CSnmpSession::Net& n, const uint8_t* data, size_t size, const soc
     switch (v.kind) {
         case UsmVerdict::kPass:
             n.engineVerified = true;
+            n.hintSince = discovery ? n.hintSince : 0;
             return Verdict::kPass;
         case UsmVerdict::kReplaced:
             if (!tried(v.engineId)) {
                 return Verdict::kDrop;
             }
             TakeTrial(n, v.engineId);
+            n.hintSince = 0;
             return Verdict::kPass;
         case UsmVerdict::kReset:
             return Verdict::kReset;
@@ -825,9 +831,11 @@ Verdict Decide(CSnmpSession::Net& n, const uint8_t* data, size_t size, const soc
                            ? CSnmp4w::EC_AUTH_FAILED
                            : 0;
     if (status != 0 && n.hintAt == 0) {
+        n.hintSince = n.hintSince ? n.hintSince : NowNs();
         n.hintStatus = status;
         n.hintReport = v.report;
-        n.hintAt = std::min(n.deadline, NowNs() + (n.hintWaitNs >= 0 ? n.hintWaitNs : n.shareNs));
+        n.hintAt =
+            std::min(n.deadline, (n.hintWaitNs >= 0 ? NowNs() + n.hintWaitNs : n.hintSince + n.shareNs));
     }
     return Verdict::kDrop;
 }
@@ -1082,6 +1090,9 @@ int CSnmpSession::openSession(const Credentials& cred, const std::string& peer, 
     if (n.sess && n.peer == peer && n.cred == cred) {
         return 0;
     }
+    if (n.peer != peer || !(n.cred == cred)) {
+        n.hintSince = 0;
+    }
     closeSession();
     const bool v3 = cred.version == 3;
     const bool auth = v3 && (cred.msgFlags & 1) != 0;
@@ -1318,12 +1329,13 @@ int CSnmpSession::transact(void* pduPtr, uint64_t generation, long long deadline
         }
         const long long now = NowNs();
         long long left = deadline - now;
+        if (n.hintAt != 0 && now >= n.hintAt) {
+            n.inferred =
+                true;  // no answer after the report (by the time-out at the latest): it names the cause
+            return n.hintStatus;
+        }
         if (left <= 0) {
             return CSnmp4w::EC_TIMEOUT;
-        }
-        if (n.hintAt != 0 && now >= n.hintAt) {
-            n.inferred = true;  // no answer after the report: it names the cause
-            return n.hintStatus;
         }
         if (ownAttempts && n.resyncsSent < n.resyncs) {
             std::lock_guard<std::mutex> lk(g_lib);
