@@ -217,24 +217,32 @@ void CStatisticRmon1::OnAdd() {
     }
     const std::string index = std::to_string(*WholeNumber(entry.m_strIndex, 1, 65535));
     const std::string port = std::to_string(*WholeNumber(entry.m_strInterface, 1, g_nPortNum));
-    const std::string what = "the statistics entry " + index;
+    StartAdd(AddJob{index, std::string(kIfIndex) + "." + port, entry.m_strOwner});
+}
+
+void CStatisticRmon1::StartAdd(const AddJob& job) {
+    const std::string what = "the statistics entry " + job.index;
     m_addProgress.Reset();
+    m_other.Begin();
     m_run.Start(
-        2,
-        [this, job = AddJob{index, std::string(kIfIndex) + "." + port, entry.m_strOwner}](int i) {
-            return AddStep(i, job);
-        },
+        2, [this, job](int i) { return AddStep(i, job); },
         [what](int i, int) {
             return QString::fromStdString("Adding " + what +
                                           (i == 0 ? ": creating its row..." : ": making it valid..."));
         },
-        [this, what](const StepsEnd& end) {
+        [this, what, job](const StepsEnd& end) {
             if (end.stopped) {
                 // Closed during the add: the dialog is ending.
                 AfxMessageBox(StoppedAddText(what, m_addProgress), MB_OK);
                 return;
             }
-            if (end.failed) {
+            if (m_other.Found()) {
+                // Another entry of that index, not valid: replaced only on the user's Yes.
+                if (AskReplace(m_other, what) && isVisible()) {
+                    StartAdd(job);
+                    return;
+                }
+            } else if (end.failed) {
                 AfxMessageBox(end.failure, MB_ICONWARNING);
             }
             ClearList();
@@ -266,6 +274,7 @@ StepOutcome CStatisticRmon1::AddStep(int step, const AddJob& job) {
         };
         m_addProgress.Enter(AddStage::kCreate);
         access.progress = &m_addProgress;
+        access.other = &m_other;
         switch (const RowAdded made = AddRow(access, "2")) {
             case RowAdded::kCreated:
                 m_addProgress.Confirm();

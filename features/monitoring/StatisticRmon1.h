@@ -73,9 +73,12 @@ private:
         std::string owner;
     };
     // Worker: step 0 makes the row under creation with its data source and owner (a row of that index
-    // left under creation is replaced), step 1 makes it valid; a refused or unanswered step 1 removes
-    // the row again, and the removal's answer is said too.
+    // this module left under creation is replaced, another one not valid only on the user's Yes), step 1
+    // makes it valid; a refused or unanswered step 1 removes the row again, and the removal's answer is
+    // said too.
     ksx::StepOutcome AddStep(int step, const AddJob& job);
+    // UI thread: runs the add of `job`; on its end asks about another's row found, or says the failure.
+    void StartAdd(const AddJob& job);
 
     std::vector<std::string> m_indexList;
     int m_nInterfaceCount = 0;
@@ -85,5 +88,6 @@ private:
     CListCtrlEx* m_list = nullptr;
     CCommonSNMP m_addSession;  // the add's requests, on its run's worker only
     ksx::AddProgress m_addProgress;
+    ksx::OtherRow m_other;  // an entry of the index not valid that this module did not leave
     CStepRun m_run{*this};  // after the session its steps use
 };

@@ -165,23 +165,37 @@ void CIMPBSmartBinding::OnAdd() {
         return;
     }
     // The create, the port and the activation go out off the window's thread.
+    StartAdd(*add);
+}
+
+void CIMPBSmartBinding::StartAdd(const ImpbAllowedAdd& add) {
     m_addProgress.Reset();
+    m_other.Begin();
     EnableWrites(false);
     m_run.Runner().SetCancel([this] { m_logic.CancelWrites(); });
     m_run.Start(
         CIMPFunclogic::kAllowedAddSteps,
-        [this, add = *add](int i) { return m_logic.AllowedAddStep(i, add, m_addProgress, m_run.Runner()); },
+        [this, add](int i) {
+            return m_logic.AllowedAddStep(i, add, m_addProgress, m_run.Runner(), &m_other);
+        },
         [](int i, int) {
             static const char* const kSteps[] = {"creating its row", "writing its port", "activating it"};
             return QString("Adding the entry to the white list: %1...").arg(kSteps[i < 3 ? i : 2]);
         },
-        [this](const StepsEnd& end) {
+        [this, add](const StepsEnd& end) {
             if (end.stopped) {
                 // Closed during the add: the dialog is ending.
                 AfxMessageBox(StoppedAddText("the entry", m_addProgress), MB_OK);
                 return;
             }
             EnableWrites(true);
+            if (m_other.Found()) {
+                // Another entry of that index, not active: replaced only on the user's Yes.
+                if (AskReplace(m_other, "the entry") && isVisible()) {
+                    StartAdd(add);
+                }
+                return;
+            }
             if (!end.Complete()) {
                 AfxMessageBox(end.failure, MB_OK | MB_ICONERROR);
                 return;

@@ -31,6 +31,7 @@ private:
     void Load();
     ksx::LRESULT OnListResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
     void OnAdd();
+    void StartAdd(const ImpbAllowedAdd& add);
     void OnScan();
     void OnBinding();
     void StopScan();
@@ -46,5 +47,6 @@ private:
     bool m_loading = false;
     bool m_scanning = false;
     ksx::AddProgress m_addProgress;  // of the add under way
+    ksx::OtherRow m_other;           // an entry of its index not active that this module did not leave
     CStepRun m_run{*this};           // the add and the scan start, on the logic's write sessions
 };

@@ -411,7 +411,8 @@ void CIMPFunclogic::CancelWrites() {
 }
 
 ksx::StepOutcome CIMPFunclogic::AllowedAddStep(int step, const ImpbAllowedAdd& add,
-                                               ksx::AddProgress& progress, ksx::StepRunner& runner) {
+                                               ksx::AddProgress& progress, ksx::StepRunner& runner,
+                                               ksx::OtherRow* other) {
     using ksx::StepOutcome;
     if (runner.Stopping()) {
         return StepOutcome::NothingSent();
@@ -428,10 +429,12 @@ ksx::StepOutcome CIMPFunclogic::AllowedAddStep(int step, const ImpbAllowedAdd& a
     };
     if (step == 0) {
         progress.Enter(ksx::AddStage::kCreate);
-        // A row of this binding left unfinished (an add cut short, another manager) is replaced.
+        // A row of this binding left unfinished by this module is replaced, another one only on the
+        // user's Yes.
         ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPRowStatus, status);
         access.stopping = [&runner] { return runner.Stopping(); };
         access.progress = &progress;
+        access.other = other;
         switch (const ksx::RowAdded made = ksx::AddRow(access, "5")) {
             case ksx::RowAdded::kCreated:
                 progress.Confirm();

@@ -135,10 +135,10 @@ public:
     // Worker: step `step` of an allowed-list add (kAllowedAddSteps: create-and-wait, the port, active),
     // on the write sessions only. A failure after the creation destroys the row again unless the run
     // is stopping; a failed step's text is AllowedFailure's, which says the removal's answer too. The
-    // progress says what the device confirmed.
+    // progress says what the device confirmed; `other` is told of another's row not active at the index.
     static constexpr int kAllowedAddSteps = 3;
     ksx::StepOutcome AllowedAddStep(int step, const ImpbAllowedAdd& add, ksx::AddProgress& progress,
-                                    ksx::StepRunner& runner);
+                                    ksx::StepRunner& runner, ksx::OtherRow* other = nullptr);
     // The text of a failed add; kPortFailed and kActivateFailed say `answer`, that write's account, and
     // what `removal`, the answer of the removal of the row the add made, left on the device.
     static std::string AllowedFailure(AllowedResult result, const SnmpAnswer& answer = {},

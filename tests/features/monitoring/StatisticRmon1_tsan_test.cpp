@@ -189,6 +189,23 @@ TEST_F(StatisticRmon1, ARefusedResendIsNoRefusalAndAFailedRemovalIsSaid) {
     s_sim->Command("error " + kE + ".21.8 0 4");
 }
 
+TEST_F(StatisticRmon1, AnotherManagersEntryBeingCreatedIsReplacedOnlyOnYes) {
+    CStatisticRmon1 dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    s_sim->Command("row " + kE + ".21.9 3");
+    boxes.Answer(IDNO);
+    Add(dlg, "9", "3");
+    Add(dlg, "9", "3");
+    const std::string held = "The device already holds the statistics entry 9, being created";
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{held + ". Replace it?", held + "; it was left as it is.",
+                                        held + ". Replace it?"}));
+    const std::string create = "21.9=i:2 2.9=o:1.3.6.1.2.1.2.2.1.1.3 20.9=s:Zelvion";
+    EXPECT_EQ(test::SetLines(s_sim->Requests(), kE.size() + 1),
+              (std::vector<std::string>{create, "21.9=i:4", create, "21.9=i:1"}));
+}
+
 TEST_F(StatisticRmon1, DeleteAsksThenInvalidatesTheSelectedEntry) {
     CStatisticRmon1 dlg;
     DialogDriver drv(dlg);

@@ -43,8 +43,11 @@ protected:
         return WaitUntil([&] { return !static_cast<CIMPBSmartBinding&>(drv.Dialog()).Run().Running(); });
     }
     std::vector<std::string> Add(DialogDriver& drv, const std::string& address, const std::string& mac,
-                                 const std::string& port) {
+                                 const std::string& port, int answer = 0) {
         boxes.Clear();
+        if (answer != 0) {
+            boxes.Answer(answer);
+        }
         s_sim->ClearLog();
         EXPECT_TRUE(drv.Type(IDC_IMPBB_ADDRESS, address));
         EXPECT_TRUE(drv.Type(IDC_IMPBB_MAC, mac));
@@ -174,21 +177,22 @@ TEST_F(IMPBSmartBindingTest, ManualEntryGoesToTheAllowedListForIpv4AndExpandedIp
                                                 "3.1.4" + v6 + "=i:1"}));
 }
 
-TEST_F(IMPBSmartBindingTest, AnEntryLeftUnfinishedIsReplacedAndAnActiveOneIsKept) {
+TEST_F(IMPBSmartBindingTest, AnotherManagersEntryNotActiveIsReplacedOnYesAndAnActiveOneIsKept) {
     CIMPBSmartBinding dlg;
     DialogDriver drv(dlg);
     ASSERT_TRUE(WaitRead(dlg));
-    // Left not ready by another manager: left as it is.
     const std::string index = ".4.10.0.0.9.0.17.34.51.68.119";
-    s_sim->Set(kBranch + "3.1.4" + index, "i", "3");
-    EXPECT_EQ(
-        Add(drv, "10.0.0.9", "00-11-22-33-44-77", "3"),
-        std::vector<std::string>{"Failed to add the entry to the white list: the device already holds the "
-                                 "entry, not active; it was left as it is."});
+    s_sim->Command("row " + kBranch + "3.1.4" + index + " 3");
+    const std::string held = "The device already holds the entry, not ready";
+    EXPECT_EQ(Add(drv, "10.0.0.9", "00-11-22-33-44-77", "3", IDNO),
+              (std::vector<std::string>{held + ". Replace it?", held + "; it was left as it is."}));
     EXPECT_TRUE(Sets().empty());
     EXPECT_EQ(s_sim->Get(kBranch + "3.1.4" + index), "3");
-    s_sim->Set(kBranch + "3.1.3" + index, "i", "3");
-    s_sim->Set(kBranch + "3.1.4" + index, "i", "1");
+    EXPECT_EQ(Add(drv, "10.0.0.9", "00-11-22-33-44-77", "3"),
+              (std::vector<std::string>{held + ". Replace it?", "Success!"}));
+    EXPECT_EQ(Sets(), (std::vector<std::string>{"3.1.4" + index + "=i:5", "3.1.4" + index + "=i:6",
+                                                "3.1.4" + index + "=i:5", "3.1.3" + index + "=i:3",
+                                                "3.1.4" + index + "=i:1"}));
     // An active one stays as it is.
     EXPECT_EQ(
         Add(drv, "10.0.0.9", "00-11-22-33-44-77", "4"),
