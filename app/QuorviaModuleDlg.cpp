@@ -432,6 +432,13 @@ void CQuorviaModuleDlg::OnOK() {
 }
 
 void CQuorviaModuleDlg::OnCancel() {
+    // Closed while a feature dialog or a box is open above: those end first, innermost first, as their
+    // Cancel would (a run of theirs ends as a stop and hands on its put-back), then the close comes back
+    // here. Left open, a dialog would hold this window's loop until the user closed it.
+    if (ModalAbove(this) != nullptr) {
+        EndModalsThenClose(this);
+        return;
+    }
     StopPolling();
     CBitmapDialog::OnCancel();
 }

@@ -270,11 +270,22 @@ StepOutcome C8021XUserDLG::AddStep(int step, const std::string& name, const std:
             m_add.complete = true;
             return StepOutcome::Done();
         }
-    } else if ((answer = setStatus("1")).Accepted()) {
-        return StepOutcome::Done();
+    } else {
+        // The activation is a stage of its own: a stop while it is on its way leaves it unconfirmed.
+        m_add.progress.Enter(AddStage::kActivate);
+        if ((answer = setStatus("1")).Accepted()) {
+            m_add.progress.Confirm();
+            return StepOutcome::Done();
+        }
     }
     if (m_run.Runner().Stopping()) {
-        return StepOutcome::Unanswered();  // cut short by the stop: unconfirmed
+        if (!answer.NotSent()) {
+            return StepOutcome::Unanswered();  // cut short by the stop: unconfirmed
+        }
+        if (step == 2) {
+            m_add.progress.Confirm();  // nothing of it went out: the account is as its password left it
+        }
+        return StepOutcome::NothingSent();
     }
     const SnmpAnswer removal = setStatus("6");
     // What became of the failed step first, then of the half-made account.

@@ -1,10 +1,11 @@
 // SIGTERM while the main window waits on a synchronous write to a device that has gone silent: every
 // waiting request ends at once and the process ends within a second. SIGTERM while a VLAN edit closed on
 // a slow device is put back: the put-back ends first, its end on standard error; a second SIGTERM ends
-// at once. SIGTERM at each request of the multi-step writes of one dialog per family, on a device that
-// answers late: the write ends as Close would end it, and the device ends as before it. The module is
-// this test program started again in the role of the module (the child test below): the real start-up,
-// main window and signal handling, with boxes answered by script.
+// at once; the main window closed by a message during that edit ends it alike. SIGTERM at each request
+// of the multi-step writes of one dialog per family, on a device that answers late: the write ends as
+// Close would end it, and the device ends as before it. The module is this test program started again
+// in the role of the module (the child test below): the real start-up, main window and signal handling,
+// with boxes answered by script.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -65,7 +66,8 @@ void SetVlan100Edit(CKSXVlanAdd& edit) {
 }
 
 // In the child: VLAN 100 edited (port 1 left out), closed once the file `closeWhen` exists (the parent
-// makes it when the all-ports write has reached the device).
+// makes it when the all-ports write has reached the device); the main window instead when that file is
+// named close-main.
 void EditVlan100ThenClose(const QString& closeWhen) {
     CKSXVlanAdd edit;
     SetVlan100Edit(edit);
@@ -74,7 +76,11 @@ void EditVlan100ThenClose(const QString& closeWhen) {
         qobject_cast<QAbstractButton*>(edit.GetDlgItem(IDC_VLANADD_NOT_MEMBER_BASE + 1))->click();
         qobject_cast<QAbstractButton*>(edit.GetDlgItem(IDOK))->click();
         test::WaitUntil([&closeWhen] { return QFile::exists(closeWhen); }, 30000);
-        edit.close();
+        if (closeWhen.endsWith("close-main")) {
+            theApp.GetMainWnd()->PostMessage(WM_CLOSE, 0, 0);
+        } else {
+            edit.close();
+        }
     });
 }
 
@@ -243,9 +249,12 @@ TEST(Terminate, SigtermEndsAWaitingWriteAndTheProcessWithinASecond) {
 }
 
 // The module started on `sim` with VLAN 100's edit closed on a device answering 600 ms late once its
-// all-ports write went out; returns once the put-back's first request has reached the device.
-void StartWithAPutBack(test::SimSwitch& sim, const test::TempUserIni& ini, QProcess& module) {
-    const QString closeWhen = QString::fromStdString(ini.Folder()) + "/close-edit";
+// all-ports write went out (`closeMain`: the main window closed instead); returns once the put-back's
+// first request has reached the device.
+void StartWithAPutBack(test::SimSwitch& sim, const test::TempUserIni& ini, QProcess& module,
+                       bool closeMain = false) {
+    const QString closeWhen =
+        QString::fromStdString(ini.Folder()) + (closeMain ? "/close-main" : "/close-edit");
     QFile::remove(closeWhen);
     sim.DelayMs(600);
     ASSERT_NO_FATAL_FAILURE(StartModule(sim, ini, module, closeWhen));
@@ -262,6 +271,14 @@ void StartWithAPutBack(test::SimSwitch& sim, const test::TempUserIni& ini, QProc
     ASSERT_TRUE(set("ff00000000000000"));
 }
 
+// VLAN 100 active with the lists it had before the edit.
+void ExpectVlan100AsBefore(test::SimSwitch& sim) {
+    EXPECT_EQ(sim.Get(kVlan + ".5.100"), "1");
+    EXPECT_EQ(sim.Get(kVlan + ".2.100"), "ff00000000000000");
+    EXPECT_EQ(sim.Get(kVlan + ".4.100"), "0000000000000000");
+    EXPECT_EQ(sim.Get(kVlan + ".3.100"), "0000100000000000");
+}
+
 TEST(Terminate, SigtermWaitsForAPutBackAndASecondOneEndsAtOnce) {
     test::SimSwitch sim;
     const std::string name = "KSX-4200-28Z1 P" + std::to_string(QCoreApplication::applicationPid());
@@ -273,10 +290,7 @@ TEST(Terminate, SigtermWaitsForAPutBackAndASecondOneEndsAtOnce) {
     EXPECT_EQ(module.exitCode(), 0);
     EXPECT_NE(module.readAllStandardError().toStdString().find("VLAN 100 was put back as it was."),
               std::string::npos);
-    EXPECT_EQ(sim.Get(kVlan + ".5.100"), "1");
-    EXPECT_EQ(sim.Get(kVlan + ".2.100"), "ff00000000000000");
-    EXPECT_EQ(sim.Get(kVlan + ".4.100"), "0000000000000000");
-    EXPECT_EQ(sim.Get(kVlan + ".3.100"), "0000100000000000");
+    ExpectVlan100AsBefore(sim);
 
     test::SimSwitch sim2;
     QProcess again;
@@ -291,6 +305,18 @@ TEST(Terminate, SigtermWaitsForAPutBackAndASecondOneEndsAtOnce) {
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_EQ(again.exitCode(), 128 + SIGTERM);
     EXPECT_EQ(sim2.Get(kVlan + ".5.100"), "2");  // the put-back was abandoned, as asked
+}
+
+TEST(Terminate, ClosingTheMainWindowStopsAnOpenEditAndWaitsForItsPutBack) {
+    test::SimSwitch sim;
+    test::TempUserIni ini(
+        test::DeviceInfo("KSX-4200-28Z1 M" + std::to_string(QCoreApplication::applicationPid()), 28,
+                         test::PanelXml("28z1"), "N"));
+    QProcess module;
+    ASSERT_NO_FATAL_FAILURE(StartWithAPutBack(sim, ini, module, true));
+    ASSERT_TRUE(WaitUntil([&] { return module.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(module.exitCode(), 0);
+    ExpectVlan100AsBefore(sim);
 }
 
 // SIGTERM at request `at` of a write, on a device answering 600 ms late: the step in flight ends as a

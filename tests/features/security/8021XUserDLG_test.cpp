@@ -34,15 +34,17 @@ protected:
     static void WaitRead(C8021XUserDLG& dlg) {
         ASSERT_TRUE(WaitUntil([&] { return dlg.ReadEnded(); }));
     }
+    // `toTheEnd`: returns once the add's run has ended.
     void Add(DialogDriver& drv, const std::string& name, const std::string& password,
-             const std::string& confirm) {
+             const std::string& confirm, bool toTheEnd = true) {
         ASSERT_TRUE(drv.Type(IDC_D1XU_NAME, name));
         ASSERT_TRUE(drv.Type(IDC_D1XU_PASSWORD, password));
         ASSERT_TRUE(drv.Type(IDC_D1XU_CONFIRM, confirm));
         boxes.Clear();
         s_sim->ClearLog();
         ASSERT_TRUE(drv.Click(IDC_D1XU_ADD));
-        ASSERT_TRUE(WaitUntil([&] { return !static_cast<C8021XUserDLG&>(drv.Dialog()).Run().Running(); }));
+        ASSERT_TRUE(!toTheEnd ||
+                    WaitUntil([&] { return !static_cast<C8021XUserDLG&>(drv.Dialog()).Run().Running(); }));
     }
     static std::vector<std::string> Sets() { return SetLines(s_sim->Requests(), kCut); }
     test::ScriptedMessageBox boxes;
@@ -235,7 +237,7 @@ TEST_F(Dot1xUsers, AnAccountAnotherManagerMadeSinceTheListWasReadIsLeftAsItWas) 
     WaitRead(dlg);
 }
 
-TEST_F(Dot1xUsers, ASlowAddKeepsTheWindowLiveAndCloseAtThePasswordSaysWhatTheDeviceHolds) {
+TEST_F(Dot1xUsers, ASlowAddKeepsTheWindowLiveAndCloseAtThePasswordOrTheActivationSaysWhatTheDeviceHolds) {
     const std::string nurse = ".5.110.117.114.115.101";
     C8021XUserDLG dlg;
     DialogDriver drv(dlg);
@@ -257,6 +259,20 @@ TEST_F(Dot1xUsers, ASlowAddKeepsTheWindowLiveAndCloseAtThePasswordSaysWhatTheDev
               (std::vector<std::string>{"3" + nurse + "=i:4", "2" + nurse + "=s:ward7secret",
                                         "3" + nurse + "=i:6"}));
     EXPECT_EQ(s_sim->Get(kEntry + ".3" + nurse), "");
+
+    // Closed with the activation on its way: its answer is lost once the password has reached the
+    // device (the create was answered by then). The account was not confirmed added.
+    C8021XUserDLG again;
+    DialogDriver drv2(again);
+    WaitRead(again);
+    Add(drv2, "nurse", "ward7secret", "ward7secret", false);
+    ASSERT_TRUE(WaitUntil([&] { return s_sim->DistinctRequests().size() >= 3; }));
+    s_sim->LoseAnswer(kEntry + ".3" + nurse);
+    ASSERT_TRUE(WaitUntil([&] { return s_sim->DistinctRequests().size() >= 4; }));
+    drv2.CloseBox();
+    ASSERT_TRUE(drv2.WaitEnded());
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Stopped: the device did not confirm whether the user "
+                                                      "nurse was added. If it is not listed, add it again."});
 }
 
 TEST_F(Dot1xUsers, DeletesTheSelectedUser) {
