@@ -21,6 +21,7 @@
 #include "features/common/AfterCloseRun.h"
 #include "platform/snmplib/Snmp.h"
 #include "platform/sys/MessageBox.h"
+#include "platform/ui/QtMessageBox.h"
 
 namespace ksx {
 
@@ -60,14 +61,7 @@ public:
             return answer;
         }
         ToStderr(text);
-        switch (flags & 0xF) {
-            case MB_OK:
-                return IDOK;
-            case MB_YESNO:
-                return IDNO;
-            default:
-                return IDCANCEL;
-        }
+        return ui::QtMessageBoxService::NegativeAnswer(flags);
     }
 
 private:
