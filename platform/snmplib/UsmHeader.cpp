@@ -241,11 +241,4 @@ bool UsmAuthentic(const uint8_t* data, size_t size, const UsmHeader& h, int auth
                                static_cast<u_int>(h.authLength)) == SNMPERR_SUCCESS;
 }
 
-bool IsUsmCounter(const std::vector<unsigned long>& name, int n) {
-    const unsigned long prefix[] = {1, 3, 6, 1, 6, 3, 15, 1, 1};
-    return name.size() == std::size(prefix) + 2 &&
-           std::equal(std::begin(prefix), std::end(prefix), name.begin()) &&
-           name[std::size(prefix)] == static_cast<unsigned long>(n);
-}
-
 }  // namespace ksx::snmp

@@ -45,8 +45,4 @@ bool ParseUsmHeader(const uint8_t* data, size_t size, UsmHeader& out);
 bool UsmAuthentic(const uint8_t* data, size_t size, const UsmHeader& h, int authArith,
                   const std::vector<uint8_t>& key);
 
-// True when `name` is a report's first binding naming the USM statistics counter `n`
-// (1.3.6.1.6.3.15.1.1.n, any instance, as the library reads it): 2 notInTimeWindows, 4 unknownEngineIDs.
-bool IsUsmCounter(const std::vector<unsigned long>& name, int n);
-
 }  // namespace ksx::snmp
