@@ -335,7 +335,7 @@ std::string OtherRow::LeftText(const std::string& what) const {
 }
 
 bool AskReplace(OtherRow& other, const std::string& what) {
-    if (AfxMessageBox(other.Question(what), MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    if (AfxMessageBox(other.Question(what), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
         other.Consent();
         return true;
     }
