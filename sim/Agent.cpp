@@ -385,7 +385,7 @@ void Agent::SetValueError(const Oid& oid, const std::string& value, int status) 
 
 int Agent::ValueError(const Oid& o, const std::string& value) const {
     for (const auto& [key, status] : m_valueErrors) {
-        if (key.second == value && HasPrefix(o, key.first)) {
+        if ((key.second == value || key.second == "*") && HasPrefix(o, key.first)) {
             return status;
         }
     }

@@ -203,7 +203,7 @@ std::string ControlServer::Execute(const std::string& line) {
         if (!oid) {
             return "ERR bad OID";
         }
-        // error OID STATUS|drop VALUE: only SETs writing that value.
+        // error OID STATUS|drop VALUE: only SETs writing that value ("*": any value).
         if (std::string value; in >> value) {
             m_agent.SetValueError(*oid, value, b == "drop" ? Agent::kDropWrite : static_cast<int>(n));
             return "OK";

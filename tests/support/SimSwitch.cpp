@@ -298,6 +298,10 @@ void SimSwitch::ErrorStatus(const std::string& oid, int status) {
     Expect(Command("error " + oid + " " + std::to_string(status)), "error");
 }
 
+void SimSwitch::RefuseWrites(const std::string& oid, int status) {
+    Expect(Command("error " + oid + " " + std::to_string(status) + " *"), "error");
+}
+
 void SimSwitch::Silence(bool on) {
     Expect(Command(on ? "silence on" : "silence off"), "silence");
 }

@@ -49,6 +49,9 @@ public:
     void DelayMs(int ms);                                  // answer every request after a delay
     void ErrorStatus(const std::string& oid, int status);  // answer requests touching oid with this error
                                                            // status (0 clears)
+    // SETs touching oid (or below) answered with this error status and not applied, reads answered as
+    // usual (0 clears): a refused write whose read-back a test waits for cannot race the clearing.
+    void RefuseWrites(const std::string& oid, int status);
     void Silence(bool on);                                 // stop answering / answer again
     // Every SET dropped unanswered and not applied, reads answered (on) / SETs taken again (off).
     void WritesSilent(bool on);

@@ -568,11 +568,11 @@ TEST_F(LldpMed, AStateNotReadBlocksTheWriteAndARefusedPortIsSaid) {
     ASSERT_TRUE(drv.Select(IDC_MED_FROM, 2));
     ASSERT_TRUE(drv.Select(IDC_MED_TO, 5));
     ASSERT_TRUE(drv.Select(IDC_MED_TLV, 0));
-    s_sim->ErrorStatus(kG + ".7.1.2.4", 5);
+    s_sim->RefuseWrites(kG + ".7.1.2.4", 5);
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_MED_APPLY));
     WaitRun(dlg);
-    s_sim->ErrorStatus(kG + ".7.1.2.4", 0);
+    s_sim->RefuseWrites(kG + ".7.1.2.4", 0);
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut), (std::vector<std::string>{"7.1.2.3=i:1", "7.1.2.4=i:1"}));
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
                                  "The device did not accept the Power PSE TLV setting of port 4. 1 of 4 "
@@ -583,12 +583,12 @@ TEST_F(LldpMed, AStateNotReadBlocksTheWriteAndARefusedPortIsSaid) {
     dlg.SetSettleTime(60000);
     WaitWalked(dlg);
     boxes.Clear();
-    s_sim->ErrorStatus(kG + ".7.1.2.4", 5);
+    s_sim->RefuseWrites(kG + ".7.1.2.4", 5);
     ASSERT_TRUE(drv.Click(IDC_MED_APPLY));
     ASSERT_TRUE(WaitUntil([&] { return dlg.Settling(); }));
     drv.CloseBox();
     ASSERT_TRUE(drv.WaitEnded());
-    s_sim->ErrorStatus(kG + ".7.1.2.4", 0);
+    s_sim->RefuseWrites(kG + ".7.1.2.4", 0);
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{"The device did not accept the Power PSE TLV setting of "
                                        "port 4. 1 of 4 ports were written; ports 5-6 were not "

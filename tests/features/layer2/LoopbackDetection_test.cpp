@@ -216,11 +216,11 @@ TEST_F(Lbd, EnablingPortsStopsAtSpanningTreeAndTrunkMembers) {
 
     // A refused write ends the run there and keeps its text; the run text says the rest.
     ASSERT_TRUE(WaitRefreshed(o.dlg));
-    s_sim->ErrorStatus(L + ".5.1.2.2", 5);
+    s_sim->RefuseWrites(L + ".5.1.2.2", 5);
     s_sim->ClearLog();
     ASSERT_TRUE(o.drv.Click(IDC_LBD_APPLY_PORTS));
     ASSERT_TRUE(test::WaitUntil([&] { return !o.dlg.Run().Running(); }, 60000));
-    s_sim->ErrorStatus(L + ".5.1.2.2", 0);
+    s_sim->RefuseWrites(L + ".5.1.2.2", 0);
     EXPECT_EQ(Sets().size(), 2u);
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{"Failed to write the loopback detection state of port 2: the "

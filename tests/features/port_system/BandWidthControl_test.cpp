@@ -295,7 +295,7 @@ TEST_F(BandWidthControl, AFailedPortDoesNotStopTheOthersAndTheReloadShowsTheDevi
     CBandWidthControlDlg dlg;
     DialogDriver drv(dlg);
     WaitReady(dlg);
-    sim.ErrorStatus(kRx + "11", 5);
+    sim.RefuseWrites(kRx + "11", 5);
     sim.ClearLog();
     Fill(drv, 10, 12, BW_TYPE_RX, false, "2000");
     ASSERT_TRUE(drv.Click(IDC_BW_APPLY));
@@ -304,7 +304,7 @@ TEST_F(BandWidthControl, AFailedPortDoesNotStopTheOthersAndTheReloadShowsTheDevi
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{"The device did not accept the rate of port 11. Port 10 "
                                        "and port 12 were written. The settings it holds are shown."});
-    sim.ErrorStatus(kRx + "11", 0);
+    sim.RefuseWrites(kRx + "11", 0);
     WaitReady(dlg);
     EXPECT_EQ(drv.Cell(IDC_BW_LIST, 9, 2), "2000");
     EXPECT_EQ(drv.Cell(IDC_BW_LIST, 10, 2), "No Limit");

@@ -448,11 +448,11 @@ TEST_F(POEConfig, RefusedWriteStopsTheRangeAndIsSaid) {
     WaitPortWalk(dlg);
     ASSERT_TRUE(drv.Select(IDC_POE_FROM_PORT, 0));
     ASSERT_TRUE(drv.Select(IDC_POE_TO_PORT, 5));
-    sim.ErrorStatus(Col(3, 2), 10);
+    sim.RefuseWrites(Col(3, 2), 10);
     sim.ClearLog();
     ASSERT_TRUE(drv.Click(IDC_POE_APPLY));
     WaitWrite(dlg);
-    sim.ErrorStatus(Col(3, 2), 0);
+    sim.RefuseWrites(Col(3, 2), 0);
     EXPECT_EQ(Sets(sim.Requests()).size(), 2u);  // port 1 written, port 2 refused, nothing after it
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{

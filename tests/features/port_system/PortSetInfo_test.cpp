@@ -456,10 +456,10 @@ TEST_F(PortSetInfoTest, RefusedWriteIsSaidAndTheTableReadAgain) {
     CPortSetInfo dlg;
     DialogDriver drv(dlg);
     WaitIdle(dlg);
-    s_sim->ErrorStatus(kPortTable + ".2.3", 4);
+    s_sim->RefuseWrites(kPortTable + ".2.3", 4);
     Apply(drv, 2, SPEED_AUTO, MDIX_AUTO, FLOW_OFF);
     WaitIdle(dlg);
-    s_sim->ErrorStatus(kPortTable + ".2.3", 0);
+    s_sim->RefuseWrites(kPortTable + ".2.3", 0);
     ASSERT_FALSE(boxes.Texts().empty());
     EXPECT_EQ(boxes.Texts().front(),
               "The device did not accept the settings of port 3. The settings it holds are shown.");

@@ -37,7 +37,7 @@ protected:
             ASSERT_TRUE(drv.SelectText(IDC_COMM_USER, user));
         }
         ASSERT_TRUE(drv.Click(IDC_COMM_APPLY));
-        WaitUntil([&] { return dlg.ReadsEnded() > before; }, 3000);
+        ASSERT_TRUE(WaitUntil([&] { return dlg.ReadsEnded() > before; }));
     }
     // Types the name and clicks Apply, for adds refused before anything is sent.
     static void Try(DialogDriver& drv, const std::string& name) {
@@ -213,11 +213,11 @@ TEST_F(Community, AFailedStepIsToldAndLeavesNoHiddenRowBehind) {
     s_sim->ErrorStatus(kB + ".5.1.1.3" + NameIndex("lab2"), 0);
     EXPECT_EQ(Sets(), std::vector<std::string>{"set .5.1.1.3" + NameIndex("lab2") + "=i:5"});
     ASSERT_EQ(drv.Cell(IDC_COMM_LIST, 0, 0), "lab");
-    s_sim->ErrorStatus(kB + ".5.1.1.3" + key, 5);
+    s_sim->RefuseWrites(kB + ".5.1.1.3" + key, 5);
     ASSERT_TRUE(drv.ClickRow(IDC_COMM_LIST, 0));
     ASSERT_TRUE(drv.Click(IDC_COMM_DELETE));
     ASSERT_TRUE(WaitUntil([&] { return !dlg.Writing(); }));
-    s_sim->ErrorStatus(kB + ".5.1.1.3" + key, 0);
+    s_sim->RefuseWrites(kB + ".5.1.1.3" + key, 0);
     EXPECT_EQ(boxes.Texts(),
               (std::vector<std::string>{"Failed to add the community: the device did not accept the create.",
                                         "Failed to delete the community: the device did not accept it."}));

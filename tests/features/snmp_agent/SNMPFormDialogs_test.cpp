@@ -199,11 +199,11 @@ TEST_F(TrapSettings, ARefusedWriteIsToldAndTheSwitchesReadAgain) {
     CSNMPTrapSetting dlg;
     DialogDriver drv(dlg);
     s_sim->ClearLog();
-    s_sim->ErrorStatus(kB + ".8.1.0", 5);
+    s_sim->RefuseWrites(kB + ".8.1.0", 5);
     ASSERT_TRUE(drv.Check(IDC_TRAP_AUTH, false));
     ASSERT_TRUE(drv.Click(IDC_TRAP_APPLY));
     ASSERT_TRUE(WaitUntil([&] { return !dlg.Writing(); }));
-    s_sim->ErrorStatus(kB + ".8.1.0", 0);
+    s_sim->RefuseWrites(kB + ".8.1.0", 0);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The device did not accept the trap settings."});
     EXPECT_EQ(Log(), (std::vector<std::string>{"set .8.1.0=i:2", kGetTraps}));
 }

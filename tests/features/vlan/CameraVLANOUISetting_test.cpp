@@ -34,7 +34,7 @@ protected:
     static void ClickAndSettle(DialogDriver& drv, CCameraVLANOUISetting& dlg, int id) {
         const int before = dlg.WalksEnded();
         ASSERT_TRUE(drv.Click(id));
-        WaitUntil([&] { return dlg.WalksEnded() > before; }, 3000);
+        ASSERT_TRUE(WaitUntil([&] { return dlg.WalksEnded() > before; }));
     }
     static void Select(CCameraVLANOUISetting& dlg, const std::string& oui) {
         const auto ouis = dlg.ListOuiTexts();

@@ -52,13 +52,12 @@ protected:
     }
     static std::vector<std::string> Lines() { return test::RequestLines(s_sim->Requests()); }
     static std::vector<std::string> Sets() { return test::SetLines(s_sim->Requests(), 0); }
-    // Clicks a button whose handler may refresh, and waits for that refresh to end.
+    // Clicks a button whose handler ends in a refresh, and waits for that refresh to end.
     static void ClickAndSettle(DialogDriver& drv, CCameraVlanSetting& dlg, int id) {
         const int before = dlg.RefreshesEnded();
         ASSERT_TRUE(drv.Click(id));
-        WaitUntil(
-            [&] { return dlg.RefreshesEnded() > before && !dlg.ReadsRunning() && !dlg.Run().Running(); },
-            3000);
+        ASSERT_TRUE(WaitUntil(
+            [&] { return dlg.RefreshesEnded() > before && !dlg.ReadsRunning() && !dlg.Run().Running(); }));
     }
     static void SelectRow(CCameraVlanSetting& dlg, const std::string& mac) {
         const auto macs = dlg.ListMacTexts();
@@ -385,11 +384,11 @@ TEST_F(CameraVlan, SettingsNotReadAndARefusedWriteAreSaid) {
     WaitRefresh(dlg, 1);
     ASSERT_TRUE(dlg.IsDlgItemEnabled(IDC_SURV_APPLY));
     ASSERT_TRUE(drv.Check(IDC_SURV_ENABLE, false));
-    s_sim->ErrorStatus(kStateOid, 3);
+    s_sim->RefuseWrites(kStateOid, 3);
     s_sim->ClearLog();
     ASSERT_TRUE(drv.Click(IDC_SURV_APPLY));
     ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
-    s_sim->ErrorStatus(kStateOid, 0);
+    s_sim->RefuseWrites(kStateOid, 0);
     EXPECT_EQ(Sets(), (std::vector<std::string>{kStateOid + "=i:2"}));
     EXPECT_EQ(
         boxes.Texts(),

@@ -219,10 +219,10 @@ TEST_F(ManagVlan, SettingsNotReadAreNeverWrittenBackAndARefusedWriteIsSaid) {
     WaitWalk(dlg, 1);
     ASSERT_TRUE(dlg.IsDlgItemEnabled(IDC_MGMT_APPLY));
     ASSERT_TRUE(drv.Check(IDC_MGMT_DISABLE, true));
-    s_sim->ErrorStatus(kState, 3);
+    s_sim->RefuseWrites(kState, 3);
     ASSERT_TRUE(drv.Click(IDOK));
     WaitRun(dlg);
-    s_sim->ErrorStatus(kState, 0);
+    s_sim->RefuseWrites(kState, 0);
     EXPECT_EQ(
         boxes.Texts(),
         std::vector<std::string>{

@@ -839,10 +839,10 @@ TEST_F(VlanDialogs, PvidDialogRulesAndWrites) {
             EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
             // A refused port: named, the ports after it not written, the dialog open with the entries.
             TypeText(pvid, IDC_PVID_EDIT_BASE + 7, "200");
-            s_sim->ErrorStatus(kPvid + ".9", 5);
+            s_sim->RefuseWrites(kPvid + ".9", 5);
             Click(pvid, IDC_PVID_APPLY);
             ASSERT_TRUE(test::WaitUntil([&] { return !pvid.Run().Running(); }));
-            s_sim->ErrorStatus(kPvid + ".9", 0);
+            s_sim->RefuseWrites(kPvid + ".9", 0);
             EXPECT_FALSE(pvid.IsDialogEnded());
             EXPECT_EQ(test::Sets(s_sim->Requests()).size(), 9u);
             // The device's PVIDs are read again: port 7 was written before the refusal.
