@@ -52,7 +52,7 @@ public:
     // SETs touching oid (or below) answered with this error status and not applied, reads answered as
     // usual (0 clears): a refused write whose read-back a test waits for cannot race the clearing.
     void RefuseWrites(const std::string& oid, int status);
-    void Silence(bool on);                                 // stop answering / answer again
+    void Silence(bool on);  // stop answering / answer again
     // Every SET dropped unanswered and not applied, reads answered (on) / SETs taken again (off).
     void WritesSilent(bool on);
     // Every SET answered with this error status and not applied, reads answered (0: SETs taken again).
