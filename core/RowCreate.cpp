@@ -6,6 +6,7 @@
 
 #include "core/RunText.h"
 #include "core/SnmpReply.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/MessageBox.h"
 
 namespace ksx {
@@ -16,6 +17,7 @@ std::mutex g_halfMadeLock;
 std::set<std::string> g_halfMade;  // under g_halfMadeLock
 
 SnmpAnswer SendStatus(const RowStatusAccess& a, const std::string& v) {
+    const tripwire::DestroyScope scope(tripwire::DestroyBy::kRowCreation);
     if (a.send) {
         return a.send(v);
     }

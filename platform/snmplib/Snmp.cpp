@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/snmplib/SnmpSession.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/snmplib/SnmpWalk.h"
 
 using ksx::snmp::Credentials;
@@ -153,6 +154,7 @@ void CSnmpV1::credentials(Credentials& out) const {
 
 int CSnmpV1::exchange(const char* agent, int pduType, const std::vector<SnmpVarBind>& binds, CSnmp*& response,
                       unsigned long timeoutMs) {
+    ksx::tripwire::BeforeRequestOf(pduType, binds);
     Credentials cred;
     credentials(cred);
     return m_impl->session.exchange(cred, agent, pduType, binds, timeoutMs, m_pduGeneration.load(), response);

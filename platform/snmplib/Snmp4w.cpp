@@ -9,6 +9,7 @@
 #include "platform/snmplib/Snmp.h"
 #include "platform/snmplib/SnmpSession.h"
 #include "platform/snmplib/SnmpWalk.h"
+#include "platform/snmplib/Tripwire.h"
 
 using ksx::snmp::Credentials;
 
@@ -92,6 +93,7 @@ void CSnmp4w::Impl::Run(const std::shared_ptr<Impl>& self) {
             if (job.walk && binds.empty()) {
                 status = CSnmp4w::EC_REFUSED;
             } else {
+                ksx::tripwire::BeforeRequestOf(job.pduType, binds);
                 status = d.session.exchange(job.cred, job.agent.c_str(), job.pduType, binds, job.timeoutMs,
                                             job.epoch, reply);
             }

@@ -1,0 +1,68 @@
+// Checks of rules the SNMP layer can see, on in the builds the tests run and off in the program: a
+// test installs a handler, and a broken rule calls it with what happened (the window, the thread, the
+// requests). Without a handler nothing is checked and nothing changes.
+//
+//   - A window's thread sends a second request before it has handled its events again: the window
+//     waits on two requests in a row.
+//   - A SET writes a row-status destroy (RowStatus 6, RMON EntryStatus 4, to one of the status columns
+//     listed in Tripwire.cpp) that neither row creation nor a user's Delete of a listed row issued.
+//
+// Standard library only; platform/ui tells which thread is the window's and when it handled events.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ksx::tripwire {
+
+// Called with a description of the broken rule; any thread.
+using Handler = std::function<void(const std::string& what)>;
+// Installs (or, with an empty handler, removes) the handler. Tests only.
+void Install(Handler handler);
+bool Installed();
+
+// Who issues the row-status destroys this thread sends while a scope lasts.
+enum class DestroyBy { kRowCreation, kUserDelete };
+class DestroyScope {
+public:
+    explicit DestroyScope(DestroyBy by);
+    ~DestroyScope();
+    DestroyScope(const DestroyScope&) = delete;
+    DestroyScope& operator=(const DestroyScope&) = delete;
+
+private:
+    DestroyBy m_previous;
+    bool m_hadPrevious;
+};
+
+// platform/ui: the calling thread is the windows' thread (once, at start).
+void SetWindowThread();
+// platform/ui: the windows' thread handled its events (any turn of its event loop).
+void EventsHandled();
+// platform/ui: the window the user works in now, as named in a report (UI thread).
+void SetWindowName(const std::string& name);
+
+// The SNMP layer, before a request goes out: its PDU type and bindings (OID, type code, value).
+struct Binding {
+    std::string oid;
+    int type = 0;
+    std::string value;
+};
+void BeforeRequest(int pduType, const std::vector<Binding>& binds);
+// The same for any bindings with `oid`, `type` and `value` members; nothing is copied when no handler is
+// installed.
+template <class Binds>
+void BeforeRequestOf(int pduType, const Binds& binds) {
+    if (!Installed()) {
+        return;
+    }
+    std::vector<Binding> copy;
+    copy.reserve(binds.size());
+    for (const auto& b : binds) {
+        copy.push_back(Binding{b.oid, b.type, b.value});
+    }
+    BeforeRequest(pduType, copy);
+}
+
+}  // namespace ksx::tripwire
