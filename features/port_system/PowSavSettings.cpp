@@ -2,14 +2,15 @@
 #include "features/port_system/PowSavSettings.h"
 
 #include <algorithm>
-#include <chrono>
+#include <iterator>
 #include <optional>
-#include <thread>
 #include <utility>
 
 #include "core/RowCreate.h"
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -17,6 +18,7 @@
 namespace {
 
 constexpr int kMaxBitmapOctets = 8;
+constexpr unsigned kRowSettleMs = 50;  // between a time profile's create and its fill
 
 std::string Obj(const std::string& suffix) {
     return std::string(CPowSavSettings::kPowerSavingRoot) + suffix;
@@ -166,23 +168,26 @@ std::vector<std::string> CPowSavSettings::ProfileNames() const {
 }
 
 bool CPowSavSettings::ReadPowerSaving() {
-    for (PowerSavingEntry& entry : m_aPowSavEntry) {
+    const PowerSavingRead read = FetchPowerSaving();
+    TakePowerSaving(read);
+    return read.Complete();
+}
+
+PowerSavingRead CPowSavSettings::FetchPowerSaving() {
+    PowerSavingRead read;
+    for (PowerSavingEntry& entry : read.entries) {
         entry.state = "2";
-        entry.portList.clear();
-        entry.profile1.clear();
-        entry.profile2.clear();
-        entry.read = false;
     }
-    m_flags.linkStatusRead = false;
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
     for (const char* suffix : {".1.1.0", ".1.2.0", ".1.3.0", ".1.4.0", ".2.1.0", ".2.2.0", ".2.3.0", ".2.4.0",
                                ".4.1.0", ".4.2.0", ".4.3.0", ".6.0"}) {
         m_cCommonSNMP.AddVarBind(Obj(suffix), 4, nullptr);
     }
-    // A refused read carries no values: report nothing, as for an unanswered one.
+    // A refused read carries no values: nothing of it is read, as of an unanswered one.
     const ksx::SnmpReply reply = SendTraced(m_cCommonSNMP, "power-saving read");
-    if (!reply.Accepted()) {
-        return false;
+    read.answered = reply.Accepted();
+    if (!read.answered) {
+        return read;
     }
     auto state = [&](int i) -> std::optional<std::string> {
         const std::optional<long long> v = reply.Integer(i);
@@ -209,24 +214,30 @@ bool CPowSavSettings::ReadPowerSaving() {
         const std::optional<std::string> v = reply.Octets(i);
         return v ? std::optional<std::string>(BitmapText(*v)) : std::nullopt;
     };
-    fill(m_aPowSavEntry[0], 1, bitmap(0), 1);                // LED shut-off
-    fill(m_aPowSavEntry[1], 2, bitmap(4), 5);                // port shut-off
-    fill(m_aPowSavEntry[2], 4, std::string("All Port"), 8);  // system hibernation
+    fill(read.entries[0], 1, bitmap(0), 1);                // LED shut-off
+    fill(read.entries[1], 2, bitmap(4), 5);                // port shut-off
+    fill(read.entries[2], 4, std::string("All Port"), 8);  // system hibernation
 
-    m_flags = PowerSavingFlags();
     const std::optional<std::string> link = state(11);
-    m_flags.linkStatusDetection = link.value_or(std::string());
-    m_flags.linkStatusRead = link.has_value();
+    read.flags.linkStatusDetection = link.value_or(std::string());
+    read.flags.linkStatusRead = link.has_value();
+    return read;
+}
+
+void CPowSavSettings::TakePowerSaving(const PowerSavingRead& read) {
+    std::copy(std::begin(read.entries), std::end(read.entries), std::begin(m_aPowSavEntry));
+    if (!read.answered) {
+        m_flags.linkStatusRead = false;  // the values shown before stay; none is written back
+        return;
+    }
+    m_flags = read.flags;
     if (m_hOwnerWnd != nullptr) {
         m_hOwnerWnd->SendMessage(WM_POWSAV_RESULT, POWSAV_FLAGS, 0);
         m_hOwnerWnd->SendMessage(WM_POWSAV_RESULT, POWSAV_ENTRIES, 0);
     }
-    return m_aPowSavEntry[0].read && m_aPowSavEntry[1].read && m_aPowSavEntry[2].read &&
-           m_flags.linkStatusRead;
 }
 
-bool CPowSavSettings::SetPowerSavingEntry(PowerSavingEntry entry) {
-    m_lastWrite.reset();
+std::optional<PowerSavingWrite> CPowSavSettings::CheckEntry(PowerSavingEntry entry) const {
     if (entry.profile1 == "None") {
         entry.profile1.clear();
     }
@@ -235,13 +246,13 @@ bool CPowSavSettings::SetPowerSavingEntry(PowerSavingEntry entry) {
     }
     std::vector<int> flags(static_cast<size_t>(std::max(g_nPortNum, 0)), 0);
     if (!CUtils::ParsePortList(entry.portList, flags.data())) {
-        return false;
+        return std::nullopt;
     }
     if (entry.type == 1 || entry.type == 3) {
         for (int p = 1; p <= g_nPortNum; ++p) {
             if (flags[static_cast<size_t>(p - 1)] != 0 && IsFibrePort(p)) {
                 ksx::AfxMessageBox("Not support fiber Port.", ksx::MB_OK);
-                return false;
+                return std::nullopt;
             }
         }
     }
@@ -249,15 +260,17 @@ bool CPowSavSettings::SetPowerSavingEntry(PowerSavingEntry entry) {
     CUtils::PortArrayToHex(flags.data(), hex);
     CUtils::PadPortHex(hex);
     const std::vector<unsigned char> octets = CUtils::HexToBytes(hex);
-    const char* bitmap = reinterpret_cast<const char*>(octets.data());
-    const int bitmapLength = static_cast<int>(octets.size());
+    return PowerSavingWrite{std::move(entry), std::string(octets.begin(), octets.end())};
+}
 
+SnmpAnswer CPowSavSettings::SendEntry(const PowerSavingWrite& write) {
+    const PowerSavingEntry& entry = write.entry;
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     auto addText = [this](const std::string& suffix, int type, const std::string& text) {
         m_cCommonSNMP.AddVarBind(Obj(suffix), type, text.c_str());
     };
     auto addBitmap = [&](const std::string& suffix) {
-        m_cCommonSNMP.AddVarBind(Obj(suffix), 2, bitmap, bitmapLength);
+        m_cCommonSNMP.AddVarBind(Obj(suffix), 2, write.bitmap.data(), static_cast<int>(write.bitmap.size()));
     };
     const bool onlyState = entry.state == "2";
     switch (entry.type) {
@@ -291,15 +304,22 @@ bool CPowSavSettings::SetPowerSavingEntry(PowerSavingEntry entry) {
         default:
             break;  // nothing to send: the send fails
     }
-    m_lastWrite = SendTraced(m_cCommonSNMP, "set").Answer();
-    return m_lastWrite->Accepted();
+    return SendTraced(m_cCommonSNMP, "set").Answer();
+}
+
+SnmpAnswer CPowSavSettings::SendLinkStatus(const PowerSavingFlags& flags) {
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+    m_cCommonSNMP.AddVarBind(Obj(".6.0"), 1, flags.linkStatusDetection.c_str());
+    return SendTraced(m_cCommonSNMP, "set").Answer();
+}
+
+bool CPowSavSettings::SetPowerSavingEntry(PowerSavingEntry entry) {
+    const std::optional<PowerSavingWrite> write = CheckEntry(std::move(entry));
+    return write && SendEntry(*write).Accepted();
 }
 
 bool CPowSavSettings::SetLinkStatusDetection(PowerSavingFlags flags) {
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMP.AddVarBind(Obj(".6.0"), 1, flags.linkStatusDetection.c_str());
-    m_lastWrite = SendTraced(m_cCommonSNMP, "set").Answer();
-    return m_lastWrite->Accepted();
+    return SendLinkStatus(flags).Accepted();
 }
 
 int CPowSavSettings::ReadProfileNames() {
@@ -329,26 +349,40 @@ int CPowSavSettings::OnTimeProfileWalk(CSnmp* response, int requestId, void* use
     return static_cast<CPowSavSettings*>(userData)->m_profilesRead.Step(response, requestId, status);
 }
 
-bool CPowSavSettings::AddTimeProfile(TimeProfileRow row, ksx::OtherRow* other) {
+std::string CPowSavSettings::StatusColumn() {
+    return Column(21);
+}
+
+ksx::StepOutcome CPowSavSettings::AddTimeProfileStep(int step, const TimeProfileRow& row,
+                                                     ksx::StepRunner& runner, ksx::AddProgress& progress,
+                                                     ksx::OtherRow& other) {
     const std::string statusOid = Column(21) + "." + row.index;
-    // A row of this index left not active by this module is replaced, another one only on the user's
-    // Yes (`other`). The answer kept is that of the last status request.
-    m_lastWrite = SnmpAnswer{};
-    ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPSet, statusOid);
-    access.other = other;
-    access.send = [this, send = access.send](const std::string& value) {
-        m_lastWrite = send(value);
-        return *m_lastWrite;
-    };
-    if (ksx::AddRow(access, "5") != ksx::RowAdded::kCreated) {
-        if (m_lastWrite->Accepted()) {
-            m_lastWrite->outcome = SnmpOutcome::kRefused;  // an active row of that index was left alone
+    const std::string what = "the time profile " + row.name;
+    if (step == 0) {
+        ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPSet, statusOid);
+        access.progress = &progress;
+        access.other = &other;
+        access.stopping = [&runner] { return runner.Stopping(); };
+        const ksx::RowAdded created = ksx::AddRow(access, "5");
+        switch (created) {
+            case ksx::RowAdded::kCreated:
+                progress.Confirm();
+                return ksx::StepOutcome::Done();
+            case ksx::RowAdded::kStopped:
+                return ksx::StepOutcome::Unanswered();  // said by the add's progress
+            case ksx::RowAdded::kUnknown:
+                return ksx::StepOutcome::Unanswered(ksx::RowAddedText(created, what));
+            case ksx::RowAdded::kNotSent:
+                return ksx::StepOutcome::NotSent(ksx::RowAddedText(created, what));
+            default:
+                return ksx::StepOutcome::Failed(ksx::RowAddedText(created, what));
         }
-        return false;
     }
     // Give the device a moment to set up the new row.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-
+    if (!runner.Pause(kRowSettleMs)) {
+        return ksx::StepOutcome::NothingSent();
+    }
+    progress.Enter(ksx::AddStage::kActivate);
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     auto add = [&](int column, int type, const std::string& value) {
         m_cCommonSNMPSet.AddVarBind(Column(column) + "." + row.index, type, value.c_str());
@@ -371,25 +405,36 @@ bool CPowSavSettings::AddTimeProfile(TimeProfileRow row, ksx::OtherRow* other) {
         add(14 + d, 1, row.days[d]);
     }
     add(21, 1, "1");
-    m_lastWrite = SendTraced(m_cCommonSNMPSet, "set").Answer();
-    if (m_lastWrite->Accepted()) {
-        ksx::HalfMadeRows::Forget(statusOid);  // active
-        return true;
+    const SnmpAnswer filled = SendTraced(m_cCommonSNMPSet, "set").Answer();
+    if (filled.Accepted()) {
+        progress.Confirm();
+        return ksx::StepOutcome::Done();
     }
-    // Leave no half-made row behind: it would hold its index and never become a profile.
-    TRACE("time profile %s not activated: destroying the row", row.index.c_str());
-    m_cModuleBase.SetRowStatus(statusOid, "6");
-    return false;
+    if (runner.Stopping()) {
+        return ksx::StepOutcome::Of(filled);  // a stop: its owner hands the row to row creation
+    }
+    // Leave no half-made row behind: it would hold its index and never become a profile. Row creation
+    // removes the row this add made; what it sent, if anything, is said.
+    TRACE("time profile %s not activated: removing the row", row.index.c_str());
+    ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPSet, statusOid);
+    SnmpAnswer removal;  // not sent unless row creation sends it
+    access.send = [&removal, send = access.send](const std::string& value) { return removal = send(value); };
+    const ksx::RowAdded removed = ksx::RemoveUnfinished(access, progress.Owner());
+    if (removed == ksx::RowAdded::kRemoved || removed == ksx::RowAdded::kNotMade) {
+        removal.outcome = SnmpOutcome::kAccepted;  // no row of this add is left
+    }
+    ksx::StepOutcome outcome = ksx::StepOutcome::Of(filled);
+    outcome.failure = ksx::AnswerText(filled, {what}) + " " + ksx::AddUndoneText(filled, true, removal, what);
+    return outcome;
 }
 
-bool CPowSavSettings::DeleteTimeProfile(const std::string& index) {
+SnmpAnswer CPowSavSettings::DeleteTimeProfile(const std::string& index) {
+    const ksx::tripwire::DestroyScope scope(ksx::tripwire::DestroyBy::kUserDelete);
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPSet.AddVarBind(Column(21) + "." + index, 1, "6");
-    m_lastWrite = SendTraced(m_cCommonSNMPSet, "set").Answer();
-    return m_lastWrite->Accepted();
+    return SendTraced(m_cCommonSNMPSet, "set").Answer();
 }
 
 void CPowSavSettings::CancelAll() {
     m_sessions.CloseAll();
-    m_cModuleBase.CloseSessions();
 }

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "core/CommonSNMP.h"
-#include "core/ModuleBase.h"
 #include "core/RowCreate.h"
+#include "core/StepRunner.h"
 #include "core/TableRead.h"
 #include "platform/sys/Messages.h"
 
 // wParam 0: the flags were read (Flags()); 1: the four functions were read (m_aPowSavEntry), both sent
-// by ReadPowerSaving on the calling thread; 2: the profile-name walk has ended, lParam its walk number
+// by TakePowerSaving on the calling thread; 2: the profile-name walk has ended, lParam its walk number
 // (posted on the owner's thread; read the names with ProfileNames()).
 constexpr unsigned WM_POWSAV_RESULT = ksx::WM_USER + 1215;
 // A time-profile row arrived (TimeProfileRowNow()); sent on the owner's thread, one per row.
@@ -45,6 +45,23 @@ struct PowerSavingFlags {
     std::string cableLengthDetection;
     std::string linkStatusDetection;
     bool linkStatusRead = false;  // the last read gave the link-status switch as an integer
+};
+
+// What one get of the power-saving objects gave.
+struct PowerSavingRead {
+    bool answered = false;  // the device answered and accepted the get
+    PowerSavingEntry entries[4];
+    PowerSavingFlags flags;
+    // Every function shown and the link-status switch were read.
+    bool Complete() const {
+        return entries[0].read && entries[1].read && entries[2].read && flags.linkStatusRead;
+    }
+};
+
+// One function's write as checked: the entry and its ports as the device's bitmap octets.
+struct PowerSavingWrite {
+    PowerSavingEntry entry;
+    std::string bitmap;
 };
 
 struct TimeProfilePoint {
@@ -81,19 +98,27 @@ public:
     CPowSavSettings(const CPowSavSettings&) = delete;
     CPowSavSettings& operator=(const CPowSavSettings&) = delete;
 
-    // Synchronous get of the power-saving objects; when answered sends WM_POWSAV_RESULT 0 and then 1.
-    // Flags() holds what the last read gave. A value missing from the reply, an exception value or one
-    // of the wrong type leaves its function (or the switch) not read. True when everything was read.
+    // Synchronous get of the power-saving objects (FetchPowerSaving, then TakePowerSaving). True when
+    // everything was read.
     bool ReadPowerSaving();
-    // Writes one function (only its state when disabling). False, with nothing sent, for a bad port
-    // list ("Invalid Portlist") or fibre ports on LED shut-off or port standby ("Not support fiber
-    // Port."); false too when the device gives no answer or refuses the set.
+    // One get of the power-saving objects on m_cCommonSNMP; any thread, the session used for nothing
+    // else meanwhile. A value missing from the reply, an exception value or one of the wrong type leaves
+    // its function (or the switch) not read.
+    PowerSavingRead FetchPowerSaving();
+    // Owner's thread: keeps what a fetch gave (Flags(), m_aPowSavEntry) and, when it was answered, sends
+    // WM_POWSAV_RESULT 0 and then 1.
+    void TakePowerSaving(const PowerSavingRead& read);
+    // Owner's thread: the checks of one function's write, its port bitmap made. Nothing, with nothing
+    // sent, for a bad port list ("Invalid Portlist") or fibre ports on LED shut-off or port standby
+    // ("Not support fiber Port.").
+    std::optional<PowerSavingWrite> CheckEntry(PowerSavingEntry entry) const;
+    // One SET of a checked function (only its state when disabling), or of the link-status switch, on
+    // m_cCommonSNMP; any thread, as FetchPowerSaving.
+    SnmpAnswer SendEntry(const PowerSavingWrite& write);
+    SnmpAnswer SendLinkStatus(const PowerSavingFlags& flags);
+    // Check and send in one (owner's thread): true when the device accepted the write.
     bool SetPowerSavingEntry(PowerSavingEntry entry);
     bool SetLinkStatusDetection(PowerSavingFlags flags);
-    // How the request of the last write (SetPowerSavingEntry, SetLinkStatusDetection, AddTimeProfile,
-    // DeleteTimeProfile) went, as the SNMP layer classified it; nothing when the write's own checks
-    // stopped it before a request was made (a port list refused).
-    const std::optional<SnmpAnswer>& LastWrite() const { return m_lastWrite; }
     // Starts the walk of the profile-name column; its end is posted as WM_POWSAV_RESULT 2 with the
     // walk number returned here.
     int ReadProfileNames();
@@ -104,10 +129,18 @@ public:
     // The row of the WM_TIMEPROFILE_ROW being handled (owner's thread).
     const TimeProfileRow& TimeProfileRowNow() const { return m_rowNow; }
     const PowerSavingFlags& Flags() const { return m_flags; }
-    // Creates the row (create-and-wait), fills and activates it. A row whose filling fails is
-    // destroyed again.
-    bool AddTimeProfile(TimeProfileRow row, ksx::OtherRow* other = nullptr);
-    bool DeleteTimeProfile(const std::string& index);
+    // Step `step` of a time profile's add, run on `runner`'s worker on m_cCommonSNMPSet: 0 the create
+    // (create-and-wait, through row creation: a row of that index this module left half-made is
+    // replaced, another manager's only after the user's Yes given to `other`), 1 the fill and activation
+    // in one request. A fill the device did not take has the row made removed again through row creation;
+    // the step's failure says both. `progress` tells a stopped add's owner what the device confirmed.
+    static constexpr int kAddSteps = 2;
+    ksx::StepOutcome AddTimeProfileStep(int step, const TimeProfileRow& row, ksx::StepRunner& runner,
+                                        ksx::AddProgress& progress, ksx::OtherRow& other);
+    // A user's Delete of the profile at `index`.
+    SnmpAnswer DeleteTimeProfile(const std::string& index);
+    // The status column of the time-profile table; a row's status object is this + "." + index.
+    static std::string StatusColumn();
     // Closes the sessions, waiting for a running walk.
     void CancelAll();
     // The sessions and readers, for the owning dialog to close with its window.
@@ -131,10 +164,9 @@ public:
     CCommonSNMP m_cCommonSNMP;       // get and set of the power-saving objects
     CCommonSNMP m_cCommonSNMPSpare;  // carries no request
     CCommonSNMP m_cCommonSNMPTable;  // the two walks
-    CCommonSNMP m_cCommonSNMPSet;    // fills and activates a new time-profile row
+    CCommonSNMP m_cCommonSNMPSet;    // the time-profile table's writes
     // 0 LED shut-off, 1 port shut-off, 2 system hibernation, 3 port standby.
     PowerSavingEntry m_aPowSavEntry[4];
-    CModuleBase m_cModuleBase;  // row-status sets of the time-profile table
     ksx::IMessageTarget* m_hOwnerWnd = nullptr;
 
 private:
@@ -147,7 +179,6 @@ private:
     TimeProfileRow m_rowNow;
     bool m_namesOk = false;  // owner's thread, as the one below
     bool m_profilesOk = false;
-    std::optional<SnmpAnswer> m_lastWrite;
     // After the sessions they use and the data they fill: they go first.
     ksx::TableRead<int> m_namesRead;                // rows kept by the parse itself
     ksx::TableRead<TimeProfileRow> m_profilesRead;  // rows to the owner

@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "controls/ListCtrlEx.h"
@@ -41,37 +43,43 @@ const char* TypeName(int type) {
     }
 }
 
-// Selects the first item that begins with `text` (case ignored), searching from the second item on
-// and wrapping to the first; the selection stays when nothing matches.
-void SelectByPrefix(QComboBox* combo, const std::string& text) {
-    const QString prefix = QString::fromStdString(text);
-    const int count = combo->count();
-    for (int n = 1; n <= count; ++n) {
-        const int i = n % count;
-        if (combo->itemText(i).startsWith(prefix, Qt::CaseInsensitive)) {
-            combo->setCurrentIndex(i);
-            return;
-        }
-    }
-}
-
-// Selects a profile name in its box: "None" for no profile.
+// Selects a profile name in its box: "None" for no profile; otherwise the item of that very name, and
+// only without one the first that begins with it (case ignored, searching from the second item on and
+// wrapping to the first). A name that matches no item is added, so that the form shows, and Apply
+// writes back, what the device holds.
 void SelectProfile(QComboBox* combo, const std::string& name) {
     if (name.empty()) {
         combo->setCurrentIndex(combo->findText("None"));
-    } else {
-        SelectByPrefix(combo, name);
+        return;
     }
+    const QString text = QString::fromStdString(name);
+    if (const int exact = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive); exact >= 0) {
+        combo->setCurrentIndex(exact);
+        return;
+    }
+    const int count = combo->count();
+    for (int n = 1; n <= count; ++n) {
+        if (combo->itemText(n % count).startsWith(text, Qt::CaseInsensitive)) {
+            combo->setCurrentIndex(n % count);
+            return;
+        }
+    }
+    combo->addItem(text);
+    combo->setCurrentIndex(count);
 }
 
 }  // namespace
 
 CPowerSaveDlg::CPowerSaveDlg(QWidget* parent) : CDialog(IDD_POWER_SAVE, parent) {
     OwnSessions(m_logic.Sessions());
-    OwnSessions(m_logic.m_cModuleBase.Sessions());
+    m_run.Runner().SetCancel([this] { m_logic.m_cCommonSNMP.Cancel(); });
     OnCommand(IDC_PS_APPLY_GLOBAL, [this] { OnApplyGlobal(); });
     OnCommand(IDC_PS_APPLY_ENTRY, [this] { OnApplyEntry(); });
-    OnCommand(IDC_PS_REFRESH, [this] { Refresh(); });
+    OnCommand(IDC_PS_REFRESH, [this] {
+        if (!m_run.Running()) {
+            Refresh();
+        }
+    });
     OnCommand(IDC_PS_CLOSE, [this] { EndDialog(IDCANCEL); });
     OnNotify(CBN_SELCHANGE, IDC_PS_TYPE, Handler([this] { OnTypeChanged(); }));
     OnNotify(CBN_SELCHANGE, IDC_PS_STATE, Handler([this] { OnStateChanged(); }));
@@ -150,6 +158,10 @@ int CPowerSaveDlg::OnInitDialog() {
 }
 
 void CPowerSaveDlg::Refresh() {
+    ShowRead(m_logic.FetchPowerSaving());
+}
+
+void CPowerSaveDlg::ShowRead(const PowerSavingRead& read) {
     auto* profile1 = Item<QComboBox>(IDC_PS_PROFILE1);
     auto* profile2 = Item<QComboBox>(IDC_PS_PROFILE2);
     profile1->clear();
@@ -158,10 +170,10 @@ void CPowerSaveDlg::Refresh() {
     m_namesLoaded = false;
     m_typeLoaded = false;
     m_readFailSaid = false;
-    const bool read = m_logic.ReadPowerSaving();
+    m_logic.TakePowerSaving(read);
     // The switch and the functions are written back only once read.
     UpdateApply();
-    if (!read) {
+    if (!read.Complete()) {
         SayReadFailure();
     }
 
@@ -249,7 +261,9 @@ void CPowerSaveDlg::OnTypeChanged() {
     m_typeLoaded = true;
     UpdateApply();
     const PowerSavingEntry& entry = m_logic.m_aPowSavEntry[k];
-    SelectProfiles(entry);
+    if (m_namesLoaded) {
+        SelectProfiles(entry);  // otherwise once the names came
+    }
     SetDlgItemText(IDC_PS_PORT, entry.portList);
     const bool enabled = entry.state == "1";
     Item<QComboBox>(IDC_PS_STATE)->setCurrentIndex(enabled ? 0 : 1);
@@ -267,27 +281,71 @@ void CPowerSaveDlg::OnStateChanged() {
 }
 
 void CPowerSaveDlg::OnApplyGlobal() {
+    if (m_run.Running()) {
+        return;
+    }
     PowerSavingFlags flags;
     flags.cableLengthDetection = IsDlgButtonChecked(IDC_PS_CABLE_LENGTH) == 1 ? "1" : "2";
     flags.linkStatusDetection = IsDlgButtonChecked(IDC_PS_LINK_STATUS) == 1 ? "1" : "2";
-    if (m_logic.SetLinkStatusDetection(flags)) {
-        Refresh();
+    StartApply({"the link status detection setting"},
+               [this, flags] { return m_logic.SendLinkStatus(flags); });
+}
+
+void CPowerSaveDlg::StartApply(const StepsName& what, std::function<SnmpAnswer()> send) {
+    // Written on the run's worker, read once its end is told.
+    auto answer = std::make_shared<SnmpAnswer>();
+    auto read = std::make_shared<PowerSavingRead>();
+    m_run.Start(
+        2,
+        [this, send = std::move(send), answer, read](int i) {
+            StepRunner& runner = m_run.Runner();
+            if (i == 0) {
+                *answer = send();
+                // Unless a stop cut it short, the device's values are read back whatever the answer, and
+                // shown with it.
+                return runner.Stopping() && !answer->Refused() ? StepOutcome::Of(*answer)
+                                                               : StepOutcome::Done();
+            }
+            *read = m_logic.FetchPowerSaving();
+            return runner.Stopping() ? StepOutcome::NothingSent() : StepOutcome::Done();
+        },
+        [what](int i, int) {
+            return QString::fromStdString(i == 0 ? "Writing " + what.text + "..."
+                                                 : std::string("Reading the power saving settings..."));
+        },
+        [this, what, answer, read](const StepsEnd& end) { OnApplyEnd(end, what, *answer, *read); });
+    UpdateApply();
+}
+
+void CPowerSaveDlg::OnApplyEnd(const StepsEnd& end, const StepsName& what, const SnmpAnswer& answer,
+                               const PowerSavingRead& read) {
+    if (end.stopped) {
+        // Closed during the Apply: the dialog is ending. What the device confirmed of the write is said.
+        if (end.done == 0) {
+            StepsEnd write = end;
+            write.total = 1;
+            AfxMessageBox(RunEndText(write, ListNamer({what})), MB_OK);
+        } else if (!answer.Accepted()) {
+            AfxMessageBox(AnswerText(answer, what), MB_OK);
+        }
         return;
     }
-    Refresh();
-    AfxMessageBox(
-        AnswerText(m_logic.LastWrite().value_or(SnmpAnswer{}), {"the link status detection setting"}) +
-            " The settings it holds are shown.",
-        MB_OK);
+    ShowRead(read);
+    if (!answer.Accepted()) {
+        AfxMessageBox(AnswerText(answer, what) + " The settings it holds are shown.", MB_OK);
+    }
 }
 
 void CPowerSaveDlg::UpdateApply() {
-    EnableDlgItem(IDC_PS_APPLY_GLOBAL, m_logic.Flags().linkStatusRead);
+    const bool idle = !m_run.Running();
+    EnableDlgItem(IDC_PS_REFRESH, idle);
+    EnableDlgItem(IDC_PS_APPLY_GLOBAL, idle && m_logic.Flags().linkStatusRead);
     // The form holds a function's values once the user picked its type, and its profile boxes once the
     // names arrived: only then does Apply write what the user changed, never a default.
     const int k = Item<QComboBox>(IDC_PS_TYPE)->currentIndex();
     const bool entryRead = k >= 0 && k < 4 && m_logic.m_aPowSavEntry[k].read;
-    EnableDlgItem(IDC_PS_APPLY_ENTRY, entryRead && m_typeLoaded && m_namesLoaded && m_logic.NamesReadOk());
+    EnableDlgItem(IDC_PS_APPLY_ENTRY,
+                  idle && entryRead && m_typeLoaded && m_namesLoaded && m_logic.NamesReadOk());
 }
 
 void CPowerSaveDlg::SayReadFailure() {
@@ -300,7 +358,7 @@ void CPowerSaveDlg::SayReadFailure() {
 void CPowerSaveDlg::OnApplyEntry() {
     static const int kTypeCodes[] = {1, 2, 4, 3};
     const int position = Item<QComboBox>(IDC_PS_TYPE)->currentIndex();
-    if (position < 0 || position > 3) {
+    if (position < 0 || position > 3 || m_run.Running()) {
         return;
     }
     PowerSavingEntry entry;
@@ -315,14 +373,12 @@ void CPowerSaveDlg::OnApplyEntry() {
     }
     entry.profile1 = GetDlgItemText(IDC_PS_PROFILE1);
     entry.profile2 = GetDlgItemText(IDC_PS_PROFILE2);
-    const bool written = m_logic.SetPowerSavingEntry(entry);
-    const std::optional<SnmpAnswer> answer = m_logic.LastWrite();  // nothing: refused before sending
-    Refresh();
-    if (!written && answer) {
-        static const char* const kNames[] = {"LED shut-off", "port shut-off", "system hibernation",
-                                             "port standby"};
-        AfxMessageBox(AnswerText(*answer, {std::string("the ") + kNames[position] + " settings", true}) +
-                          " The settings it holds are shown.",
-                      MB_OK);
+    const std::optional<PowerSavingWrite> write = m_logic.CheckEntry(entry);
+    if (!write) {
+        return;  // said by the check; nothing was sent
     }
+    static const char* const kNames[] = {"LED shut-off", "port shut-off", "system hibernation",
+                                         "port standby"};
+    StartApply({std::string("the ") + kNames[position] + " settings", true},
+               [this, w = *write] { return m_logic.SendEntry(w); });
 }

@@ -2,6 +2,10 @@
 // shut-off, port shut-off, system hibernation), its state, up to two time profiles and its ports.
 #pragma once
 
+#include <functional>
+
+#include "controls/StepRun.h"
+#include "core/RunText.h"
 #include "features/port_system/PowSavSettings.h"
 #include "platform/ui/Dialog.h"
 
@@ -15,6 +19,8 @@ public:
     CPowSavSettings& Logic() { return m_logic; }
     // True once the time-profile boxes hold the names of the latest refresh.
     bool ProfileNamesLoaded() const { return m_namesLoaded; }
+    // The Apply's run (tests).
+    CStepRun& Run() { return m_run; }
 
 protected:
     void CreateControls() override;
@@ -22,6 +28,12 @@ protected:
 
 private:
     void Refresh();
+    // Shows what a read gave, resets the form and reads the profile names again.
+    void ShowRead(const PowerSavingRead& read);
+    // Runs an Apply off the window's thread: `send` writes `what`, then the settings are read back.
+    void StartApply(const ksx::StepsName& what, std::function<SnmpAnswer()> send);
+    void OnApplyEnd(const ksx::StepsEnd& end, const ksx::StepsName& what, const SnmpAnswer& answer,
+                    const PowerSavingRead& read);
     void OnApplyGlobal();
     void OnApplyEntry();
     void OnTypeChanged();
@@ -40,4 +52,5 @@ private:
     bool m_namesLoaded = false;   // the boxes hold that walk's names
     bool m_typeLoaded = false;    // the user picked a type since the refresh
     bool m_readFailSaid = false;  // a failed read was said since the refresh
+    CStepRun m_run{*this};        // after the sessions it uses
 };

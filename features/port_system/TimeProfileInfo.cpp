@@ -13,6 +13,7 @@
 #include "core/RunText.h"
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
+#include "features/common/AfterCloseRun.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
@@ -52,7 +53,6 @@ void FillNumbers(QComboBox* combo, int first, int last) {
 
 CTimeProfileInfo::CTimeProfileInfo(QWidget* parent) : CDialog(IDD_TIME_PROFILE, parent) {
     OwnSessions(m_logic.Sessions());
-    OwnSessions(m_logic.m_cModuleBase.Sessions());
     OnCommand(IDC_TP_ADD, [this] { OnAdd(); });
     OnCommand(IDC_TP_REFRESH, [this] { Refresh(); });
     OnCommand(IDC_TP_DELETE, [this] { OnDelete(); });
@@ -80,6 +80,14 @@ CTimeProfileInfo::CTimeProfileInfo(QWidget* parent) : CDialog(IDD_TIME_PROFILE, 
     OnMessage(WM_TIMEPROFILE_ROW, [this](WPARAM, LPARAM) -> LRESULT {
         OnTimeProfileRow(m_logic.TimeProfileRowNow());
         return 0;
+    });
+    m_run.Runner().SetCancel([this] { m_logic.m_cCommonSNMPSet.Cancel(); });
+    // A profile left half-made by a closed add is removed after its dialog has gone: Add and Delete wait
+    // for that, then the table is read again.
+    ui::OnAfterCloseRunEnd(this, CPowSavSettings::StatusColumn(), [this] {
+        if (isVisible() && !m_run.Running()) {
+            Refresh();
+        }
     });
 }
 
@@ -219,13 +227,22 @@ void CTimeProfileInfo::Refresh() {
     m_list->DeleteAllItems();
     m_rowsNotRead = false;
     // Add decides on the whole table (free index, count, names): it waits for the read's end.
-    EnableDlgItem(IDC_TP_ADD, false);
+    m_readOk = false;
+    EnableWrites();
     m_logic.ReadTimeProfiles();
+}
+
+void CTimeProfileInfo::EnableWrites() {
+    const bool free = !m_run.Running() && !ui::AfterCloseRunWriting(CPowSavSettings::StatusColumn());
+    EnableDlgItem(IDC_TP_ADD, m_readOk && free);
+    EnableDlgItem(IDC_TP_DELETE, free);
+    EnableDlgItem(IDC_TP_REFRESH, !m_run.Running());
 }
 
 void CTimeProfileInfo::OnProfilesRead() {
     const bool ok = m_logic.ProfilesReadOk() && !m_rowsNotRead;
-    EnableDlgItem(IDC_TP_ADD, ok);
+    m_readOk = ok;
+    EnableWrites();
     if (!ok) {
         AfxMessageBox("Failed to read the time profiles; press Refresh to try again.", MB_OK);
     }
@@ -323,6 +340,9 @@ bool CTimeProfileInfo::CheckDateTime() {
 }
 
 void CTimeProfileInfo::OnAdd() {
+    if (m_run.Running()) {
+        return;
+    }
     if (m_list->GetItemCount() >= CPowSavSettings::kMaxTimeProfiles) {
         AfxMessageBox("The Max entry is 8.", MB_OK);
         return;
@@ -371,44 +391,68 @@ void CTimeProfileInfo::OnAdd() {
     for (int d = 0; d < 7; ++d) {
         row.days[d] = IsDlgButtonChecked(IDC_TP_MONDAY + d) == 1 ? "1" : "2";
     }
-    ksx::OtherRow other;
-    other.Begin();
-    bool added = m_logic.AddTimeProfile(row, &other);
-    if (!added && other.Found()) {
-        // Another profile row of that index, not active: replaced only on the user's Yes.
-        if (!ksx::AskReplace(other, "the time profile " + name)) {
-            Refresh();
-            return;
-        }
-        other.Begin();
-        added = m_logic.AddTimeProfile(row, &other);
-    }
-    if (added) {
-        Refresh();
+    StartAdd(row);
+}
+
+void CTimeProfileInfo::StartAdd(const TimeProfileRow& row) {
+    // Off the window's thread, on the table's write session; the row is copied here.
+    m_progress.Reset();
+    m_other.Begin();
+    m_run.Start(
+        CPowSavSettings::kAddSteps,
+        [this, row](int i) {
+            return m_logic.AddTimeProfileStep(i, row, m_run.Runner(), m_progress, m_other);
+        },
+        [name = row.name](int i, int) {
+            return QString::fromStdString("Adding the time profile " + name + ": " +
+                                          (i == 0 ? "creating its row..." : "writing and activating it..."));
+        },
+        [this, row](const StepsEnd& end) { OnAddEnd(end, row); });
+    EnableWrites();
+}
+
+void CTimeProfileInfo::OnAddEnd(const StepsEnd& end, const TimeProfileRow& row) {
+    const std::string what = "the time profile " + row.name;
+    if (end.stopped) {
+        // Closed during the add (a stop never follows a confirmed activation, the last step): the dialog
+        // is ending. Row creation removes what this add made of the row once the run has ended, and says
+        // then what the device holds.
+        ui::RemoveUnfinishedAfterClose(CPowSavSettings::StatusColumn(), "." + row.index, what, m_progress);
         return;
     }
-    Refresh();
-    AfxMessageBox(AnswerText(m_logic.LastWrite().value_or(SnmpAnswer{}), {"the time profile " + name}) +
-                      " The settings it holds are shown.",
-                  MB_OK);
+    if (m_other.Found()) {
+        // Another profile row of that index, not active: replaced only on the user's Yes.
+        if (AskReplace(m_other, what) && isVisible()) {
+            StartAdd(row);
+            return;
+        }
+    }
+    if (isVisible()) {
+        Refresh();  // a run that had just ended as the dialog ended reads nothing again
+    }
+    if (end.failed && !m_other.Found()) {
+        AfxMessageBox(end.failure + " The settings it holds are shown.", MB_OK);
+    }
 }
 
 void CTimeProfileInfo::OnDelete() {
+    if (m_run.Running()) {
+        return;  // the add's session is in use
+    }
     const int selected = m_list->GetFirstSelectedItem();
     if (selected < 0) {
         AfxMessageBox("Please select the Time Range to be deleted!", MB_ICONINFORMATION | MB_OK);
         return;
     }
     const std::string name = m_list->GetItemText(selected, 0).toStdString();
-    if (m_logic.DeleteTimeProfile(std::to_string(ProfileIndex(selected)))) {
-        Refresh();
-        return;
-    }
+    const SnmpAnswer answer = m_logic.DeleteTimeProfile(std::to_string(ProfileIndex(selected)));
     Refresh();
-    AfxMessageBox(AnswerText(m_logic.LastWrite().value_or(SnmpAnswer{}), {"it"},
-                             "Failed to delete the time profile " + name + ": ", "deleted") +
-                      " The settings it holds are shown.",
-                  MB_OK);
+    if (!answer.Accepted()) {
+        AfxMessageBox(
+            AnswerText(answer, {"it"}, "Failed to delete the time profile " + name + ": ", "deleted") +
+                " The settings it holds are shown.",
+            MB_OK);
+    }
 }
 
 void CTimeProfileInfo::OnDateClicked() {

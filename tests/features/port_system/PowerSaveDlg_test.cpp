@@ -16,6 +16,7 @@
 #include "platform/sys/Globals.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_power.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -60,6 +61,11 @@ protected:
             out.push_back(list->GetItemText(row, c).toStdString());
         }
         return out;
+    }
+    // Clicks an Apply and waits for its write and read-back to end.
+    static void Apply(DialogDriver& drv, CPowerSaveDlg& dlg, int button) {
+        ASSERT_TRUE(drv.Click(button));
+        ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
     }
     // Picks a type and a state and fills profiles and ports as a user would.
     static void Fill(DialogDriver& drv, int type, bool enabled, int profile1, int profile2,
@@ -217,7 +223,7 @@ TEST_F(PowerSaveDlgTest, ApplyWritesEachFunctionAndRefreshes) {
     for (const Case& c : cases) {
         sim.ClearLog();
         Fill(drv, c.type, c.enabled, c.profile1, c.profile2, c.ports);
-        ASSERT_TRUE(drv.Click(IDC_PS_APPLY_ENTRY));
+        Apply(drv, dlg, IDC_PS_APPLY_ENTRY);
         EXPECT_EQ(SetTexts(sim.Requests()), std::vector<std::string>{c.expected}) << c.expected;
         WaitLoaded(dlg);
         EXPECT_EQ(Row(dlg, c.type), c.row) << c.expected;
@@ -226,6 +232,57 @@ TEST_F(PowerSaveDlgTest, ApplyWritesEachFunctionAndRefreshes) {
         EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_STATE), "Disabled");
     }
     EXPECT_EQ(boxes.Count(), 0u);
+}
+
+// A name that begins another listed before it ("Night2" before "Night") is still the one shown for a
+// function that uses it, and an Apply that changes only the ports writes it back; a name the list lacks
+// is shown as the device holds it.
+TEST_F(PowerSaveDlgTest, TheFormShowsAndWritesBackTheProfileOfTheDevicesName) {
+    sim.Set(kProfileNames + ".1", "s", "Night2");
+    sim.Set(kProfileNames + ".3", "s", "Night");
+    sim.Set(kRoot + ".4.3.0", "s", "Gone");
+    CPowerSaveDlg dlg;
+    DialogDriver drv(dlg);
+    WaitLoaded(dlg);
+    ASSERT_TRUE(drv.Select(IDC_PS_TYPE, 2));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_PROFILE2), "Gone");
+    ASSERT_TRUE(drv.Select(IDC_PS_TYPE, 0));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_PROFILE1), "Night");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PS_PROFILE2), "None");
+    sim.ClearLog();
+    ASSERT_TRUE(drv.Type(IDC_PS_PORT, "1-4"));
+    Apply(drv, dlg, IDC_PS_APPLY_ENTRY);
+    EXPECT_EQ(SetTexts(sim.Requests()),
+              std::vector<std::string>{".1.2.0=i:1 .1.1.0=x:f0000000 .1.3.0=s:Night .1.4.0=s:"});
+}
+
+// Against a device answering 700 ms late (1 s time-out) the write and its read-back go while the window
+// takes events. Closed with a write on its way, the Apply is stopped: the write is unconfirmed, and
+// nothing is sent after it.
+TEST_F(PowerSaveDlgTest, ApplyRunsOffTheWindowsThreadAndACloseIsAStop) {
+    CPowerSaveDlg dlg;
+    DialogDriver drv(dlg);
+    WaitLoaded(dlg);
+    ASSERT_TRUE(drv.Check(IDC_PS_LINK_STATUS, false));
+    test::SlowRun slow(sim, 700);
+    ASSERT_NO_FATAL_FAILURE(
+        slow.Click(dlg, drv, IDC_PS_APPLY_GLOBAL, {IDC_PS_APPLY_GLOBAL, IDC_PS_APPLY_ENTRY, IDC_PS_REFRESH}, 2));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
+    EXPECT_LT(slow.MaxGapMs(), 250);
+    const auto sent = test::DistinctRequests(sim);
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ(SetTexts({sent[0]}), std::vector<std::string>{".6.0=i:2"});
+    EXPECT_EQ(sent[1].pdu, "get");
+    EXPECT_EQ(sim.Get(kRoot + ".6.0"), "2");
+
+    sim.DelayMs(0);
+    WaitLoaded(dlg);
+    Fill(drv, 0, false, 0, 0, "");
+    sim.LoseAnswer(kRoot + ".1.2.0");
+    test::SlowRun stopped(sim, 0);
+    ASSERT_NO_FATAL_FAILURE(stopped.Click(dlg, drv, IDC_PS_APPLY_ENTRY, {IDC_PS_REFRESH}, 1));
+    ASSERT_NO_FATAL_FAILURE(stopped.Close(
+        drv, boxes, {"Stopped: the device did not confirm whether the LED shut-off settings were written."}));
 }
 
 TEST_F(PowerSaveDlgTest, PortListFaultsStopBeforeAnythingIsSent) {
@@ -250,7 +307,7 @@ TEST_F(PowerSaveDlgTest, PortListFaultsStopBeforeAnythingIsSent) {
     // Port shut-off takes the fibre ports.
     boxes.Clear();
     Fill(drv, 1, true, 0, 0, "20-26");
-    ASSERT_TRUE(drv.Click(IDC_PS_APPLY_ENTRY));
+    Apply(drv, dlg, IDC_PS_APPLY_ENTRY);
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(SetTexts(sim.Requests()).size(), 1u);
     WaitLoaded(dlg);
@@ -263,7 +320,7 @@ TEST_F(PowerSaveDlgTest, GlobalApplyWritesOnlyTheLinkStatusSwitch) {
     sim.ClearLog();
     ASSERT_TRUE(drv.Check(IDC_PS_LINK_STATUS, false));
     dlg.CheckDlgButton(IDC_PS_CABLE_LENGTH, 1);  // hidden: never sent, cleared by the read
-    ASSERT_TRUE(drv.Click(IDC_PS_APPLY_GLOBAL));
+    Apply(drv, dlg, IDC_PS_APPLY_GLOBAL);
     EXPECT_EQ(SetTexts(sim.Requests()), std::vector<std::string>{".6.0=i:2"});
     WaitLoaded(dlg);
     EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_PS_LINK_STATUS), 0);
@@ -271,7 +328,7 @@ TEST_F(PowerSaveDlgTest, GlobalApplyWritesOnlyTheLinkStatusSwitch) {
 
     ASSERT_TRUE(drv.Check(IDC_PS_LINK_STATUS, true));
     sim.ClearLog();
-    ASSERT_TRUE(drv.Click(IDC_PS_APPLY_GLOBAL));
+    Apply(drv, dlg, IDC_PS_APPLY_GLOBAL);
     EXPECT_EQ(SetTexts(sim.Requests()), std::vector<std::string>{".6.0=i:1"});
     WaitLoaded(dlg);
     EXPECT_EQ(sim.Get(kRoot + ".6.0"), "1");
@@ -281,7 +338,7 @@ TEST_F(PowerSaveDlgTest, GlobalApplyWritesOnlyTheLinkStatusSwitch) {
     sim.ErrorStatus(kRoot + ".6.0", 5);
     ASSERT_TRUE(drv.Check(IDC_PS_LINK_STATUS, false));
     sim.ClearLog();
-    ASSERT_TRUE(drv.Click(IDC_PS_APPLY_GLOBAL));
+    Apply(drv, dlg, IDC_PS_APPLY_GLOBAL);
     EXPECT_EQ(SetTexts(sim.Requests()).size(), 1u);
     ASSERT_FALSE(boxes.Texts().empty());
     EXPECT_EQ(

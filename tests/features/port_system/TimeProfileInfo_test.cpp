@@ -16,6 +16,7 @@
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "res/ids_power.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -73,6 +74,11 @@ protected:
             out.push_back(List(dlg)->GetItemText(row, c).toStdString());
         }
         return out;
+    }
+    // Clicks Add and waits for the add to end.
+    static void Add(DialogDriver& drv, CTimeProfileInfo& dlg) {
+        ASSERT_TRUE(drv.Click(IDC_TP_ADD));
+        ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
     }
     static void Refresh(DialogDriver& drv, CTimeProfileInfo& dlg, int rows) {
         ASSERT_TRUE(drv.Click(IDC_TP_REFRESH));
@@ -192,7 +198,7 @@ TEST_F(TimeProfileInfoTest, EveryValidationMessageStopsBeforeAnythingIsSent) {
     // An end before the start passes over a range of days, and without a date range (across midnight).
     boxes.Clear();
     Dates(drv, 2012, 5, 10, 2012, 5, 11);
-    ASSERT_TRUE(drv.Click(IDC_TP_ADD));
+    Add(drv, dlg);
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(SetTexts(sim.Requests()).size(), 2u);
     WaitRows(dlg, 4);
@@ -203,7 +209,7 @@ TEST_F(TimeProfileInfoTest, EveryValidationMessageStopsBeforeAnythingIsSent) {
     EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_TP_FROM_MONTH));
     ASSERT_TRUE(drv.Type(IDC_TP_NAME, "night"));  // differs from "Night" in case only
     Times(drv, 22, 0, 6, 0);
-    ASSERT_TRUE(drv.Click(IDC_TP_ADD));
+    Add(drv, dlg);
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(SetTexts(sim.Requests()).size(), 2u);
 }
@@ -218,7 +224,7 @@ TEST_F(TimeProfileInfoTest, AddTakesTheLowestFreeIndexAndSendsTheRow) {
     Times(drv, 12, 15, 13, 45);
     ASSERT_TRUE(drv.Check(IDC_TP_MONDAY + 2, true));
     ASSERT_TRUE(drv.Check(IDC_TP_MONDAY + 6, true));
-    ASSERT_TRUE(drv.Click(IDC_TP_ADD));
+    Add(drv, dlg);
     EXPECT_EQ(SetTexts(sim.Requests()),
               (std::vector<std::string>{"21.3=i:5",
                                         "2.3=s:Lunch 3.3=i:2 7.3=i:12 8.3=i:15 12.3=i:13 13.3=i:45 "
@@ -241,7 +247,7 @@ TEST_F(TimeProfileInfoTest, AddTakesTheLowestFreeIndexAndSendsTheRow) {
     Dates(drv, 2015, 6, 1, 2015, 8, 31);
     Times(drv, 7, 0, 9, 5);
     ASSERT_TRUE(drv.Check(IDC_TP_ALL_DAYS, true));
-    ASSERT_TRUE(drv.Click(IDC_TP_ADD));
+    Add(drv, dlg);
     EXPECT_EQ(SetTexts(sim.Requests()),
               (std::vector<std::string>{"21.5=i:5",
                                         "2.5=s:Summer_2 3.5=i:1 4.5=i:2015 5.5=i:6 6.5=i:1 9.5=i:2015 "
@@ -265,7 +271,7 @@ TEST_F(TimeProfileInfoTest, RowsThatAreNotActiveAreHiddenButKeepTheirIndex) {
     sim.ClearLog();
     ASSERT_TRUE(drv.Type(IDC_TP_NAME, "Draft"));  // only listed names count as taken
     Times(drv, 1, 0, 2, 0);
-    ASSERT_TRUE(drv.Click(IDC_TP_ADD));
+    Add(drv, dlg);
     const auto sets = SetTexts(sim.Requests());
     ASSERT_EQ(sets.size(), 2u);
     EXPECT_EQ(sets[0], "21.5=i:5");
@@ -284,7 +290,7 @@ TEST_F(TimeProfileInfoTest, TheEighthProfileIsAddedAndTheNinthRefused) {
     sim.ClearLog();
     ASSERT_TRUE(drv.Type(IDC_TP_NAME, "Eighth"));
     Times(drv, 1, 0, 2, 0);
-    ASSERT_TRUE(drv.Click(IDC_TP_ADD));
+    Add(drv, dlg);
     const auto sets = SetTexts(sim.Requests());
     ASSERT_EQ(sets.size(), 2u);
     EXPECT_EQ(sets[0], "21.8=i:5");
@@ -317,21 +323,46 @@ TEST_F(TimeProfileInfoTest, ARefusedFillLeavesNoRowBehind) {
     sim.ClearLog();
     ASSERT_TRUE(drv.Type(IDC_TP_NAME, "Lunch"));
     Times(drv, 12, 0, 13, 0);
-    ASSERT_TRUE(drv.Click(IDC_TP_ADD));
+    Add(drv, dlg);
     const auto sets = SetTexts(sim.Requests());
     ASSERT_EQ(sets.size(), 3u);
     EXPECT_EQ(sets[0], "21.3=i:5");
     EXPECT_EQ(sets[2], "21.3=i:6");
     EXPECT_EQ(sim.Get(Col(21, 3)), "");
     // The refusal is said and the table read again; the index stays free for the next try.
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The device did not accept the time profile Lunch. The "
-                                                      "settings it holds are shown."});
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"The device did not accept the time profile Lunch. The time "
+                                       "profile Lunch was not added. The settings it holds are "
+                                       "shown."});
     sim.ErrorStatus(Col(2, 3), 0);
     WaitRows(dlg, 3);
     sim.ClearLog();
-    ASSERT_TRUE(drv.Click(IDC_TP_ADD));
+    Add(drv, dlg);
     EXPECT_EQ(SetTexts(sim.Requests()).front(), "21.3=i:5");
     EXPECT_EQ(sim.Get(Col(21, 3)), "1");
+}
+
+// Against a device answering 700 ms late (1 s time-out) the add's requests go while the window takes
+// events. Closed with the fill on its way, the add is stopped, not failed: the row it made is removed once
+// the dialog has gone, and the box says what the device holds.
+TEST_F(TimeProfileInfoTest, ASlowAddStaysLiveAndACloseRemovesTheRowItMade) {
+    CTimeProfileInfo dlg;
+    DialogDriver drv(dlg);
+    WaitRows(dlg, 3);
+    ASSERT_TRUE(drv.Type(IDC_TP_NAME, "Lunch"));
+    Times(drv, 12, 0, 13, 0);
+    sim.LoseAnswer(Col(2, 3));  // the fill is applied and never answered
+    test::SlowRun run(sim, 700);
+    ASSERT_NO_FATAL_FAILURE(run.Click(dlg, drv, IDC_TP_ADD, {IDC_TP_ADD, IDC_TP_DELETE, IDC_TP_REFRESH}, 3));
+    ASSERT_NO_FATAL_FAILURE(run.CloseThenRemoved(
+        drv, boxes,
+        "Stopped: the time profile Lunch was not added; what the device had made of it was removed."));
+    EXPECT_EQ(SetTexts(sim.DistinctRequests()),
+              (std::vector<std::string>{"21.3=i:5",
+                                        "2.3=s:Lunch 3.3=i:2 7.3=i:12 8.3=i:0 12.3=i:13 13.3=i:0 14.3=i:2 "
+                                        "15.3=i:2 16.3=i:2 17.3=i:2 18.3=i:2 19.3=i:2 20.3=i:2 21.3=i:1",
+                                        "21.3=i:6"}));
+    EXPECT_EQ(sim.Get(Col(21, 3)), "");
 }
 
 TEST_F(TimeProfileInfoTest, DeleteDestroysTheSelectedProfile) {
