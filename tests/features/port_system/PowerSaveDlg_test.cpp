@@ -265,8 +265,8 @@ TEST_F(PowerSaveDlgTest, ApplyRunsOffTheWindowsThreadAndACloseIsAStop) {
     WaitLoaded(dlg);
     ASSERT_TRUE(drv.Check(IDC_PS_LINK_STATUS, false));
     test::SlowRun slow(sim, 700);
-    ASSERT_NO_FATAL_FAILURE(
-        slow.Click(dlg, drv, IDC_PS_APPLY_GLOBAL, {IDC_PS_APPLY_GLOBAL, IDC_PS_APPLY_ENTRY, IDC_PS_REFRESH}, 2));
+    ASSERT_NO_FATAL_FAILURE(slow.Click(dlg, drv, IDC_PS_APPLY_GLOBAL,
+                                       {IDC_PS_APPLY_GLOBAL, IDC_PS_APPLY_ENTRY, IDC_PS_REFRESH}, 2));
     ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
     EXPECT_LT(slow.MaxGapMs(), 250);
     const auto sent = test::DistinctRequests(sim);
