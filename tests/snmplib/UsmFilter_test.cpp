@@ -144,10 +144,20 @@ TEST_F(UsmFilterTest, AGenuineAnswerIsDroppedFromElsewhereOrForAnotherUserLevelO
 }
 
 // Every PDU tag in each envelope is read to its end, and what the parse allocated (a v1 trap's enterprise
-// among it) is freed: the ASan build's leak check fails the run otherwise, and the heap in use does not
-// grow with the datagrams read (glibc's count; ASan's allocator reports none).
+// among it) is freed, also when the parse fails after it (an agent address of 5 octets): the ASan build's
+// leak check fails the run otherwise, and the heap in use does not grow with the datagrams read (glibc's
+// count; ASan's allocator reports none).
 TEST(UsmHeaderTest, EveryPduTagAtEveryLevelIsReadWithNothingLeftAllocated) {
     SnmpInit();
+    auto readMany = [](const std::string& name) {
+        const Bytes m = Seed(name);
+        UsmHeader h;
+        const size_t inUse = mallinfo2().uordblks;
+        for (int i = 0; i < 1000; ++i) {
+            ParseUsmHeader(m.data(), m.size(), h);
+        }
+        EXPECT_LT(mallinfo2().uordblks, inUse + 1024) << name;
+    };
     for (const char* level : {"noauth", "authnopriv", "authpriv"}) {
         for (int tag : {0xa0, 0xa1, 0xa2, 0xa3, 0xa4, 0xa5, 0xa6, 0xa7, 0xa8}) {
             char name[32];
@@ -158,13 +168,13 @@ TEST(UsmHeaderTest, EveryPduTagAtEveryLevelIsReadWithNothingLeftAllocated) {
             const bool encrypted = std::string(level) == "authpriv";
             EXPECT_EQ(encrypted ? 0 : tag, h.pduType) << name;
             EXPECT_EQ(encrypted || tag == 0xa4 ? 0 : 300, h.requestId) << name;
-            const size_t inUse = mallinfo2().uordblks;
-            for (int i = 0; i < 1000; ++i) {
-                ParseUsmHeader(m.data(), m.size(), h);
-            }
-            EXPECT_LT(mallinfo2().uordblks, inUse + 1024) << name;
+            readMany(name);
         }
     }
+    const Bytes bad = Seed("trap_agent_address_5_octets");
+    UsmHeader h;
+    EXPECT_FALSE(ParseUsmHeader(bad.data(), bad.size(), h));
+    readMany("trap_agent_address_5_octets");
 }
 
 }  // namespace
