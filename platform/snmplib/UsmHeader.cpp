@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <memory>
 
 namespace ksx::snmp {
 namespace {
@@ -30,32 +31,32 @@ constexpr size_t kAuthParamsMax = USM_MAX_AUTHSIZE;
 constexpr size_t kPrivParamsMax = BYTESIZE(USM_MAX_SALT_LENGTH);
 constexpr size_t kSaltLength = 8;
 
-// A scoped PDU read by the library's own parser; owns what the parser allocated.
+// A scoped PDU read by the library's own parser. The PDU and everything the parser hangs on it (bindings
+// and their values, the context fields, a v1 trap's enterprise) belong to the library's own free function,
+// which runs whatever the datagram held and wherever the parse stopped.
 class ScopedPdu {
 public:
-    ScopedPdu() {
-        m_pdu.version = SNMP_VERSION_3;
-        m_pdu.contextEngineID = static_cast<u_char*>(std::calloc(1, SNMP_MAX_ENG_SIZE));
-        m_pdu.contextEngineIDLen = SNMP_MAX_ENG_SIZE;
+    ScopedPdu() : m_pdu(static_cast<netsnmp_pdu*>(std::calloc(1, sizeof(netsnmp_pdu)))) {
+        if (m_pdu) {
+            m_pdu->version = SNMP_VERSION_3;
+            m_pdu->contextEngineID = static_cast<u_char*>(std::calloc(1, SNMP_MAX_ENG_SIZE));
+            m_pdu->contextEngineIDLen = SNMP_MAX_ENG_SIZE;
+        }
     }
-    ~ScopedPdu() {
-        snmp_free_varbind(m_pdu.variables);
-        std::free(m_pdu.contextEngineID);
-        std::free(m_pdu.contextName);
-    }
-    ScopedPdu(const ScopedPdu&) = delete;
-    ScopedPdu& operator=(const ScopedPdu&) = delete;
     bool parse(u_char* data, size_t length) {
-        if (!m_pdu.contextEngineID) {
+        if (!m_pdu || !m_pdu->contextEngineID) {
             return false;
         }
-        u_char* pdu = snmpv3_scopedPDU_parse(&m_pdu, data, &length);
-        return pdu && snmp_pdu_parse(&m_pdu, pdu, &length) == SNMPERR_SUCCESS;
+        u_char* pdu = snmpv3_scopedPDU_parse(m_pdu.get(), data, &length);
+        return pdu && snmp_pdu_parse(m_pdu.get(), pdu, &length) == SNMPERR_SUCCESS;
     }
-    netsnmp_pdu& pdu() { return m_pdu; }
+    netsnmp_pdu& pdu() { return *m_pdu; }
 
 private:
-    netsnmp_pdu m_pdu{};
+    struct Free {
+        void operator()(netsnmp_pdu* p) const { snmp_free_pdu(p); }
+    };
+    std::unique_ptr<netsnmp_pdu, Free> m_pdu;
 };
 
 UsmReport ReportOf(netsnmp_pdu& pdu) {
