@@ -15,6 +15,8 @@
 #include "core/RowCreate.h"
 #include "core/RunText.h"
 #include "core/SnmpReply.h"
+#include "features/security/AddedRowRemoval.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -389,12 +391,14 @@ StepOutcome C8021XAuRadiusServerDLG::ApplyStep(int i, const ApplyJob& job) {
     }
     StepOutcome outcome = AnswerStep(answer, {failed}, failedPrefix);
     if (m_created) {
-        // Whatever the remove does, the entry this Apply made is not active.
+        // Whatever the removal does, the entry this Apply made is not active. Row creation removes it
+        // (and so no longer takes it for one this module left), and what the device holds is said.
         m_progress.Enter(AddStage::kColumns);
-        const SnmpAnswer removed = SetOneValue(job.Column(10), 1, "6");
-        if (!removed.Accepted()) {
-            outcome.failure += " " + AnswerText(removed, {"the removal of the new entry"});
-        }
+        const AddedRowRemoval removal = RemoveAddedRow(
+            StatusAccessOn(m_setSession, job.Column(10), std::atoi(g_strSnmpTimeout.c_str())), m_progress);
+        outcome.failure +=
+            " " + AddedRowRemovalText(removal, answer, v + 1 == static_cast<int>(job.values.size()),
+                                      "the RADIUS server " + job.indexText);
     }
     return outcome;
 }
@@ -443,7 +447,12 @@ void C8021XAuRadiusServerDLG::OnDelete() {
     }
     const std::string oid =
         C8021XSettingLogic::RadiusColumn(10) + "." + m_list->GetItemText(row, 0).toStdString();
-    if (const SnmpAnswer answer = SetOneValue(oid, 1, "6"); answer.Accepted()) {
+    SnmpAnswer answer;
+    {
+        const tripwire::DestroyScope scope(tripwire::DestroyBy::kUserDelete);
+        answer = SetOneValue(oid, 1, "6");
+    }
+    if (answer.Accepted()) {
         SetupControls();
     } else {
         AfxMessageBox(AnswerText(answer, {"it"}, kDeleteFailed, "deleted"), MB_OK);

@@ -14,6 +14,8 @@
 #include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "features/common/AfterCloseRun.h"
+#include "features/security/AddedRowRemoval.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -287,13 +289,14 @@ StepOutcome C8021XUserDLG::AddStep(int step, const std::string& name, const std:
         }
         return StepOutcome::NothingSent();
     }
-    const SnmpAnswer removal = setStatus("6");
-    // What became of the failed step first, then of the half-made account.
+    // Row creation removes the account this add made (its create made it active). What became of the
+    // failed step is said first, then what the device holds.
+    const AddedRowRemoval removal = RemoveAddedRow(StatusAccessOn(m_cCommonSNMP, statusOid), m_add.progress);
     StepOutcome failed = StepOutcome::Of(answer);
-    failed.failure =
-        std::string(kCreateFailed) + "\n\n" +
-        AnswerText(answer, {step == 1 ? "the password" : "the activation"}) + " " +
-        (removal.Accepted() ? "The user was not added." : AnswerText(removal, {"the removal of the user"}));
+    failed.failure = std::string(kCreateFailed) + "\n\n" +
+                     AnswerText(answer, {step == 1 ? "the password" : "the activation"}) + " " +
+                     AddedRowRemovalText(removal, answer, step == 2, "the user",
+                                         std::string(step == 1 ? "its password" : ""));
     return failed;
 }
 
@@ -357,6 +360,7 @@ void C8021XUserDLG::OnDelete() {
     }
     const std::string name = m_list->GetItemText(row, 1).toStdString();
     // The add's session: no add runs while Delete is available.
+    const tripwire::DestroyScope scope(tripwire::DestroyBy::kUserDelete);
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(C8021XSettingLogic::UserColumn(3) + C8021XSettingLogic::UserNameIndex(name), 1,
                              "6");

@@ -18,6 +18,7 @@
 #include "core/Utils.h"
 #include "features/common/AfterCloseRun.h"
 #include "features/common/PortGridRows.h"
+#include "features/security/AddedRowRemoval.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -366,15 +367,19 @@ StepOutcome CAddARPEntry::AddStep(int i, const AddJob& job) {
     if (m_run.Runner().Stopping()) {
         return StepOutcome::Unanswered();  // cut short by the stop: unconfirmed
     }
-    // No half-made row stays behind.
+    // No half-made row stays behind: row creation removes the one this add made, and what the device
+    // holds then is said (on the create-and-go model the entry is active from its create).
     if (!createAndGo) {
-        m_progress.Enter(AddStage::kColumns);  // created, not active, whatever the remove does
+        m_progress.Enter(AddStage::kColumns);  // created, not active, whatever the removal does
     }
-    const bool removed = SetStatus(index, "6").Accepted();
+    const AddedRowRemoval removal =
+        RemoveAddedRow(StatusAccessOn(m_cCommonSNMP, arp::kStatusColumn + index), m_progress);
     StepOutcome outcome = StepOutcome::Of(step.answer);
     outcome.failure =
-        AnswerText(step.answer, {step.what}, failed) +
-        (removed ? " The entry was not added." : " The entry may be left incomplete on the device.");
+        AnswerText(step.answer, {step.what}, failed) + " " +
+        AddedRowRemovalText(
+            removal, step.answer, i == 2, "the entry",
+            createAndGo ? std::optional<std::string>("its MAC address and ports") : std::nullopt);
     return outcome;
 }
 

@@ -8,6 +8,7 @@
 #include "core/RowCreate.h"
 #include "core/RunText.h"
 #include "core/SnmpReply.h"
+#include "features/security/AddedRowRemoval.h"
 
 using namespace ksx;
 
@@ -179,11 +180,11 @@ StepOutcome CDHCPBootpLogic::AddServerStep(int step, const std::string& address,
         if (runner.Stopping()) {
             return StepOutcome::Unanswered();  // the stop says what the device holds
         }
-        // A row created but not made active would stay hidden: it goes again, and what the removal's
-        // answer leaves on the device is said.
+        // A row created but not made active would stay hidden: row creation removes the one this add
+        // made, and what the device holds then is said.
         StepOutcome outcome = AnswerStep(activation, {"the activation"}, failed);
-        outcome.failure +=
-            " " + AddUndoneText(activation, true, access.send("6"), "the relay server " + address);
+        outcome.failure += " " + AddedRowRemovalText(RemoveAddedRow(access, progress), activation, true,
+                                                     "the relay server " + address);
         return outcome;
     }
     progress.Confirm();

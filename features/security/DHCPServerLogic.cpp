@@ -9,6 +9,8 @@
 #include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
+#include "features/security/AddedRowRemoval.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -179,6 +181,7 @@ int CDHCPServerLogic::OnServerWalk(CSnmp* response, int requestId, void* userDat
 
 bool CDHCPServerLogic::DeleteServerEntry(const std::string& index) {
     m_strFailure.clear();
+    const ksx::tripwire::DestroyScope scope(ksx::tripwire::DestroyBy::kUserDelete);  // the user's pick
     if (const SnmpAnswer answer = SendStatus(Column(4) + "." + index, "6"); !answer.Accepted()) {
         m_strFailure =
             ksx::AnswerText(answer, {"it"}, "Failed to delete the trusted DHCP server: ", "deleted");
@@ -204,17 +207,18 @@ void CDHCPServerLogic::CancelWrites() {
 }
 
 ksx::StepOutcome CDHCPServerLogic::Undo(const std::string& statusOid, const std::string& step,
-                                        const SnmpAnswer& answer, const std::function<bool()>& stopping) {
+                                        const SnmpAnswer& answer, bool activation,
+                                        const ksx::AddProgress& progress,
+                                        const std::function<bool()>& stopping) {
     if (stopping()) {
         return ksx::StepOutcome::Unanswered();  // the stop says what the device holds
     }
     // No half-made entry stays behind to take an index and a place among the five.
     ksx::StepOutcome failed = ksx::StepOutcome::Of(answer);
     failed.failure = ksx::AnswerText(answer, {step}, "Failed to add the trusted DHCP server: ");
-    const SnmpAnswer removed = SendStatus(statusOid, "6");
-    if (!removed.Accepted()) {
-        failed.failure += " " + ksx::AnswerText(removed, {"the removal of the incomplete entry"});
-    }
+    const ksx::AddedRowRemoval removal =
+        ksx::RemoveAddedRow(ksx::StatusAccessOn(m_cCommonSNMPRowStatus, statusOid), progress);
+    failed.failure += " " + ksx::AddedRowRemovalText(removal, answer, activation, kServerWhat);
     return failed;
 }
 
@@ -252,7 +256,7 @@ ksx::StepOutcome CDHCPServerLogic::AddServerStep(int step, const DHCPServerAdd& 
         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
         m_cCommonSNMPSet.AddVarBind(Column(3) + "." + add.index, 1, add.type.c_str());
         if (const SnmpAnswer answer = ksx::SendRequest(m_cCommonSNMPSet).Answer(); !answer.Accepted()) {
-            return Undo(status, "the address type", answer, stopping);
+            return Undo(status, "the address type", answer, false, progress, stopping);
         }
         if (stopping()) {
             return StepOutcome::Unanswered();
@@ -261,14 +265,14 @@ ksx::StepOutcome CDHCPServerLogic::AddServerStep(int step, const DHCPServerAdd& 
         m_cCommonSNMPSet.AddVarBind(Column(2) + "." + add.index, 2, add.octets.data(),
                                     static_cast<int>(add.octets.size()));
         if (const SnmpAnswer answer = ksx::SendRequest(m_cCommonSNMPSet).Answer(); !answer.Accepted()) {
-            return Undo(status, "the address", answer, stopping);
+            return Undo(status, "the address", answer, false, progress, stopping);
         }
         progress.Confirm();
         return StepOutcome::Done();
     }
     progress.Enter(ksx::AddStage::kActivate);
     if (const SnmpAnswer answer = SendStatus(status, "1"); !answer.Accepted()) {
-        return Undo(status, "the activation of the entry", answer, stopping);
+        return Undo(status, "the activation of the entry", answer, true, progress, stopping);
     }
     progress.Confirm();
     return StepOutcome::Done();

@@ -83,8 +83,10 @@ public:
     static std::string AddressText(const std::string& type, const std::string& octets);
 
 private:
-    // Destroys the row of a failed add; the failure text says what became of `step` (`answer`).
+    // Row creation removes the row a failed add made (`progress`, the add's); the failure text says what
+    // became of `step` (`answer`, the activation when `activation`) and what the device holds.
     ksx::StepOutcome Undo(const std::string& statusOid, const std::string& step, const SnmpAnswer& answer,
+                          bool activation, const ksx::AddProgress& progress,
                           const std::function<bool()>& stopping);
     // One SET of a row status on the row-status session and the layer's account of it.
     SnmpAnswer SendStatus(const std::string& oid, const char* value);

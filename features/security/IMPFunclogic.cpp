@@ -12,6 +12,7 @@
 #include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -389,17 +390,18 @@ SnmpAnswer CIMPFunclogic::DeleteAllowedEntry(const ImpbEntry& entry) {
     }
     const std::string status = kAllowStatus + *address + *mac;
     TRACE("%s", status.c_str());
+    const ksx::tripwire::DestroyScope scope(ksx::tripwire::DestroyBy::kUserDelete);
     return SendStatus(status, "6");
 }
 
 std::string CIMPFunclogic::AllowedFailure(AllowedResult result, const SnmpAnswer& answer,
-                                          const SnmpAnswer& removal) {
+                                          const ksx::AddedRowRemoval& removal) {
     const bool activation = result == AllowedResult::kActivateFailed;
     switch (result) {
         case AllowedResult::kPortFailed:
         case AllowedResult::kActivateFailed:
             return ksx::AnswerText(answer, {activation ? "the activation" : "the port"}, kAllowedAddFailed) +
-                   " " + ksx::AddUndoneText(answer, activation, removal, "the entry");
+                   " " + ksx::AddedRowRemovalText(removal, answer, activation, "the entry");
         default:
             return "Failed to add the entry to the white list: the entry is not valid.";
     }
@@ -423,8 +425,11 @@ ksx::StepOutcome CIMPFunclogic::AllowedAddStep(int step, const ImpbAllowedAdd& a
             return StepOutcome::Unanswered();  // the stop says what the device holds
         }
         StepOutcome failed = StepOutcome::Of(answer);
-        // No half-made row stays behind; what the removal's answer leaves on the device is said.
-        failed.failure = AllowedFailure(result, answer, SendStatus(status, "6"));
+        // No half-made row stays behind: row creation removes the one this add made, and what the
+        // device holds then is said.
+        failed.failure = AllowedFailure(
+            result, answer,
+            ksx::RemoveAddedRow(ksx::StatusAccessOn(m_cCommonSNMPRowStatus, status), progress));
         return failed;
     };
     if (step == 0) {

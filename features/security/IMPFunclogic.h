@@ -19,6 +19,7 @@
 #include "core/RowCreate.h"
 #include "core/StepRunner.h"
 #include "core/TableRead.h"
+#include "features/security/AddedRowRemoval.h"
 
 constexpr unsigned WM_IMPB_LIST_RESULT = ksx::WM_USER + 1101;
 constexpr unsigned WM_IMPB_PORT_RESULT = ksx::WM_USER + 1102;
@@ -140,10 +141,11 @@ public:
     ksx::StepOutcome AllowedAddStep(int step, const ImpbAllowedAdd& add, ksx::AddProgress& progress,
                                     ksx::StepRunner& runner, ksx::OtherRow* other = nullptr);
     // The text of a failed add; kPortFailed and kActivateFailed say `answer`, that write's account, and
-    // what `removal`, the answer of the removal of the row the add made, left on the device.
+    // what `removal`, row creation's removal of the row the add made, left on the device.
     static std::string AllowedFailure(AllowedResult result, const SnmpAnswer& answer = {},
-                                      const SnmpAnswer& removal = {});
-    // Destroys the allowed entry {address, MAC}; not sent when the entry is malformed.
+                                      const ksx::AddedRowRemoval& removal = {});
+    // Destroys the allowed entry {address, MAC} the user picked to delete; not sent when the entry is
+    // malformed.
     SnmpAnswer DeleteAllowedEntry(const ImpbEntry& entry);
     // Sets the binding state (field 4) of the binding {address, MAC, -, port}; not sent when the entry
     // is malformed.

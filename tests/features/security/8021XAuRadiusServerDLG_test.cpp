@@ -36,14 +36,17 @@ protected:
     static void WaitRead(C8021XAuRadiusServerDLG& dlg) {
         ASSERT_TRUE(WaitUntil([&] { return dlg.ReadEnded(); }));
     }
-    // Fills the form and clicks Apply with an empty log and no boxes.
+    // Fills the form and clicks Apply with an empty log and no boxes (`answer`: the first box's).
     void Apply(DialogDriver& drv, const std::string& index, const std::string& address,
-               const std::string& key = "secret", const std::string& confirm = "secret") {
+               const std::string& key = "secret", const std::string& confirm = "secret", int answer = 0) {
         ASSERT_TRUE(drv.Type(IDC_D1XR_INDEX, index));
         ASSERT_TRUE(drv.Type(IDC_D1XR_ADDRESS, address));
         ASSERT_TRUE(drv.Type(IDC_D1XR_KEY, key));
         ASSERT_TRUE(drv.Type(IDC_D1XR_CONFIRM_KEY, confirm));
         boxes.Clear();
+        if (answer != 0) {
+            boxes.Answer(answer);
+        }
         s_sim->ClearLog();
         ASSERT_TRUE(drv.Click(IDC_D1XR_APPLY));
         ASSERT_TRUE(
@@ -214,13 +217,28 @@ TEST_F(Dot1xRadius, RefusedStepKeepsTheServerAndRemovesOnlyWhatItCreated) {
               (std::vector<std::string>{"10.4=i:5", "2.4=i:1", "2.4=i:1 3.4=x:0a010101", "5.4=i:1812",
                                         "6.4=i:1813", "7.4=i:5", "8.4=i:2", "9.4=s:secret", "10.4=i:6"}));
     ASSERT_FALSE(boxes.Texts().empty());
-    EXPECT_EQ(boxes.Texts()[0], "Failed to write the RADIUS server: the device did not accept the key.");
+    EXPECT_EQ(boxes.Texts()[0],
+              "Failed to write the RADIUS server: the device did not accept the key. The RADIUS server 4 was "
+              "not added.");
     WaitRead(dlg);
     s_sim->ErrorStatus(kEntry + ".9", 0);
     EXPECT_EQ(s_sim->Get(kEntry + ".10.4"), "");
     ASSERT_TRUE(drv.Click(IDC_D1XR_REFRESH));
     WaitRead(dlg);
     ASSERT_EQ(drv.Rows(IDC_D1XR_LIST), 1);
+
+    // Another manager then makes server 4 and leaves it not in service. The row removed above is no
+    // longer one this module left half-made: adding 4 again asks, and No leaves it.
+    s_sim->Set(kEntry + ".10.4", "i", "2");
+    Apply(drv, "4", "10.1.1.1", "secret", "secret", IDNO);
+    EXPECT_TRUE(Sets().empty());
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{
+                  "The device already holds the RADIUS server 4, not in service. Replace it?",
+                  "The device already holds the RADIUS server 4, not in service; it was left as it is."}));
+    WaitRead(dlg);
+    EXPECT_EQ(s_sim->Get(kEntry + ".10.4"), "2");
+    s_sim->Unset(kEntry + ".10.4");
 
     // An existing entry whose timeout is refused stays as it was.
     s_sim->ErrorStatus(kEntry + ".7", 3);

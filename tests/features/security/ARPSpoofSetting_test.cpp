@@ -185,6 +185,18 @@ TEST_F(ARPSpoofTest, TheCreateAndGoModelCreatesWithFour) {
     const auto sets = Sets();
     ASSERT_FALSE(sets.empty());
     EXPECT_EQ(sets.front(), "4.10.0.0.9=i:4");
+    // Its MAC address refused and then its removal: the entry stays active without them, and is said so.
+    s_sim->RefuseWrites(kTable + "2.10.0.0.8", 5);
+    s_sim->Command("error " + kTable + "4.10.0.0.8 5 6");
+    EXPECT_FALSE(AddThroughDialog(dlg, "10.0.0.8", "00-0A-0B-0C-0D-0E", {3}));
+    s_sim->Command("error " + kTable + "4.10.0.0.8 0 6");
+    s_sim->RefuseWrites(kTable + "2.10.0.0.8", 0);
+    EXPECT_EQ(
+        boxes.Texts().back(),
+        "Failed to add the gateway 10.0.0.8: the device did not accept the MAC address. The device did "
+        "not accept the removal of its row. The entry is left on the device without its MAC address and "
+        "ports: delete it and add it again.");
+    EXPECT_EQ(s_sim->Get(kTable + "4.10.0.0.8"), "1");
 }
 
 TEST_F(ARPSpoofTest, ACreateAndGoAppliedButNeverAnsweredGetsItsMacAndPortsOrGoes) {
@@ -295,6 +307,22 @@ TEST_F(ARPSpoofTest, ARefusedWriteIsReportedLeavesNoRowAndKeepsTheDialogOpen) {
               "Failed to add the gateway 10.0.0.9: the device did not answer: it did not "
               "confirm whether the MAC address was written. The entry was not added.");
     EXPECT_EQ(s_sim->Get(kTable + "4.10.0.0.9"), "");
+    // Its removal refused as well: the row certainly stays, not active, and the next add replaces it.
+    s_sim->RefuseWrites(kTable + "2.10.0.0.9", 5);
+    s_sim->Command("error " + kTable + "4.10.0.0.9 5 6");
+    EXPECT_FALSE(AddThroughDialog(dlg, "10.0.0.9", "00-0A-0B-0C-0D-0E", {3}));
+    s_sim->Command("error " + kTable + "4.10.0.0.9 0 6");
+    s_sim->RefuseWrites(kTable + "2.10.0.0.9", 0);
+    EXPECT_EQ(boxes.Texts().back(),
+              "Failed to add the gateway 10.0.0.9: the device did not accept the MAC address. The device did "
+              "not accept the removal of its row. A row for the entry is left on the device, not active; "
+              "adding it again replaces it.");
+    EXPECT_EQ(s_sim->Get(kTable + "4.10.0.0.9"), "2");
+    EXPECT_TRUE(AddThroughDialog(dlg, "10.0.0.9", "00-0A-0B-0C-0D-0E", {3}));
+    const std::vector<std::string> sets = Sets();
+    ASSERT_GE(sets.size(), 2u);
+    EXPECT_EQ((std::vector<std::string>{sets[0], sets[1]}),
+              (std::vector<std::string>{"4.10.0.0.9=i:6", "4.10.0.0.9=i:5"}));
 }
 
 TEST_F(ARPSpoofTest, SixtyFourActiveRowsStopTheAddRowsOfOtherStatusDoNot) {

@@ -259,7 +259,8 @@ TEST_F(DhcpScreening, RefusedWritesAreToldAndUndone) {
                                         "3.1.4.1=i:6"}));
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{
-                  "Failed to add the trusted DHCP server: the device did not accept the address."});
+                  "Failed to add the trusted DHCP server: the device did not accept the address. The trusted "
+                  "DHCP server was not added."});
     EXPECT_EQ(s_sim->Get(kServer + ".4.1"), "");
     EXPECT_EQ(drv.Rows(IDC_DHCPSCR_LIST), 0);
     s_sim->ErrorStatus(kServer + ".2.1", 0);
@@ -271,7 +272,7 @@ TEST_F(DhcpScreening, RefusedWritesAreToldAndUndone) {
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{"Failed to add the trusted DHCP server: the device did not "
                                        "answer: it did not confirm whether the address type was "
-                                       "written."});
+                                       "written. The trusted DHCP server was not added."});
     EXPECT_EQ(s_sim->Get(kServer + ".4.1"), "");
 
     // Delete without a selection, and a refused delete.
