@@ -25,6 +25,7 @@ UsmVerdict Verdict(UsmVerdict::Kind kind, const UsmHeader& h) {
     UsmVerdict v;
     v.kind = kind;
     v.msgId = h.msgId;
+    v.pduType = h.pduType;
     return v;
 }
 

@@ -76,7 +76,8 @@ struct UsmVerdict {
         kReset,
     };
     Kind kind = kDrop;
-    long msgId = -1;  // the awaited message it answers (every kind but kDrop)
+    long msgId = -1;      // the awaited message it answers (every kind but kDrop)
+    uint8_t pduType = 0;  // its PDU's tag, 0 when encrypted (every kind but kDrop)
     // kHint and the discovery probe's answer: the report's counter and the engine id it names; kReplaced:
     // the new engine's id.
     UsmReport report = UsmReport::kOther;
