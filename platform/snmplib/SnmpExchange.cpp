@@ -136,6 +136,8 @@ Verdict Decide(CSnmpSession::Net& n, CSnmpSession::Step& s, const uint8_t* data,
     st.securityLevel = s.level;
     st.authArith = n.cred.authArith;
     st.authKey = n.authKey;
+    st.privKey = n.privKey;
+    st.privArith = n.cred.priArith;
     st.localize = [&](const std::vector<uint8_t>& engine) {
         return tried(engine) ? LocalizedKey(ss, engine) : std::vector<uint8_t>();
     };

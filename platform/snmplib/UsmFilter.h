@@ -27,6 +27,10 @@ struct UsmFilterState {
     // localized to any other engine id (empty when it cannot be). Unused without authentication.
     std::vector<uint8_t> authKey;
     std::function<std::vector<uint8_t>(const std::vector<uint8_t>& engineId)> localize;
+    // Our privacy key localized to `engineId` and its protocol (Credentials::priArith: 0 CBC-DES, 1 AES-128),
+    // to read an encrypted answer's PDU; empty without privacy.
+    std::vector<uint8_t> privKey;
+    int privArith = 0;
     // Where our messages go: only the agent's datagrams are answers.
     sockaddr_storage agent{};
     // The agent's engine id as the session knows it (empty before discovery), and the authenticated record
