@@ -170,6 +170,7 @@ Verdict Decide(CSnmpSession::Net& n, CSnmpSession::Step& s, const uint8_t* data,
     switch (v.kind) {
         case UsmVerdict::kPass:
             NoteVerified(n);
+            InstallUser(n);  // the library reads the answer with our entry, whatever another session did
             return Verdict::kPass;
         case UsmVerdict::kReplaced:
             if (!tried(v.engineId)) {
@@ -186,6 +187,7 @@ Verdict Decide(CSnmpSession::Net& n, CSnmpSession::Step& s, const uint8_t* data,
             set_enginetime(ss->securityEngineID, static_cast<u_int>(ss->securityEngineIDLen),
                            static_cast<u_int>(v.boots), static_cast<u_int>(v.time), TRUE);
             NoteVerified(n);
+            InstallUser(n);
             return Verdict::kPass;
         case UsmVerdict::kDrop:
             return Verdict::kDrop;
@@ -349,7 +351,7 @@ int CSnmpSession::transact(void* pduPtr, Step& s, uint64_t generation, long long
             n.current = nullptr;
             for (const Step::Trial& t : s.trials) {
                 if (n.sess) {
-                    DropUnverified(snmp_sess_session(n.sess), t.engine, &t.userMade);
+                    DropUnverified(n, t.engine, &t.userMade);
                 }
             }
             s.trials.clear();

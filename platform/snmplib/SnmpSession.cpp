@@ -237,10 +237,16 @@ int ResolveHost(const std::string& host, int port, long long deadline, const std
 CSnmpSession::CSnmpSession() : m_net(std::make_unique<Net>()) {
     EnsureInit();
     m_wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    std::lock_guard<std::mutex> lk(g_lib);
+    NoteSession(*m_net, true);
 }
 
 CSnmpSession::~CSnmpSession() {
     closeSession();
+    {
+        std::lock_guard<std::mutex> lk(g_lib);
+        NoteSession(*m_net, false);
+    }
     if (m_wakeFd >= 0) {
         ::close(m_wakeFd);
     }
@@ -268,8 +274,8 @@ void CSnmpSession::closeSession() {
         // with our key leaves nothing behind.
         netsnmp_session* ss = snmp_sess_session(m_net->sess);
         if (m_net->cred.version == 3 && !m_net->engineVerified && ss->securityEngineIDLen) {
-            DropUnverified(ss, std::vector<u_char>(ss->securityEngineID,
-                                                   ss->securityEngineID + ss->securityEngineIDLen));
+            DropUnverified(*m_net, std::vector<u_char>(ss->securityEngineID,
+                                                       ss->securityEngineID + ss->securityEngineIDLen));
         }
         snmp_sess_close(m_net->sess);
         m_net->sess = nullptr;

@@ -144,8 +144,12 @@ void TakeTrial(CSnmpSession::Net& n, const std::vector<u_char>& engine);
 // The session's engine answered with our key (or, without authentication, at all).
 void NoteVerified(CSnmpSession::Net& n);
 // What an engine that never answered with our key left: our user's entry for it (when `userMade`, or
-// always when null) and its engine-time record, unless some session has heard it answer so.
-void DropUnverified(netsnmp_session* ss, const std::vector<u_char>& engine, const bool* userMade = nullptr);
+// always when null) and its engine-time record, unless some session has heard it answer so or a session
+// other than `self` holds it (as its engine or one it tries).
+void DropUnverified(const CSnmpSession::Net& self, const std::vector<u_char>& engine,
+                    const bool* userMade = nullptr);
+// The sessions open in the process (a session is in from its construction to its destruction).
+void NoteSession(const CSnmpSession::Net& n, bool open);
 // This session forgets the agent's engine id (`reset`: also its boots and time: ForgetEngine in
 // UsmRecord.cpp).
 void ForgetEngine(CSnmpSession::Net& n, bool reset);

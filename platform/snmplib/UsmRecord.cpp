@@ -7,6 +7,7 @@
 #include <net-snmp/library/snmpusm.h>
 // clang-format on
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,23 @@ namespace {
 // Engine ids some session has heard answer with our key (or, without authentication, at all): what a
 // session leaves of such an engine another session may be using.
 std::set<std::vector<u_char>> g_verified;
+std::set<const CSnmpSession::Net*> g_sessions;
+
+bool HeldElsewhere(const CSnmpSession::Net& self, const std::vector<u_char>& engine) {
+    for (const CSnmpSession::Net* o : g_sessions) {
+        if (o == &self || !o->sess) {
+            continue;
+        }
+        const netsnmp_session* ss = snmp_sess_session(o->sess);
+        auto same = [&engine](const CSnmpSession::Step::Trial& t) { return t.engine == engine; };
+        if ((ss->securityEngineIDLen && engine.size() == ss->securityEngineIDLen &&
+             std::memcmp(ss->securityEngineID, engine.data(), engine.size()) == 0) ||
+            (o->current && std::any_of(o->current->trials.begin(), o->current->trials.end(), same))) {
+            return true;
+        }
+    }
+    return false;
+}
 
 bool SameOid(const oid* a, size_t alen, const oid* b, size_t blen) {
     return alen == blen && (alen == 0 || (a && b && std::memcmp(a, b, alen * sizeof(oid)) == 0));
@@ -104,7 +122,7 @@ void TakeTrial(CSnmpSession::Net& n, const std::vector<u_char>& engine) {
     netsnmp_session* ss = snmp_sess_session(n.sess);
     if (!n.engineVerified && ss->securityEngineIDLen) {
         DropUnverified(
-            ss, std::vector<u_char>(ss->securityEngineID, ss->securityEngineID + ss->securityEngineIDLen));
+            n, std::vector<u_char>(ss->securityEngineID, ss->securityEngineID + ss->securityEngineIDLen));
     }
     TakeEngine(n, engine.data(), engine.size());
     NoteVerified(n);
@@ -118,10 +136,19 @@ void NoteVerified(CSnmpSession::Net& n) {
     }
 }
 
-void DropUnverified(netsnmp_session* ss, const std::vector<u_char>& engine, const bool* userMade) {
-    if (engine.empty() || g_verified.count(engine)) {
+void NoteSession(const CSnmpSession::Net& n, bool open) {
+    if (open) {
+        g_sessions.insert(&n);
+    } else {
+        g_sessions.erase(&n);
+    }
+}
+
+void DropUnverified(const CSnmpSession::Net& self, const std::vector<u_char>& engine, const bool* userMade) {
+    if (engine.empty() || !self.sess || g_verified.count(engine) || HeldElsewhere(self, engine)) {
         return;
     }
+    netsnmp_session* ss = snmp_sess_session(self.sess);
     if (!userMade || *userMade) {
         RemoveUserFor(ss, engine.data(), engine.size());
     }
