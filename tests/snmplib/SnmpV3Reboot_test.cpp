@@ -565,8 +565,8 @@ TEST(RealAgentForgery, NoMessageWithoutVerifiedAuthenticationEndsRepeatsOrRedire
         const int entriesBefore = entries();
         for (char i = 0; i < 20; ++i) {
             arm([&](LoopbackRelay& r) {
-                r.forge = [&](unsigned long id) { return Message(id, 0, other + i, 4); };
-                r.forgeProbe = [&](unsigned long id) {
+                r.forge = [&, i](unsigned long id) { return Message(id, 0, other + i, 4); };
+                r.forgeProbe = [&, i](unsigned long id) {
                     return Message(id, 0, other + i + 'y', 4, kPlain, "");
                 };
             });
@@ -601,7 +601,7 @@ TEST(RealAgentForgery, NoMessageWithoutVerifiedAuthenticationEndsRepeatsOrRedire
         for (const size_t octets : {0, 1, 32, 33}) {
             const std::string forged(octets, char(0x80 + octets));
             arm([&](LoopbackRelay& r) {
-                r.forgeProbe = [&](unsigned long id) { return Message(id, 0, forged, 4, kPlain, ""); };
+                r.forgeProbe = [forged](unsigned long id) { return Message(id, 0, forged, 4, kPlain, ""); };
             });
             auto fresh =
                 V3Request(0, RealSnmpd::kV3Writer, static_cast<char>(flags), 1, RealSnmpd::kV3AuthPassword, 0,
@@ -611,7 +611,7 @@ TEST(RealAgentForgery, NoMessageWithoutVerifiedAuthenticationEndsRepeatsOrRedire
         }
         const std::string forged(32, '\xa0');
         arm([&](LoopbackRelay& r) {
-            r.forgeProbe = [&](unsigned long id) { return Message(id, 0, forged, 4, kPlain, ""); };
+            r.forgeProbe = [forged](unsigned long id) { return Message(id, 0, forged, 4, kPlain, ""); };
             r.swallow = true;
         });
         auto closed = V3Request(0, RealSnmpd::kV3Writer, static_cast<char>(flags), 1,
