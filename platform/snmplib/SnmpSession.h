@@ -91,17 +91,20 @@ public:
     void outliveCancelAll() { m_outlivesCancelAll.store(true); }
     bool outlivesCancelAll() const { return m_outlivesCancelAll.load(); }
 
-    struct Net;  // Net-SNMP state, defined in the implementation
+    struct Net;   // Net-SNMP state (SnmpSessionState.h)
+    struct Step;  // one step's state, made per step and gone with it (SnmpSessionState.h)
 
 private:
     int openSession(const Credentials& cred, const std::string& peer, unsigned long timeoutMs);
     void closeSession();
     void dropOutstanding(unsigned long timeoutMs);
     int discoverEngine(uint64_t generation, long long deadlineNs);
-    int askEngine(uint64_t generation, long long deadlineNs, int maxAttempts);
+    int askEngine(Step& s, uint64_t generation, long long deadlineNs, int maxAttempts);
+    // SnmpPrivacy.cpp
     int checkPrivacy(uint64_t generation, unsigned long timeoutMs, bool engineJustFound);
-    int transact(void* pdu, uint64_t generation, long long deadlineNs, bool probe, int maxAttempts = 0,
-                 long long hintWaitNs = -1);
+    // SnmpExchange.cpp: one step, its answer in s.response.
+    int transact(void* pdu, Step& s, uint64_t generation, long long deadlineNs, bool discovery,
+                 int maxAttempts = 0);
     void drainWake();
 
     std::unique_ptr<Net> m_net;

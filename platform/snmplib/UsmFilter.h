@@ -27,6 +27,10 @@ struct UsmFilterState {
     // localized to any other engine id (empty when it cannot be). Unused without authentication.
     std::vector<uint8_t> authKey;
     std::function<std::vector<uint8_t>(const std::vector<uint8_t>& engineId)> localize;
+    // Our privacy key localized to `engineId` and its protocol (Credentials::priArith: 0 CBC-DES, 1 AES-128),
+    // to read an encrypted answer's PDU; empty without privacy.
+    std::vector<uint8_t> privKey;
+    int privArith = 0;
     // Where our messages go: only the agent's datagrams are answers.
     sockaddr_storage agent{};
     // The agent's engine id as the session knows it (empty before discovery), and the authenticated record
@@ -76,7 +80,8 @@ struct UsmVerdict {
         kReset,
     };
     Kind kind = kDrop;
-    long msgId = -1;  // the awaited message it answers (every kind but kDrop)
+    long msgId = -1;      // the awaited message it answers (every kind but kDrop)
+    uint8_t pduType = 0;  // its PDU's tag, 0 when encrypted (every kind but kDrop)
     // kHint and the discovery probe's answer: the report's counter and the engine id it names; kReplaced:
     // the new engine's id.
     UsmReport report = UsmReport::kOther;

@@ -375,12 +375,13 @@ std::string Int(unsigned long v, size_t octets = 1) {  // `octets`: at least so 
     }
     return Tlv(ASN_INTEGER, (c[0] & 0x80) ? '\0' + c : c);
 }
-// Encodings the library reads as well as the plain one; kSigned: plain, with our key's digest.
-enum Form { kPlain, kInstance1, kLongMsgId, kLongOuter, kPduInParams, kSigned };
-// An SNMPv3 message answering `msgId` for `user`: a report of USM counter `counter` (0: a response);
-// flagged authenticated, its digest is 12 octets of zeros.
+// Encodings the library reads as well as the plain one; kSigned: plain, with our key's digest (kSignedHere:
+// and from the agent's address).
+enum Form { kPlain, kInstance1, kLongMsgId, kLongOuter, kPduInParams, kSigned, kSignedHere };
+// An SNMPv3 message answering `msgId` (and request `reqId`) for `user`: a report of USM counter `counter`
+// (0: a response); flagged authenticated, its digest is 12 octets of zeros.
 std::string Message(unsigned long msgId, int flags, const std::string& engine, int counter, Form odd = kPlain,
-                    const std::string& user = RealSnmpd::kV3Writer) {
+                    const std::string& user = RealSnmpd::kV3Writer, unsigned long reqId = 1) {
     const std::string usm = Tlv(4, engine) + Int(0) + Int(0) + Tlv(4, user) +
                             Tlv(4, std::string(flags & 1 ? 12 : 0, '\0')) + Tlv(4, "");
     const std::string name =
@@ -389,7 +390,7 @@ std::string Message(unsigned long msgId, int flags, const std::string& engine, i
     const std::string binds = Tlv(0x30, Tlv(0x30, Tlv(ASN_OBJECT_ID, name) + Tlv(ASN_COUNTER, "\x01")));
     const int pdu = counter ? SNMP_MSG_REPORT : SNMP_MSG_RESPONSE;
     const std::string scoped =
-        Tlv(0x30, Tlv(4, engine) + Tlv(4, "") + Tlv(pdu, Int(1) + Int(0) + Int(0) + binds));
+        Tlv(0x30, Tlv(4, engine) + Tlv(4, "") + Tlv(pdu, Int(reqId) + Int(0) + Int(0) + binds));
     const std::string body =
         Int(3) +
         Tlv(0x30, Int(msgId, odd == kLongMsgId ? 6 : 1) + Int(65507) + Tlv(4, std::string(1, char(flags))) +
@@ -400,9 +401,9 @@ std::string Message(unsigned long msgId, int flags, const std::string& engine, i
                : Tlv(0x30, body);
 }
 
-// Passes datagrams between one session and the agent (for at most 6000 waits of 20 ms). Armed, it forges
-// ahead of the next request (or swallows it and every later copy) and of each probe, and replays after it
-// or before each answer.
+// Passes datagrams between one session and the agent (for at most 12000 waits of 20 ms). Armed, it forges
+// ahead of the next request (or swallows it and every later copy) and of each probe, replays after it or
+// before each answer, and holds the agent's answers back for delayMs.
 struct LoopbackRelay {
     explicit LoopbackRelay(int agentPort) {
         sockaddr_in a{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}}, to = a, from{}, client{};
@@ -416,21 +417,27 @@ struct LoopbackRelay {
         to.sin_port = htons(static_cast<uint16_t>(agentPort));
         thread = std::thread([=, this]() mutable {
             std::vector<uint8_t> buf(65536);
-            for (int waits = 0; waits < 6000 && !stop; ++waits) {
+            for (int waits = 0; waits < 12000 && !stop; ++waits) {
                 const ssize_t n =
                     recvfrom(front, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
+                std::lock_guard<std::mutex> lk(mu);
+                const auto now = std::chrono::steady_clock::now();
+                for (; !held.empty() && held.front().first <= now; held.pop_front()) {
+                    const std::string& m = held.front().second;
+                    sendto(front, m.data(), m.size(), 0, reinterpret_cast<const sockaddr*>(&client), len);
+                }
                 if (n <= 0) {
                     continue;
                 }
                 const bool fromAgent = from.sin_port == to.sin_port;
                 ksx::snmp::UsmHeader h;
-                std::lock_guard<std::mutex> lk(mu);
                 std::string f, after;
                 if (!fromAgent && ksx::snmp::ParseUsmHeader(buf.data(), static_cast<size_t>(n), h)) {
                     client = from;
                     if (h.user.empty() && forgeProbe) {
                         f = forgeProbe(h.msgId);
                     } else if (!h.user.empty() && ++requests == 1) {
+                        requestId = h.requestId;
                         f = forge ? forge(h.msgId) : "", after = replayEach ? "" : replay;
                     }
                 } else if (fromAgent) {
@@ -442,7 +449,10 @@ struct LoopbackRelay {
                     }
                 };
                 out(elsewhere ? side : front, f, client);
-                if (!(swallow && requests >= 1 && !fromAgent)) {
+                if (fromAgent && delayMs > 0) {
+                    held.emplace_back(now + std::chrono::milliseconds(delayMs),
+                                      std::string(buf.begin(), buf.begin() + n));
+                } else if (!(swallow && requests >= 1 && !fromAgent)) {
                     out(front, {buf.begin(), buf.begin() + n}, fromAgent ? client : to);
                 }
                 out(front, after, client);
@@ -461,7 +471,9 @@ struct LoopbackRelay {
     std::function<std::string(unsigned long msgId)> forge, forgeProbe;
     std::string replay, last;  // last: the agent's last answer
     bool elsewhere = false, swallow = false, replayEach = false;
-    int requests = 0;  // requests passed on since armed
+    int requests = 0, delayMs = 0;  // requests passed on since armed
+    long requestId = 0;             // of the first, when in the clear
+    std::deque<std::pair<std::chrono::steady_clock::time_point, std::string>> held;
     std::thread thread;
 };
 
@@ -488,7 +500,7 @@ TEST(RealAgentForgery, NoMessageWithoutVerifiedAuthenticationEndsRepeatsOrRedire
     auto arm = [&relay](const std::function<void(LoopbackRelay&)>& how) {
         std::lock_guard<std::mutex> lk(relay.mu);
         relay.forge = relay.forgeProbe = nullptr, relay.replay.clear(), relay.requests = 0;
-        relay.elsewhere = relay.swallow = relay.replayEach = false;
+        relay.elsewhere = relay.swallow = relay.replayEach = false, relay.delayMs = 0;
         how(relay);
     };
     auto setsDone = [&snmpd] { return std::stoul(snmpd.Get({"1.3.6.1.2.1.11.17.0"}).at(0).value); };
@@ -517,7 +529,8 @@ TEST(RealAgentForgery, NoMessageWithoutVerifiedAuthenticationEndsRepeatsOrRedire
         {"unknown engine report, another engine", 0, 4, true, kPlain},
         {"wrong digest, another engine id", 1, 0, true, kPlain},
         {"wrong digest, boots 0, reportable", 5, 0, false, kPlain},
-        {"authentic time report with boots 0", 1, 2, false, kSigned}};
+        {"authentic time report with boots 0", 1, 2, false, kSigned},
+        {"authentic response with boots 0, an engine reset: the answer", 1, 0, false, kSignedHere}};
     for (const int flags : {1, 3}) {
         SCOPED_TRACE(flags == 3 ? "authPriv" : "authNoPriv");
         auto set = V3Request(0, RealSnmpd::kV3Writer, static_cast<char>(flags), 1, RealSnmpd::kV3AuthPassword,
@@ -527,8 +540,10 @@ TEST(RealAgentForgery, NoMessageWithoutVerifiedAuthenticationEndsRepeatsOrRedire
             SCOPED_TRACE(name);
             arm([&](LoopbackRelay& r) {
                 r.forge = [&](unsigned long id) {
-                    const std::string m = Message(id, msgFlags, otherEngine ? other : engine, counter, form);
-                    return form == kSigned ? sign(m) : m;
+                    const std::string m =
+                        Message(id, msgFlags, otherEngine ? other : engine, counter, form,
+                                RealSnmpd::kV3Writer, static_cast<unsigned long>(relay.requestId));
+                    return form >= kSigned ? sign(m) : m;
                 };
                 if (otherEngine && counter == 4) {
                     r.forgeProbe = [&](unsigned long id) {
@@ -550,25 +565,61 @@ TEST(RealAgentForgery, NoMessageWithoutVerifiedAuthenticationEndsRepeatsOrRedire
         const int entriesBefore = entries();
         for (char i = 0; i < 20; ++i) {
             arm([&](LoopbackRelay& r) {
-                r.forge = [&](unsigned long id) { return Message(id, 0, other + i, 4); };
-                r.forgeProbe = [&](unsigned long id) {
+                r.forge = [&, i](unsigned long id) { return Message(id, 0, other + i, 4); };
+                r.forgeProbe = [&, i](unsigned long id) {
                     return Message(id, 0, other + i + 'y', 4, kPlain, "");
                 };
             });
             EXPECT_EQ(0, GetOne(*set, relay.agent, kSysName).status);
         }
         EXPECT_EQ(entriesBefore, entries());
-        // With a forged report and no answer to any copy (an answer to the resend would be taken), a write
-        // is unanswered, told within one attempt's share.
-        arm([&](LoopbackRelay& r) {
+        // With a forged report and no answer to any copy (an answer to a copy would be taken), a write is
+        // unanswered at its time-out, the report naming the cause.
+        auto forgedReport = [&](LoopbackRelay& r) {
             r.forge = [&](unsigned long id) { return Message(id, 0, engine, 5); };
+        };
+        arm([&](LoopbackRelay& r) { forgedReport(r), r.swallow = true; });
+        ReplyPtr reply;
+        EXPECT_EQ(CSnmp4w::EC_AUTH_FAILED, SendTo(*set, relay.agent, reply, 6000));
+        EXPECT_TRUE(ClassifyAnswer(CSnmp4w::EC_AUTH_FAILED, nullptr, set->lastRequestSent()).Unanswered());
+        // The report went with that request: one forged report ends neither the next nor a slow answer's
+        // wait (the agent answering after half the time-out).
+        for (const int delayMs : {0, 1500}) {
+            arm([&](LoopbackRelay& r) { forgedReport(r), r.delayMs = delayMs; });
+            const Read r = GetOne(*set, relay.agent, kSysName);
+            EXPECT_EQ(0, r.status) << "answer delayed " << delayMs << " ms";
+            EXPECT_EQ(snmpd.Get({kSysName}).at(0).value, r.value);
+        }
+        // A fresh session's discovery takes only a usable engine id (5 to 32 octets) and waits on past the
+        // rest; an engine taken on a forged answer, never heard with our key, leaves no user entry and no
+        // clock record once the request found the agent's, or once its session closed.
+        auto leftBehind = [](const std::string& id) {
+            const auto* e = reinterpret_cast<const u_char*>(id.data());
+            return usm_get_user(const_cast<u_char*>(e), id.size(), const_cast<char*>(RealSnmpd::kV3Writer)) ||
+                   search_enginetime_list(const_cast<u_char*>(e), static_cast<u_int>(id.size()));
+        };
+        for (const size_t octets : {0, 1, 32, 33}) {
+            const std::string forged(octets, char(0x80 + octets));
+            arm([&](LoopbackRelay& r) {
+                r.forgeProbe = [forged](unsigned long id) { return Message(id, 0, forged, 4, kPlain, ""); };
+            });
+            auto fresh =
+                V3Request(0, RealSnmpd::kV3Writer, static_cast<char>(flags), 1, RealSnmpd::kV3AuthPassword, 0,
+                          flags == 3 ? RealSnmpd::kV3PrivPassword : "");
+            EXPECT_EQ(0, GetOne(*fresh, relay.agent, kSysName).status) << octets << " octets";
+            EXPECT_FALSE(leftBehind(forged)) << octets << " octets";
+        }
+        const std::string forged(32, '\xa0');
+        arm([&](LoopbackRelay& r) {
+            r.forgeProbe = [forged](unsigned long id) { return Message(id, 0, forged, 4, kPlain, ""); };
             r.swallow = true;
         });
-        ReplyPtr reply;
-        const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(CSnmp4w::EC_AUTH_FAILED, SendTo(*set, relay.agent, reply, 6000));
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3000));
-        EXPECT_TRUE(ClassifyAnswer(CSnmp4w::EC_AUTH_FAILED, nullptr, set->lastRequestSent()).Unanswered());
+        auto closed = V3Request(0, RealSnmpd::kV3Writer, static_cast<char>(flags), 1,
+                                RealSnmpd::kV3AuthPassword, 0, flags == 3 ? RealSnmpd::kV3PrivPassword : "");
+        closed->addValue(kSysName.c_str(), SNMP_TYPE_NULL, nullptr);
+        EXPECT_NE(0, SendTo(*closed, relay.agent, reply, 1000));
+        closed.reset();
+        EXPECT_FALSE(leftBehind(forged)) << "session closed";
         arm([](LoopbackRelay&) {});
         // An authenticated answer from before a reset (boots 3, then 1, the engine id kept) replayed once
         // after the SET, then before every answer, moves nothing.

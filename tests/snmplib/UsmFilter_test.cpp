@@ -82,6 +82,47 @@ protected:
         std::memcpy(m.data() + h.authOffset, mac, h.authLength);
         return m;
     }
+    // An encrypted message (m_st.privArith's protocol, m_st.privKey) of our user at boots `boots` and time
+    // 1000 answering message 300, its PDU of `tag` naming the clock's counter; signed.
+    Bytes Encrypted(char tag, unsigned long boots) {
+        auto tlv = [](char t, const std::string& v) {
+            return std::string(1, t) +
+                   (v.size() < 128 ? std::string(1, char(v.size()))
+                                   : std::string{'\x82', char(v.size() >> 8), char(v.size())}) +
+                   v;
+        };
+        auto integer = [&tlv](unsigned long v) {
+            std::string c;
+            do {
+                c.insert(c.begin(), char(v & 0xff));
+            } while (v >>= 8);
+            return tlv(2, (c[0] & 0x80) ? '\0' + c : c);
+        };
+        const std::string engine(m_st.engineId.begin(), m_st.engineId.end()), salt = "saltsalt";
+        std::string plain = tlv(
+            0x30, tlv(4, engine) + tlv(4, "") +
+                      tlv(tag, integer(1) + integer(0) + integer(0) +
+                                   tlv(0x30, tlv(0x30, tlv(6, std::string("\x2b\6\1\6\3\x0f\1\1\2\0", 10)) +
+                                                           tlv(0x41, "\1")))));
+        plain.resize((plain.size() + 7) / 8 * 8);
+        const bool aes = m_st.privArith == 1;
+        u_char iv[16] = {0, 0, 0, u_char(boots), 0, 0, 1000 >> 8, 1000 & 0xff};
+        for (size_t i = 0; i < 8; ++i) {
+            (aes ? iv[8 + i] : iv[i]) = u_char(salt[i] ^ (aes ? 0 : m_st.privKey[8 + i]));
+        }
+        u_char cipher[512];
+        size_t cipherLen = sizeof cipher;
+        sc_encrypt(aes ? usmAESPrivProtocol : usmDESPrivProtocol, OID_LENGTH(usmAESPrivProtocol),
+                   m_st.privKey.data(), 16, iv, aes ? 16 : 8, reinterpret_cast<u_char*>(plain.data()),
+                   static_cast<u_int>(plain.size()), cipher, &cipherLen);
+        const std::string usm =
+            tlv(0x30, tlv(4, engine) + integer(boots) + integer(1000) + tlv(4, m_st.user) +
+                          tlv(4, std::string(12, '\0')) + tlv(4, salt));
+        const std::string m =
+            tlv(0x30, integer(3) + tlv(0x30, integer(300) + integer(65507) + tlv(4, "\3") + integer(3)) +
+                          tlv(4, usm) + tlv(4, std::string(reinterpret_cast<char*>(cipher), cipherLen)));
+        return Signed({m.begin(), m.end()});
+    }
     // As received from the agent's port.
     UsmVerdict Decide(const Bytes& m) { return DecideUsm(m.data(), m.size(), Address(161), m_st); }
 
@@ -175,6 +216,20 @@ TEST(UsmHeaderTest, EveryPduTagAtEveryLevelIsReadWithNothingLeftAllocated) {
     UsmHeader h;
     EXPECT_FALSE(ParseUsmHeader(bad.data(), bad.size(), h));
     readMany("trap_agent_address_5_octets");
+}
+
+// A report of the clock that brings no news is a replay or a duplicate, encrypted as much as in the clear.
+TEST_F(UsmFilterTest, AnEncryptedReportOfTheClockIsReadForNews) {
+    m_st.securityLevel = SNMP_SEC_LEVEL_AUTHPRIV;
+    m_st.privKey = {0x5a, 0x17, 0x42, 0x08, 0x99, 0x31, 0xc4, 0x6e,
+                    0x01, 0xf0, 0x2b, 0x7d, 0x63, 0x88, 0x14, 0xe5};
+    for (const int arith : {0, 1}) {
+        SCOPED_TRACE(arith ? "AES" : "DES");
+        m_st.privArith = arith;
+        EXPECT_EQ(UsmVerdict::kDrop, Decide(Encrypted(char(0xa8), 5)).kind) << "no news";
+        EXPECT_EQ(UsmVerdict::kPass, Decide(Encrypted(char(0xa8), 6)).kind) << "a new boot";
+        EXPECT_EQ(UsmVerdict::kPass, Decide(Encrypted(char(0xa2), 5)).kind) << "a response";
+    }
 }
 
 }  // namespace
