@@ -5,10 +5,11 @@
 // of the multi-step writes of one dialog per family, on a device that answers late: the write ends as
 // Close would end it, and the device ends as before it. The module is this test program started again
 // in the role of the module (the child test below): the real start-up, main window and signal handling,
-// with boxes answered by script.
+// with boxes answered by script (by nobody, for the box of a start without parameters).
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,7 +18,9 @@
 #include <QTimer>
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,6 +35,7 @@
 #include "features/vlan/CameraVlanRules.h"
 #include "features/vlan/CameraVlanSetting.h"
 #include "features/vlan/KSXVlanAdd.h"
+#include "platform/ui/Gate.h"
 #include "res/ids_dot1x.h"
 #include "res/ids_impb.h"
 #include "res/ids_stp.h"
@@ -56,6 +60,7 @@ constexpr char kChildEdit[] = "KSX_TERMINATE_CHILD_EDIT";
 const std::string kVlan = "1.3.6.1.4.1.7393.10.76.20.1.7.6.1";
 
 constexpr char kChildWrite[] = "KSX_TERMINATE_CHILD_WRITE";
+constexpr char kChildFirstBox[] = "KSX_TERMINATE_CHILD_FIRST_BOX";
 
 void SetVlan100Edit(CKSXVlanAdd& edit) {
     VlanEntry office;
@@ -189,11 +194,28 @@ TEST(Terminate, ChildRunsTheModule) {
     if (qEnvironmentVariableIsEmpty(kChildPort)) {
         GTEST_SKIP() << "run by SigtermEndsAWaitingWriteAndTheProcessWithinASecond";
     }
-    test::ScriptedMessageBox boxes;  // "Do you want to save the configuration?" gets OK
+    const bool firstBox = qEnvironmentVariableIsSet(kChildFirstBox);
+    std::optional<test::ScriptedMessageBox> boxes;  // "Do you want to save the configuration?" gets OK
+    QTimer boxUp;
+    if (firstBox) {
+        // No parameters: the real box, up until something ends it; the parent is told once it is up.
+        ui::InstallMessageBoxService();
+        QObject::connect(&boxUp, &QTimer::timeout, [&boxUp] {
+            if (QApplication::activeModalWidget() != nullptr) {
+                boxUp.stop();
+                std::printf("FIRST-BOX-UP\n");
+                std::fflush(stdout);
+            }
+        });
+        boxUp.start(10);
+    } else {
+        boxes.emplace();
+    }
     SetUserIniPath(qEnvironmentVariable(kChildIni).toStdString());
     ASSERT_TRUE(InstallTerminateHandling());
-    theApp.SetCommandLine("/P0 /I127.0.0.1 /Rquaint /Wharbour /Vtrue /S1 /O" +
-                          qEnvironmentVariable(kChildPort).toStdString());
+    theApp.SetCommandLine(firstBox ? ""
+                                   : "/P0 /I127.0.0.1 /Rquaint /Wharbour /Vtrue /S1 /O" +
+                                         qEnvironmentVariable(kChildPort).toStdString());
     QTimer start;
     QObject::connect(&start, &QTimer::timeout, [&start] {
         CQuorviaModuleDlg* dlg = theApp.GetMainWnd();
@@ -215,6 +237,9 @@ TEST(Terminate, ChildRunsTheModule) {
     start.start(10);
     theApp.InitInstance();
     RemoveTerminateHandling();
+    if (firstBox) {
+        ui::UninstallMessageBoxService();
+    }
     SetUserIniPath("");
 }
 
@@ -246,6 +271,25 @@ TEST(Terminate, SigtermEndsAWaitingWriteAndTheProcessWithinASecond) {
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_EQ(module.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(module.exitCode(), 0) << module.readAllStandardOutput().toStdString();
+}
+
+TEST(Terminate, SigtermEndsTheFirstBoxAndTheProcess) {
+    test::SimSwitch sim;
+    test::TempUserIni ini(test::DeviceInfo("KSX-4200-28Z1 B", 28, test::PanelXml("28z1"), "N"));
+    QProcess module;
+    qputenv(kChildFirstBox, "1");
+    StartModule(sim, ini, module);
+    qunsetenv(kChildFirstBox);
+    ASSERT_FALSE(HasFatalFailure());
+    QByteArray out;
+    ASSERT_TRUE(WaitUntil([&] { return (out += module.readAllStandardOutput()).contains("FIRST-BOX-UP"); }));
+    QElapsedTimer clock;
+    clock.start();
+    module.terminate();
+    ASSERT_TRUE(WaitUntil([&] { return module.state() == QProcess::NotRunning; }, 10000));
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(module.exitCode(), 0);
+    EXPECT_NE(module.readAllStandardError().toStdString().find("No parameter input !"), std::string::npos);
 }
 
 // The module started on `sim` with VLAN 100's edit closed on a device answering 600 ms late once its
