@@ -56,12 +56,10 @@ const char* const kTextConfigTimeOut =
     "Time out! Please check TFTP Server IP and network.\n You may close the current device Zelvion Module "
     "and implement 'Device Discovery'to restart it";
 const char* const kTextTransferRunning =
-    "FW upgrade/backup or config backup/restore is already progressing. Nothing was sent: its status is "
-    "shown until it ends.";
-const char* const kTextCheckUnanswered =
-    "Get Info Fail ! The device did not answer the read of its transfer status: nothing was sent.";
-const char* const kTextCheckUnread =
-    "Get Info Fail ! The device's transfer status could not be read: nothing was sent.";
+    "FW upgrade/backup or config backup/restore is already progressing. Nothing was sent.";
+// The transfer status read before a write: unanswered, or refused or unreadable.
+const char* const kTextCheckUnanswered = "Get Info Fail ! The device did not answer: nothing was sent.";
+const char* const kTextCheckUnread = "Get Info Fail ! Nothing was sent.";
 
 // A transfer status that means the device is busy with a transfer: pending or in progress.
 bool Running(long long status) {

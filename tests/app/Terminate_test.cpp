@@ -5,7 +5,7 @@
 // of the multi-step writes of one dialog per family, on a device that answers late: the write ends as
 // Close would end it, and the device ends as before it. The module is this test program started again
 // in the role of the module (the child test below): the real start-up, main window and signal handling,
-// with boxes answered by script (by nobody, for the box of a start without parameters).
+// with boxes answered by script.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -18,9 +18,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <csignal>
-#include <cstdio>
 #include <functional>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,7 +58,6 @@ constexpr char kChildEdit[] = "KSX_TERMINATE_CHILD_EDIT";
 const std::string kVlan = "1.3.6.1.4.1.7393.10.76.20.1.7.6.1";
 
 constexpr char kChildWrite[] = "KSX_TERMINATE_CHILD_WRITE";
-constexpr char kChildFirstBox[] = "KSX_TERMINATE_CHILD_FIRST_BOX";
 
 void SetVlan100Edit(CKSXVlanAdd& edit) {
     VlanEntry office;
@@ -194,22 +191,10 @@ TEST(Terminate, ChildRunsTheModule) {
     if (qEnvironmentVariableIsEmpty(kChildPort)) {
         GTEST_SKIP() << "run by SigtermEndsAWaitingWriteAndTheProcessWithinASecond";
     }
-    const bool firstBox = qEnvironmentVariableIsSet(kChildFirstBox);
-    std::optional<test::ScriptedMessageBox> boxes;  // "Do you want to save the configuration?" gets OK
-    QTimer boxUp;
+    const bool firstBox = qEnvironmentVariable(kChildWrite) == "FirstBox";
+    test::ScriptedMessageBox boxes;  // "Do you want to save the configuration?" gets OK
     if (firstBox) {
-        // No parameters: the real box, up until something ends it; the parent is told once it is up.
-        ui::InstallMessageBoxService();
-        QObject::connect(&boxUp, &QTimer::timeout, [&boxUp] {
-            if (QApplication::activeModalWidget() != nullptr) {
-                boxUp.stop();
-                std::printf("FIRST-BOX-UP\n");
-                std::fflush(stdout);
-            }
-        });
-        boxUp.start(10);
-    } else {
-        boxes.emplace();
+        ui::InstallMessageBoxService();  // no parameters: a real box, which nobody answers
     }
     SetUserIniPath(qEnvironmentVariable(kChildIni).toStdString());
     ASSERT_TRUE(InstallTerminateHandling());
@@ -217,7 +202,10 @@ TEST(Terminate, ChildRunsTheModule) {
                                    : "/P0 /I127.0.0.1 /Rquaint /Wharbour /Vtrue /S1 /O" +
                                          qEnvironmentVariable(kChildPort).toStdString());
     QTimer start;
-    QObject::connect(&start, &QTimer::timeout, [&start] {
+    QObject::connect(&start, &QTimer::timeout, [&start, firstBox] {
+        if (firstBox && QApplication::activeModalWidget() != nullptr) {
+            std::fputs("FIRST-BOX-UP\n", stderr);
+        }
         CQuorviaModuleDlg* dlg = theApp.GetMainWnd();
         if (dlg != nullptr && dlg->isVisible()) {
             start.stop();
@@ -237,9 +225,7 @@ TEST(Terminate, ChildRunsTheModule) {
     start.start(10);
     theApp.InitInstance();
     RemoveTerminateHandling();
-    if (firstBox) {
-        ui::UninstallMessageBoxService();
-    }
+    ui::UninstallMessageBoxService();
     SetUserIniPath("");
 }
 
@@ -271,25 +257,14 @@ TEST(Terminate, SigtermEndsAWaitingWriteAndTheProcessWithinASecond) {
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_EQ(module.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(module.exitCode(), 0) << module.readAllStandardOutput().toStdString();
-}
-
-TEST(Terminate, SigtermEndsTheFirstBoxAndTheProcess) {
-    test::SimSwitch sim;
-    test::TempUserIni ini(test::DeviceInfo("KSX-4200-28Z1 B", 28, test::PanelXml("28z1"), "N"));
-    QProcess module;
-    qputenv(kChildFirstBox, "1");
-    StartModule(sim, ini, module);
-    qunsetenv(kChildFirstBox);
-    ASSERT_FALSE(HasFatalFailure());
-    QByteArray out;
-    ASSERT_TRUE(WaitUntil([&] { return (out += module.readAllStandardOutput()).contains("FIRST-BOX-UP"); }));
-    QElapsedTimer clock;
-    clock.start();
-    module.terminate();
-    ASSERT_TRUE(WaitUntil([&] { return module.state() == QProcess::NotRunning; }, 10000));
-    EXPECT_LT(clock.elapsed(), 1000);
-    EXPECT_EQ(module.exitCode(), 0);
-    EXPECT_NE(module.readAllStandardError().toStdString().find("No parameter input !"), std::string::npos);
+    QProcess boxed;
+    ASSERT_NO_FATAL_FAILURE(StartModule(sim, ini, boxed, {}, "FirstBox"));
+    QByteArray err;
+    ASSERT_TRUE(WaitUntil([&] { return (err += boxed.readAllStandardError()).contains("FIRST-BOX-UP"); }));
+    boxed.terminate();
+    ASSERT_TRUE(WaitUntil([&] { return boxed.state() == QProcess::NotRunning; }, 1000));
+    EXPECT_EQ(boxed.exitCode(), 0);
+    EXPECT_TRUE((err + boxed.readAllStandardError()).contains("No parameter input !"));
 }
 
 // The module started on `sim` with VLAN 100's edit closed on a device answering 600 ms late once its

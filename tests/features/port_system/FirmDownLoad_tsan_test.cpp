@@ -5,9 +5,6 @@
 // The simulator runs a started transfer as "pending" (4) for 500 ms and then "in progress" (3); with
 // --transfer-ms long enough it stays there, and a test decides the outcome by putting the status value
 // (which cancels the simulator's own progression) or by silencing the device.
-//
-// The dialog reads both transfer statuses in one request when it opens, and again when Apply has taken
-// the form: the first two requests of every transfer (kCheck).
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -59,9 +56,6 @@ test::FirmTimes FastTiming() {
     return t;
 }
 
-const std::string kCheck = std::string("get quaint ") + CFirmDownLoad::kFirmStatusOid + "|n| " +
-                           CFirmDownLoad::kConfStatusOid + "|n|";
-
 std::string Poll(const char* statusOid) {
     return std::string("get quaint ") + statusOid + "|n|";
 }
@@ -92,10 +86,8 @@ std::vector<SimRequest> OfBranch(const std::vector<SimRequest>& log, const Branc
     std::vector<SimRequest> out;
     for (const auto& r : log) {
         const std::string first = r.varbinds.empty() ? std::string() : r.varbinds[0].oid;
-        if (Describe(r) == kCheck) {
-            continue;
-        }
-        if (first == b.server || first == b.operation || first == b.status) {
+        if ((first == b.server || first == b.operation || first == b.status) &&
+            !(r.pdu == "get" && r.varbinds.size() == 2)) {
             out.push_back(r);
         }
     }
@@ -238,7 +230,7 @@ TEST_F(FirmDownLoadTest, InitialFormAndInputRefusals) {
     EXPECT_EQ(drv.ItemAs<QLineEdit>(IDC_FIRM_FILE_NAME)->text().toStdString(), std::string(64, 'f'));
 
     test::PumpEvents();
-    EXPECT_TRUE(test::Sets(s_sim->Requests()).empty()) << "nothing may be written";
+    EXPECT_TRUE(test::Sets(s_sim->Requests()).empty()) << "nothing may be sent";
 }
 
 TEST_F(FirmDownLoadTest, FirmwareUpgradeRunsThroughPendingAndInProgressToSuccess) {
@@ -275,14 +267,12 @@ TEST_F(FirmDownLoadTest, FirmwareUpgradeRunsThroughPendingAndInProgressToSuccess
     EXPECT_TRUE(drv.Item(IDC_FIRM_PROGRESS)->isVisible());
     ExpectInputsEnabled(dlg, true);
 
-    const auto log = Describe(s_sim->DistinctRequests());
-    ASSERT_GE(log.size(), 6u);
-    EXPECT_EQ(log[0], kCheck);
-    EXPECT_EQ(log[1], kCheck);
-    EXPECT_EQ(log[2], std::string("set harbour ") + kFirmware.server + "|x|c0a80164 " + kFirmware.file +
+    const auto log = Describe(OfBranch(s_sim->DistinctRequests(), kFirmware));
+    ASSERT_GE(log.size(), 4u);
+    EXPECT_EQ(log[0], std::string("set harbour ") + kFirmware.server + "|x|c0a80164 " + kFirmware.file +
                           "|s|ksx4200.bin");
-    EXPECT_EQ(log[3], std::string("set harbour ") + kFirmware.operation + "|i|1");
-    for (std::size_t i = 4; i < log.size(); ++i) {
+    EXPECT_EQ(log[1], std::string("set harbour ") + kFirmware.operation + "|i|1");
+    for (std::size_t i = 2; i < log.size(); ++i) {
         EXPECT_EQ(log[i], Poll(kFirmware.status)) << "request " << i;
     }
     // Nothing further after the end.
@@ -410,21 +400,26 @@ TEST_F(FirmDownLoadTest, UnreachableDeviceEndsWithTheFileNameTimeOut) {
     test::ScriptedMessageBox boxes;
     CFirmDownLoad dlg;
     DialogDriver drv(dlg);
-    s_sim->WritesSilent(true);
-    boxes.Answer(IDOK);
+    s_sim->Silence(true);  // at the status read that comes first: nothing is sent
     boxes.Answer(IDOK);
     Start(drv, kFirmware, false, "192.168.1.100", "a.bin");
     ASSERT_TRUE(boxes.WaitForCount(2, 5000));
     ASSERT_TRUE(WaitIdle(dlg));
+    EXPECT_EQ(boxes.LastText(), "Get Info Fail ! The device did not answer: nothing was sent.");
+    s_sim->Silence(false);
+    s_sim->WritesSilent(true);
+    Start(drv, kFirmware, false, "192.168.1.100", "b.bin");
+    ASSERT_TRUE(boxes.WaitForCount(4, 5000));
+    ASSERT_TRUE(WaitIdle(dlg));
     EXPECT_EQ(boxes.LastText(), "Setting file name TimeOut !");
     ExpectInputsEnabled(dlg, true);
+    s_sim->WritesSilent(false);
     // The file SET, sent again within its time-out, and no operation after it.
     const auto log = Describe(test::Sets(s_sim->Requests()));
     ASSERT_GE(log.size(), 1u);
     for (const auto& line : log) {
         EXPECT_EQ(line, log[0]) << "no operation after an unanswered file SET";
     }
-    s_sim->WritesSilent(false);
 }
 
 TEST_F(FirmDownLoadTest, UnansweredOperationEndsWithTheOperationTimeOut) {
@@ -459,29 +454,23 @@ TEST_F(FirmDownLoadTest, ErrorRepliesAndUnknownStatusEndTheTransferWithAMessage)
     const Case cases[] = {
         {"file SET refused", CFirmDownLoad::kConfFileOid, nullptr, "Setting file name Fail !"},
         {"operation SET refused", CFirmDownLoad::kConfOperationOid, nullptr, "Setting operation Fail !"},
-        {"status read refused", CFirmDownLoad::kConfStatusOid, nullptr, "Get Info Fail !"},
+        {"status read refused", CFirmDownLoad::kConfStatusOid, nullptr, "Get Info Fail ! Nothing was sent."},
         {"status value unknown", nullptr, "7", "Get Info Fail !"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         s_sim->Restart();
         s_sim->ClearLog();
-        // The polls' refusal comes after the reads that precede the writes.
-        const bool poll = c.errorOid == CFirmDownLoad::kConfStatusOid;
-        if (c.errorOid != nullptr && !poll) {
+        if (c.errorOid != nullptr) {
             s_sim->ErrorStatus(c.errorOid, 5);
         }
         test::ScriptedMessageBox boxes;
         CFirmDownLoad dlg;
         DialogDriver drv(dlg);
         Start(drv, kConfig, true, "10.0.0.7", "y.cfg");
-        if (c.statusValue != nullptr || poll) {
+        if (c.statusValue != nullptr) {
             ASSERT_TRUE(WaitOperation(kConfig));
-            if (poll) {
-                s_sim->ErrorStatus(c.errorOid, 5);
-            } else {
-                s_sim->Set(kConfig.status, "i", c.statusValue);
-            }
+            s_sim->Set(kConfig.status, "i", c.statusValue);
         }
         ASSERT_TRUE(boxes.WaitForCount(1));
         ASSERT_TRUE(WaitIdle(dlg));
@@ -631,95 +620,26 @@ TEST_F(FirmDownLoadTest, RebootIsRefusedWhileATransferRuns) {
     ASSERT_TRUE(WaitIdle(dlg));
 }
 
-TEST_F(FirmDownLoadTest, ARunningTransferIsFollowedAndNothingIsStartedOverIt) {
-    const std::string running =
-        "FW upgrade/backup or config backup/restore is already progressing. Nothing was sent: its status is "
-        "shown until it ends.";
-    // Found at Apply, whichever branch runs (a firmware upgrade asked for, a configuration transfer
-    // pending; a configuration backup asked for, a firmware transfer in progress): no write, that
-    // transfer followed to its end.
-    for (const bool firmwareRuns : {false, true}) {
-        const Branch& runs = firmwareRuns ? kFirmware : kConfig;
-        s_sim->Restart();
-        s_sim->ClearLog();
-        test::ScriptedMessageBox boxes;
-        boxes.FailOnUnexpected();
-        CFirmDownLoad dlg;
-        DialogDriver drv(dlg);
-        ASSERT_TRUE(WaitUntil([] { return !s_sim->Requests().empty(); }));  // the opening's read: idle
-        s_sim->Set(runs.status, "i", firmwareRuns ? "3" : "4");
-        if (!firmwareRuns) {
-            boxes.Answer(IDOK);
-        }
-        boxes.Answer(IDOK);
-        Start(drv, firmwareRuns ? kConfig : kFirmware, firmwareRuns, "10.0.0.4", "new.bin");
-        ASSERT_TRUE(WaitPolls(runs, 2));
-        EXPECT_EQ(boxes.LastText(), running);
-        EXPECT_TRUE(dlg.IsBusy());
-        EXPECT_EQ(dlg.FileKind(), firmwareRuns ? CFirmDownLoad::FILE_FIRMWARE : CFirmDownLoad::FILE_CONFIG);
-        EXPECT_EQ(drv.ItemAs<QComboBox>(IDC_FIRM_FILETYPE)->currentIndex(), firmwareRuns ? 1 : 0);
-        boxes.Answer(IDOK);
-        s_sim->Set(runs.status, "i", "1");
-        ASSERT_TRUE(WaitIdle(dlg));
-        EXPECT_EQ(boxes.LastText(), "Success!");
-        EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
-    }
-
-    // A dialog closed mid-transfer leaves it running; the next one shows it from its opening.
+TEST_F(FirmDownLoadTest, ARunningTransferIsFollowedNotStartedAgain) {
     test::ScriptedMessageBox boxes;
     {
-        CFirmDownLoad dlg;
+        CFirmDownLoad dlg;  // a firmware upgrade asked for while a configuration transfer is pending
         DialogDriver drv(dlg);
-        boxes.Answer(IDOK);
-        Start(drv, kFirmware, false, "192.168.1.100", "fw.bin");
-        ASSERT_TRUE(WaitUntil([&] { return s_sim->Get(kFirmware.status) == "3"; }));
-        drv.PressEscape();
-        ASSERT_TRUE(WaitUntil([&] { return dlg.IsWindowDestroyed(); }));
+        ASSERT_TRUE(WaitUntil([] { return !s_sim->Requests().empty(); }));  // the opening's read: idle
+        s_sim->Set(kConfig.status, "i", "4");
+        Start(drv, kFirmware, false, "10.0.0.4", "new.bin");
+        ASSERT_TRUE(WaitPolls(kConfig, 2));
+        EXPECT_EQ(boxes.LastText(),
+                  "FW upgrade/backup or config backup/restore is already progressing. Nothing was sent.");
+        drv.PressEscape();  // closed, it leaves the transfer running; the next dialog follows it at once
     }
-    s_sim->ClearLog();
     CFirmDownLoad again;
     DialogDriver drv(again);
-    ASSERT_TRUE(WaitUntil([&] { return again.IsBusy(); }));
-    EXPECT_EQ(again.FileKind(), CFirmDownLoad::FILE_FIRMWARE);
-    EXPECT_TRUE(drv.Item(IDC_FIRM_PROGRESS)->isVisible());
-    ASSERT_TRUE(WaitPolls(kFirmware, 1));
-    s_sim->Set(kFirmware.status, "i", "2");
+    ASSERT_TRUE(WaitUntil([&] { return again.IsBusy() && again.FileKind() == CFirmDownLoad::FILE_CONFIG; }));
+    s_sim->Set(kConfig.status, "i", "1");
     ASSERT_TRUE(WaitIdle(again));
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{kUpgradeQuestion, "Firmware Upgrade Fail!"}));
+    EXPECT_EQ(boxes.LastText(), "Success!");
     EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
-}
-
-TEST_F(FirmDownLoadTest, AnUnreadableStatusAtApplySendsNothingAndSaysSo) {
-    struct Case {
-        bool silent;
-        const char* text;
-    };
-    const Case cases[] = {
-        {true,
-         "Get Info Fail ! The device did not answer the read of its transfer status: nothing was sent."},
-        {false, "Get Info Fail ! The device's transfer status could not be read: nothing was sent."},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        s_sim->Restart();
-        s_sim->ClearLog();
-        test::ScriptedMessageBox boxes;
-        boxes.FailOnUnexpected();
-        CFirmDownLoad dlg;
-        DialogDriver drv(dlg);
-        s_sim->Silence(c.silent);
-        if (!c.silent) {
-            s_sim->Set(kConfig.status, "s", "3");  // not the integer the status is
-        }
-        boxes.Answer(IDOK);
-        Start(drv, kConfig, true, "10.0.0.6", "c.cfg");
-        ASSERT_TRUE(boxes.WaitForCount(1));
-        ASSERT_TRUE(WaitIdle(dlg));
-        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{c.text});
-        ExpectInputsEnabled(dlg, true);
-        EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
-        s_sim->Silence(false);
-    }
 }
 
 TEST_F(FirmDownLoadTest, ClosingTheDialogMidTransferIsPromptAndQuiet) {
