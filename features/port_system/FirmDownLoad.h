@@ -4,7 +4,7 @@
 //
 // One transfer at a time: the device has one status object per branch, which a second transfer would
 // take over. So the dialog reads both statuses when it opens and again before Apply writes anything; a
-// transfer found pending or in progress is followed to its end (the boxes show its kind and operation)
+// transfer found pending or in progress is followed to its end (the FileType box shows its kind)
 // instead of starting another, and Apply then sends nothing and says so. A status that cannot be read
 // at Apply sends nothing either. Closed mid-transfer, the dialog leaves the device's transfer alone.
 //
