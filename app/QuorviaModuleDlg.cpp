@@ -112,6 +112,7 @@ CQuorviaModuleDlg::CQuorviaModuleDlg(QWidget* parent)
     // The main window, unlike the feature dialogs, can be minimised and maximised.
     setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
     TrackModalWindows();
+    OwnReader(m_reboot);
     // The bitmap store: a hidden window of its own.
     delete g_pMyBitmapApp;
     g_pMyBitmapApp = new CMyBitmapApp();
@@ -359,9 +360,8 @@ void CQuorviaModuleDlg::OnSaveConfiguration() {
 }
 
 void CQuorviaModuleDlg::OnReboot() {
-    // The reboot request comes with the port and system features; the main window is neither hidden
-    // nor marked busy for it.
-    ui::FeatureRegistry::Instance().Run(IDM_REBOOT);
+    // The main window is neither hidden nor marked busy for it, and takes events while it runs.
+    m_reboot.Run();
 }
 
 void CQuorviaModuleDlg::OnTelnet() {

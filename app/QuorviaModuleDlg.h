@@ -19,6 +19,7 @@
 
 #include "app/BitmapDialog.h"
 #include "core/CommonSNMP.h"
+#include "features/port_system/ResetDevice.h"
 
 class QLabel;
 
@@ -155,6 +156,8 @@ private:
     CCommonSNMP m_cCommonSNMPDevStat;
     CCommonSNMP m_cCommonSNMPPoe;
     CCommonSNMP m_cCommonSNMPPoeStat;
+    // The Reboot command: its check and restart run off this window's thread; stopped when it closes.
+    RebootCommand m_reboot;
 
     QIcon m_hIcon;
     std::unique_ptr<CPanelDeviceThread> m_pPanelThread;

@@ -46,7 +46,8 @@ constexpr int kRetryMs = 10;
 
 // Once a signal asked for the end, no box waits for an answer: what a box would say goes to standard
 // error, one line, and it takes the answer that starts nothing further. A box already up when the
-// signal came is ended by the shutdown unread, so its text goes there too.
+// signal came is ended by the shutdown unread, so its text goes there too, and it takes that answer as
+// well, whatever ended it.
 class EndingBoxes : public IMessageBoxService {
 public:
     explicit EndingBoxes(IMessageBoxService* shown) : m_shown(shown) {}
@@ -55,10 +56,9 @@ public:
     int Show(const std::string& text, const std::string& caption, unsigned flags) override {
         if (g_signals.load() == 0) {
             const int answer = m_shown->Show(text, caption, flags);
-            if (g_signals.load() != 0) {
-                ToStderr(text);
+            if (g_signals.load() == 0) {
+                return answer;
             }
-            return answer;
         }
         ToStderr(text);
         return ui::QtMessageBoxService::NegativeAnswer(flags);
@@ -80,14 +80,15 @@ std::unique_ptr<EndingBoxes> g_boxes;
 void CloseMainWindow() {
     if (CQuorviaModuleDlg* dlg = theApp.GetMainWnd()) {
         EndModalsThenClose(dlg);
-    } else if (FinishingAfterCloseRuns()) {
-        // The main window has gone and the process waits for the runs: a box that tells a run's end
-        // waits for nobody.
-        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            box->reject();
-        }
-    } else if (g_notifier) {
-        // Still starting: the main window is closed as soon as it exists.
+        return;
+    }
+    // No main window: a box of the start ("No parameter input !") or one that tells a run's end while
+    // the process waits for the runs waits for nobody.
+    if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        box->reject();
+    }
+    if (!FinishingAfterCloseRuns() && g_notifier) {
+        // Still starting: the main window is closed as soon as it exists (a box that comes first, too).
         QTimer::singleShot(kRetryMs, g_notifier.get(), [] { CloseMainWindow(); });
     }
 }

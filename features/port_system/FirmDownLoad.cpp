@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "controls/EditEXIPV6.h"
 #include "controls/GradientProgressCtrl.h"
@@ -43,6 +44,7 @@ const Tunable kStatusTimeoutMs("firmware.status-timeout-ms", 6000);
 constexpr unsigned WM_FIRM_FILESET_REPLY = WM_USER + 2074;
 constexpr unsigned WM_FIRM_OPERATION_REPLY = WM_USER + 2075;
 constexpr unsigned WM_FIRM_STATUS_REPLY = WM_USER + 2076;
+constexpr unsigned WM_FIRM_CHECK_REPLY = WM_USER + 2077;
 
 constexpr int kMaxFileName = 64;
 
@@ -53,6 +55,16 @@ const char* const kTextFirmwareTimeOut = "Time out! Please check TFTP Server IP 
 const char* const kTextConfigTimeOut =
     "Time out! Please check TFTP Server IP and network.\n You may close the current device Zelvion Module "
     "and implement 'Device Discovery'to restart it";
+const char* const kTextTransferRunning =
+    "FW upgrade/backup or config backup/restore is already progressing. Nothing was sent.";
+// The transfer status read before a write: unanswered, or refused or unreadable.
+const char* const kTextCheckUnanswered = "Get Info Fail ! The device did not answer: nothing was sent.";
+const char* const kTextCheckUnread = "Get Info Fail ! Nothing was sent.";
+
+// A transfer status that means the device is busy with a transfer: pending or in progress.
+bool Running(long long status) {
+    return status == 3 || status == 4;
+}
 
 // A set reply: 0 answered without error, -1 time-out, -2 anything else (an error status in the reply too).
 int SetReplyCode(CSnmp* response, int status) {
@@ -103,6 +115,7 @@ static const ksx::ui::RegisterFeature s_registerFirmDownLoad(ID_MENU_FIRMWARE_TR
 
 CFirmDownLoad::CFirmDownLoad(QWidget* parent) : CDialog(IDD_FIRMDOWNLOAD, parent) {
     // Closed in this order when the window goes; their replies are not delivered any more.
+    OwnSession(m_cCommonSNMPCheck);
     OwnSession(m_cCommonSNMPSetOp);
     OwnSession(m_cCommonSNMPFirmStatus);
     OwnSession(m_cCommonSNMPConfStatus);
@@ -118,6 +131,10 @@ CFirmDownLoad::CFirmDownLoad(QWidget* parent) : CDialog(IDD_FIRMDOWNLOAD, parent
     });
     OnMessage(WM_FIRM_STATUS_REPLY, [this](WPARAM w, LPARAM l) -> LRESULT {
         HandleStatusReply(static_cast<int>(w), static_cast<int>(l));
+        return 1;
+    });
+    OnMessage(WM_FIRM_CHECK_REPLY, [this](WPARAM w, LPARAM l) -> LRESULT {
+        HandleCheckReply(static_cast<int>(w), static_cast<int>(l));
         return 1;
     });
 }
@@ -190,6 +207,8 @@ int CFirmDownLoad::OnInitDialog() {
     m_progress->SetRange(0, 100);
     m_progress->hide();
     m_lblProgress->hide();
+    // A transfer left running (by a dialog closed meanwhile, or by another manager) is shown at once.
+    SendCheck(false);
     return 1;
 }
 
@@ -267,13 +286,105 @@ void CFirmDownLoad::OnApply() {
     m_bPollDue = false;
 
     session.AddVarBind(firmware ? kFirmFileOid : kConfFileOid, 2, fileName.c_str());
-    m_nFileSetRequest =
-        StartRequest(session, opened, &CFirmDownLoad::OnFileSetReply, this, kFileSetTimeoutMs.Get());
-
+    m_bFileSetOpened = opened;
     EnableInputs(false);
+    // Nothing is written before the device's transfer status is read (after the opening's read, when
+    // that one is still under way).
+    m_bApplyWaiting = true;
+    if (m_nCheckRequest == 0) {
+        SendCheck(true);
+    }
+}
+
+void CFirmDownLoad::SendFileSet() {
+    m_nFileSetRequest = StartRequest(SettingSession(m_nFileKind), m_bFileSetOpened,
+                                     &CFirmDownLoad::OnFileSetReply, this, kFileSetTimeoutMs.Get());
     if (m_nFileSetRequest == 0) {
         Finish("Setting file name Fail !");
     }
+}
+
+void CFirmDownLoad::SendCheck(bool forApply) {
+    m_bCheckForApply = forApply;
+    const bool opened = m_cCommonSNMPCheck.Open(CCommonSNMP::REQUEST_GET);
+    m_cCommonSNMPCheck.AddVarBind(kFirmStatusOid, 4, nullptr);
+    m_cCommonSNMPCheck.AddVarBind(kConfStatusOid, 4, nullptr);
+    m_nCheckRequest =
+        StartRequest(m_cCommonSNMPCheck, opened, &CFirmDownLoad::OnCheckReply, this, kFileSetTimeoutMs.Get());
+    if (m_nCheckRequest == 0) {
+        m_nCheckRequest = -1;
+        HandleCheckReply(-1, kReplyError);
+    }
+}
+
+int CFirmDownLoad::OnCheckReply(CSnmp* response, int requestId, void* userData, int status) {
+    auto* self = static_cast<CFirmDownLoad*>(userData);
+    CCommonSNMP& session = self->m_cCommonSNMPCheck;
+    if (session.FindRequestID(requestId) == 0) {
+        delete response;
+        return 0;
+    }
+    // Posted as a failure code below 0, else kind * 10 + status of the transfer running (0: none).
+    int code = status == -1 ? kReplyTimeout : kReplyError;
+    if (status == 0 && response != nullptr && ReplyErrorStatus(response) == 0) {
+        const std::optional<long long> firmware = ReadInteger(response, 0);
+        const std::optional<long long> config = ReadInteger(response, 1);
+        code = kReplyUnknownValue;
+        if (firmware && config) {
+            const int kind = Running(*firmware) ? FILE_FIRMWARE : Running(*config) ? FILE_CONFIG : FILE_NONE;
+            code = kind == FILE_NONE
+                       ? 0
+                       : kind * 10 + static_cast<int>(kind == FILE_FIRMWARE ? *firmware : *config);
+        }
+    }
+    delete response;
+    self->PostMessage(WM_FIRM_CHECK_REPLY, static_cast<WPARAM>(requestId), code);
+    session.SetDone();
+    return 0;
+}
+
+void CFirmDownLoad::HandleCheckReply(int requestId, int code) {
+    if (requestId != m_nCheckRequest) {
+        return;  // stale
+    }
+    m_nCheckRequest = 0;
+    if (m_bApplyWaiting && !m_bCheckForApply) {
+        SendCheck(true);  // Apply came during the opening's read: it reads afresh
+        return;
+    }
+    const bool apply = m_bApplyWaiting;
+    m_bApplyWaiting = false;
+    if (code >= 10) {
+        if (apply) {
+            AfxMessageBox(kTextTransferRunning, MB_OK);
+        }
+        Follow(code / 10, code % 10);
+    } else if (apply && code >= 0) {
+        SendFileSet();
+    } else if (apply) {
+        Finish(code == kReplyTimeout ? kTextCheckUnanswered : kTextCheckUnread);
+    }
+}
+
+void CFirmDownLoad::Follow(int kind, int status) {
+    m_nFileKind = kind;
+    m_nReplyKind.store(kind);
+    m_cbFileType->setCurrentIndex(kind == FILE_FIRMWARE ? 1 : 0);
+    m_IsFinish = 0;
+    m_bTransferSeen = kind == FILE_FIRMWARE ? 0 : 1;
+    m_bRunningSeen = false;
+    m_bSilenceGuard = false;
+    m_nPollTimeouts = 0;
+    m_nFileSetRequest = 0;
+    m_nOperationRequest = 0;
+    m_nStatusRequest = 0;
+    m_bPollDue = false;
+    m_ProgressTimes = 1;
+    m_lblProgress->show();
+    m_progress->show();
+    EnableInputs(false);
+    SetTimer(TIMER_PROGRESS, kProgressFirstMs.Get());
+    TakeStatus(status);
 }
 
 void CFirmDownLoad::EnableInputs(bool enable) {
@@ -380,6 +491,10 @@ void CFirmDownLoad::HandleStatusReply(int requestId, int code) {
         return;
     }
     m_nStatusRequest = 0;
+    TakeStatus(code);
+}
+
+void CFirmDownLoad::TakeStatus(int code) {
     const bool firmware = m_nFileKind == FILE_FIRMWARE;
     switch (code) {
         case kReplyTimeout:

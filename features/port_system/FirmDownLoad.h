@@ -2,6 +2,12 @@
 // upgrade or backup, then polls the transfer status until success, failure or a time-out. A progress bar
 // advances on a timer meanwhile (it shows no real progress) and every input is disabled.
 //
+// One transfer at a time: the device has one status object per branch, which a second transfer would
+// take over. So the dialog reads both statuses when it opens and again before Apply writes anything; a
+// transfer found pending or in progress is followed to its end (the FileType box shows its kind)
+// instead of starting another, and Apply then sends nothing and says so. A status that cannot be read
+// at Apply sends nothing either. Closed mid-transfer, the dialog leaves the device's transfer alone.
+//
 // The reply callbacks run on the sessions' worker threads; they only post the outcome (request id and a
 // reply code) to the dialog, which shows boxes and runs timers on the UI thread.
 #pragma once
@@ -69,6 +75,7 @@ private:
     static int OnFileSetReply(CSnmp* response, int requestId, void* userData, int status);
     static int OnOperationReply(CSnmp* response, int requestId, void* userData, int status);
     static int OnStatusReply(CSnmp* response, int requestId, void* userData, int status);
+    static int OnCheckReply(CSnmp* response, int requestId, void* userData, int status);
 
     void OnApply();
     void OnFileNameChange();
@@ -77,6 +84,13 @@ private:
     void HandleFileSetReply(int requestId, int code);
     void HandleOperationReply(int requestId, int code);
     void HandleStatusReply(int requestId, int code);
+    // The status read of both branches (at the opening, and before Apply writes).
+    void SendCheck(bool forApply);
+    void HandleCheckReply(int requestId, int code);
+    void SendFileSet();
+    // Follows the transfer the device is running (`kind`, its status) as if this dialog had started it.
+    void Follow(int kind, int status);
+    void TakeStatus(int code);
     // Ends the transfer: no reply or timer of it counts any more; shows `text` (when given) and lets
     // the finish timer enable the controls again.
     void Finish(const std::string& text, int barPos = -1);
@@ -117,10 +131,17 @@ private:
     int m_nFileSetRequest = 0;
     int m_nOperationRequest = 0;
     int m_nStatusRequest = 0;
+    int m_nCheckRequest = 0;
+    // Apply waits for the status read before it writes; the address and file-name SET is prepared on
+    // its session meanwhile (`m_bFileSetOpened`: that session's Open succeeded).
+    bool m_bApplyWaiting = false;
+    bool m_bCheckForApply = false;  // the read under way is Apply's own
+    bool m_bFileSetOpened = false;
 
     CCommonSNMP m_cCommonSNMPFirmSet;
     CCommonSNMP m_cCommonSNMPConfSet;
     CCommonSNMP m_cCommonSNMPSetOp;
     CCommonSNMP m_cCommonSNMPFirmStatus;
     CCommonSNMP m_cCommonSNMPConfStatus;
+    CCommonSNMP m_cCommonSNMPCheck;
 };

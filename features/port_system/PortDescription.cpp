@@ -4,7 +4,10 @@
 #include <QApplication>
 #include <QLineEdit>
 
+#include "core/RunText.h"
+#include "core/SnmpReply.h"
 #include "platform/sys/Globals.h"
+#include "platform/sys/MessageBox.h"
 #include "platform/ui/CharacterLimit.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
@@ -32,6 +35,7 @@ CPortDescription::CPortDescription(QWidget* parent)
                    parent),
       m_range(*this, IDC_PD_FROM_PORT, IDC_PD_TO_PORT, "'To Port' can not be smaller than 'From Port'") {
     OwnSessions(m_logic.Sessions());
+    OwnSession(m_cCommonSNMPSet);
     OnCommand(IDC_PD_APPLY, [this] { OnApply(); });
     OnCommand(IDC_PD_CLOSE, [this] { EndDialog(IDCANCEL); });
     KeyRowsByIndex(m_logic.GetPortNum());
@@ -66,12 +70,32 @@ void CPortDescription::OnReadEnd(const WalkEnd&) {
 
 void CPortDescription::OnApply() {
     EnableBusy(false);
-    PortDescriptionRequest request{m_range.From(), m_range.To(), GetDlgItemText(IDC_PD_DESCRIPTION)};
-    if (request.fromPort >= 1 && m_logic.WriteDescriptions(request)) {
-        Refresh();
-    } else {
+    const PortDescriptionRequest request{m_range.From(), m_range.To(), GetDlgItemText(IDC_PD_DESCRIPTION)};
+    if (request.fromPort < 1) {
         EnableBusy(true);
+        m_range.SelectFirst();
+        SetDlgItemText(IDC_PD_DESCRIPTION, "");
+        return;
     }
-    m_range.SelectFirst();
-    SetDlgItemText(IDC_PD_DESCRIPTION, "");
+    // One SET of the description column for every port of the range.
+    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+    for (int p = request.fromPort; p <= request.toPort; ++p) {
+        m_cCommonSNMPSet.AddVarBind(
+            std::string(CPortConfigLogic::kDescriptionColumn) + "." + std::to_string(p), 2,
+            request.description.c_str());
+    }
+    const SnmpAnswer answer = ksx::SendRequest(m_cCommonSNMPSet).Answer();
+    if (answer.Accepted()) {
+        Refresh();
+        m_range.SelectFirst();
+        SetDlgItemText(IDC_PD_DESCRIPTION, "");
+        return;
+    }
+    // The range and the text stay as they were, for another try; the list shows what was read.
+    EnableBusy(true);
+    const bool several = request.toPort > request.fromPort;
+    AfxMessageBox(AnswerText(answer, {std::string(several ? "the descriptions of " : "the description of ") +
+                                          PortsSpan(request.fromPort, request.toPort),
+                                      several}),
+                  MB_OK);
 }

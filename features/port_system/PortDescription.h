@@ -1,5 +1,6 @@
 // "Port Description": lists the description of every port and writes one description to a range of
-// ports. The list is the table-dialog base's; writing is the port configuration logic's.
+// ports. The list is the table-dialog base's; the read is the port configuration logic's. A write the
+// device did not confirm is said, and the text typed is kept for another try.
 #pragma once
 #include <string>
 
@@ -25,5 +26,6 @@ private:
     void OnApply();
 
     CPortConfigLogic m_logic;
+    CCommonSNMP m_cCommonSNMPSet;  // the write of a range
     CPortRange m_range;
 };

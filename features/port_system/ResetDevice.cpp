@@ -2,10 +2,9 @@
 
 #include <string>
 
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "platform/sys/MessageBox.h"
-#include "platform/ui/FeatureRegistry.h"
-#include "res/ids_firmware.h"
 
 const char* const CResetDevice::kRebootOid = "1.3.6.1.4.1.7393.10.76.20.1.1.9.0";
 const char* const CResetDevice::kSaveConfigOid = "1.3.6.1.4.1.7393.10.76.20.1.1.10.0";
@@ -35,32 +34,48 @@ bool CResetDevice::CanReboot() {
     return config != "4";
 }
 
-void CResetDevice::Reboot() {
-    if (!m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET)) {
-        return;
-    }
+SnmpAnswer CResetDevice::Reboot() {
+    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(kRebootOid, 1, "1");
-    ksx::GetNextRequest(m_cCommonSNMP);
+    return ksx::GetNextRequest(m_cCommonSNMP).Answer();
 }
 
 namespace ksx {
 
-void RebootCommand() {
+namespace {
+const char* const kRefusal = "FW upgrade/backup or config backup/restore is already progressing. ";
+}  // namespace
+
+RebootCommand::RebootCommand() {
+    m_runner.SetCancel([this] { m_reset.Cancel(); });
+    m_runner.onEnd = [](const StepsEnd& end) {
+        // The restart as one write: accepted says nothing, as the device restarts.
+        const std::string text = RunEndText(end, ListNamer({{"the restart"}}), "requested");
+        if (!text.empty()) {
+            AfxMessageBox(text, MB_OK);
+        }
+    };
+}
+
+RebootCommand::~RebootCommand() = default;
+
+void RebootCommand::Run() {
+    if (m_runner.Running()) {
+        return;
+    }
     if (AfxMessageBox("Do you want to reboot the device?", MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) !=
         IDOK) {
         return;
     }
-    CResetDevice reset;
-    if (reset.CanReboot()) {
-        reset.Reboot();
-    } else {
-        AfxMessageBox("FW upgrade/backup or config backup/restore is already progressing. ", MB_OK);
-    }
+    m_runner.Start(1, [this](int) {
+        if (!m_reset.CanReboot()) {
+            return StepOutcome::Failed(kRefusal);
+        }
+        if (m_runner.Stopping()) {
+            return StepOutcome::NothingSent();  // stopped during the check: the restart is not sent
+        }
+        return StepOutcome::Of(m_reset.Reboot());
+    });
 }
-
-namespace {
-// The main window runs this without hiding itself: the reboot has no window of its own.
-const ui::RegisterFeature kRebootLauncher(ID_MENU_REBOOT, [] { RebootCommand(); });
-}  // namespace
 
 }  // namespace ksx

@@ -434,8 +434,8 @@ TEST_F(MainWindowTest, RebootAsksThenSendsTheRestartWithTheWindowShown) {
     boxes.Answer(IDOK);
     sim.ClearLog();
     ASSERT_TRUE(driver->Menu(IDM_REBOOT));
+    EXPECT_TRUE(test::WaitUntil([&] { return restarts() == 1; }));
     EXPECT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(restarts(), 1);
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_FALSE(dlg->IsBusy());
 }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -32,6 +33,7 @@
 #include "features/vlan/CameraVlanRules.h"
 #include "features/vlan/CameraVlanSetting.h"
 #include "features/vlan/KSXVlanAdd.h"
+#include "platform/ui/Gate.h"
 #include "res/ids_dot1x.h"
 #include "res/ids_impb.h"
 #include "res/ids_stp.h"
@@ -189,13 +191,21 @@ TEST(Terminate, ChildRunsTheModule) {
     if (qEnvironmentVariableIsEmpty(kChildPort)) {
         GTEST_SKIP() << "run by SigtermEndsAWaitingWriteAndTheProcessWithinASecond";
     }
+    const bool firstBox = qEnvironmentVariable(kChildWrite) == "FirstBox";
     test::ScriptedMessageBox boxes;  // "Do you want to save the configuration?" gets OK
+    if (firstBox) {
+        ui::InstallMessageBoxService();  // no parameters: a real box, which nobody answers
+    }
     SetUserIniPath(qEnvironmentVariable(kChildIni).toStdString());
     ASSERT_TRUE(InstallTerminateHandling());
-    theApp.SetCommandLine("/P0 /I127.0.0.1 /Rquaint /Wharbour /Vtrue /S1 /O" +
-                          qEnvironmentVariable(kChildPort).toStdString());
+    theApp.SetCommandLine(firstBox ? ""
+                                   : "/P0 /I127.0.0.1 /Rquaint /Wharbour /Vtrue /S1 /O" +
+                                         qEnvironmentVariable(kChildPort).toStdString());
     QTimer start;
-    QObject::connect(&start, &QTimer::timeout, [&start] {
+    QObject::connect(&start, &QTimer::timeout, [&start, firstBox] {
+        if (firstBox && QApplication::activeModalWidget() != nullptr) {
+            std::fputs("FIRST-BOX-UP\n", stderr);
+        }
         CQuorviaModuleDlg* dlg = theApp.GetMainWnd();
         if (dlg != nullptr && dlg->isVisible()) {
             start.stop();
@@ -215,6 +225,7 @@ TEST(Terminate, ChildRunsTheModule) {
     start.start(10);
     theApp.InitInstance();
     RemoveTerminateHandling();
+    ui::UninstallMessageBoxService();
     SetUserIniPath("");
 }
 
@@ -246,6 +257,14 @@ TEST(Terminate, SigtermEndsAWaitingWriteAndTheProcessWithinASecond) {
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_EQ(module.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(module.exitCode(), 0) << module.readAllStandardOutput().toStdString();
+    QProcess boxed;
+    ASSERT_NO_FATAL_FAILURE(StartModule(sim, ini, boxed, {}, "FirstBox"));
+    QByteArray err;
+    ASSERT_TRUE(WaitUntil([&] { return (err += boxed.readAllStandardError()).contains("FIRST-BOX-UP"); }));
+    boxed.terminate();
+    ASSERT_TRUE(WaitUntil([&] { return boxed.state() == QProcess::NotRunning; }, 1000));
+    EXPECT_EQ(boxed.exitCode(), 0);
+    EXPECT_TRUE((err + boxed.readAllStandardError()).contains("No parameter input !"));
 }
 
 // The module started on `sim` with VLAN 100's edit closed on a device answering 600 ms late once its

@@ -86,7 +86,8 @@ std::vector<SimRequest> OfBranch(const std::vector<SimRequest>& log, const Branc
     std::vector<SimRequest> out;
     for (const auto& r : log) {
         const std::string first = r.varbinds.empty() ? std::string() : r.varbinds[0].oid;
-        if (first == b.server || first == b.operation || first == b.status) {
+        if ((first == b.server || first == b.operation || first == b.status) &&
+            !(r.pdu == "get" && r.varbinds.size() == 2)) {
             out.push_back(r);
         }
     }
@@ -229,7 +230,7 @@ TEST_F(FirmDownLoadTest, InitialFormAndInputRefusals) {
     EXPECT_EQ(drv.ItemAs<QLineEdit>(IDC_FIRM_FILE_NAME)->text().toStdString(), std::string(64, 'f'));
 
     test::PumpEvents();
-    EXPECT_TRUE(s_sim->Requests().empty()) << "nothing may be sent";
+    EXPECT_TRUE(test::Sets(s_sim->Requests()).empty()) << "nothing may be sent";
 }
 
 TEST_F(FirmDownLoadTest, FirmwareUpgradeRunsThroughPendingAndInProgressToSuccess) {
@@ -266,7 +267,7 @@ TEST_F(FirmDownLoadTest, FirmwareUpgradeRunsThroughPendingAndInProgressToSuccess
     EXPECT_TRUE(drv.Item(IDC_FIRM_PROGRESS)->isVisible());
     ExpectInputsEnabled(dlg, true);
 
-    const auto log = Describe(s_sim->DistinctRequests());
+    const auto log = Describe(OfBranch(s_sim->DistinctRequests(), kFirmware));
     ASSERT_GE(log.size(), 4u);
     EXPECT_EQ(log[0], std::string("set harbour ") + kFirmware.server + "|x|c0a80164 " + kFirmware.file +
                           "|s|ksx4200.bin");
@@ -367,7 +368,7 @@ TEST_F(FirmDownLoadTest, FailureTextsByFileKindAndOperation) {
         ASSERT_TRUE(WaitIdle(dlg));
         EXPECT_EQ(boxes.LastText(), c.text);
         ExpectInputsEnabled(dlg, true);
-        const auto log = Describe(s_sim->Requests());
+        const auto log = Describe(OfBranch(s_sim->Requests(), *c.branch));
         ASSERT_GE(log.size(), 3u);
         EXPECT_EQ(log[0], std::string("set harbour ") + c.branch->server + "|x|" + c.serverHex + " " +
                               c.branch->file + "|s|file.img");
@@ -399,16 +400,22 @@ TEST_F(FirmDownLoadTest, UnreachableDeviceEndsWithTheFileNameTimeOut) {
     test::ScriptedMessageBox boxes;
     CFirmDownLoad dlg;
     DialogDriver drv(dlg);
-    s_sim->Silence(true);
-    boxes.Answer(IDOK);
+    s_sim->Silence(true);  // at the status read that comes first: nothing is sent
     boxes.Answer(IDOK);
     Start(drv, kFirmware, false, "192.168.1.100", "a.bin");
     ASSERT_TRUE(boxes.WaitForCount(2, 5000));
     ASSERT_TRUE(WaitIdle(dlg));
+    EXPECT_EQ(boxes.LastText(), "Get Info Fail ! The device did not answer: nothing was sent.");
+    s_sim->Silence(false);
+    s_sim->WritesSilent(true);
+    Start(drv, kFirmware, false, "192.168.1.100", "b.bin");
+    ASSERT_TRUE(boxes.WaitForCount(4, 5000));
+    ASSERT_TRUE(WaitIdle(dlg));
     EXPECT_EQ(boxes.LastText(), "Setting file name TimeOut !");
     ExpectInputsEnabled(dlg, true);
+    s_sim->WritesSilent(false);
     // The file SET, sent again within its time-out, and no operation after it.
-    const auto log = Describe(s_sim->Requests());
+    const auto log = Describe(test::Sets(s_sim->Requests()));
     ASSERT_GE(log.size(), 1u);
     for (const auto& line : log) {
         EXPECT_EQ(line, log[0]) << "no operation after an unanswered file SET";
@@ -447,7 +454,7 @@ TEST_F(FirmDownLoadTest, ErrorRepliesAndUnknownStatusEndTheTransferWithAMessage)
     const Case cases[] = {
         {"file SET refused", CFirmDownLoad::kConfFileOid, nullptr, "Setting file name Fail !"},
         {"operation SET refused", CFirmDownLoad::kConfOperationOid, nullptr, "Setting operation Fail !"},
-        {"status read refused", CFirmDownLoad::kConfStatusOid, nullptr, "Get Info Fail !"},
+        {"status read refused", CFirmDownLoad::kConfStatusOid, nullptr, "Get Info Fail ! Nothing was sent."},
         {"status value unknown", nullptr, "7", "Get Info Fail !"},
     };
     for (const Case& c : cases) {
@@ -600,8 +607,9 @@ TEST_F(FirmDownLoadTest, RebootIsRefusedWhileATransferRuns) {
     s_sim->ClearLog();
 
     boxes.Answer(IDOK);
-    RebootCommand();
-    ASSERT_EQ(boxes.Count(), 3u);
+    RebootCommand reboot;
+    reboot.Run();
+    ASSERT_TRUE(boxes.WaitForCount(3));
     EXPECT_EQ(boxes.Boxes()[1].text, "Do you want to reboot the device?");
     EXPECT_EQ(boxes.Boxes()[2].text, "FW upgrade/backup or config backup/restore is already progressing. ");
     for (const auto& r : s_sim->Requests()) {
@@ -610,6 +618,28 @@ TEST_F(FirmDownLoadTest, RebootIsRefusedWhileATransferRuns) {
     s_sim->Set(kFirmware.status, "i", "1");
     ASSERT_TRUE(boxes.WaitForCount(4));
     ASSERT_TRUE(WaitIdle(dlg));
+}
+
+TEST_F(FirmDownLoadTest, ARunningTransferIsFollowedNotStartedAgain) {
+    test::ScriptedMessageBox boxes;
+    {
+        CFirmDownLoad dlg;  // a firmware upgrade asked for while a configuration transfer is pending
+        DialogDriver drv(dlg);
+        ASSERT_TRUE(WaitUntil([] { return !s_sim->Requests().empty(); }));  // the opening's read: idle
+        s_sim->Set(kConfig.status, "i", "4");
+        Start(drv, kFirmware, false, "10.0.0.4", "new.bin");
+        ASSERT_TRUE(WaitPolls(kConfig, 2));
+        EXPECT_EQ(boxes.LastText(),
+                  "FW upgrade/backup or config backup/restore is already progressing. Nothing was sent.");
+        drv.PressEscape();  // closed, it leaves the transfer running; the next dialog follows it at once
+    }
+    CFirmDownLoad again;
+    DialogDriver drv(again);
+    ASSERT_TRUE(WaitUntil([&] { return again.IsBusy() && again.FileKind() == CFirmDownLoad::FILE_CONFIG; }));
+    s_sim->Set(kConfig.status, "i", "1");
+    ASSERT_TRUE(WaitIdle(again));
+    EXPECT_EQ(boxes.LastText(), "Success!");
+    EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
 }
 
 TEST_F(FirmDownLoadTest, ClosingTheDialogMidTransferIsPromptAndQuiet) {

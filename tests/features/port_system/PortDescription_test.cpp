@@ -163,6 +163,7 @@ TEST_F(PortDescription, RefusedWriteKeepsTheListAndBringsTheButtonsBack) {
     ASSERT_TRUE(drv.Select(IDC_PD_FROM_PORT, 23));
     ASSERT_TRUE(drv.Select(IDC_PD_TO_PORT, 25));
     ASSERT_TRUE(drv.Type(IDC_PD_DESCRIPTION, "Spare"));
+    boxes.Answer(IDOK);
     ASSERT_TRUE(drv.Click(IDC_PD_APPLY));
     // No re-read follows a refused write; the buttons come back at once and the list is unchanged.
     const auto log = sim.Requests();
@@ -173,7 +174,8 @@ TEST_F(PortDescription, RefusedWriteKeepsTheListAndBringsTheButtonsBack) {
     EXPECT_EQ(drv.Cell(IDC_PD_LIST, 23, 1), "Printer");
     EXPECT_EQ(drv.Cell(IDC_PD_LIST, 24, 1), "Server A");
     EXPECT_EQ(sim.Get(kDescription + ".24"), "Printer");
-    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(boxes.LastText(), "The device did not accept the descriptions of ports 24-26.");
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_PD_DESCRIPTION), "Spare");
     sim.ErrorStatus(kDescription + ".25", 0);
 }
 

@@ -49,6 +49,11 @@ protected:
         s_sim->ClearLog();
     }
     static void UseSim(const std::string& timeoutMs = "3000") { test::UseSimV1(*s_sim, timeoutMs); }
+    static void RebootCommand() {  // the command as the main window runs it, to its end
+        ksx::RebootCommand reboot;
+        reboot.Run();
+        ASSERT_TRUE(test::WaitUntil([&] { return !reboot.Running(); }));
+    }
 };
 
 TEST_F(ResetDeviceTest, CancelSendsNothing) {
@@ -135,9 +140,22 @@ TEST_F(ResetDeviceTest, UnansweredCheckStillSendsTheRestart) {
     test::ScriptedMessageBox boxes;
     boxes.FailOnUnexpected();
     boxes.Answer(IDOK);
+    boxes.Answer(IDOK);
     RebootCommand();
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{kQuestion}));  // nothing reported
+    EXPECT_EQ(boxes.LastText(),
+              "The device did not answer: it did not confirm whether the restart was requested.");
     EXPECT_EQ(Describe(s_sim->Requests()), (std::vector<std::string>{kCheck, kRestart}));
+}
+
+TEST_F(ResetDeviceTest, RunsOffTheCallersThreadAndAStopDuringTheCheckSendsNoRestart) {
+    s_sim->DelayMs(700);
+    test::ScriptedMessageBox boxes;
+    ksx::RebootCommand reboot;
+    reboot.Run();  // returns at once: the requests go from another thread
+    ASSERT_TRUE(s_sim->WaitForRequests([](const auto& log) { return !log.empty(); }));
+    reboot.CloseForOwner();
+    EXPECT_EQ(boxes.LastText(), "Stopped: the restart was not requested.");
+    EXPECT_EQ(Describe(s_sim->DistinctRequests()), std::vector<std::string>{kCheck});
 }
 
 }  // namespace
