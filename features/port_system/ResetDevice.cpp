@@ -74,7 +74,12 @@ void RebootCommand::Run() {
         if (m_runner.Stopping()) {
             return StepOutcome::NothingSent();  // stopped during the check: the restart is not sent
         }
-        return StepOutcome::Of(m_reset.Reboot());
+        const SnmpAnswer answer = m_reset.Reboot();
+        // A device that restarts at once may not answer its restart: that silence is no failure.
+        if (answer.outcome == SnmpOutcome::kUnanswered && !m_runner.Stopping()) {
+            return StepOutcome::Done();
+        }
+        return StepOutcome::Of(answer);
     });
 }
 

@@ -68,15 +68,19 @@ Bytes Ku(oid* proto, size_t protoLen, const char* password) {
     return {key, key + len};
 }
 
-Bytes Localize(const Session& s, const Bytes& engine) {
+Bytes Localize(const Session& s, const Bytes& engine, const Bytes& ku) {
     u_char key[USM_AUTH_KU_LEN];
     size_t len = sizeof key;
-    if (s.ku.empty() || engine.empty() ||
+    if (ku.empty() || engine.empty() ||
         generate_kul(s.authProto, static_cast<u_int>(s.authProtoLen), engine.data(), engine.size(),
-                     const_cast<u_char*>(s.ku.data()), s.ku.size(), key, &len) != SNMPERR_SUCCESS) {
+                     const_cast<u_char*>(ku.data()), ku.size(), key, &len) != SNMPERR_SUCCESS) {
         return {};
     }
     return {key, key + len};
+}
+
+Bytes Localize(const Session& s, const Bytes& engine) {
+    return Localize(s, engine, s.ku);
 }
 
 // The library's user entry for `s` at `engine`; true when it was made here (to be removed after).
@@ -142,6 +146,10 @@ std::vector<Session>& Sessions() {
             st.authArith = s.authArith;
             st.engineId = kEngine;
             st.authKey = Localize(s, kEngine);
+            if (s.level == SNMP_SEC_LEVEL_AUTHPRIV) {
+                st.privKey = Localize(s, kEngine, s.kuPriv);  // CBC-DES, as the library's user entry has it
+                st.privArith = 0;
+            }
             const Session* self = &s;
             st.localize = [self](const Bytes& engine) { return Localize(*self, engine); };
             auto& a = reinterpret_cast<sockaddr_in&>(st.agent);

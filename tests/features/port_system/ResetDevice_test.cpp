@@ -140,10 +140,9 @@ TEST_F(ResetDeviceTest, UnansweredCheckStillSendsTheRestart) {
     test::ScriptedMessageBox boxes;
     boxes.FailOnUnexpected();
     boxes.Answer(IDOK);
-    boxes.Answer(IDOK);
     RebootCommand();
-    EXPECT_EQ(boxes.LastText(),
-              "The device did not answer: it did not confirm whether the restart was requested.");
+    // A device restarting at once may not answer its restart: nothing more is said.
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{kQuestion}));
     EXPECT_EQ(Describe(s_sim->Requests()), (std::vector<std::string>{kCheck, kRestart}));
 }
 
