@@ -189,8 +189,9 @@ RowAdded RemoveInTheWay(const RowStatusAccess& access);
 std::string InTheWayText(RowAdded result, StatusKind kind, const std::string& what,
                          const std::string& failed);
 
-// Worker: a user's Delete of a row they picked in a list: its destroy, sent as the user's own (the SNMP
-// layer checks who sends every destroy). An accepted one takes the row out of the record.
+// A user's Delete of a row they picked in a list (on the thread the access's session belongs to): its
+// destroy, sent as the user's own (the SNMP layer checks who sends every destroy). An accepted one takes
+// the row out of the record.
 SnmpAnswer DeletePickedRow(const RowStatusAccess& access);
 
 // Worker: an edit that takes its own active row out of service (notInService) and puts it back (active).
