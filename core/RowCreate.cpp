@@ -16,6 +16,14 @@ namespace {
 std::mutex g_halfMadeLock;
 std::set<std::string> g_halfMade;  // under g_halfMadeLock
 
+// Row creation's own: a row this module leaves not active enters the record.
+void NoteHalfMade(const std::string& row) {
+    if (!row.empty()) {
+        std::lock_guard<std::mutex> lock(g_halfMadeLock);
+        g_halfMade.insert(row);
+    }
+}
+
 SnmpAnswer SendStatus(const RowStatusAccess& a, const std::string& v) {
     const tripwire::DestroyScope scope(tripwire::DestroyBy::kRowCreation);
     if (a.send) {
@@ -135,11 +143,11 @@ private:
             Own(RowOwner::kThisAdd);
         }
         if (owned && MakesInactiveRow() && !answer.NotSent() && !(answer.Refused() && !answer.resent)) {
-            HalfMadeRows::Note(a.row);
+            NoteHalfMade(a.row);
         }
         // Nothing of this add is on the device: the create never went out, was refused, or found a row
         // there already, which a create does not make.
-        if (a.progress && (answer.NotSent() || (answer.Refused() && !(answer.resent && owned)) ||
+        if (a.progress && (answer.NotSent() || (answer.Refused() && !(answer.resent && !there)) ||
                            (there && !answer.Accepted()))) {
             a.progress->Refuse();
         }
@@ -158,7 +166,7 @@ private:
             case SnmpOutcome::kNotSent:
                 return Stopping() ? RowAdded::kStopped : RowAdded::kNotSent;
             case SnmpOutcome::kRefused:
-                if (!(answer.resent && owned)) {
+                if (!answer.resent || there) {
                     return AfterRefusal(mayReplace);
                 }
                 break;  // it may answer a resend while the first copy made the row: read as unanswered
@@ -190,7 +198,9 @@ private:
         if (*status.value == 1) {
             return unanswered ? RowAdded::kUnknown : RowAdded::kActive;  // another manager's, or not known
         }
-        if (!mayReplace) {
+        if (!mayReplace || (unanswered && !there)) {
+            // Unanswered where whether the index held a row before is not known: what is there may be
+            // this add's own row. It is neither replaced nor taken for another's: the add says so.
             return unanswered ? RowAdded::kUnknown : RowAdded::kRefused;
         }
         if (!MayReplace(*status.value)) {
@@ -263,13 +273,6 @@ private:
 
 RowAdded AddRow(const RowStatusAccess& access, const std::string& value) {
     return Adder(access, value).Run();
-}
-
-void HalfMadeRows::Note(const std::string& row) {
-    if (!row.empty()) {
-        std::lock_guard<std::mutex> lock(g_halfMadeLock);
-        g_halfMade.insert(row);
-    }
 }
 
 void HalfMadeRows::Forget(const std::string& row) {
@@ -362,6 +365,92 @@ RowAdded RemoveUnfinished(const RowStatusAccess& access, RowOwner owner) {
     }
     HalfMadeRows::Forget(access.row);
     return RowAdded::kRemoved;
+}
+
+SnmpAnswer RemoveOwnRow(const RowStatusAccess& access, RowOwner owner) {
+    if (owner != RowOwner::kThisAdd) {
+        return SnmpAnswer{SnmpOutcome::kNotSent};
+    }
+    const SnmpAnswer answer = SendStatus(access, DestroyValue(access));
+    if (answer.Accepted()) {
+        HalfMadeRows::Forget(access.row);
+    }
+    return answer;
+}
+
+RowAdded RemoveInTheWay(const RowStatusAccess& access) {
+    const auto stopping = [&access] { return access.stopping && access.stopping(); };
+    if (stopping()) {
+        return RowAdded::kStopped;
+    }
+    const RowStatusAccess::Status status = ReadStatus(access);
+    if (!status.answered) {
+        return stopping() ? RowAdded::kStopped : RowAdded::kUnknown;
+    }
+    if (!status.value || *status.value == 1) {
+        HalfMadeRows::Forget(access.row);  // gone, or made active since
+        return status.value ? RowAdded::kActive : RowAdded::kNotMade;
+    }
+    const bool ours = !access.row.empty() && HalfMadeRows::Holds(access.row);
+    if (!ours && !(access.other && access.other->MayReplace(access.row))) {
+        if (access.other) {
+            access.other->Find(access.row, access.kind, *status.value);
+        }
+        return RowAdded::kOccupied;
+    }
+    if (stopping()) {
+        return RowAdded::kStopped;
+    }
+    if (!SendStatus(access, DestroyValue(access)).Accepted()) {
+        return RowAdded::kLeft;
+    }
+    HalfMadeRows::Forget(access.row);
+    return RowAdded::kRemoved;
+}
+
+std::string InTheWayText(RowAdded result, StatusKind kind, const std::string& what,
+                         const std::string& failed) {
+    std::string text;
+    if (result == RowAdded::kActive) {
+        text = "the device holds " + what + ", " + (kind == StatusKind::kEntryStatus ? "valid" : "active") +
+               " now; it was left as it is.";
+    } else if (result == RowAdded::kUnknown) {
+        text = "the status of " + what + " could not be read; it was left as it is.";
+    } else {
+        return "";
+    }
+    return failed.empty() ? Capitalised(text) : failed + text;
+}
+
+SnmpAnswer DeletePickedRow(const RowStatusAccess& access) {
+    const tripwire::DestroyScope scope(tripwire::DestroyBy::kUserDelete);
+    SnmpAnswer answer;
+    if (access.send) {
+        answer = access.send(DestroyValue(access));
+    } else {
+        answer.outcome =
+            access.set && access.set(DestroyValue(access)) ? SnmpOutcome::kAccepted : SnmpOutcome::kRefused;
+    }
+    if (answer.Accepted()) {
+        HalfMadeRows::Forget(access.row);
+    }
+    return answer;
+}
+
+SnmpAnswer TakeOutOfService(const RowStatusAccess& access) {
+    const SnmpAnswer answer = SendStatus(access, "2");
+    if (!answer.NotSent() && !(answer.Refused() && !answer.resent)) {
+        NoteHalfMade(access.row);  // out of service by this module until it is active again
+    }
+    return answer;
+}
+
+SnmpAnswer PutInService(const RowStatusAccess& access) {
+    const SnmpAnswer answer = SendStatus(access, "1");
+    if (answer.Accepted()) {
+        HalfMadeRows::Forget(access.row);
+    }
+    return answer;
 }
 
 std::string RemovedUnfinishedText(RowAdded result, const std::string& what) {

@@ -57,12 +57,15 @@ enum class RowOwner : int {
 };
 
 // The rows this module (this process) left half-made, by status object OID: created by an add that
-// did not activate them. Only these are replaced without asking. Any thread.
+// did not activate them, or taken out of service by an edit that did not put them back. Only these are
+// removed or replaced without asking. Row creation alone writes the record, from what its own requests
+// did: a row enters once its create (or out-of-service write) was sent, and leaves once it was removed,
+// made active, or read gone or active. Any thread.
 class HalfMadeRows {
 public:
-    static void Note(const std::string& row);
-    static void Forget(const std::string& row);
     static bool Holds(const std::string& row);
+    // The row is active: kept for the time profile add, which activates its row by a request of its own.
+    static void Forget(const std::string& row);
 };
 
 // The status object of one row, reached through the caller's own session (worker thread).
@@ -163,6 +166,39 @@ RowAdded RemoveUnfinished(const RowStatusAccess& access, RowOwner owner);
 //   others:    "Stopped: the device may hold the user nurse without all of what was given, and it could
 //               not be removed. If the user nurse is listed, delete it and add it again."
 std::string RemovedUnfinishedText(RowAdded result, const std::string& what);
+
+// Worker, once a later write of an add (its columns, its activation) did not go as asked: the removal
+// of the row the add made. One destroy, sent only for a row this add made (`owner`, from the add's
+// progress); otherwise nothing is sent and the answer is kNotSent. An accepted destroy takes the row out
+// of the record of half-made rows; any other answer leaves it there, as the device may still hold it.
+// AddUndoneText says what the answer leaves.
+SnmpAnswer RemoveOwnRow(const RowStatusAccess& access, RowOwner owner);
+
+// Worker: the removal of a row not active that stands in the way of an add (a device that allows one row
+// a port). One GET of its status, then its destroy only when this module left it half-made or the user
+// agreed to remove it (`access.other`'s consent, as for AddRow); otherwise it is told to `access.other`
+// and the window asks (AskReplace), running again on Yes. Nothing is sent but for kRemoved and kLeft.
+//   kNotMade: no such row now; kRemoved: destroyed; kLeft: the destroy did not go as asked (its answer
+//   is `access.send`'s); kUnknown: the status could not be read; kActive: the row is active now (left
+//   as it is); kOccupied: another's, told; kStopped.
+RowAdded RemoveInTheWay(const RowStatusAccess& access);
+// What a RemoveInTheWay that left the row says, after `failed` ("Failed to clear ...: "):
+//   kActive:  "the device holds entry 40, valid now; it was left as it is."
+//   kUnknown: "the status of entry 40 could not be read; it was left as it is."
+// Empty for the others: kLeft is said by the destroy's own answer (AnswerText), kOccupied by OtherRow.
+std::string InTheWayText(RowAdded result, StatusKind kind, const std::string& what,
+                         const std::string& failed);
+
+// A user's Delete of a row they picked in a list (on the thread the access's session belongs to): its
+// destroy, sent as the user's own (the SNMP layer checks who sends every destroy). An accepted one takes
+// the row out of the record.
+SnmpAnswer DeletePickedRow(const RowStatusAccess& access);
+
+// Worker: an edit that takes its own active row out of service (notInService) and puts it back (active).
+// The row enters the record of half-made rows once the out-of-service write was sent (a refusal that did
+// not answer a resend left it active), and leaves it once a write making it active was accepted.
+SnmpAnswer TakeOutOfService(const RowStatusAccess& access);
+SnmpAnswer PutInService(const RowStatusAccess& access);
 
 // The older form: kCreated (kFinished included: the row is there), kActive, or kRefused for the rest.
 enum class RowCreated {

@@ -619,6 +619,30 @@ SnmpAnswer CRMON::SendStatus(const std::string& oid, const std::string& value) {
     return reply.Answer();
 }
 
+ksx::RowStatusAccess CRMON::EntryAccess(const std::string& oid) {
+    ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPTable, oid);
+    access.kind = ksx::StatusKind::kEntryStatus;
+    access.send = [this, oid](const std::string& v) { return m_lastAnswer = SendStatus(oid, v); };
+    access.stopping = [this] { return Stopping(); };
+    access.other = &m_other;
+    return access;
+}
+
+ksx::RowAdded CRMON::ClearStatisticsEntry(int index, int port) {
+    m_strLastError.clear();
+    const ksx::RowStatusAccess access =
+        EntryAccess(ColumnOid(kStatisticsEntry, kStatisticsStatus) + "." + std::to_string(index));
+    const ksx::RowAdded cleared = ksx::RemoveInTheWay(access);
+    const std::string what = "entry " + std::to_string(index);
+    const std::string failed = "Failed to clear the unused entries of port " + std::to_string(port) + ": ";
+    if (cleared == ksx::RowAdded::kLeft) {
+        m_strLastError = ksx::AnswerText(m_lastAnswer, {what}, failed, "cleared");
+    } else {
+        m_strLastError = ksx::InTheWayText(cleared, access.kind, what, failed);
+    }
+    return cleared;
+}
+
 bool CRMON::SetStatus(const std::string& oid, const char* value) {
     return SetValue(SNMP_VARBIND{oid, value, 1, 1});
 }
@@ -635,13 +659,9 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
     // An earlier row of this index that is not valid and that this module left under creation (an add
     // cut short) is set invalid first; one another manager is creating only on the user's Yes.
     m_progress.Enter(ksx::AddStage::kCreate);
-    ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPTable, status);
-    access.kind = ksx::StatusKind::kEntryStatus;
+    ksx::RowStatusAccess access = EntryAccess(status);
     access.readFirst = true;
-    access.send = [&](const std::string& v) { return m_lastAnswer = SendStatus(status, v); };
-    access.stopping = [this] { return Stopping(); };
     access.progress = &m_progress;
-    access.other = &m_other;
     const ksx::RowAdded made = ksx::AddRow(access, "2");
     if (made != ksx::RowAdded::kCreated) {
         m_strLastError = ksx::RowAddedText(made, entryName, failed);
@@ -676,18 +696,21 @@ bool CRMON::CreateRow(const char* entry, int statusColumn, int index, const std:
         m_strLastError = ksx::StoppedAddText(entryName, m_progress, "created");
         return false;
     }
-    // The unfinished row is set invalid; what the answer to that leaves on the device is said.
+    // The unfinished row is set invalid, through row creation; what the answer to that leaves on the
+    // device is said.
     const SnmpAnswer failedAnswer = m_lastAnswer;
     const bool activation = m_progress.Stage() == ksx::AddStage::kActivate;
+    const SnmpAnswer removal = ksx::RemoveOwnRow(access, m_progress.Owner());
     m_strLastError = ksx::AnswerText(failedAnswer, {step}, failed) + " " +
-                     ksx::AddUndoneText(failedAnswer, activation, SendStatus(status, "4"), entryName);
+                     ksx::AddUndoneText(failedAnswer, activation, removal, entryName);
     m_lastAnswer = failedAnswer;  // the step that failed, not the clean-up
     return false;
 }
 
 bool CRMON::DeleteRow(const char* entry, int statusColumn, int index, const char* what) {
     m_strLastError.clear();
-    if (SetStatus(ColumnOid(entry, statusColumn) + "." + std::to_string(index), "4")) {
+    const std::string status = ColumnOid(entry, statusColumn) + "." + std::to_string(index);
+    if (ksx::DeletePickedRow(EntryAccess(status)).Accepted()) {
         return true;
     }
     m_strLastError = ksx::AnswerText(

@@ -133,11 +133,16 @@ public:
     bool SetAlarmEntry(const RMON_alarm_configuration& entry);
     // Clears the argument's community for types 1 and 2.
     bool SetEventEntry(RMON_event_configuration& entry);
-    // One SET of the row's status to "4". False (LastError() says so) when the device refused it.
+    // One SET of the row's status to "4", the user's Delete. False (LastError() says so) when the device
+    // refused it.
     bool DeleteStatisticsEntry(int index);
     bool DeleteHistoryControlEntry(int index);
     bool DeleteAlarmEntry(int index);
     bool DeleteEventEntry(int index);
+    // A statistics entry not valid that holds the port of an add (the device keeps one entry a port),
+    // removed through row creation: one this module left under creation, another only on the user's Yes
+    // (Other(), as for a creation; kOccupied until then). LastError() says a result that left it.
+    ksx::RowAdded ClearStatisticsEntry(int index, int port);
     // Any thread: cuts short the single request in flight (a write, or the status read of a creation).
     void CancelRequests() {
         m_cCommonSNMP.Cancel();
@@ -216,6 +221,8 @@ private:
     };
     // One SET of an entry status and how the device answered it.
     SnmpAnswer SendStatus(const std::string& oid, const std::string& value);
+    // The entry status `oid` as row creation reaches it (worker): its SETs keep LastAnswer().
+    ksx::RowStatusAccess EntryAccess(const std::string& oid);
     bool CreateRow(const char* entry, int statusColumn, int index, const std::vector<Column>& columns,
                    const char* what);
     bool DeleteRow(const char* entry, int statusColumn, int index, const char* what);

@@ -5,6 +5,8 @@
 #include <QString>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 
 #include "core/RunText.h"
 #include "platform/sys/Globals.h"
@@ -21,8 +23,6 @@ const ui::RegisterFeature kRegister(IDM_RMON_STATISTICS, [] {
     CRMONEthernetStatistics dlg;
     dlg.DoModal();
 });
-
-const char kStatusColumn[] = "1.3.6.1.4.1.7393.10.76.20.1.47.2.1.1.4";
 
 bool Contains(const std::vector<int>& list, long long value) {
     return std::find(list.begin(), list.end(), value) != list.end();
@@ -153,7 +153,9 @@ void CRMONEthernetStatistics::Apply() {
     entry.owner = GetDlgItemText(IDC_RMONS_OWNER);
 
     // The port's rows in another status are set invalid one by one, then the row is created: off the
-    // window's thread, one step each.
+    // window's thread, one step each. The device keeps one row a port, so a row in the way goes: one
+    // this module left under creation at once, another manager's only on the user's Yes (asked of each
+    // at the end of a run that stopped at it; on Yes the Apply runs again).
     const std::vector<int> clears = PortEntriesToClear(entry.port);
     const int nClears = static_cast<int>(clears.size());
     const std::string portText = std::to_string(entry.port);
@@ -173,21 +175,28 @@ void CRMONEthernetStatistics::Apply() {
                          plural};
     };
     m_rmon.ResetProgress();
+    auto inTheWay = std::make_shared<std::atomic<int>>(0);  // the entry a question is to be asked of
     RunWrite(
         nClears + 1,
-        [this, clears, nClears, entry, portText, created](int i) {
+        [this, clears, nClears, entry, created, inTheWay](int i) {
             if (i < nClears) {
-                const SNMP_VARBIND vb{std::string(kStatusColumn) + "." + std::to_string(clears[i]), "4", 1,
-                                      1};
-                if (m_rmon.SetValue(vb)) {
-                    return StepOutcome::Done();
+                switch (m_rmon.ClearStatisticsEntry(clears[i], entry.port)) {
+                    case RowAdded::kRemoved:
+                    case RowAdded::kNotMade:
+                        return StepOutcome::Done();
+                    case RowAdded::kStopped:
+                        return StepOutcome::NothingSent();
+                    case RowAdded::kOccupied:
+                        *inTheWay = clears[i];
+                        return StepOutcome::Failed("");  // asked once the run has ended
+                    case RowAdded::kLeft: {
+                        StepOutcome outcome = StepOutcome::Of(m_rmon.LastAnswer());
+                        outcome.failure = m_rmon.LastError() + " " + created + " was not created.";
+                        return outcome;
+                    }
+                    default:
+                        return StepOutcome::Failed(m_rmon.LastError() + " " + created + " was not created.");
                 }
-                StepOutcome outcome = StepOutcome::Of(m_rmon.LastAnswer());
-                outcome.failure =
-                    AnswerText(m_rmon.LastAnswer(), {"entry " + std::to_string(clears[i])},
-                               "Failed to clear the unused entries of port " + portText + ": ", "cleared") +
-                    " " + created + " was not created.";
-                return outcome;
             }
             return m_rmon.SetStatisticsEntry(entry) ? StepOutcome::Done() : m_rmon.LastOutcome();
         },
@@ -201,7 +210,7 @@ void CRMONEthernetStatistics::Apply() {
             }
             return QString("Creating the entry of port %1...").arg(ui::ToQ(portText));
         },
-        [this, nClears, entry, created, clearsNamer](const StepsEnd& end) {
+        [this, nClears, entry, created, clearsNamer, inTheWay](const StepsEnd& end) {
             if (end.stopped) {
                 // Closed during the write: the dialog is ending.
                 if (end.done < nClears) {
@@ -216,10 +225,14 @@ void CRMONEthernetStatistics::Apply() {
                 return;
             }
             if (m_rmon.Other().Found()) {
-                // Another entry of that index, not valid: replaced only on the user's Yes.
-                if (ksx::AskReplace(m_rmon.Other(),
-                                    "the RMON Ethernet statistics entry " + std::to_string(entry.index)) &&
-                    isVisible()) {
+                // Another entry of that index, or another of the port, not valid: replaced or cleared
+                // only on the user's Yes. On No the add does not go on.
+                const std::string other =
+                    *inTheWay != 0
+                        ? "the RMON Ethernet statistics entry " + std::to_string(inTheWay->load()) +
+                              " of port " + std::to_string(entry.port)
+                        : "the RMON Ethernet statistics entry " + std::to_string(entry.index);
+                if (ksx::AskReplace(m_rmon.Other(), other) && isVisible()) {
                     Apply();
                     return;
                 }

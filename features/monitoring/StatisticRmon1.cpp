@@ -294,10 +294,11 @@ StepOutcome CStatisticRmon1::AddStep(int step, const AddJob& job) {
     if (runner.Stopping()) {
         return StepOutcome::Unanswered();  // the stop says what the device holds
     }
-    // No half-made row stays behind; what the removal's answer leaves on the device is said.
+    // No half-made row stays behind (removed through row creation); what the removal's answer leaves on
+    // the device is said.
     StepOutcome outcome = AnswerStep(valid, {"its valid status"}, failed);
-    outcome.failure +=
-        " " + AddUndoneText(valid, true, access.send("4"), "the statistics entry " + job.index);
+    const SnmpAnswer removal = RemoveOwnRow(access, m_addProgress.Owner());
+    outcome.failure += " " + AddUndoneText(valid, true, removal, "the statistics entry " + job.index);
     return outcome;
 }
 
@@ -314,8 +315,13 @@ void CStatisticRmon1::OnDelete() {
     }
     if (g_strSnmpVersion == "1") {
         const std::string index = ListIndexText(row);
-        if (const SnmpAnswer answer = SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "4"}}});
-            !answer.Accepted()) {
+        RowStatusAccess access;
+        access.row = Column(21, index);
+        access.kind = StatusKind::kEntryStatus;
+        access.send = [this, &access](const std::string& v) {
+            return SendSet({{access.row, {SNMP_TYPE_INTEGER, v}}});
+        };
+        if (const SnmpAnswer answer = DeletePickedRow(access); !answer.Accepted()) {
             AfxMessageBox(AnswerText(answer, {"it"}, "Failed to delete the statistics entry " + index + ": ",
                                      "deleted"),
                           MB_ICONWARNING);

@@ -351,6 +351,7 @@ void CSyslogHostCfgDlg::OnApplyState() {
 
 void CSyslogHostCfgDlg::OnApplyHost() {
     m_other.Begin();
+    m_progress.Reset();
     std::vector<HostWrite> writes = PlanHost();
     if (writes.empty()) {
         ReadSyslogGlobal();
@@ -375,12 +376,20 @@ void CSyslogHostCfgDlg::OnApplyHost() {
         if (!w.newHost.empty()) {
             return CreateHostRow(w);
         }
-        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-        for (const auto& [oid, value] : w.bindings) {
-            m_cCommonSNMPSet.AddVarBind(oid, 1, value.c_str());
+        SnmpAnswer answer;
+        if (w.activation || !w.oldHost.empty()) {
+            // The host's status through row creation: an active row is no longer a half-made one, and
+            // the configured host the user replaced goes as the user's own removal.
+            const RowStatusAccess access = StatusAccessOn(m_cCommonSNMPSet, w.bindings.front().first);
+            answer = w.activation ? PutInService(access) : DeletePickedRow(access);
+        } else {
+            m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+            for (const auto& [oid, value] : w.bindings) {
+                m_cCommonSNMPSet.AddVarBind(oid, 1, value.c_str());
+            }
+            answer =
+                (w.lastRequest ? GetNextRequest(m_cCommonSNMPSet) : SendRequest(m_cCommonSNMPSet)).Answer();
         }
-        const SnmpAnswer answer =
-            (w.lastRequest ? GetNextRequest(m_cCommonSNMPSet) : SendRequest(m_cCommonSNMPSet)).Answer();
         if (answer.Accepted()) {
             return StepOutcome::Done();
         }
@@ -394,8 +403,10 @@ void CSyslogHostCfgDlg::OnApplyHost() {
         }
         std::string text = HostFailedText(answer);
         if (!w.undoOid.empty()) {
-            // The created row that did not become active goes; one that stays, the next Apply replaces.
-            const SnmpAnswer removed = SetInteger(w.undoOid, kDestroy);
+            // The created row that did not become active goes, through row creation; one that stays,
+            // the next Apply replaces.
+            const SnmpAnswer removed =
+                RemoveOwnRow(StatusAccessOn(m_cCommonSNMPSet, w.undoOid), m_progress.Owner());
             if (!removed.Accepted()) {
                 text += removed.Unanswered() ? RowMayBeLeftText(hostText) : RowNotActiveText(hostText);
             }
@@ -452,6 +463,7 @@ StepOutcome CSyslogHostCfgDlg::CreateHostRow(const HostWrite& w) {
     // It tells an absent row from a failed read: a create made where there was none is this Apply's own.
     access.readStatus = StatusAccessOn(m_cCommonSNMPSet, statusOid).readStatus;
     access.stopping = [this] { return m_run.Runner().Stopping(); };
+    access.progress = &m_progress;
     switch (CreateRow(access, kCreateAndWait)) {
         case RowCreated::kCreated:
             return StepOutcome::Done();
@@ -472,12 +484,6 @@ StepOutcome CSyslogHostCfgDlg::CreateHostRow(const HostWrite& w) {
     }
     return StepOutcome::Failed(HostFailedText(last) +
                                (unanswered ? RowUnconfirmedText(w.newHost) : std::string()));
-}
-
-SnmpAnswer CSyslogHostCfgDlg::SetInteger(const std::string& oid, const std::string& value) {
-    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMPSet.AddVarBind(oid, 1, value.c_str());
-    return SendRequest(m_cCommonSNMPSet).Answer();
 }
 
 std::vector<CSyslogHostCfgDlg::HostWrite> CSyslogHostCfgDlg::PlanHost() {
@@ -513,6 +519,7 @@ std::vector<CSyslogHostCfgDlg::HostWrite> CSyslogHostCfgDlg::PlanHost() {
         // The same host: its row stays and takes the port.
         writes.push_back(write("the host's UDP port", {{udpPort + newIndex, portText}}, ""));
         writes.push_back(write("the host's activation", {{status + newIndex, kActive}}, ""));
+        writes.back().activation = true;
     } else {
         // The new row first; the old host goes only once the new one is active, so a refused
         // create or port leaves the configured host in place.
@@ -520,6 +527,7 @@ std::vector<CSyslogHostCfgDlg::HostWrite> CSyslogHostCfgDlg::PlanHost() {
         writes.back().newHost = m_editHost->m_strAddress;
         writes.push_back(write("the host's UDP port", {{udpPort + newIndex, portText}}, status + newIndex));
         writes.push_back(write("the host's activation", {{status + newIndex, kActive}}, status + newIndex));
+        writes.back().activation = true;
         if (!oldIndex.empty()) {
             HostWrite old = write("the removal of the old host", {{status + oldIndex, kDestroy}}, "");
             old.oldHost = m_strHostAddress;

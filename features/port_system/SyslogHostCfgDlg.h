@@ -87,13 +87,12 @@ private:
         std::string newHost;       // set: the create of this host's row (a row not active replaced)
         std::string oldHost;       // set: the removal of this host's row, once the new one is active
         bool lastRequest = false;  // the options, sent as they always were
+        bool activation = false;   // the host's row made active
     };
     void OnApplyHost();
     // The host Apply's writes in order; none when there is nothing to write or the form is refused
     // (said).
     std::vector<HostWrite> PlanHost();
-    // One integer set on the write session and the layer's account of it.
-    SnmpAnswer SetInteger(const std::string& oid, const std::string& value);
     // Worker: the create of `w`'s row (its one binding); a row of that index that is not active is
     // replaced.
     ksx::StepOutcome CreateHostRow(const HostWrite& w);
@@ -123,6 +122,7 @@ private:
     bool m_hostRowsOk = true;
     bool m_activeHostShown = false;  // the walk under way showed an active row
     bool m_readFailSaid = false;
-    ksx::OtherRow m_other;  // a row of the new host not active that this module did not leave
-    CStepRun m_run{*this};  // the host writes; last: stopped before the sessions go
+    ksx::AddProgress m_progress;  // whose row the create of the new host touched
+    ksx::OtherRow m_other;        // a row of the new host not active that this module did not leave
+    CStepRun m_run{*this};        // the host writes; last: stopped before the sessions go
 };

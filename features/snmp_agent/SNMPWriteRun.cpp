@@ -33,14 +33,16 @@ void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what
     m_progress.Reset();
     m_other.Begin();
     auto step = [this, statusOid, what, failed, settleMs, columns](int i) -> StepOutcome {
-        // A created row that is not made active again goes, unless the dialog is ending: then
-        // nothing is sent after the request in flight, and the next add of this row replaces it.
-        const auto undo = [&](const StepsName& writes) {
+        // A created row that is not made active goes, through row creation, unless the dialog is
+        // ending: then nothing is sent after the request in flight, and the next add of this row
+        // replaces it. What the removal's answer leaves on the device is said.
+        const auto undo = [&](const StepsName& writes, bool activation) {
             const SnmpAnswer answer = m_config.LastAnswer();
             StepOutcome outcome = StepOutcome::Of(answer);
             outcome.failure = AnswerText(answer, writes, failed);
             if (!Stopping()) {
-                m_config.SetRowStatus(statusOid, "6");
+                const SnmpAnswer removal = RemoveOwnRow(m_config.StatusAccess(statusOid), m_progress.Owner());
+                outcome.failure += " " + AddUndoneText(answer, activation, removal, "the " + what);
             }
             return outcome;
         };
@@ -69,7 +71,7 @@ void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what
                 m_progress.Enter(AddStage::kColumns);
                 const StepsName refused = columns();
                 if (!refused.text.empty()) {
-                    return undo(refused);
+                    return undo(refused, false);
                 }
                 m_progress.Confirm();
                 return StepOutcome::Done();
@@ -77,7 +79,7 @@ void CSNMPWriteRun::Create(const std::string& statusOid, const std::string& what
             default:
                 m_progress.Enter(AddStage::kActivate);
                 if (!m_config.SetRowStatus(statusOid, "1")) {
-                    return undo({"the activation"});
+                    return undo({"the activation"}, true);
                 }
                 m_progress.Confirm();
                 if (settleMs > 0) {
@@ -119,10 +121,10 @@ void CSNMPWriteRun::Delete(const std::string& statusOid, const std::string& what
     m_run.Start(
         1,
         [this, statusOid, failed](int) {
-            if (m_config.SetRowStatus(statusOid, "6")) {
+            const SnmpAnswer answer = DeletePickedRow(m_config.StatusAccess(statusOid));
+            if (answer.Accepted()) {
                 return StepOutcome::Done();
             }
-            const SnmpAnswer answer = m_config.LastAnswer();
             StepOutcome outcome = StepOutcome::Of(answer);
             outcome.failure = AnswerText(answer, {"it"}, failed, "deleted");
             return outcome;

@@ -184,18 +184,30 @@ SnmpAnswer CVlanAddLogic::SetVlanName(const std::string& vidText, const std::str
     return ksx::GetNextRequest(m_cCommonSNMP).Answer();
 }
 
-SnmpAnswer CVlanAddLogic::SetRowStatus(const std::string& vidText, const char* value) {
-    const std::string row = std::string(ksx::vlan::kRowStatusColumn) + "." + vidText;
-    if (std::string_view(value) == "2") {
-        ksx::HalfMadeRows::Note(row);  // out of service by this module until it is active again
+ksx::RowStatusAccess CVlanAddLogic::StatusAccess(const std::string& vidText) {
+    ksx::RowStatusAccess access;
+    access.row = std::string(ksx::vlan::kRowStatusColumn) + "." + vidText;
+    access.send = [this, row = access.row](const std::string& value) {
+        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+        m_cCommonSNMP.AddVarBind(row, 1, value.c_str());
+        return ksx::GetNextRequest(m_cCommonSNMP).Answer();
+    };
+    return access;
+}
+
+SnmpAnswer CVlanAddLogic::SetRowStatus(const std::string& vidText, Status status) {
+    // Through row creation, which records the VLAN as left out of service by this module once the
+    // out-of-service write was sent, and no longer once it is active again or gone.
+    const ksx::RowStatusAccess access = StatusAccess(vidText);
+    switch (status) {
+        case Status::kOutOfService:
+            return ksx::TakeOutOfService(access);
+        case Status::kActive:
+            return ksx::PutInService(access);
+        case Status::kRemoveOwn:
+            break;
     }
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMP.AddVarBind(row, 1, value);
-    const SnmpAnswer answer = ksx::GetNextRequest(m_cCommonSNMP).Answer();
-    if (answer.Accepted() && std::string_view(value) != "2") {
-        ksx::HalfMadeRows::Forget(row);  // active again, or gone
-    }
-    return answer;
+    return ksx::RemoveOwnRow(access, m_progress.Owner());
 }
 
 SnmpAnswer CVlanAddLogic::CreateVlanRow(const std::string& vidText, WriteResult& result) {
@@ -204,16 +216,9 @@ SnmpAnswer CVlanAddLogic::CreateVlanRow(const std::string& vidText, WriteResult&
     // service); another one only on the user's Yes (Other()). Whether the device answered is that of the last
     // status write: a create it did not answer may still have made the row.
     SnmpAnswer last;
-    ksx::RowStatusAccess access;
-    access.row = std::string(ksx::vlan::kRowStatusColumn) + "." + vidText;
+    ksx::RowStatusAccess access = StatusAccess(vidText);
     access.other = &m_other;
-    access.send = [&](const std::string& value) {
-        // As SetRowStatus, but a refusal of a resend (the first copy may have made the row) is no answer.
-        m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-        m_cCommonSNMP.AddVarBind(std::string(ksx::vlan::kRowStatusColumn) + "." + vidText, 1, value.c_str());
-        last = ksx::GetNextRequest(m_cCommonSNMP).Answer();
-        return last;
-    };
+    access.send = [&last, send = access.send](const std::string& value) { return last = send(value); };
     // It tells an absent row from a failed read: a create made where there was none is this add's own.
     access.readStatus =
         ksx::StatusAccessOn(m_cCommonSNMP, std::string(ksx::vlan::kRowStatusColumn) + "." + vidText)
@@ -265,7 +270,7 @@ ksx::StepOutcome CVlanAddLogic::RunStep(Step step, const VlanWrite& write, const
                 m_progress.Enter(ksx::AddStage::kCreate);
                 answer = CreateVlanRow(vid, result);
             } else {
-                answer = SetRowStatus(vid, "2");
+                answer = SetRowStatus(vid, Status::kOutOfService);
             }
             break;
         case kAllPorts: {
@@ -298,7 +303,7 @@ ksx::StepOutcome CVlanAddLogic::RunStep(Step step, const VlanWrite& write, const
             if (write.add) {
                 m_progress.Enter(ksx::AddStage::kActivate);
             }
-            answer = SetRowStatus(vid, "1");
+            answer = SetRowStatus(vid, Status::kActive);
             break;
         case kNoStep:
             return ksx::StepOutcome::Done();
@@ -316,7 +321,7 @@ ksx::StepOutcome CVlanAddLogic::RunStep(Step step, const VlanWrite& write, const
         // A create that failed made no row; one the device made without answering is replaced by the
         // next add.
         if (step != kPrepareRow && !Stopping()) {
-            result.undone = SetRowStatus(vid, "6").Accepted();
+            result.undone = SetRowStatus(vid, Status::kRemoveOwn).Accepted();
         }
     } else {
         const std::vector<Step> steps = Steps(write);
@@ -393,7 +398,7 @@ ksx::StepOutcome CVlanAddLogic::PutBackStep(Step step, const VlanWrite& write, c
             if (!PauseBeforeActivation()) {
                 return ksx::StepOutcome::NothingSent();
             }
-            answer = SetRowStatus(vid, "1");
+            answer = SetRowStatus(vid, Status::kActive);
             break;
         default:
             return ksx::StepOutcome::Done();

@@ -150,7 +150,11 @@ private:
     SnmpAnswer CreateVlanRow(const std::string& vidText, WriteResult& result);
     SnmpAnswer SetPortList(const std::string& octets, const std::string& vidText, const char* column);
     SnmpAnswer SetVlanName(const std::string& vidText, const std::string& name);
-    SnmpAnswer SetRowStatus(const std::string& vidText, const char* value);
+    // The VLAN's row status, written through row creation: out of service (an edit), active, or the
+    // removal of the row this add made (nothing is sent for a row it did not make).
+    enum class Status { kOutOfService, kActive, kRemoveOwn };
+    SnmpAnswer SetRowStatus(const std::string& vidText, Status status);
+    ksx::RowStatusAccess StatusAccess(const std::string& vidText);
     // The pause the device needs between the name and the activation; false on a stop.
     bool PauseBeforeActivation();
 

@@ -158,6 +158,18 @@ TEST_F(RowCreateTest, NothingIsRemovedOfARowWhoseOwnerIsNotKnown) {
               RowAdded::kNotOwned);
     EXPECT_TRUE(s_sim->Requests().empty());
     EXPECT_EQ(s_sim->Get(kUsers + ".3" + kNurse), "1");
+    // A row found not active after such a create may be its own: not asked of, nor replaced.
+    ASSERT_EQ(s_sim->Command("row " + kRadiusStatus + ".4 2"), "OK");
+    OtherRow other;
+    access = StatusAccessOn(*session, kRadiusStatus + ".4");
+    access.other = &other;
+    access.readStatus = [n = 0, read = access.readStatus]() mutable {
+        return n++ ? read() : RowStatusAccess::Status{};
+    };
+    s_sim->LoseAnswer(kRadiusStatus + ".4");
+    EXPECT_EQ(AddRow(access, "5"), RowAdded::kUnknown);
+    EXPECT_FALSE(other.Found());
+    EXPECT_EQ(test::Sets(s_sim->DistinctRequests()).size(), 1u);
 }
 
 TEST_F(RowCreateTest, ARowNotActiveIsReplacedOnlyWhenThisModuleLeftItOrOnYes) {
@@ -181,6 +193,14 @@ TEST_F(RowCreateTest, ARowNotActiveIsReplacedOnlyWhenThisModuleLeftItOrOnYes) {
     ASSERT_EQ(AddRow(server, "5"), RowAdded::kCreated);
     EXPECT_EQ(AddRow(server, "5"), RowAdded::kCreated);
     EXPECT_FALSE(other.Found());
+    // Once its clean-up removed it, another manager's row made there since is asked of, by either.
+    ASSERT_TRUE(RemoveOwnRow(server, RowOwner::kThisAdd).Accepted());
+    ASSERT_EQ(s_sim->Command("row " + kRadiusStatus + ".4 2"), "OK");
+    EXPECT_EQ(AddRow(server, "5"), RowAdded::kOccupied);
+    EXPECT_EQ(RemoveInTheWay(server), RowAdded::kOccupied);
+    other.Consent();
+    other.Begin();
+    EXPECT_EQ(RemoveInTheWay(server), RowAdded::kRemoved);
 }
 
 }  // namespace

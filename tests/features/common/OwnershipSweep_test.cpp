@@ -83,7 +83,7 @@ std::vector<AddCase> Adds() {
         A("SNMP_community", Make<CSNMPCommunity>, IDC_COMM_APPLY, snmpagenttest::kB + ".5.1.1.3",
           snmpagenttest::NameIndex("lab"), {{IDC_COMM_NAME, "lab"}}),
         A("RMON_statistics", Make<CRMONEthernetStatistics>, IDC_RMONS_APPLY, kP + ".47.2.1.1.4", ".20",
-          {{IDC_RMONS_INDEX, "20"}, {IDC_RMONS_PORT, "5"}, {IDC_RMONS_OWNER, "ops"}}, {1, 3}),
+          {{IDC_RMONS_INDEX, "20"}, {IDC_RMONS_PORT, "6"}, {IDC_RMONS_OWNER, "ops"}}, {1, 3}),
         A("RMON_history", Make<CRMONHistoryControl>, IDC_RMONH_APPLY, kP + ".47.3.1.1.6", ".8",
           {{IDC_RMONH_INDEX, "8"},
            {IDC_RMONH_PORT, "4"},

@@ -17,8 +17,10 @@ using namespace ksx::test::rmon;
 class RMONEthernetStatisticsTest : public RmonTest {
 protected:
     std::vector<std::string> Apply(DialogDriver& drv, CRMONEthernetStatistics& dlg, const std::string& index,
-                                   const std::string& port, const std::string& owner = "ops") {
+                                   const std::string& port, const std::string& owner = "ops",
+                                   int answer = IDYES) {
         boxes.Clear();
+        boxes.Answer(answer);
         dlg.SetDlgItemText(IDC_RMONS_INDEX, index);
         dlg.SetDlgItemText(IDC_RMONS_PORT, port);
         dlg.SetDlgItemText(IDC_RMONS_OWNER, owner);
@@ -75,9 +77,15 @@ TEST_F(RMONEthernetStatisticsTest, ApplyChecksClearsThePortsOtherRowsAndCreates)
     // A refused Apply keeps the form.
     EXPECT_EQ(dlg.GetDlgItemText(IDC_RMONS_PORT), "2");
 
-    // Port 5 has a row left under creation (index 10): it is set invalid first.
+    // Port 5 has another manager's row under creation (index 10): set invalid only on the user's Yes.
+    const std::string held =
+        "The device already holds the RMON Ethernet statistics entry 10 of port 5, being created";
     s_sim->ClearLog();
-    EXPECT_EQ(Apply(drv, dlg, "20", "5"), std::vector<std::string>{});
+    EXPECT_EQ(Apply(drv, dlg, "20", "5", "ops", IDNO),
+              (std::vector<std::string>{held + ". Replace it?", held + "; it was left as it is."}));
+    EXPECT_TRUE(OfKind(s_sim->Requests(), "set").empty());
+    s_sim->ClearLog();
+    EXPECT_EQ(Apply(drv, dlg, "20", "5"), std::vector<std::string>{held + ". Replace it?"});
     EXPECT_EQ(SetLines(s_sim->Requests(), kStatistics.size() + 1),
               (std::vector<std::string>{"4.10=i:4", "4.20=i:2", "2.20=o:1.3.6.1.2.1.2.2.1.1.5", "3.20=s:ops",
                                         "4.20=i:1"}));
@@ -109,15 +117,16 @@ TEST_F(RMONEthernetStatisticsTest, FailedClearingOfThePortsRowsStopsTheCreation)
     CRMONEthernetStatistics dlg;
     DialogDriver drv(dlg);
     ASSERT_TRUE(WaitIdle(dlg));
-    // The switch's fault touches the reads of that row as well: the re-read after it fails too.
-    FailOn(kStatistics + ".4.10");
+    // The user's Yes to clearing entry 10, whose clearing the device refuses.
+    s_sim->RefuseWrites(kStatistics + ".4.10", 5);
     s_sim->ClearLog();
     const std::vector<std::string> texts = Apply(drv, dlg, "20", "5");
-    ASSERT_FALSE(texts.empty());
-    EXPECT_EQ(texts[0],
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[1],
               "Failed to clear the unused entries of port 5: the device did not accept entry 10. The RMON "
               "Ethernet statistics entry 20 was not created.");
     EXPECT_EQ(SetLines(s_sim->Requests(), kStatistics.size() + 1), std::vector<std::string>{"4.10=i:4"});
+    s_sim->RefuseWrites(kStatistics + ".4.10", 0);
 }
 
 TEST_F(RMONEthernetStatisticsTest, DeleteSetsTheRowInvalid) {
@@ -219,10 +228,13 @@ TEST_F(RMONEthernetStatisticsTest, ASlowDeviceKeepsTheWindowLiveAndCloseStopsThe
     const long long liveGapMs = ticks.MaxGapMs();  // while the run went on
     ASSERT_TRUE(drv.Click(IDC_RMONS_CLOSE));
     ASSERT_TRUE(drv.WaitEnded());
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+    const std::string held = "The device already holds the RMON Ethernet statistics entry ";
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{
+                                 held + "10 of port 5, being created. Replace it?",
+                                 held + "11 of port 5, being created. Replace it?",
                                  "Stopped: unused entry 10 of port 5 was cleared; the device did not confirm "
                                  "whether unused entry 11 of port 5 was cleared. The RMON Ethernet "
-                                 "statistics entry 20 was not created."});
+                                 "statistics entry 20 was not created."}));
     EXPECT_LT(liveGapMs, 250);
     EXPECT_EQ(SetLines(DistinctRequests(*s_sim), kStatistics.size() + 1),
               (std::vector<std::string>{"4.10=i:4", "4.11=i:4"}));
@@ -252,7 +264,8 @@ TEST_F(RMONEthernetStatisticsTest, ASlowCreationShowsItsProgressAndEndsWithTheRe
     s_sim->DelayMs(0);
     ASSERT_TRUE(WaitUntil([&] { return !dlg.Busy(); }, 30000));
     EXPECT_FALSE(dlg.Run().ProgressShown());
-    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The device already holds the RMON Ethernet statistics "
+                                                      "entry 10 of port 5, being created. Replace it?"});
     EXPECT_EQ(SetLines(DistinctRequests(*s_sim), kStatistics.size() + 1),
               (std::vector<std::string>{"4.10=i:4", "4.20=i:2", "2.20=o:1.3.6.1.2.1.2.2.1.1.5",
                                         "3.20=s:", "4.20=i:1"}));

@@ -193,18 +193,31 @@ TEST_F(Community, AFailedStepIsToldAndLeavesNoHiddenRowBehind) {
     s_sim->ErrorStatus(kB + ".5.1.1.2" + key, 5);
     s_sim->ClearLog();
     Add(drv, dlg, "lab");
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
-                                 "Failed to add the community: the device did not accept the user name."});
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Failed to add the community: the device did not accept "
+                                       "the user name. The community was not added."});
     EXPECT_EQ(Sets(),
               (std::vector<std::string>{"set .5.1.1.3" + key + "=i:5", "set .5.1.1.2" + key + "=s:public",
                                         "set .5.1.1.3" + key + "=i:6"}));
     EXPECT_EQ(s_sim->Get(kB + ".5.1.1.3" + key), "");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_COMM_NAME), "lab");  // kept for another try
-    // ... so the same name can be added once the device takes it.
+    // ... and is no longer this module's: another manager's row made there since is replaced only on Yes.
     s_sim->ErrorStatus(kB + ".5.1.1.2" + key, 0);
+    AddCommunityRow("lab", "private", "2");
+    const std::string held = "The device already holds the community, not in service";
+    for (const int answer : {IDNO, IDYES}) {
+        boxes.Clear();
+        boxes.Answer(answer);
+        s_sim->ClearLog();
+        Add(drv, dlg, "lab");
+        EXPECT_EQ(boxes.Texts().front(), held + ". Replace it?");
+        EXPECT_EQ(boxes.LastText(), held + (answer == IDNO ? "; it was left as it is." : ". Replace it?"));
+    }
+    EXPECT_EQ(Sets(),
+              (std::vector<std::string>{"set .5.1.1.3" + key + "=i:5", "set .5.1.1.3" + key + "=i:6",
+                                        "set .5.1.1.3" + key + "=i:5", "set .5.1.1.2" + key + "=s:public",
+                                        "set .5.1.1.3" + key + "=i:1"}));
     boxes.Clear();
-    Add(drv, dlg, "lab");
-    EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(dlg.Communities(), (std::vector<std::string>{"lab", "public", "private"}));
     // Creation refused: nothing to undo; a refused delete is told too.
     s_sim->ErrorStatus(kB + ".5.1.1.3" + NameIndex("lab2"), 5);

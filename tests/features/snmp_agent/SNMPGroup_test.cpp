@@ -156,8 +156,10 @@ TEST_F(Group, AFailedStepIsToldAndTheRowRemoved) {
     Fill(drv, "ops", 0, -1, "nosuchview");
     ApplyAndWait(drv, dlg);
     s_sim->ErrorStatus(kB + ".3.1.1.4" + key, 0);
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
-                                 "Failed to add the group: the device did not accept the level and views."});
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "Failed to add the group: the device did not accept the level and views. The "
+                  "group was not added."});
     EXPECT_EQ(Sets().back(), ".3.1.1.7" + key + "=i:6");
     EXPECT_EQ(s_sim->Get(kB + ".3.1.1.7" + key), "");
 }

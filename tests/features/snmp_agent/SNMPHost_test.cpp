@@ -142,7 +142,7 @@ TEST_F(Host, AFailedStepIsToldAndTheRowRemoved) {
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{
                   "Failed to add the host: the device did not accept its community or user name and "
-                  "version."});
+                  "version. The host was not added."});
     EXPECT_EQ(Sets().back(), ".6.2.1.6" + key + "=i:6");
     EXPECT_EQ(s_sim->Get(kB + ".6.2.1.6" + key), "");
     EXPECT_EQ(dlg.GetDlgItemText(IDC_HOST_ADDRESS), "10.9.9.9");

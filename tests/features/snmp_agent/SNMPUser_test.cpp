@@ -195,8 +195,9 @@ TEST_F(User, AFailedStepStopsTheSequenceAndRemovesTheRow) {
     s_sim->ClearLog();
     Add(drv, dlg, {"ops", "admin", 2, true, 0, 1, "authpass1"});
     s_sim->ErrorStatus(kB + ".2.1.1.5" + key, 0);
-    EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{"Failed to add the user: the device did not accept the passwords."});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "Failed to add the user: the device did not accept the passwords. The user "
+                                 "was not added."});
     EXPECT_EQ(Sets(), (std::vector<std::string>{".2.1.1.8" + key + "=i:5", ".2.1.1.3" + key + "=s:admin",
                                                 ".2.1.1.4" + key + "=i:2", ".2.1.1.5" + key + "=s:authpass1",
                                                 ".2.1.1.8" + key + "=i:6"}));

@@ -121,8 +121,10 @@ TEST_F(View, AFailedStepIsToldAndTheRowRemoved) {
     s_sim->ClearLog();
     Add(drv, dlg, "v", "1.3", "1");
     s_sim->ErrorStatus(kB + ".4.1.1.3" + key, 0);
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
-                                 "Failed to add the view: the device did not accept the mask and type."});
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "Failed to add the view: the device did not accept the mask and type. The view "
+                  "was not added."});
     EXPECT_EQ(Sets().back(), ".4.1.1.5" + key + "=i:6");
     EXPECT_EQ(s_sim->Get(kB + ".4.1.1.5" + key), "");
 }

@@ -243,8 +243,11 @@ TEST_F(AgentWrites, ADeviceThatStopsAnsweringMidwayIsToldAndRefreshStaysUsable) 
     WaitRead(dlg, 2);
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{"Failed to add the view: the device did not answer: it did not "
-                                       "confirm whether the mask and type were written."});
-    // The row made is destroyed again (unanswered as well).
+                                       "confirm whether the mask and type were written. The device did not "
+                                       "answer: it did not confirm whether the removal of its row was "
+                                       "written. The view is not active; adding it again replaces any row "
+                                       "left of it."});
+    // The row made is destroyed again (unanswered as well), and what that may leave is said.
     const std::string key = ".1.118.2.1.3";
     EXPECT_EQ(SetLines(), (std::vector<std::string>{".4.1.1.5" + key + "=i:5",
                                                     ".4.1.1.3" + key + "=x:01 .4.1.1.4" + key + "=i:1",

@@ -115,6 +115,17 @@ TEST_F(VlanWrite28, ARefusedStepStopsAndLeavesNoHalfMadeVlan) {
     EXPECT_EQ(s_sim->Get(kTable + ".2.100"), "ff00000000000000");
     EXPECT_EQ(s_sim->Get(kTable + ".5.100"), "2");
     s_sim->ErrorStatus(kTable + ".3.100", 0);
+    // A refused out-of-service write leaves VLAN 40 not this module's to replace.
+    CVlanAddLogic::VlanWrite vlan40{true, "40", "lab", PortsOf(28, {5}), Flags(28, 0), Flags(28, 0)};
+    ASSERT_TRUE(WriteVlan(logic, vlan40, {}).Ok());
+    s_sim->RefuseWrites(kTable + ".5.40", 5);
+    vlan40.add = false;
+    EXPECT_EQ(WriteVlan(logic, vlan40, original).failed, CVlanAddLogic::kPrepareRow);
+    s_sim->RefuseWrites(kTable + ".5.40", 0);
+    s_sim->Set(kTable + ".5.40", "i", "2");
+    vlan40.add = true;
+    EXPECT_EQ(WriteVlan(logic, vlan40, {}).failed, CVlanAddLogic::kPrepareRow);
+    EXPECT_TRUE(logic.Other().Found());  // asked, not replaced
 }
 
 TEST_F(VlanWrite28, DeviceKeepsUntaggedWithinEgressAndTheDefaultVlan) {
