@@ -24,6 +24,11 @@ void NoteHalfMade(const std::string& row) {
     }
 }
 
+void ForgetHalfMade(const std::string& row) {
+    std::lock_guard<std::mutex> lock(g_halfMadeLock);
+    g_halfMade.erase(row);
+}
+
 SnmpAnswer SendStatus(const RowStatusAccess& a, const std::string& v) {
     const tripwire::DestroyScope scope(tripwire::DestroyBy::kRowCreation);
     if (a.send) {
@@ -126,7 +131,7 @@ private:
     RowStatusAccess::Status Read() const {
         const RowStatusAccess::Status status = ReadStatus(a);
         if (status.answered && (!status.value || status.value == 1)) {
-            HalfMadeRows::Forget(a.row);
+            ForgetHalfMade(a.row);
         }
         return status;
     }
@@ -253,7 +258,7 @@ private:
         if (!Send(Destroy()).Accepted()) {
             return Stopping() ? RowAdded::kStopped : RowAdded::kRefused;
         }
-        HalfMadeRows::Forget(a.row);
+        ForgetHalfMade(a.row);
         if (Stopping()) {
             return RowAdded::kStopped;
         }
@@ -275,10 +280,6 @@ RowAdded AddRow(const RowStatusAccess& access, const std::string& value) {
     return Adder(access, value).Run();
 }
 
-void HalfMadeRows::Forget(const std::string& row) {
-    std::lock_guard<std::mutex> lock(g_halfMadeLock);
-    g_halfMade.erase(row);
-}
 
 bool HalfMadeRows::Holds(const std::string& row) {
     std::lock_guard<std::mutex> lock(g_halfMadeLock);
@@ -289,7 +290,7 @@ void AddProgress::Confirm() {
     m_confirmed = true;
     if (Stage() == AddStage::kActivate) {
         std::lock_guard<std::mutex> lock(m_rowLock);
-        HalfMadeRows::Forget(m_row);
+        ForgetHalfMade(m_row);
     }
 }
 
@@ -357,13 +358,13 @@ RowAdded RemoveUnfinished(const RowStatusAccess& access, RowOwner owner) {
         return RowAdded::kUnknown;
     }
     if (!status.value) {
-        HalfMadeRows::Forget(access.row);
+        ForgetHalfMade(access.row);
         return RowAdded::kNotMade;
     }
     if (!SendStatus(access, DestroyValue(access)).Accepted()) {
         return RowAdded::kLeft;
     }
-    HalfMadeRows::Forget(access.row);
+    ForgetHalfMade(access.row);
     return RowAdded::kRemoved;
 }
 
@@ -373,7 +374,7 @@ SnmpAnswer RemoveOwnRow(const RowStatusAccess& access, RowOwner owner) {
     }
     const SnmpAnswer answer = SendStatus(access, DestroyValue(access));
     if (answer.Accepted()) {
-        HalfMadeRows::Forget(access.row);
+        ForgetHalfMade(access.row);
     }
     return answer;
 }
@@ -388,7 +389,7 @@ RowAdded RemoveInTheWay(const RowStatusAccess& access) {
         return stopping() ? RowAdded::kStopped : RowAdded::kUnknown;
     }
     if (!status.value || *status.value == 1) {
-        HalfMadeRows::Forget(access.row);  // gone, or made active since
+        ForgetHalfMade(access.row);  // gone, or made active since
         return status.value ? RowAdded::kActive : RowAdded::kNotMade;
     }
     const bool ours = !access.row.empty() && HalfMadeRows::Holds(access.row);
@@ -404,7 +405,7 @@ RowAdded RemoveInTheWay(const RowStatusAccess& access) {
     if (!SendStatus(access, DestroyValue(access)).Accepted()) {
         return RowAdded::kLeft;
     }
-    HalfMadeRows::Forget(access.row);
+    ForgetHalfMade(access.row);
     return RowAdded::kRemoved;
 }
 
@@ -432,7 +433,7 @@ SnmpAnswer DeletePickedRow(const RowStatusAccess& access) {
             access.set && access.set(DestroyValue(access)) ? SnmpOutcome::kAccepted : SnmpOutcome::kRefused;
     }
     if (answer.Accepted()) {
-        HalfMadeRows::Forget(access.row);
+        ForgetHalfMade(access.row);
     }
     return answer;
 }
@@ -448,7 +449,7 @@ SnmpAnswer TakeOutOfService(const RowStatusAccess& access) {
 SnmpAnswer PutInService(const RowStatusAccess& access) {
     const SnmpAnswer answer = SendStatus(access, "1");
     if (answer.Accepted()) {
-        HalfMadeRows::Forget(access.row);
+        ForgetHalfMade(access.row);
     }
     return answer;
 }

@@ -64,8 +64,6 @@ enum class RowOwner : int {
 class HalfMadeRows {
 public:
     static bool Holds(const std::string& row);
-    // The row is active: kept for the time profile add, which activates its row by a request of its own.
-    static void Forget(const std::string& row);
 };
 
 // The status object of one row, reached through the caller's own session (worker thread).
