@@ -12,6 +12,7 @@
 #include "features/monitoring/StatisticRmonCnt.h"
 #include "features/monitoring/StatisticRmonInf.h"
 #include "platform/snmplib/Snmp.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Globals.h"
 #include "platform/ui/Form.h"
 #include "res/ids_rmon1.h"
@@ -314,7 +315,9 @@ void CStatisticRmon1::OnDelete() {
     }
     if (g_strSnmpVersion == "1") {
         const std::string index = ListIndexText(row);
-        if (const SnmpAnswer answer = SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "4"}}});
+        if (const SnmpAnswer answer = tripwire::AsUserDelete([&] {
+                return SendSet({{Column(21, index), {SNMP_TYPE_INTEGER, "4"}}});
+            });
             !answer.Accepted()) {
             AfxMessageBox(AnswerText(answer, {"it"}, "Failed to delete the statistics entry " + index + ": ",
                                      "deleted"),

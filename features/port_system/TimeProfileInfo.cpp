@@ -13,6 +13,7 @@
 #include "core/RunText.h"
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
@@ -400,7 +401,8 @@ void CTimeProfileInfo::OnDelete() {
         return;
     }
     const std::string name = m_list->GetItemText(selected, 0).toStdString();
-    if (m_logic.DeleteTimeProfile(std::to_string(ProfileIndex(selected)))) {
+    if (tripwire::AsUserDelete(
+            [&] { return m_logic.DeleteTimeProfile(std::to_string(ProfileIndex(selected))); })) {
         Refresh();
         return;
     }

@@ -15,6 +15,7 @@
 #include "core/RowCreate.h"
 #include "core/RunText.h"
 #include "core/SnmpReply.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -443,7 +444,8 @@ void C8021XAuRadiusServerDLG::OnDelete() {
     }
     const std::string oid =
         C8021XSettingLogic::RadiusColumn(10) + "." + m_list->GetItemText(row, 0).toStdString();
-    if (const SnmpAnswer answer = SetOneValue(oid, 1, "6"); answer.Accepted()) {
+    if (const SnmpAnswer answer = tripwire::AsUserDelete([&] { return SetOneValue(oid, 1, "6"); });
+        answer.Accepted()) {
         SetupControls();
     } else {
         AfxMessageBox(AnswerText(answer, {"it"}, kDeleteFailed, "deleted"), MB_OK);

@@ -14,6 +14,7 @@
 #include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "features/common/AfterCloseRun.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -360,7 +361,9 @@ void C8021XUserDLG::OnDelete() {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(C8021XSettingLogic::UserColumn(3) + C8021XSettingLogic::UserNameIndex(name), 1,
                              "6");
-    if (const SnmpAnswer answer = SendRequest(m_cCommonSNMP).Answer(); !answer.Accepted()) {
+    if (const SnmpAnswer answer =
+            tripwire::AsUserDelete([this] { return SendRequest(m_cCommonSNMP).Answer(); });
+        !answer.Accepted()) {
         AfxMessageBox(AnswerText(answer, {"it"}, kDeleteFailed, "deleted"), MB_OK);
     }
     Reload();

@@ -14,6 +14,7 @@
 #include "core/Utils.h"
 #include "features/common/AfterCloseRun.h"
 #include "features/security/IMPFunclogic.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -189,7 +190,9 @@ void CARPSpoofSetting::OnDelete() {
     const std::string index = "." + m_list->GetItemText(row, 1).toStdString();
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(arp::kStatusColumn + index, 1, "6");
-    if (const SnmpAnswer answer = SendRequest(m_cCommonSNMP).Answer(); !answer.Accepted()) {
+    if (const SnmpAnswer answer =
+            tripwire::AsUserDelete([this] { return SendRequest(m_cCommonSNMP).Answer(); });
+        !answer.Accepted()) {
         AfxMessageBox(AnswerText(answer, {"it"}, "Failed to delete the entry: ", "deleted"),
                       MB_OK | MB_ICONERROR);
     } else {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <memory>
 
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/Dialog.h"
 
@@ -119,7 +120,7 @@ void CSNMPWriteRun::Delete(const std::string& statusOid, const std::string& what
     m_run.Start(
         1,
         [this, statusOid, failed](int) {
-            if (m_config.SetRowStatus(statusOid, "6")) {
+            if (tripwire::AsUserDelete([&] { return m_config.SetRowStatus(statusOid, "6"); })) {
                 return StepOutcome::Done();
             }
             const SnmpAnswer answer = m_config.LastAnswer();

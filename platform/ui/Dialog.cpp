@@ -1,6 +1,10 @@
 #include "platform/ui/Dialog.h"
 
+#include <cxxabi.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <typeinfo>
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -28,6 +32,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/MenuBar.h"
 #include "platform/ui/Text.h"
@@ -101,7 +106,22 @@ CDialog::~CDialog() {
 
 // ---- Life cycle ----
 
+namespace {
+
+// The dialog's class, as the rule checks of the SNMP layer name the window in their reports.
+std::string ClassName(const CDialog& dlg) {
+    const char* mangled = typeid(dlg).name();
+    int status = 0;
+    char* demangled = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
+    std::string name = status == 0 && demangled != nullptr ? demangled : mangled;
+    std::free(demangled);
+    return name;
+}
+
+}  // namespace
+
 void CDialog::EnsureCreated() {
+    tripwire::SetWindowName(ClassName(*this));
     // A second run of the same object takes messages again.
     if (m_target.load() == 0) {
         m_target.store(DeliveryGate::Instance().RegisterTarget());
@@ -165,6 +185,7 @@ int CDialog::DoModal() {
     m_ended = false;
     m_result = IDCANCEL;
     m_inModal = true;
+    const std::string openerName = tripwire::WindowName();
     EnsureCreated();
     if (!m_ended) {
         // EndDialog from OnInitDialog ends before the loop starts; otherwise run it. The loop is ours,
@@ -178,6 +199,7 @@ int CDialog::DoModal() {
         QPointer<CDialog> guard(this);
         loop.exec(QEventLoop::DialogExec);
         if (!guard) {
+            tripwire::SetWindowName(openerName);
             return IDCANCEL;  // deleted from inside its own loop
         }
         m_loop = nullptr;
@@ -187,6 +209,7 @@ int CDialog::DoModal() {
     m_inModal = false;
     StopTakingMessages();
     DestroyWindow();
+    tripwire::SetWindowName(openerName);
     return m_result;
 }
 
