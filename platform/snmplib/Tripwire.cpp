@@ -22,6 +22,7 @@ std::atomic<bool> g_installed{false};
 
 std::atomic<std::thread::id> g_windowThread{};
 std::atomic<unsigned long long> g_turn{1};
+std::atomic<bool> g_windowsOpen{false};
 std::string g_windowName;  // under g_lock
 
 // The windows' thread's last request, and the event turn it went out in (under g_lock).
@@ -161,6 +162,10 @@ void SetWindowThread() {
     g_windowThread = std::this_thread::get_id();
 }
 
+void SetWindowsOpen(bool open) {
+    g_windowsOpen = open;
+}
+
 void EventsHandled() {
     g_turn.fetch_add(1);
 }
@@ -179,7 +184,7 @@ void BeforeRequest(int pduType, const std::vector<Binding>& binds) {
     if (!g_installed.load()) {
         return;
     }
-    if (std::this_thread::get_id() == g_windowThread.load()) {
+    if (g_windowsOpen.load() && std::this_thread::get_id() == g_windowThread.load()) {
         const unsigned long long turn = g_turn.load();
         std::string text = Describe(pduType, binds);
         std::string first;

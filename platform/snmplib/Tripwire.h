@@ -59,6 +59,9 @@ auto AsUserDelete(Send&& send) {
 
 // platform/ui: the calling thread is the windows' thread (once, at start).
 void SetWindowThread();
+// platform/ui: whether a window is open. Without one the thread is no window's thread (tests driving
+// the logic alone), and its requests are not checked.
+void SetWindowsOpen(bool open);
 // platform/ui: the windows' thread handled its events (any turn of its event loop).
 void EventsHandled();
 // platform/ui: the window the user works in now, as named in a report (UI thread).

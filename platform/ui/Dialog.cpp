@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <typeinfo>
 
 #include <QAbstractButton>
@@ -69,6 +70,20 @@ void GrowToContents(CDialog& dlg) {
     }
 }
 
+// The windows open now (UI thread). While one is, the UI thread is a window's thread and the SNMP
+// layer checks that it waits on one request at most.
+std::set<const CDialog*>& OpenWindows() {
+    static std::set<const CDialog*> open;
+    return open;
+}
+
+void WindowClosed(const CDialog* dlg) {
+    if (OpenWindows().erase(dlg) > 0 && OpenWindows().empty()) {
+        tripwire::SetWindowsOpen(false);
+        tripwire::SetWindowName("");
+    }
+}
+
 }  // namespace
 
 CDialog::CDialog(unsigned templateId, QWidget* parent) : QDialog(parent), m_templateId(templateId) {
@@ -87,6 +102,7 @@ CDialog::CDialog(unsigned templateId, QWidget* parent) : QDialog(parent), m_temp
 }
 
 CDialog::~CDialog() {
+    WindowClosed(this);
     StopTakingMessages();
     // The controls outlive this object's members (QWidget deletes them later): cut their links here.
     for (const auto& [id, w] : m_controls) {
@@ -122,6 +138,8 @@ std::string ClassName(const CDialog& dlg) {
 
 void CDialog::EnsureCreated() {
     tripwire::SetWindowName(ClassName(*this));
+    OpenWindows().insert(this);
+    tripwire::SetWindowsOpen(true);
     // A second run of the same object takes messages again.
     if (m_target.load() == 0) {
         m_target.store(DeliveryGate::Instance().RegisterTarget());
@@ -258,6 +276,7 @@ void CDialog::FinishEnded() {
 }
 
 int CDialog::DestroyWindow() {
+    WindowClosed(this);
     StopTakingMessages();
     for (IClosable* owned : m_ownReaders) {
         owned->CloseForOwner();
