@@ -150,7 +150,7 @@ void CIGMPSnoopConfig::OnEnableSnooping() {
 }
 
 void CIGMPSnoopConfig::OnApply() {
-    if (!m_bSettingsRead) {
+    if (!m_bSettingsRead || m_run.Running()) {
         return;
     }
     const std::string state = IsDlgButtonChecked(IDC_IGMP_ENABLE) == 1 ? "1" : "2";
@@ -176,14 +176,35 @@ void CIGMPSnoopConfig::OnApply() {
     settings.queryInterval = GetDlgItemText(IDC_IGMP_QUERY_INTERVAL);
     settings.maxResponseTime = GetDlgItemText(IDC_IGMP_MAX_RESPONSE);
     settings.reportAllPorts = report;
-    // What the device holds afterwards is shown by the read that follows.
-    m_IGMPLogic.WriteGlobalSettings(m_IGMPLogic.m_GlobalSettings, settings);
-    if (m_IGMPLogic.m_failedWrite) {
-        AfxMessageBox(AnswerText(*m_IGMPLogic.m_failedWrite, {"the IGMP snooping settings", true}) +
-                          " The settings it holds are shown.",
-                      MB_OK);
-    }
-    OnRefresh();
+    // The writes run off the window's thread (the state, then the changed fields); what the device holds
+    // afterwards is shown by the read that follows.
+    EnableDlgItem(IDC_IGMP_REFRESH, false);
+    m_run.Runner().SetCancel([this] { m_IGMPLogic.m_cCommonSNMPSet.Cancel(); });
+    const IGMPGlobalSettings old = m_IGMPLogic.m_GlobalSettings;
+    const StepsName what{"the IGMP snooping settings", true};
+    m_run.Start(
+        1,
+        [this, old, settings](int) {
+            if (m_run.Runner().Stopping()) {
+                return StepOutcome::NothingSent();
+            }
+            m_IGMPLogic.WriteGlobalSettings(old, settings);
+            return m_IGMPLogic.m_failedWrite ? StepOutcome::Of(*m_IGMPLogic.m_failedWrite)
+                                             : StepOutcome::Done();
+        },
+        [](int, int) { return QString("Writing the IGMP snooping settings..."); },
+        [this, what](const StepsEnd& end) {
+            if (end.stopped) {
+                AfxMessageBox(RunEndText(end, ListNamer({what})), MB_OK);
+                return;
+            }
+            if (m_IGMPLogic.m_failedWrite) {
+                AfxMessageBox(
+                    AnswerText(*m_IGMPLogic.m_failedWrite, what) + " The settings it holds are shown.",
+                    MB_OK);
+            }
+            OnRefresh();
+        });
 }
 
 void CIGMPSnoopConfig::OnVlanInfo() {
@@ -193,6 +214,7 @@ void CIGMPSnoopConfig::OnVlanInfo() {
 }
 
 int CIGMPSnoopConfig::DestroyWindow() {
+    m_run.Stop();  // Apply's writes end before their sessions close
     m_IGMPLogic.CloseSessions();
     return CDialog::DestroyWindow();
 }

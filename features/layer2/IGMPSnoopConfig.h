@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include "controls/StepRun.h"
 #include "features/layer2/IGMPSnoopingLogic.h"
 #include "platform/ui/Dialog.h"
 
@@ -32,4 +33,5 @@ private:
     void ShowSettings();
 
     bool m_bSettingsRead = false;  // Apply waits for a read that succeeded
+    CStepRun m_run{*this};         // Apply's writes, off the window's thread
 };

@@ -14,6 +14,7 @@
 #include "core/RowCreate.h"
 #include "core/RunText.h"
 #include "core/Utils.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -387,7 +388,8 @@ void CStaticMACDlg::OnDelete() {
             if (m_run.Runner().Stopping()) {
                 return StepOutcome::NothingSent();
             }
-            const SnmpAnswer answer = m_logic.SetStaticMacEntry(entry, CStaticMACLogic::ACTION_DELETE);
+            const SnmpAnswer answer = tripwire::AsUserDelete(
+                [&] { return m_logic.SetStaticMacEntry(entry, CStaticMACLogic::ACTION_DELETE); });
             StepOutcome out = StepOutcome::Of(answer);
             out.failure = AnswerText(answer, {"it"}, "Failed to delete the static MAC entry:", "deleted");
             return out;

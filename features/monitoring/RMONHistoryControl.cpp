@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Globals.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Text.h"
@@ -140,7 +141,7 @@ void CRMONHistoryControl::Delete(int row) {
     }
     const int index = static_cast<int>(LeadingNumber(ui::ToStd(m_list->GetItemText(row, 0))));
     m_list->SetCheck(row, ButtonColumn(), 0);
-    if (!m_rmon.DeleteHistoryControlEntry(index)) {
+    if (!tripwire::AsUserDelete([&] { return m_rmon.DeleteHistoryControlEntry(index); })) {
         Tell(m_rmon.LastError());
     }
     ReadTable();

@@ -12,6 +12,7 @@
 #include "features/monitoring/StatisticRmonCnt.h"
 #include "features/monitoring/StatisticRmonInf.h"
 #include "platform/snmplib/Snmp.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Globals.h"
 #include "platform/ui/Form.h"
 #include "res/ids_rmon1.h"

@@ -14,6 +14,7 @@
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
 #include "features/common/AfterCloseRun.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"

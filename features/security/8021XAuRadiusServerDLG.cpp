@@ -447,12 +447,8 @@ void C8021XAuRadiusServerDLG::OnDelete() {
     }
     const std::string oid =
         C8021XSettingLogic::RadiusColumn(10) + "." + m_list->GetItemText(row, 0).toStdString();
-    SnmpAnswer answer;
-    {
-        const tripwire::DestroyScope scope(tripwire::DestroyBy::kUserDelete);
-        answer = SetOneValue(oid, 1, "6");
-    }
-    if (answer.Accepted()) {
+    if (const SnmpAnswer answer = tripwire::AsUserDelete([&] { return SetOneValue(oid, 1, "6"); });
+        answer.Accepted()) {
         SetupControls();
     } else {
         AfxMessageBox(AnswerText(answer, {"it"}, kDeleteFailed, "deleted"), MB_OK);

@@ -364,7 +364,9 @@ void C8021XUserDLG::OnDelete() {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(C8021XSettingLogic::UserColumn(3) + C8021XSettingLogic::UserNameIndex(name), 1,
                              "6");
-    if (const SnmpAnswer answer = SendRequest(m_cCommonSNMP).Answer(); !answer.Accepted()) {
+    if (const SnmpAnswer answer =
+            tripwire::AsUserDelete([this] { return SendRequest(m_cCommonSNMP).Answer(); });
+        !answer.Accepted()) {
         AfxMessageBox(AnswerText(answer, {"it"}, kDeleteFailed, "deleted"), MB_OK);
     }
     Reload();

@@ -190,12 +190,9 @@ void CARPSpoofSetting::OnDelete() {
     const std::string index = "." + m_list->GetItemText(row, 1).toStdString();
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(arp::kStatusColumn + index, 1, "6");
-    SnmpAnswer answer;
-    {
-        const tripwire::DestroyScope scope(tripwire::DestroyBy::kUserDelete);
-        answer = SendRequest(m_cCommonSNMP).Answer();
-    }
-    if (!answer.Accepted()) {
+    if (const SnmpAnswer answer =
+            tripwire::AsUserDelete([this] { return SendRequest(m_cCommonSNMP).Answer(); });
+        !answer.Accepted()) {
         AfxMessageBox(AnswerText(answer, {"it"}, "Failed to delete the entry: ", "deleted"),
                       MB_OK | MB_ICONERROR);
     } else {

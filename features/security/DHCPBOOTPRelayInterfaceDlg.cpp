@@ -172,12 +172,9 @@ void CDHCPBOOTPRelayInterfaceDlg::OnDelete() {
         return;
     }
     const std::string server = ui::ToStd(m_list->GetItemText(row, 1));
-    SnmpAnswer answer;
-    {
-        const tripwire::DestroyScope scope(tripwire::DestroyBy::kUserDelete);
-        answer = m_logic.SetRelayServerRow(server, "6");
-    }
-    if (!answer.Accepted()) {
+    if (const SnmpAnswer answer =
+            tripwire::AsUserDelete([&] { return m_logic.SetRelayServerRow(server, "6"); });
+        !answer.Accepted()) {
         AfxMessageBox(
             AnswerText(answer, {"it"}, "Failed to delete the relay server " + server + ": ", "deleted"),
             MB_OK);

@@ -10,6 +10,7 @@
 #include "controls/EditEXIPV6.h"
 #include "controls/ListCtrlEx.h"
 #include "core/Utils.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
@@ -276,7 +277,8 @@ void CDHCPServerScreenDlg::OnDelete() {
         AfxMessageBox("Please select the entry to delete.", MB_OK);
         return;
     }
-    if (!m_DHCPServerLogic.DeleteServerEntry(ui::ToStd(m_ServerList->GetItemText(row, 0)))) {
+    const std::string server = ui::ToStd(m_ServerList->GetItemText(row, 0));
+    if (!tripwire::AsUserDelete([&] { return m_DHCPServerLogic.DeleteServerEntry(server); })) {
         AfxMessageBox(m_DHCPServerLogic.LastFailure(), MB_OK);
     }
     Refresh();

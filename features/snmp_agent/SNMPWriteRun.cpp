@@ -4,6 +4,7 @@
 #include <QString>
 #include <memory>
 
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/Dialog.h"
 

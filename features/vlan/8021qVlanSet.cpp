@@ -18,6 +18,7 @@
 #include "features/common/AfterCloseRun.h"
 #include "features/vlan/KSXPVIDConfig.h"
 #include "features/vlan/KSXVlanAdd.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -401,7 +402,8 @@ void C8021qVlanSet::OnDelete() {
     }
     m_cCommonSNMPTableVlanDelete.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMPTableVlanDelete.AddVarBind(std::string(vlan::kRowStatusColumn) + "." + vidText, 1, "6");
-    const SnmpAnswer answer = GetNextRequest(m_cCommonSNMPTableVlanDelete).Answer();
+    const SnmpAnswer answer =
+        tripwire::AsUserDelete([this] { return GetNextRequest(m_cCommonSNMPTableVlanDelete).Answer(); });
     if (!answer.Accepted()) {
         AfxMessageBox(AnswerText(answer, {"it"}, "Failed to delete the VLAN " + vidText + ": ", "deleted"));
         if (answer.Refused() || answer.NotSent()) {

@@ -4,9 +4,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <chrono>
-#include <thread>
+#include <algorithm>
+#include <memory>
 
+#include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
 #include "core/Utils.h"
@@ -16,7 +17,6 @@
 #include "platform/sys/MessageBox.h"
 #include "platform/sys/Tunable.h"
 #include "platform/ui/Form.h"
-#include "platform/ui/WaitCursor.h"
 #include "res/ids_surveillance.h"
 
 using namespace ksx;
@@ -28,6 +28,7 @@ const char* const kTextReadFailed = "Reading the device failed. Press Refresh to
 
 // The device's pause between two batches of the auto detection write.
 const ksx::Tunable kBatchPauseMs("surveillance-ports.batch-pause-ms", 100);
+constexpr int kBatchPorts = 30;  // ports a request, as AutoDetectionBatches makes them
 
 std::string SameRowText(const WalkStep& step, int i) {
     return step.Has(i) && step.Index(i) == step.Index(0) ? step.Text(i) : std::string();
@@ -141,28 +142,48 @@ void CCameraVlanPortSetting::UpdateApply() {
 }
 
 void CCameraVlanPortSetting::OnApply() {
-    CWaitCursor wait;
+    if (m_run.Running()) {
+        return;
+    }
     const int from = m_range.From();
     const int to = m_range.To();
     const std::string value = GetDlgItemText(IDC_SPORT_AUTO_DETECTION) == "Enable" ? "1" : "2";
     int trunkPort = 0;
-    const auto batches = AutoDetectionBatches(from, to, value, m_trunks.Groups(), &trunkPort);
+    auto batches = std::make_shared<const std::vector<std::vector<std::string>>>(
+        AutoDetectionBatches(from, to, value, m_trunks.Groups(), &trunkPort));
     // Every port is checked before the first request: a trunk port refuses the whole range.
     if (trunkPort != 0) {
         AfxMessageBox(kTextLaPort, MB_OK);
         return;
     }
-    for (const auto& batch : batches) {
-        // A fresh request per batch, so no batch carries the bindings of the one before.
+    // Off the window's thread, a fresh request per batch (no batch carries the bindings of the one
+    // before) and a pause after each; the first batch not written ends the range.
+    EnableDlgItem(IDC_SPORT_APPLY, false);
+    m_run.Runner().SetCancel([this] { m_cCommonSNMPSet.Cancel(); });
+    auto step = [this, batches, value](int i) {
+        if (m_run.Runner().Stopping()) {
+            return StepOutcome::NothingSent();
+        }
         m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-        for (const std::string& oid : batch) {
+        for (const std::string& oid : (*batches)[static_cast<size_t>(i)]) {
             m_cCommonSNMPSet.AddVarBind(oid, 1, value.c_str());
         }
-        const SnmpReply reply = GetNextRequest(m_cCommonSNMPSet);
-        if (!reply.Accepted()) {
-            TRACE("--------iStatus = %d, error status %d", reply.status, reply.ErrorStatus());
+        const SnmpAnswer answer = GetNextRequest(m_cCommonSNMPSet).Answer();
+        if (!answer.Accepted()) {
+            return StepOutcome::Of(answer);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(kBatchPauseMs.Get()));
-    }
-    Refresh();
+        m_run.Runner().Pause(static_cast<unsigned>(std::max(kBatchPauseMs.Get(), 0)));
+        return StepOutcome::Done();
+    };
+    m_run.Start(
+        static_cast<int>(batches->size()), step,
+        [](int i, int n) { return QString("Writing the ports: batch %1 of %2...").arg(i + 1).arg(n); },
+        [this, from, to](const StepsEnd& end) {
+            if (!end.Complete()) {
+                AfxMessageBox(RunEndText(end, PortsNamer(from, to, kBatchPorts)), MB_OK);
+            }
+            if (!end.stopped) {
+                Refresh();
+            }
+        });
 }

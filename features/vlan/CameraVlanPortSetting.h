@@ -6,6 +6,7 @@
 #include <string>
 
 #include "controls/PortRange.h"
+#include "controls/StepRun.h"
 #include "controls/TableDialog.h"
 #include "core/CommonSNMP.h"
 #include "features/common/TrunkTable.h"
@@ -46,4 +47,5 @@ private:
     CCommonSNMP m_cCommonSNMPSet;            // Apply
     CCommonSNMP m_cCommonSNMPTableGetTrunk;  // the trunk walk; the port walk has the base's session
     ksx::TableRead<TrunkRow> m_trunkWalk;
+    CStepRun m_run{*this};  // Apply's batches, off the window's thread
 };

@@ -1,7 +1,10 @@
 // The checks behind Tripwire.h. Cheap when no handler is installed: one atomic load per request.
 #include "platform/snmplib/Tripwire.h"
 
+#include <unistd.h>
+
 #include <atomic>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -19,9 +22,10 @@ std::atomic<bool> g_installed{false};
 
 std::atomic<std::thread::id> g_windowThread{};
 std::atomic<unsigned long long> g_turn{1};
+std::atomic<bool> g_windowsOpen{false};
 std::string g_windowName;  // under g_lock
 
-// The windows' thread's last request, and the event turn it went out in (that thread only).
+// The windows' thread's last request, and the event turn it went out in (under g_lock).
 struct LastRequest {
     unsigned long long turn = 0;
     std::string text;
@@ -31,22 +35,8 @@ LastRequest g_last;
 thread_local bool t_scoped = false;
 thread_local DestroyBy t_by = DestroyBy::kRowCreation;
 
-// The status columns of the device's row-status (RowStatus) and RMON entry-status (EntryStatus)
-// tables: a SET of 6 (RowStatus) or 4 (EntryStatus) to an instance of one destroys that row.
-struct StatusColumn {
-    const char* oid;
-    bool entryStatus;
-};
-const StatusColumn kStatusColumns[] = {
-    // RMON: etherStatsStatus, historyControlStatus, alarmStatus, eventStatus.
-    {"1.3.6.1.2.1.16.1.1.1.21", true},
-    {"1.3.6.1.2.1.16.2.1.1.7", true},
-    {"1.3.6.1.2.1.16.3.1.1.12", true},
-    {"1.3.6.1.2.1.16.9.1.1.7", true},
-};
-
 const StatusColumn* StatusColumnOf(const std::string& oid) {
-    for (const StatusColumn& c : kStatusColumns) {
+    for (const StatusColumn& c : StatusColumns()) {
         const std::string col = c.oid;
         if (oid.size() > col.size() + 1 && oid.compare(0, col.size(), col) == 0 && oid[col.size()] == '.') {
             return &c;
@@ -93,10 +83,65 @@ void Trip(const std::string& what) {
 
 }  // namespace
 
-void Install(Handler handler) {
+Handler Install(Handler handler) {
     std::lock_guard<std::mutex> lock(g_lock);
+    Handler previous = g_handler ? *g_handler : Handler{};
     g_handler = handler ? std::make_shared<Handler>(std::move(handler)) : nullptr;
     g_installed = static_cast<bool>(g_handler);
+    return previous;
+}
+
+bool RequestedByEnvironment() {
+    const char* value = std::getenv("KSX_TRIPWIRE");
+    return value != nullptr && std::string(value) == "1";
+}
+
+Handler ExitingHandler() {
+    return [](const std::string& what) {
+        const std::string line = what + "\n";
+        [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, line.data(), line.size());
+        std::_Exit(kTripExitCode);
+    };
+}
+
+// The status columns of the device's row-status (RowStatus) and RMON entry-status (EntryStatus)
+// tables that the module writes, and the standard RMON ones.
+const std::vector<StatusColumn>& StatusColumns() {
+    static const std::vector<StatusColumn> columns = {
+        // RMON: etherStatsStatus, historyControlStatus, alarmStatus, eventStatus.
+        {"1.3.6.1.2.1.16.1.1.1.21", true},
+        {"1.3.6.1.2.1.16.2.1.1.7", true},
+        {"1.3.6.1.2.1.16.3.1.1.12", true},
+        {"1.3.6.1.2.1.16.9.1.1.7", true},
+        // The device's RMON tables: statistics, history, alarms, events.
+        {"1.3.6.1.4.1.7393.10.76.20.1.47.2.1.1.4", true},
+        {"1.3.6.1.4.1.7393.10.76.20.1.47.3.1.1.6", true},
+        {"1.3.6.1.4.1.7393.10.76.20.1.47.4.1.1.10", true},
+        {"1.3.6.1.4.1.7393.10.76.20.1.47.5.1.1.6", true},
+        // VLANs, static MAC addresses.
+        {"1.3.6.1.4.1.7393.10.76.20.1.7.6.1.5", false},
+        {"1.3.6.1.4.1.7393.10.76.20.1.9.3.1.4", false},
+        // ARP gateway entries, DHCP server pools, IP-MAC-port bindings.
+        {"1.3.6.1.4.1.7393.10.76.20.1.14.3.1.1.4", false},
+        {"1.3.6.1.4.1.7393.10.76.20.1.14.7.3.1.4", false},
+        {"1.3.6.1.4.1.7393.10.76.20.1.14.10.3.1.4", false},
+        // Syslog hosts.
+        {"1.3.6.1.4.1.7393.10.76.20.1.16.2.5.1.5", false},
+        // 802.1X users, RADIUS servers.
+        {"1.3.6.1.4.1.7393.10.76.20.1.23.3.1.1.3", false},
+        {"1.3.6.1.4.1.7393.10.76.20.1.23.4.2.1.10", false},
+        // SNMP agent: users, groups, views, communities, trap hosts.
+        {"1.3.6.1.4.1.7393.10.76.20.1.25.2.1.1.8", false},
+        {"1.3.6.1.4.1.7393.10.76.20.1.25.3.1.1.7", false},
+        {"1.3.6.1.4.1.7393.10.76.20.1.25.4.1.1.5", false},
+        {"1.3.6.1.4.1.7393.10.76.20.1.25.5.1.1.3", false},
+        {"1.3.6.1.4.1.7393.10.76.20.1.25.6.2.1.6", false},
+        // Surveillance VLAN devices, DHCP/BOOTP relay servers, power saving time profiles.
+        {"1.3.6.1.4.1.7393.10.76.20.1.26.2.1.1.5", false},
+        {"1.3.6.1.4.1.7393.10.76.20.1.28.2.1.1.3", false},
+        {"1.3.6.1.4.1.7393.10.76.20.1.32.1.1.21", false},
+    };
+    return columns;
 }
 
 bool Installed() {
@@ -117,6 +162,10 @@ void SetWindowThread() {
     g_windowThread = std::this_thread::get_id();
 }
 
+void SetWindowsOpen(bool open) {
+    g_windowsOpen = open;
+}
+
 void EventsHandled() {
     g_turn.fetch_add(1);
 }
@@ -126,19 +175,31 @@ void SetWindowName(const std::string& name) {
     g_windowName = name;
 }
 
+std::string WindowName() {
+    std::lock_guard<std::mutex> lock(g_lock);
+    return g_windowName;
+}
+
 void BeforeRequest(int pduType, const std::vector<Binding>& binds) {
     if (!g_installed.load()) {
         return;
     }
-    if (std::this_thread::get_id() == g_windowThread.load()) {
+    if (g_windowsOpen.load() && std::this_thread::get_id() == g_windowThread.load()) {
         const unsigned long long turn = g_turn.load();
         std::string text = Describe(pduType, binds);
-        if (g_last.turn == turn) {
-            Trip("the window's thread sent a second request before it handled its events again: first " +
-                 g_last.text + ", then " + text);
+        std::string first;
+        {
+            std::lock_guard<std::mutex> lock(g_lock);
+            if (g_last.turn == turn) {
+                first = g_last.text;
+            }
+            g_last.turn = turn;
+            g_last.text = text;
         }
-        g_last.turn = turn;
-        g_last.text = std::move(text);
+        if (!first.empty()) {
+            Trip("the window's thread sent a second request before it handled its events again: first " +
+                 first + ", then " + text);
+        }
     }
     if (pduType != kPduSet || t_scoped) {
         return;

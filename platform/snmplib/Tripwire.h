@@ -18,9 +18,23 @@ namespace ksx::tripwire {
 
 // Called with a description of the broken rule; any thread.
 using Handler = std::function<void(const std::string& what)>;
-// Installs (or, with an empty handler, removes) the handler. Tests only.
-void Install(Handler handler);
+// Installs (or, with an empty handler, removes) the handler and returns the one it replaces. Tests only.
+Handler Install(Handler handler);
 bool Installed();
+
+// The program's own check, for tests that run it as a process of its own: with KSX_TRIPWIRE=1 in its
+// environment a broken rule is written to stderr and the process ends at once with kTripExitCode.
+constexpr int kTripExitCode = 86;
+bool RequestedByEnvironment();
+Handler ExitingHandler();
+
+// The status columns the destroy check knows (a destroy is 4 in an EntryStatus column, 6 in a
+// RowStatus column).
+struct StatusColumn {
+    const char* oid;
+    bool entryStatus;
+};
+const std::vector<StatusColumn>& StatusColumns();
 
 // Who issues the row-status destroys this thread sends while a scope lasts.
 enum class DestroyBy { kRowCreation, kUserDelete };
@@ -36,12 +50,23 @@ private:
     bool m_hadPrevious;
 };
 
+// Runs `send` (on this thread) as the user's Delete of a row they picked; returns what it returns.
+template <class Send>
+auto AsUserDelete(Send&& send) {
+    const DestroyScope scope(DestroyBy::kUserDelete);
+    return send();
+}
+
 // platform/ui: the calling thread is the windows' thread (once, at start).
 void SetWindowThread();
+// platform/ui: whether a window is open. Without one the thread is no window's thread (tests driving
+// the logic alone), and its requests are not checked.
+void SetWindowsOpen(bool open);
 // platform/ui: the windows' thread handled its events (any turn of its event loop).
 void EventsHandled();
 // platform/ui: the window the user works in now, as named in a report (UI thread).
 void SetWindowName(const std::string& name);
+std::string WindowName();
 
 // The SNMP layer, before a request goes out: its PDU type and bindings (OID, type code, value).
 struct Binding {

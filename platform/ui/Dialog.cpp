@@ -1,6 +1,11 @@
 #include "platform/ui/Dialog.h"
 
+#include <cxxabi.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <set>
+#include <typeinfo>
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -28,6 +33,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/MenuBar.h"
 #include "platform/ui/Text.h"
@@ -64,6 +70,20 @@ void GrowToContents(CDialog& dlg) {
     }
 }
 
+// The windows open now (UI thread). While one is, the UI thread is a window's thread and the SNMP
+// layer checks that it waits on one request at most.
+std::set<const CDialog*>& OpenWindows() {
+    static std::set<const CDialog*> open;
+    return open;
+}
+
+void WindowClosed(const CDialog* dlg) {
+    if (OpenWindows().erase(dlg) > 0 && OpenWindows().empty()) {
+        tripwire::SetWindowsOpen(false);
+        tripwire::SetWindowName("");
+    }
+}
+
 }  // namespace
 
 CDialog::CDialog(unsigned templateId, QWidget* parent) : QDialog(parent), m_templateId(templateId) {
@@ -82,6 +102,7 @@ CDialog::CDialog(unsigned templateId, QWidget* parent) : QDialog(parent), m_temp
 }
 
 CDialog::~CDialog() {
+    WindowClosed(this);
     StopTakingMessages();
     // The controls outlive this object's members (QWidget deletes them later): cut their links here.
     for (const auto& [id, w] : m_controls) {
@@ -101,7 +122,24 @@ CDialog::~CDialog() {
 
 // ---- Life cycle ----
 
+namespace {
+
+// The dialog's class, as the rule checks of the SNMP layer name the window in their reports.
+std::string ClassName(const CDialog& dlg) {
+    const char* mangled = typeid(dlg).name();
+    int status = 0;
+    char* demangled = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
+    std::string name = status == 0 && demangled != nullptr ? demangled : mangled;
+    std::free(demangled);
+    return name;
+}
+
+}  // namespace
+
 void CDialog::EnsureCreated() {
+    tripwire::SetWindowName(ClassName(*this));
+    OpenWindows().insert(this);
+    tripwire::SetWindowsOpen(true);
     // A second run of the same object takes messages again.
     if (m_target.load() == 0) {
         m_target.store(DeliveryGate::Instance().RegisterTarget());
@@ -165,6 +203,7 @@ int CDialog::DoModal() {
     m_ended = false;
     m_result = IDCANCEL;
     m_inModal = true;
+    const std::string openerName = tripwire::WindowName();
     EnsureCreated();
     if (!m_ended) {
         // EndDialog from OnInitDialog ends before the loop starts; otherwise run it. The loop is ours,
@@ -178,6 +217,7 @@ int CDialog::DoModal() {
         QPointer<CDialog> guard(this);
         loop.exec(QEventLoop::DialogExec);
         if (!guard) {
+            tripwire::SetWindowName(openerName);
             return IDCANCEL;  // deleted from inside its own loop
         }
         m_loop = nullptr;
@@ -187,6 +227,7 @@ int CDialog::DoModal() {
     m_inModal = false;
     StopTakingMessages();
     DestroyWindow();
+    tripwire::SetWindowName(openerName);
     return m_result;
 }
 
@@ -235,6 +276,7 @@ void CDialog::FinishEnded() {
 }
 
 int CDialog::DestroyWindow() {
+    WindowClosed(this);
     StopTakingMessages();
     for (IClosable* owned : m_ownReaders) {
         owned->CloseForOwner();

@@ -3,11 +3,13 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <QAbstractEventDispatcher>
 #include <QSocketNotifier>
 #include <QThread>
 #include <cstdint>
 #include <thread>
 
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/DeliveryGate.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/QtMessageBox.h"
@@ -25,7 +27,8 @@ int WakeFd() {
     return fd;
 }
 
-QSocketNotifier* g_notifier = nullptr;  // UI thread only
+QSocketNotifier* g_notifier = nullptr;          // UI thread only
+QAbstractEventDispatcher* g_counted = nullptr;  // the dispatcher whose turns the rule checks count
 QtMessageBoxService* g_boxService = nullptr;
 
 void Drain() {
@@ -47,6 +50,21 @@ void InstallGate() {
         QObject::connect(g_notifier, &QSocketNotifier::activated, g_notifier, [] { Drain(); });
     }
     g_notifier->setEnabled(true);
+    // The rule checks of the SNMP layer: this is the windows' thread, and each turn of its event loop
+    // (nested loops of dialogs and boxes included) handles its events. The program checks them only
+    // when its environment asks (KSX_TRIPWIRE=1); tests install their own handler.
+    tripwire::SetWindowThread();
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(QThread::currentThread());
+    if (dispatcher != nullptr && dispatcher != g_counted) {
+        g_counted = dispatcher;
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, dispatcher,
+                         [] { tripwire::EventsHandled(); });
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, dispatcher,
+                         [] { tripwire::EventsHandled(); });
+    }
+    if (!tripwire::Installed() && tripwire::RequestedByEnvironment()) {
+        tripwire::Install(tripwire::ExitingHandler());
+    }
     DeliveryGate& gate = DeliveryGate::Instance();
     gate.SetOwnerThread(std::this_thread::get_id());
     gate.SetWakeup([fd] {

@@ -98,6 +98,7 @@ TEST(ShellInstance, SecondStartOfTheModuleEndsAtOnceAndRaisesTheFirst) {
     QProcess second;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("KSX_TRIPWIRE", "1");  // a broken rule ends the program with its own exit code
     second.setProcessEnvironment(env);
     QElapsedTimer clock;
     clock.start();
@@ -127,6 +128,7 @@ TEST(ShellInstance, StartThatCouldNotLoadItsSettingsLetsACorrectedStartRun) {
     const std::string name = ksx::InstanceName("KSX-4200-28Z1", address);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("KSX_TRIPWIRE", "1");  // a broken rule ends the program with its own exit code
     const QStringList args{"/P0", ksx::ui::ToQ("/I" + address)};
 
     QProcess broken;

@@ -171,6 +171,7 @@ void StartModule(test::SimSwitch& sim, const test::TempUserIni& ini, QProcess& m
                  const QString& closeEdit = {}, const QString& write = {}) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("KSX_TRIPWIRE", "1");  // a broken rule ends the child with its own exit code
     env.insert(kChildPort, QString::number(sim.Port()));
     env.insert(kChildIni, QString::fromStdString(ini.Path()));
     env.remove("GTEST_TOTAL_SHARDS");  // the child test runs whichever shard the parent is

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/snmplib/Tripwire.h"
 #include "tests/support/ui/DialogDriver.h"
 
 namespace ksx::test {
@@ -61,6 +62,8 @@ bool ScriptedMessageBox::WaitForCount(std::size_t count, int limitMs) const {
 }
 
 int ScriptedMessageBox::Show(const std::string& text, const std::string& caption, unsigned flags) {
+    // On screen a box runs its own event loop until it is answered.
+    tripwire::EventsHandled();
     std::lock_guard<std::mutex> guard(m_mutex);
     int answer = 0;
     if (!m_answers.empty()) {

@@ -1,0 +1,104 @@
+// The SNMP layer's rule checks fire on a deliberate violation, and only then: the windows' thread waiting
+// on two requests without an event-loop turn between them, and a row-status destroy nobody owns.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/snmplib/Tripwire.h"
+#include "tests/snmplib/SnmpTestUtil.h"
+#include "tests/support/ui/DialogDriver.h"
+
+namespace ksx::test {
+namespace {
+
+// Catches what the checks report for its lifetime, in place of the suite's handler.
+class CaughtTrips {
+public:
+    CaughtTrips()
+        : m_previous(tripwire::Install([this](const std::string& what) { m_trips.push_back(what); })) {}
+    ~CaughtTrips() { tripwire::Install(m_previous); }
+    std::vector<std::string> m_trips;
+
+private:
+    tripwire::Handler m_previous;
+};
+
+using Tripwire = SimSuite;
+
+// One request of type 0 (GET) or 3 (SET) on the windows' thread (the test's), as a dialog sends it.
+int Send(const SimSwitch& sim, int type, const std::string& oid, const std::string& value = "") {
+    CSnmpV1 request(type);
+    request.setCommunity("harbour");
+    request.addValue(oid.c_str(), type == 3 ? SNMP_TYPE_INTEGER : SNMP_TYPE_NULL, value.c_str());
+    ReplyPtr reply;
+    return SendTo(request, AgentOf(sim), reply, 2000);
+}
+
+TEST_F(Tripwire, TwoRequestsOfTheWindowsThreadWithoutAnEventTurnBetween) {
+    const std::string sysName = "1.3.6.1.2.1.1.5.0";
+    CaughtTrips caught;
+    EXPECT_EQ(Send(*s_sim, 0, sysName), 0);  // no window open: the logic alone, as a test drives it
+    EXPECT_EQ(Send(*s_sim, 0, sysName), 0);
+    CDialog window(0);
+    DialogDriver driver(window);
+    EXPECT_EQ(Send(*s_sim, 0, sysName), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Send(*s_sim, 0, sysName), 0);
+    EXPECT_TRUE(caught.m_trips.empty());
+    EXPECT_EQ(Send(*s_sim, 0, "1.3.6.1.2.1.1.1.0"), 0);
+    ASSERT_EQ(caught.m_trips.size(), 1u);
+    EXPECT_EQ(
+        caught.m_trips[0],
+        "tripwire: the window's thread sent a second request before it handled its events again: first "
+        "GET 1.3.6.1.2.1.1.5.0, then GET 1.3.6.1.2.1.1.1.0 (window: ksx::CDialog; the windows' thread)");
+}
+
+TEST_F(Tripwire, DestroyOutsideRowCreationOrAUsersDelete) {
+    const std::string status = "1.3.6.1.4.1.7393.10.76.20.1.47.2.1.1.4.77";
+    CaughtTrips caught;  // no window open: the destroy is checked all the same
+    {
+        const tripwire::DestroyScope scope(tripwire::DestroyBy::kUserDelete);
+        Send(*s_sim, 3, status, "4");
+    }
+    Send(*s_sim, 3, status + "1", "1");  // not a destroy
+    EXPECT_TRUE(caught.m_trips.empty());
+    Send(*s_sim, 3, status, "4");
+    ASSERT_EQ(caught.m_trips.size(), 1u);
+    EXPECT_EQ(caught.m_trips[0],
+              "tripwire: a row-status destroy that neither row creation nor a user's Delete "
+              "issued: SET " +
+                  status + "=4 (window: none; the windows' thread)");
+}
+
+// Every row-status and entry-status table of the device profiles has its status column in the list.
+TEST(TripwireColumns, EveryStatusTableOfTheProfilesIsListed) {
+    const std::filesystem::path profiles =
+        std::filesystem::path(std::getenv("KSX_SOURCE_DIR")) / "sim" / "profiles";
+    int tables = 0;
+    for (const auto& file : std::filesystem::directory_iterator(profiles)) {
+        std::ifstream in(file.path());
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream words(line);
+            std::string kind, entry, column;
+            words >> kind >> entry >> column;
+            if (kind != "@rowstatus" && kind != "@entrystatus") {
+                continue;
+            }
+            ++tables;
+            const std::string oid = entry + "." + column;
+            bool listed = false;
+            for (const tripwire::StatusColumn& c : tripwire::StatusColumns()) {
+                listed = listed || (oid == c.oid && c.entryStatus == (kind == "@entrystatus"));
+            }
+            EXPECT_TRUE(listed) << kind << " " << oid << " of " << file.path().filename();
+        }
+    }
+    EXPECT_GT(tables, 20);
+}
+
+}  // namespace
+}  // namespace ksx::test
