@@ -222,7 +222,7 @@ void CIGMPSnoopingVLANSetting::OnPortCheck(int id) {
 
 void CIGMPSnoopingVLANSetting::OnApply() {
     const std::string vlanId = GetDlgItemText(IDC_IGMPV_VLAN_ID);
-    if (vlanId.empty()) {
+    if (vlanId.empty() || m_run.Running()) {
         return;
     }
     std::string oldState;  // stays empty (nothing is written) when the VLAN left the list
@@ -246,17 +246,43 @@ void CIGMPSnoopingVLANSetting::OnApply() {
         AfxMessageBox("All router ports of this VLAN will be deleted.", MB_OKCANCEL) != IDOK) {
         return;
     }
-    if (!oldState.empty() &&
-        !m_IGMPLogic.WriteVlanSettings(vlanId, oldState, newState, value(IDC_IGMPV_QUERIER),
-                                       value(IDC_IGMPV_FAST_LEAVE)) &&
-        m_IGMPLogic.m_failedWrite) {
-        AfxMessageBox(
-            AnswerText(*m_IGMPLogic.m_failedWrite, {"the IGMP snooping settings of VLAN " + vlanId, true}) +
-                " The settings it holds are shown.",
-            MB_OK);
+    if (oldState.empty()) {
+        OnRefresh();
+        ResetForm();
+        return;
     }
-    OnRefresh();
-    ResetForm();
+    // The writes run off the window's thread; what the device holds afterwards is shown by the read that
+    // follows.
+    EnableDlgItem(IDC_IGMPV_APPLY, false);
+    EnableDlgItem(IDC_IGMPV_REFRESH, false);
+    m_run.Runner().SetCancel([this] { m_IGMPLogic.m_cCommonSNMPSet.Cancel(); });
+    const std::string querier = value(IDC_IGMPV_QUERIER);
+    const std::string fastLeave = value(IDC_IGMPV_FAST_LEAVE);
+    const StepsName what{"the IGMP snooping settings of VLAN " + vlanId, true};
+    m_run.Start(
+        1,
+        [this, vlanId, oldState, newState, querier, fastLeave](int) {
+            if (m_run.Runner().Stopping()) {
+                return StepOutcome::NothingSent();
+            }
+            m_IGMPLogic.WriteVlanSettings(vlanId, oldState, newState, querier, fastLeave);
+            return m_IGMPLogic.m_failedWrite ? StepOutcome::Of(*m_IGMPLogic.m_failedWrite)
+                                             : StepOutcome::Done();
+        },
+        [](int, int) { return QString("Writing the IGMP snooping settings..."); },
+        [this, what](const StepsEnd& end) {
+            if (end.stopped) {
+                AfxMessageBox(RunEndText(end, ListNamer({what})), MB_OK);
+                return;
+            }
+            if (m_IGMPLogic.m_failedWrite) {
+                AfxMessageBox(
+                    AnswerText(*m_IGMPLogic.m_failedWrite, what) + " The settings it holds are shown.",
+                    MB_OK);
+            }
+            OnRefresh();
+            ResetForm();
+        });
 }
 
 void CIGMPSnoopingVLANSetting::OnApplyRouterPorts() {
@@ -290,6 +316,7 @@ void CIGMPSnoopingVLANSetting::OnMulticastEntry() {
 }
 
 int CIGMPSnoopingVLANSetting::DestroyWindow() {
+    m_run.Stop();  // Apply's writes end before their sessions close
     m_IGMPLogic.CloseSessions();
     return ClxDialog::DestroyWindow();
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "controls/LxDialog.h"
+#include "controls/StepRun.h"
 #include "features/layer2/IGMPSnoopingLogic.h"
 
 class CListCtrlEx;
@@ -48,4 +49,5 @@ private:
     CListCtrlEx* m_list = nullptr;
     std::vector<QLabel*> m_portLabels;
     std::vector<QCheckBox*> m_portChecks;
+    CStepRun m_run{*this};  // Apply's writes, off the window's thread
 };

@@ -51,7 +51,15 @@ std::string Describe(int pduType, const std::vector<Binding>& binds) {
     for (size_t i = 0; i < binds.size(); ++i) {
         s << (i ? " " : "") << binds[i].oid;
         if (pduType == kPduSet) {
-            s << "=" << binds[i].value;
+            s << "=";
+            for (const unsigned char c : binds[i].value) {
+                if (c >= 0x20 && c < 0x7f) {
+                    s << c;
+                } else {  // octets of a bitmap or an address: readable in a report
+                    static const char kHex[] = "0123456789abcdef";
+                    s << "\\x" << kHex[c >> 4] << kHex[c & 15];
+                }
+            }
         }
     }
     return s.str();

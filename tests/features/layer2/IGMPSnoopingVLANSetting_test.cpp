@@ -111,6 +111,7 @@ TEST_F(IGMPVlanSettingTest, SettingsApplyRequestsAndTheQuestionBeforeDisabling) 
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMPV_QUERIER));
     ASSERT_TRUE(drv.Select(IDC_IGMPV_FAST_LEAVE, 0));
     ASSERT_TRUE(drv.Click(IDC_IGMPV_APPLY));
+    WaitRead(dlg);  // the writes, then the read that follows them
     EXPECT_EQ(SetsSent(),
               (std::vector<std::string>{"10.3.4.1.2.200=i:1",
                                         "10.3.4.1.2.200=i:1 10.3.4.1.4.200=i:2 10.3.4.1.8.200=i:1"}));
@@ -131,6 +132,7 @@ TEST_F(IGMPVlanSettingTest, SettingsApplyRequestsAndTheQuestionBeforeDisabling) 
     EXPECT_EQ(dlg.GetDlgItemText(IDC_IGMPV_VLAN_ID), "100");
     // OK: querier and fast leave (as the greyed combos show them), the state last.
     ASSERT_TRUE(drv.Click(IDC_IGMPV_APPLY));
+    WaitRead(dlg);
     EXPECT_EQ(SetsSent(),
               std::vector<std::string>{"10.3.4.1.4.100=i:1 10.3.4.1.8.100=i:1 10.3.4.1.2.100=i:2"});
     WaitRead(dlg);
@@ -169,6 +171,7 @@ TEST_F(IGMPVlanSettingTest, AStateNotReadIsNeverWrittenAndARefusedWriteIsSaid) {
     s_sim->ClearLog();
     Fail(kP + ".10.3.4.1.2.200", 3);
     ASSERT_TRUE(drv.Click(IDC_IGMPV_APPLY));
+    WaitRead(dlg);
     EXPECT_EQ(SetsSent(), std::vector<std::string>{"10.3.4.1.2.200=i:1"});
     ASSERT_GE(boxes.Count(), 1u);
     EXPECT_EQ(
