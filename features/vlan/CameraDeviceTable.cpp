@@ -55,6 +55,10 @@ SnmpAnswer RemoveDeviceRow(CCommonSNMP& session, const std::string& index) {
     return SendRequest(session).Answer();
 }
 
+SnmpAnswer RemoveAddedDeviceRow(CCommonSNMP& session, const std::string& index, RowOwner owner) {
+    return RemoveOwnRow(StatusAccessOn(session, kDevStatusCol + index), owner);
+}
+
 StepsNamer DeletedEntryNamer() {
     return [](int, int, StepsState state) {
         return StepsName{state == StepsState::kRefused ? "the delete of the entry" : "the entry"};

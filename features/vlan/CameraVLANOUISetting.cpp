@@ -239,7 +239,7 @@ void CCameraVLANOUISetting::StartAdd(const std::string& description, const std::
             }
             state->tableChanged = true;
             state->description = Description::kRemoving;
-            const SnmpAnswer removal = RemoveDeviceRow(m_cCommonSNMP, index);
+            const SnmpAnswer removal = RemoveAddedDeviceRow(m_cCommonSNMP, index, state->progress.Owner());
             state->description = removal.Accepted() ? Description::kRemoved : Description::kKept;
             out.failure = FillFailureText(written, removal);
             return out;

@@ -576,7 +576,8 @@ void CCameraVlanSetting::StartDeviceAdd(const std::string& type, const std::stri
             if (!m_run.Runner().Stopping()) {
                 progress->Refuse();  // the row it made is removed now
                 *halfMade = true;
-                out.failure = FillFailureText(written, RemoveDeviceRow(m_cCommonSNMP, index));
+                out.failure =
+                    FillFailureText(written, RemoveAddedDeviceRow(m_cCommonSNMP, index, progress->Owner()));
             }
             return out;
         }
