@@ -10,6 +10,7 @@
 #include "features/vlan/PvidSettingLogic.h"
 #include "features/vlan/VlanAddLogic.h"
 #include "features/vlan/VlanTable.h"
+#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Globals.h"
 #include "tests/support/ModuleBaseFixture.h"
 
@@ -137,7 +138,8 @@ TEST_F(VlanWrite28, DeviceKeepsUntaggedWithinEgressAndTheDefaultVlan) {
         } else {
             session.AddVarBind(oid, type, value.c_str());
         }
-        return ksx::SendAccepted(session);
+        // The destroys below stand for the user's Delete of a listed VLAN.
+        return ksx::tripwire::AsUserDelete([&] { return ksx::SendAccepted(session); });
     };
     // VLAN 100 has ports 1 to 8 and no untagged port.
     EXPECT_FALSE(set(kTable + ".4.100", 2, std::string("\x00\x80\x00\x00", 4)));  // port 9: not a member
