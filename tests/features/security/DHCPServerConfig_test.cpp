@@ -54,6 +54,7 @@ protected:
         EXPECT_TRUE(drv.Select(IDC_LDS_TO, to - 1));
         EXPECT_TRUE(drv.Select(IDC_LDS_STATE, enable ? 1 : 0));
         EXPECT_TRUE(drv.Click(IDC_LDS_APPLY));
+        EXPECT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));  // the write and its read-back
         std::vector<std::string> out;
         for (const test::SimRequest& r : test::Sets(s_sim->Requests())) {
             for (const test::SimVarBind& vb : r.varbinds) {
