@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <memory>
 #include <optional>
 
 #include "core/RunText.h"
@@ -31,12 +32,18 @@ std::optional<long long> ParseNumber(const std::string& text, long long low, lon
 }  // namespace
 
 CDHCPBOOTPRelayGlobalDlg::CDHCPBOOTPRelayGlobalDlg(QWidget* parent) : CDialog(IDD_RELAY_GLOBAL, parent) {
+    OwnSession(m_run.Runner());  // stopped before the sessions its steps use are closed
     OwnSessions(m_logic.Sessions());
     OwnSessions(m_logic.ModuleSessions());
+    m_run.Runner().SetCancel([this] { m_logic.CancelScalars(); });
     OnMessage(WM_DHCPRELAY_RESULT, [this](WPARAM w, LPARAM l) { return OnResult(w, l); });
     OnNotify(CBN_SELCHANGE, IDC_RLG_REMOTE_TYPE, Handler([this] { OnRemoteTypeChanged(); }));
     OnCommand(IDC_RLG_APPLY, [this] { OnApply(); });
-    OnCommand(IDC_RLG_REFRESH, [this] { Refresh(); });
+    OnCommand(IDC_RLG_REFRESH, [this] {
+        if (!m_run.Running()) {
+            Refresh();
+        }
+    });
 }
 
 CDHCPBOOTPRelayGlobalDlg::~CDHCPBOOTPRelayGlobalDlg() = default;
@@ -88,10 +95,13 @@ void CDHCPBOOTPRelayGlobalDlg::Refresh() {
 }
 
 LRESULT CDHCPBOOTPRelayGlobalDlg::OnResult(WPARAM wParam, LPARAM lParam) {
-    if (wParam != 0 || lParam == 0) {
-        return 0;
+    if (wParam == 0 && lParam != 0) {
+        ShowGlobal(*Record<DHCPRelayGlobalInfo>(lParam));
     }
-    const DHCPRelayGlobalInfo& info = *Record<DHCPRelayGlobalInfo>(lParam);
+    return 0;
+}
+
+void CDHCPBOOTPRelayGlobalDlg::ShowGlobal(const DHCPRelayGlobalInfo& info) {
     const auto& v = info.value;
     // A value that did not read shows as no selection or an empty field, never as a default.
     const auto pick = [&](int id, size_t i, int index) {
@@ -119,7 +129,6 @@ LRESULT CDHCPBOOTPRelayGlobalDlg::OnResult(WPARAM wParam, LPARAM lParam) {
     if (!complete) {
         AfxMessageBox("Failed to read the DHCP/BOOTP relay settings.", MB_OK);
     }
-    return 0;
 }
 
 void CDHCPBOOTPRelayGlobalDlg::OnRemoteTypeChanged() {
@@ -127,7 +136,7 @@ void CDHCPBOOTPRelayGlobalDlg::OnRemoteTypeChanged() {
 }
 
 void CDHCPBOOTPRelayGlobalDlg::OnApply() {
-    if (!IsDlgItemEnabled(IDC_RLG_APPLY)) {
+    if (!IsDlgItemEnabled(IDC_RLG_APPLY) || m_run.Running()) {
         return;
     }
     DHCPRelayGlobalInfo info;
@@ -156,8 +165,45 @@ void CDHCPBOOTPRelayGlobalDlg::OnApply() {
     info.value[5] = std::to_string(policy + 1);
     info.value[6] = Item<QComboBox>(IDC_RLG_REMOTE_TYPE)->currentIndex() == 0 ? "1" : "2";
     info.value[7] = GetDlgItemText(IDC_RLG_REMOTE_ID);
-    if (const SnmpAnswer answer = m_logic.WriteRelayGlobal(info); !answer.Accepted()) {
-        AfxMessageBox(AnswerText(answer, {"the DHCP/BOOTP relay settings", true}), MB_OK);
-    }
-    Refresh();
+    // The write, then the read of what the device holds, on the run's worker; shown once it ends.
+    EnableDlgItem(IDC_RLG_APPLY, false);
+    EnableDlgItem(IDC_RLG_REFRESH, false);
+    const StepsName what{"the DHCP/BOOTP relay settings", true};
+    auto answer = std::make_shared<SnmpAnswer>();
+    auto read = std::make_shared<DHCPRelayGlobalInfo>();
+    m_run.Start(
+        2,
+        [this, info, answer, read](int i) {
+            StepRunner& runner = m_run.Runner();
+            if (i == 0) {
+                *answer = m_logic.WriteRelayGlobal(info);
+                // The settings are read back whatever the answer, unless a stop cut the write short.
+                return runner.Stopping() && !answer->Refused() ? StepOutcome::Of(*answer)
+                                                               : StepOutcome::Done();
+            }
+            *read = m_logic.FetchRelayGlobal();
+            return runner.Stopping() ? StepOutcome::NothingSent() : StepOutcome::Done();
+        },
+        [](int i, int) {
+            return QString(i == 0 ? "Writing the DHCP/BOOTP relay settings..."
+                                  : "Reading the DHCP/BOOTP relay settings...");
+        },
+        [this, what, answer, read](const StepsEnd& end) {
+            EnableDlgItem(IDC_RLG_REFRESH, true);
+            if (end.stopped) {
+                // Closed during the Apply: what the device confirmed of the write is said.
+                if (end.done == 0) {
+                    StepsEnd write = end;
+                    write.total = 1;
+                    AfxMessageBox(RunEndText(write, ListNamer({what})), MB_OK);
+                } else if (!answer->Accepted()) {
+                    AfxMessageBox(AnswerText(*answer, what), MB_OK);
+                }
+                return;
+            }
+            if (!answer->Accepted()) {
+                AfxMessageBox(AnswerText(*answer, what), MB_OK);
+            }
+            ShowGlobal(*read);
+        });
 }

@@ -1,7 +1,9 @@
 // "DHCP BOOTP Relay Global Settings": the BOOTP relay state, its hops count limit and time threshold,
-// and the relay agent information option 82 settings. Apply is available once the settings were read.
+// and the relay agent information option 82 settings. Apply is available once the settings were read;
+// its write and the read-back after it run off the window's thread.
 #pragma once
 
+#include "controls/StepRun.h"
 #include "features/security/DHCPBootpLogic.h"
 #include "platform/ui/Dialog.h"
 
@@ -12,6 +14,7 @@ public:
 
     // For tests: global records received.
     int ReadsEnded() const { return m_readsEnded; }
+    CStepRun& Run() { return m_run; }
 
 protected:
     void CreateControls() override;
@@ -20,9 +23,11 @@ protected:
 private:
     void Refresh();
     ksx::LRESULT OnResult(ksx::WPARAM wParam, ksx::LPARAM lParam);
+    void ShowGlobal(const DHCPRelayGlobalInfo& info);
     void OnRemoteTypeChanged();
     void OnApply();
 
     int m_readsEnded = 0;
     CDHCPBootpLogic m_logic;
+    CStepRun m_run{*this};  // Apply's write and read-back; after the sessions it uses
 };

@@ -101,6 +101,13 @@ CDHCPBootpLogic::CDHCPBootpLogic()
 CDHCPBootpLogic::~CDHCPBootpLogic() = default;
 
 void CDHCPBootpLogic::ReadRelayGlobal() {
+    const DHCPRelayGlobalInfo info = FetchRelayGlobal();
+    if (m_hOwnerWnd != nullptr) {
+        m_hOwnerWnd->SendMessage(WM_DHCPRELAY_RESULT, 0, RecordParam(&info));
+    }
+}
+
+DHCPRelayGlobalInfo CDHCPBootpLogic::FetchRelayGlobal() {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
     for (const std::string& oid : kGlobal) {
         m_cCommonSNMP.AddVarBind(oid, 4, "");
@@ -115,9 +122,7 @@ void CDHCPBootpLogic::ReadRelayGlobal() {
     const std::optional<std::string> remoteId = reply.Octets(7);
     info.value[7] = remoteId.value_or("");
     info.read[7] = remoteId.has_value();
-    if (m_hOwnerWnd != nullptr) {
-        m_hOwnerWnd->SendMessage(WM_DHCPRELAY_RESULT, 0, RecordParam(&info));
-    }
+    return info;
 }
 
 SnmpAnswer CDHCPBootpLogic::WriteRelayGlobal(DHCPRelayGlobalInfo info) {
@@ -192,13 +197,21 @@ StepOutcome CDHCPBootpLogic::AddServerStep(int step, const std::string& address,
 }
 
 void CDHCPBootpLogic::ReadLocalRelay() {
-    m_vlanReads.Stop();
+    m_vlanReads.Stop();  // before the read: a read of a VLAN may still be under way
+    ReadLocalRelay(FetchLocalState());
+}
+
+std::optional<std::string> CDHCPBootpLogic::FetchLocalState() {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
     m_cCommonSNMP.AddVarBind(kLocalState, 4, "");
     const std::optional<long long> state = SendRequest(m_cCommonSNMP).Integer(0);
-    const std::string text = NumberText(state);
+    return state ? std::optional<std::string>(NumberText(state)) : std::nullopt;
+}
+
+void CDHCPBootpLogic::ReadLocalRelay(const std::optional<std::string>& state) {
+    m_vlanReads.Stop();
     if (m_hOwnerWnd != nullptr) {
-        m_hOwnerWnd->SendMessage(WM_DHCPRELAY_RESULT, 3, state ? RecordParam(&text) : 0);
+        m_hOwnerWnd->SendMessage(WM_DHCPRELAY_RESULT, 3, state ? RecordParam(&*state) : 0);
     }
     m_localSteps.clear();
     m_bLocalWalkOk = false;

@@ -1,8 +1,8 @@
 // DHCP/BOOTP relay logic: the global relay and option 82 settings, the relay servers of the interface
-// "System" and the DHCP local relay, globally and per VLAN. Scalars are read and written synchronously
-// on the UI thread; the two tables are walked, and the VLANs the local relay walk did not reach are
-// read one by one off the window's thread (VlanReads). What they give reaches the owner window on the
-// UI thread by WM_DHCPRELAY_RESULT:
+// "System" and the DHCP local relay, globally and per VLAN. Scalars are read and written with one
+// request each (a dialog's Apply writes and reads back on its step run's worker); the two tables are walked,
+// and the VLANs the local relay walk did not reach are read one by one off the window's thread (VlanReads).
+// What they give reaches the owner window on the UI thread by WM_DHCPRELAY_RESULT:
 //   wParam 0   a DHCPRelayGlobalInfo (ReadRelayGlobal) or a DHCPRelayServerInfo (the server walk)
 //   wParam 1   the server walk has ended (LastServerWalkOk tells how)
 //   wParam 2   a DHCPLocalRelayInfo: a relay entry with the VLAN table entry of the same VLAN id
@@ -15,6 +15,7 @@
 #include <array>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,8 @@ public:
 
     // Reads the eight global values and sends the record (wParam 0), read or not.
     void ReadRelayGlobal();
+    // Any thread, one request: the eight global values, read or not.
+    DHCPRelayGlobalInfo FetchRelayGlobal();
     // Writes fields 0, 1, 2, 4, 5, 6 (integers) and 7 (text) in one request; true when accepted.
     SnmpAnswer WriteRelayGlobal(DHCPRelayGlobalInfo info);
     // Starts the walk of the relay servers.
@@ -75,6 +78,15 @@ public:
     // Reads the global local relay state (wParam 3), then starts the walk of the local relay table
     // beside the VLAN table.
     void ReadLocalRelay();
+    // The same with the global state already read (FetchLocalState): sent, then the walk started.
+    void ReadLocalRelay(const std::optional<std::string>& state);
+    // Any thread, one request: the global local relay state's text, nothing when it did not read.
+    std::optional<std::string> FetchLocalState();
+    // Any thread: the scalar read or write in flight returns at once, unanswered.
+    void CancelScalars() {
+        m_cCommonSNMP.Cancel();
+        m_cCommonSNMPSet.Cancel();
+    }
     SnmpAnswer SetLocalRelayState(const std::string& value);
     SnmpAnswer SetVlanLocalRelay(const std::string& vid, const std::string& value);
 

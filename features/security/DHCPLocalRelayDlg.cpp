@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <algorithm>
+#include <memory>
+#include <optional>
 
 #include "controls/ListCtrlEx.h"
 #include "core/RunText.h"
@@ -17,14 +19,20 @@
 using namespace ksx;
 
 CDHCPLocalRelayDlg::CDHCPLocalRelayDlg(QWidget* parent) : CDialog(IDD_RELAY_LOCAL, parent) {
-    OwnSession(m_logic.VlanReads());  // stopped before the sessions its reads use are closed
+    OwnSession(m_run.Runner());  // both stopped before the sessions their steps use are closed
+    OwnSession(m_logic.VlanReads());
+    m_run.Runner().SetCancel([this] { m_logic.CancelScalars(); });
     OwnSessions(m_logic.Sessions());
     OwnSessions(m_logic.ModuleSessions());
     OnMessage(WM_DHCPRELAY_RESULT, [this](WPARAM w, LPARAM l) { return OnResult(w, l); });
     OnNotify(CBN_SELCHANGE, IDC_RLL_VID, Handler([this] { OnVidChanged(); }));
     OnCommand(IDC_RLL_APPLY_STATE, [this] { OnApplyState(); });
     OnCommand(IDC_RLL_APPLY_VLAN, [this] { OnApplyVlan(); });
-    OnCommand(IDC_RLL_REFRESH, [this] { Refresh(); });
+    OnCommand(IDC_RLL_REFRESH, [this] {
+        if (!m_run.Running()) {
+            Refresh();
+        }
+    });
 }
 
 CDHCPLocalRelayDlg::~CDHCPLocalRelayDlg() = default;
@@ -60,13 +68,17 @@ int CDHCPLocalRelayDlg::OnInitDialog() {
 }
 
 void CDHCPLocalRelayDlg::Refresh() {
+    ClearForRead();
+    m_logic.ReadLocalRelay();
+}
+
+void CDHCPLocalRelayDlg::ClearForRead() {
     setEnabled(false);
     m_list->DeleteAllItems();
     Item<QComboBox>(IDC_RLL_VID)->clear();
     SetDlgItemText(IDC_RLL_NAME, "");
     EnableDlgItem(IDC_RLL_REFRESH, false);
     m_bStateRead = false;
-    m_logic.ReadLocalRelay();
 }
 
 LRESULT CDHCPLocalRelayDlg::OnResult(WPARAM wParam, LPARAM lParam) {
@@ -128,29 +140,67 @@ void CDHCPLocalRelayDlg::OnVidChanged() {
 }
 
 void CDHCPLocalRelayDlg::OnApplyState() {
-    if (!IsDlgItemEnabled(IDC_RLL_APPLY_STATE)) {
+    if (!IsDlgItemEnabled(IDC_RLL_APPLY_STATE) || m_run.Running()) {
         return;
     }
-    if (const SnmpAnswer answer =
-            m_logic.SetLocalRelayState(IsDlgButtonChecked(IDC_RLL_ENABLE) == 1 ? "1" : "2");
-        !answer.Accepted()) {
-        AfxMessageBox(AnswerText(answer, {"the DHCP local relay state"}), MB_OK);
-    }
-    Refresh();
+    const std::string value = IsDlgButtonChecked(IDC_RLL_ENABLE) == 1 ? "1" : "2";
+    StartApply([this, value] { return m_logic.SetLocalRelayState(value); }, {"the DHCP local relay state"});
 }
 
 void CDHCPLocalRelayDlg::OnApplyVlan() {
     const std::string vid = GetDlgItemText(IDC_RLL_VID);
-    if (!IsDlgItemEnabled(IDC_RLL_APPLY_VLAN) || vid.empty()) {
+    if (!IsDlgItemEnabled(IDC_RLL_APPLY_VLAN) || vid.empty() || m_run.Running()) {
         return;
     }
     const int status = Item<QComboBox>(IDC_RLL_STATUS)->currentIndex();
     if (status < 0) {
         return;  // the VLAN's state did not read and none was chosen: nothing to write
     }
-    const bool enable = status == 0;
-    if (const SnmpAnswer answer = m_logic.SetVlanLocalRelay(vid, enable ? "1" : "2"); !answer.Accepted()) {
-        AfxMessageBox(AnswerText(answer, {"the DHCP local relay state of VLAN " + vid}), MB_OK);
+    const std::string value = status == 0 ? "1" : "2";
+    StartApply([this, vid, value] { return m_logic.SetVlanLocalRelay(vid, value); },
+               {"the DHCP local relay state of VLAN " + vid});
+}
+
+void CDHCPLocalRelayDlg::StartApply(std::function<SnmpAnswer()> send, const StepsName& what) {
+    for (int id : {IDC_RLL_APPLY_STATE, IDC_RLL_APPLY_VLAN, IDC_RLL_REFRESH}) {
+        EnableDlgItem(id, false);
     }
-    Refresh();
+    auto answer = std::make_shared<SnmpAnswer>();
+    auto state = std::make_shared<std::optional<std::string>>();
+    m_run.Start(
+        2,
+        [this, send = std::move(send), answer, state](int i) {
+            StepRunner& runner = m_run.Runner();
+            if (i == 0) {
+                *answer = send();
+                // The state is read back whatever the answer, unless a stop cut the write short.
+                return runner.Stopping() && !answer->Refused() ? StepOutcome::Of(*answer)
+                                                               : StepOutcome::Done();
+            }
+            *state = m_logic.FetchLocalState();
+            return runner.Stopping() ? StepOutcome::NothingSent() : StepOutcome::Done();
+        },
+        [what](int i, int) {
+            return QString::fromStdString(i == 0 ? "Writing " + what.text + "..."
+                                                 : std::string("Reading the DHCP local relay settings..."));
+        },
+        [this, what, answer, state](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the Apply: what the device confirmed of the write is said.
+                if (end.done == 0) {
+                    StepsEnd write = end;
+                    write.total = 1;
+                    AfxMessageBox(RunEndText(write, ListNamer({what})), MB_OK);
+                } else if (!answer->Accepted()) {
+                    AfxMessageBox(AnswerText(*answer, what), MB_OK);
+                }
+                return;
+            }
+            if (!answer->Accepted()) {
+                AfxMessageBox(AnswerText(*answer, what), MB_OK);
+            }
+            // The list is read again, with the state just read.
+            ClearForRead();
+            m_logic.ReadLocalRelay(*state);
+        });
 }

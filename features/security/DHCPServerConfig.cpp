@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <algorithm>
+#include <memory>
 
 #include "controls/ListCtrlEx.h"
 #include "core/RunText.h"
@@ -41,10 +42,16 @@ CDHCPServerConfig::TrunkInfo::TrunkInfo() {
 
 CDHCPServerConfig::CDHCPServerConfig(QWidget* parent)
     : CDialog(IDD_LEGACY_DHCP_SCREEN, parent), m_range(*this, IDC_LDS_FROM, IDC_LDS_TO, kBackward) {
+    OwnSession(m_run.Runner());  // stopped before the session its steps use is closed
     OwnSession(m_cCommonSNMP);
     OwnSessions(m_trunkInfo.Sessions());
+    m_run.Runner().SetCancel([this] { m_cCommonSNMP.Cancel(); });
     m_trunkInfo.onTrunkEnd = [this](const WalkEnd& end) { OnTrunkEnd(end); };
-    OnCommand(IDC_LDS_REFRESH, [this] { Refresh(); });
+    OnCommand(IDC_LDS_REFRESH, [this] {
+        if (!m_run.Running()) {
+            Refresh();
+        }
+    });
     OnCommand(IDC_LDS_APPLY, [this] { OnApply(); });
     OnCommand(IDC_LDS_CLOSE, [this] { OnCancel(); });
 }
@@ -92,10 +99,16 @@ void CDHCPServerConfig::ReadStates() {
     m_list->DeleteAllItems();
     EnableDlgItem(IDC_LDS_APPLY, false);
     EnableDlgItem(IDC_LDS_REFRESH, false);
+    ShowStates(FetchBitmap());
+}
+
+std::optional<std::string> CDHCPServerConfig::FetchBitmap() {
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_GET);
     m_cCommonSNMP.AddVarBind(kScreenedPorts, 4, "");
-    const SnmpReply reply = SendRequest(m_cCommonSNMP);
-    const std::optional<std::string> bitmap = reply.Octets(0);
+    return SendRequest(m_cCommonSNMP).Octets(0);
+}
+
+void CDHCPServerConfig::ShowStates(const std::optional<std::string>& bitmap) {
     // Every port the bitmap covers gets its state from it; a port it does not reach has none.
     std::fill(m_pPortState.begin(), m_pPortState.end(), 0);
     if (bitmap) {
@@ -175,16 +188,57 @@ void CDHCPServerConfig::OnApply() {
     CUtils::PortArrayToHex(enabled.data(), hex);
     CUtils::PadPortHex(hex);
     const std::vector<unsigned char> bytes = CUtils::HexToBytes(hex);
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMP.AddVarBind(kScreenedPorts, 2, reinterpret_cast<const char*>(bytes.data()),
-                             static_cast<int>(bytes.size()));
-    const SnmpReply reply = SendRequest(m_cCommonSNMP);
-    if (reply.Accepted()) {
-        m_pPortState = states;
-    } else {
-        AfxMessageBox(AnswerText(reply.Answer(), {"them", true}, kWriteFailed), MB_OK);
-    }
-    Refresh();
+    // The write, then the read of the bitmap, on the run's worker; shown once it ends.
+    EnableDlgItem(IDC_LDS_APPLY, false);
+    EnableDlgItem(IDC_LDS_REFRESH, false);
+    const StepsName what{"them", true};
+    auto answer = std::make_shared<SnmpAnswer>();
+    auto bitmap = std::make_shared<std::optional<std::string>>();
+    m_run.Start(
+        2,
+        [this, bytes, answer, bitmap](int i) {
+            StepRunner& runner = m_run.Runner();
+            if (i == 0) {
+                m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+                m_cCommonSNMP.AddVarBind(kScreenedPorts, 2, reinterpret_cast<const char*>(bytes.data()),
+                                         static_cast<int>(bytes.size()));
+                *answer = SendRequest(m_cCommonSNMP).Answer();
+                // The states are read back whatever the answer, unless a stop cut the write short.
+                return runner.Stopping() && !answer->Refused() ? StepOutcome::Of(*answer)
+                                                               : StepOutcome::Done();
+            }
+            *bitmap = FetchBitmap();
+            return runner.Stopping() ? StepOutcome::NothingSent() : StepOutcome::Done();
+        },
+        [](int i, int) {
+            return QString(i == 0 ? "Writing the DHCP server screening ports..."
+                                  : "Reading the DHCP server screening ports...");
+        },
+        [this, what, answer, bitmap, states](const StepsEnd& end) {
+            if (end.stopped) {
+                // Closed during the Apply: what the device confirmed of the write is said.
+                if (end.done == 0) {
+                    StepsEnd write = end;
+                    write.total = 1;
+                    AfxMessageBox(RunEndText(write, ListNamer({{"the DHCP server screening ports", true}})),
+                                  MB_OK);
+                } else if (!answer->Accepted()) {
+                    AfxMessageBox(AnswerText(*answer, what, kWriteFailed), MB_OK);
+                }
+                return;
+            }
+            if (answer->Accepted()) {
+                m_pPortState = states;
+            } else {
+                AfxMessageBox(AnswerText(*answer, what, kWriteFailed), MB_OK);
+            }
+            // The trunk membership and the states again, as Refresh reads them.
+            m_bTrunkEnded = false;
+            m_bTrunkOk = false;
+            m_trunkInfo.ReadTrunkPorts();
+            m_list->DeleteAllItems();
+            ShowStates(*bitmap);
+        });
 }
 
 int CDHCPServerConfig::DestroyWindow() {

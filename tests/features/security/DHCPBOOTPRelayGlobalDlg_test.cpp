@@ -43,6 +43,8 @@ protected:
     std::vector<std::string> Apply(DialogDriver& drv) {
         s_sim->ClearLog();
         EXPECT_TRUE(drv.Click(IDC_RLG_APPLY));
+        auto& dlg = static_cast<CDHCPBOOTPRelayGlobalDlg&>(drv.Dialog());
+        EXPECT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));  // the write and its read-back
         return test::SetLines(s_sim->Requests(), kCut);
     }
 

@@ -62,6 +62,7 @@ protected:
         s_sim->ClearLog();
         const int walks = dlg.WalksEnded();
         EXPECT_TRUE(drv.Click(id));
+        EXPECT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));  // the write and the state's read
         const std::vector<std::string> sets = test::SetLines(s_sim->DistinctRequests(), P.size() + 1);
         if (!sets.empty()) {
             Ready(dlg, walks + 1);

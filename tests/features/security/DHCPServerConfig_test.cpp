@@ -1,6 +1,7 @@
 // DHCP server screening port settings against the simulated switch: the bitmap shown per port, range
 // writes as 4 or 8 octets, the trunk rule, states kept only once the device took them, short and
-// failed reads; pictures on 28 and 52 ports at two font sizes.
+// failed reads, Apply off the window's thread and a Close during it; pictures on 28 and 52 ports at two
+// font sizes.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -16,6 +17,7 @@
 #include "platform/snmplib/Snmp.h"
 #include "platform/sys/Globals.h"
 #include "res/ids_legacy.h"
+#include "tests/features/StepRunTest.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
 #include "tests/support/ui/LookCheck.h"
@@ -54,6 +56,7 @@ protected:
         EXPECT_TRUE(drv.Select(IDC_LDS_TO, to - 1));
         EXPECT_TRUE(drv.Select(IDC_LDS_STATE, enable ? 1 : 0));
         EXPECT_TRUE(drv.Click(IDC_LDS_APPLY));
+        EXPECT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));  // the write and its read-back
         std::vector<std::string> out;
         for (const test::SimRequest& r : test::Sets(s_sim->Requests())) {
             for (const test::SimVarBind& vb : r.varbinds) {
@@ -196,6 +199,33 @@ void Pictures(const char* ports) {
         EXPECT_TRUE(test::GrabScreenshot(&dlg, file.toStdString()));
     }
     QApplication::setFont(normal);
+}
+
+// Against a device answering 700 ms late the write and its read-back go while the window takes events.
+// Closed with the write on its way, the Apply is stopped: the write is unconfirmed, nothing follows it.
+TEST_F(ScreeningPorts, ApplyRunsOffTheWindowsThreadAndACloseIsAStop) {
+    CDHCPServerConfig dlg;
+    DialogDriver drv(dlg);
+    Ready(dlg);
+    ASSERT_TRUE(drv.Select(IDC_LDS_STATE, 1));
+    test::SlowRun slow(*s_sim, 700);
+    ASSERT_NO_FATAL_FAILURE(slow.Click(dlg, drv, IDC_LDS_APPLY, {IDC_LDS_APPLY, IDC_LDS_REFRESH}, 2));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }));
+    EXPECT_LT(slow.MaxGapMs(), 250);
+    const std::vector<test::SimRequest> sent = s_sim->DistinctRequests();
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ(sent[0].pdu, "set");
+    EXPECT_EQ(test::RequestLines({sent[1]}), std::vector<std::string>{"get " + kBitmap + "=n:"});
+    Ready(dlg, 2);
+    EXPECT_EQ(States(drv), Expect(28, {}, "Enabled"));
+
+    s_sim->DelayMs(0);
+    s_sim->LoseAnswer(kBitmap);
+    test::SlowRun stopped(*s_sim, 0);
+    ASSERT_NO_FATAL_FAILURE(stopped.Click(dlg, drv, IDC_LDS_APPLY, {IDC_LDS_REFRESH}, 1));
+    ASSERT_NO_FATAL_FAILURE(stopped.Close(
+        drv, boxes,
+        {"Stopped: the device did not confirm whether the DHCP server screening ports were written."}));
 }
 
 TEST_F(ScreeningPorts, Pictures) {
