@@ -154,3 +154,9 @@ bool CStepRun::eventFilter(QObject* watched, QEvent* event) {
     }
     return QObject::eventFilter(watched, event);
 }
+
+void CStepRun::SayStopped(const std::string& text) {
+    if (!text.empty()) {
+        ksx::AfxMessageBox(text, ksx::MB_OK);
+    }
+}

@@ -16,6 +16,8 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "core/RunText.h"
@@ -45,6 +47,43 @@ public:
     // stopped by the dialog's end says which ports were and were not written; `onEnd` gets every
     // other end.
     void StartPortWrites(int from, int to, ksx::StepRunner::Step step, End onEnd);
+    // UI thread. A write and the read-back of what the device then holds, as a run of two steps off the
+    // window's thread: the read follows whatever the write's answer, unless a stop cut the write short.
+    // A stopped run says what the device confirmed of the write (`name`; a write that had ended not
+    // accepted by `refused`, the dialog's text of it); any other end gives `done` the write's answer
+    // and what was read (UI thread).
+    template <class Read>
+    void StartWriteAndReadBack(const ksx::StepsName& name, QString writing, QString reading,
+                               std::function<::SnmpAnswer()> write, std::function<Read()> read,
+                               std::function<std::string(const ::SnmpAnswer&)> refused,
+                               std::function<void(const ::SnmpAnswer&, const Read&)> done) {
+        auto answer = std::make_shared<::SnmpAnswer>();
+        auto got = std::make_shared<Read>();
+        Start(
+            2,
+            [this, write = std::move(write), read = std::move(read), answer, got](int i) {
+                if (i == 0) {
+                    *answer = write();
+                    return m_runner.Stopping() && !answer->Refused() ? ksx::StepOutcome::Of(*answer)
+                                                                     : ksx::StepOutcome::Done();
+                }
+                *got = read();
+                return m_runner.Stopping() ? ksx::StepOutcome::NothingSent() : ksx::StepOutcome::Done();
+            },
+            [writing, reading](int i, int) { return i == 0 ? writing : reading; },
+            [name, refused = std::move(refused), done = std::move(done), answer,
+             got](const ksx::StepsEnd& end) {
+                if (!end.stopped) {
+                    done(*answer, *got);
+                } else if (end.done == 0) {
+                    ksx::StepsEnd write = end;
+                    write.total = 1;
+                    SayStopped(ksx::RunEndText(write, ksx::ListNamer({name})));
+                } else if (!answer->Accepted()) {
+                    SayStopped(refused(*answer));
+                }
+            });
+    }
     // UI thread: stops the run (see StepRunner::Stop); the end is reported before it returns.
     void Stop() { m_runner.Stop(); }
     bool Running() const { return m_runner.Running(); }
@@ -69,6 +108,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static void SayStopped(const std::string& text);
     void EnsureLine();
     void Show(int index, int total);
     void Hide();

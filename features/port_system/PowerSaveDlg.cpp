@@ -292,48 +292,17 @@ void CPowerSaveDlg::OnApplyGlobal() {
 }
 
 void CPowerSaveDlg::StartApply(const StepsName& what, std::function<SnmpAnswer()> send) {
-    // Written on the run's worker, read once its end is told.
-    auto answer = std::make_shared<SnmpAnswer>();
-    auto read = std::make_shared<PowerSavingRead>();
-    m_run.Start(
-        2,
-        [this, send = std::move(send), answer, read](int i) {
-            StepRunner& runner = m_run.Runner();
-            if (i == 0) {
-                *answer = send();
-                // Unless a stop cut it short, the device's values are read back whatever the answer, and
-                // shown with it.
-                return runner.Stopping() && !answer->Refused() ? StepOutcome::Of(*answer)
-                                                               : StepOutcome::Done();
+    m_run.StartWriteAndReadBack<PowerSavingRead>(
+        what, QString::fromStdString("Writing " + what.text + "..."), "Reading the power saving settings...",
+        std::move(send), [this] { return m_logic.FetchPowerSaving(); },
+        [what](const SnmpAnswer& answer) { return AnswerText(answer, what); },
+        [this, what](const SnmpAnswer& answer, const PowerSavingRead& read) {
+            ShowRead(read);
+            if (!answer.Accepted()) {
+                AfxMessageBox(AnswerText(answer, what) + " The settings it holds are shown.", MB_OK);
             }
-            *read = m_logic.FetchPowerSaving();
-            return runner.Stopping() ? StepOutcome::NothingSent() : StepOutcome::Done();
-        },
-        [what](int i, int) {
-            return QString::fromStdString(i == 0 ? "Writing " + what.text + "..."
-                                                 : std::string("Reading the power saving settings..."));
-        },
-        [this, what, answer, read](const StepsEnd& end) { OnApplyEnd(end, what, *answer, *read); });
+        });
     UpdateApply();
-}
-
-void CPowerSaveDlg::OnApplyEnd(const StepsEnd& end, const StepsName& what, const SnmpAnswer& answer,
-                               const PowerSavingRead& read) {
-    if (end.stopped) {
-        // Closed during the Apply: the dialog is ending. What the device confirmed of the write is said.
-        if (end.done == 0) {
-            StepsEnd write = end;
-            write.total = 1;
-            AfxMessageBox(RunEndText(write, ListNamer({what})), MB_OK);
-        } else if (!answer.Accepted()) {
-            AfxMessageBox(AnswerText(answer, what), MB_OK);
-        }
-        return;
-    }
-    ShowRead(read);
-    if (!answer.Accepted()) {
-        AfxMessageBox(AnswerText(answer, what) + " The settings it holds are shown.", MB_OK);
-    }
 }
 
 void CPowerSaveDlg::UpdateApply() {

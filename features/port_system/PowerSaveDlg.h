@@ -32,8 +32,6 @@ private:
     void ShowRead(const PowerSavingRead& read);
     // Runs an Apply off the window's thread: `send` writes `what`, then the settings are read back.
     void StartApply(const ksx::StepsName& what, std::function<SnmpAnswer()> send);
-    void OnApplyEnd(const ksx::StepsEnd& end, const ksx::StepsName& what, const SnmpAnswer& answer,
-                    const PowerSavingRead& read);
     void OnApplyGlobal();
     void OnApplyEntry();
     void OnTypeChanged();

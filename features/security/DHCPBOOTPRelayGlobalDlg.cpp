@@ -169,41 +169,16 @@ void CDHCPBOOTPRelayGlobalDlg::OnApply() {
     EnableDlgItem(IDC_RLG_APPLY, false);
     EnableDlgItem(IDC_RLG_REFRESH, false);
     const StepsName what{"the DHCP/BOOTP relay settings", true};
-    auto answer = std::make_shared<SnmpAnswer>();
-    auto read = std::make_shared<DHCPRelayGlobalInfo>();
-    m_run.Start(
-        2,
-        [this, info, answer, read](int i) {
-            StepRunner& runner = m_run.Runner();
-            if (i == 0) {
-                *answer = m_logic.WriteRelayGlobal(info);
-                // The settings are read back whatever the answer, unless a stop cut the write short.
-                return runner.Stopping() && !answer->Refused() ? StepOutcome::Of(*answer)
-                                                               : StepOutcome::Done();
-            }
-            *read = m_logic.FetchRelayGlobal();
-            return runner.Stopping() ? StepOutcome::NothingSent() : StepOutcome::Done();
-        },
-        [](int i, int) {
-            return QString(i == 0 ? "Writing the DHCP/BOOTP relay settings..."
-                                  : "Reading the DHCP/BOOTP relay settings...");
-        },
-        [this, what, answer, read](const StepsEnd& end) {
+    m_run.StartWriteAndReadBack<DHCPRelayGlobalInfo>(
+        what, "Writing the DHCP/BOOTP relay settings...", "Reading the DHCP/BOOTP relay settings...",
+        [this, info] { return m_logic.WriteRelayGlobal(info); },
+        [this] { return m_logic.FetchRelayGlobal(); },
+        [what](const SnmpAnswer& answer) { return AnswerText(answer, what); },
+        [this, what](const SnmpAnswer& answer, const DHCPRelayGlobalInfo& read) {
             EnableDlgItem(IDC_RLG_REFRESH, true);
-            if (end.stopped) {
-                // Closed during the Apply: what the device confirmed of the write is said.
-                if (end.done == 0) {
-                    StepsEnd write = end;
-                    write.total = 1;
-                    AfxMessageBox(RunEndText(write, ListNamer({what})), MB_OK);
-                } else if (!answer->Accepted()) {
-                    AfxMessageBox(AnswerText(*answer, what), MB_OK);
-                }
-                return;
+            if (!answer.Accepted()) {
+                AfxMessageBox(AnswerText(answer, what), MB_OK);
             }
-            if (!answer->Accepted()) {
-                AfxMessageBox(AnswerText(*answer, what), MB_OK);
-            }
-            ShowGlobal(*read);
+            ShowGlobal(read);
         });
 }

@@ -165,42 +165,17 @@ void CDHCPLocalRelayDlg::StartApply(std::function<SnmpAnswer()> send, const Step
     for (int id : {IDC_RLL_APPLY_STATE, IDC_RLL_APPLY_VLAN, IDC_RLL_REFRESH}) {
         EnableDlgItem(id, false);
     }
-    auto answer = std::make_shared<SnmpAnswer>();
-    auto state = std::make_shared<std::optional<std::string>>();
-    m_run.Start(
-        2,
-        [this, send = std::move(send), answer, state](int i) {
-            StepRunner& runner = m_run.Runner();
-            if (i == 0) {
-                *answer = send();
-                // The state is read back whatever the answer, unless a stop cut the write short.
-                return runner.Stopping() && !answer->Refused() ? StepOutcome::Of(*answer)
-                                                               : StepOutcome::Done();
-            }
-            *state = m_logic.FetchLocalState();
-            return runner.Stopping() ? StepOutcome::NothingSent() : StepOutcome::Done();
-        },
-        [what](int i, int) {
-            return QString::fromStdString(i == 0 ? "Writing " + what.text + "..."
-                                                 : std::string("Reading the DHCP local relay settings..."));
-        },
-        [this, what, answer, state](const StepsEnd& end) {
-            if (end.stopped) {
-                // Closed during the Apply: what the device confirmed of the write is said.
-                if (end.done == 0) {
-                    StepsEnd write = end;
-                    write.total = 1;
-                    AfxMessageBox(RunEndText(write, ListNamer({what})), MB_OK);
-                } else if (!answer->Accepted()) {
-                    AfxMessageBox(AnswerText(*answer, what), MB_OK);
-                }
-                return;
-            }
-            if (!answer->Accepted()) {
-                AfxMessageBox(AnswerText(*answer, what), MB_OK);
+    m_run.StartWriteAndReadBack<std::optional<std::string>>(
+        what, QString::fromStdString("Writing " + what.text + "..."),
+        "Reading the DHCP local relay settings...", std::move(send),
+        [this] { return m_logic.FetchLocalState(); },
+        [what](const SnmpAnswer& answer) { return AnswerText(answer, what); },
+        [this, what](const SnmpAnswer& answer, const std::optional<std::string>& state) {
+            if (!answer.Accepted()) {
+                AfxMessageBox(AnswerText(answer, what), MB_OK);
             }
             // The list is read again, with the state just read.
             ClearForRead();
-            m_logic.ReadLocalRelay(*state);
+            m_logic.ReadLocalRelay(state);
         });
 }

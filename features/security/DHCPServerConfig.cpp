@@ -192,52 +192,29 @@ void CDHCPServerConfig::OnApply() {
     EnableDlgItem(IDC_LDS_APPLY, false);
     EnableDlgItem(IDC_LDS_REFRESH, false);
     const StepsName what{"them", true};
-    auto answer = std::make_shared<SnmpAnswer>();
-    auto bitmap = std::make_shared<std::optional<std::string>>();
-    m_run.Start(
-        2,
-        [this, bytes, answer, bitmap](int i) {
-            StepRunner& runner = m_run.Runner();
-            if (i == 0) {
-                m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-                m_cCommonSNMP.AddVarBind(kScreenedPorts, 2, reinterpret_cast<const char*>(bytes.data()),
-                                         static_cast<int>(bytes.size()));
-                *answer = SendRequest(m_cCommonSNMP).Answer();
-                // The states are read back whatever the answer, unless a stop cut the write short.
-                return runner.Stopping() && !answer->Refused() ? StepOutcome::Of(*answer)
-                                                               : StepOutcome::Done();
-            }
-            *bitmap = FetchBitmap();
-            return runner.Stopping() ? StepOutcome::NothingSent() : StepOutcome::Done();
+    m_run.StartWriteAndReadBack<std::optional<std::string>>(
+        {"the DHCP server screening ports", true}, "Writing the DHCP server screening ports...",
+        "Reading the DHCP server screening ports...",
+        [this, bytes] {
+            m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
+            m_cCommonSNMP.AddVarBind(kScreenedPorts, 2, reinterpret_cast<const char*>(bytes.data()),
+                                     static_cast<int>(bytes.size()));
+            return SendRequest(m_cCommonSNMP).Answer();
         },
-        [](int i, int) {
-            return QString(i == 0 ? "Writing the DHCP server screening ports..."
-                                  : "Reading the DHCP server screening ports...");
-        },
-        [this, what, answer, bitmap, states](const StepsEnd& end) {
-            if (end.stopped) {
-                // Closed during the Apply: what the device confirmed of the write is said.
-                if (end.done == 0) {
-                    StepsEnd write = end;
-                    write.total = 1;
-                    AfxMessageBox(RunEndText(write, ListNamer({{"the DHCP server screening ports", true}})),
-                                  MB_OK);
-                } else if (!answer->Accepted()) {
-                    AfxMessageBox(AnswerText(*answer, what, kWriteFailed), MB_OK);
-                }
-                return;
-            }
-            if (answer->Accepted()) {
+        [this] { return FetchBitmap(); },
+        [what](const SnmpAnswer& answer) { return AnswerText(answer, what, kWriteFailed); },
+        [this, what, states](const SnmpAnswer& answer, const std::optional<std::string>& bitmap) {
+            if (answer.Accepted()) {
                 m_pPortState = states;
             } else {
-                AfxMessageBox(AnswerText(*answer, what, kWriteFailed), MB_OK);
+                AfxMessageBox(AnswerText(answer, what, kWriteFailed), MB_OK);
             }
             // The trunk membership and the states again, as Refresh reads them.
             m_bTrunkEnded = false;
             m_bTrunkOk = false;
             m_trunkInfo.ReadTrunkPorts();
             m_list->DeleteAllItems();
-            ShowStates(*bitmap);
+            ShowStates(bitmap);
         });
 }
 
