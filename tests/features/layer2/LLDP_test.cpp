@@ -354,6 +354,22 @@ TEST_F(LldpGroup, RefusedTimerStepsAndValuesNotReadAreSaid) {
     EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
 }
 
+// Answers 1 s late: the timer write leaves the window live with its progress shown; Close during its
+// second request says the timers unconfirmed and sends nothing more.
+TEST_F(LldpGroup, SlowDeviceTimerWriteStaysLiveAndCloseStopsIt) {
+    CLLDPGroup dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    Type(drv, "5", "40", "3", "10");
+    test::SlowRun run(*s_sim);
+    ASSERT_NO_FATAL_FAILURE(
+        run.Click(dlg, drv, IDC_LLDP_TIMER_APPLY, {IDC_LLDP_TIMER_APPLY}, 2, "Writing the LLDP timers..."));
+    ASSERT_NO_FATAL_FAILURE(
+        run.Close(drv, boxes, {"Stopped: the device did not confirm whether the LLDP timers were written."}));
+    EXPECT_EQ(SetLines(test::DistinctRequests(*s_sim), kCut),
+              (std::vector<std::string>{"2.0=i:5", "3.0=i:40"}));
+}
+
 TEST_F(LldpGroup, NothingIsWrittenBeforeTheStateWasRead) {
     // Before a read the box is clear; writing it would switch LLDP off unasked.
     s_sim->Silence(true);
