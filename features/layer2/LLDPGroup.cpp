@@ -275,9 +275,10 @@ void CLLDPGroup::StartWrite(const StepsName& what, std::vector<WriteRequest> req
 }
 
 void CLLDPGroup::OnWriteEnd(const StepsEnd& end, const StepsName& what, const SnmpAnswer& failed) {
-    if (end.stopped) {
-        // Closed during the write: the dialog is ending. The write is said as one: requests it had
-        // sent leave it unconfirmed, a write that sent none was not written.
+    if (end.stopped || m_run.Runner().Stopping()) {
+        // Closed during the write (or the write ended just as the window closed): the dialog is ending
+        // and reads nothing more. The write is said as one: requests it had sent leave it unconfirmed,
+        // a write that sent none was not written.
         if (end.done < end.total) {
             StepsEnd whole = end;
             whole.total = 1;
