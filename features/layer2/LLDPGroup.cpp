@@ -10,16 +10,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 #include <set>
+#include <utility>
 
 #include "core/SnmpReply.h"
 #include "features/layer2/LLDPText.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
-#include "platform/ui/WaitCursor.h"
 #include "res/ids_lldp.h"
 #include "res/resource.h"
 
@@ -62,13 +62,14 @@ CLLDPGroup::CLLDPGroup(QWidget* parent)
     OwnSession(m_cCommonSNMP);  // closed when the window goes
     OwnSession(m_cCommonSNMPSet);
     OwnReader(m_read);
+    m_run.Runner().SetCancel([this] { m_cCommonSNMPSet.Cancel(); });
     m_read.onRow = [this](const SystemInfo& info) { ShowSystemInfo(info); };
     m_read.onEnd = [this](const WalkEnd& end) {
         if (!end.Ok() || end.rows == 0) {
             // A failed read: the state write comes back only over a state read from the device.
             m_bReadWhole = false;
         }
-        if (!m_bWriting) {
+        if (!m_run.Running()) {
             EnableDlgItem(IDC_LLDP_ENABLE_APPLY, m_bRead);
             EnableDlgItem(IDC_LLDP_TIMER_APPLY, m_bTimersRead && IsDlgButtonChecked(IDC_LLDP_ENABLE) == 1);
         }
@@ -79,6 +80,11 @@ CLLDPGroup::CLLDPGroup(QWidget* parent)
 }
 
 CLLDPGroup::~CLLDPGroup() = default;
+
+int CLLDPGroup::DestroyWindow() {
+    m_run.Stop();  // a write ends before its session closes
+    return CDialog::DestroyWindow();
+}
 
 void CLLDPGroup::SetSettleTimes(int afterSuccessMs, int afterFailureMs) {
     m_nSettleOkMs = afterSuccessMs;
@@ -222,60 +228,86 @@ void CLLDPGroup::ShowSystemInfo(const SystemInfo& info) {
     }
 }
 
-void CLLDPGroup::SendWithRetries(std::function<void(std::optional<SnmpAnswer>)> done, int attempt) {
-    const SnmpAnswer answer = GetNextRequest(m_cCommonSNMPSet).Answer();
-    const bool ok = answer.Accepted();
-    // A refusal is tried again (three tries in all); no answer at all ends the write at once.
-    const bool again = answer.Refused() && attempt + 1 < 3;
-    if (!ok && !again) {
-        done(answer);
-        return;
-    }
-    const int pause = ok ? m_nSettleOkMs : m_nSettleFailMs;
-    auto next = [this, ok, attempt, done = std::move(done)]() mutable {
-        if (ok) {
-            done(std::nullopt);
-        } else {
-            SendWithRetries(std::move(done), attempt + 1);
+SnmpAnswer CLLDPGroup::SendOnRun(const WriteRequest& request, int settleOkMs, int settleFailMs) {
+    StepRunner& runner = m_run.Runner();
+    for (int attempt = 0;; ++attempt) {
+        m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
+        for (const auto& [oid, value] : request.binds) {
+            m_cCommonSNMPSet.AddVarBind(oid, 1, value.c_str());
         }
-    };
-    if (pause <= 0) {
-        next();
-    } else {
-        QTimer::singleShot(pause, this, std::move(next));
+        const SnmpAnswer answer = SendRequest(m_cCommonSNMPSet).Answer();
+        if (!request.tries) {
+            return answer;
+        }
+        if (answer.Accepted()) {
+            runner.Pause(static_cast<unsigned>(std::max(settleOkMs, 0)));
+            return answer;
+        }
+        // A refusal is tried again (three tries in all); no answer at all ends the write at once.
+        if (!answer.Refused() || attempt + 1 >= 3 ||
+            !runner.Pause(static_cast<unsigned>(std::max(settleFailMs, 0)))) {
+            return answer;
+        }
     }
 }
 
-void CLLDPGroup::AfterWrite(const std::optional<SnmpAnswer>& failed, const StepsName& what, int applyId) {
-    m_bWriting = false;
-    if (failed) {
-        AfxMessageBox(AnswerText(*failed, what) + " The settings it holds are shown.", MB_OK);
+void CLLDPGroup::StartWrite(const StepsName& what, std::vector<WriteRequest> requests) {
+    // Written on the run's worker, read once its end is told: the request that was not accepted.
+    auto failed = std::make_shared<SnmpAnswer>();
+    const int count = static_cast<int>(requests.size());
+    m_run.Start(
+        count,
+        [this, requests = std::move(requests), failed, ok = m_nSettleOkMs, fail = m_nSettleFailMs](int i) {
+            StepRunner& runner = m_run.Runner();
+            if (runner.Stopping()) {
+                return StepOutcome::NothingSent();
+            }
+            const SnmpAnswer answer = SendOnRun(requests[static_cast<size_t>(i)], ok, fail);
+            if (!answer.Accepted()) {
+                *failed = answer;
+            }
+            // A refusal cut short by a stop wrote nothing of this request.
+            return runner.Stopping() && answer.Refused() ? StepOutcome::NothingSent()
+                                                         : StepOutcome::Of(answer);
+        },
+        [what](int, int) { return QString::fromStdString("Writing " + what.text + "..."); },
+        [this, what, failed](const StepsEnd& end) { OnWriteEnd(end, what, *failed); });
+}
+
+void CLLDPGroup::OnWriteEnd(const StepsEnd& end, const StepsName& what, const SnmpAnswer& failed) {
+    if (end.stopped || m_run.Runner().Stopping()) {
+        // Closed during the write (or the write ended just as the window closed): the dialog is ending
+        // and reads nothing more. The write is said as one: requests it had sent leave it unconfirmed,
+        // a write that sent none was not written.
+        if (end.done < end.total) {
+            StepsEnd whole = end;
+            whole.total = 1;
+            whole.done = 0;
+            whole.inFlight = end.inFlight || end.done > 0;
+            AfxMessageBox(RunEndText(whole, ListNamer({what})), MB_OK);
+        }
+        return;
+    }
+    if (!end.Complete()) {
+        AfxMessageBox(AnswerText(failed, what) + " The settings it holds are shown.", MB_OK);
     }
     // The read that follows gives the Apply buttons back, over what it read.
-    (void)applyId;
     OnGetSystemInfo();
 }
 
 void CLLDPGroup::OnBUTTONLldpEnableApply() {
-    if (!m_bRead || m_bWriting) {
+    if (!m_bRead || m_run.Running()) {
         return;
     }
     const char* value = IsDlgButtonChecked(IDC_LLDP_ENABLE) == 1 ? "1" : "2";
     EnableDlgItem(IDC_LLDP_ENABLE_APPLY, false);
-    m_bWriting = true;
-    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMPSet.AddVarBind(kStateOid, 1, value);
-    CWaitCursor wait;
-    SendWithRetries([this](std::optional<SnmpAnswer> failed) {
-        AfterWrite(failed, {"the LLDP state"}, IDC_LLDP_ENABLE_APPLY);
-    });
+    StartWrite({"the LLDP state"}, {{{{kStateOid, value}}, true}});
 }
 
 void CLLDPGroup::OnApplyTimers() {
-    if (!IsDlgItemEnabled(IDC_LLDP_TIMER_APPLY) || !m_bTimersRead || m_bWriting) {
+    if (!IsDlgItemEnabled(IDC_LLDP_TIMER_APPLY) || !m_bTimersRead || m_run.Running()) {
         return;
     }
-    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     const std::string hold = GetDlgItemText(IDC_LLDP_HOLD);
     const std::string interval = GetDlgItemText(IDC_LLDP_INTERVAL);
     const std::string reinit = GetDlgItemText(IDC_LLDP_REINIT);
@@ -315,38 +347,23 @@ void CLLDPGroup::OnApplyTimers() {
     const std::vector<lldp::TimerRequest> plan =
         lldp::TimerWritePlan(lldp::EditValue(m_strTxDelay), lldp::EditValue(m_strTxInterval),
                              lldp::EditValue(interval), lldp::EditValue(hold));
-    // Every request of the plan must be accepted: the first one that is not ends the write.
-    const StepsName timers{"the LLDP timers", true};
-    std::set<lldp::Timer> added;  // bindings pending on m_cCommonSNMPSet: each send repeats them
-    EnableDlgItem(IDC_LLDP_TIMER_APPLY, false);
-    m_bWriting = true;
+    // Every request of the plan must be accepted: the first one that is not ends the write. Each request
+    // repeats the objects of the requests before it, except the multiplier's own.
+    std::vector<WriteRequest> requests;
+    Request pending;
+    std::set<lldp::Timer> added;
     for (const lldp::TimerRequest& request : plan) {
         if (request.ownSession) {
-            CCommonSNMP holdSession;
-            holdSession.Open(CCommonSNMP::REQUEST_SET);
-            holdSession.AddVarBind(oid(lldp::Timer::Multiplier), 1, text(lldp::Timer::Multiplier).c_str());
-            if (const SnmpAnswer answer = SendRequest(holdSession).Answer(); !answer.Accepted()) {
-                AfterWrite(answer, timers, IDC_LLDP_TIMER_APPLY);
-                return;
-            }
+            requests.push_back({{{oid(lldp::Timer::Multiplier), text(lldp::Timer::Multiplier)}}, false});
             continue;
         }
         for (lldp::Timer t : request.objects) {
             if (added.insert(t).second) {
-                m_cCommonSNMPSet.AddVarBind(oid(t), 1, text(t).c_str());
+                pending.emplace_back(oid(t), text(t));
             }
         }
-        if (!request.final) {
-            if (const SnmpAnswer answer = SendRequest(m_cCommonSNMPSet).Answer(); !answer.Accepted()) {
-                AfterWrite(answer, timers, IDC_LLDP_TIMER_APPLY);
-                return;
-            }
-            continue;
-        }
-        SendWithRetries([this, timers](std::optional<SnmpAnswer> failed) {
-            AfterWrite(failed, timers, IDC_LLDP_TIMER_APPLY);
-        });
-        return;
+        requests.push_back({pending, request.final});
     }
-    AfterWrite(std::nullopt, timers, IDC_LLDP_TIMER_APPLY);
+    EnableDlgItem(IDC_LLDP_TIMER_APPLY, false);
+    StartWrite({"the LLDP timers", true}, std::move(requests));
 }

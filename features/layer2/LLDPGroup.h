@@ -2,11 +2,12 @@
 // information (chassis ID and its subtype, system name and description).
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "controls/StepRun.h"
 #include "core/CommonSNMP.h"
 #include "core/RunText.h"
 #include "core/TableRead.h"
@@ -28,10 +29,13 @@ public:
     void OnApplyTimers();
     // Pause between a write and what follows it (the device settles); tests shorten it.
     void SetSettleTimes(int afterSuccessMs, int afterFailureMs);
+    // The writes' run (tests).
+    CStepRun& Run() { return m_run; }
 
 protected:
     void CreateControls() override;
     int OnInitDialog() override;
+    int DestroyWindow() override;
 
 private:
     // The nine objects, in read order; each empty when it was not read (missing, of another type).
@@ -41,24 +45,31 @@ private:
     static int OnSystemInfoResult(CSnmp* response, int requestId, void* userData, int status);
     void ShowSystemInfo(const SystemInfo& info);
     void EnableTimers(bool enable);
-    // Sends the pending request of m_cCommonSNMPSet up to three times while the device refuses it, and
-    // then calls `done` with the answer of the last try when it was not accepted (nothing when it was). A
-    // request that got no answer at all is not sent again: the window never waits longer than one
-    // time-out. The pauses between tries and after success do not hold the window (timers), except when
-    // they are 0.
-    void SendWithRetries(std::function<void(std::optional<SnmpAnswer>)> done, int attempt = 0);
-    // After a write: says how `what` was not written (`failed`), then shows what the device holds.
-    void AfterWrite(const std::optional<SnmpAnswer>& failed, const ksx::StepsName& what, int applyId);
+    // One SET of a write: the objects and the values it writes.
+    using Request = std::vector<std::pair<const char*, std::string>>;
+    struct WriteRequest {
+        Request binds;
+        bool tries = false;  // the last request of a write: see SendOnRun
+    };
+    // Runs the requests of a write in order, off the window's thread; the first that is not accepted
+    // ends the write. Then says how `what` was not written and shows what the device holds.
+    void StartWrite(const ksx::StepsName& what, std::vector<WriteRequest> requests);
+    // Worker: sends `request` on m_cCommonSNMPSet. The last request of a write is sent up to three times
+    // while the device refuses it (a pause between tries) and is followed by a pause when accepted, so
+    // that the read after it finds the device settled. A request that got no answer at all is not sent
+    // again: a write waits no longer than one time-out for a silent device.
+    SnmpAnswer SendOnRun(const WriteRequest& request, int settleOkMs, int settleFailMs);
+    void OnWriteEnd(const ksx::StepsEnd& end, const ksx::StepsName& what, const SnmpAnswer& failed);
 
     std::string m_strTxDelay;     // as last read
     std::string m_strTxInterval;  // as last read
     bool m_bRead = false;         // a read succeeded: the state box shows the device's state
     bool m_bTimersRead = false;   // the last read gave all four timers: the timer write may go
-    bool m_bWriting = false;      // a write (with its tries and pauses) is under way
     bool m_bReadWhole = true;     // the read under way gave every value so far
     int m_nSettleOkMs = 2000;
     int m_nSettleFailMs = 1000;
     CCommonSNMP m_cCommonSNMP;
     CCommonSNMP m_cCommonSNMPSet;
     ksx::TableRead<SystemInfo> m_read;  // the nine objects in one step, on m_cCommonSNMP
+    CStepRun m_run{*this};              // the writes, on m_cCommonSNMPSet; after the sessions it uses
 };

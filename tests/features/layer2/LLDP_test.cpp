@@ -106,6 +106,11 @@ protected:
     static void WaitRead(CLLDPGroup& dlg) {
         ASSERT_TRUE(WaitUntil([&] { return dlg.IsDlgItemEnabled(IDC_LLDP_ENABLE_APPLY); }));
     }
+    // Clicks `id` and waits for the write it starts to end.
+    static void Apply(DialogDriver& drv, CLLDPGroup& dlg, int id) {
+        ASSERT_TRUE(drv.Click(id));
+        ASSERT_TRUE(WaitUntil([&] { return !dlg.Run().Running(); }, 30000));
+    }
     // Device timers, then the dialog opened on them with the settling pauses shortened.
     void Device(const char* hold, const char* interval, const char* reinit, const char* delay) {
         s_sim->Set(kHold, "i", hold);
@@ -245,7 +250,7 @@ TEST_F(LldpGroup, TimerWritesFollowTheOldAndNewValues) {
         WaitRead(dlg);
         Type(drv, c.hold, c.interval, c.reinit, c.delay);
         s_sim->ClearLog();
-        ASSERT_TRUE(drv.Click(IDC_LLDP_TIMER_APPLY));
+        Apply(drv, dlg, IDC_LLDP_TIMER_APPLY);
         EXPECT_EQ(SetLines(s_sim->Requests(), kCut), c.sets) << c.name;
         for (const test::SimRequest& r : test::Sets(s_sim->Requests())) {
             EXPECT_EQ(r.principal, "harbour");
@@ -265,7 +270,7 @@ TEST_F(LldpGroup, StateWriteIsTriedThreeTimesThenReread) {
     WaitRead(dlg);
     ASSERT_TRUE(drv.Check(IDC_LLDP_ENABLE, false));
     s_sim->ClearLog();
-    ASSERT_TRUE(drv.Click(IDC_LLDP_ENABLE_APPLY));
+    Apply(drv, dlg, IDC_LLDP_ENABLE_APPLY);
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut), std::vector<std::string>{"1.0=i:2"});
     ASSERT_TRUE(WaitUntil([&] { return !dlg.IsDlgItemEnabled(IDC_LLDP_TIMER_APPLY); }));
     EXPECT_EQ(s_sim->Get(kState), "2");
@@ -275,7 +280,7 @@ TEST_F(LldpGroup, StateWriteIsTriedThreeTimesThenReread) {
     s_sim->ErrorStatus(kState, 5);
     ASSERT_TRUE(drv.Check(IDC_LLDP_ENABLE, true));
     s_sim->ClearLog();
-    ASSERT_TRUE(drv.Click(IDC_LLDP_ENABLE_APPLY));
+    Apply(drv, dlg, IDC_LLDP_ENABLE_APPLY);
     EXPECT_EQ(SetLines(s_sim->Requests(), kCut), (std::vector<std::string>{"1.0=i:1", "1.0=i:1", "1.0=i:1"}));
     s_sim->ErrorStatus(kState, 0);
     EXPECT_EQ(s_sim->Get(kState), "2");
@@ -285,8 +290,8 @@ TEST_F(LldpGroup, StateWriteIsTriedThreeTimesThenReread) {
               "The device did not accept the LLDP state. The settings it holds are shown.");
 }
 
-// A write that gets no answer (a wrong write community) is not tried again: the window waits one
-// time-out, not three with their pauses, and the failure is said.
+// A write that gets no answer (a wrong write community) is not tried again: it ends after one time-out,
+// not three with their pauses, and the failure is said.
 TEST_F(LldpGroup, AnUnansweredStateWriteHoldsTheWindowOneTimeOutAtMost) {
     test::UseSimV1(*s_sim, "1000");
     g_strWriteCommunity = "wrong";
@@ -294,10 +299,10 @@ TEST_F(LldpGroup, AnUnansweredStateWriteHoldsTheWindowOneTimeOutAtMost) {
     DialogDriver drv(dlg);
     WaitRead(dlg);
     ASSERT_TRUE(drv.Check(IDC_LLDP_ENABLE, false));
-    QElapsedTimer held;
-    held.start();
-    ASSERT_TRUE(drv.Click(IDC_LLDP_ENABLE_APPLY));
-    EXPECT_LT(held.elapsed(), 1800);
+    QElapsedTimer took;
+    took.start();
+    Apply(drv, dlg, IDC_LLDP_ENABLE_APPLY);
+    EXPECT_LT(took.elapsed(), 1800);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
                                  "The device did not answer: it did not confirm whether the LLDP state was "
                                  "written. The settings it holds are shown."});
@@ -311,15 +316,15 @@ TEST_F(LldpGroup, AnUnansweredStateWriteHoldsTheWindowOneTimeOutAtMost) {
 TEST_F(LldpGroup, RefusedTimerStepsAndValuesNotReadAreSaid) {
     {
         Device("4", "30", "2", "2");
+        test::UseSimV1(*s_sim, "500");
+        g_strWriteCommunity = "wrong";  // no answer to any write
         CLLDPGroup dlg;
         dlg.SetSettleTimes(0, 0);
         DialogDriver drv(dlg);
         WaitRead(dlg);
         Type(drv, "5", "40", "3", "10");  // the multiplier goes first, alone
-        test::UseSimV1(*s_sim, "500");
-        g_strWriteCommunity = "wrong";  // no answer to any write
         s_sim->ClearLog();
-        ASSERT_TRUE(drv.Click(IDC_LLDP_TIMER_APPLY));
+        Apply(drv, dlg, IDC_LLDP_TIMER_APPLY);
         test::UseSimV1(*s_sim);
         const auto sets = test::Sets(s_sim->Requests());
         ASSERT_FALSE(sets.empty());
@@ -347,6 +352,22 @@ TEST_F(LldpGroup, RefusedTimerStepsAndValuesNotReadAreSaid) {
     dlg.OnBUTTONLldpEnableApply();
     dlg.OnApplyTimers();
     EXPECT_TRUE(test::Sets(s_sim->Requests()).empty());
+}
+
+// Answers 1 s late: the timer write leaves the window live with its progress shown; Close during its
+// second request says the timers unconfirmed and sends nothing more.
+TEST_F(LldpGroup, SlowDeviceTimerWriteStaysLiveAndCloseStopsIt) {
+    CLLDPGroup dlg;
+    DialogDriver drv(dlg);
+    WaitRead(dlg);
+    Type(drv, "5", "40", "3", "10");
+    test::SlowRun run(*s_sim);
+    ASSERT_NO_FATAL_FAILURE(
+        run.Click(dlg, drv, IDC_LLDP_TIMER_APPLY, {IDC_LLDP_TIMER_APPLY}, 2, "Writing the LLDP timers..."));
+    ASSERT_NO_FATAL_FAILURE(
+        run.Close(drv, boxes, {"Stopped: the device did not confirm whether the LLDP timers were written."}));
+    EXPECT_EQ(SetLines(test::DistinctRequests(*s_sim), kCut),
+              (std::vector<std::string>{"2.0=i:5", "3.0=i:40"}));
 }
 
 TEST_F(LldpGroup, NothingIsWrittenBeforeTheStateWasRead) {
