@@ -479,11 +479,14 @@ TEST_F(FirmDownLoadTest, ErrorRepliesAndUnknownStatusEndTheTransferWithAMessage)
         if (c.errorOid != nullptr) {
             s_sim->ErrorStatus(c.errorOid, 0);
         }
-        // Usable again at once: the next transfer runs to its end.
+        // Usable again at once: the next transfer runs to its end. No transfer of an earlier case may
+        // still be running on the device: the dialog would follow it and send nothing.
         s_sim->Restart();
+        s_sim->Set(kConfig.status, "i", "1");
         s_sim->ClearLog();
         Start(drv, kConfig, true, "10.0.0.7", "y.cfg");
-        ASSERT_TRUE(WaitOperation(kConfig));
+        ASSERT_TRUE(WaitOperation(kConfig)) << ::testing::PrintToString(boxes.Texts()) << " "
+                                            << ::testing::PrintToString(Describe(s_sim->Requests()));
         // The device reports success until the dialog has seen it (a slow build may still be moving the
         // simulated transfer along when the first value is put).
         ASSERT_TRUE(WaitUntil([&] {
