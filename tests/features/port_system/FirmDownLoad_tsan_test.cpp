@@ -130,6 +130,9 @@ protected:
     }
     void SetUp() override {
         SharedSimTest::SetUp();
+        // No transfer an earlier test started is still running on the device: a dialog would follow it.
+        s_sim->Set(kFirmware.status, "i", "1");
+        s_sim->Set(kConfig.status, "i", "1");
         m_fast = std::make_unique<test::FirmTiming>(FastTiming());
         ASSERT_TRUE(m_fast->Applied());
     }
@@ -422,27 +425,6 @@ TEST_F(FirmDownLoadTest, UnreachableDeviceEndsWithTheFileNameTimeOut) {
     }
 }
 
-TEST_F(FirmDownLoadTest, UnansweredOperationEndsWithTheOperationTimeOut) {
-    auto timing = FastTiming();
-    timing.fileSetTimeoutMs = 3000;  // the delayed answer to the file SET still counts
-    test::FirmTiming slower(timing);
-    test::ScriptedMessageBox boxes;
-    CFirmDownLoad dlg;
-    DialogDriver drv(dlg);
-    s_sim->DelayMs(900);  // longer than the operation's time-out
-    Start(drv, kConfig, true, "10.0.0.9", "x.cfg");
-    ASSERT_TRUE(boxes.WaitForCount(1, 8000));
-    ASSERT_TRUE(WaitIdle(dlg));
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Setting operation TimeOut !"}));
-    ExpectInputsEnabled(dlg, true);
-    // The first poll fell due while the operation was unanswered: it waited for that answer, so the
-    // device saw the operation and no poll.
-    EXPECT_TRUE(HasOperation(s_sim->Requests(), kConfig));
-    EXPECT_EQ(CountPolls(s_sim->Requests(), kConfig.status), 0);
-    // The device still carries out the late operation; let it, so that it cannot disturb the next test.
-    ASSERT_TRUE(WaitUntil([] { return s_sim->Get(kConfig.status) != "1"; }));
-}
-
 TEST_F(FirmDownLoadTest, ErrorRepliesAndUnknownStatusEndTheTransferWithAMessage) {
     // Each of these used to leave every control disabled with nothing running.
     struct Case {
@@ -659,6 +641,28 @@ TEST_F(FirmDownLoadTest, ClosingTheDialogMidTransferIsPromptAndQuiet) {
     }
     test::PumpEvents();
     EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST_F(FirmDownLoadTest, UnansweredOperationEndsWithTheOperationTimeOut) {
+    auto timing = FastTiming();
+    timing.fileSetTimeoutMs = 3000;  // the delayed answer to the file SET still counts
+    test::FirmTiming slower(timing);
+    test::ScriptedMessageBox boxes;
+    CFirmDownLoad dlg;
+    DialogDriver drv(dlg);
+    s_sim->DelayMs(900);  // longer than the operation's time-out
+    Start(drv, kConfig, true, "10.0.0.9", "x.cfg");
+    ASSERT_TRUE(boxes.WaitForCount(1, 8000));
+    ASSERT_TRUE(WaitIdle(dlg));
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Setting operation TimeOut !"}));
+    ExpectInputsEnabled(dlg, true);
+    // The first poll fell due while the operation was unanswered: it waited for that answer, so the
+    // device saw the operation and no poll.
+    EXPECT_TRUE(HasOperation(s_sim->Requests(), kConfig));
+    EXPECT_EQ(CountPolls(s_sim->Requests(), kConfig.status), 0);
+    // The device still carries out the late operation, and copies of it sent again may come later still:
+    // this test comes last, so that nothing runs after them.
+    ASSERT_TRUE(WaitUntil([] { return s_sim->Get(kConfig.status) != "1"; }));
 }
 
 }  // namespace
