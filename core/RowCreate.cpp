@@ -280,7 +280,6 @@ RowAdded AddRow(const RowStatusAccess& access, const std::string& value) {
     return Adder(access, value).Run();
 }
 
-
 bool HalfMadeRows::Holds(const std::string& row) {
     std::lock_guard<std::mutex> lock(g_halfMadeLock);
     return g_halfMade.count(row) != 0;

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "platform/snmplib/SnmpSession.h"
-#include "platform/snmplib/Tripwire.h"
 #include "platform/snmplib/SnmpWalk.h"
+#include "platform/snmplib/Tripwire.h"
 
 using ksx::snmp::Credentials;
 
