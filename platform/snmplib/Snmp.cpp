@@ -157,6 +157,7 @@ int CSnmpV1::exchange(const char* agent, int pduType, const std::vector<SnmpVarB
     ksx::tripwire::BeforeRequestOf(pduType, binds);
     Credentials cred;
     credentials(cred);
+    const ksx::tripwire::RequestWait wait;
     return m_impl->session.exchange(cred, agent, pduType, binds, timeoutMs, m_pduGeneration.load(), response);
 }
 

@@ -34,6 +34,7 @@ LastRequest g_last;
 
 thread_local bool t_scoped = false;
 thread_local DestroyBy t_by = DestroyBy::kRowCreation;
+thread_local long long t_requestWaitNs = 0;
 
 const StatusColumn* StatusColumnOf(const std::string& oid) {
     for (const StatusColumn& c : StatusColumns()) {
@@ -219,6 +220,24 @@ void BeforeRequest(int pduType, const std::vector<Binding>& binds) {
                  Describe(pduType, binds));
         }
     }
+}
+
+RequestWait::RequestWait() : m_timed(g_installed.load()) {
+    if (m_timed) {
+        m_start = std::chrono::steady_clock::now();
+    }
+}
+
+RequestWait::~RequestWait() {
+    if (m_timed) {
+        t_requestWaitNs +=
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - m_start)
+                .count();
+    }
+}
+
+long long ThreadRequestWaitNs() {
+    return t_requestWaitNs;
 }
 
 }  // namespace ksx::tripwire

@@ -10,6 +10,7 @@
 // Standard library only; platform/ui tells which thread is the window's and when it handled events.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -89,5 +90,22 @@ void BeforeRequestOf(int pduType, const Binds& binds) {
     }
     BeforeRequest(pduType, copy);
 }
+
+// The SNMP layer: the calling thread waits for one request's answer while a RequestWait lasts. The
+// thread's waits are summed while a handler is installed, so that a test can tell the time a window
+// spent on its one request from the time it held its thread otherwise.
+class RequestWait {
+public:
+    RequestWait();
+    ~RequestWait();
+    RequestWait(const RequestWait&) = delete;
+    RequestWait& operator=(const RequestWait&) = delete;
+
+private:
+    bool m_timed;
+    std::chrono::steady_clock::time_point m_start;
+};
+// Nanoseconds the calling thread has waited on requests so far.
+long long ThreadRequestWaitNs();
 
 }  // namespace ksx::tripwire

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/snmplib/Tripwire.h"
 #include "tests/support/SimSwitch.h"
 #include "tests/support/SimTestHelpers.h"
 #include "tests/support/ui/DialogDriver.h"
@@ -36,14 +37,18 @@ inline std::vector<SimRequest> DistinctSets(SimSwitch& sim) {
 // but waited for a core (the kernel's run-queue wait of that thread), so that a machine whose every core
 // is busy does not pass for a window the program held up, and the time the test's own checks on that
 // thread waited for the simulator's control channel. The gap still open when asked counts.
+// Built with kOwnWork it also leaves out the thread's waits on requests (at most one between two turns
+// of its events, which the tripwire holds): what is left is the time the window held its thread itself,
+// whatever the device's and the machine's pace.
 class TickGap {
 public:
-    TickGap() {
+    enum Measure { kWholeGap, kOwnWork };
+    explicit TickGap(Measure measure = kWholeGap) : m_ownWork(measure == kOwnWork) {
         m_last = Clock::now();
-        m_lastWaitNs = NotOursNs();
+        m_lastWaitNs = NotOursNs(m_ownWork);
         m_timer.setInterval(10);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            m_max = std::max(m_max, GapSinceLastTick(&m_last, &m_lastWaitNs));
+            m_max = std::max(m_max, GapSinceLastTick(&m_last, &m_lastWaitNs, m_ownWork));
             ++m_ticks;
         });
         m_timer.start();
@@ -52,7 +57,7 @@ public:
     long long MaxGapMs() const {
         Clock::time_point last = m_last;
         long long lastWaitNs = m_lastWaitNs;
-        return std::max(m_max, GapSinceLastTick(&last, &lastWaitNs));
+        return std::max(m_max, GapSinceLastTick(&last, &lastWaitNs, m_ownWork));
     }
     int Ticks() const { return m_ticks; }
 
@@ -71,12 +76,15 @@ private:
         return waiting;
     }
     // The thread's waits that are not the program's: for a core, for the simulator's control channel.
-    static long long NotOursNs() { return std::max(0LL, RunQueueWaitNs()) + SimSwitch::ControlWaitNs(); }
+    static long long NotOursNs(bool ownWork) {
+        return std::max(0LL, RunQueueWaitNs()) + SimSwitch::ControlWaitNs() +
+               (ownWork ? tripwire::ThreadRequestWaitNs() : 0);
+    }
     // The gap since *last, less the waits in it that are not the program's; moves *last and *lastWaitNs
     // to now.
-    static long long GapSinceLastTick(Clock::time_point* last, long long* lastWaitNs) {
+    static long long GapSinceLastTick(Clock::time_point* last, long long* lastWaitNs, bool ownWork) {
         const auto now = Clock::now();
-        const long long waitNs = NotOursNs();
+        const long long waitNs = NotOursNs(ownWork);
         long long gapNs = std::chrono::duration_cast<std::chrono::nanoseconds>(now - *last).count();
         gapNs -= std::clamp(waitNs - *lastWaitNs, 0LL, gapNs);
         *last = now;
@@ -84,6 +92,7 @@ private:
         return gapNs / 1000000;
     }
 
+    bool m_ownWork;
     QTimer m_timer;
     Clock::time_point m_last;
     long long m_lastWaitNs = 0;

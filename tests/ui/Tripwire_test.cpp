@@ -62,6 +62,15 @@ TEST_F(Tripwire, EachRuleFiresOnItsViolationAndOnlyThen) {
                 "thread)"}));
 }
 
+// A request's wait is counted on the thread that waited, so that a window's own work is told from it.
+TEST_F(Tripwire, ARequestsWaitIsCountedOnItsThread) {
+    s_sim->DelayMs(300);
+    const long long before = tripwire::ThreadRequestWaitNs();
+    Send(*s_sim, 0, "1.3.6.1.2.1.1.5.0");
+    s_sim->DelayMs(0);
+    EXPECT_GE(tripwire::ThreadRequestWaitNs() - before, 300'000'000LL);
+}
+
 // Every row-status and entry-status table of the device profiles has its status column in the list.
 TEST(TripwireColumns, EveryStatusTableOfTheProfilesIsListed) {
     const std::filesystem::path profiles =
