@@ -179,31 +179,35 @@ void CIGMPSnoopConfig::OnApply() {
     // The writes run off the window's thread (the state, then the changed fields); what the device holds
     // afterwards is shown by the read that follows.
     EnableDlgItem(IDC_IGMP_REFRESH, false);
-    m_run.Runner().SetCancel([this] { m_IGMPLogic.m_cCommonSNMPSet.Cancel(); });
     const IGMPGlobalSettings old = m_IGMPLogic.m_GlobalSettings;
-    const StepsName what{"the IGMP snooping settings", true};
-    m_run.Start(
+    StartIgmpWrite(
+        m_run, m_IGMPLogic, [this, old, settings] { m_IGMPLogic.WriteGlobalSettings(old, settings); },
+        StepsName{"the IGMP snooping settings", true}, [this] { OnRefresh(); });
+}
+
+void StartIgmpWrite(CStepRun& run, CIGMPSnoopingLogic& logic, std::function<void()> write,
+                    const StepsName& what, std::function<void()> afterwards) {
+    run.Runner().SetCancel([&logic] { logic.m_cCommonSNMPSet.Cancel(); });
+    run.Start(
         1,
-        [this, old, settings](int) {
-            if (m_run.Runner().Stopping()) {
+        [&run, &logic, write](int) {
+            if (run.Runner().Stopping()) {
                 return StepOutcome::NothingSent();
             }
-            m_IGMPLogic.WriteGlobalSettings(old, settings);
-            return m_IGMPLogic.m_failedWrite ? StepOutcome::Of(*m_IGMPLogic.m_failedWrite)
-                                             : StepOutcome::Done();
+            write();
+            return logic.m_failedWrite ? StepOutcome::Of(*logic.m_failedWrite) : StepOutcome::Done();
         },
         [](int, int) { return QString("Writing the IGMP snooping settings..."); },
-        [this, what](const StepsEnd& end) {
+        [&logic, what, afterwards](const StepsEnd& end) {
             if (end.stopped) {
                 AfxMessageBox(RunEndText(end, ListNamer({what})), MB_OK);
                 return;
             }
-            if (m_IGMPLogic.m_failedWrite) {
-                AfxMessageBox(
-                    AnswerText(*m_IGMPLogic.m_failedWrite, what) + " The settings it holds are shown.",
-                    MB_OK);
+            if (logic.m_failedWrite) {
+                AfxMessageBox(AnswerText(*logic.m_failedWrite, what) + " The settings it holds are shown.",
+                              MB_OK);
             }
-            OnRefresh();
+            afterwards();
         });
 }
 

@@ -3,10 +3,16 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "controls/StepRun.h"
 #include "features/layer2/IGMPSnoopingLogic.h"
 #include "platform/ui/Dialog.h"
+
+// Runs one of the logic's writes off the window's thread on `run`: a stop, or a write the device did not
+// take, is said; after all but a stop `afterwards` shows what the device holds.
+void StartIgmpWrite(CStepRun& run, CIGMPSnoopingLogic& logic, std::function<void()> write,
+                    const ksx::StepsName& what, std::function<void()> afterwards);
 
 class CIGMPSnoopConfig : public ksx::CDialog {
 public:

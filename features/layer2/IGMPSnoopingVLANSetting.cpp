@@ -10,6 +10,7 @@
 #include "core/RunText.h"
 #include "core/Utils.h"
 #include "features/layer2/IGMPMulticastEntryTable.h"
+#include "features/layer2/IGMPSnoopConfig.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/Form.h"
@@ -255,31 +256,15 @@ void CIGMPSnoopingVLANSetting::OnApply() {
     // follows.
     EnableDlgItem(IDC_IGMPV_APPLY, false);
     EnableDlgItem(IDC_IGMPV_REFRESH, false);
-    m_run.Runner().SetCancel([this] { m_IGMPLogic.m_cCommonSNMPSet.Cancel(); });
     const std::string querier = value(IDC_IGMPV_QUERIER);
     const std::string fastLeave = value(IDC_IGMPV_FAST_LEAVE);
-    const StepsName what{"the IGMP snooping settings of VLAN " + vlanId, true};
-    m_run.Start(
-        1,
-        [this, vlanId, oldState, newState, querier, fastLeave](int) {
-            if (m_run.Runner().Stopping()) {
-                return StepOutcome::NothingSent();
-            }
+    StartIgmpWrite(
+        m_run, m_IGMPLogic,
+        [this, vlanId, oldState, newState, querier, fastLeave] {
             m_IGMPLogic.WriteVlanSettings(vlanId, oldState, newState, querier, fastLeave);
-            return m_IGMPLogic.m_failedWrite ? StepOutcome::Of(*m_IGMPLogic.m_failedWrite)
-                                             : StepOutcome::Done();
         },
-        [](int, int) { return QString("Writing the IGMP snooping settings..."); },
-        [this, what](const StepsEnd& end) {
-            if (end.stopped) {
-                AfxMessageBox(RunEndText(end, ListNamer({what})), MB_OK);
-                return;
-            }
-            if (m_IGMPLogic.m_failedWrite) {
-                AfxMessageBox(
-                    AnswerText(*m_IGMPLogic.m_failedWrite, what) + " The settings it holds are shown.",
-                    MB_OK);
-            }
+        StepsName{"the IGMP snooping settings of VLAN " + vlanId, true},
+        [this] {
             OnRefresh();
             ResetForm();
         });
