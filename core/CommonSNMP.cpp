@@ -45,6 +45,13 @@ void NoteSnmpV3Failure(int status) {
     gate.Post(target, [text] { ksx::NoteFailure(text); });
 }
 
+std::string NoteSnmpV3ReadFailure(int status) {
+    NoteSnmpV3Failure(status);
+    return status == CSnmp4w::EC_TIMEOUT ? "Failed to read over SNMPv3: the device did not answer."
+                                         : "Failed to read over SNMPv3: the device refused the request "
+                                           "(check the SNMPv3 user settings).";
+}
+
 namespace {
 
 // How often a wait for the worker repeats its cancel: a step entering the library just after a cancel

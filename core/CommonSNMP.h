@@ -30,6 +30,9 @@ std::string SnmpV3FailureText(int status);
 // box of its own (ksx::NoteFailure). On another thread the note is posted to the UI thread, ahead of what
 // that thread posts afterwards (the end of its run). Any other status: nothing.
 void NoteSnmpV3Failure(int status);
+// A read over SNMPv3 failed on `status` (not a cancel): notes the failure as NoteSnmpV3Failure does and
+// returns the text of the box that names it.
+std::string NoteSnmpV3ReadFailure(int status);
 
 // Process-wide request counter; each requested walk step takes the next value, the first being 1.
 extern std::atomic<int> g_nSnmpRequestID;

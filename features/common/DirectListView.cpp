@@ -128,10 +128,5 @@ void CDirectListView::OnReadEnd(int status, bool v3) {
         status == CSnmp4w::EC_CANCELLED) {
         return;
     }
-    NoteSnmpV3Failure(status);  // named in the box below
-    AfxMessageBox(
-        status == CSnmp4w::EC_TIMEOUT
-            ? "Failed to read over SNMPv3: the device did not answer."
-            : "Failed to read over SNMPv3: the device refused the request (check the SNMPv3 user settings).",
-        MB_ICONWARNING);
+    AfxMessageBox(NoteSnmpV3ReadFailure(status), MB_ICONWARNING);
 }

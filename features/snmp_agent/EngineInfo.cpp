@@ -81,13 +81,7 @@ void CEngineInfo::Show(const DirectReply& reply, bool v3) {
     // A failed read keeps the texts there were.
     if (!reply.Accepted() || reply.Count() < 4) {
         if (v3 && reply.status != CSnmp4w::EC_CANCELLED) {
-            NoteSnmpV3Failure(reply.status);  // named in the box below
-            AfxMessageBox(
-                reply.status == CSnmp4w::EC_TIMEOUT
-                    ? "Failed to read over SNMPv3: the device did not answer."
-                    : "Failed to read over SNMPv3: the device refused the request (check the SNMPv3 "
-                      "user settings).",
-                MB_ICONWARNING);
+            AfxMessageBox(NoteSnmpV3ReadFailure(reply.status), MB_ICONWARNING);
         }
         return;
     }
