@@ -454,38 +454,37 @@ int CSnmpSession::transact(void* pduPtr, Step& s, uint64_t generation, long long
         if (r > 0 && fds[1].revents) {
             drainWake();
         }
+        std::lock_guard<std::mutex> lk(g_lib);
         if (r > 0 && fds[0].revents) {
-            std::lock_guard<std::mutex> lk(g_lib);
-            if (ownAttempts) {
-                const Verdict v = Screen(n, s, sock, tryEngine);
-                if (v == Verdict::kReset) {
-                    return kEngineChanged;  // the messages out are for the engine's life before
-                }
-                if (v == Verdict::kDrop) {
-                    continue;
-                }
+            const Verdict v = ownAttempts ? Screen(n, s, sock, tryEngine) : Verdict::kPass;
+            if (v == Verdict::kReset) {
+                // The messages out are for the engine's life before: every caller starts from an engine
+                // to discover anew.
+                ForgetEngine(n, true);
+                return kEngineChanged;
             }
-            netsnmp_large_fd_set set;
-            netsnmp_large_fd_set_init(&set, sock + 1);
-            NETSNMP_LARGE_FD_SET(sock, &set);
-            int rr = snmp_sess_read2(n.sess, &set);
-            netsnmp_large_fd_set_cleanup(&set);
-            if (s.done) {
-                return finished();
-            }
-            if (rr < 0 && (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))) {
-                // e.g. the port is closed: the end once every message out was refused
-                if (++s.refusals >= s.messagesOut) {
-                    return CSnmp4w::EC_SEND_FAILED;
+            if (v == Verdict::kPass) {
+                netsnmp_large_fd_set set;
+                netsnmp_large_fd_set_init(&set, sock + 1);
+                NETSNMP_LARGE_FD_SET(sock, &set);
+                int rr = snmp_sess_read2(n.sess, &set);
+                netsnmp_large_fd_set_cleanup(&set);
+                if (s.done) {
+                    return finished();
+                }
+                if (rr < 0 && (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))) {
+                    // e.g. the port is closed: the end once every message out was refused
+                    if (++s.refusals >= s.messagesOut) {
+                        return CSnmp4w::EC_SEND_FAILED;
+                    }
                 }
             }
         }
-        if (r == 0) {
-            std::lock_guard<std::mutex> lk(g_lib);
-            snmp_sess_timeout(n.sess);  // resends the request when its attempt has run out
-            if (s.done) {
-                return finished();
-            }
+        // Resends the request when its attempt has run out, also while datagrams keep arriving: a
+        // stream of them (other senders, late answers) must not stand in for the library's clock.
+        snmp_sess_timeout(n.sess);
+        if (s.done) {
+            return finished();
         }
     }
 }

@@ -74,8 +74,6 @@ int CSnmpSession::checkPrivacy(uint64_t generation, unsigned long timeoutMs, boo
     st = transact(probe, probeStep, generation, probeDeadline, false, 1);
     const long long roundTripNs = NowNs() - probeSent;
     if (st == kEngineChanged) {
-        std::lock_guard<std::mutex> lk(g_lib);
-        ForgetEngine(n, true);
         return CSnmp4w::EC_TIMEOUT;
     }
     if (st == CSnmp4w::EC_AUTH_FAILED && probeStep.hintReport == UsmReport::kUnsupportedSecLevel) {

@@ -499,8 +499,6 @@ int CSnmpSession::exchange(const Credentials& cred, const char* agent, int pduTy
         m_lastResent.store(resent);
         m_lastInferred.store(s.inferred);
         if (st == kEngineChanged) {
-            std::lock_guard<std::mutex> lk(g_lib);
-            ForgetEngine(*m_net, true);
             if (attempt == 0) {
                 continue;  // sent once more to the engine as it is now
             }

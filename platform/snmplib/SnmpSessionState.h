@@ -28,7 +28,7 @@ extern std::mutex g_lib;
 extern std::atomic<int> g_cancelAllFd;
 
 // A step's status of our own, never handed to callers: an authenticated report showed that the agent's
-// engine started afresh with the same engine id (Decide).
+// engine started afresh with the same engine id (Decide); the session has forgotten the engine by then.
 constexpr int kEngineChanged = -100;
 
 long long NowNs();
