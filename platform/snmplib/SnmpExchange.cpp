@@ -371,7 +371,6 @@ int CSnmpSession::transact(void* pduPtr, Step& s, uint64_t generation, long long
             attempts = std::min<long long>(attempts, maxAttempts);
         }
         shareNs = left / attempts;
-        s.deadline = deadline;
         s.level = pdu->securityLevel ? pdu->securityLevel : ss->securityLevel;
         if (!ownAttempts) {
             ss->timeout = static_cast<long>(shareNs / 1000);

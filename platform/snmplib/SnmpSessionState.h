@@ -66,7 +66,6 @@ struct CSnmpSession::Step {
     // SNMPv3: the message ids of the step's messages; only messages answering one of them reach the
     // library (Screen).
     std::vector<long> msgIds;
-    long long deadline = 0;
     int level = 0;  // the security level of the step's messages
     bool discovery = false;
     // The first unauthenticated report answering a message of the step (a hint: anyone may send one): the
