@@ -195,7 +195,12 @@ void StartIgmpWrite(CStepRun& run, CIGMPSnoopingLogic& logic, std::function<void
                 return StepOutcome::NothingSent();
             }
             write();
-            return logic.m_failedWrite ? StepOutcome::Of(*logic.m_failedWrite) : StepOutcome::Done();
+            if (!logic.m_failedWrite) {
+                return StepOutcome::Done();
+            }
+            StepOutcome outcome = StepOutcome::Of(*logic.m_failedWrite);
+            outcome.sent = outcome.sent || logic.m_acceptedWrites > 0;  // the state went before the rest
+            return outcome;
         },
         [](int, int) { return QString("Writing the IGMP snooping settings..."); },
         [&logic, what, afterwards](const StepsEnd& end) {

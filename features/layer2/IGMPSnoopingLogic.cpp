@@ -200,12 +200,15 @@ bool CIGMPSnoopingLogic::SendWrite(CCommonSNMP& session) {
     const SnmpAnswer answer = ksx::SendRequest(session).Answer();
     if (!answer.Accepted()) {
         m_failedWrite = answer;
+    } else {
+        ++m_acceptedWrites;
     }
     return answer.Accepted();
 }
 
 bool CIGMPSnoopingLogic::WriteGlobalSettings(IGMPGlobalSettings oldSettings, IGMPGlobalSettings newSettings) {
     m_failedWrite.reset();
+    m_acceptedWrites = 0;
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     if (oldSettings.state == newSettings.state && newSettings.state == "2") {
         return true;
@@ -266,6 +269,7 @@ bool CIGMPSnoopingLogic::WriteVlanSettings(const std::string& vlanId, const std:
                                            const std::string& newState, const std::string& querier,
                                            const std::string& fastLeave) {
     m_failedWrite.reset();
+    m_acceptedWrites = 0;
     m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
     if (oldState == "2") {
         if (newState == "2") {
@@ -291,6 +295,7 @@ bool CIGMPSnoopingLogic::WriteVlanSettings(const std::string& vlanId, const std:
 bool CIGMPSnoopingLogic::WriteRouterPorts(const std::string& vlanId, const unsigned char* bitmap,
                                           int length) {
     m_failedWrite.reset();
+    m_acceptedWrites = 0;
     m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
     m_cCommonSNMP.AddVarBind(Instance(kRouterPortsColumn, vlanId), 2, reinterpret_cast<const char*>(bitmap),
                              length);

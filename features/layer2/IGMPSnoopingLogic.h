@@ -70,6 +70,8 @@ public:
     bool WriteGlobalSettings(IGMPGlobalSettings oldSettings, IGMPGlobalSettings newSettings);
     // Of the last Write...: the layer's account of its request that was not accepted, if one was.
     std::optional<SnmpAnswer> m_failedWrite;
+    // Of the last Write...: how many of its requests the device accepted (a unit cut short part-way).
+    int m_acceptedWrites = 0;
     // Starts the per-VLAN walk; rows and the end arrive as WM_IGMP_RESULT.
     void ReadVlanSettings();
     bool WriteVlanSettings(const std::string& vlanId, const std::string& oldState,
