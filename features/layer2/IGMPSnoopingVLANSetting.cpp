@@ -153,7 +153,8 @@ LRESULT CIGMPSnoopingVLANSetting::OnIGMPResult(WPARAM wParam, LPARAM lParam) {
         EnableDlgItem(IDC_IGMPV_REFRESH, true);
     } else if (wParam == 4) {
         m_bTrunksRead = true;
-        EnableDlgItem(IDC_IGMPV_ROUTER_APPLY, m_strGlobalState == "1");
+        // Not while the VLAN Apply writes: the read that follows it enables it again.
+        EnableDlgItem(IDC_IGMPV_ROUTER_APPLY, m_strGlobalState == "1" && !m_run.Running());
         if (lParam == 0) {
             AfxMessageBox(kTrunkReadFailed, MB_OK);
         }
@@ -256,6 +257,7 @@ void CIGMPSnoopingVLANSetting::OnApply() {
     // follows.
     EnableDlgItem(IDC_IGMPV_APPLY, false);
     EnableDlgItem(IDC_IGMPV_REFRESH, false);
+    EnableDlgItem(IDC_IGMPV_ROUTER_APPLY, false);  // its write would share the run's m_failedWrite
     const std::string querier = value(IDC_IGMPV_QUERIER);
     const std::string fastLeave = value(IDC_IGMPV_FAST_LEAVE);
     StartIgmpWrite(
@@ -271,6 +273,9 @@ void CIGMPSnoopingVLANSetting::OnApply() {
 }
 
 void CIGMPSnoopingVLANSetting::OnApplyRouterPorts() {
+    if (m_run.Running()) {
+        return;  // the VLAN Apply's write is still going
+    }
     if (!m_IGMPLogic.CheckTrunkConsistency(m_portValue.data())) {
         AfxMessageBox("Members of port channel must have the same status.", MB_OK);
         return;

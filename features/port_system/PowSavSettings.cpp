@@ -10,7 +10,6 @@
 #include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
-#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -416,23 +415,15 @@ ksx::StepOutcome CPowSavSettings::AddTimeProfileStep(int step, const TimeProfile
     // Leave no half-made row behind: it would hold its index and never become a profile. Row creation
     // removes the row this add made; what it sent, if anything, is said.
     TRACE("time profile %s not activated: removing the row", row.index.c_str());
-    ksx::RowStatusAccess access = ksx::StatusAccessOn(m_cCommonSNMPSet, statusOid);
-    SnmpAnswer removal;  // not sent unless row creation sends it
-    access.send = [&removal, send = access.send](const std::string& value) { return removal = send(value); };
-    const ksx::RowAdded removed = ksx::RemoveUnfinished(access, progress.Owner());
-    if (removed == ksx::RowAdded::kRemoved || removed == ksx::RowAdded::kNotMade) {
-        removal.outcome = SnmpOutcome::kAccepted;  // no row of this add is left
-    }
+    const SnmpAnswer removal =
+        ksx::RemoveOwnRow(ksx::StatusAccessOn(m_cCommonSNMPSet, statusOid), progress.Owner());
     ksx::StepOutcome outcome = ksx::StepOutcome::Of(filled);
     outcome.failure = ksx::AnswerText(filled, {what}) + " " + ksx::AddUndoneText(filled, true, removal, what);
     return outcome;
 }
 
 SnmpAnswer CPowSavSettings::DeleteTimeProfile(const std::string& index) {
-    const ksx::tripwire::DestroyScope scope(ksx::tripwire::DestroyBy::kUserDelete);
-    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMPSet.AddVarBind(Column(21) + "." + index, 1, "6");
-    return SendTraced(m_cCommonSNMPSet, "set").Answer();
+    return ksx::DeletePickedRow(ksx::StatusAccessOn(m_cCommonSNMPSet, Column(21) + "." + index));
 }
 
 void CPowSavSettings::CancelAll() {

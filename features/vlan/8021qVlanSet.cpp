@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "core/CodeConvert.h"
+#include "core/RowCreate.h"
 #include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/TextNumbers.h"
@@ -18,7 +19,6 @@
 #include "features/common/AfterCloseRun.h"
 #include "features/vlan/KSXPVIDConfig.h"
 #include "features/vlan/KSXVlanAdd.h"
-#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -400,10 +400,8 @@ void C8021qVlanSet::OnDelete() {
         RefreshAll();
         return;
     }
-    m_cCommonSNMPTableVlanDelete.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMPTableVlanDelete.AddVarBind(std::string(vlan::kRowStatusColumn) + "." + vidText, 1, "6");
-    const SnmpAnswer answer =
-        tripwire::AsUserDelete([this] { return GetNextRequest(m_cCommonSNMPTableVlanDelete).Answer(); });
+    const SnmpAnswer answer = DeletePickedRow(
+        StatusAccessOn(m_cCommonSNMPTableVlanDelete, std::string(vlan::kRowStatusColumn) + "." + vidText));
     if (!answer.Accepted()) {
         AfxMessageBox(AnswerText(answer, {"it"}, "Failed to delete the VLAN " + vidText + ": ", "deleted"));
         if (answer.Refused() || answer.NotSent()) {

@@ -50,9 +50,7 @@ SnmpAnswer FillDeviceRow(CCommonSNMP& session, const std::string& index, const s
 }
 
 SnmpAnswer RemoveDeviceRow(CCommonSNMP& session, const std::string& index) {
-    session.Open(CCommonSNMP::REQUEST_SET);
-    session.AddVarBind(kDevStatusCol + index, 1, "6");
-    return SendRequest(session).Answer();
+    return DeletePickedRow(StatusAccessOn(session, kDevStatusCol + index));
 }
 
 SnmpAnswer RemoveAddedDeviceRow(CCommonSNMP& session, const std::string& index, RowOwner owner) {

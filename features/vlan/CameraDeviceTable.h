@@ -32,7 +32,7 @@ std::string CreateFailureText(ksx::RowAdded made);
 std::string FillFailureText(const SnmpAnswer& fill, const SnmpAnswer& removal);
 SnmpAnswer FillDeviceRow(CCommonSNMP& session, const std::string& index, const std::string& description,
                          const std::function<void(CCommonSNMP&)>& moreColumns);
-// The user's Delete of a row they picked; the caller sends it as such (ksx::tripwire::AsUserDelete).
+// The user's Delete of a row they picked, sent as such; an accepted one leaves no half-made row on record.
 SnmpAnswer RemoveDeviceRow(CCommonSNMP& session, const std::string& index);
 // An add's removal of the row it made, once its settings did not go as asked: row creation sends the
 // destroy only for a row this add made (`owner`, from the add's progress); otherwise nothing is sent.

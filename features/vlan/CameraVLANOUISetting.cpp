@@ -13,7 +13,6 @@
 #include "features/common/AfterCloseRun.h"
 #include "features/vlan/CameraDeviceTable.h"
 #include "features/vlan/CameraVlanRules.h"
-#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/sys/Tunable.h"
@@ -320,8 +319,7 @@ void CCameraVLANOUISetting::OnDelete() {
             if (m_run.Runner().Stopping()) {
                 return StepOutcome::NothingSent();
             }
-            const SnmpAnswer deleted =
-                tripwire::AsUserDelete([&] { return RemoveDeviceRow(m_cCommonSNMP, index); });
+            const SnmpAnswer deleted = RemoveDeviceRow(m_cCommonSNMP, index);
             if (deleted.Accepted()) {
                 m_run.Runner().Pause(settleMs);
             }

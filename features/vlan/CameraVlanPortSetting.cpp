@@ -71,6 +71,8 @@ CCameraVlanPortSetting::CCameraVlanPortSetting(QWidget* parent)
           return std::optional<TrunkRow>(TrunkRow{"." + step.Index(0), step.Text(0)});
       }) {
     OwnReader(m_trunkWalk);
+    OwnSession(m_run.Runner());  // stopped before the session its steps use is closed
+    m_run.Runner().SetCancel([this] { m_cCommonSNMPSet.Cancel(); });
     OwnSession(m_cCommonSNMPTableGetTrunk);
     OwnSession(m_cCommonSNMPSet);
     OnCommand(IDC_SPORT_APPLY, [this] { OnApply(); });
@@ -159,7 +161,6 @@ void CCameraVlanPortSetting::OnApply() {
     // Off the window's thread, a fresh request per batch (no batch carries the bindings of the one
     // before) and a pause after each; the first batch not written ends the range.
     EnableDlgItem(IDC_SPORT_APPLY, false);
-    m_run.Runner().SetCancel([this] { m_cCommonSNMPSet.Cancel(); });
     auto step = [this, batches, value](int i) {
         if (m_run.Runner().Stopping()) {
             return StepOutcome::NothingSent();

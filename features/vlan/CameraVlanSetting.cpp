@@ -18,7 +18,6 @@
 #include "core/Utils.h"
 #include "features/common/AfterCloseRun.h"
 #include "features/vlan/CameraDeviceTable.h"
-#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -656,10 +655,8 @@ void CCameraVlanSetting::OnDelete() {
     m_run.Start(
         1,
         [this, index, settleMs](int) {
-            return StepOutcome::Of(tripwire::AsUserDelete([&] {
-                return DeleteDeviceRow(m_cCommonSNMP, index,
-                                       [this, settleMs] { m_run.Runner().Pause(settleMs); });
-            }));
+            return StepOutcome::Of(
+                DeleteDeviceRow(m_cCommonSNMP, index, [this, settleMs] { m_run.Runner().Pause(settleMs); }));
         },
         [](int, int) { return QString("Deleting the device..."); },
         [this](const StepsEnd& end) {

@@ -110,8 +110,12 @@ TEST_F(IGMPVlanSettingTest, SettingsApplyRequestsAndTheQuestionBeforeDisabling) 
     ASSERT_TRUE(drv.Select(IDC_IGMPV_STATE, 0));
     EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMPV_QUERIER));
     ASSERT_TRUE(drv.Select(IDC_IGMPV_FAST_LEAVE, 0));
+    s_sim->DelayMs(300);  // the writes are still out: the router ports' Apply waits for them
     ASSERT_TRUE(drv.Click(IDC_IGMPV_APPLY));
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_IGMPV_ROUTER_APPLY));
+    s_sim->DelayMs(0);
     WaitRead(dlg);  // the writes, then the read that follows them
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_IGMPV_ROUTER_APPLY));
     EXPECT_EQ(SetsSent(),
               (std::vector<std::string>{"10.3.4.1.2.200=i:1",
                                         "10.3.4.1.2.200=i:1 10.3.4.1.4.200=i:2 10.3.4.1.8.200=i:1"}));
