@@ -134,7 +134,7 @@ private:
     CCommonSNMP m_cCommonSNMPSet;    // synchronous writes
     CCommonSNMP m_cCommonSNMPTable;  // the two walks
     ksx::IMessageTarget* m_hOwnerWnd = nullptr;
-    CModuleBase m_cModuleBase;  // row-status writes of the server rows
+    CModuleBase m_cModuleBase;  // the embedded base: its sessions are the dialogs' to close
     ksx::TableRead<DHCPRelayServerInfo> m_serverWalk;
     ksx::TableRead<LocalStep> m_localWalk;
     std::vector<LocalStep> m_localSteps;  // UI thread: the steps of the running local walk
