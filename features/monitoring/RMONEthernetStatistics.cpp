@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "core/RunText.h"
-#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Globals.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Text.h"
@@ -257,7 +256,7 @@ void CRMONEthernetStatistics::Delete(int row) {
     const int index = static_cast<int>(LeadingNumber(ui::ToStd(m_list->GetItemText(row, 0))));
     const int port = static_cast<int>(LeadingNumber(ui::ToStd(m_list->GetItemText(row, 1))));
     m_list->SetCheck(row, ButtonColumn(), 0);
-    if (tripwire::AsUserDelete([&] { return m_rmon.DeleteStatisticsEntry(index); })) {
+    if (m_rmon.DeleteStatisticsEntry(index)) {
         m_arrPortList.erase(std::remove(m_arrPortList.begin(), m_arrPortList.end(), port),
                             m_arrPortList.end());
     } else {

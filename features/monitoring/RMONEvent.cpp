@@ -6,7 +6,6 @@
 
 #include <algorithm>
 
-#include "platform/snmplib/Tripwire.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Text.h"
 #include "res/ids_rmon.h"
@@ -197,7 +196,7 @@ void CRMONEvent::Delete(int row) {
     } else {
         m_list->SetCheck(row, ButtonColumn(), 0);
         const int n = static_cast<int>(LeadingNumber(index));
-        if (tripwire::AsUserDelete([&] { return m_rmon.DeleteEventEntry(n); })) {
+        if (m_rmon.DeleteEventEntry(n)) {
             m_arrIndexList.erase(std::remove(m_arrIndexList.begin(), m_arrIndexList.end(), n),
                                  m_arrIndexList.end());
         } else {

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Globals.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Text.h"
@@ -141,7 +140,7 @@ void CRMONHistoryControl::Delete(int row) {
     }
     const int index = static_cast<int>(LeadingNumber(ui::ToStd(m_list->GetItemText(row, 0))));
     m_list->SetCheck(row, ButtonColumn(), 0);
-    if (!tripwire::AsUserDelete([&] { return m_rmon.DeleteHistoryControlEntry(index); })) {
+    if (!m_rmon.DeleteHistoryControlEntry(index)) {
         Tell(m_rmon.LastError());
     }
     ReadTable();

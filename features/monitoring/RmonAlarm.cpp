@@ -8,7 +8,6 @@
 #include <climits>
 #include <utility>
 
-#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Globals.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Text.h"
@@ -272,7 +271,7 @@ void CRmonAlarm::Delete(int row) {
     }
     const int index = static_cast<int>(LeadingNumber(ui::ToStd(m_list->GetItemText(row, 0))));
     m_list->SetCheck(row, ButtonColumn(), 0);
-    if (!tripwire::AsUserDelete([&] { return m_rmon.DeleteAlarmEntry(index); })) {
+    if (!m_rmon.DeleteAlarmEntry(index)) {
         Tell(m_rmon.LastError());
     }
     ReadTable();

@@ -16,7 +16,6 @@
 #include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "features/security/AddedRowRemoval.h"
-#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -447,7 +446,8 @@ void C8021XAuRadiusServerDLG::OnDelete() {
     }
     const std::string oid =
         C8021XSettingLogic::RadiusColumn(10) + "." + m_list->GetItemText(row, 0).toStdString();
-    if (const SnmpAnswer answer = tripwire::AsUserDelete([&] { return SetOneValue(oid, 1, "6"); });
+    if (const SnmpAnswer answer =
+            DeletePickedRow(StatusAccessOn(m_setSession, oid, std::atoi(g_strSnmpTimeout.c_str())));
         answer.Accepted()) {
         SetupControls();
     } else {

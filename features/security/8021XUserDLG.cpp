@@ -15,7 +15,6 @@
 #include "core/SnmpReply.h"
 #include "features/common/AfterCloseRun.h"
 #include "features/security/AddedRowRemoval.h"
-#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -360,12 +359,8 @@ void C8021XUserDLG::OnDelete() {
     }
     const std::string name = m_list->GetItemText(row, 1).toStdString();
     // The add's session: no add runs while Delete is available.
-    const tripwire::DestroyScope scope(tripwire::DestroyBy::kUserDelete);
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMP.AddVarBind(C8021XSettingLogic::UserColumn(3) + C8021XSettingLogic::UserNameIndex(name), 1,
-                             "6");
-    if (const SnmpAnswer answer =
-            tripwire::AsUserDelete([this] { return SendRequest(m_cCommonSNMP).Answer(); });
+    if (const SnmpAnswer answer = DeletePickedRow(StatusAccessOn(
+            m_cCommonSNMP, C8021XSettingLogic::UserColumn(3) + C8021XSettingLogic::UserNameIndex(name)));
         !answer.Accepted()) {
         AfxMessageBox(AnswerText(answer, {"it"}, kDeleteFailed, "deleted"), MB_OK);
     }

@@ -9,12 +9,12 @@
 #include <thread>
 
 #include "controls/ListCtrlEx.h"
+#include "core/RowCreate.h"
 #include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
 #include "features/common/AfterCloseRun.h"
 #include "features/security/IMPFunclogic.h"
-#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -188,10 +188,7 @@ void CARPSpoofSetting::OnDelete() {
         return;
     }
     const std::string index = "." + m_list->GetItemText(row, 1).toStdString();
-    m_cCommonSNMP.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMP.AddVarBind(arp::kStatusColumn + index, 1, "6");
-    if (const SnmpAnswer answer =
-            tripwire::AsUserDelete([this] { return SendRequest(m_cCommonSNMP).Answer(); });
+    if (const SnmpAnswer answer = DeletePickedRow(StatusAccessOn(m_cCommonSNMP, arp::kStatusColumn + index));
         !answer.Accepted()) {
         AfxMessageBox(AnswerText(answer, {"it"}, "Failed to delete the entry: ", "deleted"),
                       MB_OK | MB_ICONERROR);

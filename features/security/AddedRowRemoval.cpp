@@ -12,6 +12,31 @@ bool MayHaveApplied(const SnmpAnswer& a) {
     return a.Unanswered() || (a.Refused() && a.resent);
 }
 
+// The status read before the removal went unanswered, so no destroy was sent: whether the device holds
+// a row of the entry is not known, and nothing is said as left.
+std::string UnreadRowText(const AddedRowRemoval& removal, const SnmpAnswer& failed, bool activation,
+                          const std::string& what, const std::optional<std::string>& activeWithout) {
+    const std::string said =
+        AnswerText(removal.destroy, {"its removal"}, "The status of its row could not be read: ", "sent") +
+        " ";
+    if (!activeWithout) {
+        if (activation && MayHaveApplied(failed)) {
+            return said + Capitalised(what) +
+                   " may have been added: if it is listed, it is there as given; if not, adding it again "
+                   "replaces its row.";
+        }
+        return said + "Whether a row for " + what +
+               " is left on the device, not active, is not known; adding it again replaces any row left of "
+               "it.";
+    }
+    if (activeWithout->empty()) {
+        return said + "Whether " + what +
+               " is left on the device is not known; if it is listed, it is there as given.";
+    }
+    return said + "Whether " + what + " is left on the device without " + *activeWithout +
+           " is not known: if it is listed, delete it and add it again.";
+}
+
 }  // namespace
 
 SnmpAnswer AddedRowRemoval::Answer() const {
@@ -38,6 +63,9 @@ std::string AddedRowRemovalText(const AddedRowRemoval& removal, const SnmpAnswer
                                 const std::string& what, const std::optional<std::string>& activeWithout) {
     if (removal.result == RowAdded::kActive || removal.result == RowAdded::kNotOwned) {
         return RowAddedText(removal.result, what);  // not this add's row: nothing was sent
+    }
+    if (removal.result == RowAdded::kUnknown) {
+        return UnreadRowText(removal, failed, activation, what, activeWithout);
     }
     const SnmpAnswer answer = removal.Answer();
     if (!activeWithout || answer.Accepted()) {

@@ -29,7 +29,8 @@ AddedRowRemoval RemoveAddedRow(RowStatusAccess access, const AddProgress& progre
 // What the add says of its row after its own failure text, `failed` the write that did not go as asked
 // (the activation when `activation`), `what` the entry as said. A row its create made active (a
 // create-and-go) is said as such: `activeWithout` what it may lack ("its password"; empty when it holds
-// all that was given). Without it the row is one not active.
+// all that was given). Without it the row is one not active. When the status read before the removal
+// went unanswered (nothing was removed), whether a row is left is said as not known.
 std::string AddedRowRemovalText(const AddedRowRemoval& removal, const SnmpAnswer& failed, bool activation,
                                 const std::string& what,
                                 const std::optional<std::string>& activeWithout = std::nullopt);

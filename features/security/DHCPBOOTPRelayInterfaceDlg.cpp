@@ -8,7 +8,6 @@
 #include "controls/IPAddressCtrl.h"
 #include "controls/ListCtrlEx.h"
 #include "core/RunText.h"
-#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/sys/Tunable.h"
 #include "platform/ui/Form.h"
@@ -172,9 +171,7 @@ void CDHCPBOOTPRelayInterfaceDlg::OnDelete() {
         return;
     }
     const std::string server = ui::ToStd(m_list->GetItemText(row, 1));
-    if (const SnmpAnswer answer =
-            tripwire::AsUserDelete([&] { return m_logic.SetRelayServerRow(server, "6"); });
-        !answer.Accepted()) {
+    if (const SnmpAnswer answer = m_logic.DeleteRelayServer(server); !answer.Accepted()) {
         AfxMessageBox(
             AnswerText(answer, {"it"}, "Failed to delete the relay server " + server + ": ", "deleted"),
             MB_OK);

@@ -143,15 +143,8 @@ int CDHCPBootpLogic::OnRelayServerWalk(CSnmp* response, int requestId, void* use
     return static_cast<CDHCPBootpLogic*>(userData)->m_serverWalk.Step(response, requestId, status);
 }
 
-SnmpAnswer CDHCPBootpLogic::SetRelayServerRow(const std::string& address, const std::string& status) {
-    const std::string oid = kServerStatus + kSystemIndex + address;
-    if (status != "1" && status != "4" && status != "5" && status != "6") {
-        m_cModuleBase.SetRowStatus(oid, status);  // says it is no status value; nothing is sent
-        return SnmpAnswer{};
-    }
-    m_cCommonSNMPSet.Open(CCommonSNMP::REQUEST_SET);
-    m_cCommonSNMPSet.AddVarBind(oid, 1, status.c_str());
-    return SendRequest(m_cCommonSNMPSet).Answer();
+SnmpAnswer CDHCPBootpLogic::DeleteRelayServer(const std::string& address) {
+    return DeletePickedRow(StatusAccessOn(m_cCommonSNMPSet, kServerStatus + kSystemIndex + address));
 }
 
 StepOutcome CDHCPBootpLogic::AddServerStep(int step, const std::string& address, unsigned pauseMs,

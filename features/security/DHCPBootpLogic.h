@@ -63,8 +63,8 @@ public:
     SnmpAnswer WriteRelayGlobal(DHCPRelayGlobalInfo info);
     // Starts the walk of the relay servers.
     void ReadRelayServers();
-    // Sets the row status ("5", "1", "6") of the server's row of the interface "System".
-    SnmpAnswer SetRelayServerRow(const std::string& address, const std::string& status);
+    // The user's Delete of the server's row of the interface "System": its destroy.
+    SnmpAnswer DeleteRelayServer(const std::string& address);
     // Worker: step `step` of the add of server `address` (kAddSteps: create-and-wait, then, after
     // `pauseMs`, active), on the add's own session; a row of that address left not active is replaced,
     // a created row that is refused its activation is destroyed again unless the run is stopping. A
@@ -134,7 +134,7 @@ private:
     CCommonSNMP m_cCommonSNMPSet;    // synchronous writes
     CCommonSNMP m_cCommonSNMPTable;  // the two walks
     ksx::IMessageTarget* m_hOwnerWnd = nullptr;
-    CModuleBase m_cModuleBase;  // row-status writes of the server rows
+    CModuleBase m_cModuleBase;  // the embedded base: its sessions are the dialogs' to close
     ksx::TableRead<DHCPRelayServerInfo> m_serverWalk;
     ksx::TableRead<LocalStep> m_localWalk;
     std::vector<LocalStep> m_localSteps;  // UI thread: the steps of the running local walk

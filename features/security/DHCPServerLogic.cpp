@@ -10,7 +10,6 @@
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
 #include "features/security/AddedRowRemoval.h"
-#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -181,8 +180,9 @@ int CDHCPServerLogic::OnServerWalk(CSnmp* response, int requestId, void* userDat
 
 bool CDHCPServerLogic::DeleteServerEntry(const std::string& index) {
     m_strFailure.clear();
-    const ksx::tripwire::DestroyScope scope(ksx::tripwire::DestroyBy::kUserDelete);  // the user's pick
-    if (const SnmpAnswer answer = SendStatus(Column(4) + "." + index, "6"); !answer.Accepted()) {
+    if (const SnmpAnswer answer =
+            ksx::DeletePickedRow(ksx::StatusAccessOn(m_cCommonSNMPRowStatus, Column(4) + "." + index));
+        !answer.Accepted()) {
         m_strFailure =
             ksx::AnswerText(answer, {"it"}, "Failed to delete the trusted DHCP server: ", "deleted");
         return false;

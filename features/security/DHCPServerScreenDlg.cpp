@@ -10,7 +10,6 @@
 #include "controls/EditEXIPV6.h"
 #include "controls/ListCtrlEx.h"
 #include "core/Utils.h"
-#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
@@ -278,7 +277,7 @@ void CDHCPServerScreenDlg::OnDelete() {
         return;
     }
     const std::string server = ui::ToStd(m_ServerList->GetItemText(row, 0));
-    if (!tripwire::AsUserDelete([&] { return m_DHCPServerLogic.DeleteServerEntry(server); })) {
+    if (!m_DHCPServerLogic.DeleteServerEntry(server)) {
         AfxMessageBox(m_DHCPServerLogic.LastFailure(), MB_OK);
     }
     Refresh();

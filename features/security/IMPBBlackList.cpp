@@ -11,7 +11,6 @@
 #include "controls/ListCtrlEx.h"
 #include "core/RunText.h"
 #include "core/Utils.h"
-#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
@@ -188,8 +187,7 @@ void CIMPBBlackList::OnDelete() {
         AfxMessageBox("The entry cannot be deleted: its MAC address, VID or port was not read.", MB_OK);
         return;
     }
-    if (const SnmpAnswer answer = tripwire::AsUserDelete([&] { return m_logic.DeleteBlockedEntry(entry); });
-        !answer.Accepted()) {
+    if (const SnmpAnswer answer = m_logic.DeleteBlockedEntry(entry); !answer.Accepted()) {
         AfxMessageBox(
             ksx::AnswerText(answer, {"it"}, "Failed to delete the entry from the black list: ", "deleted"),
             MB_OK | MB_ICONERROR);

@@ -8,7 +8,6 @@
 
 #include "controls/ListCtrlEx.h"
 #include "core/RunText.h"
-#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/MessageBox.h"
 #include "platform/ui/FeatureRegistry.h"
 #include "platform/ui/Form.h"
@@ -105,8 +104,7 @@ void CIMPBWhiteList::OnDelete() {
         AfxMessageBox("The entry cannot be deleted: its IP address or MAC address was not read.", MB_OK);
         return;
     }
-    if (const SnmpAnswer answer = tripwire::AsUserDelete([&] { return m_logic.DeleteAllowedEntry(entry); });
-        !answer.Accepted()) {
+    if (const SnmpAnswer answer = m_logic.DeleteAllowedEntry(entry); !answer.Accepted()) {
         AfxMessageBox(
             ksx::AnswerText(answer, {"it"}, "Failed to delete the entry from the white list: ", "deleted"),
             MB_OK | MB_ICONERROR);

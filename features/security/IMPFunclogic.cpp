@@ -12,7 +12,6 @@
 #include "core/RunText.h"
 #include "core/SnmpReply.h"
 #include "core/Utils.h"
-#include "platform/snmplib/Tripwire.h"
 #include "platform/sys/Debug.h"
 #include "platform/sys/Globals.h"
 #include "platform/sys/MessageBox.h"
@@ -390,8 +389,7 @@ SnmpAnswer CIMPFunclogic::DeleteAllowedEntry(const ImpbEntry& entry) {
     }
     const std::string status = kAllowStatus + *address + *mac;
     TRACE("%s", status.c_str());
-    const ksx::tripwire::DestroyScope scope(ksx::tripwire::DestroyBy::kUserDelete);
-    return SendStatus(status, "6");
+    return ksx::DeletePickedRow(ksx::StatusAccessOn(m_cCommonSNMPRowStatus, status));
 }
 
 std::string CIMPFunclogic::AllowedFailure(AllowedResult result, const SnmpAnswer& answer,
